@@ -1,0 +1,36 @@
+// Umbrella header: everything the platform layer declares. Modules may include the
+// area headers directly instead.
+#pragma once
+
+#include "win/types.h"
+#include "win/errors.h"
+#if __has_include("win/kernel.h")
+#include "win/kernel.h"
+#endif
+#if __has_include("win/fileapi.h")
+#include "win/fileapi.h"
+#endif
+#if __has_include("win/crt.h")
+#include "win/crt.h"
+#endif
+#if __has_include("win/nls.h")
+#include "win/nls.h"
+#endif
+#if __has_include("win/user.h")
+#include "win/user.h"
+#endif
+#if __has_include("win/registry.h")
+#include "win/registry.h"
+#endif
+#if __has_include("win/profile.h")
+#include "win/profile.h"
+#endif
+#if __has_include("win/module.h")
+#include "win/module.h"
+#endif
+#if __has_include("win/resource.h")
+#include "win/resource.h"
+#endif
+#if __has_include("win/shell.h")
+#include "win/shell.h"
+#endif
