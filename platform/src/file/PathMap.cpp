@@ -1,0 +1,249 @@
+// Windows path <-> POSIX path mapping (see kx2/PathMap.h).
+#include "kx2/PathMap.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <climits>
+#include <cstdlib>
+#include <mutex>
+#include <vector>
+
+#include "kx2/Utf.h"
+#include "win/errors.h"
+
+namespace kx2 {
+namespace {
+
+struct DriveTable {
+  std::string source;  // the KX2_DRIVES value the table was built from
+  std::array<std::optional<std::string>, 26> roots;     // as configured
+  std::array<std::optional<std::string>, 26> resolved;  // with symbolic links resolved
+};
+
+std::string TrimTrailingSlashes(std::string s) {
+  while (s.size() > 1 && s.back() == '/') s.pop_back();
+  return s;
+}
+
+DriveTable ParseDrives(const std::string& spec) {
+  DriveTable t;
+  t.source = spec;
+  size_t pos = 0;
+  while (pos <= spec.size()) {
+    size_t end = spec.find(';', pos);
+    if (end == std::string::npos) end = spec.size();
+    std::string entry = spec.substr(pos, end - pos);
+    pos = end + 1;
+    // "C=/dir"; a letter is accepted in either case, and "C:=/dir" is forgiven.
+    size_t eq = entry.find('=');
+    if (eq == std::string::npos || eq == 0 || entry.size() == eq + 1) continue;
+    char letter = entry[0];
+    if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 32);
+    if (letter < 'A' || letter > 'Z') continue;
+    if (!(eq == 1 || (eq == 2 && entry[1] == ':'))) continue;
+    std::string root = TrimTrailingSlashes(entry.substr(eq + 1));
+    if (root.empty() || root[0] != '/') continue;
+    t.roots[letter - 'A'] = root;
+  }
+  if (!t.roots['Z' - 'A']) t.roots['Z' - 'A'] = std::string("/");
+  for (size_t i = 0; i < 26; ++i) {
+    if (!t.roots[i]) continue;
+    char buf[PATH_MAX];
+    if (realpath(t.roots[i]->c_str(), buf)) t.resolved[i] = TrimTrailingSlashes(buf);
+  }
+  return t;
+}
+
+std::mutex g_drivesLock;
+
+// The table for the current KX2_DRIVES value, rebuilt when the value changes.
+DriveTable Drives() {
+  static DriveTable* cached = nullptr;
+  const char* env = getenv("KX2_DRIVES");
+  std::string value = env ? env : "";
+  std::lock_guard<std::mutex> guard(g_drivesLock);
+  if (!cached || cached->source != value) {
+    delete cached;
+    cached = new DriveTable(ParseDrives(value));
+  }
+  return *cached;
+}
+
+bool IsSep(char16_t c) { return c == u'\\' || c == u'/'; }
+bool IsLetter(char16_t c) { return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z'); }
+char16_t UpperLetter(char16_t c) { return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c; }
+
+bool Exists(const std::string& p) {
+  struct stat st;
+  return lstat(p.c_str(), &st) == 0;
+}
+
+std::string JoinPosix(const std::string& dir, const std::string& name) {
+  if (dir.empty() || dir.back() == '/') return dir + name;
+  return dir + "/" + name;
+}
+
+// The entry of dir whose name equals name without regard to case, if any.
+std::optional<std::string> FindCaseless(const std::string& dir, std::u16string_view name) {
+  DIR* d = opendir(dir.empty() ? "/" : dir.c_str());
+  if (!d) return std::nullopt;
+  std::optional<std::string> found;
+  while (dirent* e = readdir(d)) {
+    std::string_view entry(e->d_name);
+    if (entry == "." || entry == "..") continue;
+    if (EqualsI16(Utf8ToUtf16(entry), name)) {
+      found = std::string(entry);
+      break;
+    }
+  }
+  closedir(d);
+  return found;
+}
+
+}  // namespace
+
+std::optional<std::string> DriveRoot(char16_t letter) {
+  if (!IsLetter(letter)) return std::nullopt;
+  return Drives().roots[UpperLetter(letter) - u'A'];
+}
+
+std::optional<std::u16string> FullWindowsPath(std::u16string_view path, DWORD* error) {
+  auto fail = [&](DWORD code) -> std::optional<std::u16string> {
+    if (error) *error = code;
+    return std::nullopt;
+  };
+  if (path.empty()) return fail(ERROR_PATH_NOT_FOUND);
+  std::u16string p(path);
+  // "\\?\C:\..." only switches off Win32 parsing on Windows; here it is the same path.
+  if (p.size() >= 4 && IsSep(p[0]) && IsSep(p[1]) && p[2] == u'?' && IsSep(p[3])) p.erase(0, 4);
+  if (p.size() >= 2 && IsSep(p[0]) && IsSep(p[1])) return fail(ERROR_BAD_NETPATH);
+
+  char16_t drive;
+  std::u16string rest;
+  if (p.size() >= 2 && IsLetter(p[0]) && p[1] == u':') {
+    drive = UpperLetter(p[0]);
+    std::u16string_view tail = std::u16string_view(p).substr(2);
+    if (!tail.empty() && IsSep(tail[0])) {
+      rest = tail;
+    } else {
+      std::u16string cwd = CurrentDirectory();
+      rest = (UpperLetter(cwd[0]) == drive ? cwd.substr(2) : std::u16string()) + u"\\" + std::u16string(tail);
+    }
+  } else {
+    std::u16string cwd = CurrentDirectory();
+    drive = UpperLetter(cwd[0]);
+    rest = IsSep(p[0]) ? p : cwd.substr(2) + u"\\" + p;
+  }
+  for (char16_t c : rest)
+    if (c < 0x20 || c == u'<' || c == u'>' || c == u'|' || c == u'"' || c == u':' || c == u'*' || c == u'?') {
+      // Wildcards are the caller's to reject (FindFirstFileW accepts them).
+      if (c != u'*' && c != u'?') return fail(ERROR_INVALID_NAME);
+    }
+
+  std::vector<std::u16string> parts;
+  size_t i = 0;
+  while (i < rest.size()) {
+    while (i < rest.size() && IsSep(rest[i])) ++i;
+    size_t start = i;
+    while (i < rest.size() && !IsSep(rest[i])) ++i;
+    std::u16string name = rest.substr(start, i - start);
+    if (name.empty() || name == u".") continue;
+    if (name == u"..") {
+      if (!parts.empty()) parts.pop_back();
+      continue;
+    }
+    // Windows drops trailing dots and spaces from names ("a.txt." is "a.txt").
+    while (!name.empty() && (name.back() == u'.' || name.back() == u' ')) name.pop_back();
+    if (!name.empty()) parts.push_back(std::move(name));
+  }
+  std::u16string out;
+  out.push_back(drive);
+  out += u":\\";
+  for (size_t k = 0; k < parts.size(); ++k) {
+    if (k) out.push_back(u'\\');
+    out += parts[k];
+  }
+  if (!parts.empty() && IsSep(rest.back())) out.push_back(u'\\');
+  return out;
+}
+
+std::optional<std::string> ToPosixPath(std::u16string_view windowsPath, DWORD* error) {
+  std::optional<std::u16string> full = FullWindowsPath(windowsPath, error);
+  if (!full) return std::nullopt;
+  std::optional<std::string> root = DriveRoot((*full)[0]);
+  if (!root) {
+    if (error) *error = ERROR_PATH_NOT_FOUND;
+    return std::nullopt;
+  }
+  std::string out = *root;
+  bool searching = true;  // false once a component is missing: nothing below it exists
+  std::u16string_view rest = std::u16string_view(*full).substr(3);
+  size_t i = 0;
+  while (i < rest.size()) {
+    size_t start = i;
+    while (i < rest.size() && rest[i] != u'\\') ++i;
+    std::u16string_view name = rest.substr(start, i - start);
+    ++i;
+    if (name.empty()) continue;
+    std::string exact = JoinPosix(out, Utf16ToUtf8(name));
+    if (searching && !Exists(exact)) {
+      if (std::optional<std::string> other = FindCaseless(out, name)) {
+        out = JoinPosix(out, *other);
+        continue;
+      }
+      searching = false;
+    }
+    out = std::move(exact);
+  }
+  return out;
+}
+
+std::u16string ToWindowsPath(std::string_view posixPath) {
+  std::string p(posixPath);
+  if (p.empty() || p[0] != '/') {
+    char buf[PATH_MAX];
+    if (getcwd(buf, sizeof buf)) p = JoinPosix(buf, p);
+  }
+  DriveTable t = Drives();
+  int best = -1;
+  size_t bestLen = 0;
+  auto consider = [&](int index, const std::optional<std::string>& root) {
+    if (!root) return;
+    const std::string& r = *root;
+    bool inside = r == "/" || (p.compare(0, r.size(), r) == 0 && (p.size() == r.size() || p[r.size()] == '/'));
+    if (inside && (best < 0 || r.size() > bestLen)) best = index, bestLen = r.size();
+  };
+  for (int k = 0; k < 26; ++k) consider(k, t.roots[k]);
+  for (int k = 0; k < 26; ++k) consider(k, t.resolved[k]);
+  if (best < 0) best = 'Z' - 'A', bestLen = 0;  // Z: was set elsewhere: keep the full path under it
+  std::string tail = bestLen == 1 ? p.substr(1) : p.substr(bestLen);
+  std::u16string out;
+  out.push_back(static_cast<char16_t>(u'A' + best));
+  out += u":\\";
+  for (char16_t c : Utf8ToUtf16(tail)) {
+    if (c == u'/') {
+      if (!out.empty() && out.back() == u'\\') continue;
+      c = u'\\';
+    }
+    out.push_back(c);
+  }
+  if (out.size() > 3 && out.back() == u'\\') out.pop_back();
+  return out;
+}
+
+std::u16string CurrentDirectory() {
+  // The process's working directory is the platform's current directory, so POSIX code
+  // in the same process and Win32 callers agree on relative paths.
+  char buf[PATH_MAX];
+  if (!getcwd(buf, sizeof buf)) return u"Z:\\";
+  return ToWindowsPath(buf);
+}
+
+void SetCurrentDirectoryPath(std::u16string_view absoluteWindowsPath) {
+  if (std::optional<std::string> p = ToPosixPath(absoluteWindowsPath)) (void)chdir(p->c_str());
+}
+
+}  // namespace kx2
