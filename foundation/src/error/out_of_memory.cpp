@@ -1,0 +1,7 @@
+#include "error/out_of_memory.h"
+
+namespace Basalt::Error::detail {
+
+void ReportRecordOutOfMemory() {}
+
+}  // namespace Basalt::Error::detail
