@@ -187,6 +187,8 @@ TEST(Encoding, Utf8SourceLegality) {
       {{'a', 0xC0, 0x80}, 1, sourceIllegal, u"a"},           // overlong lead
       {{0xE0, 0x80, 0x80}, 1, sourceIllegal, u""},           // overlong three bytes
       {{0xF4, 0x90, 0x80, 0x80}, 1, sourceIllegal, u""},     // beyond U+10FFFF
+      {{0xF4, 0x40, 0x98, 0x80}, 1, sourceIllegal, u""},     // a plain byte after F4
+      {{0xF4, 0x8F, 0xBF, 0xBF}, 0, conversionOK, u"\U0010FFFF"},
       {{0xF8, 0x88, 0x80, 0x80, 0x80}, 1, sourceIllegal, u""},
       {{0x80}, 1, sourceIllegal, u""},                       // stray continuation
       {{'a', 0xF0, 0x9F, 0x98}, 1, sourceExhausted, u"a"},   // cut off

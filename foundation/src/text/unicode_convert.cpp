@@ -66,6 +66,9 @@ int Utf8ToWide(const UTF8** sourceStart, const UTF8* sourceEnd, Out** targetStar
     result = sourceIllegal;
   } else {
     while (s < sourceEnd) {
+      // Runs of ASCII, the bulk of most text, need no decoding.
+      while (s < sourceEnd && t < targetEnd && *s < 0x80) *t++ = static_cast<Out>(*s++);
+      if (s >= sourceEnd) break;
       const int length = Utf8TrailingBytes(*s) + 1;
       if (length > sourceEnd - s) {
         result = sourceExhausted;

@@ -38,7 +38,8 @@ inline bool IsLegalUtf8Sequence(const uint8_t* s, int length) {
         if (second < 0x90) return false;
         break;
       case 0xF4:
-        if (second > 0x8F) return false;
+        // 0x80-0x8F: the upper bound keeps to U+10FFFF, the lower one keeps out plain bytes.
+        if (second < 0x80 || second > 0x8F) return false;
         break;
       default:
         if (second < 0x80) return false;
