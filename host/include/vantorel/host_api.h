@@ -1,0 +1,33 @@
+// The host side of libVantorelApp, for the command-line host and tests: opening documents
+// and describing what the modules put into them.
+#pragma once
+
+#include <string>
+
+#include <vantorel/app_interfaces.h>
+#include <vantorel/report_value.h>
+
+namespace vantorel {
+
+// The host's document manager (owned by the application; not released by the caller).
+IVtlDocumentManager* DocumentManager();
+// Opens a new, empty document at the end of the manager's list; its number (1, 2, ...).
+int OpenDocument(bool acceptsImport = true);
+// Number of open documents.
+int DocumentCount();
+
+struct DescribeOptions {
+  // Folder of the imported map in Windows form with its trailing backslash: paths below it
+  // are printed relative to it.
+  std::u16string mapFolder;
+};
+
+// Every open document: its title and template, its topic tree with what is attached to
+// each topic, its object table (what the modules added to it), and its relationships,
+// boundaries and summaries with their ends shown as topic paths.
+Value DescribeDocuments(const DescribeOptions& options);
+
+// Helpers for the printed forms: UTF-16 to UTF-8, lone surrogates becoming U+FFFD.
+std::string PrintableUtf8(std::u16string_view text);
+
+}  // namespace vantorel

@@ -1,0 +1,221 @@
+#include "model/model_object.h"
+
+#include <new>
+
+#include "core/guid_source.h"
+#include "model/property_copy.h"
+
+namespace vantorel::detail {
+
+VtlObject::VtlObject(LONG classId) : classId_(classId) {}
+
+VtlObject::~VtlObject() { DropContents(); }
+
+void VtlObject::DropContents() {
+  // Moved out first: releasing a held object may come back to this one.
+  auto props = std::move(props_);
+  auto subs = std::move(subs_);
+  auto list = std::move(list_);
+  auto attachments = std::move(attachments_);
+  auto formats = std::move(formats_);
+  auto paragraphs = std::move(paragraphs_);
+  props_.clear(), subs_.clear(), list_.clear(), attachments_.clear(), formats_.clear(), paragraphs_.clear();
+  for (auto& [id, value] : props) ClearOwnedValue(value);
+  for (auto& value : list) ClearOwnedValue(value);
+}
+
+const GUID& VtlObject::guid() {
+  if (!hasGuid_) setGuid(NextGuid());
+  return guid_;
+}
+
+IVtlObject* VtlObject::GetTarget(LONG) {
+  AddRef();
+  return this;
+}
+
+BOOL VtlObject::GetGuid(GUID* out) {
+  if (!out) return FALSE;
+  *out = guid();
+  return TRUE;
+}
+
+BOOL VtlObject::SetListElement(LONG index, const PropertyValue* value) {
+  if (classId_ != kClassList || !value || index < 0 || static_cast<size_t>(index) >= list_.size()) return FALSE;
+  PropertyValue copy;
+  if (!CopyPropertyValue(copy, *value)) return FALSE;
+  ClearOwnedValue(list_[index]);
+  list_[index] = copy;
+  return TRUE;
+}
+
+BOOL VtlObject::GetProperty(USHORT id, PropertyValue* out) {
+  if (!out) return FALSE;
+  auto it = props_.find(id);
+  if (it == props_.end()) return FALSE;
+  return CopyPropertyValue(*out, it->second) ? TRUE : FALSE;
+}
+
+const PropertyValue* VtlObject::GetPropertyRecord(USHORT id) {
+  auto it = props_.find(id);
+  return it == props_.end() ? nullptr : &it->second;
+}
+
+VtlObject* VtlObject::SubObject(USHORT id, LONG classId) {
+  auto it = subs_.find(id);
+  if (it != subs_.end()) return it->second.get();
+  auto* sub = new (std::nothrow) VtlObject(classId);
+  if (!sub) return nullptr;
+  subs_[id] = Ref<VtlObject>::Adopt(sub);
+  return sub;
+}
+
+IVtlObject* VtlObject::GetSubObject(USHORT id) {
+  VtlObject* sub = SubObject(id, kClassSubRecord);
+  if (sub) sub->AddRef();
+  return sub;
+}
+
+BOOL VtlObject::SetProperty(USHORT id, const PropertyValue* value) {
+  if (!value) return FALSE;
+  PropertyValue copy;
+  if (!CopyPropertyValue(copy, *value)) return FALSE;
+  auto [it, fresh] = props_.try_emplace(id, PropertyValue{});
+  ClearOwnedValue(it->second);
+  it->second = copy;
+  return TRUE;
+}
+
+ULONG_PTR VtlObject::FindAttached(ULONG tag) {
+  for (size_t i = 0; i < attachments_.size(); ++i)
+    if (attachments_[i].tag == tag) return i + 1;
+  return 0;
+}
+
+IVtlObject* VtlObject::GetObject(ULONG_PTR first, ULONG second) {
+  if (IsRoleTag(second)) {
+    if (first == 0 || first > attachments_.size()) return nullptr;
+    const Attachment& a = attachments_[first - 1];
+    if (a.tag != second) return nullptr;
+    return a.object.share();
+  }
+  if (first > 0xFFFF) return nullptr;
+  VtlObject* sub = SubObject(static_cast<USHORT>(first), static_cast<LONG>(second));
+  if (sub) sub->AddRef();
+  return sub;
+}
+
+IVtlObject* VtlObject::CreateList(USHORT id, LONG count) {
+  if (count < 0 || count > 0x100000) return nullptr;
+  auto* list = new (std::nothrow) VtlObject(kClassList);
+  if (!list) return nullptr;
+  list->list_.resize(static_cast<size_t>(count));
+  subs_[id] = Ref<VtlObject>::Share(list);
+  return list;
+}
+
+BOOL VtlObject::RemoveProperty(USHORT id) {
+  auto it = props_.find(id);
+  if (it == props_.end()) return FALSE;
+  PropertyValue old = it->second;
+  props_.erase(it);
+  ClearOwnedValue(old);
+  return TRUE;
+}
+
+BOOL VtlObject::InitFrom(IVtlObject* base) {
+  auto* from = dynamic_cast<VtlObject*>(base);
+  if (!from) return FALSE;
+  return MergeFrom(*from) ? TRUE : FALSE;
+}
+
+bool VtlObject::MergeFrom(const VtlObject& from) {
+  if (&from == this) return true;
+  for (const auto& [id, value] : from.props_)
+    if (!SetProperty(id, &value)) return false;
+  for (const auto& [id, sub] : from.subs_) {
+    VtlObject* mine = SubObject(id, sub->classId_);
+    if (!mine) return false;
+    if (sub->classId_ == kClassList) {
+      for (auto& v : mine->list_) ClearOwnedValue(v);
+      mine->list_.assign(sub->list_.size(), PropertyValue{});
+      for (size_t i = 0; i < sub->list_.size(); ++i)
+        if (!CopyPropertyValue(mine->list_[i], sub->list_[i])) return false;
+    }
+    if (!mine->MergeFrom(*sub)) return false;
+  }
+  return true;
+}
+
+Ref<VtlObject> VtlObject::Clone() const {
+  auto copy = Ref<VtlObject>::Adopt(new (std::nothrow) VtlObject(classId_));
+  if (!copy || !copy->MergeFrom(*this)) return nullptr;
+  return copy;
+}
+
+std::u16string VtlObject::PlainText() const {
+  std::u16string text;
+  for (size_t i = 0; i < paragraphs_.size(); ++i) {
+    if (i) text += u'\n';
+    for (const TextRun& run : paragraphs_[i].runs) text += run.text;
+  }
+  return text;
+}
+
+VtlTopic::VtlTopic(VtlModel* model, VtlTopic* parent, LONG insertKind)
+    : VtlObject(kClassTopic), model_(model), parent_(parent), insertKind_(insertKind) {
+  setGuid(NextGuid());
+  format_ = Ref<VtlObject>::Adopt(new VtlObject(kClassFormat));
+  text_ = Ref<VtlObject>::Adopt(new VtlObject(kClassTextStyle));
+  attachments().push_back({kRoleTextStyle, Ref<IVtlObject>::Share(text_.get())});
+  formats()[-1] = Ref<VtlObject>::Adopt(new VtlObject(kClassPictureFormat));
+  formats()[1] = Ref<VtlObject>::Adopt(new VtlObject(kClassPictureFormat));
+}
+
+IVtlObject* VtlTopic::GetTarget(LONG) { return format_.share(); }
+
+VtlTopic* VtlTopic::AddChild(LONG kind) {
+  auto* child = new (std::nothrow) VtlTopic(model_, this, kind);
+  if (!child) return nullptr;
+  children_.push_back({Ref<VtlTopic>::Adopt(child), kind});
+  return child;
+}
+
+void VtlTopic::DropTree() {
+  auto children = std::move(children_);
+  children_.clear();
+  for (Child& c : children) c.topic->DropTree();
+  if (format_) format_->DropContents();
+  if (text_) text_->DropContents();
+  format_.reset();
+  text_.reset();
+  DropContents();
+}
+
+VtlObject* NewModelObject(LONG classId) {
+  switch (classId) {
+    case kClassTextStyle:
+    case kClassParagraphStyle:
+    case kClassTableEntry:
+    case kClassTableGroup:
+    case kClassMarker:
+    case kClassLabels:
+    case kClassTaskSchedule:
+    case kClassTask:
+    case kClassFormat:
+    case kClassImage:
+    case kClassHyperlink:
+    case kClassNumbering:
+    case kClassRelationship:
+    case kClassBoundary:
+    case kClassSummaryMember:
+    case kClassNotes:
+    case kClassAttachment:
+    case kClassPictureFormat:
+      return new (std::nothrow) VtlObject(classId);
+    default:
+      return nullptr;
+  }
+}
+
+}  // namespace vantorel::detail

@@ -1,0 +1,406 @@
+#include "xml/xml_nodes.h"
+
+#include <algorithm>
+#include <new>
+
+#include <kx2/Utf.h>
+
+namespace vantorel::detail {
+namespace {
+
+// Texts handed out by one node object. A text stays valid while the object lives: when a
+// later read gives a different value under the same key, the old one is kept aside.
+class TextCache {
+ public:
+  LPCWSTR Keep(const std::u16string& key, std::u16string value) {
+    auto [it, fresh] = texts_.try_emplace(key, std::move(value));
+    if (!fresh && it->second != value) {
+      retired_.push_back(std::move(it->second));
+      it->second = std::move(value);
+    }
+    return it->second.c_str();
+  }
+
+ private:
+  std::map<std::u16string, std::u16string> texts_;
+  std::list<std::u16string> retired_;
+};
+
+bool IsAncestorOrSelf(xmlNodePtr candidate, xmlNodePtr node) {
+  for (xmlNodePtr p = node; p; p = p->parent)
+    if (p == candidate) return true;
+  return false;
+}
+
+// Links `child` as the last child of `parent` without merging text nodes (libxml2's
+// xmlAddChild may merge and free the child, which our objects still name).
+void LinkLast(xmlNodePtr parent, xmlNodePtr child) {
+  child->parent = parent;
+  child->prev = parent->last;
+  child->next = nullptr;
+  if (parent->last)
+    parent->last->next = child;
+  else
+    parent->children = child;
+  parent->last = child;
+}
+
+std::u16string AttributeValue(xmlAttrPtr attr) {
+  xmlChar* value = xmlNodeGetContent(reinterpret_cast<xmlNodePtr>(attr));
+  std::u16string text = FromXml(value);
+  xmlFree(value);
+  return text;
+}
+
+template <class Interface>
+class XmlNodeBase : public RefCounted<Interface> {
+ public:
+  XmlNodeBase(DocRef doc, xmlNodePtr node) : doc_(std::move(doc)), node_(node) {}
+  const char* Kind() const override { return "XML node"; }
+
+  LPCWSTR GetNodeName() override {
+    std::u16string name;
+    switch (node_->type) {
+      case XML_ELEMENT_NODE:
+        name = QualifiedName(node_->ns, node_->name);
+        break;
+      case XML_TEXT_NODE:
+        name = u"#text";
+        break;
+      case XML_CDATA_SECTION_NODE:
+        name = u"#cdata-section";
+        break;
+      case XML_COMMENT_NODE:
+        name = u"#comment";
+        break;
+      case XML_DOCUMENT_NODE:
+        name = u"#document";
+        break;
+      default:
+        name = FromXml(node_->name);
+        break;
+    }
+    return texts_.Keep(u"\x01name", std::move(name));
+  }
+  LPCWSTR GetNodeValue() override {
+    switch (node_->type) {
+      case XML_TEXT_NODE:
+      case XML_CDATA_SECTION_NODE:
+      case XML_COMMENT_NODE:
+      case XML_PI_NODE:
+        return texts_.Keep(u"\x01value", FromXml(node_->content));
+      default:
+        return nullptr;
+    }
+  }
+  IKX2XMLNode* GetParentNode() override {
+    if (!node_->parent) return nullptr;
+    if (node_->parent->type == XML_DOCUMENT_NODE) return WrapDocument(doc_);
+    return WrapNode(doc_, node_->parent);
+  }
+  LONG GetNodeType() override { return static_cast<LONG>(node_->type); }
+  IKX2XMLDocument* GetOwnerDocument() override { return WrapDocument(doc_); }
+  IKX2XMLNodeList* GetChildNodes() override;
+  IKX2XMLNode* GetFirstChild() override { return WrapNode(doc_, node_->children); }
+  IKX2XMLNode* GetLastChild() override { return WrapNode(doc_, node_->last); }
+  IKX2XMLNode* GetPreviousSibling() override { return node_->type == XML_DOCUMENT_NODE ? nullptr : WrapNode(doc_, node_->prev); }
+  IKX2XMLNode* GetNextSibling() override { return node_->type == XML_DOCUMENT_NODE ? nullptr : WrapNode(doc_, node_->next); }
+  BOOL HasChildNodes() override { return node_->children ? TRUE : FALSE; }
+  BOOL AppendChild(IKX2XMLNode* child) override;
+  BOOL RemoveChild(IKX2XMLNode* child) override;
+  LPCWSTR GetXml() override;
+
+  xmlNodePtr node() const { return node_; }
+  const DocRef& doc() const { return doc_; }
+
+ protected:
+  void Dispose() override { doc_.reset(); }
+
+  DocRef doc_;
+  xmlNodePtr node_;
+  TextCache texts_;
+};
+
+// The libxml2 node behind one of our node objects, when it belongs to `doc`.
+xmlNodePtr NodeOf(IKX2XMLNode* node, const DocRef& doc);
+
+class XmlNodeList : public RefCounted<IKX2XMLNodeList> {
+ public:
+  XmlNodeList(DocRef doc, std::vector<xmlNodePtr> nodes) : doc_(std::move(doc)), nodes_(std::move(nodes)) {}
+  const char* Kind() const override { return "XML node list"; }
+  IKX2XMLNode* GetItem(LONG index) override {
+    if (index < 0 || static_cast<size_t>(index) >= nodes_.size()) return nullptr;
+    return WrapNode(doc_, nodes_[index]);
+  }
+  LONG GetCount() override { return static_cast<LONG>(nodes_.size()); }
+
+ protected:
+  void Dispose() override { doc_.reset(); }
+
+ private:
+  DocRef doc_;
+  std::vector<xmlNodePtr> nodes_;
+};
+
+template <class Interface>
+IKX2XMLNodeList* XmlNodeBase<Interface>::GetChildNodes() {
+  std::vector<xmlNodePtr> nodes;
+  for (xmlNodePtr c = node_->children; c; c = c->next) nodes.push_back(c);
+  return new (std::nothrow) XmlNodeList(doc_, std::move(nodes));
+}
+
+template <class Interface>
+BOOL XmlNodeBase<Interface>::AppendChild(IKX2XMLNode* child) {
+  xmlNodePtr c = NodeOf(child, doc_);
+  if (!c || c->type == XML_DOCUMENT_NODE || IsAncestorOrSelf(c, node_)) return FALSE;
+  if (node_->type != XML_ELEMENT_NODE && node_->type != XML_DOCUMENT_NODE) return FALSE;
+  if (c->parent) {
+    xmlUnlinkNode(c);
+  }
+  LinkLast(node_, c);
+  return TRUE;
+}
+
+template <class Interface>
+BOOL XmlNodeBase<Interface>::RemoveChild(IKX2XMLNode* child) {
+  xmlNodePtr c = NodeOf(child, doc_);
+  if (!c || c->parent != node_) return FALSE;
+  xmlUnlinkNode(c);
+  doc_->AddLoose(c);
+  return TRUE;
+}
+
+template <class Interface>
+LPCWSTR XmlNodeBase<Interface>::GetXml() {
+  xmlBufferPtr buffer = xmlBufferCreate();
+  if (!buffer) return nullptr;
+  if (node_->type == XML_DOCUMENT_NODE) {
+    for (xmlNodePtr c = node_->children; c; c = c->next) xmlNodeDump(buffer, doc_->doc(), c, 0, 0);
+  } else {
+    xmlNodeDump(buffer, doc_->doc(), node_, 0, 0);
+  }
+  LPCWSTR text = texts_.Keep(u"\x01xml", FromXml(xmlBufferContent(buffer)));
+  xmlBufferFree(buffer);
+  return text;
+}
+
+class XmlText : public XmlNodeBase<IKX2XMLNode> {
+ public:
+  using XmlNodeBase::XmlNodeBase;
+};
+
+class XmlElement : public XmlNodeBase<IKX2XMLElement> {
+ public:
+  using XmlNodeBase::XmlNodeBase;
+  const char* Kind() const override { return "XML element"; }
+
+  LPCWSTR GetText() override {
+    xmlChar* content = xmlNodeGetContent(node_);
+    LPCWSTR text = texts_.Keep(u"\x01text", FromXml(content));
+    xmlFree(content);
+    return text;
+  }
+  LPCWSTR GetTagName() override { return GetNodeName(); }
+
+  LPCWSTR GetAttribute(LPCWSTR name) override {
+    if (!name) return nullptr;
+    std::u16string wanted(name);
+    if (xmlAttrPtr attr = FindAttribute(wanted)) return texts_.Keep(wanted, AttributeValue(attr));
+    if (const xmlNs* ns = FindNamespaceDeclaration(wanted)) return texts_.Keep(wanted, FromXml(ns->href));
+    return nullptr;
+  }
+  BOOL SetAttribute(LPCWSTR name, LPCWSTR value) override {
+    if (!name || !*name) return FALSE;
+    std::string n = ToXml(name), v = ToXml(value ? value : u"");
+    if (xmlAttrPtr attr = FindAttribute(name)) {
+      // Replace the value of the attribute as written, whatever its namespace.
+      return xmlSetNsProp(node_, attr->ns, attr->name, BAD_CAST v.c_str()) ? TRUE : FALSE;
+    }
+    return xmlSetProp(node_, BAD_CAST n.c_str(), BAD_CAST v.c_str()) ? TRUE : FALSE;
+  }
+  BOOL RemoveAttribute(LPCWSTR name) override {
+    if (!name) return FALSE;
+    xmlAttrPtr attr = FindAttribute(name);
+    return attr && xmlRemoveProp(attr) == 0 ? TRUE : FALSE;
+  }
+  LONG GetAttributeCount() override {
+    LONG n = 0;
+    for (xmlAttrPtr a = node_->properties; a; a = a->next) ++n;
+    return n;
+  }
+  LPCWSTR GetAttributeName(LONG index) override {
+    LONG i = 0;
+    for (xmlAttrPtr a = node_->properties; a; a = a->next, ++i)
+      if (i == index) return texts_.Keep(u"\x01attr" + kx2::Utf8ToUtf16(std::to_string(index)), QualifiedName(a->ns, a->name));
+    return nullptr;
+  }
+  BOOL SetText(LPCWSTR text) override {
+    for (xmlNodePtr c = node_->children; c;) {
+      xmlNodePtr next = c->next;
+      xmlUnlinkNode(c);
+      doc_->AddLoose(c);
+      c = next;
+    }
+    if (!text || !*text) return TRUE;
+    std::string t = ToXml(text);
+    xmlNodePtr node = xmlNewDocText(doc_->doc(), BAD_CAST t.c_str());
+    if (!node) return FALSE;
+    LinkLast(node_, node);
+    return TRUE;
+  }
+  IKX2XMLNodeList* GetChildren(LPCWSTR name) override {
+    std::vector<xmlNodePtr> nodes;
+    if (name) {
+      std::u16string wanted(name);
+      for (xmlNodePtr c = node_->children; c; c = c->next)
+        if (c->type == XML_ELEMENT_NODE && QualifiedName(c->ns, c->name) == wanted) nodes.push_back(c);
+    }
+    return new (std::nothrow) XmlNodeList(doc_, std::move(nodes));
+  }
+  LPCWSTR GetAttributeNS(LPCWSTR ns, LPCWSTR name) override {
+    if (!ns || !*ns) return GetAttribute(name);
+    if (!name) return nullptr;
+    std::u16string uri(ns), local(name);
+    for (xmlAttrPtr a = node_->properties; a; a = a->next) {
+      if (!a->ns || FromXml(a->name) != local) continue;
+      if (FromXml(a->ns->href) == uri || FromXml(a->ns->prefix) == uri)
+        return texts_.Keep(u"\x02" + uri + u"\x02" + local, AttributeValue(a));
+    }
+    return nullptr;
+  }
+  BOOL SetAttributeNS(LPCWSTR ns, LPCWSTR name, LPCWSTR value) override {
+    if (!ns || !*ns) return SetAttribute(name, value);
+    if (!name || !*name) return FALSE;
+    std::string uri = ToXml(ns), local = ToXml(name), v = ToXml(value ? value : u"");
+    xmlNsPtr space = xmlSearchNsByHref(doc_->doc(), node_, BAD_CAST uri.c_str());
+    if (!space) space = xmlSearchNs(doc_->doc(), node_, BAD_CAST uri.c_str());
+    if (!space) {
+      // Declares the namespace here under a prefix of its own.
+      std::string prefix = "ns";
+      for (int i = 1; xmlSearchNs(doc_->doc(), node_, BAD_CAST(prefix = "ns" + std::to_string(i)).c_str()); ++i) {
+      }
+      space = xmlNewNs(node_, BAD_CAST uri.c_str(), BAD_CAST prefix.c_str());
+      if (!space) return FALSE;
+    }
+    return xmlSetNsProp(node_, space, BAD_CAST local.c_str(), BAD_CAST v.c_str()) ? TRUE : FALSE;
+  }
+  BOOL HasAttribute(LPCWSTR name) override {
+    if (!name) return FALSE;
+    std::u16string wanted(name);
+    return (FindAttribute(wanted) || FindNamespaceDeclaration(wanted)) ? TRUE : FALSE;
+  }
+
+ private:
+  xmlAttrPtr FindAttribute(const std::u16string& name) const {
+    for (xmlAttrPtr a = node_->properties; a; a = a->next)
+      if (QualifiedName(a->ns, a->name) == name) return a;
+    return nullptr;
+  }
+  // "xmlns" and "xmlns:p" are namespace declarations to libxml2, attributes to the reader.
+  const xmlNs* FindNamespaceDeclaration(const std::u16string& name) const {
+    if (name == u"xmlns") {
+      for (xmlNsPtr ns = node_->nsDef; ns; ns = ns->next)
+        if (!ns->prefix) return ns;
+    } else if (name.rfind(u"xmlns:", 0) == 0) {
+      std::u16string prefix = name.substr(6);
+      for (xmlNsPtr ns = node_->nsDef; ns; ns = ns->next)
+        if (ns->prefix && FromXml(ns->prefix) == prefix) return ns;
+    }
+    return nullptr;
+  }
+};
+
+class XmlDocument : public XmlNodeBase<IKX2XMLDocument> {
+ public:
+  explicit XmlDocument(DocRef doc) : XmlNodeBase(doc, reinterpret_cast<xmlNodePtr>(doc->doc())) {}
+  const char* Kind() const override { return "XML document"; }
+
+  IKX2XMLElement* GetDocumentElement() override {
+    xmlNodePtr root = xmlDocGetRootElement(doc_->doc());
+    return root ? static_cast<IKX2XMLElement*>(new (std::nothrow) XmlElement(doc_, root)) : nullptr;
+  }
+  IKX2XMLElement* CreateElement(LPCWSTR name) override {
+    if (!name || !*name) return nullptr;
+    std::string n = ToXml(name);
+    xmlNodePtr node = xmlNewDocNode(doc_->doc(), nullptr, BAD_CAST n.c_str(), nullptr);
+    if (!node) return nullptr;
+    doc_->AddLoose(node);
+    return new (std::nothrow) XmlElement(doc_, node);
+  }
+  IKX2XMLElement* CreateElementNS(LPCWSTR ns, LPCWSTR name) override {
+    if (!ns || !*ns) return CreateElement(name);
+    if (!name || !*name) return nullptr;
+    std::string qname = ToXml(name), uri = ToXml(ns), prefix, local = qname;
+    if (auto colon = qname.find(':'); colon != std::string::npos) prefix = qname.substr(0, colon), local = qname.substr(colon + 1);
+    xmlNodePtr node = xmlNewDocNode(doc_->doc(), nullptr, BAD_CAST local.c_str(), nullptr);
+    if (!node) return nullptr;
+    doc_->AddLoose(node);
+    xmlNsPtr space = xmlNewNs(node, BAD_CAST uri.c_str(), prefix.empty() ? nullptr : BAD_CAST prefix.c_str());
+    if (space) xmlSetNs(node, space);
+    return new (std::nothrow) XmlElement(doc_, node);
+  }
+  IKX2XMLNode* CreateTextNode(LPCWSTR text) override {
+    std::string t = ToXml(text ? text : u"");
+    xmlNodePtr node = xmlNewDocText(doc_->doc(), BAD_CAST t.c_str());
+    if (!node) return nullptr;
+    doc_->AddLoose(node);
+    return new (std::nothrow) XmlText(doc_, node);
+  }
+  BOOL SetDocumentElement(IKX2XMLElement* root) override {
+    xmlNodePtr node = NodeOf(root, doc_);
+    if (!node || node->type != XML_ELEMENT_NODE) return FALSE;
+    if (node->parent) xmlUnlinkNode(node);
+    xmlNodePtr old = xmlDocSetRootElement(doc_->doc(), node);
+    if (old && old != node) doc_->AddLoose(old);
+    return TRUE;
+  }
+};
+
+xmlNodePtr NodeOf(IKX2XMLNode* node, const DocRef& doc) {
+  if (!node) return nullptr;
+  if (auto* e = dynamic_cast<XmlElement*>(node)) return e->doc() == doc ? e->node() : nullptr;
+  if (auto* t = dynamic_cast<XmlText*>(node)) return t->doc() == doc ? t->node() : nullptr;
+  return nullptr;
+}
+
+}  // namespace
+
+DocHandle::~DocHandle() {
+  // Only loose nodes that are still detached are freed here (a loose node attached again
+  // belongs to the tree); every parent link is read before anything is freed.
+  std::sort(loose_.begin(), loose_.end());
+  loose_.erase(std::unique(loose_.begin(), loose_.end()), loose_.end());
+  std::vector<xmlNodePtr> detached;
+  for (xmlNodePtr n : loose_)
+    if (!n->parent) detached.push_back(n);
+  for (xmlNodePtr n : detached) xmlFreeNode(n);
+  xmlFreeDoc(doc_);
+}
+
+IKX2XMLNode* WrapNode(const DocRef& doc, xmlNodePtr node) {
+  if (!node) return nullptr;
+  switch (node->type) {
+    case XML_ELEMENT_NODE:
+      return new (std::nothrow) XmlElement(doc, node);
+    case XML_DOCUMENT_NODE:
+      return WrapDocument(doc);
+    default:
+      return new (std::nothrow) XmlText(doc, node);
+  }
+}
+
+IKX2XMLDocument* WrapDocument(const DocRef& doc) { return new (std::nothrow) XmlDocument(doc); }
+
+std::u16string FromXml(const xmlChar* text) {
+  return text ? kx2::Utf8ToUtf16(reinterpret_cast<const char*>(text)) : std::u16string();
+}
+
+std::string ToXml(LPCWSTR text) { return text ? kx2::Utf16ToUtf8(text) : std::string(); }
+
+std::u16string QualifiedName(const xmlNs* ns, const xmlChar* name) {
+  std::u16string local = FromXml(name);
+  if (ns && ns->prefix) return FromXml(ns->prefix) + u":" + local;
+  return local;
+}
+
+}  // namespace vantorel::detail

@@ -1,0 +1,150 @@
+// The host's XML object model over libxml2, as the importers and the engine read and write it.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+#include <kx2/PathMap.h>
+#include <vantorel/exports.h>
+#include <vantorel/testing/leak_check.h>
+
+namespace {
+
+using vantorel::testing::HostLeakCheck;
+
+// Releases on scope exit.
+template <class T>
+struct Own {
+  T* p;
+  Own(T* q = nullptr) : p(q) {}
+  ~Own() {
+    if (p) p->Release();
+  }
+  T* operator->() const { return p; }
+  explicit operator bool() const { return p != nullptr; }
+};
+
+class HostXml : public HostLeakCheck {
+ protected:
+  IKX2XMLDocument* Parse(const std::string& xml) {
+    Own<IKX2XMLFactory> factory(VtlGetApplication()->GetXMLFactory());
+    Own<IKX2XMLParser> parser(factory->CreateParser());
+    IKX2XMLDocument* doc = parser->Parse(reinterpret_cast<const BYTE*>(xml.data()), static_cast<ULONG>(xml.size()));
+    if (!doc) lastError_ = parser->GetErrorText();
+    return doc;
+  }
+  std::u16string lastError_;
+};
+
+std::u16string S(LPCWSTR s) { return s ? s : u"<null>"; }
+
+TEST_F(HostXml, NamesAsWrittenTextNodesKeptEntitiesResolved) {
+  Own<IKX2XMLDocument> doc(Parse(
+      "<?xml version='1.0'?><!DOCTYPE ap:Map [<!ENTITY co 'Company &amp; Co'>]>"
+      "<ap:Map xmlns:ap='http://schemas.mindjet.com/MindManager/Application/2003' ap:Dirty='1' plain='x'>"
+      " <ap:Topic OId='a'>&co; &#x4E2D;<![CDATA[<raw>]]></ap:Topic>\n <ap:Topic OId='b'/></ap:Map>"));
+  ASSERT_TRUE(doc);
+  Own<IKX2XMLElement> root(doc->GetDocumentElement());
+  ASSERT_TRUE(root);
+  EXPECT_EQ(S(root->GetTagName()), u"ap:Map");
+  EXPECT_EQ(S(root->GetAttribute(u"ap:Dirty")), u"1");
+  EXPECT_EQ(S(root->GetAttribute(u"Dirty")), u"<null>");
+  EXPECT_EQ(S(root->GetAttributeNS(u"ap", u"Dirty")), u"1");
+  EXPECT_EQ(S(root->GetAttributeNS(u"http://schemas.mindjet.com/MindManager/Application/2003", u"Dirty")), u"1");
+  EXPECT_EQ(S(root->GetAttributeNS(u"", u"plain")), u"x");
+  EXPECT_TRUE(root->HasAttribute(u"xmlns:ap"));
+  EXPECT_FALSE(root->HasAttribute(u"missing"));
+
+  // Children: blank text, topic, line feed and blank, topic.
+  Own<IKX2XMLNodeList> all(root->GetChildNodes());
+  ASSERT_EQ(all->GetCount(), 4);
+  Own<IKX2XMLNode> blank(all->GetItem(0));
+  EXPECT_EQ(blank->GetNodeType(), KX2XML_TEXT);
+  EXPECT_EQ(S(blank->GetNodeValue()), u" ");
+  EXPECT_EQ(all->GetItem(4), nullptr);
+
+  Own<IKX2XMLNodeList> topics(root->GetChildren(u"ap:Topic"));
+  ASSERT_EQ(topics->GetCount(), 2);
+  Own<IKX2XMLNode> first(topics->GetItem(0));
+  auto* topic = dynamic_cast<IKX2XMLElement*>(first.p);
+  ASSERT_TRUE(topic) << "an element node converts to IKX2XMLElement";
+  EXPECT_EQ(S(topic->GetText()), u"Company & Co \u4E2D<raw>");
+  Own<IKX2XMLNodeList> none(root->GetChildren(u"ap:topic"));
+  EXPECT_EQ(none->GetCount(), 0) << "names compare exactly";
+}
+
+TEST_F(HostXml, UndeclaredPrefixesKeepTheirNames) {
+  Own<IKX2XMLDocument> doc(Parse("<xmap-content><topic xlink:href='xmind:#1' svg:x='12.5'><title>T</title></topic></xmap-content>"));
+  ASSERT_TRUE(doc);
+  Own<IKX2XMLElement> root(doc->GetDocumentElement());
+  Own<IKX2XMLNode> child(root->GetFirstChild());
+  auto* topic = dynamic_cast<IKX2XMLElement*>(child.p);
+  ASSERT_TRUE(topic);
+  EXPECT_EQ(S(topic->GetAttribute(u"xlink:href")), u"xmind:#1");
+  EXPECT_EQ(S(topic->GetAttribute(u"svg:x")), u"12.5");
+  Own<IKX2XMLNode> next(child->GetNextSibling());
+  EXPECT_FALSE(next);
+}
+
+TEST_F(HostXml, RefusesMalformedDocumentsAndExternalEntities) {
+  char dir[] = "/tmp/host_xml_XXXXXX";
+  ASSERT_TRUE(mkdtemp(dir));
+  std::string secret = std::string(dir) + "/secret.txt";
+  std::ofstream(secret) << "SECRET";
+  Own<IKX2XMLDocument> doc(Parse("<!DOCTYPE m [<!ENTITY s SYSTEM 'file://" + secret + "'>]><m>&s;</m>"));
+  if (doc) {
+    Own<IKX2XMLElement> root(doc->GetDocumentElement());
+    EXPECT_EQ(std::u16string(root->GetText()).find(u"SECRET"), std::u16string::npos);
+  }
+  for (const char* bad : {"", "<a>", "<a></b>", "text"}) {
+    Own<IKX2XMLDocument> d(Parse(bad));
+    EXPECT_FALSE(d) << bad;
+    EXPECT_FALSE(lastError_.empty()) << bad;
+  }
+  std::remove(secret.c_str());
+  rmdir(dir);
+}
+
+TEST_F(HostXml, ParsesAFileByWindowsPathInItsDeclaredEncoding) {
+  char dir[] = "/tmp/host_xml_XXXXXX";
+  ASSERT_TRUE(mkdtemp(dir));
+  std::string file = std::string(dir) + "/Map.mm";
+  std::ofstream(file, std::ios::binary) << "<?xml version='1.0' encoding='ISO-8859-1'?><map version='1.0.1'><node TEXT='caf\xE9'/></map>";
+  std::u16string path = kx2::ToWindowsPath(file);
+  Own<IKX2XMLFactory> factory(VtlGetApplication()->GetXMLFactory());
+  Own<IKX2XMLParser> parser(factory->CreateParser());
+  Own<IKX2XMLDocument> doc(parser->ParseFile(path.c_str()));
+  ASSERT_TRUE(doc);
+  Own<IKX2XMLElement> root(doc->GetDocumentElement());
+  Own<IKX2XMLNodeList> nodes(root->GetChildren(u"node"));
+  Own<IKX2XMLNode> node(nodes->GetItem(0));
+  EXPECT_EQ(S(dynamic_cast<IKX2XMLElement*>(node.p)->GetAttribute(u"TEXT")), u"café");
+  Own<IKX2XMLDocument> missing(parser->ParseFile((path + u"x").c_str()));
+  EXPECT_FALSE(missing);
+  std::remove(file.c_str());
+  rmdir(dir);
+}
+
+TEST_F(HostXml, BuildsAndPrintsADocument) {
+  Own<IKX2XMLFactory> factory(VtlGetApplication()->GetXMLFactory());
+  Own<IKX2XMLDocument> doc(factory->CreateDocument());
+  Own<IKX2XMLElement> root(doc->CreateElement(u"m:presentMapping"));
+  ASSERT_TRUE(doc->SetDocumentElement(root.p));
+  Own<IKX2XMLElement> child(doc->CreateElement(u"m:fill"));
+  EXPECT_TRUE(child->SetAttribute(u"m:type", u"solid & <plain>"));
+  EXPECT_TRUE(child->SetAttribute(u"m:type", u"gradient"));
+  EXPECT_TRUE(child->SetAttributeNS(u"", u"m:count", u"2"));
+  Own<IKX2XMLNode> text(doc->CreateTextNode(u"a<b"));
+  EXPECT_TRUE(child->AppendChild(text.p));
+  EXPECT_TRUE(root->AppendChild(child.p));
+  EXPECT_FALSE(child->AppendChild(root.p)) << "an ancestor cannot become a child";
+  EXPECT_EQ(S(root->GetXml()), u"<m:presentMapping><m:fill m:type=\"gradient\" m:count=\"2\">a&lt;b</m:fill></m:presentMapping>");
+  Own<IKX2XMLElement> loose(doc->CreateElement(u"never-attached"));
+  EXPECT_TRUE(root->RemoveChild(child.p));
+  EXPECT_EQ(S(root->GetXml()), u"<m:presentMapping/>");
+}
+
+}  // namespace
