@@ -65,5 +65,214 @@ inline PVOID InterlockedCompareExchangePointer(PVOID volatile* p, PVOID exchange
   return comparand;
 }
 
+
+// ---- Threads, events and waits ---------------------------------------------------
+typedef DWORD (*LPTHREAD_START_ROUTINE)(LPVOID lpThreadParameter);
+typedef LPTHREAD_START_ROUTINE PTHREAD_START_ROUTINE;
+struct SECURITY_ATTRIBUTES {
+  DWORD nLength;
+  LPVOID lpSecurityDescriptor;
+  BOOL bInheritHandle;
+};
+typedef SECURITY_ATTRIBUTES* LPSECURITY_ATTRIBUTES;
+typedef SECURITY_ATTRIBUTES* PSECURITY_ATTRIBUTES;
+
+#define INFINITE 0xFFFFFFFF
+#define WAIT_OBJECT_0 0x00000000L
+#define WAIT_ABANDONED 0x00000080L
+#define WAIT_ABANDONED_0 0x00000080L
+#define WAIT_TIMEOUT 0x00000102L
+#define WAIT_FAILED static_cast<DWORD>(0xFFFFFFFF)
+#define MAXIMUM_WAIT_OBJECTS 64
+#define CREATE_SUSPENDED 0x00000004
+#define STILL_ACTIVE 259L
+
 KX2_EXPORT DWORD GetCurrentThreadId();
 KX2_EXPORT DWORD GetCurrentProcessId();
+// Pseudo handles, as on Win32: (HANDLE)-2 for the thread and (HANDLE)-1 for the process.
+KX2_EXPORT HANDLE GetCurrentThread();
+KX2_EXPORT HANDLE GetCurrentProcess();
+KX2_EXPORT HANDLE CreateThread(LPSECURITY_ATTRIBUTES lpThreadAttributes, SIZE_T dwStackSize,
+                               LPTHREAD_START_ROUTINE lpStartAddress, LPVOID lpParameter,
+                               DWORD dwCreationFlags, LPDWORD lpThreadId);
+KX2_EXPORT DWORD ResumeThread(HANDLE hThread);
+KX2_EXPORT BOOL GetExitCodeThread(HANDLE hThread, LPDWORD lpExitCode);
+KX2_EXPORT DWORD GetThreadId(HANDLE hThread);
+KX2_EXPORT __attribute__((noreturn)) void ExitThread(DWORD dwExitCode);
+KX2_EXPORT HANDLE CreateEventW(LPSECURITY_ATTRIBUTES lpEventAttributes, BOOL bManualReset, BOOL bInitialState,
+                               LPCWSTR lpName);
+KX2_EXPORT HANDLE OpenEventW(DWORD dwDesiredAccess, BOOL bInheritHandle, LPCWSTR lpName);
+KX2_EXPORT BOOL SetEvent(HANDLE hEvent);
+KX2_EXPORT BOOL ResetEvent(HANDLE hEvent);
+KX2_EXPORT HANDLE CreateMutexW(LPSECURITY_ATTRIBUTES lpMutexAttributes, BOOL bInitialOwner, LPCWSTR lpName);
+KX2_EXPORT BOOL ReleaseMutex(HANDLE hMutex);
+KX2_EXPORT HANDLE CreateSemaphoreW(LPSECURITY_ATTRIBUTES lpSemaphoreAttributes, LONG lInitialCount,
+                                   LONG lMaximumCount, LPCWSTR lpName);
+KX2_EXPORT BOOL ReleaseSemaphore(HANDLE hSemaphore, LONG lReleaseCount, LPLONG lpPreviousCount);
+KX2_EXPORT DWORD WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds);
+KX2_EXPORT DWORD WaitForMultipleObjects(DWORD nCount, const HANDLE* lpHandles, BOOL bWaitAll, DWORD dwMilliseconds);
+KX2_EXPORT BOOL CloseHandle(HANDLE hObject);
+// Sleeps in real time (waits and sleeps never read the test clock).
+KX2_EXPORT void Sleep(DWORD dwMilliseconds);
+#define EVENT_ALL_ACCESS 0x1F0003
+#define SYNCHRONIZE 0x00100000L
+#define EVENT_MODIFY_STATE 0x0002
+
+// ---- Tick count and time ---------------------------------------------------------
+// Both read the platform clock (kx2/Clock.h), which tests may drive by hand.
+KX2_EXPORT DWORD GetTickCount();
+KX2_EXPORT ULONGLONG GetTickCount64();
+
+struct TIME_ZONE_INFORMATION {
+  LONG Bias;
+  WCHAR StandardName[32];
+  SYSTEMTIME StandardDate;
+  LONG StandardBias;
+  WCHAR DaylightName[32];
+  SYSTEMTIME DaylightDate;
+  LONG DaylightBias;
+};
+typedef TIME_ZONE_INFORMATION* LPTIME_ZONE_INFORMATION;
+#define TIME_ZONE_ID_UNKNOWN 0
+#define TIME_ZONE_ID_STANDARD 1
+#define TIME_ZONE_ID_DAYLIGHT 2
+#define TIME_ZONE_ID_INVALID static_cast<DWORD>(0xFFFFFFFF)
+
+KX2_EXPORT void GetSystemTime(LPSYSTEMTIME lpSystemTime);
+KX2_EXPORT void GetLocalTime(LPSYSTEMTIME lpSystemTime);
+KX2_EXPORT void GetSystemTimeAsFileTime(LPFILETIME lpSystemTimeAsFileTime);
+KX2_EXPORT BOOL FileTimeToSystemTime(const FILETIME* lpFileTime, LPSYSTEMTIME lpSystemTime);
+KX2_EXPORT BOOL SystemTimeToFileTime(const SYSTEMTIME* lpSystemTime, LPFILETIME lpFileTime);
+// Uses the time zone's current offset, as Win32 does (not the offset at that date).
+KX2_EXPORT BOOL FileTimeToLocalFileTime(const FILETIME* lpFileTime, LPFILETIME lpLocalFileTime);
+KX2_EXPORT BOOL LocalFileTimeToFileTime(const FILETIME* lpLocalFileTime, LPFILETIME lpFileTime);
+// DOS dates cover 1980 to 2107; the time has two-second steps.
+KX2_EXPORT BOOL FileTimeToDosDateTime(const FILETIME* lpFileTime, LPWORD lpFatDate, LPWORD lpFatTime);
+KX2_EXPORT BOOL DosDateTimeToFileTime(WORD wFatDate, WORD wFatTime, LPFILETIME lpFileTime);
+KX2_EXPORT LONG CompareFileTime(const FILETIME* lpFileTime1, const FILETIME* lpFileTime2);
+KX2_EXPORT DWORD GetTimeZoneInformation(LPTIME_ZONE_INFORMATION lpTimeZoneInformation);
+KX2_EXPORT BOOL SystemTimeToTzSpecificLocalTime(const TIME_ZONE_INFORMATION* lpTimeZone,
+                                                const SYSTEMTIME* lpUniversalTime, LPSYSTEMTIME lpLocalTime);
+KX2_EXPORT BOOL QueryPerformanceCounter(LARGE_INTEGER* lpPerformanceCount);
+KX2_EXPORT BOOL QueryPerformanceFrequency(LARGE_INTEGER* lpFrequency);
+
+// ---- Memory blocks ---------------------------------------------------------------
+// Fixed blocks are plain pointers; moveable blocks (GMEM_MOVEABLE / LMEM_MOVEABLE) are
+// handles that GlobalLock turns into a pointer. The Local and Global families are the
+// same allocator, as on Win32.
+#define GMEM_FIXED 0x0000
+#define GMEM_MOVEABLE 0x0002
+#define GMEM_NOCOMPACT 0x0010
+#define GMEM_NODISCARD 0x0020
+#define GMEM_ZEROINIT 0x0040
+#define GMEM_MODIFY 0x0080
+#define GMEM_DISCARDABLE 0x0100
+#define GMEM_SHARE 0x2000
+#define GMEM_DDESHARE 0x2000
+#define GMEM_INVALID_HANDLE 0x8000
+#define GMEM_LOCKCOUNT 0x00FF
+#define GHND (GMEM_MOVEABLE | GMEM_ZEROINIT)
+#define GPTR (GMEM_FIXED | GMEM_ZEROINIT)
+#define LMEM_FIXED 0x0000
+#define LMEM_MOVEABLE 0x0002
+#define LMEM_ZEROINIT 0x0040
+#define LMEM_MODIFY 0x0080
+#define LMEM_INVALID_HANDLE 0x8000
+#define LHND (LMEM_MOVEABLE | LMEM_ZEROINIT)
+#define LPTR (LMEM_FIXED | LMEM_ZEROINIT)
+#define HEAP_NO_SERIALIZE 0x00000001
+#define HEAP_GENERATE_EXCEPTIONS 0x00000004
+#define HEAP_ZERO_MEMORY 0x00000008
+#define HEAP_REALLOC_IN_PLACE_ONLY 0x00000010
+
+KX2_EXPORT HGLOBAL GlobalAlloc(UINT uFlags, SIZE_T dwBytes);
+KX2_EXPORT HGLOBAL GlobalReAlloc(HGLOBAL hMem, SIZE_T dwBytes, UINT uFlags);
+KX2_EXPORT LPVOID GlobalLock(HGLOBAL hMem);
+KX2_EXPORT BOOL GlobalUnlock(HGLOBAL hMem);
+KX2_EXPORT SIZE_T GlobalSize(HGLOBAL hMem);
+KX2_EXPORT UINT GlobalFlags(HGLOBAL hMem);
+KX2_EXPORT HGLOBAL GlobalHandle(LPCVOID pMem);
+KX2_EXPORT HGLOBAL GlobalFree(HGLOBAL hMem);
+KX2_EXPORT HLOCAL LocalAlloc(UINT uFlags, SIZE_T uBytes);
+KX2_EXPORT HLOCAL LocalReAlloc(HLOCAL hMem, SIZE_T uBytes, UINT uFlags);
+KX2_EXPORT LPVOID LocalLock(HLOCAL hMem);
+KX2_EXPORT BOOL LocalUnlock(HLOCAL hMem);
+KX2_EXPORT SIZE_T LocalSize(HLOCAL hMem);
+KX2_EXPORT HLOCAL LocalFree(HLOCAL hMem);
+KX2_EXPORT HANDLE GetProcessHeap();
+KX2_EXPORT LPVOID HeapAlloc(HANDLE hHeap, DWORD dwFlags, SIZE_T dwBytes);
+KX2_EXPORT LPVOID HeapReAlloc(HANDLE hHeap, DWORD dwFlags, LPVOID lpMem, SIZE_T dwBytes);
+KX2_EXPORT SIZE_T HeapSize(HANDLE hHeap, DWORD dwFlags, LPCVOID lpMem);
+KX2_EXPORT BOOL HeapFree(HANDLE hHeap, DWORD dwFlags, LPVOID lpMem);
+
+// ---- Environment, command line, version, debugging ----------------------------------
+// Variable names compare without regard to case, as on Windows.
+KX2_EXPORT DWORD GetEnvironmentVariableW(LPCWSTR lpName, LPWSTR lpBuffer, DWORD nSize);
+KX2_EXPORT BOOL SetEnvironmentVariableW(LPCWSTR lpName, LPCWSTR lpValue);
+KX2_EXPORT DWORD ExpandEnvironmentStringsW(LPCWSTR lpSrc, LPWSTR lpDst, DWORD nSize);
+
+// The process's command line: its arguments quoted by the Windows rules, the program as
+// a Windows path. A host may replace it (Kx2SetCommandLine), e.g. to pass on arguments.
+KX2_EXPORT LPWSTR GetCommandLineW();
+KX2_EXPORT void Kx2SetCommandLine(LPCWSTR commandLine);
+// Splits by the Windows rules; the array and its strings are one LocalAlloc block
+// (free it with LocalFree).
+KX2_EXPORT LPWSTR* CommandLineToArgvW(LPCWSTR lpCmdLine, int* pNumArgs);
+
+struct OSVERSIONINFOW {
+  DWORD dwOSVersionInfoSize;
+  DWORD dwMajorVersion;
+  DWORD dwMinorVersion;
+  DWORD dwBuildNumber;
+  DWORD dwPlatformId;
+  WCHAR szCSDVersion[128];
+};
+struct OSVERSIONINFOEXW {
+  DWORD dwOSVersionInfoSize;
+  DWORD dwMajorVersion;
+  DWORD dwMinorVersion;
+  DWORD dwBuildNumber;
+  DWORD dwPlatformId;
+  WCHAR szCSDVersion[128];
+  WORD wServicePackMajor;
+  WORD wServicePackMinor;
+  WORD wSuiteMask;
+  BYTE wProductType;
+  BYTE wReserved;
+};
+typedef OSVERSIONINFOW* LPOSVERSIONINFOW;
+typedef OSVERSIONINFOEXW* LPOSVERSIONINFOEXW;
+#define VER_PLATFORM_WIN32s 0
+#define VER_PLATFORM_WIN32_WINDOWS 1
+#define VER_PLATFORM_WIN32_NT 2
+#define VER_NT_WORKSTATION 0x0000001
+// Reports NT 6.2 build 9200: what Windows reports to a program that declares no newer
+// version, and a version the system's own version checks know.
+KX2_EXPORT BOOL GetVersionExW(LPOSVERSIONINFOW lpVersionInformation);
+KX2_EXPORT DWORD GetVersion();
+
+// Goes to the hook installed with Kx2SetDebugOutputHook, else to standard error when the
+// environment variable KX2_DEBUG_OUTPUT is set; otherwise it is dropped, as on Windows
+// without a debugger.
+KX2_EXPORT void OutputDebugStringW(LPCWSTR lpOutputString);
+KX2_EXPORT void OutputDebugStringA(LPCSTR lpOutputString);
+typedef void (*Kx2DebugOutputHook)(LPCWSTR text);
+KX2_EXPORT void Kx2SetDebugOutputHook(Kx2DebugOutputHook hook);
+KX2_EXPORT BOOL IsDebuggerPresent();
+KX2_EXPORT BOOL DisableThreadLibraryCalls(HMODULE hLibModule);
+
+// ---- System messages -------------------------------------------------------------
+#define FORMAT_MESSAGE_ALLOCATE_BUFFER 0x00000100
+#define FORMAT_MESSAGE_IGNORE_INSERTS 0x00000200
+#define FORMAT_MESSAGE_FROM_STRING 0x00000400
+#define FORMAT_MESSAGE_FROM_HMODULE 0x00000800
+#define FORMAT_MESSAGE_FROM_SYSTEM 0x00001000
+#define FORMAT_MESSAGE_ARGUMENT_ARRAY 0x00002000
+#define FORMAT_MESSAGE_MAX_WIDTH_MASK 0x000000FF
+#include <cstdarg>
+// Messages come from a small table of the system's messages (Win32 codes, and HRESULTs
+// whose facility is Win32 through the same table); FROM_STRING formats lpSource.
+// Inserts: %1..%99 with an optional !printf-format! (default !s!), %n, %%, %0, %. and
+// %space; the maximum-width mask 0xFF turns line breaks of the text into blanks.
+KX2_EXPORT DWORD FormatMessageW(DWORD dwFlags, LPCVOID lpSource, DWORD dwMessageId, DWORD dwLanguageId,
+                                LPWSTR lpBuffer, DWORD nSize, va_list* Arguments);

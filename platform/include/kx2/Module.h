@@ -1,0 +1,31 @@
+// Conventions between the platform's module loader and the libraries it loads.
+#pragma once
+
+#include "win/module.h"
+
+// One ordinal of a library's export table: the ordinal and the name of the export it
+// stands for (an extern "C" function with default visibility).
+struct Kx2Ordinal {
+  WORD ordinal;
+  const char* name;
+};
+
+// The symbol a library's ordinal table is exported under; the table ends with {0, nullptr}.
+#define KX2_ORDINAL_TABLE_SYMBOL "kx2_ordinal_table"
+
+// Declares a library's ordinals, once, in one source file of the library:
+//   KX2_EXPORT_ORDINALS({5, "VtlGetApplication"}, {6, "VtlCreateObject"});
+// GetProcAddress(module, MAKEINTRESOURCEA(5)) then gives what GetProcAddress(module,
+// "VtlGetApplication") gives.
+#define KX2_EXPORT_ORDINALS(...) \
+  extern "C" __attribute__((visibility("default"), used)) const Kx2Ordinal kx2_ordinal_table[] = {__VA_ARGS__, {0, nullptr}}
+
+// The module (library or program) that holds an address; null when none does.
+KX2_EXPORT HMODULE Kx2ModuleFromAddress(const void* address);
+
+// The handle of the module this is compiled into: each library gets its own copy of the
+// anchor, so the call answers for the library that makes it.
+[[maybe_unused]] static HMODULE Kx2ThisModule() {
+  static const char anchor = 0;
+  return Kx2ModuleFromAddress(&anchor);
+}

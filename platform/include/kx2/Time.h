@@ -1,0 +1,23 @@
+// FILETIME arithmetic shared by the file, time and C-runtime areas. "Ticks" are 100-ns
+// intervals since 1601-01-01 UTC, the unit of FILETIME.
+#pragma once
+
+#include <cstdint>
+
+#include "win/types.h"
+
+namespace kx2 {
+
+constexpr int64_t kUnixEpochSeconds = 11644473600LL;  // 1601-01-01 to 1970-01-01
+
+int64_t FileTimeToTicks(const FILETIME& ft);
+FILETIME TicksToFileTime(int64_t ticks);
+int64_t UnixToTicks(int64_t seconds, int64_t nanoseconds);
+void TicksToUnix(int64_t ticks, int64_t* seconds, int64_t* nanoseconds);
+int64_t NowTicks();
+// The local zone's offset from UTC (east positive) at a Unix time.
+int64_t LocalOffsetSeconds(int64_t unixSeconds);
+bool TicksToSystemTime(int64_t ticks, SYSTEMTIME* st);
+bool SystemTimeToTicks(const SYSTEMTIME& st, int64_t* ticks);
+
+}  // namespace kx2

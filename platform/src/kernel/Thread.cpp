@@ -1,0 +1,139 @@
+// Threads over POSIX threads. A thread's object stays alive while the thread runs, even
+// when its creator closes the handle at once, and becomes signalled when it ends.
+#include <climits>
+#include <pthread.h>
+
+#include "kx2/KernelObject.h"
+#include "win/kernel.h"
+
+namespace kx2 {
+namespace {
+
+class Thread : public KernelObject {
+ public:
+  Thread(LPTHREAD_START_ROUTINE start, LPVOID parameter, bool suspended)
+      : start_(start), parameter_(parameter), suspended_(suspended) {}
+
+  bool IsWaitable() const override { return true; }
+  bool IsSignaled() const override { return finished_; }
+
+  LPTHREAD_START_ROUTINE start_;
+  LPVOID parameter_;
+  // All below are guarded by WaitLock().
+  bool suspended_;
+  bool finished_ = false;
+  DWORD id_ = 0;
+  DWORD exitCode_ = STILL_ACTIVE;
+  std::shared_ptr<Thread> self_;  // the running thread's own reference
+};
+
+thread_local Thread* t_current = nullptr;
+
+// Marks the thread finished however it leaves: by returning, or by ExitThread's unwind.
+struct FinishGuard {
+  Thread* thread;
+  ~FinishGuard() {
+    std::shared_ptr<Thread> keep;
+    {
+      std::lock_guard<std::mutex> guard(WaitLock());
+      thread->finished_ = true;
+      keep = std::move(thread->self_);
+    }
+    NotifyWaiters();
+  }
+};
+
+void* ThreadMain(void* arg) {
+  Thread* thread = static_cast<Thread*>(arg);
+  t_current = thread;
+  {
+    std::unique_lock<std::mutex> lock(WaitLock());
+    thread->id_ = GetCurrentThreadId();
+    NotifyWaiters();
+    WaitCondition().wait(lock, [&] { return !thread->suspended_; });
+  }
+  FinishGuard guard{thread};
+  DWORD code = thread->start_(thread->parameter_);
+  std::lock_guard<std::mutex> lock(WaitLock());
+  thread->exitCode_ = code;
+  return nullptr;
+}
+
+}  // namespace
+}  // namespace kx2
+
+using namespace kx2;
+
+KX2_EXPORT HANDLE CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T dwStackSize, LPTHREAD_START_ROUTINE lpStartAddress,
+                               LPVOID lpParameter, DWORD dwCreationFlags, LPDWORD lpThreadId) {
+  if (!lpStartAddress) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  auto thread = std::make_shared<Thread>(lpStartAddress, lpParameter, (dwCreationFlags & CREATE_SUSPENDED) != 0);
+  thread->self_ = thread;
+  pthread_attr_t attr;
+  pthread_attr_init(&attr);
+  pthread_attr_setdetachstate(&attr, PTHREAD_CREATE_DETACHED);
+  if (dwStackSize >= static_cast<SIZE_T>(PTHREAD_STACK_MIN)) pthread_attr_setstacksize(&attr, dwStackSize);
+  pthread_t id;
+  int rc = pthread_create(&id, &attr, ThreadMain, thread.get());
+  pthread_attr_destroy(&attr);
+  if (rc != 0) {
+    thread->self_.reset();
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+  }
+  {
+    std::unique_lock<std::mutex> lock(WaitLock());
+    WaitCondition().wait(lock, [&] { return thread->id_ != 0; });
+    if (lpThreadId) *lpThreadId = thread->id_;
+  }
+  return InsertHandle(thread);
+}
+
+KX2_EXPORT DWORD ResumeThread(HANDLE hThread) {
+  auto thread = LookupHandleAs<Thread>(hThread);
+  if (!thread) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return static_cast<DWORD>(-1);
+  }
+  DWORD previous;
+  {
+    std::lock_guard<std::mutex> guard(WaitLock());
+    previous = thread->suspended_ ? 1 : 0;
+    thread->suspended_ = false;
+  }
+  NotifyWaiters();
+  return previous;
+}
+
+KX2_EXPORT BOOL GetExitCodeThread(HANDLE hThread, LPDWORD lpExitCode) {
+  auto thread = LookupHandleAs<Thread>(hThread);
+  if (!thread || !lpExitCode) {
+    SetLastError(thread ? ERROR_INVALID_PARAMETER : ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  std::lock_guard<std::mutex> guard(WaitLock());
+  *lpExitCode = thread->finished_ ? thread->exitCode_ : STILL_ACTIVE;
+  return TRUE;
+}
+
+KX2_EXPORT DWORD GetThreadId(HANDLE hThread) {
+  if (hThread == GetCurrentThread()) return GetCurrentThreadId();
+  auto thread = LookupHandleAs<Thread>(hThread);
+  if (!thread) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return 0;
+  }
+  std::lock_guard<std::mutex> guard(WaitLock());
+  return thread->id_;
+}
+
+KX2_EXPORT void ExitThread(DWORD dwExitCode) {
+  if (t_current) {
+    std::lock_guard<std::mutex> guard(WaitLock());
+    t_current->exitCode_ = dwExitCode;
+  }
+  pthread_exit(nullptr);
+}
