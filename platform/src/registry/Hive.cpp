@@ -1,0 +1,401 @@
+// One registry hive over SQLite (see Hive.h).
+#include "registry/Hive.h"
+
+#include <sqlite3.h>
+
+#include <cstring>
+#include <ctime>
+#include <new>
+
+#include "kx2/Utf.h"
+#include "win/registry.h"
+
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "names are stored as little-endian UTF-16 bytes");
+
+namespace kx2::reg {
+namespace {
+
+// How long a call waits for another process's write before giving up.
+constexpr int kBusyTimeoutMs = 30000;
+
+LONG ResultFromSqlite(int rc) {
+  switch (rc & 0xFF) {
+    case SQLITE_NOMEM: return ERROR_OUTOFMEMORY;
+    case SQLITE_FULL: return ERROR_DISK_FULL;
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB: return ERROR_REGISTRY_CORRUPT;
+    case SQLITE_PERM:
+    case SQLITE_READONLY:
+    case SQLITE_AUTH: return ERROR_ACCESS_DENIED;
+    default: return ERROR_REGISTRY_IO_FAILED;
+  }
+}
+
+[[noreturn]] void Fail(int rc) { throw RegError{ResultFromSqlite(rc)}; }
+
+constexpr const char* kSchema = R"sql(
+CREATE TABLE IF NOT EXISTS keys(
+  id INTEGER PRIMARY KEY AUTOINCREMENT,
+  parent INTEGER NOT NULL,
+  name BLOB NOT NULL,
+  fold BLOB NOT NULL,
+  class BLOB NOT NULL,
+  written INTEGER NOT NULL);
+CREATE UNIQUE INDEX IF NOT EXISTS keys_by_parent ON keys(parent, fold);
+CREATE TABLE IF NOT EXISTS vals(
+  key INTEGER NOT NULL,
+  fold BLOB NOT NULL,
+  seq INTEGER NOT NULL,
+  name BLOB NOT NULL,
+  type INTEGER NOT NULL,
+  data BLOB NOT NULL,
+  PRIMARY KEY(key, fold)) WITHOUT ROWID;
+CREATE INDEX IF NOT EXISTS vals_by_seq ON vals(key, seq);
+INSERT OR IGNORE INTO keys(id, parent, name, fold, class, written) VALUES(1, 0, x'', x'', x'', 0);
+PRAGMA user_version = 1;
+)sql";
+
+// Folded names are stored big-endian so that byte order sorts like code-unit order.
+std::string FoldKey(std::u16string_view name) {
+  std::string out;
+  out.reserve(name.size() * 2);
+  for (char16_t c : name) {
+    char16_t u = FoldUpper16(c);
+    out.push_back(static_cast<char>(u >> 8));
+    out.push_back(static_cast<char>(u & 0xFF));
+  }
+  return out;
+}
+
+}  // namespace
+
+std::u16string FoldName(std::u16string_view name) {
+  std::u16string out(name);
+  for (auto& c : out) c = FoldUpper16(c);
+  return out;
+}
+
+std::vector<std::u16string_view> SplitPath(std::u16string_view path) {
+  std::vector<std::u16string_view> parts;
+  size_t start = 0;
+  while (start <= path.size()) {
+    size_t end = path.find(u'\\', start);
+    if (end == std::u16string_view::npos) end = path.size();
+    if (end > start) parts.push_back(path.substr(start, end - start));
+    start = end + 1;
+  }
+  return parts;
+}
+
+uint64_t FileTimeNow() {
+  timespec ts{};
+  clock_gettime(CLOCK_REALTIME, &ts);
+  return static_cast<uint64_t>(ts.tv_sec) * 10000000ull + static_cast<uint64_t>(ts.tv_nsec) / 100 +
+         116444736000000000ull;
+}
+
+// A cached prepared statement, reset and unbound when the wrapper goes.
+class Hive::Statement {
+ public:
+  Statement(sqlite3* db, sqlite3_stmt* s) : db_(db), s_(s) {}
+  ~Statement() {
+    sqlite3_reset(s_);
+    sqlite3_clear_bindings(s_);
+  }
+  Statement(const Statement&) = delete;
+  Statement& operator=(const Statement&) = delete;
+
+  Statement& Int(int i, int64_t v) {
+    Check(sqlite3_bind_int64(s_, i, v));
+    return *this;
+  }
+  Statement& Blob(int i, const void* p, size_t n) {
+    // A null pointer would bind SQL NULL; an empty blob must stay a blob.
+    Check(n == 0 ? sqlite3_bind_zeroblob(s_, i, 0) : sqlite3_bind_blob64(s_, i, p, n, SQLITE_TRANSIENT));
+    return *this;
+  }
+  Statement& Name(int i, std::u16string_view name) { return Blob(i, name.data(), name.size() * 2); }
+  Statement& Fold(int i, std::u16string_view name) {
+    std::string f = FoldKey(name);
+    return Blob(i, f.data(), f.size());
+  }
+  bool Step() {
+    int rc = sqlite3_step(s_);
+    if (rc == SQLITE_ROW) return true;
+    if (rc == SQLITE_DONE) return false;
+    Fail(rc);
+  }
+  void Run() { Step(); }
+  int64_t ColInt(int c) { return sqlite3_column_int64(s_, c); }
+  std::u16string ColName(int c) {
+    const void* p = sqlite3_column_blob(s_, c);
+    size_t n = static_cast<size_t>(sqlite3_column_bytes(s_, c)) / 2;
+    std::u16string out(n, u'\0');
+    if (n) std::memcpy(out.data(), p, n * 2);
+    return out;
+  }
+  std::vector<BYTE> ColBytes(int c) {
+    const void* p = sqlite3_column_blob(s_, c);
+    size_t n = static_cast<size_t>(sqlite3_column_bytes(s_, c));
+    std::vector<BYTE> out(n);
+    if (n) std::memcpy(out.data(), p, n);
+    return out;
+  }
+
+ private:
+  void Check(int rc) {
+    if (rc != SQLITE_OK) Fail(rc);
+  }
+  sqlite3* db_;
+  sqlite3_stmt* s_;
+};
+
+Hive::Hive(const std::string& file) {
+  int rc = sqlite3_open_v2(file.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+                           nullptr);
+  if (rc != SQLITE_OK) {
+    sqlite3_close(db_);
+    db_ = nullptr;
+    Fail(rc);
+  }
+  try {
+    sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+    sqlite3_extended_result_codes(db_, 1);
+    Exec("PRAGMA journal_mode=WAL");
+    Exec("PRAGMA synchronous=NORMAL");
+    Exec("BEGIN IMMEDIATE");
+    try {
+      Exec(kSchema);
+      Exec("COMMIT");
+    } catch (...) {
+      sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+      throw;
+    }
+  } catch (...) {
+    sqlite3_close(db_);
+    db_ = nullptr;
+    throw;
+  }
+}
+
+Hive::~Hive() {
+  for (auto& [sql, stmt] : cache_) sqlite3_finalize(stmt);
+  sqlite3_close(db_);
+}
+
+void Hive::Exec(const char* sql) {
+  int rc = sqlite3_exec(db_, sql, nullptr, nullptr, nullptr);
+  if (rc != SQLITE_OK) Fail(rc);
+}
+
+Hive::Statement Hive::Prepare(const char* sql) {
+  auto it = cache_.find(sql);
+  if (it == cache_.end()) {
+    sqlite3_stmt* s = nullptr;
+    int rc = sqlite3_prepare_v3(db_, sql, -1, SQLITE_PREPARE_PERSISTENT, &s, nullptr);
+    if (rc != SQLITE_OK) Fail(rc);
+    it = cache_.emplace(sql, s).first;
+  }
+  return Statement(db_, it->second);
+}
+
+LONG Hive::Transact(bool write, const std::function<LONG()>& fn, bool commitAlways) {
+  std::lock_guard lock(mutex_);
+  LONG result = ERROR_SUCCESS;
+  try {
+    Exec(write ? "BEGIN IMMEDIATE" : "BEGIN");
+  } catch (const RegError& e) {
+    return e.code;
+  }
+  try {
+    result = fn();
+  } catch (const RegError& e) {
+    result = e.code;
+    commitAlways = false;
+  } catch (const std::bad_alloc&) {
+    result = ERROR_OUTOFMEMORY;
+    commitAlways = false;
+  } catch (...) {
+    result = ERROR_REGISTRY_IO_FAILED;
+    commitAlways = false;
+  }
+  if (result == ERROR_SUCCESS || commitAlways) {
+    int rc = sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK) return result;
+    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    return ResultFromSqlite(rc);
+  }
+  sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+  return result;
+}
+
+bool Hive::KeyExists(int64_t id) {
+  auto s = Prepare("SELECT 1 FROM keys WHERE id = ?");
+  s.Int(1, id);
+  return s.Step();
+}
+
+std::optional<int64_t> Hive::Child(int64_t parent, std::u16string_view name) {
+  auto s = Prepare("SELECT id FROM keys WHERE parent = ? AND fold = ?");
+  s.Int(1, parent).Fold(2, name);
+  if (!s.Step()) return std::nullopt;
+  return s.ColInt(0);
+}
+
+std::optional<int64_t> Hive::Walk(int64_t from, std::u16string_view path) {
+  int64_t at = from;
+  for (auto part : SplitPath(path)) {
+    auto next = Child(at, part);
+    if (!next) return std::nullopt;
+    at = *next;
+  }
+  return at;
+}
+
+int64_t Hive::CreatePath(int64_t from, std::u16string_view path, std::u16string_view keyClass, bool* created) {
+  int64_t at = from;
+  bool made = false;
+  for (auto part : SplitPath(path)) {
+    auto next = Child(at, part);
+    if (next) {
+      at = *next;
+      made = false;
+      continue;
+    }
+    uint64_t now = FileTimeNow();
+    {
+      auto s = Prepare("INSERT INTO keys(parent, name, fold, class, written) VALUES(?, ?, ?, ?, ?)");
+      s.Int(1, at).Name(2, part).Fold(3, part).Name(4, keyClass).Int(5, static_cast<int64_t>(now));
+      s.Run();
+    }
+    Touch(at);
+    at = sqlite3_last_insert_rowid(db_);
+    made = true;
+  }
+  if (created) *created = made;
+  return at;
+}
+
+int64_t Hive::ParentOf(int64_t id) {
+  auto s = Prepare("SELECT parent FROM keys WHERE id = ?");
+  s.Int(1, id);
+  return s.Step() ? s.ColInt(0) : 0;
+}
+
+DWORD Hive::ChildCount(int64_t id) {
+  auto s = Prepare("SELECT COUNT(*) FROM keys WHERE parent = ?");
+  s.Int(1, id);
+  s.Step();
+  return static_cast<DWORD>(s.ColInt(0));
+}
+
+void Hive::DeleteKey(int64_t id) {
+  int64_t parent = ParentOf(id);
+  {
+    auto s = Prepare("DELETE FROM vals WHERE key = ?");
+    s.Int(1, id).Run();
+  }
+  {
+    auto s = Prepare("DELETE FROM keys WHERE id = ?");
+    s.Int(1, id).Run();
+  }
+  if (parent) Touch(parent);
+}
+
+std::optional<SubKeyRecord> Hive::SubKeyAt(int64_t id, DWORD index) {
+  auto s = Prepare("SELECT name, class, written FROM keys WHERE parent = ? ORDER BY fold LIMIT 1 OFFSET ?");
+  s.Int(1, id).Int(2, index);
+  if (!s.Step()) return std::nullopt;
+  return SubKeyRecord{s.ColName(0), s.ColName(1), static_cast<uint64_t>(s.ColInt(2))};
+}
+
+std::optional<ValueRecord> Hive::GetValue(int64_t key, std::u16string_view name) {
+  auto s = Prepare("SELECT name, type, data FROM vals WHERE key = ? AND fold = ?");
+  s.Int(1, key).Fold(2, name);
+  if (!s.Step()) return std::nullopt;
+  return ValueRecord{s.ColName(0), static_cast<DWORD>(s.ColInt(1)), s.ColBytes(2)};
+}
+
+void Hive::SetValue(int64_t key, std::u16string_view name, DWORD type, const BYTE* data, size_t size) {
+  // An existing value keeps its place in the enumeration order and the case of its name.
+  auto s = Prepare(
+      "INSERT INTO vals(key, fold, seq, name, type, data) "
+      "VALUES(?1, ?2, (SELECT IFNULL(MAX(seq), 0) + 1 FROM vals WHERE key = ?1), ?3, ?4, ?5) "
+      "ON CONFLICT(key, fold) DO UPDATE SET type = excluded.type, data = excluded.data");
+  s.Int(1, key).Fold(2, name).Name(3, name).Int(4, type).Blob(5, data, size);
+  s.Run();
+  Touch(key);
+}
+
+bool Hive::DeleteValue(int64_t key, std::u16string_view name) {
+  {
+    auto s = Prepare("DELETE FROM vals WHERE key = ? AND fold = ?");
+    s.Int(1, key).Fold(2, name).Run();
+  }
+  if (sqlite3_changes(db_) == 0) return false;
+  Touch(key);
+  return true;
+}
+
+std::optional<ValueRecord> Hive::ValueAt(int64_t key, DWORD index) {
+  auto s = Prepare("SELECT name, type, data FROM vals WHERE key = ? ORDER BY seq LIMIT 1 OFFSET ?");
+  s.Int(1, key).Int(2, index);
+  if (!s.Step()) return std::nullopt;
+  return ValueRecord{s.ColName(0), static_cast<DWORD>(s.ColInt(1)), s.ColBytes(2)};
+}
+
+KeyInfo Hive::Info(int64_t key) {
+  KeyInfo info;
+  {
+    auto s = Prepare("SELECT class, written FROM keys WHERE id = ?");
+    s.Int(1, key);
+    if (s.Step()) {
+      info.keyClass = s.ColName(0);
+      info.lastWrite = static_cast<uint64_t>(s.ColInt(1));
+    }
+  }
+  {
+    auto s = Prepare(
+        "SELECT COUNT(*), IFNULL(MAX(LENGTH(name)), 0), IFNULL(MAX(LENGTH(class)), 0) FROM keys WHERE parent = ?");
+    s.Int(1, key);
+    s.Step();
+    info.subKeys = static_cast<DWORD>(s.ColInt(0));
+    info.maxSubKeyLen = static_cast<DWORD>(s.ColInt(1) / 2);
+    info.maxClassLen = static_cast<DWORD>(s.ColInt(2) / 2);
+  }
+  {
+    auto s = Prepare(
+        "SELECT COUNT(*), IFNULL(MAX(LENGTH(name)), 0), IFNULL(MAX(LENGTH(data)), 0) FROM vals WHERE key = ?");
+    s.Int(1, key);
+    s.Step();
+    info.values = static_cast<DWORD>(s.ColInt(0));
+    info.maxValueNameLen = static_cast<DWORD>(s.ColInt(1) / 2);
+    info.maxValueLen = static_cast<DWORD>(s.ColInt(2));
+  }
+  return info;
+}
+
+void Hive::Touch(int64_t id) {
+  auto s = Prepare("UPDATE keys SET written = ? WHERE id = ?");
+  s.Int(1, static_cast<int64_t>(FileTimeNow())).Int(2, id).Run();
+}
+
+void Hive::CopyTreeInto(int64_t id, Hive& target) { CopyChildren(id, target, kRootId); }
+
+void Hive::CopyChildren(int64_t from, Hive& target, int64_t to) {
+  for (DWORD i = 0;; ++i) {
+    auto v = ValueAt(from, i);
+    if (!v) break;
+    target.SetValue(to, v->name, v->type, v->data.data(), v->data.size());
+  }
+  for (DWORD i = 0;; ++i) {
+    auto k = SubKeyAt(from, i);
+    if (!k) break;
+    auto child = Child(from, k->name);
+    bool created = false;
+    int64_t made = target.CreatePath(to, k->name, k->keyClass, &created);
+    if (child) CopyChildren(*child, target, made);
+  }
+}
+
+}  // namespace kx2::reg

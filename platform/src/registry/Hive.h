@@ -1,0 +1,109 @@
+// Private: one registry hive, a SQLite database of keys and values.
+//
+// Every public operation assumes the caller runs inside Transact(); Transact() opens one
+// transaction per registry call (BEGIN IMMEDIATE when the call may write), so two
+// processes sharing the hive never interleave inside a call. Names are stored as UTF-16
+// bytes with an upper-cased copy for lookups, so they keep their case and their exact
+// code units, and compare without regard to case.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "win/types.h"
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace kx2::reg {
+
+// Thrown inside a transaction; Transact() turns it into the Win32 result.
+struct RegError {
+  LONG code;
+};
+
+struct ValueRecord {
+  std::u16string name;
+  DWORD type = 0;
+  std::vector<BYTE> data;
+};
+
+struct KeyInfo {
+  std::u16string keyClass;
+  DWORD subKeys = 0;
+  DWORD maxSubKeyLen = 0;  // in characters, without terminator
+  DWORD maxClassLen = 0;   // of the sub-keys' classes, in characters
+  DWORD values = 0;
+  DWORD maxValueNameLen = 0;
+  DWORD maxValueLen = 0;  // in bytes
+  uint64_t lastWrite = 0;  // FILETIME
+};
+
+struct SubKeyRecord {
+  std::u16string name;
+  std::u16string keyClass;
+  uint64_t lastWrite = 0;
+};
+
+class Hive {
+ public:
+  static constexpr int64_t kRootId = 1;
+
+  // Opens (creating when needed) the database file. Throws RegError.
+  explicit Hive(const std::string& file);
+  ~Hive();
+  Hive(const Hive&) = delete;
+  Hive& operator=(const Hive&) = delete;
+
+  // Runs fn in one transaction, serialised with this process's other users of the hive.
+  // fn returns a Win32 result; the transaction commits when it is ERROR_SUCCESS or
+  // `commitAlways` is set, and rolls back otherwise. Exceptions become results.
+  LONG Transact(bool write, const std::function<LONG()>& fn, bool commitAlways = false);
+
+  bool KeyExists(int64_t id);
+  std::optional<int64_t> Child(int64_t parent, std::u16string_view name);
+  // Follows a path of names separated by backslashes (empty components are skipped).
+  std::optional<int64_t> Walk(int64_t from, std::u16string_view path);
+  // As Walk, creating the missing components; *created tells whether the last one was made.
+  int64_t CreatePath(int64_t from, std::u16string_view path, std::u16string_view keyClass, bool* created);
+  int64_t ParentOf(int64_t id);
+  DWORD ChildCount(int64_t id);
+  void DeleteKey(int64_t id);  // the key must have no children
+  std::optional<SubKeyRecord> SubKeyAt(int64_t id, DWORD index);
+
+  std::optional<ValueRecord> GetValue(int64_t key, std::u16string_view name);
+  void SetValue(int64_t key, std::u16string_view name, DWORD type, const BYTE* data, size_t size);
+  bool DeleteValue(int64_t key, std::u16string_view name);
+  std::optional<ValueRecord> ValueAt(int64_t key, DWORD index);
+  KeyInfo Info(int64_t key);
+
+  // Copies the key `id` and everything below it into `target` as target's root.
+  void CopyTreeInto(int64_t id, Hive& target);
+
+ private:
+  class Statement;
+  Statement Prepare(const char* sql);
+  void Exec(const char* sql);
+  void Touch(int64_t id);
+  void CopyChildren(int64_t from, Hive& target, int64_t to);
+
+  sqlite3* db_ = nullptr;
+  std::map<std::string, sqlite3_stmt*> cache_;
+  std::recursive_mutex mutex_;
+};
+
+// Splits a key path at backslashes, skipping empty components.
+std::vector<std::u16string_view> SplitPath(std::u16string_view path);
+// The upper-cased form names are compared by.
+std::u16string FoldName(std::u16string_view name);
+// Now as a FILETIME (100 ns since 1601).
+uint64_t FileTimeNow();
+
+}  // namespace kx2::reg

@@ -1,0 +1,385 @@
+// The registry: exact data, Win32 results, names without regard to case, and hives
+// shared by several processes.
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "kx2/PathMap.h"
+#include "kx2/Registry.h"
+#include "kx2/Utf.h"
+#include "win/registry.h"
+#include "win/shell.h"
+
+extern char** environ;
+
+namespace {
+
+const BYTE* Bytes(const void* p) { return static_cast<const BYTE*>(p); }
+
+// A fresh registry folder (and shell folders) per test, set before the first registry call.
+class Registry : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/kx2-reg-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    dir_ = pattern;
+    setenv("KX2_REGISTRY", (dir_ + "/registry").c_str(), 1);
+    setenv("KX2_APPDATA", (dir_ + "/roaming").c_str(), 1);
+    setenv("KX2_LOCAL_APPDATA", (dir_ + "/local").c_str(), 1);
+    setenv("KX2_COMMON_APPDATA", (dir_ + "/common").c_str(), 1);
+    Kx2RegistryReset();
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, u"Software\\Kx2Test", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                              &key_, nullptr),
+              ERROR_SUCCESS);
+  }
+  void TearDown() override {
+    RegCloseKey(key_);
+    Kx2RegistryReset();
+    std::filesystem::remove_all(dir_);
+  }
+
+  std::string dir_;
+  HKEY key_ = nullptr;
+};
+
+TEST_F(Registry, StringWithoutTerminatorKeepsItsExactLength) {
+  const char16_t text[8] = {u'a', u'b', u'c', u'd', u'e', u'f', u'g', u'h'};
+  ASSERT_EQ(RegSetValueExW(key_, u"Eight", 0, REG_SZ, Bytes(text), sizeof text), ERROR_SUCCESS);
+  DWORD type = 0, size = 0;
+  ASSERT_EQ(RegQueryValueExW(key_, u"Eight", nullptr, &type, nullptr, &size), ERROR_SUCCESS);
+  EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+  EXPECT_EQ(size, 16u);
+  char16_t out[12];
+  std::fill(std::begin(out), std::end(out), u'#');
+  size = sizeof out;
+  ASSERT_EQ(RegQueryValueExW(key_, u"Eight", nullptr, nullptr, reinterpret_cast<BYTE*>(out), &size), ERROR_SUCCESS);
+  EXPECT_EQ(size, 16u);
+  EXPECT_EQ(std::u16string(out, 8), u"abcdefgh");
+  EXPECT_EQ(out[8], u'#') << "nothing beyond the stored bytes is written";
+}
+
+TEST_F(Registry, TooSmallBufferGivesMoreDataAndTheSize) {
+  const char16_t text[] = u"twelve chars";
+  ASSERT_EQ(RegSetValueExW(key_, u"Text", 0, REG_SZ, Bytes(text), sizeof text), ERROR_SUCCESS);
+  BYTE small[10] = {};
+  DWORD size = sizeof small;
+  EXPECT_EQ(RegQueryValueExW(key_, u"Text", nullptr, nullptr, small, &size), ERROR_MORE_DATA);
+  EXPECT_EQ(ERROR_MORE_DATA, 234);
+  EXPECT_EQ(size, sizeof text);
+  DWORD enumName = 10, enumSize = 4;
+  char16_t name[10];
+  EXPECT_EQ(RegEnumValueW(key_, 0, name, &enumName, nullptr, nullptr, small, &enumSize), ERROR_MORE_DATA);
+  EXPECT_EQ(enumSize, sizeof text);
+  DWORD tiny = 2;
+  EXPECT_EQ(RegEnumValueW(key_, 0, name, &tiny, nullptr, nullptr, nullptr, nullptr), ERROR_MORE_DATA);
+}
+
+TEST_F(Registry, ValuesOfEveryTypeComeBackByteForByte) {
+  const DWORD dword = 0x12345678;
+  const uint64_t qword = 0x0102030405060708ull;
+  const BYTE binary[] = {0x00, 0xFF, 0x10, 0x00};
+  const char16_t multi[] = u"one\0two\0";
+  const char16_t expand[] = u"%TEMP%\\x";
+  struct Case {
+    const char16_t* name;
+    DWORD type;
+    const void* data;
+    DWORD size;
+  } cases[] = {
+      {u"Dword", REG_DWORD, &dword, 4},          {u"Qword", REG_QWORD, &qword, 8},
+      {u"Binary", REG_BINARY, binary, 4},        {u"Multi", REG_MULTI_SZ, multi, sizeof multi},
+      {u"Expand", REG_EXPAND_SZ, expand, sizeof expand}, {u"Empty", REG_BINARY, nullptr, 0},
+      {u"", REG_SZ, u"default", 16},
+  };
+  for (const auto& c : cases)
+    ASSERT_EQ(RegSetValueExW(key_, c.name, 0, c.type, Bytes(c.data), c.size), ERROR_SUCCESS);
+  for (DWORD i = 0; i < std::size(cases); ++i) {
+    const auto& c = cases[i];
+    BYTE out[64];
+    DWORD type = 99, size = sizeof out;
+    ASSERT_EQ(RegQueryValueExW(key_, c.name, nullptr, &type, out, &size), ERROR_SUCCESS);
+    EXPECT_EQ(type, c.type);
+    ASSERT_EQ(size, c.size);
+    EXPECT_EQ(std::memcmp(out, c.data ? c.data : "", c.size), 0);
+    // Enumeration keeps the order of creation.
+    char16_t name[32];
+    DWORD cch = 32;
+    ASSERT_EQ(RegEnumValueW(key_, i, name, &cch, nullptr, &type, nullptr, nullptr), ERROR_SUCCESS);
+    EXPECT_EQ(std::u16string(name, cch), c.name);
+  }
+  char16_t name[32];
+  DWORD cch = 32;
+  EXPECT_EQ(RegEnumValueW(key_, std::size(cases), name, &cch, nullptr, nullptr, nullptr, nullptr),
+            ERROR_NO_MORE_ITEMS);
+  // Rewriting a value may change its type; it keeps its place.
+  ASSERT_EQ(RegSetValueExW(key_, u"DWORD", 0, REG_SZ, Bytes(u"x"), 4), ERROR_SUCCESS);
+  DWORD type = 0;
+  cch = 32;
+  ASSERT_EQ(RegEnumValueW(key_, 0, name, &cch, nullptr, &type, nullptr, nullptr), ERROR_SUCCESS);
+  EXPECT_EQ(std::u16string(name, cch), u"Dword");
+  EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+
+  DWORD subKeys = 9, values = 0, maxName = 0, maxData = 0;
+  ASSERT_EQ(RegQueryInfoKeyW(key_, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, &values, &maxName, &maxData,
+                             nullptr, nullptr),
+            ERROR_SUCCESS);
+  EXPECT_EQ(subKeys, 0u);
+  EXPECT_EQ(values, std::size(cases));
+  EXPECT_EQ(maxName, 6u);  // "Binary", "Expand"
+  EXPECT_EQ(maxData, sizeof expand);
+}
+
+TEST_F(Registry, NamesCompareWithoutCaseAndKeepTheirCase) {
+  HKEY sub = nullptr;
+  DWORD disposition = 0;
+  ASSERT_EQ(RegCreateKeyExW(key_, u"Mixed\\Case", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &sub, &disposition),
+            ERROR_SUCCESS);
+  EXPECT_EQ(disposition, static_cast<DWORD>(REG_CREATED_NEW_KEY));
+  ASSERT_EQ(RegSetValueExW(sub, u"Value", 0, REG_DWORD, Bytes("\1\0\0\0"), 4), ERROR_SUCCESS);
+  RegCloseKey(sub);
+
+  HKEY again = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, u"SOFTWARE\\kx2test\\MIXED\\case", 0, nullptr, 0, KEY_READ, nullptr,
+                            &again, &disposition),
+            ERROR_SUCCESS);
+  EXPECT_EQ(disposition, static_cast<DWORD>(REG_OPENED_EXISTING_KEY));
+  DWORD size = 0;
+  EXPECT_EQ(RegQueryValueExW(again, u"vALUE", nullptr, nullptr, nullptr, &size), ERROR_SUCCESS);
+  EXPECT_EQ(size, 4u);
+  RegCloseKey(again);
+
+  char16_t name[16];
+  ASSERT_EQ(RegEnumKeyW(key_, 0, name, 16), ERROR_SUCCESS);
+  EXPECT_EQ(std::u16string(name), u"Mixed");
+  EXPECT_EQ(RegEnumKeyW(key_, 0, name, 5), ERROR_MORE_DATA);
+  EXPECT_EQ(RegEnumKeyW(key_, 1, name, 16), ERROR_NO_MORE_ITEMS);
+  EXPECT_EQ(RegOpenKeyExW(key_, u"Missing", 0, KEY_READ, &again), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(again, nullptr);
+}
+
+TEST_F(Registry, DeletionAccessAndStaleHandles) {
+  HKEY parent = nullptr, child = nullptr;
+  ASSERT_EQ(RegCreateKeyW(key_, u"Parent\\Child", &child), ERROR_SUCCESS);
+  ASSERT_EQ(RegOpenKeyW(key_, u"Parent", &parent), ERROR_SUCCESS);
+  EXPECT_EQ(RegDeleteKeyW(key_, u"Parent"), ERROR_ACCESS_DENIED) << "a key with sub-keys stays";
+  EXPECT_EQ(RegDeleteKeyW(key_, u"Parent\\Child"), ERROR_SUCCESS);
+  EXPECT_EQ(RegSetValueExW(child, u"v", 0, REG_DWORD, Bytes("\0\0\0\0"), 4), ERROR_KEY_DELETED);
+  EXPECT_EQ(RegDeleteKeyW(key_, u"Parent\\Child"), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(RegDeleteValueW(parent, u"absent"), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(RegCloseKey(child), ERROR_SUCCESS);
+  EXPECT_EQ(RegCloseKey(child), ERROR_INVALID_HANDLE);
+  EXPECT_EQ(RegQueryValueExW(child, u"v", nullptr, nullptr, nullptr, nullptr), ERROR_INVALID_HANDLE);
+
+  HKEY readOnly = nullptr;
+  ASSERT_EQ(RegOpenKeyExW(key_, u"Parent", 0, KEY_READ, &readOnly), ERROR_SUCCESS);
+  EXPECT_EQ(RegSetValueExW(readOnly, u"v", 0, REG_DWORD, Bytes("\0\0\0\0"), 4), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(RegCreateKeyW(readOnly, u"New", &child), ERROR_ACCESS_DENIED);
+  RegCloseKey(readOnly);
+  RegCloseKey(parent);
+  EXPECT_EQ(RegDeleteKeyW(HKEY_CURRENT_USER, u""), ERROR_ACCESS_DENIED) << "a hive's root stays";
+}
+
+TEST_F(Registry, OldDefaultValueCallsAndTheClassesView) {
+  ASSERT_EQ(RegSetValueW(key_, u"Verb\\Command", REG_SZ, u"open it", 0), ERROR_SUCCESS);
+  char16_t text[16];
+  LONG size = sizeof text;
+  ASSERT_EQ(RegQueryValueW(key_, u"Verb\\Command", text, &size), ERROR_SUCCESS);
+  EXPECT_EQ(std::u16string(text), u"open it");
+  EXPECT_EQ(size, 16);
+  size = sizeof text;
+  ASSERT_EQ(RegQueryValueW(key_, u"Verb", text, &size), ERROR_SUCCESS) << "no default value reads as empty";
+  EXPECT_EQ(size, 2);
+  EXPECT_EQ(RegQueryValueW(key_, u"Nowhere", text, &size), ERROR_FILE_NOT_FOUND);
+
+  HKEY cls = nullptr;
+  ASSERT_EQ(RegCreateKeyW(HKEY_CLASSES_ROOT, u".kx2map", &cls), ERROR_SUCCESS);
+  RegCloseKey(cls);
+  EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"Software\\Classes\\.KX2MAP", 0, KEY_READ, &cls), ERROR_SUCCESS);
+  RegCloseKey(cls);
+}
+
+TEST_F(Registry, ShellFolderValuesFollowTheShellFolders) {
+  struct Case {
+    HKEY root;
+    const char16_t* name;
+    int csidl;
+  } cases[] = {
+      {HKEY_CURRENT_USER, u"AppData", CSIDL_APPDATA},
+      {HKEY_CURRENT_USER, u"Local AppData", CSIDL_LOCAL_APPDATA},
+      {HKEY_LOCAL_MACHINE, u"Common AppData", CSIDL_COMMON_APPDATA},
+  };
+  for (const auto& c : cases) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(c.root, u"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", 0,
+                            KEY_READ, &key),
+              ERROR_SUCCESS);
+    char16_t value[MAX_PATH];
+    DWORD size = sizeof value, type = 0;
+    ASSERT_EQ(RegQueryValueExW(key, c.name, nullptr, &type, reinterpret_cast<BYTE*>(value), &size), ERROR_SUCCESS);
+    RegCloseKey(key);
+    char16_t folder[MAX_PATH];
+    ASSERT_EQ(SHGetFolderPathW(nullptr, c.csidl | CSIDL_FLAG_DONT_VERIFY, nullptr, 0, folder), S_OK);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(std::u16string(value), std::u16string(folder));
+  }
+  char16_t folder[MAX_PATH];
+  ASSERT_EQ(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_DONT_VERIFY, nullptr, 0, folder), S_OK);
+  EXPECT_EQ(std::u16string(folder), kx2::ToWindowsPath(dir_ + "/local"));
+}
+
+TEST_F(Registry, SaveKeyWritesANewFileOnly) {
+  ASSERT_EQ(RegSetValueW(key_, u"Saved", REG_SZ, u"yes", 0), ERROR_SUCCESS);
+  std::u16string file = kx2::ToWindowsPath(dir_ + "/saved.hive");
+  ASSERT_EQ(RegSaveKeyW(key_, file.c_str(), nullptr), ERROR_SUCCESS);
+  EXPECT_TRUE(std::filesystem::exists(dir_ + "/saved.hive"));
+  EXPECT_EQ(RegSaveKeyW(key_, file.c_str(), nullptr), ERROR_ALREADY_EXISTS);
+}
+
+// ---- Several processes ------------------------------------------------------------
+
+// Runs this test binary again as a child doing `task` (see RegChild.Run); the child
+// starts its work when the parent closes the pipe whose read end it inherits.
+pid_t SpawnChild(const std::string& task, int goRead, int goWrite) {
+  std::vector<std::string> env;
+  for (char** e = environ; *e; ++e) env.emplace_back(*e);
+  env.push_back("KX2_REG_CHILD=" + task);
+  env.push_back("KX2_REG_GO_FD=" + std::to_string(goRead));
+  std::vector<char*> envp;
+  for (auto& s : env) envp.push_back(s.data());
+  envp.push_back(nullptr);
+  std::string filter = "--gtest_filter=RegChild.Run";
+  char* argv[] = {const_cast<char*>("platform_tests"), filter.data(), nullptr};
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addclose(&actions, goWrite);
+  pid_t pid = -1;
+  int rc = posix_spawn(&pid, "/proc/self/exe", &actions, nullptr, argv, envp.data());
+  posix_spawn_file_actions_destroy(&actions);
+  return rc == 0 ? pid : -1;
+}
+
+// Waits for a child's exit with a deadline; its exit status, or -1 after killing it.
+int WaitChild(pid_t pid, int timeoutMs) {
+  int fd = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
+  if (fd >= 0) {
+    pollfd p{fd, POLLIN, 0};
+    int ready = poll(&p, 1, timeoutMs);
+    close(fd);
+    if (ready <= 0) kill(pid, SIGKILL);
+  }
+  int status = 0;
+  if (waitpid(pid, &status, 0) != pid) return -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+struct GoPipe {
+  int fds[2] = {-1, -1};
+  GoPipe() { EXPECT_EQ(pipe(fds), 0); }
+  void Go() {
+    if (fds[1] >= 0) close(fds[1]);
+    fds[1] = -1;
+  }
+  ~GoPipe() {
+    Go();
+    close(fds[0]);
+  }
+};
+
+constexpr char16_t kSharedKey[] = u"Software\\Kx2Test\\Shared";
+
+TEST_F(Registry, AValueWrittenByOneProcessIsReadByAnother) {
+  GoPipe go;
+  pid_t writer = SpawnChild("write:Solo:1", go.fds[0], go.fds[1]);
+  ASSERT_GT(writer, 0);
+  go.Go();
+  ASSERT_EQ(WaitChild(writer, 60000), 0);
+  HKEY key = nullptr;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kSharedKey, 0, KEY_READ, &key), ERROR_SUCCESS);
+  DWORD value = 0, size = 4;
+  ASSERT_EQ(RegQueryValueExW(key, u"Solo0", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size), ERROR_SUCCESS);
+  EXPECT_EQ(value, 0u);
+  ASSERT_EQ(RegSetValueExW(key_, u"FromParent", 0, REG_DWORD, Bytes("\x2a\0\0\0"), 4), ERROR_SUCCESS);
+  RegCloseKey(key);
+  GoPipe go2;
+  pid_t reader = SpawnChild("read:FromParent:42", go2.fds[0], go2.fds[1]);
+  ASSERT_GT(reader, 0);
+  go2.Go();
+  EXPECT_EQ(WaitChild(reader, 60000), 0);
+}
+
+TEST_F(Registry, TwoProcessesWritingAtOnceLoseNothing) {
+  constexpr int kEach = 200;
+  GoPipe go;
+  pid_t a = SpawnChild("write:A:" + std::to_string(kEach), go.fds[0], go.fds[1]);
+  pid_t b = SpawnChild("write:B:" + std::to_string(kEach), go.fds[0], go.fds[1]);
+  ASSERT_GT(a, 0);
+  ASSERT_GT(b, 0);
+  go.Go();
+  EXPECT_EQ(WaitChild(a, 120000), 0);
+  EXPECT_EQ(WaitChild(b, 120000), 0);
+  HKEY key = nullptr;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kSharedKey, 0, KEY_READ, &key), ERROR_SUCCESS);
+  DWORD values = 0;
+  ASSERT_EQ(RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr,
+                             nullptr, nullptr),
+            ERROR_SUCCESS);
+  EXPECT_EQ(values, 2u * kEach);
+  for (const char* prefix : {"A", "B"}) {
+    for (int i = 0; i < kEach; ++i) {
+      std::u16string name = kx2::Utf8ToUtf16(prefix + std::to_string(i));
+      DWORD value = 0, size = 4;
+      ASSERT_EQ(RegQueryValueExW(key, name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size),
+                ERROR_SUCCESS)
+          << prefix << i;
+      EXPECT_EQ(value, static_cast<DWORD>(i));
+    }
+  }
+  RegCloseKey(key);
+}
+
+}  // namespace
+
+// The child side of the tests above; skipped when run on its own.
+TEST(RegChild, Run) {
+  const char* task = getenv("KX2_REG_CHILD");
+  const char* goFd = getenv("KX2_REG_GO_FD");
+  if (!task || !goFd) GTEST_SKIP() << "runs only as a child of the registry tests";
+  char byte;
+  while (read(atoi(goFd), &byte, 1) > 0) {
+  }
+  std::string t = task;
+  size_t a = t.find(':'), b = t.find(':', a + 1);
+  std::string verb = t.substr(0, a), name = t.substr(a + 1, b - a - 1);
+  int number = atoi(t.c_str() + b + 1);
+  if (verb == "write") {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyW(HKEY_CURRENT_USER, kSharedKey, &key), ERROR_SUCCESS);
+    for (DWORD i = 0; i < static_cast<DWORD>(number); ++i) {
+      std::u16string valueName = kx2::Utf8ToUtf16(name + std::to_string(i));
+      ASSERT_EQ(RegSetValueExW(key, valueName.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&i), 4),
+                ERROR_SUCCESS);
+    }
+    RegCloseKey(key);
+  } else {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"Software\\Kx2Test", 0, KEY_READ, &key), ERROR_SUCCESS);
+    DWORD value = 0, size = 4;
+    std::u16string valueName = kx2::Utf8ToUtf16(name);
+    ASSERT_EQ(RegQueryValueExW(key, valueName.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size),
+              ERROR_SUCCESS);
+    EXPECT_EQ(value, static_cast<DWORD>(number));
+    RegCloseKey(key);
+  }
+}
