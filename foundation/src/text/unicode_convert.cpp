@@ -69,6 +69,19 @@ int Utf8ToWide(const UTF8** sourceStart, const UTF8* sourceEnd, Out** targetStar
       // Runs of ASCII, the bulk of most text, need no decoding.
       while (s < sourceEnd && t < targetEnd && *s < 0x80) *t++ = static_cast<Out>(*s++);
       if (s >= sourceEnd) break;
+      // Two- and three-byte forms outside the special leads E0 and ED (whose second byte has
+      // narrower bounds) are checked and decoded in line.
+      if (t < targetEnd && sourceEnd - s >= 2 && *s >= 0xC2 && *s < 0xE0 && (s[1] & 0xC0) == 0x80) {
+        *t++ = static_cast<Out>((s[0] & 0x1Fu) << 6 | (s[1] & 0x3Fu));
+        s += 2;
+        continue;
+      }
+      if (t < targetEnd && sourceEnd - s >= 3 && *s > 0xE0 && *s < 0xF0 && *s != 0xED && (s[1] & 0xC0) == 0x80 &&
+          (s[2] & 0xC0) == 0x80) {
+        *t++ = static_cast<Out>((s[0] & 0x0Fu) << 12 | (s[1] & 0x3Fu) << 6 | (s[2] & 0x3Fu));
+        s += 3;
+        continue;
+      }
       const int length = Utf8TrailingBytes(*s) + 1;
       if (length > sourceEnd - s) {
         result = sourceExhausted;
