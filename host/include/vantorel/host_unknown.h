@@ -14,29 +14,19 @@
 
 #include <win/types.h>
 #include <win/errors.h>
+#include <win/ole.h>
 
 #define VTL_UNUSED_SLOT(n) \
   virtual LONG_PTR UnusedSlot##n() { return 0; }
 
+// The platform's COM base: slots 0 QueryInterface, 1 AddRef, 2 Release. Host objects answer
+// QueryInterface for IID_IUnknown only, as the modules use the run-time type check of C++
+// to go from one host interface to another.
+using IVtlUnknown = IUnknown;
+
 namespace vantorel {
-
-// Interface identifier of IVtlUnknown itself; QueryInterface answers it and nothing else,
-// as the modules use the run-time type check of C++ to go from one host interface to
-// another.
-inline constexpr GUID kIID_IVtlUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
-
+inline constexpr GUID kIID_IVtlUnknown = IID_IUnknown;
 }  // namespace vantorel
-
-class IVtlUnknown {
- public:
-  virtual HRESULT QueryInterface(REFIID iid, void** out) = 0;  // 0
-  virtual ULONG AddRef() = 0;                                   // 1
-  virtual ULONG Release() = 0;                                  // 2
-
- protected:
-  // Host objects are destroyed by Release, never through a base pointer.
-  ~IVtlUnknown() = default;
-};
 
 // An object that issues keys for values it keeps (the file store). A `PropertyValue` of
 // type 0x8002 holds such a key and names its owner; clearing the record hands the key

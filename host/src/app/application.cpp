@@ -4,6 +4,7 @@
 #include <mutex>
 #include <new>
 
+#include <kx2/Module.h>
 #include <vantorel/exports.h>
 #include <vantorel/host_api.h>
 
@@ -113,6 +114,9 @@ KX2_EXPORT IVtlObject* VtlCreateObject(LONG classId) {
     return nullptr;
   }
 }
+
+// The modules bind the two exports by ordinal.
+KX2_EXPORT_ORDINALS({kVtlOrdinalGetApplication, "VtlGetApplication"}, {kVtlOrdinalCreateObject, "VtlCreateObject"});
 
 namespace vantorel {
 

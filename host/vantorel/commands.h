@@ -1,0 +1,19 @@
+// The commands of vantorel.
+#pragma once
+
+#include <string>
+
+namespace vantorel::cli {
+
+struct ImportRequest {
+  std::string file;        // as given on the command line
+  std::string filterName;  // empty: FREEMIND, MINDMANAGER and XMIND in turn
+  bool json = false;
+};
+
+// Each prints its result to standard output and its failure to standard error, and
+// returns the process exit code.
+int ListFilters(bool json);
+int ImportMap(const ImportRequest& request);
+
+}  // namespace vantorel::cli

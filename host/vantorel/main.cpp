@@ -1,0 +1,44 @@
+// vantorel: the command-line host. It loads the import plug-in the way the host
+// application does and prints what it produced.
+//
+//   vantorel filters [--json]
+//   vantorel import FILE [--filter NAME] [--json]
+#include <cstring>
+#include <iostream>
+#include <string>
+
+#include "commands.h"
+
+namespace {
+
+int Usage() {
+  std::cerr << "usage: vantorel filters [--json]\n"
+               "       vantorel import FILE [--filter NAME] [--json]\n";
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) return Usage();
+  const std::string command = argv[1];
+  vantorel::cli::ImportRequest request;
+  for (int i = 2; i < argc; ++i) {
+    std::string arg = argv[i];
+    if (arg == "--json") {
+      request.json = true;
+    } else if (arg == "--filter" && i + 1 < argc) {
+      request.filterName = argv[++i];
+    } else if (!arg.empty() && arg[0] == '-') {
+      return Usage();
+    } else if (request.file.empty()) {
+      request.file = arg;
+    } else {
+      return Usage();
+    }
+  }
+  if (command == "filters" && request.file.empty() && request.filterName.empty())
+    return vantorel::cli::ListFilters(request.json);
+  if (command == "import" && !request.file.empty()) return vantorel::cli::ImportMap(request);
+  return Usage();
+}
