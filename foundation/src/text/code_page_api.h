@@ -3,11 +3,10 @@
 
 #include <win/types.h>
 
-#if __has_include(<win/nls.h>)
-#include <win/nls.h>
-#define BASALT_PLATFORM_CODE_PAGES 1
-#else
+// Switched on once the platform library carries the conversions, not merely the header.
 #define BASALT_PLATFORM_CODE_PAGES 0
+#if BASALT_PLATFORM_CODE_PAGES
+#include <win/nls.h>
 #endif
 
 #ifndef MB_PRECOMPOSED
