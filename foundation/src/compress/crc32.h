@@ -1,0 +1,15 @@
+// CRC-32 of ISO-HDLC / IEEE 802.3 (reflected polynomial 0xEDB88320) on the raw
+// register: callers preset it to 0xFFFFFFFF and complement the result themselves.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace Basalt::Base::Compress {
+
+uint32_t Crc32Update(uint32_t reg, const uint8_t* data, size_t len);
+
+// The byte-table path alone, so tests can hold the carry-less-multiply path against it.
+uint32_t Crc32UpdatePortable(uint32_t reg, const uint8_t* data, size_t len);
+
+} // namespace Basalt::Base::Compress
