@@ -2,8 +2,9 @@
 //
 // Each folder may be set by an environment variable of its own (KX2_APPDATA,
 // KX2_LOCAL_APPDATA, KX2_COMMON_APPDATA, KX2_PERSONAL, KX2_DESKTOP, KX2_PROGRAM_FILES,
-// KX2_FONTS, KX2_WINDOWS, KX2_COMMON_DOCUMENTS); otherwise it follows the XDG variables
-// and their documented defaults under $HOME. Folders are returned in Windows form
+// KX2_FONTS, KX2_COMMON_DOCUMENTS); otherwise it follows the XDG variables and their
+// documented defaults under $HOME (CSIDL_WINDOWS and CSIDL_SYSTEM are the folders
+// GetWindowsDirectoryW and GetSystemDirectoryW give). Folders are returned in Windows form
 // ("Z:\home\me\.config"). The registry's "Shell Folders" values ("AppData",
 // "Local AppData", "Personal" ... under the user's key, "Common AppData" under the
 // machine's) are filled from the same folders when a hive is first opened.

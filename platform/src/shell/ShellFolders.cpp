@@ -10,6 +10,7 @@
 #include "kx2/PathMap.h"
 #include "kx2/Utf.h"
 #include "kx2/Win32Error.h"
+#include "win/fileapi.h"
 #include "win/kernel.h"
 #include "win/shell.h"
 
@@ -57,7 +58,14 @@ std::string Override(const char* var, std::string fallback) {
 std::string LocalAppData() { return Override("KX2_LOCAL_APPDATA", XdgBase("XDG_DATA_HOME", ".local/share")); }
 std::string CommonAppData() { return Override("KX2_COMMON_APPDATA", LocalAppData() + "/kx2/ProgramData"); }
 std::string ProgramFiles() { return Override("KX2_PROGRAM_FILES", LocalAppData() + "/kx2/Program Files"); }
-std::string WindowsDir() { return Override("KX2_WINDOWS", LocalAppData() + "/kx2/Windows"); }
+// The Windows and system folders are the file layer's (GetWindowsDirectoryW ...).
+std::string FromWindowsFolder(UINT (*get)(LPWSTR, UINT)) {
+  char16_t buf[MAX_PATH];
+  UINT n = get(buf, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) return LocalAppData();
+  auto posix = ToPosixPath(std::u16string_view(buf, n));
+  return posix ? *posix : LocalAppData();
+}
 
 bool MakeFolders(const std::string& path, int* err) {
   size_t pos = 0;
@@ -95,9 +103,9 @@ std::optional<std::string> FolderPath(int csidl) {
     case CSIDL_INTERNET_CACHE: return XdgBase("XDG_CACHE_HOME", ".cache");
     case CSIDL_COMMON_APPDATA: return CommonAppData();
     case CSIDL_COMMON_DOCUMENTS: return Override("KX2_COMMON_DOCUMENTS", CommonAppData() + "/Documents");
-    case CSIDL_WINDOWS: return WindowsDir();
+    case CSIDL_WINDOWS: return FromWindowsFolder(&GetWindowsDirectoryW);
     case CSIDL_SYSTEM:
-    case CSIDL_SYSTEMX86: return WindowsDir() + "/System32";
+    case CSIDL_SYSTEMX86: return FromWindowsFolder(&GetSystemDirectoryW);
     case CSIDL_PROGRAM_FILES:
     case CSIDL_PROGRAM_FILESX86: return ProgramFiles();
     case CSIDL_PROGRAM_FILES_COMMON:
