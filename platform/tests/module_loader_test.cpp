@@ -152,6 +152,7 @@ TEST(Modules, SystemLibraryNamesReachThePlatform) {
   EXPECT_EQ(reinterpret_cast<void*>(GetProcAddress(shell, "SHGetSpecialFolderPathW")),
             reinterpret_cast<void*>(&SHGetSpecialFolderPathW));
   EXPECT_EQ(GetModuleHandleW(u"KERNEL32"), shell);
+  EXPECT_EQ(GetModuleHandleA("GDI32.DLL"), shell);
   EXPECT_TRUE(FreeLibrary(shell));
 }
 

@@ -247,6 +247,39 @@ TEST_F(Registry, SaveKeyWritesANewFileOnly) {
   EXPECT_EQ(RegSaveKeyW(key_, file.c_str(), nullptr), ERROR_ALREADY_EXISTS);
 }
 
+TEST_F(Registry, AnsiFormsConvertNamesAndStringData) {
+  setenv("KX2_ACP", "1252", 1);
+  const char cafe[] = "caf\xE9";  // with its terminator: 5 bytes
+  ASSERT_EQ(RegSetValueExA(key_, "Ansi\xC9", 0, REG_SZ, reinterpret_cast<const BYTE*>(cafe), sizeof cafe),
+            ERROR_SUCCESS);
+  BYTE wide[16];
+  DWORD size = sizeof wide;
+  ASSERT_EQ(RegQueryValueExW(key_, u"ANSI\u00C9", nullptr, nullptr, wide, &size), ERROR_SUCCESS)
+      << "stored as UTF-16, found without regard to case";
+  EXPECT_EQ(size, 10u);
+  EXPECT_EQ(std::memcmp(wide, u"caf\u00E9", 10), 0);
+
+  char back[8];
+  size = 3;
+  EXPECT_EQ(RegQueryValueExA(key_, "Ansi\xC9", nullptr, nullptr, reinterpret_cast<BYTE*>(back), &size),
+            ERROR_MORE_DATA);
+  EXPECT_EQ(size, 5u);
+  size = sizeof back;
+  ASSERT_EQ(RegQueryValueExA(key_, "Ansi\xC9", nullptr, nullptr, reinterpret_cast<BYTE*>(back), &size),
+            ERROR_SUCCESS);
+  EXPECT_EQ(std::string(back, size), std::string(cafe, sizeof cafe));
+  char name[8];
+  DWORD cch = sizeof name, type = 0;
+  ASSERT_EQ(RegEnumValueA(key_, 0, name, &cch, nullptr, &type, nullptr, nullptr), ERROR_SUCCESS);
+  EXPECT_EQ(std::string(name, cch), "Ansi\xC9");
+  const DWORD number = 7;
+  ASSERT_EQ(RegSetValueExA(key_, "Number", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), 4), ERROR_SUCCESS);
+  DWORD got = 0;
+  size = 4;
+  ASSERT_EQ(RegQueryValueExA(key_, "Number", nullptr, &type, reinterpret_cast<BYTE*>(&got), &size), ERROR_SUCCESS);
+  EXPECT_EQ(got, 7u) << "other types pass unchanged";
+}
+
 // ---- Several processes ------------------------------------------------------------
 
 // Runs this test binary again as a child doing `task` (see RegChild.Run); the child

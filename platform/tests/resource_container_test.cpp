@@ -40,6 +40,7 @@ void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
 class TestResources : public ::testing::Test {
  protected:
   void SetUp() override {
+    setenv("KX2_LCID", "0x0409", 1);  // neutral requests then prefer US English
     path_ = BinDir() + "/Languages/ENU/Kx2TestRes.ENU";
     module_ = LoadLibraryExW(WinPath(path_).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_NE(module_, nullptr) << path_ << " error " << GetLastError();

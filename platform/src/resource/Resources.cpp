@@ -5,6 +5,7 @@
 #include "module/ModuleTable.h"
 #include "resource/Container.h"
 #include "win/kernel.h"
+#include "win/nls.h"
 #include "win/resource.h"
 
 using kx2::rsrc::Container;
@@ -15,8 +16,8 @@ namespace {
 
 constexpr uint16_t kStringType = 6;
 
-// The language a neutral request prefers after neutral itself.
-uint16_t PreferredLanguage() { return 0x0409; }
+// The language a neutral request prefers after neutral itself: the user's.
+uint16_t PreferredLanguage() { return GetUserDefaultUILanguage(); }
 
 const Container* ContainerOf(HMODULE module) {
   DWORD error = ERROR_SUCCESS;
