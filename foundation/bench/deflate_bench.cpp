@@ -2,7 +2,7 @@
 // 3 MB XML corpus and a 2 MB binary corpus, both generated here. Every benchmark
 // reports MB/s of uncompressed data and, for the encoders, the ratio
 // (uncompressed / compressed).
-#include "basalt/BaseCompress.h"
+#include "basalt/base_compress.h"
 
 #include <benchmark/benchmark.h>
 #include <libdeflate.h>

@@ -2,7 +2,7 @@
 // data, both must accept it and produce the same bytes. zlib reads with a 4 KiB
 // window and one output byte per call, so that like ours it refuses any distance
 // beyond the window or beyond the output so far.
-#include "basalt/BaseCompress.h"
+#include "basalt/base_compress.h"
 
 #include <zlib.h>
 

@@ -1,7 +1,7 @@
 // Encode then decode through the compression streams, with the input cut into writes
 // and the output into reads in ways the first bytes choose; zlib must inflate what
 // we wrote, too.
-#include "basalt/BaseCompress.h"
+#include "basalt/base_compress.h"
 
 #include <zlib.h>
 

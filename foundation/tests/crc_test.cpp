@@ -1,5 +1,5 @@
 // CRC-32 of the compression streams, against zlib's.
-#include "basalt/BaseCompress.h"
+#include "basalt/base_compress.h"
 #include "compress/crc32.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 // lists the blocks and symbols of a stream so tests can see what the encoder chose.
 #pragma once
 
-#include "basalt/BaseCompress.h"
+#include "basalt/base_compress.h"
 
 #include <zlib.h>
 

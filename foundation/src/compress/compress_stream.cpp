@@ -1,5 +1,5 @@
 // The callback streams of BaseCompress: Deflate data, then CRC-32 and length.
-#include "basalt/BaseCompress.h"
+#include "basalt/base_compress.h"
 
 #include "compress/crc32.h"
 #include "compress/deflate_decoder.h"

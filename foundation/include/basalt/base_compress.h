@@ -4,7 +4,7 @@
 // caller's read callback. The CRC-32 routine is exported from here as well.
 #pragma once
 
-#include <win/types.h>
+#include <basalt/export.h>
 
 namespace Basalt::Base {
 
@@ -15,7 +15,7 @@ typedef int (*KX2COMPRESSWRITEPROC)(void* stream, const void* user, const void* 
 // or 0 or -1 when no more are available.
 typedef int (*KX2COMPRESSREADPROC)(void* stream, const void* user, void* buffer, unsigned capacity);
 
-class BaseCompress {
+class BASALT_API BaseCompress {
 public:
     // Memory class 0 (what every stream of the system uses): a 4096-byte window.
     // Class 1: an 8192-byte window. Class 2: a 65536-byte window for reading; writing
