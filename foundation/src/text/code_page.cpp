@@ -1,24 +1,16 @@
 // Code-page conversions for the system's 8-bit texts (the usage-report program, strerror
 // texts, zip entry names), through the platform's MultiByteToWideChar/WideCharToMultiByte.
 #include <basalt/text_encoding.h>
+#include <win/nls.h>
 
 #include <new>
-
-#include "text/code_page_api.h"
-
-namespace {
-
-constexpr UINT kCodePageUtf7 = 65000;
-constexpr UINT kCodePageUtf8 = 65001;
-
-}  // namespace
 
 KX2_EXPORT int _ExpAnsiToUnicode(void*, UINT codePage, const char* src, int srcLen, WCHAR* dst, int dstCount, void*) {
   if (!dst || dstCount < 1) return 0;
   dst[0] = 0;
   if (dstCount < 2 || !src) return 0;
   // One unit stays free for the terminator, whatever the conversion wrote.
-  const int n = Basalt::Text::MultiByteToWide(codePage, MB_PRECOMPOSED, src, srcLen, dst, dstCount - 1);
+  const int n = MultiByteToWideChar(codePage, MB_PRECOMPOSED, src, srcLen, dst, dstCount - 1);
   if (n <= 0) {
     dst[0] = 0;
     return 0;
@@ -35,11 +27,11 @@ KX2_EXPORT int _ExpUnicodeToAnsi(void*, UINT codePage, const WCHAR* src, int src
   // A terminated source brings its terminator along; otherwise one byte is kept for it.
   const int room = srcLen == -1 ? dstSize : dstSize - 1;
   // The UTF forms take no default character (the platform refuses the call otherwise).
-  const bool utf = codePage == kCodePageUtf7 || codePage == kCodePageUtf8;
+  const bool utf = codePage == CP_UTF7 || codePage == CP_UTF8;
   const char* fallback = utf ? nullptr : defaultChar;
   BOOL usedDefault = FALSE;
-  const int n = Basalt::Text::WideToMultiByte(codePage, fallback ? WC_DEFAULTCHAR : 0, src, srcLen, dst, room, fallback,
-                                              utf ? nullptr : &usedDefault);
+  const int n = WideCharToMultiByte(codePage, fallback ? WC_DEFAULTCHAR : 0, src, srcLen, dst, room, fallback,
+                                    utf ? nullptr : &usedDefault);
   if (n <= 0) {
     dst[0] = 0;
     return 0;
