@@ -332,7 +332,7 @@ TEST(Encoding, MulDivRoundsToNearestAndRefusesOverflow) {
       {-3, 1, 2, -2},      {5, 1, -2, -3},       {-5, -1, -2, -3},     {7, 1, 3, 2},
       {100, 7200, 96, 7500}, {1, 1, 0, -1},      {INT_MAX, 2, 1, -1},  {INT_MAX, 1, 1, INT_MAX},
       {INT_MAX, INT_MAX, INT_MAX, INT_MAX},      {-INT_MAX, 1, 1, -INT_MAX},
-      {INT_MIN, 1, 1, -1},  {65536, 65536, 65536, 65536},
+      {INT_MIN, 1, 1, INT_MIN}, {INT_MIN, -1, 1, -1},  {65536, 65536, 65536, 65536},
   };
   for (const Case& c : cases)
     EXPECT_EQ(_Kx2IntMulDiv(c.number, c.numerator, c.denominator), c.result)

@@ -25,7 +25,8 @@ KX2_EXPORT int _ExpAnsiToAnsi(void* reserved, UINT srcCodePage, const char* src,
                               char* dst, int dstSize, const char* defaultChar);
 
 // number * numerator / denominator with a 64-bit product, rounded to the nearest integer
-// (halves away from zero); -1 when denominator is 0 or the result does not fit 32 bits.
+// (halves away from zero), as the platform's MulDiv; -1 when denominator is 0 or the result
+// does not fit 32 bits.
 KX2_EXPORT int _Kx2IntMulDiv(int number, int numerator, int denominator);
 
 // --- Surrogates ---------------------------------------------------------------------------
