@@ -1,0 +1,88 @@
+// Loading libraries from named folders, with the system folder as the current directory
+// while the loader searches.
+#include <string>
+
+#include <basalt/base_api.h>
+#include <basalt/file_path.h>
+#include <basalt/path_util.h>
+#include <win/fileapi.h>
+#include <win/kernel.h>
+#include <win/module.h>
+
+#include "common/text16.h"
+
+namespace Basalt::Util {
+namespace {
+
+// The system folder, read once; empty when the system could not tell it.
+const std::u16string& SystemFolder() {
+  static const std::u16string folder = [] {
+    char16_t buf[MAX_PATH] = {};
+    UINT n = GetSystemDirectoryW(buf, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? std::u16string(buf, n) : std::u16string();
+  }();
+  return folder;
+}
+
+// Runs load with the current directory set to folder, and puts the old one back.
+template <typename Load>
+HINSTANCE WithCurrentDirectory(const char16_t* folder, Load load) {
+  char16_t saved[MAX_PATH] = {};
+  DWORD n = GetCurrentDirectoryW(MAX_PATH, saved);
+  bool restore = n > 0 && n < MAX_PATH;
+  SetCurrentDirectoryW(folder);
+  HINSTANCE module = load();
+  if (restore) SetCurrentDirectoryW(saved);
+  return module;
+}
+
+}  // namespace
+
+HINSTANCE BaseAPI::_LoadLibrary(const char16_t* name, const char16_t* folder) {
+  if (!name) return nullptr;
+  std::u16string path;
+  if (folder) {
+    char16_t expanded[MAX_PATH];
+    PathUtil::_PathToAbsolute(folder, expanded);
+    path = expanded;
+    if (path.empty() || path.back() != u'\\') path += u'\\';
+  }
+  path += Text16::View16(name);
+  if (path.size() >= MAX_PATH) return nullptr;
+  const std::u16string& system = SystemFolder();
+  if (system.empty()) return nullptr;
+  return WithCurrentDirectory(system.c_str(), [&] { return LoadLibraryW(path.c_str()); });
+}
+
+HINSTANCE BaseAPI::_LoadLibraryModulePath(const char16_t* fullPath) {
+  if (!fullPath) return nullptr;
+  FilePath path(fullPath);
+  char16_t folder[MAX_PATH];
+  path.CopyPartialPath(folder, MAX_PATH);
+  return WithCurrentDirectory(folder, [&] { return LoadLibraryExW(fullPath, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH); });
+}
+
+HINSTANCE BaseAPI::_LoadLibraryEx(const char16_t* name, HANDLE file, DWORD flags) {
+  return LoadLibraryExW(name, file, flags);
+}
+
+HMODULE BaseAPI::_GetModuleHandle(const char16_t* name) { return GetModuleHandleW(name); }
+
+int BaseAPI::_GetModuleFileName(HINSTANCE module, char16_t* out, DWORD size) {
+  return GetModuleFileNameW(module, out, size) != 0 ? 1 : 0;
+}
+
+HINSTANCE BaseAPI::_LoadResource(const char16_t* name) { return _LoadLibrary(name, nullptr); }
+
+void BaseAPI::_FreeResource(HINSTANCE module) { FreeLibrary(module); }
+
+UINT BaseAPI::_GetSystemDirectory(char16_t* out, UINT size) {
+  char16_t buf[MAX_PATH] = {};
+  UINT n = GetSystemDirectoryW(buf, MAX_PATH);
+  if (out && size > 0) Text16::Copy(out, size, buf);
+  return n;
+}
+
+UINT BaseAPI::_GetWindowsDirectory(char16_t* out, UINT size) { return GetWindowsDirectoryW(out, size); }
+
+}  // namespace Basalt::Util
