@@ -31,12 +31,14 @@ class Probe : public ::testing::Test {
     ASSERT_NE(module_, nullptr) << GetLastError();
   }
   void TearDown() override {
-    if (module_) EXPECT_TRUE(FreeLibrary(module_));
+    if (module_) {
+      EXPECT_TRUE(FreeLibrary(module_));
+    }
   }
 
   template <class F>
   F* Proc(LPCSTR name) {
-    return reinterpret_cast<F*>(GetProcAddress(module_, name));
+    return reinterpret_cast<F*>(reinterpret_cast<void*>(GetProcAddress(module_, name)));
   }
 
   std::string path_;

@@ -46,7 +46,9 @@ class TestResources : public ::testing::Test {
     ASSERT_NE(module_, nullptr) << path_ << " error " << GetLastError();
   }
   void TearDown() override {
-    if (module_) EXPECT_TRUE(FreeLibrary(module_));
+    if (module_) {
+      EXPECT_TRUE(FreeLibrary(module_));
+    }
   }
 
   std::u16string Load(UINT id, int size = 256) {
