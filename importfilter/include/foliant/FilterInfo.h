@@ -31,9 +31,11 @@ static_assert(offsetof(FilterInfo, filterId) == 4 && offsetof(FilterInfo, format
 
 // The plug-in's exports, by name (ordinals 1 to 6 in this order).
 class CFilterLibraryItem;
+class IVtlDocumentManager;
 typedef CFilterLibraryItem* (*FoundFilterFunc)();
 typedef void (*IteratorFilterFunc)(CFilterLibraryItem** cursor, FilterInfo* info);
 typedef int (*DiscoveryFilterFunc)(LPCWSTR path, LPCWSTR filterName);
 typedef int (*ImportExportFunc)(int import, ULONG_PTR a, ULONG_PTR b, LPCWSTR filterName, ULONG_PTR d);
-typedef int (*ImportExportExFunc)(int import, void* documents, LPCWSTR path, LPCWSTR filterName, ULONG_PTR d);
+typedef int (*ImportExportExFunc)(int import, IVtlDocumentManager* documents, LPCWSTR path, LPCWSTR filterName,
+                                  ULONG_PTR d);
 typedef int (*OptionsFunc)(ULONG_PTR a, ULONG_PTR b, LPCWSTR filterName, ULONG_PTR d, ULONG_PTR e);

@@ -1,0 +1,26 @@
+// The importers the filter items drive. Each is used when its header is present; until
+// then its filter stays registered but reads no file.
+#pragma once
+
+#include "entry/filter_driver.h"
+
+#if __has_include(<foliant/xmind/XMindImport.h>)
+#include <foliant/xmind/XMindImport.h>
+using XMindImporter = XMindImport;
+#else
+using XMindImporter = foliant::MissingImport;
+#endif
+
+#if __has_include(<foliant/mindmanager/MindManagerImport.h>)
+#include <foliant/mindmanager/MindManagerImport.h>
+using MindManagerImporter = MindManagerImport;
+#else
+using MindManagerImporter = foliant::MissingImport;
+#endif
+
+#if __has_include(<foliant/freemind/FreemindImport.h>)
+#include <foliant/freemind/FreemindImport.h>
+using FreeMindImporter = FreemindImport;
+#else
+using FreeMindImporter = foliant::MissingImport;
+#endif

@@ -1,0 +1,94 @@
+#include <foliant/Kx2App.h>
+
+#include <basalt/error.h>
+#include <basalt/module.h>
+#include <win/crt.h>
+#include <win/module.h>
+
+CKx2App::CKx2App() : CWinApp(nullptr) {}
+CKx2App::~CKx2App() = default;
+
+int CKx2App::RegisterModule(tagModuleInfo* module, HINSTANCE instance) {
+  m_pModuleInfo = module;
+  return RegisterModuleUnkept(module, instance);
+}
+
+int CKx2App::RegisterModuleUnkept(tagModuleInfo* module, HINSTANCE instance) {
+  if (!module) return 0;
+  module->instance = instance ? instance : AfxGetModuleState()->m_hCurrentInstanceHandle;
+  if (!Basalt::Base::Module::_InitModule(module)) return 0;
+  if (module->resourceInstance) AfxGetModuleState()->m_hCurrentResourceHandle = module->resourceInstance;
+  return 1;
+}
+
+void CKx2App::UnregisterModule() {
+  if (!m_pModuleInfo) return;
+  Basalt::Base::Module::_ExitModule(m_pModuleInfo);
+  if (m_pModuleInfo->resourceInstance) {
+    FreeLibrary(m_pModuleInfo->resourceInstance);
+    m_pModuleInfo->resourceInstance = nullptr;
+  }
+}
+
+AFX_MODULE_STATE* CKx2App::SetResourceHandle(HINSTANCE resource) {
+  AFX_MODULE_STATE* state = AfxGetModuleState();
+  state->m_hCurrentResourceHandle = resource;
+  return state;
+}
+
+void ExceptionToErrorText(CException* exception) {
+  if (!exception) return;
+  WCHAR message[261] = {};
+  exception->GetErrorMessage(message, 261);
+  WCHAR joined[261];
+  size_t n = 0;
+  for (size_t i = 0; message[i] && i < 260; ++i)
+    if (message[i] != u'\t' && message[i] != u'\n' && message[i] != u'\r') joined[n++] = message[i];
+  joined[n] = 0;
+  Basalt::Error::BaseError::_SetErrorMesg(joined);
+  exception->Delete();
+}
+
+void RaiseComError(HRESULT hr) {
+  if (hr == E_OUTOFMEMORY) AfxThrowMemoryException();
+  AfxThrowOleException(hr);
+}
+
+void FreeBlock(void* block) { ::operator delete(block); }
+
+int SystemTimeToCheckedVariantTime(const SYSTEMTIME* time, double* variantTime) {
+  if (!variantTime) RaiseComError(E_FAIL);
+  if (!time || !foliant::SystemTimeToVariantTime(time, variantTime)) return 0;
+  SYSTEMTIME back{};
+  if (!foliant::VariantTimeToSystemTime(*variantTime, &back)) return 0;
+  return back.wYear == time->wYear && back.wMonth == time->wMonth && back.wDay == time->wDay &&
+                 back.wHour == time->wHour && back.wMinute == time->wMinute && back.wSecond == time->wSecond
+             ? 1
+             : 0;
+}
+
+CheckedDateTime::CheckedDateTime(int year, int month, int day, int hour, int minute, int second) {
+  if (year < 0 || year > 0xFFFF || month < 0 || month > 0xFFFF || day < 0 || day > 0xFFFF || hour < 0 ||
+      hour > 0xFFFF || minute < 0 || minute > 0xFFFF || second < 0 || second > 0xFFFF)
+    return;
+  SYSTEMTIME t{};
+  t.wYear = static_cast<WORD>(year);
+  t.wMonth = static_cast<WORD>(month);
+  t.wDay = static_cast<WORD>(day);
+  t.wHour = static_cast<WORD>(hour);
+  t.wMinute = static_cast<WORD>(minute);
+  t.wSecond = static_cast<WORD>(second);
+  m_invalid = SystemTimeToCheckedVariantTime(&t, &m_dt) != 1;
+}
+
+namespace foliant {
+
+bool IsEqualGUID(REFGUID a, REFGUID b) {
+  const auto* x = reinterpret_cast<const DWORD*>(&a);
+  const auto* y = reinterpret_cast<const DWORD*>(&b);
+  return x[0] == y[0] && x[1] == y[1] && x[2] == y[2] && x[3] == y[3];
+}
+
+LONG HundredthsFromText(LPCWSTR text) { return static_cast<LONG>(_wtof(text ? text : u"") * 100); }
+
+}  // namespace foliant

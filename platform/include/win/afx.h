@@ -1,0 +1,113 @@
+// The small part of MFC the modules use: the application object of a library with its start
+// and stop, the module state (instance and current resource handle) that every export makes
+// current while it runs, and MFC's exceptions, which are thrown as pointers and deleted by
+// the catcher with Delete().
+//
+// A library that uses MFC keeps one AFX_MODULE_STATE of its own and hands it, with its
+// application object, to AfxWinModuleAttach when it starts and AfxWinModuleDetach when it
+// stops (what MFC's DllMain does on Windows).
+#pragma once
+
+#include "win/errors.h"
+#include "win/types.h"
+
+class CWinApp;
+
+struct AFX_MODULE_STATE {
+  CWinApp* m_pCurrentWinApp = nullptr;
+  HINSTANCE m_hCurrentInstanceHandle = nullptr;
+  HINSTANCE m_hCurrentResourceHandle = nullptr;
+  LPCWSTR m_lpszCurrentAppName = nullptr;
+};
+
+// The module state of the calling thread: the one an AFX_MANAGE_STATE made current, else
+// the process's own.
+AFX_MODULE_STATE* AfxGetModuleState();
+
+// Makes a module state current for the lifetime of the object (also when an exception
+// leaves the scope), then puts the previous one back.
+class AFX_MAINTAIN_STATE2 {
+ public:
+  explicit AFX_MAINTAIN_STATE2(AFX_MODULE_STATE* state);
+  ~AFX_MAINTAIN_STATE2();
+  AFX_MAINTAIN_STATE2(const AFX_MAINTAIN_STATE2&) = delete;
+  AFX_MAINTAIN_STATE2& operator=(const AFX_MAINTAIN_STATE2&) = delete;
+
+ private:
+  AFX_MODULE_STATE* previous_;
+};
+#define AFX_MANAGE_STATE(p) AFX_MAINTAIN_STATE2 _afxManageState(p)
+
+CWinApp* AfxGetApp();
+HINSTANCE AfxGetInstanceHandle();
+HINSTANCE AfxGetResourceHandle();
+void AfxSetResourceHandle(HINSTANCE resource);
+// The main window of the current application; the modules of this system have none.
+HWND AfxGetMainWnd();
+
+class CWinApp {
+ public:
+  explicit CWinApp(LPCWSTR appName = nullptr);
+  virtual ~CWinApp();
+  CWinApp(const CWinApp&) = delete;
+  CWinApp& operator=(const CWinApp&) = delete;
+
+  virtual BOOL InitInstance();
+  virtual int ExitInstance();
+
+  HINSTANCE m_hInstance = nullptr;
+  LPCWSTR m_pszAppName = nullptr;
+  HWND m_hMainWnd = nullptr;
+};
+
+// Starts a library's application: fills the state (application, instance, resource handle
+// = instance), makes it current and runs InitInstance. Returns InitInstance's result.
+BOOL AfxWinModuleAttach(AFX_MODULE_STATE* state, CWinApp* app, HINSTANCE instance);
+// Runs ExitInstance under the library's state and clears the state's application.
+int AfxWinModuleDetach(AFX_MODULE_STATE* state);
+
+// ---- Exceptions ---------------------------------------------------------------------------
+class CException {
+ public:
+  explicit CException(BOOL autoDelete = TRUE) : m_bAutoDelete(autoDelete) {}
+  virtual ~CException() = default;
+  // Frees an exception that was thrown as a new object.
+  void Delete();
+  // Writes the message into buffer (at most maxChars - 1 units and a terminator).
+  virtual BOOL GetErrorMessage(LPWSTR buffer, UINT maxChars, UINT* helpContext = nullptr) const;
+
+ protected:
+  BOOL m_bAutoDelete;
+};
+
+class CMemoryException : public CException {
+ public:
+  explicit CMemoryException(BOOL autoDelete = TRUE) : CException(autoDelete) {}
+  BOOL GetErrorMessage(LPWSTR buffer, UINT maxChars, UINT* helpContext = nullptr) const override;
+};
+
+class CInvalidArgException : public CException {
+ public:
+  BOOL GetErrorMessage(LPWSTR buffer, UINT maxChars, UINT* helpContext = nullptr) const override;
+};
+
+class COleException : public CException {
+ public:
+  explicit COleException(HRESULT sc = S_OK) : m_sc(sc) {}
+  BOOL GetErrorMessage(LPWSTR buffer, UINT maxChars, UINT* helpContext = nullptr) const override;
+  HRESULT m_sc;
+};
+
+// An exception carrying a message text of its own.
+class CSimpleException : public CException {
+ public:
+  explicit CSimpleException(LPCWSTR message);
+  BOOL GetErrorMessage(LPWSTR buffer, UINT maxChars, UINT* helpContext = nullptr) const override;
+
+ private:
+  WCHAR message_[260];
+};
+
+[[noreturn]] void AfxThrowMemoryException();
+[[noreturn]] void AfxThrowInvalidArgException();
+[[noreturn]] void AfxThrowOleException(HRESULT sc);
