@@ -46,10 +46,10 @@
 // Access rights. Writing (values, new sub-keys, deletion) needs the matching right on the
 // handle; reading is always allowed.
 #ifndef DELETE
-#define DELETE 0x00010000L
+#define DELETE 0x00010000
 #endif
 #ifndef READ_CONTROL
-#define READ_CONTROL 0x00020000L
+#define READ_CONTROL 0x00020000
 #endif
 #ifndef SYNCHRONIZE
 #define SYNCHRONIZE 0x00100000L
