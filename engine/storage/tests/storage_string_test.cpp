@@ -272,3 +272,13 @@ TEST(StorageString, AnsiConversions) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(StorageString, FormatMessageKeepsTheFormattedText) {
+  CKx2String s(u"old");
+  ASSERT_EQ(s.FormatMessage(u"%1 and %2!d!", u"text", 42), 1);
+  EXPECT_EQ(std::u16string(s.GetString()), u"text and 42");
+}
+
+}  // namespace

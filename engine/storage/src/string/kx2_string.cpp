@@ -825,6 +825,22 @@ int CKx2String::FormatV(const char16_t* format, va_list arguments) {
   }
 }
 
+int CKx2String::FormatMessage(const char16_t* format, ...) {
+  va_list arguments;
+  va_start(arguments, format);
+  char16_t* message = nullptr;
+  const DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_ALLOCATE_BUFFER, format, 0, 0,
+                                      reinterpret_cast<LPWSTR>(&message), 0, &arguments);
+  va_end(arguments);
+  if (length == 0 || !message) {
+    if (message) LocalFree(message);
+    return 0;
+  }
+  const int result = Assign(message, static_cast<int32_t>(length));
+  LocalFree(message);
+  return result;
+}
+
 // ---- Static text operations -----------------------------------------------------------------------
 
 int32_t CKx2String::CountLines(const char16_t* text, const char16_t* separator) {
