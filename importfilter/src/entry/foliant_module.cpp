@@ -5,15 +5,11 @@
 // itself at the front of the filter list, so the list reads FreeMind, MindManager, XMind.
 // (The XMind item is registered as well, so that XMind packages are read through the
 // exports like the other two formats.)
-#include <exception>
-#include <new>
-#include <type_traits>
-
-#include <basalt/error.h>
 #include <basalt/module.h>
 #include <kx2/Module.h>
 #include <toolkit/ResourceManager.h>
 
+#include "entry/export_guard.h"
 #include "entry/filter_items.h"
 
 namespace {
@@ -83,34 +79,9 @@ struct ModuleLifetime {
   ~ModuleLifetime() { FoliantProcessDetach(); }
 } g_lifetime;
 
-// Records what an export met, so that nothing thrown inside leaves the plug-in: the export
-// answers 0 and the cause stays in the thread's error record.
-void RecordFailure() {
-  try {
-    throw;
-  } catch (CException* e) {
-    ExceptionToErrorText(e);
-  } catch (uint32_t code) {
-    // An importer raises the code it already put into the error record.
-    if (Basalt::Error::BaseError::_GetError() != code) Basalt::Error::BaseError::_SetError(code);
-  } catch (const std::bad_alloc&) {
-    Basalt::Error::BaseError::_SetError(Basalt::Error::kErrorOutOfMemory);
-  } catch (...) {
-    if (Basalt::Error::BaseError::_GetError() == 0) Basalt::Error::BaseError::_SetError(Basalt::Error::kErrorXmlParse);
-  }
-}
-
-// Runs one export under the plug-in's module state (put back on every way out).
 template <class Body>
 auto Guarded(Body body) {
-  using Result = decltype(body());
-  AFX_MANAGE_STATE(&g_moduleState);
-  try {
-    if (g_started) return body();
-  } catch (...) {
-    RecordFailure();
-  }
-  if constexpr (!std::is_void_v<Result>) return Result{};
+  return foliant::RunExport(&g_moduleState, g_started, body);
 }
 
 }  // namespace
