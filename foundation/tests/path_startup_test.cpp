@@ -9,6 +9,8 @@
 
 #include <basalt/module.h>
 #include <basalt/path_util.h>
+#include <basalt/resource.h>
+#include <basalt/xml_registry.h>
 #include <kx2/PathMap.h>
 #include <kx2/Registry.h>
 #include <kx2/Utf.h>
@@ -18,6 +20,7 @@
 
 #include "module/own_instance.h"
 #include "path/path_table.h"
+#include "system/user_language.h"
 
 using Basalt::Util::PathUtil;
 namespace fs = std::filesystem;
@@ -158,6 +161,33 @@ TEST_F(StartupPaths, ModuleFolders) {
   PathUtil::_PathToAbsolute(u"${BasaltLib}", out);
   EXPECT_EQ(std::u16string(out), library_);
   EXPECT_EQ(PathUtil::_RegisterModulePath(nullptr, nullptr), 0);
+}
+
+}  // namespace
+
+namespace {
+
+// The user language comes from "VTL\Option" "Language" in "${ProgramInfo}\XMLRegistry.xml".
+TEST(UserLanguage, FromTheSettingsFile) {
+  fs::path root = fs::temp_directory_path() / ("basalt-lcid-" + std::to_string(getpid()));
+  fs::remove_all(root);
+  fs::create_directories(root);
+  Basalt::Util::PathUtil::_UnregisterPath(u"ProgramInfo");
+  Basalt::Util::PathUtil::_RegisterPath(u"ProgramInfo", kx2::ToWindowsPath(root.string()).c_str());
+  Basalt::Util::detail::SetUserLanguageReader(nullptr);
+  EXPECT_EQ(Basalt::Util::Resource::_GetUserLCID(), 1033u);
+  EXPECT_TRUE(fs::is_empty(root));  // reading makes no settings file
+  {
+    Basalt::XMLRegistry settings(u"VTL\\Option", Basalt::HROOT_XMLREGISTRY);
+    settings.WriteStringValue(u"Language", u"1031");
+  }
+  EXPECT_EQ(Basalt::Util::Resource::_GetUserLCID(), 1031u);
+  fs::remove(root / "XMLRegistry.xml");
+  EXPECT_EQ(Basalt::Util::Resource::_GetUserLCID(), 1031u);  // a value read is kept
+  Basalt::Util::detail::SetUserLanguageReader(nullptr);
+  fs::remove_all(root);
+  Basalt::Util::PathUtil::_CleanPath();
+  Basalt::Util::PathUtil::_InitPath();
 }
 
 }  // namespace

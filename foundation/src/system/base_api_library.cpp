@@ -51,7 +51,14 @@ HINSTANCE BaseAPI::_LoadLibrary(const char16_t* name, const char16_t* folder) {
   if (path.size() >= MAX_PATH) return nullptr;
   const std::u16string& system = SystemFolder();
   if (system.empty()) return nullptr;
-  return WithCurrentDirectory(system.c_str(), [&] { return LoadLibraryW(path.c_str()); });
+  return WithCurrentDirectory(system.c_str(), [&] {
+    HINSTANCE module = LoadLibraryW(path.c_str());
+    // Resource-only modules (the language modules) are resource containers here, not
+    // code: the loader takes them only as data files, which is all they are used for.
+    if (!module && GetLastError() == ERROR_BAD_EXE_FORMAT)
+      module = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    return module;
+  });
 }
 
 HINSTANCE BaseAPI::_LoadLibraryModulePath(const char16_t* fullPath) {

@@ -1,23 +1,33 @@
 #include "system/user_language.h"
 
+#include <string>
+
 #include <basalt/resource.h>
+#include <basalt/xml_registry.h>
+#include <win/crt.h>
 #include <win/nls.h>
 
 namespace Basalt::Util {
 namespace detail {
 namespace {
 
-// The settings store that holds "VTL\Option" is not part of this library yet; without it
-// no language is configured and the default applies.
-bool NoSetting(uint32_t*) { return false; }
+// The "Language" value of "VTL\Option" in the first settings file. Reading never writes
+// the file, so a user without settings gets none made.
+bool ReadSettingsLanguage(uint32_t* lcid) {
+  XMLRegistry settings(u"VTL\\Option", HROOT_XMLREGISTRY);
+  std::u16string text;
+  if (!settings.GetStringValue(u"Language", text)) return false;
+  *lcid = static_cast<uint32_t>(_wtoi(text.c_str()));
+  return true;
+}
 
-UserLanguageReader g_reader = NoSetting;
+UserLanguageReader g_reader = ReadSettingsLanguage;
 int64_t g_lastRead = -1;  // -1: nothing read yet
 
 }  // namespace
 
 void SetUserLanguageReader(UserLanguageReader reader) {
-  g_reader = reader ? reader : NoSetting;
+  g_reader = reader ? reader : ReadSettingsLanguage;
   g_lastRead = -1;
 }
 

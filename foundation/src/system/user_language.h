@@ -1,5 +1,5 @@
-// Where the user's language setting comes from. The settings store answers it; until the
-// store is connected, a reader may be installed (tests use this to pick a language).
+// Where the user's language setting comes from: the settings store, unless a reader is
+// installed in its place (tests use this to pick a language).
 #pragma once
 
 #include <cstdint>
@@ -9,7 +9,7 @@ namespace Basalt::Util::detail {
 // Returns true and the language id when the settings hold one.
 using UserLanguageReader = bool (*)(uint32_t* lcid);
 
-// Installs a reader (null: the default one) and forgets the language read so far.
+// Installs a reader (null: the settings store again) and forgets the language read so far.
 void SetUserLanguageReader(UserLanguageReader reader);
 
 }  // namespace Basalt::Util::detail

@@ -1,0 +1,24 @@
+// File copies, temporary image names, drives and shell calls.
+#pragma once
+
+#include <basalt/export.h>
+#include <win/shell.h>
+
+namespace Basalt::Util {
+
+class BASALT_API ShellUtil {
+ public:
+  // Copies source over target; 0 with the thread's error set when an open fails or the
+  // copy stops short.
+  static int _CopyFile(const char16_t* target, const char16_t* source);
+  static int _LowCopyFile(const char16_t* target, const char16_t* source);
+  // A free "${Temp}\IMGxxxx.<source's extension>" name in out (MAX_PATH units).
+  static int _PathMakeImageTemp(const char16_t* source, char16_t* out);
+  static int _CheckRemovableDrive(const char16_t* path);
+  static DWORD _GetVolumeSerialNumber(const char16_t* path);
+  static int _FileExist(const char16_t* name);
+  static int _SHAddToRecentDocs(const char16_t* path);
+  static int _SHGetSpecialFolderPath(HWND owner, char16_t* out, int csidl, int create);
+};
+
+}  // namespace Basalt::Util
