@@ -5,7 +5,6 @@
 // only counts while its recorded generation matches.
 #include <atomic>
 #include <mutex>
-#include <vector>
 
 #include "win/kernel.h"
 
@@ -26,7 +25,9 @@ struct ThreadValue {
   uint32_t generation = 0;
   void* value = nullptr;
 };
-thread_local std::vector<ThreadValue> t_values;
+// A plain array: it has no destructor, so libraries that read their slots while they
+// are being unloaded at process exit (after thread-local destructors ran) still find it.
+thread_local ThreadValue t_values[KX2_TLS_SLOTS];
 
 }  // namespace
 
@@ -64,7 +65,6 @@ KX2_EXPORT LPVOID TlsGetValue(DWORD dwTlsIndex) {
   }
   // Success clears the last error so that a stored null can be told from a failure.
   SetLastError(ERROR_SUCCESS);
-  if (dwTlsIndex >= t_values.size()) return nullptr;
   const ThreadValue& v = t_values[dwTlsIndex];
   if (v.generation != Slots().generation[dwTlsIndex].load(std::memory_order_acquire)) return nullptr;
   return v.value;
@@ -82,7 +82,6 @@ KX2_EXPORT BOOL TlsSetValue(DWORD dwTlsIndex, LPVOID lpTlsValue) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
-  if (dwTlsIndex >= t_values.size()) t_values.resize(dwTlsIndex + 1);
   t_values[dwTlsIndex] = ThreadValue{generation, lpTlsValue};
   return TRUE;
 }
