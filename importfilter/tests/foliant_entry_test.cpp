@@ -233,3 +233,27 @@ TEST(FoliantFilterDriver, DrivesAFreshImporterInOrder) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(FoliantLifetime, StopsAndStartsAgain) {
+  ASSERT_TRUE(FoliantStarted());
+  ASSERT_NE(FoliantModuleInfo()->resourceInstance, nullptr) << "FoliantRes is loaded at start";
+  FoliantProcessDetach();
+  EXPECT_FALSE(FoliantStarted());
+  EXPECT_EQ(FoliantModuleInfo()->resourceInstance, nullptr) << "and freed at stop";
+  HMODULE plugin = LoadLibraryW(u"TqFoliant.afd");
+  ASSERT_NE(plugin, nullptr);
+  auto found = reinterpret_cast<FoundFilterFunc>(GetProcAddress(plugin, "FoundFilter"));
+  EXPECT_EQ(found(), nullptr) << "a stopped plug-in answers nothing";
+  EXPECT_TRUE(FoliantProcessAttach());
+  EXPECT_NE(found(), nullptr);
+  FilterInfo info{};
+  info.size = 552;
+  CFilterLibraryItem* cursor = found();
+  reinterpret_cast<IteratorFilterFunc>(GetProcAddress(plugin, "IteratorFilter"))(&cursor, &info);
+  EXPECT_EQ(std::u16string(info.name), u"FreeMind") << "texts come from FoliantRes again";
+  FreeLibrary(plugin);
+}
+
+}  // namespace
