@@ -97,3 +97,16 @@ TEST_F(PathFolders, SystemTempNames) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(PathFolders, LongPathsOfExistingItems) {
+  fs::create_directories(root_ / "Long Folder Name");
+  char16_t out[MAX_PATH];
+  EXPECT_EQ(PathUtil::_PathToLongPath(u"C:\\long folder name", out), 1);
+  EXPECT_EQ(PathUtil::_PathCmp(out, u"C:\\Long Folder Name"), 0);
+  EXPECT_EQ(PathUtil::_PathToLongPath(u"C:\\missing", out), 0);
+  EXPECT_EQ(std::u16string(out), u"");
+}
+
+}  // namespace

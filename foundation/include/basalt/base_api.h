@@ -22,11 +22,10 @@ class BASALT_API BaseAPI {
 
   // --- Folders, windows, locale ---------------------------------------------------------
   static UINT _GetWindowsDirectory(char16_t* out, UINT size);
+  // Copies the system folder into out (at most size units); the system call's result.
   static UINT _GetSystemDirectory(char16_t* out, UINT size);
-  static BOOL _GetUserName(char16_t* out, DWORD* size);
-  static HWND _FindWindow(const char16_t* className, const char16_t* windowName);
-  static int _GetClassName(HWND window, char16_t* out, int size);
   static int _MessageBox(HWND owner, const char16_t* text, const char16_t* caption, UINT type);
+  // 1 when the system returned some text.
   static int _GetLocaleInfo(LCID locale, DWORD type, char16_t* out, int size);
 
   // --- Time and text --------------------------------------------------------------------

@@ -130,3 +130,21 @@ uint64_t PathUtil::_PathMakeTempEx(const char16_t* prefix, const char16_t* ext, 
 }
 
 }  // namespace Basalt::Util
+
+namespace Basalt::Util {
+
+int PathUtil::_PathToLongPath(const char16_t* path, char16_t* out) {
+  if (!out) return 0;
+  out[0] = 0;
+  if (!path || !*path) return 0;
+  // The shell's round trip (parse the name into an item, read the item's path back) gives
+  // the long form of an existing item; the system's long-name lookup gives the same.
+  DWORD n = GetLongPathNameW(path, out, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) {
+    out[0] = 0;
+    return 0;
+  }
+  return 1;
+}
+
+}  // namespace Basalt::Util

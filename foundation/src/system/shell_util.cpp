@@ -139,6 +139,18 @@ int ShellUtil::_FileExist(const char16_t* name) {
   return _wstat64i32(name, &st) == 0 && !(st.st_mode & _S_IFDIR) ? 1 : 0;
 }
 
+int ShellUtil::_SHAddToRecentDocs(const char16_t* path) {
+  using Func = void (*)(UINT, LPCVOID);
+  constexpr UINT kShardPathW = 3;
+  // Found by name, as the shell may not offer a recent-documents list at all.
+  static Func func = [] {
+    HINSTANCE shell = BaseAPI::_LoadLibrary(u"shell32.dll", nullptr);
+    return shell ? reinterpret_cast<Func>(GetProcAddress(shell, "SHAddToRecentDocs")) : nullptr;
+  }();
+  if (func) func(kShardPathW, path);
+  return 1;
+}
+
 int ShellUtil::_SHGetSpecialFolderPath(HWND owner, char16_t* out, int csidl, int create) {
   using Func = BOOL (*)(HWND, LPWSTR, int, BOOL);
   static Func func = [] {
