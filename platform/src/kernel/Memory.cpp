@@ -2,12 +2,12 @@
 //
 // Every block carries a small header in front of its data that records its size, so that
 // GlobalSize and HeapSize are exact. A moveable block is reached through a handle record
-// that holds the block pointer and the lock count; handle records live in a registry so
-// that an unknown handle is refused instead of being dereferenced.
+// that holds the block pointer and the lock count.
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "win/kernel.h"
 
@@ -23,24 +23,31 @@ struct alignas(16) BlockHeader {
 static_assert(sizeof(BlockHeader) == 16, "keeps the data 16-byte aligned");
 
 struct MoveableHandle {
-  void* data;  // null for a block of size 0 (or discarded)
+  void* data;
   size_t size;
   UINT flags;
   UINT lockCount;
 };
 
+// Every live block and handle is registered, so that a stale or foreign pointer is
+// refused without ever being read.
 std::mutex g_lock;
 std::unordered_map<void*, MoveableHandle*>& Moveables() {
   static auto* map = new std::unordered_map<void*, MoveableHandle*>;
   return *map;
 }
-
-BlockHeader* HeaderOf(const void* data) {
-  if (!data) return nullptr;
-  auto* h = reinterpret_cast<BlockHeader*>(const_cast<char*>(static_cast<const char*>(data)) - sizeof(BlockHeader));
-  return h->magic == kFixedMagic ? h : nullptr;
+std::unordered_set<const void*>& FixedBlocks() {
+  static auto* set = new std::unordered_set<const void*>;
+  return *set;
 }
 
+// The header of a registered block; g_lock must be held.
+BlockHeader* HeaderOf(const void* data) {
+  if (!data || !FixedBlocks().count(data)) return nullptr;
+  return reinterpret_cast<BlockHeader*>(const_cast<char*>(static_cast<const char*>(data)) - sizeof(BlockHeader));
+}
+
+// g_lock must be held for the three below.
 void* AllocData(size_t size, bool zero) {
   auto* h = static_cast<BlockHeader*>(zero ? std::calloc(1, sizeof(BlockHeader) + size)
                                            : std::malloc(sizeof(BlockHeader) + size));
@@ -48,12 +55,13 @@ void* AllocData(size_t size, bool zero) {
   h->magic = kFixedMagic;
   h->flags = 0;
   h->size = size;
+  FixedBlocks().insert(h + 1);
   return h + 1;
 }
 
 void FreeData(void* data) {
   if (BlockHeader* h = HeaderOf(data)) {
-    h->magic = 0;
+    FixedBlocks().erase(data);
     std::free(h);
   }
 }
@@ -64,12 +72,13 @@ void* ReallocData(void* data, size_t size, bool zero) {
   size_t old = h->size;
   auto* n = static_cast<BlockHeader*>(std::realloc(h, sizeof(BlockHeader) + size));
   if (!n) return nullptr;
+  FixedBlocks().erase(data);
   if (zero && size > old) std::memset(reinterpret_cast<char*>(n + 1) + old, 0, size - old);
   n->size = size;
+  FixedBlocks().insert(n + 1);
   return n + 1;
 }
 
-// Looks a handle up; g_lock must be held.
 MoveableHandle* FindMoveable(HGLOBAL h) {
   auto it = Moveables().find(h);
   return it == Moveables().end() ? nullptr : it->second;
@@ -77,34 +86,28 @@ MoveableHandle* FindMoveable(HGLOBAL h) {
 
 HGLOBAL Alloc(UINT flags, SIZE_T bytes) {
   bool zero = (flags & GMEM_ZEROINIT) != 0;
-  if (!(flags & GMEM_MOVEABLE)) {
-    void* p = AllocData(bytes, zero);
-    if (!p) SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-    return p;
-  }
-  auto* m = new (std::nothrow) MoveableHandle{nullptr, bytes, flags, 0};
-  if (!m) {
-    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-    return nullptr;
-  }
-  m->data = AllocData(bytes, zero);
-  if (!m->data) {
-    delete m;
-    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-    return nullptr;
-  }
   std::lock_guard<std::mutex> guard(g_lock);
+  void* data = AllocData(bytes, zero);
+  if (!data) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+  }
+  if (!(flags & GMEM_MOVEABLE)) return data;
+  auto* m = new (std::nothrow) MoveableHandle{data, bytes, flags, 0};
+  if (!m) {
+    FreeData(data);
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+  }
   Moveables()[m] = m;
   return m;
 }
 
 LPVOID Lock(HGLOBAL h) {
-  {
-    std::lock_guard<std::mutex> guard(g_lock);
-    if (MoveableHandle* m = FindMoveable(h)) {
-      if (m->lockCount < GMEM_LOCKCOUNT) ++m->lockCount;
-      return m->data;
-    }
+  std::lock_guard<std::mutex> guard(g_lock);
+  if (MoveableHandle* m = FindMoveable(h)) {
+    if (m->lockCount < GMEM_LOCKCOUNT) ++m->lockCount;
+    return m->data;
   }
   if (HeaderOf(h)) return h;
   SetLastError(ERROR_INVALID_HANDLE);
@@ -126,10 +129,8 @@ BOOL Unlock(HGLOBAL h) {
 }
 
 SIZE_T Size(HGLOBAL h) {
-  {
-    std::lock_guard<std::mutex> guard(g_lock);
-    if (MoveableHandle* m = FindMoveable(h)) return m->size;
-  }
+  std::lock_guard<std::mutex> guard(g_lock);
+  if (MoveableHandle* m = FindMoveable(h)) return m->size;
   if (BlockHeader* b = HeaderOf(h)) return b->size;
   SetLastError(ERROR_INVALID_HANDLE);
   return 0;
@@ -137,14 +138,12 @@ SIZE_T Size(HGLOBAL h) {
 
 HGLOBAL Free(HGLOBAL h) {
   if (!h) return nullptr;
-  {
-    std::lock_guard<std::mutex> guard(g_lock);
-    if (MoveableHandle* m = FindMoveable(h)) {
-      Moveables().erase(h);
-      FreeData(m->data);
-      delete m;
-      return nullptr;
-    }
+  std::lock_guard<std::mutex> guard(g_lock);
+  if (MoveableHandle* m = FindMoveable(h)) {
+    Moveables().erase(h);
+    FreeData(m->data);
+    delete m;
+    return nullptr;
   }
   if (HeaderOf(h)) {
     FreeData(h);
@@ -156,27 +155,26 @@ HGLOBAL Free(HGLOBAL h) {
 
 HGLOBAL ReAlloc(HGLOBAL h, SIZE_T bytes, UINT flags) {
   bool zero = (flags & GMEM_ZEROINIT) != 0;
-  {
-    std::lock_guard<std::mutex> guard(g_lock);
-    if (MoveableHandle* m = FindMoveable(h)) {
-      if (flags & GMEM_MODIFY) return h;  // only attributes change; we keep none that matter
-      void* data = m->data ? ReallocData(m->data, bytes, zero) : AllocData(bytes, zero);
-      if (!data) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        return nullptr;
-      }
-      m->data = data;
-      m->size = bytes;
-      return h;
+  std::lock_guard<std::mutex> guard(g_lock);
+  if (MoveableHandle* m = FindMoveable(h)) {
+    if (flags & GMEM_MODIFY) return h;  // only attributes change; we keep none that matter
+    void* data = ReallocData(m->data, bytes, zero);
+    if (!data) {
+      SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+      return nullptr;
     }
+    m->data = data;
+    m->size = bytes;
+    return h;
   }
-  if (!HeaderOf(h)) {
+  BlockHeader* header = HeaderOf(h);
+  if (!header) {
     SetLastError(ERROR_INVALID_HANDLE);
     return nullptr;
   }
   if (flags & GMEM_MODIFY) return h;
   // A fixed block may move only when the caller allows it.
-  if (!(flags & GMEM_MOVEABLE) && bytes > HeaderOf(h)->size) {
+  if (!(flags & GMEM_MOVEABLE) && bytes > header->size) {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;
   }
@@ -223,9 +221,12 @@ KX2_EXPORT LPVOID HeapAlloc(HANDLE, DWORD dwFlags, SIZE_T dwBytes) {
 }
 
 KX2_EXPORT LPVOID HeapReAlloc(HANDLE, DWORD dwFlags, LPVOID lpMem, SIZE_T dwBytes) {
-  if (!HeaderOf(lpMem)) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return nullptr;
+  {
+    std::lock_guard<std::mutex> guard(g_lock);
+    if (!HeaderOf(lpMem) || FindMoveable(lpMem)) {
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return nullptr;
+    }
   }
   UINT flags = (dwFlags & HEAP_ZERO_MEMORY) ? GMEM_ZEROINIT : 0;
   if (!(dwFlags & HEAP_REALLOC_IN_PLACE_ONLY)) flags |= GMEM_MOVEABLE;
@@ -233,12 +234,14 @@ KX2_EXPORT LPVOID HeapReAlloc(HANDLE, DWORD dwFlags, LPVOID lpMem, SIZE_T dwByte
 }
 
 KX2_EXPORT SIZE_T HeapSize(HANDLE, DWORD, LPCVOID lpMem) {
+  std::lock_guard<std::mutex> guard(g_lock);
   BlockHeader* h = HeaderOf(lpMem);
   return h ? h->size : static_cast<SIZE_T>(-1);
 }
 
 KX2_EXPORT BOOL HeapFree(HANDLE, DWORD, LPVOID lpMem) {
   if (!lpMem) return TRUE;
+  std::lock_guard<std::mutex> guard(g_lock);
   if (!HeaderOf(lpMem)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
