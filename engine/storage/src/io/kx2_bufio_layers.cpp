@@ -21,20 +21,7 @@
 #include <cstring>
 
 #include <basalt/base_compress.h>
-#if __has_include(<basalt/base_encrypt.h>)
 #include <basalt/base_encrypt.h>
-#define KX2_HAVE_CIPHER 1
-#else
-// Until the foundation's cipher is there, no encryption can begin.
-namespace Basalt::Base {
-struct BaseEncrypt {
-  static void* Create(const char16_t*, int) { return nullptr; }
-  static void WriteBlock(void*, void*, LONG) {}
-  static void ReadBlock(void*, void*, LONG) {}
-  static void Release(void*) {}
-};
-}  // namespace Basalt::Base
-#endif
 #include <basalt/error.h>
 #include <win/errors.h>
 
