@@ -13,6 +13,7 @@
 #include <win/fileapi.h>
 
 #include "xml_guard.h"
+#include "xml_writer.h"
 
 namespace Basalt::XMLDom {
 namespace {
@@ -91,7 +92,7 @@ int XMLNode::SaveFile(const char16_t* path) const {
   return Guard(0, [&] {
     // A private copy of the shared option: its depth must not race with other writers.
     DispOption opt = optDefault;
-    const std::u16string text = GetXML(&opt);
+    const std::u16string text = WriteXml(*this, opt);  // a failure here throws: nothing is written
     const std::u16string target(path);
 
     std::u16string tempPath;

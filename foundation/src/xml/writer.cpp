@@ -3,6 +3,7 @@
 #include <basalt/xml/node.h>
 
 #include "xml_guard.h"
+#include "xml_writer.h"
 
 namespace Basalt::XMLDom {
 namespace {
@@ -159,15 +160,16 @@ std::u16string XMLAttr::GetXML(DispOption* opt) const {
   });
 }
 
+std::u16string WriteXml(const XMLNode& node, const DispOption& opt) {
+  Writer w(opt);
+  std::u16string out;
+  w.Node(out, node, opt.depth);
+  return out;
+}
+
 std::u16string XMLNode::GetXML(DispOption* opt) const {
   DispOption fallback;
-  const DispOption& o = opt ? *opt : fallback;
-  Writer w(o);
-  return Guard(std::u16string(), [&] {
-    std::u16string out;
-    w.Node(out, *this, o.depth);
-    return out;
-  });
+  return Guard(std::u16string(), [&] { return WriteXml(*this, opt ? *opt : fallback); });
 }
 
 std::u16string XMLNode::GetText(DispOption* opt) const {
