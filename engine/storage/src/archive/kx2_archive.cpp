@@ -183,7 +183,16 @@ int CKx2Archive::BeginCompression() {
   return io_->BeginCompression();
 }
 
-int CKx2Archive::EndCompression() { return io_ ? io_->EndCompression() : 0; }
+int CKx2Archive::EndCompression() {
+  if (!io_) return 0;
+  // Decompressed bytes still waiting in the read-ahead buffer belong to the stretch that
+  // ends here; what follows is read from the store.
+  if (io_->GetCompressor() && io_->CompressesForReading()) {
+    cursor_ = buffer_;
+    available_ = 0;
+  }
+  return io_->EndCompression();
+}
 
 int CKx2Archive::BeginEncryption(int32_t cipherMode, const char16_t* password) {
   return io_ ? io_->BeginEncryption(cipherMode, password) : 0;
