@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -61,6 +62,8 @@ class StartupPaths : public ::testing::Test {
     fs::remove_all(root_);
     fs::create_directories(root_ / "reg");
     fs::create_directories(root_ / "c");
+    for (const char* name : {"KX2_REGISTRY", "KX2_DRIVES"})
+      if (const char* value = getenv(name)) saved_[name] = value;
     setenv("KX2_REGISTRY", (root_ / "reg").c_str(), 1);
     setenv("KX2_DRIVES", ("C=" + (root_ / "c").string()).c_str(), 1);
     Kx2RegistryReset();
@@ -68,10 +71,16 @@ class StartupPaths : public ::testing::Test {
   }
   void TearDown() override {
     unsetenv("KX2_DRIVE_TYPES");
-    PathUtil::_CleanPath();
-    PathUtil::_InitPath();
+    for (const char* name : {"KX2_REGISTRY", "KX2_DRIVES"}) {
+      if (saved_.count(name))
+        setenv(name, saved_[name].c_str(), 1);
+      else
+        unsetenv(name);
+    }
     Kx2RegistryReset();
     fs::remove_all(root_);
+    PathUtil::_CleanPath();
+    PathUtil::_InitPath();
   }
 
   static std::vector<std::pair<std::u16string, std::u16string>> Table() {
@@ -86,6 +95,7 @@ class StartupPaths : public ::testing::Test {
   }
 
   fs::path root_;
+  std::map<std::string, std::string> saved_;
   std::u16string library_;
 };
 
