@@ -4,6 +4,7 @@
 #include <string>
 
 #include <basalt/base_api.h>
+#include <basalt/error.h>
 #include <basalt/module.h>
 #include <basalt/path_util.h>
 #include <basalt/resource.h>
@@ -47,6 +48,19 @@ TEST_F(TestStrings, LoadString) {
   char16_t untouched[2] = u"x";
   EXPECT_EQ(Resource::_LoadString(module_, 2, untouched, 0), 0);
   EXPECT_EQ(untouched[0], u'x');
+}
+
+TEST_F(TestStrings, ErrorAndWarningMessagesFromStrings) {
+  Basalt::Error::BaseError::_SetErrorMesgID(module_, 100);
+  Basalt::Error::tagKx2ErrorBuf buf;
+  Basalt::Error::BaseError::_StoreError(&buf);
+  EXPECT_EQ(buf.code, 1u);
+  EXPECT_EQ(std::u16string(buf.text), u"English");
+  Basalt::Error::BaseError::_ClearWarning();
+  Basalt::Error::BaseError::_SetWarningMesgID(module_, 1);
+  Basalt::Error::tagKx2ErrorDetail detail{};
+  EXPECT_EQ(Basalt::Error::BaseError::_GetWarningDetail(&detail, 1), 0);
+  EXPECT_EQ(std::u16string(detail.description), u"ABC");
 }
 
 TEST_F(TestStrings, LoadStringExPrefersTheLanguageModule) {

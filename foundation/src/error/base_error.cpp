@@ -3,6 +3,7 @@
 #include <cstring>
 #include <new>
 
+#include <basalt/resource.h>
 #include <win/kernel.h>
 
 #include "common/text16.h"
@@ -95,6 +96,12 @@ void BaseError::_SetErrorMesg(const char16_t* text) {
   if (ThreadErrorRecord* record = CurrentRecord()) SetMessage(record->current, text);
 }
 
+void BaseError::_SetErrorMesgID(HINSTANCE module, unsigned int id) {
+  char16_t text[1024];
+  Util::Resource::_LoadString(module, id, text, 1024);
+  _SetErrorMesg(text);
+}
+
 void BaseError::_SetFileError(uint32_t detail, const char16_t* fileName) {
   if (ThreadErrorRecord* record = CurrentRecord()) SetFileData(record->current, detail, fileName);
 }
@@ -144,6 +151,12 @@ int BaseError::_SetWarningEx(uint32_t code, uint32_t kind, const unsigned char* 
 
 void BaseError::_SetWarningMesg(const char16_t* text) {
   QueueWarning([&](tagKx2ErrorBuf& e) { SetMessage(e, text); });
+}
+
+void BaseError::_SetWarningMesgID(HINSTANCE module, unsigned int id) {
+  char16_t text[1024];
+  Util::Resource::_LoadString(module, id, text, 1024);
+  _SetWarningMesg(text);
 }
 
 uint32_t BaseError::_GetWarning(int remove) {
