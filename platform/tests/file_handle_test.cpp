@@ -105,6 +105,8 @@ TEST_F(FileHandle, PointerSizeAndEndOfFile) {
   EXPECT_EQ(SetFilePointer(h, -4, nullptr, FILE_END), 6u);
   EXPECT_EQ(SetFilePointer(h, -7, nullptr, FILE_BEGIN), INVALID_SET_FILE_POINTER);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NEGATIVE_SEEK));
+  EXPECT_EQ(SetFilePointer(h, -20, nullptr, FILE_END), INVALID_SET_FILE_POINTER);
+  EXPECT_EQ(SetFilePointer(h, 0, nullptr, FILE_CURRENT), 6u);  // a refused move moves nothing
   LONG high = 1;  // 4 GiB + 2: beyond 32 bits, allowed with a high part
   EXPECT_EQ(SetFilePointer(h, 2, &high, FILE_BEGIN), 2u);
   EXPECT_EQ(high, 1);

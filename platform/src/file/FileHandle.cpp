@@ -198,23 +198,35 @@ KX2_EXPORT BOOL WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesTo
   return TRUE;
 }
 
+// The position a move would reach, without moving; false (with the error set) when the
+// method is unknown or the position cannot be read.
+static bool TargetOf(FileObject& f, LONGLONG distance, DWORD method, __int128* target) {
+  off_t base;
+  if (method == FILE_BEGIN) {
+    base = 0;
+  } else if (method == FILE_CURRENT) {
+    base = lseek(f.fd(), 0, SEEK_CUR);
+  } else if (method == FILE_END) {
+    struct stat st;
+    base = fstat(f.fd(), &st) == 0 ? st.st_size : -1;
+  } else {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return false;
+  }
+  if (base < 0) {
+    kx2::SetLastErrorFromErrno(errno);
+    return false;
+  }
+  *target = static_cast<__int128>(base) + distance;
+  return true;
+}
+
 KX2_EXPORT BOOL SetFilePointerEx(HANDLE hFile, LARGE_INTEGER liDistanceToMove, PLARGE_INTEGER lpNewFilePointer,
                                  DWORD dwMoveMethod) {
   auto f = FileFromHandle(hFile);
   if (!f) return FALSE;
-  int whence = dwMoveMethod == FILE_BEGIN ? SEEK_SET : dwMoveMethod == FILE_CURRENT ? SEEK_CUR
-                                                     : dwMoveMethod == FILE_END   ? SEEK_END
-                                                                                  : -1;
-  if (whence < 0) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
-  off_t base = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? lseek(f->fd(), 0, SEEK_CUR) : lseek(f->fd(), 0, SEEK_END);
-  if (base < 0) {
-    kx2::SetLastErrorFromErrno(errno);
-    return FALSE;
-  }
-  __int128 target = static_cast<__int128>(base) + liDistanceToMove.QuadPart;
+  __int128 target;
+  if (!TargetOf(*f, liDistanceToMove.QuadPart, dwMoveMethod, &target)) return FALSE;
   if (target < 0) {
     SetLastError(ERROR_NEGATIVE_SEEK);
     return FALSE;
@@ -237,9 +249,9 @@ KX2_EXPORT DWORD SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDist
     // Without a high part the new position must fit in 32 bits; look before moving.
     auto f = FileFromHandle(hFile);
     if (!f) return INVALID_SET_FILE_POINTER;
-    int whence = dwMoveMethod == FILE_CURRENT ? SEEK_CUR : dwMoveMethod == FILE_END ? SEEK_END : SEEK_SET;
-    off_t base = whence == SEEK_SET ? 0 : lseek(f->fd(), 0, whence == SEEK_CUR ? SEEK_CUR : SEEK_END);
-    if (dwMoveMethod <= FILE_END && base >= 0 && base + distance.QuadPart > 0xFFFFFFFELL) {
+    __int128 target;
+    if (!TargetOf(*f, distance.QuadPart, dwMoveMethod, &target)) return INVALID_SET_FILE_POINTER;
+    if (target > 0xFFFFFFFELL) {
       SetLastError(ERROR_INVALID_PARAMETER);
       return INVALID_SET_FILE_POINTER;
     }
