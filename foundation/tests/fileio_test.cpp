@@ -11,6 +11,7 @@
 #include <basalt/file_io.h>
 #include <basalt/shell_util.h>
 #include <basalt/error.h>
+#include <basalt/path_util.h>
 
 using Basalt::Util::FileAndIOUtil;
 using Basalt::Util::FileIOUtil;
@@ -136,6 +137,35 @@ TEST_F(FileIO, CopyReportsFailures) {
   EXPECT_EQ(ShellUtil::_FileExist(u"C:\\low.bin"), 1);
   EXPECT_EQ(ShellUtil::_FileExist(u"C:\\"), 0);
   EXPECT_EQ(ShellUtil::_FileExist(nullptr), 0);
+}
+
+TEST_F(FileIO, ImageTempNamesAndDrives) {
+  Basalt::Util::PathUtil::_CleanPath();
+  Basalt::Util::PathUtil::_RegisterPath(u"Temp", u"C:\\tmp");
+  char16_t out[MAX_PATH];
+  ASSERT_NE(ShellUtil::_PathMakeImageTemp(u"D:\\pictures\\photo.v2.PNG", out), 0);
+  std::u16string name(out);
+  EXPECT_EQ(name.rfind(u"C:\\tmp\\IMG", 0), 0u);
+  EXPECT_EQ(name.substr(name.size() - 4), u".PNG");
+  EXPECT_EQ(ShellUtil::_FileExist(out), 0);  // a free name; the folder exists
+  EXPECT_TRUE(fs::is_directory(root_ / "tmp"));
+  char16_t next[MAX_PATH];
+  ASSERT_NE(ShellUtil::_PathMakeImageTemp(u"photo", next), 0);
+  EXPECT_NE(std::u16string(next), name);
+  Basalt::Util::PathUtil::_CleanPath();
+  Basalt::Util::PathUtil::_InitPath();
+
+  fs::create_directories(root_ / "stick");
+  setenv("KX2_DRIVES", ("C=" + root_.string() + ";E=" + (root_ / "stick").string()).c_str(), 1);
+  setenv("KX2_DRIVE_TYPES", "E=removable", 1);
+  EXPECT_EQ(ShellUtil::_CheckRemovableDrive(u"E:\\photo.png"), 1);
+  EXPECT_EQ(ShellUtil::_CheckRemovableDrive(u"C:\\data.bin"), 0);
+  EXPECT_EQ(ShellUtil::_CheckRemovableDrive(u""), 0);
+  unsetenv("KX2_DRIVE_TYPES");
+  DWORD serial = ShellUtil::_GetVolumeSerialNumber(u"C:\\data.bin");
+  EXPECT_NE(serial, 0u);
+  EXPECT_EQ(ShellUtil::_GetVolumeSerialNumber(u"C:\\other"), serial);
+  EXPECT_EQ(ShellUtil::_GetVolumeSerialNumber(nullptr), 0u);
 }
 
 }  // namespace
