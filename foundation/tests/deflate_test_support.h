@@ -106,7 +106,8 @@ inline ReadResult Decompress(const Bytes& compressed, const std::vector<size_t>&
             break;
         r.data.insert(r.data.end(), buf.begin(), buf.begin() + n);
     }
-    r.closeResult = close ? BaseCompress::CloseRead(s) : 0;
+    const LONG closed = BaseCompress::CloseRead(s); // the only way to free a read stream
+    r.closeResult = close ? closed : 0;
     return r;
 }
 

@@ -11,28 +11,20 @@ namespace {
 
 constexpr uint8_t Xtime(uint8_t b) { return static_cast<uint8_t>((b << 1) ^ ((b & 0x80) ? 0x1B : 0)); }
 
-constexpr uint8_t GfMul(uint8_t a, uint8_t b)
-{
-    uint8_t r = 0;
-    while (b) {
-        if (b & 1)
-            r ^= a;
-        a = Xtime(a);
-        b >>= 1;
-    }
-    return r;
-}
-
-// The S-box: multiplicative inverse in GF(2^8), then the affine transform.
+// The S-box: multiplicative inverse in GF(2^8) (through powers of the generator 3),
+// then the affine transform.
 constexpr std::array<uint8_t, 256> MakeSbox()
 {
+    std::array<uint8_t, 256> power{}, log{};
+    uint8_t x = 1;
+    for (int i = 0; i < 255; ++i) {
+        power[i] = x;
+        log[x] = static_cast<uint8_t>(i);
+        x = static_cast<uint8_t>(x ^ Xtime(x));
+    }
     std::array<uint8_t, 256> inverse{};
     for (int a = 1; a < 256; ++a)
-        for (int b = 1; b < 256; ++b)
-            if (GfMul(static_cast<uint8_t>(a), static_cast<uint8_t>(b)) == 1) {
-                inverse[a] = static_cast<uint8_t>(b);
-                break;
-            }
+        inverse[a] = power[(255 - log[a]) % 255];
     std::array<uint8_t, 256> s{};
     for (int i = 0; i < 256; ++i) {
         const uint8_t b = inverse[i];
