@@ -146,9 +146,14 @@ KX2_EXPORT UINT GetTempFileNameW(LPCWSTR lpPathName, LPCWSTR lpPrefixString, UIN
       return n;
     }
     DWORD e = GetLastError();
-    if (e != ERROR_FILE_EXISTS && e != ERROR_ALREADY_EXISTS && e != ERROR_ACCESS_DENIED &&
-        e != ERROR_SHARING_VIOLATION)
+    // A name taken by a folder or a read-only file is skipped; a folder we may not write
+    // to fails at once instead of after 65535 attempts.
+    bool taken = e == ERROR_FILE_EXISTS || e == ERROR_ALREADY_EXISTS || e == ERROR_SHARING_VIOLATION ||
+                 (e == ERROR_ACCESS_DENIED && GetFileAttributesW(name.c_str()) != INVALID_FILE_ATTRIBUTES);
+    if (!taken) {
+      SetLastError(e);
       return 0;
+    }
     n = n == 0xFFFF ? 1 : n + 1;
   }
   SetLastError(ERROR_FILE_EXISTS);
