@@ -47,7 +47,9 @@ typedef CPINFO* LPCPINFO;
 // ERROR_INSUFFICIENT_BUFFER; invalid input with MB_ERR_INVALID_CHARS or
 // WC_ERR_INVALID_CHARS fails with ERROR_NO_UNICODE_TRANSLATION, and otherwise becomes
 // U+FFFD (to UTF-16) or the default character (from UTF-16; '?' unless given).
-// The flags MB_PRECOMPOSED and MB_COMPOSITE are accepted for every code page.
+// The flags MB_PRECOMPOSED and MB_COMPOSITE are accepted for every code page, and for
+// CP_UTF8 a default character and used-default flag are ignored (the flag reads FALSE)
+// rather than refused, so that callers which always pass them still convert.
 KX2_EXPORT int MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteStr, int cbMultiByte,
                                    LPWSTR lpWideCharStr, int cchWideChar);
 KX2_EXPORT int WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWSTR lpWideCharStr, int cchWideChar,
