@@ -215,6 +215,16 @@ TEST_F(LanguageModules, GermanUserProbesDeuThenEnu) {
   EXPECT_EQ(std::u16string(path), kx2::ToWindowsPath(root_.string()) + u"\\ENU\\TestRes.ENU");
 }
 
+TEST_F(LanguageModules, LanguageFolderTooLongForAPathFindsNothing) {
+  Install(u"ENU");
+  Basalt::Util::PathUtil::_UnregisterPath(u"Languages");
+  std::u16string deep = u"C:\\" + std::u16string(240, u'l');
+  Basalt::Util::PathUtil::_RegisterPath(u"Languages", deep.c_str());
+  char16_t path[MAX_PATH] = u"TestRes";
+  EXPECT_EQ(Module::_GetResourcePath(nullptr, path), 0);
+  EXPECT_EQ(Basalt::Error::BaseError::_GetError(), 9u);
+}
+
 TEST_F(LanguageModules, SublanguageFallsBackToItsPrimaryLanguage) {
   g_language = 0x807;  // German (Switzerland): DES, then DEU, then ENU
   Install(u"DEU");

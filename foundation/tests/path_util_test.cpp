@@ -160,6 +160,13 @@ TEST(PathNames, FileTitleAndMasks) {
   EXPECT_EQ(std::u16string(out), u"*.mmap");
   EXPECT_EQ(PathUtil::_GetNextMask(nullptr, out), 0);
   EXPECT_EQ(std::u16string(out), u"");
+
+  // An item longer than the output is cut to MAX_PATH - 1 units.
+  std::u16string longMask = std::u16string(400, u'm') + u";*.txt";
+  EXPECT_EQ(PathUtil::_GetNextMask(longMask.c_str(), out), 1);
+  EXPECT_EQ(std::u16string(out), std::u16string(MAX_PATH - 1, u'm'));
+  EXPECT_EQ(PathUtil::_GetNextMask(nullptr, out), 1);
+  EXPECT_EQ(std::u16string(out), u"*.txt");
 }
 
 TEST(PathNames, Abbreviation) {
