@@ -11,6 +11,11 @@
 namespace Basalt::Base {
 namespace {
 
+// The creation and statistics records are checked against this build's sizes: their
+// user value, callback and handle fields are pointer-sized here.
+static_assert(sizeof(KX2CACHEINFO) == 6 * sizeof(uint32_t) + 2 * sizeof(void*));
+static_assert(sizeof(KX2CACHESTAT) == 6 * sizeof(uint32_t) + sizeof(void*));
+
 constexpr uint32_t kMaxBuckets = 0xFFFA;
 // A bucket longer than this loses a node on every put while a limit is set.
 constexpr int32_t kBucketTrimLength = 128;
