@@ -179,6 +179,17 @@ TEST(FoliantFramework, ComErrorsAndExceptionTexts) {
 
   EXPECT_EQ(foliant::HundredthsFromText(u"12.345"), 1234);
   EXPECT_EQ(foliant::HundredthsFromText(u"-0.5"), -50);
+  struct ColorCase {
+    const char16_t* text;
+    DWORD color;
+    LONG transparency;
+  } colors[] = {{u"#336699", 0xFF336699, 1000}, {u"#80336699", 0xFF336699, 498}, {u"#FF000000", 0xFF000000, 0},
+                {u"#", 0xFF000000, 1000},       {nullptr, 0xFF000000, 1000},     {u"#zz", 0xFF000000, 1000}};
+  for (const ColorCase& c : colors) {
+    LONG t = -1;
+    EXPECT_EQ(foliant::ColorFromText(c.text, &t), c.color);
+    EXPECT_EQ(t, c.transparency);
+  }
   GUID a{1, 2, 3, {4, 5, 6, 7, 8, 9, 10, 11}}, b = a;
   EXPECT_TRUE(foliant::IsEqualGUID(a, b));
   b.Data4[7] = 0;

@@ -70,6 +70,10 @@ bool IsEqualGUID(REFGUID a, REFGUID b);
 inline bool IsNotEqualGUID(REFGUID a, REFGUID b) { return !IsEqualGUID(a, b); }
 // _wtof of the text times 100, truncated.
 LONG HundredthsFromText(LPCWSTR text);
+// A colour text ("#RRGGBB" or "#AARRGGBB"): the hexadecimal after the first character,
+// always opaque (0xFF000000 with its low 24 bits). `transparency`, when given, receives
+// (255 - the top byte) / 255 x 1000, truncated: 1000 for six digits.
+DWORD ColorFromText(LPCWSTR text, LONG* transparency = nullptr);
 
 // OLE dates: days since 1899-12-30, the time of day as the fraction (for dates before
 // that day the fraction counts forward from the whole day, as OLE keeps it).

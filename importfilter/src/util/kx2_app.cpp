@@ -91,4 +91,25 @@ bool IsEqualGUID(REFGUID a, REFGUID b) {
 
 LONG HundredthsFromText(LPCWSTR text) { return static_cast<LONG>(_wtof(text ? text : u"") * 100); }
 
+DWORD ColorFromText(LPCWSTR text, LONG* transparency) {
+  // Read as "%x" reads: blanks, an optional "0x", then hexadecimal digits; a text without
+  // digits gives 0, and digits past eight keep the low 32 bits.
+  DWORD v = 0;
+  if (text && *text) {
+    const char16_t* p = text + 1;
+    while (*p == u' ' || *p == u'\t') ++p;
+    if (p[0] == u'0' && (p[1] == u'x' || p[1] == u'X')) p += 2;
+    for (;; ++p) {
+      int digit;
+      if (*p >= u'0' && *p <= u'9') digit = *p - u'0';
+      else if (*p >= u'a' && *p <= u'f') digit = *p - u'a' + 10;
+      else if (*p >= u'A' && *p <= u'F') digit = *p - u'A' + 10;
+      else break;
+      v = (v << 4) | static_cast<DWORD>(digit);
+    }
+  }
+  if (transparency) *transparency = static_cast<LONG>((255 - (v >> 24)) * 1000 / 255);
+  return 0xFF000000u | (v & 0x00FFFFFFu);
+}
+
 }  // namespace foliant
