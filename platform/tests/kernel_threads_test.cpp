@@ -177,6 +177,12 @@ TEST(KernelCommandLine, SplitsByTheWindowsRules) {
   EXPECT_EQ(std::u16string(own[0]).substr(1, 2), u":\\");  // the program as a Windows path
   LocalFree(own);
 
+  Kx2SetCommandLine(u"\"C:\\host.exe\" -x \"a b\"");
+  own = CommandLineToArgvW(GetCommandLineW(), &n);
+  ASSERT_EQ(n, 3);
+  EXPECT_EQ(std::u16string(own[2]), u"a b");
+  LocalFree(own);
+
   OSVERSIONINFOW v = {sizeof v};
   ASSERT_TRUE(GetVersionExW(&v));
   EXPECT_EQ(v.dwMajorVersion, 6u);

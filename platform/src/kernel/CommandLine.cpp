@@ -67,6 +67,8 @@ KX2_EXPORT LPWSTR GetCommandLineW() {
 KX2_EXPORT void Kx2SetCommandLine(LPCWSTR commandLine) {
   std::lock_guard<std::mutex> guard(g_lock);
   // The old text is kept alive: callers may still hold the pointer GetCommandLineW gave.
+  static auto* retired = new std::vector<std::u16string*>;
+  if (g_commandLine) retired->push_back(g_commandLine);
   g_commandLine = new std::u16string(kx2::View16(commandLine));
 }
 
