@@ -34,3 +34,6 @@
 #if __has_include("win/shell.h")
 #include "win/shell.h"
 #endif
+#if __has_include("win/ole.h")
+#include "win/ole.h"
+#endif
