@@ -39,6 +39,11 @@
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
+// The standard string conversions (std::stol over ::wcstol ...) take the address of the
+// C library's wide functions; they must be defined before the char16_t overloads below
+// join those names, or the address becomes ambiguous.
+#include <cwchar>
+#include <string>
 
 #include "win/types.h"
 
