@@ -231,6 +231,9 @@ TEST(StorageString, FormatReservesItsEstimateAndNeverOverruns) {
   EXPECT_EQ(s.GetString()[0], u'1');
   ASSERT_EQ(s.Format(u"%I64d|%s|%5.1f", int64_t{-1234567890123}, u"t", 2.75), 1);
   EXPECT_EQ(Text(s), u"-1234567890123|t|  2.8");
+  CKx2String self(u"self");
+  ASSERT_EQ(self.Format(u"%s and %s, longer than the buffer it had", self.GetString(), self.GetString()), 1);
+  EXPECT_EQ(Text(self), u"self and self, longer than the buffer it had");
   std::u16string wide(5000, u'w');
   ASSERT_EQ(s.Format(u"[%s]", wide.c_str()), 1);
   EXPECT_EQ(s.GetLength(), 5002);

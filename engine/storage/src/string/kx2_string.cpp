@@ -802,23 +802,35 @@ int CKx2String::FormatV(const char16_t* format, va_list arguments) {
   if (!format) return Assign(u"");
   va_list scan;
   va_copy(scan, arguments);
-  int64_t capacity = EstimateFormattedLength(format, scan);
+  int64_t capacity = std::max<int64_t>(EstimateFormattedLength(format, scan), 1);
   va_end(scan);
+  // The text is formatted into a buffer of its own and this string's buffer is let go only
+  // afterwards: an argument may be this string's own text.
   for (;;) {
-    if (!MakePrivate(static_cast<int32_t>(std::max<int64_t>(capacity, 1)))) return 0;
-    const int32_t room = Data()->capacity;
+    char16_t* fresh = NewBuffer(static_cast<int32_t>(capacity));
+    if (!fresh) return 0;
+    const int32_t room = (reinterpret_cast<Header*>(fresh) - 1)->capacity;
     va_list pass;
     va_copy(pass, arguments);
-    const int written = _vsnwprintf(text_, static_cast<size_t>(room) + 1, format, pass);
+    const int written = _vsnwprintf(fresh, static_cast<size_t>(room) + 1, format, pass);
     va_end(pass);
     if (written >= 0 && written <= room) {
-      text_[room] = 0;
-      SetLengthInPlace(BoundedLength16(text_, room));
+      fresh[room] = 0;
+      const int32_t length = BoundedLength16(fresh, room);
+      (reinterpret_cast<Header*>(fresh) - 1)->length = length;
+      fresh[length] = 0;
+      if (Refs() == kLocked) {  // a locked buffer stays where its owner holds it
+        const int result = AssignCopy(fresh, length);
+        DropReference(fresh);
+        return result;
+      }
+      DropReference(text_);
+      text_ = fresh;
       return 1;
     }
+    DropReference(fresh);
     if (room >= kMaxLength) {
       OutOfMemory();
-      SetLengthInPlace(0);
       return 0;
     }
     capacity = std::min<int64_t>(static_cast<int64_t>(room) * 2 + 16, kMaxLength);
