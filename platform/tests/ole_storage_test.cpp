@@ -319,3 +319,26 @@ TEST_F(OleStorageFiles, TemporaryDocumentGoesWithItsRoot) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(OleStorage, MoreThan109FatSectorsUseTheDifat) {
+  // 109 FAT sectors cover 109 x 128 sectors of 512 bytes (about 6.8 MB).
+  const std::vector<uint8_t> big = Pattern(8 * 1024 * 1024, 5);
+  MemoryDocument doc;
+  {
+    Ptr<IStorage> root;
+    ASSERT_EQ(doc.Create(kCreate, root.out()), S_OK);
+    WriteStream(root.get(), u"Big", big);
+  }
+  uint8_t header[76] = {};
+  ULONG got = 0;
+  ASSERT_EQ(doc.bytes->ReadAt(ULARGE_INTEGER{}, header, sizeof(header), &got), S_OK);
+  EXPECT_GT(header[44] | (header[45] << 8), 109);  // FAT sectors
+  EXPECT_EQ(header[72], 1);                          // one DIFAT sector
+  Ptr<IStorage> root;
+  ASSERT_EQ(doc.Open(kRead, root.out()), S_OK);
+  EXPECT_EQ(ReadStream(root.get(), u"Big"), big);
+}
+
+}  // namespace
