@@ -71,8 +71,12 @@ function(kx2_tests bin)
     KX2_SHARED_DIR="${KX2_SHARED_DIR}"
     KX2_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
     KX2_BIN_DIR="${KX2_OUT}")
+  # Every process that links the foundation reads the registry at start-up; tests keep
+  # that (and every other per-user folder) inside the build tree, never the user's own.
+  set(test_home ${CMAKE_BINARY_DIR}/test-home)
   gtest_discover_tests(${bin} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "KX2_BIN_DIR=${KX2_OUT}")
+    PROPERTIES ENVIRONMENT
+      "KX2_BIN_DIR=${KX2_OUT};XDG_CONFIG_HOME=${test_home}/config;XDG_DATA_HOME=${test_home}/data;XDG_CACHE_HOME=${test_home}/cache")
 endfunction()
 
 # kx2_benches(prefix DIRS d... LIBS ...): one program per bench/*.cpp.
