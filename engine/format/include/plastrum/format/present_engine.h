@@ -1,0 +1,93 @@
+// The engine as the shape-format model sees it: the one engine object of the process, its
+// designer with the style cache, the host's binary-data store and the per-file identifier
+// mappers it makes.
+//
+// The format code reaches the engine through the module-wide pointer GetPresentEngine(),
+// which is null before the engine exists and after it ends; while it is null, the steps that
+// need the style cache or the binary-data store are skipped.
+//
+// The style cache and the per-file mapper are built in their own sources, which register
+// their makers here at static initialisation; until one is registered the engine simply has
+// no such part (no cache; NewShapeMapper answers null).
+#pragma once
+
+#include <cstdint>
+
+#include <win/types.h>
+
+class IKx2BinDataStore;
+class IKx2ShapeMapperCtx;
+class IKx2SubShapeMapperCtx;
+class StyleCache;
+
+// The engine's designer. It owns the one style cache of the process.
+class Presentation {
+ public:
+  Presentation();
+  ~Presentation();
+  Presentation(const Presentation&) = delete;
+  Presentation& operator=(const Presentation&) = delete;
+
+  StyleCache* GetStyleCache() const { return styleCache_; }
+
+ private:
+  StyleCache* styleCache_;
+  void (*destroyCache_)(StyleCache*);  // the maker's, kept in case the maker changes meanwhile
+};
+
+class CPresentEngine {
+ public:
+  CPresentEngine();
+  ~CPresentEngine();
+  CPresentEngine(const CPresentEngine&) = delete;
+  CPresentEngine& operator=(const CPresentEngine&) = delete;
+
+  // Stores one host-supplied value, replacing the previous one, without checking,
+  // referencing or freeing anything. The picture and texture formats read it as the host's
+  // binary-data store.
+  void SetOption(LONG_PTR value) { option_ = value; }
+  LONG_PTR GetOption() const { return option_; }
+  IKx2BinDataStore* GetBinDataStore() const { return reinterpret_cast<IKx2BinDataStore*>(option_); }
+
+  // A new per-file mapper over the caller's outer mapper (kept, not referenced); null when
+  // it cannot be made. The engine keeps no list of the mappers it made.
+  IKx2SubShapeMapperCtx* NewShapeMapper(IKx2ShapeMapperCtx* outer);
+  // Destroys a mapper NewShapeMapper made; null is ignored.
+  void FreeShapeMapper(IKx2SubShapeMapperCtx* mapper);
+
+  Presentation& GetDesigner() { return designer_; }
+
+ private:
+  Presentation designer_;
+  LONG_PTR option_ = 0;
+};
+
+namespace Present {
+
+// The process's engine, or null.
+CPresentEngine* GetPresentEngine();
+// Makes a new engine and makes it the process's engine (a previous one is left to its
+// owner); null when memory runs out.
+CPresentEngine* CreatePresentEngineObject();
+// Destroys the process's engine, if any, and clears the pointer.
+void DestroyPresentEngineObject();
+
+// The style cache of the process's engine, or null.
+StyleCache* GetStyleCache();
+// The host's binary-data store given to the process's engine, or null.
+IKx2BinDataStore* GetBinDataStore();
+
+// Makers of the engine parts that are built elsewhere in the library.
+struct StyleCacheMaker {
+  StyleCache* (*create)() = nullptr;
+  void (*destroy)(StyleCache*) = nullptr;
+};
+struct ShapeMapperMaker {
+  IKx2SubShapeMapperCtx* (*create)(IKx2ShapeMapperCtx* outer) = nullptr;
+  void (*destroy)(IKx2SubShapeMapperCtx* mapper) = nullptr;
+};
+// Each returns the maker it replaces.
+StyleCacheMaker SetStyleCacheMaker(StyleCacheMaker maker);
+ShapeMapperMaker SetShapeMapperMaker(ShapeMapperMaker maker);
+
+}  // namespace Present

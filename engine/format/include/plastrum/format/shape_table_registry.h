@@ -1,0 +1,54 @@
+// Start and stop of the module-wide format tables.
+//
+// Each kind's source registers two hooks for its table at static initialisation: one that
+// puts the table's fixed entries in place when the shape library starts, and one that empties
+// the table when it stops. The start runs the hooks in a fixed order (the colour table
+// first, then gradient, picture, texture, hatch, fill, line, shadow, 3-D format and shape:
+// a kind's defaults may only name kinds started before it) and refuses the start at the first
+// hook that fails. The stop empties the tables in the order shape, fill, line, gradient,
+// texture, hatch, shadow, 3-D format, picture and colour, whatever their reference counts.
+// A kind that has not registered its hooks is skipped.
+#pragma once
+
+#include <cstdint>
+
+struct tagModuleInfo;
+
+namespace Present {
+
+struct ShapeTableHooks {
+  // Puts the fixed entries in place: 1 on success, 0 on failure.
+  int (*init)() = nullptr;
+  // Empties the table; returns how many entries were still referenced.
+  int32_t (*free)() = nullptr;
+};
+
+// Registers the hooks of one kind's table and returns the ones it replaces (so that tests
+// can stand in for a kind and put the real hooks back).
+ShapeTableHooks SetShapeTableHooks(uint32_t kind, ShapeTableHooks hooks);
+ShapeTableHooks GetShapeTableHooks(uint32_t kind);
+
+// Registers a kind's hooks from a static object in the kind's source.
+struct ShapeTableRegistration {
+  ShapeTableRegistration(uint32_t kind, int (*init)(), int32_t (*free)()) {
+    SetShapeTableHooks(kind, ShapeTableHooks{init, free});
+  }
+};
+
+// The order in which the start runs the hooks.
+inline constexpr uint32_t kTableStartOrder[] = {265, 256, 262, 257, 258, 259, 260, 261, 263, 264};
+// The order in which the stop empties the tables.
+inline constexpr uint32_t kTableStopOrder[] = {264, 259, 260, 256, 257, 258, 261, 263, 262, 265};
+
+// 0 when every registered table has its fixed entries, -1 at the first that failed (the
+// tables started before it stay as they are).
+int StartShapeTables();
+// Empties every registered table.
+void StopShapeTables();
+
+}  // namespace Present
+
+// The shape library's module hook: command 0 starts the tables (0, or -1 to refuse the
+// start), command 1 empties them and ends an engine the host left behind; other commands
+// do nothing. Arguments as the foundation's module registry passes them.
+int PlastrumModuleHook(tagModuleInfo* module, int subModuleId, int command, void* detail, int reserved);

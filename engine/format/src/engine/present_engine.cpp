@@ -1,0 +1,81 @@
+// The engine object as far as the shape-format model needs it, and the module-wide engine
+// pointer through which the format code reaches it.
+#include <plastrum/format/present_engine.h>
+
+#include <new>
+
+#include <plastrum/format/present_unknown.h>
+
+namespace Present {
+namespace {
+
+CPresentEngine* g_engine = nullptr;
+StyleCacheMaker g_styleCacheMaker;
+ShapeMapperMaker g_shapeMapperMaker;
+
+}  // namespace
+
+CPresentEngine* GetPresentEngine() { return g_engine; }
+
+CPresentEngine* CreatePresentEngineObject() {
+  auto* engine = new (std::nothrow) CPresentEngine();
+  if (engine) g_engine = engine;
+  return engine;
+}
+
+void DestroyPresentEngineObject() {
+  // Cleared first: whatever the engine's parts release while they go must find no engine.
+  CPresentEngine* engine = g_engine;
+  g_engine = nullptr;
+  delete engine;
+}
+
+StyleCache* GetStyleCache() { return g_engine ? g_engine->GetDesigner().GetStyleCache() : nullptr; }
+
+IKx2BinDataStore* GetBinDataStore() { return g_engine ? g_engine->GetBinDataStore() : nullptr; }
+
+StyleCacheMaker SetStyleCacheMaker(StyleCacheMaker maker) {
+  const StyleCacheMaker previous = g_styleCacheMaker;
+  g_styleCacheMaker = maker;
+  return previous;
+}
+
+ShapeMapperMaker SetShapeMapperMaker(ShapeMapperMaker maker) {
+  const ShapeMapperMaker previous = g_shapeMapperMaker;
+  g_shapeMapperMaker = maker;
+  return previous;
+}
+
+}  // namespace Present
+
+Presentation::Presentation() : styleCache_(nullptr), destroyCache_(nullptr) {
+  const Present::StyleCacheMaker maker = Present::g_styleCacheMaker;
+  if (maker.create && maker.destroy) {
+    styleCache_ = maker.create();
+    if (styleCache_) destroyCache_ = maker.destroy;
+  }
+}
+
+Presentation::~Presentation() {
+  if (styleCache_) destroyCache_(styleCache_);
+}
+
+CPresentEngine::CPresentEngine() = default;
+
+CPresentEngine::~CPresentEngine() = default;
+
+IKx2SubShapeMapperCtx* CPresentEngine::NewShapeMapper(IKx2ShapeMapperCtx* outer) {
+  const Present::ShapeMapperMaker maker = Present::g_shapeMapperMaker;
+  return maker.create ? maker.create(outer) : nullptr;
+}
+
+void CPresentEngine::FreeShapeMapper(IKx2SubShapeMapperCtx* mapper) {
+  const Present::ShapeMapperMaker maker = Present::g_shapeMapperMaker;
+  if (mapper && maker.destroy) maker.destroy(mapper);
+}
+
+HRESULT PresentQueryInterface(void** out) {
+  if (!out) return E_POINTER;
+  *out = nullptr;
+  return E_NOINTERFACE;
+}
