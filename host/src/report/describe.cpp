@@ -188,7 +188,7 @@ class Describer {
       Value list = Value::MakeArray();
       for (const auto& [object, from] : relationships_) {
         Value r = Value::MakeObject();
-        r.Set("from", paths_[from]);
+        r.Set("attached-to", paths_[from]);
         Merge(r, Object(object, 0));
         list.Push(std::move(r));
       }
