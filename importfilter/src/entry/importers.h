@@ -18,9 +18,7 @@ using MindManagerImporter = MindManagerImport;
 using MindManagerImporter = foliant::MissingImport;
 #endif
 
-#if __has_include(<foliant/freemind/FreemindImport.h>)
+// Included for certain now that it exists: a compiler cache does not see a header that
+// __has_include found missing appear later, and would keep the stand-in.
 #include <foliant/freemind/FreemindImport.h>
 using FreeMindImporter = FreemindImport;
-#else
-using FreeMindImporter = foliant::MissingImport;
-#endif

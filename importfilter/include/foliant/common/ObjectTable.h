@@ -1,0 +1,24 @@
+// The document's object table as the importers fill it: groups (class 525) holding entries
+// (class 524) that markers, labels and task resources refer to by GUID.
+#pragma once
+
+#include <vantorel/model_interfaces.h>
+
+namespace foliant {
+
+// Kinds of table groups and entries (property 0x4001).
+enum : LONG { kTableKindMarkers = 4, kTableKindLabels = 8 };
+
+// True when the document's object table holds an entry (or group) with that GUID.
+bool HasObjectTableEntry(IVtlModel* model, const GUID& guid);
+
+// Adds a group or an entry (`classId` 525 or 524) with 0x4000 = `guid` (all-zero: the table
+// gives a new one), 0x4001 = (9, kind) and 0x4002 = name, at the top of the table when
+// `parent` is null, else under the item with that GUID. With `storedFile`, the host's file
+// store keeps a copy of that file and 0x4003 holds its key (left out when the file cannot
+// be stored). The new item's GUID goes to *out. False when an object cannot be made, the
+// parent is not in the table, or the table refuses the item.
+bool AddObjectTableItem(IVtlModel* model, const GUID* parent, LONG classId, const GUID& guid, LONG kind,
+                        LPCWSTR name, LPCWSTR storedFile, GUID* out);
+
+}  // namespace foliant

@@ -1,0 +1,56 @@
+// Walking the host's XML element tree: the child nodes of an element in document order,
+// each released once the walk has moved past it, and tag and attribute tests that the
+// importers and the HTML parser share.
+#pragma once
+
+#include <string_view>
+
+#include <vantorel/xml_interfaces.h>
+
+namespace foliant {
+
+// The element a node is, or null for any other kind of node (no reference is taken).
+IKX2XMLElement* AsElement(IKX2XMLNode* node);
+
+// Calls visit(node) for every child node of `parent` in document order; the node is
+// borrowed for the call. Stops early, returning false, when visit returns false.
+template <class Visit>
+bool ForEachChildNode(IKX2XMLNode* parent, Visit&& visit) {
+  if (!parent) return true;
+  IKX2XMLNode* node = parent->GetFirstChild();
+  while (node) {
+    if (!visit(node)) {
+      node->Release();
+      return false;
+    }
+    IKX2XMLNode* next = node->GetNextSibling();
+    node->Release();
+    node = next;
+  }
+  return true;
+}
+
+// The same over the child elements only.
+template <class Visit>
+bool ForEachChildElement(IKX2XMLNode* parent, Visit&& visit) {
+  return ForEachChildNode(parent, [&](IKX2XMLNode* node) {
+    IKX2XMLElement* element = AsElement(node);
+    return element ? visit(element) : true;
+  });
+}
+
+// Tag tests: exactly, or with ASCII letters folded.
+bool TagIs(IKX2XMLElement* element, std::u16string_view name);
+bool TagIsNoCase(IKX2XMLElement* element, std::u16string_view name);
+bool EqualsNoCase(std::u16string_view a, std::u16string_view b);
+
+// The first child element whose tag equals `name` with ASCII letters folded (one new
+// reference), or null.
+IKX2XMLElement* FindChildNoCase(IKX2XMLElement* parent, std::u16string_view name);
+
+// A plain attribute's text, or null when absent (valid while the element lives).
+inline LPCWSTR Attribute(IKX2XMLElement* element, LPCWSTR name) {
+  return element ? element->GetAttribute(name) : nullptr;
+}
+
+}  // namespace foliant

@@ -1,0 +1,166 @@
+// The FreeMind importer's driver: preparing, probing, and importing a map into the last
+// open document that may receive it.
+#include <foliant/freemind/FreemindImport.h>
+
+#include <new>
+
+#include <basalt/module.h>
+#include <basalt/resource.h>
+#include <basalt/string_util.h>
+#include <foliant/FilterLibrary.h>
+#include <foliant/HostBinding.h>
+#include <foliant/common/XmlWalk.h>
+#include <win/crt.h>
+
+using foliant::HostRef;
+
+namespace {
+
+// The extension of the file name of a path (from its last "."), or empty.
+std::u16string_view ExtensionOf(std::u16string_view path) {
+  const size_t name = path.find_last_of(u"\\/:");
+  const std::u16string_view file = name == std::u16string_view::npos ? path : path.substr(name + 1);
+  const size_t dot = file.rfind(u'.');
+  return dot == std::u16string_view::npos ? std::u16string_view() : file.substr(dot);
+}
+
+}  // namespace
+
+FreemindImport::FreemindImport() = default;
+
+FreemindImport::~FreemindImport() {
+  ClearWalkState();
+  Cleanup();
+}
+
+std::u16string FreemindImport::LoadText(UINT id) {
+  WCHAR buffer[261] = {};
+  tagModuleInfo* module = FoliantModuleInfo();
+  Basalt::Util::Resource::_LoadString(module ? module->resourceInstance : nullptr, id, buffer, 261);
+  buffer[260] = 0;
+  return buffer;
+}
+
+int FreemindImport::Init() {
+  if (initialised_) Cleanup();
+  initialised_ = mapper_.Init(TqResourceMapper::kFreeMind);
+  links_.clear();
+  arrowLinks_.clear();
+  idCounter_ = 0;
+  defaultNumber_ = _wtoi(LoadText(22016).c_str());
+  markerPicture_ = LoadText(22017);
+  customIconsText_ = LoadText(22018);
+  centralTopic_ = LoadText(22028);
+  topicText_ = LoadText(22029);
+  noteText_ = LoadText(22030);
+  linkText_ = LoadText(22031);
+  emptyText_ = LoadText(22036);
+  attributesText_ = LoadText(22037);
+  return initialised_;
+}
+
+void FreemindImport::Cleanup() {
+  if (root_) root_->Release();
+  root_ = nullptr;
+  if (document_) document_->Release();
+  document_ = nullptr;
+}
+
+int FreemindImport::Probe(LPCWSTR path) {
+  if (!path) return 0;
+  const std::u16string extension(ExtensionOf(path));
+  if (extension.empty() || Basalt::Util::StringUtil::Ustricmp(extension.c_str(), u".mm") != 0) return 0;
+  struct _stat64i32 status {};
+  if (_wstat64i32(path, &status) != 0) return 0;
+  if (status.st_size == 0 && (status.st_mode & _S_IFREG)) return 1;
+
+  IVtlApplication* app = FoliantHostApplication();
+  if (!app) return 0;
+  HostRef<IKX2XMLFactory> factory(app->GetXMLFactory());
+  HostRef<IKX2XMLParser> parser(factory ? factory->CreateParser() : nullptr);
+  HostRef<IKX2XMLDocument> document(parser ? parser->ParseFile(path) : nullptr);
+  HostRef<IKX2XMLElement> root(document ? document->GetDocumentElement() : nullptr);
+  if (!root || !root->HasAttribute(u"version")) return 0;
+  ImportBase context;
+  int handle = 0;
+  const bool hasNode = context.FindElementByPath(root.get(), {u"node"}, &handle) != nullptr;
+  context.ReleasePath(handle);
+  return hasNode ? 1 : 0;
+}
+
+void FreemindImport::ClearWalkState() {
+  nodes_.clear();
+  stack_.clear();
+  links_.clear();
+  arrowLinks_.clear();
+  attributeGroups_.clear();
+  attributeValues_.clear();
+  customIcons_.clear();
+  haveCustomIconGroup_ = false;
+  customIconGroup_ = GUID{};
+  cursor_.reset();
+  model_.reset();
+  faces_ = nullptr;
+}
+
+int FreemindImport::Import(IVtlDocumentManager* documents, LPCWSTR path) {
+  level_ = 0;
+  documents_ = documents;
+  if (!documents || !path) return 0;
+
+  // The last open document that may receive an import.
+  IVtlDocument* target = nullptr;
+  ULONG_PTR position = documents->GetFirstDocumentPosition();
+  while (position) {
+    IVtlDocument* document = documents->GetNextDocument(&position);
+    if (document && document->AcceptsImport()) target = document;
+  }
+  if (!target) return 0;
+
+  const std::u16string_view whole(path);
+  const size_t slash = whole.rfind(u'\\');
+  folder_ = slash == std::u16string_view::npos ? std::u16string() : std::u16string(whole.substr(0, slash + 1));
+
+  int result = 0;
+  try {
+    model_.reset(target->GetModel());
+    cursor_.reset(model_ ? model_->GetCursor() : nullptr);
+    IVtlApplication* app = FoliantHostApplication();
+    struct _stat64i32 status {};
+    if (model_ && cursor_ && app && _wstat64i32(path, &status) == 0) {
+      HostRef<IKX2XMLFactory> factory(app->GetXMLFactory());
+      HostRef<IKX2XMLParser> parser(factory ? factory->CreateParser() : nullptr);
+      Cleanup();
+      document_ = parser ? parser->ParseFile(path) : nullptr;
+      root_ = document_ ? document_->GetDocumentElement() : nullptr;
+      // A root other than "map" is no FreeMind map: nothing is read, and the import says
+      // so instead of reporting success.
+      if (root_ && foliant::TagIs(root_, u"map")) {
+        foliant::FaceResolver faces(app);
+        faces_ = &faces;
+        ImportBase context;
+        context.SetCurrentDocument(document_);
+        context.SetCurrentElement(root_);
+        result = WalkMap(context);
+        faces_ = nullptr;
+      }
+    }
+  } catch (const std::bad_alloc&) {
+    result = 0;
+  }
+  ClearWalkState();
+  Cleanup();
+  return result;
+}
+
+int FreemindImport::WalkMap(ImportBase& context) {
+  int handle = 0;
+  IKX2XMLElement* first = context.FindElementByPath(root_, {u"node"}, &handle);
+  if (!first) return 0;
+  const bool built = BuildNode(context, first, 0, NodeParameters{}, 1);
+  context.ReleasePath(handle);
+  if (!built) return 0;
+  const int result = ResolveArrowLinks() ? 1 : 0;
+  ResolveLinks();
+  return result;
+}

@@ -1,0 +1,116 @@
+// Links and arrow links: collected during the walk, resolved once every topic exists.
+#include <foliant/freemind/FreemindImport.h>
+
+#include <basalt/file_io.h>
+#include <foliant/HostBinding.h>
+#include <foliant/PropertyValues.h>
+#include <foliant/common/GuidText.h>
+#include <foliant/common/HyperlinkDescription.h>
+#include <foliant/common/TopicText.h>
+
+#include "freemind/link_target.h"
+
+using foliant::HostRef;
+
+namespace {
+
+DWORD FileAttributes(const char16_t* path) { return Basalt::Util::FileAndIOUtil::_GetFileAttributes(path); }
+
+std::u16string ReplaceAll(std::u16string text, std::u16string_view from, std::u16string_view to) {
+  for (size_t at = text.find(from); at != std::u16string::npos; at = text.find(from, at + to.size()))
+    text.replace(at, from.size(), to);
+  return text;
+}
+
+// A property holding a topic (an interface reference of the record's own).
+bool SetTopicProperty(PropertyHolder& holder, USHORT id, IVtlObject* topic) {
+  PropertyValue value{};
+  InitPropertyValue(&value, vantorel::kPropUnknown);
+  topic->AddRef();
+  value.iface = topic;
+  const BOOL set = holder.SetProperty(id, &value);
+  ClearPropertyValue(&value);
+  return set != FALSE;
+}
+
+}  // namespace
+
+int FreemindImport::CollectNodeLink(ImportBase& context, IVtlObject* topic) {
+  IKX2XMLElement* element = context.GetCurrentElement();
+  LPCWSTR link = element ? context.GetAttributeText(element, u"LINK") : nullptr;
+  if (link) {
+    PendingLink pending;
+    pending.text = link;
+    pending.topic = HostRef<IVtlObject>::Share(topic);
+    links_.push_back(std::move(pending));
+  }
+  return 1;
+}
+
+bool FreemindImport::AttachHyperlink(IVtlObject* topic, const std::u16string& description) {
+  PropertyHolder hyperlink(FoliantCreateObject(vantorel::kClassHyperlink));
+  return hyperlink && hyperlink.SetPropertyString(vantorel::kPropHyperlinkText, description.c_str()) &&
+         SetCurrent(topic) && Attach(vantorel::kRoleHyperlink, hyperlink.Get());
+}
+
+bool FreemindImport::ResolveLinks() {
+  bool ok = true;
+  for (PendingLink& pending : links_) {
+    const std::u16string text = ReplaceAll(pending.text, u"%20", u" ");
+    auto target = foliant::freemind::ClassifyLink(text, folder_, FileAttributes);
+    if (!target) continue;
+    std::u16string description;
+    if (target->kind == foliant::kLinkCurrent) {
+      auto node = nodes_.find(target->nodeId);
+      if (node == nodes_.end()) continue;
+      IVtlObject* destination = node->second.get();
+      GUID documentGuid{}, topicGuid{};
+      HostRef<IVtlObject> documentObject(model_->GetDocumentObject());
+      if (!documentObject || !documentObject->GetObjectGuid(&documentGuid) || !destination->GetGuid(&topicGuid)) {
+        ok = false;
+        continue;
+      }
+      const std::u16string link = foliant::GuidRegistryText(documentGuid) + u"|" + foliant::GuidRegistryText(topicGuid);
+      WCHAR display[260] = {};
+      HostRef<IVtlObject> textObject(TextObjectOf(destination));
+      foliant::GetTopicDisplayText(model_.get(), textObject.get(), display, 260);
+      description = foliant::BuildHyperlinkDescription(link.c_str(), false, foliant::kLinkCurrent, u"", display);
+    } else {
+      description = foliant::BuildHyperlinkDescription(target->link.c_str(), target->absolute, target->kind,
+                                                       target->subject.c_str(), u"");
+    }
+    if (!AttachHyperlink(pending.topic.get(), description)) ok = false;
+  }
+  return ok;
+}
+
+bool FreemindImport::ResolveArrowLinks() {
+  using namespace vantorel;
+  bool ok = true;
+  for (const ArrowLink& arrow : arrowLinks_) {
+    auto source = nodes_.find(arrow.source);
+    auto destination = nodes_.find(arrow.destination);
+    // A link to a node the map does not hold makes nothing.
+    if (source == nodes_.end() || destination == nodes_.end()) continue;
+    PropertyHolder relationship(FoliantCreateObject(kClassRelationship));
+    HostRef<IVtlObject> format(FoliantCreateObject(kClassPictureFormat));
+    HostRef<IVtlObject> line(format ? format->GetSubObject(kPropSubLine) : nullptr);
+    if (!relationship || !line) {
+      ok = false;
+      continue;
+    }
+    line->AddRef();
+    PropertyHolder lineProperties(line.get());
+    bool set = SetTopicProperty(relationship, 0x4003, source->second.get()) &&
+               SetTopicProperty(relationship, 0x4004, destination->second.get()) &&
+               lineProperties.SetPropertyValue(0x7006, kPropEnum, static_cast<DWORD>(arrow.startArrow)) &&
+               lineProperties.SetPropertyValue(0x7008, kPropEnum, static_cast<DWORD>(arrow.endArrow));
+    if (set && arrow.hasColor)
+      set = lineProperties.SetPropertyValue(kPropSubLine, kPropEnum, 1) &&
+            lineProperties.SetPropertyValue(kPropSubFill, kPropWide, arrow.color, 0x00FF0000);
+    if (!set || !model_->SetFormat(0, relationship.Get(), format.get(), -1) || !SetCurrent(source->second.get()) ||
+        !Attach(kRoleRelationship, relationship.Get()))
+      ok = false;
+  }
+  return ok;
+}

@@ -1,0 +1,157 @@
+// A node's text with its fonts, its rich text and the images in it, and its notes.
+#include <foliant/freemind/FreemindImport.h>
+
+#include <climits>
+
+#include <basalt/string_util.h>
+#include <foliant/HostBinding.h>
+#include <foliant/PropertyValues.h>
+#include <foliant/common/ColorText.h>
+#include <foliant/common/RichTextWriter.h>
+#include <foliant/common/TopicText.h>
+#include <foliant/common/XmlWalk.h>
+#include <foliant/html/HTMLParser.h>
+#include <win/crt.h>
+
+#include "freemind/link_target.h"
+
+using foliant::HostRef;
+
+namespace {
+
+// The first "richcontent" child whose "TYPE" is `type` (one new reference), or null.
+IKX2XMLElement* RichContent(IKX2XMLElement* node, std::u16string_view type) {
+  IKX2XMLElement* found = nullptr;
+  foliant::ForEachChildElement(node, [&](IKX2XMLElement* child) {
+    if (!foliant::TagIsNoCase(child, u"richcontent")) return true;
+    LPCWSTR t = child->GetAttribute(u"TYPE");
+    if (!t || std::u16string_view(t) != type) return true;
+    child->AddRef();
+    found = child;
+    return false;
+  });
+  return found;
+}
+
+// Parses a "richcontent": FreeMind nests its XHTML as "html", "body"; the parser is given
+// the element that holds "body".
+bool ParseRichContent(IKX2XMLElement* rich, HTML::HTMLParser& parser) {
+  HostRef<IKX2XMLElement> html(foliant::FindChildNoCase(rich, u"html"));
+  parser.SetElement(html ? html.get() : rich);
+  return parser.Parse() != 0;
+}
+
+bool HasText(const std::vector<HTML::Paragraph>& paragraphs) {
+  for (const HTML::Paragraph& p : paragraphs)
+    if (p.flags & HTML::kParagraphText) return true;
+  return false;
+}
+
+}  // namespace
+
+bool FreemindImport::ImportText(IKX2XMLElement* element, IVtlObject* topic) {
+  HostRef<IVtlObject> textObject(TextObjectOf(topic));
+  if (!textObject) return false;
+  PropertyHolder style(HostRef<IVtlObject>::Share(textObject.get()).release());
+  using namespace vantorel;
+
+  auto setColor = [&](LPCWSTR text) {
+    auto color = text ? foliant::ParseHashColor(text) : std::nullopt;
+    return !color || style.SetPropertyValue(kPropTextColor, kPropWide, *color, foliant::kHostColorSecondWord);
+  };
+  // FreeMind 1.0 keeps a node's text colour on the node itself.
+  if (!setColor(element->GetAttribute(u"COLOR"))) return false;
+
+  LPCWSTR plain = element->GetAttribute(u"TEXT");
+  HTML::HTMLParser parser;
+  bool rich = false;
+  if (!plain) {
+    HostRef<IKX2XMLElement> content(RichContent(element, u"NODE"));
+    if (content) {
+      if (!ParseRichContent(content.get(), parser)) return false;
+      rich = true;
+      if (parser.GetTextFlags() & HTML::kRunColor &&
+          !style.SetPropertyValue(kPropTextColor, kPropWide, parser.GetTextColor()[0], parser.GetTextColor()[1]))
+        return false;
+    }
+  }
+
+  HostRef<IKX2XMLElement> font(foliant::FindChildNoCase(element, u"font"));
+  if (font) {
+    if (!setColor(font->GetAttribute(u"COLOR"))) return false;
+    if (LPCWSTR name = font->GetAttribute(u"NAME"))
+      if (!style.SetPropertyString(kPropTextFace, name) || !style.SetPropertyString(kPropTextFaceAlt, name)) return false;
+    if (LPCWSTR size = font->GetAttribute(u"SIZE")) {
+      // Points to hundredths; a size of nothing, 0 or one that does not fit is left out.
+      const int64_t points = Basalt::Util::StringUtil::atol_fmt(size);
+      if (points > 0 && points <= INT32_MAX / 100 &&
+          !style.SetPropertyValue(kPropTextSize, kPropInt, static_cast<DWORD>(points * 100)))
+        return false;
+    }
+    // The value counts: Freeplane writes BOLD="false" on text that is not bold.
+    auto on = [&](LPCWSTR name) {
+      LPCWSTR value = font->GetAttribute(name);
+      return value && foliant::EqualsNoCase(value, u"true");
+    };
+    if (on(u"BOLD") && !style.SetPropertyValue(kPropTextBold, kPropEnum, 1)) return false;
+    if (on(u"ITALIC") && !style.SetPropertyValue(kPropTextItalic, kPropEnum, 1)) return false;
+  }
+
+  if (plain) {
+    if (!*plain) return true;
+    return model_->PlaceObject(0, topic, 0) && foliant::WriteHostText(model_.get(), plain);
+  }
+  if (!rich) return true;
+  foliant::RichTextWriter writer(model_.get(), faces_);
+  const auto& paragraphs = parser.GetParagraphs();
+  if (HasText(paragraphs) && (!writer.Begin(topic) || !writer.WriteParagraphs(paragraphs))) return false;
+  return ImportImages(paragraphs);
+}
+
+bool FreemindImport::ImportNotes(IKX2XMLElement* element, IVtlObject* topic) {
+  HostRef<IKX2XMLElement> content(RichContent(element, u"NOTE"));
+  if (!content) return true;
+  HTML::HTMLParser parser;
+  if (!ParseRichContent(content.get(), parser)) return false;
+  const auto& paragraphs = parser.GetParagraphs();
+  if (HasText(paragraphs)) {
+    PropertyHolder notes(FoliantCreateObject(vantorel::kClassNotes));
+    if (!notes || !SetCurrent(topic) || !Attach(vantorel::kRoleNotes, notes.Get())) return false;
+    HostRef<IVtlObject> target(notes->GetTarget(0));
+    foliant::RichTextWriter writer(model_.get(), faces_);
+    if (!target || !writer.Begin(target.get()) || !writer.WriteParagraphs(paragraphs)) return false;
+  }
+  return SetCurrent(topic) && ImportImages(paragraphs);
+}
+
+// Each image of the rich text whose file exists becomes a picture under the topic (the
+// cursor's current topic); an image whose file is missing is left out.
+bool FreemindImport::ImportImages(const std::vector<HTML::Paragraph>& paragraphs) {
+  using namespace vantorel;
+  for (const HTML::Paragraph& p : paragraphs) {
+    if (!(p.flags & HTML::kParagraphImage) || p.imagePath.empty()) continue;
+    const foliant::freemind::LocalPath local = foliant::freemind::ResolveLocalPath(p.imagePath, folder_);
+    if (_waccess(local.path.c_str(), 0) != 0) continue;
+    PropertyHolder image(FoliantCreateObject(kClassImage));
+    if (!image) return false;
+    if (!image.SetPropertyValue(kPropImageWidth, kPropNumber, static_cast<DWORD>(p.imageWidth)) ||
+        !image.SetPropertyValue(kPropImageHeight, kPropNumber, static_cast<DWORD>(p.imageHeight)))
+      return false;
+    for (USHORT id = 0x4004; id <= 0x4007; ++id)
+      if (!image.SetPropertyValue(id, kPropInt, 0)) return false;
+    // The picture itself: the host's file store keeps a copy, named by the picture format
+    // bound to the image.
+    IVtlApplication* app = FoliantHostApplication();
+    HostRef<IVtlFileStore> store(app ? app->GetFileStore() : nullptr);
+    if (store)
+      if (ULONG_PTR key = store->StoreFile(local.path.c_str(), 0, 1)) {
+        PropertyHolder picture(FoliantCreateObject(kClassPictureFormat));
+        const bool bound = picture && picture.SetPropertyObject(kPropEntryFile, key, store.get()) &&
+                           model_->SetFormat(0, image.Get(), picture.Get(), -1);
+        store->DropKey(key);
+        if (!bound) return false;
+      }
+    if (!Attach(kRolePicture, image.Get())) return false;
+  }
+  return true;
+}

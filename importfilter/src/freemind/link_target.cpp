@@ -1,0 +1,81 @@
+#include "freemind/link_target.h"
+
+#include <foliant/common/HyperlinkDescription.h>
+#include <foliant/common/XmlWalk.h>
+
+namespace foliant::freemind {
+namespace {
+
+constexpr DWORD kMissing = 0xFFFFFFFF;
+constexpr DWORD kDirectory = 0x10;
+
+bool StartsWith(const std::u16string& text, std::u16string_view prefix) {
+  return text.size() >= prefix.size() && std::u16string_view(text).substr(0, prefix.size()) == prefix;
+}
+
+bool StartsWithNoCase(const std::u16string& text, std::u16string_view prefix) {
+  return text.size() >= prefix.size() && EqualsNoCase(std::u16string_view(text).substr(0, prefix.size()), prefix);
+}
+
+}  // namespace
+
+LocalPath ResolveLocalPath(std::u16string text, const std::u16string& folder) {
+  // A "file:" URL names a local path; its slashes before a drive letter ("file:/C:/")
+  // belong to the URL, not to the path.
+  const bool url = StartsWithNoCase(text, u"file:");
+  if (url) text.erase(0, 5);
+  for (char16_t& c : text)
+    if (c == u'/') c = u'\\';
+  if (url) {
+    size_t slashes = 0;
+    while (slashes < text.size() && text[slashes] == u'\\') ++slashes;
+    if (slashes && text.size() >= slashes + 2 && text[slashes + 1] == u':') text.erase(0, slashes);
+  }
+  LocalPath out;
+  // The drive letter stands before ":\"; a ":\" at the very start has none and is no
+  // absolute path.
+  const size_t colon = text.find(u":\\");
+  if (colon != std::u16string::npos && colon >= 1) {
+    out.path = text.substr(colon - 1);
+    out.absolute = true;
+  } else {
+    out.path = folder + text;
+  }
+  return out;
+}
+
+std::optional<LinkTarget> ClassifyLink(const std::u16string& text, const std::u16string& folder,
+                                       DWORD (*attributes)(const char16_t* path)) {
+  LinkTarget target;
+  if (StartsWith(text, u"#")) {
+    target.kind = kLinkCurrent;
+    target.nodeId = text.substr(1);
+    return target;
+  }
+  if (StartsWith(text, u"http://") || StartsWith(text, u"https://")) {
+    target.kind = kLinkWeb;
+    target.absolute = true;
+    target.link = text;
+    return target;
+  }
+  if (text.find(u"mailto:") != std::u16string::npos) {
+    target.kind = kLinkEmail;
+    target.absolute = true;
+    target.link = text;
+    const size_t subject = text.find(u"?subject=");
+    if (subject != std::u16string::npos) {
+      target.subject = text.substr(subject + 9);
+      target.link.resize(subject);
+    }
+    return target;
+  }
+  LocalPath local = ResolveLocalPath(text, folder);
+  const DWORD found = attributes ? attributes(local.path.c_str()) : kMissing;
+  if (found == kMissing) return std::nullopt;
+  target.kind = (found & kDirectory) ? kLinkFolder : kLinkFile;
+  target.absolute = local.absolute;
+  target.link = std::move(local.path);
+  return target;
+}
+
+}  // namespace foliant::freemind
