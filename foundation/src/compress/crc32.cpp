@@ -12,8 +12,8 @@ namespace {
 
 constexpr uint32_t kPolynomial = 0xEDB88320u;
 
-// Eight tables for slicing: table k advances a byte that still has k bytes after it.
-using SliceTables = std::array<std::array<uint32_t, 256>, 8>;
+// Sixteen tables for slicing: table k advances a byte that still has k bytes after it.
+using SliceTables = std::array<std::array<uint32_t, 256>, 16>;
 
 constexpr SliceTables MakeSliceTables()
 {
@@ -25,7 +25,7 @@ constexpr SliceTables MakeSliceTables()
         t[0][i] = c;
     }
     for (uint32_t i = 0; i < 256; ++i)
-        for (int k = 1; k < 8; ++k)
+        for (int k = 1; k < 16; ++k)
             t[k][i] = (t[k - 1][i] >> 8) ^ t[0][t[k - 1][i] & 0xFF];
     return t;
 }
@@ -115,17 +115,18 @@ bool HasClmul()
 
 uint32_t Crc32UpdatePortable(uint32_t reg, const uint8_t* data, size_t len)
 {
-    while (len >= 8) {
-        uint32_t lo = Load32(data) ^ reg;
-        uint32_t hi = Load32(data + 4);
-        reg = kTables[7][lo & 0xFF] ^ kTables[6][(lo >> 8) & 0xFF] ^ kTables[5][(lo >> 16) & 0xFF] ^
-              kTables[4][lo >> 24] ^ kTables[3][hi & 0xFF] ^ kTables[2][(hi >> 8) & 0xFF] ^
-              kTables[1][(hi >> 16) & 0xFF] ^ kTables[0][hi >> 24];
-        data += 8;
-        len -= 8;
+    const auto& t = kTables;
+    while (len >= 16) {
+        const uint32_t a = Load32(data) ^ reg, b = Load32(data + 4), c = Load32(data + 8), d = Load32(data + 12);
+        reg = t[15][a & 0xFF] ^ t[14][(a >> 8) & 0xFF] ^ t[13][(a >> 16) & 0xFF] ^ t[12][a >> 24] ^
+              t[11][b & 0xFF] ^ t[10][(b >> 8) & 0xFF] ^ t[9][(b >> 16) & 0xFF] ^ t[8][b >> 24] ^
+              t[7][c & 0xFF] ^ t[6][(c >> 8) & 0xFF] ^ t[5][(c >> 16) & 0xFF] ^ t[4][c >> 24] ^
+              t[3][d & 0xFF] ^ t[2][(d >> 8) & 0xFF] ^ t[1][(d >> 16) & 0xFF] ^ t[0][d >> 24];
+        data += 16;
+        len -= 16;
     }
     while (len--)
-        reg = (reg >> 8) ^ kTables[0][(reg ^ *data++) & 0xFF];
+        reg = (reg >> 8) ^ t[0][(reg ^ *data++) & 0xFF];
     return reg;
 }
 

@@ -9,7 +9,8 @@ namespace Basalt::Base::Compress {
 
 uint32_t Crc32Update(uint32_t reg, const uint8_t* data, size_t len);
 
-// The byte-table path alone, so tests can hold the carry-less-multiply path against it.
+// The table path (slicing by 16) alone, which runs where the processor has no
+// carry-less multiply; tests hold both paths against each other.
 uint32_t Crc32UpdatePortable(uint32_t reg, const uint8_t* data, size_t len);
 
 } // namespace Basalt::Base::Compress

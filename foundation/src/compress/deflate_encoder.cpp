@@ -159,21 +159,6 @@ struct DeflateEncoder::State {
     void Fill(const uint8_t*& in, size_t& avail);
     void Slide();
     int LongestMatch(unsigned candidate, int pos, int ahead, int* matchPos) const;
-    void TallyLiteral(uint8_t c)
-    {
-        symLit[symCount] = c;
-        symDist[symCount] = 0;
-        ++symCount;
-        ++litFreq[c];
-    }
-    void TallyMatch(unsigned dist, unsigned len)
-    {
-        symLit[symCount] = static_cast<uint8_t>(len - kMinMatch);
-        symDist[symCount] = static_cast<uint16_t>(dist);
-        ++symCount;
-        ++litFreq[kEndOfBlock + 1 + kLengthCode[len - kMinMatch]];
-        ++distFreq[DistCodeOf(dist - 1)];
-    }
     void FlushBlock(bool last);
 
     void PutBits(uint64_t bits, unsigned n)
@@ -403,12 +388,15 @@ void DeflateEncoder::State::Deflate(const uint8_t* in, size_t avail, bool finish
         // Positions are coded from locals until the lookahead runs low; a full block
         // goes out first, so that the block's bytes end where its symbols do.
         int pos = strstart, ahead = lookahead;
+        int count = symCount;
         const int stop = (finish && avail == 0) ? 0 : kMinLookahead - 1;
         while (ahead > stop) {
-            if (symCount == kMaxBlockSymbols) {
+            if (count == kMaxBlockSymbols) {
                 strstart = pos;
                 lookahead = ahead;
+                symCount = count;
                 FlushBlock(false);
+                count = 0;
             }
             int matchLen = 0, matchPos = 0;
             if (ahead >= kMinMatch) {
@@ -420,7 +408,12 @@ void DeflateEncoder::State::Deflate(const uint8_t* in, size_t avail, bool finish
                     matchLen = LongestMatch(candidate, pos, ahead, &matchPos);
             }
             if (matchLen >= kMinMatch) {
-                TallyMatch(static_cast<unsigned>(pos - matchPos), static_cast<unsigned>(matchLen));
+                const unsigned dist = static_cast<unsigned>(pos - matchPos);
+                symLit[count] = static_cast<uint8_t>(matchLen - kMinMatch);
+                symDist[count] = static_cast<uint16_t>(dist);
+                ++count;
+                ++litFreq[kEndOfBlock + 1 + kLengthCode[matchLen - kMinMatch]];
+                ++distFreq[DistCodeOf(dist - 1)];
                 ahead -= matchLen;
                 if (matchLen <= kInsertLimit && ahead >= kMinMatch) {
                     for (int k = 1; k < matchLen; ++k)
@@ -428,11 +421,16 @@ void DeflateEncoder::State::Deflate(const uint8_t* in, size_t avail, bool finish
                 }
                 pos += matchLen;
             } else {
-                TallyLiteral(window[pos]);
+                const uint8_t c = window[pos];
+                symLit[count] = c;
+                symDist[count] = 0;
+                ++count;
+                ++litFreq[c];
                 ++pos;
                 --ahead;
             }
         }
+        symCount = count;
         strstart = pos;
         lookahead = ahead;
         if (lookahead == 0 && finish && avail == 0)
