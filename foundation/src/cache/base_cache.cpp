@@ -25,7 +25,6 @@ enum PutMode { kAddMode = 0, kPutMode = 1 };
 CACHEBUCKET* Buckets(CACHEDES* des) { return reinterpret_cast<CACHEBUCKET*>(des + 1); }
 
 uint8_t* ItemOf(tagCACHENODE* node) { return reinterpret_cast<uint8_t*>(node + 1); }
-tagCACHENODE* NodeOf(void* item) { return reinterpret_cast<tagCACHENODE*>(item) - 1; }
 
 // The callback, or plain defaults without one: every item in one bucket, items equal
 // when their bytes are, the cache copying them.
