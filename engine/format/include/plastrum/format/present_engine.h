@@ -15,6 +15,8 @@
 
 #include <win/types.h>
 
+#include <plastrum/format/color_ctx.h>
+
 class IKx2BinDataStore;
 class IKx2ShapeMapperCtx;
 class IKx2SubShapeMapperCtx;
@@ -56,9 +58,12 @@ class CPresentEngine {
   void FreeShapeMapper(IKx2SubShapeMapperCtx* mapper);
 
   Presentation& GetDesigner() { return designer_; }
+  // The colour service over the colour table.
+  CPresentColorCtx& GetColorCtx() { return colorCtx_; }
 
  private:
   Presentation designer_;
+  CPresentColorCtx colorCtx_;
   LONG_PTR option_ = 0;
 };
 
