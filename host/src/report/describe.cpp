@@ -437,8 +437,14 @@ class Describer {
     return out;
   }
 
-  // A text; one that names a path below the map's folder is shown relative to it.
+  // A text; one that names a path below the map's folder is shown relative to it, and a
+  // link to a topic ("{document GUID}|{topic GUID}") as the topic's path.
   Value Path(const std::u16string& text) {
+    if (text.size() == 77 && text[38] == u'|') {
+      const std::string document = PrintableUtf8(text.substr(0, 38)), topic = PrintableUtf8(text.substr(39));
+      if (auto it = guidPaths_.find(topic); it != guidPaths_.end() && document == documentGuid_)
+        return Value("topic " + it->second);
+    }
     std::u16string relative;
     if (Relative(text, &relative)) return Value(PrintableUtf8(relative));
     return Text(text);

@@ -103,7 +103,8 @@ PropertyHolder::~PropertyHolder() {
 }
 
 PropertyHolder& PropertyHolder::operator=(IVtlObject* adopted) {
-  if (object_ && object_ != adopted) object_->Release();
+  // The caller hands over a reference; for the object already held it is one too many.
+  if (object_) object_->Release();
   object_ = adopted;
   return *this;
 }
