@@ -1,5 +1,7 @@
 // Arbitrary bytes read as a record archive: records are peeked, opened, read field by
-// field and skipped with everything nested under them, with and without the throw mode.
+// field and skipped with everything nested under them, with and without the throw mode,
+// and (chosen by the first byte) after the first record through the decompression and
+// decryption layers, which then end and hand the rest back to plain reading.
 #include <plastrum/kx2_archive.h>
 #include <plastrum/kx2_failure.h>
 #include <plastrum/kx2_heap.h>
@@ -13,10 +15,10 @@
 
 namespace {
 
-void Walk(CKx2DataBlock& archive, uint8_t style) {
+void Walk(CKx2DataBlock& archive, uint8_t style, int steps) {
   char16_t text[40];
   uint8_t block[16];
-  for (int step = 0; step < 100000; ++step) {
+  for (int step = 0; step < steps; ++step) {
     const int32_t before = archive.GetPosition();
     const uint16_t tag = archive.PeekRecord();
     if ((tag + step + style) % 3 == 0) {
@@ -50,7 +52,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     archive.Attach(&file, 16 + (style % 8) * 37);
     Kx2::ScopedThrowMode mode(throwing);
     try {
-      Walk(archive, style);
+      if (style & 0x30) {
+        archive.SkipRecord();
+        if (style & 0x20) archive.BeginEncryption(0, u"fuzz");
+        if (archive.BeginCompression()) {
+          Walk(archive, style, 4);
+          archive.EndCompression();
+        }
+        archive.EndEncryption();
+      }
+      Walk(archive, style, 100000);
     } catch (uint32_t) {
       // Errors surface as the thrown code in throw mode.
     }

@@ -29,7 +29,7 @@ class CKx2Archive {
   CKx2Archive(const CKx2Archive&) = delete;
   CKx2Archive& operator=(const CKx2Archive&) = delete;
 
-  // Forgets the store, frees the read-ahead buffer.
+  // Forgets the store, frees the read-ahead buffer. Never throws.
   virtual void Reset();
   // Count read (less at the end of the data), -1 on failure.
   virtual int32_t Read(void* buffer, int32_t n);

@@ -34,12 +34,7 @@ CKx2DataBlock::CKx2DataBlock()
       spare_(0) {}
 
 CKx2DataBlock::~CKx2DataBlock() {
-  try {
-    EndOpenRecord();
-  } catch (...) {
-    // A destructor never throws; the thread error tells what went wrong.
-  }
-  CKx2Archive::Reset();
+  Reset();
   Kx2Heap::Free(body_);
 }
 
@@ -50,7 +45,13 @@ void CKx2DataBlock::EndOpenRecord() {
 }
 
 void CKx2DataBlock::Reset() {
-  EndOpenRecord();
+  // A reset always completes: the unread rest of a record need not be readable.
+  try {
+    EndOpenRecord();
+  } catch (...) {
+    depth_ = 0;
+    size_ = 0;
+  }
   flags_ &= ~kPending;
   level_ = 0;
   CKx2Archive::Reset();
