@@ -11,6 +11,10 @@
 #include "win/errors.h"
 #include "win/types.h"
 
+// The further areas below (strings, objects, files, archives, OLE values, menus and
+// bitmaps) are declared in headers of their own that this one includes; include this one.
+#define KX2_AFX_INCLUDED 1
+
 class CWinApp;
 
 struct AFX_MODULE_STATE {
@@ -111,3 +115,10 @@ class CSimpleException : public CException {
 [[noreturn]] void AfxThrowMemoryException();
 [[noreturn]] void AfxThrowInvalidArgException();
 [[noreturn]] void AfxThrowOleException(HRESULT sc);
+
+#include "win/afx_string.h"
+#include "win/afx_object.h"
+#include "win/afx_file.h"
+#include "win/afx_archive.h"
+#include "win/afx_ole.h"
+#include "win/afx_win.h"

@@ -1,0 +1,21 @@
+// Object creation through COM: the classes the platform carries.
+#include <win/com.h>
+
+#include <win/msxml.h>
+
+#include "msxml/dom_factory.h"
+
+HRESULT CoInitialize(LPVOID) { return S_OK; }
+HRESULT CoInitializeEx(LPVOID, DWORD) { return S_OK; }
+void CoUninitialize() {}
+
+HRESULT CoCreateInstance(REFCLSID rclsid, LPUNKNOWN pUnkOuter, DWORD dwClsContext, REFIID riid, LPVOID* ppv) {
+  if (!ppv) return E_POINTER;
+  *ppv = nullptr;
+  if (pUnkOuter) return CLASS_E_NOAGGREGATION;
+  if (!(dwClsContext & CLSCTX_ALL)) return E_INVALIDARG;
+  if (rclsid == CLSID_DOMDocument) return kx2::msxml::CreateDocument(riid, ppv);
+  return REGDB_E_CLASSNOTREG;
+}
+
+HRESULT OleRun(LPUNKNOWN pUnknown) { return pUnknown ? S_OK : E_INVALIDARG; }
