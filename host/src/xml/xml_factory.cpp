@@ -80,9 +80,13 @@ class XmlParser : public RefCounted<IKX2XMLParser> {
     auto posix = kx2::ToPosixPath(path);
     std::error_code ec;
     if (!posix || !std::filesystem::is_regular_file(*posix, ec)) return Fail(u"file not found");
-    std::ifstream in(*posix, std::ios::binary);
-    std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (!in.eof() && in.fail()) return Fail(u"file cannot be read");
+    // Read in one piece: a map of a few hundred kilobytes is read on every probe and import.
+    std::ifstream in(*posix, std::ios::binary | std::ios::ate);
+    const std::streamoff size = in ? static_cast<std::streamoff>(in.tellg()) : -1;
+    if (size < 0) return Fail(u"file cannot be read");
+    std::vector<char> bytes(static_cast<size_t>(size));
+    in.seekg(0);
+    if (!in.read(bytes.data(), size)) return Fail(u"file cannot be read");
     return Parse(reinterpret_cast<const BYTE*>(bytes.data()), static_cast<ULONG>(bytes.size()));
   }
 

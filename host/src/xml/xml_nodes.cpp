@@ -292,9 +292,24 @@ class XmlElement : public XmlNodeBase<IKX2XMLElement> {
 
  private:
   xmlAttrPtr FindAttribute(const std::u16string& name) const {
+    // Compared in UTF-8, so that a look-up converts the one name asked for rather than
+    // every name of the element; a name with surrogates is compared the long way.
+    if (std::none_of(name.begin(), name.end(), [](char16_t c) { return c >= 0xD800 && c <= 0xDFFF; })) {
+      const std::string wanted = ToXml(name.c_str());
+      for (xmlAttrPtr a = node_->properties; a; a = a->next)
+        if (SameQualifiedName(a, wanted)) return a;
+      return nullptr;
+    }
     for (xmlAttrPtr a = node_->properties; a; a = a->next)
       if (QualifiedName(a->ns, a->name) == name) return a;
     return nullptr;
+  }
+  static bool SameQualifiedName(const xmlAttr* a, std::string_view wanted) {
+    const std::string_view local(reinterpret_cast<const char*>(a->name));
+    if (!a->ns || !a->ns->prefix) return wanted == local;
+    const std::string_view prefix(reinterpret_cast<const char*>(a->ns->prefix));
+    return wanted.size() == prefix.size() + 1 + local.size() && wanted.substr(0, prefix.size()) == prefix &&
+           wanted[prefix.size()] == ':' && wanted.substr(prefix.size() + 1) == local;
   }
   // "xmlns" and "xmlns:p" are namespace declarations to libxml2, attributes to the reader.
   const xmlNs* FindNamespaceDeclaration(const std::u16string& name) const {

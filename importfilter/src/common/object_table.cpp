@@ -14,8 +14,23 @@ bool HasObjectTableEntry(IVtlModel* model, const GUID& guid) {
   return static_cast<bool>(entry);
 }
 
+bool StoredFile::Store(LPCWSTR path) {
+  Reset();
+  IVtlApplication* app = FoliantHostApplication();
+  store_.reset(app && path ? app->GetFileStore() : nullptr);
+  key_ = store_ ? store_->StoreFile(path, 0, 1) : 0;
+  if (!key_) store_.reset();
+  return key_ != 0;
+}
+
+void StoredFile::Reset() {
+  if (store_ && key_) store_->DropKey(key_);
+  key_ = 0;
+  store_.reset();
+}
+
 bool AddObjectTableItem(IVtlModel* model, const GUID* parent, LONG classId, const GUID& guid, LONG kind,
-                        LPCWSTR name, LPCWSTR storedFile, GUID* out) {
+                        LPCWSTR name, const StoredFile* file, GUID* out) {
   if (!model) return false;
   HostRef<IVtlObjectTable> table(model->GetObjectTable());
   if (!table) return false;
@@ -25,18 +40,8 @@ bool AddObjectTableItem(IVtlModel* model, const GUID* parent, LONG classId, cons
       !item.SetPropertyValue(vantorel::kPropEntryKind, vantorel::kPropNumber, static_cast<DWORD>(kind)) ||
       !item.SetPropertyString(vantorel::kPropEntryName, name ? name : u""))
     return false;
-  if (storedFile) {
-    IVtlApplication* app = FoliantHostApplication();
-    HostRef<IVtlFileStore> store(app ? app->GetFileStore() : nullptr);
-    if (store) {
-      // The store's key carries one reference of ours, dropped once the property holds
-      // its own.
-      if (ULONG_PTR key = store->StoreFile(storedFile, 0, 1)) {
-        item.SetPropertyObject(vantorel::kPropEntryFile, key, store.get());
-        store->DropKey(key);
-      }
-    }
-  }
+  // The property takes a reference of its own to the key.
+  if (file && file->key() && !item.SetPropertyObject(vantorel::kPropEntryFile, file->key(), file->store())) return false;
   HostRef<IVtlTableEntry> entry;
   if (parent) {
     HostRef<IVtlTableIndex> index(table->GetIndex());

@@ -39,4 +39,18 @@ IKX2XMLElement* FindChildNoCase(IKX2XMLElement* parent, std::u16string_view name
   return found;
 }
 
+ElementAttributes::ElementAttributes(IKX2XMLElement* element) : element_(element) {
+  const LONG count = element ? element->GetAttributeCount() : 0;
+  for (LONG i = 0; i < count; ++i)
+    if (LPCWSTR name = element->GetAttributeName(i)) names_.emplace_back(name);
+}
+
+bool ElementAttributes::Has(std::u16string_view name) const {
+  for (std::u16string_view n : names_)
+    if (n == name) return true;
+  return false;
+}
+
+LPCWSTR ElementAttributes::Get(LPCWSTR name) const { return name && Has(name) ? element_->GetAttribute(name) : nullptr; }
+
 }  // namespace foliant

@@ -98,6 +98,8 @@ void FreemindImport::ClearWalkState() {
   customIcons_.clear();
   haveCustomIconGroup_ = false;
   customIconGroup_ = GUID{};
+  markerPictureFile_.Reset();
+  markerPictureStored_ = false;
   cursor_.reset();
   model_.reset();
   faces_ = nullptr;

@@ -38,7 +38,8 @@ bool SetTopicProperty(PropertyHolder& holder, USHORT id, IVtlObject* topic) {
 int FreemindImport::CollectNodeLink(ImportBase& context, IVtlObject* topic) {
   IKX2XMLElement* element = context.GetCurrentElement();
   LPCWSTR link = element ? context.GetAttributeText(element, u"LINK") : nullptr;
-  if (link) {
+  // An empty LINK names nothing (read as a path it would be the map's own folder).
+  if (link && *link) {
     PendingLink pending;
     pending.text = link;
     pending.topic = HostRef<IVtlObject>::Share(topic);

@@ -46,16 +46,14 @@ bool FreemindImport::EnsureLabelEntry(const AttributeRecord& record, GUID* entry
   return true;
 }
 
-bool FreemindImport::ImportAttributes(ImportBase& context, IKX2XMLElement* element) {
+bool FreemindImport::ImportAttributes(ImportBase& context, const NodeChildren& children) {
   std::vector<AttributeRecord> records;
-  const bool read = foliant::ForEachChildElement(element, [&](IKX2XMLElement* child) {
-    if (!foliant::TagIsNoCase(child, u"attribute")) return true;
-    IKX2XMLElement* previous = context.SetCurrentElement(child);
+  for (const HostRef<IKX2XMLElement>& attribute : children.attributes) {
+    IKX2XMLElement* previous = context.SetCurrentElement(attribute.get());
     const int ok = ReadAttributeRecord(context, records);
     context.SetCurrentElement(previous);
-    return ok != 0;
-  });
-  if (!read) return false;
+    if (!ok) return false;
+  }
   if (records.empty()) return true;
 
   PropertyHolder labels(FoliantCreateObject(vantorel::kClassLabels));
@@ -69,15 +67,15 @@ bool FreemindImport::ImportAttributes(ImportBase& context, IKX2XMLElement* eleme
   return Attach(vantorel::kRoleLabels, labels.Get());
 }
 
-const std::u16string& FreemindImport::FallbackMarkerPicture() {
-  if (!markerPictureResolved_) {
-    markerPictureResolved_ = true;
+const foliant::StoredFile* FreemindImport::FallbackMarkerPicture() {
+  if (!markerPictureStored_) {
+    markerPictureStored_ = true;
     WCHAR buffer[MAX_PATH] = {};
     if (!markerPicture_.empty()) Basalt::Util::PathUtil::_PathToAbsolute(markerPicture_.c_str(), buffer);
     buffer[MAX_PATH - 1] = 0;
-    absoluteMarkerPicture_ = buffer;
+    if (buffer[0]) markerPictureFile_.Store(buffer);
   }
-  return absoluteMarkerPicture_;
+  return markerPictureFile_.key() ? &markerPictureFile_ : nullptr;
 }
 
 // The GUID of the marker entry for an icon name. A name of the FreeMind table gives the
@@ -85,8 +83,7 @@ const std::u16string& FreemindImport::FallbackMarkerPicture() {
 // becomes a marker entry of its own, named by the icon, showing the plug-in's stand-in
 // picture, under a "Custom Icons" group that the first such icon of the import creates.
 bool FreemindImport::EnsureMarkerEntry(LPCWSTR name, GUID* marker) {
-  const std::u16string& picture = FallbackMarkerPicture();
-  LPCWSTR pictureFile = picture.empty() ? nullptr : picture.c_str();
+  const foliant::StoredFile* pictureFile = FallbackMarkerPicture();
   TqMapRecord record{};
   if (mapper_.Find(TqResourceMapper::kMarkers, name, &record)) {
     *marker = TqResourceMapper::MarkerGuid(record);
@@ -114,15 +111,16 @@ bool FreemindImport::EnsureMarkerEntry(LPCWSTR name, GUID* marker) {
 }
 
 // One marker object per icon, in document order, each naming its marker entry.
-bool FreemindImport::ImportIcons(IKX2XMLElement* element) {
-  return foliant::ForEachChildElement(element, [&](IKX2XMLElement* icon) {
-    if (!foliant::TagIsNoCase(icon, u"icon")) return true;
+bool FreemindImport::ImportIcons(const NodeChildren& children) {
+  for (const HostRef<IKX2XMLElement>& icon : children.icons) {
     LPCWSTR name = icon->GetAttribute(u"BUILTIN");
-    if (!name || !*name) return true;
+    if (!name || !*name) continue;
     GUID entry{};
     if (!EnsureMarkerEntry(name, &entry)) return false;
     PropertyHolder marker(FoliantCreateObject(vantorel::kClassMarker));
-    return marker && marker.SetPropertyGuid(vantorel::kPropMarkerGuid, entry) &&
-           Attach(vantorel::kRoleMarker, marker.Get());
-  });
+    if (!marker || !marker.SetPropertyGuid(vantorel::kPropMarkerGuid, entry) ||
+        !Attach(vantorel::kRoleMarker, marker.Get()))
+      return false;
+  }
+  return true;
 }

@@ -49,6 +49,40 @@ IVtlObject* FreemindImport::TextObjectOf(IVtlObject* topic) {
   return handle ? topic->GetObject(handle, vantorel::kRoleTextStyle) : nullptr;
 }
 
+void FreemindImport::GatherChildren(IKX2XMLElement* element, NodeChildren& children) {
+  children.own = foliant::ElementAttributes(element);
+  foliant::ForEachChildNode(element, [&](IKX2XMLNode* node) {
+    children.any = true;
+    IKX2XMLElement* child = foliant::AsElement(node);
+    LPCWSTR name = child ? child->GetTagName() : nullptr;
+    if (!name) return true;
+    const std::u16string_view tag(name);
+    auto keep = [&](std::vector<HostRef<IKX2XMLElement>>& list) { list.push_back(HostRef<IKX2XMLElement>::Share(child)); };
+    if (foliant::EqualsNoCase(tag, u"node")) {
+      keep(children.nodes);
+    } else if (foliant::EqualsNoCase(tag, u"attribute")) {
+      keep(children.attributes);
+    } else if (foliant::EqualsNoCase(tag, u"icon")) {
+      keep(children.icons);
+    } else if (foliant::EqualsNoCase(tag, u"edge")) {
+      keep(children.edges);
+    } else if (foliant::EqualsNoCase(tag, u"arrowlink")) {
+      keep(children.arrowLinks);
+    } else if (foliant::EqualsNoCase(tag, u"cloud")) {
+      keep(children.clouds);
+    } else if (foliant::EqualsNoCase(tag, u"font")) {
+      if (!children.font) children.font = HostRef<IKX2XMLElement>::Share(child);
+    } else if (foliant::EqualsNoCase(tag, u"richcontent")) {
+      // The first of each type; the type is compared exactly.
+      LPCWSTR type = child->GetAttribute(u"TYPE");
+      const std::u16string_view t = type ? type : u"";
+      if (t == u"NODE" && !children.richText) children.richText = HostRef<IKX2XMLElement>::Share(child);
+      if (t == u"NOTE" && !children.richNote) children.richNote = HostRef<IKX2XMLElement>::Share(child);
+    }
+    return true;
+  });
+}
+
 bool FreemindImport::BuildNode(ImportBase& context, IKX2XMLElement* element, int level, NodeParameters parameters,
                                int depth) {
   if (depth > kMaxNodeDepth) return false;
@@ -60,8 +94,10 @@ bool FreemindImport::BuildNode(ImportBase& context, IKX2XMLElement* element, int
     ~RestoreElement() { context.SetCurrentElement(previous); }
   } restore{context, previous};
 
-  const bool encrypted = element->HasAttribute(u"ENCRYPTED_CONTENT") != FALSE;
-  LPCWSTR idText = element->GetAttribute(u"ID");
+  NodeChildren children;
+  GatherChildren(element, children);
+  const bool encrypted = children.own.Has(u"ENCRYPTED_CONTENT");
+  LPCWSTR idText = children.own.Get(u"ID");
   const std::u16string id = idText ? std::u16string(idText) : Decimal(idCounter_++);
 
   PropertyHolder format(FoliantCreateObject(vantorel::kClassFormat));
@@ -83,74 +119,77 @@ bool FreemindImport::BuildNode(ImportBase& context, IKX2XMLElement* element, int
     ~PopStack() { stack.pop_back(); }
   } pop{stack_};
 
-  HostRef<IVtlObject> lineOwners[2] = {HostRef<IVtlObject>(FoliantCreateObject(vantorel::kClassPictureFormat)),
-                                       HostRef<IVtlObject>(FoliantCreateObject(vantorel::kClassPictureFormat))};
-  if (!lineOwners[0] || !lineOwners[1]) return false;
-  IVtlObject* const lines[2] = {lineOwners[0].get(), lineOwners[1].get()};
-  model_->GetFormat(topic.get(), lines[0], -1);
-  model_->GetFormat(topic.get(), lines[1], 1);
-  if (!ApplyNodeStyle(context, element, format.Get(), lines, parameters)) return false;
+  bool formatChanged = false;
+  if (!ApplyNodeStyle(context, element, children, format.Get(), parameters, &formatChanged)) return false;
+  // The topic's format, and its two line-and-fill formats (-1 and 1) with the edge colour,
+  // are written back when the node gives them something: writing back what was read
+  // unchanged would change nothing.
+  if (formatChanged) {
+    HostRef<IVtlObject> formatTarget(topic->GetTarget(0));
+    if (!formatTarget || !model_->ApplyFormat(0, formatTarget.get(), format.Get())) return false;
+  }
+  // A node without an edge colour of its own shows the nearest ancestor's.
+  if (parameters.hasEdgeColor)
+    for (LONG index : {-1, 1}) {
+      HostRef<IVtlObject> lines(FoliantCreateObject(vantorel::kClassPictureFormat));
+      if (!lines) return false;
+      model_->GetFormat(topic.get(), lines.get(), index);
+      if (!SetColored(InnerLine(lines.get()).get(), parameters.edgeColor, true) ||
+          !model_->SetFormat(0, topic.get(), lines.get(), index))
+        return false;
+    }
 
-  HostRef<IVtlObject> formatTarget(topic->GetTarget(0));
-  if (!formatTarget || !model_->ApplyFormat(0, formatTarget.get(), format.Get()) ||
-      !model_->SetFormat(0, topic.get(), lines[0], -1) || !model_->SetFormat(0, topic.get(), lines[1], 1))
-    return false;
-
-  if (!BuildNodeContent(context, element, topic.get(), id)) return false;
+  if (!BuildNodeContent(context, element, children, topic.get(), id)) return false;
 
   if (!SetCurrent(topic.get())) return false;
   if (encrypted) return true;
-  return foliant::ForEachChildElement(element, [&](IKX2XMLElement* child) {
-    if (!foliant::TagIsNoCase(child, u"node")) return true;
-    return BuildNode(context, child, 1, parameters, depth + 1);
-  });
+  for (const HostRef<IKX2XMLElement>& child : children.nodes)
+    if (!BuildNode(context, child.get(), 1, parameters, depth + 1)) return false;
+  return true;
 }
 
-bool FreemindImport::ApplyNodeStyle(ImportBase& context, IKX2XMLElement* element, IVtlObject* format,
-                                    IVtlObject* const lines[2], NodeParameters& parameters) {
+bool FreemindImport::ApplyNodeStyle(ImportBase& context, IKX2XMLElement* element, const NodeChildren& children,
+                                    IVtlObject* format, NodeParameters& parameters, bool* formatChanged) {
   format->AddRef();
   PropertyHolder holder(format);
-  if (element->HasAttribute(u"FOLDED")) {
+  if (children.own.Has(u"FOLDED")) {
     bool folded = false;
     // "true" or "false" in either of their two spellings; anything else is a broken map.
     if (!context.GetAttributeBool(element, u"FOLDED", &folded)) return false;
-    if (folded && !holder.SetPropertyValue(vantorel::kPropFormatCollapsed, vantorel::kPropEnum, 1)) return false;
+    if (folded) {
+      if (!holder.SetPropertyValue(vantorel::kPropFormatCollapsed, vantorel::kPropEnum, 1)) return false;
+      *formatChanged = true;
+    }
   }
-  if (LPCWSTR background = element->GetAttribute(u"BACKGROUND_COLOR"))
+  if (LPCWSTR background = children.own.Get(u"BACKGROUND_COLOR"))
     if (auto color = foliant::ParseHashColor(background)) {
       HostRef<IVtlObject> fill(format->GetSubObject(vantorel::kPropSubFill));
       if (!SetColored(fill.get(), *color, true)) return false;
+      *formatChanged = true;
     }
-  foliant::ForEachChildElement(element, [&](IKX2XMLElement* child) {
-    if (!foliant::TagIsNoCase(child, u"edge")) return true;
-    if (LPCWSTR text = child->GetAttribute(u"COLOR"))
+  for (const HostRef<IKX2XMLElement>& edge : children.edges)
+    if (LPCWSTR text = edge->GetAttribute(u"COLOR"))
       if (auto color = foliant::ParseHashColor(text)) {
         parameters.hasEdgeColor = true;
         parameters.edgeColor = *color;
       }
-    return true;
-  });
-  // A node without an edge colour of its own shows the nearest ancestor's.
-  if (parameters.hasEdgeColor)
-    for (IVtlObject* line : {lines[0], lines[1]})
-      if (!SetColored(InnerLine(line).get(), parameters.edgeColor, true)) return false;
   return true;
 }
 
-bool FreemindImport::BuildNodeContent(ImportBase& context, IKX2XMLElement* element, IVtlObject* topic,
-                                      const std::u16string& id) {
+bool FreemindImport::BuildNodeContent(ImportBase& context, IKX2XMLElement* element, const NodeChildren& children,
+                                      IVtlObject* topic, const std::u16string& id) {
   if (!SetCurrent(topic)) return false;
-  if (element->HasChildNodes()) {
-    if (!ImportAttributes(context, element) || !ImportIcons(element)) return false;
+  if (children.any) {
+    if (!ImportAttributes(context, children) || !ImportIcons(children)) return false;
   }
-  CollectNodeLink(context, topic);
-  if (!ImportText(element, topic) || !ImportNotes(element, topic)) return false;
+  if (children.own.Has(u"LINK")) CollectNodeLink(context, topic);
+  if (!ImportText(children, topic) || !ImportNotes(children, topic)) return false;
   if (!SetCurrent(topic)) return false;
-  return foliant::ForEachChildElement(element, [&](IKX2XMLElement* child) {
-    if (foliant::TagIsNoCase(child, u"arrowlink")) return RecordArrowLink(child, id);
-    if (foliant::TagIsNoCase(child, u"cloud")) return AddCloud(child);
-    return true;
-  });
+  for (const HostRef<IKX2XMLElement>& arrow : children.arrowLinks)
+    if (!RecordArrowLink(arrow.get(), id)) return false;
+  for (const HostRef<IKX2XMLElement>& cloud : children.clouds)
+    if (!AddCloud(cloud.get())) return false;
+  return true;
 }
 
 bool FreemindImport::RecordArrowLink(IKX2XMLElement* arrow, const std::u16string& source) {

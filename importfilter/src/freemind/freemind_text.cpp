@@ -19,20 +19,6 @@ using foliant::HostRef;
 
 namespace {
 
-// The first "richcontent" child whose "TYPE" is `type` (one new reference), or null.
-IKX2XMLElement* RichContent(IKX2XMLElement* node, std::u16string_view type) {
-  IKX2XMLElement* found = nullptr;
-  foliant::ForEachChildElement(node, [&](IKX2XMLElement* child) {
-    if (!foliant::TagIsNoCase(child, u"richcontent")) return true;
-    LPCWSTR t = child->GetAttribute(u"TYPE");
-    if (!t || std::u16string_view(t) != type) return true;
-    child->AddRef();
-    found = child;
-    return false;
-  });
-  return found;
-}
-
 // Parses a "richcontent": FreeMind nests its XHTML as "html", "body"; the parser is given
 // the element that holds "body".
 bool ParseRichContent(IKX2XMLElement* rich, HTML::HTMLParser& parser) {
@@ -49,7 +35,7 @@ bool HasText(const std::vector<HTML::Paragraph>& paragraphs) {
 
 }  // namespace
 
-bool FreemindImport::ImportText(IKX2XMLElement* element, IVtlObject* topic) {
+bool FreemindImport::ImportText(const NodeChildren& children, IVtlObject* topic) {
   HostRef<IVtlObject> textObject(TextObjectOf(topic));
   if (!textObject) return false;
   PropertyHolder style(HostRef<IVtlObject>::Share(textObject.get()).release());
@@ -60,15 +46,14 @@ bool FreemindImport::ImportText(IKX2XMLElement* element, IVtlObject* topic) {
     return !color || style.SetPropertyValue(kPropTextColor, kPropWide, *color, foliant::kHostColorSecondWord);
   };
   // FreeMind 1.0 keeps a node's text colour on the node itself.
-  if (!setColor(element->GetAttribute(u"COLOR"))) return false;
+  if (!setColor(children.own.Get(u"COLOR"))) return false;
 
-  LPCWSTR plain = element->GetAttribute(u"TEXT");
+  LPCWSTR plain = children.own.Get(u"TEXT");
   HTML::HTMLParser parser;
   bool rich = false;
   if (!plain) {
-    HostRef<IKX2XMLElement> content(RichContent(element, u"NODE"));
-    if (content) {
-      if (!ParseRichContent(content.get(), parser)) return false;
+    if (IKX2XMLElement* content = children.richText.get()) {
+      if (!ParseRichContent(content, parser)) return false;
       rich = true;
       if (parser.GetTextFlags() & HTML::kRunColor &&
           !style.SetPropertyValue(kPropTextColor, kPropWide, parser.GetTextColor()[0], parser.GetTextColor()[1]))
@@ -76,8 +61,7 @@ bool FreemindImport::ImportText(IKX2XMLElement* element, IVtlObject* topic) {
     }
   }
 
-  HostRef<IKX2XMLElement> font(foliant::FindChildNoCase(element, u"font"));
-  if (font) {
+  if (IKX2XMLElement* font = children.font.get()) {
     if (!setColor(font->GetAttribute(u"COLOR"))) return false;
     if (LPCWSTR name = font->GetAttribute(u"NAME"))
       if (!style.SetPropertyString(kPropTextFace, name) || !style.SetPropertyString(kPropTextFaceAlt, name)) return false;
@@ -108,11 +92,11 @@ bool FreemindImport::ImportText(IKX2XMLElement* element, IVtlObject* topic) {
   return ImportImages(paragraphs);
 }
 
-bool FreemindImport::ImportNotes(IKX2XMLElement* element, IVtlObject* topic) {
-  HostRef<IKX2XMLElement> content(RichContent(element, u"NOTE"));
+bool FreemindImport::ImportNotes(const NodeChildren& children, IVtlObject* topic) {
+  IKX2XMLElement* content = children.richNote.get();
   if (!content) return true;
   HTML::HTMLParser parser;
-  if (!ParseRichContent(content.get(), parser)) return false;
+  if (!ParseRichContent(content, parser)) return false;
   const auto& paragraphs = parser.GetParagraphs();
   if (HasText(paragraphs)) {
     PropertyHolder notes(FoliantCreateObject(vantorel::kClassNotes));
@@ -141,16 +125,13 @@ bool FreemindImport::ImportImages(const std::vector<HTML::Paragraph>& paragraphs
       if (!image.SetPropertyValue(id, kPropInt, 0)) return false;
     // The picture itself: the host's file store keeps a copy, named by the picture format
     // bound to the image.
-    IVtlApplication* app = FoliantHostApplication();
-    HostRef<IVtlFileStore> store(app ? app->GetFileStore() : nullptr);
-    if (store)
-      if (ULONG_PTR key = store->StoreFile(local.path.c_str(), 0, 1)) {
-        PropertyHolder picture(FoliantCreateObject(kClassPictureFormat));
-        const bool bound = picture && picture.SetPropertyObject(kPropEntryFile, key, store.get()) &&
-                           model_->SetFormat(0, image.Get(), picture.Get(), -1);
-        store->DropKey(key);
-        if (!bound) return false;
-      }
+    foliant::StoredFile file;
+    if (file.Store(local.path.c_str())) {
+      PropertyHolder picture(FoliantCreateObject(kClassPictureFormat));
+      if (!picture || !picture.SetPropertyObject(kPropEntryFile, file.key(), file.store()) ||
+          !model_->SetFormat(0, image.Get(), picture.Get(), -1))
+        return false;
+    }
     if (!Attach(kRolePicture, image.Get())) return false;
   }
   return true;

@@ -185,14 +185,15 @@ struct HTMLParser::Builder {
     pendingBlank = false;
   }
 
-  // What stands before a nested block: a new line, or inside a table cell one blank.
+  // What stands between a nested block and the text around it: a new line, or inside a
+  // table cell one blank before the next text.
   void SeparateBlock() {
+    if (cellDepth > 0) {
+      pendingBlank = true;
+      return;
+    }
     pendingBlank = false;
-    if (paragraph.text.empty() || AtWordBoundary()) return;
-    if (cellDepth > 0)
-      paragraph.text += u' ';
-    else
-      AppendBreak();
+    if (!paragraph.text.empty() && !AtWordBoundary()) AppendBreak();
   }
 
   void Image(IKX2XMLElement* element) {
@@ -402,6 +403,10 @@ int HTMLParser::SetElement(IKX2XMLElement* element) {
 
 int HTMLParser::Parse() {
   if (!element_) return 0;
+  // What an earlier parse of this parser found does not carry over.
+  paragraphs_.clear();
+  textFlags_ = 0;
+  textColor_[0] = textColor_[1] = 0;
   ImportBase context;
   int handle = 0;
   IKX2XMLElement* body = context.FindElementByPath(element_, {u"body"}, &handle);

@@ -2,7 +2,8 @@
 // (class 524) that markers, labels and task resources refer to by GUID.
 #pragma once
 
-#include <vantorel/model_interfaces.h>
+#include <foliant/common/HostRef.h>
+#include <vantorel/app_interfaces.h>
 
 namespace foliant {
 
@@ -12,13 +13,32 @@ enum : LONG { kTableKindMarkers = 4, kTableKindLabels = 8 };
 // True when the document's object table holds an entry (or group) with that GUID.
 bool HasObjectTableEntry(IVtlModel* model, const GUID& guid);
 
+// A copy of a file kept by the host's file store (its key), made once and named by as many
+// table entries or pictures as need it; the key is dropped with the object.
+class StoredFile {
+ public:
+  StoredFile() = default;
+  ~StoredFile() { Reset(); }
+  StoredFile(const StoredFile&) = delete;
+  StoredFile& operator=(const StoredFile&) = delete;
+
+  // Hands the file at a Windows path to the store; false when it cannot be stored.
+  bool Store(LPCWSTR path);
+  void Reset();
+  ULONG_PTR key() const { return key_; }
+  IVtlFileStore* store() const { return store_.get(); }
+
+ private:
+  HostRef<IVtlFileStore> store_;
+  ULONG_PTR key_ = 0;
+};
+
 // Adds a group or an entry (`classId` 525 or 524) with 0x4000 = `guid` (all-zero: the table
 // gives a new one), 0x4001 = (9, kind) and 0x4002 = name, at the top of the table when
-// `parent` is null, else under the item with that GUID. With `storedFile`, the host's file
-// store keeps a copy of that file and 0x4003 holds its key (left out when the file cannot
-// be stored). The new item's GUID goes to *out. False when an object cannot be made, the
+// `parent` is null, else under the item with that GUID. With a stored `file`, 0x4003 holds
+// its key. The new item's GUID goes to *out. False when an object cannot be made, the
 // parent is not in the table, or the table refuses the item.
 bool AddObjectTableItem(IVtlModel* model, const GUID* parent, LONG classId, const GUID& guid, LONG kind,
-                        LPCWSTR name, LPCWSTR storedFile, GUID* out);
+                        LPCWSTR name, const StoredFile* file, GUID* out);
 
 }  // namespace foliant

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string_view>
+#include <vector>
 
 #include <vantorel/xml_interfaces.h>
 
@@ -47,6 +48,21 @@ bool EqualsNoCase(std::u16string_view a, std::u16string_view b);
 // The first child element whose tag equals `name` with ASCII letters folded (one new
 // reference), or null.
 IKX2XMLElement* FindChildNoCase(IKX2XMLElement* parent, std::u16string_view name);
+
+// The names of an element's attributes, read once: asking the host for an attribute an
+// element does not have costs as much as reading one, and most names an importer asks
+// for are absent.
+class ElementAttributes {
+ public:
+  explicit ElementAttributes(IKX2XMLElement* element);
+  bool Has(std::u16string_view name) const;
+  // The plain attribute's text (valid while the element lives), or null when absent.
+  LPCWSTR Get(LPCWSTR name) const;
+
+ private:
+  IKX2XMLElement* element_;
+  std::vector<std::u16string_view> names_;  // texts the element keeps
+};
 
 // A plain attribute's text, or null when absent (valid while the element lives).
 inline LPCWSTR Attribute(IKX2XMLElement* element, LPCWSTR name) {

@@ -15,6 +15,8 @@
 #include <foliant/TqResourceMapper.h>
 #include <foliant/common/FaceResolution.h>
 #include <foliant/common/HostRef.h>
+#include <foliant/common/ObjectTable.h>
+#include <foliant/common/XmlWalk.h>
 #include <vantorel/app_interfaces.h>
 
 namespace HTML {
@@ -80,16 +82,28 @@ class FreemindImport {
     DWORD edgeColor = 0;
   };
 
+  // The child elements of a "node" that the import reads, gathered in one pass.
+  struct NodeChildren {
+    foliant::ElementAttributes own{nullptr};  // the node's own attributes
+    bool any = false;  // the node has child nodes of any kind
+    std::vector<foliant::HostRef<IKX2XMLElement>> attributes, icons, edges, arrowLinks, clouds, nodes;
+    foliant::HostRef<IKX2XMLElement> font, richText, richNote;
+  };
+
   // The walk.
   int WalkMap(ImportBase& context);
   bool BuildNode(ImportBase& context, IKX2XMLElement* element, int level, NodeParameters parameters, int depth);
-  bool ApplyNodeStyle(ImportBase& context, IKX2XMLElement* element, IVtlObject* format, IVtlObject* const lines[2],
-                      NodeParameters& parameters);
-  bool BuildNodeContent(ImportBase& context, IKX2XMLElement* element, IVtlObject* topic, const std::u16string& id);
-  bool ImportAttributes(ImportBase& context, IKX2XMLElement* element);
-  bool ImportIcons(IKX2XMLElement* element);
-  bool ImportText(IKX2XMLElement* element, IVtlObject* topic);
-  bool ImportNotes(IKX2XMLElement* element, IVtlObject* topic);
+  static void GatherChildren(IKX2XMLElement* element, NodeChildren& children);
+  // Folding and fill go to the topic's format (*formatChanged tells whether anything did);
+  // the edge colour becomes the node's parameter.
+  bool ApplyNodeStyle(ImportBase& context, IKX2XMLElement* element, const NodeChildren& children,
+                      IVtlObject* format, NodeParameters& parameters, bool* formatChanged);
+  bool BuildNodeContent(ImportBase& context, IKX2XMLElement* element, const NodeChildren& children,
+                        IVtlObject* topic, const std::u16string& id);
+  bool ImportAttributes(ImportBase& context, const NodeChildren& children);
+  bool ImportIcons(const NodeChildren& children);
+  bool ImportText(const NodeChildren& children, IVtlObject* topic);
+  bool ImportNotes(const NodeChildren& children, IVtlObject* topic);
   bool ImportImages(const std::vector<HTML::Paragraph>& paragraphs);
   bool AddCloud(IKX2XMLElement* cloud);
   bool RecordArrowLink(IKX2XMLElement* arrow, const std::u16string& source);
@@ -105,7 +119,7 @@ class FreemindImport {
   IVtlObject* TextObjectOf(IVtlObject* topic);
   bool EnsureMarkerEntry(LPCWSTR name, GUID* marker);
   bool EnsureLabelEntry(const AttributeRecord& record, GUID* entry);
-  const std::u16string& FallbackMarkerPicture();
+  const foliant::StoredFile* FallbackMarkerPicture();
   void ClearWalkState();
   std::u16string LoadText(UINT id);
 
@@ -143,8 +157,8 @@ class FreemindImport {
   std::map<std::u16string, GUID> customIcons_;                                // by icon name
   bool haveCustomIconGroup_ = false;
   GUID customIconGroup_{};
-  std::u16string absoluteMarkerPicture_;
-  bool markerPictureResolved_ = false;
+  foliant::StoredFile markerPictureFile_;  // the stand-in picture, stored once per import
+  bool markerPictureStored_ = false;
 
   foliant::FaceResolver* faces_ = nullptr;
   TqResourceMapper mapper_;

@@ -1,0 +1,62 @@
+// Runs the rich-text parser over arbitrary XML and writes what it made into a note of the
+// host stand-in, as the FreeMind importer does with a "richcontent".
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <foliant/common/FaceResolution.h>
+#include <foliant/common/HostRef.h>
+#include <foliant/common/RichTextWriter.h>
+#include <foliant/html/HTMLParser.h>
+#include <vantorel/exports.h>
+#include <vantorel/host_api.h>
+
+#include "fuzz_seeds.h"
+
+using foliant::HostRef;
+
+namespace {
+
+// Every "<html" ... "</html>" stretch of a map: the rich texts FreeMind keeps.
+std::vector<std::string> HtmlOf(const std::string& map) {
+  std::vector<std::string> seeds;
+  for (size_t at = map.find("<html"); at != std::string::npos; at = map.find("<html", at + 1)) {
+    const size_t end = map.find("</html>", at);
+    if (end == std::string::npos) break;
+    seeds.push_back(map.substr(at, end + 7 - at));
+  }
+  return seeds;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+  fuzz_seeds::AddRealMapSeeds(argc, argv, "mm", HtmlOf);
+  VtlGetApplication();
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  IVtlApplication* app = VtlGetApplication();
+  HostRef<IKX2XMLFactory> factory(app->GetXMLFactory());
+  HostRef<IKX2XMLParser> parser(factory ? factory->CreateParser() : nullptr);
+  if (!parser) return 0;
+  HostRef<IKX2XMLDocument> document(parser->Parse(data, static_cast<ULONG>(size)));
+  HostRef<IKX2XMLElement> root(document ? document->GetDocumentElement() : nullptr);
+  if (!root) return 0;
+  HTML::HTMLParser html;
+  html.SetElement(root.get());
+  if (!html.Parse()) return 0;
+
+  vantorel::OpenDocument(true);
+  {
+    ULONG_PTR position = vantorel::DocumentManager()->GetFirstDocumentPosition();
+    HostRef<IVtlModel> model(vantorel::DocumentManager()->GetNextDocument(&position)->GetModel());
+    HostRef<IVtlObject> topic(model->GetRootNode(0));
+    foliant::FaceResolver faces(app);
+    foliant::RichTextWriter writer(model.get(), &faces);
+    if (writer.Begin(topic.get())) writer.WriteParagraphs(html.GetParagraphs());
+  }
+  vantorel::CloseAllDocuments();
+  return 0;
+}
