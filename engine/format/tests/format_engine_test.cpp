@@ -1,5 +1,6 @@
 // What the shape-format model reaches through the engine: the module-wide engine pointer,
 // the option that carries the binary-data store, the mapper and style-cache makers.
+#include <plastrum/format/archive_stream.h>
 #include <plastrum/format/present_engine.h>
 #include <plastrum/format/present_unknown.h>
 
@@ -7,6 +8,8 @@
 
 #include <vantorel/testkit_bindata.h>
 #include <vantorel/testkit_mapper.h>
+
+#include "format_test_support.h"
 
 namespace {
 
@@ -77,6 +80,42 @@ TEST(FormatEngine, InterfacesAnswerNoInterfaceAndCountNothing) {
   EXPECT_EQ(value.QueryInterface(IID_IUnknown, nullptr), E_POINTER);
   EXPECT_EQ(value.AddRef(), 1u);
   EXPECT_EQ(value.Release(), 1u);
+}
+
+}  // namespace
+
+namespace {
+
+// The kit's store writes picture bytes into a record through the archive's stream and reads
+// them back: equal data comes back as the identifier that holds it, with one more reference.
+TEST(FormatEngine, BinaryDataTravelsThroughTheArchiveStream) {
+  vantorel::testkit::BinDataKit kit;
+  const uint16_t id = kit.AddData({7, 8, 9, 10, 11});
+  Kx2::ValueBlock16 block{};
+  uint32_t word = 0;
+  const auto bytes = format_test::WriteArchive([&](CKx2DataBlock& ar) {
+    ar.BeginRecord(998);
+    ArchiveDataStream stream(ar);
+    EXPECT_EQ(kit.store()->ExchangeData(&stream, id, &block, &word, TRUE), id);
+    ar.EndRecord();
+  });
+  EXPECT_EQ(word, 5u);
+  ASSERT_EQ(bytes.size(), 9u);
+
+  format_test::ReadArchive reader(bytes);
+  reader->OpenRecord(998);
+  ArchiveDataStream stream(*reader);
+  EXPECT_EQ(kit.store()->ExchangeData(&stream, 0, &block, &word, FALSE), id);
+  EXPECT_EQ(kit.RefCount(id), 1);
+  EXPECT_TRUE(kit.store()->ReleaseData(id));
+
+  // Data shorter than its word describes is refused.
+  format_test::ReadArchive shortReader(bytes);
+  shortReader->OpenRecord(998);
+  ArchiveDataStream shortStream(*shortReader);
+  uint32_t longer = 6;
+  EXPECT_EQ(kit.store()->ExchangeData(&shortStream, 0, &block, &longer, FALSE), 0u);
+  EXPECT_EQ(kit.TotalReferences(), 0);
 }
 
 }  // namespace

@@ -4,8 +4,6 @@
 #include <cstring>
 #include <new>
 
-#include <plastrum/kx2_archive.h>
-
 #include "core/census.h"
 
 namespace vantorel::testkit {
@@ -88,10 +86,10 @@ class KitStore : public RefCounted<IKx2BinDataStore> {
     const BinDataKitState::Entry* y = state_->Find(b);
     return x && y && x->bytes == y->bytes;
   }
-  ULONG_PTR ExchangeData(CKx2DataBlock* archive, ULONG_PTR id, Kx2::ValueBlock16* block, uint32_t* word,
+  ULONG_PTR ExchangeData(IKx2DataStream* stream, ULONG_PTR id, Kx2::ValueBlock16* block, uint32_t* word,
                          BOOL writing) override {
     state_->calls.push_back(std::string(writing ? "ExchangeData write " : "ExchangeData read ") + std::to_string(id));
-    if (!archive || !block || !word) return 0;
+    if (!stream || !block || !word) return 0;
     if (writing) {
       const BinDataKitState::Entry* entry = state_->Find(id);
       if (!entry) {
@@ -100,12 +98,12 @@ class KitStore : public RefCounted<IKx2BinDataStore> {
       }
       Describe(entry->bytes, block, word);
       const auto size = static_cast<int32_t>(entry->bytes.size());
-      if (size > 0 && archive->Write(entry->bytes.data(), size) != size) return 0;
+      if (size > 0 && stream->WriteBytes(entry->bytes.data(), size) != size) return 0;
       return id;
     }
     if (*word > kMaxDataBytes) return 0;
     std::vector<uint8_t> bytes(*word);
-    if (!bytes.empty() && archive->Read(bytes.data(), static_cast<int32_t>(bytes.size())) != static_cast<int32_t>(bytes.size()))
+    if (!bytes.empty() && stream->ReadBytes(bytes.data(), static_cast<int32_t>(bytes.size())) != static_cast<int32_t>(bytes.size()))
       return 0;
     Kx2::ValueBlock16 expected;
     uint32_t size;

@@ -11,7 +11,16 @@
 
 #include <plastrum/property_value.h>
 
-class CKx2DataBlock;
+// The bytes of a record archive as the store reads and writes them (see archive_stream.h for
+// the engine's side). Counts of bytes moved; fewer at the end of the data.
+class IKx2DataStream {
+ public:
+  virtual int32_t ReadBytes(void* buffer, int32_t n) = 0;
+  virtual int32_t WriteBytes(const void* buffer, int32_t n) = 0;
+
+ protected:
+  ~IKx2DataStream() = default;
+};
 
 class IKx2BinDataStore : public IKx2ReferenceOwner {
  public:
@@ -22,11 +31,11 @@ class IKx2BinDataStore : public IKx2ReferenceOwner {
 
   // Whether two identifiers denote the same data.
   virtual BOOL SameData(ULONG_PTR a, ULONG_PTR b) = 0;  // 7
-  // Writing: writes the data of `id` to the archive and describes it in *word and *block;
-  // returns id (0 when it names no data). Reading: reads the data *word and *block describe
-  // from the archive and returns its identifier, which carries one reference for the
-  // caller (0 on failure).
-  virtual ULONG_PTR ExchangeData(CKx2DataBlock* archive, ULONG_PTR id, Kx2::ValueBlock16* block, uint32_t* word,
+  // Writing: writes the data of `id` to the archive's stream and describes it in *word and
+  // *block; returns id (0 when it names no data). Reading: reads the data *word and *block
+  // describe from the stream and returns its identifier, which carries one reference for
+  // the caller (0 on failure).
+  virtual ULONG_PTR ExchangeData(IKx2DataStream* stream, ULONG_PTR id, Kx2::ValueBlock16* block, uint32_t* word,
                                  BOOL writing) = 0;  // 8
   // Whether the store keeps the data itself, so that archives hold identifiers only.
   virtual BOOL KeepsData() = 0;  // 9

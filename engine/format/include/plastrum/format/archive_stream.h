@@ -1,0 +1,16 @@
+// The bytes of a record archive handed to the host's binary-data store: what the store
+// writes goes into the current record's body, what it reads comes from it.
+#pragma once
+
+#include <plastrum/format/bin_data_store.h>
+#include <plastrum/kx2_archive.h>
+
+class ArchiveDataStream final : public IKx2DataStream {
+ public:
+  explicit ArchiveDataStream(CKx2DataBlock& archive) : archive_(archive) {}
+  int32_t ReadBytes(void* buffer, int32_t n) override;
+  int32_t WriteBytes(const void* buffer, int32_t n) override;
+
+ private:
+  CKx2DataBlock& archive_;
+};
