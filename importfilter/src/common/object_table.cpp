@@ -58,4 +58,11 @@ bool AddObjectTableItem(IVtlModel* model, const GUID* parent, LONG classId, cons
   return true;
 }
 
+bool AddObjectTableItem(IVtlModel* model, const GUID* parent, LONG classId, const GUID& guid, LONG kind,
+                        LPCWSTR name, LPCWSTR storedFile, GUID* out) {
+  StoredFile file;
+  if (storedFile) file.Store(storedFile);
+  return AddObjectTableItem(model, parent, classId, guid, kind, name, &file, out);
+}
+
 }  // namespace foliant

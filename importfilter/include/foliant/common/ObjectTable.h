@@ -2,6 +2,8 @@
 // (class 524) that markers, labels and task resources refer to by GUID.
 #pragma once
 
+#include <cstddef>
+
 #include <foliant/common/HostRef.h>
 #include <vantorel/app_interfaces.h>
 
@@ -40,5 +42,14 @@ class StoredFile {
 // parent is not in the table, or the table refuses the item.
 bool AddObjectTableItem(IVtlModel* model, const GUID* parent, LONG classId, const GUID& guid, LONG kind,
                         LPCWSTR name, const StoredFile* file, GUID* out);
+// The same, storing the file at `storedFile` (a Windows path) for this item alone; 0x4003
+// is left out when the file cannot be stored.
+bool AddObjectTableItem(IVtlModel* model, const GUID* parent, LONG classId, const GUID& guid, LONG kind,
+                        LPCWSTR name, LPCWSTR storedFile, GUID* out);
+// The same without a file.
+inline bool AddObjectTableItem(IVtlModel* model, const GUID* parent, LONG classId, const GUID& guid, LONG kind,
+                               LPCWSTR name, std::nullptr_t, GUID* out) {
+  return AddObjectTableItem(model, parent, classId, guid, kind, name, static_cast<const StoredFile*>(nullptr), out);
+}
 
 }  // namespace foliant
