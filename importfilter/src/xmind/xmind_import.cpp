@@ -1,0 +1,245 @@
+// The XMind importer's driver: preparing, probing, the package and its XML entries,
+// temporary files, and one host document per sheet.
+#include <foliant/xmind/XMindImport.h>
+
+#include <algorithm>
+#include <new>
+
+#include <basalt/base_api.h>
+#include <basalt/error.h>
+#include <basalt/file_io.h>
+#include <basalt/module.h>
+#include <basalt/path_util.h>
+#include <basalt/resource.h>
+#include <foliant/FilterLibrary.h>
+#include <foliant/HostBinding.h>
+#include <foliant/common/XmlWalk.h>
+#include <win/crt.h>
+#include <win/user.h>
+
+#include "xmind/sheet_reader.h"
+#include "xmind/xmind_state.h"
+#include "xmind/xmind_styles.h"
+
+using Basalt::Error::BaseError;
+using Basalt::Util::PathUtil;
+using foliant::xmind::ImportState;
+
+namespace {
+
+constexpr uint32_t kErrorMessage = 1;
+constexpr uint32_t kErrorOutOfMemory = 2;
+constexpr uint32_t kErrorXmlParse = 16;
+
+// The parser reads a whole entry from one buffer; the package's own size for it is only a
+// claim, so an entry claiming more than this is not read.
+constexpr uint32_t kMaxXmlEntrySize = 256u << 20;
+constexpr uint32_t kMinXmlBuffer = 65536;
+
+std::u16string LoadText(UINT id) {
+  char16_t buffer[261] = {};
+  tagModuleInfo* module = FoliantModuleInfo();
+  Basalt::Util::Resource::_LoadString(module ? module->resourceInstance : nullptr, id, buffer, 260);
+  return buffer;
+}
+
+bool HasXMindExtension(LPCWSTR path) {
+  if (!path) return false;
+  const std::u16string_view p(path);
+  const size_t name = p.find_last_of(u"\\/:");
+  const std::u16string_view file = name == std::u16string_view::npos ? p : p.substr(name + 1);
+  const size_t dot = file.rfind(u'.');
+  return dot != std::u16string_view::npos && foliant::EqualsNoCase(file.substr(dot), u".xmind");
+}
+
+// The last document of the manager's list; null when none is open.
+IVtlDocument* LastDocument(IVtlDocumentManager* documents, bool receptiveOnly) {
+  IVtlDocument* last = nullptr;
+  ULONG_PTR position = documents->GetFirstDocumentPosition();
+  while (position) {
+    IVtlDocument* document = documents->GetNextDocument(&position);
+    if (document && (!receptiveOnly || document->AcceptsImport())) last = document;
+  }
+  return last;
+}
+
+}  // namespace
+
+XMindImport::XMindImport() : XMindImport(FoliantHostApplication()) {}
+
+XMindImport::XMindImport(IVtlApplication* application)
+    : state_(std::make_unique<ImportState>(application)) {}
+
+XMindImport::~XMindImport() { Cleanup(); }
+
+int XMindImport::Init() {
+  try {
+    if (state_->initialised) Cleanup();
+    const int result = state_->mapper.Init(TqResourceMapper::kXMind);
+    state_->initialised = result == 1;
+    foliant::xmind::ImportTexts& texts = state_->texts;
+    texts.number = _wtoi(LoadText(22016).c_str());
+    texts.markerPicture = LoadText(22017);
+    texts.markerGroup = LoadText(22038);
+    texts.labelGroup = LoadText(22039);
+    texts.fallbackMarker = LoadText(22040);
+    texts.resourceGroup = LoadText(22041);
+    texts.newerCaption = LoadText(22046);
+    texts.newerText = LoadText(22047);
+    texts.tooDeepText = LoadText(22048);
+    return result;
+  } catch (...) {
+    BaseError::_SetError(kErrorOutOfMemory);
+    state_->initialised = false;
+    return 0;
+  }
+}
+
+int XMindImport::Probe(LPCWSTR path) {
+  if (!HasXMindExtension(path)) return 0;
+  int result = 0;
+  if (state_->package.Open(path)) result = state_->package.HasEntry(u"content.xml") ? 1 : 0;
+  state_->package.Close();
+  return result;
+}
+
+void XMindImport::Cleanup() {
+  ReleaseXML();
+  state_->pendingLinks.clear();
+  state_->models.clear();
+  state_->styles.clear();
+  state_->topicGuidTexts.clear();
+  state_->topicTitles.clear();
+  state_->abort.reset();
+  state_->package.Close();
+}
+
+void XMindImport::ReleaseXML() {
+  SetCurrentElement(nullptr);
+  SetCurrentDocument(nullptr);
+  state_->root.reset();
+  state_->document.reset();
+  for (const std::u16string& path : state_->tempFiles) Basalt::Util::FileAndIOUtil::_DeleteFile(path.c_str());
+  state_->tempFiles.clear();
+}
+
+std::u16string XMindImport::ExtractToTempFile(LPCWSTR entryName) {
+  if (!entryName || !state_->package.HasEntry(entryName)) return {};
+  // A fresh name for every extraction: each picture and attachment is a file of its own.
+  char16_t path[MAX_PATH] = {};
+  if (!PathUtil::_PathMakeTempEx(u"ETq", u"tmp", 0, u"Taloria1\\XML\\", path) || !path[0]) return {};
+  state_->tempFiles.emplace_back(path);
+  if (!state_->package.ExtractEntry(entryName, path)) return {};
+  return path;
+}
+
+int XMindImport::LoadXMLEntry(LPCWSTR entryName) {
+  const uint32_t size = state_->package.GetEntrySize(entryName);
+  if (size == 0) return 0;
+  if (size > kMaxXmlEntrySize) {
+    BaseError::_SetError(kErrorOutOfMemory);
+    return 0;
+  }
+  foliant::HostRef<IKX2XMLFactory> factory(state_->application ? state_->application->GetXMLFactory() : nullptr);
+  foliant::HostRef<IKX2XMLParser> parser(factory ? factory->CreateParser() : nullptr);
+  if (!parser) {
+    BaseError::_SetError(kErrorXmlParse);
+    return 0;
+  }
+  // Two spare bytes keep the text terminated whatever its encoding.
+  std::vector<BYTE> buffer(std::max(size, kMinXmlBuffer) + 2u, 0);
+  const int32_t read = state_->package.ReadEntry(entryName, buffer.data(), static_cast<uint32_t>(buffer.size()));
+  if (read == TqXMLStorage::kReadFailed) {
+    BaseError::_SetError(kErrorXmlParse);
+    return 0;
+  }
+  foliant::HostRef<IKX2XMLDocument> document(parser->Parse(buffer.data(), static_cast<ULONG>(read)));
+  foliant::HostRef<IKX2XMLElement> root(document ? document->GetDocumentElement() : nullptr);
+  if (!root) {
+    BaseError::_SetError(kErrorXmlParse);
+    return 0;
+  }
+  state_->document = std::move(document);
+  state_->root = std::move(root);
+  SetCurrentDocument(state_->document.get());
+  SetCurrentElement(state_->root.get());
+  return 1;
+}
+
+int XMindImport::Import(IVtlDocumentManager* documents, LPCWSTR path) {
+  int result = 0;
+  try {
+    if (!state_->initialised || !documents || !path) return 0;
+    char16_t folder[MAX_PATH] = {};
+    PathUtil::_PathToAbsolute(u"${Contents}\\Default", folder);
+    const std::u16string templatePath = std::u16string(folder) + u".etqt";
+    IVtlDocument* target = LastDocument(documents, true);
+
+    if (!state_->package.Open(path)) return 0;
+    // XMind 2020 and later keep the map in "content.json"; their "content.xml" only says
+    // that a newer XMind is needed, which is no map to import.
+    if (state_->package.HasEntry(u"content.json")) {
+      const std::u16string& text = state_->texts.newerText;
+      Basalt::Util::BaseAPI::_MessageBox(nullptr, text.c_str(), state_->texts.newerCaption.c_str(), MB_ICONEXCLAMATION);
+      BaseError::_SetErrorMesg(text.c_str());
+      Cleanup();
+      return 0;
+    }
+
+    if (LoadXMLEntry(u"styles.xml")) {
+      foliant::ForEachChildElement(state_->root.get(), [&](IKX2XMLElement* child) {
+        if (foliant::xmind::TagIs(child, u"styles") || foliant::xmind::TagIs(child, u"automatic-styles") ||
+            foliant::xmind::TagIs(child, u"master-styles"))
+          foliant::xmind::ReadStyles(child, state_->styles);
+        return true;
+      });
+    } else {
+      // The styles are optional: a map without them imports plainly.
+      BaseError::_ClearError();
+    }
+    ReleaseXML();
+
+    result = LoadXMLEntry(u"content.xml");
+    if (result) {
+      foliant::ForEachChildElement(state_->root.get(), [&](IKX2XMLElement* sheet) {
+        if (!foliant::xmind::TagIs(sheet, u"sheet")) return true;
+        if (!target) {
+          if (!documents->NewDocument(templatePath.c_str(), u"ETQT", u";template:true;default:true;fitindefault:true"))
+            return true;  // this sheet is skipped; the others still get theirs
+          target = LastDocument(documents, false);
+          if (!target) return true;
+          foliant::HostRef<IVtlView> view(target->GetView());
+          if (view) view->Activate(1);
+        }
+        IVtlDocument* document = target;
+        target = nullptr;  // the next sheet gets a new document
+        foliant::HostRef<IVtlModel> model(document->GetModel());
+        if (!model) return true;
+        state_->models.push_back(foliant::HostRef<IVtlModel>::Share(model.get()));
+        foliant::xmind::SheetReader(*this, *state_, document, model.get()).ReadSheet(sheet);
+        model->EndSheet(1);
+        return !state_->abort;
+      });
+      if (const auto& abort = state_->abort) {
+        if (abort->code == kErrorMessage)
+          BaseError::_SetErrorMesg(abort->message.c_str());
+        else
+          BaseError::_SetError(abort->code);
+        result = 0;
+      } else {
+        foliant::xmind::SheetReader::ResolveLinks(*state_);
+      }
+    }
+  } catch (const std::bad_alloc&) {
+    BaseError::_SetError(kErrorOutOfMemory);
+    result = 0;
+  } catch (...) {
+    BaseError::_SetError(kErrorOutOfMemory);
+    result = 0;
+  }
+  try {
+    Cleanup();
+  } catch (...) {
+  }
+  return result;
+}

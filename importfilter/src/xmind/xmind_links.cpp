@@ -1,0 +1,160 @@
+// Pictures, hyperlinks and attachments of a topic, and the links between topics that wait
+// for the whole workbook.
+#include <algorithm>
+
+#include <foliant/common/HyperlinkDescription.h>
+#include <foliant/common/XmlWalk.h>
+
+#include "xmind/sheet_reader.h"
+#include "xmind/xmind_styles.h"
+
+namespace foliant::xmind {
+namespace {
+
+using namespace vantorel;
+
+// Pictures are shown at most 230 by 200 pixels (at 96 DPI, in hundredths of a point).
+constexpr int64_t kHostUnitsPerPixelNumerator = 7200;
+constexpr int64_t kPixelsPerInch = 96;
+constexpr int64_t kMaxPictureWidth = 230 * kHostUnitsPerPixelNumerator / kPixelsPerInch;   // 17250
+constexpr int64_t kMaxPictureHeight = 200 * kHostUnitsPerPixelNumerator / kPixelsPerInch;  // 15000
+
+bool StartsWithNoCase(std::u16string_view text, std::u16string_view prefix) {
+  return text.size() >= prefix.size() && EqualsNoCase(text.substr(0, prefix.size()), prefix);
+}
+
+// A package entry named by "xap:" and the path after it; folder levels become "\", as the
+// package names its entries.
+std::u16string PackageEntry(std::u16string_view href) {
+  std::u16string entry(href.substr(4));
+  std::replace(entry.begin(), entry.end(), u'/', u'\\');
+  return entry;
+}
+
+void ReplaceAll(std::u16string& text, std::u16string_view from, std::u16string_view to) {
+  for (size_t at = 0; (at = text.find(from, at)) != std::u16string::npos; at += to.size()) text.replace(at, from.size(), to);
+}
+
+// 0 left, 1 right, 3 bottom, 2 for anything else.
+LONG Placement(LPCWSTR align) {
+  const std::u16string_view a = align ? align : u"";
+  if (a == u"left") return 0;
+  if (a == u"right") return 1;
+  if (a == u"bottom") return 3;
+  return 2;
+}
+
+// An image side as the image object holds it, else from the element (pixels); 0 for none.
+int64_t PictureSide(IVtlObject* image, USHORT id, IKX2XMLElement* element, std::u16string_view attribute) {
+  if (const PropertyValue* value = image->GetPropertyRecord(id); value && value->type >= 2 && value->type <= 9)
+    return value->i32;
+  LPCWSTR pixels = Attribute(element, attribute);
+  if (!pixels || !*pixels) return 0;
+  return static_cast<int64_t>(IntegerFromText(pixels)) * kHostUnitsPerPixelNumerator / kPixelsPerInch;
+}
+
+}  // namespace
+
+void SheetReader::ImportPicture(IVtlObject* node, IKX2XMLElement* element) {
+  LPCWSTR source = Attribute(element, u"xhtml:src");
+  if (!source || !StartsWithNoCase(source, u"xap:")) return;
+  const std::u16string path = importer_.ExtractToTempFile(PackageEntry(source).c_str());
+  if (path.empty()) return;
+  IVtlFileStore* store = state_.application ? state_.application->GetFileStore() : nullptr;
+  HostRef<IVtlFileStore> storeRef(store);
+  const ULONG_PTR key = store ? store->StoreFile(path.c_str(), 0, 1) : 0;
+  if (!key) return;
+  HostRef<IVtlResourceCache> cache(state_.application->GetResourceCache());
+  const ULONG_PTR cached = cache ? cache->LookupImage(path.c_str()) : 0;
+
+  ObjectRef image = NewObject(kClassImage);
+  ObjectRef picture = NewObject(kClassPictureFormat);
+  if (image && picture && SetStoredFile(picture.get(), 0x4000, store, key)) {
+    int64_t width = PictureSide(image.get(), kPropImageWidth, element, u"svg:width");
+    int64_t height = PictureSide(image.get(), kPropImageHeight, element, u"svg:height");
+    if (width > 0 && height > 0) {
+      if (width > kMaxPictureWidth) height = height * kMaxPictureWidth / width, width = kMaxPictureWidth;
+      if (height > kMaxPictureHeight) width = width * kMaxPictureHeight / height, height = kMaxPictureHeight;
+    }
+    if (width || height) {
+      SetNumber(image.get(), kPropImageWidth, kPropNumber, static_cast<LONG>(width));
+      SetNumber(image.get(), kPropImageHeight, kPropNumber, static_cast<LONG>(height));
+      for (USHORT id = 0x4004; id <= 0x4007; ++id) SetNumber(image.get(), id, kPropInt, 0);
+    }
+    Attach(kRolePicture, image.get());
+    model_->SetFormat(0, image.get(), picture.get(), -1);
+    ObjectRef format = NewObject(kClassFormat);
+    if (SetNumber(format.get(), kPropFormatImagePlacement, kPropEnum, Placement(Attribute(element, u"align"))))
+      ApplyFormat(node, format.get());
+  }
+  if (cache) cache->RestoreImage(path.c_str(), cached);
+  store->DropKey(key);
+}
+
+void SheetReader::ImportHyperlink(IVtlObject* node, const std::u16string& href, const std::u16string& title) {
+  std::u16string target;
+  bool absolute = true;
+  int kind = kLinkWeb;
+  if (StartsWithNoCase(href, u"file:")) {
+    target = href.substr(5);
+    ReplaceAll(target, u"%20", u" ");
+    ReplaceAll(target, u"%5C", u"\\");
+    ReplaceAll(target, u"%5c", u"\\");
+    if (target.rfind(u"..", 0) == 0) {
+      absolute = false;
+      kind = kLinkFile;
+    } else {
+      kind = target.find(u'.') != std::u16string::npos ? kLinkFile : kLinkFolder;
+    }
+  } else if (StartsWithNoCase(href, u"xmind:#")) {
+    state_.pendingLinks.push_back({href.substr(7), HostRef<IVtlModel>::Share(model_), ObjectRef::Share(node)});
+    return;
+  } else if (StartsWithNoCase(href, u"xap:")) {
+    ImportAttachment(PackageEntry(href), title);
+    return;
+  } else {
+    target = href;
+  }
+  const std::u16string description = BuildHyperlinkDescription(target.c_str(), absolute, kind, nullptr, nullptr);
+  ObjectRef link = NewObject(kClassHyperlink);
+  if (!description.empty() && SetText(link.get(), kPropHyperlinkText, description)) Attach(kRoleHyperlink, link.get());
+}
+
+void SheetReader::ImportAttachment(const std::u16string& entry, const std::u16string& title) {
+  const std::u16string path = importer_.ExtractToTempFile(entry.c_str());
+  if (path.empty()) return;
+  HostRef<IVtlFileStore> store(state_.application ? state_.application->GetFileStore() : nullptr);
+  const ULONG_PTR key = store ? store->StoreFile(path.c_str(), 0, 1) : 0;
+  if (!key) return;
+  // The file's own name is the topic's title in XMind; the package names it by a code.
+  std::u16string name = title;
+  if (name.empty()) name = entry.substr(entry.rfind(u'\\') + 1);
+  ObjectRef attachment = NewObject(kClassAttachment);
+  if (attachment && SetText(attachment.get(), 0x4001, name) &&
+      SetNumber(attachment.get(), 0x4002, kPropNumber, static_cast<LONG>(std::min<uint32_t>(
+                                                             state_.package.GetEntrySize(entry.c_str()), INT32_MAX))) &&
+      SetStoredFile(attachment.get(), 0x4003, store.get(), key))
+    Attach(kRoleAttachment, attachment.get());
+  store->DropKey(key);
+}
+
+void SheetReader::ResolveLinks(ImportState& state) {
+  for (PendingLink& pending : state.pendingLinks) {
+    auto target = state.topicGuidTexts.find(pending.targetId);
+    if (target == state.topicGuidTexts.end() || !pending.model || !pending.node) continue;
+    auto title = state.topicTitles.find(pending.targetId);
+    const std::u16string description =
+        BuildHyperlinkDescription(target->second.c_str(), true, kLinkCurrent, nullptr,
+                                  title != state.topicTitles.end() && !title->second.empty() ? title->second.c_str()
+                                                                                            : nullptr);
+    ObjectRef link = NewObject(kClassHyperlink);
+    HostRef<IVtlCursor> cursor(pending.model->GetCursor());
+    if (!link || !cursor || description.empty() || !SetText(link.get(), kPropHyperlinkText, description)) continue;
+    ObjectRef previous(cursor->GetCurrentNode());
+    if (cursor->SetCurrentNode(0, pending.node.get(), 0)) pending.model->AttachObject(0, kRoleHyperlink, link.get(), 0);
+    if (previous) cursor->SetCurrentNode(0, previous.get(), 0);
+  }
+  state.pendingLinks.clear();
+}
+
+}  // namespace foliant::xmind

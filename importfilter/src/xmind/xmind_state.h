@@ -1,0 +1,76 @@
+// What one XMind import keeps from Init to Cleanup: the package, the parsed XML document,
+// the mapper and texts, the style table, the temporary files, and what links the sheets
+// of a workbook to each other.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <foliant/TqResourceMapper.h>
+#include <foliant/common/HostRef.h>
+#include <foliant/zip/TqXMLStorage.h>
+#include <vantorel/app_interfaces.h>
+
+namespace foliant::xmind {
+
+// Style property name to its text, as "styles.xml" writes it.
+using StyleMap = std::map<std::u16string, std::u16string>;
+
+struct StyleRecord {
+  std::u16string family;  // the style's "type": "topic", "boundary", "summary" ...
+  StyleMap properties;
+};
+
+// An "xmind:#" link, resolved once every sheet has been read.
+struct PendingLink {
+  std::u16string targetId;
+  HostRef<IVtlModel> model;
+  HostRef<IVtlObject> node;
+};
+
+// Why an import stops early. The reader does not unwind by throwing (the XML walks hold
+// host references on the way down): once set, every walk stops at its next step.
+struct ImportAbort {
+  uint32_t code;          // for the error record; 1 with `message`
+  std::u16string message;
+};
+
+// Texts and numbers of the plug-in's language resource module.
+struct ImportTexts {
+  LONG number = 0;                  // 22016
+  std::u16string markerPicture;     // 22017: picture of the stand-in marker
+  std::u16string markerGroup;       // 22038
+  std::u16string labelGroup;        // 22039
+  std::u16string fallbackMarker;    // 22040
+  std::u16string resourceGroup;     // 22041
+  std::u16string newerCaption;      // 22046
+  std::u16string newerText;         // 22047
+  std::u16string tooDeepText;       // 22048
+};
+
+struct ImportState {
+  explicit ImportState(IVtlApplication* app) : application(app) {}
+
+  IVtlApplication* application;  // borrowed; null when no host is loaded
+  TqXMLStorage package;
+  HostRef<IKX2XMLDocument> document;
+  HostRef<IKX2XMLElement> root;
+  TqResourceMapper mapper;
+  bool initialised = false;
+  ImportTexts texts;
+  // Every file extracted for this import, deleted when the XML document is released.
+  std::vector<std::u16string> tempFiles;
+  std::map<std::u16string, StyleRecord> styles;
+
+  // For the whole workbook: an "xmind:#" link may name a topic of any sheet.
+  std::map<std::u16string, std::u16string> topicGuidTexts;  // id -> "{document}|{topic}"
+  std::map<std::u16string, std::u16string> topicTitles;     // id -> title text
+  std::vector<PendingLink> pendingLinks;
+  std::vector<HostRef<IVtlModel>> models;
+  std::optional<ImportAbort> abort;
+};
+
+}  // namespace foliant::xmind
