@@ -43,7 +43,7 @@ TEST(FormatXmlNumbers, TenthsWriteAndReadBack) {
     const char16_t* text;
     int64_t tenths;
   } reads[] = {{u"45.5%", 455}, {u"45.3%", 453}, {u"45.36%", 453}, {u"-12.5%", -125}, {u" 7", 70},
-               {u"abc", 0},     {u"", 0},        {nullptr, 0}};
+               {u"abc", 0},     {u"", 0},        {nullptr, 0},      {u"4924924242%", 49249242420}};
   for (const Read& r : reads) EXPECT_EQ(ParseScaled(r.text), r.tenths) << (r.text ? "text" : "null");
   EXPECT_EQ(Saturate<int16_t>(ParseScaled(u"99999%")), 32767);
   EXPECT_EQ(Saturate<int16_t>(ParseScaled(u"-1e300%")), -32768);

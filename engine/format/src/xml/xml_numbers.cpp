@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include <basalt/string_util.h>
 
@@ -18,7 +19,9 @@ using Basalt::Util::StringUtil;
 
 constexpr double kInt64Limit = 9.2e18;
 
-double Tolerance(double x) { return 1e-9 * std::max(1.0, std::fabs(x)); }
+// A few units in the last place of x: the error a decimal text picks up on its way to a
+// double and through one multiplication, never a digit the text holds.
+double Tolerance(double x) { return 8 * std::numeric_limits<double>::epsilon() * std::max(1.0, std::fabs(x)); }
 
 // x truncated toward zero, as the decimal text meant it.
 double TruncDecimal(double x) { return x >= 0 ? std::floor(x + Tolerance(x)) : -std::floor(-x + Tolerance(x)); }
