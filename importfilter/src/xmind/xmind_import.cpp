@@ -169,67 +169,69 @@ int XMindImport::LoadXMLEntry(LPCWSTR entryName) {
 int XMindImport::Import(IVtlDocumentManager* documents, LPCWSTR path) {
   int result = 0;
   try {
-    if (!state_->initialised || !documents || !path) return 0;
-    char16_t folder[MAX_PATH] = {};
-    PathUtil::_PathToAbsolute(u"${Contents}\\Default", folder);
-    const std::u16string templatePath = std::u16string(folder) + u".etqt";
-    IVtlDocument* target = LastDocument(documents, true);
+    result = [&]() -> int {
+      if (!state_->initialised || !documents || !path) return 0;
+      char16_t folder[MAX_PATH] = {};
+      PathUtil::_PathToAbsolute(u"${Contents}\\Default", folder);
+      const std::u16string templatePath = std::u16string(folder) + u".etqt";
+      IVtlDocument* target = LastDocument(documents, true);
 
-    if (!state_->package.Open(path)) return 0;
-    // XMind 2020 and later keep the map in "content.json"; their "content.xml" only says
-    // that a newer XMind is needed, which is no map to import.
-    if (state_->package.HasEntry(u"content.json")) {
-      const std::u16string& text = state_->texts.newerText;
-      Basalt::Util::BaseAPI::_MessageBox(nullptr, text.c_str(), state_->texts.newerCaption.c_str(), MB_ICONEXCLAMATION);
-      BaseError::_SetErrorMesg(text.c_str());
-      Cleanup();
-      return 0;
-    }
-
-    if (LoadXMLEntry(u"styles.xml")) {
-      foliant::ForEachChildElement(state_->root.get(), [&](IKX2XMLElement* child) {
-        if (foliant::xmind::TagIs(child, u"styles") || foliant::xmind::TagIs(child, u"automatic-styles") ||
-            foliant::xmind::TagIs(child, u"master-styles"))
-          foliant::xmind::ReadStyles(child, state_->styles);
-        return true;
-      });
-    } else {
-      // The styles are optional: a map without them imports plainly.
-      BaseError::_ClearError();
-    }
-    ReleaseXML();
-
-    result = LoadXMLEntry(u"content.xml");
-    if (result) {
-      foliant::ForEachChildElement(state_->root.get(), [&](IKX2XMLElement* sheet) {
-        if (!foliant::xmind::TagIs(sheet, u"sheet")) return true;
-        if (!target) {
-          if (!documents->NewDocument(templatePath.c_str(), u"ETQT", u";template:true;default:true;fitindefault:true"))
-            return true;  // this sheet is skipped; the others still get theirs
-          target = LastDocument(documents, false);
-          if (!target) return true;
-          foliant::HostRef<IVtlView> view(target->GetView());
-          if (view) view->Activate(1);
-        }
-        IVtlDocument* document = target;
-        target = nullptr;  // the next sheet gets a new document
-        foliant::HostRef<IVtlModel> model(document->GetModel());
-        if (!model) return true;
-        state_->models.push_back(foliant::HostRef<IVtlModel>::Share(model.get()));
-        foliant::xmind::SheetReader(*this, *state_, document, model.get()).ReadSheet(sheet);
-        model->EndSheet(1);
-        return !state_->abort;
-      });
-      if (const auto& abort = state_->abort) {
-        if (abort->code == kErrorMessage)
-          BaseError::_SetErrorMesg(abort->message.c_str());
-        else
-          BaseError::_SetError(abort->code);
-        result = 0;
-      } else {
-        foliant::xmind::SheetReader::ResolveLinks(*state_);
+      if (!state_->package.Open(path)) return 0;
+      // XMind 2020 and later keep the map in "content.json"; their "content.xml" only says
+      // that a newer XMind is needed, which is no map to import.
+      if (state_->package.HasEntry(u"content.json")) {
+        const std::u16string& text = state_->texts.newerText;
+        Basalt::Util::BaseAPI::_MessageBox(nullptr, text.c_str(), state_->texts.newerCaption.c_str(), MB_ICONEXCLAMATION);
+        BaseError::_SetErrorMesg(text.c_str());
+        return 0;
       }
-    }
+
+      if (LoadXMLEntry(u"styles.xml")) {
+        foliant::ForEachChildElement(state_->root.get(), [&](IKX2XMLElement* child) {
+          if (foliant::xmind::TagIs(child, u"styles") || foliant::xmind::TagIs(child, u"automatic-styles") ||
+              foliant::xmind::TagIs(child, u"master-styles"))
+            foliant::xmind::ReadStyles(child, state_->styles);
+          return true;
+        });
+      } else {
+        // The styles are optional: a map without them imports plainly.
+        BaseError::_ClearError();
+      }
+      ReleaseXML();
+
+      int read = LoadXMLEntry(u"content.xml");
+      if (read) {
+        foliant::ForEachChildElement(state_->root.get(), [&](IKX2XMLElement* sheet) {
+          if (!foliant::xmind::TagIs(sheet, u"sheet")) return true;
+          if (!target) {
+            if (!documents->NewDocument(templatePath.c_str(), u"ETQT", u";template:true;default:true;fitindefault:true"))
+              return true;  // this sheet is skipped; the others still get theirs
+            target = LastDocument(documents, false);
+            if (!target) return true;
+            foliant::HostRef<IVtlView> view(target->GetView());
+            if (view) view->Activate(1);
+          }
+          IVtlDocument* document = target;
+          target = nullptr;  // the next sheet gets a new document
+          foliant::HostRef<IVtlModel> model(document->GetModel());
+          if (!model) return true;
+          state_->models.push_back(foliant::HostRef<IVtlModel>::Share(model.get()));
+          foliant::xmind::SheetReader(*this, *state_, document, model.get()).ReadSheet(sheet);
+          model->EndSheet(1);
+          return !state_->abort;
+        });
+        if (const auto& abort = state_->abort) {
+          if (abort->code == kErrorMessage)
+            BaseError::_SetErrorMesg(abort->message.c_str());
+          else
+            BaseError::_SetError(abort->code);
+          read = 0;
+        } else {
+          foliant::xmind::SheetReader::ResolveLinks(*state_);
+        }
+      }
+      return read;
+    }();
   } catch (const std::bad_alloc&) {
     BaseError::_SetError(kErrorOutOfMemory);
     result = 0;
