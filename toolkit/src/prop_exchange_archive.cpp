@@ -113,8 +113,12 @@ BOOL CKtkPropExchangeArchive::ExchangeRuntimeClass(LPCWSTR, CRuntimeClass** cls,
     m_archive.WriteClass(*cls);
     return TRUE;
   }
-  *cls = m_archive.ReadClass(base);
-  return *cls != nullptr;
+  // Derivation is checked here rather than by ReadClass, which refuses a base that cannot
+  // be serialized (such as CObject itself).
+  CRuntimeClass* read = m_archive.ReadClass();
+  if (!read || (base && !read->IsDerivedFrom(base))) return FALSE;
+  *cls = read;
+  return TRUE;
 }
 
 BOOL CKtkPropExchangeArchive::ExchangeObjectInstance(CObject** object, CRuntimeClass* base) {
@@ -125,8 +129,9 @@ BOOL CKtkPropExchangeArchive::ExchangeObjectInstance(CObject** object, CRuntimeC
     m_archive.MapObject(*object);
     return TRUE;
   }
-  CRuntimeClass* cls = m_archive.ReadClass(base);
-  CObject* made = cls ? cls->CreateObject() : nullptr;
+  CRuntimeClass* cls = nullptr;
+  if (!ExchangeRuntimeClass(nullptr, &cls, base)) return FALSE;
+  CObject* made = cls->CreateObject();
   if (!made) return FALSE;
   if (base && !AfxDynamicDownCast(base, made)) {
     delete made;
