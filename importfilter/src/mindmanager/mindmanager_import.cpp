@@ -1,0 +1,220 @@
+// The MindManager importer's driver: preparing, probing, refusing encrypted maps, reading
+// "Document.xml" and running the map steps in order.
+#include <foliant/mindmanager/MindManagerImport.h>
+
+#include <new>
+#include <vector>
+
+#include <basalt/base_api.h>
+#include <basalt/file_io.h>
+#include <basalt/module.h>
+#include <basalt/path_util.h>
+#include <basalt/resource.h>
+#include <foliant/FilterLibrary.h>
+#include <foliant/HostBinding.h>
+#include <foliant/common/XmlWalk.h>
+#include <win/afx.h>
+#include <win/crt.h>
+#include <win/user.h>
+
+#include "mindmanager/mm_values.h"
+
+using foliant::HostRef;
+using namespace foliant::mindmanager;
+
+namespace {
+
+constexpr const char16_t* kDocumentEntry = u"Document.xml";
+constexpr const char16_t* kEncryptedEntry = u"Document.xml.zencr";
+constexpr const char16_t* kSchemaEntries[] = {
+    u"xsd\\MindManagerApplication.xsd",
+    u"xsd\\MindManagerCore.xsd",
+    u"xsd\\MindManagerDelta.xsd",
+    u"xsd\\MindManagerPrimitive.xsd",
+};
+constexpr const char16_t* kTempFolder = u"Taloria1\\XML\\";
+constexpr const char16_t* kTempPrefix = u"ETq";
+
+}  // namespace
+
+MindManagerImport::MindManagerImport() = default;
+
+MindManagerImport::~MindManagerImport() {
+  ClearImportState();
+  Close();
+}
+
+std::u16string MindManagerImport::LoadText(UINT id) const {
+  WCHAR buffer[261] = {};
+  tagModuleInfo* module = FoliantModuleInfo();
+  Basalt::Util::Resource::_LoadString(module ? module->resourceInstance : nullptr, id, buffer, 260);
+  buffer[260] = 0;
+  return buffer;
+}
+
+int MindManagerImport::Init() {
+  Close();
+  ClearImportState();
+  initialised_ = mapper_.Init(TqResourceMapper::kMindManager);
+  defaultNumber_ = _wtoi(LoadText(22016).c_str());
+  for (int i = 0; i < 5; ++i) defaultTexts_[i] = LoadText(22017 + i);
+  numberStyles_ = {{u'1', 0}, {u'A', 1}, {u'a', 2}, {u'I', 3}, {u'i', 4}};
+  return initialised_;
+}
+
+int MindManagerImport::Probe(LPCWSTR path) {
+  if (!path) return 0;
+  WCHAR drive[_MAX_DRIVE], folder[_MAX_DIR], name[_MAX_FNAME], extension[_MAX_EXT];
+  if (_wsplitpath_s(path, drive, _MAX_DRIVE, folder, _MAX_DIR, name, _MAX_FNAME, extension, _MAX_EXT) != 0) return 0;
+  _wcslwr(extension);
+  if (std::u16string_view(extension) != u".mmap") return 0;
+
+  TqXMLStorage package;
+  if (!package.Open(path)) return 0;
+  int result = package.HasEntry(kDocumentEntry) || package.HasEntry(kEncryptedEntry) ? 1 : 0;
+  for (const char16_t* schema : kSchemaEntries) {
+    if (!result) break;
+    result = package.HasEntry(schema) ? 1 : 0;
+  }
+  package.Close();
+  return result;
+}
+
+void MindManagerImport::DeleteTemporary() {
+  if (!tempStamp_) return;
+  WCHAR path[MAX_PATH] = {};
+  if (Basalt::Util::PathUtil::_PathMakeTempEx(kTempPrefix, tempExtension_.c_str(), tempStamp_, kTempFolder, path))
+    Basalt::Util::FileAndIOUtil::_DeleteFile(path);
+  tempStamp_ = 0;
+}
+
+bool MindManagerImport::ExtractTemporary(const std::u16string& entry, LPCWSTR extension, std::u16string* path) {
+  DeleteTemporary();
+  if (!packageOpen_ || entry.empty() || !package_.HasEntry(entry.c_str())) return false;
+  WCHAR name[MAX_PATH] = {};
+  const uint64_t stamp = Basalt::Util::PathUtil::_PathMakeTempEx(kTempPrefix, extension, 0, kTempFolder, name);
+  if (!stamp) return false;
+  tempStamp_ = stamp;
+  tempExtension_ = extension;
+  // A failed extraction may leave part of the file: it is deleted like a whole one.
+  if (!package_.ExtractEntry(entry.c_str(), name)) {
+    DeleteTemporary();
+    return false;
+  }
+  *path = name;
+  return true;
+}
+
+void MindManagerImport::Close() {
+  if (root_) root_->Release();
+  root_ = nullptr;
+  if (document_) document_->Release();
+  document_ = nullptr;
+  DeleteTemporary();
+  if (packageOpen_) package_.Close();
+  packageOpen_ = false;
+}
+
+void MindManagerImport::ClearImportState() {
+  objects_.clear();
+  bookmarks_.clear();
+  created_.clear();
+  stack_.clear();
+  links_.clear();
+  labels_.clear();
+  resources_.clear();
+  customIcons_.clear();
+  haveCustomIconGroup_ = false;
+  customIconGroup_ = GUID{};
+  cursor_.reset();
+  model_.reset();
+  target_ = nullptr;
+  faces_ = nullptr;
+}
+
+bool MindManagerImport::FindTargetDocument() {
+  // The last open document that may receive an import; none means nothing is imported.
+  target_ = nullptr;
+  ULONG_PTR position = documents_->GetFirstDocumentPosition();
+  while (position) {
+    IVtlDocument* document = documents_->GetNextDocument(&position);
+    if (document && document->AcceptsImport()) target_ = document;
+  }
+  return target_ != nullptr;
+}
+
+void MindManagerImport::RefuseEncrypted() {
+  const std::u16string caption = LoadText(22026);
+  const std::u16string text = LoadText(22027);
+  Basalt::Util::BaseAPI::_MessageBox(AfxGetMainWnd(), text.c_str(), caption.c_str(), MB_ICONEXCLAMATION);
+}
+
+// The map document is read into memory and handed to the host's parser as bytes.
+bool MindManagerImport::LoadDocument() {
+  const uint32_t size = package_.GetEntrySize(kDocumentEntry);
+  if (size == 0 || size > kMaxDocumentBytes) return false;
+  IVtlApplication* app = FoliantHostApplication();
+  if (!app) return false;
+  HostRef<IKX2XMLFactory> factory(app->GetXMLFactory());
+  HostRef<IKX2XMLParser> parser(factory ? factory->CreateParser() : nullptr);
+  if (!parser) return false;
+  std::vector<BYTE> bytes(static_cast<size_t>(size) + 2);
+  const int32_t read = package_.ReadEntry(kDocumentEntry, bytes.data(), size + 2);
+  if (read <= 0) return false;
+  document_ = parser->Parse(bytes.data(), static_cast<ULONG>(read));
+  root_ = document_ ? document_->GetDocumentElement() : nullptr;
+  return document_ && root_;
+}
+
+int MindManagerImport::Import(IVtlDocumentManager* documents, LPCWSTR path) {
+  currentKind_ = 0;
+  documents_ = documents;
+  if (!documents || !path || !FindTargetDocument()) return 0;
+
+  const std::u16string_view whole(path);
+  const size_t slash = whole.rfind(u'\\');
+  folder_ = slash == std::u16string_view::npos ? std::u16string() : std::u16string(whole.substr(0, slash + 1));
+
+  int result = 0;
+  try {
+    Close();
+    model_.reset(target_->GetModel());
+    cursor_.reset(model_ ? model_->GetCursor() : nullptr);
+    packageOpen_ = model_ && cursor_ && package_.Open(path);
+    if (packageOpen_) {
+      if (!package_.HasEntry(kDocumentEntry) && package_.HasEntry(kEncryptedEntry)) {
+        // The encrypted map itself is never read.
+        RefuseEncrypted();
+      } else if (LoadDocument() && foliant::TagIs(root_, u"ap:Map")) {
+        foliant::FaceResolver faces(FoliantHostApplication());
+        faces_ = &faces;
+        {
+          ImportBase context;
+          context.SetCurrentDocument(document_);
+          context.SetCurrentElement(root_);
+          result = WalkMap(context);
+        }
+        // Links are resolved over whatever was built, also after a failing step.
+        ResolveLinks();
+        faces_ = nullptr;
+      }
+    }
+  } catch (const std::bad_alloc&) {
+    result = 0;
+  }
+  ClearImportState();
+  Close();
+  return result;
+}
+
+int MindManagerImport::WalkMap(ImportBase& context) {
+  if (!ReadStyleGroup(context) || !ReadMarkerSets(context)) return 0;
+  {
+    HeldPath central(context, root_, {u"ap:OneTopic", u"ap:Topic"});
+    if (!central) return 0;
+    TopicRecord record;
+    if (!BuildTopic(context, central.get(), kCentralTopic, TopicRecord{}, 1, &record)) return 0;
+    if (!BuildMapFloatingTopics(context, central.get(), record)) return 0;
+  }
+  return ReadRelationships(context) ? 1 : 0;
+}

@@ -1,0 +1,224 @@
+// What joins topics: the relationships of the map and the hyperlinks of its topics, both
+// resolved once every topic exists.
+#include <foliant/mindmanager/MindManagerImport.h>
+
+#include <foliant/HostBinding.h>
+#include <foliant/PropertyValues.h>
+#include <foliant/common/GuidText.h>
+#include <foliant/common/HyperlinkDescription.h>
+#include <foliant/common/TopicText.h>
+#include <foliant/common/XmlWalk.h>
+
+#include "mindmanager/mm_values.h"
+
+using foliant::HostRef;
+using namespace foliant::mindmanager;
+
+namespace {
+
+using namespace vantorel;
+
+// Relationship properties (class 546).
+enum : USHORT {
+  kPropRelationshipShape = 0x4001,
+  kPropRelationshipRouting = 0x4002,
+  kPropRelationshipFrom = 0x4003,
+  kPropRelationshipTo = 0x4004,
+  kPropControlPoint = 0x4005,  // x and y of end 0, then of end 1
+};
+// Line properties of a line-and-fill format.
+enum : USHORT { kPropLineWidth = 0x7001, kPropLineDash = 0x7003, kPropBeginArrow = 0x7006, kPropEndArrow = 0x7008 };
+
+bool StartsWith(std::u16string_view text, std::u16string_view prefix) {
+  return text.size() >= prefix.size() && text.substr(0, prefix.size()) == prefix;
+}
+
+// The object an "#xpointer(...)" names: its first quoted text, else the text inside its
+// innermost parentheses.
+std::u16string XPointerTarget(std::u16string_view url) {
+  const size_t quote = url.find_first_of(u"'\"");
+  if (quote != std::u16string_view::npos) {
+    const size_t end = url.find(url[quote], quote + 1);
+    if (end != std::u16string_view::npos) return std::u16string(url.substr(quote + 1, end - quote - 1));
+  }
+  const size_t open = url.rfind(u'(');
+  const size_t close = open == std::u16string_view::npos ? open : url.find(u')', open);
+  if (close == std::u16string_view::npos) return {};
+  return std::u16string(url.substr(open + 1, close - open - 1));
+}
+
+// "scheme://" with a scheme of two or more letters (a drive letter is one).
+bool HasUrlScheme(std::u16string_view url) {
+  const size_t colon = url.find(u"://");
+  if (colon == std::u16string_view::npos || colon < 2) return false;
+  for (size_t i = 0; i < colon; ++i) {
+    const char16_t c = url[i];
+    if (!((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'+' ||
+          c == u'-' || c == u'.'))
+      return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool MindManagerImport::ReadRelationships(ImportBase& context) {
+  HeldPath relationships(context, root_, {u"ap:Relationships"});
+  if (!relationships) return true;
+  return foliant::ForEachChildElement(relationships.get(),
+                                      [&](IKX2XMLElement* relationship) { return ReadRelationship(relationship); });
+}
+
+// A relationship whose ends name no topic of the map creates nothing.
+bool MindManagerImport::ReadRelationship(IKX2XMLElement* relationship) {
+  struct End {
+    HostRef<IVtlObject> topic;
+    std::optional<LONG> x, y;
+    std::optional<LONG> arrow;
+  } ends[2];
+  auto arrowOf = [&](IKX2XMLElement* element) -> std::optional<LONG> {
+    LPCWSTR shape = element ? element->GetAttribute(u"ConnectionShape") : nullptr;
+    TqMapRecord record{};
+    if (!shape || !mapper_.Find(TqResourceMapper::kArrowHead, shape, &record)) return std::nullopt;
+    return record.value;
+  };
+  auto indexOf = [](IKX2XMLElement* element) {
+    LPCWSTR text = element->GetAttribute(u"Index");
+    return text && (text == std::u16string_view(u"0") || text == std::u16string_view(u"1")) ? text[0] - u'0' : -1;
+  };
+  foliant::ForEachChildElement(relationship, [&](IKX2XMLElement* child) {
+    if (foliant::TagIsNoCase(child, u"ap:ConnectionGroup")) {
+      const int index = indexOf(child);
+      if (index < 0) return true;
+      End& end = ends[index];
+      HostRef<IKX2XMLElement> connection(foliant::FindChildNoCase(child, u"ap:Connection"));
+      if (connection) {
+        HostRef<IKX2XMLElement> reference(foliant::FindChildNoCase(connection.get(), u"ap:ObjectReference"));
+        if (LPCWSTR id = reference ? reference->GetAttribute(u"OIdRef") : nullptr)
+          if (auto it = objects_.find(id); it != objects_.end())
+            end.topic = HostRef<IVtlObject>::Share(it->second.get());
+        end.x = LengthAttribute(connection.get(), u"CX");
+        end.y = LengthAttribute(connection.get(), u"CY");
+      }
+      if (auto arrow = arrowOf(child)) end.arrow = arrow;
+    } else if (foliant::TagIsNoCase(child, u"ap:ConnectionStyle")) {
+      // MindManager writes an end's arrow beside the connection groups.
+      const int index = indexOf(child);
+      if (index >= 0 && !ends[index].arrow) ends[index].arrow = arrowOf(child);
+    }
+    return true;
+  });
+  if (!ends[0].topic || !ends[1].topic) return true;
+
+  PropertyHolder object(FoliantCreateObject(kClassRelationship));
+  PropertyHolder format(FoliantCreateObject(kClassPictureFormat));
+  if (!object || !format) return false;
+  for (int i = 0; i < 2; ++i) {
+    GUID guid{};
+    if (!ends[i].topic->GetGuid(&guid) ||
+        !object.SetPropertyGuid(static_cast<USHORT>(i == 0 ? kPropRelationshipFrom : kPropRelationshipTo), guid))
+      return false;
+    const USHORT point = static_cast<USHORT>(kPropControlPoint + 2 * i);
+    if ((ends[i].x && !object.SetPropertyValue(point, kPropInt, static_cast<DWORD>(*ends[i].x))) ||
+        (ends[i].y && !object.SetPropertyValue(point + 1, kPropInt, static_cast<DWORD>(*ends[i].y))))
+      return false;
+  }
+  // The line's values first: its records are made only for what the map gives.
+  std::optional<LONG> dash, width;
+  std::optional<DWORD> lineColor;
+  const bool read = foliant::ForEachChildElement(relationship, [&](IKX2XMLElement* child) {
+    TqMapRecord record{};
+    if (foliant::TagIsNoCase(child, u"ap:LineStyle")) {
+      if (LPCWSTR text = child->GetAttribute(u"LineDashStyle");
+          text && mapper_.Find(TqResourceMapper::kLinePattern, text, &record))
+        dash = record.value;
+      if (LPCWSTR text = child->GetAttribute(u"LineWidth")) width = HundredthsOf(text);
+    } else if (foliant::TagIsNoCase(child, u"ap:Color")) {
+      if (LPCWSTR text = child->GetAttribute(u"LineColor")) lineColor = ParseArgbColor(text);
+    } else if (foliant::TagIsNoCase(child, u"ap:RelationshipLineShape")) {
+      if (LPCWSTR shape = child->GetAttribute(u"LineShape");
+          shape && mapper_.Find(TqResourceMapper::kRelationshipLine, shape, &record))
+        return object.SetPropertyValue(kPropRelationshipShape, kPropEnum, static_cast<DWORD>(record.value)) != FALSE;
+    } else if (foliant::TagIsNoCase(child, u"ap:AutoRoute")) {
+      if (LPCWSTR routing = child->GetAttribute(u"AutoRouting"))
+        if (auto on = ParseFlag(routing))
+          return object.SetPropertyValue(kPropRelationshipRouting, kPropEnum, *on ? 1 : 0) != FALSE;
+    }
+    return true;
+  });
+  if (!read) return false;
+  if (ends[0].arrow || ends[1].arrow || dash || width || lineColor) {
+    PropertyHolder line(format->GetSubObject(kPropSubLine));
+    if (!line) return false;
+    for (int i = 0; i < 2; ++i)
+      if (ends[i].arrow && !line.SetPropertyValue(i == 0 ? kPropBeginArrow : kPropEndArrow, kPropEnum,
+                                                   static_cast<DWORD>(*ends[i].arrow)))
+        return false;
+    if ((dash && !line.SetPropertyValue(kPropLineDash, kPropEnum, static_cast<DWORD>(*dash))) ||
+        (width && !line.SetPropertyValue(kPropLineWidth, kPropInt, static_cast<DWORD>(*width))))
+      return false;
+    if (lineColor) {
+      PropertyHolder color(line->GetSubObject(kPropSubLine));
+      if (!color || !color.SetPropertyValue(kPropSubLine, kPropEnum, 1) ||
+          !color.SetPropertyValue(kPropSubFill, kPropWide, ColorWord(*lineColor), foliant::kHostColorSecondWord))
+        return false;
+    }
+  }
+  // The relationship hangs under the topic it starts from.
+  return SetCurrent(ends[0].topic.get()) && Attach(kRoleRelationship, object.Get()) &&
+         model_->SetFormat(0, object.Get(), format.Get(), -1);
+}
+
+void MindManagerImport::ResolveLinks() {
+  if (!model_) return;
+  GUID documentGuid{};
+  HostRef<IVtlObject> document(model_->GetDocumentObject());
+  if (document) document->GetObjectGuid(&documentGuid);
+
+  for (const PendingLink& pending : links_) {
+    const std::u16string_view url = pending.url;
+    int kind = foliant::kLinkFile;
+    std::u16string link, subject, text;
+    if (StartsWith(url, u"#xpointer")) {
+      const std::u16string key = XPointerTarget(url);
+      IVtlObject* target = nullptr;
+      if (auto topic = objects_.find(key); topic != objects_.end())
+        target = topic->second.get();
+      else if (auto bookmark = bookmarks_.find(key); bookmark != bookmarks_.end())
+        target = bookmark->second.get();
+      GUID guid{};
+      if (!target || !target->GetGuid(&guid)) continue;
+      kind = foliant::kLinkCurrent;
+      link = foliant::GuidRegistryText(documentGuid) + u"|" + foliant::GuidRegistryText(guid);
+      // The link shows the text of the topic it leads to.
+      const ULONG_PTR handle = target->FindAttached(kRoleTextStyle);
+      HostRef<IVtlObject> textObject(handle ? target->GetObject(handle, kRoleTextStyle) : nullptr);
+      WCHAR buffer[260] = {};
+      if (textObject && foliant::GetTopicDisplayText(model_.get(), textObject.get(), buffer, 260) > 0) text = buffer;
+    } else if (StartsWith(url, u"http://") || StartsWith(url, u"https://") || HasUrlScheme(url)) {
+      kind = foliant::kLinkWeb;
+      link = url;
+    } else if (StartsWith(url, u"mailto:")) {
+      kind = foliant::kLinkEmail;
+      link = url;
+      if (const size_t at = link.find(u"?subject="); at != std::u16string::npos) {
+        subject = link.substr(at + 9);
+        link.resize(at);
+      }
+    } else {
+      link = url;
+      for (char16_t& c : link)
+        if (c == u'/') c = u'\\';
+      const bool rooted = (link.size() >= 2 && link[1] == u':') || StartsWith(link, u"\\");
+      if (!rooted) link = folder_ + link;
+      kind = !link.empty() && link.back() == u'\\' ? foliant::kLinkFolder : foliant::kLinkFile;
+    }
+    const std::u16string description =
+        foliant::BuildHyperlinkDescription(link.c_str(), pending.absolute, kind, subject.c_str(), text.c_str());
+    PropertyHolder hyperlink(FoliantCreateObject(kClassHyperlink));
+    if (description.empty() || !hyperlink || !hyperlink.SetPropertyString(kPropHyperlinkText, description.c_str()) ||
+        !SetCurrent(pending.topic.get()))
+      continue;
+    Attach(kRoleHyperlink, hyperlink.Get());
+  }
+}

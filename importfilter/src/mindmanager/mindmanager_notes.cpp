@@ -1,0 +1,272 @@
+#include <foliant/mindmanager/MindManagerNotes.h>
+
+#include <cmath>
+
+#include <basalt/string_util.h>
+#include <foliant/common/ColorText.h>
+#include <foliant/common/HostRef.h>
+#include <foliant/common/XmlWalk.h>
+#include <win/crt.h>
+
+namespace foliant::mindmanager {
+namespace {
+
+bool IsTextNode(IKX2XMLNode* node) {
+  const LONG type = node->GetNodeType();
+  return type == KX2XML_TEXT || type == KX2XML_CDATA;
+}
+
+std::u16string_view NodeText(IKX2XMLNode* node) {
+  LPCWSTR value = node->GetNodeValue();
+  return value ? std::u16string_view(value) : std::u16string_view();
+}
+
+// Tags at the top of the body are compared with ASCII letters folded, as MindManager's own
+// reader does; inside a block they are compared exactly.
+bool TopTagIs(IKX2XMLElement* element, LPCWSTR name) {
+  LPCWSTR tag = element->GetTagName();
+  return tag && Basalt::Util::StringUtil::Ustricmp(tag, name) == 0;
+}
+
+// The first item of a named-child list, as an element (one new reference), or null.
+IKX2XMLElement* FirstNamedChild(IKX2XMLElement* parent, LPCWSTR name) {
+  HostRef<IKX2XMLNodeList> list(parent->GetChildren(name));
+  if (!list || list->GetCount() < 1) return nullptr;
+  HostRef<IKX2XMLNode> item(list->GetItem(0));
+  IKX2XMLElement* element = AsElement(item.get());
+  if (element) element->AddRef();
+  return element;
+}
+
+}  // namespace
+
+LONG InlineTagFlag(std::u16string_view tag) {
+  if (tag == u"font" || tag == u"span") return 0;
+  if (tag == u"b") return HTML::kRunBold;
+  if (tag == u"u") return HTML::kRunUnderline;
+  if (tag == u"i") return HTML::kRunItalic;
+  if (tag == u"strike") return HTML::kRunStrike;
+  return -1;
+}
+
+LONG StyleFontSize(std::u16string_view style) {
+  const size_t key = style.find(u"font-size:");
+  if (key == std::u16string_view::npos) return -1;
+  const size_t from = key + 10;
+  const size_t unit = style.find(u"pt", from);
+  if (unit == std::u16string_view::npos) return -1;
+  const double points = _wtof(std::u16string(style.substr(from, unit - from)).c_str());
+  if (!std::isfinite(points) || points <= 0 || points > 10000) return -1;
+  return static_cast<LONG>(points * 100);
+}
+
+bool NotesText::Read(IKX2XMLElement* notesGroup) {
+  text_.clear();
+  runs_.clear();
+  tooDeep_ = false;
+  if (!notesGroup || !CheckNotesData(notesGroup)) return false;
+  HostRef<IKX2XMLElement> data(FirstNamedChild(notesGroup, u"ap:NotesXhtmlData"));
+  if (!data) return true;
+  // The document root of the note is its first child element; blanks before it (a
+  // pretty-printed map) do not hide it.
+  HostRef<IKX2XMLElement> root;
+  ForEachChildElement(data.get(), [&](IKX2XMLElement* element) {
+    root = HostRef<IKX2XMLElement>::Share(element);
+    return false;
+  });
+  if (!root) return true;
+  return WalkBody(root.get()) && !tooDeep_;
+}
+
+// Images of the note ("ap:NotesData") are not imported, but each must be whole: an
+// "ImageUri" and, when it starts with an element, that element's text.
+bool NotesText::CheckNotesData(IKX2XMLElement* group) {
+  return ForEachChildElement(group, [](IKX2XMLElement* element) {
+    if (!TagIsNoCase(element, u"ap:NotesData")) return true;
+    if (!element->HasAttribute(u"ImageUri")) return false;
+    HostRef<IKX2XMLNode> first(element->GetFirstChild());
+    if (IKX2XMLElement* inner = AsElement(first.get())) {
+      LPCWSTR text = inner->GetText();
+      if (!text || !*text) return false;
+    }
+    return true;
+  });
+}
+
+bool NotesText::WalkBody(IKX2XMLElement* root) {
+  HostRef<IKX2XMLElement> body(FirstNamedChild(root, u"body"));
+  IKX2XMLElement* container = body ? body.get() : root;
+  return ForEachChildElement(container, [&](IKX2XMLElement* element) {
+    if (TopTagIs(element, u"p")) return Paragraph(element, 1);
+    if (TopTagIs(element, u"ul")) return List(element, 1);
+    if (TopTagIs(element, u"blockquote")) return BlockQuote(element, 1);
+    if (TopTagIs(element, u"table")) return Table(element, 1);
+    return true;
+  });
+}
+
+bool NotesText::Deeper(int depth) {
+  if (depth <= kMaxDepth) return false;
+  tooDeep_ = true;
+  return true;
+}
+
+void NotesText::AppendText(std::u16string_view text) { text_.append(text); }
+
+void NotesText::AppendRun(std::u16string_view text, const HTML::TextRun& run) {
+  if (text.empty()) return;
+  HTML::TextRun placed = run;
+  placed.start = static_cast<LONG>(text_.size());
+  text_.append(text);
+  placed.end = static_cast<LONG>(text_.size()) - 1;
+  runs_[placed.start] = std::move(placed);
+}
+
+bool NotesText::Paragraph(IKX2XMLElement* element, int depth) {
+  if (Deeper(depth)) return false;
+  const bool walked = ForEachChildNode(element, [&](IKX2XMLNode* node) {
+    if (IsTextNode(node)) {
+      if (NodeText(node) != u"\n") AppendText(NodeText(node));
+      return true;
+    }
+    IKX2XMLElement* child = AsElement(node);
+    if (!child) return true;
+    const std::u16string_view tag = child->GetTagName() ? child->GetTagName() : u"";
+    if (const LONG flag = InlineTagFlag(tag); flag >= 0) {
+      HTML::TextRun run;
+      return Inline(child, run, depth + 1);
+    }
+    if (tag == u"a") return Link(child, depth + 1);
+    if (tag == u"blockquote") return BlockQuote(child, depth + 1);
+    // A line break inside the paragraph; the text after it belongs to the paragraph too.
+    if (tag == u"br") AppendText(u"\n");
+    return true;
+  });
+  if (!walked) return false;
+  AppendText(u"\n");
+  return true;
+}
+
+bool NotesText::List(IKX2XMLElement* element, int depth) {
+  if (Deeper(depth)) return false;
+  return ForEachChildElement(element, [&](IKX2XMLElement* child) {
+    return TagIs(child, u"li") ? ListItem(child, depth + 1) : true;
+  });
+}
+
+bool NotesText::ListItem(IKX2XMLElement* element, int depth) {
+  if (Deeper(depth)) return false;
+  bool nested = false;
+  const bool walked = ForEachChildNode(element, [&](IKX2XMLNode* node) {
+    if (IsTextNode(node)) {
+      if (NodeText(node) != u"\n") AppendText(NodeText(node));
+      return true;
+    }
+    IKX2XMLElement* child = AsElement(node);
+    if (!child) return true;
+    const std::u16string_view tag = child->GetTagName() ? child->GetTagName() : u"";
+    if (tag == u"ul") {
+      AppendText(u"\n");
+      nested = true;
+      return List(child, depth + 1);
+    }
+    if (InlineTagFlag(tag) >= 0) return Inline(child, HTML::TextRun{}, depth + 1);
+    if (tag == u"a") return Link(child, depth + 1);
+    if (tag == u"blockquote") return BlockQuote(child, depth + 1);
+    if (tag == u"br") AppendText(u"\n");
+    return true;
+  });
+  if (!walked) return false;
+  if (!nested) AppendText(u"\n");
+  return true;
+}
+
+bool NotesText::BlockQuote(IKX2XMLElement* element, int depth) {
+  if (Deeper(depth)) return false;
+  // A failure inside a quote ends the quote only; a nesting too deep still fails the note
+  // (TooDeep stays set).
+  ForEachChildElement(element, [&](IKX2XMLElement* child) {
+    if (TagIs(child, u"p")) return Paragraph(child, depth + 1);
+    if (TagIs(child, u"blockquote")) return BlockQuote(child, depth + 1);
+    if (TagIs(child, u"ul")) return List(child, depth + 1);
+    if (TagIs(child, u"table")) return Table(child, depth + 1);
+    return true;
+  });
+  return true;
+}
+
+// The cells of a table: "td" (and "th") directly under it, in its rows, and in the rows of
+// its head, body and foot.
+bool NotesText::Table(IKX2XMLElement* element, int depth) {
+  if (Deeper(depth)) return false;
+  return ForEachChildElement(element, [&](IKX2XMLElement* child) {
+    if (TagIs(child, u"td") || TagIs(child, u"th")) return TableCell(child, depth + 1);
+    auto row = [&](IKX2XMLElement* tr, int rowDepth) {
+      if (Deeper(rowDepth)) return false;
+      return ForEachChildElement(tr, [&](IKX2XMLElement* cell) {
+        return TagIs(cell, u"td") || TagIs(cell, u"th") ? TableCell(cell, rowDepth + 1) : true;
+      });
+    };
+    if (TagIs(child, u"tr")) return row(child, depth + 1);
+    if (TagIs(child, u"thead") || TagIs(child, u"tbody") || TagIs(child, u"tfoot")) {
+      if (Deeper(depth + 1)) return false;
+      return ForEachChildElement(child, [&](IKX2XMLElement* tr) { return TagIs(tr, u"tr") ? row(tr, depth + 2) : true; });
+    }
+    return true;
+  });
+}
+
+bool NotesText::TableCell(IKX2XMLElement* cell, int depth) {
+  if (Deeper(depth)) return false;
+  return ForEachChildElement(cell, [&](IKX2XMLElement* child) {
+    if (TagIs(child, u"div") || TagIs(child, u"p")) return Paragraph(child, depth + 1);
+    if (TagIs(child, u"ul")) return List(child, depth + 1);
+    return true;
+  });
+}
+
+// The text of a link, with the format of its inline elements; the target is not imported.
+bool NotesText::Link(IKX2XMLElement* element, int depth) {
+  if (Deeper(depth)) return false;
+  return ForEachChildNode(element, [&](IKX2XMLNode* node) {
+    if (IsTextNode(node)) {
+      if (NodeText(node) != u"\n") AppendText(NodeText(node));
+      return true;
+    }
+    IKX2XMLElement* child = AsElement(node);
+    if (!child || InlineTagFlag(child->GetTagName() ? child->GetTagName() : u"") < 0) return true;
+    return Inline(child, HTML::TextRun{}, depth + 1);
+  });
+}
+
+bool NotesText::Inline(IKX2XMLElement* element, HTML::TextRun run, int depth) {
+  if (Deeper(depth)) return false;
+  const std::u16string_view tag = element->GetTagName() ? element->GetTagName() : u"";
+  if (const LONG flag = InlineTagFlag(tag); flag > 0) run.flags |= static_cast<DWORD>(flag);
+  if (LPCWSTR color = element->GetAttribute(u"color"))
+    if (auto value = ParseHashColor(color)) {
+      run.flags |= HTML::kRunColor;
+      run.color[0] = *value;
+      run.color[1] = kHostColorSecondWord;
+    }
+  if (LPCWSTR face = element->GetAttribute(u"face")) {
+    run.flags |= HTML::kRunFace;
+    run.face = face;
+  }
+  if (tag == u"span")
+    if (LPCWSTR style = element->GetAttribute(u"style"))
+      if (const LONG size = StyleFontSize(style); size > 0) {
+        run.flags |= HTML::kRunSize;
+        run.size = size;
+      }
+  return ForEachChildNode(element, [&](IKX2XMLNode* node) {
+    if (IsTextNode(node)) {
+      AppendRun(NodeText(node), run);
+      return true;
+    }
+    IKX2XMLElement* child = AsElement(node);
+    return child ? Inline(child, run, depth + 1) : true;
+  });
+}
+
+}  // namespace foliant::mindmanager
