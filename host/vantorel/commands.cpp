@@ -54,6 +54,29 @@ bool WindowsPathOf(const std::string& file, std::u16string* out) {
   return true;
 }
 
+// After the documents are closed, everything the plug-in took from the host must have
+// been given back; what is left is reported on standard error.
+bool CheckNothingLeft(const CensusReport& before) {
+  const CensusReport after = TakeCensus();
+  bool clean = true;
+  if (after.liveObjects > before.liveObjects) {
+    std::cerr << "vantorel: the plug-in left " << after.liveObjects - before.liveObjects << " host objects alive:";
+    for (const auto& kind : after.liveKinds) std::cerr << " " << kind << ";";
+    std::cerr << "\n";
+    clean = false;
+  }
+  if (after.liveFileKeys > before.liveFileKeys) {
+    std::cerr << "vantorel: the plug-in kept " << after.liveFileKeys - before.liveFileKeys << " file store keys\n";
+    clean = false;
+  }
+  if (after.extraReleases > before.extraReleases) {
+    std::cerr << "vantorel: the plug-in released host objects " << after.extraReleases - before.extraReleases
+              << " times more than it referenced them\n";
+    clean = false;
+  }
+  return clean;
+}
+
 }  // namespace
 
 int ListFilters(bool json) {
@@ -98,7 +121,11 @@ int ImportMap(const ImportRequest& request) {
     std::cerr << "vantorel: " << error << "\n";
     return 2;
   }
-  // One empty document that may receive the import, as the host offers it.
+  // One empty document that may receive the import, as the host offers it. From here on
+  // the host counts what the plug-in takes and gives back.
+  VtlGetApplication();
+  SetQuarantine(true);
+  const CensusReport census = TakeCensus();
   OpenDocument(true);
 
   std::vector<std::u16string> names;
@@ -142,7 +169,7 @@ int ImportMap(const ImportRequest& request) {
   for (const auto& [k, v] : description.members()) root.Set(k, v);
   Print(root, request.json);
   CloseAllDocuments();
-  return 0;
+  return CheckNothingLeft(census) ? 0 : 3;
 }
 
 }  // namespace vantorel::cli

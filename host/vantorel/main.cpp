@@ -3,6 +3,10 @@
 //
 //   vantorel filters [--json]
 //   vantorel import FILE [--filter NAME] [--json]
+//
+// Exit codes: 0 done; 1 no filter reads the file, or the import failed; 2 wrong command
+// line, missing file, or the plug-in cannot be loaded; 3 the import ran but the plug-in
+// kept host objects or file keys, or released objects more often than it held them.
 #include <cstring>
 #include <iostream>
 #include <string>
