@@ -150,7 +150,9 @@ class PropExchange : public ktk_test::TempFolder {
       px->SetCompactMode(compact);
     }
     fn(px);
-    if (!loading) EXPECT_TRUE(px->SaveToFile(path.c_str(), TRUE));
+    if (!loading) {
+      EXPECT_TRUE(px->SaveToFile(path.c_str(), TRUE));
+    }
     px->ExternalRelease();
   }
 
@@ -475,7 +477,9 @@ TEST_F(PropExchange, ObjectsClassesAndArchivesInStores) {
         px->ExternalRelease();
       } else if (kind == 1) {
         auto* px = new CKtkPropExchangeXMLNode(loading, nullptr, u"o");
-        if (loading) ASSERT_TRUE(px->LoadFromFile(Windows("objects.xml").c_str()));
+        if (loading) {
+          ASSERT_TRUE(px->LoadFromFile(Windows("objects.xml").c_str()));
+        }
         fn(px);
         if (!loading) px->SaveToFile(Windows("objects.xml").c_str());
         px->ExternalRelease();

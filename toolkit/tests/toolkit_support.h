@@ -16,7 +16,7 @@
 namespace ktk_test {
 
 class TempFolder : public ::testing::Test {
- protected:
+ public:
   void SetUp() override {
     char pattern[] = "/tmp/kx2-toolkit-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
