@@ -50,13 +50,4 @@ struct FilterDescription {
 // Texts longer than their field are cut to it, terminator included.
 void FillFilterInfo(FilterInfo* info, const FilterDescription& description, HINSTANCE resources);
 
-// Stands in for an importer whose code is not part of this build: it cannot prepare, so
-// its filter reads no file and imports nothing.
-struct MissingImport {
-  int Init() { return 0; }
-  int Probe(LPCWSTR) { return 0; }
-  int Import(IVtlDocumentManager*, LPCWSTR) { return 0; }
-  void Cleanup() {}
-};
-
 }  // namespace foliant
