@@ -190,6 +190,8 @@ class MindManagerImportTest : public vantorel::testing::HostLeakCheck {
                                     Topic("dir", Text("Folder") + "<ap:Hyperlink Url=\"C:/maps/\" Absolute=\"true\"/>") +
                                     Topic("to", Text("To web") + "<ap:Hyperlink Url=\"#xpointer(id('web'))\"/>") +
                                     Topic("mark", Text("To home") + "<ap:Hyperlink Url=\"#xpointer(bookmark('home'))\"/>") +
+                                    Topic("url", Text("Url") + "<ap:Hyperlink Url=\"file:///D:/notes/b.txt\"/>") +
+                                    Topic("ftp", Text("Ftp") + "<ap:Hyperlink Url=\"ftp://example.org/f\"/>") +
                                     Topic("lost", Text("Lost") + "<ap:Hyperlink Url=\"#xpointer(id('nobody'))\"/>")))),
         MapPackage("boundary.mmap",
                    MapXml(Text("C") +
@@ -460,7 +462,7 @@ TEST_F(MindManagerImportTest, HyperlinksAreResolvedByKind) {
   const mmtest::Imported imported = Import("links.mmap");
   ASSERT_EQ(imported.result, 1);
   const auto topics = Children(mmtest::CentralTopic(imported.description));
-  ASSERT_EQ(topics.size(), 7u);
+  ASSERT_EQ(topics.size(), 9u);
   struct Case {
     const char* type;
     const char* option;
@@ -474,8 +476,10 @@ TEST_F(MindManagerImportTest, HyperlinksAreResolvedByKind) {
       {"folder", "absolute", "C:\\maps\\", "", ""},
       {"current", "relative", "topic C/Web", "", "Web"},
       {"current", "relative", "topic C", "", "C"},
+      {"file", "relative", "D:\\notes\\b.txt", "", ""},
+      {"web", "relative", "ftp://example.org/f", "", ""},
   };
-  for (size_t i = 0; i < 6; ++i) {
+  for (size_t i = 0; i < 8; ++i) {
     const auto links = Attached(topics[i], "hyperlink");
     ASSERT_EQ(links.size(), 1u) << i;
     EXPECT_EQ(TextAt(links[0], "link/type"), cases[i].type) << i;
@@ -484,7 +488,7 @@ TEST_F(MindManagerImportTest, HyperlinksAreResolvedByKind) {
     EXPECT_EQ(TextAt(links[0], "link/subject"), cases[i].subject) << i;
     EXPECT_EQ(TextAt(links[0], "link/text"), cases[i].text) << i;
   }
-  EXPECT_TRUE(Attached(topics[6], "hyperlink").empty()) << "a link to no topic creates nothing";
+  EXPECT_TRUE(Attached(topics[8], "hyperlink").empty()) << "a link to no topic creates nothing";
 }
 
 TEST_F(MindManagerImportTest, BoundariesTakeShapeFillLineAndTheirTopic) {

@@ -195,7 +195,8 @@ void MindManagerImport::ResolveLinks() {
       HostRef<IVtlObject> textObject(handle ? target->GetObject(handle, kRoleTextStyle) : nullptr);
       WCHAR buffer[260] = {};
       if (textObject && foliant::GetTopicDisplayText(model_.get(), textObject.get(), buffer, 260) > 0) text = buffer;
-    } else if (StartsWith(url, u"http://") || StartsWith(url, u"https://") || HasUrlScheme(url)) {
+    } else if (StartsWith(url, u"http://") || StartsWith(url, u"https://") ||
+               (HasUrlScheme(url) && !StartsWith(url, u"file:"))) {
       kind = foliant::kLinkWeb;
       link = url;
     } else if (StartsWith(url, u"mailto:")) {
@@ -206,7 +207,16 @@ void MindManagerImport::ResolveLinks() {
         link.resize(at);
       }
     } else {
-      link = url;
+      // A "file:" URL names a local path; the slashes before a drive letter belong to the
+      // URL ("file:///C:/a.txt").
+      std::u16string_view path = url;
+      if (StartsWith(path, u"file:")) {
+        path.remove_prefix(5);
+        const size_t slashes = path.find_first_not_of(u'/');
+        if (slashes != std::u16string_view::npos && path.size() >= slashes + 2 && path[slashes + 1] == u':')
+          path.remove_prefix(slashes);
+      }
+      link = path;
       for (char16_t& c : link)
         if (c == u'/') c = u'\\';
       const bool rooted = (link.size() >= 2 && link[1] == u':') || StartsWith(link, u"\\");
