@@ -51,8 +51,10 @@ TEST(FormatEngine, TheEnginePointerLivesBetweenCreateAndDestroy) {
 TEST(FormatEngine, MappersAndTheStyleCacheComeFromTheirMakers) {
   CPresentEngine bare;
   vantorel::testkit::OuterMapperKit outer;
+  const auto registeredMapper = Present::SetShapeMapperMaker({});
   EXPECT_EQ(bare.NewShapeMapper(outer.mapper()), nullptr);  // no maker: no mapper
   bare.FreeShapeMapper(nullptr);
+  Present::SetShapeMapperMaker(registeredMapper);
 
   const auto previousMapper = Present::SetShapeMapperMaker({&MakeMapper, &DestroyMapper});
   const auto previousCache = Present::SetStyleCacheMaker({&MakeCache, &DestroyCache});

@@ -1,0 +1,103 @@
+// The hatch format (kind 258): a two-colour pattern from the fixed hatch styles, with a
+// rotate-with-shape flag. Its colours take no colour-table references.
+#pragma once
+
+#include <cstdint>
+
+#include <plastrum/format/color_ref.h>
+#include <plastrum/format/format_context.h>
+#include <plastrum/format/format_hash.h>
+#include <plastrum/format/present_unknown.h>
+#include <plastrum/format/shape_table.h>
+#include <plastrum/host_property.h>
+
+class CKx2DataBlock;
+class CPresentFill;
+class IKx2ShapeMapperCtx;
+struct ShapeXmlArchive;
+
+class IPresentHatch : public IUnknown {
+ public:
+  virtual BOOL ExportToSink(IKx2PropertyObject* sink) = 0;  // 3
+  virtual uint8_t GetStyle() = 0;
+  virtual uint64_t GetForeColor() = 0;
+  virtual uint64_t GetBackColor() = 0;
+  virtual uint8_t GetRotateWith() = 0;
+
+ protected:
+  ~IPresentHatch() = default;
+};
+
+struct HatchFields {
+  uint8_t style = 0;  // HatchStyle
+  PresentColorRef foreColor;
+  PresentColorRef backColor;
+  uint8_t rotateWith = 0;
+};
+
+class CPresentHatch : public CPresentUnknown<IPresentHatch>, public CKx2ShapeRefCnt {
+ public:
+  static constexpr uint16_t kRecordTag = 994;
+  static constexpr const char16_t* kElementName = u"m:presentHatch";
+
+  CPresentHatch() = default;
+  CPresentHatch(const CPresentHatch& other) : CPresentUnknown(), CKx2ShapeRefCnt(), v(other.v) {}
+  CPresentHatch& operator=(const CPresentHatch&) = delete;
+  ~CPresentHatch() { styleSlot = -1; }
+
+  // Flag 1: fore colour scheme 0, back colour scheme 1, rotating; flag 0: style 0, no
+  // colours, not rotating. Returns 1.
+  static int SetDefault(CPresentHatch& value, int flag);
+  // Interns the value and hands the identifier to the fill's hatch; 0 when interning fails
+  // (the fill is unchanged), else 1.
+  static int InternForFill(const CPresentHatch& value, CPresentFill& fill);
+
+  bool IsSameValue(const CPresentHatch& other) const;
+  int AssignValue(const CPresentHatch& other) {
+    v = other.v;
+    return 1;
+  }
+  void ClearEntry();
+  uint64_t HashValue() const;
+
+  BOOL ExportToSink(IKx2PropertyObject* sink) override;
+  uint8_t GetStyle() override { return v.style; }
+  uint64_t GetForeColor() override { return Present::ColorWords(v.foreColor); }
+  uint64_t GetBackColor() override { return Present::ColorWords(v.backColor); }
+  uint8_t GetRotateWith() override { return v.rotateWith; }
+
+  // Registers the colours that name colour-table entries (265), fore colour first.
+  void ReportReferences(IKx2ShapeMapperCtx* mapper) const;
+  int ExchangeMapped(CKx2DataBlock& archive);
+  int ExchangeEmbedded(CKx2DataBlock& archive);
+  // "m:presentHatch": its "m:id" carries the style name, not the position.
+  int ExchangeXml(ShapeXmlArchive& archive, int32_t index);
+
+  HatchFields v;
+  int32_t styleSlot = -1;
+};
+
+class CPresentHatchCtx : public CPresentHatch, public CPresentBaseCtx<CPresentHatch, 0x7000, 4> {
+ public:
+  static constexpr uint16_t kStatesTag = 1010;
+
+  CPresentHatchCtx() = default;
+  explicit CPresentHatchCtx(const CPresentHatch& value) : CPresentHatch(value), CPresentBaseCtx(kStateCommon) {}
+  CPresentHatchCtx(const CPresentHatchCtx& other) : CPresentHatch(other), CPresentBaseCtx(other) {}
+  CPresentHatchCtx& operator=(const CPresentHatchCtx&) = delete;
+
+  int Store(IKx2PropertyObject* host) override;
+  int Load(IKx2PropertyObject* host, int* nothingFound) override;
+  void Apply(CPresentHatch& target) override;
+  void Merge(const CPresentHatch& value) override;
+  int IsEqual(const CPresentHatch& value) override;
+  void Assign(const CPresentHatch& value) override { AssignValue(value); }
+  int Archive(CKx2DataBlock& archive) override;
+
+  int CopyFrom(const CPresentHatchCtx& other);
+  void ResetFrom(const CPresentHatch& value);
+};
+
+CKx2ShapeTbl<CPresentHatch>& PresentHatchTable();
+int InitHatchTable();
+int32_t FreeHatchTable();

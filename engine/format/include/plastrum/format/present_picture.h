@@ -1,0 +1,128 @@
+// The picture format (kind 262): which picture data a shape or texture shows, an identifier
+// in the host's binary-data store, and how it is recoloured and adjusted.
+//
+// A picture holds one store reference on its data identifier: assigning one takes a
+// reference on the new identifier (AddRefData) and gives the old one back. Without a store
+// (no engine, or no store given to it) identifiers are kept as they are and counted by
+// nobody. Pictures compare their data through the store (SameData), so equal pictures of
+// equal data intern to one entry even when the store names the data twice.
+#pragma once
+
+#include <cstdint>
+
+#include <plastrum/format/color_ref.h>
+#include <plastrum/format/format_context.h>
+#include <plastrum/format/format_hash.h>
+#include <plastrum/format/present_unknown.h>
+#include <plastrum/format/shape_table.h>
+#include <plastrum/host_property.h>
+
+class CKx2DataBlock;
+class IKx2ShapeMapperCtx;
+struct ShapeXmlArchive;
+
+class IPresentPicture : public IUnknown {
+ public:
+  virtual BOOL ExportToSink(IKx2PropertyObject* sink) = 0;  // 3
+  virtual uint16_t GetBinDataId() = 0;
+  virtual uint8_t GetRecolor() = 0;
+  virtual uint64_t GetRecolorColor() = 0;  // the whole reference: colour word low, second word high
+  virtual int16_t GetBrightness() = 0;
+  virtual int16_t GetContrast() = 0;
+  virtual int16_t GetTransparency() = 0;
+
+ protected:
+  ~IPresentPicture() = default;
+};
+
+// The plain fields in state order (k = 0..5).
+struct PictureFields {
+  uint16_t binDataId = 0;  // held with a store reference; assign through SetBinDataId
+  uint8_t recolor = 0;     // RecolorMode
+  PresentColorRef recolorColor;
+  int16_t brightness = 0;    // tenths of a percent
+  int16_t contrast = 0;
+  int16_t transparency = 0;
+};
+
+class CPresentPicture : public CPresentUnknown<IPresentPicture>, public CKx2ShapeRefCnt {
+ public:
+  static constexpr uint16_t kRecordTag = 998;
+  static constexpr const char16_t* kElementName = u"m:presentPicture";
+
+  CPresentPicture() = default;
+  CPresentPicture(const CPresentPicture& other);
+  CPresentPicture& operator=(const CPresentPicture&) = delete;
+  ~CPresentPicture();
+
+  // The fixed entries: entry 0 (recolour colour scheme 4) and entry 1 (scheme 5).
+  static CPresentPicture EmptyEntry();
+  static CPresentPicture StandardEntry();
+
+  // Table element operations.
+  bool IsSameValue(const CPresentPicture& other) const;
+  int AssignValue(const CPresentPicture& other);
+  void ClearEntry();
+  uint64_t HashValue() const;
+
+  // Takes a store reference on id and gives the old one back; an identifier the store
+  // refuses leaves 0.
+  void SetBinDataId(uint32_t id);
+  // Takes over an identifier that already carries a reference for this value.
+  void AdoptBinDataId(uint32_t id);
+
+  BOOL ExportToSink(IKx2PropertyObject* sink) override;
+  uint16_t GetBinDataId() override { return v.binDataId; }
+  uint8_t GetRecolor() override { return v.recolor; }
+  uint64_t GetRecolorColor() override { return Present::ColorWords(v.recolorColor); }
+  int16_t GetBrightness() override { return v.brightness; }
+  int16_t GetContrast() override { return v.contrast; }
+  int16_t GetTransparency() override { return v.transparency; }
+
+  // Record 998 with the data identifier mapped under code 0 and the colour under 265 (the
+  // document's lists and the context's archive).
+  int ExchangeMapped(CKx2DataBlock& archive);
+  // Record 998 carrying the picture data itself, or the identifier when the store keeps the
+  // data (whole-shape archives and textures).
+  int ExchangeEmbedded(CKx2DataBlock& archive);
+  // Value number `index` as "m:presentPicture".
+  int ExchangeXml(ShapeXmlArchive& archive, int32_t index);
+  // Registers the data identifier (code 0) and the recolour colour (265) with a mapper.
+  void ReportReferences(IKx2ShapeMapperCtx* mapper) const;
+
+  PictureFields v;
+  int32_t styleSlot = -1;
+};
+
+class CPresentPictureCtx : public CPresentPicture, public CPresentBaseCtx<CPresentPicture, 0x7000, 6> {
+ public:
+  static constexpr uint16_t kStatesTag = 1014;
+
+  CPresentPictureCtx() = default;
+  explicit CPresentPictureCtx(const CPresentPicture& value);
+  CPresentPictureCtx(const CPresentPictureCtx& other);
+  CPresentPictureCtx& operator=(const CPresentPictureCtx&) = delete;
+
+  int Store(IKx2PropertyObject* host) override;
+  int Load(IKx2PropertyObject* host, int* nothingFound) override;
+  void Apply(CPresentPicture& target) override;
+  void Merge(const CPresentPicture& value) override;
+  int IsEqual(const CPresentPicture& value) override;
+  void Assign(const CPresentPicture& value) override;
+  int Archive(CKx2DataBlock& archive) override;
+
+  // The value and the states of another context.
+  int CopyFrom(const CPresentPictureCtx& other);
+  // The value of a table entry with every state common.
+  void ResetFrom(const CPresentPicture& value);
+};
+
+namespace Present {
+// Whether two data identifiers denote the same data: equal identifiers do, 0 and another do
+// not, and otherwise the store decides (without a store, different identifiers differ).
+bool SamePictureData(uint32_t a, uint32_t b);
+}  // namespace Present
+
+CKx2ShapeTbl<CPresentPicture>& PresentPictureTable();
+int InitPictureTable();
+int32_t FreePictureTable();

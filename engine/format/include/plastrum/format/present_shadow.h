@@ -1,0 +1,108 @@
+// The shadow format (kind 261): position type, colour, transparency, size, blur, angle and
+// distance of a shape's shadow. Its colour takes no colour-table reference.
+#pragma once
+
+#include <cstdint>
+
+#include <plastrum/format/color_ref.h>
+#include <plastrum/format/format_context.h>
+#include <plastrum/format/format_hash.h>
+#include <plastrum/format/present_unknown.h>
+#include <plastrum/format/shape_table.h>
+#include <plastrum/host_property.h>
+
+class CKx2DataBlock;
+class IKx2ShapeMapperCtx;
+struct ShapeXmlArchive;
+
+class IPresentShadow : public IUnknown {
+ public:
+  virtual BOOL ExportToSink(IKx2PropertyObject* sink) = 0;  // 3
+  virtual uint8_t GetType() = 0;
+  virtual uint64_t GetColor() = 0;
+  virtual int16_t GetTransparency() = 0;
+  virtual int16_t GetSize() = 0;
+  virtual int32_t GetBlur() = 0;
+  virtual int16_t GetAngle() = 0;
+  virtual int32_t GetDistance() = 0;
+
+ protected:
+  ~IPresentShadow() = default;
+};
+
+struct ShadowFields {
+  uint8_t type = 0;  // ShadowType
+  PresentColorRef color;
+  int16_t transparency = 0;  // tenths of a percent
+  int16_t size = 0;          // tenths of a percent
+  int32_t blur = 0;          // tenths
+  int16_t angle = 0;         // tenths of a degree
+  int32_t distance = 0;      // hundredths of a point
+};
+
+class CPresentShadow : public CPresentUnknown<IPresentShadow>, public CKx2ShapeRefCnt {
+ public:
+  static constexpr uint16_t kRecordTag = 997;
+  static constexpr const char16_t* kElementName = u"m:presentShadow";
+
+  CPresentShadow() = default;
+  CPresentShadow(const CPresentShadow& other) : CPresentUnknown(), CKx2ShapeRefCnt(), v(other.v) {}
+  CPresentShadow& operator=(const CPresentShadow&) = delete;
+  ~CPresentShadow() {
+    v.color = PresentColorRef();
+    styleSlot = -1;
+  }
+
+  // Entry 1: all zero with scheme colour 0.
+  static CPresentShadow StandardEntry();
+
+  bool IsSameValue(const CPresentShadow& other) const;
+  int AssignValue(const CPresentShadow& other) {
+    v = other.v;
+    return 1;
+  }
+  void ClearEntry();
+  uint64_t HashValue() const;
+
+  BOOL ExportToSink(IKx2PropertyObject* sink) override;
+  uint8_t GetType() override { return v.type; }
+  uint64_t GetColor() override { return Present::ColorWords(v.color); }
+  int16_t GetTransparency() override { return v.transparency; }
+  int16_t GetSize() override { return v.size; }
+  int32_t GetBlur() override { return v.blur; }
+  int16_t GetAngle() override { return v.angle; }
+  int32_t GetDistance() override { return v.distance; }
+
+  int ExchangeMapped(CKx2DataBlock& archive);
+  // The colour raw, repeated inside the record when it names a colour-table entry.
+  int ExchangeEmbedded(CKx2DataBlock& archive);
+  int ExchangeXml(ShapeXmlArchive& archive, int32_t index);
+
+  ShadowFields v;
+  int32_t styleSlot = -1;
+};
+
+class CPresentShadowCtx : public CPresentShadow, public CPresentBaseCtx<CPresentShadow, 0x7000, 7> {
+ public:
+  static constexpr uint16_t kStatesTag = 1013;
+
+  CPresentShadowCtx() = default;
+  explicit CPresentShadowCtx(const CPresentShadow& value) : CPresentShadow(value), CPresentBaseCtx(kStateCommon) {}
+  CPresentShadowCtx(const CPresentShadowCtx& other) : CPresentShadow(other), CPresentBaseCtx(other) {}
+  CPresentShadowCtx& operator=(const CPresentShadowCtx&) = delete;
+
+  int Store(IKx2PropertyObject* host) override;
+  int Load(IKx2PropertyObject* host, int* nothingFound) override;
+  void Apply(CPresentShadow& target) override;
+  void Merge(const CPresentShadow& value) override;
+  int IsEqual(const CPresentShadow& value) override;
+  void Assign(const CPresentShadow& value) override { AssignValue(value); }
+  int Archive(CKx2DataBlock& archive) override;
+
+  int CopyFrom(const CPresentShadowCtx& other);
+  void ResetFrom(const CPresentShadow& value);
+};
+
+CKx2ShapeTbl<CPresentShadow>& PresentShadowTable();
+int InitShadowTable();
+int32_t FreeShadowTable();
