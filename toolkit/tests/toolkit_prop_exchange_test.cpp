@@ -14,6 +14,7 @@
 #include <toolkit/PropExchangeIniFile.h>
 #include <toolkit/PropExchangeRegistry.h>
 #include <toolkit/PropExchangeXMLNode.h>
+#include <win/fileapi.h>
 #include <win/profile.h>
 #include <win/registry.h>
 
@@ -655,6 +656,50 @@ TEST_F(PropExchange, XmlFilesLoadSaveAndEmpty) {
   section->ExternalRelease();
   EXPECT_EQ(edit->GetSectionXML(), CString(u"<settings><blanks>   </blanks><inner><w>2</w></inner></settings>"));
   edit->ExternalRelease();
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PropExchange, TemporaryIniFileAndCopies) {
+  auto* ini = new CKtkPropExchangeIniFile(FALSE, nullptr, u"S");
+  LONG value = 12;
+  ASSERT_TRUE(KtkPX_Long(ini, u"v", value, 0));
+  const CString temporary = ini->GetFileName();
+  EXPECT_NE(temporary.Find(u"ktk"), -1);
+  WriteFile("copy.ini", std::string("stale"));
+  ASSERT_TRUE(ini->CopyToFile(Windows("copy.ini").c_str()));
+  ini->ExternalRelease();
+  EXPECT_EQ(GetFileAttributesW(temporary), INVALID_FILE_ATTRIBUTES) << "its own temporary file goes with it";
+  EXPECT_EQ(GetPrivateProfileIntW(u"S", u"v", 0, Windows("copy.ini").c_str()), 12u);
+
+  // A long value (a blob of 10000 bytes is 20000 letters) reads back whole.
+  std::vector<BYTE> big(10000);
+  for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<BYTE>(i * 7);
+  auto* store = new CKtkPropExchangeIniFile(FALSE, Windows("copy.ini").c_str(), u"S");
+  store->Write(u"blob", big.data(), static_cast<DWORD>(big.size()));
+  store->ExternalRelease();
+  auto* load = new CKtkPropExchangeIniFile(TRUE, Windows("copy.ini").c_str(), u"S");
+  std::vector<BYTE> back(big.size());
+  EXPECT_EQ(load->Read(u"blob", back.data(), static_cast<DWORD>(back.size())), big.size());
+  EXPECT_EQ(back, big);
+  std::vector<BYTE> small(10);
+  EXPECT_EQ(load->Read(u"blob", small.data(), 10), 0u) << "a buffer smaller than the data";
+  load->ExternalRelease();
+}
+
+TEST_F(PropExchange, XmlSectionCopiedUnderAnother) {
+  auto* from = new CKtkPropExchangeXMLNode(TRUE, nullptr, u"a");
+  ASSERT_TRUE(from->LoadFromText(u"<a><part x=\"1\"><deep/></part></a>"));
+  auto* part = static_cast<CKtkPropExchangeXMLNode*>(from->GetSection(u"part"));
+  auto* to = new CKtkPropExchangeXMLNode(FALSE, nullptr, u"b");
+  ASSERT_TRUE(part->CopySectionTo(to));
+  EXPECT_EQ(to->GetSectionXML(), CString(u"<b><part x=\"1\"><deep/></part></b>"));
+  EXPECT_EQ(part->GetSectionName(), CString(u"part"));
+  part->ExternalRelease();
+  from->ExternalRelease();
+  to->ExternalRelease();
 }
 
 }  // namespace
