@@ -37,3 +37,24 @@
 #if __has_include("win/ole.h")
 #include "win/ole.h"
 #endif
+#if __has_include("win/oleauto.h")
+#include "win/oleauto.h"
+#endif
+#if __has_include("win/com.h")
+#include "win/com.h"
+#endif
+#if __has_include("win/msxml.h")
+#include "win/msxml.h"
+#endif
+#if __has_include("win/menu.h")
+#include "win/menu.h"
+#endif
+#if __has_include("win/gdi.h")
+#include "win/gdi.h"
+#endif
+#if __has_include("win/userres.h")
+#include "win/userres.h"
+#endif
+#if __has_include("win/dialog.h")
+#include "win/dialog.h"
+#endif
