@@ -10,6 +10,7 @@
 #include <foliant/html/HTMLParser.h>
 #include <vantorel/exports.h>
 #include <vantorel/host_api.h>
+#include <vantorel/object_census.h>
 
 #include "fuzz_seeds.h"
 
