@@ -116,12 +116,7 @@ KX2_EXPORT IVtlObject* VtlCreateObject(LONG classId) {
 }
 
 // The modules bind the two exports by ordinal.
-// The ordinal table in the form the platform's loader reads (KX2_ORDINAL_TABLE_SYMBOL),
-// kept in a section of its own: every library exports a table under the same name, and
-// AddressSanitizer leaves globals of such sections alone instead of reporting the names
-// as one definition broken across libraries.
-extern "C" __attribute__((visibility("default"), used, section("kx2_ordinals"))) const Kx2Ordinal kx2_ordinal_table[] = {
-    {kVtlOrdinalGetApplication, "VtlGetApplication"}, {kVtlOrdinalCreateObject, "VtlCreateObject"}, {0, nullptr}};
+KX2_EXPORT_ORDINALS({kVtlOrdinalGetApplication, "VtlGetApplication"}, {kVtlOrdinalCreateObject, "VtlCreateObject"});
 
 namespace vantorel {
 

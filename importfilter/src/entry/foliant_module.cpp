@@ -112,10 +112,5 @@ KX2_EXPORT int Options(ULONG_PTR a, ULONG_PTR b, LPCWSTR name, ULONG_PTR d, ULON
   return Guarded([&] { return theApp.Options(a, b, name, d, e); });
 }
 
-// The ordinal table in the form the platform's loader reads (KX2_ORDINAL_TABLE_SYMBOL),
-// kept in a section of its own: every library exports a table under the same name, and
-// AddressSanitizer leaves globals of such sections alone instead of reporting the names
-// as one definition broken across libraries.
-extern "C" __attribute__((visibility("default"), used, section("kx2_ordinals"))) const Kx2Ordinal kx2_ordinal_table[] = {
-    {1, "FoundFilter"}, {2, "IteratorFilter"}, {3, "DiscoveryFilter"}, {4, "ImportExport"},
-    {5, "ImportExportEx"}, {6, "Options"}, {0, nullptr}};
+KX2_EXPORT_ORDINALS({1, "FoundFilter"}, {2, "IteratorFilter"}, {3, "DiscoveryFilter"}, {4, "ImportExport"},
+                    {5, "ImportExportEx"}, {6, "Options"});

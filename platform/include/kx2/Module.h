@@ -17,8 +17,12 @@ struct Kx2Ordinal {
 //   KX2_EXPORT_ORDINALS({5, "VtlGetApplication"}, {6, "VtlCreateObject"});
 // GetProcAddress(module, MAKEINTRESOURCEA(5)) then gives what GetProcAddress(module,
 // "VtlGetApplication") gives.
-#define KX2_EXPORT_ORDINALS(...) \
-  extern "C" __attribute__((visibility("default"), used)) const Kx2Ordinal kx2_ordinal_table[] = {__VA_ARGS__, {0, nullptr}}
+// Every library exports a table under the same name; a section of its own keeps
+// AddressSanitizer from instrumenting it as a global, which would report the second
+// library's table as a one-definition-rule violation.
+#define KX2_EXPORT_ORDINALS(...)                                                         \
+  extern "C" __attribute__((visibility("default"), used, section("kx2_ordinals"))) const \
+      Kx2Ordinal kx2_ordinal_table[] = {__VA_ARGS__, {0, nullptr}}
 
 // The module (library or program) that holds an address; null when none does.
 KX2_EXPORT HMODULE Kx2ModuleFromAddress(const void* address);
