@@ -48,6 +48,7 @@ const char* const kMarkerSets = R"(
     <ap:IconMarker><ap:Name Name="Go" Dirty="0000000000000001"/><ap:OneStockIcon IconType="urn:mindjet:FlagGreen"/></ap:IconMarker>
     <ap:IconMarker><ap:Name Name="Stop" Dirty="false"/><ap:OneStockIcon IconType="urn:mindjet:FlagRed"/></ap:IconMarker>
     <ap:IconMarker><ap:Name Name="Star" Dirty="true"/><ap:CustomIconImageData IconSignature="sig-star"/><cor:Uri>mmarch://icons/star.png</cor:Uri></ap:IconMarker>
+    <ap:IconMarker><ap:Name Name="Hidden" Dirty="false"/><ap:CustomIconImageData IconSignature="sig-hidden"/><cor:Uri>mmarch://icons/star.png</cor:Uri></ap:IconMarker>
     <ap:IconMarker><ap:Name Name="Pic" Dirty="true"/><ap:CustomIconImageData IconSignature="sig-pic"><cor:Uri>mmarch://bin/pic.png</cor:Uri></ap:CustomIconImageData></ap:IconMarker>
   </ap:IconMarkers>
 </ap:IconMarkersSet></ap:IconMarkersSets>
@@ -69,6 +70,14 @@ const char* const kMarkerSets = R"(
 <ap:TaskResourceMarker><ap:Name Name="Ana"/></ap:TaskResourceMarker>
 )";
 
+// A package whose schemas lack one of the four.
+mmtest::Package WithoutSchema(const std::string& file, const std::string& document, const std::string& missing) {
+  mmtest::Package package{file, {{"Document.xml", document}}, false};
+  for (const char* schema : {"Application", "Core", "Delta", "Primitive"})
+    if (missing != schema) package.entries.push_back({std::string("xsd/MindManager") + schema + ".xsd", "<schema/>"});
+  return package;
+}
+
 class MindManagerImportTest : public vantorel::testing::HostLeakCheck {
  protected:
   static void SetUpTestSuite() {
@@ -85,12 +94,10 @@ class MindManagerImportTest : public vantorel::testing::HostLeakCheck {
         MapPackage("probe.mmap", minimal),
         MapPackage("PROBE2.MMAP", minimal),
         MapPackage("probe.xmind", minimal),
-        Package{"nodelta.mmap",
-                {{"Document.xml", minimal},
-                 {"xsd/MindManagerApplication.xsd", "<schema/>"},
-                 {"xsd/MindManagerCore.xsd", "<schema/>"},
-                 {"xsd/MindManagerPrimitive.xsd", "<schema/>"}},
-                false},
+        WithoutSchema("noapplication.mmap", minimal, "Application"),
+        WithoutSchema("nocore.mmap", minimal, "Core"),
+        WithoutSchema("nodelta.mmap", minimal, "Delta"),
+        WithoutSchema("noprimitive.mmap", minimal, "Primitive"),
         Package{"encrypted.mmap", {{"Document.xml.zencr", "\x01\x02 not a map"}}},
         Package{"noentry.mmap", {}},
         MapPackage("nomarkers.mmap", MapXml(Text("Central"), "", "", true, false)),
@@ -108,6 +115,7 @@ class MindManagerImportTest : public vantorel::testing::HostLeakCheck {
                              "<ap:IconsGroup><ap:Icons>"
                              "<ap:Icon IconType=\"urn:mindjet:FlagGreen\"/><ap:Icon IconSignature=\"sig-star\"/>"
                              "<ap:Icon IconType=\"urn:mindjet:NoSuchIcon\"/><ap:Icon IconSignature=\"sig-pic\"/>"
+                             "<ap:Icon IconSignature=\"sig-hidden\"/>"
                              "<ap:Icon IconSignature=\"sig-own\"><ap:CustomIconImageData><cor:Uri>mmarch://icons/own.png</cor:Uri></ap:CustomIconImageData></ap:Icon>"
                              "</ap:Icons></ap:IconsGroup>"
                              "<ap:TextLabels><ap:TextLabel TextLabelName=\"done\"/><ap:TextLabel TextLabelName=\"nowhere\"/>"
@@ -258,8 +266,9 @@ TEST_F(MindManagerImportTest, ProbeNeedsTheExtensionTheMapAndTheFourSchemas) {
     const char* file;
     int expected;
   } cases[] = {
-      {"probe.mmap", 1},     {"PROBE2.MMAP", 1},    {"encrypted.mmap", 1}, {"nodelta.mmap", 0},
-      {"noentry.mmap", 0},   {"probe.xmind", 0},    {"notzip.mmap", 0},    {"missing.mmap", 0},
+      {"probe.mmap", 1},       {"PROBE2.MMAP", 1},  {"encrypted.mmap", 1},   {"noapplication.mmap", 0},
+      {"nocore.mmap", 0},      {"nodelta.mmap", 0}, {"noprimitive.mmap", 0}, {"noentry.mmap", 0},
+      {"probe.xmind", 0},      {"notzip.mmap", 0},  {"missing.mmap", 0},
   };
   for (const Case& c : cases) EXPECT_EQ(Probe(c.file), c.expected) << c.file;
 }
@@ -322,6 +331,7 @@ TEST_F(MindManagerImportTest, MarkerSetsNameStockMarkersAndRegisterCustomIconsLa
                                "name: \"Custom Icons\"", "name: \"Status\"", "name: \"Size\"", "name: \"Bob\""})
     EXPECT_NE(objects.find(expected), std::string::npos) << expected << "\n" << objects;
   EXPECT_EQ(objects.find("Stop"), std::string::npos) << "a marker whose name is not dirty keeps the host's name";
+  EXPECT_EQ(objects.find("Hidden"), std::string::npos) << "nor is it registered with its custom image";
   EXPECT_EQ(objects.find("name: \"Priority\""), std::string::npos) << "a clean group name is not taken";
   EXPECT_NE(objects.find("stored-file"), std::string::npos) << "a custom icon keeps a copy of its picture";
 
