@@ -79,3 +79,10 @@ KX2_EXPORT BOOL DeleteObject(HGDIOBJ ho);
 // For a bitmap: fills a BITMAP record (bmBits null, as for a device-dependent bitmap)
 // and returns its size; with a null buffer returns the size needed. 0 otherwise.
 KX2_EXPORT int GetObjectW(HANDLE h, int c, LPVOID pv);
+
+// Windows metafiles (the 16-bit GDI recording format). No drawing call records one here,
+// so there is never a metafile handle to copy: CopyMetaFileW fails with
+// ERROR_INVALID_HANDLE for every handle, as it does on Windows for a handle that names no
+// metafile.
+typedef HANDLE HMETAFILE;
+KX2_EXPORT HMETAFILE CopyMetaFileW(HMETAFILE hmfSrc, LPCWSTR pszFile);

@@ -6,6 +6,10 @@
 // user pressing Enter would: with its default button (MB_DEFBUTTON1..4), except that a
 // box offering Retry answers Cancel (or Abort) so that no retry loop can spin forever.
 // A test may set the answer instead.
+//
+// Also here: the name of the user's account, and window classes. There is no window
+// system yet: classes can be registered and looked up, but no window exists, so
+// FindWindowW finds none and GetClassNameW knows no window handle.
 #pragma once
 
 #include <cstdarg>
@@ -60,3 +64,95 @@ KX2_EXPORT BOOL MessageBeep(UINT uType);
 // At most 1024 units including the terminator, as the system's own limit; %s is wide.
 KX2_EXPORT int wsprintfW(LPWSTR buffer, LPCWSTR format, ...);
 KX2_EXPORT int wvsprintfW(LPWSTR buffer, LPCWSTR format, va_list args);
+
+// ---- The user's account ------------------------------------------------------------
+#ifndef ERROR_NONE_MAPPED
+#define ERROR_NONE_MAPPED 1332L
+#endif
+// The login name of the process's effective user (from the account database; $LOGNAME or
+// $USER when the account has no entry there). *pcbBuffer counts units including the
+// terminator: on success the length copied plus 1; when it is too small, the size needed
+// with ERROR_INSUFFICIENT_BUFFER.
+KX2_EXPORT BOOL GetUserNameW(LPWSTR lpBuffer, LPDWORD pcbBuffer);
+
+// ---- Window classes ------------------------------------------------------------------
+#ifndef ERROR_INVALID_WINDOW_HANDLE
+#define ERROR_INVALID_WINDOW_HANDLE 1400L
+#endif
+#ifndef ERROR_CLASS_ALREADY_EXISTS
+#define ERROR_CLASS_ALREADY_EXISTS 1410L
+#endif
+#ifndef ERROR_CLASS_DOES_NOT_EXIST
+#define ERROR_CLASS_DOES_NOT_EXIST 1411L
+#endif
+#ifndef ERROR_CLASS_HAS_WINDOWS
+#define ERROR_CLASS_HAS_WINDOWS 1412L
+#endif
+
+#define CS_VREDRAW 0x0001
+#define CS_HREDRAW 0x0002
+#define CS_DBLCLKS 0x0008
+#define CS_OWNDC 0x0020
+#define CS_CLASSDC 0x0040
+#define CS_PARENTDC 0x0080
+#define CS_NOCLOSE 0x0200
+#define CS_SAVEBITS 0x0800
+#define CS_BYTEALIGNCLIENT 0x1000
+#define CS_BYTEALIGNWINDOW 0x2000
+#define CS_GLOBALCLASS 0x4000
+#define CS_DROPSHADOW 0x00020000
+
+#define MAKEINTATOM(i) (reinterpret_cast<LPWSTR>(static_cast<ULONG_PTR>(static_cast<WORD>(i))))
+
+typedef LRESULT (*WNDPROC)(HWND, UINT, WPARAM, LPARAM);
+
+struct WNDCLASSW {
+  UINT style;
+  WNDPROC lpfnWndProc;
+  int cbClsExtra;
+  int cbWndExtra;
+  HINSTANCE hInstance;
+  HICON hIcon;
+  HCURSOR hCursor;
+  HBRUSH hbrBackground;
+  LPCWSTR lpszMenuName;
+  LPCWSTR lpszClassName;
+};
+typedef WNDCLASSW* LPWNDCLASSW;
+struct WNDCLASSEXW {
+  UINT cbSize;
+  UINT style;
+  WNDPROC lpfnWndProc;
+  int cbClsExtra;
+  int cbWndExtra;
+  HINSTANCE hInstance;
+  HICON hIcon;
+  HCURSOR hCursor;
+  HBRUSH hbrBackground;
+  LPCWSTR lpszMenuName;
+  LPCWSTR lpszClassName;
+  HICON hIconSm;
+};
+typedef WNDCLASSEXW* LPWNDCLASSEXW;
+
+// A class belongs to its module (a null hInstance is the program's); CS_GLOBALCLASS makes
+// it visible to every module. Names (at most 256 units) compare without regard to case;
+// a class is named by its text or by the atom its registration returned (MAKEINTATOM).
+// Registering: the atom, or 0 with ERROR_CLASS_ALREADY_EXISTS when the module (or a
+// global class) has the name already, ERROR_INVALID_PARAMETER for a bad record.
+KX2_EXPORT ATOM RegisterClassW(const WNDCLASSW* lpWndClass);
+KX2_EXPORT ATOM RegisterClassExW(const WNDCLASSEXW* lpWndClass);
+// ERROR_CLASS_DOES_NOT_EXIST when the module has no such class.
+KX2_EXPORT BOOL UnregisterClassW(LPCWSTR lpClassName, HINSTANCE hInstance);
+// The module's class, else a global one; the record as registered, with lpszClassName
+// the name as given here. Returns the class atom; 0 with ERROR_CLASS_DOES_NOT_EXIST.
+// There are no system classes ("Button", "Edit" ...) without a window system.
+KX2_EXPORT BOOL GetClassInfoW(HINSTANCE hInstance, LPCWSTR lpClassName, LPWNDCLASSW lpWndClass);
+// cbSize must be sizeof(WNDCLASSEXW) (ERROR_INVALID_PARAMETER).
+KX2_EXPORT BOOL GetClassInfoExW(HINSTANCE hInstance, LPCWSTR lpszClass, LPWNDCLASSEXW lpwcx);
+
+// Windows: none exist yet. FindWindowW returns null, with ERROR_CLASS_DOES_NOT_EXIST when
+// it names a class nobody registered (and no error otherwise, as nothing was wrong with
+// the question); GetClassNameW fails with ERROR_INVALID_WINDOW_HANDLE.
+KX2_EXPORT HWND FindWindowW(LPCWSTR lpClassName, LPCWSTR lpWindowName);
+KX2_EXPORT int GetClassNameW(HWND hWnd, LPWSTR lpClassName, int nMaxCount);
