@@ -57,7 +57,8 @@ TEST_F(XMindRealMaps, EveryMapImportsOrIsRefusedClearly) {
     } else {
       EXPECT_EQ(result, 1);
       Census census;
-      for (const Value& document : Documents().items()) Count(Member(&document, "topic"), census);
+      const Value documents = Documents();
+      for (const Value& document : documents.items()) Count(Member(&document, "topic"), census);
       EXPECT_GT(census.topics, 1u);
     }
     EXPECT_EQ(TemporaryFiles(), 0u);
