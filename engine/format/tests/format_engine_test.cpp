@@ -31,7 +31,9 @@ TEST(FormatEngine, TheEnginePointerLivesBetweenCreateAndDestroy) {
   EXPECT_EQ(Present::GetBinDataStore(), nullptr);
   Present::DestroyPresentEngineObject();  // nothing to destroy
 
+  const auto registeredCache = Present::SetStyleCacheMaker({});
   CPresentEngine* engine = Present::CreatePresentEngineObject();
+  Present::SetStyleCacheMaker(registeredCache);
   ASSERT_NE(engine, nullptr);
   EXPECT_EQ(Present::GetPresentEngine(), engine);
   EXPECT_EQ(Present::GetStyleCache(), nullptr);  // no cache maker registered

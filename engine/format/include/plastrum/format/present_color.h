@@ -97,6 +97,13 @@ class CPresentColor : public CPresentUnknown<IPresentColor>, public CKx2ShapeRef
     return 1;
   }
   void ClearEntry() {}
+  // A hash of the compared bytes, for the table's interning index.
+  uint64_t HashValue() const {
+    uint64_t h = 0xCBF29CE484222325ull;
+    const auto* p = reinterpret_cast<const unsigned char*>(&value);
+    for (size_t i = 0; i < PresentColorValue::kComparedBytes; ++i) h = (h ^ p[i]) * 0x100000001B3ull;
+    return h;
+  }
 
   BOOL ExportToSink(IKx2PropertyObject* sink) override;
   uint8_t GetType() override { return value.type; }

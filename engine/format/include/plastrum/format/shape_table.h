@@ -23,9 +23,18 @@
 // Identifiers go in and out widened to 32 bits; -1 is a failure. Reads never fail: an
 // identifier at or beyond the count reads entry 0, and only an empty table (before module
 // start, after module stop) has no entry at all.
+//
+// A kind whose values also provide `uint64_t HashValue() const` (covering exactly what
+// IsSameValue compares, and nothing IsSameValue compares through an outside service) is
+// interned through an index: a hash of every visible entry and the set of free slots. It
+// gives the identifiers the scan gives (the lowest visible equal entry, else the lowest free
+// slot, else a new last slot) at a cost that does not grow with the table.
 #pragma once
 
 #include <cstdint>
+#include <set>
+#include <unordered_map>
+#include <vector>
 
 #include <basalt/error.h>
 #include <plastrum/format/shape_kinds.h>
@@ -74,6 +83,7 @@ class CKx2ShapeTbl : public CKx2MArray<T> {
     // A second release of a reference already given back finds the slot free and stops.
     if (entry.refCount <= 0) return;
     if (--entry.refCount == 0) {
+      IndexFreed(static_cast<int32_t>(id));
       entry.ClearEntry();
       entry.flags &= static_cast<uint8_t>(~(CKx2ShapeRefCnt::kTentative | CKx2ShapeRefCnt::kDuplicate));
     }
@@ -92,6 +102,7 @@ class CKx2ShapeTbl : public CKx2MArray<T> {
   // entries), or of a new entry holding a copy of it with count 1; -1 when the table cannot
   // take another entry.
   int32_t Intern(const T& value) {
+    if constexpr (kIndexed) return InternIndexed(value);
     const int32_t count = GetCount();
     int32_t freeSlot = -1;
     for (int32_t i = 0; i < count; ++i) {
@@ -127,6 +138,7 @@ class CKx2ShapeTbl : public CKx2MArray<T> {
   // The identifier of an entry equal to value (entry 0 or a live entry, neither tentative
   // nor duplicate), without a reference; -1 when there is none.
   int32_t Find(const T& value) const {
+    if constexpr (kIndexed) return FindIndexed(value);
     const int32_t count = GetCount();
     for (int32_t i = 0; i < count; ++i) {
       const T& entry = (*this)[i];
@@ -143,7 +155,10 @@ class CKx2ShapeTbl : public CKx2MArray<T> {
     const int32_t count = GetCount();
     if (count == 0) return -1;
     int32_t i = GetFixedCount();
-    while (i < count && ((*this)[i].refCount > 0 || (*this)[i].IsTentative())) ++i;
+    if constexpr (kIndexed)
+      i = LowestFreeSlot(count);
+    else
+      while (i < count && ((*this)[i].refCount > 0 || (*this)[i].IsTentative())) ++i;
     bool grew = false;
     if (i >= count) {
       if (!Grow()) return -1;
@@ -158,6 +173,7 @@ class CKx2ShapeTbl : public CKx2MArray<T> {
     entry.index = i;
     entry.refCount = 1;
     entry.flags = CKx2ShapeRefCnt::kTentative;
+    IndexTaken(i);
     return i;
   }
 
@@ -177,6 +193,8 @@ class CKx2ShapeTbl : public CKx2MArray<T> {
     entry.index = static_cast<int32_t>(id);
     if (entry.refCount <= 0) entry.refCount = 1;
     entry.flags &= static_cast<uint8_t>(~CKx2ShapeRefCnt::kTentative);
+    IndexTaken(static_cast<int32_t>(id));
+    if (!duplicate) IndexVisible(static_cast<int32_t>(id));
     return static_cast<int32_t>(id);
   }
 
@@ -211,10 +229,111 @@ class CKx2ShapeTbl : public CKx2MArray<T> {
       if ((*this)[i].refCount > 0) ++live;
     CKx2MArray<T>::SetSize(0);
     CKx2MArray<T>::FreeExtra();
+    ClearIndex();
     return live;
   }
 
  private:
+  static constexpr bool kIndexed = requires(const T& t) {
+    { t.HashValue() };
+  };
+
+  // ---- The interning index ----------------------------------------------------------------
+  // byHash_ holds every visible entry (a fixed entry, or a live one neither tentative nor
+  // duplicate) under the hash it had when it became visible; free_ holds the free slots past
+  // the fixed entries. Both are checked against the entries when used, so a stale item is
+  // dropped, never trusted.
+  bool IsVisible(int32_t i, int32_t count) const {
+    if (i < 0 || i >= count) return false;
+    const T& entry = (*this)[i];
+    return (i < GetFixedCount() || entry.refCount > 0) && !entry.IsHidden();
+  }
+
+  int32_t FindIndexed(const T& value) const {
+    const int32_t count = GetCount();
+    int32_t best = -1;
+    auto range = byHash_.equal_range(value.HashValue());
+    for (auto it = range.first; it != range.second; ++it) {
+      const int32_t i = it->second;
+      if ((best < 0 || i < best) && IsVisible(i, count) && (*this)[i].IsSameValue(value)) best = i;
+    }
+    return best;
+  }
+
+  // The lowest free slot, or count when there is none.
+  int32_t LowestFreeSlot(int32_t count) {
+    while (!free_.empty()) {
+      const int32_t i = *free_.begin();
+      if (i < count && i >= GetFixedCount() && (*this)[i].refCount <= 0 && !(*this)[i].IsTentative()) return i;
+      free_.erase(free_.begin());
+    }
+    return count;
+  }
+
+  int32_t InternIndexed(const T& value) {
+    const int32_t count = GetCount();
+    const int32_t found = FindIndexed(value);
+    if (found >= 0) {
+      if (found >= GetFixedCount()) ++(*this)[found].refCount;
+      return found;
+    }
+    int32_t slot = LowestFreeSlot(count);
+    const bool grew = slot >= count;
+    if (grew) {
+      if (!Grow()) return -1;
+      slot = count;
+    }
+    T& entry = (*this)[slot];
+    if (!entry.AssignValue(value)) {
+      if (grew) CKx2MArray<T>::SetSize(count);
+      return -1;
+    }
+    entry.index = slot;
+    entry.refCount = 1;
+    entry.flags = 0;
+    IndexTaken(slot);
+    IndexVisible(slot);
+    return slot;
+  }
+
+  void IndexVisible(int32_t i) {
+    if constexpr (kIndexed) {
+      const uint64_t hash = (*this)[i].HashValue();
+      if (static_cast<size_t>(i) >= hashOf_.size()) hashOf_.resize(static_cast<size_t>(i) + 1, 0);
+      hashOf_[static_cast<size_t>(i)] = hash;
+      byHash_.emplace(hash, i);
+    }
+  }
+
+  void IndexTaken(int32_t i) {
+    if constexpr (kIndexed) free_.erase(i);
+  }
+
+  // An entry whose last reference went: no longer visible, its slot free.
+  void IndexFreed(int32_t i) {
+    if constexpr (kIndexed) {
+      if (static_cast<size_t>(i) < hashOf_.size()) {
+        auto range = byHash_.equal_range(hashOf_[static_cast<size_t>(i)]);
+        for (auto it = range.first; it != range.second; ++it)
+          if (it->second == i) {
+            byHash_.erase(it);
+            break;
+          }
+      }
+      if (i >= GetFixedCount()) free_.insert(i);
+    }
+  }
+
+  void ClearIndex() {
+    byHash_.clear();
+    free_.clear();
+    hashOf_.clear();
+  }
+
+  std::unordered_multimap<uint64_t, int32_t> byHash_;
+  std::set<int32_t> free_;
+  std::vector<uint64_t> hashOf_;
+
   // One more slot at the end, constructed as the empty value. Identifiers are 16-bit and
   // 0xFFFF means none, so the table never holds more than 0xFFFF entries.
   bool Grow() {
