@@ -112,6 +112,7 @@ TEST_F(XMindRealMaps, XMindProHoldsWhatItShould) {
 // The command-line host reads every map the same way: no crash, and the refusal of XMind
 // 2020 packages as its message.
 TEST_F(XMindRealMaps, VantorelImportsEveryMap) {
+  if (!std::filesystem::exists(KX2_BIN_DIR "/vantorel")) GTEST_SKIP() << "vantorel is not built";
   for (const auto& map : RealMaps()) {
     SCOPED_TRACE(map.filename().string());
     const std::string command = "'" KX2_BIN_DIR "/vantorel' import '" + map.string() + "' 2>&1 >/dev/null";
