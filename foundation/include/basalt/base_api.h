@@ -3,6 +3,8 @@
 #pragma once
 
 #include <basalt/export.h>
+#include <win/user.h>
+#include <win/winspool.h>
 
 namespace Basalt::Util {
 
@@ -27,6 +29,18 @@ class BASALT_API BaseAPI {
   static int _MessageBox(HWND owner, const char16_t* text, const char16_t* caption, UINT type);
   // 1 when the system returned some text.
   static int _GetLocaleInfo(LCID locale, DWORD type, char16_t* out, int size);
+  static BOOL _GetUserName(char16_t* out, DWORD* size);
+  static HWND _FindWindow(const char16_t* className, const char16_t* windowName);
+  static BOOL _GetClassInfo(HINSTANCE instance, const char16_t* className, WNDCLASSW* out);
+  static BOOL _GetClassInfoEx(HINSTANCE instance, const char16_t* className, WNDCLASSEXW* out);
+  // 1 when the system returned a name.
+  static int _GetClassName(HWND window, char16_t* out, int size);
+
+  // --- Printers -------------------------------------------------------------------------
+  // OpenPrinterW with no defaults.
+  static BOOL _OpenPrinter(char16_t* name, HANDLE* printer);
+  static LONG _DocumentProperties(HWND owner, HANDLE printer, char16_t* deviceName, DEVMODEW* out, DEVMODEW* in,
+                                  DWORD mode);
 
   // --- Time and text --------------------------------------------------------------------
   static LONG _GetDateFormat(LCID locale, DWORD flags, const SYSTEMTIME* time, const char16_t* format, char16_t* out,

@@ -58,6 +58,7 @@ class BASALT_API FileAndIOUtil {
   static UINT _GetTempFileName(const char16_t* folder, const char16_t* prefix, UINT unique, char16_t* out);
   static DWORD _GetTempPath(DWORD size, char16_t* out);
   static BOOL _LockFile(HANDLE file, DWORD offsetLow, DWORD offsetHigh, DWORD bytesLow, DWORD bytesHigh);
+  static BOOL _GetBinaryType(const char16_t* path, DWORD* type);
 };
 
 class BASALT_API StreamIOUtil {
