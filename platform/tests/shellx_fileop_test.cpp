@@ -181,6 +181,10 @@ TEST_F(ShellFileOp, AllowUndoMovesToTheTrash) {
   ASSERT_EQ(Run(FO_DELETE, List({u"C:\\src\\my file.txt"}), u"", FOF_ALLOWUNDO), 0);
   EXPECT_EQ(Get("data/Trash/files/my file.2.txt"), "N");
   EXPECT_TRUE(Exists("data/Trash/info/my file.2.txt.trashinfo"));
+
+  // The folder that holds the trash cannot go into it.
+  EXPECT_EQ(Run(FO_DELETE, List({u"C:\data"}), u"", FOF_ALLOWUNDO), DE_DESTSUBTREE);
+  EXPECT_EQ(Get("data/Trash/files/my file.txt"), "M");
 }
 
 TEST_F(ShellFileOp, LinksAreDeletedButNeverFollowed) {

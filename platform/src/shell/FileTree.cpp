@@ -66,14 +66,15 @@ DWORD CopyFolder(const std::u16string& from, const std::u16string& to, const Tre
   if (!self) return ERROR_PATH_NOT_FOUND;
   for (const FileId& a : ancestors)
     if (a.device == self->st_dev && a.inode == self->st_ino) return ERROR_CANT_RESOLVE_FILENAME;
+  // Listed before the target is made, so that a target inside the folder is never copied.
+  std::vector<std::u16string> names;
+  if (DWORD e = ListFolder(from, &names)) return e;
   DWORD attributes = GetFileAttributesW(to.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     if (!CreateDirectoryW(to.c_str(), nullptr)) return LastErrorOr(ERROR_CANNOT_MAKE);
   } else if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
     return DE_FLDDESTISFILE;
   }
-  std::vector<std::u16string> names;
-  if (DWORD e = ListFolder(from, &names)) return e;
   ancestors.push_back({self->st_dev, self->st_ino});
   DWORD result = 0;
   for (const std::u16string& name : names) {

@@ -17,6 +17,7 @@
 #include "shell/FileTree.h"
 #include "shell/ShellPaths.h"
 #include "win/errors.h"
+#include "win/shell.h"
 
 namespace kx2::shell {
 namespace {
@@ -81,6 +82,9 @@ DWORD MoveToTrash(const std::u16string& full) {
   std::optional<std::string> item = ToPosixPath(full, &error);
   if (!trash || !item) return error;
   std::string files = *trash + "/files", info = *trash + "/info";
+  // The trash cannot take the folder it lies in.
+  std::u16string trashFolder = ToWindowsPath(*trash);
+  if (SameItem(trashFolder, full) || Below(trashFolder, full)) return DE_DESTSUBTREE;
   if (!MakeFolders(files) || !MakeFolders(info)) return Win32ErrorFromErrno(errno);
 
   time_t now = time(nullptr);
