@@ -5,6 +5,7 @@
 #include <string>
 
 #include <libxml/parser.h>
+#include <libxml/xmlerror.h>
 #include <libxml/xmlsave.h>
 
 #include <win/crt.h>
@@ -17,6 +18,8 @@ namespace {
 
 // No network, no entity expansion, no messages on standard error.
 constexpr int kParseOptions = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
+
+void QuietGenericError(void*, const char*, ...) {}
 
 bool ReadWholeFile(BSTR path, std::string* bytes) {
   FILE* file = _wfopen(path, u"rb");
@@ -217,8 +220,15 @@ class Document final : public NodeImpl<IXMLDOMDocument> {
   // leaves an empty document.
   HRESULT Parse(const std::string* bytes, const char* encoding, VARIANT_BOOL* success) {
     xmlDocPtr parsed = nullptr;
-    if (bytes && bytes->size() <= 0x7FFFFFFF)
+    if (bytes && bytes->size() <= 0x7FFFFFFF) {
+      // Encoding faults are reported through libxml2's generic handler, which the parse
+      // options do not silence: quiet it for this thread while parsing, then put it back.
+      const xmlGenericErrorFunc savedHandler = xmlGenericError;
+      void* const savedContext = xmlGenericErrorContext;
+      xmlSetGenericErrorFunc(nullptr, QuietGenericError);
       parsed = xmlReadMemory(bytes->data(), static_cast<int>(bytes->size()), nullptr, encoding, kParseOptions);
+      xmlSetGenericErrorFunc(savedContext, savedHandler);
+    }
     if (!parsed) {
       xmlDocPtr empty = xmlNewDoc(reinterpret_cast<const xmlChar*>("1.0"));
       if (!empty) return E_OUTOFMEMORY;
