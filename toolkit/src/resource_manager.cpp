@@ -14,7 +14,7 @@
 #include <win/resource.h>
 #include <win/userres.h>
 
-#include "system_library.h"
+#include <toolkit/SystemLibrary.h>
 
 namespace {
 

@@ -1,17 +1,11 @@
-// The toolkit's loader of resource libraries. The toolkit is linked into more than one
-// module (the import plug-in and the file-dialog library), below both, so it carries
-// its own.
-#include "system_library.h"
+#include <toolkit/SystemLibrary.h>
 
 #include <mutex>
-#include <string>
 
-#include <win/fileapi.h>
 #include <win/kernel.h>
 #include <win/module.h>
 
 namespace ktk {
-namespace {
 
 const std::u16string& SystemFolder() {
   static std::u16string folder;
@@ -24,19 +18,13 @@ const std::u16string& SystemFolder() {
   return folder;
 }
 
-}  // namespace
-
 HMODULE LoadSystemLibrary(LPCWSTR path) {
-  const std::u16string& system = SystemFolder();
-  if (system.empty() || !path) return nullptr;
-  WCHAR saved[MAX_PATH];
-  const DWORD n = GetCurrentDirectoryW(MAX_PATH, saved);
-  SetCurrentDirectoryW(system.c_str());
-  HMODULE module = LoadLibraryW(path);
-  // Resource-only libraries are resource containers here: they load as data.
-  if (!module) module = LoadLibraryExW(path, nullptr, LOAD_LIBRARY_AS_DATAFILE);
-  if (n > 0 && n < MAX_PATH) SetCurrentDirectoryW(saved);
-  return module;
+  if (!path) return nullptr;
+  return InSystemFolder([&] {
+    HMODULE module = LoadLibraryW(path);
+    // Resource-only libraries are resource containers here: they load as data.
+    return module ? module : LoadLibraryExW(path, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  });
 }
 
 }  // namespace ktk

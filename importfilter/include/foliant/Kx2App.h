@@ -75,8 +75,4 @@ LONG HundredthsFromText(LPCWSTR text);
 // (255 - the top byte) / 255 x 1000, truncated: 1000 for six digits.
 DWORD ColorFromText(LPCWSTR text, LONG* transparency = nullptr);
 
-// OLE dates: days since 1899-12-30, the time of day as the fraction (for dates before
-// that day the fraction counts forward from the whole day, as OLE keeps it).
-int SystemTimeToVariantTime(const SYSTEMTIME* time, double* variantTime);
-int VariantTimeToSystemTime(double variantTime, SYSTEMTIME* time);
 }  // namespace foliant

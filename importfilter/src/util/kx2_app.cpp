@@ -1,4 +1,5 @@
 #include <foliant/Kx2App.h>
+#include <win/oleauto.h>
 
 #include <basalt/error.h>
 #include <basalt/module.h>
@@ -58,9 +59,10 @@ void FreeBlock(void* block) { ::operator delete(block); }
 
 int SystemTimeToCheckedVariantTime(const SYSTEMTIME* time, double* variantTime) {
   if (!variantTime) RaiseComError(E_FAIL);
-  if (!time || !foliant::SystemTimeToVariantTime(time, variantTime)) return 0;
+  SYSTEMTIME asked = time ? *time : SYSTEMTIME{};
+  if (!time || !::SystemTimeToVariantTime(&asked, variantTime)) return 0;
   SYSTEMTIME back{};
-  if (!foliant::VariantTimeToSystemTime(*variantTime, &back)) return 0;
+  if (!::VariantTimeToSystemTime(*variantTime, &back)) return 0;
   return back.wYear == time->wYear && back.wMonth == time->wMonth && back.wDay == time->wDay &&
                  back.wHour == time->wHour && back.wMinute == time->wMinute && back.wSecond == time->wSecond
              ? 1
