@@ -1,6 +1,9 @@
 // The per-document identifier mapper: registration, mapping both ways, counters, the value
 // lists as records and as XML, and the references the lists hold.
+#include <plastrum/format/present_shape.h>
 #include <plastrum/format/shape_file_mapper.h>
+#include <plastrum/kx2_failure.h>
+#include <basalt/error.h>
 
 #include <gtest/gtest.h>
 
@@ -203,6 +206,28 @@ TEST_F(FormatMapper, ReadingIsBoundedByTheRecordsPresentAndGivesTheReferencesBac
   }
   EXPECT_EQ(Count(PresentGradientTable(), kept), 1);
   PresentGradientTable().Release(kept);
+}
+
+TEST_F(FormatMapper, ThrowModeEndsAnExchangeInsideTheLibrary) {
+  CPresentGradient g;
+  MakeGradient(g);
+  Bytes bytes = WriteArchive([&](CKx2DataBlock& ar) {
+    for (int i = 0; i < 13; ++i) ar.WriteRawU32(i == 0 ? 2 : 0);
+    g.ExchangeMapped(ar);
+    g.ExchangeMapped(ar);
+  });
+  bytes.resize(bytes.size() - 40);  // the second record is cut short
+  Kx2::ScopedThrowMode throwing(1);
+  ReadArchive reader(bytes);
+  Mapper m(outer_.mapper());
+  EXPECT_NO_THROW({
+    m.ExchangeCounts(&*reader);
+    m.ExchangeLists(&*reader, nullptr);
+    CPresentShape shape;
+    shape.ArchiveIds(&*reader);
+    shape.ArchiveValues(&*reader);
+  });
+  Basalt::Error::BaseError::_ClearError();
 }
 
 TEST_F(FormatMapper, ListsGrowTwoHundredFiftySixItemsAtATime) {

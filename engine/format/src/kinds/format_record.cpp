@@ -12,7 +12,11 @@ RecordScope::RecordScope(CKx2DataBlock& archive, uint16_t tag) : archive_(archiv
 }
 
 RecordScope::~RecordScope() {
-  End();
+  // Also left by the archive's throw mode: closing must not throw again.
+  try {
+    End();
+  } catch (...) {
+  }
   archive_.SetLevel(archive_.GetLevel() - 1);
 }
 

@@ -181,6 +181,16 @@ void CPresentShape::CollectIds(IKx2ShapeMapperCtx* mapper) {
 
 int CPresentShape::ArchiveIds(CKx2DataBlock* archive) {
   if (!archive) return 0;
+  // The archive's throw mode ends the exchange here: no exception leaves the library.
+  try {
+    return MapIds(*archive);
+  } catch (...) {
+    return 0;
+  }
+}
+
+int CPresentShape::MapIds(CKx2DataBlock& archiveRef) {
+  CKx2DataBlock* archive = &archiveRef;
   Present::RecordScope record(*archive, kRecordTag);
   if (!record.ok()) return 0;
   IKx2ShapeMapperCtx* mapper = Present::ArchiveMapper(*archive);
@@ -218,7 +228,14 @@ int CPresentShape::ExchangeValues(CKx2DataBlock& archive) {
   return ok;
 }
 
-int CPresentShape::ArchiveValues(CKx2DataBlock* archive) { return archive ? ExchangeValues(*archive) : 0; }
+int CPresentShape::ArchiveValues(CKx2DataBlock* archive) {
+  if (!archive) return 0;
+  try {
+    return ExchangeValues(*archive);
+  } catch (...) {
+    return 0;
+  }
+}
 
 int CPresentShape::ExchangeXml(ShapeXmlArchive* archive, int32_t index) {
   using namespace Present::ShapeXml;

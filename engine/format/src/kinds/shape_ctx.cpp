@@ -133,6 +133,16 @@ int CPresentShapeCtx::Archive(CKx2DataBlock& archive) {
   return ok;
 }
 
+int CPresentShapeCtx::Archive(CKx2DataBlock* archive) {
+  if (!archive) return 0;
+  // The archive's throw mode ends the exchange here: no exception leaves the library.
+  try {
+    return Archive(*archive);
+  } catch (...) {
+    return 0;
+  }
+}
+
 void CPresentShapeCtx::SetState(uint32_t propertyId, uint8_t state) {
   if (propertyId >= 0x7000 && propertyId <= 0x7004) CPresentBaseCtx::SetState(static_cast<int>(propertyId - 0x7000), state);
 }

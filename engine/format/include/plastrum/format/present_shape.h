@@ -95,6 +95,8 @@ class CPresentShape : public CPresentUnknown<IPresentShape>, public CKx2ShapeRef
 
   // The value form on its own (the last slot of a plain shape).
   int ExchangeValues(CKx2DataBlock& archive);
+  // The mapped form on its own.
+  int MapIds(CKx2DataBlock& archive);
 
   ShapeIds v;
   int32_t styleSlot = -1;
@@ -152,7 +154,7 @@ class CPresentShapeCtx final : public CPresentShape, public CPresentBaseCtx<CPre
 
   // The shape's slots; the last is the whole-context archive.
   BOOL IsEqual(IPresentShape* other) override { return CPresentShape::IsEqual(other); }
-  int ArchiveValues(CKx2DataBlock* archive) override { return archive ? Archive(*archive) : 0; }
+  int ArchiveValues(CKx2DataBlock* archive) override { return Archive(archive); }
 
   // IPresentShapeCtx.
   void SetAllStates(uint8_t state) override { CPresentBaseCtx::SetAllStates(state); }
@@ -164,7 +166,7 @@ class CPresentShapeCtx final : public CPresentShape, public CPresentBaseCtx<CPre
   int TakeLineFill(CPresentShape* shape) override;
   int Merge(CPresentShape* shape) override;
   int IsEqual(CPresentShape* shape) override;
-  int Archive(CKx2DataBlock* archive) override { return archive ? Archive(*archive) : 0; }
+  int Archive(CKx2DataBlock* archive) override;
 
   using CPresentBaseCtx::GetState;
   using CPresentBaseCtx::SetState;
