@@ -33,14 +33,14 @@ class ShellFileOp : public ShellTest {
   }
   // src\a.txt "A", src\b.log "B", src\sub\c.txt "C", dst\a.txt "old"; nothing else.
   void Fill() {
+    namespace fs = std::filesystem;
     std::error_code ec;
-    for (auto& e : std::filesystem::directory_iterator(root_, ec))
+    for (auto& e : fs::directory_iterator(root_, ec))
       if (e.path().filename() != "desktop") {
-        std::filesystem::permissions(e.path(), std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
-        for (auto& f : std::filesystem::recursive_directory_iterator(e.path(), ec))
-          std::filesystem::permissions(f.path(), std::filesystem::perms::owner_write, std::filesystem::perm_options::add,
-                                       ec);
-        std::filesystem::remove_all(e.path(), ec);
+        fs::permissions(e.path(), fs::perms::owner_all, fs::perm_options::add, ec);
+        for (auto& f : fs::recursive_directory_iterator(e.path(), ec))
+          fs::permissions(f.path(), fs::perms::owner_all, fs::perm_options::add, ec);
+        fs::remove_all(e.path(), ec);
       }
     Put("src/a.txt", "A");
     Put("src/b.log", "B");

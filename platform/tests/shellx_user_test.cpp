@@ -103,7 +103,8 @@ TEST(ShellUser, GlobalClassesAndTheExtendedRecord) {
   };
   std::u16string tooLong(257, u'n');
   const Bad bad[] = {
-      {"no name", {sizeof(WNDCLASSEXW), 0, &Procedure, 0, 0, owner, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr}},
+      {"no name",
+       {sizeof(WNDCLASSEXW), 0, &Procedure, 0, 0, owner, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr}},
       {"a name too long",
        {sizeof(WNDCLASSEXW), 0, &Procedure, 0, 0, owner, nullptr, nullptr, nullptr, nullptr, tooLong.c_str(), nullptr}},
       {"negative extra bytes",

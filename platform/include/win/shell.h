@@ -144,7 +144,8 @@ struct SHNAMEMAPPINGHEADERW {
 // nothing is no error). FO_COPY and FO_MOVE put a single item at pTo, or into pTo when
 // that is an existing folder; several items go into the folder pTo, which is made when
 // missing; FOF_MULTIDESTFILES pairs the items with the names of pTo instead. Folders go
-// with everything below them (FOF_NORECURSION: their files only). FO_RENAME renames one
+// with everything below them (a copy with FOF_NORECURSION takes their files only); a
+// symbolic link is moved or deleted as itself, never what it points to. FO_RENAME renames one
 // item within its folder (a bare name in pTo is in that folder). FO_DELETE deletes, or
 // with FOF_ALLOWUNDO moves the items to the user's trash ($XDG_DATA_HOME/Trash).
 //

@@ -58,7 +58,8 @@ struct PaperKind {
   const char16_t* form;
 };
 constexpr PaperKind kPapers[] = {
-    {DMPAPER_LETTER, u"Letter"}, {DMPAPER_LEGAL, u"Legal"}, {DMPAPER_A3, u"A3"}, {DMPAPER_A4, u"A4"}, {DMPAPER_A5, u"A5"},
+    {DMPAPER_LETTER, u"Letter"}, {DMPAPER_LEGAL, u"Legal"}, {DMPAPER_A3, u"A3"},
+    {DMPAPER_A4, u"A4"},         {DMPAPER_A5, u"A5"},
 };
 
 void SetFormName(DEVMODEW* mode, short paper) {

@@ -155,7 +155,8 @@ KX2_EXPORT DWORD_PTR SHGetFileInfoW(LPCWSTR pszPath, DWORD dwFileAttributes, SHF
     if (uFlags & SHGFI_DISPLAYNAME) kx2::CopyTo16(psfi->szDisplayName, MAX_PATH, DisplayName(*path));
     if (uFlags & SHGFI_TYPENAME) {
       std::u16string type = TypeName(*path, attributes);
-      kx2::CopyTo16(psfi->szTypeName, SHGFI_TYPENAME_SIZE, std::u16string_view(type).substr(0, SHGFI_TYPENAME_SIZE - 1));
+      std::u16string_view fitting = std::u16string_view(type).substr(0, SHGFI_TYPENAME_SIZE - 1);
+      kx2::CopyTo16(psfi->szTypeName, SHGFI_TYPENAME_SIZE, fitting);
     }
     return (uFlags & SHGFI_SYSICONINDEX) ? 0 : 1;
   } catch (...) {

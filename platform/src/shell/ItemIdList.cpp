@@ -134,7 +134,8 @@ KX2_EXPORT HRESULT SHGetDataFromIDListW(IShellFolder*, PCUITEMID_CHILD pidl, int
     switch (nFormat) {
       case SHGDFIL_FINDDATA: {
         if (static_cast<size_t>(cb) < sizeof(WIN32_FIND_DATAW)) return E_INVALIDARG;
-        if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return HRESULT_FROM_WIN32(GetLastError());
+        if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data))
+          return HRESULT_FROM_WIN32(GetLastError());
         WIN32_FIND_DATAW found{};
         found.dwFileAttributes = data.dwFileAttributes;
         found.ftCreationTime = data.ftCreationTime;
