@@ -2,7 +2,6 @@
 
 #include <map>
 #include <mutex>
-#include <unordered_set>
 #include <vector>
 
 namespace vantorel::detail {
@@ -10,7 +9,8 @@ namespace {
 
 struct Census {
   std::mutex lock;
-  std::unordered_set<CensusEntry*> live;
+  CensusEntry* live = nullptr;  // head of the intrusive list of live entries
+  size_t liveCount = 0;
   std::vector<CensusEntry*> quarantine;
   bool quarantineOn = false;
   size_t extraReleases = 0;
@@ -25,17 +25,46 @@ Census& TheCensus() {
 
 }  // namespace
 
+struct CensusLinks {
+  static void Link(Census& c, CensusEntry* e) {
+    e->censusPrev_ = nullptr;
+    e->censusNext_ = c.live;
+    e->censusLinked_ = true;
+    if (c.live) c.live->censusPrev_ = e;
+    c.live = e;
+    ++c.liveCount;
+  }
+  static void Unlink(Census& c, CensusEntry* e) {
+    if (!e->censusLinked_) return;
+    if (e->censusPrev_)
+      e->censusPrev_->censusNext_ = e->censusNext_;
+    else
+      c.live = e->censusNext_;
+    if (e->censusNext_) e->censusNext_->censusPrev_ = e->censusPrev_;
+    e->censusPrev_ = e->censusNext_ = nullptr;
+    e->censusLinked_ = false;
+    --c.liveCount;
+  }
+  static CensusEntry* Next(const CensusEntry* e) { return e->censusNext_; }
+};
+
+void CensusEntry::Unlink() {
+  Census& c = TheCensus();
+  std::lock_guard<std::mutex> guard(c.lock);
+  CensusLinks::Unlink(c, this);
+}
+
 void CensusAdd(CensusEntry* entry) {
   Census& c = TheCensus();
   std::lock_guard<std::mutex> guard(c.lock);
-  c.live.insert(entry);
+  CensusLinks::Link(c, entry);
 }
 
 void CensusFinalRelease(CensusEntry* entry) {
   Census& c = TheCensus();
   {
     std::lock_guard<std::mutex> guard(c.lock);
-    c.live.erase(entry);
+    CensusLinks::Unlink(c, entry);
     if (c.quarantineOn) {
       c.quarantine.push_back(entry);
       return;
@@ -70,11 +99,11 @@ CensusReport TakeCensus() {
   auto& c = detail::TheCensus();
   std::lock_guard<std::mutex> guard(c.lock);
   CensusReport report;
-  report.liveObjects = c.live.size();
+  report.liveObjects = c.liveCount;
   report.liveFileKeys = c.liveKeys;
   report.extraReleases = c.extraReleases;
   std::map<std::string, size_t> kinds;
-  for (detail::CensusEntry* e : c.live) ++kinds[e->Kind()];
+  for (detail::CensusEntry* e = c.live; e; e = detail::CensusLinks::Next(e)) ++kinds[e->Kind()];
   for (const auto& [kind, count] : kinds) report.liveKinds.push_back(kind + " x" + std::to_string(count));
   return report;
 }

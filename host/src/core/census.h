@@ -10,10 +10,22 @@
 namespace vantorel::detail {
 
 // Counted object base, kept apart from the interface so that the census can hold it.
+// Live entries are linked through the entries themselves, so that counting an object in
+// and out costs no allocation and no hashing.
 class CensusEntry {
  public:
-  virtual ~CensusEntry() = default;
+  // An entry destroyed without its final release (not made on the heap) leaves the list.
+  virtual ~CensusEntry() {
+    if (censusLinked_) Unlink();
+  }
   virtual const char* Kind() const = 0;
+
+ private:
+  friend struct CensusLinks;
+  void Unlink();
+  CensusEntry* censusPrev_ = nullptr;
+  CensusEntry* censusNext_ = nullptr;
+  bool censusLinked_ = false;
 };
 
 void CensusAdd(CensusEntry* entry);
