@@ -10,21 +10,35 @@ namespace {
 
 // Texts handed out by one node object. A text stays valid while the object lives: when a
 // later read gives a different value under the same key, the old one is kept aside.
+// A node object is asked for few texts (its name, a few attributes), so they are kept in
+// order and found by a scan; a list keeps each entry in place as more are added and costs
+// nothing for the many objects that are never asked.
 class TextCache {
  public:
   LPCWSTR Keep(const std::u16string& key, std::u16string value) {
-    auto [it, fresh] = texts_.try_emplace(key, std::move(value));
-    if (!fresh && it->second != value) {
-      retired_.push_back(std::move(it->second));
-      it->second = std::move(value);
-    }
-    return it->second.c_str();
+    for (auto& [k, text] : texts_)
+      if (k == key) {
+        if (text != value) {
+          retired_.push_back(std::move(text));
+          text = std::move(value);
+        }
+        return text.c_str();
+      }
+    return texts_.emplace_back(key, std::move(value)).second.c_str();
   }
 
  private:
-  std::map<std::u16string, std::u16string> texts_;
+  std::list<std::pair<std::u16string, std::u16string>> texts_;
   std::list<std::u16string> retired_;
 };
+
+// The cache key of the name of attribute `index`: "\x01attr" and the decimal index.
+std::u16string AttributeNameKey(LONG index) {
+  std::u16string key = u"\x01attr";
+  const std::string digits = std::to_string(index);
+  key.append(digits.begin(), digits.end());
+  return key;
+}
 
 bool IsAncestorOrSelf(xmlNodePtr candidate, xmlNodePtr node) {
   for (xmlNodePtr p = node; p; p = p->parent)
@@ -46,6 +60,11 @@ void LinkLast(xmlNodePtr parent, xmlNodePtr child) {
 }
 
 std::u16string AttributeValue(xmlAttrPtr attr) {
+  // A parsed attribute is one text node (or none, when empty): read it in place rather
+  // than through a copy.
+  const xmlNode* first = attr->children;
+  if (!first) return std::u16string();
+  if (!first->next && first->type == XML_TEXT_NODE) return FromXml(first->content);
   xmlChar* value = xmlNodeGetContent(reinterpret_cast<xmlNodePtr>(attr));
   std::u16string text = FromXml(value);
   xmlFree(value);
@@ -231,7 +250,7 @@ class XmlElement : public XmlNodeBase<IKX2XMLElement> {
   LPCWSTR GetAttributeName(LONG index) override {
     LONG i = 0;
     for (xmlAttrPtr a = node_->properties; a; a = a->next, ++i)
-      if (i == index) return texts_.Keep(u"\x01attr" + kx2::Utf8ToUtf16(std::to_string(index)), QualifiedName(a->ns, a->name));
+      if (i == index) return texts_.Keep(AttributeNameKey(index), QualifiedName(a->ns, a->name));
     return nullptr;
   }
   BOOL SetText(LPCWSTR text) override {
@@ -407,7 +426,12 @@ IKX2XMLNode* WrapNode(const DocRef& doc, xmlNodePtr node) {
 IKX2XMLDocument* WrapDocument(const DocRef& doc) { return new (std::nothrow) XmlDocument(doc); }
 
 std::u16string FromXml(const xmlChar* text) {
-  return text ? kx2::Utf8ToUtf16(reinterpret_cast<const char*>(text)) : std::u16string();
+  if (!text) return std::u16string();
+  // Names and most values of a map are ASCII: widened in one pass, without decoding.
+  const xmlChar* end = text;
+  while (*end && *end < 0x80) ++end;
+  if (!*end) return std::u16string(text, end);
+  return kx2::Utf8ToUtf16(reinterpret_cast<const char*>(text));
 }
 
 std::string ToXml(LPCWSTR text) { return text ? kx2::Utf16ToUtf8(text) : std::string(); }
