@@ -14,6 +14,13 @@
 #include <plastrum/format/property_io.h>
 #include <plastrum/host_property.h>
 
+// Fields are reached by their offset in the plain-field struct; GCC takes the struct's first
+// member for the whole object the offset moves through and warns of writes past it.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wstringop-overflow"
+#endif
+
 namespace Present::Fields {
 
 enum class Width : uint8_t { U8, I16, U16, I32, Color, Nested };
@@ -38,11 +45,6 @@ inline int64_t GetInt(const void* data, const Field& f) {
 }
 
 // Stores a host integer at the field's width (the low bits, as the host's narrower types do).
-// GCC takes the struct's first member for the whole object the offset moves through.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wstringop-overflow"
-#endif
 inline void SetInt(void* data, const Field& f, int32_t value) {
   auto* p = static_cast<unsigned char*>(data) + f.offset;
   switch (f.width) {
@@ -53,9 +55,6 @@ inline void SetInt(void* data, const Field& f, int32_t value) {
     default: break;
   }
 }
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic pop
-#endif
 
 inline PresentColorRef& ColorAt(void* data, const Field& f) {
   return *reinterpret_cast<PresentColorRef*>(static_cast<unsigned char*>(data) + f.offset);
@@ -163,6 +162,10 @@ bool Equal(const void* data, const void* value, const uint8_t* states, const Fie
 }
 
 }  // namespace Present::Fields
+
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
 
 #define KX2_FIELD(Struct, member, width, type) \
   ::Present::Fields::Field { ::Present::Fields::Width::width, static_cast<uint16_t>(offsetof(Struct, member)), type }
