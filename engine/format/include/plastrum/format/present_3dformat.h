@@ -73,7 +73,8 @@ class CPresent3DFormat : public CPresentUnknown<IPresent3DFormat>, public CKx2Sh
   CPresent3DFormat() = default;
   CPresent3DFormat(const CPresent3DFormat& other) : CPresentUnknown(), CKx2ShapeRefCnt(), v(other.v) {}
   CPresent3DFormat& operator=(const CPresent3DFormat&) = delete;
-  ~CPresent3DFormat() {
+  // Virtual: contexts derive from the value.
+  virtual ~CPresent3DFormat() {
     v.depthColor = PresentColorRef();
     v.contourColor = PresentColorRef();
     styleSlot = -1;

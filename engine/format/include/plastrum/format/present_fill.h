@@ -50,7 +50,8 @@ class CPresentFill : public CPresentUnknown<IPresentFill>, public CKx2ShapeRefCn
   CPresentFill() = default;
   CPresentFill(const CPresentFill& other);
   CPresentFill& operator=(const CPresentFill&) = delete;
-  ~CPresentFill();
+  // Virtual: contexts derive from the value.
+  virtual ~CPresentFill();
 
   // Flag 1: solid in scheme colour 4 naming the standard gradient, texture and hatch (1);
   // flag 0: type 0 in scheme colour 4 naming none. Old identifiers are released. Returns 1.

@@ -59,7 +59,8 @@ class CPresentGradient : public CPresentUnknown<IPresentGradient>, public CKx2Sh
   CPresentGradient() = default;
   CPresentGradient(const CPresentGradient& other) : CPresentUnknown(), CKx2ShapeRefCnt(), v(other.v) {}
   CPresentGradient& operator=(const CPresentGradient&) = delete;
-  ~CPresentGradient() { styleSlot = -1; }
+  // Virtual: contexts derive from the value.
+  virtual ~CPresentGradient() { styleSlot = -1; }
 
   // Flag 1: the standard gradient (angle 450, stops 0/500/1000 in scheme colours 4, 5, 6,
   // rotating with the shape); flag 0: type, direction, angle, count and rotation 0, stops as

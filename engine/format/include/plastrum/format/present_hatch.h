@@ -43,7 +43,8 @@ class CPresentHatch : public CPresentUnknown<IPresentHatch>, public CKx2ShapeRef
   CPresentHatch() = default;
   CPresentHatch(const CPresentHatch& other) : CPresentUnknown(), CKx2ShapeRefCnt(), v(other.v) {}
   CPresentHatch& operator=(const CPresentHatch&) = delete;
-  ~CPresentHatch() { styleSlot = -1; }
+  // Virtual: contexts derive from the value.
+  virtual ~CPresentHatch() { styleSlot = -1; }
 
   // Flag 1: fore colour scheme 0, back colour scheme 1, rotating; flag 0: style 0, no
   // colours, not rotating. Returns 1.

@@ -48,7 +48,8 @@ class CPresentLine : public CPresentUnknown<IPresentLine>, public CKx2ShapeRefCn
   CPresentLine() = default;
   CPresentLine(const CPresentLine& other);
   CPresentLine& operator=(const CPresentLine&) = delete;
-  ~CPresentLine();
+  // Virtual: contexts derive from the value.
+  virtual ~CPresentLine();
 
   // The standard line: fill 1, 2 pt, medium arrowheads of no type.
   static CPresentLine StandardEntry();

@@ -53,7 +53,8 @@ class CPresentPicture : public CPresentUnknown<IPresentPicture>, public CKx2Shap
   CPresentPicture() = default;
   CPresentPicture(const CPresentPicture& other);
   CPresentPicture& operator=(const CPresentPicture&) = delete;
-  ~CPresentPicture();
+  // Virtual: contexts derive from the value.
+  virtual ~CPresentPicture();
 
   // The fixed entries: entry 0 (recolour colour scheme 4) and entry 1 (scheme 5).
   static CPresentPicture EmptyEntry();

@@ -48,7 +48,8 @@ class CPresentShadow : public CPresentUnknown<IPresentShadow>, public CKx2ShapeR
   CPresentShadow() = default;
   CPresentShadow(const CPresentShadow& other) : CPresentUnknown(), CKx2ShapeRefCnt(), v(other.v) {}
   CPresentShadow& operator=(const CPresentShadow&) = delete;
-  ~CPresentShadow() {
+  // Virtual: contexts derive from the value.
+  virtual ~CPresentShadow() {
     v.color = PresentColorRef();
     styleSlot = -1;
   }

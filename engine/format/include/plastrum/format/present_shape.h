@@ -66,7 +66,8 @@ class CPresentShape : public CPresentUnknown<IPresentShape>, public CKx2ShapeRef
   CPresentShape() = default;
   CPresentShape(const CPresentShape& other);
   CPresentShape& operator=(const CPresentShape&) = delete;
-  ~CPresentShape();
+  // Virtual: contexts derive from the value.
+  virtual ~CPresentShape();
 
   // Flag 1: line 1 and fill 1 (the standard entries); flag 0: line 0 and fill 0; shadow,
   // picture and 3-D 0 in both. Old identifiers are released. Returns 1.

@@ -60,7 +60,8 @@ class CPresentTexture : public CPresentUnknown<IPresentTexture>, public CKx2Shap
   CPresentTexture() = default;
   CPresentTexture(const CPresentTexture& other);
   CPresentTexture& operator=(const CPresentTexture&) = delete;
-  ~CPresentTexture();
+  // Virtual: contexts derive from the value.
+  virtual ~CPresentTexture();
 
   // Entry 0: picture 0, scales 1000; entry 1: the same rotating with the shape.
   static CPresentTexture EmptyEntry();
