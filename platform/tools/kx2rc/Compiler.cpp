@@ -4,8 +4,6 @@
 #include <fstream>
 #include <sstream>
 
-#include <kx2/Utf.h>
-
 namespace kx2rc {
 namespace {
 
@@ -50,8 +48,30 @@ std::string ReadFile(const std::string& path, bool* ok) {
   return s.str();
 }
 
-// File names in sources are ASCII or UTF-8 text; turn the decoded units back into UTF-8.
-std::string Narrow(const std::u16string& s) { return kx2::Utf16ToUtf8(s); }
+std::string Narrow(const std::u16string& s) {
+  // File names in sources are ASCII or UTF-8 text; turn the decoded units back into UTF-8.
+  std::string out;
+  for (size_t i = 0; i < s.size(); ++i) {
+    uint32_t cp = s[i];
+    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < s.size()) cp = 0x10000 + ((cp - 0xD800) << 10) + (s[++i] - 0xDC00);
+    if (cp < 0x80) {
+      out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+      out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+      out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+      out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+      out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+  }
+  return out;
+}
 
 std::u16string Widen(const std::string& ascii) { return std::u16string(ascii.begin(), ascii.end()); }
 
