@@ -311,24 +311,37 @@ class XmlElement : public XmlNodeBase<IKX2XMLElement> {
 
  private:
   xmlAttrPtr FindAttribute(const std::u16string& name) const {
-    // Compared in UTF-8, so that a look-up converts the one name asked for rather than
+    // An ASCII name (nearly every name asked for) is compared as it stands; any other
+    // is compared in UTF-8, so that a look-up converts the one name asked for rather than
     // every name of the element; a name with surrogates is compared the long way.
+    if (std::all_of(name.begin(), name.end(), [](char16_t c) { return c < 0x80; })) {
+      for (xmlAttrPtr a = node_->properties; a; a = a->next)
+        if (SameQualifiedName(a, std::u16string_view(name))) return a;
+      return nullptr;
+    }
     if (std::none_of(name.begin(), name.end(), [](char16_t c) { return c >= 0xD800 && c <= 0xDFFF; })) {
       const std::string wanted = ToXml(name.c_str());
       for (xmlAttrPtr a = node_->properties; a; a = a->next)
-        if (SameQualifiedName(a, wanted)) return a;
+        if (SameQualifiedName(a, std::string_view(wanted))) return a;
       return nullptr;
     }
     for (xmlAttrPtr a = node_->properties; a; a = a->next)
       if (QualifiedName(a->ns, a->name) == name) return a;
     return nullptr;
   }
-  static bool SameQualifiedName(const xmlAttr* a, std::string_view wanted) {
-    const std::string_view local(reinterpret_cast<const char*>(a->name));
-    if (!a->ns || !a->ns->prefix) return wanted == local;
-    const std::string_view prefix(reinterpret_cast<const char*>(a->ns->prefix));
-    return wanted.size() == prefix.size() + 1 + local.size() && wanted.substr(0, prefix.size()) == prefix &&
-           wanted[prefix.size()] == ':' && wanted.substr(prefix.size() + 1) == local;
+  // `wanted` is UTF-8, or UTF-16 holding ASCII only (unit for unit the same as UTF-8).
+  template <class Char>
+  static bool SameQualifiedName(const xmlAttr* a, std::basic_string_view<Char> wanted) {
+    auto same = [](std::basic_string_view<Char> w, const xmlChar* text) {
+      size_t i = 0;
+      for (; text[i]; ++i)
+        if (i == w.size() || static_cast<xmlChar>(w[i]) != text[i]) return false;
+      return i == w.size();
+    };
+    if (!a->ns || !a->ns->prefix) return same(wanted, a->name);
+    const size_t prefixLength = xmlStrlen(a->ns->prefix);
+    return wanted.size() > prefixLength && wanted[prefixLength] == ':' &&
+           same(wanted.substr(0, prefixLength), a->ns->prefix) && same(wanted.substr(prefixLength + 1), a->name);
   }
   // "xmlns" and "xmlns:p" are namespace declarations to libxml2, attributes to the reader.
   const xmlNs* FindNamespaceDeclaration(const std::u16string& name) const {
