@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <new>
+#include <optional>
 
 #include <kx2/Utf.h>
 
@@ -11,24 +12,30 @@ namespace {
 // Texts handed out by one node object. A text stays valid while the object lives: when a
 // later read gives a different value under the same key, the old one is kept aside.
 // A node object is asked for few texts (its name, a few attributes), so they are kept in
-// order and found by a scan; a list keeps each entry in place as more are added and costs
-// nothing for the many objects that are never asked.
+// order and found by a scan. The first lives in the object itself (most objects are asked
+// for their name alone); a list keeps each later one in place as more are added.
 class TextCache {
  public:
   LPCWSTR Keep(const std::u16string& key, std::u16string value) {
-    for (auto& [k, text] : texts_)
-      if (k == key) {
-        if (text != value) {
-          retired_.push_back(std::move(text));
-          text = std::move(value);
-        }
-        return text.c_str();
-      }
-    return texts_.emplace_back(key, std::move(value)).second.c_str();
+    if (!first_) return first_.emplace(key, std::move(value)).second.c_str();
+    if (first_->first == key) return Update(*first_, std::move(value));
+    for (Entry& entry : more_)
+      if (entry.first == key) return Update(entry, std::move(value));
+    return more_.emplace_back(key, std::move(value)).second.c_str();
   }
 
  private:
-  std::list<std::pair<std::u16string, std::u16string>> texts_;
+  using Entry = std::pair<std::u16string, std::u16string>;
+  LPCWSTR Update(Entry& entry, std::u16string value) {
+    if (entry.second != value) {
+      retired_.push_back(std::move(entry.second));
+      entry.second = std::move(value);
+    }
+    return entry.second.c_str();
+  }
+
+  std::optional<Entry> first_;
+  std::list<Entry> more_;
   std::list<std::u16string> retired_;
 };
 
