@@ -41,6 +41,7 @@ IKX2XMLElement* FindChildNoCase(IKX2XMLElement* parent, std::u16string_view name
 
 ElementAttributes::ElementAttributes(IKX2XMLElement* element) : element_(element) {
   const LONG count = element ? element->GetAttributeCount() : 0;
+  if (count > 0) names_.reserve(static_cast<size_t>(count));
   for (LONG i = 0; i < count; ++i)
     if (LPCWSTR name = element->GetAttributeName(i)) names_.emplace_back(name);
 }
