@@ -14,7 +14,9 @@ using Basalt::Util::PathUtil;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 2) return 0;
   const int max = data[0];
-  std::u16string text(reinterpret_cast<const char16_t*>(data + 1), (size - 1) / 2);
+  // Copied unit by unit: the fuzzer's bytes carry no alignment for char16_t.
+  std::u16string text((size - 1) / 2, u'\0');
+  std::memcpy(text.data(), data + 1, text.size() * sizeof(char16_t));
   for (char16_t& c : text)
     if (c == 0) c = u'\\';
 

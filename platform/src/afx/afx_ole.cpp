@@ -105,7 +105,10 @@ CArchive& operator<<(CArchive& ar, const COleDateTime& value) {
 CArchive& operator>>(CArchive& ar, COleDateTime& value) {
   int status;
   ar >> status >> value.m_dt;
-  value.m_status = static_cast<COleDateTime::DateTimeStatus>(status);
+  // A stored status outside the three known ones is damage, and reads as invalid.
+  value.m_status = status >= COleDateTime::valid && status <= COleDateTime::null
+                       ? static_cast<COleDateTime::DateTimeStatus>(status)
+                       : COleDateTime::invalid;
   return ar;
 }
 
