@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <memory>
 
 #include "xml_guard.h"
 #include "xml_tree.h"
@@ -164,24 +165,29 @@ XMLNode::NodeList::iterator XMLNode::GetChildIterator(XMLNode* child) {
   return std::find(children.begin(), children.end(), child);
 }
 
-XMLNode* XMLNode::CreateNode(const char16_t* name, const char16_t* value) {
-  return Guard<XMLNode*>(nullptr, [&] {
-    auto* n = new XMLNode;
-    try {
-      n->name = OrEmpty(name);
-      n->value = OrEmpty(value);
-    } catch (...) {
-      delete n;
-      throw;
-    }
-    return n;
+namespace {
+
+// A new node or attribute with its name and value, or null when memory runs out.
+template <class T>
+T* NewNamed(const char16_t* name, const char16_t* value) {
+  return Guard<T*>(nullptr, [&] {
+    auto item = std::make_unique<T>();
+    item->name = OrEmpty(name);
+    item->value = OrEmpty(value);
+    return item.release();
   });
 }
 
-XMLNode* XMLNode::CreateNode(const char16_t* name, int value) {
+template <class T>
+T* NewNamed(const char16_t* name, int value) {
   std::u16string text = Guard(std::u16string(), [&] { return Decimal(value); });
-  return text.empty() ? nullptr : CreateNode(name, text.c_str());
+  return text.empty() ? nullptr : NewNamed<T>(name, text.c_str());
 }
+
+}  // namespace
+
+XMLNode* XMLNode::CreateNode(const char16_t* name, const char16_t* value) { return NewNamed<XMLNode>(name, value); }
+XMLNode* XMLNode::CreateNode(const char16_t* name, int value) { return NewNamed<XMLNode>(name, value); }
 
 XMLNode* XMLNode::AppendChild(XMLNode* node) {
   if (!node || Tree::IsSelfOrAncestor(node, this)) return nullptr;
@@ -254,24 +260,8 @@ XMLNode::AttrList::iterator XMLNode::GetAttrIterator(XMLAttr* attr) {
   return std::find(attributes.begin(), attributes.end(), attr);
 }
 
-XMLAttr* XMLNode::CreateAttr(const char16_t* name, const char16_t* value) {
-  return Guard<XMLAttr*>(nullptr, [&] {
-    auto* a = new XMLAttr;
-    try {
-      a->name = OrEmpty(name);
-      a->value = OrEmpty(value);
-    } catch (...) {
-      delete a;
-      throw;
-    }
-    return a;
-  });
-}
-
-XMLAttr* XMLNode::CreateAttr(const char16_t* name, int value) {
-  std::u16string text = Guard(std::u16string(), [&] { return Decimal(value); });
-  return text.empty() ? nullptr : CreateAttr(name, text.c_str());
-}
+XMLAttr* XMLNode::CreateAttr(const char16_t* name, const char16_t* value) { return NewNamed<XMLAttr>(name, value); }
+XMLAttr* XMLNode::CreateAttr(const char16_t* name, int value) { return NewNamed<XMLAttr>(name, value); }
 
 XMLAttr* XMLNode::AppendAttr(XMLAttr* attr) {
   if (!attr) return nullptr;
