@@ -52,8 +52,9 @@ class MapText {
   }
 
   std::string Words() {
-    static const char* const kWords[] = {"mind", "map", "idea", "topic", "branch", "Über", "naïve", "&quot;quoted&quot;",
-                                         "R&amp;D", "&lt;tag&gt;", "plan", "résumé", "日本語", "карта", "note"};
+    static const char* const kWords[] = {
+        "mind",    "map",         "idea", "topic",  "branch", "Über",  "naïve", "&quot;quoted&quot;",
+        "R&amp;D", "&lt;tag&gt;", "plan", "résumé", "日本語", "карта", "note"};
     std::string s;
     int n = 1 + static_cast<int>(Next() % 6);
     for (int i = 0; i < n; ++i) {

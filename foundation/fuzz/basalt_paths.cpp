@@ -31,8 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   PathUtil::_PathToAbsolute(text.c_str(), out);
   PathUtil::_PathToRelative(text.c_str(), out);
   PathUtil::_GetNextMask(text.c_str(), out);
-  while (PathUtil::_GetNextMask(nullptr, out)) {
-  }
+  while (PathUtil::_GetNextMask(nullptr, out)) {}
 
   std::u16string buffer = text.substr(0, MAX_PATH - 1);
   buffer.resize(MAX_PATH, 0);

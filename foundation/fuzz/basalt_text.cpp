@@ -128,11 +128,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   size -= 2;
   const int lenient = (selector >> 4) & 1;
   switch (selector % 5) {
-    case 0: FuzzBase64(data, size); break;
-    case 1: FuzzUtf8(data, size, room * 2, lenient); break;
-    case 2: FuzzUtf16(data, size, room * 2, lenient); break;
-    case 3: FuzzUtf32(data, size, room * 2, lenient); break;
-    default: FuzzNumbers(data, size); break;
+    case 0:
+      FuzzBase64(data, size);
+      break;
+    case 1:
+      FuzzUtf8(data, size, room * 2, lenient);
+      break;
+    case 2:
+      FuzzUtf16(data, size, room * 2, lenient);
+      break;
+    case 3:
+      FuzzUtf32(data, size, room * 2, lenient);
+      break;
+    default:
+      FuzzNumbers(data, size);
+      break;
   }
   return 0;
 }

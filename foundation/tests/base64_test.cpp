@@ -17,7 +17,8 @@ namespace {
 
 std::string Encode(const std::string& data, int* result = nullptr) {
   char* out = nullptr;
-  const int n = _ExpAsciiToBase64(reinterpret_cast<const unsigned char*>(data.data()), static_cast<int>(data.size()), &out);
+  const int n =
+      _ExpAsciiToBase64(reinterpret_cast<const unsigned char*>(data.data()), static_cast<int>(data.size()), &out);
   if (result) *result = n;
   std::string text = out ? out : "";
   std::free(out);
@@ -40,11 +41,7 @@ TEST(Base64, EncodesGroupsAndBreaksLinesAfter72Characters) {
     std::string text;
   };
   const Case cases[] = {
-      {"", ""},
-      {"a", "YQ=="},
-      {"ab", "YWI="},
-      {"abc", "YWJj"},
-      {std::string("\0\xff\xfe", 3), "AP/+"},
+      {"", ""}, {"a", "YQ=="}, {"ab", "YWI="}, {"abc", "YWJj"}, {std::string("\0\xff\xfe", 3), "AP/+"},
   };
   for (const Case& c : cases) {
     int n = -1;
@@ -87,12 +84,12 @@ TEST(Base64, DecodesAndRejects) {
       {"YWJj", 3, "abc"},
       {"YW Jj", 3, "abc"},
       {"YWJj\r\nYWJj\n", 6, "abcabc"},
-      {"YQ=", 1, "a"},          // one "=" is enough
+      {"YQ=", 1, "a"},  // one "=" is enough
       {"YQ==\n", 1, "a"},
       {"YWI=", 2, "ab"},
-      {"YQ", 1, "a"},           // an unpadded final group counts what it holds
+      {"YQ", 1, "a"},  // an unpadded final group counts what it holds
       {"YWI", 2, "ab"},
-      {"YWJjY", 3, "abc"},      // a lone final character holds no byte
+      {"YWJjY", 3, "abc"},  // a lone final character holds no byte
       {"AP/+", 3, std::string("\0\xff\xfe", 3)},
       {"Y=", 0, "<none>"},
       {"YWJj=", 0, "<none>"},
@@ -136,9 +133,7 @@ class Base64Coreutils : public ::testing::Test {
     std::filesystem::remove_all(dir_, ec);
   }
   std::string Path(const char* name) const { return (dir_ / name).string(); }
-  static void Write(const std::string& path, const std::string& data) {
-    std::ofstream(path, std::ios::binary) << data;
-  }
+  static void Write(const std::string& path, const std::string& data) { std::ofstream(path, std::ios::binary) << data; }
   static std::string Read(const std::string& path) {
     std::ifstream f(path, std::ios::binary);
     std::stringstream s;

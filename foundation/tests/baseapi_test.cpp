@@ -42,7 +42,7 @@ TEST_F(TestStrings, LoadString) {
   EXPECT_EQ(last_, 5);
   EXPECT_EQ(Load(2, 1), u"");  // room for the terminator only
   EXPECT_EQ(last_, 0);
-  EXPECT_EQ(Load(3), u"");  // an empty entry of an existing block
+  EXPECT_EQ(Load(3), u"");     // an empty entry of an existing block
   EXPECT_EQ(Load(5000), u"");  // no such block
   EXPECT_EQ(last_, 0);
   char16_t untouched[2] = u"x";

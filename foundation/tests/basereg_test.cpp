@@ -69,7 +69,8 @@ void Dump(HKEY key, const std::u16string& path, int store, std::map<std::u16stri
 
 // One sequence of calls; each entry says whether the call succeeded (or its exact code
 // where both sides must give the same one).
-std::vector<long> RunSequence(int store, const char16_t* base, std::map<std::u16string, std::vector<std::string>>& state) {
+std::vector<long> RunSequence(int store, const char16_t* base,
+                              std::map<std::u16string, std::vector<std::string>>& state) {
   std::vector<long> r;
   auto ok = [&](LONG code) { r.push_back(code == 0 ? 0 : 1); };
   HKEY k = nullptr, b = nullptr, t = nullptr;
@@ -85,7 +86,8 @@ std::vector<long> RunSequence(int store, const char16_t* base, std::map<std::u16
   ok(BaseRegistry::_RegSetValueEx(k, u"dw", 0, REG_DWORD, reinterpret_cast<BYTE*>(&dw), 4, store));
   ok(BaseRegistry::_RegSetValueEx(k, u"qw", 0, REG_QWORD, reinterpret_cast<BYTE*>(&qw), 8, store));
   ok(BaseRegistry::_RegSetValueEx(k, u"sz", 0, REG_SZ, reinterpret_cast<const BYTE*>(sz), sizeof sz, store));
-  ok(BaseRegistry::_RegSetValueEx(k, u"multi", 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(multi), sizeof multi, store));
+  ok(BaseRegistry::_RegSetValueEx(k, u"multi", 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(multi), sizeof multi,
+                                  store));
   ok(BaseRegistry::_RegSetValueEx(k, u"bin", 0, REG_BINARY, bin, 5, store));
   ok(BaseRegistry::_RegSetValueEx(k, u"bin", 0, REG_BINARY, bin, 3, store));
 
@@ -122,8 +124,8 @@ std::vector<long> RunSequence(int store, const char16_t* base, std::map<std::u16
   ok(BaseRegistry::_RegDeleteKey(k, u"K1", store));
   ok(BaseRegistry::_RegDeleteKey(k, u"K1", store));
   DWORD subKeys = 9, values = 9;
-  ok(BaseRegistry::_RegQueryInfoKey(k, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, &values, nullptr,
-                                    nullptr, nullptr, nullptr, store));
+  ok(BaseRegistry::_RegQueryInfoKey(k, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, &values, nullptr, nullptr,
+                                    nullptr, nullptr, store));
   r.push_back(subKeys);
   r.push_back(values);
   char16_t name[4];
@@ -202,13 +204,13 @@ TEST_F(BaseReg, InProcessTreeRules) {
   HKEY rules = nullptr;
   ASSERT_EQ(BaseRegistry::_RegOpenKey(HKEY_CURRENT_USER, u"Software\\Rules", &rules, kTree), 0);
   DWORD before = 0, after = 0;
-  BaseRegistry::_RegQueryInfoKey(rules, nullptr, nullptr, nullptr, &before, nullptr, nullptr, nullptr, nullptr,
-                                 nullptr, nullptr, nullptr, kTree);
+  BaseRegistry::_RegQueryInfoKey(rules, nullptr, nullptr, nullptr, &before, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                 nullptr, nullptr, kTree);
   EXPECT_EQ(BaseRegistry::_RegDeleteKey(a, nullptr, kTree), -1);
   EXPECT_EQ(BaseRegistry::_RegDeleteKey(child, nullptr, kTree), 0);
   EXPECT_EQ(BaseRegistry::_RegDeleteKey(a, nullptr, kTree), 0);
-  BaseRegistry::_RegQueryInfoKey(rules, nullptr, nullptr, nullptr, &after, nullptr, nullptr, nullptr, nullptr,
-                                 nullptr, nullptr, nullptr, kTree);
+  BaseRegistry::_RegQueryInfoKey(rules, nullptr, nullptr, nullptr, &after, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                 nullptr, nullptr, kTree);
   EXPECT_EQ(after, before - 1);
   EXPECT_EQ(BaseRegistry::_RegDeleteKey(HKEY_CURRENT_USER, nullptr, kTree), -1);
   EXPECT_EQ(BaseRegistry::_RegDeleteKey(HKEY_LOCAL_MACHINE, nullptr, kTree), -1);

@@ -8,150 +8,138 @@ namespace {
 using namespace deflate_test;
 
 struct NamedInput {
-    const char* name;
-    Bytes data;
+  const char* name;
+  Bytes data;
 };
 
-std::vector<NamedInput> Inputs()
-{
-    Bytes text = ToBytes("The quick brown fox jumps over the lazy dog. The quick brown fox jumps again.");
-    Bytes binary;
-    for (int i = 0; i < 50000; ++i) // structured binary: little-endian records with small fields
-        for (int k = 0; k < 4; ++k)
-            binary.push_back(static_cast<uint8_t>((i * (k + 1)) >> (k * 3)));
-    Bytes mixed = XmlText(1 << 20, 21);
-    const Bytes noise = RandomBytes(100000, 22);
-    mixed.insert(mixed.begin() + 300000, noise.begin(), noise.end());
-    return {{"empty", {}},
-            {"one byte", {0x42}},
-            {"text", text},
-            {"binary", binary},
-            {"random", RandomBytes(70000, 23)},
-            {"1 MB", mixed},
-            {"runs", Bytes(100000, 0)}};
+std::vector<NamedInput> Inputs() {
+  Bytes text = ToBytes("The quick brown fox jumps over the lazy dog. The quick brown fox jumps again.");
+  Bytes binary;
+  for (int i = 0; i < 50000; ++i)  // structured binary: little-endian records with small fields
+    for (int k = 0; k < 4; ++k) binary.push_back(static_cast<uint8_t>((i * (k + 1)) >> (k * 3)));
+  Bytes mixed = XmlText(1 << 20, 21);
+  const Bytes noise = RandomBytes(100000, 22);
+  mixed.insert(mixed.begin() + 300000, noise.begin(), noise.end());
+  return {{"empty", {}},
+          {"one byte", {0x42}},
+          {"text", text},
+          {"binary", binary},
+          {"random", RandomBytes(70000, 23)},
+          {"1 MB", mixed},
+          {"runs", Bytes(100000, 0)}};
 }
 
-TEST(DeflateInterop, ZlibInflatesWhatWeWrite)
-{
-    for (const auto& in : Inputs()) {
-        const Bytes packed = Compress(in.data, {10000});
-        ASSERT_GE(packed.size(), 8u);
-        size_t consumed = 0;
-        const auto out = ZlibRawInflate(packed.data(), packed.size(), 15, 65536, &consumed);
-        ASSERT_TRUE(out) << in.name;
-        EXPECT_EQ(*out, in.data) << in.name;
-        EXPECT_EQ(consumed, packed.size() - 8) << in.name; // then exactly the trailer
-        // A 4 KiB window is all a zlib reader needs, too.
-        EXPECT_EQ(ZlibRawInflate(packed.data(), packed.size(), 12, 1), in.data) << in.name;
+TEST(DeflateInterop, ZlibInflatesWhatWeWrite) {
+  for (const auto& in : Inputs()) {
+    const Bytes packed = Compress(in.data, {10000});
+    ASSERT_GE(packed.size(), 8u);
+    size_t consumed = 0;
+    const auto out = ZlibRawInflate(packed.data(), packed.size(), 15, 65536, &consumed);
+    ASSERT_TRUE(out) << in.name;
+    EXPECT_EQ(*out, in.data) << in.name;
+    EXPECT_EQ(consumed, packed.size() - 8) << in.name;  // then exactly the trailer
+    // A 4 KiB window is all a zlib reader needs, too.
+    EXPECT_EQ(ZlibRawInflate(packed.data(), packed.size(), 12, 1), in.data) << in.name;
+  }
+}
+
+TEST(DeflateInterop, WeInflateWhatZlibWrites) {
+  for (const auto& in : Inputs()) {
+    for (int level = 1; level <= 9; ++level) {
+      const Bytes packed = ZlibRawDeflate(in.data, level, 12);
+      const ReadResult r = Decompress(packed, {4096, 1, 30000}, 0, false);
+      EXPECT_FALSE(r.readFailed) << in.name << " level " << level;
+      EXPECT_EQ(r.data, in.data) << in.name << " level " << level;
     }
+  }
 }
 
-TEST(DeflateInterop, WeInflateWhatZlibWrites)
-{
-    for (const auto& in : Inputs()) {
-        for (int level = 1; level <= 9; ++level) {
-            const Bytes packed = ZlibRawDeflate(in.data, level, 12);
-            const ReadResult r = Decompress(packed, {4096, 1, 30000}, 0, false);
-            EXPECT_FALSE(r.readFailed) << in.name << " level " << level;
-            EXPECT_EQ(r.data, in.data) << in.name << " level " << level;
-        }
-    }
-}
-
-TEST(DeflateInterop, WideWindowsNeedTheirMemoryClass)
-{
-    // Repeats 10000 bytes apart: zlib's 32 KiB window reaches them, our 4 KiB one not.
-    Bytes block = RandomBytes(10000, 31);
-    Bytes input = block;
-    input.insert(input.end(), block.begin(), block.end());
-    const Bytes packed = ZlibRawDeflate(input, 6, 15);
-    EXPECT_TRUE(Decompress(packed, {65536}, 0, false).readFailed);
-    EXPECT_TRUE(Decompress(packed, {65536}, 1, false).readFailed);
-    const ReadResult wide = Decompress(packed, {65536}, 2, false);
-    EXPECT_FALSE(wide.readFailed);
-    EXPECT_EQ(wide.data, input);
+TEST(DeflateInterop, WideWindowsNeedTheirMemoryClass) {
+  // Repeats 10000 bytes apart: zlib's 32 KiB window reaches them, our 4 KiB one not.
+  Bytes block = RandomBytes(10000, 31);
+  Bytes input = block;
+  input.insert(input.end(), block.begin(), block.end());
+  const Bytes packed = ZlibRawDeflate(input, 6, 15);
+  EXPECT_TRUE(Decompress(packed, {65536}, 0, false).readFailed);
+  EXPECT_TRUE(Decompress(packed, {65536}, 1, false).readFailed);
+  const ReadResult wide = Decompress(packed, {65536}, 2, false);
+  EXPECT_FALSE(wide.readFailed);
+  EXPECT_EQ(wide.data, input);
 }
 
 // Writes bits least significant first, for hand-made streams.
 struct BitWriter {
-    Bytes out;
-    unsigned acc = 0, n = 0;
-    void Put(unsigned v, unsigned bits)
-    {
-        for (unsigned i = 0; i < bits; ++i) {
-            acc |= ((v >> i) & 1) << n;
-            if (++n == 8) {
-                out.push_back(static_cast<uint8_t>(acc));
-                acc = n = 0;
-            }
-        }
+  Bytes out;
+  unsigned acc = 0, n = 0;
+  void Put(unsigned v, unsigned bits) {
+    for (unsigned i = 0; i < bits; ++i) {
+      acc |= ((v >> i) & 1) << n;
+      if (++n == 8) {
+        out.push_back(static_cast<uint8_t>(acc));
+        acc = n = 0;
+      }
     }
-    void PutCode(unsigned code, unsigned bits) // Huffman codes go most significant bit first
-    {
-        for (unsigned i = bits; i-- > 0;)
-            Put((code >> i) & 1, 1);
-    }
-    Bytes Done()
-    {
-        if (n)
-            out.push_back(static_cast<uint8_t>(acc));
-        return out;
-    }
+  }
+  void PutCode(unsigned code, unsigned bits)  // Huffman codes go most significant bit first
+  {
+    for (unsigned i = bits; i-- > 0;) Put((code >> i) & 1, 1);
+  }
+  Bytes Done() {
+    if (n) out.push_back(static_cast<uint8_t>(acc));
+    return out;
+  }
 };
 
 // A fixed-code block: literals, then one match of length 3 at the given distance.
-Bytes FixedBlockWithMatch(const std::string& literals, unsigned distance)
-{
-    BitWriter bw;
-    bw.Put(1, 1);
-    bw.Put(1, 2);
-    for (unsigned char c : literals)
-        bw.PutCode(0x30 + c, 8);
-    bw.PutCode(1, 7); // length 3
-    static const unsigned kBase[30] = {1,   2,   3,   4,   5,   7,    9,    13,   17,   25,   33,   49,   65,    97,    129,
-                                       193, 257, 385, 513, 769, 1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
-    static const unsigned kExtra[30] = {0, 0, 0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6, 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
-    unsigned code = 0;
-    while (code + 1 < 30 && kBase[code + 1] <= distance)
-        ++code;
-    bw.PutCode(code, 5);
-    bw.Put(distance - kBase[code], kExtra[code]);
-    bw.PutCode(0, 7); // end of block
-    return bw.Done();
+Bytes FixedBlockWithMatch(const std::string& literals, unsigned distance) {
+  BitWriter bw;
+  bw.Put(1, 1);
+  bw.Put(1, 2);
+  for (unsigned char c : literals) bw.PutCode(0x30 + c, 8);
+  bw.PutCode(1, 7);  // length 3
+  static const unsigned kBase[30] = {1,    2,    3,    4,    5,    7,    9,    13,    17,    25,
+                                     33,   49,   65,   97,   129,  193,  257,  385,   513,   769,
+                                     1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
+  static const unsigned kExtra[30] = {0, 0, 0, 0, 1, 1, 2, 2,  3,  3,  4,  4,  5,  5,  6,
+                                      6, 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
+  unsigned code = 0;
+  while (code + 1 < 30 && kBase[code + 1] <= distance) ++code;
+  bw.PutCode(code, 5);
+  bw.Put(distance - kBase[code], kExtra[code]);
+  bw.PutCode(0, 7);  // end of block
+  return bw.Done();
 }
 
-TEST(DeflateInterop, MalformedStreamsAreRefused)
-{
-    const struct {
-        const char* name;
-        Bytes data;
-    } cases[] = {
-        {"block type 3", {0x07, 0, 0, 0}},
-        {"stored length without its complement", {0x01, 0x05, 0x00, 0x00, 0x00, 'a', 'b', 'c', 'd', 'e'}},
-        {"HLIT above 286", {0xF5, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00}},
-        {"distance before the first byte", FixedBlockWithMatch("a", 2)},
-        {"no final block", {0x00, 0x00, 0x00, 0xFF, 0xFF}},
-        {"empty input", {}},
-    };
-    for (const auto& c : cases) {
-        const ReadResult r = Decompress(c.data, {100}, 0, true);
-        EXPECT_TRUE(r.readFailed) << c.name;
-        EXPECT_EQ(r.closeResult, -1) << c.name;
-    }
-    // The hand-made streams are well formed apart from the fault under test.
-    EXPECT_EQ(Decompress(FixedBlockWithMatch("ab", 2), {100}, 0, false).data, ToBytes("ababa"));
-    EXPECT_EQ(ZlibRawInflate(FixedBlockWithMatch("ab", 2).data(), 6), ToBytes("ababa"));
+TEST(DeflateInterop, MalformedStreamsAreRefused) {
+  const struct {
+    const char* name;
+    Bytes data;
+  } cases[] = {
+      {"block type 3", {0x07, 0, 0, 0}},
+      {"stored length without its complement", {0x01, 0x05, 0x00, 0x00, 0x00, 'a', 'b', 'c', 'd', 'e'}},
+      {"HLIT above 286", {0xF5, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00}},
+      {"distance before the first byte", FixedBlockWithMatch("a", 2)},
+      {"no final block", {0x00, 0x00, 0x00, 0xFF, 0xFF}},
+      {"empty input", {}},
+  };
+  for (const auto& c : cases) {
+    const ReadResult r = Decompress(c.data, {100}, 0, true);
+    EXPECT_TRUE(r.readFailed) << c.name;
+    EXPECT_EQ(r.closeResult, -1) << c.name;
+  }
+  // The hand-made streams are well formed apart from the fault under test.
+  EXPECT_EQ(Decompress(FixedBlockWithMatch("ab", 2), {100}, 0, false).data, ToBytes("ababa"));
+  EXPECT_EQ(ZlibRawInflate(FixedBlockWithMatch("ab", 2).data(), 6), ToBytes("ababa"));
 }
 
-TEST(DeflateInterop, DistancesBeyondTheWindowAreRefused)
-{
-    const std::string filler(5000, 'x');
-    for (const auto& [distance, memClass, ok] :
-         {std::tuple{4096u, 0, true}, std::tuple{4097u, 0, false}, std::tuple{4097u, 1, true}}) {
-        const Bytes data = FixedBlockWithMatch(filler, distance);
-        const ReadResult r = Decompress(data, {100}, memClass, false);
-        EXPECT_EQ(r.readFailed, !ok) << distance << " class " << memClass;
-    }
+TEST(DeflateInterop, DistancesBeyondTheWindowAreRefused) {
+  const std::string filler(5000, 'x');
+  for (const auto& [distance, memClass, ok] :
+       {std::tuple{4096u, 0, true}, std::tuple{4097u, 0, false}, std::tuple{4097u, 1, true}}) {
+    const Bytes data = FixedBlockWithMatch(filler, distance);
+    const ReadResult r = Decompress(data, {100}, memClass, false);
+    EXPECT_EQ(r.readFailed, !ok) << distance << " class " << memClass;
+  }
 }
 
-} // namespace
+}  // namespace

@@ -26,9 +26,9 @@ TEST(EncodingCodePage, AnsiToUnicode) {
       {kWestern, "caf\xE9", 3, 16, 3, u"caf"},
       {kWestern, "\x80\x93", -1, 16, 3, u"\u20ac\u201c"},
       {kUtf8, "\xE2\x82\xAC!", -1, 16, 3, u"\u20ac!"},
-      {kWestern, "abcdef", -1, 7, 0, u""},      // six units and a terminator need 8 with the reserve
+      {kWestern, "abcdef", -1, 7, 0, u""},  // six units and a terminator need 8 with the reserve
       {kWestern, "abcdef", -1, 8, 7, u"abcdef"},
-      {kWestern, "abc", -1, 1, 0, u""},         // room for the terminator only
+      {kWestern, "abc", -1, 1, 0, u""},  // room for the terminator only
   };
   for (const Case& c : cases) {
     char16_t dst[17];
@@ -56,11 +56,11 @@ TEST(EncodingCodePage, UnicodeToAnsi) {
       {kWestern, u"caf\u00e9", -1, 16, nullptr, 5, "caf\xE9"},
       {kWestern, u"caf\u00e9", 2, 16, nullptr, 2, "ca"},
       {kWestern, u"\u20ac", -1, 16, nullptr, 2, "\x80"},
-      {kWestern, u"a\u4e2d", -1, 16, "*", 3, "a*"},      // a character the page lacks
+      {kWestern, u"a\u4e2d", -1, 16, "*", 3, "a*"},        // a character the page lacks
       {kUtf8, u"\u4e2d", -1, 16, "*", 4, "\xE4\xB8\xAD"},  // UTF-8 takes no default character
-      {kWestern, u"abcdef", -1, 6, nullptr, 0, ""},       // does not fit with its terminator
+      {kWestern, u"abcdef", -1, 6, nullptr, 0, ""},        // does not fit with its terminator
       {kWestern, u"abcdef", -1, 7, nullptr, 7, "abcdef"},
-      {kWestern, u"abcdef", 6, 6, nullptr, 0, ""},        // counted text: one byte kept for the terminator
+      {kWestern, u"abcdef", 6, 6, nullptr, 0, ""},  // counted text: one byte kept for the terminator
       {kWestern, u"abc", -1, 1, nullptr, 0, ""},
   };
   for (const Case& c : cases) {

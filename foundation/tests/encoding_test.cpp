@@ -184,17 +184,17 @@ TEST(Encoding, Utf8SourceLegality) {
   };
   const Case cases[] = {
       {{0xF0, 0x9F, 0x98, 0x80}, 0, conversionOK, u"\U0001F600"},
-      {{'a', 0xC0, 0x80}, 1, sourceIllegal, u"a"},           // overlong lead
-      {{0xE0, 0x80, 0x80}, 1, sourceIllegal, u""},           // overlong three bytes
-      {{0xF4, 0x90, 0x80, 0x80}, 1, sourceIllegal, u""},     // beyond U+10FFFF
-      {{0xF4, 0x40, 0x98, 0x80}, 1, sourceIllegal, u""},     // a plain byte after F4
+      {{'a', 0xC0, 0x80}, 1, sourceIllegal, u"a"},        // overlong lead
+      {{0xE0, 0x80, 0x80}, 1, sourceIllegal, u""},        // overlong three bytes
+      {{0xF4, 0x90, 0x80, 0x80}, 1, sourceIllegal, u""},  // beyond U+10FFFF
+      {{0xF4, 0x40, 0x98, 0x80}, 1, sourceIllegal, u""},  // a plain byte after F4
       {{0xF4, 0x8F, 0xBF, 0xBF}, 0, conversionOK, u"\U0010FFFF"},
       {{0xF8, 0x88, 0x80, 0x80, 0x80}, 1, sourceIllegal, u""},
-      {{0x80}, 1, sourceIllegal, u""},                       // stray continuation
-      {{'a', 0xF0, 0x9F, 0x98}, 1, sourceExhausted, u"a"},   // cut off
+      {{0x80}, 1, sourceIllegal, u""},                      // stray continuation
+      {{'a', 0xF0, 0x9F, 0x98}, 1, sourceExhausted, u"a"},  // cut off
       {{0xC3, 0x28}, 1, sourceIllegal, u""},
-      {{0xED, 0xA0, 0x80}, 0, sourceIllegal, u""},           // an encoded surrogate: strict refuses,
-      {{0xED, 0xA0, 0x80}, 1, conversionOK, u"\xD800"},      // lenient keeps it
+      {{0xED, 0xA0, 0x80}, 0, sourceIllegal, u""},       // an encoded surrogate: strict refuses,
+      {{0xED, 0xA0, 0x80}, 1, conversionOK, u"\xD800"},  // lenient keeps it
   };
   for (const Case& c : cases) {
     const Out16 o = From8To16(c.in, c.lenient);
@@ -218,10 +218,18 @@ TEST(Encoding, EncodersProduceWellFormedUtf8) {
     Bytes out;
   };
   const Case16 from16[] = {
-      {u"a\xD83D", 0, sourceExhausted, {'a'}},           // a pair cut off at the end
+      {u"a\xD83D", 0, sourceExhausted, {'a'}},  // a pair cut off at the end
       {u"a\xD83D", 1, conversionOK, {'a', 0xEF, 0xBF, 0xBD}},
-      {u"\xD83D" u"A", 0, sourceIllegal, {}},
-      {u"\xD83D" u"A", 1, conversionOK, {0xEF, 0xBF, 0xBD, 'A'}},
+      {u"\xD83D"
+       u"A",
+       0,
+       sourceIllegal,
+       {}},
+      {u"\xD83D"
+       u"A",
+       1,
+       conversionOK,
+       {0xEF, 0xBF, 0xBD, 'A'}},
       {u"\xDE00", 0, sourceIllegal, {}},
       {u"\xDE00", 1, conversionOK, fffd},
   };
@@ -265,7 +273,9 @@ TEST(Encoding, Utf16AndUtf32Pairing) {
   EXPECT_EQ(strict.units, u"AB");
   const Out16 lenient = From32To16({'A', 0x110000, 'B'}, 1);
   EXPECT_EQ(lenient.result, conversionOK);
-  EXPECT_EQ(lenient.units, u"A\xFFFD" u"B");
+  EXPECT_EQ(lenient.units,
+            u"A\xFFFD"
+            u"B");
   EXPECT_EQ(From32To16({0xDC00}, 0).result, sourceIllegal);
 }
 
@@ -288,11 +298,13 @@ TEST(Encoding, IsLegalUtf8) {
       {"A", 1},
       {"\xC3\xA9", 1},
       {"\xC3\xA9\xC3\xA9 ok", 1},
-      {"\xC3", 0},                // the sequence does not end before the end
+      {"\xC3", 0},  // the sequence does not end before the end
       {"\xC0\x80", 0},
-      {"\xED\xA0\x80", 1},        // encoded surrogates pass
-      {"A\x80\x80", 0},           // a continuation after plain text: looks wrong
-      {"A\x80\x80\xC3\xA9" "A\x80", 0},
+      {"\xED\xA0\x80", 1},  // encoded surrogates pass
+      {"A\x80\x80", 0},     // a continuation after plain text: looks wrong
+      {"A\x80\x80\xC3\xA9"
+       "A\x80",
+       0},
       {"", 0},
   };
   for (const Case& c : cases) {
@@ -309,7 +321,9 @@ TEST(Encoding, UnicodeToUtf8AllocatesExactly) {
   const Case cases[] = {
       {u"", ""},
       {u"a\u00e9\u20ac\U0001F600", "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"},
-      {u"\xD83D" u"x\xDE00", "\xEF\xBF\xBDx\xEF\xBF\xBD"},  // unpaired surrogates cannot be encoded
+      {u"\xD83D"
+       u"x\xDE00",
+       "\xEF\xBF\xBDx\xEF\xBF\xBD"},  // unpaired surrogates cannot be encoded
       {nullptr, ""},
   };
   for (const Case& c : cases) {
@@ -328,11 +342,23 @@ TEST(Encoding, MulDivRoundsToNearestAndRefusesOverflow) {
     int number, numerator, denominator, result;
   };
   const Case cases[] = {
-      {10, 3, 2, 15},      {1, 1, 2, 1},         {-1, 1, 2, -1},       {3, 1, 2, 2},
-      {-3, 1, 2, -2},      {5, 1, -2, -3},       {-5, -1, -2, -3},     {7, 1, 3, 2},
-      {100, 7200, 96, 7500}, {1, 1, 0, -1},      {INT_MAX, 2, 1, -1},  {INT_MAX, 1, 1, INT_MAX},
-      {INT_MAX, INT_MAX, INT_MAX, INT_MAX},      {-INT_MAX, 1, 1, -INT_MAX},
-      {INT_MIN, 1, 1, INT_MIN}, {INT_MIN, -1, 1, -1},  {65536, 65536, 65536, 65536},
+      {10, 3, 2, 15},
+      {1, 1, 2, 1},
+      {-1, 1, 2, -1},
+      {3, 1, 2, 2},
+      {-3, 1, 2, -2},
+      {5, 1, -2, -3},
+      {-5, -1, -2, -3},
+      {7, 1, 3, 2},
+      {100, 7200, 96, 7500},
+      {1, 1, 0, -1},
+      {INT_MAX, 2, 1, -1},
+      {INT_MAX, 1, 1, INT_MAX},
+      {INT_MAX, INT_MAX, INT_MAX, INT_MAX},
+      {-INT_MAX, 1, 1, -INT_MAX},
+      {INT_MIN, 1, 1, INT_MIN},
+      {INT_MIN, -1, 1, -1},
+      {65536, 65536, 65536, 65536},
   };
   for (const Case& c : cases)
     EXPECT_EQ(_Kx2IntMulDiv(c.number, c.numerator, c.denominator), c.result)

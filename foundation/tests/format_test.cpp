@@ -46,11 +46,11 @@ TEST(Format, FloatingDigitsAreCutNotRounded) {
       {u"%f", 0.0, "0.000000"},
       {u"%e", 0.0, "0.000000e+00"},
       {u"%E", 12345.678, "1.234567E+04"},
-      {u"%g", 1234567.0, "1.23456e+06"},     // more integer digits than the precision
+      {u"%g", 1234567.0, "1.23456e+06"},  // more integer digits than the precision
       {u"%g", 0.125, "0.125000"},
       {u"%g", 0.00006103515625, "6.10351e-05"},  // exponent below -4
       {u"%G", 9.094947017729282379e-13, "9.09494E-13"},
-      {u"%.0g", 25.0, "2e+01"},                // precision 0 counts as 1
+      {u"%.0g", 25.0, "2e+01"},  // precision 0 counts as 1
       {u"%.0f", 2.5, "2"},
       {u"%#.0f", 2.5, "2."},
       {u"%#.0e", 2.5, "2.e+00"},
@@ -91,7 +91,7 @@ TEST(Format, OtherDirectives) {
   EXPECT_EQ(Fmt(u"%hd %hu %hx", 65535, 65537, 0x12345), "-1 1 2345");
   EXPECT_EQ(Fmt(u"%qd %llx %ld", INT64_MIN, 0xFEDCBA9876543210ull, -5), "-9223372036854775808 fedcba9876543210 -5");
   EXPECT_EQ(Fmt(u"%p|%8p", reinterpret_cast<void*>(0x1234), reinterpret_cast<void*>(0xab)), "0x1234|    0xab");
-  EXPECT_EQ(Fmt(u"ab%"), "ab");      // a format ending inside a directive ends the output
+  EXPECT_EQ(Fmt(u"ab%"), "ab");  // a format ending inside a directive ends the output
   EXPECT_EQ(Fmt(u"ab%-08.3"), "ab");
 
   int n = -1;
@@ -185,10 +185,16 @@ TEST(Format, AtolReadsALeadingDecimalInteger) {
     LONG value;
   };
   const Case cases[] = {
-      {u" \t-12ab", -12}, {u"+", 0},          {u"", 0},          {u"  +7", 7},
-      {u"\n5", 0},        {u"- 5", 0},        {u"2147483647", INT_MAX},
-      {u"-2147483648", INT_MIN},              {u"12345678901", -539222987},  // wraps at 32 bits
-      {u"\u0663", 0},  // only ASCII digits are digits
+      {u" \t-12ab", -12},
+      {u"+", 0},
+      {u"", 0},
+      {u"  +7", 7},
+      {u"\n5", 0},
+      {u"- 5", 0},
+      {u"2147483647", INT_MAX},
+      {u"-2147483648", INT_MIN},
+      {u"12345678901", -539222987},  // wraps at 32 bits
+      {u"\u0663", 0},                // only ASCII digits are digits
   };
   for (const Case& c : cases) {
     EXPECT_EQ(StringUtil::atol_fmt(c.text), c.value) << Narrow(c.text);
@@ -203,11 +209,20 @@ TEST(Format, AtofReadsALeadingDecimalNumber) {
     double value;
   };
   const Case cases[] = {
-      {u"1.5e2", 150},     {u"-.5", -0.5},       {u"0.3", 3 * 0.1},  // scaled by 0.1, as stored numbers always were
-      {u" \t2.5x", 2.5},   {u"12.5E-1", 1.25},   {u"abc", 0},        {u"", 0},
-      {u"+.", 0},          {u"1e+3", 1000},      {u"7e", 7},
-      {u"1e400", INFINITY}, {u"-1e400", -INFINITY}, {u"1e-400", 0},
-      {u"1e99999999999999999999", INFINITY},   // an absurd exponent ends at once
+      {u"1.5e2", 150},
+      {u"-.5", -0.5},
+      {u"0.3", 3 * 0.1},  // scaled by 0.1, as stored numbers always were
+      {u" \t2.5x", 2.5},
+      {u"12.5E-1", 1.25},
+      {u"abc", 0},
+      {u"", 0},
+      {u"+.", 0},
+      {u"1e+3", 1000},
+      {u"7e", 7},
+      {u"1e400", INFINITY},
+      {u"-1e400", -INFINITY},
+      {u"1e-400", 0},
+      {u"1e99999999999999999999", INFINITY},  // an absurd exponent ends at once
   };
   for (const Case& c : cases) EXPECT_EQ(StringUtil::atof_fmt(c.text), c.value) << Narrow(c.text);
   EXPECT_EQ(StringUtil::atof_fmt(nullptr), 0);

@@ -156,12 +156,12 @@ TEST_F(StartupPaths, HostHandedFolders) {
       {0, u"C:\\Host\\"}, {2, u"C:\\Info"}, {9, u"C:\\Skipped"}, {4, u"C:\\Present\\"}};
   EXPECT_EQ(PathUtil::_InitPathIndirect(items, 4), 1);
   EXPECT_EQ(Table(), (std::vector<std::pair<std::u16string, std::u16string>>{{u"App", u"C:\\Host"},
-                                                                            {u"ProgramInfo", u"C:\\Info"},
-                                                                            {u"UserData", u"C:\\Info"},
-                                                                            {u"Present", u"C:\\Present"}}));
+                                                                             {u"ProgramInfo", u"C:\\Info"},
+                                                                             {u"UserData", u"C:\\Info"},
+                                                                             {u"Present", u"C:\\Present"}}));
   EXPECT_EQ(PathUtil::_InitPathIndirect(items, 0), 0);
   EXPECT_EQ(PathUtil::_InitPathIndirect(items + 2, 1), 9);  // a skipped kind gives the kind
-  PathUtil::_InitPath();  // a table exists: start-up adds nothing
+  PathUtil::_InitPath();                                    // a table exists: start-up adds nothing
   EXPECT_EQ(Table().size(), 4u);
 }
 

@@ -110,8 +110,8 @@ TEST(PathNames, BackSlashes) {
     const char16_t* appended;
     const char16_t* removed;
   } cases[] = {
-      {u"C:\\", u"C:\\", u"C:\\"}, {u"\\", u"\\", u"\\"},     {u"C:\\a\\", u"C:\\a\\", u"C:\\a"},
-      {u"C:\\a/", u"C:\\a/\\", u"C:\\a"}, {u"", u"", u""}, {u"a", u"a\\", u"a"},
+      {u"C:\\", u"C:\\", u"C:\\"},        {u"\\", u"\\", u"\\"}, {u"C:\\a\\", u"C:\\a\\", u"C:\\a"},
+      {u"C:\\a/", u"C:\\a/\\", u"C:\\a"}, {u"", u"", u""},       {u"a", u"a\\", u"a"},
   };
   for (const Case& c : cases) {
     char16_t buf[MAX_PATH];

@@ -81,8 +81,8 @@ TEST_F(ShellForward, ShellCalls) {
   from.push_back(0);
   std::u16string to = u"C:\\b.txt";
   to.push_back(0);
-  SHFILEOPSTRUCTW op{nullptr, FO_COPY, from.c_str(), to.c_str(), FOF_SILENT | FOF_NOCONFIRMATION, FALSE, nullptr,
-                     nullptr};
+  SHFILEOPSTRUCTW op{nullptr, FO_COPY, from.c_str(), to.c_str(), FOF_SILENT | FOF_NOCONFIRMATION,
+                     FALSE,   nullptr, nullptr};
   ASSERT_EQ(ShellUtil::_SHFileOperation(&op), 0);
   EXPECT_TRUE(fs::exists(root_ / "b.txt"));
 

@@ -102,8 +102,8 @@ TEST(TextString, ComparisonFoldsOnlyAsciiLetters) {
     int sign;
   };
   const Case cases[] = {
-      {u"abc", u"ABC", 0},  {u"a", u"A", 0},     {u"\u00e9", u"\u00c9", 1}, {u"abc", u"abd", -1},
-      {u"ab", u"abc", -1},  {u"[", u"a", 1},     {u"_", u"a", 1},          {u"", u"", 0},
+      {u"abc", u"ABC", 0}, {u"a", u"A", 0}, {u"\u00e9", u"\u00c9", 1}, {u"abc", u"abd", -1},
+      {u"ab", u"abc", -1}, {u"[", u"a", 1}, {u"_", u"a", 1},           {u"", u"", 0},
   };
   auto sign = [](int v) { return v < 0 ? -1 : v > 0 ? 1 : 0; };
   for (const Case& c : cases) EXPECT_EQ(sign(StringUtil::Ustricmp(c.a, c.b)), c.sign) << std::string(c.a, c.a + 1);
@@ -144,11 +144,8 @@ TEST(TextString, HexStringsAndEscapes) {
     std::u16string out;
   };
   const Case toUnits[] = {
-      {u"U+00410042", 16, 2, u"AB"},
-      {u"U+0041", 16, 1, u"A"},
-      {u"U+004", 16, 0, u""},       // shorter than six units
-      {u"X+0041", 16, 0, u""},
-      {u"U+00410042", 2, 0, u""},   // two units and the terminator do not fit
+      {u"U+00410042", 16, 2, u"AB"}, {u"U+0041", 16, 1, u"A"},   {u"U+004", 16, 0, u""},  // shorter than six units
+      {u"X+0041", 16, 0, u""},       {u"U+00410042", 2, 0, u""},  // two units and the terminator do not fit
       {u"U+00410042", 3, 2, u"AB"},
   };
   for (const Case& c : toUnits) {

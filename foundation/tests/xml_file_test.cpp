@@ -59,7 +59,8 @@ TEST_F(XmlFile, SaveWritesUtf16LeWithoutByteOrderMark) {
   root.AppendChild(u"a", u"")->AppendAttr(u"x", u"1");
   ASSERT_EQ(root.SaveFile(WinPath("s.xml").c_str()), 1);
   const std::u16string golden =
-      u"\n<XMLRegistry>\n\t<VTL IsKey=\"TRUE\" >\n\t\t<Language>1033</Language>\n\t</VTL>\n\t<a x=\"1\" />\n</XMLRegistry>";
+      u"\n<XMLRegistry>\n\t<VTL IsKey=\"TRUE\" >\n\t\t<Language>1033</Language>\n\t</VTL>\n\t<a x=\"1\" "
+      u"/>\n</XMLRegistry>";
   EXPECT_EQ(Bytes("s.xml"), Utf16Le(golden));
   EXPECT_EQ(static_cast<unsigned char>(Bytes("s.xml")[0]), 0x0A);  // no byte-order mark
 

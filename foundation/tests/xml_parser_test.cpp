@@ -66,8 +66,8 @@ std::vector<LoadCase> Cases() {
       {u"<r><!-- a -- b --></r>", "r(#COMMENT{ a -- b })", kEnd, 0, -1, nullptr},
       {u"<r><![CDATA[<x>&amp;]]></r>", "r(#CDATA{<x>&amp;})", kEnd, 0, -1, nullptr},
       {u"<r><![cdata[x]]></r>", "r(#CDATA{x})", kEnd, 0, -1, nullptr},
-      {u"<a t=\"&lt;b&gt;\">a &lt;b&gt; &amp;amp; &#65; &amp &ampX</a>",
-       "a[t=<b>]{a <b> &amp; &#65; &amp &ampX}", kEnd, 0, -1, nullptr},
+      {u"<a t=\"&lt;b&gt;\">a &lt;b&gt; &amp;amp; &#65; &amp &ampX</a>", "a[t=<b>]{a <b> &amp; &#65; &amp &ampX}", kEnd,
+       0, -1, nullptr},
       // A closing tag may carry white space before its ">".
       {u"<r><a></a ></r>", "r(a)", kEnd, 0, -1, nullptr},
       {u"<r><a></a\n></r>", "r(a)", kEnd, 0, -1, nullptr},

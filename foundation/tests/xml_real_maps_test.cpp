@@ -37,7 +37,8 @@ std::string ParseProblem(const std::string& utf8) {
   std::u16string text = kx2::Utf8ToUtf16(utf8);
   XMLDocument doc;
   const char16_t* end = doc.Load(text.c_str(), nullptr);
-  if (!end) return "no result, error " + std::to_string(doc.parseInfo.errorCode) + ": " + xmltest::U8(doc.parseInfo.errorText);
+  if (!end)
+    return "no result, error " + std::to_string(doc.parseInfo.errorCode) + ": " + xmltest::U8(doc.parseInfo.errorText);
   if (doc.parseInfo.errorOccurred) return "error " + std::to_string(doc.parseInfo.errorCode);
   if (!doc.GetRoot() || doc.GetRoot()->name.empty()) return "no root element";
   if (!xmltest::Consistent(doc)) return "inconsistent tree";

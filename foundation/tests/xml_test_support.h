@@ -15,9 +15,12 @@ inline std::string U8(std::u16string_view s) { return kx2::Utf16ToUtf8(s); }
 inline std::string Shown(std::u16string_view s) {
   std::string out;
   for (char c : U8(s)) {
-    if (c == '\n') out += "\\n";
-    else if (c == '\t') out += "\\t";
-    else out += c;
+    if (c == '\n')
+      out += "\\n";
+    else if (c == '\t')
+      out += "\\t";
+    else
+      out += c;
   }
   return out;
 }

@@ -200,7 +200,7 @@ TEST_F(XmlReg, DeletingKeysAndEntries) {
   reg.WriteStringValue(u"v", u"1");
   EXPECT_FALSE(reg.DeleteKey(u"A\\Missing"));
   EXPECT_EQ(reg.tree.GetChild(u"A")->GetChildCount(), 1);  // nothing was added
-  EXPECT_FALSE(reg.DeleteKey(u""));                          // the root element stays
+  EXPECT_FALSE(reg.DeleteKey(u""));                        // the root element stays
   EXPECT_FALSE(reg.DeleteEntry(u"A\\B", u"none"));
   EXPECT_TRUE(reg.DeleteEntry(u"A\\B", u"v"));
   reg.WriteStringValue(u"v", u"2");

@@ -173,7 +173,8 @@ TEST_F(HostProperties, ListsSubObjectsAndInitFrom) {
 }
 
 TEST(HostObjects, UnknownClassesAreRefused) {
-  for (LONG cls : {LONG(0), LONG(514), LONG(526), LONG(0x4007), LONG(vantorel::kClassTopic)}) EXPECT_EQ(VtlCreateObject(cls), nullptr) << cls;
+  for (LONG cls : {LONG(0), LONG(514), LONG(526), LONG(0x4007), LONG(vantorel::kClassTopic)})
+    EXPECT_EQ(VtlCreateObject(cls), nullptr) << cls;
 }
 
 TEST(HostCensus, ReportsALeakedReferenceAndAnExtraRelease) {

@@ -74,22 +74,23 @@ TEST_P(VantorelGolden, MatchesItsGoldenFile) {
   if (std::string(GetParam().args).find("--json") != std::string::npos) ExpectJsonParses(GetParam().args);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Examples, VantorelGolden,
-    ::testing::Values(Case{"filters", "filters.txt"}, Case{"filters --json", "filters.json"},
-                      Case{"import lisbon-trip.mm", "lisbon-trip.txt"},
-                      Case{"import lisbon-trip.mm --json", "lisbon-trip.json"},
-                      Case{"import garden-project.xmind", "garden-project.txt"},
-                      Case{"import garden-project.xmind --json", "garden-project.json"},
-                      Case{"import office-move.mmap", "office-move.txt"},
-                      Case{"import office-move.mmap --json", "office-move.json"},
-                      Case{"import packing-list.txt", "not-a-map.txt"},
-                      Case{"import lisbon-trip.mm --filter XMIND", "wrong-filter.txt"},
-                      Case{"import no-such-map.mm", "missing-file.txt"}, Case{"bogus", "usage.txt"}),
-    [](const ::testing::TestParamInfo<Case>& info) {
-      std::string name;
-      for (char c : std::string(info.param.golden)) name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-      return name;
-    });
+INSTANTIATE_TEST_SUITE_P(Examples, VantorelGolden,
+                         ::testing::Values(Case{"filters", "filters.txt"}, Case{"filters --json", "filters.json"},
+                                           Case{"import lisbon-trip.mm", "lisbon-trip.txt"},
+                                           Case{"import lisbon-trip.mm --json", "lisbon-trip.json"},
+                                           Case{"import garden-project.xmind", "garden-project.txt"},
+                                           Case{"import garden-project.xmind --json", "garden-project.json"},
+                                           Case{"import office-move.mmap", "office-move.txt"},
+                                           Case{"import office-move.mmap --json", "office-move.json"},
+                                           Case{"import packing-list.txt", "not-a-map.txt"},
+                                           Case{"import lisbon-trip.mm --filter XMIND", "wrong-filter.txt"},
+                                           Case{"import no-such-map.mm", "missing-file.txt"},
+                                           Case{"bogus", "usage.txt"}),
+                         [](const ::testing::TestParamInfo<Case>& info) {
+                           std::string name;
+                           for (char c : std::string(info.param.golden))
+                             name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+                           return name;
+                         });
 
 }  // namespace

@@ -42,10 +42,10 @@ class HostXml : public HostLeakCheck {
 std::u16string S(LPCWSTR s) { return s ? s : u"<null>"; }
 
 TEST_F(HostXml, NamesAsWrittenTextNodesKeptEntitiesResolved) {
-  Own<IKX2XMLDocument> doc(Parse(
-      "<?xml version='1.0'?><!DOCTYPE ap:Map [<!ENTITY co 'Company &amp; Co'>]>"
-      "<ap:Map xmlns:ap='http://schemas.mindjet.com/MindManager/Application/2003' ap:Dirty='1' plain='x'>"
-      " <ap:Topic OId='a'>&co; &#x4E2D;<![CDATA[<raw>]]></ap:Topic>\n <ap:Topic OId='b'/></ap:Map>"));
+  Own<IKX2XMLDocument> doc(
+      Parse("<?xml version='1.0'?><!DOCTYPE ap:Map [<!ENTITY co 'Company &amp; Co'>]>"
+            "<ap:Map xmlns:ap='http://schemas.mindjet.com/MindManager/Application/2003' ap:Dirty='1' plain='x'>"
+            " <ap:Topic OId='a'>&co; &#x4E2D;<![CDATA[<raw>]]></ap:Topic>\n <ap:Topic OId='b'/></ap:Map>"));
   ASSERT_TRUE(doc);
   Own<IKX2XMLElement> root(doc->GetDocumentElement());
   ASSERT_TRUE(root);
@@ -77,7 +77,8 @@ TEST_F(HostXml, NamesAsWrittenTextNodesKeptEntitiesResolved) {
 }
 
 TEST_F(HostXml, UndeclaredPrefixesKeepTheirNames) {
-  Own<IKX2XMLDocument> doc(Parse("<xmap-content><topic xlink:href='xmind:#1' svg:x='12.5'><title>T</title></topic></xmap-content>"));
+  Own<IKX2XMLDocument> doc(
+      Parse("<xmap-content><topic xlink:href='xmind:#1' svg:x='12.5'><title>T</title></topic></xmap-content>"));
   ASSERT_TRUE(doc);
   Own<IKX2XMLElement> root(doc->GetDocumentElement());
   Own<IKX2XMLNode> child(root->GetFirstChild());
@@ -112,7 +113,8 @@ TEST_F(HostXml, ParsesAFileByWindowsPathInItsDeclaredEncoding) {
   char dir[] = "/tmp/host_xml_XXXXXX";
   ASSERT_TRUE(mkdtemp(dir));
   std::string file = std::string(dir) + "/Map.mm";
-  std::ofstream(file, std::ios::binary) << "<?xml version='1.0' encoding='ISO-8859-1'?><map version='1.0.1'><node TEXT='caf\xE9'/></map>";
+  std::ofstream(file, std::ios::binary)
+      << "<?xml version='1.0' encoding='ISO-8859-1'?><map version='1.0.1'><node TEXT='caf\xE9'/></map>";
   std::u16string path = kx2::ToWindowsPath(file);
   Own<IKX2XMLFactory> factory(VtlGetApplication()->GetXMLFactory());
   Own<IKX2XMLParser> parser(factory->CreateParser());
@@ -141,7 +143,8 @@ TEST_F(HostXml, BuildsAndPrintsADocument) {
   EXPECT_TRUE(child->AppendChild(text.p));
   EXPECT_TRUE(root->AppendChild(child.p));
   EXPECT_FALSE(child->AppendChild(root.p)) << "an ancestor cannot become a child";
-  EXPECT_EQ(S(root->GetXml()), u"<m:presentMapping><m:fill m:type=\"gradient\" m:count=\"2\">a&lt;b</m:fill></m:presentMapping>");
+  EXPECT_EQ(S(root->GetXml()),
+            u"<m:presentMapping><m:fill m:type=\"gradient\" m:count=\"2\">a&lt;b</m:fill></m:presentMapping>");
   Own<IKX2XMLElement> loose(doc->CreateElement(u"never-attached"));
   EXPECT_TRUE(root->RemoveChild(child.p));
   EXPECT_EQ(S(root->GetXml()), u"<m:presentMapping/>");

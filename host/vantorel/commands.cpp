@@ -144,9 +144,10 @@ int ImportMap(const ImportRequest& request) {
   if (chosen.empty()) {
     std::string text = ErrorRecordText();
     std::cerr << "vantorel: " << request.file << ": "
-              << (text.empty() ? (request.filterName.empty() ? "no filter reads this file"
-                                                             : "filter " + request.filterName + " does not read this file")
-                               : text)
+              << (text.empty()
+                      ? (request.filterName.empty() ? "no filter reads this file"
+                                                    : "filter " + request.filterName + " does not read this file")
+                      : text)
               << "\n";
     CloseAllDocuments();
     return 1;

@@ -32,8 +32,8 @@ void Put32(std::vector<uint8_t>& out, uint32_t v) {
 std::vector<uint8_t> StoredZip(const std::vector<std::pair<std::string, std::string>>& entries) {
   std::vector<uint8_t> out, directory;
   for (const auto& [name, data] : entries) {
-    const uint32_t crc = static_cast<uint32_t>(
-        crc32(0, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size())));
+    const uint32_t crc =
+        static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size())));
     const uint32_t offset = static_cast<uint32_t>(out.size());
     Put32(out, 0x04034b50), Put16(out, 20), Put16(out, 0), Put16(out, 0), Put32(out, 0);
     Put32(out, crc), Put32(out, static_cast<uint32_t>(data.size())), Put32(out, static_cast<uint32_t>(data.size()));

@@ -92,8 +92,8 @@ TEST_F(FoliantExports, ListsFreeMindMindManagerXMind) {
     info.size = 552;
     info.flags = 0xABCD;  // XMind leaves the host's flags alone
     iterate(&cursor, &info);
-    auto expected = ExpectedRecord(c.id, c.format, c.id == 0x10000117 ? 0xABCD : 0, c.name, c.description, c.text,
-                                   c.shortText);
+    auto expected =
+        ExpectedRecord(c.id, c.format, c.id == 0x10000117 ? 0xABCD : 0, c.name, c.description, c.text, c.shortText);
     EXPECT_EQ(std::memcmp(&info, expected.data(), 552), 0) << "filter " << std::hex << c.id;
   }
   EXPECT_EQ(cursor, nullptr) << "the cursor is null after the last filter";
@@ -213,7 +213,11 @@ TEST(FoliantFilterDriver, DrivesAFreshImporterInOrder) {
     int discovery, import;
     std::vector<std::string> probeCalls, importCalls;
   } cases[] = {
-      {1, 5, 6, {"construct", "init", "probe", "cleanup", "destroy"}, {"construct", "init", "import", "cleanup", "destroy"}},
+      {1,
+       5,
+       6,
+       {"construct", "init", "probe", "cleanup", "destroy"},
+       {"construct", "init", "import", "cleanup", "destroy"}},
       {2, 5, 2, {"construct", "init", "probe", "cleanup", "destroy"}, {"construct", "init", "destroy"}},
       {0, 0, 0, {"construct", "init", "destroy"}, {"construct", "init", "destroy"}},
   };

@@ -47,10 +47,12 @@ std::vector<Expected> MindManager() {
   const std::string u = "urn:mindjet:";
   AddMarkers(e, 301, "SmileyHappy 302, SmileyNeutral 303, SmileyAngry 304, SmileySad 305, SmileyScreaming 306", u);
   AddMarkers(e, 341,
-             "FlagGreen 342, FlagYellow 343, FlagOrange 344, FlagRed 345, FlagPurple 346, FlagBlue 347, FlagBlack 348", u);
+             "FlagGreen 342, FlagYellow 343, FlagOrange 344, FlagRed 345, FlagPurple 346, FlagBlue 347, FlagBlack 348",
+             u);
   AddMarkers(e, 99, "Prio1 101, Prio2 102, Prio3 103, Prio4 104, Prio5 105, Prio6 106, Prio7 107, Prio8 108, Prio9 109",
              u);
-  AddMarkers(e, 199, "0 200 0, 10 210 10, 25 225 25, 35 235 35, 50 250 50, 65 265 65, 75 275 75, 90 290 90, 100 300 100");
+  AddMarkers(e, 199,
+             "0 200 0, 10 210 10, 25 225 25, 35 235 35, 50 250 50, 65 265 65, 75 275 75, 90 290 90, 100 300 100");
   AddMarkers(e, 321, "ArrowUp 322, ArrowDown 323, ArrowLeft 324, ArrowRight 325", u);
   AddMarkers(e, 361,
              "ThumbsUp 362, ThumbsDown 363, QuestionMark 364, ExclamationMark 365, JudgeHammer 366, Calendar 367, "
@@ -65,32 +67,39 @@ std::vector<Expected> MindManager() {
   AddValues(e, 3, "Straight 0, Arc 1, Curve 2, Elbow 3, RoundedElbow 4, ShearedElbow 5, Angle 6, None -1", u);
   AddValues(e, 8, "Inside 0, Outside 0, Spread 2, Center 1", u);
   AddValues(e, 2, "RoundedRectangleBalloon 8, RectangleBalloon 7", u);
-  AddValues(e, 4,
-            "Lines 0, Zigzag 1, Scallops 2, Waves 3, CurvedLine 4, SummaryElbow 5, SummaryShearedElbow 6, SummaryArc 7, "
-            "SummaryCurve 8",
+  AddValues(
+      e, 4,
+      "Lines 0, Zigzag 1, Scallops 2, Waves 3, CurvedLine 4, SummaryElbow 5, SummaryShearedElbow 6, SummaryArc 7, "
+      "SummaryCurve 8",
+      u);
+  AddValues(e, 7, "Solid 0, RoundDot 1, SquareDot 2, Dash 3, DashDot 4, LongDash 6, LongDashDot 7, LongDashDotDot 8",
             u);
-  AddValues(e, 7, "Solid 0, RoundDot 1, SquareDot 2, Dash 3, DashDot 4, LongDash 6, LongDashDot 7, LongDashDotDot 8", u);
   AddValues(e, 9, "NoArrow 0, Arrow 1, OpenArrow 2, StealthArrow 3, DiamondArrow 4, OvalArrow 5", u);
   AddValues(e, 10, "Left 1, Right 2, Center 3", u);
   AddValues(e, 5, "Straight 1, Curved 3, Angled 2", u);
   AddValues(e, 11, "NoFlip 1, StretchFit 3, FlipXY 1, FlipX 1, FlipY 1, Center 2", u);
   AddValues(e, 12, "NoFlip 0, StretchFit 0, FlipXY 3, FlipX 1, FlipY 2, Center 0", u);
-  AddValues(e, 13,
-            "Horizontal/urn:mindjet:Center/urn:mindjet:Right 102, Horizontal/urn:mindjet:Bottom/urn:mindjet:Right 202, "
-            "Horizontal/urn:mindjet:Bottom/urn:mindjet:LeftAndRight 100, Vertical/urn:mindjet:Middle/urn:mindjet:Down 405, "
-            "Vertical/urn:mindjet:Middle/urn:mindjet:Up 404, Vertical/urn:mindjet:Middle/urn:mindjet:UpAndDown 403, "
-            "Horizontal/urn:mindjet:Center/urn:mindjet:AutomaticHorizontal 100, "
-            "Horizontal/urn:mindjet:Bottom/urn:mindjet:AutomaticHorizontal 202, "
-            "Vertical/urn:mindjet:Middle/urn:mindjet:AutomaticVertical 405",
-            u);
+  AddValues(
+      e, 13,
+      "Horizontal/urn:mindjet:Center/urn:mindjet:Right 102, Horizontal/urn:mindjet:Bottom/urn:mindjet:Right 202, "
+      "Horizontal/urn:mindjet:Bottom/urn:mindjet:LeftAndRight 100, Vertical/urn:mindjet:Middle/urn:mindjet:Down 405, "
+      "Vertical/urn:mindjet:Middle/urn:mindjet:Up 404, Vertical/urn:mindjet:Middle/urn:mindjet:UpAndDown 403, "
+      "Horizontal/urn:mindjet:Center/urn:mindjet:AutomaticHorizontal 100, "
+      "Horizontal/urn:mindjet:Bottom/urn:mindjet:AutomaticHorizontal 202, "
+      "Vertical/urn:mindjet:Middle/urn:mindjet:AutomaticVertical 405",
+      u);
   return e;
 }
 
 std::vector<Expected> FreeMind() {
   std::vector<Expected> e;
   AddMarkers(e, 301, "ksmiletris 302, smiley-neutral 303, smiley-angry 306, smily_bad 304");
-  AddMarkers(e, 341, "flag-black 348, flag-blue 347, flag-green 342, flag-orange 344, flag-pink 346, flag 345, flag-yellow 343");
-  AddMarkers(e, 99, "full-1 101, full-2 102, full-3 103, full-4 104, full-5 105, full-6 106, full-7 107, full-8 108, full-9 109");
+  AddMarkers(
+      e, 341,
+      "flag-black 348, flag-blue 347, flag-green 342, flag-orange 344, flag-pink 346, flag 345, flag-yellow 343");
+  AddMarkers(
+      e, 99,
+      "full-1 101, full-2 102, full-3 103, full-4 104, full-5 105, full-6 106, full-7 107, full-8 108, full-9 109");
   AddMarkers(e, 321, "back 324, forward 325, up 322, down 323");
   AddMarkers(e, 361, "help 364, yes 365, calendar 367");
   return e;
@@ -98,12 +107,16 @@ std::vector<Expected> FreeMind() {
 
 std::vector<Expected> XMind() {
   std::vector<Expected> e;
-  AddMarkers(e, 301, "smiley-smile 302, smiley-laugh 302, smiley-angry 306, smily-cry 305, smily-surprise 303, smily-boring 304");
+  AddMarkers(
+      e, 301,
+      "smiley-smile 302, smiley-laugh 302, smiley-angry 306, smily-cry 305, smily-surprise 303, smily-boring 304");
   AddMarkers(e, 341, "flag-green 342, flag-red 345, flag-orange 344, flag-purple 346, flag-blue 347, flag-black 348");
   AddMarkers(e, 99,
              "priority-1 101, priority-2 102, priority-3 103, priority-4 104, priority-5 105, priority-6 106, "
              "priority-7 107, priority-8 108, priority-9 109");
-  AddMarkers(e, 199, "task-start 200 0, task-quarter 225 25, task-half 250 50, task-3quar 275 75, task-done 300 100, task-pause 347 0");
+  AddMarkers(e, 199,
+             "task-start 200 0, task-quarter 225 25, task-half 250 50, task-3quar 275 75, task-done 300 100, "
+             "task-pause 347 0");
   AddMarkers(e, 361, "other-calendar 367, other-question 364, other-exclam 365, other-yes 362, other-no 363");
   const std::string x = "org.xmind.";
   AddValues(e, 13,

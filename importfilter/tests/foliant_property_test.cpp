@@ -86,7 +86,8 @@ TEST(FoliantPropertyValues, WideComparisons) {
   struct Case {
     const char16_t *a, *b;
     int expected;
-  } cases[] = {{u"a", u"a", 0}, {u"a", u"b", -1}, {u"b", u"a", 1}, {u"", nullptr, 0}, {u"\xFFFF", u"a", 1}, {u"ab", u"a", 1}};
+  } cases[] = {{u"a", u"a", 0},   {u"a", u"b", -1},     {u"b", u"a", 1},
+               {u"", nullptr, 0}, {u"\xFFFF", u"a", 1}, {u"ab", u"a", 1}};
   for (const Case& c : cases) {
     EXPECT_EQ(CompareWide(c.a, c.b), c.expected);
     EXPECT_EQ(EqualWide(c.a, c.b), c.expected == 0);

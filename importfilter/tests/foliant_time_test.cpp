@@ -58,7 +58,7 @@ TEST(FoliantTime, FileTimeArithmetic) {
 TEST(FoliantTime, PartsAreLocalTimeUnderEveryZone) {
   struct Case {
     int y, mo, d, h, mi, s;
-  } cases[] = {{2011, 3, 5, 10, 20, 30}, {2011, 3, 27, 2, 30, 0}, {2011, 10, 30, 2, 30, 0},
+  } cases[] = {{2011, 3, 5, 10, 20, 30},  {2011, 3, 27, 2, 30, 0}, {2011, 10, 30, 2, 30, 0},
                {2024, 2, 29, 23, 59, 59}, {1970, 1, 1, 0, 0, 0},   {2037, 12, 31, 12, 0, 0}};
   for (const char* zone : {"CET-1CEST,M3.5.0,M10.5.0/3", "JST-9", "UTC0"}) {
     SetZone(zone);

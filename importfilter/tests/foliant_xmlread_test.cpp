@@ -66,7 +66,8 @@ TEST_F(FoliantXmlRead, AttributeReads) {
 TEST_F(FoliantXmlRead, ChildAttributes) {
   ImportBase base;
   int handle = -1;
-  IKX2XMLElement* set = base.FindElementByPath(root_, {u"ap:MarkersSetGroup", u"ap:IconMarkersSets", u"ap:IconMarkersSet"}, &handle);
+  IKX2XMLElement* set =
+      base.FindElementByPath(root_, {u"ap:MarkersSetGroup", u"ap:IconMarkersSets", u"ap:IconMarkersSet"}, &handle);
   ASSERT_TRUE(set);
   auto name = base.GetChildAttributeText(set, u"ap:Name", u"Name");
   ASSERT_TRUE(name);
@@ -89,8 +90,8 @@ TEST_F(FoliantXmlRead, ChildAttributes) {
   EXPECT_FALSE(flag);
   base.ReleasePath(handle);
 
-  IKX2XMLElement* marker =
-      base.FindElementByPath(root_, {u"ap:MarkersSetGroup", u"ap:IconMarkersSets", u"ap:IconMarkersSet", u"ap:IconMarker"}, &handle);
+  IKX2XMLElement* marker = base.FindElementByPath(
+      root_, {u"ap:MarkersSetGroup", u"ap:IconMarkersSets", u"ap:IconMarkersSet", u"ap:IconMarker"}, &handle);
   ASSERT_TRUE(marker);
   flag = true;
   EXPECT_FALSE(base.GetChildAttributeBool(marker, u"ap:Name", u"Dirty", &flag)) << "True in mixed case";

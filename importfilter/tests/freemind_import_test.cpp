@@ -96,9 +96,8 @@ TEST_F(FreeMindImportTest, NodeWalkAndStyles) {
          EXPECT_EQ(Member(root, "line-and-fill -1"), nullptr);
          EXPECT_EQ(Member(Item(Member(&d, "boundaries"), 0), "format -1"), nullptr);
        }},
-      {"a text of control characters: tabs stay, line feeds break, others go",
-       Map("<node TEXT='a&#9;b&#10;c&#13;d'/>"), 1,
-       [](const Value& d) { EXPECT_EQ(Text(Member(TopicAt(d, {}), "text")), "a\tb\ncd"); }},
+      {"a text of control characters: tabs stay, line feeds break, others go", Map("<node TEXT='a&#9;b&#10;c&#13;d'/>"),
+       1, [](const Value& d) { EXPECT_EQ(Text(Member(TopicAt(d, {}), "text")), "a\tb\ncd"); }},
       {"FreeMind 0.8's HTML inside TEXT stays plain text",
        Map("<node TEXT='&lt;html&gt;&lt;b&gt;x&lt;/b&gt;&lt;/html&gt;'/>"), 1,
        [](const Value& d) { EXPECT_EQ(Text(Member(TopicAt(d, {}), "text")), "<html><b>x</b></html>"); }},
@@ -164,8 +163,8 @@ TEST_F(FreeMindImportTest, ContentObjects) {
          EXPECT_EQ(Count(Member(Item(objects, 0), "entries")), 1u) << "a value is registered once per import";
          EXPECT_EQ(Text(Member(Item(objects, 1), "name")), "(empty)");
        }},
-      {"an attribute without VALUE stops the walk with failure",
-       Map("<node TEXT='r'><attribute NAME='n'/></node>"), 0, nullptr},
+      {"an attribute without VALUE stops the walk with failure", Map("<node TEXT='r'><attribute NAME='n'/></node>"), 0,
+       nullptr},
       {"a cloud is a boundary with its colour as fill and line",
        Map("<node TEXT='r'><cloud COLOR='#e0f0ff'/><cloud/></node>"), 1,
        [](const Value& d) {
@@ -219,7 +218,9 @@ TEST_F(FreeMindImportTest, ArrowLinksAndLinks) {
            "<node TEXT='mail' LINK='mailto:a@b.org?subject=Hello%20there'/>"
            "<node TEXT='file' LINK='notes.txt'/>"
            "<node TEXT='folder' LINK='sub/'/>"
-           "<node TEXT='url' LINK='file:/" + file + "'/>"
+           "<node TEXT='url' LINK='file:/" +
+           file +
+           "'/>"
            "<node TEXT='missing' LINK='absent.txt'/>"
            "<node TEXT='colon' LINK=':\\x'/>"
            "<node TEXT='topic' LINK='#Freemind_Link_1'/>"
@@ -318,8 +319,9 @@ TEST_F(FreeMindImportTest, AttributeRecordsFromTheirElement) {
   ASSERT_EQ(importer.Init(), 1);
   foliant::HostRef<IKX2XMLFactory> factory(VtlGetApplication()->GetXMLFactory());
   foliant::HostRef<IKX2XMLParser> parser(factory->CreateParser());
-  const std::string xml = "<node><attribute NAME='' VALUE='v'/><attribute NAME='n' VALUE=''/>"
-                          "<attribute NAME='' VALUE=''/><attribute VALUE='v'/></node>";
+  const std::string xml =
+      "<node><attribute NAME='' VALUE='v'/><attribute NAME='n' VALUE=''/>"
+      "<attribute NAME='' VALUE=''/><attribute VALUE='v'/></node>";
   foliant::HostRef<IKX2XMLDocument> document(
       parser->Parse(reinterpret_cast<const BYTE*>(xml.data()), static_cast<ULONG>(xml.size())));
   ASSERT_TRUE(document);

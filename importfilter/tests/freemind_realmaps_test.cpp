@@ -121,9 +121,8 @@ TEST(FreeMindDocumentationMap, CountsAgreeWithTheFile) {
   ASSERT_EQ(write(fd, counter.data(), counter.size()), static_cast<ssize_t>(counter.size()));
   close(fd);
   int status = -1;
-  const std::string out = RunCommand("'" KX2_BIN_DIR "/vantorel' import --json '" + map.string() +
-                                  "' | /usr/bin/python3 " + script,
-                              &status);
+  const std::string out = RunCommand(
+      "'" KX2_BIN_DIR "/vantorel' import --json '" + map.string() + "' | /usr/bin/python3 " + script, &status);
   std::remove(script);
   // 480 nodes; 11 arrow links; 4 clouds; 47 links of which 14 web and 4 mail resolve (the
   // other 29 name files absent here); 17 notes; 33 icons, 7 of them in the marker table and

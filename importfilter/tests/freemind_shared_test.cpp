@@ -21,7 +21,8 @@ namespace {
 using foliant::HostRef;
 
 TEST(FreeMindShared, HyperlinkDescriptions) {
-  const std::u16string mail = foliant::BuildHyperlinkDescription(u"mailto:a@b", true, foliant::kLinkEmail, u"Hi & bye", u"t");
+  const std::u16string mail =
+      foliant::BuildHyperlinkDescription(u"mailto:a@b", true, foliant::kLinkEmail, u"Hi & bye", u"t");
   const size_t type = mail.find(u"<type>email</type>"), option = mail.find(u"<option>absolute</option>"),
                link = mail.find(u"<link>mailto:a@b</link>"), subject = mail.find(u"<subject>Hi &amp; bye</subject>"),
                text = mail.find(u"<text>t</text>");
@@ -30,8 +31,8 @@ TEST(FreeMindShared, HyperlinkDescriptions) {
 
   const char16_t* names[] = {u"web", u"file", u"email", u"current", u"folder"};
   for (int kind = 0; kind < 5; ++kind)
-    EXPECT_NE(foliant::BuildHyperlinkDescription(u"x", false, kind, u"", u"").find(std::u16string(u"<type>") +
-                                                                                      names[kind] + u"</type>"),
+    EXPECT_NE(foliant::BuildHyperlinkDescription(u"x", false, kind, u"", u"")
+                  .find(std::u16string(u"<type>") + names[kind] + u"</type>"),
               std::u16string::npos);
   EXPECT_NE(foliant::BuildHyperlinkDescription(u"x", false, 0, u"", u"").find(u"<option>relative</option>"),
             std::u16string::npos);
@@ -45,9 +46,9 @@ TEST(FreeMindShared, HashColours) {
   const struct {
     const char16_t* text;
     DWORD value;  // 0: none
-  } cases[] = {{u"#336699", 0xFF336699}, {u"#FFFFFF", 0xFFFFFFFF}, {u"#000000", 0xFF000000}, {u"#fff", 0},
-               {u"#808080ff", 0},        {u"336699", 0},           {u"#33669", 0},         {u"#3366 9", 0},
-               {u"", 0},                 {u"#", 0}};
+  } cases[] = {
+      {u"#336699", 0xFF336699}, {u"#FFFFFF", 0xFFFFFFFF}, {u"#000000", 0xFF000000}, {u"#fff", 0}, {u"#808080ff", 0},
+      {u"336699", 0},           {u"#33669", 0},           {u"#3366 9", 0},          {u"", 0},     {u"#", 0}};
   for (const auto& c : cases) {
     auto parsed = foliant::ParseHashColor(c.text);
     EXPECT_EQ(parsed.value_or(0), c.value) << std::string(c.text, c.text + std::u16string_view(c.text).size());
@@ -112,7 +113,8 @@ class TopicTextTest : public vantorel::testing::HostLeakCheck {
     HostRef<IVtlObject> root(model->GetRootNode(0));
     EXPECT_TRUE(model->PlaceObject(0, root.get(), 0));
     EXPECT_TRUE(foliant::WriteHostText(model.get(), text));
-    HostRef<IVtlObject> textObject(root->GetObject(root->FindAttached(vantorel::kRoleTextStyle), vantorel::kRoleTextStyle));
+    HostRef<IVtlObject> textObject(
+        root->GetObject(root->FindAttached(vantorel::kRoleTextStyle), vantorel::kRoleTextStyle));
     std::u16string buffer(static_cast<size_t>(size), u'#');
     *result = foliant::GetTopicDisplayText(model.get(), textObject.get(), buffer.data(), size);
     return buffer.substr(0, buffer.find(u'\0'));

@@ -87,9 +87,13 @@ TEST_F(HtmlParserTest, RunFormats) {
   struct Expect {
     LONG start;
     DWORD flags;
-  } expected[] = {{0, 0}, {2, HTML::kRunBold}, {3, HTML::kRunBold | HTML::kRunItalic},
-                  {4, HTML::kRunColor | HTML::kRunSize | HTML::kRunFace}, {5, HTML::kRunColor},
-                  {6, HTML::kRunSmaller}, {7, HTML::kRunSubscript}};
+  } expected[] = {{0, 0},
+                  {2, HTML::kRunBold},
+                  {3, HTML::kRunBold | HTML::kRunItalic},
+                  {4, HTML::kRunColor | HTML::kRunSize | HTML::kRunFace},
+                  {5, HTML::kRunColor},
+                  {6, HTML::kRunSmaller},
+                  {7, HTML::kRunSubscript}};
   for (const Expect& e : expected) {
     const HTML::TextRun* run = RunAt(0, e.start);
     ASSERT_TRUE(run) << e.start;
@@ -109,11 +113,11 @@ TEST_F(HtmlParserTest, ColoursNeedANameOrSixDigits) {
     const char* color;
     DWORD value;  // 0: no colour
   } cases[] = {{"teal", 0xFF008080}, {"Teal", 0xFF008080}, {"#336699", 0xFF336699}, {"#fff", 0},
-               {"#808080ff", 0},     {"336699", 0},        {"#33669g", 0},         {"", 0}};
+               {"#808080ff", 0},     {"336699", 0},        {"#33669g", 0},          {"", 0}};
   for (const auto& c : cases) {
-    ASSERT_EQ(Run(std::string("<html><body color='") + c.color + "'><font color='" + c.color +
-                  "'>x</font></body></html>"),
-              1);
+    ASSERT_EQ(
+        Run(std::string("<html><body color='") + c.color + "'><font color='" + c.color + "'>x</font></body></html>"),
+        1);
     EXPECT_EQ(html_.GetTextFlags(), c.value ? HTML::kRunColor : 0u) << c.color;
     EXPECT_EQ(html_.GetTextColor()[0], c.value) << c.color;
     ASSERT_TRUE(RunAt(0, 0));

@@ -20,10 +20,9 @@
 
 namespace mmtest {
 
-constexpr const char* kNamespaces =
-    R"( xmlns:ap="http://schemas.mindjet.com/MindManager/Application/2003")"
-    R"( xmlns:cor="http://schemas.mindjet.com/MindManager/Core/2003")"
-    R"( xmlns:xsi="http://www.w3.org/2001/XMLSchema-instance")";
+constexpr const char* kNamespaces = R"( xmlns:ap="http://schemas.mindjet.com/MindManager/Application/2003")"
+                                    R"( xmlns:cor="http://schemas.mindjet.com/MindManager/Core/2003")"
+                                    R"( xmlns:xsi="http://www.w3.org/2001/XMLSchema-instance")";
 
 // A "Document.xml": the central topic's inner XML, what follows "ap:OneTopic", and the
 // marker sets; a style group and an (empty unless given) marker-set group are written unless

@@ -90,94 +90,116 @@ class MindManagerImportTest : public vantorel::testing::HostLeakCheck {
     const std::string png = "\x89PNG\r\n\x1a\n-picture-";
     using mmtest::MapPackage;
     using mmtest::Package;
-    mmtest::MakePackages(*dir_, {
-        MapPackage("probe.mmap", minimal),
-        MapPackage("PROBE2.MMAP", minimal),
-        MapPackage("probe.xmind", minimal),
-        WithoutSchema("noapplication.mmap", minimal, "Application"),
-        WithoutSchema("nocore.mmap", minimal, "Core"),
-        WithoutSchema("nodelta.mmap", minimal, "Delta"),
-        WithoutSchema("noprimitive.mmap", minimal, "Primitive"),
-        Package{"encrypted.mmap", {{"Document.xml.zencr", "\x01\x02 not a map"}}},
-        Package{"noentry.mmap", {}},
-        MapPackage("nomarkers.mmap", MapXml(Text("Central"), "", "", true, false)),
-        MapPackage("nostyle.mmap", MapXml(Text("Central"), "", "", false, true)),
-        MapPackage("lowerroot.mmap", lowerRoot),
-        MapPackage("empty.mmap", ""),
-        MapPackage("broken.mmap", "<ap:Map><ap:OneTopic>"),
-        MapPackage("badnotes.mmap",
-                   MapXml(Text("C") + "<ap:NotesGroup><ap:NotesData><cor:Uri>x</cor:Uri></ap:NotesData></ap:NotesGroup>")),
-        MapPackage("deep-ok.mmap", MapXml(Nested(MindManagerImport::kMaxTopicDepth - 1))),
-        MapPackage("deep.mmap", MapXml(Nested(MindManagerImport::kMaxTopicDepth))),
-        Package{"markers.mmap",
-                {{"Document.xml",
-                  MapXml(Text("C") +
-                             "<ap:IconsGroup><ap:Icons>"
-                             "<ap:Icon IconType=\"urn:mindjet:FlagGreen\"/><ap:Icon IconSignature=\"sig-star\"/>"
-                             "<ap:Icon IconType=\"urn:mindjet:NoSuchIcon\"/><ap:Icon IconSignature=\"sig-pic\"/>"
-                             "<ap:Icon IconSignature=\"sig-hidden\"/>"
-                             "<ap:Icon IconSignature=\"sig-own\"><ap:CustomIconImageData><cor:Uri>mmarch://icons/own.png</cor:Uri></ap:CustomIconImageData></ap:Icon>"
-                             "</ap:Icons></ap:IconsGroup>"
-                             "<ap:TextLabels><ap:TextLabel TextLabelName=\"done\"/><ap:TextLabel TextLabelName=\"nowhere\"/>"
-                             "<ap:TextLabel TextLabelName=\"big\"/></ap:TextLabels>"
-                             "<ap:Task TaskPercentage=\"50\" TaskPriority=\"urn:mindjet:Prio3\" StartDate=\"2024-03-04T09:00:00\""
-                             " DeadlineDate=\"2024-03-15\" DurationHours=\"80\" DurationUnit=\"urn:mindjet:Week\""
-                             " Resources=\"Ana; Bob\"/>",
-                         "", kMarkerSets)},
-                 {"icons/star.png", png},
-                 {"icons/own.png", png},
-                 {"bin/pic.png", png}}},
-        Package{"badicon.mmap",
-                {{"Document.xml",
-                  MapXml(Text("C"), "",
-                         "<ap:IconMarkers><ap:IconMarker><ap:Name Name=\"X\" Dirty=\"true\"/>"
-                         "<ap:CustomIconImageData IconSignature=\"s\"/><cor:Uri>mmarch://bin/missing.png</cor:Uri>"
-                         "</ap:IconMarker></ap:IconMarkers>")}}},
-        MapPackage("text.mmap",
-                   MapXml("<ap:Text PlainText=\"Hello world&#9;x&#10;y\" TextAlignment=\"urn:mindjet:Center\">"
-                          "<ap:Font Name=\"Verdana\" Size=\"12.\" Color=\"ff993300\" Bold=\"true\" Italic=\"false\"/>"
-                          "<ap:FontRange From=\"0\" To=\"5\"><ap:Font Italic=\"true\"/></ap:FontRange>"
-                          "<ap:FontRange From=\"9\" To=\"99\" Underline=\"true\"/></ap:Text>")),
-        MapPackage("layout.mmap",
-                   MapXml(Text("C") +
-                          "<ap:SubTopicsShape SubTopicsGrowth=\"urn:mindjet:Horizontal\" SubTopicsAlignment=\"urn:mindjet:Center\""
-                          " SubTopicsGrowthDirection=\"urn:mindjet:Right\" SubTopicsConnectionStyle=\"urn:mindjet:Elbow\""
-                          " VerticalSubTopicsConnectionStyle=\"urn:mindjet:Angle\" DistanceFromParent=\"10.\""
-                          " SubTopicsConnectionPoint=\"urn:mindjet:Inside\" SubTopicsTreeConnectionPoint=\"urn:mindjet:Spread\"/>"
-                          "<ap:Color FillColor=\"80ff0000\" LineColor=\"#336699\"/>" +
-                          SubTopics(Topic("v", Text("Vertical") +
-                                                   "<ap:SubTopicsShape SubTopicsGrowth=\"urn:mindjet:Vertical\""
-                                                   " SubTopicsVerticalAlignment=\"urn:mindjet:Middle\""
-                                                   " SubTopicsVerticalGrowthDirection=\"urn:mindjet:Down\""
-                                                   " SubTopicsConnectionStyle=\"urn:mindjet:Elbow\""
-                                                   " VerticalSubTopicsConnectionStyle=\"urn:mindjet:Angle\"/>"
-                                                   "<ap:TopicViewGroup><ap:Collapsed Collapsed=\"true\"/></ap:TopicViewGroup>"
-                                                   "<ap:Offset CX=\"30.\" CY=\"-2.5\"/>"
-                                                   "<ap:SubTopicShape SubTopicShape=\"urn:mindjet:Rectangle\" LeftMargin=\"2.5\"/>"
-                                                   "<ap:TopicLayout TopicTextAndImagePosition=\"urn:mindjet:TextLeftImageRight\""
-                                                   " TopicLayoutHorizontalAlignment=\"urn:mindjet:Center\" Width=\"50.\"/>"
-                                                   "<ap:Color FillColor=\"ddeeff\" LineColor=\"ff00ff00\"/>"
-                                                   "<ap:CalloutFloatingTopicShape CalloutFloatingTopicShape=\"urn:mindjet:RectangleBalloon\"/>" +
-                                                   SubTopics(Topic("v1", Text("Leaf")))) +
-                                    Topic("h", Text("Plain"))))),
-        MapPackage("numbering.mmap",
-                   MapXml(Text("C") +
-                          "<cor:Custom Uri=\"http://example.org/other\" cst0:Other=\"1\" xmlns:cst0=\"http://example.org/other\"/>"
-                          "<cor:Custom Uri=\"http://schemas.mindjet.com/MindManager/Numbering\" cst0:Depth=\"3\""
-                          " cst0:Numbering=\"1*A*a*I*i\" cst0:Separators=\".*)*_*.*.\" cst0:Level1Text=\"Chapter\""
-                          " xmlns:cst0=\"http://schemas.mindjet.com/MindManager/Numbering\"/>" +
-                          SubTopics(Topic("n", Text("Short") +
-                                                   "<cor:Custom cst0:Depth=\"2\" cst0:Numbering=\"1*A\" xmlns:cst0=\"urn:x\"/>")))),
-        MapPackage("floating.mmap",
-                   MapXml(Text("C") + SubTopics(Topic("s", Text("Sub") +
-                                                            "<ap:FloatingTopics><ap:Topic OId=\"c1\">" + Text("Callout") +
-                                                            "<ap:CalloutFloatingTopicShape CalloutFloatingTopicShape=\"urn:mindjet:RectangleBalloon\"/>"
-                                                            "</ap:Topic></ap:FloatingTopics>")) +
-                          "<ap:FloatingTopics>" + Topic("f1", Text("First") + "<ap:Offset CX=\"10.\" CY=\"20.\"/>") +
-                          Topic("f2", Text("Second") +
-                                          "<ap:CalloutFloatingTopicShape CalloutFloatingTopicShape=\"urn:mindjet:RectangleBalloon\"/>") +
-                          "</ap:FloatingTopics>")),
-        Package{"content.mmap",
+    mmtest::MakePackages(
+        *dir_,
+        {
+            MapPackage("probe.mmap", minimal),
+            MapPackage("PROBE2.MMAP", minimal),
+            MapPackage("probe.xmind", minimal),
+            WithoutSchema("noapplication.mmap", minimal, "Application"),
+            WithoutSchema("nocore.mmap", minimal, "Core"),
+            WithoutSchema("nodelta.mmap", minimal, "Delta"),
+            WithoutSchema("noprimitive.mmap", minimal, "Primitive"),
+            Package{"encrypted.mmap", {{"Document.xml.zencr", "\x01\x02 not a map"}}},
+            Package{"noentry.mmap", {}},
+            MapPackage("nomarkers.mmap", MapXml(Text("Central"), "", "", true, false)),
+            MapPackage("nostyle.mmap", MapXml(Text("Central"), "", "", false, true)),
+            MapPackage("lowerroot.mmap", lowerRoot),
+            MapPackage("empty.mmap", ""),
+            MapPackage("broken.mmap", "<ap:Map><ap:OneTopic>"),
+            MapPackage(
+                "badnotes.mmap",
+                MapXml(Text("C") + "<ap:NotesGroup><ap:NotesData><cor:Uri>x</cor:Uri></ap:NotesData></ap:NotesGroup>")),
+            MapPackage("deep-ok.mmap", MapXml(Nested(MindManagerImport::kMaxTopicDepth - 1))),
+            MapPackage("deep.mmap", MapXml(Nested(MindManagerImport::kMaxTopicDepth))),
+            Package{"markers.mmap",
+                    {{"Document.xml",
+                      MapXml(Text("C") +
+                                 "<ap:IconsGroup><ap:Icons>"
+                                 "<ap:Icon IconType=\"urn:mindjet:FlagGreen\"/><ap:Icon IconSignature=\"sig-star\"/>"
+                                 "<ap:Icon IconType=\"urn:mindjet:NoSuchIcon\"/><ap:Icon IconSignature=\"sig-pic\"/>"
+                                 "<ap:Icon IconSignature=\"sig-hidden\"/>"
+                                 "<ap:Icon "
+                                 "IconSignature=\"sig-own\"><ap:CustomIconImageData><cor:Uri>mmarch://icons/own.png</"
+                                 "cor:Uri></ap:CustomIconImageData></ap:Icon>"
+                                 "</ap:Icons></ap:IconsGroup>"
+                                 "<ap:TextLabels><ap:TextLabel TextLabelName=\"done\"/><ap:TextLabel "
+                                 "TextLabelName=\"nowhere\"/>"
+                                 "<ap:TextLabel TextLabelName=\"big\"/></ap:TextLabels>"
+                                 "<ap:Task TaskPercentage=\"50\" TaskPriority=\"urn:mindjet:Prio3\" "
+                                 "StartDate=\"2024-03-04T09:00:00\""
+                                 " DeadlineDate=\"2024-03-15\" DurationHours=\"80\" DurationUnit=\"urn:mindjet:Week\""
+                                 " Resources=\"Ana; Bob\"/>",
+                             "", kMarkerSets)},
+                     {"icons/star.png", png},
+                     {"icons/own.png", png},
+                     {"bin/pic.png", png}}},
+            Package{"badicon.mmap",
+                    {{"Document.xml",
+                      MapXml(Text("C"), "",
+                             "<ap:IconMarkers><ap:IconMarker><ap:Name Name=\"X\" Dirty=\"true\"/>"
+                             "<ap:CustomIconImageData IconSignature=\"s\"/><cor:Uri>mmarch://bin/missing.png</cor:Uri>"
+                             "</ap:IconMarker></ap:IconMarkers>")}}},
+            MapPackage(
+                "text.mmap",
+                MapXml("<ap:Text PlainText=\"Hello world&#9;x&#10;y\" TextAlignment=\"urn:mindjet:Center\">"
+                       "<ap:Font Name=\"Verdana\" Size=\"12.\" Color=\"ff993300\" Bold=\"true\" Italic=\"false\"/>"
+                       "<ap:FontRange From=\"0\" To=\"5\"><ap:Font Italic=\"true\"/></ap:FontRange>"
+                       "<ap:FontRange From=\"9\" To=\"99\" Underline=\"true\"/></ap:Text>")),
+            MapPackage(
+                "layout.mmap",
+                MapXml(
+                    Text("C") +
+                    "<ap:SubTopicsShape SubTopicsGrowth=\"urn:mindjet:Horizontal\" "
+                    "SubTopicsAlignment=\"urn:mindjet:Center\""
+                    " SubTopicsGrowthDirection=\"urn:mindjet:Right\" SubTopicsConnectionStyle=\"urn:mindjet:Elbow\""
+                    " VerticalSubTopicsConnectionStyle=\"urn:mindjet:Angle\" DistanceFromParent=\"10.\""
+                    " SubTopicsConnectionPoint=\"urn:mindjet:Inside\" "
+                    "SubTopicsTreeConnectionPoint=\"urn:mindjet:Spread\"/>"
+                    "<ap:Color FillColor=\"80ff0000\" LineColor=\"#336699\"/>" +
+                    SubTopics(
+                        Topic("v", Text("Vertical") +
+                                       "<ap:SubTopicsShape SubTopicsGrowth=\"urn:mindjet:Vertical\""
+                                       " SubTopicsVerticalAlignment=\"urn:mindjet:Middle\""
+                                       " SubTopicsVerticalGrowthDirection=\"urn:mindjet:Down\""
+                                       " SubTopicsConnectionStyle=\"urn:mindjet:Elbow\""
+                                       " VerticalSubTopicsConnectionStyle=\"urn:mindjet:Angle\"/>"
+                                       "<ap:TopicViewGroup><ap:Collapsed Collapsed=\"true\"/></ap:TopicViewGroup>"
+                                       "<ap:Offset CX=\"30.\" CY=\"-2.5\"/>"
+                                       "<ap:SubTopicShape SubTopicShape=\"urn:mindjet:Rectangle\" LeftMargin=\"2.5\"/>"
+                                       "<ap:TopicLayout TopicTextAndImagePosition=\"urn:mindjet:TextLeftImageRight\""
+                                       " TopicLayoutHorizontalAlignment=\"urn:mindjet:Center\" Width=\"50.\"/>"
+                                       "<ap:Color FillColor=\"ddeeff\" LineColor=\"ff00ff00\"/>"
+                                       "<ap:CalloutFloatingTopicShape "
+                                       "CalloutFloatingTopicShape=\"urn:mindjet:RectangleBalloon\"/>" +
+                                       SubTopics(Topic("v1", Text("Leaf")))) +
+                        Topic("h", Text("Plain"))))),
+            MapPackage(
+                "numbering.mmap",
+                MapXml(Text("C") +
+                       "<cor:Custom Uri=\"http://example.org/other\" cst0:Other=\"1\" "
+                       "xmlns:cst0=\"http://example.org/other\"/>"
+                       "<cor:Custom Uri=\"http://schemas.mindjet.com/MindManager/Numbering\" cst0:Depth=\"3\""
+                       " cst0:Numbering=\"1*A*a*I*i\" cst0:Separators=\".*)*_*.*.\" cst0:Level1Text=\"Chapter\""
+                       " xmlns:cst0=\"http://schemas.mindjet.com/MindManager/Numbering\"/>" +
+                       SubTopics(Topic(
+                           "n", Text("Short") +
+                                    "<cor:Custom cst0:Depth=\"2\" cst0:Numbering=\"1*A\" xmlns:cst0=\"urn:x\"/>")))),
+            MapPackage(
+                "floating.mmap",
+                MapXml(
+                    Text("C") +
+                    SubTopics(Topic(
+                        "s",
+                        Text("Sub") + "<ap:FloatingTopics><ap:Topic OId=\"c1\">" + Text("Callout") +
+                            "<ap:CalloutFloatingTopicShape CalloutFloatingTopicShape=\"urn:mindjet:RectangleBalloon\"/>"
+                            "</ap:Topic></ap:FloatingTopics>")) +
+                    "<ap:FloatingTopics>" + Topic("f1", Text("First") + "<ap:Offset CX=\"10.\" CY=\"20.\"/>") +
+                    Topic("f2", Text("Second") + "<ap:CalloutFloatingTopicShape "
+                                                 "CalloutFloatingTopicShape=\"urn:mindjet:RectangleBalloon\"/>") +
+                    "</ap:FloatingTopics>")),
+            Package{
+                "content.mmap",
                 {{"Document.xml",
                   MapXml(Text("C") +
                          "<ap:OneImage><ap:Image><ap:ImageData><cor:Uri>mmarch://bin/pic.png</cor:Uri></ap:ImageData>"
@@ -185,59 +207,76 @@ class MindManagerImportTest : public vantorel::testing::HostLeakCheck {
                          "<ap:AttachmentGroup><ap:Attachments><ap:Attachment FileName=\"plan.txt\" FileSize=\"5\">"
                          "<ap:AttachmentData><cor:Uri>mmarch://bin/plan.txt</cor:Uri></ap:AttachmentData>"
                          "</ap:Attachment></ap:Attachments></ap:AttachmentGroup>"
-                         "<ap:Comments><ap:Comment Text=\"Check &lt;this&gt;\" AuthorName=\"Ann\" DateTime=\"2024-05-06T07:08:09\"/>"
+                         "<ap:Comments><ap:Comment Text=\"Check &lt;this&gt;\" AuthorName=\"Ann\" "
+                         "DateTime=\"2024-05-06T07:08:09\"/>"
                          "<ap:Comment Text=\"Second\" AuthorName=\"Bo\"/></ap:Comments>")},
                  {"bin/pic.png", png},
                  {"bin/plan.txt", "plan!"}}},
-        MapPackage("links.mmap",
-                   MapXml(Text("C") + "<ap:TopicBookmark Name=\"home\"/>" +
-                          SubTopics(Topic("web", Text("Web") + "<ap:Hyperlink Url=\"https://example.org/a\" Absolute=\"true\"/>") +
-                                    Topic("mail", Text("Mail") +
-                                                      "<ap:Hyperlink Url=\"mailto:a@example.org?subject=Hi there\"/>") +
-                                    Topic("file", Text("File") + "<ap:Hyperlink Url=\"docs/a.txt\" Absolute=\"false\"/>") +
-                                    Topic("dir", Text("Folder") + "<ap:Hyperlink Url=\"C:/maps/\" Absolute=\"true\"/>") +
-                                    Topic("to", Text("To web") + "<ap:Hyperlink Url=\"#xpointer(id('web'))\"/>") +
-                                    Topic("mark", Text("To home") + "<ap:Hyperlink Url=\"#xpointer(bookmark('home'))\"/>") +
-                                    Topic("url", Text("Url") + "<ap:Hyperlink Url=\"file:///D:/notes/b.txt\"/>") +
-                                    Topic("ftp", Text("Ftp") + "<ap:Hyperlink Url=\"ftp://example.org/f\"/>") +
-                                    Topic("lost", Text("Lost") + "<ap:Hyperlink Url=\"#xpointer(id('nobody'))\"/>")))),
-        MapPackage("boundary.mmap",
-                   MapXml(Text("C") +
-                          SubTopics(Topic("b1", Text("Curved") +
-                                                    "<ap:OneBoundary><ap:Boundary><ap:BoundaryShape BoundaryShape=\"urn:mindjet:CurvedRectangle\"/>"
-                                                    "<ap:Color FillColor=\"80ff0000\" LineColor=\"ff0000ff\"/>"
-                                                    "<ap:LineStyle LineDashStyle=\"urn:mindjet:Dash\" LineWidth=\"1.5\"/></ap:Boundary>"
-                                                    "<ap:Topic OId=\"label\"><ap:Text PlainText=\"Label\"/></ap:Topic></ap:OneBoundary>") +
-                                    Topic("b2", Text("Default") + "<ap:OneBoundary><ap:Boundary/></ap:OneBoundary>") +
-                                    Topic("b3", Text("Unknown") +
-                                                    "<ap:OneBoundary><ap:Boundary><ap:BoundaryShape BoundaryShape=\"urn:mindjet:Blob\"/>"
-                                                    "</ap:Boundary></ap:OneBoundary>") +
-                                    Topic("b4", Text("Summary") +
-                                                    "<ap:OneBoundary><ap:Boundary><ap:BoundaryShape BoundaryShape=\"urn:mindjet:SummaryArc\"/>"
-                                                    "</ap:Boundary></ap:OneBoundary>")))),
-        MapPackage("notes.mmap",
-                   MapXml(Text("C") +
-                          "<ap:NotesGroup><ap:NotesXhtmlData>\n<html xmlns=\"http://www.w3.org/1999/xhtml\"><body>"
-                          "<p>Plain <b>bold</b><font>after</font></p>"
-                          "<p><font color=\"#ffffff\" face=\"Verdana\">white</font><font face=\"No Such Face\">x</font></p>"
-                          "</body></html></ap:NotesXhtmlData>"
-                          "<ap:NotesData ImageUri=\"mmarch://bin/n.png\"><cor:Uri>mmarch://bin/n.png</cor:Uri></ap:NotesData>"
-                          "</ap:NotesGroup>")),
-        MapPackage("relationships.mmap",
-                   MapXml(Text("C") + SubTopics(Topic("a", Text("A")) + Topic("b", Text("B"))),
-                          "<ap:Relationships><ap:Relationship>"
-                          "<ap:ConnectionGroup Index=\"0\"><ap:Connection CX=\"1.\" CY=\"2.\"><ap:ObjectReference OIdRef=\"a\"/></ap:Connection></ap:ConnectionGroup>"
-                          "<ap:ConnectionGroup Index=\"1\" ConnectionShape=\"urn:mindjet:OvalArrow\"><ap:Connection><ap:ObjectReference OIdRef=\"b\"/></ap:Connection></ap:ConnectionGroup>"
-                          "<ap:ConnectionStyle Index=\"0\" ConnectionShape=\"urn:mindjet:Arrow\"/>"
-                          "<ap:ConnectionStyle Index=\"1\" ConnectionShape=\"urn:mindjet:NoArrow\"/>"
-                          "<ap:LineStyle LineDashStyle=\"urn:mindjet:RoundDot\" LineWidth=\"0.75\"/>"
-                          "<ap:Color LineColor=\"ffcc0000\"/><ap:RelationshipLineShape LineShape=\"urn:mindjet:Angled\"/>"
-                          "<ap:AutoRoute AutoRouting=\"false\"/></ap:Relationship>"
-                          "<ap:Relationship><ap:ConnectionGroup Index=\"0\"><ap:Connection><ap:ObjectReference OIdRef=\"a\"/>"
-                          "</ap:Connection></ap:ConnectionGroup><ap:ConnectionGroup Index=\"1\"><ap:Connection>"
-                          "<ap:ObjectReference OIdRef=\"gone\"/></ap:Connection></ap:ConnectionGroup></ap:Relationship>"
-                          "</ap:Relationships>")),
-    });
+            MapPackage(
+                "links.mmap",
+                MapXml(
+                    Text("C") + "<ap:TopicBookmark Name=\"home\"/>" +
+                    SubTopics(
+                        Topic("web", Text("Web") + "<ap:Hyperlink Url=\"https://example.org/a\" Absolute=\"true\"/>") +
+                        Topic("mail", Text("Mail") + "<ap:Hyperlink Url=\"mailto:a@example.org?subject=Hi there\"/>") +
+                        Topic("file", Text("File") + "<ap:Hyperlink Url=\"docs/a.txt\" Absolute=\"false\"/>") +
+                        Topic("dir", Text("Folder") + "<ap:Hyperlink Url=\"C:/maps/\" Absolute=\"true\"/>") +
+                        Topic("to", Text("To web") + "<ap:Hyperlink Url=\"#xpointer(id('web'))\"/>") +
+                        Topic("mark", Text("To home") + "<ap:Hyperlink Url=\"#xpointer(bookmark('home'))\"/>") +
+                        Topic("url", Text("Url") + "<ap:Hyperlink Url=\"file:///D:/notes/b.txt\"/>") +
+                        Topic("ftp", Text("Ftp") + "<ap:Hyperlink Url=\"ftp://example.org/f\"/>") +
+                        Topic("lost", Text("Lost") + "<ap:Hyperlink Url=\"#xpointer(id('nobody'))\"/>")))),
+            MapPackage(
+                "boundary.mmap",
+                MapXml(
+                    Text("C") +
+                    SubTopics(
+                        Topic(
+                            "b1",
+                            Text("Curved") +
+                                "<ap:OneBoundary><ap:Boundary><ap:BoundaryShape "
+                                "BoundaryShape=\"urn:mindjet:CurvedRectangle\"/>"
+                                "<ap:Color FillColor=\"80ff0000\" LineColor=\"ff0000ff\"/>"
+                                "<ap:LineStyle LineDashStyle=\"urn:mindjet:Dash\" LineWidth=\"1.5\"/></ap:Boundary>"
+                                "<ap:Topic OId=\"label\"><ap:Text PlainText=\"Label\"/></ap:Topic></ap:OneBoundary>") +
+                        Topic("b2", Text("Default") + "<ap:OneBoundary><ap:Boundary/></ap:OneBoundary>") +
+                        Topic("b3",
+                              Text("Unknown") +
+                                  "<ap:OneBoundary><ap:Boundary><ap:BoundaryShape BoundaryShape=\"urn:mindjet:Blob\"/>"
+                                  "</ap:Boundary></ap:OneBoundary>") +
+                        Topic("b4", Text("Summary") + "<ap:OneBoundary><ap:Boundary><ap:BoundaryShape "
+                                                      "BoundaryShape=\"urn:mindjet:SummaryArc\"/>"
+                                                      "</ap:Boundary></ap:OneBoundary>")))),
+            MapPackage(
+                "notes.mmap",
+                MapXml(
+                    Text("C") +
+                    "<ap:NotesGroup><ap:NotesXhtmlData>\n<html xmlns=\"http://www.w3.org/1999/xhtml\"><body>"
+                    "<p>Plain <b>bold</b><font>after</font></p>"
+                    "<p><font color=\"#ffffff\" face=\"Verdana\">white</font><font face=\"No Such Face\">x</font></p>"
+                    "</body></html></ap:NotesXhtmlData>"
+                    "<ap:NotesData ImageUri=\"mmarch://bin/n.png\"><cor:Uri>mmarch://bin/n.png</cor:Uri></ap:NotesData>"
+                    "</ap:NotesGroup>")),
+            MapPackage(
+                "relationships.mmap",
+                MapXml(
+                    Text("C") + SubTopics(Topic("a", Text("A")) + Topic("b", Text("B"))),
+                    "<ap:Relationships><ap:Relationship>"
+                    "<ap:ConnectionGroup Index=\"0\"><ap:Connection CX=\"1.\" CY=\"2.\"><ap:ObjectReference "
+                    "OIdRef=\"a\"/></ap:Connection></ap:ConnectionGroup>"
+                    "<ap:ConnectionGroup Index=\"1\" "
+                    "ConnectionShape=\"urn:mindjet:OvalArrow\"><ap:Connection><ap:ObjectReference "
+                    "OIdRef=\"b\"/></ap:Connection></ap:ConnectionGroup>"
+                    "<ap:ConnectionStyle Index=\"0\" ConnectionShape=\"urn:mindjet:Arrow\"/>"
+                    "<ap:ConnectionStyle Index=\"1\" ConnectionShape=\"urn:mindjet:NoArrow\"/>"
+                    "<ap:LineStyle LineDashStyle=\"urn:mindjet:RoundDot\" LineWidth=\"0.75\"/>"
+                    "<ap:Color LineColor=\"ffcc0000\"/><ap:RelationshipLineShape LineShape=\"urn:mindjet:Angled\"/>"
+                    "<ap:AutoRoute AutoRouting=\"false\"/></ap:Relationship>"
+                    "<ap:Relationship><ap:ConnectionGroup Index=\"0\"><ap:Connection><ap:ObjectReference OIdRef=\"a\"/>"
+                    "</ap:Connection></ap:ConnectionGroup><ap:ConnectionGroup Index=\"1\"><ap:Connection>"
+                    "<ap:ObjectReference OIdRef=\"gone\"/></ap:Connection></ap:ConnectionGroup></ap:Relationship>"
+                    "</ap:Relationships>")),
+        });
     std::ofstream(*dir_ / "notzip.mmap") << "this is no zip archive";
   }
   static void TearDownTestSuite() {
@@ -266,9 +305,9 @@ TEST_F(MindManagerImportTest, ProbeNeedsTheExtensionTheMapAndTheFourSchemas) {
     const char* file;
     int expected;
   } cases[] = {
-      {"probe.mmap", 1},       {"PROBE2.MMAP", 1},  {"encrypted.mmap", 1},   {"noapplication.mmap", 0},
-      {"nocore.mmap", 0},      {"nodelta.mmap", 0}, {"noprimitive.mmap", 0}, {"noentry.mmap", 0},
-      {"probe.xmind", 0},      {"notzip.mmap", 0},  {"missing.mmap", 0},
+      {"probe.mmap", 1},  {"PROBE2.MMAP", 1},  {"encrypted.mmap", 1},   {"noapplication.mmap", 0},
+      {"nocore.mmap", 0}, {"nodelta.mmap", 0}, {"noprimitive.mmap", 0}, {"noentry.mmap", 0},
+      {"probe.xmind", 0}, {"notzip.mmap", 0},  {"missing.mmap", 0},
   };
   for (const Case& c : cases) EXPECT_EQ(Probe(c.file), c.expected) << c.file;
 }
@@ -365,7 +404,8 @@ TEST_F(MindManagerImportTest, TopicTextCarriesItsFontRangesAndAlignment) {
   struct Expected {
     const char* text;
     int64_t italic, underline;
-  } expected[] = {{"Hello", 1, INT64_MIN}, {" wor", INT64_MIN, INT64_MIN}, {"ld\tx", INT64_MIN, 1}, {"y", INT64_MIN, 1}};
+  } expected[] = {
+      {"Hello", 1, INT64_MIN}, {" wor", INT64_MIN, INT64_MIN}, {"ld\tx", INT64_MIN, 1}, {"y", INT64_MIN, 1}};
   for (size_t i = 0; i < 4; ++i) {
     EXPECT_EQ(TextAt(&runs->items()[i], "text"), expected[i].text) << i;
     EXPECT_EQ(IntAt(&runs->items()[i], "style/italic"), expected[i].italic) << i;

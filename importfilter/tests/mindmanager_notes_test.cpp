@@ -42,7 +42,8 @@ Notes Read(const std::string& inner) {
   const std::string xml = R"(<ap:NotesGroup xmlns:ap="urn:ap" xmlns:cor="urn:cor">)" + inner + "</ap:NotesGroup>";
   HostRef<IKX2XMLFactory> factory(VtlGetApplication()->GetXMLFactory());
   HostRef<IKX2XMLParser> parser(factory->CreateParser());
-  HostRef<IKX2XMLDocument> document(parser->Parse(reinterpret_cast<const BYTE*>(xml.data()), static_cast<ULONG>(xml.size())));
+  HostRef<IKX2XMLDocument> document(
+      parser->Parse(reinterpret_cast<const BYTE*>(xml.data()), static_cast<ULONG>(xml.size())));
   HostRef<IKX2XMLElement> root(document ? document->GetDocumentElement() : nullptr);
   Notes out;
   if (!root) return out;
@@ -74,30 +75,47 @@ TEST(MindManagerNotes, BlocksBecomeLinesAndInlineElementsRuns) {
       // still ends in a line feed.
       {"line break", "<p>First<br/>second</p><p>x</p>", u"First\nsecond\nx\n", {}},
       {"nested list", "<ul><li>item<ul><li>inner</li></ul></li><li>next</li></ul>", u"item\ninner\nnext\n", {}},
-      {"size inside bold", "<p><b><span style=\"font-size:12pt\">big</span></b></p>", u"big\n",
+      {"size inside bold",
+       "<p><b><span style=\"font-size:12pt\">big</span></b></p>",
+       u"big\n",
        {{u"big", HTML::kRunBold | HTML::kRunSize, 1200}}},
       // A span's own size counts directly under a paragraph too.
-      {"span size", "<p><span style=\"color:red; font-size: 9.5pt\">s</span></p>", u"s\n",
+      {"span size",
+       "<p><span style=\"color:red; font-size: 9.5pt\">s</span></p>",
+       u"s\n",
        {{u"s", HTML::kRunSize, 950}}},
       // Every stretch is a run of its own: a plain font after bold is not bold.
-      {"font after bold", "<p><b>B</b><font>F</font>t</p>", u"BFt\n",
-       {{u"B", HTML::kRunBold}, {u"F", 0}}},
-      {"white stays white", "<p><font color=\"#FFFFFF\">w</font><font color=\"#336699\">c</font></p>", u"wc\n",
+      {"font after bold", "<p><b>B</b><font>F</font>t</p>", u"BFt\n", {{u"B", HTML::kRunBold}, {u"F", 0}}},
+      {"white stays white",
+       "<p><font color=\"#FFFFFF\">w</font><font color=\"#336699\">c</font></p>",
+       u"wc\n",
        {{u"w", HTML::kRunColor, 0, 0xFFFFFFFF}, {u"c", HTML::kRunColor, 0, 0xFF336699}}},
-      {"colour not of six digits", "<p><font color=\"#abc\">a</font><font color=\"ff336699\">b</font></p>", u"ab\n",
+      {"colour not of six digits",
+       "<p><font color=\"#abc\">a</font><font color=\"ff336699\">b</font></p>",
+       u"ab\n",
        {{u"a", 0}, {u"b", 0}}},
       // A link whose first child is text keeps its formatted children as well.
-      {"link text and font", "<p><a href=\"http://x\">go <font color=\"#00ff00\">here</font></a></p>", u"go here\n",
+      {"link text and font",
+       "<p><a href=\"http://x\">go <font color=\"#00ff00\">here</font></a></p>",
+       u"go here\n",
        {{u"here", HTML::kRunColor, 0, 0xFF00FF00}}},
-      {"link of spans", "<p><a href=\"x\"><span>a</span><i>b</i></a></p>", u"ab\n", {{u"a", 0}, {u"b", HTML::kRunItalic}}},
-      {"underline and strike", "<p><u>u<strike>s</strike></u></p>", u"us\n",
+      {"link of spans",
+       "<p><a href=\"x\"><span>a</span><i>b</i></a></p>",
+       u"ab\n",
+       {{u"a", 0}, {u"b", HTML::kRunItalic}}},
+      {"underline and strike",
+       "<p><u>u<strike>s</strike></u></p>",
+       u"us\n",
        {{u"u", HTML::kRunUnderline}, {u"s", HTML::kRunUnderline | HTML::kRunStrike}}},
       // Inside a block, tags are exact: an upper-case B is skipped with its text; at the top
       // of the body an upper-case P is a paragraph.
       {"tag case", "<P>a<B>b</B>c</P>", u"ac\n", {}},
       {"quote", "<blockquote><p>q</p><blockquote><ul><li>l</li></ul></blockquote></blockquote>", u"q\nl\n", {}},
-      {"table rows", "<table><tr><td><div>a</div></td><td><p>b</p></td></tr><tbody><tr><td><ul><li>c</li></ul></td></tr></tbody></table>",
-       u"a\nb\nc\n", {}},
+      {"table rows",
+       "<table><tr><td><div>a</div></td><td><p>b</p></td></tr><tbody><tr><td><ul><li>c</li></ul></td></tr></tbody></"
+       "table>",
+       u"a\nb\nc\n",
+       {}},
       {"other blocks skipped", "<div>d</div><h1>h</h1><p>p</p>", u"p\n", {}},
   };
   for (const Case& c : cases) {
@@ -121,7 +139,8 @@ TEST(MindManagerNotes, FaceAndBodyRoot) {
 }
 
 TEST(MindManagerNotes, NotesDataMustBeWhole) {
-  const std::string image = "<ap:NotesData ImageUri=\"mmarch://bin/a.png\"><cor:Uri>mmarch://bin/a.png</cor:Uri></ap:NotesData>";
+  const std::string image =
+      "<ap:NotesData ImageUri=\"mmarch://bin/a.png\"><cor:Uri>mmarch://bin/a.png</cor:Uri></ap:NotesData>";
   EXPECT_TRUE(Read(image + Xhtml("<p>x</p>")).ok);
   EXPECT_TRUE(Read(Xhtml("<p>x</p>") + image).ok) << "the XHTML after image data is no image data";
   EXPECT_FALSE(Read("<ap:NotesData><cor:Uri>x</cor:Uri></ap:NotesData>").ok) << "no ImageUri";
@@ -172,7 +191,8 @@ TEST(MindManagerValues, AttributeColoursLengthsDatesAndFlags) {
   EXPECT_FALSE(HundredthsOf(u"1e300"));
 
   EXPECT_TRUE(ParseDateTime(u"2011-06-28T22:29:53"));
-  for (const char16_t* bad : {u"2011-06-28", u"2011-06-28T22:29:53.5", u"2011-13-28T22:29:53", u"", u"99999999999-1-1T1:1:1"})
+  for (const char16_t* bad :
+       {u"2011-06-28", u"2011-06-28T22:29:53.5", u"2011-13-28T22:29:53", u"", u"99999999999-1-1T1:1:1"})
     EXPECT_FALSE(ParseDateTime(bad));
 
   EXPECT_EQ(ParseFlag(u"true"), true);

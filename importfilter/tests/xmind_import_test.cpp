@@ -157,10 +157,11 @@ TEST_F(XMindDriver, EveryExtractionGetsItsOwnFileAndNoneIsLeft) {
       "<topic xlink:href=\"xap:attachments/notes.txt\"><title>notes.txt</title></topic>"
       "</topics></children></topic>";
   vantorel::OpenDocument(true);
-  const std::u16string path = Package("pictures.xmind", {{"content.xml", xmindtest::Content("<sheet>" + topic + "</sheet>")},
-                                                         {"attachments/one.png", std::string(10, '1')},
-                                                         {"attachments/two.png", std::string(20, '2')},
-                                                         {"attachments/notes.txt", "hello"}});
+  const std::u16string path =
+      Package("pictures.xmind", {{"content.xml", xmindtest::Content("<sheet>" + topic + "</sheet>")},
+                                 {"attachments/one.png", std::string(10, '1')},
+                                 {"attachments/two.png", std::string(20, '2')},
+                                 {"attachments/notes.txt", "hello"}});
   ASSERT_EQ(ImportPath(path), 1);
   const Value document = Document();
   auto storedBytes = [&](size_t child) {

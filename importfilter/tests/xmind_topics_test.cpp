@@ -55,7 +55,8 @@ TEST_F(XMindTopics, StructurePositionNumberingFoldingAndChildKinds) {
 }
 
 TEST_F(XMindTopics, RangesCountAttachedChildrenOnlyAndAreClamped) {
-  ASSERT_EQ(ImportTopic(R"x(<topic id="c"><title>C</title><children>
+  ASSERT_EQ(
+      ImportTopic(R"x(<topic id="c"><title>C</title><children>
         <topics type="callout"><topic><title>call</title></topic></topics>
         <topics type="attached"><topic><title>k0</title></topic><topic><title>k1</title></topic>
           <topic><title>k2</title></topic></topics>
@@ -70,10 +71,10 @@ TEST_F(XMindTopics, RangesCountAttachedChildrenOnlyAndAreClamped) {
       </boundaries>
       <summaries><summary range="(0,1)" topic-id="s" style-id="su"/></summaries>
     </topic>)x",
-                        R"x(<style id="b1" type="boundary"><boundary-properties shape-class="org.xmind.boundaryShape.scallops"
+                  R"x(<style id="b1" type="boundary"><boundary-properties shape-class="org.xmind.boundaryShape.scallops"
           line-color="#FF0000" line-width="2pt" svg:fill="#C3D69B"/></style>
         <style id="su" type="summary"><summary-properties shape-class="org.xmind.summaryShape.square"/></style>)x"),
-            1);
+      1);
   const Value document = Document();
   const Value* boundaries = Member(&document, "boundaries");
   ASSERT_EQ(Count(boundaries), 3u);
@@ -155,7 +156,8 @@ TEST_F(XMindTopics, PicturesAreLimitedAndPlaced) {
       <topic><xhtml:img xhtml:src="http://example.org/p.png"/></topic>
       <topic><xhtml:img xhtml:src="xap:attachments/none.png"/></topic>
     </topics></children></topic></sheet>)x";
-  ASSERT_EQ(ImportPath(Package("p.xmind", {{"content.xml", xmindtest::Content(topics)}, {"attachments/p.png", "PNG"}})), 1);
+  ASSERT_EQ(ImportPath(Package("p.xmind", {{"content.xml", xmindtest::Content(topics)}, {"attachments/p.png", "PNG"}})),
+            1);
   const Value document = Document();
   const struct {
     int64_t width, height, placement;
@@ -185,7 +187,8 @@ TEST_F(XMindTopics, LinksAcrossSheetsAndNotes) {
     </topics></children></topic></sheet>
     <sheet><topic id="c2"><title>C2</title><children><topics type="attached">
       <topic xlink:href="xmind:#w"><title>back</title></topic></topics></children></topic></sheet>)x";
-  ASSERT_EQ(ImportPath(Map(sheets, R"x(<style id="bold" type="text"><text-properties fo:font-weight="bold"/></style>)x")), 1);
+  ASSERT_EQ(
+      ImportPath(Map(sheets, R"x(<style id="bold" type="text"><text-properties fo:font-weight="bold"/></style>)x")), 1);
   const Value first = Document(0), second = Document(1);
   const struct {
     size_t child;

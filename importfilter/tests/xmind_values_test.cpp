@@ -17,8 +17,8 @@ TEST(XMindValues, LengthsAreHundredthsHeldWithin32Bits) {
     const char16_t* text;
     LONG hundredths;
   } cases[] = {
-      {u"12.345", 1234}, {u"3pt", 300}, {u"-80", -8000}, {u"", 0}, {u"none", 0},
-      {u"1e300", INT32_MAX}, {u"-1e300", INT32_MIN}, {u"nan", 0},
+      {u"12.345", 1234}, {u"3pt", 300},         {u"-80", -8000},        {u"", 0},
+      {u"none", 0},      {u"1e300", INT32_MAX}, {u"-1e300", INT32_MIN}, {u"nan", 0},
   };
   for (const auto& c : cases) EXPECT_EQ(LengthFromText(c.text), c.hundredths) << std::string(c.text, c.text + 3);
 }
@@ -33,8 +33,8 @@ TEST(XMindValues, ColoursNeedANumberSignAndSixDigits) {
 TEST(XMindValues, DatesNeedSixNumbers) {
   EXPECT_EQ(DateFromText(u"2011-03-05 10:20:30"), TimeValue(2011, 3, 5, 10, 20, 30, -1).GetTime());
   EXPECT_EQ(DateFromText(u"2011-03-05  10:20:30"), TimeValue(2011, 3, 5, 10, 20, 30, -1).GetTime());
-  for (const char16_t* text : {u"2011-03-05", u"2011-03-05 10:20:30:40", u"", u"2011-13-05 10:20:30",
-                               u"-2147483648-2147483647-1 0:0:0"})
+  for (const char16_t* text :
+       {u"2011-03-05", u"2011-03-05 10:20:30:40", u"", u"2011-13-05 10:20:30", u"-2147483648-2147483647-1 0:0:0"})
     EXPECT_FALSE(DateFromText(text).has_value());
 }
 

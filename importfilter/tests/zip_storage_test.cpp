@@ -44,9 +44,9 @@ TEST(ZipStorage, ListsAndMatchesNamesIgnoringAsciiCase) {
 
   std::vector<std::u16string> names;
   for (const auto& item : storage.Items()) names.push_back(item.name);
-  const std::vector<std::u16string> want = {u"dir\\", u"dir\\content.xml", u"stored.txt", u"Dir\\Content.XML",
-                                            u"empty.txt", u"markers\\\\x.png", u"\u00e9t\u00e9.txt",
-                                            u"\u65e5\u672c.txt"};
+  const std::vector<std::u16string> want = {
+      u"dir\\",     u"dir\\content.xml", u"stored.txt",        u"Dir\\Content.XML",
+      u"empty.txt", u"markers\\\\x.png", u"\u00e9t\u00e9.txt", u"\u65e5\u672c.txt"};
   EXPECT_EQ(names, want);
 
   struct Case {
@@ -56,9 +56,9 @@ TEST(ZipStorage, ListsAndMatchesNamesIgnoringAsciiCase) {
   };
   const Case cases[] = {
       {u"dir\\content.xml", 1, 16029}, {u"DIR\\CONTENT.XML", 1, 16029},  // one rule for both
-      {u"dir/content.xml", 0, 0},       {u"stored.txt", 1, 12},
-      {u"missing.xml", 0, 0},           {u"\u00c9T\u00c9.txt", 0, 0},    // only ASCII letters fold
-      {u"\u00e9T\u00e9.TXT", 1, 10},    {u"markers\\\\X.PNG", 1, 3},
+      {u"dir/content.xml", 0, 0},      {u"stored.txt", 1, 12},
+      {u"missing.xml", 0, 0},          {u"\u00c9T\u00c9.txt", 0, 0},  // only ASCII letters fold
+      {u"\u00e9T\u00e9.TXT", 1, 10},   {u"markers\\\\X.PNG", 1, 3},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(storage.HasEntry(c.name), c.has) << kx2::Utf16ToUtf8(c.name);
@@ -171,7 +171,8 @@ open(os.path.join(d, "stored-bad.zip"), "wb").write(st)
 # A 300-byte name does not fit the directory's name field.
 make("longname.zip", [("n" * 300, b"x")])
 )PY");
-  RunCapture("cd " + dir.path().string() + " && printf 'secret' > s.txt && zip -q -P pw enc.zip s.txt"
+  RunCapture("cd " + dir.path().string() +
+             " && printf 'secret' > s.txt && zip -q -P pw enc.zip s.txt"
              " && printf 'zip64' | zip -q -fz z64.zip - && printf 'described' | zip -q -fz- desc.zip -");
 
   std::vector<uint8_t> buffer(8192);
@@ -183,8 +184,11 @@ make("longname.zip", [("n" * 300, b"x")])
   const struct {
     const char* file;
     const char16_t* entry;
-  } refused[] = {{"crc.zip", u"a.txt"}, {"bomb.zip", u"a.txt"}, {"deflate.zip", u"a.txt"},
-                 {"stored-bad.zip", u"s.txt"}, {"enc.zip", u"s.txt"}};
+  } refused[] = {{"crc.zip", u"a.txt"},
+                 {"bomb.zip", u"a.txt"},
+                 {"deflate.zip", u"a.txt"},
+                 {"stored-bad.zip", u"s.txt"},
+                 {"enc.zip", u"s.txt"}};
   for (const auto& r : refused) {
     TqXMLStorage s;
     ASSERT_EQ(s.Open(WinPath(dir / r.file).c_str()), 1) << r.file;

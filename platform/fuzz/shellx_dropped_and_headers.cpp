@@ -41,7 +41,8 @@ void DroppedFiles(const uint8_t* data, size_t size) {
 }
 
 void Header(const uint8_t* data, size_t size) {
-  HANDLE file = CreateFileW(FilePath().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file =
+      CreateFileW(FilePath().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return;
   DWORD written = 0;
   WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr);

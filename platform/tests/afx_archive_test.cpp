@@ -93,20 +93,21 @@ TEST(AfxArchive, CountsAndStrings) {
 TEST(AfxArchive, ValuesPeekAndEnd) {
   const std::vector<BYTE> bytes = Stored([](CArchive& ar) { ar << static_cast<LONG>(0x0FF0ADBF) << 1.5 << true; });
   ASSERT_EQ(bytes.size(), 13u);
-  EXPECT_EQ(Loaded(bytes, [](CArchive& ar) {
-              DWORD peeked = 0;
-              EXPECT_EQ(ar.PeekBytes(&peeked, 4), 4u);
-              EXPECT_EQ(peeked, 0x0FF0ADBFu);
-              LONG marker;
-              double d;
-              bool b;
-              ar >> marker >> d >> b;
-              EXPECT_EQ(marker, 0x0FF0ADBF);
-              EXPECT_EQ(d, 1.5);
-              EXPECT_TRUE(b);
-              EXPECT_EQ(ar.PeekBytes(&peeked, 4), 0u);
-              ar >> b;
-            }),
+  EXPECT_EQ(Loaded(bytes,
+                   [](CArchive& ar) {
+                     DWORD peeked = 0;
+                     EXPECT_EQ(ar.PeekBytes(&peeked, 4), 4u);
+                     EXPECT_EQ(peeked, 0x0FF0ADBFu);
+                     LONG marker;
+                     double d;
+                     bool b;
+                     ar >> marker >> d >> b;
+                     EXPECT_EQ(marker, 0x0FF0ADBF);
+                     EXPECT_EQ(d, 1.5);
+                     EXPECT_TRUE(b);
+                     EXPECT_EQ(ar.PeekBytes(&peeked, 4), 0u);
+                     ar >> b;
+                   }),
             CArchiveException::endOfFile);
   // Direction errors.
   EXPECT_EQ(Loaded(bytes, [](CArchive& ar) { ar << 1; }), CArchiveException::readOnly);
@@ -119,12 +120,14 @@ TEST(AfxArchive, ClassesAndObjects) {
   const std::vector<BYTE> bytes = Stored([&](CArchive& ar) { ar << &a << &b << &a << static_cast<CObject*>(nullptr); });
   // New class: 0xFFFF, schema 3, name; object data; then the class by index (0x8001);
   // the first object again by its index (2).
-  const std::vector<BYTE> head = {0xFF, 0xFF, 3, 0, 6, 0, 'C', 'S', 'h', 'a', 'p', 'e', 7, 0, 0, 0, 0x01, 0x80, 9, 0, 0, 0, 2, 0, 0, 0};
+  const std::vector<BYTE> head = {0xFF, 0xFF, 3, 0,    6,    0, 'C', 'S', 'h', 'a', 'p', 'e', 7,
+                                  0,    0,    0, 0x01, 0x80, 9, 0,   0,   0,   2,   0,   0,   0};
   EXPECT_EQ(bytes, head);
   CObject* objects[4] = {};
-  EXPECT_EQ(Loaded(bytes, [&](CArchive& ar) {
-              for (CObject*& o : objects) o = ar.ReadObject(RUNTIME_CLASS(CShape));
-            }),
+  EXPECT_EQ(Loaded(bytes,
+                   [&](CArchive& ar) {
+                     for (CObject*& o : objects) o = ar.ReadObject(RUNTIME_CLASS(CShape));
+                   }),
             -1);
   ASSERT_NE(objects[0], nullptr);
   EXPECT_EQ(static_cast<CShape*>(objects[0])->size, 7);
@@ -144,9 +147,10 @@ TEST(AfxArchive, ClassesAndObjects) {
       {{0xFF, 0xFF, 3, 0, 6, 0, 'C', 'S', 'h', 'a', 'p', 'e', 7, 0, 0, 0, 1, 0}, CArchiveException::badIndex},
   };
   for (const auto& d : damaged)
-    EXPECT_EQ(Loaded(d.bytes, [](CArchive& ar) {
-                for (int i = 0; i < 2; ++i) delete ar.ReadObject(RUNTIME_CLASS(CShape));
-              }),
+    EXPECT_EQ(Loaded(d.bytes,
+                     [](CArchive& ar) {
+                       for (int i = 0; i < 2; ++i) delete ar.ReadObject(RUNTIME_CLASS(CShape));
+                     }),
               d.cause);
   EXPECT_EQ(CRuntimeClass::FromName(u"CPlain"), RUNTIME_CLASS(CPlain));
   CObject* made = RUNTIME_CLASS(CPlain)->CreateObject();

@@ -28,9 +28,15 @@ TEST(CrtStrings, MicrosoftSemanticsOnChar16) {
   for (char16_t* t = wcstok(text, u";"); t; t = wcstok(nullptr, u";")) tokens += std::u16string(t) + u"|";
   EXPECT_EQ(tokens, u"a|b|c|");
 
-  char16_t up[] = u"Stra\x00DF" u"e \x00E9";
-  EXPECT_EQ(std::u16string(_wcsupr(up)), u"STRA\x00DF" u"E \x00C9");  // one unit to one unit
-  EXPECT_EQ(std::u16string(_wcsrev(up)), u"\x00C9 E\x00DF" u"ARTS");
+  char16_t up[] =
+      u"Stra\x00DF"
+      u"e \x00E9";
+  EXPECT_EQ(std::u16string(_wcsupr(up)),
+            u"STRA\x00DF"
+            u"E \x00C9");  // one unit to one unit
+  EXPECT_EQ(std::u16string(_wcsrev(up)),
+            u"\x00C9 E\x00DF"
+            u"ARTS");
   char16_t* dup = _wcsdup(u"copy");
   EXPECT_EQ(std::u16string(dup), u"copy");
   free(dup);

@@ -107,7 +107,7 @@ TEST_F(FileHandle, PointerSizeAndEndOfFile) {
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NEGATIVE_SEEK));
   EXPECT_EQ(SetFilePointer(h, -20, nullptr, FILE_END), INVALID_SET_FILE_POINTER);
   EXPECT_EQ(SetFilePointer(h, 0, nullptr, FILE_CURRENT), 6u);  // a refused move moves nothing
-  LONG high = 1;  // 4 GiB + 2: beyond 32 bits, allowed with a high part
+  LONG high = 1;                                               // 4 GiB + 2: beyond 32 bits, allowed with a high part
   EXPECT_EQ(SetFilePointer(h, 2, &high, FILE_BEGIN), 2u);
   EXPECT_EQ(high, 1);
   EXPECT_EQ(SetFilePointer(h, 3, nullptr, FILE_BEGIN), 3u);
@@ -157,8 +157,8 @@ TEST_F(FileHandle, LocksAreExclusiveAndBlockOtherHandles) {
 }
 
 TEST_F(FileHandle, DeleteOnCloseRemovesTheFileWithTheLastHandle) {
-  HANDLE h = CreateFileW(u"C:\\t.tmp", GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
-                         FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  HANDLE h = CreateFileW(u"C:\\t.tmp", GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW, FILE_FLAG_DELETE_ON_CLOSE,
+                         nullptr);
   ASSERT_NE(h, INVALID_HANDLE_VALUE);
   EXPECT_TRUE(Exists("t.tmp"));
   CloseHandle(h);

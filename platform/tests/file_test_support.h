@@ -22,7 +22,8 @@ class TempDriveTest : public ::testing::Test {
     std::error_code ec;
     std::filesystem::permissions(root_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
     for (auto& e : std::filesystem::recursive_directory_iterator(root_, ec))
-      std::filesystem::permissions(e.path(), std::filesystem::perms::owner_write, std::filesystem::perm_options::add, ec);
+      std::filesystem::permissions(e.path(), std::filesystem::perms::owner_write, std::filesystem::perm_options::add,
+                                   ec);
     std::filesystem::remove_all(root_, ec);
   }
   std::string Posix(const std::string& rel) const { return root_ + "/" + rel; }

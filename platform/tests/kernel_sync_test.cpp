@@ -15,7 +15,7 @@ TEST(KernelLastError, IsPerThreadAndMapsErrno) {
   }).join();
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
 
-  const std::pair<int, DWORD> cases[] = {{ENOENT, 2}, {ENOTDIR, 3}, {EACCES, 5}, {EBUSY, 32},
+  const std::pair<int, DWORD> cases[] = {{ENOENT, 2},  {ENOTDIR, 3},  {EACCES, 5},     {EBUSY, 32},
                                          {EEXIST, 80}, {ENOSPC, 112}, {ENOTEMPTY, 145}};
   for (auto [err, code] : cases) EXPECT_EQ(kx2::Win32ErrorFromErrno(err), code) << err;
 }

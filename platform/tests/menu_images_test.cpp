@@ -95,7 +95,8 @@ class MenuImages : public ::testing::Test {
     writer.Add(uint16_t{12}, uint16_t{7}, 1033, cursorGroup);
     const auto bytes = writer.Build();
     const std::string path = dir_ + "/Images.rsrc";
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     module_ = LoadLibraryExW(kx2::ToWindowsPath(path).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_NE(module_, nullptr);
   }

@@ -36,8 +36,7 @@ TEST(NlsCodePages, Cp1252AndCp932RoundTrip) {
   EXPECT_EQ(sjis.substr(0, 2), "\x93\xfa");
   EXPECT_EQ(sjis.back(), '\xb1');
   EXPECT_EQ(ToWide(932, sjis), japanese);
-  for (UINT cp : {1251u, 437u, 936u, 950u, 949u})
-    EXPECT_EQ(ToWide(cp, ToBytes(cp, u"abc")), u"abc") << cp;
+  for (UINT cp : {1251u, 437u, 936u, 950u, 949u}) EXPECT_EQ(ToWide(cp, ToBytes(cp, u"abc")), u"abc") << cp;
   EXPECT_EQ(ToWide(1251, "\xcf\xf0\xe8"), u"\x041F\x0440\x0438");
   EXPECT_EQ(ToWide(437, "\x82"), u"\x00E9");
 }
@@ -63,7 +62,11 @@ TEST(NlsCodePages, DefaultsLengthsAndErrors) {
   EXPECT_EQ(std::u16string(buf), u"h\x00E9");
   EXPECT_EQ(MultiByteToWideChar(CP_UTF8, 0, "hello", 5, buf, 2), 0);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
-  EXPECT_EQ(ToWide(CP_UTF8, "a\xff" "b"), u"a\xFFFD" u"b");
+  EXPECT_EQ(ToWide(CP_UTF8,
+                   "a\xff"
+                   "b"),
+            u"a\xFFFD"
+            u"b");
   EXPECT_EQ(MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, "a\xed\xa0\x80", 4, buf, 8), 0);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NO_UNICODE_TRANSLATION));
   EXPECT_EQ(MultiByteToWideChar(CP_UTF8, 0, "x", 0, buf, 8), 0);
@@ -86,9 +89,16 @@ TEST(NlsMulDiv, RoundsHalfAwayFromZeroAndFailsWithMinusOne) {
   struct Case {
     int a, b, c, expected;
   } cases[] = {
-      {5, 3, 0, -1},          {1, 1, 2, 1},          {-1, 1, 2, -1},        {3, 1, 2, 2},
-      {-3, 1, 2, -2},         {10, 10, -3, -33},     {7200, 96, 72, 9600},  {0x7FFFFFFF, 2, 1, -1},
-      {0x40000000, 4, 2, -1}, {0x7FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF},
+      {5, 3, 0, -1},
+      {1, 1, 2, 1},
+      {-1, 1, 2, -1},
+      {3, 1, 2, 2},
+      {-3, 1, 2, -2},
+      {10, 10, -3, -33},
+      {7200, 96, 72, 9600},
+      {0x7FFFFFFF, 2, 1, -1},
+      {0x40000000, 4, 2, -1},
+      {0x7FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF},
       {-2147483647 - 1, 1, -1, -1},
   };
   for (const Case& c : cases) EXPECT_EQ(MulDiv(c.a, c.b, c.c), c.expected) << c.a << "*" << c.b << "/" << c.c;
@@ -104,12 +114,12 @@ TEST(NlsLocale, LocaleInformation) {
     DWORD type;
     const char16_t* value;
   } cases[] = {
-      {0x0409, LOCALE_SABBREVLANGNAME, u"ENU"},   {0x0407, LOCALE_SABBREVLANGNAME, u"DEU"},
-      {0x0411, LOCALE_SABBREVLANGNAME, u"JPN"},   {0x0409, LOCALE_IDEFAULTANSICODEPAGE, u"1252"},
+      {0x0409, LOCALE_SABBREVLANGNAME, u"ENU"},      {0x0407, LOCALE_SABBREVLANGNAME, u"DEU"},
+      {0x0411, LOCALE_SABBREVLANGNAME, u"JPN"},      {0x0409, LOCALE_IDEFAULTANSICODEPAGE, u"1252"},
       {0x0411, LOCALE_IDEFAULTANSICODEPAGE, u"932"}, {0x0419, LOCALE_IDEFAULTANSICODEPAGE, u"1251"},
-      {0x0407, LOCALE_SENGLANGUAGE, u"German"},   {0x0407, LOCALE_SISO639LANGNAME, u"de"},
-      {0x0407, LOCALE_SISO3166CTRYNAME, u"DE"},   {0x0407, LOCALE_SDECIMAL, u","},
-      {0x0409, LOCALE_SDAYNAME1, u"Monday"},      {0x0409, LOCALE_SABBREVMONTHNAME1 + 11, u"Dec"},
+      {0x0407, LOCALE_SENGLANGUAGE, u"German"},      {0x0407, LOCALE_SISO639LANGNAME, u"de"},
+      {0x0407, LOCALE_SISO3166CTRYNAME, u"DE"},      {0x0407, LOCALE_SDECIMAL, u","},
+      {0x0409, LOCALE_SDAYNAME1, u"Monday"},         {0x0409, LOCALE_SABBREVMONTHNAME1 + 11, u"Dec"},
       {LOCALE_USER_DEFAULT, LOCALE_SNAME, u"en-US"}, {0x0C07, LOCALE_IDEFAULTCODEPAGE, u"850"},
   };
   for (const Case& c : cases) {
@@ -173,7 +183,8 @@ TEST(NlsCompare, LinguisticAndOrdinalComparison) {
   EXPECT_EQ(CompareStringW(0x0409, NORM_IGNORECASE, u"abc", -1, u"ABC", -1), CSTR_EQUAL);
   EXPECT_EQ(CompareStringW(0x0409, 0, u"abc", -1, u"abd", 3), CSTR_LESS_THAN);
   EXPECT_EQ(CompareStringW(0x0409, 0, u"\x00E9t\x00E9", -1, u"ete", -1), CSTR_GREATER_THAN);
-  EXPECT_EQ(CompareStringW(0x0409, NORM_IGNORENONSPACE | NORM_IGNORECASE, u"\x00C9t\x00E9", -1, u"ete", -1), CSTR_EQUAL);
+  EXPECT_EQ(CompareStringW(0x0409, NORM_IGNORENONSPACE | NORM_IGNORECASE, u"\x00C9t\x00E9", -1, u"ete", -1),
+            CSTR_EQUAL);
   EXPECT_LT(lstrcmpiW(u"apple", u"Banana"), 0);
   EXPECT_EQ(CompareStringOrdinal(u"a", -1, u"B", -1, FALSE), CSTR_GREATER_THAN);
   EXPECT_EQ(lstrlenW(nullptr), 0);

@@ -93,17 +93,21 @@ TEST(OleDamaged, EachDamageIsAnError) {
       {"stream crosses the directory", [](auto& b) { Put32(b, EntryOffset(1) + 116, 1); }, STG_E_DOCFILECORRUPT},
       {"stream larger than the file", [](auto& b) { Put32(b, EntryOffset(1) + 120, 0x7FFFFFFF); },
        STG_E_DOCFILECORRUPT},
-      {"mini chain outside the mini stream", [](auto& b) { Put32(b, EntryOffset(2) + 116, 40); },
-       STG_E_DOCFILECORRUPT},
+      {"mini chain outside the mini stream", [](auto& b) { Put32(b, EntryOffset(2) + 116, 40); }, STG_E_DOCFILECORRUPT},
       {"mini chain loops", [](auto& b) { Put32(b, SectorOffset(2), 0); }, STG_E_DOCFILECORRUPT},
       {"sibling tree loops", [](auto& b) { Put32(b, EntryOffset(2) + 68, 1); }, STG_E_DOCFILECORRUPT},
       {"sibling outside the directory", [](auto& b) { Put32(b, EntryOffset(1) + 72, 99); }, STG_E_DOCFILECORRUPT},
       {"child is the root", [](auto& b) { Put32(b, EntryOffset(0) + 76, 0); }, STG_E_DOCFILECORRUPT},
       {"root is not a root", [](auto& b) { b[EntryOffset(0) + 66] = 1; }, STG_E_DOCFILECORRUPT},
       {"unknown entry type", [](auto& b) { b[EntryOffset(2) + 66] = 7; }, STG_E_DOCFILECORRUPT},
-      {"two children of one name", [](auto& b) { Put16(b, EntryOffset(2), 'b'); Put16(b, EntryOffset(2) + 2, 'i');
-                                                 Put16(b, EntryOffset(2) + 4, 'g'); Put16(b, EntryOffset(2) + 6, 0);
-                                                 Put16(b, EntryOffset(2) + 64, 8); },
+      {"two children of one name",
+       [](auto& b) {
+         Put16(b, EntryOffset(2), 'b');
+         Put16(b, EntryOffset(2) + 2, 'i');
+         Put16(b, EntryOffset(2) + 4, 'g');
+         Put16(b, EntryOffset(2) + 6, 0);
+         Put16(b, EntryOffset(2) + 64, 8);
+       },
        STG_E_DOCFILECORRUPT},
   };
   const std::vector<uint8_t> sound = SampleDocument();
@@ -146,8 +150,8 @@ std::vector<uint8_t> Version4Document() {
     Put32(b, e + 72, 0xFFFFFFFF);
     Put32(b, e + 76, 0xFFFFFFFF);
   }
-  auto entry = [&](size_t id, const std::u16string& name, uint8_t type, uint32_t right, uint32_t child,
-                   uint32_t start, uint32_t size) {
+  auto entry = [&](size_t id, const std::u16string& name, uint8_t type, uint32_t right, uint32_t child, uint32_t start,
+                   uint32_t size) {
     const size_t e = at(1) + 128 * id;
     for (size_t i = 0; i < name.size(); ++i) Put16(b, e + 2 * i, name[i]);
     Put16(b, e + 64, static_cast<uint16_t>(2 * (name.size() + 1)));

@@ -54,7 +54,9 @@ class OleInterop : public TempDrive {
     ASSERT_EQ(root->CreateStorage(u"Sub", kCreate, 0, 0, sub.out()), S_OK);
     ASSERT_EQ(sub->CreateStorage(u"Deeper", kCreate, 0, 0, deeper.out()), S_OK);
     for (const auto& [name, bytes] : Contents()) {
-      IStorage* parent = name.rfind("Sub/Deeper/", 0) == 0 ? deeper.get() : name.rfind("Sub/", 0) == 0 ? sub.get() : root.get();
+      IStorage* parent = name.rfind("Sub/Deeper/", 0) == 0 ? deeper.get()
+                         : name.rfind("Sub/", 0) == 0      ? sub.get()
+                                                           : root.get();
       WriteStream(parent, Wide(name.substr(name.rfind('/') + 1)).c_str(), bytes);
     }
     ASSERT_EQ(root->Commit(STGC_DEFAULT), S_OK);
@@ -111,9 +113,9 @@ TEST_F(OleInterop, OlefileReadsWhatWeWrite) {
       "    print(('OK ' if data == want and ole.get_size(path) == len(want) else 'BAD ') + name)\n";
   WriteHost("check.py", std::vector<uint8_t>(script.begin(), script.end()));
   int status = 0;
-  const std::string report =
-      RunCommand("/usr/bin/python3 '" + Host("check.py") + "' '" + Host("ours.stg") + "' '" + Host("expected") + "' 2>&1",
-          &status);
+  const std::string report = RunCommand(
+      "/usr/bin/python3 '" + Host("check.py") + "' '" + Host("ours.stg") + "' '" + Host("expected") + "' 2>&1",
+      &status);
   ASSERT_EQ(status, 0) << report;
   size_t ok = 0;
   std::istringstream lines(report);
@@ -128,14 +130,17 @@ TEST_F(OleInterop, WeReadWhatGsfWrites) {
   if (!HaveTool("gsf --help")) GTEST_SKIP() << "gsf (package libgsf-bin) is not installed";
   std::filesystem::create_directories(Host("in/folder"));
   const std::map<std::string, std::vector<uint8_t>> files = {
-      {"empty.bin", {}}, {"small.bin", Pattern(100, 1)}, {"edge.bin", Pattern(4096, 2)},
-      {"large.bin", Pattern(300000, 3)}, {"folder/nested.bin", Pattern(5000, 4)},
+      {"empty.bin", {}},
+      {"small.bin", Pattern(100, 1)},
+      {"edge.bin", Pattern(4096, 2)},
+      {"large.bin", Pattern(300000, 3)},
+      {"folder/nested.bin", Pattern(5000, 4)},
   };
   for (const auto& [name, bytes] : files) WriteHost("in/" + name, bytes);
   int status = 0;
   const std::string log = RunCommand("cd '" + Host("in") + "' && gsf createole '" + Host("gsf.ole") +
-                                  "' empty.bin small.bin edge.bin large.bin folder 2>&1",
-                              &status);
+                                         "' empty.bin small.bin edge.bin large.bin folder 2>&1",
+                                     &status);
   ASSERT_EQ(status, 0) << log;
   Ptr<IStorage> root;
   ASSERT_EQ(StgOpenStorage(u"T:\\gsf.ole", nullptr, kRead, nullptr, 0, root.out()), S_OK);

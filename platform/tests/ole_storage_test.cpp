@@ -20,7 +20,9 @@ namespace {
 struct MemoryDocument {
   MemoryDocument() { EXPECT_EQ(CreateILockBytesOnHGlobal(nullptr, TRUE, bytes.out()), S_OK); }
   HRESULT Create(DWORD mode, IStorage** out) { return StgCreateDocfileOnILockBytes(bytes.get(), mode, 0, out); }
-  HRESULT Open(DWORD mode, IStorage** out) { return StgOpenStorageOnILockBytes(bytes.get(), nullptr, mode, nullptr, 0, out); }
+  HRESULT Open(DWORD mode, IStorage** out) {
+    return StgOpenStorageOnILockBytes(bytes.get(), nullptr, mode, nullptr, 0, out);
+  }
   uint64_t Size() {
     STATSTG stat = {};
     bytes->Stat(&stat, STATFLAG_NONAME);
@@ -221,8 +223,7 @@ TEST(OleStorage, RefusalsTable) {
       {"32 units", root->CreateStream(longName.c_str(), kCreate, 0, 0, stream.out()), STG_E_INVALIDNAME},
       {"separator", root->CreateStream(u"a/b", kCreate, 0, 0, stream.out()), STG_E_INVALIDNAME},
       {"empty", root->CreateStream(u"", kCreate, 0, 0, stream.out()), STG_E_INVALIDNAME},
-      {"shared stream", root->CreateStream(u"X", STGM_CREATE | STGM_READWRITE, 0, 0, stream.out()),
-       STG_E_INVALIDFLAG},
+      {"shared stream", root->CreateStream(u"X", STGM_CREATE | STGM_READWRITE, 0, 0, stream.out()), STG_E_INVALIDFLAG},
       {"bad access", root->CreateStream(u"X", STGM_CREATE | 3 | STGM_SHARE_EXCLUSIVE, 0, 0, stream.out()),
        STG_E_INVALIDFLAG},
   };
@@ -291,8 +292,7 @@ TEST_F(OleStorageFiles, CreateOpenAndTheErrorsOfFiles) {
        STG_E_FILEALREADYEXISTS},
       {"missing", StgOpenStorage(u"T:\\missing.stg", nullptr, kRead, nullptr, 0, root.out()), STG_E_FILENOTFOUND},
       {"exists without STGM_CREATE",
-       StgCreateDocfile(u"T:\\doc.stg", STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, root.out()),
-       STG_E_FILEALREADYEXISTS},
+       StgCreateDocfile(u"T:\\doc.stg", STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, root.out()), STG_E_FILEALREADYEXISTS},
       {"create for reading", StgCreateDocfile(u"T:\\new.stg", STGM_CREATE | STGM_SHARE_EXCLUSIVE, 0, root.out()),
        STG_E_INVALIDFLAG},
   };
@@ -335,7 +335,7 @@ TEST(OleStorage, MoreThan109FatSectorsUseTheDifat) {
   ULONG got = 0;
   ASSERT_EQ(doc.bytes->ReadAt(ULARGE_INTEGER{}, header, sizeof(header), &got), S_OK);
   EXPECT_GT(header[44] | (header[45] << 8), 109);  // FAT sectors
-  EXPECT_EQ(header[72], 1);                          // one DIFAT sector
+  EXPECT_EQ(header[72], 1);                        // one DIFAT sector
   Ptr<IStorage> root;
   ASSERT_EQ(doc.Open(kRead, root.out()), S_OK);
   EXPECT_EQ(ReadStream(root.get(), u"Big"), big);

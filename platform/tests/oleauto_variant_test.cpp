@@ -35,22 +35,43 @@ TEST(OleAutoVariant, ToText) {
     double number;
     const char16_t* text;
   } cases[] = {
-      {VT_I4, -42, u"-42"},        {VT_UI1, 200, u"200"},         {VT_R8, 0.1, u"0.1"},
-      {VT_R8, 1e20, u"1E+20"},     {VT_R4, 1.5, u"1.5"},          {VT_BOOL, 1, u"-1"},
-      {VT_BOOL, 0, u"0"},          {VT_DATE, 45000.5, u"3/15/2023 12:00:00 PM"},
-      {VT_DATE, 45000, u"3/15/2023"}, {VT_DATE, 0.25, u"6:00:00 AM"}, {VT_CY, 12.3456, u"12.3456"},
+      {VT_I4, -42, u"-42"},
+      {VT_UI1, 200, u"200"},
+      {VT_R8, 0.1, u"0.1"},
+      {VT_R8, 1e20, u"1E+20"},
+      {VT_R4, 1.5, u"1.5"},
+      {VT_BOOL, 1, u"-1"},
+      {VT_BOOL, 0, u"0"},
+      {VT_DATE, 45000.5, u"3/15/2023 12:00:00 PM"},
+      {VT_DATE, 45000, u"3/15/2023"},
+      {VT_DATE, 0.25, u"6:00:00 AM"},
+      {VT_CY, 12.3456, u"12.3456"},
       {VT_CY, -2.5, u"-2.5"},
   };
   for (const Case& c : cases) {
     v.vt = c.vt;
     switch (c.vt) {
-      case VT_I4: v.lVal = static_cast<LONG>(c.number); break;
-      case VT_UI1: v.bVal = static_cast<BYTE>(c.number); break;
-      case VT_R8: v.dblVal = c.number; break;
-      case VT_R4: v.fltVal = static_cast<float>(c.number); break;
-      case VT_BOOL: v.boolVal = c.number ? VARIANT_TRUE : VARIANT_FALSE; break;
-      case VT_DATE: v.date = c.number; break;
-      case VT_CY: v.cyVal.int64 = std::llround(c.number * 10000); break;
+      case VT_I4:
+        v.lVal = static_cast<LONG>(c.number);
+        break;
+      case VT_UI1:
+        v.bVal = static_cast<BYTE>(c.number);
+        break;
+      case VT_R8:
+        v.dblVal = c.number;
+        break;
+      case VT_R4:
+        v.fltVal = static_cast<float>(c.number);
+        break;
+      case VT_BOOL:
+        v.boolVal = c.number ? VARIANT_TRUE : VARIANT_FALSE;
+        break;
+      case VT_DATE:
+        v.date = c.number;
+        break;
+      case VT_CY:
+        v.cyVal.int64 = std::llround(c.number * 10000);
+        break;
     }
     EXPECT_EQ(AsText(v), c.text) << c.vt << " " << c.number;
   }
@@ -68,12 +89,18 @@ TEST(OleAutoVariant, FromTextAndRanges) {
     HRESULT hr;
     double value;
   } cases[] = {
-      {u" 12 ", VT_I4, S_OK, 12},          {u"2.5", VT_I4, S_OK, 2},  // half to even
-      {u"3.5", VT_I2, S_OK, 4},            {u"70000", VT_I2, DISP_E_OVERFLOW, 0},
-      {u"abc", VT_R8, DISP_E_TYPEMISMATCH, 0}, {u"-1", VT_UI4, DISP_E_OVERFLOW, 0},
-      {u"true", VT_BOOL, S_OK, -1},        {u"0", VT_BOOL, S_OK, 0},
-      {u"3/15/2023 12:00:00 PM", VT_DATE, S_OK, 45000.5}, {u"2023-03-15", VT_DATE, S_OK, 45000},
-      {u"2/30/2023", VT_DATE, DISP_E_TYPEMISMATCH, 0},     {u"1.23456", VT_CY, S_OK, 1.2346},
+      {u" 12 ", VT_I4, S_OK, 12},
+      {u"2.5", VT_I4, S_OK, 2},  // half to even
+      {u"3.5", VT_I2, S_OK, 4},
+      {u"70000", VT_I2, DISP_E_OVERFLOW, 0},
+      {u"abc", VT_R8, DISP_E_TYPEMISMATCH, 0},
+      {u"-1", VT_UI4, DISP_E_OVERFLOW, 0},
+      {u"true", VT_BOOL, S_OK, -1},
+      {u"0", VT_BOOL, S_OK, 0},
+      {u"3/15/2023 12:00:00 PM", VT_DATE, S_OK, 45000.5},
+      {u"2023-03-15", VT_DATE, S_OK, 45000},
+      {u"2/30/2023", VT_DATE, DISP_E_TYPEMISMATCH, 0},
+      {u"1.23456", VT_CY, S_OK, 1.2346},
   };
   for (const Case& c : cases) {
     VARIANT text = Text(c.text);
@@ -133,7 +160,7 @@ TEST(OleAutoVariant, Dates) {
     WORD y, m, d, h, mi, s;
     double date;
   } cases[] = {
-      {1899, 12, 30, 0, 0, 0, 0.0}, {1900, 1, 1, 6, 0, 0, 2.25}, {1899, 12, 29, 6, 0, 0, -1.25},
+      {1899, 12, 30, 0, 0, 0, 0.0},     {1900, 1, 1, 6, 0, 0, 2.25},     {1899, 12, 29, 6, 0, 0, -1.25},
       {2023, 3, 15, 12, 0, 0, 45000.5}, {100, 1, 1, 0, 0, 0, -657434.0},
   };
   for (const Case& c : cases) {

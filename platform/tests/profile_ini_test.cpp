@@ -73,13 +73,18 @@ TEST_F(Profile, ReadingFollowsWin32Rules) {
     const char16_t* key;
     const char16_t* expected;
   } cases[] = {
-      {u"FIRST", u"name", u"spaced value"},  {u"First", u"Quoted", u"  kept inside  "},
-      {u"First", u"Single", u"x"},           {u"First", u"Half", u"\"open"},
-      {u"First", u"Empty", u""},             {u"First", u"Bare", u""},
-      {u"Second", u"Number", u"42abc"},      {u"First", u"Missing", u"-"},
+      {u"FIRST", u"name", u"spaced value"},
+      {u"First", u"Quoted", u"  kept inside  "},
+      {u"First", u"Single", u"x"},
+      {u"First", u"Half", u"\"open"},
+      {u"First", u"Empty", u""},
+      {u"First", u"Bare", u""},
+      {u"Second", u"Number", u"42abc"},
+      {u"First", u"Missing", u"-"},
       {u"Nowhere", u"Name", u"-"},
   };
-  for (const auto& c : cases) EXPECT_EQ(Get(c.section, c.key), c.expected) << kx2::Utf16ToUtf8(c.section) << "/" << kx2::Utf16ToUtf8(c.key);
+  for (const auto& c : cases)
+    EXPECT_EQ(Get(c.section, c.key), c.expected) << kx2::Utf16ToUtf8(c.section) << "/" << kx2::Utf16ToUtf8(c.key);
   EXPECT_EQ(Get(u"First", u"Missing", u"default   "), u"default") << "the default loses trailing blanks";
   EXPECT_EQ(Get(u"First", u"Name", u"", 6), u"space") << "cut to the buffer";
 

@@ -40,8 +40,8 @@ class Registry : public ::testing::Test {
     setenv("KX2_LOCAL_APPDATA", (dir_ + "/local").c_str(), 1);
     setenv("KX2_COMMON_APPDATA", (dir_ + "/common").c_str(), 1);
     Kx2RegistryReset();
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, u"Software\\Kx2Test", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                              &key_, nullptr),
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, u"Software\\Kx2Test", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_,
+                              nullptr),
               ERROR_SUCCESS);
   }
   void TearDown() override {
@@ -98,13 +98,15 @@ TEST_F(Registry, ValuesOfEveryTypeComeBackByteForByte) {
     const void* data;
     DWORD size;
   } cases[] = {
-      {u"Dword", REG_DWORD, &dword, 4},          {u"Qword", REG_QWORD, &qword, 8},
-      {u"Binary", REG_BINARY, binary, 4},        {u"Multi", REG_MULTI_SZ, multi, sizeof multi},
-      {u"Expand", REG_EXPAND_SZ, expand, sizeof expand}, {u"Empty", REG_BINARY, nullptr, 0},
+      {u"Dword", REG_DWORD, &dword, 4},
+      {u"Qword", REG_QWORD, &qword, 8},
+      {u"Binary", REG_BINARY, binary, 4},
+      {u"Multi", REG_MULTI_SZ, multi, sizeof multi},
+      {u"Expand", REG_EXPAND_SZ, expand, sizeof expand},
+      {u"Empty", REG_BINARY, nullptr, 0},
       {u"", REG_SZ, u"default", 16},
   };
-  for (const auto& c : cases)
-    ASSERT_EQ(RegSetValueExW(key_, c.name, 0, c.type, Bytes(c.data), c.size), ERROR_SUCCESS);
+  for (const auto& c : cases) ASSERT_EQ(RegSetValueExW(key_, c.name, 0, c.type, Bytes(c.data), c.size), ERROR_SUCCESS);
   for (DWORD i = 0; i < std::size(cases); ++i) {
     const auto& c = cases[i];
     BYTE out[64];
@@ -121,8 +123,7 @@ TEST_F(Registry, ValuesOfEveryTypeComeBackByteForByte) {
   }
   char16_t name[32];
   DWORD cch = 32;
-  EXPECT_EQ(RegEnumValueW(key_, std::size(cases), name, &cch, nullptr, nullptr, nullptr, nullptr),
-            ERROR_NO_MORE_ITEMS);
+  EXPECT_EQ(RegEnumValueW(key_, std::size(cases), name, &cch, nullptr, nullptr, nullptr, nullptr), ERROR_NO_MORE_ITEMS);
   // Rewriting a value may change its type; it keeps its place.
   ASSERT_EQ(RegSetValueExW(key_, u"DWORD", 0, REG_SZ, Bytes(u"x"), 4), ERROR_SUCCESS);
   DWORD type = 0;
@@ -265,8 +266,7 @@ TEST_F(Registry, AnsiFormsConvertNamesAndStringData) {
             ERROR_MORE_DATA);
   EXPECT_EQ(size, 5u);
   size = sizeof back;
-  ASSERT_EQ(RegQueryValueExA(key_, "Ansi\xC9", nullptr, nullptr, reinterpret_cast<BYTE*>(back), &size),
-            ERROR_SUCCESS);
+  ASSERT_EQ(RegQueryValueExA(key_, "Ansi\xC9", nullptr, nullptr, reinterpret_cast<BYTE*>(back), &size), ERROR_SUCCESS);
   EXPECT_EQ(std::string(back, size), std::string(cafe, sizeof cafe));
   char name[8];
   DWORD cch = sizeof name, type = 0;
@@ -390,8 +390,7 @@ TEST(RegChild, Run) {
   const char* goFd = getenv("KX2_REG_GO_FD");
   if (!task || !goFd) GTEST_SKIP() << "runs only as a child of the registry tests";
   char byte;
-  while (read(atoi(goFd), &byte, 1) > 0) {
-  }
+  while (read(atoi(goFd), &byte, 1) > 0) {}
   std::string t = task;
   size_t a = t.find(':'), b = t.find(':', a + 1);
   std::string verb = t.substr(0, a), name = t.substr(a + 1, b - a - 1);

@@ -148,9 +148,11 @@ TEST_F(TestResources, EnumerationListsTypesThenNames) {
   EXPECT_EQ(blocks, (std::vector<UINT>{1, 2, 3}));
 
   // A callback that stops the enumeration makes the call fail with the user-stop code.
-  EXPECT_FALSE(EnumResourceTypesW(module_, [](HMODULE, LPWSTR, LONG_PTR) -> BOOL { return FALSE; }, 0));
+  EXPECT_FALSE(EnumResourceTypesW(
+      module_, [](HMODULE, LPWSTR, LONG_PTR) -> BOOL { return FALSE; }, 0));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_RESOURCE_ENUM_USER_STOP));
-  EXPECT_FALSE(EnumResourceNamesW(module_, RT_BITMAP, [](HMODULE, LPCWSTR, LPWSTR, LONG_PTR) -> BOOL { return TRUE; }, 0));
+  EXPECT_FALSE(EnumResourceNamesW(
+      module_, RT_BITMAP, [](HMODULE, LPCWSTR, LPWSTR, LONG_PTR) -> BOOL { return TRUE; }, 0));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_RESOURCE_TYPE_NOT_FOUND));
 }
 
@@ -239,9 +241,11 @@ TEST_F(DamagedContainer, BadFieldsAreRefused) {
       {"data size past the end", [&](auto& b) { Put32(b, entry0 + 16, 0xFFFFFFF0u); }},
       {"type id zero", [&](auto& b) { Put32(b, entry0, 0); }},
       {"type id too large", [&](auto& b) { Put32(b, entry0, 0x10000); }},
-      {"name offset past the end", [&](auto& b) { Put32(b, entry0 + 4, kNamedFlag | static_cast<uint32_t>(b.size())); }},
+      {"name offset past the end",
+       [&](auto& b) { Put32(b, entry0 + 4, kNamedFlag | static_cast<uint32_t>(b.size())); }},
       {"name offset odd", [&](auto& b) { Put32(b, entry0 + 4, kNamedFlag | 17); }},
-      {"the same resource twice", [&](auto& b) { std::copy_n(b.begin() + entry0 + kEntrySize, 12, b.begin() + entry0); }},
+      {"the same resource twice",
+       [&](auto& b) { std::copy_n(b.begin() + entry0 + kEntrySize, 12, b.begin() + entry0); }},
   };
   for (const auto& d : damages) {
     std::vector<uint8_t> bytes = good_;

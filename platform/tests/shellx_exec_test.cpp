@@ -46,8 +46,10 @@ class ShellExecute : public ShellTest {
       if (poll(&p, 1, left > 0 ? left : 0) <= 0) break;
       char buf[512];
       ssize_t n = read(fd, buf, sizeof buf);
-      if (n > 0) text.append(buf, static_cast<size_t>(n));
-      else if (n == 0 && !text.empty()) closed = true;  // the writer has come and gone
+      if (n > 0)
+        text.append(buf, static_cast<size_t>(n));
+      else if (n == 0 && !text.empty())
+        closed = true;  // the writer has come and gone
     }
     close(fd);
     return closed ? text : std::string();
@@ -96,8 +98,10 @@ TEST_F(ShellExecute, Failures) {
       {"no file", u"open", u"", nullptr, script.c_str(), SE_ERR_FNF, ERROR_FILE_NOT_FOUND},
   };
   for (const Case& c : cases) {
-    if (c.opener) setenv("KX2_SHELL_OPENER", c.opener, 1);
-    else unsetenv("KX2_SHELL_OPENER");
+    if (c.opener)
+      setenv("KX2_SHELL_OPENER", c.opener, 1);
+    else
+      unsetenv("KX2_SHELL_OPENER");
     EXPECT_EQ(Code(ShellExecuteW(nullptr, c.verb, c.file, nullptr, c.folder, SW_SHOW)), c.code) << c.what;
     EXPECT_EQ(GetLastError(), c.error) << c.what;
   }

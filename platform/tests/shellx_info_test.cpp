@@ -25,8 +25,8 @@ std::string PeImage(WORD magic, WORD characteristics, WORD subsystem, BYTE major
   image[1] = 'Z';
   put16(0x3C, 0x40);
   std::memcpy(&image[0x40], "PE\0\0", 4);
-  put16(0x44, 0x14c);                           // machine
-  put16(0x40 + 4 + 16, 0xE0);                   // size of the optional header
+  put16(0x44, 0x14c);          // machine
+  put16(0x40 + 4 + 16, 0xE0);  // size of the optional header
   put16(0x40 + 4 + 18, characteristics);
   put16(0x40 + 24, magic);
   put16(0x40 + 24 + 48, major);
@@ -82,7 +82,12 @@ TEST_F(ShellInfo, BinaryTypesFromTheHeader) {
       {"program.com", "\xB4\x4C\xCD\x21", TRUE, SCS_DOS_BINARY, 0x5A4D},
       {"shortcut.pif", "pif", TRUE, SCS_PIF_BINARY, 0},
       {"run.bat", "@echo off", FALSE, ERROR_BAD_EXE_FORMAT, 0x5A4D},
-      {"elf", std::string("\x7f" "ELF\x02\x01\x01", 7) + std::string(57, '\0'), FALSE, ERROR_BAD_EXE_FORMAT, 0},
+      {"elf",
+       std::string("\x7f"
+                   "ELF\x02\x01\x01",
+                   7) +
+           std::string(57, '\0'),
+       FALSE, ERROR_BAD_EXE_FORMAT, 0},
       {"script.sh", "#!/bin/sh\necho hi\n", FALSE, ERROR_BAD_EXE_FORMAT, 0},
       {"empty.exe", "", FALSE, ERROR_BAD_EXE_FORMAT, 0},
   };

@@ -79,8 +79,18 @@ TEST(ShellUser, WindowClassesBelongToTheirModule) {
 
 TEST(ShellUser, GlobalClassesAndTheExtendedRecord) {
   auto* owner = reinterpret_cast<HINSTANCE>(0x4000);
-  WNDCLASSEXW record{sizeof(WNDCLASSEXW), CS_GLOBALCLASS, &Procedure, 0, 0, owner, nullptr, nullptr, nullptr,
-                     MAKEINTRESOURCEW(7), u"Kx2SharedClass", reinterpret_cast<HICON>(0x55)};
+  WNDCLASSEXW record{sizeof(WNDCLASSEXW),
+                     CS_GLOBALCLASS,
+                     &Procedure,
+                     0,
+                     0,
+                     owner,
+                     nullptr,
+                     nullptr,
+                     nullptr,
+                     MAKEINTRESOURCEW(7),
+                     u"Kx2SharedClass",
+                     reinterpret_cast<HICON>(0x55)};
   ATOM atom = RegisterClassExW(&record);
   ASSERT_NE(atom, 0);
   record.hInstance = reinterpret_cast<HINSTANCE>(0x5000);
@@ -203,8 +213,7 @@ TEST_F(ShellPrinters, DocumentSettings) {
     DEVMODEW wrong = mode;
     wrong.dmFields = b.field;
     b.spoil(&wrong);
-    EXPECT_EQ(DocumentPropertiesW(nullptr, printer, nullptr, &out, &wrong, DM_IN_BUFFER | DM_OUT_BUFFER), -1)
-        << b.what;
+    EXPECT_EQ(DocumentPropertiesW(nullptr, printer, nullptr, &out, &wrong, DM_IN_BUFFER | DM_OUT_BUFFER), -1) << b.what;
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER)) << b.what;
   }
   EXPECT_EQ(DocumentPropertiesW(nullptr, printer, nullptr, nullptr, nullptr, DM_OUT_BUFFER), -1);

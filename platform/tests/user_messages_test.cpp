@@ -39,8 +39,8 @@ TEST(UserFormatMessage, SystemTextsInsertsAndBuffers) {
   // An HRESULT of the Win32 facility, the maximum-width mask, and an argument array.
   WCHAR buf[128];
   DWORD_PTR inserts[] = {reinterpret_cast<DWORD_PTR>(u"C:\\x.exe")};
-  n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ARGUMENT_ARRAY | 0xFF, nullptr, 0x800700C1, 0,
-                     buf, 128, reinterpret_cast<va_list*>(inserts));
+  n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ARGUMENT_ARRAY | 0xFF, nullptr, 0x800700C1, 0, buf,
+                     128, reinterpret_cast<va_list*>(inserts));
   EXPECT_EQ(std::u16string(buf), u"C:\\x.exe is not a valid Win32 application. ");
   FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, 193, 0, buf, 128, nullptr);
   EXPECT_EQ(std::u16string(buf), u"%1 is not a valid Win32 application.\r\n");

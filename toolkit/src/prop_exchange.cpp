@@ -71,7 +71,8 @@ BOOL CKtkPropExchange::ExchangeBlob(LPCWSTR name, BYTE** data, DWORD* size) {
   BYTE* out = *data ? *data : static_cast<BYTE*>(std::malloc(length));
   if (!out) AfxThrowMemoryException();
   for (DWORD i = 0; i < length; ++i)
-    out[i] = static_cast<BYTE>((text[static_cast<int>(2 * i)] - u'A') | (text[static_cast<int>(2 * i + 1)] - u'A') << 4);
+    out[i] =
+        static_cast<BYTE>((text[static_cast<int>(2 * i)] - u'A') | (text[static_cast<int>(2 * i + 1)] - u'A') << 4);
   *data = out;
   *size = length;
   return TRUE;

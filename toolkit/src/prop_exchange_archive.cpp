@@ -14,22 +14,40 @@ BOOL CKtkPropExchangeArchive::ExchangeProp(LPCWSTR, VARTYPE type, void* value, c
   const bool load = m_bLoading != FALSE;
   switch (type) {
     case KTK_VT_I2:
-      if (load) ar >> *static_cast<SHORT*>(value); else ar << *static_cast<SHORT*>(value);
+      if (load)
+        ar >> *static_cast<SHORT*>(value);
+      else
+        ar << *static_cast<SHORT*>(value);
       return TRUE;
     case KTK_VT_I4:
-      if (load) ar >> *static_cast<LONG*>(value); else ar << *static_cast<LONG*>(value);
+      if (load)
+        ar >> *static_cast<LONG*>(value);
+      else
+        ar << *static_cast<LONG*>(value);
       return TRUE;
     case KTK_VT_BOOL:
-      if (load) ar >> *static_cast<BOOL*>(value); else ar << *static_cast<BOOL*>(value);
+      if (load)
+        ar >> *static_cast<BOOL*>(value);
+      else
+        ar << *static_cast<BOOL*>(value);
       return TRUE;
     case KTK_VT_R4:
-      if (load) ar >> *static_cast<float*>(value); else ar << *static_cast<float*>(value);
+      if (load)
+        ar >> *static_cast<float*>(value);
+      else
+        ar << *static_cast<float*>(value);
       return TRUE;
     case KTK_VT_R8:
-      if (load) ar >> *static_cast<double*>(value); else ar << *static_cast<double*>(value);
+      if (load)
+        ar >> *static_cast<double*>(value);
+      else
+        ar << *static_cast<double*>(value);
       return TRUE;
     case KTK_VT_UI1:
-      if (load) ar >> *static_cast<BYTE*>(value); else ar << *static_cast<BYTE*>(value);
+      if (load)
+        ar >> *static_cast<BYTE*>(value);
+      else
+        ar << *static_cast<BYTE*>(value);
       return TRUE;
     case KTK_VT_CY: {
       auto* cy = static_cast<CY*>(value);
@@ -45,13 +63,22 @@ BOOL CKtkPropExchangeArchive::ExchangeProp(LPCWSTR, VARTYPE type, void* value, c
       return TRUE;
     }
     case KTK_VT_DATE:
-      if (load) ar >> *static_cast<COleDateTime*>(value); else ar << *static_cast<COleDateTime*>(value);
+      if (load)
+        ar >> *static_cast<COleDateTime*>(value);
+      else
+        ar << *static_cast<COleDateTime*>(value);
       return TRUE;
     case KTK_VT_VARIANT:
-      if (load) ar >> *static_cast<COleVariant*>(value); else ar << *static_cast<COleVariant*>(value);
+      if (load)
+        ar >> *static_cast<COleVariant*>(value);
+      else
+        ar << *static_cast<COleVariant*>(value);
       return TRUE;
     case KTK_VT_STRING:
-      if (load) ar >> *static_cast<CString*>(value); else ar << *static_cast<CString*>(value);
+      if (load)
+        ar >> *static_cast<CString*>(value);
+      else
+        ar << *static_cast<CString*>(value);
       return TRUE;
     case KTK_VT_BSTR: {
       // A BSTR takes the string's archive form.
@@ -69,14 +96,18 @@ BOOL CKtkPropExchangeArchive::ExchangeProp(LPCWSTR, VARTYPE type, void* value, c
     }
     case KTK_VT_RECT: {
       auto* r = static_cast<RECT*>(value);
-      if (load) ar >> r->left >> r->top >> r->right >> r->bottom;
-      else ar << r->left << r->top << r->right << r->bottom;
+      if (load)
+        ar >> r->left >> r->top >> r->right >> r->bottom;
+      else
+        ar << r->left << r->top << r->right << r->bottom;
       return TRUE;
     }
     case KTK_VT_SIZE: {
       auto* s = static_cast<SIZE*>(value);
-      if (load) ar >> s->cx >> s->cy;
-      else ar << s->cx << s->cy;
+      if (load)
+        ar >> s->cx >> s->cy;
+      else
+        ar << s->cx << s->cy;
       return TRUE;
     }
     default:

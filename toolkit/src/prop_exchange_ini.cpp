@@ -15,9 +15,7 @@ namespace {
 constexpr WCHAR kMissing[] = u"\x0001";
 
 // Types whose empty text is a value of its own (not "use the default").
-bool EmptyIsValue(VARTYPE type) {
-  return type == KTK_VT_STRING || type == KTK_VT_BSTR || type == KTK_VT_VARIANT;
-}
+bool EmptyIsValue(VARTYPE type) { return type == KTK_VT_STRING || type == KTK_VT_BSTR || type == KTK_VT_VARIANT; }
 
 // INI reading drops blanks around a value and one pair of quotes around it: such a text
 // is written inside quotes, which reading takes off again.
@@ -93,8 +91,8 @@ void CKtkPropExchangeIniFile::EmptySection() {
 BOOL CKtkPropExchangeIniFile::ReadText(LPCWSTR name, CString& text) {
   // 256 units first, then 16000, then more while the value fills the buffer.
   for (DWORD size = 256;; size = size == 256 ? 16000 : size * 2) {
-    const DWORD n = GetPrivateProfileStringW(m_strSection, name, kMissing, text.GetBuffer(static_cast<int>(size)),
-                                             size, m_strFile);
+    const DWORD n =
+        GetPrivateProfileStringW(m_strSection, name, kMissing, text.GetBuffer(static_cast<int>(size)), size, m_strFile);
     text.ReleaseBuffer(static_cast<int>(n));
     if (n < size - 1 || size >= (1u << 26)) break;
   }

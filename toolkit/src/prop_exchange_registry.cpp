@@ -92,9 +92,15 @@ BOOL CKtkPropExchangeRegistry::ExchangeProp(LPCWSTR name, VARTYPE type, void* va
     if (StoredAsDword(type)) {
       DWORD word = 0;
       switch (type) {
-        case KTK_VT_I2: word = static_cast<WORD>(*static_cast<const SHORT*>(value)); break;
-        case KTK_VT_UI1: word = *static_cast<const BYTE*>(value); break;
-        default: word = *static_cast<const DWORD*>(value); break;
+        case KTK_VT_I2:
+          word = static_cast<WORD>(*static_cast<const SHORT*>(value));
+          break;
+        case KTK_VT_UI1:
+          word = *static_cast<const BYTE*>(value);
+          break;
+        default:
+          word = *static_cast<const DWORD*>(value);
+          break;
       }
       return RegSetValueExW(m_hKey, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&word), 4) == ERROR_SUCCESS;
     }
@@ -128,9 +134,15 @@ BOOL CKtkPropExchangeRegistry::ExchangeProp(LPCWSTR name, VARTYPE type, void* va
         RegQueryValueExW(m_hKey, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&word), &size) != ERROR_SUCCESS)
       return LoadDefault(type, value, defaultValue);
     switch (type) {
-      case KTK_VT_I2: *static_cast<SHORT*>(value) = static_cast<SHORT>(word); break;
-      case KTK_VT_UI1: *static_cast<BYTE*>(value) = static_cast<BYTE>(word); break;
-      default: *static_cast<DWORD*>(value) = word; break;
+      case KTK_VT_I2:
+        *static_cast<SHORT*>(value) = static_cast<SHORT>(word);
+        break;
+      case KTK_VT_UI1:
+        *static_cast<BYTE*>(value) = static_cast<BYTE>(word);
+        break;
+      default:
+        *static_cast<DWORD*>(value) = word;
+        break;
     }
     return TRUE;
   }
@@ -173,8 +185,7 @@ BOOL CKtkPropExchangeRegistry::ExchangeProp(LPCWSTR name, VARTYPE type, void* va
 
 BOOL CKtkPropExchangeRegistry::ExchangeBlob(LPCWSTR name, BYTE** data, DWORD* size) {
   if (!data || !size || !EnsureOpen()) return FALSE;
-  if (!m_bLoading)
-    return RegSetValueExW(m_hKey, name, 0, REG_BINARY, *data, *size) == ERROR_SUCCESS;
+  if (!m_bLoading) return RegSetValueExW(m_hKey, name, 0, REG_BINARY, *data, *size) == ERROR_SUCCESS;
   DWORD kind = 0, bytes = 0;
   if (RegQueryValueExW(m_hKey, name, nullptr, &kind, nullptr, &bytes) != ERROR_SUCCESS) return FALSE;
   if (*data && *size < bytes) return FALSE;

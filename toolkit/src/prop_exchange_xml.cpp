@@ -59,8 +59,7 @@ class CKtkXMLEnumerator : public CKtkPropExchangeEnumerator {
   }
 
   CKtkPropExchange* GetNext(int& position) override {
-    if (position <= 0 || static_cast<DWORD>(position) > m_nCount ||
-        (!xml_->IsLoading() && m_strBaseName.IsEmpty())) {
+    if (position <= 0 || static_cast<DWORD>(position) > m_nCount || (!xml_->IsLoading() && m_strBaseName.IsEmpty())) {
       position = 0;
       return nullptr;
     }
@@ -91,8 +90,8 @@ CKtkPropExchangeXMLNode::CKtkPropExchangeXMLNode(BOOL loading, CKtkPropExchangeX
   }
 }
 
-CKtkPropExchangeXMLNode::CKtkPropExchangeXMLNode(CKtkPropExchangeXMLNode* parent, LPCWSTR name,
-                                                 IXMLDOMElement* element, BOOL fresh)
+CKtkPropExchangeXMLNode::CKtkPropExchangeXMLNode(CKtkPropExchangeXMLNode* parent, LPCWSTR name, IXMLDOMElement* element,
+                                                 BOOL fresh)
     : CKtkPropExchangeXMLNode(parent->IsLoading(), parent, name) {
   m_pPreset = element;
   if (element) element->AddRef();
@@ -462,9 +461,7 @@ BOOL CKtkPropExchangeXMLNode::HasValue(LPCWSTR name) {
   return found;
 }
 
-CString CKtkPropExchangeXMLNode::GetSectionName() {
-  return EnsureOpen() ? ktk::NodeName(m_pElement) : m_strName;
-}
+CString CKtkPropExchangeXMLNode::GetSectionName() { return EnsureOpen() ? ktk::NodeName(m_pElement) : m_strName; }
 
 CString CKtkPropExchangeXMLNode::GetSectionXML() {
   BSTR xml = nullptr;

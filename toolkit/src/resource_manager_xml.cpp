@@ -218,7 +218,8 @@ BYTE* CKtkResourceManagerXML::BuildDialogTemplate(CKtkPropExchangeXMLNode* dialo
   }
 
   // Header (26 bytes), empty menu and class (2 each), the title from byte 30, the font.
-  size_t total = 30 + 2 * (static_cast<size_t>(caption.GetLength()) + 1) + 6 + 2 * (static_cast<size_t>(face.GetLength()) + 1);
+  size_t total =
+      30 + 2 * (static_cast<size_t>(caption.GetLength()) + 1) + 6 + 2 * (static_cast<size_t>(face.GetLength()) + 1);
   for (const Control& c : controls) total = RoundUp4(total) + c.Size();
   BYTE* block = static_cast<BYTE*>(std::calloc(1, total));
   if (!block) return nullptr;

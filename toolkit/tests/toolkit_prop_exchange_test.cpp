@@ -257,25 +257,60 @@ TEST_F(PropExchange, TextForms) {
          px->ExchangeBlob(u"V", &data, &size);
        },
        u"AAPP"},
-      {"date", [](CKtkPropExchange* px) { COleDateTime d(2024, 3, 5, 13, 5, 9); KtkPX_DateTime(px, u"V", d, {}); },
+      {"date",
+       [](CKtkPropExchange* px) {
+         COleDateTime d(2024, 3, 5, 13, 5, 9);
+         KtkPX_DateTime(px, u"V", d, {});
+       },
        u"2024-05-03T13:05:09"},
       {"date at midnight",
-       [](CKtkPropExchange* px) { COleDateTime d(2024, 3, 5, 0, 0, 0); KtkPX_DateTime(px, u"V", d, {}); },
+       [](CKtkPropExchange* px) {
+         COleDateTime d(2024, 3, 5, 0, 0, 0);
+         KtkPX_DateTime(px, u"V", d, {});
+       },
        u"2024-05-03"},
       {"time of day",
-       [](CKtkPropExchange* px) { COleDateTime d(1899, 12, 30, 7, 8, 9); KtkPX_DateTime(px, u"V", d, {}); },
+       [](CKtkPropExchange* px) {
+         COleDateTime d(1899, 12, 30, 7, 8, 9);
+         KtkPX_DateTime(px, u"V", d, {});
+       },
        u"07:08:09"},
       {"invalid date",
-       [](CKtkPropExchange* px) { COleDateTime d(2023, 2, 29, 0, 0, 0); KtkPX_DateTime(px, u"V", d, {}); },
+       [](CKtkPropExchange* px) {
+         COleDateTime d(2023, 2, 29, 0, 0, 0);
+         KtkPX_DateTime(px, u"V", d, {});
+       },
        u"Invalid DateTime"},
-      {"2^32 + 5", [](CKtkPropExchange* px) { ULONGLONG v = (1ull << 32) + 5; KtkPX_ULongLong(px, u"V", v, 0); },
+      {"2^32 + 5",
+       [](CKtkPropExchange* px) {
+         ULONGLONG v = (1ull << 32) + 5;
+         KtkPX_ULongLong(px, u"V", v, 0);
+       },
        u"1, 5"},
-      {"low half 2^31", [](CKtkPropExchange* px) { ULONGLONG v = 0x80000000ull; KtkPX_ULongLong(px, u"V", v, 0); },
+      {"low half 2^31",
+       [](CKtkPropExchange* px) {
+         ULONGLONG v = 0x80000000ull;
+         KtkPX_ULongLong(px, u"V", v, 0);
+       },
        u"0, -2147483648"},
-      {"escapes", [](CKtkPropExchange* px) { CString s(u"a\\b\nc\rd\te"); KtkPX_String(px, u"V", s); },
+      {"escapes",
+       [](CKtkPropExchange* px) {
+         CString s(u"a\\b\nc\rd\te");
+         KtkPX_String(px, u"V", s);
+       },
        u"a\\\\b\\nc\\rd\\te"},
-      {"float", [](CKtkPropExchange* px) { double d = 1.0 / 3; KtkPX_Double(px, u"V", d, 0); }, u"0.333333"},
-      {"rect", [](CKtkPropExchange* px) { RECT r{1, 2, -3, 4}; KtkPX_Rect(px, u"V", r, {}); }, u"1, 2, -3, 4"},
+      {"float",
+       [](CKtkPropExchange* px) {
+         double d = 1.0 / 3;
+         KtkPX_Double(px, u"V", d, 0);
+       },
+       u"0.333333"},
+      {"rect",
+       [](CKtkPropExchange* px) {
+         RECT r{1, 2, -3, 4};
+         KtkPX_Rect(px, u"V", r, {});
+       },
+       u"1, 2, -3, 4"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -309,10 +344,10 @@ TEST_F(PropExchange, DateTextsRead) {
       {u"2024-05-03T13:05:09", true, 2024, 3, 5, 13, 5, 9},
       {u"2024-05-03T13:05", true, 2024, 3, 5, 13, 5, 0},
       {u"2024-05-03", true, 2024, 3, 5, 0, 0, 0},  // year, day, month at midnight
-      {u"12:30", true, 1899, 12, 30, 12, 30, 0},    // hours and minutes on day zero
+      {u"12:30", true, 1899, 12, 30, 12, 30, 0},   // hours and minutes on day zero
       {u"07:08:09", true, 1899, 12, 30, 7, 8, 9},
-      {u"2024-05-03T13", false},                    // four numbers: not a time of day either
-      {u"2024-30-02", false},                       // 2 March... the 30th of February
+      {u"2024-05-03T13", false},  // four numbers: not a time of day either
+      {u"2024-30-02", false},     // 2 March... the 30th of February
       {u"Invalid DateTime", false},
       {u"", false},
   };
@@ -588,8 +623,8 @@ TEST_F(PropExchange, XmlSectionsAndEnumerators) {
 
   // A node that has a "Count" value is read as numbered sections.
   auto* numbered = new CKtkPropExchangeXMLNode(TRUE, nullptr, u"root");
-  ASSERT_TRUE(numbered->LoadFromText(
-      u"<root><Count>2</Count><N0><v>5</v></N0><N1><v>6</v></N1><N1><v>9</v></N1></root>"));
+  ASSERT_TRUE(
+      numbered->LoadFromText(u"<root><Count>2</Count><N0><v>5</v></N0><N1><v>6</v></N1><N1><v>9</v></N1></root>"));
   items.reset(numbered->GetEnumerator(u"N"));
   LONG sum = 0;
   for (int position = items->GetPosition(0); position;) {

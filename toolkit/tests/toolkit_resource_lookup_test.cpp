@@ -179,8 +179,8 @@ TEST_F(ResourceLookup, LanguageOfAModule) {
       {{{1, 1049}, {2, 1033}}, 1049, 1049},  // the other language first
       {{{1, 1033}, {1, 1037}}, 1037, 1037},  // one name in both languages
       {{{1, 1033}, {2, 1033}}, 1033, 1033},
-      {{{1, 1081}}, 1081, 1033},             // not in the table
-      {{}, 0, 1033},                         // no resources at all
+      {{{1, 1081}}, 1081, 1033},  // not in the table
+      {{}, 0, 1033},              // no resources at all
   };
   int n = 0;
   for (const Case& c : cases) {

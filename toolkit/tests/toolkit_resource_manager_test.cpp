@@ -24,9 +24,9 @@ TEST(ToolkitResourceManager, TakesTheFirstLanguageOtherThanUsEnglish) {
     const char* module;
     WORD found, language;
   } cases[] = {
-      {"FoliantRes.ENU", 1033, 1033},     // only US English
-      {"Kx2TestRes.ENU", 1031, 1031},     // German met before US English
-      {"ToolkitTestRes.ENU", 1041, 1041}, // Japanese met after US English
+      {"FoliantRes.ENU", 1033, 1033},      // only US English
+      {"Kx2TestRes.ENU", 1031, 1031},      // German met before US English
+      {"ToolkitTestRes.ENU", 1041, 1041},  // Japanese met after US English
   };
   for (const Case& c : cases) {
     HMODULE module = LoadLanguageModule(c.module);

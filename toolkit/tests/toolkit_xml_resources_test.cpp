@@ -149,7 +149,7 @@ TEST_F(XmlResources, DialogTemplate) {
   Put32(expected, 0x80 | 0x40);                 // style with DS_SETFONT
   Put16(expected, 3);                           // controls
   Put16(expected, 1), Put16(expected, 2), Put16(expected, 300), Put16(expected, 200);
-  Put16(expected, 0), Put16(expected, 0);       // no menu, standard class
+  Put16(expected, 0), Put16(expected, 0);  // no menu, standard class
   ASSERT_EQ(expected.size(), 30u) << "the title starts at byte 30";
   PutText(expected, u"Hi");
   Put16(expected, 8), Put16(expected, 0), expected.push_back(0), expected.push_back(0);

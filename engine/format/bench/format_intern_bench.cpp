@@ -49,7 +49,8 @@ struct ScannedFill : CKx2ShapeRefCnt {
            texture == o.texture && hatch == o.hatch;
   }
   int AssignValue(const ScannedFill& o) {
-    type = o.type, solid = o.solid, transparency = o.transparency, gradient = o.gradient, texture = o.texture, hatch = o.hatch;
+    type = o.type, solid = o.solid, transparency = o.transparency, gradient = o.gradient, texture = o.texture,
+    hatch = o.hatch;
     return 1;
   }
   void ClearEntry() {}

@@ -20,7 +20,8 @@ namespace {
 
 void Texts(const uint8_t* data, size_t size) {
   std::u16string text;
-  for (size_t i = 0; i + 1 < size && text.size() < 400; i += 2) text.push_back(static_cast<char16_t>(data[i] | data[i + 1] << 8));
+  for (size_t i = 0; i + 1 < size && text.size() < 400; i += 2)
+    text.push_back(static_cast<char16_t>(data[i] | data[i + 1] << 8));
   using namespace Present::ShapeXml;
   const char16_t* t = text.c_str();
   ParseLength(t);

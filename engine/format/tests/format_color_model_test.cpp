@@ -28,8 +28,8 @@ TEST(FormatColorModel, HslToRgbAndBack) {
     float s, l;
     Rgb rgb;
   } cases[] = {
-      {0, 1, 0.5f, {255, 0, 0}},     {120, 1, 0.5f, {0, 255, 0}},   {240, 1, 0.5f, {0, 0, 255}},
-      {60, 1, 0.5f, {255, 255, 0}},  {0, 0, 1, {255, 255, 255}},    {0, 0, 0, {0, 0, 0}},
+      {0, 1, 0.5f, {255, 0, 0}},     {120, 1, 0.5f, {0, 255, 0}}, {240, 1, 0.5f, {0, 0, 255}},
+      {60, 1, 0.5f, {255, 255, 0}},  {0, 0, 1, {255, 255, 255}},  {0, 0, 0, {0, 0, 0}},
       {0, 0, 0.5f, {128, 128, 128}}, {360, 1, 0.5f, {255, 0, 0}},
   };
   for (const Case& c : cases) {
@@ -73,8 +73,11 @@ TEST(FormatColorModel, CmykToRgbAndBack) {
   struct Case {
     int c, m, y, k;
     Rgb rgb;
-  } cases[] = {{0, 0, 0, 0, {255, 255, 255}}, {0, 0, 0, 100, {0, 0, 0}}, {100, 0, 0, 0, {0, 255, 255}},
-               {0, 50, 0, 0, {255, 128, 255}}, {150, -5, 0, 0, {0, 255, 255}}};
+  } cases[] = {{0, 0, 0, 0, {255, 255, 255}},
+               {0, 0, 0, 100, {0, 0, 0}},
+               {100, 0, 0, 0, {0, 255, 255}},
+               {0, 50, 0, 0, {255, 128, 255}},
+               {150, -5, 0, 0, {0, 255, 255}}};
   for (const Case& c : cases) {
     CmykColor color;
     color.C = static_cast<int16_t>(c.c), color.M = static_cast<int16_t>(c.m), color.Y = static_cast<int16_t>(c.y),
@@ -194,8 +197,8 @@ TEST(FormatColorModel, ColoursMadeFromStoredWords) {
 
   const struct {
     uint32_t value, second;
-  } refused[] = {{12, 0x05000000}, {0x0000FF, 0x05000000}, {kSystemColorCount, 0x04000000}, {0xFFFFFFFF, 0x04000000},
-                 {1, 0x03000000}, {1, 0x06000000}};
+  } refused[] = {{12, 0x05000000},         {0x0000FF, 0x05000000}, {kSystemColorCount, 0x04000000},
+                 {0xFFFFFFFF, 0x04000000}, {1, 0x03000000},        {1, 0x06000000}};
   for (const auto& r : refused) EXPECT_EQ(Present::CreateColorFromStored(r.value, r.second), nullptr) << r.value;
 }
 

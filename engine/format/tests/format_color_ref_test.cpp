@@ -30,7 +30,8 @@ class FormatColorRef : public vantorel::testing::HostLeakCheck {
     EXPECT_EQ(ref.ExchangeXml(archive, wrapper), 1);
     return XmlKit::Xml(xml.root());
   }
-  PresentColorRef ReadXml(const std::string& text, const char16_t* wrapper = nullptr, IKx2ShapeMapperCtx* mapper = nullptr) {
+  PresentColorRef ReadXml(const std::string& text, const char16_t* wrapper = nullptr,
+                          IKx2ShapeMapperCtx* mapper = nullptr) {
     IKX2XMLElement* root = XmlKit::Parse(text);
     EXPECT_NE(root, nullptr);
     ShapeXmlArchive archive;
@@ -51,8 +52,10 @@ TEST_F(FormatColorRef, XmlFormsWriteAndReadBack) {
     const char* xml;
   } cases[] = {
       {0x80010203, 0x00800000, "<root><m:srgbClr m:val=\"197121\" m:opacity=\"128\" m:effectShapeID=\"0\"/></root>"},
-      {tint + 4, 0x05FF0000, "<root><m:schemeClr m:val=\"accent1\" m:tint=\"-2500\" m:opacity=\"255\" m:effectShapeID=\"0\"/></root>"},
-      {11, 0x05400000, "<root><m:schemeClr m:val=\"folHlink\" m:tint=\"0\" m:opacity=\"64\" m:effectShapeID=\"0\"/></root>"},
+      {tint + 4, 0x05FF0000,
+       "<root><m:schemeClr m:val=\"accent1\" m:tint=\"-2500\" m:opacity=\"255\" m:effectShapeID=\"0\"/></root>"},
+      {11, 0x05400000,
+       "<root><m:schemeClr m:val=\"folHlink\" m:tint=\"0\" m:opacity=\"64\" m:effectShapeID=\"0\"/></root>"},
       {0, Present::kColorNone, "<root><m:noneClr/></root>"},
       {0, Present::kColorAuto, "<root><m:autoClr/></root>"},
       {0, Present::kColorDontCare, "<root><m:dontcareClr/></root>"},

@@ -69,7 +69,9 @@ class LeafCtx : public LeafValue, public CPresentBaseCtx<LeafValue, 0x7000, 1> {
 class TestCtx : public TestValue, public CPresentBaseCtx<TestValue, 0x7000, 3> {
  public:
   TestCtx() = default;
-  explicit TestCtx(const TestValue& v) : TestValue(v), CPresentBaseCtx(kStateCommon) { leafCtx.Merge(*g_leaves->GetEntry(leaf)); }
+  explicit TestCtx(const TestValue& v) : TestValue(v), CPresentBaseCtx(kStateCommon) {
+    leafCtx.Merge(*g_leaves->GetEntry(leaf));
+  }
 
   int Store(IKx2PropertyObject* host) override {
     BeginStore(host);
@@ -113,7 +115,8 @@ class TestCtx : public TestValue, public CPresentBaseCtx<TestValue, 0x7000, 3> {
     if (before == kStateUnset || (before == kStateCommon && differs)) leafCtx.Merge(*g_leaves->GetEntry(v.leaf));
   }
   int IsEqual(const TestValue& v) override {
-    return FieldEquals(0, a, v.a) && FieldEquals(1, b, v.b) && (!IsCommon(2) || leafCtx.IsEqual(*g_leaves->GetEntry(v.leaf)));
+    return FieldEquals(0, a, v.a) && FieldEquals(1, b, v.b) &&
+           (!IsCommon(2) || leafCtx.IsEqual(*g_leaves->GetEntry(v.leaf)));
   }
   void Assign(const TestValue& v) override { AssignValue(v); }
   int Archive(CKx2DataBlock& archive) override {

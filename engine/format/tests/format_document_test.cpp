@@ -119,17 +119,18 @@ class FormatDocument : public KindsFixture {
     DescribeFill(out, s.v.fillID);
     if (s.v.shadowID) {
       const ShadowFields& v = PresentShadowTable().GetEntry(s.v.shadowID)->v;
-      out << " shadow " << +v.type << ' ' << Color(v.color) << ' ' << v.transparency << ' ' << v.size << ' ' << v.blur << ' '
-          << v.angle << ' ' << v.distance;
+      out << " shadow " << +v.type << ' ' << Color(v.color) << ' ' << v.transparency << ' ' << v.size << ' ' << v.blur
+          << ' ' << v.angle << ' ' << v.distance;
     }
     DescribePicture(out, s.v.pictureID);
     if (s.v.format3DID) {
       const Format3DFields& v = Present3DFormatTable().GetEntry(s.v.format3DID)->v;
-      out << " 3d " << +v.bevelTopType << ' ' << v.bevelTopWidth << ' ' << v.bevelTopHeight << ' ' << +v.bevelBottomType << ' '
-          << v.bevelBottomWidth << ' ' << v.bevelBottomHeight << ' ' << Color(v.depthColor) << ' ' << v.depthValue << ' '
-          << Color(v.contourColor) << ' ' << v.contourSize << ' ' << +v.surfaceMaterial << ' ' << +v.surfaceLighting << ' '
-          << v.surfaceAngle << ' ' << +v.surfacePreset << ' ' << v.rotationX << ' ' << v.rotationY << ' ' << v.rotationZ << ' '
-          << v.perspective << ' ' << +v.keepTextFlat << ' ' << v.objectDistance;
+      out << " 3d " << +v.bevelTopType << ' ' << v.bevelTopWidth << ' ' << v.bevelTopHeight << ' ' << +v.bevelBottomType
+          << ' ' << v.bevelBottomWidth << ' ' << v.bevelBottomHeight << ' ' << Color(v.depthColor) << ' '
+          << v.depthValue << ' ' << Color(v.contourColor) << ' ' << v.contourSize << ' ' << +v.surfaceMaterial << ' '
+          << +v.surfaceLighting << ' ' << v.surfaceAngle << ' ' << +v.surfacePreset << ' ' << v.rotationX << ' '
+          << v.rotationY << ' ' << v.rotationZ << ' ' << v.perspective << ' ' << +v.keepTextFlat << ' '
+          << v.objectDistance;
     }
     return out.str();
   }
@@ -143,22 +144,27 @@ class FormatDocument : public KindsFixture {
     if (!id) return;
     const PictureFields& v = PresentPictureTable().GetEntry(id)->v;
     const std::vector<uint8_t>* data = store_->Data(v.binDataId);
-    out << " picture " << (data ? data->size() : 0) << ':' << (data && !data->empty() ? +data->back() : -1) << ' ' << +v.recolor
-        << ' ' << Color(v.recolorColor) << ' ' << v.brightness << ' ' << v.contrast << ' ' << v.transparency;
+    out << " picture " << (data ? data->size() : 0) << ':' << (data && !data->empty() ? +data->back() : -1) << ' '
+        << +v.recolor << ' ' << Color(v.recolorColor) << ' ' << v.brightness << ' ' << v.contrast << ' '
+        << v.transparency;
   }
   void DescribeFill(std::ostringstream& out, uint16_t id) {
     if (!id) return;
     const CPresentFill& f = *PresentFillTable().GetEntry(id);
-    out << " fill " << (id == 1 ? "standard" : "") << +f.v.type << ' ' << Color(f.v.solidColor) << ' ' << f.v.transparency;
+    out << " fill " << (id == 1 ? "standard" : "") << +f.v.type << ' ' << Color(f.v.solidColor) << ' '
+        << f.v.transparency;
     if (f.v.gradientID > 1) {
       const GradientFields& g = PresentGradientTable().GetEntry(f.v.gradientID)->v;
-      out << " gradient " << +g.type << ' ' << +g.direction << ' ' << g.angle << ' ' << g.Stops() << ' ' << +g.rotateWith;
-      for (int i = 0; i < g.Stops(); ++i) out << ' ' << g.stopPosition[i] << ' ' << Color(g.stopColor[i]) << ' ' << g.stopTransparency[i];
+      out << " gradient " << +g.type << ' ' << +g.direction << ' ' << g.angle << ' ' << g.Stops() << ' '
+          << +g.rotateWith;
+      for (int i = 0; i < g.Stops(); ++i)
+        out << ' ' << g.stopPosition[i] << ' ' << Color(g.stopColor[i]) << ' ' << g.stopTransparency[i];
     }
     if (f.v.textureID > 1) {
       const CPresentTexture& t = *PresentTextureTable().GetEntry(f.v.textureID);
-      out << " texture " << +t.v.mode << ' ' << t.v.offsetX << ' ' << t.v.scaleX << ' ' << t.v.offsetY << ' ' << t.v.scaleY << ' '
-          << +t.v.alignment << ' ' << +t.v.mirrorType << ' ' << t.v.offsetLeft << ' ' << t.v.transparency;
+      out << " texture " << +t.v.mode << ' ' << t.v.offsetX << ' ' << t.v.scaleX << ' ' << t.v.offsetY << ' '
+          << t.v.scaleY << ' ' << +t.v.alignment << ' ' << +t.v.mirrorType << ' ' << t.v.offsetLeft << ' '
+          << t.v.transparency;
       DescribePicture(out, t.v.pictureID);
     }
     if (f.v.hatchID > 1) {
@@ -214,21 +220,25 @@ TEST_F(FormatDocument, FiftyShapesSurviveRecordsAndXml) {
   };
   std::vector<uint8_t> records;
   save([&](IKx2SubShapeMapperCtx* mapper) {
-    records = WriteArchive([&](CKx2DataBlock& ar) {
-      ASSERT_EQ(mapper->ExchangeCounts(&ar), 1);
-      ASSERT_EQ(mapper->ExchangeLists(&ar, nullptr), 1);
-      for (const auto& s : shapes) ASSERT_EQ(s->ArchiveIds(&ar), 1);
-    }, mapper);
+    records = WriteArchive(
+        [&](CKx2DataBlock& ar) {
+          ASSERT_EQ(mapper->ExchangeCounts(&ar), 1);
+          ASSERT_EQ(mapper->ExchangeLists(&ar, nullptr), 1);
+          for (const auto& s : shapes) ASSERT_EQ(s->ArchiveIds(&ar), 1);
+        },
+        mapper);
   });
   std::string xml;
   save([&](IKx2SubShapeMapperCtx* mapper) {
     XmlWriter w(mapper);
     ASSERT_EQ(mapper->ExchangeCountsXml(&w.archive), 1);
     ASSERT_EQ(mapper->ExchangeListsXml(&w.archive, nullptr), 1);
-    for (size_t i = 0; i < shapes.size(); ++i) ASSERT_EQ(shapes[i]->ExchangeXml(&w.archive, static_cast<int32_t>(i)), 1);
+    for (size_t i = 0; i < shapes.size(); ++i)
+      ASSERT_EQ(shapes[i]->ExchangeXml(&w.archive, static_cast<int32_t>(i)), 1);
     xml = w.Text();
   });
-  const auto builtColors = std::vector<int32_t>{Count(PresentColorTable(), colors_[0]), Count(PresentColorTable(), colors_[1])};
+  const auto builtColors =
+      std::vector<int32_t>{Count(PresentColorTable(), colors_[0]), Count(PresentColorTable(), colors_[1])};
   shapes.clear();
   EmptyTables();
   const std::vector<int32_t> baseline = LiveEntries();
@@ -255,7 +265,8 @@ TEST_F(FormatDocument, FiftyShapesSurviveRecordsAndXml) {
     XmlReader r(xml, mapper);
     ASSERT_EQ(mapper->ExchangeCountsXml(&r.archive), 1);
     ASSERT_EQ(mapper->ExchangeListsXml(&r.archive, nullptr), 1);
-    for (size_t i = 0; i < loaded.size(); ++i) ASSERT_EQ(loaded[i]->ExchangeXml(&r.archive, static_cast<int32_t>(i)), 1);
+    for (size_t i = 0; i < loaded.size(); ++i)
+      ASSERT_EQ(loaded[i]->ExchangeXml(&r.archive, static_cast<int32_t>(i)), 1);
   });
   // The colour entries the formats name hold what the host gave them: format values never
   // count colour references.

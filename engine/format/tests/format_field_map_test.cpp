@@ -49,19 +49,29 @@ int32_t Off(F Record::*member) {
   return static_cast<int32_t>(reinterpret_cast<const char*>(&(probe.*member)) - reinterpret_cast<const char*>(&probe));
 }
 
-FieldMapEntry Scalar(uint32_t id, uint16_t type, int32_t offset) { return FieldMapScalar(id, type, static_cast<size_t>(offset)); }
+FieldMapEntry Scalar(uint32_t id, uint16_t type, int32_t offset) {
+  return FieldMapScalar(id, type, static_cast<size_t>(offset));
+}
 
 const FieldMapEntry kChildMap[] = {FieldMapScalar(0x7100, kFieldInt32, offsetof(Child, v)), FieldMapEndEntry()};
 
 std::vector<FieldMapEntry> ScalarMap() {
-  return {Scalar(0x7000, kFieldInt8, Off(&Record::i8)),     Scalar(0x7001, kFieldInt16, Off(&Record::i16)),
-          Scalar(0x7002, kFieldInt32, Off(&Record::i32)),   Scalar(0x7003, kFieldLong, Off(&Record::l)),
-          Scalar(0x7004, kFieldUInt8, Off(&Record::u8)),    Scalar(0x7005, kFieldUInt16, Off(&Record::u16)),
-          Scalar(0x7006, kFieldUInt32, Off(&Record::u32)),  Scalar(0x7007, kFieldULong, Off(&Record::ul)),
-          Scalar(0x7008, kFieldInt64, Off(&Record::i64)),   Scalar(0x7009, kFieldUInt64, Off(&Record::u64)),
-          Scalar(0x700A, kFieldFloat, Off(&Record::f)),     Scalar(0x700B, kFieldDouble, Off(&Record::d)),
-          Scalar(0x700C, kFieldBlock16, Off(&Record::block)), Scalar(0x700D, kFieldSysString, Off(&Record::sys)),
-          Scalar(0x700E, kFieldKx2String, Off(&Record::str)), Scalar(0x700F, kFieldReserved48, 0),
+  return {Scalar(0x7000, kFieldInt8, Off(&Record::i8)),
+          Scalar(0x7001, kFieldInt16, Off(&Record::i16)),
+          Scalar(0x7002, kFieldInt32, Off(&Record::i32)),
+          Scalar(0x7003, kFieldLong, Off(&Record::l)),
+          Scalar(0x7004, kFieldUInt8, Off(&Record::u8)),
+          Scalar(0x7005, kFieldUInt16, Off(&Record::u16)),
+          Scalar(0x7006, kFieldUInt32, Off(&Record::u32)),
+          Scalar(0x7007, kFieldULong, Off(&Record::ul)),
+          Scalar(0x7008, kFieldInt64, Off(&Record::i64)),
+          Scalar(0x7009, kFieldUInt64, Off(&Record::u64)),
+          Scalar(0x700A, kFieldFloat, Off(&Record::f)),
+          Scalar(0x700B, kFieldDouble, Off(&Record::d)),
+          Scalar(0x700C, kFieldBlock16, Off(&Record::block)),
+          Scalar(0x700D, kFieldSysString, Off(&Record::sys)),
+          Scalar(0x700E, kFieldKx2String, Off(&Record::str)),
+          Scalar(0x700F, kFieldReserved48, 0),
           FieldMapEndEntry()};
 }
 
@@ -117,7 +127,7 @@ TEST_F(FormatFieldMap, EveryScalarTypeRoundTripsWithItsHostType) {
     EXPECT_EQ(v->type, expectedTypes[k]) << k;
   }
   EXPECT_EQ(Stored(host(), 0x7000).i32, -5);  // sign-extended to 32 bits
-  EXPECT_FALSE(host()->HasValue(0x700F));      // reserved string kinds send nothing
+  EXPECT_FALSE(host()->HasValue(0x700F));     // reserved string kinds send nothing
 
   Record back;
   ASSERT_EQ(FieldMap::ExchangeAll(host(), &back, map.data(), kFieldMapRead), 1);
@@ -146,24 +156,32 @@ TEST_F(FormatFieldMap, ReadingChecksRangesAndTypes) {
     int32_t hostValue;
     int64_t expected;  // the field after reading, from 99
   } cases[] = {
-      {kFieldUInt8, 10, 20, 6, 5, 99},      {kFieldUInt8, 10, 20, 6, 15, 15},    {kFieldUInt8, 10, 20, 6, 21, 99},
-      {kFieldInt16, -5, 5, 3, -6, 99},      {kFieldInt16, -5, 5, 3, -5, -5},     {kFieldInt16, -5, 5, 2, 5, 5},
+      {kFieldUInt8, 10, 20, 6, 5, 99},
+      {kFieldUInt8, 10, 20, 6, 15, 15},
+      {kFieldUInt8, 10, 20, 6, 21, 99},
+      {kFieldInt16, -5, 5, 3, -6, 99},
+      {kFieldInt16, -5, 5, 3, -5, -5},
+      {kFieldInt16, -5, 5, 2, 5, 5},
       // unsigned bounds compare unsigned: -1 is 0xFFFFFFFF, above the bound
-      {kFieldUInt32, 0, 1000, 4, -1, 99},   {kFieldInt32, -1, -1, 9, -7, -7},    // unbounded
-      {kFieldInt32, -1, -1, 12, 3, 0},      // a float read for an integer field gives 0
-      {kFieldInt64, -10, 10, 10, 11, 99},   {kFieldInt64, -10, 10, 4, 7, 0},     // 64-bit accepts 10, 11 only
+      {kFieldUInt32, 0, 1000, 4, -1, 99},
+      {kFieldInt32, -1, -1, 9, -7, -7},  // unbounded
+      {kFieldInt32, -1, -1, 12, 3, 0},   // a float read for an integer field gives 0
+      {kFieldInt64, -10, 10, 10, 11, 99},
+      {kFieldInt64, -10, 10, 4, 7, 0},  // 64-bit accepts 10, 11 only
   };
   for (const Case& c : cases) {
     Record r;
     int64_t* slot64 = &r.i64;
     int32_t* slot32 = &r.i32;
     const bool wide = c.type == kFieldInt64;
-    const int32_t offset = wide ? Off(&Record::i64) : c.type == kFieldUInt8 ? Off(&Record::u8)
-                                                  : c.type == kFieldInt16   ? Off(&Record::i16)
-                                                                           : Off(&Record::i32);
+    const int32_t offset = wide                    ? Off(&Record::i64)
+                           : c.type == kFieldUInt8 ? Off(&Record::u8)
+                           : c.type == kFieldInt16 ? Off(&Record::i16)
+                                                   : Off(&Record::i32);
     r.u8 = 99, r.i16 = 99, r.i32 = 99, r.i64 = 99;
-    FieldMapEntry map[] = {c.min == -1 && c.max == -1 ? Scalar(0x7000, c.type, offset)
-                                                      : FieldMapRange(0x7000, c.type, static_cast<size_t>(offset), c.min, c.max),
+    FieldMapEntry map[] = {c.min == -1 && c.max == -1
+                               ? Scalar(0x7000, c.type, offset)
+                               : FieldMapRange(0x7000, c.type, static_cast<size_t>(offset), c.min, c.max),
                            FieldMapEndEntry()};
     if (c.hostType == 10) {
       Kx2::ScopedPropertyValue v;
@@ -247,7 +265,7 @@ TEST_F(FormatFieldMap, ArraysAndNestedRecords) {
 
   Record empty;
   FieldMap::ExchangeAll(host(), &empty, map, kFieldMapRead);  // nothing there: nothing changes
-  EXPECT_EQ(kit_->calls().size(), 2u);                           // the two presence tests
+  EXPECT_EQ(kit_->calls().size(), 2u);                        // the two presence tests
 
   Record r;
   r.arr[0] = 4, r.arr[1] = -5, r.arr[2] = 6, r.child.v = 77;
@@ -316,7 +334,9 @@ class FakeIdService final : public IKx2FieldIdService {
     exported.push_back(value);
     return value != 0;
   }
-  uint16_t InternObject(const Kx2::PropertyValue& value) override { return static_cast<uint16_t>(value.key ? value.key + 100 : 0); }
+  uint16_t InternObject(const Kx2::PropertyValue& value) override {
+    return static_cast<uint16_t>(value.key ? value.key + 100 : 0);
+  }
   void ReleaseIdentifier(uint16_t id) override { released.push_back(id); }
   std::vector<uint16_t> exported, released;
 };

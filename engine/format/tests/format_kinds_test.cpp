@@ -48,13 +48,17 @@ class FormatKinds : public KindsFixture {
 
   template <class Value>
   void ExpectAllRoundTrips(Value& value, const char* what) {
-    ExpectRecordRoundTrip(value, [](Value& v, CKx2DataBlock& ar) { return v.ExchangeMapped(ar); }, what);
-    ExpectRecordRoundTrip(value, [](Value& v, CKx2DataBlock& ar) { return v.ExchangeEmbedded(ar); }, what);
+    ExpectRecordRoundTrip(
+        value, [](Value& v, CKx2DataBlock& ar) { return v.ExchangeMapped(ar); }, what);
+    ExpectRecordRoundTrip(
+        value, [](Value& v, CKx2DataBlock& ar) { return v.ExchangeEmbedded(ar); }, what);
     ExpectXmlRoundTrip(value, what);
   }
 };
 
-uint32_t Le32(const Bytes& b, size_t at) { return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<uint32_t>(b[at + 3]) << 24; }
+uint32_t Le32(const Bytes& b, size_t at) {
+  return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<uint32_t>(b[at + 3]) << 24;
+}
 
 void Put16(Bytes& out, uint16_t v) { out.push_back(v & 0xFF), out.push_back(v >> 8); }
 void Put32(Bytes& out, uint32_t v) { Put16(out, v & 0xFFFF), Put16(out, v >> 16); }
@@ -72,15 +76,32 @@ TEST_F(FormatKinds, FixedEntriesInternWithoutReferences) {
     int32_t (*standard)();
   } cases[] = {
       {"gradient", [] { return PresentGradientTable().Intern(CPresentGradient{}); },
-       [] { CPresentGradient g; CPresentGradient::SetDefault(g, 1); return PresentGradientTable().Intern(g); }},
+       [] {
+         CPresentGradient g;
+         CPresentGradient::SetDefault(g, 1);
+         return PresentGradientTable().Intern(g);
+       }},
       {"picture", [] { return PresentPictureTable().Intern(CPresentPicture::EmptyEntry()); },
        [] { return PresentPictureTable().Intern(CPresentPicture::StandardEntry()); }},
       {"texture", [] { return PresentTextureTable().Intern(CPresentTexture::EmptyEntry()); },
        [] { return PresentTextureTable().Intern(CPresentTexture::StandardEntry()); }},
       {"hatch", [] { return PresentHatchTable().Intern(CPresentHatch{}); },
-       [] { CPresentHatch h; CPresentHatch::SetDefault(h, 1); return PresentHatchTable().Intern(h); }},
-      {"fill", [] { CPresentFill f; CPresentFill::SetDefault(f, 0); return PresentFillTable().Intern(f); },
-       [] { CPresentFill f; CPresentFill::SetDefault(f, 1); return PresentFillTable().Intern(f); }},
+       [] {
+         CPresentHatch h;
+         CPresentHatch::SetDefault(h, 1);
+         return PresentHatchTable().Intern(h);
+       }},
+      {"fill",
+       [] {
+         CPresentFill f;
+         CPresentFill::SetDefault(f, 0);
+         return PresentFillTable().Intern(f);
+       },
+       [] {
+         CPresentFill f;
+         CPresentFill::SetDefault(f, 1);
+         return PresentFillTable().Intern(f);
+       }},
       {"line", [] { return PresentLineTable().Intern(CPresentLine{}); },
        [] { return PresentLineTable().Intern(CPresentLine::StandardEntry()); }},
       {"shadow", [] { return PresentShadowTable().Intern(CPresentShadow{}); },
@@ -290,7 +311,8 @@ TEST_F(FormatKinds, RepeatedColoursStayInsideTheirRecord) {
   MakeShadow(second, 3);
   first.v.color = Rgb(1, 2, 3, 255, 7);
   second.v.color = Rgb(4, 5, 6, 255, 9);
-  const Bytes bytes = Written([&](CKx2DataBlock& ar) { return first.ExchangeEmbedded(ar) && second.ExchangeEmbedded(ar); });
+  const Bytes bytes =
+      Written([&](CKx2DataBlock& ar) { return first.ExchangeEmbedded(ar) && second.ExchangeEmbedded(ar); });
   ASSERT_EQ(bytes.size(), 2u * (4 + 23 + 8));
   EXPECT_EQ(Le32(bytes, 0) >> 20, 31u);
   ReadArchive reader(bytes);
@@ -348,7 +370,8 @@ TEST_F(FormatKinds, XmlFormsNameWhatStoredDocumentsHold) {
   Make3D(format3d);
   XmlWriter threeD(outer_.mapper());
   ASSERT_EQ(format3d.ExchangeXml(threeD.archive, 1), 1);
-  for (const char* name : {"m:bevelBottomType=\"Convex\"", "m:bevelBottomWidth=\"20mm\"", "m:bevelBottomHeight=\"3.530mm\""})
+  for (const char* name :
+       {"m:bevelBottomType=\"Convex\"", "m:bevelBottomWidth=\"20mm\"", "m:bevelBottomHeight=\"3.530mm\""})
     EXPECT_NE(threeD.Text().find(name), std::string::npos) << name;
   XmlReader without("<root><m:present3D><m:present3DFormat m:bevelTopType=\"Angle\"/></m:present3D></root>", nullptr);
   CPresent3DFormat kept;
@@ -357,7 +380,7 @@ TEST_F(FormatKinds, XmlFormsNameWhatStoredDocumentsHold) {
   EXPECT_EQ(kept.v.bevelTopType, 5);
   EXPECT_EQ(kept.v.bevelBottomType, 7);
   EXPECT_EQ(kept.v.bevelBottomWidth, 5669);
-  EXPECT_EQ(kept.v.rotationY, -205);  // no rotation element: the camera stays
+  EXPECT_EQ(kept.v.rotationY, -205);      // no rotation element: the camera stays
   EXPECT_EQ(kept.v.surfaceMaterial, 11);  // absent: "None"
 
   // A texture without a picture and a fill without a gradient say "none".

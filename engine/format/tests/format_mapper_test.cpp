@@ -244,9 +244,10 @@ TEST_F(FormatMapper, MappingXmlWritesCountersAndListsAndReadsThemBack) {
     XmlWriter w(&m);
     ASSERT_EQ(m.ExchangeCountsXml(&w.archive), 1);
     ASSERT_EQ(m.ExchangeListsXml(&w.archive, nullptr), 1);
-    EXPECT_EQ(w.Text(),
-              "<root><m:presentMapping m:gradientCount=\"0\" m:textureCount=\"0\" m:hatchCount=\"0\" m:fillCount=\"0\" "
-              "m:lineCount=\"0\" m:shadowCount=\"0\" m:pictureCount=\"0\" m:format3DCount=\"0\" m:shapeCount=\"0\"/></root>");
+    EXPECT_EQ(
+        w.Text(),
+        "<root><m:presentMapping m:gradientCount=\"0\" m:textureCount=\"0\" m:hatchCount=\"0\" m:fillCount=\"0\" "
+        "m:lineCount=\"0\" m:shadowCount=\"0\" m:pictureCount=\"0\" m:format3DCount=\"0\" m:shapeCount=\"0\"/></root>");
   }
   // One gradient and one fill: the gradient list before the fill list, each entry "m:id" 1.
   const uint16_t gradientId = Gradient(1);
@@ -284,9 +285,11 @@ TEST_F(FormatMapper, MappingXmlWritesCountersAndListsAndReadsThemBack) {
   // sets it to 0.
   const std::string hatches =
       "<root><m:presentMapping m:gradientCount=\"4\"/>"
-      "<m:presentHatchShapeList m:count=\"2\"><m:presentHatch m:id=\"Cross\"/><m:presentHatch m:id=\"Weave\"/></m:presentHatchShapeList>"
+      "<m:presentHatchShapeList m:count=\"2\"><m:presentHatch m:id=\"Cross\"/><m:presentHatch "
+      "m:id=\"Weave\"/></m:presentHatchShapeList>"
       "<m:presentHatchShapeList m:count=\"1\"><m:presentHatch m:id=\"Plaid\"/></m:presentHatchShapeList>"
-      "<m:presentHatchShapeList m:count=\"2147483647\"><m:presentHatch m:id=\"Wave\"/></m:presentHatchShapeList></root>";
+      "<m:presentHatchShapeList m:count=\"2147483647\"><m:presentHatch "
+      "m:id=\"Wave\"/></m:presentHatchShapeList></root>";
   Mapper reader(outer_.mapper());
   reader.SetCount(264, 9);
   XmlReader r(hatches, &reader);

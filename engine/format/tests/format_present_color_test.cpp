@@ -62,11 +62,11 @@ TEST_F(FormatPresentColor, RecordHolds36BytesAndReadsBack) {
   ASSERT_EQ(bytes.size(), 40u);
   const uint32_t header = bytes[0] | bytes[1] << 8 | bytes[2] << 16 | static_cast<uint32_t>(bytes[3]) << 24;
   EXPECT_EQ(header, (36u << 20) | (1u << 10) | 1001u);
-  EXPECT_EQ(bytes[4], 1);                     // type
-  EXPECT_EQ(bytes[5] | bytes[6] << 8, 111);   // alphaMod, then the other modifiers
-  EXPECT_EQ(bytes[37], 1);                    // complement
-  EXPECT_EQ(bytes[38], 0);                    // gray
-  EXPECT_EQ(bytes[39], 1);                    // inverse
+  EXPECT_EQ(bytes[4], 1);                    // type
+  EXPECT_EQ(bytes[5] | bytes[6] << 8, 111);  // alphaMod, then the other modifiers
+  EXPECT_EQ(bytes[37], 1);                   // complement
+  EXPECT_EQ(bytes[38], 0);                   // gray
+  EXPECT_EQ(bytes[39], 1);                   // inverse
 
   format_test::ReadArchive reader(bytes);
   CPresentColor back;
@@ -126,9 +126,12 @@ TEST_F(FormatPresentColor, XmlReadingOfFlagsAndAbsentAttributes) {
     uint8_t complement, gray, inverse;
     int16_t shade;
   } cases[] = {
-      {"m:gray=\"1\" m:complement=\"1\"", 1, 1, 0, 0},      {"m:complement=\"true\"", 1, 0, 0, 0},
-      {"m:complement=\"FALSE\"", 0, 0, 0, 0},              {"m:complement=\"maybe\" m:inverse=\"1\"", 0, 0, 1, 0},
-      {"m:shade=\"-12.5%\" m:type=\"Nonsense\"", 0, 0, 0, -125}, {"m:shade=\"9999%\"", 0, 0, 0, 32767},
+      {"m:gray=\"1\" m:complement=\"1\"", 1, 1, 0, 0},
+      {"m:complement=\"true\"", 1, 0, 0, 0},
+      {"m:complement=\"FALSE\"", 0, 0, 0, 0},
+      {"m:complement=\"maybe\" m:inverse=\"1\"", 0, 0, 1, 0},
+      {"m:shade=\"-12.5%\" m:type=\"Nonsense\"", 0, 0, 0, -125},
+      {"m:shade=\"9999%\"", 0, 0, 0, 32767},
   };
   for (const Case& c : cases) {
     IKX2XMLElement* root = XmlKit::Parse(std::string("<r><m:presentColor ") + c.attributes + "/></r>");

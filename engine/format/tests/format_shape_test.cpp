@@ -50,7 +50,8 @@ class FormatShape : public KindsFixture {
     for (int i = 0; i < 5; ++i) Make3D(formats[i], i);
     for (int i = 0; i < 4; ++i) formatFillers_.push_back(Intern(Present3DFormatTable(), formats[i]));
     format3d_ = Intern(Present3DFormatTable(), formats[4]);
-    ASSERT_EQ((std::vector<uint16_t>{line_, fill_, shadow_, picture_, format3d_}), (std::vector<uint16_t>{2, 3, 4, 5, 6}));
+    ASSERT_EQ((std::vector<uint16_t>{line_, fill_, shadow_, picture_, format3d_}),
+              (std::vector<uint16_t>{2, 3, 4, 5, 6}));
     shape_.v.lineID = line_, shape_.v.fillID = fill_, shape_.v.shadowID = shadow_;
     shape_.v.pictureID = picture_, shape_.v.format3DID = format3d_;
     PresentLineTable().AddRef(line_), PresentFillTable().AddRef(fill_), PresentShadowTable().AddRef(shadow_);
@@ -80,8 +81,9 @@ TEST_F(FormatShape, StoredOrdersArePinned) {
   Bytes mapped = WriteArchive([&](CKx2DataBlock& ar) { EXPECT_EQ(shape_.ArchiveIds(&ar), 1); });
   ASSERT_EQ(mapped.size(), 24u);
   EXPECT_EQ(Le32(mapped, 0), 1000 | 1 << 10 | 20 << 20);
-  EXPECT_EQ((std::vector<int32_t>{Le32(mapped, 4), Le32(mapped, 8), Le32(mapped, 12), Le32(mapped, 16), Le32(mapped, 20)}),
-            (std::vector<int32_t>{3, 2, 4, 6, 5}));
+  EXPECT_EQ(
+      (std::vector<int32_t>{Le32(mapped, 4), Le32(mapped, 8), Le32(mapped, 12), Le32(mapped, 16), Le32(mapped, 20)}),
+      (std::vector<int32_t>{3, 2, 4, 6, 5}));
   CPresentShape none;
   EXPECT_EQ(Le32(WriteArchive([&](CKx2DataBlock& ar) { none.ArchiveIds(&ar); }), 4), -1);
   ReadArchive mappedReader(mapped);
@@ -93,8 +95,9 @@ TEST_F(FormatShape, StoredOrdersArePinned) {
   // line, shadow, picture, 3-D (the line's fill, the standard one, follows the line's record
   // with its gradient, texture and hatch).
   const Bytes values = WriteArchive([&](CKx2DataBlock& ar) { EXPECT_EQ(shape_.ArchiveValues(&ar), 1); });
-  EXPECT_EQ((std::vector<int32_t>{Le32(values, 4), Le32(values, 8), Le32(values, 12), Le32(values, 16), Le32(values, 20)}),
-            (std::vector<int32_t>{3, 2, 4, 6, 5}));
+  EXPECT_EQ(
+      (std::vector<int32_t>{Le32(values, 4), Le32(values, 8), Le32(values, 12), Le32(values, 16), Le32(values, 20)}),
+      (std::vector<int32_t>{3, 2, 4, 6, 5}));
   std::vector<uint16_t> tags;
   {
     ReadArchive scan(values);
@@ -119,7 +122,9 @@ TEST_F(FormatShape, StoredOrdersArePinned) {
   PresentShadowTable().Release(noShadow.v.shadowID);
   noShadow.v.shadowID = 0;
   ASSERT_EQ(noShadow.ExchangeXml(&w.archive, 0), 1);
-  EXPECT_EQ(w.Text(), "<root><m:presentShape m:fillID=\"3\" m:lineID=\"2\" m:shadowID=\"none\" m:pictureID=\"5\" m:format3DID=\"6\"/></root>");
+  EXPECT_EQ(w.Text(),
+            "<root><m:presentShape m:fillID=\"3\" m:lineID=\"2\" m:shadowID=\"none\" m:pictureID=\"5\" "
+            "m:format3DID=\"6\"/></root>");
   XmlReader r(w.Text(), outer_.mapper());
   CPresentShape fromXml(shape_);
   ASSERT_EQ(fromXml.ExchangeXml(&r.archive, 0), 1);
@@ -139,7 +144,8 @@ TEST_F(FormatShape, StoredOrdersArePinned) {
   ASSERT_EQ(ctx.Store(kit.root()), 1);
   std::vector<std::string> children;
   for (const std::string& call : kit.calls())
-    if (call.rfind("CreateChild 0x700", 0) == 0 && call.find("class 0x400") != std::string::npos) children.push_back(call);
+    if (call.rfind("CreateChild 0x700", 0) == 0 && call.find("class 0x400") != std::string::npos)
+      children.push_back(call);
   ASSERT_GE(children.size(), 5u);
   EXPECT_EQ(children[0], "CreateChild 0x7000 class 0x4004");  // line first (its fill follows inside)
   EXPECT_NE(std::find(children.begin(), children.end(), "CreateChild 0x7004 class 0x4007"), children.end());
@@ -160,8 +166,9 @@ TEST_F(FormatShape, EqualityDefaultsAndContexts) {
 
   // The standard shape takes no count on entry 1.
   other.SetDefault(1);
-  EXPECT_EQ((std::vector<uint16_t>{other.v.lineID, other.v.fillID, other.v.shadowID, other.v.pictureID, other.v.format3DID}),
-            (std::vector<uint16_t>{1, 1, 0, 0, 0}));
+  EXPECT_EQ(
+      (std::vector<uint16_t>{other.v.lineID, other.v.fillID, other.v.shadowID, other.v.pictureID, other.v.format3DID}),
+      (std::vector<uint16_t>{1, 1, 0, 0, 0}));
   EXPECT_EQ(PresentLineTable().GetEntry(1)->refCount, 1);
   EXPECT_EQ(PresentShapeTable().Intern(other), 1);
 

@@ -14,7 +14,7 @@
 
 namespace {
 
-constexpr int32_t kTestKind = 300;      // a format kind: two fixed entries
+constexpr int32_t kTestKind = 300;  // a format kind: two fixed entries
 constexpr int32_t kLeafKind = 301;
 
 struct LeafValue : CKx2ShapeRefCnt {
@@ -126,8 +126,12 @@ TEST_F(FormatTable, ReferenceCountingLeavesExemptIdentifiersAlone) {
   struct Case {
     uint32_t id;
     const char* what;
-  } cases[] = {{0, "none"}, {1, "the permanent entry"}, {0xFFFF, "no identifier"},
-               {0xFFFFFFFFu, "failure"}, {3, "beyond the table (reads entry 0)"}, {70000, "far beyond"}};
+  } cases[] = {{0, "none"},
+               {1, "the permanent entry"},
+               {0xFFFF, "no identifier"},
+               {0xFFFFFFFFu, "failure"},
+               {3, "beyond the table (reads entry 0)"},
+               {70000, "far beyond"}};
   for (const Case& c : cases) {
     table_.AddRef(c.id);
     table_.Release(c.id);
@@ -242,7 +246,9 @@ class FormatTableStart : public ::testing::Test {
  protected:
   template <uint32_t... Kinds>
   void StandIn(std::integer_sequence<uint32_t, Kinds...>) {
-    ((saved_.push_back({Kinds, Present::SetShapeTableHooks(Kinds + 256, {&RecordInit<Kinds + 256>, &RecordFree<Kinds + 256>})})), ...);
+    ((saved_.push_back(
+         {Kinds, Present::SetShapeTableHooks(Kinds + 256, {&RecordInit<Kinds + 256>, &RecordFree<Kinds + 256>})})),
+     ...);
   }
   void SetUp() override {
     g_order.clear();
@@ -257,17 +263,17 @@ class FormatTableStart : public ::testing::Test {
 
 TEST_F(FormatTableStart, StartRunsInOrderAndStopsAtTheFirstFailure) {
   EXPECT_EQ(PlastrumModuleHook(nullptr, 0, kModuleHookStart, nullptr, 0), 0);
-  EXPECT_EQ(g_order, (std::vector<std::string>{"init 265", "init 256", "init 262", "init 257", "init 258",
-                                                "init 259", "init 260", "init 261", "init 263", "init 264"}));
+  EXPECT_EQ(g_order, (std::vector<std::string>{"init 265", "init 256", "init 262", "init 257", "init 258", "init 259",
+                                               "init 260", "init 261", "init 263", "init 264"}));
   g_order.clear();
   g_failingKind = 259;  // fill
   EXPECT_EQ(Present::StartShapeTables(), -1);
-  EXPECT_EQ(g_order, (std::vector<std::string>{"init 265", "init 256", "init 262", "init 257", "init 258",
-                                                "init 259"}));
+  EXPECT_EQ(g_order,
+            (std::vector<std::string>{"init 265", "init 256", "init 262", "init 257", "init 258", "init 259"}));
   g_order.clear();
   EXPECT_EQ(PlastrumModuleHook(nullptr, 0, kModuleHookStop, nullptr, 0), 0);
-  EXPECT_EQ(g_order, (std::vector<std::string>{"free 264", "free 259", "free 260", "free 256", "free 257",
-                                                "free 258", "free 261", "free 263", "free 262", "free 265"}));
+  EXPECT_EQ(g_order, (std::vector<std::string>{"free 264", "free 259", "free 260", "free 256", "free 257", "free 258",
+                                               "free 261", "free 263", "free 262", "free 265"}));
   g_order.clear();
   EXPECT_EQ(PlastrumModuleHook(nullptr, 0, kModuleHookDescribe, nullptr, 0), 0);
   EXPECT_TRUE(g_order.empty());

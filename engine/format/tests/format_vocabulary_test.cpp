@@ -27,11 +27,10 @@ TEST(FormatVocabulary, EveryValueConvertsToItsNameAndBack) {
 
 TEST(FormatVocabulary, RowCountsAndSpecialRows) {
   const std::map<std::string, size_t> counts = {
-      {"BevelType", 13},   {"MaterialType", 12}, {"LightRigType", 16},     {"CameraPreset", 26},
-      {"FillType", 6},     {"GradientType", 4},  {"GradientDirection", 5}, {"TextureMode", 5},
-      {"TextureAlignment", 9}, {"FlipMode", 4},  {"LineCompound", 5},      {"LineDash", 9},
-      {"LineCap", 3},      {"LineJoin", 3},      {"ArrowType", 6},         {"ArrowSize", 9},
-      {"RecolorMode", 6},  {"ShadowType", 24},   {"ColorType", 2},         {"HatchStyle", 54}};
+      {"BevelType", 13},   {"MaterialType", 12},     {"LightRigType", 16}, {"CameraPreset", 26},    {"FillType", 6},
+      {"GradientType", 4}, {"GradientDirection", 5}, {"TextureMode", 5},   {"TextureAlignment", 9}, {"FlipMode", 4},
+      {"LineCompound", 5}, {"LineDash", 9},          {"LineCap", 3},       {"LineJoin", 3},         {"ArrowType", 6},
+      {"ArrowSize", 9},    {"RecolorMode", 6},       {"ShadowType", 24},   {"ColorType", 2},        {"HatchStyle", 54}};
   for (size_t t = 0; t < Vocabulary::kAllTableCount; ++t)
     EXPECT_EQ(Vocabulary::kAllTables[t]->RowCount(), counts.at(Vocabulary::kAllTables[t]->TableName()));
 

@@ -28,9 +28,16 @@ TEST(FormatXmlNumbers, TenthsWriteAndReadBack) {
     const char16_t* unit;
     const char16_t* text;
   } cases[] = {
-      {450, u"%", u"45%"},           {455, u"%", u"45.500%"},   {1000, u"%", u"100%"}, {255, u"%", u"25.500%"},
-      {-125, u"%", u"-12.500%"},     {-5, u"%", u"-0.500%"},    {0, u"%", u"0%"},      {451, u"%", u"45.100%"},
-      {450, u"\u00B0", u"45\u00B0"}, {3599, u"\u00B0", u"359.900\u00B0"},
+      {450, u"%", u"45%"},
+      {455, u"%", u"45.500%"},
+      {1000, u"%", u"100%"},
+      {255, u"%", u"25.500%"},
+      {-125, u"%", u"-12.500%"},
+      {-5, u"%", u"-0.500%"},
+      {0, u"%", u"0%"},
+      {451, u"%", u"45.100%"},
+      {450, u"\u00B0", u"45\u00B0"},
+      {3599, u"\u00B0", u"359.900\u00B0"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(Scaled(c.tenths, c.unit), c.text) << c.tenths;
@@ -42,8 +49,9 @@ TEST(FormatXmlNumbers, TenthsWriteAndReadBack) {
   struct Read {
     const char16_t* text;
     int64_t tenths;
-  } reads[] = {{u"45.5%", 455}, {u"45.3%", 453}, {u"45.36%", 453}, {u"-12.5%", -125}, {u" 7", 70},
-               {u"abc", 0},     {u"", 0},        {nullptr, 0},      {u"4924924242%", 49249242420}};
+  } reads[] = {{u"45.5%", 455},   {u"45.3%", 453}, {u"45.36%", 453},
+               {u"-12.5%", -125}, {u" 7", 70},     {u"abc", 0},
+               {u"", 0},          {nullptr, 0},    {u"4924924242%", 49249242420}};
   for (const Read& r : reads) EXPECT_EQ(ParseScaled(r.text), r.tenths) << (r.text ? "text" : "null");
   EXPECT_EQ(Saturate<int16_t>(ParseScaled(u"99999%")), 32767);
   EXPECT_EQ(Saturate<int16_t>(ParseScaled(u"-1e300%")), -32768);
@@ -60,14 +68,15 @@ TEST(FormatXmlNumbers, LengthsInMillimetresAndOtherUnits) {
     const char16_t* text;
     int32_t hundredths;
   } reads[] = {
-      {u"10mm", 2834},   {u"12pt", 1200}, {u"1", 0},        {u"2ch", 1000},  {u"1cm", 2834},
-      {u"1\"", 7200},    {u"96px", 7200}, {u"1pi", 1200},   {u"34geup", 2400}, {u"5xx", 0},
+      {u"10mm", 2834},   {u"12pt", 1200}, {u"1", 0},         {u"2ch", 1000},    {u"1cm", 2834},
+      {u"1\"", 7200},    {u"96px", 7200}, {u"1pi", 1200},    {u"34geup", 2400}, {u"5xx", 0},
       {u"3.53mm", 1000}, {u"0.07pt", 7},  {u"100mm", 28346}, {u"-10mm", -2834}, {u"mm", 0},
   };
   for (const Read& r : reads) EXPECT_EQ(ParseLength(r.text), r.hundredths) << std::string(r.text, r.text + 4).c_str();
 
   // Written lengths read back within the 1/100 mm the text keeps (2.8 hundredths of a point).
-  for (int64_t v : std::initializer_list<int64_t>{1, 7, 100, 999, 1000, 28346, 500000, 21474836, INT32_MAX, INT32_MIN}) {
+  for (int64_t v :
+       std::initializer_list<int64_t>{1, 7, 100, 999, 1000, 28346, 500000, 21474836, INT32_MAX, INT32_MIN}) {
     const int64_t back = ParseLength(Length(v).c_str());
     EXPECT_LE(std::llabs(back - v), 2) << v;
   }
@@ -90,9 +99,8 @@ TEST(FormatXmlNumbers, IntegersSaturateAndFlagsAcceptTheirWrittenForm) {
     const char16_t* text;
     bool taken;
     uint8_t value;
-  } words[] = {{u"true", true, 1},   {u"TRUE", true, 1},   {u"1", true, 1},   {u"false", true, 0},
-               {u"FALSE", true, 0},  {u"0", true, 0},      {u"True", false, 9}, {u"yes", false, 9},
-               {u"", false, 9},      {nullptr, false, 9}};
+  } words[] = {{u"true", true, 1}, {u"TRUE", true, 1},  {u"1", true, 1},    {u"false", true, 0}, {u"FALSE", true, 0},
+               {u"0", true, 0},    {u"True", false, 9}, {u"yes", false, 9}, {u"", false, 9},     {nullptr, false, 9}};
   for (const Flag& f : words) {
     uint8_t field = 9;
     EXPECT_EQ(ParseWordFlag(f.text, &field), f.taken);

@@ -38,8 +38,7 @@ bool BezierSplineControlPoints(const PointF* k, int count, PointF* first, PointF
     first[n - 1 - i].x -= t * first[n - i].x;
     first[n - 1 - i].y -= t * first[n - i].y;
   }
-  for (int i = 0; i < n - 1; ++i)
-    second[i] = PointF{2 * k[i + 1].x - first[i + 1].x, 2 * k[i + 1].y - first[i + 1].y};
+  for (int i = 0; i < n - 1; ++i) second[i] = PointF{2 * k[i + 1].x - first[i + 1].x, 2 * k[i + 1].y - first[i + 1].y};
   second[n - 1] = PointF{(k[n].x + first[n - 1].x) / 2, (k[n].y + first[n - 1].y) / 2};
   return true;
 }

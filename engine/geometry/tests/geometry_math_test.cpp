@@ -13,11 +13,20 @@ TEST(GeometryDegrees, TableReadingsIncludingFoldedAngles) {
     float cosine;
   };
   const Case cases[] = {
-      {0, 0.0f, 1.0f},      {30, 0.5f, 0.866025f},  {90, 1.0f, 0.0f},     {180, 0.0f, -1.0f},
-      {270, -1.0f, 0.0f},   {1, 0.017452f, 0.999848f}, {359, -0.017452f, 0.999848f},
+      {0, 0.0f, 1.0f},
+      {30, 0.5f, 0.866025f},
+      {90, 1.0f, 0.0f},
+      {180, 0.0f, -1.0f},
+      {270, -1.0f, 0.0f},
+      {1, 0.017452f, 0.999848f},
+      {359, -0.017452f, 0.999848f},
       // Outside 0..360 the angle folds modulo 360 instead of reading past the table.
-      {450, 1.0f, 0.0f},    {-90, -1.0f, 0.0f},     {-30, -0.5f, 0.866025f}, {720, 0.0f, 1.0f},
-      {32767, SinDegrees(32767 % 360), CosDegrees(32767 % 360)}, {-32768, SinDegrees(-32768 % 360 + 360), CosDegrees(-32768 % 360 + 360)},
+      {450, 1.0f, 0.0f},
+      {-90, -1.0f, 0.0f},
+      {-30, -0.5f, 0.866025f},
+      {720, 0.0f, 1.0f},
+      {32767, SinDegrees(32767 % 360), CosDegrees(32767 % 360)},
+      {-32768, SinDegrees(-32768 % 360 + 360), CosDegrees(-32768 % 360 + 360)},
   };
   for (const Case& c : cases) {
     EXPECT_FLOAT_EQ(SinDegrees(c.degrees), c.sine) << c.degrees;
@@ -115,12 +124,11 @@ TEST(GeometrySegments, IntersectionCases) {
     float x, y;
   };
   const Case cases[] = {
-      {{0, 0, 2, 2, 0, 2, 2, 0}, true, 1, 1},
-      {{0, 0, 1, 1, 2, 2, 3, 0}, false, 0, 0},   // extents apart on x
-      {{0, 0, 4, 0, 1, 1, 3, 1}, false, 0, 0},   // parallel, apart on y
-      {{0, 0, 2, 0, 2, 0, 2, 3}, true, 2, 0},    // touching at an end point
-      {{0, 0, 4, 0, 1, 0, 3, 0}, true, 1, 0},    // collinear overlap: P3
-      {{0, 0, 2, 2, 3, 0, 2, 1}, false, 0, 0},   // overlapping extents but no crossing
+      {{0, 0, 2, 2, 0, 2, 2, 0}, true, 1, 1},  {{0, 0, 1, 1, 2, 2, 3, 0}, false, 0, 0},  // extents apart on x
+      {{0, 0, 4, 0, 1, 1, 3, 1}, false, 0, 0},                                           // parallel, apart on y
+      {{0, 0, 2, 0, 2, 0, 2, 3}, true, 2, 0},                                            // touching at an end point
+      {{0, 0, 4, 0, 1, 0, 3, 0}, true, 1, 0},                                            // collinear overlap: P3
+      {{0, 0, 2, 2, 3, 0, 2, 1}, false, 0, 0},  // overlapping extents but no crossing
   };
   for (const Case& c : cases) {
     float x = -99, y = -99;

@@ -21,8 +21,7 @@ void Walk(IStorage* storage, int depth) {
       if (SUCCEEDED(storage->OpenStream(stat.pwcsName, nullptr, kRead, 0, &stream))) {
         uint8_t buffer[4096];
         ULONG got = 0;
-        while (SUCCEEDED(stream->Read(buffer, sizeof(buffer), &got)) && got > 0) {
-        }
+        while (SUCCEEDED(stream->Read(buffer, sizeof(buffer), &got)) && got > 0) {}
         stream->Release();
       }
     } else if (stat.type == STGTY_STORAGE) {
@@ -58,8 +57,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ILockBytes* copyBytes = nullptr;
     IStorage* copy = nullptr;
     if (SUCCEEDED(CreateILockBytesOnHGlobal(nullptr, TRUE, &copyBytes))) {
-      if (SUCCEEDED(StgCreateDocfileOnILockBytes(copyBytes, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0,
-                                                 &copy))) {
+      if (SUCCEEDED(
+              StgCreateDocfileOnILockBytes(copyBytes, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, &copy))) {
         root->CopyTo(0, nullptr, nullptr, copy);
         copy->Release();
         IStorage* again = nullptr;

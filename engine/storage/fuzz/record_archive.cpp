@@ -26,11 +26,26 @@ void Walk(CKx2DataBlock& archive, uint8_t style, int steps) {
     } else {
       if (!archive.OpenRecord((style & 4) ? tag : 0)) archive.OpenRecord(0);
       switch ((tag ^ style) % 5) {
-        case 0: archive.ReadU8(); archive.ReadU16(); archive.ReadU32(); break;
-        case 1: archive.ReadU64(); archive.ReadDouble(); break;
-        case 2: archive.ReadString(text, 1 + tag % 40); break;
-        case 3: archive.Read16Bytes(block); archive.ReadString(nullptr, 0); break;
-        default: archive.RunU32(tag % 7, 0); archive.HasBytesLeft(tag); break;
+        case 0:
+          archive.ReadU8();
+          archive.ReadU16();
+          archive.ReadU32();
+          break;
+        case 1:
+          archive.ReadU64();
+          archive.ReadDouble();
+          break;
+        case 2:
+          archive.ReadString(text, 1 + tag % 40);
+          break;
+        case 3:
+          archive.Read16Bytes(block);
+          archive.ReadString(nullptr, 0);
+          break;
+        default:
+          archive.RunU32(tag % 7, 0);
+          archive.HasBytesLeft(tag);
+          break;
       }
       archive.EndRecord();
     }

@@ -119,7 +119,7 @@ TEST(StorageArchive, ReadsStayInsideTheRecord) {
   EXPECT_EQ(reader.PeekRecord(), 12);
   EXPECT_EQ(reader.SkipRecord(), 12);
   EXPECT_EQ(reader.PeekRecord(), 0);  // the end
-  EXPECT_EQ(reader.ReadU32(), 0u);   // no record: zeros
+  EXPECT_EQ(reader.ReadU32(), 0u);    // no record: zeros
 }
 
 TEST(StorageArchive, SkippingARecordSkipsWhatIsNestedUnderIt) {

@@ -157,7 +157,8 @@ TEST(StorageLayers, CompressedAndEncryptedStretchFollowedByAPlainRecord) {
   ASSERT_EQ(padded.size(), stretch);
   EXPECT_EQ(std::vector<uint8_t>(padded.begin(), padded.begin() + compressed),
             std::vector<uint8_t>(plain.begin() + start, plain.begin() + start + compressed));
-  EXPECT_EQ(std::vector<uint8_t>(padded.begin() + compressed, padded.end()), std::vector<uint8_t>(stretch - compressed, 0));
+  EXPECT_EQ(std::vector<uint8_t>(padded.begin() + compressed, padded.end()),
+            std::vector<uint8_t>(stretch - compressed, 0));
   const std::vector<uint8_t> inner = PlainInner();
   std::vector<uint8_t> inflated(inner.size() + 64);
   z_stream z = {};

@@ -23,8 +23,8 @@ TEST(StorageOptionList, TypedLookups) {
     const char16_t* key;
     int has, asInt, asBool;
   } cases[] = {
-      {u"a", 1, 1, 0},    {u"b", 1, 0, 1},   {u"abc", 1, 2, 0}, {u"ab", 0, 5, 1},
-      {u"flag", 1, 0, 1}, {u"c", 1, 0, 1},   {u"d", 1, 0, 0},   {u"e", 1, 0, 1},
+      {u"a", 1, 1, 0},    {u"b", 1, 0, 1}, {u"abc", 1, 2, 0}, {u"ab", 0, 5, 1},
+      {u"flag", 1, 0, 1}, {u"c", 1, 0, 1}, {u"d", 1, 0, 0},   {u"e", 1, 0, 1},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(o.list.Has(c.key), c.has) << std::u16string(c.key).size();
@@ -61,10 +61,18 @@ TEST(StorageOptionList, EditsKeepOtherKeys) {
   for (const auto& c : cases) {
     Options o(c.before);
     switch (c.which) {
-      case 0: EXPECT_EQ(o.list.SetInt(u"a", 7), 1); break;
-      case 1: EXPECT_EQ(o.list.Remove(u"x"), 1); break;
-      case 2: EXPECT_EQ(o.list.Remove(u"a"), 1); break;
-      default: EXPECT_EQ(o.list.SetBool(u"b", 0), 1); break;
+      case 0:
+        EXPECT_EQ(o.list.SetInt(u"a", 7), 1);
+        break;
+      case 1:
+        EXPECT_EQ(o.list.Remove(u"x"), 1);
+        break;
+      case 2:
+        EXPECT_EQ(o.list.Remove(u"a"), 1);
+        break;
+      default:
+        EXPECT_EQ(o.list.SetBool(u"b", 0), 1);
+        break;
     }
     EXPECT_EQ(o.Text(), c.after);
   }

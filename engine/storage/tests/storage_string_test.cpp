@@ -138,16 +138,24 @@ TEST(StorageString, ExtractionClampsToTheText) {
     int32_t a, b;
     const char16_t* result;
   } cases[] = {
-      {0, 10, 5, u""}, {0, 1, 1, u"b"}, {0, -4, 2, u"ab"}, {0, 1, 99, u"bc"}, {1, 10, 0, u"abc"},
+      {0, 10, 5, u""}, {0, 1, 1, u"b"},  {0, -4, 2, u"ab"},  {0, 1, 99, u"bc"}, {1, 10, 0, u"abc"},
       {1, -1, 0, u""}, {2, 2, 0, u"bc"}, {2, 10, 0, u"abc"}, {3, 1, 0, u"bc"},
   };
   for (const Case& c : cases) {
     CKx2String out(u"old");
     switch (c.which) {
-      case 0: s.Mid(out, c.a, c.b); break;
-      case 1: s.Left(out, c.a); break;
-      case 2: s.Right(out, c.a); break;
-      default: s.Mid(out, c.a); break;
+      case 0:
+        s.Mid(out, c.a, c.b);
+        break;
+      case 1:
+        s.Left(out, c.a);
+        break;
+      case 2:
+        s.Right(out, c.a);
+        break;
+      default:
+        s.Mid(out, c.a);
+        break;
     }
     EXPECT_EQ(Text(out), c.result) << c.which << " " << c.a << " " << c.b;
   }
@@ -202,10 +210,18 @@ TEST(StorageString, TrimAndAppend) {
   for (const Case& c : cases) {
     CKx2String s(c.text);
     switch (c.which) {
-      case 0: s.TrimRight(); break;
-      case 1: s.TrimLeft(); break;
-      case 2: s.TrimRight(u'x'); break;
-      default: s.TrimLeft(u'x'); break;
+      case 0:
+        s.TrimRight();
+        break;
+      case 1:
+        s.TrimLeft();
+        break;
+      case 2:
+        s.TrimRight(u'x');
+        break;
+      default:
+        s.TrimLeft(u'x');
+        break;
     }
     EXPECT_EQ(Text(s), c.result);
   }

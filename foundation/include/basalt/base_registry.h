@@ -45,14 +45,13 @@ class BASALT_API BaseRegistry {
   // A value as UTF-16 text: out gets at most *cch units with the terminator, and *cch the
   // text's length plus one; ERROR_MORE_DATA (out untouched) when it does not fit. With out
   // null only *cch is set.
-  static LONG _RegQueryString(HKEY key, const WCHAR* valueName, DWORD* reserved, DWORD* type, WCHAR* out,
-                              DWORD* cch, int store);
+  static LONG _RegQueryString(HKEY key, const WCHAR* valueName, DWORD* reserved, DWORD* type, WCHAR* out, DWORD* cch,
+                              int store);
   static void _CheckSubKey(const WCHAR* subKey);
 
   // Profile files, straight to the platform.
   static UINT _GetProfileInt(const WCHAR* app, const WCHAR* key, INT defaultValue);
-  static DWORD _GetProfileString(const WCHAR* app, const WCHAR* key, const WCHAR* defaultText, WCHAR* out,
-                                 DWORD size);
+  static DWORD _GetProfileString(const WCHAR* app, const WCHAR* key, const WCHAR* defaultText, WCHAR* out, DWORD size);
   static BOOL _WriteProfileString(const WCHAR* app, const WCHAR* key, const WCHAR* text);
   static UINT _GetPrivateProfileInt(const WCHAR* app, const WCHAR* key, INT defaultValue, const WCHAR* file);
   static DWORD _GetPrivateProfileString(const WCHAR* app, const WCHAR* key, const WCHAR* defaultText, WCHAR* out,

@@ -17,12 +17,12 @@ struct tagModuleHookEntry {
 };
 
 struct tagModuleInfo {
-  const char16_t* id;           // e.g. "Kx2Mod.Basalt.Main"
-  const char16_t* resourceName; // base name of the language resource module, or null
-  HINSTANCE instance;           // the module itself, filled in before registering
-  HINSTANCE resourceInstance;   // the loaded language module; set and cleared by the registry
-  int32_t moduleId;             // module field of its error codes; 384 and up: 384 + slot
-  uint32_t flags;               // kModuleFlag* below
+  const char16_t* id;               // e.g. "Kx2Mod.Basalt.Main"
+  const char16_t* resourceName;     // base name of the language resource module, or null
+  HINSTANCE instance;               // the module itself, filled in before registering
+  HINSTANCE resourceInstance;       // the loaded language module; set and cleared by the registry
+  int32_t moduleId;                 // module field of its error codes; 384 and up: 384 + slot
+  uint32_t flags;                   // kModuleFlag* below
   const tagModuleHookEntry* hooks;  // ended by sub-module id -1; may be null
 };
 

@@ -27,8 +27,7 @@ class BASALT_API ShellUtil {
                                  const char16_t* folder, int show);
   static UINT _DragQueryFile(HDROP drop, UINT index, char16_t* out, UINT size);
   static BOOL _SHGetPathFromIDList(LPCITEMIDLIST list, char16_t* out);
-  static DWORD_PTR _SHGetFileInfo(const char16_t* path, DWORD attributes, SHFILEINFOW* info, UINT infoSize,
-                                  UINT flags);
+  static DWORD_PTR _SHGetFileInfo(const char16_t* path, DWORD attributes, SHFILEINFOW* info, UINT infoSize, UINT flags);
   static int _SHFileOperation(SHFILEOPSTRUCTW* operation);
   static HRESULT _SHGetDataFromIDList(IShellFolder* folder, LPCITEMIDLIST item, int format, void* out, int size);
 };

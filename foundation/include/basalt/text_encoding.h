@@ -13,13 +13,13 @@
 
 // Converts srcLen bytes (-1: a terminated text) into dst[dstCount]; returns the units written,
 // the terminator counted when srcLen is -1; 0 when dstCount < 2.
-KX2_EXPORT int _ExpAnsiToUnicode(void* reserved, UINT codePage, const char* src, int srcLen, WCHAR* dst,
-                                 int dstCount, void* reserved2);
+KX2_EXPORT int _ExpAnsiToUnicode(void* reserved, UINT codePage, const char* src, int srcLen, WCHAR* dst, int dstCount,
+                                 void* reserved2);
 // Converts srcLen units (-1: a terminated text) into dst[dstSize]; a non-null defaultChar
 // stands for characters the code page lacks. Returns the bytes written (the terminator
 // counted when srcLen is -1); 0 when dstSize < 2.
-KX2_EXPORT int _ExpUnicodeToAnsi(void* reserved, UINT codePage, const WCHAR* src, int srcLen, char* dst,
-                                 int dstSize, const char* defaultChar);
+KX2_EXPORT int _ExpUnicodeToAnsi(void* reserved, UINT codePage, const WCHAR* src, int srcLen, char* dst, int dstSize,
+                                 const char* defaultChar);
 // From one code page to another through UTF-16; returns the bytes written.
 KX2_EXPORT int _ExpAnsiToAnsi(void* reserved, UINT srcCodePage, const char* src, int srcLen, UINT dstCodePage,
                               char* dst, int dstSize, const char* defaultChar);
@@ -58,20 +58,20 @@ enum ConversionFlags {
 };
 
 // *bytesWritten = the bytes stored in the target (units * 2).
-KX2_EXPORT int _ExpUTF8ToUTF16(const UTF8** sourceStart, const UTF8* sourceEnd, UTF16** targetStart,
-                               UTF16* targetEnd, int* bytesWritten, int lenient);
+KX2_EXPORT int _ExpUTF8ToUTF16(const UTF8** sourceStart, const UTF8* sourceEnd, UTF16** targetStart, UTF16* targetEnd,
+                               int* bytesWritten, int lenient);
 // *bytesWritten = the bytes stored in the target (units * 4).
-KX2_EXPORT int _ExpUTF8ToUTF32(const UTF8** sourceStart, const UTF8* sourceEnd, UTF32** targetStart,
-                               UTF32* targetEnd, int* bytesWritten, int reserved);
+KX2_EXPORT int _ExpUTF8ToUTF32(const UTF8** sourceStart, const UTF8* sourceEnd, UTF32** targetStart, UTF32* targetEnd,
+                               int* bytesWritten, int reserved);
 // The historical export name, and the name it was meant to have; both are the same converter.
-KX2_EXPORT int ExpTF16ToUTF8(const UTF16** sourceStart, const UTF16* sourceEnd, UTF8** targetStart,
-                             UTF8* targetEnd, int lenient);
-KX2_EXPORT int _ExpUTF16ToUTF8(const UTF16** sourceStart, const UTF16* sourceEnd, UTF8** targetStart,
-                               UTF8* targetEnd, int lenient);
+KX2_EXPORT int ExpTF16ToUTF8(const UTF16** sourceStart, const UTF16* sourceEnd, UTF8** targetStart, UTF8* targetEnd,
+                             int lenient);
+KX2_EXPORT int _ExpUTF16ToUTF8(const UTF16** sourceStart, const UTF16* sourceEnd, UTF8** targetStart, UTF8* targetEnd,
+                               int lenient);
 KX2_EXPORT int _ExpUTF16ToUTF32(const UTF16** sourceStart, const UTF16* sourceEnd, UTF32** targetStart,
                                 UTF32* targetEnd, int lenient);
-KX2_EXPORT int _ExpUTF32ToUTF8(const UTF32** sourceStart, const UTF32* sourceEnd, UTF8** targetStart,
-                               UTF8* targetEnd, int lenient);
+KX2_EXPORT int _ExpUTF32ToUTF8(const UTF32** sourceStart, const UTF32* sourceEnd, UTF8** targetStart, UTF8* targetEnd,
+                               int lenient);
 KX2_EXPORT int _ExpUTF32ToUTF16(const UTF32** sourceStart, const UTF32* sourceEnd, UTF16** targetStart,
                                 UTF16* targetEnd, int lenient);
 

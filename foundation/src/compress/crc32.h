@@ -13,4 +13,4 @@ uint32_t Crc32Update(uint32_t reg, const uint8_t* data, size_t len);
 // carry-less multiply; tests hold both paths against each other.
 uint32_t Crc32UpdatePortable(uint32_t reg, const uint8_t* data, size_t len);
 
-} // namespace Basalt::Base::Compress
+}  // namespace Basalt::Base::Compress

@@ -10,32 +10,32 @@
 namespace Basalt::Base::Compress {
 
 class DeflateDecoder {
-public:
-    // Fills up to `capacity` bytes; a result of 0 or less means no more input.
-    using Source = int (*)(void* context, uint8_t* buffer, unsigned capacity);
+ public:
+  // Fills up to `capacity` bytes; a result of 0 or less means no more input.
+  using Source = int (*)(void* context, uint8_t* buffer, unsigned capacity);
 
-    static constexpr size_t kInputPiece = 4096;
+  static constexpr size_t kInputPiece = 4096;
 
-    static std::unique_ptr<DeflateDecoder> Create(int memClass, Source source, void* context);
-    ~DeflateDecoder();
+  static std::unique_ptr<DeflateDecoder> Create(int memClass, Source source, void* context);
+  ~DeflateDecoder();
 
-    // Decodes the next piece of output into an internal area, valid until the next
-    // call. Returns its length, 0 after the final block, -1 on a data error (and -1
-    // from then on).
-    long Produce(const uint8_t** data);
-    bool Finished() const;
-    bool Failed() const;
+  // Decodes the next piece of output into an internal area, valid until the next
+  // call. Returns its length, 0 after the final block, -1 on a data error (and -1
+  // from then on).
+  long Produce(const uint8_t** data);
+  bool Finished() const;
+  bool Failed() const;
 
-    // After the final block: the next `len` raw bytes of input (the stream's trailer).
-    // False when the source ends first.
-    bool ReadRaw(uint8_t* data, size_t len);
-    // Bytes pulled from the source and not consumed.
-    size_t Unconsumed() const;
+  // After the final block: the next `len` raw bytes of input (the stream's trailer).
+  // False when the source ends first.
+  bool ReadRaw(uint8_t* data, size_t len);
+  // Bytes pulled from the source and not consumed.
+  size_t Unconsumed() const;
 
-private:
-    struct State;
-    explicit DeflateDecoder(State* state);
-    State* m_state;
+ private:
+  struct State;
+  explicit DeflateDecoder(State* state);
+  State* m_state;
 };
 
-} // namespace Basalt::Base::Compress
+}  // namespace Basalt::Base::Compress

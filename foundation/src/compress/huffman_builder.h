@@ -18,4 +18,4 @@ void BuildCanonicalCodes(const uint8_t* lens, int n, uint16_t* codes);
 // Reverses the low `bits` bits of `code`.
 uint32_t ReverseBits(uint32_t code, int bits);
 
-} // namespace Basalt::Base::Compress
+}  // namespace Basalt::Base::Compress

@@ -9,8 +9,8 @@
 namespace Basalt::Base::Encrypt {
 
 struct Aes128Schedule {
-    alignas(16) uint8_t bytes[176]; // the 11 round keys in memory order (AES-NI)
-    uint32_t words[44];             // the same as big-endian words (portable cipher)
+  alignas(16) uint8_t bytes[176];  // the 11 round keys in memory order (AES-NI)
+  uint32_t words[44];              // the same as big-endian words (portable cipher)
 };
 
 void ExpandKey128(const uint8_t key[16], Aes128Schedule& schedule);
@@ -19,4 +19,4 @@ void EncryptBlockPortable(const Aes128Schedule& schedule, const uint8_t in[16], 
 bool HasAesNi();
 void EncryptBlockAesNi(const Aes128Schedule& schedule, const uint8_t in[16], uint8_t out[16]);
 
-} // namespace Basalt::Base::Encrypt
+}  // namespace Basalt::Base::Encrypt

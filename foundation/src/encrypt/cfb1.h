@@ -12,19 +12,19 @@
 namespace Basalt::Base::Encrypt {
 
 class Cfb1 {
-public:
-    // `hardware` false keeps to the portable cipher even where AES-NI is present.
-    void Init(const uint8_t key[16], const uint8_t iv[16], bool hardware = true);
-    void Encrypt(uint8_t* data, size_t len);
-    // Every register of a decryption is known from the ciphertext in advance, so the
-    // hardware path runs eight block encryptions side by side.
-    void Decrypt(uint8_t* data, size_t len);
-    void Wipe();
+ public:
+  // `hardware` false keeps to the portable cipher even where AES-NI is present.
+  void Init(const uint8_t key[16], const uint8_t iv[16], bool hardware = true);
+  void Encrypt(uint8_t* data, size_t len);
+  // Every register of a decryption is known from the ciphertext in advance, so the
+  // hardware path runs eight block encryptions side by side.
+  void Decrypt(uint8_t* data, size_t len);
+  void Wipe();
 
-private:
-    Aes128Schedule m_schedule;
-    uint64_t m_hi = 0, m_lo = 0; // the register as a 128-bit big-endian number
-    bool m_hardware = false;
+ private:
+  Aes128Schedule m_schedule;
+  uint64_t m_hi = 0, m_lo = 0;  // the register as a 128-bit big-endian number
+  bool m_hardware = false;
 };
 
-} // namespace Basalt::Base::Encrypt
+}  // namespace Basalt::Base::Encrypt

@@ -20,4 +20,4 @@ size_t PasswordBytes(const char16_t* password, uint8_t out[2 * kMaxPasswordUnits
 // hex digits and a terminator.
 void DigestText(const uint8_t* bytes, size_t len, char out[41]);
 
-} // namespace Basalt::Base::Encrypt
+}  // namespace Basalt::Base::Encrypt

@@ -7,20 +7,20 @@
 namespace Basalt::Base::Encrypt {
 
 class Sha1 {
-public:
-    static constexpr size_t kDigestSize = 20;
+ public:
+  static constexpr size_t kDigestSize = 20;
 
-    Sha1();
-    void Update(const void* data, size_t len);
-    void Final(uint8_t digest[kDigestSize]);
+  Sha1();
+  void Update(const void* data, size_t len);
+  void Final(uint8_t digest[kDigestSize]);
 
-private:
-    void Compress(const uint8_t block[64]);
+ private:
+  void Compress(const uint8_t block[64]);
 
-    uint32_t m_h[5];
-    uint8_t m_block[64];
-    size_t m_blockLen = 0;
-    uint64_t m_totalLen = 0;
+  uint32_t m_h[5];
+  uint8_t m_block[64];
+  size_t m_blockLen = 0;
+  uint64_t m_totalLen = 0;
 };
 
-} // namespace Basalt::Base::Encrypt
+}  // namespace Basalt::Base::Encrypt

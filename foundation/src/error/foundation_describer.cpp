@@ -35,8 +35,7 @@ void LoadInto(tagKx2ErrorDetail& out, unsigned id) { Set(out, LoadText(id)); }
 void FormatInto(tagKx2ErrorDetail& out, unsigned id, const char16_t* name, uint32_t detail) {
   std::u16string format = LoadText(id);
   if (format.empty()) return;
-  Util::StringUtil::snprintf_fmt(out.description, kErrorDetailUnits, format.c_str(), name,
-                                 static_cast<int>(detail));
+  Util::StringUtil::snprintf_fmt(out.description, kErrorDetailUnits, format.c_str(), name, static_cast<int>(detail));
 }
 
 // The system's text of a code, on one line; with an insert, the insert fills "%1".
@@ -63,10 +62,18 @@ int DescribeFileError(tagKx2ErrorDetail& out) {
   char16_t name[kErrorTextUnits - 1];
   Text16::Copy(name, kErrorTextUnits - 2, Text16::View16(out.text + 2));
   switch (fileDetail) {
-    case 3: FormatInto(out, kStringPathNotFound, name, fileDetail); break;
-    case 4: FormatInto(out, kStringTooManyFiles, name, fileDetail); break;
-    case 14: FormatInto(out, kStringAccessDenied, name, fileDetail); break;
-    case 15: FormatInto(out, kStringSharingViolation, name, fileDetail); break;
+    case 3:
+      FormatInto(out, kStringPathNotFound, name, fileDetail);
+      break;
+    case 4:
+      FormatInto(out, kStringTooManyFiles, name, fileDetail);
+      break;
+    case 14:
+      FormatInto(out, kStringAccessDenied, name, fileDetail);
+      break;
+    case 15:
+      FormatInto(out, kStringSharingViolation, name, fileDetail);
+      break;
     default:
       if (static_cast<int32_t>(fileDetail) < 0) SystemTextInto(out, fileDetail, name);
       if (!out.description[0]) FormatInto(out, kStringFileError, name, fileDetail);
@@ -85,10 +92,17 @@ int DescribeCrtError(tagKx2ErrorDetail& out, uint32_t code) {
 int Describe(tagKx2ErrorDetail& out) {
   const uint32_t code = out.code;
   switch (code) {
-    case 0x80070020u: LoadInto(out, kStringSharingViolationHr); return 1;
-    case 0x80070022u: LoadInto(out, kStringWrongDisk); return 1;
-    case 0x82000001u: LoadInto(out, kStringOperationFailed); return 1;
-    default: break;
+    case 0x80070020u:
+      LoadInto(out, kStringSharingViolationHr);
+      return 1;
+    case 0x80070022u:
+      LoadInto(out, kStringWrongDisk);
+      return 1;
+    case 0x82000001u:
+      LoadInto(out, kStringOperationFailed);
+      return 1;
+    default:
+      break;
   }
   if (code & kErrorHresultBit) {
     SystemTextInto(out, code, nullptr);
@@ -106,7 +120,8 @@ int Describe(tagKx2ErrorDetail& out) {
         return 1;
       }
       return 0;
-    case kErrorFile: return DescribeFileError(out);
+    case kErrorFile:
+      return DescribeFileError(out);
     case kErrorResourceMissing:
       if (out.kind == kErrorKindText) {
         char16_t name[kErrorTextUnits];
@@ -117,19 +132,28 @@ int Describe(tagKx2ErrorDetail& out) {
         Set(out, u"Resource file is missing or corrupt.");
       }
       return 1;
-    case 2: case 3: case 4: case 5: case 6: case 7: case 8:
+    case 2:
+    case 3:
+    case 4:
+    case 5:
+    case 6:
+    case 7:
+    case 8:
       LoadInto(out, kStringCode2 + (code - 2));
       return 0;
-    case 12: case 13:
+    case 12:
+    case 13:
       LoadInto(out, kStringCode12 + (code - 12));
       return 0;
-    case 14: case 15:
+    case 14:
+    case 15:
       // These texts are formats meant for a file name; without one they must not show
       // their placeholders.
       FormatInto(out, kStringCode12 + (code - 12), u"", code);
       TrimEnd(out.description);
       return 0;
-    default: return 0;
+    default:
+      return 0;
   }
 }
 

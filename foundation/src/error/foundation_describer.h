@@ -7,17 +7,17 @@ namespace Basalt::Error::detail {
 
 // String ids of the describer's texts in the library's language module.
 enum : unsigned {
-  kStringOperationFailed = 18434,   // code 0x82000001
-  kStringRecordOutOfMemory = 18435, // no error record could be allocated
-  kStringGenericMessage = 18436,    // code 1, kind 2
-  kStringPathNotFound = 18437,      // (name)
-  kStringTooManyFiles = 18438,      // (name, detail)
-  kStringFileError = 18439,         // (name, detail)
-  kStringWrongDisk = 18440,         // 0x80070022
-  kStringCode2 = 18441,             // codes 2..8: 18441..18447
-  kStringCode12 = 18448,            // codes 12..15: 18448..18451
-  kStringAccessDenied = 18450,      // (name, detail)
-  kStringSharingViolation = 18451,  // (name, detail)
+  kStringOperationFailed = 18434,    // code 0x82000001
+  kStringRecordOutOfMemory = 18435,  // no error record could be allocated
+  kStringGenericMessage = 18436,     // code 1, kind 2
+  kStringPathNotFound = 18437,       // (name)
+  kStringTooManyFiles = 18438,       // (name, detail)
+  kStringFileError = 18439,          // (name, detail)
+  kStringWrongDisk = 18440,          // 0x80070022
+  kStringCode2 = 18441,              // codes 2..8: 18441..18447
+  kStringCode12 = 18448,             // codes 12..15: 18448..18451
+  kStringAccessDenied = 18450,       // (name, detail)
+  kStringSharingViolation = 18451,   // (name, detail)
   kStringSharingViolationHr = 18452,
 };
 

@@ -19,12 +19,23 @@ FilePointer FromHandle(HANDLE handle) {
 FilePointer FileAndIOUtil::_OpenFile(const char16_t* name, int mode) {
   DWORD access = 0, share = 0, disposition = 0, flags = 0;
   switch (mode) {
-    case 0: access = GENERIC_READ, share = FILE_SHARE_READ, disposition = OPEN_EXISTING, flags = FILE_ATTRIBUTE_NORMAL; break;
-    case 1: access = GENERIC_WRITE, disposition = OPEN_EXISTING; break;
-    case 2: access = GENERIC_READ | GENERIC_WRITE, disposition = OPEN_EXISTING; break;
-    case 3: access = GENERIC_WRITE, disposition = CREATE_ALWAYS; break;
-    case 5: access = GENERIC_READ, share = FILE_SHARE_READ, disposition = OPEN_EXISTING, flags = 0x81; break;
-    default: break;  // no access and disposition 0: the system refuses it
+    case 0:
+      access = GENERIC_READ, share = FILE_SHARE_READ, disposition = OPEN_EXISTING, flags = FILE_ATTRIBUTE_NORMAL;
+      break;
+    case 1:
+      access = GENERIC_WRITE, disposition = OPEN_EXISTING;
+      break;
+    case 2:
+      access = GENERIC_READ | GENERIC_WRITE, disposition = OPEN_EXISTING;
+      break;
+    case 3:
+      access = GENERIC_WRITE, disposition = CREATE_ALWAYS;
+      break;
+    case 5:
+      access = GENERIC_READ, share = FILE_SHARE_READ, disposition = OPEN_EXISTING, flags = 0x81;
+      break;
+    default:
+      break;  // no access and disposition 0: the system refuses it
   }
   return FromHandle(CreateFileW(name, access, share, nullptr, disposition, flags, nullptr));
 }

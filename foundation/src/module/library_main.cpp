@@ -43,8 +43,12 @@ void ProcessDetach() {
   }
 }
 
-__attribute__((constructor)) void LibraryLoaded() { BasaltDllMain(Basalt::Base::detail::OwnInstance(), KX2_DLL_PROCESS_ATTACH, nullptr); }
-__attribute__((destructor)) void LibraryUnloaded() { BasaltDllMain(Basalt::Base::detail::OwnInstance(), KX2_DLL_PROCESS_DETACH, nullptr); }
+__attribute__((constructor)) void LibraryLoaded() {
+  BasaltDllMain(Basalt::Base::detail::OwnInstance(), KX2_DLL_PROCESS_ATTACH, nullptr);
+}
+__attribute__((destructor)) void LibraryUnloaded() {
+  BasaltDllMain(Basalt::Base::detail::OwnInstance(), KX2_DLL_PROCESS_DETACH, nullptr);
+}
 
 }  // namespace
 

@@ -39,8 +39,7 @@ bool LanguageAbbreviation(DWORD language, char16_t (&out)[4]) {
 
 // "%s\%s\%s.%s" of (folder, abbreviation, name, abbreviation) when it names an existing
 // file and fits MAX_PATH.
-bool TryFile(std::u16string_view folder, std::u16string_view abbreviation, std::u16string_view name,
-             char16_t* path) {
+bool TryFile(std::u16string_view folder, std::u16string_view abbreviation, std::u16string_view name, char16_t* path) {
   std::u16string candidate(folder);
   candidate += u'\\';
   candidate += abbreviation;

@@ -107,8 +107,7 @@ bool FilePath::JoinInto(char16_t* out) const {
 
 bool FilePath::SplitFrom(const char16_t* path) {
   Parts p = Split(Text16::View16(path));
-  if (p.directory.size() >= kComponentUnits || p.fileName.size() >= kComponentUnits ||
-      p.ext.size() >= kComponentUnits)
+  if (p.directory.size() >= kComponentUnits || p.fileName.size() >= kComponentUnits || p.ext.size() >= kComponentUnits)
     return false;
   Text16::Copy(drive_, kDriveUnits, p.drive);
   Text16::Copy(directory_, kComponentUnits, p.directory);

@@ -111,9 +111,8 @@ uint64_t PathUtil::_PathMakeTempEx(const char16_t* prefix, const char16_t* ext, 
   _PathToAbsolute(pattern.c_str(), folder);
   if (!folder[0]) return 0;
   if (stamp != 0)
-    return TempName(folder, prefix, static_cast<uint32_t>(stamp), static_cast<uint32_t>(stamp >> 32), ext, out)
-               ? stamp
-               : 0;
+    return TempName(folder, prefix, static_cast<uint32_t>(stamp), static_cast<uint32_t>(stamp >> 32), ext, out) ? stamp
+                                                                                                                : 0;
 
   if (!_PathCreate(folder)) return 0;
   const uint16_t counter = NextTempCounter();

@@ -105,10 +105,9 @@ int PathUtil::_PathIsValidDirName(const char16_t* name) {
 }
 
 int PathUtil::_PathIsReservedFileName(const char16_t* name) {
-  static const char16_t* const kReserved[] = {
-      u"CON",  u"PRN",  u"AUX",  u"CLOCK$", u"NUL",  u"COM1", u"COM2", u"COM3", u"COM4", u"COM5", u"COM6",
-      u"COM7", u"COM8", u"COM9", u"LPT1",   u"LPT2", u"LPT3", u"LPT4", u"LPT5", u"LPT6", u"LPT7", u"LPT8",
-      u"LPT9"};
+  static const char16_t* const kReserved[] = {u"CON",  u"PRN",  u"AUX",  u"CLOCK$", u"NUL",  u"COM1", u"COM2", u"COM3",
+                                              u"COM4", u"COM5", u"COM6", u"COM7",   u"COM8", u"COM9", u"LPT1", u"LPT2",
+                                              u"LPT3", u"LPT4", u"LPT5", u"LPT6",   u"LPT7", u"LPT8", u"LPT9"};
   std::u16string_view n = Text16::View16(name);
   return std::any_of(std::begin(kReserved), std::end(kReserved),
                      [&](const char16_t* r) { return Text16::EqualsAsciiI(n, r); })

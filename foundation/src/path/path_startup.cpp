@@ -130,15 +130,25 @@ int PathUtil::_InitPathIndirect(InitPathStruct* items, int count) {
   for (int i = 0; i < count; ++i) {
     std::u16string path = WithoutTrailingSeparator(std::u16string(Text16::View16(items[i].path)));
     switch (items[i].kind) {
-      case 0: result = _RegisterPath(u"App", path.c_str()); break;
-      case 1: result = _RegisterPath(u"Temp", path.c_str()); break;
+      case 0:
+        result = _RegisterPath(u"App", path.c_str());
+        break;
+      case 1:
+        result = _RegisterPath(u"Temp", path.c_str());
+        break;
       case 2:
         _RegisterPath(u"ProgramInfo", path.c_str());
         result = _RegisterPath(u"UserData", path.c_str());
         break;
-      case 3: result = _RegisterPath(u"Contents", path.c_str()); break;
-      case 4: result = _RegisterPath(u"Present", path.c_str()); break;
-      default: result = items[i].kind; break;
+      case 3:
+        result = _RegisterPath(u"Contents", path.c_str());
+        break;
+      case 4:
+        result = _RegisterPath(u"Present", path.c_str());
+        break;
+      default:
+        result = items[i].kind;
+        break;
     }
   }
   return result;

@@ -54,7 +54,8 @@ int PathUtil::_RegisterPath(const char16_t* name, const char16_t* path) {
   if (detail::Find(cutName, &index)) return 0;
   try {
     if (!detail::g_table) detail::g_table = std::make_unique<std::vector<detail::PathVariable>>();
-    detail::g_table->push_back({std::u16string(cutName), std::u16string(detail::Cut(Text16::View16(path), kPathUnits - 1))});
+    detail::g_table->push_back(
+        {std::u16string(cutName), std::u16string(detail::Cut(Text16::View16(path), kPathUnits - 1))});
   } catch (const std::bad_alloc&) {
     return 0;
   }

@@ -85,8 +85,7 @@ LONG BaseRegistry::_RegCreateKey(HKEY key, const WCHAR* subKey, HKEY* out, int s
 LONG BaseRegistry::_RegCreateKeyEx(HKEY key, const WCHAR* subKey, DWORD reserved, WCHAR* keyClass, DWORD options,
                                    REGSAM samDesired, const SECURITY_ATTRIBUTES* security, HKEY* out,
                                    DWORD* disposition, int store) {
-  if (!store)
-    return RegCreateKeyExW(key, subKey, reserved, keyClass, options, samDesired, security, out, disposition);
+  if (!store) return RegCreateKeyExW(key, subKey, reserved, keyClass, options, samDesired, security, out, disposition);
   return Guarded(-1, [&] { return Tree().Create(key, subKey, out, disposition); });
 }
 
@@ -103,8 +102,7 @@ LONG BaseRegistry::_RegEnumValue(HKEY key, DWORD index, WCHAR* name, DWORD* cchN
 
 LONG BaseRegistry::_RegQueryInfoKey(HKEY key, WCHAR* keyClass, DWORD* cchClass, DWORD* reserved, DWORD* subKeys,
                                     DWORD* maxSubKeyLen, DWORD* maxClassLen, DWORD* values, DWORD* maxValueNameLen,
-                                    DWORD* maxValueLen, DWORD* securityDescriptor, FILETIME* lastWriteTime,
-                                    int store) {
+                                    DWORD* maxValueLen, DWORD* securityDescriptor, FILETIME* lastWriteTime, int store) {
   if (!store)
     return RegQueryInfoKeyW(key, keyClass, cchClass, reserved, subKeys, maxSubKeyLen, maxClassLen, values,
                             maxValueNameLen, maxValueLen, securityDescriptor, lastWriteTime);
@@ -124,8 +122,7 @@ LONG BaseRegistry::_RegQueryValueEx(HKEY key, const WCHAR* valueName, DWORD* res
   return Guarded(-1, [&] { return Tree().QueryValue(key, valueName, type, data, cbData); });
 }
 
-LONG BaseRegistry::_RegSetValue(HKEY key, const WCHAR* subKey, DWORD type, const WCHAR* data, DWORD cbData,
-                                int store) {
+LONG BaseRegistry::_RegSetValue(HKEY key, const WCHAR* subKey, DWORD type, const WCHAR* data, DWORD cbData, int store) {
   if (!store) return RegSetValueW(key, subKey, type, data, cbData);
   return Guarded(-1, [&] { return Tree().SetDefault(key, subKey, data); });
 }
@@ -185,8 +182,8 @@ UINT BaseRegistry::_GetPrivateProfileInt(const WCHAR* app, const WCHAR* key, INT
   return GetPrivateProfileIntW(app, key, defaultValue, file);
 }
 
-DWORD BaseRegistry::_GetPrivateProfileString(const WCHAR* app, const WCHAR* key, const WCHAR* defaultText,
-                                             WCHAR* out, DWORD size, const WCHAR* file) {
+DWORD BaseRegistry::_GetPrivateProfileString(const WCHAR* app, const WCHAR* key, const WCHAR* defaultText, WCHAR* out,
+                                             DWORD size, const WCHAR* file) {
   return GetPrivateProfileStringW(app, key, defaultText, out, size, file);
 }
 

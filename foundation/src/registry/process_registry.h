@@ -28,7 +28,7 @@ struct RegKey {
   int32_t valueCount = 0;
   int32_t maxValueNameLength = 0;
   int32_t maxValueDataLength = 0;
-  std::vector<RegValue> values;                  // creation order
+  std::vector<RegValue> values;  // creation order
   RegKey* parentKey = nullptr;
   std::vector<std::unique_ptr<RegKey>> children;  // creation order
   uint64_t handle = 0;                            // its entry in the handle table; 0 for a root

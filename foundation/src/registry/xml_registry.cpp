@@ -106,8 +106,7 @@ XMLRegistry& XMLRegistry::operator=(const XMLRegistry& other) {
 XMLRegistry::~XMLRegistry() {
   try {
     ExistKey();
-  } catch (...) {
-  }
+  } catch (...) {}
 }
 
 std::vector<std::u16string> XMLRegistry::_SplitNodeToString(const char16_t* path) {
@@ -149,7 +148,9 @@ XMLNode* XMLRegistry::_FindSubKeyNode(const std::vector<std::u16string>& names, 
   return node;
 }
 
-XMLNode* XMLRegistry::_GetChild(const char16_t* name) const { return keyNode && name ? keyNode->GetChild(name) : nullptr; }
+XMLNode* XMLRegistry::_GetChild(const char16_t* name) const {
+  return keyNode && name ? keyNode->GetChild(name) : nullptr;
+}
 
 int XMLRegistry::SetXMLKey(const char16_t* path, HROOT_KEY r) {
   try {

@@ -27,19 +27,21 @@ LONG FormatInto(char16_t* out, int size, Format format) {
 
 LONG BaseAPI::_GetDateFormat(LCID locale, DWORD flags, const SYSTEMTIME* time, const char16_t* format, char16_t* out,
                              int size) {
-  return FormatInto(out, size, [&](char16_t* buf, int n) { return GetDateFormatW(locale, flags, time, format, buf, n); });
+  return FormatInto(out, size,
+                    [&](char16_t* buf, int n) { return GetDateFormatW(locale, flags, time, format, buf, n); });
 }
 
 LONG BaseAPI::_GetTimeFormat(LCID locale, DWORD flags, const SYSTEMTIME* time, const char16_t* format, char16_t* out,
                              int size) {
-  return FormatInto(out, size, [&](char16_t* buf, int n) { return GetTimeFormatW(locale, flags, time, format, buf, n); });
+  return FormatInto(out, size,
+                    [&](char16_t* buf, int n) { return GetTimeFormatW(locale, flags, time, format, buf, n); });
 }
 
 LONG BaseAPI::_GetUTCFormat(const SYSTEMTIME* time, char16_t* out, int size) {
   if (!time) return 0;
   char16_t text[64];
-  LONG len = StringUtil::snprintf_fmt(text, 64, u"%4d-%02d-%02dT%02d:%02d:%02dZ", time->wYear, time->wMonth,
-                                      time->wDay, time->wHour, time->wMinute, time->wSecond);
+  LONG len = StringUtil::snprintf_fmt(text, 64, u"%4d-%02d-%02dT%02d:%02d:%02dZ", time->wYear, time->wMonth, time->wDay,
+                                      time->wHour, time->wMinute, time->wSecond);
   if (len < 0) return 0;
   if (out && size > len) Text16::Copy(out, static_cast<size_t>(size), text);
   return len;

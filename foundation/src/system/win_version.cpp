@@ -9,21 +9,23 @@ namespace Basalt::Util::detail {
 
 unsigned WinVersionCode(DWORD platformId, DWORD major, DWORD minor) {
   switch (platformId) {
-    case VER_PLATFORM_WIN32s: return 0;
-    case VER_PLATFORM_WIN32_WINDOWS: return minor == 0 ? 1 : minor == 10 ? 2 : 3;
+    case VER_PLATFORM_WIN32s:
+      return 0;
+    case VER_PLATFORM_WIN32_WINDOWS:
+      return minor == 0 ? 1 : minor == 10 ? 2 : 3;
     case VER_PLATFORM_WIN32_NT:
       if (major <= 4) return 4;
       if (major == 5) return minor == 0 ? 5 : minor == 1 ? 6 : minor == 2 ? 7 : 0;
       if (major == 6) return minor == 0 ? 8 : minor == 1 ? 9 : 10;
       return minor > 1 ? 10 : 0;
-    default: return 0;
+    default:
+      return 0;
   }
 }
 
 const char* OSVersionName(unsigned code) {
-  static const char* const kNames[] = {"Windows_3.1", "Windows_95",   "Windows_98", "Windows_ME",
-                                       "Windows_NT",  "Windows_2000", "Windows_XP", "Windows_2003",
-                                       "Windows_Vista", "Windows_7"};
+  static const char* const kNames[] = {"Windows_3.1",  "Windows_95", "Windows_98",   "Windows_ME",    "Windows_NT",
+                                       "Windows_2000", "Windows_XP", "Windows_2003", "Windows_Vista", "Windows_7"};
   return code < sizeof(kNames) / sizeof(kNames[0]) ? kNames[code] : "Windows_Unknown_Version";
 }
 

@@ -187,7 +187,9 @@ void Format(FormatSink& sink, const char16_t* format, va_list* args) {
           v = static_cast<unsigned short>(va_arg(*args, unsigned int));
         else
           v = va_arg(*args, uint32_t);
-        const unsigned base = (conversion == u'o' || conversion == u'O') ? 8 : (conversion == u'u' || conversion == u'U') ? 10 : 16;
+        const unsigned base = (conversion == u'o' || conversion == u'O')   ? 8
+                              : (conversion == u'u' || conversion == u'U') ? 10
+                                                                           : 16;
         FormatInteger(sink, spec, v, false, false, base, conversion == u'X', false);
         break;
       }
@@ -225,7 +227,9 @@ void Format(FormatSink& sink, const char16_t* format, va_list* args) {
   }
 }
 
-LONG Result(const FormatSink& sink) { return sink.count() > static_cast<uint64_t>(INT_MAX) ? -1 : static_cast<LONG>(sink.count()); }
+LONG Result(const FormatSink& sink) {
+  return sink.count() > static_cast<uint64_t>(INT_MAX) ? -1 : static_cast<LONG>(sink.count());
+}
 
 }  // namespace
 

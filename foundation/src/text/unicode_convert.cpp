@@ -55,8 +55,8 @@ bool NextFromUtf16(const UTF16* s, const UTF16* end, bool lenient, bool keepLone
 }
 
 template <typename Out>
-int Utf8ToWide(const UTF8** sourceStart, const UTF8* sourceEnd, Out** targetStart, Out* targetEnd,
-               int* bytesWritten, bool utf16, bool lenient) {
+int Utf8ToWide(const UTF8** sourceStart, const UTF8* sourceEnd, Out** targetStart, Out* targetEnd, int* bytesWritten,
+               bool utf16, bool lenient) {
   if (bytesWritten) *bytesWritten = 0;
   if (!sourceStart || !targetStart) return sourceIllegal;
   const UTF8* s = *sourceStart;
@@ -142,13 +142,13 @@ int Utf16ToUtf8(const UTF16** sourceStart, const UTF16* sourceEnd, UTF8** target
 
 }  // namespace
 
-KX2_EXPORT int _ExpUTF8ToUTF16(const UTF8** sourceStart, const UTF8* sourceEnd, UTF16** targetStart,
-                               UTF16* targetEnd, int* bytesWritten, int lenient) {
+KX2_EXPORT int _ExpUTF8ToUTF16(const UTF8** sourceStart, const UTF8* sourceEnd, UTF16** targetStart, UTF16* targetEnd,
+                               int* bytesWritten, int lenient) {
   return Utf8ToWide(sourceStart, sourceEnd, targetStart, targetEnd, bytesWritten, true, lenient != 0);
 }
 
-KX2_EXPORT int _ExpUTF8ToUTF32(const UTF8** sourceStart, const UTF8* sourceEnd, UTF32** targetStart,
-                               UTF32* targetEnd, int* bytesWritten, int) {
+KX2_EXPORT int _ExpUTF8ToUTF32(const UTF8** sourceStart, const UTF8* sourceEnd, UTF32** targetStart, UTF32* targetEnd,
+                               int* bytesWritten, int) {
   return Utf8ToWide(sourceStart, sourceEnd, targetStart, targetEnd, bytesWritten, false, true);
 }
 
@@ -157,8 +157,8 @@ KX2_EXPORT int ExpTF16ToUTF8(const UTF16** sourceStart, const UTF16* sourceEnd, 
   return Utf16ToUtf8(sourceStart, sourceEnd, targetStart, targetEnd, lenient);
 }
 
-KX2_EXPORT int _ExpUTF16ToUTF8(const UTF16** sourceStart, const UTF16* sourceEnd, UTF8** targetStart,
-                               UTF8* targetEnd, int lenient) {
+KX2_EXPORT int _ExpUTF16ToUTF8(const UTF16** sourceStart, const UTF16* sourceEnd, UTF8** targetStart, UTF8* targetEnd,
+                               int lenient) {
   return Utf16ToUtf8(sourceStart, sourceEnd, targetStart, targetEnd, lenient);
 }
 
@@ -184,8 +184,8 @@ KX2_EXPORT int _ExpUTF16ToUTF32(const UTF16** sourceStart, const UTF16* sourceEn
   return result;
 }
 
-KX2_EXPORT int _ExpUTF32ToUTF8(const UTF32** sourceStart, const UTF32* sourceEnd, UTF8** targetStart,
-                               UTF8* targetEnd, int lenient) {
+KX2_EXPORT int _ExpUTF32ToUTF8(const UTF32** sourceStart, const UTF32* sourceEnd, UTF8** targetStart, UTF8* targetEnd,
+                               int lenient) {
   if (!sourceStart || !targetStart) return sourceIllegal;
   const UTF32* s = *sourceStart;
   UTF8* t = *targetStart;

@@ -11,9 +11,7 @@
 namespace Basalt::XMLDom {
 namespace {
 
-bool NameIs(const XmlString& name, const char16_t* wanted) {
-  return wanted ? name == wanted : name.empty();
-}
+bool NameIs(const XmlString& name, const char16_t* wanted) { return wanted ? name == wanted : name.empty(); }
 
 std::u16string Decimal(int value) {
   char buf[16];

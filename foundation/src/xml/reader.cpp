@@ -192,8 +192,8 @@ const char16_t* Reader::ProcessingInstruction(XMLNode& n, const char16_t* text) 
   return end + 2;
 }
 
-const char16_t* Reader::Section(XMLNode& n, const char16_t* text, std::u16string_view open,
-                                std::u16string_view close, int32_t type, const char16_t* name) {
+const char16_t* Reader::Section(XMLNode& n, const char16_t* text, std::u16string_view open, std::u16string_view close,
+                                int32_t type, const char16_t* name) {
   const char16_t* body = text + open.size();
   const char16_t* end = FindMarker(body, close);
   if (!end) return nullptr;

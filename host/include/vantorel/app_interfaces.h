@@ -80,9 +80,9 @@ class IVtlResourceCache : public IVtlUnknown {
   VTL_UNUSED_SLOT(06)
   VTL_UNUSED_SLOT(07)
   VTL_UNUSED_SLOT(08)
-  virtual ULONG_PTR LookupImage(LPCWSTR path) = 0;                  // 9: 0 = none
-  virtual BOOL RestoreImage(LPCWSTR path, ULONG_PTR entry) = 0;     // 10
-  virtual IVtlFontSettings* GetFontSettings() = 0;                  // 11
+  virtual ULONG_PTR LookupImage(LPCWSTR path) = 0;               // 9: 0 = none
+  virtual BOOL RestoreImage(LPCWSTR path, ULONG_PTR entry) = 0;  // 10
+  virtual IVtlFontSettings* GetFontSettings() = 0;               // 11
 
  protected:
   ~IVtlResourceCache() = default;

@@ -19,8 +19,8 @@ class IVtlObject : public IVtlUnknown {
   // The object that format and text operations work on: a topic's format target, a text
   // or notes object's text target (the object itself). `which` is 0.
   virtual IVtlObject* GetTarget(LONG which) = 0;  // 3
-  virtual BOOL GetGuid(GUID* out) = 0;             // 4: the topic's (or object's) GUID
-  virtual LONG GetClassId() = 0;                   // 5
+  virtual BOOL GetGuid(GUID* out) = 0;            // 4: the topic's (or object's) GUID
+  virtual LONG GetClassId() = 0;                  // 5
   VTL_UNUSED_SLOT(06)
   // For a list object: sets element `index` to a copy of the record.
   virtual BOOL SetListElement(LONG index, const PropertyValue* value) = 0;  // 7
@@ -107,8 +107,8 @@ class IVtlDocument : public IVtlUnknown {
   VTL_UNUSED_SLOT(34)
   VTL_UNUSED_SLOT(35)
   VTL_UNUSED_SLOT(36)
-  virtual BOOL AcceptsImport() = 0;                  // 37
-  virtual BOOL SetAcceptsImport(BOOL accepts) = 0;   // 38
+  virtual BOOL AcceptsImport() = 0;                 // 37
+  virtual BOOL SetAcceptsImport(BOOL accepts) = 0;  // 38
 
  protected:
   ~IVtlDocument() = default;
@@ -206,8 +206,8 @@ class IVtlTextReader : public IVtlUnknown {
 // text) and the paragraph-style target. Applying a style changes what is written next.
 class IVtlStyleTarget : public IVtlUnknown {
  public:
-  virtual IVtlObject* GetStyle(LONG index) = 0;        // 3
-  virtual BOOL ApplyStyle(IVtlObject* style) = 0;      // 4
+  virtual IVtlObject* GetStyle(LONG index) = 0;    // 3
+  virtual BOOL ApplyStyle(IVtlObject* style) = 0;  // 4
 
  protected:
   ~IVtlStyleTarget() = default;
@@ -248,8 +248,8 @@ class IVtlTableIndex : public IVtlUnknown {
 // GUID in 0x4000 gets a new GUID; one that names a GUID already in the table is refused.
 class IVtlObjectTable : public IVtlUnknown {
  public:
-  virtual IVtlTableIndex* GetIndex() = 0;                                  // 3
-  virtual IVtlTableEntry* AddAtTop(IVtlObject* object) = 0;                // 4
+  virtual IVtlTableIndex* GetIndex() = 0;                    // 3
+  virtual IVtlTableEntry* AddAtTop(IVtlObject* object) = 0;  // 4
   VTL_UNUSED_SLOT(05)
   virtual IVtlTableEntry* AddUnder(ULONG_PTR position, IVtlObject* object) = 0;  // 6
   VTL_UNUSED_SLOT(07)

@@ -14,9 +14,9 @@
 namespace vantorel {
 
 struct CensusReport {
-  size_t liveObjects = 0;     // counted objects not yet finally released
-  size_t liveFileKeys = 0;    // keys of the file store not yet dropped
-  size_t extraReleases = 0;   // Release calls on objects already finally released
+  size_t liveObjects = 0;              // counted objects not yet finally released
+  size_t liveFileKeys = 0;             // keys of the file store not yet dropped
+  size_t extraReleases = 0;            // Release calls on objects already finally released
   std::vector<std::string> liveKinds;  // one line per live object: its kind and count
 };
 

@@ -17,10 +17,10 @@ struct PropertyValue {
     ULONGLONG u64;  // a 64-bit value (dates, colours) uses the whole payload
     LONG i32;       // a 32-bit value lives in the low word
     DWORD u32;
-    BSTR text;         // type 1
-    GUID* guid;        // type 14: a block the record's filler allocated
+    BSTR text;           // type 1
+    GUID* guid;          // type 14: a block the record's filler allocated
     IVtlUnknown* iface;  // 0x8000, 0x8001
-    ULONG_PTR key;     // 0x8002: a key issued by `owner`
+    ULONG_PTR key;       // 0x8002: a key issued by `owner`
   };
   IVtlKeyOwner* owner;  // for type 0x8002 only
 };
@@ -36,13 +36,13 @@ namespace vantorel {
 // Value types.
 enum : WORD {
   kPropEmpty = 0,
-  kPropText = 1,        // BSTR
-  kPropInt = 4,         // signed 32-bit
-  kPropEnum = 6,        // enumeration or switch (1 = on)
-  kPropShort = 7,       // 16-bit (transparencies)
-  kPropNumber = 9,      // 32-bit number in model units
-  kPropWide = 11,       // 64-bit: a date value, or a colour as two words
-  kPropGuid = 14,       // pointer to a 16-byte GUID block
+  kPropText = 1,    // BSTR
+  kPropInt = 4,     // signed 32-bit
+  kPropEnum = 6,    // enumeration or switch (1 = on)
+  kPropShort = 7,   // 16-bit (transparencies)
+  kPropNumber = 9,  // 32-bit number in model units
+  kPropWide = 11,   // 64-bit: a date value, or a colour as two words
+  kPropGuid = 14,   // pointer to a 16-byte GUID block
   kPropUnknown = 0x8000,
   kPropDispatch = 0x8001,
   kPropKey = 0x8002,
@@ -80,17 +80,17 @@ enum : LONG {
 // Role tags under which an object is attached to a topic: "#so" and one character.
 constexpr ULONG RoleTag(char c) { return 0x23736F00u | static_cast<unsigned char>(c); }
 enum : ULONG {
-  kRoleTextStyle = 0x23736F31,     // '1'
-  kRolePicture = 0x23736F32,       // '2'
-  kRoleMarker = 0x23736F33,        // '3'
-  kRoleLabels = 0x23736F34,        // '4'
-  kRoleTask = 0x23736F35,          // '5'
-  kRoleHyperlink = 0x23736F39,     // '9'
-  kRoleNotes = 0x23736F3A,         // ':'
-  kRoleAttachment = 0x23736F3B,    // ';'
-  kRoleRelationship = 0x23736F3D,  // '='
-  kRoleSummaryMember = 0x23736F3E, // '>'
-  kRoleBoundary = 0x23736F3F,      // '?'
+  kRoleTextStyle = 0x23736F31,      // '1'
+  kRolePicture = 0x23736F32,        // '2'
+  kRoleMarker = 0x23736F33,         // '3'
+  kRoleLabels = 0x23736F34,         // '4'
+  kRoleTask = 0x23736F35,           // '5'
+  kRoleHyperlink = 0x23736F39,      // '9'
+  kRoleNotes = 0x23736F3A,          // ':'
+  kRoleAttachment = 0x23736F3B,     // ';'
+  kRoleRelationship = 0x23736F3D,   // '='
+  kRoleSummaryMember = 0x23736F3E,  // '>'
+  kRoleBoundary = 0x23736F3F,       // '?'
 };
 constexpr bool IsRoleTag(ULONG value) { return (value & 0xFFFFFF00u) == 0x23736F00u; }
 
@@ -104,16 +104,16 @@ enum : USHORT {
   kPropFormatNumbering = 0x400c,
   kPropFormatNumberingDepth = 0x400d,
   kPropFormatNumberingOwner = 0x4066,
-  kPropEntryGuid = 0x4000,  // 524, 525
-  kPropEntryKind = 0x4001,  // 524, 525: 4 markers, 8 labels
-  kPropEntryName = 0x4002,  // 524, 525
-  kPropEntryFile = 0x4003,  // 524: key of a stored file
-  kPropMarkerGuid = 0x4000,  // 527
-  kPropLabelList = 0x4001,   // 528
+  kPropEntryGuid = 0x4000,      // 524, 525
+  kPropEntryKind = 0x4001,      // 524, 525: 4 markers, 8 labels
+  kPropEntryName = 0x4002,      // 524, 525
+  kPropEntryFile = 0x4003,      // 524: key of a stored file
+  kPropMarkerGuid = 0x4000,     // 527
+  kPropLabelList = 0x4001,      // 528
   kPropHyperlinkText = 0x4001,  // 540
   kPropImageWidth = 0x4002,     // 539
   kPropImageHeight = 0x4003,
-  kPropTextFace = 0x4000,       // 515
+  kPropTextFace = 0x4000,  // 515
   kPropTextFaceAlt = 0x4001,
   kPropTextBold = 0x402a,
   kPropTextItalic = 0x402b,
@@ -122,8 +122,8 @@ enum : USHORT {
   kPropTextStrike = 0x403b,
   kPropTextSize = 0x403f,
   kPropParagraphAlign = 0x4007,  // 521
-  kPropSubLine = 0x7000,  // line sub-object of a format; kind word inside fill and line
-  kPropSubFill = 0x7001,  // fill sub-object; colour inside fill, line and colour holders
+  kPropSubLine = 0x7000,         // line sub-object of a format; kind word inside fill and line
+  kPropSubFill = 0x7001,         // fill sub-object; colour inside fill, line and colour holders
   kPropSubTransparency = 0x7002,
 };
 

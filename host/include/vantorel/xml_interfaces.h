@@ -34,17 +34,17 @@ class IKX2XMLNodeList : public IVtlUnknown {
 
 class IKX2XMLNode : public IVtlUnknown {
  public:
-  virtual LPCWSTR GetNodeName() = 0;              // 3: the tag of an element; "#text", "#document" ...
-  virtual LPCWSTR GetNodeValue() = 0;             // 4: the text of a text, CDATA, comment node; else null
-  virtual IKX2XMLNode* GetParentNode() = 0;       // 5
-  virtual LONG GetNodeType() = 0;                 // 6: KX2XML_*
+  virtual LPCWSTR GetNodeName() = 0;                // 3: the tag of an element; "#text", "#document" ...
+  virtual LPCWSTR GetNodeValue() = 0;               // 4: the text of a text, CDATA, comment node; else null
+  virtual IKX2XMLNode* GetParentNode() = 0;         // 5
+  virtual LONG GetNodeType() = 0;                   // 6: KX2XML_*
   virtual IKX2XMLDocument* GetOwnerDocument() = 0;  // 7
-  virtual IKX2XMLNodeList* GetChildNodes() = 0;   // 8: every child node
-  virtual IKX2XMLNode* GetFirstChild() = 0;       // 9
-  virtual IKX2XMLNode* GetLastChild() = 0;        // 10
-  virtual IKX2XMLNode* GetPreviousSibling() = 0;  // 11
-  virtual IKX2XMLNode* GetNextSibling() = 0;      // 12
-  virtual BOOL HasChildNodes() = 0;               // 13
+  virtual IKX2XMLNodeList* GetChildNodes() = 0;     // 8: every child node
+  virtual IKX2XMLNode* GetFirstChild() = 0;         // 9
+  virtual IKX2XMLNode* GetLastChild() = 0;          // 10
+  virtual IKX2XMLNode* GetPreviousSibling() = 0;    // 11
+  virtual IKX2XMLNode* GetNextSibling() = 0;        // 12
+  virtual BOOL HasChildNodes() = 0;                 // 13
   // Appends `child` (an element or text node of the same document, not yet attached) as
   // the last child; the parent takes its own reference. FALSE when it cannot.
   virtual BOOL AppendChild(IKX2XMLNode* child) = 0;  // 14
@@ -70,9 +70,9 @@ class IKX2XMLNode : public IVtlUnknown {
 class IKX2XMLElement : public IKX2XMLNode {
  public:
   // The text of the element: the text of every descendant text node, in document order.
-  virtual LPCWSTR GetText() = 0;                  // 28
-  virtual LPCWSTR GetTagName() = 0;               // 29: as written, with its prefix
-  virtual LPCWSTR GetAttribute(LPCWSTR name) = 0;  // 30: by the name as written; null when absent
+  virtual LPCWSTR GetText() = 0;                               // 28
+  virtual LPCWSTR GetTagName() = 0;                            // 29: as written, with its prefix
+  virtual LPCWSTR GetAttribute(LPCWSTR name) = 0;              // 30: by the name as written; null when absent
   virtual BOOL SetAttribute(LPCWSTR name, LPCWSTR value) = 0;  // 31: creates or replaces
   virtual BOOL RemoveAttribute(LPCWSTR name) = 0;              // 32
   virtual LONG GetAttributeCount() = 0;                        // 33

@@ -16,9 +16,9 @@ namespace {
 
 // The faces the host offers. Fixed, so that an import resolves faces the same way on
 // every machine.
-const char16_t* const kFaces[] = {u"Arial",       u"Calibri",     u"Cambria", u"Courier New", u"DejaVu Sans",
-                                  u"DejaVu Serif", u"Georgia",     u"Tahoma",  u"Times New Roman",
-                                  u"Trebuchet MS", u"Verdana"};
+const char16_t* const kFaces[] = {u"Arial",           u"Calibri",      u"Cambria", u"Courier New",
+                                  u"DejaVu Sans",     u"DejaVu Serif", u"Georgia", u"Tahoma",
+                                  u"Times New Roman", u"Trebuchet MS", u"Verdana"};
 constexpr size_t kFaceCount = sizeof kFaces / sizeof kFaces[0];
 constexpr char16_t kDefaultFace[] = u"Arial";
 

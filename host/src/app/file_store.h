@@ -15,9 +15,9 @@ namespace vantorel::detail {
 struct StoredFile {
   std::u16string sourcePath;  // the Windows path it was copied from; empty for a raw value
   std::vector<unsigned char> bytes;
-  ULONG_PTR rawValue = 0;     // for a key made for a value that is not a file
+  ULONG_PTR rawValue = 0;  // for a key made for a value that is not a file
   ULONG refs = 0;
-  int number = 0;             // 1, 2, ... in the order stored
+  int number = 0;  // 1, 2, ... in the order stored
 };
 
 class VtlFileStore : public RefCounted<IVtlFileStore> {

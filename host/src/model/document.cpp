@@ -149,7 +149,8 @@ BOOL VtlModel::InsertControl(LONG, LONG code, LONG) {
 
 BOOL VtlModel::InsertText(LONG, LPCWSTR text, LONG count) {
   if (!text) return FALSE;
-  std::u16string_view view = count < 0 ? std::u16string_view(text) : std::u16string_view(text, static_cast<size_t>(count));
+  std::u16string_view view =
+      count < 0 ? std::u16string_view(text) : std::u16string_view(text, static_cast<size_t>(count));
   return Write(view) ? TRUE : FALSE;
 }
 

@@ -62,8 +62,6 @@ void ClearOwnedValue(PropertyValue& value) {
   value = PropertyValue{};
 }
 
-LONG PropertyInt(const PropertyValue& value) {
-  return (value.type >= 2 && value.type <= 9) ? value.i32 : 0;
-}
+LONG PropertyInt(const PropertyValue& value) { return (value.type >= 2 && value.type <= 9) ? value.i32 : 0; }
 
 }  // namespace vantorel::detail

@@ -49,46 +49,79 @@ std::string Hex(unsigned v, int width = 4) {
 
 std::string RoleName(ULONG tag) {
   switch (tag) {
-    case kRoleTextStyle: return "text-style";
-    case kRolePicture: return "picture";
-    case kRoleMarker: return "marker";
-    case kRoleLabels: return "labels";
-    case kRoleTask: return "task";
-    case kRoleHyperlink: return "hyperlink";
-    case kRoleNotes: return "notes";
-    case kRoleAttachment: return "attachment";
-    case kRoleRelationship: return "relationship";
-    case kRoleSummaryMember: return "summary-member";
-    case kRoleBoundary: return "boundary";
+    case kRoleTextStyle:
+      return "text-style";
+    case kRolePicture:
+      return "picture";
+    case kRoleMarker:
+      return "marker";
+    case kRoleLabels:
+      return "labels";
+    case kRoleTask:
+      return "task";
+    case kRoleHyperlink:
+      return "hyperlink";
+    case kRoleNotes:
+      return "notes";
+    case kRoleAttachment:
+      return "attachment";
+    case kRoleRelationship:
+      return "relationship";
+    case kRoleSummaryMember:
+      return "summary-member";
+    case kRoleBoundary:
+      return "boundary";
     default:
-      if (IsRoleTag(tag) && (tag & 0xFF) >= 0x20 && (tag & 0xFF) < 0x7F) return std::string("role #so") + char(tag & 0xFF);
+      if (IsRoleTag(tag) && (tag & 0xFF) >= 0x20 && (tag & 0xFF) < 0x7F)
+        return std::string("role #so") + char(tag & 0xFF);
       return "role " + Hex(tag, 8);
   }
 }
 
 std::string ClassName(LONG cls) {
   switch (cls) {
-    case kClassTextStyle: return "text-style";
-    case kClassParagraphStyle: return "paragraph-style";
-    case kClassTableEntry: return "table-entry";
-    case kClassTableGroup: return "table-group";
-    case kClassMarker: return "marker";
-    case kClassLabels: return "labels";
-    case kClassTaskSchedule: return "schedule";
-    case kClassTask: return "task";
-    case kClassFormat: return "format";
-    case kClassImage: return "image";
-    case kClassHyperlink: return "hyperlink";
-    case kClassNumbering: return "numbering";
-    case kClassRelationship: return "relationship";
-    case kClassBoundary: return "boundary";
-    case kClassSummaryMember: return "summary-member";
-    case kClassNotes: return "notes";
-    case kClassAttachment: return "attachment";
-    case kClassPictureFormat: return "line-and-fill";
-    case kClassList: return "list";
-    case kClassSubRecord: return "record";
-    default: return "class " + std::to_string(cls);
+    case kClassTextStyle:
+      return "text-style";
+    case kClassParagraphStyle:
+      return "paragraph-style";
+    case kClassTableEntry:
+      return "table-entry";
+    case kClassTableGroup:
+      return "table-group";
+    case kClassMarker:
+      return "marker";
+    case kClassLabels:
+      return "labels";
+    case kClassTaskSchedule:
+      return "schedule";
+    case kClassTask:
+      return "task";
+    case kClassFormat:
+      return "format";
+    case kClassImage:
+      return "image";
+    case kClassHyperlink:
+      return "hyperlink";
+    case kClassNumbering:
+      return "numbering";
+    case kClassRelationship:
+      return "relationship";
+    case kClassBoundary:
+      return "boundary";
+    case kClassSummaryMember:
+      return "summary-member";
+    case kClassNotes:
+      return "notes";
+    case kClassAttachment:
+      return "attachment";
+    case kClassPictureFormat:
+      return "line-and-fill";
+    case kClassList:
+      return "list";
+    case kClassSubRecord:
+      return "record";
+    default:
+      return "class " + std::to_string(cls);
   }
 }
 
@@ -100,44 +133,88 @@ std::string PropertyName(LONG cls, USHORT id, WORD type) {
     const char* name;
   };
   static const Name kNames[] = {
-      {kClassFormat, 0x4001, "width"}, {kClassFormat, 0x4002, "height"}, {kClassFormat, 0x4003, "margin-left"},
-      {kClassFormat, 0x4004, "margin-right"}, {kClassFormat, 0x4005, "margin-top"},
-      {kClassFormat, 0x4006, "margin-bottom"}, {kClassFormat, 0x4007, "shape"}, {kClassFormat, 0x4008, "structure"},
-      {kClassFormat, 0x4009, "line-shape"}, {kClassFormat, 0x400c, "numbering"},
-      {kClassFormat, 0x400d, "numbering-depth"}, {kClassFormat, 0x400e, "connection-point"},
-      {kClassFormat, 0x4012, "folded"}, {kClassFormat, 0x4013, "x"}, {kClassFormat, 0x4014, "y"},
-      {kClassFormat, 0x4015, "distance-from-parent"}, {kClassFormat, 0x4016, "distance-between-siblings"},
-      {kClassFormat, 0x4017, "image-placement"}, {kClassFormat, 0x4018, "horizontal-alignment"},
-      {kClassFormat, 0x4019, "vertical-alignment"}, {kClassFormat, 0x4066, "numbering-owner"},
-      {kClassTableEntry, 0x4000, "guid"}, {kClassTableEntry, 0x4001, "kind"}, {kClassTableEntry, 0x4002, "name"},
-      {kClassTableEntry, 0x4003, "file"}, {kClassTableGroup, 0x4000, "guid"}, {kClassTableGroup, 0x4001, "kind"},
-      {kClassTableGroup, 0x4002, "name"}, {kClassMarker, 0x4000, "marker"}, {kClassLabels, 0x4001, "labels"},
-      {kClassTaskSchedule, 0x4001, "start"}, {kClassTaskSchedule, 0x4002, "end"},
-      {kClassTaskSchedule, 0x4003, "duration-unit"}, {kClassTaskSchedule, 0x4004, "duration"},
-      {kClassTaskSchedule, 0x4005, "progress"}, {kClassTask, 0x4001, "resources"},
-      {kClassImage, 0x4002, "width"}, {kClassImage, 0x4003, "height"}, {kClassImage, 0x4004, "crop-left"},
-      {kClassImage, 0x4005, "crop-top"}, {kClassImage, 0x4006, "crop-right"}, {kClassImage, 0x4007, "crop-bottom"},
-      {kClassHyperlink, 0x4001, "link"}, {kClassRelationship, 0x4001, "shape"}, {kClassRelationship, 0x4003, "from"},
-      {kClassRelationship, 0x4004, "to"}, {kClassBoundary, 0x4000, "kind"}, {kClassBoundary, 0x4001, "shape"},
-      {kClassSummaryMember, 0x4002, "title"}, {kClassAttachment, 0x4001, "file-name"},
-      {kClassAttachment, 0x4002, "file-size"}, {kClassTextStyle, 0x4000, "face"}, {kClassTextStyle, 0x4001, "face-alt"},
-      {kClassTextStyle, 0x402a, "bold"}, {kClassTextStyle, 0x402b, "italic"}, {kClassTextStyle, 0x4034, "color"},
-      {kClassTextStyle, 0x4036, "underline"}, {kClassTextStyle, 0x403b, "strike"}, {kClassTextStyle, 0x403f, "size"},
+      {kClassFormat, 0x4001, "width"},
+      {kClassFormat, 0x4002, "height"},
+      {kClassFormat, 0x4003, "margin-left"},
+      {kClassFormat, 0x4004, "margin-right"},
+      {kClassFormat, 0x4005, "margin-top"},
+      {kClassFormat, 0x4006, "margin-bottom"},
+      {kClassFormat, 0x4007, "shape"},
+      {kClassFormat, 0x4008, "structure"},
+      {kClassFormat, 0x4009, "line-shape"},
+      {kClassFormat, 0x400c, "numbering"},
+      {kClassFormat, 0x400d, "numbering-depth"},
+      {kClassFormat, 0x400e, "connection-point"},
+      {kClassFormat, 0x4012, "folded"},
+      {kClassFormat, 0x4013, "x"},
+      {kClassFormat, 0x4014, "y"},
+      {kClassFormat, 0x4015, "distance-from-parent"},
+      {kClassFormat, 0x4016, "distance-between-siblings"},
+      {kClassFormat, 0x4017, "image-placement"},
+      {kClassFormat, 0x4018, "horizontal-alignment"},
+      {kClassFormat, 0x4019, "vertical-alignment"},
+      {kClassFormat, 0x4066, "numbering-owner"},
+      {kClassTableEntry, 0x4000, "guid"},
+      {kClassTableEntry, 0x4001, "kind"},
+      {kClassTableEntry, 0x4002, "name"},
+      {kClassTableEntry, 0x4003, "file"},
+      {kClassTableGroup, 0x4000, "guid"},
+      {kClassTableGroup, 0x4001, "kind"},
+      {kClassTableGroup, 0x4002, "name"},
+      {kClassMarker, 0x4000, "marker"},
+      {kClassLabels, 0x4001, "labels"},
+      {kClassTaskSchedule, 0x4001, "start"},
+      {kClassTaskSchedule, 0x4002, "end"},
+      {kClassTaskSchedule, 0x4003, "duration-unit"},
+      {kClassTaskSchedule, 0x4004, "duration"},
+      {kClassTaskSchedule, 0x4005, "progress"},
+      {kClassTask, 0x4001, "resources"},
+      {kClassImage, 0x4002, "width"},
+      {kClassImage, 0x4003, "height"},
+      {kClassImage, 0x4004, "crop-left"},
+      {kClassImage, 0x4005, "crop-top"},
+      {kClassImage, 0x4006, "crop-right"},
+      {kClassImage, 0x4007, "crop-bottom"},
+      {kClassHyperlink, 0x4001, "link"},
+      {kClassRelationship, 0x4001, "shape"},
+      {kClassRelationship, 0x4003, "from"},
+      {kClassRelationship, 0x4004, "to"},
+      {kClassBoundary, 0x4000, "kind"},
+      {kClassBoundary, 0x4001, "shape"},
+      {kClassSummaryMember, 0x4002, "title"},
+      {kClassAttachment, 0x4001, "file-name"},
+      {kClassAttachment, 0x4002, "file-size"},
+      {kClassTextStyle, 0x4000, "face"},
+      {kClassTextStyle, 0x4001, "face-alt"},
+      {kClassTextStyle, 0x402a, "bold"},
+      {kClassTextStyle, 0x402b, "italic"},
+      {kClassTextStyle, 0x4034, "color"},
+      {kClassTextStyle, 0x4036, "underline"},
+      {kClassTextStyle, 0x403b, "strike"},
+      {kClassTextStyle, 0x403f, "size"},
       {kClassParagraphStyle, 0x4007, "align"},
   };
   for (const Name& n : kNames)
     if (n.cls == cls && n.id == id) return n.name;
-  if (cls == kClassNumbering && id >= 0x4050 && id <= 0x4058) return "level-" + std::to_string(id - 0x4050) + "-pattern";
+  if (cls == kClassNumbering && id >= 0x4050 && id <= 0x4058)
+    return "level-" + std::to_string(id - 0x4050) + "-pattern";
   if (cls == kClassNumbering && id >= 0x405a && id <= 0x4062) return "level-" + std::to_string(id - 0x405a) + "-style";
   if (cls == kClassSubRecord || cls == kClassPictureFormat) {
     switch (id) {
-      case 0x7000: return "kind";
-      case 0x7001: return type == kPropWide ? "color" : "width";
-      case 0x7002: return "transparency";
-      case 0x7003: return "dash";
-      case 0x7006: return "begin-arrow";
-      case 0x7008: return "end-arrow";
-      default: break;
+      case 0x7000:
+        return "kind";
+      case 0x7001:
+        return type == kPropWide ? "color" : "width";
+      case 0x7002:
+        return "transparency";
+      case 0x7003:
+        return "dash";
+      case 0x7006:
+        return "begin-arrow";
+      case 0x7008:
+        return "end-arrow";
+      default:
+        break;
     }
   }
   return Hex(id);
@@ -365,7 +442,8 @@ class Describer {
       case kPropKey:
         return StoredFileValue(v.key);
       default:
-        if (v.type >= 2 && v.type <= 9) return Value(static_cast<int64_t>(v.type == 7 ? static_cast<int16_t>(v.u32) : v.i32));
+        if (v.type >= 2 && v.type <= 9)
+          return Value(static_cast<int64_t>(v.type == 7 ? static_cast<int16_t>(v.u32) : v.i32));
         return Value("type " + std::to_string(v.type) + " " + Hex(static_cast<unsigned>(v.u64), 8));
     }
   }

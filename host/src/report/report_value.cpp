@@ -30,11 +30,21 @@ std::string Quote(const std::string& s) {
   std::string out = "\"";
   for (unsigned char c : s) {
     switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
       default:
         if (c < 0x20) {
           char buf[8];
@@ -50,12 +60,18 @@ std::string Quote(const std::string& s) {
 
 std::string Scalar(const Value& v) {
   switch (v.kind()) {
-    case Value::Kind::Null: return "null";
-    case Value::Kind::Bool: return v.boolean() ? "true" : "false";
-    case Value::Kind::Int: return std::to_string(v.integer());
-    case Value::Kind::String: return Quote(v.text());
-    case Value::Kind::Array: return "[]";
-    case Value::Kind::Object: return "{}";
+    case Value::Kind::Null:
+      return "null";
+    case Value::Kind::Bool:
+      return v.boolean() ? "true" : "false";
+    case Value::Kind::Int:
+      return std::to_string(v.integer());
+    case Value::Kind::String:
+      return Quote(v.text());
+    case Value::Kind::Array:
+      return "[]";
+    case Value::Kind::Object:
+      return "{}";
   }
   return "null";
 }

@@ -103,7 +103,8 @@ class KitStore : public RefCounted<IKx2BinDataStore> {
     }
     if (*word > kMaxDataBytes) return 0;
     std::vector<uint8_t> bytes(*word);
-    if (!bytes.empty() && stream->ReadBytes(bytes.data(), static_cast<int32_t>(bytes.size())) != static_cast<int32_t>(bytes.size()))
+    if (!bytes.empty() &&
+        stream->ReadBytes(bytes.data(), static_cast<int32_t>(bytes.size())) != static_cast<int32_t>(bytes.size()))
       return 0;
     Kx2::ValueBlock16 expected;
     uint32_t size;

@@ -68,9 +68,13 @@ OuterMapperKit::OuterMapperKit() : state_(std::make_shared<OuterMapperState>()),
 
 OuterMapperKit::~OuterMapperKit() { mapper_->Release(); }
 
-void OuterMapperKit::SetMapIn(int32_t code, int32_t fileId, uint32_t tableId) { state_->mapIn[{code, fileId}] = tableId; }
+void OuterMapperKit::SetMapIn(int32_t code, int32_t fileId, uint32_t tableId) {
+  state_->mapIn[{code, fileId}] = tableId;
+}
 
-void OuterMapperKit::SetMapOut(int32_t code, uint32_t tableId, int32_t fileId) { state_->mapOut[{code, tableId}] = fileId; }
+void OuterMapperKit::SetMapOut(int32_t code, uint32_t tableId, int32_t fileId) {
+  state_->mapOut[{code, tableId}] = fileId;
+}
 
 const std::vector<std::pair<uint32_t, uint32_t>>& OuterMapperKit::registered() const { return state_->registered; }
 

@@ -22,11 +22,11 @@ struct PropertyKitState {
 
 namespace {
 
-using vantorel::detail::Ref;
-using vantorel::detail::RefCounted;
 using detail::ClearValue;
 using detail::CopyValue;
 using detail::Hex;
+using vantorel::detail::Ref;
+using vantorel::detail::RefCounted;
 
 class KitArray : public RefCounted<IKx2PropertyArray> {
  public:
@@ -161,7 +161,9 @@ PropertyKit::PropertyKit() : state_(std::make_shared<PropertyKitState>()), root_
 
 PropertyKit::~PropertyKit() { root_->Release(); }
 
-IKx2PropertyObject* PropertyKit::NewObject(uint32_t classCode) { return new (std::nothrow) KitObject(state_, classCode); }
+IKx2PropertyObject* PropertyKit::NewObject(uint32_t classCode) {
+  return new (std::nothrow) KitObject(state_, classCode);
+}
 
 void PropertyKit::RefuseValue(uint32_t id) { state_->refusedValues.insert(id); }
 void PropertyKit::RefuseChild(uint32_t id) { state_->refusedChildren.insert(id); }

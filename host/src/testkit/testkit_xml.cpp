@@ -89,8 +89,8 @@ IKX2XMLElement* XmlKit::Parse(std::string_view xml) {
   Ref<IKX2XMLFactory> factory = Ref<IKX2XMLFactory>::Adopt(Factory());
   Ref<IKX2XMLParser> parser = Ref<IKX2XMLParser>::Adopt(factory->CreateParser());
   if (!parser) return nullptr;
-  Ref<IKX2XMLDocument> doc =
-      Ref<IKX2XMLDocument>::Adopt(parser->Parse(reinterpret_cast<const BYTE*>(xml.data()), static_cast<ULONG>(xml.size())));
+  Ref<IKX2XMLDocument> doc = Ref<IKX2XMLDocument>::Adopt(
+      parser->Parse(reinterpret_cast<const BYTE*>(xml.data()), static_cast<ULONG>(xml.size())));
   return doc ? doc->GetDocumentElement() : nullptr;
 }
 

@@ -129,8 +129,12 @@ class XmlNodeBase : public RefCounted<Interface> {
   IKX2XMLNodeList* GetChildNodes() override;
   IKX2XMLNode* GetFirstChild() override { return WrapNode(doc_, node_->children); }
   IKX2XMLNode* GetLastChild() override { return WrapNode(doc_, node_->last); }
-  IKX2XMLNode* GetPreviousSibling() override { return node_->type == XML_DOCUMENT_NODE ? nullptr : WrapNode(doc_, node_->prev); }
-  IKX2XMLNode* GetNextSibling() override { return node_->type == XML_DOCUMENT_NODE ? nullptr : WrapNode(doc_, node_->next); }
+  IKX2XMLNode* GetPreviousSibling() override {
+    return node_->type == XML_DOCUMENT_NODE ? nullptr : WrapNode(doc_, node_->prev);
+  }
+  IKX2XMLNode* GetNextSibling() override {
+    return node_->type == XML_DOCUMENT_NODE ? nullptr : WrapNode(doc_, node_->next);
+  }
   BOOL HasChildNodes() override { return node_->children ? TRUE : FALSE; }
   BOOL AppendChild(IKX2XMLNode* child) override;
   BOOL RemoveChild(IKX2XMLNode* child) override;
@@ -303,8 +307,7 @@ class XmlElement : public XmlNodeBase<IKX2XMLElement> {
     if (!space) {
       // Declares the namespace here under a prefix of its own.
       std::string prefix = "ns";
-      for (int i = 1; xmlSearchNs(doc_->doc(), node_, BAD_CAST(prefix = "ns" + std::to_string(i)).c_str()); ++i) {
-      }
+      for (int i = 1; xmlSearchNs(doc_->doc(), node_, BAD_CAST(prefix = "ns" + std::to_string(i)).c_str()); ++i) {}
       space = xmlNewNs(node_, BAD_CAST uri.c_str(), BAD_CAST prefix.c_str());
       if (!space) return FALSE;
     }
@@ -385,7 +388,8 @@ class XmlDocument : public XmlNodeBase<IKX2XMLDocument> {
     if (!ns || !*ns) return CreateElement(name);
     if (!name || !*name) return nullptr;
     std::string qname = ToXml(name), uri = ToXml(ns), prefix, local = qname;
-    if (auto colon = qname.find(':'); colon != std::string::npos) prefix = qname.substr(0, colon), local = qname.substr(colon + 1);
+    if (auto colon = qname.find(':'); colon != std::string::npos)
+      prefix = qname.substr(0, colon), local = qname.substr(colon + 1);
     xmlNodePtr node = xmlNewDocNode(doc_->doc(), nullptr, BAD_CAST local.c_str(), nullptr);
     if (!node) return nullptr;
     doc_->AddLoose(node);

@@ -8,12 +8,12 @@
 #include <win/types.h>
 
 struct FilterInfo {
-  DWORD size;          // set by the host; nothing is written unless it is at least 552
-  DWORD filterId;      // 0x10000115 MindManager, 0x10000116 FreeMind, 0x10000117 XMind
-  DWORD formatCode;    // 0x1000010C, 0x1000010D, 0x1000010E
-  DWORD formatCode2;   // the same value
+  DWORD size;         // set by the host; nothing is written unless it is at least 552
+  DWORD filterId;     // 0x10000115 MindManager, 0x10000116 FreeMind, 0x10000117 XMind
+  DWORD formatCode;   // 0x1000010C, 0x1000010D, 0x1000010E
+  DWORD formatCode2;  // the same value
   DWORD flags;
-  DWORD version;       // 5
+  DWORD version;  // 5
   WCHAR name[32];
   WCHAR description[128];
   WCHAR extensionStem[32];  // "ETq"

@@ -9,12 +9,12 @@
 #include <win/types.h>
 
 struct TqMapRecord {
-  LONG kind;      // 0 marker, 1 style value
-  LONG group;     // markers: the host resource number of the icon group
+  LONG kind;   // 0 marker, 1 style value
+  LONG group;  // markers: the host resource number of the icon group
   LONG spare1[3];
-  LONG icon;      // markers: the host resource number of the icon
+  LONG icon;  // markers: the host resource number of the icon
   LONG spare2[3];
-  LONG value;     // the style value, or a task-progress marker's percentage
+  LONG value;  // the style value, or a task-progress marker's percentage
 };
 static_assert(sizeof(TqMapRecord) == 40, "ten 32-bit numbers");
 

@@ -31,6 +31,8 @@ std::u16string FaceResolver::Resolve(std::u16string_view face) {
   return default_;
 }
 
-std::u16string ResolveFaceName(IVtlApplication* app, std::u16string_view face) { return FaceResolver(app).Resolve(face); }
+std::u16string ResolveFaceName(IVtlApplication* app, std::u16string_view face) {
+  return FaceResolver(app).Resolve(face);
+}
 
 }  // namespace foliant

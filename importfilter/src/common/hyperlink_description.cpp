@@ -9,12 +9,18 @@ namespace {
 
 const char16_t* KindName(int kind) {
   switch (kind) {
-    case kLinkWeb: return u"web";
-    case kLinkFile: return u"file";
-    case kLinkEmail: return u"email";
-    case kLinkCurrent: return u"current";
-    case kLinkFolder: return u"folder";
-    default: return nullptr;
+    case kLinkWeb:
+      return u"web";
+    case kLinkFile:
+      return u"file";
+    case kLinkEmail:
+      return u"email";
+    case kLinkCurrent:
+      return u"current";
+    case kLinkFolder:
+      return u"folder";
+    default:
+      return nullptr;
   }
 }
 

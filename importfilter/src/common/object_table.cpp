@@ -29,8 +29,8 @@ void StoredFile::Reset() {
   store_.reset();
 }
 
-bool AddObjectTableItem(IVtlModel* model, const GUID* parent, LONG classId, const GUID& guid, LONG kind,
-                        LPCWSTR name, const StoredFile* file, GUID* out) {
+bool AddObjectTableItem(IVtlModel* model, const GUID* parent, LONG classId, const GUID& guid, LONG kind, LPCWSTR name,
+                        const StoredFile* file, GUID* out) {
   if (!model) return false;
   HostRef<IVtlObjectTable> table(model->GetObjectTable());
   if (!table) return false;
@@ -41,7 +41,8 @@ bool AddObjectTableItem(IVtlModel* model, const GUID* parent, LONG classId, cons
       !item.SetPropertyString(vantorel::kPropEntryName, name ? name : u""))
     return false;
   // The property takes a reference of its own to the key.
-  if (file && file->key() && !item.SetPropertyObject(vantorel::kPropEntryFile, file->key(), file->store())) return false;
+  if (file && file->key() && !item.SetPropertyObject(vantorel::kPropEntryFile, file->key(), file->store()))
+    return false;
   HostRef<IVtlTableEntry> entry;
   if (parent) {
     HostRef<IVtlTableIndex> index(table->GetIndex());
@@ -58,8 +59,8 @@ bool AddObjectTableItem(IVtlModel* model, const GUID* parent, LONG classId, cons
   return true;
 }
 
-bool AddObjectTableItem(IVtlModel* model, const GUID* parent, LONG classId, const GUID& guid, LONG kind,
-                        LPCWSTR name, LPCWSTR storedFile, GUID* out) {
+bool AddObjectTableItem(IVtlModel* model, const GUID* parent, LONG classId, const GUID& guid, LONG kind, LPCWSTR name,
+                        LPCWSTR storedFile, GUID* out) {
   StoredFile file;
   if (storedFile) file.Store(storedFile);
   return AddObjectTableItem(model, parent, classId, guid, kind, name, &file, out);

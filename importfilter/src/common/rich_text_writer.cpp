@@ -18,9 +18,12 @@ bool SetRunStyle(IVtlObject* style, const HTML::TextRun& run, FaceResolver* face
     USHORT id;
   };
   static constexpr Switch kSwitches[] = {
-      {HTML::kRunBold, kPropTextBold},     {HTML::kRunItalic, kPropTextItalic},
-      {HTML::kRunUnderline, kPropTextUnderline}, {HTML::kRunStrike, kPropTextStrike},
-      {HTML::kRunSubscript, 0x402f},       {HTML::kRunSuperscript, 0x4030},
+      {HTML::kRunBold, kPropTextBold},
+      {HTML::kRunItalic, kPropTextItalic},
+      {HTML::kRunUnderline, kPropTextUnderline},
+      {HTML::kRunStrike, kPropTextStrike},
+      {HTML::kRunSubscript, 0x402f},
+      {HTML::kRunSuperscript, 0x4030},
   };
   for (const Switch& s : kSwitches)
     if ((run.flags & s.flag) && !holder.SetPropertyValue(s.id, kPropEnum, 1)) return false;
@@ -28,7 +31,8 @@ bool SetRunStyle(IVtlObject* style, const HTML::TextRun& run, FaceResolver* face
     return false;
   if (run.flags & HTML::kRunFace) {
     const std::u16string face = faces ? faces->Resolve(run.face) : run.face;
-    if (!holder.SetPropertyString(kPropTextFace, face.c_str()) || !holder.SetPropertyString(kPropTextFaceAlt, face.c_str()))
+    if (!holder.SetPropertyString(kPropTextFace, face.c_str()) ||
+        !holder.SetPropertyString(kPropTextFaceAlt, face.c_str()))
       return false;
   }
   if ((run.flags & HTML::kRunColor) && !holder.SetPropertyValue(kPropTextColor, kPropWide, run.color[0], run.color[1]))

@@ -11,8 +11,8 @@ bool WriteHostText(IVtlModel* model, std::u16string_view text) {
   size_t start = 0;
   for (size_t i = 0; i <= text.size(); ++i) {
     if (i < text.size() && text[i] >= 0x20) continue;
-    if (i > start && !model->InsertText(0, std::u16string(text.substr(start, i - start)).c_str(),
-                                        static_cast<LONG>(i - start)))
+    if (i > start &&
+        !model->InsertText(0, std::u16string(text.substr(start, i - start)).c_str(), static_cast<LONG>(i - start)))
       return false;
     start = i + 1;
     if (i == text.size()) break;

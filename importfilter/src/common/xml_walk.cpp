@@ -52,6 +52,8 @@ bool ElementAttributes::Has(std::u16string_view name) const {
   return false;
 }
 
-LPCWSTR ElementAttributes::Get(LPCWSTR name) const { return name && Has(name) ? element_->GetAttribute(name) : nullptr; }
+LPCWSTR ElementAttributes::Get(LPCWSTR name) const {
+  return name && Has(name) ? element_->GetAttribute(name) : nullptr;
+}
 
 }  // namespace foliant

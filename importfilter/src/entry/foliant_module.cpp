@@ -66,8 +66,7 @@ void FoliantProcessDetach() {
     AfxWinModuleDetach(&g_moduleState);
   } catch (CException* e) {
     e->Delete();
-  } catch (...) {
-  }
+  } catch (...) {}
 }
 
 namespace {
@@ -103,9 +102,8 @@ KX2_EXPORT int ImportExport(int import, ULONG_PTR a, ULONG_PTR b, LPCWSTR name, 
 }
 
 KX2_EXPORT int ImportExportEx(int import, IVtlDocumentManager* documents, LPCWSTR path, LPCWSTR name, ULONG_PTR d) {
-  return Guarded([&] {
-    return import ? theApp.ImportEx(documents, path, name, d) : theApp.ExportEx(documents, path, name, d);
-  });
+  return Guarded(
+      [&] { return import ? theApp.ImportEx(documents, path, name, d) : theApp.ExportEx(documents, path, name, d); });
 }
 
 KX2_EXPORT int Options(ULONG_PTR a, ULONG_PTR b, LPCWSTR name, ULONG_PTR d, ULONG_PTR e) {

@@ -57,7 +57,9 @@ void FreemindImport::GatherChildren(IKX2XMLElement* element, NodeChildren& child
     LPCWSTR name = child ? child->GetTagName() : nullptr;
     if (!name) return true;
     const std::u16string_view tag(name);
-    auto keep = [&](std::vector<HostRef<IKX2XMLElement>>& list) { list.push_back(HostRef<IKX2XMLElement>::Share(child)); };
+    auto keep = [&](std::vector<HostRef<IKX2XMLElement>>& list) {
+      list.push_back(HostRef<IKX2XMLElement>::Share(child));
+    };
     if (foliant::EqualsNoCase(tag, u"node")) {
       keep(children.nodes);
     } else if (foliant::EqualsNoCase(tag, u"attribute")) {

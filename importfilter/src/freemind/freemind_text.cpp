@@ -64,7 +64,8 @@ bool FreemindImport::ImportText(const NodeChildren& children, IVtlObject* topic)
   if (IKX2XMLElement* font = children.font.get()) {
     if (!setColor(font->GetAttribute(u"COLOR"))) return false;
     if (LPCWSTR name = font->GetAttribute(u"NAME"))
-      if (!style.SetPropertyString(kPropTextFace, name) || !style.SetPropertyString(kPropTextFaceAlt, name)) return false;
+      if (!style.SetPropertyString(kPropTextFace, name) || !style.SetPropertyString(kPropTextFaceAlt, name))
+        return false;
     if (LPCWSTR size = font->GetAttribute(u"SIZE")) {
       // Points to hundredths; a size of nothing, 0 or one that does not fit is left out.
       const int64_t points = Basalt::Util::StringUtil::atol_fmt(size);

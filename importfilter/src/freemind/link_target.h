@@ -19,11 +19,11 @@ struct LocalPath {
 LocalPath ResolveLocalPath(std::u16string text, const std::u16string& folder);
 
 struct LinkTarget {
-  int kind = 0;               // HyperlinkKind
+  int kind = 0;  // HyperlinkKind
   bool absolute = false;
-  std::u16string link;        // web address, mail address, or the resolved path
-  std::u16string subject;     // of a mail link
-  std::u16string nodeId;      // of a link to a topic ("current")
+  std::u16string link;     // web address, mail address, or the resolved path
+  std::u16string subject;  // of a mail link
+  std::u16string nodeId;   // of a link to a topic ("current")
 };
 
 // Classifies a LINK text, every "%20" in it already a blank: "#" and a node identifier is

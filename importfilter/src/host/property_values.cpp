@@ -191,7 +191,9 @@ BOOL PropertyHolder::SetElementObject(LONG index, ULONG_PTR raw, IVtlKeyOwner* o
 BOOL PropertyHolder::SetListElement(LONG index, const PropertyValue* value) {
   return object_ ? object_->SetListElement(index, value) : FALSE;
 }
-BOOL PropertyHolder::GetProperty(USHORT id, PropertyValue* out) { return object_ ? object_->GetProperty(id, out) : FALSE; }
+BOOL PropertyHolder::GetProperty(USHORT id, PropertyValue* out) {
+  return object_ ? object_->GetProperty(id, out) : FALSE;
+}
 const PropertyValue* PropertyHolder::GetPropertyRecord(USHORT id) {
   return object_ ? object_->GetPropertyRecord(id) : nullptr;
 }

@@ -12,18 +12,18 @@ using foliant::EqualsNoCase;
 
 // What an element is to the walk. Tags compare without regard to ASCII case, as HTML's do.
 enum class Tag {
-  Inline,      // b, i, u, s, strike, sub, sup, big, small, strong, em, cite, dfn, var, abbr,
-               // acronym, code, kbd, samp, q, span, a: a format added to what they hold
-  Font,        // font: colour, size and face
-  Break,       // br
-  Image,       // img
-  Block,       // p, div, blockquote, center, address: a paragraph of its own
-  Heading,     // h1 to h6: a bold paragraph
-  Preformatted,// pre: its text as written
-  List,        // ul, ol
-  Table,       // table
-  Hidden,      // head, title, script, style: nothing of them is text
-  Other,       // anything else
+  Inline,        // b, i, u, s, strike, sub, sup, big, small, strong, em, cite, dfn, var, abbr,
+                 // acronym, code, kbd, samp, q, span, a: a format added to what they hold
+  Font,          // font: colour, size and face
+  Break,         // br
+  Image,         // img
+  Block,         // p, div, blockquote, center, address: a paragraph of its own
+  Heading,       // h1 to h6: a bold paragraph
+  Preformatted,  // pre: its text as written
+  List,          // ul, ol
+  Table,         // table
+  Hidden,        // head, title, script, style: nothing of them is text
+  Other,         // anything else
 };
 
 struct InlineTag {
@@ -32,12 +32,28 @@ struct InlineTag {
 };
 
 constexpr InlineTag kInlineTags[] = {
-    {u"b", kRunBold},         {u"strong", kRunBold},        {u"i", kRunItalic},     {u"em", kRunItalic},
-    {u"cite", kRunItalic},    {u"dfn", kRunItalic},         {u"var", kRunItalic},   {u"u", kRunUnderline},
-    {u"s", kRunStrike},       {u"strike", kRunStrike},      {u"sub", kRunSubscript}, {u"sup", kRunSuperscript},
-    {u"big", kRunBigger},     {u"small", kRunSmaller},      {u"abbr", 0},           {u"acronym", 0},
-    {u"code", 0},             {u"kbd", 0},                  {u"samp", 0},           {u"q", 0},
-    {u"span", 0},             {u"a", 0},
+    {u"b", kRunBold},
+    {u"strong", kRunBold},
+    {u"i", kRunItalic},
+    {u"em", kRunItalic},
+    {u"cite", kRunItalic},
+    {u"dfn", kRunItalic},
+    {u"var", kRunItalic},
+    {u"u", kRunUnderline},
+    {u"s", kRunStrike},
+    {u"strike", kRunStrike},
+    {u"sub", kRunSubscript},
+    {u"sup", kRunSuperscript},
+    {u"big", kRunBigger},
+    {u"small", kRunSmaller},
+    {u"abbr", 0},
+    {u"acronym", 0},
+    {u"code", 0},
+    {u"kbd", 0},
+    {u"samp", 0},
+    {u"q", 0},
+    {u"span", 0},
+    {u"a", 0},
 };
 
 Tag Classify(IKX2XMLElement* element, DWORD* inlineFlags) {
@@ -54,11 +70,11 @@ Tag Classify(IKX2XMLElement* element, DWORD* inlineFlags) {
     Tag tag;
   };
   static constexpr Named kTags[] = {
-      {u"font", Tag::Font},     {u"br", Tag::Break},          {u"img", Tag::Image},        {u"p", Tag::Block},
-      {u"div", Tag::Block},     {u"blockquote", Tag::Block},  {u"center", Tag::Block},     {u"address", Tag::Block},
-      {u"h1", Tag::Heading},    {u"h2", Tag::Heading},        {u"h3", Tag::Heading},       {u"h4", Tag::Heading},
-      {u"h5", Tag::Heading},    {u"h6", Tag::Heading},        {u"pre", Tag::Preformatted}, {u"ul", Tag::List},
-      {u"ol", Tag::List},       {u"table", Tag::Table},       {u"head", Tag::Hidden},      {u"title", Tag::Hidden},
+      {u"font", Tag::Font},     {u"br", Tag::Break},         {u"img", Tag::Image},        {u"p", Tag::Block},
+      {u"div", Tag::Block},     {u"blockquote", Tag::Block}, {u"center", Tag::Block},     {u"address", Tag::Block},
+      {u"h1", Tag::Heading},    {u"h2", Tag::Heading},       {u"h3", Tag::Heading},       {u"h4", Tag::Heading},
+      {u"h5", Tag::Heading},    {u"h6", Tag::Heading},       {u"pre", Tag::Preformatted}, {u"ul", Tag::List},
+      {u"ol", Tag::List},       {u"table", Tag::Table},      {u"head", Tag::Hidden},      {u"title", Tag::Hidden},
       {u"script", Tag::Hidden}, {u"style", Tag::Hidden},
   };
   for (const Named& t : kTags)

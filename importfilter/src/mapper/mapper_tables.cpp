@@ -40,8 +40,8 @@ const char16_t* const kMmSmileys[] = {u"urn:mindjet:SmileyHappy", u"urn:mindjet:
                                       u"urn:mindjet:SmileyAngry", u"urn:mindjet:SmileySad",
                                       u"urn:mindjet:SmileyScreaming"};
 const LONG kMmSmileyIcons[] = {302, 303, 304, 305, 306};
-const char16_t* const kMmFlags[] = {u"urn:mindjet:FlagGreen",  u"urn:mindjet:FlagYellow", u"urn:mindjet:FlagOrange",
-                                    u"urn:mindjet:FlagRed",    u"urn:mindjet:FlagPurple", u"urn:mindjet:FlagBlue",
+const char16_t* const kMmFlags[] = {u"urn:mindjet:FlagGreen", u"urn:mindjet:FlagYellow", u"urn:mindjet:FlagOrange",
+                                    u"urn:mindjet:FlagRed",   u"urn:mindjet:FlagPurple", u"urn:mindjet:FlagBlue",
                                     u"urn:mindjet:FlagBlack"};
 const LONG kMmFlagIcons[] = {342, 343, 344, 345, 346, 347, 348};
 const char16_t* const kMmPriorities[] = {u"urn:mindjet:Prio1", u"urn:mindjet:Prio2", u"urn:mindjet:Prio3",
@@ -54,10 +54,9 @@ const LONG kMmProgressValues[] = {0, 10, 25, 35, 50, 65, 75, 90, 100};
 const char16_t* const kMmArrows[] = {u"urn:mindjet:ArrowUp", u"urn:mindjet:ArrowDown", u"urn:mindjet:ArrowLeft",
                                      u"urn:mindjet:ArrowRight"};
 const LONG kMmArrowIcons[] = {322, 323, 324, 325};
-const char16_t* const kMmSymbols[] = {u"urn:mindjet:ThumbsUp",     u"urn:mindjet:ThumbsDown",
-                                      u"urn:mindjet:QuestionMark", u"urn:mindjet:ExclamationMark",
-                                      u"urn:mindjet:JudgeHammer",  u"urn:mindjet:Calendar",
-                                      u"urn:mindjet:Dollar",       u"urn:mindjet:Emergency"};
+const char16_t* const kMmSymbols[] = {
+    u"urn:mindjet:ThumbsUp",    u"urn:mindjet:ThumbsDown", u"urn:mindjet:QuestionMark", u"urn:mindjet:ExclamationMark",
+    u"urn:mindjet:JudgeHammer", u"urn:mindjet:Calendar",   u"urn:mindjet:Dollar",       u"urn:mindjet:Emergency"};
 const LONG kMmSymbolIcons[] = {362, 363, 364, 365, 366, 367, 368, 369};
 
 const char16_t* const kMmTopicShapes[] = {u"urn:mindjet:Rectangle", u"urn:mindjet:RoundedRectangle",
@@ -72,24 +71,27 @@ const LONG kMmEndValues[] = {0, 2};
 const char16_t* const kMmTextImage[] = {u"urn:mindjet:TextBottomImageTop", u"urn:mindjet:TextTopImageBottom",
                                         u"urn:mindjet:TextRightImageLeft", u"urn:mindjet:TextLeftImageRight"};
 const LONG kMmTextImageValues[] = {2, 3, 0, 1};
-const char16_t* const kMmBranchLines[] = {u"urn:mindjet:Straight",    u"urn:mindjet:Arc",
-                                          u"urn:mindjet:Curve",       u"urn:mindjet:Elbow",
-                                          u"urn:mindjet:RoundedElbow", u"urn:mindjet:ShearedElbow",
-                                          u"urn:mindjet:Angle",       u"urn:mindjet:None"};
+const char16_t* const kMmBranchLines[] = {
+    u"urn:mindjet:Straight",     u"urn:mindjet:Arc",          u"urn:mindjet:Curve", u"urn:mindjet:Elbow",
+    u"urn:mindjet:RoundedElbow", u"urn:mindjet:ShearedElbow", u"urn:mindjet:Angle", u"urn:mindjet:None"};
 const LONG kMmBranchLineValues[] = {0, 1, 2, 3, 4, 5, 6, -1};
 const char16_t* const kMmAlignments[] = {u"urn:mindjet:Inside", u"urn:mindjet:Outside", u"urn:mindjet:Spread",
                                          u"urn:mindjet:Center"};
 const LONG kMmAlignmentValues[] = {0, 0, 2, 1};
 const char16_t* const kMmCallouts[] = {u"urn:mindjet:RoundedRectangleBalloon", u"urn:mindjet:RectangleBalloon"};
 const LONG kMmCalloutValues[] = {8, 7};
-const char16_t* const kMmBoundaries[] = {u"urn:mindjet:Lines",        u"urn:mindjet:Zigzag",
-                                         u"urn:mindjet:Scallops",     u"urn:mindjet:Waves",
-                                         u"urn:mindjet:CurvedLine",   u"urn:mindjet:SummaryElbow",
-                                         u"urn:mindjet:SummaryShearedElbow", u"urn:mindjet:SummaryArc",
+const char16_t* const kMmBoundaries[] = {u"urn:mindjet:Lines",
+                                         u"urn:mindjet:Zigzag",
+                                         u"urn:mindjet:Scallops",
+                                         u"urn:mindjet:Waves",
+                                         u"urn:mindjet:CurvedLine",
+                                         u"urn:mindjet:SummaryElbow",
+                                         u"urn:mindjet:SummaryShearedElbow",
+                                         u"urn:mindjet:SummaryArc",
                                          u"urn:mindjet:SummaryCurve"};
 const LONG kMmBoundaryValues[] = {0, 1, 2, 3, 4, 5, 6, 7, 8};
-const char16_t* const kMmDashes[] = {u"urn:mindjet:Solid",    u"urn:mindjet:RoundDot",    u"urn:mindjet:SquareDot",
-                                     u"urn:mindjet:Dash",     u"urn:mindjet:DashDot",     u"urn:mindjet:LongDash",
+const char16_t* const kMmDashes[] = {u"urn:mindjet:Solid",       u"urn:mindjet:RoundDot",      u"urn:mindjet:SquareDot",
+                                     u"urn:mindjet:Dash",        u"urn:mindjet:DashDot",       u"urn:mindjet:LongDash",
                                      u"urn:mindjet:LongDashDot", u"urn:mindjet:LongDashDotDot"};
 const LONG kMmDashValues[] = {0, 1, 2, 3, 4, 6, 7, 8};
 const char16_t* const kMmArrowHeads[] = {u"urn:mindjet:NoArrow",      u"urn:mindjet:Arrow",
@@ -104,22 +106,21 @@ const char16_t* const kMmImageFit[] = {u"urn:mindjet:NoFlip", u"urn:mindjet:Stre
                                        u"urn:mindjet:FlipX",  u"urn:mindjet:FlipY",      u"urn:mindjet:Center"};
 const LONG kMmImageFitValues[] = {1, 3, 1, 1, 1, 2};
 const LONG kMmImageFlipValues[] = {0, 0, 3, 1, 2, 0};
-const char16_t* const kMmLayouts[] = {
-    u"urn:mindjet:Horizontal/urn:mindjet:Center/urn:mindjet:Right",
-    u"urn:mindjet:Horizontal/urn:mindjet:Bottom/urn:mindjet:Right",
-    u"urn:mindjet:Horizontal/urn:mindjet:Bottom/urn:mindjet:LeftAndRight",
-    u"urn:mindjet:Vertical/urn:mindjet:Middle/urn:mindjet:Down",
-    u"urn:mindjet:Vertical/urn:mindjet:Middle/urn:mindjet:Up",
-    u"urn:mindjet:Vertical/urn:mindjet:Middle/urn:mindjet:UpAndDown",
-    u"urn:mindjet:Horizontal/urn:mindjet:Center/urn:mindjet:AutomaticHorizontal",
-    u"urn:mindjet:Horizontal/urn:mindjet:Bottom/urn:mindjet:AutomaticHorizontal",
-    u"urn:mindjet:Vertical/urn:mindjet:Middle/urn:mindjet:AutomaticVertical"};
+const char16_t* const kMmLayouts[] = {u"urn:mindjet:Horizontal/urn:mindjet:Center/urn:mindjet:Right",
+                                      u"urn:mindjet:Horizontal/urn:mindjet:Bottom/urn:mindjet:Right",
+                                      u"urn:mindjet:Horizontal/urn:mindjet:Bottom/urn:mindjet:LeftAndRight",
+                                      u"urn:mindjet:Vertical/urn:mindjet:Middle/urn:mindjet:Down",
+                                      u"urn:mindjet:Vertical/urn:mindjet:Middle/urn:mindjet:Up",
+                                      u"urn:mindjet:Vertical/urn:mindjet:Middle/urn:mindjet:UpAndDown",
+                                      u"urn:mindjet:Horizontal/urn:mindjet:Center/urn:mindjet:AutomaticHorizontal",
+                                      u"urn:mindjet:Horizontal/urn:mindjet:Bottom/urn:mindjet:AutomaticHorizontal",
+                                      u"urn:mindjet:Vertical/urn:mindjet:Middle/urn:mindjet:AutomaticVertical"};
 const LONG kMmLayoutValues[] = {0x102, 0x202, 0x100, 0x405, 0x404, 0x403, 0x100, 0x202, 0x405};
 
 const MarkerTable kMindManagerMarkers[] = {
-    Markers(301, kMmSmileys, kMmSmileyIcons),      Markers(341, kMmFlags, kMmFlagIcons),
-    Markers(99, kMmPriorities, kPriorityIcons),     Markers(199, kMmProgress, kMmProgressIcons, kMmProgressValues),
-    Markers(321, kMmArrows, kMmArrowIcons),         Markers(361, kMmSymbols, kMmSymbolIcons),
+    Markers(301, kMmSmileys, kMmSmileyIcons),   Markers(341, kMmFlags, kMmFlagIcons),
+    Markers(99, kMmPriorities, kPriorityIcons), Markers(199, kMmProgress, kMmProgressIcons, kMmProgressValues),
+    Markers(321, kMmArrows, kMmArrowIcons),     Markers(361, kMmSymbols, kMmSymbolIcons),
 };
 const ValueTable kMindManagerValues[] = {
     Values(M::kTopicShape, kMmTopicShapes, kMmTopicShapeValues),
@@ -153,16 +154,16 @@ const char16_t* const kFmSymbols[] = {u"help", u"yes", u"calendar"};
 const LONG kFmSymbolIcons[] = {364, 365, 367};
 
 const MarkerTable kFreeMindMarkers[] = {
-    Markers(301, kFmSmileys, kFmSmileyIcons), Markers(341, kFmFlags, kFmFlagIcons),
+    Markers(301, kFmSmileys, kFmSmileyIcons),   Markers(341, kFmFlags, kFmFlagIcons),
     Markers(99, kFmPriorities, kPriorityIcons), Markers(321, kFmArrows, kFmArrowIcons),
     Markers(361, kFmSymbols, kFmSymbolIcons),
 };
 
 // ---- XMind --------------------------------------------------------------------------------
-const char16_t* const kXmSmileys[] = {u"smiley-smile", u"smiley-laugh",    u"smiley-angry",
+const char16_t* const kXmSmileys[] = {u"smiley-smile", u"smiley-laugh",   u"smiley-angry",
                                       u"smily-cry",    u"smily-surprise", u"smily-boring"};
 const LONG kXmSmileyIcons[] = {302, 302, 306, 305, 303, 304};
-const char16_t* const kXmFlags[] = {u"flag-green", u"flag-red",  u"flag-orange",
+const char16_t* const kXmFlags[] = {u"flag-green",  u"flag-red",  u"flag-orange",
                                     u"flag-purple", u"flag-blue", u"flag-black"};
 const LONG kXmFlagIcons[] = {342, 345, 344, 346, 347, 348};
 const char16_t* const kXmPriorities[] = {u"priority-1", u"priority-2", u"priority-3", u"priority-4", u"priority-5",
@@ -173,8 +174,7 @@ const char16_t* const kXmTasks[] = {u"task-start", u"task-quarter", u"task-half"
 // as the host's tables have it.
 const LONG kXmTaskIcons[] = {200, 225, 250, 275, 300, 347};
 const LONG kXmTaskValues[] = {0, 25, 50, 75, 100, 0};
-const char16_t* const kXmSymbols[] = {u"other-calendar", u"other-question", u"other-exclam", u"other-yes",
-                                      u"other-no"};
+const char16_t* const kXmSymbols[] = {u"other-calendar", u"other-question", u"other-exclam", u"other-yes", u"other-no"};
 const LONG kXmSymbolIcons[] = {367, 364, 365, 362, 363};
 
 const char16_t* const kXmLayouts[] = {
@@ -186,9 +186,9 @@ const char16_t* const kXmRelationshipLines[] = {u"org.xmind.relationshipShape.an
                                                 u"org.xmind.relationshipShape.straight",
                                                 u"org.xmind.relationshipShape.zigzag"};
 const LONG kXmRelationshipLineValues[] = {2, 1, 2};
-const char16_t* const kXmArrowHeads[] = {u"org.xmind.arrowShape.normal",     u"org.xmind.arrowShape.dot",
-                                         u"org.xmind.arrowShape.triangle",   u"org.xmind.arrowShape.square",
-                                         u"org.xmind.arrowShape.diamond",    u"org.xmind.arrowShape.herringbone",
+const char16_t* const kXmArrowHeads[] = {u"org.xmind.arrowShape.normal",   u"org.xmind.arrowShape.dot",
+                                         u"org.xmind.arrowShape.triangle", u"org.xmind.arrowShape.square",
+                                         u"org.xmind.arrowShape.diamond",  u"org.xmind.arrowShape.herringbone",
                                          u"org.xmind.arrowShape.spearhead"};
 const LONG kXmArrowHeadValues[] = {2, 5, 1, 4, 4, 1, 2};
 const char16_t* const kXmTopicShapes[] = {u"org.xmind.topicShape.roundedRect",
@@ -204,9 +204,9 @@ const char16_t* const kXmBranchLines[] = {u"org.xmind.branchConnection.straight"
                                           u"org.xmind.branchConnection.arrowedCurve",
                                           u"org.xmind.branchConnection.elbow", u"org.xmind.branchConnection.none"};
 const LONG kXmBranchLineValues[] = {0, 1, 1, 3, -1};
-const char16_t* const kXmBoundaries[] = {u"org.xmind.boundaryShape.rect",    u"org.xmind.boundaryShape.scallops",
-                                         u"org.xmind.boundaryShape.waves",   u"org.xmind.boundaryShape.tension",
-                                         u"org.xmind.summaryShape.angle",    u"org.xmind.summaryShape.square",
+const char16_t* const kXmBoundaries[] = {u"org.xmind.boundaryShape.rect",  u"org.xmind.boundaryShape.scallops",
+                                         u"org.xmind.boundaryShape.waves", u"org.xmind.boundaryShape.tension",
+                                         u"org.xmind.summaryShape.angle",  u"org.xmind.summaryShape.square",
                                          u"org.xmind.summaryShape.round"};
 const LONG kXmBoundaryValues[] = {0, 2, 3, 1, 6, 5, 8};
 const char16_t* const kXmDashes[] = {u"solid", u"dash", u"dot", u"dash-dot", u"dash-dot-dot"};
@@ -216,7 +216,7 @@ const LONG kXmDashValues[] = {0, 3, 1, 4, 5};
 
 const MarkerTable kXMindMarkers[] = {
     Markers(301, kXmSmileys, kXmSmileyIcons),   Markers(341, kXmFlags, kXmFlagIcons),
-    Markers(99, kXmPriorities, kPriorityIcons),  Markers(199, kXmTasks, kXmTaskIcons, kXmTaskValues),
+    Markers(99, kXmPriorities, kPriorityIcons), Markers(199, kXmTasks, kXmTaskIcons, kXmTaskValues),
     Markers(361, kXmSymbols, kXmSymbolIcons),
 };
 const ValueTable kXMindValues[] = {
@@ -237,7 +237,6 @@ bool Register(TqResourceMapper& mapper, const MarkerTable (&markers)[NM], const 
     if (!mapper.RegisterValues(t.category, t.names, t.count, t.count, t.values)) return false;
   return true;
 }
-
 
 }  // namespace
 

@@ -55,7 +55,9 @@ bool MindManagerImport::ReadBoundaryFillAndLine(ImportBase& context, IKX2XMLElem
   PropertyHolder color(line ? line->GetSubObject(kPropSubLine) : nullptr);
   bool result = fill && line && color;
 
-  auto text = [&](LPCWSTR child, LPCWSTR attribute) { return context.GetChildAttributeText(element.get(), child, attribute); };
+  auto text = [&](LPCWSTR child, LPCWSTR attribute) {
+    return context.GetChildAttributeText(element.get(), child, attribute);
+  };
   if (auto fillText = text(u"ap:Color", u"FillColor"))
     if (auto argb = ParseArgbColor(*fillText)) {
       *changed = true;
@@ -68,7 +70,8 @@ bool MindManagerImport::ReadBoundaryFillAndLine(ImportBase& context, IKX2XMLElem
     if (auto argb = ParseArgbColor(*lineText)) {
       *changed = true;
       if (result)
-        result = color.SetPropertyValue(kPropSubFill, kPropWide, ColorWord(*argb), foliant::kHostColorSecondWord) != FALSE;
+        result =
+            color.SetPropertyValue(kPropSubFill, kPropWide, ColorWord(*argb), foliant::kHostColorSecondWord) != FALSE;
     }
   if (auto dash = text(u"ap:LineStyle", u"LineDashStyle")) {
     *changed = true;

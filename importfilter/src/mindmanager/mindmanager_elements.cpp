@@ -205,8 +205,8 @@ bool MindManagerImport::ReadTask(IKX2XMLElement* task) {
       LONG code, hours;
     };
     Unit chosen{u"", 0, 1};
-    for (const Unit& u : {Unit{u"urn:mindjet:Day", 1, 8}, Unit{u"urn:mindjet:Week", 2, 40},
-                          Unit{u"urn:mindjet:Month", 3, 160}})
+    for (const Unit& u :
+         {Unit{u"urn:mindjet:Day", 1, 8}, Unit{u"urn:mindjet:Week", 2, 40}, Unit{u"urn:mindjet:Month", 3, 160}})
       if (unit == u.name) chosen = u;
     if (!schedule.SetPropertyValue(0x4003, kPropEnum, static_cast<DWORD>(chosen.code)) ||
         !schedule.SetPropertyValue(0x4004, kPropInt, static_cast<DWORD>(hours / chosen.hours)))
@@ -338,9 +338,8 @@ bool MindManagerImport::ReadAttachments(IKX2XMLElement* group) {
   };
   return foliant::ForEachChildElement(group, [&](IKX2XMLElement* child) {
     if (child->HasAttribute(u"FileName")) return attachment(child);
-    return foliant::ForEachChildElement(child, [&](IKX2XMLElement* inner) {
-      return inner->HasAttribute(u"FileName") ? attachment(inner) : true;
-    });
+    return foliant::ForEachChildElement(
+        child, [&](IKX2XMLElement* inner) { return inner->HasAttribute(u"FileName") ? attachment(inner) : true; });
   });
 }
 

@@ -109,11 +109,12 @@ bool MindManagerImport::ApplyLayout(ImportBase& context, IKX2XMLElement* element
       // Both styles are branch line shapes; MindManager writes both on every layout, and
       // the vertical one counts only where the sub-topics grow vertically.
       LONG style = 0;
-      bool haveStyle = mapped({TqResourceMapper::kBranchLine}, child->GetAttribute(u"SubTopicsConnectionStyle"), &style);
+      bool haveStyle =
+          mapped({TqResourceMapper::kBranchLine}, child->GetAttribute(u"SubTopicsConnectionStyle"), &style);
       if (vertical)
-        haveStyle = mapped({TqResourceMapper::kBranchLine}, child->GetAttribute(u"VerticalSubTopicsConnectionStyle"),
-                           &style) ||
-                    haveStyle;
+        haveStyle =
+            mapped({TqResourceMapper::kBranchLine}, child->GetAttribute(u"VerticalSubTopicsConnectionStyle"), &style) ||
+            haveStyle;
       if (haveStyle) {
         if (!holder.SetPropertyValue(kPropLineShape, kPropEnum, static_cast<DWORD>(style))) return false;
         styleSet = true;

@@ -53,8 +53,8 @@ bool HasUrlScheme(std::u16string_view url) {
   if (colon == std::u16string_view::npos || colon < 2) return false;
   for (size_t i = 0; i < colon; ++i) {
     const char16_t c = url[i];
-    if (!((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'+' ||
-          c == u'-' || c == u'.'))
+    if (!((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'+' || c == u'-' ||
+          c == u'.'))
       return false;
   }
   return true;
@@ -152,7 +152,7 @@ bool MindManagerImport::ReadRelationship(IKX2XMLElement* relationship) {
     if (!line) return false;
     for (int i = 0; i < 2; ++i)
       if (ends[i].arrow && !line.SetPropertyValue(i == 0 ? kPropBeginArrow : kPropEndArrow, kPropEnum,
-                                                   static_cast<DWORD>(*ends[i].arrow)))
+                                                  static_cast<DWORD>(*ends[i].arrow)))
         return false;
     if ((dash && !line.SetPropertyValue(kPropLineDash, kPropEnum, static_cast<DWORD>(*dash))) ||
         (width && !line.SetPropertyValue(kPropLineWidth, kPropInt, static_cast<DWORD>(*width))))

@@ -149,9 +149,8 @@ bool NotesText::Paragraph(IKX2XMLElement* element, int depth) {
 
 bool NotesText::List(IKX2XMLElement* element, int depth) {
   if (Deeper(depth)) return false;
-  return ForEachChildElement(element, [&](IKX2XMLElement* child) {
-    return TagIs(child, u"li") ? ListItem(child, depth + 1) : true;
-  });
+  return ForEachChildElement(
+      element, [&](IKX2XMLElement* child) { return TagIs(child, u"li") ? ListItem(child, depth + 1) : true; });
 }
 
 bool NotesText::ListItem(IKX2XMLElement* element, int depth) {
@@ -210,7 +209,8 @@ bool NotesText::Table(IKX2XMLElement* element, int depth) {
     if (TagIs(child, u"tr")) return row(child, depth + 1);
     if (TagIs(child, u"thead") || TagIs(child, u"tbody") || TagIs(child, u"tfoot")) {
       if (Deeper(depth + 1)) return false;
-      return ForEachChildElement(child, [&](IKX2XMLElement* tr) { return TagIs(tr, u"tr") ? row(tr, depth + 2) : true; });
+      return ForEachChildElement(child,
+                                 [&](IKX2XMLElement* tr) { return TagIs(tr, u"tr") ? row(tr, depth + 2) : true; });
     }
     return true;
   });

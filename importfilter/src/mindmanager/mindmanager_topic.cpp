@@ -11,7 +11,9 @@
 using foliant::HostRef;
 using namespace foliant::mindmanager;
 
-bool MindManagerImport::SetCurrent(IVtlObject* topic) { return cursor_ && topic && cursor_->SetCurrentNode(0, topic, 0); }
+bool MindManagerImport::SetCurrent(IVtlObject* topic) {
+  return cursor_ && topic && cursor_->SetCurrentNode(0, topic, 0);
+}
 
 bool MindManagerImport::Attach(ULONG tag, IVtlObject* object) {
   return model_ && object && model_->AttachObject(0, tag, object, 0);
@@ -31,7 +33,9 @@ bool MindManagerImport::PlaceTopic(int kind, IVtlObject* format, HostRef<IVtlObj
   // Every other topic goes under the topic whose children are being built: the last of
   // the stack (the model's root for the floating topics of the map).
   if (stack_.empty() || !SetCurrent(stack_.back().get())) return false;
-  const LONG insert = kind == kSubTopic ? kVtlInsertChild : kind == kMapFloating ? kVtlInsertFloating : kVtlInsertCallout;
+  const LONG insert = kind == kSubTopic      ? kVtlInsertChild
+                      : kind == kMapFloating ? kVtlInsertFloating
+                                             : kVtlInsertCallout;
   if (!model_->InsertTopic(0, insert, format)) return false;
   topic->reset(cursor_->GetCurrentNode());
   return static_cast<bool>(*topic);

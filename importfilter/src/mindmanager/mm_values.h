@@ -94,7 +94,8 @@ bool ForElementAndSiblings(IKX2XMLElement* first, Visit&& visit) {
   IKX2XMLNode* node = first->GetNextSibling();
   while (node) {
     if (node->GetNodeType() == KX2XML_ELEMENT)
-      if (auto* element = dynamic_cast<IKX2XMLElement*>(node); element && TagIsNoCase(element, name) && !visit(element)) {
+      if (auto* element = dynamic_cast<IKX2XMLElement*>(node);
+          element && TagIsNoCase(element, name) && !visit(element)) {
         node->Release();
         return false;
       }

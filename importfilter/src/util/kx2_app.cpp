@@ -103,10 +103,14 @@ DWORD ColorFromText(LPCWSTR text, LONG* transparency) {
     if (p[0] == u'0' && (p[1] == u'x' || p[1] == u'X')) p += 2;
     for (;; ++p) {
       int digit;
-      if (*p >= u'0' && *p <= u'9') digit = *p - u'0';
-      else if (*p >= u'a' && *p <= u'f') digit = *p - u'a' + 10;
-      else if (*p >= u'A' && *p <= u'F') digit = *p - u'A' + 10;
-      else break;
+      if (*p >= u'0' && *p <= u'9')
+        digit = *p - u'0';
+      else if (*p >= u'a' && *p <= u'f')
+        digit = *p - u'a' + 10;
+      else if (*p >= u'A' && *p <= u'F')
+        digit = *p - u'A' + 10;
+      else
+        break;
       v = (v << 4) | static_cast<DWORD>(digit);
     }
   }

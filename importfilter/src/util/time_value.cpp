@@ -61,8 +61,8 @@ TimeValue::TimeValue(const FILETIME& t, int dst) {
     value_ = -1;
     return;
   }
-  value_ = FromParts(parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday, parts.tm_hour, parts.tm_min,
-                     parts.tm_sec, dst);
+  value_ =
+      FromParts(parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday, parts.tm_hour, parts.tm_min, parts.tm_sec, dst);
 }
 
 TimeValue TimeValue::Now() { return TimeValue(_time64(nullptr)); }

@@ -37,7 +37,8 @@ std::optional<IndexRange> ParseRange(std::u16string_view text, size_t children) 
   };
   const auto first = number(inner.substr(0, comma));
   const auto last = number(inner.substr(comma + 1));
-  if (!first || !last || *first > *last || children == 0 || static_cast<size_t>(*first) >= children) return std::nullopt;
+  if (!first || !last || *first > *last || children == 0 || static_cast<size_t>(*first) >= children)
+    return std::nullopt;
   return IndexRange{static_cast<size_t>(*first), std::min(static_cast<size_t>(*last), children - 1)};
 }
 

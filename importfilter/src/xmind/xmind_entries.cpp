@@ -27,7 +27,8 @@ GUID SheetReader::Group(GUID* cached, LONG kind, const std::u16string& name) {
   return made;
 }
 
-GUID SheetReader::Entry(std::map<std::u16string, GUID>& cache, const GUID& group, LONG kind, const std::u16string& name) {
+GUID SheetReader::Entry(std::map<std::u16string, GUID>& cache, const GUID& group, LONG kind,
+                        const std::u16string& name) {
   if (auto it = cache.find(name); it != cache.end()) return it->second;
   GUID made{};
   if (IsNullGuid(group) ||
@@ -93,7 +94,8 @@ void SheetReader::ImportTask(IKX2XMLElement* content) {
   if (HostRef<IKX2XMLElement> assigned = ChildNamed(content, u"assigned-to")) {
     GUID group{};
     group.Data1 = kResourceGroupNumber;
-    if (!HasObjectTableEntry(model_, group)) group = Group(&resourceGroup_, kTableKindLabels, state_.texts.resourceGroup);
+    if (!HasObjectTableEntry(model_, group))
+      group = Group(&resourceGroup_, kTableKindLabels, state_.texts.resourceGroup);
     const GUID entry = Entry(resourceEntries_, group, kTableKindLabels, ElementText(assigned.get()));
     if (!IsNullGuid(entry)) {
       ObjectRef list(task->CreateList(0x4001, 1));
@@ -103,9 +105,11 @@ void SheetReader::ImportTask(IKX2XMLElement* content) {
   ObjectRef schedule(task->GetObject(0x4002, kClassTaskSchedule));
   if (schedule) {
     if (HostRef<IKX2XMLElement> start = ChildNamed(content, u"start-date"))
-      if (auto date = DateFromText(ElementText(start.get()))) SetWide(schedule.get(), 0x4001, static_cast<uint64_t>(*date));
+      if (auto date = DateFromText(ElementText(start.get())))
+        SetWide(schedule.get(), 0x4001, static_cast<uint64_t>(*date));
     if (HostRef<IKX2XMLElement> end = ChildNamed(content, u"end-date"))
-      if (auto date = DateFromText(ElementText(end.get()))) SetWide(schedule.get(), 0x4002, static_cast<uint64_t>(*date));
+      if (auto date = DateFromText(ElementText(end.get())))
+        SetWide(schedule.get(), 0x4002, static_cast<uint64_t>(*date));
     if (HostRef<IKX2XMLElement> duration = ChildNamed(content, u"duration")) {
       const Duration d = DurationFromText(ElementText(duration.get()));
       SetNumber(schedule.get(), 0x4003, kPropEnum, d.unit);

@@ -67,8 +67,7 @@ IVtlDocument* LastDocument(IVtlDocumentManager* documents, bool receptiveOnly) {
 
 XMindImport::XMindImport() : XMindImport(FoliantHostApplication()) {}
 
-XMindImport::XMindImport(IVtlApplication* application)
-    : state_(std::make_unique<ImportState>(application)) {}
+XMindImport::XMindImport(IVtlApplication* application) : state_(std::make_unique<ImportState>(application)) {}
 
 XMindImport::~XMindImport() { Cleanup(); }
 
@@ -181,7 +180,8 @@ int XMindImport::Import(IVtlDocumentManager* documents, LPCWSTR path) {
       // that a newer XMind is needed, which is no map to import.
       if (state_->package.HasEntry(u"content.json")) {
         const std::u16string& text = state_->texts.newerText;
-        Basalt::Util::BaseAPI::_MessageBox(nullptr, text.c_str(), state_->texts.newerCaption.c_str(), MB_ICONEXCLAMATION);
+        Basalt::Util::BaseAPI::_MessageBox(nullptr, text.c_str(), state_->texts.newerCaption.c_str(),
+                                           MB_ICONEXCLAMATION);
         BaseError::_SetErrorMesg(text.c_str());
         return 0;
       }
@@ -204,7 +204,8 @@ int XMindImport::Import(IVtlDocumentManager* documents, LPCWSTR path) {
         foliant::ForEachChildElement(state_->root.get(), [&](IKX2XMLElement* sheet) {
           if (!foliant::xmind::TagIs(sheet, u"sheet")) return true;
           if (!target) {
-            if (!documents->NewDocument(templatePath.c_str(), u"ETQT", u";template:true;default:true;fitindefault:true"))
+            if (!documents->NewDocument(templatePath.c_str(), u"ETQT",
+                                        u";template:true;default:true;fitindefault:true"))
               return true;  // this sheet is skipped; the others still get theirs
             target = LastDocument(documents, false);
             if (!target) return true;
@@ -241,7 +242,6 @@ int XMindImport::Import(IVtlDocumentManager* documents, LPCWSTR path) {
   }
   try {
     Cleanup();
-  } catch (...) {
-  }
+  } catch (...) {}
   return result;
 }

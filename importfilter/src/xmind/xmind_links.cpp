@@ -32,7 +32,8 @@ std::u16string PackageEntry(std::u16string_view href) {
 }
 
 void ReplaceAll(std::u16string& text, std::u16string_view from, std::u16string_view to) {
-  for (size_t at = 0; (at = text.find(from, at)) != std::u16string::npos; at += to.size()) text.replace(at, from.size(), to);
+  for (size_t at = 0; (at = text.find(from, at)) != std::u16string::npos; at += to.size())
+    text.replace(at, from.size(), to);
 }
 
 // 0 left, 1 right, 3 bottom, 2 for anything else.
@@ -131,8 +132,8 @@ void SheetReader::ImportAttachment(const std::u16string& entry, const std::u16st
   if (name.empty()) name = entry.substr(entry.rfind(u'\\') + 1);
   ObjectRef attachment = NewObject(kClassAttachment);
   if (attachment && SetText(attachment.get(), 0x4001, name) &&
-      SetNumber(attachment.get(), 0x4002, kPropNumber, static_cast<LONG>(std::min<uint32_t>(
-                                                             state_.package.GetEntrySize(entry.c_str()), INT32_MAX))) &&
+      SetNumber(attachment.get(), 0x4002, kPropNumber,
+                static_cast<LONG>(std::min<uint32_t>(state_.package.GetEntrySize(entry.c_str()), INT32_MAX))) &&
       SetStoredFile(attachment.get(), 0x4003, store.get(), key))
     Attach(kRoleAttachment, attachment.get());
   store->DropKey(key);
@@ -143,10 +144,9 @@ void SheetReader::ResolveLinks(ImportState& state) {
     auto target = state.topicGuidTexts.find(pending.targetId);
     if (target == state.topicGuidTexts.end() || !pending.model || !pending.node) continue;
     auto title = state.topicTitles.find(pending.targetId);
-    const std::u16string description =
-        BuildHyperlinkDescription(target->second.c_str(), true, kLinkCurrent, nullptr,
-                                  title != state.topicTitles.end() && !title->second.empty() ? title->second.c_str()
-                                                                                            : nullptr);
+    const std::u16string description = BuildHyperlinkDescription(
+        target->second.c_str(), true, kLinkCurrent, nullptr,
+        title != state.topicTitles.end() && !title->second.empty() ? title->second.c_str() : nullptr);
     ObjectRef link = NewObject(kClassHyperlink);
     HostRef<IVtlCursor> cursor(pending.model->GetCursor());
     if (!link || !cursor || description.empty() || !SetText(link.get(), kPropHyperlinkText, description)) continue;

@@ -20,7 +20,8 @@ std::u16string HtmlText(std::u16string text) {
 
 // Layout between the tags of an indented file, not text.
 bool IsIndentation(std::u16string_view text) {
-  return text.find_first_not_of(u" \t\r\n") == std::u16string_view::npos && text.find(u'\n') != std::u16string_view::npos;
+  return text.find_first_not_of(u" \t\r\n") == std::u16string_view::npos &&
+         text.find(u'\n') != std::u16string_view::npos;
 }
 
 }  // namespace

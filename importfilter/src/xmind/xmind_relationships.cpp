@@ -19,7 +19,8 @@ constexpr USHORT kRelationEndArrow = 0x4008;
 constexpr USHORT kRelationFirstControlPoint = 0x4005;
 constexpr int kControlPoints = 2;
 
-bool MappedValue(const TqResourceMapper& mapper, int category, const StyleMap& style, const char16_t* name, LONG* value) {
+bool MappedValue(const TqResourceMapper& mapper, int category, const StyleMap& style, const char16_t* name,
+                 LONG* value) {
   const std::u16string* text = StyleValue(style, name);
   TqMapRecord record{};
   if (!text || !mapper.Find(category, text->c_str(), &record)) return false;

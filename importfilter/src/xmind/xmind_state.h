@@ -34,21 +34,21 @@ struct PendingLink {
 // Why an import stops early. The reader does not unwind by throwing (the XML walks hold
 // host references on the way down): once set, every walk stops at its next step.
 struct ImportAbort {
-  uint32_t code;          // for the error record; 1 with `message`
+  uint32_t code;  // for the error record; 1 with `message`
   std::u16string message;
 };
 
 // Texts and numbers of the plug-in's language resource module.
 struct ImportTexts {
-  LONG number = 0;                  // 22016
-  std::u16string markerPicture;     // 22017: picture of the stand-in marker
-  std::u16string markerGroup;       // 22038
-  std::u16string labelGroup;        // 22039
-  std::u16string fallbackMarker;    // 22040
-  std::u16string resourceGroup;     // 22041
-  std::u16string newerCaption;      // 22046
-  std::u16string newerText;         // 22047
-  std::u16string tooDeepText;       // 22048
+  LONG number = 0;                // 22016
+  std::u16string markerPicture;   // 22017: picture of the stand-in marker
+  std::u16string markerGroup;     // 22038
+  std::u16string labelGroup;      // 22039
+  std::u16string fallbackMarker;  // 22040
+  std::u16string resourceGroup;   // 22041
+  std::u16string newerCaption;    // 22046
+  std::u16string newerText;       // 22047
+  std::u16string tooDeepText;     // 22048
 };
 
 struct ImportState {

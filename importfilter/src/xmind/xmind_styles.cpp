@@ -11,12 +11,18 @@ using namespace vantorel;
 
 // The style properties XMind writes that the importer reads.
 const char16_t* const kStyleNames[] = {
-    u"angle", u"arrow-begin-class", u"arrow-end-class", u"background", u"fo:background-color", u"fo:color",
-    u"svg:fill", u"fo:text-decoration", u"fo:font-family", u"fo:font-size", u"fo:font-style", u"fo:font-weight",
-    u"svg:height", u"line-class", u"line-color", u"line-corner", u"line-pattern", u"line-tapered", u"line-width",
-    u"fo:margin-bottom", u"fo:margin-left", u"fo:margin-right", u"fo:margin-top", u"multi-line-colors",
-    u"svg:opacity", u"shape-class", u"shape-corner", u"spacing-major", u"spacing-minor", u"fo:text-align",
-    u"fo:text-bullet", u"svg:width", u"svg:x", u"svg:y",
+    u"angle",           u"arrow-begin-class",   u"arrow-end-class",
+    u"background",      u"fo:background-color", u"fo:color",
+    u"svg:fill",        u"fo:text-decoration",  u"fo:font-family",
+    u"fo:font-size",    u"fo:font-style",       u"fo:font-weight",
+    u"svg:height",      u"line-class",          u"line-color",
+    u"line-corner",     u"line-pattern",        u"line-tapered",
+    u"line-width",      u"fo:margin-bottom",    u"fo:margin-left",
+    u"fo:margin-right", u"fo:margin-top",       u"multi-line-colors",
+    u"svg:opacity",     u"shape-class",         u"shape-corner",
+    u"spacing-major",   u"spacing-minor",       u"fo:text-align",
+    u"fo:text-bullet",  u"svg:width",           u"svg:x",
+    u"svg:y",
 };
 
 const char16_t* KeptName(LPCWSTR name) {

@@ -14,7 +14,8 @@ void ReadStyles(IKX2XMLElement* styles, std::map<std::u16string, StyleRecord>& t
 
 // The properties of the style `id` when its family is one of those given (any family when
 // none is given); null when there is no such style.
-const StyleMap* FindStyle(const ImportState& state, const std::u16string& id, std::initializer_list<const char16_t*> families = {});
+const StyleMap* FindStyle(const ImportState& state, const std::u16string& id,
+                          std::initializer_list<const char16_t*> families = {});
 
 // A style property's text, or null.
 const std::u16string* StyleValue(const StyleMap& style, const char16_t* name);

@@ -23,8 +23,8 @@ const StyleMap& EmptyStyle() {
 // "org.xmind.numbering.roman" -> 3, ".lowercase" 2, ".uppercase" 1, anything else 0.
 LONG NumberStyle(const std::u16string& format) {
   const size_t dot = format.rfind(u'.');
-  const std::u16string_view kind = dot == std::u16string::npos ? std::u16string_view(format)
-                                                                 : std::u16string_view(format).substr(dot + 1);
+  const std::u16string_view kind =
+      dot == std::u16string::npos ? std::u16string_view(format) : std::u16string_view(format).substr(dot + 1);
   if (kind == u"roman") return 3;
   if (kind == u"lowercase") return 2;
   if (kind == u"uppercase") return 1;
@@ -109,7 +109,8 @@ void SheetReader::ImportTopic(IKX2XMLElement* topic, int depth) {
   if (LPCWSTR name = Attribute(topic, u"structure-class");
       name && state_.mapper.Find(TqResourceMapper::kLayout, name, &structure)) {
     ObjectRef format = NewObject(kClassFormat);
-    if (SetNumber(format.get(), kPropFormatStructure, kPropEnum, structure.value)) ApplyFormat(node.get(), format.get());
+    if (SetNumber(format.get(), kPropFormatStructure, kPropEnum, structure.value))
+      ApplyFormat(node.get(), format.get());
   }
 
   const StyleMap* style = FindStyle(state_, AttributeText(topic, u"style-id"), {u"topic"});
@@ -164,7 +165,8 @@ void SheetReader::ImportTopic(IKX2XMLElement* topic, int depth) {
   }
 }
 
-void SheetReader::ImportTitle(IVtlObject* node, IKX2XMLElement* title, const StyleMap& style, const std::u16string& id) {
+void SheetReader::ImportTitle(IVtlObject* node, IKX2XMLElement* title, const StyleMap& style,
+                              const std::u16string& id) {
   ObjectRef text = AttachedObject(node, kRoleTextStyle);
   if (!model_->PlaceObject(0, text ? text.get() : node, -1)) return;
   cursor_->SetTextMode(1, kTitleTextModeOn);
@@ -190,9 +192,9 @@ void SheetReader::ImportChildren(IVtlObject* node, IKX2XMLElement* children, Top
       });
       return true;
     }
-    const LONG kind = EqualsNoCase(type, u"detached") ? kVtlInsertFloating
+    const LONG kind = EqualsNoCase(type, u"detached")  ? kVtlInsertFloating
                       : EqualsNoCase(type, u"callout") ? kVtlInsertCallout
-                                                        : kVtlInsertChild;
+                                                       : kVtlInsertChild;
     ForEachChildElement(topics, [&](IKX2XMLElement* topic) {
       ObjectRef child = InsertTopic(node, kind, topic, depth + 1);
       // Ranges of boundaries and summaries count the attached topics only.

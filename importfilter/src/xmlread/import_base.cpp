@@ -94,7 +94,7 @@ IKX2XMLElement* ImportBase::FirstChildNamed(IKX2XMLElement* element, LPCWSTR nam
 }
 
 std::optional<std::u16string> ImportBase::GetChildAttributeText(IKX2XMLElement* element, LPCWSTR child,
-                                                                 LPCWSTR attribute) {
+                                                                LPCWSTR attribute) {
   IKX2XMLNodeList* list = nullptr;
   IKX2XMLElement* found = FirstChildNamed(element, child, &list);
   if (list) list->Release();
@@ -164,8 +164,7 @@ IKX2XMLElement* ImportBase::FindElementByPath(IKX2XMLElement* element, std::init
   return FindElementByPath(element, std::vector<LPCWSTR>(names), handle);
 }
 
-IKX2XMLElement* ImportBase::FindElementByPath(IKX2XMLElement* element, const std::vector<LPCWSTR>& names,
-                                              int* handle) {
+IKX2XMLElement* ImportBase::FindElementByPath(IKX2XMLElement* element, const std::vector<LPCWSTR>& names, int* handle) {
   if (handle) *handle = nextHandle_;
   if (!element) return nullptr;
   std::vector<IVtlUnknown*> hold;

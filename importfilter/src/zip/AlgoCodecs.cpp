@@ -105,9 +105,7 @@ int AlgoDeflate::BeginDecompress(uint32_t) {
   return 1;
 }
 
-int AlgoDeflate::SetDecompressInput(const uint8_t* data, uint32_t length) {
-  return SetCompressInput(data, length);
-}
+int AlgoDeflate::SetDecompressInput(const uint8_t* data, uint32_t length) { return SetCompressInput(data, length); }
 
 int AlgoDeflate::Decompress(uint8_t* out, uint32_t outSize, uint32_t* produced) {
   *produced = 0;

@@ -143,8 +143,7 @@ bool ZipFormat::SkipLocalHeader(const ZipEntry& entry) {
   const uint16_t nameLength = U16(h + 26);
   const uint16_t extraLength = U16(h + 28);
   if (nameLength == 0) return false;
-  const int64_t dataStart =
-      static_cast<int64_t>(entry.localHeaderOffset) + kLocalHeaderSize + nameLength + extraLength;
+  const int64_t dataStart = static_cast<int64_t>(entry.localHeaderOffset) + kLocalHeaderSize + nameLength + extraLength;
   if (dataStart + static_cast<int64_t>(entry.compressedSize) > fileLength_) return false;
   return SeekTo(file_, dataStart);
 }

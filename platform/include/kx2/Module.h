@@ -20,9 +20,9 @@ struct Kx2Ordinal {
 // Every library exports a table under the same name; a section of its own keeps
 // AddressSanitizer from instrumenting it as a global, which would report the second
 // library's table as a one-definition-rule violation.
-#define KX2_EXPORT_ORDINALS(...)                                                         \
-  extern "C" __attribute__((visibility("default"), used, section("kx2_ordinals"))) const \
-      Kx2Ordinal kx2_ordinal_table[] = {__VA_ARGS__, {0, nullptr}}
+#define KX2_EXPORT_ORDINALS(...)                                                   \
+  extern "C" __attribute__((visibility("default"), used, section("kx2_ordinals"))) \
+  const Kx2Ordinal kx2_ordinal_table[] = {__VA_ARGS__, {0, nullptr}}
 
 // The module (library or program) that holds an address; null when none does.
 KX2_EXPORT HMODULE Kx2ModuleFromAddress(const void* address);

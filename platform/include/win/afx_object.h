@@ -50,8 +50,8 @@ struct AFX_CLASSINIT {
 
 #define RUNTIME_CLASS(class_name) (&class_name::class##class_name)
 
-#define DECLARE_DYNAMIC(class_name) \
- public:                            \
+#define DECLARE_DYNAMIC(class_name)       \
+ public:                                  \
   static CRuntimeClass class##class_name; \
   CRuntimeClass* GetRuntimeClass() const override;
 
@@ -61,19 +61,19 @@ struct AFX_CLASSINIT {
 
 #define DECLARE_SERIAL(class_name) DECLARE_DYNCREATE(class_name)
 
-#define KX2_IMPLEMENT_RUNTIMECLASS(class_name, base_class_name, schema, creator)                        \
-  CRuntimeClass class_name::class##class_name = {#class_name,    sizeof(class_name), (schema), (creator), \
-                                                 RUNTIME_CLASS(base_class_name), nullptr};             \
-  static AFX_CLASSINIT _init_##class_name(&class_name::class##class_name);                             \
+#define KX2_IMPLEMENT_RUNTIMECLASS(class_name, base_class_name, schema, creator)                      \
+  CRuntimeClass class_name::class##class_name = {                                                     \
+      #class_name, sizeof(class_name), (schema), (creator), RUNTIME_CLASS(base_class_name), nullptr}; \
+  static AFX_CLASSINIT _init_##class_name(&class_name::class##class_name);                            \
   CRuntimeClass* class_name::GetRuntimeClass() const { return &class_name::class##class_name; }
 
 #define IMPLEMENT_DYNAMIC(class_name, base_class_name) \
   KX2_IMPLEMENT_RUNTIMECLASS(class_name, base_class_name, 0xFFFF, nullptr)
-#define IMPLEMENT_DYNCREATE(class_name, base_class_name)              \
-  CObject* class_name::CreateObject() { return new class_name; }      \
+#define IMPLEMENT_DYNCREATE(class_name, base_class_name)         \
+  CObject* class_name::CreateObject() { return new class_name; } \
   KX2_IMPLEMENT_RUNTIMECLASS(class_name, base_class_name, 0xFFFF, class_name::CreateObject)
-#define IMPLEMENT_SERIAL(class_name, base_class_name, schema)        \
-  CObject* class_name::CreateObject() { return new class_name; }      \
+#define IMPLEMENT_SERIAL(class_name, base_class_name, schema)    \
+  CObject* class_name::CreateObject() { return new class_name; } \
   KX2_IMPLEMENT_RUNTIMECLASS(class_name, base_class_name, schema, class_name::CreateObject)
 
 class CObject {

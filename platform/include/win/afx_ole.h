@@ -61,13 +61,13 @@ class COleVariant : public VARIANT {
   COleVariant() { VariantInit(this); }
   COleVariant(const VARIANT& source);  // NOLINT: as MFC converts
   COleVariant(const COleVariant& source);
-  COleVariant(LPCWSTR text);  // NOLINT
+  COleVariant(LPCWSTR text);         // NOLINT
   COleVariant(const CString& text);  // NOLINT
-  COleVariant(BYTE value);  // NOLINT
+  COleVariant(BYTE value);           // NOLINT
   COleVariant(SHORT value, VARTYPE vt = VT_I2);
   COleVariant(LONG value, VARTYPE vt = VT_I4);
-  COleVariant(float value);  // NOLINT
-  COleVariant(double value);  // NOLINT
+  COleVariant(float value);                // NOLINT
+  COleVariant(double value);               // NOLINT
   COleVariant(const COleDateTime& value);  // NOLINT
   ~COleVariant() { VariantClear(this); }
 

@@ -26,8 +26,7 @@ KX2_EXPORT void CoUninitialize();
 
 // REGDB_E_CLASSNOTREG for a class the platform does not carry; CLASS_E_NOAGGREGATION
 // with an outer object; E_NOINTERFACE when the object lacks the interface.
-KX2_EXPORT HRESULT CoCreateInstance(REFCLSID rclsid, LPUNKNOWN pUnkOuter, DWORD dwClsContext, REFIID riid,
-                                    LPVOID* ppv);
+KX2_EXPORT HRESULT CoCreateInstance(REFCLSID rclsid, LPUNKNOWN pUnkOuter, DWORD dwClsContext, REFIID riid, LPVOID* ppv);
 // Every object is in-process and running: S_OK for any object.
 KX2_EXPORT HRESULT OleRun(LPUNKNOWN pUnknown);
 

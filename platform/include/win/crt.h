@@ -326,8 +326,7 @@ errno_t _wsplitpath_s(const char16_t* path, char16_t* drive, size_t driveSize, c
                       char16_t* fname, size_t fnameSize, char16_t* ext, size_t extSize);
 // Adds ":" after the drive letter, "\" after a folder that lacks one, "." before an
 // extension that lacks one; the result is cut at _MAX_PATH - 1 units.
-void _wmakepath(char16_t* path, const char16_t* drive, const char16_t* dir, const char16_t* fname,
-                const char16_t* ext);
+void _wmakepath(char16_t* path, const char16_t* drive, const char16_t* dir, const char16_t* fname, const char16_t* ext);
 errno_t _wmakepath_s(char16_t* path, size_t size, const char16_t* drive, const char16_t* dir, const char16_t* fname,
                      const char16_t* ext);
 

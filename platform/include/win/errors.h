@@ -95,6 +95,7 @@
 #define SUCCEEDED(hr) (static_cast<HRESULT>(hr) >= 0)
 #define FAILED(hr) (static_cast<HRESULT>(hr) < 0)
 #define FACILITY_WIN32 7
-#define HRESULT_FROM_WIN32(x) \
-  (static_cast<HRESULT>(x) <= 0 ? static_cast<HRESULT>(x) \
-                                 : static_cast<HRESULT>((static_cast<DWORD>(x) & 0x0000FFFF) | (FACILITY_WIN32 << 16) | 0x80000000))
+#define HRESULT_FROM_WIN32(x)    \
+  (static_cast<HRESULT>(x) <= 0  \
+       ? static_cast<HRESULT>(x) \
+       : static_cast<HRESULT>((static_cast<DWORD>(x) & 0x0000FFFF) | (FACILITY_WIN32 << 16) | 0x80000000))

@@ -151,8 +151,8 @@ KX2_EXPORT HANDLE CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD d
 // Overlapped I/O is not offered: an OVERLAPPED argument only supplies the file offset.
 KX2_EXPORT BOOL ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, LPDWORD lpNumberOfBytesRead,
                          LPOVERLAPPED lpOverlapped);
-KX2_EXPORT BOOL WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite,
-                          LPDWORD lpNumberOfBytesWritten, LPOVERLAPPED lpOverlapped);
+KX2_EXPORT BOOL WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite, LPDWORD lpNumberOfBytesWritten,
+                          LPOVERLAPPED lpOverlapped);
 KX2_EXPORT DWORD SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistanceToMoveHigh, DWORD dwMoveMethod);
 KX2_EXPORT BOOL SetFilePointerEx(HANDLE hFile, LARGE_INTEGER liDistanceToMove, PLARGE_INTEGER lpNewFilePointer,
                                  DWORD dwMoveMethod);
@@ -164,10 +164,10 @@ KX2_EXPORT BOOL FlushFileBuffers(HANDLE hFile);
 // already locked, through any handle, fails with ERROR_LOCK_VIOLATION; unlocking needs
 // the exact range. Reads and writes through other handles of this process into a locked
 // range fail with ERROR_LOCK_VIOLATION.
-KX2_EXPORT BOOL LockFile(HANDLE hFile, DWORD dwFileOffsetLow, DWORD dwFileOffsetHigh,
-                         DWORD nNumberOfBytesToLockLow, DWORD nNumberOfBytesToLockHigh);
-KX2_EXPORT BOOL UnlockFile(HANDLE hFile, DWORD dwFileOffsetLow, DWORD dwFileOffsetHigh,
-                           DWORD nNumberOfBytesToUnlockLow, DWORD nNumberOfBytesToUnlockHigh);
+KX2_EXPORT BOOL LockFile(HANDLE hFile, DWORD dwFileOffsetLow, DWORD dwFileOffsetHigh, DWORD nNumberOfBytesToLockLow,
+                         DWORD nNumberOfBytesToLockHigh);
+KX2_EXPORT BOOL UnlockFile(HANDLE hFile, DWORD dwFileOffsetLow, DWORD dwFileOffsetHigh, DWORD nNumberOfBytesToUnlockLow,
+                           DWORD nNumberOfBytesToUnlockHigh);
 KX2_EXPORT BOOL GetFileTime(HANDLE hFile, LPFILETIME lpCreationTime, LPFILETIME lpLastAccessTime,
                             LPFILETIME lpLastWriteTime);
 KX2_EXPORT BOOL SetFileTime(HANDLE hFile, const FILETIME* lpCreationTime, const FILETIME* lpLastAccessTime,

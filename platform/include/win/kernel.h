@@ -54,17 +54,20 @@ inline LONG InterlockedCompareExchange(LONG volatile* p, LONG exchange, LONG com
 }
 inline LONGLONG InterlockedIncrement64(LONGLONG volatile* p) { return __atomic_add_fetch(p, 1, __ATOMIC_SEQ_CST); }
 inline LONGLONG InterlockedDecrement64(LONGLONG volatile* p) { return __atomic_sub_fetch(p, 1, __ATOMIC_SEQ_CST); }
-inline LONGLONG InterlockedExchange64(LONGLONG volatile* p, LONGLONG v) { return __atomic_exchange_n(p, v, __ATOMIC_SEQ_CST); }
+inline LONGLONG InterlockedExchange64(LONGLONG volatile* p, LONGLONG v) {
+  return __atomic_exchange_n(p, v, __ATOMIC_SEQ_CST);
+}
 inline LONGLONG InterlockedCompareExchange64(LONGLONG volatile* p, LONGLONG exchange, LONGLONG comparand) {
   __atomic_compare_exchange_n(p, &comparand, exchange, false, __ATOMIC_SEQ_CST, __ATOMIC_SEQ_CST);
   return comparand;
 }
-inline PVOID InterlockedExchangePointer(PVOID volatile* p, PVOID v) { return __atomic_exchange_n(p, v, __ATOMIC_SEQ_CST); }
+inline PVOID InterlockedExchangePointer(PVOID volatile* p, PVOID v) {
+  return __atomic_exchange_n(p, v, __ATOMIC_SEQ_CST);
+}
 inline PVOID InterlockedCompareExchangePointer(PVOID volatile* p, PVOID exchange, PVOID comparand) {
   __atomic_compare_exchange_n(p, &comparand, exchange, false, __ATOMIC_SEQ_CST, __ATOMIC_SEQ_CST);
   return comparand;
 }
-
 
 // ---- Threads, events and waits ---------------------------------------------------
 typedef DWORD (*LPTHREAD_START_ROUTINE)(LPVOID lpThreadParameter);
@@ -93,8 +96,8 @@ KX2_EXPORT DWORD GetCurrentProcessId();
 KX2_EXPORT HANDLE GetCurrentThread();
 KX2_EXPORT HANDLE GetCurrentProcess();
 KX2_EXPORT HANDLE CreateThread(LPSECURITY_ATTRIBUTES lpThreadAttributes, SIZE_T dwStackSize,
-                               LPTHREAD_START_ROUTINE lpStartAddress, LPVOID lpParameter,
-                               DWORD dwCreationFlags, LPDWORD lpThreadId);
+                               LPTHREAD_START_ROUTINE lpStartAddress, LPVOID lpParameter, DWORD dwCreationFlags,
+                               LPDWORD lpThreadId);
 KX2_EXPORT DWORD ResumeThread(HANDLE hThread);
 KX2_EXPORT BOOL GetExitCodeThread(HANDLE hThread, LPDWORD lpExitCode);
 KX2_EXPORT DWORD GetThreadId(HANDLE hThread);
@@ -106,8 +109,8 @@ KX2_EXPORT BOOL SetEvent(HANDLE hEvent);
 KX2_EXPORT BOOL ResetEvent(HANDLE hEvent);
 KX2_EXPORT HANDLE CreateMutexW(LPSECURITY_ATTRIBUTES lpMutexAttributes, BOOL bInitialOwner, LPCWSTR lpName);
 KX2_EXPORT BOOL ReleaseMutex(HANDLE hMutex);
-KX2_EXPORT HANDLE CreateSemaphoreW(LPSECURITY_ATTRIBUTES lpSemaphoreAttributes, LONG lInitialCount,
-                                   LONG lMaximumCount, LPCWSTR lpName);
+KX2_EXPORT HANDLE CreateSemaphoreW(LPSECURITY_ATTRIBUTES lpSemaphoreAttributes, LONG lInitialCount, LONG lMaximumCount,
+                                   LPCWSTR lpName);
 KX2_EXPORT BOOL ReleaseSemaphore(HANDLE hSemaphore, LONG lReleaseCount, LPLONG lpPreviousCount);
 KX2_EXPORT DWORD WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds);
 KX2_EXPORT DWORD WaitForMultipleObjects(DWORD nCount, const HANDLE* lpHandles, BOOL bWaitAll, DWORD dwMilliseconds);
@@ -274,5 +277,5 @@ KX2_EXPORT BOOL DisableThreadLibraryCalls(HMODULE hLibModule);
 // whose facility is Win32 through the same table); FROM_STRING formats lpSource.
 // Inserts: %1..%99 with an optional !printf-format! (default !s!), %n, %%, %0, %. and
 // %space; the maximum-width mask 0xFF turns line breaks of the text into blanks.
-KX2_EXPORT DWORD FormatMessageW(DWORD dwFlags, LPCVOID lpSource, DWORD dwMessageId, DWORD dwLanguageId,
-                                LPWSTR lpBuffer, DWORD nSize, va_list* Arguments);
+KX2_EXPORT DWORD FormatMessageW(DWORD dwFlags, LPCVOID lpSource, DWORD dwMessageId, DWORD dwLanguageId, LPWSTR lpBuffer,
+                                DWORD nSize, va_list* Arguments);

@@ -154,10 +154,10 @@ KX2_EXPORT LCID LocaleNameToLCID(LPCWSTR lpName, DWORD dwFlags);
 // Pictures: d dd ddd dddd M MM MMM MMMM y yy yyyy g gg (dates), h hh H HH m mm s ss t tt
 // (times), 'quoted text'. A null time means now (local time). Names of days and months
 // come from the locale. Returns the units written including the terminator.
-KX2_EXPORT int GetDateFormatW(LCID Locale, DWORD dwFlags, const SYSTEMTIME* lpDate, LPCWSTR lpFormat,
-                              LPWSTR lpDateStr, int cchDate);
-KX2_EXPORT int GetTimeFormatW(LCID Locale, DWORD dwFlags, const SYSTEMTIME* lpTime, LPCWSTR lpFormat,
-                              LPWSTR lpTimeStr, int cchTime);
+KX2_EXPORT int GetDateFormatW(LCID Locale, DWORD dwFlags, const SYSTEMTIME* lpDate, LPCWSTR lpFormat, LPWSTR lpDateStr,
+                              int cchDate);
+KX2_EXPORT int GetTimeFormatW(LCID Locale, DWORD dwFlags, const SYSTEMTIME* lpTime, LPCWSTR lpFormat, LPWSTR lpTimeStr,
+                              int cchTime);
 
 // ---- Comparison and case -------------------------------------------------------------
 #define NORM_IGNORECASE 0x00000001

@@ -174,8 +174,8 @@ struct IEnumSTATSTG : IUnknown {
 struct IStorage : IUnknown {
   virtual HRESULT STDMETHODCALLTYPE CreateStream(const OLECHAR* pwcsName, DWORD grfMode, DWORD reserved1,
                                                  DWORD reserved2, IStream** ppstm) = 0;
-  virtual HRESULT STDMETHODCALLTYPE OpenStream(const OLECHAR* pwcsName, void* reserved1, DWORD grfMode,
-                                               DWORD reserved2, IStream** ppstm) = 0;
+  virtual HRESULT STDMETHODCALLTYPE OpenStream(const OLECHAR* pwcsName, void* reserved1, DWORD grfMode, DWORD reserved2,
+                                               IStream** ppstm) = 0;
   virtual HRESULT STDMETHODCALLTYPE CreateStorage(const OLECHAR* pwcsName, DWORD grfMode, DWORD reserved1,
                                                   DWORD reserved2, IStorage** ppstg) = 0;
   virtual HRESULT STDMETHODCALLTYPE OpenStorage(const OLECHAR* pwcsName, IStorage* pstgPriority, DWORD grfMode,
@@ -208,8 +208,7 @@ typedef IStorage* LPSTORAGE;
 // A byte array that a compound file lives in (a file, or memory).
 struct ILockBytes : IUnknown {
   virtual HRESULT STDMETHODCALLTYPE ReadAt(ULARGE_INTEGER ulOffset, void* pv, ULONG cb, ULONG* pcbRead) = 0;
-  virtual HRESULT STDMETHODCALLTYPE WriteAt(ULARGE_INTEGER ulOffset, const void* pv, ULONG cb,
-                                            ULONG* pcbWritten) = 0;
+  virtual HRESULT STDMETHODCALLTYPE WriteAt(ULARGE_INTEGER ulOffset, const void* pv, ULONG cb, ULONG* pcbWritten) = 0;
   virtual HRESULT STDMETHODCALLTYPE Flush() = 0;
   virtual HRESULT STDMETHODCALLTYPE SetSize(ULARGE_INTEGER cb) = 0;
   virtual HRESULT STDMETHODCALLTYPE LockRegion(ULARGE_INTEGER libOffset, ULARGE_INTEGER cb, DWORD dwLockType) = 0;
@@ -220,7 +219,8 @@ struct ILockBytes : IUnknown {
   ~ILockBytes() = default;
 };
 
-inline constexpr IID IID_ISequentialStream = {0x0c733a30, 0x2a1c, 0x11ce, {0xad, 0xe5, 0x00, 0xaa, 0x00, 0x44, 0x77, 0x3d}};
+inline constexpr IID IID_ISequentialStream = {
+    0x0c733a30, 0x2a1c, 0x11ce, {0xad, 0xe5, 0x00, 0xaa, 0x00, 0x44, 0x77, 0x3d}};
 inline constexpr IID IID_IStream = {0x0000000c, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 inline constexpr IID IID_IStorage = {0x0000000b, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 inline constexpr IID IID_IEnumSTATSTG = {0x0000000d, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
@@ -236,8 +236,8 @@ KX2_EXPORT HRESULT StgOpenStorage(const OLECHAR* pwcsName, IStorage* pstgPriorit
                                   DWORD reserved, IStorage** ppstgOpen);
 KX2_EXPORT HRESULT StgCreateDocfileOnILockBytes(ILockBytes* plkbyt, DWORD grfMode, DWORD reserved,
                                                 IStorage** ppstgOpen);
-KX2_EXPORT HRESULT StgOpenStorageOnILockBytes(ILockBytes* plkbyt, IStorage* pstgPriority, DWORD grfMode,
-                                              SNB snbExclude, DWORD reserved, IStorage** ppstgOpen);
+KX2_EXPORT HRESULT StgOpenStorageOnILockBytes(ILockBytes* plkbyt, IStorage* pstgPriority, DWORD grfMode, SNB snbExclude,
+                                              DWORD reserved, IStorage** ppstgOpen);
 // S_OK when the file (or byte array) begins like a compound file, S_FALSE when it does not.
 KX2_EXPORT HRESULT StgIsStorageFile(const OLECHAR* pwcsName);
 KX2_EXPORT HRESULT StgIsStorageILockBytes(ILockBytes* plkbyt);

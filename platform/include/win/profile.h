@@ -23,8 +23,7 @@
 KX2_EXPORT DWORD GetPrivateProfileStringW(LPCWSTR lpAppName, LPCWSTR lpKeyName, LPCWSTR lpDefault,
                                           LPWSTR lpReturnedString, DWORD nSize, LPCWSTR lpFileName);
 KX2_EXPORT UINT GetPrivateProfileIntW(LPCWSTR lpAppName, LPCWSTR lpKeyName, INT nDefault, LPCWSTR lpFileName);
-KX2_EXPORT DWORD GetPrivateProfileSectionW(LPCWSTR lpAppName, LPWSTR lpReturnedString, DWORD nSize,
-                                           LPCWSTR lpFileName);
+KX2_EXPORT DWORD GetPrivateProfileSectionW(LPCWSTR lpAppName, LPWSTR lpReturnedString, DWORD nSize, LPCWSTR lpFileName);
 KX2_EXPORT DWORD GetPrivateProfileSectionNamesW(LPWSTR lpszReturnBuffer, DWORD nSize, LPCWSTR lpFileName);
 // The data as hexadecimal digits followed by a checksum byte (the sum of the bytes).
 KX2_EXPORT BOOL GetPrivateProfileStructW(LPCWSTR lpszSection, LPCWSTR lpszKey, LPVOID lpStruct, UINT uSizeStruct,
@@ -32,8 +31,7 @@ KX2_EXPORT BOOL GetPrivateProfileStructW(LPCWSTR lpszSection, LPCWSTR lpszKey, L
 
 // Writing. A null key deletes the section; a null string deletes the key; all three null
 // has nothing to flush and succeeds.
-KX2_EXPORT BOOL WritePrivateProfileStringW(LPCWSTR lpAppName, LPCWSTR lpKeyName, LPCWSTR lpString,
-                                           LPCWSTR lpFileName);
+KX2_EXPORT BOOL WritePrivateProfileStringW(LPCWSTR lpAppName, LPCWSTR lpKeyName, LPCWSTR lpString, LPCWSTR lpFileName);
 // Replaces the section's lines by lpString ("key=value\0...\0\0"); null deletes it.
 KX2_EXPORT BOOL WritePrivateProfileSectionW(LPCWSTR lpAppName, LPCWSTR lpString, LPCWSTR lpFileName);
 KX2_EXPORT BOOL WritePrivateProfileStructW(LPCWSTR lpszSection, LPCWSTR lpszKey, LPVOID lpStruct, UINT uSizeStruct,

@@ -84,7 +84,7 @@ struct DEVMODEW {
       short dmPaperSize;
       short dmPaperLength;  // tenths of a millimetre
       short dmPaperWidth;
-      short dmScale;        // percent
+      short dmScale;  // percent
       short dmCopies;
       short dmDefaultSource;
       short dmPrintQuality;  // dots per inch, or a DMRES_ value

@@ -83,8 +83,7 @@ CArchive::~CArchive() {
       Close();
     } catch (CException* e) {
       e->Delete();
-    } catch (...) {
-    }
+    } catch (...) {}
   }
 }
 

@@ -29,7 +29,9 @@ BYTE* CMemFile::Detach() {
 }
 
 ULONGLONG CMemFile::Seek(LONGLONG offset, UINT from) {
-  LONGLONG base = from == begin ? 0 : from == current ? static_cast<LONGLONG>(position_) : static_cast<LONGLONG>(fileSize_);
+  LONGLONG base = from == begin     ? 0
+                  : from == current ? static_cast<LONGLONG>(position_)
+                                    : static_cast<LONGLONG>(fileSize_);
   const LONGLONG target = base + offset;
   if (target < 0) AfxThrowInvalidArgException();
   position_ = static_cast<SIZE_T>(target);

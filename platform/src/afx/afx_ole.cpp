@@ -203,30 +203,40 @@ bool COleVariant::operator==(const VARIANT& other) const {
   if (vt != other.vt) return false;
   switch (vt) {
     case VT_EMPTY:
-    case VT_NULL: return true;
-    case VT_BOOL: return boolVal == other.boolVal;
+    case VT_NULL:
+      return true;
+    case VT_BOOL:
+      return boolVal == other.boolVal;
     case VT_I1:
-    case VT_UI1: return bVal == other.bVal;
+    case VT_UI1:
+      return bVal == other.bVal;
     case VT_I2:
-    case VT_UI2: return iVal == other.iVal;
+    case VT_UI2:
+      return iVal == other.iVal;
     case VT_I4:
     case VT_UI4:
     case VT_INT:
     case VT_UINT:
-    case VT_ERROR: return lVal == other.lVal;
+    case VT_ERROR:
+      return lVal == other.lVal;
     case VT_I8:
     case VT_UI8:
-    case VT_CY: return llVal == other.llVal;
-    case VT_R4: return fltVal == other.fltVal;
+    case VT_CY:
+      return llVal == other.llVal;
+    case VT_R4:
+      return fltVal == other.fltVal;
     case VT_R8:
-    case VT_DATE: return dblVal == other.dblVal;
+    case VT_DATE:
+      return dblVal == other.dblVal;
     case VT_BSTR: {
       const UINT a = SysStringByteLen(bstrVal), b = SysStringByteLen(other.bstrVal);
       return a == b && (a == 0 || std::memcmp(bstrVal, other.bstrVal, a) == 0);
     }
     case VT_UNKNOWN:
-    case VT_DISPATCH: return punkVal == other.punkVal;
-    default: return false;
+    case VT_DISPATCH:
+      return punkVal == other.punkVal;
+    default:
+      return false;
   }
 }
 
@@ -234,30 +244,50 @@ CArchive& operator<<(CArchive& ar, const COleVariant& value) {
   ar << static_cast<WORD>(value.vt);
   switch (value.vt) {
     case VT_EMPTY:
-    case VT_NULL: break;
-    case VT_BOOL: ar << static_cast<WORD>(value.boolVal); break;
+    case VT_NULL:
+      break;
+    case VT_BOOL:
+      ar << static_cast<WORD>(value.boolVal);
+      break;
     case VT_I1:
-    case VT_UI1: ar << value.bVal; break;
+    case VT_UI1:
+      ar << value.bVal;
+      break;
     case VT_I2:
-    case VT_UI2: ar << static_cast<WORD>(value.uiVal); break;
+    case VT_UI2:
+      ar << static_cast<WORD>(value.uiVal);
+      break;
     case VT_I4:
     case VT_UI4:
     case VT_INT:
     case VT_UINT:
-    case VT_ERROR: ar << static_cast<DWORD>(value.ulVal); break;
+    case VT_ERROR:
+      ar << static_cast<DWORD>(value.ulVal);
+      break;
     case VT_I8:
-    case VT_UI8: ar << value.ullVal; break;
-    case VT_CY: ar << static_cast<DWORD>(value.cyVal.Lo) << static_cast<int>(value.cyVal.Hi); break;
-    case VT_R4: ar << value.fltVal; break;
-    case VT_R8: ar << value.dblVal; break;
-    case VT_DATE: ar << value.date; break;
+    case VT_UI8:
+      ar << value.ullVal;
+      break;
+    case VT_CY:
+      ar << static_cast<DWORD>(value.cyVal.Lo) << static_cast<int>(value.cyVal.Hi);
+      break;
+    case VT_R4:
+      ar << value.fltVal;
+      break;
+    case VT_R8:
+      ar << value.dblVal;
+      break;
+    case VT_DATE:
+      ar << value.date;
+      break;
     case VT_BSTR: {
       const DWORD bytes = SysStringByteLen(value.bstrVal);
       ar << bytes;
       if (bytes) ar.Write(value.bstrVal, bytes);
       break;
     }
-    default: AfxThrowArchiveException(CArchiveException::genericException, ar.m_strFileName);
+    default:
+      AfxThrowArchiveException(CArchiveException::genericException, ar.m_strFileName);
   }
   return ar;
 }
@@ -270,7 +300,8 @@ CArchive& operator>>(CArchive& ar, COleVariant& value) {
   VariantInit(&v);
   switch (type) {
     case VT_EMPTY:
-    case VT_NULL: break;
+    case VT_NULL:
+      break;
     case VT_BOOL: {
       WORD w;
       ar >> w;
@@ -278,16 +309,24 @@ CArchive& operator>>(CArchive& ar, COleVariant& value) {
       break;
     }
     case VT_I1:
-    case VT_UI1: ar >> v.bVal; break;
+    case VT_UI1:
+      ar >> v.bVal;
+      break;
     case VT_I2:
-    case VT_UI2: ar >> v.uiVal; break;
+    case VT_UI2:
+      ar >> v.uiVal;
+      break;
     case VT_I4:
     case VT_UI4:
     case VT_INT:
     case VT_UINT:
-    case VT_ERROR: ar >> v.ulVal; break;
+    case VT_ERROR:
+      ar >> v.ulVal;
+      break;
     case VT_I8:
-    case VT_UI8: ar >> v.ullVal; break;
+    case VT_UI8:
+      ar >> v.ullVal;
+      break;
     case VT_CY: {
       DWORD lo;
       int hi;
@@ -296,9 +335,15 @@ CArchive& operator>>(CArchive& ar, COleVariant& value) {
       v.cyVal.Hi = hi;
       break;
     }
-    case VT_R4: ar >> v.fltVal; break;
-    case VT_R8: ar >> v.dblVal; break;
-    case VT_DATE: ar >> v.date; break;
+    case VT_R4:
+      ar >> v.fltVal;
+      break;
+    case VT_R8:
+      ar >> v.dblVal;
+      break;
+    case VT_DATE:
+      ar >> v.date;
+      break;
     case VT_BSTR: {
       DWORD bytes;
       ar >> bytes;
@@ -317,7 +362,8 @@ CArchive& operator>>(CArchive& ar, COleVariant& value) {
       }
       break;
     }
-    default: AfxThrowArchiveException(CArchiveException::genericException, ar.m_strFileName);
+    default:
+      AfxThrowArchiveException(CArchiveException::genericException, ar.m_strFileName);
   }
   v.vt = type;
   static_cast<VARIANT&>(value) = v;

@@ -31,8 +31,10 @@ CString::CString(LPCSTR text) {
 }
 
 CString& CString::operator=(LPCWSTR text) {
-  if (text) text_ = text;
-  else text_.clear();
+  if (text)
+    text_ = text;
+  else
+    text_.clear();
   return *this;
 }
 

@@ -71,10 +71,17 @@ class HGlobalStream final : public IStream {
   HRESULT STDMETHODCALLTYPE Seek(LARGE_INTEGER move, DWORD origin, ULARGE_INTEGER* newPosition) override {
     LONGLONG base;
     switch (origin) {
-      case STREAM_SEEK_SET: base = 0; break;
-      case STREAM_SEEK_CUR: base = static_cast<LONGLONG>(position_); break;
-      case STREAM_SEEK_END: base = static_cast<LONGLONG>(size_); break;
-      default: return STG_E_INVALIDFUNCTION;
+      case STREAM_SEEK_SET:
+        base = 0;
+        break;
+      case STREAM_SEEK_CUR:
+        base = static_cast<LONGLONG>(position_);
+        break;
+      case STREAM_SEEK_END:
+        base = static_cast<LONGLONG>(size_);
+        break;
+      default:
+        return STG_E_INVALIDFUNCTION;
     }
     const LONGLONG target = base + move.QuadPart;
     if (target < 0) return STG_E_INVALIDFUNCTION;
@@ -110,9 +117,7 @@ class HGlobalStream final : public IStream {
 
   HRESULT STDMETHODCALLTYPE Commit(DWORD) override { return S_OK; }
   HRESULT STDMETHODCALLTYPE Revert() override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE LockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override {
-    return STG_E_INVALIDFUNCTION;
-  }
+  HRESULT STDMETHODCALLTYPE LockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override { return STG_E_INVALIDFUNCTION; }
   HRESULT STDMETHODCALLTYPE UnlockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override {
     return STG_E_INVALIDFUNCTION;
   }

@@ -19,16 +19,30 @@ struct Table {
 uint16_t ClassOf(UChar32 c) {
   uint16_t f = 0;
   switch (u_charType(c)) {
-    case U_UPPERCASE_LETTER: f |= kCharUpper | kCharAlpha; break;
-    case U_LOWERCASE_LETTER: f |= kCharLower | kCharAlpha; break;
+    case U_UPPERCASE_LETTER:
+      f |= kCharUpper | kCharAlpha;
+      break;
+    case U_LOWERCASE_LETTER:
+      f |= kCharLower | kCharAlpha;
+      break;
     case U_TITLECASE_LETTER:
     case U_MODIFIER_LETTER:
-    case U_OTHER_LETTER: f |= kCharAlpha; break;
-    case U_DECIMAL_DIGIT_NUMBER: f |= kCharDigit; break;
-    case U_SPACE_SEPARATOR: f |= kCharSpace | kCharBlank; break;
+    case U_OTHER_LETTER:
+      f |= kCharAlpha;
+      break;
+    case U_DECIMAL_DIGIT_NUMBER:
+      f |= kCharDigit;
+      break;
+    case U_SPACE_SEPARATOR:
+      f |= kCharSpace | kCharBlank;
+      break;
     case U_LINE_SEPARATOR:
-    case U_PARAGRAPH_SEPARATOR: f |= kCharSpace; break;
-    case U_CONTROL_CHAR: f |= kCharControl; break;
+    case U_PARAGRAPH_SEPARATOR:
+      f |= kCharSpace;
+      break;
+    case U_CONTROL_CHAR:
+      f |= kCharControl;
+      break;
     case U_DASH_PUNCTUATION:
     case U_START_PUNCTUATION:
     case U_END_PUNCTUATION:
@@ -39,8 +53,11 @@ uint16_t ClassOf(UChar32 c) {
     case U_MATH_SYMBOL:
     case U_CURRENCY_SYMBOL:
     case U_MODIFIER_SYMBOL:
-    case U_OTHER_SYMBOL: f |= kCharPunct; break;
-    default: break;
+    case U_OTHER_SYMBOL:
+      f |= kCharPunct;
+      break;
+    default:
+      break;
   }
   // The C-locale rules for ASCII, as the Windows C runtime has them: only 0-9 are
   // digits for the purposes of parsing, and tab, LF, VT, FF, CR are spaces.

@@ -92,11 +92,27 @@ size_t wcsftime(char16_t* buffer, size_t size, const char16_t* format, const str
     char16_t c = f[i + (alt ? 2 : 1)];
     i += alt ? 2 : 1;
     switch (c) {
-      case u'c': posix += alt ? "%A, %B %d, %Y %H:%M:%S" : "%m/%d/%y %H:%M:%S"; break;
-      case u'x': posix += alt ? "%A, %B %d, %Y" : "%m/%d/%y"; break;
-      case u'X': posix += "%H:%M:%S"; break;
-      case u'd': case u'H': case u'I': case u'j': case u'm': case u'M': case u'S': case u'U': case u'w': case u'W':
-      case u'y': case u'Y':
+      case u'c':
+        posix += alt ? "%A, %B %d, %Y %H:%M:%S" : "%m/%d/%y %H:%M:%S";
+        break;
+      case u'x':
+        posix += alt ? "%A, %B %d, %Y" : "%m/%d/%y";
+        break;
+      case u'X':
+        posix += "%H:%M:%S";
+        break;
+      case u'd':
+      case u'H':
+      case u'I':
+      case u'j':
+      case u'm':
+      case u'M':
+      case u'S':
+      case u'U':
+      case u'w':
+      case u'W':
+      case u'y':
+      case u'Y':
         posix += alt ? "%-" : "%";
         posix.push_back(static_cast<char>(c));
         break;

@@ -34,7 +34,7 @@ intptr_t _wfindfirst64i32(const char16_t* filespec, struct _wfinddata64i32_t* da
   if (h == INVALID_HANDLE_VALUE) {
     DWORD e = GetLastError();
     errno = e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND || e == ERROR_NO_MORE_FILES ? ENOENT
-                                                                                                : kx2::ErrnoFromWin32(e);
+                                                                                               : kx2::ErrnoFromWin32(e);
     return -1;
   }
   Fill(found, data);

@@ -38,8 +38,7 @@ class Args {
 
 void Pad(std::u16string& out, size_t n, char16_t c) { out.append(n, c); }
 
-void Emit(std::u16string& out, const Spec& s, std::u16string_view prefix, std::u16string_view body,
-          bool zeroAllowed) {
+void Emit(std::u16string& out, const Spec& s, std::u16string_view prefix, std::u16string_view body, bool zeroAllowed) {
   size_t len = prefix.size() + body.size();
   size_t fill = s.width > 0 && static_cast<size_t>(s.width) > len ? static_cast<size_t>(s.width) - len : 0;
   if (s.left) {
@@ -63,11 +62,18 @@ void Integer(std::u16string& out, const Spec& s, Args& args) {
   bool negative = false;
   int64_t v;
   switch (s.size) {
-    case Spec::kChar: v = isSigned ? static_cast<signed char>(args.Int()) : static_cast<unsigned char>(args.Int()); break;
-    case Spec::kShort: v = isSigned ? static_cast<short>(args.Int()) : static_cast<unsigned short>(args.Int()); break;
+    case Spec::kChar:
+      v = isSigned ? static_cast<signed char>(args.Int()) : static_cast<unsigned char>(args.Int());
+      break;
+    case Spec::kShort:
+      v = isSigned ? static_cast<short>(args.Int()) : static_cast<unsigned short>(args.Int());
+      break;
     case Spec::kLongLong:
-    case Spec::kPointer: v = args.Int64(); break;
-    default: v = isSigned ? static_cast<int64_t>(args.Int()) : static_cast<int64_t>(static_cast<uint32_t>(args.Int()));
+    case Spec::kPointer:
+      v = args.Int64();
+      break;
+    default:
+      v = isSigned ? static_cast<int64_t>(args.Int()) : static_cast<int64_t>(static_cast<uint32_t>(args.Int()));
   }
   if (isSigned && v < 0) {
     negative = true;
@@ -82,9 +88,12 @@ void Integer(std::u16string& out, const Spec& s, Args& args) {
   int precision = s.precision < 0 ? 1 : s.precision;
   while (body.size() < static_cast<size_t>(precision)) body.insert(body.begin(), u'0');
   std::u16string prefix;
-  if (negative) prefix = u"-";
-  else if (isSigned && s.plus) prefix = u"+";
-  else if (isSigned && s.space) prefix = u" ";
+  if (negative)
+    prefix = u"-";
+  else if (isSigned && s.plus)
+    prefix = u"+";
+  else if (isSigned && s.space)
+    prefix = u" ";
   if (s.alt && magnitude != 0) {
     if (base == 16) prefix += s.type == u'X' ? u"0X" : u"0x";
     if (base == 8 && (body.empty() || body[0] != u'0')) body.insert(body.begin(), u'0');
@@ -136,7 +145,8 @@ void Text(std::u16string& out, const Spec& s, Args& args) {
   std::u16string body;
   if (!p) {
     body = u"(null)";
-    if (s.precision >= 0 && static_cast<size_t>(s.precision) < body.size()) body.resize(static_cast<size_t>(s.precision));
+    if (s.precision >= 0 && static_cast<size_t>(s.precision) < body.size())
+      body.resize(static_cast<size_t>(s.precision));
   } else if (wide) {
     auto* w = static_cast<const char16_t*>(p);
     size_t n = 0;
@@ -171,12 +181,18 @@ void Pointer(std::u16string& out, const Spec& s, Args& args) {
 // Parses one directive starting after '%'; returns the position after it.
 const char16_t* ParseSpec(const char16_t* f, Spec& s, Args* args) {
   for (;; ++f) {
-    if (*f == u'-') s.left = true;
-    else if (*f == u'+') s.plus = true;
-    else if (*f == u' ') s.space = true;
-    else if (*f == u'#') s.alt = true;
-    else if (*f == u'0') s.zero = true;
-    else break;
+    if (*f == u'-')
+      s.left = true;
+    else if (*f == u'+')
+      s.plus = true;
+    else if (*f == u' ')
+      s.space = true;
+    else if (*f == u'#')
+      s.alt = true;
+    else if (*f == u'0')
+      s.zero = true;
+    else
+      break;
   }
   if (*f == u'*') {
     s.width = args ? args->Int() : 0;
@@ -205,18 +221,28 @@ const char16_t* ParseSpec(const char16_t* f, Spec& s, Args* args) {
       ++f;
       s.size = *f == u'l' ? (++f, Spec::kLongLong) : Spec::kLong;
       break;
-    case u'w': ++f, s.size = Spec::kWide; break;
+    case u'w':
+      ++f, s.size = Spec::kWide;
+      break;
     case u'q':
-    case u'L': ++f, s.size = Spec::kLongLong; break;
+    case u'L':
+      ++f, s.size = Spec::kLongLong;
+      break;
     case u'j':
     case u'z':
-    case u't': ++f, s.size = Spec::kPointer; break;
-    case u'I':
-      if (f[1] == u'6' && f[2] == u'4') f += 3, s.size = Spec::kLongLong;
-      else if (f[1] == u'3' && f[2] == u'2') f += 3, s.size = Spec::kLong;
-      else ++f, s.size = Spec::kPointer;
+    case u't':
+      ++f, s.size = Spec::kPointer;
       break;
-    default: break;
+    case u'I':
+      if (f[1] == u'6' && f[2] == u'4')
+        f += 3, s.size = Spec::kLongLong;
+      else if (f[1] == u'3' && f[2] == u'2')
+        f += 3, s.size = Spec::kLong;
+      else
+        ++f, s.size = Spec::kPointer;
+      break;
+    default:
+      break;
   }
   s.type = *f;
   return *f ? f + 1 : f;
@@ -229,7 +255,9 @@ void Convert(std::u16string& out, const Spec& s, Args& args, std::u16string_view
     case u'u':
     case u'o':
     case u'x':
-    case u'X': Integer(out, s, args); break;
+    case u'X':
+      Integer(out, s, args);
+      break;
     case u'e':
     case u'E':
     case u'f':
@@ -237,15 +265,29 @@ void Convert(std::u16string& out, const Spec& s, Args& args, std::u16string_view
     case u'g':
     case u'G':
     case u'a':
-    case u'A': Real(out, s, args); break;
+    case u'A':
+      Real(out, s, args);
+      break;
     case u's':
-    case u'S': Text(out, s, args); break;
+    case u'S':
+      Text(out, s, args);
+      break;
     case u'c':
-    case u'C': Character(out, s, args); break;
-    case u'p': Pointer(out, s, args); break;
-    case u'n': args.Pointer(); break;  // refused: writing through %n is a known attack
-    case u'%': out.push_back(u'%'); break;
-    default: out += directive; break;
+    case u'C':
+      Character(out, s, args);
+      break;
+    case u'p':
+      Pointer(out, s, args);
+      break;
+    case u'n':
+      args.Pointer();
+      break;  // refused: writing through %n is a known attack
+    case u'%':
+      out.push_back(u'%');
+      break;
+    default:
+      out += directive;
+      break;
   }
 }
 

@@ -48,8 +48,10 @@ uint64_t ParseMagnitude(const char16_t* s, const char16_t** end, int base, uint6
   uint64_t value = 0;
   const char16_t* start = p;
   for (int d; (d = DigitValue(*p)) < base; ++p) {
-    if (value > (max - static_cast<uint64_t>(d)) / static_cast<uint64_t>(base)) *overflow = true;
-    else value = value * static_cast<uint64_t>(base) + static_cast<uint64_t>(d);
+    if (value > (max - static_cast<uint64_t>(d)) / static_cast<uint64_t>(base))
+      *overflow = true;
+    else
+      value = value * static_cast<uint64_t>(base) + static_cast<uint64_t>(d);
   }
   if (p == start) return 0;
   *end = p;
@@ -122,14 +124,22 @@ errno_t Checked(char16_t* buffer, size_t size, int radix, F format) {
 
 }  // namespace
 
-LONG wcstol(const char16_t* s, char16_t** end, int base) { return ParseSigned<LONG>(s, end, base, INT32_MIN, INT32_MAX); }
+LONG wcstol(const char16_t* s, char16_t** end, int base) {
+  return ParseSigned<LONG>(s, end, base, INT32_MIN, INT32_MAX);
+}
 ULONG wcstoul(const char16_t* s, char16_t** end, int base) { return ParseUnsigned<ULONG>(s, end, base, UINT32_MAX); }
-int64_t wcstoll(const char16_t* s, char16_t** end, int base) { return ParseSigned<int64_t>(s, end, base, INT64_MIN, INT64_MAX); }
-uint64_t wcstoull(const char16_t* s, char16_t** end, int base) { return ParseUnsigned<uint64_t>(s, end, base, UINT64_MAX); }
+int64_t wcstoll(const char16_t* s, char16_t** end, int base) {
+  return ParseSigned<int64_t>(s, end, base, INT64_MIN, INT64_MAX);
+}
+uint64_t wcstoull(const char16_t* s, char16_t** end, int base) {
+  return ParseUnsigned<uint64_t>(s, end, base, UINT64_MAX);
+}
 int64_t _wcstoi64(const char16_t* s, char16_t** end, int base) { return wcstoll(s, end, base); }
 uint64_t _wcstoui64(const char16_t* s, char16_t** end, int base) { return wcstoull(s, end, base); }
 
-int _wtoi(const char16_t* s) { return s ? ParseSigned<int>(s, nullptr, 10, INT32_MIN, INT32_MAX) : (errno = EINVAL, 0); }
+int _wtoi(const char16_t* s) {
+  return s ? ParseSigned<int>(s, nullptr, 10, INT32_MIN, INT32_MAX) : (errno = EINVAL, 0);
+}
 LONG _wtol(const char16_t* s) { return _wtoi(s); }
 int64_t _wtoi64(const char16_t* s) { return s ? wcstoll(s, nullptr, 10) : (errno = EINVAL, 0); }
 
@@ -158,7 +168,9 @@ char16_t* _itow(int value, char16_t* buffer, int radix) { return SignedToText<in
 char16_t* _ltow(LONG value, char16_t* buffer, int radix) { return SignedToText<LONG>(value, buffer, radix); }
 char16_t* _ultow(ULONG value, char16_t* buffer, int radix) { return ToText<ULONG>(value, false, buffer, radix); }
 char16_t* _i64tow(int64_t value, char16_t* buffer, int radix) { return SignedToText<int64_t>(value, buffer, radix); }
-char16_t* _ui64tow(uint64_t value, char16_t* buffer, int radix) { return ToText<uint64_t>(value, false, buffer, radix); }
+char16_t* _ui64tow(uint64_t value, char16_t* buffer, int radix) {
+  return ToText<uint64_t>(value, false, buffer, radix);
+}
 
 errno_t _itow_s(int value, char16_t* buffer, size_t size, int radix) {
   return Checked(buffer, size, radix, [&](char16_t* t) { _itow(value, t, radix); });

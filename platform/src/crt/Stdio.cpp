@@ -47,7 +47,8 @@ Mode ParseMode(const char16_t* text) {
       m.access = FILE_APPEND_DATA | (plus ? GENERIC_READ : 0);
       m.disposition = OPEN_ALWAYS;
       break;
-    default: return m;
+    default:
+      return m;
   }
   for (char16_t c : s.substr(1))
     if (std::u16string_view(u"+btcnNSRTDx").find(c) == std::u16string_view::npos) return m;
@@ -125,11 +126,21 @@ errno_t _wfopen_s(FILE** stream, const char16_t* path, const char16_t* mode) {
 FILE* _wfsopen(const char16_t* path, const char16_t* mode, int shareFlag) {
   DWORD share;
   switch (shareFlag & 0x70) {
-    case _SH_DENYRW: share = 0; break;
-    case _SH_DENYWR: share = FILE_SHARE_READ; break;
-    case _SH_DENYRD: share = FILE_SHARE_WRITE; break;
-    case _SH_DENYNO: share = FILE_SHARE_READ | FILE_SHARE_WRITE; break;
-    default: errno = EINVAL; return nullptr;
+    case _SH_DENYRW:
+      share = 0;
+      break;
+    case _SH_DENYWR:
+      share = FILE_SHARE_READ;
+      break;
+    case _SH_DENYRD:
+      share = FILE_SHARE_WRITE;
+      break;
+    case _SH_DENYNO:
+      share = FILE_SHARE_READ | FILE_SHARE_WRITE;
+      break;
+    default:
+      errno = EINVAL;
+      return nullptr;
   }
   return OpenStream(path, mode, share);
 }

@@ -19,8 +19,7 @@ size_t wcsnlen(const char16_t* s, size_t max) {
 
 char16_t* wcscpy(char16_t* dst, const char16_t* src) {
   char16_t* d = dst;
-  while ((*d++ = *src++)) {
-  }
+  while ((*d++ = *src++)) {}
   return dst;
 }
 
@@ -102,7 +101,9 @@ const char16_t* wcsrchr(const char16_t* s, char16_t c) {
     if (!*s) return found;
   }
 }
-char16_t* wcsrchr(char16_t* s, char16_t c) { return const_cast<char16_t*>(wcsrchr(static_cast<const char16_t*>(s), c)); }
+char16_t* wcsrchr(char16_t* s, char16_t c) {
+  return const_cast<char16_t*>(wcsrchr(static_cast<const char16_t*>(s), c));
+}
 
 const char16_t* wcsstr(const char16_t* s, const char16_t* find) {
   size_t n = wcslen(find);

@@ -112,7 +112,8 @@ KX2_EXPORT BOOL GetDiskFreeSpaceExW(LPCWSTR lpDirectoryName, PULARGE_INTEGER lpF
                                     PULARGE_INTEGER lpTotalNumberOfBytes, PULARGE_INTEGER lpTotalNumberOfFreeBytes) {
   struct statvfs vfs;
   if (!StatDrive(lpDirectoryName, &vfs)) return FALSE;
-  if (lpFreeBytesAvailableToCaller) lpFreeBytesAvailableToCaller->QuadPart = static_cast<uint64_t>(vfs.f_bavail) * vfs.f_frsize;
+  if (lpFreeBytesAvailableToCaller)
+    lpFreeBytesAvailableToCaller->QuadPart = static_cast<uint64_t>(vfs.f_bavail) * vfs.f_frsize;
   if (lpTotalNumberOfBytes) lpTotalNumberOfBytes->QuadPart = static_cast<uint64_t>(vfs.f_blocks) * vfs.f_frsize;
   if (lpTotalNumberOfFreeBytes) lpTotalNumberOfFreeBytes->QuadPart = static_cast<uint64_t>(vfs.f_bfree) * vfs.f_frsize;
   return TRUE;

@@ -60,18 +60,31 @@ KX2_EXPORT HANDLE CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD d
   }
 
   int flags = O_CLOEXEC;
-  if (exists && S_ISDIR(st.st_mode)) flags |= O_RDONLY | O_DIRECTORY;
-  else if (rights.read && (rights.write || rights.appendOnly)) flags |= O_RDWR;
-  else if (rights.write || rights.appendOnly) flags |= O_WRONLY;
-  else flags |= O_RDONLY;
+  if (exists && S_ISDIR(st.st_mode))
+    flags |= O_RDONLY | O_DIRECTORY;
+  else if (rights.read && (rights.write || rights.appendOnly))
+    flags |= O_RDWR;
+  else if (rights.write || rights.appendOnly)
+    flags |= O_WRONLY;
+  else
+    flags |= O_RDONLY;
   if (rights.appendOnly) flags |= O_APPEND;
   bool created = false;
   switch (dwCreationDisposition) {
-    case CREATE_NEW: flags |= O_CREAT | O_EXCL; break;
-    case CREATE_ALWAYS: flags |= exists ? O_TRUNC : (O_CREAT | O_EXCL); break;
-    case OPEN_ALWAYS: flags |= exists ? 0 : (O_CREAT | O_EXCL); break;
-    case TRUNCATE_EXISTING: flags |= O_TRUNC; break;
-    default: break;
+    case CREATE_NEW:
+      flags |= O_CREAT | O_EXCL;
+      break;
+    case CREATE_ALWAYS:
+      flags |= exists ? O_TRUNC : (O_CREAT | O_EXCL);
+      break;
+    case OPEN_ALWAYS:
+      flags |= exists ? 0 : (O_CREAT | O_EXCL);
+      break;
+    case TRUNCATE_EXISTING:
+      flags |= O_TRUNC;
+      break;
+    default:
+      break;
   }
   mode_t mode = (dwFlagsAndAttributes & FILE_ATTRIBUTE_READONLY) ? 0444 : 0666;
   int fd = open(path->c_str(), flags, mode);
@@ -173,8 +186,10 @@ KX2_EXPORT BOOL WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesTo
     return FALSE;
   }
   off_t pos;
-  if (f->rights_.appendOnly) pos = lseek(f->fd(), 0, SEEK_END);
-  else if (!PositionFor(*f, lpOverlapped, &pos)) pos = 0;
+  if (f->rights_.appendOnly)
+    pos = lseek(f->fd(), 0, SEEK_END);
+  else if (!PositionFor(*f, lpOverlapped, &pos))
+    pos = 0;
   if (nNumberOfBytesToWrite && LockedByOther(f.get(), static_cast<uint64_t>(pos), nNumberOfBytesToWrite)) {
     SetLastError(ERROR_LOCK_VIOLATION);
     return FALSE;
@@ -241,10 +256,11 @@ KX2_EXPORT BOOL SetFilePointerEx(HANDLE hFile, LARGE_INTEGER liDistanceToMove, P
 
 KX2_EXPORT DWORD SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistanceToMoveHigh, DWORD dwMoveMethod) {
   LARGE_INTEGER distance, result;
-  distance.QuadPart = lpDistanceToMoveHigh
-                          ? static_cast<LONGLONG>((static_cast<uint64_t>(static_cast<uint32_t>(*lpDistanceToMoveHigh)) << 32) |
-                                                  static_cast<uint32_t>(lDistanceToMove))
-                          : lDistanceToMove;
+  distance.QuadPart =
+      lpDistanceToMoveHigh
+          ? static_cast<LONGLONG>((static_cast<uint64_t>(static_cast<uint32_t>(*lpDistanceToMoveHigh)) << 32) |
+                                  static_cast<uint32_t>(lDistanceToMove))
+          : lDistanceToMove;
   if (!lpDistanceToMoveHigh) {
     // Without a high part the new position must fit in 32 bits; look before moving.
     auto f = FileFromHandle(hFile);
@@ -315,7 +331,8 @@ KX2_EXPORT BOOL FlushFileBuffers(HANDLE hFile) {
 KX2_EXPORT BOOL LockFile(HANDLE hFile, DWORD offLow, DWORD offHigh, DWORD lenLow, DWORD lenHigh) {
   auto f = FileFromHandle(hFile);
   if (!f) return FALSE;
-  uint64_t offset = (static_cast<uint64_t>(offHigh) << 32) | offLow, length = (static_cast<uint64_t>(lenHigh) << 32) | lenLow;
+  uint64_t offset = (static_cast<uint64_t>(offHigh) << 32) | offLow,
+           length = (static_cast<uint64_t>(lenHigh) << 32) | lenLow;
   if (!AddLock(f.get(), offset, length)) {
     SetLastError(ERROR_LOCK_VIOLATION);
     return FALSE;
@@ -326,7 +343,8 @@ KX2_EXPORT BOOL LockFile(HANDLE hFile, DWORD offLow, DWORD offHigh, DWORD lenLow
 KX2_EXPORT BOOL UnlockFile(HANDLE hFile, DWORD offLow, DWORD offHigh, DWORD lenLow, DWORD lenHigh) {
   auto f = FileFromHandle(hFile);
   if (!f) return FALSE;
-  uint64_t offset = (static_cast<uint64_t>(offHigh) << 32) | offLow, length = (static_cast<uint64_t>(lenHigh) << 32) | lenLow;
+  uint64_t offset = (static_cast<uint64_t>(offHigh) << 32) | offLow,
+           length = (static_cast<uint64_t>(lenHigh) << 32) | lenLow;
   if (!RemoveLock(f.get(), offset, length)) {
     SetLastError(ERROR_NOT_LOCKED);
     return FALSE;
@@ -410,7 +428,10 @@ KX2_EXPORT DWORD GetFileType(HANDLE hFile) {
 KX2_EXPORT HANDLE GetStdHandle(DWORD nStdHandle) {
   static std::mutex lock;
   static HANDLE handles[3] = {};
-  int fd = nStdHandle == STD_INPUT_HANDLE ? 0 : nStdHandle == STD_OUTPUT_HANDLE ? 1 : nStdHandle == STD_ERROR_HANDLE ? 2 : -1;
+  int fd = nStdHandle == STD_INPUT_HANDLE    ? 0
+           : nStdHandle == STD_OUTPUT_HANDLE ? 1
+           : nStdHandle == STD_ERROR_HANDLE  ? 2
+                                             : -1;
   if (fd < 0) {
     SetLastError(ERROR_INVALID_HANDLE);
     return INVALID_HANDLE_VALUE;

@@ -249,7 +249,8 @@ KX2_EXPORT DWORD GetFileAttributesW(LPCWSTR lpFileName) {
   return AttributesOf(st, LeafOf(path));
 }
 
-KX2_EXPORT BOOL GetFileAttributesExW(LPCWSTR lpFileName, GET_FILEEX_INFO_LEVELS fInfoLevelId, LPVOID lpFileInformation) {
+KX2_EXPORT BOOL GetFileAttributesExW(LPCWSTR lpFileName, GET_FILEEX_INFO_LEVELS fInfoLevelId,
+                                     LPVOID lpFileInformation) {
   if (fInfoLevelId != GetFileExInfoStandard || !lpFileInformation) return Fail(ERROR_INVALID_PARAMETER);
   std::string path;
   struct stat st;
@@ -269,8 +270,10 @@ KX2_EXPORT BOOL SetFileAttributesW(LPCWSTR lpFileName, DWORD dwFileAttributes) {
   if (!Map(lpFileName, &path) || !StatExisting(path, &st)) return FALSE;
   mode_t mode = st.st_mode & 07777;
   // Only the read-only attribute has a POSIX counterpart; the others are accepted as set.
-  if (dwFileAttributes & FILE_ATTRIBUTE_READONLY) mode &= ~static_cast<mode_t>(S_IWUSR | S_IWGRP | S_IWOTH);
-  else mode |= S_IWUSR;
+  if (dwFileAttributes & FILE_ATTRIBUTE_READONLY)
+    mode &= ~static_cast<mode_t>(S_IWUSR | S_IWGRP | S_IWOTH);
+  else
+    mode |= S_IWUSR;
   if (mode != (st.st_mode & 07777) && chmod(path.c_str(), mode) != 0) return Fail(Win32ErrorFromErrno(errno));
   return TRUE;
 }

@@ -65,8 +65,10 @@ KX2_EXPORT HANDLE FindFirstFileW(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFi
   size_t cut = spec.find_last_of(u"\\/");
   std::u16string folder, pattern;
   if (cut == std::u16string_view::npos) {
-    if (spec.size() >= 2 && spec[1] == u':') folder = std::u16string(spec.substr(0, 2)), pattern = spec.substr(2);
-    else folder = u".", pattern = spec;
+    if (spec.size() >= 2 && spec[1] == u':')
+      folder = std::u16string(spec.substr(0, 2)), pattern = spec.substr(2);
+    else
+      folder = u".", pattern = spec;
   } else {
     folder = spec.substr(0, cut + 1);
     pattern = spec.substr(cut + 1);

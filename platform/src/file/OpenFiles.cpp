@@ -119,8 +119,8 @@ bool IsOpenWithoutDeleteSharing(const FileId& id) {
   auto it = Table().find(id);
   if (it == Table().end()) return false;
   for (FileObject* other : it->second.handles)
-    if (!(other->share_ & FILE_SHARE_DELETE) && (other->rights_.read || other->rights_.write ||
-                                                  other->rights_.appendOnly || other->rights_.del))
+    if (!(other->share_ & FILE_SHARE_DELETE) &&
+        (other->rights_.read || other->rights_.write || other->rights_.appendOnly || other->rights_.del))
       return true;
   return false;
 }
@@ -176,8 +176,10 @@ DWORD MissingPathError(const std::string& posixPath) {
 
 DWORD AttributesOf(const struct stat& st, std::string_view name) {
   DWORD a = 0;
-  if (S_ISDIR(st.st_mode)) a |= FILE_ATTRIBUTE_DIRECTORY;
-  else a |= FILE_ATTRIBUTE_ARCHIVE;
+  if (S_ISDIR(st.st_mode))
+    a |= FILE_ATTRIBUTE_DIRECTORY;
+  else
+    a |= FILE_ATTRIBUTE_ARCHIVE;
   if (!(st.st_mode & S_IWUSR)) a |= FILE_ATTRIBUTE_READONLY;
   if (name.size() > 1 && name[0] == '.' && name != "..") a |= FILE_ATTRIBUTE_HIDDEN;
   return a ? a : FILE_ATTRIBUTE_NORMAL;

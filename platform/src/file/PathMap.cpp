@@ -18,7 +18,7 @@ namespace kx2 {
 namespace {
 
 struct DriveTable {
-  std::string source;  // the KX2_DRIVES value the table was built from
+  std::string source;                                   // the KX2_DRIVES value the table was built from
   std::array<std::optional<std::string>, 26> roots;     // as configured
   std::array<std::optional<std::string>, 26> resolved;  // with symbolic links resolved
 };

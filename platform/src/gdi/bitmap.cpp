@@ -16,8 +16,15 @@ bool ParseDib(const uint8_t* data, size_t size, bool maskRows, BITMAPINFOHEADER*
       h.biWidth > 0x8000 || h.biHeight > 0x10000 || h.biHeight < -0x8000 || h.biPlanes != 1)
     return false;
   switch (h.biBitCount) {
-    case 1: case 4: case 8: case 16: case 24: case 32: break;
-    default: return false;
+    case 1:
+    case 4:
+    case 8:
+    case 16:
+    case 24:
+    case 32:
+      break;
+    default:
+      return false;
   }
   if (h.biCompression != BI_RGB && h.biCompression != BI_BITFIELDS) return false;
   uint64_t colours = h.biClrUsed;

@@ -23,8 +23,10 @@ std::u16string Quote(std::u16string_view arg) {
       ++backslashes;
       continue;
     }
-    if (c == u'"') out.append(backslashes * 2 + 1, u'\\');
-    else out.append(backslashes, u'\\');
+    if (c == u'"')
+      out.append(backslashes * 2 + 1, u'\\');
+    else
+      out.append(backslashes, u'\\');
     backslashes = 0;
     out.push_back(c);
   }
@@ -49,8 +51,8 @@ std::u16string BuildFromProc() {
   for (size_t k = 0; k < args.size(); ++k) {
     if (k) line.push_back(u' ');
     // The program itself is named as Windows names it; arguments stay as given.
-    std::u16string arg = k == 0 && args[0].find('/') != std::string::npos ? kx2::ToWindowsPath(args[0])
-                                                                            : kx2::Utf8ToUtf16(args[k]);
+    std::u16string arg =
+        k == 0 && args[0].find('/') != std::string::npos ? kx2::ToWindowsPath(args[0]) : kx2::Utf8ToUtf16(args[k]);
     line += Quote(arg);
   }
   return line;

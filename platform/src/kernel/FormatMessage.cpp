@@ -121,7 +121,8 @@ bool Expand(std::u16string_view text, DWORD flags, va_list* args, std::u16string
     char16_t next = text[i + 1];
     if (next >= u'1' && next <= u'9') {
       size_t j = i + 1, index = 0;
-      while (j < text.size() && text[j] >= u'0' && text[j] <= u'9' && index < 10) index = index * 10 + (text[j++] - u'0');
+      while (j < text.size() && text[j] >= u'0' && text[j] <= u'9' && index < 10)
+        index = index * 10 + (text[j++] - u'0');
       std::u16string directive = u"s";
       if (j < text.size() && text[j] == u'!') {
         size_t close = text.find(u'!', j + 1);
@@ -140,11 +141,20 @@ bool Expand(std::u16string_view text, DWORD flags, va_list* args, std::u16string
     }
     ++i;
     switch (next) {
-      case u'0': goto done;
-      case u'n': out += u"\r\n"; break;
-      case u'r': out.push_back(u'\r'); break;
-      case u't': out.push_back(u'\t'); break;
-      default: out.push_back(next); break;  // %% %. %space %! and anything else: the character
+      case u'0':
+        goto done;
+      case u'n':
+        out += u"\r\n";
+        break;
+      case u'r':
+        out.push_back(u'\r');
+        break;
+      case u't':
+        out.push_back(u'\t');
+        break;
+      default:
+        out.push_back(next);
+        break;  // %% %. %space %! and anything else: the character
     }
   }
 done:
@@ -154,8 +164,8 @@ done:
 
 }  // namespace
 
-KX2_EXPORT DWORD FormatMessageW(DWORD dwFlags, LPCVOID lpSource, DWORD dwMessageId, DWORD, LPWSTR lpBuffer,
-                                DWORD nSize, va_list* Arguments) {
+KX2_EXPORT DWORD FormatMessageW(DWORD dwFlags, LPCVOID lpSource, DWORD dwMessageId, DWORD, LPWSTR lpBuffer, DWORD nSize,
+                                va_list* Arguments) {
   const char16_t* text = nullptr;
   if (dwFlags & FORMAT_MESSAGE_FROM_STRING) {
     text = static_cast<const char16_t*>(lpSource);

@@ -10,8 +10,8 @@ Kx2DebugOutputHook g_debugHook = nullptr;
 }
 
 KX2_EXPORT BOOL GetVersionExW(LPOSVERSIONINFOW info) {
-  if (!info || (info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOW) &&
-                info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOEXW))) {
+  if (!info ||
+      (info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOW) && info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOEXW))) {
     SetLastError(ERROR_INSUFFICIENT_BUFFER);
     return FALSE;
   }

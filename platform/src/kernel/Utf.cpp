@@ -17,13 +17,18 @@ std::u16string Utf8ToUtf16(std::string_view in) {
     }
     int len = 0;
     uint32_t cp = 0, min = 0;
-    if ((b & 0xE0) == 0xC0) len = 2, cp = b & 0x1F, min = 0x80;
-    else if ((b & 0xF0) == 0xE0) len = 3, cp = b & 0x0F, min = 0x800;
-    else if ((b & 0xF8) == 0xF0) len = 4, cp = b & 0x07, min = 0x10000;
+    if ((b & 0xE0) == 0xC0)
+      len = 2, cp = b & 0x1F, min = 0x80;
+    else if ((b & 0xF0) == 0xE0)
+      len = 3, cp = b & 0x0F, min = 0x800;
+    else if ((b & 0xF8) == 0xF0)
+      len = 4, cp = b & 0x07, min = 0x10000;
     bool ok = len != 0 && i + len <= n;
     for (int k = 1; ok && k < len; ++k) {
-      if ((s[i + k] & 0xC0) != 0x80) ok = false;
-      else cp = (cp << 6) | (s[i + k] & 0x3F);
+      if ((s[i + k] & 0xC0) != 0x80)
+        ok = false;
+      else
+        cp = (cp << 6) | (s[i + k] & 0x3F);
     }
     if (!ok || cp < min || cp > 0x10FFFF) {
       out.push_back(0xFFFD);

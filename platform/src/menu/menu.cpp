@@ -120,8 +120,7 @@ HMENU LoadTemplate(const void* data, size_t size) {
   if (!menu) return nullptr;
   try {
     if (reader.ReadLevel(menu, 0)) return menu;
-  } catch (...) {
-  }
+  } catch (...) {}
   DestroyMenu(menu);
   SetLastError(ERROR_INVALID_PARAMETER);
   return nullptr;

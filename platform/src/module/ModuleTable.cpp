@@ -24,11 +24,11 @@
 
 // One loaded module. Code modules are keyed by their link map, data files by path.
 struct Kx2Module {
-  std::string path;             // POSIX path of the file
-  void* dl = nullptr;           // dlopen handle; null for a data file
+  std::string path;    // POSIX path of the file
+  void* dl = nullptr;  // dlopen handle; null for a data file
   const link_map* map = nullptr;
-  int loads = 0;                // LoadLibrary references not yet freed
-  bool pinned = false;          // stays until the process ends
+  int loads = 0;        // LoadLibrary references not yet freed
+  bool pinned = false;  // stays until the process ends
   bool resourcesRead = false;
   std::unique_ptr<kx2::rsrc::Container> resources;
   bool ordinalsRead = false;
@@ -41,9 +41,9 @@ using kx2::rsrc::Container;
 
 // Windows libraries whose functions the platform library itself provides.
 constexpr const char16_t* kSystemLibraries[] = {
-    u"kernel32", u"kernelbase", u"user32",  u"gdi32",    u"advapi32", u"shell32", u"shfolder",
+    u"kernel32", u"kernelbase", u"user32",   u"gdi32",    u"advapi32", u"shell32", u"shfolder",
     u"shlwapi",  u"ole32",      u"oleaut32", u"comctl32", u"comdlg32", u"version", u"psapi",
-    u"imm32",    u"msimg32",    u"uxtheme", u"dwmapi",   u"ntdll",    u"winmm",   u"msvcrt",
+    u"imm32",    u"msimg32",    u"uxtheme",  u"dwmapi",   u"ntdll",    u"winmm",   u"msvcrt",
 };
 
 struct Table {
@@ -61,7 +61,7 @@ Table& TheTable() {
 }
 
 bool IsFile(const std::string& path) {
-  struct stat st{};
+  struct stat st {};
   return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
@@ -180,7 +180,10 @@ bool IsElf(const std::string& path) {
   int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
   char head[4] = {};
-  bool yes = read(fd, head, 4) == 4 && std::memcmp(head, "\x7f" "ELF", 4) == 0;
+  bool yes = read(fd, head, 4) == 4 && std::memcmp(head,
+                                                   "\x7f"
+                                                   "ELF",
+                                                   4) == 0;
   close(fd);
   return yes;
 }
@@ -189,7 +192,8 @@ bool IsElf(const std::string& path) {
 std::string CompanionContainer(const std::string& path) {
   size_t slash = path.find_last_of('/');
   size_t dot = path.find_last_of('.');
-  std::string stem = dot != std::string::npos && (slash == std::string::npos || dot > slash) ? path.substr(0, dot) : path;
+  std::string stem =
+      dot != std::string::npos && (slash == std::string::npos || dot > slash) ? path.substr(0, dot) : path;
   return stem + ".rsrc";
 }
 
@@ -398,8 +402,10 @@ KX2_EXPORT BOOL FreeLibrary(HMODULE hLibModule) {
     if (rec->loads > 0) --rec->loads;
     if (rec->loads > 0 || rec->pinned) return TRUE;
     t.all.erase(rec);
-    if (rec->map) t.byMap.erase(rec->map);
-    else t.dataFiles.erase(rec->path);
+    if (rec->map)
+      t.byMap.erase(rec->map);
+    else
+      t.dataFiles.erase(rec->path);
     doomed = rec;
   }
   // Outside the lock: the library's stop code may free modules of its own.
@@ -473,8 +479,7 @@ KX2_EXPORT HMODULE GetModuleHandleW(LPCWSTR lpModuleName) {
       return MainModule(t);
     }
     if (HMODULE h = FindLoaded(kx2::View16(lpModuleName))) return h;
-  } catch (...) {
-  }
+  } catch (...) {}
   SetLastError(ERROR_MOD_NOT_FOUND);
   return nullptr;
 }
@@ -503,8 +508,10 @@ KX2_EXPORT BOOL GetModuleHandleExW(DWORD dwFlags, LPCWSTR lpModuleName, HMODULE*
   }
   if (!(dwFlags & GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT)) {
     std::lock_guard lock(t.mutex);
-    if (dwFlags & GET_MODULE_HANDLE_EX_FLAG_PIN) h->pinned = true;
-    else ++h->loads;
+    if (dwFlags & GET_MODULE_HANDLE_EX_FLAG_PIN)
+      h->pinned = true;
+    else
+      ++h->loads;
   }
   *phModule = h;
   return TRUE;

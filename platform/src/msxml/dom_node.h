@@ -70,17 +70,39 @@ class NodeImpl : public Interface, public NodeAccess {
   HRESULT STDMETHODCALLTYPE get_nodeType(DOMNodeType* type) override {
     if (!type) return E_INVALIDARG;
     switch (Raw()->type) {
-      case XML_ELEMENT_NODE: *type = NODE_ELEMENT; break;
-      case XML_ATTRIBUTE_NODE: *type = NODE_ATTRIBUTE; break;
-      case XML_TEXT_NODE: *type = NODE_TEXT; break;
-      case XML_CDATA_SECTION_NODE: *type = NODE_CDATA_SECTION; break;
-      case XML_ENTITY_REF_NODE: *type = NODE_ENTITY_REFERENCE; break;
-      case XML_PI_NODE: *type = NODE_PROCESSING_INSTRUCTION; break;
-      case XML_COMMENT_NODE: *type = NODE_COMMENT; break;
-      case XML_DOCUMENT_NODE: *type = NODE_DOCUMENT; break;
-      case XML_DTD_NODE: *type = NODE_DOCUMENT_TYPE; break;
-      case XML_DOCUMENT_FRAG_NODE: *type = NODE_DOCUMENT_FRAGMENT; break;
-      default: *type = NODE_INVALID; break;
+      case XML_ELEMENT_NODE:
+        *type = NODE_ELEMENT;
+        break;
+      case XML_ATTRIBUTE_NODE:
+        *type = NODE_ATTRIBUTE;
+        break;
+      case XML_TEXT_NODE:
+        *type = NODE_TEXT;
+        break;
+      case XML_CDATA_SECTION_NODE:
+        *type = NODE_CDATA_SECTION;
+        break;
+      case XML_ENTITY_REF_NODE:
+        *type = NODE_ENTITY_REFERENCE;
+        break;
+      case XML_PI_NODE:
+        *type = NODE_PROCESSING_INSTRUCTION;
+        break;
+      case XML_COMMENT_NODE:
+        *type = NODE_COMMENT;
+        break;
+      case XML_DOCUMENT_NODE:
+        *type = NODE_DOCUMENT;
+        break;
+      case XML_DTD_NODE:
+        *type = NODE_DOCUMENT_TYPE;
+        break;
+      case XML_DOCUMENT_FRAG_NODE:
+        *type = NODE_DOCUMENT_FRAGMENT;
+        break;
+      default:
+        *type = NODE_INVALID;
+        break;
     }
     return S_OK;
   }

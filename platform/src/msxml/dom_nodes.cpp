@@ -259,13 +259,19 @@ NodeAccess* AccessOf(IUnknown* object) { return object ? dynamic_cast<NodeAccess
 IXMLDOMNode* Wrap(const StatePtr& state, xmlNodePtr node) {
   if (!node) return nullptr;
   switch (node->type) {
-    case XML_ELEMENT_NODE: return new (std::nothrow) ElementNode(state, node);
-    case XML_ATTRIBUTE_NODE: return new (std::nothrow) AttributeNode(state, node);
+    case XML_ELEMENT_NODE:
+      return new (std::nothrow) ElementNode(state, node);
+    case XML_ATTRIBUTE_NODE:
+      return new (std::nothrow) AttributeNode(state, node);
     case XML_TEXT_NODE:
-    case XML_CDATA_SECTION_NODE: return new (std::nothrow) TextNode(state, node);
-    case XML_PI_NODE: return new (std::nothrow) PiNode(state, node);
-    case XML_DOCUMENT_NODE: return WrapDocument(state);
-    default: return new (std::nothrow) GenericNode(state, node);
+    case XML_CDATA_SECTION_NODE:
+      return new (std::nothrow) TextNode(state, node);
+    case XML_PI_NODE:
+      return new (std::nothrow) PiNode(state, node);
+    case XML_DOCUMENT_NODE:
+      return WrapDocument(state);
+    default:
+      return new (std::nothrow) GenericNode(state, node);
   }
 }
 

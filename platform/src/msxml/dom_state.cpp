@@ -185,8 +185,8 @@ HRESULT SetTextOf(DocState& state, xmlNodePtr node, const std::string& utf8) {
         state.Orphan(child);
       }
       if (utf8.empty()) return S_OK;
-      xmlNodePtr text = xmlNewDocTextLen(state.Doc(), reinterpret_cast<const xmlChar*>(utf8.data()),
-                                         static_cast<int>(utf8.size()));
+      xmlNodePtr text =
+          xmlNewDocTextLen(state.Doc(), reinterpret_cast<const xmlChar*>(utf8.data()), static_cast<int>(utf8.size()));
       if (!text) return E_OUTOFMEMORY;
       text->parent = node;
       node->children = node->last = text;
@@ -205,12 +205,18 @@ HRESULT SetTextOf(DocState& state, xmlNodePtr node, const std::string& utf8) {
 
 std::string NameOf(xmlNodePtr node) {
   switch (node->type) {
-    case XML_TEXT_NODE: return "#text";
-    case XML_CDATA_SECTION_NODE: return "#cdata-section";
-    case XML_COMMENT_NODE: return "#comment";
-    case XML_DOCUMENT_NODE: return "#document";
-    case XML_DOCUMENT_FRAG_NODE: return "#document-fragment";
-    default: break;
+    case XML_TEXT_NODE:
+      return "#text";
+    case XML_CDATA_SECTION_NODE:
+      return "#cdata-section";
+    case XML_COMMENT_NODE:
+      return "#comment";
+    case XML_DOCUMENT_NODE:
+      return "#document";
+    case XML_DOCUMENT_FRAG_NODE:
+      return "#document-fragment";
+    default:
+      break;
   }
   std::string name;
   if ((node->type == XML_ELEMENT_NODE || node->type == XML_ATTRIBUTE_NODE) && node->ns && node->ns->prefix)

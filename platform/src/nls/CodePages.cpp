@@ -16,17 +16,31 @@ namespace {
 
 UINT OemFor(UINT acp) {
   switch (acp) {
-    case 1250: return 852;
-    case 1251: return 866;
-    case 1253: return 737;
-    case 1254: return 857;
-    case 1255: return 862;
-    case 1256: return 720;
-    case 1257: return 775;
-    case 1258: return 1258;
-    case 874: return 874;
-    case 932: case 936: case 949: case 950: return acp;
-    default: return 437;
+    case 1250:
+      return 852;
+    case 1251:
+      return 866;
+    case 1253:
+      return 737;
+    case 1254:
+      return 857;
+    case 1255:
+      return 862;
+    case 1256:
+      return 720;
+    case 1257:
+      return 775;
+    case 1258:
+      return 1258;
+    case 874:
+      return 874;
+    case 932:
+    case 936:
+    case 949:
+    case 950:
+      return acp;
+    default:
+      return 437;
   }
 }
 
@@ -38,16 +52,26 @@ using ConverterPtr = std::unique_ptr<UConverter, ConverterCloser>;
 UConverter* OpenFor(UINT cp) {
   std::string candidates[4];
   int n = 0;
-  if (cp == 10000) candidates[n++] = "macintosh";
-  else if (cp == 20127) candidates[n++] = "US-ASCII";
-  else if (cp >= 28591 && cp <= 28606) candidates[n++] = "ISO-8859-" + std::to_string(cp - 28590);
-  else if (cp == 20866) candidates[n++] = "KOI8-R";
-  else if (cp == 21866) candidates[n++] = "KOI8-U";
-  else if (cp == 51932) candidates[n++] = "EUC-JP";
-  else if (cp == 50220) candidates[n++] = "ISO-2022-JP";
-  else if (cp == 54936) candidates[n++] = "GB18030";
-  else if (cp == 65000) candidates[n++] = "UTF-7";
-  else if (cp == 1200 || cp == 1201 || cp == 12000 || cp == 12001) return nullptr;  // not byte code pages
+  if (cp == 10000)
+    candidates[n++] = "macintosh";
+  else if (cp == 20127)
+    candidates[n++] = "US-ASCII";
+  else if (cp >= 28591 && cp <= 28606)
+    candidates[n++] = "ISO-8859-" + std::to_string(cp - 28590);
+  else if (cp == 20866)
+    candidates[n++] = "KOI8-R";
+  else if (cp == 21866)
+    candidates[n++] = "KOI8-U";
+  else if (cp == 51932)
+    candidates[n++] = "EUC-JP";
+  else if (cp == 50220)
+    candidates[n++] = "ISO-2022-JP";
+  else if (cp == 54936)
+    candidates[n++] = "GB18030";
+  else if (cp == 65000)
+    candidates[n++] = "UTF-7";
+  else if (cp == 1200 || cp == 1201 || cp == 12000 || cp == 12001)
+    return nullptr;  // not byte code pages
   else {
     candidates[n++] = "windows-" + std::to_string(cp);
     candidates[n++] = "ibm-" + std::to_string(cp);
@@ -73,10 +97,14 @@ UConverter* ConverterFor(UINT cp) {
 UINT Resolve(UINT cp) {
   switch (cp) {
     case CP_ACP:
-    case CP_THREAD_ACP: return GetACP();
-    case CP_OEMCP: return GetOEMCP();
-    case CP_MACCP: return 10000;
-    default: return cp;
+    case CP_THREAD_ACP:
+      return GetACP();
+    case CP_OEMCP:
+      return GetOEMCP();
+    case CP_MACCP:
+      return 10000;
+    default:
+      return cp;
   }
 }
 
@@ -219,8 +247,10 @@ KX2_EXPORT int MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR src, int
       return 0;
     }
     UErrorCode e = U_ZERO_ERROR;
-    if (strict) ucnv_setToUCallBack(c, UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &e);
-    else ucnv_setToUCallBack(c, ToUSubstitute, nullptr, nullptr, nullptr, &e);
+    if (strict)
+      ucnv_setToUCallBack(c, UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &e);
+    else
+      ucnv_setToUCallBack(c, ToUSubstitute, nullptr, nullptr, nullptr, &e);
     text.resize(n * 2 + 4);
     e = U_ZERO_ERROR;
     int32_t len = ucnv_toUChars(c, text.data(), static_cast<int32_t>(text.size()), src, static_cast<int32_t>(n), &e);
@@ -253,7 +283,8 @@ KX2_EXPORT int WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWSTR src, in
     } else if (UConverter* c = ConverterFor(cp)) {
       UErrorCode e = U_ZERO_ERROR;
       text.resize(n * 8 + 8);
-      int32_t len = ucnv_fromUChars(c, text.data(), static_cast<int32_t>(text.size()), src, static_cast<int32_t>(n), &e);
+      int32_t len =
+          ucnv_fromUChars(c, text.data(), static_cast<int32_t>(text.size()), src, static_cast<int32_t>(n), &e);
       text.resize(U_SUCCESS(e) ? static_cast<size_t>(len) : 0);
     }
     if (invalid && (dwFlags & WC_ERR_INVALID_CHARS)) {
@@ -318,11 +349,14 @@ KX2_EXPORT BOOL GetCPInfo(UINT CodePage, LPCPINFO info) {
 
 KX2_EXPORT BOOL IsDBCSLeadByteEx(UINT CodePage, BYTE b) {
   switch (Resolve(CodePage)) {
-    case 932: return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+    case 932:
+      return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
     case 936:
     case 949:
-    case 950: return b >= 0x81 && b <= 0xFE;
-    default: return FALSE;
+    case 950:
+      return b >= 0x81 && b <= 0xFE;
+    default:
+      return FALSE;
   }
 }
 

@@ -27,8 +27,9 @@ icu::Collator* CollatorFor(const LocaleEntry& e, DWORD flags) {
   if (c) {
     bool ignoreCase = flags & (NORM_IGNORECASE | LINGUISTIC_IGNORECASE);
     bool ignoreAccents = flags & NORM_IGNORENONSPACE;
-    c->setStrength(ignoreAccents ? icu::Collator::PRIMARY : ignoreCase ? icu::Collator::SECONDARY
-                                                                       : icu::Collator::TERTIARY);
+    c->setStrength(ignoreAccents ? icu::Collator::PRIMARY
+                   : ignoreCase  ? icu::Collator::SECONDARY
+                                 : icu::Collator::TERTIARY);
     if (ignoreAccents && !ignoreCase) c->setAttribute(UCOL_CASE_LEVEL, UCOL_ON, status);
     if (flags & NORM_IGNORESYMBOLS) c->setAttribute(UCOL_ALTERNATE_HANDLING, UCOL_SHIFTED, status);
   }
@@ -50,13 +51,13 @@ KX2_EXPORT int CompareStringW(LCID Locale, DWORD dwCmpFlags, LPCWSTR lpString1, 
     return 0;
   }
   std::u16string_view a = Span(lpString1, cchCount1), b = Span(lpString2, cchCount2);
-  icu::Collator* c = CollatorFor(*e, dwCmpFlags & (NORM_IGNORECASE | LINGUISTIC_IGNORECASE | NORM_IGNORENONSPACE |
-                                                   NORM_IGNORESYMBOLS));
+  icu::Collator* c = CollatorFor(
+      *e, dwCmpFlags & (NORM_IGNORECASE | LINGUISTIC_IGNORECASE | NORM_IGNORENONSPACE | NORM_IGNORESYMBOLS));
   int r;
   if (c) {
     UErrorCode status = U_ZERO_ERROR;
-    UCollationResult result = c->compare(a.data(), static_cast<int32_t>(a.size()), b.data(),
-                                         static_cast<int32_t>(b.size()), status);
+    UCollationResult result =
+        c->compare(a.data(), static_cast<int32_t>(a.size()), b.data(), static_cast<int32_t>(b.size()), status);
     r = result == UCOL_LESS ? -1 : result == UCOL_GREATER ? 1 : 0;
   } else {
     r = (dwCmpFlags & NORM_IGNORECASE) ? StrICmp16(a, b) : StrCmp16(a, b);
@@ -93,8 +94,7 @@ KX2_EXPORT int lstrlenA(LPCSTR lpString) { return lpString ? static_cast<int>(st
 KX2_EXPORT LPWSTR lstrcpyW(LPWSTR dst, LPCWSTR src) {
   if (!dst || !src) return nullptr;
   LPWSTR d = dst;
-  while ((*d++ = *src++)) {
-  }
+  while ((*d++ = *src++)) {}
   return dst;
 }
 

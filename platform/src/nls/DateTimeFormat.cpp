@@ -113,8 +113,8 @@ KX2_EXPORT int GetDateFormatW(LCID Locale, DWORD dwFlags, const SYSTEMTIME* lpDa
     SetLastError(ERROR_INVALID_FLAGS);
     return 0;
   }
-  std::u16string picture = lpFormat ? std::u16string(View16(lpFormat))
-                           : kind == DATE_LONGDATE ? e->longDate
+  std::u16string picture = lpFormat                 ? std::u16string(View16(lpFormat))
+                           : kind == DATE_LONGDATE  ? e->longDate
                            : kind == DATE_YEARMONTH ? u"MMMM yyyy"
                                                     : e->shortDate;
   LocaleNames names = NamesOf(*e);
@@ -124,23 +124,35 @@ KX2_EXPORT int GetDateFormatW(LCID Locale, DWORD dwFlags, const SYSTEMTIME* lpDa
   std::u16string out;
   for (const Token& t : tokens) {
     switch (t.field) {
-      case 0: out += t.text; break;
+      case 0:
+        out += t.text;
+        break;
       case u'd':
-        if (t.count <= 2) out += Digits(st.wDay, t.count);
-        else out += t.count == 3 ? names.abbrevDays[st.wDayOfWeek] : names.days[st.wDayOfWeek];
+        if (t.count <= 2)
+          out += Digits(st.wDay, t.count);
+        else
+          out += t.count == 3 ? names.abbrevDays[st.wDayOfWeek] : names.days[st.wDayOfWeek];
         break;
       case u'M':
-        if (t.count <= 2) out += Digits(st.wMonth, t.count);
-        else if (t.count == 3) out += names.abbrevMonths[st.wMonth - 1];
+        if (t.count <= 2)
+          out += Digits(st.wMonth, t.count);
+        else if (t.count == 3)
+          out += names.abbrevMonths[st.wMonth - 1];
         // The genitive form belongs next to a day number; alone the month stands in the nominative.
-        else out += hasDay ? names.months[st.wMonth - 1] : names.standaloneMonths[st.wMonth - 1];
+        else
+          out += hasDay ? names.months[st.wMonth - 1] : names.standaloneMonths[st.wMonth - 1];
         break;
       case u'y':
-        if (t.count == 1) out += Digits(st.wYear % 100, 1);
-        else if (t.count == 2) out += Digits(st.wYear % 100, 2);
-        else out += Digits(st.wYear, 1);
+        if (t.count == 1)
+          out += Digits(st.wYear % 100, 1);
+        else if (t.count == 2)
+          out += Digits(st.wYear % 100, 2);
+        else
+          out += Digits(st.wYear, 1);
         break;
-      case u'g': out += names.era; break;
+      case u'g':
+        out += names.era;
+        break;
     }
   }
   return Deliver(out, lpDateStr, cchDate);
@@ -170,20 +182,32 @@ KX2_EXPORT int GetTimeFormatW(LCID Locale, DWORD dwFlags, const SYSTEMTIME* lpTi
       kept.push_back(tokens[i]);
       continue;
     }
-    if (!kept.empty() && kept.back().field == 0) kept.pop_back();
-    else if (i + 1 < tokens.size() && tokens[i + 1].field == 0) ++i;
+    if (!kept.empty() && kept.back().field == 0)
+      kept.pop_back();
+    else if (i + 1 < tokens.size() && tokens[i + 1].field == 0)
+      ++i;
   }
   std::u16string out;
   for (const Token& t : kept) {
     switch (t.field) {
-      case 0: out += t.text; break;
-      case u'h':
-        if (dwFlags & TIME_FORCE24HOURFORMAT) out += Digits(st.wHour, t.count >= 2 ? 2 : 1);
-        else out += Digits(st.wHour % 12 == 0 ? 12 : st.wHour % 12, t.count >= 2 ? 2 : 1);
+      case 0:
+        out += t.text;
         break;
-      case u'H': out += Digits(st.wHour, t.count >= 2 ? 2 : 1); break;
-      case u'm': out += Digits(st.wMinute, t.count >= 2 ? 2 : 1); break;
-      case u's': out += Digits(st.wSecond, t.count >= 2 ? 2 : 1); break;
+      case u'h':
+        if (dwFlags & TIME_FORCE24HOURFORMAT)
+          out += Digits(st.wHour, t.count >= 2 ? 2 : 1);
+        else
+          out += Digits(st.wHour % 12 == 0 ? 12 : st.wHour % 12, t.count >= 2 ? 2 : 1);
+        break;
+      case u'H':
+        out += Digits(st.wHour, t.count >= 2 ? 2 : 1);
+        break;
+      case u'm':
+        out += Digits(st.wMinute, t.count >= 2 ? 2 : 1);
+        break;
+      case u's':
+        out += Digits(st.wSecond, t.count >= 2 ? 2 : 1);
+        break;
       case u't': {
         const std::u16string& marker = st.wHour < 12 ? names.am : names.pm;
         out += t.count == 1 ? marker.substr(0, 1) : marker;

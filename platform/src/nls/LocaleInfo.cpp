@@ -101,48 +101,120 @@ KX2_EXPORT int GetLocaleInfoW(LCID Locale, DWORD LCType, LPWSTR lpLCData, int cc
   if (needNames) names = NamesOf(*e);
   std::string_view name(e->name);
   switch (type) {
-    case LOCALE_ILANGUAGE: value = Number(e->lcid & 0xFFFF, "%04lx"); break;
-    case LOCALE_SLANGUAGE: value = EnglishLanguageName(*e) + u" (" + EnglishCountryName(*e) + u")"; break;
-    case LOCALE_SENGLANGUAGE: value = EnglishLanguageName(*e); break;
-    case LOCALE_SABBREVLANGNAME: value = e->abbrev; break;
-    case LOCALE_SNATIVELANGNAME: value = names.nativeLanguage; break;
-    case LOCALE_ICOUNTRY: number = e->countryCode; break;
+    case LOCALE_ILANGUAGE:
+      value = Number(e->lcid & 0xFFFF, "%04lx");
+      break;
+    case LOCALE_SLANGUAGE:
+      value = EnglishLanguageName(*e) + u" (" + EnglishCountryName(*e) + u")";
+      break;
+    case LOCALE_SENGLANGUAGE:
+      value = EnglishLanguageName(*e);
+      break;
+    case LOCALE_SABBREVLANGNAME:
+      value = e->abbrev;
+      break;
+    case LOCALE_SNATIVELANGNAME:
+      value = names.nativeLanguage;
+      break;
+    case LOCALE_ICOUNTRY:
+      number = e->countryCode;
+      break;
     case LOCALE_SCOUNTRY:
-    case LOCALE_SENGCOUNTRY: value = EnglishCountryName(*e); break;
-    case LOCALE_SABBREVCTRYNAME: value = e->countryAbbrev; break;
-    case LOCALE_SNATIVECTRYNAME: value = names.nativeCountry; break;
-    case LOCALE_IDEFAULTLANGUAGE: value = Number(e->lcid & 0xFFFF, "%04lx"); break;
-    case LOCALE_IDEFAULTCOUNTRY: number = e->countryCode; break;
-    case LOCALE_IDEFAULTCODEPAGE: number = e->oemCodePage; break;
-    case LOCALE_IDEFAULTANSICODEPAGE: number = e->ansiCodePage; break;
-    case LOCALE_IDEFAULTMACCODEPAGE: number = e->ansiCodePage == 1252 ? 10000 : 2; break;
-    case LOCALE_SLIST: value = names.decimal == u"," ? u";" : u","; break;
-    case LOCALE_IMEASURE: number = e->measure; break;
-    case LOCALE_SDECIMAL: value = names.decimal; break;
-    case LOCALE_STHOUSAND: value = names.thousand; break;
-    case LOCALE_SGROUPING: value = u"3;0"; break;
-    case LOCALE_IDIGITS: number = 2; break;
-    case LOCALE_ILZERO: number = 1; break;
-    case LOCALE_SNATIVEDIGITS: value = u"0123456789"; break;
-    case LOCALE_SCURRENCY: value = names.currency; break;
-    case LOCALE_SINTLSYMBOL: value = names.intlCurrency; break;
-    case LOCALE_SDATE: value = SeparatorOf(e->shortDate, u"dMyg"); break;
-    case LOCALE_STIME: value = SeparatorOf(e->timeFormat, u"hHmst"); break;
-    case LOCALE_SSHORTDATE: value = e->shortDate; break;
-    case LOCALE_SLONGDATE: value = e->longDate; break;
-    case LOCALE_STIMEFORMAT: value = e->timeFormat; break;
+    case LOCALE_SENGCOUNTRY:
+      value = EnglishCountryName(*e);
+      break;
+    case LOCALE_SABBREVCTRYNAME:
+      value = e->countryAbbrev;
+      break;
+    case LOCALE_SNATIVECTRYNAME:
+      value = names.nativeCountry;
+      break;
+    case LOCALE_IDEFAULTLANGUAGE:
+      value = Number(e->lcid & 0xFFFF, "%04lx");
+      break;
+    case LOCALE_IDEFAULTCOUNTRY:
+      number = e->countryCode;
+      break;
+    case LOCALE_IDEFAULTCODEPAGE:
+      number = e->oemCodePage;
+      break;
+    case LOCALE_IDEFAULTANSICODEPAGE:
+      number = e->ansiCodePage;
+      break;
+    case LOCALE_IDEFAULTMACCODEPAGE:
+      number = e->ansiCodePage == 1252 ? 10000 : 2;
+      break;
+    case LOCALE_SLIST:
+      value = names.decimal == u"," ? u";" : u",";
+      break;
+    case LOCALE_IMEASURE:
+      number = e->measure;
+      break;
+    case LOCALE_SDECIMAL:
+      value = names.decimal;
+      break;
+    case LOCALE_STHOUSAND:
+      value = names.thousand;
+      break;
+    case LOCALE_SGROUPING:
+      value = u"3;0";
+      break;
+    case LOCALE_IDIGITS:
+      number = 2;
+      break;
+    case LOCALE_ILZERO:
+      number = 1;
+      break;
+    case LOCALE_SNATIVEDIGITS:
+      value = u"0123456789";
+      break;
+    case LOCALE_SCURRENCY:
+      value = names.currency;
+      break;
+    case LOCALE_SINTLSYMBOL:
+      value = names.intlCurrency;
+      break;
+    case LOCALE_SDATE:
+      value = SeparatorOf(e->shortDate, u"dMyg");
+      break;
+    case LOCALE_STIME:
+      value = SeparatorOf(e->timeFormat, u"hHmst");
+      break;
+    case LOCALE_SSHORTDATE:
+      value = e->shortDate;
+      break;
+    case LOCALE_SLONGDATE:
+      value = e->longDate;
+      break;
+    case LOCALE_STIMEFORMAT:
+      value = e->timeFormat;
+      break;
     case LOCALE_IDATE: {
       char16_t first = e->shortDate[0];
       number = first == u'M' ? 0 : first == u'd' ? 1 : 2;
       break;
     }
-    case LOCALE_ITIME: number = View16(e->timeFormat).find(u'H') != std::u16string_view::npos ? 1 : 0; break;
-    case LOCALE_S1159: value = View16(e->timeFormat).find(u't') != std::u16string_view::npos ? names.am : u""; break;
-    case LOCALE_S2359: value = View16(e->timeFormat).find(u't') != std::u16string_view::npos ? names.pm : u""; break;
-    case LOCALE_IFIRSTDAYOFWEEK: number = e->measure == 1 || e->countryCode == 81 || e->countryCode == 82 ? 6 : 0; break;
-    case LOCALE_SISO639LANGNAME: value = Utf8ToUtf16(name.substr(0, 2)); break;
-    case LOCALE_SISO3166CTRYNAME: value = Utf8ToUtf16(name.substr(3, 2)); break;
-    case LOCALE_SNAME: value = Utf8ToUtf16(name); break;
+    case LOCALE_ITIME:
+      number = View16(e->timeFormat).find(u'H') != std::u16string_view::npos ? 1 : 0;
+      break;
+    case LOCALE_S1159:
+      value = View16(e->timeFormat).find(u't') != std::u16string_view::npos ? names.am : u"";
+      break;
+    case LOCALE_S2359:
+      value = View16(e->timeFormat).find(u't') != std::u16string_view::npos ? names.pm : u"";
+      break;
+    case LOCALE_IFIRSTDAYOFWEEK:
+      number = e->measure == 1 || e->countryCode == 81 || e->countryCode == 82 ? 6 : 0;
+      break;
+    case LOCALE_SISO639LANGNAME:
+      value = Utf8ToUtf16(name.substr(0, 2));
+      break;
+    case LOCALE_SISO3166CTRYNAME:
+      value = Utf8ToUtf16(name.substr(3, 2));
+      break;
+    case LOCALE_SNAME:
+      value = Utf8ToUtf16(name);
+      break;
     default:
       if (type >= LOCALE_SDAYNAME1 && type < LOCALE_SDAYNAME1 + 7) {
         value = names.days[(type - LOCALE_SDAYNAME1 + 1) % 7];  // DAYNAME1 is Monday

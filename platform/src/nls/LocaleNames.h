@@ -9,9 +9,9 @@
 namespace kx2 {
 
 struct LocaleNames {
-  std::u16string days[7];        // [0] Sunday
+  std::u16string days[7];  // [0] Sunday
   std::u16string abbrevDays[7];
-  std::u16string months[12];     // as used inside a date (genitive where the language has one)
+  std::u16string months[12];  // as used inside a date (genitive where the language has one)
   std::u16string standaloneMonths[12];
   std::u16string abbrevMonths[12];
   std::u16string am = u"AM", pm = u"PM", era = u"A.D.";

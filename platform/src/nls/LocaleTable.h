@@ -9,16 +9,16 @@ namespace kx2 {
 
 struct LocaleEntry {
   LCID lcid;
-  const char* name;             // "en-US"
-  const char16_t* abbrev;       // LOCALE_SABBREVLANGNAME, "ENU"
+  const char* name;               // "en-US"
+  const char16_t* abbrev;         // LOCALE_SABBREVLANGNAME, "ENU"
   const char16_t* countryAbbrev;  // LOCALE_SABBREVCTRYNAME, "USA"
   UINT ansiCodePage;
   UINT oemCodePage;
-  UINT countryCode;             // LOCALE_ICOUNTRY (the telephone code)
-  const char16_t* shortDate;    // LOCALE_SSHORTDATE picture
-  const char16_t* longDate;     // LOCALE_SLONGDATE picture
-  const char16_t* timeFormat;   // LOCALE_STIMEFORMAT picture
-  int measure;                  // 0 metric, 1 U.S.
+  UINT countryCode;            // LOCALE_ICOUNTRY (the telephone code)
+  const char16_t* shortDate;   // LOCALE_SSHORTDATE picture
+  const char16_t* longDate;    // LOCALE_SLONGDATE picture
+  const char16_t* timeFormat;  // LOCALE_STIMEFORMAT picture
+  int measure;                 // 0 metric, 1 U.S.
 };
 
 // The entry of a locale, resolving LOCALE_USER_DEFAULT, LOCALE_SYSTEM_DEFAULT,

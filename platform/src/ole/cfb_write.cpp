@@ -169,13 +169,11 @@ class Writer {
     Put32(h + kOffDifatSectors, difatSectors_);
     // The FAT sectors are sectors 0 .. fatSectors - 1: 109 listed in the header, the rest
     // in the DIFAT sectors that follow them.
-    for (uint32_t i = 0; i < kHeaderDifatEntries; ++i)
-      Put32(h + kOffDifat + 4 * i, i < fatSectors_ ? i : kFreeSector);
+    for (uint32_t i = 0; i < kHeaderDifatEntries; ++i) Put32(h + kOffDifat + 4 * i, i < fatSectors_ ? i : kFreeSector);
     uint32_t listed = std::min(fatSectors_, kHeaderDifatEntries);
     for (uint32_t d = 0; d < difatSectors_; ++d) {
       uint8_t* s = SectorAt(out, fatSectors_ + d);
-      for (uint32_t i = 0; i + 1 < kFatPerSector; ++i)
-        Put32(s + 4 * i, listed < fatSectors_ ? listed++ : kFreeSector);
+      for (uint32_t i = 0; i + 1 < kFatPerSector; ++i) Put32(s + 4 * i, listed < fatSectors_ ? listed++ : kFreeSector);
       Put32(s + 4 * (kFatPerSector - 1), d + 1 < difatSectors_ ? fatSectors_ + d + 1 : kEndOfChain);
     }
     for (size_t i = 0; i < fat_.size(); ++i) Put32(SectorAt(out, 0) + 4 * i, fat_[i]);

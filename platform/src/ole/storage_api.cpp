@@ -64,8 +64,8 @@ HRESULT StgCreateDocfile(const OLECHAR* pwcsName, DWORD grfMode, DWORD, IStorage
     std::unique_ptr<Backing> backing;
     hr = pwcsName ? OpenFileBacking(pwcsName, grfMode, true, &backing) : OpenTemporaryBacking(grfMode, &backing);
     if (FAILED(hr)) return hr;
-    return OpenDocument(std::move(backing), pwcsName ? grfMode : grfMode | STGM_CREATE | STGM_DELETEONRELEASE,
-                        true, ppstgOpen);
+    return OpenDocument(std::move(backing), pwcsName ? grfMode : grfMode | STGM_CREATE | STGM_DELETEONRELEASE, true,
+                        ppstgOpen);
   });
 }
 
@@ -113,8 +113,8 @@ HRESULT StgIsStorageFile(const OLECHAR* pwcsName) {
   if (!pwcsName) return STG_E_INVALIDNAME;
   HANDLE file = CreateFileW(pwcsName, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_SHARING_VIOLATION ? STG_E_SHAREVIOLATION
-                                                                                     : STG_E_FILENOTFOUND;
+  if (file == INVALID_HANDLE_VALUE)
+    return GetLastError() == ERROR_SHARING_VIOLATION ? STG_E_SHAREVIOLATION : STG_E_FILENOTFOUND;
   uint8_t header[kHeaderSize];
   DWORD got = 0;
   const BOOL read = ReadFile(file, header, sizeof(header), &got, nullptr);

@@ -26,12 +26,9 @@ bool ContainsName(SNB names, const std::u16string& name) {
   return false;
 }
 
-std::u16string_view NameView(const OLECHAR* name) {
-  return name ? std::u16string_view(name) : std::u16string_view();
-}
+std::u16string_view NameView(const OLECHAR* name) { return name ? std::u16string_view(name) : std::u16string_view(); }
 
-void FillStat(const Entry& entry, DWORD mode, const std::u16string& name, STATSTG* stat, DWORD flags,
-              HRESULT* hr) {
+void FillStat(const Entry& entry, DWORD mode, const std::u16string& name, STATSTG* stat, DWORD flags, HRESULT* hr) {
   std::memset(stat, 0, sizeof(*stat));
   if (!(flags & STATFLAG_NONAME)) {
     stat->pwcsName = TaskString(name);
@@ -126,8 +123,7 @@ class StreamObject : public RefCounted<IStream> {
  public:
   StreamObject(std::shared_ptr<Document> document, std::shared_ptr<Entry> entry, DWORD mode, uint64_t position,
                bool counted)
-      : document_(std::move(document)), entry_(std::move(entry)), mode_(mode), position_(position),
-        counted_(counted) {
+      : document_(std::move(document)), entry_(std::move(entry)), mode_(mode), position_(position), counted_(counted) {
     if (counted_) ++entry_->openCount;
   }
   ~StreamObject() override {
@@ -188,10 +184,17 @@ class StreamObject : public RefCounted<IStream> {
     if (entry_->removed) return STG_E_REVERTED;
     int64_t base;
     switch (origin) {
-      case STREAM_SEEK_SET: base = 0; break;
-      case STREAM_SEEK_CUR: base = static_cast<int64_t>(position_); break;
-      case STREAM_SEEK_END: base = static_cast<int64_t>(entry_->data.size()); break;
-      default: return STG_E_INVALIDFUNCTION;
+      case STREAM_SEEK_SET:
+        base = 0;
+        break;
+      case STREAM_SEEK_CUR:
+        base = static_cast<int64_t>(position_);
+        break;
+      case STREAM_SEEK_END:
+        base = static_cast<int64_t>(entry_->data.size());
+        break;
+      default:
+        return STG_E_INVALIDFUNCTION;
     }
     const int64_t target = base + move.QuadPart;
     if ((move.QuadPart < 0 && target > base) || target < 0) return STG_E_INVALIDFUNCTION;
@@ -240,9 +243,7 @@ class StreamObject : public RefCounted<IStream> {
     return entry_->removed ? STG_E_REVERTED : S_OK;
   }
   HRESULT STDMETHODCALLTYPE Revert() override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE LockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override {
-    return STG_E_INVALIDFUNCTION;
-  }
+  HRESULT STDMETHODCALLTYPE LockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override { return STG_E_INVALIDFUNCTION; }
   HRESULT STDMETHODCALLTYPE UnlockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override {
     return STG_E_INVALIDFUNCTION;
   }

@@ -131,9 +131,7 @@ void ClearElements(SAFEARRAY* psa) {
 
 }  // namespace
 
-SAFEARRAY* SafeArrayCreate(VARTYPE vt, UINT cDims, SAFEARRAYBOUND* rgsabound) {
-  return Allocate(vt, cDims, rgsabound);
-}
+SAFEARRAY* SafeArrayCreate(VARTYPE vt, UINT cDims, SAFEARRAYBOUND* rgsabound) { return Allocate(vt, cDims, rgsabound); }
 
 SAFEARRAY* SafeArrayCreateVector(VARTYPE vt, LONG lLbound, ULONG cElements) {
   SAFEARRAYBOUND bound{cElements, lLbound};

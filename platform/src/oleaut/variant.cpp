@@ -44,8 +44,8 @@ HRESULT VariantCopy(VARIANTARG* pvargDest, const VARIANTARG* pvargSrc) {
       const HRESULT hr = SafeArrayCopy(pvargSrc->parray, &copy.parray);
       if (FAILED(hr)) return hr;
     } else if (vt == VT_BSTR && pvargSrc->bstrVal) {
-      copy.bstrVal = SysAllocStringByteLen(reinterpret_cast<LPCSTR>(pvargSrc->bstrVal),
-                                           SysStringByteLen(pvargSrc->bstrVal));
+      copy.bstrVal =
+          SysAllocStringByteLen(reinterpret_cast<LPCSTR>(pvargSrc->bstrVal), SysStringByteLen(pvargSrc->bstrVal));
       if (!copy.bstrVal) return E_OUTOFMEMORY;
     } else if ((vt == VT_UNKNOWN || vt == VT_DISPATCH) && pvargSrc->punkVal) {
       pvargSrc->punkVal->AddRef();

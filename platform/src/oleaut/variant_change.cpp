@@ -16,9 +16,9 @@ namespace {
 // One value in the form the coercions work on.
 struct Scalar {
   enum Kind { Empty, Null, Signed, Unsigned, Real, Currency, Date, Bool, Text } kind = Empty;
-  int64_t i = 0;       // Signed, Currency (ten-thousandths), Bool (-1 or 0)
-  uint64_t u = 0;      // Unsigned
-  double r = 0;        // Real, Date
+  int64_t i = 0;   // Signed, Currency (ten-thousandths), Bool (-1 or 0)
+  uint64_t u = 0;  // Unsigned
+  double r = 0;    // Real, Date
   std::u16string text;
 };
 
@@ -33,23 +33,55 @@ std::optional<Scalar> Read(const VARIANT& v) {
   if (byRef && !v.byref) return std::nullopt;
   auto get = [&](auto field, auto* ref) { return byRef ? *ref : field; };
   switch (vt) {
-    case VT_EMPTY: s.kind = Scalar::Empty; break;
-    case VT_NULL: s.kind = Scalar::Null; break;
-    case VT_I1: s.kind = Scalar::Signed, s.i = get(v.cVal, static_cast<CHAR*>(v.byref)); break;
-    case VT_I2: s.kind = Scalar::Signed, s.i = get(v.iVal, static_cast<SHORT*>(v.byref)); break;
+    case VT_EMPTY:
+      s.kind = Scalar::Empty;
+      break;
+    case VT_NULL:
+      s.kind = Scalar::Null;
+      break;
+    case VT_I1:
+      s.kind = Scalar::Signed, s.i = get(v.cVal, static_cast<CHAR*>(v.byref));
+      break;
+    case VT_I2:
+      s.kind = Scalar::Signed, s.i = get(v.iVal, static_cast<SHORT*>(v.byref));
+      break;
     case VT_I4:
-    case VT_ERROR: s.kind = Scalar::Signed, s.i = get(v.lVal, static_cast<LONG*>(v.byref)); break;
-    case VT_INT: s.kind = Scalar::Signed, s.i = get(v.intVal, static_cast<INT*>(v.byref)); break;
-    case VT_I8: s.kind = Scalar::Signed, s.i = get(v.llVal, static_cast<LONGLONG*>(v.byref)); break;
-    case VT_UI1: s.kind = Scalar::Unsigned, s.u = get(v.bVal, static_cast<BYTE*>(v.byref)); break;
-    case VT_UI2: s.kind = Scalar::Unsigned, s.u = get(v.uiVal, static_cast<USHORT*>(v.byref)); break;
-    case VT_UI4: s.kind = Scalar::Unsigned, s.u = get(v.ulVal, static_cast<ULONG*>(v.byref)); break;
-    case VT_UINT: s.kind = Scalar::Unsigned, s.u = get(v.uintVal, static_cast<UINT*>(v.byref)); break;
-    case VT_UI8: s.kind = Scalar::Unsigned, s.u = get(v.ullVal, static_cast<ULONGLONG*>(v.byref)); break;
-    case VT_R4: s.kind = Scalar::Real, s.r = get(v.fltVal, static_cast<FLOAT*>(v.byref)); break;
-    case VT_R8: s.kind = Scalar::Real, s.r = get(v.dblVal, static_cast<DOUBLE*>(v.byref)); break;
-    case VT_DATE: s.kind = Scalar::Date, s.r = get(v.date, static_cast<DATE*>(v.byref)); break;
-    case VT_CY: s.kind = Scalar::Currency, s.i = get(v.cyVal, static_cast<CY*>(v.byref)).int64; break;
+    case VT_ERROR:
+      s.kind = Scalar::Signed, s.i = get(v.lVal, static_cast<LONG*>(v.byref));
+      break;
+    case VT_INT:
+      s.kind = Scalar::Signed, s.i = get(v.intVal, static_cast<INT*>(v.byref));
+      break;
+    case VT_I8:
+      s.kind = Scalar::Signed, s.i = get(v.llVal, static_cast<LONGLONG*>(v.byref));
+      break;
+    case VT_UI1:
+      s.kind = Scalar::Unsigned, s.u = get(v.bVal, static_cast<BYTE*>(v.byref));
+      break;
+    case VT_UI2:
+      s.kind = Scalar::Unsigned, s.u = get(v.uiVal, static_cast<USHORT*>(v.byref));
+      break;
+    case VT_UI4:
+      s.kind = Scalar::Unsigned, s.u = get(v.ulVal, static_cast<ULONG*>(v.byref));
+      break;
+    case VT_UINT:
+      s.kind = Scalar::Unsigned, s.u = get(v.uintVal, static_cast<UINT*>(v.byref));
+      break;
+    case VT_UI8:
+      s.kind = Scalar::Unsigned, s.u = get(v.ullVal, static_cast<ULONGLONG*>(v.byref));
+      break;
+    case VT_R4:
+      s.kind = Scalar::Real, s.r = get(v.fltVal, static_cast<FLOAT*>(v.byref));
+      break;
+    case VT_R8:
+      s.kind = Scalar::Real, s.r = get(v.dblVal, static_cast<DOUBLE*>(v.byref));
+      break;
+    case VT_DATE:
+      s.kind = Scalar::Date, s.r = get(v.date, static_cast<DATE*>(v.byref));
+      break;
+    case VT_CY:
+      s.kind = Scalar::Currency, s.i = get(v.cyVal, static_cast<CY*>(v.byref)).int64;
+      break;
     case VT_BOOL:
       s.kind = Scalar::Bool;
       s.i = get(v.boolVal, static_cast<VARIANT_BOOL*>(v.byref)) ? -1 : 0;
@@ -215,13 +247,18 @@ double RoundEven(double x) { return std::nearbyint(x); }
 
 std::optional<double> AsReal(const Scalar& s, HRESULT* hr) {
   switch (s.kind) {
-    case Scalar::Empty: return 0.0;
+    case Scalar::Empty:
+      return 0.0;
     case Scalar::Signed:
-    case Scalar::Bool: return static_cast<double>(s.i);
-    case Scalar::Unsigned: return static_cast<double>(s.u);
+    case Scalar::Bool:
+      return static_cast<double>(s.i);
+    case Scalar::Unsigned:
+      return static_cast<double>(s.u);
     case Scalar::Real:
-    case Scalar::Date: return s.r;
-    case Scalar::Currency: return static_cast<double>(s.i) / 10000.0;
+    case Scalar::Date:
+      return s.r;
+    case Scalar::Currency:
+      return static_cast<double>(s.i) / 10000.0;
     case Scalar::Text: {
       auto v = ParseNumber(s.text);
       if (!v) *hr = DISP_E_TYPEMISMATCH;
@@ -243,7 +280,8 @@ HRESULT ToInteger(const Scalar& s, T* out) {
   using Limits = std::numeric_limits<T>;
   if (s.kind == Scalar::Signed) {
     if constexpr (Limits::is_signed) {
-      if (s.i < static_cast<int64_t>(Limits::min()) || s.i > static_cast<int64_t>(Limits::max())) return DISP_E_OVERFLOW;
+      if (s.i < static_cast<int64_t>(Limits::min()) || s.i > static_cast<int64_t>(Limits::max()))
+        return DISP_E_OVERFLOW;
     } else {
       if (s.i < 0 || static_cast<uint64_t>(s.i) > static_cast<uint64_t>(Limits::max())) return DISP_E_OVERFLOW;
     }
@@ -295,11 +333,19 @@ std::u16string CurrencyText(int64_t cy) {
 
 HRESULT ToText(const Scalar& s, USHORT flags, std::u16string* out) {
   switch (s.kind) {
-    case Scalar::Empty: out->clear(); return S_OK;
+    case Scalar::Empty:
+      out->clear();
+      return S_OK;
     case Scalar::Signed:
-    case Scalar::Unsigned: *out = IntegerText(s); return S_OK;
-    case Scalar::Real: *out = RealText(s.r, 15); return S_OK;
-    case Scalar::Currency: *out = CurrencyText(s.i); return S_OK;
+    case Scalar::Unsigned:
+      *out = IntegerText(s);
+      return S_OK;
+    case Scalar::Real:
+      *out = RealText(s.r, 15);
+      return S_OK;
+    case Scalar::Currency:
+      *out = CurrencyText(s.i);
+      return S_OK;
     case Scalar::Date:
       if (!(s.r >= kFirstDate && s.r <= kLastDate)) return DISP_E_OVERFLOW;
       *out = FormatDate(s.r);
@@ -310,8 +356,11 @@ HRESULT ToText(const Scalar& s, USHORT flags, std::u16string* out) {
       else
         *out = s.i ? u"-1" : u"0";
       return S_OK;
-    case Scalar::Text: *out = s.text; return S_OK;
-    default: return DISP_E_TYPEMISMATCH;
+    case Scalar::Text:
+      *out = s.text;
+      return S_OK;
+    default:
+      return DISP_E_TYPEMISMATCH;
   }
 }
 
@@ -321,18 +370,30 @@ HRESULT Convert(const Scalar& s, VARTYPE vt, USHORT flags, VARIANT* out) {
   if (s.kind == Scalar::Null) return vt == VT_NULL ? S_OK : DISP_E_TYPEMISMATCH;
   HRESULT hr = S_OK;
   switch (vt) {
-    case VT_EMPTY: return S_OK;
-    case VT_NULL: return DISP_E_TYPEMISMATCH;
-    case VT_I1: return ToInteger(s, &out->cVal);
-    case VT_UI1: return ToInteger(s, &out->bVal);
-    case VT_I2: return ToInteger(s, &out->iVal);
-    case VT_UI2: return ToInteger(s, &out->uiVal);
-    case VT_I4: return ToInteger(s, &out->lVal);
-    case VT_UI4: return ToInteger(s, &out->ulVal);
-    case VT_INT: return ToInteger(s, &out->intVal);
-    case VT_UINT: return ToInteger(s, &out->uintVal);
-    case VT_I8: return ToInteger(s, &out->llVal);
-    case VT_UI8: return ToInteger(s, &out->ullVal);
+    case VT_EMPTY:
+      return S_OK;
+    case VT_NULL:
+      return DISP_E_TYPEMISMATCH;
+    case VT_I1:
+      return ToInteger(s, &out->cVal);
+    case VT_UI1:
+      return ToInteger(s, &out->bVal);
+    case VT_I2:
+      return ToInteger(s, &out->iVal);
+    case VT_UI2:
+      return ToInteger(s, &out->uiVal);
+    case VT_I4:
+      return ToInteger(s, &out->lVal);
+    case VT_UI4:
+      return ToInteger(s, &out->ulVal);
+    case VT_INT:
+      return ToInteger(s, &out->intVal);
+    case VT_UINT:
+      return ToInteger(s, &out->uintVal);
+    case VT_I8:
+      return ToInteger(s, &out->llVal);
+    case VT_UI8:
+      return ToInteger(s, &out->ullVal);
     case VT_R4: {
       auto v = AsReal(s, &hr);
       if (!v) return hr;
@@ -377,7 +438,8 @@ HRESULT Convert(const Scalar& s, VARTYPE vt, USHORT flags, VARIANT* out) {
         if (EqualsAsciiI(t, "True")) return out->boolVal = VARIANT_TRUE, S_OK;
         if (EqualsAsciiI(t, "False")) return out->boolVal = VARIANT_FALSE, S_OK;
       }
-      if (s.kind == Scalar::Signed || s.kind == Scalar::Bool) return out->boolVal = s.i ? VARIANT_TRUE : VARIANT_FALSE, S_OK;
+      if (s.kind == Scalar::Signed || s.kind == Scalar::Bool)
+        return out->boolVal = s.i ? VARIANT_TRUE : VARIANT_FALSE, S_OK;
       if (s.kind == Scalar::Unsigned) return out->boolVal = s.u ? VARIANT_TRUE : VARIANT_FALSE, S_OK;
       auto v = AsReal(s, &hr);
       if (!v) return hr;

@@ -28,8 +28,8 @@ void CivilFromDays(long long z, long long* year, unsigned* month, unsigned* day)
 }
 
 const long long kEpochDays = DaysFromCivil(1899, 12, 30);
-constexpr double kFirstDate = -657434.0;           // 0100-01-01
-constexpr double kLastDate = 2958465.99999999;     // 9999-12-31 23:59:59
+constexpr double kFirstDate = -657434.0;        // 0100-01-01
+constexpr double kLastDate = 2958465.99999999;  // 9999-12-31 23:59:59
 
 }  // namespace
 

@@ -80,8 +80,8 @@ DEVMODEW DefaultSettings(std::u16string_view name) {
   mode.dmSpecVersion = DM_SPECVERSION;
   mode.dmDriverVersion = 0x0100;
   mode.dmSize = sizeof(DEVMODEW);
-  mode.dmFields = DM_ORIENTATION | DM_PAPERSIZE | DM_SCALE | DM_COPIES | DM_DEFAULTSOURCE | DM_PRINTQUALITY |
-                  DM_COLOR | DM_DUPLEX | DM_YRESOLUTION | DM_COLLATE | DM_FORMNAME;
+  mode.dmFields = DM_ORIENTATION | DM_PAPERSIZE | DM_SCALE | DM_COPIES | DM_DEFAULTSOURCE | DM_PRINTQUALITY | DM_COLOR |
+                  DM_DUPLEX | DM_YRESOLUTION | DM_COLLATE | DM_FORMNAME;
   mode.dmOrientation = DMORIENT_PORTRAIT;
   mode.dmPaperSize = LocalePaper();
   mode.dmScale = 100;

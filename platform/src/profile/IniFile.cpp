@@ -36,7 +36,8 @@ bool IsUtf8(const std::vector<uint8_t>& b, size_t from) {
 std::u16string DecodeAnsi(const std::vector<uint8_t>& b) {
 #ifdef KX2_PROFILE_HAS_CODE_PAGES
   if (b.empty()) return {};
-  int n = MultiByteToWideChar(CP_ACP, 0, reinterpret_cast<const char*>(b.data()), static_cast<int>(b.size()), nullptr, 0);
+  int n =
+      MultiByteToWideChar(CP_ACP, 0, reinterpret_cast<const char*>(b.data()), static_cast<int>(b.size()), nullptr, 0);
   if (n > 0) {
     std::u16string out(static_cast<size_t>(n), u'\0');
     MultiByteToWideChar(CP_ACP, 0, reinterpret_cast<const char*>(b.data()), static_cast<int>(b.size()), out.data(), n);
@@ -126,8 +127,11 @@ std::vector<uint8_t> IniFile::Serialize() const {
       out = {0xFE, 0xFF};
       for (char16_t c : text) out.push_back(static_cast<uint8_t>(c >> 8)), out.push_back(static_cast<uint8_t>(c));
       return out;
-    case Encoding::Utf8Bom: out = {0xEF, 0xBB, 0xBF}; break;
-    case Encoding::Utf8: break;
+    case Encoding::Utf8Bom:
+      out = {0xEF, 0xBB, 0xBF};
+      break;
+    case Encoding::Utf8:
+      break;
   }
   std::string utf8 = Utf16ToUtf8(text);
   out.insert(out.end(), utf8.begin(), utf8.end());

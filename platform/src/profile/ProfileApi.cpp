@@ -101,7 +101,7 @@ bool ReplaceFile(const std::string& path, const std::vector<uint8_t>& bytes) {
   std::string temp = folder + "/.kx2-profile-XXXXXX";
   int fd = mkstemp(temp.data());
   if (fd < 0) return kx2::SetLastErrorFromErrno(errno), false;
-  struct stat st{};
+  struct stat st {};
   fchmod(fd, stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644);
   size_t done = 0;
   while (done < bytes.size()) {
@@ -134,13 +134,12 @@ BOOL EditProfile(LPCWSTR file, Edit edit) {
     std::string folder = slash == 0 ? "/" : path->substr(0, slash);
     int dirFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd < 0) return kx2::SetLastErrorFromErrno(errno == ENOENT ? ENOTDIR : errno), FALSE;
-    while (flock(dirFd, LOCK_EX) != 0 && errno == EINTR) {
-    }
+    while (flock(dirFd, LOCK_EX) != 0 && errno == EINTR) {}
     IniFile ini = ReadIni(*path);
     std::vector<uint8_t> before = ini.Serialize();
     edit(ini);
     std::vector<uint8_t> after = ini.Serialize();
-    struct stat st{};
+    struct stat st {};
     bool exists = stat(path->c_str(), &st) == 0;
     // An edit that changes nothing leaves the file (or its absence) alone.
     BOOL ok = (after == before && (exists || after.empty())) || ReplaceFile(*path, after);
@@ -201,7 +200,10 @@ UINT ParseProfileInt(std::u16string_view s) {
   UINT v = 0;
   for (; i < s.size(); ++i) {
     char16_t c = s[i];
-    UINT d = c >= u'0' && c <= u'9' ? c - u'0' : c >= u'a' && c <= u'f' ? c - u'a' + 10 : c >= u'A' && c <= u'F' ? c - u'A' + 10 : 99;
+    UINT d = c >= u'0' && c <= u'9'   ? c - u'0'
+             : c >= u'a' && c <= u'f' ? c - u'a' + 10
+             : c >= u'A' && c <= u'F' ? c - u'A' + 10
+                                      : 99;
     if (d >= base) break;
     v = v * base + d;
   }
@@ -270,8 +272,7 @@ KX2_EXPORT DWORD GetPrivateProfileSectionNamesW(LPWSTR lpszReturnBuffer, DWORD n
   return GetPrivateProfileStringW(nullptr, nullptr, nullptr, lpszReturnBuffer, nSize, lpFileName);
 }
 
-KX2_EXPORT BOOL WritePrivateProfileStringW(LPCWSTR lpAppName, LPCWSTR lpKeyName, LPCWSTR lpString,
-                                           LPCWSTR lpFileName) {
+KX2_EXPORT BOOL WritePrivateProfileStringW(LPCWSTR lpAppName, LPCWSTR lpKeyName, LPCWSTR lpString, LPCWSTR lpFileName) {
   if (!lpAppName) {
     if (!lpKeyName && !lpString) return TRUE;  // "flush": every write is already on disk
     SetLastError(ERROR_INVALID_PARAMETER);
@@ -279,9 +280,12 @@ KX2_EXPORT BOOL WritePrivateProfileStringW(LPCWSTR lpAppName, LPCWSTR lpKeyName,
   }
   std::u16string section = kx2::profile::Trim(View16(lpAppName));
   return EditProfile(lpFileName, [&](IniFile& ini) {
-    if (!lpKeyName) ini.DeleteSection(section);
-    else if (!lpString) ini.DeleteKey(section, kx2::profile::Trim(View16(lpKeyName)));
-    else ini.Set(section, kx2::profile::Trim(View16(lpKeyName)), View16(lpString));
+    if (!lpKeyName)
+      ini.DeleteSection(section);
+    else if (!lpString)
+      ini.DeleteKey(section, kx2::profile::Trim(View16(lpKeyName)));
+    else
+      ini.Set(section, kx2::profile::Trim(View16(lpKeyName)), View16(lpString));
   });
 }
 
@@ -292,8 +296,10 @@ KX2_EXPORT BOOL WritePrivateProfileSectionW(LPCWSTR lpAppName, LPCWSTR lpString,
   }
   std::u16string section = kx2::profile::Trim(View16(lpAppName));
   return EditProfile(lpFileName, [&](IniFile& ini) {
-    if (!lpString) ini.DeleteSection(section);
-    else ini.ReplaceSection(section, SplitList(lpString));
+    if (!lpString)
+      ini.DeleteSection(section);
+    else
+      ini.ReplaceSection(section, SplitList(lpString));
   });
 }
 
@@ -311,7 +317,10 @@ KX2_EXPORT BOOL GetPrivateProfileStructW(LPCWSTR lpszSection, LPCWSTR lpszKey, L
       return FALSE;
     }
     auto hex = [](char16_t c) -> int {
-      return c >= u'0' && c <= u'9' ? c - u'0' : c >= u'a' && c <= u'f' ? c - u'a' + 10 : c >= u'A' && c <= u'F' ? c - u'A' + 10 : -1;
+      return c >= u'0' && c <= u'9'   ? c - u'0'
+             : c >= u'a' && c <= u'f' ? c - u'a' + 10
+             : c >= u'A' && c <= u'F' ? c - u'A' + 10
+                                      : -1;
     };
     std::vector<uint8_t> bytes(uSizeStruct + 1);
     for (size_t i = 0; i < bytes.size(); ++i) {

@@ -20,14 +20,19 @@ constexpr int kBusyTimeoutMs = 30000;
 
 LONG ResultFromSqlite(int rc) {
   switch (rc & 0xFF) {
-    case SQLITE_NOMEM: return ERROR_OUTOFMEMORY;
-    case SQLITE_FULL: return ERROR_DISK_FULL;
+    case SQLITE_NOMEM:
+      return ERROR_OUTOFMEMORY;
+    case SQLITE_FULL:
+      return ERROR_DISK_FULL;
     case SQLITE_CORRUPT:
-    case SQLITE_NOTADB: return ERROR_REGISTRY_CORRUPT;
+    case SQLITE_NOTADB:
+      return ERROR_REGISTRY_CORRUPT;
     case SQLITE_PERM:
     case SQLITE_READONLY:
-    case SQLITE_AUTH: return ERROR_ACCESS_DENIED;
-    default: return ERROR_REGISTRY_IO_FAILED;
+    case SQLITE_AUTH:
+      return ERROR_ACCESS_DENIED;
+    default:
+      return ERROR_REGISTRY_IO_FAILED;
   }
 }
 
@@ -151,8 +156,8 @@ class Hive::Statement {
 };
 
 Hive::Hive(const std::string& file) {
-  int rc = sqlite3_open_v2(file.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
-                           nullptr);
+  int rc =
+      sqlite3_open_v2(file.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
   if (rc != SQLITE_OK) {
     sqlite3_close(db_);
     db_ = nullptr;
@@ -364,8 +369,8 @@ KeyInfo Hive::Info(int64_t key) {
     info.maxClassLen = static_cast<DWORD>(s.ColInt(2) / 2);
   }
   {
-    auto s = Prepare(
-        "SELECT COUNT(*), IFNULL(MAX(LENGTH(name)), 0), IFNULL(MAX(LENGTH(data)), 0) FROM vals WHERE key = ?");
+    auto s =
+        Prepare("SELECT COUNT(*), IFNULL(MAX(LENGTH(name)), 0), IFNULL(MAX(LENGTH(data)), 0) FROM vals WHERE key = ?");
     s.Int(1, key);
     s.Step();
     info.values = static_cast<DWORD>(s.ColInt(0));

@@ -42,7 +42,7 @@ struct KeyInfo {
   DWORD maxClassLen = 0;   // of the sub-keys' classes, in characters
   DWORD values = 0;
   DWORD maxValueNameLen = 0;
-  DWORD maxValueLen = 0;  // in bytes
+  DWORD maxValueLen = 0;   // in bytes
   uint64_t lastWrite = 0;  // FILETIME
 };
 

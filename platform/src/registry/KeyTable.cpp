@@ -57,7 +57,7 @@ bool MakeFolders(const std::string& path) {
     if (at.empty()) continue;
     if (mkdir(at.c_str(), 0700) != 0 && errno != EEXIST) return false;
   }
-  struct stat st{};
+  struct stat st {};
   return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
@@ -127,9 +127,12 @@ LONG Resolve(HKEY key, OpenKey* out) {
   State& st = TheState();
   std::lock_guard lock(st.mutex);
   HiveKind kind;
-  if (key == HKEY_CURRENT_USER) kind = HiveKind::User;
-  else if (key == HKEY_LOCAL_MACHINE || key == HKEY_CLASSES_ROOT) kind = HiveKind::Machine;
-  else if (key == HKEY_USERS) kind = HiveKind::Users;
+  if (key == HKEY_CURRENT_USER)
+    kind = HiveKind::User;
+  else if (key == HKEY_LOCAL_MACHINE || key == HKEY_CLASSES_ROOT)
+    kind = HiveKind::Machine;
+  else if (key == HKEY_USERS)
+    kind = HiveKind::Users;
   else {
     auto it = st.handles.find(key);
     if (it == st.handles.end()) return ERROR_INVALID_HANDLE;

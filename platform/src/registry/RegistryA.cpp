@@ -126,8 +126,10 @@ KX2_EXPORT LONG RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lp
       if (text.size() >= *lpcchClass) return ERROR_MORE_DATA;
     }
     if (LONG c = CopyName(std::u16string(name.data(), cchName), lpName, lpcchName); c != ERROR_SUCCESS) return c;
-    if (lpClass) CopyName(className, lpClass, lpcchClass);
-    else if (lpcchClass) *lpcchClass = static_cast<DWORD>(Narrow(className).size());
+    if (lpClass)
+      CopyName(className, lpClass, lpcchClass);
+    else if (lpcchClass)
+      *lpcchClass = static_cast<DWORD>(Narrow(className).size());
     return ERROR_SUCCESS;
   });
 }
@@ -146,9 +148,9 @@ KX2_EXPORT LONG RegQueryInfoKeyA(HKEY hKey, LPSTR lpClass, LPDWORD lpcchClass, L
     std::vector<char16_t> cls(32768);
     DWORD cchClass = 32768;
     // Lengths stay in UTF-16 units: an upper bound for most ANSI code pages.
-    LONG r = RegQueryInfoKeyW(hKey, cls.data(), &cchClass, lpReserved, lpcSubKeys, lpcbMaxSubKeyLen, lpcbMaxClassLen,
-                              lpcValues, lpcbMaxValueNameLen, lpcbMaxValueLen, lpcbSecurityDescriptor,
-                              lpftLastWriteTime);
+    LONG r =
+        RegQueryInfoKeyW(hKey, cls.data(), &cchClass, lpReserved, lpcSubKeys, lpcbMaxSubKeyLen, lpcbMaxClassLen,
+                         lpcValues, lpcbMaxValueNameLen, lpcbMaxValueLen, lpcbSecurityDescriptor, lpftLastWriteTime);
     if (r != ERROR_SUCCESS) return r;
     std::u16string className(cls.data(), cchClass);
     if (lpClass) {

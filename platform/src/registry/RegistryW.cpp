@@ -165,8 +165,10 @@ KX2_EXPORT LONG RegEnumKeyExW(HKEY hKey, DWORD dwIndex, LPWSTR lpName, LPDWORD l
     if (r != ERROR_SUCCESS) return r;
     if (lpClass && sub->keyClass.size() >= *lpcchClass) return ERROR_MORE_DATA;
     if (LONG c = CopyName(sub->name, lpName, lpcchName); c != ERROR_SUCCESS) return c;
-    if (lpClass) CopyName(sub->keyClass, lpClass, lpcchClass);
-    else if (lpcchClass) *lpcchClass = static_cast<DWORD>(sub->keyClass.size());
+    if (lpClass)
+      CopyName(sub->keyClass, lpClass, lpcchClass);
+    else if (lpcchClass)
+      *lpcchClass = static_cast<DWORD>(sub->keyClass.size());
     if (lpftLastWriteTime) {
       lpftLastWriteTime->dwLowDateTime = static_cast<DWORD>(sub->lastWrite);
       lpftLastWriteTime->dwHighDateTime = static_cast<DWORD>(sub->lastWrite >> 32);
@@ -344,7 +346,7 @@ KX2_EXPORT LONG RegSaveKeyW(HKEY hKey, LPCWSTR lpFile, const SECURITY_ATTRIBUTES
     DWORD err = 0;
     auto path = kx2::ToPosixPath(View16(lpFile), &err);
     if (!path) return static_cast<LONG>(err ? err : ERROR_PATH_NOT_FOUND);
-    struct stat st{};
+    struct stat st {};
     if (lstat(path->c_str(), &st) == 0) return ERROR_ALREADY_EXISTS;
     LONG r;
     try {

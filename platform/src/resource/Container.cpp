@@ -129,7 +129,7 @@ std::unique_ptr<Container> Container::Load(const std::string& path, DWORD* error
     *error = Win32ErrorFromErrno(errno);
     return nullptr;
   }
-  struct stat st{};
+  struct stat st {};
   std::vector<uint8_t> bytes;
   bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && static_cast<uint64_t>(st.st_size) <= kMaxFileSize;
   if (ok) {

@@ -35,9 +35,9 @@ const Entry* Find(HMODULE module, LPCWSTR type, LPCWSTR name, WORD language) {
   const Container* c = ContainerOf(module);
   if (!c) return nullptr;
   if (const Entry* e = c->Select(t, n, language, PreferredLanguage())) return e;
-  SetLastError(!c->HasType(t)         ? ERROR_RESOURCE_TYPE_NOT_FOUND
-               : !c->HasName(t, n)    ? ERROR_RESOURCE_NAME_NOT_FOUND
-                                      : ERROR_RESOURCE_LANG_NOT_FOUND);
+  SetLastError(!c->HasType(t)      ? ERROR_RESOURCE_TYPE_NOT_FOUND
+               : !c->HasName(t, n) ? ERROR_RESOURCE_NAME_NOT_FOUND
+                                   : ERROR_RESOURCE_LANG_NOT_FOUND);
   return nullptr;
 }
 

@@ -30,9 +30,14 @@ KX2_EXPORT BOOL GetBinaryTypeW(LPCWSTR lpApplicationName, LPDWORD lpBinaryType) 
                         : header->kind == ImageKind::Pe64    ? SCS_64BIT_BINARY
                                                              : SCS_32BIT_BINARY;
         return TRUE;
-      case ImageKind::Ne: *lpBinaryType = header->neTargetOs == kNeOs2 ? SCS_OS216_BINARY : SCS_WOW_BINARY; return TRUE;
-      case ImageKind::Dos: *lpBinaryType = SCS_DOS_BINARY; return TRUE;
-      case ImageKind::NotExecutable: break;
+      case ImageKind::Ne:
+        *lpBinaryType = header->neTargetOs == kNeOs2 ? SCS_OS216_BINARY : SCS_WOW_BINARY;
+        return TRUE;
+      case ImageKind::Dos:
+        *lpBinaryType = SCS_DOS_BINARY;
+        return TRUE;
+      case ImageKind::NotExecutable:
+        break;
     }
     // Headerless programs are known by their extension only.
     std::u16string_view ext = kx2::shell::ExtensionOf(kx2::View16(lpApplicationName));

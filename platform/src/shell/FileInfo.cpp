@@ -18,19 +18,22 @@ constexpr WORD kSignatureNe = 0x454E;  // "NE"
 constexpr WORD kSignatureMz = 0x5A4D;  // "MZ"
 constexpr WORD kWindowedSubsystem = 2;
 
-constexpr SFGAOF kItemAttributes =
-    SFGAO_CANCOPY | SFGAO_CANMOVE | SFGAO_CANLINK | SFGAO_CANRENAME | SFGAO_CANDELETE | SFGAO_HASPROPSHEET |
-    SFGAO_FILESYSTEM;
-constexpr SFGAOF kFolderAttributes =
-    SFGAO_FOLDER | SFGAO_FILESYSANCESTOR | SFGAO_STORAGEANCESTOR | SFGAO_STORAGE;
+constexpr SFGAOF kItemAttributes = SFGAO_CANCOPY | SFGAO_CANMOVE | SFGAO_CANLINK | SFGAO_CANRENAME | SFGAO_CANDELETE |
+                                   SFGAO_HASPROPSHEET | SFGAO_FILESYSTEM;
+constexpr SFGAOF kFolderAttributes = SFGAO_FOLDER | SFGAO_FILESYSANCESTOR | SFGAO_STORAGEANCESTOR | SFGAO_STORAGE;
 
 const char16_t* DriveKindName(UINT type) {
   switch (type) {
-    case DRIVE_REMOVABLE: return u"Removable Disk";
-    case DRIVE_REMOTE: return u"Network Drive";
-    case DRIVE_CDROM: return u"CD Drive";
-    case DRIVE_RAMDISK: return u"RAM Disk";
-    default: return u"Local Disk";
+    case DRIVE_REMOVABLE:
+      return u"Removable Disk";
+    case DRIVE_REMOTE:
+      return u"Network Drive";
+    case DRIVE_CDROM:
+      return u"CD Drive";
+    case DRIVE_RAMDISK:
+      return u"RAM Disk";
+    default:
+      return u"Local Disk";
   }
 }
 
@@ -82,8 +85,10 @@ SFGAOF ShellAttributes(const std::u16string& path, DWORD attributes, bool lookIn
   SFGAOF a = kItemAttributes;
   bool folder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
   if (IsDriveRoot(path)) a = SFGAO_CANLINK | SFGAO_HASPROPSHEET | SFGAO_FILESYSTEM;
-  if (folder) a |= kFolderAttributes;
-  else a |= SFGAO_STREAM;
+  if (folder)
+    a |= kFolderAttributes;
+  else
+    a |= SFGAO_STREAM;
   if (attributes & FILE_ATTRIBUTE_READONLY) a |= SFGAO_READONLY;
   if (attributes & FILE_ATTRIBUTE_HIDDEN) a |= SFGAO_HIDDEN;
   if (!folder && EqualsI16(ExtensionOf(LeafOf(path)), u"lnk")) a |= SFGAO_LINK;
@@ -101,9 +106,12 @@ DWORD_PTR ExecutableType(const std::u16string& path) {
     case ImageKind::Pe64:
       if (header->subsystem != kWindowedSubsystem) return kSignaturePe;
       return MAKELONG(kSignaturePe, MAKEWORD(header->versionMinor, header->versionMajor));
-    case ImageKind::Ne: return MAKELONG(kSignatureNe, MAKEWORD(header->versionMinor, header->versionMajor));
-    case ImageKind::Dos: return kSignatureMz;
-    case ImageKind::NotExecutable: break;
+    case ImageKind::Ne:
+      return MAKELONG(kSignatureNe, MAKEWORD(header->versionMinor, header->versionMajor));
+    case ImageKind::Dos:
+      return kSignatureMz;
+    case ImageKind::NotExecutable:
+      break;
   }
   if (EqualsI16(ext, u"com") || EqualsI16(ext, u"bat") || EqualsI16(ext, u"cmd")) return kSignatureMz;
   return 0;
@@ -134,8 +142,8 @@ KX2_EXPORT DWORD_PTR SHGetFileInfoW(LPCWSTR pszPath, DWORD dwFileAttributes, SHF
 
     DWORD attributes = useGiven ? dwFileAttributes : GetFileAttributesW(path->c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return 0;
-    constexpr UINT kFills = SHGFI_ICON | SHGFI_DISPLAYNAME | SHGFI_TYPENAME | SHGFI_ATTRIBUTES | SHGFI_ICONLOCATION |
-                            SHGFI_SYSICONINDEX;
+    constexpr UINT kFills =
+        SHGFI_ICON | SHGFI_DISPLAYNAME | SHGFI_TYPENAME | SHGFI_ATTRIBUTES | SHGFI_ICONLOCATION | SHGFI_SYSICONINDEX;
     if (uFlags & kFills) {
       if (!psfi || cbFileInfo < sizeof(SHFILEINFOW)) {
         SetLastError(ERROR_INVALID_PARAMETER);

@@ -67,9 +67,15 @@ class Operation {
     DWORD result = 0;
     switch (op_.wFunc) {
       case FO_COPY:
-      case FO_MOVE: result = CopyOrMove(op_.wFunc == FO_MOVE); break;
-      case FO_DELETE: result = Delete(); break;
-      case FO_RENAME: result = Rename(); break;
+      case FO_MOVE:
+        result = CopyOrMove(op_.wFunc == FO_MOVE);
+        break;
+      case FO_DELETE:
+        result = Delete();
+        break;
+      case FO_RENAME:
+        result = Rename();
+        break;
     }
     if (result == ERROR_CANCELLED) op_.fAnyOperationsAborted = TRUE;
     if ((flags_ & FOF_WANTMAPPINGHANDLE) && !renamed_.empty()) op_.hNameMappings = MakeMappings();

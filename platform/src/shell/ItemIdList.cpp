@@ -34,8 +34,8 @@ LPITEMIDLIST MakeItemIdList(std::u16string_view full) {
     PutWord(at, c);
     at += 2;
   }
-  PutWord(at, 0);       // the path's terminator
-  PutWord(at + 2, 0);   // the list's end
+  PutWord(at, 0);      // the path's terminator
+  PutWord(at + 2, 0);  // the list's end
   return reinterpret_cast<LPITEMIDLIST>(bytes);
 }
 
@@ -152,12 +152,24 @@ KX2_EXPORT HRESULT SHGetDataFromIDListW(IShellFolder*, PCUITEMID_CHILD pidl, int
         SHDESCRIPTIONID id{};
         if (kx2::shell::IsDriveRoot(path)) {
           switch (GetDriveTypeW(path.c_str())) {
-            case DRIVE_REMOVABLE: id.dwDescriptionId = SHDID_COMPUTER_REMOVABLE; break;
-            case DRIVE_FIXED: id.dwDescriptionId = SHDID_COMPUTER_FIXED; break;
-            case DRIVE_REMOTE: id.dwDescriptionId = SHDID_COMPUTER_NETDRIVE; break;
-            case DRIVE_CDROM: id.dwDescriptionId = SHDID_COMPUTER_CDROM; break;
-            case DRIVE_RAMDISK: id.dwDescriptionId = SHDID_COMPUTER_RAMDISK; break;
-            default: id.dwDescriptionId = SHDID_COMPUTER_OTHER; break;
+            case DRIVE_REMOVABLE:
+              id.dwDescriptionId = SHDID_COMPUTER_REMOVABLE;
+              break;
+            case DRIVE_FIXED:
+              id.dwDescriptionId = SHDID_COMPUTER_FIXED;
+              break;
+            case DRIVE_REMOTE:
+              id.dwDescriptionId = SHDID_COMPUTER_NETDRIVE;
+              break;
+            case DRIVE_CDROM:
+              id.dwDescriptionId = SHDID_COMPUTER_CDROM;
+              break;
+            case DRIVE_RAMDISK:
+              id.dwDescriptionId = SHDID_COMPUTER_RAMDISK;
+              break;
+            default:
+              id.dwDescriptionId = SHDID_COMPUTER_OTHER;
+              break;
           }
         } else {
           DWORD attributes = GetFileAttributesW(path.c_str());
@@ -167,7 +179,8 @@ KX2_EXPORT HRESULT SHGetDataFromIDListW(IShellFolder*, PCUITEMID_CHILD pidl, int
         std::memcpy(pv, &id, sizeof id);
         return S_OK;
       }
-      default: return E_INVALIDARG;  // SHGDFIL_NETRESOURCE included: nothing here is a network item
+      default:
+        return E_INVALIDARG;  // SHGDFIL_NETRESOURCE included: nothing here is a network item
     }
   } catch (...) {
     return E_OUTOFMEMORY;

@@ -101,8 +101,7 @@ void ReapLater(pid_t child) {
   try {
     std::thread([child] {
       int status = 0;
-      while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
-      }
+      while (waitpid(child, &status, 0) < 0 && errno == EINTR) {}
     }).detach();
   } catch (...) {
     // Without a thread the exit is collected with the process's own.
@@ -111,8 +110,8 @@ void ReapLater(pid_t child) {
 
 }  // namespace
 
-KX2_EXPORT HINSTANCE ShellExecuteW(HWND, LPCWSTR lpOperation, LPCWSTR lpFile, LPCWSTR lpParameters,
-                                   LPCWSTR lpDirectory, INT) {
+KX2_EXPORT HINSTANCE ShellExecuteW(HWND, LPCWSTR lpOperation, LPCWSTR lpFile, LPCWSTR lpParameters, LPCWSTR lpDirectory,
+                                   INT) {
   try {
     if (lpOperation && *lpOperation && !kx2::EqualsI16(kx2::View16(lpOperation), u"open"))
       return Result(SE_ERR_NOASSOC, ERROR_NO_ASSOCIATION);
@@ -140,8 +139,10 @@ KX2_EXPORT HINSTANCE ShellExecuteW(HWND, LPCWSTR lpOperation, LPCWSTR lpFile, LP
       std::optional<std::u16string> full = kx2::shell::FullPath(name, &error);
       std::optional<std::string> mapped;
       if (full) {
-        if (GetFileAttributesW(full->c_str()) == INVALID_FILE_ATTRIBUTES) error = GetLastError();
-        else mapped = kx2::ToPosixPath(*full, &error);
+        if (GetFileAttributesW(full->c_str()) == INVALID_FILE_ATTRIBUTES)
+          error = GetLastError();
+        else
+          mapped = kx2::ToPosixPath(*full, &error);
       }
       if (!mapped) return Result(error == ERROR_PATH_NOT_FOUND ? SE_ERR_PNF : SE_ERR_FNF, error);
       target = std::move(*mapped);

@@ -82,7 +82,7 @@ bool MakeFolders(const std::string& path, int* err) {
 }
 
 bool IsFolder(const std::string& path) {
-  struct stat st{};
+  struct stat st {};
   return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
@@ -91,27 +91,45 @@ bool IsFolder(const std::string& path) {
 std::optional<std::string> FolderPath(int csidl) {
   switch (csidl) {
     case CSIDL_DESKTOP:
-    case CSIDL_DESKTOPDIRECTORY: return Override("KX2_DESKTOP", XdgUserDir("XDG_DESKTOP_DIR", "Desktop"));
-    case CSIDL_PERSONAL: return Override("KX2_PERSONAL", XdgUserDir("XDG_DOCUMENTS_DIR", "Documents"));
-    case CSIDL_MYMUSIC: return XdgUserDir("XDG_MUSIC_DIR", "Music");
-    case CSIDL_MYVIDEO: return XdgUserDir("XDG_VIDEOS_DIR", "Videos");
-    case CSIDL_MYPICTURES: return XdgUserDir("XDG_PICTURES_DIR", "Pictures");
-    case CSIDL_TEMPLATES: return XdgUserDir("XDG_TEMPLATES_DIR", "Templates");
-    case CSIDL_FONTS: return Override("KX2_FONTS", "/usr/share/fonts");
-    case CSIDL_APPDATA: return Override("KX2_APPDATA", XdgBase("XDG_CONFIG_HOME", ".config"));
-    case CSIDL_LOCAL_APPDATA: return LocalAppData();
-    case CSIDL_INTERNET_CACHE: return XdgBase("XDG_CACHE_HOME", ".cache");
-    case CSIDL_COMMON_APPDATA: return CommonAppData();
-    case CSIDL_COMMON_DOCUMENTS: return Override("KX2_COMMON_DOCUMENTS", CommonAppData() + "/Documents");
-    case CSIDL_WINDOWS: return FromWindowsFolder(&GetWindowsDirectoryW);
+    case CSIDL_DESKTOPDIRECTORY:
+      return Override("KX2_DESKTOP", XdgUserDir("XDG_DESKTOP_DIR", "Desktop"));
+    case CSIDL_PERSONAL:
+      return Override("KX2_PERSONAL", XdgUserDir("XDG_DOCUMENTS_DIR", "Documents"));
+    case CSIDL_MYMUSIC:
+      return XdgUserDir("XDG_MUSIC_DIR", "Music");
+    case CSIDL_MYVIDEO:
+      return XdgUserDir("XDG_VIDEOS_DIR", "Videos");
+    case CSIDL_MYPICTURES:
+      return XdgUserDir("XDG_PICTURES_DIR", "Pictures");
+    case CSIDL_TEMPLATES:
+      return XdgUserDir("XDG_TEMPLATES_DIR", "Templates");
+    case CSIDL_FONTS:
+      return Override("KX2_FONTS", "/usr/share/fonts");
+    case CSIDL_APPDATA:
+      return Override("KX2_APPDATA", XdgBase("XDG_CONFIG_HOME", ".config"));
+    case CSIDL_LOCAL_APPDATA:
+      return LocalAppData();
+    case CSIDL_INTERNET_CACHE:
+      return XdgBase("XDG_CACHE_HOME", ".cache");
+    case CSIDL_COMMON_APPDATA:
+      return CommonAppData();
+    case CSIDL_COMMON_DOCUMENTS:
+      return Override("KX2_COMMON_DOCUMENTS", CommonAppData() + "/Documents");
+    case CSIDL_WINDOWS:
+      return FromWindowsFolder(&GetWindowsDirectoryW);
     case CSIDL_SYSTEM:
-    case CSIDL_SYSTEMX86: return FromWindowsFolder(&GetSystemDirectoryW);
+    case CSIDL_SYSTEMX86:
+      return FromWindowsFolder(&GetSystemDirectoryW);
     case CSIDL_PROGRAM_FILES:
-    case CSIDL_PROGRAM_FILESX86: return ProgramFiles();
+    case CSIDL_PROGRAM_FILESX86:
+      return ProgramFiles();
     case CSIDL_PROGRAM_FILES_COMMON:
-    case CSIDL_PROGRAM_FILES_COMMONX86: return ProgramFiles() + "/Common Files";
-    case CSIDL_PROFILE: return Home();
-    default: return std::nullopt;
+    case CSIDL_PROGRAM_FILES_COMMONX86:
+      return ProgramFiles() + "/Common Files";
+    case CSIDL_PROFILE:
+      return Home();
+    default:
+      return std::nullopt;
   }
 }
 
@@ -121,9 +139,14 @@ std::vector<FolderValue> ShellFolderValues(bool machine) {
     int csidl;
   };
   static const Entry kUser[] = {
-      {u"AppData", CSIDL_APPDATA},        {u"Local AppData", CSIDL_LOCAL_APPDATA}, {u"Personal", CSIDL_PERSONAL},
-      {u"Desktop", CSIDL_DESKTOPDIRECTORY}, {u"Fonts", CSIDL_FONTS},             {u"Templates", CSIDL_TEMPLATES},
-      {u"My Pictures", CSIDL_MYPICTURES},  {u"Cache", CSIDL_INTERNET_CACHE},
+      {u"AppData", CSIDL_APPDATA},
+      {u"Local AppData", CSIDL_LOCAL_APPDATA},
+      {u"Personal", CSIDL_PERSONAL},
+      {u"Desktop", CSIDL_DESKTOPDIRECTORY},
+      {u"Fonts", CSIDL_FONTS},
+      {u"Templates", CSIDL_TEMPLATES},
+      {u"My Pictures", CSIDL_MYPICTURES},
+      {u"Cache", CSIDL_INTERNET_CACHE},
   };
   static const Entry kMachine[] = {
       {u"Common AppData", CSIDL_COMMON_APPDATA},

@@ -20,12 +20,12 @@ bool g_echo = true;
 
 int DefaultAnswer(UINT type) {
   static const int buttons[][4] = {
-      {IDOK},                          // MB_OK
-      {IDOK, IDCANCEL},                // MB_OKCANCEL
-      {IDABORT, IDRETRY, IDIGNORE},    // MB_ABORTRETRYIGNORE
-      {IDYES, IDNO, IDCANCEL},         // MB_YESNOCANCEL
-      {IDYES, IDNO},                   // MB_YESNO
-      {IDRETRY, IDCANCEL},             // MB_RETRYCANCEL
+      {IDOK},                              // MB_OK
+      {IDOK, IDCANCEL},                    // MB_OKCANCEL
+      {IDABORT, IDRETRY, IDIGNORE},        // MB_ABORTRETRYIGNORE
+      {IDYES, IDNO, IDCANCEL},             // MB_YESNOCANCEL
+      {IDYES, IDNO},                       // MB_YESNO
+      {IDRETRY, IDCANCEL},                 // MB_RETRYCANCEL
       {IDCANCEL, IDTRYAGAIN, IDCONTINUE},  // MB_CANCELTRYCONTINUE
   };
   UINT kind = type & MB_TYPEMASK;

@@ -18,8 +18,8 @@ constexpr ATOM kFirstAtom = 0xC000;
 struct WindowClass {
   ATOM atom;
   HINSTANCE owner;
-  WNDCLASSEXW record;         // lpszClassName is not kept: lookups report the caller's
-  std::u16string menuName;    // lpszMenuName points here when it was a text
+  WNDCLASSEXW record;       // lpszClassName is not kept: lookups report the caller's
+  std::u16string menuName;  // lpszMenuName points here when it was a text
   bool menuIsText = false;
 };
 
@@ -159,9 +159,9 @@ ATOM Lookup(HINSTANCE instance, LPCWSTR name, WNDCLASSEXW* out) {
 }
 
 WNDCLASSEXW Widen(const WNDCLASSW& c) {
-  return WNDCLASSEXW{sizeof(WNDCLASSEXW), c.style,         c.lpfnWndProc,  c.cbClsExtra,
-                     c.cbWndExtra,        c.hInstance,     c.hIcon,        c.hCursor,
-                     c.hbrBackground,     c.lpszMenuName,  c.lpszClassName, nullptr};
+  return WNDCLASSEXW{sizeof(WNDCLASSEXW), c.style,        c.lpfnWndProc,   c.cbClsExtra,
+                     c.cbWndExtra,        c.hInstance,    c.hIcon,         c.hCursor,
+                     c.hbrBackground,     c.lpszMenuName, c.lpszClassName, nullptr};
 }
 
 }  // namespace
@@ -230,9 +230,9 @@ KX2_EXPORT BOOL GetClassInfoW(HINSTANCE hInstance, LPCWSTR lpClassName, LPWNDCLA
     found.cbSize = sizeof(found);
     ATOM atom = Lookup(hInstance, lpClassName, &found);
     if (!atom) return FALSE;
-    *lpWndClass = WNDCLASSW{found.style,   found.lpfnWndProc,   found.cbClsExtra,   found.cbWndExtra,
-                            found.hInstance, found.hIcon,        found.hCursor,      found.hbrBackground,
-                            found.lpszMenuName, found.lpszClassName};
+    *lpWndClass =
+        WNDCLASSW{found.style, found.lpfnWndProc, found.cbClsExtra,    found.cbWndExtra,   found.hInstance,
+                  found.hIcon, found.hCursor,     found.hbrBackground, found.lpszMenuName, found.lpszClassName};
     return atom;
   } catch (...) {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);

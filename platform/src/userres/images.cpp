@@ -132,10 +132,15 @@ HANDLE LoadImageW(HINSTANCE hInst, LPCWSTR name, UINT type, int cx, int cy, UINT
   }
   try {
     switch (type) {
-      case IMAGE_BITMAP: return LoadBitmapW(hInst, name);
-      case IMAGE_ICON: return LoadIconOrCursor(hInst, name, TRUE, cx, cy);
-      case IMAGE_CURSOR: return LoadIconOrCursor(hInst, name, FALSE, cx, cy);
-      default: SetLastError(ERROR_INVALID_PARAMETER); return nullptr;
+      case IMAGE_BITMAP:
+        return LoadBitmapW(hInst, name);
+      case IMAGE_ICON:
+        return LoadIconOrCursor(hInst, name, TRUE, cx, cy);
+      case IMAGE_CURSOR:
+        return LoadIconOrCursor(hInst, name, FALSE, cx, cy);
+      default:
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
     }
   } catch (...) {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);

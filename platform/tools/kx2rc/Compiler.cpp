@@ -23,17 +23,44 @@ bool IsMemoryOption(const std::string& upper) {
 // Symbols every source may use in LANGUAGE statements.
 const std::map<std::string, uint32_t>& BuiltinDefines() {
   static const std::map<std::string, uint32_t> kDefines = {
-      {"LANG_NEUTRAL", 0x00},   {"LANG_ARABIC", 0x01},     {"LANG_CHINESE", 0x04},   {"LANG_CZECH", 0x05},
-      {"LANG_DANISH", 0x06},    {"LANG_GERMAN", 0x07},     {"LANG_GREEK", 0x08},     {"LANG_ENGLISH", 0x09},
-      {"LANG_SPANISH", 0x0a},   {"LANG_FINNISH", 0x0b},    {"LANG_FRENCH", 0x0c},    {"LANG_HEBREW", 0x0d},
-      {"LANG_HUNGARIAN", 0x0e}, {"LANG_ITALIAN", 0x10},    {"LANG_JAPANESE", 0x11},  {"LANG_KOREAN", 0x12},
-      {"LANG_DUTCH", 0x13},     {"LANG_NORWEGIAN", 0x14},  {"LANG_POLISH", 0x15},    {"LANG_PORTUGUESE", 0x16},
-      {"LANG_RUSSIAN", 0x19},   {"LANG_SWEDISH", 0x1d},    {"LANG_THAI", 0x1e},      {"LANG_TURKISH", 0x1f},
-      {"SUBLANG_NEUTRAL", 0x00}, {"SUBLANG_DEFAULT", 0x01}, {"SUBLANG_SYS_DEFAULT", 0x02},
-      {"SUBLANG_ENGLISH_US", 0x01}, {"SUBLANG_ENGLISH_UK", 0x02}, {"SUBLANG_GERMAN", 0x01},
-      {"SUBLANG_FRENCH", 0x01}, {"SUBLANG_JAPANESE_JAPAN", 0x01}, {"SUBLANG_KOREAN", 0x01},
-      {"SUBLANG_CHINESE_TRADITIONAL", 0x01}, {"SUBLANG_CHINESE_SIMPLIFIED", 0x02},
-      {"SUBLANG_SPANISH_MODERN", 0x03}, {"SUBLANG_PORTUGUESE_BRAZILIAN", 0x01}, {"SUBLANG_PORTUGUESE", 0x02},
+      {"LANG_NEUTRAL", 0x00},
+      {"LANG_ARABIC", 0x01},
+      {"LANG_CHINESE", 0x04},
+      {"LANG_CZECH", 0x05},
+      {"LANG_DANISH", 0x06},
+      {"LANG_GERMAN", 0x07},
+      {"LANG_GREEK", 0x08},
+      {"LANG_ENGLISH", 0x09},
+      {"LANG_SPANISH", 0x0a},
+      {"LANG_FINNISH", 0x0b},
+      {"LANG_FRENCH", 0x0c},
+      {"LANG_HEBREW", 0x0d},
+      {"LANG_HUNGARIAN", 0x0e},
+      {"LANG_ITALIAN", 0x10},
+      {"LANG_JAPANESE", 0x11},
+      {"LANG_KOREAN", 0x12},
+      {"LANG_DUTCH", 0x13},
+      {"LANG_NORWEGIAN", 0x14},
+      {"LANG_POLISH", 0x15},
+      {"LANG_PORTUGUESE", 0x16},
+      {"LANG_RUSSIAN", 0x19},
+      {"LANG_SWEDISH", 0x1d},
+      {"LANG_THAI", 0x1e},
+      {"LANG_TURKISH", 0x1f},
+      {"SUBLANG_NEUTRAL", 0x00},
+      {"SUBLANG_DEFAULT", 0x01},
+      {"SUBLANG_SYS_DEFAULT", 0x02},
+      {"SUBLANG_ENGLISH_US", 0x01},
+      {"SUBLANG_ENGLISH_UK", 0x02},
+      {"SUBLANG_GERMAN", 0x01},
+      {"SUBLANG_FRENCH", 0x01},
+      {"SUBLANG_JAPANESE_JAPAN", 0x01},
+      {"SUBLANG_KOREAN", 0x01},
+      {"SUBLANG_CHINESE_TRADITIONAL", 0x01},
+      {"SUBLANG_CHINESE_SIMPLIFIED", 0x02},
+      {"SUBLANG_SPANISH_MODERN", 0x03},
+      {"SUBLANG_PORTUGUESE_BRAZILIAN", 0x01},
+      {"SUBLANG_PORTUGUESE", 0x02},
   };
   return kDefines;
 }
@@ -122,10 +149,14 @@ bool Compiler::Close(Lexer& lx) {
 uint32_t Compiler::Expr(Lexer& lx) {
   uint32_t v = Primary(lx);
   for (;;) {
-    if (lx.IsPunct('+')) lx.Next(), v += Primary(lx);
-    else if (lx.IsPunct('-')) lx.Next(), v -= Primary(lx);
-    else if (lx.IsPunct('|')) lx.Next(), v |= Primary(lx);
-    else return v;
+    if (lx.IsPunct('+'))
+      lx.Next(), v += Primary(lx);
+    else if (lx.IsPunct('-'))
+      lx.Next(), v -= Primary(lx);
+    else if (lx.IsPunct('|'))
+      lx.Next(), v |= Primary(lx);
+    else
+      return v;
   }
 }
 
@@ -231,9 +262,12 @@ void Compiler::Resource(Lexer& lx, ResId name, int line) {
     numericType = static_cast<uint16_t>(t.number);
   } else if (t.kind == Tok::Ident) {
     std::string word = Upper(t.text);
-    if (word == "RCDATA") numericType = kTypeRcData;
-    else if (word == "BITMAP") numericType = kTypeBitmap;
-    else if (word == "HTML") numericType = kTypeHtml;
+    if (word == "RCDATA")
+      numericType = kTypeRcData;
+    else if (word == "BITMAP")
+      numericType = kTypeBitmap;
+    else if (word == "HTML")
+      numericType = kTypeHtml;
     else if (word == "MENU" || word == "MENUEX" || word == "DIALOG" || word == "DIALOGEX" || word == "ICON" ||
              word == "CURSOR" || word == "ACCELERATORS" || word == "VERSIONINFO")
       lx.Fail(word + " resources are not supported yet", t.line);
@@ -326,7 +360,8 @@ std::vector<uint8_t> Compiler::Build() const {
     std::map<uint16_t, std::u16string[16]> blocks;
     for (const auto& [id, text] : table) blocks[static_cast<uint16_t>(id / 16 + 1)][id % 16] = text;
     for (const auto& [block, texts] : blocks) {
-      if (out.Contains(kTypeString, block, language)) throw SourceError("string block " + std::to_string(block) + " defined twice");
+      if (out.Contains(kTypeString, block, language))
+        throw SourceError("string block " + std::to_string(block) + " defined twice");
       out.Add(kTypeString, block, language, kx2::rsrc::ContainerWriter::StringBlock(texts));
     }
   }

@@ -200,27 +200,43 @@ std::u16string Lexer::StringBody(int line) {
       char e = src_[pos_ + 1];
       pos_ += 2;
       switch (e) {
-        case 'n': out.push_back(u'\n'); break;
-        case 'r': out.push_back(u'\r'); break;
-        case 't': out.push_back(u'\t'); break;
-        case 'a': out.push_back(u'\a'); break;
-        case '0': out.push_back(u'\0'); break;
-        case '\\': out.push_back(u'\\'); break;
-        case '"': out.push_back(u'"'); break;
+        case 'n':
+          out.push_back(u'\n');
+          break;
+        case 'r':
+          out.push_back(u'\r');
+          break;
+        case 't':
+          out.push_back(u'\t');
+          break;
+        case 'a':
+          out.push_back(u'\a');
+          break;
+        case '0':
+          out.push_back(u'\0');
+          break;
+        case '\\':
+          out.push_back(u'\\');
+          break;
+        case '"':
+          out.push_back(u'"');
+          break;
         case 'x':
         case 'X': {
           uint32_t v = 0;
           int digits = 0;
           while (digits < 4 && pos_ < src_.size() && std::isxdigit(static_cast<unsigned char>(src_[pos_]))) {
             char h = src_[pos_++];
-            v = v * 16 + static_cast<uint32_t>(std::isdigit(static_cast<unsigned char>(h)) ? h - '0' : (std::tolower(h) - 'a' + 10));
+            v = v * 16 + static_cast<uint32_t>(
+                             std::isdigit(static_cast<unsigned char>(h)) ? h - '0' : (std::tolower(h) - 'a' + 10));
             ++digits;
           }
           if (!digits) Fail("\\x needs hex digits", line);
           out.push_back(static_cast<char16_t>(v));
           break;
         }
-        default: Fail(std::string("unknown escape \\") + e, line);
+        default:
+          Fail(std::string("unknown escape \\") + e, line);
       }
       continue;
     }

@@ -18,9 +18,9 @@ enum class Tok { End, Number, String, Ident, Punct };
 
 struct Token {
   Tok kind = Tok::End;
-  std::string text;     // identifier or punctuation, as written
-  std::u16string str;   // decoded string literal
-  bool wide = false;    // L"..." literal, or a number with an L suffix
+  std::string text;    // identifier or punctuation, as written
+  std::u16string str;  // decoded string literal
+  bool wide = false;   // L"..." literal, or a number with an L suffix
   uint32_t number = 0;
   int line = 0;
 };

@@ -47,11 +47,16 @@ int main(int argc, char** argv) {
   long language = -1;
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
-    if (a == "-o" && i + 1 < argc) output = argv[++i];
-    else if (a == "--depfile" && i + 1 < argc) depfile = argv[++i];
-    else if (a == "--language" && i + 1 < argc) language = std::strtol(argv[++i], nullptr, 0);
-    else if (!a.empty() && a[0] != '-' && source.empty()) source = a;
-    else return Usage();
+    if (a == "-o" && i + 1 < argc)
+      output = argv[++i];
+    else if (a == "--depfile" && i + 1 < argc)
+      depfile = argv[++i];
+    else if (a == "--language" && i + 1 < argc)
+      language = std::strtol(argv[++i], nullptr, 0);
+    else if (!a.empty() && a[0] != '-' && source.empty())
+      source = a;
+    else
+      return Usage();
   }
   if (output.empty() || source.empty()) return Usage();
   if (language < 0) {

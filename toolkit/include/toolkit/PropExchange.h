@@ -13,19 +13,19 @@
 #include <win/types.h>
 
 // Value types of ExchangeProp (the value and default point at the type named).
-#define KTK_VT_I2 VT_I2        // SHORT
-#define KTK_VT_I4 VT_I4        // LONG (also DWORD, enums)
-#define KTK_VT_R4 VT_R4        // float
-#define KTK_VT_R8 VT_R8        // double
-#define KTK_VT_CY VT_CY        // CY
-#define KTK_VT_DATE VT_DATE    // COleDateTime
-#define KTK_VT_BSTR VT_BSTR    // BSTR
-#define KTK_VT_BOOL VT_BOOL    // BOOL
+#define KTK_VT_I2 VT_I2            // SHORT
+#define KTK_VT_I4 VT_I4            // LONG (also DWORD, enums)
+#define KTK_VT_R4 VT_R4            // float
+#define KTK_VT_R8 VT_R8            // double
+#define KTK_VT_CY VT_CY            // CY
+#define KTK_VT_DATE VT_DATE        // COleDateTime
+#define KTK_VT_BSTR VT_BSTR        // BSTR
+#define KTK_VT_BOOL VT_BOOL        // BOOL
 #define KTK_VT_VARIANT VT_VARIANT  // COleVariant
-#define KTK_VT_UI1 VT_UI1      // BYTE
-#define KTK_VT_STRING VT_LPSTR // CString (30)
-#define KTK_VT_RECT 100        // RECT
-#define KTK_VT_SIZE 101        // SIZE or POINT
+#define KTK_VT_UI1 VT_UI1          // BYTE
+#define KTK_VT_STRING VT_LPSTR     // CString (30)
+#define KTK_VT_RECT 100            // RECT
+#define KTK_VT_SIZE 101            // SIZE or POINT
 
 // The schema a store written before schemas existed is read as.
 #define KTK_SCHEMA_UNMARKED 17

@@ -14,9 +14,9 @@
 // One record of the language table.
 struct LanguageInfo {
   WORD languageId;
-  UINT codePage;        // 0: the system ANSI code page
-  LPCWSTR encoding;     // "windows-1252"
-  LPCWSTR caption;      // "English (United States)"
+  UINT codePage;              // 0: the system ANSI code page
+  LPCWSTR encoding;           // "windows-1252"
+  LPCWSTR caption;            // "English (United States)"
   LPCWSTR languageSymbol;     // "LANG_ENGLISH"
   LPCWSTR subLanguageSymbol;  // "SUBLANG_ENGLISH_US"
   UINT charSet;

@@ -11,7 +11,8 @@
 namespace Present {
 
 const char16_t* const kSchemeColorNames[kSchemeColorCount] = {
-    u"dk1", u"lt1", u"dk2", u"lt2", u"accent1", u"accent2", u"accent3", u"accent4", u"accent5", u"accent6", u"hlink", u"folHlink",
+    u"dk1",     u"lt1",     u"dk2",     u"lt2",     u"accent1", u"accent2",
+    u"accent3", u"accent4", u"accent5", u"accent6", u"hlink",   u"folHlink",
 };
 
 int SchemeColorIndex(const char16_t* name) {
@@ -147,7 +148,8 @@ int PresentColorRef::ExchangeXml(ShapeXmlArchive& archive, const char16_t* wrapp
     parent = holder.get();
   }
   uint32_t newValue = 0, newSecond = 0;
-  static const char16_t* const kElements[] = {u"m:schemeClr", u"m:srgbClr", u"m:noneClr", u"m:autoClr", u"m:dontcareClr"};
+  static const char16_t* const kElements[] = {u"m:schemeClr", u"m:srgbClr", u"m:noneClr", u"m:autoClr",
+                                              u"m:dontcareClr"};
   for (int which = 0; parent && which < 5; ++which) {
     Present::XmlRef<IKX2XMLElement> element(Present::XmlChildElement(parent, kElements[which]));
     if (!element) continue;
@@ -157,8 +159,10 @@ int PresentColorRef::ExchangeXml(ShapeXmlArchive& archive, const char16_t* wrapp
       break;
     }
     const char16_t* opacityText = element->GetAttribute(u"m:opacity");
-    const auto readOpacity = static_cast<uint8_t>(opacityText ? std::clamp<int64_t>(ParseInteger(opacityText), 0, 255) : 255);
-    const auto readId = static_cast<uint16_t>(std::clamp<int64_t>(ParseInteger(element->GetAttribute(u"m:effectShapeID")), 0, 0xFFFF));
+    const auto readOpacity =
+        static_cast<uint8_t>(opacityText ? std::clamp<int64_t>(ParseInteger(opacityText), 0, 255) : 255);
+    const auto readId =
+        static_cast<uint16_t>(std::clamp<int64_t>(ParseInteger(element->GetAttribute(u"m:effectShapeID")), 0, 0xFFFF));
     const uint16_t id = MappedIn(mapper, readId);
     if (which == 0) {
       const int index = std::max(0, Present::SchemeColorIndex(element->GetAttribute(u"m:val")));

@@ -13,10 +13,9 @@ constexpr FieldMapEntry Modifier(uint32_t k, size_t offset) { return FieldMapSca
 
 // The XML names of the sixteen modifiers; the hue offset goes by the short name "m:Offset".
 constexpr const char16_t* kModifierNames[16] = {
-    u"m:alphaMod",      u"m:alphaOffset",      u"m:redMod",          u"m:redOffset",
-    u"m:greenMod",      u"m:greenOffset",      u"m:blueMod",         u"m:blueOffset",
-    u"m:hueMod",        u"m:Offset",           u"m:saturationMod",   u"m:saturationOffset",
-    u"m:luminanceMod",  u"m:luminanceOffset",  u"m:shade",           u"m:tint",
+    u"m:alphaMod",     u"m:alphaOffset",     u"m:redMod", u"m:redOffset", u"m:greenMod",      u"m:greenOffset",
+    u"m:blueMod",      u"m:blueOffset",      u"m:hueMod", u"m:Offset",    u"m:saturationMod", u"m:saturationOffset",
+    u"m:luminanceMod", u"m:luminanceOffset", u"m:shade",  u"m:tint",
 };
 
 const Present::ShapeTableRegistration g_registration(Present::kKindColor, &InitColorTable, &FreeColorTable);
@@ -128,7 +127,8 @@ int CPresentColor::ExchangeXml(ShapeXmlArchive& archive, int32_t index) {
   value = PresentColorValue{};
   value.type = ReadVocabulary(archive, element.get(), u"m:type", Present::Vocabulary::ColorType, 0);
   for (int i = 0; i < 16; ++i)
-    if (const char16_t* text = element->GetAttribute(kModifierNames[i])) modifiers[i] = Saturate<int16_t>(ParseScaled(text));
+    if (const char16_t* text = element->GetAttribute(kModifierNames[i]))
+      modifiers[i] = Saturate<int16_t>(ParseScaled(text));
   ParseWordFlag(element->GetAttribute(u"m:complement"), &value.complement);
   ParseByte(element->GetAttribute(u"m:gray"), &value.gray);
   ParseByte(element->GetAttribute(u"m:inverse"), &value.inverse);

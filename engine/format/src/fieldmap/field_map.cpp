@@ -200,9 +200,15 @@ bool ExchangeBits(IKx2PropertyObject* host, unsigned char* p, const FieldMapEntr
       value->u64 = v;
     } else {
       if (isSigned)
-        value->type = w <= 8 ? Kx2::kValueInt8 : w <= 16 ? Kx2::kValueInt16 : w <= 32 ? Kx2::kValueInt32 : Kx2::kValueLong;
+        value->type = w <= 8    ? Kx2::kValueInt8
+                      : w <= 16 ? Kx2::kValueInt16
+                      : w <= 32 ? Kx2::kValueInt32
+                                : Kx2::kValueLong;
       else
-        value->type = w <= 8 ? Kx2::kValueUInt8 : w <= 16 ? Kx2::kValueUInt16 : w <= 32 ? Kx2::kValueUInt32 : Kx2::kValueULong;
+        value->type = w <= 8    ? Kx2::kValueUInt8
+                      : w <= 16 ? Kx2::kValueUInt16
+                      : w <= 32 ? Kx2::kValueUInt32
+                                : Kx2::kValueULong;
       value->i32 = static_cast<int32_t>(v);
     }
     return host->SetValue(e.propertyId, *value) != FALSE;

@@ -190,7 +190,8 @@ int CPresentFill::ExchangeXml(ShapeXmlArchive& archive, int32_t index) {
   if (!element) return 0;
   v.type = ReadVocabulary(archive, element.get(), u"m:type", Present::Vocabulary::FillType, 0);
   if (mapper) {
-    SetGradient(*this, Present::ParseIdAttribute(element->GetAttribute(u"m:gradientID"), mapper, Present::kKindGradient));
+    SetGradient(*this,
+                Present::ParseIdAttribute(element->GetAttribute(u"m:gradientID"), mapper, Present::kKindGradient));
     SetTexture(*this, Present::ParseIdAttribute(element->GetAttribute(u"m:textureID"), mapper, Present::kKindTexture));
     SetHatch(*this, Present::ParseIdAttribute(element->GetAttribute(u"m:hatchID"), mapper, Present::kKindHatch));
   }
@@ -211,7 +212,11 @@ CPresentFillCtx::CPresentFillCtx(const CPresentFill& value) : CPresentFill(value
 }
 
 CPresentFillCtx::CPresentFillCtx(const CPresentFillCtx& other)
-    : CPresentFill(other), CPresentBaseCtx(other), gradient(other.gradient), texture(other.texture), hatch(other.hatch) {}
+    : CPresentFill(other),
+      CPresentBaseCtx(other),
+      gradient(other.gradient),
+      texture(other.texture),
+      hatch(other.hatch) {}
 
 int CPresentFillCtx::Store(IKx2PropertyObject* host) {
   if (!host) return 0;

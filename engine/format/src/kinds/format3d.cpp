@@ -45,15 +45,22 @@ int XferFields(CKx2DataBlock& archive, Format3DFields& f, bool mapped) {
     if (!ok) break;
     auto* p = reinterpret_cast<unsigned char*>(&f) + field.offset;
     switch (field.width) {
-      case Width::U8: ok = Present::Xfer(archive, *p); break;
-      case Width::I16: ok = Present::Xfer(archive, *reinterpret_cast<int16_t*>(p)); break;
-      case Width::I32: ok = Present::Xfer(archive, *reinterpret_cast<int32_t*>(p)); break;
+      case Width::U8:
+        ok = Present::Xfer(archive, *p);
+        break;
+      case Width::I16:
+        ok = Present::Xfer(archive, *reinterpret_cast<int16_t*>(p));
+        break;
+      case Width::I32:
+        ok = Present::Xfer(archive, *reinterpret_cast<int32_t*>(p));
+        break;
       case Width::Color: {
         auto& color = *reinterpret_cast<PresentColorRef*>(p);
         ok = mapped ? color.ExchangeMapped(archive) : color.Exchange(archive);
         break;
       }
-      default: break;
+      default:
+        break;
     }
   }
   return ok;
@@ -66,7 +73,8 @@ void SetTenths(const ShapeXmlArchive& archive, IKX2XMLElement* element, const ch
 }
 
 void ReadTenths(IKX2XMLElement* element, const char16_t* name, int16_t& field) {
-  if (const char16_t* t = element->GetAttribute(name)) field = Present::ShapeXml::Saturate<int16_t>(Present::ShapeXml::ParseScaled(t));
+  if (const char16_t* t = element->GetAttribute(name))
+    field = Present::ShapeXml::Saturate<int16_t>(Present::ShapeXml::ParseScaled(t));
 }
 
 void ReadLength(IKX2XMLElement* element, const char16_t* name, int32_t& field) {
@@ -98,7 +106,8 @@ void CPresent3DFormat::ClearEntry() { Present::FreeStyleRecord(Present::StyleKin
 uint64_t CPresent3DFormat::HashValue() const {
   Present::ValueHash h;
   for (const Field& f : kFields)
-    f.width == Width::Color ? h.Add(Present::Fields::ColorAt(&v, f)) : h.Add(static_cast<uint64_t>(Present::Fields::GetInt(&v, f)));
+    f.width == Width::Color ? h.Add(Present::Fields::ColorAt(&v, f))
+                            : h.Add(static_cast<uint64_t>(Present::Fields::GetInt(&v, f)));
   return h.Get();
 }
 
@@ -221,7 +230,9 @@ int CPresent3DFormatCtx::Load(IKx2PropertyObject* host, int* nothingFound) {
   return 1;
 }
 
-void CPresent3DFormatCtx::Apply(CPresent3DFormat& target) { Present::Fields::Apply(&target.v, &v, states_.data(), kFields); }
+void CPresent3DFormatCtx::Apply(CPresent3DFormat& target) {
+  Present::Fields::Apply(&target.v, &v, states_.data(), kFields);
+}
 
 void CPresent3DFormatCtx::Merge(const CPresent3DFormat& value) {
   Present::Fields::Merge(&v, &value.v, states_.data(), kFields);

@@ -36,11 +36,25 @@ enum : uint8_t { kCommon = 0, kUnset = 1, kMixed = 2 };
 inline int64_t GetInt(const void* data, const Field& f) {
   const auto* p = static_cast<const unsigned char*>(data) + f.offset;
   switch (f.width) {
-    case Width::U8: return *p;
-    case Width::I16: { int16_t v; std::memcpy(&v, p, 2); return v; }
-    case Width::U16: { uint16_t v; std::memcpy(&v, p, 2); return v; }
-    case Width::I32: { int32_t v; std::memcpy(&v, p, 4); return v; }
-    default: return 0;
+    case Width::U8:
+      return *p;
+    case Width::I16: {
+      int16_t v;
+      std::memcpy(&v, p, 2);
+      return v;
+    }
+    case Width::U16: {
+      uint16_t v;
+      std::memcpy(&v, p, 2);
+      return v;
+    }
+    case Width::I32: {
+      int32_t v;
+      std::memcpy(&v, p, 4);
+      return v;
+    }
+    default:
+      return 0;
   }
 }
 
@@ -48,11 +62,20 @@ inline int64_t GetInt(const void* data, const Field& f) {
 inline void SetInt(void* data, const Field& f, int32_t value) {
   auto* p = static_cast<unsigned char*>(data) + f.offset;
   switch (f.width) {
-    case Width::U8: *p = static_cast<uint8_t>(value); break;
+    case Width::U8:
+      *p = static_cast<uint8_t>(value);
+      break;
     case Width::I16:
-    case Width::U16: { const auto v = static_cast<uint16_t>(value); std::memcpy(p, &v, 2); break; }
-    case Width::I32: std::memcpy(p, &value, 4); break;
-    default: break;
+    case Width::U16: {
+      const auto v = static_cast<uint16_t>(value);
+      std::memcpy(p, &v, 2);
+      break;
+    }
+    case Width::I32:
+      std::memcpy(p, &value, 4);
+      break;
+    default:
+      break;
   }
 }
 
@@ -169,4 +192,5 @@ bool Equal(const void* data, const void* value, const uint8_t* states, const Fie
 
 #define KX2_FIELD(Struct, member, width, type) \
   ::Present::Fields::Field { ::Present::Fields::Width::width, static_cast<uint16_t>(offsetof(Struct, member)), type }
-#define KX2_NESTED_FIELD ::Present::Fields::Field { ::Present::Fields::Width::Nested, 0, 0 }
+#define KX2_NESTED_FIELD \
+  ::Present::Fields::Field { ::Present::Fields::Width::Nested, 0, 0 }

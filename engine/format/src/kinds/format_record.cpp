@@ -15,8 +15,7 @@ RecordScope::~RecordScope() {
   // Also left by the archive's throw mode: closing must not throw again.
   try {
     End();
-  } catch (...) {
-  }
+  } catch (...) {}
   archive_.SetLevel(archive_.GetLevel() - 1);
 }
 

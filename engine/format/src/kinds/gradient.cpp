@@ -82,7 +82,11 @@ bool CPresentGradient::IsSameValue(const CPresentGradient& other) const {
 
 uint64_t CPresentGradient::HashValue() const {
   Present::ValueHash h;
-  h.Add(v.type).Add(v.direction).Add(static_cast<uint16_t>(v.angle)).Add(v.rotateWith).Add(static_cast<uint64_t>(v.Stops()));
+  h.Add(v.type)
+      .Add(v.direction)
+      .Add(static_cast<uint16_t>(v.angle))
+      .Add(v.rotateWith)
+      .Add(static_cast<uint64_t>(v.Stops()));
   for (int i = 0; i < v.Stops(); ++i) h.Add(v.stopPosition[i]).Add(v.stopColor[i]).Add(v.stopTransparency[i]);
   return h.Get();
 }

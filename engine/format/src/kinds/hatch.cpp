@@ -41,7 +41,9 @@ int CPresentHatch::InternForFill(const CPresentHatch& value, CPresentFill& fill)
   return 1;
 }
 
-bool CPresentHatch::IsSameValue(const CPresentHatch& other) const { return Present::Fields::AllSame(&v, &other.v, kFields); }
+bool CPresentHatch::IsSameValue(const CPresentHatch& other) const {
+  return Present::Fields::AllSame(&v, &other.v, kFields);
+}
 
 uint64_t CPresentHatch::HashValue() const {
   return Present::ValueHash().Add(v.style).Add(v.foreColor).Add(v.backColor).Add(v.rotateWith).Get();
@@ -130,7 +132,9 @@ int CPresentHatchCtx::Load(IKx2PropertyObject* host, int* nothingFound) {
 
 void CPresentHatchCtx::Apply(CPresentHatch& target) { Present::Fields::Apply(&target.v, &v, states_.data(), kFields); }
 
-void CPresentHatchCtx::Merge(const CPresentHatch& value) { Present::Fields::Merge(&v, &value.v, states_.data(), kFields); }
+void CPresentHatchCtx::Merge(const CPresentHatch& value) {
+  Present::Fields::Merge(&v, &value.v, states_.data(), kFields);
+}
 
 int CPresentHatchCtx::IsEqual(const CPresentHatch& value) {
   return Present::Fields::Equal(&v, &value.v, states_.data(), kFields) ? 1 : 0;

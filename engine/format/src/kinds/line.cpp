@@ -52,7 +52,8 @@ int XferBody(CKx2DataBlock& archive, LineFields& f) {
 
 }  // namespace
 
-static_assert(offsetof(LineFields, endArrowSize) - offsetof(LineFields, compoundType) == 7, "the eight codes lie together");
+static_assert(offsetof(LineFields, endArrowSize) - offsetof(LineFields, compoundType) == 7,
+              "the eight codes lie together");
 
 CPresentLine::CPresentLine(const CPresentLine& other) : CPresentUnknown(), CKx2ShapeRefCnt() { AssignValue(other); }
 
@@ -159,7 +160,8 @@ CPresentLineCtx::CPresentLineCtx(const CPresentLine& value) : CPresentLine(value
   if (const CPresentFill* e = Fills().GetEntry(v.fillID)) fill.ResetFrom(*e);
 }
 
-CPresentLineCtx::CPresentLineCtx(const CPresentLineCtx& other) : CPresentLine(other), CPresentBaseCtx(other), fill(other.fill) {}
+CPresentLineCtx::CPresentLineCtx(const CPresentLineCtx& other)
+    : CPresentLine(other), CPresentBaseCtx(other), fill(other.fill) {}
 
 int CPresentLineCtx::Store(IKx2PropertyObject* host) {
   if (!host) return 0;

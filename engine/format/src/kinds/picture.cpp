@@ -213,7 +213,8 @@ int CPresentPicture::ExchangeEmbedded(CKx2DataBlock& archive) {
     store->ExchangeData(&data, v.binDataId, &block, &word, TRUE);
     ok = archive.WriteU8(1) && archive.WriteU32(word) && archive.Write16Bytes(block.bytes);
     if (ok && !data.bytes.empty())
-      ok = archive.Write(data.bytes.data(), static_cast<int32_t>(data.bytes.size())) == static_cast<int32_t>(data.bytes.size());
+      ok = archive.Write(data.bytes.data(), static_cast<int32_t>(data.bytes.size())) ==
+           static_cast<int32_t>(data.bytes.size());
   }
   ok = ok && Xfer(archive, v.recolor) && v.recolorColor.Exchange(archive) && Xfer(archive, v.brightness) &&
        Xfer(archive, v.contrast) && Xfer(archive, v.transparency) &&
@@ -269,9 +270,11 @@ int CPresentPicture::ExchangeXml(ShapeXmlArchive& archive, int32_t index) {
 
 // ---- Context ---------------------------------------------------------------------------------
 
-CPresentPictureCtx::CPresentPictureCtx(const CPresentPicture& value) : CPresentPicture(value), CPresentBaseCtx(kStateCommon) {}
+CPresentPictureCtx::CPresentPictureCtx(const CPresentPicture& value)
+    : CPresentPicture(value), CPresentBaseCtx(kStateCommon) {}
 
-CPresentPictureCtx::CPresentPictureCtx(const CPresentPictureCtx& other) : CPresentPicture(other), CPresentBaseCtx(other) {}
+CPresentPictureCtx::CPresentPictureCtx(const CPresentPictureCtx& other)
+    : CPresentPicture(other), CPresentBaseCtx(other) {}
 
 int CPresentPictureCtx::Store(IKx2PropertyObject* host) {
   if (!host) return 0;

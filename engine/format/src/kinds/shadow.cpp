@@ -39,7 +39,9 @@ CPresentShadow CPresentShadow::StandardEntry() {
   return s;
 }
 
-bool CPresentShadow::IsSameValue(const CPresentShadow& other) const { return Present::Fields::AllSame(&v, &other.v, kFields); }
+bool CPresentShadow::IsSameValue(const CPresentShadow& other) const {
+  return Present::Fields::AllSame(&v, &other.v, kFields);
+}
 
 void CPresentShadow::ClearEntry() { Present::FreeStyleRecord(Present::StyleKind::Shadow, styleSlot); }
 
@@ -128,9 +130,13 @@ int CPresentShadowCtx::Load(IKx2PropertyObject* host, int* nothingFound) {
   return 1;
 }
 
-void CPresentShadowCtx::Apply(CPresentShadow& target) { Present::Fields::Apply(&target.v, &v, states_.data(), kFields); }
+void CPresentShadowCtx::Apply(CPresentShadow& target) {
+  Present::Fields::Apply(&target.v, &v, states_.data(), kFields);
+}
 
-void CPresentShadowCtx::Merge(const CPresentShadow& value) { Present::Fields::Merge(&v, &value.v, states_.data(), kFields); }
+void CPresentShadowCtx::Merge(const CPresentShadow& value) {
+  Present::Fields::Merge(&v, &value.v, states_.data(), kFields);
+}
 
 int CPresentShadowCtx::IsEqual(const CPresentShadow& value) {
   return Present::Fields::Equal(&v, &value.v, states_.data(), kFields) ? 1 : 0;

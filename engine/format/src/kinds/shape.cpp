@@ -41,12 +41,23 @@ const Slot* const kXmlOrder[5] = {&kFill, &kLine, &kShadow, &kPicture, &k3D};
 void AssignId(ShapeIds& ids, const Slot& slot, uint32_t id) {
   uint16_t& field = ids.*slot.id;
   switch (slot.kind) {
-    case Present::kKindLine: Lines().Assign(field, id); break;
-    case Present::kKindFill: Fills().Assign(field, id); break;
-    case Present::kKindShadow: Shadows().Assign(field, id); break;
-    case Present::kKindPicture: Pictures().Assign(field, id); break;
-    case Present::kKind3DFormat: Formats3D().Assign(field, id); break;
-    default: break;
+    case Present::kKindLine:
+      Lines().Assign(field, id);
+      break;
+    case Present::kKindFill:
+      Fills().Assign(field, id);
+      break;
+    case Present::kKindShadow:
+      Shadows().Assign(field, id);
+      break;
+    case Present::kKindPicture:
+      Pictures().Assign(field, id);
+      break;
+    case Present::kKind3DFormat:
+      Formats3D().Assign(field, id);
+      break;
+    default:
+      break;
   }
 }
 
@@ -57,9 +68,11 @@ int ExchangeValue(CKx2DataBlock& archive, ShapeIds& ids, const Slot& slot) {
   const bool reading = archive.IsReading();
   switch (slot.kind) {
     case Present::kKindLine:
-      return reading ? Present::Nested::ReadEmbedded(archive, Lines(), field) : Present::Nested::WriteEmbedded(archive, Lines(), field);
+      return reading ? Present::Nested::ReadEmbedded(archive, Lines(), field)
+                     : Present::Nested::WriteEmbedded(archive, Lines(), field);
     case Present::kKindFill:
-      return reading ? Present::Nested::ReadEmbedded(archive, Fills(), field) : Present::Nested::WriteEmbedded(archive, Fills(), field);
+      return reading ? Present::Nested::ReadEmbedded(archive, Fills(), field)
+                     : Present::Nested::WriteEmbedded(archive, Fills(), field);
     case Present::kKindShadow:
       return reading ? Present::Nested::ReadEmbedded(archive, Shadows(), field)
                      : Present::Nested::WriteEmbedded(archive, Shadows(), field);

@@ -55,9 +55,9 @@ CPresentShapeCtx* CPresentShapeCtx::Clone(const CPresentShapeCtx* source) {
   if (!copy) return nullptr;
   copy->AssignValue(*source);
   copy->states_ = source->States();
-  const bool ok = CPresentLineCtx::CopyFrom(copy->line, source->line) && CPresentFillCtx::CopyFrom(copy->fill, source->fill) &&
-                  copy->shadow.CopyFrom(source->shadow) && copy->format3d.CopyFrom(source->format3d) &&
-                  copy->picture.CopyFrom(source->picture);
+  const bool ok = CPresentLineCtx::CopyFrom(copy->line, source->line) &&
+                  CPresentFillCtx::CopyFrom(copy->fill, source->fill) && copy->shadow.CopyFrom(source->shadow) &&
+                  copy->format3d.CopyFrom(source->format3d) && copy->picture.CopyFrom(source->picture);
   if (!ok) {
     delete copy;
     return nullptr;
@@ -144,7 +144,8 @@ int CPresentShapeCtx::Archive(CKx2DataBlock* archive) {
 }
 
 void CPresentShapeCtx::SetState(uint32_t propertyId, uint8_t state) {
-  if (propertyId >= 0x7000 && propertyId <= 0x7004) CPresentBaseCtx::SetState(static_cast<int>(propertyId - 0x7000), state);
+  if (propertyId >= 0x7000 && propertyId <= 0x7004)
+    CPresentBaseCtx::SetState(static_cast<int>(propertyId - 0x7000), state);
 }
 
 int CPresentShapeCtx::Assign(CPresentShape* shape) {

@@ -47,7 +47,9 @@ int XferBody(CKx2DataBlock& archive, TextureFields& f) {
 
 }  // namespace
 
-CPresentTexture::CPresentTexture(const CPresentTexture& other) : CPresentUnknown(), CKx2ShapeRefCnt() { AssignValue(other); }
+CPresentTexture::CPresentTexture(const CPresentTexture& other) : CPresentUnknown(), CKx2ShapeRefCnt() {
+  AssignValue(other);
+}
 
 CPresentTexture::~CPresentTexture() {
   Pictures().Release(v.pictureID);
@@ -173,7 +175,8 @@ int CPresentTexture::ExchangeXml(ShapeXmlArchive& archive, int32_t index) {
     }
     if (IKX2XMLElement* stretch = CreateElement(archive, u"m:textureStretch")) {
       const uint16_t values[5] = {v.offsetLeft, v.offsetRight, v.offsetTop, v.offsetBottom, v.transparency};
-      const char16_t* names[5] = {u"m:offsetLeft", u"m:offsetRight", u"m:offsetTop", u"m:offsetBottom", u"m:transparency"};
+      const char16_t* names[5] = {u"m:offsetLeft", u"m:offsetRight", u"m:offsetTop", u"m:offsetBottom",
+                                  u"m:transparency"};
       for (int i = 0; i < 5; ++i) {
         FormatScaled(text, values[i], u"%");
         SetAttribute(archive, stretch, names[i], text);
@@ -200,7 +203,8 @@ int CPresentTexture::ExchangeXml(ShapeXmlArchive& archive, int32_t index) {
   }
   if (Present::XmlRef<IKX2XMLElement> stretch{Present::XmlChildElement(element.get(), u"m:textureStretch")}) {
     uint16_t* fields[5] = {&v.offsetLeft, &v.offsetRight, &v.offsetTop, &v.offsetBottom, &v.transparency};
-    const char16_t* names[5] = {u"m:offsetLeft", u"m:offsetRight", u"m:offsetTop", u"m:offsetBottom", u"m:transparency"};
+    const char16_t* names[5] = {u"m:offsetLeft", u"m:offsetRight", u"m:offsetTop", u"m:offsetBottom",
+                                u"m:transparency"};
     for (int i = 0; i < 5; ++i)
       if (const char16_t* t = stretch->GetAttribute(names[i])) *fields[i] = Saturate<uint16_t>(ParseScaled(t));
   }
@@ -209,7 +213,8 @@ int CPresentTexture::ExchangeXml(ShapeXmlArchive& archive, int32_t index) {
 
 // ---- Context ---------------------------------------------------------------------------------
 
-CPresentTextureCtx::CPresentTextureCtx(const CPresentTexture& value) : CPresentTexture(value), CPresentBaseCtx(kStateCommon) {
+CPresentTextureCtx::CPresentTextureCtx(const CPresentTexture& value)
+    : CPresentTexture(value), CPresentBaseCtx(kStateCommon) {
   if (const CPresentPicture* entry = PictureEntry(v.pictureID)) picture.ResetFrom(*entry);
 }
 

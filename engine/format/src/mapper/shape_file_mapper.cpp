@@ -22,11 +22,11 @@ namespace {
 template <class Value>
 struct KindOf;
 
-#define KX2_KIND(Value, table, tagValue)                                                   \
-  template <>                                                                              \
-  struct KindOf<Value> {                                                                   \
-    static CKx2ShapeTbl<Value>& Table() { return table(); }                                \
-    static constexpr uint16_t kTag = tagValue;                                             \
+#define KX2_KIND(Value, table, tagValue)                                                      \
+  template <>                                                                                 \
+  struct KindOf<Value> {                                                                      \
+    static CKx2ShapeTbl<Value>& Table() { return table(); }                                   \
+    static constexpr uint16_t kTag = tagValue;                                                \
     static int Record(Value& v, CKx2DataBlock& archive) { return v.ExchangeMapped(archive); } \
   };
 KX2_KIND(CPresentGradient, PresentGradientTable, CPresentGradient::kRecordTag)
@@ -66,7 +66,8 @@ void Step(IKx2StepSink* sink) {
 // Swaps in the mapper an archive maps through, and puts the old one back.
 class ArchiveMapperSwap {
  public:
-  ArchiveMapperSwap(CKx2DataBlock& archive, IKx2ShapeMapperCtx* mapper) : archive_(archive), saved_(archive.GetContext()) {
+  ArchiveMapperSwap(CKx2DataBlock& archive, IKx2ShapeMapperCtx* mapper)
+      : archive_(archive), saved_(archive.GetContext()) {
     archive.SetContext(mapper);
   }
   ~ArchiveMapperSwap() { archive_.SetContext(saved_); }
@@ -158,16 +159,35 @@ CKx2FilePresentationShapeMapper::~CKx2FilePresentationShapeMapper() {
   if (Mode() == kModeReading) {
     for (int k : kReleaseOrder) {
       switch (k) {
-        case 0: ReleaseAll<CPresentGradient>(lists_[k]); break;
-        case 1: ReleaseAll<CPresentTexture>(lists_[k]); break;
-        case 2: ReleaseAll<CPresentHatch>(lists_[k]); break;
-        case 3: ReleaseAll<CPresentFill>(lists_[k]); break;
-        case 4: ReleaseAll<CPresentLine>(lists_[k]); break;
-        case 5: ReleaseAll<CPresentShadow>(lists_[k]); break;
-        case 6: ReleaseAll<CPresentPicture>(lists_[k]); break;
-        case 7: ReleaseAll<CPresent3DFormat>(lists_[k]); break;
-        case kColorList: ReleaseAll<CPresentColor>(lists_[k]); break;
-        default: break;
+        case 0:
+          ReleaseAll<CPresentGradient>(lists_[k]);
+          break;
+        case 1:
+          ReleaseAll<CPresentTexture>(lists_[k]);
+          break;
+        case 2:
+          ReleaseAll<CPresentHatch>(lists_[k]);
+          break;
+        case 3:
+          ReleaseAll<CPresentFill>(lists_[k]);
+          break;
+        case 4:
+          ReleaseAll<CPresentLine>(lists_[k]);
+          break;
+        case 5:
+          ReleaseAll<CPresentShadow>(lists_[k]);
+          break;
+        case 6:
+          ReleaseAll<CPresentPicture>(lists_[k]);
+          break;
+        case 7:
+          ReleaseAll<CPresent3DFormat>(lists_[k]);
+          break;
+        case kColorList:
+          ReleaseAll<CPresentColor>(lists_[k]);
+          break;
+        default:
+          break;
       }
     }
   }
@@ -283,16 +303,35 @@ int CKx2FilePresentationShapeMapper::ExchangeLists(CKx2DataBlock* archive, IKx2S
     for (int k : kListOrder) {
       if (!ok) break;
       switch (k) {
-        case 0: ok = reading ? ReadList<CPresentGradient>(*archive, k, sink) : WriteList<CPresentGradient>(*archive, k, sink); break;
-        case 1: ok = reading ? ReadList<CPresentTexture>(*archive, k, sink) : WriteList<CPresentTexture>(*archive, k, sink); break;
-        case 2: ok = reading ? ReadList<CPresentHatch>(*archive, k, sink) : WriteList<CPresentHatch>(*archive, k, sink); break;
-        case 3: ok = reading ? ReadList<CPresentFill>(*archive, k, sink) : WriteList<CPresentFill>(*archive, k, sink); break;
-        case 4: ok = reading ? ReadList<CPresentLine>(*archive, k, sink) : WriteList<CPresentLine>(*archive, k, sink); break;
-        case 5: ok = reading ? ReadList<CPresentShadow>(*archive, k, sink) : WriteList<CPresentShadow>(*archive, k, sink); break;
-        case 6: ok = reading ? ReadList<CPresentPicture>(*archive, k, sink) : WriteList<CPresentPicture>(*archive, k, sink); break;
-        case 7: ok = reading ? ReadList<CPresent3DFormat>(*archive, k, sink) : WriteList<CPresent3DFormat>(*archive, k, sink); break;
-        case kColorList: ok = reading ? ReadList<CPresentColor>(*archive, k, sink) : WriteList<CPresentColor>(*archive, k, sink); break;
-        default: break;
+        case 0:
+          ok = reading ? ReadList<CPresentGradient>(*archive, k, sink) : WriteList<CPresentGradient>(*archive, k, sink);
+          break;
+        case 1:
+          ok = reading ? ReadList<CPresentTexture>(*archive, k, sink) : WriteList<CPresentTexture>(*archive, k, sink);
+          break;
+        case 2:
+          ok = reading ? ReadList<CPresentHatch>(*archive, k, sink) : WriteList<CPresentHatch>(*archive, k, sink);
+          break;
+        case 3:
+          ok = reading ? ReadList<CPresentFill>(*archive, k, sink) : WriteList<CPresentFill>(*archive, k, sink);
+          break;
+        case 4:
+          ok = reading ? ReadList<CPresentLine>(*archive, k, sink) : WriteList<CPresentLine>(*archive, k, sink);
+          break;
+        case 5:
+          ok = reading ? ReadList<CPresentShadow>(*archive, k, sink) : WriteList<CPresentShadow>(*archive, k, sink);
+          break;
+        case 6:
+          ok = reading ? ReadList<CPresentPicture>(*archive, k, sink) : WriteList<CPresentPicture>(*archive, k, sink);
+          break;
+        case 7:
+          ok = reading ? ReadList<CPresent3DFormat>(*archive, k, sink) : WriteList<CPresent3DFormat>(*archive, k, sink);
+          break;
+        case kColorList:
+          ok = reading ? ReadList<CPresentColor>(*archive, k, sink) : WriteList<CPresentColor>(*archive, k, sink);
+          break;
+        default:
+          break;
       }
     }
     return ok;
@@ -343,7 +382,7 @@ constexpr ListXml kXmlLists[9] = {
 
 template <class Value>
 void CKx2FilePresentationShapeMapper::WriteListXml(ShapeXmlArchive& archive, int k, const char16_t* listName,
-                                                    IKx2StepSink* sink) {
+                                                   IKx2StepSink* sink) {
   using namespace Present::ShapeXml;
   const RemapList& list = lists_[k];
   if (list.count == 0) return;
@@ -368,7 +407,7 @@ void CKx2FilePresentationShapeMapper::WriteListXml(ShapeXmlArchive& archive, int
 
 template <class Value>
 int CKx2FilePresentationShapeMapper::ReadListXml(ShapeXmlArchive& archive, int k, const char16_t* listName,
-                                                  IKx2StepSink* sink) {
+                                                 IKx2StepSink* sink) {
   using namespace Present::ShapeXml;
   if (!archive.current) return 1;
   Present::XmlRef<IKX2XMLNodeList> lists(archive.current->GetChildren(listName));
@@ -414,12 +453,12 @@ int CKx2FilePresentationShapeMapper::ExchangeListsXml(ShapeXmlArchive* archive, 
     for (const ListXml& list : kXmlLists) {
       if (!ok) break;
       switch (list.k) {
-#define KX2_LIST(index, Value)                                                    \
-  case index:                                                                     \
-    if (reading)                                                                  \
-      ok = ReadListXml<Value>(*archive, list.k, list.listName, sink);             \
-    else                                                                          \
-      WriteListXml<Value>(*archive, list.k, list.listName, sink);                 \
+#define KX2_LIST(index, Value)                                        \
+  case index:                                                         \
+    if (reading)                                                      \
+      ok = ReadListXml<Value>(*archive, list.k, list.listName, sink); \
+    else                                                              \
+      WriteListXml<Value>(*archive, list.k, list.listName, sink);     \
     break;
         KX2_LIST(0, CPresentGradient)
         KX2_LIST(1, CPresentTexture)
@@ -431,7 +470,8 @@ int CKx2FilePresentationShapeMapper::ExchangeListsXml(ShapeXmlArchive* archive, 
         KX2_LIST(7, CPresent3DFormat)
         KX2_LIST(kColorList, CPresentColor)
 #undef KX2_LIST
-        default: break;
+        default:
+          break;
       }
     }
     return ok;

@@ -80,7 +80,15 @@ void FreeStyleRecord(StyleKind kind, int32_t& slot) {
 
 // Every vector starts with the empty element of identifier 0.
 StyleCache::StyleCache()
-    : shapes_(1), lines_(1), fills_(1), gradients_(1), textures_(1), hatches_(1), shadows_(1), formats3d_(1), pictures_(1) {}
+    : shapes_(1),
+      lines_(1),
+      fills_(1),
+      gradients_(1),
+      textures_(1),
+      hatches_(1),
+      shadows_(1),
+      formats3d_(1),
+      pictures_(1) {}
 
 // The members go in reverse order: pictures first, shapes last.
 StyleCache::~StyleCache() = default;
@@ -217,15 +225,24 @@ ShapeRecord* StyleCache::BuildShape(uint32_t id) {
 bool StyleCache::Free(Present::StyleKind kind, uint32_t id) {
   using Present::StyleKind;
   switch (kind) {
-    case StyleKind::Shape: return FreeAt(shapes_, id);
-    case StyleKind::Line: return FreeAt(lines_, id);
-    case StyleKind::Fill: return FreeAt(fills_, id);
-    case StyleKind::Gradient: return FreeAt(gradients_, id);
-    case StyleKind::Texture: return FreeAt(textures_, id);
-    case StyleKind::Hatch: return FreeAt(hatches_, id);
-    case StyleKind::Shadow: return FreeAt(shadows_, id);
-    case StyleKind::Format3D: return FreeAt(formats3d_, id);
-    case StyleKind::Picture: return FreeAt(pictures_, id);
+    case StyleKind::Shape:
+      return FreeAt(shapes_, id);
+    case StyleKind::Line:
+      return FreeAt(lines_, id);
+    case StyleKind::Fill:
+      return FreeAt(fills_, id);
+    case StyleKind::Gradient:
+      return FreeAt(gradients_, id);
+    case StyleKind::Texture:
+      return FreeAt(textures_, id);
+    case StyleKind::Hatch:
+      return FreeAt(hatches_, id);
+    case StyleKind::Shadow:
+      return FreeAt(shadows_, id);
+    case StyleKind::Format3D:
+      return FreeAt(formats3d_, id);
+    case StyleKind::Picture:
+      return FreeAt(pictures_, id);
   }
   return false;
 }
@@ -233,15 +250,24 @@ bool StyleCache::Free(Present::StyleKind kind, uint32_t id) {
 const void* StyleCache::Peek(Present::StyleKind kind, uint32_t id) const {
   using Present::StyleKind;
   switch (kind) {
-    case StyleKind::Shape: return PeekAt(shapes_, id);
-    case StyleKind::Line: return PeekAt(lines_, id);
-    case StyleKind::Fill: return PeekAt(fills_, id);
-    case StyleKind::Gradient: return PeekAt(gradients_, id);
-    case StyleKind::Texture: return PeekAt(textures_, id);
-    case StyleKind::Hatch: return PeekAt(hatches_, id);
-    case StyleKind::Shadow: return PeekAt(shadows_, id);
-    case StyleKind::Format3D: return PeekAt(formats3d_, id);
-    case StyleKind::Picture: return PeekAt(pictures_, id);
+    case StyleKind::Shape:
+      return PeekAt(shapes_, id);
+    case StyleKind::Line:
+      return PeekAt(lines_, id);
+    case StyleKind::Fill:
+      return PeekAt(fills_, id);
+    case StyleKind::Gradient:
+      return PeekAt(gradients_, id);
+    case StyleKind::Texture:
+      return PeekAt(textures_, id);
+    case StyleKind::Hatch:
+      return PeekAt(hatches_, id);
+    case StyleKind::Shadow:
+      return PeekAt(shadows_, id);
+    case StyleKind::Format3D:
+      return PeekAt(formats3d_, id);
+    case StyleKind::Picture:
+      return PeekAt(pictures_, id);
   }
   return nullptr;
 }

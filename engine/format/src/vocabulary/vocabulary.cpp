@@ -23,20 +23,19 @@ namespace Vocabulary {
 namespace {
 
 constexpr VocabularyRow kBevelType[] = {
-    {u"None", 0},     {u"Circle", 1},  {u"RelaxedInset", 2}, {u"Cross", 3},   {u"CoolSlant", 4},
-    {u"Angle", 5},    {u"SoftRound", 6}, {u"Convex", 7},     {u"Slope", 8},   {u"Divot", 9},
-    {u"Riblet", 10},  {u"HardEdge", 11}, {u"ArtDeco", 12},
+    {u"None", 0},    {u"Circle", 1},    {u"RelaxedInset", 2}, {u"Cross", 3}, {u"CoolSlant", 4},
+    {u"Angle", 5},   {u"SoftRound", 6}, {u"Convex", 7},       {u"Slope", 8}, {u"Divot", 9},
+    {u"Riblet", 10}, {u"HardEdge", 11}, {u"ArtDeco", 12},
 };
 constexpr VocabularyRow kMaterialType[] = {
-    {u"Matte", 0},    {u"WarmMatte", 1}, {u"Plastic", 2}, {u"Metal", 3},
-    {u"DarkEdge", 4}, {u"SoftEdge", 5},  {u"Flat", 6},    {u"Wireframe", 7},
-    {u"Powder", 8},   {u"TranslucentPowder", 9}, {u"Clear", 10}, {u"None", 11},
+    {u"Matte", 0},    {u"WarmMatte", 1},         {u"Plastic", 2}, {u"Metal", 3},
+    {u"DarkEdge", 4}, {u"SoftEdge", 5},          {u"Flat", 6},    {u"Wireframe", 7},
+    {u"Powder", 8},   {u"TranslucentPowder", 9}, {u"Clear", 10},  {u"None", 11},
 };
 constexpr VocabularyRow kLightRigType[] = {
-    {u"ThreePoint", 0}, {u"Balance", 1},  {u"Soft", 2},     {u"Harsh", 3},     {u"Flood", 4},
-    {u"Contrast", 5},   {u"Morning", 6},  {u"Sunrise", 7},  {u"Sunset", 8},    {u"Chilly", 9},
-    {u"Freezing", 10},  {u"Flat", 11},    {u"TwoPoint", 12}, {u"Glow", 13},    {u"BrightRoom", 14},
-    {u"None", 15},
+    {u"ThreePoint", 0}, {u"Balance", 1}, {u"Soft", 2},        {u"Harsh", 3},  {u"Flood", 4},     {u"Contrast", 5},
+    {u"Morning", 6},    {u"Sunrise", 7}, {u"Sunset", 8},      {u"Chilly", 9}, {u"Freezing", 10}, {u"Flat", 11},
+    {u"TwoPoint", 12},  {u"Glow", 13},   {u"BrightRoom", 14}, {u"None", 15},
 };
 constexpr VocabularyRow kCameraPreset[] = {
     {u"None", 0},
@@ -75,7 +74,7 @@ constexpr VocabularyRow kGradientDirection[] = {
 };
 constexpr VocabularyRow kTextureMode[] = {{u"Stretch", 0}, {u"Tile", 1}, {u"Center", 2}, {u"Fit", 3}, {u"Fill", 4}};
 constexpr VocabularyRow kTextureAlignment[] = {
-    {u"TopLeft", 0}, {u"Top", 1},        {u"TopRight", 2}, {u"Left", 3},       {u"Center", 4},
+    {u"TopLeft", 0}, {u"Top", 1},        {u"TopRight", 2}, {u"Left", 3},        {u"Center", 4},
     {u"Right", 5},   {u"BottomLeft", 6}, {u"Bottom", 7},   {u"BottomRight", 8},
 };
 constexpr VocabularyRow kFlipMode[] = {{u"None", 0}, {u"Horizontal", 1}, {u"Vertical", 2}, {u"Both", 3}};
@@ -83,7 +82,7 @@ constexpr VocabularyRow kLineCompound[] = {
     {u"Simple", 0}, {u"Double", 1}, {u"ThickThin", 2}, {u"ThinThick", 3}, {u"Triple", 4},
 };
 constexpr VocabularyRow kLineDash[] = {
-    {u"Solid", 0},   {u"RoundDot", 1}, {u"SquareDot", 2},   {u"Dash", 3},           {u"DashDot", 4},
+    {u"Solid", 0},      {u"RoundDot", 1}, {u"SquareDot", 2},   {u"Dash", 3},           {u"DashDot", 4},
     {u"DashDotDot", 5}, {u"LongDash", 6}, {u"LongDashDot", 7}, {u"LongDashDotDot", 8},
 };
 constexpr VocabularyRow kLineCap[] = {{u"Flat", 0}, {u"Round", 1}, {u"Square", 2}};
@@ -92,9 +91,8 @@ constexpr VocabularyRow kArrowType[] = {
     {u"None", 0}, {u"Arrow", 1}, {u"Open", 2}, {u"Stealth", 3}, {u"Diamond", 4}, {u"Oval", 5},
 };
 constexpr VocabularyRow kArrowSize[] = {
-    {u"SmallSmall", 0},  {u"SmallMedium", 1},  {u"SmallLarge", 2},
-    {u"MediumSmall", 3}, {u"MediumMedium", 4}, {u"MediumLarge", 5},
-    {u"LargeSmall", 6},  {u"LargeMedium", 7},  {u"LargeLarge", 8},
+    {u"SmallSmall", 0},  {u"SmallMedium", 1}, {u"SmallLarge", 2},  {u"MediumSmall", 3}, {u"MediumMedium", 4},
+    {u"MediumLarge", 5}, {u"LargeSmall", 6},  {u"LargeMedium", 7}, {u"LargeLarge", 8},
 };
 constexpr VocabularyRow kRecolorMode[] = {
     {u"None", 0}, {u"Grayscale", 1}, {u"Sepia", 2}, {u"Washout", 3}, {u"BlackWhite", 4}, {u"Colorify", 5},
@@ -208,9 +206,9 @@ const VocabularyTable ColorType("ColorType", kColorType);
 const VocabularyTable HatchStyle("HatchStyle", kHatchStyle);
 
 const VocabularyTable* const kAllTables[] = {
-    &BevelType, &MaterialType, &LightRigType, &CameraPreset, &FillType,    &GradientType, &GradientDirection,
-    &TextureMode, &TextureAlignment, &FlipMode, &LineCompound, &LineDash, &LineCap, &LineJoin,
-    &ArrowType, &ArrowSize, &RecolorMode, &ShadowType, &ColorType, &HatchStyle,
+    &BevelType,   &MaterialType,     &LightRigType, &CameraPreset, &FillType,  &GradientType, &GradientDirection,
+    &TextureMode, &TextureAlignment, &FlipMode,     &LineCompound, &LineDash,  &LineCap,      &LineJoin,
+    &ArrowType,   &ArrowSize,        &RecolorMode,  &ShadowType,   &ColorType, &HatchStyle,
 };
 const size_t kAllTableCount = sizeof(kAllTables) / sizeof(kAllTables[0]);
 

@@ -9,7 +9,8 @@ namespace Present::ShapeXml {
 
 IKX2XMLElement* CreateElement(const ShapeXmlArchive& archive, const char16_t* name) {
   if (!archive.factory || !name) return nullptr;
-  return archive.NamespaceInForce() ? archive.factory->CreateElementNS(u"", name) : archive.factory->CreateElement(name);
+  return archive.NamespaceInForce() ? archive.factory->CreateElementNS(u"", name)
+                                    : archive.factory->CreateElement(name);
 }
 
 IKX2XMLElement* BeginValueElement(const ShapeXmlArchive& archive, const char16_t* name, int32_t index) {

@@ -50,7 +50,9 @@ bool Equal(const char16_t* a, const char16_t* b) {
 
 }  // namespace
 
-void FormatInt(char16_t* out, int64_t value) { StringUtil::snprintf_fmt(out, 24, u"%lld", static_cast<long long>(value)); }
+void FormatInt(char16_t* out, int64_t value) {
+  StringUtil::snprintf_fmt(out, 24, u"%lld", static_cast<long long>(value));
+}
 
 int64_t ParseInteger(const char16_t* text) {
   if (!text) return 0;

@@ -9,11 +9,11 @@ class CKx2File : public CKx2BufIO {
  public:
   // Open modes and the store mode each gives.
   enum : int {
-    kOpenRead = 0,         // shared for reading; mode 1
-    kOpenWrite = 1,        // existing file, exclusive; mode 0
-    kOpenReadWrite = 2,    // existing file, exclusive; mode 0
-    kOpenCreate = 3,       // created or truncated, exclusive; mode 2
-    kOpenReadAttrib = 5,   // as read, with attributes 0x81; mode 1
+    kOpenRead = 0,        // shared for reading; mode 1
+    kOpenWrite = 1,       // existing file, exclusive; mode 0
+    kOpenReadWrite = 2,   // existing file, exclusive; mode 0
+    kOpenCreate = 3,      // created or truncated, exclusive; mode 2
+    kOpenReadAttrib = 5,  // as read, with attributes 0x81; mode 1
   };
 
   CKx2File();

@@ -121,8 +121,7 @@ class CKx2SimpleArray {
     if (i < 0 || i >= count_ || n <= 0) return;
     n = std::min(n, count_ - i);
     Element::Forget(data_ + i, n);
-    std::memmove(static_cast<void*>(data_ + i), static_cast<const void*>(data_ + i + n),
-                 sizeof(T) * (count_ - i - n));
+    std::memmove(static_cast<void*>(data_ + i), static_cast<const void*>(data_ + i + n), sizeof(T) * (count_ - i - n));
     count_ -= n;
   }
 
@@ -159,8 +158,7 @@ class CKx2SimpleArray {
       if (static_cast<int64_t>(count_) + n > INT32_MAX || !SetSize(count_ + n)) return 0;
       // The top n slots were just cleared; the moved elements take them over as bytes.
       Element::Forget(data_ + oldCount, n);
-      std::memmove(static_cast<void*>(data_ + i + n), static_cast<const void*>(data_ + i),
-                   sizeof(T) * (oldCount - i));
+      std::memmove(static_cast<void*>(data_ + i + n), static_cast<const void*>(data_ + i), sizeof(T) * (oldCount - i));
       Element::Clear(data_ + i, n);
     } else if (static_cast<int64_t>(i) + n > INT32_MAX || !SetSize(i + n)) {
       return 0;

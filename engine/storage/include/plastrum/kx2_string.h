@@ -113,8 +113,8 @@ class CKx2String {
   static int32_t CountLines(const char16_t* text, const char16_t* separator);
   // Cuts text at every separator (null: "\r"), stores the first `max` pieces, returns the
   // number of pieces. An empty separator is never found: one piece, the whole text.
-  static int32_t Split(const char16_t* text, const char16_t* separator, const char16_t* starts[],
-                       int32_t lengths[], int32_t max);
+  static int32_t Split(const char16_t* text, const char16_t* separator, const char16_t* starts[], int32_t lengths[],
+                       int32_t max);
   static int ToAnsi(char* destination, const char16_t* source, int size);
   static int FromAnsi(char16_t* destination, const char* source, int size);
 

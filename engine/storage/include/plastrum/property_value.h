@@ -15,12 +15,12 @@
 // binary-data store): clearing the value hands the key back through ReleaseReference.
 class IKx2ReferenceOwner : public IUnknown {
  public:
-  virtual LONG_PTR Reserved3() = 0;                     // 3
+  virtual LONG_PTR Reserved3() = 0;  // 3
   // A key holding `value` (for a key of this owner, the same key with one more reference).
   virtual ULONG_PTR AddReference(ULONG_PTR value) = 0;  // 4
   virtual LONG_PTR Reserved5() = 0;                     // 5
   // Drops one reference to a key; FALSE for a key this owner does not know.
-  virtual BOOL ReleaseReference(ULONG_PTR key) = 0;     // 6
+  virtual BOOL ReleaseReference(ULONG_PTR key) = 0;  // 6
 
  protected:
   ~IKx2ReferenceOwner() = default;

@@ -92,7 +92,8 @@ int32_t CKx2DataBlock::Write(const void* buffer, int32_t n) {
   }
   if (bodyCapacity_ < needed) {
     // Geometric growth: a record written value by value must not copy its body each time.
-    const int64_t capacity = std::min<int64_t>(std::max<int64_t>(needed, static_cast<int64_t>(bodyCapacity_) * 2), INT32_MAX);
+    const int64_t capacity =
+        std::min<int64_t>(std::max<int64_t>(needed, static_cast<int64_t>(bodyCapacity_) * 2), INT32_MAX);
     auto* grown = static_cast<unsigned char*>(Kx2Heap::Reallocate(body_, static_cast<size_t>(capacity)));
     if (!grown) {
       Kx2::Fail(Basalt::Error::kErrorOutOfMemory);

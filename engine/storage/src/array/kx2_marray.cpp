@@ -64,9 +64,7 @@ int CKx2MArrayBase::CompareItems(const void* a, const void* b, void*) {
   return r < 0 ? -1 : (r > 0 ? 1 : 0);
 }
 
-int32_t CKx2MArrayBase::ItemsPerBlock() const {
-  return std::max<int32_t>(1, ((BlockShift() + 1) * 1024) / ItemSize());
-}
+int32_t CKx2MArrayBase::ItemsPerBlock() const { return std::max<int32_t>(1, ((BlockShift() + 1) * 1024) / ItemSize()); }
 
 void* CKx2MArrayBase::SlotAt(int32_t i) const {
   const int32_t perBlock = ItemsPerBlock();

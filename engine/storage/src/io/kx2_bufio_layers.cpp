@@ -55,9 +55,7 @@ constexpr int kDefaultCipher = 4;
 // ERROR_CRC (23): data error (cyclic redundancy check).
 const HRESULT kDataError = HRESULT_FROM_WIN32(23);
 
-int32_t RoundUpToBlock(int64_t n) {
-  return static_cast<int32_t>((n + kCipherBlock - 1) / kCipherBlock * kCipherBlock);
-}
+int32_t RoundUpToBlock(int64_t n) { return static_cast<int32_t>((n + kCipherBlock - 1) / kCipherBlock * kCipherBlock); }
 
 void PutU32(unsigned char* p, uint32_t v) {
   p[0] = static_cast<unsigned char>(v);
@@ -262,9 +260,9 @@ int CKx2BufIO::BeginEncryption(int32_t cipherMode, const char16_t* password) {
     std::memset(passwordCopy, 0, sizeof(char16_t) * passwordLength);
     Kx2Heap::Free(passwordCopy);
     Kx2Heap::Free(record);
-    Basalt::Error::BaseError::_SetError(
-        cipherMode == 0 || cipherMode == kDefaultCipher ? Basalt::Error::kErrorOutOfMemory
-                                                        : static_cast<uint32_t>(E_INVALIDARG));
+    Basalt::Error::BaseError::_SetError(cipherMode == 0 || cipherMode == kDefaultCipher
+                                            ? Basalt::Error::kErrorOutOfMemory
+                                            : static_cast<uint32_t>(E_INVALIDARG));
     return 0;
   }
   if (writing) {

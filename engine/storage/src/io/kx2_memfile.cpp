@@ -104,10 +104,17 @@ int32_t CKx2MemFile::Seek(int32_t offset, int origin) {
   if (!CheckOpen()) return -1;
   int64_t base;
   switch (origin) {
-    case kFromStart: base = 0; break;
-    case kFromCurrent: base = position_; break;
-    case kFromEnd: base = length_; break;
-    default: return -1;
+    case kFromStart:
+      base = 0;
+      break;
+    case kFromCurrent:
+      base = position_;
+      break;
+    case kFromEnd:
+      base = length_;
+      break;
+    default:
+      return -1;
   }
   const int64_t target = base + offset;
   if (target < 0 || target > length_) return -1;

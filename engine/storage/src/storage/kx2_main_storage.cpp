@@ -72,9 +72,8 @@ BOOL CKx2MainStorage::OpenOnMemoryImpl(HGLOBAL memory, DWORD mode, bool* memoryT
   if (FAILED(CreateILockBytesOnHGlobal(memory, TRUE, &lockBytes)) || !lockBytes) return FALSE;
   *memoryTaken = true;  // freed with the byte array from here on
   IStorage* storage = nullptr;
-  const HRESULT hr = (mode & STGM_CREATE)
-                         ? StgCreateDocfileOnILockBytes(lockBytes, mode, 0, &storage)
-                         : StgOpenStorageOnILockBytes(lockBytes, nullptr, mode, nullptr, 0, &storage);
+  const HRESULT hr = (mode & STGM_CREATE) ? StgCreateDocfileOnILockBytes(lockBytes, mode, 0, &storage)
+                                          : StgOpenStorageOnILockBytes(lockBytes, nullptr, mode, nullptr, 0, &storage);
   lockBytes->Release();
   if (FAILED(hr)) {
     FailWith(hr);

@@ -466,8 +466,8 @@ int32_t CKx2String::Replace(const char16_t* pattern, const char16_t* replacement
 
   // The pattern or the replacement may be characters of this very string.
   const char16_t* bufferEnd = text_ + Data()->capacity + 1;
-  const bool aliased = PointsInto(pattern, text_, bufferEnd) ||
-                       (replacement && PointsInto(replacement, text_, bufferEnd));
+  const bool aliased =
+      PointsInto(pattern, text_, bufferEnd) || (replacement && PointsInto(replacement, text_, bufferEnd));
   if (!replacement) replacement = u"";
   TextCopy patternCopy, replacementCopy;
   if (aliased) {
@@ -577,9 +577,7 @@ int CKx2String::CopyRange(CKx2String& out, int32_t count, int32_t start, int32_t
   return 1;
 }
 
-int CKx2String::Mid(CKx2String& out, int32_t start, int32_t count) const {
-  return CopyRange(out, count, start, 0);
-}
+int CKx2String::Mid(CKx2String& out, int32_t start, int32_t count) const { return CopyRange(out, count, start, 0); }
 
 int CKx2String::Mid(CKx2String& out, int32_t start) const { return CopyRange(out, GetLength(), start, 0); }
 
@@ -861,8 +859,8 @@ int32_t CKx2String::CountLines(const char16_t* text, const char16_t* separator) 
   return 1 + CountOccurrences(text, Length16(text), separator, Length16(separator));
 }
 
-int32_t CKx2String::Split(const char16_t* text, const char16_t* separator, const char16_t* starts[],
-                          int32_t lengths[], int32_t max) {
+int32_t CKx2String::Split(const char16_t* text, const char16_t* separator, const char16_t* starts[], int32_t lengths[],
+                          int32_t max) {
   if (!text || !*text) return 0;
   if (!separator) separator = u"\r";
   const int32_t separatorLength = Length16(separator);

@@ -18,7 +18,7 @@ constexpr int kEntityReferenceUnits = 10;
 struct XmlEntiry {
   char16_t character;
   char16_t reference[kEntityReferenceUnits + 1];  // zero-terminated, e.g. "&amp;"
-  int32_t referenceLength;                         // units of `reference`
+  int32_t referenceLength;                        // units of `reference`
 };
 
 class BASALT_API XMLEntitys {

@@ -171,11 +171,11 @@ class BASALT_API XMLNode {
 
   XmlString name;
   XmlString value;
-  XMLNode* parent = nullptr;          // not owned
-  NodeList children;                  // owned
-  AttrList attributes;                // owned
+  XMLNode* parent = nullptr;  // not owned
+  NodeList children;          // owned
+  AttrList attributes;        // owned
   int32_t type = kXmlElement;
-  XMLDocument* document = nullptr;    // not owned
+  XMLDocument* document = nullptr;  // not owned
 };
 
 }  // namespace Basalt::XMLDom

@@ -31,15 +31,15 @@ class BASALT_API ParseInfo {
   // Forgets the error report; every parse starts with this.
   void ClearError();
 
-  bool trim = false;                          // trim white space around texts and values
-  bool decodeEntities = true;                 // replace references of `entities`
-  XMLEntitys* entities = &entityDefault;      // not owned; shared by copies
-  char16_t escapeChar = 0;                    // 0: no escape character
-  bool tolerateMismatch = false;              // skip a closing tag of another element
+  bool trim = false;                      // trim white space around texts and values
+  bool decodeEntities = true;             // replace references of `entities`
+  XMLEntitys* entities = &entityDefault;  // not owned; shared by copies
+  char16_t escapeChar = 0;                // 0: no escape character
+  bool tolerateMismatch = false;          // skip a closing tag of another element
 
   // The first error of the latest parse.
   bool errorOccurred = false;
-  int32_t errorOffset = -1;                   // UTF-16 units from the start of the parsed text
+  int32_t errorOffset = -1;  // UTF-16 units from the start of the parsed text
   int32_t errorCode = kXmlErrorNone;
   std::u16string errorText;
 };
@@ -48,11 +48,11 @@ class BASALT_API DispOption {
  public:
   DispOption() = default;
 
-  uint8_t newline = 1;                        // each node on its own line, indented by depth tabs
-  uint8_t encodeEntities = 1;                 // write references of `entities`
-  char quote = '"';                           // around attribute values
-  XMLEntitys* entities = &entityDefault;      // not owned
-  int32_t depth = 0;                          // indentation of the node written first
+  uint8_t newline = 1;                    // each node on its own line, indented by depth tabs
+  uint8_t encodeEntities = 1;             // write references of `entities`
+  char quote = '"';                       // around attribute values
+  XMLEntitys* entities = &entityDefault;  // not owned
+  int32_t depth = 0;                      // indentation of the node written first
 };
 
 // Shared defaults. Parsing or writing with them from two threads at once is not

@@ -40,12 +40,12 @@ class StoredFile {
 // `parent` is null, else under the item with that GUID. With a stored `file`, 0x4003 holds
 // its key. The new item's GUID goes to *out. False when an object cannot be made, the
 // parent is not in the table, or the table refuses the item.
-bool AddObjectTableItem(IVtlModel* model, const GUID* parent, LONG classId, const GUID& guid, LONG kind,
-                        LPCWSTR name, const StoredFile* file, GUID* out);
+bool AddObjectTableItem(IVtlModel* model, const GUID* parent, LONG classId, const GUID& guid, LONG kind, LPCWSTR name,
+                        const StoredFile* file, GUID* out);
 // The same, storing the file at `storedFile` (a Windows path) for this item alone; 0x4003
 // is left out when the file cannot be stored.
-bool AddObjectTableItem(IVtlModel* model, const GUID* parent, LONG classId, const GUID& guid, LONG kind,
-                        LPCWSTR name, LPCWSTR storedFile, GUID* out);
+bool AddObjectTableItem(IVtlModel* model, const GUID* parent, LONG classId, const GUID& guid, LONG kind, LPCWSTR name,
+                        LPCWSTR storedFile, GUID* out);
 // The same without a file.
 inline bool AddObjectTableItem(IVtlModel* model, const GUID* parent, LONG classId, const GUID& guid, LONG kind,
                                LPCWSTR name, std::nullptr_t, GUID* out) {

@@ -85,7 +85,7 @@ class FreemindImport {
   // The child elements of a "node" that the import reads, gathered in one pass.
   struct NodeChildren {
     foliant::ElementAttributes own{nullptr};  // the node's own attributes
-    bool any = false;  // the node has child nodes of any kind
+    bool any = false;                         // the node has child nodes of any kind
     std::vector<foliant::HostRef<IKX2XMLElement>> attributes, icons, edges, arrowLinks, clouds, nodes;
     foliant::HostRef<IKX2XMLElement> font, richText, richNote;
   };
@@ -96,10 +96,10 @@ class FreemindImport {
   static void GatherChildren(IKX2XMLElement* element, NodeChildren& children);
   // Folding and fill go to the topic's format (*formatChanged tells whether anything did);
   // the edge colour becomes the node's parameter.
-  bool ApplyNodeStyle(ImportBase& context, IKX2XMLElement* element, const NodeChildren& children,
-                      IVtlObject* format, NodeParameters& parameters, bool* formatChanged);
-  bool BuildNodeContent(ImportBase& context, IKX2XMLElement* element, const NodeChildren& children,
-                        IVtlObject* topic, const std::u16string& id);
+  bool ApplyNodeStyle(ImportBase& context, IKX2XMLElement* element, const NodeChildren& children, IVtlObject* format,
+                      NodeParameters& parameters, bool* formatChanged);
+  bool BuildNodeContent(ImportBase& context, IKX2XMLElement* element, const NodeChildren& children, IVtlObject* topic,
+                        const std::u16string& id);
   bool ImportAttributes(ImportBase& context, const NodeChildren& children);
   bool ImportIcons(const NodeChildren& children);
   bool ImportText(const NodeChildren& children, IVtlObject* topic);
@@ -152,9 +152,9 @@ class FreemindImport {
   std::u16string customIconsText_;  // 22018
 
   // Entries this import added to the document's object table.
-  std::map<std::u16string, GUID> attributeGroups_;                            // by name
+  std::map<std::u16string, GUID> attributeGroups_;                             // by name
   std::map<std::pair<std::u16string, std::u16string>, GUID> attributeValues_;  // by name, value
-  std::map<std::u16string, GUID> customIcons_;                                // by icon name
+  std::map<std::u16string, GUID> customIcons_;                                 // by icon name
   bool haveCustomIconGroup_ = false;
   GUID customIconGroup_{};
   foliant::StoredFile markerPictureFile_;  // the stand-in picture, stored once per import

@@ -19,17 +19,17 @@ namespace HTML {
 
 // Run flags: what the tags around a stretch of text set.
 enum : DWORD {
-  kRunBold = 0x01,         // b, strong
-  kRunItalic = 0x02,       // i, em, cite, dfn, var
-  kRunUnderline = 0x04,    // u
-  kRunStrike = 0x08,       // s, strike
-  kRunColor = 0x10,        // "color" of font (and of body, for the whole text)
-  kRunSize = 0x40,         // "size" of font
-  kRunFace = 0x80,         // "face" of font
-  kRunSmaller = 0x100,     // small
-  kRunBigger = 0x200,      // big
-  kRunSubscript = 0x400,   // sub
-  kRunSuperscript = 0x800, // sup
+  kRunBold = 0x01,          // b, strong
+  kRunItalic = 0x02,        // i, em, cite, dfn, var
+  kRunUnderline = 0x04,     // u
+  kRunStrike = 0x08,        // s, strike
+  kRunColor = 0x10,         // "color" of font (and of body, for the whole text)
+  kRunSize = 0x40,          // "size" of font
+  kRunFace = 0x80,          // "face" of font
+  kRunSmaller = 0x100,      // small
+  kRunBigger = 0x200,       // big
+  kRunSubscript = 0x400,    // sub
+  kRunSuperscript = 0x800,  // sup
 };
 
 // Paragraph flags, paragraph format flags and alignments.
@@ -57,7 +57,7 @@ struct Paragraph {
   LONG alignment = 0;
   std::map<LONG, TextRun> runs;  // by start index
   std::u16string text;
-  LONG imageWidth = 0;   // hundredths of a point
+  LONG imageWidth = 0;  // hundredths of a point
   LONG imageHeight = 0;
   std::u16string imagePath;  // as written in "src", with every "%20" a blank
 };

@@ -84,11 +84,10 @@ class MindManagerImport {
   bool ReadMarkerSets(ImportBase& context);
   bool ReadIconMarkers(ImportBase& context, IKX2XMLElement* markersSetGroup);
   bool ReadMarkerEntry(ImportBase& context, IKX2XMLElement* marker);
-  bool ReadTaskMarkerEntry(ImportBase& context, IKX2XMLElement* marker, LPCWSTR child, LPCWSTR attribute,
-                           LONG group);
+  bool ReadTaskMarkerEntry(ImportBase& context, IKX2XMLElement* marker, LPCWSTR child, LPCWSTR attribute, LONG group);
   bool ReadTaskMarkers(ImportBase& context, IKX2XMLElement* markersSetGroup, LPCWSTR nameElement,
-                       std::initializer_list<std::initializer_list<LPCWSTR>> paths, LPCWSTR child,
-                       LPCWSTR attribute, LONG group);
+                       std::initializer_list<std::initializer_list<LPCWSTR>> paths, LPCWSTR child, LPCWSTR attribute,
+                       LONG group);
   bool ReadTextLabelSets(ImportBase& context, IKX2XMLElement* markersSetGroup);
   bool ReadTaskResources(ImportBase& context, IKX2XMLElement* markersSetGroup);
   bool RegisterCustomIcon(LPCWSTR name, const std::u16string& reference, GUID* out);
@@ -108,8 +107,7 @@ class MindManagerImport {
                    IVtlObject* const lines[2], TopicRecord& record);
   bool ApplyNumbering(IKX2XMLElement* custom, IVtlObject* topic, IVtlObject* format);
   bool ReadTopicChild(ImportBase& context, IKX2XMLElement* child, IVtlObject* topic, int depth);
-  bool BuildChildTopics(ImportBase& context, IKX2XMLElement* element, int kind, const TopicRecord& record,
-                        int depth);
+  bool BuildChildTopics(ImportBase& context, IKX2XMLElement* element, int kind, const TopicRecord& record, int depth);
   bool BuildMapFloatingTopics(ImportBase& context, IKX2XMLElement* central, const TopicRecord& record);
   bool ReadText(IKX2XMLElement* text, IVtlObject* topic);
   bool ReadIcons(IKX2XMLElement* group);
@@ -156,8 +154,8 @@ class MindManagerImport {
   // What the walk made.
   std::map<std::u16string, foliant::HostRef<IVtlObject>> objects_;    // by "OId"
   std::map<std::u16string, foliant::HostRef<IVtlObject>> bookmarks_;  // by bookmark name
-  std::vector<foliant::HostRef<IVtlObject>> created_;  // topics in creation order
-  std::vector<foliant::HostRef<IVtlObject>> stack_;    // the parent of the topic being placed is last
+  std::vector<foliant::HostRef<IVtlObject>> created_;                 // topics in creation order
+  std::vector<foliant::HostRef<IVtlObject>> stack_;                   // the parent of the topic being placed is last
   std::vector<PendingLink> links_;
 
   // The document's object table entries of the map's marker sets.
@@ -169,8 +167,8 @@ class MindManagerImport {
 
   // Resources and tables prepared by Init.
   int initialised_ = 0;
-  int defaultNumber_ = 0;               // 22016
-  std::u16string defaultTexts_[5];      // 22017 to 22021 (22018: the custom-icon group)
+  int defaultNumber_ = 0;                  // 22016
+  std::u16string defaultTexts_[5];         // 22017 to 22021 (22018: the custom-icon group)
   std::map<char16_t, LONG> numberStyles_;  // "1" 0, "A" 1, "a" 2, "I" 3, "i" 4
   TqResourceMapper mapper_;
 };

@@ -43,7 +43,9 @@ class AlgoStore final : public AlgoBase {
   int EndCompress() override;
   int BeginDecompress(uint32_t options) override { return BeginCompress(options); }
   int SetDecompressInput(const uint8_t* data, uint32_t length) override { return SetCompressInput(data, length); }
-  int Decompress(uint8_t* out, uint32_t outSize, uint32_t* produced) override { return Compress(out, outSize, produced); }
+  int Decompress(uint8_t* out, uint32_t outSize, uint32_t* produced) override {
+    return Compress(out, outSize, produced);
+  }
   int EndDecompress() override { return EndCompress(); }
 
  private:

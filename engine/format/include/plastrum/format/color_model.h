@@ -71,7 +71,7 @@ class HslColor : public Color {
   // Folds the hue into 0..359 and clamps saturation and luminance to 0..1.
   void Normalise();
 
-  int16_t hue = 0;         // whole degrees
+  int16_t hue = 0;          // whole degrees
   float saturation = 0.0f;  // 0..1
   float luminance = 0.0f;   // 0..1
 };

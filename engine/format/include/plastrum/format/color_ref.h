@@ -52,11 +52,13 @@ struct PresentColorRef {
   PresentColorRef() = default;
   PresentColorRef(uint32_t value_, uint32_t second) { Assign(value_, second); }
 
-  uint32_t Second() const { return colorId | static_cast<uint32_t>(opacity) << 16 | static_cast<uint32_t>(kindFlags) << 24; }
+  uint32_t Second() const {
+    return colorId | static_cast<uint32_t>(opacity) << 16 | static_cast<uint32_t>(kindFlags) << 24;
+  }
   uint8_t Kind() const { return kindFlags & 0x0F; }
   bool IsSpecial() const {
-    return value == 0 && (Second() == Present::kColorNone || Second() == Present::kColorAuto ||
-                          Second() == Present::kColorDontCare);
+    return value == 0 &&
+           (Second() == Present::kColorNone || Second() == Present::kColorAuto || Second() == Present::kColorDontCare);
   }
   bool operator==(const PresentColorRef& o) const { return value == o.value && Second() == o.Second(); }
   bool operator!=(const PresentColorRef& o) const { return !(*this == o); }

@@ -15,28 +15,28 @@
 // Field types.
 enum FieldMapType : uint16_t {
   kFieldEnd = 0,
-  kFieldNested = 1,     // a record of its own, exchanged as a child object with its own map
-  kFieldCallback = 2,   // the entry's callback exchanges it
+  kFieldNested = 1,    // a record of its own, exchanged as a child object with its own map
+  kFieldCallback = 2,  // the entry's callback exchanges it
   kFieldCallback2 = 3,
-  kFieldInt8 = 16,      // host value type 2
-  kFieldInt16 = 17,     // 3
-  kFieldInt32 = 18,     // 4
-  kFieldLong = 19,      // 5
-  kFieldUInt8 = 20,     // 6
-  kFieldUInt16 = 21,    // 7
-  kFieldUInt32 = 22,    // 8
-  kFieldULong = 23,     // 9
-  kFieldInt64 = 24,     // 10
-  kFieldUInt64 = 25,    // 11
-  kFieldFloat = 26,     // 12
-  kFieldDouble = 27,    // 13
-  kFieldBlock16 = 28,   // 14, a heap copy of the 16 bytes
+  kFieldInt8 = 16,     // host value type 2
+  kFieldInt16 = 17,    // 3
+  kFieldInt32 = 18,    // 4
+  kFieldLong = 19,     // 5
+  kFieldUInt8 = 20,    // 6
+  kFieldUInt16 = 21,   // 7
+  kFieldUInt32 = 22,   // 8
+  kFieldULong = 23,    // 9
+  kFieldInt64 = 24,    // 10
+  kFieldUInt64 = 25,   // 11
+  kFieldFloat = 26,    // 12
+  kFieldDouble = 27,   // 13
+  kFieldBlock16 = 28,  // 14, a heap copy of the 16 bytes
   kFieldReserved48 = 48,
   kFieldTextBuffer = 49,  // a wide buffer of minLow units, exchanged as text (1)
   kFieldSysString = 50,   // a system string held by pointer (1)
   kFieldReserved51 = 51,
-  kFieldKx2String = 52,   // a CKx2String (1)
-  kFieldTableId = 53,     // a 16-bit table identifier, exchanged as an object
+  kFieldKx2String = 52,  // a CKx2String (1)
+  kFieldTableId = 53,    // a 16-bit table identifier, exchanged as an object
 };
 
 // Field map directions.
@@ -59,8 +59,8 @@ typedef int (*FieldMapCallback)(void* record, int direction, IKx2PropertyObject*
 class IKx2FieldIdService : public IKx2ReferenceOwner {
  public:
   virtual BOOL ExportIdentifier(IKx2PropertyObject* host, uint32_t propertyId, uint16_t id) = 0;  // 7
-  virtual uint16_t InternObject(const Kx2::PropertyValue& value) = 0;                              // 8
-  virtual void ReleaseIdentifier(uint16_t id) = 0;                                                 // 9
+  virtual uint16_t InternObject(const Kx2::PropertyValue& value) = 0;                             // 8
+  virtual void ReleaseIdentifier(uint16_t id) = 0;                                                // 9
 
  protected:
   ~IKx2FieldIdService() = default;
@@ -89,15 +89,40 @@ struct FieldMapEntry {
 
 // Entry builders for static maps.
 constexpr FieldMapEntry FieldMapScalar(uint32_t propertyId, uint16_t type, size_t offset) {
-  return FieldMapEntry{propertyId, 0, kFieldUnbounded, -1, static_cast<int32_t>(offset), 0, kFieldUnbounded, -1,
-                       type, kFieldNoBits, 0, nullptr, nullptr, nullptr};
+  return FieldMapEntry{propertyId,
+                       0,
+                       kFieldUnbounded,
+                       -1,
+                       static_cast<int32_t>(offset),
+                       0,
+                       kFieldUnbounded,
+                       -1,
+                       type,
+                       kFieldNoBits,
+                       0,
+                       nullptr,
+                       nullptr,
+                       nullptr};
 }
 constexpr FieldMapEntry FieldMapRange(uint32_t propertyId, uint16_t type, size_t offset, int64_t min, int64_t max) {
-  return FieldMapEntry{propertyId, 0, static_cast<uint32_t>(min), static_cast<int32_t>(min >> 32),
-                       static_cast<int32_t>(offset), 0, static_cast<uint32_t>(max), static_cast<int32_t>(max >> 32),
-                       type, kFieldNoBits, 0, nullptr, nullptr, nullptr};
+  return FieldMapEntry{propertyId,
+                       0,
+                       static_cast<uint32_t>(min),
+                       static_cast<int32_t>(min >> 32),
+                       static_cast<int32_t>(offset),
+                       0,
+                       static_cast<uint32_t>(max),
+                       static_cast<int32_t>(max >> 32),
+                       type,
+                       kFieldNoBits,
+                       0,
+                       nullptr,
+                       nullptr,
+                       nullptr};
 }
-constexpr FieldMapEntry FieldMapEndEntry() { return FieldMapEntry{0, 0, 0, 0, 0, 0, 0, 0, kFieldEnd, 0, 0, nullptr, nullptr, nullptr}; }
+constexpr FieldMapEntry FieldMapEndEntry() {
+  return FieldMapEntry{0, 0, 0, 0, 0, 0, 0, 0, kFieldEnd, 0, 0, nullptr, nullptr, nullptr};
+}
 
 class FieldMap {
  public:

@@ -133,7 +133,8 @@ class CPresent3DFormatCtx : public CPresent3DFormat, public CPresentBaseCtx<CPre
   static constexpr uint16_t kStatesTag = 1015;
 
   CPresent3DFormatCtx() = default;
-  explicit CPresent3DFormatCtx(const CPresent3DFormat& value) : CPresent3DFormat(value), CPresentBaseCtx(kStateCommon) {}
+  explicit CPresent3DFormatCtx(const CPresent3DFormat& value)
+      : CPresent3DFormat(value), CPresentBaseCtx(kStateCommon) {}
   CPresent3DFormatCtx(const CPresent3DFormatCtx& other) : CPresent3DFormat(other), CPresentBaseCtx(other) {}
   CPresent3DFormatCtx& operator=(const CPresent3DFormatCtx&) = delete;
 

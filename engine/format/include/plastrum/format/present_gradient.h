@@ -38,13 +38,13 @@ class IPresentGradient : public IUnknown {
 
 struct GradientFields {
   static constexpr int kMaxStops = 10;
-  uint8_t type = 0;       // GradientType
-  uint8_t direction = 0;  // GradientDirection
-  int16_t angle = 0;      // tenths of a degree
-  uint8_t stopCount = 0;  // 0..10
-  uint16_t stopPosition[kMaxStops] = {};       // thousandths
+  uint8_t type = 0;                       // GradientType
+  uint8_t direction = 0;                  // GradientDirection
+  int16_t angle = 0;                      // tenths of a degree
+  uint8_t stopCount = 0;                  // 0..10
+  uint16_t stopPosition[kMaxStops] = {};  // thousandths
   PresentColorRef stopColor[kMaxStops];
-  uint16_t stopTransparency[kMaxStops] = {};   // thousandths
+  uint16_t stopTransparency[kMaxStops] = {};  // thousandths
   uint8_t rotateWith = 0;
 
   // The stop count as used everywhere: at most ten.
@@ -105,7 +105,8 @@ class CPresentGradientCtx : public CPresentGradient, public CPresentBaseCtx<CPre
   static constexpr uint16_t kStatesTag = 1008;
 
   CPresentGradientCtx() = default;
-  explicit CPresentGradientCtx(const CPresentGradient& value) : CPresentGradient(value), CPresentBaseCtx(kStateCommon) {}
+  explicit CPresentGradientCtx(const CPresentGradient& value)
+      : CPresentGradient(value), CPresentBaseCtx(kStateCommon) {}
   CPresentGradientCtx(const CPresentGradientCtx& other) : CPresentGradient(other), CPresentBaseCtx(other) {}
   CPresentGradientCtx& operator=(const CPresentGradientCtx&) = delete;
 

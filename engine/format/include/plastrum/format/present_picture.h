@@ -40,7 +40,7 @@ struct PictureFields {
   uint16_t binDataId = 0;  // held with a store reference; assign through SetBinDataId
   uint8_t recolor = 0;     // RecolorMode
   PresentColorRef recolorColor;
-  int16_t brightness = 0;    // tenths of a percent
+  int16_t brightness = 0;  // tenths of a percent
   int16_t contrast = 0;
   int16_t transparency = 0;
 };

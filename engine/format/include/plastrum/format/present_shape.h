@@ -105,14 +105,14 @@ class CPresentShape : public CPresentUnknown<IPresentShape>, public CKx2ShapeRef
 
 class IPresentShapeCtx : public IUnknown {
  public:
-  virtual void SetAllStates(uint8_t state) = 0;                  // 3
-  virtual void Reserved(int32_t value) = 0;                      // 4: takes one integer, does nothing
-  virtual void SetState(uint32_t propertyId, uint8_t state) = 0;  // 5: 0x7000..0x7004
-  virtual IPresentShape* GetShape() = 0;                         // 6
-  virtual int Assign(CPresentShape* shape) = 0;                  // 7
-  virtual int Store(IKx2PropertyObject* host) = 0;               // 8
+  virtual void SetAllStates(uint8_t state) = 0;                       // 3
+  virtual void Reserved(int32_t value) = 0;                           // 4: takes one integer, does nothing
+  virtual void SetState(uint32_t propertyId, uint8_t state) = 0;      // 5: 0x7000..0x7004
+  virtual IPresentShape* GetShape() = 0;                              // 6
+  virtual int Assign(CPresentShape* shape) = 0;                       // 7
+  virtual int Store(IKx2PropertyObject* host) = 0;                    // 8
   virtual int Load(IKx2PropertyObject* host, int* nothingFound) = 0;  // 9
-  virtual int Apply(CPresentShape* target) = 0;                  // 10
+  virtual int Apply(CPresentShape* target) = 0;                       // 10
   // Makes the fill of the shape's line the fill of the context's line and interns that line
   // as the context's line; -1 when the line cannot be interned.
   virtual int TakeLineFill(CPresentShape* shape) = 0;  // 11
@@ -124,7 +124,9 @@ class IPresentShapeCtx : public IUnknown {
   ~IPresentShapeCtx() = default;
 };
 
-class CPresentShapeCtx final : public CPresentShape, public CPresentBaseCtx<CPresentShape, 0x7000, 5>, public IPresentShapeCtx {
+class CPresentShapeCtx final : public CPresentShape,
+                               public CPresentBaseCtx<CPresentShape, 0x7000, 5>,
+                               public IPresentShapeCtx {
  public:
   enum { kLine = 0, kFill = 1, kShadow = 2, k3DFormat = 3, kPicture = 4 };
 

@@ -40,13 +40,13 @@ class IPresentTexture : public IUnknown {
 // The fields in state order (k = 0..13); the picture identifier is held with a reference.
 struct TextureFields {
   uint16_t pictureID = 0;
-  uint8_t mode = 0;       // TextureMode ("m:position")
-  int32_t offsetX = 0;    // hundredths of a point
-  uint16_t scaleX = 0;    // tenths of a percent
+  uint8_t mode = 0;     // TextureMode ("m:position")
+  int32_t offsetX = 0;  // hundredths of a point
+  uint16_t scaleX = 0;  // tenths of a percent
   int32_t offsetY = 0;
   uint16_t scaleY = 0;
-  uint8_t alignment = 0;  // TextureAlignment
-  uint8_t mirrorType = 0; // FlipMode
+  uint8_t alignment = 0;                                                      // TextureAlignment
+  uint8_t mirrorType = 0;                                                     // FlipMode
   uint16_t offsetLeft = 0, offsetRight = 0, offsetTop = 0, offsetBottom = 0;  // tenths of a percent
   uint16_t transparency = 0;
   uint8_t rotateWith = 0;

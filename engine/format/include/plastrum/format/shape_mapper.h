@@ -19,7 +19,7 @@ class IKx2ShapeMapperCtx : public IUnknown {
  public:
   // 0: the outer mapper, 1: this mapper, anything else: null.
   virtual IKx2ShapeMapperCtx* GetMapper(int32_t which) = 0;  // 3
-  virtual int32_t GetCount(uint32_t code) = 0;                // 4
+  virtual int32_t GetCount(uint32_t code) = 0;               // 4
   virtual void SetCount(uint32_t code, int32_t value) = 0;   // 5
   // File identifier to table identifier (0 when unknown).
   virtual uint32_t MapIn(int32_t code, int32_t fileId) = 0;  // 6
@@ -46,10 +46,10 @@ class IKx2StepSink {
 // The per-file mapper the engine makes.
 class IKx2SubShapeMapperCtx : public IKx2ShapeMapperCtx {
  public:
-  virtual void BeginWrite() = 0;                                                  // 10
-  virtual int ExchangeCounts(CKx2DataBlock* archive) = 0;                         // 11
-  virtual int ExchangeLists(CKx2DataBlock* archive, IKx2StepSink* sink) = 0;      // 12
-  virtual int ExchangeCountsXml(ShapeXmlArchive* archive) = 0;                    // 13
+  virtual void BeginWrite() = 0;                                                   // 10
+  virtual int ExchangeCounts(CKx2DataBlock* archive) = 0;                          // 11
+  virtual int ExchangeLists(CKx2DataBlock* archive, IKx2StepSink* sink) = 0;       // 12
+  virtual int ExchangeCountsXml(ShapeXmlArchive* archive) = 0;                     // 13
   virtual int ExchangeListsXml(ShapeXmlArchive* archive, IKx2StepSink* sink) = 0;  // 14
 
  protected:

@@ -234,9 +234,7 @@ class CKx2ShapeTbl : public CKx2MArray<T> {
   }
 
  private:
-  static constexpr bool kIndexed = requires(const T& t) {
-    { t.HashValue() };
-  };
+  static constexpr bool kIndexed = requires(const T& t) { {t.HashValue()}; };
 
   // ---- The interning index ----------------------------------------------------------------
   // byHash_ holds every visible entry (a fixed entry, or a live one neither tentative nor

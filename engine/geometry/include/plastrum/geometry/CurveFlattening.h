@@ -17,8 +17,7 @@ bool BezierSplineControlPoints(const PointF* knots, int count, PointF* firstCont
 // caller frees with FreePointList, or null: for fewer than 2 points, a step that is not
 // a positive finite number, non-finite coordinates, or more points than kMaxZigzagPoints.
 // Two points zigzag along the single segment offset to its positive side.
-PointF* ZigzagPolyline(const PointF* points, int count, float step, float amplitude, bool startOnOffset,
-                       int& outCount);
+PointF* ZigzagPolyline(const PointF* points, int count, float step, float amplitude, bool startOnOffset, int& outCount);
 // A zigzag that swings from the polyline across its offset by width / 2 to its offset
 // by the full width and back; same rules and result as ZigzagPolyline.
 PointF* ZigzagAroundMidline(const PointF* points, int count, float step, float width, int& outCount);

@@ -63,8 +63,8 @@ void PointAlongSegment(float d, float limit, const PointF& a, const PointF& b, P
 // on the line, true exactly when the line is not vertical and p1.x > p0.x.
 bool SideOfLine(const PointF& p0, const PointF& p1, const PointF& p2);
 // Whether segments P1-P2 and P3-P4 meet, and where.
-bool SegmentsIntersect(float x1, float y1, float x2, float y2, float x3, float y3, float x4, float y4,
-                       float& outX, float& outY);
+bool SegmentsIntersect(float x1, float y1, float x2, float y2, float x3, float y3, float x4, float y4, float& outX,
+                       float& outY);
 // Intersection of the infinite lines a1-a2 and b1-b2. For parallel lines it returns
 // false and gives a2, the point where a polyline's offset line reaches a straight
 // corner, so that offsetting stays exact there.
@@ -78,10 +78,10 @@ int OffsetPolyline(const PointF* points, int count, float distance, int side, Po
 // Adds a stop at 0 with the first colour and one at 1 with the last where missing.
 // When a stop is added the output arrays (room for count + 2) receive the whole list;
 // otherwise they are not written and the count comes back unchanged.
-int NormalizeGradientStops(const float* positions, const uint32_t* colours, int count,
-                           float* positionsOut, uint32_t* coloursOut);
+int NormalizeGradientStops(const float* positions, const uint32_t* colours, int count, float* positionsOut,
+                           uint32_t* coloursOut);
 // The stops in reverse order with each position p becoming 1 - p.
-void ReverseGradientStops(const float* positions, const uint32_t* colours, float* positionsOut,
-                          uint32_t* coloursOut, int count);
+void ReverseGradientStops(const float* positions, const uint32_t* colours, float* positionsOut, uint32_t* coloursOut,
+                          int count);
 
 }  // namespace Present::Geometry
