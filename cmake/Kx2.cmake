@@ -48,6 +48,21 @@ function(kx2_library name)
   endif()
 endfunction()
 
+# Every test's environment. Every process that links the foundation reads the registry at
+# start-up; tests keep that (and every other per-user folder) inside the build tree, never
+# the user's own. Fonts are the test fonts alone, so sizes and pixels do not depend on the
+# machine; pictures meant for a person go to KX2_TEST_OUTPUT.
+set(KX2_TEST_HOME ${CMAKE_BINARY_DIR}/test-home)
+set(KX2_TEST_OUTPUT_DIR ${CMAKE_BINARY_DIR}/test-output)
+file(MAKE_DIRECTORY ${KX2_TEST_OUTPUT_DIR})
+set(KX2_TEST_ENVIRONMENT
+  "KX2_BIN_DIR=${KX2_OUT}"
+  "XDG_CONFIG_HOME=${KX2_TEST_HOME}/config"
+  "XDG_DATA_HOME=${KX2_TEST_HOME}/data"
+  "XDG_CACHE_HOME=${KX2_TEST_HOME}/cache"
+  "FONTCONFIG_FILE=${CMAKE_SOURCE_DIR}/testing/fonts.conf"
+  "KX2_TEST_OUTPUT=${KX2_TEST_OUTPUT_DIR}")
+
 # kx2_tests(binary DIRS d... LIBS ...): one test binary for a module.
 function(kx2_tests bin)
   if(NOT KX2_TESTS OR KX2_FUZZ)
@@ -66,17 +81,14 @@ function(kx2_tests bin)
   foreach(dir ${A_DIRS})
     target_include_directories(${bin} PRIVATE ${dir}/src ${dir}/tests)
   endforeach()
-  target_link_libraries(${bin} PRIVATE ${A_LIBS} GTest::gtest GTest::gmock GTest::gtest_main Threads::Threads)
+  target_link_libraries(${bin} PRIVATE ${A_LIBS} Kx2Testing GTest::gtest GTest::gmock GTest::gtest_main Threads::Threads)
   target_compile_definitions(${bin} PRIVATE
     KX2_SHARED_DIR="${KX2_SHARED_DIR}"
     KX2_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
     KX2_BIN_DIR="${KX2_OUT}")
-  # Every process that links the foundation reads the registry at start-up; tests keep
-  # that (and every other per-user folder) inside the build tree, never the user's own.
-  set(test_home ${CMAKE_BINARY_DIR}/test-home)
   gtest_discover_tests(${bin} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
     PROPERTIES ENVIRONMENT
-      "KX2_BIN_DIR=${KX2_OUT};XDG_CONFIG_HOME=${test_home}/config;XDG_DATA_HOME=${test_home}/data;XDG_CACHE_HOME=${test_home}/cache")
+      "${KX2_TEST_ENVIRONMENT}")
 endfunction()
 
 # kx2_benches(prefix DIRS d... LIBS ...): one program per bench/*.cpp.
