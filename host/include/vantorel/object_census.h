@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include <vantorel/host_export.h>
+
 namespace vantorel {
 
 struct CensusReport {
@@ -20,15 +22,15 @@ struct CensusReport {
   std::vector<std::string> liveKinds;  // one line per live object: its kind and count
 };
 
-CensusReport TakeCensus();
-void SetQuarantine(bool on);
+VANTOREL_API CensusReport TakeCensus();
+VANTOREL_API void SetQuarantine(bool on);
 // Frees the objects kept by quarantine and forgets the counted extra releases.
-void CollectQuarantine();
+VANTOREL_API void CollectQuarantine();
 // Closes every open document of the host (breaking the links between their objects), so
 // that what stays alive afterwards is what a module still holds.
-void CloseAllDocuments();
+VANTOREL_API void CloseAllDocuments();
 // Restarts the GUID counter and the counters of documents and file keys (for tests that
 // compare output between runs in one process).
-void ResetHostCounters();
+VANTOREL_API void ResetHostCounters();
 
 }  // namespace vantorel

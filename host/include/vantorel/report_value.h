@@ -8,9 +8,11 @@
 #include <utility>
 #include <vector>
 
+#include <vantorel/host_export.h>
+
 namespace vantorel {
 
-class Value {
+class VANTOREL_API Value {
  public:
   enum class Kind { Null, Bool, Int, String, Array, Object };
 
@@ -46,8 +48,8 @@ class Value {
 };
 
 // "key: value" lines, nested objects indented by two blanks, array items marked "- ".
-std::string FormatTree(const Value& value);
+VANTOREL_API std::string FormatTree(const Value& value);
 // JSON with two-blank indentation; texts escaped as JSON requires.
-std::string FormatJson(const Value& value);
+VANTOREL_API std::string FormatJson(const Value& value);
 
 }  // namespace vantorel

@@ -1,4 +1,5 @@
-// Reference counting with census accounting, shared by every host object.
+// Reference counting with census accounting, shared by every host object (the test kit's
+// objects are counted too, which is why its entry points are exported).
 #pragma once
 
 #include <atomic>
@@ -12,7 +13,7 @@ namespace vantorel::detail {
 // Counted object base, kept apart from the interface so that the census can hold it.
 // Live entries are linked through the entries themselves, so that counting an object in
 // and out costs no allocation and no hashing.
-class CensusEntry {
+class VANTOREL_API CensusEntry {
  public:
   // An entry destroyed without its final release (not made on the heap) leaves the list.
   virtual ~CensusEntry() {
@@ -28,12 +29,12 @@ class CensusEntry {
   bool censusLinked_ = false;
 };
 
-void CensusAdd(CensusEntry* entry);
+VANTOREL_API void CensusAdd(CensusEntry* entry);
 // The last reference went: the census either deletes the object or quarantines it.
-void CensusFinalRelease(CensusEntry* entry);
-void CensusExtraRelease(const CensusEntry* entry);
-void CensusKeyAdded();
-void CensusKeyDropped();
+VANTOREL_API void CensusFinalRelease(CensusEntry* entry);
+VANTOREL_API void CensusExtraRelease(const CensusEntry* entry);
+VANTOREL_API void CensusKeyAdded();
+VANTOREL_API void CensusKeyDropped();
 
 // Implements the three IVtlUnknown slots of `Interface` with an atomic count starting at 1.
 // Subclasses break their links to other objects in Dispose, which runs once at the final

@@ -1,4 +1,4 @@
-#include "testkit/testkit_values.h"
+#include "testkit_values.h"
 
 #include <cstdio>
 #include <new>

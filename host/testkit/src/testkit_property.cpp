@@ -6,7 +6,7 @@
 #include <set>
 
 #include "core/census.h"
-#include "testkit/testkit_values.h"
+#include "testkit_values.h"
 
 namespace vantorel::testkit {
 
