@@ -3,7 +3,6 @@
 
 #include <cstring>
 
-#include <plastrum/format/shape_table_registry.h>
 #include <plastrum/format/xml_conventions.h>
 #include <plastrum/kx2_archive.h>
 
@@ -18,7 +17,6 @@ constexpr const char16_t* kModifierNames[16] = {
     u"m:luminanceMod", u"m:luminanceOffset", u"m:shade",  u"m:tint",
 };
 
-const Present::ShapeTableRegistration g_registration(Present::kKindColor, &InitColorTable, &FreeColorTable);
 
 }  // namespace
 

@@ -4,7 +4,6 @@
 
 #include <plastrum/format/format_record.h>
 #include <plastrum/format/shape_mapper.h>
-#include <plastrum/format/shape_table_registry.h>
 #include <plastrum/format/style_slot.h>
 #include <plastrum/format/xml_conventions.h>
 
@@ -25,7 +24,6 @@ const Field kFields[6] = {
 };
 enum { kGradient = 3, kTexture = 4, kHatch = 5 };
 
-const Present::ShapeTableRegistration g_registration(Present::kKindFill, &InitFillTable, &FreeFillTable);
 
 CKx2ShapeTbl<CPresentGradient>& Gradients() { return PresentGradientTable(); }
 CKx2ShapeTbl<CPresentTexture>& Textures() { return PresentTextureTable(); }

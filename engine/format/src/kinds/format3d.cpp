@@ -2,7 +2,6 @@
 #include <plastrum/format/present_3dformat.h>
 
 #include <plastrum/format/format_record.h>
-#include <plastrum/format/shape_table_registry.h>
 #include <plastrum/format/style_slot.h>
 #include <plastrum/format/xml_conventions.h>
 
@@ -36,7 +35,6 @@ const Field kFields[20] = {
     KX2_FIELD(Format3DFields, objectDistance, I32, Kx2::kValueInt32),
 };
 
-const Present::ShapeTableRegistration g_registration(Present::kKind3DFormat, &Init3DFormatTable, &Free3DFormatTable);
 
 // Every field in table order; colours mapped or raw.
 int XferFields(CKx2DataBlock& archive, Format3DFields& f, bool mapped) {

@@ -4,7 +4,6 @@
 #include <plastrum/format/format_record.h>
 #include <plastrum/format/property_io.h>
 #include <plastrum/format/shape_mapper.h>
-#include <plastrum/format/shape_table_registry.h>
 #include <plastrum/format/style_slot.h>
 #include <plastrum/format/xml_conventions.h>
 
@@ -27,7 +26,6 @@ const Field kFields[8] = {
 };
 enum { kPositions = 4, kColors = 5, kTransparencies = 6 };
 
-const Present::ShapeTableRegistration g_registration(Present::kKindGradient, &InitGradientTable, &FreeGradientTable);
 
 uint8_t ClampStops(int64_t count) {
   return static_cast<uint8_t>(count < 0 ? 0 : count > GradientFields::kMaxStops ? GradientFields::kMaxStops : count);

@@ -4,7 +4,6 @@
 #include <plastrum/format/format_record.h>
 #include <plastrum/format/present_fill.h>
 #include <plastrum/format/shape_mapper.h>
-#include <plastrum/format/shape_table_registry.h>
 #include <plastrum/format/style_slot.h>
 #include <plastrum/format/xml_conventions.h>
 
@@ -21,7 +20,6 @@ const Field kFields[4] = {
     KX2_FIELD(HatchFields, rotateWith, U8, Kx2::kValueUInt8),
 };
 
-const Present::ShapeTableRegistration g_registration(Present::kKindHatch, &InitHatchTable, &FreeHatchTable);
 
 }  // namespace
 

@@ -3,7 +3,6 @@
 
 #include <plastrum/format/format_record.h>
 #include <plastrum/format/shape_mapper.h>
-#include <plastrum/format/shape_table_registry.h>
 #include <plastrum/format/style_slot.h>
 #include <plastrum/format/xml_conventions.h>
 
@@ -38,7 +37,6 @@ const CodeName kCodes[8] = {
     {u"m:endArrowType", &Present::Vocabulary::ArrowType},    {u"m:endArrowSize", &Present::Vocabulary::ArrowSize},
 };
 
-const Present::ShapeTableRegistration g_registration(Present::kKindLine, &InitLineTable, &FreeLineTable);
 
 CKx2ShapeTbl<CPresentFill>& Fills() { return PresentFillTable(); }
 

@@ -8,7 +8,6 @@
 #include <plastrum/format/format_record.h>
 #include <plastrum/format/present_engine.h>
 #include <plastrum/format/shape_mapper.h>
-#include <plastrum/format/shape_table_registry.h>
 #include <plastrum/format/style_slot.h>
 #include <plastrum/format/xml_conventions.h>
 
@@ -28,7 +27,6 @@ const Field kFields[6] = {
     KX2_FIELD(PictureFields, transparency, I16, Kx2::kValueInt16),
 };
 
-const Present::ShapeTableRegistration g_registration(Present::kKindPicture, &InitPictureTable, &FreePictureTable);
 
 IKx2BinDataStore* DataStore() { return Present::GetBinDataStore(); }
 

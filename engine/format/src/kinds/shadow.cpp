@@ -2,7 +2,6 @@
 #include <plastrum/format/present_shadow.h>
 
 #include <plastrum/format/format_record.h>
-#include <plastrum/format/shape_table_registry.h>
 #include <plastrum/format/style_slot.h>
 #include <plastrum/format/xml_conventions.h>
 
@@ -22,7 +21,6 @@ const Field kFields[7] = {
     KX2_FIELD(ShadowFields, distance, I32, Kx2::kValueInt32),
 };
 
-const Present::ShapeTableRegistration g_registration(Present::kKindShadow, &InitShadowTable, &FreeShadowTable);
 
 // The fields after the colour, in record order.
 int XferTail(CKx2DataBlock& archive, ShadowFields& f) {

@@ -3,7 +3,6 @@
 
 #include <plastrum/format/format_record.h>
 #include <plastrum/format/shape_mapper.h>
-#include <plastrum/format/shape_table_registry.h>
 #include <plastrum/format/style_slot.h>
 #include <plastrum/format/xml_conventions.h>
 
@@ -11,7 +10,6 @@
 
 namespace {
 
-const Present::ShapeTableRegistration g_registration(Present::kKindShape, &InitShapeTable, &FreeShapeStyleTable);
 
 auto& Lines() { return PresentLineTable(); }
 auto& Fills() { return PresentFillTable(); }

@@ -3,7 +3,6 @@
 
 #include <plastrum/format/format_record.h>
 #include <plastrum/format/shape_mapper.h>
-#include <plastrum/format/shape_table_registry.h>
 #include <plastrum/format/style_slot.h>
 #include <plastrum/format/xml_conventions.h>
 
@@ -30,7 +29,6 @@ const Field kFields[14] = {
     KX2_FIELD(TextureFields, rotateWith, U8, Kx2::kValueUInt8),
 };
 
-const Present::ShapeTableRegistration g_registration(Present::kKindTexture, &InitTextureTable, &FreeTextureTable);
 
 CKx2ShapeTbl<CPresentPicture>& Pictures() { return PresentPictureTable(); }
 

@@ -1,13 +1,14 @@
 // Start and stop of the module-wide format tables.
 //
-// Each kind's source registers two hooks for its table at static initialisation: one that
-// puts the table's fixed entries in place when the shape library starts, and one that empties
-// the table when it stops. The start runs the hooks in a fixed order (the colour table
-// first, then gradient, picture, texture, hatch, fill, line, shadow, 3-D format and shape:
-// a kind's defaults may only name kinds started before it) and refuses the start at the first
-// hook that fails. The stop empties the tables in the order shape, fill, line, gradient,
-// texture, hatch, shadow, 3-D format, picture and colour, whatever their reference counts.
-// A kind that has not registered its hooks is skipped.
+// Each kind has two hooks for its table: one that puts the table's fixed entries in place
+// when the shape library starts, and one that empties the table when it stops. The hooks of
+// every kind are known before any code of the library runs (they are constant data, not
+// registered by static constructors), because the library's own start runs from its
+// constructor, in no fixed order with the other static initialisers. The start runs the hooks in a fixed order (the
+// colour table first, then gradient, picture, texture, hatch, fill, line, shadow, 3-D format and shape: a kind's
+// defaults may only name kinds started before it) and refuses the start at the first hook that fails. The stop empties
+// the tables in the order shape, fill, line, gradient, texture, hatch, shadow, 3-D format, picture and colour, whatever
+// their reference counts. A kind whose hooks a test has taken away is skipped.
 #pragma once
 
 #include <cstdint>
@@ -23,17 +24,10 @@ struct ShapeTableHooks {
   int32_t (*free)() = nullptr;
 };
 
-// Registers the hooks of one kind's table and returns the ones it replaces (so that tests
+// Replaces the hooks of one kind's table and returns the ones it replaces (so that tests
 // can stand in for a kind and put the real hooks back).
 ShapeTableHooks SetShapeTableHooks(uint32_t kind, ShapeTableHooks hooks);
 ShapeTableHooks GetShapeTableHooks(uint32_t kind);
-
-// Registers a kind's hooks from a static object in the kind's source.
-struct ShapeTableRegistration {
-  ShapeTableRegistration(uint32_t kind, int (*init)(), int32_t (*free)()) {
-    SetShapeTableHooks(kind, ShapeTableHooks{init, free});
-  }
-};
 
 // The order in which the start runs the hooks.
 inline constexpr uint32_t kTableStartOrder[] = {265, 256, 262, 257, 258, 259, 260, 261, 263, 264};
