@@ -17,7 +17,6 @@ constexpr const char16_t* kModifierNames[16] = {
     u"m:luminanceMod", u"m:luminanceOffset", u"m:shade",  u"m:tint",
 };
 
-
 }  // namespace
 
 const FieldMapEntry CPresentColor::kFieldMap[21] = {

@@ -24,7 +24,6 @@ const Field kFields[6] = {
 };
 enum { kGradient = 3, kTexture = 4, kHatch = 5 };
 
-
 CKx2ShapeTbl<CPresentGradient>& Gradients() { return PresentGradientTable(); }
 CKx2ShapeTbl<CPresentTexture>& Textures() { return PresentTextureTable(); }
 CKx2ShapeTbl<CPresentHatch>& Hatches() { return PresentHatchTable(); }

@@ -35,7 +35,6 @@ const Field kFields[20] = {
     KX2_FIELD(Format3DFields, objectDistance, I32, Kx2::kValueInt32),
 };
 
-
 // Every field in table order; colours mapped or raw.
 int XferFields(CKx2DataBlock& archive, Format3DFields& f, bool mapped) {
   int ok = 1;

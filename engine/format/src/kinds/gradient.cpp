@@ -26,7 +26,6 @@ const Field kFields[8] = {
 };
 enum { kPositions = 4, kColors = 5, kTransparencies = 6 };
 
-
 uint8_t ClampStops(int64_t count) {
   return static_cast<uint8_t>(count < 0 ? 0 : count > GradientFields::kMaxStops ? GradientFields::kMaxStops : count);
 }

@@ -20,7 +20,6 @@ const Field kFields[4] = {
     KX2_FIELD(HatchFields, rotateWith, U8, Kx2::kValueUInt8),
 };
 
-
 }  // namespace
 
 int CPresentHatch::SetDefault(CPresentHatch& value, int flag) {

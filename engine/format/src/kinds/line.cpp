@@ -37,7 +37,6 @@ const CodeName kCodes[8] = {
     {u"m:endArrowType", &Present::Vocabulary::ArrowType},    {u"m:endArrowSize", &Present::Vocabulary::ArrowSize},
 };
 
-
 CKx2ShapeTbl<CPresentFill>& Fills() { return PresentFillTable(); }
 
 uint8_t* Codes(LineFields& f) { return &f.compoundType; }

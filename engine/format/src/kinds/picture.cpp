@@ -27,7 +27,6 @@ const Field kFields[6] = {
     KX2_FIELD(PictureFields, transparency, I16, Kx2::kValueInt16),
 };
 
-
 IKx2BinDataStore* DataStore() { return Present::GetBinDataStore(); }
 
 // Collects what the store writes, so that the record can give the data's description before

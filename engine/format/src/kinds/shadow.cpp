@@ -21,7 +21,6 @@ const Field kFields[7] = {
     KX2_FIELD(ShadowFields, distance, I32, Kx2::kValueInt32),
 };
 
-
 // The fields after the colour, in record order.
 int XferTail(CKx2DataBlock& archive, ShadowFields& f) {
   using Present::Xfer;

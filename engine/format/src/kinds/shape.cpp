@@ -10,7 +10,6 @@
 
 namespace {
 
-
 auto& Lines() { return PresentLineTable(); }
 auto& Fills() { return PresentFillTable(); }
 auto& Shadows() { return PresentShadowTable(); }

@@ -29,7 +29,6 @@ const Field kFields[14] = {
     KX2_FIELD(TextureFields, rotateWith, U8, Kx2::kValueUInt8),
 };
 
-
 CKx2ShapeTbl<CPresentPicture>& Pictures() { return PresentPictureTable(); }
 
 const CPresentPicture* PictureEntry(uint32_t id) { return Pictures().GetEntry(id); }
