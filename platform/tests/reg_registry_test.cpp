@@ -1,28 +1,23 @@
 // The registry: exact data, Win32 results, names without regard to case, and hives
 // shared by several processes.
 #include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/syscall.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <kx2test/ChildProcess.h>
 
 #include "kx2/PathMap.h"
 #include "kx2/Registry.h"
 #include "kx2/Utf.h"
 #include "win/registry.h"
 #include "win/shell.h"
-
-extern char** environ;
 
 namespace {
 
@@ -282,44 +277,21 @@ TEST_F(Registry, AnsiFormsConvertNamesAndStringData) {
 
 // ---- Several processes ------------------------------------------------------------
 
-// Runs this test binary again as a child doing `task` (see RegChild.Run); the child
-// starts its work when the parent closes the pipe whose read end it inherits.
-pid_t SpawnChild(const std::string& task, int goRead, int goWrite) {
-  std::vector<std::string> env;
-  for (char** e = environ; *e; ++e) env.emplace_back(*e);
-  env.push_back("KX2_REG_CHILD=" + task);
-  env.push_back("KX2_REG_GO_FD=" + std::to_string(goRead));
-  std::vector<char*> envp;
-  for (auto& s : env) envp.push_back(s.data());
-  envp.push_back(nullptr);
-  std::string filter = "--gtest_filter=RegChild.Run";
-  char* argv[] = {const_cast<char*>("platform_tests"), filter.data(), nullptr};
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addclose(&actions, goWrite);
-  pid_t pid = -1;
-  int rc = posix_spawn(&pid, "/proc/self/exe", &actions, nullptr, argv, envp.data());
-  posix_spawn_file_actions_destroy(&actions);
-  return rc == 0 ? pid : -1;
+// Runs RegChild.Run of this test binary in a child doing `task`; the child starts its work
+// when the parent closes the pipe whose read end it inherits.
+std::unique_ptr<kx2test::ChildProcess> SpawnChild(const std::string& task, int goRead) {
+  return std::make_unique<kx2test::ChildProcess>(
+      "RegChild.Run", kx2test::Environment{{"KX2_REG_CHILD", task}, {"KX2_REG_GO_FD", std::to_string(goRead)}});
 }
 
-// Waits for a child's exit with a deadline; its exit status, or -1 after killing it.
-int WaitChild(pid_t pid, int timeoutMs) {
-  int fd = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
-  if (fd >= 0) {
-    pollfd p{fd, POLLIN, 0};
-    int ready = poll(&p, 1, timeoutMs);
-    close(fd);
-    if (ready <= 0) kill(pid, SIGKILL);
-  }
-  int status = 0;
-  if (waitpid(pid, &status, 0) != pid) return -1;
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
+// The children inherit the read end alone: their reads end when the parent closes the
+// write end.
 struct GoPipe {
   int fds[2] = {-1, -1};
-  GoPipe() { EXPECT_EQ(pipe(fds), 0); }
+  GoPipe() {
+    EXPECT_EQ(pipe(fds), 0);
+    EXPECT_EQ(fcntl(fds[1], F_SETFD, FD_CLOEXEC), 0);
+  }
   void Go() {
     if (fds[1] >= 0) close(fds[1]);
     fds[1] = -1;
@@ -334,10 +306,10 @@ constexpr char16_t kSharedKey[] = u"Software\\Kx2Test\\Shared";
 
 TEST_F(Registry, AValueWrittenByOneProcessIsReadByAnother) {
   GoPipe go;
-  pid_t writer = SpawnChild("write:Solo:1", go.fds[0], go.fds[1]);
-  ASSERT_GT(writer, 0);
+  auto writer = SpawnChild("write:Solo:1", go.fds[0]);
+  ASSERT_TRUE(writer->Started());
   go.Go();
-  ASSERT_EQ(WaitChild(writer, 60000), 0);
+  ASSERT_TRUE(writer->Wait(60000).Passed()) << writer->Wait().output;
   HKEY key = nullptr;
   ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kSharedKey, 0, KEY_READ, &key), ERROR_SUCCESS);
   DWORD value = 0, size = 4;
@@ -346,22 +318,22 @@ TEST_F(Registry, AValueWrittenByOneProcessIsReadByAnother) {
   ASSERT_EQ(RegSetValueExW(key_, u"FromParent", 0, REG_DWORD, Bytes("\x2a\0\0\0"), 4), ERROR_SUCCESS);
   RegCloseKey(key);
   GoPipe go2;
-  pid_t reader = SpawnChild("read:FromParent:42", go2.fds[0], go2.fds[1]);
-  ASSERT_GT(reader, 0);
+  auto reader = SpawnChild("read:FromParent:42", go2.fds[0]);
+  ASSERT_TRUE(reader->Started());
   go2.Go();
-  EXPECT_EQ(WaitChild(reader, 60000), 0);
+  EXPECT_TRUE(reader->Wait(60000).Passed()) << reader->Wait().output;
 }
 
 TEST_F(Registry, TwoProcessesWritingAtOnceLoseNothing) {
   constexpr int kEach = 200;
   GoPipe go;
-  pid_t a = SpawnChild("write:A:" + std::to_string(kEach), go.fds[0], go.fds[1]);
-  pid_t b = SpawnChild("write:B:" + std::to_string(kEach), go.fds[0], go.fds[1]);
-  ASSERT_GT(a, 0);
-  ASSERT_GT(b, 0);
+  auto a = SpawnChild("write:A:" + std::to_string(kEach), go.fds[0]);
+  auto b = SpawnChild("write:B:" + std::to_string(kEach), go.fds[0]);
+  ASSERT_TRUE(a->Started());
+  ASSERT_TRUE(b->Started());
   go.Go();
-  EXPECT_EQ(WaitChild(a, 120000), 0);
-  EXPECT_EQ(WaitChild(b, 120000), 0);
+  EXPECT_TRUE(a->Wait(120000).Passed()) << a->Wait().output;
+  EXPECT_TRUE(b->Wait(120000).Passed()) << b->Wait().output;
   HKEY key = nullptr;
   ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kSharedKey, 0, KEY_READ, &key), ERROR_SUCCESS);
   DWORD values = 0;
@@ -388,7 +360,7 @@ TEST_F(Registry, TwoProcessesWritingAtOnceLoseNothing) {
 TEST(RegChild, Run) {
   const char* task = getenv("KX2_REG_CHILD");
   const char* goFd = getenv("KX2_REG_GO_FD");
-  if (!task || !goFd) GTEST_SKIP() << "runs only as a child of the registry tests";
+  if (!kx2test::InChild() || !task || !goFd) GTEST_SKIP() << "runs only as a child of the registry tests";
   char byte;
   while (read(atoi(goFd), &byte, 1) > 0) {}
   std::string t = task;
