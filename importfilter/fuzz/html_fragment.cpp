@@ -5,7 +5,7 @@
 #include <vector>
 
 #include <foliant/common/FaceResolution.h>
-#include <foliant/common/HostRef.h>
+#include <kx2/Ref.h>
 #include <foliant/common/RichTextWriter.h>
 #include <foliant/html/HTMLParser.h>
 #include <vantorel/exports.h>
@@ -13,8 +13,6 @@
 #include <vantorel/object_census.h>
 
 #include "fuzz_seeds.h"
-
-using foliant::HostRef;
 
 namespace {
 
@@ -39,11 +37,11 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   IVtlApplication* app = VtlGetApplication();
-  HostRef<IKX2XMLFactory> factory(app->GetXMLFactory());
-  HostRef<IKX2XMLParser> parser(factory ? factory->CreateParser() : nullptr);
+  kx2::Ref<IKX2XMLFactory> factory(app->GetXMLFactory());
+  kx2::Ref<IKX2XMLParser> parser(factory ? factory->CreateParser() : nullptr);
   if (!parser) return 0;
-  HostRef<IKX2XMLDocument> document(parser->Parse(data, static_cast<ULONG>(size)));
-  HostRef<IKX2XMLElement> root(document ? document->GetDocumentElement() : nullptr);
+  kx2::Ref<IKX2XMLDocument> document(parser->Parse(data, static_cast<ULONG>(size)));
+  kx2::Ref<IKX2XMLElement> root(document ? document->GetDocumentElement() : nullptr);
   if (!root) return 0;
   HTML::HTMLParser html;
   html.SetElement(root.get());
@@ -52,8 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   vantorel::OpenDocument(true);
   {
     ULONG_PTR position = vantorel::DocumentManager()->GetFirstDocumentPosition();
-    HostRef<IVtlModel> model(vantorel::DocumentManager()->GetNextDocument(&position)->GetModel());
-    HostRef<IVtlObject> topic(model->GetRootNode(0));
+    kx2::Ref<IVtlModel> model(vantorel::DocumentManager()->GetNextDocument(&position)->GetModel());
+    kx2::Ref<IVtlObject> topic(model->GetRootNode(0));
     foliant::FaceResolver faces(app);
     foliant::RichTextWriter writer(model.get(), &faces);
     if (writer.Begin(topic.get())) writer.WriteParagraphs(html.GetParagraphs());

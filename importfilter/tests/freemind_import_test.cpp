@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include <foliant/common/HostRef.h>
+#include <kx2/Ref.h>
 #include <kx2/Utf.h>
 
 namespace {
@@ -317,22 +317,22 @@ TEST_F(FreeMindImportTest, Probe) {
 TEST_F(FreeMindImportTest, AttributeRecordsFromTheirElement) {
   FreemindImport importer;
   ASSERT_EQ(importer.Init(), 1);
-  foliant::HostRef<IKX2XMLFactory> factory(VtlGetApplication()->GetXMLFactory());
-  foliant::HostRef<IKX2XMLParser> parser(factory->CreateParser());
+  kx2::Ref<IKX2XMLFactory> factory(VtlGetApplication()->GetXMLFactory());
+  kx2::Ref<IKX2XMLParser> parser(factory->CreateParser());
   const std::string xml =
       "<node><attribute NAME='' VALUE='v'/><attribute NAME='n' VALUE=''/>"
       "<attribute NAME='' VALUE=''/><attribute VALUE='v'/></node>";
-  foliant::HostRef<IKX2XMLDocument> document(
+  kx2::Ref<IKX2XMLDocument> document(
       parser->Parse(reinterpret_cast<const BYTE*>(xml.data()), static_cast<ULONG>(xml.size())));
   ASSERT_TRUE(document);
-  foliant::HostRef<IKX2XMLElement> node(document->GetDocumentElement());
-  foliant::HostRef<IKX2XMLNodeList> list(node->GetChildren(u"attribute"));
+  kx2::Ref<IKX2XMLElement> node(document->GetDocumentElement());
+  kx2::Ref<IKX2XMLNodeList> list(node->GetChildren(u"attribute"));
   ASSERT_EQ(list->GetCount(), 4);
   std::vector<FreemindImport::AttributeRecord> records;
   const int expected[] = {1, 1, 1, 0};
   ImportBase context;
   for (LONG i = 0; i < 4; ++i) {
-    foliant::HostRef<IKX2XMLNode> item(list->GetItem(i));
+    kx2::Ref<IKX2XMLNode> item(list->GetItem(i));
     context.SetCurrentElement(dynamic_cast<IKX2XMLElement*>(item.get()));
     EXPECT_EQ(importer.ReadAttributeRecord(context, records), expected[i]) << i;
   }

@@ -7,7 +7,7 @@
 #include <foliant/common/ColorText.h>
 #include <foliant/common/FaceResolution.h>
 #include <foliant/common/GuidText.h>
-#include <foliant/common/HostRef.h>
+#include <kx2/Ref.h>
 #include <foliant/common/HyperlinkDescription.h>
 #include <foliant/common/TopicText.h>
 #include <vantorel/exports.h>
@@ -17,8 +17,6 @@
 #include "freemind/link_target.h"
 
 namespace {
-
-using foliant::HostRef;
 
 TEST(FreeMindShared, HyperlinkDescriptions) {
   const std::u16string mail =
@@ -109,11 +107,11 @@ class TopicTextTest : public vantorel::testing::HostLeakCheck {
     IVtlDocument* document = nullptr;
     for (ULONG_PTR position = documents->GetFirstDocumentPosition(); position;)
       document = documents->GetNextDocument(&position);
-    HostRef<IVtlModel> model(document->GetModel());
-    HostRef<IVtlObject> root(model->GetRootNode(0));
+    kx2::Ref<IVtlModel> model(document->GetModel());
+    kx2::Ref<IVtlObject> root(model->GetRootNode(0));
     EXPECT_TRUE(model->PlaceObject(0, root.get(), 0));
     EXPECT_TRUE(foliant::WriteHostText(model.get(), text));
-    HostRef<IVtlObject> textObject(
+    kx2::Ref<IVtlObject> textObject(
         root->GetObject(root->FindAttached(vantorel::kRoleTextStyle), vantorel::kRoleTextStyle));
     std::u16string buffer(static_cast<size_t>(size), u'#');
     *result = foliant::GetTopicDisplayText(model.get(), textObject.get(), buffer.data(), size);

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include <foliant/common/HostRef.h>
+#include <kx2/Ref.h>
 #include <foliant/html/HTMLParser.h>
 #include <kx2/Utf.h>
 #include <vantorel/exports.h>
@@ -11,14 +11,12 @@
 
 namespace {
 
-using foliant::HostRef;
-
 class HtmlParserTest : public vantorel::testing::HostLeakCheck {
  protected:
   // Parses `html` (an "html" element) and runs the parser over its root; the parse result.
   int Run(const std::string& html) {
-    HostRef<IKX2XMLFactory> factory(VtlGetApplication()->GetXMLFactory());
-    HostRef<IKX2XMLParser> parser(factory->CreateParser());
+    kx2::Ref<IKX2XMLFactory> factory(VtlGetApplication()->GetXMLFactory());
+    kx2::Ref<IKX2XMLParser> parser(factory->CreateParser());
     document_.reset(parser->Parse(reinterpret_cast<const BYTE*>(html.data()), static_cast<ULONG>(html.size())));
     EXPECT_TRUE(document_) << html;
     if (!document_) return -1;
@@ -45,8 +43,8 @@ class HtmlParserTest : public vantorel::testing::HostLeakCheck {
   }
 
   HTML::HTMLParser html_;
-  HostRef<IKX2XMLDocument> document_;
-  HostRef<IKX2XMLElement> root_;
+  kx2::Ref<IKX2XMLDocument> document_;
+  kx2::Ref<IKX2XMLElement> root_;
 };
 
 struct TextCase {

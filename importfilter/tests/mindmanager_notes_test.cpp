@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include <foliant/common/HostRef.h>
+#include <kx2/Ref.h>
 #include <foliant/mindmanager/MindManagerNotes.h>
 #include <vantorel/exports.h>
 
@@ -13,7 +13,6 @@
 
 namespace {
 
-using foliant::HostRef;
 using foliant::mindmanager::NotesText;
 
 // A run as the tests write it: the text it covers, its flags, size and first colour word.
@@ -40,11 +39,11 @@ struct Notes {
 // Reads the notes of an "ap:NotesGroup" whose inner XML is given.
 Notes Read(const std::string& inner) {
   const std::string xml = R"(<ap:NotesGroup xmlns:ap="urn:ap" xmlns:cor="urn:cor">)" + inner + "</ap:NotesGroup>";
-  HostRef<IKX2XMLFactory> factory(VtlGetApplication()->GetXMLFactory());
-  HostRef<IKX2XMLParser> parser(factory->CreateParser());
-  HostRef<IKX2XMLDocument> document(
+  kx2::Ref<IKX2XMLFactory> factory(VtlGetApplication()->GetXMLFactory());
+  kx2::Ref<IKX2XMLParser> parser(factory->CreateParser());
+  kx2::Ref<IKX2XMLDocument> document(
       parser->Parse(reinterpret_cast<const BYTE*>(xml.data()), static_cast<ULONG>(xml.size())));
-  HostRef<IKX2XMLElement> root(document ? document->GetDocumentElement() : nullptr);
+  kx2::Ref<IKX2XMLElement> root(document ? document->GetDocumentElement() : nullptr);
   Notes out;
   if (!root) return out;
   NotesText notes;

@@ -2,22 +2,22 @@
 
 #include <algorithm>
 
-#include <foliant/common/HostRef.h>
+#include <kx2/Ref.h>
 
 namespace foliant {
 
 void FaceResolver::Load() {
   loaded_ = true;
   if (!app_) return;
-  HostRef<IVtlResourceCache> cache(app_->GetResourceCache());
-  HostRef<IVtlFontSettings> settings(cache ? cache->GetFontSettings() : nullptr);
+  kx2::Ref<IVtlResourceCache> cache(app_->GetResourceCache());
+  kx2::Ref<IVtlFontSettings> settings(cache ? cache->GetFontSettings() : nullptr);
   // The host writes at most 32 units with the terminator; the rest stays zero.
   WCHAR buffer[64] = {};
   if (settings && settings->GetDefaultFaceName(0, buffer)) {
     buffer[63] = 0;
     default_ = buffer;
   }
-  HostRef<IVtlFontList> list(app_->GetFontList());
+  kx2::Ref<IVtlFontList> list(app_->GetFontList());
   if (!list) return;
   ULONG_PTR position = list->GetFirstPosition(0, 0);
   // A list cannot hold more faces than this; it also ends a position chain that loops.

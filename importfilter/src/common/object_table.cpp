@@ -2,15 +2,15 @@
 
 #include <foliant/HostBinding.h>
 #include <foliant/PropertyValues.h>
-#include <foliant/common/HostRef.h>
+#include <kx2/Ref.h>
 
 namespace foliant {
 
 bool HasObjectTableEntry(IVtlModel* model, const GUID& guid) {
   if (!model) return false;
-  HostRef<IVtlObjectTable> table(model->GetObjectTable());
-  HostRef<IVtlTableIndex> index(table ? table->GetIndex() : nullptr);
-  HostRef<IVtlTableEntry> entry(index ? index->FindEntry(guid) : nullptr);
+  kx2::Ref<IVtlObjectTable> table(model->GetObjectTable());
+  kx2::Ref<IVtlTableIndex> index(table ? table->GetIndex() : nullptr);
+  kx2::Ref<IVtlTableEntry> entry(index ? index->FindEntry(guid) : nullptr);
   return static_cast<bool>(entry);
 }
 
@@ -32,7 +32,7 @@ void StoredFile::Reset() {
 bool AddObjectTableItem(IVtlModel* model, const GUID* parent, LONG classId, const GUID& guid, LONG kind, LPCWSTR name,
                         const StoredFile* file, GUID* out) {
   if (!model) return false;
-  HostRef<IVtlObjectTable> table(model->GetObjectTable());
+  kx2::Ref<IVtlObjectTable> table(model->GetObjectTable());
   if (!table) return false;
   PropertyHolder item(FoliantCreateObject(classId));
   if (!item) return false;
@@ -43,9 +43,9 @@ bool AddObjectTableItem(IVtlModel* model, const GUID* parent, LONG classId, cons
   // The property takes a reference of its own to the key.
   if (file && file->key() && !item.SetPropertyObject(vantorel::kPropEntryFile, file->key(), file->store()))
     return false;
-  HostRef<IVtlTableEntry> entry;
+  kx2::Ref<IVtlTableEntry> entry;
   if (parent) {
-    HostRef<IVtlTableIndex> index(table->GetIndex());
+    kx2::Ref<IVtlTableIndex> index(table->GetIndex());
     const ULONG_PTR position = index ? index->FindPosition(*parent) : 0;
     if (!position) return false;
     entry.reset(table->AddUnder(position, item.Get()));

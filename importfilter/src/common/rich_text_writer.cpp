@@ -60,7 +60,7 @@ bool RichTextWriter::ApplyBase() {
 
 bool RichTextWriter::ApplyRun(const HTML::TextRun& run) {
   if (run.flags == 0) return ApplyBase();
-  HostRef<IVtlObject> style(FoliantCreateObject(vantorel::kClassTextStyle));
+  kx2::Ref<IVtlObject> style(FoliantCreateObject(vantorel::kClassTextStyle));
   if (!style || !style->InitFrom(base_.get())) return false;
   if (!SetRunStyle(style.get(), run, faces_) || !styles_->ApplyStyle(style.get())) return false;
   applied_ = Applied::Run;
@@ -92,7 +92,7 @@ bool RichTextWriter::WriteRuns(std::u16string_view text, const std::map<LONG, HT
 }
 
 bool RichTextWriter::ApplyAlignment(LONG alignment) {
-  HostRef<IVtlStyleTarget> target(model_ ? model_->GetParagraphStyleTarget() : nullptr);
+  kx2::Ref<IVtlStyleTarget> target(model_ ? model_->GetParagraphStyleTarget() : nullptr);
   PropertyHolder style(FoliantCreateObject(vantorel::kClassParagraphStyle));
   if (!target || !style) return false;
   if (!style.SetPropertyValue(vantorel::kPropParagraphAlign, vantorel::kPropEnum, static_cast<DWORD>(alignment)))

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include <foliant/common/HostRef.h>
+#include <kx2/Ref.h>
 
 namespace foliant {
 
@@ -27,7 +27,7 @@ bool WriteHostText(IVtlModel* model, std::u16string_view text) {
 
 LONG GetTopicDisplayText(IVtlModel* model, IVtlObject* textObject, LPWSTR buffer, LONG size) {
   if (!model || !textObject || !buffer || size < 1) return 0;
-  HostRef<IVtlTextReader> reader(model->GetTextReader());
+  kx2::Ref<IVtlTextReader> reader(model->GetTextReader());
   if (!reader || !model->PlaceObject(0, textObject, -1)) return 0;
   if (!reader->Open(0x505, 0, 0) || !reader->Rewind(0, 0)) return 0;
 

@@ -12,8 +12,6 @@
 #include <foliant/common/XmlWalk.h>
 #include <win/crt.h>
 
-using foliant::HostRef;
-
 namespace {
 
 // The extension of the file name of a path (from its last "."), or empty.
@@ -76,10 +74,10 @@ int FreemindImport::Probe(LPCWSTR path) {
 
   IVtlApplication* app = FoliantHostApplication();
   if (!app) return 0;
-  HostRef<IKX2XMLFactory> factory(app->GetXMLFactory());
-  HostRef<IKX2XMLParser> parser(factory ? factory->CreateParser() : nullptr);
-  HostRef<IKX2XMLDocument> document(parser ? parser->ParseFile(path) : nullptr);
-  HostRef<IKX2XMLElement> root(document ? document->GetDocumentElement() : nullptr);
+  kx2::Ref<IKX2XMLFactory> factory(app->GetXMLFactory());
+  kx2::Ref<IKX2XMLParser> parser(factory ? factory->CreateParser() : nullptr);
+  kx2::Ref<IKX2XMLDocument> document(parser ? parser->ParseFile(path) : nullptr);
+  kx2::Ref<IKX2XMLElement> root(document ? document->GetDocumentElement() : nullptr);
   if (!root || !root->HasAttribute(u"version")) return 0;
   ImportBase context;
   int handle = 0;
@@ -130,8 +128,8 @@ int FreemindImport::Import(IVtlDocumentManager* documents, LPCWSTR path) {
     IVtlApplication* app = FoliantHostApplication();
     struct _stat64i32 status {};
     if (model_ && cursor_ && app && _wstat64i32(path, &status) == 0) {
-      HostRef<IKX2XMLFactory> factory(app->GetXMLFactory());
-      HostRef<IKX2XMLParser> parser(factory ? factory->CreateParser() : nullptr);
+      kx2::Ref<IKX2XMLFactory> factory(app->GetXMLFactory());
+      kx2::Ref<IKX2XMLParser> parser(factory ? factory->CreateParser() : nullptr);
       Cleanup();
       document_ = parser ? parser->ParseFile(path) : nullptr;
       root_ = document_ ? document_->GetDocumentElement() : nullptr;

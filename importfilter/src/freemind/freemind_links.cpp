@@ -10,8 +10,6 @@
 
 #include "freemind/link_target.h"
 
-using foliant::HostRef;
-
 namespace {
 
 DWORD FileAttributes(const char16_t* path) { return Basalt::Util::FileAndIOUtil::_GetFileAttributes(path); }
@@ -42,7 +40,7 @@ int FreemindImport::CollectNodeLink(ImportBase& context, IVtlObject* topic) {
   if (link && *link) {
     PendingLink pending;
     pending.text = link;
-    pending.topic = HostRef<IVtlObject>::Share(topic);
+    pending.topic = kx2::Ref<IVtlObject>::Share(topic);
     links_.push_back(std::move(pending));
   }
   return 1;
@@ -66,14 +64,14 @@ bool FreemindImport::ResolveLinks() {
       if (node == nodes_.end()) continue;
       IVtlObject* destination = node->second.get();
       GUID documentGuid{}, topicGuid{};
-      HostRef<IVtlObject> documentObject(model_->GetDocumentObject());
+      kx2::Ref<IVtlObject> documentObject(model_->GetDocumentObject());
       if (!documentObject || !documentObject->GetObjectGuid(&documentGuid) || !destination->GetGuid(&topicGuid)) {
         ok = false;
         continue;
       }
       const std::u16string link = foliant::GuidRegistryText(documentGuid) + u"|" + foliant::GuidRegistryText(topicGuid);
       WCHAR display[260] = {};
-      HostRef<IVtlObject> textObject(TextObjectOf(destination));
+      kx2::Ref<IVtlObject> textObject(TextObjectOf(destination));
       foliant::GetTopicDisplayText(model_.get(), textObject.get(), display, 260);
       description = foliant::BuildHyperlinkDescription(link.c_str(), false, foliant::kLinkCurrent, u"", display);
     } else {
@@ -94,8 +92,8 @@ bool FreemindImport::ResolveArrowLinks() {
     // A link to a node the map does not hold makes nothing.
     if (source == nodes_.end() || destination == nodes_.end()) continue;
     PropertyHolder relationship(FoliantCreateObject(kClassRelationship));
-    HostRef<IVtlObject> format(FoliantCreateObject(kClassPictureFormat));
-    HostRef<IVtlObject> line(format ? format->GetSubObject(kPropSubLine) : nullptr);
+    kx2::Ref<IVtlObject> format(FoliantCreateObject(kClassPictureFormat));
+    kx2::Ref<IVtlObject> line(format ? format->GetSubObject(kPropSubLine) : nullptr);
     if (!relationship || !line) {
       ok = false;
       continue;

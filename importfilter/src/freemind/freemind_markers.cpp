@@ -8,8 +8,6 @@
 #include <foliant/common/ObjectTable.h>
 #include <foliant/common/XmlWalk.h>
 
-using foliant::HostRef;
-
 int FreemindImport::ReadAttributeRecord(ImportBase& context, std::vector<AttributeRecord>& records) {
   IKX2XMLElement* element = context.GetCurrentElement();
   if (!element || !element->HasAttribute(u"NAME") || !element->HasAttribute(u"VALUE")) return 0;
@@ -48,7 +46,7 @@ bool FreemindImport::EnsureLabelEntry(const AttributeRecord& record, GUID* entry
 
 bool FreemindImport::ImportAttributes(ImportBase& context, const NodeChildren& children) {
   std::vector<AttributeRecord> records;
-  for (const HostRef<IKX2XMLElement>& attribute : children.attributes) {
+  for (const kx2::Ref<IKX2XMLElement>& attribute : children.attributes) {
     IKX2XMLElement* previous = context.SetCurrentElement(attribute.get());
     const int ok = ReadAttributeRecord(context, records);
     context.SetCurrentElement(previous);
@@ -112,7 +110,7 @@ bool FreemindImport::EnsureMarkerEntry(LPCWSTR name, GUID* marker) {
 
 // One marker object per icon, in document order, each naming its marker entry.
 bool FreemindImport::ImportIcons(const NodeChildren& children) {
-  for (const HostRef<IKX2XMLElement>& icon : children.icons) {
+  for (const kx2::Ref<IKX2XMLElement>& icon : children.icons) {
     LPCWSTR name = icon->GetAttribute(u"BUILTIN");
     if (!name || !*name) continue;
     GUID entry{};

@@ -9,8 +9,6 @@
 #include <foliant/common/ColorText.h>
 #include <foliant/common/XmlWalk.h>
 
-using foliant::HostRef;
-
 namespace {
 
 // Sets kind 1 and a colour on a fill or line sub-object; `withKind` false sets the colour
@@ -25,9 +23,9 @@ bool SetColored(IVtlObject* sub, DWORD color, bool withKind) {
 }
 
 // The line of the line sub-object of a line-and-fill format (property 0x7000 twice).
-HostRef<IVtlObject> InnerLine(IVtlObject* format) {
-  HostRef<IVtlObject> line(format->GetSubObject(vantorel::kPropSubLine));
-  return HostRef<IVtlObject>(line ? line->GetSubObject(vantorel::kPropSubLine) : nullptr);
+kx2::Ref<IVtlObject> InnerLine(IVtlObject* format) {
+  kx2::Ref<IVtlObject> line(format->GetSubObject(vantorel::kPropSubLine));
+  return kx2::Ref<IVtlObject>(line ? line->GetSubObject(vantorel::kPropSubLine) : nullptr);
 }
 
 std::u16string Decimal(int n) {
@@ -57,8 +55,8 @@ void FreemindImport::GatherChildren(IKX2XMLElement* element, NodeChildren& child
     LPCWSTR name = child ? child->GetTagName() : nullptr;
     if (!name) return true;
     const std::u16string_view tag(name);
-    auto keep = [&](std::vector<HostRef<IKX2XMLElement>>& list) {
-      list.push_back(HostRef<IKX2XMLElement>::Share(child));
+    auto keep = [&](std::vector<kx2::Ref<IKX2XMLElement>>& list) {
+      list.push_back(kx2::Ref<IKX2XMLElement>::Share(child));
     };
     if (foliant::EqualsNoCase(tag, u"node")) {
       keep(children.nodes);
@@ -73,13 +71,13 @@ void FreemindImport::GatherChildren(IKX2XMLElement* element, NodeChildren& child
     } else if (foliant::EqualsNoCase(tag, u"cloud")) {
       keep(children.clouds);
     } else if (foliant::EqualsNoCase(tag, u"font")) {
-      if (!children.font) children.font = HostRef<IKX2XMLElement>::Share(child);
+      if (!children.font) children.font = kx2::Ref<IKX2XMLElement>::Share(child);
     } else if (foliant::EqualsNoCase(tag, u"richcontent")) {
       // The first of each type; the type is compared exactly.
       LPCWSTR type = child->GetAttribute(u"TYPE");
       const std::u16string_view t = type ? type : u"";
-      if (t == u"NODE" && !children.richText) children.richText = HostRef<IKX2XMLElement>::Share(child);
-      if (t == u"NOTE" && !children.richNote) children.richNote = HostRef<IKX2XMLElement>::Share(child);
+      if (t == u"NODE" && !children.richText) children.richText = kx2::Ref<IKX2XMLElement>::Share(child);
+      if (t == u"NOTE" && !children.richNote) children.richNote = kx2::Ref<IKX2XMLElement>::Share(child);
     }
     return true;
   });
@@ -104,7 +102,7 @@ bool FreemindImport::BuildNode(ImportBase& context, IKX2XMLElement* element, int
 
   PropertyHolder format(FoliantCreateObject(vantorel::kClassFormat));
   if (!format) return false;
-  HostRef<IVtlObject> topic;
+  kx2::Ref<IVtlObject> topic;
   if (level == 0) {
     topic.reset(model_->GetRootNode(0));
     if (!SetCurrent(topic.get())) return false;
@@ -114,10 +112,10 @@ bool FreemindImport::BuildNode(ImportBase& context, IKX2XMLElement* element, int
     topic.reset(cursor_->GetCurrentNode());
   }
   if (!topic) return false;
-  nodes_[id] = HostRef<IVtlObject>::Share(topic.get());
-  stack_.push_back(HostRef<IVtlObject>::Share(topic.get()));
+  nodes_[id] = kx2::Ref<IVtlObject>::Share(topic.get());
+  stack_.push_back(kx2::Ref<IVtlObject>::Share(topic.get()));
   struct PopStack {
-    std::vector<HostRef<IVtlObject>>& stack;
+    std::vector<kx2::Ref<IVtlObject>>& stack;
     ~PopStack() { stack.pop_back(); }
   } pop{stack_};
 
@@ -127,13 +125,13 @@ bool FreemindImport::BuildNode(ImportBase& context, IKX2XMLElement* element, int
   // are written back when the node gives them something: writing back what was read
   // unchanged would change nothing.
   if (formatChanged) {
-    HostRef<IVtlObject> formatTarget(topic->GetTarget(0));
+    kx2::Ref<IVtlObject> formatTarget(topic->GetTarget(0));
     if (!formatTarget || !model_->ApplyFormat(0, formatTarget.get(), format.Get())) return false;
   }
   // A node without an edge colour of its own shows the nearest ancestor's.
   if (parameters.hasEdgeColor)
     for (LONG index : {-1, 1}) {
-      HostRef<IVtlObject> lines(FoliantCreateObject(vantorel::kClassPictureFormat));
+      kx2::Ref<IVtlObject> lines(FoliantCreateObject(vantorel::kClassPictureFormat));
       if (!lines) return false;
       model_->GetFormat(topic.get(), lines.get(), index);
       if (!SetColored(InnerLine(lines.get()).get(), parameters.edgeColor, true) ||
@@ -145,7 +143,7 @@ bool FreemindImport::BuildNode(ImportBase& context, IKX2XMLElement* element, int
 
   if (!SetCurrent(topic.get())) return false;
   if (encrypted) return true;
-  for (const HostRef<IKX2XMLElement>& child : children.nodes)
+  for (const kx2::Ref<IKX2XMLElement>& child : children.nodes)
     if (!BuildNode(context, child.get(), 1, parameters, depth + 1)) return false;
   return true;
 }
@@ -165,11 +163,11 @@ bool FreemindImport::ApplyNodeStyle(ImportBase& context, IKX2XMLElement* element
   }
   if (LPCWSTR background = children.own.Get(u"BACKGROUND_COLOR"))
     if (auto color = foliant::ParseHashColor(background)) {
-      HostRef<IVtlObject> fill(format->GetSubObject(vantorel::kPropSubFill));
+      kx2::Ref<IVtlObject> fill(format->GetSubObject(vantorel::kPropSubFill));
       if (!SetColored(fill.get(), *color, true)) return false;
       *formatChanged = true;
     }
-  for (const HostRef<IKX2XMLElement>& edge : children.edges)
+  for (const kx2::Ref<IKX2XMLElement>& edge : children.edges)
     if (LPCWSTR text = edge->GetAttribute(u"COLOR"))
       if (auto color = foliant::ParseHashColor(text)) {
         parameters.hasEdgeColor = true;
@@ -187,9 +185,9 @@ bool FreemindImport::BuildNodeContent(ImportBase& context, IKX2XMLElement* eleme
   if (children.own.Has(u"LINK")) CollectNodeLink(context, topic);
   if (!ImportText(children, topic) || !ImportNotes(children, topic)) return false;
   if (!SetCurrent(topic)) return false;
-  for (const HostRef<IKX2XMLElement>& arrow : children.arrowLinks)
+  for (const kx2::Ref<IKX2XMLElement>& arrow : children.arrowLinks)
     if (!RecordArrowLink(arrow.get(), id)) return false;
-  for (const HostRef<IKX2XMLElement>& cloud : children.clouds)
+  for (const kx2::Ref<IKX2XMLElement>& cloud : children.clouds)
     if (!AddCloud(cloud.get())) return false;
   return true;
 }
@@ -224,10 +222,10 @@ bool FreemindImport::AddCloud(IKX2XMLElement* cloud) {
   LPCWSTR text = cloud->GetAttribute(u"COLOR");
   auto color = text ? foliant::ParseHashColor(text) : std::nullopt;
   if (!color) return true;
-  HostRef<IVtlObject> format(FoliantCreateObject(vantorel::kClassPictureFormat));
+  kx2::Ref<IVtlObject> format(FoliantCreateObject(vantorel::kClassPictureFormat));
   if (!format) return false;
   model_->GetFormat(boundary.Get(), format.get(), -1);
-  HostRef<IVtlObject> fill(format->GetSubObject(vantorel::kPropSubFill));
+  kx2::Ref<IVtlObject> fill(format->GetSubObject(vantorel::kPropSubFill));
   if (!SetColored(fill.get(), *color, true) || !SetColored(InnerLine(format.get()).get(), *color, false)) return false;
   return model_->SetFormat(0, boundary.Get(), format.get(), -1) != FALSE;
 }

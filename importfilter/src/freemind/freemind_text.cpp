@@ -15,14 +15,12 @@
 
 #include "freemind/link_target.h"
 
-using foliant::HostRef;
-
 namespace {
 
 // Parses a "richcontent": FreeMind nests its XHTML as "html", "body"; the parser is given
 // the element that holds "body".
 bool ParseRichContent(IKX2XMLElement* rich, HTML::HTMLParser& parser) {
-  HostRef<IKX2XMLElement> html(foliant::FindChildNoCase(rich, u"html"));
+  kx2::Ref<IKX2XMLElement> html(foliant::FindChildNoCase(rich, u"html"));
   parser.SetElement(html ? html.get() : rich);
   return parser.Parse() != 0;
 }
@@ -36,9 +34,9 @@ bool HasText(const std::vector<HTML::Paragraph>& paragraphs) {
 }  // namespace
 
 bool FreemindImport::ImportText(const NodeChildren& children, IVtlObject* topic) {
-  HostRef<IVtlObject> textObject(TextObjectOf(topic));
+  kx2::Ref<IVtlObject> textObject(TextObjectOf(topic));
   if (!textObject) return false;
-  PropertyHolder style(HostRef<IVtlObject>::Share(textObject.get()).release());
+  PropertyHolder style(kx2::Ref<IVtlObject>::Share(textObject.get()).release());
   using namespace vantorel;
 
   auto setColor = [&](LPCWSTR text) {
@@ -102,7 +100,7 @@ bool FreemindImport::ImportNotes(const NodeChildren& children, IVtlObject* topic
   if (HasText(paragraphs)) {
     PropertyHolder notes(FoliantCreateObject(vantorel::kClassNotes));
     if (!notes || !SetCurrent(topic) || !Attach(vantorel::kRoleNotes, notes.Get())) return false;
-    HostRef<IVtlObject> target(notes->GetTarget(0));
+    kx2::Ref<IVtlObject> target(notes->GetTarget(0));
     foliant::RichTextWriter writer(model_.get(), faces_);
     if (!target || !writer.Begin(target.get()) || !writer.WriteParagraphs(paragraphs)) return false;
   }

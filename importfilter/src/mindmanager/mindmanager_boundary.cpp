@@ -8,7 +8,6 @@
 
 #include "mindmanager/mm_values.h"
 
-using foliant::HostRef;
 using namespace foliant::mindmanager;
 
 namespace {
@@ -24,7 +23,7 @@ bool MindManagerImport::ReadBoundaryShape(ImportBase& context, IKX2XMLElement* b
   HeldPath shapeHolder(context, boundary, {u"ap:Boundary"});
   if (!shapeHolder) return true;
   LONG kind = kBoundaryLines, shape = kShapeCurved;
-  HostRef<IKX2XMLElement> shapeElement(context.FindChildElementByName(shapeHolder.get(), u"ap:BoundaryShape"));
+  kx2::Ref<IKX2XMLElement> shapeElement(context.FindChildElementByName(shapeHolder.get(), u"ap:BoundaryShape"));
   if (LPCWSTR name = shapeElement ? context.GetAttributeText(shapeElement.get(), u"BoundaryShape") : nullptr) {
     const std::u16string_view text(name);
     shape = 0;
@@ -96,7 +95,7 @@ bool MindManagerImport::ReadBoundary(ImportBase& context, IKX2XMLElement* bounda
   // The boundary's line and fill live in the format the model keeps for it.
   PropertyHolder format(FoliantCreateObject(kClassPictureFormat));
   if (!format) return false;
-  HostRef<IVtlObject> target(object->GetTarget(0));
+  kx2::Ref<IVtlObject> target(object->GetTarget(0));
   if (target && model_->GetFormat(target.get(), format.Get(), -1)) {
     bool changed = false;
     if (!ReadBoundaryFillAndLine(context, boundary, format.Get(), &changed)) return false;
@@ -106,7 +105,7 @@ bool MindManagerImport::ReadBoundary(ImportBase& context, IKX2XMLElement* bounda
   HeldPath labelTopic(context, boundary, {u"ap:Topic"});
   if (!labelTopic) return true;
   CurrentElement current(context, labelTopic.get());
-  HostRef<IVtlObject> remembered(cursor_->GetCurrentNode());
+  kx2::Ref<IVtlObject> remembered(cursor_->GetCurrentNode());
   const bool built = BuildTopic(context, labelTopic.get(), kBoundaryTopic, TopicRecord{}, depth + 1);
   if (remembered) cursor_->SetCurrentNode(0, remembered.get(), 0);
   return built;

@@ -17,7 +17,6 @@
 
 #include "mindmanager/mm_values.h"
 
-using foliant::HostRef;
 using namespace foliant::mindmanager;
 
 namespace {
@@ -28,15 +27,15 @@ constexpr USHORT kPropFormatComments = 0x4070;
 constexpr LONG kResourceGroup = 601;
 
 // The text object of a topic (attached under the text-style role tag).
-HostRef<IVtlObject> TextObjectOf(IVtlObject* topic) {
+kx2::Ref<IVtlObject> TextObjectOf(IVtlObject* topic) {
   const ULONG_PTR handle = topic->FindAttached(vantorel::kRoleTextStyle);
-  return HostRef<IVtlObject>(handle ? topic->GetObject(handle, vantorel::kRoleTextStyle) : nullptr);
+  return kx2::Ref<IVtlObject>(handle ? topic->GetObject(handle, vantorel::kRoleTextStyle) : nullptr);
 }
 
 // The font of an "ap:Text" or "ap:FontRange": the attributes of its "ap:Font" child, and
 // of the element itself where the child does not give them.
 HTML::TextRun ReadFont(IKX2XMLElement* holder) {
-  HostRef<IKX2XMLElement> font(foliant::FindChildNoCase(holder, u"ap:Font"));
+  kx2::Ref<IKX2XMLElement> font(foliant::FindChildNoCase(holder, u"ap:Font"));
   auto attribute = [&](LPCWSTR name) -> LPCWSTR {
     LPCWSTR value = font ? font->GetAttribute(name) : nullptr;
     return value ? value : holder->GetAttribute(name);
@@ -90,7 +89,7 @@ std::vector<std::u16string> SplitNames(std::u16string_view text) {
 bool MindManagerImport::ReadText(IKX2XMLElement* text, IVtlObject* topic) {
   const HTML::TextRun whole = ReadFont(text);
   if (whole.flags) {
-    HostRef<IVtlObject> object(TextObjectOf(topic));
+    kx2::Ref<IVtlObject> object(TextObjectOf(topic));
     if (!object || !foliant::SetRunStyle(object.get(), whole, nullptr)) return false;
   }
   LPCWSTR plain = text->GetAttribute(u"PlainText");
@@ -149,7 +148,7 @@ bool MindManagerImport::ReadIcons(IKX2XMLElement* group) {
       if (auto known = customIcons_.find(signature); known != customIcons_.end()) {
         marker = known->second;
       } else {
-        HostRef<IKX2XMLElement> data(foliant::FindChildNoCase(element, u"ap:CustomIconImageData"));
+        kx2::Ref<IKX2XMLElement> data(foliant::FindChildNoCase(element, u"ap:CustomIconImageData"));
         const std::u16string uri = DescendantText(data ? data.get() : element, u"cor:Uri", 2);
         // An icon whose picture the package lacks shows nothing; the map still imports.
         if (uri.empty() || !RegisterCustomIcon(u"", uri, &marker)) return true;
@@ -253,7 +252,7 @@ bool MindManagerImport::ReadImage(IKX2XMLElement* image) {
   using namespace vantorel;
   PropertyHolder object(FoliantCreateObject(kClassImage));
   if (!object) return false;
-  HostRef<IKX2XMLElement> size(FindDescendant(image, u"ap:ImageSize", 3));
+  kx2::Ref<IKX2XMLElement> size(FindDescendant(image, u"ap:ImageSize", 3));
   if (size) {
     for (auto [name, id] : {std::pair{u"Width", kPropImageWidth}, std::pair{u"Height", kPropImageHeight}})
       if (auto length = LengthAttribute(size.get(), name);
@@ -263,7 +262,7 @@ bool MindManagerImport::ReadImage(IKX2XMLElement* image) {
   for (USHORT id = 0x4004; id <= 0x4007; ++id)
     if (!object.SetPropertyValue(id, kPropInt, 0)) return false;
 
-  HostRef<IKX2XMLElement> data(FindDescendant(image, u"ap:ImageData", 3));
+  kx2::Ref<IKX2XMLElement> data(FindDescendant(image, u"ap:ImageData", 3));
   const std::u16string uri = data ? DescendantText(data.get(), u"cor:Uri", 2) : std::u16string();
   std::u16string path;
   if (!uri.empty() && ExtractTemporary(PackageEntryOf(uri), u"bin", &path)) {
@@ -308,7 +307,7 @@ bool MindManagerImport::ReadComments(IKX2XMLElement* comments, IVtlObject* topic
   Basalt::XMLDom::DispOption option = Basalt::XMLDom::optDefault;
   const std::u16string xml = root->GetXML(&option);
   PropertyHolder format(FoliantCreateObject(vantorel::kClassFormat));
-  HostRef<IVtlObject> target(topic->GetTarget(0));
+  kx2::Ref<IVtlObject> target(topic->GetTarget(0));
   return format && target && format.SetPropertyString(kPropFormatComments, xml.c_str()) &&
          model_->ApplyFormat(0, target.get(), format.Get());
 }
@@ -353,7 +352,7 @@ bool MindManagerImport::ReadNotes(IKX2XMLElement* notesGroup, IVtlObject* topic)
   while (!text.empty() && text.back() == u'\n') text.remove_suffix(1);
   if (text.empty()) return true;
   if (!SetCurrent(topic) || !Attach(vantorel::kRoleNotes, notes.Get())) return false;
-  HostRef<IVtlObject> target(notes->GetTarget(0));
+  kx2::Ref<IVtlObject> target(notes->GetTarget(0));
   foliant::RichTextWriter writer(model_.get(), faces_);
   return target && writer.Begin(target.get()) && writer.WriteRuns(text, content.Runs());
 }

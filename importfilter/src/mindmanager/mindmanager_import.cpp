@@ -19,7 +19,6 @@
 
 #include "mindmanager/mm_values.h"
 
-using foliant::HostRef;
 using namespace foliant::mindmanager;
 
 namespace {
@@ -155,8 +154,8 @@ bool MindManagerImport::LoadDocument() {
   if (size == 0 || size > kMaxDocumentBytes) return false;
   IVtlApplication* app = FoliantHostApplication();
   if (!app) return false;
-  HostRef<IKX2XMLFactory> factory(app->GetXMLFactory());
-  HostRef<IKX2XMLParser> parser(factory ? factory->CreateParser() : nullptr);
+  kx2::Ref<IKX2XMLFactory> factory(app->GetXMLFactory());
+  kx2::Ref<IKX2XMLParser> parser(factory ? factory->CreateParser() : nullptr);
   if (!parser) return false;
   std::vector<BYTE> bytes(static_cast<size_t>(size) + 2);
   const int32_t read = package_.ReadEntry(kDocumentEntry, bytes.data(), size + 2);

@@ -12,7 +12,6 @@
 
 #include "mindmanager/mm_values.h"
 
-using foliant::HostRef;
 using namespace foliant::mindmanager;
 
 namespace {
@@ -44,9 +43,9 @@ bool SetColorRecord(IVtlObject* record, DWORD argb) {
 }
 
 // The colour holder of a line-and-fill format's line (its line record, 0x7000 twice).
-HostRef<IVtlObject> LineColorHolder(IVtlObject* format) {
-  HostRef<IVtlObject> line(format->GetSubObject(kPropSubLine));
-  return HostRef<IVtlObject>(line ? line->GetSubObject(kPropSubLine) : nullptr);
+kx2::Ref<IVtlObject> LineColorHolder(IVtlObject* format) {
+  kx2::Ref<IVtlObject> line(format->GetSubObject(kPropSubLine));
+  return kx2::Ref<IVtlObject>(line ? line->GetSubObject(kPropSubLine) : nullptr);
 }
 
 bool SetLineColor(IVtlObject* const lines[2], DWORD argb) {
@@ -152,7 +151,7 @@ bool MindManagerImport::ApplyLayout(ImportBase& context, IKX2XMLElement* element
       if (LPCWSTR fill = child->GetAttribute(u"FillColor"))
         if (auto argb = ParseArgbColor(fill))
           for (int i = 0; i < 2; ++i)
-            if (!SetColorRecord(HostRef<IVtlObject>(lines[i]->GetSubObject(kPropSubFill)).get(), *argb)) return false;
+            if (!SetColorRecord(kx2::Ref<IVtlObject>(lines[i]->GetSubObject(kPropSubFill)).get(), *argb)) return false;
       if (LPCWSTR line = child->GetAttribute(u"LineColor"))
         if (auto argb = ParseArgbColor(line)) {
           if (!SetLineColor(lines, *argb)) return false;
@@ -182,7 +181,7 @@ bool MindManagerImport::ApplyLayout(ImportBase& context, IKX2XMLElement* element
     return false;
   if (!colorSet && !inherited.noLineColor) {
     for (int i = 0; i < 2; ++i) {
-      HostRef<IVtlObject> color(LineColorHolder(lines[i]));
+      kx2::Ref<IVtlObject> color(LineColorHolder(lines[i]));
       if (!color) return false;
       color->AddRef();
       PropertyHolder line(color.get());

@@ -11,7 +11,6 @@
 
 #include "mindmanager/mm_values.h"
 
-using foliant::HostRef;
 using namespace foliant::mindmanager;
 
 namespace {
@@ -72,7 +71,7 @@ bool MindManagerImport::ReadRelationships(ImportBase& context) {
 // A relationship whose ends name no topic of the map creates nothing.
 bool MindManagerImport::ReadRelationship(IKX2XMLElement* relationship) {
   struct End {
-    HostRef<IVtlObject> topic;
+    kx2::Ref<IVtlObject> topic;
     std::optional<LONG> x, y;
     std::optional<LONG> arrow;
   } ends[2];
@@ -91,12 +90,12 @@ bool MindManagerImport::ReadRelationship(IKX2XMLElement* relationship) {
       const int index = indexOf(child);
       if (index < 0) return true;
       End& end = ends[index];
-      HostRef<IKX2XMLElement> connection(foliant::FindChildNoCase(child, u"ap:Connection"));
+      kx2::Ref<IKX2XMLElement> connection(foliant::FindChildNoCase(child, u"ap:Connection"));
       if (connection) {
-        HostRef<IKX2XMLElement> reference(foliant::FindChildNoCase(connection.get(), u"ap:ObjectReference"));
+        kx2::Ref<IKX2XMLElement> reference(foliant::FindChildNoCase(connection.get(), u"ap:ObjectReference"));
         if (LPCWSTR id = reference ? reference->GetAttribute(u"OIdRef") : nullptr)
           if (auto it = objects_.find(id); it != objects_.end())
-            end.topic = HostRef<IVtlObject>::Share(it->second.get());
+            end.topic = kx2::Ref<IVtlObject>::Share(it->second.get());
         end.x = LengthAttribute(connection.get(), u"CX");
         end.y = LengthAttribute(connection.get(), u"CY");
       }
@@ -172,7 +171,7 @@ bool MindManagerImport::ReadRelationship(IKX2XMLElement* relationship) {
 void MindManagerImport::ResolveLinks() {
   if (!model_) return;
   GUID documentGuid{};
-  HostRef<IVtlObject> document(model_->GetDocumentObject());
+  kx2::Ref<IVtlObject> document(model_->GetDocumentObject());
   if (document) document->GetObjectGuid(&documentGuid);
 
   for (const PendingLink& pending : links_) {
@@ -192,7 +191,7 @@ void MindManagerImport::ResolveLinks() {
       link = foliant::GuidRegistryText(documentGuid) + u"|" + foliant::GuidRegistryText(guid);
       // The link shows the text of the topic it leads to.
       const ULONG_PTR handle = target->FindAttached(kRoleTextStyle);
-      HostRef<IVtlObject> textObject(handle ? target->GetObject(handle, kRoleTextStyle) : nullptr);
+      kx2::Ref<IVtlObject> textObject(handle ? target->GetObject(handle, kRoleTextStyle) : nullptr);
       WCHAR buffer[260] = {};
       if (textObject && foliant::GetTopicDisplayText(model_.get(), textObject.get(), buffer, 260) > 0) text = buffer;
     } else if (StartsWith(url, u"http://") || StartsWith(url, u"https://") ||

@@ -13,7 +13,6 @@
 
 #include "mindmanager/mm_values.h"
 
-using foliant::HostRef;
 using namespace foliant::mindmanager;
 
 namespace {
@@ -104,8 +103,8 @@ bool MindManagerImport::ReadMarkerEntry(ImportBase& context, IKX2XMLElement* mar
   // The picture: the first "cor:Uri" the marker names.
   std::u16string uri;
   {
-    HostRef<IKX2XMLNodeList> list(marker->GetChildren(u"cor:Uri"));
-    HostRef<IKX2XMLNode> item(list && list->GetCount() > 0 ? list->GetItem(0) : nullptr);
+    kx2::Ref<IKX2XMLNodeList> list(marker->GetChildren(u"cor:Uri"));
+    kx2::Ref<IKX2XMLNode> item(list && list->GetCount() > 0 ? list->GetItem(0) : nullptr);
     if (IKX2XMLElement* element = foliant::AsElement(item.get()))
       if (LPCWSTR text = element->GetText()) uri = text;
     if (uri.empty()) uri = DescendantText(marker, u"cor:Uri", 3);
@@ -169,12 +168,12 @@ bool MindManagerImport::RegisterCustomIcon(LPCWSTR name, const std::u16string& r
 
 bool MindManagerImport::UpdateGroupName(LONG group, LPCWSTR name) {
   PropertyHolder object(FoliantCreateObject(vantorel::kClassTableGroup));
-  HostRef<IVtlObjectTable> table(model_->GetObjectTable());
-  HostRef<IVtlTableIndex> index(table ? table->GetIndex() : nullptr);
+  kx2::Ref<IVtlObjectTable> table(model_->GetObjectTable());
+  kx2::Ref<IVtlTableIndex> index(table ? table->GetIndex() : nullptr);
   if (!object || !index) return false;
   const GUID guid = TqResourceMapper::NumberGuid(group);
   if (!index->FindPosition(guid)) return false;
-  HostRef<IVtlTableEntry> entry(index->FindEntry(guid));
+  kx2::Ref<IVtlTableEntry> entry(index->FindEntry(guid));
   if (!entry || !entry->ReadGroupInto(object.Get()) || !object.SetPropertyString(vantorel::kPropEntryName, name))
     return false;
   return table->UpdateGroup(object.Get()) != FALSE;
@@ -182,10 +181,10 @@ bool MindManagerImport::UpdateGroupName(LONG group, LPCWSTR name) {
 
 bool MindManagerImport::UpdateEntryName(const GUID& guid, LPCWSTR name) {
   PropertyHolder object(FoliantCreateObject(vantorel::kClassTableEntry));
-  HostRef<IVtlObjectTable> table(model_->GetObjectTable());
-  HostRef<IVtlTableIndex> index(table ? table->GetIndex() : nullptr);
+  kx2::Ref<IVtlObjectTable> table(model_->GetObjectTable());
+  kx2::Ref<IVtlTableIndex> index(table ? table->GetIndex() : nullptr);
   if (!object || !index) return false;
-  HostRef<IVtlTableEntry> entry(index->FindEntry(guid));
+  kx2::Ref<IVtlTableEntry> entry(index->FindEntry(guid));
   if (!entry) return true;
   if (!entry->ReadInto(object.Get()) || !object.SetPropertyString(vantorel::kPropEntryName, name)) return false;
   return table->UpdateEntry(object.Get()) != FALSE;

@@ -4,7 +4,7 @@
 
 #include <basalt/string_util.h>
 #include <foliant/common/ColorText.h>
-#include <foliant/common/HostRef.h>
+#include <kx2/Ref.h>
 #include <foliant/common/XmlWalk.h>
 #include <win/crt.h>
 
@@ -30,9 +30,9 @@ bool TopTagIs(IKX2XMLElement* element, LPCWSTR name) {
 
 // The first item of a named-child list, as an element (one new reference), or null.
 IKX2XMLElement* FirstNamedChild(IKX2XMLElement* parent, LPCWSTR name) {
-  HostRef<IKX2XMLNodeList> list(parent->GetChildren(name));
+  kx2::Ref<IKX2XMLNodeList> list(parent->GetChildren(name));
   if (!list || list->GetCount() < 1) return nullptr;
-  HostRef<IKX2XMLNode> item(list->GetItem(0));
+  kx2::Ref<IKX2XMLNode> item(list->GetItem(0));
   IKX2XMLElement* element = AsElement(item.get());
   if (element) element->AddRef();
   return element;
@@ -65,13 +65,13 @@ bool NotesText::Read(IKX2XMLElement* notesGroup) {
   runs_.clear();
   tooDeep_ = false;
   if (!notesGroup || !CheckNotesData(notesGroup)) return false;
-  HostRef<IKX2XMLElement> data(FirstNamedChild(notesGroup, u"ap:NotesXhtmlData"));
+  kx2::Ref<IKX2XMLElement> data(FirstNamedChild(notesGroup, u"ap:NotesXhtmlData"));
   if (!data) return true;
   // The document root of the note is its first child element; blanks before it (a
   // pretty-printed map) do not hide it.
-  HostRef<IKX2XMLElement> root;
+  kx2::Ref<IKX2XMLElement> root;
   ForEachChildElement(data.get(), [&](IKX2XMLElement* element) {
-    root = HostRef<IKX2XMLElement>::Share(element);
+    root = kx2::Ref<IKX2XMLElement>::Share(element);
     return false;
   });
   if (!root) return true;
@@ -84,7 +84,7 @@ bool NotesText::CheckNotesData(IKX2XMLElement* group) {
   return ForEachChildElement(group, [](IKX2XMLElement* element) {
     if (!TagIsNoCase(element, u"ap:NotesData")) return true;
     if (!element->HasAttribute(u"ImageUri")) return false;
-    HostRef<IKX2XMLNode> first(element->GetFirstChild());
+    kx2::Ref<IKX2XMLNode> first(element->GetFirstChild());
     if (IKX2XMLElement* inner = AsElement(first.get())) {
       LPCWSTR text = inner->GetText();
       if (!text || !*text) return false;
@@ -94,7 +94,7 @@ bool NotesText::CheckNotesData(IKX2XMLElement* group) {
 }
 
 bool NotesText::WalkBody(IKX2XMLElement* root) {
-  HostRef<IKX2XMLElement> body(FirstNamedChild(root, u"body"));
+  kx2::Ref<IKX2XMLElement> body(FirstNamedChild(root, u"body"));
   IKX2XMLElement* container = body ? body.get() : root;
   return ForEachChildElement(container, [&](IKX2XMLElement* element) {
     if (TopTagIs(element, u"p")) return Paragraph(element, 1);

@@ -7,7 +7,6 @@
 
 #include "mindmanager/mm_values.h"
 
-using foliant::HostRef;
 using namespace foliant::mindmanager;
 
 namespace {
@@ -28,7 +27,7 @@ bool MindManagerImport::ReadStyleGroup(ImportBase& context) {
   if (!fill) return false;
   bool given = false;
 
-  HostRef<IKX2XMLElement> background(foliant::FindChildNoCase(group.get(), u"ap:BackgroundFill"));
+  kx2::Ref<IKX2XMLElement> background(foliant::FindChildNoCase(group.get(), u"ap:BackgroundFill"));
   if (LPCWSTR text = background ? background->GetAttribute(u"FillColor") : nullptr)
     if (auto argb = ParseArgbColor(text)) {
       if (!fill.SetPropertyValue(kPropSubLine, kPropEnum, 1) ||
@@ -37,7 +36,7 @@ bool MindManagerImport::ReadStyleGroup(ImportBase& context) {
         return false;
       given = true;
     }
-  HostRef<IKX2XMLElement> image(foliant::FindChildNoCase(group.get(), u"ap:BackgroundImageData"));
+  kx2::Ref<IKX2XMLElement> image(foliant::FindChildNoCase(group.get(), u"ap:BackgroundImageData"));
   if (image) {
     TqMapRecord record{};
     LPCWSTR tile = image->GetAttribute(u"ImageTileOption");
@@ -56,6 +55,6 @@ bool MindManagerImport::ReadStyleGroup(ImportBase& context) {
       }
   }
   if (!given) return true;
-  HostRef<IVtlObject> document(model_->GetDocumentObject());
+  kx2::Ref<IVtlObject> document(model_->GetDocumentObject());
   return document && model_->SetFormat(0, document.get(), format.Get(), -1);
 }

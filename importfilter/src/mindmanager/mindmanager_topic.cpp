@@ -8,7 +8,6 @@
 
 #include "mindmanager/mm_values.h"
 
-using foliant::HostRef;
 using namespace foliant::mindmanager;
 
 bool MindManagerImport::SetCurrent(IVtlObject* topic) {
@@ -25,7 +24,7 @@ bool MindManagerImport::AttachMarker(const GUID& marker) {
          Attach(vantorel::kRoleMarker, object.Get());
 }
 
-bool MindManagerImport::PlaceTopic(int kind, IVtlObject* format, HostRef<IVtlObject>* topic) {
+bool MindManagerImport::PlaceTopic(int kind, IVtlObject* format, kx2::Ref<IVtlObject>* topic) {
   if (kind == kCentralTopic) {
     topic->reset(model_->GetRootNode(0));
     return SetCurrent(topic->get());
@@ -58,23 +57,23 @@ bool MindManagerImport::BuildTopic(ImportBase& context, IKX2XMLElement* element,
   if (kind == kMapFloating && (!format.SetPropertyValue(vantorel::kPropFormatPositionX, vantorel::kPropInt, 0) ||
                                !format.SetPropertyValue(vantorel::kPropFormatPositionY, vantorel::kPropInt, 0)))
     return false;
-  HostRef<IVtlObject> topic;
+  kx2::Ref<IVtlObject> topic;
   if (!PlaceTopic(kind, format.Get(), &topic)) return false;
-  if (LPCWSTR id = element->GetAttribute(u"OId"); id && *id) objects_[id] = HostRef<IVtlObject>::Share(topic.get());
-  created_.push_back(HostRef<IVtlObject>::Share(topic.get()));
+  if (LPCWSTR id = element->GetAttribute(u"OId"); id && *id) objects_[id] = kx2::Ref<IVtlObject>::Share(topic.get());
+  created_.push_back(kx2::Ref<IVtlObject>::Share(topic.get()));
   if (kind == kSummaryTopic || kind == kBoundaryTopic) {
     PropertyHolder member(FoliantCreateObject(vantorel::kClassSummaryMember));
     if (!member || !Attach(vantorel::kRoleSummaryMember, member.Get())) return false;
   }
-  HostRef<IVtlObject> lineOwners[2] = {HostRef<IVtlObject>(FoliantCreateObject(vantorel::kClassPictureFormat)),
-                                       HostRef<IVtlObject>(FoliantCreateObject(vantorel::kClassPictureFormat))};
+  kx2::Ref<IVtlObject> lineOwners[2] = {kx2::Ref<IVtlObject>(FoliantCreateObject(vantorel::kClassPictureFormat)),
+                                        kx2::Ref<IVtlObject>(FoliantCreateObject(vantorel::kClassPictureFormat))};
   if (!lineOwners[0] || !lineOwners[1]) return false;
   IVtlObject* const lines[2] = {lineOwners[0].get(), lineOwners[1].get()};
   model_->GetFormat(topic.get(), lines[0], -1);
   model_->GetFormat(topic.get(), lines[1], 1);
 
   if (!ApplyLayout(context, element, kind, topic.get(), format.Get(), lines, record)) return false;
-  HostRef<IVtlObject> target(topic->GetTarget(0));
+  kx2::Ref<IVtlObject> target(topic->GetTarget(0));
   if (!target || !model_->ApplyFormat(0, target.get(), format.Get()) ||
       !model_->SetFormat(0, topic.get(), lines[0], -1) || !model_->SetFormat(0, topic.get(), lines[1], 1))
     return false;
@@ -82,9 +81,9 @@ bool MindManagerImport::BuildTopic(ImportBase& context, IKX2XMLElement* element,
 
   // The topic is the parent of whatever its elements place (the topic of a boundary) and
   // of its floating topics and sub-topics.
-  stack_.push_back(HostRef<IVtlObject>::Share(topic.get()));
+  stack_.push_back(kx2::Ref<IVtlObject>::Share(topic.get()));
   struct PopStack {
-    std::vector<HostRef<IVtlObject>>& stack;
+    std::vector<kx2::Ref<IVtlObject>>& stack;
     ~PopStack() { stack.pop_back(); }
   } pop{stack_};
 
@@ -118,9 +117,9 @@ bool MindManagerImport::BuildMapFloatingTopics(ImportBase& context, IKX2XMLEleme
     if (!foliant::TagIsNoCase(group, u"ap:FloatingTopics")) return true;
     return foliant::ForEachChildElement(group, [&](IKX2XMLElement* child) {
       CurrentElement current(context, child);
-      HostRef<IVtlObject> root(model_->GetRootNode(0));
+      kx2::Ref<IVtlObject> root(model_->GetRootNode(0));
       if (!SetCurrent(root.get())) return false;
-      HostRef<IVtlObject> node(cursor_->GetCurrentNode());
+      kx2::Ref<IVtlObject> node(cursor_->GetCurrentNode());
       if (!node) return false;
       stack_.push_back(std::move(node));
       const bool built = BuildTopic(context, child, kMapFloating, record, 2);
@@ -149,13 +148,13 @@ bool MindManagerImport::ReadTopicChild(ImportBase& context, IKX2XMLElement* chil
     LPCWSTR url = child->GetAttribute(u"Url");
     if (url && *url) {
       LPCWSTR absolute = child->GetAttribute(u"Absolute");
-      links_.push_back({HostRef<IVtlObject>::Share(topic), url, absolute && ParseFlag(absolute).value_or(false)});
+      links_.push_back({kx2::Ref<IVtlObject>::Share(topic), url, absolute && ParseFlag(absolute).value_or(false)});
     }
     return true;
   }
   if (TagIsNoCase(child, u"ap:TopicBookmark") || TagIsNoCase(child, u"ap:Bookmark")) {
     if (LPCWSTR name = child->GetAttribute(u"Name"); name && *name)
-      bookmarks_.try_emplace(name, HostRef<IVtlObject>::Share(topic));
+      bookmarks_.try_emplace(name, kx2::Ref<IVtlObject>::Share(topic));
     return true;
   }
   if (TagIsNoCase(child, u"ap:Comments")) return ReadComments(child, topic);

@@ -4,19 +4,13 @@
 #include <vector>
 
 #include <foliant/TimeValue.h>
+#include <foliant/common/HexDigits.h>
 #include <foliant/common/XmlWalk.h>
 #include <win/crt.h>
 #include <win/nls.h>
 
 namespace foliant::mindmanager {
 namespace {
-
-int HexDigit(char16_t c) {
-  if (c >= u'0' && c <= u'9') return c - u'0';
-  if (c >= u'a' && c <= u'f') return c - u'a' + 10;
-  if (c >= u'A' && c <= u'F') return c - u'A' + 10;
-  return -1;
-}
 
 // The largest length, in tenths of a millimetre, whose hundredths of a point still fit a
 // 32-bit host value.
@@ -26,12 +20,9 @@ constexpr double kMaxTenths = 7.0e6;
 
 std::optional<DWORD> ParseArgbColor(std::u16string_view text) {
   if (text.size() != 8) return std::nullopt;
-  DWORD value = 0;
-  for (char16_t c : text) {
-    const int digit = HexDigit(c);
-    if (digit < 0) return std::nullopt;
-    value = value << 4 | static_cast<DWORD>(digit);
-  }
+  size_t digits = 0;
+  const DWORD value = ReadHexDigits(text, &digits);
+  if (digits != 8) return std::nullopt;
   return value;
 }
 
@@ -93,7 +84,7 @@ std::optional<bool> ParseFlag(std::u16string_view text) {
   if (text.empty() || text.size() > 16) return std::nullopt;
   bool set = false;
   for (char16_t c : text) {
-    const int digit = HexDigit(c);
+    const int digit = HexDigitValue(c);
     if (digit < 0) return std::nullopt;
     set = set || digit != 0;
   }

@@ -3,6 +3,7 @@
 
 #include <basalt/error.h>
 #include <basalt/module.h>
+#include <foliant/common/HexDigits.h>
 #include <win/crt.h>
 #include <win/module.h>
 
@@ -101,18 +102,7 @@ DWORD ColorFromText(LPCWSTR text, LONG* transparency) {
     const char16_t* p = text + 1;
     while (*p == u' ' || *p == u'\t') ++p;
     if (p[0] == u'0' && (p[1] == u'x' || p[1] == u'X')) p += 2;
-    for (;; ++p) {
-      int digit;
-      if (*p >= u'0' && *p <= u'9')
-        digit = *p - u'0';
-      else if (*p >= u'a' && *p <= u'f')
-        digit = *p - u'a' + 10;
-      else if (*p >= u'A' && *p <= u'F')
-        digit = *p - u'A' + 10;
-      else
-        break;
-      v = (v << 4) | static_cast<DWORD>(digit);
-    }
+    v = ReadHexDigits(p);
   }
   if (transparency) *transparency = static_cast<LONG>((255 - (v >> 24)) * 1000 / 255);
   return 0xFF000000u | (v & 0x00FFFFFFu);

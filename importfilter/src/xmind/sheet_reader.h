@@ -40,7 +40,7 @@ class SheetReader {
   struct TopicWork {
     std::vector<ObjectRef> attached;  // the attached child topics, in order
     std::vector<RangeRecord> ranges;
-    std::vector<std::pair<std::u16string, HostRef<IKX2XMLElement>>> summaryTopics;
+    std::vector<std::pair<std::u16string, kx2::Ref<IKX2XMLElement>>> summaryTopics;
   };
 
   // Topics (xmind_topics.cpp).
@@ -91,7 +91,7 @@ class SheetReader {
   ImportState& state_;
   IVtlDocument* document_;
   IVtlModel* model_;
-  HostRef<IVtlCursor> cursor_;
+  kx2::Ref<IVtlCursor> cursor_;
   std::u16string documentGuid_;
   // Topic id to node, for relationships and summaries (this sheet only).
   std::map<std::u16string, ObjectRef> nodes_;

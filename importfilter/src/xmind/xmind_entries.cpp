@@ -91,7 +91,7 @@ void SheetReader::ImportTask(IKX2XMLElement* content) {
   ObjectRef task = NewObject(kClassTask);
   if (!task) return;
 
-  if (HostRef<IKX2XMLElement> assigned = ChildNamed(content, u"assigned-to")) {
+  if (kx2::Ref<IKX2XMLElement> assigned = ChildNamed(content, u"assigned-to")) {
     GUID group{};
     group.Data1 = kResourceGroupNumber;
     if (!HasObjectTableEntry(model_, group))
@@ -104,18 +104,18 @@ void SheetReader::ImportTask(IKX2XMLElement* content) {
   }
   ObjectRef schedule(task->GetObject(0x4002, kClassTaskSchedule));
   if (schedule) {
-    if (HostRef<IKX2XMLElement> start = ChildNamed(content, u"start-date"))
+    if (kx2::Ref<IKX2XMLElement> start = ChildNamed(content, u"start-date"))
       if (auto date = DateFromText(ElementText(start.get())))
         SetWide(schedule.get(), 0x4001, static_cast<uint64_t>(*date));
-    if (HostRef<IKX2XMLElement> end = ChildNamed(content, u"end-date"))
+    if (kx2::Ref<IKX2XMLElement> end = ChildNamed(content, u"end-date"))
       if (auto date = DateFromText(ElementText(end.get())))
         SetWide(schedule.get(), 0x4002, static_cast<uint64_t>(*date));
-    if (HostRef<IKX2XMLElement> duration = ChildNamed(content, u"duration")) {
+    if (kx2::Ref<IKX2XMLElement> duration = ChildNamed(content, u"duration")) {
       const Duration d = DurationFromText(ElementText(duration.get()));
       SetNumber(schedule.get(), 0x4003, kPropEnum, d.unit);
       SetNumber(schedule.get(), 0x4004, kPropInt, d.count);
     }
-    if (HostRef<IKX2XMLElement> progress = ChildNamed(content, u"progress"))
+    if (kx2::Ref<IKX2XMLElement> progress = ChildNamed(content, u"progress"))
       SetNumber(schedule.get(), 0x4005, kPropInt, IntegerFromText(ElementText(progress.get())));
   }
   Attach(kRoleTask, task.get());

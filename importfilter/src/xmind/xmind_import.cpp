@@ -139,8 +139,8 @@ int XMindImport::LoadXMLEntry(LPCWSTR entryName) {
     BaseError::_SetError(kErrorOutOfMemory);
     return 0;
   }
-  foliant::HostRef<IKX2XMLFactory> factory(state_->application ? state_->application->GetXMLFactory() : nullptr);
-  foliant::HostRef<IKX2XMLParser> parser(factory ? factory->CreateParser() : nullptr);
+  kx2::Ref<IKX2XMLFactory> factory(state_->application ? state_->application->GetXMLFactory() : nullptr);
+  kx2::Ref<IKX2XMLParser> parser(factory ? factory->CreateParser() : nullptr);
   if (!parser) {
     BaseError::_SetError(kErrorXmlParse);
     return 0;
@@ -152,8 +152,8 @@ int XMindImport::LoadXMLEntry(LPCWSTR entryName) {
     BaseError::_SetError(kErrorXmlParse);
     return 0;
   }
-  foliant::HostRef<IKX2XMLDocument> document(parser->Parse(buffer.data(), static_cast<ULONG>(read)));
-  foliant::HostRef<IKX2XMLElement> root(document ? document->GetDocumentElement() : nullptr);
+  kx2::Ref<IKX2XMLDocument> document(parser->Parse(buffer.data(), static_cast<ULONG>(read)));
+  kx2::Ref<IKX2XMLElement> root(document ? document->GetDocumentElement() : nullptr);
   if (!root) {
     BaseError::_SetError(kErrorXmlParse);
     return 0;
@@ -209,14 +209,14 @@ int XMindImport::Import(IVtlDocumentManager* documents, LPCWSTR path) {
               return true;  // this sheet is skipped; the others still get theirs
             target = LastDocument(documents, false);
             if (!target) return true;
-            foliant::HostRef<IVtlView> view(target->GetView());
+            kx2::Ref<IVtlView> view(target->GetView());
             if (view) view->Activate(1);
           }
           IVtlDocument* document = target;
           target = nullptr;  // the next sheet gets a new document
-          foliant::HostRef<IVtlModel> model(document->GetModel());
+          kx2::Ref<IVtlModel> model(document->GetModel());
           if (!model) return true;
-          state_->models.push_back(foliant::HostRef<IVtlModel>::Share(model.get()));
+          state_->models.push_back(kx2::Ref<IVtlModel>::Share(model.get()));
           foliant::xmind::SheetReader(*this, *state_, document, model.get()).ReadSheet(sheet);
           model->EndSheet(1);
           return !state_->abort;

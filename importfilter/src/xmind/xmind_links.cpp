@@ -62,10 +62,10 @@ void SheetReader::ImportPicture(IVtlObject* node, IKX2XMLElement* element) {
   const std::u16string path = importer_.ExtractToTempFile(PackageEntry(source).c_str());
   if (path.empty()) return;
   IVtlFileStore* store = state_.application ? state_.application->GetFileStore() : nullptr;
-  HostRef<IVtlFileStore> storeRef(store);
+  kx2::Ref<IVtlFileStore> storeRef(store);
   const ULONG_PTR key = store ? store->StoreFile(path.c_str(), 0, 1) : 0;
   if (!key) return;
-  HostRef<IVtlResourceCache> cache(state_.application->GetResourceCache());
+  kx2::Ref<IVtlResourceCache> cache(state_.application->GetResourceCache());
   const ULONG_PTR cached = cache ? cache->LookupImage(path.c_str()) : 0;
 
   ObjectRef image = NewObject(kClassImage);
@@ -108,7 +108,7 @@ void SheetReader::ImportHyperlink(IVtlObject* node, const std::u16string& href, 
       kind = target.find(u'.') != std::u16string::npos ? kLinkFile : kLinkFolder;
     }
   } else if (StartsWithNoCase(href, u"xmind:#")) {
-    state_.pendingLinks.push_back({href.substr(7), HostRef<IVtlModel>::Share(model_), ObjectRef::Share(node)});
+    state_.pendingLinks.push_back({href.substr(7), kx2::Ref<IVtlModel>::Share(model_), ObjectRef::Share(node)});
     return;
   } else if (StartsWithNoCase(href, u"xap:")) {
     ImportAttachment(PackageEntry(href), title);
@@ -124,7 +124,7 @@ void SheetReader::ImportHyperlink(IVtlObject* node, const std::u16string& href, 
 void SheetReader::ImportAttachment(const std::u16string& entry, const std::u16string& title) {
   const std::u16string path = importer_.ExtractToTempFile(entry.c_str());
   if (path.empty()) return;
-  HostRef<IVtlFileStore> store(state_.application ? state_.application->GetFileStore() : nullptr);
+  kx2::Ref<IVtlFileStore> store(state_.application ? state_.application->GetFileStore() : nullptr);
   const ULONG_PTR key = store ? store->StoreFile(path.c_str(), 0, 1) : 0;
   if (!key) return;
   // The file's own name is the topic's title in XMind; the package names it by a code.
@@ -148,7 +148,7 @@ void SheetReader::ResolveLinks(ImportState& state) {
         target->second.c_str(), true, kLinkCurrent, nullptr,
         title != state.topicTitles.end() && !title->second.empty() ? title->second.c_str() : nullptr);
     ObjectRef link = NewObject(kClassHyperlink);
-    HostRef<IVtlCursor> cursor(pending.model->GetCursor());
+    kx2::Ref<IVtlCursor> cursor(pending.model->GetCursor());
     if (!link || !cursor || description.empty() || !SetText(link.get(), kPropHyperlinkText, description)) continue;
     ObjectRef previous(cursor->GetCurrentNode());
     if (cursor->SetCurrentNode(0, pending.node.get(), 0)) pending.model->AttachObject(0, kRoleHyperlink, link.get(), 0);

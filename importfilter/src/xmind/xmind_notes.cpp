@@ -27,13 +27,13 @@ bool IsIndentation(std::u16string_view text) {
 }  // namespace
 
 void SheetReader::ImportNotes(IVtlObject*, IKX2XMLElement* notes) {
-  std::vector<HostRef<IKX2XMLElement>> forms;
-  HostRef<IKX2XMLElement> plain;
+  std::vector<kx2::Ref<IKX2XMLElement>> forms;
+  kx2::Ref<IKX2XMLElement> plain;
   ForEachChildElement(notes, [&](IKX2XMLElement* child) {
     if (TagIs(child, u"html"))
-      forms.push_back(HostRef<IKX2XMLElement>::Share(child));
+      forms.push_back(kx2::Ref<IKX2XMLElement>::Share(child));
     else if (TagIs(child, u"plain") && !plain)
-      plain = HostRef<IKX2XMLElement>::Share(child);
+      plain = kx2::Ref<IKX2XMLElement>::Share(child);
     return true;
   });
   // The notes object attached to the topic becomes the target of the text input.

@@ -52,11 +52,11 @@ void SheetReader::ImportRelationship(IKX2XMLElement* relationship) {
     SetNumber(object.get(), kRelationEndArrow, kPropEnum, value);
   ApplyLineAndFill(model_, object.get(), -1, *style, state_.mapper, nullptr);
 
-  if (HostRef<IKX2XMLElement> points = ChildNamed(relationship, u"control-points")) {
+  if (kx2::Ref<IKX2XMLElement> points = ChildNamed(relationship, u"control-points")) {
     int index = 0;
     ForEachChildElement(points.get(), [&](IKX2XMLElement* point) {
-      HostRef<IKX2XMLElement> position =
-          TagIs(point, u"position") ? HostRef<IKX2XMLElement>::Share(point) : ChildNamed(point, u"position");
+      kx2::Ref<IKX2XMLElement> position =
+          TagIs(point, u"position") ? kx2::Ref<IKX2XMLElement>::Share(point) : ChildNamed(point, u"position");
       LPCWSTR x = Attribute(position.get(), u"svg:x");
       LPCWSTR y = Attribute(position.get(), u"svg:y");
       if (x || y) {
@@ -71,7 +71,7 @@ void SheetReader::ImportRelationship(IKX2XMLElement* relationship) {
   ObjectRef previous = CurrentNode();
   SetCurrent(from->second.get());
   Attach(kRoleRelationship, object.get());
-  if (HostRef<IKX2XMLElement> title = ChildNamed(relationship, u"title")) {
+  if (kx2::Ref<IKX2XMLElement> title = ChildNamed(relationship, u"title")) {
     ObjectRef member = NewObject(kClassSummaryMember);
     ObjectRef format = NewObject(kClassFormat);
     TqMapRecord shape{};

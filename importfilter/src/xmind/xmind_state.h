@@ -10,7 +10,7 @@
 #include <vector>
 
 #include <foliant/TqResourceMapper.h>
-#include <foliant/common/HostRef.h>
+#include <kx2/Ref.h>
 #include <foliant/zip/TqXMLStorage.h>
 #include <vantorel/app_interfaces.h>
 
@@ -27,8 +27,8 @@ struct StyleRecord {
 // An "xmind:#" link, resolved once every sheet has been read.
 struct PendingLink {
   std::u16string targetId;
-  HostRef<IVtlModel> model;
-  HostRef<IVtlObject> node;
+  kx2::Ref<IVtlModel> model;
+  kx2::Ref<IVtlObject> node;
 };
 
 // Why an import stops early. The reader does not unwind by throwing (the XML walks hold
@@ -56,8 +56,8 @@ struct ImportState {
 
   IVtlApplication* application;  // borrowed; null when no host is loaded
   TqXMLStorage package;
-  HostRef<IKX2XMLDocument> document;
-  HostRef<IKX2XMLElement> root;
+  kx2::Ref<IKX2XMLDocument> document;
+  kx2::Ref<IKX2XMLElement> root;
   TqResourceMapper mapper;
   bool initialised = false;
   ImportTexts texts;
@@ -69,7 +69,7 @@ struct ImportState {
   std::map<std::u16string, std::u16string> topicGuidTexts;  // id -> "{document}|{topic}"
   std::map<std::u16string, std::u16string> topicTitles;     // id -> title text
   std::vector<PendingLink> pendingLinks;
-  std::vector<HostRef<IVtlModel>> models;
+  std::vector<kx2::Ref<IVtlModel>> models;
   std::optional<ImportAbort> abort;
 };
 

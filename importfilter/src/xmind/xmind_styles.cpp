@@ -153,7 +153,7 @@ void ApplyNodeStyle(IVtlModel* model, IVtlObject* node, const StyleMap& style, c
 
 bool ApplyTextStyle(IVtlModel* model, const StyleMap& style) {
   if (!model) return false;
-  HostRef<IVtlStyleTarget> styles(model->GetTextStyleList());
+  kx2::Ref<IVtlStyleTarget> styles(model->GetTextStyleList());
   ObjectRef text = NewObject(kClassTextStyle);
   if (!styles || !text) return false;
   ObjectRef base(styles->GetStyle(0));
@@ -186,7 +186,7 @@ bool ApplyTextStyle(IVtlModel* model, const StyleMap& style) {
 
 bool ApplyParagraphAlignment(IVtlModel* model, const StyleMap& style) {
   if (!model) return false;
-  HostRef<IVtlStyleTarget> target(model->GetParagraphStyleTarget());
+  kx2::Ref<IVtlStyleTarget> target(model->GetParagraphStyleTarget());
   ObjectRef paragraph = NewObject(kClassParagraphStyle);
   if (!target || !paragraph) return false;
   const std::u16string* align = StyleValue(style, u"fo:text-align");

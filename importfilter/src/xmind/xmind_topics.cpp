@@ -67,7 +67,7 @@ void SheetReader::ReadSheet(IKX2XMLElement* sheet) {
   ObjectRef root(model_->GetRootNode(0));
   if (!root) return;
   bool centralRead = false;
-  std::vector<HostRef<IKX2XMLElement>> relationships;
+  std::vector<kx2::Ref<IKX2XMLElement>> relationships;
   ForEachChildElement(sheet, [&](IKX2XMLElement* child) {
     if (TagIs(child, u"title")) {
       document_->SetTitle(ElementText(child).c_str(), 1);
@@ -78,7 +78,7 @@ void SheetReader::ReadSheet(IKX2XMLElement* sheet) {
     } else if (TagIs(child, u"relationships")) {
       // Read after the topics, so that a relationship finds both its ends wherever the
       // sheet lists it.
-      relationships.push_back(HostRef<IKX2XMLElement>::Share(child));
+      relationships.push_back(kx2::Ref<IKX2XMLElement>::Share(child));
     }
     return Going();
   });
@@ -146,7 +146,7 @@ void SheetReader::ImportTopic(IKX2XMLElement* topic, int depth) {
       CollectRanges(child, true, work);
     } else if (TagIs(child, u"extensions")) {
       ForEachChildElement(child, [&](IKX2XMLElement* extension) {
-        if (HostRef<IKX2XMLElement> content = ChildNamed(extension, u"content")) ImportTask(content.get());
+        if (kx2::Ref<IKX2XMLElement> content = ChildNamed(extension, u"content")) ImportTask(content.get());
         return true;
       });
     }
@@ -187,7 +187,7 @@ void SheetReader::ImportChildren(IVtlObject* node, IKX2XMLElement* children, Top
     if (EqualsNoCase(type, u"summary")) {
       // Brought in by the summary that names them.
       ForEachChildElement(topics, [&](IKX2XMLElement* topic) {
-        work.summaryTopics.emplace_back(AttributeText(topic, u"id"), HostRef<IKX2XMLElement>::Share(topic));
+        work.summaryTopics.emplace_back(AttributeText(topic, u"id"), kx2::Ref<IKX2XMLElement>::Share(topic));
         return true;
       });
       return true;

@@ -103,8 +103,8 @@ std::u16string ElementText(IKX2XMLElement* element) {
   return text ? std::u16string(text) : std::u16string();
 }
 
-HostRef<IKX2XMLElement> ChildNamed(IKX2XMLElement* parent, std::u16string_view name) {
-  return HostRef<IKX2XMLElement>(FindChildNoCase(parent, name));
+kx2::Ref<IKX2XMLElement> ChildNamed(IKX2XMLElement* parent, std::u16string_view name) {
+  return kx2::Ref<IKX2XMLElement>(FindChildNoCase(parent, name));
 }
 
 LONG LengthFromText(std::u16string_view text) {

@@ -8,12 +8,12 @@
 #include <string>
 #include <string_view>
 
-#include <foliant/common/HostRef.h>
+#include <kx2/Ref.h>
 #include <vantorel/app_interfaces.h>
 
 namespace foliant::xmind {
 
-using ObjectRef = HostRef<IVtlObject>;
+using ObjectRef = kx2::Ref<IVtlObject>;
 
 // A new host model object of a class, or null.
 ObjectRef NewObject(LONG classId);
@@ -47,7 +47,7 @@ inline std::u16string AttributeText(IKX2XMLElement* element, std::u16string_view
 // The element's text (every descendant text node), empty when none.
 std::u16string ElementText(IKX2XMLElement* element);
 // The first child element whose tag matches (one reference), or null.
-HostRef<IKX2XMLElement> ChildNamed(IKX2XMLElement* parent, std::u16string_view name);
+kx2::Ref<IKX2XMLElement> ChildNamed(IKX2XMLElement* parent, std::u16string_view name);
 
 // A length or position: the leading decimal number times 100, truncated toward zero and
 // held within 32 bits ("12.345" gives 1234, "3pt" 300).

@@ -4,7 +4,7 @@
 
 #include <cstddef>
 
-#include <foliant/common/HostRef.h>
+#include <kx2/Ref.h>
 #include <vantorel/app_interfaces.h>
 
 namespace foliant {
@@ -31,7 +31,7 @@ class StoredFile {
   IVtlFileStore* store() const { return store_.get(); }
 
  private:
-  HostRef<IVtlFileStore> store_;
+  kx2::Ref<IVtlFileStore> store_;
   ULONG_PTR key_ = 0;
 };
 

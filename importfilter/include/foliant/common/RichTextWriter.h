@@ -9,7 +9,7 @@
 #include <vector>
 
 #include <foliant/common/FaceResolution.h>
-#include <foliant/common/HostRef.h>
+#include <kx2/Ref.h>
 #include <foliant/html/HTMLParser.h>
 #include <vantorel/model_interfaces.h>
 
@@ -45,8 +45,8 @@ class RichTextWriter {
 
   IVtlModel* model_;
   FaceResolver* faces_;
-  HostRef<IVtlStyleTarget> styles_;
-  HostRef<IVtlObject> base_;
+  kx2::Ref<IVtlStyleTarget> styles_;
+  kx2::Ref<IVtlObject> base_;
   Applied applied_ = Applied::Own;
 };
 

@@ -14,7 +14,7 @@
 #include <foliant/ImportBase.h>
 #include <foliant/TqResourceMapper.h>
 #include <foliant/common/FaceResolution.h>
-#include <foliant/common/HostRef.h>
+#include <kx2/Ref.h>
 #include <foliant/common/ObjectTable.h>
 #include <foliant/common/XmlWalk.h>
 #include <vantorel/app_interfaces.h>
@@ -55,7 +55,7 @@ class FreemindImport {
   struct PendingLink {
     LONG reserved = 0;
     std::u16string text;
-    foliant::HostRef<IVtlObject> topic;
+    kx2::Ref<IVtlObject> topic;
   };
   // An "arrowlink", resolved after the walk.
   struct ArrowLink {
@@ -86,8 +86,8 @@ class FreemindImport {
   struct NodeChildren {
     foliant::ElementAttributes own{nullptr};  // the node's own attributes
     bool any = false;                         // the node has child nodes of any kind
-    std::vector<foliant::HostRef<IKX2XMLElement>> attributes, icons, edges, arrowLinks, clouds, nodes;
-    foliant::HostRef<IKX2XMLElement> font, richText, richNote;
+    std::vector<kx2::Ref<IKX2XMLElement>> attributes, icons, edges, arrowLinks, clouds, nodes;
+    kx2::Ref<IKX2XMLElement> font, richText, richNote;
   };
 
   // The walk.
@@ -127,14 +127,14 @@ class FreemindImport {
   IKX2XMLDocument* document_ = nullptr;
   IKX2XMLElement* root_ = nullptr;
   // The target document's model and its cursor, for one Import.
-  foliant::HostRef<IVtlModel> model_;
-  foliant::HostRef<IVtlCursor> cursor_;
+  kx2::Ref<IVtlModel> model_;
+  kx2::Ref<IVtlCursor> cursor_;
   IVtlDocumentManager* documents_ = nullptr;
 
   int level_ = 0;
   int initialised_ = 0;
-  std::vector<foliant::HostRef<IVtlObject>> stack_;
-  std::map<std::u16string, foliant::HostRef<IVtlObject>> nodes_;
+  std::vector<kx2::Ref<IVtlObject>> stack_;
+  std::map<std::u16string, kx2::Ref<IVtlObject>> nodes_;
   std::vector<ArrowLink> arrowLinks_;
   std::vector<PendingLink> links_;
   std::u16string folder_;  // of the imported file, with its trailing backslash

@@ -15,7 +15,7 @@
 #include <foliant/ImportBase.h>
 #include <foliant/TqResourceMapper.h>
 #include <foliant/common/FaceResolution.h>
-#include <foliant/common/HostRef.h>
+#include <kx2/Ref.h>
 #include <foliant/zip/TqXMLStorage.h>
 #include <vantorel/app_interfaces.h>
 
@@ -66,7 +66,7 @@ class MindManagerImport {
 
  private:
   struct PendingLink {
-    foliant::HostRef<IVtlObject> topic;
+    kx2::Ref<IVtlObject> topic;
     std::u16string url;
     bool absolute = false;
   };
@@ -100,7 +100,7 @@ class MindManagerImport {
   // the topic hands down to its children.
   bool BuildTopic(ImportBase& context, IKX2XMLElement* element, int kind, TopicRecord record, int depth,
                   TopicRecord* inherited = nullptr);
-  bool PlaceTopic(int kind, IVtlObject* format, foliant::HostRef<IVtlObject>* topic);
+  bool PlaceTopic(int kind, IVtlObject* format, kx2::Ref<IVtlObject>* topic);
   // Sets the topic's layout from its own layout elements, then the line settings it
   // inherits where it gives none; `record` becomes what its children inherit.
   bool ApplyLayout(ImportBase& context, IKX2XMLElement* element, int kind, IVtlObject* topic, IVtlObject* format,
@@ -145,17 +145,17 @@ class MindManagerImport {
   // The target document, for one Import.
   IVtlDocumentManager* documents_ = nullptr;
   IVtlDocument* target_ = nullptr;
-  foliant::HostRef<IVtlModel> model_;
-  foliant::HostRef<IVtlCursor> cursor_;
+  kx2::Ref<IVtlModel> model_;
+  kx2::Ref<IVtlCursor> cursor_;
   int currentKind_ = 0;
   std::u16string folder_;  // of the imported file, with its trailing backslash
   foliant::FaceResolver* faces_ = nullptr;
 
   // What the walk made.
-  std::map<std::u16string, foliant::HostRef<IVtlObject>> objects_;    // by "OId"
-  std::map<std::u16string, foliant::HostRef<IVtlObject>> bookmarks_;  // by bookmark name
-  std::vector<foliant::HostRef<IVtlObject>> created_;                 // topics in creation order
-  std::vector<foliant::HostRef<IVtlObject>> stack_;                   // the parent of the topic being placed is last
+  std::map<std::u16string, kx2::Ref<IVtlObject>> objects_;    // by "OId"
+  std::map<std::u16string, kx2::Ref<IVtlObject>> bookmarks_;  // by bookmark name
+  std::vector<kx2::Ref<IVtlObject>> created_;                 // topics in creation order
+  std::vector<kx2::Ref<IVtlObject>> stack_;                   // the parent of the topic being placed is last
   std::vector<PendingLink> links_;
 
   // The document's object table entries of the map's marker sets.
