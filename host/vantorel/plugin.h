@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include <foliant/FilterInfo.h>
+#include <foliant/filter_info.h>
 #include <win/module.h>
 
 namespace vantorel::cli {

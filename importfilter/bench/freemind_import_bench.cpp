@@ -6,7 +6,7 @@
 
 #include <filesystem>
 
-#include <foliant/freemind/FreemindImport.h>
+#include <foliant/freemind/freemind_import.h>
 #include <kx2/PathMap.h>
 #include <vantorel/exports.h>
 #include <vantorel/host_api.h>

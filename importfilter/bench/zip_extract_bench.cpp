@@ -1,6 +1,6 @@
 // Reads every entry of the largest real package into memory: our zip storage beside
 // libzip in the same run.
-#include "foliant/zip/TqXMLStorage.h"
+#include "foliant/zip/tq_xml_storage.h"
 
 #include <benchmark/benchmark.h>
 #include <kx2/PathMap.h>

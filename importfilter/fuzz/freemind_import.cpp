@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include <foliant/freemind/FreemindImport.h>
+#include <foliant/freemind/freemind_import.h>
 #include <kx2/PathMap.h>
 #include <vantorel/exports.h>
 #include <vantorel/host_api.h>

@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include <foliant/common/FaceResolution.h>
+#include <foliant/common/face_resolution.h>
 #include <kx2/Ref.h>
-#include <foliant/common/RichTextWriter.h>
-#include <foliant/html/HTMLParser.h>
+#include <foliant/common/rich_text_writer.h>
+#include <foliant/html/html_parser.h>
 #include <vantorel/exports.h>
 #include <vantorel/host_api.h>
 #include <vantorel/object_census.h>

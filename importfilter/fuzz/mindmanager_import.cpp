@@ -2,7 +2,7 @@
 // the four schemas and a few pictures beside it, so that custom icons, images and
 // attachments that name them are read too. A map comes from someone else's machine and must
 // never crash the importer or leak what the host hands it.
-#include <foliant/mindmanager/MindManagerImport.h>
+#include <foliant/mindmanager/mindmanager_import.h>
 
 #include <kx2/MessageBoxSink.h>
 #include <kx2/PathMap.h>

@@ -13,8 +13,8 @@
 #include <string>
 
 #include <basalt/path_util.h>
-#include <foliant/xmind/XMindImport.h>
-#include <foliant/zip/TqXMLStorage.h>
+#include <foliant/xmind/xmind_import.h>
+#include <foliant/zip/tq_xml_storage.h>
 #include <kx2/PathMap.h>
 #include <vantorel/exports.h>
 #include <vantorel/host_api.h>

@@ -1,6 +1,6 @@
 // Opens arbitrary bytes as a zip package and reads every entry into a capped buffer:
 // a package comes from someone else's machine and must never crash the importer.
-#include "foliant/zip/TqXMLStorage.h"
+#include "foliant/zip/tq_xml_storage.h"
 
 #include <kx2/PathMap.h>
 

@@ -8,8 +8,8 @@
 
 #include <basalt/error.h>
 #include <basalt/module.h>
-#include <foliant/FilterInfo.h>
-#include <foliant/FilterLibrary.h>
+#include <foliant/filter_info.h>
+#include <foliant/filter_library.h>
 #include <vantorel/host_api.h>
 #include <win/module.h>
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include <foliant/TqResourceMapper.h>
+#include <foliant/tq_resource_mapper.h>
 #include <kx2/Utf.h>
 
 namespace {

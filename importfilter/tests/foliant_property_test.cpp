@@ -1,7 +1,7 @@
 // Filling, clearing and setting property values on host objects.
 #include <gtest/gtest.h>
 
-#include <foliant/PropertyValues.h>
+#include <foliant/property_values.h>
 #include <vantorel/exports.h>
 #include <vantorel/testing/leak_check.h>
 #include <win/ole.h>

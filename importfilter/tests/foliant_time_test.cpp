@@ -7,8 +7,8 @@
 #include <string>
 
 #include <basalt/error.h>
-#include <foliant/Kx2App.h>
-#include <foliant/TimeValue.h>
+#include <foliant/kx2_app.h>
+#include <foliant/time_value.h>
 #include <kx2/PathMap.h>
 #include <win/fileapi.h>
 #include <win/module.h>

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include <foliant/ImportBase.h>
+#include <foliant/import_base.h>
 #include <vantorel/exports.h>
 #include <vantorel/testing/leak_check.h>
 

@@ -4,12 +4,12 @@
 
 #include <string>
 
-#include <foliant/common/ColorText.h>
-#include <foliant/common/FaceResolution.h>
-#include <foliant/common/GuidText.h>
+#include <foliant/common/color_text.h>
+#include <foliant/common/face_resolution.h>
+#include <foliant/common/guid_text.h>
 #include <kx2/Ref.h>
-#include <foliant/common/HyperlinkDescription.h>
-#include <foliant/common/TopicText.h>
+#include <foliant/common/hyperlink_description.h>
+#include <foliant/common/topic_text.h>
 #include <vantorel/exports.h>
 #include <vantorel/host_api.h>
 #include <vantorel/testing/leak_check.h>

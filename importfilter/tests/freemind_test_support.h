@@ -10,7 +10,7 @@
 #include <fstream>
 #include <string>
 
-#include <foliant/freemind/FreemindImport.h>
+#include <foliant/freemind/freemind_import.h>
 #include <kx2/PathMap.h>
 #include <vantorel/host_api.h>
 #include <vantorel/testing/leak_check.h>

@@ -4,7 +4,7 @@
 #include <string>
 
 #include <kx2/Ref.h>
-#include <foliant/html/HTMLParser.h>
+#include <foliant/html/html_parser.h>
 #include <kx2/Utf.h>
 #include <vantorel/exports.h>
 #include <vantorel/testing/leak_check.h>

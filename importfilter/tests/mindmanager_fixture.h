@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include <foliant/mindmanager/MindManagerImport.h>
+#include <foliant/mindmanager/mindmanager_import.h>
 #include <vantorel/host_api.h>
 #include <vantorel/object_census.h>
 #include <vantorel/report_value.h>

@@ -5,7 +5,7 @@
 
 #include <basalt/module.h>
 #include <basalt/resource.h>
-#include <foliant/FilterLibrary.h>
+#include <foliant/filter_library.h>
 #include <kx2/MessageBoxSink.h>
 #include <vantorel/testing/leak_check.h>
 #include <win/user.h>

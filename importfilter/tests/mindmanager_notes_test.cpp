@@ -6,7 +6,7 @@
 #include <vector>
 
 #include <kx2/Ref.h>
-#include <foliant/mindmanager/MindManagerNotes.h>
+#include <foliant/mindmanager/mindmanager_notes.h>
 #include <vantorel/exports.h>
 
 #include "mindmanager/mm_values.h"

@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <functional>
 
-#include <foliant/zip/TqXMLStorage.h>
+#include <foliant/zip/tq_xml_storage.h>
 
 #include "xmind_test_support.h"
 

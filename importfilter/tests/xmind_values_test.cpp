@@ -3,8 +3,8 @@
 
 #include <climits>
 
-#include <foliant/TimeValue.h>
-#include <foliant/common/MarkerGuid.h>
+#include <foliant/time_value.h>
+#include <foliant/common/marker_guid.h>
 
 #include "xmind/xmind_values.h"
 

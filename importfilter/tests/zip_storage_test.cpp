@@ -1,4 +1,4 @@
-#include "foliant/zip/TqXMLStorage.h"
+#include "foliant/zip/tq_xml_storage.h"
 
 #include <gtest/gtest.h>
 #include <kx2/Utf.h>

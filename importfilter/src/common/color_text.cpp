@@ -1,6 +1,6 @@
-#include <foliant/common/ColorText.h>
+#include <foliant/common/color_text.h>
 
-#include <foliant/common/HexDigits.h>
+#include <foliant/common/hex_digits.h>
 
 namespace foliant {
 

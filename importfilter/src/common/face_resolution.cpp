@@ -1,4 +1,4 @@
-#include <foliant/common/FaceResolution.h>
+#include <foliant/common/face_resolution.h>
 
 #include <algorithm>
 

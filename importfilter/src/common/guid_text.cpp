@@ -1,4 +1,4 @@
-#include <foliant/common/GuidText.h>
+#include <foliant/common/guid_text.h>
 
 namespace foliant {
 namespace {

@@ -1,4 +1,4 @@
-#include <foliant/common/HyperlinkDescription.h>
+#include <foliant/common/hyperlink_description.h>
 
 #include <memory>
 

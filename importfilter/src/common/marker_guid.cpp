@@ -1,4 +1,4 @@
-#include <foliant/common/MarkerGuid.h>
+#include <foliant/common/marker_guid.h>
 
 namespace foliant {
 namespace {

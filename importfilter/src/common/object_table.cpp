@@ -1,7 +1,7 @@
-#include <foliant/common/ObjectTable.h>
+#include <foliant/common/object_table.h>
 
-#include <foliant/HostBinding.h>
-#include <foliant/PropertyValues.h>
+#include <foliant/host_binding.h>
+#include <foliant/property_values.h>
 #include <kx2/Ref.h>
 
 namespace foliant {

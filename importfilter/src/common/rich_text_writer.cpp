@@ -1,11 +1,11 @@
-#include <foliant/common/RichTextWriter.h>
+#include <foliant/common/rich_text_writer.h>
 
 #include <algorithm>
 #include <string>
 
-#include <foliant/HostBinding.h>
-#include <foliant/PropertyValues.h>
-#include <foliant/common/TopicText.h>
+#include <foliant/host_binding.h>
+#include <foliant/property_values.h>
+#include <foliant/common/topic_text.h>
 
 namespace foliant {
 

@@ -1,4 +1,4 @@
-#include <foliant/common/TopicText.h>
+#include <foliant/common/topic_text.h>
 
 #include <string>
 

@@ -1,4 +1,4 @@
-#include <foliant/common/XmlWalk.h>
+#include <foliant/common/xml_walk.h>
 
 namespace foliant {
 namespace {

@@ -7,7 +7,7 @@
 #include <type_traits>
 
 #include <basalt/error.h>
-#include <foliant/Kx2App.h>
+#include <foliant/kx2_app.h>
 
 namespace foliant {
 

@@ -2,7 +2,7 @@
 // then probed or imported, cleaned up, and destroyed.
 #pragma once
 
-#include <foliant/FilterInfo.h>
+#include <foliant/filter_info.h>
 #include <vantorel/model_interfaces.h>
 
 namespace foliant {

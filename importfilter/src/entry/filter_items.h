@@ -1,7 +1,7 @@
 // The three kinds of filter item.
 #pragma once
 
-#include <foliant/FilterLibrary.h>
+#include <foliant/filter_library.h>
 
 class CMindManagerItem : public CFilterLibraryItem {
  public:

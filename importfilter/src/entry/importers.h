@@ -1,9 +1,9 @@
 // The importers the filter items drive.
 #pragma once
 
-#include <foliant/freemind/FreemindImport.h>
-#include <foliant/mindmanager/MindManagerImport.h>
-#include <foliant/xmind/XMindImport.h>
+#include <foliant/freemind/freemind_import.h>
+#include <foliant/mindmanager/mindmanager_import.h>
+#include <foliant/xmind/xmind_import.h>
 
 #include "entry/filter_driver.h"
 

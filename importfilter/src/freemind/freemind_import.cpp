@@ -1,15 +1,15 @@
 // The FreeMind importer's driver: preparing, probing, and importing a map into the last
 // open document that may receive it.
-#include <foliant/freemind/FreemindImport.h>
+#include <foliant/freemind/freemind_import.h>
 
 #include <new>
 
 #include <basalt/module.h>
 #include <basalt/resource.h>
 #include <basalt/string_util.h>
-#include <foliant/FilterLibrary.h>
-#include <foliant/HostBinding.h>
-#include <foliant/common/XmlWalk.h>
+#include <foliant/filter_library.h>
+#include <foliant/host_binding.h>
+#include <foliant/common/xml_walk.h>
 #include <win/crt.h>
 
 namespace {

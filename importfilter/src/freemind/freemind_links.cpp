@@ -1,12 +1,12 @@
 // Links and arrow links: collected during the walk, resolved once every topic exists.
-#include <foliant/freemind/FreemindImport.h>
+#include <foliant/freemind/freemind_import.h>
 
 #include <basalt/file_io.h>
-#include <foliant/HostBinding.h>
-#include <foliant/PropertyValues.h>
-#include <foliant/common/GuidText.h>
-#include <foliant/common/HyperlinkDescription.h>
-#include <foliant/common/TopicText.h>
+#include <foliant/host_binding.h>
+#include <foliant/property_values.h>
+#include <foliant/common/guid_text.h>
+#include <foliant/common/hyperlink_description.h>
+#include <foliant/common/topic_text.h>
 
 #include "freemind/link_target.h"
 

@@ -1,12 +1,12 @@
 // A node's icons (markers) and attributes (labels), and the entries of the document's
 // object table they refer to.
-#include <foliant/freemind/FreemindImport.h>
+#include <foliant/freemind/freemind_import.h>
 
 #include <basalt/path_util.h>
-#include <foliant/HostBinding.h>
-#include <foliant/PropertyValues.h>
-#include <foliant/common/ObjectTable.h>
-#include <foliant/common/XmlWalk.h>
+#include <foliant/host_binding.h>
+#include <foliant/property_values.h>
+#include <foliant/common/object_table.h>
+#include <foliant/common/xml_walk.h>
 
 int FreemindImport::ReadAttributeRecord(ImportBase& context, std::vector<AttributeRecord>& records) {
   IKX2XMLElement* element = context.GetCurrentElement();

@@ -1,13 +1,13 @@
 // The node walk: one host topic per "node" element, its format, its content and its
 // children.
-#include <foliant/freemind/FreemindImport.h>
+#include <foliant/freemind/freemind_import.h>
 
 #include <string>
 
-#include <foliant/HostBinding.h>
-#include <foliant/PropertyValues.h>
-#include <foliant/common/ColorText.h>
-#include <foliant/common/XmlWalk.h>
+#include <foliant/host_binding.h>
+#include <foliant/property_values.h>
+#include <foliant/common/color_text.h>
+#include <foliant/common/xml_walk.h>
 
 namespace {
 

@@ -1,16 +1,16 @@
 // A node's text with its fonts, its rich text and the images in it, and its notes.
-#include <foliant/freemind/FreemindImport.h>
+#include <foliant/freemind/freemind_import.h>
 
 #include <climits>
 
 #include <basalt/string_util.h>
-#include <foliant/HostBinding.h>
-#include <foliant/PropertyValues.h>
-#include <foliant/common/ColorText.h>
-#include <foliant/common/RichTextWriter.h>
-#include <foliant/common/TopicText.h>
-#include <foliant/common/XmlWalk.h>
-#include <foliant/html/HTMLParser.h>
+#include <foliant/host_binding.h>
+#include <foliant/property_values.h>
+#include <foliant/common/color_text.h>
+#include <foliant/common/rich_text_writer.h>
+#include <foliant/common/topic_text.h>
+#include <foliant/common/xml_walk.h>
+#include <foliant/html/html_parser.h>
 #include <win/crt.h>
 
 #include "freemind/link_target.h"

@@ -1,7 +1,7 @@
 #include "freemind/link_target.h"
 
-#include <foliant/common/HyperlinkDescription.h>
-#include <foliant/common/XmlWalk.h>
+#include <foliant/common/hyperlink_description.h>
+#include <foliant/common/xml_walk.h>
 
 namespace foliant::freemind {
 namespace {

@@ -1,4 +1,4 @@
-#include <foliant/HostBinding.h>
+#include <foliant/host_binding.h>
 
 #include <mutex>
 

@@ -1,4 +1,4 @@
-#include <foliant/PropertyValues.h>
+#include <foliant/property_values.h>
 
 #include <new>
 

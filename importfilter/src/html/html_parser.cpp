@@ -1,8 +1,8 @@
-#include <foliant/html/HTMLParser.h>
+#include <foliant/html/html_parser.h>
 
 #include <basalt/text_encoding.h>
-#include <foliant/ImportBase.h>
-#include <foliant/common/XmlWalk.h>
+#include <foliant/import_base.h>
+#include <foliant/common/xml_walk.h>
 #include <win/crt.h>
 
 namespace HTML {

@@ -1,6 +1,6 @@
 // The parser's fixed tables: the sixteen HTML colour names and the font sizes.
-#include <foliant/common/ColorText.h>
-#include <foliant/html/HTMLParser.h>
+#include <foliant/common/color_text.h>
+#include <foliant/html/html_parser.h>
 
 namespace HTML {
 namespace {

@@ -1,7 +1,7 @@
 // The fixed marker and style tables of the three formats.
 #pragma once
 
-#include <foliant/TqResourceMapper.h>
+#include <foliant/tq_resource_mapper.h>
 
 namespace foliant {
 

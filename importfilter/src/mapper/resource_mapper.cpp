@@ -1,4 +1,4 @@
-#include <foliant/TqResourceMapper.h>
+#include <foliant/tq_resource_mapper.h>
 
 #include <new>
 

@@ -1,10 +1,10 @@
 // The boundary of a topic ("ap:OneBoundary"): its shape, fill and line, and the topic it
 // carries.
-#include <foliant/mindmanager/MindManagerImport.h>
+#include <foliant/mindmanager/mindmanager_import.h>
 
-#include <foliant/HostBinding.h>
-#include <foliant/PropertyValues.h>
-#include <foliant/common/XmlWalk.h>
+#include <foliant/host_binding.h>
+#include <foliant/property_values.h>
+#include <foliant/common/xml_walk.h>
 
 #include "mindmanager/mm_values.h"
 

@@ -1,18 +1,18 @@
 // The content elements of a topic: its text, icons, text labels, task, image, comments,
 // attachments and notes.
-#include <foliant/mindmanager/MindManagerImport.h>
+#include <foliant/mindmanager/mindmanager_import.h>
 
 #include <memory>
 
 #include <basalt/xml/node.h>
-#include <foliant/HostBinding.h>
-#include <foliant/PropertyValues.h>
-#include <foliant/TimeValue.h>
-#include <foliant/common/MarkerGuid.h>
-#include <foliant/common/ObjectTable.h>
-#include <foliant/common/RichTextWriter.h>
-#include <foliant/common/XmlWalk.h>
-#include <foliant/mindmanager/MindManagerNotes.h>
+#include <foliant/host_binding.h>
+#include <foliant/property_values.h>
+#include <foliant/time_value.h>
+#include <foliant/common/marker_guid.h>
+#include <foliant/common/object_table.h>
+#include <foliant/common/rich_text_writer.h>
+#include <foliant/common/xml_walk.h>
+#include <foliant/mindmanager/mindmanager_notes.h>
 #include <win/crt.h>
 
 #include "mindmanager/mm_values.h"

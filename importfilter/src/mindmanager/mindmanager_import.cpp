@@ -1,6 +1,6 @@
 // The MindManager importer's driver: preparing, probing, refusing encrypted maps, reading
 // "Document.xml" and running the map steps in order.
-#include <foliant/mindmanager/MindManagerImport.h>
+#include <foliant/mindmanager/mindmanager_import.h>
 
 #include <new>
 #include <vector>
@@ -10,9 +10,9 @@
 #include <basalt/module.h>
 #include <basalt/path_util.h>
 #include <basalt/resource.h>
-#include <foliant/FilterLibrary.h>
-#include <foliant/HostBinding.h>
-#include <foliant/common/XmlWalk.h>
+#include <foliant/filter_library.h>
+#include <foliant/host_binding.h>
+#include <foliant/common/xml_walk.h>
 #include <win/afx.h>
 #include <win/crt.h>
 #include <win/user.h>

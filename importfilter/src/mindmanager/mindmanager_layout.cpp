@@ -1,13 +1,13 @@
 // A topic's layout elements: folding, distances, growth and alignment, connection styles,
 // shape and margins, text and image position, colours, position, callout shape, and the
 // numbering of its sub-topics.
-#include <foliant/mindmanager/MindManagerImport.h>
+#include <foliant/mindmanager/mindmanager_import.h>
 
 #include <algorithm>
 
-#include <foliant/HostBinding.h>
-#include <foliant/PropertyValues.h>
-#include <foliant/common/XmlWalk.h>
+#include <foliant/host_binding.h>
+#include <foliant/property_values.h>
+#include <foliant/common/xml_walk.h>
 #include <win/crt.h>
 
 #include "mindmanager/mm_values.h"

@@ -1,13 +1,13 @@
 // What joins topics: the relationships of the map and the hyperlinks of its topics, both
 // resolved once every topic exists.
-#include <foliant/mindmanager/MindManagerImport.h>
+#include <foliant/mindmanager/mindmanager_import.h>
 
-#include <foliant/HostBinding.h>
-#include <foliant/PropertyValues.h>
-#include <foliant/common/GuidText.h>
-#include <foliant/common/HyperlinkDescription.h>
-#include <foliant/common/TopicText.h>
-#include <foliant/common/XmlWalk.h>
+#include <foliant/host_binding.h>
+#include <foliant/property_values.h>
+#include <foliant/common/guid_text.h>
+#include <foliant/common/hyperlink_description.h>
+#include <foliant/common/topic_text.h>
+#include <foliant/common/xml_walk.h>
 
 #include "mindmanager/mm_values.h"
 

@@ -1,14 +1,14 @@
 // The map's marker sets ("ap:MarkersSetGroup"), registered in the document's object table
 // before any topic is built: names of stock icon markers, custom icons, text label sets,
 // task progress and priority names, and task resources.
-#include <foliant/mindmanager/MindManagerImport.h>
+#include <foliant/mindmanager/mindmanager_import.h>
 
 #include <basalt/string_util.h>
-#include <foliant/HostBinding.h>
-#include <foliant/PropertyValues.h>
-#include <foliant/common/MarkerGuid.h>
-#include <foliant/common/ObjectTable.h>
-#include <foliant/common/XmlWalk.h>
+#include <foliant/host_binding.h>
+#include <foliant/property_values.h>
+#include <foliant/common/marker_guid.h>
+#include <foliant/common/object_table.h>
+#include <foliant/common/xml_walk.h>
 #include <win/crt.h>
 
 #include "mindmanager/mm_values.h"

@@ -1,11 +1,11 @@
-#include <foliant/mindmanager/MindManagerNotes.h>
+#include <foliant/mindmanager/mindmanager_notes.h>
 
 #include <cmath>
 
 #include <basalt/string_util.h>
-#include <foliant/common/ColorText.h>
+#include <foliant/common/color_text.h>
 #include <kx2/Ref.h>
-#include <foliant/common/XmlWalk.h>
+#include <foliant/common/xml_walk.h>
 #include <win/crt.h>
 
 namespace foliant::mindmanager {

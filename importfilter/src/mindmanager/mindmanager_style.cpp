@@ -1,9 +1,9 @@
 // The map's style group: the background of the map, kept with the document.
-#include <foliant/mindmanager/MindManagerImport.h>
+#include <foliant/mindmanager/mindmanager_import.h>
 
-#include <foliant/HostBinding.h>
-#include <foliant/PropertyValues.h>
-#include <foliant/common/XmlWalk.h>
+#include <foliant/host_binding.h>
+#include <foliant/property_values.h>
+#include <foliant/common/xml_walk.h>
 
 #include "mindmanager/mm_values.h"
 

@@ -1,10 +1,10 @@
 // The topic walk: placing each "ap:Topic" in the host model by its kind, its layout, its
 // child elements, then its floating topics and sub-topics.
-#include <foliant/mindmanager/MindManagerImport.h>
+#include <foliant/mindmanager/mindmanager_import.h>
 
-#include <foliant/HostBinding.h>
-#include <foliant/PropertyValues.h>
-#include <foliant/common/XmlWalk.h>
+#include <foliant/host_binding.h>
+#include <foliant/property_values.h>
+#include <foliant/common/xml_walk.h>
 
 #include "mindmanager/mm_values.h"
 

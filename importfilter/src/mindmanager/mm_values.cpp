@@ -3,9 +3,9 @@
 #include <cmath>
 #include <vector>
 
-#include <foliant/TimeValue.h>
-#include <foliant/common/HexDigits.h>
-#include <foliant/common/XmlWalk.h>
+#include <foliant/time_value.h>
+#include <foliant/common/hex_digits.h>
+#include <foliant/common/xml_walk.h>
 #include <win/crt.h>
 #include <win/nls.h>
 

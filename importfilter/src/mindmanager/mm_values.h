@@ -8,9 +8,9 @@
 #include <string>
 #include <string_view>
 
-#include <foliant/ImportBase.h>
-#include <foliant/common/ColorText.h>
-#include <foliant/common/XmlWalk.h>
+#include <foliant/import_base.h>
+#include <foliant/common/color_text.h>
+#include <foliant/common/xml_walk.h>
 #include <vantorel/xml_interfaces.h>
 
 namespace foliant::mindmanager {

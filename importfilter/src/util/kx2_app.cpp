@@ -1,9 +1,9 @@
-#include <foliant/Kx2App.h>
+#include <foliant/kx2_app.h>
 #include <win/oleauto.h>
 
 #include <basalt/error.h>
 #include <basalt/module.h>
-#include <foliant/common/HexDigits.h>
+#include <foliant/common/hex_digits.h>
 #include <win/crt.h>
 #include <win/module.h>
 

@@ -1,4 +1,4 @@
-#include <foliant/TimeValue.h>
+#include <foliant/time_value.h>
 
 #include <cstring>
 

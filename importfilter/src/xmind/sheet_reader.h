@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include <foliant/xmind/XMindImport.h>
+#include <foliant/xmind/xmind_import.h>
 
 #include "xmind/xmind_state.h"
 #include "xmind/xmind_values.h"

@@ -2,7 +2,7 @@
 // topic itself for the range "master"; a summary also brings in its summary topic.
 #include <optional>
 
-#include <foliant/common/XmlWalk.h>
+#include <foliant/common/xml_walk.h>
 
 #include "xmind/sheet_reader.h"
 #include "xmind/xmind_styles.h"

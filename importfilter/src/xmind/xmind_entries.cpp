@@ -1,9 +1,9 @@
 // What a topic refers to in the document's object table: markers, labels, and the
 // resource a task is assigned to.
 #include <basalt/path_util.h>
-#include <foliant/common/MarkerGuid.h>
-#include <foliant/common/ObjectTable.h>
-#include <foliant/common/XmlWalk.h>
+#include <foliant/common/marker_guid.h>
+#include <foliant/common/object_table.h>
+#include <foliant/common/xml_walk.h>
 
 #include "xmind/sheet_reader.h"
 

@@ -1,6 +1,6 @@
 // The XMind importer's driver: preparing, probing, the package and its XML entries,
 // temporary files, and one host document per sheet.
-#include <foliant/xmind/XMindImport.h>
+#include <foliant/xmind/xmind_import.h>
 
 #include <algorithm>
 #include <new>
@@ -11,9 +11,9 @@
 #include <basalt/module.h>
 #include <basalt/path_util.h>
 #include <basalt/resource.h>
-#include <foliant/FilterLibrary.h>
-#include <foliant/HostBinding.h>
-#include <foliant/common/XmlWalk.h>
+#include <foliant/filter_library.h>
+#include <foliant/host_binding.h>
+#include <foliant/common/xml_walk.h>
 #include <win/crt.h>
 #include <win/user.h>
 

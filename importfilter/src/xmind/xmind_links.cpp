@@ -2,8 +2,8 @@
 // for the whole workbook.
 #include <algorithm>
 
-#include <foliant/common/HyperlinkDescription.h>
-#include <foliant/common/XmlWalk.h>
+#include <foliant/common/hyperlink_description.h>
+#include <foliant/common/xml_walk.h>
 
 #include "xmind/sheet_reader.h"
 #include "xmind/xmind_styles.h"

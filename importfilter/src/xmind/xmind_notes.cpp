@@ -1,7 +1,7 @@
 // Notes: the XHTML form, paragraph by paragraph with the styles of its spans, or the plain
 // form when the note has no XHTML form.
-#include <foliant/common/TopicText.h>
-#include <foliant/common/XmlWalk.h>
+#include <foliant/common/topic_text.h>
+#include <foliant/common/xml_walk.h>
 
 #include "xmind/sheet_reader.h"
 #include "xmind/xmind_styles.h"

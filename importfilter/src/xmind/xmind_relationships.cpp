@@ -1,6 +1,6 @@
 // Relationships between two topics of a sheet: an object attached to the first end that
 // names both ends, with its line, arrow heads, control points and title.
-#include <foliant/common/XmlWalk.h>
+#include <foliant/common/xml_walk.h>
 
 #include "xmind/sheet_reader.h"
 #include "xmind/xmind_styles.h"

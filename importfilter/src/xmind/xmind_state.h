@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include <foliant/TqResourceMapper.h>
+#include <foliant/tq_resource_mapper.h>
 #include <kx2/Ref.h>
-#include <foliant/zip/TqXMLStorage.h>
+#include <foliant/zip/tq_xml_storage.h>
 #include <vantorel/app_interfaces.h>
 
 namespace foliant::xmind {

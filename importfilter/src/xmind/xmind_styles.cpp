@@ -1,6 +1,6 @@
 #include "xmind/xmind_styles.h"
 
-#include <foliant/common/XmlWalk.h>
+#include <foliant/common/xml_walk.h>
 
 #include "xmind/xmind_values.h"
 

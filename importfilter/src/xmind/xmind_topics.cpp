@@ -1,7 +1,7 @@
 // The sheet and its topics: ids, structure, style, title, child topics, positions,
 // numbering and folding; the other parts of a topic are read by the files beside this one.
-#include <foliant/common/GuidText.h>
-#include <foliant/common/XmlWalk.h>
+#include <foliant/common/guid_text.h>
+#include <foliant/common/xml_walk.h>
 
 #include "xmind/sheet_reader.h"
 #include "xmind/xmind_styles.h"

@@ -5,11 +5,11 @@
 #include <vector>
 
 #include <basalt/string_util.h>
-#include <foliant/HostBinding.h>
-#include <foliant/PropertyValues.h>
-#include <foliant/TimeValue.h>
-#include <foliant/common/ColorText.h>
-#include <foliant/common/XmlWalk.h>
+#include <foliant/host_binding.h>
+#include <foliant/property_values.h>
+#include <foliant/time_value.h>
+#include <foliant/common/color_text.h>
+#include <foliant/common/xml_walk.h>
 #include <win/crt.h>
 
 namespace foliant::xmind {

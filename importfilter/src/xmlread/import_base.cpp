@@ -1,4 +1,4 @@
-#include <foliant/ImportBase.h>
+#include <foliant/import_base.h>
 
 #include <basalt/string_util.h>
 

@@ -1,4 +1,4 @@
-#include "ZipNames.h"
+#include "zip_names.h"
 
 #include <kx2/Utf.h>
 

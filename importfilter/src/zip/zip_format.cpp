@@ -1,4 +1,4 @@
-#include "foliant/zip/ZipFormat.h"
+#include "foliant/zip/zip_format.h"
 
 #include <kx2/PathMap.h>
 #include <kx2/Utf.h>
@@ -8,8 +8,8 @@
 #include <array>
 #include <memory>
 
-#include "foliant/zip/AlgoBase.h"
-#include "ZipNames.h"
+#include "foliant/zip/algo_base.h"
+#include "zip_names.h"
 
 namespace {
 

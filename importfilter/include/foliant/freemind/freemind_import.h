@@ -11,12 +11,12 @@
 #include <utility>
 #include <vector>
 
-#include <foliant/ImportBase.h>
-#include <foliant/TqResourceMapper.h>
-#include <foliant/common/FaceResolution.h>
+#include <foliant/import_base.h>
+#include <foliant/tq_resource_mapper.h>
+#include <foliant/common/face_resolution.h>
 #include <kx2/Ref.h>
-#include <foliant/common/ObjectTable.h>
-#include <foliant/common/XmlWalk.h>
+#include <foliant/common/object_table.h>
+#include <foliant/common/xml_walk.h>
 #include <vantorel/app_interfaces.h>
 
 namespace HTML {

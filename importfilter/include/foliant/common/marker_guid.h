@@ -9,7 +9,7 @@
 // same entry whichever format it came from.
 #pragma once
 
-#include <foliant/TqResourceMapper.h>
+#include <foliant/tq_resource_mapper.h>
 #include <win/types.h>
 
 namespace foliant {

@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
-#include <foliant/ImportBase.h>
-#include <foliant/TqResourceMapper.h>
-#include <foliant/common/FaceResolution.h>
+#include <foliant/import_base.h>
+#include <foliant/tq_resource_mapper.h>
+#include <foliant/common/face_resolution.h>
 #include <kx2/Ref.h>
-#include <foliant/zip/TqXMLStorage.h>
+#include <foliant/zip/tq_xml_storage.h>
 #include <vantorel/app_interfaces.h>
 
 class MindManagerImport {

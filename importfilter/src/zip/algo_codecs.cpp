@@ -1,4 +1,4 @@
-#include "foliant/zip/AlgoBase.h"
+#include "foliant/zip/algo_base.h"
 
 #include <zlib.h>
 

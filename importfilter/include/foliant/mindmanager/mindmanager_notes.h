@@ -10,7 +10,7 @@
 #include <map>
 #include <string>
 
-#include <foliant/html/HTMLParser.h>
+#include <foliant/html/html_parser.h>
 #include <vantorel/xml_interfaces.h>
 
 namespace foliant::mindmanager {

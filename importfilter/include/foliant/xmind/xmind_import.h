@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include <foliant/ImportBase.h>
+#include <foliant/import_base.h>
 #include <vantorel/app_interfaces.h>
 
 namespace foliant::xmind {

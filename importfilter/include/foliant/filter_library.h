@@ -2,8 +2,8 @@
 // list they form, and the application object of the plug-in.
 #pragma once
 
-#include <foliant/FilterInfo.h>
-#include <foliant/Kx2App.h>
+#include <foliant/filter_info.h>
+#include <foliant/kx2_app.h>
 #include <vantorel/model_interfaces.h>
 
 // One filter of the plug-in. Every item puts itself at the front of the process-wide list

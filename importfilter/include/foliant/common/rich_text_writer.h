@@ -8,9 +8,9 @@
 #include <string_view>
 #include <vector>
 
-#include <foliant/common/FaceResolution.h>
+#include <foliant/common/face_resolution.h>
 #include <kx2/Ref.h>
-#include <foliant/html/HTMLParser.h>
+#include <foliant/html/html_parser.h>
 #include <vantorel/model_interfaces.h>
 
 namespace foliant {

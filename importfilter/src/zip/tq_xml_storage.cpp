@@ -1,8 +1,8 @@
-#include "foliant/zip/TqXMLStorage.h"
+#include "foliant/zip/tq_xml_storage.h"
 
 #include <basalt/string_util.h>
 
-#include "foliant/zip/ZipFormat.h"
+#include "foliant/zip/zip_format.h"
 
 ZipResolver::ZipResolver() : format_(std::make_unique<ZipFormat>()) {}
 ZipResolver::~ZipResolver() = default;
