@@ -361,9 +361,15 @@ TEST_F(FormatKinds, XmlFormsNameWhatStoredDocumentsHold) {
   XmlWriter lineWriter(outer_.mapper());
   ASSERT_EQ(PresentLineTable().GetEntry(1)->ExchangeXml(lineWriter.archive, 1), 1);
   EXPECT_EQ(lineWriter.Text(),
-            "<root><m:presentLine m:id=\"1\" m:fillID=\"1\" m:width=\"0.710mm\" m:compoundType=\"Simple\" "
+            "<root><m:presentLine m:id=\"1\" m:fillID=\"1\" m:width=\"0.706mm\" m:compoundType=\"Simple\" "
             "m:dashType=\"Solid\" m:capType=\"Flat\" m:joinType=\"Round\" m:beginArrowType=\"None\" "
             "m:beginArrowSize=\"MediumMedium\" m:endArrowType=\"None\" m:endArrowSize=\"MediumMedium\"/></root>");
+  // Read back, it is the standard line again, not a new entry of 2.01 pt.
+  XmlReader lineReader(lineWriter.Text(), outer_.mapper());
+  CPresentLine lineBack;
+  ASSERT_EQ(lineBack.ExchangeXml(lineReader.archive, 0), 1);
+  EXPECT_EQ(lineBack.v.width, 200);
+  EXPECT_EQ(PresentLineTable().Intern(lineBack), 1);
 
   // The bottom bevel round-trips under its own names, and a document without them leaves it.
   CPresent3DFormat format3d;
@@ -371,7 +377,7 @@ TEST_F(FormatKinds, XmlFormsNameWhatStoredDocumentsHold) {
   XmlWriter threeD(outer_.mapper());
   ASSERT_EQ(format3d.ExchangeXml(threeD.archive, 1), 1);
   for (const char* name :
-       {"m:bevelBottomType=\"Convex\"", "m:bevelBottomWidth=\"20mm\"", "m:bevelBottomHeight=\"3.530mm\""})
+       {"m:bevelBottomType=\"Convex\"", "m:bevelBottomWidth=\"19.999mm\"", "m:bevelBottomHeight=\"3.528mm\""})
     EXPECT_NE(threeD.Text().find(name), std::string::npos) << name;
   XmlReader without("<root><m:present3D><m:present3DFormat m:bevelTopType=\"Angle\"/></m:present3D></root>", nullptr);
   CPresent3DFormat kept;

@@ -58,28 +58,58 @@ TEST(FormatXmlNumbers, TenthsWriteAndReadBack) {
 }
 
 TEST(FormatXmlNumbers, LengthsInMillimetresAndOtherUnits) {
-  EXPECT_EQ(Length(1000), u"3.530mm");
+  EXPECT_EQ(Length(1000), u"3.528mm");
   EXPECT_EQ(Length(283465), u"1000mm");
-  EXPECT_EQ(Length(200), u"0.710mm");
+  EXPECT_EQ(Length(200), u"0.706mm");
   EXPECT_EQ(Length(0), u"0mm");
-  EXPECT_EQ(Length(-1000), u"-3.530mm");
+  EXPECT_EQ(Length(-1000), u"-3.528mm");
+  EXPECT_EQ(Length(28347), u"100.002mm");
+  // 0.190mm would read by the older rule as 53: the neighbouring micrometre names 54.
+  EXPECT_EQ(Length(54), u"0.191mm");
 
   struct Read {
     const char16_t* text;
     int32_t hundredths;
   } reads[] = {
-      {u"10mm", 2834},   {u"12pt", 1200}, {u"1", 0},         {u"2ch", 1000},    {u"1cm", 2834},
-      {u"1\"", 7200},    {u"96px", 7200}, {u"1pi", 1200},    {u"34geup", 2400}, {u"5xx", 0},
-      {u"3.53mm", 1000}, {u"0.07pt", 7},  {u"100mm", 28346}, {u"-10mm", -2834}, {u"mm", 0},
+      {u"10mm", 2834},
+      {u"12pt", 1200},
+      {u"1", 0},
+      {u"2ch", 1000},
+      {u"1cm", 2834},
+      {u"1\"", 7200},
+      {u"96px", 7200},
+      {u"1pi", 1200},
+      {u"34geup", 2400},
+      {u"5xx", 0},
+      {u"3.53mm", 1000},
+      {u"0.07pt", 7},
+      {u"100mm", 28346},
+      {u"-10mm", -2834},
+      {u"mm", 0},
+      // Texts of older files, whose third decimal was always 0, read as they always have.
+      {u"3.530mm", 1000},
+      {u"0.710mm", 201},
+      {u"-3.530mm", -1000},
+      // The ceiling of the unit's hundredths: 0.001 pt is one hundredth, not none.
+      {u"1e-3pt", 1},
+      {u"1e-3mm", 2},
+      // A third significant decimal reads to the nearest hundredth of a point.
+      {u"3.528mm", 1000},
+      {u"0.706mm", 200},
+      {u"0.071pt", 7},
+      {u"0.075pt", 8},
+      {u"-0.706mm", -200},
+      {u"1.001cm", 2837},
+      {u"0.0014\"", 10},
   };
   for (const Read& r : reads) EXPECT_EQ(ParseLength(r.text), r.hundredths) << std::string(r.text, r.text + 4).c_str();
 
-  // Written lengths read back within the 1/100 mm the text keeps (2.8 hundredths of a point).
+  // Every width a line may have (0 to 200 pt) reads back as written, and so do lengths far
+  // beyond it, of either sign.
+  for (int64_t v = 0; v <= 20000; ++v) ASSERT_EQ(ParseLength(Length(v).c_str()), v) << v;
   for (int64_t v :
-       std::initializer_list<int64_t>{1, 7, 100, 999, 1000, 28346, 500000, 21474836, INT32_MAX, INT32_MIN}) {
-    const int64_t back = ParseLength(Length(v).c_str());
-    EXPECT_LE(std::llabs(back - v), 2) << v;
-  }
+       std::initializer_list<int64_t>{-1, -200, -20001, 28346, 500000, 21474836, INT32_MAX, INT32_MIN, INT32_MIN + 1})
+    EXPECT_EQ(ParseLength(Length(v).c_str()), v) << v;
   // Nothing overflows: huge texts saturate, a long unit counts as points.
   EXPECT_EQ(ParseLength(u"1e30mm"), INT32_MAX);
   EXPECT_EQ(ParseLength(u"-1e30cm"), INT32_MIN);

@@ -89,12 +89,15 @@ void FormatScaled(char16_t* out, int64_t tenths, const char16_t* unit);
 // The text's leading number times 10, truncated toward zero (a trailing unit is ignored).
 int64_t ParseScaled(const char16_t* text);
 
-// A length in hundredths of a point as millimetres: "3.530mm", "10mm". Writes into the
-// archive's number buffer and returns it.
+// A length in hundredths of a point as millimetres to the micrometre: "3.528mm", "10mm".
+// ParseLength gives every written length back exactly. Writes into the archive's number
+// buffer and returns it.
 const char16_t* FormatLength(ShapeXmlArchive& archive, int64_t hundredthsOfPoint);
 void FormatLength(char16_t* out, int64_t hundredthsOfPoint);
 // A length text in pt, mm, cm, inches ("), px, pi, ch or geup as hundredths of a point;
-// 0 for any other unit or none. Saturated to 32 bits.
+// 0 for any other unit or none. Saturated to 32 bits. A number with a third significant
+// decimal is rounded to the nearest hundredth; coarser texts (as older files hold) read by
+// the older rule: hundredths of the unit rounded up, then truncated.
 int32_t ParseLength(const char16_t* text);
 
 // A flag as "0" or "1".
