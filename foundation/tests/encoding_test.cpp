@@ -209,8 +209,10 @@ TEST(Encoding, Utf8SourceLegality) {
   EXPECT_EQ(From8To32({0xED, 0xA0, 0x80}).points, Points{0xD800});
 }
 
-TEST(Encoding, EncodersProduceWellFormedUtf8) {
+TEST(Encoding, EncodersKeepWhatLenientModeAllows) {
   const Bytes fffd = {0xEF, 0xBF, 0xBD};
+  const Bytes loneHigh = {0xED, 0xA0, 0xBD};  // U+D83D as three bytes
+  const Bytes loneLow = {0xED, 0xB8, 0x80};   // U+DE00
   struct Case16 {
     Units in;
     int lenient;
@@ -218,8 +220,10 @@ TEST(Encoding, EncodersProduceWellFormedUtf8) {
     Bytes out;
   };
   const Case16 from16[] = {
-      {u"a\xD83D", 0, sourceExhausted, {'a'}},  // a pair cut off at the end
-      {u"a\xD83D", 1, conversionOK, {'a', 0xEF, 0xBF, 0xBD}},
+      // A high surrogate that is the last unit is a plain value in both modes.
+      {u"a\xD83D", 0, conversionOK, {'a', 0xED, 0xA0, 0xBD}},
+      {u"a\xD83D", 1, conversionOK, {'a', 0xED, 0xA0, 0xBD}},
+      // Followed by anything but a low surrogate: strict refuses, lenient keeps it.
       {u"\xD83D"
        u"A",
        0,
@@ -229,15 +233,18 @@ TEST(Encoding, EncodersProduceWellFormedUtf8) {
        u"A",
        1,
        conversionOK,
-       {0xEF, 0xBF, 0xBD, 'A'}},
+       {0xED, 0xA0, 0xBD, 'A'}},
       {u"\xDE00", 0, sourceIllegal, {}},
-      {u"\xDE00", 1, conversionOK, fffd},
+      {u"\xDE00", 1, conversionOK, loneLow},
+      {u"\xD83D\xDE00", 0, conversionOK, {0xF0, 0x9F, 0x98, 0x80}},
+      {u"\xDE00\xD83D", 1, conversionOK, {0xED, 0xB8, 0x80, 0xED, 0xA0, 0xBD}},
   };
   for (const Case16& c : from16) {
     const Out8 o = From16To8(c.in, c.lenient);
-    EXPECT_EQ(o.result, c.result);
-    EXPECT_EQ(o.bytes, c.out);
+    EXPECT_EQ(o.result, c.result) << c.in.size() << " units, lenient " << c.lenient;
+    EXPECT_EQ(o.bytes, c.out) << c.in.size() << " units, lenient " << c.lenient;
   }
+  EXPECT_EQ(From16To8(u"\xD83D", 0).bytes, loneHigh);
 
   struct Case32 {
     Points in;
@@ -246,17 +253,21 @@ TEST(Encoding, EncodersProduceWellFormedUtf8) {
     Bytes out;
   };
   const Case32 from32[] = {
-      {{0x110000}, 0, sourceIllegal, fffd},  // no well-formed UTF-8 exists: marked, and strict says so
-      {{0x110000}, 1, conversionOK, fffd},
+      // Past U+10FFFF the four-byte form still carries the value; strict says it is not
+      // Unicode and goes on.
+      {{0x110000, 'b'}, 0, sourceIllegal, {0xF4, 0x90, 0x80, 0x80, 'b'}},
+      {{0x110000}, 1, conversionOK, {0xF4, 0x90, 0x80, 0x80}},
+      {{0x1FFFFF}, 1, conversionOK, {0xF7, 0xBF, 0xBF, 0xBF}},
       {{0x200000}, 1, conversionOK, fffd},
       {{0xFFFFFFFF, 'b'}, 1, conversionOK, {0xEF, 0xBF, 0xBD, 'b'}},
       {{'a', 0xD800}, 0, sourceIllegal, {'a'}},
-      {{0xD800}, 1, conversionOK, fffd},
+      {{0xD800}, 1, conversionOK, {0xED, 0xA0, 0x80}},
+      {{0x10FFFF}, 0, conversionOK, {0xF4, 0x8F, 0xBF, 0xBF}},
   };
   for (const Case32& c : from32) {
     const Out8 o = From32To8(c.in, c.lenient);
-    EXPECT_EQ(o.result, c.result);
-    EXPECT_EQ(o.bytes, c.out);
+    EXPECT_EQ(o.result, c.result) << std::hex << c.in[0];
+    EXPECT_EQ(o.bytes, c.out) << std::hex << c.in[0];
   }
   const Out8 cut = From32To8({'a', 0x1F600}, 0, 4);
   EXPECT_EQ(cut.result, targetExhausted);
@@ -264,9 +275,14 @@ TEST(Encoding, EncodersProduceWellFormedUtf8) {
 }
 
 TEST(Encoding, Utf16AndUtf32Pairing) {
-  EXPECT_EQ(From16To32(u"a\xD83D", 0).result, sourceExhausted);
-  EXPECT_EQ(From16To32(u"a\xD83D", 1).points, (Points{'a', 0xD83D}));
+  // A last high surrogate is a plain value in both modes.
+  for (int lenient : {0, 1}) {
+    const auto o = From16To32(u"a\xD83D", lenient);
+    EXPECT_EQ(o.result, conversionOK);
+    EXPECT_EQ(o.points, (Points{'a', 0xD83D}));
+  }
   EXPECT_EQ(From16To32(u"\xDE00", 0).result, sourceIllegal);
+  EXPECT_EQ(From16To32(u"\xDE00x", 1).points, (Points{0xDE00, 'x'}));
   // Above U+10FFFF: strict records the fault and goes on, lenient writes U+FFFD.
   const Out16 strict = From32To16({'A', 0x110000, 'B'}, 0);
   EXPECT_EQ(strict.result, sourceIllegal);
@@ -277,6 +293,7 @@ TEST(Encoding, Utf16AndUtf32Pairing) {
             u"A\xFFFD"
             u"B");
   EXPECT_EQ(From32To16({0xDC00}, 0).result, sourceIllegal);
+  EXPECT_EQ(From32To16({0xDC00}, 1).units, u"\xDC00");
 }
 
 TEST(Encoding, SurrogateHelpers) {

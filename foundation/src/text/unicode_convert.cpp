@@ -22,22 +22,14 @@ bool ValidRanges(const S* s, const S* sourceEnd, const T* t, const T* targetEnd)
 }
 
 // Reads one code point of UTF-16 at s. Returns false with `result` set when the caller
-// must stop there. Unpaired surrogates are illegal when strict; when lenient they are kept
-// as they are (`keepLone`) or become U+FFFD.
-bool NextFromUtf16(const UTF16* s, const UTF16* end, bool lenient, bool keepLone, uint32_t& c, int& consumed,
-                   int& result) {
+// must stop there. A high surrogate followed by a low one is one code point; an unpaired
+// surrogate is illegal when strict and kept as it is when lenient, except that a high
+// surrogate that is the last unit is taken as a plain value in both modes.
+bool NextFromUtf16(const UTF16* s, const UTF16* end, bool lenient, uint32_t& c, int& consumed, int& result) {
   c = *s;
   consumed = 1;
   if (IsHighSurrogate(c)) {
-    if (s + 1 >= end) {
-      // The pair is cut off by the end of the source.
-      if (!lenient) {
-        result = sourceExhausted;
-        return false;
-      }
-      if (!keepLone) c = kReplacementChar;
-      return true;
-    }
+    if (s + 1 >= end) return true;
     if (IsLowSurrogate(s[1])) {
       c = CombineSurrogates(c, s[1]);
       consumed = 2;
@@ -46,12 +38,9 @@ bool NextFromUtf16(const UTF16* s, const UTF16* end, bool lenient, bool keepLone
   } else if (!IsLowSurrogate(c)) {
     return true;
   }
-  if (!lenient) {
-    result = sourceIllegal;
-    return false;
-  }
-  if (!keepLone) c = kReplacementChar;
-  return true;
+  if (lenient) return true;
+  result = sourceIllegal;
+  return false;
 }
 
 template <typename Out>
@@ -127,7 +116,7 @@ int Utf16ToUtf8(const UTF16** sourceStart, const UTF16* sourceEnd, UTF8** target
   while (s < sourceEnd) {
     uint32_t c;
     int consumed;
-    if (!NextFromUtf16(s, sourceEnd, lenient != 0, false, c, consumed, result)) break;
+    if (!NextFromUtf16(s, sourceEnd, lenient != 0, c, consumed, result)) break;
     const int length = Utf8Length(c);
     if (targetEnd - t < length) {
       result = targetExhausted;
@@ -172,7 +161,7 @@ KX2_EXPORT int _ExpUTF16ToUTF32(const UTF16** sourceStart, const UTF16* sourceEn
   while (s < sourceEnd) {
     uint32_t c;
     int consumed;
-    if (!NextFromUtf16(s, sourceEnd, lenient != 0, true, c, consumed, result)) break;
+    if (!NextFromUtf16(s, sourceEnd, lenient != 0, c, consumed, result)) break;
     if (t >= targetEnd) {
       result = targetExhausted;
       break;
@@ -193,15 +182,15 @@ KX2_EXPORT int _ExpUTF32ToUTF8(const UTF32** sourceStart, const UTF32* sourceEnd
   int result = conversionOK;
   for (; s < sourceEnd; ++s) {
     uint32_t c = *s;
-    if (IsSurrogate(c)) {
-      if (!lenient) {
-        result = sourceIllegal;
-        break;
-      }
-      c = kReplacementChar;
-    } else if (c > kMaxCodePoint) {
-      // No well-formed UTF-8 exists for it: mark the place, and tell a strict caller.
-      c = kReplacementChar;
+    if (IsSurrogate(c) && !lenient) {
+      result = sourceIllegal;
+      break;
+    }
+    if (c > kMaxCodePoint) {
+      // The four-byte form reaches 0x1FFFFF and carries such values as they are; beyond it
+      // only U+FFFD can stand in. Either way a strict caller learns the text was not
+      // Unicode, and the conversion goes on.
+      if (c > kMaxFourByteValue) c = kReplacementChar;
       if (!lenient) result = sourceIllegal;
     }
     if (targetEnd - t < Utf8Length(c)) {

@@ -7,6 +7,8 @@ namespace Basalt::Text {
 
 constexpr uint32_t kReplacementChar = 0xFFFD;
 constexpr uint32_t kMaxCodePoint = 0x10FFFF;
+// The largest value the four-byte form of UTF-8 can carry.
+constexpr uint32_t kMaxFourByteValue = 0x1FFFFF;
 
 constexpr bool IsHighSurrogate(uint32_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 constexpr bool IsLowSurrogate(uint32_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
@@ -58,7 +60,7 @@ inline uint32_t DecodeUtf8(const uint8_t* s, int length) {
 
 constexpr int Utf8Length(uint32_t c) { return c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4; }
 
-// Writes c (at most kMaxCodePoint) in Utf8Length(c) bytes.
+// Writes c (at most kMaxFourByteValue) in Utf8Length(c) bytes.
 inline uint8_t* EncodeUtf8(uint32_t c, uint8_t* t) {
   switch (Utf8Length(c)) {
     case 1:
