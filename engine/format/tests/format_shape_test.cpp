@@ -249,6 +249,18 @@ TEST_F(FormatShape, StyleCacheBuildsRecordsInEmuAndRebuildsReusedSlots) {
   EXPECT_EQ(record->width, 38100.0f);
   PresentLineTable().Release(thinId);
 
+  // A tentative entry drawn before it is filled: the record of its first value goes when
+  // Replace gives it the real one.
+  const int32_t tentative = PresentLineTable().NewEntry();
+  ASSERT_GE(tentative, 2);
+  const auto tentativeId = static_cast<uint32_t>(tentative);
+  ASSERT_NE(cache->GetLine(tentativeId), nullptr);
+  EXPECT_EQ(cache->GetLine(tentativeId)->width, 0.0f);
+  ASSERT_EQ(PresentLineTable().Replace(thin, tentativeId), tentative);
+  EXPECT_EQ(cache->Peek(Present::StyleKind::Line, tentativeId), nullptr);
+  ASSERT_NE(cache->GetLine(tentativeId), nullptr);
+  EXPECT_EQ(cache->GetLine(tentativeId)->width, 12700.0f);
+
   // Shape records share the records of the formats they name, colours made from references.
   const uint16_t shapeId = Intern(PresentShapeTable(), shape_);
   CPresentShape sibling(shape_);
@@ -271,6 +283,31 @@ TEST_F(FormatShape, StyleCacheBuildsRecordsInEmuAndRebuildsReusedSlots) {
   PresentShapeTable().Release(siblingId);
   PresentShapeTable().Release(shapeId);
   EXPECT_EQ(cache->Peek(Present::StyleKind::Shape, shapeId), nullptr);
+}
+
+class FormatStyleSlots : public format_test::KindsFixture {};
+
+TEST_F(FormatStyleSlots, RecordsLeftStandingAreRebuiltForTheNextValue) {
+  StyleCache* cache = Present::GetStyleCache();
+  ASSERT_NE(cache, nullptr);
+  // A table emptied and filled again leaves records standing at identifiers that new values
+  // take: they are rebuilt, never handed out.
+  CPresentLine thin;
+  thin.v.width = 100;
+  const uint16_t thinId = Intern(PresentLineTable(), thin);
+  const Present::Style::LineRecord* standing = cache->GetLine(thinId);
+  ASSERT_NE(standing, nullptr);
+  PresentLineTable().FreeShapeTable();
+  ASSERT_EQ(InitLineTable(), 1);
+  EXPECT_EQ(cache->Peek(Present::StyleKind::Line, thinId), standing);
+  for (uint32_t id = 2; id <= thinId; ++id) {
+    CPresentLine filler;
+    filler.v.width = static_cast<int32_t>(1000 + id);
+    ASSERT_EQ(Intern(PresentLineTable(), filler), id);
+  }
+  ASSERT_NE(cache->GetLine(thinId), nullptr);
+  EXPECT_EQ(cache->GetLine(thinId)->width, Present::Style::ToEmu(1000 + thinId));
+  for (uint32_t id = 2; id <= thinId; ++id) PresentLineTable().Release(id);
 }
 
 }  // namespace

@@ -125,6 +125,8 @@ class CPresent3DFormat : public CPresentUnknown<IPresent3DFormat>, public CKx2Sh
   int ExchangeXml(ShapeXmlArchive& archive, int32_t index);
 
   Format3DFields v;
+  // The style cache's vector and index of the record built from this entry, or -1.
+  static constexpr Present::StyleKind kStyleKind = Present::StyleKind::Format3D;
   int32_t styleSlot = -1;
 };
 

@@ -83,6 +83,8 @@ class CPresentFill : public CPresentUnknown<IPresentFill>, public CKx2ShapeRefCn
   int ExchangeXml(ShapeXmlArchive& archive, int32_t index);
 
   FillFields v;
+  // The style cache's vector and index of the record built from this entry, or -1.
+  static constexpr Present::StyleKind kStyleKind = Present::StyleKind::Fill;
   int32_t styleSlot = -1;
 };
 

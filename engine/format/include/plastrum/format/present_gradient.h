@@ -94,6 +94,8 @@ class CPresentGradient : public CPresentUnknown<IPresentGradient>, public CKx2Sh
   int ExchangeXml(ShapeXmlArchive& archive, int32_t index);
 
   GradientFields v;
+  // The style cache's vector and index of the record built from this entry, or -1.
+  static constexpr Present::StyleKind kStyleKind = Present::StyleKind::Gradient;
   int32_t styleSlot = -1;
 
  private:

@@ -75,6 +75,8 @@ class CPresentHatch : public CPresentUnknown<IPresentHatch>, public CKx2ShapeRef
   int ExchangeXml(ShapeXmlArchive& archive, int32_t index);
 
   HatchFields v;
+  // The style cache's vector and index of the record built from this entry, or -1.
+  static constexpr Present::StyleKind kStyleKind = Present::StyleKind::Hatch;
   int32_t styleSlot = -1;
 };
 

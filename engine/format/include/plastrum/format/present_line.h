@@ -82,6 +82,8 @@ class CPresentLine : public CPresentUnknown<IPresentLine>, public CKx2ShapeRefCn
   int ExchangeXml(ShapeXmlArchive& archive, int32_t index);
 
   LineFields v;
+  // The style cache's vector and index of the record built from this entry, or -1.
+  static constexpr Present::StyleKind kStyleKind = Present::StyleKind::Line;
   int32_t styleSlot = -1;
 };
 

@@ -92,6 +92,8 @@ class CPresentPicture : public CPresentUnknown<IPresentPicture>, public CKx2Shap
   void ReportReferences(IKx2ShapeMapperCtx* mapper) const;
 
   PictureFields v;
+  // The style cache's vector and index of the record built from this entry, or -1.
+  static constexpr Present::StyleKind kStyleKind = Present::StyleKind::Picture;
   int32_t styleSlot = -1;
 };
 

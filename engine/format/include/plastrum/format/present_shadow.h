@@ -80,6 +80,8 @@ class CPresentShadow : public CPresentUnknown<IPresentShadow>, public CKx2ShapeR
   int ExchangeXml(ShapeXmlArchive& archive, int32_t index);
 
   ShadowFields v;
+  // The style cache's vector and index of the record built from this entry, or -1.
+  static constexpr Present::StyleKind kStyleKind = Present::StyleKind::Shadow;
   int32_t styleSlot = -1;
 };
 

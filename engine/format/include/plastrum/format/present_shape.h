@@ -100,6 +100,8 @@ class CPresentShape : public CPresentUnknown<IPresentShape>, public CKx2ShapeRef
   int MapIds(CKx2DataBlock& archive);
 
   ShapeIds v;
+  // The style cache's vector and index of the record built from this entry, or -1.
+  static constexpr Present::StyleKind kStyleKind = Present::StyleKind::Shape;
   int32_t styleSlot = -1;
 };
 

@@ -99,6 +99,8 @@ class CPresentTexture : public CPresentUnknown<IPresentTexture>, public CKx2Shap
   int ExchangeXml(ShapeXmlArchive& archive, int32_t index);
 
   TextureFields v;
+  // The style cache's vector and index of the record built from this entry, or -1.
+  static constexpr Present::StyleKind kStyleKind = Present::StyleKind::Texture;
   int32_t styleSlot = -1;
 };
 

@@ -18,7 +18,10 @@
 //   void ClearEntry()                the kind's clear step when the last reference goes:
 //                                    drops what the value holds on other identifiers and its
 //                                    style-cache record
-// The destructor of T drops whatever T still holds.
+// The destructor of T drops whatever T still holds. A kind drawn through the style cache
+// also has `static constexpr Present::StyleKind kStyleKind` and `int32_t styleSlot`: the
+// table frees the entry's record before it assigns a value into the entry, so that a
+// record built for one value is never taken for the next.
 //
 // Identifiers go in and out widened to 32 bits; -1 is a failure. Reads never fail: an
 // identifier at or beyond the count reads entry 0, and only an empty table (before module
@@ -38,6 +41,7 @@
 
 #include <basalt/error.h>
 #include <plastrum/format/shape_kinds.h>
+#include <plastrum/format/style_slot.h>
 #include <plastrum/kx2_array.h>
 
 template <class T>
@@ -125,6 +129,7 @@ class CKx2ShapeTbl : public CKx2MArray<T> {
       grew = true;
     }
     T& entry = (*this)[freeSlot];
+    DropStyleRecord(entry);
     if (!entry.AssignValue(value)) {
       if (grew) CKx2MArray<T>::SetSize(count);
       return -1;
@@ -166,6 +171,7 @@ class CKx2ShapeTbl : public CKx2MArray<T> {
       grew = true;
     }
     T& entry = (*this)[i];
+    DropStyleRecord(entry);
     if (!entry.AssignValue((*this)[0])) {
       if (grew) CKx2MArray<T>::SetSize(count);
       return -1;
@@ -185,6 +191,7 @@ class CKx2ShapeTbl : public CKx2MArray<T> {
     T& entry = (*this)[static_cast<int32_t>(id)];
     if (!entry.IsTentative()) return -1;
     const bool duplicate = Find(value) >= 0;
+    DropStyleRecord(entry);
     if (!entry.AssignValue(value)) return -1;
     if (duplicate)
       entry.flags |= CKx2ShapeRefCnt::kDuplicate;
@@ -210,6 +217,7 @@ class CKx2ShapeTbl : public CKx2MArray<T> {
     if (GetCount() >= 2) return 1;
     if (!Grow()) return 0;
     T& entry = (*this)[1];
+    DropStyleRecord(entry);
     if (!entry.AssignValue((*this)[0])) {
       CKx2MArray<T>::SetSize(1);
       return 0;
@@ -235,6 +243,15 @@ class CKx2ShapeTbl : public CKx2MArray<T> {
 
  private:
   static constexpr bool kIndexed = requires(const T& t) { {t.HashValue()}; };
+
+  // The style cache's record of what the entry held goes before the entry takes a value.
+  static void DropStyleRecord(T& entry) {
+    if constexpr (requires {
+                    T::kStyleKind;
+                    entry.styleSlot;
+                  })
+      Present::FreeStyleRecord(T::kStyleKind, entry.styleSlot);
+  }
 
   // ---- The interning index ----------------------------------------------------------------
   // byHash_ holds every visible entry (a fixed entry, or a live one neither tentative nor
@@ -282,6 +299,7 @@ class CKx2ShapeTbl : public CKx2MArray<T> {
       slot = count;
     }
     T& entry = (*this)[slot];
+    DropStyleRecord(entry);
     if (!entry.AssignValue(value)) {
       if (grew) CKx2MArray<T>::SetSize(count);
       return -1;
