@@ -62,9 +62,21 @@ bool HasSignature(const uint8_t* bytes, size_t size);
 // compound file; STG_E_INVALIDHEADER or STG_E_DOCFILECORRUPT when they are damaged;
 // STG_E_INSUFFICIENTMEMORY when memory runs out.
 HRESULT Parse(const uint8_t* bytes, size_t size, std::shared_ptr<Entry>* root);
+// Byte offsets in a file: [from, to); empty when from == to.
+struct UsedBytes {
+  uint64_t from = 0;
+  uint64_t to = 0;
+};
+// The same, and the bytes the sectors of the document lie in (the header excluded).
+HRESULT Parse(const uint8_t* bytes, size_t size, std::shared_ptr<Entry>* root, UsedBytes* used);
 
 // Writes the tree as a version 3 file.
 HRESULT Serialize(const Entry& root, std::vector<uint8_t>* out);
+// Writes the tree as a version 3 file whose sectors begin at firstSector (those before it
+// are free): *out is the 512-byte header followed by sectors firstSector .. *endSector - 1.
+HRESULT SerializeFrom(const Entry& root, uint32_t firstSector, std::vector<uint8_t>* out, uint32_t* endSector);
+// Only the *endSector that SerializeFrom would give.
+HRESULT MeasureFrom(const Entry& root, uint32_t firstSector, uint32_t* endSector);
 
 // A new, empty root.
 std::shared_ptr<Entry> NewRoot();

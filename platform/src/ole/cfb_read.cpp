@@ -57,6 +57,19 @@ class Reader {
     BuildTree(root);
   }
 
+  // The bytes from the first to the end of the last sector the document uses.
+  UsedBytes Used() const {
+    UsedBytes span;
+    size_t first = 0;
+    while (first < used_.size() && !used_[first]) ++first;
+    if (first == used_.size()) return span;
+    size_t last = used_.size() - 1;
+    while (!used_[last]) --last;
+    span.from = headerBytes_ + static_cast<uint64_t>(first) * sectorSize_;
+    span.to = headerBytes_ + static_cast<uint64_t>(last + 1) * sectorSize_;
+    return span;
+  }
+
  private:
   // A copy of one sector; a last sector cut short by the end of the file reads as zeros.
   void ReadSector(uint32_t sector, uint8_t* out) const {
@@ -283,11 +296,17 @@ bool HasSignature(const uint8_t* bytes, size_t size) {
 }
 
 HRESULT Parse(const uint8_t* bytes, size_t size, std::shared_ptr<Entry>* root) {
+  UsedBytes used;
+  return Parse(bytes, size, root, &used);
+}
+
+HRESULT Parse(const uint8_t* bytes, size_t size, std::shared_ptr<Entry>* root, UsedBytes* used) {
   try {
     Reader reader(bytes, size);
     const HRESULT header = reader.ReadHeader();
     if (FAILED(header)) return header;
     reader.Load(root);
+    *used = reader.Used();
     return S_OK;
   } catch (const Corrupt&) {
     return STG_E_DOCFILECORRUPT;

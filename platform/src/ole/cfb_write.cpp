@@ -1,7 +1,9 @@
 // Writing the in-memory tree as a version 3 compound file (512-byte sectors).
 //
 // Layout: the FAT sectors, the DIFAT sectors (only past 109 FAT sectors), the directory,
-// the mini FAT, the mini stream, then each large stream. Each storage's children form a
+// the mini FAT, the mini stream, then each large stream, all from a chosen first sector:
+// the sectors before it stay free in the FAT, so that a commit can write a new image
+// beside the previous one without touching a sector the previous header still names. Each storage's children form a
 // balanced binary tree in the format's name order, coloured so that it is a valid
 // red-black tree (the nodes of the deepest level red, all others black).
 #include <algorithm>
@@ -41,14 +43,19 @@ struct Slot {
 
 class Writer {
  public:
-  HRESULT Write(const Entry& root, std::vector<uint8_t>* out) {
+  // Lays the tree out from `firstSector`; *endSector is one past the last sector used.
+  HRESULT Prepare(const Entry& root, uint32_t firstSector, uint32_t* endSector) {
+    base_ = firstSector;
     NumberEntries(root);
     for (Slot& slot : slots_)
       if (slot.entry->type == kTypeStream && slot.entry->data.size() > kMaxStreamSize) return STG_E_MEDIUMFULL;
-    Lay();
-    Emit(out);
+    if (!Lay()) return STG_E_MEDIUMFULL;
+    *endSector = totalSectors_;
     return S_OK;
   }
+
+  // The header followed by the sectors from the first sector on.
+  void Write(std::vector<uint8_t>* out) { Emit(out); }
 
  private:
   // Directory numbers: the root is 0; each storage's children take consecutive numbers.
@@ -81,7 +88,7 @@ class Writer {
     return id;
   }
 
-  void Lay() {
+  bool Lay() {
     uint64_t miniSectors = 0, bigSectors = 0;
     for (const Slot& slot : slots_) {
       if (slot.entry->type != kTypeStream) continue;
@@ -96,8 +103,9 @@ class Writer {
     directorySectors_ = SectorsFor(slots_.size(), kEntriesPerSector);
     miniFatSectors_ = SectorsFor(miniSectors, kFatPerSector);
     miniStreamSectors_ = SectorsFor(miniStreamBytes_, kSectorSize);
-    const uint64_t data = directorySectors_ + miniFatSectors_ + miniStreamSectors_ + bigSectors;
-    // The FAT covers every sector, its own and the DIFAT's included.
+    const uint64_t data = base_ + directorySectors_ + miniFatSectors_ + miniStreamSectors_ + bigSectors;
+    // The FAT covers every sector, its own, the DIFAT's and the free ones before the
+    // first sector included.
     fatSectors_ = difatSectors_ = 0;
     for (;;) {
       const uint32_t fat = SectorsFor(data + fatSectors_ + difatSectors_, kFatPerSector);
@@ -106,10 +114,12 @@ class Writer {
       fatSectors_ = fat;
       difatSectors_ = difat;
     }
+    // Sector numbers stop short of the special values.
+    if (data + fatSectors_ + difatSectors_ > kMaxRegularSector) return false;
     totalSectors_ = static_cast<uint32_t>(data) + fatSectors_ + difatSectors_;
     fat_.assign(static_cast<size_t>(fatSectors_) * kFatPerSector, kFreeSector);
 
-    uint32_t next = 0;
+    uint32_t next = base_;
     for (uint32_t k = 0; k < fatSectors_; ++k) fat_[next++] = kFatSector;
     firstDifat_ = difatSectors_ ? next : kEndOfChain;
     for (uint32_t k = 0; k < difatSectors_; ++k) fat_[next++] = kDifatSector;
@@ -136,6 +146,7 @@ class Writer {
         slot.start = Allocate(next, SectorsFor(size, kSectorSize));
       }
     }
+    return true;
   }
 
   // A run of `count` consecutive sectors from `next`, chained in the FAT.
@@ -146,12 +157,12 @@ class Writer {
   }
 
   uint8_t* SectorAt(std::vector<uint8_t>& out, uint32_t sector) {
-    return out.data() + kHeaderSize + static_cast<size_t>(sector) * kSectorSize;
+    return out.data() + kHeaderSize + static_cast<size_t>(sector - base_) * kSectorSize;
   }
 
   void Emit(std::vector<uint8_t>* result) {
     std::vector<uint8_t>& out = *result;
-    out.assign(kHeaderSize + static_cast<size_t>(totalSectors_) * kSectorSize, 0);
+    out.assign(kHeaderSize + static_cast<size_t>(totalSectors_ - base_) * kSectorSize, 0);
 
     uint8_t* h = out.data();
     std::memcpy(h, kSignature, sizeof(kSignature));
@@ -167,16 +178,18 @@ class Writer {
     Put32(h + kOffMiniFatSectors, miniFatSectors_);
     Put32(h + kOffFirstDifatSector, firstDifat_);
     Put32(h + kOffDifatSectors, difatSectors_);
-    // The FAT sectors are sectors 0 .. fatSectors - 1: 109 listed in the header, the rest
-    // in the DIFAT sectors that follow them.
-    for (uint32_t i = 0; i < kHeaderDifatEntries; ++i) Put32(h + kOffDifat + 4 * i, i < fatSectors_ ? i : kFreeSector);
+    // The FAT sectors are the first fatSectors from the first sector: 109 listed in the
+    // header, the rest in the DIFAT sectors that follow them.
+    for (uint32_t i = 0; i < kHeaderDifatEntries; ++i)
+      Put32(h + kOffDifat + 4 * i, i < fatSectors_ ? base_ + i : kFreeSector);
     uint32_t listed = std::min(fatSectors_, kHeaderDifatEntries);
     for (uint32_t d = 0; d < difatSectors_; ++d) {
-      uint8_t* s = SectorAt(out, fatSectors_ + d);
-      for (uint32_t i = 0; i + 1 < kFatPerSector; ++i) Put32(s + 4 * i, listed < fatSectors_ ? listed++ : kFreeSector);
-      Put32(s + 4 * (kFatPerSector - 1), d + 1 < difatSectors_ ? fatSectors_ + d + 1 : kEndOfChain);
+      uint8_t* s = SectorAt(out, base_ + fatSectors_ + d);
+      for (uint32_t i = 0; i + 1 < kFatPerSector; ++i)
+        Put32(s + 4 * i, listed < fatSectors_ ? base_ + listed++ : kFreeSector);
+      Put32(s + 4 * (kFatPerSector - 1), d + 1 < difatSectors_ ? base_ + fatSectors_ + d + 1 : kEndOfChain);
     }
-    for (size_t i = 0; i < fat_.size(); ++i) Put32(SectorAt(out, 0) + 4 * i, fat_[i]);
+    for (size_t i = 0; i < fat_.size(); ++i) Put32(SectorAt(out, base_) + 4 * i, fat_[i]);
 
     // Directory: the used entries, then empty ones up to the end of the last sector.
     uint8_t* dir = SectorAt(out, firstDirectory_);
@@ -227,6 +240,7 @@ class Writer {
   std::vector<uint32_t> miniFat_;
   uint64_t miniStreamBytes_ = 0;
   uint32_t directorySectors_ = 0, miniFatSectors_ = 0, miniStreamSectors_ = 0;
+  uint32_t base_ = 0;
   uint32_t fatSectors_ = 0, difatSectors_ = 0, totalSectors_ = 0;
   uint32_t firstDifat_ = kEndOfChain, firstDirectory_ = 0, firstMiniFat_ = kEndOfChain;
 };
@@ -234,9 +248,25 @@ class Writer {
 }  // namespace
 
 HRESULT Serialize(const Entry& root, std::vector<uint8_t>* out) {
+  uint32_t endSector = 0;
+  return SerializeFrom(root, 0, out, &endSector);
+}
+
+HRESULT SerializeFrom(const Entry& root, uint32_t firstSector, std::vector<uint8_t>* out, uint32_t* endSector) {
   try {
     Writer writer;
-    return writer.Write(root, out);
+    const HRESULT hr = writer.Prepare(root, firstSector, endSector);
+    if (SUCCEEDED(hr)) writer.Write(out);
+    return hr;
+  } catch (const std::bad_alloc&) {
+    return STG_E_INSUFFICIENTMEMORY;
+  }
+}
+
+HRESULT MeasureFrom(const Entry& root, uint32_t firstSector, uint32_t* endSector) {
+  try {
+    Writer writer;
+    return writer.Prepare(root, firstSector, endSector);
   } catch (const std::bad_alloc&) {
     return STG_E_INSUFFICIENTMEMORY;
   }

@@ -29,8 +29,10 @@ HRESULT OpenDocument(std::unique_ptr<Backing> backing, DWORD mode, bool create, 
     std::vector<uint8_t> bytes;
     HRESULT hr = backing->ReadAll(&bytes);
     if (FAILED(hr)) return hr;
-    hr = Parse(bytes.data(), bytes.size(), &root);
+    UsedBytes used;
+    hr = Parse(bytes.data(), bytes.size(), &root, &used);
     if (FAILED(hr)) return hr;
+    backing->ReadImageLies(used);
   }
   auto document = std::make_shared<Document>(std::move(backing), std::move(root), mode);
   if (create) {

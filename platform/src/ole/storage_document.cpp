@@ -1,11 +1,14 @@
 #include "ole/storage_document.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <new>
 
 #include <win/fileapi.h>
 #include <win/kernel.h>
+
+#include "kx2/CompoundFileCommit.h"
 
 namespace kx2::cfb {
 namespace {
@@ -97,27 +100,92 @@ class FileBacking : public Backing {
     return S_OK;
   }
 
-  HRESULT WriteAll(const std::vector<uint8_t>& bytes) override {
-    LARGE_INTEGER start = {};
-    if (!SetFilePointerEx(file_, start, nullptr, FILE_BEGIN)) return LastStorageError();
-    size_t done = 0;
-    while (done < bytes.size()) {
-      const DWORD want = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 30));
-      DWORD put = 0;
-      if (!WriteFile(file_, bytes.data() + done, want, &put, nullptr)) return LastStorageError();
-      if (put == 0) return STG_E_WRITEFAULT;
-      done += put;
+  HRESULT LiveSectors(SectorSpan* span) override {
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(file_, &size)) return LastStorageError();
+    if (written_ && static_cast<uint64_t>(size.QuadPart) == writtenSize_) {
+      *span = live_;
+    } else {
+      // A document this backing did not write (or one changed under it): every sector the
+      // file holds may be in use.
+      span->first = 0;
+      span->end = SectorsAfterHeader(static_cast<uint64_t>(size.QuadPart));
     }
-    if (!SetEndOfFile(file_)) return LastStorageError();
+    return S_OK;
+  }
+
+  void ReadImageLies(const UsedBytes& used) override {
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(file_, &size) || used.to <= used.from) return;
+    live_.first = static_cast<uint32_t>((used.from - kImageHeaderBytes) / kImageHeaderBytes);
+    live_.end = SectorsAfterHeader(used.to);
+    writtenSize_ = static_cast<uint64_t>(size.QuadPart);
+    written_ = true;
+  }
+
+  HRESULT WriteImage(const std::vector<uint8_t>& image, uint32_t firstSector) override {
+    if (image.size() < kImageHeaderBytes) return E_INVALIDARG;
+    const uint64_t sectorBytes = image.size() - kImageHeaderBytes;
+    HRESULT hr = WriteAt(kImageHeaderBytes + uint64_t{firstSector} * kImageHeaderBytes,
+                         image.data() + kImageHeaderBytes, sectorBytes, KX2_COMMIT_SECTORS_WRITTEN);
+    if (FAILED(hr)) return hr;
+    if (!FlushFileBuffers(file_)) return LastStorageError();
+    ReportCommitStep(KX2_COMMIT_SECTORS_FLUSHED);
+    hr = WriteAt(0, image.data(), kImageHeaderBytes, KX2_COMMIT_HEADER_WRITTEN);
+    if (FAILED(hr)) return hr;
+    if (!FlushFileBuffers(file_)) return LastStorageError();
+    ReportCommitStep(KX2_COMMIT_HEADER_FLUSHED);
+    // The new document is in force; what lies after it is free and goes.
+    const uint64_t end = kImageHeaderBytes + uint64_t{firstSector} * kImageHeaderBytes + sectorBytes;
+    LARGE_INTEGER at;
+    at.QuadPart = static_cast<LONGLONG>(end);
+    written_ = false;
+    if (!SetFilePointerEx(file_, at, nullptr, FILE_BEGIN) || !SetEndOfFile(file_)) return LastStorageError();
+    ReportCommitStep(KX2_COMMIT_TRIMMED);
+    live_.first = firstSector;
+    live_.end = static_cast<uint32_t>(firstSector + sectorBytes / kImageHeaderBytes);
+    writtenSize_ = end;
+    written_ = true;
     return S_OK;
   }
 
   std::u16string Name() const override { return path_; }
 
  private:
+  // The header and every sector of the images this backing writes are 512 bytes.
+  static constexpr uint64_t kImageHeaderBytes = 512;
+
+  static uint32_t SectorsAfterHeader(uint64_t fileBytes) {
+    if (fileBytes <= kImageHeaderBytes) return 0;
+    const uint64_t sectors = (fileBytes - kImageHeaderBytes + kImageHeaderBytes - 1) / kImageHeaderBytes;
+    return static_cast<uint32_t>(std::min<uint64_t>(sectors, 0xFFFFFFFAu));
+  }
+
+  // Writes in pieces, telling the commit hook after each.
+  HRESULT WriteAt(uint64_t offset, const uint8_t* bytes, uint64_t count, int step) {
+    LARGE_INTEGER at;
+    at.QuadPart = static_cast<LONGLONG>(offset);
+    if (!SetFilePointerEx(file_, at, nullptr, FILE_BEGIN)) return LastStorageError();
+    constexpr uint64_t kPiece = uint64_t{1} << 20;
+    uint64_t done = 0;
+    while (done < count) {
+      const DWORD want = static_cast<DWORD>(std::min(count - done, kPiece));
+      DWORD put = 0;
+      if (!WriteFile(file_, bytes + done, want, &put, nullptr)) return LastStorageError();
+      if (put == 0) return STG_E_WRITEFAULT;
+      done += put;
+      ReportCommitStep(step);
+    }
+    return S_OK;
+  }
+
   HANDLE file_;
   std::u16string path_;
   bool deleteOnRelease_;
+  // Where the last image this backing wrote lies, and the file's size after it.
+  bool written_ = false;
+  uint64_t writtenSize_ = 0;
+  SectorSpan live_;
 };
 
 class LockBytesBacking : public Backing {
@@ -146,28 +214,46 @@ class LockBytesBacking : public Backing {
     return S_OK;
   }
 
-  HRESULT WriteAll(const std::vector<uint8_t>& bytes) override {
+  // A byte array lives and dies with this process: a commit replaces it in place.
+  HRESULT LiveSectors(SectorSpan* span) override {
+    *span = SectorSpan();
+    return S_OK;
+  }
+
+  void ReadImageLies(const UsedBytes&) override {}
+
+  HRESULT WriteImage(const std::vector<uint8_t>& image, uint32_t firstSector) override {
+    constexpr uint64_t kHeader = 512;
+    if (image.size() < kHeader) return E_INVALIDARG;
+    const uint64_t sectorsAt = kHeader + uint64_t{firstSector} * kHeader;
     ULARGE_INTEGER size;
-    size.QuadPart = bytes.size();
+    size.QuadPart = sectorsAt + (image.size() - kHeader);
     HRESULT hr = lockBytes_->SetSize(size);
     if (FAILED(hr)) return hr;
-    size_t done = 0;
-    while (done < bytes.size()) {
-      const ULONG want = static_cast<ULONG>(std::min<size_t>(bytes.size() - done, 1u << 30));
-      ULONG put = 0;
-      ULARGE_INTEGER at;
-      at.QuadPart = done;
-      hr = lockBytes_->WriteAt(at, bytes.data() + done, want, &put);
-      if (FAILED(hr)) return hr;
-      if (put == 0) return STG_E_WRITEFAULT;
-      done += put;
-    }
+    hr = WriteAt(sectorsAt, image.data() + kHeader, image.size() - kHeader);
+    if (SUCCEEDED(hr)) hr = WriteAt(0, image.data(), kHeader);
+    if (FAILED(hr)) return hr;
     return lockBytes_->Flush();
   }
 
   std::u16string Name() const override { return std::u16string(); }
 
  private:
+  HRESULT WriteAt(uint64_t offset, const uint8_t* bytes, uint64_t count) {
+    uint64_t done = 0;
+    while (done < count) {
+      const ULONG want = static_cast<ULONG>(std::min<uint64_t>(count - done, 1u << 30));
+      ULONG put = 0;
+      ULARGE_INTEGER at;
+      at.QuadPart = offset + done;
+      const HRESULT hr = lockBytes_->WriteAt(at, bytes + done, want, &put);
+      if (FAILED(hr)) return hr;
+      if (put == 0) return STG_E_WRITEFAULT;
+      done += put;
+    }
+    return S_OK;
+  }
+
   ILockBytes* lockBytes_;
 };
 
@@ -223,9 +309,17 @@ Document::~Document() {
 HRESULT Document::Save() {
   std::lock_guard<std::recursive_mutex> guard(mutex_);
   if (!writable_) return STG_E_ACCESSDENIED;
-  std::vector<uint8_t> bytes;
-  HRESULT hr = Serialize(*root_, &bytes);
-  if (SUCCEEDED(hr)) hr = backing_->WriteAll(bytes);
+  SectorSpan live;
+  HRESULT hr = backing_->LiveSectors(&live);
+  if (FAILED(hr)) return hr;
+  // In front of the live document when the new one fits there, else after it.
+  uint32_t first = 0, end = 0;
+  hr = MeasureFrom(*root_, 0, &end);
+  if (FAILED(hr)) return hr;
+  if (!live.Empty() && end > live.first) first = live.end;
+  std::vector<uint8_t> image;
+  hr = SerializeFrom(*root_, first, &image, &end);
+  if (SUCCEEDED(hr)) hr = backing_->WriteImage(image, first);
   if (SUCCEEDED(hr)) dirty_ = false;
   return hr;
 }
@@ -237,8 +331,10 @@ HRESULT Document::Revert() {
   HRESULT hr = backing_->ReadAll(&bytes);
   if (FAILED(hr)) return hr;
   std::shared_ptr<Entry> fresh;
-  hr = Parse(bytes.data(), bytes.size(), &fresh);
+  UsedBytes used;
+  hr = Parse(bytes.data(), bytes.size(), &fresh, &used);
   if (FAILED(hr)) return hr;
+  backing_->ReadImageLies(used);
   MarkRemoved(*root_);
   root_ = std::move(fresh);
   dirty_ = false;

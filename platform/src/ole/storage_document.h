@@ -17,13 +17,35 @@
 
 namespace kx2::cfb {
 
+// Sectors of a file, numbered from the end of the 512-byte header: [first, end).
+struct SectorSpan {
+  uint32_t first = 0;
+  uint32_t end = 0;
+  bool Empty() const { return first >= end; }
+};
+
 // Where the bytes of a document live: a file, or a caller's byte array.
+//
+// A commit to a file never overwrites a sector of the document the file now holds: the
+// new image is laid out in front of it when it fits there, else after it; its sectors are
+// written and flushed first, and the header that names them last. Until the header is
+// written the file holds the previous document, afterwards the new one; a process killed
+// (or a machine stopped) in between leaves one of the two, whole. The header is one
+// aligned 512-byte write. Rewriting in place rather than renaming a new file over the old
+// one keeps the file's identity, so a hold another process keeps on it (CKx2MainStorage's
+// HoldFile lock), its hard links and its permissions stay in force.
 class Backing {
  public:
   virtual ~Backing() = default;
   virtual HRESULT ReadAll(std::vector<uint8_t>* out) = 0;
-  // Replaces the whole content.
-  virtual HRESULT WriteAll(const std::vector<uint8_t>& bytes) = 0;
+  // The sectors of the document now in the backing, which a commit must leave alone until
+  // its header is written; empty where nothing need survive a failed commit.
+  virtual HRESULT LiveSectors(SectorSpan* span) = 0;
+  // The document just read from the backing lies in these bytes.
+  virtual void ReadImageLies(const UsedBytes& used) = 0;
+  // Writes an image (the header, then sectors firstSector and on): the sectors first, the
+  // header last, then trims what lies beyond the image.
+  virtual HRESULT WriteImage(const std::vector<uint8_t>& image, uint32_t firstSector) = 0;
   // The name Stat reports for the root (a file's path), or empty.
   virtual std::u16string Name() const = 0;
 };
@@ -64,6 +86,9 @@ class Document {
   bool writable_;
   bool dirty_ = false;
 };
+
+// Tells the test hook (kx2/CompoundFileCommit.h) that a commit reached a step.
+void ReportCommitStep(int step);
 
 // Object factories (storage_objects.cpp).
 IStorage* NewRootStorage(std::shared_ptr<Document> document);
