@@ -111,3 +111,59 @@ TEST(DeflateEncoder, CompressibleBlocksUseHuffmanCodes) {
 }
 
 }  // namespace
+
+namespace {
+
+// `shortOnes` strings "abc" + one distinct byte between an early long string and its
+// repetition: the chain walk meets them first, newest first.
+Bytes CandidatesBeforeTheLongMatch(int shortOnes) {
+  const std::string alphabet = "abcdefghijklmnopqrstuvwxyz";
+  Bytes input = ToBytes("." + alphabet);  // window position 0 is never a candidate
+  input.push_back(0xFF);
+  for (int i = 0; i < shortOnes; ++i) {
+    // No 3-byte string but "abc" occurs twice, and none shares the hash of "abc" (a string
+    // that did would take a place on the chain).
+    for (uint8_t b : {uint8_t('a'), uint8_t('b'), uint8_t('c'), uint8_t(0x80 + i), uint8_t(0x40 + i)})
+      input.push_back(b);
+  }
+  for (char c : alphabet) input.push_back(static_cast<uint8_t>(c));
+  input.push_back(0xFE);
+  return input;
+}
+
+}  // namespace
+
+TEST(DeflateEncoder, MatchSearchFollowsAtMost32Candidates) {
+  for (const auto& [shortOnes, length] : {std::pair{31, 26}, std::pair{32, 3}}) {
+    const Bytes input = CandidatesBeforeTheLongMatch(shortOnes);
+    const auto blocks = ListBlocks(DeflateData(Compress(input)));
+    ASSERT_TRUE(blocks);
+    // The symbol that codes the repeated alphabet's first byte.
+    const size_t repeatAt = input.size() - 27;
+    size_t at = 0;
+    int found = -1;
+    for (const Block& b : *blocks)
+      for (const Symbol& sym : b.symbols) {
+        if (at == repeatAt) found = sym.length;
+        at += sym.literal >= 0 ? 1 : static_cast<size_t>(sym.length);
+      }
+    EXPECT_EQ(found, length) << shortOnes << " nearer candidates";
+  }
+}
+
+TEST(DeflateEncoder, OutputOfAKnownTextIsPinned) {
+  // What the encoder writes depends on which strings share a hash chain and on how far a
+  // chain is followed; a change to either shows here (the figures are this encoder's own).
+  struct Pinned {
+    int memClass;
+    size_t size;
+    uLong crc;
+  } pinned[] = {{0, 55039, 0xa3f9728bu}, {1, 52843, 0x3dd945a6u}, {2, 51196, 0xd37a6573u}};
+  const Bytes input = XmlText(300000, 41);
+  for (const Pinned& p : pinned) {
+    const Bytes packed = Compress(input, {65536}, p.memClass);
+    const uLong crc = crc32(0, packed.data(), static_cast<uInt>(packed.size()));
+    EXPECT_EQ(packed.size(), p.size) << "class " << p.memClass;
+    EXPECT_EQ(crc, p.crc) << "class " << p.memClass << std::hex << " crc 0x" << crc;
+  }
+}

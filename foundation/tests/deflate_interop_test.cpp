@@ -110,6 +110,44 @@ Bytes FixedBlockWithMatch(const std::string& literals, unsigned distance) {
   return bw.Done();
 }
 
+// A final dynamic block that declares `hlit` literal/length and `hdist` distance code
+// lengths and holds only its end: literal 0 and end-of-block take one bit each, distances
+// 0 and 1 one bit each, every other length is 0. The code-length code gives lengths 0 and 1
+// one bit each, so every declared length is one bit. Well formed whenever the counts are.
+Bytes DynamicBlockDeclaring(unsigned hlit, unsigned hdist) {
+  BitWriter bw;
+  bw.Put(1, 1);  // final
+  bw.Put(2, 2);  // dynamic
+  bw.Put(hlit - 257, 5);
+  bw.Put(hdist - 1, 5);
+  // Code-length code lengths in their order 16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3,
+  // 13, 2, 14, 1: only 0 (fourth) and 1 (last) have a code.
+  bw.Put(18 - 4, 4);
+  for (unsigned i = 0; i < 18; ++i) bw.Put(i == 3 || i == 17 ? 1 : 0, 3);
+  for (unsigned i = 0; i < hlit; ++i) bw.PutCode(i == 0 || i == 256 ? 1 : 0, 1);
+  for (unsigned i = 0; i < hdist; ++i) bw.PutCode(i < 2 ? 1 : 0, 1);
+  bw.PutCode(1, 1);  // end of block: the second of the two one-bit codes
+  return bw.Done();
+}
+
+TEST(DeflateInterop, DeclaredCodeCountsAreBounded) {
+  // HLIT may declare up to 288 and HDIST up to 32 lengths, but only 286 and 30 symbols
+  // exist: a stream declaring more is refused for that alone.
+  const struct {
+    unsigned hlit, hdist;
+    bool ok;
+  } cases[] = {{286, 30, true},  {257, 1, true},   {287, 30, false}, {288, 30, false},
+               {288, 32, false}, {257, 31, false}, {286, 32, false}};
+  for (const auto& c : cases) {
+    const Bytes data = DynamicBlockDeclaring(c.hlit, c.hdist);
+    const ReadResult r = Decompress(data, {100}, 0, false);
+    EXPECT_EQ(r.readFailed, !c.ok) << "HLIT " << c.hlit << " HDIST " << c.hdist;
+    EXPECT_TRUE(r.data.empty());
+    // zlib draws the same line.
+    EXPECT_EQ(ZlibRawInflate(data.data(), data.size()).has_value(), c.ok) << "HLIT " << c.hlit << " HDIST " << c.hdist;
+  }
+}
+
 TEST(DeflateInterop, MalformedStreamsAreRefused) {
   const struct {
     const char* name;
