@@ -184,6 +184,19 @@ TEST_F(BaseReg, InProcessTreeRules) {
   EXPECT_EQ(got, 7u);
   EXPECT_EQ(BaseRegistry::_RegQueryValueEx(a, u"V", nullptr, &type, nullptr, &cb, kTree), -1);  // exact value names
 
+  // The key's counters keep the longest value name and the largest data a value was made
+  // with; a smaller value made later leaves them.
+  BYTE twelve[12] = {};
+  ASSERT_EQ(BaseRegistry::_RegSetValueEx(a, u"twelve", 0, REG_BINARY, twelve, 12, kTree), 0);
+  ASSERT_EQ(BaseRegistry::_RegSetValueEx(a, u"w", 0, REG_BINARY, twelve, 2, kTree), 0);
+  DWORD valueCount = 0, longestName = 0, largestData = 0;
+  EXPECT_EQ(BaseRegistry::_RegQueryInfoKey(a, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &valueCount,
+                                           &longestName, &largestData, nullptr, nullptr, kTree),
+            0);
+  EXPECT_EQ(valueCount, 3u);
+  EXPECT_EQ(longestName, 6u);
+  EXPECT_EQ(largestData, 12u);
+
   // The default text: lengths in units; never past the caller's buffer.
   EXPECT_EQ(BaseRegistry::_RegSetValue(HKEY_CURRENT_USER, u"Software\\Rules\\A", REG_SZ, u"abc", 0, kTree), 0);
   char16_t text[8] = {u'#', u'#', u'#', u'#', u'#', u'#', u'#', u'#'};

@@ -180,6 +180,15 @@ TEST(PathNames, Abbreviation) {
       {u"C:\\first\\second\\third\\file.txt", 25, 1, u"C:\\first\\...\\file.txt"},
       {u"C:\\first\\second\\third\\file.txt", 29, 1, u"C:\\first\\...\\third\\file.txt"},
       {u"C:\\first\\second\\third\\file.txt", 15, 1, u"file.txt"},
+      // At the edges: the whole length; root, name and "\\..." just fitting (21) or not (20);
+      // a kept component just fitting (27) or not (26); the name just fitting (8) or not (7).
+      {u"C:\\first\\second\\third\\file.txt", 30, 1, u"C:\\first\\second\\third\\file.txt"},
+      {u"C:\\first\\second\\third\\file.txt", 27, 1, u"C:\\first\\...\\third\\file.txt"},
+      {u"C:\\first\\second\\third\\file.txt", 26, 1, u"C:\\first\\...\\file.txt"},
+      {u"C:\\first\\second\\third\\file.txt", 21, 1, u"C:\\first\\...\\file.txt"},
+      {u"C:\\first\\second\\third\\file.txt", 20, 1, u"file.txt"},
+      {u"C:\\first\\second\\third\\file.txt", 8, 0, u"file.txt"},
+      {u"C:\\first\\second\\third\\file.txt", 7, 0, u""},
       {u"C:\\first\\second\\third\\file.txt", 5, 1, u"file.txt"},
       {u"C:\\first\\second\\third\\file.txt", 5, 0, u""},
       {u"\\\\server\\share\\dir\\deeper\\f.txt", 26, 1, u"\\\\server\\share\\...\\f.txt"},
