@@ -275,9 +275,9 @@ TEST_F(FreeMindImportTest, DepthLimitEndsTheImport) {
     for (int i = 0; i < depth; ++i) open += "<node TEXT='n'>", close += "</node>";
     return Map(open + close);
   };
-  EXPECT_EQ(ImportMap(chain(FreemindImport::kMaxNodeDepth)), 1);
+  EXPECT_EQ(ImportMap(chain(foliant::kMaxTopicDepth)), 1);
   vantorel::CloseAllDocuments();
-  EXPECT_EQ(ImportMap(chain(FreemindImport::kMaxNodeDepth + 1)), 0);
+  EXPECT_EQ(ImportMap(chain(foliant::kMaxTopicDepth + 1)), 0);
 }
 
 TEST_F(FreeMindImportTest, NeedsADocumentThatMayReceiveTheImport) {

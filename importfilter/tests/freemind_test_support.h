@@ -11,6 +11,7 @@
 #include <string>
 
 #include <foliant/freemind/freemind_import.h>
+#include <foliant/import_limits.h>
 #include <kx2/PathMap.h>
 #include <vantorel/host_api.h>
 #include <vantorel/testing/leak_check.h>

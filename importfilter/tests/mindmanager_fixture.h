@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include <foliant/import_limits.h>
 #include <foliant/mindmanager/mindmanager_import.h>
 #include <vantorel/host_api.h>
 #include <vantorel/object_census.h>

@@ -110,8 +110,8 @@ class MindManagerImportTest : public vantorel::testing::HostLeakCheck {
             MapPackage(
                 "badnotes.mmap",
                 MapXml(Text("C") + "<ap:NotesGroup><ap:NotesData><cor:Uri>x</cor:Uri></ap:NotesData></ap:NotesGroup>")),
-            MapPackage("deep-ok.mmap", MapXml(Nested(MindManagerImport::kMaxTopicDepth - 1))),
-            MapPackage("deep.mmap", MapXml(Nested(MindManagerImport::kMaxTopicDepth))),
+            MapPackage("deep-ok.mmap", MapXml(Nested(foliant::kMaxTopicDepth - 1))),
+            MapPackage("deep.mmap", MapXml(Nested(foliant::kMaxTopicDepth))),
             Package{"markers.mmap",
                     {{"Document.xml",
                       MapXml(Text("C") +
@@ -340,7 +340,7 @@ TEST_F(MindManagerImportTest, BrokenOrIncompleteMapsImportNothing) {
 TEST_F(MindManagerImportTest, NestingUpToTheLimitImports) {
   const mmtest::Imported imported = Import("deep-ok.mmap");
   ASSERT_EQ(imported.result, 1);
-  EXPECT_EQ(mmtest::CountTopics(mmtest::CentralTopic(imported.description)), MindManagerImport::kMaxTopicDepth);
+  EXPECT_EQ(mmtest::CountTopics(mmtest::CentralTopic(imported.description)), foliant::kMaxTopicDepth);
 }
 
 TEST_F(MindManagerImportTest, TheLastReceptiveDocumentReceivesTheMap) {

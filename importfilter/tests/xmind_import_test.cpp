@@ -142,10 +142,10 @@ TEST_F(XMindDriver, TopicsNestedTooDeeplyEndTheImportWithAnError) {
     }
     return "<topic><title>root</title>" + open + close + "</topic>";
   };
-  EXPECT_EQ(ImportTopic(nested(XMindImport::kMaxTopicDepth)), 1);
+  EXPECT_EQ(ImportTopic(nested(foliant::kMaxTopicDepth)), 1);
   vantorel::CloseAllDocuments();
   BaseError::_ClearError();
-  EXPECT_EQ(ImportTopic(nested(XMindImport::kMaxTopicDepth + 1)), 0);
+  EXPECT_EQ(ImportTopic(nested(foliant::kMaxTopicDepth + 1)), 0);
   EXPECT_NE(ErrorText().find("too deeply"), std::string::npos) << ErrorText();
 }
 

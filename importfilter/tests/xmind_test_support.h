@@ -14,6 +14,7 @@
 
 #include <basalt/error.h>
 #include <basalt/path_util.h>
+#include <foliant/import_limits.h>
 #include <foliant/xmind/xmind_import.h>
 #include <kx2/PathMap.h>
 #include <vantorel/host_api.h>

@@ -4,21 +4,9 @@
 #include <basalt/resource.h>
 #include <basalt/string_util.h>
 
-#include "entry/importers.h"
-
 namespace {
 
 CFilterLibraryItem* g_head = nullptr;
-
-const foliant::FilterDescription kMindManager = {0x10000115, 0x1000010C, 22022, 22023, 22024, 22025, false};
-const foliant::FilterDescription kFreeMind = {0x10000116, 0x1000010D, 22032, 22033, 22034, 22035, false};
-const foliant::FilterDescription kXMind = {0x10000117, 0x1000010E, 22042, 22043, 22044, 22045, true};
-
-int IsNamed(LPCWSTR name, LPCWSTR filterName) {
-  return name && Basalt::Util::StringUtil::Ustrnicmp(name, filterName, 260) == 0 ? 1 : 0;
-}
-
-HINSTANCE Resources() { return FoliantModuleInfo()->resourceInstance; }
 
 // Copies a loaded text into a field, cut to the field with its terminator.
 template <size_t N>
@@ -31,6 +19,12 @@ void CopyField(WCHAR (&field)[N], const WCHAR* text) {
 }  // namespace
 
 namespace foliant {
+
+HINSTANCE FoliantResources() { return FoliantModuleInfo()->resourceInstance; }
+
+int IsFilterNamed(LPCWSTR name, LPCWSTR filterName) {
+  return name && Basalt::Util::StringUtil::Ustrnicmp(name, filterName, 260) == 0 ? 1 : 0;
+}
 
 void FillFilterInfo(FilterInfo* info, const FilterDescription& d, HINSTANCE resources) {
   if (!info || info->size < sizeof(FilterInfo)) return;
@@ -66,30 +60,6 @@ int CFilterLibraryItem::Export(ULONG_PTR, ULONG_PTR, ULONG_PTR) { return 0; }
 int CFilterLibraryItem::ImportEx(IVtlDocumentManager*, LPCWSTR, ULONG_PTR) { return 0; }
 int CFilterLibraryItem::ExportEx(IVtlDocumentManager*, LPCWSTR, ULONG_PTR) { return 0; }
 int CFilterLibraryItem::Options(ULONG_PTR, ULONG_PTR, ULONG_PTR, ULONG_PTR) { return 0; }
-
-CMindManagerItem::~CMindManagerItem() = default;
-void CMindManagerItem::GetFilterInfo(FilterInfo* info) { foliant::FillFilterInfo(info, kMindManager, Resources()); }
-int CMindManagerItem::Discovery(LPCWSTR path) { return foliant::DriveDiscovery<MindManagerImporter>(path); }
-int CMindManagerItem::ImportEx(IVtlDocumentManager* documents, LPCWSTR path, ULONG_PTR) {
-  return foliant::DriveImport<MindManagerImporter>(documents, path);
-}
-int CMindManagerItem::IsFilter(LPCWSTR name) { return IsNamed(name, u"MINDMANAGER"); }
-
-CFreeMindItem::~CFreeMindItem() = default;
-void CFreeMindItem::GetFilterInfo(FilterInfo* info) { foliant::FillFilterInfo(info, kFreeMind, Resources()); }
-int CFreeMindItem::Discovery(LPCWSTR path) { return foliant::DriveDiscovery<FreeMindImporter>(path); }
-int CFreeMindItem::ImportEx(IVtlDocumentManager* documents, LPCWSTR path, ULONG_PTR) {
-  return foliant::DriveImport<FreeMindImporter>(documents, path);
-}
-int CFreeMindItem::IsFilter(LPCWSTR name) { return IsNamed(name, u"FREEMIND"); }
-
-CXMindItem::~CXMindItem() = default;
-void CXMindItem::GetFilterInfo(FilterInfo* info) { foliant::FillFilterInfo(info, kXMind, Resources()); }
-int CXMindItem::Discovery(LPCWSTR path) { return foliant::DriveDiscovery<XMindImporter>(path); }
-int CXMindItem::ImportEx(IVtlDocumentManager* documents, LPCWSTR path, ULONG_PTR) {
-  return foliant::DriveImport<XMindImporter>(documents, path);
-}
-int CXMindItem::IsFilter(LPCWSTR name) { return IsNamed(name, u"XMIND"); }
 
 // ---- The application's list operations ----------------------------------------------------
 

@@ -1,10 +1,10 @@
 // The plug-in's application object, its filter items and its exports.
 //
-// The application object and the three items are defined here, in this order, because
-// C++ fixes the order of static construction only within one source file: each item puts
-// itself at the front of the filter list, so the list reads FreeMind, MindManager, XMind.
-// (The XMind item is registered as well, so that XMind packages are read through the
-// exports like the other two formats.)
+// The application object and the filter items (one per row of the table of formats) are
+// defined here, in this order, because C++ fixes the order of static construction only
+// within one source file: each item puts itself at the front of the filter list, so the
+// list reads the table from its last row up. (The XMind item is registered as well, so
+// that XMind packages are read through the exports like the other two formats.)
 #include <basalt/module.h>
 #include <kx2/Module.h>
 #include <toolkit/ResourceManager.h>
@@ -26,9 +26,7 @@ bool g_started = false;
 }  // namespace
 
 CTqFoliantApp theApp;
-CXMindItem theXMindItem;
-CMindManagerItem theMindManagerItem;
-CFreeMindItem theFreeMindItem;
+AllImportFormatItems theImportFormatItems;
 
 tagModuleInfo* FoliantModuleInfo() { return &g_moduleInfo; }
 AFX_MODULE_STATE* FoliantModuleState() { return &g_moduleState; }

@@ -1,16 +1,16 @@
 // The FreeMind importer's driver: preparing, probing, and importing a map into the last
 // open document that may receive it.
-#include <foliant/freemind/freemind_import.h>
+#include "freemind/freemind_reader.h"
 
 #include <new>
 
-#include <basalt/module.h>
-#include <basalt/resource.h>
 #include <basalt/string_util.h>
 #include <foliant/filter_library.h>
 #include <foliant/host_binding.h>
 #include <foliant/common/xml_walk.h>
 #include <win/crt.h>
+
+using foliant::freemind::FreemindReader;
 
 namespace {
 
@@ -24,22 +24,25 @@ std::u16string_view ExtensionOf(std::u16string_view path) {
 
 }  // namespace
 
-FreemindImport::FreemindImport() = default;
+FreemindImport::FreemindImport() : reader_(std::make_unique<FreemindReader>()) {}
+FreemindImport::~FreemindImport() = default;
+int FreemindImport::Init() { return reader_->Init(); }
+int FreemindImport::Probe(LPCWSTR path) { return reader_->Probe(path); }
+int FreemindImport::Import(IVtlDocumentManager* documents, LPCWSTR path) { return reader_->Import(documents, path); }
+void FreemindImport::Cleanup() { reader_->Cleanup(); }
+int FreemindImport::ReadAttributeRecord(ImportBase& context, std::vector<AttributeRecord>& records) {
+  return reader_->ReadAttributeRecord(context, records);
+}
+int FreemindImport::CollectNodeLink(ImportBase& context, IVtlObject* topic) {
+  return reader_->CollectNodeLink(context, topic);
+}
 
-FreemindImport::~FreemindImport() {
+FreemindReader::~FreemindReader() {
   ClearWalkState();
   Cleanup();
 }
 
-std::u16string FreemindImport::LoadText(UINT id) {
-  WCHAR buffer[261] = {};
-  tagModuleInfo* module = FoliantModuleInfo();
-  Basalt::Util::Resource::_LoadString(module ? module->resourceInstance : nullptr, id, buffer, 261);
-  buffer[260] = 0;
-  return buffer;
-}
-
-int FreemindImport::Init() {
+int FreemindReader::Init() {
   if (initialised_) Cleanup();
   initialised_ = mapper_.Init(TqResourceMapper::kFreeMind);
   links_.clear();
@@ -57,14 +60,14 @@ int FreemindImport::Init() {
   return initialised_;
 }
 
-void FreemindImport::Cleanup() {
+void FreemindReader::Cleanup() {
   if (root_) root_->Release();
   root_ = nullptr;
   if (document_) document_->Release();
   document_ = nullptr;
 }
 
-int FreemindImport::Probe(LPCWSTR path) {
+int FreemindReader::Probe(LPCWSTR path) {
   if (!path) return 0;
   const std::u16string extension(ExtensionOf(path));
   if (extension.empty() || Basalt::Util::StringUtil::Ustricmp(extension.c_str(), u".mm") != 0) return 0;
@@ -86,48 +89,31 @@ int FreemindImport::Probe(LPCWSTR path) {
   return hasNode ? 1 : 0;
 }
 
-void FreemindImport::ClearWalkState() {
+void FreemindReader::ClearWalkState() {
   nodes_.clear();
-  stack_.clear();
-  links_.clear();
   arrowLinks_.clear();
   attributeGroups_.clear();
   attributeValues_.clear();
-  customIcons_.clear();
-  haveCustomIconGroup_ = false;
-  customIconGroup_ = GUID{};
   markerPictureFile_.Reset();
   markerPictureStored_ = false;
-  cursor_.reset();
-  model_.reset();
-  faces_ = nullptr;
+  ClearSession();
 }
 
-int FreemindImport::Import(IVtlDocumentManager* documents, LPCWSTR path) {
+int FreemindReader::Import(IVtlDocumentManager* documents, LPCWSTR path) {
   level_ = 0;
   documents_ = documents;
   if (!documents || !path) return 0;
 
-  // The last open document that may receive an import.
-  IVtlDocument* target = nullptr;
-  ULONG_PTR position = documents->GetFirstDocumentPosition();
-  while (position) {
-    IVtlDocument* document = documents->GetNextDocument(&position);
-    if (document && document->AcceptsImport()) target = document;
-  }
+  IVtlDocument* target = foliant::LastDocument(documents, true);
   if (!target) return 0;
-
-  const std::u16string_view whole(path);
-  const size_t slash = whole.rfind(u'\\');
-  folder_ = slash == std::u16string_view::npos ? std::u16string() : std::u16string(whole.substr(0, slash + 1));
+  folder_ = foliant::FolderOf(path);
 
   int result = 0;
   try {
-    model_.reset(target->GetModel());
-    cursor_.reset(model_ ? model_->GetCursor() : nullptr);
+    const bool opened = OpenModel(target->GetModel());
     IVtlApplication* app = FoliantHostApplication();
     struct _stat64i32 status {};
-    if (model_ && cursor_ && app && _wstat64i32(path, &status) == 0) {
+    if (opened && app && _wstat64i32(path, &status) == 0) {
       kx2::Ref<IKX2XMLFactory> factory(app->GetXMLFactory());
       kx2::Ref<IKX2XMLParser> parser(factory ? factory->CreateParser() : nullptr);
       Cleanup();
@@ -153,7 +139,7 @@ int FreemindImport::Import(IVtlDocumentManager* documents, LPCWSTR path) {
   return result;
 }
 
-int FreemindImport::WalkMap(ImportBase& context) {
+int FreemindReader::WalkMap(ImportBase& context) {
   int handle = 0;
   IKX2XMLElement* first = context.FindElementByPath(root_, {u"node"}, &handle);
   if (!first) return 0;

@@ -1,5 +1,5 @@
 // Links and arrow links: collected during the walk, resolved once every topic exists.
-#include <foliant/freemind/freemind_import.h>
+#include "freemind/freemind_reader.h"
 
 #include <basalt/file_io.h>
 #include <foliant/host_binding.h>
@@ -9,6 +9,8 @@
 #include <foliant/common/topic_text.h>
 
 #include "freemind/link_target.h"
+
+using foliant::freemind::FreemindReader;
 
 namespace {
 
@@ -33,29 +35,29 @@ bool SetTopicProperty(PropertyHolder& holder, USHORT id, IVtlObject* topic) {
 
 }  // namespace
 
-int FreemindImport::CollectNodeLink(ImportBase& context, IVtlObject* topic) {
+int FreemindReader::CollectNodeLink(ImportBase& context, IVtlObject* topic) {
   IKX2XMLElement* element = context.GetCurrentElement();
   LPCWSTR link = element ? context.GetAttributeText(element, u"LINK") : nullptr;
   // An empty LINK names nothing (read as a path it would be the map's own folder).
   if (link && *link) {
-    PendingLink pending;
-    pending.text = link;
+    foliant::PendingLink pending;
+    pending.target = link;
     pending.topic = kx2::Ref<IVtlObject>::Share(topic);
     links_.push_back(std::move(pending));
   }
   return 1;
 }
 
-bool FreemindImport::AttachHyperlink(IVtlObject* topic, const std::u16string& description) {
+bool FreemindReader::AttachHyperlink(IVtlObject* topic, const std::u16string& description) {
   PropertyHolder hyperlink(FoliantCreateObject(vantorel::kClassHyperlink));
   return hyperlink && hyperlink.SetPropertyString(vantorel::kPropHyperlinkText, description.c_str()) &&
          SetCurrent(topic) && Attach(vantorel::kRoleHyperlink, hyperlink.Get());
 }
 
-bool FreemindImport::ResolveLinks() {
+bool FreemindReader::ResolveLinks() {
   bool ok = true;
-  for (PendingLink& pending : links_) {
-    const std::u16string text = ReplaceAll(pending.text, u"%20", u" ");
+  for (foliant::PendingLink& pending : links_) {
+    const std::u16string text = ReplaceAll(pending.target, u"%20", u" ");
     auto target = foliant::freemind::ClassifyLink(text, folder_, FileAttributes);
     if (!target) continue;
     std::u16string description;
@@ -83,7 +85,7 @@ bool FreemindImport::ResolveLinks() {
   return ok;
 }
 
-bool FreemindImport::ResolveArrowLinks() {
+bool FreemindReader::ResolveArrowLinks() {
   using namespace vantorel;
   bool ok = true;
   for (const ArrowLink& arrow : arrowLinks_) {

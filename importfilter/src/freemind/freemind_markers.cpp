@@ -1,6 +1,6 @@
 // A node's icons (markers) and attributes (labels), and the entries of the document's
 // object table they refer to.
-#include <foliant/freemind/freemind_import.h>
+#include "freemind/freemind_reader.h"
 
 #include <basalt/path_util.h>
 #include <foliant/host_binding.h>
@@ -8,7 +8,9 @@
 #include <foliant/common/object_table.h>
 #include <foliant/common/xml_walk.h>
 
-int FreemindImport::ReadAttributeRecord(ImportBase& context, std::vector<AttributeRecord>& records) {
+using foliant::freemind::FreemindReader;
+
+int FreemindReader::ReadAttributeRecord(ImportBase& context, std::vector<AttributeRecord>& records) {
   IKX2XMLElement* element = context.GetCurrentElement();
   if (!element || !element->HasAttribute(u"NAME") || !element->HasAttribute(u"VALUE")) return 0;
   LPCWSTR name = context.GetAttributeText(element, u"NAME");
@@ -22,7 +24,7 @@ int FreemindImport::ReadAttributeRecord(ImportBase& context, std::vector<Attribu
 
 // A label group per attribute name and, under it, a label entry per value: the labels
 // object of a node lists the entries of its name and value pairs.
-bool FreemindImport::EnsureLabelEntry(const AttributeRecord& record, GUID* entry) {
+bool FreemindReader::EnsureLabelEntry(const AttributeRecord& record, GUID* entry) {
   const auto key = std::make_pair(record.name, record.value);
   if (auto it = attributeValues_.find(key); it != attributeValues_.end()) {
     *entry = it->second;
@@ -44,7 +46,7 @@ bool FreemindImport::EnsureLabelEntry(const AttributeRecord& record, GUID* entry
   return true;
 }
 
-bool FreemindImport::ImportAttributes(ImportBase& context, const NodeChildren& children) {
+bool FreemindReader::ImportAttributes(ImportBase& context, const NodeChildren& children) {
   std::vector<AttributeRecord> records;
   for (const kx2::Ref<IKX2XMLElement>& attribute : children.attributes) {
     IKX2XMLElement* previous = context.SetCurrentElement(attribute.get());
@@ -65,7 +67,7 @@ bool FreemindImport::ImportAttributes(ImportBase& context, const NodeChildren& c
   return Attach(vantorel::kRoleLabels, labels.Get());
 }
 
-const foliant::StoredFile* FreemindImport::FallbackMarkerPicture() {
+const foliant::StoredFile* FreemindReader::FallbackMarkerPicture() {
   if (!markerPictureStored_) {
     markerPictureStored_ = true;
     WCHAR buffer[MAX_PATH] = {};
@@ -80,7 +82,7 @@ const foliant::StoredFile* FreemindImport::FallbackMarkerPicture() {
 // host's stock marker, registered first when the document's table lacks it. Any other name
 // becomes a marker entry of its own, named by the icon, showing the plug-in's stand-in
 // picture, under a "Custom Icons" group that the first such icon of the import creates.
-bool FreemindImport::EnsureMarkerEntry(LPCWSTR name, GUID* marker) {
+bool FreemindReader::EnsureMarkerEntry(LPCWSTR name, GUID* marker) {
   const foliant::StoredFile* pictureFile = FallbackMarkerPicture();
   TqMapRecord record{};
   if (mapper_.Find(TqResourceMapper::kMarkers, name, &record)) {
@@ -95,12 +97,7 @@ bool FreemindImport::EnsureMarkerEntry(LPCWSTR name, GUID* marker) {
     *marker = it->second;
     return true;
   }
-  if (!haveCustomIconGroup_) {
-    if (!foliant::AddObjectTableItem(model_.get(), nullptr, vantorel::kClassTableGroup, GUID{},
-                                     foliant::kTableKindMarkers, customIconsText_.c_str(), nullptr, &customIconGroup_))
-      return false;
-    haveCustomIconGroup_ = true;
-  }
+  if (!EnsureCustomIconGroup(customIconsText_.c_str())) return false;
   if (!foliant::AddObjectTableItem(model_.get(), &customIconGroup_, vantorel::kClassTableEntry, GUID{},
                                    foliant::kTableKindMarkers, name, pictureFile, marker))
     return false;
@@ -109,7 +106,7 @@ bool FreemindImport::EnsureMarkerEntry(LPCWSTR name, GUID* marker) {
 }
 
 // One marker object per icon, in document order, each naming its marker entry.
-bool FreemindImport::ImportIcons(const NodeChildren& children) {
+bool FreemindReader::ImportIcons(const NodeChildren& children) {
   for (const kx2::Ref<IKX2XMLElement>& icon : children.icons) {
     LPCWSTR name = icon->GetAttribute(u"BUILTIN");
     if (!name || !*name) continue;

@@ -1,6 +1,6 @@
 // The node walk: one host topic per "node" element, its format, its content and its
 // children.
-#include <foliant/freemind/freemind_import.h>
+#include "freemind/freemind_reader.h"
 
 #include <string>
 
@@ -8,6 +8,8 @@
 #include <foliant/property_values.h>
 #include <foliant/common/color_text.h>
 #include <foliant/common/xml_walk.h>
+
+using foliant::freemind::FreemindReader;
 
 namespace {
 
@@ -35,19 +37,13 @@ std::u16string Decimal(int n) {
 
 }  // namespace
 
-bool FreemindImport::SetCurrent(IVtlObject* topic) { return cursor_ && topic && cursor_->SetCurrentNode(0, topic, 0); }
-
-bool FreemindImport::Attach(ULONG tag, IVtlObject* object) {
-  return model_ && object && model_->AttachObject(0, tag, object, 0);
-}
-
-IVtlObject* FreemindImport::TextObjectOf(IVtlObject* topic) {
+IVtlObject* FreemindReader::TextObjectOf(IVtlObject* topic) {
   if (!topic) return nullptr;
   const ULONG_PTR handle = topic->FindAttached(vantorel::kRoleTextStyle);
   return handle ? topic->GetObject(handle, vantorel::kRoleTextStyle) : nullptr;
 }
 
-void FreemindImport::GatherChildren(IKX2XMLElement* element, NodeChildren& children) {
+void FreemindReader::GatherChildren(IKX2XMLElement* element, NodeChildren& children) {
   children.own = foliant::ElementAttributes(element);
   foliant::ForEachChildNode(element, [&](IKX2XMLNode* node) {
     children.any = true;
@@ -83,9 +79,9 @@ void FreemindImport::GatherChildren(IKX2XMLElement* element, NodeChildren& child
   });
 }
 
-bool FreemindImport::BuildNode(ImportBase& context, IKX2XMLElement* element, int level, NodeParameters parameters,
+bool FreemindReader::BuildNode(ImportBase& context, IKX2XMLElement* element, int level, NodeParameters parameters,
                                int depth) {
-  if (depth > kMaxNodeDepth) return false;
+  if (depth > foliant::kMaxTopicDepth) return false;
   level_ = level;
   IKX2XMLElement* previous = context.SetCurrentElement(element);
   struct RestoreElement {
@@ -148,7 +144,7 @@ bool FreemindImport::BuildNode(ImportBase& context, IKX2XMLElement* element, int
   return true;
 }
 
-bool FreemindImport::ApplyNodeStyle(ImportBase& context, IKX2XMLElement* element, const NodeChildren& children,
+bool FreemindReader::ApplyNodeStyle(ImportBase& context, IKX2XMLElement* element, const NodeChildren& children,
                                     IVtlObject* format, NodeParameters& parameters, bool* formatChanged) {
   format->AddRef();
   PropertyHolder holder(format);
@@ -176,7 +172,7 @@ bool FreemindImport::ApplyNodeStyle(ImportBase& context, IKX2XMLElement* element
   return true;
 }
 
-bool FreemindImport::BuildNodeContent(ImportBase& context, IKX2XMLElement* element, const NodeChildren& children,
+bool FreemindReader::BuildNodeContent(ImportBase& context, IKX2XMLElement* element, const NodeChildren& children,
                                       IVtlObject* topic, const std::u16string& id) {
   if (!SetCurrent(topic)) return false;
   if (children.any) {
@@ -192,7 +188,7 @@ bool FreemindImport::BuildNodeContent(ImportBase& context, IKX2XMLElement* eleme
   return true;
 }
 
-bool FreemindImport::RecordArrowLink(IKX2XMLElement* arrow, const std::u16string& source) {
+bool FreemindReader::RecordArrowLink(IKX2XMLElement* arrow, const std::u16string& source) {
   LPCWSTR destination = arrow->GetAttribute(u"DESTINATION");
   if (!destination) return false;
   ArrowLink link;
@@ -211,7 +207,7 @@ bool FreemindImport::RecordArrowLink(IKX2XMLElement* arrow, const std::u16string
   return true;
 }
 
-bool FreemindImport::AddCloud(IKX2XMLElement* cloud) {
+bool FreemindReader::AddCloud(IKX2XMLElement* cloud) {
   PropertyHolder boundary(FoliantCreateObject(vantorel::kClassBoundary));
   if (!boundary) return false;
   // A boundary (kind 3) drawn as scallops, the host's shape nearest a cloud.

@@ -1,5 +1,5 @@
 // A node's text with its fonts, its rich text and the images in it, and its notes.
-#include <foliant/freemind/freemind_import.h>
+#include "freemind/freemind_reader.h"
 
 #include <climits>
 
@@ -14,6 +14,8 @@
 #include <win/crt.h>
 
 #include "freemind/link_target.h"
+
+using foliant::freemind::FreemindReader;
 
 namespace {
 
@@ -33,7 +35,7 @@ bool HasText(const std::vector<HTML::Paragraph>& paragraphs) {
 
 }  // namespace
 
-bool FreemindImport::ImportText(const NodeChildren& children, IVtlObject* topic) {
+bool FreemindReader::ImportText(const NodeChildren& children, IVtlObject* topic) {
   kx2::Ref<IVtlObject> textObject(TextObjectOf(topic));
   if (!textObject) return false;
   PropertyHolder style(kx2::Ref<IVtlObject>::Share(textObject.get()).release());
@@ -91,7 +93,7 @@ bool FreemindImport::ImportText(const NodeChildren& children, IVtlObject* topic)
   return ImportImages(paragraphs);
 }
 
-bool FreemindImport::ImportNotes(const NodeChildren& children, IVtlObject* topic) {
+bool FreemindReader::ImportNotes(const NodeChildren& children, IVtlObject* topic) {
   IKX2XMLElement* content = children.richNote.get();
   if (!content) return true;
   HTML::HTMLParser parser;
@@ -109,7 +111,7 @@ bool FreemindImport::ImportNotes(const NodeChildren& children, IVtlObject* topic
 
 // Each image of the rich text whose file exists becomes a picture under the topic (the
 // cursor's current topic); an image whose file is missing is left out.
-bool FreemindImport::ImportImages(const std::vector<HTML::Paragraph>& paragraphs) {
+bool FreemindReader::ImportImages(const std::vector<HTML::Paragraph>& paragraphs) {
   using namespace vantorel;
   for (const HTML::Paragraph& p : paragraphs) {
     if (!(p.flags & HTML::kParagraphImage) || p.imagePath.empty()) continue;

@@ -1,6 +1,6 @@
 // The boundary of a topic ("ap:OneBoundary"): its shape, fill and line, and the topic it
 // carries.
-#include <foliant/mindmanager/mindmanager_import.h>
+#include "mindmanager/mindmanager_reader.h"
 
 #include <foliant/host_binding.h>
 #include <foliant/property_values.h>
@@ -19,7 +19,7 @@ enum : LONG { kBoundaryLines = 1, kBoundaryRectangle = 3, kBoundarySummary = 4, 
 
 }  // namespace
 
-bool MindManagerImport::ReadBoundaryShape(ImportBase& context, IKX2XMLElement* boundary, IVtlObject* object) {
+bool MindManagerReader::ReadBoundaryShape(ImportBase& context, IKX2XMLElement* boundary, IVtlObject* object) {
   HeldPath shapeHolder(context, boundary, {u"ap:Boundary"});
   if (!shapeHolder) return true;
   LONG kind = kBoundaryLines, shape = kShapeCurved;
@@ -45,7 +45,7 @@ bool MindManagerImport::ReadBoundaryShape(ImportBase& context, IKX2XMLElement* b
   return true;
 }
 
-bool MindManagerImport::ReadBoundaryFillAndLine(ImportBase& context, IKX2XMLElement* boundary, IVtlObject* format,
+bool MindManagerReader::ReadBoundaryFillAndLine(ImportBase& context, IKX2XMLElement* boundary, IVtlObject* format,
                                                 bool* changed) {
   HeldPath element(context, boundary, {u"ap:Boundary"});
   if (!element) return true;
@@ -86,7 +86,7 @@ bool MindManagerImport::ReadBoundaryFillAndLine(ImportBase& context, IKX2XMLElem
   return result;
 }
 
-bool MindManagerImport::ReadBoundary(ImportBase& context, IKX2XMLElement* boundary, IVtlObject* topic, int depth) {
+bool MindManagerReader::ReadBoundary(ImportBase& context, IKX2XMLElement* boundary, IVtlObject* topic, int depth) {
   PropertyHolder object(FoliantCreateObject(kClassBoundary));
   if (!object) return false;
   ReadBoundaryShape(context, boundary, object.Get());

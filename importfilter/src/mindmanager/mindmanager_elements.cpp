@@ -1,6 +1,6 @@
 // The content elements of a topic: its text, icons, text labels, task, image, comments,
 // attachments and notes.
-#include <foliant/mindmanager/mindmanager_import.h>
+#include "mindmanager/mindmanager_reader.h"
 
 #include <memory>
 
@@ -86,7 +86,7 @@ std::vector<std::u16string> SplitNames(std::u16string_view text) {
 
 }  // namespace
 
-bool MindManagerImport::ReadText(IKX2XMLElement* text, IVtlObject* topic) {
+bool MindManagerReader::ReadText(IKX2XMLElement* text, IVtlObject* topic) {
   const HTML::TextRun whole = ReadFont(text);
   if (whole.flags) {
     kx2::Ref<IVtlObject> object(TextObjectOf(topic));
@@ -125,7 +125,7 @@ bool MindManagerImport::ReadText(IKX2XMLElement* text, IVtlObject* topic) {
   return writer.WriteRuns(body, runs);
 }
 
-bool MindManagerImport::EnsureMarkerEntry(const TqMapRecord& record, LPCWSTR name, GUID* marker) {
+bool MindManagerReader::EnsureMarkerEntry(const TqMapRecord& record, LPCWSTR name, GUID* marker) {
   *marker = foliant::MarkerEntryGuid(record);
   if (foliant::IsNullGuid(*marker) || foliant::HasObjectTableEntry(model_.get(), *marker)) return true;
   const GUID group = foliant::MarkerGroupGuid(record);
@@ -136,7 +136,7 @@ bool MindManagerImport::EnsureMarkerEntry(const TqMapRecord& record, LPCWSTR nam
 
 // One marker object per icon: a stock icon by its "IconType", a custom icon by its
 // signature (registered from its own image when the map's marker sets did not).
-bool MindManagerImport::ReadIcons(IKX2XMLElement* group) {
+bool MindManagerReader::ReadIcons(IKX2XMLElement* group) {
   auto icon = [&](IKX2XMLElement* element) {
     if (!foliant::TagIsNoCase(element, u"ap:Icon")) return true;
     GUID marker{};
@@ -165,7 +165,7 @@ bool MindManagerImport::ReadIcons(IKX2XMLElement* group) {
 
 // The labels of a topic, as entries of the map's label sets; a label no set declares is
 // left out.
-bool MindManagerImport::ReadTextLabels(IKX2XMLElement* labels) {
+bool MindManagerReader::ReadTextLabels(IKX2XMLElement* labels) {
   std::vector<GUID> entries;
   foliant::ForEachChildElement(labels, [&](IKX2XMLElement* label) {
     if (LPCWSTR name = label->GetAttribute(u"TextLabelName"))
@@ -182,7 +182,7 @@ bool MindManagerImport::ReadTextLabels(IKX2XMLElement* labels) {
   return Attach(vantorel::kRoleLabels, object.Get());
 }
 
-bool MindManagerImport::ReadTask(IKX2XMLElement* task) {
+bool MindManagerReader::ReadTask(IKX2XMLElement* task) {
   using namespace vantorel;
   PropertyHolder object(FoliantCreateObject(kClassTask));
   if (!object) return false;
@@ -248,7 +248,7 @@ bool MindManagerImport::ReadTask(IKX2XMLElement* task) {
   return Attach(kRoleTask, object.Get());
 }
 
-bool MindManagerImport::ReadImage(IKX2XMLElement* image) {
+bool MindManagerReader::ReadImage(IKX2XMLElement* image) {
   using namespace vantorel;
   PropertyHolder object(FoliantCreateObject(kClassImage));
   if (!object) return false;
@@ -283,7 +283,7 @@ bool MindManagerImport::ReadImage(IKX2XMLElement* image) {
 
 // The comments of a topic become one XML text: "comments" with one "comment" (its "name",
 // "date" and "text") each.
-bool MindManagerImport::ReadComments(IKX2XMLElement* comments, IVtlObject* topic) {
+bool MindManagerReader::ReadComments(IKX2XMLElement* comments, IVtlObject* topic) {
   using Basalt::XMLDom::XMLNode;
   std::unique_ptr<XMLNode> root(XMLNode::CreateNode(u"comments", nullptr));
   if (!root) return false;
@@ -314,7 +314,7 @@ bool MindManagerImport::ReadComments(IKX2XMLElement* comments, IVtlObject* topic
 
 // Attachments: every element (of the group or one level below it) that names a
 // "FileName"; the file itself is the package entry its "cor:Uri" names.
-bool MindManagerImport::ReadAttachments(IKX2XMLElement* group) {
+bool MindManagerReader::ReadAttachments(IKX2XMLElement* group) {
   using namespace vantorel;
   auto attachment = [&](IKX2XMLElement* element) {
     LPCWSTR name = element->GetAttribute(u"FileName");
@@ -342,7 +342,7 @@ bool MindManagerImport::ReadAttachments(IKX2XMLElement* group) {
   });
 }
 
-bool MindManagerImport::ReadNotes(IKX2XMLElement* notesGroup, IVtlObject* topic) {
+bool MindManagerReader::ReadNotes(IKX2XMLElement* notesGroup, IVtlObject* topic) {
   PropertyHolder notes(FoliantCreateObject(vantorel::kClassNotes));
   if (!notes) return false;
   NotesText content;

@@ -1,6 +1,6 @@
 // The MindManager importer's driver: preparing, probing, refusing encrypted maps, reading
 // "Document.xml" and running the map steps in order.
-#include <foliant/mindmanager/mindmanager_import.h>
+#include "mindmanager/mindmanager_reader.h"
 
 #include <new>
 #include <vector>
@@ -36,32 +36,29 @@ constexpr const char16_t* kTempPrefix = u"ETq";
 
 }  // namespace
 
-MindManagerImport::MindManagerImport() = default;
+MindManagerImport::MindManagerImport() : reader_(std::make_unique<MindManagerReader>()) {}
+MindManagerImport::~MindManagerImport() = default;
+int MindManagerImport::Init() { return reader_->Init(); }
+int MindManagerImport::Probe(LPCWSTR path) { return reader_->Probe(path); }
+int MindManagerImport::Import(IVtlDocumentManager* documents, LPCWSTR path) { return reader_->Import(documents, path); }
+void MindManagerImport::Close() { reader_->Close(); }
 
-MindManagerImport::~MindManagerImport() {
+MindManagerReader::~MindManagerReader() {
   ClearImportState();
   Close();
 }
 
-std::u16string MindManagerImport::LoadText(UINT id) const {
-  WCHAR buffer[261] = {};
-  tagModuleInfo* module = FoliantModuleInfo();
-  Basalt::Util::Resource::_LoadString(module ? module->resourceInstance : nullptr, id, buffer, 260);
-  buffer[260] = 0;
-  return buffer;
-}
-
-int MindManagerImport::Init() {
+int MindManagerReader::Init() {
   Close();
   ClearImportState();
   initialised_ = mapper_.Init(TqResourceMapper::kMindManager);
-  defaultNumber_ = _wtoi(LoadText(22016).c_str());
-  for (int i = 0; i < 5; ++i) defaultTexts_[i] = LoadText(22017 + i);
+  defaultNumber_ = _wtoi(foliant::LoadText(22016).c_str());
+  for (int i = 0; i < 5; ++i) defaultTexts_[i] = foliant::LoadText(22017 + i);
   numberStyles_ = {{u'1', 0}, {u'A', 1}, {u'a', 2}, {u'I', 3}, {u'i', 4}};
   return initialised_;
 }
 
-int MindManagerImport::Probe(LPCWSTR path) {
+int MindManagerReader::Probe(LPCWSTR path) {
   if (!path) return 0;
   WCHAR drive[_MAX_DRIVE], folder[_MAX_DIR], name[_MAX_FNAME], extension[_MAX_EXT];
   if (_wsplitpath_s(path, drive, _MAX_DRIVE, folder, _MAX_DIR, name, _MAX_FNAME, extension, _MAX_EXT) != 0) return 0;
@@ -79,7 +76,7 @@ int MindManagerImport::Probe(LPCWSTR path) {
   return result;
 }
 
-void MindManagerImport::DeleteTemporary() {
+void MindManagerReader::DeleteTemporary() {
   if (!tempStamp_) return;
   WCHAR path[MAX_PATH] = {};
   if (Basalt::Util::PathUtil::_PathMakeTempEx(kTempPrefix, tempExtension_.c_str(), tempStamp_, kTempFolder, path))
@@ -87,7 +84,7 @@ void MindManagerImport::DeleteTemporary() {
   tempStamp_ = 0;
 }
 
-bool MindManagerImport::ExtractTemporary(const std::u16string& entry, LPCWSTR extension, std::u16string* path) {
+bool MindManagerReader::ExtractTemporary(const std::u16string& entry, LPCWSTR extension, std::u16string* path) {
   DeleteTemporary();
   if (!packageOpen_ || entry.empty() || !package_.HasEntry(entry.c_str())) return false;
   WCHAR name[MAX_PATH] = {};
@@ -104,7 +101,7 @@ bool MindManagerImport::ExtractTemporary(const std::u16string& entry, LPCWSTR ex
   return true;
 }
 
-void MindManagerImport::Close() {
+void MindManagerReader::Close() {
   if (root_) root_->Release();
   root_ = nullptr;
   if (document_) document_->Release();
@@ -114,44 +111,32 @@ void MindManagerImport::Close() {
   packageOpen_ = false;
 }
 
-void MindManagerImport::ClearImportState() {
+void MindManagerReader::ClearImportState() {
   objects_.clear();
   bookmarks_.clear();
   created_.clear();
-  stack_.clear();
-  links_.clear();
   labels_.clear();
   resources_.clear();
-  customIcons_.clear();
-  haveCustomIconGroup_ = false;
-  customIconGroup_ = GUID{};
-  cursor_.reset();
-  model_.reset();
   target_ = nullptr;
-  faces_ = nullptr;
+  ClearSession();
 }
 
-bool MindManagerImport::FindTargetDocument() {
+bool MindManagerReader::FindTargetDocument() {
   // The last open document that may receive an import; none means nothing is imported.
-  target_ = nullptr;
-  ULONG_PTR position = documents_->GetFirstDocumentPosition();
-  while (position) {
-    IVtlDocument* document = documents_->GetNextDocument(&position);
-    if (document && document->AcceptsImport()) target_ = document;
-  }
+  target_ = foliant::LastDocument(documents_, true);
   return target_ != nullptr;
 }
 
-void MindManagerImport::RefuseEncrypted() {
-  const std::u16string caption = LoadText(22026);
-  const std::u16string text = LoadText(22027);
+void MindManagerReader::RefuseEncrypted() {
+  const std::u16string caption = foliant::LoadText(22026);
+  const std::u16string text = foliant::LoadText(22027);
   Basalt::Util::BaseAPI::_MessageBox(AfxGetMainWnd(), text.c_str(), caption.c_str(), MB_ICONEXCLAMATION);
 }
 
 // The map document is read into memory and handed to the host's parser as bytes.
-bool MindManagerImport::LoadDocument() {
+bool MindManagerReader::LoadDocument() {
   const uint32_t size = package_.GetEntrySize(kDocumentEntry);
-  if (size == 0 || size > kMaxDocumentBytes) return false;
+  if (size == 0 || size > foliant::kMaxXmlEntryBytes) return false;
   IVtlApplication* app = FoliantHostApplication();
   if (!app) return false;
   kx2::Ref<IKX2XMLFactory> factory(app->GetXMLFactory());
@@ -165,21 +150,17 @@ bool MindManagerImport::LoadDocument() {
   return document_ && root_;
 }
 
-int MindManagerImport::Import(IVtlDocumentManager* documents, LPCWSTR path) {
+int MindManagerReader::Import(IVtlDocumentManager* documents, LPCWSTR path) {
   currentKind_ = 0;
   documents_ = documents;
   if (!documents || !path || !FindTargetDocument()) return 0;
 
-  const std::u16string_view whole(path);
-  const size_t slash = whole.rfind(u'\\');
-  folder_ = slash == std::u16string_view::npos ? std::u16string() : std::u16string(whole.substr(0, slash + 1));
+  folder_ = foliant::FolderOf(path);
 
   int result = 0;
   try {
     Close();
-    model_.reset(target_->GetModel());
-    cursor_.reset(model_ ? model_->GetCursor() : nullptr);
-    packageOpen_ = model_ && cursor_ && package_.Open(path);
+    packageOpen_ = OpenModel(target_->GetModel()) && package_.Open(path);
     if (packageOpen_) {
       if (!package_.HasEntry(kDocumentEntry) && package_.HasEntry(kEncryptedEntry)) {
         // The encrypted map itself is never read.
@@ -206,7 +187,7 @@ int MindManagerImport::Import(IVtlDocumentManager* documents, LPCWSTR path) {
   return result;
 }
 
-int MindManagerImport::WalkMap(ImportBase& context) {
+int MindManagerReader::WalkMap(ImportBase& context) {
   if (!ReadStyleGroup(context) || !ReadMarkerSets(context)) return 0;
   {
     HeldPath central(context, root_, {u"ap:OneTopic", u"ap:Topic"});

@@ -1,7 +1,7 @@
 // A topic's layout elements: folding, distances, growth and alignment, connection styles,
 // shape and margins, text and image position, colours, position, callout shape, and the
 // numbering of its sub-topics.
-#include <foliant/mindmanager/mindmanager_import.h>
+#include "mindmanager/mindmanager_reader.h"
 
 #include <algorithm>
 
@@ -56,7 +56,7 @@ bool SetLineColor(IVtlObject* const lines[2], DWORD argb) {
 
 }  // namespace
 
-bool MindManagerImport::ApplyLayout(ImportBase& context, IKX2XMLElement* element, int kind, IVtlObject* topic,
+bool MindManagerReader::ApplyLayout(ImportBase& context, IKX2XMLElement* element, int kind, IVtlObject* topic,
                                     IVtlObject* format, IVtlObject* const lines[2], TopicRecord& record) {
   format->AddRef();
   PropertyHolder holder(format);
@@ -195,7 +195,7 @@ bool MindManagerImport::ApplyLayout(ImportBase& context, IKX2XMLElement* element
 
 // "cor:Custom" with "cst0:Depth" or "cst0:Numbering": the numbering of the sub-topics.
 // Other custom elements (MindManager keeps add-in data in them) are no numbering.
-bool MindManagerImport::ApplyNumbering(IKX2XMLElement* custom, IVtlObject* topic, IVtlObject* format) {
+bool MindManagerReader::ApplyNumbering(IKX2XMLElement* custom, IVtlObject* topic, IVtlObject* format) {
   LPCWSTR depthText = custom->GetAttribute(u"cst0:Depth");
   LPCWSTR numbering = custom->GetAttribute(u"cst0:Numbering");
   if (!depthText && !numbering) return true;

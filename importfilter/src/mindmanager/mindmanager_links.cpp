@@ -1,6 +1,6 @@
 // What joins topics: the relationships of the map and the hyperlinks of its topics, both
 // resolved once every topic exists.
-#include <foliant/mindmanager/mindmanager_import.h>
+#include "mindmanager/mindmanager_reader.h"
 
 #include <foliant/host_binding.h>
 #include <foliant/property_values.h>
@@ -61,7 +61,7 @@ bool HasUrlScheme(std::u16string_view url) {
 
 }  // namespace
 
-bool MindManagerImport::ReadRelationships(ImportBase& context) {
+bool MindManagerReader::ReadRelationships(ImportBase& context) {
   HeldPath relationships(context, root_, {u"ap:Relationships"});
   if (!relationships) return true;
   return foliant::ForEachChildElement(relationships.get(),
@@ -69,7 +69,7 @@ bool MindManagerImport::ReadRelationships(ImportBase& context) {
 }
 
 // A relationship whose ends name no topic of the map creates nothing.
-bool MindManagerImport::ReadRelationship(IKX2XMLElement* relationship) {
+bool MindManagerReader::ReadRelationship(IKX2XMLElement* relationship) {
   struct End {
     kx2::Ref<IVtlObject> topic;
     std::optional<LONG> x, y;
@@ -168,14 +168,14 @@ bool MindManagerImport::ReadRelationship(IKX2XMLElement* relationship) {
          model_->SetFormat(0, object.Get(), format.Get(), -1);
 }
 
-void MindManagerImport::ResolveLinks() {
+void MindManagerReader::ResolveLinks() {
   if (!model_) return;
   GUID documentGuid{};
   kx2::Ref<IVtlObject> document(model_->GetDocumentObject());
   if (document) document->GetObjectGuid(&documentGuid);
 
-  for (const PendingLink& pending : links_) {
-    const std::u16string_view url = pending.url;
+  for (const foliant::PendingLink& pending : links_) {
+    const std::u16string_view url = pending.target;
     int kind = foliant::kLinkFile;
     std::u16string link, subject, text;
     if (StartsWith(url, u"#xpointer")) {

@@ -1,7 +1,7 @@
 // The map's marker sets ("ap:MarkersSetGroup"), registered in the document's object table
 // before any topic is built: names of stock icon markers, custom icons, text label sets,
 // task progress and priority names, and task resources.
-#include <foliant/mindmanager/mindmanager_import.h>
+#include "mindmanager/mindmanager_reader.h"
 
 #include <basalt/string_util.h>
 #include <foliant/host_binding.h>
@@ -25,7 +25,7 @@ bool DirtyDecimal(LPCWSTR text) { return text && *text && wcstoul(text, nullptr,
 
 }  // namespace
 
-bool MindManagerImport::ReadMarkerSets(ImportBase& context) {
+bool MindManagerReader::ReadMarkerSets(ImportBase& context) {
   HeldPath group(context, root_, {u"ap:MarkersSetGroup"});
   if (!group) return false;
   CurrentElement current(context, group.get());
@@ -33,7 +33,7 @@ bool MindManagerImport::ReadMarkerSets(ImportBase& context) {
          ReadTaskResources(context, group.get());
 }
 
-bool MindManagerImport::ReadIconMarkers(ImportBase& context, IKX2XMLElement* markersSetGroup) {
+bool MindManagerReader::ReadIconMarkers(ImportBase& context, IKX2XMLElement* markersSetGroup) {
   {
     HeldPath set(context, markersSetGroup, {u"ap:IconMarkersSets", u"ap:IconMarkersSet"});
     const bool sets = ForElementAndSiblings(set.get(), [&](IKX2XMLElement* markerSet) {
@@ -65,7 +65,7 @@ bool MindManagerImport::ReadIconMarkers(ImportBase& context, IKX2XMLElement* mar
                          u"ap:TaskPriority", u"TaskPriority", kPriorityGroup);
 }
 
-bool MindManagerImport::ReadTaskMarkers(ImportBase& context, IKX2XMLElement* markersSetGroup, LPCWSTR nameElement,
+bool MindManagerReader::ReadTaskMarkers(ImportBase& context, IKX2XMLElement* markersSetGroup, LPCWSTR nameElement,
                                         std::initializer_list<std::initializer_list<LPCWSTR>> paths, LPCWSTR child,
                                         LPCWSTR attribute, LONG group) {
   {
@@ -85,7 +85,7 @@ bool MindManagerImport::ReadTaskMarkers(ImportBase& context, IKX2XMLElement* mar
   return true;
 }
 
-bool MindManagerImport::ReadMarkerEntry(ImportBase& context, IKX2XMLElement* marker) {
+bool MindManagerReader::ReadMarkerEntry(ImportBase& context, IKX2XMLElement* marker) {
   // Only a marker whose name the user changed ("Dirty") renames or adds anything.
   auto dirty = context.GetChildAttributeText(marker, u"ap:Name", u"Dirty");
   if (!dirty || !ParseFlag(*dirty).value_or(false)) return true;
@@ -116,7 +116,7 @@ bool MindManagerImport::ReadMarkerEntry(ImportBase& context, IKX2XMLElement* mar
   return true;
 }
 
-bool MindManagerImport::ReadTaskMarkerEntry(ImportBase& context, IKX2XMLElement* marker, LPCWSTR child,
+bool MindManagerReader::ReadTaskMarkerEntry(ImportBase& context, IKX2XMLElement* marker, LPCWSTR child,
                                             LPCWSTR attribute, LONG group) {
   auto dirty = context.GetChildAttributeText(marker, u"ap:Name", u"Dirty");
   if (!dirty || !ParseFlag(*dirty).value_or(false)) return true;
@@ -138,7 +138,7 @@ bool MindManagerImport::ReadTaskMarkerEntry(ImportBase& context, IKX2XMLElement*
 
 // Custom icons live in a group of their own ("Custom Icons", made by the first one); each
 // entry keeps a copy of its picture, taken from the package.
-bool MindManagerImport::RegisterCustomIcon(LPCWSTR name, const std::u16string& reference, GUID* out) {
+bool MindManagerReader::RegisterCustomIcon(LPCWSTR name, const std::u16string& reference, GUID* out) {
   // The picture is named from its "ico" folder on ("mmarch://icons/a.png"); a reference
   // without it names its entry after the scheme.
   std::u16string entry;
@@ -151,22 +151,17 @@ bool MindManagerImport::RegisterCustomIcon(LPCWSTR name, const std::u16string& r
   std::u16string path;
   if (entry.empty() || !ExtractTemporary(entry, u"tmp", &path)) return false;
   struct Delete {
-    MindManagerImport* self;
+    MindManagerReader* self;
     ~Delete() { self->DeleteTemporary(); }
   } deleteAfter{this};
-  if (!haveCustomIconGroup_) {
-    if (!foliant::AddObjectTableItem(model_.get(), nullptr, vantorel::kClassTableGroup, GUID{},
-                                     foliant::kTableKindMarkers, defaultTexts_[1].c_str(), nullptr, &customIconGroup_))
-      return false;
-    haveCustomIconGroup_ = true;
-  }
+  if (!EnsureCustomIconGroup(defaultTexts_[1].c_str())) return false;
   foliant::StoredFile picture;
   const bool stored = picture.Store(path.c_str());
   return foliant::AddObjectTableItem(model_.get(), &customIconGroup_, vantorel::kClassTableEntry, GUID{},
                                      foliant::kTableKindMarkers, name, stored ? &picture : nullptr, out);
 }
 
-bool MindManagerImport::UpdateGroupName(LONG group, LPCWSTR name) {
+bool MindManagerReader::UpdateGroupName(LONG group, LPCWSTR name) {
   PropertyHolder object(FoliantCreateObject(vantorel::kClassTableGroup));
   kx2::Ref<IVtlObjectTable> table(model_->GetObjectTable());
   kx2::Ref<IVtlTableIndex> index(table ? table->GetIndex() : nullptr);
@@ -179,7 +174,7 @@ bool MindManagerImport::UpdateGroupName(LONG group, LPCWSTR name) {
   return table->UpdateGroup(object.Get()) != FALSE;
 }
 
-bool MindManagerImport::UpdateEntryName(const GUID& guid, LPCWSTR name) {
+bool MindManagerReader::UpdateEntryName(const GUID& guid, LPCWSTR name) {
   PropertyHolder object(FoliantCreateObject(vantorel::kClassTableEntry));
   kx2::Ref<IVtlObjectTable> table(model_->GetObjectTable());
   kx2::Ref<IVtlTableIndex> index(table ? table->GetIndex() : nullptr);
@@ -190,7 +185,7 @@ bool MindManagerImport::UpdateEntryName(const GUID& guid, LPCWSTR name) {
   return table->UpdateEntry(object.Get()) != FALSE;
 }
 
-bool MindManagerImport::ReadTextLabelSets(ImportBase& context, IKX2XMLElement* markersSetGroup) {
+bool MindManagerReader::ReadTextLabelSets(ImportBase& context, IKX2XMLElement* markersSetGroup) {
   HeldPath first(context, markersSetGroup, {u"ap:TextLabelMarkersSet"});
   return ForElementAndSiblings(first.get(), [&](IKX2XMLElement* set) {
     auto setName = context.GetChildAttributeText(set, u"ap:Name", u"Name");
@@ -214,7 +209,7 @@ bool MindManagerImport::ReadTextLabelSets(ImportBase& context, IKX2XMLElement* m
   });
 }
 
-bool MindManagerImport::ReadTaskResources(ImportBase& context, IKX2XMLElement* markersSetGroup) {
+bool MindManagerReader::ReadTaskResources(ImportBase& context, IKX2XMLElement* markersSetGroup) {
   const GUID group = TqResourceMapper::NumberGuid(kResourceGroup);
   {
     HeldPath name(context, markersSetGroup, {u"ap:TaskResourceMarkersName"});

@@ -1,5 +1,5 @@
 // The map's style group: the background of the map, kept with the document.
-#include <foliant/mindmanager/mindmanager_import.h>
+#include "mindmanager/mindmanager_reader.h"
 
 #include <foliant/host_binding.h>
 #include <foliant/property_values.h>
@@ -18,7 +18,7 @@ enum : USHORT { kPropImageFit = 0x7010, kPropImageFlip = 0x7011, kPropImageTrans
 
 }  // namespace
 
-bool MindManagerImport::ReadStyleGroup(ImportBase& context) {
+bool MindManagerReader::ReadStyleGroup(ImportBase& context) {
   HeldPath group(context, root_, {u"ap:StyleGroup"});
   if (!group) return false;
   PropertyHolder format(FoliantCreateObject(kClassPictureFormat));

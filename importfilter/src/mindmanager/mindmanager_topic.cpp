@@ -1,6 +1,6 @@
 // The topic walk: placing each "ap:Topic" in the host model by its kind, its layout, its
 // child elements, then its floating topics and sub-topics.
-#include <foliant/mindmanager/mindmanager_import.h>
+#include "mindmanager/mindmanager_reader.h"
 
 #include <foliant/host_binding.h>
 #include <foliant/property_values.h>
@@ -10,21 +10,13 @@
 
 using namespace foliant::mindmanager;
 
-bool MindManagerImport::SetCurrent(IVtlObject* topic) {
-  return cursor_ && topic && cursor_->SetCurrentNode(0, topic, 0);
-}
-
-bool MindManagerImport::Attach(ULONG tag, IVtlObject* object) {
-  return model_ && object && model_->AttachObject(0, tag, object, 0);
-}
-
-bool MindManagerImport::AttachMarker(const GUID& marker) {
+bool MindManagerReader::AttachMarker(const GUID& marker) {
   PropertyHolder object(FoliantCreateObject(vantorel::kClassMarker));
   return object && object.SetPropertyGuid(vantorel::kPropMarkerGuid, marker) &&
          Attach(vantorel::kRoleMarker, object.Get());
 }
 
-bool MindManagerImport::PlaceTopic(int kind, IVtlObject* format, kx2::Ref<IVtlObject>* topic) {
+bool MindManagerReader::PlaceTopic(int kind, IVtlObject* format, kx2::Ref<IVtlObject>* topic) {
   if (kind == kCentralTopic) {
     topic->reset(model_->GetRootNode(0));
     return SetCurrent(topic->get());
@@ -40,7 +32,7 @@ bool MindManagerImport::PlaceTopic(int kind, IVtlObject* format, kx2::Ref<IVtlOb
   return static_cast<bool>(*topic);
 }
 
-bool MindManagerImport::BuildTopic(ImportBase& context, IKX2XMLElement* element, int kind, TopicRecord record,
+bool MindManagerReader::BuildTopic(ImportBase& context, IKX2XMLElement* element, int kind, TopicRecord record,
                                    int depth, TopicRecord* inherited) {
   if (depth > kMaxTopicDepth) return false;
   CurrentElement current(context, element);
@@ -97,7 +89,7 @@ bool MindManagerImport::BuildTopic(ImportBase& context, IKX2XMLElement* element,
 
 // The topics of "ap:FloatingTopics" (kind 3) or "ap:SubTopics" (kind 1): for floating
 // topics every child element, for sub-topics every "ap:Topic".
-bool MindManagerImport::BuildChildTopics(ImportBase& context, IKX2XMLElement* element, int kind,
+bool MindManagerReader::BuildChildTopics(ImportBase& context, IKX2XMLElement* element, int kind,
                                          const TopicRecord& record, int depth) {
   const char16_t* container = kind == kSubTopic ? u"ap:SubTopics" : u"ap:FloatingTopics";
   return foliant::ForEachChildElement(element, [&](IKX2XMLElement* group) {
@@ -111,7 +103,7 @@ bool MindManagerImport::BuildChildTopics(ImportBase& context, IKX2XMLElement* el
 
 // The floating topics of the map hang on the central topic's element and go under the
 // model's root node.
-bool MindManagerImport::BuildMapFloatingTopics(ImportBase& context, IKX2XMLElement* central,
+bool MindManagerReader::BuildMapFloatingTopics(ImportBase& context, IKX2XMLElement* central,
                                                const TopicRecord& record) {
   return foliant::ForEachChildElement(central, [&](IKX2XMLElement* group) {
     if (!foliant::TagIsNoCase(group, u"ap:FloatingTopics")) return true;
@@ -129,7 +121,7 @@ bool MindManagerImport::BuildMapFloatingTopics(ImportBase& context, IKX2XMLEleme
   });
 }
 
-bool MindManagerImport::ReadTopicChild(ImportBase& context, IKX2XMLElement* child, IVtlObject* topic, int depth) {
+bool MindManagerReader::ReadTopicChild(ImportBase& context, IKX2XMLElement* child, IVtlObject* topic, int depth) {
   using foliant::TagIsNoCase;
   if (TagIsNoCase(child, u"ap:Text")) return ReadText(child, topic);
   if (TagIsNoCase(child, u"ap:IconsGroup")) return ReadIcons(child);

@@ -11,16 +11,19 @@
 
 #include <foliant/xmind/xmind_import.h>
 
+#include <foliant/import_limits.h>
+
+#include "common/import_session.h"
 #include "xmind/xmind_state.h"
 #include "xmind/xmind_values.h"
 
 namespace foliant::xmind {
 
-class SheetReader {
+class SheetReader : public ImportSession {
  public:
   SheetReader(XMindImport& importer, ImportState& state, IVtlDocument* document, IVtlModel* model);
   // Stops with the state's abort set when topics nest deeper than
-  // XMindImport::kMaxTopicDepth.
+  // kMaxTopicDepth.
   void ReadSheet(IKX2XMLElement* sheet);
 
   // Attaches the "xmind:#" links of every sheet to their topics, each pointing at the topic
@@ -53,9 +56,7 @@ class SheetReader {
   void ImportPosition(IVtlObject* node, IKX2XMLElement* position);
   void ImportNumbering(IVtlObject* node, IKX2XMLElement* numbering);
   void ApplyFormat(IVtlObject* node, IVtlObject* format);
-  void Attach(ULONG tag, IVtlObject* object);
   ObjectRef CurrentNode();
-  void SetCurrent(IVtlObject* node);
 
   // Markers, labels and tasks (xmind_entries.cpp).
   void ImportMarker(IKX2XMLElement* markerRef);
@@ -90,8 +91,6 @@ class SheetReader {
   XMindImport& importer_;
   ImportState& state_;
   IVtlDocument* document_;
-  IVtlModel* model_;
-  kx2::Ref<IVtlCursor> cursor_;
   std::u16string documentGuid_;
   // Topic id to node, for relationships and summaries (this sheet only).
   std::map<std::u16string, ObjectRef> nodes_;

@@ -73,7 +73,7 @@ void SheetReader::BuildRanges(IVtlObject* node, TopicWork& work, int depth) {
     if (const std::u16string* name = StyleValue(*style, u"shape-class");
         name && state_.mapper.Find(TqResourceMapper::kBoundaryShape, name->c_str(), &shape))
       SetNumber(object.get(), 0x4001, kPropNumber, shape.value);
-    ApplyLineAndFill(model_, object.get(), -1, *style, state_.mapper, u"solid");
+    ApplyLineAndFill(model_.get(), object.get(), -1, *style, state_.mapper, u"solid");
 
     std::vector<IVtlObject*> holders;
     if (record.range == u"master") {

@@ -20,9 +20,10 @@ const char16_t* const kTaskElements[] = {u"assigned-to", u"start-date", u"end-da
 }  // namespace
 
 GUID SheetReader::Group(GUID* cached, LONG kind, const std::u16string& name) {
-  if (!IsNullGuid(*cached) && HasObjectTableEntry(model_, *cached)) return *cached;
+  if (!IsNullGuid(*cached) && HasObjectTableEntry(model_.get(), *cached)) return *cached;
   GUID made{};
-  if (!AddObjectTableItem(model_, nullptr, kClassTableGroup, GUID{}, kind, name.c_str(), nullptr, &made)) return GUID{};
+  if (!AddObjectTableItem(model_.get(), nullptr, kClassTableGroup, GUID{}, kind, name.c_str(), nullptr, &made))
+    return GUID{};
   *cached = made;
   return made;
 }
@@ -32,7 +33,7 @@ GUID SheetReader::Entry(std::map<std::u16string, GUID>& cache, const GUID& group
   if (auto it = cache.find(name); it != cache.end()) return it->second;
   GUID made{};
   if (IsNullGuid(group) ||
-      !AddObjectTableItem(model_, &group, kClassTableEntry, GUID{}, kind, name.c_str(), nullptr, &made))
+      !AddObjectTableItem(model_.get(), &group, kClassTableEntry, GUID{}, kind, name.c_str(), nullptr, &made))
     return GUID{};
   cache.emplace(name, made);
   return made;
@@ -44,8 +45,8 @@ GUID SheetReader::FallbackMarker() {
   if (IsNullGuid(group)) return GUID{};
   char16_t picture[MAX_PATH] = {};
   Basalt::Util::PathUtil::_PathToAbsolute(state_.texts.markerPicture.c_str(), picture);
-  AddObjectTableItem(model_, &group, kClassTableEntry, GUID{}, kTableKindMarkers, state_.texts.fallbackMarker.c_str(),
-                     picture[0] ? picture : nullptr, &fallbackMarker_);
+  AddObjectTableItem(model_.get(), &group, kClassTableEntry, GUID{}, kTableKindMarkers,
+                     state_.texts.fallbackMarker.c_str(), picture[0] ? picture : nullptr, &fallbackMarker_);
   return fallbackMarker_;
 }
 
@@ -56,7 +57,7 @@ void SheetReader::ImportMarker(IKX2XMLElement* markerRef) {
   GUID guid{};
   if (state_.mapper.Find(TqResourceMapper::kMarkers, id, &record)) guid = MarkerEntryGuid(record);
   // A marker the host's table does not hold would point at nothing: it gets the stand-in.
-  if (IsNullGuid(guid) || !HasObjectTableEntry(model_, guid)) guid = FallbackMarker();
+  if (IsNullGuid(guid) || !HasObjectTableEntry(model_.get(), guid)) guid = FallbackMarker();
   if (IsNullGuid(guid)) return;
   ObjectRef marker = NewObject(kClassMarker);
   if (SetGuid(marker.get(), kPropMarkerGuid, guid)) Attach(kRoleMarker, marker.get());
@@ -94,7 +95,7 @@ void SheetReader::ImportTask(IKX2XMLElement* content) {
   if (kx2::Ref<IKX2XMLElement> assigned = ChildNamed(content, u"assigned-to")) {
     GUID group{};
     group.Data1 = kResourceGroupNumber;
-    if (!HasObjectTableEntry(model_, group))
+    if (!HasObjectTableEntry(model_.get(), group))
       group = Group(&resourceGroup_, kTableKindLabels, state_.texts.resourceGroup);
     const GUID entry = Entry(resourceEntries_, group, kTableKindLabels, ElementText(assigned.get()));
     if (!IsNullGuid(entry)) {

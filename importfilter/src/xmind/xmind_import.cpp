@@ -8,12 +8,11 @@
 #include <basalt/base_api.h>
 #include <basalt/error.h>
 #include <basalt/file_io.h>
-#include <basalt/module.h>
 #include <basalt/path_util.h>
-#include <basalt/resource.h>
 #include <foliant/filter_library.h>
 #include <foliant/host_binding.h>
 #include <foliant/common/xml_walk.h>
+#include <foliant/import_limits.h>
 #include <win/crt.h>
 #include <win/user.h>
 
@@ -31,17 +30,8 @@ constexpr uint32_t kErrorMessage = 1;
 constexpr uint32_t kErrorOutOfMemory = 2;
 constexpr uint32_t kErrorXmlParse = 16;
 
-// The parser reads a whole entry from one buffer; the package's own size for it is only a
-// claim, so an entry claiming more than this is not read.
-constexpr uint32_t kMaxXmlEntrySize = 256u << 20;
+// The parser reads a whole entry from one buffer, at least this large.
 constexpr uint32_t kMinXmlBuffer = 65536;
-
-std::u16string LoadText(UINT id) {
-  char16_t buffer[261] = {};
-  tagModuleInfo* module = FoliantModuleInfo();
-  Basalt::Util::Resource::_LoadString(module ? module->resourceInstance : nullptr, id, buffer, 260);
-  return buffer;
-}
 
 bool HasXMindExtension(LPCWSTR path) {
   if (!path) return false;
@@ -50,17 +40,6 @@ bool HasXMindExtension(LPCWSTR path) {
   const std::u16string_view file = name == std::u16string_view::npos ? p : p.substr(name + 1);
   const size_t dot = file.rfind(u'.');
   return dot != std::u16string_view::npos && foliant::EqualsNoCase(file.substr(dot), u".xmind");
-}
-
-// The last document of the manager's list; null when none is open.
-IVtlDocument* LastDocument(IVtlDocumentManager* documents, bool receptiveOnly) {
-  IVtlDocument* last = nullptr;
-  ULONG_PTR position = documents->GetFirstDocumentPosition();
-  while (position) {
-    IVtlDocument* document = documents->GetNextDocument(&position);
-    if (document && (!receptiveOnly || document->AcceptsImport())) last = document;
-  }
-  return last;
 }
 
 }  // namespace
@@ -77,15 +56,15 @@ int XMindImport::Init() {
     const int result = state_->mapper.Init(TqResourceMapper::kXMind);
     state_->initialised = result == 1;
     foliant::xmind::ImportTexts& texts = state_->texts;
-    texts.number = _wtoi(LoadText(22016).c_str());
-    texts.markerPicture = LoadText(22017);
-    texts.markerGroup = LoadText(22038);
-    texts.labelGroup = LoadText(22039);
-    texts.fallbackMarker = LoadText(22040);
-    texts.resourceGroup = LoadText(22041);
-    texts.newerCaption = LoadText(22046);
-    texts.newerText = LoadText(22047);
-    texts.tooDeepText = LoadText(22048);
+    texts.number = _wtoi(foliant::LoadText(22016).c_str());
+    texts.markerPicture = foliant::LoadText(22017);
+    texts.markerGroup = foliant::LoadText(22038);
+    texts.labelGroup = foliant::LoadText(22039);
+    texts.fallbackMarker = foliant::LoadText(22040);
+    texts.resourceGroup = foliant::LoadText(22041);
+    texts.newerCaption = foliant::LoadText(22046);
+    texts.newerText = foliant::LoadText(22047);
+    texts.tooDeepText = foliant::LoadText(22048);
     return result;
   } catch (...) {
     BaseError::_SetError(kErrorOutOfMemory);
@@ -135,7 +114,7 @@ std::u16string XMindImport::ExtractToTempFile(LPCWSTR entryName) {
 int XMindImport::LoadXMLEntry(LPCWSTR entryName) {
   const uint32_t size = state_->package.GetEntrySize(entryName);
   if (size == 0) return 0;
-  if (size > kMaxXmlEntrySize) {
+  if (size > foliant::kMaxXmlEntryBytes) {
     BaseError::_SetError(kErrorOutOfMemory);
     return 0;
   }
@@ -173,7 +152,7 @@ int XMindImport::Import(IVtlDocumentManager* documents, LPCWSTR path) {
       char16_t folder[MAX_PATH] = {};
       PathUtil::_PathToAbsolute(u"${Contents}\\Default", folder);
       const std::u16string templatePath = std::u16string(folder) + u".etqt";
-      IVtlDocument* target = LastDocument(documents, true);
+      IVtlDocument* target = foliant::LastDocument(documents, true);
 
       if (!state_->package.Open(path)) return 0;
       // XMind 2020 and later keep the map in "content.json"; their "content.xml" only says
@@ -207,7 +186,7 @@ int XMindImport::Import(IVtlDocumentManager* documents, LPCWSTR path) {
             if (!documents->NewDocument(templatePath.c_str(), u"ETQT",
                                         u";template:true;default:true;fitindefault:true"))
               return true;  // this sheet is skipped; the others still get theirs
-            target = LastDocument(documents, false);
+            target = foliant::LastDocument(documents, false);
             if (!target) return true;
             kx2::Ref<IVtlView> view(target->GetView());
             if (view) view->Activate(1);

@@ -108,7 +108,8 @@ void SheetReader::ImportHyperlink(IVtlObject* node, const std::u16string& href, 
       kind = target.find(u'.') != std::u16string::npos ? kLinkFile : kLinkFolder;
     }
   } else if (StartsWithNoCase(href, u"xmind:#")) {
-    state_.pendingLinks.push_back({href.substr(7), kx2::Ref<IVtlModel>::Share(model_), ObjectRef::Share(node)});
+    state_.pendingLinks.push_back(
+        {ObjectRef::Share(node), href.substr(7), false, kx2::Ref<IVtlModel>::Share(model_.get())});
     return;
   } else if (StartsWithNoCase(href, u"xap:")) {
     ImportAttachment(PackageEntry(href), title);
@@ -141,9 +142,9 @@ void SheetReader::ImportAttachment(const std::u16string& entry, const std::u16st
 
 void SheetReader::ResolveLinks(ImportState& state) {
   for (PendingLink& pending : state.pendingLinks) {
-    auto target = state.topicGuidTexts.find(pending.targetId);
-    if (target == state.topicGuidTexts.end() || !pending.model || !pending.node) continue;
-    auto title = state.topicTitles.find(pending.targetId);
+    auto target = state.topicGuidTexts.find(pending.target);
+    if (target == state.topicGuidTexts.end() || !pending.model || !pending.topic) continue;
+    auto title = state.topicTitles.find(pending.target);
     const std::u16string description = BuildHyperlinkDescription(
         target->second.c_str(), true, kLinkCurrent, nullptr,
         title != state.topicTitles.end() && !title->second.empty() ? title->second.c_str() : nullptr);
@@ -151,7 +152,8 @@ void SheetReader::ResolveLinks(ImportState& state) {
     kx2::Ref<IVtlCursor> cursor(pending.model->GetCursor());
     if (!link || !cursor || description.empty() || !SetText(link.get(), kPropHyperlinkText, description)) continue;
     ObjectRef previous(cursor->GetCurrentNode());
-    if (cursor->SetCurrentNode(0, pending.node.get(), 0)) pending.model->AttachObject(0, kRoleHyperlink, link.get(), 0);
+    if (cursor->SetCurrentNode(0, pending.topic.get(), 0))
+      pending.model->AttachObject(0, kRoleHyperlink, link.get(), 0);
     if (previous) cursor->SetCurrentNode(0, previous.get(), 0);
   }
   state.pendingLinks.clear();

@@ -45,7 +45,7 @@ void SheetReader::ImportNotes(IVtlObject*, IKX2XMLElement* notes) {
   };
 
   if (forms.empty()) {
-    if (plain && begin()) WriteHostText(model_, ElementText(plain.get()));
+    if (plain && begin()) WriteHostText(model_.get(), ElementText(plain.get()));
     return;
   }
   for (const auto& html : forms) {
@@ -65,7 +65,7 @@ void SheetReader::ImportNotes(IVtlObject*, IKX2XMLElement* notes) {
       if (element && TagIs(element, u"xhtml:p"))
         WriteHtmlParagraph(element, styled);
       else
-        WriteHostText(model_, HtmlText(element ? ElementText(element) : loose));
+        WriteHostText(model_.get(), HtmlText(element ? ElementText(element) : loose));
       return true;
     });
   }
@@ -76,10 +76,10 @@ void SheetReader::WriteHtmlParagraph(IKX2XMLElement* paragraph, bool& styled) {
     if (text.empty()) return;
     if (styled) {
       // Back to the note's own style, so that a span's format does not run on.
-      ApplyTextStyle(model_, StyleMap());
+      ApplyTextStyle(model_.get(), StyleMap());
       styled = false;
     }
-    WriteHostText(model_, HtmlText(std::move(text)));
+    WriteHostText(model_.get(), HtmlText(std::move(text)));
   };
   auto inlineNode = [&](IKX2XMLNode* node, auto& self) -> bool {
     IKX2XMLElement* element = AsElement(node);
@@ -103,13 +103,13 @@ void SheetReader::WriteHtmlParagraph(IKX2XMLElement* paragraph, bool& styled) {
 void SheetReader::WriteRun(IKX2XMLElement* span, bool& styled) {
   const StyleMap* style = FindStyle(state_, AttributeText(span, u"style-id"));
   if (style) {
-    ApplyTextStyle(model_, *style);
+    ApplyTextStyle(model_.get(), *style);
     styled = true;
   } else if (styled) {
-    ApplyTextStyle(model_, StyleMap());
+    ApplyTextStyle(model_.get(), StyleMap());
     styled = false;
   }
-  WriteHostText(model_, HtmlText(ElementText(span)));
+  WriteHostText(model_.get(), HtmlText(ElementText(span)));
 }
 
 }  // namespace foliant::xmind

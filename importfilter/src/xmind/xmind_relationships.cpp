@@ -50,7 +50,7 @@ void SheetReader::ImportRelationship(IKX2XMLElement* relationship) {
   SetInterface(object.get(), kRelationTo, to->second.get());
   if (MappedValue(state_.mapper, TqResourceMapper::kArrowHead, *style, u"arrow-end-class", &value))
     SetNumber(object.get(), kRelationEndArrow, kPropEnum, value);
-  ApplyLineAndFill(model_, object.get(), -1, *style, state_.mapper, nullptr);
+  ApplyLineAndFill(model_.get(), object.get(), -1, *style, state_.mapper, nullptr);
 
   if (kx2::Ref<IKX2XMLElement> points = ChildNamed(relationship, u"control-points")) {
     int index = 0;

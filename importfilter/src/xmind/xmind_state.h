@@ -14,6 +14,8 @@
 #include <foliant/zip/tq_xml_storage.h>
 #include <vantorel/app_interfaces.h>
 
+#include "common/import_session.h"
+
 namespace foliant::xmind {
 
 // Style property name to its text, as "styles.xml" writes it.
@@ -22,13 +24,6 @@ using StyleMap = std::map<std::u16string, std::u16string>;
 struct StyleRecord {
   std::u16string family;  // the style's "type": "topic", "boundary", "summary" ...
   StyleMap properties;
-};
-
-// An "xmind:#" link, resolved once every sheet has been read.
-struct PendingLink {
-  std::u16string targetId;
-  kx2::Ref<IVtlModel> model;
-  kx2::Ref<IVtlObject> node;
 };
 
 // Why an import stops early. The reader does not unwind by throwing (the XML walks hold
@@ -68,6 +63,7 @@ struct ImportState {
   // For the whole workbook: an "xmind:#" link may name a topic of any sheet.
   std::map<std::u16string, std::u16string> topicGuidTexts;  // id -> "{document}|{topic}"
   std::map<std::u16string, std::u16string> topicTitles;     // id -> title text
+  // "xmind:#" links (the target is the topic id), resolved once every sheet has been read.
   std::vector<PendingLink> pendingLinks;
   std::vector<kx2::Ref<IVtlModel>> models;
   std::optional<ImportAbort> abort;

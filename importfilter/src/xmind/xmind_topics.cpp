@@ -34,7 +34,9 @@ LONG NumberStyle(const std::u16string& format) {
 }  // namespace
 
 SheetReader::SheetReader(XMindImport& importer, ImportState& state, IVtlDocument* document, IVtlModel* model)
-    : importer_(importer), state_(state), document_(document), model_(model), cursor_(model->GetCursor()) {
+    : importer_(importer), state_(state), document_(document) {
+  // The session holds a reference of its own to the sheet's model, and its cursor.
+  OpenModel(kx2::Ref<IVtlModel>::Share(model).release());
   ObjectRef documentObject(model->GetDocumentObject());
   GUID guid{};
   if (documentObject && documentObject->GetObjectGuid(&guid)) documentGuid_ = GuidRegistryText(guid);
@@ -42,22 +44,14 @@ SheetReader::SheetReader(XMindImport& importer, ImportState& state, IVtlDocument
 
 ObjectRef SheetReader::CurrentNode() { return cursor_ ? ObjectRef(cursor_->GetCurrentNode()) : ObjectRef(); }
 
-void SheetReader::SetCurrent(IVtlObject* node) {
-  if (cursor_ && node) cursor_->SetCurrentNode(0, node, 0);
-}
-
 void SheetReader::ApplyFormat(IVtlObject* node, IVtlObject* format) {
   if (!node || !format) return;
   ObjectRef target(node->GetTarget(0));
   if (target) model_->ApplyFormat(0, target.get(), format);
 }
 
-void SheetReader::Attach(ULONG tag, IVtlObject* object) {
-  if (object) model_->AttachObject(0, tag, object, 0);
-}
-
 bool SheetReader::DepthAllowed(int depth) {
-  if (depth <= XMindImport::kMaxTopicDepth) return true;
+  if (depth <= kMaxTopicDepth) return true;
   if (Going()) state_.abort = ImportAbort{1, state_.texts.tooDeepText};
   return false;
 }
@@ -90,7 +84,7 @@ void SheetReader::ReadSheet(IKX2XMLElement* sheet) {
     });
   SetCurrent(root.get());
   const StyleMap branch = {{u"line-class", u"org.xmind.branchConnection.straight"}};
-  ApplyNodeStyle(model_, root.get(), branch, state_.mapper);
+  ApplyNodeStyle(model_.get(), root.get(), branch, state_.mapper);
 }
 
 void SheetReader::ImportTopic(IKX2XMLElement* topic, int depth) {
@@ -115,7 +109,7 @@ void SheetReader::ImportTopic(IKX2XMLElement* topic, int depth) {
 
   const StyleMap* style = FindStyle(state_, AttributeText(topic, u"style-id"), {u"topic"});
   if (!style) style = &EmptyStyle();
-  ApplyNodeStyle(model_, node.get(), *style, state_.mapper);
+  ApplyNodeStyle(model_.get(), node.get(), *style, state_.mapper);
 
   TopicWork work;
   std::u16string title;
@@ -171,10 +165,10 @@ void SheetReader::ImportTitle(IVtlObject* node, IKX2XMLElement* title, const Sty
   if (!model_->PlaceObject(0, text ? text.get() : node, -1)) return;
   cursor_->SetTextMode(1, kTitleTextModeOn);
   model_->BeginTextInput(0, 1);
-  ApplyTextStyle(model_, style);
+  ApplyTextStyle(model_.get(), style);
   const std::u16string words = ElementText(title);
   if (!words.empty()) model_->InsertText(0, words.c_str(), -1);
-  ApplyParagraphAlignment(model_, style);
+  ApplyParagraphAlignment(model_.get(), style);
   if (!id.empty()) state_.topicTitles.try_emplace(id, words);
   cursor_->EndTextInput();
   cursor_->SetTextMode(0, kTitleTextModeOff);

@@ -19,10 +19,6 @@ struct ImportState;
 
 class XMindImport : public ImportBase {
  public:
-  // Topics nested deeper than this end the import with an error instead of exhausting the
-  // stack.
-  static constexpr int kMaxTopicDepth = 64;
-
   XMindImport();
   // Reaches the host through `application` (borrowed; it must outlive the importer) instead
   // of the loaded host module.

@@ -1,0 +1,18 @@
+// Limits every importer keeps to, so that a hostile map fails its import instead of
+// exhausting the stack or the memory.
+#pragma once
+
+#include <cstdint>
+
+namespace foliant {
+
+// Deepest nesting of topics (child, floating, boundary and summary topics alike) that is
+// imported; a deeper map fails the import. Low enough that every format reaches it within
+// the host parser's limit of 256 nested elements (XMind spends three elements a level).
+inline constexpr int kMaxTopicDepth = 64;
+
+// Largest XML entry of a map package that is read into memory (its declared size; the
+// package's own figure is only a claim); a larger one is refused.
+inline constexpr uint32_t kMaxXmlEntryBytes = 256u << 20;
+
+}  // namespace foliant

@@ -1,0 +1,132 @@
+// The FreeMind importer's state and steps, behind FreemindImport: one Init-to-Cleanup run
+// reading one map into one host document.
+#pragma once
+
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <foliant/common/face_resolution.h>
+#include <foliant/common/object_table.h>
+#include <foliant/common/xml_walk.h>
+#include <foliant/freemind/freemind_import.h>
+#include <foliant/import_base.h>
+#include <foliant/import_limits.h>
+#include <foliant/tq_resource_mapper.h>
+#include <kx2/Ref.h>
+
+#include "common/import_session.h"
+
+namespace HTML {
+struct Paragraph;
+}
+
+namespace foliant::freemind {
+
+class FreemindReader : public ImportSession {
+ public:
+  using AttributeRecord = FreemindImport::AttributeRecord;
+
+  FreemindReader() = default;
+  ~FreemindReader() override;
+
+  int Init();
+  int Probe(LPCWSTR path);
+  int Import(IVtlDocumentManager* documents, LPCWSTR path);
+  void Cleanup();
+
+  // Reads an "attribute" element (the context's current element) into `records`: 0 when it
+  // lacks "NAME" or "VALUE"; an empty text becomes resource text 22036; nothing is added
+  // when both are empty.
+  int ReadAttributeRecord(ImportBase& context, std::vector<AttributeRecord>& records);
+  // Records the "LINK" of a "node" element (the context's current element) for `topic`;
+  // always 1.
+  int CollectNodeLink(ImportBase& context, IVtlObject* topic);
+
+ private:
+  // An "arrowlink", resolved after the walk.
+  struct ArrowLink {
+    std::u16string source;
+    std::u16string destination;
+    LONG startArrow = 0;  // 3 for "Default", else 0
+    LONG endArrow = 0;
+    bool hasColor = false;
+    DWORD color = 0;
+  };
+
+  // What a node hands down to its children (by value).
+  struct NodeParameters {
+    bool hasEdgeColor = false;
+    DWORD edgeColor = 0;
+  };
+
+  // The child elements of a "node" that the import reads, gathered in one pass.
+  struct NodeChildren {
+    ElementAttributes own{nullptr};  // the node's own attributes
+    bool any = false;                // the node has child nodes of any kind
+    std::vector<kx2::Ref<IKX2XMLElement>> attributes, icons, edges, arrowLinks, clouds, nodes;
+    kx2::Ref<IKX2XMLElement> font, richText, richNote;
+  };
+
+  // The walk.
+  int WalkMap(ImportBase& context);
+  bool BuildNode(ImportBase& context, IKX2XMLElement* element, int level, NodeParameters parameters, int depth);
+  static void GatherChildren(IKX2XMLElement* element, NodeChildren& children);
+  // Folding and fill go to the topic's format (*formatChanged tells whether anything did);
+  // the edge colour becomes the node's parameter.
+  bool ApplyNodeStyle(ImportBase& context, IKX2XMLElement* element, const NodeChildren& children, IVtlObject* format,
+                      NodeParameters& parameters, bool* formatChanged);
+  bool BuildNodeContent(ImportBase& context, IKX2XMLElement* element, const NodeChildren& children, IVtlObject* topic,
+                        const std::u16string& id);
+  bool ImportAttributes(ImportBase& context, const NodeChildren& children);
+  bool ImportIcons(const NodeChildren& children);
+  bool ImportText(const NodeChildren& children, IVtlObject* topic);
+  bool ImportNotes(const NodeChildren& children, IVtlObject* topic);
+  bool ImportImages(const std::vector<HTML::Paragraph>& paragraphs);
+  bool AddCloud(IKX2XMLElement* cloud);
+  bool RecordArrowLink(IKX2XMLElement* arrow, const std::u16string& source);
+
+  // After the walk.
+  bool ResolveArrowLinks();
+  bool ResolveLinks();
+  bool AttachHyperlink(IVtlObject* topic, const std::u16string& description);
+
+  // Host helpers.
+  IVtlObject* TextObjectOf(IVtlObject* topic);
+  bool EnsureMarkerEntry(LPCWSTR name, GUID* marker);
+  bool EnsureLabelEntry(const AttributeRecord& record, GUID* entry);
+  const StoredFile* FallbackMarkerPicture();
+  void ClearWalkState();
+
+  // The parsed file.
+  IKX2XMLDocument* document_ = nullptr;
+  IKX2XMLElement* root_ = nullptr;
+
+  int level_ = 0;
+  int initialised_ = 0;
+  std::map<std::u16string, kx2::Ref<IVtlObject>> nodes_;
+  std::vector<ArrowLink> arrowLinks_;
+  int idCounter_ = 0;
+
+  // Texts and numbers of the plug-in's resources.
+  int defaultNumber_ = 0;           // 22016
+  std::u16string markerPicture_;    // 22017
+  std::u16string centralTopic_;     // 22028
+  std::u16string topicText_;        // 22029
+  std::u16string noteText_;         // 22030
+  std::u16string linkText_;         // 22031
+  std::u16string emptyText_;        // 22036
+  std::u16string attributesText_;   // 22037
+  std::u16string customIconsText_;  // 22018
+
+  // Entries this import added to the document's object table.
+  std::map<std::u16string, GUID> attributeGroups_;                             // by name
+  std::map<std::pair<std::u16string, std::u16string>, GUID> attributeValues_;  // by name, value
+  StoredFile markerPictureFile_;  // the stand-in picture, stored once per import
+  bool markerPictureStored_ = false;
+
+  TqResourceMapper mapper_;
+};
+
+}  // namespace foliant::freemind
