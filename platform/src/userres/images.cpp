@@ -104,13 +104,7 @@ HBITMAP LoadBitmapW(HINSTANCE hInstance, LPCWSTR lpBitmapName) {
     DWORD size = 0;
     const uint8_t* bytes = ResourceBytes(hInstance, lpBitmapName, RT_BITMAP, &size);
     if (!bytes) return nullptr;
-    auto bitmap = std::make_shared<kx2::gdi::Bitmap>();
-    if (!kx2::gdi::ParseDib(bytes, size, false, &bitmap->header)) {
-      SetLastError(ERROR_INVALID_DATA);
-      return nullptr;
-    }
-    bitmap->dib.assign(bytes, bytes + size);
-    return kx2::InsertHandle(bitmap);
+    return kx2::gdi::BitmapFromPackedDib(bytes, size);
   } catch (...) {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;
