@@ -282,6 +282,14 @@ KX2_EXPORT HGDIOBJ GetCurrentObject(HDC hdc, UINT type) {
   }
 }
 
-KX2_EXPORT LONG Kx2GdiLiveObjects(DWORD type) { return static_cast<LONG>(LiveObjects(type)); }
+KX2_EXPORT LONG Kx2GdiLiveObjects(DWORD type) {
+  // Stock objects are made before counting, so that a count taken before first use
+  // matches one taken after.
+  kx2::Guard([] {
+    Stocks();
+    StockFont(SYSTEM_FONT);
+  });
+  return static_cast<LONG>(LiveObjects(type));
+}
 
 KX2_EXPORT BOOL GdiFlush() { return TRUE; }
