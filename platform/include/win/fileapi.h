@@ -168,6 +168,15 @@ KX2_EXPORT BOOL LockFile(HANDLE hFile, DWORD dwFileOffsetLow, DWORD dwFileOffset
                          DWORD nNumberOfBytesToLockHigh);
 KX2_EXPORT BOOL UnlockFile(HANDLE hFile, DWORD dwFileOffsetLow, DWORD dwFileOffsetHigh, DWORD nNumberOfBytesToUnlockLow,
                            DWORD nNumberOfBytesToUnlockHigh);
+// The same locks; without LOCKFILE_FAIL_IMMEDIATELY the call waits until the range is free
+// (a holder in another process frees it by unlocking, closing or dying). The range starts
+// at the OVERLAPPED's offset. Shared locks exclude each other as LockFile's do.
+#define LOCKFILE_FAIL_IMMEDIATELY 0x00000001
+#define LOCKFILE_EXCLUSIVE_LOCK 0x00000002
+KX2_EXPORT BOOL LockFileEx(HANDLE hFile, DWORD dwFlags, DWORD dwReserved, DWORD nNumberOfBytesToLockLow,
+                           DWORD nNumberOfBytesToLockHigh, LPOVERLAPPED lpOverlapped);
+KX2_EXPORT BOOL UnlockFileEx(HANDLE hFile, DWORD dwReserved, DWORD nNumberOfBytesToUnlockLow,
+                             DWORD nNumberOfBytesToUnlockHigh, LPOVERLAPPED lpOverlapped);
 KX2_EXPORT BOOL GetFileTime(HANDLE hFile, LPFILETIME lpCreationTime, LPFILETIME lpLastAccessTime,
                             LPFILETIME lpLastWriteTime);
 KX2_EXPORT BOOL SetFileTime(HANDLE hFile, const FILETIME* lpCreationTime, const FILETIME* lpLastAccessTime,
