@@ -137,7 +137,7 @@ TEST_F(XmlReg, TypedValuesRoundTrip) {
   EXPECT_FALSE(reg.GetBinaryValue(u"z", &got, &size));
 }
 
-TEST_F(XmlReg, ReadersNeverWriteAndTheLastWriterWins) {
+TEST_F(XmlReg, ReadersNeverWriteAndWritersKeepEachOthersValues) {
   {
     XMLRegistry reg(u"K", Basalt::HROOT_XMLREGISTRY);
     reg.WriteStringValue(u"v", u"0");
@@ -155,16 +155,26 @@ TEST_F(XmlReg, ReadersNeverWriteAndTheLastWriterWins) {
   EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
   EXPECT_EQ(Bytes("XMLRegistry.xml"), bytes);
 
+  // Each save writes its own changes onto the file as it is: different values both stay,
+  // the same value ends as the last save left it, a deletion reaches only what it names.
   auto* first = new XMLRegistry(u"K", Basalt::HROOT_XMLREGISTRY);
   auto* second = new XMLRegistry(u"K", Basalt::HROOT_XMLREGISTRY);
   first->WriteStringValue(u"a", u"1");
+  first->WriteStringValue(u"same", u"first");
   second->WriteStringValue(u"b", u"2");
+  second->WriteStringValue(u"same", u"second");
+  second->DeleteEntry(u"v");
   delete second;
-  delete first;  // destroyed last: its tree is the file
+  delete first;
   XMLRegistry check(u"K", Basalt::HROOT_XMLREGISTRY);
   std::u16string v;
   EXPECT_TRUE(check.GetStringValue(u"a", v));
-  EXPECT_FALSE(check.GetStringValue(u"b", v));
+  EXPECT_EQ(v, u"1");
+  EXPECT_TRUE(check.GetStringValue(u"b", v));
+  EXPECT_EQ(v, u"2");
+  EXPECT_TRUE(check.GetStringValue(u"same", v));
+  EXPECT_EQ(v, u"first");
+  EXPECT_FALSE(check.GetStringValue(u"v", v));
 }
 
 TEST_F(XmlReg, EnumeratesKeysAndEntries) {

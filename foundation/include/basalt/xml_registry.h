@@ -1,7 +1,12 @@
 // Basalt::XMLRegistry: a registry-like settings store kept in XML files under the user's
 // program-information folder. An instance opens one key of one file, reads and writes
-// typed values of that key, enumerates it, deletes keys and values, and writes the whole
-// file back when it is flushed (ExistKey) or destroyed after a change.
+// typed values of that key, enumerates it, deletes keys and values, and writes its changes
+// back when it is flushed (ExistKey) or destroyed after a change.
+//
+// Several instances, in this process or others, may work on one file: a save takes the
+// file's inter-process lock, reads the file as it is now and writes this instance's
+// changes onto it, so instances changing different values lose nothing; the same value
+// changed by two ends as the last save left it.
 //
 // File layout: the root element "XMLRegistry"; a key is an element with IsKey="TRUE",
 // nested as the path nests, with cumulative names (the key VTL\Option is the element
@@ -83,6 +88,19 @@ class BASALT_API XMLRegistry {
   uint32_t entryIndex = 0;
 
  private:
+  // One change since the last save, replayed onto the file's content when saving.
+  struct Change {
+    enum Kind { kKey, kValue, kDeleteEntry, kDeleteKey } kind;
+    std::vector<std::u16string> keyNames;
+    std::u16string name;
+    std::u16string text;
+  };
+  std::vector<Change> changes_;
+
+  void Record(Change::Kind kind, const std::vector<std::u16string>& names, const char16_t* name,
+              const std::u16string& text);
+  // Writes the changes onto the file's current content, under the file's lock.
+  int SaveChanges();
   static std::vector<std::u16string> _SplitNodeToString(const char16_t* keyPath);
   XMLDom::XMLNode* _FindSubKeyNode(const std::vector<std::u16string>& names, bool create);
   XMLDom::XMLNode* _GetChild(const char16_t* name) const;

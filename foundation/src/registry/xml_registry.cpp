@@ -7,7 +7,10 @@
 
 #include <basalt/path_util.h>
 
+#include <win/fileapi.h>
+
 #include "setting_text.h"
+#include "settings_file_lock.h"
 
 namespace Basalt {
 
@@ -60,6 +63,45 @@ XMLNode* Follow(XMLNode* root, const std::vector<size_t>& path) {
   return n;
 }
 
+// The key the names lead to from top, one name per level, taking at each level the first
+// child of that name that is a key; with `create`, a missing level is appended as the
+// last child (*created tells). Null when a level is missing and not created.
+XMLNode* FindKey(XMLNode* top, const std::vector<std::u16string>& names, bool create, bool* created) {
+  XMLNode* node = top;
+  for (const std::u16string& name : names) {
+    XMLNode* next = nullptr;
+    for (XMLNode* c : node->children) {
+      if (c->name == name && IsKey(c)) {
+        next = c;
+        break;
+      }
+    }
+    if (!next) {
+      if (!create) return nullptr;
+      next = node->AppendChild(name.c_str(), u"");
+      if (!next || !next->AppendAttr(u"IsKey", u"TRUE")) {
+        if (next) node->RemoveChild(next);
+        return nullptr;
+      }
+      if (created) *created = true;
+    }
+    node = next;
+  }
+  return node;
+}
+
+// The key's first child of that name that is not a key gets the text; without one, a new
+// value element is appended.
+bool StoreText(XMLNode* key, const char16_t* name, const std::u16string& text) {
+  for (XMLNode* c : key->children) {
+    if (c->name == std::u16string_view(name) && !IsKey(c)) {
+      c->value.assign(text.data(), text.size());
+      return true;
+    }
+  }
+  return key->AppendChild(name, text.c_str()) != nullptr;
+}
+
 // Copies name with its terminator into buffer[size]; false when it does not fit.
 bool CopyName(const XMLDom::XmlString& name, char16_t* buffer, int size) {
   if (!buffer || size <= 0 || name.size() + 1 > static_cast<size_t>(size)) return false;
@@ -82,7 +124,8 @@ XMLRegistry::XMLRegistry(const XMLRegistry& other)
       keyNames(other.keyNames),
       keyPath(other.keyPath),
       subkeyIndex(other.subkeyIndex),
-      entryIndex(other.entryIndex) {
+      entryIndex(other.entryIndex),
+      changes_(other.changes_) {
   // The copy's places are found again in its own tree.
   if (other.keyNode) keyNode = Follow(&tree, PathTo(&other.tree, other.keyNode));
   if (other.enumNode) enumNode = Follow(&tree, PathTo(&other.tree, other.enumNode));
@@ -98,6 +141,7 @@ XMLRegistry& XMLRegistry::operator=(const XMLRegistry& other) {
   keyPath = other.keyPath;
   subkeyIndex = other.subkeyIndex;
   entryIndex = other.entryIndex;
+  changes_ = other.changes_;
   keyNode = other.keyNode ? Follow(&tree, PathTo(&other.tree, other.keyNode)) : nullptr;
   enumNode = other.enumNode ? Follow(&tree, PathTo(&other.tree, other.enumNode)) : nullptr;
   return *this;
@@ -126,26 +170,22 @@ std::vector<std::u16string> XMLRegistry::_SplitNodeToString(const char16_t* path
 }
 
 XMLNode* XMLRegistry::_FindSubKeyNode(const std::vector<std::u16string>& names, bool create) {
-  XMLNode* node = &tree;
-  for (const std::u16string& name : names) {
-    XMLNode* next = nullptr;
-    for (XMLNode* c : node->children) {
-      if (c->name == name && IsKey(c)) {
-        next = c;
-        break;
+  return FindKey(&tree, names, create, nullptr);
+}
+
+void XMLRegistry::Record(Change::Kind kind, const std::vector<std::u16string>& names, const char16_t* name,
+                         const std::u16string& text) {
+  if (kind == Change::kValue) {
+    // A value written again since the last save (and not deleted since) keeps one change.
+    for (auto c = changes_.rbegin(); c != changes_.rend(); ++c) {
+      if (c->kind == Change::kDeleteEntry || c->kind == Change::kDeleteKey) break;
+      if (c->kind == Change::kValue && c->name == name && c->keyNames == names) {
+        c->text = text;
+        return;
       }
     }
-    if (!next) {
-      if (!create) return nullptr;
-      next = node->AppendChild(name.c_str(), u"");
-      if (!next || !next->AppendAttr(u"IsKey", u"TRUE")) {
-        if (next) node->RemoveChild(next);
-        return nullptr;
-      }
-    }
-    node = next;
   }
-  return node;
+  changes_.push_back(Change{kind, names, name ? std::u16string(name) : std::u16string(), text});
 }
 
 XMLNode* XMLRegistry::_GetChild(const char16_t* name) const {
@@ -187,7 +227,10 @@ int XMLRegistry::SetXMLKey(const char16_t* path, HROOT_KEY r) {
         tree.name = u"XMLRegistry";
       }
     }
-    keyNode = _FindSubKeyNode(keyNames, true);
+    bool created = false;
+    keyNode = FindKey(&tree, keyNames, true, &created);
+    // Made here, the key is part of what a later save writes, as in the tree.
+    if (keyNode && created) Record(Change::kKey, keyNames, nullptr, std::u16string());
     return keyNode ? 1 : 0;
   } catch (...) {
     return 0;
@@ -264,14 +307,8 @@ int XMLRegistry::GetBinaryValue(const char16_t* name, unsigned char* buffer, uns
 
 int XMLRegistry::StoreValue(const char16_t* name, const std::u16string& text) {
   if (!keyNode || !name) return 0;
-  for (XMLNode* c : keyNode->children) {
-    if (c->name == std::u16string_view(name) && !IsKey(c)) {
-      c->value.assign(text.data(), text.size());
-      dirty = 1;
-      return 1;
-    }
-  }
-  if (!keyNode->AppendChild(name, text.c_str())) return 0;
+  Record(Change::kValue, keyNames, name, text);
+  if (!StoreText(keyNode, name, text)) return 0;
   dirty = 1;
   return 1;
 }
@@ -336,6 +373,11 @@ void XMLRegistry::Forget(const XMLNode* removed) {
 int XMLRegistry::DeleteEntry(const char16_t* name) {
   XMLNode* c = _GetChild(name);
   if (!c) return 0;
+  try {
+    Record(Change::kDeleteEntry, keyNames, name, std::u16string());
+  } catch (...) {
+    return 0;
+  }
   Forget(c);
   c->parent->RemoveChild(c);
   dirty = 1;
@@ -344,9 +386,11 @@ int XMLRegistry::DeleteEntry(const char16_t* name) {
 
 int XMLRegistry::DeleteEntry(const char16_t* path, const char16_t* name) {
   try {
-    XMLNode* key = _FindSubKeyNode(_SplitNodeToString(path), false);
+    const std::vector<std::u16string> names = _SplitNodeToString(path);
+    XMLNode* key = _FindSubKeyNode(names, false);
     XMLNode* c = key && name ? key->GetChild(name) : nullptr;
     if (!c) return 0;
+    Record(Change::kDeleteEntry, names, name, std::u16string());
     Forget(c);
     key->RemoveChild(c);
     dirty = 1;
@@ -362,6 +406,7 @@ int XMLRegistry::DeleteKey(const char16_t* path) {
     if (names.empty()) return 0;  // the root element stays
     XMLNode* key = _FindSubKeyNode(names, false);
     if (!key || !key->parent) return 0;
+    Record(Change::kDeleteKey, names, nullptr, std::u16string());
     Forget(key);
     key->parent->RemoveChild(key);
     dirty = 1;
@@ -413,8 +458,46 @@ int XMLRegistry::GetNextEntryName(char16_t* buffer, int size) {
 
 int XMLRegistry::ExistKey() {
   if (!dirty) return 1;
-  if (filePath.empty() || !tree.SaveFile(filePath.c_str())) return 0;  // stays changed: a later save may succeed
+  try {
+    if (filePath.empty() || !SaveChanges()) return 0;  // stays changed: a later save may succeed
+  } catch (...) {
+    return 0;
+  }
   dirty = 0;
+  return 1;
+}
+
+int XMLRegistry::SaveChanges() {
+  Registry::SettingsFileLock lock(filePath);
+  if (!lock.Held()) return 0;
+  Registry::RemoveAbandonedSaves(filePath);
+  // What other instances saved since this one read the file stays: this instance's
+  // changes are written onto the file as it is now.
+  XMLNode current;
+  const XMLNode* result = &current;
+  if (current.LoadFile(filePath.c_str()) || GetFileAttributesW(filePath.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    if (current.name.empty()) {
+      current.Close();
+      current.name = u"XMLRegistry";
+    }
+    for (const Change& change : changes_) {
+      const bool create = change.kind == Change::kKey || change.kind == Change::kValue;
+      XMLNode* key = FindKey(&current, change.keyNames, create, nullptr);
+      if (!key) continue;
+      if (change.kind == Change::kValue) {
+        if (!StoreText(key, change.name.c_str(), change.text)) return 0;
+      } else if (change.kind == Change::kDeleteEntry) {
+        if (XMLNode* c = key->GetChild(change.name.c_str())) key->RemoveChild(c);
+      } else if (change.kind == Change::kDeleteKey) {
+        if (!change.keyNames.empty() && key->parent) key->parent->RemoveChild(key);
+      }
+    }
+  } else {
+    // A file that no longer reads whole cannot take changes: it gets this instance's tree.
+    result = &tree;
+  }
+  if (!result->SaveFile(filePath.c_str())) return 0;
+  changes_.clear();
   return 1;
 }
 
