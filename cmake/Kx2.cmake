@@ -63,12 +63,13 @@ set(KX2_TEST_ENVIRONMENT
   "FONTCONFIG_FILE=${CMAKE_SOURCE_DIR}/testing/fonts.conf"
   "KX2_TEST_OUTPUT=${KX2_TEST_OUTPUT_DIR}")
 
-# kx2_tests(binary DIRS d... LIBS ...): one test binary for a module.
+# kx2_tests(binary DIRS d... LIBS ... [LABELS l...]): one test binary for a module; suites
+# that start threads carry the label "threads".
 function(kx2_tests bin)
   if(NOT KX2_TESTS OR KX2_FUZZ)
     return()
   endif()
-  cmake_parse_arguments(A "" "" "DIRS;LIBS" ${ARGN})
+  cmake_parse_arguments(A "" "" "DIRS;LIBS;LABELS" ${ARGN})
   set(srcs)
   foreach(dir ${A_DIRS})
     file(GLOB found CONFIGURE_DEPENDS ${dir}/tests/*.cpp)
@@ -86,9 +87,20 @@ function(kx2_tests bin)
     KX2_SHARED_DIR="${KX2_SHARED_DIR}"
     KX2_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
     KX2_BIN_DIR="${KX2_OUT}")
-  gtest_discover_tests(${bin} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT
-      "${KX2_TEST_ENVIRONMENT}")
+  gtest_discover_tests(${bin} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 TEST_LIST ${bin}_TESTS)
+  # The environment is a list: passed through gtest_discover_tests' PROPERTIES it reached the
+  # tests cut at its separators (only its first entry survived), so it is set here, on the
+  # discovered list, after discovery has run.
+  set(labels)
+  if(A_LABELS)
+    set(labels "LABELS \"${A_LABELS}\"")
+  endif()
+  set(properties ${CMAKE_CURRENT_BINARY_DIR}/${bin}_properties.cmake)
+  file(WRITE ${properties}
+    "foreach(test IN LISTS ${bin}_TESTS)\n"
+    "  set_tests_properties(\"\${test}\" PROPERTIES ENVIRONMENT \"${KX2_TEST_ENVIRONMENT}\" ${labels})\n"
+    "endforeach()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${properties})
 endfunction()
 
 # kx2_benches(prefix DIRS d... LIBS ...): one program per bench/*.cpp.
