@@ -1,6 +1,7 @@
 // String resources, time texts, the command line and the version code.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 
 #include <basalt/base_api.h>
@@ -8,6 +9,9 @@
 #include <basalt/module.h>
 #include <basalt/path_util.h>
 #include <basalt/resource.h>
+#include <kx2/PathMap.h>
+#include <win/fileapi.h>
+#include <win/kernel.h>
 #include <win/module.h>
 
 #include "system/win_version.h"
@@ -103,6 +107,37 @@ TEST(BaseApiProcess, ArgumentsAndLibraries) {
   char16_t system[MAX_PATH];
   EXPECT_GT(BaseAPI::_GetSystemDirectory(system, MAX_PATH), 0u);
   EXPECT_EQ(BaseAPI::_GetModuleFileName(nullptr, arg, MAX_PATH), 1);
+}
+
+// A relative name is taken from the system folder, never from the current one, and the
+// current folder (shared by every thread) stays as it was.
+TEST(BaseApiProcess, LibrariesLoadByFullPathFromTheSystemFolder) {
+  char posix[] = "/tmp/basalt_load_XXXXXX";
+  ASSERT_TRUE(mkdtemp(posix));
+  const std::u16string planted = kx2::ToWindowsPath(posix);
+  char16_t before[MAX_PATH];
+  ASSERT_GT(GetCurrentDirectoryW(MAX_PATH, before), 0u);
+  char16_t system[MAX_PATH];
+  ASSERT_GT(BaseAPI::_GetSystemDirectory(system, MAX_PATH), 0u);
+  const std::u16string resource = u"Languages\\ENU\\BasaltTestRes.ENU";
+  ASSERT_TRUE(
+      CopyFileW((std::u16string(system) + u"\\" + resource).c_str(), (planted + u"\\Planted.ENU").c_str(), FALSE));
+  ASSERT_TRUE(SetCurrentDirectoryW(planted.c_str()));
+
+  HINSTANCE fromSystem = BaseAPI::_LoadLibrary(resource.c_str(), nullptr);
+  EXPECT_NE(fromSystem, nullptr);
+  EXPECT_EQ(BaseAPI::_LoadLibrary(u"Planted.ENU", nullptr), nullptr) << "the current folder is not searched";
+  HINSTANCE byPath = BaseAPI::_LoadLibrary((planted + u"\\Planted.ENU").c_str(), nullptr);
+  EXPECT_NE(byPath, nullptr);
+  char16_t now[MAX_PATH];
+  ASSERT_GT(GetCurrentDirectoryW(MAX_PATH, now), 0u);
+  EXPECT_EQ(std::u16string(now), planted);
+
+  if (fromSystem) FreeLibrary(fromSystem);
+  if (byPath) FreeLibrary(byPath);
+  SetCurrentDirectoryW(before);
+  DeleteFileW((planted + u"\\Planted.ENU").c_str());
+  RemoveDirectoryW(planted.c_str());
 }
 
 TEST(BaseApiVersion, Codes) {

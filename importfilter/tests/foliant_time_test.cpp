@@ -9,7 +9,6 @@
 #include <basalt/error.h>
 #include <foliant/kx2_app.h>
 #include <foliant/time_value.h>
-#include <kx2/PathMap.h>
 #include <win/fileapi.h>
 #include <win/module.h>
 
@@ -196,25 +195,6 @@ TEST(FoliantFramework, ComErrorsAndExceptionTexts) {
   EXPECT_TRUE(foliant::IsNotEqualGUID(a, b));
   void* block = ::operator new(16);
   FreeBlock(block);
-}
-
-TEST(FoliantSystemLibrary, LoadsFromTheSystemFolderAndRestoresTheCurrentOne) {
-  char dir[] = "/tmp/foliant_sys_XXXXXX";
-  ASSERT_TRUE(mkdtemp(dir));
-  char16_t before[MAX_PATH];
-  ASSERT_GT(GetCurrentDirectoryW(MAX_PATH, before), 0u);
-  std::u16string here = kx2::ToWindowsPath(dir);
-  ASSERT_TRUE(SetCurrentDirectoryW(here.c_str()));
-  HMODULE basalt = LoadSystemLibrary(u"Basalt.dll");
-  EXPECT_NE(basalt, nullptr);
-  if (basalt) FreeLibrary(basalt);
-  EXPECT_EQ(LoadSystemLibrary(u"NoSuchLibrary.dll"), nullptr);
-  EXPECT_EQ(LoadSystemLibraryA("NoSuchLibrary.dll"), nullptr);
-  char16_t now[MAX_PATH];
-  ASSERT_GT(GetCurrentDirectoryW(MAX_PATH, now), 0u);
-  EXPECT_EQ(std::u16string(now), here);
-  SetCurrentDirectoryW(before);
-  rmdir(dir);
 }
 
 }  // namespace

@@ -1,9 +1,10 @@
-// Loading libraries from named folders, with the system folder as the current directory
-// while the loader searches.
+// Loading libraries from named folders. Every load names its file by full path, a name
+// without a folder taken from the system folder: the current directory, which all threads
+// share, is never switched for a load.
 #include <string>
+#include <string_view>
 
 #include <basalt/base_api.h>
-#include <basalt/file_path.h>
 #include <basalt/path_util.h>
 #include <win/fileapi.h>
 #include <win/kernel.h>
@@ -24,16 +25,9 @@ const std::u16string& SystemFolder() {
   return folder;
 }
 
-// Runs load with the current directory set to folder, and puts the old one back.
-template <typename Load>
-HINSTANCE WithCurrentDirectory(const char16_t* folder, Load load) {
-  char16_t saved[MAX_PATH] = {};
-  DWORD n = GetCurrentDirectoryW(MAX_PATH, saved);
-  bool restore = n > 0 && n < MAX_PATH;
-  SetCurrentDirectoryW(folder);
-  HINSTANCE module = load();
-  if (restore) SetCurrentDirectoryW(saved);
-  return module;
+// A drive ("C:"), a root ("\") or a share ("\\server") starts a path that needs no folder.
+bool IsFullPath(std::u16string_view path) {
+  return (!path.empty() && path[0] == u'\\') || (path.size() >= 2 && path[1] == u':');
 }
 
 }  // namespace
@@ -51,22 +45,22 @@ HINSTANCE BaseAPI::_LoadLibrary(const char16_t* name, const char16_t* folder) {
   if (path.size() >= MAX_PATH) return nullptr;
   const std::u16string& system = SystemFolder();
   if (system.empty()) return nullptr;
-  return WithCurrentDirectory(system.c_str(), [&] {
-    HINSTANCE module = LoadLibraryW(path.c_str());
-    // Resource-only modules (the language modules) are resource containers here, not
-    // code: the loader takes them only as data files, which is all they are used for.
-    if (!module && GetLastError() == ERROR_BAD_EXE_FORMAT)
-      module = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    return module;
-  });
+  // A relative name is looked for in the system folder alone, as it would be with the system
+  // folder current: never in the caller's current folder.
+  if (!IsFullPath(path)) path = system + (system.back() == u'\\' ? u"" : u"\\") + path;
+  HINSTANCE module = LoadLibraryW(path.c_str());
+  // Resource-only modules (the language modules) are resource containers here, not
+  // code: the loader takes them only as data files, which is all they are used for.
+  if (!module && GetLastError() == ERROR_BAD_EXE_FORMAT)
+    module = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  return module;
 }
 
 HINSTANCE BaseAPI::_LoadLibraryModulePath(const char16_t* fullPath) {
   if (!fullPath) return nullptr;
-  FilePath path(fullPath);
-  char16_t folder[MAX_PATH];
-  path.CopyPartialPath(folder, MAX_PATH);
-  return WithCurrentDirectory(folder, [&] { return LoadLibraryExW(fullPath, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH); });
+  // Named by full path, the library loads the same whatever the current directory is; it
+  // stays as it is.
+  return LoadLibraryExW(fullPath, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
 HINSTANCE BaseAPI::_LoadLibraryEx(const char16_t* name, HANDLE file, DWORD flags) {

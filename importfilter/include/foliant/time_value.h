@@ -90,9 +90,3 @@ class TimeValue {
  private:
   __time64_t value_ = 0;
 };
-
-// Loads a library with LoadLibraryW while the current directory is the system directory
-// (looked up once), then puts the previous current directory back; null when the system
-// directory cannot be had or the load fails.
-HMODULE LoadSystemLibrary(LPCWSTR fileName);
-HMODULE LoadSystemLibraryA(LPCSTR fileName);
