@@ -96,6 +96,40 @@ void ReleaseAll(const CKx2FilePresentationShapeMapper::RemapList& list) {
     if (list.items[i] != 0 && list.items[i] != 0xFFFFFFFFu) table.Release(list.items[i]);
 }
 
+// Names a kind's value class to a generic lambda.
+template <class Value>
+struct KindTag {
+  using type = Value;
+};
+
+// Runs `step` for the value class of list k (one list per kind; the shapes have none) and
+// returns what it returns; 1 for an index that names no list.
+template <class Step>
+int ForList(int k, Step&& step) {
+  switch (k) {
+    case 0:
+      return step(KindTag<CPresentGradient>{});
+    case 1:
+      return step(KindTag<CPresentTexture>{});
+    case 2:
+      return step(KindTag<CPresentHatch>{});
+    case 3:
+      return step(KindTag<CPresentFill>{});
+    case 4:
+      return step(KindTag<CPresentLine>{});
+    case 5:
+      return step(KindTag<CPresentShadow>{});
+    case 6:
+      return step(KindTag<CPresentPicture>{});
+    case 7:
+      return step(KindTag<CPresent3DFormat>{});
+    case kColorList:
+      return step(KindTag<CPresentColor>{});
+    default:
+      return 1;
+  }
+}
+
 }  // namespace
 
 // ---- Lists -------------------------------------------------------------------------------------
@@ -156,41 +190,12 @@ void CKx2FilePresentationShapeMapper::RemapList::Free() {
 // ---- Mapping -----------------------------------------------------------------------------------
 
 CKx2FilePresentationShapeMapper::~CKx2FilePresentationShapeMapper() {
-  if (Mode() == kModeReading) {
-    for (int k : kReleaseOrder) {
-      switch (k) {
-        case 0:
-          ReleaseAll<CPresentGradient>(lists_[k]);
-          break;
-        case 1:
-          ReleaseAll<CPresentTexture>(lists_[k]);
-          break;
-        case 2:
-          ReleaseAll<CPresentHatch>(lists_[k]);
-          break;
-        case 3:
-          ReleaseAll<CPresentFill>(lists_[k]);
-          break;
-        case 4:
-          ReleaseAll<CPresentLine>(lists_[k]);
-          break;
-        case 5:
-          ReleaseAll<CPresentShadow>(lists_[k]);
-          break;
-        case 6:
-          ReleaseAll<CPresentPicture>(lists_[k]);
-          break;
-        case 7:
-          ReleaseAll<CPresent3DFormat>(lists_[k]);
-          break;
-        case kColorList:
-          ReleaseAll<CPresentColor>(lists_[k]);
-          break;
-        default:
-          break;
-      }
-    }
-  }
+  if (Mode() == kModeReading)
+    for (int k : kReleaseOrder)
+      ForList(k, [&](auto kind) {
+        ReleaseAll<typename decltype(kind)::type>(lists_[k]);
+        return 1;
+      });
   for (RemapList& list : lists_) list.Free();
 }
 
@@ -302,37 +307,10 @@ int CKx2FilePresentationShapeMapper::ExchangeLists(CKx2DataBlock* archive, IKx2S
     int ok = 1;
     for (int k : kListOrder) {
       if (!ok) break;
-      switch (k) {
-        case 0:
-          ok = reading ? ReadList<CPresentGradient>(*archive, k, sink) : WriteList<CPresentGradient>(*archive, k, sink);
-          break;
-        case 1:
-          ok = reading ? ReadList<CPresentTexture>(*archive, k, sink) : WriteList<CPresentTexture>(*archive, k, sink);
-          break;
-        case 2:
-          ok = reading ? ReadList<CPresentHatch>(*archive, k, sink) : WriteList<CPresentHatch>(*archive, k, sink);
-          break;
-        case 3:
-          ok = reading ? ReadList<CPresentFill>(*archive, k, sink) : WriteList<CPresentFill>(*archive, k, sink);
-          break;
-        case 4:
-          ok = reading ? ReadList<CPresentLine>(*archive, k, sink) : WriteList<CPresentLine>(*archive, k, sink);
-          break;
-        case 5:
-          ok = reading ? ReadList<CPresentShadow>(*archive, k, sink) : WriteList<CPresentShadow>(*archive, k, sink);
-          break;
-        case 6:
-          ok = reading ? ReadList<CPresentPicture>(*archive, k, sink) : WriteList<CPresentPicture>(*archive, k, sink);
-          break;
-        case 7:
-          ok = reading ? ReadList<CPresent3DFormat>(*archive, k, sink) : WriteList<CPresent3DFormat>(*archive, k, sink);
-          break;
-        case kColorList:
-          ok = reading ? ReadList<CPresentColor>(*archive, k, sink) : WriteList<CPresentColor>(*archive, k, sink);
-          break;
-        default:
-          break;
-      }
+      ok = ForList(k, [&](auto kind) {
+        using Value = typename decltype(kind)::type;
+        return reading ? ReadList<Value>(*archive, k, sink) : WriteList<Value>(*archive, k, sink);
+      });
     }
     return ok;
   } catch (...) {
@@ -452,27 +430,12 @@ int CKx2FilePresentationShapeMapper::ExchangeListsXml(ShapeXmlArchive* archive, 
     int ok = 1;
     for (const ListXml& list : kXmlLists) {
       if (!ok) break;
-      switch (list.k) {
-#define KX2_LIST(index, Value)                                        \
-  case index:                                                         \
-    if (reading)                                                      \
-      ok = ReadListXml<Value>(*archive, list.k, list.listName, sink); \
-    else                                                              \
-      WriteListXml<Value>(*archive, list.k, list.listName, sink);     \
-    break;
-        KX2_LIST(0, CPresentGradient)
-        KX2_LIST(1, CPresentTexture)
-        KX2_LIST(2, CPresentHatch)
-        KX2_LIST(3, CPresentFill)
-        KX2_LIST(4, CPresentLine)
-        KX2_LIST(5, CPresentShadow)
-        KX2_LIST(6, CPresentPicture)
-        KX2_LIST(7, CPresent3DFormat)
-        KX2_LIST(kColorList, CPresentColor)
-#undef KX2_LIST
-        default:
-          break;
-      }
+      ok = ForList(list.k, [&](auto kind) {
+        using Value = typename decltype(kind)::type;
+        if (reading) return ReadListXml<Value>(*archive, list.k, list.listName, sink);
+        WriteListXml<Value>(*archive, list.k, list.listName, sink);
+        return 1;
+      });
     }
     return ok;
   } catch (...) {
