@@ -9,6 +9,7 @@
 
 #include "format_fields.h"
 #include "nested_fields.h"
+#include "kind_table.h"
 
 namespace {
 
@@ -85,15 +86,7 @@ uint64_t CPresentFill::HashValue() const {
 }
 
 BOOL CPresentFill::ExportToSink(IKx2PropertyObject* sink) {
-  if (!sink) return FALSE;
-  sink->AddRef();
-  int ok;
-  {
-    CPresentFillCtx ctx(*this);
-    ok = ctx.Store(sink);
-  }
-  sink->Release();
-  return ok ? TRUE : FALSE;
+  return Present::ExportThroughContext<CPresentFillCtx>(*this, sink);
 }
 
 IPresentGradient* CPresentFill::GetGradient() { return Gradients().GetEntry(v.gradientID); }
@@ -204,16 +197,10 @@ int CPresentFill::ExchangeXml(ShapeXmlArchive& archive, int32_t index) {
 
 // ---- Context ---------------------------------------------------------------------------------
 
-CPresentFillCtx::CPresentFillCtx(const CPresentFill& value) : CPresentFill(value), CPresentBaseCtx(kStateCommon) {
-  ResetFrom(value);
-}
+CPresentFillCtx::CPresentFillCtx(const CPresentFill& value) : CPresentFormatCtx(value) { ResetFrom(value); }
 
 CPresentFillCtx::CPresentFillCtx(const CPresentFillCtx& other)
-    : CPresentFill(other),
-      CPresentBaseCtx(other),
-      gradient(other.gradient),
-      texture(other.texture),
-      hatch(other.hatch) {}
+    : CPresentFormatCtx(other), gradient(other.gradient), texture(other.texture), hatch(other.hatch) {}
 
 int CPresentFillCtx::Store(IKx2PropertyObject* host) {
   if (!host) return 0;
@@ -292,10 +279,7 @@ void CPresentFillCtx::ResetFrom(const CPresentFill& value) {
 
 // ---- Table -------------------------------------------------------------------------------------
 
-CKx2ShapeTbl<CPresentFill>& PresentFillTable() {
-  static auto* table = new CKx2ShapeTbl<CPresentFill>(Present::kKindFill);
-  return *table;
-}
+CKx2ShapeTbl<CPresentFill>& PresentFillTable() { return Present::KindTable<CPresentFill>(Present::kKindFill); }
 
 int InitFillTable() {
   CPresentFill empty, standard;

@@ -6,6 +6,8 @@
 #include <plastrum/format/xml_conventions.h>
 
 #include "format_fields.h"
+#include "plain_context.h"
+#include "kind_table.h"
 
 namespace {
 
@@ -94,6 +96,10 @@ CPresent3DFormat CPresent3DFormat::StandardEntry() {
   return f;
 }
 
+auto CPresent3DFormat::PlainFields() -> const Present::Fields::Field (&)[20] { return kFields; }
+
+template class CPresentPlainCtx<CPresent3DFormat, 20, 1015, &CPresent3DFormat::ExchangeMapped>;
+
 bool CPresent3DFormat::IsSameValue(const CPresent3DFormat& other) const {
   return Present::Fields::AllSame(&v, &other.v, kFields);
 }
@@ -109,15 +115,7 @@ uint64_t CPresent3DFormat::HashValue() const {
 }
 
 BOOL CPresent3DFormat::ExportToSink(IKx2PropertyObject* sink) {
-  if (!sink) return FALSE;
-  sink->AddRef();
-  int ok;
-  {
-    CPresent3DFormatCtx ctx(*this);
-    ok = ctx.Store(sink);
-  }
-  sink->Release();
-  return ok ? TRUE : FALSE;
+  return Present::ExportThroughContext<CPresent3DFormatCtx>(*this, sink);
 }
 
 int CPresent3DFormat::ExchangeMapped(CKx2DataBlock& archive) {
@@ -215,48 +213,8 @@ int CPresent3DFormat::ExchangeXml(ShapeXmlArchive& archive, int32_t index) {
   return 1;
 }
 
-int CPresent3DFormatCtx::Store(IKx2PropertyObject* host) {
-  if (!host) return 0;
-  BeginStore(host);
-  return Present::Fields::Store(host, &v, states_.data(), kFields);
-}
-
-int CPresent3DFormatCtx::Load(IKx2PropertyObject* host, int* nothingFound) {
-  const bool any = host && Present::Fields::Load(host, &v, states_.data(), kFields);
-  if (nothingFound) *nothingFound = any ? 0 : 1;
-  return 1;
-}
-
-void CPresent3DFormatCtx::Apply(CPresent3DFormat& target) {
-  Present::Fields::Apply(&target.v, &v, states_.data(), kFields);
-}
-
-void CPresent3DFormatCtx::Merge(const CPresent3DFormat& value) {
-  Present::Fields::Merge(&v, &value.v, states_.data(), kFields);
-}
-
-int CPresent3DFormatCtx::IsEqual(const CPresent3DFormat& value) {
-  return Present::Fields::Equal(&v, &value.v, states_.data(), kFields) ? 1 : 0;
-}
-
-int CPresent3DFormatCtx::Archive(CKx2DataBlock& archive) {
-  return ArchiveWithStates(archive, kStatesTag, [this](CKx2DataBlock& ar) { return ExchangeMapped(ar); });
-}
-
-int CPresent3DFormatCtx::CopyFrom(const CPresent3DFormatCtx& other) {
-  AssignValue(other);
-  states_ = other.States();
-  return 1;
-}
-
-void CPresent3DFormatCtx::ResetFrom(const CPresent3DFormat& value) {
-  AssignValue(value);
-  SetAllStates(kStateCommon);
-}
-
 CKx2ShapeTbl<CPresent3DFormat>& Present3DFormatTable() {
-  static auto* table = new CKx2ShapeTbl<CPresent3DFormat>(Present::kKind3DFormat);
-  return *table;
+  return Present::KindTable<CPresent3DFormat>(Present::kKind3DFormat);
 }
 
 int Init3DFormatTable() {

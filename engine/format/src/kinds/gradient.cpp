@@ -8,6 +8,7 @@
 #include <plastrum/format/xml_conventions.h>
 
 #include "format_fields.h"
+#include "kind_table.h"
 
 namespace {
 
@@ -91,15 +92,7 @@ uint64_t CPresentGradient::HashValue() const {
 void CPresentGradient::ClearEntry() { Present::FreeStyleRecord(Present::StyleKind::Gradient, styleSlot); }
 
 BOOL CPresentGradient::ExportToSink(IKx2PropertyObject* sink) {
-  if (!sink) return FALSE;
-  sink->AddRef();
-  int ok;
-  {
-    CPresentGradientCtx ctx(*this);
-    ok = ctx.Store(sink);
-  }
-  sink->Release();
-  return ok ? TRUE : FALSE;
+  return Present::ExportThroughContext<CPresentGradientCtx>(*this, sink);
 }
 
 void CPresentGradient::ReportReferences(IKx2ShapeMapperCtx* mapper) const {
@@ -322,26 +315,10 @@ int CPresentGradientCtx::IsEqual(const CPresentGradient& value) {
   return 1;
 }
 
-int CPresentGradientCtx::Archive(CKx2DataBlock& archive) {
-  return ArchiveWithStates(archive, kStatesTag, [this](CKx2DataBlock& ar) { return ExchangeMapped(ar); });
-}
-
-int CPresentGradientCtx::CopyFrom(const CPresentGradientCtx& other) {
-  AssignValue(other);
-  states_ = other.States();
-  return 1;
-}
-
-void CPresentGradientCtx::ResetFrom(const CPresentGradient& value) {
-  AssignValue(value);
-  SetAllStates(kStateCommon);
-}
-
 // ---- Table -------------------------------------------------------------------------------------
 
 CKx2ShapeTbl<CPresentGradient>& PresentGradientTable() {
-  static auto* table = new CKx2ShapeTbl<CPresentGradient>(Present::kKindGradient);
-  return *table;
+  return Present::KindTable<CPresentGradient>(Present::kKindGradient);
 }
 
 int InitGradientTable() {

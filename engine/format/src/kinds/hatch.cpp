@@ -8,6 +8,8 @@
 #include <plastrum/format/xml_conventions.h>
 
 #include "format_fields.h"
+#include "plain_context.h"
+#include "kind_table.h"
 
 namespace {
 
@@ -38,6 +40,10 @@ int CPresentHatch::InternForFill(const CPresentHatch& value, CPresentFill& fill)
   return 1;
 }
 
+auto CPresentHatch::PlainFields() -> const Present::Fields::Field (&)[4] { return kFields; }
+
+template class CPresentPlainCtx<CPresentHatch, 4, 1010, &CPresentHatch::ExchangeMapped>;
+
 bool CPresentHatch::IsSameValue(const CPresentHatch& other) const {
   return Present::Fields::AllSame(&v, &other.v, kFields);
 }
@@ -49,15 +55,7 @@ uint64_t CPresentHatch::HashValue() const {
 void CPresentHatch::ClearEntry() { Present::FreeStyleRecord(Present::StyleKind::Hatch, styleSlot); }
 
 BOOL CPresentHatch::ExportToSink(IKx2PropertyObject* sink) {
-  if (!sink) return FALSE;
-  sink->AddRef();
-  int ok;
-  {
-    CPresentHatchCtx ctx(*this);
-    ok = ctx.Store(sink);
-  }
-  sink->Release();
-  return ok ? TRUE : FALSE;
+  return Present::ExportThroughContext<CPresentHatchCtx>(*this, sink);
 }
 
 void CPresentHatch::ReportReferences(IKx2ShapeMapperCtx* mapper) const {
@@ -115,47 +113,7 @@ int CPresentHatch::ExchangeXml(ShapeXmlArchive& archive, int32_t index) {
   return 1;
 }
 
-int CPresentHatchCtx::Store(IKx2PropertyObject* host) {
-  if (!host) return 0;
-  BeginStore(host);
-  return Present::Fields::Store(host, &v, states_.data(), kFields);
-}
-
-int CPresentHatchCtx::Load(IKx2PropertyObject* host, int* nothingFound) {
-  const bool any = host && Present::Fields::Load(host, &v, states_.data(), kFields);
-  if (nothingFound) *nothingFound = any ? 0 : 1;
-  return 1;
-}
-
-void CPresentHatchCtx::Apply(CPresentHatch& target) { Present::Fields::Apply(&target.v, &v, states_.data(), kFields); }
-
-void CPresentHatchCtx::Merge(const CPresentHatch& value) {
-  Present::Fields::Merge(&v, &value.v, states_.data(), kFields);
-}
-
-int CPresentHatchCtx::IsEqual(const CPresentHatch& value) {
-  return Present::Fields::Equal(&v, &value.v, states_.data(), kFields) ? 1 : 0;
-}
-
-int CPresentHatchCtx::Archive(CKx2DataBlock& archive) {
-  return ArchiveWithStates(archive, kStatesTag, [this](CKx2DataBlock& ar) { return ExchangeMapped(ar); });
-}
-
-int CPresentHatchCtx::CopyFrom(const CPresentHatchCtx& other) {
-  AssignValue(other);
-  states_ = other.States();
-  return 1;
-}
-
-void CPresentHatchCtx::ResetFrom(const CPresentHatch& value) {
-  AssignValue(value);
-  SetAllStates(kStateCommon);
-}
-
-CKx2ShapeTbl<CPresentHatch>& PresentHatchTable() {
-  static auto* table = new CKx2ShapeTbl<CPresentHatch>(Present::kKindHatch);
-  return *table;
-}
+CKx2ShapeTbl<CPresentHatch>& PresentHatchTable() { return Present::KindTable<CPresentHatch>(Present::kKindHatch); }
 
 int InitHatchTable() {
   CPresentHatch empty, standard;

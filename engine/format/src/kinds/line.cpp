@@ -8,6 +8,7 @@
 
 #include "format_fields.h"
 #include "nested_fields.h"
+#include "kind_table.h"
 
 namespace {
 
@@ -94,15 +95,7 @@ uint64_t CPresentLine::HashValue() const {
 }
 
 BOOL CPresentLine::ExportToSink(IKx2PropertyObject* sink) {
-  if (!sink) return FALSE;
-  sink->AddRef();
-  int ok;
-  {
-    CPresentLineCtx ctx(*this);
-    ok = ctx.Store(sink);
-  }
-  sink->Release();
-  return ok ? TRUE : FALSE;
+  return Present::ExportThroughContext<CPresentLineCtx>(*this, sink);
 }
 
 IPresentFill* CPresentLine::GetFill() { return Fills().GetEntry(v.fillID); }
@@ -153,12 +146,11 @@ int CPresentLine::ExchangeXml(ShapeXmlArchive& archive, int32_t index) {
 
 // ---- Context ---------------------------------------------------------------------------------
 
-CPresentLineCtx::CPresentLineCtx(const CPresentLine& value) : CPresentLine(value), CPresentBaseCtx(kStateCommon) {
+CPresentLineCtx::CPresentLineCtx(const CPresentLine& value) : CPresentFormatCtx(value) {
   if (const CPresentFill* e = Fills().GetEntry(v.fillID)) fill.ResetFrom(*e);
 }
 
-CPresentLineCtx::CPresentLineCtx(const CPresentLineCtx& other)
-    : CPresentLine(other), CPresentBaseCtx(other), fill(other.fill) {}
+CPresentLineCtx::CPresentLineCtx(const CPresentLineCtx& other) : CPresentFormatCtx(other), fill(other.fill) {}
 
 int CPresentLineCtx::Store(IKx2PropertyObject* host) {
   if (!host) return 0;
@@ -220,10 +212,7 @@ void CPresentLineCtx::ResetFrom(const CPresentLine& value) {
 
 // ---- Table -------------------------------------------------------------------------------------
 
-CKx2ShapeTbl<CPresentLine>& PresentLineTable() {
-  static auto* table = new CKx2ShapeTbl<CPresentLine>(Present::kKindLine);
-  return *table;
-}
+CKx2ShapeTbl<CPresentLine>& PresentLineTable() { return Present::KindTable<CPresentLine>(Present::kKindLine); }
 
 int InitLineTable() {
   const CPresentLine empty;

@@ -12,6 +12,7 @@
 #include <plastrum/format/xml_conventions.h>
 
 #include "format_fields.h"
+#include "kind_table.h"
 
 namespace {
 
@@ -131,15 +132,7 @@ uint64_t CPresentPicture::HashValue() const {
 }
 
 BOOL CPresentPicture::ExportToSink(IKx2PropertyObject* sink) {
-  if (!sink) return FALSE;
-  sink->AddRef();
-  int ok;
-  {
-    CPresentPictureCtx ctx(*this);
-    ok = ctx.Store(sink);
-  }
-  sink->Release();
-  return ok ? TRUE : FALSE;
+  return Present::ExportThroughContext<CPresentPictureCtx>(*this, sink);
 }
 
 void CPresentPicture::ReportReferences(IKx2ShapeMapperCtx* mapper) const {
@@ -267,12 +260,6 @@ int CPresentPicture::ExchangeXml(ShapeXmlArchive& archive, int32_t index) {
 
 // ---- Context ---------------------------------------------------------------------------------
 
-CPresentPictureCtx::CPresentPictureCtx(const CPresentPicture& value)
-    : CPresentPicture(value), CPresentBaseCtx(kStateCommon) {}
-
-CPresentPictureCtx::CPresentPictureCtx(const CPresentPictureCtx& other)
-    : CPresentPicture(other), CPresentBaseCtx(other) {}
-
 int CPresentPictureCtx::Store(IKx2PropertyObject* host) {
   if (!host) return 0;
   BeginStore(host);
@@ -328,28 +315,10 @@ int CPresentPictureCtx::IsEqual(const CPresentPicture& value) {
   return Present::Fields::Equal(&v, &value.v, states_.data(), kFields) ? 1 : 0;
 }
 
-void CPresentPictureCtx::Assign(const CPresentPicture& value) { AssignValue(value); }
-
-int CPresentPictureCtx::Archive(CKx2DataBlock& archive) {
-  return ArchiveWithStates(archive, kStatesTag, [this](CKx2DataBlock& ar) { return ExchangeEmbedded(ar); });
-}
-
-int CPresentPictureCtx::CopyFrom(const CPresentPictureCtx& other) {
-  AssignValue(other);
-  states_ = other.States();
-  return 1;
-}
-
-void CPresentPictureCtx::ResetFrom(const CPresentPicture& value) {
-  AssignValue(value);
-  SetAllStates(kStateCommon);
-}
-
 // ---- Table -------------------------------------------------------------------------------------
 
 CKx2ShapeTbl<CPresentPicture>& PresentPictureTable() {
-  static auto* table = new CKx2ShapeTbl<CPresentPicture>(Present::kKindPicture);
-  return *table;
+  return Present::KindTable<CPresentPicture>(Present::kKindPicture);
 }
 
 int InitPictureTable() {

@@ -6,6 +6,8 @@
 #include <plastrum/format/xml_conventions.h>
 
 #include "format_fields.h"
+#include "plain_context.h"
+#include "kind_table.h"
 
 namespace {
 
@@ -36,6 +38,10 @@ CPresentShadow CPresentShadow::StandardEntry() {
   return s;
 }
 
+auto CPresentShadow::PlainFields() -> const Present::Fields::Field (&)[7] { return kFields; }
+
+template class CPresentPlainCtx<CPresentShadow, 7, 1013, &CPresentShadow::ExchangeMapped>;
+
 bool CPresentShadow::IsSameValue(const CPresentShadow& other) const {
   return Present::Fields::AllSame(&v, &other.v, kFields);
 }
@@ -51,15 +57,7 @@ uint64_t CPresentShadow::HashValue() const {
 }
 
 BOOL CPresentShadow::ExportToSink(IKx2PropertyObject* sink) {
-  if (!sink) return FALSE;
-  sink->AddRef();
-  int ok;
-  {
-    CPresentShadowCtx ctx(*this);
-    ok = ctx.Store(sink);
-  }
-  sink->Release();
-  return ok ? TRUE : FALSE;
+  return Present::ExportThroughContext<CPresentShadowCtx>(*this, sink);
 }
 
 int CPresentShadow::ExchangeMapped(CKx2DataBlock& archive) {
@@ -115,49 +113,7 @@ int CPresentShadow::ExchangeXml(ShapeXmlArchive& archive, int32_t index) {
   return 1;
 }
 
-int CPresentShadowCtx::Store(IKx2PropertyObject* host) {
-  if (!host) return 0;
-  BeginStore(host);
-  return Present::Fields::Store(host, &v, states_.data(), kFields);
-}
-
-int CPresentShadowCtx::Load(IKx2PropertyObject* host, int* nothingFound) {
-  const bool any = host && Present::Fields::Load(host, &v, states_.data(), kFields);
-  if (nothingFound) *nothingFound = any ? 0 : 1;
-  return 1;
-}
-
-void CPresentShadowCtx::Apply(CPresentShadow& target) {
-  Present::Fields::Apply(&target.v, &v, states_.data(), kFields);
-}
-
-void CPresentShadowCtx::Merge(const CPresentShadow& value) {
-  Present::Fields::Merge(&v, &value.v, states_.data(), kFields);
-}
-
-int CPresentShadowCtx::IsEqual(const CPresentShadow& value) {
-  return Present::Fields::Equal(&v, &value.v, states_.data(), kFields) ? 1 : 0;
-}
-
-int CPresentShadowCtx::Archive(CKx2DataBlock& archive) {
-  return ArchiveWithStates(archive, kStatesTag, [this](CKx2DataBlock& ar) { return ExchangeMapped(ar); });
-}
-
-int CPresentShadowCtx::CopyFrom(const CPresentShadowCtx& other) {
-  AssignValue(other);
-  states_ = other.States();
-  return 1;
-}
-
-void CPresentShadowCtx::ResetFrom(const CPresentShadow& value) {
-  AssignValue(value);
-  SetAllStates(kStateCommon);
-}
-
-CKx2ShapeTbl<CPresentShadow>& PresentShadowTable() {
-  static auto* table = new CKx2ShapeTbl<CPresentShadow>(Present::kKindShadow);
-  return *table;
-}
+CKx2ShapeTbl<CPresentShadow>& PresentShadowTable() { return Present::KindTable<CPresentShadow>(Present::kKindShadow); }
 
 int InitShadowTable() {
   const CPresentShadow empty;

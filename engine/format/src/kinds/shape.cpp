@@ -7,6 +7,7 @@
 #include <plastrum/format/xml_conventions.h>
 
 #include "nested_fields.h"
+#include "kind_table.h"
 
 namespace {
 
@@ -135,15 +136,7 @@ uint64_t CPresentShape::HashValue() const {
 }
 
 BOOL CPresentShape::ExportToSink(IKx2PropertyObject* sink) {
-  if (!sink) return FALSE;
-  sink->AddRef();
-  int ok;
-  {
-    CPresentShapeCtx ctx(*this);
-    ok = ctx.Store(sink);
-  }
-  sink->Release();
-  return ok ? TRUE : FALSE;
+  return Present::ExportThroughContext<CPresentShapeCtx>(*this, sink);
 }
 
 IPresentLine* CPresentShape::GetLine() { return Lines().GetEntry(v.lineID); }
@@ -269,10 +262,7 @@ int CPresentShape::ExchangeXml(ShapeXmlArchive* archive, int32_t index) {
   return 1;
 }
 
-CKx2ShapeTbl<CPresentShape>& PresentShapeTable() {
-  static auto* table = new CKx2ShapeTbl<CPresentShape>(Present::kKindShape);
-  return *table;
-}
+CKx2ShapeTbl<CPresentShape>& PresentShapeTable() { return Present::KindTable<CPresentShape>(Present::kKindShape); }
 
 int InitShapeTable() {
   CPresentShape empty, standard;

@@ -7,6 +7,7 @@
 #include <plastrum/format/xml_conventions.h>
 
 #include "format_fields.h"
+#include "kind_table.h"
 
 namespace {
 
@@ -93,15 +94,7 @@ uint64_t CPresentTexture::HashValue() const {
 }
 
 BOOL CPresentTexture::ExportToSink(IKx2PropertyObject* sink) {
-  if (!sink) return FALSE;
-  sink->AddRef();
-  int ok;
-  {
-    CPresentTextureCtx ctx(*this);
-    ok = ctx.Store(sink);
-  }
-  sink->Release();
-  return ok ? TRUE : FALSE;
+  return Present::ExportThroughContext<CPresentTextureCtx>(*this, sink);
 }
 
 IPresentPicture* CPresentTexture::GetPicture() { return Pictures().GetEntry(v.pictureID); }
@@ -210,13 +203,12 @@ int CPresentTexture::ExchangeXml(ShapeXmlArchive& archive, int32_t index) {
 
 // ---- Context ---------------------------------------------------------------------------------
 
-CPresentTextureCtx::CPresentTextureCtx(const CPresentTexture& value)
-    : CPresentTexture(value), CPresentBaseCtx(kStateCommon) {
+CPresentTextureCtx::CPresentTextureCtx(const CPresentTexture& value) : CPresentFormatCtx(value) {
   if (const CPresentPicture* entry = PictureEntry(v.pictureID)) picture.ResetFrom(*entry);
 }
 
 CPresentTextureCtx::CPresentTextureCtx(const CPresentTextureCtx& other)
-    : CPresentTexture(other), CPresentBaseCtx(other), picture(other.picture) {}
+    : CPresentFormatCtx(other), picture(other.picture) {}
 
 int CPresentTextureCtx::Store(IKx2PropertyObject* host) {
   if (!host) return 0;
@@ -295,8 +287,7 @@ void CPresentTextureCtx::ResetFrom(const CPresentTexture& value) {
 // ---- Table -------------------------------------------------------------------------------------
 
 CKx2ShapeTbl<CPresentTexture>& PresentTextureTable() {
-  static auto* table = new CKx2ShapeTbl<CPresentTexture>(Present::kKindTexture);
-  return *table;
+  return Present::KindTable<CPresentTexture>(Present::kKindTexture);
 }
 
 int InitTextureTable() {

@@ -6,10 +6,12 @@
 // value (Apply) and is archived with its states. A field that no value has reached yet has
 // state 1. Field k travels to the host as property 0x7000 + k.
 //
-// A kind's context class derives from the kind's value class (so it is a complete value
-// itself) and from CPresentBaseCtx over that class, and implements the seven operations.
-// A field naming an entry of another kind is represented by a nested context of that kind,
-// held inline. The helpers below carry the rules every kind shares.
+// A kind's context class derives from CPresentFormatCtx over the kind's value class (so it is
+// a complete value itself, with the states of CPresentBaseCtx), which carries what every kind
+// does alike, and implements the operations its fields need; a kind whose fields are all
+// plain takes them from CPresentPlainCtx. A field naming an entry of another kind is
+// represented by a nested context of that kind, held inline. The helpers below carry the
+// rules every kind shares.
 #pragma once
 
 #include <algorithm>
@@ -19,6 +21,10 @@
 #include <plastrum/format/shape_table.h>
 #include <plastrum/host_property.h>
 #include <plastrum/kx2_archive.h>
+
+namespace Present::Fields {
+struct Field;
+}
 
 template <class Value, uint32_t PropertyBase, int N>
 class CPresentBaseCtx {
@@ -158,3 +164,73 @@ class CPresentBaseCtx {
 
   std::array<uint8_t, N> states_;
 };
+
+// The frame of a kind's context: construction, Assign, the archive form (the states record,
+// then the value's record form `ValueForm`), and copying and resetting a context whose fields
+// hold no nested context (a kind with nested contexts hides CopyFrom and ResetFrom).
+template <class Value, int N, uint16_t StatesTag, int (Value::*ValueForm)(CKx2DataBlock&)>
+class CPresentFormatCtx : public Value, public CPresentBaseCtx<Value, 0x7000, N> {
+  using StateBase = CPresentBaseCtx<Value, 0x7000, N>;
+
+ public:
+  static constexpr uint16_t kStatesTag = StatesTag;
+
+  CPresentFormatCtx() = default;
+  // A context of one value: every field common.
+  explicit CPresentFormatCtx(const Value& value) : Value(value), StateBase(StateBase::kStateCommon) {}
+  CPresentFormatCtx(const CPresentFormatCtx& other) : Value(other), StateBase(other) {}
+  CPresentFormatCtx& operator=(const CPresentFormatCtx&) = delete;
+
+  void Assign(const Value& value) override { this->AssignValue(value); }
+  int Archive(CKx2DataBlock& archive) override {
+    return this->ArchiveWithStates(archive, StatesTag, [this](CKx2DataBlock& ar) { return (this->*ValueForm)(ar); });
+  }
+
+  // The value and the states of another context.
+  int CopyFrom(const CPresentFormatCtx& other) {
+    this->AssignValue(other);
+    this->states_ = other.States();
+    return 1;
+  }
+  // The value of a table entry with every state common.
+  void ResetFrom(const Value& value) {
+    this->AssignValue(value);
+    this->SetAllStates(StateBase::kStateCommon);
+  }
+};
+
+// The context of a kind whose fields are all plain (no identifier of another kind, no
+// arrays): the five operations run over the kind's field table, `Value::PlainFields()`.
+// The library instantiates it once for each such kind.
+template <class Value, int N, uint16_t StatesTag, int (Value::*ValueForm)(CKx2DataBlock&)>
+class CPresentPlainCtx : public CPresentFormatCtx<Value, N, StatesTag, ValueForm> {
+  using Frame = CPresentFormatCtx<Value, N, StatesTag, ValueForm>;
+
+ public:
+  using Frame::Frame;
+
+  int Store(IKx2PropertyObject* host) override;
+  int Load(IKx2PropertyObject* host, int* nothingFound) override;
+  void Apply(Value& target) override;
+  void Merge(const Value& value) override;
+  int IsEqual(const Value& value) override;
+};
+
+namespace Present {
+
+// Stores a value into a host property object through a context made from it, holding the
+// object for the call. FALSE for a null object or a refused store.
+template <class Ctx, class Value>
+BOOL ExportThroughContext(const Value& value, IKx2PropertyObject* sink) {
+  if (!sink) return FALSE;
+  sink->AddRef();
+  int ok;
+  {
+    Ctx ctx(value);
+    ok = ctx.Store(sink);
+  }
+  sink->Release();
+  return ok ? TRUE : FALSE;
+}
+
+}  // namespace Present

@@ -85,6 +85,8 @@ class CPresent3DFormat : public CPresentUnknown<IPresent3DFormat>, public CKx2Sh
   static CPresent3DFormat EmptyEntry();
   static CPresent3DFormat StandardEntry();
 
+  // The plain fields in state order.
+  static auto PlainFields() -> const Present::Fields::Field (&)[20];
   bool IsSameValue(const CPresent3DFormat& other) const;
   int AssignValue(const CPresent3DFormat& other) {
     v = other.v;
@@ -130,27 +132,11 @@ class CPresent3DFormat : public CPresentUnknown<IPresent3DFormat>, public CKx2Sh
   int32_t styleSlot = -1;
 };
 
-class CPresent3DFormatCtx : public CPresent3DFormat, public CPresentBaseCtx<CPresent3DFormat, 0x7000, 20> {
+class CPresent3DFormatCtx : public CPresentPlainCtx<CPresent3DFormat, 20, 1015, &CPresent3DFormat::ExchangeMapped> {
  public:
-  static constexpr uint16_t kStatesTag = 1015;
-
-  CPresent3DFormatCtx() = default;
-  explicit CPresent3DFormatCtx(const CPresent3DFormat& value)
-      : CPresent3DFormat(value), CPresentBaseCtx(kStateCommon) {}
-  CPresent3DFormatCtx(const CPresent3DFormatCtx& other) : CPresent3DFormat(other), CPresentBaseCtx(other) {}
-  CPresent3DFormatCtx& operator=(const CPresent3DFormatCtx&) = delete;
-
-  int Store(IKx2PropertyObject* host) override;
-  int Load(IKx2PropertyObject* host, int* nothingFound) override;
-  void Apply(CPresent3DFormat& target) override;
-  void Merge(const CPresent3DFormat& value) override;
-  int IsEqual(const CPresent3DFormat& value) override;
-  void Assign(const CPresent3DFormat& value) override { AssignValue(value); }
-  int Archive(CKx2DataBlock& archive) override;
-
-  int CopyFrom(const CPresent3DFormatCtx& other);
-  void ResetFrom(const CPresent3DFormat& value);
+  using CPresentPlainCtx::CPresentPlainCtx;
 };
+extern template class CPresentPlainCtx<CPresent3DFormat, 20, 1015, &CPresent3DFormat::ExchangeMapped>;
 
 CKx2ShapeTbl<CPresent3DFormat>& Present3DFormatTable();
 int Init3DFormatTable();

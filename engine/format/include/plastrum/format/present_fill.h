@@ -88,10 +88,8 @@ class CPresentFill : public CPresentUnknown<IPresentFill>, public CKx2ShapeRefCn
   int32_t styleSlot = -1;
 };
 
-class CPresentFillCtx : public CPresentFill, public CPresentBaseCtx<CPresentFill, 0x7000, 6> {
+class CPresentFillCtx : public CPresentFormatCtx<CPresentFill, 6, 1011, &CPresentFill::ExchangeEmbedded> {
  public:
-  static constexpr uint16_t kStatesTag = 1011;
-
   CPresentFillCtx() = default;
   explicit CPresentFillCtx(const CPresentFill& value);
   CPresentFillCtx(const CPresentFillCtx& other);
@@ -102,7 +100,6 @@ class CPresentFillCtx : public CPresentFill, public CPresentBaseCtx<CPresentFill
   void Apply(CPresentFill& target) override;
   void Merge(const CPresentFill& value) override;
   int IsEqual(const CPresentFill& value) override;
-  void Assign(const CPresentFill& value) override { AssignValue(value); }
   int Archive(CKx2DataBlock& archive) override;
 
   // The value, the states and each nested context of another; 0 when an assign fails.

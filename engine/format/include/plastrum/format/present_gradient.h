@@ -102,26 +102,15 @@ class CPresentGradient : public CPresentUnknown<IPresentGradient>, public CKx2Sh
   static bool InRange(int32_t i) { return i >= 0 && i < GradientFields::kMaxStops; }
 };
 
-class CPresentGradientCtx : public CPresentGradient, public CPresentBaseCtx<CPresentGradient, 0x7000, 8> {
+class CPresentGradientCtx : public CPresentFormatCtx<CPresentGradient, 8, 1008, &CPresentGradient::ExchangeMapped> {
  public:
-  static constexpr uint16_t kStatesTag = 1008;
-
-  CPresentGradientCtx() = default;
-  explicit CPresentGradientCtx(const CPresentGradient& value)
-      : CPresentGradient(value), CPresentBaseCtx(kStateCommon) {}
-  CPresentGradientCtx(const CPresentGradientCtx& other) : CPresentGradient(other), CPresentBaseCtx(other) {}
-  CPresentGradientCtx& operator=(const CPresentGradientCtx&) = delete;
+  using CPresentFormatCtx::CPresentFormatCtx;
 
   int Store(IKx2PropertyObject* host) override;
   int Load(IKx2PropertyObject* host, int* nothingFound) override;
   void Apply(CPresentGradient& target) override;
   void Merge(const CPresentGradient& value) override;
   int IsEqual(const CPresentGradient& value) override;
-  void Assign(const CPresentGradient& value) override { AssignValue(value); }
-  int Archive(CKx2DataBlock& archive) override;
-
-  int CopyFrom(const CPresentGradientCtx& other);
-  void ResetFrom(const CPresentGradient& value);
 };
 
 CKx2ShapeTbl<CPresentGradient>& PresentGradientTable();

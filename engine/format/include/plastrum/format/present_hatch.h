@@ -53,6 +53,8 @@ class CPresentHatch : public CPresentUnknown<IPresentHatch>, public CKx2ShapeRef
   // (the fill is unchanged), else 1.
   static int InternForFill(const CPresentHatch& value, CPresentFill& fill);
 
+  // The plain fields in state order.
+  static auto PlainFields() -> const Present::Fields::Field (&)[4];
   bool IsSameValue(const CPresentHatch& other) const;
   int AssignValue(const CPresentHatch& other) {
     v = other.v;
@@ -80,26 +82,11 @@ class CPresentHatch : public CPresentUnknown<IPresentHatch>, public CKx2ShapeRef
   int32_t styleSlot = -1;
 };
 
-class CPresentHatchCtx : public CPresentHatch, public CPresentBaseCtx<CPresentHatch, 0x7000, 4> {
+class CPresentHatchCtx : public CPresentPlainCtx<CPresentHatch, 4, 1010, &CPresentHatch::ExchangeMapped> {
  public:
-  static constexpr uint16_t kStatesTag = 1010;
-
-  CPresentHatchCtx() = default;
-  explicit CPresentHatchCtx(const CPresentHatch& value) : CPresentHatch(value), CPresentBaseCtx(kStateCommon) {}
-  CPresentHatchCtx(const CPresentHatchCtx& other) : CPresentHatch(other), CPresentBaseCtx(other) {}
-  CPresentHatchCtx& operator=(const CPresentHatchCtx&) = delete;
-
-  int Store(IKx2PropertyObject* host) override;
-  int Load(IKx2PropertyObject* host, int* nothingFound) override;
-  void Apply(CPresentHatch& target) override;
-  void Merge(const CPresentHatch& value) override;
-  int IsEqual(const CPresentHatch& value) override;
-  void Assign(const CPresentHatch& value) override { AssignValue(value); }
-  int Archive(CKx2DataBlock& archive) override;
-
-  int CopyFrom(const CPresentHatchCtx& other);
-  void ResetFrom(const CPresentHatch& value);
+  using CPresentPlainCtx::CPresentPlainCtx;
 };
+extern template class CPresentPlainCtx<CPresentHatch, 4, 1010, &CPresentHatch::ExchangeMapped>;
 
 CKx2ShapeTbl<CPresentHatch>& PresentHatchTable();
 int InitHatchTable();

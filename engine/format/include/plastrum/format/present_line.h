@@ -87,10 +87,8 @@ class CPresentLine : public CPresentUnknown<IPresentLine>, public CKx2ShapeRefCn
   int32_t styleSlot = -1;
 };
 
-class CPresentLineCtx : public CPresentLine, public CPresentBaseCtx<CPresentLine, 0x7000, 10> {
+class CPresentLineCtx : public CPresentFormatCtx<CPresentLine, 10, 1012, &CPresentLine::ExchangeMapped> {
  public:
-  static constexpr uint16_t kStatesTag = 1012;
-
   CPresentLineCtx() = default;
   explicit CPresentLineCtx(const CPresentLine& value);
   CPresentLineCtx(const CPresentLineCtx& other);
@@ -101,7 +99,6 @@ class CPresentLineCtx : public CPresentLine, public CPresentBaseCtx<CPresentLine
   void Apply(CPresentLine& target) override;
   void Merge(const CPresentLine& value) override;
   int IsEqual(const CPresentLine& value) override;
-  void Assign(const CPresentLine& value) override { AssignValue(value); }
   int Archive(CKx2DataBlock& archive) override;
 
   static int CopyFrom(CPresentLineCtx& target, const CPresentLineCtx& source);

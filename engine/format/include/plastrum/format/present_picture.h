@@ -97,27 +97,15 @@ class CPresentPicture : public CPresentUnknown<IPresentPicture>, public CKx2Shap
   int32_t styleSlot = -1;
 };
 
-class CPresentPictureCtx : public CPresentPicture, public CPresentBaseCtx<CPresentPicture, 0x7000, 6> {
+class CPresentPictureCtx : public CPresentFormatCtx<CPresentPicture, 6, 1014, &CPresentPicture::ExchangeEmbedded> {
  public:
-  static constexpr uint16_t kStatesTag = 1014;
-
-  CPresentPictureCtx() = default;
-  explicit CPresentPictureCtx(const CPresentPicture& value);
-  CPresentPictureCtx(const CPresentPictureCtx& other);
-  CPresentPictureCtx& operator=(const CPresentPictureCtx&) = delete;
+  using CPresentFormatCtx::CPresentFormatCtx;
 
   int Store(IKx2PropertyObject* host) override;
   int Load(IKx2PropertyObject* host, int* nothingFound) override;
   void Apply(CPresentPicture& target) override;
   void Merge(const CPresentPicture& value) override;
   int IsEqual(const CPresentPicture& value) override;
-  void Assign(const CPresentPicture& value) override;
-  int Archive(CKx2DataBlock& archive) override;
-
-  // The value and the states of another context.
-  int CopyFrom(const CPresentPictureCtx& other);
-  // The value of a table entry with every state common.
-  void ResetFrom(const CPresentPicture& value);
 };
 
 namespace Present {

@@ -57,6 +57,8 @@ class CPresentShadow : public CPresentUnknown<IPresentShadow>, public CKx2ShapeR
   // Entry 1: all zero with scheme colour 0.
   static CPresentShadow StandardEntry();
 
+  // The plain fields in state order.
+  static auto PlainFields() -> const Present::Fields::Field (&)[7];
   bool IsSameValue(const CPresentShadow& other) const;
   int AssignValue(const CPresentShadow& other) {
     v = other.v;
@@ -85,26 +87,11 @@ class CPresentShadow : public CPresentUnknown<IPresentShadow>, public CKx2ShapeR
   int32_t styleSlot = -1;
 };
 
-class CPresentShadowCtx : public CPresentShadow, public CPresentBaseCtx<CPresentShadow, 0x7000, 7> {
+class CPresentShadowCtx : public CPresentPlainCtx<CPresentShadow, 7, 1013, &CPresentShadow::ExchangeMapped> {
  public:
-  static constexpr uint16_t kStatesTag = 1013;
-
-  CPresentShadowCtx() = default;
-  explicit CPresentShadowCtx(const CPresentShadow& value) : CPresentShadow(value), CPresentBaseCtx(kStateCommon) {}
-  CPresentShadowCtx(const CPresentShadowCtx& other) : CPresentShadow(other), CPresentBaseCtx(other) {}
-  CPresentShadowCtx& operator=(const CPresentShadowCtx&) = delete;
-
-  int Store(IKx2PropertyObject* host) override;
-  int Load(IKx2PropertyObject* host, int* nothingFound) override;
-  void Apply(CPresentShadow& target) override;
-  void Merge(const CPresentShadow& value) override;
-  int IsEqual(const CPresentShadow& value) override;
-  void Assign(const CPresentShadow& value) override { AssignValue(value); }
-  int Archive(CKx2DataBlock& archive) override;
-
-  int CopyFrom(const CPresentShadowCtx& other);
-  void ResetFrom(const CPresentShadow& value);
+  using CPresentPlainCtx::CPresentPlainCtx;
 };
+extern template class CPresentPlainCtx<CPresentShadow, 7, 1013, &CPresentShadow::ExchangeMapped>;
 
 CKx2ShapeTbl<CPresentShadow>& PresentShadowTable();
 int InitShadowTable();

@@ -104,10 +104,8 @@ class CPresentTexture : public CPresentUnknown<IPresentTexture>, public CKx2Shap
   int32_t styleSlot = -1;
 };
 
-class CPresentTextureCtx : public CPresentTexture, public CPresentBaseCtx<CPresentTexture, 0x7000, 14> {
+class CPresentTextureCtx : public CPresentFormatCtx<CPresentTexture, 14, 1009, &CPresentTexture::ExchangeMapped> {
  public:
-  static constexpr uint16_t kStatesTag = 1009;
-
   CPresentTextureCtx() = default;
   explicit CPresentTextureCtx(const CPresentTexture& value);
   CPresentTextureCtx(const CPresentTextureCtx& other);
@@ -118,7 +116,6 @@ class CPresentTextureCtx : public CPresentTexture, public CPresentBaseCtx<CPrese
   void Apply(CPresentTexture& target) override;
   void Merge(const CPresentTexture& value) override;
   int IsEqual(const CPresentTexture& value) override;
-  void Assign(const CPresentTexture& value) override { AssignValue(value); }
   int Archive(CKx2DataBlock& archive) override;
 
   // The value, the states and the nested picture context (value and states) of another.
