@@ -308,6 +308,11 @@ TEST_F(FormatStyleSlots, RecordsLeftStandingAreRebuiltForTheNextValue) {
   ASSERT_NE(cache->GetLine(thinId), nullptr);
   EXPECT_EQ(cache->GetLine(thinId)->width, Present::Style::ToEmu(1000 + thinId));
   for (uint32_t id = 2; id <= thinId; ++id) PresentLineTable().Release(id);
+
+  // A kind outside the enumeration names no vector.
+  const auto noKind = static_cast<Present::StyleKind>(42);
+  EXPECT_FALSE(cache->Free(noKind, 1));
+  EXPECT_EQ(cache->Peek(noKind, 1), nullptr);
 }
 
 }  // namespace

@@ -222,52 +222,36 @@ ShapeRecord* StyleCache::BuildShape(uint32_t id) {
   });
 }
 
-bool StyleCache::Free(Present::StyleKind kind, uint32_t id) {
+template <class Self, class Visit>
+auto StyleCache::WithVector(Self& self, Present::StyleKind kind, Visit&& visit) {
   using Present::StyleKind;
   switch (kind) {
     case StyleKind::Shape:
-      return FreeAt(shapes_, id);
+      return visit(&self.shapes_);
     case StyleKind::Line:
-      return FreeAt(lines_, id);
+      return visit(&self.lines_);
     case StyleKind::Fill:
-      return FreeAt(fills_, id);
+      return visit(&self.fills_);
     case StyleKind::Gradient:
-      return FreeAt(gradients_, id);
+      return visit(&self.gradients_);
     case StyleKind::Texture:
-      return FreeAt(textures_, id);
+      return visit(&self.textures_);
     case StyleKind::Hatch:
-      return FreeAt(hatches_, id);
+      return visit(&self.hatches_);
     case StyleKind::Shadow:
-      return FreeAt(shadows_, id);
+      return visit(&self.shadows_);
     case StyleKind::Format3D:
-      return FreeAt(formats3d_, id);
+      return visit(&self.formats3d_);
     case StyleKind::Picture:
-      return FreeAt(pictures_, id);
+      return visit(&self.pictures_);
   }
-  return false;
+  return visit(static_cast<decltype(&self.pictures_)>(nullptr));
+}
+
+bool StyleCache::Free(Present::StyleKind kind, uint32_t id) {
+  return WithVector(*this, kind, [id](auto* records) { return records && FreeAt(*records, id); });
 }
 
 const void* StyleCache::Peek(Present::StyleKind kind, uint32_t id) const {
-  using Present::StyleKind;
-  switch (kind) {
-    case StyleKind::Shape:
-      return PeekAt(shapes_, id);
-    case StyleKind::Line:
-      return PeekAt(lines_, id);
-    case StyleKind::Fill:
-      return PeekAt(fills_, id);
-    case StyleKind::Gradient:
-      return PeekAt(gradients_, id);
-    case StyleKind::Texture:
-      return PeekAt(textures_, id);
-    case StyleKind::Hatch:
-      return PeekAt(hatches_, id);
-    case StyleKind::Shadow:
-      return PeekAt(shadows_, id);
-    case StyleKind::Format3D:
-      return PeekAt(formats3d_, id);
-    case StyleKind::Picture:
-      return PeekAt(pictures_, id);
-  }
-  return nullptr;
+  return WithVector(*this, kind, [id](const auto* records) { return records ? PeekAt(*records, id) : nullptr; });
 }

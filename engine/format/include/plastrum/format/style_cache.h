@@ -147,6 +147,11 @@ class StyleCache {
   template <class Record>
   using Vector = std::vector<std::unique_ptr<Record>>;
 
+  // Runs `visit` on a pointer to the vector of a kind and returns what it returns; the
+  // pointer is null for a value outside the enumeration.
+  template <class Self, class Visit>
+  static auto WithVector(Self& self, Present::StyleKind kind, Visit&& visit);
+
   Vector<Present::Style::ShapeRecord> shapes_;
   Vector<Present::Style::LineRecord> lines_;
   Vector<Present::Style::FillRecord> fills_;
