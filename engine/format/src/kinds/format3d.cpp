@@ -106,13 +106,7 @@ bool CPresent3DFormat::IsSameValue(const CPresent3DFormat& other) const {
 
 void CPresent3DFormat::ClearEntry() { Present::FreeStyleRecord(Present::StyleKind::Format3D, styleSlot); }
 
-uint64_t CPresent3DFormat::HashValue() const {
-  Present::ValueHash h;
-  for (const Field& f : kFields)
-    f.width == Width::Color ? h.Add(Present::Fields::ColorAt(&v, f))
-                            : h.Add(static_cast<uint64_t>(Present::Fields::GetInt(&v, f)));
-  return h.Get();
-}
+uint64_t CPresent3DFormat::HashValue() const { return Present::Fields::HashAll(&v, kFields); }
 
 BOOL CPresent3DFormat::ExportToSink(IKx2PropertyObject* sink) {
   return Present::ExportThroughContext<CPresent3DFormatCtx>(*this, sink);

@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include <plastrum/format/color_ref.h>
+#include <plastrum/format/format_hash.h>
 #include <plastrum/format/property_io.h>
 #include <plastrum/host_property.h>
 
@@ -107,6 +108,15 @@ bool AllSame(const void* a, const void* b, const Field (&fields)[N]) {
   for (const Field& f : fields)
     if (!Same(a, b, f)) return false;
   return true;
+}
+
+// A hash of every plain field (for the interning index: equal by AllSame, equal hash).
+template <size_t N>
+uint64_t HashAll(const void* data, const Field (&fields)[N]) {
+  ValueHash h;
+  for (const Field& f : fields)
+    f.width == Width::Color ? h.Add(ColorAt(data, f)) : h.Add(static_cast<uint64_t>(GetInt(data, f)));
+  return h.Get();
 }
 
 template <size_t N>

@@ -48,13 +48,7 @@ bool CPresentShadow::IsSameValue(const CPresentShadow& other) const {
 
 void CPresentShadow::ClearEntry() { Present::FreeStyleRecord(Present::StyleKind::Shadow, styleSlot); }
 
-uint64_t CPresentShadow::HashValue() const {
-  Present::ValueHash h;
-  for (const Field& f : kFields)
-    f.width == Present::Fields::Width::Color ? h.Add(Present::Fields::ColorAt(&v, f))
-                                             : h.Add(static_cast<uint64_t>(Present::Fields::GetInt(&v, f)));
-  return h.Get();
-}
+uint64_t CPresentShadow::HashValue() const { return Present::Fields::HashAll(&v, kFields); }
 
 BOOL CPresentShadow::ExportToSink(IKx2PropertyObject* sink) {
   return Present::ExportThroughContext<CPresentShadowCtx>(*this, sink);
