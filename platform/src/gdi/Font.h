@@ -13,7 +13,8 @@ class Font final : public GdiObject {
  public:
   Font() : GdiObject(OBJ_FONT) {}
   LOGFONTW logfont{};
-  std::shared_ptr<FontInstance> instance;  // set by Realize()
+  std::shared_ptr<FontInstance> instance;  // realised on first use at the DC's scale
+  double instanceScale = 0;
 };
 
 // SYSTEM_FONT, DEFAULT_GUI_FONT and the other stock fonts; null for another index.

@@ -1,0 +1,60 @@
+// The faces GDI knows (fontconfig's sfnt faces plus fonts added by the process) and the
+// realised fonts drawn with: a FreeType face for metrics and a Cairo scaled font for ink.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Font.h"
+
+typedef struct FT_FaceRec_* FT_Face;
+typedef struct _cairo_scaled_font cairo_scaled_font_t;
+
+namespace kx2::gdi {
+
+struct FaceSource {
+  std::string file;                             // empty for a memory font
+  std::shared_ptr<std::vector<uint8_t>> bytes;  // a memory font's own copy
+  int index = 0;
+  std::u16string family;  // at most 31 units
+  std::u16string style;
+  int weight = FW_NORMAL;
+  bool italic = false;
+  bool fixedPitch = false;
+  bool condensed = false;
+  FONTSIGNATURE signature{};
+  bool hasOs2 = false;
+  bool priv = false;
+  const void* owner = nullptr;  // the memory resource that added it
+};
+
+struct FontInstance {
+  ~FontInstance();
+  std::shared_ptr<FaceSource> source;
+  FT_Face face = nullptr;  // metrics, sized to `em`
+  cairo_scaled_font_t* scaled = nullptr;
+  double em = 16;     // device pixels
+  double xScale = 1;  // lfWidth against the natural width
+  double angle = 0;   // escapement, radians counter-clockwise
+  bool vertical = false;
+  bool antialias = true;
+  bool syntheticBold = false;
+  int unitsPerEm = 2048;
+  TEXTMETRICW tm{};
+  BYTE charset = ANSI_CHARSET;
+  // Advance of a glyph in device pixels, FreeType's unhinted advance rounded.
+  int Advance(unsigned glyph) const;
+  unsigned GlyphOf(char32_t c) const;
+};
+
+// The realised font of a DC's selected font at the DC's scale.
+std::shared_ptr<FontInstance> RealizeFont(Font& font, double deviceScale);
+class Dc;
+std::shared_ptr<FontInstance> InstanceOf(Dc& dc);
+// Every face of the registry (the process's added fonts included).
+std::vector<std::shared_ptr<FaceSource>> AllFaces();
+// Charsets a face supports, from its OS/2 code-page ranges.
+std::vector<BYTE> CharsetsOf(const FaceSource& face);
+
+}  // namespace kx2::gdi

@@ -1,0 +1,353 @@
+// Text output and measuring: ExtTextOutW, GetTextExtentPoint32W, DrawTextW.
+#include <cairo.h>
+
+#include <cmath>
+#include <cstring>
+
+#include <kx2/ErrorBoundary.h>
+#include <win/kernel.h>
+
+#include "Blit.h"
+#include "FontFaces.h"
+#include "Shapes.h"
+
+namespace kx2::gdi {
+namespace {
+
+std::string Utf8(LPCWSTR s, UINT n) {
+  std::string out;
+  for (UINT i = 0; i < n; ++i) {
+    char32_t c = s[i];
+    if (c >= 0xD800 && c < 0xDC00 && i + 1 < n && s[i + 1] >= 0xDC00 && s[i + 1] < 0xE000)
+      c = 0x10000 + ((c - 0xD800) << 10) + (s[++i] - 0xDC00);
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (c < 0x800) {
+      out += static_cast<char>(0xC0 | (c >> 6)), out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+      out += static_cast<char>(0xE0 | (c >> 12)), out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      out += static_cast<char>(0xF0 | (c >> 18)), out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F)), out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
+// Glyphs and device advances of a string.
+void Layout(Dc& dc, FontInstance& inst, LPCWSTR s, UINT n, bool glyphIndices, const INT* dx,
+            std::vector<unsigned>& glyphs, std::vector<int>& advances) {
+  glyphs.resize(n);
+  advances.resize(n);
+  const double sx = std::fabs(dc.ScaleX());
+  const int extra = static_cast<int>(std::lround(dc.state.charExtra * sx));
+  long long total = 0, totalDevice = 0;
+  for (UINT i = 0; i < n; ++i) {
+    glyphs[i] = glyphIndices ? s[i] : inst.GlyphOf(s[i]);
+    if (dx) {
+      // Logical advances, rounded cumulatively so positions do not drift.
+      total += dx[i];
+      const long long device = std::llround(total * sx);
+      advances[i] = static_cast<int>(device - totalDevice);
+      totalDevice = device;
+    } else {
+      advances[i] = inst.Advance(glyphs[i]) + extra;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace kx2::gdi
+
+using namespace kx2::gdi;
+
+KX2_EXPORT BOOL ExtTextOutW(HDC hdc, int x, int y, UINT options, const RECT* lprect, LPCWSTR lpString, UINT c,
+                            const INT* lpDx) {
+  return kx2::Guard(FALSE, [&]() -> BOOL {
+    auto dc = LookupDc(hdc);
+    if (!dc) return BadHandle(FALSE);
+    if ((c && !lpString) || c > 0x100000) {
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return FALSE;
+    }
+    auto inst = InstanceOf(*dc);
+    if (!inst) return FALSE;
+    if (JournalOn()) {
+      char head[64];
+      std::snprintf(head, sizeof head, "ExtTextOutW %d,%d \"", x, y);
+      JournalAdd(head + ((options & ETO_GLYPH_INDEX) ? std::string("<glyphs>") : Utf8(lpString, c)) + "\"");
+    }
+    Dc::DrawScope scope(*dc);
+    const UINT align = dc->state.textAlign;
+    if (align & TA_UPDATECP) x = dc->state.position.x, y = dc->state.position.y;
+    double ox = x, oy = y;
+    dc->ToDeviceF(ox, oy);
+    std::vector<unsigned> glyphs;
+    std::vector<int> advances;
+    Layout(*dc, *inst, lpString, c, (options & ETO_GLYPH_INDEX) != 0, lpDx, glyphs, advances);
+    long long width = 0;
+    for (int a : advances) width += a;
+    const TEXTMETRICW& tm = inst->tm;
+    const double cosA = std::cos(inst->angle), sinA = std::sin(inst->angle);
+    // The reference point: left, right or centre of the text; top, baseline or bottom.
+    double shiftX = 0, shiftY = 0;
+    if ((align & TA_CENTER) == TA_CENTER)
+      shiftX = -width / 2.0;
+    else if (align & TA_RIGHT)
+      shiftX = -static_cast<double>(width);
+    if ((align & TA_BASELINE) == TA_BASELINE)
+      shiftY = 0;
+    else if (align & TA_BOTTOM)
+      shiftY = -tm.tmDescent;
+    else
+      shiftY = tm.tmAscent;
+    const double bx = ox + shiftX * cosA + shiftY * sinA, by = oy - shiftX * sinA + shiftY * cosA;
+    if (align & TA_UPDATECP) {
+      const POINT end = dc->ToLogical(static_cast<int>(std::lround(ox + (align & TA_RIGHT ? 0 : width))),
+                                      static_cast<int>(std::lround(oy)));
+      dc->state.position = end;
+    }
+    std::vector<cairo_glyph_t> placed(c);
+    double pen = 0;
+    for (UINT i = 0; i < c; ++i) {
+      placed[i].index = glyphs[i];
+      placed[i].x = bx + pen * cosA;
+      placed[i].y = by - pen * sinA;
+      pen += advances[i];
+    }
+    RECT clipRect{};
+    if (lprect) {
+      const POINT a = dc->ToDevice(lprect->left, lprect->top), b = dc->ToDevice(lprect->right, lprect->bottom);
+      clipRect = RECT{std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)};
+    }
+    if (dc->pathOpen) {
+      cairo_surface_t* scratch = cairo_image_surface_create(CAIRO_FORMAT_A8, 1, 1);
+      cairo_t* cr = cairo_create(scratch);
+      cairo_set_scaled_font(cr, inst->scaled);
+      cairo_glyph_path(cr, placed.data(), static_cast<int>(c));
+      cairo_path_t* path = cairo_copy_path(cr);
+      for (int i = 0; i < path->num_data; i += path->data[i].header.length) {
+        const cairo_path_data_t* d = &path->data[i];
+        switch (d->header.type) {
+          case CAIRO_PATH_MOVE_TO:
+            dc->path.push_back(PathPoint{d[1].point.x, d[1].point.y, PathPoint::kMove});
+            break;
+          case CAIRO_PATH_LINE_TO:
+            dc->path.push_back(PathPoint{d[1].point.x, d[1].point.y, PathPoint::kLine});
+            break;
+          case CAIRO_PATH_CURVE_TO:
+            for (int k = 1; k <= 3; ++k) dc->path.push_back(PathPoint{d[k].point.x, d[k].point.y, PathPoint::kCurve});
+            break;
+          case CAIRO_PATH_CLOSE_PATH:
+            dc->path.push_back(PathPoint{0, 0, PathPoint::kClose});
+            break;
+        }
+      }
+      cairo_path_destroy(path);
+      cairo_destroy(cr);
+      cairo_surface_destroy(scratch);
+      return TRUE;
+    }
+    // The clip of ETO_CLIPPED joins the DC's for this call only.
+    std::optional<Rects> savedClip = dc->state.clip;
+    if ((options & ETO_CLIPPED) && lprect) {
+      const Rects current = dc->state.clip ? *dc->state.clip : RectRegion(dc->Bounds());
+      dc->state.clip = CombineRegions(current, RectRegion(clipRect), RGN_AND);
+    }
+    Paint bk;
+    bk.kind = Paint::kSolid;
+    bk.pixel = PixelOf(dc->state.bkColor);
+    const int rop = dc->state.rop2;
+    dc->state.rop2 = R2_COPYPEN;
+    auto fill = [&](const RECT& r) {
+      if (EmptyRect(r)) return;
+      dc->PaintShape(r, bk, false, [&](cairo_t* cr) {
+        cairo_rectangle(cr, r.left, r.top, r.right - r.left, r.bottom - r.top);
+        cairo_fill(cr);
+      });
+    };
+    if ((options & ETO_OPAQUE) && lprect) fill(clipRect);
+    const double top = by - tm.tmAscent;
+    const RECT cell{static_cast<LONG>(std::floor(std::min(bx, bx + width * cosA))), static_cast<LONG>(std::floor(top)),
+                    static_cast<LONG>(std::ceil(std::max(bx, bx + width * cosA))),
+                    static_cast<LONG>(std::ceil(top + tm.tmHeight))};
+    if (dc->state.bkMode == OPAQUE && inst->angle == 0) fill(cell);
+    if (c) {
+      Paint ink;
+      ink.kind = Paint::kSolid;
+      ink.pixel = PixelOf(dc->state.textColor);
+      const double reach = inst->em * 2 + std::fabs(width * sinA);
+      RECT bounds{static_cast<LONG>(std::floor(std::min(bx, bx + width * cosA) - inst->em * 2)),
+                  static_cast<LONG>(std::floor(by - reach)),
+                  static_cast<LONG>(std::ceil(std::max(bx, bx + width * cosA) + inst->em * 2)),
+                  static_cast<LONG>(std::ceil(by + reach))};
+      dc->PaintShape(bounds, ink, inst->antialias, [&](cairo_t* cr) {
+        cairo_set_scaled_font(cr, inst->scaled);
+        cairo_show_glyphs(cr, placed.data(), static_cast<int>(c));
+      });
+      const LOGFONTW& lf = dc->state.font->logfont;
+      if ((lf.lfUnderline || lf.lfStrikeOut) && inst->angle == 0) {
+        const int thickness = std::max(1, static_cast<int>(std::lround(inst->em / 14)));
+        auto line = [&](double yy) {
+          const RECT r{static_cast<LONG>(std::lround(bx)), static_cast<LONG>(std::lround(yy)),
+                       static_cast<LONG>(std::lround(bx + width)), static_cast<LONG>(std::lround(yy)) + thickness};
+          dc->PaintShape(r, ink, false, [&](cairo_t* cr) {
+            cairo_rectangle(cr, r.left, r.top, r.right - r.left, r.bottom - r.top);
+            cairo_fill(cr);
+          });
+        };
+        if (lf.lfUnderline) line(by + std::max(1.0, inst->em / 10));
+        if (lf.lfStrikeOut) line(by - inst->em * 0.3);
+      }
+    }
+    dc->state.rop2 = rop;
+    dc->state.clip = savedClip;
+    return TRUE;
+  });
+}
+
+KX2_EXPORT BOOL TextOutW(HDC hdc, int x, int y, LPCWSTR lpString, int c) {
+  if (c < 0) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  return ExtTextOutW(hdc, x, y, 0, nullptr, lpString, static_cast<UINT>(c), nullptr);
+}
+
+KX2_EXPORT BOOL GetTextExtentExPointW(HDC hdc, LPCWSTR s, int n, int maxExtent, LPINT fit, LPINT dx, SIZE* size) {
+  return kx2::Guard(FALSE, [&]() -> BOOL {
+    auto dc = LookupDc(hdc);
+    if (!dc) return BadHandle(FALSE);
+    if (n < 0 || (n && !s)) {
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return FALSE;
+    }
+    auto inst = InstanceOf(*dc);
+    if (!inst) return FALSE;
+    std::vector<unsigned> glyphs;
+    std::vector<int> advances;
+    Layout(*dc, *inst, s, static_cast<UINT>(n), false, nullptr, glyphs, advances);
+    const double sx = std::fabs(dc->ScaleX()), sy = std::fabs(dc->ScaleY());
+    long long total = 0;
+    int fits = 0;
+    for (int i = 0; i < n; ++i) {
+      total += advances[static_cast<size_t>(i)];
+      const int logical = static_cast<int>(std::lround(total / sx));
+      if (dx) dx[i] = logical;
+      if (maxExtent < 0 || logical <= maxExtent) fits = i + 1;
+    }
+    if (fit) *fit = fits;
+    if (size)
+      *size = SIZE{static_cast<LONG>(std::lround(total / sx)), static_cast<LONG>(std::lround(inst->tm.tmHeight / sy))};
+    return TRUE;
+  });
+}
+
+KX2_EXPORT BOOL GetTextExtentPoint32W(HDC hdc, LPCWSTR lpString, int c, SIZE* psizl) {
+  return GetTextExtentExPointW(hdc, lpString, c, -1, nullptr, nullptr, psizl);
+}
+
+namespace {
+
+int Width(HDC hdc, const std::u16string& s) {
+  SIZE size{};
+  GetTextExtentPoint32W(hdc, s.data(), static_cast<int>(s.size()), &size);
+  return size.cx;
+}
+
+}  // namespace
+
+KX2_EXPORT int DrawTextW(HDC hdc, LPCWSTR lpchText, int cchText, LPRECT lprc, UINT format) {
+  return kx2::Guard(0, [&]() -> int {
+    auto dc = LookupDc(hdc);
+    if (!dc) return BadHandle(0);
+    if (!lpchText || !lprc) {
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return 0;
+    }
+    std::u16string raw =
+        cchText < 0 ? std::u16string(lpchText) : std::u16string(lpchText, static_cast<size_t>(cchText));
+    // "&x" shows x (underlined); "&&" shows one "&".
+    std::u16string text;
+    for (size_t i = 0; i < raw.size(); ++i) {
+      if (!(format & DT_NOPREFIX) && raw[i] == u'&') {
+        if (i + 1 < raw.size() && raw[i + 1] == u'&')
+          ++i;
+        else
+          continue;
+      }
+      text += raw[i];
+    }
+    TEXTMETRICW tm{};
+    GetTextMetricsW(hdc, &tm);
+    const int lineHeight = tm.tmHeight + ((format & DT_EXTERNALLEADING) ? tm.tmExternalLeading : 0);
+    const int maxWidth = lprc->right - lprc->left;
+    // Lines: hard breaks, then word breaks at spaces where the width runs out.
+    std::vector<std::u16string> lines;
+    if (format & DT_SINGLELINE) {
+      for (auto& ch : text)
+        if (ch == u'\r' || ch == u'\n') ch = u' ';
+      lines.push_back(text);
+    } else {
+      size_t start = 0;
+      while (start <= text.size()) {
+        size_t end = text.find(u'\n', start);
+        if (end == std::u16string::npos) end = text.size();
+        std::u16string para = text.substr(start, end - start);
+        if (!para.empty() && para.back() == u'\r') para.pop_back();
+        if ((format & DT_WORDBREAK) && maxWidth > 0) {
+          while (!para.empty()) {
+            size_t cut = para.size();
+            while (cut > 0 && Width(hdc, para.substr(0, cut)) > maxWidth) {
+              const size_t space = para.rfind(u' ', cut - 1);
+              if (space == std::u16string::npos || space == 0) break;
+              cut = space;
+            }
+            if (cut == 0) cut = para.size();
+            lines.push_back(para.substr(0, cut));
+            para.erase(0, cut);
+            while (!para.empty() && para.front() == u' ') para.erase(0, 1);
+          }
+          if (lines.empty() || end - start == 0) lines.push_back(u"");
+        } else {
+          lines.push_back(para);
+        }
+        if (end == text.size()) break;
+        start = end + 1;
+      }
+    }
+    if (format & DT_END_ELLIPSIS) {
+      for (auto& line : lines) {
+        if (Width(hdc, line) <= maxWidth) continue;
+        while (!line.empty() && Width(hdc, line + u"...") > maxWidth) line.pop_back();
+        line += u"...";
+      }
+    }
+    int widest = 0;
+    for (auto& line : lines) widest = std::max(widest, Width(hdc, line));
+    const int height = lineHeight * static_cast<int>(lines.size());
+    if (format & DT_CALCRECT) {
+      lprc->right = lprc->left + widest;
+      lprc->bottom = lprc->top + height;
+      return height;
+    }
+    int y = lprc->top;
+    if (format & DT_SINGLELINE) {
+      if (format & DT_VCENTER) y = lprc->top + (lprc->bottom - lprc->top - lineHeight) / 2;
+      if (format & DT_BOTTOM) y = lprc->bottom - lineHeight;
+    }
+    const UINT oldAlign = SetTextAlign(hdc, TA_LEFT | TA_TOP);
+    for (auto& line : lines) {
+      const int w = Width(hdc, line);
+      int x = lprc->left;
+      if (format & DT_CENTER) x = lprc->left + (maxWidth - w) / 2;
+      if (format & DT_RIGHT) x = lprc->right - w;
+      ExtTextOutW(hdc, x, y, (format & DT_NOCLIP) ? 0 : ETO_CLIPPED, lprc, line.data(), static_cast<UINT>(line.size()),
+                  nullptr);
+      y += lineHeight;
+    }
+    SetTextAlign(hdc, oldAlign);
+    return height;
+  });
+}

@@ -1,0 +1,204 @@
+// Fonts and text over the test fonts (DejaVu, WenQuanYi Micro Hei).
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <kx2/GdiCairo.h>
+#include <win/gdi.h>
+#include <win/kernel.h>
+
+namespace {
+
+const char kDejaVuSans[] = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+
+std::vector<uint8_t> FileBytes(const char* path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+struct TextCanvas {
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBITMAP bitmap;
+  HGDIOBJ old;
+  TextCanvas(int w, int h) {
+    bitmap = CreateBitmap(w, h, 1, 32, nullptr);
+    old = SelectObject(dc, bitmap);
+    RECT all{0, 0, w, h};
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  }
+  ~TextCanvas() {
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+  }
+  // Ink columns (any non-white pixel) between x0 and x1.
+  int FirstInkColumn(int x0, int x1, int h) {
+    for (int x = x0; x < x1; ++x)
+      for (int y = 0; y < h; ++y)
+        if (GetPixel(dc, x, y) != RGB(255, 255, 255)) return x;
+    return -1;
+  }
+};
+
+HFONT Font(const char16_t* face, int height) {
+  LOGFONTW lf{};
+  lf.lfHeight = height;
+  lf.lfWeight = FW_NORMAL;
+  for (int i = 0; face[i]; ++i) lf.lfFaceName[i] = face[i];
+  return CreateFontIndirectW(&lf);
+}
+
+TEST(GdiText, CharWidthsAreFreeTypesRoundedAdvances) {
+  FT_Library library;
+  ASSERT_EQ(FT_Init_FreeType(&library), 0);
+  FT_Face face;
+  ASSERT_EQ(FT_New_Face(library, kDejaVuSans, 0, &face), 0);
+  TextCanvas c(10, 10);
+  for (int em : {11, 16, 37}) {
+    HFONT font = Font(u"DejaVu Sans", -em);
+    HGDIOBJ old = SelectObject(c.dc, font);
+    int widths[95];
+    ASSERT_TRUE(GetCharWidthW(c.dc, 32, 126, widths));
+    FT_Set_Char_Size(face, 0, em * 64, 72, 72);
+    for (int ch = 32; ch <= 126; ++ch) {
+      ASSERT_EQ(FT_Load_Char(face, ch, FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP), 0);
+      EXPECT_EQ(widths[ch - 32], static_cast<int>(std::lround(face->glyph->advance.x / 64.0)))
+          << "size " << em << " char " << ch;
+    }
+    SelectObject(c.dc, old);
+    DeleteObject(font);
+  }
+  FT_Done_Face(face);
+  FT_Done_FreeType(library);
+}
+
+TEST(GdiText, FontDataKerningAndMetrics) {
+  TextCanvas c(10, 10);
+  HFONT font = Font(u"DejaVu Sans", -32);
+  HGDIOBJ old = SelectObject(c.dc, font);
+  const DWORD cmapTag = 'c' | 'm' << 8 | 'a' << 16 | 'p' << 24;
+  const DWORD size = GetFontData(c.dc, cmapTag, 0, nullptr, 0);
+  ASSERT_NE(size, GDI_ERROR_DWORD);
+  std::vector<uint8_t> cmap(size);
+  ASSERT_EQ(GetFontData(c.dc, cmapTag, 0, cmap.data(), size), size);
+  const std::vector<uint8_t> file = FileBytes(kDejaVuSans);
+  ASSERT_FALSE(file.empty());
+  bool found = false;
+  for (size_t at = 0; at + cmap.size() <= file.size() && !found; at += 4)
+    found = std::equal(cmap.begin(), cmap.end(), file.begin() + static_cast<ptrdiff_t>(at));
+  EXPECT_TRUE(found) << "cmap bytes are the file's own";
+  EXPECT_EQ(GetFontData(c.dc, 'x' | 'x' << 8 | 'x' << 16 | 'x' << 24, 0, nullptr, 0), GDI_ERROR_DWORD);
+
+  const DWORD pairs = GetKerningPairsW(c.dc, 0, nullptr);
+  ASSERT_GT(pairs, 0u);
+  std::vector<KERNINGPAIR> list(pairs);
+  ASSERT_EQ(GetKerningPairsW(c.dc, pairs, list.data()), pairs);
+  bool av = false;
+  for (auto& p : list)
+    if (p.wFirst == 'A' && p.wSecond == 'V') av = p.iKernAmount < 0;
+  EXPECT_TRUE(av) << "A V kerns closer";
+  EXPECT_EQ(GetFontLanguageInfo(c.dc) & (GCP_USEKERNING | GCP_DBCS), static_cast<DWORD>(GCP_USEKERNING));
+
+  TEXTMETRICW tm{};
+  ASSERT_TRUE(GetTextMetricsW(c.dc, &tm));
+  EXPECT_EQ(tm.tmHeight, tm.tmAscent + tm.tmDescent);
+  EXPECT_GT(tm.tmAscent, 28);
+  EXPECT_TRUE(tm.tmPitchAndFamily & TMPF_TRUETYPE);
+  const UINT otmSize = GetOutlineTextMetricsW(c.dc, 0, nullptr);
+  std::vector<uint8_t> otm(otmSize);
+  ASSERT_EQ(GetOutlineTextMetricsW(c.dc, otmSize, reinterpret_cast<OUTLINETEXTMETRICW*>(otm.data())), otmSize);
+  const auto* o = reinterpret_cast<OUTLINETEXTMETRICW*>(otm.data());
+  EXPECT_EQ(o->otmEMSquare, 2048u);
+  EXPECT_EQ(o->otmAscent, tm.tmAscent);
+  WCHAR name[LF_FACESIZE];
+  EXPECT_GT(GetTextFaceW(c.dc, LF_FACESIZE, name), 0);
+  EXPECT_EQ(std::u16string(name), u"DejaVu Sans");
+  SelectObject(c.dc, old);
+  DeleteObject(font);
+}
+
+int CALLBACK Collect(const LOGFONTW* lf, const TEXTMETRICW*, DWORD type, LPARAM p) {
+  auto* seen = reinterpret_cast<std::set<std::pair<std::u16string, int>>*>(p);
+  EXPECT_EQ(type, static_cast<DWORD>(TRUETYPE_FONTTYPE));
+  seen->insert({lf->lfFaceName, lf->lfCharSet});
+  return 1;
+}
+
+TEST(GdiText, EnumerationGivesCharsetsAndVerticalTwins) {
+  std::set<std::pair<std::u16string, int>> seen;
+  LOGFONTW all{};
+  all.lfCharSet = DEFAULT_CHARSET;
+  HDC screen = GetDC(nullptr);
+  EXPECT_EQ(EnumFontFamiliesExW(screen, &all, Collect, reinterpret_cast<LPARAM>(&seen), 0), 1);
+  EXPECT_TRUE(seen.count({u"WenQuanYi Micro Hei", SHIFTJIS_CHARSET}));
+  EXPECT_TRUE(seen.count({u"WenQuanYi Micro Hei", GB2312_CHARSET}));
+  EXPECT_TRUE(seen.count({u"@WenQuanYi Micro Hei", GB2312_CHARSET}));
+  EXPECT_TRUE(seen.count({u"DejaVu Sans", ANSI_CHARSET}));
+  EXPECT_FALSE(seen.count({u"DejaVu Sans", SHIFTJIS_CHARSET}));
+  EXPECT_FALSE(seen.count({u"DejaVu Sans", GB2312_CHARSET}));
+  EXPECT_FALSE(seen.count({u"@DejaVu Sans", ANSI_CHARSET}));
+  ReleaseDC(nullptr, screen);
+}
+
+TEST(GdiText, AdvancesPlaceTheSecondGlyphsInk) {
+  TextCanvas c(200, 40);
+  HFONT font = Font(u"DejaVu Sans", -20);
+  HGDIOBJ old = SelectObject(c.dc, font);
+  SetBkMode(c.dc, TRANSPARENT);
+  const INT dx[2] = {100, 10};
+  ASSERT_TRUE(ExtTextOutW(c.dc, 10, 5, 0, nullptr, u"ll", 2, dx));
+  const int first = c.FirstInkColumn(0, 60, 40);
+  const int second = c.FirstInkColumn(60, 200, 40);
+  ASSERT_GE(first, 0);
+  EXPECT_EQ(second - first, 100) << "the second glyph's ink lies lpDx[0] after the first";
+  SelectObject(c.dc, old);
+  DeleteObject(font);
+}
+
+TEST(GdiText, SelectedFontStillDrawsAfterDeleteObject) {
+  TextCanvas c(100, 30);
+  HFONT font = Font(u"DejaVu Sans", -16);
+  HGDIOBJ old = SelectObject(c.dc, font);
+  SetBkMode(c.dc, TRANSPARENT);
+  ASSERT_TRUE(DeleteObject(font));
+  EXPECT_TRUE(TextOutW(c.dc, 2, 2, u"Hello", 5));
+  EXPECT_GE(c.FirstInkColumn(0, 100, 30), 0);
+  SIZE size{};
+  EXPECT_TRUE(GetTextExtentPoint32W(c.dc, u"Hello", 5, &size));
+  EXPECT_GT(size.cx, 20);
+  SelectObject(c.dc, old);
+}
+
+TEST(GdiText, DrawTextCalculatesWrapsAndDrops) {
+  TextCanvas c(200, 100);
+  HFONT font = Font(u"DejaVu Sans", -12);
+  HGDIOBJ old = SelectObject(c.dc, font);
+  RECT r{0, 0, 60, 0};
+  const int one = DrawTextW(c.dc, u"&File", -1, &r, DT_CALCRECT | DT_SINGLELINE);
+  SIZE file{};
+  GetTextExtentPoint32W(c.dc, u"File", 4, &file);
+  EXPECT_EQ(r.right, file.cx) << "the prefix marker is not drawn";
+  RECT wrap{0, 0, 60, 0};
+  const int many = DrawTextW(c.dc, u"one two three four", -1, &wrap, DT_CALCRECT | DT_WORDBREAK);
+  EXPECT_GT(many, one);
+  EXPECT_LE(wrap.right, 60);
+  RECT box{0, 0, 200, 100};
+  EXPECT_GT(DrawTextW(c.dc, u"Centred", -1, &box, DT_CENTER | DT_VCENTER | DT_SINGLELINE), 0);
+  EXPECT_EQ(c.FirstInkColumn(0, 60, 100), -1) << "centred text leaves the left side clean";
+  SelectObject(c.dc, old);
+  DeleteObject(font);
+  if (const char* out = std::getenv("KX2_TEST_OUTPUT")) {
+    std::u16string path;
+    for (const char* p = out; *p; ++p) path += static_cast<char16_t>(*p);
+    path += u"/gdi_drawtext.png";
+    EXPECT_TRUE(Kx2GdiWriteDcPng(c.dc, path.c_str()));
+  }
+}
+
+}  // namespace
