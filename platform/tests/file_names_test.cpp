@@ -160,3 +160,30 @@ TEST_F(FileNames, DrivesAndVolumes) {
 }
 
 }  // namespace
+
+// A file whose POSIX name Windows would refuse is listed under its stand-in name, and that
+// name opens, copies and renames it like any other.
+TEST_F(FileNames, NamesWindowsRefusesAreListedAndOpenedByTheirStandIns) {
+  Put("maps/a:b*c?.mm", "map");
+  Put("maps/trailing. ", "dot and space");
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW(u"C:\\maps\\*.mm", &data);
+  ASSERT_NE(find, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(std::u16string(data.cFileName), u"a\uF03Ab\uF02Ac\uF03F.mm");
+  FindClose(find);
+
+  const std::u16string listed = std::u16string(u"C:\\maps\\") + data.cFileName;
+  HANDLE file = CreateFileW(listed.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  char text[8] = {};
+  DWORD got = 0;
+  EXPECT_TRUE(ReadFile(file, text, sizeof text, &got, nullptr));
+  EXPECT_EQ(std::string(text, got), "map");
+  CloseHandle(file);
+
+  EXPECT_TRUE(CopyFileW(u"C:\\maps\\trailing\uF02E\uF020", u"C:\\maps\\copy\uF03F", TRUE));
+  EXPECT_EQ(Get("maps/copy?"), "dot and space");
+  EXPECT_TRUE(MoveFileExW(u"C:\\maps\\copy\uF03F", u"C:\\maps\\moved\uF02E", 0));
+  EXPECT_TRUE(Exists("maps/moved."));
+  EXPECT_NE(GetFileAttributesW(u"C:\\maps\\moved\uF02E"), INVALID_FILE_ATTRIBUTES);
+}

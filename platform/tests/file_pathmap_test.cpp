@@ -81,3 +81,43 @@ TEST(KernelUtf, RoundTripsAndReplacesMalformedInput) {
   EXPECT_EQ(kx2::StrICmp16(u"\x00c9T\x00c9", u"\x00e9t\x00e9"), 0);
   EXPECT_LT(kx2::StrCmp16(u"ab", u"abc"), 0);
 }
+
+// Names Linux allows and Windows refuses reach the system as valid Windows names, through
+// paths, folder listings and file calls, and come back as the same POSIX names.
+TEST_F(FilePathMap, NamesWindowsRefusesStandInPrivateUseCharactersBothWays) {
+  struct Case {
+    std::string posix;
+    std::u16string windows;
+  };
+  const Case cases[] = {
+      {"a:b*c?.mm", u"a\uF03Ab\uF02Ac\uF03F.mm"},
+      {"q\"<>|\\x", u"q\uF022\uF03C\uF03E\uF07C\uF05Cx"},
+      {"tab\tname", u"tab\uF009name"},
+      {"ends.", u"ends\uF02E"},
+      {"ends in space ", u"ends in space\uF020"},
+      {"mixed. .", u"mixed\uF02E\uF020\uF02E"},
+      {"a.b c", u"a.b c"},  // inner spaces and dots are valid as they are
+      {"...", u"\uF02E\uF02E\uF02E"},
+      {"..", u".."},
+      {"plain", u"plain"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(kx2::WindowsNameOf(c.posix), c.windows) << c.posix;
+    EXPECT_EQ(kx2::PosixNameOf(c.windows), c.posix) << c.posix;
+  }
+  // Private-use characters a Windows name holds for themselves keep their place.
+  for (std::u16string own : {u"x\uF02Ey", u"\uF041", u"x\uF020\uF02Ey"})
+    EXPECT_EQ(kx2::WindowsNameOf(kx2::PosixNameOf(own)), own);
+
+  const fs::path folder = root_ / "c" / "odd:folder.";
+  fs::create_directories(folder);
+  std::ofstream(folder / "a:b*c?.mm") << "map";
+  const std::u16string windows = u"C:\\odd\uF03Afolder\uF02E\\a\uF03Ab\uF02Ac\uF03F.mm";
+  EXPECT_EQ(kx2::ToWindowsPath((folder / "a:b*c?.mm").string()), windows);
+  EXPECT_EQ(kx2::ToPosixPath(windows), (folder / "a:b*c?.mm").string());
+  // Found without regard to case too.
+  EXPECT_EQ(kx2::ToPosixPath(u"C:\\ODD\uF03AFOLDER\uF02E\\A\uF03AB\uF02AC\uF03F.MM"), (folder / "a:b*c?.mm").string());
+  // A POSIX name that holds a stand-in character itself is still found.
+  std::ofstream(root_ / "c" / "own\xef\x80\xba") << "x";  // "own" + U+F03A
+  EXPECT_EQ(kx2::ToPosixPath(u"C:\\own\uF03A"), (root_ / "c" / "own\xef\x80\xba").string());
+}

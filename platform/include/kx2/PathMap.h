@@ -6,6 +6,13 @@
 // drive table gives, and each component is looked up with its exact case first, then
 // without regard to case.
 //
+// Linux allows names Windows does not: names holding \ : * ? " < > | or control
+// characters, and names ending in spaces or dots. Such a character stands on the Windows
+// side as the private-use character U+F000 plus its code (":" is U+F03A; of the spaces and
+// dots only a name's trailing ones), so every module sees a valid Windows name, and the
+// way back gives the POSIX name again. A POSIX name that itself holds one of those
+// private-use characters is still found by looking through its folder.
+//
 // The drive table comes from the environment variable KX2_DRIVES, "C=/some/dir;D=/other";
 // it is read again whenever its value changes. Z: is "/" unless the table sets it.
 #pragma once
@@ -33,6 +40,10 @@ std::optional<std::string> ToPosixPath(std::u16string_view windowsPath, DWORD* e
 // POSIX path (absolute, UTF-8) -> "X:\..." with the drive whose root folder holds it
 // (the longest match wins), else Z:.
 std::u16string ToWindowsPath(std::string_view posixPath);
+
+// One name (a path component) from POSIX (UTF-8) to Windows form, and back.
+std::u16string WindowsNameOf(std::string_view posixName);
+std::string PosixNameOf(std::u16string_view windowsName);
 
 // The root folder of a drive letter ('A'..'Z', either case), or nullopt when unmapped.
 std::optional<std::string> DriveRoot(char16_t letter);

@@ -70,7 +70,7 @@ bool MapForNewName(LPCWSTR name, std::string* out) {
   std::u16string folder = full->substr(0, cut + 1), leaf = full->substr(cut + 1);
   std::string parent;
   if (!Map(folder.c_str(), &parent)) return false;
-  *out = parent + (parent.empty() || parent.back() != '/' ? "/" : "") + Utf16ToUtf8(leaf);
+  *out = parent + (parent.empty() || parent.back() != '/' ? "/" : "") + PosixNameOf(leaf);
   return true;
 }
 

@@ -94,7 +94,7 @@ KX2_EXPORT HANDLE FindFirstFileW(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFi
   while (dirent* e = readdir(d)) {
     std::string name = e->d_name;
     if ((name == "." || name == "..") && atDriveRoot) continue;
-    std::u16string wide = Utf8ToUtf16(name);
+    std::u16string wide = WindowsNameOf(name);
     if (!MatchWildcard(pattern, wide) || wide.size() >= MAX_PATH) continue;
     std::string full = *dir + (dir->back() == '/' ? "" : "/") + name;
     struct stat st;

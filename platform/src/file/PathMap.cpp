@@ -73,6 +73,19 @@ DriveTable Drives() {
 }
 
 bool IsSep(char16_t c) { return c == u'\\' || c == u'/'; }
+
+// Where the characters Windows refuses in names stand on the Windows side.
+constexpr char16_t kStandInBase = 0xF000;
+
+bool RefusedInWindowsNames(char16_t c) {
+  return (c > 0 && c < 0x20) || c == u'\\' || c == u':' || c == u'*' || c == u'?' || c == u'"' || c == u'<' ||
+         c == u'>' || c == u'|';
+}
+bool IsStandIn(char16_t c, bool trailing) {
+  if (c <= kStandInBase || c >= kStandInBase + 0x80) return false;
+  const char16_t plain = static_cast<char16_t>(c - kStandInBase);
+  return RefusedInWindowsNames(plain) || (trailing && (plain == u' ' || plain == u'.'));
+}
 bool IsLetter(char16_t c) { return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z'); }
 char16_t UpperLetter(char16_t c) { return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c; }
 
@@ -94,7 +107,7 @@ std::optional<std::string> FindCaseless(const std::string& dir, std::u16string_v
   while (dirent* e = readdir(d)) {
     std::string_view entry(e->d_name);
     if (entry == "." || entry == "..") continue;
-    if (EqualsI16(Utf8ToUtf16(entry), name)) {
+    if (EqualsI16(WindowsNameOf(entry), name)) {
       found = std::string(entry);
       break;
     }
@@ -104,6 +117,29 @@ std::optional<std::string> FindCaseless(const std::string& dir, std::u16string_v
 }
 
 }  // namespace
+
+std::u16string WindowsNameOf(std::string_view posixName) {
+  std::u16string name = Utf8ToUtf16(posixName);
+  if (name == u"." || name == u"..") return name;
+  for (char16_t& c : name)
+    if (RefusedInWindowsNames(c)) c = static_cast<char16_t>(kStandInBase + c);
+  for (size_t i = name.size(); i > 0 && (name[i - 1] == u' ' || name[i - 1] == u'.'); --i)
+    name[i - 1] = static_cast<char16_t>(kStandInBase + name[i - 1]);
+  return name;
+}
+
+std::string PosixNameOf(std::u16string_view windowsName) {
+  std::u16string name(windowsName);
+  // Spaces and dots stand in only at the end of a name: elsewhere those private-use
+  // characters are the name's own.
+  size_t trailing = name.size();
+  while (trailing > 0 && IsStandIn(name[trailing - 1], true) &&
+         (name[trailing - 1] == kStandInBase + u' ' || name[trailing - 1] == kStandInBase + u'.'))
+    --trailing;
+  for (size_t i = 0; i < name.size(); ++i)
+    if (IsStandIn(name[i], i >= trailing)) name[i] = static_cast<char16_t>(name[i] - kStandInBase);
+  return Utf16ToUtf8(name);
+}
 
 std::optional<std::string> DriveRoot(char16_t letter) {
   if (!IsLetter(letter)) return std::nullopt;
@@ -188,7 +224,7 @@ std::optional<std::string> ToPosixPath(std::u16string_view windowsPath, DWORD* e
     std::u16string_view name = rest.substr(start, i - start);
     ++i;
     if (name.empty()) continue;
-    std::string exact = JoinPosix(out, Utf16ToUtf8(name));
+    std::string exact = JoinPosix(out, PosixNameOf(name));
     if (searching && !Exists(exact)) {
       if (std::optional<std::string> other = FindCaseless(out, name)) {
         out = JoinPosix(out, *other);
@@ -223,12 +259,15 @@ std::u16string ToWindowsPath(std::string_view posixPath) {
   std::u16string out;
   out.push_back(static_cast<char16_t>(u'A' + best));
   out += u":\\";
-  for (char16_t c : Utf8ToUtf16(tail)) {
-    if (c == u'/') {
-      if (!out.empty() && out.back() == u'\\') continue;
-      c = u'\\';
+  size_t i = 0;
+  while (i < tail.size()) {
+    size_t end = tail.find('/', i);
+    if (end == std::string::npos) end = tail.size();
+    if (end > i) {
+      if (out.back() != u'\\') out.push_back(u'\\');
+      out += WindowsNameOf(std::string_view(tail).substr(i, end - i));
     }
-    out.push_back(c);
+    i = end + 1;
   }
   if (out.size() > 3 && out.back() == u'\\') out.pop_back();
   return out;
