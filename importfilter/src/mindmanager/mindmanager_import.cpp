@@ -60,8 +60,10 @@ int MindManagerReader::Init() {
 
 int MindManagerReader::Probe(LPCWSTR path) {
   if (!path) return 0;
-  WCHAR drive[_MAX_DRIVE], folder[_MAX_DIR], name[_MAX_FNAME], extension[_MAX_EXT];
-  if (_wsplitpath_s(path, drive, _MAX_DRIVE, folder, _MAX_DIR, name, _MAX_FNAME, extension, _MAX_EXT) != 0) return 0;
+  // Only the extension is asked for: a folder longer than the split buffers is no reason
+  // to refuse a map, as the other formats' probes do not.
+  WCHAR extension[_MAX_EXT];
+  if (_wsplitpath_s(path, nullptr, 0, nullptr, 0, nullptr, 0, extension, _MAX_EXT) != 0) return 0;
   _wcslwr(extension);
   if (std::u16string_view(extension) != u".mmap") return 0;
 
