@@ -151,3 +151,19 @@ TEST_F(HostXml, BuildsAndPrintsADocument) {
 }
 
 }  // namespace
+
+namespace {
+
+// Faults libxml2 reports outside the parse (an input that does not decode) reach the
+// parser's error text, never standard error.
+TEST_F(HostXml, EncodingFaultsGoToTheErrorTextNotToStandardError) {
+  const std::string bad = "<?xml version=\"1.0\" encoding=\"windows-1251\"?><map><node TEXT=\"\xcf\xf0\x98\"/></map>";
+  ::testing::internal::CaptureStderr();
+  Own<IKX2XMLDocument> doc(Parse(bad));
+  const std::string printed = ::testing::internal::GetCapturedStderr();
+  EXPECT_FALSE(doc);
+  EXPECT_EQ(printed, "");
+  EXPECT_NE(lastError_.find(u"input conversion failed"), std::u16string::npos);
+}
+
+}  // namespace

@@ -39,6 +39,46 @@ void InstallLoader() {
   });
 }
 
+// The second parameter of libxml2's structured handler (its constness changed between
+// versions).
+template <class F>
+struct ErrorParameter;
+template <class R, class A, class B>
+struct ErrorParameter<R (*)(A, B)> {
+  using type = B;
+};
+
+// libxml2 reports some faults (the input's encoding, reading it) to the thread's handler
+// rather than to the parse, whatever the parse options ask: while the host parses, every
+// message of this thread comes here, and the first one becomes the parser's error text.
+// Standard error never sees them.
+class ThreadErrorCapture {
+ public:
+  ThreadErrorCapture() : savedHandler_(xmlStructuredError), savedContext_(xmlStructuredErrorContext) {
+    xmlSetStructuredErrorFunc(this, &Collect);
+  }
+  ~ThreadErrorCapture() { xmlSetStructuredErrorFunc(savedContext_, savedHandler_); }
+  ThreadErrorCapture(const ThreadErrorCapture&) = delete;
+  ThreadErrorCapture& operator=(const ThreadErrorCapture&) = delete;
+
+  // The first fault reported outside the parser's own checks (encoding, input), or empty.
+  const std::string& Fault() const { return fault_; }
+
+ private:
+  static void Collect(void* self, ErrorParameter<xmlStructuredErrorFunc>::type error) {
+    auto* capture = static_cast<ThreadErrorCapture*>(self);
+    if (!error || !error->message || !capture->fault_.empty()) return;
+    if (error->domain == XML_FROM_PARSER || error->level == XML_ERR_WARNING) return;
+    std::string text = error->message;
+    while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
+    capture->fault_ = std::move(text);
+  }
+
+  xmlStructuredErrorFunc savedHandler_;
+  void* savedContext_;
+  std::string fault_;
+};
+
 class XmlParser : public RefCounted<IKX2XMLParser> {
  public:
   const char* Kind() const override { return "XML parser"; }
@@ -55,13 +95,22 @@ class XmlParser : public RefCounted<IKX2XMLParser> {
     // sections become text.
     const int options = XML_PARSE_NOENT | XML_PARSE_NONET | XML_PARSE_NOCDATA | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
     static const char kEmpty[] = "";
-    xmlDocPtr doc = xmlCtxtReadMemory(ctxt, bytes ? reinterpret_cast<const char*>(bytes) : kEmpty,
-                                      static_cast<int>(length), nullptr, nullptr, options);
+    xmlDocPtr doc = nullptr;
+    std::string fault;
+    {
+      ThreadErrorCapture capture;
+      doc = xmlCtxtReadMemory(ctxt, bytes ? reinterpret_cast<const char*>(bytes) : kEmpty, static_cast<int>(length),
+                              nullptr, nullptr, options);
+      fault = capture.Fault();
+    }
     t_hostParsing = false;
     if (!doc || !ctxt->wellFormed) {
       const xmlError* e = xmlCtxtGetLastError(ctxt);
       std::u16string message = u"not well-formed XML";
-      if (e && e->message) {
+      if (!fault.empty()) {
+        // The cause (an input that does not decode) rather than what the parser saw next.
+        message = kx2::Utf8ToUtf16(fault + (e ? " (line " + std::to_string(e->line) + ")" : std::string()));
+      } else if (e && e->message) {
         std::string text = e->message;
         while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
         message = kx2::Utf8ToUtf16(text + " (line " + std::to_string(e->line) + ")");
