@@ -79,8 +79,8 @@ class VtlResourceCache : public RefCounted<IVtlResourceCache> {
 }  // namespace
 
 VtlApplication::VtlApplication() {
-  documents_ = Ref<VtlDocumentManager>::Adopt(new VtlDocumentManager);
-  files_ = Ref<VtlFileStore>::Adopt(new VtlFileStore);
+  documents_ = Ref<VtlDocumentManager>(new VtlDocumentManager);
+  files_ = Ref<VtlFileStore>(new VtlFileStore);
 }
 
 HRESULT VtlApplication::QueryInterface(REFIID iid, void** out) {

@@ -22,8 +22,8 @@ class VtlApplication : public IVtlApplication {
   ULONG AddRef() override { return 1; }
   ULONG Release() override { return 1; }
 
-  IVtlDocumentManager* GetDocumentManager() override { return documents_.share(); }
-  IVtlFileStore* GetFileStore() override { return files_.share(); }
+  IVtlDocumentManager* GetDocumentManager() override { return ShareOut(documents_); }
+  IVtlFileStore* GetFileStore() override { return ShareOut(files_); }
   IVtlFontList* GetFontList() override;
   IKX2XMLFactory* GetXMLFactory() override;
   IVtlResourceCache* GetResourceCache() override;

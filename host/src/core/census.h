@@ -5,6 +5,7 @@
 #include <atomic>
 #include <utility>
 
+#include <kx2/Ref.h>
 #include <vantorel/host_unknown.h>
 #include <vantorel/object_census.h>
 
@@ -78,49 +79,14 @@ class RefCounted : public Interface, public CensusEntry {
   std::atomic<ULONG> refs_{1};
 };
 
-// An owning interface pointer.
+// The host holds its objects by the port's one reference holder.
 template <class T>
-class Ref {
- public:
-  Ref() = default;
-  Ref(std::nullptr_t) {}
-  // Adopts a reference the caller already holds.
-  static Ref Adopt(T* p) {
-    Ref r;
-    r.p_ = p;
-    return r;
-  }
-  // Takes a new reference.
-  static Ref Share(T* p) {
-    if (p) p->AddRef();
-    return Adopt(p);
-  }
-  Ref(const Ref& o) : p_(o.p_) {
-    if (p_) p_->AddRef();
-  }
-  Ref(Ref&& o) noexcept : p_(std::exchange(o.p_, nullptr)) {}
-  Ref& operator=(Ref o) noexcept {
-    std::swap(p_, o.p_);
-    return *this;
-  }
-  ~Ref() { reset(); }
-  void reset() {
-    if (T* p = std::exchange(p_, nullptr)) p->Release();
-  }
-  // Hands the reference to the caller.
-  T* detach() { return std::exchange(p_, nullptr); }
-  // A new reference for a caller.
-  T* share() const {
-    if (p_) p_->AddRef();
-    return p_;
-  }
-  T* get() const { return p_; }
-  T* operator->() const { return p_; }
-  T& operator*() const { return *p_; }
-  explicit operator bool() const { return p_ != nullptr; }
+using Ref = kx2::Ref<T>;
 
- private:
-  T* p_ = nullptr;
-};
+// A new reference for a caller (the host's getters hand out one each).
+template <class T>
+T* ShareOut(const kx2::Ref<T>& held) {
+  return kx2::Ref<T>::Share(held.get()).release();
+}
 
 }  // namespace vantorel::detail

@@ -96,11 +96,11 @@ class VtlStyleTarget : public RefCounted<IVtlStyleTarget> {
 }  // namespace
 
 VtlModel::VtlModel(VtlDocument* document) : document_(document) {
-  documentObject_ = Ref<VtlObject>::Adopt(new VtlObject(kClassDocumentObject));
+  documentObject_ = Ref<VtlObject>(new VtlObject(kClassDocumentObject));
   documentObject_->guid();
-  root_ = Ref<VtlTopic>::Adopt(new VtlTopic(this, nullptr, 0));
+  root_ = Ref<VtlTopic>(new VtlTopic(this, nullptr, 0));
   current_ = root_;
-  table_ = Ref<VtlObjectTable>::Adopt(new VtlObjectTable);
+  table_ = Ref<VtlObjectTable>(new VtlObjectTable);
 }
 
 IVtlCursor* VtlModel::GetCursor() { return new (std::nothrow) VtlCursor(this); }
@@ -234,8 +234,8 @@ void VtlModel::Close() {
 
 VtlDocument::VtlDocument(int number, std::u16string templatePath, std::u16string type, std::u16string options)
     : number_(number), template_(std::move(templatePath)), type_(std::move(type)), options_(std::move(options)) {
-  model_ = Ref<VtlModel>::Adopt(new VtlModel(this));
-  view_ = Ref<VtlView>::Adopt(new VtlView);
+  model_ = Ref<VtlModel>(new VtlModel(this));
+  view_ = Ref<VtlView>(new VtlView);
 }
 
 BOOL VtlDocument::SetTitle(LPCWSTR title, LONG) {
@@ -260,7 +260,7 @@ BOOL VtlDocumentManager::NewDocument(LPCWSTR templatePath, LPCWSTR type, LPCWSTR
   auto* doc = new (std::nothrow) VtlDocument(nextNumber_, TextOf(templatePath), TextOf(type), TextOf(options));
   if (!doc) return FALSE;
   ++nextNumber_;
-  documents_.push_back(Ref<VtlDocument>::Adopt(doc));
+  documents_.push_back(Ref<VtlDocument>(doc));
   return TRUE;
 }
 

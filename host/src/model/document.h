@@ -21,13 +21,13 @@ class VtlModel : public RefCounted<IVtlModel> {
   explicit VtlModel(VtlDocument* document);
   const char* Kind() const override { return "model"; }
 
-  IVtlObject* GetDocumentObject() override { return documentObject_.share(); }
-  IVtlObject* GetRootNode(LONG) override { return static_cast<IVtlObject*>(root_.share()); }
+  IVtlObject* GetDocumentObject() override { return ShareOut(documentObject_); }
+  IVtlObject* GetRootNode(LONG) override { return static_cast<IVtlObject*>(ShareOut(root_)); }
   IVtlCursor* GetCursor() override;
   IVtlTextReader* GetTextReader() override;
   IVtlStyleTarget* GetTextStyleList() override;
   IVtlStyleTarget* GetParagraphStyleTarget() override;
-  IVtlObjectTable* GetObjectTable() override { return table_.share(); }
+  IVtlObjectTable* GetObjectTable() override { return ShareOut(table_); }
   BOOL InsertTopic(LONG, LONG kind, IVtlObject* format) override;
   BOOL AttachObject(LONG, ULONG tag, IVtlObject* object, LONG) override;
   BOOL InsertControl(LONG, LONG code, LONG) override;
@@ -89,8 +89,8 @@ class VtlDocument : public RefCounted<IVtlDocument> {
   const char* Kind() const override { return "document"; }
 
   BOOL SetTitle(LPCWSTR title, LONG) override;
-  IVtlModel* GetModel() override { return model_.share(); }
-  IVtlView* GetView() override { return view_.share(); }
+  IVtlModel* GetModel() override { return ShareOut(model_); }
+  IVtlView* GetView() override { return ShareOut(view_); }
   BOOL AcceptsImport() override { return accepts_; }
   BOOL SetAcceptsImport(BOOL accepts) override {
     accepts_ = accepts ? TRUE : FALSE;

@@ -66,7 +66,7 @@ VtlObject* VtlObject::SubObject(USHORT id, LONG classId) {
   if (it != subs_.end()) return it->second.get();
   auto* sub = new (std::nothrow) VtlObject(classId);
   if (!sub) return nullptr;
-  subs_[id] = Ref<VtlObject>::Adopt(sub);
+  subs_[id] = Ref<VtlObject>(sub);
   return sub;
 }
 
@@ -97,7 +97,7 @@ IVtlObject* VtlObject::GetObject(ULONG_PTR first, ULONG second) {
     if (first == 0 || first > attachments_.size()) return nullptr;
     const Attachment& a = attachments_[first - 1];
     if (a.tag != second) return nullptr;
-    return a.object.share();
+    return ShareOut(a.object);
   }
   if (first > 0xFFFF) return nullptr;
   VtlObject* sub = SubObject(static_cast<USHORT>(first), static_cast<LONG>(second));
@@ -148,7 +148,7 @@ bool VtlObject::MergeFrom(const VtlObject& from) {
 }
 
 Ref<VtlObject> VtlObject::Clone() const {
-  auto copy = Ref<VtlObject>::Adopt(new (std::nothrow) VtlObject(classId_));
+  auto copy = Ref<VtlObject>(new (std::nothrow) VtlObject(classId_));
   if (!copy || !copy->MergeFrom(*this)) return nullptr;
   return copy;
 }
@@ -165,19 +165,19 @@ std::u16string VtlObject::PlainText() const {
 VtlTopic::VtlTopic(VtlModel* model, VtlTopic* parent, LONG insertKind)
     : VtlObject(kClassTopic), model_(model), parent_(parent), insertKind_(insertKind) {
   setGuid(NextGuid());
-  format_ = Ref<VtlObject>::Adopt(new VtlObject(kClassFormat));
-  text_ = Ref<VtlObject>::Adopt(new VtlObject(kClassTextStyle));
+  format_ = Ref<VtlObject>(new VtlObject(kClassFormat));
+  text_ = Ref<VtlObject>(new VtlObject(kClassTextStyle));
   attachments().push_back({kRoleTextStyle, Ref<IVtlObject>::Share(text_.get())});
-  formats()[-1] = Ref<VtlObject>::Adopt(new VtlObject(kClassPictureFormat));
-  formats()[1] = Ref<VtlObject>::Adopt(new VtlObject(kClassPictureFormat));
+  formats()[-1] = Ref<VtlObject>(new VtlObject(kClassPictureFormat));
+  formats()[1] = Ref<VtlObject>(new VtlObject(kClassPictureFormat));
 }
 
-IVtlObject* VtlTopic::GetTarget(LONG) { return format_.share(); }
+IVtlObject* VtlTopic::GetTarget(LONG) { return ShareOut(format_); }
 
 VtlTopic* VtlTopic::AddChild(LONG kind) {
   auto* child = new (std::nothrow) VtlTopic(model_, this, kind);
   if (!child) return nullptr;
-  children_.push_back({Ref<VtlTopic>::Adopt(child), kind});
+  children_.push_back({Ref<VtlTopic>(child), kind});
   return child;
 }
 

@@ -152,7 +152,7 @@ void VtlObjectTable::AddStock() {
   for (const StockGroup& g : kStock) {
     auto group = std::make_unique<TableItem>();
     group->guid = StockGuid(g.number);
-    group->props = Ref<VtlObject>::Adopt(new VtlObject(kClassTableGroup));
+    group->props = Ref<VtlObject>(new VtlObject(kClassTableGroup));
     SetGuid(*group->props, kPropEntryGuid, group->guid);
     SetNumber(*group->props, kPropEntryKind, g.kind);
     SetText(*group->props, kPropEntryName, g.name);
@@ -163,7 +163,7 @@ void VtlObjectTable::AddStock() {
     for (const StockEntry& e : g.entries) {
       auto entry = std::make_unique<TableItem>();
       entry->guid = StockGuid(e.number);
-      entry->props = Ref<VtlObject>::Adopt(new VtlObject(kClassTableEntry));
+      entry->props = Ref<VtlObject>(new VtlObject(kClassTableEntry));
       SetGuid(*entry->props, kPropEntryGuid, entry->guid);
       SetNumber(*entry->props, kPropEntryKind, g.kind);
       SetText(*entry->props, kPropEntryName, e.name);

@@ -99,28 +99,28 @@ class KitObject : public RefCounted<IKx2PropertyObject> {
   IKx2PropertyObject* GetChild(uint32_t id) override {
     state_->Log("GetChild " + Hex(id));
     auto it = children_.find(id);
-    return it == children_.end() ? nullptr : it->second.share();
+    return it == children_.end() ? nullptr : ShareOut(it->second);
   }
   IKx2PropertyObject* CreateChild(uint32_t id, uint32_t classCode) override {
     state_->Log("CreateChild " + Hex(id) + " class " + Hex(classCode));
     if (state_->refusedChildren.count(id)) return nullptr;
     auto* child = new (std::nothrow) KitObject(state_, classCode);
     if (!child) return nullptr;
-    children_[id] = Ref<KitObject>::Adopt(child);
+    children_[id] = Ref<KitObject>(child);
     child->AddRef();
     return child;
   }
   IKx2PropertyArray* GetArray(uint32_t id) override {
     state_->Log("GetArray " + Hex(id));
     auto it = arrays_.find(id);
-    return it == arrays_.end() ? nullptr : it->second.share();
+    return it == arrays_.end() ? nullptr : ShareOut(it->second);
   }
   IKx2PropertyArray* CreateArray(uint32_t id, int32_t count) override {
     state_->Log("CreateArray " + Hex(id) + " " + std::to_string(count));
     if (state_->refusedArrays.count(id) || count < 0 || count > 0x100000) return nullptr;
     auto* array = new (std::nothrow) KitArray(state_, id, count);
     if (!array) return nullptr;
-    arrays_[id] = Ref<KitArray>::Adopt(array);
+    arrays_[id] = Ref<KitArray>(array);
     array->AddRef();
     return array;
   }

@@ -64,7 +64,7 @@ IKX2XMLFactory* Factory() { return VtlGetApplication()->GetXMLFactory(); }
 }  // namespace
 
 XmlKit::XmlKit() : document_(nullptr), root_(nullptr), refusing_(nullptr) {
-  Ref<IKX2XMLFactory> factory = Ref<IKX2XMLFactory>::Adopt(Factory());
+  Ref<IKX2XMLFactory> factory = Ref<IKX2XMLFactory>(Factory());
   document_ = factory->CreateDocument();
   root_ = document_->CreateElement(u"root");
   document_->SetDocumentElement(root_);
@@ -86,11 +86,11 @@ std::string XmlKit::Xml(IKX2XMLNode* node) {
 }
 
 IKX2XMLElement* XmlKit::Parse(std::string_view xml) {
-  Ref<IKX2XMLFactory> factory = Ref<IKX2XMLFactory>::Adopt(Factory());
-  Ref<IKX2XMLParser> parser = Ref<IKX2XMLParser>::Adopt(factory->CreateParser());
+  Ref<IKX2XMLFactory> factory = Ref<IKX2XMLFactory>(Factory());
+  Ref<IKX2XMLParser> parser = Ref<IKX2XMLParser>(factory->CreateParser());
   if (!parser) return nullptr;
-  Ref<IKX2XMLDocument> doc = Ref<IKX2XMLDocument>::Adopt(
-      parser->Parse(reinterpret_cast<const BYTE*>(xml.data()), static_cast<ULONG>(xml.size())));
+  Ref<IKX2XMLDocument> doc =
+      Ref<IKX2XMLDocument>(parser->Parse(reinterpret_cast<const BYTE*>(xml.data()), static_cast<ULONG>(xml.size())));
   return doc ? doc->GetDocumentElement() : nullptr;
 }
 

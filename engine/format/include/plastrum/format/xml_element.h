@@ -10,34 +10,15 @@
 
 #include <utility>
 
+#include <kx2/Ref.h>
 #include <vantorel/xml_interfaces.h>
 
 namespace Present {
 
-// An owned reference to a host XML object, released when it leaves scope.
+// An owned reference to a host XML object, released when it leaves scope: the port's one
+// reference holder.
 template <class T>
-class XmlRef {
- public:
-  XmlRef() = default;
-  explicit XmlRef(T* adopted) : p_(adopted) {}
-  XmlRef(const XmlRef&) = delete;
-  XmlRef& operator=(const XmlRef&) = delete;
-  XmlRef(XmlRef&& o) noexcept : p_(std::exchange(o.p_, nullptr)) {}
-  XmlRef& operator=(XmlRef&& o) noexcept {
-    if (this != &o) reset(std::exchange(o.p_, nullptr));
-    return *this;
-  }
-  ~XmlRef() { reset(); }
-  void reset(T* adopted = nullptr) {
-    if (T* old = std::exchange(p_, adopted)) old->Release();
-  }
-  T* get() const { return p_; }
-  T* operator->() const { return p_; }
-  explicit operator bool() const { return p_ != nullptr; }
-
- private:
-  T* p_ = nullptr;
-};
+using XmlRef = kx2::Ref<T>;
 
 // Item i of a node list as an element: a new reference, or null when the item is missing or
 // is not an element.
