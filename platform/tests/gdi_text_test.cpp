@@ -202,3 +202,82 @@ TEST(GdiText, DrawTextCalculatesWrapsAndDrops) {
 }
 
 }  // namespace
+
+namespace {
+
+void Put16(std::vector<uint8_t>& v, size_t at, unsigned x) {
+  v[at] = static_cast<uint8_t>(x >> 8), v[at + 1] = static_cast<uint8_t>(x);
+}
+void Put32(std::vector<uint8_t>& v, size_t at, uint32_t x) { Put16(v, at, x >> 16), Put16(v, at + 2, x & 0xFFFF); }
+
+// DejaVu Sans with a 'name' table of our own, appended and pointed to by the directory.
+std::vector<uint8_t> RenamedDejaVu(const std::u16string& family) {
+  std::vector<uint8_t> font = FileBytes(kDejaVuSans);
+  const std::u16string names[4] = {family, u"Book", family + u" Book", u"Renamed-Book"};
+  const unsigned ids[4] = {1, 2, 4, 6};
+  std::vector<uint8_t> table(6 + 4 * 12, 0);
+  Put16(table, 2, 4);
+  Put16(table, 4, static_cast<unsigned>(table.size()));
+  std::vector<uint8_t> strings;
+  for (int i = 0; i < 4; ++i) {
+    const size_t rec = 6 + static_cast<size_t>(i) * 12;
+    Put16(table, rec, 3), Put16(table, rec + 2, 1), Put16(table, rec + 4, 0x409), Put16(table, rec + 6, ids[i]);
+    Put16(table, rec + 8, static_cast<unsigned>(names[i].size() * 2));
+    Put16(table, rec + 10, static_cast<unsigned>(strings.size()));
+    for (char16_t ch : names[i])
+      strings.push_back(static_cast<uint8_t>(ch >> 8)), strings.push_back(static_cast<uint8_t>(ch));
+  }
+  table.insert(table.end(), strings.begin(), strings.end());
+  while (font.size() % 4) font.push_back(0);
+  const size_t offset = font.size();
+  font.insert(font.end(), table.begin(), table.end());
+  const unsigned tables = static_cast<unsigned>(font[4] << 8 | font[5]);
+  for (unsigned i = 0; i < tables; ++i) {
+    const size_t entry = 12 + i * 16;
+    if (std::string(font.begin() + static_cast<ptrdiff_t>(entry), font.begin() + static_cast<ptrdiff_t>(entry) + 4) ==
+        "name") {
+      Put32(font, entry + 8, static_cast<uint32_t>(offset));
+      Put32(font, entry + 12, static_cast<uint32_t>(table.size()));
+    }
+  }
+  return font;
+}
+
+TEST(GdiText, LongFamilyNamesAreCutTo31Units) {
+  const std::u16string longName = u"Forty Unit Family Name For The Cut Test";  // 39 + 1 below
+  const std::u16string family = longName + u"X";
+  ASSERT_EQ(family.size(), 40u);
+  std::vector<uint8_t> font = RenamedDejaVu(family);
+  DWORD count = 0;
+  HANDLE added = AddFontMemResourceEx(font.data(), static_cast<DWORD>(font.size()), nullptr, &count);
+  ASSERT_NE(added, nullptr);
+  EXPECT_EQ(count, 1u);
+  std::set<std::pair<std::u16string, int>> seen;
+  LOGFONTW all{};
+  all.lfCharSet = DEFAULT_CHARSET;
+  HDC screen = GetDC(nullptr);
+  EnumFontFamiliesExW(screen, &all, Collect, reinterpret_cast<LPARAM>(&seen), 0);
+  EXPECT_TRUE(seen.count({family.substr(0, 31), ANSI_CHARSET}));
+  // Selecting it by its cut name draws with it.
+  LOGFONTW lf{};
+  lf.lfHeight = -20;
+  family.substr(0, 31).copy(lf.lfFaceName, 31);
+  HFONT f = CreateFontIndirectW(&lf);
+  HGDIOBJ old = SelectObject(screen, f);
+  WCHAR name[LF_FACESIZE];
+  EXPECT_EQ(GetTextFaceW(screen, LF_FACESIZE, name), 31);
+  EXPECT_EQ(std::u16string(name), family.substr(0, 31));
+  SelectObject(screen, old);
+  DeleteObject(f);
+  EXPECT_TRUE(RemoveFontMemResourceEx(added));
+  EXPECT_FALSE(RemoveFontMemResourceEx(added));
+  seen.clear();
+  EnumFontFamiliesExW(screen, &all, Collect, reinterpret_cast<LPARAM>(&seen), 0);
+  EXPECT_FALSE(seen.count({family.substr(0, 31), ANSI_CHARSET}));
+  ReleaseDC(nullptr, screen);
+
+  const uint8_t junk[64] = {0, 1, 0, 0};
+  EXPECT_EQ(AddFontMemResourceEx(const_cast<uint8_t*>(junk), sizeof junk, nullptr, &count), nullptr);
+}
+
+}  // namespace

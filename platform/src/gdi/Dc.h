@@ -79,6 +79,8 @@ class Dc final : public GdiObject {
   // source; its coverage is painted with `paint` under the clip and the ROP2 mode.
   // `bounds` bounds the ink (device units).
   void PaintShape(RECT bounds, const Paint& paint, bool antialias, const std::function<void(cairo_t*)>& emit);
+  // Paints 8-bit coverage (rows `pitch` bytes apart, covering `area`) within `clip`.
+  void PaintCoverage(const uint8_t* coverage, ptrdiff_t pitch, const RECT& area, const Paint& paint, const Rects& clip);
   // Paint of the selected brush / pen (kNone for the null ones).
   Paint BrushPaint(const Brush* brush) const;
   Paint PenPaint() const;

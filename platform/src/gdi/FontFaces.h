@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "Font.h"
@@ -29,6 +30,13 @@ struct FaceSource {
   const void* owner = nullptr;  // the memory resource that added it
 };
 
+// A glyph's coverage as drawn upright at the font's size: `left` and `top` place its
+// first pixel relative to the pen position on the baseline (top counts upwards).
+struct GlyphImage {
+  int left = 0, top = 0, width = 0, height = 0;
+  std::vector<uint8_t> coverage;
+};
+
 struct FontInstance {
   ~FontInstance();
   std::shared_ptr<FaceSource> source;
@@ -46,6 +54,15 @@ struct FontInstance {
   // Advance of a glyph in device pixels, FreeType's unhinted advance rounded.
   int Advance(unsigned glyph) const;
   unsigned GlyphOf(char32_t c) const;
+  // The glyph's image (rendered once, kept for the life of the instance).
+  const GlyphImage& Glyph(unsigned glyph);
+  // The images of many glyphs at once (one lock for the whole string).
+  void Glyphs(const unsigned* glyphs, size_t count, const GlyphImage** out);
+  bool syntheticItalic = false;
+
+ private:
+  const GlyphImage& GlyphLocked(unsigned glyph);
+  std::unordered_map<unsigned, GlyphImage> glyphs_;  // node-based: references stay valid
 };
 
 // The realised font of a DC's selected font at the DC's scale.

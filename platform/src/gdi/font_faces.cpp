@@ -6,6 +6,7 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_TRUETYPE_TABLES_H
+#include FT_OUTLINE_H
 
 #include <cmath>
 #include <cstring>
@@ -265,6 +266,52 @@ int FontInstance::Advance(unsigned glyph) const {
   return static_cast<int>(std::lround(advance)) + (syntheticBold ? 1 : 0);
 }
 
+const GlyphImage& FontInstance::Glyph(unsigned glyph) {
+  std::lock_guard<std::mutex> guard(FontLock());
+  return GlyphLocked(glyph);
+}
+
+void FontInstance::Glyphs(const unsigned* glyphs, size_t count, const GlyphImage** out) {
+  std::lock_guard<std::mutex> guard(FontLock());
+  const GlyphImage* last = nullptr;
+  unsigned lastGlyph = 0;
+  for (size_t i = 0; i < count; ++i) {
+    if (!last || glyphs[i] != lastGlyph) last = &GlyphLocked(glyphs[i]), lastGlyph = glyphs[i];
+    out[i] = last;
+  }
+}
+
+const GlyphImage& FontInstance::GlyphLocked(unsigned glyph) {
+  auto found = glyphs_.find(glyph);
+  if (found != glyphs_.end()) return found->second;
+  GlyphImage& image = glyphs_[glyph];
+  FT_Matrix shape{static_cast<FT_Fixed>(std::lround(xScale * 65536)), 0, 0, 0x10000};
+  // A synthetic slant leans the glyph by about 12 degrees.
+  if (syntheticItalic) shape.xy = 0x3800;
+  FT_Set_Transform(face, &shape, nullptr);
+  const FT_Int32 load = FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP | (antialias ? 0 : FT_LOAD_TARGET_MONO);
+  const bool loaded = FT_Load_Glyph(face, glyph, load) == 0;
+  FT_Set_Transform(face, nullptr, nullptr);
+  if (!loaded) return image;
+  FT_GlyphSlot slot = face->glyph;
+  if (syntheticBold && slot->format == FT_GLYPH_FORMAT_OUTLINE)
+    FT_Outline_Embolden(&slot->outline, static_cast<FT_Pos>(std::lround(em * 64 / 24)));
+  if (FT_Render_Glyph(slot, antialias ? FT_RENDER_MODE_NORMAL : FT_RENDER_MODE_MONO)) return image;
+  const FT_Bitmap& bitmap = slot->bitmap;
+  image.left = slot->bitmap_left;
+  image.top = slot->bitmap_top;
+  image.width = static_cast<int>(bitmap.width);
+  image.height = static_cast<int>(bitmap.rows);
+  image.coverage.assign(static_cast<size_t>(image.width) * image.height, 0);
+  for (int y = 0; y < image.height; ++y) {
+    const unsigned char* row = bitmap.buffer + static_cast<ptrdiff_t>(y) * bitmap.pitch;
+    uint8_t* out = image.coverage.data() + static_cast<size_t>(y) * image.width;
+    for (int x = 0; x < image.width; ++x)
+      out[x] = bitmap.pixel_mode == FT_PIXEL_MODE_MONO ? ((row[x >> 3] >> (7 - (x & 7)) & 1) ? 255 : 0) : row[x];
+  }
+  return image;
+}
+
 std::shared_ptr<FontInstance> RealizeFont(Font& font, double deviceScale) {
   const LOGFONTW& lf = font.logfont;
   auto source = FindFace(lf);
@@ -298,6 +345,7 @@ std::shared_ptr<FontInstance> RealizeFont(Font& font, double deviceScale) {
   const int weight = lf.lfWeight ? lf.lfWeight : FW_NORMAL;
   inst->syntheticBold = weight >= FW_SEMIBOLD && source->weight < FW_SEMIBOLD;
   const bool syntheticItalic = lf.lfItalic && !source->italic;
+  inst->syntheticItalic = syntheticItalic;
   inst->charset = lf.lfCharSet == DEFAULT_CHARSET ? CharsetsOf(*source).front() : lf.lfCharSet;
 
   TEXTMETRICW& tm = inst->tm;

@@ -182,10 +182,27 @@ KX2_EXPORT BOOL ExtTextOutW(HDC hdc, int x, int y, UINT options, const RECT* lpr
                   static_cast<LONG>(std::floor(by - reach)),
                   static_cast<LONG>(std::ceil(std::max(bx, bx + width * cosA) + inst->em * 2)),
                   static_cast<LONG>(std::ceil(by + reach))};
-      dc->PaintShape(bounds, ink, inst->antialias, [&](cairo_t* cr) {
-        cairo_set_scaled_font(cr, inst->scaled);
-        cairo_show_glyphs(cr, placed.data(), static_cast<int>(c));
-      });
+      if (dc->Target() && inst->angle == 0) {
+        // Upright text on pixels: each glyph's cached coverage is painted where it lands.
+        const Rects clip = dc->ClipRects();
+        const RECT box = RegionBox(clip);
+        std::vector<const GlyphImage*> images(c);
+        inst->Glyphs(glyphs.data(), c, images.data());
+        for (UINT i = 0; i < c; ++i) {
+          const GlyphImage& g = *images[i];
+          if (g.coverage.empty()) continue;
+          const LONG gx = static_cast<LONG>(std::floor(placed[i].x + 0.5)) + g.left;
+          const LONG gy = static_cast<LONG>(std::floor(placed[i].y + 0.5)) - g.top;
+          const RECT area{gx, gy, gx + g.width, gy + g.height};
+          if (EmptyRect(IntersectRects(area, box))) continue;
+          dc->PaintCoverage(g.coverage.data(), g.width, area, ink, clip);
+        }
+      } else {
+        dc->PaintShape(bounds, ink, inst->antialias, [&](cairo_t* cr) {
+          cairo_set_scaled_font(cr, inst->scaled);
+          cairo_show_glyphs(cr, placed.data(), static_cast<int>(c));
+        });
+      }
       const LOGFONTW& lf = dc->state.font->logfont;
       if ((lf.lfUnderline || lf.lfStrikeOut) && inst->angle == 0) {
         const int thickness = std::max(1, static_cast<int>(std::lround(inst->em / 14)));
