@@ -34,8 +34,10 @@ void Texts(const uint8_t* data, size_t size) {
   FormatScaled(out, tenths, u"%");
   // A written value reads back wherever doubles hold it exactly.
   if (tenths > -1000000000000 && tenths < 1000000000000 && ParseScaled(out) != tenths) __builtin_trap();
-  FormatLength(out, ParseInteger(t));
-  ParseLength(out);
+  // Every written length reads back, wider values as the nearest 32-bit one.
+  const int64_t length = ParseInteger(t);
+  FormatLength(out, length);
+  if (ParseLength(out) != Saturate<int32_t>(length)) __builtin_trap();
 }
 
 void Records(const uint8_t* data, size_t size) {

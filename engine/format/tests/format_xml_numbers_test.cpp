@@ -110,6 +110,9 @@ TEST(FormatXmlNumbers, LengthsInMillimetresAndOtherUnits) {
   for (int64_t v :
        std::initializer_list<int64_t>{-1, -200, -20001, 28346, 500000, 21474836, INT32_MAX, INT32_MIN, INT32_MIN + 1})
     EXPECT_EQ(ParseLength(Length(v).c_str()), v) << v;
+  // Nothing is wider than 32 bits: a wider value is written as the nearest that reads back.
+  EXPECT_EQ(ParseLength(Length(INT64_MAX).c_str()), INT32_MAX);
+  EXPECT_EQ(ParseLength(Length(-(int64_t(1) << 40)).c_str()), INT32_MIN);
   // Nothing overflows: huge texts saturate, a long unit counts as points.
   EXPECT_EQ(ParseLength(u"1e30mm"), INT32_MAX);
   EXPECT_EQ(ParseLength(u"-1e30cm"), INT32_MIN);

@@ -173,9 +173,12 @@ void FormatLength(char16_t* out, int64_t v) {
   // Micrometres: 1 pt is 25.4 / 72 mm, so 1/100 pt is 1000 / 283.465 um. One micrometre is
   // finer than the 3.5 um a hundredth of a point spans, so the text names v alone, and a
   // reader that rounds gets v back.
+  // Every length field is 32-bit and ParseLength saturates there: a wider value is written
+  // as the nearest one that can come back.
+  v = Saturate<int32_t>(v);
   const int64_t um = MulDiv64(v, 1000 * 1000, 283465);
   FormatMicrometres(out, um);
-  if (ParseLength(out) == Saturate<int32_t>(v)) return;
+  if (ParseLength(out) == v) return;
   // A text whose third decimal is 0 reads by the older rule (ceiling and truncation, kept
   // for the files written before the micrometre digit), which may miss v by one. The
   // neighbouring micrometre on the side of the exact value has a third decimal and still

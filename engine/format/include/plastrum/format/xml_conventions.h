@@ -90,8 +90,9 @@ void FormatScaled(char16_t* out, int64_t tenths, const char16_t* unit);
 int64_t ParseScaled(const char16_t* text);
 
 // A length in hundredths of a point as millimetres to the micrometre: "3.528mm", "10mm".
-// ParseLength gives every written length back exactly. Writes into the archive's number
-// buffer and returns it.
+// ParseLength gives every written length back exactly (a value beyond 32 bits, which no
+// length field holds, is written as the nearest 32-bit one). Writes into the archive's
+// number buffer and returns it.
 const char16_t* FormatLength(ShapeXmlArchive& archive, int64_t hundredthsOfPoint);
 void FormatLength(char16_t* out, int64_t hundredthsOfPoint);
 // A length text in pt, mm, cm, inches ("), px, pi, ch or geup as hundredths of a point;
