@@ -249,8 +249,9 @@ typedef OSVERSIONINFOEXW* LPOSVERSIONINFOEXW;
 #define VER_PLATFORM_WIN32_WINDOWS 1
 #define VER_PLATFORM_WIN32_NT 2
 #define VER_NT_WORKSTATION 0x0000001
-// Reports NT 6.2 build 9200: what Windows reports to a program that declares no newer
-// version, and a version the system's own version checks know.
+// Reports NT 6.2 build 9200 (what Windows reports to a program that declares no newer
+// version) unless KX2_WINVER names another: 95, 98, me, nt4, 2000, xp, 2003, vista, 7, 8.
+// Read once per process.
 KX2_EXPORT BOOL GetVersionExW(LPOSVERSIONINFOW lpVersionInformation);
 KX2_EXPORT DWORD GetVersion();
 

@@ -7,7 +7,10 @@
 // of the main program, then where dlopen searches; "Name.dll" also finds "libName.so".
 // The names of Windows system libraries ("kernel32.dll", "shell32.dll", "gdi32.dll" ...)
 // stand for the platform library itself, so a function looked up in them by name is
-// ours when we provide it.
+// ours when we provide it. "user32" and "comctl32" are libraries of their own beside the
+// platform library (libKx2User32.so, libKx2ComCtl32.so), loaded on first use and never
+// unloaded, so that code can tell system window procedures by the module they lie in;
+// GetProcAddress on them also finds the platform's exports. "ntdll" names no module.
 //
 // A module's resources: a resource container (kx2/ResourceContainer.h) is either the
 // file itself (language modules such as "BasaltRes.ENU", loaded as data) or, for a

@@ -7,9 +7,8 @@
 // box offering Retry answers Cancel (or Abort) so that no retry loop can spin forever.
 // A test may set the answer instead.
 //
-// Also here: the name of the user's account, and window classes. There is no window
-// system yet: classes can be registered and looked up, but no window exists, so
-// FindWindowW finds none and GetClassNameW knows no window handle.
+// Also here: the name of the user's account and window classes; the window system itself
+// is declared in the headers included at the end (windows, messages, input, system values).
 #pragma once
 
 #include <cstdarg>
@@ -146,13 +145,14 @@ KX2_EXPORT ATOM RegisterClassExW(const WNDCLASSEXW* lpWndClass);
 KX2_EXPORT BOOL UnregisterClassW(LPCWSTR lpClassName, HINSTANCE hInstance);
 // The module's class, else a global one; the record as registered, with lpszClassName
 // the name as given here. Returns the class atom; 0 with ERROR_CLASS_DOES_NOT_EXIST.
-// There are no system classes ("Button", "Edit" ...) without a window system.
+// System classes are global classes the system libraries (libKx2User32.so ...) register.
 KX2_EXPORT BOOL GetClassInfoW(HINSTANCE hInstance, LPCWSTR lpClassName, LPWNDCLASSW lpWndClass);
 // cbSize must be sizeof(WNDCLASSEXW) (ERROR_INVALID_PARAMETER).
 KX2_EXPORT BOOL GetClassInfoExW(HINSTANCE hInstance, LPCWSTR lpszClass, LPWNDCLASSEXW lpwcx);
 
-// Windows: none exist yet. FindWindowW returns null, with ERROR_CLASS_DOES_NOT_EXIST when
-// it names a class nobody registered (and no error otherwise, as nothing was wrong with
-// the question); GetClassNameW fails with ERROR_INVALID_WINDOW_HANDLE.
-KX2_EXPORT HWND FindWindowW(LPCWSTR lpClassName, LPCWSTR lpWindowName);
-KX2_EXPORT int GetClassNameW(HWND hWnd, LPWSTR lpClassName, int nMaxCount);
+// A class with windows cannot be unregistered (ERROR_CLASS_HAS_WINDOWS).
+
+#include "win/user_window.h"
+#include "win/user_message.h"
+#include "win/user_input.h"
+#include "win/user_system.h"

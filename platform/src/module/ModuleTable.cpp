@@ -33,6 +33,7 @@ struct Kx2Module {
   std::unique_ptr<kx2::rsrc::Container> resources;
   bool ordinalsRead = false;
   const Kx2Ordinal* ordinals = nullptr;
+  bool systemLibrary = false;  // a Windows system library of its own: the platform's exports too
 };
 
 namespace {
@@ -43,7 +44,18 @@ using kx2::rsrc::Container;
 constexpr const char16_t* kSystemLibraries[] = {
     u"kernel32", u"kernelbase", u"user32",   u"gdi32",    u"advapi32", u"shell32", u"shfolder",
     u"shlwapi",  u"ole32",      u"oleaut32", u"comctl32", u"comdlg32", u"version", u"psapi",
-    u"imm32",    u"msimg32",    u"uxtheme",  u"dwmapi",   u"ntdll",    u"winmm",   u"msvcrt",
+    u"imm32",    u"msimg32",    u"uxtheme",  u"dwmapi",   u"winmm",    u"msvcrt",
+};
+
+// System libraries that are libraries of their own beside the platform library, so that
+// an address can be told to lie inside them. They are loaded on first use and stay.
+struct OwnSystemLibrary {
+  const char16_t* name;
+  const char* file;
+};
+constexpr OwnSystemLibrary kOwnSystemLibraries[] = {
+    {u"user32", "libKx2User32.so"},
+    {u"comctl32", "libKx2ComCtl32.so"},
 };
 
 struct Table {
@@ -91,12 +103,25 @@ std::u16string Lower(std::u16string s) {
   return s;
 }
 
-bool IsSystemLibrary(std::u16string_view name) {
+std::u16string SystemBaseName(std::u16string_view name) {
   std::u16string base = Lower(BaseName16(name));
   if (base.size() > 4 && base.compare(base.size() - 4, 4, u".dll") == 0) base.resize(base.size() - 4);
+  return base;
+}
+
+bool IsSystemLibrary(std::u16string_view name) {
+  std::u16string base = SystemBaseName(name);
   for (auto* s : kSystemLibraries)
     if (base == s) return true;
   return false;
+}
+
+// The file of a system library that is a library of its own; null for other names.
+const char* OwnSystemLibraryFile(std::u16string_view name) {
+  std::u16string base = SystemBaseName(name);
+  for (auto& own : kOwnSystemLibraries)
+    if (base == own.name) return own.file;
+  return nullptr;
 }
 
 // The file names a library name may stand for here: as given, and for "Name.dll" or a
@@ -277,6 +302,22 @@ HMODULE LoadCode(const std::string& target, bool searched) {
   return rec;
 }
 
+// Loads a system library of its own from the platform library's folder, pinned.
+HMODULE LoadOwnSystemLibrary(const char* file) {
+  Table& t = TheTable();
+  std::string path;
+  {
+    std::lock_guard lock(t.mutex);
+    path = Folder(PlatformModule(t)->path) + "/" + file;
+  }
+  HMODULE h = LoadCode(path, true);
+  if (!h) return nullptr;
+  std::lock_guard lock(t.mutex);
+  h->pinned = true;
+  h->systemLibrary = true;
+  return h;
+}
+
 // The record behind a handle (null = the main program); nullptr when it is not ours.
 Kx2Module* Lookup(Table& t, HMODULE h) {
   if (!h) return MainModule(t);
@@ -293,6 +334,7 @@ void* OwnSymbol(Kx2Module* rec, const char* name) {
 
 HMODULE FindLoaded(std::u16string_view name) {
   Table& t = TheTable();
+  if (const char* file = OwnSystemLibraryFile(name)) return LoadOwnSystemLibrary(file);
   if (IsSystemLibrary(name)) {
     std::lock_guard lock(t.mutex);
     return PlatformModule(t);
@@ -353,6 +395,7 @@ KX2_EXPORT HMODULE LoadLibraryExW(LPCWSTR lpLibFileName, HANDLE, DWORD dwFlags) 
       return nullptr;
     }
     Table& t = TheTable();
+    if (const char* file = OwnSystemLibraryFile(name)) return LoadOwnSystemLibrary(file);
     if (IsSystemLibrary(name)) {
       std::lock_guard lock(t.mutex);
       Kx2Module* rec = PlatformModule(t);
@@ -434,6 +477,9 @@ KX2_EXPORT FARPROC GetProcAddress(HMODULE hModule, LPCSTR lpProcName) {
       if (o->ordinal == ordinal) name = o->name;
   }
   void* p = name ? OwnSymbol(rec, name) : nullptr;
+  // The Windows system libraries that are libraries of their own also answer for what
+  // the platform library provides under their name.
+  if (!p && name && rec->systemLibrary) p = OwnSymbol(PlatformModule(t), name);
   if (!p) {
     SetLastError(ERROR_PROC_NOT_FOUND);
     return nullptr;

@@ -1,12 +1,13 @@
-// Window classes: a registry per module plus the global ones, and the window lookups
-// that have no window to find yet (see win/user.h).
+// Window classes: a registry per module plus the global ones (see win/user.h).
 #include <memory>
 #include <mutex>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
+#include "kx2/ErrorBoundary.h"
 #include "kx2/Utf.h"
+#include "user/Classes.h"
 #include "win/module.h"
 #include "win/user.h"
 
@@ -15,19 +16,13 @@ namespace {
 constexpr size_t kMaxClassName = 256;
 constexpr ATOM kFirstAtom = 0xC000;
 
-struct WindowClass {
-  ATOM atom;
-  HINSTANCE owner;
-  WNDCLASSEXW record;       // lpszClassName is not kept: lookups report the caller's
-  std::u16string menuName;  // lpszMenuName points here when it was a text
-  bool menuIsText = false;
-};
+using kx2::user::WindowClass;
 
 // Class names become atoms, one per name (compared without regard to case) for as long
 // as some class carries it.
 class ClassTable {
  public:
-  std::mutex lock;
+  std::mutex& lock = kx2::user::ClassLock();
 
   // The atom a name or MAKEINTATOM value stands for; 0 when none is known.
   ATOM AtomOf(LPCWSTR name) const {
@@ -49,6 +44,7 @@ class ClassTable {
       std::u16string key = Key(name);
       names_[candidate] = key;
       atoms_[key] = candidate;
+      shown_[candidate] = std::u16string(kx2::View16(name));
       return candidate;
     }
     return 0;
@@ -62,6 +58,13 @@ class ClassTable {
     if (it == names_.end()) return;
     atoms_.erase(it->second);
     names_.erase(it);
+    shown_.erase(atom);
+  }
+
+  // The name as first registered ("#49152" for an atom without one).
+  std::u16string NameOf(ATOM atom) const {
+    auto it = shown_.find(atom);
+    return it != shown_.end() ? it->second : u"#" + kx2::Utf8ToUtf16(std::to_string(atom));
   }
 
   WindowClass* Find(ATOM atom, HINSTANCE owner, bool globalToo) {
@@ -84,6 +87,7 @@ class ClassTable {
 
   std::unordered_map<std::u16string, ATOM> atoms_;
   std::unordered_map<ATOM, std::u16string> names_;
+  std::unordered_map<ATOM, std::u16string> shown_;
   ATOM next_ = kFirstAtom;
 };
 
@@ -127,7 +131,9 @@ ATOM Register(const WNDCLASSEXW& record) {
     added->menuIsText = true;
     added->record.lpszMenuName = nullptr;  // pointed at menuName when reported
   }
+  added->extra.assign(static_cast<size_t>(record.cbClsExtra), 0);
   added->atom = table.AddName(record.lpszClassName);
+  added->name = table.NameOf(added->atom);
   if (!added->atom) {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return 0;
@@ -166,6 +172,39 @@ WNDCLASSEXW Widen(const WNDCLASSW& c) {
 
 }  // namespace
 
+namespace kx2::user {
+
+std::mutex& ClassLock() {
+  static auto* lock = new std::mutex;
+  return *lock;
+}
+
+WindowClass* AcquireClass(HINSTANCE instance, LPCWSTR name) {
+  ClassTable& table = Classes();
+  std::lock_guard<std::mutex> guard(table.lock);
+  ATOM atom = ValidName(name) ? table.AtomOf(name) : 0;
+  WindowClass* found = atom ? table.Find(atom, OwnerOf(instance), true) : nullptr;
+  if (!found) {
+    SetLastError(ERROR_CANNOT_FIND_WND_CLASS);
+    return nullptr;
+  }
+  ++found->windows;
+  return found;
+}
+
+ATOM ClassAtom(LPCWSTR name) {
+  ClassTable& table = Classes();
+  std::lock_guard<std::mutex> guard(table.lock);
+  return ValidName(name) ? table.AtomOf(name) : 0;
+}
+
+void ReleaseClass(WindowClass* windowClass) {
+  std::lock_guard<std::mutex> guard(ClassLock());
+  --windowClass->windows;
+}
+
+}  // namespace kx2::user
+
 KX2_EXPORT ATOM RegisterClassW(const WNDCLASSW* lpWndClass) {
   try {
     if (!lpWndClass) {
@@ -199,6 +238,10 @@ KX2_EXPORT BOOL UnregisterClassW(LPCWSTR lpClassName, HINSTANCE hInstance) {
   HINSTANCE owner = OwnerOf(hInstance);
   for (auto it = table.classes.begin(); atom && it != table.classes.end(); ++it) {
     if ((*it)->atom != atom || (*it)->owner != owner) continue;
+    if ((*it)->windows > 0) {
+      SetLastError(ERROR_CLASS_HAS_WINDOWS);
+      return FALSE;
+    }
     table.classes.erase(it);
     table.ReleaseName(atom);
     return TRUE;
@@ -238,23 +281,4 @@ KX2_EXPORT BOOL GetClassInfoW(HINSTANCE hInstance, LPCWSTR lpClassName, LPWNDCLA
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return FALSE;
   }
-}
-
-KX2_EXPORT HWND FindWindowW(LPCWSTR lpClassName, LPCWSTR) {
-  if (lpClassName) {
-    ClassTable& table = Classes();
-    std::lock_guard<std::mutex> guard(table.lock);
-    if (!ValidName(lpClassName) || !table.AtomOf(lpClassName)) {
-      SetLastError(ERROR_CLASS_DOES_NOT_EXIST);
-      return nullptr;
-    }
-  }
-  SetLastError(ERROR_SUCCESS);
-  return nullptr;
-}
-
-KX2_EXPORT int GetClassNameW(HWND, LPWSTR lpClassName, int nMaxCount) {
-  if (lpClassName && nMaxCount > 0) lpClassName[0] = 0;
-  SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-  return 0;
 }

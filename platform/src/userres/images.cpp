@@ -180,18 +180,3 @@ BOOL Kx2GetIconSize(HICON hIcon, int* cx, int* cy) {
   if (cy) *cy = icon->height;
   return TRUE;
 }
-
-BOOL SystemParametersInfoW(UINT uiAction, UINT uiParam, PVOID pvParam, UINT) {
-  if (uiAction == SPI_GETICONTITLELOGFONT && pvParam && (uiParam == 0 || uiParam >= sizeof(LOGFONTW))) {
-    LOGFONTW font{};
-    font.lfHeight = -12;
-    font.lfWeight = FW_NORMAL;
-    font.lfCharSet = ANSI_CHARSET;
-    const char16_t face[] = u"DejaVu Sans";
-    std::memcpy(font.lfFaceName, face, sizeof face);
-    std::memcpy(pvParam, &font, sizeof font);
-    return TRUE;
-  }
-  SetLastError(ERROR_INVALID_PARAMETER);
-  return FALSE;
-}

@@ -1,0 +1,155 @@
+// DefWindowProcW: what needs no painting (text, activation and focus, cursor, hit test,
+// the moves and sizes SetWindowPos reports, closing); the frame comes with painting.
+#include "kx2/ErrorBoundary.h"
+#include "kx2/UserCore.h"
+#include "win/user.h"
+
+namespace {
+
+bool IsChildWindow(HWND hwnd) { return (GetWindowLongW(hwnd, GWL_STYLE) & WS_CHILD) != 0; }
+
+// Messages a child passes to its parent before doing anything itself.
+LRESULT AskParent(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (!IsChildWindow(hwnd)) return 0;
+  HWND parent = GetParent(hwnd);
+  return parent ? SendMessageW(parent, message, wParam, lParam) : 0;
+}
+
+LRESULT HitTest(HWND hwnd, LPARAM lParam) {
+  POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+  RECT window;
+  if (!GetWindowRect(hwnd, &window)) return HTNOWHERE;
+  if (pt.x < window.left || pt.x >= window.right || pt.y < window.top || pt.y >= window.bottom) return HTNOWHERE;
+  RECT client;
+  GetClientRect(hwnd, &client);
+  ScreenToClient(hwnd, &pt);
+  if (pt.x >= client.left && pt.x < client.right && pt.y >= client.top && pt.y < client.bottom) return HTCLIENT;
+  return HTBORDER;
+}
+
+void ReportMoveAndSize(HWND hwnd, const WINDOWPOS* pos) {
+  if (!pos) return;
+  RECT client;
+  GetClientRect(hwnd, &client);
+  if (!(pos->flags & SWP_NOCLIENTMOVE)) {
+    POINT origin{0, 0};
+    MapWindowPoints(hwnd, GetAncestor(hwnd, GA_PARENT), &origin, 1);
+    SendMessageW(hwnd, WM_MOVE, 0, MAKELPARAM(origin.x, origin.y));
+  }
+  if (!(pos->flags & SWP_NOCLIENTSIZE) || (pos->flags & SWP_FRAMECHANGED)) {
+    const DWORD style = static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE));
+    const WPARAM kind = (style & WS_MINIMIZE) ? SIZE_MINIMIZED : (style & WS_MAXIMIZE) ? SIZE_MAXIMIZED : SIZE_RESTORED;
+    SendMessageW(hwnd, WM_SIZE, kind, MAKELPARAM(client.right, client.bottom));
+  }
+}
+
+LRESULT SystemCommand(HWND hwnd, WPARAM command) {
+  switch (command & 0xFFF0) {
+    case SC_CLOSE:
+      SendMessageW(hwnd, WM_CLOSE, 0, 0);
+      break;
+    case SC_MINIMIZE:
+      ShowWindow(hwnd, SW_MINIMIZE);
+      break;
+    case SC_MAXIMIZE:
+      ShowWindow(hwnd, SW_MAXIMIZE);
+      break;
+    case SC_RESTORE:
+      ShowWindow(hwnd, SW_RESTORE);
+      break;
+    default:
+      break;
+  }
+  return 0;
+}
+
+LRESULT Default(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_NCCREATE: {
+      const auto* cs = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+      // A name that is a resource id (0xFFFF, id) belongs to static controls, not here.
+      if (cs && cs->lpszName && !IS_INTRESOURCE(cs->lpszName) && cs->lpszName[0] != 0xFFFF)
+        Kx2WindowKeepText(hwnd, cs->lpszName);
+      return TRUE;
+    }
+    case WM_NCCALCSIZE:
+      return 0;  // the client area is the whole window until frames are drawn
+    case WM_GETTEXTLENGTH:
+      return Kx2WindowTextLength(hwnd);
+    case WM_GETTEXT:
+      return wParam && lParam ? InternalGetWindowText(hwnd, reinterpret_cast<LPWSTR>(lParam), static_cast<int>(wParam))
+                              : 0;
+    case WM_SETTEXT:
+      return Kx2WindowKeepText(hwnd, reinterpret_cast<LPCWSTR>(lParam));
+    case WM_NCHITTEST:
+      return HitTest(hwnd, lParam);
+    case WM_SETCURSOR: {
+      if (AskParent(hwnd, message, wParam, lParam)) return TRUE;
+      const int hit = static_cast<short>(LOWORD(lParam));
+      if (hit == HTCLIENT) {
+        if (auto cursor = reinterpret_cast<HCURSOR>(GetClassLongPtrW(hwnd, GCLP_HCURSOR))) {
+          SetCursor(cursor);
+          return TRUE;
+        }
+        return FALSE;
+      }
+      if (hit == HTERROR && HIWORD(lParam) >= WM_LBUTTONDOWN && HIWORD(lParam) <= WM_MBUTTONDBLCLK) MessageBeep(0);
+      return FALSE;
+    }
+    case WM_MOUSEACTIVATE:
+      if (LRESULT answer = AskParent(hwnd, message, wParam, lParam)) return answer;
+      return MA_ACTIVATE;
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) != WA_INACTIVE && !HIWORD(wParam)) {
+        HWND focus = GetFocus();
+        if (!focus || (focus != hwnd && !IsChild(hwnd, focus))) SetFocus(hwnd);
+      }
+      return 0;
+    case WM_NCACTIVATE:
+      return TRUE;
+    case WM_WINDOWPOSCHANGED:
+      ReportMoveAndSize(hwnd, reinterpret_cast<const WINDOWPOS*>(lParam));
+      return 0;
+    case WM_CLOSE:
+      DestroyWindow(hwnd);
+      return 0;
+    case WM_SYSCOMMAND:
+      return SystemCommand(hwnd, wParam);
+    case WM_SYSKEYDOWN:
+      if (wParam == VK_F4 && (lParam & (1 << 29))) PostMessageW(GetAncestor(hwnd, GA_ROOT), WM_SYSCOMMAND, SC_CLOSE, 0);
+      return 0;
+    case WM_CANCELMODE:
+      if (GetCapture() == hwnd) ReleaseCapture();
+      return 0;
+    case WM_CONTEXTMENU:
+    case WM_MOUSEWHEEL:
+    case WM_MOUSEHWHEEL:
+    case WM_APPCOMMAND:
+      return AskParent(hwnd, message, wParam, lParam);
+    case WM_QUERYENDSESSION:
+    case WM_QUERYOPEN:
+      return TRUE;
+    case WM_NOTIFYFORMAT:
+      return lParam == 3 ? 2 : 0;  // NF_QUERY: NFR_UNICODE
+    case WM_SETICON: {
+      LPCWSTR slot = wParam == ICON_BIG ? u"kx2.icon.big" : u"kx2.icon.small";
+      HANDLE old = GetPropW(hwnd, slot);
+      SetPropW(hwnd, slot, reinterpret_cast<HANDLE>(lParam));
+      return reinterpret_cast<LRESULT>(old);
+    }
+    case WM_GETICON:
+      return reinterpret_cast<LRESULT>(GetPropW(hwnd, wParam == ICON_BIG ? u"kx2.icon.big" : u"kx2.icon.small"));
+    case WM_NCDESTROY:
+      RemovePropW(hwnd, u"kx2.icon.big");
+      RemovePropW(hwnd, u"kx2.icon.small");
+      return 0;
+    default:
+      return 0;
+  }
+}
+
+}  // namespace
+
+KX2_EXPORT LRESULT DefWindowProcW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
+  return kx2::Guard(LRESULT{0}, [&] { return Default(hWnd, Msg, wParam, lParam); });
+}
