@@ -1,7 +1,7 @@
 // System metrics, system parameters and the system colours (include win/user.h).
 //
-// Values are those of the classic look at 96 dots per inch; the screen is the default
-// 1280 x 1024 until the screen description says otherwise.
+// Values are those of the classic look at 96 dots per inch; screen sizes come from the one
+// screen description (kx2/Screen.h).
 #pragma once
 
 #include "win/types.h"
@@ -178,8 +178,8 @@ KX2_EXPORT BOOL SystemParametersInfoW(UINT uiAction, UINT uiParam, PVOID pvParam
 #define COLOR_MENUBAR 30
 // The classic colours; 0 for an index above 30.
 KX2_EXPORT DWORD GetSysColor(int nIndex);
-// A solid brush of the colour, owned by the system (null above 30, or while the drawing
-// layer offers no brushes).
+// A solid brush of the colour, owned by the system (null above 30); after SetSysColors
+// the next request makes a brush of the new colour.
 KX2_EXPORT HBRUSH GetSysColorBrush(int nIndex);
 // Changes colours for the process and sends WM_SYSCOLORCHANGE to every top-level window.
 KX2_EXPORT BOOL SetSysColors(int cElements, const INT* lpaElements, const COLORREF* lpaRgbValues);

@@ -2,17 +2,11 @@
 #include <cstring>
 
 #include "kx2/ErrorBoundary.h"
+#include "kx2/Screen.h"
 #include "user/Core.h"
+#include "win/gdi.h"
 #include "win/user_ncmetrics.h"
 #include "win/userres.h"
-
-// Brushes come from the drawing layer when it offers them; until then the brush calls
-// answer null rather than fail to link.
-extern "C" __attribute__((weak)) HBRUSH CreateSolidBrush(COLORREF color);
-
-#ifndef FW_BOLD
-#define FW_BOLD 700
-#endif
 
 namespace kx2::user {
 namespace {
@@ -81,16 +75,25 @@ KX2_EXPORT int GetSystemMetrics(int nIndex) {
   std::lock_guard<std::mutex> guard(v.lock);
   const NONCLIENTMETRICSW& m = v.metrics;
   const int border = static_cast<int>(v.border);
-  const int screenX = 1280, screenY = 1024;
+  const RECT primary = Kx2ScreenPrimaryRect(), all = Kx2ScreenVirtualRect();
+  const int screenX = primary.right - primary.left, screenY = primary.bottom - primary.top;
   const int frame = 3 + border;  // SM_CXFRAME: the fixed frame plus the sizing border
   switch (nIndex) {
     case SM_CXSCREEN:
     case SM_CXFULLSCREEN:
-    case SM_CXVIRTUALSCREEN:
       return screenX;
     case SM_CYSCREEN:
-    case SM_CYVIRTUALSCREEN:
       return screenY;
+    case SM_XVIRTUALSCREEN:
+      return all.left;
+    case SM_YVIRTUALSCREEN:
+      return all.top;
+    case SM_CXVIRTUALSCREEN:
+      return all.right - all.left;
+    case SM_CYVIRTUALSCREEN:
+      return all.bottom - all.top;
+    case SM_CMONITORS:
+      return Kx2ScreenMonitors(nullptr, 0);
     case SM_CYFULLSCREEN:
       return screenY - (m.iCaptionHeight + 1);
     case SM_CXVSCROLL:
@@ -121,7 +124,6 @@ KX2_EXPORT int GetSystemMetrics(int nIndex) {
       return m.iMenuHeight + 1;
     case SM_MOUSEPRESENT:
     case SM_MOUSEWHEELPRESENT:
-    case SM_CMONITORS:
     case SM_SAMEDISPLAYFORMAT:
       return 1;
     case SM_CMOUSEBUTTONS:
@@ -273,7 +275,7 @@ KX2_EXPORT BOOL SystemParametersInfoW(UINT uiAction, UINT uiParam, PVOID pvParam
             SetLastError(ERROR_INVALID_PARAMETER);
             return FALSE;
           }
-          const RECT area{0, 0, 1280, 1024};
+          const RECT area = Kx2ScreenPrimaryRect();
           std::memcpy(pvParam, &area, sizeof area);
           return TRUE;
         }
@@ -334,7 +336,7 @@ KX2_EXPORT DWORD GetSysColor(int nIndex) {
 
 KX2_EXPORT HBRUSH GetSysColorBrush(int nIndex) {
   return kx2::Guard(HBRUSH{nullptr}, [&]() -> HBRUSH {
-    if (nIndex < 0 || nIndex >= kColors || !CreateSolidBrush) return nullptr;
+    if (nIndex < 0 || nIndex >= kColors) return nullptr;
     Values& v = State();
     std::lock_guard<std::mutex> guard(v.lock);
     if (!v.brushes[nIndex]) v.brushes[nIndex] = CreateSolidBrush(v.colors[nIndex]);

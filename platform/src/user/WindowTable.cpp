@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "kx2/Screen.h"
 #include "user/Core.h"
 
 namespace kx2::user {
@@ -61,7 +62,7 @@ Window* DesktopLocked() {
     t.desktop->handle = reinterpret_cast<HWND>(t.next);
     t.next += 4;
     t.desktop->style = WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN;
-    t.desktop->window = RECT{0, 0, 1280, 1024};
+    t.desktop->window = Kx2ScreenVirtualRect();
     t.desktop->client = t.desktop->window;
     t.desktop->creating = false;
   }

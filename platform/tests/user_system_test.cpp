@@ -1,0 +1,121 @@
+// System metrics, parameters, colours and the reported Windows version (other versions in
+// child processes, as the value holds for the life of a process).
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "user_test_support.h"
+#include "win/kernel.h"
+#include "win/user_ncmetrics.h"
+
+namespace {
+
+TEST(UserSystem, MetricsAgreeWithTheNonClientMetrics) {
+  NONCLIENTMETRICSW m{};
+  m.cbSize = sizeof m;
+  ASSERT_TRUE(SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof m, &m, 0));
+  EXPECT_EQ(GetSystemMetrics(SM_CYCAPTION), m.iCaptionHeight + 1);
+  EXPECT_EQ(GetSystemMetrics(SM_CYSMCAPTION), m.iSmCaptionHeight + 1);
+  EXPECT_EQ(GetSystemMetrics(SM_CYMENU), m.iMenuHeight + 1);
+  EXPECT_EQ(GetSystemMetrics(SM_CXVSCROLL), m.iScrollWidth);
+  EXPECT_EQ(GetSystemMetrics(SM_CXEDGE), 2);
+  EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 1280);
+  EXPECT_EQ(GetSystemMetrics(SM_CMONITORS), 1);
+  EXPECT_EQ(GetSystemMetrics(12345), 0);
+  // The record as it was before Vista (no padded border) is accepted too.
+  NONCLIENTMETRICSW old{};
+  old.cbSize = sizeof old - sizeof(int);
+  EXPECT_TRUE(SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, old.cbSize, &old, 0));
+  EXPECT_EQ(old.cbSize, sizeof old - sizeof(int));
+  old.cbSize = 100;
+  EXPECT_FALSE(SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, 100, &old, 0));
+
+  UINT value = 0;
+  EXPECT_TRUE(SystemParametersInfoW(SPI_GETBORDER, 0, &value, 0));
+  EXPECT_EQ(value, 1u);
+  EXPECT_TRUE(SystemParametersInfoW(SPI_GETMENUSHOWDELAY, 0, &value, 0));
+  EXPECT_EQ(value, 400u);
+  BOOL shadow = FALSE;
+  EXPECT_TRUE(SystemParametersInfoW(SPI_GETDROPSHADOW, 0, &shadow, 0));
+  EXPECT_TRUE(shadow);
+  EXPECT_TRUE(SystemParametersInfoW(SPI_SETMENUSHOWDELAY, 0, nullptr, 0));
+  EXPECT_TRUE(SystemParametersInfoW(SPI_GETMENUSHOWDELAY, 0, &value, 0));
+  EXPECT_EQ(value, 0u);
+  SystemParametersInfoW(SPI_SETMENUSHOWDELAY, 400, nullptr, 0);
+  EXPECT_FALSE(SystemParametersInfoW(0xFFFF, 0, &value, 0));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+}
+
+using UserColors = usertest::WindowTest;
+
+TEST_F(UserColors, ClassicColoursChangeForTheProcessAndTellTopLevelWindows) {
+  EXPECT_EQ(GetSysColor(COLOR_BTNFACE), RGB(192, 192, 192));
+  EXPECT_EQ(GetSysColor(COLOR_ACTIVECAPTION), RGB(0, 0, 128));
+  EXPECT_EQ(GetSysColor(COLOR_INFOBK), RGB(255, 255, 225));
+  EXPECT_EQ(GetSysColor(31), 0u);
+  HBRUSH face = GetSysColorBrush(COLOR_BTNFACE);
+  EXPECT_NE(face, nullptr);
+  EXPECT_EQ(GetSysColorBrush(COLOR_BTNFACE), face);
+  EXPECT_EQ(GetSysColorBrush(31), nullptr);
+  HWND top = Make(WS_POPUP);
+  HWND child = Make(WS_CHILD, top);
+  usertest::Journal().clear();
+  const INT index = COLOR_BTNFACE;
+  const COLORREF colour = RGB(1, 2, 3);
+  ASSERT_TRUE(SetSysColors(1, &index, &colour));
+  EXPECT_EQ(GetSysColor(COLOR_BTNFACE), RGB(1, 2, 3));
+  EXPECT_EQ(usertest::MessagesOf(top), (std::vector<UINT>{WM_SYSCOLORCHANGE}));
+  EXPECT_TRUE(usertest::MessagesOf(child).empty());
+  const COLORREF classic = RGB(192, 192, 192);
+  SetSysColors(1, &index, &classic);
+}
+
+// Runs in a child process with KX2_WINVER set; the parent says what to expect.
+TEST(UserVersionChild, ReportsTheConfiguredVersion) {
+  const char* expected = getenv("KX2_TEST_EXPECT_VERSION");
+  if (!expected) GTEST_SKIP() << "run by UserVersion in a child process";
+  OSVERSIONINFOW info{};
+  info.dwOSVersionInfoSize = sizeof info;
+  ASSERT_TRUE(GetVersionExW(&info));
+  const std::string got = std::to_string(info.dwMajorVersion) + "." + std::to_string(info.dwMinorVersion) + "." +
+                          std::to_string(info.dwPlatformId);
+  EXPECT_EQ(got, expected);
+  const DWORD packed = GetVersion();
+  EXPECT_EQ(packed & 0xFF, info.dwMajorVersion);
+  EXPECT_EQ((packed >> 31) != 0, info.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS);
+}
+
+TEST(UserVersion, ReportsNt62UnlessKx2WinverNamesAnother) {
+  if (!getenv("KX2_WINVER")) {
+    OSVERSIONINFOW info{};
+    info.dwOSVersionInfoSize = sizeof info;
+    ASSERT_TRUE(GetVersionExW(&info));
+    EXPECT_EQ(info.dwMajorVersion, 6u);
+    EXPECT_EQ(info.dwMinorVersion, 2u);
+    EXPECT_EQ(info.dwBuildNumber, 9200u);
+  }
+  const struct {
+    const char* name;
+    const char* expected;
+  } cases[] = {{"95", "4.0.1"},   {"98", "4.10.1"}, {"me", "4.90.1"},  {"nt4", "4.0.2"},
+               {"2000", "5.0.2"}, {"xp", "5.1.2"},  {"2003", "5.2.2"}, {"vista", "6.0.2"},
+               {"7", "6.1.2"},    {"8", "6.2.2"},   {"XP", "5.1.2"},   {"nonsense", "6.2.2"}};
+  for (const auto& c : cases) {
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      setenv("KX2_WINVER", c.name, 1);
+      setenv("KX2_TEST_EXPECT_VERSION", c.expected, 1);
+      if (!freopen("/dev/null", "w", stdout)) _exit(126);
+      execl("/proc/self/exe", "platform_tests", "--gtest_filter=UserVersionChild.*", nullptr);
+      _exit(127);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "KX2_WINVER=" << c.name;
+  }
+}
+
+}  // namespace
