@@ -38,11 +38,6 @@ class BaseReg : public ::testing::Test {
 };
 fs::path BaseReg::folder_;
 
-std::vector<BYTE> Bytes(const void* p, size_t n) {
-  auto* b = static_cast<const BYTE*>(p);
-  return std::vector<BYTE>(b, b + n);
-}
-
 // Every key below `key` with its values, as "path" -> "name:type:bytes..." lines, sorted.
 void Dump(HKEY key, const std::u16string& path, int store, std::map<std::u16string, std::vector<std::string>>& out) {
   auto& lines = out[path];

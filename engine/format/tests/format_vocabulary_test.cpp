@@ -5,7 +5,6 @@
 
 #include <iterator>
 #include <map>
-#include <regex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -88,12 +87,17 @@ const std::pair<const char*, const char*>
              R"("Horizontal" 0, "Vertical" 1, "ForwardDiagonal" 2, "BackwardDiagonal" 3, "Cross" 4, "DiagonalCross" 5, "Percent05" 6, "Percent10" 7, "Percent20" 8, "Percent25" 9, "Percent30" 10, "Percent40" 11, "Percent50" 12, "Percent60" 13, "Percent70" 14, "Percent75" 15, "Percent80" 16, "Percent90" 17, "LightDownwardDiagonal" 18, "LightUpwardDiagonal" 19, "DarkDownwardDiagonal" 20, "DarkUpwardDiagonal" 21, "WideDownwardDiagonal" 22, "WideUpwardDiagonal" 23, "LightVertical" 24, "LightHorizontal" 25, "NarrowVertical" 26, "NarrowHorizontal" 27, "DarkVertical" 28, "DarkHorizontal" 29, "DashedDownwardDiagonal" 30, "DashedUpwardDiagonal" 31, "DashedHorizontal" 32, "DashedVertical" 33, "SmallConfetti" 34, "LargeConfetti" 35, "ZigZag" 36, "Wave" 37, "DiagonalBrick" 38, "HorizontalBrick" 39, "Weave" 40, "Plaid" 41, "Divot" 42, "DottedGrid" 43, "DottedDiamond" 44, "Shingle" 45, "Trellis" 46, "Sphere" 47, "SmallGrid" 48, "SmallCheckerBoard" 49, "LargeCheckerBoard" 50, "OutlinedDiamond" 51, "SolidDiamond" 52, "LargeGrid" 4)"},
 };
 
+// The rows of a text of the form "Name" value, "Name" value, ...
 std::vector<std::pair<std::u16string, int>> ParseRows(const std::string& text) {
   std::vector<std::pair<std::u16string, int>> rows;
-  static const std::regex kRow("\"([^\"]+)\" ([0-9]+)");
-  for (auto it = std::sregex_iterator(text.begin(), text.end(), kRow); it != std::sregex_iterator(); ++it) {
-    const std::string name = (*it)[1];
-    rows.emplace_back(std::u16string(name.begin(), name.end()), std::stoi((*it)[2]));
+  for (size_t open = text.find('"'); open != std::string::npos; open = text.find('"', open)) {
+    const size_t close = text.find('"', open + 1);
+    const std::string name = text.substr(open + 1, close - open - 1);
+    size_t end = close + 2;
+    const int value = std::stoi(text.substr(end));
+    while (end < text.size() && text[end] != ',') ++end;
+    rows.emplace_back(std::u16string(name.begin(), name.end()), value);
+    open = end;
   }
   return rows;
 }
