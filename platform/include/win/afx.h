@@ -16,6 +16,7 @@
 #define KX2_AFX_INCLUDED 1
 
 class CWinApp;
+class CWnd;
 
 struct AFX_MODULE_STATE {
   CWinApp* m_pCurrentWinApp = nullptr;
@@ -46,7 +47,8 @@ CWinApp* AfxGetApp();
 HINSTANCE AfxGetInstanceHandle();
 HINSTANCE AfxGetResourceHandle();
 void AfxSetResourceHandle(HINSTANCE resource);
-// The main window of the current application; the modules of this system have none.
+// The main window of the current application (its m_pMainWnd, else m_hMainWnd); the
+// modules of this system have none.
 HWND AfxGetMainWnd();
 
 class CWinApp {
@@ -62,6 +64,7 @@ class CWinApp {
   HINSTANCE m_hInstance = nullptr;
   LPCWSTR m_pszAppName = nullptr;
   HWND m_hMainWnd = nullptr;
+  CWnd* m_pMainWnd = nullptr;
 };
 
 // Starts a library's application: fills the state (application, instance, resource handle
@@ -122,3 +125,6 @@ class CSimpleException : public CException {
 #include "win/afx_archive.h"
 #include "win/afx_ole.h"
 #include "win/afx_win.h"
+#include "win/afx_types.h"
+#include "win/afx_dc.h"
+#include "win/afx_wnd.h"

@@ -32,6 +32,9 @@ class CMenu : public CObject {
 
   BOOL Attach(HMENU menu);
   HMENU Detach();
+  // A temporary object for a menu handle (it does not own the menu), kept per thread
+  // until CWnd::DeleteTempMap.
+  static CMenu* FromHandle(HMENU menu);
   HMENU GetSafeHmenu() const { return m_hMenu; }
   operator HMENU() const { return m_hMenu; }  // NOLINT: MFC's conversion
   BOOL DestroyMenu();

@@ -23,7 +23,8 @@ void AfxSetResourceHandle(HINSTANCE resource) { AfxGetModuleState()->m_hCurrentR
 
 HWND AfxGetMainWnd() {
   CWinApp* app = AfxGetApp();
-  return app ? app->m_hMainWnd : nullptr;
+  if (!app) return nullptr;
+  return app->m_pMainWnd ? app->m_pMainWnd->m_hWnd : app->m_hMainWnd;
 }
 
 CWinApp::CWinApp(LPCWSTR appName) : m_pszAppName(appName) {}
