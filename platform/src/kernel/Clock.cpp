@@ -4,6 +4,7 @@
 #include <time.h>
 
 #include <algorithm>
+#include <atomic>
 #include <mutex>
 #include <utility>
 #include <vector>
@@ -12,10 +13,12 @@
 
 namespace {
 
+// Readers (every message posted reads the clock) take no lock; writers change the values
+// and the listener list under it.
 struct ClockState {
   std::mutex lock;
-  bool manual = false;
-  ULONGLONG manualNow = 0;
+  std::atomic<bool> manual{false};
+  std::atomic<ULONGLONG> manualNow{0};
   std::vector<std::pair<Kx2ClockListener, void*>> listeners;
 };
 
@@ -35,8 +38,8 @@ ULONGLONG RealMilliseconds() {
 KX2_EXPORT void Kx2ClockSetManual(BOOL manual, ULONGLONG startMs) {
   ClockState& s = State();
   std::lock_guard<std::mutex> guard(s.lock);
-  s.manual = manual != 0;
   s.manualNow = startMs;
+  s.manual = manual != 0;
 }
 
 KX2_EXPORT void Kx2ClockAdvance(ULONGLONG ms) {
@@ -46,8 +49,8 @@ KX2_EXPORT void Kx2ClockAdvance(ULONGLONG ms) {
   {
     std::lock_guard<std::mutex> guard(s.lock);
     if (!s.manual) return;
-    s.manualNow += ms;
-    now = s.manualNow;
+    now = s.manualNow.load() + ms;
+    s.manualNow.store(now, std::memory_order_release);
     listeners = s.listeners;
   }
   // Listeners run outside the lock: a timer callback may read the clock or add timers.
@@ -56,18 +59,11 @@ KX2_EXPORT void Kx2ClockAdvance(ULONGLONG ms) {
 
 KX2_EXPORT ULONGLONG Kx2ClockNow() {
   ClockState& s = State();
-  {
-    std::lock_guard<std::mutex> guard(s.lock);
-    if (s.manual) return s.manualNow;
-  }
+  if (s.manual.load(std::memory_order_acquire)) return s.manualNow.load(std::memory_order_acquire);
   return RealMilliseconds();
 }
 
-KX2_EXPORT BOOL Kx2ClockIsManual() {
-  ClockState& s = State();
-  std::lock_guard<std::mutex> guard(s.lock);
-  return s.manual;
-}
+KX2_EXPORT BOOL Kx2ClockIsManual() { return State().manual.load(std::memory_order_acquire); }
 
 KX2_EXPORT void Kx2ClockAddListener(Kx2ClockListener listener, void* context) {
   ClockState& s = State();

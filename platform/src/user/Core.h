@@ -131,7 +131,8 @@ struct ThreadQueue {
   bool quit = false;
   int quitCode = 0;
   bool alive = true;
-  std::atomic<bool> hasWork{false};  // a hint for the fast path: anything above is waiting
+  std::atomic<bool> hasWork{false};  // set whenever something arrives; the blocked thread's wake-up
+  int waiters = 0;                   // threads blocked on `wake` (under lock)
 
   // The owning thread's alone.
   HWND focus = nullptr;
@@ -154,8 +155,16 @@ struct ThreadQueue {
   ULONGLONG lastPressTime = 0;
   POINT lastPressPoint{};
   std::vector<std::shared_ptr<Hook>> hooks;  // this thread's CBT hooks, newest first
+  // The last few windows of this thread a call named (see OwnWindow).
+  struct CachedWindow {
+    HWND handle = nullptr;
+    std::shared_ptr<Window> window;
+  };
+  CachedWindow cache[8];
+  size_t cacheNext = 0;
 
-  void Notify();  // after adding something under lock
+  void Notify();  // after adding something, with lock held
+  void Wake();    // from outside, without the lock: something may have changed
 };
 
 // The calling thread's queue, made on first use.

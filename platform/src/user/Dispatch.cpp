@@ -1,5 +1,7 @@
 // Calling window procedures: the depth guard, SendMessageW on one thread and across
 // threads, and serving other threads' sends.
+#include <time.h>
+
 #include <algorithm>
 #include <chrono>
 
@@ -10,17 +12,6 @@
 
 namespace kx2::user {
 namespace {
-
-// The last few windows of this thread a call named: their procedure is reached without the
-// tree lock. Only the owning thread destroys a window (or its ending does, which also ends
-// this cache), and each entry holds the object, so the destroyed flag is always readable.
-struct CacheEntry {
-  HWND handle = nullptr;
-  std::shared_ptr<Window> window;
-};
-constexpr size_t kCacheSize = 8;
-thread_local CacheEntry t_cache[kCacheSize];
-thread_local size_t t_cacheNext = 0;
 
 struct DepthScope {
   explicit DepthScope(ThreadQueue& q) : queue(q) { ++queue.depth; }
@@ -66,10 +57,15 @@ bool SendAcross(const std::shared_ptr<Window>& window, UINT message, WPARAM wPar
     if (sent->done) break;
     if (!self->sent.empty()) continue;
     if (timeout == INFINITE) {
+      ++self->waiters;
       self->wake.wait(lock);
+      --self->waiters;
       continue;
     }
-    if (self->wake.wait_until(lock, deadline) == std::cv_status::timeout && !sent->done) {
+    ++self->waiters;
+    const bool timedOut = self->wake.wait_until(lock, deadline) == std::cv_status::timeout;
+    --self->waiters;
+    if (timedOut && !sent->done) {
       lock.unlock();
       std::lock_guard<std::mutex> guard(target->lock);
       auto it = std::find(target->sent.begin(), target->sent.end(), sent);
@@ -96,23 +92,27 @@ LRESULT CallProc(WNDPROC proc, HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
   return proc ? proc(hwnd, message, wParam, lParam) : 0;
 }
 
+// Only the owning thread destroys a window (or its ending does, which also ends the
+// cache), and each entry holds the object, so the destroyed flag is always readable.
 Window* OwnWindow(HWND hwnd) {
-  for (auto& entry : t_cache)
-    if (entry.handle == hwnd && hwnd) return entry.window->destroyed ? nullptr : entry.window.get();
+  if (!hwnd) return nullptr;
+  ThreadQueue& queue = Current();
+  for (auto& entry : queue.cache)
+    if (entry.handle == hwnd) return entry.window->destroyed ? nullptr : entry.window.get();
   std::shared_ptr<Window> found;
   {
     std::lock_guard<std::mutex> guard(TreeLock());
     found = Share(Find(hwnd));
   }
-  if (!found || found->destroyed || found->threadId != GetCurrentThreadId() || !found->parent) return nullptr;
-  CacheEntry& slot = t_cache[t_cacheNext++ % kCacheSize];
+  if (!found || found->destroyed || found->threadId != queue.threadId || !found->parent) return nullptr;
+  auto& slot = queue.cache[queue.cacheNext++ % std::size(queue.cache)];
   slot.handle = hwnd;
   slot.window = found;
   return found.get();
 }
 
 void ForgetCachedWindows() {
-  for (auto& entry : t_cache) {
+  for (auto& entry : Current().cache) {
     if (entry.window && entry.window->destroyed) {
       entry.handle = nullptr;
       entry.window.reset();
@@ -172,7 +172,14 @@ WNDPROC SystemDefWindowProc() {
   return proc;
 }
 
-DWORD Now32() { return static_cast<DWORD>(Kx2ClockNow()); }
+DWORD Now32() {
+  if (Kx2ClockIsManual()) return static_cast<DWORD>(Kx2ClockNow());
+  // Message times tick as coarsely as Windows' own (a few milliseconds), on the same
+  // monotonic base as the platform clock, for a fraction of a precise reading's cost.
+  timespec ts{};
+  clock_gettime(CLOCK_MONOTONIC_COARSE, &ts);
+  return static_cast<DWORD>(static_cast<ULONGLONG>(ts.tv_sec) * 1000u + static_cast<ULONGLONG>(ts.tv_nsec) / 1000000u);
+}
 
 }  // namespace kx2::user
 

@@ -16,8 +16,8 @@ namespace {
 
 struct GlobalInput {
   std::mutex lock;
-  POINT cursor{0, 0};
-  BYTE keys[256]{};  // asynchronous states
+  std::atomic<uint64_t> cursor{0};  // x in the low half, y in the high half: read without the lock
+  BYTE keys[256]{};                 // asynchronous states
   DWORD lastMouseThread = 0;
   HCURSOR cursorHandle = nullptr;
   int showCount = 0;
@@ -149,8 +149,9 @@ bool TranslateKey(ThreadQueue& queue, const InputEvent& event, MSG* out) {
 }  // namespace
 
 POINT CursorPos() {
-  std::lock_guard<std::mutex> guard(Input().lock);
-  return Input().cursor;
+  const uint64_t packed = Input().cursor.load(std::memory_order_relaxed);
+  return POINT{static_cast<LONG>(static_cast<uint32_t>(packed)),
+               static_cast<LONG>(static_cast<uint32_t>(packed >> 32))};
 }
 
 bool TranslateInput(ThreadQueue& queue, const InputEvent& event, MSG* out) {
@@ -257,10 +258,8 @@ using namespace kx2::user;
 KX2_EXPORT void Kx2InjectMouseMove(LONG x, LONG y) {
   kx2::Guard([&] {
     POINT pt{x, y};
-    {
-      std::lock_guard<std::mutex> guard(Input().lock);
-      Input().cursor = pt;
-    }
+    Input().cursor.store(static_cast<uint32_t>(x) | (static_cast<uint64_t>(static_cast<uint32_t>(y)) << 32),
+                         std::memory_order_relaxed);
     InjectMouse(WM_MOUSEMOVE, 0, pt);
   });
 }
@@ -285,7 +284,7 @@ KX2_EXPORT void Kx2InjectMouseButton(UINT button, BOOL down) {
     {
       std::lock_guard<std::mutex> guard(Input().lock);
       Input().keys[button] = down ? 0x80 : 0;
-      pt = Input().cursor;
+      pt = CursorPos();
     }
     InjectMouse(kind, 0, pt);
   });
@@ -305,15 +304,12 @@ KX2_EXPORT void Kx2InjectMouseWheel(int delta) {
     event.time = Now32();
     {
       std::lock_guard<std::mutex> guard(Input().lock);
-      event.pt = Input().cursor;
+      event.pt = CursorPos();
       std::memcpy(event.keys, Input().keys, sizeof event.keys);
     }
     HWND foreground = ForegroundWindow();
-    std::lock_guard<std::mutex> guard(TreeLock());
-    Window* w = Find(foreground);
-    DWORD thread = w ? w->threadId : GetCurrentThreadId();
-    (void)thread;
-    Deliver(thread, event);
+    const DWORD thread = foreground ? ThreadOfWindow(foreground) : 0;
+    Deliver(thread ? thread : GetCurrentThreadId(), event);
   });
 }
 
@@ -339,7 +335,7 @@ KX2_EXPORT void Kx2InjectKey(UINT vk, BOOL down) {
       if (vk == VK_SHIFT) set(VK_LSHIFT);
       if (vk == VK_CONTROL) set(VK_LCONTROL);
       if (vk == VK_MENU) set(VK_LMENU);
-      event.pt = Input().cursor;
+      event.pt = CursorPos();
       std::memcpy(event.keys, keys, sizeof event.keys);
     }
     HWND foreground = ForegroundWindow();

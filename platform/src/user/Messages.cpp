@@ -30,20 +30,33 @@ bool InputInRange(UINT first, UINT last) {
   return (first <= WM_MOUSELAST && last >= WM_KEYFIRST) || (first <= WM_NCMBUTTONDBLCLK && last >= WM_NCMOUSEMOVE);
 }
 
+bool Enqueue(ThreadQueue& queue, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  const DWORD time = Now32();
+  const POINT pt = CursorPos();
+  std::lock_guard<std::mutex> guard(queue.lock);
+  if (!queue.alive) {
+    SetLastError(ERROR_INVALID_THREAD_ID);
+    return false;
+  }
+  // Filled in place, field by field: copying a record built on the stack costs more than
+  // the rest of posting.
+  MSG& msg = queue.posted.emplace_back();
+  msg.hwnd = hwnd;
+  msg.message = message;
+  msg.wParam = wParam;
+  msg.lParam = lParam;
+  msg.time = time;
+  msg.pt = pt;
+  queue.Notify();
+  return true;
+}
+
 bool Enqueue(const std::shared_ptr<ThreadQueue>& queue, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   if (!queue) {
     SetLastError(ERROR_INVALID_THREAD_ID);
     return false;
   }
-  MSG msg{hwnd, message, wParam, lParam, Now32(), CursorPos()};
-  std::lock_guard<std::mutex> guard(queue->lock);
-  if (!queue->alive) {
-    SetLastError(ERROR_INVALID_THREAD_ID);
-    return false;
-  }
-  queue->posted.push_back(msg);
-  queue->Notify();
-  return true;
+  return Enqueue(*queue, hwnd, message, wParam, lParam);
 }
 
 void Retrieved(ThreadQueue& queue, const MSG& msg) {
@@ -51,30 +64,44 @@ void Retrieved(ThreadQueue& queue, const MSG& msg) {
   queue.messagePos = static_cast<DWORD>(MAKELONG(msg.pt.x, msg.pt.y));
 }
 
-// The retrieval order of the queue; false when nothing matched and wait is false.
+// The retrieval order of the queue; false when nothing matched and wait is false. The
+// common case (a posted message, or nothing) takes the queue's lock once.
 bool Retrieve(MSG* out, HWND filter, UINT first, UINT last, UINT flags, bool wait) {
   ThreadQueue& queue = Current();
   const bool remove = (flags & PM_REMOVE) != 0;
   for (;;) {
-    ServeSentMessages(queue);
-    RunWinEvents(queue);
-    bool inputWaiting = false;
+    bool serve = false, inputWaiting = false, timers = false;
     {
       std::lock_guard<std::mutex> guard(queue.lock);
-      for (auto it = queue.posted.begin(); it != queue.posted.end(); ++it) {
-        if (!WindowMatches(filter, it->hwnd) || !InRange(it->message, first, last)) continue;
-        *out = *it;
-        if (remove) queue.posted.erase(it);
-        Retrieved(queue, *out);
-        return true;
+      if (!queue.sent.empty() || !queue.events.empty()) {
+        serve = true;
+      } else {
+        for (auto it = queue.posted.begin(); it != queue.posted.end(); ++it) {
+          if (!WindowMatches(filter, it->hwnd) || !InRange(it->message, first, last)) continue;
+          *out = *it;
+          if (remove) {
+            if (it == queue.posted.begin())
+              queue.posted.pop_front();
+            else
+              queue.posted.erase(it);
+          }
+          Retrieved(queue, *out);
+          return true;
+        }
+        if (queue.quit && queue.posted.empty()) {
+          *out = MSG{nullptr, WM_QUIT, static_cast<WPARAM>(queue.quitCode), 0, Now32(), CursorPos()};
+          if (remove) queue.quit = false;
+          Retrieved(queue, *out);
+          return true;
+        }
+        inputWaiting = !queue.input.empty() && InputInRange(first, last);
+        timers = !queue.timers.empty();
       }
-      if (queue.quit && queue.posted.empty()) {
-        *out = MSG{nullptr, WM_QUIT, static_cast<WPARAM>(queue.quitCode), 0, Now32(), CursorPos()};
-        if (remove) queue.quit = false;
-        Retrieved(queue, *out);
-        return true;
-      }
-      inputWaiting = !queue.input.empty() && InputInRange(first, last);
+    }
+    if (serve) {
+      ServeSentMessages(queue);
+      RunWinEvents(queue);
+      continue;
     }
     if (inputWaiting) {
       InputEvent event;
@@ -95,8 +122,8 @@ bool Retrieve(MSG* out, HWND filter, UINT first, UINT last, UINT flags, bool wai
       // waits for a wider retrieval.
       if (remove) continue;
     }
-    HoverTick(queue);
-    if (TakeDueTimer(queue, filter, first, last, remove, out)) {
+    if (queue.trackWindow) HoverTick(queue);
+    if (timers && TakeDueTimer(queue, filter, first, last, remove, out)) {
       Retrieved(queue, *out);
       return true;
     }
@@ -116,11 +143,13 @@ bool Retrieve(MSG* out, HWND filter, UINT first, UINT last, UINT flags, bool wai
       continue;
     ULONGLONG due = NextTimerDue(queue);
     if (due != ULLONG_MAX && due <= Kx2ClockNow()) continue;
+    ++queue.waiters;
     if (due == ULLONG_MAX || Kx2ClockIsManual()) {
       queue.wake.wait(lock, [&] { return queue.hasWork.load(std::memory_order_relaxed); });
     } else {
       queue.wake.wait_for(lock, std::chrono::milliseconds(due - Kx2ClockNow()));
     }
+    --queue.waiters;
   }
 }
 
@@ -212,7 +241,7 @@ using namespace kx2::user;
 
 KX2_EXPORT BOOL PostMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
   return kx2::Guard(FALSE, [&]() -> BOOL {
-    if (!hWnd) return Enqueue(CurrentShared(), nullptr, Msg, wParam, lParam);
+    if (!hWnd) return Enqueue(Current(), nullptr, Msg, wParam, lParam);
     if (hWnd == HWND_BROADCAST_VALUE) {
       std::vector<std::pair<HWND, std::shared_ptr<ThreadQueue>>> targets;
       {
@@ -222,7 +251,7 @@ KX2_EXPORT BOOL PostMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) 
       for (auto& [h, q] : targets) Enqueue(q, h, Msg, wParam, lParam);
       return TRUE;
     }
-    if (OwnWindow(hWnd)) return Enqueue(CurrentShared(), hWnd, Msg, wParam, lParam);
+    if (OwnWindow(hWnd)) return Enqueue(Current(), hWnd, Msg, wParam, lParam);
     std::shared_ptr<Window> window = Get(hWnd);
     if (!window || window->destroyed || !window->parent) {
       SetLastErrorInvalidWindow();

@@ -23,7 +23,7 @@ Registry& TheRegistry() {
 
 // A manual clock step may make timers due: wake every waiting thread to look.
 void WakeAllOnClock(ULONGLONG, void*) {
-  for (auto& queue : AllQueues()) queue->Notify();
+  for (auto& queue : AllQueues()) queue->Wake();
 }
 
 void DestroyThreadWindows(DWORD threadId) {
@@ -58,11 +58,16 @@ void DestroyThreadWindows(DWORD threadId) {
   for (auto& w : doomed) ReleaseClass(w->cls);
 }
 
+// The calling thread's queue through a plain pointer: reading it needs no thread-exit
+// bookkeeping.
+thread_local ThreadQueue* t_current = nullptr;
+
 // Lives in thread-local storage; its destructor runs when the thread ends.
 struct Holder {
   std::shared_ptr<ThreadQueue> queue;
   ~Holder() {
     if (!queue) return;
+    t_current = nullptr;
     kx2::Guard([&] {
       DestroyThreadWindows(queue->threadId);
       DropThreadHooks(*queue);
@@ -96,8 +101,13 @@ thread_local Holder t_holder;
 }  // namespace
 
 void ThreadQueue::Notify() {
-  hasWork.store(true, std::memory_order_release);
-  wake.notify_all();
+  hasWork.store(true, std::memory_order_relaxed);
+  if (waiters) wake.notify_all();
+}
+
+void ThreadQueue::Wake() {
+  std::lock_guard<std::mutex> guard(lock);
+  Notify();
 }
 
 std::shared_ptr<ThreadQueue> CurrentShared() {
@@ -109,13 +119,14 @@ std::shared_ptr<ThreadQueue> CurrentShared() {
     std::lock_guard<std::mutex> guard(TheRegistry().lock);
     TheRegistry().queues[queue->threadId] = queue;
     t_holder.queue = queue;
+    t_current = queue.get();
   }
   return t_holder.queue;
 }
 
 ThreadQueue& Current() {
-  if (!t_holder.queue) CurrentShared();
-  return *t_holder.queue;
+  if (!t_current) CurrentShared();
+  return *t_current;
 }
 
 std::shared_ptr<ThreadQueue> QueueOf(DWORD threadId) {
