@@ -5,8 +5,7 @@
 #include <plastrum/format/style_slot.h>
 #include <plastrum/format/xml_conventions.h>
 
-#include "format_fields.h"
-#include "plain_context.h"
+#include <plastrum/format/format_fields.h>
 #include "kind_table.h"
 
 namespace {
@@ -97,8 +96,6 @@ CPresent3DFormat CPresent3DFormat::StandardEntry() {
 }
 
 auto CPresent3DFormat::PlainFields() -> const Present::Fields::Field (&)[20] { return kFields; }
-
-template class CPresentPlainCtx<CPresent3DFormat, 20, 1015, &CPresent3DFormat::ExchangeMapped>;
 
 bool CPresent3DFormat::IsSameValue(const CPresent3DFormat& other) const {
   return Present::Fields::AllSame(&v, &other.v, kFields);

@@ -7,8 +7,7 @@
 #include <plastrum/format/style_slot.h>
 #include <plastrum/format/xml_conventions.h>
 
-#include "format_fields.h"
-#include "plain_context.h"
+#include <plastrum/format/format_fields.h>
 #include "kind_table.h"
 
 namespace {
@@ -41,8 +40,6 @@ int CPresentHatch::InternForFill(const CPresentHatch& value, CPresentFill& fill)
 }
 
 auto CPresentHatch::PlainFields() -> const Present::Fields::Field (&)[4] { return kFields; }
-
-template class CPresentPlainCtx<CPresentHatch, 4, 1010, &CPresentHatch::ExchangeMapped>;
 
 bool CPresentHatch::IsSameValue(const CPresentHatch& other) const {
   return Present::Fields::AllSame(&v, &other.v, kFields);

@@ -11,7 +11,7 @@
 #include <plastrum/format/style_slot.h>
 #include <plastrum/format/xml_conventions.h>
 
-#include "format_fields.h"
+#include <plastrum/format/format_fields.h>
 #include "kind_table.h"
 
 namespace {

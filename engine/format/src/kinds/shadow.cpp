@@ -5,8 +5,7 @@
 #include <plastrum/format/style_slot.h>
 #include <plastrum/format/xml_conventions.h>
 
-#include "format_fields.h"
-#include "plain_context.h"
+#include <plastrum/format/format_fields.h>
 #include "kind_table.h"
 
 namespace {
@@ -39,8 +38,6 @@ CPresentShadow CPresentShadow::StandardEntry() {
 }
 
 auto CPresentShadow::PlainFields() -> const Present::Fields::Field (&)[7] { return kFields; }
-
-template class CPresentPlainCtx<CPresentShadow, 7, 1013, &CPresentShadow::ExchangeMapped>;
 
 bool CPresentShadow::IsSameValue(const CPresentShadow& other) const {
   return Present::Fields::AllSame(&v, &other.v, kFields);

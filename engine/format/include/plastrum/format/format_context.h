@@ -200,8 +200,8 @@ class CPresentFormatCtx : public Value, public CPresentBaseCtx<Value, 0x7000, N>
 };
 
 // The context of a kind whose fields are all plain (no identifier of another kind, no
-// arrays): the five operations run over the kind's field table, `Value::PlainFields()`.
-// The library instantiates it once for each such kind.
+// arrays): the five operations run over the kind's field table, `Value::PlainFields()`
+// (defined in plain_context.h, which the kind's header includes).
 template <class Value, int N, uint16_t StatesTag, int (Value::*ValueForm)(CKx2DataBlock&)>
 class CPresentPlainCtx : public CPresentFormatCtx<Value, N, StatesTag, ValueForm> {
   using Frame = CPresentFormatCtx<Value, N, StatesTag, ValueForm>;

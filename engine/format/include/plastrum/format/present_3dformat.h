@@ -7,6 +7,7 @@
 
 #include <plastrum/format/color_ref.h>
 #include <plastrum/format/format_context.h>
+#include <plastrum/format/plain_context.h>
 #include <plastrum/format/format_hash.h>
 #include <plastrum/format/present_unknown.h>
 #include <plastrum/format/shape_table.h>
@@ -136,7 +137,6 @@ class CPresent3DFormatCtx : public CPresentPlainCtx<CPresent3DFormat, 20, 1015, 
  public:
   using CPresentPlainCtx::CPresentPlainCtx;
 };
-extern template class CPresentPlainCtx<CPresent3DFormat, 20, 1015, &CPresent3DFormat::ExchangeMapped>;
 
 CKx2ShapeTbl<CPresent3DFormat>& Present3DFormatTable();
 int Init3DFormatTable();

@@ -6,6 +6,7 @@
 
 #include <plastrum/format/color_ref.h>
 #include <plastrum/format/format_context.h>
+#include <plastrum/format/plain_context.h>
 #include <plastrum/format/format_hash.h>
 #include <plastrum/format/present_unknown.h>
 #include <plastrum/format/shape_table.h>
@@ -86,7 +87,6 @@ class CPresentHatchCtx : public CPresentPlainCtx<CPresentHatch, 4, 1010, &CPrese
  public:
   using CPresentPlainCtx::CPresentPlainCtx;
 };
-extern template class CPresentPlainCtx<CPresentHatch, 4, 1010, &CPresentHatch::ExchangeMapped>;
 
 CKx2ShapeTbl<CPresentHatch>& PresentHatchTable();
 int InitHatchTable();

@@ -6,6 +6,7 @@
 
 #include <plastrum/format/color_ref.h>
 #include <plastrum/format/format_context.h>
+#include <plastrum/format/plain_context.h>
 #include <plastrum/format/format_hash.h>
 #include <plastrum/format/present_unknown.h>
 #include <plastrum/format/shape_table.h>
@@ -91,7 +92,6 @@ class CPresentShadowCtx : public CPresentPlainCtx<CPresentShadow, 7, 1013, &CPre
  public:
   using CPresentPlainCtx::CPresentPlainCtx;
 };
-extern template class CPresentPlainCtx<CPresentShadow, 7, 1013, &CPresentShadow::ExchangeMapped>;
 
 CKx2ShapeTbl<CPresentShadow>& PresentShadowTable();
 int InitShadowTable();

@@ -1,36 +1,34 @@
-// The operations of a context whose fields are all plain, over the kind's field table. A
-// kind's source includes this and instantiates CPresentPlainCtx for its value class.
+// The operations of a context whose fields are all plain, over the kind's field table.
 #pragma once
 
 #include <plastrum/format/format_context.h>
-
-#include "format_fields.h"
+#include <plastrum/format/format_fields.h>
 
 template <class Value, int N, uint16_t StatesTag, int (Value::*ValueForm)(CKx2DataBlock&)>
-int CPresentPlainCtx<Value, N, StatesTag, ValueForm>::Store(IKx2PropertyObject* host) {
+inline int CPresentPlainCtx<Value, N, StatesTag, ValueForm>::Store(IKx2PropertyObject* host) {
   if (!host) return 0;
   this->BeginStore(host);
   return Present::Fields::Store(host, &this->v, this->states_.data(), Value::PlainFields());
 }
 
 template <class Value, int N, uint16_t StatesTag, int (Value::*ValueForm)(CKx2DataBlock&)>
-int CPresentPlainCtx<Value, N, StatesTag, ValueForm>::Load(IKx2PropertyObject* host, int* nothingFound) {
+inline int CPresentPlainCtx<Value, N, StatesTag, ValueForm>::Load(IKx2PropertyObject* host, int* nothingFound) {
   const bool any = host && Present::Fields::Load(host, &this->v, this->states_.data(), Value::PlainFields());
   if (nothingFound) *nothingFound = any ? 0 : 1;
   return 1;
 }
 
 template <class Value, int N, uint16_t StatesTag, int (Value::*ValueForm)(CKx2DataBlock&)>
-void CPresentPlainCtx<Value, N, StatesTag, ValueForm>::Apply(Value& target) {
+inline void CPresentPlainCtx<Value, N, StatesTag, ValueForm>::Apply(Value& target) {
   Present::Fields::Apply(&target.v, &this->v, this->states_.data(), Value::PlainFields());
 }
 
 template <class Value, int N, uint16_t StatesTag, int (Value::*ValueForm)(CKx2DataBlock&)>
-void CPresentPlainCtx<Value, N, StatesTag, ValueForm>::Merge(const Value& value) {
+inline void CPresentPlainCtx<Value, N, StatesTag, ValueForm>::Merge(const Value& value) {
   Present::Fields::Merge(&this->v, &value.v, this->states_.data(), Value::PlainFields());
 }
 
 template <class Value, int N, uint16_t StatesTag, int (Value::*ValueForm)(CKx2DataBlock&)>
-int CPresentPlainCtx<Value, N, StatesTag, ValueForm>::IsEqual(const Value& value) {
+inline int CPresentPlainCtx<Value, N, StatesTag, ValueForm>::IsEqual(const Value& value) {
   return Present::Fields::Equal(&this->v, &value.v, this->states_.data(), Value::PlainFields()) ? 1 : 0;
 }
