@@ -290,3 +290,99 @@ TEST(GdiBlit, TransparentBltSkipsTheKeyColour) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(GdiBlit, EveryRop3CodeFollowsItsTruthTable) {
+  // Black and white source and destination pixels in all four pairings, under a black
+  // then a white pattern: the result is white exactly where the code's bit
+  // (pattern * 4 + source * 2 + destination) is set.
+  const uint32_t white = 0x00FFFFFF;
+  for (int pattern = 0; pattern < 2; ++pattern) {
+    HBRUSH brush = CreateSolidBrush(pattern ? RGB(255, 255, 255) : RGB(0, 0, 0));
+    for (unsigned code = 0; code < 256; ++code) {
+      Canvas s(4, 1), d(4, 1);
+      for (int i = 0; i < 4; ++i) {
+        s.At(i, 0) = (i & 2) ? white : 0;
+        d.At(i, 0) = (i & 1) ? white : 0;
+      }
+      HGDIOBJ old = SelectObject(d.dc, brush);
+      ASSERT_TRUE(BitBlt(d.dc, 0, 0, 4, 1, s.dc, 0, 0, code << 16));
+      for (int i = 0; i < 4; ++i) {
+        const unsigned bit = static_cast<unsigned>(pattern) * 4 + ((i & 2) ? 2 : 0) + ((i & 1) ? 1 : 0);
+        EXPECT_EQ(d.At(i, 0) & white, (code >> bit & 1) ? white : 0u) << "code " << code << " bit " << bit;
+      }
+      SelectObject(d.dc, old);
+    }
+    DeleteObject(brush);
+  }
+}
+
+TEST(GdiBlit, MaskBltPicksForegroundOrBackgroundByTheMask) {
+  Canvas s(4, 1), d(4, 1);
+  for (int i = 0; i < 4; ++i) s.At(i, 0) = 0x00112233, d.At(i, 0) = 0x00445566;
+  const uint8_t maskRow[2] = {0xA0, 0};  // 1 0 1 0
+  HBITMAP mask = CreateBitmap(4, 1, 1, 1, maskRow);
+  // Source where the mask is 1, the destination kept (code 0xAA) where it is 0.
+  ASSERT_TRUE(MaskBlt(d.dc, 0, 0, 4, 1, s.dc, 0, 0, mask, 0, 0, MAKEROP4(SRCCOPY, 0x00AA0029)));
+  EXPECT_EQ(d.At(0, 0), 0x00112233u);
+  EXPECT_EQ(d.At(1, 0), 0x00445566u);
+  EXPECT_EQ(d.At(2, 0), 0x00112233u);
+  EXPECT_EQ(d.At(3, 0), 0x00445566u);
+  HBITMAP colour = CreateBitmap(4, 1, 1, 32, nullptr);
+  EXPECT_FALSE(MaskBlt(d.dc, 0, 0, 4, 1, s.dc, 0, 0, colour, 0, 0, SRCCOPY)) << "the mask must be 1-bit";
+  DeleteObject(colour);
+  DeleteObject(mask);
+
+  // Constant alpha without per-pixel alpha: a straight mix.
+  s.At(0, 0) = 0x00FF0000;
+  d.At(0, 0) = 0x000000FF;
+  BLENDFUNCTION half{AC_SRC_OVER, 0, 128, 0};
+  ASSERT_TRUE(AlphaBlend(d.dc, 0, 0, 1, 1, s.dc, 0, 0, 1, 1, half));
+  EXPECT_EQ(d.At(0, 0) & 0xFFFFFF, 0x0080007Fu);
+}
+
+TEST(GdiBlit, HalftoneShrinkAveragesAndBitfieldsSectionsReadTheirMasks) {
+  Canvas s(2, 1), d(1, 1);
+  s.At(0, 0) = 0x00000000;
+  s.At(1, 0) = 0x00FEFEFE;
+  SetStretchBltMode(d.dc, HALFTONE);
+  ASSERT_TRUE(StretchBlt(d.dc, 0, 0, 1, 1, s.dc, 0, 0, 2, 1, SRCCOPY));
+  EXPECT_EQ(d.At(0, 0) & 0xFFFFFF, 0x007F7F7Fu);
+  SetStretchBltMode(d.dc, BLACKONWHITE);
+  ASSERT_TRUE(StretchBlt(d.dc, 0, 0, 1, 1, s.dc, 0, 0, 2, 1, SRCCOPY));
+  EXPECT_EQ(d.At(0, 0) & 0xFFFFFF, 0u) << "shrinking keeps black";
+
+  // A 16-bit 5-6-5 section: drawing writes the caller's format.
+  struct {
+    BITMAPINFOHEADER h;
+    DWORD masks[3];
+  } info{};
+  info.h.biSize = sizeof(BITMAPINFOHEADER);
+  info.h.biWidth = 2;
+  info.h.biHeight = -1;
+  info.h.biPlanes = 1;
+  info.h.biBitCount = 16;
+  info.h.biCompression = BI_BITFIELDS;
+  info.masks[0] = 0xF800, info.masks[1] = 0x07E0, info.masks[2] = 0x001F;
+  HDC dc = CreateCompatibleDC(nullptr);
+  void* bits = nullptr;
+  HBITMAP section = CreateDIBSection(dc, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0);
+  ASSERT_NE(section, nullptr);
+  HGDIOBJ old = SelectObject(dc, section);
+  SetPixel(dc, 0, 0, RGB(0, 255, 0));
+  SetPixel(dc, 1, 0, RGB(255, 0, 0));
+  const auto* words = static_cast<const uint16_t*>(bits);
+  EXPECT_EQ(words[0], 0x07E0);
+  EXPECT_EQ(words[1], 0xF800);
+  EXPECT_EQ(GetPixel(dc, 1, 0), RGB(255, 0, 0));
+  DIBSECTION ds{};
+  EXPECT_EQ(GetObjectW(section, sizeof ds, &ds), static_cast<int>(sizeof ds));
+  EXPECT_EQ(ds.dsBm.bmBits, bits);
+  EXPECT_EQ(ds.dsBitfields[1], 0x07E0u);
+  SelectObject(dc, old);
+  DeleteObject(section);
+  DeleteDC(dc);
+}
+
+}  // namespace
