@@ -281,3 +281,26 @@ TEST(GdiText, LongFamilyNamesAreCutTo31Units) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(GdiText, MarlettDrawsOurOwnSymbols) {
+  TextCanvas c(60, 30);
+  HFONT font = Font(u"Marlett", -16);
+  HGDIOBJ old = SelectObject(c.dc, font);
+  SetBkMode(c.dc, TRANSPARENT);
+  int width = 0;
+  ASSERT_TRUE(GetCharWidthW(c.dc, 'r', 'r', &width));
+  EXPECT_EQ(width, 16) << "every symbol is an em wide";
+  ExtTextOutW(c.dc, 0, 0, 0, nullptr, u"z", 1, nullptr);
+  EXPECT_EQ(c.FirstInkColumn(0, 60, 30), -1) << "a character Marlett leaves blank";
+  ExtTextOutW(c.dc, 20, 0, 0, nullptr, u"r1", 2, nullptr);
+  const int first = c.FirstInkColumn(0, 60, 30);
+  EXPECT_GE(first, 20 + 2);
+  EXPECT_LE(first, 20 + 6) << "the cross starts a quarter em in";
+  EXPECT_NE(GetPixel(c.dc, 20 + 16 + 8, 4), RGB(255, 255, 255)) << "the maximize box's thick top";
+  SelectObject(c.dc, old);
+  DeleteObject(font);
+}
+
+}  // namespace

@@ -59,6 +59,7 @@ struct FontInstance {
   // The images of many glyphs at once (one lock for the whole string).
   void Glyphs(const unsigned* glyphs, size_t count, const GlyphImage** out);
   bool syntheticItalic = false;
+  bool marlett = false;  // our own symbol glyphs; glyph numbers are the characters
 
  private:
   const GlyphImage& GlyphLocked(unsigned glyph);

@@ -15,6 +15,7 @@
 #include <kx2/Utf.h>
 
 #include "FontFaces.h"
+#include "Marlett.h"
 
 namespace kx2::gdi {
 namespace {
@@ -257,9 +258,10 @@ FontInstance::~FontInstance() {
   if (face) FT_Done_Face(face);
 }
 
-unsigned FontInstance::GlyphOf(char32_t c) const { return FT_Get_Char_Index(face, c); }
+unsigned FontInstance::GlyphOf(char32_t c) const { return marlett ? c : FT_Get_Char_Index(face, c); }
 
 int FontInstance::Advance(unsigned glyph) const {
+  if (marlett) return static_cast<int>(std::lround(em));
   std::lock_guard<std::mutex> guard(FontLock());
   if (FT_Load_Glyph(face, glyph, FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP | FT_LOAD_IGNORE_TRANSFORM)) return 0;
   const double advance = face->glyph->advance.x / 64.0 * xScale;
@@ -285,6 +287,28 @@ const GlyphImage& FontInstance::GlyphLocked(unsigned glyph) {
   auto found = glyphs_.find(glyph);
   if (found != glyphs_.end()) return found->second;
   GlyphImage& image = glyphs_[glyph];
+  if (marlett) {
+    // The symbol drawn once into coverage, its box the em square from the cell's top.
+    const int size = static_cast<int>(std::ceil(em));
+    const int stride = cairo_format_stride_for_width(CAIRO_FORMAT_A8, size);
+    std::vector<uint8_t> pixels(static_cast<size_t>(stride) * size, 0);
+    cairo_surface_t* surface = cairo_image_surface_create_for_data(pixels.data(), CAIRO_FORMAT_A8, size, size, stride);
+    cairo_t* cr = cairo_create(surface);
+    cairo_set_antialias(cr, antialias ? CAIRO_ANTIALIAS_GRAY : CAIRO_ANTIALIAS_NONE);
+    const bool drawn = EmitMarlettGlyph(cr, glyph, 0, 0, em);
+    cairo_destroy(cr);
+    cairo_surface_flush(surface);
+    cairo_surface_destroy(surface);
+    if (!drawn) return image;
+    image.left = 0;
+    image.top = tm.tmAscent;
+    image.width = image.height = size;
+    image.coverage.resize(static_cast<size_t>(size) * size);
+    for (int y = 0; y < size; ++y)
+      std::memcpy(image.coverage.data() + static_cast<size_t>(y) * size,
+                  pixels.data() + static_cast<size_t>(y) * stride, static_cast<size_t>(size));
+    return image;
+  }
   FT_Matrix shape{static_cast<FT_Fixed>(std::lround(xScale * 65536)), 0, 0, 0x10000};
   // A synthetic slant leans the glyph by about 12 degrees.
   if (syntheticItalic) shape.xy = 0x3800;
@@ -346,6 +370,7 @@ std::shared_ptr<FontInstance> RealizeFont(Font& font, double deviceScale) {
   inst->syntheticBold = weight >= FW_SEMIBOLD && source->weight < FW_SEMIBOLD;
   const bool syntheticItalic = lf.lfItalic && !source->italic;
   inst->syntheticItalic = syntheticItalic;
+  inst->marlett = SameName(u"marlett", lf.lfFaceName);
   inst->charset = lf.lfCharSet == DEFAULT_CHARSET ? CharsetsOf(*source).front() : lf.lfCharSet;
 
   TEXTMETRICW& tm = inst->tm;

@@ -9,6 +9,7 @@
 
 #include "Blit.h"
 #include "FontFaces.h"
+#include "Marlett.h"
 #include "Shapes.h"
 
 namespace kx2::gdi {
@@ -199,6 +200,17 @@ KX2_EXPORT BOOL ExtTextOutW(HDC hdc, int x, int y, UINT options, const RECT* lpr
         }
       } else {
         dc->PaintShape(bounds, ink, inst->antialias, [&](cairo_t* cr) {
+          if (inst->marlett) {
+            // Each symbol in its em box, turned with the escapement.
+            for (UINT i = 0; i < c; ++i) {
+              cairo_save(cr);
+              cairo_translate(cr, placed[i].x, placed[i].y);
+              cairo_rotate(cr, -inst->angle);
+              EmitMarlettGlyph(cr, placed[i].index, 0, -tm.tmAscent, inst->em);
+              cairo_restore(cr);
+            }
+            return;
+          }
           cairo_set_scaled_font(cr, inst->scaled);
           cairo_show_glyphs(cr, placed.data(), static_cast<int>(c));
         });
