@@ -47,6 +47,25 @@ TEST(PresentSegments, FlattenedCountsAndEndPointsLast) {
   EXPECT_EQ(box.height, 200);
 }
 
+// Sweeps other than a quarter stay on the circle through the current point and the end.
+TEST(PresentSegments, ArcsOfAnySweepReachTheirEnd) {
+  for (float sweep : {45.0f, 90.0f, 135.0f, -60.0f, 270.0f}) {
+    SCOPED_TRACE(sweep);
+    const float a = sweep * 0.017453292f;
+    Segments s;
+    s.MoveTo({100, 0});
+    s.Add(Segment(Present::Drawing::kArcTo, {100 * std::cos(a), 100 * std::sin(a)}, {0, 0}, {0, sweep}));
+    std::vector<PointF> out(static_cast<size_t>(s.FlattenedCount()));
+    ASSERT_EQ(s.Flatten(out.data()), int32_t(1 + std::fabs(sweep) / 3));
+    for (size_t i = 1; i < out.size(); ++i) {
+      EXPECT_NEAR(std::hypot(out[i].x, out[i].y), 100, 0.01) << i;
+      // Each step turns 3 degrees further the sweep's way.
+      const float expected = (sweep < 0 ? -3.0f : 3.0f) * float(i) * 0.017453292f;
+      ExpectNear(out[i], {100 * std::cos(expected), 100 * std::sin(expected)}, 0.02f);
+    }
+  }
+}
+
 TEST(PresentSegments, NegativeOrOddCountsNeverOverrun) {
   Segments s;
   s.MoveTo({0, 0});

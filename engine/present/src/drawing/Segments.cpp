@@ -44,6 +44,22 @@ int32_t ArcSteps(float sweep) {
   return static_cast<int32_t>(std::fabs(sweep) / 3.0f);
 }
 
+// The ellipse through the current point S (angle 0) that reaches the end point E at the
+// arc's sweep: C + cos(a)(S - C) + sin(a)(V - C). A quarter arc takes V = E itself; other
+// sweeps solve for V, except half and full turns, which S and E alone do not fix.
+PointF ArcSecondAxis(const PointF& current, const Segment& arc) {
+  const float sweep = arc.third.y;
+  if (sweep == 90 || !(std::fabs(sweep) <= 360.0f)) return arc.end;
+  const auto whole = static_cast<int16_t>(sweep);
+  if (whole != sweep) return arc.end;
+  const float sine = ::Present::Geometry::SinDegrees(whole);
+  const float cosine = ::Present::Geometry::CosDegrees(whole);
+  if (std::fabs(sine) < 1e-3f) return arc.end;
+  const PointF& c = arc.second;
+  return PointF{c.x + (arc.end.x - c.x - cosine * (current.x - c.x)) / sine,
+                c.y + (arc.end.y - c.y - cosine * (current.y - c.y)) / sine};
+}
+
 }  // namespace
 
 int32_t Segment::FlattenedCount() const {
@@ -122,8 +138,8 @@ int32_t Segments::Flatten(PointF* out) const {
         if (n > 0) {
           // Steps of 3 degrees from the current point, the last one landing on the end.
           const auto sweep = static_cast<int16_t>(s.third.y < 0 ? -3 * n : 3 * n);
-          ::Present::Geometry::FlattenArc(s.second, out + k, s.end, current, static_cast<int16_t>(sweep < 0 ? -3 : 3),
-                                          sweep);
+          ::Present::Geometry::FlattenArc(s.second, out + k, ArcSecondAxis(current, s), current,
+                                          static_cast<int16_t>(sweep < 0 ? -3 : 3), sweep);
           out[k + n - 1] = s.end;
         }
         break;
