@@ -11,11 +11,13 @@ namespace Present::Drawing {
 
 enum SegmentType : uint8_t { kMoveTo = 0, kLineTo = 1, kArcTo = 2, kQuadTo = 3, kCubicTo = 4 };
 
-// One piece of an outline. `end` is where it ends. Arcs: `second` is the centre and
-// `third` holds the start angle and the sweep in degrees; the arc runs about the centre
-// from the current point (angle 0) to `end` (angle sweep), on the ellipse whose
-// conjugate radii point at both for a quarter arc. The start angle sums the rotations. Quadratics: `second` is the control point. Cubics: `second` and `third` are the
-// two control points. `count` is the number of flattened points of a Bezier.
+// One piece of an outline. `end` is where it ends.
+// Arcs: `second` is the centre and `third` holds the start angle and the sweep in
+// degrees; the arc runs about the centre from the current point (angle 0) to `end`
+// (angle sweep), on the ellipse whose conjugate radii point at both for a quarter arc.
+// The start angle sums the rotations.
+// Quadratics: `second` is the control point. Cubics: `second` and `third` are the two
+// control points. `count` is the number of flattened points of a Bezier.
 class Segment final : public Transformer {
  public:
   Segment() = default;
