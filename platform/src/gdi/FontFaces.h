@@ -59,7 +59,9 @@ struct FontInstance {
   // The images of many glyphs at once (one lock for the whole string).
   void Glyphs(const unsigned* glyphs, size_t count, const GlyphImage** out);
   bool syntheticItalic = false;
-  bool marlett = false;  // our own symbol glyphs; glyph numbers are the characters
+  bool marlett = false;
+  // The kerning pairs in the character set's codes, read once (KerningPairs()).
+  std::shared_ptr<const std::vector<KERNINGPAIR>> kerning;  // our own symbol glyphs; glyph numbers are the characters
 
  private:
   const GlyphImage& GlyphLocked(unsigned glyph);

@@ -13,6 +13,7 @@
 #include <kx2/ErrorBoundary.h>
 #include <kx2/PathMap.h>
 #include <win/kernel.h>
+#include <win/nls.h>
 
 #include "Dc.h"
 #include "FontFaces.h"
@@ -55,36 +56,77 @@ void CopyName(WCHAR* out, const std::u16string& name, size_t units) {
   out[n] = 0;
 }
 
-// The 8-bit code of a character in code page 1252, or -1.
-int Cp1252(char32_t c) {
-  static const char16_t high[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
-                                    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-  if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<int>(c);
-  for (int i = 0; i < 32; ++i)
-    if (high[i] && high[i] == c) return 0x80 + i;
-  return -1;
+// The code page of a character set.
+UINT CodePageOf(BYTE charset) {
+  switch (charset) {
+    case EASTEUROPE_CHARSET:
+      return 1250;
+    case RUSSIAN_CHARSET:
+      return 1251;
+    case GREEK_CHARSET:
+      return 1253;
+    case TURKISH_CHARSET:
+      return 1254;
+    case HEBREW_CHARSET:
+      return 1255;
+    case ARABIC_CHARSET:
+      return 1256;
+    case BALTIC_CHARSET:
+      return 1257;
+    case VIETNAMESE_CHARSET:
+      return 1258;
+    case THAI_CHARSET:
+      return 874;
+    case SHIFTJIS_CHARSET:
+      return 932;
+    case GB2312_CHARSET:
+      return 936;
+    case HANGUL_CHARSET:
+      return 949;
+    case CHINESEBIG5_CHARSET:
+      return 950;
+    case JOHAB_CHARSET:
+      return 1361;
+    default:
+      return 1252;
+  }
+}
+
+// The code of a character in the code page (a lead byte in the high half for double-byte
+// pages), or -1 when the page has no such character.
+int CodeOf(UINT codePage, char32_t c) {
+  if (c > 0xFFFF) return -1;
+  if (codePage == 1252 && (c < 0x80 || (c >= 0xA0 && c <= 0xFF))) return static_cast<int>(c);
+  const WCHAR wide = static_cast<WCHAR>(c);
+  char bytes[4] = {};
+  BOOL usedDefault = FALSE;
+  const int n = WideCharToMultiByte(codePage, 0, &wide, 1, bytes, sizeof bytes, nullptr, &usedDefault);
+  if (n <= 0 || n > 2 || usedDefault) return -1;
+  return n == 1 ? static_cast<uint8_t>(bytes[0])
+                : (static_cast<uint8_t>(bytes[0]) << 8 | static_cast<uint8_t>(bytes[1]));
 }
 
 uint16_t Be16(const uint8_t* p) { return static_cast<uint16_t>(p[0] << 8 | p[1]); }
 
-std::vector<KERNINGPAIR> KerningPairs(const FontInstance& inst) {
+std::vector<KERNINGPAIR> ReadKerningPairs(const FontInstance& inst) {
   std::vector<KERNINGPAIR> out;
+  if (inst.marlett) return out;
   FT_ULong length = 0;
   const FT_ULong tag = FT_MAKE_TAG('k', 'e', 'r', 'n');
   if (FT_Load_Sfnt_Table(inst.face, tag, 0, nullptr, &length) || length < 4 || length > (64u << 20)) return out;
   std::vector<uint8_t> table(length);
   if (FT_Load_Sfnt_Table(inst.face, tag, 0, table.data(), &length)) return out;
-  // Codes of the glyphs, in the code page of the font's character set (1252 for the
-  // western sets; UTF-16 units for the others).
+  // Codes of the glyphs, in the code page of the font's character set (a symbol font's
+  // codes are its characters).
   std::map<unsigned, uint16_t> codeOfGlyph;
-  const bool western = !CharsetIsCjk(inst.charset);
+  const UINT codePage = CodePageOf(inst.charset);
+  const bool symbol = inst.charset == SYMBOL_CHARSET;
   FT_UInt glyph = 0;
   for (FT_ULong c = FT_Get_First_Char(inst.face, &glyph); glyph; c = FT_Get_Next_Char(inst.face, c, &glyph)) {
     if (c > 0xFFFF) break;
-    const int code = western ? Cp1252(static_cast<char32_t>(c)) : static_cast<int>(c);
-    if (code >= 0 && !codeOfGlyph.count(glyph)) codeOfGlyph[glyph] = static_cast<uint16_t>(code);
+    if (codeOfGlyph.count(glyph)) continue;
+    const int code = symbol ? static_cast<int>(c) : CodeOf(codePage, static_cast<char32_t>(c));
+    if (code >= 0) codeOfGlyph[glyph] = static_cast<uint16_t>(code);
   }
   const size_t n = table.size();
   const unsigned version = Be16(table.data());
@@ -110,6 +152,13 @@ std::vector<KERNINGPAIR> KerningPairs(const FontInstance& inst) {
     at += subLength;
   }
   return out;
+}
+
+const std::vector<KERNINGPAIR>& KerningPairs(FontInstance& inst) {
+  static std::mutex lock;
+  std::lock_guard<std::mutex> guard(lock);
+  if (!inst.kerning) inst.kerning = std::make_shared<const std::vector<KERNINGPAIR>>(ReadKerningPairs(inst));
+  return *inst.kerning;
 }
 
 void FillMetrics(const FontInstance& inst, const FaceSource& f, NEWTEXTMETRICEXW* ntm) {
@@ -334,7 +383,7 @@ KX2_EXPORT BOOL GetCharABCWidthsW(HDC hdc, UINT first, UINT last, ABC* abc) {
 
 KX2_EXPORT DWORD GetKerningPairsW(HDC hdc, DWORD nPairs, LPKERNINGPAIR lpKernPair) {
   return WithFont(hdc, DWORD{0}, [&](Dc&, FontInstance& inst) -> DWORD {
-    const std::vector<KERNINGPAIR> pairs = KerningPairs(inst);
+    const std::vector<KERNINGPAIR>& pairs = KerningPairs(inst);
     if (!lpKernPair) return static_cast<DWORD>(pairs.size());
     const DWORD n = std::min<DWORD>(nPairs, static_cast<DWORD>(pairs.size()));
     if (n) std::memcpy(lpKernPair, pairs.data(), n * sizeof(KERNINGPAIR));

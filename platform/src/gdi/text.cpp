@@ -86,7 +86,14 @@ KX2_EXPORT BOOL ExtTextOutW(HDC hdc, int x, int y, UINT options, const RECT* lpr
     dc->ToDeviceF(ox, oy);
     std::vector<unsigned> glyphs;
     std::vector<int> advances;
-    Layout(*dc, *inst, lpString, c, (options & ETO_GLYPH_INDEX) != 0, lpDx, glyphs, advances);
+    // With ETO_PDY the advances come as x, y pairs; the y steps move the baseline.
+    std::vector<INT> xSteps, ySteps;
+    const INT* dx = lpDx;
+    if (lpDx && (options & ETO_PDY)) {
+      for (UINT i = 0; i < c; ++i) xSteps.push_back(lpDx[2 * i]), ySteps.push_back(lpDx[2 * i + 1]);
+      dx = xSteps.data();
+    }
+    Layout(*dc, *inst, lpString, c, (options & ETO_GLYPH_INDEX) != 0, dx, glyphs, advances);
     long long width = 0;
     for (int a : advances) width += a;
     const TEXTMETRICW& tm = inst->tm;
@@ -110,12 +117,13 @@ KX2_EXPORT BOOL ExtTextOutW(HDC hdc, int x, int y, UINT options, const RECT* lpr
       dc->state.position = end;
     }
     std::vector<cairo_glyph_t> placed(c);
-    double pen = 0;
+    double pen = 0, rise = 0;
     for (UINT i = 0; i < c; ++i) {
       placed[i].index = glyphs[i];
       placed[i].x = bx + pen * cosA;
-      placed[i].y = by - pen * sinA;
+      placed[i].y = by - pen * sinA + rise;
       pen += advances[i];
+      if (!ySteps.empty()) rise += ySteps[i] * dc->ScaleY();
     }
     RECT clipRect{};
     if (lprect) {
@@ -295,16 +303,19 @@ KX2_EXPORT int DrawTextW(HDC hdc, LPCWSTR lpchText, int cchText, LPRECT lprc, UI
       SetLastError(ERROR_INVALID_PARAMETER);
       return 0;
     }
-    std::u16string raw =
+    const std::u16string raw =
         cchText < 0 ? std::u16string(lpchText) : std::u16string(lpchText, static_cast<size_t>(cchText));
-    // "&x" shows x (underlined); "&&" shows one "&".
+    // "&x" shows x underlined; "&&" shows one "&".
     std::u16string text;
+    size_t prefix = std::u16string::npos;
     for (size_t i = 0; i < raw.size(); ++i) {
       if (!(format & DT_NOPREFIX) && raw[i] == u'&') {
-        if (i + 1 < raw.size() && raw[i + 1] == u'&')
+        if (i + 1 < raw.size() && raw[i + 1] == u'&') {
           ++i;
-        else
+        } else {
+          if (i + 1 < raw.size()) prefix = text.size();
           continue;
+        }
       }
       text += raw[i];
     }
@@ -312,49 +323,55 @@ KX2_EXPORT int DrawTextW(HDC hdc, LPCWSTR lpchText, int cchText, LPRECT lprc, UI
     GetTextMetricsW(hdc, &tm);
     const int lineHeight = tm.tmHeight + ((format & DT_EXTERNALLEADING) ? tm.tmExternalLeading : 0);
     const int maxWidth = lprc->right - lprc->left;
-    // Lines: hard breaks, then word breaks at spaces where the width runs out.
-    std::vector<std::u16string> lines;
+    // Lines as (start, length) in `text`: hard breaks, then breaks at spaces where the
+    // width runs out.
+    struct Line {
+      size_t start, length;
+      std::u16string shown;
+    };
+    std::vector<Line> lines;
     if (format & DT_SINGLELINE) {
-      for (auto& ch : text)
+      std::u16string one = text;
+      for (auto& ch : one)
         if (ch == u'\r' || ch == u'\n') ch = u' ';
-      lines.push_back(text);
+      lines.push_back(Line{0, text.size(), one});
     } else {
       size_t start = 0;
-      while (start <= text.size()) {
+      while (true) {
         size_t end = text.find(u'\n', start);
         if (end == std::u16string::npos) end = text.size();
-        std::u16string para = text.substr(start, end - start);
-        if (!para.empty() && para.back() == u'\r') para.pop_back();
-        if ((format & DT_WORDBREAK) && maxWidth > 0) {
-          while (!para.empty()) {
-            size_t cut = para.size();
-            while (cut > 0 && Width(hdc, para.substr(0, cut)) > maxWidth) {
-              const size_t space = para.rfind(u' ', cut - 1);
-              if (space == std::u16string::npos || space == 0) break;
-              cut = space;
+        size_t paraEnd = end;
+        if (paraEnd > start && text[paraEnd - 1] == u'\r') --paraEnd;
+        size_t at = start;
+        if ((format & DT_WORDBREAK) && maxWidth > 0 && paraEnd > start) {
+          while (at < paraEnd) {
+            size_t cut = paraEnd - at;
+            while (cut > 0 && Width(hdc, text.substr(at, cut)) > maxWidth) {
+              const size_t space = text.rfind(u' ', at + cut - 1);
+              if (space == std::u16string::npos || space <= at) break;
+              cut = space - at;
             }
-            if (cut == 0) cut = para.size();
-            lines.push_back(para.substr(0, cut));
-            para.erase(0, cut);
-            while (!para.empty() && para.front() == u' ') para.erase(0, 1);
+            if (cut == 0) cut = paraEnd - at;
+            lines.push_back(Line{at, cut, text.substr(at, cut)});
+            at += cut;
+            while (at < paraEnd && text[at] == u' ') ++at;
           }
-          if (lines.empty() || end - start == 0) lines.push_back(u"");
         } else {
-          lines.push_back(para);
+          lines.push_back(Line{start, paraEnd - start, text.substr(start, paraEnd - start)});
         }
         if (end == text.size()) break;
         start = end + 1;
       }
     }
-    if (format & DT_END_ELLIPSIS) {
+    if (format & (DT_END_ELLIPSIS | DT_WORD_ELLIPSIS | DT_PATH_ELLIPSIS)) {
       for (auto& line : lines) {
-        if (Width(hdc, line) <= maxWidth) continue;
-        while (!line.empty() && Width(hdc, line + u"...") > maxWidth) line.pop_back();
-        line += u"...";
+        if (Width(hdc, line.shown) <= maxWidth) continue;
+        while (!line.shown.empty() && Width(hdc, line.shown + u"...") > maxWidth) line.shown.pop_back();
+        line.shown += u"...";
       }
     }
     int widest = 0;
-    for (auto& line : lines) widest = std::max(widest, Width(hdc, line));
+    for (auto& line : lines) widest = std::max(widest, Width(hdc, line.shown));
     const int height = lineHeight * static_cast<int>(lines.size());
     if (format & DT_CALCRECT) {
       lprc->right = lprc->left + widest;
@@ -368,12 +385,24 @@ KX2_EXPORT int DrawTextW(HDC hdc, LPCWSTR lpchText, int cchText, LPRECT lprc, UI
     }
     const UINT oldAlign = SetTextAlign(hdc, TA_LEFT | TA_TOP);
     for (auto& line : lines) {
-      const int w = Width(hdc, line);
+      const int w = Width(hdc, line.shown);
       int x = lprc->left;
       if (format & DT_CENTER) x = lprc->left + (maxWidth - w) / 2;
       if (format & DT_RIGHT) x = lprc->right - w;
-      ExtTextOutW(hdc, x, y, (format & DT_NOCLIP) ? 0 : ETO_CLIPPED, lprc, line.data(), static_cast<UINT>(line.size()),
-                  nullptr);
+      if (!(format & DT_PREFIXONLY))
+        ExtTextOutW(hdc, x, y, (format & DT_NOCLIP) ? 0 : ETO_CLIPPED, lprc, line.shown.data(),
+                    static_cast<UINT>(line.shown.size()), nullptr);
+      // The prefixed character is underlined, unless hidden.
+      if (prefix != std::u16string::npos && !(format & DT_HIDEPREFIX) && prefix >= line.start &&
+          prefix < line.start + line.length && prefix - line.start < line.shown.size()) {
+        const size_t column = prefix - line.start;
+        const int left = x + Width(hdc, line.shown.substr(0, column));
+        const int right = x + Width(hdc, line.shown.substr(0, column + 1));
+        HBRUSH ink = CreateSolidBrush(GetTextColor(hdc));
+        const RECT underline{left, y + tm.tmAscent + 1, right, y + tm.tmAscent + 2};
+        FillRect(hdc, &underline, ink);
+        DeleteObject(ink);
+      }
       y += lineHeight;
     }
     SetTextAlign(hdc, oldAlign);
