@@ -18,20 +18,51 @@ function(kx2_sources out)
 endfunction()
 
 # kx2_library(Name [STATIC] [NO_PREFIX] [OUTPUT name] [SUFFIX s] DIRS d... [PUBLIC_LIBS ...] [PRIVATE_LIBS ...])
+#
+# Shared libraries build with hidden visibility (inline functions too): only what the
+# export macros mark leaves the library (KX2_EXPORT, KX2_API, BASALT_API, PLASTRUM_API,
+# VANTOREL_API, the plug-in's entry points and ordinal table). The sources are compiled
+# once into the OBJECT library <Name>Objects; the shared library is made of its objects,
+# and a test or benchmark that needs the library's internals links <Name>Objects in
+# place of <Name> (it then holds its own copy of the library: see platform/README.md).
+# Everything the sources need to compile goes through PUBLIC_LIBS and PRIVATE_LIBS, so
+# that both targets see it.
 function(kx2_library name)
   cmake_parse_arguments(A "STATIC;NO_PREFIX" "OUTPUT;SUFFIX" "DIRS;PUBLIC_LIBS;PRIVATE_LIBS" ${ARGN})
   kx2_sources(srcs ${A_DIRS})
   if(NOT srcs)
-    # A deliverable whose code has not arrived yet still exists as a target, so that
-    # the modules and tests that link it configure.
-    set(placeholder ${CMAKE_BINARY_DIR}/placeholder_${name}.cpp)
-    file(WRITE ${placeholder} "// no sources yet\n")
-    set(srcs ${placeholder})
+    message(FATAL_ERROR "kx2_library(${name}): no sources under ${A_DIRS}")
   endif()
   if(A_STATIC)
+    # Linked into shared libraries, whose exports it must not widen.
     add_library(${name} STATIC ${srcs})
+    kx2_hidden_visibility(${name})
   else()
-    add_library(${name} SHARED ${srcs})
+    set(objects ${name}Objects)
+    add_library(${objects} OBJECT ${srcs})
+    kx2_hidden_visibility(${objects})
+    foreach(dir ${A_DIRS})
+      target_include_directories(${objects} PUBLIC ${dir}/include PRIVATE ${dir}/src)
+    endforeach()
+    # A target linking the objects also needs what they call.
+    target_link_libraries(${objects} PUBLIC ${A_PUBLIC_LIBS} PRIVATE ${A_PRIVATE_LIBS})
+    foreach(lib ${A_PRIVATE_LIBS})
+      target_link_libraries(${objects} INTERFACE $<LINK_ONLY:${lib}>)
+    endforeach()
+    # Whatever a module's CMake file adds to <Name> afterwards (compile options,
+    # definitions, the include folders of libraries it links) compiles the objects too.
+    target_compile_options(${objects} PRIVATE $<TARGET_PROPERTY:${name},COMPILE_OPTIONS>)
+    target_compile_definitions(${objects} PRIVATE $<TARGET_PROPERTY:${name},COMPILE_DEFINITIONS>)
+    target_include_directories(${objects} PRIVATE $<TARGET_PROPERTY:${name},INCLUDE_DIRECTORIES>)
+    add_library(${name} SHARED $<TARGET_OBJECTS:${objects}>)
+    kx2_hidden_visibility(${name})
+    target_link_options(${name} PRIVATE -Wl,--version-script=${KX2_HIDE_STD_MAP})
+    set_property(TARGET ${name} APPEND PROPERTY LINK_DEPENDS ${KX2_HIDE_STD_MAP})
+    if(NOT KX2_SANITIZE AND NOT KX2_FUZZ AND NOT KX2_TSAN)
+      # A symbol another library forgot to export fails the link here, not at load time.
+      # (Sanitizer runtimes are resolved by the program, so they build without it.)
+      target_link_options(${name} PRIVATE -Wl,--no-undefined)
+    endif()
   endif()
   foreach(dir ${A_DIRS})
     target_include_directories(${name} PUBLIC ${dir}/include PRIVATE ${dir}/src)
@@ -46,6 +77,13 @@ function(kx2_library name)
   if(A_SUFFIX)
     set_target_properties(${name} PROPERTIES SUFFIX "${A_SUFFIX}")
   endif()
+endfunction()
+
+set(KX2_HIDE_STD_MAP ${CMAKE_CURRENT_LIST_DIR}/hide-std.map)
+
+function(kx2_hidden_visibility target)
+  set_target_properties(${target} PROPERTIES
+    C_VISIBILITY_PRESET hidden CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
 endfunction()
 
 # Every test's environment. Every process that links the foundation reads the registry at

@@ -4,13 +4,14 @@
 
 #include <cstddef>
 #include <cstdint>
+#include "basalt/export.h"
 
 namespace Basalt::Base::Compress {
 
-uint32_t Crc32Update(uint32_t reg, const uint8_t* data, size_t len);
+BASALT_TEST_API uint32_t Crc32Update(uint32_t reg, const uint8_t* data, size_t len);
 
 // The table path (slicing by 16) alone, which runs where the processor has no
 // carry-less multiply; tests hold both paths against each other.
-uint32_t Crc32UpdatePortable(uint32_t reg, const uint8_t* data, size_t len);
+BASALT_TEST_API uint32_t Crc32UpdatePortable(uint32_t reg, const uint8_t* data, size_t len);
 
 }  // namespace Basalt::Base::Compress

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include "basalt/export.h"
 
 namespace Basalt::Base::Encrypt {
 
@@ -13,10 +14,10 @@ struct Aes128Schedule {
   uint32_t words[44];              // the same as big-endian words (portable cipher)
 };
 
-void ExpandKey128(const uint8_t key[16], Aes128Schedule& schedule);
-void EncryptBlockPortable(const Aes128Schedule& schedule, const uint8_t in[16], uint8_t out[16]);
+BASALT_TEST_API void ExpandKey128(const uint8_t key[16], Aes128Schedule& schedule);
+BASALT_TEST_API void EncryptBlockPortable(const Aes128Schedule& schedule, const uint8_t in[16], uint8_t out[16]);
 // False when the processor lacks AES-NI (the portable cipher is then used).
-bool HasAesNi();
-void EncryptBlockAesNi(const Aes128Schedule& schedule, const uint8_t in[16], uint8_t out[16]);
+BASALT_TEST_API bool HasAesNi();
+BASALT_TEST_API void EncryptBlockAesNi(const Aes128Schedule& schedule, const uint8_t in[16], uint8_t out[16]);
 
 }  // namespace Basalt::Base::Encrypt

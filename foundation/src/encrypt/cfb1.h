@@ -5,13 +5,14 @@
 #pragma once
 
 #include "encrypt/aes128.h"
+#include "basalt/export.h"
 
 #include <cstddef>
 #include <cstdint>
 
 namespace Basalt::Base::Encrypt {
 
-class Cfb1 {
+class BASALT_TEST_API Cfb1 {
  public:
   // `hardware` false keeps to the portable cipher even where AES-NI is present.
   void Init(const uint8_t key[16], const uint8_t iv[16], bool hardware = true);

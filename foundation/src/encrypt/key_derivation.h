@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include "basalt/export.h"
 
 namespace Basalt::Base::Encrypt {
 
@@ -14,7 +15,7 @@ constexpr size_t kMaxPasswordUnits = 160;
 
 // The password's first 160 UTF-16 units as bytes, high byte first, every zero byte
 // replaced by the byte before the unit rotated left by one bit. Returns the count.
-size_t PasswordBytes(const char16_t* password, uint8_t out[2 * kMaxPasswordUnits]);
+BASALT_TEST_API size_t PasswordBytes(const char16_t* password, uint8_t out[2 * kMaxPasswordUnits]);
 
 // SHA-1 of the bytes fed ceil(len / 64) times (nothing for len 0), as 40 upper-case
 // hex digits and a terminator.

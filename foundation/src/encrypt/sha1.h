@@ -3,10 +3,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include "basalt/export.h"
 
 namespace Basalt::Base::Encrypt {
 
-class Sha1 {
+class BASALT_TEST_API Sha1 {
  public:
   static constexpr size_t kDigestSize = 20;
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 #include <vector>
+#include "basalt/export.h"
 
 namespace Basalt::Util::detail {
 
@@ -16,7 +17,7 @@ struct PathVariable {
 // Whether the table exists (from start-up or the first registration until it is cleaned).
 bool PathTableExists();
 // The entries in registration order; empty when the table does not exist.
-const std::vector<PathVariable>& PathVariables();
+BASALT_TEST_API const std::vector<PathVariable>& PathVariables();
 // The folder of a variable; nothing when the name is unknown or the table absent.
 std::optional<std::u16string_view> FindPathVariable(std::u16string_view name);
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include "basalt/export.h"
 
 namespace Basalt::Util::detail {
 
@@ -10,6 +11,6 @@ namespace Basalt::Util::detail {
 using UserLanguageReader = bool (*)(uint32_t* lcid);
 
 // Installs a reader (null: the settings store again) and forgets the language read so far.
-void SetUserLanguageReader(UserLanguageReader reader);
+BASALT_TEST_API void SetUserLanguageReader(UserLanguageReader reader);
 
 }  // namespace Basalt::Util::detail

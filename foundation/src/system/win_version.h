@@ -2,10 +2,11 @@
 #pragma once
 
 #include <win/types.h>
+#include "basalt/export.h"
 
 namespace Basalt::Util::detail {
 
-unsigned WinVersionCode(DWORD platformId, DWORD major, DWORD minor);
-const char* OSVersionName(unsigned code);
+BASALT_TEST_API unsigned WinVersionCode(DWORD platformId, DWORD major, DWORD minor);
+BASALT_TEST_API const char* OSVersionName(unsigned code);
 
 }  // namespace Basalt::Util::detail

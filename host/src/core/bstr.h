@@ -5,13 +5,14 @@
 #include <string>
 #include <string_view>
 
+#include <vantorel/host_export.h>
 #include <win/types.h>
 
 namespace vantorel::detail {
 
-BSTR AllocBstr(std::u16string_view text);
+VANTOREL_API BSTR AllocBstr(std::u16string_view text);
 void FreeBstr(BSTR text);
 // Length in UTF-16 units (the length prefix), 0 for null.
-UINT BstrLength(BSTR text);
+VANTOREL_API UINT BstrLength(BSTR text);
 
 }  // namespace vantorel::detail

@@ -1,6 +1,7 @@
 // Deep copies of PropertyValue records, as the host keeps and hands them out.
 #pragma once
 
+#include <vantorel/host_export.h>
 #include <vantorel/property_value.h>
 
 namespace vantorel::detail {
@@ -11,7 +12,7 @@ namespace vantorel::detail {
 bool CopyPropertyValue(PropertyValue& dst, const PropertyValue& src);
 
 // Frees what `value` owns (unless its not-owned bit is set) and empties it.
-void ClearOwnedValue(PropertyValue& value);
+VANTOREL_API void ClearOwnedValue(PropertyValue& value);
 
 // The 32-bit integer of types 2 to 9; 0 for any other type.
 LONG PropertyInt(const PropertyValue& value);

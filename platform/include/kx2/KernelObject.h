@@ -15,7 +15,7 @@
 
 namespace kx2 {
 
-class KernelObject {
+class KX2_API KernelObject {
  public:
   virtual ~KernelObject() = default;
 
@@ -26,20 +26,20 @@ class KernelObject {
   virtual void OnWaitSatisfied() {}
 };
 
-HANDLE InsertHandle(std::shared_ptr<KernelObject> object);
-std::shared_ptr<KernelObject> LookupHandle(HANDLE handle);
+KX2_API HANDLE InsertHandle(std::shared_ptr<KernelObject> object);
+KX2_API std::shared_ptr<KernelObject> LookupHandle(HANDLE handle);
 template <class T>
 std::shared_ptr<T> LookupHandleAs(HANDLE handle) {
   return std::dynamic_pointer_cast<T>(LookupHandle(handle));
 }
 // Removes the handle; false when it names nothing.
-bool RemoveHandle(HANDLE handle);
+KX2_API bool RemoveHandle(HANDLE handle);
 
 // One lock and one condition guard the signal state of every waitable object, so that
 // a wait on several objects sees one consistent picture. Whoever changes a signal
 // state does so under WaitLock() and then calls NotifyWaiters().
-std::mutex& WaitLock();
-void NotifyWaiters();
-std::condition_variable& WaitCondition();
+KX2_API std::mutex& WaitLock();
+KX2_API void NotifyWaiters();
+KX2_API std::condition_variable& WaitCondition();
 
 }  // namespace kx2

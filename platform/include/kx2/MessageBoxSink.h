@@ -8,7 +8,7 @@
 
 namespace kx2 {
 
-struct MessageBoxRecord {
+struct KX2_API MessageBoxRecord {
   std::u16string text;
   std::u16string caption;
   UINT type = 0;
@@ -16,12 +16,12 @@ struct MessageBoxRecord {
 };
 
 // Every box shown since the last call, oldest first; the record is emptied.
-std::vector<MessageBoxRecord> TakeMessageBoxes();
+KX2_API std::vector<MessageBoxRecord> TakeMessageBoxes();
 // The number of boxes recorded and not yet taken.
-size_t PendingMessageBoxes();
+KX2_API size_t PendingMessageBoxes();
 // The answer every following box gives (0: back to the default-button rule).
-void SetMessageBoxAnswer(int answer);
+KX2_API void SetMessageBoxAnswer(int answer);
 // Whether boxes are also written to standard error (on by default).
-void SetMessageBoxEcho(bool echo);
+KX2_API void SetMessageBoxEcho(bool echo);
 
 }  // namespace kx2

@@ -5,7 +5,7 @@
 
 // One ordinal of a library's export table: the ordinal and the name of the export it
 // stands for (an extern "C" function with default visibility).
-struct Kx2Ordinal {
+struct KX2_API Kx2Ordinal {
   WORD ordinal;
   const char* name;
 };

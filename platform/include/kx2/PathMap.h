@@ -29,29 +29,29 @@ namespace kx2 {
 // separate, "." and ".." are resolved, trailing dots and spaces of a name are dropped,
 // "\x" is relative to the current drive, "C:x" to the current directory when it is on C:.
 // Returns nullopt with the Win32 error in *error for a path that cannot be made absolute.
-std::optional<std::u16string> FullWindowsPath(std::u16string_view path, DWORD* error = nullptr);
+KX2_API std::optional<std::u16string> FullWindowsPath(std::u16string_view path, DWORD* error = nullptr);
 
 // Windows path -> POSIX path in UTF-8. Existing components are matched with exact case,
 // then without regard to case; components that do not exist are kept as given (so the
 // result may name a file about to be created). Fails with ERROR_PATH_NOT_FOUND for a
 // drive with no root folder and ERROR_BAD_PATHNAME for a UNC or device path.
-std::optional<std::string> ToPosixPath(std::u16string_view windowsPath, DWORD* error = nullptr);
+KX2_API std::optional<std::string> ToPosixPath(std::u16string_view windowsPath, DWORD* error = nullptr);
 
 // POSIX path (absolute, UTF-8) -> "X:\..." with the drive whose root folder holds it
 // (the longest match wins), else Z:.
-std::u16string ToWindowsPath(std::string_view posixPath);
+KX2_API std::u16string ToWindowsPath(std::string_view posixPath);
 
 // One name (a path component) from POSIX (UTF-8) to Windows form, and back.
-std::u16string WindowsNameOf(std::string_view posixName);
-std::string PosixNameOf(std::u16string_view windowsName);
+KX2_API std::u16string WindowsNameOf(std::string_view posixName);
+KX2_API std::string PosixNameOf(std::u16string_view windowsName);
 
 // The root folder of a drive letter ('A'..'Z', either case), or nullopt when unmapped.
-std::optional<std::string> DriveRoot(char16_t letter);
+KX2_API std::optional<std::string> DriveRoot(char16_t letter);
 
 // The platform's current directory, always absolute Windows form without a trailing
 // separator except at a drive root ("C:\").
-std::u16string CurrentDirectory();
+KX2_API std::u16string CurrentDirectory();
 // Sets it (the path must already be absolute and existing; SetCurrentDirectoryW checks).
-void SetCurrentDirectoryPath(std::u16string_view absoluteWindowsPath);
+KX2_API void SetCurrentDirectoryPath(std::u16string_view absoluteWindowsPath);
 
 }  // namespace kx2

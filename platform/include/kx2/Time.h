@@ -10,14 +10,14 @@ namespace kx2 {
 
 constexpr int64_t kUnixEpochSeconds = 11644473600LL;  // 1601-01-01 to 1970-01-01
 
-int64_t FileTimeToTicks(const FILETIME& ft);
-FILETIME TicksToFileTime(int64_t ticks);
-int64_t UnixToTicks(int64_t seconds, int64_t nanoseconds);
-void TicksToUnix(int64_t ticks, int64_t* seconds, int64_t* nanoseconds);
-int64_t NowTicks();
+KX2_API int64_t FileTimeToTicks(const FILETIME& ft);
+KX2_API FILETIME TicksToFileTime(int64_t ticks);
+KX2_API int64_t UnixToTicks(int64_t seconds, int64_t nanoseconds);
+KX2_API void TicksToUnix(int64_t ticks, int64_t* seconds, int64_t* nanoseconds);
+KX2_API int64_t NowTicks();
 // The local zone's offset from UTC (east positive) at a Unix time.
-int64_t LocalOffsetSeconds(int64_t unixSeconds);
-bool TicksToSystemTime(int64_t ticks, SYSTEMTIME* st);
-bool SystemTimeToTicks(const SYSTEMTIME& st, int64_t* ticks);
+KX2_API int64_t LocalOffsetSeconds(int64_t unixSeconds);
+KX2_API bool TicksToSystemTime(int64_t ticks, SYSTEMTIME* st);
+KX2_API bool SystemTimeToTicks(const SYSTEMTIME& st, int64_t* ticks);
 
 }  // namespace kx2

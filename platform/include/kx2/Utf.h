@@ -10,10 +10,12 @@
 #include <string>
 #include <string_view>
 
+#include "win/types.h"
+
 namespace kx2 {
 
-std::u16string Utf8ToUtf16(std::string_view utf8);
-std::string Utf16ToUtf8(std::u16string_view utf16);
+KX2_API std::u16string Utf8ToUtf16(std::string_view utf8);
+KX2_API std::string Utf16ToUtf8(std::u16string_view utf16);
 
 // Length of a zero-terminated UTF-16 string; 0 for a null pointer.
 inline size_t StrLen16(const char16_t* s) {
@@ -27,21 +29,21 @@ inline size_t StrLen16(const char16_t* s) {
 inline std::u16string_view View16(const char16_t* s) { return std::u16string_view(s ? s : u"", StrLen16(s)); }
 
 // Code-unit order, as wcscmp on Windows: <0, 0, >0.
-int StrCmp16(std::u16string_view a, std::u16string_view b);
+KX2_API int StrCmp16(std::u16string_view a, std::u16string_view b);
 
 // Simple case mapping of one code unit (the platform's character table, see win/crt.h).
-char16_t FoldLower16(char16_t c);
-char16_t FoldUpper16(char16_t c);
+KX2_API char16_t FoldLower16(char16_t c);
+KX2_API char16_t FoldUpper16(char16_t c);
 
 // Case-insensitive order: both sides are mapped to lower case code unit by code unit,
 // as _wcsicmp does.
-int StrICmp16(std::u16string_view a, std::u16string_view b);
+KX2_API int StrICmp16(std::u16string_view a, std::u16string_view b);
 inline bool EqualsI16(std::u16string_view a, std::u16string_view b) {
   return a.size() == b.size() && StrICmp16(a, b) == 0;
 }
 
 // Copies src into dst[cap] with a terminator; returns false (leaving dst terminated and
 // truncated, or empty when cap is 0) when it does not fit.
-bool CopyTo16(char16_t* dst, size_t cap, std::u16string_view src);
+KX2_API bool CopyTo16(char16_t* dst, size_t cap, std::u16string_view src);
 
 }  // namespace kx2

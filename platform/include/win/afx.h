@@ -18,7 +18,7 @@
 class CWinApp;
 class CWnd;
 
-struct AFX_MODULE_STATE {
+struct KX2_API AFX_MODULE_STATE {
   CWinApp* m_pCurrentWinApp = nullptr;
   HINSTANCE m_hCurrentInstanceHandle = nullptr;
   HINSTANCE m_hCurrentResourceHandle = nullptr;
@@ -27,11 +27,11 @@ struct AFX_MODULE_STATE {
 
 // The module state of the calling thread: the one an AFX_MANAGE_STATE made current, else
 // the process's own.
-AFX_MODULE_STATE* AfxGetModuleState();
+KX2_API AFX_MODULE_STATE* AfxGetModuleState();
 
 // Makes a module state current for the lifetime of the object (also when an exception
 // leaves the scope), then puts the previous one back.
-class AFX_MAINTAIN_STATE2 {
+class KX2_API AFX_MAINTAIN_STATE2 {
  public:
   explicit AFX_MAINTAIN_STATE2(AFX_MODULE_STATE* state);
   ~AFX_MAINTAIN_STATE2();
@@ -43,15 +43,15 @@ class AFX_MAINTAIN_STATE2 {
 };
 #define AFX_MANAGE_STATE(p) AFX_MAINTAIN_STATE2 _afxManageState(p)
 
-CWinApp* AfxGetApp();
-HINSTANCE AfxGetInstanceHandle();
-HINSTANCE AfxGetResourceHandle();
-void AfxSetResourceHandle(HINSTANCE resource);
+KX2_API CWinApp* AfxGetApp();
+KX2_API HINSTANCE AfxGetInstanceHandle();
+KX2_API HINSTANCE AfxGetResourceHandle();
+KX2_API void AfxSetResourceHandle(HINSTANCE resource);
 // The main window of the current application (its m_pMainWnd, else m_hMainWnd); the
 // modules of this system have none.
-HWND AfxGetMainWnd();
+KX2_API HWND AfxGetMainWnd();
 
-class CWinApp {
+class KX2_API CWinApp {
  public:
   explicit CWinApp(LPCWSTR appName = nullptr);
   virtual ~CWinApp();
@@ -69,12 +69,12 @@ class CWinApp {
 
 // Starts a library's application: fills the state (application, instance, resource handle
 // = instance), makes it current and runs InitInstance. Returns InitInstance's result.
-BOOL AfxWinModuleAttach(AFX_MODULE_STATE* state, CWinApp* app, HINSTANCE instance);
+KX2_API BOOL AfxWinModuleAttach(AFX_MODULE_STATE* state, CWinApp* app, HINSTANCE instance);
 // Runs ExitInstance under the library's state and clears the state's application.
-int AfxWinModuleDetach(AFX_MODULE_STATE* state);
+KX2_API int AfxWinModuleDetach(AFX_MODULE_STATE* state);
 
 // ---- Exceptions ---------------------------------------------------------------------------
-class CException {
+class KX2_API CException {
  public:
   explicit CException(BOOL autoDelete = TRUE) : m_bAutoDelete(autoDelete) {}
   virtual ~CException() = default;
@@ -87,18 +87,18 @@ class CException {
   BOOL m_bAutoDelete;
 };
 
-class CMemoryException : public CException {
+class KX2_API CMemoryException : public CException {
  public:
   explicit CMemoryException(BOOL autoDelete = TRUE) : CException(autoDelete) {}
   BOOL GetErrorMessage(LPWSTR buffer, UINT maxChars, UINT* helpContext = nullptr) const override;
 };
 
-class CInvalidArgException : public CException {
+class KX2_API CInvalidArgException : public CException {
  public:
   BOOL GetErrorMessage(LPWSTR buffer, UINT maxChars, UINT* helpContext = nullptr) const override;
 };
 
-class COleException : public CException {
+class KX2_API COleException : public CException {
  public:
   explicit COleException(HRESULT sc = S_OK) : m_sc(sc) {}
   BOOL GetErrorMessage(LPWSTR buffer, UINT maxChars, UINT* helpContext = nullptr) const override;
@@ -106,7 +106,7 @@ class COleException : public CException {
 };
 
 // An exception carrying a message text of its own.
-class CSimpleException : public CException {
+class KX2_API CSimpleException : public CException {
  public:
   explicit CSimpleException(LPCWSTR message);
   BOOL GetErrorMessage(LPWSTR buffer, UINT maxChars, UINT* helpContext = nullptr) const override;
@@ -115,9 +115,9 @@ class CSimpleException : public CException {
   WCHAR message_[260];
 };
 
-[[noreturn]] void AfxThrowMemoryException();
-[[noreturn]] void AfxThrowInvalidArgException();
-[[noreturn]] void AfxThrowOleException(HRESULT sc);
+[[noreturn]] KX2_API void AfxThrowMemoryException();
+[[noreturn]] KX2_API void AfxThrowInvalidArgException();
+[[noreturn]] KX2_API void AfxThrowOleException(HRESULT sc);
 
 #include "win/afx_string.h"
 #include "win/afx_object.h"

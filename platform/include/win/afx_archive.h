@@ -11,7 +11,7 @@
 
 #include "win/types.h"
 
-class CArchiveException : public CException {
+class KX2_API CArchiveException : public CException {
  public:
   enum {
     none = 0,
@@ -31,15 +31,15 @@ class CArchiveException : public CException {
   CString m_strFileName;
 };
 
-[[noreturn]] void AfxThrowArchiveException(int cause, LPCWSTR fileName = nullptr);
+[[noreturn]] KX2_API void AfxThrowArchiveException(int cause, LPCWSTR fileName = nullptr);
 // Thrown where an object is asked to do what it does not support.
-class CNotSupportedException : public CException {
+class KX2_API CNotSupportedException : public CException {
  public:
   BOOL GetErrorMessage(LPWSTR buffer, UINT maxChars, UINT* helpContext = nullptr) const override;
 };
-[[noreturn]] void AfxThrowNotSupportedException();
+[[noreturn]] KX2_API void AfxThrowNotSupportedException();
 
-class CArchive {
+class KX2_API CArchive {
  public:
   enum Mode { store = 0, load = 1, bNoFlushOnDelete = 2, bNoByteSwap = 4 };
 

@@ -7,7 +7,7 @@
 #include "win/types.h"
 
 // The operations an archive needs of a file. Errors are thrown as MFC exceptions.
-class CFile : public CObject {
+class KX2_API CFile : public CObject {
  public:
   enum SeekPosition { begin = 0, current = 1, end = 2 };
 
@@ -34,7 +34,7 @@ class CFile : public CObject {
 // A file in one malloc'd block, growing by nGrowBytes as it is written. An attached
 // buffer never grows (writing past its end throws the memory exception); attached with
 // nGrowBytes 0 it is a full file, ready for reading.
-class CMemFile : public CFile {
+class KX2_API CMemFile : public CFile {
  public:
   explicit CMemFile(UINT nGrowBytes = 1024);
   CMemFile(BYTE* buffer, UINT bufferSize, UINT nGrowBytes = 0);

@@ -13,7 +13,7 @@ class CObject;
 // A class described at run time. Classes declared with the DECLARE_/IMPLEMENT_ macros
 // below register themselves while their library is loaded, so that FromName (and so
 // CArchive::ReadClass) finds them by name.
-struct CRuntimeClass {
+struct KX2_API CRuntimeClass {
   LPCSTR m_lpszClassName;
   int m_nObjectSize;
   UINT m_wSchema;  // 0xFFFF: not serializable
@@ -38,7 +38,7 @@ struct CRuntimeClass {
 };
 
 // Registers a class for the lifetime of this object (a static of the class's library).
-struct AFX_CLASSINIT {
+struct KX2_API AFX_CLASSINIT {
   explicit AFX_CLASSINIT(CRuntimeClass* newClass);
   ~AFX_CLASSINIT();
   AFX_CLASSINIT(const AFX_CLASSINIT&) = delete;
@@ -76,7 +76,7 @@ struct AFX_CLASSINIT {
   CObject* class_name::CreateObject() { return new class_name; } \
   KX2_IMPLEMENT_RUNTIMECLASS(class_name, base_class_name, schema, class_name::CreateObject)
 
-class CObject {
+class KX2_API CObject {
  public:
   virtual ~CObject() = default;
   virtual CRuntimeClass* GetRuntimeClass() const;
@@ -94,11 +94,11 @@ class CObject {
 };
 
 // The object when it is of the class (or derives from it), else null.
-CObject* AfxDynamicDownCast(CRuntimeClass* cls, CObject* object);
+KX2_API CObject* AfxDynamicDownCast(CRuntimeClass* cls, CObject* object);
 
 // A reference-counted object: it starts with one reference and deletes itself (through
 // OnFinalRelease) when the last one goes.
-class CCmdTarget : public CObject {
+class KX2_API CCmdTarget : public CObject {
   DECLARE_DYNAMIC(CCmdTarget)
  public:
   CCmdTarget() = default;

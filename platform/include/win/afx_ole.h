@@ -8,12 +8,12 @@
 #include "win/oleauto.h"
 #include "win/types.h"
 
-[[noreturn]] void AfxThrowOleException(HRESULT sc);
+[[noreturn]] KX2_API void AfxThrowOleException(HRESULT sc);
 // MFC's check of a COM result: E_OUTOFMEMORY raises the memory exception, any other
 // failure the OLE exception with that code.
-void AfxCheckError(HRESULT sc);
+KX2_API void AfxCheckError(HRESULT sc);
 
-class COleDateTime {
+class KX2_API COleDateTime {
  public:
   enum DateTimeStatus { valid = 0, invalid = 1, null = 2 };
 
@@ -53,10 +53,10 @@ class COleDateTime {
 };
 
 // Archive form: the status as 32 bits, then the date as a double (12 bytes).
-CArchive& operator<<(CArchive& ar, const COleDateTime& value);
-CArchive& operator>>(CArchive& ar, COleDateTime& value);
+KX2_API CArchive& operator<<(CArchive& ar, const COleDateTime& value);
+KX2_API CArchive& operator>>(CArchive& ar, COleDateTime& value);
 
-class COleVariant : public VARIANT {
+class KX2_API COleVariant : public VARIANT {
  public:
   COleVariant() { VariantInit(this); }
   COleVariant(const VARIANT& source);  // NOLINT: as MFC converts
@@ -88,5 +88,5 @@ class COleVariant : public VARIANT {
 // numbers as they are, currency as two 32-bit halves (low first), dates and doubles as
 // doubles, strings as a byte count (DWORD) and their UTF-16 bytes. Other types raise the
 // archive exception.
-CArchive& operator<<(CArchive& ar, const COleVariant& value);
-CArchive& operator>>(CArchive& ar, COleVariant& value);
+KX2_API CArchive& operator<<(CArchive& ar, const COleVariant& value);
+KX2_API CArchive& operator>>(CArchive& ar, COleVariant& value);

@@ -10,7 +10,7 @@
 #include "win/ole.h"
 #include "win/types.h"
 
-class CString {
+class KX2_API CString {
  public:
   CString() = default;
   CString(const CString&) = default;
@@ -92,3 +92,8 @@ class CString {
  private:
   std::u16string text_;
 };
+// The friends above, declared here too so that they are exported with the class.
+KX2_API CString operator+(const CString& a, const CString& b);
+KX2_API CString operator+(const CString& a, LPCWSTR b);
+KX2_API CString operator+(LPCWSTR a, const CString& b);
+KX2_API CString operator+(const CString& a, WCHAR b);

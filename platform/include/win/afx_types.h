@@ -7,7 +7,7 @@
 
 #include "win/types.h"
 
-class CSize : public SIZE {
+class KX2_API CSize : public SIZE {
  public:
   CSize() : SIZE{0, 0} {}
   CSize(int x, int y) : SIZE{x, y} {}
@@ -16,7 +16,7 @@ class CSize : public SIZE {
   bool operator!=(const SIZE& o) const { return !(*this == o); }
 };
 
-class CPoint : public POINT {
+class KX2_API CPoint : public POINT {
  public:
   CPoint() : POINT{0, 0} {}
   CPoint(int x0, int y0) : POINT{x0, y0} {}
@@ -35,7 +35,7 @@ class CPoint : public POINT {
   CSize operator-(const POINT& p) const { return CSize(x - p.x, y - p.y); }
 };
 
-class CRect : public RECT {
+class KX2_API CRect : public RECT {
  public:
   CRect() : RECT{0, 0, 0, 0} {}
   CRect(int l, int t, int r, int b) : RECT{l, t, r, b} {}

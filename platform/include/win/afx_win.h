@@ -14,16 +14,16 @@
 // The module of the application's resource chain that holds the resource: the module
 // state's resource handle, then its instance handle; the resource handle when neither
 // holds it.
-HINSTANCE AfxFindResourceHandle(LPCWSTR name, LPCWSTR type);
+KX2_API HINSTANCE AfxFindResourceHandle(LPCWSTR name, LPCWSTR type);
 // The same for the string-table block of a string id.
-HINSTANCE AfxFindStringResourceHandle(UINT id);
+KX2_API HINSTANCE AfxFindStringResourceHandle(UINT id);
 
 // A message box (win/user.h) captioned with the application's name.
-int AfxMessageBox(LPCWSTR text, UINT type = 0, UINT helpId = 0);
+KX2_API int AfxMessageBox(LPCWSTR text, UINT type = 0, UINT helpId = 0);
 // The text is string id of the application's resources (empty when missing).
-int AfxMessageBox(UINT id, UINT type = 0, UINT helpId = static_cast<UINT>(-1));
+KX2_API int AfxMessageBox(UINT id, UINT type = 0, UINT helpId = static_cast<UINT>(-1));
 
-class CMenu : public CObject {
+class KX2_API CMenu : public CObject {
  public:
   CMenu() = default;
   ~CMenu() override;
@@ -49,7 +49,7 @@ class CMenu : public CObject {
   HMENU m_hMenu = nullptr;
 };
 
-class CGdiObject : public CObject {
+class KX2_API CGdiObject : public CObject {
  public:
   CGdiObject() = default;
   ~CGdiObject() override;
@@ -65,7 +65,7 @@ class CGdiObject : public CObject {
 };
 
 struct BITMAP;
-class CBitmap : public CGdiObject {
+class KX2_API CBitmap : public CGdiObject {
  public:
   BOOL LoadBitmap(UINT id);
   BOOL LoadBitmap(LPCWSTR name);
@@ -76,7 +76,7 @@ class CBitmap : public CGdiObject {
 // The toolbar resource (RT_TOOLBAR: version 1, button width and height, count, command
 // ids; 0 separates) and its bitmap of the same name, found through the resource chain.
 // No window is made here; the buttons are kept for whoever shows them.
-class CToolBar : public CObject {
+class KX2_API CToolBar : public CObject {
  public:
   CToolBar() = default;
   ~CToolBar() override;

@@ -29,7 +29,7 @@ class CScrollBar;
 // command or notification code and id range for WM_COMMAND and WM_NOTIFY, and a thunk that
 // cracks the parameters and calls the handler. A thunk answers the message's result.
 typedef LRESULT (*AFX_PMSGTHUNK)(CWnd* target, WPARAM wParam, LPARAM lParam);
-struct AFX_MSGMAP_ENTRY {
+struct KX2_API AFX_MSGMAP_ENTRY {
   UINT nMessage;
   UINT nCode;
   UINT nID;
@@ -37,7 +37,7 @@ struct AFX_MSGMAP_ENTRY {
   const UINT* pnRegistered;  // ON_REGISTERED_MESSAGE: the variable, read at dispatch
   AFX_PMSGTHUNK pfn;         // null ends the map
 };
-struct AFX_MSGMAP {
+struct KX2_API AFX_MSGMAP {
   const AFX_MSGMAP* (*pfnGetBaseMap)();
   const AFX_MSGMAP_ENTRY* lpEntries;
 };
@@ -73,7 +73,7 @@ KX2_AFX_API AFX_THREAD_STATE* AfxGetThreadState();
 #define WF_STAYACTIVE 0x0020  // a frame that keeps looking active (popup menus, floating bars)
 
 // What an ON_WM_CTLCOLOR entry receives for any WM_CTLCOLOR* message.
-struct AFX_CTLCOLOR {
+struct KX2_API AFX_CTLCOLOR {
   HWND hWnd;
   HDC hDC;
   UINT nCtlType;

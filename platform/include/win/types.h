@@ -14,7 +14,11 @@
 #define STDMETHODCALLTYPE
 #define CONST const
 
+// Libraries build with hidden visibility: only what these mark is exported. KX2_EXPORT is
+// for C functions (found by name with GetProcAddress), KX2_API for the C++ classes and
+// functions a library offers other modules and its tests.
 #define KX2_EXPORT extern "C" __attribute__((visibility("default")))
+#define KX2_API __attribute__((visibility("default")))
 
 typedef int32_t BOOL;
 typedef uint8_t BYTE;

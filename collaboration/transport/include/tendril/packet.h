@@ -34,7 +34,7 @@ using PacketLockScope = std::lock_guard<std::recursive_mutex>;
 
 // A wide string read in place. The body has no alignment, so the text is kept as its bytes
 // and copied out (or compared) unit by unit.
-struct WideText {
+struct TENDRIL_API WideText {
   const unsigned char* bytes = nullptr;
   size_t units = 0;  // without the terminator
 

@@ -4,9 +4,10 @@
 
 #include <cstdarg>
 #include <cstddef>
+#include <plastrum/export.h>
 
 // Writes at most capacity - 1 characters and a terminator. Returns the characters written,
 // or -1 when the text had to be cut (the buffer then holds the cut, terminated text) or
 // capacity is 0.
-int FormatWideString(char16_t* buffer, size_t capacity, const char16_t* format, ...);
-int FormatWideStringV(char16_t* buffer, size_t capacity, const char16_t* format, va_list arguments);
+PLASTRUM_API int FormatWideString(char16_t* buffer, size_t capacity, const char16_t* format, ...);
+PLASTRUM_API int FormatWideStringV(char16_t* buffer, size_t capacity, const char16_t* format, va_list arguments);

@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include <plastrum/property_value.h>
+#include <plastrum/export.h>
 
 namespace Kx2 {
 
@@ -33,7 +34,7 @@ constexpr uint32_t kFieldMapModeProperty = 5;
 }  // namespace Kx2
 
 // A counted list of values kept under one property.
-class IKx2PropertyArray : public IUnknown {
+class PLASTRUM_API IKx2PropertyArray : public IUnknown {
  public:
   virtual BOOL SetCount(int32_t count) = 0;
   virtual int32_t GetCount() = 0;
@@ -45,7 +46,7 @@ class IKx2PropertyArray : public IUnknown {
   ~IKx2PropertyArray() = default;
 };
 
-class IKx2PropertyObject : public IUnknown {
+class PLASTRUM_API IKx2PropertyObject : public IUnknown {
  public:
   // A copy of the value in *out, which the caller clears; FALSE when the property is absent.
   virtual BOOL GetValue(uint32_t id, Kx2::PropertyValue* out) = 0;

@@ -21,8 +21,9 @@
 #include <cstdint>
 
 #include <plastrum/kx2_bufio.h>
+#include <plastrum/export.h>
 
-class CKx2Archive {
+class PLASTRUM_API CKx2Archive {
  public:
   CKx2Archive();
   virtual ~CKx2Archive();
@@ -107,7 +108,7 @@ class CKx2Archive {
   int32_t position_;
 };
 
-class CKx2DataBlock : public CKx2Archive {
+class PLASTRUM_API CKx2DataBlock : public CKx2Archive {
  public:
   CKx2DataBlock();
   ~CKx2DataBlock() override;

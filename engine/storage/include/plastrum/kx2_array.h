@@ -17,8 +17,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <new>
+#include <plastrum/export.h>
 
-class CKx2MArrayBase {
+class PLASTRUM_API CKx2MArrayBase {
  public:
   // itemSize 1..4095 bytes; a block holds ((blockShift + 1) x 1024) / itemSize items.
   CKx2MArrayBase(int itemSize, int blockShift);
@@ -98,7 +99,7 @@ class CKx2MArray : public CKx2MArrayBase {
   T& operator[](int32_t i) const { return *static_cast<T*>(SlotAt(i)); }
 };
 
-class CKx2DArrayBase {
+class PLASTRUM_API CKx2DArrayBase {
  public:
   explicit CKx2DArrayBase(int itemSize);
   virtual ~CKx2DArrayBase();

@@ -13,10 +13,11 @@
 #include <cstdint>
 
 #include <win/types.h>
+#include <plastrum/export.h>
 
 struct Kx2CipherRecord;
 
-class CKx2BufIO {
+class PLASTRUM_API CKx2BufIO {
  public:
   // Bits 0-1 of the mode. 0 (read-write) counts as writing; 3 counts as reading for the
   // record archive and the encryption layer, and as writing for the compression layer.

@@ -6,20 +6,21 @@
 #pragma once
 
 #include <cstdint>
+#include <plastrum/export.h>
 
 namespace Kx2 {
 
-intptr_t GetThrowMode();
+PLASTRUM_API intptr_t GetThrowMode();
 // Stores a new throw mode and returns the previous one.
-intptr_t SetThrowMode(intptr_t value);
+PLASTRUM_API intptr_t SetThrowMode(intptr_t value);
 // Throws the thread's error code (uint32_t) when the throw mode is set.
-void ThrowIfEnabled();
+PLASTRUM_API void ThrowIfEnabled();
 
 // Sets the thread error, then throws it when the throw mode is set.
-void Fail(uint32_t code);
+PLASTRUM_API void Fail(uint32_t code);
 
 // Restores the previous throw mode when it goes out of scope.
-class ScopedThrowMode {
+class PLASTRUM_API ScopedThrowMode {
  public:
   explicit ScopedThrowMode(intptr_t value) : previous_(SetThrowMode(value)) {}
   ~ScopedThrowMode() { SetThrowMode(previous_); }

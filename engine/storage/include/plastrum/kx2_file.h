@@ -4,8 +4,9 @@
 
 #include <plastrum/kx2_bufio.h>
 #include <plastrum/kx2_string.h>
+#include <plastrum/export.h>
 
-class CKx2File : public CKx2BufIO {
+class PLASTRUM_API CKx2File : public CKx2BufIO {
  public:
   // Open modes and the store mode each gives.
   enum : int {
@@ -39,6 +40,6 @@ class CKx2File : public CKx2BufIO {
 // Copies everything the store delivers (through its decompressor when one is attached)
 // into a new file at path. 1 on success; 0 when the store fails or the file cannot be
 // written.
-int CopyToFile(CKx2BufIO& io, const char16_t* path);
+PLASTRUM_API int CopyToFile(CKx2BufIO& io, const char16_t* path);
 // Copies the whole file at path into the store (through its compressor when attached).
-int CopyFromFile(CKx2BufIO& io, const char16_t* path);
+PLASTRUM_API int CopyFromFile(CKx2BufIO& io, const char16_t* path);

@@ -7,8 +7,9 @@
 #pragma once
 
 #include <cstddef>
+#include <plastrum/export.h>
 
-struct Kx2Heap {
+struct PLASTRUM_API Kx2Heap {
   // malloc/realloc/free; null when memory ran out (or a test made the allocation fail).
   // Allocate(0) and Reallocate(p, 0) give a valid, freeable block of no usable bytes.
   static void* Allocate(size_t bytes);

@@ -3,8 +3,9 @@
 #pragma once
 
 #include <plastrum/kx2_bufio.h>
+#include <plastrum/export.h>
 
-class CKx2MemFile : public CKx2BufIO {
+class PLASTRUM_API CKx2MemFile : public CKx2BufIO {
  public:
   // Over a caller's buffer from the heap (the file takes it over and frees it), in read
   // mode with `size` bytes of content. Without a buffer the file starts open and empty,

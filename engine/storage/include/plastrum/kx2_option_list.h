@@ -8,8 +8,9 @@
 #pragma once
 
 #include <cstdint>
+#include <plastrum/export.h>
 
-class CKx2OptionList {
+class PLASTRUM_API CKx2OptionList {
  public:
   static constexpr int kTextUnits = 260;
 

@@ -13,8 +13,9 @@
 #include <plastrum/kx2_stream.h>
 
 #include <win/ole.h>
+#include <plastrum/export.h>
 
-class CKx2Storage {
+class PLASTRUM_API CKx2Storage {
  public:
   explicit CKx2Storage(IStorage* storage = nullptr, BOOL addRef = FALSE);
   virtual ~CKx2Storage();
@@ -46,7 +47,7 @@ class CKx2Storage {
   IStorage* storage_;
 };
 
-class CKx2MainStorage : public CKx2Storage {
+class PLASTRUM_API CKx2MainStorage : public CKx2Storage {
  public:
   static constexpr int kHeaderSize = 128;
   static constexpr DWORD kHeaderRead = STGM_SHARE_EXCLUSIVE | STGM_READ;        // 0x10

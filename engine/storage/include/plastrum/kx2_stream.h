@@ -4,8 +4,9 @@
 #include <plastrum/kx2_bufio.h>
 
 #include <win/ole.h>
+#include <plastrum/export.h>
 
-class CKx2Stream : public CKx2BufIO {
+class PLASTRUM_API CKx2Stream : public CKx2BufIO {
  public:
   CKx2Stream();
   ~CKx2Stream() override;

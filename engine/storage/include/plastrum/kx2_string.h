@@ -17,8 +17,9 @@
 #include <cstdint>
 
 #include <win/types.h>
+#include <plastrum/export.h>
 
-class CKx2String {
+class PLASTRUM_API CKx2String {
  public:
   // The header in front of the characters.
   struct Header {

@@ -10,10 +10,11 @@
 
 #include <win/ole.h>
 #include <win/types.h>
+#include <plastrum/export.h>
 
 // The object that issued the key of a value of type 0x8002 (picture data in the host's
 // binary-data store): clearing the value hands the key back through ReleaseReference.
-class IKx2ReferenceOwner : public IUnknown {
+class PLASTRUM_API IKx2ReferenceOwner : public IUnknown {
  public:
   virtual LONG_PTR Reserved3() = 0;  // 3
   // A key holding `value` (for a key of this owner, the same key with one more reference).
@@ -53,11 +54,11 @@ enum : uint16_t {
 enum : uint16_t { kValueNotOwned = 0x0001 };
 
 // A 16-byte block of a value of type 14.
-struct ValueBlock16 {
+struct PLASTRUM_API ValueBlock16 {
   uint8_t bytes[16];
 };
 
-struct PropertyValue {
+struct PLASTRUM_API PropertyValue {
   uint16_t type;
   uint16_t flags;     // bit 0: the record does not own its payload
   uint32_t reserved;  // untouched
@@ -86,7 +87,7 @@ static_assert(offsetof(PropertyValue, flags) == 2 && offsetof(PropertyValue, res
               "the host reads the record by this layout");
 
 // Clears the record when it leaves scope, also when an exception leaves the scope.
-class ScopedPropertyValue {
+class PLASTRUM_API ScopedPropertyValue {
  public:
   ScopedPropertyValue() : value_{} {}
   ~ScopedPropertyValue() { value_.Clear(); }

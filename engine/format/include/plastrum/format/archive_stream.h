@@ -4,8 +4,9 @@
 
 #include <plastrum/format/bin_data_store.h>
 #include <plastrum/kx2_archive.h>
+#include <plastrum/export.h>
 
-class ArchiveDataStream final : public IKx2DataStream {
+class PLASTRUM_API ArchiveDataStream final : public IKx2DataStream {
  public:
   explicit ArchiveDataStream(CKx2DataBlock& archive) : archive_(archive) {}
   int32_t ReadBytes(void* buffer, int32_t n) override;

@@ -10,10 +10,11 @@
 #include <cstdint>
 
 #include <plastrum/property_value.h>
+#include <plastrum/export.h>
 
 // The bytes of a record archive as the store reads and writes them (see archive_stream.h for
 // the engine's side). Counts of bytes moved; fewer at the end of the data.
-class IKx2DataStream {
+class PLASTRUM_API IKx2DataStream {
  public:
   virtual int32_t ReadBytes(void* buffer, int32_t n) = 0;
   virtual int32_t WriteBytes(const void* buffer, int32_t n) = 0;
@@ -22,7 +23,7 @@ class IKx2DataStream {
   ~IKx2DataStream() = default;
 };
 
-class IKx2BinDataStore : public IKx2ReferenceOwner {
+class PLASTRUM_API IKx2BinDataStore : public IKx2ReferenceOwner {
  public:
   // Takes a reference on the data and returns its identifier; 0 when id names no data.
   ULONG_PTR AddRefData(ULONG_PTR id) { return AddReference(id); }

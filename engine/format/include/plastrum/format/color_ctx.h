@@ -8,13 +8,14 @@
 #include <plastrum/format/color_ref.h>
 #include <plastrum/format/present_unknown.h>
 #include <plastrum/host_property.h>
+#include <plastrum/export.h>
 
 class CKx2DataBlock;
 class IKx2SubShapeMapperCtx;
 class IPresentColor;
 struct ShapeXmlArchive;
 
-class IPresentColorCtx : public IUnknown {
+class PLASTRUM_API IPresentColorCtx : public IUnknown {
  public:
   // Reads a colour modifier set from the host object and interns it: the identifier (with
   // one reference) in *id and TRUE; FALSE (id untouched) when it cannot be read or interned.
@@ -40,7 +41,7 @@ class IPresentColorCtx : public IUnknown {
   ~IPresentColorCtx() = default;
 };
 
-class CPresentColorCtx : public CPresentUnknown<IPresentColorCtx> {
+class PLASTRUM_API CPresentColorCtx : public CPresentUnknown<IPresentColorCtx> {
  public:
   CPresentColorCtx() = default;
   ~CPresentColorCtx() = default;

@@ -5,10 +5,11 @@
 #pragma once
 
 #include <cstdint>
+#include <plastrum/export.h>
 
 namespace Present::Type {
 
-class Color {
+class PLASTRUM_API Color {
  public:
   Color() = default;
   virtual ~Color() = default;
@@ -36,7 +37,7 @@ class Color {
 
 // One of the twelve colours of a canvas palette ("dk1" ... "folHlink"), lightened (factor
 // above 0) or darkened (below 0) through HSL. Its colour is set by ResolveFromPalette.
-class SchemeColor : public Color {
+class PLASTRUM_API SchemeColor : public Color {
  public:
   static constexpr int kPaletteSize = 12;
 
@@ -53,7 +54,7 @@ class SchemeColor : public Color {
 };
 
 // A colour of the system's colour table by its index.
-class SystemColor : public Color {
+class PLASTRUM_API SystemColor : public Color {
  public:
   SystemColor() : Color(4) {}
   explicit SystemColor(int32_t index_) : Color(4), index(index_) { dirty = 1; }
@@ -63,7 +64,7 @@ class SystemColor : public Color {
   int32_t index = 0;
 };
 
-class HslColor : public Color {
+class PLASTRUM_API HslColor : public Color {
  public:
   HslColor() : Color(2) {}
   void UpdateRgb() override;
@@ -76,7 +77,7 @@ class HslColor : public Color {
   float luminance = 0.0f;   // 0..1
 };
 
-class CmykColor : public Color {
+class PLASTRUM_API CmykColor : public Color {
  public:
   CmykColor() : Color(1) {}
   void UpdateRgb() override;
@@ -90,7 +91,7 @@ class CmykColor : public Color {
 // The fixed table of system colours the system colour kind reads (0x00BBGGRR, as
 // GetSysColor answers): false for an index outside it.
 constexpr int32_t kSystemColorCount = 31;
-bool SystemColorValue(int32_t index, uint32_t* bgr);
+PLASTRUM_API bool SystemColorValue(int32_t index, uint32_t* bgr);
 
 }  // namespace Present::Type
 
@@ -102,6 +103,6 @@ namespace Present {
 // index in bits 0-7 with a factor in hundredths in bits 8-23). CMYK, HSL and system colours
 // come out dirty with alpha 255. Null for another kind, for a scheme index outside the
 // palette, a system index outside the system colour table, or when memory runs out.
-Type::Color* CreateColorFromStored(uint32_t value, uint32_t second);
+PLASTRUM_API Type::Color* CreateColorFromStored(uint32_t value, uint32_t second);
 
 }  // namespace Present

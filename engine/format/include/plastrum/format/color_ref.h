@@ -17,6 +17,7 @@
 #pragma once
 
 #include <cstdint>
+#include <plastrum/export.h>
 
 class CKx2DataBlock;
 struct ShapeXmlArchive;
@@ -37,13 +38,13 @@ constexpr uint32_t kColorDontCare = 0x40000000u;
 
 // Scheme colours by index.
 constexpr int kSchemeColorCount = 12;
-extern const char16_t* const kSchemeColorNames[kSchemeColorCount];
+PLASTRUM_API extern const char16_t* const kSchemeColorNames[kSchemeColorCount];
 // The index of a scheme colour name; -1 for an unknown or null name.
-int SchemeColorIndex(const char16_t* name);
+PLASTRUM_API int SchemeColorIndex(const char16_t* name);
 
 }  // namespace Present
 
-struct PresentColorRef {
+struct PLASTRUM_API PresentColorRef {
   uint32_t value = 0;
   uint16_t colorId = 0;
   uint8_t opacity = 0;

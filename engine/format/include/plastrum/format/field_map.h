@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include <plastrum/host_property.h>
+#include <plastrum/export.h>
 
 // Field types.
 enum FieldMapType : uint16_t {
@@ -56,7 +57,7 @@ typedef int (*FieldMapCallback)(void* record, int direction, IKx2PropertyObject*
 // the property holds an object reference (type 0x8002) whose owner is the service: it
 // interns the referenced object and gives an identifier with one reference; the field's old
 // identifier is given back through the same service.
-class IKx2FieldIdService : public IKx2ReferenceOwner {
+class PLASTRUM_API IKx2FieldIdService : public IKx2ReferenceOwner {
  public:
   virtual BOOL ExportIdentifier(IKx2PropertyObject* host, uint32_t propertyId, uint16_t id) = 0;  // 7
   virtual uint16_t InternObject(const Kx2::PropertyValue& value) = 0;                             // 8
@@ -67,7 +68,7 @@ class IKx2FieldIdService : public IKx2ReferenceOwner {
 };
 typedef IKx2FieldIdService* (*FieldMapAccessor)();
 
-struct FieldMapEntry {
+struct PLASTRUM_API FieldMapEntry {
   uint32_t propertyId;
   uint32_t reserved0;
   // Lower bound (low word); kFieldUnbounded = none. Array fields: the element count. Type 49:
@@ -124,7 +125,7 @@ constexpr FieldMapEntry FieldMapEndEntry() {
   return FieldMapEntry{0, 0, 0, 0, 0, 0, 0, 0, kFieldEnd, 0, 0, nullptr, nullptr, nullptr};
 }
 
-class FieldMap {
+class PLASTRUM_API FieldMap {
  public:
   // Moves every field of `record` described by `map` to the host object (direction
   // kFieldMapWrite) or from it (kFieldMapRead). A field that fails (out of range, refused by

@@ -14,6 +14,7 @@
 #include <plastrum/format/format_hash.h>
 #include <plastrum/format/property_io.h>
 #include <plastrum/host_property.h>
+#include <plastrum/export.h>
 
 // Fields are reached by their offset in the plain-field struct; GCC takes the struct's first
 // member for the whole object the offset moves through and warns of writes past it.
@@ -26,7 +27,7 @@ namespace Present::Fields {
 
 enum class Width : uint8_t { U8, I16, U16, I32, Color, Nested };
 
-struct Field {
+struct PLASTRUM_API Field {
   Width width;
   uint16_t offset;     // in the kind's plain-field struct
   uint16_t valueType;  // the host value type it is stored as

@@ -6,10 +6,11 @@
 #include <cstdint>
 
 #include <plastrum/format/color_ref.h>
+#include <plastrum/export.h>
 
 namespace Present {
 
-class ValueHash {
+class PLASTRUM_API ValueHash {
  public:
   ValueHash& Add(uint64_t v) {
     h_ = (h_ ^ v) * 0x100000001B3ull;

@@ -12,11 +12,12 @@
 #include <plastrum/format/present_unknown.h>
 #include <plastrum/format/shape_table.h>
 #include <plastrum/host_property.h>
+#include <plastrum/export.h>
 
 class CKx2DataBlock;
 struct ShapeXmlArchive;
 
-class IPresent3DFormat : public IUnknown {
+class PLASTRUM_API IPresent3DFormat : public IUnknown {
  public:
   virtual BOOL ExportToSink(IKx2PropertyObject* sink) = 0;  // 3
   virtual uint8_t GetBevelTopType() = 0;
@@ -45,7 +46,7 @@ class IPresent3DFormat : public IUnknown {
 };
 
 // The twenty fields in state order; lengths in hundredths of a point, angles in tenths.
-struct Format3DFields {
+struct PLASTRUM_API Format3DFields {
   uint8_t bevelTopType = 0;  // BevelType
   int32_t bevelTopWidth = 0;
   int32_t bevelTopHeight = 0;
@@ -66,7 +67,7 @@ struct Format3DFields {
   int32_t objectDistance = 0;
 };
 
-class CPresent3DFormat : public CPresentUnknown<IPresent3DFormat>, public CKx2ShapeRefCnt {
+class PLASTRUM_API CPresent3DFormat : public CPresentUnknown<IPresent3DFormat>, public CKx2ShapeRefCnt {
  public:
   static constexpr uint16_t kRecordTag = 999;
   static constexpr const char16_t* kElementName = u"m:present3D";
@@ -133,11 +134,12 @@ class CPresent3DFormat : public CPresentUnknown<IPresent3DFormat>, public CKx2Sh
   int32_t styleSlot = -1;
 };
 
-class CPresent3DFormatCtx : public CPresentPlainCtx<CPresent3DFormat, 20, 1015, &CPresent3DFormat::ExchangeMapped> {
+class PLASTRUM_API CPresent3DFormatCtx
+    : public CPresentPlainCtx<CPresent3DFormat, 20, 1015, &CPresent3DFormat::ExchangeMapped> {
  public:
   using CPresentPlainCtx::CPresentPlainCtx;
 };
 
-CKx2ShapeTbl<CPresent3DFormat>& Present3DFormatTable();
-int Init3DFormatTable();
-int32_t Free3DFormatTable();
+PLASTRUM_API CKx2ShapeTbl<CPresent3DFormat>& Present3DFormatTable();
+PLASTRUM_API int Init3DFormatTable();
+PLASTRUM_API int32_t Free3DFormatTable();

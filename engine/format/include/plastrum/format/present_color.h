@@ -14,11 +14,12 @@
 #include <plastrum/format/field_map.h>
 #include <plastrum/format/present_unknown.h>
 #include <plastrum/format/shape_table.h>
+#include <plastrum/export.h>
 
 class CKx2DataBlock;
 struct ShapeXmlArchive;
 
-class IPresentColor : public IUnknown {
+class PLASTRUM_API IPresentColor : public IUnknown {
  public:
   // Writes the 20 properties into a host property sink; FALSE for a null sink.
   virtual BOOL ExportToSink(IKx2PropertyObject* sink) = 0;  // 3
@@ -48,7 +49,7 @@ class IPresentColor : public IUnknown {
 };
 
 // The value of a colour entry, compared and interned as its first 37 bytes.
-struct PresentColorValue {
+struct PLASTRUM_API PresentColorValue {
   uint8_t type = 0;  // 0 "None", 1 "Custom"
   uint8_t reserved = 0;
   int16_t alphaMod = 0;
@@ -80,7 +81,7 @@ static_assert(offsetof(PresentColorValue, alphaMod) == 2 && offsetof(PresentColo
                   offsetof(PresentColorValue, inverse) == 36,
               "the modifiers follow the type and a spare byte, the flags follow the modifiers");
 
-class CPresentColor : public CPresentUnknown<IPresentColor>, public CKx2ShapeRefCnt {
+class PLASTRUM_API CPresentColor : public CPresentUnknown<IPresentColor>, public CKx2ShapeRefCnt {
  public:
   static constexpr uint16_t kRecordTag = 1001;
   static constexpr const char16_t* kElementName = u"m:presentColor";
@@ -144,7 +145,7 @@ class CPresentColor : public CPresentUnknown<IPresentColor>, public CKx2ShapeRef
 };
 
 // The module-wide colour table.
-CKx2ShapeTbl<CPresentColor>& PresentColorTable();
+PLASTRUM_API CKx2ShapeTbl<CPresentColor>& PresentColorTable();
 // Puts the colour table's fixed entries in place (1, or 0 on failure) and empties it.
-int InitColorTable();
-int32_t FreeColorTable();
+PLASTRUM_API int InitColorTable();
+PLASTRUM_API int32_t FreeColorTable();

@@ -16,6 +16,7 @@
 #include <win/types.h>
 
 #include <plastrum/format/color_ctx.h>
+#include <plastrum/export.h>
 
 class IKx2BinDataStore;
 class IKx2ShapeMapperCtx;
@@ -23,7 +24,7 @@ class IKx2SubShapeMapperCtx;
 class StyleCache;
 
 // The engine's designer. It owns the one style cache of the process.
-class Presentation {
+class PLASTRUM_API Presentation {
  public:
   Presentation();
   ~Presentation();
@@ -37,7 +38,7 @@ class Presentation {
   void (*destroyCache_)(StyleCache*);  // the maker's, kept in case the maker changes meanwhile
 };
 
-class CPresentEngine {
+class PLASTRUM_API CPresentEngine {
  public:
   CPresentEngine();
   ~CPresentEngine();
@@ -70,29 +71,29 @@ class CPresentEngine {
 namespace Present {
 
 // The process's engine, or null.
-CPresentEngine* GetPresentEngine();
+PLASTRUM_API CPresentEngine* GetPresentEngine();
 // Makes a new engine and makes it the process's engine (a previous one is left to its
 // owner); null when memory runs out.
-CPresentEngine* CreatePresentEngineObject();
+PLASTRUM_API CPresentEngine* CreatePresentEngineObject();
 // Destroys the process's engine, if any, and clears the pointer.
-void DestroyPresentEngineObject();
+PLASTRUM_API void DestroyPresentEngineObject();
 
 // The style cache of the process's engine, or null.
-StyleCache* GetStyleCache();
+PLASTRUM_API StyleCache* GetStyleCache();
 // The host's binary-data store given to the process's engine, or null.
-IKx2BinDataStore* GetBinDataStore();
+PLASTRUM_API IKx2BinDataStore* GetBinDataStore();
 
 // Makers of the engine parts that are built elsewhere in the library.
-struct StyleCacheMaker {
+struct PLASTRUM_API StyleCacheMaker {
   StyleCache* (*create)() = nullptr;
   void (*destroy)(StyleCache*) = nullptr;
 };
-struct ShapeMapperMaker {
+struct PLASTRUM_API ShapeMapperMaker {
   IKx2SubShapeMapperCtx* (*create)(IKx2ShapeMapperCtx* outer) = nullptr;
   void (*destroy)(IKx2SubShapeMapperCtx* mapper) = nullptr;
 };
 // Each returns the maker it replaces.
-StyleCacheMaker SetStyleCacheMaker(StyleCacheMaker maker);
-ShapeMapperMaker SetShapeMapperMaker(ShapeMapperMaker maker);
+PLASTRUM_API StyleCacheMaker SetStyleCacheMaker(StyleCacheMaker maker);
+PLASTRUM_API ShapeMapperMaker SetShapeMapperMaker(ShapeMapperMaker maker);
 
 }  // namespace Present

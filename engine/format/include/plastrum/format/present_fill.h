@@ -14,12 +14,13 @@
 #include <plastrum/format/present_unknown.h>
 #include <plastrum/format/shape_table.h>
 #include <plastrum/host_property.h>
+#include <plastrum/export.h>
 
 class CKx2DataBlock;
 class IKx2ShapeMapperCtx;
 struct ShapeXmlArchive;
 
-class IPresentFill : public IUnknown {
+class PLASTRUM_API IPresentFill : public IUnknown {
  public:
   virtual BOOL ExportToSink(IKx2PropertyObject* sink) = 0;  // 3
   virtual uint8_t GetType() = 0;
@@ -33,7 +34,7 @@ class IPresentFill : public IUnknown {
   ~IPresentFill() = default;
 };
 
-struct FillFields {
+struct PLASTRUM_API FillFields {
   uint8_t type = 0;  // FillType
   PresentColorRef solidColor;
   int16_t transparency = 0;  // tenths of a percent
@@ -42,7 +43,7 @@ struct FillFields {
   uint16_t hatchID = 0;
 };
 
-class CPresentFill : public CPresentUnknown<IPresentFill>, public CKx2ShapeRefCnt {
+class PLASTRUM_API CPresentFill : public CPresentUnknown<IPresentFill>, public CKx2ShapeRefCnt {
  public:
   static constexpr uint16_t kRecordTag = 995;
   static constexpr const char16_t* kElementName = u"m:presentFill";
@@ -88,7 +89,7 @@ class CPresentFill : public CPresentUnknown<IPresentFill>, public CKx2ShapeRefCn
   int32_t styleSlot = -1;
 };
 
-class CPresentFillCtx : public CPresentFormatCtx<CPresentFill, 6, 1011, &CPresentFill::ExchangeEmbedded> {
+class PLASTRUM_API CPresentFillCtx : public CPresentFormatCtx<CPresentFill, 6, 1011, &CPresentFill::ExchangeEmbedded> {
  public:
   CPresentFillCtx() = default;
   explicit CPresentFillCtx(const CPresentFill& value);
@@ -113,6 +114,6 @@ class CPresentFillCtx : public CPresentFormatCtx<CPresentFill, 6, 1011, &CPresen
   CPresentHatchCtx hatch;
 };
 
-CKx2ShapeTbl<CPresentFill>& PresentFillTable();
-int InitFillTable();
-int32_t FreeFillTable();
+PLASTRUM_API CKx2ShapeTbl<CPresentFill>& PresentFillTable();
+PLASTRUM_API int InitFillTable();
+PLASTRUM_API int32_t FreeFillTable();

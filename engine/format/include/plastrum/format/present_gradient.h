@@ -14,12 +14,13 @@
 #include <plastrum/format/present_unknown.h>
 #include <plastrum/format/shape_table.h>
 #include <plastrum/host_property.h>
+#include <plastrum/export.h>
 
 class CKx2DataBlock;
 class IKx2ShapeMapperCtx;
 struct ShapeXmlArchive;
 
-class IPresentGradient : public IUnknown {
+class PLASTRUM_API IPresentGradient : public IUnknown {
  public:
   virtual BOOL ExportToSink(IKx2PropertyObject* sink) = 0;  // 3
   virtual uint8_t GetType() = 0;
@@ -36,7 +37,7 @@ class IPresentGradient : public IUnknown {
   ~IPresentGradient() = default;
 };
 
-struct GradientFields {
+struct PLASTRUM_API GradientFields {
   static constexpr int kMaxStops = 10;
   uint8_t type = 0;                       // GradientType
   uint8_t direction = 0;                  // GradientDirection
@@ -51,7 +52,7 @@ struct GradientFields {
   int Stops() const { return stopCount < kMaxStops ? stopCount : kMaxStops; }
 };
 
-class CPresentGradient : public CPresentUnknown<IPresentGradient>, public CKx2ShapeRefCnt {
+class PLASTRUM_API CPresentGradient : public CPresentUnknown<IPresentGradient>, public CKx2ShapeRefCnt {
  public:
   static constexpr uint16_t kRecordTag = 992;
   static constexpr const char16_t* kElementName = u"m:presentGradient";
@@ -102,7 +103,8 @@ class CPresentGradient : public CPresentUnknown<IPresentGradient>, public CKx2Sh
   static bool InRange(int32_t i) { return i >= 0 && i < GradientFields::kMaxStops; }
 };
 
-class CPresentGradientCtx : public CPresentFormatCtx<CPresentGradient, 8, 1008, &CPresentGradient::ExchangeMapped> {
+class PLASTRUM_API CPresentGradientCtx
+    : public CPresentFormatCtx<CPresentGradient, 8, 1008, &CPresentGradient::ExchangeMapped> {
  public:
   using CPresentFormatCtx::CPresentFormatCtx;
 
@@ -113,6 +115,6 @@ class CPresentGradientCtx : public CPresentFormatCtx<CPresentGradient, 8, 1008, 
   int IsEqual(const CPresentGradient& value) override;
 };
 
-CKx2ShapeTbl<CPresentGradient>& PresentGradientTable();
-int InitGradientTable();
-int32_t FreeGradientTable();
+PLASTRUM_API CKx2ShapeTbl<CPresentGradient>& PresentGradientTable();
+PLASTRUM_API int InitGradientTable();
+PLASTRUM_API int32_t FreeGradientTable();

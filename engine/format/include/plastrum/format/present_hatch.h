@@ -11,13 +11,14 @@
 #include <plastrum/format/present_unknown.h>
 #include <plastrum/format/shape_table.h>
 #include <plastrum/host_property.h>
+#include <plastrum/export.h>
 
 class CKx2DataBlock;
 class CPresentFill;
 class IKx2ShapeMapperCtx;
 struct ShapeXmlArchive;
 
-class IPresentHatch : public IUnknown {
+class PLASTRUM_API IPresentHatch : public IUnknown {
  public:
   virtual BOOL ExportToSink(IKx2PropertyObject* sink) = 0;  // 3
   virtual uint8_t GetStyle() = 0;
@@ -29,14 +30,14 @@ class IPresentHatch : public IUnknown {
   ~IPresentHatch() = default;
 };
 
-struct HatchFields {
+struct PLASTRUM_API HatchFields {
   uint8_t style = 0;  // HatchStyle
   PresentColorRef foreColor;
   PresentColorRef backColor;
   uint8_t rotateWith = 0;
 };
 
-class CPresentHatch : public CPresentUnknown<IPresentHatch>, public CKx2ShapeRefCnt {
+class PLASTRUM_API CPresentHatch : public CPresentUnknown<IPresentHatch>, public CKx2ShapeRefCnt {
  public:
   static constexpr uint16_t kRecordTag = 994;
   static constexpr const char16_t* kElementName = u"m:presentHatch";
@@ -83,11 +84,11 @@ class CPresentHatch : public CPresentUnknown<IPresentHatch>, public CKx2ShapeRef
   int32_t styleSlot = -1;
 };
 
-class CPresentHatchCtx : public CPresentPlainCtx<CPresentHatch, 4, 1010, &CPresentHatch::ExchangeMapped> {
+class PLASTRUM_API CPresentHatchCtx : public CPresentPlainCtx<CPresentHatch, 4, 1010, &CPresentHatch::ExchangeMapped> {
  public:
   using CPresentPlainCtx::CPresentPlainCtx;
 };
 
-CKx2ShapeTbl<CPresentHatch>& PresentHatchTable();
-int InitHatchTable();
-int32_t FreeHatchTable();
+PLASTRUM_API CKx2ShapeTbl<CPresentHatch>& PresentHatchTable();
+PLASTRUM_API int InitHatchTable();
+PLASTRUM_API int32_t FreeHatchTable();

@@ -10,12 +10,13 @@
 #include <plastrum/format/present_unknown.h>
 #include <plastrum/format/shape_table.h>
 #include <plastrum/host_property.h>
+#include <plastrum/export.h>
 
 class CKx2DataBlock;
 class IKx2ShapeMapperCtx;
 struct ShapeXmlArchive;
 
-class IPresentLine : public IUnknown {
+class PLASTRUM_API IPresentLine : public IUnknown {
  public:
   virtual BOOL ExportToSink(IKx2PropertyObject* sink) = 0;  // 3
   virtual IPresentFill* GetFill() = 0;
@@ -33,14 +34,14 @@ class IPresentLine : public IUnknown {
   ~IPresentLine() = default;
 };
 
-struct LineFields {
+struct PLASTRUM_API LineFields {
   uint16_t fillID = 0;  // held with a reference
   int32_t width = 0;    // hundredths of a point
   uint8_t compoundType = 0, dashType = 0, capType = 0, joinType = 0;
   uint8_t beginArrowType = 0, beginArrowSize = 0, endArrowType = 0, endArrowSize = 0;
 };
 
-class CPresentLine : public CPresentUnknown<IPresentLine>, public CKx2ShapeRefCnt {
+class PLASTRUM_API CPresentLine : public CPresentUnknown<IPresentLine>, public CKx2ShapeRefCnt {
  public:
   static constexpr uint16_t kRecordTag = 996;
   static constexpr const char16_t* kElementName = u"m:presentLine";
@@ -87,7 +88,7 @@ class CPresentLine : public CPresentUnknown<IPresentLine>, public CKx2ShapeRefCn
   int32_t styleSlot = -1;
 };
 
-class CPresentLineCtx : public CPresentFormatCtx<CPresentLine, 10, 1012, &CPresentLine::ExchangeMapped> {
+class PLASTRUM_API CPresentLineCtx : public CPresentFormatCtx<CPresentLine, 10, 1012, &CPresentLine::ExchangeMapped> {
  public:
   CPresentLineCtx() = default;
   explicit CPresentLineCtx(const CPresentLine& value);
@@ -107,6 +108,6 @@ class CPresentLineCtx : public CPresentFormatCtx<CPresentLine, 10, 1012, &CPrese
   CPresentFillCtx fill;
 };
 
-CKx2ShapeTbl<CPresentLine>& PresentLineTable();
-int InitLineTable();
-int32_t FreeLineTable();
+PLASTRUM_API CKx2ShapeTbl<CPresentLine>& PresentLineTable();
+PLASTRUM_API int InitLineTable();
+PLASTRUM_API int32_t FreeLineTable();

@@ -16,12 +16,13 @@
 #include <plastrum/format/present_unknown.h>
 #include <plastrum/format/shape_table.h>
 #include <plastrum/host_property.h>
+#include <plastrum/export.h>
 
 class CKx2DataBlock;
 class IKx2ShapeMapperCtx;
 struct ShapeXmlArchive;
 
-class IPresentPicture : public IUnknown {
+class PLASTRUM_API IPresentPicture : public IUnknown {
  public:
   virtual BOOL ExportToSink(IKx2PropertyObject* sink) = 0;  // 3
   virtual uint16_t GetBinDataId() = 0;
@@ -36,7 +37,7 @@ class IPresentPicture : public IUnknown {
 };
 
 // The plain fields in state order (k = 0..5).
-struct PictureFields {
+struct PLASTRUM_API PictureFields {
   uint16_t binDataId = 0;  // held with a store reference; assign through SetBinDataId
   uint8_t recolor = 0;     // RecolorMode
   PresentColorRef recolorColor;
@@ -45,7 +46,7 @@ struct PictureFields {
   int16_t transparency = 0;
 };
 
-class CPresentPicture : public CPresentUnknown<IPresentPicture>, public CKx2ShapeRefCnt {
+class PLASTRUM_API CPresentPicture : public CPresentUnknown<IPresentPicture>, public CKx2ShapeRefCnt {
  public:
   static constexpr uint16_t kRecordTag = 998;
   static constexpr const char16_t* kElementName = u"m:presentPicture";
@@ -97,7 +98,8 @@ class CPresentPicture : public CPresentUnknown<IPresentPicture>, public CKx2Shap
   int32_t styleSlot = -1;
 };
 
-class CPresentPictureCtx : public CPresentFormatCtx<CPresentPicture, 6, 1014, &CPresentPicture::ExchangeEmbedded> {
+class PLASTRUM_API CPresentPictureCtx
+    : public CPresentFormatCtx<CPresentPicture, 6, 1014, &CPresentPicture::ExchangeEmbedded> {
  public:
   using CPresentFormatCtx::CPresentFormatCtx;
 
@@ -111,9 +113,9 @@ class CPresentPictureCtx : public CPresentFormatCtx<CPresentPicture, 6, 1014, &C
 namespace Present {
 // Whether two data identifiers denote the same data: equal identifiers do, 0 and another do
 // not, and otherwise the store decides (without a store, different identifiers differ).
-bool SamePictureData(uint32_t a, uint32_t b);
+PLASTRUM_API bool SamePictureData(uint32_t a, uint32_t b);
 }  // namespace Present
 
-CKx2ShapeTbl<CPresentPicture>& PresentPictureTable();
-int InitPictureTable();
-int32_t FreePictureTable();
+PLASTRUM_API CKx2ShapeTbl<CPresentPicture>& PresentPictureTable();
+PLASTRUM_API int InitPictureTable();
+PLASTRUM_API int32_t FreePictureTable();

@@ -11,12 +11,13 @@
 #include <plastrum/format/present_unknown.h>
 #include <plastrum/format/shape_table.h>
 #include <plastrum/host_property.h>
+#include <plastrum/export.h>
 
 class CKx2DataBlock;
 class IKx2ShapeMapperCtx;
 struct ShapeXmlArchive;
 
-class IPresentShadow : public IUnknown {
+class PLASTRUM_API IPresentShadow : public IUnknown {
  public:
   virtual BOOL ExportToSink(IKx2PropertyObject* sink) = 0;  // 3
   virtual uint8_t GetType() = 0;
@@ -31,7 +32,7 @@ class IPresentShadow : public IUnknown {
   ~IPresentShadow() = default;
 };
 
-struct ShadowFields {
+struct PLASTRUM_API ShadowFields {
   uint8_t type = 0;  // ShadowType
   PresentColorRef color;
   int16_t transparency = 0;  // tenths of a percent
@@ -41,7 +42,7 @@ struct ShadowFields {
   int32_t distance = 0;      // hundredths of a point
 };
 
-class CPresentShadow : public CPresentUnknown<IPresentShadow>, public CKx2ShapeRefCnt {
+class PLASTRUM_API CPresentShadow : public CPresentUnknown<IPresentShadow>, public CKx2ShapeRefCnt {
  public:
   static constexpr uint16_t kRecordTag = 997;
   static constexpr const char16_t* kElementName = u"m:presentShadow";
@@ -88,11 +89,12 @@ class CPresentShadow : public CPresentUnknown<IPresentShadow>, public CKx2ShapeR
   int32_t styleSlot = -1;
 };
 
-class CPresentShadowCtx : public CPresentPlainCtx<CPresentShadow, 7, 1013, &CPresentShadow::ExchangeMapped> {
+class PLASTRUM_API CPresentShadowCtx
+    : public CPresentPlainCtx<CPresentShadow, 7, 1013, &CPresentShadow::ExchangeMapped> {
  public:
   using CPresentPlainCtx::CPresentPlainCtx;
 };
 
-CKx2ShapeTbl<CPresentShadow>& PresentShadowTable();
-int InitShadowTable();
-int32_t FreeShadowTable();
+PLASTRUM_API CKx2ShapeTbl<CPresentShadow>& PresentShadowTable();
+PLASTRUM_API int InitShadowTable();
+PLASTRUM_API int32_t FreeShadowTable();

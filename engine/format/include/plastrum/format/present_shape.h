@@ -20,13 +20,14 @@
 #include <plastrum/format/present_line.h>
 #include <plastrum/format/present_shadow.h>
 #include <plastrum/format/present_unknown.h>
+#include <plastrum/export.h>
 
 class CKx2DataBlock;
 class CPresentShape;
 class IKx2ShapeMapperCtx;
 struct ShapeXmlArchive;
 
-class IPresentShape : public IUnknown {
+class PLASTRUM_API IPresentShape : public IUnknown {
  public:
   virtual BOOL ExportToSink(IKx2PropertyObject* sink) = 0;  // 3
   virtual IPresentLine* GetLine() = 0;
@@ -47,7 +48,7 @@ class IPresentShape : public IUnknown {
   ~IPresentShape() = default;
 };
 
-struct ShapeIds {
+struct PLASTRUM_API ShapeIds {
   uint16_t lineID = 0;
   uint16_t fillID = 0;
   uint16_t shadowID = 0;
@@ -58,7 +59,7 @@ static_assert(offsetof(ShapeIds, lineID) == 0 && offsetof(ShapeIds, fillID) == 2
                   offsetof(ShapeIds, pictureID) == 6 && offsetof(ShapeIds, format3DID) == 8 && sizeof(ShapeIds) == 10,
               "a shape is its line, fill, shadow, picture and 3-D identifiers, in that order");
 
-class CPresentShape : public CPresentUnknown<IPresentShape>, public CKx2ShapeRefCnt {
+class PLASTRUM_API CPresentShape : public CPresentUnknown<IPresentShape>, public CKx2ShapeRefCnt {
  public:
   static constexpr uint16_t kRecordTag = 1000;
   static constexpr const char16_t* kElementName = u"m:presentShape";
@@ -105,7 +106,7 @@ class CPresentShape : public CPresentUnknown<IPresentShape>, public CKx2ShapeRef
   int32_t styleSlot = -1;
 };
 
-class IPresentShapeCtx : public IUnknown {
+class PLASTRUM_API IPresentShapeCtx : public IUnknown {
  public:
   virtual void SetAllStates(uint8_t state) = 0;                       // 3
   virtual void Reserved(int32_t value) = 0;                           // 4: takes one integer, does nothing
@@ -126,9 +127,9 @@ class IPresentShapeCtx : public IUnknown {
   ~IPresentShapeCtx() = default;
 };
 
-class CPresentShapeCtx final : public CPresentShape,
-                               public CPresentBaseCtx<CPresentShape, 0x7000, 5>,
-                               public IPresentShapeCtx {
+class PLASTRUM_API CPresentShapeCtx final : public CPresentShape,
+                                            public CPresentBaseCtx<CPresentShape, 0x7000, 5>,
+                                            public IPresentShapeCtx {
  public:
   enum { kLine = 0, kFill = 1, kShadow = 2, k3DFormat = 3, kPicture = 4 };
 
@@ -187,6 +188,6 @@ class CPresentShapeCtx final : public CPresentShape,
   void ResetNested();
 };
 
-CKx2ShapeTbl<CPresentShape>& PresentShapeTable();
-int InitShapeTable();
-int32_t FreeShapeStyleTable();
+PLASTRUM_API CKx2ShapeTbl<CPresentShape>& PresentShapeTable();
+PLASTRUM_API int InitShapeTable();
+PLASTRUM_API int32_t FreeShapeStyleTable();

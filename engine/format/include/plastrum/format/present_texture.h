@@ -10,12 +10,13 @@
 #include <plastrum/format/present_unknown.h>
 #include <plastrum/format/shape_table.h>
 #include <plastrum/host_property.h>
+#include <plastrum/export.h>
 
 class CKx2DataBlock;
 class IKx2ShapeMapperCtx;
 struct ShapeXmlArchive;
 
-class IPresentTexture : public IUnknown {
+class PLASTRUM_API IPresentTexture : public IUnknown {
  public:
   virtual BOOL ExportToSink(IKx2PropertyObject* sink) = 0;  // 3
   virtual IPresentPicture* GetPicture() = 0;                // entry 0 for none
@@ -38,7 +39,7 @@ class IPresentTexture : public IUnknown {
 };
 
 // The fields in state order (k = 0..13); the picture identifier is held with a reference.
-struct TextureFields {
+struct PLASTRUM_API TextureFields {
   uint16_t pictureID = 0;
   uint8_t mode = 0;     // TextureMode ("m:position")
   int32_t offsetX = 0;  // hundredths of a point
@@ -52,7 +53,7 @@ struct TextureFields {
   uint8_t rotateWith = 0;
 };
 
-class CPresentTexture : public CPresentUnknown<IPresentTexture>, public CKx2ShapeRefCnt {
+class PLASTRUM_API CPresentTexture : public CPresentUnknown<IPresentTexture>, public CKx2ShapeRefCnt {
  public:
   static constexpr uint16_t kRecordTag = 993;
   static constexpr const char16_t* kElementName = u"m:presentTexture";
@@ -104,7 +105,8 @@ class CPresentTexture : public CPresentUnknown<IPresentTexture>, public CKx2Shap
   int32_t styleSlot = -1;
 };
 
-class CPresentTextureCtx : public CPresentFormatCtx<CPresentTexture, 14, 1009, &CPresentTexture::ExchangeMapped> {
+class PLASTRUM_API CPresentTextureCtx
+    : public CPresentFormatCtx<CPresentTexture, 14, 1009, &CPresentTexture::ExchangeMapped> {
  public:
   CPresentTextureCtx() = default;
   explicit CPresentTextureCtx(const CPresentTexture& value);
@@ -127,6 +129,6 @@ class CPresentTextureCtx : public CPresentFormatCtx<CPresentTexture, 14, 1009, &
   CPresentPictureCtx picture;
 };
 
-CKx2ShapeTbl<CPresentTexture>& PresentTextureTable();
-int InitTextureTable();
-int32_t FreeTextureTable();
+PLASTRUM_API CKx2ShapeTbl<CPresentTexture>& PresentTextureTable();
+PLASTRUM_API int InitTextureTable();
+PLASTRUM_API int32_t FreeTextureTable();

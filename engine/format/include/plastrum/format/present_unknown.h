@@ -7,9 +7,10 @@
 
 #include <win/errors.h>
 #include <win/ole.h>
+#include <plastrum/export.h>
 
 // Clears the out pointer and answers E_NOINTERFACE (E_POINTER without an out pointer).
-HRESULT PresentQueryInterface(void** out);
+PLASTRUM_API HRESULT PresentQueryInterface(void** out);
 
 // Implements the three operations of an interface I that derives from IUnknown.
 template <class I>

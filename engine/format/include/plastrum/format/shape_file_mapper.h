@@ -17,8 +17,9 @@
 
 #include <plastrum/format/present_unknown.h>
 #include <plastrum/format/shape_mapper.h>
+#include <plastrum/export.h>
 
-class CKx2FilePresentationShapeMapper final : public CPresentUnknown<IKx2SubShapeMapperCtx> {
+class PLASTRUM_API CKx2FilePresentationShapeMapper final : public CPresentUnknown<IKx2SubShapeMapperCtx> {
  public:
   static constexpr int kListCount = 13;
   // Lists grow by this many items at a time.

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <plastrum/export.h>
 
 namespace Present {
 
@@ -37,7 +38,7 @@ constexpr int32_t kMaxIdentifier = 0xFFFE;
 
 // The header of every table entry. Values that are not stored in a table keep index -1
 // and count 0.
-struct CKx2ShapeRefCnt {
+struct PLASTRUM_API CKx2ShapeRefCnt {
   enum : uint8_t {
     kTentative = 0x01,  // reserved by NewEntry, not yet filled by Replace
     kDuplicate = 0x02,  // equal to another entry but keeps its own identifier

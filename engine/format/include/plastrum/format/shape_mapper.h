@@ -11,11 +11,12 @@
 
 #include <win/ole.h>
 #include <win/types.h>
+#include <plastrum/export.h>
 
 class CKx2DataBlock;
 struct ShapeXmlArchive;
 
-class IKx2ShapeMapperCtx : public IUnknown {
+class PLASTRUM_API IKx2ShapeMapperCtx : public IUnknown {
  public:
   // 0: the outer mapper, 1: this mapper, anything else: null.
   virtual IKx2ShapeMapperCtx* GetMapper(int32_t which) = 0;  // 3
@@ -34,7 +35,7 @@ class IKx2ShapeMapperCtx : public IUnknown {
 };
 
 // Receives one step per list entry the mapper writes or reads.
-class IKx2StepSink {
+class PLASTRUM_API IKx2StepSink {
  public:
   virtual int32_t Reserved0(int32_t value) = 0;  // 0
   virtual int32_t Step(int32_t units) = 0;       // 1: the mapper passes 2
@@ -44,7 +45,7 @@ class IKx2StepSink {
 };
 
 // The per-file mapper the engine makes.
-class IKx2SubShapeMapperCtx : public IKx2ShapeMapperCtx {
+class PLASTRUM_API IKx2SubShapeMapperCtx : public IKx2ShapeMapperCtx {
  public:
   virtual void BeginWrite() = 0;                                                   // 10
   virtual int ExchangeCounts(CKx2DataBlock* archive) = 0;                          // 11

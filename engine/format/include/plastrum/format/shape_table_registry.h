@@ -12,12 +12,13 @@
 #pragma once
 
 #include <cstdint>
+#include <plastrum/export.h>
 
 struct tagModuleInfo;
 
 namespace Present {
 
-struct ShapeTableHooks {
+struct PLASTRUM_API ShapeTableHooks {
   // Puts the fixed entries in place: 1 on success, 0 on failure.
   int (*init)() = nullptr;
   // Empties the table; returns how many entries were still referenced.
@@ -26,8 +27,8 @@ struct ShapeTableHooks {
 
 // Replaces the hooks of one kind's table and returns the ones it replaces (so that tests
 // can stand in for a kind and put the real hooks back).
-ShapeTableHooks SetShapeTableHooks(uint32_t kind, ShapeTableHooks hooks);
-ShapeTableHooks GetShapeTableHooks(uint32_t kind);
+PLASTRUM_API ShapeTableHooks SetShapeTableHooks(uint32_t kind, ShapeTableHooks hooks);
+PLASTRUM_API ShapeTableHooks GetShapeTableHooks(uint32_t kind);
 
 // The order in which the start runs the hooks.
 inline constexpr uint32_t kTableStartOrder[] = {265, 256, 262, 257, 258, 259, 260, 261, 263, 264};
@@ -36,13 +37,13 @@ inline constexpr uint32_t kTableStopOrder[] = {264, 259, 260, 256, 257, 258, 261
 
 // 0 when every registered table has its fixed entries, -1 at the first that failed (the
 // tables started before it stay as they are).
-int StartShapeTables();
+PLASTRUM_API int StartShapeTables();
 // Empties every registered table.
-void StopShapeTables();
+PLASTRUM_API void StopShapeTables();
 
 }  // namespace Present
 
 // The shape library's module hook: command 0 starts the tables (0, or -1 to refuse the
 // start), command 1 empties them and ends an engine the host left behind; other commands
 // do nothing. Arguments as the foundation's module registry passes them.
-int PlastrumModuleHook(tagModuleInfo* module, int subModuleId, int command, void* detail, int reserved);
+PLASTRUM_API int PlastrumModuleHook(tagModuleInfo* module, int subModuleId, int command, void* detail, int reserved);

@@ -15,12 +15,13 @@
 
 #include <plastrum/format/color_model.h>
 #include <plastrum/format/style_slot.h>
+#include <plastrum/export.h>
 
 namespace Present::Style {
 
 using ColorPtr = std::unique_ptr<Type::Color>;
 
-struct PictureRecord {
+struct PLASTRUM_API PictureRecord {
   int32_t id = 0;
   uint16_t binDataId = 0;
   uint8_t recolor = 0;
@@ -28,7 +29,7 @@ struct PictureRecord {
   float brightness = 0, contrast = 0, transparency = 0;
 };
 
-struct GradientRecord {
+struct PLASTRUM_API GradientRecord {
   static constexpr int kMaxStops = 10;
   int32_t id = 0;
   uint8_t type = 0, direction = 0;
@@ -40,7 +41,7 @@ struct GradientRecord {
   uint8_t rotateWith = 1;
 };
 
-struct TextureRecord {
+struct PLASTRUM_API TextureRecord {
   int32_t id = 0;
   PictureRecord* picture = nullptr;
   uint8_t mode = 1;
@@ -50,14 +51,14 @@ struct TextureRecord {
   uint8_t rotateWith = 1;
 };
 
-struct HatchRecord {
+struct PLASTRUM_API HatchRecord {
   int32_t id = 0;
   uint8_t style = 0;
   ColorPtr foreColor, backColor;
   uint8_t rotateWith = 1;
 };
 
-struct FillRecord {
+struct PLASTRUM_API FillRecord {
   int32_t id = 0;
   uint8_t type = 1;
   ColorPtr solidColor;
@@ -67,7 +68,7 @@ struct FillRecord {
   HatchRecord* hatch = nullptr;
 };
 
-struct LineRecord {
+struct PLASTRUM_API LineRecord {
   int32_t id = 0;
   FillRecord* fill = nullptr;
   float width = 0;
@@ -75,14 +76,14 @@ struct LineRecord {
   uint8_t beginArrowType = 0, beginArrowSize = 0, endArrowType = 0, endArrowSize = 0;
 };
 
-struct ShadowRecord {
+struct PLASTRUM_API ShadowRecord {
   int32_t id = 0;
   uint8_t type = 0;
   ColorPtr color;
   float transparency = 0, size = 0, blur = 0, angle = 0, distance = 0;
 };
 
-struct Format3DRecord {
+struct PLASTRUM_API Format3DRecord {
   int32_t id = 0;
   uint8_t bevelTopType = 0;
   float bevelTopWidth = 0, bevelTopHeight = 0;
@@ -100,7 +101,7 @@ struct Format3DRecord {
   float objectDistance = 0;
 };
 
-struct ShapeRecord {
+struct PLASTRUM_API ShapeRecord {
   int32_t id = 0;
   LineRecord* line = nullptr;
   FillRecord* fill = nullptr;
@@ -110,11 +111,11 @@ struct ShapeRecord {
 };
 
 // Hundredths of a point as EMU: (v / 7200) x 914400, each step in single precision.
-float ToEmu(int64_t hundredthsOfPoint);
+PLASTRUM_API float ToEmu(int64_t hundredthsOfPoint);
 
 }  // namespace Present::Style
 
-class StyleCache {
+class PLASTRUM_API StyleCache {
  public:
   StyleCache();
   ~StyleCache();

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <plastrum/export.h>
 
 namespace Present {
 
@@ -15,6 +16,6 @@ inline constexpr int kStyleKindCount = 9;
 
 // Frees the record at the slot in the engine's style cache (nothing without an engine or a
 // cache) and sets the slot to -1.
-void FreeStyleRecord(StyleKind kind, int32_t& slot);
+PLASTRUM_API void FreeStyleRecord(StyleKind kind, int32_t& slot);
 
 }  // namespace Present

@@ -6,15 +6,16 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <plastrum/export.h>
 
 namespace Present {
 
-struct VocabularyRow {
+struct PLASTRUM_API VocabularyRow {
   const char16_t* name;
   uint8_t value;
 };
 
-class VocabularyTable {
+class PLASTRUM_API VocabularyTable {
  public:
   // The value FromName answers for a name no row has.
   static constexpr uint8_t kUnknown = 255;
@@ -41,30 +42,30 @@ class VocabularyTable {
 
 namespace Vocabulary {
 
-extern const VocabularyTable BevelType;
-extern const VocabularyTable MaterialType;
-extern const VocabularyTable LightRigType;
-extern const VocabularyTable CameraPreset;
-extern const VocabularyTable FillType;
-extern const VocabularyTable GradientType;
-extern const VocabularyTable GradientDirection;
-extern const VocabularyTable TextureMode;
-extern const VocabularyTable TextureAlignment;
-extern const VocabularyTable FlipMode;
-extern const VocabularyTable LineCompound;
-extern const VocabularyTable LineDash;
-extern const VocabularyTable LineCap;
-extern const VocabularyTable LineJoin;
-extern const VocabularyTable ArrowType;
-extern const VocabularyTable ArrowSize;
-extern const VocabularyTable RecolorMode;
-extern const VocabularyTable ShadowType;
-extern const VocabularyTable ColorType;
-extern const VocabularyTable HatchStyle;
+PLASTRUM_API extern const VocabularyTable BevelType;
+PLASTRUM_API extern const VocabularyTable MaterialType;
+PLASTRUM_API extern const VocabularyTable LightRigType;
+PLASTRUM_API extern const VocabularyTable CameraPreset;
+PLASTRUM_API extern const VocabularyTable FillType;
+PLASTRUM_API extern const VocabularyTable GradientType;
+PLASTRUM_API extern const VocabularyTable GradientDirection;
+PLASTRUM_API extern const VocabularyTable TextureMode;
+PLASTRUM_API extern const VocabularyTable TextureAlignment;
+PLASTRUM_API extern const VocabularyTable FlipMode;
+PLASTRUM_API extern const VocabularyTable LineCompound;
+PLASTRUM_API extern const VocabularyTable LineDash;
+PLASTRUM_API extern const VocabularyTable LineCap;
+PLASTRUM_API extern const VocabularyTable LineJoin;
+PLASTRUM_API extern const VocabularyTable ArrowType;
+PLASTRUM_API extern const VocabularyTable ArrowSize;
+PLASTRUM_API extern const VocabularyTable RecolorMode;
+PLASTRUM_API extern const VocabularyTable ShadowType;
+PLASTRUM_API extern const VocabularyTable ColorType;
+PLASTRUM_API extern const VocabularyTable HatchStyle;
 
 // Every table above, for code that walks them all.
-extern const VocabularyTable* const kAllTables[];
-extern const size_t kAllTableCount;
+PLASTRUM_API extern const VocabularyTable* const kAllTables[];
+PLASTRUM_API extern const size_t kAllTableCount;
 
 }  // namespace Vocabulary
 }  // namespace Present

@@ -12,6 +12,7 @@
 
 #include <kx2/Ref.h>
 #include <vantorel/xml_interfaces.h>
+#include <plastrum/export.h>
 
 namespace Present {
 
@@ -22,9 +23,9 @@ using XmlRef = kx2::Ref<T>;
 
 // Item i of a node list as an element: a new reference, or null when the item is missing or
 // is not an element.
-IKX2XMLElement* XmlListElement(IKX2XMLNodeList* list, LONG index);
+PLASTRUM_API IKX2XMLElement* XmlListElement(IKX2XMLNodeList* list, LONG index);
 // The index-th child element of `parent` named `name` (document order): a new reference, or
 // null when there are not that many.
-IKX2XMLElement* XmlChildElement(IKX2XMLElement* parent, const char16_t* name, LONG index = 0);
+PLASTRUM_API IKX2XMLElement* XmlChildElement(IKX2XMLElement* parent, const char16_t* name, LONG index = 0);
 
 }  // namespace Present

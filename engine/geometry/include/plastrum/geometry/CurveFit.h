@@ -5,6 +5,7 @@
 #pragma once
 
 #include "plastrum/geometry/GeometryMath.h"
+#include <plastrum/export.h>
 
 namespace Present::Geometry {
 
@@ -15,12 +16,13 @@ namespace CurveFit {
 // that quadratic curves taking them as control points reach the offset line itself.
 // Returns a new list of `outCount` points that the caller frees with FreePointList, or
 // null (outCount 0) for the inputs ZigzagPolyline refuses or when memory runs out.
-PointF* ControlPoints(const PointF* points, int count, float step, float amplitude, int mode, int& outCount);
+PLASTRUM_API PointF* ControlPoints(const PointF* points, int count, float step, float amplitude, int mode,
+                                   int& outCount);
 
 }  // namespace CurveFit
 
 // A line that swings from the polyline across its offset by width / 2 to its offset by
 // the full width and back, one swing every `step`; null as for CurveFit::ControlPoints.
-PointF* OffsetCurveOutline(const PointF* points, int count, float step, float width, int& outCount);
+PLASTRUM_API PointF* OffsetCurveOutline(const PointF* points, int count, float step, float width, int& outCount);
 
 }  // namespace Present::Geometry

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include <plastrum/present/drawing/Transformer.h>
+#include <plastrum/export.h>
 
 namespace Present::Drawing {
 
@@ -19,7 +20,7 @@ inline constexpr uint8_t kDefaultHandleKnob = 3;
 inline constexpr uint8_t kControlHandleKnob = 1;
 inline constexpr uint8_t kEndHandleKnob = 4;
 
-class AdjustHandle : public Transformer {
+class PLASTRUM_API AdjustHandle : public Transformer {
  public:
   // Translate, scale and rotate move the handle point only; the anchor stays as built.
   void Translate(float dx, float dy) override;
@@ -37,17 +38,17 @@ class AdjustHandle : public Transformer {
   explicit AdjustHandle(uint8_t kind_) : kind(kind_) {}
 };
 
-class AngularAdjust final : public AdjustHandle {
+class PLASTRUM_API AngularAdjust final : public AdjustHandle {
  public:
   AngularAdjust() : AdjustHandle(0) {}
 };
 
-class PolarAdjust final : public AdjustHandle {
+class PLASTRUM_API PolarAdjust final : public AdjustHandle {
  public:
   PolarAdjust() : AdjustHandle(1) {}
 };
 
-class AdjustHandles final : public Transformer {
+class PLASTRUM_API AdjustHandles final : public Transformer {
  public:
   void Translate(float dx, float dy) override;
   void Scale(float sx, float sy) override;
@@ -58,8 +59,10 @@ class AdjustHandles final : public Transformer {
 
 // Makes a handle (PolarAdjust for a non-zero selector, else AngularAdjust) and appends
 // it; nothing is appended when memory runs out. Returns the handle or null.
-AdjustHandle* AddAdjustHandle(uint8_t selector, PointF point, uint8_t knob, AdjustHandles& handles, uint8_t type);
-AdjustHandle* AddAdjustHandleWithAnchor(uint8_t selector, PointF point, uint8_t knob, AdjustHandles& handles,
-                                        uint8_t type, PointF anchor, uint8_t lever);
+PLASTRUM_API AdjustHandle* AddAdjustHandle(uint8_t selector, PointF point, uint8_t knob, AdjustHandles& handles,
+                                           uint8_t type);
+PLASTRUM_API AdjustHandle* AddAdjustHandleWithAnchor(uint8_t selector, PointF point, uint8_t knob,
+                                                     AdjustHandles& handles, uint8_t type, PointF anchor,
+                                                     uint8_t lever);
 
 }  // namespace Present::Drawing

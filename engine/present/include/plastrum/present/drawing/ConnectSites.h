@@ -4,14 +4,15 @@
 #include <vector>
 
 #include <plastrum/present/drawing/Transformer.h>
+#include <plastrum/export.h>
 
 namespace Present::Drawing {
 
-struct ConnectSite {
+struct PLASTRUM_API ConnectSite {
   PointF point;
 };
 
-class ConnectSites final : public Transformer {
+class PLASTRUM_API ConnectSites final : public Transformer {
  public:
   void Translate(float dx, float dy) override;
   void Scale(float sx, float sy) override;

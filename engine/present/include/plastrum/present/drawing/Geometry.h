@@ -10,10 +10,11 @@
 #include <plastrum/present/drawing/Guideline.h>
 #include <plastrum/present/drawing/Sanctuary.h>
 #include <plastrum/present/drawing/Segments.h>
+#include <plastrum/export.h>
 
 namespace Present::Drawing {
 
-class Geometry final : public Transformer {
+class PLASTRUM_API Geometry final : public Transformer {
  public:
   // In this mode translate, scale and rotate leave the handles and sites in place.
   static constexpr int32_t kKeepHandles = 1;

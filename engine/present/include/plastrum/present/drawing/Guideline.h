@@ -5,10 +5,11 @@
 #include <cstdint>
 
 #include <plastrum/present/drawing/Transformer.h>
+#include <plastrum/export.h>
 
 namespace Present::Drawing {
 
-class Guideline final : public Transformer {
+class PLASTRUM_API Guideline final : public Transformer {
  public:
   enum Knob { kTopLeft, kTopRight, kBottomRight, kBottomLeft, kTopMiddle, kLeftMiddle, kRightMiddle, kBottomMiddle };
   static constexpr int kKnobCount = 8;

@@ -5,13 +5,14 @@
 #include <cstdint>
 
 #include <plastrum/present/drawing/Segments.h>
+#include <plastrum/export.h>
 
 namespace Present::Drawing {
 
 // The flattened points of an outline. Small outlines live inside the object; larger
 // ones in one heap buffer per thread that is reused from call to call, so only one
 // FlatOutline of a large outline may be alive at a time on a thread.
-class FlatOutline {
+class PLASTRUM_API FlatOutline {
  public:
   static constexpr int32_t kInlinePoints = 2048;  // 16 KB
 
@@ -30,16 +31,16 @@ class FlatOutline {
 };
 
 // Distance from `p` to the edge a-b (the projection clamped to the edge's ends).
-float DistanceToSegment(const PointF& p, const PointF& a, const PointF& b);
+PLASTRUM_API float DistanceToSegment(const PointF& p, const PointF& a, const PointF& b);
 // The index of the first edge of the polyline (edge i joins points i and i + 1) whose
 // distance to `p` is within `tolerance`, or -1.
-int32_t HitPolyline(const PointF* points, int32_t count, const PointF& p, float tolerance);
+PLASTRUM_API int32_t HitPolyline(const PointF* points, int32_t count, const PointF& p, float tolerance);
 // Even-odd crossings of a horizontal ray from `p` with the closed polygon of the points.
-bool PolygonContains(const PointF* points, int32_t count, const PointF& p);
+PLASTRUM_API bool PolygonContains(const PointF* points, int32_t count, const PointF& p);
 
 // The outline flattened and measured: the stroke within `tolerance`, and the inside of a
 // closed outline (an open one contains nothing).
-bool StrokeHit(const Segments& segments, const PointF& p, float tolerance);
-bool OutlineContains(const Segments& segments, const PointF& p);
+PLASTRUM_API bool StrokeHit(const Segments& segments, const PointF& p, float tolerance);
+PLASTRUM_API bool OutlineContains(const Segments& segments, const PointF& p);
 
 }  // namespace Present::Drawing

@@ -9,6 +9,7 @@
 
 #include <plastrum/present/drawing/Geometry.h>
 #include <plastrum/present/drawing/ShapeFrame.h>
+#include <plastrum/export.h>
 
 namespace Present::Drawing {
 
@@ -16,16 +17,16 @@ namespace Present::Drawing {
 // (topic shapes) or to the segment bounds; null for an unknown kind or when memory runs
 // out. A frame with a non-finite value, or fewer adjust points than the kind reads,
 // gives a geometry without segments, which is never painted or hit.
-Geometry* BuildGeometry(const ShapeFrame& frame, uint32_t kind);
-bool IsPresetKind(uint32_t kind);
+PLASTRUM_API Geometry* BuildGeometry(const ShapeFrame& frame, uint32_t kind);
+PLASTRUM_API bool IsPresetKind(uint32_t kind);
 // How many adjust points the kind's builder reads (0 for kinds that read none).
-int32_t PointsRead(uint32_t kind);
+PLASTRUM_API int32_t PointsRead(uint32_t kind);
 
 // The text rectangle {x, y, width, height} of a topic shape of the frame's size.
-RectF TextRect(uint32_t kind, const ShapeFrame& frame);
+PLASTRUM_API RectF TextRect(uint32_t kind, const ShapeFrame& frame);
 
 // The fixed corner radius of rounded rectangles and callouts, capped at half the
 // frame's width and height so that narrow frames keep straight edges of length >= 0.
-float RoundedCornerRadius(float width, float height);
+PLASTRUM_API float RoundedCornerRadius(float width, float height);
 
 }  // namespace Present::Drawing

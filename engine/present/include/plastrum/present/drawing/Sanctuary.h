@@ -4,10 +4,11 @@
 #pragma once
 
 #include <plastrum/present/drawing/Transformer.h>
+#include <plastrum/export.h>
 
 namespace Present::Drawing {
 
-class Sanctuary final : public Transformer {
+class PLASTRUM_API Sanctuary final : public Transformer {
  public:
   explicit Sanctuary(float* sharedAngle = nullptr) : angle_(sharedAngle) {}
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include <plastrum/present/drawing/Transformer.h>
+#include <plastrum/export.h>
 
 namespace Present::Drawing {
 
@@ -18,7 +19,7 @@ enum SegmentType : uint8_t { kMoveTo = 0, kLineTo = 1, kArcTo = 2, kQuadTo = 3, 
 // The start angle sums the rotations.
 // Quadratics: `second` is the control point. Cubics: `second` and `third` are the two
 // control points. `count` is the number of flattened points of a Bezier.
-class Segment final : public Transformer {
+class PLASTRUM_API Segment final : public Transformer {
  public:
   Segment() = default;
   Segment(uint8_t type_, PointF end_, PointF second_ = {}, PointF third_ = {}, int32_t count_ = 0)
@@ -42,7 +43,7 @@ class Segment final : public Transformer {
   int32_t count = 0;
 };
 
-class Segments final : public Transformer {
+class PLASTRUM_API Segments final : public Transformer {
  public:
   Segments() = default;
 

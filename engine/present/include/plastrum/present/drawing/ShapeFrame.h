@@ -5,10 +5,11 @@
 #include <cstdint>
 
 #include <plastrum/geometry/GeometryMath.h>
+#include <plastrum/export.h>
 
 namespace Present::Drawing {
 
-class ShapeFrame {
+class PLASTRUM_API ShapeFrame {
  public:
   ShapeFrame() = default;
   ~ShapeFrame();
@@ -33,6 +34,6 @@ class ShapeFrame {
 
 // Equal when width, height and angle are equal and both point lists have the same count
 // and bytes.
-bool FrameEqual(const ShapeFrame& a, const ShapeFrame& b);
+PLASTRUM_API bool FrameEqual(const ShapeFrame& a, const ShapeFrame& b);
 
 }  // namespace Present::Drawing

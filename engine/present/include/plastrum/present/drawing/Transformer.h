@@ -3,13 +3,14 @@
 #pragma once
 
 #include <plastrum/geometry/GeometryMath.h>
+#include <plastrum/export.h>
 
 namespace Present::Drawing {
 
 using ::Present::Geometry::PointF;
 using ::Present::Geometry::RectF;
 
-class Transformer {
+class PLASTRUM_API Transformer {
  public:
   virtual void Translate(float dx, float dy) = 0;
   virtual void Scale(float sx, float sy) = 0;
@@ -24,7 +25,7 @@ class Transformer {
 };
 
 // Bounds {min x, min y, max x, max y}; the first point included sets them.
-struct Bounds {
+struct PLASTRUM_API Bounds {
   float minX = 0, minY = 0, maxX = 0, maxY = 0;
   bool hasMin = false, hasMax = false;
 

@@ -8,6 +8,7 @@
 #include <plastrum/format/color_model.h>
 #include <plastrum/format/style_cache.h>
 #include <plastrum/present/painting/PaintRecord.h>
+#include <plastrum/export.h>
 
 namespace Present::Painting {
 
@@ -16,9 +17,9 @@ using Palette = Type::Color* const*;
 
 // ((1 - transparency) x 255) truncated, the transparency first held to 0..1 (a value
 // that is not a number counts as opaque).
-uint8_t AlphaOf(float transparency);
+PLASTRUM_API uint8_t AlphaOf(float transparency);
 // (1 - transparency) x sourceAlpha truncated, the transparency held as above.
-uint8_t ScaledAlpha(float transparency, uint8_t sourceAlpha);
+PLASTRUM_API uint8_t ScaledAlpha(float transparency, uint8_t sourceAlpha);
 // Packs ((A x 256 + R) x 256 + G) x 256 + B.
 inline uint32_t PackArgb(uint8_t a, uint8_t r, uint8_t g, uint8_t b) {
   return ((uint32_t{a} * 256 + r) * 256 + g) * 256 + b;
@@ -26,28 +27,28 @@ inline uint32_t PackArgb(uint8_t a, uint8_t r, uint8_t g, uint8_t b) {
 // One colour: a scheme colour takes its palette entry first, the colour's own model
 // brings its RGB up to date, and the alpha comes from the transparency. A missing colour
 // is black.
-uint32_t ResolveColor(Type::Color* color, float transparency, Palette palette);
+PLASTRUM_API uint32_t ResolveColor(Type::Color* color, float transparency, Palette palette);
 
 // A line or fill is visible unless its fill type is None (0) or Auto (5).
-bool FillVisible(const Style::FillRecord* fill);
-bool LineVisible(const Style::LineRecord* line);
+PLASTRUM_API bool FillVisible(const Style::FillRecord* fill);
+PLASTRUM_API bool LineVisible(const Style::LineRecord* line);
 
 // The line's colours (only for a visible line, which also sets kHasLine).
-void ResolveLineColors(PaintRecord& record, const Style::LineRecord* line, Palette palette);
+PLASTRUM_API void ResolveLineColors(PaintRecord& record, const Style::LineRecord* line, Palette palette);
 // The fill's colours and alpha (only for a visible fill).
-void ResolveFillColors(PaintRecord& record, const Style::FillRecord* fill, Palette palette);
+PLASTRUM_API void ResolveFillColors(PaintRecord& record, const Style::FillRecord* fill, Palette palette);
 // The shadow colours of a topic: one shadow colour at the line's and the fill's alpha
 // times its own opacity, when the shadow is on and the line or the fill is visible.
-void ResolveShadowColors(PaintRecord& record, const Style::ShapeRecord& shape, Palette palette);
+PLASTRUM_API void ResolveShadowColors(PaintRecord& record, const Style::ShapeRecord& shape, Palette palette);
 // The recolour colour and picture alpha, for a picture that names its image.
-void ResolvePictureColors(PaintRecord& record, const Style::PictureRecord* picture, Palette palette);
+PLASTRUM_API void ResolvePictureColors(PaintRecord& record, const Style::PictureRecord* picture, Palette palette);
 // Whether the image builders must apply the picture's adjustments.
-bool PictureAdjusted(const Style::PictureRecord& picture);
+PLASTRUM_API bool PictureAdjusted(const Style::PictureRecord& picture);
 
 // Everything above for one node: its category (0x100 topic ... 0x102 picture frame,
 // 0x200 branch) and shape kind choose which parts apply. A null style leaves the
 // record's colours empty.
-void ResolvePaintColors(PaintRecord& record, const Style::ShapeRecord* shape, uint16_t category, uint32_t kind,
-                        Palette palette);
+PLASTRUM_API void ResolvePaintColors(PaintRecord& record, const Style::ShapeRecord* shape, uint16_t category,
+                                     uint32_t kind, Palette palette);
 
 }  // namespace Present::Painting

@@ -4,13 +4,14 @@
 #pragma once
 
 #include <cstdint>
+#include <plastrum/export.h>
 
 namespace Present::Painting {
 
 // A gradient holds at most ten stops; completing it adds up to two end stops.
 inline constexpr int32_t kMaxPaintColors = 12;
 
-struct PaintRecord {
+struct PLASTRUM_API PaintRecord {
   enum Flags : uint32_t {
     kHasLine = 0x1,
     // The tapered branch, whose outline is filled with the line's colours.
