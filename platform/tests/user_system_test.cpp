@@ -1,7 +1,6 @@
 // System metrics, parameters, colours and the reported Windows version (other versions in
 // child processes, as the value holds for the life of a process).
-#include <sys/wait.h>
-#include <unistd.h>
+#include <kx2test/ChildProcess.h>
 
 #include <cstdlib>
 #include <string>
@@ -75,7 +74,7 @@ TEST_F(UserColors, ClassicColoursChangeForTheProcessAndTellTopLevelWindows) {
 // Runs in a child process with KX2_WINVER set; the parent says what to expect.
 TEST(UserVersionChild, ReportsTheConfiguredVersion) {
   const char* expected = getenv("KX2_TEST_EXPECT_VERSION");
-  if (!expected) GTEST_SKIP() << "run by UserVersion in a child process";
+  if (!kx2test::InChild() || !expected) GTEST_SKIP() << "run by UserVersion in a child process";
   OSVERSIONINFOW info{};
   info.dwOSVersionInfoSize = sizeof info;
   ASSERT_TRUE(GetVersionExW(&info));
@@ -103,18 +102,10 @@ TEST(UserVersion, ReportsNt62UnlessKx2WinverNamesAnother) {
                {"2000", "5.0.2"}, {"xp", "5.1.2"},  {"2003", "5.2.2"}, {"vista", "6.0.2"},
                {"7", "6.1.2"},    {"8", "6.2.2"},   {"XP", "5.1.2"},   {"nonsense", "6.2.2"}};
   for (const auto& c : cases) {
-    pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-      setenv("KX2_WINVER", c.name, 1);
-      setenv("KX2_TEST_EXPECT_VERSION", c.expected, 1);
-      if (!freopen("/dev/null", "w", stdout)) _exit(126);
-      execl("/proc/self/exe", "platform_tests", "--gtest_filter=UserVersionChild.*", nullptr);
-      _exit(127);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "KX2_WINVER=" << c.name;
+    const kx2test::ChildResult child =
+        kx2test::RunInChild("UserVersionChild.ReportsTheConfiguredVersion",
+                            {{"KX2_WINVER", c.name}, {"KX2_TEST_EXPECT_VERSION", c.expected}});
+    EXPECT_TRUE(child.Passed()) << "KX2_WINVER=" << c.name << "\n" << child.output;
   }
 }
 
