@@ -160,6 +160,21 @@ TEST_F(CollabServerTest, InjectedFramesReachTheConnectionAsGiven) {
   EXPECT_TRUE(ann->ClosedByPeer());
 }
 
+TEST_F(CollabServerTest, PausedConnectionIsReadAgainOnResume) {
+  int annConn = 0, bobConn = 0;
+  auto ann = Join("review", u"ann", annConn);
+  auto bob = Join("review", u"bob", bobConn);
+  server_->Send("pause " + std::to_string(annConn));
+  server_->Send("ping p");
+  ASSERT_TRUE(server_->WaitForLine([](const std::string& l) { return l.find("\"pong\"") != l.npos; }));
+  const auto frame = Frame(24, 1, std::string(804, 'p'));
+  ASSERT_TRUE(ann->Send(frame));
+  EXPECT_TRUE(bob->Receive(1, 300ms).empty());
+  server_->Send("slow " + std::to_string(annConn) + " 100 1");
+  server_->Send("resume " + std::to_string(annConn));
+  EXPECT_EQ(bob->Receive(frame.size()), frame);
+}
+
 TEST_F(CollabServerTest, RefusesConnectionsOnCommand) {
   server_->Send("refuse on");
   server_->Send("ping r");

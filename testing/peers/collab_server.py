@@ -16,7 +16,8 @@ The first line printed is the port (free, on 127.0.0.1). Every further line is a
 Commands, one a line on standard input (conn is the number the events give):
   inject CONN HEX            write the bytes (any frame, malformed ones too) to the connection
   slow CONN BYTES DELAY_MS   read at most BYTES at a time, waiting DELAY_MS after each read
-  pause CONN / resume CONN   stop reading from the connection / read again (and end slow mode)
+                             (BYTES 0 reads normally again)
+  pause CONN / resume CONN   stop reading from the connection / read again
   refuse on|off              close new connections as soon as they are accepted
   drop CONN / drop all       close a connection / every connection
   echo CONN on|off           relay the connection's frames back to it too
@@ -168,14 +169,12 @@ class Server:
                 self.connection(args[0]).send(bytes.fromhex("".join(args[1:])))
             elif name == "slow":
                 c = self.connection(args[0])
-                c.slow_bytes = max(1, int(args[1]))
+                c.slow_bytes = max(0, int(args[1]))
                 c.slow_delay = int(args[2]) / 1000.0 if len(args) > 2 else 0.0
             elif name == "pause":
                 self.connection(args[0]).running.clear()
             elif name == "resume":
-                c = self.connection(args[0])
-                c.slow_bytes = 0
-                c.running.set()
+                self.connection(args[0]).running.set()
             elif name == "refuse":
                 self.refusing = args[0] == "on"
             elif name == "drop":
