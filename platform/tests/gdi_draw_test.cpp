@@ -11,6 +11,7 @@
 #include <kx2/ImageCodec.h>
 #include <win/gdi.h>
 #include <win/kernel.h>
+#include <win/user_system.h>
 
 namespace {
 
@@ -204,6 +205,16 @@ TEST(GdiDraw, EllipsePolygonAndPaths) {
   SelectObject(p.dc, oldBrush);
   SelectObject(s.dc, oldBrush);
   DeleteObject(green);
+}
+
+TEST(GdiDraw, FillRectTakesASystemColourIndexPlusOne) {
+  Surface s(4, 4);
+  const LONG brushes = Kx2GdiLiveObjects(OBJ_BRUSH);
+  RECT r{0, 0, 2, 2};
+  ASSERT_TRUE(FillRect(s.dc, &r, reinterpret_cast<HBRUSH>(static_cast<uintptr_t>(13 + 1))));
+  EXPECT_EQ(GetPixel(s.dc, 1, 1), GetSysColor(13));
+  EXPECT_EQ(Kx2GdiLiveObjects(OBJ_BRUSH), brushes);
+  EXPECT_FALSE(FillRect(s.dc, &r, reinterpret_cast<HBRUSH>(static_cast<uintptr_t>(40))));
 }
 
 TEST(GdiDraw, PngIsOpaqueAndWrittenWhole) {

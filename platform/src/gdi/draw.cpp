@@ -8,6 +8,7 @@
 
 #include <kx2/ErrorBoundary.h>
 #include <win/kernel.h>
+#include <win/user_system.h>
 
 #include "Shapes.h"
 
@@ -316,6 +317,17 @@ RECT DeviceRect(const Dc& dc, int left, int top, int right, int bottom) {
   return RECT{std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)};
 }
 
+// FillRect and FrameRect also take a system colour index + 1 in place of a brush.
+std::shared_ptr<Brush> BrushOrSystemColour(HBRUSH hbr) {
+  const auto value = reinterpret_cast<uintptr_t>(hbr);
+  if (value >= 1 && value <= 31) {
+    auto b = std::make_shared<Brush>();
+    b->color = GetSysColor(static_cast<int>(value - 1)) & 0xFFFFFF;
+    return b;
+  }
+  return LookupAs<Brush>(hbr);
+}
+
 void FillDeviceRect(Dc& dc, const RECT& r, const Paint& paint) {
   if (EmptyRect(r)) return;
   dc.PaintShape(r, paint, false, [&](cairo_t* cr) {
@@ -418,8 +430,7 @@ BOOL DrawClosedShape(Dc& dc, RECT box,
 KX2_EXPORT int FillRect(HDC hDC, const RECT* lprc, HBRUSH hbr) {
   return WithDc(hDC, 0, [&](Dc& dc) -> int {
     if (!lprc) return 0;
-    // A brush may be given as a system colour index + 1; those are the user side's.
-    auto brush = LookupAs<Brush>(hbr);
+    auto brush = BrushOrSystemColour(hbr);
     if (!brush) return BadHandle(0);
     Dc::DrawScope scope(dc);
     const int rop = dc.state.rop2;
@@ -433,7 +444,7 @@ KX2_EXPORT int FillRect(HDC hDC, const RECT* lprc, HBRUSH hbr) {
 KX2_EXPORT int FrameRect(HDC hDC, const RECT* lprc, HBRUSH hbr) {
   return WithDc(hDC, 0, [&](Dc& dc) -> int {
     if (!lprc) return 0;
-    auto brush = LookupAs<Brush>(hbr);
+    auto brush = BrushOrSystemColour(hbr);
     if (!brush) return BadHandle(0);
     const RECT r = DeviceRect(dc, lprc->left, lprc->top, lprc->right, lprc->bottom);
     if (EmptyRect(r)) return 1;
