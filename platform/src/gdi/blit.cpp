@@ -46,7 +46,9 @@ std::vector<Span> MapAxis(int dstLength, int srcStart, int srcLength, bool flip,
 
 // Copies a row of pixels. Rows of two surfaces are copied 16 bytes at a time: glibc's
 // string-instruction copy is several times slower on rows whose addresses alias.
-void CopyPixels(uint32_t* d, const uint32_t* s, size_t n) {
+// Large copies (`stream`) write around the cache: the destination is not read first, and
+// a picture larger than the cache would only evict what is worth keeping.
+void CopyPixels(uint32_t* d, const uint32_t* s, size_t n, bool stream) {
 #if defined(__SSE2__)
   const auto* sb = reinterpret_cast<const char*>(s);
   auto* db = reinterpret_cast<char*>(d);
@@ -59,15 +61,23 @@ void CopyPixels(uint32_t* d, const uint32_t* s, size_t n) {
       const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 4));
       const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 8));
       const __m128i e = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 12));
-      _mm_store_si128(reinterpret_cast<__m128i*>(d + i), a);
-      _mm_store_si128(reinterpret_cast<__m128i*>(d + i + 4), b);
-      _mm_store_si128(reinterpret_cast<__m128i*>(d + i + 8), c);
-      _mm_store_si128(reinterpret_cast<__m128i*>(d + i + 12), e);
+      if (stream) {
+        _mm_stream_si128(reinterpret_cast<__m128i*>(d + i), a);
+        _mm_stream_si128(reinterpret_cast<__m128i*>(d + i + 4), b);
+        _mm_stream_si128(reinterpret_cast<__m128i*>(d + i + 8), c);
+        _mm_stream_si128(reinterpret_cast<__m128i*>(d + i + 12), e);
+      } else {
+        _mm_store_si128(reinterpret_cast<__m128i*>(d + i), a);
+        _mm_store_si128(reinterpret_cast<__m128i*>(d + i + 4), b);
+        _mm_store_si128(reinterpret_cast<__m128i*>(d + i + 8), c);
+        _mm_store_si128(reinterpret_cast<__m128i*>(d + i + 12), e);
+      }
     }
     for (; i < n; ++i) d[i] = s[i];
     return;
   }
 #endif
+  (void)stream;
   std::memmove(d, s, n * 4);
 }
 
@@ -166,6 +176,7 @@ bool Blit(Dc& dst, int dx, int dy, int dw, int dh, const BlitSource* src, int sx
   const bool plain = usesSource && sw == dw && sh == dh && !flipX && !flipY;
   // The quick copy: same size, SRCCOPY, same kind of surface.
   if (plain && !mask && foreground == 0xCC && src->mono == dstMono) {
+    const bool stream = int64_t(area.right - area.left) * (area.bottom - area.top) * 4 >= (int64_t(4) << 20);
     for (const RECT& r : clip) {
       for (int y = r.top; y < r.bottom; ++y) {
         const int syy = sy + (y - dy);
@@ -175,9 +186,12 @@ bool Blit(Dc& dst, int dx, int dy, int dw, int dh, const BlitSource* src, int sx
         if (x0 + off < 0) x0 = -off;
         if (x1 + off > src->width) x1 = src->width - off;
         if (x1 <= x0) continue;
-        CopyPixels(target->Row(y) + x0, src->base + syy * src->stride + x0 + off, size_t(x1 - x0));
+        CopyPixels(target->Row(y) + x0, src->base + syy * src->stride + x0 + off, size_t(x1 - x0), stream);
       }
     }
+#if defined(__SSE2__)
+    if (stream) _mm_sfence();
+#endif
     return true;
   }
 
