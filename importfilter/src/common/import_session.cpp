@@ -3,6 +3,7 @@
 #include <basalt/module.h>
 #include <basalt/resource.h>
 #include <foliant/common/object_table.h>
+#include <foliant/common/xml_walk.h>
 #include <foliant/filter_library.h>
 
 namespace foliant {
@@ -29,6 +30,15 @@ IVtlDocument* LastDocument(IVtlDocumentManager* documents, bool receptiveOnly) {
 std::u16string FolderOf(std::u16string_view path) {
   const size_t slash = path.rfind(u'\\');
   return slash == std::u16string_view::npos ? std::u16string() : std::u16string(path.substr(0, slash + 1));
+}
+
+bool HasExtension(LPCWSTR path, std::u16string_view extension) {
+  if (!path) return false;
+  const std::u16string_view p(path);
+  const size_t name = p.find_last_of(u"\\/:");
+  const std::u16string_view file = name == std::u16string_view::npos ? p : p.substr(name + 1);
+  const size_t dot = file.rfind(u'.');
+  return dot != std::u16string_view::npos && EqualsNoCase(file.substr(dot), extension);
 }
 
 bool ImportSession::OpenModel(IVtlModel* model) {

@@ -25,6 +25,10 @@ IVtlDocument* LastDocument(IVtlDocumentManager* documents, bool receptiveOnly);
 // The folder of a Windows path with its trailing backslash; empty when it names none.
 std::u16string FolderOf(std::u16string_view path);
 
+// True when the file name of `path` (after its last "\", "/" or ":") ends in `extension`
+// (".mm"), from its last dot and compared without regard to ASCII case.
+bool HasExtension(LPCWSTR path, std::u16string_view extension);
+
 // A hyperlink read with a topic and resolved once every topic exists.
 struct PendingLink {
   kx2::Ref<IVtlObject> topic;

@@ -4,25 +4,12 @@
 
 #include <new>
 
-#include <basalt/string_util.h>
 #include <foliant/filter_library.h>
 #include <foliant/host_binding.h>
 #include <foliant/common/xml_walk.h>
 #include <win/crt.h>
 
 using foliant::freemind::FreemindReader;
-
-namespace {
-
-// The extension of the file name of a path (from its last "."), or empty.
-std::u16string_view ExtensionOf(std::u16string_view path) {
-  const size_t name = path.find_last_of(u"\\/:");
-  const std::u16string_view file = name == std::u16string_view::npos ? path : path.substr(name + 1);
-  const size_t dot = file.rfind(u'.');
-  return dot == std::u16string_view::npos ? std::u16string_view() : file.substr(dot);
-}
-
-}  // namespace
 
 FreemindImport::FreemindImport() : reader_(std::make_unique<FreemindReader>()) {}
 FreemindImport::~FreemindImport() = default;
@@ -69,8 +56,7 @@ void FreemindReader::Cleanup() {
 
 int FreemindReader::Probe(LPCWSTR path) {
   if (!path) return 0;
-  const std::u16string extension(ExtensionOf(path));
-  if (extension.empty() || Basalt::Util::StringUtil::Ustricmp(extension.c_str(), u".mm") != 0) return 0;
+  if (!foliant::HasExtension(path, u".mm")) return 0;
   struct _stat64i32 status {};
   if (_wstat64i32(path, &status) != 0) return 0;
   if (status.st_size == 0 && (status.st_mode & _S_IFREG)) return 1;

@@ -33,15 +33,6 @@ constexpr uint32_t kErrorXmlParse = 16;
 // The parser reads a whole entry from one buffer, at least this large.
 constexpr uint32_t kMinXmlBuffer = 65536;
 
-bool HasXMindExtension(LPCWSTR path) {
-  if (!path) return false;
-  const std::u16string_view p(path);
-  const size_t name = p.find_last_of(u"\\/:");
-  const std::u16string_view file = name == std::u16string_view::npos ? p : p.substr(name + 1);
-  const size_t dot = file.rfind(u'.');
-  return dot != std::u16string_view::npos && foliant::EqualsNoCase(file.substr(dot), u".xmind");
-}
-
 }  // namespace
 
 XMindImport::XMindImport() : XMindImport(FoliantHostApplication()) {}
@@ -74,7 +65,7 @@ int XMindImport::Init() {
 }
 
 int XMindImport::Probe(LPCWSTR path) {
-  if (!HasXMindExtension(path)) return 0;
+  if (!foliant::HasExtension(path, u".xmind")) return 0;
   int result = 0;
   if (state_->package.Open(path)) result = state_->package.HasEntry(u"content.xml") ? 1 : 0;
   state_->package.Close();
