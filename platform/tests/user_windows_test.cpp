@@ -5,6 +5,7 @@
 
 #include "kx2/Module.h"
 #include "user_test_support.h"
+#include "win/psapi.h"
 
 namespace {
 
@@ -448,6 +449,36 @@ TEST_F(UserWindows, DefWindowProcLiesInTheUser32ImageAndKeepsText) {
   EXPECT_EQ(SendMessageW(w, WM_NCHITTEST, 0, MAKELPARAM(r.right + 5, r.top)), HTNOWHERE);
   SendMessageW(w, WM_CLOSE, 0, 0);
   EXPECT_FALSE(IsWindow(w));
+}
+
+}  // namespace
+
+namespace {
+
+// What the skinning framework's system-code test needs: the process's module list and the
+// image range of each module, with USER32 and COMCTL32 as libraries of their own.
+bool StrictlyInside(const MODULEINFO& info, const void* address) {
+  auto a = reinterpret_cast<uintptr_t>(address), base = reinterpret_cast<uintptr_t>(info.lpBaseOfDll);
+  return a > base && a < base + info.SizeOfImage;
+}
+
+TEST(UserModules, ModuleListAndImageRangesTellSystemProceduresApart) {
+  HMODULE user32 = GetModuleHandleW(u"user32.dll"), comctl32 = GetModuleHandleW(u"comctl32.dll");  // loads them
+  DWORD needed = 0;
+  ASSERT_TRUE(EnumProcessModules(GetCurrentProcess(), nullptr, 0, &needed));
+  std::vector<HMODULE> modules(needed / sizeof(HMODULE));
+  ASSERT_TRUE(EnumProcessModules(GetCurrentProcess(), modules.data(), needed, &needed));
+  EXPECT_EQ(modules.front(), GetModuleHandleW(nullptr)) << "the program comes first";
+  EXPECT_NE(std::find(modules.begin(), modules.end(), user32), modules.end());
+  EXPECT_NE(std::find(modules.begin(), modules.end(), comctl32), modules.end());
+  MODULEINFO info{};
+  ASSERT_TRUE(GetModuleInformation(GetCurrentProcess(), user32, &info, sizeof info));
+  EXPECT_TRUE(StrictlyInside(info, reinterpret_cast<const void*>(&DefWindowProcW)));
+  EXPECT_FALSE(StrictlyInside(info, reinterpret_cast<const void*>(&SendMessageW)));
+  ASSERT_TRUE(GetModuleInformation(GetCurrentProcess(), comctl32, &info, sizeof info));
+  EXPECT_FALSE(StrictlyInside(info, reinterpret_cast<const void*>(&DefWindowProcW)));
+  EXPECT_FALSE(GetModuleInformation(GetCurrentProcess(), user32, &info, 8));
+  EXPECT_FALSE(GetModuleInformation(GetCurrentProcess(), reinterpret_cast<HMODULE>(&info), &info, sizeof info));
 }
 
 }  // namespace
