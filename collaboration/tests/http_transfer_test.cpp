@@ -155,10 +155,26 @@ TEST_F(HttpTransferTest, FormRefusalsComeBeforeAnyRequest) {
   EXPECT_EQ(form.ComputedLength(), 25);  // no field was added
   EXPECT_EQ(form.Post(nullptr), HttpError::kInvalidParameter);
 
-  // A file that grows after it was added is refused, before the request.
-  ASSERT_EQ(form.AddFileField(u"some.bin", Wide(Client("some.bin")).c_str()), 0u);
-  WriteFile(Client("some.bin"), "abcd");
-  EXPECT_EQ(form.Post(u"/upload.php"), HttpError::kBufferOverflow);
+  // A file that grows after it was added, or shrinks, or a body past the 32-bit length the
+  // header carries (a sparse 2 GiB file) is refused before the request.
+  WriteFile(Client("huge.bin"), "");
+  fs::resize_file(Client("huge.bin"), uint64_t{1} << 31);
+  struct Case {
+    const char* name;
+    std::string after;  // what some.bin holds when the post starts
+    DWORD expected;
+  } cases[] = {{"some.bin", "abcd", HttpError::kBufferOverflow},
+               {"some.bin", "ab", HttpError::kInternalError},
+               {"huge.bin", "", HttpError::kNotEnoughMemory}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name + (" " + c.after));
+    WriteFile(Client("some.bin"), "abc");
+    HttpForm post;
+    ASSERT_EQ(post.Open(Host().c_str()), 0u);
+    ASSERT_EQ(post.AddFileField(kx2::Utf8ToUtf16(c.name).c_str(), Wide(Client(c.name)).c_str()), 0u);
+    if (!c.after.empty()) WriteFile(Client("some.bin"), c.after);
+    EXPECT_EQ(post.Post(u"/upload.php"), c.expected);
+  }
   Command("ping sync");
   EXPECT_EQ(Requests(), 0u);
 }

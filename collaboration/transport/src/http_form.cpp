@@ -495,6 +495,8 @@ DWORD HttpForm::Get(const char16_t* remoteName, HttpBodySink& sink) {
   exchange.sink = &sink;
   curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
   curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
+  // Large receives: a big attachment reaches its file in few writes.
+  curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, 512L * 1024);
   const DWORD result = Perform(exchange);
   return result != HttpError::kNone ? result : static_cast<DWORD>(exchange.status);
 }
