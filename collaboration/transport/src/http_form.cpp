@@ -343,6 +343,9 @@ DWORD HttpForm::Perform(Exchange& exchange) {
   curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
   curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, kStallSeconds);
   curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http");
+  // The system's proxy settings serve, as WinINet's preconfigured access does, but never for
+  // this machine's own addresses.
+  curl_easy_setopt(easy, CURLOPT_NOPROXY, "localhost,127.0.0.1,::1");
   curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION,
                    static_cast<curl_write_callback>(+[](char* data, size_t size, size_t count, void* exchange) {
                      return static_cast<Exchange*>(exchange)->Received(data, size * count);
