@@ -162,3 +162,41 @@ TEST(AfxWindowModules, AfxWndProcIsNotSystemCode) {
 }
 
 }  // namespace
+
+namespace {
+
+class Notified : public CWnd {
+ public:
+  std::vector<UINT_PTR> ids;
+  DECLARE_MESSAGE_MAP()
+
+ protected:
+  void OnClicked(NMHDR* header, LRESULT* result) {
+    ids.push_back(header->idFrom);
+    *result = 5;
+  }
+};
+
+BEGIN_MESSAGE_MAP(Notified, CWnd)
+ON_NOTIFY(7, 12, OnClicked)
+END_MESSAGE_MAP()
+
+TEST_F(AfxWindow, NotificationsReachTheEntryOfTheirCodeAndId) {
+  Notified wnd;
+  ASSERT_TRUE(wnd.CreateEx(0, u"Kx2AfxPlain", u"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr));
+  NMHDR match{nullptr, 12, 7}, otherId{nullptr, 13, 7}, otherCode{nullptr, 12, 8};
+  EXPECT_EQ(wnd.SendMessage(WM_NOTIFY, 12, reinterpret_cast<LPARAM>(&match)), 5);
+  EXPECT_EQ(wnd.SendMessage(WM_NOTIFY, 13, reinterpret_cast<LPARAM>(&otherId)), 0);
+  EXPECT_EQ(wnd.SendMessage(WM_NOTIFY, 12, reinterpret_cast<LPARAM>(&otherCode)), 0);
+  EXPECT_EQ(wnd.ids, (std::vector<UINT_PTR>{12}));
+  // Unhandled control colours come from DefWindowProcW: the system's brushes and colours.
+  HDC dc = CreateCompatibleDC(nullptr);
+  EXPECT_EQ(wnd.SendMessage(WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc), 0),
+            reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW)));
+  EXPECT_EQ(wnd.SendMessage(WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), 0),
+            reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_3DFACE)));
+  EXPECT_EQ(GetBkColor(dc), GetSysColor(COLOR_3DFACE));
+  DeleteDC(dc);
+}
+
+}  // namespace

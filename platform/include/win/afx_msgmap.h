@@ -40,6 +40,20 @@
      return 0;                                                 \
    }},
 
+// WM_NOTIFY from a control with an id in range and the given notification code.
+#define ON_NOTIFY(code, id, memberFxn)                                  \
+  {WM_NOTIFY,                                                           \
+   static_cast<UINT>(code),                                             \
+   static_cast<UINT>(id),                                               \
+   static_cast<UINT>(id),                                               \
+   nullptr,                                                             \
+   [](CWnd* kx2Wnd, WPARAM wParam, LPARAM lParam) -> LRESULT {          \
+     (void)wParam;                                                      \
+     LRESULT kx2Result = 0;                                             \
+     KX2_THIS->memberFxn(reinterpret_cast<NMHDR*>(lParam), &kx2Result); \
+     return kx2Result;                                                  \
+   }},
+
 #define ON_WM_CREATE() \
   KX2_ON(WM_CREATE, (void)wParam; return KX2_THIS->OnCreate(reinterpret_cast<LPCREATESTRUCTW>(lParam));)
 #define ON_WM_NCCREATE() \

@@ -213,6 +213,10 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
       } else if (e->nMessage != wanted) {
         continue;
       }
+      if (wanted == WM_NOTIFY) {
+        const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+        if (!header || header->code != e->nCode || header->idFrom < e->nID || header->idFrom > e->nLastID) continue;
+      }
       if (wanted == WM_COMMAND) {
         // Menus and accelerators (codes 0 and 1) reach ON_COMMAND entries.
         const UINT code = HIWORD(wParam), id = LOWORD(wParam);

@@ -59,8 +59,9 @@ void DestroyThreadWindows(DWORD threadId) {
 }
 
 // The calling thread's queue through a plain pointer: reading it needs no thread-exit
-// bookkeeping.
-thread_local ThreadQueue* t_current = nullptr;
+// bookkeeping, and in the initial static block it needs no lookup call (every message
+// call reads it; one pointer fits the room the loader keeps for late libraries too).
+__attribute__((tls_model("initial-exec"))) thread_local ThreadQueue* t_current = nullptr;
 
 // Lives in thread-local storage; its destructor runs when the thread ends.
 struct Holder {

@@ -2,6 +2,7 @@
 // the moves and sizes SetWindowPos reports, closing); the frame comes with painting.
 #include "kx2/ErrorBoundary.h"
 #include "kx2/UserCore.h"
+#include "win/gdi.h"
 #include "win/user.h"
 
 namespace {
@@ -63,8 +64,28 @@ LRESULT SystemCommand(HWND hwnd, WPARAM command) {
   return 0;
 }
 
+// Controls are coloured as the system colours say: edits and list boxes like windows,
+// everything else like dialogs.
+LRESULT ControlColour(UINT message, HDC dc) {
+  const bool windowLike = message == WM_CTLCOLOREDIT || message == WM_CTLCOLORLISTBOX;
+  const int background = windowLike ? COLOR_WINDOW : COLOR_3DFACE;
+  if (dc) {
+    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+    SetBkColor(dc, GetSysColor(background));
+  }
+  return reinterpret_cast<LRESULT>(GetSysColorBrush(background));
+}
+
 LRESULT Default(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC:
+      return ControlColour(message, reinterpret_cast<HDC>(wParam));
     case WM_NCCREATE: {
       const auto* cs = reinterpret_cast<const CREATESTRUCTW*>(lParam);
       // A name that is a resource id (0xFFFF, id) belongs to static controls, not here.
