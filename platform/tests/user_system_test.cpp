@@ -6,6 +6,7 @@
 #include <string>
 
 #include "user_test_support.h"
+#include "win/commctrl.h"
 #include "win/kernel.h"
 #include "win/user_ncmetrics.h"
 
@@ -69,6 +70,38 @@ TEST_F(UserColors, ClassicColoursChangeForTheProcessAndTellTopLevelWindows) {
   EXPECT_TRUE(usertest::MessagesOf(child).empty());
   const COLORREF classic = RGB(192, 192, 192);
   SetSysColors(1, &index, &classic);
+}
+
+// Runs in a child process with KX2_COMCTL_VERSION set.
+TEST(UserComCtlVersionChild, ReportsTheConfiguredVersion) {
+  const char* expected = getenv("KX2_TEST_EXPECT_COMCTL");
+  if (!expected) GTEST_SKIP() << "run by UserComCtlVersion in a child process";
+  DLLVERSIONINFO info{sizeof info, 0, 0, 0, 0};
+  ASSERT_EQ(DllGetVersion(&info), S_OK);
+  EXPECT_EQ(std::to_string(info.dwMajorVersion) + "." + std::to_string(info.dwMinorVersion), expected);
+}
+
+TEST(UserComCtlVersion, IsSixTenUnlessConfigured) {
+  if (!getenv("KX2_COMCTL_VERSION")) {
+    DLLVERSIONINFO info{sizeof info, 0, 0, 0, 0};
+    ASSERT_EQ(DllGetVersion(&info), S_OK);
+    EXPECT_EQ(info.dwMajorVersion, 6u);
+    EXPECT_EQ(info.dwMinorVersion, 10u);
+    EXPECT_EQ(info.dwPlatformID, static_cast<DWORD>(DLLVER_PLATFORM_NT));
+  }
+  DLLVERSIONINFO small{12, 0, 0, 0, 0};
+  EXPECT_EQ(DllGetVersion(&small), E_INVALIDARG);
+  EXPECT_EQ(DllGetVersion(nullptr), E_INVALIDARG);
+  const struct {
+    const char* value;
+    const char* expected;
+  } cases[] = {{"5.82", "5.82"}, {"6", "6.0"}, {"six", "6.10"}, {"4.x", "6.10"}};
+  for (const auto& c : cases) {
+    const kx2test::ChildResult child =
+        kx2test::RunInChild("UserComCtlVersionChild.ReportsTheConfiguredVersion",
+                            {{"KX2_COMCTL_VERSION", c.value}, {"KX2_TEST_EXPECT_COMCTL", c.expected}});
+    EXPECT_TRUE(child.Passed()) << "KX2_COMCTL_VERSION=" << c.value << "\n" << child.output;
+  }
 }
 
 // Runs in a child process with KX2_WINVER set; the parent says what to expect.
