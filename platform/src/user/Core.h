@@ -167,8 +167,14 @@ struct ThreadQueue {
   void Wake();    // from outside, without the lock: something may have changed
 };
 
-// The calling thread's queue, made on first use.
-ThreadQueue& Current();
+// The calling thread's queue, made on first use. Every message call reads it: the
+// pointer sits in static thread storage (no lookup call), and the common case is inline.
+extern constinit __attribute__((tls_model("initial-exec"))) thread_local ThreadQueue* t_currentQueue;
+ThreadQueue& MakeCurrent();
+inline ThreadQueue& Current() {
+  ThreadQueue* queue = t_currentQueue;
+  return queue ? *queue : MakeCurrent();
+}
 std::shared_ptr<ThreadQueue> CurrentShared();
 // Another thread's queue; null when it has none (or has ended).
 std::shared_ptr<ThreadQueue> QueueOf(DWORD threadId);

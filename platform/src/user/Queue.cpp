@@ -58,17 +58,12 @@ void DestroyThreadWindows(DWORD threadId) {
   for (auto& w : doomed) ReleaseClass(w->cls);
 }
 
-// The calling thread's queue through a plain pointer: reading it needs no thread-exit
-// bookkeeping, and in the initial static block it needs no lookup call (every message
-// call reads it; one pointer fits the room the loader keeps for late libraries too).
-__attribute__((tls_model("initial-exec"))) thread_local ThreadQueue* t_current = nullptr;
-
 // Lives in thread-local storage; its destructor runs when the thread ends.
 struct Holder {
   std::shared_ptr<ThreadQueue> queue;
   ~Holder() {
     if (!queue) return;
-    t_current = nullptr;
+    t_currentQueue = nullptr;
     kx2::Guard([&] {
       DestroyThreadWindows(queue->threadId);
       DropThreadHooks(*queue);
@@ -120,14 +115,16 @@ std::shared_ptr<ThreadQueue> CurrentShared() {
     std::lock_guard<std::mutex> guard(TheRegistry().lock);
     TheRegistry().queues[queue->threadId] = queue;
     t_holder.queue = queue;
-    t_current = queue.get();
+    t_currentQueue = queue.get();
   }
   return t_holder.queue;
 }
 
-ThreadQueue& Current() {
-  if (!t_current) CurrentShared();
-  return *t_current;
+constinit thread_local ThreadQueue* t_currentQueue = nullptr;
+
+ThreadQueue& MakeCurrent() {
+  CurrentShared();
+  return *t_currentQueue;
 }
 
 std::shared_ptr<ThreadQueue> QueueOf(DWORD threadId) {
