@@ -276,7 +276,7 @@ KX2_EXPORT BOOL DestroyWindow(HWND hWnd) {
     if (CallCbtHooks(HCBT_DESTROYWND, reinterpret_cast<WPARAM>(hWnd), 0)) return FALSE;
     if (window->destroyed || window->destroying) return TRUE;
     window->destroying = true;
-    const bool child = (window->style & WS_CHILD) != 0;
+    const bool child = (static_cast<DWORD>(GetWindowLongW(hWnd, GWL_STYLE)) & WS_CHILD) != 0;
     if (child) NotifyParents(hWnd, WM_DESTROY, reinterpret_cast<LPARAM>(hWnd));
     if (IsWindowVisible(hWnd))
       SetPos(

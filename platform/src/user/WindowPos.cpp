@@ -93,7 +93,7 @@ BOOL SetPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flag
     newClient = params.rgrc[0];
   }
 
-  bool reordered = false, shown = false, hidden = false;
+  bool reordered = false, shown = false, hidden = false, disabled = false;
   HWND container = nullptr;
   {
     std::lock_guard<std::mutex> guard(TreeLock());
@@ -137,6 +137,7 @@ BOOL SetPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flag
       window->style &= ~WS_VISIBLE;
       hidden = true;
     }
+    disabled = (window->style & WS_DISABLED) != 0;
   }
   const bool clientSized = newClient.right - newClient.left != oldClient.right - oldClient.left ||
                            newClient.bottom - newClient.top != oldClient.bottom - oldClient.top;
@@ -151,8 +152,8 @@ BOOL SetPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flag
   if (hidden) RaiseWinEvent(EVENT_OBJECT_HIDE, hwnd, OBJID_WINDOW, CHILDID_SELF);
   if (moved || sized) RaiseWinEvent(EVENT_OBJECT_LOCATIONCHANGE, hwnd, OBJID_WINDOW, CHILDID_SELF);
   // Activation comes before the change is reported, as the system does it.
-  if (!(pos.flags & SWP_NOACTIVATE) && window->threadId == GetCurrentThreadId() && IsWindowVisible(hwnd) &&
-      !(window->style & WS_DISABLED) && (shown || !(flags & SWP_NOZORDER)))
+  if (!(pos.flags & SWP_NOACTIVATE) && window->threadId == GetCurrentThreadId() && IsWindowVisible(hwnd) && !disabled &&
+      (shown || !(flags & SWP_NOZORDER)))
     Activate(hwnd, false);
   if (window->destroyed) return TRUE;
   const bool changed = moved || sized || reordered || shown || hidden || (pos.flags & SWP_FRAMECHANGED);
