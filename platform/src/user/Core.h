@@ -167,9 +167,10 @@ struct ThreadQueue {
   void Wake();    // from outside, without the lock: something may have changed
 };
 
-// The calling thread's queue, made on first use. Every message call reads it: the
-// pointer sits in static thread storage (no lookup call), and the common case is inline.
-extern constinit __attribute__((tls_model("initial-exec"))) thread_local ThreadQueue* t_currentQueue;
+// The calling thread's queue, made on first use. Every message call reads it, so the
+// common case is inline. The pointer keeps the default thread-storage model: the library
+// may be loaded late (dlopen), where no static thread storage is left for it.
+extern constinit thread_local ThreadQueue* t_currentQueue;
 ThreadQueue& MakeCurrent();
 inline ThreadQueue& Current() {
   ThreadQueue* queue = t_currentQueue;
