@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <kx2/CompoundFileCommit.h>
+#include <win/fileapi.h>
 
 #include <filesystem>
 #include <map>
@@ -190,6 +191,61 @@ class OleCommitKill : public TempDrive {
 TEST_F(OleCommitKill, KillsInsideAGrowingCommitLeaveOneWholeState) { RunRounds(Small(), Large()); }
 
 TEST_F(OleCommitKill, KillsInsideAShrinkingCommitLeaveOneWholeState) { RunRounds(Large(), Small()); }
+
+// A commit rewrites the file in place rather than renaming another over it: a hold that
+// another process took on the document meanwhile still refuses writers afterwards.
+TEST_F(OleCommitKill, AHoldTakenByAnotherProcessOutlastsACommit) {
+  Prepare(u"T:\\doc.stg", Small(), 1);
+  // The holder starts before this process opens the document, so that it shares none of
+  // this process's open files; it takes the hold once the document is open here.
+  int go[2], held[2], done[2];
+  ASSERT_EQ(pipe(go), 0);
+  ASSERT_EQ(pipe(held), 0);
+  ASSERT_EQ(pipe(done), 0);
+  const pid_t holder = fork();
+  if (holder == 0) {
+    close(go[1]);
+    close(held[0]);
+    close(done[1]);
+    char wait;
+    if (read(go[0], &wait, 1) != 1) _exit(1);
+    HANDLE file = CreateFileW(u"T:\\doc.stg", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    const char ok = file != INVALID_HANDLE_VALUE &&
+                            LockFile(file, KX2_STG_HOLD_LOCK_OFFSET_LOW, KX2_STG_HOLD_LOCK_OFFSET_HIGH, 1, 0)
+                        ? 'h'
+                        : 'x';
+    (void)!write(held[1], &ok, 1);
+    (void)!read(done[0], &wait, 1);
+    _exit(0);
+  }
+  close(go[0]);
+  close(held[1]);
+  close(done[0]);
+  Ptr<IStorage> root;
+  ASSERT_EQ(StgOpenStorage(u"T:\\doc.stg", nullptr, kReadWrite, nullptr, 0, root.out()), S_OK);
+  ASSERT_EQ(write(go[1], "g", 1), 1);
+  char ok = 0;
+  ASSERT_EQ(read(held[0], &ok, 1), 1);
+  ASSERT_EQ(ok, 'h');
+  ASSERT_TRUE(Fill(root.get(), Large()));
+  EXPECT_EQ(root->Commit(STGC_DEFAULT), S_OK);
+  root.reset();
+  // Another process that wants to write is refused while the hold lasts.
+  const pid_t writer = fork();
+  if (writer == 0) {
+    IStorage* other = nullptr;
+    _exit(StgOpenStorage(u"T:\\doc.stg", nullptr, kReadWrite, nullptr, 0, &other) == STG_E_SHAREVIOLATION ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(writer, &status, 0), writer);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "a writer opened the held document";
+  close(done[1]);  // the holder goes
+  ASSERT_EQ(waitpid(holder, &status, 0), holder);
+  EXPECT_TRUE(Open(u"T:\\doc.stg") == Large());
+  close(go[1]);
+  close(held[0]);
+}
 
 TEST_F(OleCommitKill, RepeatedCommitsKeepTheFileBounded) {
   Prepare(u"T:\\doc.stg", Small(), 1);
