@@ -36,6 +36,14 @@ std::string Utf8(LPCWSTR s, UINT n) {
   return out;
 }
 
+// A device coordinate from a computed position, held within what any surface can use
+// (far-off text must not overflow the conversion).
+LONG Pixel(double v) {
+  if (!(v > -1e9)) return -1000000000;
+  if (v > 1e9) return 1000000000;
+  return static_cast<LONG>(v);
+}
+
 // Glyphs and device advances of a string.
 void Layout(Dc& dc, FontInstance& inst, LPCWSTR s, UINT n, bool glyphIndices, const INT* dx,
             std::vector<unsigned>& glyphs, std::vector<int>& advances) {
@@ -178,19 +186,16 @@ KX2_EXPORT BOOL ExtTextOutW(HDC hdc, int x, int y, UINT options, const RECT* lpr
     };
     if ((options & ETO_OPAQUE) && lprect) fill(clipRect);
     const double top = by - tm.tmAscent;
-    const RECT cell{static_cast<LONG>(std::floor(std::min(bx, bx + width * cosA))), static_cast<LONG>(std::floor(top)),
-                    static_cast<LONG>(std::ceil(std::max(bx, bx + width * cosA))),
-                    static_cast<LONG>(std::ceil(top + tm.tmHeight))};
+    const RECT cell{Pixel(std::floor(std::min(bx, bx + width * cosA))), Pixel(std::floor(top)),
+                    Pixel(std::ceil(std::max(bx, bx + width * cosA))), Pixel(std::ceil(top + tm.tmHeight))};
     if (dc->state.bkMode == OPAQUE && inst->angle == 0) fill(cell);
     if (c) {
       Paint ink;
       ink.kind = Paint::kSolid;
       ink.pixel = PixelOf(dc->state.textColor);
       const double reach = inst->em * 2 + std::fabs(width * sinA);
-      RECT bounds{static_cast<LONG>(std::floor(std::min(bx, bx + width * cosA) - inst->em * 2)),
-                  static_cast<LONG>(std::floor(by - reach)),
-                  static_cast<LONG>(std::ceil(std::max(bx, bx + width * cosA) + inst->em * 2)),
-                  static_cast<LONG>(std::ceil(by + reach))};
+      RECT bounds{Pixel(std::floor(std::min(bx, bx + width * cosA) - inst->em * 2)), Pixel(std::floor(by - reach)),
+                  Pixel(std::ceil(std::max(bx, bx + width * cosA) + inst->em * 2)), Pixel(std::ceil(by + reach))};
       if (dc->Target() && inst->angle == 0) {
         // Upright text on pixels: each glyph's cached coverage is painted where it lands.
         const Rects clip = dc->ClipRects();
@@ -200,8 +205,8 @@ KX2_EXPORT BOOL ExtTextOutW(HDC hdc, int x, int y, UINT options, const RECT* lpr
         for (UINT i = 0; i < c; ++i) {
           const GlyphImage& g = *images[i];
           if (g.coverage.empty()) continue;
-          const LONG gx = static_cast<LONG>(std::floor(placed[i].x + 0.5)) + g.left;
-          const LONG gy = static_cast<LONG>(std::floor(placed[i].y + 0.5)) - g.top;
+          const LONG gx = Pixel(std::floor(placed[i].x + 0.5)) + g.left;
+          const LONG gy = Pixel(std::floor(placed[i].y + 0.5)) - g.top;
           const RECT area{gx, gy, gx + g.width, gy + g.height};
           if (EmptyRect(IntersectRects(area, box))) continue;
           dc->PaintCoverage(g.coverage.data(), g.width, area, ink, clip);
@@ -227,8 +232,8 @@ KX2_EXPORT BOOL ExtTextOutW(HDC hdc, int x, int y, UINT options, const RECT* lpr
       if ((lf.lfUnderline || lf.lfStrikeOut) && inst->angle == 0) {
         const int thickness = std::max(1, static_cast<int>(std::lround(inst->em / 14)));
         auto line = [&](double yy) {
-          const RECT r{static_cast<LONG>(std::lround(bx)), static_cast<LONG>(std::lround(yy)),
-                       static_cast<LONG>(std::lround(bx + width)), static_cast<LONG>(std::lround(yy)) + thickness};
+          const RECT r{Pixel(std::round(bx)), Pixel(std::round(yy)), Pixel(std::round(bx + width)),
+                       Pixel(std::round(yy)) + thickness};
           dc->PaintShape(r, ink, false, [&](cairo_t* cr) {
             cairo_rectangle(cr, r.left, r.top, r.right - r.left, r.bottom - r.top);
             cairo_fill(cr);
@@ -275,8 +280,7 @@ KX2_EXPORT BOOL GetTextExtentExPointW(HDC hdc, LPCWSTR s, int n, int maxExtent, 
       if (maxExtent < 0 || logical <= maxExtent) fits = i + 1;
     }
     if (fit) *fit = fits;
-    if (size)
-      *size = SIZE{static_cast<LONG>(std::lround(total / sx)), static_cast<LONG>(std::lround(inst->tm.tmHeight / sy))};
+    if (size) *size = SIZE{Pixel(std::round(total / sx)), Pixel(std::round(inst->tm.tmHeight / sy))};
     return TRUE;
   });
 }
