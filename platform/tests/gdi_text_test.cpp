@@ -317,3 +317,34 @@ TEST(GdiText, MarlettDrawsOurOwnSymbols) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(GdiText, DrawTextExpandsTabsToStops) {
+  TextCanvas c(300, 30);
+  HFONT font = Font(u"DejaVu Sans", -12);
+  HGDIOBJ old = SelectObject(c.dc, font);
+  TEXTMETRICW tm{};
+  GetTextMetricsW(c.dc, &tm);
+  RECT r{0, 0, 300, 30};
+  DrawTextW(c.dc, u"a\tb", -1, &r, DT_CALCRECT | DT_SINGLELINE | DT_EXPANDTABS);
+  SIZE b{};
+  GetTextExtentPoint32W(c.dc, u"b", 1, &b);
+  EXPECT_EQ(r.right, 8 * tm.tmAveCharWidth + b.cx) << "b starts at the first stop";
+  RECT box{0, 0, 300, 30};
+  DrawTextW(c.dc, u"a\tb", -1, &box, DT_SINGLELINE | DT_EXPANDTABS);
+  const int stop8 = c.FirstInkColumn(10, 300, 30);
+  EXPECT_GE(stop8, 8 * tm.tmAveCharWidth);
+  EXPECT_LE(stop8, 8 * tm.tmAveCharWidth + 2);
+  // DT_TABSTOP puts the stop in bits 8-15, which then carry no other flag.
+  RECT clear{0, 0, 300, 30};
+  FillRect(c.dc, &clear, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  DrawTextW(c.dc, u"a\tb", -1, &box, DT_SINGLELINE | DT_EXPANDTABS | DT_TABSTOP | (4 << 8));
+  const int stop4 = c.FirstInkColumn(10, 300, 30);
+  EXPECT_GE(stop4, 4 * tm.tmAveCharWidth);
+  EXPECT_LE(stop4, 4 * tm.tmAveCharWidth + 2);
+  SelectObject(c.dc, old);
+  DeleteObject(font);
+}
+
+}  // namespace

@@ -66,6 +66,7 @@ struct FontInstance {
  private:
   const GlyphImage& GlyphLocked(unsigned glyph);
   std::unordered_map<unsigned, GlyphImage> glyphs_;  // node-based: references stay valid
+  mutable std::unordered_map<unsigned, int> advances_;
 };
 
 // The realised font of a DC's selected font at the DC's scale.

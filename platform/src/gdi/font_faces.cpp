@@ -263,9 +263,15 @@ unsigned FontInstance::GlyphOf(char32_t c) const { return marlett ? c : FT_Get_C
 int FontInstance::Advance(unsigned glyph) const {
   if (marlett) return static_cast<int>(std::lround(em));
   std::lock_guard<std::mutex> guard(FontLock());
-  if (FT_Load_Glyph(face, glyph, FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP | FT_LOAD_IGNORE_TRANSFORM)) return 0;
-  const double advance = face->glyph->advance.x / 64.0 * xScale;
-  return static_cast<int>(std::lround(advance)) + (syntheticBold ? 1 : 0);
+  auto known = advances_.find(glyph);
+  if (known != advances_.end()) return known->second;
+  int result = 0;
+  if (!FT_Load_Glyph(face, glyph, FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP | FT_LOAD_IGNORE_TRANSFORM)) {
+    const double advance = face->glyph->advance.x / 64.0 * xScale;
+    result = static_cast<int>(std::lround(advance)) + (syntheticBold ? 1 : 0);
+  }
+  advances_.emplace(glyph, result);
+  return result;
 }
 
 const GlyphImage& FontInstance::Glyph(unsigned glyph) {

@@ -291,10 +291,41 @@ KX2_EXPORT BOOL GetTextExtentPoint32W(HDC hdc, LPCWSTR lpString, int c, SIZE* ps
 
 namespace {
 
-int Width(HDC hdc, const std::u16string& s) {
+int PlainWidth(HDC hdc, const std::u16string& s) {
   SIZE size{};
   GetTextExtentPoint32W(hdc, s.data(), static_cast<int>(s.size()), &size);
   return size.cx;
+}
+
+// A line's width and drawing with tabs expanded to the next stop (tab 0: tabs are text).
+struct Tabs {
+  int stop = 0;
+};
+
+int Width(HDC hdc, const std::u16string& s, Tabs tabs = {}) {
+  if (tabs.stop <= 0 || s.find(u'\t') == std::u16string::npos) return PlainWidth(hdc, s);
+  int x = 0;
+  size_t start = 0;
+  while (true) {
+    const size_t tab = s.find(u'\t', start);
+    x += PlainWidth(hdc, s.substr(start, tab == std::u16string::npos ? std::u16string::npos : tab - start));
+    if (tab == std::u16string::npos) return x;
+    x = (x / tabs.stop + 1) * tabs.stop;
+    start = tab + 1;
+  }
+}
+
+void DrawLine(HDC hdc, int x, int y, UINT options, const RECT* clip, const std::u16string& s, Tabs tabs) {
+  size_t start = 0;
+  int at = 0;
+  while (true) {
+    const size_t tab = tabs.stop > 0 ? s.find(u'\t', start) : std::u16string::npos;
+    const std::u16string part = s.substr(start, tab == std::u16string::npos ? std::u16string::npos : tab - start);
+    ExtTextOutW(hdc, x + at, y, options, clip, part.data(), static_cast<UINT>(part.size()), nullptr);
+    if (tab == std::u16string::npos) return;
+    at = ((at + PlainWidth(hdc, part)) / tabs.stop + 1) * tabs.stop;
+    start = tab + 1;
+  }
 }
 
 }  // namespace
@@ -325,6 +356,17 @@ KX2_EXPORT int DrawTextW(HDC hdc, LPCWSTR lpchText, int cchText, LPRECT lprc, UI
     }
     TEXTMETRICW tm{};
     GetTextMetricsW(hdc, &tm);
+    // Tab stops every 8 average characters, or as many as DT_TABSTOP puts in bits 8-15
+    // (which then carry no other flag).
+    Tabs tabs;
+    if (format & DT_EXPANDTABS) {
+      int chars = 8;
+      if (format & DT_TABSTOP) {
+        chars = static_cast<int>((format >> 8) & 0xFF);
+        format &= ~0xFF00u;
+      }
+      tabs.stop = std::max(1, chars * std::max<LONG>(1, tm.tmAveCharWidth));
+    }
     const int lineHeight = tm.tmHeight + ((format & DT_EXTERNALLEADING) ? tm.tmExternalLeading : 0);
     const int maxWidth = lprc->right - lprc->left;
     // Lines as (start, length) in `text`: hard breaks, then breaks at spaces where the
@@ -350,7 +392,7 @@ KX2_EXPORT int DrawTextW(HDC hdc, LPCWSTR lpchText, int cchText, LPRECT lprc, UI
         if ((format & DT_WORDBREAK) && maxWidth > 0 && paraEnd > start) {
           while (at < paraEnd) {
             size_t cut = paraEnd - at;
-            while (cut > 0 && Width(hdc, text.substr(at, cut)) > maxWidth) {
+            while (cut > 0 && Width(hdc, text.substr(at, cut), tabs) > maxWidth) {
               const size_t space = text.rfind(u' ', at + cut - 1);
               if (space == std::u16string::npos || space <= at) break;
               cut = space - at;
@@ -369,13 +411,13 @@ KX2_EXPORT int DrawTextW(HDC hdc, LPCWSTR lpchText, int cchText, LPRECT lprc, UI
     }
     if (format & (DT_END_ELLIPSIS | DT_WORD_ELLIPSIS | DT_PATH_ELLIPSIS)) {
       for (auto& line : lines) {
-        if (Width(hdc, line.shown) <= maxWidth) continue;
-        while (!line.shown.empty() && Width(hdc, line.shown + u"...") > maxWidth) line.shown.pop_back();
+        if (Width(hdc, line.shown, tabs) <= maxWidth) continue;
+        while (!line.shown.empty() && Width(hdc, line.shown + u"...", tabs) > maxWidth) line.shown.pop_back();
         line.shown += u"...";
       }
     }
     int widest = 0;
-    for (auto& line : lines) widest = std::max(widest, Width(hdc, line.shown));
+    for (auto& line : lines) widest = std::max(widest, Width(hdc, line.shown, tabs));
     const int height = lineHeight * static_cast<int>(lines.size());
     if (format & DT_CALCRECT) {
       lprc->right = lprc->left + widest;
@@ -389,19 +431,18 @@ KX2_EXPORT int DrawTextW(HDC hdc, LPCWSTR lpchText, int cchText, LPRECT lprc, UI
     }
     const UINT oldAlign = SetTextAlign(hdc, TA_LEFT | TA_TOP);
     for (auto& line : lines) {
-      const int w = Width(hdc, line.shown);
+      const int w = Width(hdc, line.shown, tabs);
       int x = lprc->left;
       if (format & DT_CENTER) x = lprc->left + (maxWidth - w) / 2;
       if (format & DT_RIGHT) x = lprc->right - w;
       if (!(format & DT_PREFIXONLY))
-        ExtTextOutW(hdc, x, y, (format & DT_NOCLIP) ? 0 : ETO_CLIPPED, lprc, line.shown.data(),
-                    static_cast<UINT>(line.shown.size()), nullptr);
+        DrawLine(hdc, x, y, (format & DT_NOCLIP) ? 0 : ETO_CLIPPED, lprc, line.shown, tabs);
       // The prefixed character is underlined, unless hidden.
       if (prefix != std::u16string::npos && !(format & DT_HIDEPREFIX) && prefix >= line.start &&
           prefix < line.start + line.length && prefix - line.start < line.shown.size()) {
         const size_t column = prefix - line.start;
-        const int left = x + Width(hdc, line.shown.substr(0, column));
-        const int right = x + Width(hdc, line.shown.substr(0, column + 1));
+        const int left = x + Width(hdc, line.shown.substr(0, column), tabs);
+        const int right = x + Width(hdc, line.shown.substr(0, column + 1), tabs);
         HBRUSH ink = CreateSolidBrush(GetTextColor(hdc));
         const RECT underline{left, y + tm.tmAscent + 1, right, y + tm.tmAscent + 2};
         FillRect(hdc, &underline, ink);
