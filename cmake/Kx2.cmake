@@ -101,26 +101,48 @@ set(KX2_TEST_ENVIRONMENT
   "FONTCONFIG_FILE=${CMAKE_SOURCE_DIR}/testing/fonts.conf"
   "KX2_TEST_OUTPUT=${KX2_TEST_OUTPUT_DIR}")
 
-# kx2_tests(binary DIRS d... LIBS ... [LABELS l...]): one test binary for a module; suites
-# that start threads carry the label "threads".
+# kx2_tests(binary DIRS d... LIBS ... [LABELS l...]): the test binaries of a module. Suites
+# that start threads carry the label "threads" (scripts/test --tsan runs them under
+# ThreadSanitizer): either the whole binary (LABELS threads) or, by name, the files
+# tests/*_threads_test.cpp, which go to a second binary <binary>_threads. Other files that
+# are not *_test.cpp (shared fixtures) go to both.
 function(kx2_tests bin)
   if(NOT KX2_TESTS OR KX2_FUZZ)
     return()
   endif()
   cmake_parse_arguments(A "" "" "DIRS;LIBS;LABELS" ${ARGN})
   set(srcs)
+  set(thread_srcs)
+  set(support)
   foreach(dir ${A_DIRS})
     file(GLOB found CONFIGURE_DEPENDS ${dir}/tests/*.cpp)
-    list(APPEND srcs ${found})
+    foreach(f ${found})
+      if(f MATCHES "_threads_test\\.cpp$")
+        list(APPEND thread_srcs ${f})
+      elseif(f MATCHES "_test\\.cpp$")
+        list(APPEND srcs ${f})
+      else()
+        list(APPEND support ${f})
+      endif()
+    endforeach()
   endforeach()
-  if(NOT srcs)
-    return()
+  if(srcs)
+    kx2_test_binary(${bin} "${srcs};${support}" "${A_DIRS}" "${A_LIBS}" "${A_LABELS}")
   endif()
+  if(thread_srcs)
+    set(labels ${A_LABELS})
+    list(APPEND labels threads)
+    list(REMOVE_DUPLICATES labels)
+    kx2_test_binary(${bin}_threads "${thread_srcs};${support}" "${A_DIRS}" "${A_LIBS}" "${labels}")
+  endif()
+endfunction()
+
+function(kx2_test_binary bin srcs dirs libs labels)
   add_executable(${bin} ${srcs})
-  foreach(dir ${A_DIRS})
+  foreach(dir ${dirs})
     target_include_directories(${bin} PRIVATE ${dir}/src ${dir}/tests)
   endforeach()
-  target_link_libraries(${bin} PRIVATE ${A_LIBS} Kx2Testing GTest::gtest GTest::gmock GTest::gtest_main Threads::Threads)
+  target_link_libraries(${bin} PRIVATE ${libs} Kx2Testing GTest::gtest GTest::gmock GTest::gtest_main Threads::Threads)
   target_compile_definitions(${bin} PRIVATE
     KX2_SHARED_DIR="${KX2_SHARED_DIR}"
     KX2_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
@@ -129,14 +151,21 @@ function(kx2_tests bin)
   # The environment is a list: passed through gtest_discover_tests' PROPERTIES it reached the
   # tests cut at its separators (only its first entry survived), so it is set here, on the
   # discovered list, after discovery has run.
-  set(labels)
-  if(A_LABELS)
-    set(labels "LABELS \"${A_LABELS}\"")
+  set(label_property)
+  if(labels)
+    set(label_property "LABELS \"${labels}\"")
+  endif()
+  if("threads" IN_LIST labels)
+    # scripts/test --tsan builds these alone.
+    if(NOT TARGET kx2_threads_tests)
+      add_custom_target(kx2_threads_tests)
+    endif()
+    add_dependencies(kx2_threads_tests ${bin})
   endif()
   set(properties ${CMAKE_CURRENT_BINARY_DIR}/${bin}_properties.cmake)
   file(WRITE ${properties}
     "foreach(test IN LISTS ${bin}_TESTS)\n"
-    "  set_tests_properties(\"\${test}\" PROPERTIES ENVIRONMENT \"${KX2_TEST_ENVIRONMENT}\" ${labels})\n"
+    "  set_tests_properties(\"\${test}\" PROPERTIES ENVIRONMENT \"${KX2_TEST_ENVIRONMENT}\" ${label_property})\n"
     "endforeach()\n")
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${properties})
 endfunction()

@@ -12,6 +12,7 @@
 #include <foliant/filter_library.h>
 #include <vantorel/host_api.h>
 #include <win/module.h>
+#include <kx2/Module.h>
 
 #include "entry/export_guard.h"
 #include "entry/filter_driver.h"
@@ -36,7 +37,7 @@ class FoliantExports : public ::testing::Test {
     FARPROC byName = GetProcAddress(module_, name);
     FARPROC byOrdinal = GetProcAddress(module_, MAKEINTRESOURCEA(ordinal));
     EXPECT_EQ(byName, byOrdinal) << name;
-    return reinterpret_cast<F>(byName);
+    return kx2::ProcAs<F>(byName);
   }
   void SetUp() override {
     found = Bind<FoundFilterFunc>("FoundFilter", 1);

@@ -55,7 +55,7 @@ TEST_F(CrtFiles, AccessStatAndChmod) {
   struct _stat64i32 st;
   ASSERT_EQ(_wstat64i32(u"C:\\dir\\f.exe", &st), 0);
   EXPECT_EQ(st.st_size, 5);
-  EXPECT_EQ(st.st_mode, _S_IFREG | 0777 & (_S_IREAD | _S_IWRITE | _S_IEXEC | 070 | 07));
+  EXPECT_EQ(st.st_mode, _S_IFREG | (0777 & (_S_IREAD | _S_IWRITE | _S_IEXEC | 070 | 07)));
   EXPECT_EQ(st.st_dev, 2u);  // C:
   EXPECT_GT(st.st_mtime, 1600000000);
   ASSERT_EQ(_wstat64i32(u"C:\\dir", &st), 0);

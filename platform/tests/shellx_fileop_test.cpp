@@ -327,7 +327,7 @@ TEST_F(ShellFileOp, AllowUndoMovesToTheTrash) {
   EXPECT_TRUE(Exists("data/Trash/info/my file.2.txt.trashinfo"));
 
   // The folder that holds the trash cannot go into it.
-  EXPECT_EQ(Run(FO_DELETE, List({u"C:\data"}), u"", FOF_ALLOWUNDO), DE_DESTSUBTREE);
+  EXPECT_EQ(Run(FO_DELETE, List({u"C:\\data"}), u"", FOF_ALLOWUNDO), DE_DESTSUBTREE);
   EXPECT_EQ(Get("data/Trash/files/my file.txt"), "M");
 }
 

@@ -68,11 +68,15 @@ std::vector<uint8_t> Document(const char16_t* password, size_t* stretchStart) {
   a.Attach(&file, 0);
   Record(a, 1, 10, 9);
   *stretchStart = static_cast<size_t>(file.GetLength());
-  if (password) EXPECT_EQ(a.BeginEncryption(0, password), 1);
+  if (password) {
+    EXPECT_EQ(a.BeginEncryption(0, password), 1);
+  }
   EXPECT_EQ(a.BeginCompression(), 1);
   Inner(a);
   EXPECT_EQ(a.EndCompression(), 1);
-  if (password) EXPECT_EQ(a.EndEncryption(), 1);
+  if (password) {
+    EXPECT_EQ(a.EndEncryption(), 1);
+  }
   Record(a, 4, 30, 7);
   a.Reset();
   return Bytes(file);

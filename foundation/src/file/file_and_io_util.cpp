@@ -4,6 +4,7 @@
 #include <basalt/file_io.h>
 #include <kx2/Utf.h>
 #include <win/module.h>
+#include <kx2/Module.h>
 
 namespace Basalt::Util {
 namespace {
@@ -79,7 +80,7 @@ DWORD FileAndIOUtil::_GetLongPathName(const char16_t* path, char16_t* out, DWORD
   // Looked up once by name, as on systems that may lack it.
   static LongPathFunc longPath = [] {
     HINSTANCE kernel = BaseAPI::_LoadLibrary(u"kernel32.dll", nullptr);
-    return kernel ? reinterpret_cast<LongPathFunc>(GetProcAddress(kernel, "GetLongPathNameW")) : nullptr;
+    return kernel ? kx2::ProcAs<LongPathFunc>(GetProcAddress(kernel, "GetLongPathNameW")) : nullptr;
   }();
   if (longPath) return longPath(path, out, size);
   size_t len = kx2::StrLen16(path);

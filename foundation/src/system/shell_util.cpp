@@ -12,6 +12,7 @@
 #include <win/fileapi.h>
 #include <win/kernel.h>
 #include <win/module.h>
+#include <kx2/Module.h>
 
 #include "common/text16.h"
 
@@ -147,7 +148,7 @@ int ShellUtil::_SHAddToRecentDocs(const char16_t* path) {
   // Found by name, as the shell may not offer a recent-documents list at all.
   static Func func = [] {
     HINSTANCE shell = BaseAPI::_LoadLibrary(u"shell32.dll", nullptr);
-    return shell ? reinterpret_cast<Func>(GetProcAddress(shell, "SHAddToRecentDocs")) : nullptr;
+    return shell ? kx2::ProcAs<Func>(GetProcAddress(shell, "SHAddToRecentDocs")) : nullptr;
   }();
   if (func) func(kShardPathW, path);
   return 1;
@@ -157,7 +158,7 @@ int ShellUtil::_SHGetSpecialFolderPath(HWND owner, char16_t* out, int csidl, int
   using Func = BOOL (*)(HWND, LPWSTR, int, BOOL);
   static Func func = [] {
     HINSTANCE shell = BaseAPI::_LoadLibrary(u"shell32.dll", nullptr);
-    return shell ? reinterpret_cast<Func>(GetProcAddress(shell, "SHGetSpecialFolderPathW")) : nullptr;
+    return shell ? kx2::ProcAs<Func>(GetProcAddress(shell, "SHGetSpecialFolderPathW")) : nullptr;
   }();
   return func ? func(owner, out, csidl, create) : 0;
 }

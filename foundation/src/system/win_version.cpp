@@ -4,6 +4,7 @@
 #include <basalt/base_api.h>
 #include <win/kernel.h>
 #include <win/module.h>
+#include <kx2/Module.h>
 
 namespace Basalt::Util::detail {
 
@@ -60,7 +61,7 @@ int BaseAPI::_BlockPanGesture(HWND window) {
   using SetGestureConfigFunc = BOOL (*)(HWND, DWORD, UINT, GestureConfig*, UINT);
   HINSTANCE user = _LoadLibrary(u"user32.dll", nullptr);
   if (!user) return 0;
-  auto setConfig = reinterpret_cast<SetGestureConfigFunc>(GetProcAddress(user, "SetGestureConfig"));
+  auto setConfig = kx2::ProcAs<SetGestureConfigFunc>(GetProcAddress(user, "SetGestureConfig"));
   int result = 0;
   if (setConfig) {
     GestureConfig config{4, 0x18, 0x6};

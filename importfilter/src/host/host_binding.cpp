@@ -4,6 +4,7 @@
 
 #include <vantorel/exports.h>
 #include <win/module.h>
+#include <kx2/Module.h>
 
 namespace {
 
@@ -21,9 +22,9 @@ const HostExports& Host() {
     HMODULE host = LoadLibraryW(u"VantorelApp.dll");
     if (!host) return;
     exports.getApplication =
-        reinterpret_cast<VtlGetApplicationFunc>(GetProcAddress(host, MAKEINTRESOURCEA(kVtlOrdinalGetApplication)));
+        kx2::ProcAs<VtlGetApplicationFunc>(GetProcAddress(host, MAKEINTRESOURCEA(kVtlOrdinalGetApplication)));
     exports.createObject =
-        reinterpret_cast<VtlCreateObjectFunc>(GetProcAddress(host, MAKEINTRESOURCEA(kVtlOrdinalCreateObject)));
+        kx2::ProcAs<VtlCreateObjectFunc>(GetProcAddress(host, MAKEINTRESOURCEA(kVtlOrdinalCreateObject)));
   });
   return exports;
 }

@@ -1,6 +1,8 @@
 // Conventions between the platform's module loader and the libraries it loads.
 #pragma once
 
+#include <type_traits>
+
 #include "win/module.h"
 
 // One ordinal of a library's export table: the ordinal and the name of the export it
@@ -33,3 +35,16 @@ KX2_EXPORT HMODULE Kx2ModuleFromAddress(const void* address);
   static const char anchor = 0;
   return Kx2ModuleFromAddress(&anchor);
 }
+
+namespace kx2 {
+
+// GetProcAddress gives every export as FARPROC; this makes it the export's own function
+// pointer type. The cast goes through void (*)(), which both compilers take as "a function
+// of any type", so the conversion says what it means and warns about nothing.
+template <class F>
+F ProcAs(FARPROC proc) {
+  static_assert(std::is_pointer_v<F> && std::is_function_v<std::remove_pointer_t<F>>, "F is a function pointer type");
+  return reinterpret_cast<F>(reinterpret_cast<void (*)()>(proc));
+}
+
+}  // namespace kx2
