@@ -198,6 +198,7 @@ WNDPROC SystemDefWindowProc();
 // A live window of the calling thread, from a small per-thread cache when it can (no
 // lock); null when the handle is stale or names another thread's window.
 Window* OwnWindow(HWND hwnd);
+Window* OwnWindow(ThreadQueue& queue, HWND hwnd);
 // Forget cached lookups of this thread's windows (a window of the thread was destroyed).
 void ForgetCachedWindows();
 POINT CursorPos();

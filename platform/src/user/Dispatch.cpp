@@ -94,9 +94,10 @@ LRESULT CallProc(WNDPROC proc, HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
 
 // Only the owning thread destroys a window (or its ending does, which also ends the
 // cache), and each entry holds the object, so the destroyed flag is always readable.
-Window* OwnWindow(HWND hwnd) {
+Window* OwnWindow(HWND hwnd) { return OwnWindow(Current(), hwnd); }
+
+Window* OwnWindow(ThreadQueue& queue, HWND hwnd) {
   if (!hwnd) return nullptr;
-  ThreadQueue& queue = Current();
   for (auto& entry : queue.cache)
     if (entry.handle == hwnd) return entry.window->destroyed ? nullptr : entry.window.get();
   std::shared_ptr<Window> found;

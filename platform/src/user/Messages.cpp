@@ -251,7 +251,8 @@ KX2_EXPORT BOOL PostMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) 
       for (auto& [h, q] : targets) Enqueue(q, h, Msg, wParam, lParam);
       return TRUE;
     }
-    if (OwnWindow(hWnd)) return Enqueue(Current(), hWnd, Msg, wParam, lParam);
+    ThreadQueue& self = Current();
+    if (OwnWindow(self, hWnd)) return Enqueue(self, hWnd, Msg, wParam, lParam);
     std::shared_ptr<Window> window = Get(hWnd);
     if (!window || window->destroyed || !window->parent) {
       SetLastErrorInvalidWindow();
