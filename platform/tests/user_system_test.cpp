@@ -68,6 +68,10 @@ TEST_F(UserColors, ClassicColoursChangeForTheProcessAndTellTopLevelWindows) {
   EXPECT_EQ(GetSysColor(COLOR_BTNFACE), RGB(1, 2, 3));
   EXPECT_EQ(usertest::MessagesOf(top), (std::vector<UINT>{WM_SYSCOLORCHANGE}));
   EXPECT_TRUE(usertest::MessagesOf(child).empty());
+  usertest::Journal().clear();
+  EXPECT_EQ(SendMessageW(HWND_BROADCAST, WM_SETTINGCHANGE, 0, 0), 1);
+  EXPECT_EQ(usertest::MessagesOf(top), (std::vector<UINT>{WM_SETTINGCHANGE}));
+  EXPECT_TRUE(usertest::MessagesOf(child).empty());
   const COLORREF classic = RGB(192, 192, 192);
   SetSysColors(1, &index, &classic);
 }

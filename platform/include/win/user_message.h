@@ -294,6 +294,8 @@ typedef MSG* LPMSG;
 #define ERROR_CANNOT_FIND_WND_CLASS 1407L
 #endif
 
+#define HWND_BROADCAST (reinterpret_cast<HWND>(static_cast<uintptr_t>(0xFFFF)))
+// HWND_BROADCAST sends to (or posts to) every top-level window.
 KX2_EXPORT LRESULT SendMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 #define SMTO_NORMAL 0x0000
 #define SMTO_BLOCK 0x0001

@@ -121,7 +121,21 @@ void ForgetCachedWindows() {
   }
 }
 
+// HWND_BROADCAST: every top-level window, each in turn, whatever its thread.
+LRESULT Broadcast(UINT message, WPARAM wParam, LPARAM lParam) {
+  std::vector<HWND> targets;
+  {
+    std::lock_guard<std::mutex> guard(TreeLock());
+    for (Window* w : DesktopLocked()->children)
+      if (!w->messageOnly) targets.push_back(w->handle);
+  }
+  for (HWND h : targets)
+    if (IsWindow(h)) SendTo(h, message, wParam, lParam);
+  return 1;
+}
+
 LRESULT SendTo(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (hwnd == HWND_BROADCAST) return Broadcast(message, wParam, lParam);
   if (Window* own = OwnWindow(hwnd))
     return CallProc(own->proc.load(std::memory_order_relaxed), hwnd, message, wParam, lParam);
   std::shared_ptr<Window> window = Get(hwnd);

@@ -12,8 +12,6 @@
 namespace kx2::user {
 namespace {
 
-#define HWND_BROADCAST_VALUE (reinterpret_cast<HWND>(static_cast<uintptr_t>(0xFFFF)))
-
 bool InRange(UINT message, UINT first, UINT last) {
   if (first == 0 && last == 0) return true;
   return message >= first && message <= last;
@@ -242,7 +240,7 @@ using namespace kx2::user;
 KX2_EXPORT BOOL PostMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
   return kx2::Guard(FALSE, [&]() -> BOOL {
     if (!hWnd) return Enqueue(Current(), nullptr, Msg, wParam, lParam);
-    if (hWnd == HWND_BROADCAST_VALUE) {
+    if (hWnd == HWND_BROADCAST) {
       std::vector<std::pair<HWND, std::shared_ptr<ThreadQueue>>> targets;
       {
         std::lock_guard<std::mutex> guard(TreeLock());

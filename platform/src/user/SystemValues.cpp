@@ -321,8 +321,7 @@ KX2_EXPORT BOOL SystemParametersInfoW(UINT uiAction, UINT uiParam, PVOID pvParam
       }
     }
     if (changed && (fWinIni & SPIF_SENDCHANGE)) {
-      HWND broadcast = reinterpret_cast<HWND>(static_cast<uintptr_t>(0xFFFF));
-      PostMessageW(broadcast, WM_SETTINGCHANGE, uiAction, 0);
+      PostMessageW(HWND_BROADCAST, WM_SETTINGCHANGE, uiAction, 0);
     }
     return TRUE;
   });
