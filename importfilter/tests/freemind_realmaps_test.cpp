@@ -124,11 +124,11 @@ TEST(FreeMindDocumentationMap, CountsAgreeWithTheFile) {
   const std::string out = RunCommand(
       "'" KX2_BIN_DIR "/vantorel' import --json '" + map.string() + "' | /usr/bin/python3 " + script, &status);
   std::remove(script);
-  // 480 nodes; 11 arrow links; 4 clouds; 47 links of which 14 web and 4 mail resolve (the
-  // other 29 name files absent here); 17 notes; 33 icons, 7 of them in the marker table and
-  // 26 others as custom icons.
+  // 480 nodes; 11 arrow links; 4 clouds; 47 links of which 14 web, 4 mail and the absolute
+  // folder "/home/" resolve (the other 28 name files absent here); 17 notes; 33 icons, 7 of them in the marker table
+  // and 26 others as custom icons.
   EXPECT_EQ(out,
-            "boundaries=4 boundary=4 custom=26 hyperlink=18 link email=4 link web=14 marker=33 notes=17 "
+            "boundaries=4 boundary=4 custom=26 hyperlink=19 link email=4 link folder=1 link web=14 marker=33 notes=17 "
             "relationship=11 relationships=11 stock=7 topics=480\n");
 }
 

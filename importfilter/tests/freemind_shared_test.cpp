@@ -75,6 +75,9 @@ TEST(FreeMindShared, LinkTargets) {
   EXPECT_EQ(ResolveLocalPath(u":\\x", folder).path, u"Z:\\maps\\:\\x") << "no character before the colon";
   EXPECT_FALSE(ResolveLocalPath(u":\\x", folder).absolute);
   EXPECT_EQ(ResolveLocalPath(u"rel/b.txt", folder).path, u"Z:\\maps\\rel\\b.txt");
+  // A POSIX absolute path names the file itself, not one below the map's folder.
+  EXPECT_EQ(ResolveLocalPath(u"/home/u/a.txt", folder).path, u"Z:\\home\\u\\a.txt");
+  EXPECT_TRUE(ResolveLocalPath(u"/home/u/a.txt", folder).absolute);
 
   auto file = ClassifyLink(u"rel/b.txt", folder, +exists);
   ASSERT_TRUE(file);

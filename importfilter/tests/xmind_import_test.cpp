@@ -106,6 +106,7 @@ TEST_F(XMindDriver, FailuresAreZeroWithTheirCause) {
       {"broken.xmind", {{"content.xml", "<xmap-content><sheet>"}}, false, 16},
       {"noroot.xmind", {{"content.xml", "<?xml version=\"1.0\"?>"}}, false, 16},
       {"nofactory.xmind", {{"content.xml", xmindtest::Content(Sheet("s1", "A"))}}, true, 16},
+      {"nosheet.xmind", {{"content.xml", xmindtest::Content("<notes/>")}}, false, 16},
   };
   for (const auto& c : cases) {
     NoXmlApplication noXml;

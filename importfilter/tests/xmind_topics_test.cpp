@@ -197,9 +197,9 @@ TEST_F(XMindTopics, LinksAcrossSheetsAndNotes) {
     const char* link;
   } links[] = {
       {0, "web", "absolute", "http://example.org/a"},
-      {1, "file", "relative", "../docs/a b.txt"},
-      {2, "file", "absolute", "/home/x\\y.doc"},
-      {3, "folder", "absolute", "////server/share"},
+      {1, "file", "relative", "..\\docs\\a b.txt"},
+      {2, "file", "absolute", "Z:\\home\\x\\y.doc"},
+      {3, "folder", "absolute", "\\\\server\\share"},
   };
   for (const auto& l : links) {
     const Value* link = Member(Attached(TopicAt(first, {l.child}), "hyperlink"), "link");

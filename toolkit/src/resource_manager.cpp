@@ -88,11 +88,15 @@ CKtkResourceManager::CKtkResourceManager() : language_(FindLanguageInfo(1033)) {
 }
 
 CKtkResourceManager::~CKtkResourceManager() {
-  if (ownModule_) FreeLibrary(ownModule_);
+  if (!ownModule_) return;
+  // The slot must never name a library that is gone.
+  if (g_resourceInstance == ownModule_) g_resourceInstance = nullptr;
+  FreeLibrary(ownModule_);
 }
 
 BOOL CKtkResourceManager::Close() {
   if (!ownModule_) return FALSE;
+  if (g_resourceInstance == ownModule_) g_resourceInstance = nullptr;
   BOOL result = FreeLibrary(ownModule_);
   ownModule_ = nullptr;
   return result;
@@ -241,12 +245,20 @@ CKtkResourceManager* GetResourceManager() {
 
 BOOL SetResourceManager(CKtkResourceManager* replacement) {
   if (!replacement) return FALSE;
+  auto& installed = ProcessManager();
+  // Installing the manager already in force is a reload: it stays installed, so it must
+  // neither be deleted here nor replaced by itself.
+  if (replacement == installed.get()) {
+    if (!replacement->IsValid()) return FALSE;
+    replacement->ReloadLanguage();
+    return TRUE;
+  }
   if (!replacement->IsValid()) {
     delete replacement;
     return FALSE;
   }
   replacement->ReloadLanguage();
-  ProcessManager().reset(replacement);
+  installed.reset(replacement);
   return TRUE;
 }
 

@@ -236,6 +236,29 @@ TEST_F(ResourceLookup, ResourceFilesByPath) {
   SetResourceManager(new CKtkResourceManager);
 }
 
+TEST_F(ResourceLookup, ReplacementKeepsWhatStaysInstalled) {
+  // The manager in force handed back in is a reload: it stays installed and alive.
+  ASSERT_TRUE(SetResourceFile(Windows("Instance.DEU").c_str()));
+  CKtkResourceManager* library = GetResourceManager();
+  EXPECT_TRUE(SetResourceManager(library));
+  EXPECT_EQ(GetResourceManager(), library);
+  EXPECT_EQ(library->GetLanguage(), kGerman);
+  CString text;
+  EXPECT_TRUE(library->LoadString(&text, 1));
+  EXPECT_EQ(text, CString(u"Instanz eins"));
+  // Leaving the library for an XML file frees the library and clears the slot naming it.
+  WriteFile("res.xml", std::string("<resource CompactMode=\"1\" LANGID=\"1041\"/>"));
+  ASSERT_TRUE(SetResourceFile(Windows("res.xml").c_str()));
+  EXPECT_EQ(CKtkResourceManager::GetResourceInstance(), nullptr);
+  EXPECT_EQ(GetResourceManager()->GetLanguage(), 1041);
+  // An installed manager that became invalid is refused but neither freed nor replaced.
+  CKtkResourceManager* xml = GetResourceManager();
+  xml->Close();
+  EXPECT_FALSE(SetResourceManager(xml));
+  EXPECT_EQ(GetResourceManager(), xml);
+  SetResourceManager(new CKtkResourceManager);
+}
+
 TEST(ToolkitTextConverters, CurrentLanguageCodePage) {
   CKtkResourceManager* manager = GetResourceManager();
   manager->SetLanguage(1049);  // windows-1251

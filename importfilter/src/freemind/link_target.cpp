@@ -1,5 +1,6 @@
 #include "freemind/link_target.h"
 
+#include <foliant/common/file_url.h>
 #include <foliant/common/hyperlink_description.h>
 #include <foliant/common/xml_walk.h>
 
@@ -13,25 +14,24 @@ bool StartsWith(const std::u16string& text, std::u16string_view prefix) {
   return text.size() >= prefix.size() && std::u16string_view(text).substr(0, prefix.size()) == prefix;
 }
 
-bool StartsWithNoCase(const std::u16string& text, std::u16string_view prefix) {
-  return text.size() >= prefix.size() && EqualsNoCase(std::u16string_view(text).substr(0, prefix.size()), prefix);
-}
-
 }  // namespace
 
 LocalPath ResolveLocalPath(std::u16string text, const std::u16string& folder) {
-  // A "file:" URL names a local path; its slashes before a drive letter ("file:/C:/")
-  // belong to the URL, not to the path.
-  const bool url = StartsWithNoCase(text, u"file:");
-  if (url) text.erase(0, 5);
+  LocalPath out;
+  if (std::optional<std::u16string> local = LocalPathFromFileUrl(text)) {
+    text = std::move(*local);
+  } else if (text.size() >= 2 && text[0] == u'/' && text[1] != u'/') {
+    // A POSIX absolute path, as FreeMind writes on Linux and macOS: absolute, not a name
+    // below the map's folder.
+    text = WindowsPathOfPosix(text);
+  }
   for (char16_t& c : text)
     if (c == u'/') c = u'\\';
-  if (url) {
-    size_t slashes = 0;
-    while (slashes < text.size() && text[slashes] == u'\\') ++slashes;
-    if (slashes && text.size() >= slashes + 2 && text[slashes + 1] == u':') text.erase(0, slashes);
+  if (StartsWith(text, u"\\\\")) {
+    out.path = std::move(text);
+    out.absolute = true;
+    return out;
   }
-  LocalPath out;
   // The drive letter stands before ":\"; a ":\" at the very start has none and is no
   // absolute path.
   const size_t colon = text.find(u":\\");

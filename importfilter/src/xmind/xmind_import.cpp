@@ -170,6 +170,7 @@ int XMindImport::Import(IVtlDocumentManager* documents, LPCWSTR path) {
       ReleaseXML();
 
       int read = LoadXMLEntry(u"content.xml");
+      int sheetsRead = 0;
       if (read) {
         foliant::ForEachChildElement(state_->root.get(), [&](IKX2XMLElement* sheet) {
           if (!foliant::xmind::TagIs(sheet, u"sheet")) return true;
@@ -189,6 +190,7 @@ int XMindImport::Import(IVtlDocumentManager* documents, LPCWSTR path) {
           state_->models.push_back(kx2::Ref<IVtlModel>::Share(model.get()));
           foliant::xmind::SheetReader(*this, *state_, document, model.get()).ReadSheet(sheet);
           model->EndSheet(1);
+          ++sheetsRead;
           return !state_->abort;
         });
         if (const auto& abort = state_->abort) {
@@ -196,6 +198,11 @@ int XMindImport::Import(IVtlDocumentManager* documents, LPCWSTR path) {
             BaseError::_SetErrorMesg(abort->message.c_str());
           else
             BaseError::_SetError(abort->code);
+          read = 0;
+        } else if (sheetsRead == 0) {
+          // Nothing reached a document: no sheet, or none that got one. Keep the cause the
+          // host gave when it refused a document.
+          if (BaseError::_GetError() == 0) BaseError::_SetError(kErrorXmlParse);
           read = 0;
         } else {
           foliant::xmind::SheetReader::ResolveLinks(*state_);

@@ -2,6 +2,7 @@
 // for the whole workbook.
 #include <algorithm>
 
+#include <foliant/common/file_url.h>
 #include <foliant/common/hyperlink_description.h>
 #include <foliant/common/xml_walk.h>
 
@@ -31,9 +32,9 @@ std::u16string PackageEntry(std::u16string_view href) {
   return entry;
 }
 
-void ReplaceAll(std::u16string& text, std::u16string_view from, std::u16string_view to) {
-  for (size_t at = 0; (at = text.find(from, at)) != std::u16string::npos; at += to.size())
-    text.replace(at, from.size(), to);
+// "C:\..." or "\\host\...".
+bool IsAbsoluteWindowsPath(std::u16string_view path) {
+  return (path.size() >= 3 && path[1] == u':' && path[2] == u'\\') || path.substr(0, 2) == u"\\\\";
 }
 
 // 0 left, 1 right, 3 bottom, 2 for anything else.
@@ -96,12 +97,9 @@ void SheetReader::ImportHyperlink(IVtlObject* node, const std::u16string& href, 
   std::u16string target;
   bool absolute = true;
   int kind = kLinkWeb;
-  if (StartsWithNoCase(href, u"file:")) {
-    target = href.substr(5);
-    ReplaceAll(target, u"%20", u" ");
-    ReplaceAll(target, u"%5C", u"\\");
-    ReplaceAll(target, u"%5c", u"\\");
-    if (target.rfind(u"..", 0) == 0) {
+  if (std::optional<std::u16string> local = LocalPathFromFileUrl(href)) {
+    target = std::move(*local);
+    if (!IsAbsoluteWindowsPath(target)) {
       absolute = false;
       kind = kLinkFile;
     } else {
