@@ -70,6 +70,8 @@ TEST_F(HtmlParserTest, ParagraphTexts) {
       {"<head><title>t</title></head><p>body</p>", "\n|body\n"},
       {"<b>bold</b>", "bold\n"},
       {"   ", ""},
+      // Text and inline elements directly in the body join one paragraph up to a block.
+      {"Start <i>italic</i> end<br/>next<p>p</p>\n  tail", "Start italic end\nnext\n|p\n|tail\n"},
   };
   for (const TextCase& c : cases) {
     ASSERT_EQ(Run(std::string("<html><body>") + c.body + "</body></html>"), 1) << c.body;

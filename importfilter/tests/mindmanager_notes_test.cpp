@@ -106,16 +106,26 @@ TEST(MindManagerNotes, BlocksBecomeLinesAndInlineElementsRuns) {
        "<p><u>u<strike>s</strike></u></p>",
        u"us\n",
        {{u"u", HTML::kRunUnderline}, {u"s", HTML::kRunUnderline | HTML::kRunStrike}}},
-      // Inside a block, tags are exact: an upper-case B is skipped with its text; at the top
-      // of the body an upper-case P is a paragraph.
-      {"tag case", "<P>a<B>b</B>c</P>", u"ac\n", {}},
+      // Tag names compare without regard to ASCII case, at the top of the body and inside.
+      {"tag case", "<P>a<B>b</B>c</P>", u"abc\n", {{u"b", HTML::kRunBold}}},
+      {"ordered list", "<ol><li>one</li><li>two<OL><li>inner</li></OL></li></ol>", u"one\ntwo\ninner\n", {}},
+      // A pretty-printed note's indentation is no text; a blank between words stays.
+      {"indentation",
+       "\n  <p>\n    a <b>b</b>\n  </p>\n  <ul>\n    <li>c</li>\n  </ul>\n",
+       u"a b\nc\n",
+       {{u"b", HTML::kRunBold}}},
+      // Text and inline elements directly in the body join one paragraph up to the next block.
+      {"inline in body", "<p>a</p>x <i>y</i> z<br/>w<p>b</p>", u"a\nx y z\nw\nb\n", {{u"y", HTML::kRunItalic}}},
       {"quote", "<blockquote><p>q</p><blockquote><ul><li>l</li></ul></blockquote></blockquote>", u"q\nl\n", {}},
       {"table rows",
        "<table><tr><td><div>a</div></td><td><p>b</p></td></tr><tbody><tr><td><ul><li>c</li></ul></td></tr></tbody></"
        "table>",
        u"a\nb\nc\n",
        {}},
-      {"other blocks skipped", "<div>d</div><h1>h</h1><p>p</p>", u"p\n", {}},
+      {"other blocks as paragraphs",
+       "<div>d</div><h1>h</h1><p>p</p><blockquote><h2>q</h2></blockquote>",
+       u"d\nh\np\nq\n",
+       {}},
   };
   for (const Case& c : cases) {
     const Notes notes = Read(Xhtml(c.body));

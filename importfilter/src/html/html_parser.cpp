@@ -1,5 +1,7 @@
 #include <foliant/html/html_parser.h>
 
+#include <memory>
+
 #include <basalt/text_encoding.h>
 #include <foliant/import_base.h>
 #include <foliant/common/xml_walk.h>
@@ -439,20 +441,44 @@ int HTMLParser::Parse() {
       format.color[1] = textColor_[1];
     }
 
+  // Text and inline elements directly in the body make one paragraph together, up to the
+  // next block: an italic word between two plain ones stays on their line.
+  std::unique_ptr<Paragraph> open;
+  std::unique_ptr<Builder> openBuilder;
+  auto openParagraph = [&]() -> Builder& {
+    if (!open) {
+      open = std::make_unique<Paragraph>();
+      openBuilder = std::make_unique<Builder>(*open, format);
+    }
+    return *openBuilder;
+  };
+  auto closeParagraph = [&] {
+    if (!open) return;
+    openBuilder.reset();
+    if (!open->text.empty() || open->flags) {
+      open->text += u'\n';
+      paragraphs_.push_back(std::move(*open));
+    }
+    open.reset();
+  };
   bool ok = foliant::ForEachChildNode(body, [&](IKX2XMLNode* node) {
     const LONG type = node->GetNodeType();
     if (type == KX2XML_TEXT || type == KX2XML_CDATA) {
       LPCWSTR value = node->GetNodeValue();
-      Paragraph paragraph;
-      Builder builder(paragraph, format);
-      builder.AppendText(value ? value : u"", format, false);
-      if (paragraph.text.empty()) return true;
-      paragraph.text += u'\n';
-      paragraphs_.push_back(std::move(paragraph));
+      // Blanks between blocks (a pretty-printed body) start no paragraph.
+      if (!open && Normalize(value ? value : u"").text.empty()) return true;
+      openParagraph().AppendText(value ? value : u"", format, false);
       return true;
     }
     IKX2XMLElement* element = foliant::AsElement(node);
     if (!element) return true;
+    DWORD bits = 0;
+    const Tag tag = Classify(element, &bits);
+    if (tag == Tag::Inline || tag == Tag::Font || (tag == Tag::Break && open)) {
+      Builder& builder = openParagraph();
+      return builder.Element(element, format, 1, false) && !builder.failed;
+    }
+    closeParagraph();
     Paragraph paragraph;
     Builder builder(paragraph, format);
     const bool handled = builder.TopLevel(element, format);
@@ -460,6 +486,7 @@ int HTMLParser::Parse() {
     paragraphs_.push_back(std::move(paragraph));
     return handled && !builder.failed;
   });
+  closeParagraph();
   context.ReleasePath(handle);
   return ok ? 1 : 0;
 }

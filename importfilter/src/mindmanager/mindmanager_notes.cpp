@@ -21,12 +21,56 @@ std::u16string_view NodeText(IKX2XMLNode* node) {
   return value ? std::u16string_view(value) : std::u16string_view();
 }
 
-// Tags at the top of the body are compared with ASCII letters folded, as MindManager's own
-// reader does; inside a block they are compared exactly.
-bool TopTagIs(IKX2XMLElement* element, LPCWSTR name) {
+// Tag names are compared with ASCII letters folded, as browsers and MindManager's own
+// reader do: "<B>" is bold like "<b>".
+std::u16string LowerTag(IKX2XMLElement* element) {
   LPCWSTR tag = element->GetTagName();
-  return tag && Basalt::Util::StringUtil::Ustricmp(tag, name) == 0;
+  std::u16string lower(tag ? tag : u"");
+  for (char16_t& c : lower)
+    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c + 32);
+  return lower;
 }
+
+// Blanks that hold a line break are a pretty-printed note's indentation, no text of it.
+bool IsIndentation(std::u16string_view text) {
+  bool lineBreak = false;
+  for (char16_t c : text) {
+    if (c == u'\n' || c == u'\r') {
+      lineBreak = true;
+    } else if (c != u' ' && c != u'\t') {
+      return false;
+    }
+  }
+  return lineBreak;
+}
+
+// Source line breaks with the blanks around them are one blank between words, and nothing
+// at the start of a line.
+std::u16string FlowText(std::u16string_view text, bool atLineStart) {
+  std::u16string out;
+  out.reserve(text.size());
+  for (size_t at = 0; at < text.size();) {
+    size_t end = at;
+    bool lineBreak = false;
+    while (end < text.size() && (text[end] == u' ' || text[end] == u'\t' || text[end] == u'\n' || text[end] == u'\r')) {
+      lineBreak = lineBreak || text[end] == u'\n' || text[end] == u'\r';
+      ++end;
+    }
+    if (end == at) {
+      out += text[at++];
+      continue;
+    }
+    if (!lineBreak) {
+      out.append(text.substr(at, end - at));
+    } else if (!(atLineStart && out.empty())) {
+      out += u' ';
+    }
+    at = end;
+  }
+  return out;
+}
+
+bool IsListTag(std::u16string_view tag) { return tag == u"ul" || tag == u"ol"; }
 
 // The first item of a named-child list, as an element (one new reference), or null.
 IKX2XMLElement* FirstNamedChild(IKX2XMLElement* parent, LPCWSTR name) {
@@ -96,13 +140,48 @@ bool NotesText::CheckNotesData(IKX2XMLElement* group) {
 bool NotesText::WalkBody(IKX2XMLElement* root) {
   kx2::Ref<IKX2XMLElement> body(FirstNamedChild(root, u"body"));
   IKX2XMLElement* container = body ? body.get() : root;
-  return ForEachChildElement(container, [&](IKX2XMLElement* element) {
-    if (TopTagIs(element, u"p")) return Paragraph(element, 1);
-    if (TopTagIs(element, u"ul")) return List(element, 1);
-    if (TopTagIs(element, u"blockquote")) return BlockQuote(element, 1);
-    if (TopTagIs(element, u"table")) return Table(element, 1);
-    return true;
+  // Text and inline elements directly in the body make one paragraph until the next block.
+  bool open = false;
+  auto close = [&] {
+    if (open) AppendText(u"\n");
+    open = false;
+  };
+  const bool walked = ForEachChildNode(container, [&](IKX2XMLNode* node) {
+    if (IsTextNode(node)) {
+      const std::u16string_view text = NodeText(node);
+      if (text.empty() || IsIndentation(text) || (!open && text.find_first_not_of(u" \t") == text.npos)) return true;
+      AppendFlow(text);
+      open = true;
+      return true;
+    }
+    IKX2XMLElement* element = AsElement(node);
+    if (!element) return true;
+    const std::u16string tag = LowerTag(element);
+    if (tag == u"br") {
+      AppendText(u"\n");
+      open = false;
+      return true;
+    }
+    if (tag == u"a" || InlineTagFlag(tag) >= 0) {
+      open = true;
+      return tag == u"a" ? Link(element, 1) : Inline(element, HTML::TextRun{}, 1);
+    }
+    close();
+    return Block(element, 1);
   });
+  if (!walked) return false;
+  close();
+  return true;
+}
+
+// Any block: lists, quotes and tables by their own walks, every other block ("p", "div",
+// "h1"...) as a paragraph.
+bool NotesText::Block(IKX2XMLElement* element, int depth) {
+  const std::u16string tag = LowerTag(element);
+  if (IsListTag(tag)) return List(element, depth);
+  if (tag == u"blockquote") return BlockQuote(element, depth);
+  if (tag == u"table") return Table(element, depth);
+  return Paragraph(element, depth);
 }
 
 bool NotesText::Deeper(int depth) {
@@ -113,11 +192,17 @@ bool NotesText::Deeper(int depth) {
 
 void NotesText::AppendText(std::u16string_view text) { text_.append(text); }
 
+void NotesText::AppendFlow(std::u16string_view text) {
+  if (IsIndentation(text)) return;
+  text_.append(FlowText(text, text_.empty() || text_.back() == u'\n'));
+}
+
 void NotesText::AppendRun(std::u16string_view text, const HTML::TextRun& run) {
   if (text.empty()) return;
   HTML::TextRun placed = run;
   placed.start = static_cast<LONG>(text_.size());
-  text_.append(text);
+  text_.append(FlowText(text, text_.empty() || text_.back() == u'\n'));
+  if (static_cast<LONG>(text_.size()) == placed.start) return;
   placed.end = static_cast<LONG>(text_.size()) - 1;
   runs_[placed.start] = std::move(placed);
 }
@@ -126,21 +211,24 @@ bool NotesText::Paragraph(IKX2XMLElement* element, int depth) {
   if (Deeper(depth)) return false;
   const bool walked = ForEachChildNode(element, [&](IKX2XMLNode* node) {
     if (IsTextNode(node)) {
-      if (NodeText(node) != u"\n") AppendText(NodeText(node));
+      AppendFlow(NodeText(node));
       return true;
     }
     IKX2XMLElement* child = AsElement(node);
     if (!child) return true;
-    const std::u16string_view tag = child->GetTagName() ? child->GetTagName() : u"";
-    if (const LONG flag = InlineTagFlag(tag); flag >= 0) {
-      HTML::TextRun run;
-      return Inline(child, run, depth + 1);
-    }
+    const std::u16string tag = LowerTag(child);
     if (tag == u"a") return Link(child, depth + 1);
-    if (tag == u"blockquote") return BlockQuote(child, depth + 1);
     // A line break inside the paragraph; the text after it belongs to the paragraph too.
-    if (tag == u"br") AppendText(u"\n");
-    return true;
+    if (tag == u"br") {
+      AppendText(u"\n");
+      return true;
+    }
+    if (IsListTag(tag) || tag == u"blockquote" || tag == u"table") {
+      if (!text_.empty() && text_.back() != u'\n') AppendText(u"\n");
+      return Block(child, depth + 1);
+    }
+    // Inline elements, and any other element, keep their text.
+    return Inline(child, HTML::TextRun{}, depth + 1);
   });
   if (!walked) return false;
   AppendText(u"\n");
@@ -150,7 +238,7 @@ bool NotesText::Paragraph(IKX2XMLElement* element, int depth) {
 bool NotesText::List(IKX2XMLElement* element, int depth) {
   if (Deeper(depth)) return false;
   return ForEachChildElement(
-      element, [&](IKX2XMLElement* child) { return TagIs(child, u"li") ? ListItem(child, depth + 1) : true; });
+      element, [&](IKX2XMLElement* child) { return LowerTag(child) == u"li" ? ListItem(child, depth + 1) : true; });
 }
 
 bool NotesText::ListItem(IKX2XMLElement* element, int depth) {
@@ -158,22 +246,24 @@ bool NotesText::ListItem(IKX2XMLElement* element, int depth) {
   bool nested = false;
   const bool walked = ForEachChildNode(element, [&](IKX2XMLNode* node) {
     if (IsTextNode(node)) {
-      if (NodeText(node) != u"\n") AppendText(NodeText(node));
+      AppendFlow(NodeText(node));
       return true;
     }
     IKX2XMLElement* child = AsElement(node);
     if (!child) return true;
-    const std::u16string_view tag = child->GetTagName() ? child->GetTagName() : u"";
-    if (tag == u"ul") {
+    const std::u16string tag = LowerTag(child);
+    if (IsListTag(tag)) {
       AppendText(u"\n");
       nested = true;
       return List(child, depth + 1);
     }
-    if (InlineTagFlag(tag) >= 0) return Inline(child, HTML::TextRun{}, depth + 1);
     if (tag == u"a") return Link(child, depth + 1);
     if (tag == u"blockquote") return BlockQuote(child, depth + 1);
-    if (tag == u"br") AppendText(u"\n");
-    return true;
+    if (tag == u"br") {
+      AppendText(u"\n");
+      return true;
+    }
+    return Inline(child, HTML::TextRun{}, depth + 1);
   });
   if (!walked) return false;
   if (!nested) AppendText(u"\n");
@@ -184,13 +274,7 @@ bool NotesText::BlockQuote(IKX2XMLElement* element, int depth) {
   if (Deeper(depth)) return false;
   // A failure inside a quote ends the quote only; a nesting too deep still fails the note
   // (TooDeep stays set).
-  ForEachChildElement(element, [&](IKX2XMLElement* child) {
-    if (TagIs(child, u"p")) return Paragraph(child, depth + 1);
-    if (TagIs(child, u"blockquote")) return BlockQuote(child, depth + 1);
-    if (TagIs(child, u"ul")) return List(child, depth + 1);
-    if (TagIs(child, u"table")) return Table(child, depth + 1);
-    return true;
-  });
+  ForEachChildElement(element, [&](IKX2XMLElement* child) { return Block(child, depth + 1); });
   return true;
 }
 
@@ -198,19 +282,20 @@ bool NotesText::BlockQuote(IKX2XMLElement* element, int depth) {
 // its head, body and foot.
 bool NotesText::Table(IKX2XMLElement* element, int depth) {
   if (Deeper(depth)) return false;
+  auto isCell = [](const std::u16string& tag) { return tag == u"td" || tag == u"th"; };
   return ForEachChildElement(element, [&](IKX2XMLElement* child) {
-    if (TagIs(child, u"td") || TagIs(child, u"th")) return TableCell(child, depth + 1);
+    const std::u16string tag = LowerTag(child);
+    if (isCell(tag)) return TableCell(child, depth + 1);
     auto row = [&](IKX2XMLElement* tr, int rowDepth) {
       if (Deeper(rowDepth)) return false;
-      return ForEachChildElement(tr, [&](IKX2XMLElement* cell) {
-        return TagIs(cell, u"td") || TagIs(cell, u"th") ? TableCell(cell, rowDepth + 1) : true;
-      });
+      return ForEachChildElement(
+          tr, [&](IKX2XMLElement* cell) { return isCell(LowerTag(cell)) ? TableCell(cell, rowDepth + 1) : true; });
     };
-    if (TagIs(child, u"tr")) return row(child, depth + 1);
-    if (TagIs(child, u"thead") || TagIs(child, u"tbody") || TagIs(child, u"tfoot")) {
+    if (tag == u"tr") return row(child, depth + 1);
+    if (tag == u"thead" || tag == u"tbody" || tag == u"tfoot") {
       if (Deeper(depth + 1)) return false;
       return ForEachChildElement(child,
-                                 [&](IKX2XMLElement* tr) { return TagIs(tr, u"tr") ? row(tr, depth + 2) : true; });
+                                 [&](IKX2XMLElement* tr) { return LowerTag(tr) == u"tr" ? row(tr, depth + 2) : true; });
     }
     return true;
   });
@@ -218,11 +303,7 @@ bool NotesText::Table(IKX2XMLElement* element, int depth) {
 
 bool NotesText::TableCell(IKX2XMLElement* cell, int depth) {
   if (Deeper(depth)) return false;
-  return ForEachChildElement(cell, [&](IKX2XMLElement* child) {
-    if (TagIs(child, u"div") || TagIs(child, u"p")) return Paragraph(child, depth + 1);
-    if (TagIs(child, u"ul")) return List(child, depth + 1);
-    return true;
-  });
+  return ForEachChildElement(cell, [&](IKX2XMLElement* child) { return Block(child, depth + 1); });
 }
 
 // The text of a link, with the format of its inline elements; the target is not imported.
@@ -230,18 +311,21 @@ bool NotesText::Link(IKX2XMLElement* element, int depth) {
   if (Deeper(depth)) return false;
   return ForEachChildNode(element, [&](IKX2XMLNode* node) {
     if (IsTextNode(node)) {
-      if (NodeText(node) != u"\n") AppendText(NodeText(node));
+      AppendFlow(NodeText(node));
       return true;
     }
     IKX2XMLElement* child = AsElement(node);
-    if (!child || InlineTagFlag(child->GetTagName() ? child->GetTagName() : u"") < 0) return true;
-    return Inline(child, HTML::TextRun{}, depth + 1);
+    return child ? Inline(child, HTML::TextRun{}, depth + 1) : true;
   });
 }
 
 bool NotesText::Inline(IKX2XMLElement* element, HTML::TextRun run, int depth) {
   if (Deeper(depth)) return false;
-  const std::u16string_view tag = element->GetTagName() ? element->GetTagName() : u"";
+  const std::u16string tag = LowerTag(element);
+  if (tag == u"br") {
+    AppendText(u"\n");
+    return true;
+  }
   if (const LONG flag = InlineTagFlag(tag); flag > 0) run.flags |= static_cast<DWORD>(flag);
   if (LPCWSTR color = element->GetAttribute(u"color"))
     if (auto value = ParseHashColor(color)) {
@@ -261,7 +345,7 @@ bool NotesText::Inline(IKX2XMLElement* element, HTML::TextRun run, int depth) {
       }
   return ForEachChildNode(element, [&](IKX2XMLNode* node) {
     if (IsTextNode(node)) {
-      AppendRun(NodeText(node), run);
+      if (!IsIndentation(NodeText(node))) AppendRun(NodeText(node), run);
       return true;
     }
     IKX2XMLElement* child = AsElement(node);

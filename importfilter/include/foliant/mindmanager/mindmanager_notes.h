@@ -44,6 +44,8 @@ class NotesText {
   bool Inline(IKX2XMLElement* element, HTML::TextRun run, int depth);
   bool Deeper(int depth);
   void AppendText(std::u16string_view text);
+  // Text as written in the source: its line breaks only separate words.
+  void AppendFlow(std::u16string_view text);
   void AppendRun(std::u16string_view text, const HTML::TextRun& run);
 
   std::u16string text_;
