@@ -1,0 +1,159 @@
+// TIFF through libtiff over memory: the first page read as RGBA; written as one strip of
+// 8-bit RGB or RGBA with deflate compression and the resolution in inches.
+#include <tiffio.h>
+
+#include <cstring>
+
+#include "Codec.h"
+
+namespace kx2::imaging {
+namespace {
+
+struct Memory {
+  std::vector<uint8_t> owned;  // when writing
+  const uint8_t* data = nullptr;
+  size_t size = 0;
+  toff_t at = 0;
+  bool writing = false;
+};
+
+tmsize_t Read(thandle_t h, void* buffer, tmsize_t n) {
+  Memory* m = static_cast<Memory*>(h);
+  const size_t size = m->writing ? m->owned.size() : m->size;
+  const uint8_t* data = m->writing ? m->owned.data() : m->data;
+  if (n < 0 || m->at >= size) return 0;
+  const size_t count = std::min(size_t(n), size_t(size - m->at));
+  memcpy(buffer, data + m->at, count);
+  m->at += count;
+  return tmsize_t(count);
+}
+
+tmsize_t Write(thandle_t h, void* buffer, tmsize_t n) {
+  Memory* m = static_cast<Memory*>(h);
+  if (!m->writing || n < 0) return 0;
+  if (m->owned.size() < m->at + size_t(n)) m->owned.resize(m->at + size_t(n));
+  memcpy(m->owned.data() + m->at, buffer, size_t(n));
+  m->at += toff_t(n);
+  return n;
+}
+
+toff_t Seek(thandle_t h, toff_t offset, int whence) {
+  Memory* m = static_cast<Memory*>(h);
+  const toff_t size = m->writing ? m->owned.size() : m->size;
+  toff_t base = whence == SEEK_CUR ? m->at : whence == SEEK_END ? size : 0;
+  m->at = base + offset;
+  return m->at;
+}
+
+int Close(thandle_t) { return 0; }
+toff_t Size(thandle_t h) {
+  Memory* m = static_cast<Memory*>(h);
+  return m->writing ? m->owned.size() : m->size;
+}
+int Map(thandle_t, void**, toff_t*) { return 0; }
+void Unmap(thandle_t, void*, toff_t) {}
+
+void Quiet(const char*, const char*, va_list) {}
+
+struct TiffCloser {
+  TIFF* tiff;
+  ~TiffCloser() {
+    if (tiff) TIFFClose(tiff);
+  }
+};
+
+void Silence() {
+  TIFFSetErrorHandler(Quiet);
+  TIFFSetWarningHandler(Quiet);
+}
+
+float Dpi(TIFF* tiff, ttag_t tag) {
+  float value = 0;
+  uint16_t unit = RESUNIT_INCH;
+  TIFFGetFieldDefaulted(tiff, TIFFTAG_RESOLUTIONUNIT, &unit);
+  if (!TIFFGetField(tiff, tag, &value) || !(value > 0) || value > 1e6f) return 96;
+  if (unit == RESUNIT_CENTIMETER) return value * 2.54f;
+  if (unit == RESUNIT_INCH) return value;
+  return 96;
+}
+
+}  // namespace
+
+bool DecodeTiff(const uint8_t* data, size_t size, Picture* out) {
+  Silence();
+  Memory m;
+  m.data = data, m.size = size;
+  TiffCloser closer{TIFFClientOpen("memory", "rm", &m, Read, Write, Seek, Close, Size, Map, Unmap)};
+  TIFF* tiff = closer.tiff;
+  if (!tiff) return false;
+  uint32_t w = 0, h = 0;
+  TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &w);
+  TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &h);
+  if (!out->Allocate(w, h)) return false;
+  std::vector<uint32_t> raster(size_t(w) * size_t(h));
+  if (!TIFFReadRGBAImageOriented(tiff, w, h, raster.data(), ORIENTATION_TOPLEFT, 1)) return false;
+  uint16_t extra = 0;
+  uint16_t* kinds = nullptr;
+  out->hasAlpha = TIFFGetField(tiff, TIFFTAG_EXTRASAMPLES, &extra, &kinds) && extra > 0;
+  for (uint32_t y = 0; y < h; ++y) {
+    uint8_t* row = out->Row(int(y));
+    for (uint32_t x = 0; x < w; ++x) {
+      const uint32_t v = raster[size_t(y) * w + x];
+      uint32_t a = TIFFGetA(v), r = TIFFGetR(v), g = TIFFGetG(v), b = TIFFGetB(v);
+      if (a && a < 255) {  // libtiff hands associated alpha back premultiplied
+        uint16_t kind = kinds && extra ? kinds[0] : 0;
+        if (kind == EXTRASAMPLE_ASSOCALPHA) {
+          r = std::min(255u, (r * 255 + a / 2) / a);
+          g = std::min(255u, (g * 255 + a / 2) / a);
+          b = std::min(255u, (b * 255 + a / 2) / a);
+        }
+      }
+      uint8_t* p = row + x * 4;
+      p[0] = uint8_t(b), p[1] = uint8_t(g), p[2] = uint8_t(r), p[3] = uint8_t(a);
+    }
+  }
+  out->dpiX = Dpi(tiff, TIFFTAG_XRESOLUTION);
+  out->dpiY = Dpi(tiff, TIFFTAG_YRESOLUTION);
+  return true;
+}
+
+bool EncodeTiff(const PixelsView& in, std::vector<uint8_t>* out) {
+  Silence();
+  Memory m;
+  m.writing = true;
+  TIFF* tiff = TIFFClientOpen("memory", "w", &m, Read, Write, Seek, Close, Size, Map, Unmap);
+  if (!tiff) return false;
+  const int channels = in.withAlpha ? 4 : 3;
+  TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, uint32_t(in.width));
+  TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, uint32_t(in.height));
+  TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, uint16_t(channels));
+  TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, uint16_t(8));
+  TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+  TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+  TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_ADOBE_DEFLATE);
+  TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, uint32_t(in.height));
+  TIFFSetField(tiff, TIFFTAG_RESOLUTIONUNIT, uint16_t(RESUNIT_INCH));
+  TIFFSetField(tiff, TIFFTAG_XRESOLUTION, in.dpiX > 0 ? in.dpiX : 96.f);
+  TIFFSetField(tiff, TIFFTAG_YRESOLUTION, in.dpiY > 0 ? in.dpiY : 96.f);
+  if (in.withAlpha) {
+    uint16_t kind = EXTRASAMPLE_UNASSALPHA;
+    TIFFSetField(tiff, TIFFTAG_EXTRASAMPLES, uint16_t(1), &kind);
+  }
+  std::vector<uint8_t> row(size_t(in.width) * size_t(channels));
+  bool ok = true;
+  for (int y = 0; ok && y < in.height; ++y) {
+    const uint8_t* p = in.Row(y);
+    uint8_t* o = row.data();
+    for (int x = 0; x < in.width; ++x, p += 4) {
+      *o++ = p[2], *o++ = p[1], *o++ = p[0];
+      if (in.withAlpha) *o++ = p[3];
+    }
+    ok = TIFFWriteScanline(tiff, row.data(), uint32_t(y), 0) == 1;
+  }
+  ok = ok && TIFFWriteDirectory(tiff);
+  TIFFClose(tiff);
+  if (ok) *out = std::move(m.owned);
+  return ok;
+}
+
+}  // namespace kx2::imaging
