@@ -165,6 +165,14 @@ TEST(CrtLocale, OwnLocaleNamesWithoutTouchingTheProcessLocale) {
   EXPECT_EQ(std::u16string(_wsetlocale(LC_ALL, u"ja-JP")), u"Japanese_Japan.932");
   EXPECT_EQ(std::u16string(_wsetlocale(LC_ALL, u".UTF8")), u"English_United States.utf8");
   EXPECT_EQ(_wsetlocale(LC_ALL, u"Klingon"), nullptr);
+  // Code pages that are not numbers, do not fit 32 bits or do not exist are refused, and
+  // the locale set before stays.
+  for (const char16_t* refused : {u"English_United States.99999999999999999999999", u".4294968548", u".4294967295",
+                                  u".12a52", u".-1252", u".+1252", u"English_United States.99999"}) {
+    EXPECT_EQ(_wsetlocale(LC_ALL, refused), nullptr) << kx2::Utf16ToUtf8(refused);
+  }
+  EXPECT_EQ(std::u16string(_wsetlocale(LC_ALL, nullptr)), u"English_United States.utf8");
+  EXPECT_EQ(std::u16string(_wsetlocale(LC_ALL, u"English_United States.1252")), u"English_United States.1252");
   EXPECT_EQ(std::u16string(_wsetlocale(LC_ALL, u"C")), u"C");
   EXPECT_EQ(before, setlocale(LC_ALL, nullptr));
   unsetenv("LANG");

@@ -8,12 +8,14 @@
 
 #include <basalt/error.h>
 #include <foliant/kx2_app.h>
+#include <kx2/ErrorBoundary.h>
 
 namespace foliant {
 
 // Records the exception being handled: a framework exception as the error text, a code an
 // importer raised (already in the record) as that code, running out of memory as code 2,
-// anything else as code 16 unless a code is already set.
+// anything else as code 16 unless a code is already set. The last error says the same as
+// every other export's boundary (kx2/ErrorBoundary.h): out of memory or internal error.
 inline void RecordExportFailure() {
   using Basalt::Error::BaseError;
   try {
@@ -23,8 +25,10 @@ inline void RecordExportFailure() {
   } catch (uint32_t code) {
     if (BaseError::_GetError() != code) BaseError::_SetError(code);
   } catch (const std::bad_alloc&) {
+    kx2::RecordCurrentException();
     BaseError::_SetError(Basalt::Error::kErrorOutOfMemory);
   } catch (...) {
+    kx2::RecordCurrentException();
     if (BaseError::_GetError() == 0) BaseError::_SetError(Basalt::Error::kErrorXmlParse);
   }
 }

@@ -30,6 +30,20 @@ inline void RecordCurrentException() noexcept {
   }
 }
 
+// The COM result for the exception being handled: E_OUTOFMEMORY or E_UNEXPECTED, with the
+// last error set as RecordCurrentException sets it; call only inside a catch block.
+inline HRESULT RecordCurrentComException() noexcept {
+  try {
+    throw;
+  } catch (const std::bad_alloc&) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return E_OUTOFMEMORY;
+  } catch (...) {
+    SetLastError(ERROR_INTERNAL_ERROR);
+    return E_UNEXPECTED;
+  }
+}
+
 // Runs body; on any exception records it and answers `failure`. For void bodies pass no
 // failure value: Guard([&] { ... }).
 template <class Result, class Body>
@@ -56,12 +70,8 @@ template <class Body>
 HRESULT GuardCom(Body&& body) noexcept {
   try {
     return body();
-  } catch (const std::bad_alloc&) {
-    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-    return E_OUTOFMEMORY;
   } catch (...) {
-    SetLastError(ERROR_INTERNAL_ERROR);
-    return E_UNEXPECTED;
+    return RecordCurrentComException();
   }
 }
 

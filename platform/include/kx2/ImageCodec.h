@@ -28,7 +28,7 @@ KX2_EXPORT BOOL Kx2WritePng(LPCWSTR path, const uint8_t* pixels, int width, int 
 // A decoded picture: width x height pixels of 4 bytes (blue, green, red, straight alpha),
 // rows width * 4 bytes apart, top row first; the resolution the file states (96 when it
 // states none). Released with Kx2FreeDecodedImage.
-struct Kx2DecodedImage {
+struct KX2_API Kx2DecodedImage {
   uint8_t* pixels;
   int width;
   int height;

@@ -1,10 +1,13 @@
 // _wsetlocale: the layer's own record of the C runtime's locale names. It never calls
 // setlocale, so the process's number formatting is never changed behind anyone's back.
 #include <cerrno>
+#include <charconv>
 #include <clocale>
+#include <cstdint>
 #include <mutex>
 #include <string>
 
+#include "kx2/ErrorBoundary.h"
 #include "kx2/Utf.h"
 #include "nls/LocaleTable.h"
 #include "win/crt.h"
@@ -51,9 +54,17 @@ std::u16string Canonical(std::u16string_view request) {
   } else if (EqualsI16(codePage, u"UTF8") || EqualsI16(codePage, u"UTF-8")) {
     cp = u"utf8";
   } else {
-    for (char16_t c : codePage)
+    // Digits alone, and a number that fits a code page: a longer one must not wrap round
+    // to a code page that exists (".4294968548" is not 1252).
+    std::string digits;
+    for (char16_t c : codePage) {
       if (c < u'0' || c > u'9') return {};
-    if (!IsValidCodePage(static_cast<UINT>(std::stoul(Utf16ToUtf8(codePage))))) return {};
+      digits += static_cast<char>(c);
+    }
+    uint32_t number = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
+    if (error != std::errc() || end != digits.data() + digits.size()) return {};
+    if (!IsValidCodePage(number)) return {};
     cp = codePage;
   }
   return EnglishLanguageName(*e) + u"_" + EnglishCountryName(*e) + u"." + cp;
@@ -77,22 +88,24 @@ std::u16string Query(int index) {
 }  // namespace
 
 char16_t* _wsetlocale(int category, const char16_t* locale) {
-  int index = category == LC_ALL ? -1 : IndexOf(category);
-  if (category != LC_ALL && index < 0) {
-    errno = EINVAL;
-    return nullptr;
-  }
-  thread_local std::u16string result;
-  std::lock_guard<std::mutex> guard(g_lock);
-  if (locale) {
-    std::u16string name = Canonical(View16(locale));
-    if (name.empty()) return nullptr;
-    if (index < 0) {
-      for (auto& n : g_names) n = name;
-    } else {
-      g_names[index] = name;
+  return kx2::Guard(static_cast<char16_t*>(nullptr), [&]() -> char16_t* {
+    int index = category == LC_ALL ? -1 : IndexOf(category);
+    if (category != LC_ALL && index < 0) {
+      errno = EINVAL;
+      return nullptr;
     }
-  }
-  result = Query(index);
-  return result.data();
+    thread_local std::u16string result;
+    std::lock_guard<std::mutex> guard(g_lock);
+    if (locale) {
+      std::u16string name = Canonical(View16(locale));
+      if (name.empty()) return nullptr;
+      if (index < 0) {
+        for (auto& n : g_names) n = name;
+      } else {
+        g_names[index] = name;
+      }
+    }
+    result = Query(index);
+    return result.data();
+  });
 }

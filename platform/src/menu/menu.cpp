@@ -1,4 +1,5 @@
 // Menu objects in the kernel handle table, and the menu template reader.
+#include "kx2/ErrorBoundary.h"
 #include <win/menu.h>
 
 #include <cstring>
@@ -31,7 +32,7 @@ HMENU NewMenu() {
   try {
     return kx2::InsertHandle(std::make_shared<Menu>());
   } catch (...) {
-    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    kx2::RecordCurrentException();
     return nullptr;
   }
 }
@@ -164,7 +165,7 @@ BOOL AppendMenuW(HMENU hMenu, UINT uFlags, UINT_PTR uIDNewItem, LPCWSTR lpNewIte
     menu->items.push_back(std::move(item));
     return TRUE;
   } catch (...) {
-    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    kx2::RecordCurrentException();
     return FALSE;
   }
 }

@@ -1,4 +1,5 @@
 // Module records over dlopen and dladdr (see win/module.h).
+#include "kx2/ErrorBoundary.h"
 #include "module/ModuleTable.h"
 
 #include <dlfcn.h>
@@ -425,7 +426,7 @@ KX2_EXPORT HMODULE LoadLibraryExW(LPCWSTR lpLibFileName, HANDLE, DWORD dwFlags) 
     SetLastError(ERROR_MOD_NOT_FOUND);
     return nullptr;
   } catch (...) {
-    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    kx2::RecordCurrentException();
     return nullptr;
   }
 }
@@ -499,7 +500,7 @@ KX2_EXPORT DWORD GetModuleFileNameW(HMODULE hModule, LPWSTR lpFilename, DWORD nS
     }
     path = kx2::ToWindowsPath(rec->path);
   } catch (...) {
-    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    kx2::RecordCurrentException();
     return 0;
   }
   if (!lpFilename || nSize == 0) {

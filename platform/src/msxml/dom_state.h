@@ -8,6 +8,7 @@
 // hand.
 #pragma once
 
+#include "kx2/ErrorBoundary.h"
 #include <memory>
 #include <string>
 #include <unordered_set>
@@ -72,7 +73,7 @@ HRESULT Guard(F f) {
   try {
     return f();
   } catch (...) {
-    return E_OUTOFMEMORY;
+    return kx2::RecordCurrentComException();
   }
 }
 

@@ -1,5 +1,6 @@
 // SAFEARRAY: a header, its bounds, and one block of elements. The element type is kept
 // in a word before the header, as OLE keeps it.
+#include "kx2/ErrorBoundary.h"
 #include <win/oleauto.h>
 
 #include <cstddef>
@@ -157,7 +158,7 @@ HRESULT SafeArrayCopy(SAFEARRAY* psa, SAFEARRAY** ppsaOut) {
   try {
     bounds.assign(std::make_reverse_iterator(psa->rgsabound + psa->cDims), std::make_reverse_iterator(psa->rgsabound));
   } catch (...) {
-    return E_OUTOFMEMORY;
+    return kx2::RecordCurrentComException();
   }
   SAFEARRAY* copy = Allocate(BlockOf(psa)->vt, psa->cDims, bounds.data());
   if (!copy) return E_OUTOFMEMORY;

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "kx2/ErrorBoundary.h"
 #include "kx2/KernelObject.h"
 #include "kx2/Utf.h"
 #include "win/kernel.h"
@@ -182,7 +183,7 @@ KX2_EXPORT BOOL OpenPrinterW(LPWSTR pPrinterName, LPHANDLE phPrinter, LPPRINTER_
     *phPrinter = kx2::InsertHandle(printer);
     return TRUE;
   } catch (...) {
-    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    kx2::RecordCurrentException();
     return FALSE;
   }
 }

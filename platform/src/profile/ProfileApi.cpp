@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "kx2/ErrorBoundary.h"
 #include "kx2/PathMap.h"
 #include "kx2/Utf.h"
 #include "kx2/Win32Error.h"
@@ -146,7 +147,7 @@ BOOL EditProfile(LPCWSTR file, Edit edit) {
     close(dirFd);  // releases the lock
     return ok;
   } catch (...) {
-    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    kx2::RecordCurrentException();
     return FALSE;
   }
 }
@@ -237,7 +238,7 @@ KX2_EXPORT DWORD GetPrivateProfileStringW(LPCWSTR lpAppName, LPCWSTR lpKeyName, 
     while (!def.empty() && (def.back() == u' ' || def.back() == u'\t')) def.pop_back();
     return CopyString(def, lpReturnedString, nSize);
   } catch (...) {
-    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    kx2::RecordCurrentException();
     lpReturnedString[0] = 0;
     return 0;
   }
@@ -262,7 +263,7 @@ KX2_EXPORT DWORD GetPrivateProfileSectionW(LPCWSTR lpAppName, LPWSTR lpReturnedS
     }
     return CopyList(ini->SectionLines(View16(lpAppName)), lpReturnedString, nSize);
   } catch (...) {
-    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    kx2::RecordCurrentException();
     lpReturnedString[0] = 0;
     return 0;
   }
@@ -340,7 +341,7 @@ KX2_EXPORT BOOL GetPrivateProfileStructW(LPCWSTR lpszSection, LPCWSTR lpszKey, L
     if (uSizeStruct) std::memcpy(lpStruct, bytes.data(), uSizeStruct);
     return TRUE;
   } catch (...) {
-    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    kx2::RecordCurrentException();
     return FALSE;
   }
 }
@@ -368,7 +369,7 @@ KX2_EXPORT BOOL WritePrivateProfileStructW(LPCWSTR lpszSection, LPCWSTR lpszKey,
     put(sum);
     return WritePrivateProfileStringW(lpszSection, lpszKey, text.c_str(), szFile);
   } catch (...) {
-    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    kx2::RecordCurrentException();
     return FALSE;
   }
 }

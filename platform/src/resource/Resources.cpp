@@ -1,6 +1,7 @@
 // Finding, loading and enumerating resources, and string tables.
 #include <cstring>
 
+#include "kx2/ErrorBoundary.h"
 #include "kx2/Utf.h"
 #include "module/ModuleTable.h"
 #include "resource/Container.h"
@@ -60,7 +61,7 @@ KX2_EXPORT HRSRC FindResourceExW(HMODULE hModule, LPCWSTR lpType, LPCWSTR lpName
   try {
     return const_cast<Entry*>(Find(hModule, lpType, lpName, wLanguage));
   } catch (...) {
-    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    kx2::RecordCurrentException();
     return nullptr;
   }
 }
@@ -97,7 +98,7 @@ KX2_EXPORT int LoadStringW(HINSTANCE hInstance, UINT uID, LPWSTR lpBuffer, int c
   try {
     block = Find(hInstance, MAKEINTRESOURCEW(kStringType), MAKEINTRESOURCEW(uID / 16 + 1), 0);
   } catch (...) {
-    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    kx2::RecordCurrentException();
   }
   if (!block) return 0;
   // Walk the counted strings up to ours; a block that ends early holds no more strings.

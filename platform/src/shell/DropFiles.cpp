@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "kx2/ErrorBoundary.h"
 #include "kx2/Utf.h"
 #include "win/kernel.h"
 #include "win/nls.h"
@@ -91,7 +92,7 @@ KX2_EXPORT UINT DragQueryFileW(HDROP hDrop, UINT iFile, LPWSTR lpszFile, UINT cc
     lpszFile[copied] = 0;
     return static_cast<UINT>(copied);
   } catch (...) {
-    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    kx2::RecordCurrentException();
     return 0;
   }
 }

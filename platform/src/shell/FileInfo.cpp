@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "kx2/ErrorBoundary.h"
 #include "kx2/Utf.h"
 #include "shell/ExecutableHeader.h"
 #include "shell/ItemIdList.h"
@@ -168,7 +169,7 @@ KX2_EXPORT DWORD_PTR SHGetFileInfoW(LPCWSTR pszPath, DWORD dwFileAttributes, SHF
     }
     return (uFlags & SHGFI_SYSICONINDEX) ? 0 : 1;
   } catch (...) {
-    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    kx2::RecordCurrentException();
     return 0;
   }
 }

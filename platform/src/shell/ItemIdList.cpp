@@ -1,4 +1,5 @@
 // Item-id lists holding a path, and the shell calls that make and read them.
+#include "kx2/ErrorBoundary.h"
 #include "shell/ItemIdList.h"
 
 #include <cstring>
@@ -106,7 +107,7 @@ KX2_EXPORT HRESULT SHParseDisplayName(LPCWSTR pszName, IBindCtx*, PIDLIST_ABSOLU
     *ppidl = list;
     return S_OK;
   } catch (...) {
-    return E_OUTOFMEMORY;
+    return kx2::RecordCurrentComException();
   }
 }
 
@@ -183,7 +184,7 @@ KX2_EXPORT HRESULT SHGetDataFromIDListW(IShellFolder*, PCUITEMID_CHILD pidl, int
         return E_INVALIDARG;  // SHGDFIL_NETRESOURCE included: nothing here is a network item
     }
   } catch (...) {
-    return E_OUTOFMEMORY;
+    return kx2::RecordCurrentComException();
   }
 }
 

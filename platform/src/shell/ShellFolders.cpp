@@ -1,4 +1,5 @@
 // Special folders from the environment and the XDG base and user folders.
+#include "kx2/ErrorBoundary.h"
 #include "shell/ShellFolders.h"
 
 #include <sys/stat.h>
@@ -184,7 +185,7 @@ KX2_EXPORT HRESULT SHGetFolderPathW(HWND, int csidl, HANDLE, DWORD, LPWSTR pszPa
     }
     return S_OK;
   } catch (...) {
-    return E_OUTOFMEMORY;
+    return kx2::RecordCurrentComException();
   }
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "kx2/ErrorBoundary.h"
 #include "kx2/Utf.h"
 #include "win/user.h"
 
@@ -50,7 +51,7 @@ KX2_EXPORT BOOL GetUserNameW(LPWSTR lpBuffer, LPDWORD pcbBuffer) {
     *pcbBuffer = needed;
     return TRUE;
   } catch (...) {
-    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    kx2::RecordCurrentException();
     return FALSE;
   }
 }

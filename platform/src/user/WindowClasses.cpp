@@ -213,7 +213,7 @@ KX2_EXPORT ATOM RegisterClassW(const WNDCLASSW* lpWndClass) {
     }
     return Register(Widen(*lpWndClass));
   } catch (...) {
-    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    kx2::RecordCurrentException();
     return 0;
   }
 }
@@ -226,7 +226,7 @@ KX2_EXPORT ATOM RegisterClassExW(const WNDCLASSEXW* lpWndClass) {
     }
     return Register(*lpWndClass);
   } catch (...) {
-    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    kx2::RecordCurrentException();
     return 0;
   }
 }
@@ -258,7 +258,7 @@ KX2_EXPORT BOOL GetClassInfoExW(HINSTANCE hInstance, LPCWSTR lpszClass, LPWNDCLA
     }
     return Lookup(hInstance, lpszClass, lpwcx);
   } catch (...) {
-    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    kx2::RecordCurrentException();
     return FALSE;
   }
 }
@@ -278,7 +278,7 @@ KX2_EXPORT BOOL GetClassInfoW(HINSTANCE hInstance, LPCWSTR lpClassName, LPWNDCLA
                   found.hIcon, found.hCursor,     found.hbrBackground, found.lpszMenuName, found.lpszClassName};
     return atom;
   } catch (...) {
-    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    kx2::RecordCurrentException();
     return FALSE;
   }
 }

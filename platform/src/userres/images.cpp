@@ -8,6 +8,7 @@
 #include <win/kernel.h>
 #include <win/resource.h>
 
+#include "kx2/ErrorBoundary.h"
 #include "gdi/GdiObjects.h"
 
 namespace {
@@ -106,7 +107,7 @@ HBITMAP LoadBitmapW(HINSTANCE hInstance, LPCWSTR lpBitmapName) {
     if (!bytes) return nullptr;
     return kx2::gdi::BitmapFromPackedDib(bytes, size);
   } catch (...) {
-    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    kx2::RecordCurrentException();
     return nullptr;
   }
 }
@@ -137,7 +138,7 @@ HANDLE LoadImageW(HINSTANCE hInst, LPCWSTR name, UINT type, int cx, int cy, UINT
         return nullptr;
     }
   } catch (...) {
-    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    kx2::RecordCurrentException();
     return nullptr;
   }
 }
@@ -157,7 +158,7 @@ HICON CreateIconFromResourceEx(PBYTE presbits, DWORD dwResSize, BOOL fIcon, DWOR
     if (!icon) SetLastError(ERROR_INVALID_DATA);
     return icon;
   } catch (...) {
-    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    kx2::RecordCurrentException();
     return nullptr;
   }
 }
