@@ -27,6 +27,7 @@ class VtlApplication : public IVtlApplication {
   IVtlFontList* GetFontList() override;
   IKX2XMLFactory* GetXMLFactory() override;
   IVtlResourceCache* GetResourceCache() override;
+  LONG RoomsTakeNotices() override;
 
   VtlDocumentManager& documents() { return *documents_; }
   VtlFileStore& files() { return *files_; }

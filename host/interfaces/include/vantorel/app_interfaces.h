@@ -99,7 +99,8 @@ class IVtlApplication : public IVtlUnknown {
   VTL_UNUSED_SLOT(08)
   VTL_UNUSED_SLOT(09)
   VTL_UNUSED_SLOT(10)
-  VTL_UNUSED_SLOT(11)
+  // Whether the collaboration rooms take notices of document changes now (non-zero: yes).
+  virtual LONG RoomsTakeNotices() { return 1; }  // 11
   VTL_UNUSED_SLOT(12)
   VTL_UNUSED_SLOT(13)
   VTL_UNUSED_SLOT(14)

@@ -1,0 +1,247 @@
+// The interfaces the collaboration library hands the host: the process-wide Tendril object,
+// its UI service and meeting manager, the meeting rooms and their units. They are shaped like
+// COM interfaces and keep their slot order, but none is reference counted: lifetime follows
+// GetTendrilInterface / DestroyTendril and the manager's room operations.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include <vantorel/collab_interfaces.h>
+#include <win/types.h>
+
+#include <tendril/export.h>
+
+namespace TDRL {
+class Packet;
+
+// Where a room's packets leave: the chat transport (or a test's recorder). A sender that keeps
+// the packet takes its block; whatever is left in the packet is released by its owner.
+class ISender {
+ public:
+  virtual bool Send(Packet& packet) = 0;
+
+ protected:
+  ~ISender() = default;
+};
+}  // namespace TDRL
+
+// The three slots every library interface starts with (IInformationUnit ends with them).
+// QueryInterface answers E_NOINTERFACE for every identifier; AddRef and Release answer 1.
+class ITendrilUnknown {
+ public:
+  virtual HRESULT QueryInterface(REFIID iid, void** out) = 0;
+  virtual ULONG AddRef() = 0;
+  virtual ULONG Release() = 0;
+
+ protected:
+  ~ITendrilUnknown() = default;
+};
+
+// One queued notice for the host, 24 bytes as exchanged with it.
+struct TendrilUIEvent {
+  int32_t type = -1;  // -1: no event
+  int32_t room = 0;
+  int32_t first = 0;
+  int16_t second = 0;
+  int16_t third = 0;
+  int32_t fourth = 0;
+  int32_t fifth = 0;
+
+  bool operator==(const TendrilUIEvent&) const = default;
+};
+static_assert(sizeof(TendrilUIEvent) == 24);
+static_assert(offsetof(TendrilUIEvent, room) == 4);
+static_assert(offsetof(TendrilUIEvent, first) == 8);
+static_assert(offsetof(TendrilUIEvent, second) == 12);
+static_assert(offsetof(TendrilUIEvent, third) == 14);
+static_assert(offsetof(TendrilUIEvent, fourth) == 16);
+static_assert(offsetof(TendrilUIEvent, fifth) == 20);
+
+// The event types the library pushes.
+enum TendrilUIEventType : int32_t {
+  kUIEventMemberJoined = 1,
+  kUIEventMemberLeft = 10,
+  kUIEventCoEditEnded = 12,
+  kUIEventSyncBookWanted = 13,
+  kUIEventJoinedIdle = 20,
+  kUIEventSyncBook = 21,
+  kUIEventWorkingInfoReplaced = 25,
+};
+
+// Pushers hand the record over as six words: the third word's low half is the second
+// argument, its high half the third.
+inline TendrilUIEvent MakeUIEvent(int32_t type, int32_t room, int32_t first = 0, int32_t secondAndThird = 0,
+                                  int32_t fourth = 0, int32_t fifth = 0) {
+  TendrilUIEvent e;
+  e.type = type;
+  e.room = room;
+  e.first = first;
+  e.second = static_cast<int16_t>(static_cast<uint32_t>(secondAndThird) & 0xFFFFu);
+  e.third = static_cast<int16_t>(static_cast<uint32_t>(secondAndThird) >> 16);
+  e.fourth = fourth;
+  e.fifth = fifth;
+  return e;
+}
+
+class ITendril;
+class IMeetingRoom;
+class IWorkbookSyncManager;
+class ICoEditManager;
+class IChatMessageQueue;
+
+class ITendrilUIService : public ITendrilUnknown {
+ public:
+  virtual BYTE GetHostFlag() = 0;
+  virtual ITendrilUIService* SetHostFlag(int flag) = 0;
+  virtual int GetHostValue() = 0;
+  virtual ITendrilUIService* SetHostValue(int value) = 0;
+  virtual void PopUIEvent(TendrilUIEvent* out) = 0;
+  virtual void PushUIEvent(TendrilUIEvent event) = 0;
+  virtual void ClearUIEvents() = 0;
+  virtual int IsUIEventQueueEmpty() = 0;
+  virtual int GetStateFlags() = 0;
+  virtual int* SetStateFlags(int bits) = 0;
+  virtual int* ClearStateFlags(int bits) = 0;
+  virtual bool AcceptAll(int, int, int, int) = 0;
+  virtual void SendStatistics(int value) = 0;
+  virtual ~ITendrilUIService() = default;
+  virtual int QueryHostDocumentState() = 0;
+};
+
+class IXmppMeetingManager : public ITendrilUnknown {
+ public:
+  virtual int CreateMeetingRoom(const char* roomName) = 0;
+  virtual void RemoveMeetingRoom(IMeetingRoom* room) = 0;
+  virtual IMeetingRoom* FindMeetingRoomByName(const char* name) = 0;
+  virtual IMeetingRoom* FindMeetingRoomById(int id) = 0;
+  virtual IMeetingRoom* GetFirstMeetingRoom() = 0;
+  virtual IMeetingRoom* GetNextMeetingRoom(IMeetingRoom* room) = 0;
+  virtual int GetMeetingRoomId(const char* name) = 0;
+  virtual ~IXmppMeetingManager() = default;
+};
+
+// A member of a room. Texts come back as new wide strings the caller frees with delete[].
+class IMemberInfo {
+ public:
+  virtual int GetNumber() = 0;
+  virtual void SetNumber(int number) = 0;
+  virtual char16_t* GetUserName() = 0;
+  virtual void SetUserName(const char16_t* name) = 0;
+  virtual char16_t* GetDomain() = 0;
+  virtual void SetDomain(const char16_t* domain) = 0;
+  virtual char16_t* GetResource() = 0;
+  virtual void SetResource(const char16_t* resource) = 0;
+
+ protected:
+  ~IMemberInfo() = default;
+};
+
+class IWorkingRoomInfo {
+ public:
+  virtual int GetId() = 0;
+  virtual const char* GetRoomName() = 0;
+  virtual const char16_t* GetTitle() = 0;
+  virtual const char16_t* GetShortText() = 0;
+  virtual int GetFirstNumber() = 0;
+  virtual int GetSecondNumber() = 0;
+  virtual BYTE GetFirstFlag() = 0;
+  virtual intptr_t GetOwnerValue() = 0;
+  virtual BYTE GetSecondFlag() = 0;
+  virtual void SetId(int id) = 0;
+  virtual void SetRoomName(const char* name) = 0;
+  virtual void SetTitle(const char16_t* title) = 0;
+  virtual void SetShortText(const char16_t* text) = 0;
+  virtual void SetFirstNumber(int value) = 0;
+  virtual void SetSecondNumber(int value) = 0;
+  virtual void SetFirstFlag(BYTE flag) = 0;
+  virtual void SetOwnerValue(intptr_t value) = 0;
+  virtual void SetSecondFlag(BYTE flag) = 0;
+  virtual int16_t GetExtraNumber() = 0;
+  virtual void SetExtraNumber(int16_t value) = 0;
+
+ protected:
+  ~IWorkingRoomInfo() = default;
+};
+
+class ICollaborationUnit : public ITendrilUnknown {
+ public:
+  virtual BYTE IsCoEditing() = 0;
+  virtual ICollaborationUnit* SetCoEditing(int value) = 0;
+  virtual void StartCoEdit(bool start) = 0;
+  virtual void EndCoEdit() = 0;
+  virtual BYTE IsStarted() = 0;
+
+ protected:
+  ~ICollaborationUnit() = default;
+};
+
+// Its own operations first; the three shared slots come last.
+class IInformationUnit {
+ public:
+  virtual int AddConnectedUser(IMemberInfo* member) = 0;
+  virtual bool RemoveConnectedUser(int number) = 0;
+  virtual int ClearConnectedUsers() = 0;
+  virtual void Reserved1(int, int, int) = 0;
+  virtual int Reserved2() = 0;
+  virtual int Reserved3() = 0;
+  virtual IWorkingRoomInfo* GetWorkingRoomInfo() = 0;
+  virtual int SetWorkingRoomInfo(IWorkingRoomInfo* source) = 0;
+  virtual IMemberInfo* FindConnectedUserByName(const char16_t* name) = 0;
+  virtual IMemberInfo* GetConnectedUser(int number) = 0;
+  virtual int GetConnectedUserCount() = 0;
+  virtual int IsAlone() = 0;
+  virtual IMemberInfo* GetFirstConnectedUser() = 0;
+  virtual IMemberInfo* GetNextConnectedUser(IMemberInfo* member) = 0;
+  virtual IMemberInfo* GetOwnMemberInfo() = 0;
+  virtual int SetOwnMemberInfo(IMemberInfo* member) = 0;
+  virtual int GetMemberNumber(const char16_t* name) = 0;
+  virtual HRESULT QueryInterface(REFIID iid, void** out) = 0;
+  virtual ULONG AddRef() = 0;
+  virtual ULONG Release() = 0;
+
+ protected:
+  ~IInformationUnit() = default;
+};
+
+class IMeetingRoom : public ITendrilUnknown {
+ public:
+  virtual ICollaborationUnit* GetCollaborationUnit() = 0;
+  virtual IInformationUnit* GetInformationUnit() = 0;
+  virtual bool NotifySyncBookFinished() = 0;
+  virtual BYTE GetSecondFlag() = 0;
+  virtual BYTE GetFirstFlag() = 0;
+  virtual bool SetFirstFlag(int value) = 0;
+  virtual BYTE GetThirdFlag() = 0;
+  virtual IMeetingRoom* SetThirdFlag(int value) = 0;
+  virtual IWorkbookSyncManager* GetWorkbookSyncManager() = 0;
+  virtual ICoEditManager* GetCoEditManager() = 0;
+  virtual IChatMessageQueue* GetChatMessageQueue() = 0;
+  virtual void ForwardToCoEdit(int value) = 0;
+  virtual ITendril* GetTendril() = 0;
+  virtual ~IMeetingRoom() = default;
+};
+
+class ITendril : public ITendrilUnknown {
+ public:
+  virtual bool Init() = 0;
+  virtual bool Uninit() = 0;
+  virtual ITendril* SetHostObject(IVtlCollabHost* host) = 0;
+  virtual IVtlCollabHost* GetHostObject() = 0;
+  virtual IXmppMeetingManager* GetMeetingManager() = 0;
+  virtual ITendrilUIService* GetUIService() = 0;
+  virtual int NotifyAllRooms(int value) = 0;
+  virtual const char16_t* GetLocalAddress() = 0;
+  virtual ITendril* SetExtraValue(int value) = 0;
+  virtual int GetExtraValue() = 0;
+  virtual ~ITendril() = default;
+};
+
+extern "C" {
+// The process's one Tendril object, made (and initialised) on the first call; null only when
+// it cannot be made.
+TENDRIL_API ITendril* GetTendrilInterface();
+// Destroys the object, and every room it still holds; the next GetTendrilInterface makes a
+// new one.
+TENDRIL_API void DestroyTendril();
+}

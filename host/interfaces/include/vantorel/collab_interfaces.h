@@ -1,0 +1,240 @@
+// The host objects the collaboration client calls: the host object handed to the client's
+// `SetHostObject`, the signed-in account, and the chain from the document holder to the
+// current document's collaboration state. None of these is counted: the client never
+// releases what they return.
+#pragma once
+
+#include <vantorel/host_unknown.h>
+
+// The signed-in account of the host.
+class IVtlCollabAccount : public IVtlUnknown {
+ public:
+  VTL_UNUSED_SLOT(03)
+  VTL_UNUSED_SLOT(04)
+  VTL_UNUSED_SLOT(05)
+  VTL_UNUSED_SLOT(06)
+  VTL_UNUSED_SLOT(07)
+  VTL_UNUSED_SLOT(08)
+  VTL_UNUSED_SLOT(09)
+  VTL_UNUSED_SLOT(10)
+  VTL_UNUSED_SLOT(11)
+  VTL_UNUSED_SLOT(12)
+  VTL_UNUSED_SLOT(13)
+  VTL_UNUSED_SLOT(14)
+  VTL_UNUSED_SLOT(15)
+  virtual LONG IsSignedIn() = 0;         // 16: non-zero when a user is signed in
+  virtual LPCWSTR GetMailAddress() = 0;  // 17: the user's mail address
+
+ protected:
+  ~IVtlCollabAccount() = default;
+};
+
+// The last link of the document chain: the integer state of the current document.
+class IVtlCollabDocumentState : public IVtlUnknown {
+ public:
+  VTL_UNUSED_SLOT(03)
+  VTL_UNUSED_SLOT(04)
+  VTL_UNUSED_SLOT(05)
+  VTL_UNUSED_SLOT(06)
+  VTL_UNUSED_SLOT(07)
+  VTL_UNUSED_SLOT(08)
+  VTL_UNUSED_SLOT(09)
+  VTL_UNUSED_SLOT(10)
+  VTL_UNUSED_SLOT(11)
+  VTL_UNUSED_SLOT(12)
+  VTL_UNUSED_SLOT(13)
+  VTL_UNUSED_SLOT(14)
+  VTL_UNUSED_SLOT(15)
+  VTL_UNUSED_SLOT(16)
+  VTL_UNUSED_SLOT(17)
+  VTL_UNUSED_SLOT(18)
+  VTL_UNUSED_SLOT(19)
+  VTL_UNUSED_SLOT(20)
+  VTL_UNUSED_SLOT(21)
+  VTL_UNUSED_SLOT(22)
+  VTL_UNUSED_SLOT(23)
+  VTL_UNUSED_SLOT(24)
+  VTL_UNUSED_SLOT(25)
+  VTL_UNUSED_SLOT(26)
+  VTL_UNUSED_SLOT(27)
+  VTL_UNUSED_SLOT(28)
+  VTL_UNUSED_SLOT(29)
+  VTL_UNUSED_SLOT(30)
+  VTL_UNUSED_SLOT(31)
+  VTL_UNUSED_SLOT(32)
+  VTL_UNUSED_SLOT(33)
+  VTL_UNUSED_SLOT(34)
+  VTL_UNUSED_SLOT(35)
+  virtual LONG GetState() = 0;  // 36
+
+ protected:
+  ~IVtlCollabDocumentState() = default;
+};
+
+// The document's editing session, which holds the state.
+class IVtlCollabSession : public IVtlUnknown {
+ public:
+  VTL_UNUSED_SLOT(03)
+  VTL_UNUSED_SLOT(04)
+  VTL_UNUSED_SLOT(05)
+  VTL_UNUSED_SLOT(06)
+  VTL_UNUSED_SLOT(07)
+  VTL_UNUSED_SLOT(08)
+  VTL_UNUSED_SLOT(09)
+  VTL_UNUSED_SLOT(10)
+  VTL_UNUSED_SLOT(11)
+  VTL_UNUSED_SLOT(12)
+  VTL_UNUSED_SLOT(13)
+  VTL_UNUSED_SLOT(14)
+  VTL_UNUSED_SLOT(15)
+  VTL_UNUSED_SLOT(16)
+  VTL_UNUSED_SLOT(17)
+  VTL_UNUSED_SLOT(18)
+  VTL_UNUSED_SLOT(19)
+  VTL_UNUSED_SLOT(20)
+  VTL_UNUSED_SLOT(21)
+  VTL_UNUSED_SLOT(22)
+  VTL_UNUSED_SLOT(23)
+  VTL_UNUSED_SLOT(24)
+  VTL_UNUSED_SLOT(25)
+  VTL_UNUSED_SLOT(26)
+  VTL_UNUSED_SLOT(27)
+  VTL_UNUSED_SLOT(28)
+  VTL_UNUSED_SLOT(29)
+  VTL_UNUSED_SLOT(30)
+  VTL_UNUSED_SLOT(31)
+  VTL_UNUSED_SLOT(32)
+  VTL_UNUSED_SLOT(33)
+  VTL_UNUSED_SLOT(34)
+  VTL_UNUSED_SLOT(35)
+  VTL_UNUSED_SLOT(36)
+  VTL_UNUSED_SLOT(37)
+  VTL_UNUSED_SLOT(38)
+  VTL_UNUSED_SLOT(39)
+  VTL_UNUSED_SLOT(40)
+  VTL_UNUSED_SLOT(41)
+  VTL_UNUSED_SLOT(42)
+  VTL_UNUSED_SLOT(43)
+  VTL_UNUSED_SLOT(44)
+  VTL_UNUSED_SLOT(45)
+  VTL_UNUSED_SLOT(46)
+  VTL_UNUSED_SLOT(47)
+  VTL_UNUSED_SLOT(48)
+  virtual IVtlCollabDocumentState* GetDocumentState() = 0;  // 49
+
+ protected:
+  ~IVtlCollabSession() = default;
+};
+
+// The document's view, which holds its editing session.
+class IVtlCollabView : public IVtlUnknown {
+ public:
+  VTL_UNUSED_SLOT(03)
+  VTL_UNUSED_SLOT(04)
+  VTL_UNUSED_SLOT(05)
+  VTL_UNUSED_SLOT(06)
+  VTL_UNUSED_SLOT(07)
+  VTL_UNUSED_SLOT(08)
+  VTL_UNUSED_SLOT(09)
+  VTL_UNUSED_SLOT(10)
+  VTL_UNUSED_SLOT(11)
+  VTL_UNUSED_SLOT(12)
+  VTL_UNUSED_SLOT(13)
+  VTL_UNUSED_SLOT(14)
+  VTL_UNUSED_SLOT(15)
+  VTL_UNUSED_SLOT(16)
+  VTL_UNUSED_SLOT(17)
+  VTL_UNUSED_SLOT(18)
+  VTL_UNUSED_SLOT(19)
+  VTL_UNUSED_SLOT(20)
+  VTL_UNUSED_SLOT(21)
+  VTL_UNUSED_SLOT(22)
+  VTL_UNUSED_SLOT(23)
+  VTL_UNUSED_SLOT(24)
+  VTL_UNUSED_SLOT(25)
+  VTL_UNUSED_SLOT(26)
+  VTL_UNUSED_SLOT(27)
+  VTL_UNUSED_SLOT(28)
+  VTL_UNUSED_SLOT(29)
+  VTL_UNUSED_SLOT(30)
+  VTL_UNUSED_SLOT(31)
+  VTL_UNUSED_SLOT(32)
+  VTL_UNUSED_SLOT(33)
+  VTL_UNUSED_SLOT(34)
+  VTL_UNUSED_SLOT(35)
+  VTL_UNUSED_SLOT(36)
+  VTL_UNUSED_SLOT(37)
+  VTL_UNUSED_SLOT(38)
+  virtual IVtlCollabSession* GetSession() = 0;  // 39
+
+ protected:
+  ~IVtlCollabView() = default;
+};
+
+// The current document as the collaboration client sees it.
+class IVtlCollabDocument : public IVtlUnknown {
+ public:
+  VTL_UNUSED_SLOT(03)
+  VTL_UNUSED_SLOT(04)
+  virtual IVtlCollabView* GetView() = 0;  // 5
+
+ protected:
+  ~IVtlCollabDocument() = default;
+};
+
+// Holds the host's current document.
+class IVtlCollabDocumentHolder : public IVtlUnknown {
+ public:
+  virtual IVtlCollabDocument* GetCurrentDocument() = 0;  // 3: null when none is open
+
+ protected:
+  ~IVtlCollabDocumentHolder() = default;
+};
+
+// The object the host hands to the collaboration client's SetHostObject.
+class IVtlCollabHost : public IVtlUnknown {
+ public:
+  VTL_UNUSED_SLOT(03)
+  VTL_UNUSED_SLOT(04)
+  VTL_UNUSED_SLOT(05)
+  VTL_UNUSED_SLOT(06)
+  VTL_UNUSED_SLOT(07)
+  VTL_UNUSED_SLOT(08)
+  VTL_UNUSED_SLOT(09)
+  VTL_UNUSED_SLOT(10)
+  virtual IVtlCollabDocumentHolder* GetDocumentHolder() = 0;  // 11
+  VTL_UNUSED_SLOT(12)
+  VTL_UNUSED_SLOT(13)
+  VTL_UNUSED_SLOT(14)
+  VTL_UNUSED_SLOT(15)
+  VTL_UNUSED_SLOT(16)
+  VTL_UNUSED_SLOT(17)
+  VTL_UNUSED_SLOT(18)
+  VTL_UNUSED_SLOT(19)
+  VTL_UNUSED_SLOT(20)
+  VTL_UNUSED_SLOT(21)
+  VTL_UNUSED_SLOT(22)
+  VTL_UNUSED_SLOT(23)
+  VTL_UNUSED_SLOT(24)
+  VTL_UNUSED_SLOT(25)
+  VTL_UNUSED_SLOT(26)
+  VTL_UNUSED_SLOT(27)
+  VTL_UNUSED_SLOT(28)
+  VTL_UNUSED_SLOT(29)
+  VTL_UNUSED_SLOT(30)
+  VTL_UNUSED_SLOT(31)
+  VTL_UNUSED_SLOT(32)
+  VTL_UNUSED_SLOT(33)
+  VTL_UNUSED_SLOT(34)
+  VTL_UNUSED_SLOT(35)
+  VTL_UNUSED_SLOT(36)
+  VTL_UNUSED_SLOT(37)
+  VTL_UNUSED_SLOT(38)
+  VTL_UNUSED_SLOT(39)
+  VTL_UNUSED_SLOT(40)
+  VTL_UNUSED_SLOT(41)
+  virtual IVtlCollabAccount* GetAccount() = 0;  // 42
+
+ protected:
+  ~IVtlCollabHost() = default;
+};
