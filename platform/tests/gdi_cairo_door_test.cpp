@@ -127,3 +127,33 @@ TEST(GdiCairoDoor, ScreenDescriptionReadsItsVariables) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(GdiCairoDoor, CairoDrawingOnASectionIsWrittenBackWhenDone) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = 4;
+  info.bmiHeader.biHeight = 4;  // bottom-up: not shared, copied in and out
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  HDC dc = CreateCompatibleDC(nullptr);
+  void* bits = nullptr;
+  HBITMAP section = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(dc, section);
+  cairo_surface_t* surface = Kx2GdiGetSurface(dc);
+  ASSERT_NE(surface, nullptr);
+  cairo_t* cr = cairo_create(surface);
+  cairo_set_source_rgb(cr, 0, 0, 1);
+  cairo_rectangle(cr, 0, 3, 4, 1);  // the bottom row: the first stored row
+  cairo_fill(cr);
+  cairo_destroy(cr);
+  EXPECT_TRUE(Kx2GdiSurfaceDone(dc));
+  EXPECT_EQ(static_cast<uint8_t*>(bits)[0], 255) << "blue, in the caller's 24-bit layout";
+  EXPECT_EQ(GetPixel(dc, 0, 3), RGB(0, 0, 255));
+  SelectObject(dc, old);
+  DeleteObject(section);
+  DeleteDC(dc);
+}
+
+}  // namespace

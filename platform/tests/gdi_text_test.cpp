@@ -116,6 +116,12 @@ TEST(GdiText, FontDataKerningAndMetrics) {
   const auto* o = reinterpret_cast<OUTLINETEXTMETRICW*>(otm.data());
   EXPECT_EQ(o->otmEMSquare, 2048u);
   EXPECT_EQ(o->otmAscent, tm.tmAscent);
+  ABC abc{};
+  int advance = 0;
+  ASSERT_TRUE(GetCharABCWidthsW(c.dc, 'W', 'W', &abc));
+  ASSERT_TRUE(GetCharWidthW(c.dc, 'W', 'W', &advance));
+  EXPECT_EQ(abc.abcA + static_cast<int>(abc.abcB) + abc.abcC, advance);
+  EXPECT_GT(abc.abcB, 20u);
   WCHAR name[LF_FACESIZE];
   EXPECT_GT(GetTextFaceW(c.dc, LF_FACESIZE, name), 0);
   EXPECT_EQ(std::u16string(name), u"DejaVu Sans");

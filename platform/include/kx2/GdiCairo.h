@@ -13,6 +13,9 @@ typedef struct _cairo_matrix cairo_matrix_t;
 // over), not referenced for the caller; null for a bad handle. Luminar draws on it as on
 // an opaque picture.
 KX2_EXPORT cairo_surface_t* Kx2GdiGetSurface(HDC hdc);
+// After drawing on that surface with Cairo: Cairo's work is flushed into the pixels and a
+// DIB section's bits are written back in the caller's format.
+KX2_EXPORT BOOL Kx2GdiSurfaceDone(HDC hdc);
 // The DC's logical-to-device transform (map mode, origins and extents).
 KX2_EXPORT BOOL Kx2GdiGetTransform(HDC hdc, cairo_matrix_t* matrix);
 // A bitmap's pixels as a Cairo image surface (RGB24 over the bitmap's own pixels).

@@ -54,6 +54,8 @@ struct FontInstance {
   // Advance of a glyph in device pixels, FreeType's unhinted advance rounded.
   int Advance(unsigned glyph) const;
   unsigned GlyphOf(char32_t c) const;
+  // The ink's left bearing and width in device pixels.
+  void Bearings(unsigned glyph, int* left, int* width) const;
   // The glyph's image (rendered once, kept for the life of the instance).
   const GlyphImage& Glyph(unsigned glyph);
   // The images of many glyphs at once (one lock for the whole string).

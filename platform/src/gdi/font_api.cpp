@@ -370,11 +370,8 @@ KX2_EXPORT BOOL GetCharABCWidthsW(HDC hdc, UINT first, UINT last, ABC* abc) {
     for (UINT c = first; c <= last; ++c) {
       const unsigned glyph = inst.GlyphOf(c);
       const int advance = inst.Advance(glyph);
-      int a = 0, b = advance;
-      if (!FT_Load_Glyph(inst.face, glyph, FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP)) {
-        a = static_cast<int>(std::lround(inst.face->glyph->metrics.horiBearingX / 64.0 * inst.xScale));
-        b = static_cast<int>(std::lround(inst.face->glyph->metrics.width / 64.0 * inst.xScale));
-      }
+      int a = 0, b = 0;
+      inst.Bearings(glyph, &a, &b);
       abc[c - first] = ABC{a, static_cast<UINT>(std::max(0, b)), advance - a - b};
     }
     return TRUE;

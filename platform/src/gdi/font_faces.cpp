@@ -260,6 +260,18 @@ FontInstance::~FontInstance() {
 
 unsigned FontInstance::GlyphOf(char32_t c) const { return marlett ? c : FT_Get_Char_Index(face, c); }
 
+void FontInstance::Bearings(unsigned glyph, int* left, int* width) const {
+  *left = 0, *width = 0;
+  if (marlett) {
+    *width = static_cast<int>(std::lround(em));
+    return;
+  }
+  std::lock_guard<std::mutex> guard(FontLock());
+  if (FT_Load_Glyph(face, glyph, FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP | FT_LOAD_IGNORE_TRANSFORM)) return;
+  *left = static_cast<int>(std::lround(face->glyph->metrics.horiBearingX / 64.0 * xScale));
+  *width = static_cast<int>(std::lround(face->glyph->metrics.width / 64.0 * xScale));
+}
+
 int FontInstance::Advance(unsigned glyph) const {
   if (marlett) return static_cast<int>(std::lround(em));
   std::lock_guard<std::mutex> guard(FontLock());

@@ -14,8 +14,29 @@ using namespace kx2::gdi;
 KX2_EXPORT cairo_surface_t* Kx2GdiGetSurface(HDC hdc) {
   auto dc = LookupDc(hdc);
   if (!dc) return BadHandle<cairo_surface_t*>(nullptr);
-  if (dc->outside) return dc->outside;
-  return dc->state.bitmap ? dc->state.bitmap->Surface() : nullptr;
+  if (dc->outside) {
+    cairo_surface_flush(dc->outside);
+    return dc->outside;
+  }
+  if (!dc->state.bitmap) return nullptr;
+  // The caller's latest bits of a DIB section are what Cairo will draw over.
+  dc->state.bitmap->ImportDib();
+  cairo_surface_t* surface = dc->state.bitmap->Surface();
+  cairo_surface_flush(surface);
+  return surface;
+}
+
+KX2_EXPORT BOOL Kx2GdiSurfaceDone(HDC hdc) {
+  auto dc = LookupDc(hdc);
+  if (!dc) return BadHandle(FALSE);
+  if (dc->outside) {
+    cairo_surface_flush(dc->outside);
+    cairo_surface_mark_dirty(dc->outside);
+  } else if (dc->state.bitmap) {
+    cairo_surface_flush(dc->state.bitmap->Surface());
+    dc->state.bitmap->ExportDib();
+  }
+  return TRUE;
 }
 
 KX2_EXPORT BOOL Kx2GdiGetTransform(HDC hdc, cairo_matrix_t* matrix) {
