@@ -47,9 +47,9 @@ TEST(GdiRegion, CombineAgreesWithCairoInEveryMode) {
     for (int i = 0; i < 4; ++i) {
       for (auto [rgn, cr] : {std::pair{a, ca}, std::pair{b, cb}}) {
         const int x = coord(random), y = coord(random), w = coord(random) / 2 + 10, h = coord(random) / 2 + 10;
-        HRGN piece = CreateRectRgn(x, y, x + w, y + h);
-        CombineRgn(rgn, rgn, piece, RGN_OR);
-        DeleteObject(piece);
+        HRGN part = CreateRectRgn(x, y, x + w, y + h);
+        CombineRgn(rgn, rgn, part, RGN_OR);
+        DeleteObject(part);
         cairo_rectangle_int_t r{x, y, w, h};
         cairo_region_union_rectangle(cr, &r);
       }

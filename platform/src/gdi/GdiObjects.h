@@ -66,7 +66,8 @@ struct DibFormat {
 };
 
 // Reads a BITMAPINFO as GDI checks a DIB header (ParseDib's rules); false when refused.
-// `paletteIndices`: DIB_PAL_COLORS (the table holds 16-bit indices: read as greys).
+// With DIB_PAL_COLORS the table holds 16-bit palette indices, read as greys (no palette
+// is kept here).
 bool ReadDibFormat(const BITMAPINFO* info, UINT usage, DibFormat* out);
 void DibRowToPixels(const DibFormat& f, const uint8_t* row, uint32_t* out, int count);
 void PixelsToDibRow(const DibFormat& f, const uint32_t* in, uint8_t* row, int count);
