@@ -14,16 +14,23 @@ bool Same(HRGN rgn, cairo_region_t* mirror) {
   std::vector<char> data(size);
   auto* rd = reinterpret_cast<RGNDATA*>(data.data());
   if (GetRegionData(rgn, size, rd) != size) return false;
-  cairo_region_t* ours = cairo_region_create();
   const auto* rects = reinterpret_cast<const RECT*>(rd->Buffer);
+  std::vector<cairo_rectangle_int_t> list;
+  list.reserve(rd->rdh.nCount);
   for (DWORD i = 0; i < rd->rdh.nCount; ++i) {
-    // Banded: sorted, no overlaps, no empty rectangles.
-    if (rects[i].right <= rects[i].left || rects[i].bottom <= rects[i].top) return false;
-    cairo_rectangle_int_t r{rects[i].left, rects[i].top, rects[i].right - rects[i].left,
-                            rects[i].bottom - rects[i].top};
-    if (cairo_region_contains_rectangle(ours, &r) != CAIRO_REGION_OVERLAP_OUT) return false;
-    cairo_region_union_rectangle(ours, &r);
+    const RECT& r = rects[i];
+    // Banded: no empty rectangles; within a band the same top and bottom and spans apart;
+    // each band below the one before.
+    if (r.right <= r.left || r.bottom <= r.top) return false;
+    if (i > 0) {
+      const RECT& p = rects[i - 1];
+      const bool sameBand = p.top == r.top;
+      if (sameBand && (p.bottom != r.bottom || r.left <= p.right)) return false;
+      if (!sameBand && r.top < p.bottom) return false;
+    }
+    list.push_back(cairo_rectangle_int_t{r.left, r.top, r.right - r.left, r.bottom - r.top});
   }
+  cairo_region_t* ours = cairo_region_create_rectangles(list.data(), static_cast<int>(list.size()));
   const bool same = cairo_region_is_empty(mirror) ? cairo_region_is_empty(ours) : cairo_region_equal(ours, mirror);
   cairo_region_destroy(ours);
   return same;

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <iterator>
 
 #include "RegionOps.h"
 
@@ -21,11 +22,12 @@ void SpansAt(const Rects& r, size_t& cursor, int y0, Spans& out) {
 void Combine1D(const Spans& a, const Spans& b, int mode, Spans& out) {
   out.clear();
   // Walk the sorted edges of both span lists and keep the parts where the mode holds.
-  std::vector<int> edges;
-  edges.reserve((a.size() + b.size()) * 2);
-  for (auto& s : a) edges.push_back(s.first), edges.push_back(s.second);
-  for (auto& s : b) edges.push_back(s.first), edges.push_back(s.second);
-  std::sort(edges.begin(), edges.end());
+  // Each list's edges are already in order (spans sorted and apart): merge them.
+  thread_local std::vector<int> ea, eb, edges;
+  ea.clear(), eb.clear(), edges.clear();
+  for (auto& s : a) ea.push_back(s.first), ea.push_back(s.second);
+  for (auto& s : b) eb.push_back(s.first), eb.push_back(s.second);
+  std::merge(ea.begin(), ea.end(), eb.begin(), eb.end(), std::back_inserter(edges));
   edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
   size_t ia = 0, ib = 0;
   for (size_t i = 0; i + 1 < edges.size(); ++i) {
