@@ -98,9 +98,9 @@ TEST_F(FreeMindImportTest, NodeWalkAndStyles) {
        }},
       {"a text of control characters: tabs stay, line feeds break, others go", Map("<node TEXT='a&#9;b&#10;c&#13;d'/>"),
        1, [](const Value& d) { EXPECT_EQ(Text(Member(TopicAt(d, {}), "text")), "a\tb\ncd"); }},
-      {"FreeMind 0.8's HTML inside TEXT stays plain text",
+      {"FreeMind 0.8's HTML inside TEXT is read as rich text, without a body too",
        Map("<node TEXT='&lt;html&gt;&lt;b&gt;x&lt;/b&gt;&lt;/html&gt;'/>"), 1,
-       [](const Value& d) { EXPECT_EQ(Text(Member(TopicAt(d, {}), "text")), "<html><b>x</b></html>"); }},
+       [](const Value& d) { EXPECT_EQ(Text(Member(TopicAt(d, {}), "text")), "x"); }},
   };
   for (const MapCase& c : cases) {
     SCOPED_TRACE(c.what);
@@ -128,6 +128,19 @@ TEST_F(FreeMindImportTest, ContentObjects) {
          EXPECT_EQ(Text(Member(Member(run, "style"), "color")), "#008080");
          EXPECT_EQ(Text(Member(Member(run, "style"), "face")), "Arial") << "a face the host lacks: its default";
        }},
+      // FreeMind 0.8 writes rich titles as HTML (not XML) into TEXT: read as rich content.
+      {"an HTML title is rich text, its references characters",
+       Map("<node TEXT='&lt;html&gt;&lt;head&gt;&lt;/head&gt;&lt;body&gt;&lt;p align=center&gt;Big&lt;br&gt;&lt;i&gt;"
+           "&amp;#12391;&amp;nbsp;x&lt;/i&gt; &amp;amp; y&lt;/body&gt;&lt;/html&gt;'/>"),
+       1,
+       [](const Value& d) {
+         const Value* root = TopicAt(d, {});
+         EXPECT_EQ(Text(Member(root, "text")), "Big\n\u3067\u00a0x & y");
+         EXPECT_EQ(Int(Member(Item(Member(root, "paragraphs"), 0), "align")), 3);
+         EXPECT_EQ(Text(Member(Item(Member(root, "runs"), 0), "text")), "\u3067\u00a0x");
+       }},
+      {"a title that only mentions html stays as written", Map("<node TEXT='Rich titles start with &lt;html&gt;'/>"), 1,
+       [](const Value& d) { EXPECT_EQ(Text(Member(TopicAt(d, {}), "text")), "Rich titles start with <html>"); }},
       {"a note without text attaches nothing",
        Map("<node TEXT='r'><richcontent TYPE='NOTE'><html><body>  </body></html></richcontent></node>"), 1,
        [](const Value& d) { EXPECT_EQ(Attached(TopicAt(d, {}), "notes"), nullptr); }},

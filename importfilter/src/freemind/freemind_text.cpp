@@ -11,6 +11,7 @@
 #include <foliant/common/topic_text.h>
 #include <foliant/common/xml_walk.h>
 #include <foliant/html/html_parser.h>
+#include <foliant/html/html_repair.h>
 #include <win/crt.h>
 
 #include "freemind/link_target.h"
@@ -25,6 +26,18 @@ bool ParseRichContent(IKX2XMLElement* rich, HTML::HTMLParser& parser) {
   kx2::Ref<IKX2XMLElement> html(foliant::FindChildNoCase(rich, u"html"));
   parser.SetElement(html ? html.get() : rich);
   return parser.Parse() != 0;
+}
+
+// FreeMind 0.8 writes a rich title as HTML into "TEXT": the markup made well-formed and
+// parsed by the host, or null when even that does not parse (the text then stays plain).
+kx2::Ref<IKX2XMLDocument> ParseHtmlTitle(LPCWSTR text) {
+  IVtlApplication* app = FoliantHostApplication();
+  kx2::Ref<IKX2XMLFactory> factory(app ? app->GetXMLFactory() : nullptr);
+  kx2::Ref<IKX2XMLParser> parser(factory ? factory->CreateParser() : nullptr);
+  if (!parser) return {};
+  const std::string xml = HTML::RepairHtml(text);
+  return kx2::Ref<IKX2XMLDocument>(
+      parser->Parse(reinterpret_cast<const BYTE*>(xml.data()), static_cast<ULONG>(xml.size())));
 }
 
 bool HasText(const std::vector<HTML::Paragraph>& paragraphs) {
@@ -51,14 +64,25 @@ bool FreemindReader::ImportText(const NodeChildren& children, IVtlObject* topic)
   LPCWSTR plain = children.own.Get(u"TEXT");
   HTML::HTMLParser parser;
   bool rich = false;
-  if (!plain) {
-    if (IKX2XMLElement* content = children.richText.get()) {
-      if (!ParseRichContent(content, parser)) return false;
-      rich = true;
-      if (parser.GetTextFlags() & HTML::kRunColor &&
-          !style.SetPropertyValue(kPropTextColor, kPropWide, parser.GetTextColor()[0], parser.GetTextColor()[1]))
-        return false;
+  auto readRich = [&](IKX2XMLElement* content) {
+    if (!ParseRichContent(content, parser)) return false;
+    rich = true;
+    return !(parser.GetTextFlags() & HTML::kRunColor) ||
+           style.SetPropertyValue(kPropTextColor, kPropWide, parser.GetTextColor()[0], parser.GetTextColor()[1]);
+  };
+  // Held while the parser's paragraphs are written.
+  kx2::Ref<IKX2XMLDocument> htmlTitle;
+  kx2::Ref<IKX2XMLElement> htmlRoot;
+  if (plain && HTML::IsHtmlText(plain)) {
+    htmlTitle = ParseHtmlTitle(plain);
+    htmlRoot.reset(htmlTitle ? htmlTitle->GetDocumentElement() : nullptr);
+    if (htmlRoot) {
+      if (!readRich(htmlRoot.get())) return false;
+      plain = nullptr;
     }
+  } else if (!plain) {
+    if (IKX2XMLElement* content = children.richText.get())
+      if (!readRich(content)) return false;
   }
 
   if (IKX2XMLElement* font = children.font.get()) {
