@@ -72,7 +72,8 @@ struct FontInstance {
 };
 
 // The realised font of a DC's selected font at the DC's scale.
-std::shared_ptr<FontInstance> RealizeFont(Font& font, double deviceScale);
+// `drawing` false: metrics only, without the Cairo font (enumeration).
+std::shared_ptr<FontInstance> RealizeFont(Font& font, double deviceScale, bool drawing = true);
 class Dc;
 std::shared_ptr<FontInstance> InstanceOf(Dc& dc);
 // Every face of the registry (the process's added fonts included).

@@ -219,7 +219,7 @@ KX2_EXPORT int EnumFontFamiliesExW(HDC hdc, LPLOGFONTW lpLogfont, FONTENUMPROCW 
         font.logfont.lfHeight = -static_cast<LONG>(FT_Long{0} + 2048);
         font.logfont.lfWeight = f->weight;
         font.logfont.lfItalic = f->italic;
-        auto inst = RealizeFont(font, 1.0);
+        auto inst = RealizeFont(font, 1.0, false);
         if (!inst) continue;
         for (BYTE set : sets) {
           if (want.lfCharSet != DEFAULT_CHARSET && want.lfCharSet != set) continue;

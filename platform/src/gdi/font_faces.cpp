@@ -354,7 +354,7 @@ const GlyphImage& FontInstance::GlyphLocked(unsigned glyph) {
   return image;
 }
 
-std::shared_ptr<FontInstance> RealizeFont(Font& font, double deviceScale) {
+std::shared_ptr<FontInstance> RealizeFont(Font& font, double deviceScale, bool drawing) {
   const LOGFONTW& lf = font.logfont;
   auto source = FindFace(lf);
   if (!source) return nullptr;
@@ -417,6 +417,7 @@ std::shared_ptr<FontInstance> RealizeFont(Font& font, double deviceScale) {
                                           (lf.lfPitchAndFamily & 0xF0));
   tm.tmCharSet = inst->charset;
 
+  if (!drawing) return inst;
   // Cairo gets a face of its own: it sizes the face it draws with as it likes.
   FT_Face drawFace = OpenFace(*source);
   if (!drawFace) return nullptr;
