@@ -358,13 +358,21 @@ bool LoadWmf(Image* img, const uint8_t* d, size_t n) {
   return MakeRecording(img, int(w), int(h), 96, 96) && (img->surface = std::move(scratch.surface), true);
 }
 
-// A packed DIB of the picture: 40-byte header, 32-bit bottom-up rows (alpha in the
-// fourth byte).
+// A packed DIB of the picture: 40-byte header, 32-bit bottom-up rows. Metafile readers
+// take raster records as opaque, so the picture is composited over white first.
 std::vector<uint8_t> PackedDib(const Image& img) {
   SurfacePtr raster = RasterOf(img);
   std::vector<uint8_t> o;
   if (!raster) return o;
-  const std::vector<uint8_t> px = StraightPixels(raster.get());
+  SurfacePtr flat = NewImageSurface(img.width, img.height);
+  if (!flat) return o;
+  ContextPtr cr(cairo_create(flat.get()));
+  cairo_set_source_rgb(cr.get(), 1, 1, 1);
+  cairo_paint(cr.get());
+  cairo_set_source_surface(cr.get(), raster.get(), 0, 0);
+  cairo_paint(cr.get());
+  cr.reset();
+  const std::vector<uint8_t> px = StraightPixels(flat.get());
   Put32(o, 40), Put32(o, uint32_t(img.width)), Put32(o, uint32_t(img.height));
   Put16(o, 1), Put16(o, 32), Put32(o, 0), Put32(o, uint32_t(img.width * img.height * 4));
   Put32(o, uint32_t(img.dpiX / 0.0254f + 0.5f)), Put32(o, uint32_t(img.dpiY / 0.0254f + 0.5f)), Put32(o, 0),

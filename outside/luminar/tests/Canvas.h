@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 
 #include "luminar/Luminar.h"
@@ -56,8 +57,11 @@ inline int Channel(uint32_t rgb, int shift) { return int((rgb >> shift) & 0xFF);
 // Within `tolerance` per channel.
 inline ::testing::AssertionResult Near(uint32_t actual, uint32_t expected, int tolerance) {
   for (int s : {0, 8, 16})
-    if (std::abs(Channel(actual, s) - Channel(expected, s)) > tolerance)
-      return ::testing::AssertionFailure() << std::hex << "0x" << actual << " is not near 0x" << expected;
+    if (std::abs(Channel(actual, s) - Channel(expected, s)) > tolerance) {
+      char text[64];
+      snprintf(text, sizeof text, "0x%06X is not near 0x%06X", unsigned(actual), unsigned(expected));
+      return ::testing::AssertionFailure() << text;
+    }
   return ::testing::AssertionSuccess();
 }
 

@@ -69,6 +69,8 @@ bool Encode(jpeg_compress_struct* info, ErrorManager* errors, const PixelsView& 
   info->in_color_space = JCS_RGB;
   jpeg_set_defaults(info);
   jpeg_set_quality(info, in.quality > 0 && in.quality <= 100 ? in.quality : 90, TRUE);
+  // Full-resolution colour: diagrams have sharp coloured edges that 4:2:0 would smear.
+  info->comp_info[0].h_samp_factor = info->comp_info[0].v_samp_factor = 1;
   info->density_unit = 1;
   info->X_density = UINT16(in.dpiX > 0 && in.dpiX < 65536 ? in.dpiX + 0.5f : 96);
   info->Y_density = UINT16(in.dpiY > 0 && in.dpiY < 65536 ? in.dpiY + 0.5f : 96);

@@ -93,20 +93,17 @@ bool DecodeTiff(const uint8_t* data, size_t size, Picture* out) {
   std::vector<uint32_t> raster(size_t(w) * size_t(h));
   if (!TIFFReadRGBAImageOriented(tiff, w, h, raster.data(), ORIENTATION_TOPLEFT, 1)) return false;
   uint16_t extra = 0;
-  uint16_t* kinds = nullptr;
+  uint16_t* kinds = nullptr;  // associated or not, the RGBA reader premultiplies
   out->hasAlpha = TIFFGetField(tiff, TIFFTAG_EXTRASAMPLES, &extra, &kinds) && extra > 0;
   for (uint32_t y = 0; y < h; ++y) {
     uint8_t* row = out->Row(int(y));
     for (uint32_t x = 0; x < w; ++x) {
       const uint32_t v = raster[size_t(y) * w + x];
       uint32_t a = TIFFGetA(v), r = TIFFGetR(v), g = TIFFGetG(v), b = TIFFGetB(v);
-      if (a && a < 255) {  // libtiff hands associated alpha back premultiplied
-        uint16_t kind = kinds && extra ? kinds[0] : 0;
-        if (kind == EXTRASAMPLE_ASSOCALPHA) {
-          r = std::min(255u, (r * 255 + a / 2) / a);
-          g = std::min(255u, (g * 255 + a / 2) / a);
-          b = std::min(255u, (b * 255 + a / 2) / a);
-        }
+      if (out->hasAlpha && a && a < 255) {  // the RGBA reader hands colours back premultiplied
+        r = std::min(255u, (r * 255 + a / 2) / a);
+        g = std::min(255u, (g * 255 + a / 2) / a);
+        b = std::min(255u, (b * 255 + a / 2) / a);
       }
       uint8_t* p = row + x * 4;
       p[0] = uint8_t(b), p[1] = uint8_t(g), p[2] = uint8_t(r), p[3] = uint8_t(a);
