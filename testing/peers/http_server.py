@@ -5,7 +5,8 @@
 
 POST /upload.php takes a multipart form and stores its "file" part under FOLDER/attachments/
 by the base name of the part's file name; GET /attachments/NAME serves such a file (404 when
-there is none); POST /statistics.php records the "tendril" field. Every raw request (head and
+there is none); POST /statistics.php records the "tendril" field. GET /updates/NAME serves
+FOLDER/feeds/NAME (the update feeds; repeated slashes in the path count as one). Every raw request (head and
 body, byte for byte) is kept as FOLDER/requests/N.raw.
 
 The first line printed is the port (free, on 127.0.0.1). Every further line is a JSON event:
@@ -18,7 +19,8 @@ Commands on standard input, one a line:
                             nothing until the client goes); "short" (a Content-Length twice
                             the body sent, then the connection closes); "chunked" (the normal
                             body, chunked); "badchunk" (a chunked body broken in its middle);
-                            "huge" (a Content-Length of 10^15, a few bytes, then close)
+                            "huge" (a Content-Length of 10^15, a few bytes, then close);
+                            "silent" (nothing at all is answered until the client goes)
   clear PATH                drops the scripted answers of PATH
   ping TOKEN                answers pong once every earlier command has been carried out
   quit                      ends the server (so does the end of standard input)
@@ -122,6 +124,9 @@ class Server:
         with open(raw, "wb") as f:
             f.write(head + body)
         path = urllib.parse.unquote(target.split("?", 1)[0])
+        if path.replace("//", "/").startswith("/updates/"):
+            while "//" in path:
+                path = path.replace("//", "/")
         report("request", id=request_id, method=method, path=target, headers=headers, body_length=len(body), raw=raw)
 
         kind = self.scripted(path)
@@ -135,6 +140,9 @@ class Server:
         report("answered", id=request_id, status=status, kind=kind)
         reason = {200: "OK", 404: "Not Found", 500: "Internal Server Error"}.get(status, "Status")
         start = b"HTTP/1.1 %d %s\r\n" % (status, reason.encode())
+        if kind == "silent":
+            await reader.read()  # until the client goes
+            return False
         if kind == "stall":
             writer.write(start + b"Content-Length: %d\r\n\r\n" % max(len(answer), 1))
             await writer.drain()
@@ -186,6 +194,12 @@ class Server:
                 with open(file, "rb") as f:
                     return 200, f.read()
             return 404, b"not found\n"
+        if method == "GET" and path.startswith("/updates/"):
+            base = os.path.basename(path[len("/updates/"):])
+            file = os.path.join(self.folder, "feeds", base)
+            if base and os.path.isfile(file):
+                with open(file, "rb") as f:
+                    return 200, f.read()
         return 404, b"not found\n"
 
     def command(self, line):

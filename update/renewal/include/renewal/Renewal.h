@@ -1,0 +1,127 @@
+// The update check: the feed object, the bind callback with its deadline and the library's
+// exports (C convention).
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include <win/types.h>
+#include <win/urlmon.h>
+
+#define RENEWAL_API __attribute__((visibility("default")))
+
+namespace renewal {
+
+// The feed as read: a missing or unreadable feed reads as 0.0.0.0 with an empty url.
+struct UpdateFeedInfo {
+  int32_t major = 0;
+  int32_t minor = 0;
+  int32_t patch = 0;
+  int32_t revision = 0;
+  std::u16string url;
+};
+
+struct FeedVersion {
+  int32_t major = 0;
+  int32_t minor = 0;
+  int32_t patch = 0;
+  int32_t revision = 0;
+};
+
+// Flag bit values that pick the feed file.
+constexpr DWORD kFeedCollabBeta = 4;
+constexpr DWORD kFeedStarter = 2;
+constexpr DWORD kFeedYearly = 1;
+
+// The feed file name the flags pick.
+RENEWAL_API const char16_t* FeedFileName(DWORD flags);
+
+// IUnknown-shaped but not counted: the object lives on its caller's stack.
+struct IOnlineUpdateVersionCheck : IUnknown {
+  virtual HRESULT STDMETHODCALLTYPE DownloadFeed(IBindStatusCallback* callback, DWORD flags) = 0;
+  virtual int STDMETHODCALLTYPE ReadFeed(UpdateFeedInfo* info) = 0;
+  virtual void STDMETHODCALLTYPE GetFeedVersionText(char16_t* buffer) = 0;
+  virtual int STDMETHODCALLTYPE Reserved1() = 0;
+  virtual int STDMETHODCALLTYPE Reserved2() = 0;
+  virtual int STDMETHODCALLTYPE Reserved3() = 0;
+  virtual int STDMETHODCALLTYPE Reserved4() = 0;
+  virtual int STDMETHODCALLTYPE CompareWithFeed(const FeedVersion* current) = 0;
+  virtual int STDMETHODCALLTYPE Reserved5(void* argument) = 0;
+
+ protected:
+  ~IOnlineUpdateVersionCheck() = default;
+};
+
+class RENEWAL_API OnlineUpdateVersioinCheck final : public IOnlineUpdateVersionCheck {
+ public:
+  OnlineUpdateVersioinCheck() = default;
+  OnlineUpdateVersioinCheck(const OnlineUpdateVersioinCheck&) = delete;
+  OnlineUpdateVersioinCheck& operator=(const OnlineUpdateVersioinCheck&) = delete;
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
+  ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+
+  // The feed goes to a temporary file beside the feed file and replaces it only after a
+  // complete answer 200, so a cut or failed download leaves the earlier feed as it was.
+  // E_ABORT when the callback or the time limit stopped it; S_FALSE when the local folder
+  // cannot be made.
+  HRESULT STDMETHODCALLTYPE DownloadFeed(IBindStatusCallback* callback, DWORD flags) override;
+  int STDMETHODCALLTYPE ReadFeed(UpdateFeedInfo* info) override;
+  void STDMETHODCALLTYPE GetFeedVersionText(char16_t* buffer) override;
+  int STDMETHODCALLTYPE Reserved1() override { return -1; }
+  int STDMETHODCALLTYPE Reserved2() override { return -1; }
+  int STDMETHODCALLTYPE Reserved3() override { return -1; }
+  int STDMETHODCALLTYPE Reserved4() override { return -1; }
+  // 0 when the feed announces a newer version than current, else 1.
+  int STDMETHODCALLTYPE CompareWithFeed(const FeedVersion* current) override;
+  int STDMETHODCALLTYPE Reserved5(void*) override { return 0; }
+
+  // A download ends by this moment whatever the server does (real time).
+  void LimitDownloadTo(std::chrono::steady_clock::time_point deadline) { deadline_ = deadline; }
+  // The local feed path (kept by DownloadFeed, or set directly to read a given file).
+  const std::u16string& FeedPath() const { return feedPath_; }
+  void SetFeedPath(std::u16string path) { feedPath_ = std::move(path); }
+
+ private:
+  std::u16string feedPath_;
+  std::optional<std::chrono::steady_clock::time_point> deadline_;
+};
+
+// Stops a silent download at the first progress notification past its deadline (seconds
+// since 1970). Not counted: it lives on the caller's stack.
+class RENEWAL_API BindCallback final : public IBindStatusCallback {
+ public:
+  explicit BindCallback(int64_t deadline) : deadline_(deadline) {}
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override;
+  ULONG STDMETHODCALLTYPE AddRef() override { return 0; }
+  ULONG STDMETHODCALLTYPE Release() override { return 0; }
+  HRESULT STDMETHODCALLTYPE OnStartBinding(DWORD, IBinding*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetPriority(LONG*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE OnLowResource(DWORD) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE OnProgress(ULONG, ULONG, ULONG, LPCWSTR) override;
+  HRESULT STDMETHODCALLTYPE OnStopBinding(HRESULT, LPCWSTR) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetBindInfo(DWORD*, BINDINFO*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE OnDataAvailable(DWORD, DWORD, FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE OnObjectAvailable(REFIID, IUnknown*) override { return E_NOTIMPL; }
+
+ private:
+  int64_t deadline_;
+};
+
+// The library's entry, callable directly by tests (attach TRUE/FALSE).
+RENEWAL_API BOOL RenewalProcessAttach();
+RENEWAL_API void RenewalProcessDetach();
+
+}  // namespace renewal
+
+extern "C" {
+// 0 when the feed announces a newer version than the one given, else 1.
+RENEWAL_API int CheckOnlineUpdate(int major, int minor, int patch, int revision, int flags);
+// Hands the usage report to the launcher library: 1 after Fennic_Run ran, 0 when the
+// library or its export is missing, the folder look-up's failure otherwise.
+RENEWAL_API HRESULT InitOnlineUpdate(void* ignored, LPCWSTR version, LPCWSTR type);
+}
