@@ -2,6 +2,8 @@
 
 #include <new>
 
+#include <tendril/rooms_testing.h>
+
 #include "tendril_object.h"
 
 namespace TDRL {
@@ -106,3 +108,8 @@ int TendrilUIService::QueryHostDocumentState() {
 }
 
 }  // namespace TDRL
+
+size_t TDRL_RunningStatisticsForTest(ITendrilUIService* ui) {
+  auto* service = dynamic_cast<TDRL::TendrilUIService*>(ui);
+  return service ? service->Transfers().RunningCount() : 0;
+}
