@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <kx2test/ChildProcess.h>
+#include <tendril/chat_message_info.h>
 #include <tendril/packet.h>
 #include <tendril/packet_types.h>
 #include <tendril/rooms_testing.h>
@@ -420,6 +421,73 @@ TEST_F(RoomsTest, PushesAndLookupsRaceCreationAndRemoval) {
   Drain();
   EXPECT_EQ(manager_->GetFirstMeetingRoom(), nullptr);
   EXPECT_GE(pushed.load(), 1000);
+}
+
+// Little-endian bytes of the fields a test expects.
+struct Bytes {
+  std::vector<unsigned char> data;
+  Bytes& Int(int32_t v) {
+    for (int i = 0; i < 4; ++i) data.push_back(static_cast<unsigned char>(static_cast<uint32_t>(v) >> (8 * i)));
+    return *this;
+  }
+  Bytes& Wide(std::u16string_view text) {
+    for (char16_t c : text) {
+      data.push_back(static_cast<unsigned char>(c & 0xFF));
+      data.push_back(static_cast<unsigned char>(c >> 8));
+    }
+    data.push_back(0);
+    data.push_back(0);
+    return *this;
+  }
+};
+
+TEST_F(RoomsTest, ChatMessagesGoAs21OrAs22WithAnAddressee) {
+  IMeetingRoom* room = MakeRoom("chat");
+  RecordingSender sender;
+  ASSERT_TRUE(TDRL_SetRoomSenderForTest(room, &sender));
+  IChatMessageQueue* chat = room->GetChatMessageQueue();
+  const LONG first = 3, second = -2, addressee = 7;
+  IVtlChatMessage* plain = vantorel::CreateChatMessage({&first, &second, nullptr, u"hi", u"Ann"});
+  EXPECT_EQ(chat->SendChatMessage(plain), 1u);  // the host's own reference is left
+  IVtlChatMessage* addressed = vantorel::CreateChatMessage({nullptr, &second, &addressee, u"psst", nullptr});
+  chat->SendChatMessage(addressed);
+  plain->Release();
+  addressed->Release();
+  ASSERT_EQ(sender.sent.size(), 2u);
+  const std::vector<unsigned char> body21 = Bytes().Int(3).Int(-2).Wide(u"hi").Wide(u"Ann").data;
+  const std::vector<unsigned char> body22 = Bytes().Int(7).Int(0).Int(-2).Wide(u"psst").Wide(u"").data;
+  std::vector<unsigned char> packet21 = Bytes().Int(21).Int(0).Int(static_cast<int32_t>(body21.size())).data;
+  packet21.insert(packet21.end(), body21.begin(), body21.end());
+  std::vector<unsigned char> packet22 = Bytes().Int(22).Int(0).Int(static_cast<int32_t>(body22.size())).data;
+  packet22.insert(packet22.end(), body22.begin(), body22.end());
+  EXPECT_EQ(sender.sent[0], packet21);
+  EXPECT_EQ(sender.sent[1], packet22);
+  TDRL_SetRoomSenderForTest(room, nullptr);
+}
+
+TEST_F(RoomsTest, ChatQueueKeepsCopiesInArrivalOrder) {
+  IChatMessageQueue* chat = MakeRoom("c")->GetChatMessageQueue();
+  EXPECT_EQ(chat->GetFrontMessage(), nullptr);
+  chat->DropFrontMessage();  // empty: nothing happens
+  {
+    TDRL::ChatMessageInfo one(u"a", u"b", u"c", 5);
+    TDRL::ChatMessageInfo empty;
+    chat->AppendMessage(&one);
+    chat->AppendMessage(&empty);
+  }  // the queue keeps its own copies
+  IChatMessageInfo* front = chat->GetFrontMessage();
+  ASSERT_NE(front, nullptr);
+  EXPECT_EQ(std::u16string(front->GetThirdText()), u"c");
+  EXPECT_EQ(front->GetKind(), 5);
+  chat->DropFrontMessage();
+  ASSERT_NE(chat->GetFrontMessage(), nullptr);
+  EXPECT_EQ(chat->GetFrontMessage()->GetKind(), 2);
+  EXPECT_EQ(std::u16string(chat->GetFrontMessage()->GetFirstText()), u"");
+  chat->DropFrontMessage();
+  EXPECT_EQ(chat->GetFrontMessage(), nullptr);
+  // Messages left in a room go with it.
+  TDRL::ChatMessageInfo left(u"x", u"y", u"z", 1);
+  chat->AppendMessage(&left);
 }
 
 }  // namespace

@@ -15,7 +15,8 @@ bool CollaborationUnit::Queue(Packet& packet) {
   return sender->Send(packet);
 }
 
-MeetingRoom::MeetingRoom(ITendril* tendril) : collaboration_(this), information_(this), tendril_(tendril) {}
+MeetingRoom::MeetingRoom(ITendril* tendril)
+    : collaboration_(this), information_(this), chat_(this), tendril_(tendril) {}
 
 MeetingRoom::~MeetingRoom() {
   // The peer goes first so that nothing arrives for the units while they are torn down.

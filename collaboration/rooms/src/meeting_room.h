@@ -6,6 +6,7 @@
 
 #include <tendril/tendril_interfaces.h>
 
+#include "chat_message_queue.h"
 #include "information_unit.h"
 #include "network_peer.h"
 #include "shared_unknown.h"
@@ -64,7 +65,7 @@ class MeetingRoom : public IMeetingRoom {
   }
   IWorkbookSyncManager* GetWorkbookSyncManager() override { return nullptr; }
   ICoEditManager* GetCoEditManager() override { return nullptr; }
-  IChatMessageQueue* GetChatMessageQueue() override { return nullptr; }
+  IChatMessageQueue* GetChatMessageQueue() override { return &chat_; }
   void ForwardToCoEdit(int value) override;
   ITendril* GetTendril() override { return tendril_; }
   TDRL_SHARED_UNKNOWN
@@ -82,6 +83,7 @@ class MeetingRoom : public IMeetingRoom {
   std::recursive_mutex lock_;
   CollaborationUnit collaboration_;
   InformationUnit information_;
+  ChatMessageQueue chat_;
   NetworkPeer peer_;
   bool connected_ = false;
   ITendril* tendril_;

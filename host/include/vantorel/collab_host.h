@@ -20,4 +20,15 @@ VANTOREL_API void SetCollabAccount(bool signedIn, const std::u16string& mailAddr
 // The current document of the chain slot 11 begins: none, or one whose state is `state`.
 VANTOREL_API void SetCollabDocument(bool open, LONG state);
 
+// A new chat message (one reference) with the given values: numbers as 32-bit integers,
+// texts as text records; an absent optional leaves the value unset.
+struct ChatMessageValues {
+  const LONG* first = nullptr;           // 0x5001
+  const LONG* second = nullptr;          // 0x5002
+  const LONG* addressee = nullptr;       // 0x5003
+  const char16_t* firstText = nullptr;   // 0x5004
+  const char16_t* secondText = nullptr;  // 0x5005
+};
+VANTOREL_API IVtlChatMessage* CreateChatMessage(const ChatMessageValues& values);
+
 }  // namespace vantorel

@@ -88,7 +88,6 @@ class ITendril;
 class IMeetingRoom;
 class IWorkbookSyncManager;
 class ICoEditManager;
-class IChatMessageQueue;
 
 class ITendrilUIService : public ITendrilUnknown {
  public:
@@ -202,6 +201,31 @@ class IInformationUnit {
 
  protected:
   ~IInformationUnit() = default;
+};
+
+// A chat message kept for the host: three texts and a kind.
+class IChatMessageInfo {
+ public:
+  virtual const char16_t* GetFirstText() = 0;
+  virtual const char16_t* GetSecondText() = 0;
+  virtual const char16_t* GetThirdText() = 0;
+  virtual int GetKind() = 0;
+  virtual ~IChatMessageInfo() = default;
+};
+
+class IChatMessageQueue : public ITendrilUnknown {
+ public:
+  // Sends the host's message as packet 21, or 22 when it names an addressee (0x5003);
+  // answers the message's release result.
+  virtual ULONG SendChatMessage(IVtlChatMessage* message) = 0;
+  // Keeps a copy of the record at the tail.
+  virtual void AppendMessage(IChatMessageInfo* record) = 0;
+  virtual void DropFrontMessage() = 0;
+  // The head record, null when empty; valid until the head is dropped.
+  virtual IChatMessageInfo* GetFrontMessage() = 0;
+
+ protected:
+  ~IChatMessageQueue() = default;
 };
 
 class IMeetingRoom : public ITendrilUnknown {

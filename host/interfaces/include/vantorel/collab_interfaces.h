@@ -5,6 +5,7 @@
 #pragma once
 
 #include <vantorel/host_unknown.h>
+#include <vantorel/property_value.h>
 
 // The signed-in account of the host.
 class IVtlCollabAccount : public IVtlUnknown {
@@ -237,4 +238,30 @@ class IVtlCollabHost : public IVtlUnknown {
 
  protected:
   ~IVtlCollabHost() = default;
+};
+
+// A chat message the host hands to a room's chat queue: values under numeric identifiers
+// (0x5001 and 0x5002 numbers, 0x5003 the addressee, 0x5004 and 0x5005 texts). Counted.
+class IVtlChatMessage : public IVtlUnknown {
+ public:
+  VTL_UNUSED_SLOT(03)
+  VTL_UNUSED_SLOT(04)
+  VTL_UNUSED_SLOT(05)
+  VTL_UNUSED_SLOT(06)
+  VTL_UNUSED_SLOT(07)
+  VTL_UNUSED_SLOT(08)
+  // The stored record of value `id`, valid while the message lives; null when not set.
+  virtual const PropertyValue* GetValue(LONG id) = 0;  // 9
+  VTL_UNUSED_SLOT(10)
+  VTL_UNUSED_SLOT(11)
+  VTL_UNUSED_SLOT(12)
+  VTL_UNUSED_SLOT(13)
+  VTL_UNUSED_SLOT(14)
+  VTL_UNUSED_SLOT(15)
+  VTL_UNUSED_SLOT(16)
+  VTL_UNUSED_SLOT(17)
+  virtual BOOL HasValue(LONG id) = 0;  // 18
+
+ protected:
+  ~IVtlChatMessage() = default;
 };
