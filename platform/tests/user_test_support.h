@@ -28,7 +28,8 @@ inline std::vector<Entry>& Journal() {
 
 // Messages the journal leaves out unless a test asks for them: they come and go with
 // details the order tables do not care about.
-inline bool Noise(UINT m) { return m == WM_GETMINMAXINFO || m == WM_GETTEXT; }
+// WM_IME_SETCONTEXT comes with every focus change (the input-method tests record it).
+inline bool Noise(UINT m) { return m == WM_GETMINMAXINFO || m == WM_GETTEXT || m == WM_IME_SETCONTEXT; }
 
 inline LRESULT CALLBACK JournalProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   if (!Noise(message)) Journal().push_back(Entry{hwnd, message, wParam, lParam});

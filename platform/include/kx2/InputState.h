@@ -33,3 +33,6 @@ KX2_EXPORT void Kx2SetThreadKeyState(UINT vk, BYTE state);
 // Forgets injected input not yet retrieved, the asynchronous key states, capture,
 // tracking and the double-click memory (between tests).
 KX2_EXPORT void Kx2ResetInput();
+// A key with the scan code it reports (0: the key's own) and its extended flag: the
+// Hangul key as scan 0xF2 or as right Alt (0x38, extended).
+KX2_EXPORT void Kx2InjectKeyScan(UINT vk, UINT scan, BOOL extended, BOOL down);

@@ -93,6 +93,9 @@ struct InputEvent {
   UINT kind = 0;  // WM_MOUSEMOVE, WM_LBUTTONDOWN ... or WM_KEYDOWN / WM_KEYUP
   POINT pt{};
   WPARAM data = 0;  // the key, or the wheel delta
+  UINT scan = 0;    // keys: the scan code (0: the key's own) and extended flag
+  bool extended = false;
+  uint64_t methodTag = 0;  // keys: the scripted input-method action it carries
   DWORD time = 0;
   BYTE keys[256]{};  // key states after the event
 };

@@ -1,6 +1,7 @@
 // Capture, focus, activation and the foreground window.
 #include "kx2/ErrorBoundary.h"
 #include "user/Core.h"
+#include "user/Keyboard.h"
 
 namespace kx2::user {
 namespace {
@@ -171,7 +172,11 @@ KX2_EXPORT HWND SetFocus(HWND hWnd) {
     const HWND current = queue.focus;
     if (current == hWnd) return old;
     queue.focus = hWnd;
-    if (current && IsWindow(current)) SendTo(current, WM_KILLFOCUS, reinterpret_cast<WPARAM>(hWnd), 0);
+    if (current && IsWindow(current)) {
+      SendTo(current, WM_KILLFOCUS, reinterpret_cast<WPARAM>(hWnd), 0);
+      if (IsWindow(current)) kx2::imm::SetContextOnFocus(current, false);
+    }
+    if (hWnd && queue.focus == hWnd && IsWindow(hWnd)) kx2::imm::SetContextOnFocus(hWnd, true);
     if (hWnd && queue.focus == hWnd && IsWindow(hWnd)) {
       SendTo(hWnd, WM_SETFOCUS, reinterpret_cast<WPARAM>(current), 0);
       RaiseWinEvent(EVENT_OBJECT_FOCUS, hWnd, OBJID_CLIENT, CHILDID_SELF);

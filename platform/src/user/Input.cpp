@@ -9,6 +9,7 @@
 #include "kx2/InputState.h"
 #include "kx2/Utf.h"
 #include "user/Core.h"
+#include "user/Keyboard.h"
 #include "win/registry.h"
 
 namespace kx2::user {
@@ -136,13 +137,16 @@ bool TranslateKey(ThreadQueue& queue, const InputEvent& event, MSG* out) {
   const bool control = (event.keys[VK_CONTROL] & 0x80) != 0;
   const bool system = (alt && !control) || vk == VK_F10 || (vk == VK_MENU);
   const bool wasDown = (queue.keys[vk] & 0x80) != 0;
-  LPARAM lParam = 1 | (static_cast<LPARAM>(ScanCode(vk)) << 16);
-  if (IsExtended(vk)) lParam |= 1 << 24;
+  const UINT scan = event.scan ? event.scan : ScanCode(vk);
+  LPARAM lParam = 1 | (static_cast<LPARAM>(scan & 0xFF) << 16);
+  if (event.scan ? event.extended : IsExtended(vk)) lParam |= 1 << 24;
   if (alt && !control) lParam |= 1 << 29;
   if (down ? wasDown : true) lParam |= 1 << 30;
   if (!down) lParam |= static_cast<LPARAM>(1u << 31);
   UINT message = down ? (system ? WM_SYSKEYDOWN : WM_KEYDOWN) : (system ? WM_SYSKEYUP : WM_KEYUP);
-  *out = MSG{target, message, vk, lParam, event.time, event.pt};
+  // An input method that takes the key leaves it to TranslateMessage as VK_PROCESSKEY.
+  const WPARAM key = down && event.methodTag && kx2::imm::TakesKey(target, vk, event.methodTag) ? VK_PROCESSKEY : vk;
+  *out = MSG{target, message, key, lParam, event.time, event.pt};
   return true;
 }
 
@@ -313,35 +317,48 @@ KX2_EXPORT void Kx2InjectMouseWheel(int delta) {
   });
 }
 
+namespace kx2::user {
+
+void InjectKeyEvent(UINT vk, UINT scan, bool extended, bool down, uint64_t methodTag) {
+  if (vk == 0 || vk > 0xFF) return;
+  InputEvent event;
+  event.kind = down ? WM_KEYDOWN : WM_KEYUP;
+  event.data = vk;
+  event.scan = scan;
+  event.extended = extended;
+  event.methodTag = methodTag;
+  event.time = Now32();
+  {
+    std::lock_guard<std::mutex> guard(Input().lock);
+    BYTE* keys = Input().keys;
+    auto set = [&](UINT key) {
+      if (down && !(keys[key] & 0x80)) keys[key] ^= 1;  // toggles on each press
+      keys[key] = static_cast<BYTE>((keys[key] & 1) | (down ? 0x80 : 0));
+    };
+    set(vk);
+    // The generic modifier follows its left and right keys, and the other way round.
+    if (vk == VK_LSHIFT || vk == VK_RSHIFT) set(VK_SHIFT);
+    if (vk == VK_LCONTROL || vk == VK_RCONTROL) set(VK_CONTROL);
+    if (vk == VK_LMENU || vk == VK_RMENU) set(VK_MENU);
+    if (vk == VK_SHIFT) set(VK_LSHIFT);
+    if (vk == VK_CONTROL) set(VK_LCONTROL);
+    if (vk == VK_MENU) set(VK_LMENU);
+    event.pt = CursorPos();
+    std::memcpy(event.keys, keys, sizeof event.keys);
+  }
+  HWND foreground = ForegroundWindow();
+  DWORD thread = foreground ? ThreadOfWindow(foreground) : 0;
+  Deliver(thread ? thread : GetCurrentThreadId(), event);
+}
+
+}  // namespace kx2::user
+
 KX2_EXPORT void Kx2InjectKey(UINT vk, BOOL down) {
-  kx2::Guard([&] {
-    if (vk == 0 || vk > 0xFF) return;
-    InputEvent event;
-    event.kind = down ? WM_KEYDOWN : WM_KEYUP;
-    event.data = vk;
-    event.time = Now32();
-    {
-      std::lock_guard<std::mutex> guard(Input().lock);
-      BYTE* keys = Input().keys;
-      auto set = [&](UINT key) {
-        if (down && !(keys[key] & 0x80)) keys[key] ^= 1;  // toggles on each press
-        keys[key] = static_cast<BYTE>((keys[key] & 1) | (down ? 0x80 : 0));
-      };
-      set(vk);
-      // The generic modifier follows its left and right keys, and the other way round.
-      if (vk == VK_LSHIFT || vk == VK_RSHIFT) set(VK_SHIFT);
-      if (vk == VK_LCONTROL || vk == VK_RCONTROL) set(VK_CONTROL);
-      if (vk == VK_LMENU || vk == VK_RMENU) set(VK_MENU);
-      if (vk == VK_SHIFT) set(VK_LSHIFT);
-      if (vk == VK_CONTROL) set(VK_LCONTROL);
-      if (vk == VK_MENU) set(VK_LMENU);
-      event.pt = CursorPos();
-      std::memcpy(event.keys, keys, sizeof event.keys);
-    }
-    HWND foreground = ForegroundWindow();
-    DWORD thread = foreground ? ThreadOfWindow(foreground) : 0;
-    Deliver(thread ? thread : GetCurrentThreadId(), event);
-  });
+  kx2::Guard([&] { kx2::user::InjectKeyEvent(vk, 0, false, down != FALSE, 0); });
+}
+
+KX2_EXPORT void Kx2InjectKeyScan(UINT vk, UINT scan, BOOL extended, BOOL down) {
+  kx2::Guard([&] { kx2::user::InjectKeyEvent(vk, scan, extended != FALSE, down != FALSE, 0); });
 }
 
 KX2_EXPORT void Kx2InjectKeyStroke(UINT vk) {

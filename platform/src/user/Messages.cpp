@@ -8,6 +8,7 @@
 #include "kx2/ErrorBoundary.h"
 #include "kx2/Utf.h"
 #include "user/Core.h"
+#include "user/Keyboard.h"
 
 namespace kx2::user {
 namespace {
@@ -317,6 +318,8 @@ KX2_EXPORT BOOL TranslateMessage(const MSG* lpMsg) {
     if (!lpMsg) return FALSE;
     const UINT m = lpMsg->message;
     if (m != WM_KEYDOWN && m != WM_KEYUP && m != WM_SYSKEYDOWN && m != WM_SYSKEYUP) return FALSE;
+    // Keys an input method took, and its own keys, go to the method instead.
+    if (m == WM_KEYDOWN && kx2::imm::TranslateKey(*lpMsg)) return TRUE;
     if (m == WM_KEYDOWN || m == WM_SYSKEYDOWN) {
       WCHAR ch = CharacterOf(static_cast<UINT>(lpMsg->wParam), Current().keys);
       if (ch) PostMessageW(lpMsg->hwnd, m == WM_KEYDOWN ? WM_CHAR : WM_SYSCHAR, ch, lpMsg->lParam);

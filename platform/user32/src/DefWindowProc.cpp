@@ -1,5 +1,6 @@
 // DefWindowProcW: what needs no painting (text, activation and focus, cursor, hit test,
 // the moves and sizes SetWindowPos reports, closing); the frame comes with painting.
+#include "ImeMessages.h"
 #include "kx2/ErrorBoundary.h"
 #include "kx2/UserCore.h"
 #include "win/gdi.h"
@@ -164,8 +165,11 @@ LRESULT Default(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
       RemovePropW(hwnd, u"kx2.icon.big");
       RemovePropW(hwnd, u"kx2.icon.small");
       return 0;
-    default:
-      return 0;
+    default: {
+      LRESULT result = 0;
+      kx2::user32::DefaultImeMessage(hwnd, message, wParam, lParam, &result);
+      return result;
+    }
   }
 }
 
