@@ -318,6 +318,16 @@ TEST(GdiText, MarlettDrawsOurOwnSymbols) {
   EXPECT_GE(first, 20 + 2);
   EXPECT_LE(first, 20 + 6) << "the cross starts a quarter em in";
   EXPECT_NE(GetPixel(c.dc, 20 + 16 + 8, 4), RGB(255, 255, 255)) << "the maximize box's thick top";
+  if (const char* out = std::getenv("KX2_TEST_OUTPUT")) {
+    TextCanvas sheet(200, 24);
+    HGDIOBJ was = SelectObject(sheet.dc, font);
+    SetBkMode(sheet.dc, TRANSPARENT);
+    ExtTextOutW(sheet.dc, 2, 2, 0, nullptr, u"r012a3456h", 10, nullptr);
+    std::u16string path;
+    for (const char* p = out; *p; ++p) path += static_cast<char16_t>(*p);
+    EXPECT_TRUE(Kx2GdiWriteDcPng(sheet.dc, (path + u"/gdi_marlett.png").c_str()));
+    SelectObject(sheet.dc, was);
+  }
   SelectObject(c.dc, old);
   DeleteObject(font);
 }
