@@ -364,3 +364,69 @@ TEST(GdiText, DrawTextExpandsTabsToStops) {
 }
 
 }  // namespace
+
+namespace {
+
+// The ink box of U+4E00 (one wide, flat stroke) drawn down a column.
+RECT InkOfOne(const char16_t* face) {
+  TextCanvas c(80, 80);
+  LOGFONTW lf{};
+  lf.lfHeight = -32;
+  lf.lfEscapement = 2700;
+  std::u16string(face).copy(lf.lfFaceName, LF_FACESIZE - 1);
+  HFONT font = CreateFontIndirectW(&lf);
+  HGDIOBJ old = SelectObject(c.dc, font);
+  SetBkMode(c.dc, TRANSPARENT);
+  TextOutW(c.dc, 60, 5, u"\u4e00", 1);
+  RECT box{80, 80, -1, -1};
+  for (int y = 0; y < 80; ++y)
+    for (int x = 0; x < 80; ++x)
+      if (GetPixel(c.dc, x, y) != RGB(255, 255, 255)) {
+        box.left = std::min<LONG>(box.left, x), box.top = std::min<LONG>(box.top, y);
+        box.right = std::max<LONG>(box.right, x + 1), box.bottom = std::max<LONG>(box.bottom, y + 1);
+      }
+  SelectObject(c.dc, old);
+  DeleteObject(font);
+  return box;
+}
+
+TEST(GdiText, VerticalFacesStandCjkCharactersUpright) {
+  const RECT lying = InkOfOne(u"WenQuanYi Micro Hei");
+  const RECT standing = InkOfOne(u"@WenQuanYi Micro Hei");
+  ASSERT_GT(lying.right, lying.left);
+  ASSERT_GT(standing.right, standing.left);
+  EXPECT_GT(lying.bottom - lying.top, lying.right - lying.left) << "turned with the line";
+  EXPECT_GT(standing.right - standing.left, standing.bottom - standing.top) << "the stroke stays flat";
+  TextCanvas c(10, 10);
+  LOGFONTW lf{};
+  lf.lfHeight = -32;
+  std::u16string(u"@WenQuanYi Micro Hei").copy(lf.lfFaceName, LF_FACESIZE - 1);
+  HFONT font = CreateFontIndirectW(&lf);
+  HGDIOBJ old = SelectObject(c.dc, font);
+  SIZE size{};
+  GetTextExtentPoint32W(c.dc, u"\u4e00\u4e00", 2, &size);
+  EXPECT_EQ(size.cx, 64) << "upright characters advance by the em";
+  SelectObject(c.dc, old);
+  DeleteObject(font);
+  if (const char* out = std::getenv("KX2_TEST_OUTPUT")) {
+    // A column in each face: the "@" face stands the Chinese characters up, Latin lies.
+    TextCanvas sheet(100, 240);
+    for (int i = 0; i < 2; ++i) {
+      LOGFONTW v{};
+      v.lfHeight = -24;
+      v.lfEscapement = 2700;
+      std::u16string(i ? u"@WenQuanYi Micro Hei" : u"WenQuanYi Micro Hei").copy(v.lfFaceName, LF_FACESIZE - 1);
+      HFONT f = CreateFontIndirectW(&v);
+      HGDIOBJ was = SelectObject(sheet.dc, f);
+      SetBkMode(sheet.dc, TRANSPARENT);
+      TextOutW(sheet.dc, i ? 80 : 35, 5, u"中文Ab一。", 6);
+      SelectObject(sheet.dc, was);
+      DeleteObject(f);
+    }
+    std::u16string path;
+    for (const char* p = out; *p; ++p) path += static_cast<char16_t>(*p);
+    EXPECT_TRUE(Kx2GdiWriteDcPng(sheet.dc, (path + u"/gdi_vertical.png").c_str()));
+  }
+}
+
+}  // namespace

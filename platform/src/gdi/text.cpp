@@ -44,6 +44,13 @@ LONG Pixel(double v) {
   return static_cast<LONG>(v);
 }
 
+// Characters a vertical ("@") face turns upright: the full-width scripts and forms.
+bool Upright(char32_t c) {
+  return (c >= 0x1100 && c <= 0x11FF) || (c >= 0x2E80 && c <= 0xA4CF) || (c >= 0xAC00 && c <= 0xD7AF) ||
+         (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFF60) ||
+         (c >= 0xFFE0 && c <= 0xFFE6);
+}
+
 // Glyphs and device advances of a string.
 void Layout(Dc& dc, FontInstance& inst, LPCWSTR s, UINT n, bool glyphIndices, const INT* dx,
             std::vector<unsigned>& glyphs, std::vector<int>& advances) {
@@ -60,6 +67,9 @@ void Layout(Dc& dc, FontInstance& inst, LPCWSTR s, UINT n, bool glyphIndices, co
       const long long device = std::llround(total * sx);
       advances[i] = static_cast<int>(device - totalDevice);
       totalDevice = device;
+    } else if (inst.vertical && !glyphIndices && Upright(s[i])) {
+      // An upright character of a vertical face advances by its height, the em.
+      advances[i] = static_cast<int>(std::lround(inst.em)) + extra;
     } else {
       advances[i] = inst.Advance(glyphs[i]) + extra;
     }
@@ -196,7 +206,7 @@ KX2_EXPORT BOOL ExtTextOutW(HDC hdc, int x, int y, UINT options, const RECT* lpr
       const double reach = inst->em * 2 + std::fabs(width * sinA);
       RECT bounds{Pixel(std::floor(std::min(bx, bx + width * cosA) - inst->em * 2)), Pixel(std::floor(by - reach)),
                   Pixel(std::ceil(std::max(bx, bx + width * cosA) + inst->em * 2)), Pixel(std::ceil(by + reach))};
-      if (dc->Target() && inst->angle == 0) {
+      if (dc->Target() && inst->angle == 0 && !inst->vertical) {
         // Upright text on pixels: each glyph's cached coverage is painted where it lands.
         const Rects clip = dc->ClipRects();
         const RECT box = RegionBox(clip);
@@ -225,6 +235,32 @@ KX2_EXPORT BOOL ExtTextOutW(HDC hdc, int x, int y, UINT options, const RECT* lpr
             return;
           }
           cairo_set_scaled_font(cr, inst->scaled);
+          if (inst->vertical && !(options & ETO_GLYPH_INDEX)) {
+            // Upright characters turn a quarter left about the line's middle, so that a
+            // line run downwards (escapement 2700) shows them standing.
+            const double em = inst->em, ascent = tm.tmAscent, descent = tm.tmDescent;
+            const double glyphAscent = em * ascent / (ascent + descent);
+            const double middle = (descent - ascent) / 2;
+            double pen = 0;
+            for (UINT i = 0; i < c; ++i) {
+              cairo_glyph_t one = placed[i];
+              if (Upright(lpString[i])) {
+                cairo_save(cr);
+                cairo_translate(cr, bx, by);
+                cairo_rotate(cr, -inst->angle);
+                cairo_translate(cr, pen + glyphAscent, middle + em / 2);
+                cairo_rotate(cr, -M_PI / 2);
+                cairo_rotate(cr, inst->angle);  // the font itself is turned by the escapement
+                one.x = 0, one.y = 0;
+                cairo_show_glyphs(cr, &one, 1);
+                cairo_restore(cr);
+              } else {
+                cairo_show_glyphs(cr, &one, 1);
+              }
+              pen += advances[i];
+            }
+            return;
+          }
           cairo_show_glyphs(cr, placed.data(), static_cast<int>(c));
         });
       }
