@@ -55,6 +55,10 @@ PatternPtr MeshPattern(const Brush& b) {
   return p;
 }
 
+// Gradient geometry beyond a million pixels is refused: Cairo rasterises mesh patches by
+// recursive subdivision, whose depth grows with their size.
+bool InRange(float v) { return Finite(v) && std::fabs(v) <= 1e6f; }
+
 bool ValidBlend(const DWORD* colors, const float* positions, LONG count) {
   if (!colors || !positions || count < 2) return false;
   for (LONG i = 0; i < count; ++i)
@@ -89,12 +93,18 @@ void ResetBrush(Brush* b, BrushKind kind) {
 LONG Transform(NativeBrush h, BrushKind kind, int op, float a, float c) {
   Brush* b = Filled(h, kind);
   if (!b || !Finite(a) || !Finite(c)) return kNativeBadArgument;
-  if (op == 0) cairo_matrix_translate(&b->transform, a, c);
-  if (op == 1) {
-    if (a == 0 || c == 0) return kNativeBadArgument;
-    cairo_matrix_scale(&b->transform, a, c);
-  }
-  if (op == 2) cairo_matrix_rotate(&b->transform, a * M_PI / 180);
+  cairo_matrix_t m = b->transform;
+  if (op == 0) cairo_matrix_translate(&m, a, c);
+  if (op == 1) cairo_matrix_scale(&m, a, c);
+  if (op == 2) cairo_matrix_rotate(&m, a * M_PI / 180);
+  // The brush keeps a transform that stays invertible and within the coordinate range
+  // (see InRange); anything else is refused and the old transform kept.
+  cairo_matrix_t inverse = m;
+  if (cairo_matrix_invert(&inverse) != CAIRO_STATUS_SUCCESS) return kNativeBadArgument;
+  for (double v : {m.xx, m.yx, m.xy, m.yy, inverse.xx, inverse.yx, inverse.xy, inverse.yy})
+    if (!std::isfinite(v) || std::fabs(v) > 1e4) return kNativeBadArgument;
+  if (!InRange(float(m.x0)) || !InRange(float(m.y0))) return kNativeBadArgument;
+  b->transform = m;
   return kNativeOk;
 }
 
@@ -209,7 +219,7 @@ LUMINAR_API BOOL NativeCreatePathGradientBrush(NativeBrush brush, const NativePo
     Brush* b = As<Brush>(brush, kLuminarBrush);
     if (!b || !points || count < 2) return false;
     for (LONG i = 0; i < count; ++i)
-      if (!Finite(points[i].x) || !Finite(points[i].y)) return false;
+      if (!InRange(points[i].x) || !InRange(points[i].y)) return false;
     ResetBrush(b, BrushKind::kPath);
     SetBoundary(b, {std::vector<NativePointF>(points, points + count)});
     return true;
@@ -223,6 +233,9 @@ LUMINAR_API BOOL NativeCreatePathGradientBrushFromPath(NativeBrush brush, Native
     if (!b || !p || !p->filled) return false;
     auto polys = p->data.Flatten();
     if (polys.empty()) return false;
+    for (const auto& poly : polys)
+      for (const NativePointF& pt : poly)
+        if (!InRange(pt.x) || !InRange(pt.y)) return false;
     ResetBrush(b, BrushKind::kPath);
     SetBoundary(b, std::move(polys));
     return true;
@@ -282,7 +295,7 @@ LUMINAR_API LONG NativePathBrushSetPresetBlend(NativeBrush brush, const DWORD* c
 
 LUMINAR_API LONG NativePathBrushSetCenterPoint(NativeBrush brush, const NativePointF* point) {
   Brush* b = Filled(brush, BrushKind::kPath);
-  if (!b || !point || !Finite(point->x) || !Finite(point->y)) return kNativeBadArgument;
+  if (!b || !point || !InRange(point->x) || !InRange(point->y)) return kNativeBadArgument;
   b->center = *point;
   return kNativeOk;
 }

@@ -17,8 +17,14 @@ std::map<HANDLE, std::pair<LONG, LONG>> g_carets;
 }  // namespace
 
 namespace luminar {
-// The platform gives outside libraries no door to an icon's pixels yet.
-SurfacePtr IconSurface(HICON) { return nullptr; }
+SurfacePtr IconSurface(HICON icon) {
+  Kx2DecodedImage decoded;
+  if (!Kx2DecodeIcon(icon, &decoded)) return nullptr;
+  SurfacePtr s = SurfaceFromStraight(decoded.pixels, decoded.width, decoded.height, ptrdiff_t(decoded.width) * 4,
+                                     decoded.hasAlpha != FALSE);
+  Kx2FreeDecodedImage(&decoded);
+  return s;
+}
 }  // namespace luminar
 
 // A device is the DC of a printer or screen.

@@ -167,7 +167,10 @@ LUMINAR_API LONG NativeRenderSetSmoothingMode(NativeRender render, LONG mode) {
 
 LUMINAR_API LONG NativeRenderSetZoom(NativeRender render, float zx, float zy) {
   Render* r = As<Render>(render, kLuminarRender);
-  if (!r || !Finite(zx) || !Finite(zy) || zx == 0 || zy == 0) return kNativeBadArgument;
+  // Zooms beyond 1e4 either way are refused: Cairo subdivides mesh patterns recursively by
+  // their device size and runs out of stack on astronomically zoomed gradients.
+  auto sane = [](float z) { return Finite(z) && std::fabs(z) >= 1e-4f && std::fabs(z) <= 1e4f; };
+  if (!r || !sane(zx) || !sane(zy)) return kNativeBadArgument;
   if (!r->target) return kNativeNoTarget;
   r->zoomX = zx, r->zoomY = zy;
   return kNativeOk;

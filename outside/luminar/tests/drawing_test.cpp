@@ -221,3 +221,20 @@ TEST(LuminarRender, DcClipAndMappingApply) {
   EXPECT_FALSE(canvas.Inked(8, 8));  // outside the clip
   ReleaseNativeRender(r);
 }
+
+TEST(LuminarBrush, TransformsAndZoomsOutOfRangeAreRefused) {
+  BrushHolder brush;
+  const NativePointF tri[3] = {{0, 0}, {10, 0}, {0, 10}};
+  ASSERT_TRUE(NativeCreatePathGradientBrush(brush.h, tri, 3));
+  EXPECT_EQ(NativePathBrushScale(brush.h, 0, 1), kNativeBadArgument);
+  EXPECT_EQ(NativePathBrushScale(brush.h, 1e30f, 1e30f), kNativeBadArgument);
+  EXPECT_EQ(NativePathBrushScale(brush.h, 2, 2), kNativeOk);
+  EXPECT_EQ(NativePathBrushRotate(brush.h, 30), kNativeOk);
+  EXPECT_EQ(NativePathBrushTranslate(brush.h, 1e9f, 0), kNativeBadArgument);
+  const NativePointF far[3] = {{0, 0}, {1e9f, 0}, {0, 10}};
+  EXPECT_FALSE(NativeCreatePathGradientBrush(brush.h, far, 3));
+  Canvas canvas(8, 8);
+  EXPECT_EQ(NativeRenderSetZoom(canvas.render, 8.6e29f, 8.6e29f), kNativeBadArgument);
+  EXPECT_EQ(NativeRenderSetZoom(canvas.render, 0, 1), kNativeBadArgument);
+  EXPECT_EQ(NativeRenderFillRectangle(canvas.render, brush.h, 0, 0, 8, 8), kNativeOk);
+}

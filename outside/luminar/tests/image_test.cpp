@@ -5,6 +5,7 @@
 #include "Canvas.h"
 #include "Files.h"
 #include "kx2/ImageCodec.h"
+#include "win/userres.h"
 
 namespace {
 
@@ -295,4 +296,30 @@ TEST(LuminarDevice, DpiAndCaret) {
   ASSERT_TRUE(LuminarCaretOf(canvas.dc, &x, &y));
   EXPECT_EQ(x, 12);
   EXPECT_EQ(y, 34);
+}
+
+TEST(LuminarImage, BitmapFromIconKeepsItsTransparency) {
+  // A 2x2 24-bit icon: colour rows then the AND mask (bottom-up); the mask makes the
+  // bottom-left pixel transparent.
+  std::vector<uint8_t> bits = {40, 0, 0, 0, 2, 0, 0, 0, 4, 0, 0, 0, 1, 0, 24, 0};
+  bits.resize(40, 0);
+  const uint8_t colour[2][8] = {{0, 0, 255, 0, 255, 0, 0, 0}, {255, 0, 0, 255, 255, 255, 0, 0}};  // rows padded to 8
+  for (const auto& row : colour) bits.insert(bits.end(), row, row + 8);
+  const uint8_t mask[2][4] = {{0x80, 0, 0, 0}, {0, 0, 0, 0}};  // bottom row first
+  for (const auto& row : mask) bits.insert(bits.end(), row, row + 4);
+  HICON icon = CreateIconFromResourceEx(bits.data(), DWORD(bits.size()), TRUE, 0x00030000, 0, 0, 0);
+  ASSERT_NE(icon, nullptr);
+  ImageHolder image;
+  ASSERT_TRUE(NativeBitmapCreateFromHICON(image.h, icon));
+  EXPECT_EQ(NativeImageGetWidth(image.h), 2u);
+  EXPECT_EQ(NativeImageGetHeight(image.h), 2u);
+  const std::vector<uint32_t> px = Composite(image.h, 0xFF00FF00);
+  ASSERT_EQ(px.size(), 4u);
+  EXPECT_EQ(px[0], 0x0000FFu);  // top-left: blue
+  EXPECT_EQ(px[1], 0xFFFFFFu);
+  EXPECT_EQ(px[2], 0x00FF00u);  // bottom-left: masked out, the background shows
+  EXPECT_EQ(px[3], 0x00FF00u);  // bottom-right: green itself
+  DestroyIcon(icon);
+  ImageHolder none;
+  EXPECT_FALSE(NativeBitmapCreateFromHICON(none.h, nullptr));
 }

@@ -53,3 +53,7 @@ KX2_EXPORT void Kx2FreeDecodedImage(Kx2DecodedImage* image);
 // (0 means 90).
 KX2_EXPORT BOOL Kx2EncodeImageFile(LPCWSTR path, int format, const uint8_t* pixels, int width, int height,
                                    ptrdiff_t stride, BOOL withAlpha, float dpiX, float dpiY, int quality);
+
+// An icon's or cursor's picture with its transparency (a 32-bit icon's own alpha, else its
+// AND mask); released with Kx2FreeDecodedImage. FALSE for a handle that is not an icon.
+KX2_EXPORT BOOL Kx2DecodeIcon(HICON icon, Kx2DecodedImage* out);
