@@ -48,6 +48,37 @@ TEST(UserSystem, MetricsAgreeWithTheNonClientMetrics) {
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
 }
 
+TEST(UserSystem, AdjustWindowRectAddsTheClassicFrame) {
+  const int frame = GetSystemMetrics(SM_CXFRAME), dialog = GetSystemMetrics(SM_CXDLGFRAME),
+            caption = GetSystemMetrics(SM_CYCAPTION), edge = GetSystemMetrics(SM_CXEDGE);
+  const struct {
+    DWORD style, exStyle;
+    BOOL menu;
+    RECT expected;
+  } cases[] = {
+      {WS_OVERLAPPEDWINDOW, 0, FALSE, {-frame, -frame - caption, 100 + frame, 50 + frame}},
+      {WS_OVERLAPPEDWINDOW, 0, TRUE, {-frame, -frame - caption - GetSystemMetrics(SM_CYMENU), 100 + frame, 50 + frame}},
+      {WS_POPUP | WS_CAPTION, WS_EX_DLGMODALFRAME, FALSE, {-dialog, -dialog - caption, 100 + dialog, 50 + dialog}},
+      {WS_POPUP | WS_CAPTION | WS_SYSMENU,
+       WS_EX_TOOLWINDOW,
+       FALSE,
+       {-1, -1 - GetSystemMetrics(SM_CYSMCAPTION), 101, 51}},
+      {WS_CHILD | WS_BORDER, WS_EX_CLIENTEDGE, FALSE, {-1 - edge, -1 - edge, 101 + edge, 51 + edge}},
+      {WS_CHILD, WS_EX_STATICEDGE, FALSE, {-1, -1, 101, 51}},
+      {WS_POPUP, 0, FALSE, {0, 0, 100, 50}},
+      {WS_OVERLAPPED, 0, FALSE, {-1, -1 - caption, 101, 51}},  // always a caption, with its thin border
+  };
+  for (const auto& c : cases) {
+    RECT r{0, 0, 100, 50};
+    ASSERT_TRUE(AdjustWindowRectEx(&r, c.style, c.menu, c.exStyle));
+    EXPECT_EQ(r.left, c.expected.left) << std::hex << c.style << " " << c.exStyle;
+    EXPECT_EQ(r.top, c.expected.top) << std::hex << c.style << " " << c.exStyle;
+    EXPECT_EQ(r.right, c.expected.right) << std::hex << c.style << " " << c.exStyle;
+    EXPECT_EQ(r.bottom, c.expected.bottom) << std::hex << c.style << " " << c.exStyle;
+  }
+  EXPECT_FALSE(AdjustWindowRectEx(nullptr, 0, FALSE, 0));
+}
+
 using UserColors = usertest::WindowTest;
 
 TEST_F(UserColors, ClassicColoursChangeForTheProcessAndTellTopLevelWindows) {

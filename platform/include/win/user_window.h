@@ -223,6 +223,12 @@ KX2_EXPORT BOOL ShowWindow(HWND hWnd, int nCmdShow);
 KX2_EXPORT BOOL ShowOwnedPopups(HWND hWnd, BOOL fShow);
 
 // Screen coordinates for the window rectangle; the client rectangle starts at 0, 0.
+// The window rectangle a client rectangle needs with the given styles and a one-line menu:
+// the classic frame (sizing, dialog or thin border), client and static edges, the caption
+// (small for tool windows; overlapped windows always have one) and the menu bar.
+KX2_EXPORT BOOL AdjustWindowRectEx(LPRECT lpRect, DWORD dwStyle, BOOL bMenu, DWORD dwExStyle);
+KX2_EXPORT BOOL AdjustWindowRect(LPRECT lpRect, DWORD dwStyle, BOOL bMenu);
+
 KX2_EXPORT BOOL GetWindowRect(HWND hWnd, LPRECT lpRect);
 KX2_EXPORT BOOL GetClientRect(HWND hWnd, LPRECT lpRect);
 KX2_EXPORT BOOL ClientToScreen(HWND hWnd, LPPOINT lpPoint);
