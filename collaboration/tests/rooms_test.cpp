@@ -19,19 +19,11 @@
 #include <vantorel/collab_host.h>
 #include <vantorel/exports.h>
 
+#include "recording_sender.h"
+
 std::filesystem::path CoEditFolder();
 
 namespace {
-
-// Keeps every packet a room sends, as bytes.
-class RecordingSender : public TDRL::ISender {
- public:
-  bool Send(TDRL::Packet& packet) override {
-    sent.emplace_back(packet.Data(), packet.Data() + packet.TotalSize());
-    return true;
-  }
-  std::vector<std::vector<unsigned char>> sent;
-};
 
 // A fresh object with the host object set, destroyed after the test.
 class RoomsTest : public ::testing::Test {
@@ -422,24 +414,6 @@ TEST_F(RoomsTest, PushesAndLookupsRaceCreationAndRemoval) {
   EXPECT_EQ(manager_->GetFirstMeetingRoom(), nullptr);
   EXPECT_GE(pushed.load(), 1000);
 }
-
-// Little-endian bytes of the fields a test expects.
-struct Bytes {
-  std::vector<unsigned char> data;
-  Bytes& Int(int32_t v) {
-    for (int i = 0; i < 4; ++i) data.push_back(static_cast<unsigned char>(static_cast<uint32_t>(v) >> (8 * i)));
-    return *this;
-  }
-  Bytes& Wide(std::u16string_view text) {
-    for (char16_t c : text) {
-      data.push_back(static_cast<unsigned char>(c & 0xFF));
-      data.push_back(static_cast<unsigned char>(c >> 8));
-    }
-    data.push_back(0);
-    data.push_back(0);
-    return *this;
-  }
-};
 
 TEST_F(RoomsTest, ChatMessagesGoAs21OrAs22WithAnAddressee) {
   IMeetingRoom* room = MakeRoom("chat");

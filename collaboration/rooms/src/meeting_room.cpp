@@ -16,7 +16,7 @@ bool CollaborationUnit::Queue(Packet& packet) {
 }
 
 MeetingRoom::MeetingRoom(ITendril* tendril)
-    : collaboration_(this), information_(this), chat_(this), tendril_(tendril) {}
+    : collaboration_(this), information_(this), workbook_(this), coEdit_(this), chat_(this), tendril_(tendril) {}
 
 MeetingRoom::~MeetingRoom() {
   // The peer goes first so that nothing arrives for the units while they are torn down.
@@ -43,17 +43,19 @@ bool MeetingRoom::NotifySyncBookFinished() {
   Packet packet;
   PacketLockScope packetHold(PacketLock::Get());
   if (!CreatePacket(kPacketSyncBookFinished, 0, nullptr, 0, packet)) return true;
-  const char* name = information_.Working().GetRoomName();
-  packet.AppendBytes(std::char_traits<char>::length(name) + 1, name);
-  const std::u16string user = Utf8ToWide(information_.Own().UserNameUtf8());
-  packet.AppendWString(user.c_str(), user.size() + 1);
+  AppendRoomAndUser(packet);
   collaboration_.Queue(packet);
   return true;
 }
 
-void MeetingRoom::ForwardToCoEdit(int) {
-  // The co-edit manager's broadcast; the room has no co-edit manager yet.
+void MeetingRoom::AppendRoomAndUser(Packet& packet) {
+  const char* name = information_.Working().GetRoomName();
+  packet.AppendBytes(std::char_traits<char>::length(name) + 1, name);
+  const std::u16string user = Utf8ToWide(information_.Own().UserNameUtf8());
+  packet.AppendWString(user.c_str(), user.size() + 1);
 }
+
+void MeetingRoom::ForwardToCoEdit(int value) { coEdit_.Forward(value); }
 
 }  // namespace TDRL
 

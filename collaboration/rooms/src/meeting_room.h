@@ -10,10 +10,12 @@
 #include "information_unit.h"
 #include "network_peer.h"
 #include "shared_unknown.h"
+#include "sync_managers.h"
 
 namespace TDRL {
 
 class MeetingRoom;
+class Packet;
 
 class CollaborationUnit : public ICollaborationUnit {
  public:
@@ -63,8 +65,8 @@ class MeetingRoom : public IMeetingRoom {
     thirdFlag_ = static_cast<BYTE>(value);
     return this;
   }
-  IWorkbookSyncManager* GetWorkbookSyncManager() override { return nullptr; }
-  ICoEditManager* GetCoEditManager() override { return nullptr; }
+  IWorkbookSyncManager* GetWorkbookSyncManager() override { return &workbook_; }
+  ICoEditManager* GetCoEditManager() override { return &coEdit_; }
   IChatMessageQueue* GetChatMessageQueue() override { return &chat_; }
   void ForwardToCoEdit(int value) override;
   ITendril* GetTendril() override { return tendril_; }
@@ -73,6 +75,9 @@ class MeetingRoom : public IMeetingRoom {
   // Opening by the meeting manager: identifier, lower-case name, own record, connection.
   void Open(int id, const char* roomName, const XmppSettings& settings);
   InformationUnit& Information() { return information_; }
+  // Room name (8-bit, terminated) and own user name (wide, terminated): the head of the
+  // room's synchronisation packets. PacketLock is held.
+  void AppendRoomAndUser(Packet& packet);
   CollaborationUnit& Collaboration() { return collaboration_; }
   NetworkPeer& Peer() { return peer_; }
   bool IsConnected() const { return connected_; }
@@ -83,6 +88,8 @@ class MeetingRoom : public IMeetingRoom {
   std::recursive_mutex lock_;
   CollaborationUnit collaboration_;
   InformationUnit information_;
+  WorkbookSyncManager workbook_;
+  CoEditManager coEdit_;
   ChatMessageQueue chat_;
   NetworkPeer peer_;
   bool connected_ = false;

@@ -86,8 +86,6 @@ inline TendrilUIEvent MakeUIEvent(int32_t type, int32_t room, int32_t first = 0,
 
 class ITendril;
 class IMeetingRoom;
-class IWorkbookSyncManager;
-class ICoEditManager;
 
 class ITendrilUIService : public ITendrilUnknown {
  public:
@@ -201,6 +199,72 @@ class IInformationUnit {
 
  protected:
   ~IInformationUnit() = default;
+};
+
+class IItemSender;
+class IItemReceiver;
+class IBinDataSender;
+class IBinDataReceiver;
+
+// The item selector: four values naming one item of the shared map.
+struct ItemSelector {
+  int32_t values[4] = {};
+};
+
+// Undo/redo positions and selections of the room's items.
+class IUndoRedoSyncManager : public ITendrilUnknown {
+ public:
+  virtual int SendRedoPos(ItemSelector selector, int first, int second, BYTE flag) = 0;
+  virtual void ApplyRedoPosResult(ItemSelector selector, int first, int second) = 0;
+  virtual int QueueRedoPos(ItemSelector selector, int a, int b, int c, int d) = 0;
+  virtual int ApplyNextRedoPos() = 0;
+  virtual int SendSelection(ItemSelector selector, int first, int second, IMeetingRoom* room) = 0;
+  virtual int QueryRedoPos(ItemSelector selector, int first, int second) = 0;
+  virtual ~IUndoRedoSyncManager() = default;
+};
+
+class ICoEditManager : public ITendrilUnknown {
+ public:
+  virtual IItemSender* GetItemSender(ItemSelector selector) = 0;
+  virtual IItemReceiver* GetItemReceiver(ItemSelector selector) = 0;
+  virtual IBinDataSender* GetBinDataSender(ItemSelector selector) = 0;
+  virtual IBinDataReceiver* GetBinDataReceiver(ItemSelector selector) = 0;
+  virtual int RebuildItemSenders() = 0;
+  virtual void UploadAttachment(ItemSelector attachment, ItemSelector selector) = 0;
+  virtual void DownloadAttachment(ItemSelector attachment, ItemSelector selector) = 0;
+  virtual void UploadAttachmentFile(const char16_t* localPath, ItemSelector attachment, ItemSelector selector) = 0;
+  virtual void DownloadAttachmentFile(char16_t* name, int size, ItemSelector attachment, ItemSelector selector) = 0;
+  virtual bool IsAttachmentDownloaded(ItemSelector attachment, ItemSelector selector) = 0;
+  virtual int ApplyAttachmentFile(ItemSelector attachment, const char16_t* fileName) = 0;
+  virtual IUndoRedoSyncManager* GetUndoRedoSyncManager() = 0;
+  virtual void SetItemValue(ItemSelector selector, int first, int second) = 0;
+  virtual void ChangeCounter(int flag) = 0;
+  virtual int IsCounterSet() = 0;
+
+ protected:
+  ~ICoEditManager() = default;
+};
+
+// The room's book: saving the whole map and the server's book synchronisation.
+class IWorkbookSyncManager : public ITendrilUnknown {
+ public:
+  virtual void SetDocument(IVtlCollabBookDocument* document, const char16_t* bookName) = 0;
+  virtual const char16_t* GetBookName() = 0;
+  virtual IVtlCollabBookDocument* GetDocument() = 0;
+  virtual int OpenBook() = 0;
+  virtual int RequestBookSync() = 0;
+  virtual bool SaveBook() = 0;
+  virtual void SetBookPath(const char16_t* path) = 0;
+  virtual const char16_t* GetBookPath() = 0;
+  virtual IVtlCollabBook* GetBook() = 0;
+  virtual void SetBook(IVtlCollabBook* book) = 0;
+  virtual void Reserved() = 0;
+  virtual int MarkBookSynchronised() = 0;
+  virtual BYTE IsBookSynchronised() = 0;
+  virtual bool SendBookSyncResult(int success, int memberNumber) = 0;
+
+ protected:
+  ~IWorkbookSyncManager() = default;
 };
 
 // A chat message kept for the host: three texts and a kind.

@@ -265,3 +265,203 @@ class IVtlChatMessage : public IVtlUnknown {
  protected:
   ~IVtlChatMessage() = default;
 };
+
+class IVtlCollabItem;
+
+// Where an item keeps the value the co-edit manager sets.
+class IVtlCollabValueHolder : public IVtlUnknown {
+ public:
+  VTL_UNUSED_SLOT(03)
+  VTL_UNUSED_SLOT(04)
+  VTL_UNUSED_SLOT(05)
+  VTL_UNUSED_SLOT(06)
+  VTL_UNUSED_SLOT(07)
+  VTL_UNUSED_SLOT(08)
+  VTL_UNUSED_SLOT(09)
+  VTL_UNUSED_SLOT(10)
+  virtual void SetValue(LONG value) = 0;                // 11
+  virtual void SetValues(LONG first, LONG second) = 0;  // 12
+
+ protected:
+  ~IVtlCollabValueHolder() = default;
+};
+
+// An item's edits and undo/redo positions.
+class IVtlCollabEditHolder : public IVtlUnknown {
+ public:
+  VTL_UNUSED_SLOT(03)
+  VTL_UNUSED_SLOT(04)
+  VTL_UNUSED_SLOT(05)
+  VTL_UNUSED_SLOT(06)
+  VTL_UNUSED_SLOT(07)
+  VTL_UNUSED_SLOT(08)
+  VTL_UNUSED_SLOT(09)
+  VTL_UNUSED_SLOT(10)
+  VTL_UNUSED_SLOT(11)
+  VTL_UNUSED_SLOT(12)
+  VTL_UNUSED_SLOT(13)
+  VTL_UNUSED_SLOT(14)
+  VTL_UNUSED_SLOT(15)
+  VTL_UNUSED_SLOT(16)
+  VTL_UNUSED_SLOT(17)
+  VTL_UNUSED_SLOT(18)
+  VTL_UNUSED_SLOT(19)
+  VTL_UNUSED_SLOT(20)
+  VTL_UNUSED_SLOT(21)
+  VTL_UNUSED_SLOT(22)
+  VTL_UNUSED_SLOT(23)
+  VTL_UNUSED_SLOT(24)
+  VTL_UNUSED_SLOT(25)
+  VTL_UNUSED_SLOT(26)
+  VTL_UNUSED_SLOT(27)
+  VTL_UNUSED_SLOT(28)
+  VTL_UNUSED_SLOT(29)
+  VTL_UNUSED_SLOT(30)
+  VTL_UNUSED_SLOT(31)
+  VTL_UNUSED_SLOT(32)
+  VTL_UNUSED_SLOT(33)
+  VTL_UNUSED_SLOT(34)
+  VTL_UNUSED_SLOT(35)
+  VTL_UNUSED_SLOT(36)
+  VTL_UNUSED_SLOT(37)
+  virtual LONG ApplyQueuedPosition(LONG first, LONG second, LONG third) = 0;  // 38
+  virtual void ApplyPositionResult(LONG first, LONG second) = 0;              // 39
+  VTL_UNUSED_SLOT(40)
+  virtual LONG QueryPosition(LONG first, LONG second) = 0;  // 41
+
+ protected:
+  ~IVtlCollabEditHolder() = default;
+};
+
+// One item of the shared map (a topic), named by a 16-byte selector of four 32-bit values.
+class IVtlCollabItem : public IVtlUnknown {
+ public:
+  VTL_UNUSED_SLOT(03)
+  VTL_UNUSED_SLOT(04)
+  VTL_UNUSED_SLOT(05)
+  VTL_UNUSED_SLOT(06)
+  VTL_UNUSED_SLOT(07)
+  VTL_UNUSED_SLOT(08)
+  VTL_UNUSED_SLOT(09)
+  VTL_UNUSED_SLOT(10)
+  VTL_UNUSED_SLOT(11)
+  VTL_UNUSED_SLOT(12)
+  VTL_UNUSED_SLOT(13)
+  // The four values naming the item, valid while the item lives.
+  virtual const LONG* GetSelector() = 0;  // 14
+  VTL_UNUSED_SLOT(15)
+  VTL_UNUSED_SLOT(16)
+  VTL_UNUSED_SLOT(17)
+  VTL_UNUSED_SLOT(18)
+  VTL_UNUSED_SLOT(19)
+  VTL_UNUSED_SLOT(20)
+  VTL_UNUSED_SLOT(21)
+  VTL_UNUSED_SLOT(22)
+  virtual IVtlCollabValueHolder* GetValueHolder() = 0;  // 23
+  VTL_UNUSED_SLOT(24)
+  VTL_UNUSED_SLOT(25)
+  VTL_UNUSED_SLOT(26)
+  VTL_UNUSED_SLOT(27)
+  VTL_UNUSED_SLOT(28)
+  VTL_UNUSED_SLOT(29)
+  VTL_UNUSED_SLOT(30)
+  VTL_UNUSED_SLOT(31)
+  VTL_UNUSED_SLOT(32)
+  VTL_UNUSED_SLOT(33)
+  VTL_UNUSED_SLOT(34)
+  VTL_UNUSED_SLOT(35)
+  VTL_UNUSED_SLOT(36)
+  VTL_UNUSED_SLOT(37)
+  VTL_UNUSED_SLOT(38)
+  VTL_UNUSED_SLOT(39)
+  VTL_UNUSED_SLOT(40)
+  VTL_UNUSED_SLOT(41)
+  VTL_UNUSED_SLOT(42)
+  VTL_UNUSED_SLOT(43)
+  VTL_UNUSED_SLOT(44)
+  VTL_UNUSED_SLOT(45)
+  VTL_UNUSED_SLOT(46)
+  VTL_UNUSED_SLOT(47)
+  VTL_UNUSED_SLOT(48)
+  virtual IVtlCollabEditHolder* GetEditHolder() = 0;  // 49
+  // The meeting room the item is shared in.
+  virtual void SetRoom(void* room) = 0;  // 50
+  VTL_UNUSED_SLOT(51)
+  virtual void SetShared(LONG shared) = 0;  // 52
+  // Non-zero when the item takes part in the shared editing.
+  virtual LONG TakesPart() = 0;  // 53
+
+ protected:
+  ~IVtlCollabItem() = default;
+};
+
+// The shared map as a book of items, walked by position.
+class IVtlCollabBook : public IVtlUnknown {
+ public:
+  VTL_UNUSED_SLOT(03)
+  VTL_UNUSED_SLOT(04)
+  VTL_UNUSED_SLOT(05)
+  // 0 when the book has no item.
+  virtual ULONG_PTR GetFirstPosition() = 0;  // 6
+  // The item at *position; moves *position on (0 after the last).
+  virtual IVtlCollabItem* GetNextItem(ULONG_PTR* position) = 0;  // 7
+  // The item the four values name, or null.
+  virtual IVtlCollabItem* FindItem(const LONG* selector) = 0;  // 8
+  VTL_UNUSED_SLOT(09)
+  VTL_UNUSED_SLOT(10)
+  VTL_UNUSED_SLOT(11)
+  VTL_UNUSED_SLOT(12)
+  VTL_UNUSED_SLOT(13)
+  VTL_UNUSED_SLOT(14)
+  VTL_UNUSED_SLOT(15)
+  VTL_UNUSED_SLOT(16)
+  VTL_UNUSED_SLOT(17)
+  VTL_UNUSED_SLOT(18)
+  // Saves the book; non-zero on success, 0 when only the file shows whether it was written.
+  virtual LONG SaveTo(LPCWSTR path, LPCWSTR format, LPCWSTR samePath) = 0;  // 19
+
+ protected:
+  ~IVtlCollabBook() = default;
+};
+
+// The host document a room's book belongs to.
+class IVtlCollabBookDocument : public IVtlUnknown {
+ public:
+  VTL_UNUSED_SLOT(03)
+  VTL_UNUSED_SLOT(04)
+  VTL_UNUSED_SLOT(05)
+  VTL_UNUSED_SLOT(06)
+  VTL_UNUSED_SLOT(07)
+  VTL_UNUSED_SLOT(08)
+  VTL_UNUSED_SLOT(09)
+  VTL_UNUSED_SLOT(10)
+  VTL_UNUSED_SLOT(11)
+  VTL_UNUSED_SLOT(12)
+  VTL_UNUSED_SLOT(13)
+  VTL_UNUSED_SLOT(14)
+  VTL_UNUSED_SLOT(15)
+  VTL_UNUSED_SLOT(16)
+  VTL_UNUSED_SLOT(17)
+  VTL_UNUSED_SLOT(18)
+  VTL_UNUSED_SLOT(19)
+  VTL_UNUSED_SLOT(20)
+  VTL_UNUSED_SLOT(21)
+  VTL_UNUSED_SLOT(22)
+  VTL_UNUSED_SLOT(23)
+  VTL_UNUSED_SLOT(24)
+  VTL_UNUSED_SLOT(25)
+  // Takes the saved book file; negative on failure.
+  virtual LONG AdoptBookFile(LPCWSTR bookName, LPCWSTR path, LONG reserved) = 0;  // 26
+  VTL_UNUSED_SLOT(27)
+  VTL_UNUSED_SLOT(28)
+  VTL_UNUSED_SLOT(29)
+  VTL_UNUSED_SLOT(30)
+  VTL_UNUSED_SLOT(31)
+  VTL_UNUSED_SLOT(32)
+  VTL_UNUSED_SLOT(33)
+  VTL_UNUSED_SLOT(34)
+  virtual LONG OpenBook(LPCWSTR bookName) = 0;  // 35
+
+ protected:
+  ~IVtlCollabBookDocument() = default;
+};

@@ -1,0 +1,249 @@
+// A room's undo/redo positions, item values, counter and book against a book of the test's
+// own items.
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include <tendril/rooms_testing.h>
+#include <tendril/tendril_interfaces.h>
+#include <vantorel/collab_host.h>
+#include <vantorel/exports.h>
+
+#include "recording_sender.h"
+
+namespace {
+
+template <class Interface>
+class Uncounted : public Interface {
+ public:
+  HRESULT QueryInterface(REFIID, void** out) override {
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG AddRef() override { return 1; }
+  ULONG Release() override { return 1; }
+};
+
+// What the host objects were asked, in order.
+using Journal = std::vector<std::string>;
+
+class FakeEditHolder : public Uncounted<IVtlCollabEditHolder> {
+ public:
+  explicit FakeEditHolder(Journal& journal) : journal_(journal) {}
+  LONG ApplyQueuedPosition(LONG a, LONG b, LONG c) override {
+    journal_.push_back("queued " + std::to_string(a) + " " + std::to_string(b) + " " + std::to_string(c));
+    return 77;
+  }
+  void ApplyPositionResult(LONG a, LONG b) override {
+    journal_.push_back("result " + std::to_string(a) + " " + std::to_string(b));
+  }
+  LONG QueryPosition(LONG a, LONG b) override { return a + b; }
+
+ private:
+  Journal& journal_;
+};
+
+class FakeValueHolder : public Uncounted<IVtlCollabValueHolder> {
+ public:
+  explicit FakeValueHolder(Journal& journal) : journal_(journal) {}
+  void SetValue(LONG v) override { journal_.push_back("value " + std::to_string(v)); }
+  void SetValues(LONG a, LONG b) override {
+    journal_.push_back("values " + std::to_string(a) + " " + std::to_string(b));
+  }
+
+ private:
+  Journal& journal_;
+};
+
+class FakeItem : public Uncounted<IVtlCollabItem> {
+ public:
+  FakeItem(Journal& journal, LONG last) : edits_(journal), values_(journal), journal_(journal) { selector_[3] = last; }
+  const LONG* GetSelector() override { return selector_; }
+  IVtlCollabValueHolder* GetValueHolder() override { return &values_; }
+  IVtlCollabEditHolder* GetEditHolder() override { return &edits_; }
+  void SetRoom(void* room) override { journal_.push_back(room ? "room" : "no room"); }
+  void SetShared(LONG shared) override { journal_.push_back("shared " + std::to_string(shared)); }
+  LONG TakesPart() override { return 1; }
+
+  LONG selector_[4] = {1, 2, 3, 0};
+
+ private:
+  FakeEditHolder edits_;
+  FakeValueHolder values_;
+  Journal& journal_;
+};
+
+class FakeBook : public Uncounted<IVtlCollabBook> {
+ public:
+  explicit FakeBook(Journal& journal) : journal_(journal) {}
+  ULONG_PTR GetFirstPosition() override { return items.empty() ? 0 : 1; }
+  IVtlCollabItem* GetNextItem(ULONG_PTR* position) override {
+    if (!position || *position == 0 || *position > items.size()) return nullptr;
+    IVtlCollabItem* item = items[*position - 1];
+    *position = *position < items.size() ? *position + 1 : 0;
+    return item;
+  }
+  IVtlCollabItem* FindItem(const LONG* selector) override {
+    for (FakeItem* item : items) {
+      if (std::equal(selector, selector + 4, item->selector_)) return item;
+    }
+    return nullptr;
+  }
+  LONG SaveTo(LPCWSTR path, LPCWSTR format, LPCWSTR) override {
+    journal_.push_back(std::u16string(format) == u"ETq" ? "save ETq" : "save ?");
+    if (writes) {
+      std::string p;
+      // A Windows path of this machine ("Z:" is the root).
+      for (const char16_t* c = path + 2; *c; ++c) p.push_back(*c == u'\\' ? '/' : static_cast<char>(*c));
+      std::FILE* f = std::fopen(p.c_str(), "wb");
+      if (f) std::fclose(f);
+    }
+    return 0;  // the file tells
+  }
+
+  std::vector<FakeItem*> items;
+  bool writes = true;
+
+ private:
+  Journal& journal_;
+};
+
+class FakeDocument : public Uncounted<IVtlCollabBookDocument> {
+ public:
+  LONG AdoptBookFile(LPCWSTR, LPCWSTR, LONG) override { return adopt; }
+  LONG OpenBook(LPCWSTR name) override { return std::u16string(name) == u"book" ? 5 : -1; }
+  LONG adopt = 0;
+};
+
+class RoomsSyncTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    VtlGetApplication();
+    vantorel::SetCollabAccount(true, u"ann@example.org");
+    tendril_ = GetTendrilInterface();
+    tendril_->SetHostObject(vantorel::CollabHost());
+    IXmppMeetingManager* manager = tendril_->GetMeetingManager();
+    room_ = manager->FindMeetingRoomById(manager->CreateMeetingRoom("r"));
+    ASSERT_TRUE(TDRL_SetRoomSenderForTest(room_, &sender_));
+    book_.items = {&first_, &second_};
+  }
+  void TearDown() override {
+    tendril_->Uninit();
+    DestroyTendril();
+    vantorel::SetCollabAccount(false, u"");
+  }
+
+  Journal journal_;
+  FakeItem first_{journal_, 0};
+  FakeItem second_{journal_, 5};
+  FakeBook book_{journal_};
+  RecordingSender sender_;
+  ITendril* tendril_ = nullptr;
+  IMeetingRoom* room_ = nullptr;
+};
+
+constexpr ItemSelector kFirst{{1, 2, 3, 0}};
+constexpr ItemSelector kMissing{{1, 2, 3, 9}};
+
+TEST_F(RoomsSyncTest, RedoPositionsQueueAndApplyInOrder) {
+  IUndoRedoSyncManager* undo = room_->GetCoEditManager()->GetUndoRedoSyncManager();
+  EXPECT_EQ(undo->ApplyNextRedoPos(), 0);  // empty; the lock is free again
+  EXPECT_EQ(undo->QueueRedoPos(kFirst, 4, 5, 6, 7), 1);
+  EXPECT_EQ(undo->ApplyNextRedoPos(), 0);  // no book: the record goes, nothing applies
+  room_->GetWorkbookSyncManager()->SetBook(&book_);
+  journal_.clear();
+  undo->QueueRedoPos(kFirst, 4, 5, 6, 7);
+  undo->QueueRedoPos(kFirst, 8, 9, 10, 11);
+  EXPECT_EQ(undo->ApplyNextRedoPos(), 77);
+  room_->ForwardToCoEdit(2);  // applies the next one
+  EXPECT_EQ(undo->ApplyNextRedoPos(), 0);
+  undo->ApplyRedoPosResult(kFirst, 1, 2);
+  undo->ApplyRedoPosResult(kMissing, 1, 2);
+  EXPECT_EQ(undo->QueryRedoPos(kFirst, 3, 4), 7);
+  EXPECT_EQ(undo->QueryRedoPos(kMissing, 3, 4), 0);
+  EXPECT_EQ(journal_, (Journal{"queued 4 5 6", "queued 8 9 10", "result 1 2"}));
+}
+
+TEST_F(RoomsSyncTest, PositionAndSelectionPacketsCarryRoomUserAndSelector) {
+  IUndoRedoSyncManager* undo = room_->GetCoEditManager()->GetUndoRedoSyncManager();
+  EXPECT_EQ(undo->SendRedoPos(kFirst, -1, 3, 1), 1);
+  EXPECT_EQ(undo->SendSelection(kFirst, 6, 7, room_), 1);
+  room_->SetFirstFlag(1);
+  EXPECT_EQ(undo->SendSelection(kFirst, 6, 7, room_), 1);  // flagged: goes nowhere
+  ASSERT_EQ(sender_.sent.size(), 2u);
+  EXPECT_EQ(sender_.sent[0],
+            Bytes().Narrow("r").Wide(u"ann").Int(1).Int(2).Int(3).Int(0).Int(-1).Int(3).Byte(1).Packet(28));
+  EXPECT_EQ(sender_.sent[1], Bytes().Narrow("r").Wide(u"ann").Int(1).Int(2).Int(3).Int(0).Int(6).Int(7).Packet(31));
+}
+
+TEST_F(RoomsSyncTest, ItemValuesAndTheCounter) {
+  ICoEditManager* coEdit = room_->GetCoEditManager();
+  coEdit->SetItemValue(kFirst, -1, -1);  // no book: nothing
+  room_->GetWorkbookSyncManager()->SetBook(&book_);
+  journal_.clear();
+  coEdit->SetItemValue(kFirst, -1, -1);
+  coEdit->SetItemValue(kFirst, -1, 5);
+  coEdit->SetItemValue(kMissing, 1, 1);
+  EXPECT_EQ(journal_, (Journal{"value -1", "values -1 5"}));
+  EXPECT_EQ(coEdit->IsCounterSet(), 0);
+  coEdit->ChangeCounter(1);
+  EXPECT_EQ(coEdit->IsCounterSet(), 1);
+  coEdit->ChangeCounter(0);
+  EXPECT_EQ(coEdit->IsCounterSet(), 0);
+}
+
+TEST_F(RoomsSyncTest, BookIsSharedMarkedAndAnswered) {
+  IWorkbookSyncManager* workbook = room_->GetWorkbookSyncManager();
+  EXPECT_EQ(workbook->RequestBookSync(), 0);  // no document
+  EXPECT_EQ(workbook->OpenBook(), 0);
+  FakeDocument document;
+  workbook->SetDocument(&document, u"book");
+  EXPECT_EQ(workbook->OpenBook(), 5);
+  EXPECT_EQ(workbook->RequestBookSync(), 1);
+  TendrilUIEvent e;
+  tendril_->GetUIService()->PopUIEvent(&e);
+  EXPECT_EQ(e, MakeUIEvent(13, room_->GetInformationUnit()->GetWorkingRoomInfo()->GetId()));
+
+  workbook->SetBook(&book_);
+  EXPECT_EQ(journal_, (Journal{"room", "shared 1", "room", "shared 1"}));
+  EXPECT_EQ(workbook->IsBookSynchronised(), 0);
+  workbook->MarkBookSynchronised();
+  EXPECT_EQ(workbook->IsBookSynchronised(), 1);
+
+  EXPECT_TRUE(workbook->SendBookSyncResult(0, 0));  // the own member
+  EXPECT_TRUE(workbook->SendBookSyncResult(1, 0));
+  EXPECT_FALSE(workbook->SendBookSyncResult(1, 42));  // nobody has that number
+  ASSERT_EQ(sender_.sent.size(), 2u);
+  EXPECT_EQ(sender_.sent[0], Bytes().Narrow("r").Wide(u"ann").Packet(33));
+  EXPECT_EQ(sender_.sent[1], Bytes().Narrow("r").Wide(u"ann").Packet(32));
+}
+
+TEST_F(RoomsSyncTest, SaveBookNeedsAFreshFile) {
+  IWorkbookSyncManager* workbook = room_->GetWorkbookSyncManager();
+  const std::filesystem::path file = std::filesystem::path(testing::TempDir()) / "rooms-sync-book.etq";
+  std::u16string path = u"Z:";
+  for (char c : file.string()) path.push_back(c == '/' ? u'\\' : static_cast<char16_t>(c));
+  FakeDocument document;
+  workbook->SetDocument(&document, u"book");
+  workbook->SetBookPath(path.c_str());
+  EXPECT_FALSE(workbook->SaveBook());  // no book
+  workbook->SetBook(&book_);
+  EXPECT_TRUE(workbook->SaveBook());
+  EXPECT_TRUE(std::filesystem::exists(file));
+  book_.writes = false;  // the old file is still there, but this save wrote nothing
+  EXPECT_FALSE(workbook->SaveBook());
+  book_.writes = true;
+  document.adopt = -1;
+  EXPECT_FALSE(workbook->SaveBook());
+  document.adopt = 0;
+  EXPECT_TRUE(workbook->SaveBook());
+  IXmppMeetingManager* manager = tendril_->GetMeetingManager();
+  manager->RemoveMeetingRoom(room_);  // the book file goes with its room
+  EXPECT_FALSE(std::filesystem::exists(file));
+}
+
+}  // namespace
