@@ -1,11 +1,11 @@
 #include "foliant/zip/zip_format.h"
 
-#include <kx2/PathMap.h>
-#include <kx2/Utf.h>
+#include <win/crt.h>
 #include <zlib.h>
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <memory>
 
 #include "foliant/zip/algo_base.h"
@@ -31,13 +31,15 @@ uint32_t U32(const uint8_t* p) {
 }
 
 bool ReadExactly(std::FILE* f, void* out, size_t n) { return n == 0 || std::fread(out, 1, n, f) == n; }
-bool SeekTo(std::FILE* f, int64_t offset) { return offset >= 0 && fseeko(f, offset, SEEK_SET) == 0; }
+// Offsets go through the C library's long, which is 64-bit on this build.
+bool SeekTo(std::FILE* f, int64_t offset) {
+  return offset >= 0 && std::fseek(f, static_cast<long>(offset), SEEK_SET) == 0;
+}
 
+// The platform's wide file calls map the Windows path (and take part in its share checks).
 std::FILE* OpenForReading(const char16_t* path) {
   if (path == nullptr) return nullptr;
-  const auto posix = kx2::ToPosixPath(kx2::View16(path));
-  if (!posix) return nullptr;
-  return std::fopen(posix->c_str(), "rb");
+  return _wfopen(path, u"rb");
 }
 
 }  // namespace
@@ -57,8 +59,8 @@ int ZipFormat::Open(const char16_t* path) {
   entries_.clear();
   file_ = OpenForReading(path);
   if (!file_) return 0;
-  if (fseeko(file_, 0, SEEK_END) != 0) return 0;
-  fileLength_ = ftello(file_);
+  if (std::fseek(file_, 0, SEEK_END) != 0) return 0;
+  fileLength_ = std::ftell(file_);
 
   EndRecord end;
   if (!FindEndRecord(end)) return 0;
@@ -120,7 +122,7 @@ bool ZipFormat::ReadDirectoryRecord(ZipEntry& entry) {
   if (nameLength == 0 || nameLength > kMaxNameBytes) return false;
   std::string name(nameLength, '\0');
   if (!ReadExactly(file_, name.data(), nameLength)) return false;
-  if (fseeko(file_, static_cast<off_t>(extraLength) + commentLength, SEEK_CUR) != 0) return false;
+  if (std::fseek(file_, static_cast<long>(extraLength) + commentLength, SEEK_CUR) != 0) return false;
 
   entry.flags = U16(r + 8);
   entry.codecIndex = U16(r + 10) == 8 ? 0 : 1;
@@ -164,9 +166,7 @@ int ZipFormat::ExtractEntry(uint32_t index) {
 int ZipFormat::Decode(ZipEntry& entry, AlgoBase& codec) {
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> target(nullptr, &std::fclose);
   if (entry.targetKind == 1) {
-    const auto posix = kx2::ToPosixPath(entry.targetPath);
-    if (!posix) return 0;
-    target.reset(std::fopen(posix->c_str(), "wb"));
+    target.reset(_wfopen(entry.targetPath.c_str(), u"wb"));
     if (!target) return 0;
   } else if (entry.targetKind != 2) {
     return 0;
