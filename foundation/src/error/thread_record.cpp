@@ -1,7 +1,5 @@
 #include "error/thread_record.h"
 
-#include <pthread.h>
-
 #include <atomic>
 #include <new>
 
@@ -12,12 +10,10 @@
 namespace Basalt::Error::detail {
 namespace {
 
-std::atomic<DWORD> g_tlsIndex{TLS_OUT_OF_INDEXES};
-
-// Frees a thread's record when the thread ends. The library does not ask for thread
-// notifications, so without this every thread that ever failed would leak its record.
-pthread_key_t g_exitKey;
-std::atomic<bool> g_exitKeyValid{false};
+// The slot holding each thread's record; its callback frees the record when the thread
+// ends. The library does not ask for thread notifications, so without it every thread that
+// ever failed would leak its record.
+std::atomic<DWORD> g_tlsIndex{FLS_OUT_OF_INDEXES};
 
 std::atomic<void (*)(int)> g_observer{nullptr};
 
@@ -32,7 +28,7 @@ void FreeRecord(ThreadErrorRecord* record) {
   Notify(-1);
 }
 
-void FreeAtThreadExit(void* record) { FreeRecord(static_cast<ThreadErrorRecord*>(record)); }
+void WINAPI FreeAtThreadExit(PVOID record) { FreeRecord(static_cast<ThreadErrorRecord*>(record)); }
 
 // Allocating the record may run into the out-of-memory report, which itself may ask for the
 // record; this keeps that from recursing.
@@ -41,46 +37,40 @@ thread_local bool t_creating = false;
 }  // namespace
 
 bool AttachThreadRecords() {
-  if (g_tlsIndex.load() != TLS_OUT_OF_INDEXES) return true;
-  DWORD index = TlsAlloc();
-  if (index == TLS_OUT_OF_INDEXES) return false;
-  g_exitKeyValid.store(pthread_key_create(&g_exitKey, FreeAtThreadExit) == 0);
+  if (g_tlsIndex.load() != FLS_OUT_OF_INDEXES) return true;
+  DWORD index = FlsAlloc(FreeAtThreadExit);
+  if (index == FLS_OUT_OF_INDEXES) return false;
   g_tlsIndex.store(index);
   return true;
 }
 
 void DetachThreadRecords() {
-  DWORD index = g_tlsIndex.exchange(TLS_OUT_OF_INDEXES);
-  if (index == TLS_OUT_OF_INDEXES) return;
+  DWORD index = g_tlsIndex.exchange(FLS_OUT_OF_INDEXES);
+  if (index == FLS_OUT_OF_INDEXES) return;
   DWORD lastError = GetLastError();
-  auto* record = static_cast<ThreadErrorRecord*>(TlsGetValue(index));
-  TlsSetValue(index, nullptr);
-  if (g_exitKeyValid.exchange(false)) {
-    pthread_setspecific(g_exitKey, nullptr);
-    // Records of threads still running stay with them; the key's cleanup no longer runs
-    // once deleted, which is what an unloading library needs.
-    pthread_key_delete(g_exitKey);
-  }
+  auto* record = static_cast<ThreadErrorRecord*>(FlsGetValue(index));
+  FlsSetValue(index, nullptr);
   FreeRecord(record);
-  TlsFree(index);
+  // Records of threads still running stay with them: once the slot is freed its callback
+  // no longer runs at their exit, which is what an unloading library needs.
+  FlsFree(index);
   SetLastError(lastError);
 }
 
-bool ThreadRecordsAttached() { return g_tlsIndex.load() != TLS_OUT_OF_INDEXES; }
+bool ThreadRecordsAttached() { return g_tlsIndex.load() != FLS_OUT_OF_INDEXES; }
 
 ThreadErrorRecord* CurrentRecord() {
   DWORD index = g_tlsIndex.load();
-  if (index == TLS_OUT_OF_INDEXES || t_creating) return nullptr;
+  if (index == FLS_OUT_OF_INDEXES || t_creating) return nullptr;
   DWORD lastError = GetLastError();  // reading the slot resets it
-  auto* record = static_cast<ThreadErrorRecord*>(TlsGetValue(index));
+  auto* record = static_cast<ThreadErrorRecord*>(FlsGetValue(index));
   if (!record) {
     t_creating = true;
     record = new (std::nothrow) ThreadErrorRecord{};
-    if (record && !TlsSetValue(index, record)) {
+    if (record && !FlsSetValue(index, record)) {
       delete record;
       record = nullptr;
     } else if (record) {
-      if (g_exitKeyValid.load()) pthread_setspecific(g_exitKey, record);
       Notify(+1);
     } else {
       ReportRecordOutOfMemory();

@@ -6,8 +6,6 @@
 // module can also find it by name.
 #pragma once
 
-#include <pthread.h>
-
 #include "win/errors.h"
 #include "win/types.h"
 
@@ -24,14 +22,28 @@ KX2_EXPORT LPVOID TlsGetValue(DWORD dwTlsIndex);
 KX2_EXPORT BOOL TlsSetValue(DWORD dwTlsIndex, LPVOID lpTlsValue);
 KX2_EXPORT BOOL TlsFree(DWORD dwTlsIndex);
 
+// ---- Fibre-local storage ---------------------------------------------------------
+// Slots like TLS whose callback receives a thread's value when the thread ends (this
+// layer has no fibres: a thread is its own fibre). FlsFree passes the calling thread's
+// value to the callback; values other threads still hold are left to them and their
+// callback no longer runs, so that a library may free its slot before it unloads.
+#define FLS_OUT_OF_INDEXES static_cast<DWORD>(0xFFFFFFFF)
+#define FLS_MAXIMUM_AVAILABLE 128
+typedef void(WINAPI* PFLS_CALLBACK_FUNCTION)(PVOID lpFlsData);
+KX2_EXPORT DWORD FlsAlloc(PFLS_CALLBACK_FUNCTION lpCallback);
+KX2_EXPORT BOOL FlsFree(DWORD dwFlsIndex);
+KX2_EXPORT PVOID FlsGetValue(DWORD dwFlsIndex);
+KX2_EXPORT BOOL FlsSetValue(DWORD dwFlsIndex, PVOID lpFlsData);
+
 // ---- Critical sections -----------------------------------------------------------
 // Re-entrant: the owning thread may enter again and must leave as often as it entered.
+// Opaque to callers: the platform keeps its lock, owner and count inside, so that no
+// includer pulls in the operating system's thread headers. Memory of zeros is a section
+// not yet initialised (deleting it does nothing).
 struct CRITICAL_SECTION {
-  pthread_mutex_t Mutex;
-  DWORD OwningThread;  // 0 when free
-  LONG RecursionCount;
-  BOOL Initialized;
+  alignas(8) unsigned char Opaque[64];
 };
+static_assert(sizeof(CRITICAL_SECTION) == 64 && alignof(CRITICAL_SECTION) == 8, "CRITICAL_SECTION layout");
 typedef CRITICAL_SECTION* LPCRITICAL_SECTION;
 typedef CRITICAL_SECTION* PCRITICAL_SECTION;
 typedef CRITICAL_SECTION RTL_CRITICAL_SECTION;

@@ -647,147 +647,6 @@ int CKx2String::Compare(const char16_t* text) const {
 
 // ---- Formatting --------------------------------------------------------------------------------
 
-namespace {
-
-// An upper bound guess of the output length, from one pass over the format: the first
-// capacity tried. The formatting itself is bounded and retried with more room, so a
-// guess that falls short (a huge %f, a size prefix the guess does not weigh) costs a
-// retry, never an overrun.
-int64_t EstimateFormattedLength(const char16_t* format, va_list arguments) {
-  int64_t total = 0;
-  for (const char16_t* p = format; *p; ++p) {
-    if (*p != u'%' || *++p == u'%') {
-      total += 1;
-      if (!*p) break;
-      continue;
-    }
-    int64_t item = 0;
-    int64_t width = 0;
-    for (; *p; ++p) {
-      if (*p == u'#')
-        total += 2;
-      else if (*p == u'*')
-        width = va_arg(arguments, int);
-      else if (*p != u'-' && *p != u'+' && *p != u'0' && *p != u' ')
-        break;
-    }
-    if (width == 0) {
-      width = _wtoi(p);
-      while (*p >= u'0' && *p <= u'9') ++p;
-    }
-    if (width < 0) width = -width;
-    int64_t precision = 0;
-    bool hasPrecision = false;
-    if (*p == u'.') {
-      hasPrecision = true;
-      ++p;
-      if (*p == u'*') {
-        precision = va_arg(arguments, int);
-        ++p;
-      } else {
-        precision = _wtoi(p);
-        while (*p >= u'0' && *p <= u'9') ++p;
-      }
-      if (precision < 0) precision = 0;
-    }
-    // Size prefixes: h narrow, l/w wide; I64, ll and the pointer-sized I/z/t take 8 bytes.
-    int narrowWide = 0;  // -1 narrow, +1 wide
-    bool wide64 = false;
-    for (;; ++p) {
-      if (*p == u'F' || *p == u'L' || *p == u'N') continue;
-      if (*p == u'h') {
-        narrowWide = -1;
-        continue;
-      }
-      if (*p == u'l') {
-        if (p[1] == u'l') {
-          wide64 = true;
-          ++p;
-        } else {
-          narrowWide = 1;
-        }
-        continue;
-      }
-      if (*p == u'w') {
-        narrowWide = 1;
-        continue;
-      }
-      if (*p == u'I' && p[1] == u'6' && p[2] == u'4') {
-        wide64 = true;
-        p += 2;
-        continue;
-      }
-      if (*p == u'I' && p[1] == u'3' && p[2] == u'2') {
-        p += 2;
-        continue;
-      }
-      if (*p == u'I' || *p == u'z' || *p == u't' || *p == u'j') {
-        wide64 = true;
-        continue;
-      }
-      break;
-    }
-    switch (*p) {
-      case u'c':
-      case u'C':
-        item = 2;
-        (void)va_arg(arguments, int);
-        break;
-      case u's':
-      case u'S': {
-        const bool narrow = (*p == u'S' && narrowWide != 1) || narrowWide == -1;
-        const void* s = va_arg(arguments, const void*);
-        if (!s)
-          item = 6;
-        else
-          item = narrow ? static_cast<int64_t>(std::strlen(static_cast<const char*>(s)))
-                        : Length16(static_cast<const char16_t*>(s));
-        if (item < 1) item = 1;
-        item = std::max(item, width);
-        if (hasPrecision && precision < item) item = precision;
-        break;
-      }
-      case u'd':
-      case u'i':
-      case u'o':
-      case u'u':
-      case u'x':
-      case u'X':
-        if (wide64)
-          (void)va_arg(arguments, int64_t);
-        else
-          (void)va_arg(arguments, int);
-        item = std::max<int64_t>(width + precision, 32);
-        break;
-      case u'p':
-        (void)va_arg(arguments, void*);
-        item = std::max<int64_t>(width + precision, 32);
-        break;
-      case u'e':
-      case u'E':
-      case u'f':
-      case u'g':
-      case u'G':
-      case u'a':
-      case u'A':
-        (void)va_arg(arguments, double);
-        item = std::max<int64_t>(width + precision, 128);
-        break;
-      case u'n':
-        (void)va_arg(arguments, void*);
-        break;
-      default:
-        break;
-    }
-    total += item;
-    if (!*p) break;
-    if (total > kMaxLength) return kMaxLength;
-  }
-  return std::min(total, kMaxLength);
-}
-
-}  // namespace
-
 int CKx2String::Format(const char16_t* format, ...) {
   va_list arguments;
   va_start(arguments, format);
@@ -798,9 +657,11 @@ int CKx2String::Format(const char16_t* format, ...) {
 
 int CKx2String::FormatV(const char16_t* format, va_list arguments) {
   if (!format) return Assign(u"");
+  // The platform's own count of the text is the first capacity tried; formatting stays
+  // bounded and retries with more room should the count and the text ever differ.
   va_list scan;
   va_copy(scan, arguments);
-  int64_t capacity = std::max<int64_t>(EstimateFormattedLength(format, scan), 1);
+  int64_t capacity = std::clamp<int64_t>(_vscwprintf(format, scan), 1, kMaxLength);
   va_end(scan);
   // The text is formatted into a buffer of its own and this string's buffer is let go only
   // afterwards: an argument may be this string's own text.
