@@ -46,15 +46,15 @@ State Large() {
 
 // Everything in a storage, recursively; false when something cannot be read.
 bool Collect(IStorage* storage, const std::string& prefix, State* out) {
-  Ptr<IEnumSTATSTG> elements;
-  if (storage->EnumElements(0, nullptr, 0, elements.out()) != S_OK) return false;
+  kx2::Ref<IEnumSTATSTG> elements;
+  if (storage->EnumElements(0, nullptr, 0, elements.put()) != S_OK) return false;
   STATSTG stat = {};
   while (elements->Next(1, &stat, nullptr) == S_OK) {
     const std::string name = Narrow(stat.pwcsName);
     CoTaskMemFree(stat.pwcsName);
     if (stat.type == STGTY_STORAGE) {
-      Ptr<IStorage> sub;
-      if (storage->OpenStorage(Wide(name).c_str(), nullptr, kRead, nullptr, 0, sub.out()) != S_OK) return false;
+      kx2::Ref<IStorage> sub;
+      if (storage->OpenStorage(Wide(name).c_str(), nullptr, kRead, nullptr, 0, sub.put()) != S_OK) return false;
       if (!Collect(sub.get(), prefix + name + "/", out)) return false;
     } else {
       (*out)[prefix + name] = ReadStream(storage, Wide(name).c_str());
@@ -72,18 +72,18 @@ bool Fill(IStorage* root, const State& state) {
     root->DestroyElement(Wide(top).c_str());
   }
   for (const auto& [name, bytes] : state) {
-    Ptr<IStorage> sub;
+    kx2::Ref<IStorage> sub;
     IStorage* parent = root;
     std::string leaf = name;
     if (const size_t slash = name.find('/'); slash != std::string::npos) {
-      if (root->OpenStorage(Wide(name.substr(0, slash)).c_str(), nullptr, kReadWrite, nullptr, 0, sub.out()) != S_OK &&
-          root->CreateStorage(Wide(name.substr(0, slash)).c_str(), kCreate, 0, 0, sub.out()) != S_OK)
+      if (root->OpenStorage(Wide(name.substr(0, slash)).c_str(), nullptr, kReadWrite, nullptr, 0, sub.put()) != S_OK &&
+          root->CreateStorage(Wide(name.substr(0, slash)).c_str(), kCreate, 0, 0, sub.put()) != S_OK)
         return false;
       parent = sub.get();
       leaf = name.substr(slash + 1);
     }
-    Ptr<IStream> stream;
-    if (parent->CreateStream(Wide(leaf).c_str(), kCreate, 0, 0, stream.out()) != S_OK) return false;
+    kx2::Ref<IStream> stream;
+    if (parent->CreateStream(Wide(leaf).c_str(), kCreate, 0, 0, stream.put()) != S_OK) return false;
     ULONG written = 0;
     if (stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), &written) != S_OK || written != bytes.size())
       return false;
@@ -92,8 +92,8 @@ bool Fill(IStorage* root, const State& state) {
 }
 
 bool CommitState(const char16_t* path, const State& state) {
-  Ptr<IStorage> root;
-  if (StgOpenStorage(path, nullptr, kReadWrite, nullptr, 0, root.out()) != S_OK) return false;
+  kx2::Ref<IStorage> root;
+  if (StgOpenStorage(path, nullptr, kReadWrite, nullptr, 0, root.put()) != S_OK) return false;
   return Fill(root.get(), state) && root->Commit(STGC_DEFAULT) == S_OK;
 }
 
@@ -122,15 +122,15 @@ class OleCommitKill : public TempDrive {
   // at the front or after a hole depending on its history.
   void Prepare(const char16_t* path, const State& from, int commits) {
     {
-      Ptr<IStorage> root;
-      ASSERT_EQ(StgCreateDocfile(path, kCreate, 0, root.out()), S_OK);
+      kx2::Ref<IStorage> root;
+      ASSERT_EQ(StgCreateDocfile(path, kCreate, 0, root.put()), S_OK);
     }
     for (int i = 0; i < commits; ++i) ASSERT_TRUE(CommitState(path, from));
   }
 
   State Open(const char16_t* path) {
-    Ptr<IStorage> root;
-    EXPECT_EQ(StgOpenStorage(path, nullptr, kRead, nullptr, 0, root.out()), S_OK);
+    kx2::Ref<IStorage> root;
+    EXPECT_EQ(StgOpenStorage(path, nullptr, kRead, nullptr, 0, root.put()), S_OK);
     State state;
     if (root) {
       EXPECT_TRUE(Collect(root.get(), "", &state));
@@ -222,8 +222,8 @@ TEST_F(OleCommitKill, AHoldTakenByAnotherProcessOutlastsACommit) {
   close(go[0]);
   close(held[1]);
   close(done[0]);
-  Ptr<IStorage> root;
-  ASSERT_EQ(StgOpenStorage(u"T:\\doc.stg", nullptr, kReadWrite, nullptr, 0, root.out()), S_OK);
+  kx2::Ref<IStorage> root;
+  ASSERT_EQ(StgOpenStorage(u"T:\\doc.stg", nullptr, kReadWrite, nullptr, 0, root.put()), S_OK);
   ASSERT_EQ(write(go[1], "g", 1), 1);
   char ok = 0;
   ASSERT_EQ(read(held[0], &ok, 1), 1);

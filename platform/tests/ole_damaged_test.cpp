@@ -31,8 +31,8 @@ HRESULT OpenBytes(const std::vector<uint8_t>& bytes, IStorage** out) {
     std::memcpy(GlobalLock(memory), bytes.data(), bytes.size());
     GlobalUnlock(memory);
   }
-  Ptr<ILockBytes> lockBytes;
-  EXPECT_EQ(CreateILockBytesOnHGlobal(memory, TRUE, lockBytes.out()), S_OK);
+  kx2::Ref<ILockBytes> lockBytes;
+  EXPECT_EQ(CreateILockBytesOnHGlobal(memory, TRUE, lockBytes.put()), S_OK);
   return StgOpenStorageOnILockBytes(lockBytes.get(), nullptr, kRead, nullptr, 0, out);
 }
 
@@ -40,11 +40,11 @@ HRESULT OpenBytes(const std::vector<uint8_t>& bytes, IStorage** out) {
 // bytes in the mini stream). Layout: FAT at sector 0, directory 1, mini FAT 2, mini stream
 // 3; directory entries: 0 root, 1 "Big", 2 "Small".
 std::vector<uint8_t> SampleDocument() {
-  Ptr<ILockBytes> lockBytes;
-  EXPECT_EQ(CreateILockBytesOnHGlobal(nullptr, TRUE, lockBytes.out()), S_OK);
+  kx2::Ref<ILockBytes> lockBytes;
+  EXPECT_EQ(CreateILockBytesOnHGlobal(nullptr, TRUE, lockBytes.put()), S_OK);
   {
-    Ptr<IStorage> root;
-    EXPECT_EQ(StgCreateDocfileOnILockBytes(lockBytes.get(), kCreate, 0, root.out()), S_OK);
+    kx2::Ref<IStorage> root;
+    EXPECT_EQ(StgCreateDocfileOnILockBytes(lockBytes.get(), kCreate, 0, root.put()), S_OK);
     WriteStream(root.get(), u"Big", Pattern(5000, 1));
     WriteStream(root.get(), u"Small", Pattern(100, 2));
   }
@@ -65,8 +65,8 @@ constexpr size_t FatEntry(uint32_t sector) { return SectorOffset(0) + 4 * static
 TEST(OleDamaged, TheSampleIsSound) {
   const std::vector<uint8_t> bytes = SampleDocument();
   ASSERT_EQ(bytes.size(), SectorOffset(14));
-  Ptr<IStorage> root;
-  ASSERT_EQ(OpenBytes(bytes, root.out()), S_OK);
+  kx2::Ref<IStorage> root;
+  ASSERT_EQ(OpenBytes(bytes, root.put()), S_OK);
   EXPECT_EQ(ReadStream(root.get(), u"Big"), Pattern(5000, 1));
   EXPECT_EQ(ReadStream(root.get(), u"Small"), Pattern(100, 2));
 }
@@ -114,8 +114,8 @@ TEST(OleDamaged, EachDamageIsAnError) {
   for (const Case& c : cases) {
     std::vector<uint8_t> bytes = sound;
     c.damage(bytes);
-    Ptr<IStorage> root;
-    EXPECT_EQ(OpenBytes(bytes, root.out()), c.expected) << c.what;
+    kx2::Ref<IStorage> root;
+    EXPECT_EQ(OpenBytes(bytes, root.put()), c.expected) << c.what;
   }
 }
 
@@ -172,17 +172,17 @@ std::vector<uint8_t> Version4Document() {
 }
 
 TEST(OleDamaged, ReadsVersion4AndWritesVersion3) {
-  Ptr<IStorage> root;
-  ASSERT_EQ(OpenBytes(Version4Document(), root.out()), S_OK);
+  kx2::Ref<IStorage> root;
+  ASSERT_EQ(OpenBytes(Version4Document(), root.put()), S_OK);
   EXPECT_EQ(ReadStream(root.get(), u"Big"), Pattern(5000, 3));
   EXPECT_EQ(ReadStream(root.get(), u"Small"), Pattern(10, 4));
 
   // Copied into a new document, it is written as version 3.
-  Ptr<ILockBytes> lockBytes;
-  ASSERT_EQ(CreateILockBytesOnHGlobal(nullptr, TRUE, lockBytes.out()), S_OK);
+  kx2::Ref<ILockBytes> lockBytes;
+  ASSERT_EQ(CreateILockBytesOnHGlobal(nullptr, TRUE, lockBytes.put()), S_OK);
   {
-    Ptr<IStorage> copy;
-    ASSERT_EQ(StgCreateDocfileOnILockBytes(lockBytes.get(), kCreate, 0, copy.out()), S_OK);
+    kx2::Ref<IStorage> copy;
+    ASSERT_EQ(StgCreateDocfileOnILockBytes(lockBytes.get(), kCreate, 0, copy.put()), S_OK);
     ASSERT_EQ(root->CopyTo(0, nullptr, nullptr, copy.get()), S_OK);
   }
   uint8_t header[32] = {};

@@ -48,11 +48,11 @@ std::u16string Wide(const std::string& s) { return std::u16string(s.begin(), s.e
 class OleInterop : public TempDrive {
  protected:
   void WriteOurs(const char16_t* path) {
-    Ptr<IStorage> root;
-    ASSERT_EQ(StgCreateDocfile(path, kCreate, 0, root.out()), S_OK);
-    Ptr<IStorage> sub, deeper;
-    ASSERT_EQ(root->CreateStorage(u"Sub", kCreate, 0, 0, sub.out()), S_OK);
-    ASSERT_EQ(sub->CreateStorage(u"Deeper", kCreate, 0, 0, deeper.out()), S_OK);
+    kx2::Ref<IStorage> root;
+    ASSERT_EQ(StgCreateDocfile(path, kCreate, 0, root.put()), S_OK);
+    kx2::Ref<IStorage> sub, deeper;
+    ASSERT_EQ(root->CreateStorage(u"Sub", kCreate, 0, 0, sub.put()), S_OK);
+    ASSERT_EQ(sub->CreateStorage(u"Deeper", kCreate, 0, 0, deeper.put()), S_OK);
     for (const auto& [name, bytes] : Contents()) {
       IStorage* parent = name.rfind("Sub/Deeper/", 0) == 0 ? deeper.get()
                          : name.rfind("Sub/", 0) == 0      ? sub.get()
@@ -142,14 +142,14 @@ TEST_F(OleInterop, WeReadWhatGsfWrites) {
                                          "' empty.bin small.bin edge.bin large.bin folder 2>&1",
                                      &status);
   ASSERT_EQ(status, 0) << log;
-  Ptr<IStorage> root;
-  ASSERT_EQ(StgOpenStorage(u"T:\\gsf.ole", nullptr, kRead, nullptr, 0, root.out()), S_OK);
+  kx2::Ref<IStorage> root;
+  ASSERT_EQ(StgOpenStorage(u"T:\\gsf.ole", nullptr, kRead, nullptr, 0, root.put()), S_OK);
   for (const auto& [name, bytes] : files) {
     if (name.find('/') != std::string::npos) continue;
     EXPECT_EQ(ReadStream(root.get(), Wide(name).c_str()), bytes) << name;
   }
-  Ptr<IStorage> folder;
-  ASSERT_EQ(root->OpenStorage(u"folder", nullptr, kRead, nullptr, 0, folder.out()), S_OK);
+  kx2::Ref<IStorage> folder;
+  ASSERT_EQ(root->OpenStorage(u"folder", nullptr, kRead, nullptr, 0, folder.put()), S_OK);
   EXPECT_EQ(ReadStream(folder.get(), u"nested.bin"), files.at("folder/nested.bin"));
 }
 

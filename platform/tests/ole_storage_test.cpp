@@ -18,7 +18,7 @@ namespace {
 // A document in memory: the byte array stays with the test, so that the document can be
 // opened again after its storage is released.
 struct MemoryDocument {
-  MemoryDocument() { EXPECT_EQ(CreateILockBytesOnHGlobal(nullptr, TRUE, bytes.out()), S_OK); }
+  MemoryDocument() { EXPECT_EQ(CreateILockBytesOnHGlobal(nullptr, TRUE, bytes.put()), S_OK); }
   HRESULT Create(DWORD mode, IStorage** out) { return StgCreateDocfileOnILockBytes(bytes.get(), mode, 0, out); }
   HRESULT Open(DWORD mode, IStorage** out) {
     return StgOpenStorageOnILockBytes(bytes.get(), nullptr, mode, nullptr, 0, out);
@@ -28,13 +28,13 @@ struct MemoryDocument {
     bytes->Stat(&stat, STATFLAG_NONAME);
     return stat.cbSize.QuadPart;
   }
-  Ptr<ILockBytes> bytes;
+  kx2::Ref<ILockBytes> bytes;
 };
 
 std::vector<std::u16string> Names(IStorage* storage) {
   std::vector<std::u16string> names;
-  Ptr<IEnumSTATSTG> items;
-  if (storage->EnumElements(0, nullptr, 0, items.out()) != S_OK) return names;
+  kx2::Ref<IEnumSTATSTG> items;
+  if (storage->EnumElements(0, nullptr, 0, items.put()) != S_OK) return names;
   STATSTG stat;
   while (items->Next(1, &stat, nullptr) == S_OK) {
     names.push_back(stat.pwcsName);
@@ -48,32 +48,32 @@ TEST(OleStorage, StreamsOfEverySizeAndNestedStoragesRoundTrip) {
   const size_t sizes[] = {0, 1, 63, 64, 65, 511, 512, 4095, 4096, 4097, 70000, 3 * 1024 * 1024 + 7};
   MemoryDocument doc;
   {
-    Ptr<IStorage> root;
-    ASSERT_EQ(doc.Create(kCreate, root.out()), S_OK);
+    kx2::Ref<IStorage> root;
+    ASSERT_EQ(doc.Create(kCreate, root.put()), S_OK);
     uint32_t seed = 1;
     for (size_t size : sizes) {
       const std::u16string name = u"s" + std::u16string(1, static_cast<char16_t>(u'A' + seed));
       WriteStream(root.get(), name.c_str(), Pattern(size, seed++));
     }
-    Ptr<IStorage> sub, deeper;
-    ASSERT_EQ(root->CreateStorage(u"Sub", kCreate, 0, 0, sub.out()), S_OK);
-    ASSERT_EQ(sub->CreateStorage(u"Deeper", kCreate, 0, 0, deeper.out()), S_OK);
+    kx2::Ref<IStorage> sub, deeper;
+    ASSERT_EQ(root->CreateStorage(u"Sub", kCreate, 0, 0, sub.put()), S_OK);
+    ASSERT_EQ(sub->CreateStorage(u"Deeper", kCreate, 0, 0, deeper.put()), S_OK);
     WriteStream(sub.get(), u"Inner", Pattern(100, 99));
     WriteStream(deeper.get(), u"Leaf", Pattern(5000, 98));
     const CLSID clsid = {0x12345678, 0x9abc, 0xdef0, {1, 2, 3, 4, 5, 6, 7, 8}};
     ASSERT_EQ(sub->SetClass(clsid), S_OK);
     ASSERT_EQ(root->Commit(STGC_DEFAULT), S_OK);
   }
-  Ptr<IStorage> root;
-  ASSERT_EQ(doc.Open(kRead, root.out()), S_OK);
+  kx2::Ref<IStorage> root;
+  ASSERT_EQ(doc.Open(kRead, root.put()), S_OK);
   uint32_t seed = 1;
   for (size_t size : sizes) {
     const std::u16string name = u"s" + std::u16string(1, static_cast<char16_t>(u'A' + seed));
     EXPECT_EQ(ReadStream(root.get(), name.c_str()), Pattern(size, seed++)) << size;
   }
-  Ptr<IStorage> sub, deeper;
-  ASSERT_EQ(root->OpenStorage(u"sub", nullptr, kRead, nullptr, 0, sub.out()), S_OK);  // names ignore case
-  ASSERT_EQ(sub->OpenStorage(u"Deeper", nullptr, kRead, nullptr, 0, deeper.out()), S_OK);
+  kx2::Ref<IStorage> sub, deeper;
+  ASSERT_EQ(root->OpenStorage(u"sub", nullptr, kRead, nullptr, 0, sub.put()), S_OK);  // names ignore case
+  ASSERT_EQ(sub->OpenStorage(u"Deeper", nullptr, kRead, nullptr, 0, deeper.put()), S_OK);
   EXPECT_EQ(ReadStream(sub.get(), u"Inner"), Pattern(100, 99));
   EXPECT_EQ(ReadStream(deeper.get(), u"Leaf"), Pattern(5000, 98));
   STATSTG stat = {};
@@ -89,18 +89,18 @@ TEST(OleStorage, StreamsOfEverySizeAndNestedStoragesRoundTrip) {
 TEST(OleStorage, ModifyInPlaceKeepsEverythingElse) {
   MemoryDocument doc;
   {
-    Ptr<IStorage> root;
-    ASSERT_EQ(doc.Create(kCreate, root.out()), S_OK);
+    kx2::Ref<IStorage> root;
+    ASSERT_EQ(doc.Create(kCreate, root.put()), S_OK);
     WriteStream(root.get(), u"Keep", Pattern(6000, 1));
     WriteStream(root.get(), u"Change", Pattern(300, 2));
     WriteStream(root.get(), u"Drop", Pattern(10, 3));
     ASSERT_EQ(root->Commit(STGC_DEFAULT), S_OK);
   }
   {
-    Ptr<IStorage> root;
-    ASSERT_EQ(doc.Open(kReadWrite, root.out()), S_OK);
-    Ptr<IStream> change;
-    ASSERT_EQ(root->OpenStream(u"Change", nullptr, kReadWrite, 0, change.out()), S_OK);
+    kx2::Ref<IStorage> root;
+    ASSERT_EQ(doc.Open(kReadWrite, root.put()), S_OK);
+    kx2::Ref<IStream> change;
+    ASSERT_EQ(root->OpenStream(u"Change", nullptr, kReadWrite, 0, change.put()), S_OK);
     LARGE_INTEGER at;
     at.QuadPart = 100;
     ASSERT_EQ(change->Seek(at, STREAM_SEEK_SET, nullptr), S_OK);
@@ -113,8 +113,8 @@ TEST(OleStorage, ModifyInPlaceKeepsEverythingElse) {
     ASSERT_EQ(root->RenameElement(u"Added", u"Renamed"), S_OK);
     ASSERT_EQ(root->Commit(STGC_DEFAULT), S_OK);
   }
-  Ptr<IStorage> root;
-  ASSERT_EQ(doc.Open(kRead, root.out()), S_OK);
+  kx2::Ref<IStorage> root;
+  ASSERT_EQ(doc.Open(kRead, root.put()), S_OK);
   EXPECT_EQ(ReadStream(root.get(), u"Keep"), Pattern(6000, 1));
   std::vector<uint8_t> changed = Pattern(300, 2);
   std::copy_n("patched", 7, changed.begin() + 100);
@@ -126,8 +126,8 @@ TEST(OleStorage, ModifyInPlaceKeepsEverythingElse) {
 TEST(OleStorage, TransactedChangesWaitForCommit) {
   MemoryDocument doc;
   {
-    Ptr<IStorage> root;
-    ASSERT_EQ(doc.Create(kCreate | STGM_TRANSACTED, root.out()), S_OK);
+    kx2::Ref<IStorage> root;
+    ASSERT_EQ(doc.Create(kCreate | STGM_TRANSACTED, root.put()), S_OK);
     WriteStream(root.get(), u"First", Pattern(10, 1));
     ASSERT_EQ(root->Commit(STGC_DEFAULT), S_OK);
     WriteStream(root.get(), u"Second", Pattern(10, 2));
@@ -135,40 +135,40 @@ TEST(OleStorage, TransactedChangesWaitForCommit) {
     EXPECT_EQ(Names(root.get()), std::vector<std::u16string>{u"First"});
     WriteStream(root.get(), u"Third", Pattern(10, 3));
   }  // released without Commit: Third is dropped
-  Ptr<IStorage> root;
-  ASSERT_EQ(doc.Open(kRead, root.out()), S_OK);
+  kx2::Ref<IStorage> root;
+  ASSERT_EQ(doc.Open(kRead, root.put()), S_OK);
   EXPECT_EQ(Names(root.get()), std::vector<std::u16string>{u"First"});
 }
 
 TEST(OleStorage, DirectWritesReachTheBytesWhenTheRootGoes) {
   MemoryDocument doc;
-  Ptr<IStream> survivor;
+  kx2::Ref<IStream> survivor;
   {
-    Ptr<IStorage> root;
-    ASSERT_EQ(doc.Create(kCreate, root.out()), S_OK);
+    kx2::Ref<IStorage> root;
+    ASSERT_EQ(doc.Create(kCreate, root.put()), S_OK);
     WriteStream(root.get(), u"Header", Pattern(128, 5));
-    ASSERT_EQ(root->CreateStream(u"Open", kCreate, 0, 0, survivor.out()), S_OK);
+    ASSERT_EQ(root->CreateStream(u"Open", kCreate, 0, 0, survivor.put()), S_OK);
   }  // no Commit
   {
-    Ptr<IStorage> root;
-    ASSERT_EQ(doc.Open(kRead, root.out()), S_OK);
+    kx2::Ref<IStorage> root;
+    ASSERT_EQ(doc.Open(kRead, root.put()), S_OK);
     EXPECT_EQ(ReadStream(root.get(), u"Header"), Pattern(128, 5));
   }
   // A stream stays usable after its root is released; its writes land when it goes.
   ULONG written = 0;
   ASSERT_EQ(survivor->Write("late", 4, &written), S_OK);
   survivor.reset();
-  Ptr<IStorage> root;
-  ASSERT_EQ(doc.Open(kRead, root.out()), S_OK);
+  kx2::Ref<IStorage> root;
+  ASSERT_EQ(doc.Open(kRead, root.put()), S_OK);
   EXPECT_EQ(ReadStream(root.get(), u"Open"), (std::vector<uint8_t>{'l', 'a', 't', 'e'}));
 }
 
 TEST(OleStorage, StreamSeekStatCloneAndSize) {
   MemoryDocument doc;
-  Ptr<IStorage> root;
-  ASSERT_EQ(doc.Create(kCreate, root.out()), S_OK);
-  Ptr<IStream> stream;
-  ASSERT_EQ(root->CreateStream(u"S", kCreate, 0, 0, stream.out()), S_OK);
+  kx2::Ref<IStorage> root;
+  ASSERT_EQ(doc.Create(kCreate, root.put()), S_OK);
+  kx2::Ref<IStream> stream;
+  ASSERT_EQ(root->CreateStream(u"S", kCreate, 0, 0, stream.put()), S_OK);
   STATSTG stat = {};
   ASSERT_EQ(stream->Stat(&stat, STATFLAG_DEFAULT), S_OK);
   EXPECT_EQ(std::u16string(stat.pwcsName), u"S");
@@ -184,8 +184,8 @@ TEST(OleStorage, StreamSeekStatCloneAndSize) {
   EXPECT_EQ(stream->Seek(move, STREAM_SEEK_SET, &position), STG_E_INVALIDFUNCTION);
   move.QuadPart = 0;
   ASSERT_EQ(stream->Seek(move, STREAM_SEEK_SET, nullptr), S_OK);
-  Ptr<IStream> clone;
-  ASSERT_EQ(stream->Clone(clone.out()), S_OK);
+  kx2::Ref<IStream> clone;
+  ASSERT_EQ(stream->Clone(clone.put()), S_OK);
   uint8_t bytes[16] = {};
   ASSERT_EQ(clone->Read(bytes, 16, &done), S_OK);
   EXPECT_EQ(done, 11u);
@@ -202,29 +202,29 @@ TEST(OleStorage, StreamSeekStatCloneAndSize) {
 
 TEST(OleStorage, RefusalsTable) {
   MemoryDocument doc;
-  Ptr<IStorage> root;
-  ASSERT_EQ(doc.Create(kCreate, root.out()), S_OK);
+  kx2::Ref<IStorage> root;
+  ASSERT_EQ(doc.Create(kCreate, root.put()), S_OK);
   WriteStream(root.get(), u"Exists", Pattern(5, 1));
-  Ptr<IStream> held;
-  ASSERT_EQ(root->OpenStream(u"Exists", nullptr, kReadWrite, 0, held.out()), S_OK);
+  kx2::Ref<IStream> held;
+  ASSERT_EQ(root->OpenStream(u"Exists", nullptr, kReadWrite, 0, held.put()), S_OK);
 
-  Ptr<IStream> stream;
-  Ptr<IStorage> storage;
+  kx2::Ref<IStream> stream;
+  kx2::Ref<IStorage> storage;
   const std::u16string longName(32, u'n');
   struct Case {
     const char* what;
     HRESULT got, expected;
   } cases[] = {
-      {"existing name", root->CreateStream(u"Exists", kReadWrite, 0, 0, stream.out()), STG_E_FILEALREADYEXISTS},
-      {"opened twice", root->OpenStream(u"Exists", nullptr, kRead, 0, stream.out()), STG_E_ACCESSDENIED},
-      {"missing", root->OpenStream(u"Missing", nullptr, kRead, 0, stream.out()), STG_E_FILENOTFOUND},
-      {"stream as storage", root->OpenStorage(u"Exists", nullptr, kRead, nullptr, 0, storage.out()),
+      {"existing name", root->CreateStream(u"Exists", kReadWrite, 0, 0, stream.put()), STG_E_FILEALREADYEXISTS},
+      {"opened twice", root->OpenStream(u"Exists", nullptr, kRead, 0, stream.put()), STG_E_ACCESSDENIED},
+      {"missing", root->OpenStream(u"Missing", nullptr, kRead, 0, stream.put()), STG_E_FILENOTFOUND},
+      {"stream as storage", root->OpenStorage(u"Exists", nullptr, kRead, nullptr, 0, storage.put()),
        STG_E_FILENOTFOUND},
-      {"32 units", root->CreateStream(longName.c_str(), kCreate, 0, 0, stream.out()), STG_E_INVALIDNAME},
-      {"separator", root->CreateStream(u"a/b", kCreate, 0, 0, stream.out()), STG_E_INVALIDNAME},
-      {"empty", root->CreateStream(u"", kCreate, 0, 0, stream.out()), STG_E_INVALIDNAME},
-      {"shared stream", root->CreateStream(u"X", STGM_CREATE | STGM_READWRITE, 0, 0, stream.out()), STG_E_INVALIDFLAG},
-      {"bad access", root->CreateStream(u"X", STGM_CREATE | 3 | STGM_SHARE_EXCLUSIVE, 0, 0, stream.out()),
+      {"32 units", root->CreateStream(longName.c_str(), kCreate, 0, 0, stream.put()), STG_E_INVALIDNAME},
+      {"separator", root->CreateStream(u"a/b", kCreate, 0, 0, stream.put()), STG_E_INVALIDNAME},
+      {"empty", root->CreateStream(u"", kCreate, 0, 0, stream.put()), STG_E_INVALIDNAME},
+      {"shared stream", root->CreateStream(u"X", STGM_CREATE | STGM_READWRITE, 0, 0, stream.put()), STG_E_INVALIDFLAG},
+      {"bad access", root->CreateStream(u"X", STGM_CREATE | 3 | STGM_SHARE_EXCLUSIVE, 0, 0, stream.put()),
        STG_E_INVALIDFLAG},
   };
   for (const Case& c : cases) EXPECT_EQ(c.got, c.expected) << c.what;
@@ -232,13 +232,13 @@ TEST(OleStorage, RefusalsTable) {
   // A storage opened for reading refuses every change.
   MemoryDocument other;
   {
-    Ptr<IStorage> created;
-    ASSERT_EQ(other.Create(kCreate, created.out()), S_OK);
+    kx2::Ref<IStorage> created;
+    ASSERT_EQ(other.Create(kCreate, created.put()), S_OK);
   }
-  Ptr<IStorage> reader;
-  ASSERT_EQ(other.Open(kRead, reader.out()), S_OK);
-  EXPECT_EQ(reader->CreateStream(u"X", kCreate, 0, 0, stream.out()), STG_E_ACCESSDENIED);
-  EXPECT_EQ(reader->CreateStorage(u"X", kCreate, 0, 0, storage.out()), STG_E_ACCESSDENIED);
+  kx2::Ref<IStorage> reader;
+  ASSERT_EQ(other.Open(kRead, reader.put()), S_OK);
+  EXPECT_EQ(reader->CreateStream(u"X", kCreate, 0, 0, stream.put()), STG_E_ACCESSDENIED);
+  EXPECT_EQ(reader->CreateStorage(u"X", kCreate, 0, 0, storage.put()), STG_E_ACCESSDENIED);
   EXPECT_EQ(reader->DestroyElement(u"X"), STG_E_ACCESSDENIED);
 
   // An element destroyed while open: its object answers STG_E_REVERTED.
@@ -250,11 +250,11 @@ TEST(OleStorage, RefusalsTable) {
 
 TEST(OleStorage, CopyToAndMoveElementTo) {
   MemoryDocument doc;
-  Ptr<IStorage> root;
-  ASSERT_EQ(doc.Create(kCreate, root.out()), S_OK);
-  Ptr<IStorage> a, b;
-  ASSERT_EQ(root->CreateStorage(u"A", kCreate, 0, 0, a.out()), S_OK);
-  ASSERT_EQ(root->CreateStorage(u"B", kCreate, 0, 0, b.out()), S_OK);
+  kx2::Ref<IStorage> root;
+  ASSERT_EQ(doc.Create(kCreate, root.put()), S_OK);
+  kx2::Ref<IStorage> a, b;
+  ASSERT_EQ(root->CreateStorage(u"A", kCreate, 0, 0, a.put()), S_OK);
+  ASSERT_EQ(root->CreateStorage(u"B", kCreate, 0, 0, b.put()), S_OK);
   WriteStream(a.get(), u"One", Pattern(50, 1));
   WriteStream(a.get(), u"Two", Pattern(5000, 2));
   ASSERT_EQ(a->CopyTo(0, nullptr, nullptr, b.get()), S_OK);
@@ -269,13 +269,13 @@ class OleStorageFiles : public TempDrive {};
 
 TEST_F(OleStorageFiles, CreateOpenAndTheErrorsOfFiles) {
   {
-    Ptr<IStorage> root;
-    ASSERT_EQ(StgCreateDocfile(u"T:\\doc.stg", kCreate, 0, root.out()), S_OK);
+    kx2::Ref<IStorage> root;
+    ASSERT_EQ(StgCreateDocfile(u"T:\\doc.stg", kCreate, 0, root.put()), S_OK);
     WriteStream(root.get(), u"DocumentCore", Pattern(128, 7));
   }
   EXPECT_EQ(StgIsStorageFile(u"T:\\doc.stg"), S_OK);
-  Ptr<IStorage> root;
-  ASSERT_EQ(StgOpenStorage(u"T:\\doc.stg", nullptr, kRead, nullptr, 0, root.out()), S_OK);
+  kx2::Ref<IStorage> root;
+  ASSERT_EQ(StgOpenStorage(u"T:\\doc.stg", nullptr, kRead, nullptr, 0, root.put()), S_OK);
   EXPECT_EQ(ReadStream(root.get(), u"DocumentCore"), Pattern(128, 7));
   STATSTG stat = {};
   ASSERT_EQ(root->Stat(&stat, STATFLAG_DEFAULT), S_OK);
@@ -288,27 +288,27 @@ TEST_F(OleStorageFiles, CreateOpenAndTheErrorsOfFiles) {
     const char* what;
     HRESULT got, expected;
   } cases[] = {
-      {"not a compound file", StgOpenStorage(u"T:\\plain.txt", nullptr, kRead, nullptr, 0, root.out()),
+      {"not a compound file", StgOpenStorage(u"T:\\plain.txt", nullptr, kRead, nullptr, 0, root.put()),
        STG_E_FILEALREADYEXISTS},
-      {"missing", StgOpenStorage(u"T:\\missing.stg", nullptr, kRead, nullptr, 0, root.out()), STG_E_FILENOTFOUND},
+      {"missing", StgOpenStorage(u"T:\\missing.stg", nullptr, kRead, nullptr, 0, root.put()), STG_E_FILENOTFOUND},
       {"exists without STGM_CREATE",
-       StgCreateDocfile(u"T:\\doc.stg", STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, root.out()), STG_E_FILEALREADYEXISTS},
-      {"create for reading", StgCreateDocfile(u"T:\\new.stg", STGM_CREATE | STGM_SHARE_EXCLUSIVE, 0, root.out()),
+       StgCreateDocfile(u"T:\\doc.stg", STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, root.put()), STG_E_FILEALREADYEXISTS},
+      {"create for reading", StgCreateDocfile(u"T:\\new.stg", STGM_CREATE | STGM_SHARE_EXCLUSIVE, 0, root.put()),
        STG_E_INVALIDFLAG},
   };
   for (const Case& c : cases) EXPECT_EQ(c.got, c.expected) << c.what;
   EXPECT_EQ(StgIsStorageFile(u"T:\\plain.txt"), S_FALSE);
 
   // Open exclusively: a second opener in this process meets a sharing violation.
-  Ptr<IStorage> first, second;
-  ASSERT_EQ(StgOpenStorage(u"T:\\doc.stg", nullptr, kReadWrite, nullptr, 0, first.out()), S_OK);
-  EXPECT_EQ(StgOpenStorage(u"T:\\doc.stg", nullptr, kRead, nullptr, 0, second.out()), STG_E_SHAREVIOLATION);
+  kx2::Ref<IStorage> first, second;
+  ASSERT_EQ(StgOpenStorage(u"T:\\doc.stg", nullptr, kReadWrite, nullptr, 0, first.put()), S_OK);
+  EXPECT_EQ(StgOpenStorage(u"T:\\doc.stg", nullptr, kRead, nullptr, 0, second.put()), STG_E_SHAREVIOLATION);
 }
 
 TEST_F(OleStorageFiles, TemporaryDocumentGoesWithItsRoot) {
   for (const char* variable : {"TMP", "TEMP", "TMPDIR"}) setenv(variable, folder_.c_str(), 1);
-  Ptr<IStorage> root;
-  ASSERT_EQ(StgCreateDocfile(nullptr, kCreate, 0, root.out()), S_OK);
+  kx2::Ref<IStorage> root;
+  ASSERT_EQ(StgCreateDocfile(nullptr, kCreate, 0, root.put()), S_OK);
   STATSTG stat = {};
   ASSERT_EQ(root->Stat(&stat, STATFLAG_DEFAULT), S_OK);
   const std::u16string path(stat.pwcsName);
@@ -327,8 +327,8 @@ TEST(OleStorage, MoreThan109FatSectorsUseTheDifat) {
   const std::vector<uint8_t> big = Pattern(8 * 1024 * 1024, 5);
   MemoryDocument doc;
   {
-    Ptr<IStorage> root;
-    ASSERT_EQ(doc.Create(kCreate, root.out()), S_OK);
+    kx2::Ref<IStorage> root;
+    ASSERT_EQ(doc.Create(kCreate, root.put()), S_OK);
     WriteStream(root.get(), u"Big", big);
   }
   uint8_t header[76] = {};
@@ -336,8 +336,8 @@ TEST(OleStorage, MoreThan109FatSectorsUseTheDifat) {
   ASSERT_EQ(doc.bytes->ReadAt(ULARGE_INTEGER{}, header, sizeof(header), &got), S_OK);
   EXPECT_GT(header[44] | (header[45] << 8), 109);  // FAT sectors
   EXPECT_EQ(header[72], 1);                        // one DIFAT sector
-  Ptr<IStorage> root;
-  ASSERT_EQ(doc.Open(kRead, root.out()), S_OK);
+  kx2::Ref<IStorage> root;
+  ASSERT_EQ(doc.Open(kRead, root.put()), S_OK);
   EXPECT_EQ(ReadStream(root.get(), u"Big"), big);
 }
 

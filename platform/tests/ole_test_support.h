@@ -11,34 +11,10 @@
 #include <string>
 #include <vector>
 
+#include <kx2/Ref.h>
 #include <win/ole.h>
 
 namespace ole_test {
-
-// Releases an interface when it leaves scope.
-template <class T>
-class Ptr {
- public:
-  Ptr() = default;
-  explicit Ptr(T* p) : p_(p) {}
-  ~Ptr() { reset(); }
-  Ptr(const Ptr&) = delete;
-  Ptr& operator=(const Ptr&) = delete;
-  void reset() {
-    if (p_) p_->Release();
-    p_ = nullptr;
-  }
-  T** out() {
-    reset();
-    return &p_;
-  }
-  T* get() const { return p_; }
-  T* operator->() const { return p_; }
-  explicit operator bool() const { return p_ != nullptr; }
-
- private:
-  T* p_ = nullptr;
-};
 
 constexpr DWORD kCreate = STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE;
 constexpr DWORD kReadWrite = STGM_READWRITE | STGM_SHARE_EXCLUSIVE;
@@ -55,16 +31,16 @@ inline std::vector<uint8_t> Pattern(size_t size, uint32_t seed) {
 }
 
 inline void WriteStream(IStorage* storage, const char16_t* name, const std::vector<uint8_t>& bytes) {
-  Ptr<IStream> stream;
-  ASSERT_EQ(storage->CreateStream(name, kCreate, 0, 0, stream.out()), S_OK);
+  kx2::Ref<IStream> stream;
+  ASSERT_EQ(storage->CreateStream(name, kCreate, 0, 0, stream.put()), S_OK);
   ULONG written = 0;
   ASSERT_EQ(stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), &written), S_OK);
   ASSERT_EQ(written, bytes.size());
 }
 
 inline std::vector<uint8_t> ReadStream(IStorage* storage, const char16_t* name) {
-  Ptr<IStream> stream;
-  if (storage->OpenStream(name, nullptr, kRead, 0, stream.out()) != S_OK) return {};
+  kx2::Ref<IStream> stream;
+  if (storage->OpenStream(name, nullptr, kRead, 0, stream.put()) != S_OK) return {};
   STATSTG stat = {};
   stream->Stat(&stat, STATFLAG_NONAME);
   std::vector<uint8_t> bytes(static_cast<size_t>(stat.cbSize.QuadPart));
