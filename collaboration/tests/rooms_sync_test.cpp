@@ -15,6 +15,8 @@
 
 #include "recording_sender.h"
 
+std::filesystem::path TempFolder();
+
 namespace {
 
 template <class Interface>
@@ -244,6 +246,23 @@ TEST_F(RoomsSyncTest, SaveBookNeedsAFreshFile) {
   IXmppMeetingManager* manager = tendril_->GetMeetingManager();
   manager->RemoveMeetingRoom(room_);  // the book file goes with its room
   EXPECT_FALSE(std::filesystem::exists(file));
+}
+
+TEST_F(RoomsSyncTest, AttachmentsAreNamedByTheirRegistryFormInTheTemporaryFolder) {
+  ICoEditManager* coEdit = room_->GetCoEditManager();
+  // Data1 0x11223344, Data2 0x5566, Data3 0x7788, Data4 99 AA BB CC DD EE FF 00.
+  const ItemSelector attachment{{0x11223344, 0x77885566, static_cast<int32_t>(0xCCBBAA99), 0x00FFEEDD}};
+  const std::filesystem::path file = TempFolder() / "{11223344-5566-7788-99AA-BBCCDDEEFF00}.tmp";
+  std::filesystem::remove(file);
+  EXPECT_FALSE(coEdit->IsAttachmentDownloaded(attachment, kFirst));
+  std::filesystem::create_directories(file.parent_path());
+  {
+    std::FILE* f = std::fopen(file.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fclose(f);
+  }
+  EXPECT_TRUE(coEdit->IsAttachmentDownloaded(attachment, kFirst));
+  std::filesystem::remove(file);
 }
 
 }  // namespace

@@ -14,3 +14,13 @@ std::filesystem::path CoEditFolder() {
   for (char16_t c : path.substr(2)) out.push_back(c == u'\\' ? '/' : static_cast<char>(c));
   return out;
 }
+
+// The foundation's ${Temp} folder, as a path of this machine.
+std::filesystem::path TempFolder() {
+  char16_t expanded[MAX_PATH] = {};
+  Basalt::Util::PathUtil::_PathToAbsolute(u"${Temp}\\", expanded);
+  const std::u16string path(expanded);
+  std::string out;
+  for (char16_t c : path.substr(2)) out.push_back(c == u'\\' ? '/' : static_cast<char>(c));
+  return out;
+}

@@ -3,9 +3,11 @@
 #include <memory>
 
 #include <basalt/file_io.h>
+#include <basalt/path_util.h>
 #include <basalt/shell_util.h>
 #include <tendril/packet.h>
 #include <tendril/packet_types.h>
+#include <win/ole.h>
 
 #include "meeting_room.h"
 
@@ -26,6 +28,28 @@ IVtlCollabItem* FindItem(MeetingRoom* room, const ItemSelector& selector) {
 static_assert(sizeof(LONG) == sizeof(int32_t));
 
 }  // namespace
+
+std::u16string AttachmentFileName(const ItemSelector& attachment) {
+  // The identifier's 16 bytes, little-endian, are the GUID.
+  unsigned char bytes[16];
+  for (int i = 0; i < 4; ++i) StoreInt32LE(bytes + 4 * i, attachment.values[i]);
+  GUID guid{};
+  guid.Data1 = static_cast<uint32_t>(LoadInt32LE(bytes));
+  guid.Data2 = static_cast<uint16_t>(bytes[4] | (bytes[5] << 8));
+  guid.Data3 = static_cast<uint16_t>(bytes[6] | (bytes[7] << 8));
+  for (int i = 0; i < 8; ++i) guid.Data4[i] = bytes[8 + i];
+  OLECHAR text[39];
+  if (StringFromGUID2(guid, text, 39) == 0) return {};
+  return std::u16string(text) + u".tmp";
+}
+
+std::u16string AttachmentLocalPath(const ItemSelector& attachment) {
+  char16_t folder[MAX_PATH] = {};
+  Basalt::Util::PathUtil::_PathToAbsolute(u"${Temp}\\", folder);
+  if (!folder[0]) return {};
+  const std::u16string path = std::u16string(folder) + AttachmentFileName(attachment);
+  return path.size() < MAX_PATH ? path : std::u16string();
+}
 
 // ---- Undo/redo positions ------------------------------------------------------------------
 
@@ -108,6 +132,11 @@ void CoEditManager::SetItemValue(ItemSelector selector, int first, int second) {
   } else {
     values->SetValues(first, second);
   }
+}
+
+bool CoEditManager::IsAttachmentDownloaded(ItemSelector attachment, ItemSelector) {
+  const std::u16string path = AttachmentLocalPath(attachment);
+  return !path.empty() && Basalt::Util::ShellUtil::_FileExist(path.c_str()) != 0;
 }
 
 void CoEditManager::Forward(int) { undoRedo_.ApplyNextRedoPos(); }

@@ -15,6 +15,12 @@ namespace TDRL {
 
 class MeetingRoom;
 
+// Where an attachment is downloaded to: the expanded "${Temp}\" and "{GUID}.tmp", the
+// identifier's registry form; empty when the path does not fit its 260 units.
+std::u16string AttachmentLocalPath(const ItemSelector& attachment);
+// The attachment's name on the server and in the temporary folder: "{GUID}.tmp".
+std::u16string AttachmentFileName(const ItemSelector& attachment);
+
 class UndoRedoSyncManager : public IUndoRedoSyncManager {
  public:
   explicit UndoRedoSyncManager(MeetingRoom* room) : room_(room) {}
@@ -58,7 +64,7 @@ class CoEditManager : public ICoEditManager {
   void DownloadAttachment(ItemSelector, ItemSelector) override {}
   void UploadAttachmentFile(const char16_t*, ItemSelector, ItemSelector) override {}
   void DownloadAttachmentFile(char16_t*, int, ItemSelector, ItemSelector) override {}
-  bool IsAttachmentDownloaded(ItemSelector, ItemSelector) override { return false; }
+  bool IsAttachmentDownloaded(ItemSelector attachment, ItemSelector selector) override;
   int ApplyAttachmentFile(ItemSelector, const char16_t*) override { return -1; }
   IUndoRedoSyncManager* GetUndoRedoSyncManager() override { return &undoRedo_; }
   void SetItemValue(ItemSelector selector, int first, int second) override;

@@ -3,6 +3,8 @@
 #include <atomic>
 #include <cstdio>
 
+#include <win/ole.h>
+
 namespace vantorel::detail {
 namespace {
 std::atomic<DWORD> g_counter{0};
@@ -22,10 +24,9 @@ void ResetGuidCounter() { g_counter = 0; }
 bool IsNullGuid(const GUID& guid) { return guid == GUID{}; }
 
 std::string GuidText(const GUID& g) {
-  char buf[40];
-  std::snprintf(buf, sizeof buf, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", g.Data1, g.Data2, g.Data3,
-                g.Data4[0], g.Data4[1], g.Data4[2], g.Data4[3], g.Data4[4], g.Data4[5], g.Data4[6], g.Data4[7]);
-  return buf;
+  OLECHAR text[39];
+  const int units = StringFromGUID2(g, text, 39);
+  return units > 0 ? std::string(text, text + units - 1) : std::string();
 }
 
 GUID StockGuid(DWORD number) {

@@ -247,6 +247,10 @@ KX2_EXPORT HRESULT StgIsStorageILockBytes(ILockBytes* plkbyt);
 KX2_EXPORT HRESULT CreateILockBytesOnHGlobal(HGLOBAL hGlobal, BOOL fDeleteOnRelease, ILockBytes** pplkbyt);
 KX2_EXPORT HRESULT GetHGlobalFromILockBytes(ILockBytes* plkbyt, HGLOBAL* phglobal);
 
+// The registry form of a GUID, "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}" in upper-case hex, into
+// lpsz[cchMax]; the characters written with the terminator (39), or 0 when they do not fit.
+KX2_EXPORT int StringFromGUID2(REFGUID rguid, LPOLESTR lpsz, int cchMax);
+
 // A document held with a lock on this byte by another process is refused to writers: a
 // file held open against writers (CKx2MainStorage::HoldFile) takes it with LockFile, and
 // opening a compound file for writing tests it.
