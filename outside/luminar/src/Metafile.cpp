@@ -26,10 +26,10 @@ void Set32(std::vector<uint8_t>& o, size_t at, uint32_t v) {
   for (int i = 0; i < 4; ++i) o[at + size_t(i)] = uint8_t(v >> (8 * i));
 }
 
-constexpr uint32_t kEmrHeader = 1, kEmrPolygon = 3, kEmrPolyline = 4, kEmrEof = 14, kEmrSetWindowExt = 9,
-                   kEmrSetWindowOrg = 10, kEmrMoveTo = 27, kEmrSelectObject = 37, kEmrCreatePen = 38,
-                   kEmrCreateBrush = 39, kEmrDeleteObject = 40, kEmrEllipse = 42, kEmrRectangle = 43, kEmrLineTo = 54,
-                   kEmrStretchDiBits = 81, kEmrPolygon16 = 86, kEmrPolyline16 = 87;
+constexpr uint32_t kEmrHeader = 1, kEmrPolygon = 3, kEmrPolyline = 4, kEmrEof = 14, kEmrMoveTo = 27,
+                   kEmrSelectObject = 37, kEmrCreatePen = 38, kEmrCreateBrush = 39, kEmrDeleteObject = 40,
+                   kEmrEllipse = 42, kEmrRectangle = 43, kEmrLineTo = 54, kEmrStretchDiBits = 81, kEmrPolygon16 = 86,
+                   kEmrPolyline16 = 87;
 constexpr uint16_t kMetaEof = 0, kMetaSetWindowOrg = 0x020B, kMetaSetWindowExt = 0x020C, kMetaLineTo = 0x0213,
                    kMetaMoveTo = 0x0214, kMetaSelectObject = 0x012D, kMetaDeleteObject = 0x01F0, kMetaEllipse = 0x0418,
                    kMetaRectangle = 0x041B, kMetaPolygon = 0x0324, kMetaPolyline = 0x0325, kMetaCreatePen = 0x02FA,

@@ -102,7 +102,7 @@ uint64_t FileTimeNow() {
 // A cached prepared statement, reset and unbound when the wrapper goes.
 class Hive::Statement {
  public:
-  Statement(sqlite3* db, sqlite3_stmt* s) : db_(db), s_(s) {}
+  Statement(sqlite3*, sqlite3_stmt* s) : s_(s) {}
   ~Statement() {
     sqlite3_reset(s_);
     sqlite3_clear_bindings(s_);
@@ -151,7 +151,6 @@ class Hive::Statement {
   void Check(int rc) {
     if (rc != SQLITE_OK) Fail(rc);
   }
-  sqlite3* db_;
   sqlite3_stmt* s_;
 };
 

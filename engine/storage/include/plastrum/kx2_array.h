@@ -90,7 +90,9 @@ class CKx2MArray : public CKx2MArrayBase {
   void ConstructItem(void* item) override {
     if (item) new (item) T();
   }
-  void DestroyItem(void* item) override { static_cast<T*>(item)->~T(); }
+  // The slot holds exactly a T (made by ConstructItem), so its own destructor is the one to
+  // run, whether or not T's is virtual.
+  void DestroyItem(void* item) override { static_cast<T*>(item)->T::~T(); }
 
   T* GetAt(int32_t i) const { return static_cast<T*>(CKx2MArrayBase::GetAt(i)); }
   int SetAtGrow(int32_t i, ArgT value) { return CKx2MArrayBase::SetAtGrow(i, &value); }
@@ -156,7 +158,9 @@ class CKx2DArray : public CKx2DArrayBase {
   void ConstructItem(void* item) override {
     if (item) new (item) T();
   }
-  void DestroyItem(void* item) override { static_cast<T*>(item)->~T(); }
+  // The slot holds exactly a T (made by ConstructItem), so its own destructor is the one to
+  // run, whether or not T's is virtual.
+  void DestroyItem(void* item) override { static_cast<T*>(item)->T::~T(); }
 
   T* GetAt(int32_t i) const { return static_cast<T*>(CKx2DArrayBase::GetAt(i)); }
   int SetAtGrow(int32_t i, ArgT value) { return CKx2DArrayBase::SetAtGrow(i, &value); }
