@@ -11,6 +11,7 @@
 
 #include "Dc.h"
 #include "Font.h"
+#include "ScreenDc.h"
 
 namespace kx2::gdi {
 
@@ -161,9 +162,8 @@ KX2_EXPORT BOOL DeleteDC(HDC hdc) {
   });
 }
 
-KX2_EXPORT HDC GetDC(HWND hWnd) {
+HDC kx2::gdi::CreateScreenDc() {
   return kx2::Guard(HDC{}, [&]() -> HDC {
-    if (hWnd) return BadHandle(HDC{});
     auto dc = NewDc(false);
     dc->screen = true;
     dc->state.bitmap = ScreenBitmap();
@@ -171,7 +171,7 @@ KX2_EXPORT HDC GetDC(HWND hWnd) {
   });
 }
 
-KX2_EXPORT int ReleaseDC(HWND, HDC hDC) {
+int kx2::gdi::ReleaseScreenDc(HDC hDC) {
   auto dc = LookupDc(hDC);
   if (!dc || !dc->screen) return 0;
   RemoveObject(hDC);

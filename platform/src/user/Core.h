@@ -18,6 +18,8 @@
 #include "user/Classes.h"
 #include "win/user.h"
 
+typedef struct _cairo_surface cairo_surface_t;
+
 namespace kx2::user {
 
 struct ThreadQueue;
@@ -49,6 +51,13 @@ struct Window {
   bool creating = true;      // until CreateWindowExW returns it
   bool destroying = false;
   std::atomic<bool> destroyed{false};
+  // Painting (Painting.cpp), under the tree lock.
+  HRGN update = nullptr;  // client coordinates; null: nothing invalid
+  HRGN shape = nullptr;   // SetWindowRgn, window coordinates; null: the rectangle
+  bool eraseDue = false;  // WM_ERASEBKGND before the next paint
+  bool frameDue = false;  // WM_NCPAINT before the next paint
+  bool internalPaint = false;
+  std::shared_ptr<cairo_surface_t> backing;  // top-level windows: the pixels of it and its children
 };
 
 // ---- Handle table (WindowTable.cpp) -------------------------------------------------------
@@ -134,8 +143,10 @@ struct ThreadQueue {
   bool quit = false;
   int quitCode = 0;
   bool alive = true;
-  std::atomic<bool> hasWork{false};  // set whenever something arrives; the blocked thread's wake-up
-  int waiters = 0;                   // threads blocked on `wake` (under lock)
+  std::atomic<bool> hasWork{false};
+  std::atomic<bool> paintMaybe{false};  // some window of the thread may need WM_PAINT  // set whenever something
+                                        // arrives; the blocked thread's wake-up
+  int waiters = 0;                      // threads blocked on `wake` (under lock)
 
   // The owning thread's alone.
   HWND focus = nullptr;
@@ -243,6 +254,14 @@ void HoverTick(ThreadQueue& queue);
 // ---- Placement (WindowPos.cpp) --------------------------------------------------------
 BOOL SetPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags);
 BOOL Show(HWND hwnd, int command);
+
+// ---- Painting (Painting.cpp) -------------------------------------------------------------
+// A WM_PAINT for the first window of this thread (parents first) that needs painting.
+bool TakePaint(ThreadQueue& queue, HWND filter, MSG* out);
+// After a move, size, show or hide: what became uncovered or changed is invalidated.
+void InvalidateAfterPlacement(HWND hwnd, const RECT& oldWindow, bool shown, bool hidden, bool resized);
+// A destroyed window's painting state goes (tree lock held).
+void DropPaintState(Window* window);
 
 // ---- Misc -------------------------------------------------------------------------------
 void SetLastErrorInvalidWindow();

@@ -122,6 +122,11 @@ bool Retrieve(MSG* out, HWND filter, UINT first, UINT last, UINT flags, bool wai
       if (remove) continue;
     }
     if (queue.trackWindow) HoverTick(queue);
+    if (queue.paintMaybe.load(std::memory_order_relaxed) && InRange(WM_PAINT, first, last) &&
+        TakePaint(queue, filter, out)) {
+      Retrieved(queue, *out);
+      return true;
+    }
     if (timers && TakeDueTimer(queue, filter, first, last, remove, out)) {
       Retrieved(queue, *out);
       return true;

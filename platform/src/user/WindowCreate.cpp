@@ -41,6 +41,7 @@ void Release(const std::shared_ptr<Window>& window) {
   {
     std::lock_guard<std::mutex> guard(TreeLock());
     window->destroyed = true;
+    DropPaintState(window.get());
     Unlink(window.get());
     for (Window* child : window->children) child->parent = nullptr;
     window->children.clear();

@@ -23,6 +23,8 @@ Window* DeepestAt(Window* parent, POINT p, UINT skip) {
     if (child->messageOnly) continue;
     if ((skip & CWP_SKIPINVISIBLE) && !(child->style & WS_VISIBLE)) continue;
     if (!Inside(child->window, p)) continue;
+    // Outside its window region a window is not there.
+    if (child->shape && !PtInRegion(child->shape, p.x - child->window.left, p.y - child->window.top)) continue;
     if ((skip & CWP_SKIPDISABLED) && (child->style & WS_DISABLED)) continue;
     if ((skip & CWP_SKIPTRANSPARENT) && (child->exStyle & WS_EX_TRANSPARENT)) continue;
     POINT inner{p.x - child->client.left, p.y - child->client.top};
@@ -157,6 +159,8 @@ BOOL SetPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flag
     Activate(hwnd, false);
   if (window->destroyed) return TRUE;
   const bool changed = moved || sized || reordered || shown || hidden || (pos.flags & SWP_FRAMECHANGED);
+  if (changed && !(pos.flags & SWP_NOREDRAW))
+    InvalidateAfterPlacement(hwnd, oldWindow, shown, hidden, sized || moved || (pos.flags & SWP_FRAMECHANGED));
   if (changed) SendTo(hwnd, WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&pos));
   if (window->destroyed) return TRUE;
   if (hidden && window->threadId == GetCurrentThreadId()) ActivateOther(hwnd);

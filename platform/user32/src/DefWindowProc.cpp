@@ -1,5 +1,6 @@
 // DefWindowProcW: what needs no painting (text, activation and focus, cursor, hit test,
 // the moves and sizes SetWindowPos reports, closing); the frame comes with painting.
+#include "ClassicFrame.h"
 #include "ImeMessages.h"
 #include "kx2/ErrorBoundary.h"
 #include "kx2/UserCore.h"
@@ -18,15 +19,31 @@ LRESULT AskParent(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT HitTest(HWND hwnd, LPARAM lParam) {
-  POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-  RECT window;
-  if (!GetWindowRect(hwnd, &window)) return HTNOWHERE;
-  if (pt.x < window.left || pt.x >= window.right || pt.y < window.top || pt.y >= window.bottom) return HTNOWHERE;
+  return kx2::user32::FrameHitTest(hwnd, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+}
+
+// The class brush paints the background; 1 to 31 stand for a system colour index plus one.
+LRESULT EraseBackground(HWND hwnd, HDC dc) {
+  auto brush = reinterpret_cast<HBRUSH>(GetClassLongPtrW(hwnd, GCLP_HBRBACKGROUND));
+  if (!brush || !dc) return 0;
+  const auto value = reinterpret_cast<uintptr_t>(brush);
+  if (value >= 1 && value <= 31) brush = GetSysColorBrush(static_cast<int>(value) - 1);
   RECT client;
   GetClientRect(hwnd, &client);
-  ScreenToClient(hwnd, &pt);
-  if (pt.x >= client.left && pt.x < client.right && pt.y >= client.top && pt.y < client.bottom) return HTCLIENT;
-  return HTBORDER;
+  FillRect(dc, &client, brush);
+  return 1;
+}
+
+LRESULT CalcSize(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+  if (!lParam) return 0;
+  RECT* rect = wParam ? &reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam)->rgrc[0] : reinterpret_cast<RECT*>(lParam);
+  if (GetWindowLongW(hwnd, GWL_STYLE) & WS_MINIMIZE) {
+    rect->right = rect->left;
+    rect->bottom = rect->top;
+    return 0;
+  }
+  *rect = kx2::user32::ClientInside(hwnd, *rect);
+  return 0;
 }
 
 void ReportMoveAndSize(HWND hwnd, const WINDOWPOS* pos) {
@@ -95,14 +112,28 @@ LRESULT Default(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
       return TRUE;
     }
     case WM_NCCALCSIZE:
-      return 0;  // the client area is the whole window until frames are drawn
+      return CalcSize(hwnd, wParam, lParam);
+    case WM_NCPAINT:
+      kx2::user32::PaintFrame(hwnd, kx2::user32::FrameActive(hwnd));
+      return 0;
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      if (BeginPaint(hwnd, &ps)) EndPaint(hwnd, &ps);
+      return 0;
+    }
+    case WM_ERASEBKGND:
+      return EraseBackground(hwnd, reinterpret_cast<HDC>(wParam));
     case WM_GETTEXTLENGTH:
       return Kx2WindowTextLength(hwnd);
     case WM_GETTEXT:
       return wParam && lParam ? InternalGetWindowText(hwnd, reinterpret_cast<LPWSTR>(lParam), static_cast<int>(wParam))
                               : 0;
-    case WM_SETTEXT:
-      return Kx2WindowKeepText(hwnd, reinterpret_cast<LPCWSTR>(lParam));
+    case WM_SETTEXT: {
+      const BOOL kept = Kx2WindowKeepText(hwnd, reinterpret_cast<LPCWSTR>(lParam));
+      if ((GetWindowLongW(hwnd, GWL_STYLE) & WS_CAPTION) == WS_CAPTION)
+        kx2::user32::PaintFrame(hwnd, kx2::user32::FrameActive(hwnd));
+      return kept;
+    }
     case WM_NCHITTEST:
       return HitTest(hwnd, lParam);
     case WM_SETCURSOR: {
@@ -128,6 +159,7 @@ LRESULT Default(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
       }
       return 0;
     case WM_NCACTIVATE:
+      kx2::user32::PaintFrame(hwnd, wParam != 0);
       return TRUE;
     case WM_WINDOWPOSCHANGED:
       ReportMoveAndSize(hwnd, reinterpret_cast<const WINDOWPOS*>(lParam));

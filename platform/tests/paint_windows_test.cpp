@@ -1,0 +1,251 @@
+// Window painting: update regions and WM_PAINT, visible regions, the classic frame, window
+// regions and captures. Pixels are probed in captures, never compared whole.
+#include <cairo.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "kx2/Compositor.h"
+#include "user_test_support.h"
+#include "win/gdi.h"
+
+namespace {
+
+using usertest::Journal;
+using usertest::MessagesOf;
+using usertest::Pump;
+
+// Fills its whole client area, on every WM_PAINT, with the colour in its user data.
+LRESULT CALLBACK SolidProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (!usertest::Noise(message)) Journal().push_back(usertest::Entry{hwnd, message, wParam, lParam});
+  if (message == WM_PAINT) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    RECT client;
+    GetClientRect(hwnd, &client);
+    HBRUSH brush = CreateSolidBrush(static_cast<COLORREF>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)));
+    FillRect(dc, &client, brush);
+    DeleteObject(brush);
+    EndPaint(hwnd, &ps);
+    return 0;
+  }
+  return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+class PaintTest : public usertest::WindowTest {
+ protected:
+  void SetUp() override {
+    WindowTest::SetUp();
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = &SolidProc;
+    wc.lpszClassName = u"PaintSolid";
+    RegisterClassW(&wc);
+  }
+  HWND Solid(DWORD style, HWND parent, RECT r, COLORREF colour, DWORD exStyle = 0) {
+    HWND h = Make(style, parent, r, exStyle, u"PaintSolid");
+    SetWindowLongPtrW(h, GWLP_USERDATA, static_cast<LONG_PTR>(colour));
+    return h;
+  }
+  // The capture's colour at a point of the top-level window (window coordinates).
+  static COLORREF Probe(cairo_surface_t* capture, int x, int y, int* alpha = nullptr) {
+    const auto* row = cairo_image_surface_get_data(capture) + ptrdiff_t(y) * cairo_image_surface_get_stride(capture);
+    const uint32_t p = reinterpret_cast<const uint32_t*>(row)[x];
+    if (alpha) *alpha = int(p >> 24);
+    return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+  }
+  static void Keep(cairo_surface_t* capture, const char* name) {
+    if (const char* dir = std::getenv("KX2_TEST_OUTPUT")) {
+      std::string path = std::string(dir) + "/" + name;
+      std::u16string wide(path.begin(), path.end());
+      Kx2WriteCapturePng(capture, wide.c_str());
+    }
+  }
+};
+
+constexpr COLORREF kRed = RGB(255, 0, 0), kGreen = RGB(0, 255, 0), kBlue = RGB(0, 0, 255);
+
+TEST_F(PaintTest, ChildPaintsOnlyWhereItIsVisible) {
+  HWND parent = Solid(WS_POPUP | WS_VISIBLE, nullptr, RECT{0, 0, 200, 200}, kBlue);
+  HWND below = Solid(WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, parent, RECT{10, 10, 110, 110}, kRed);
+  HWND above = Solid(WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, parent, RECT{60, 60, 160, 160}, kGreen);
+  SetWindowPos(above, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  Pump();
+  // The lower sibling repaints in another colour: where the upper one covers it stays green.
+  SetWindowLongPtrW(below, GWLP_USERDATA, RGB(255, 255, 0));
+  InvalidateRect(below, nullptr, TRUE);
+  UpdateWindow(below);
+  cairo_surface_t* capture = Kx2CaptureWindow(parent);
+  ASSERT_TRUE(capture);
+  EXPECT_EQ(Probe(capture, 20, 20), RGB(255, 255, 0));
+  EXPECT_EQ(Probe(capture, 80, 80), kGreen);
+  EXPECT_EQ(Probe(capture, 150, 150), kGreen);
+  EXPECT_EQ(Probe(capture, 190, 190), kBlue);
+  Keep(capture, "paint_siblings.png");
+  cairo_surface_destroy(capture);
+}
+
+TEST_F(PaintTest, ClipChildrenParentNeverPaintsOverItsChild) {
+  HWND parent = Solid(WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, nullptr, RECT{0, 0, 100, 100}, kBlue);
+  Solid(WS_CHILD | WS_VISIBLE, parent, RECT{20, 20, 60, 60}, kRed);
+  Pump();
+  InvalidateRect(parent, nullptr, TRUE);
+  // Only the parent is invalidated (WS_CLIPCHILDREN keeps the child out of it): its paint must
+  // leave the child's pixels alone.
+  SendMessageW(parent, WM_PAINT, 0, 0);
+  cairo_surface_t* capture = Kx2CaptureWindow(parent);
+  ASSERT_TRUE(capture);
+  EXPECT_EQ(Probe(capture, 30, 30), kRed);
+  EXPECT_EQ(Probe(capture, 5, 5), kBlue);
+  cairo_surface_destroy(capture);
+}
+
+TEST_F(PaintTest, PaintComesAfterPostedMessagesAndOnlyWhenSomethingIsInvalid) {
+  HWND w = Solid(WS_POPUP | WS_VISIBLE, nullptr, RECT{0, 0, 50, 50}, kRed);
+  Pump();
+  Journal().clear();
+  InvalidateRect(w, nullptr, FALSE);
+  PostMessageW(w, WM_USER + 1, 0, 0);
+  Pump();
+  auto seen = MessagesOf(w);
+  ASSERT_GE(seen.size(), 2u);
+  EXPECT_EQ(seen[0], static_cast<UINT>(WM_USER + 1));
+  EXPECT_EQ(seen[1], static_cast<UINT>(WM_PAINT));
+  // Invalid then validated again: nothing to paint, and a paint with an empty update region
+  // draws nothing.
+  Journal().clear();
+  InvalidateRect(w, nullptr, FALSE);
+  ValidateRect(w, nullptr);
+  Pump();
+  EXPECT_TRUE(MessagesOf(w).empty());
+  SetWindowLongPtrW(w, GWLP_USERDATA, kGreen);
+  SendMessageW(w, WM_PAINT, 0, 0);
+  cairo_surface_t* capture = Kx2CaptureWindow(w);
+  EXPECT_EQ(Probe(capture, 25, 25), kRed);
+  cairo_surface_destroy(capture);
+}
+
+TEST_F(PaintTest, FramePaintAndEraseComeFromBeginPaintInOrder) {
+  HWND w = Make(WS_OVERLAPPEDWINDOW | WS_VISIBLE, nullptr, RECT{0, 0, 200, 150});
+  Journal().clear();
+  RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
+  Pump();
+  auto seen = MessagesOf(w);
+  std::vector<UINT> expected{WM_PAINT, WM_NCPAINT, WM_ERASEBKGND};
+  EXPECT_EQ(seen, expected);
+}
+
+TEST_F(PaintTest, AdjustWindowRectAgreesWithNcCalcSize) {
+  const struct {
+    DWORD style, exStyle;
+  } cases[] = {
+      {WS_OVERLAPPEDWINDOW, 0},
+      {WS_OVERLAPPEDWINDOW, WS_EX_CLIENTEDGE},
+      {WS_POPUP | WS_BORDER, 0},
+      {WS_POPUP | WS_CAPTION | WS_SYSMENU, WS_EX_DLGMODALFRAME},
+      {WS_POPUP | WS_DLGFRAME, 0},
+      {WS_POPUP | WS_THICKFRAME, WS_EX_STATICEDGE},
+      {WS_POPUP | WS_CAPTION, WS_EX_TOOLWINDOW},
+      {WS_POPUP, 0},
+  };
+  for (const auto& c : cases) {
+    HWND w = Make(c.style, nullptr, RECT{30, 40, 330, 290}, c.exStyle);
+    ASSERT_TRUE(w);
+    RECT client;
+    GetClientRect(w, &client);
+    MapWindowPoints(w, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    RECT window;
+    GetWindowRect(w, &window);
+    AdjustWindowRectEx(&client, c.style, FALSE, c.exStyle);
+    EXPECT_EQ(client.left, window.left) << std::hex << c.style << " " << c.exStyle;
+    EXPECT_EQ(client.top, window.top) << std::hex << c.style << " " << c.exStyle;
+    EXPECT_EQ(client.right, window.right) << std::hex << c.style << " " << c.exStyle;
+    EXPECT_EQ(client.bottom, window.bottom) << std::hex << c.style << " " << c.exStyle;
+    DestroyWindow(w);
+  }
+}
+
+TEST_F(PaintTest, HitTestsOfASizableCaptionedWindow) {
+  HWND w = Make(WS_OVERLAPPEDWINDOW | WS_VSCROLL | WS_HSCROLL | WS_VISIBLE, nullptr, RECT{100, 100, 500, 400});
+  const int frame = GetSystemMetrics(SM_CXFRAME), caption = GetSystemMetrics(SM_CYCAPTION);
+  const int button = GetSystemMetrics(SM_CXSIZE);
+  const int bar = GetSystemMetrics(SM_CXVSCROLL);
+  const int captionY = 100 + frame + caption / 2;
+  const struct {
+    int x, y;
+    LRESULT hit;
+  } cases[] = {
+      {99, 200, HTNOWHERE},
+      {100, 250, HTLEFT},
+      {499, 250, HTRIGHT},
+      {300, 100, HTTOP},
+      {300, 399, HTBOTTOM},
+      {100, 100, HTTOPLEFT},
+      {499, 100, HTTOPRIGHT},
+      {100, 399, HTBOTTOMLEFT},
+      {499, 399, HTBOTTOMRIGHT},
+      {100 + frame + 4, captionY, HTSYSMENU},
+      {300, captionY, HTCAPTION},
+      {500 - frame - 2 - button / 2, captionY, HTCLOSE},
+      {500 - frame - 4 - button - button / 2, captionY, HTMAXBUTTON},
+      {500 - frame - 4 - 2 * button, captionY, HTMINBUTTON},
+      {300, 250, HTCLIENT},
+      {500 - frame - bar / 2, 250, HTVSCROLL},
+      {300, 400 - frame - bar / 2, HTHSCROLL},
+      {500 - frame - bar / 2, 400 - frame - bar / 2, HTGROWBOX},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(SendMessageW(w, WM_NCHITTEST, 0, MAKELPARAM(c.x, c.y)), c.hit) << c.x << "," << c.y;
+}
+
+TEST_F(PaintTest, CaptionColourFollowsActivation) {
+  HWND first = Make(WS_OVERLAPPEDWINDOW | WS_VISIBLE, nullptr, RECT{0, 0, 200, 120});
+  HWND second = Make(WS_OVERLAPPEDWINDOW | WS_VISIBLE, nullptr, RECT{300, 0, 500, 120});
+  Pump();
+  const int x = 100, y = GetSystemMetrics(SM_CYFRAME) + 3;
+  SetActiveWindow(first);
+  Pump();
+  cairo_surface_t* active = Kx2CaptureWindow(first);
+  EXPECT_EQ(Probe(active, x, y), GetSysColor(COLOR_ACTIVECAPTION));
+  Keep(active, "paint_frame_active.png");
+  cairo_surface_destroy(active);
+  SetActiveWindow(second);
+  Pump();
+  cairo_surface_t* inactive = Kx2CaptureWindow(first);
+  EXPECT_EQ(Probe(inactive, x, y), GetSysColor(COLOR_INACTIVECAPTION));
+  cairo_surface_destroy(inactive);
+}
+
+TEST_F(PaintTest, WindowRegionClipsCaptureAndHitTesting) {
+  HWND below = Solid(WS_POPUP | WS_VISIBLE, nullptr, RECT{0, 0, 100, 100}, kBlue);
+  HWND shaped = Solid(WS_POPUP | WS_VISIBLE, nullptr, RECT{0, 0, 100, 100}, kRed);
+  SetWindowRgn(shaped, CreateRoundRectRgn(0, 0, 101, 101, 40, 40), TRUE);
+  Pump();
+  cairo_surface_t* capture = Kx2CaptureWindow(shaped);
+  int alpha = -1;
+  Probe(capture, 1, 1, &alpha);
+  EXPECT_EQ(alpha, 0);
+  EXPECT_EQ(Probe(capture, 50, 50, &alpha), kRed);
+  EXPECT_EQ(alpha, 255);
+  cairo_surface_destroy(capture);
+  EXPECT_EQ(WindowFromPoint(POINT{1, 1}), below);
+  EXPECT_EQ(WindowFromPoint(POINT{50, 50}), shaped);
+  RECT screenRect{0, 0, 100, 100};
+  cairo_surface_t* screen = Kx2CaptureScreen(&screenRect);
+  EXPECT_EQ(Probe(screen, 1, 1), kBlue);
+  EXPECT_EQ(Probe(screen, 50, 50), kRed);
+  Keep(screen, "paint_region_screen.png");
+  cairo_surface_destroy(screen);
+}
+
+TEST_F(PaintTest, PaintingADestroyedWindowDoesNothing) {
+  HWND w = Solid(WS_POPUP | WS_VISIBLE, nullptr, RECT{0, 0, 50, 50}, kRed);
+  DestroyWindow(w);
+  PAINTSTRUCT ps;
+  EXPECT_EQ(BeginPaint(w, &ps), nullptr);
+  EXPECT_FALSE(InvalidateRect(w, nullptr, TRUE));
+  EXPECT_EQ(GetDC(w), nullptr);
+  EXPECT_EQ(Kx2CaptureWindow(w), nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,264 @@
+// The classic frame: borders, caption with its icon room, title and buttons, client edge,
+// non-client scroll bars and size box, in the system colours. The widths are those
+// AdjustWindowRectEx adds, so that the two always agree.
+#include "ClassicFrame.h"
+
+#include <algorithm>
+#include <string>
+
+#include "kx2/UserCore.h"
+#include "win/gdi.h"
+#include "win/user_ncmetrics.h"
+
+namespace kx2::user32 {
+namespace {
+
+constexpr LPCWSTR kActiveProp = u"kx2.frame.active";
+
+void Inflate(RECT* r, int dx, int dy) {
+  r->left -= dx;
+  r->right += dx;
+  r->top -= dy;
+  r->bottom += dy;
+}
+
+bool Empty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
+bool Inside(const RECT& r, POINT pt) { return pt.x >= r.left && pt.x < r.right && pt.y >= r.top && pt.y < r.bottom; }
+
+bool DialogFrame(DWORD style, DWORD exStyle) {
+  return (exStyle & WS_EX_DLGMODALFRAME) || ((style & WS_DLGFRAME) && !(style & WS_BORDER));
+}
+
+void Fill(HDC dc, RECT r, int colour) {
+  if (!Empty(r)) FillRect(dc, &r, GetSysColorBrush(colour));
+}
+
+// Two-pixel 3D edge: outer and inner colours for the top-left and bottom-right sides.
+void Edge(HDC dc, RECT r, int outerLight, int innerLight, int outerDark, int innerDark) {
+  const int colours[2][2] = {{outerLight, outerDark}, {innerLight, innerDark}};
+  for (int i = 0; i < 2 && !Empty(r); ++i) {
+    Fill(dc, RECT{r.left, r.top, r.right, r.top + 1}, colours[i][0]);
+    Fill(dc, RECT{r.left, r.top, r.left + 1, r.bottom}, colours[i][0]);
+    Fill(dc, RECT{r.left, r.bottom - 1, r.right, r.bottom}, colours[i][1]);
+    Fill(dc, RECT{r.right - 1, r.top, r.right, r.bottom}, colours[i][1]);
+    Inflate(&r, -1, -1);
+  }
+}
+
+void RaisedEdge(HDC dc, RECT r) { Edge(dc, r, COLOR_3DLIGHT, COLOR_3DHILIGHT, COLOR_3DDKSHADOW, COLOR_3DSHADOW); }
+void SunkenEdge(HDC dc, RECT r) { Edge(dc, r, COLOR_3DSHADOW, COLOR_3DDKSHADOW, COLOR_3DHILIGHT, COLOR_3DLIGHT); }
+
+// A button face with a symbol drawn in the Marlett face.
+void SymbolButton(HDC dc, RECT r, char16_t symbol) {
+  if (Empty(r)) return;
+  Fill(dc, r, COLOR_3DFACE);
+  RaisedEdge(dc, r);
+  const int size = std::max(1, int(r.bottom - r.top) - 4);
+  HFONT font = CreateFontW(-size, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, u"Marlett");
+  HGDIOBJ old = SelectObject(dc, font);
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+  const char16_t text[2] = {symbol, 0};
+  RECT inner = r;
+  DrawTextW(dc, text, 1, &inner, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  SelectObject(dc, old);
+  DeleteObject(font);
+}
+
+}  // namespace
+
+FrameLayout LayoutFrame(DWORD style, DWORD exStyle, int width, int height) {
+  FrameLayout f;
+  f.window = RECT{0, 0, width, height};
+  if (!(style & (WS_POPUP | WS_CHILD))) style |= WS_CAPTION;
+  f.thick = (style & WS_THICKFRAME) != 0;
+  if (f.thick) {
+    f.frameX = GetSystemMetrics(SM_CXFRAME);
+    f.frameY = GetSystemMetrics(SM_CYFRAME);
+  } else if (DialogFrame(style, exStyle)) {
+    f.frameX = GetSystemMetrics(SM_CXDLGFRAME);
+    f.frameY = GetSystemMetrics(SM_CYDLGFRAME);
+  } else if (style & WS_BORDER) {
+    f.frameX = GetSystemMetrics(SM_CXBORDER);
+    f.frameY = GetSystemMetrics(SM_CYBORDER);
+  }
+  int top = f.frameY;
+  f.hasCaption = (style & WS_CAPTION) == WS_CAPTION;
+  if (f.hasCaption) {
+    const bool tool = (exStyle & WS_EX_TOOLWINDOW) != 0;
+    const int height = GetSystemMetrics(tool ? SM_CYSMCAPTION : SM_CYCAPTION);
+    f.caption = RECT{f.frameX, top, width - f.frameX, top + height};
+    top += height;
+    // Buttons, right to left, two pixels in from the caption's edges.
+    const int bw = GetSystemMetrics(tool ? SM_CXSMSIZE : SM_CXSIZE) - 2;
+    const int bh = GetSystemMetrics(tool ? SM_CYSMSIZE : SM_CYSIZE) - 4;
+    const int by = f.caption.top + 2;
+    int right = f.caption.right - 2;
+    if (style & WS_SYSMENU) {
+      f.close = RECT{right - bw, by, right, by + bh};
+      right = f.close.left - 2;
+      if (!tool && (style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX))) {
+        f.maximize = RECT{right - bw, by, right, by + bh};
+        f.minimize = RECT{f.maximize.left - bw, by, f.maximize.left, by + bh};
+      } else if (!tool && (exStyle & WS_EX_CONTEXTHELP)) {
+        f.help = RECT{right - bw, by, right, by + bh};
+      }
+      if (!tool && !DialogFrame(style, exStyle))
+        f.sysMenu = RECT{f.caption.left, f.caption.top, f.caption.left + height - 1, f.caption.bottom - 1};
+    }
+  }
+  RECT client{f.frameX, top, width - f.frameX, height - f.frameY};
+  int edge = 0;
+  if (exStyle & WS_EX_CLIENTEDGE) edge += GetSystemMetrics(SM_CXEDGE);
+  if (exStyle & WS_EX_STATICEDGE) edge += GetSystemMetrics(SM_CXBORDER);
+  Inflate(&client, -edge, -edge);
+  const int vbar = GetSystemMetrics(SM_CXVSCROLL), hbar = GetSystemMetrics(SM_CYHSCROLL);
+  const bool vertical = (style & WS_VSCROLL) && client.right - client.left >= vbar;
+  const bool horizontal = (style & WS_HSCROLL) && client.bottom - client.top >= hbar;
+  if (vertical) {
+    client.right -= vbar;
+    f.vscroll = RECT{client.right, client.top, client.right + vbar, client.bottom - (horizontal ? hbar : 0)};
+  }
+  if (horizontal) {
+    client.bottom -= hbar;
+    f.hscroll = RECT{client.left, client.bottom, client.right, client.bottom + hbar};
+  }
+  if (vertical && horizontal) f.sizeBox = RECT{client.right, client.bottom, client.right + vbar, client.bottom + hbar};
+  client.right = std::max(client.left, client.right);
+  client.bottom = std::max(client.top, client.bottom);
+  f.client = client;
+  return f;
+}
+
+FrameLayout LayoutFrame(HWND hwnd) {
+  RECT r{};
+  GetWindowRect(hwnd, &r);
+  return LayoutFrame(static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)),
+                     static_cast<DWORD>(GetWindowLongW(hwnd, GWL_EXSTYLE)), r.right - r.left, r.bottom - r.top);
+}
+
+RECT ClientInside(HWND hwnd, RECT window) {
+  const FrameLayout f = LayoutFrame(static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)),
+                                    static_cast<DWORD>(GetWindowLongW(hwnd, GWL_EXSTYLE)), window.right - window.left,
+                                    window.bottom - window.top);
+  RECT client = f.client;
+  client.left += window.left;
+  client.right += window.left;
+  client.top += window.top;
+  client.bottom += window.top;
+  return client;
+}
+
+LRESULT FrameHitTest(HWND hwnd, POINT screen) {
+  RECT r{};
+  if (!GetWindowRect(hwnd, &r)) return HTNOWHERE;
+  const POINT pt{screen.x - r.left, screen.y - r.top};
+  const FrameLayout f = LayoutFrame(hwnd);
+  if (!Inside(f.window, pt)) return HTNOWHERE;
+  if (HRGN shape = CreateRectRgn(0, 0, 0, 0)) {
+    const bool outside = GetWindowRgn(hwnd, shape) != ERROR && !PtInRegion(shape, pt.x, pt.y);
+    DeleteObject(shape);
+    if (outside) return HTNOWHERE;
+  }
+  if (Inside(f.client, pt)) return HTCLIENT;
+  const int width = f.window.right, height = f.window.bottom;
+  const DWORD style = static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE));
+  const bool sizable = f.thick && !(style & (WS_MAXIMIZE | WS_MINIMIZE));
+  if (pt.x < f.frameX || pt.x >= width - f.frameX || pt.y < f.frameY || pt.y >= height - f.frameY) {
+    if (!sizable) return HTBORDER;
+    const int cornerX = GetSystemMetrics(SM_CXSIZE) + f.frameX, cornerY = GetSystemMetrics(SM_CYSIZE) + f.frameY;
+    const bool left = pt.x < cornerX, right = pt.x >= width - cornerX;
+    const bool top = pt.y < cornerY, bottom = pt.y >= height - cornerY;
+    if (pt.x < f.frameX) return top ? HTTOPLEFT : bottom ? HTBOTTOMLEFT : HTLEFT;
+    if (pt.x >= width - f.frameX) return top ? HTTOPRIGHT : bottom ? HTBOTTOMRIGHT : HTRIGHT;
+    if (pt.y < f.frameY) return left ? HTTOPLEFT : right ? HTTOPRIGHT : HTTOP;
+    return left ? HTBOTTOMLEFT : right ? HTBOTTOMRIGHT : HTBOTTOM;
+  }
+  if (f.hasCaption && Inside(f.caption, pt)) {
+    if (Inside(f.sysMenu, pt)) return HTSYSMENU;
+    if (Inside(f.close, pt)) return HTCLOSE;
+    if (Inside(f.maximize, pt)) return HTMAXBUTTON;
+    if (Inside(f.minimize, pt)) return HTMINBUTTON;
+    if (Inside(f.help, pt)) return HTHELP;
+    return HTCAPTION;
+  }
+  if (Inside(f.vscroll, pt)) return HTVSCROLL;
+  if (Inside(f.hscroll, pt)) return HTHSCROLL;
+  if (Inside(f.sizeBox, pt)) return sizable ? HTGROWBOX : HTBORDER;
+  return HTBORDER;
+}
+
+bool FrameActive(HWND hwnd) {
+  if (HANDLE kept = GetPropW(hwnd, kActiveProp)) return reinterpret_cast<intptr_t>(kept) == 2;
+  return GetActiveWindow() == hwnd;
+}
+
+void PaintFrame(HWND hwnd, bool active) {
+  SetPropW(hwnd, kActiveProp, reinterpret_cast<HANDLE>(intptr_t{active ? 2 : 1}));
+  if (!IsWindowVisible(hwnd)) return;
+  const FrameLayout f = LayoutFrame(hwnd);
+  HDC dc = GetWindowDC(hwnd);
+  if (!dc) return;
+  ExcludeClipRect(dc, f.client.left, f.client.top, f.client.right, f.client.bottom);
+  const DWORD style = static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE));
+  const DWORD exStyle = static_cast<DWORD>(GetWindowLongW(hwnd, GWL_EXSTYLE));
+  RECT inner = f.window;
+  if (f.frameX >= 2) {
+    Fill(dc, f.window, f.thick ? COLOR_ACTIVEBORDER : COLOR_3DFACE);
+    RaisedEdge(dc, f.window);
+    Inflate(&inner, -f.frameX, -f.frameY);
+  } else if (f.frameX == 1) {
+    FrameRect(dc, &f.window, GetSysColorBrush(COLOR_WINDOWFRAME));
+    Inflate(&inner, -1, -1);
+  }
+  if (f.hasCaption) {
+    RECT bar = f.caption;
+    bar.bottom -= 1;
+    Fill(dc, bar, active ? COLOR_ACTIVECAPTION : COLOR_INACTIVECAPTION);
+    Fill(dc, RECT{f.caption.left, f.caption.bottom - 1, f.caption.right, f.caption.bottom}, COLOR_3DFACE);
+    RECT title = bar;
+    title.left = Empty(f.sysMenu) ? bar.left + 2 : f.sysMenu.right + 2;
+    for (const RECT* button : {&f.minimize, &f.help, &f.maximize, &f.close})
+      if (!Empty(*button)) {
+        title.right = std::min(title.right, button->left - 2);
+      }
+    const int length = Kx2WindowTextLength(hwnd);  // read without messages, as the system does
+    if (length > 0) {
+      std::u16string text(static_cast<size_t>(length) + 1, u'\0');
+      InternalGetWindowText(hwnd, text.data(), length + 1);
+      NONCLIENTMETRICSW metrics{};
+      metrics.cbSize = sizeof(metrics);
+      SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
+      HFONT font =
+          CreateFontIndirectW((exStyle & WS_EX_TOOLWINDOW) ? &metrics.lfSmCaptionFont : &metrics.lfCaptionFont);
+      HGDIOBJ old = SelectObject(dc, font);
+      SetBkMode(dc, TRANSPARENT);
+      SetTextColor(dc, GetSysColor(active ? COLOR_CAPTIONTEXT : COLOR_INACTIVECAPTIONTEXT));
+      DrawTextW(dc, text.c_str(), length, &title, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
+      SelectObject(dc, old);
+      DeleteObject(font);
+    }
+    SymbolButton(dc, f.close, u'r');
+    SymbolButton(dc, f.maximize, (style & WS_MAXIMIZE) ? u'2' : u'1');
+    SymbolButton(dc, f.minimize, u'0');
+    SymbolButton(dc, f.help, u's');
+    inner.top = f.caption.bottom;
+  }
+  if (exStyle & WS_EX_CLIENTEDGE) SunkenEdge(dc, RECT{inner.left, inner.top, inner.right, inner.bottom});
+  if (!Empty(f.vscroll)) {
+    Fill(dc, f.vscroll, COLOR_SCROLLBAR);
+    const int w = f.vscroll.right - f.vscroll.left;
+    SymbolButton(dc, RECT{f.vscroll.left, f.vscroll.top, f.vscroll.right, f.vscroll.top + w}, u'5');
+    SymbolButton(dc, RECT{f.vscroll.left, f.vscroll.bottom - w, f.vscroll.right, f.vscroll.bottom}, u'6');
+  }
+  if (!Empty(f.hscroll)) {
+    Fill(dc, f.hscroll, COLOR_SCROLLBAR);
+    const int h = f.hscroll.bottom - f.hscroll.top;
+    SymbolButton(dc, RECT{f.hscroll.left, f.hscroll.top, f.hscroll.left + h, f.hscroll.bottom}, u'3');
+    SymbolButton(dc, RECT{f.hscroll.right - h, f.hscroll.top, f.hscroll.right, f.hscroll.bottom}, u'4');
+  }
+  Fill(dc, f.sizeBox, COLOR_3DFACE);
+  ReleaseDC(hwnd, dc);
+}
+
+}  // namespace kx2::user32
