@@ -3,6 +3,8 @@
 
 #include "win/gdi.h"
 #include "win/types.h"
+#include "win/user_draw.h"
+#include "win/user_monitor.h"
 
 struct PAINTSTRUCT {
   HDC hdc;

@@ -54,13 +54,13 @@ void SymbolButton(HDC dc, RECT r, char16_t symbol) {
   Fill(dc, r, COLOR_3DFACE);
   RaisedEdge(dc, r);
   const int size = std::max(1, int(r.bottom - r.top) - 4);
-  HFONT font = CreateFontW(-size, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, u"Marlett");
+  HFONT font = CreateFontW(-size, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, u"Marlett");
   HGDIOBJ old = SelectObject(dc, font);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
-  const char16_t text[2] = {symbol, 0};
-  RECT inner = r;
-  DrawTextW(dc, text, 1, &inner, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  // Every Marlett symbol is an em square: centre it in the button.
+  const char16_t text[1] = {symbol};
+  ExtTextOutW(dc, (r.left + r.right - size) / 2, (r.top + r.bottom - size) / 2, 0, nullptr, text, 1, nullptr);
   SelectObject(dc, old);
   DeleteObject(font);
 }
