@@ -112,6 +112,40 @@ void Shorten(std::vector<NativePointF>& pts, bool atEnd, double distance) {
   tip.y = float(tip.y - ey * t);
 }
 
+// An upper bound of the figure's length in device pixels: its control polygon.
+double DeviceLength(cairo_t* cr, const PathData& path) {
+  double total = 0, lastX = 0, lastY = 0, startX = 0, startY = 0;
+  auto to = [&](double x, double y) {
+    cairo_user_to_device(cr, &x, &y);
+    total += std::hypot(x - lastX, y - lastY);
+    lastX = x, lastY = y;
+  };
+  for (const PathData::Op& op : path.ops) {
+    switch (op.type) {
+      case PathData::Op::kMove:
+        lastX = op.pts[0], lastY = op.pts[1];
+        cairo_user_to_device(cr, &lastX, &lastY);
+        startX = lastX, startY = lastY;
+        break;
+      case PathData::Op::kLine:
+        to(op.pts[0], op.pts[1]);
+        break;
+      case PathData::Op::kCurve:
+        to(op.pts[0], op.pts[1]), to(op.pts[2], op.pts[3]), to(op.pts[4], op.pts[5]);
+        break;
+      case PathData::Op::kClose:
+        total += std::hypot(startX - lastX, startY - lastY);
+        lastX = startX, lastY = startY;
+        break;
+    }
+  }
+  return total;
+}
+
+// Beyond this many dashes a figure draws solid: Cairo lays dashes out one by one, and a
+// figure that long (far beyond any screen) would hold the drawing thread for minutes.
+constexpr double kMostDashes = 2e6;
+
 }  // namespace
 
 std::vector<std::pair<double, double>> CompoundBands(LONG compound) {
@@ -177,7 +211,7 @@ void StrokePath(Render& render, const Pen& pen, const PathData& path, const std:
   }
   static const cairo_line_cap_t kCaps[3] = {CAIRO_LINE_CAP_BUTT, CAIRO_LINE_CAP_ROUND, CAIRO_LINE_CAP_SQUARE};
   static const cairo_line_join_t kJoins[3] = {CAIRO_LINE_JOIN_ROUND, CAIRO_LINE_JOIN_BEVEL, CAIRO_LINE_JOIN_MITER};
-  const LONG dash = pen.dash >= 0 && pen.dash <= 8 ? pen.dash : 0;
+  LONG dash = pen.dash >= 0 && pen.dash <= 8 ? pen.dash : 0;
   cairo_line_cap_t cap = kCaps[pen.cap >= 0 && pen.cap <= 2 ? pen.cap : 0];
   cairo_set_line_join(cr, kJoins[pen.join >= 0 && pen.join <= 2 ? pen.join : 0]);
   cairo_set_line_width(cr, width);
@@ -196,6 +230,13 @@ void StrokePath(Render& render, const Pen& pen, const PathData& path, const std:
     cairo_set_source(cr, source.get());
   }
 
+  if (dash) {
+    double period = 0;
+    for (double v : kDashes[dash]) period += v * width;
+    double px = period, py = 0;
+    cairo_user_to_device_distance(cr, &px, &py);
+    if (DeviceLength(cr, path) / std::max(std::hypot(px, py), 1e-9) > kMostDashes) dash = 0;
+  }
   if (dash) {
     std::vector<double> pattern;
     for (double v : kDashes[dash]) pattern.push_back(v * width);
