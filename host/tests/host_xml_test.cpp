@@ -8,6 +8,7 @@
 #include <string>
 
 #include <kx2/PathMap.h>
+#include <kx2/Utf.h>
 #include <vantorel/exports.h>
 #include <vantorel/testing/leak_check.h>
 
@@ -164,6 +165,37 @@ TEST_F(HostXml, EncodingFaultsGoToTheErrorTextNotToStandardError) {
   EXPECT_FALSE(doc);
   EXPECT_EQ(printed, "");
   EXPECT_NE(lastError_.find(u"input conversion failed"), std::u16string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+// A refusal says why and where; an input that is not UTF-8 and declares nothing, and a
+// nesting past the parser's limit, in words of their own.
+TEST_F(HostXml, RefusalsNameTheirCauseLineAndColumn) {
+  const struct {
+    std::string xml;
+    const char16_t* text;
+  } cases[] = {
+      {"<m>\n  <a></b></m>", u"(line 2, column "},
+      {"<m TEXT='caf\xE9'/>", u"not valid UTF-8 and no encoding declared (line 1, column "},
+      {[] {
+         std::string deep;
+         for (int i = 0; i < 300; ++i) deep += "<n>";
+         return deep;
+       }(),
+       u"nested deeper than 256 elements (line 1, column "},
+  };
+  for (const auto& c : cases) {
+    Own<IKX2XMLDocument> doc(Parse(c.xml));
+    EXPECT_FALSE(doc);
+    EXPECT_NE(lastError_.find(c.text), std::u16string::npos) << kx2::Utf16ToUtf8(lastError_);
+  }
+  // A declared encoding is no "no encoding declared".
+  Own<IKX2XMLDocument> doc(Parse("<?xml version='1.0' encoding='UTF-8'?><m TEXT='caf\xE9'/>"));
+  EXPECT_FALSE(doc);
+  EXPECT_EQ(lastError_.find(u"no encoding declared"), std::u16string::npos) << kx2::Utf16ToUtf8(lastError_);
 }
 
 }  // namespace

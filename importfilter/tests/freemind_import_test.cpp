@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include <basalt/error.h>
+#include <kx2/MessageBoxSink.h>
 #include <kx2/Ref.h>
 #include <kx2/Utf.h>
 
@@ -288,9 +290,24 @@ TEST_F(FreeMindImportTest, DepthLimitEndsTheImport) {
     for (int i = 0; i < depth; ++i) open += "<node TEXT='n'>", close += "</node>";
     return Map(open + close);
   };
+  kx2::SetMessageBoxEcho(false);
+  kx2::TakeMessageBoxes();
   EXPECT_EQ(ImportMap(chain(foliant::kMaxTopicDepth)), 1);
+  EXPECT_TRUE(kx2::TakeMessageBoxes().empty());
   vantorel::CloseAllDocuments();
-  EXPECT_EQ(ImportMap(chain(foliant::kMaxTopicDepth + 1)), 0);
+  // Past the importer's limit, and past the parser's own (256 elements): the probe still
+  // knows the format, and the import names the limit.
+  for (int depth : {foliant::kMaxTopicDepth + 1, 300}) {
+    const std::u16string path = Write("deep.mm", chain(depth));
+    EXPECT_EQ(ProbePath(path), 1) << depth;
+    Basalt::Error::BaseError::_ClearError();
+    vantorel::OpenDocument(true);
+    EXPECT_EQ(ImportPath(path), 0) << depth;
+    const auto boxes = kx2::TakeMessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u) << depth;
+    EXPECT_EQ(vantorel::PrintableUtf8(boxes[0].text), "The map is nested deeper than 100 levels.");
+    vantorel::CloseAllDocuments();
+  }
 }
 
 TEST_F(FreeMindImportTest, NeedsADocumentThatMayReceiveTheImport) {
@@ -315,8 +332,13 @@ TEST_F(FreeMindImportTest, Probe) {
       {"other.mmx", Map("<node/>"), 0},
       {"noext", Map("<node/>"), 0},
       {"noversion.mm", "<map><node/></map>", 0},
-      {"nonode.mm", "<map version='1'><nodes/></map>", 0},
-      {"broken.mm", "<map version='1'><node></map>", 0},
+      // Only the root's start tag is read: the import says what is wrong further in.
+      {"nonode.mm", "<map version='1'><nodes/></map>", 1},
+      {"broken.mm", "<map version='1'><node></map>", 1},
+      {"prolog.mm",
+       "\xEF\xBB\xBF<?xml version='1.0'?><!-- c --><!DOCTYPE map [<!ENTITY e '>'>]>\n<map version = \"1\">", 1},
+      {"otherroot.mm", "<node version='1'/>", 0},
+      {"cut.mm", "<map version='1", 0},
       {"empty.mm", "", 1},
   };
   for (const auto& c : cases) EXPECT_EQ(ProbePath(Write(c.name, c.content)), c.probe) << c.name;

@@ -3,6 +3,8 @@
 // files hold. The broken maps and the map in a legacy code page are refused at the probe.
 #include "freemind_test_support.h"
 
+#include <kx2/MessageBoxSink.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -14,9 +16,13 @@ using namespace freemind_test;
 
 const std::filesystem::path kMaps = std::filesystem::path(KX2_SHARED_DIR) / "testdata" / "maps" / "mm";
 
-// Maps no filter reads: malformed on purpose, or raw CP1251 bytes without a declaration.
-bool Refused(const std::string& name) {
-  return name.find("-invalid") != std::string::npos || name == "freemind-1.0.1-doc-freemind_ru.mm";
+// Files no filter reads: their root is no FreeMind "map" with a version.
+bool Refused(const std::string& name) { return name.find("-invalid") != std::string::npos; }
+
+// A FreeMind map whose import is refused with its reason: raw CP1251 bytes without a
+// declaration.
+const char* RefusalReason(const std::string& name) {
+  return name == "freemind-1.0.1-doc-freemind_ru.mm" ? "not valid UTF-8 and no encoding declared" : nullptr;
 }
 
 std::vector<std::string> MapNames() {
@@ -57,6 +63,16 @@ TEST_P(RealFreeMindMaps, ImportInProcessWithoutLeaks) {
   EXPECT_EQ(probe, Refused(GetParam()) ? 0 : 1);
   if (!probe) return;
   vantorel::OpenDocument(true);
+  kx2::SetMessageBoxEcho(false);
+  kx2::TakeMessageBoxes();
+  if (const char* reason = RefusalReason(GetParam())) {
+    EXPECT_EQ(ImportPath(path), 0);
+    const auto boxes = kx2::TakeMessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(vantorel::PrintableUtf8(boxes[0].text).find(reason), std::string::npos);
+    EXPECT_NE(vantorel::PrintableUtf8(boxes[0].text).find("(line 10, column "), std::string::npos);
+    return;
+  }
   EXPECT_EQ(ImportPath(path), 1);
   // Every "node" element is a topic (none of these maps is encrypted or has a second
   // top-level node).
@@ -80,6 +96,9 @@ TEST_P(RealFreeMindMaps, ImportThroughVantorel) {
       RunCommand("'" KX2_BIN_DIR "/vantorel' import '" + (kMaps / GetParam()).string() + "' 2>&1 >/dev/null", &status);
   if (Refused(GetParam())) {
     EXPECT_NE(out.find("no filter reads this file"), std::string::npos) << out;
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+  } else if (const char* reason = RefusalReason(GetParam())) {
+    EXPECT_NE(out.find(reason), std::string::npos) << out;
     EXPECT_EQ(WEXITSTATUS(status), 1);
   } else {
     EXPECT_EQ(status, 0) << out;

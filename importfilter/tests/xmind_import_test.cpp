@@ -103,8 +103,9 @@ TEST_F(XMindDriver, FailuresAreZeroWithTheirCause) {
     uint32_t error;
   } cases[] = {
       {"empty.xmind", {{"content.xml", ""}}, false, 0},
-      {"broken.xmind", {{"content.xml", "<xmap-content><sheet>"}}, false, 16},
-      {"noroot.xmind", {{"content.xml", "<?xml version=\"1.0\"?>"}}, false, 16},
+      // The parser's reason is the error record's message.
+      {"broken.xmind", {{"content.xml", "<xmap-content><sheet>"}}, false, 1},
+      {"noroot.xmind", {{"content.xml", "<?xml version=\"1.0\"?>"}}, false, 1},
       {"nofactory.xmind", {{"content.xml", xmindtest::Content(Sheet("s1", "A"))}}, true, 16},
       {"nosheet.xmind", {{"content.xml", xmindtest::Content("<notes/>")}}, false, 16},
   };
@@ -143,11 +144,11 @@ TEST_F(XMindDriver, TopicsNestedTooDeeplyEndTheImportWithAnError) {
     }
     return "<topic><title>root</title>" + open + close + "</topic>";
   };
-  EXPECT_EQ(ImportTopic(nested(foliant::kMaxTopicDepth)), 1);
+  EXPECT_EQ(ImportTopic(nested(foliant::kMaxXMindTopicDepth)), 1);
   vantorel::CloseAllDocuments();
   BaseError::_ClearError();
-  EXPECT_EQ(ImportTopic(nested(foliant::kMaxTopicDepth + 1)), 0);
-  EXPECT_NE(ErrorText().find("too deeply"), std::string::npos) << ErrorText();
+  EXPECT_EQ(ImportTopic(nested(foliant::kMaxXMindTopicDepth + 1)), 0);
+  EXPECT_NE(ErrorText().find("nested deeper than 64 levels"), std::string::npos) << ErrorText();
 }
 
 TEST_F(XMindDriver, EveryExtractionGetsItsOwnFileAndNoneIsLeft) {

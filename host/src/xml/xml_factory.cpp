@@ -3,12 +3,14 @@
 #include <libxml/parser.h>
 #include <libxml/xmlerror.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <limits>
 #include <mutex>
 #include <new>
+#include <string_view>
 #include <vector>
 
 #include <kx2/PathMap.h>
@@ -37,6 +39,20 @@ void InstallLoader() {
     g_previousLoader = xmlGetExternalEntityLoader();
     xmlSetExternalEntityLoader(RefusingLoader);
   });
+}
+
+// libxml2's nesting limit for documents parsed without XML_PARSE_HUGE.
+constexpr int kMaxElementDepth = 256;
+
+// A byte order mark, or an "encoding" in the XML declaration.
+bool DeclaresEncoding(const BYTE* bytes, ULONG length) {
+  if (!bytes) return false;
+  const std::string_view text(reinterpret_cast<const char*>(bytes), std::min<ULONG>(length, 1024));
+  if (text.rfind("\xEF\xBB\xBF", 0) == 0 || text.rfind("\xFF\xFE", 0) == 0 || text.rfind("\xFE\xFF", 0) == 0)
+    return true;
+  if (text.rfind("<?xml", 0) != 0) return false;
+  const std::string_view declaration = text.substr(0, text.find("?>"));
+  return declaration.find("encoding") != std::string_view::npos;
 }
 
 // The second parameter of libxml2's structured handler (its constness changed between
@@ -106,14 +122,21 @@ class XmlParser : public RefCounted<IKX2XMLParser> {
     t_hostParsing = false;
     if (!doc || !ctxt->wellFormed) {
       const xmlError* e = xmlCtxtGetLastError(ctxt);
+      const std::string where =
+          e ? " (line " + std::to_string(e->line) + ", column " + std::to_string(e->int2) + ")" : std::string();
+      std::string text = e && e->message ? e->message : "";
+      while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
       std::u16string message = u"not well-formed XML";
-      if (!fault.empty()) {
+      if (e && e->code == XML_ERR_INTERNAL_ERROR && text.rfind("Excessive depth", 0) == 0) {
+        message = kXmlTooDeepError + kx2::Utf8ToUtf16(" " + std::to_string(kMaxElementDepth) + " elements" + where);
+      } else if (e && e->code == XML_ERR_INVALID_CHAR && text.rfind("Input is not proper UTF-8", 0) == 0 &&
+                 !DeclaresEncoding(bytes, length)) {
+        message = kx2::Utf8ToUtf16("not valid UTF-8 and no encoding declared" + where);
+      } else if (!fault.empty()) {
         // The cause (an input that does not decode) rather than what the parser saw next.
-        message = kx2::Utf8ToUtf16(fault + (e ? " (line " + std::to_string(e->line) + ")" : std::string()));
-      } else if (e && e->message) {
-        std::string text = e->message;
-        while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
-        message = kx2::Utf8ToUtf16(text + " (line " + std::to_string(e->line) + ")");
+        message = kx2::Utf8ToUtf16(fault + where);
+      } else if (!text.empty()) {
+        message = kx2::Utf8ToUtf16(text + where);
       }
       if (doc) xmlFreeDoc(doc);
       xmlFreeParserCtxt(ctxt);

@@ -7,9 +7,11 @@
 namespace foliant {
 
 // Deepest nesting of topics (child, floating, boundary and summary topics alike) that is
-// imported; a deeper map fails the import. Low enough that every format reaches it within
-// the host parser's limit of 256 nested elements (XMind spends three elements a level).
-inline constexpr int kMaxTopicDepth = 64;
+// imported; a deeper map ends the import with a message naming the limit. FreeMind and
+// MindManager spend at most two elements a level, so they reach it within the host
+// parser's limit of 256 nested elements; XMind spends three, and stops earlier.
+inline constexpr int kMaxTopicDepth = 100;
+inline constexpr int kMaxXMindTopicDepth = 64;
 
 // Largest XML entry of a map package that is read into memory (its declared size; the
 // package's own figure is only a claim); a larger one is refused.

@@ -1,5 +1,8 @@
 // The FreeMind importer's driver: preparing, probing, and importing a map into the last
 // open document that may receive it.
+#include <foliant/common/import_failure.h>
+#include <foliant/common/root_tag.h>
+#include <foliant/import_limits.h>
 #include "freemind/freemind_reader.h"
 
 #include <new>
@@ -61,18 +64,9 @@ int FreemindReader::Probe(LPCWSTR path) {
   if (_wstat64i32(path, &status) != 0) return 0;
   if (status.st_size == 0 && (status.st_mode & _S_IFREG)) return 1;
 
-  IVtlApplication* app = FoliantHostApplication();
-  if (!app) return 0;
-  kx2::Ref<IKX2XMLFactory> factory(app->GetXMLFactory());
-  kx2::Ref<IKX2XMLParser> parser(factory ? factory->CreateParser() : nullptr);
-  kx2::Ref<IKX2XMLDocument> document(parser ? parser->ParseFile(path) : nullptr);
-  kx2::Ref<IKX2XMLElement> root(document ? document->GetDocumentElement() : nullptr);
-  if (!root || !root->HasAttribute(u"version")) return 0;
-  ImportBase context;
-  int handle = 0;
-  const bool hasNode = context.FindElementByPath(root.get(), {u"node"}, &handle) != nullptr;
-  context.ReleasePath(handle);
-  return hasNode ? 1 : 0;
+  // Only the root element's start tag is read: a large map is parsed once, by the import.
+  const std::optional<foliant::RootTag> root = foliant::ReadRootTagOfFile(path);
+  return root && root->name == "map" && root->HasAttribute("version") ? 1 : 0;
 }
 
 void FreemindReader::ClearWalkState() {
@@ -105,6 +99,8 @@ int FreemindReader::Import(IVtlDocumentManager* documents, LPCWSTR path) {
       Cleanup();
       document_ = parser ? parser->ParseFile(path) : nullptr;
       root_ = document_ ? document_->GetDocumentElement() : nullptr;
+      if (parser && !document_)
+        foliant::ReportImportFailure(foliant::ParseFailureText(parser->GetErrorText(), foliant::kMaxTopicDepth));
       // A root other than "map" is no FreeMind map: nothing is read, and the import says
       // so instead of reporting success.
       if (root_ && foliant::TagIs(root_, u"map")) {
@@ -126,11 +122,13 @@ int FreemindReader::Import(IVtlDocumentManager* documents, LPCWSTR path) {
 }
 
 int FreemindReader::WalkMap(ImportBase& context) {
+  tooDeep_ = false;
   int handle = 0;
   IKX2XMLElement* first = context.FindElementByPath(root_, {u"node"}, &handle);
   if (!first) return 0;
   const bool built = BuildNode(context, first, 0, NodeParameters{}, 1);
   context.ReleasePath(handle);
+  if (tooDeep_) foliant::ReportImportFailure(foliant::TooDeepText(foliant::kMaxTopicDepth));
   if (!built) return 0;
   const int result = ResolveArrowLinks() ? 1 : 0;
   ResolveLinks();

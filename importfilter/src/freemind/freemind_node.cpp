@@ -81,7 +81,10 @@ void FreemindReader::GatherChildren(IKX2XMLElement* element, NodeChildren& child
 
 bool FreemindReader::BuildNode(ImportBase& context, IKX2XMLElement* element, int level, NodeParameters parameters,
                                int depth) {
-  if (depth > foliant::kMaxTopicDepth) return false;
+  if (depth > foliant::kMaxTopicDepth) {
+    tooDeep_ = true;
+    return false;
+  }
   level_ = level;
   IKX2XMLElement* previous = context.SetCurrentElement(element);
   struct RestoreElement {

@@ -104,6 +104,7 @@ class FreemindReader : public ImportSession {
   IKX2XMLElement* root_ = nullptr;
 
   int level_ = 0;
+  bool tooDeep_ = false;  // the walk met a node nested deeper than the limit
   int initialised_ = 0;
   std::map<std::u16string, kx2::Ref<IVtlObject>> nodes_;
   std::vector<ArrowLink> arrowLinks_;

@@ -2,6 +2,7 @@
 // "Document.xml" and running the map steps in order.
 #include "mindmanager/mindmanager_reader.h"
 
+#include <foliant/common/import_failure.h>
 #include <new>
 #include <vector>
 
@@ -149,6 +150,7 @@ bool MindManagerReader::LoadDocument() {
   if (read <= 0) return false;
   document_ = parser->Parse(bytes.data(), static_cast<ULONG>(read));
   root_ = document_ ? document_->GetDocumentElement() : nullptr;
+  if (!document_) foliant::ReportImportFailure(foliant::ParseFailureText(parser->GetErrorText(), kMaxTopicDepth));
   return document_ && root_;
 }
 
@@ -190,6 +192,13 @@ int MindManagerReader::Import(IVtlDocumentManager* documents, LPCWSTR path) {
 }
 
 int MindManagerReader::WalkMap(ImportBase& context) {
+  tooDeep_ = false;
+  const int result = WalkTopics(context);
+  if (tooDeep_) foliant::ReportImportFailure(foliant::TooDeepText(kMaxTopicDepth));
+  return result;
+}
+
+int MindManagerReader::WalkTopics(ImportBase& context) {
   if (!ReadStyleGroup(context) || !ReadMarkerSets(context)) return 0;
   {
     HeldPath central(context, root_, {u"ap:OneTopic", u"ap:Topic"});

@@ -54,6 +54,7 @@ class MindManagerReader : public ImportSession {
   bool LoadDocument();
   void RefuseEncrypted();
   int WalkMap(ImportBase& context);
+  int WalkTopics(ImportBase& context);
   void ClearImportState();
 
   // Map steps.
@@ -120,6 +121,7 @@ class MindManagerReader : public ImportSession {
   // The target document, for one Import.
   IVtlDocument* target_ = nullptr;
   int currentKind_ = 0;
+  bool tooDeep_ = false;  // the walk met a topic nested deeper than the limit
 
   // What the walk made.
   std::map<std::u16string, kx2::Ref<IVtlObject>> objects_;    // by "OId"

@@ -34,7 +34,10 @@ bool MindManagerReader::PlaceTopic(int kind, IVtlObject* format, kx2::Ref<IVtlOb
 
 bool MindManagerReader::BuildTopic(ImportBase& context, IKX2XMLElement* element, int kind, TopicRecord record,
                                    int depth, TopicRecord* inherited) {
-  if (depth > kMaxTopicDepth) return false;
+  if (depth > kMaxTopicDepth) {
+    tooDeep_ = true;
+    return false;
+  }
   CurrentElement current(context, element);
   const int previousKind = currentKind_;
   currentKind_ = kind;

@@ -23,7 +23,7 @@ class SheetReader : public ImportSession {
  public:
   SheetReader(XMindImport& importer, ImportState& state, IVtlDocument* document, IVtlModel* model);
   // Stops with the state's abort set when topics nest deeper than
-  // kMaxTopicDepth.
+  // kMaxXMindTopicDepth.
   void ReadSheet(IKX2XMLElement* sheet);
 
   // Attaches the "xmind:#" links of every sheet to their topics, each pointing at the topic

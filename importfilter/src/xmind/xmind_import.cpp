@@ -11,6 +11,7 @@
 #include <basalt/path_util.h>
 #include <foliant/filter_library.h>
 #include <foliant/host_binding.h>
+#include <foliant/common/import_failure.h>
 #include <foliant/common/xml_walk.h>
 #include <foliant/import_limits.h>
 #include <win/crt.h>
@@ -55,7 +56,7 @@ int XMindImport::Init() {
     texts.resourceGroup = foliant::LoadText(22041);
     texts.newerCaption = foliant::LoadText(22046);
     texts.newerText = foliant::LoadText(22047);
-    texts.tooDeepText = foliant::LoadText(22048);
+    texts.tooDeepText = foliant::TooDeepText(foliant::kMaxXMindTopicDepth);
     return result;
   } catch (...) {
     BaseError::_SetError(kErrorOutOfMemory);
@@ -126,6 +127,7 @@ int XMindImport::LoadXMLEntry(LPCWSTR entryName) {
   kx2::Ref<IKX2XMLElement> root(document ? document->GetDocumentElement() : nullptr);
   if (!root) {
     BaseError::_SetError(kErrorXmlParse);
+    if (!document) state_->parseError = foliant::ParseFailureText(parser->GetErrorText(), foliant::kMaxXMindTopicDepth);
     return 0;
   }
   state_->document = std::move(document);
@@ -169,7 +171,9 @@ int XMindImport::Import(IVtlDocumentManager* documents, LPCWSTR path) {
       }
       ReleaseXML();
 
+      state_->parseError.clear();
       int read = LoadXMLEntry(u"content.xml");
+      if (!read && !state_->parseError.empty()) foliant::ReportImportFailure(state_->parseError);
       int sheetsRead = 0;
       if (read) {
         foliant::ForEachChildElement(state_->root.get(), [&](IKX2XMLElement* sheet) {

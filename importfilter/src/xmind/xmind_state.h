@@ -43,7 +43,7 @@ struct ImportTexts {
   std::u16string resourceGroup;   // 22041
   std::u16string newerCaption;    // 22046
   std::u16string newerText;       // 22047
-  std::u16string tooDeepText;     // 22048
+  std::u16string tooDeepText;
 };
 
 struct ImportState {
@@ -67,6 +67,8 @@ struct ImportState {
   std::vector<PendingLink> pendingLinks;
   std::vector<kx2::Ref<IVtlModel>> models;
   std::optional<ImportAbort> abort;
+  // Why the host's parser refused the last entry it was given.
+  std::u16string parseError;
 };
 
 }  // namespace foliant::xmind

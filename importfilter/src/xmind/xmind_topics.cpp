@@ -51,7 +51,7 @@ void SheetReader::ApplyFormat(IVtlObject* node, IVtlObject* format) {
 }
 
 bool SheetReader::DepthAllowed(int depth) {
-  if (depth <= kMaxTopicDepth) return true;
+  if (depth <= kMaxXMindTopicDepth) return true;
   if (Going()) state_.abort = ImportAbort{1, state_.texts.tooDeepText};
   return false;
 }

@@ -114,6 +114,9 @@ class IKX2XMLDocument : public IKX2XMLNode {
   ~IKX2XMLDocument() = default;
 };
 
+// How GetErrorText starts when a document nests its elements deeper than the parser reads.
+inline constexpr char16_t kXmlTooDeepError[] = u"nested deeper than";
+
 class IKX2XMLParser : public IVtlUnknown {
  public:
   // Parses a document held in memory (the encoding is taken from its byte order mark or
