@@ -178,6 +178,11 @@ TEST(FoliantFramework, ComErrorsAndExceptionTexts) {
 
   EXPECT_EQ(foliant::HundredthsFromText(u"12.345"), 1234);
   EXPECT_EQ(foliant::HundredthsFromText(u"-0.5"), -50);
+  // Values past the 32-bit range saturate instead of converting out of range.
+  EXPECT_EQ(foliant::HundredthsFromText(u"1e300"), INT32_MAX);
+  EXPECT_EQ(foliant::HundredthsFromText(u"-21474837"), INT32_MIN);
+  EXPECT_EQ(foliant::HundredthsFromText(u"nan"), 0);
+  EXPECT_EQ(foliant::HundredthsFromText(nullptr), 0);
   struct ColorCase {
     const char16_t* text;
     DWORD color;

@@ -184,8 +184,9 @@ TEST_F(XMindTopics, LinksAcrossSheetsAndNotes) {
       <topic xlink:href="xmind:#nowhere"><title>dangling</title></topic>
       <topic><title>plain</title><notes><plain>line1&#10;line2&#9;tab</plain></notes></topic>
       <topic><title>html</title><notes><plain>ignored</plain><html><xhtml:p>Start <xhtml:span style-id="bold">bold</xhtml:span> end</xhtml:p><xhtml:p>second <xhtml:a xlink:href="x"><xhtml:span>link</xhtml:span> tail</xhtml:a></xhtml:p></html></notes></topic>
+      <topic xlink:href="xmind:#s2"><title>to the sheet</title></topic>
     </topics></children></topic></sheet>
-    <sheet><topic id="c2"><title>C2</title><children><topics type="attached">
+    <sheet id="s2"><topic id="c2"><title>C2</title><children><topics type="attached">
       <topic xlink:href="xmind:#w"><title>back</title></topic></topics></children></topic></sheet>)x";
   ASSERT_EQ(
       ImportPath(Map(sheets, R"x(<style id="bold" type="text"><text-properties fo:font-weight="bold"/></style>)x")), 1);
@@ -213,6 +214,10 @@ TEST_F(XMindTopics, LinksAcrossSheetsAndNotes) {
   EXPECT_EQ(Text(Member(across, "type")), "current");
   EXPECT_EQ(Text(Member(across, "text")), "C2");
   EXPECT_EQ(CountAttached(TopicAt(first, {5}), "hyperlink"), 0u);
+  // A link to a sheet leads to its central topic.
+  const Value* toSheet = Member(Attached(TopicAt(first, {8}), "hyperlink"), "link");
+  EXPECT_EQ(Text(Member(toSheet, "text")), "C2");
+  EXPECT_EQ(Text(Member(toSheet, "link")), Text(Member(across, "link")));
   const Value* back = Member(Attached(TopicAt(second, {0}), "hyperlink"), "link");
   EXPECT_EQ(Text(Member(back, "text")), "web");
   EXPECT_NE(Text(Member(back, "link")).find('|'), std::string::npos);

@@ -68,7 +68,7 @@ struct CheckedDateTime {
 namespace foliant {
 bool IsEqualGUID(REFGUID a, REFGUID b);
 inline bool IsNotEqualGUID(REFGUID a, REFGUID b) { return !IsEqualGUID(a, b); }
-// _wtof of the text times 100, truncated.
+// _wtof of the text times 100, truncated; saturated at the 32-bit range, 0 for no number.
 LONG HundredthsFromText(LPCWSTR text);
 // A colour text ("#RRGGBB" or "#AARRGGBB"): the hexadecimal after the first character,
 // always opaque (0xFF000000 with its low 24 bits). `transparency`, when given, receives

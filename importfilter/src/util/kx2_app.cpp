@@ -1,4 +1,7 @@
 #include <foliant/kx2_app.h>
+
+#include <cmath>
+#include <cstdint>
 #include <win/oleauto.h>
 
 #include <basalt/error.h>
@@ -92,7 +95,14 @@ bool IsEqualGUID(REFGUID a, REFGUID b) {
   return x[0] == y[0] && x[1] == y[1] && x[2] == y[2] && x[3] == y[3];
 }
 
-LONG HundredthsFromText(LPCWSTR text) { return static_cast<LONG>(_wtof(text ? text : u"") * 100); }
+LONG HundredthsFromText(LPCWSTR text) {
+  const double hundredths = _wtof(text ? text : u"") * 100.0;
+  // Converting a value the 32 bits cannot hold is undefined: huge texts saturate.
+  if (!std::isfinite(hundredths)) return 0;
+  if (hundredths >= static_cast<double>(INT32_MAX)) return INT32_MAX;
+  if (hundredths <= static_cast<double>(INT32_MIN)) return INT32_MIN;
+  return static_cast<LONG>(hundredths);
+}
 
 DWORD ColorFromText(LPCWSTR text, LONG* transparency) {
   // Read as "%x" reads: blanks, an optional "0x", then hexadecimal digits; a text without

@@ -80,6 +80,7 @@ void XMindImport::Cleanup() {
   state_->styles.clear();
   state_->topicGuidTexts.clear();
   state_->topicTitles.clear();
+  state_->sheetCentralTopics.clear();
   state_->abort.reset();
   state_->package.Close();
 }

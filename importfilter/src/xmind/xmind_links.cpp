@@ -140,9 +140,14 @@ void SheetReader::ImportAttachment(const std::u16string& entry, const std::u16st
 
 void SheetReader::ResolveLinks(ImportState& state) {
   for (PendingLink& pending : state.pendingLinks) {
-    auto target = state.topicGuidTexts.find(pending.target);
+    // A topic id, or a sheet id standing for the sheet's central topic.
+    std::u16string targetId = pending.target;
+    if (!state.topicGuidTexts.count(targetId))
+      if (auto sheet = state.sheetCentralTopics.find(targetId); sheet != state.sheetCentralTopics.end())
+        targetId = sheet->second;
+    auto target = state.topicGuidTexts.find(targetId);
     if (target == state.topicGuidTexts.end() || !pending.model || !pending.topic) continue;
-    auto title = state.topicTitles.find(pending.target);
+    auto title = state.topicTitles.find(targetId);
     const std::u16string description = BuildHyperlinkDescription(
         target->second.c_str(), true, kLinkCurrent, nullptr,
         title != state.topicTitles.end() && !title->second.empty() ? title->second.c_str() : nullptr);

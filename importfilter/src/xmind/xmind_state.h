@@ -61,8 +61,9 @@ struct ImportState {
   std::map<std::u16string, StyleRecord> styles;
 
   // For the whole workbook: an "xmind:#" link may name a topic of any sheet.
-  std::map<std::u16string, std::u16string> topicGuidTexts;  // id -> "{document}|{topic}"
-  std::map<std::u16string, std::u16string> topicTitles;     // id -> title text
+  std::map<std::u16string, std::u16string> topicGuidTexts;      // id -> "{document}|{topic}"
+  std::map<std::u16string, std::u16string> topicTitles;         // id -> title text
+  std::map<std::u16string, std::u16string> sheetCentralTopics;  // sheet id -> central topic id
   // "xmind:#" links (the target is the topic id), resolved once every sheet has been read.
   std::vector<PendingLink> pendingLinks;
   std::vector<kx2::Ref<IVtlModel>> models;

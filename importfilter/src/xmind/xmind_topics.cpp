@@ -67,6 +67,10 @@ void SheetReader::ReadSheet(IKX2XMLElement* sheet) {
       document_->SetTitle(ElementText(child).c_str(), 1);
     } else if (TagIs(child, u"topic") && !centralRead) {
       centralRead = true;
+      // A link to the sheet leads to its central topic.
+      const std::u16string sheetId = AttributeText(sheet, u"id");
+      const std::u16string topicId = AttributeText(child, u"id");
+      if (!sheetId.empty() && !topicId.empty()) state_.sheetCentralTopics.try_emplace(sheetId, topicId);
       SetCurrent(root.get());
       ImportTopic(child, 0);
     } else if (TagIs(child, u"relationships")) {

@@ -6,6 +6,7 @@
 
 #include <basalt/string_util.h>
 #include <foliant/host_binding.h>
+#include <foliant/kx2_app.h>
 #include <foliant/property_values.h>
 #include <foliant/time_value.h>
 #include <foliant/common/color_text.h>
@@ -109,14 +110,15 @@ kx2::Ref<IKX2XMLElement> ChildNamed(IKX2XMLElement* parent, std::u16string_view 
 
 LONG LengthFromText(std::u16string_view text) {
   const std::u16string terminated(text);
-  const double hundredths = Basalt::Util::StringUtil::atof_fmt(terminated.c_str()) * 100.0;
-  if (!std::isfinite(hundredths)) return 0;
-  if (hundredths >= static_cast<double>(INT32_MAX)) return INT32_MAX;
-  if (hundredths <= static_cast<double>(INT32_MIN)) return INT32_MIN;
-  return static_cast<LONG>(hundredths);
+  return HundredthsFromText(terminated.c_str());
 }
 
-std::optional<DWORD> ColorFromText(std::u16string_view text) { return ParseHashColor(text); }
+std::optional<DWORD> ColorFromText(std::u16string_view text) {
+  // Only "#RRGGBB" is a colour here; its value is read by the one colour reader.
+  if (!ParseHashColor(text)) return std::nullopt;
+  const std::u16string terminated(text);
+  return foliant::ColorFromText(terminated.c_str());
+}
 
 LONG IntegerFromText(std::u16string_view text) {
   const std::u16string terminated(text);
