@@ -284,6 +284,28 @@ TEST_F(FreeMindImportTest, ImagesOfRichTextNeedTheirFile) {
   EXPECT_EQ(Int(Member(Member(Member(image, "format -1"), "0x4003"), "bytes")), 16);
 }
 
+TEST_F(FreeMindImportTest, PicturesWithoutASizeTakeTheirOwn) {
+  // A PNG's signature and header: 40 x 20 pixels.
+  static const char kPngHead[] =
+      "\x89\x50\x4e\x47\x0d\x0a\x1a\x0a\x00\x00\x00\x0d\x49\x48\x44\x52\x00\x00\x00\x28\x00\x00\x00\x14"
+      "\x08\x06\x00\x00\x00\xff\x46\x7f\xbb";
+  Write("pic.png", std::string(kPngHead, sizeof kPngHead - 1));
+  Write("junk.png", "not really a png");
+  ASSERT_EQ(ImportMap(Map("<node><richcontent TYPE='NODE'><html><body><p>x<img src='pic.png'/></p>"
+                          "<p><img src='pic.png' width='80'/></p><p><img src='junk.png'/></p></body></html>"
+                          "</richcontent></node>")),
+            1);
+  const Value document = Document();
+  const Value* root = TopicAt(document, {});
+  ASSERT_EQ(CountAttached(root, "picture"), 3u);
+  const struct { int64_t width, height; } expected[] = {{3000, 1500}, {6000, 3000}};
+  for (size_t i = 0; i < 2; ++i) {
+    EXPECT_EQ(Int(Member(Attached(root, "picture", i), "width")), expected[i].width) << i;
+    EXPECT_EQ(Int(Member(Attached(root, "picture", i), "height")), expected[i].height) << i;
+  }
+  EXPECT_EQ(Member(Attached(root, "picture", 2), "width"), nullptr) << "no size rather than 0 x 0";
+}
+
 TEST_F(FreeMindImportTest, DepthLimitEndsTheImport) {
   auto chain = [](int depth) {
     std::string open, close;

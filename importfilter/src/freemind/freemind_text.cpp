@@ -2,10 +2,14 @@
 #include "freemind/freemind_reader.h"
 
 #include <climits>
+#include <cstdio>
+#include <memory>
+#include <vector>
 
 #include <basalt/string_util.h>
 #include <foliant/host_binding.h>
 #include <foliant/property_values.h>
+#include <kx2/ImageCodec.h>
 #include <foliant/common/color_text.h>
 #include <foliant/common/rich_text_writer.h>
 #include <foliant/common/topic_text.h>
@@ -38,6 +42,27 @@ kx2::Ref<IKX2XMLDocument> ParseHtmlTitle(LPCWSTR text) {
   const std::string xml = HTML::RepairHtml(text);
   return kx2::Ref<IKX2XMLDocument>(
       parser->Parse(reinterpret_cast<const BYTE*>(xml.data()), static_cast<ULONG>(xml.size())));
+}
+
+// The sides a picture's header gives (pixels at 96 per inch, in hundredths of a point) for
+// the sides the map left out; a side the map gave keeps its value and the other follows
+// the picture's proportions. Nothing changes when the header cannot be read.
+void SizeFromHeader(LPCWSTR path, LONG* width, LONG* height) {
+  // Headers lie within the first bytes; a JPEG's size may follow large metadata.
+  constexpr size_t kHeaderBytes = 1 << 20;
+  std::unique_ptr<FILE, int (*)(FILE*)> file(_wfopen(path, u"rb"), &fclose);
+  if (!file) return;
+  std::vector<uint8_t> head(kHeaderBytes);
+  head.resize(fread(head.data(), 1, head.size(), file.get()));
+  int pixelsWide = 0, pixelsHigh = 0;
+  if (!Kx2ProbeImageSize(head.data(), head.size(), &pixelsWide, &pixelsHigh) || pixelsWide <= 0 || pixelsHigh <= 0)
+    return;
+  constexpr int64_t kPerPixel = 7200 / 96;
+  const int64_t w = *width > 0 ? *width : *height > 0 ? *height * pixelsWide / pixelsHigh : pixelsWide * kPerPixel;
+  const int64_t h = *height > 0 ? *height : *width > 0 ? *width * pixelsHigh / pixelsWide : pixelsHigh * kPerPixel;
+  if (w <= 0 || h <= 0 || w > INT32_MAX || h > INT32_MAX) return;
+  *width = static_cast<LONG>(w);
+  *height = static_cast<LONG>(h);
 }
 
 bool HasText(const std::vector<HTML::Paragraph>& paragraphs) {
@@ -143,8 +168,12 @@ bool FreemindReader::ImportImages(const std::vector<HTML::Paragraph>& paragraphs
     if (_waccess(local.path.c_str(), 0) != 0) continue;
     PropertyHolder image(FoliantCreateObject(kClassImage));
     if (!image) return false;
-    if (!image.SetPropertyValue(kPropImageWidth, kPropNumber, static_cast<DWORD>(p.imageWidth)) ||
-        !image.SetPropertyValue(kPropImageHeight, kPropNumber, static_cast<DWORD>(p.imageHeight)))
+    LONG width = p.imageWidth, height = p.imageHeight;
+    if (width <= 0 || height <= 0) SizeFromHeader(local.path.c_str(), &width, &height);
+    // A size neither written nor readable from the picture is left out, never 0 x 0.
+    if (width > 0 && height > 0 &&
+        (!image.SetPropertyValue(kPropImageWidth, kPropNumber, static_cast<DWORD>(width)) ||
+         !image.SetPropertyValue(kPropImageHeight, kPropNumber, static_cast<DWORD>(height))))
       return false;
     for (USHORT id = 0x4004; id <= 0x4007; ++id)
       if (!image.SetPropertyValue(id, kPropInt, 0)) return false;
