@@ -157,6 +157,7 @@ TEST_F(XMindDriver, EveryExtractionGetsItsOwnFileAndNoneIsLeft) {
       "<topic><title>one</title><xhtml:img xhtml:src=\"xap:attachments/one.png\"/></topic>"
       "<topic><title>two</title><xhtml:img xhtml:src=\"xap:attachments/two.png\"/></topic>"
       "<topic xlink:href=\"xap:attachments/notes.txt\"><title>notes.txt</title></topic>"
+      "<topic><title>one again</title><xhtml:img xhtml:src=\"xap:attachments/one.png\"/></topic>"
       "</topics></children></topic>";
   vantorel::OpenDocument(true);
   const std::u16string path =
@@ -172,6 +173,7 @@ TEST_F(XMindDriver, EveryExtractionGetsItsOwnFileAndNoneIsLeft) {
   };
   EXPECT_EQ(storedBytes(0), 10);
   EXPECT_EQ(storedBytes(1), 20);
+  EXPECT_EQ(storedBytes(3), 10) << "an entry named twice is extracted once and stored for both";
   const Value* attachment = Attached(TopicAt(document, {2}), "attachment");
   EXPECT_EQ(Text(Member(attachment, "file-name")), "notes.txt");
   EXPECT_EQ(Int(Member(attachment, "file-size")), 5);

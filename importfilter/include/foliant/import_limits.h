@@ -17,4 +17,8 @@ inline constexpr int kMaxXMindTopicDepth = 64;
 // package's own figure is only a claim); a larger one is refused.
 inline constexpr uint32_t kMaxXmlEntryBytes = 256u << 20;
 
+// Most bytes one import extracts from a package (pictures and attachments together);
+// past it the import ends with a message.
+inline constexpr uint64_t kMaxExtractedBytes = uint64_t{2} << 30;
+
 }  // namespace foliant

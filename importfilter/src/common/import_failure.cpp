@@ -13,6 +13,7 @@ namespace {
 
 constexpr UINT kTooDeepText = 22049;
 constexpr UINT kFailureCaption = 22050;
+constexpr UINT kTooLargeText = 22051;
 
 void ReplaceAll(std::u16string& text, std::u16string_view from, std::u16string_view to) {
   for (size_t at = text.find(from); at != std::u16string::npos; at = text.find(from, at + to.size()))
@@ -29,6 +30,13 @@ void ReportImportFailure(const std::u16string& text) {
 std::u16string TooDeepText(int levels) {
   std::u16string text = LoadText(kTooDeepText);
   const std::string digits = std::to_string(levels);
+  ReplaceAll(text, u"%1", std::u16string(digits.begin(), digits.end()));
+  return text;
+}
+
+std::u16string TooLargeText(uint64_t bytes) {
+  std::u16string text = LoadText(kTooLargeText);
+  const std::string digits = std::to_string(bytes >> 20);
   ReplaceAll(text, u"%1", std::u16string(digits.begin(), digits.end()));
   return text;
 }

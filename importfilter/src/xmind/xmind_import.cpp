@@ -57,6 +57,7 @@ int XMindImport::Init() {
     texts.newerCaption = foliant::LoadText(22046);
     texts.newerText = foliant::LoadText(22047);
     texts.tooDeepText = foliant::TooDeepText(foliant::kMaxXMindTopicDepth);
+    texts.tooLargeText = foliant::TooLargeText(foliant::kMaxExtractedBytes);
     return result;
   } catch (...) {
     BaseError::_SetError(kErrorOutOfMemory);
@@ -81,6 +82,7 @@ void XMindImport::Cleanup() {
   state_->topicGuidTexts.clear();
   state_->topicTitles.clear();
   state_->sheetCentralTopics.clear();
+  state_->extractedBytes = 0;
   state_->abort.reset();
   state_->package.Close();
 }
@@ -92,15 +94,25 @@ void XMindImport::ReleaseXML() {
   state_->document.reset();
   for (const std::u16string& path : state_->tempFiles) Basalt::Util::FileAndIOUtil::_DeleteFile(path.c_str());
   state_->tempFiles.clear();
+  state_->extracted.clear();
 }
 
 std::u16string XMindImport::ExtractToTempFile(LPCWSTR entryName) {
   if (!entryName || !state_->package.HasEntry(entryName)) return {};
-  // A fresh name for every extraction: each picture and attachment is a file of its own.
+  // One copy per entry, however many topics name it.
+  if (auto done = state_->extracted.find(entryName); done != state_->extracted.end()) return done->second;
+  // A small package must not make the disk grow without bound through its references.
+  const uint64_t size = state_->package.GetEntrySize(entryName);
+  if (state_->extractedBytes + size > foliant::kMaxExtractedBytes) {
+    if (!state_->abort) state_->abort = foliant::xmind::ImportAbort{kErrorMessage, state_->texts.tooLargeText};
+    return {};
+  }
   char16_t path[MAX_PATH] = {};
   if (!PathUtil::_PathMakeTempEx(u"ETq", u"tmp", 0, u"Taloria1\\XML\\", path) || !path[0]) return {};
   state_->tempFiles.emplace_back(path);
   if (!state_->package.ExtractEntry(entryName, path)) return {};
+  state_->extractedBytes += size;
+  state_->extracted.emplace(entryName, path);
   return path;
 }
 
@@ -200,7 +212,7 @@ int XMindImport::Import(IVtlDocumentManager* documents, LPCWSTR path) {
         });
         if (const auto& abort = state_->abort) {
           if (abort->code == kErrorMessage)
-            BaseError::_SetErrorMesg(abort->message.c_str());
+            foliant::ReportImportFailure(abort->message);
           else
             BaseError::_SetError(abort->code);
           read = 0;

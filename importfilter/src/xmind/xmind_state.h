@@ -44,6 +44,7 @@ struct ImportTexts {
   std::u16string newerCaption;    // 22046
   std::u16string newerText;       // 22047
   std::u16string tooDeepText;
+  std::u16string tooLargeText;
 };
 
 struct ImportState {
@@ -58,6 +59,9 @@ struct ImportState {
   ImportTexts texts;
   // Every file extracted for this import, deleted when the XML document is released.
   std::vector<std::u16string> tempFiles;
+  // Entries extracted so far (entry -> temporary file), and their bytes over the import.
+  std::map<std::u16string, std::u16string> extracted;
+  uint64_t extractedBytes = 0;
   std::map<std::u16string, StyleRecord> styles;
 
   // For the whole workbook: an "xmind:#" link may name a topic of any sheet.

@@ -2,6 +2,7 @@
 // record, and so on the host's report.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include <win/types.h>
@@ -13,6 +14,9 @@ void ReportImportFailure(const std::u16string& text);
 
 // "The map is nested deeper than <levels> levels."
 std::u16string TooDeepText(int levels);
+
+// "The map's pictures and attachments take more than <megabytes> MB."
+std::u16string TooLargeText(uint64_t bytes);
 
 // Why the host's parser refused a map's XML: its own text (with line and column), or the
 // depth message when it stopped at its nesting limit (a map nests deeper than the

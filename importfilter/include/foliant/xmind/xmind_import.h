@@ -46,8 +46,10 @@ class XMindImport : public ImportBase {
   int LoadXMLEntry(LPCWSTR entryName);
   // Releases the current XML document and deletes every temporary file made so far.
   void ReleaseXML();
-  // Extracts a package entry (folder levels separated by "\") to a temporary file of its
-  // own, deleted by ReleaseXML; the file's path, or empty when the entry cannot be read.
+  // Extracts a package entry (folder levels separated by "\") to a temporary file, once
+  // per import however many topics name it, deleted by ReleaseXML; the file's path, or
+  // empty when the entry cannot be read or the import's extracted bytes would pass
+  // kMaxExtractedBytes (which ends the import with a message).
   std::u16string ExtractToTempFile(LPCWSTR entryName);
 
  private:
