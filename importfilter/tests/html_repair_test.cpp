@@ -25,6 +25,8 @@ TEST(HtmlRepair, MarkupBecomesWellFormed) {
       {u"<!-- note --><!DOCTYPE html><?pi?><o:p>w</o:p>", "<p>w</p>"},
       {u"<p title=\"&lt;&#65;&\">", "<p title=\"&lt;A&amp;\"></p>"},
       {u"x\u0001y", "xy"},
+      // A local part that is no name leaves the prefix as the name.
+      {u"<h:2h:>t", "<h>t</h>"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(HTML::RepairHtml(c.html), std::string("<html-fragment>") + c.xml + "</html-fragment>")

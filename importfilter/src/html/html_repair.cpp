@@ -117,8 +117,10 @@ class Repair {
     // A prefix ("o:p") is no namespace the document declares: the local name stands.
     if (at_ < in_.size() && in_[at_] == u':') {
       ++at_;
-      name.clear();
-      while (at_ < in_.size() && IsNameChar(in_[at_])) name += Lower(in_[at_++]);
+      std::u16string local;
+      while (at_ < in_.size() && IsNameChar(in_[at_])) local += Lower(in_[at_++]);
+      // A local part that is no name ("h:2") leaves the prefix as the name.
+      if (!local.empty() && IsAsciiLetter(local[0])) name = std::move(local);
     }
     return name;
   }
