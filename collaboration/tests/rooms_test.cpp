@@ -403,10 +403,19 @@ TEST_F(RoomsTest, PushesAndLookupsRaceCreationAndRemoval) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
   for (int i = 0; i < 200 && std::chrono::steady_clock::now() < deadline; ++i) {
     IMeetingRoom* room = MakeRoom("busy");
-    Drain();
+    // A bounded pop: two pushers can outpace one popper, and an unbounded drain would then
+    // never end.
+    for (int popped = 0; popped < 10000; ++popped) {
+      TendrilUIEvent e;
+      ui_->PopUIEvent(&e);
+      if (e.type == -1) break;
+    }
     manager_->RemoveMeetingRoom(room);
   }
-  while (pushed.load() < 1000 && std::chrono::steady_clock::now() < deadline) std::this_thread::yield();
+  // The workers may have been starved while rooms came and went on a loaded machine: give
+  // them their own, longer deadline to reach the count rather than the room loop's.
+  const auto pushDeadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (pushed.load() < 1000 && std::chrono::steady_clock::now() < pushDeadline) std::this_thread::yield();
   stop.store(true);
   a.join();
   b.join();
