@@ -39,7 +39,8 @@ struct Entry {
   uint32_t size = 0;
 };
 
-class Container {
+// Exported as a test seam: the fuzz target parses containers directly.
+class KX2_API Container {
  public:
   // Checks and indexes the bytes; nullptr when they are not a well-formed container.
   static std::unique_ptr<Container> Parse(std::vector<uint8_t> bytes);
