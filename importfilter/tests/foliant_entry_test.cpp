@@ -143,14 +143,15 @@ TEST_F(FoliantExports, ARecordBelow552BytesStaysUntouchedButTheCursorMoves) {
 
 TEST_F(FoliantExports, NamesAreLookedUpIgnoringCase) {
   // A real map, so that a name that finds the FreeMind item is told from one that does not.
-  const std::filesystem::path file = std::filesystem::temp_directory_path() / ("foliant_names_" + std::to_string(getpid()) + ".mm");
+  const std::filesystem::path file =
+      std::filesystem::temp_directory_path() / ("foliant_names_" + std::to_string(getpid()) + ".mm");
   std::ofstream(file) << "<map version=\"1.0.1\"><node TEXT=\"r\"/></map>";
   const std::u16string map = kx2::ToWindowsPath(file.string());
   const struct {
     const char16_t* name;
     int found;
-  } names[] = {{u"FREEMIND", 1}, {u"freemind", 1}, {u"FreeMind", 1}, {u"MindManager", 0}, {u"xmind", 0},
-               {u"OPML", 0},     {u"", 0},         {u"FREEMINDX", 0}};
+  } names[] = {{u"FREEMIND", 1}, {u"freemind", 1}, {u"FreeMind", 1}, {u"MindManager", 0},
+               {u"xmind", 0},    {u"OPML", 0},     {u"", 0},         {u"FREEMINDX", 0}};
   for (const auto& n : names) EXPECT_EQ(discover(map.c_str(), n.name), n.found) << kx2::Utf16ToUtf8(n.name);
   std::filesystem::remove(file);
   const char16_t* missing = u"Z:\\no\\such\\map.mm";
