@@ -59,7 +59,9 @@ void Call(Reader& in, HWND windows[2], HIMC& made, HIMC stale) {
       const DWORD length = in.word() % (sizeof buffer + 1);
       const DWORD index = in.next() % 2 ? (1u << (in.next() % 14)) : in.word();
       const LONG got = ImmGetCompositionStringW(himc, index, length ? buffer : nullptr, length);
-      if (length && got > static_cast<LONG>(length)) __builtin_trap();
+      // The cursor and delta start answer their value, not a size.
+      const bool value = index == GCS_CURSORPOS || index == GCS_DELTASTART;
+      if (!value && length && got > static_cast<LONG>(length)) __builtin_trap();
       break;
     }
     case 1:
