@@ -163,9 +163,16 @@ function(kx2_test_binary bin srcs dirs libs labels)
     add_dependencies(kx2_threads_tests ${bin})
   endif()
   set(properties ${CMAKE_CURRENT_BINARY_DIR}/${bin}_properties.cmake)
+  # Each test also gets a temporary folder of its own: ctest runs tests as parallel processes,
+  # and code that empties or fills a fixed folder under the temporary folder ("${Temp}\Taloria")
+  # would otherwise meet another test's files.
   file(WRITE ${properties}
+    "set(kx2_index 0)\n"
     "foreach(test IN LISTS ${bin}_TESTS)\n"
-    "  set_tests_properties(\"\${test}\" PROPERTIES ENVIRONMENT \"${KX2_TEST_ENVIRONMENT}\" ${label_property})\n"
+    "  math(EXPR kx2_index \"\${kx2_index} + 1\")\n"
+    "  set(kx2_tmp \"${KX2_TEST_HOME}/tmp/${bin}-\${kx2_index}\")\n"
+    "  file(MAKE_DIRECTORY \"\${kx2_tmp}\")\n"
+    "  set_tests_properties(\"\${test}\" PROPERTIES ENVIRONMENT \"${KX2_TEST_ENVIRONMENT};TMP=\${kx2_tmp};TEMP=\${kx2_tmp};TMPDIR=\${kx2_tmp}\" ${label_property})\n"
     "endforeach()\n")
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${properties})
 endfunction()
