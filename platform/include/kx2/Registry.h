@@ -7,3 +7,12 @@
 // so that the next registry call reads KX2_REGISTRY, XDG_CONFIG_HOME and the shell-folder
 // environment again. Call it only while no other thread uses the registry.
 KX2_EXPORT void Kx2RegistryReset();
+
+// Runs several registry calls of the calling thread on the hive of `key` in one
+// transaction that holds the hive's write lock (BEGIN IMMEDIATE), so that a read and the
+// write that follows it cannot interleave with another thread's or process's: begin,
+// make the calls, then end with commit TRUE to keep them or FALSE to undo them. Other
+// threads' calls on that hive wait meanwhile. Begins nest; the outermost end decides.
+// Win32 results; ending without a begin on this thread gives ERROR_INVALID_FUNCTION.
+KX2_EXPORT LONG Kx2RegBeginUpdate(HKEY key);
+KX2_EXPORT LONG Kx2RegEndUpdate(HKEY key, BOOL commit);

@@ -203,8 +203,62 @@ Hive::Statement Hive::Prepare(const char* sql) {
   return Statement(db_, it->second);
 }
 
+LONG Hive::BeginUpdate() {
+  mutex_.lock();
+  if (updateDepth_ > 0) {
+    ++updateDepth_;
+    return ERROR_SUCCESS;
+  }
+  try {
+    Exec("BEGIN IMMEDIATE");
+  } catch (const RegError& e) {
+    mutex_.unlock();
+    return e.code;
+  }
+  updateDepth_ = 1;
+  updateFailed_ = false;
+  updateOwner_ = std::this_thread::get_id();
+  return ERROR_SUCCESS;
+}
+
+LONG Hive::EndUpdate(bool commit) {
+  // Only the owner can get the lock while an update is open.
+  if (!mutex_.try_lock()) return ERROR_INVALID_FUNCTION;
+  bool mine = updateDepth_ > 0 && updateOwner_ == std::this_thread::get_id();
+  mutex_.unlock();
+  if (!mine) return ERROR_INVALID_FUNCTION;
+  if (!commit) updateFailed_ = true;
+  LONG result = ERROR_SUCCESS;
+  if (--updateDepth_ == 0) {
+    updateOwner_ = std::thread::id();
+    if (updateFailed_) {
+      sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    } else {
+      int rc = sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
+      if (rc != SQLITE_OK) {
+        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        result = ResultFromSqlite(rc);
+      }
+    }
+  }
+  mutex_.unlock();  // the lock BeginUpdate took
+  return result;
+}
+
 LONG Hive::Transact(bool write, const std::function<LONG()>& fn, bool commitAlways) {
   std::lock_guard lock(mutex_);
+  if (updateDepth_ > 0) {
+    // Inside this thread's open update: the update's end commits or rolls back.
+    try {
+      return fn();
+    } catch (const RegError& e) {
+      return e.code;
+    } catch (const std::bad_alloc&) {
+      return ERROR_OUTOFMEMORY;
+    } catch (...) {
+      return ERROR_REGISTRY_IO_FAILED;
+    }
+  }
   LONG result = ERROR_SUCCESS;
   try {
     Exec(write ? "BEGIN IMMEDIATE" : "BEGIN");

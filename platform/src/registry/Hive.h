@@ -15,6 +15,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "win/types.h"
@@ -67,6 +68,13 @@ class Hive {
   // `commitAlways` is set, and rolls back otherwise. Exceptions become results.
   LONG Transact(bool write, const std::function<LONG()>& fn, bool commitAlways = false);
 
+  // One BEGIN IMMEDIATE transaction around several calls of the calling thread: until the
+  // matching EndUpdate, Transact on this thread runs inside it and other threads wait.
+  // Updates nest; the outermost end commits, unless any end asked to roll back.
+  LONG BeginUpdate();
+  // ERROR_INVALID_FUNCTION when the thread has no update open on this hive.
+  LONG EndUpdate(bool commit);
+
   bool KeyExists(int64_t id);
   std::optional<int64_t> Child(int64_t parent, std::u16string_view name);
   // Follows a path of names separated by backslashes (empty components are skipped).
@@ -97,6 +105,10 @@ class Hive {
   sqlite3* db_ = nullptr;
   std::map<std::string, sqlite3_stmt*> cache_;
   std::recursive_mutex mutex_;
+  // Guarded by mutex_, which the thread of an open update keeps locked.
+  int updateDepth_ = 0;
+  bool updateFailed_ = false;
+  std::thread::id updateOwner_;
 };
 
 // Splits a key path at backslashes, skipping empty components.

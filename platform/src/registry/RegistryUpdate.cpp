@@ -1,0 +1,25 @@
+// Several registry calls of one thread in one hive transaction.
+#include "kx2/Registry.h"
+#include "registry/KeyTable.h"
+
+using namespace kx2::reg;
+
+KX2_EXPORT LONG Kx2RegBeginUpdate(HKEY key) {
+  try {
+    OpenKey where;
+    LONG r = Resolve(key, &where);
+    return r != ERROR_SUCCESS ? r : where.hive->BeginUpdate();
+  } catch (...) {
+    return ERROR_REGISTRY_IO_FAILED;
+  }
+}
+
+KX2_EXPORT LONG Kx2RegEndUpdate(HKEY key, BOOL commit) {
+  try {
+    OpenKey where;
+    LONG r = Resolve(key, &where);
+    return r != ERROR_SUCCESS ? r : where.hive->EndUpdate(commit != FALSE);
+  } catch (...) {
+    return ERROR_REGISTRY_IO_FAILED;
+  }
+}
