@@ -120,6 +120,12 @@ KX2_EXPORT HANDLE OpenEventW(DWORD dwDesiredAccess, BOOL bInheritHandle, LPCWSTR
 KX2_EXPORT BOOL SetEvent(HANDLE hEvent);
 KX2_EXPORT BOOL ResetEvent(HANDLE hEvent);
 KX2_EXPORT HANDLE CreateMutexW(LPSECURITY_ATTRIBUTES lpMutexAttributes, BOOL bInitialOwner, LPCWSTR lpName);
+// Named mutexes are seen by every process of the user (a lock file per name in
+// KX2_RUN_DIR): CreateMutexW reports ERROR_ALREADY_EXISTS when any process holds the name
+// open, and OpenMutexW opens such a mutex (ERROR_FILE_NOT_FOUND when none does). Ownership
+// and waits stay within the process.
+#define MUTEX_ALL_ACCESS 0x001F0001
+KX2_EXPORT HANDLE OpenMutexW(DWORD dwDesiredAccess, BOOL bInheritHandle, LPCWSTR lpName);
 KX2_EXPORT BOOL ReleaseMutex(HANDLE hMutex);
 KX2_EXPORT HANDLE CreateSemaphoreW(LPSECURITY_ATTRIBUTES lpSemaphoreAttributes, LONG lInitialCount, LONG lMaximumCount,
                                    LPCWSTR lpName);

@@ -1,13 +1,15 @@
 // Events, mutexes, semaphores and the waits on them and on threads.
 //
-// Named objects are shared within the process only: the system's modules all live in the
-// host's process, and no two processes of the system synchronise through kernel objects.
+// Named objects are shared within the process, and named mutexes also between the
+// processes of the user (kernel/NamedMutexFile.h): the usage-report program keeps a
+// second copy of itself from reporting through one.
 #include <chrono>
 #include <map>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "kernel/NamedMutexFile.h"
 #include "kx2/KernelObject.h"
 #include "win/kernel.h"
 
@@ -43,9 +45,12 @@ class Mutex : public KernelObject {
     return true;
   }
 
+  NamedMutexFile& File() { return file_; }
+
  private:
   DWORD owner_ = 0;
   LONG count_ = 0;
+  NamedMutexFile file_;  // held open while the mutex lives, for the other processes
 };
 
 class Semaphore : public KernelObject {
@@ -144,13 +149,46 @@ KX2_EXPORT BOOL SetEvent(HANDLE hEvent) { return SetEventState(hEvent, true); }
 KX2_EXPORT BOOL ResetEvent(HANDLE hEvent) { return SetEventState(hEvent, false); }
 
 KX2_EXPORT HANDLE CreateMutexW(LPSECURITY_ATTRIBUTES, BOOL bInitialOwner, LPCWSTR lpName) {
-  HANDLE h = CreateNamed<Mutex>(lpName, [] { return std::make_shared<Mutex>(); });
+  bool elsewhere = false;
+  HANDLE h = CreateNamed<Mutex>(lpName, [&] {
+    auto mutex = std::make_shared<Mutex>();
+    // A name new to this process may be held open by another one.
+    if (lpName && *lpName) elsewhere = mutex->File().Hold(lpName, true) == NamedMutexFile::Found::Elsewhere;
+    return mutex;
+  });
+  if (h && elsewhere) SetLastError(ERROR_ALREADY_EXISTS);
   if (h && bInitialOwner && GetLastError() != ERROR_ALREADY_EXISTS) {
     DWORD saved = GetLastError();
     WaitForSingleObject(h, 0);
     SetLastError(saved);
   }
   return h;
+}
+
+KX2_EXPORT HANDLE OpenMutexW(DWORD, BOOL, LPCWSTR lpName) {
+  if (!lpName || !*lpName) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  std::lock_guard<std::mutex> guard(g_namesLock);
+  auto& names = Names();
+  auto it = names.find(lpName);
+  std::shared_ptr<KernelObject> object = it == names.end() ? nullptr : it->second.lock();
+  if (object) {
+    if (!std::dynamic_pointer_cast<Mutex>(object)) {
+      SetLastError(ERROR_INVALID_HANDLE);
+      return nullptr;
+    }
+    return InsertHandle(object);
+  }
+  auto mutex = std::make_shared<Mutex>();
+  if (mutex->File().Hold(lpName, false) != NamedMutexFile::Found::Elsewhere) {
+    SetLastError(ERROR_FILE_NOT_FOUND);
+    return nullptr;
+  }
+  names[lpName] = mutex;
+  SetLastError(ERROR_SUCCESS);
+  return InsertHandle(std::move(mutex));
 }
 
 KX2_EXPORT BOOL ReleaseMutex(HANDLE hMutex) {
