@@ -1,0 +1,56 @@
+// The usage-report program's work: machine facts, the once-a-day state in the registry and
+// the one SOAP call.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include <win/iphlpapi.h>
+#include <win/types.h>
+
+namespace fennic {
+
+// The five arguments, UTF-8, as the launcher passed them.
+struct ReportArguments {
+  std::string product, version, language, type, endpoint;
+};
+
+// "%02x" x 6 of the best adapter with traffic: Ethernet, then PPP or serial line, then any
+// other type; the first in table order within each; empty when none.
+std::string ChooseAddress(const MIB_IFTABLE* table);
+// The adapter table read with GetIfTable (size, then rows); empty text on failure.
+std::string NetworkAddressText();
+// "major,minor,platform,product type,architecture".
+std::string SystemText();
+// "language-country" of the system default locale.
+std::string LocaleText();
+// Today's local date as "YYYYMMDD".
+std::string Today();
+
+// The registry key of the report, wide so that it is the key the launcher wrote.
+std::u16string ReportKeyName(const ReportArguments& args);
+// "LastestRun" as stored (eight characters without a terminator); empty for any other
+// type or length.
+std::string ReadLastestRun(const ReportArguments& args);
+bool ReportedToday(const ReportArguments& args);
+// "RunCount", 0 when missing.
+DWORD ReadRunCount(const ReportArguments& args);
+// After a successful report of `sent` runs: lowers "RunCount" by what was sent (the
+// launcher may have counted more meanwhile) and dates the report, in one transaction.
+void RecordReport(const ReportArguments& args, DWORD sent);
+
+// The SOAP call; true when the runtime reports success. Time-outs from
+// KX2_FENNIC_TIMEOUT_MS (default 15 s).
+bool SendReport(const ReportArguments& args, DWORD count, const std::string& systemText, const std::string& localeText,
+                const std::string& identity);
+
+// The whole pass of the program after the single-instance mutex: read the count, report,
+// record. True when a report was sent and recorded.
+bool ReportOnce(const ReportArguments& args);
+
+// The program's InitInstance steps from the arguments on (argc/argv as main has them).
+// Returns the step it stopped at, for tests: "arguments", "today", "mutex", "failed",
+// "reported".
+std::string RunProgram(int argc, char** argv);
+
+}  // namespace fennic
