@@ -1,3 +1,5 @@
+// clang-format off
+// (soapcpp2 syntax: field qualifiers and //gsoap directives, not C++)
 // The usage report's one operation of the update web service, for soapcpp2: SOAP 1.2,
 // document/literal, qualified elements.
 //gsoap ns1 service name: UpdateServiceSoap12
