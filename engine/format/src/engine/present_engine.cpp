@@ -10,6 +10,8 @@ namespace Present {
 namespace {
 
 CPresentEngine* g_engine = nullptr;
+// Engines replaced as the process's engine while still alive, newest first.
+CPresentEngine* g_earlierEngines = nullptr;
 StyleCacheMaker g_styleCacheMaker;
 ShapeMapperMaker g_shapeMapperMaker;
 
@@ -19,7 +21,12 @@ CPresentEngine* GetPresentEngine() { return g_engine; }
 
 CPresentEngine* CreatePresentEngineObject() {
   auto* engine = new (std::nothrow) CPresentEngine();
-  if (engine) g_engine = engine;
+  if (!engine) return nullptr;
+  if (g_engine) {
+    g_engine->earlier_ = g_earlierEngines;
+    g_earlierEngines = g_engine;
+  }
+  g_engine = engine;
   return engine;
 }
 
@@ -28,6 +35,14 @@ void DestroyPresentEngineObject() {
   CPresentEngine* engine = g_engine;
   g_engine = nullptr;
   delete engine;
+}
+
+void DestroyAllPresentEngineObjects() {
+  DestroyPresentEngineObject();
+  while (CPresentEngine* engine = g_earlierEngines) {
+    g_earlierEngines = engine->earlier_;
+    delete engine;
+  }
 }
 
 StyleCache* GetStyleCache() { return g_engine ? g_engine->GetDesigner().GetStyleCache() : nullptr; }

@@ -1,4 +1,4 @@
-// Start and stop of the format tables, and the shape library's module hook.
+// Start and stop of the format tables (the module hook that runs them lives with the engine shell).
 #include <plastrum/format/shape_table_registry.h>
 
 #include <basalt/module.h>
@@ -68,16 +68,3 @@ void StopShapeTables() {
 }
 
 }  // namespace Present
-
-int PlastrumModuleHook(tagModuleInfo*, int, int command, void*, int) {
-  switch (command) {
-    case kModuleHookStart:
-      return Present::StartShapeTables();
-    case kModuleHookStop:
-      Present::StopShapeTables();
-      Present::DestroyPresentEngineObject();
-      return 0;
-    default:
-      return 0;
-  }
-}

@@ -16,12 +16,19 @@
 #include <win/types.h>
 
 #include <plastrum/format/color_ctx.h>
+#include <plastrum/format/present_unknown.h>
 #include <plastrum/export.h>
 
 class IKx2BinDataStore;
 class IKx2ShapeMapperCtx;
 class IKx2SubShapeMapperCtx;
 class StyleCache;
+class CPresentEngine;
+
+namespace Present {
+PLASTRUM_API CPresentEngine* CreatePresentEngineObject();
+PLASTRUM_API void DestroyAllPresentEngineObjects();
+}  // namespace Present
 
 // The engine's designer. It owns the one style cache of the process.
 class PLASTRUM_API Presentation {
@@ -38,7 +45,14 @@ class PLASTRUM_API Presentation {
   void (*destroyCache_)(StyleCache*);  // the maker's, kept in case the maker changes meanwhile
 };
 
-class PLASTRUM_API CPresentEngine {
+// The engine as the host holds it. Its lifetime is the explicit create and destroy pair of
+// the library's exports, never Release.
+class IPresentEngine : public IUnknown {
+ protected:
+  ~IPresentEngine() = default;
+};
+
+class PLASTRUM_API CPresentEngine final : public CPresentUnknown<IPresentEngine> {
  public:
   CPresentEngine();
   ~CPresentEngine();
@@ -66,17 +80,25 @@ class PLASTRUM_API CPresentEngine {
   Presentation designer_;
   CPresentColorCtx colorCtx_;
   LONG_PTR option_ = 0;
+  // Engines made before this one that their owner never destroyed: kept so that the module
+  // stop can end them instead of leaking them.
+  CPresentEngine* earlier_ = nullptr;
+  friend CPresentEngine* Present::CreatePresentEngineObject();
+  friend void Present::DestroyAllPresentEngineObjects();
 };
 
 namespace Present {
 
 // The process's engine, or null.
 PLASTRUM_API CPresentEngine* GetPresentEngine();
-// Makes a new engine and makes it the process's engine (a previous one is left to its
-// owner); null when memory runs out.
+// Makes a new engine and makes it the process's engine; null when memory runs out. A
+// previous engine stops being the process's engine but stays on the module's list, so the
+// module stop still destroys it.
 PLASTRUM_API CPresentEngine* CreatePresentEngineObject();
-// Destroys the process's engine, if any, and clears the pointer.
+// Destroys the process's engine, if any, and clears the pointer; earlier engines stay listed.
 PLASTRUM_API void DestroyPresentEngineObject();
+// Destroys the process's engine and every earlier engine still listed.
+PLASTRUM_API void DestroyAllPresentEngineObjects();
 
 // The style cache of the process's engine, or null.
 PLASTRUM_API StyleCache* GetStyleCache();

@@ -1,0 +1,61 @@
+// The engine library's module start and stop, and the module hook that runs them.
+#include <plastrum/present/shell/module_lifecycle.h>
+
+#include <basalt/module.h>
+#include <plastrum/format/present_engine.h>
+#include <plastrum/format/shape_table_registry.h>
+#include <sketchery/Sketchery.h>
+
+namespace Present {
+namespace {
+
+// Constant-initialised: the library's start runs from its constructor, possibly before any
+// dynamic initialiser of the library.
+DrawingResourceHooks g_drawing = {&StartupDrawing, &CleanupResource, &ShutdownDrawing};
+bool g_drawingStarted = false;
+bool g_moduleStarted = false;
+
+}  // namespace
+
+DrawingResourceHooks SetDrawingResourceHooks(DrawingResourceHooks hooks) {
+  const DrawingResourceHooks previous = g_drawing;
+  g_drawing = hooks;
+  return previous;
+}
+
+bool IsModuleStarted() { return g_moduleStarted; }
+
+bool DrawingResourcesStarted() { return g_drawingStarted; }
+
+int StartModule() {
+  if (StartShapeTables() != 0) return -1;
+  if (!g_drawingStarted && g_drawing.startup && g_drawing.startup()) g_drawingStarted = true;
+  g_moduleStarted = true;
+  return 0;
+}
+
+void StopModule() {
+  g_moduleStarted = false;
+  // Leftover engines go first: their canvases and shapes release identifiers into the tables.
+  DestroyAllPresentEngineObjects();
+  StopShapeTables();
+  if (g_drawingStarted) {
+    if (g_drawing.cleanup) g_drawing.cleanup();
+    if (g_drawing.shutdown) g_drawing.shutdown();
+    g_drawingStarted = false;
+  }
+}
+
+}  // namespace Present
+
+int PlastrumModuleHook(tagModuleInfo*, int, int command, void*, int) {
+  switch (command) {
+    case kModuleHookStart:
+      return Present::StartModule();
+    case kModuleHookStop:
+      Present::StopModule();
+      return 0;
+    default:
+      return 0;
+  }
+}
