@@ -19,7 +19,8 @@ TEST(HtmlRepair, MarkupBecomesWellFormed) {
       {u"<table><tr><td>1<td>2<tr><td>3</table>", "<table><tr><td>1</td><td>2</td></tr><tr><td>3</td></tr></table>"},
       // A reference to a character XML cannot hold gives nothing.
       {u"&#12391;&#x41;&nbsp;&amp;&bogus; &#0; &#xFFFFFFFFF;", "\u3067A\u00a0&amp;&amp;bogus;  &amp;#xFFFFFFFFF;"},
-      {u"a < b > c & d", "a &lt; b > c &amp; d"},
+      {u"a < b > c & d", "a &lt; b &gt; c &amp; d"},
+      {u"x]]>y", "x]]&gt;y"},  // "]]>" may not stand in character data
       {u"<b>x</i>y</b></b>", "<b>xy</b>"},
       {u"<span a=1 a=2 b='q\"' 9x=3 =4 c>t", "<span a=\"1\" b=\"q&quot;\" c=\"\">t</span>"},
       {u"<!-- note --><!DOCTYPE html><?pi?><o:p>w</o:p>", "<p>w</p>"},

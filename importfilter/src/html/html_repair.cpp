@@ -246,6 +246,10 @@ class Repair {
       case u'<':
         out_ += u"&lt;";
         return;
+      case u'>':
+        // Always escaped: "]]>" may not stand in character data.
+        out_ += u"&gt;";
+        return;
       case u'"':
         out_ += u"&quot;";
         return;
