@@ -110,7 +110,11 @@ function(kx2_tests bin)
   if(NOT KX2_TESTS OR KX2_FUZZ)
     return()
   endif()
-  cmake_parse_arguments(A "" "" "DIRS;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(A "" "LOCK" "DIRS;LIBS;LABELS" ${ARGN})
+  # LOCK name: the binary's tests share a process-wide folder they empty or fill (such as the
+  # application's "${Temp}" folder, which lies in the shared test home), so ctest runs them
+  # one at a time rather than in parallel.
+  set(KX2_TEST_LOCK ${A_LOCK})
   set(srcs)
   set(thread_srcs)
   set(support)
@@ -154,6 +158,9 @@ function(kx2_test_binary bin srcs dirs libs labels)
   set(label_property)
   if(labels)
     set(label_property "LABELS \"${labels}\"")
+  endif()
+  if(KX2_TEST_LOCK)
+    set(label_property "${label_property} RESOURCE_LOCK ${KX2_TEST_LOCK}")
   endif()
   if("threads" IN_LIST labels)
     # scripts/test --tsan builds these alone.
