@@ -169,6 +169,10 @@ class ReportTest : public testing::Test {
   void TearDown() override {
     stop_ = true;
     thread_.join();
+    // A timed-out accept leaves its fault record in the context's managed memory;
+    // only soap_destroy and soap_end give that back, soap_done does not.
+    soap_destroy(&server_);
+    soap_end(&server_);
     soap_done(&server_);
     g_service = nullptr;
     Kx2RegistryReset();
