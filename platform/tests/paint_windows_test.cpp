@@ -238,6 +238,40 @@ TEST_F(PaintTest, WindowRegionClipsCaptureAndHitTesting) {
   cairo_surface_destroy(screen);
 }
 
+TEST_F(PaintTest, ApplicationClipCannotWidenTheVisibleRegion) {
+  HWND parent = Solid(WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, nullptr, RECT{0, 0, 100, 100}, kBlue);
+  Solid(WS_CHILD | WS_VISIBLE, parent, RECT{20, 20, 60, 60}, kRed);
+  Pump();
+  HDC dc = GetDC(parent);
+  // A clip region bigger than the window, then none at all: the child stays red either way.
+  HRGN wide = CreateRectRgn(-50, -50, 500, 500);
+  SelectClipRgn(dc, wide);
+  DeleteObject(wide);
+  RECT all{0, 0, 100, 100};
+  HBRUSH green = CreateSolidBrush(kGreen);
+  FillRect(dc, &all, green);
+  SelectClipRgn(dc, nullptr);
+  SaveDC(dc);
+  RestoreDC(dc, -1);
+  FillRect(dc, &all, green);
+  RECT box{};
+  EXPECT_EQ(GetClipBox(dc, &box), COMPLEXREGION);
+  DeleteObject(green);
+  ReleaseDC(parent, dc);
+  cairo_surface_t* capture = Kx2CaptureWindow(parent);
+  EXPECT_EQ(Probe(capture, 30, 30), kRed);
+  EXPECT_EQ(Probe(capture, 5, 5), kGreen);
+  cairo_surface_destroy(capture);
+}
+
+TEST_F(PaintTest, SystemColourBrushesSurviveDeleteObject) {
+  HBRUSH face = GetSysColorBrush(COLOR_3DFACE);
+  ASSERT_TRUE(face);
+  EXPECT_TRUE(DeleteObject(face));
+  EXPECT_EQ(GetObjectType(face), static_cast<DWORD>(OBJ_BRUSH));
+  EXPECT_EQ(GetSysColorBrush(COLOR_3DFACE), face);
+}
+
 TEST_F(PaintTest, PaintingADestroyedWindowDoesNothing) {
   HWND w = Solid(WS_POPUP | WS_VISIBLE, nullptr, RECT{0, 0, 50, 50}, kRed);
   DestroyWindow(w);

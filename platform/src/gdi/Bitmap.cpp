@@ -351,7 +351,7 @@ KX2_EXPORT COLORREF GetPixel(HDC hdc, int x, int y) {
     const POINT p = dc->ToDevice(x, y);
     Bitmap* b = dc->Target();
     if (!b || p.x < 0 || p.y < 0 || p.x >= b->width || p.y >= b->height) return CLR_INVALID;
-    if (!dc->state.clip || RegionContains(*dc->state.clip, p.x, p.y)) {
+    if (!dc->Clip() || RegionContains(*dc->Clip(), p.x, p.y)) {
       b->ImportDib();
       return ColorOf(b->Row(p.y)[p.x]);
     }
@@ -366,7 +366,7 @@ KX2_EXPORT COLORREF SetPixel(HDC hdc, int x, int y, COLORREF color) {
     const POINT p = dc->ToDevice(x, y);
     Bitmap* b = dc->Target();
     if (!b || p.x < 0 || p.y < 0 || p.x >= b->width || p.y >= b->height) return CLR_INVALID;
-    if (dc->state.clip && !RegionContains(*dc->state.clip, p.x, p.y)) return CLR_INVALID;
+    if (dc->Clip() && !RegionContains(*dc->Clip(), p.x, p.y)) return CLR_INVALID;
     Dc::DrawScope scope(*dc);
     const uint32_t pixel = dc->Mono() ? MonoOf(PixelOf(color)) : PixelOf(color) & 0xFFFFFF;
     b->Row(p.y)[p.x] = pixel;

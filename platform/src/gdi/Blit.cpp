@@ -134,8 +134,8 @@ bool Blit(Dc& dst, int dx, int dy, int dw, int dh, const BlitSource* src, int sx
         reinterpret_cast<unsigned char*>(const_cast<uint32_t*>(src->base)), CAIRO_FORMAT_RGB24, src->width, src->height,
         static_cast<int>(src->stride * 4));
     cairo_t* cr = cairo_create(dst.outside);
-    if (dst.state.clip) {
-      for (const RECT& r : *dst.state.clip) cairo_rectangle(cr, r.left, r.top, r.right - r.left, r.bottom - r.top);
+    if (const std::optional<Rects> dstClip = dst.Clip()) {
+      for (const RECT& r : *dstClip) cairo_rectangle(cr, r.left, r.top, r.right - r.left, r.bottom - r.top);
       cairo_clip(cr);
     }
     cairo_rectangle(cr, dx, dy, dw, dh);
@@ -151,7 +151,7 @@ bool Blit(Dc& dst, int dx, int dy, int dw, int dh, const BlitSource* src, int sx
 
   const RECT area = IntersectRects(RECT{dx, dy, dx + dw, dy + dh}, dst.ClipBox());
   if (EmptyRect(area)) return true;
-  const Rects clip = dst.state.clip ? CombineRegions(*dst.state.clip, RectRegion(area), RGN_AND) : RectRegion(area);
+  const Rects clip = CombineRegions(dst.ClipRects(), RectRegion(area), RGN_AND);
   const bool dstMono = target->bitsPixel == 1;
   const Paint pattern = dst.BrushPaint(dst.state.brush.get());
   const uint32_t dstText = PixelOf(dst.state.textColor), dstBk = PixelOf(dst.state.bkColor);
@@ -394,7 +394,7 @@ KX2_EXPORT BOOL AlphaBlend(HDC hdcDest, int xDest, int yDest, int wDest, int hDe
     const unsigned sca = ftn.SourceConstantAlpha;
     const bool perPixel = (ftn.AlphaFormat & AC_SRC_ALPHA) != 0;
     const RECT area = IntersectRects(RECT{xDest, yDest, xDest + wDest, yDest + hDest}, dst->ClipBox());
-    const Rects clip = dst->state.clip ? CombineRegions(*dst->state.clip, RectRegion(area), RGN_AND) : RectRegion(area);
+    const Rects clip = CombineRegions(dst->ClipRects(), RectRegion(area), RGN_AND);
     for (const RECT& r : clip)
       for (int y = r.top; y < r.bottom; ++y) {
         const int syy = ySrc + static_cast<int>(int64_t(2 * (y - yDest) + 1) * hSrc / (2 * int64_t(hDest)));
@@ -441,7 +441,7 @@ KX2_EXPORT BOOL TransparentBlt(HDC hdcDest, int xDest, int yDest, int wDest, int
     Dc::DrawScope scope(*dst);
     const uint32_t key = PixelOf(crTransparent);
     const RECT area = IntersectRects(RECT{xDest, yDest, xDest + wDest, yDest + hDest}, dst->ClipBox());
-    const Rects clip = dst->state.clip ? CombineRegions(*dst->state.clip, RectRegion(area), RGN_AND) : RectRegion(area);
+    const Rects clip = CombineRegions(dst->ClipRects(), RectRegion(area), RGN_AND);
     const uint32_t text = PixelOf(dst->state.textColor), bk = PixelOf(dst->state.bkColor);
     for (const RECT& r : clip)
       for (int y = r.top; y < r.bottom; ++y) {

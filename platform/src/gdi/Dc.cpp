@@ -12,6 +12,7 @@
 #include "Dc.h"
 #include "Font.h"
 #include "ScreenDc.h"
+#include "SystemObjects.h"
 
 namespace kx2::gdi {
 
@@ -36,14 +37,22 @@ int Dc::Height() const {
   return 32767;
 }
 
+std::optional<Rects> Dc::Clip() const {
+  if (!systemClip) return state.clip;
+  if (!state.clip) return systemClip;
+  return CombineRegions(*state.clip, *systemClip, RGN_AND);
+}
+
 Rects Dc::ClipRects() const {
   const Rects whole = RectRegion(Bounds());
-  return state.clip ? CombineRegions(*state.clip, whole, RGN_AND) : whole;
+  const std::optional<Rects> clip = Clip();
+  return clip ? CombineRegions(*clip, whole, RGN_AND) : whole;
 }
 
 RECT Dc::ClipBox() const {
-  if (!state.clip) return Bounds();
-  return IntersectRects(RegionBox(*state.clip), Bounds());
+  const std::optional<Rects> clip = Clip();
+  if (!clip) return Bounds();
+  return IntersectRects(RegionBox(*clip), Bounds());
 }
 
 POINT Dc::ToDevice(int x, int y) const {
@@ -452,3 +461,20 @@ KX2_EXPORT int SetTextCharacterExtra(HDC hdc, int extra) {
 KX2_EXPORT BOOL SetBrushOrgEx(HDC hdc, int x, int y, LPPOINT old) {
   return SetPointField(hdc, &DcState::brushOrg, x, y, old, false);
 }
+
+namespace kx2::gdi {
+
+bool SetSystemClip(HDC hdc, HRGN region) {
+  auto dc = LookupDc(hdc);
+  if (!dc) return false;
+  if (!region) {
+    dc->systemClip.reset();
+    return true;
+  }
+  auto r = LookupAs<Region>(region);
+  if (!r) return false;
+  dc->systemClip = r->rects;
+  return true;
+}
+
+}  // namespace kx2::gdi

@@ -63,6 +63,9 @@ class Dc final : public GdiObject {
   int Height() const;
   bool Mono() const { return state.bitmap && state.bitmap->bitsPixel == 1; }
   RECT Bounds() const { return RECT{0, 0, Width(), Height()}; }
+  // What drawing may touch (device): the application's clip within the system clip,
+  // none when neither is set.
+  std::optional<Rects> Clip() const;
   // The clip region (device) cut to the surface.
   Rects ClipRects() const;
   RECT ClipBox() const;
@@ -99,6 +102,9 @@ class Dc final : public GdiObject {
   DcState state;
   std::vector<DcState> saved;
   cairo_surface_t* outside = nullptr;  // a DC over an outside surface (kx2/GdiCairo.h)
+  // A window DC's visible region (device units). It is not part of the saved state and no
+  // clip call reaches it, so an application's clip can only narrow it.
+  std::optional<Rects> systemClip;
   double dpiX = 96, dpiY = 96;
   bool screen = false;
   // Paths.

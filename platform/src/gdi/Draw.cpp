@@ -11,6 +11,7 @@
 #include <win/user_system.h>
 
 #include "Shapes.h"
+#include "SystemObjects.h"
 
 namespace kx2::gdi {
 namespace {
@@ -229,6 +230,17 @@ KX2_EXPORT HBRUSH CreateSolidBrush(COLORREF color) {
     return InsertObject(b);
   });
 }
+
+namespace kx2::gdi {
+
+HBRUSH CreateSystemBrush(COLORREF colour) {
+  auto b = std::make_shared<Brush>();
+  b->color = colour & 0xFFFFFF;
+  b->stock = true;
+  return InsertObject(b);
+}
+
+}  // namespace kx2::gdi
 
 KX2_EXPORT HBRUSH CreateHatchBrush(int iHatch, COLORREF color) {
   return kx2::Guard(HBRUSH{}, [&]() -> HBRUSH {

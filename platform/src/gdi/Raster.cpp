@@ -151,8 +151,8 @@ void Dc::PaintShape(RECT bounds, const Paint& paint, bool antialias, const std::
     if (!outside) return;
     // An outside surface that is not an image: Cairo draws directly.
     cairo_t* cr = cairo_create(outside);
-    if (state.clip) {
-      for (const RECT& r : *state.clip) cairo_rectangle(cr, r.left, r.top, r.right - r.left, r.bottom - r.top);
+    if (const std::optional<Rects> clip = Clip()) {
+      for (const RECT& r : *clip) cairo_rectangle(cr, r.left, r.top, r.right - r.left, r.bottom - r.top);
       cairo_clip(cr);
     }
     SetSourceColour(cr, paint.kind == Paint::kSolid ? paint.pixel : PixelOf(paint.brush->color));
@@ -177,7 +177,7 @@ void Dc::PaintShape(RECT bounds, const Paint& paint, bool antialias, const std::
   cairo_surface_flush(surface);
   cairo_surface_destroy(surface);
 
-  const Rects clip = state.clip ? CombineRegions(*state.clip, RectRegion(box), RGN_AND) : RectRegion(box);
+  const Rects clip = CombineRegions(ClipRects(), RectRegion(box), RGN_AND);
   PaintCoverage(mask.data(), maskStride, box, paint, clip);
 }
 

@@ -7,6 +7,7 @@
 #include <map>
 
 #include "gdi/ScreenDc.h"
+#include "gdi/SystemObjects.h"
 #include "kx2/ErrorBoundary.h"
 #include "kx2/GdiCairo.h"
 #include "user/Core.h"
@@ -233,7 +234,7 @@ HDC MakeWindowDc(HWND hwnd, bool client, HRGN clip) {
     return nullptr;
   }
   OffsetRgn(visible, origin.x - x0, origin.y - y0);
-  SelectClipRgn(dc, visible);
+  kx2::gdi::SetSystemClip(dc, visible);
   DeleteObject(visible);
   if (origin.x != x0 || origin.y != y0) SetViewportOrgEx(dc, origin.x - x0, origin.y - y0, nullptr);
   (void)rtl;  // mirrored DCs come with SetLayout

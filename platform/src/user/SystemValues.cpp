@@ -3,6 +3,7 @@
 
 #include "kx2/ErrorBoundary.h"
 #include "kx2/Screen.h"
+#include "gdi/SystemObjects.h"
 #include "user/Core.h"
 #include "win/gdi.h"
 #include "win/user_ncmetrics.h"
@@ -338,7 +339,8 @@ KX2_EXPORT HBRUSH GetSysColorBrush(int nIndex) {
     if (nIndex < 0 || nIndex >= kColors) return nullptr;
     Values& v = State();
     std::lock_guard<std::mutex> guard(v.lock);
-    if (!v.brushes[nIndex]) v.brushes[nIndex] = CreateSolidBrush(v.colors[nIndex]);
+    // Shared by every caller: DeleteObject leaves it alone.
+    if (!v.brushes[nIndex]) v.brushes[nIndex] = kx2::gdi::CreateSystemBrush(v.colors[nIndex]);
     return v.brushes[nIndex];
   });
 }
