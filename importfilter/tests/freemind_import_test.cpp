@@ -220,7 +220,7 @@ TEST_F(FreeMindImportTest, ArrowLinksAndLinks) {
          const Value* line = Member(Member(first, "format -1"), "line");
          EXPECT_EQ(Int(Member(line, "begin-arrow")), 0);
          EXPECT_EQ(Int(Member(line, "end-arrow")), 3);
-         EXPECT_EQ(Text(Member(line, "color")), "#CC0000");
+         EXPECT_EQ(Text(Member(Member(line, "line"), "color")), "#CC0000") << "the colour record of the line";
          const Value* second = Item(relationships, 1);
          EXPECT_EQ(Text(Member(second, "from")), "topic a/b");
          EXPECT_EQ(Int(Member(Member(Member(second, "format -1"), "line"), "begin-arrow")), 3);

@@ -608,9 +608,10 @@ TEST_F(MindManagerImportTest, RelationshipsJoinTheTopicsTheyName) {
   EXPECT_EQ(TextAt(r, "from"), "topic C/A");
   EXPECT_EQ(TextAt(r, "to"), "topic C/B");
   EXPECT_EQ(IntAt(r, "shape"), 2);
-  EXPECT_EQ(IntAt(r, "0x4002"), 0);
-  EXPECT_EQ(IntAt(r, "0x4005"), 283);
-  EXPECT_EQ(IntAt(r, "0x4006"), 566);
+  EXPECT_EQ(IntAt(r, "auto-routing"), 0);
+  EXPECT_EQ(IntAt(r, "first-control-point/x"), 283);
+  EXPECT_EQ(IntAt(r, "first-control-point/y"), 566);
+  EXPECT_EQ(mmtest::At(r, "second-control-point"), nullptr);
   EXPECT_EQ(IntAt(r, "format -1/line/begin-arrow"), 1);
   EXPECT_EQ(IntAt(r, "format -1/line/end-arrow"), 5) << "the connection group's own arrow comes first";
   EXPECT_EQ(IntAt(r, "format -1/line/dash"), 1);

@@ -72,7 +72,8 @@ TEST_F(XMindTopics, RangesCountAttachedChildrenOnlyAndAreClamped) {
       <summaries><summary range="(0,1)" topic-id="s" style-id="su"/></summaries>
     </topic>)x",
                   R"x(<style id="b1" type="boundary"><boundary-properties shape-class="org.xmind.boundaryShape.scallops"
-          line-color="#FF0000" line-width="2pt" svg:fill="#C3D69B"/></style>
+          line-color="#FF0000" line-width="2pt" svg:fill="#C3D69B" fo:font-weight="bold" fo:color="#0000FF"
+          fo:text-align="right"/></style>
         <style id="su" type="summary"><summary-properties shape-class="org.xmind.summaryShape.square"/></style>)x"),
       1);
   const Value document = Document();
@@ -93,7 +94,14 @@ TEST_F(XMindTopics, RangesCountAttachedChildrenOnlyAndAreClamped) {
   EXPECT_EQ(Int(Member(line, "dash")), 0) << "solid when the style names no pattern";
   EXPECT_EQ(Text(Member(Member(line, "line"), "color")), "#FF0000");
   EXPECT_EQ(Text(Member(Member(Member(styled, "format -1"), "fill"), "color")), "#C3D69B");
-  EXPECT_EQ(Text(Member(Attached(TopicAt(document, {2}), "summary-member"), "title")), "Group");
+  const Value* title = Attached(TopicAt(document, {2}), "summary-member");
+  EXPECT_EQ(Text(Member(title, "title")), "Group");
+  // The title is written with the boundary's title text style, as a topic's title is.
+  EXPECT_EQ(Text(Member(title, "text")), "Group");
+  const Value* titleStyle = Member(Item(Member(title, "runs"), 0), "style");
+  EXPECT_EQ(Int(Member(titleStyle, "bold")), 1);
+  EXPECT_EQ(Text(Member(titleStyle, "color")), "#0000FF");
+  EXPECT_EQ(Int(Member(Item(Member(title, "paragraphs"), 0), "align")), 2);
 
   const Value* summaries = Member(&document, "summaries");
   ASSERT_EQ(Count(summaries), 1u);
@@ -271,10 +279,11 @@ TEST_F(XMindTopics, StylesAndRelationships) {
   EXPECT_EQ(Text(Member(r, "from")), "topic C/A");
   EXPECT_EQ(Text(Member(r, "to")), "topic C/B");
   EXPECT_EQ(Int(Member(r, "shape")), 1);
-  EXPECT_EQ(Int(Member(r, "0x4000")), 5);
-  EXPECT_EQ(Int(Member(r, "0x4008")), 1);
-  EXPECT_EQ(Int(Member(Member(r, "format 0x4005"), "x")), 1000);
-  EXPECT_EQ(Text(Member(Member(Member(Member(r, "format -1"), "line"), "line"), "color")), "#CC0000");
+  const Value* line = Member(Member(r, "format -1"), "line");
+  EXPECT_EQ(Int(Member(line, "begin-arrow")), 5);
+  EXPECT_EQ(Int(Member(line, "end-arrow")), 1);
+  EXPECT_EQ(Int(Member(Member(r, "first-control-point"), "x")), 1000);
+  EXPECT_EQ(Text(Member(Member(line, "line"), "color")), "#CC0000");
   EXPECT_EQ(Text(Member(Attached(a, "summary-member"), "title")), "rel");
 }
 

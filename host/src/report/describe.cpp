@@ -177,6 +177,7 @@ std::string PropertyName(LONG cls, USHORT id, WORD type) {
       {kClassImage, 0x4007, "crop-bottom"},
       {kClassHyperlink, 0x4001, "link"},
       {kClassRelationship, 0x4001, "shape"},
+      {kClassRelationship, 0x4002, "auto-routing"},
       {kClassRelationship, 0x4003, "from"},
       {kClassRelationship, 0x4004, "to"},
       {kClassBoundary, 0x4000, "kind"},
@@ -224,6 +225,8 @@ std::string SubObjectName(LONG ownerClass, USHORT id, LONG subClass) {
   if (subClass == kClassList) return PropertyName(ownerClass, id, kPropEmpty);
   if (subClass == kClassNumbering) return "numbering";
   if (subClass == kClassTaskSchedule) return "schedule";
+  if (ownerClass == kClassRelationship && (id == 0x4005 || id == 0x4006))
+    return id == 0x4005 ? "first-control-point" : "second-control-point";
   if (id == 0x7000) return "line";
   if (id == 0x7001) return "fill";
   return ClassName(subClass) + " " + Hex(id);

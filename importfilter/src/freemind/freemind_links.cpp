@@ -6,6 +6,7 @@
 #include <foliant/property_values.h>
 #include <foliant/common/guid_text.h>
 #include <foliant/common/hyperlink_description.h>
+#include <foliant/common/relationship_properties.h>
 #include <foliant/common/topic_text.h>
 
 #include "freemind/link_target.h"
@@ -20,17 +21,6 @@ std::u16string ReplaceAll(std::u16string text, std::u16string_view from, std::u1
   for (size_t at = text.find(from); at != std::u16string::npos; at = text.find(from, at + to.size()))
     text.replace(at, from.size(), to);
   return text;
-}
-
-// A property holding a topic (an interface reference of the record's own).
-bool SetTopicProperty(PropertyHolder& holder, USHORT id, IVtlObject* topic) {
-  PropertyValue value{};
-  InitPropertyValue(&value, vantorel::kPropUnknown);
-  topic->AddRef();
-  value.iface = topic;
-  const BOOL set = holder.SetProperty(id, &value);
-  ClearPropertyValue(&value);
-  return set != FALSE;
 }
 
 }  // namespace
@@ -86,31 +76,20 @@ bool FreemindReader::ResolveLinks() {
 }
 
 bool FreemindReader::ResolveArrowLinks() {
-  using namespace vantorel;
   bool ok = true;
   for (const ArrowLink& arrow : arrowLinks_) {
     auto source = nodes_.find(arrow.source);
     auto destination = nodes_.find(arrow.destination);
     // A link to a node the map does not hold makes nothing.
     if (source == nodes_.end() || destination == nodes_.end()) continue;
-    PropertyHolder relationship(FoliantCreateObject(kClassRelationship));
-    kx2::Ref<IVtlObject> format(FoliantCreateObject(kClassPictureFormat));
-    kx2::Ref<IVtlObject> line(format ? format->GetSubObject(kPropSubLine) : nullptr);
-    if (!relationship || !line) {
-      ok = false;
-      continue;
-    }
-    line->AddRef();
-    PropertyHolder lineProperties(line.get());
-    bool set = SetTopicProperty(relationship, 0x4003, source->second.get()) &&
-               SetTopicProperty(relationship, 0x4004, destination->second.get()) &&
-               lineProperties.SetPropertyValue(0x7006, kPropEnum, static_cast<DWORD>(arrow.startArrow)) &&
-               lineProperties.SetPropertyValue(0x7008, kPropEnum, static_cast<DWORD>(arrow.endArrow));
-    if (set && arrow.hasColor)
-      set = lineProperties.SetPropertyValue(kPropSubLine, kPropEnum, 1) &&
-            lineProperties.SetPropertyValue(kPropSubFill, kPropWide, arrow.color, 0x00FF0000);
-    if (!set || !model_->SetFormat(0, relationship.Get(), format.get(), -1) || !SetCurrent(source->second.get()) ||
-        !Attach(kRoleRelationship, relationship.Get()))
+    foliant::RelationshipProperties properties;
+    properties.ends[0].topic = source->second.get();
+    properties.ends[0].arrow = arrow.startArrow;
+    properties.ends[1].topic = destination->second.get();
+    properties.ends[1].arrow = arrow.endArrow;
+    if (arrow.hasColor) properties.lineColor = arrow.color;
+    kx2::Ref<IVtlObject> relationship = foliant::MakeRelationship(model_.get(), properties);
+    if (!relationship || !SetCurrent(source->second.get()) || !Attach(vantorel::kRoleRelationship, relationship.get()))
       ok = false;
   }
   return ok;

@@ -6,6 +6,7 @@
 #include <foliant/property_values.h>
 #include <foliant/common/guid_text.h>
 #include <foliant/common/hyperlink_description.h>
+#include <foliant/common/relationship_properties.h>
 #include <foliant/common/topic_text.h>
 #include <foliant/common/xml_walk.h>
 
@@ -16,17 +17,6 @@ using namespace foliant::mindmanager;
 namespace {
 
 using namespace vantorel;
-
-// Relationship properties (class 546).
-enum : USHORT {
-  kPropRelationshipShape = 0x4001,
-  kPropRelationshipRouting = 0x4002,
-  kPropRelationshipFrom = 0x4003,
-  kPropRelationshipTo = 0x4004,
-  kPropControlPoint = 0x4005,  // x and y of end 0, then of end 1
-};
-// Line properties of a line-and-fill format.
-enum : USHORT { kPropLineWidth = 0x7001, kPropLineDash = 0x7003, kPropBeginArrow = 0x7006, kPropEndArrow = 0x7008 };
 
 bool StartsWith(std::u16string_view text, std::u16string_view prefix) {
   return text.size() >= prefix.size() && text.substr(0, prefix.size()) == prefix;
@@ -70,11 +60,8 @@ bool MindManagerReader::ReadRelationships(ImportBase& context) {
 
 // A relationship whose ends name no topic of the map creates nothing.
 bool MindManagerReader::ReadRelationship(IKX2XMLElement* relationship) {
-  struct End {
-    kx2::Ref<IVtlObject> topic;
-    std::optional<LONG> x, y;
-    std::optional<LONG> arrow;
-  } ends[2];
+  foliant::RelationshipProperties properties;
+  kx2::Ref<IVtlObject> topics[2];
   auto arrowOf = [&](IKX2XMLElement* element) -> std::optional<LONG> {
     LPCWSTR shape = element ? element->GetAttribute(u"ConnectionShape") : nullptr;
     TqMapRecord record{};
@@ -85,87 +72,51 @@ bool MindManagerReader::ReadRelationship(IKX2XMLElement* relationship) {
     LPCWSTR text = element->GetAttribute(u"Index");
     return text && (text == std::u16string_view(u"0") || text == std::u16string_view(u"1")) ? text[0] - u'0' : -1;
   };
-  foliant::ForEachChildElement(relationship, [&](IKX2XMLElement* child) {
+  const bool read = foliant::ForEachChildElement(relationship, [&](IKX2XMLElement* child) {
+    TqMapRecord record{};
     if (foliant::TagIsNoCase(child, u"ap:ConnectionGroup")) {
       const int index = indexOf(child);
       if (index < 0) return true;
-      End& end = ends[index];
+      foliant::RelationshipEnd& end = properties.ends[index];
       kx2::Ref<IKX2XMLElement> connection(foliant::FindChildNoCase(child, u"ap:Connection"));
       if (connection) {
         kx2::Ref<IKX2XMLElement> reference(foliant::FindChildNoCase(connection.get(), u"ap:ObjectReference"));
         if (LPCWSTR id = reference ? reference->GetAttribute(u"OIdRef") : nullptr)
           if (auto it = objects_.find(id); it != objects_.end())
-            end.topic = kx2::Ref<IVtlObject>::Share(it->second.get());
-        end.x = LengthAttribute(connection.get(), u"CX");
-        end.y = LengthAttribute(connection.get(), u"CY");
+            topics[index] = kx2::Ref<IVtlObject>::Share(it->second.get());
+        end.controlX = LengthAttribute(connection.get(), u"CX");
+        end.controlY = LengthAttribute(connection.get(), u"CY");
       }
       if (auto arrow = arrowOf(child)) end.arrow = arrow;
     } else if (foliant::TagIsNoCase(child, u"ap:ConnectionStyle")) {
       // MindManager writes an end's arrow beside the connection groups.
       const int index = indexOf(child);
-      if (index >= 0 && !ends[index].arrow) ends[index].arrow = arrowOf(child);
-    }
-    return true;
-  });
-  if (!ends[0].topic || !ends[1].topic) return true;
-
-  PropertyHolder object(FoliantCreateObject(kClassRelationship));
-  PropertyHolder format(FoliantCreateObject(kClassPictureFormat));
-  if (!object || !format) return false;
-  for (int i = 0; i < 2; ++i) {
-    GUID guid{};
-    if (!ends[i].topic->GetGuid(&guid) ||
-        !object.SetPropertyGuid(static_cast<USHORT>(i == 0 ? kPropRelationshipFrom : kPropRelationshipTo), guid))
-      return false;
-    const USHORT point = static_cast<USHORT>(kPropControlPoint + 2 * i);
-    if ((ends[i].x && !object.SetPropertyValue(point, kPropInt, static_cast<DWORD>(*ends[i].x))) ||
-        (ends[i].y && !object.SetPropertyValue(point + 1, kPropInt, static_cast<DWORD>(*ends[i].y))))
-      return false;
-  }
-  // The line's values first: its records are made only for what the map gives.
-  std::optional<LONG> dash, width;
-  std::optional<DWORD> lineColor;
-  const bool read = foliant::ForEachChildElement(relationship, [&](IKX2XMLElement* child) {
-    TqMapRecord record{};
-    if (foliant::TagIsNoCase(child, u"ap:LineStyle")) {
+      if (index >= 0 && !properties.ends[index].arrow) properties.ends[index].arrow = arrowOf(child);
+    } else if (foliant::TagIsNoCase(child, u"ap:LineStyle")) {
       if (LPCWSTR text = child->GetAttribute(u"LineDashStyle");
           text && mapper_.Find(TqResourceMapper::kLinePattern, text, &record))
-        dash = record.value;
-      if (LPCWSTR text = child->GetAttribute(u"LineWidth")) width = HundredthsOf(text);
+        properties.lineDash = record.value;
+      if (LPCWSTR text = child->GetAttribute(u"LineWidth")) properties.lineWidth = HundredthsOf(text);
     } else if (foliant::TagIsNoCase(child, u"ap:Color")) {
-      if (LPCWSTR text = child->GetAttribute(u"LineColor")) lineColor = ParseArgbColor(text);
+      if (LPCWSTR text = child->GetAttribute(u"LineColor"))
+        if (auto argb = ParseArgbColor(text)) properties.lineColor = ColorWord(*argb);
     } else if (foliant::TagIsNoCase(child, u"ap:RelationshipLineShape")) {
       if (LPCWSTR shape = child->GetAttribute(u"LineShape");
           shape && mapper_.Find(TqResourceMapper::kRelationshipLine, shape, &record))
-        return object.SetPropertyValue(kPropRelationshipShape, kPropEnum, static_cast<DWORD>(record.value)) != FALSE;
+        properties.shape = record.value;
     } else if (foliant::TagIsNoCase(child, u"ap:AutoRoute")) {
       if (LPCWSTR routing = child->GetAttribute(u"AutoRouting"))
-        if (auto on = ParseFlag(routing))
-          return object.SetPropertyValue(kPropRelationshipRouting, kPropEnum, *on ? 1 : 0) != FALSE;
+        if (auto on = ParseFlag(routing)) properties.autoRouting = *on;
     }
     return true;
   });
   if (!read) return false;
-  if (ends[0].arrow || ends[1].arrow || dash || width || lineColor) {
-    PropertyHolder line(format->GetSubObject(kPropSubLine));
-    if (!line) return false;
-    for (int i = 0; i < 2; ++i)
-      if (ends[i].arrow && !line.SetPropertyValue(i == 0 ? kPropBeginArrow : kPropEndArrow, kPropEnum,
-                                                  static_cast<DWORD>(*ends[i].arrow)))
-        return false;
-    if ((dash && !line.SetPropertyValue(kPropLineDash, kPropEnum, static_cast<DWORD>(*dash))) ||
-        (width && !line.SetPropertyValue(kPropLineWidth, kPropInt, static_cast<DWORD>(*width))))
-      return false;
-    if (lineColor) {
-      PropertyHolder color(line->GetSubObject(kPropSubLine));
-      if (!color || !color.SetPropertyValue(kPropSubLine, kPropEnum, 1) ||
-          !color.SetPropertyValue(kPropSubFill, kPropWide, ColorWord(*lineColor), foliant::kHostColorSecondWord))
-        return false;
-    }
-  }
+  if (!topics[0] || !topics[1]) return true;
+  properties.ends[0].topic = topics[0].get();
+  properties.ends[1].topic = topics[1].get();
+  kx2::Ref<IVtlObject> object = foliant::MakeRelationship(model_.get(), properties);
   // The relationship hangs under the topic it starts from.
-  return SetCurrent(ends[0].topic.get()) && Attach(kRoleRelationship, object.Get()) &&
-         model_->SetFormat(0, object.Get(), format.Get(), -1);
+  return object && SetCurrent(topics[0].get()) && Attach(kRoleRelationship, object.get());
 }
 
 void MindManagerReader::ResolveLinks() {

@@ -74,6 +74,7 @@ class SheetReader : public ImportSession {
   // Boundaries and summaries (xmind_boundaries.cpp).
   void CollectRanges(IKX2XMLElement* list, bool summary, TopicWork& work);
   void BuildRanges(IVtlObject* node, TopicWork& work, int depth);
+  ObjectRef MakeRangeTitle(const std::u16string& title, const StyleMap& style);
 
   // Relationships (xmind_relationships.cpp).
   void ImportRelationship(IKX2XMLElement* relationship);

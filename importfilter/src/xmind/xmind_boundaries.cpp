@@ -60,6 +60,23 @@ void SheetReader::CollectRanges(IKX2XMLElement* list, bool summary, TopicWork& w
   });
 }
 
+// The title member of a boundary: its text, and the same text written with the title text
+// style of the boundary's style, as a topic's title is.
+ObjectRef SheetReader::MakeRangeTitle(const std::u16string& title, const StyleMap& style) {
+  ObjectRef member = NewObject(kClassSummaryMember);
+  if (!member) return ObjectRef();
+  // Written before the member has properties of its own: the style the text starts from is
+  // the member's own.
+  if (model_->PlaceObject(0, member.get(), -1) && model_->BeginTextInput(0, 1)) {
+    ApplyTextStyle(model_.get(), style);
+    model_->InsertText(0, title.c_str(), -1);
+    ApplyParagraphAlignment(model_.get(), style);
+    cursor_->EndTextInput();
+  }
+  if (!SetText(member.get(), 0x4002, title)) return ObjectRef();
+  return member;
+}
+
 void SheetReader::BuildRanges(IVtlObject* node, TopicWork& work, int depth) {
   static const StyleMap kNoStyle;
   std::vector<bool> summaryTopicUsed(work.summaryTopics.size(), false);
@@ -83,10 +100,7 @@ void SheetReader::BuildRanges(IVtlObject* node, TopicWork& work, int depth) {
         if (work.attached[i]) holders.push_back(work.attached[i].get());
     }
     ObjectRef member;
-    if (!record.title.empty() && !holders.empty()) {
-      member = NewObject(kClassSummaryMember);
-      if (!SetText(member.get(), 0x4002, record.title)) member.reset();
-    }
+    if (!record.title.empty() && !holders.empty()) member = MakeRangeTitle(record.title, *style);
     for (IVtlObject* holder : holders) {
       SetCurrent(holder);
       Attach(kRoleBoundary, object.get());

@@ -1,5 +1,8 @@
 // Relationships between two topics of a sheet: an object attached to the first end that
 // names both ends, with its line, arrow heads, control points and title.
+#include <optional>
+
+#include <foliant/common/relationship_properties.h>
 #include <foliant/common/xml_walk.h>
 
 #include "xmind/sheet_reader.h"
@@ -10,23 +13,17 @@ namespace {
 
 using namespace vantorel;
 
-constexpr USHORT kRelationBeginArrow = 0x4000;
-constexpr USHORT kRelationShape = 0x4001;
-constexpr USHORT kRelationFrom = 0x4003;
-constexpr USHORT kRelationTo = 0x4004;
-constexpr USHORT kRelationEndArrow = 0x4008;
-// Control points as positions (format records 538) under these properties.
-constexpr USHORT kRelationFirstControlPoint = 0x4005;
 constexpr int kControlPoints = 2;
 
-bool MappedValue(const TqResourceMapper& mapper, int category, const StyleMap& style, const char16_t* name,
-                 LONG* value) {
+std::optional<LONG> MappedValue(const TqResourceMapper& mapper, int category, const StyleMap& style,
+                                const char16_t* name) {
   const std::u16string* text = StyleValue(style, name);
   TqMapRecord record{};
-  if (!text || !mapper.Find(category, text->c_str(), &record)) return false;
-  *value = record.value;
-  return true;
+  if (!text || !mapper.Find(category, text->c_str(), &record)) return std::nullopt;
+  return record.value;
 }
+
+bool NonEmpty(const std::u16string* text) { return text && !text->empty(); }
 
 }  // namespace
 
@@ -39,35 +36,33 @@ void SheetReader::ImportRelationship(IKX2XMLElement* relationship) {
   const StyleMap* style = FindStyle(state_, AttributeText(relationship, u"style-id"));
   if (!style) style = &kNoStyle;
 
-  ObjectRef object = NewObject(kClassRelationship);
-  if (!object) return;
-  LONG value = 0;
-  if (MappedValue(state_.mapper, TqResourceMapper::kArrowHead, *style, u"arrow-begin-class", &value))
-    SetNumber(object.get(), kRelationBeginArrow, kPropEnum, value);
-  if (MappedValue(state_.mapper, TqResourceMapper::kRelationshipLine, *style, u"shape-class", &value))
-    SetNumber(object.get(), kRelationShape, kPropEnum, value);
-  SetInterface(object.get(), kRelationFrom, from->second.get());
-  SetInterface(object.get(), kRelationTo, to->second.get());
-  if (MappedValue(state_.mapper, TqResourceMapper::kArrowHead, *style, u"arrow-end-class", &value))
-    SetNumber(object.get(), kRelationEndArrow, kPropEnum, value);
-  ApplyLineAndFill(model_.get(), object.get(), -1, *style, state_.mapper, nullptr);
+  RelationshipProperties properties;
+  properties.ends[0].topic = from->second.get();
+  properties.ends[1].topic = to->second.get();
+  const TqResourceMapper& mapper = state_.mapper;
+  properties.shape = MappedValue(mapper, TqResourceMapper::kRelationshipLine, *style, u"shape-class");
+  properties.ends[0].arrow = MappedValue(mapper, TqResourceMapper::kArrowHead, *style, u"arrow-begin-class");
+  properties.ends[1].arrow = MappedValue(mapper, TqResourceMapper::kArrowHead, *style, u"arrow-end-class");
+  properties.lineDash = MappedValue(mapper, TqResourceMapper::kLinePattern, *style, u"line-pattern");
+  if (const std::u16string* width = StyleValue(*style, u"line-width"); NonEmpty(width))
+    properties.lineWidth = LengthFromText(*width);
+  if (const std::u16string* color = StyleValue(*style, u"line-color"); NonEmpty(color))
+    properties.lineColor = ColorFromText(*color);
 
   if (kx2::Ref<IKX2XMLElement> points = ChildNamed(relationship, u"control-points")) {
     int index = 0;
     ForEachChildElement(points.get(), [&](IKX2XMLElement* point) {
       kx2::Ref<IKX2XMLElement> position =
           TagIs(point, u"position") ? kx2::Ref<IKX2XMLElement>::Share(point) : ChildNamed(point, u"position");
-      LPCWSTR x = Attribute(position.get(), u"svg:x");
-      LPCWSTR y = Attribute(position.get(), u"svg:y");
-      if (x || y) {
-        ObjectRef record(object->GetObject(static_cast<USHORT>(kRelationFirstControlPoint + index), kClassFormat));
-        if (x) SetNumber(record.get(), kPropFormatPositionX, kPropInt, LengthFromText(x));
-        if (y) SetNumber(record.get(), kPropFormatPositionY, kPropInt, LengthFromText(y));
-      }
+      RelationshipEnd& end = properties.ends[index];
+      if (LPCWSTR x = Attribute(position.get(), u"svg:x")) end.controlX = LengthFromText(x);
+      if (LPCWSTR y = Attribute(position.get(), u"svg:y")) end.controlY = LengthFromText(y);
       return ++index < kControlPoints;
     });
   }
 
+  ObjectRef object = MakeRelationship(model_.get(), properties);
+  if (!object) return;
   ObjectRef previous = CurrentNode();
   SetCurrent(from->second.get());
   Attach(kRoleRelationship, object.get());
