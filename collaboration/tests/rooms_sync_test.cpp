@@ -13,113 +13,12 @@
 #include <vantorel/collab_host.h>
 #include <vantorel/exports.h>
 
+#include "fake_book.h"
 #include "recording_sender.h"
 
 std::filesystem::path TempFolder();
 
 namespace {
-
-template <class Interface>
-class Uncounted : public Interface {
- public:
-  HRESULT QueryInterface(REFIID, void** out) override {
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG AddRef() override { return 1; }
-  ULONG Release() override { return 1; }
-};
-
-// What the host objects were asked, in order.
-using Journal = std::vector<std::string>;
-
-class FakeEditHolder : public Uncounted<IVtlCollabEditHolder> {
- public:
-  explicit FakeEditHolder(Journal& journal) : journal_(journal) {}
-  LONG ApplyQueuedPosition(LONG a, LONG b, LONG c) override {
-    journal_.push_back("queued " + std::to_string(a) + " " + std::to_string(b) + " " + std::to_string(c));
-    return 77;
-  }
-  void ApplyPositionResult(LONG a, LONG b) override {
-    journal_.push_back("result " + std::to_string(a) + " " + std::to_string(b));
-  }
-  LONG QueryPosition(LONG a, LONG b) override { return a + b; }
-
- private:
-  Journal& journal_;
-};
-
-class FakeValueHolder : public Uncounted<IVtlCollabValueHolder> {
- public:
-  explicit FakeValueHolder(Journal& journal) : journal_(journal) {}
-  void SetValue(LONG v) override { journal_.push_back("value " + std::to_string(v)); }
-  void SetValues(LONG a, LONG b) override {
-    journal_.push_back("values " + std::to_string(a) + " " + std::to_string(b));
-  }
-
- private:
-  Journal& journal_;
-};
-
-class FakeItem : public Uncounted<IVtlCollabItem> {
- public:
-  FakeItem(Journal& journal, LONG last) : edits_(journal), values_(journal), journal_(journal) { selector_[3] = last; }
-  const LONG* GetSelector() override { return selector_; }
-  IVtlCollabValueHolder* GetValueHolder() override { return &values_; }
-  IVtlCollabEditHolder* GetEditHolder() override { return &edits_; }
-  void SetRoom(void* room) override { journal_.push_back(room ? "room" : "no room"); }
-  void SetShared(LONG shared) override { journal_.push_back("shared " + std::to_string(shared)); }
-  LONG TakesPart() override { return 1; }
-
-  LONG selector_[4] = {1, 2, 3, 0};
-
- private:
-  FakeEditHolder edits_;
-  FakeValueHolder values_;
-  Journal& journal_;
-};
-
-class FakeBook : public Uncounted<IVtlCollabBook> {
- public:
-  explicit FakeBook(Journal& journal) : journal_(journal) {}
-  ULONG_PTR GetFirstPosition() override { return items.empty() ? 0 : 1; }
-  IVtlCollabItem* GetNextItem(ULONG_PTR* position) override {
-    if (!position || *position == 0 || *position > items.size()) return nullptr;
-    IVtlCollabItem* item = items[*position - 1];
-    *position = *position < items.size() ? *position + 1 : 0;
-    return item;
-  }
-  IVtlCollabItem* FindItem(const LONG* selector) override {
-    for (FakeItem* item : items) {
-      if (std::equal(selector, selector + 4, item->selector_)) return item;
-    }
-    return nullptr;
-  }
-  LONG SaveTo(LPCWSTR path, LPCWSTR format, LPCWSTR) override {
-    journal_.push_back(std::u16string(format) == u"ETq" ? "save ETq" : "save ?");
-    if (writes) {
-      std::string p;
-      // A Windows path of this machine ("Z:" is the root).
-      for (const char16_t* c = path + 2; *c; ++c) p.push_back(*c == u'\\' ? '/' : static_cast<char>(*c));
-      std::FILE* f = std::fopen(p.c_str(), "wb");
-      if (f) std::fclose(f);
-    }
-    return 0;  // the file tells
-  }
-
-  std::vector<FakeItem*> items;
-  bool writes = true;
-
- private:
-  Journal& journal_;
-};
-
-class FakeDocument : public Uncounted<IVtlCollabBookDocument> {
- public:
-  LONG AdoptBookFile(LPCWSTR, LPCWSTR, LONG) override { return adopt; }
-  LONG OpenBook(LPCWSTR name) override { return std::u16string(name) == u"book" ? 5 : -1; }
-  LONG adopt = 0;
-};
 
 class RoomsSyncTest : public ::testing::Test {
  protected:

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include <vantorel/app_interfaces.h>
+#include <vantorel/collab_interfaces.h>
 
 namespace {
 
@@ -30,6 +31,33 @@ TEST(HostSlots, InterfacesKeepTheirSlotNumbers) {
       {Slot(&IVtlFileStore::KeyForValue), 4, "file store key"},
       {Slot(&IVtlFileStore::DropKey), 6, "file store drop"},
       {Slot(&IVtlFileStore::StoreFile), 32, "file store copy"},
+      {Slot(&IVtlFileStore::GetAttachmentPath), 25, "attachment path"},
+      {Slot(&IVtlFileStore::FindAttachment), 31, "attachment handle"},
+      {Slot(&IVtlFileStore::AdoptAttachment), 35, "attachment adopted"},
+      {Slot(&IVtlCollabBook::FindItem), 8, "book item"},
+      {Slot(&IVtlCollabBook::GetApplication), 14, "book application"},
+      {Slot(&IVtlCollabBook::SaveTo), 19, "book save"},
+      {Slot(&IVtlCollabItem::GetSelector), 14, "item selector"},
+      {Slot(&IVtlCollabItem::GetLockValue), 27, "item lock value"},
+      {Slot(&IVtlCollabItem::GetAttachmentList), 33, "item attachments"},
+      {Slot(&IVtlCollabItem::SetChanged), 40, "item changed"},
+      {Slot(&IVtlCollabItem::GetEditHolder), 49, "item edit holder"},
+      {Slot(&IVtlCollabItem::TakesPart), 53, "item takes part"},
+      {Slot(&IVtlCollabEditHolder::GetItem), 3, "holder item"},
+      {Slot(&IVtlCollabEditHolder::GetLockService), 5, "holder locks"},
+      {Slot(&IVtlCollabEditHolder::GetLocalMember), 7, "holder local member"},
+      {Slot(&IVtlCollabEditHolder::MakeEdit), 9, "holder edit"},
+      {Slot(&IVtlCollabEditHolder::BeginBatch), 26, "batch begin"},
+      {Slot(&IVtlCollabEditHolder::EndBatch), 27, "batch end"},
+      {Slot(&IVtlCollabEditHolder::ApplyEdit), 28, "batch edit"},
+      {Slot(&IVtlCollabEditHolder::GetRoom), 36, "holder room"},
+      {Slot(&IVtlCollabEditHolder::QueryPosition), 41, "holder position"},
+      {Slot(&IVtlCollabItemData::GetValue), 3, "data value"},
+      {Slot(&IVtlCollabItemData::SetSent), 6, "data sent"},
+      {Slot(&IVtlCollabItemData::GetData), 7, "data bytes"},
+      {Slot(&IVtlCollabItemData::SetMemberNumber), 13, "edit member"},
+      {Slot(&IVtlCollabLockService::Unlock), 4, "unlock"},
+      {Slot(&IVtlCollabAttachmentList::AddAttachment), 12, "attachment added"},
       {Slot(&IVtlResourceCache::LookupImage), 9, "image entry"},
       {Slot(&IVtlResourceCache::RestoreImage), 10, "image restore"},
       {Slot(&IVtlResourceCache::GetFontSettings), 11, "font settings"},

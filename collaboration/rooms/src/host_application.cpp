@@ -25,9 +25,13 @@ VtlGetApplicationFunc HostApplicationExport() {
 
 }  // namespace
 
-int HostRoomsTakeNotices() {
+IVtlApplication* HostApplication() {
   VtlGetApplicationFunc get = HostApplicationExport();
-  IVtlApplication* app = get ? get() : nullptr;
+  return get ? get() : nullptr;
+}
+
+int HostRoomsTakeNotices() {
+  IVtlApplication* app = HostApplication();
   return app ? app->RoomsTakeNotices() : 0;
 }
 

@@ -23,6 +23,8 @@ MeetingRoom::~MeetingRoom() {
   peer_.Disconnect();
   connected_ = false;
   collaboration_.SetChannel(nullptr);
+  // The item senders go with their transfers while the book they report to is still here.
+  coEdit_.DropSenders();
 }
 
 void MeetingRoom::Open(int id, const char* roomName, const XmppSettings& settings) {

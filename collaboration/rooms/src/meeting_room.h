@@ -7,6 +7,7 @@
 #include <tendril/tendril_interfaces.h>
 
 #include "chat_message_queue.h"
+#include "co_edit_manager.h"
 #include "information_unit.h"
 #include "network_peer.h"
 #include "shared_unknown.h"

@@ -20,14 +20,14 @@ Int32Quad ToQuad(const ItemSelector& selector) {
   return quad;
 }
 
-IVtlCollabItem* FindItem(MeetingRoom* room, const ItemSelector& selector) {
-  IVtlCollabBook* book = room ? room->GetWorkbookSyncManager()->GetBook() : nullptr;
-  return book ? book->FindItem(reinterpret_cast<const LONG*>(selector.values)) : nullptr;
-}
-
 static_assert(sizeof(LONG) == sizeof(int32_t));
 
 }  // namespace
+
+IVtlCollabItem* FindBookItem(MeetingRoom* room, const ItemSelector& selector) {
+  IVtlCollabBook* book = room ? room->GetWorkbookSyncManager()->GetBook() : nullptr;
+  return book ? book->FindItem(reinterpret_cast<const LONG*>(selector.values)) : nullptr;
+}
 
 std::u16string AttachmentFileName(const ItemSelector& attachment) {
   // The identifier's 16 bytes, little-endian, are the GUID.
@@ -43,18 +43,23 @@ std::u16string AttachmentFileName(const ItemSelector& attachment) {
   return std::u16string(text) + u".tmp";
 }
 
-std::u16string AttachmentLocalPath(const ItemSelector& attachment) {
+std::u16string AttachmentFolder() {
   char16_t folder[MAX_PATH] = {};
   Basalt::Util::PathUtil::_PathToAbsolute(u"${Temp}\\", folder);
-  if (!folder[0]) return {};
-  const std::u16string path = std::u16string(folder) + AttachmentFileName(attachment);
+  return folder;
+}
+
+std::u16string AttachmentLocalPath(const ItemSelector& attachment) {
+  const std::u16string folder = AttachmentFolder();
+  if (folder.empty()) return {};
+  const std::u16string path = folder + AttachmentFileName(attachment);
   return path.size() < MAX_PATH ? path : std::u16string();
 }
 
 // ---- Undo/redo positions ------------------------------------------------------------------
 
 IVtlCollabEditHolder* UndoRedoSyncManager::EditHolder(const ItemSelector& selector) {
-  IVtlCollabItem* item = FindItem(room_, selector);
+  IVtlCollabItem* item = FindBookItem(room_, selector);
   return item ? item->GetEditHolder() : nullptr;
 }
 
@@ -120,26 +125,6 @@ size_t UndoRedoSyncManager::QueuedPositions() {
   std::lock_guard hold(lock_);
   return positions_.size();
 }
-
-// ---- Co-edit manager ----------------------------------------------------------------------
-
-void CoEditManager::SetItemValue(ItemSelector selector, int first, int second) {
-  IVtlCollabItem* item = FindItem(room_, selector);
-  IVtlCollabValueHolder* values = item ? item->GetValueHolder() : nullptr;
-  if (!values) return;
-  if ((first & second) == -1) {
-    values->SetValue(-1);
-  } else {
-    values->SetValues(first, second);
-  }
-}
-
-bool CoEditManager::IsAttachmentDownloaded(ItemSelector attachment, ItemSelector) {
-  const std::u16string path = AttachmentLocalPath(attachment);
-  return !path.empty() && Basalt::Util::ShellUtil::_FileExist(path.c_str()) != 0;
-}
-
-void CoEditManager::Forward(int) { undoRedo_.ApplyNextRedoPos(); }
 
 // ---- Book ---------------------------------------------------------------------------------
 

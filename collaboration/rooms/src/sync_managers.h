@@ -15,6 +15,10 @@ namespace TDRL {
 
 class MeetingRoom;
 
+// The item of the room's book the selector names; null without a book or such an item.
+IVtlCollabItem* FindBookItem(MeetingRoom* room, const ItemSelector& selector);
+// The expanded "${Temp}\\" attachments are downloaded into; empty when it cannot be expanded.
+std::u16string AttachmentFolder();
 // Where an attachment is downloaded to: the expanded "${Temp}\" and "{GUID}.tmp", the
 // identifier's registry form; empty when the path does not fit its 260 units.
 std::u16string AttachmentLocalPath(const ItemSelector& attachment);
@@ -49,36 +53,6 @@ class UndoRedoSyncManager : public IUndoRedoSyncManager {
   int pending_ = 0;
   std::deque<Position> positions_;
   MeetingRoom* room_;
-};
-
-class CoEditManager : public ICoEditManager {
- public:
-  explicit CoEditManager(MeetingRoom* room) : undoRedo_(room), room_(room) {}
-
-  IItemSender* GetItemSender(ItemSelector) override { return nullptr; }
-  IItemReceiver* GetItemReceiver(ItemSelector) override { return nullptr; }
-  IBinDataSender* GetBinDataSender(ItemSelector) override { return nullptr; }
-  IBinDataReceiver* GetBinDataReceiver(ItemSelector) override { return nullptr; }
-  int RebuildItemSenders() override { return 0; }
-  void UploadAttachment(ItemSelector, ItemSelector) override {}
-  void DownloadAttachment(ItemSelector, ItemSelector) override {}
-  void UploadAttachmentFile(const char16_t*, ItemSelector, ItemSelector) override {}
-  void DownloadAttachmentFile(char16_t*, int, ItemSelector, ItemSelector) override {}
-  bool IsAttachmentDownloaded(ItemSelector attachment, ItemSelector selector) override;
-  int ApplyAttachmentFile(ItemSelector, const char16_t*) override { return -1; }
-  IUndoRedoSyncManager* GetUndoRedoSyncManager() override { return &undoRedo_; }
-  void SetItemValue(ItemSelector selector, int first, int second) override;
-  void ChangeCounter(int flag) override { counter_ += flag != 0 ? 1 : -1; }
-  int IsCounterSet() override { return counter_.load() != 0 ? 1 : 0; }
-  TDRL_SHARED_UNKNOWN
-
-  // The room's broadcast to its co-editing objects.
-  void Forward(int value);
-
- private:
-  UndoRedoSyncManager undoRedo_;
-  MeetingRoom* room_;
-  std::atomic<int> counter_{0};
 };
 
 class WorkbookSyncManager : public IWorkbookSyncManager {

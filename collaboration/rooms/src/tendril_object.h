@@ -10,6 +10,8 @@
 #include "shared_unknown.h"
 #include "ui_service.h"
 
+class IVtlApplication;
+
 namespace TDRL {
 
 class Tendril : public ITendril {
@@ -56,6 +58,8 @@ class Tendril : public ITendril {
 Tendril* CurrentTendril();
 
 // The host application's answer to whether rooms take notices; 0 without a host.
+// The host application, bound by its export ordinal; null when the host is not loaded.
+IVtlApplication* HostApplication();
 int HostRoomsTakeNotices();
 
 }  // namespace TDRL

@@ -1,6 +1,7 @@
 // The host's file store: copies of files the modules hand over, under counted keys.
 #pragma once
 
+#include <array>
 #include <map>
 #include <mutex>
 #include <string>
@@ -27,6 +28,15 @@ class VtlFileStore : public RefCounted<IVtlFileStore> {
   ULONG_PTR KeyForValue(ULONG_PTR value) override;
   BOOL DropKey(ULONG_PTR key) override;
   ULONG_PTR StoreFile(LPCWSTR path, LONG reserved, LONG copy) override;
+  // Attachments (file_store_attachments.cpp).
+  LONG GetAttachmentPath(ULONG_PTR handle, LPWSTR path) override;
+  ULONG_PTR FindAttachment(const LONG* identifier, LONG reserved, LONG reserved2) override;
+  LONG AdoptAttachment(const LONG* identifier, LPCWSTR fileName, LONG reserved, const void* record) override;
+  // The host's own file for an attachment: it stays where it is.
+  void AddOwnAttachment(const LONG* identifier, std::u16string windowsPath);
+  // The attachment's bytes, read from its file; false when the store has no such attachment.
+  bool AttachmentBytes(const LONG* identifier, std::vector<unsigned char>* out) const;
+  void DropAttachments();
 
   // A copy of the stored file a key names, or false.
   bool Lookup(ULONG_PTR key, StoredFile* out) const;
@@ -35,7 +45,17 @@ class VtlFileStore : public RefCounted<IVtlFileStore> {
  private:
   ULONG_PTR NewKey(StoredFile file);
 
+  struct AttachmentEntry {
+    std::u16string path;               // the file's Windows path; for an adopted one written on request
+    std::vector<unsigned char> bytes;  // an adopted attachment's copy
+    bool adopted = false;
+    ULONG_PTR handle = 0;
+  };
+  using AttachmentId = std::array<LONG, 4>;
+
   mutable std::mutex lock_;
+  std::map<AttachmentId, AttachmentEntry> attachments_;
+  ULONG_PTR nextHandle_ = 1;
   std::map<ULONG_PTR, StoredFile> files_;
   ULONG_PTR nextKey_ = 0x1000;
   int nextNumber_ = 1;

@@ -9,3 +9,14 @@ TENDRIL_API bool TDRL_SetRoomSenderForTest(IMeetingRoom* room, TDRL::ISender* se
 
 // The statistics transfers the UI service has running.
 TENDRIL_API size_t TDRL_RunningStatisticsForTest(ITendrilUIService* ui);
+
+namespace TDRL {
+class Packet;
+}
+
+// Hands a received packet to the item receiver of the room's sender for the selector (made
+// first when missing), as the server link's handlers do; the receiver's answer. The receiver
+// takes the packet's block when it keeps the packet.
+TENDRIL_API bool TDRL_ReceiveItemPacketForTest(IMeetingRoom* room, ItemSelector selector, TDRL::Packet& packet);
+// The room's item senders.
+TENDRIL_API size_t TDRL_ItemSenderCountForTest(IMeetingRoom* room);

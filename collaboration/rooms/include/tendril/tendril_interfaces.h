@@ -201,14 +201,81 @@ class IInformationUnit {
   ~IInformationUnit() = default;
 };
 
-class IItemSender;
-class IItemReceiver;
-class IBinDataSender;
-class IBinDataReceiver;
-
-// The item selector: four values naming one item of the shared map.
+// The item selector: four values naming one item of the shared map. Attachment identifiers
+// travel in the same four values (the GUID's 16 bytes, little-endian).
 struct ItemSelector {
   int32_t values[4] = {};
+
+  bool operator==(const ItemSelector&) const = default;
+};
+
+// The local user's edits of one item leave as packets 24 (kinds 0, 3, 1) and topic locks as 39.
+class IItemSender : public ITendrilUnknown {
+ public:
+  // Opens an edit (kind 0); 1 when the room's channel took the packet, else 0.
+  virtual int BeginEdit() = 0;
+  // One piece of the edit (kind 3): the data object's bytes and value. 1 when sent; 0 when
+  // nothing was sent (no data, or more than a packet holds), and the object is then not told.
+  virtual int SendItemData(IVtlCollabItemData* data) = 0;
+  // Closes the edit (kind 1).
+  virtual int EndEdit() = 0;
+  virtual int LockTopic(ItemSelector selector, int value) = 0;
+
+ protected:
+  ~IItemSender() = default;
+};
+
+// What every receiver of an item's packets answers. Receive takes the packet's block when it
+// keeps the packet (the packet is then empty); a block left in the packet stays the caller's.
+class ItemReceiverBase {
+ public:
+  virtual bool Receive(TDRL::Packet& packet) = 0;
+  virtual bool Query() = 0;  // false
+  virtual void SetHostItem(IVtlCollabItem* item) = 0;
+  virtual void SetRoom(IMeetingRoom* room) = 0;
+
+ protected:
+  ~ItemReceiverBase() = default;
+};
+
+// The edits other users sent for one item, applied to the host's item once complete.
+class IItemReceiver : public ITendrilUnknown {
+ public:
+  virtual int IsEmpty() = 0;
+  virtual void ProcessPackets() = 0;
+  // ORs the flags into the state of the edit that carried the data object's bytes.
+  virtual bool MarkEdit(IVtlCollabItemData* data, int flags) = 0;
+  virtual int GetEditFlags(IVtlCollabItemData* data) = 0;
+  virtual ~IItemReceiver() = default;
+};
+
+// Attachment uploads of one item through the collaboration HTTP server.
+class IBinDataSender : public ITendrilUnknown {
+ public:
+  // Uploads the file the host keeps for the attachment; 0 when the host has none.
+  virtual int UploadAttachment(ItemSelector attachment, int extra) = 0;
+  virtual void Reserved(int, int, int) = 0;
+  // Uploads the file as "/attachments/{GUID}.tmp"; skipped with 256 transfers running.
+  virtual void UploadAttachmentFile(const char16_t* localPath, ItemSelector attachment, int extra) = 0;
+  virtual bool OnTransferAnswer(int value) = 0;
+  virtual bool Query() = 0;
+  virtual bool StopTransfers() = 0;
+  virtual ~IBinDataSender() = default;
+};
+
+// Attachment downloads of one item into the temporary folder.
+class IBinDataReceiver : public ITendrilUnknown {
+ public:
+  virtual bool DownloadAttachment(ItemSelector attachment, int extra) = 0;
+  // The buffer receives "{GUID}.tmp"; false with 256 transfers pending or no room for the path.
+  virtual bool DownloadAttachmentFile(ItemSelector attachment, char16_t* name, int nameSize) = 0;
+  // The expanded "${Temp}\" followed by "{GUID}.tmp" (also written into `name` when given) in
+  // `destination`; 0 when it fitted, else 0x8007007A with only the folder written.
+  virtual int MakeAttachmentPath(ItemSelector attachment, char16_t* name, int nameSize, char16_t* destination,
+                                 int destinationSize) = 0;
+
+ protected:
+  ~IBinDataReceiver() = default;
 };
 
 // Undo/redo positions and selections of the room's items.

@@ -12,29 +12,12 @@
 
 #include <win/kernel.h>
 
+#include <tendril/attachment_room.h>
 #include <tendril/export.h>
 #include <tendril/http_form.h>
 #include <tendril/packet_fields.h>
 
 namespace TDRL {
-
-// Who takes a finished download: the room's co-edit manager, reached through the list's first
-// field. Stands for the room interfaces until the collaboration objects exist.
-class IAttachmentApplier {
- public:
-  virtual void ApplyAttachmentFile(const Int32Quad& attachment, const char16_t* localPath) = 0;
-
- protected:
-  ~IAttachmentApplier() = default;
-};
-
-class IAttachmentRoom {
- public:
-  virtual IAttachmentApplier* GetCoEditManager() = 0;
-
- protected:
-  ~IAttachmentRoom() = default;
-};
 
 namespace HttpHelper {
 class TransferList;

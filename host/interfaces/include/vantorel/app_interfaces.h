@@ -28,16 +28,25 @@ class IVtlFileStore : public IVtlKeyOwner {
   VTL_UNUSED_SLOT(22)
   VTL_UNUSED_SLOT(23)
   VTL_UNUSED_SLOT(24)
-  VTL_UNUSED_SLOT(25)
+  // Writes the path of the attachment's file (at most 260 units with the terminator) into
+  // `path`; 0 for a handle FindAttachment did not give.
+  virtual LONG GetAttachmentPath(ULONG_PTR handle, LPWSTR path) = 0;  // 25
   VTL_UNUSED_SLOT(26)
   VTL_UNUSED_SLOT(27)
   VTL_UNUSED_SLOT(28)
   VTL_UNUSED_SLOT(29)
   VTL_UNUSED_SLOT(30)
-  VTL_UNUSED_SLOT(31)
+  // The attachment the 16-byte identifier names (`reserved` and `reserved2` are 1); 0 when
+  // the store has none.
+  virtual ULONG_PTR FindAttachment(const LONG* identifier, LONG reserved, LONG reserved2) = 0;  // 31
   // Copies the file at a Windows path and gives a key with one reference (dropped with
   // DropKey); 0 when the file cannot be read. `reserved` is 0 and `copy` 1.
   virtual ULONG_PTR StoreFile(LPCWSTR path, LONG reserved, LONG copy) = 0;  // 32
+  VTL_UNUSED_SLOT(33)
+  VTL_UNUSED_SLOT(34)
+  // Keeps a copy of the file as the attachment the identifier names (`reserved` 0, `record`
+  // a fixed record the store does not read); non-zero on success.
+  virtual LONG AdoptAttachment(const LONG* identifier, LPCWSTR fileName, LONG reserved, const void* record) = 0;  // 35
 
  protected:
   ~IVtlFileStore() = default;

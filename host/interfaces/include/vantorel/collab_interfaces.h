@@ -7,6 +7,8 @@
 #include <vantorel/host_unknown.h>
 #include <vantorel/property_value.h>
 
+class IVtlApplication;
+
 // The signed-in account of the host.
 class IVtlCollabAccount : public IVtlUnknown {
  public:
@@ -267,6 +269,7 @@ class IVtlChatMessage : public IVtlUnknown {
 };
 
 class IVtlCollabItem;
+class IVtlCollabAttachmentList;
 
 // Where an item keeps the value the co-edit manager sets.
 class IVtlCollabValueHolder : public IVtlUnknown {
@@ -286,16 +289,52 @@ class IVtlCollabValueHolder : public IVtlUnknown {
   ~IVtlCollabValueHolder() = default;
 };
 
+// One piece of an item's data: what an item sender sends (value, bytes) and what the host
+// makes of received data (an edit, which also learns the member it came from).
+class IVtlCollabItemData : public IVtlUnknown {
+ public:
+  virtual LONG GetValue() = 0;  // 3
+  VTL_UNUSED_SLOT(04)
+  VTL_UNUSED_SLOT(05)
+  // Told with 1 once the data has been handed to the room.
+  virtual void SetSent(LONG sent) = 0;  // 6
+  // The bytes and their count, valid while the object lives.
+  virtual void GetData(const void** data, LONG* length) = 0;  // 7
+  VTL_UNUSED_SLOT(08)
+  VTL_UNUSED_SLOT(09)
+  VTL_UNUSED_SLOT(10)
+  VTL_UNUSED_SLOT(11)
+  VTL_UNUSED_SLOT(12)
+  virtual void SetMemberNumber(LONG member) = 0;  // 13
+
+ protected:
+  ~IVtlCollabItemData() = default;
+};
+
+// Records which member holds a lock on which item.
+class IVtlCollabLockService : public IVtlUnknown {
+ public:
+  // Non-zero when the member now holds the lock the selector names.
+  virtual LONG Lock(LONG member, const LONG* selector, LONG value) = 0;  // 3
+  // Non-zero when the member's lock was let go.
+  virtual LONG Unlock(LONG member, const LONG* selector, LONG value, LONG reserved) = 0;  // 4
+
+ protected:
+  ~IVtlCollabLockService() = default;
+};
+
 // An item's edits and undo/redo positions.
 class IVtlCollabEditHolder : public IVtlUnknown {
  public:
-  VTL_UNUSED_SLOT(03)
+  virtual IVtlCollabItem* GetItem() = 0;  // 3
   VTL_UNUSED_SLOT(04)
-  VTL_UNUSED_SLOT(05)
+  virtual IVtlCollabLockService* GetLockService() = 0;  // 5: null when there is none
   VTL_UNUSED_SLOT(06)
-  VTL_UNUSED_SLOT(07)
+  // The member whose own locks the holder never lets go on another's word (-1: none).
+  virtual LONG GetLocalMember() = 0;  // 7
   VTL_UNUSED_SLOT(08)
-  VTL_UNUSED_SLOT(09)
+  // An edit made of received data, not yet applied; null when the data is malformed.
+  virtual IVtlCollabItemData* MakeEdit(LONG value, const void* data, LONG length) = 0;  // 9
   VTL_UNUSED_SLOT(10)
   VTL_UNUSED_SLOT(11)
   VTL_UNUSED_SLOT(12)
@@ -312,9 +351,10 @@ class IVtlCollabEditHolder : public IVtlUnknown {
   VTL_UNUSED_SLOT(23)
   VTL_UNUSED_SLOT(24)
   VTL_UNUSED_SLOT(25)
-  VTL_UNUSED_SLOT(26)
-  VTL_UNUSED_SLOT(27)
-  VTL_UNUSED_SLOT(28)
+  virtual void BeginBatch() = 0;  // 26
+  virtual void EndBatch() = 0;    // 27
+  // Applies one edit of the batch.
+  virtual void ApplyEdit(IVtlCollabItemData* edit) = 0;  // 28
   VTL_UNUSED_SLOT(29)
   VTL_UNUSED_SLOT(30)
   VTL_UNUSED_SLOT(31)
@@ -322,7 +362,8 @@ class IVtlCollabEditHolder : public IVtlUnknown {
   VTL_UNUSED_SLOT(33)
   VTL_UNUSED_SLOT(34)
   VTL_UNUSED_SLOT(35)
-  VTL_UNUSED_SLOT(36)
+  // The meeting room the item is shared in (what the item's slot 50 was given).
+  virtual void* GetRoom() = 0;  // 36
   VTL_UNUSED_SLOT(37)
   virtual LONG ApplyQueuedPosition(LONG first, LONG second, LONG third) = 0;  // 38
   virtual void ApplyPositionResult(LONG first, LONG second) = 0;              // 39
@@ -331,6 +372,24 @@ class IVtlCollabEditHolder : public IVtlUnknown {
 
  protected:
   ~IVtlCollabEditHolder() = default;
+};
+
+// The attachments an item refers to, by their 16-byte identifiers.
+class IVtlCollabAttachmentList : public IVtlUnknown {
+ public:
+  VTL_UNUSED_SLOT(03)
+  VTL_UNUSED_SLOT(04)
+  VTL_UNUSED_SLOT(05)
+  VTL_UNUSED_SLOT(06)
+  VTL_UNUSED_SLOT(07)
+  VTL_UNUSED_SLOT(08)
+  VTL_UNUSED_SLOT(09)
+  VTL_UNUSED_SLOT(10)
+  VTL_UNUSED_SLOT(11)
+  virtual void AddAttachment(const LONG* identifier) = 0;  // 12
+
+ protected:
+  ~IVtlCollabAttachmentList() = default;
 };
 
 // One item of the shared map (a topic), named by a 16-byte selector of four 32-bit values.
@@ -361,20 +420,22 @@ class IVtlCollabItem : public IVtlUnknown {
   VTL_UNUSED_SLOT(24)
   VTL_UNUSED_SLOT(25)
   VTL_UNUSED_SLOT(26)
-  VTL_UNUSED_SLOT(27)
+  // The value a topic lock carries for the item (`kind` 1 for a lock request, else 0).
+  virtual LONG GetLockValue(LONG kind) = 0;  // 27
   VTL_UNUSED_SLOT(28)
   VTL_UNUSED_SLOT(29)
   VTL_UNUSED_SLOT(30)
   VTL_UNUSED_SLOT(31)
   VTL_UNUSED_SLOT(32)
-  VTL_UNUSED_SLOT(33)
+  virtual IVtlCollabAttachmentList* GetAttachmentList() = 0;  // 33
   VTL_UNUSED_SLOT(34)
   VTL_UNUSED_SLOT(35)
   VTL_UNUSED_SLOT(36)
   VTL_UNUSED_SLOT(37)
   VTL_UNUSED_SLOT(38)
   VTL_UNUSED_SLOT(39)
-  VTL_UNUSED_SLOT(40)
+  // Marks the item changed by the shared editing (`changed` 1).
+  virtual void SetChanged(LONG changed) = 0;  // 40
   VTL_UNUSED_SLOT(41)
   VTL_UNUSED_SLOT(42)
   VTL_UNUSED_SLOT(43)
@@ -412,7 +473,8 @@ class IVtlCollabBook : public IVtlUnknown {
   VTL_UNUSED_SLOT(11)
   VTL_UNUSED_SLOT(12)
   VTL_UNUSED_SLOT(13)
-  VTL_UNUSED_SLOT(14)
+  // The application the book belongs to, whose file store keeps attachments (one reference).
+  virtual IVtlApplication* GetApplication() = 0;  // 14
   VTL_UNUSED_SLOT(15)
   VTL_UNUSED_SLOT(16)
   VTL_UNUSED_SLOT(17)

@@ -1,0 +1,286 @@
+#include "item_receiver.h"
+
+#include <vector>
+
+#include <tendril/packet_types.h>
+
+#include "meeting_room.h"
+
+namespace TDRL {
+namespace {
+
+// Where an edit's state flags lie in its kind-0 packet: the first value behind the record.
+constexpr size_t kStateOffset = kPacketHeaderSize + kMemberRecordSize;
+// What a kind-0 packet carries behind its record: state flags, tick count, 0.
+constexpr size_t kBeginPayload = 12;
+
+size_t BodySize(const Packet& packet) {
+  return packet.TotalSize() > kPacketHeaderSize ? packet.TotalSize() - kPacketHeaderSize : 0;
+}
+
+int32_t StateFlags(Packet& packet) {
+  PacketLockScope hold(PacketLock::Get());
+  return LoadInt32LE(packet.MutableData() + kStateOffset);
+}
+
+void SetStateFlags(Packet& packet, int32_t flags) {
+  PacketLockScope hold(PacketLock::Get());
+  StoreInt32LE(packet.MutableData() + kStateOffset, flags);
+}
+
+// The bytes of a kind-3 packet behind its record (checked when the packet was queued).
+const unsigned char* EditData(Packet& packet) { return packet.MutableData() + kPacketHeaderSize + kMemberRecordSize; }
+int32_t EditValue(Packet& packet) { return LoadInt32LE(packet.MutableData() + kPacketHeaderSize + 780); }
+int32_t EditLength(Packet& packet) { return LoadInt32LE(packet.MutableData() + kPacketHeaderSize + 784); }
+
+const LONG* SelectorValues(const Int32Quad& quad) { return reinterpret_cast<const LONG*>(quad.values); }
+static_assert(sizeof(LONG) == sizeof(int32_t));
+
+}  // namespace
+
+void ItemReceiveManager::SetHostItem(IVtlCollabItem* item) {
+  std::lock_guard hold(lock_);
+  item_ = item;
+}
+
+void ItemReceiveManager::SetRoom(IMeetingRoom* room) {
+  std::lock_guard hold(lock_);
+  room_ = dynamic_cast<MeetingRoom*>(room);
+}
+
+int ItemReceiveManager::IsEmpty() {
+  std::lock_guard hold(lock_);
+  return queue_.empty() ? 1 : 0;
+}
+
+size_t ItemReceiveManager::QueuedPackets() {
+  std::lock_guard hold(lock_);
+  return queue_.size();
+}
+
+int ItemReceiveManager::MemberNumber(const MemberRecord& record) {
+  return room_ ? room_->Information().GetMemberNumber(record.userName) : -1;
+}
+
+bool ItemReceiveManager::Receive(Packet& packet) {
+  std::lock_guard hold(lock_);
+  if (!packet.Block()) return false;
+  switch (packet.Type()) {
+    case kPacketLockTopic:
+      return ReceiveLock(packet);
+    case kPacketLockTopicRequest:
+      return ReceiveLockRequest(packet);
+    case kPacketEditMessage:
+      return ReceiveEdit(packet);
+    default:
+      return false;
+  }
+}
+
+bool ItemReceiveManager::ReceiveLock(Packet& packet) {
+  MemberRecord record;
+  Int32Quad selector;
+  int32_t flag = 0;
+  {
+    PacketLockScope hold(PacketLock::Get());
+    packet.RewindRead();
+    if (!packet.ReadMemberRecord(record) || !packet.ReadInt32Quad(selector) || !packet.ReadInt32(flag)) return false;
+  }
+  if (!item_) return false;
+  IVtlCollabEditHolder* holder = item_->GetEditHolder();
+  IVtlCollabLockService* locks = holder ? holder->GetLockService() : nullptr;
+  if (!locks) return true;
+  // The item the record names, in the book of the room the holder is shared in.
+  auto* room = static_cast<IMeetingRoom*>(holder->GetRoom());
+  IWorkbookSyncManager* workbook = room ? room->GetWorkbookSyncManager() : nullptr;
+  IVtlCollabBook* book = workbook ? workbook->GetBook() : nullptr;
+  IVtlCollabItem* named = book ? book->FindItem(SelectorValues(record.itemSelector)) : nullptr;
+  if (!named) return false;
+  const LONG value = named->GetLockValue(0);
+  const int member = room->GetInformationUnit()->GetMemberNumber(record.userName);
+  if (flag != 0) return locks->Lock(member, SelectorValues(selector), value) != 0;
+  if (member == holder->GetLocalMember()) return false;
+  return locks->Unlock(member, SelectorValues(selector), value, 0) != 0;
+}
+
+bool ItemReceiveManager::ReceiveLockRequest(Packet& packet) {
+  MemberRecord record;
+  int32_t code = 0;
+  {
+    PacketLockScope hold(PacketLock::Get());
+    packet.RewindRead();
+    if (!packet.ReadMemberRecord(record) || !packet.ReadInt32(code)) return false;
+  }
+  IVtlCollabEditHolder* holder = item_ ? item_->GetEditHolder() : nullptr;
+  if (code != 2) return holder != nullptr;
+  IVtlCollabLockService* locks = holder ? holder->GetLockService() : nullptr;
+  IVtlCollabItem* item = holder ? holder->GetItem() : nullptr;
+  if (!locks || !item) return false;
+  const LONG value = item->GetLockValue(1);
+  // The lock service keys locks by member number: the requester is named by its number.
+  const LONG zeros[4] = {};
+  return locks->Unlock(MemberNumber(record), zeros, value, 0) != 0;
+}
+
+bool ItemReceiveManager::ReceiveEdit(Packet& packet) {
+  MemberRecord record;
+  {
+    PacketLockScope hold(PacketLock::Get());
+    packet.RewindRead();
+    if (!packet.ReadMemberRecord(record)) return false;
+    packet.RewindRead();
+  }
+  // The record's payload length is what ProcessPackets hands the host: it must be the bytes
+  // that are really there.
+  const size_t payload = BodySize(packet) - kMemberRecordSize;
+  if (record.payloadLength < 0 || static_cast<size_t>(record.payloadLength) != payload) return false;
+  const int32_t kind = packet.EditKind();
+  if (kind == kEditBegin && payload < kBeginPayload) return false;
+
+  const size_t bytes = packet.TotalSize();
+  if (kind == kEditBegin) {
+    droppingEdit_ = false;
+    tailBytes_ = 0;
+  }
+  if (droppingEdit_) return true;  // the rest of an edit already dropped: taken, not kept
+  if (tailBytes_ + bytes > kMaxEditBytes) {
+    // Drop the whole edit at the queue's end, and what follows of it.
+    while (!queue_.empty()) {
+      const bool opening = queue_.back().kind == kEditBegin;
+      queue_.pop_back();
+      if (opening) break;
+    }
+    droppingEdit_ = true;
+    tailBytes_ = 0;
+    return true;
+  }
+  tailBytes_ += bytes;
+  if (kind == kEditBegin) SetStateFlags(packet, kEditStateOpen);
+  queue_.push_back(Record{std::move(packet), kind, true});
+  return true;
+}
+
+void ItemReceiveManager::Tidy() {
+  size_t i = 0;
+  while (i < queue_.size()) {
+    if (queue_[i].kind != kEditBegin) {
+      ++i;
+      continue;
+    }
+    size_t end = i + 1;
+    while (end < queue_.size() && queue_[end].kind != kEditBegin) ++end;
+    if (end == queue_.size() && queue_[end - 1].kind != kEditEnd) return;  // still arriving
+    Packet& opening = queue_[i].packet;
+    int32_t flags = StateFlags(opening);
+    if ((flags & kEditStateApplied) && room_ && room_->GetFirstFlag()) {
+      for (size_t k = i; k < end; ++k) queue_[k].packet.RewindRead();
+      flags &= ~kEditStateApplied;
+      SetStateFlags(opening, flags);
+    }
+    if (flags & kEditStateFinished) {
+      queue_.erase(queue_.begin() + static_cast<std::ptrdiff_t>(i), queue_.begin() + static_cast<std::ptrdiff_t>(end));
+      if (queue_.empty()) tailBytes_ = 0;
+      return;
+    }
+    i = end;
+  }
+}
+
+void ItemReceiveManager::ProcessPackets() {
+  std::lock_guard hold(lock_);
+  if (!item_) return;
+  Tidy();
+  if (queue_.empty()) return;
+  if (queue_.front().kind != kEditBegin) {
+    queue_.pop_front();
+    if (queue_.empty()) tailBytes_ = 0;
+    return;
+  }
+  int balance = 0;
+  bool balanced = false;
+  for (const Record& r : queue_) {
+    balance += r.kind == kEditBegin ? 1 : r.kind == kEditEnd ? -1 : 0;
+    if (balance == 0) {
+      balanced = true;
+      break;
+    }
+  }
+  if (!balanced) return;
+
+  IVtlCollabEditHolder* holder = item_->GetEditHolder();
+  int open = 0;
+  bool failed = false;
+  std::vector<IVtlCollabItemData*> edits;
+  for (Record& r : queue_) {
+    if (!r.fresh) continue;
+    r.fresh = false;
+    if (r.kind == kEditBegin) {
+      ++open;
+      failed = false;
+    } else if (r.kind == kEditData) {
+      if (failed) continue;
+      MemberRecord record;
+      {
+        PacketLockScope packetHold(PacketLock::Get());
+        r.packet.RewindRead();
+        r.packet.ReadMemberRecord(record);  // checked when queued
+        r.packet.RewindRead();
+      }
+      IVtlCollabItemData* edit = holder ? holder->MakeEdit(EditValue(r.packet), EditData(r.packet), EditLength(r.packet))
+                                        : nullptr;
+      if (!edit) {
+        failed = true;
+        continue;
+      }
+      edit->SetMemberNumber(MemberNumber(record));
+      edits.push_back(edit);
+    } else if (r.kind == kEditEnd) {
+      if (failed || edits.empty() || open <= 0) continue;
+      if (--open == 0) {
+        holder->BeginBatch();
+        for (IVtlCollabItemData* edit : edits) {
+          MarkEdit(edit, kEditStateApplied);
+          holder->ApplyEdit(edit);
+        }
+        holder->EndBatch();
+        return;
+      }
+    }
+  }
+}
+
+bool ItemReceiveManager::FindEdit(IVtlCollabItemData* data, size_t& begin) {
+  if (!data) return false;
+  const void* bytes = nullptr;
+  LONG length = 0;
+  data->GetData(&bytes, &length);
+  for (size_t i = 0; i < queue_.size(); ++i) {
+    Record& r = queue_[i];
+    if (r.kind != kEditData || EditData(r.packet) != bytes || EditLength(r.packet) != length) continue;
+    for (size_t k = i + 1; k-- > 0;) {
+      if (queue_[k].kind == kEditBegin) {
+        begin = k;
+        return true;
+      }
+    }
+    return false;
+  }
+  return false;
+}
+
+bool ItemReceiveManager::MarkEdit(IVtlCollabItemData* data, int flags) {
+  std::lock_guard hold(lock_);
+  size_t begin = 0;
+  if (!FindEdit(data, begin)) return false;
+  Packet& opening = queue_[begin].packet;
+  SetStateFlags(opening, StateFlags(opening) | flags);
+  return true;
+}
+
+int ItemReceiveManager::GetEditFlags(IVtlCollabItemData* data) {
+  std::lock_guard hold(lock_);
+  size_t begin = 0;
+  return FindEdit(data, begin) ? StateFlags(queue_[begin].packet) : 0;
+}
+
+}  // namespace TDRL
