@@ -1,7 +1,8 @@
-// DrawEdge and DrawFocusRect on a memory DC.
+// Drawing helpers on a memory DC: edges, focus rectangles, gradients, mirrored layouts.
 #include <gtest/gtest.h>
 
 #include "win/gdi.h"
+#include "win/module.h"
 #include "win/user.h"
 
 namespace {
@@ -56,6 +57,83 @@ TEST(PaintDraw, FocusRectangleDrawnTwiceGoesAway) {
   EXPECT_EQ(GetPixel(canvas.dc, 3, 2), RGB(255, 255, 255));
   DrawFocusRect(canvas.dc, &r);
   EXPECT_EQ(GetPixel(canvas.dc, 2, 2), RGB(255, 255, 255));
+}
+
+TEST(PaintDraw, GradientFillShadesRectanglesAndTriangles) {
+  Canvas canvas;
+  TRIVERTEX v[3] = {{0, 0, 0xFF00, 0, 0, 0}, {40, 10, 0, 0, 0xFF00, 0}, {0, 40, 0, 0xFF00, 0, 0}};
+  GRADIENT_RECT across{0, 1};
+  ASSERT_TRUE(GradientFill(canvas.dc, v, 2, &across, 1, GRADIENT_FILL_RECT_H));
+  EXPECT_GE(GetRValue(GetPixel(canvas.dc, 0, 5)), 250);
+  EXPECT_GE(GetBValue(GetPixel(canvas.dc, 39, 5)), 250);
+  const COLORREF middle = GetPixel(canvas.dc, 20, 5);
+  EXPECT_NEAR(GetRValue(middle), 127, 8);
+  EXPECT_NEAR(GetBValue(middle), 127, 8);
+  EXPECT_EQ(GetPixel(canvas.dc, 20, 10), RGB(255, 255, 255)) << "the rectangle ends at its lower right vertex";
+
+  // A triangle shades from each vertex and leaves what is outside it.
+  TRIVERTEX t[3] = {{0, 10, 0xFF00, 0, 0, 0}, {40, 10, 0, 0, 0xFF00, 0}, {0, 40, 0, 0xFF00, 0, 0}};
+  GRADIENT_TRIANGLE tri{0, 1, 2};
+  ASSERT_TRUE(GradientFill(canvas.dc, t, 3, &tri, 1, GRADIENT_FILL_TRIANGLE));
+  EXPECT_GE(GetRValue(GetPixel(canvas.dc, 0, 10)), 240);
+  EXPECT_GE(GetGValue(GetPixel(canvas.dc, 0, 39)), 230);
+  EXPECT_EQ(GetPixel(canvas.dc, 39, 39), RGB(255, 255, 255));
+
+  // A mesh naming a vertex that does not exist draws nothing.
+  GRADIENT_RECT bad{0, 7};
+  EXPECT_FALSE(GradientFill(canvas.dc, v, 2, &bad, 1, GRADIENT_FILL_RECT_V));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+}
+
+TEST(PaintDraw, MirroredLayoutPutsXZeroAtTheRightAndMayKeepBitmapsTheWayRound) {
+  // A 4 x 1 source: red at its left end, the rest blue.
+  HDC src = CreateCompatibleDC(nullptr);
+  HBITMAP bits = CreateBitmap(4, 1, 1, 32, nullptr);
+  HGDIOBJ oldSrc = SelectObject(src, bits);
+  for (int x = 0; x < 4; ++x) SetPixel(src, x, 0, x == 0 ? RGB(255, 0, 0) : RGB(0, 0, 255));
+
+  Canvas canvas;
+  EXPECT_EQ(SetLayout(canvas.dc, LAYOUT_RTL), 0u);
+  EXPECT_EQ(GetLayout(canvas.dc), static_cast<DWORD>(LAYOUT_RTL));
+  RECT cell{0, 0, 2, 2};
+  FillRect(canvas.dc, &cell, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  SetLayout(canvas.dc, 0);
+  EXPECT_EQ(GetPixel(canvas.dc, 39, 0), RGB(0, 0, 0)) << "logical x 0 is the right edge";
+  EXPECT_EQ(GetPixel(canvas.dc, 0, 0), RGB(255, 255, 255));
+
+  const struct {
+    DWORD layout, rop;
+    bool kept;
+  } cases[] = {
+      {LAYOUT_RTL, SRCCOPY, false},
+      {LAYOUT_RTL | LAYOUT_BITMAPORIENTATIONPRESERVED, SRCCOPY, true},
+      {LAYOUT_RTL, SRCCOPY | NOMIRRORBITMAP, true},
+  };
+  for (const auto& c : cases) {
+    SetLayout(canvas.dc, c.layout);
+    ASSERT_TRUE(BitBlt(canvas.dc, 0, 10, 4, 1, src, 0, 0, c.rop));
+    SetLayout(canvas.dc, 0);
+    // The blit covers device x 36..39 either way; the red end is where orientation says.
+    EXPECT_EQ(GetPixel(canvas.dc, c.kept ? 36 : 39, 10), RGB(255, 0, 0)) << c.layout << " " << c.rop;
+    EXPECT_EQ(GetPixel(canvas.dc, c.kept ? 39 : 36, 10), RGB(0, 0, 255)) << c.layout << " " << c.rop;
+  }
+  SelectObject(src, oldSrc);
+  DeleteObject(bits);
+  DeleteDC(src);
+}
+
+TEST(PaintDraw, BlendingAndLayoutCallsAreFoundByName) {
+  const struct {
+    const char16_t* library;
+    const char* name;
+  } cases[] = {{u"msimg32", "AlphaBlend"}, {u"msimg32.dll", "TransparentBlt"}, {u"MSIMG32", "GradientFill"},
+               {u"gdi32", "GetLayout"},    {u"gdi32.dll", "SetLayout"},        {u"gdi32", "GradientFill"}};
+  for (const auto& c : cases) {
+    HMODULE module = LoadLibraryW(c.library);
+    ASSERT_TRUE(module) << c.name;
+    EXPECT_TRUE(GetProcAddress(module, c.name)) << c.name;
+    FreeLibrary(module);
+  }
 }
 
 }  // namespace

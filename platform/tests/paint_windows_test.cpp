@@ -3,6 +3,7 @@
 #include <cairo.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 
@@ -33,6 +34,36 @@ LRESULT CALLBACK SolidProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
   return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
+// Paints a left half red and a right half in its user data colour, through BeginPaint
+// or into the DC WM_PRINTCLIENT gives.
+void PaintHalves(HWND hwnd, HDC dc) {
+  RECT client;
+  GetClientRect(hwnd, &client);
+  RECT left = client, right = client;
+  left.right = right.left = client.right / 2;
+  HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+  HBRUSH other = CreateSolidBrush(static_cast<COLORREF>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)));
+  FillRect(dc, &left, red);
+  FillRect(dc, &right, other);
+  DeleteObject(red);
+  DeleteObject(other);
+}
+
+LRESULT CALLBACK HalvesProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_PAINT) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    PaintHalves(hwnd, dc);
+    EndPaint(hwnd, &ps);
+    return 0;
+  }
+  if (message == WM_PRINTCLIENT) {
+    PaintHalves(hwnd, reinterpret_cast<HDC>(wParam));
+    return 0;
+  }
+  return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
 class PaintTest : public usertest::WindowTest {
  protected:
   void SetUp() override {
@@ -41,6 +72,15 @@ class PaintTest : public usertest::WindowTest {
     wc.lpfnWndProc = &SolidProc;
     wc.lpszClassName = u"PaintSolid";
     RegisterClassW(&wc);
+    wc.lpfnWndProc = &HalvesProc;
+    wc.lpszClassName = u"PaintHalves";
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    RegisterClassW(&wc);
+  }
+  HWND Halves(DWORD style, HWND parent, RECT r, COLORREF colour, DWORD exStyle = 0) {
+    HWND h = Make(style, parent, r, exStyle, u"PaintHalves");
+    SetWindowLongPtrW(h, GWLP_USERDATA, static_cast<LONG_PTR>(colour));
+    return h;
   }
   HWND Solid(DWORD style, HWND parent, RECT r, COLORREF colour, DWORD exStyle = 0) {
     HWND h = Make(style, parent, r, exStyle, u"PaintSolid");
@@ -270,6 +310,73 @@ TEST_F(PaintTest, SystemColourBrushesSurviveDeleteObject) {
   EXPECT_TRUE(DeleteObject(face));
   EXPECT_EQ(GetObjectType(face), static_cast<DWORD>(OBJ_BRUSH));
   EXPECT_EQ(GetSysColorBrush(COLOR_3DFACE), face);
+}
+
+TEST_F(PaintTest, PrintWithEveryPartGivesTheCapturesPixels) {
+  HWND top = Halves(WS_OVERLAPPEDWINDOW | WS_VISIBLE, nullptr, RECT{0, 0, 240, 180}, kBlue, WS_EX_CLIENTEDGE);
+  HWND child = Halves(WS_CHILD | WS_VISIBLE | WS_BORDER, top, RECT{30, 20, 130, 80}, kGreen);
+  SetWindowRgn(child, CreateEllipticRgn(0, 0, 100, 60), FALSE);
+  SetWindowTextW(top, u"Printed");
+  SetActiveWindow(top);
+  Pump();
+  cairo_surface_t* capture = Kx2CaptureWindow(top);
+  ASSERT_TRUE(capture);
+
+  HDC memory = CreateCompatibleDC(nullptr);
+  HBITMAP bitmap = CreateBitmap(240, 180, 1, 32, nullptr);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  SendMessageW(top, WM_PRINT, reinterpret_cast<WPARAM>(memory),
+               PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND | PRF_CHILDREN);
+  int differing = 0;
+  for (int y = 0; y < 180; y += 3)
+    for (int x = 0; x < 240; x += 3)
+      if (GetPixel(memory, x, y) != Probe(capture, x, y)) ++differing;
+  EXPECT_EQ(differing, 0);
+  // The probes that matter: caption, client halves, the child inside its ellipse and not outside.
+  POINT child_origin{30, 20};
+  MapWindowPoints(top, nullptr, &child_origin, 1);
+  RECT window;
+  GetWindowRect(top, &window);
+  const int cx = child_origin.x - window.left, cy = child_origin.y - window.top;
+  EXPECT_EQ(GetPixel(memory, 120, GetSystemMetrics(SM_CYFRAME) + 3), GetSysColor(COLOR_ACTIVECAPTION));
+  EXPECT_EQ(GetPixel(memory, cx + 25, cy + 30), kRed);
+  EXPECT_EQ(GetPixel(memory, cx + 75, cy + 30), kGreen);
+  EXPECT_EQ(GetPixel(memory, cx + 1, cy + 1), kRed) << "outside the child's region: the parent's left half";
+  EXPECT_EQ(GetPixel(memory, 200, 150), kBlue);
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  cairo_surface_destroy(capture);
+
+  // PRF_CHECKVISIBLE on a hidden window prints nothing.
+  ShowWindow(top, SW_HIDE);
+  HDC blank = CreateCompatibleDC(nullptr);
+  HBITMAP blankBits = CreateBitmap(20, 20, 1, 32, nullptr);
+  HGDIOBJ blankOld = SelectObject(blank, blankBits);
+  SendMessageW(top, WM_PRINT, reinterpret_cast<WPARAM>(blank), PRF_CHECKVISIBLE | PRF_NONCLIENT | PRF_CLIENT);
+  EXPECT_EQ(GetPixel(blank, 5, 5), RGB(0, 0, 0));
+  SelectObject(blank, blankOld);
+  DeleteObject(blankBits);
+  DeleteDC(blank);
+}
+
+TEST_F(PaintTest, MirroredWindowDrawsTextFromTheRightEdge) {
+  HWND w = Solid(WS_POPUP | WS_VISIBLE, nullptr, RECT{0, 0, 200, 40}, RGB(255, 255, 255), WS_EX_LAYOUTRTL);
+  Pump();
+  HDC dc = GetDC(w);
+  EXPECT_EQ(GetLayout(dc), static_cast<DWORD>(LAYOUT_RTL));
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, RGB(0, 0, 0));
+  TextOutW(dc, 0, 5, u"WWW", 3);
+  ReleaseDC(w, dc);
+  cairo_surface_t* capture = Kx2CaptureWindow(w);
+  int inkLeft = 200, inkRight = -1;
+  for (int y = 0; y < 40; ++y)
+    for (int x = 0; x < 200; ++x)
+      if (Probe(capture, x, y) != RGB(255, 255, 255)) inkLeft = std::min(inkLeft, x), inkRight = std::max(inkRight, x);
+  EXPECT_GE(inkRight, 190);
+  EXPECT_GT(inkLeft, 120);
+  cairo_surface_destroy(capture);
 }
 
 TEST_F(PaintTest, PaintingADestroyedWindowDoesNothing) {

@@ -433,6 +433,44 @@ KX2_EXPORT BOOL AlphaBlend(HDC hdcDest, int xoriginDest, int yoriginDest, int wD
 KX2_EXPORT BOOL TransparentBlt(HDC hdcDest, int xoriginDest, int yoriginDest, int wDest, int hDest, HDC hdcSrc,
                                int xoriginSrc, int yoriginSrc, int wSrc, int hSrc, UINT crTransparent);
 
+// ---- Gradients --------------------------------------------------------------------------------
+typedef USHORT COLOR16;
+struct TRIVERTEX {
+  LONG x;
+  LONG y;
+  COLOR16 Red;
+  COLOR16 Green;
+  COLOR16 Blue;
+  COLOR16 Alpha;
+};
+typedef TRIVERTEX* PTRIVERTEX;
+struct GRADIENT_RECT {
+  ULONG UpperLeft;
+  ULONG LowerRight;
+};
+struct GRADIENT_TRIANGLE {
+  ULONG Vertex1;
+  ULONG Vertex2;
+  ULONG Vertex3;
+};
+#define GRADIENT_FILL_RECT_H 0x00000000
+#define GRADIENT_FILL_RECT_V 0x00000001
+#define GRADIENT_FILL_TRIANGLE 0x00000002
+// Colours are 16-bit per channel (the high byte counts); on a 32-bit surface the alpha is
+// written into the fourth byte as well.
+KX2_EXPORT BOOL GradientFill(HDC hdc, PTRIVERTEX pVertex, ULONG nVertex, PVOID pMesh, ULONG nMesh, ULONG ulMode);
+
+// ---- Right-to-left layout -----------------------------------------------------------------------
+#define LAYOUT_RTL 0x00000001
+#define LAYOUT_BTT 0x00000002
+#define LAYOUT_VBH 0x00000004
+#define LAYOUT_BITMAPORIENTATIONPRESERVED 0x00000008
+// A mirrored DC puts logical x 0 at its right edge; text still reads left to right and its
+// left alignment becomes right. Blits mirror the image unless the layout or the raster code
+// asks to keep its orientation.
+KX2_EXPORT DWORD SetLayout(HDC hdc, DWORD l);
+KX2_EXPORT DWORD GetLayout(HDC hdc);
+
 // ---- Pens, brushes and shapes ---------------------------------------------------------------
 KX2_EXPORT HPEN CreatePen(int iStyle, int cWidth, COLORREF color);
 KX2_EXPORT HPEN CreatePenIndirect(const LOGPEN* plpen);

@@ -348,7 +348,7 @@ KX2_EXPORT COLORREF GetPixel(HDC hdc, int x, int y) {
   return kx2::Guard(COLORREF{CLR_INVALID}, [&]() -> COLORREF {
     auto dc = LookupDc(hdc);
     if (!dc) return BadHandle(COLORREF{CLR_INVALID});
-    const POINT p = dc->ToDevice(x, y);
+    const POINT p = dc->PixelToDevice(x, y);
     Bitmap* b = dc->Target();
     if (!b || p.x < 0 || p.y < 0 || p.x >= b->width || p.y >= b->height) return CLR_INVALID;
     if (!dc->Clip() || RegionContains(*dc->Clip(), p.x, p.y)) {
@@ -363,7 +363,7 @@ KX2_EXPORT COLORREF SetPixel(HDC hdc, int x, int y, COLORREF color) {
   return kx2::Guard(COLORREF{CLR_INVALID}, [&]() -> COLORREF {
     auto dc = LookupDc(hdc);
     if (!dc) return BadHandle(COLORREF{CLR_INVALID});
-    const POINT p = dc->ToDevice(x, y);
+    const POINT p = dc->PixelToDevice(x, y);
     Bitmap* b = dc->Target();
     if (!b || p.x < 0 || p.y < 0 || p.x >= b->width || p.y >= b->height) return CLR_INVALID;
     if (dc->Clip() && !RegionContains(*dc->Clip(), p.x, p.y)) return CLR_INVALID;

@@ -307,8 +307,21 @@ void ToDeviceRect(const Dc& dc, int& x, int& y, int& w, int& h) {
   x = a.x, y = a.y, w = b.x - a.x, h = b.y - a.y;
 }
 
+// A mirrored DC turns a blit's image round with its coordinates; this turns it back, over
+// the same device pixels, where the image must keep its orientation.
+void KeepOrientation(const Dc& dc, int& x, int& w) {
+  if (!dc.Mirrored()) return;
+  x += w;
+  w = -w;
+}
+
+bool KeepsOrientation(const Dc& dc, bool noMirror) {
+  return dc.Mirrored() && (noMirror || (dc.layout & LAYOUT_BITMAPORIENTATIONPRESERVED));
+}
+
 BOOL StretchBltImpl(const char* name, HDC hdcDest, int xDest, int yDest, int wDest, int hDest, HDC hdcSrc, int xSrc,
-                    int ySrc, int wSrc, int hSrc, DWORD rop, HBITMAP mask, int xMask, int yMask) {
+                    int ySrc, int wSrc, int hSrc, DWORD rop, HBITMAP mask, int xMask, int yMask,
+                    bool noMirror = false) {
   return kx2::Guard(FALSE, [&]() -> BOOL {
     auto dst = LookupDc(hdcDest);
     if (!dst) return BadHandle(FALSE);
@@ -330,6 +343,10 @@ BOOL StretchBltImpl(const char* name, HDC hdcDest, int xDest, int yDest, int wDe
     }
     JournalBlit(name, xDest, yDest, wDest, hDest, xSrc, ySrc, wSrc, hSrc, rop);
     ToDeviceRect(*dst, xDest, yDest, wDest, hDest);
+    if (KeepsOrientation(*dst, noMirror))
+      KeepOrientation(*dst, xDest, wDest);
+    else if (dst->Mirrored())
+      xDest -= 1;  // a reversed extent starts at its origin pixel, left of the origin edge
     BlitSource source;
     if (src) {
       ToDeviceRect(*src, xSrc, ySrc, wSrc, hSrc);
@@ -346,13 +363,14 @@ BOOL StretchBltImpl(const char* name, HDC hdcDest, int xDest, int yDest, int wDe
 }  // namespace
 
 KX2_EXPORT BOOL BitBlt(HDC hdc, int x, int y, int cx, int cy, HDC hdcSrc, int x1, int y1, DWORD rop) {
-  return StretchBltImpl("BitBlt", hdc, x, y, cx, cy, hdcSrc, x1, y1, cx, cy, rop, nullptr, 0, 0);
+  return StretchBltImpl("BitBlt", hdc, x, y, cx, cy, hdcSrc, x1, y1, cx, cy, rop & ~NOMIRRORBITMAP, nullptr, 0, 0,
+                        (rop & NOMIRRORBITMAP) != 0);
 }
 
 KX2_EXPORT BOOL StretchBlt(HDC hdcDest, int xDest, int yDest, int wDest, int hDest, HDC hdcSrc, int xSrc, int ySrc,
                            int wSrc, int hSrc, DWORD rop) {
-  return StretchBltImpl("StretchBlt", hdcDest, xDest, yDest, wDest, hDest, hdcSrc, xSrc, ySrc, wSrc, hSrc, rop, nullptr,
-                        0, 0);
+  return StretchBltImpl("StretchBlt", hdcDest, xDest, yDest, wDest, hDest, hdcSrc, xSrc, ySrc, wSrc, hSrc,
+                        rop & ~NOMIRRORBITMAP, nullptr, 0, 0, (rop & NOMIRRORBITMAP) != 0);
 }
 
 KX2_EXPORT BOOL PatBlt(HDC hdc, int x, int y, int w, int h, DWORD rop) {
@@ -383,6 +401,9 @@ KX2_EXPORT BOOL AlphaBlend(HDC hdcDest, int xDest, int yDest, int wDest, int hDe
     JournalBlit("AlphaBlend", xDest, yDest, wDest, hDest, xSrc, ySrc, wSrc, hSrc, ftn.SourceConstantAlpha);
     ToDeviceRect(*dst, xDest, yDest, wDest, hDest);
     ToDeviceRect(*src, xSrc, ySrc, wSrc, hSrc);
+    // These blits never mirror: a mirrored DC keeps the image's orientation.
+    KeepOrientation(*dst, xDest, wDest);
+    KeepOrientation(*src, xSrc, wSrc);
     const BlitSource s = SourceOf(*src);
     Bitmap* target = dst->Target();
     if (!s.base || !target || wDest <= 0 || hDest <= 0 || wSrc <= 0 || hSrc <= 0) return TRUE;
@@ -435,6 +456,9 @@ KX2_EXPORT BOOL TransparentBlt(HDC hdcDest, int xDest, int yDest, int wDest, int
     JournalBlit("TransparentBlt", xDest, yDest, wDest, hDest, xSrc, ySrc, wSrc, hSrc, crTransparent);
     ToDeviceRect(*dst, xDest, yDest, wDest, hDest);
     ToDeviceRect(*src, xSrc, ySrc, wSrc, hSrc);
+    // These blits never mirror: a mirrored DC keeps the image's orientation.
+    KeepOrientation(*dst, xDest, wDest);
+    KeepOrientation(*src, xSrc, wSrc);
     const BlitSource s = SourceOf(*src);
     Bitmap* target = dst->Target();
     if (!s.base || !target) return TRUE;

@@ -64,9 +64,17 @@ POINT Dc::ToDevice(int x, int y) const {
 void Dc::ToDeviceF(double& x, double& y) const {
   x = (x - state.windowOrg.x) * ScaleX() + state.viewportOrg.x;
   y = (y - state.windowOrg.y) * ScaleY() + state.viewportOrg.y;
+  if (Mirrored()) x = Width() - x;
+}
+
+POINT Dc::PixelToDevice(int x, int y) const {
+  POINT p = ToDevice(x, y);
+  if (Mirrored()) --p.x;
+  return p;
 }
 
 POINT Dc::ToLogical(int x, int y) const {
+  if (Mirrored()) x = Width() - x;
   const double lx = (x - state.viewportOrg.x) / ScaleX() + state.windowOrg.x;
   const double ly = (y - state.viewportOrg.y) / ScaleY() + state.windowOrg.y;
   return POINT{static_cast<LONG>(std::lround(lx)), static_cast<LONG>(std::lround(ly))};
@@ -478,3 +486,21 @@ bool SetSystemClip(HDC hdc, HRGN region) {
 }
 
 }  // namespace kx2::gdi
+
+KX2_EXPORT DWORD SetLayout(HDC hdc, DWORD l) {
+  return kx2::Guard(DWORD{GDI_ERROR}, [&]() -> DWORD {
+    auto dc = LookupDc(hdc);
+    if (!dc) return BadHandle(DWORD{GDI_ERROR});
+    const DWORD old = dc->layout;
+    dc->layout = l & (LAYOUT_RTL | LAYOUT_BITMAPORIENTATIONPRESERVED);
+    return old;
+  });
+}
+
+KX2_EXPORT DWORD GetLayout(HDC hdc) {
+  return kx2::Guard(DWORD{GDI_ERROR}, [&]() -> DWORD {
+    auto dc = LookupDc(hdc);
+    if (!dc) return BadHandle(DWORD{GDI_ERROR});
+    return dc->layout;
+  });
+}

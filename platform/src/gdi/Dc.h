@@ -70,13 +70,16 @@ class Dc final : public GdiObject {
   Rects ClipRects() const;
   RECT ClipBox() const;
 
-  // Logical to device mapping.
+  // Logical to device mapping; a mirrored DC (LAYOUT_RTL) counts device x from the right.
+  bool Mirrored() const { return (layout & LAYOUT_RTL) != 0; }
   double ScaleX() const { return double(state.viewportExt.cx) / state.windowExt.cx; }
   double ScaleY() const { return double(state.viewportExt.cy) / state.windowExt.cy; }
   POINT ToDevice(int x, int y) const;
   POINT ToLogical(int x, int y) const;
   void ToDeviceF(double& x, double& y) const;
   int WidthToDevice(int w) const;
+  // The device pixel a logical pixel lands on (a mirrored pixel's left edge is its right).
+  POINT PixelToDevice(int x, int y) const;
 
   // Paints a shape: `emit` adds the path (device units) and fills or strokes it with any
   // source; its coverage is painted with `paint` under the clip and the ROP2 mode.
@@ -106,6 +109,7 @@ class Dc final : public GdiObject {
   // clip call reaches it, so an application's clip can only narrow it.
   std::optional<Rects> systemClip;
   double dpiX = 96, dpiY = 96;
+  DWORD layout = 0;
   bool screen = false;
   // Paths.
   bool pathOpen = false;

@@ -43,6 +43,16 @@ RECT DeviceRect(const Dc& dc, int left, int top, int right, int bottom) {
 
 int ClipKind(const Dc& dc) { return RegionKind(dc.ClipRects()); }
 
+// A mirrored DC takes and gives clip regions in its mirrored device units.
+Rects MirroredFor(const Dc& dc, const Rects& rects) {
+  if (!dc.Mirrored()) return rects;
+  const int width = dc.Width();
+  Rects flipped;
+  for (const RECT& r : rects)
+    flipped = CombineRegions(flipped, RectRegion(RECT{width - r.right, r.top, width - r.left, r.bottom}), RGN_OR);
+  return flipped;
+}
+
 }  // namespace
 }  // namespace kx2::gdi
 
@@ -169,11 +179,12 @@ KX2_EXPORT int ExtSelectClipRgn(HDC hdc, HRGN hrgn, int mode) {
     auto r = LookupAs<Region>(hrgn);
     if (!r) return BadHandle(ERROR);
     // The region is given in device units and copied.
+    const Rects given = MirroredFor(dc, r->rects);
     if (mode == RGN_COPY) {
-      dc.state.clip = r->rects;
+      dc.state.clip = given;
     } else {
       const Rects current = dc.state.clip ? *dc.state.clip : RectRegion(dc.Bounds());
-      dc.state.clip = CombineRegions(current, r->rects, mode);
+      dc.state.clip = CombineRegions(current, given, mode);
     }
     return ClipKind(dc);
   });
@@ -222,7 +233,7 @@ KX2_EXPORT int GetClipRgn(HDC hdc, HRGN hrgn) {
     auto r = LookupAs<Region>(hrgn);
     if (!r) return BadHandle(-1);
     if (!dc.state.clip) return 0;
-    r->rects = *dc.state.clip;
+    r->rects = MirroredFor(dc, *dc.state.clip);
     return 1;
   });
 }

@@ -98,7 +98,10 @@ KX2_EXPORT BOOL ExtTextOutW(HDC hdc, int x, int y, UINT options, const RECT* lpr
       JournalAdd(head + ((options & ETO_GLYPH_INDEX) ? std::string("<glyphs>") : Utf8(lpString, c)) + "\"");
     }
     Dc::DrawScope scope(*dc);
-    const UINT align = dc->state.textAlign;
+    UINT align = dc->state.textAlign;
+    // Mirrored, the text still reads left to right: it runs from its reference point
+    // towards the device's left, as right-aligned text does.
+    if (dc->Mirrored() && (align & TA_CENTER) != TA_CENTER) align ^= TA_RIGHT;
     if (align & TA_UPDATECP) x = dc->state.position.x, y = dc->state.position.y;
     double ox = x, oy = y;
     dc->ToDeviceF(ox, oy);

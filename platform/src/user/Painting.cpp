@@ -237,7 +237,7 @@ HDC MakeWindowDc(HWND hwnd, bool client, HRGN clip) {
   kx2::gdi::SetSystemClip(dc, visible);
   DeleteObject(visible);
   if (origin.x != x0 || origin.y != y0) SetViewportOrgEx(dc, origin.x - x0, origin.y - y0, nullptr);
-  (void)rtl;  // mirrored DCs come with SetLayout
+  if (rtl) SetLayout(dc, LAYOUT_RTL);
   std::lock_guard<std::mutex> guard(DcLock());
   WindowDcs()[dc] = hwnd;
   return dc;

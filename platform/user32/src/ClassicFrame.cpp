@@ -196,9 +196,15 @@ bool FrameActive(HWND hwnd) {
 void PaintFrame(HWND hwnd, bool active) {
   SetPropW(hwnd, kActiveProp, reinterpret_cast<HANDLE>(intptr_t{active ? 2 : 1}));
   if (!IsWindowVisible(hwnd)) return;
-  const FrameLayout f = LayoutFrame(hwnd);
   HDC dc = GetWindowDC(hwnd);
   if (!dc) return;
+  DrawFrame(hwnd, dc, active);
+  ReleaseDC(hwnd, dc);
+}
+
+void DrawFrame(HWND hwnd, HDC dc, bool active) {
+  const FrameLayout f = LayoutFrame(hwnd);
+  const int saved = SaveDC(dc);
   ExcludeClipRect(dc, f.client.left, f.client.top, f.client.right, f.client.bottom);
   const DWORD style = static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE));
   const DWORD exStyle = static_cast<DWORD>(GetWindowLongW(hwnd, GWL_EXSTYLE));
@@ -258,7 +264,7 @@ void PaintFrame(HWND hwnd, bool active) {
     SymbolButton(dc, RECT{f.hscroll.right - h, f.hscroll.top, f.hscroll.right, f.hscroll.bottom}, u'4');
   }
   Fill(dc, f.sizeBox, COLOR_3DFACE);
-  ReleaseDC(hwnd, dc);
+  RestoreDC(dc, saved);
 }
 
 }  // namespace kx2::user32

@@ -24,6 +24,8 @@ RECT ClientInside(HWND hwnd, RECT window);
 LRESULT FrameHitTest(HWND hwnd, POINT screen);
 // Draws the frame now, with the caption active or not.
 void PaintFrame(HWND hwnd, bool active);
+// Draws the frame into a DC whose origin is the window's top-left corner.
+void DrawFrame(HWND hwnd, HDC dc, bool active);
 bool FrameActive(HWND hwnd);
 
 }  // namespace kx2::user32

@@ -2,6 +2,7 @@
 // the moves and sizes SetWindowPos reports, closing); the frame comes with painting.
 #include "ClassicFrame.h"
 #include "ImeMessages.h"
+#include "PrintWindow.h"
 #include "kx2/ErrorBoundary.h"
 #include "kx2/UserCore.h"
 #include "win/gdi.h"
@@ -123,6 +124,8 @@ LRESULT Default(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_ERASEBKGND:
       return EraseBackground(hwnd, reinterpret_cast<HDC>(wParam));
+    case WM_PRINT:
+      return kx2::user32::PrintInto(hwnd, reinterpret_cast<HDC>(wParam), lParam);
     case WM_GETTEXTLENGTH:
       return Kx2WindowTextLength(hwnd);
     case WM_GETTEXT:
