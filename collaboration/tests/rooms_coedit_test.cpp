@@ -70,10 +70,7 @@ std::vector<unsigned char> Begin(const char16_t* user = u"bob") {
   return Bytes().Record("r", user, 0, 12, kFirstValues).Int(1).Int(1234).Int(0).Packet(24, 0);
 }
 std::vector<unsigned char> Data(const std::string& text, int32_t value = 0, const char16_t* user = u"bob") {
-  return Bytes()
-      .Record("r", user, value, static_cast<int32_t>(text.size()), kFirstValues)
-      .Raw(text)
-      .Packet(24, 3);
+  return Bytes().Record("r", user, value, static_cast<int32_t>(text.size()), kFirstValues).Raw(text).Packet(24, 3);
 }
 std::vector<unsigned char> End(const char16_t* user = u"bob") {
   return Bytes().Record("r", user, 0, 0, kFirstValues).Packet(24, 1);
@@ -262,7 +259,9 @@ TEST_F(RoomsCoEditTest, LocksAndLockRequestsReachTheLockService) {
   auto lock = [&](const char16_t* user, int32_t flag) {
     return Receive(Bytes().Record("r", user, 0, 0, kFirstValues).Int(1).Int(2).Int(3).Int(5).Int(flag).Packet(39));
   };
-  auto request = [&](int32_t code) { return Receive(Bytes().Record("r", u"bob", 0, 0, kFirstValues).Int(code).Packet(40)); };
+  auto request = [&](int32_t code) {
+    return Receive(Bytes().Record("r", u"bob", 0, 0, kFirstValues).Int(code).Packet(40));
+  };
   EXPECT_TRUE(lock(u"bob", 1));
   EXPECT_TRUE(lock(u"bob", 0));
   first_.Holder().localMember = 3;

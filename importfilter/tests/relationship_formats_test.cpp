@@ -59,8 +59,8 @@ class RelationshipFormats : public vantorel::testing::HostLeakCheck {
 
   std::string FreeMind(const std::string& nodes) {
     const auto path = dir_ / "map.mm";
-    std::ofstream(path, std::ios::binary) << "<map version=\"0.9.0\"><node ID=\"c\" TEXT=\"C\">" << nodes
-                                          << "</node></map>";
+    std::ofstream(path, std::ios::binary)
+        << "<map version=\"0.9.0\"><node ID=\"c\" TEXT=\"C\">" << nodes << "</node></map>";
     vantorel::OpenDocument(true);
     FreemindImport importer;
     EXPECT_EQ(importer.Init(), 1);
@@ -70,12 +70,13 @@ class RelationshipFormats : public vantorel::testing::HostLeakCheck {
   }
 
   std::string MindManager(const std::string& relationship) {
-    const std::string topics = "<ap:Text PlainText=\"C\"/><ap:SubTopics>"
-                               "<ap:Topic OId=\"a\"><ap:Text PlainText=\"A\"/></ap:Topic>"
-                               "<ap:Topic OId=\"b\"><ap:Text PlainText=\"B\"/></ap:Topic></ap:SubTopics>";
-    mmtest::MakePackages(dir_, {mmtest::MapPackage(
-                                   "map.mmap", mmtest::MapXml(topics, "<ap:Relationships>" + relationship +
-                                                                          "</ap:Relationships>"))});
+    const std::string topics =
+        "<ap:Text PlainText=\"C\"/><ap:SubTopics>"
+        "<ap:Topic OId=\"a\"><ap:Text PlainText=\"A\"/></ap:Topic>"
+        "<ap:Topic OId=\"b\"><ap:Text PlainText=\"B\"/></ap:Topic></ap:SubTopics>";
+    mmtest::MakePackages(
+        dir_, {mmtest::MapPackage(
+                  "map.mmap", mmtest::MapXml(topics, "<ap:Relationships>" + relationship + "</ap:Relationships>"))});
     vantorel::OpenDocument(true);
     MindManagerImport importer;
     EXPECT_EQ(importer.Init(), 1);
@@ -90,8 +91,8 @@ class RelationshipFormats : public vantorel::testing::HostLeakCheck {
         "<topic id=\"a\"><title>A</title></topic><topic id=\"b\"><title>B</title></topic></topics></children>"
         "</topic><relationships>" +
         relationship + "</relationships></sheet>";
-    xmindtest::WritePackage((dir_ / "map.xmind").string(), {{"content.xml", xmindtest::Content(sheet)},
-                                                            {"styles.xml", xmindtest::Styles(style)}});
+    xmindtest::WritePackage((dir_ / "map.xmind").string(),
+                            {{"content.xml", xmindtest::Content(sheet)}, {"styles.xml", xmindtest::Styles(style)}});
     vantorel::OpenDocument(true);
     XMindImport importer;
     EXPECT_EQ(importer.Init(), 1);
@@ -105,9 +106,9 @@ class RelationshipFormats : public vantorel::testing::HostLeakCheck {
 
 // From A to B, red, an arrowhead at B only: all that FreeMind can say.
 TEST_F(RelationshipFormats, AnArrowLinkIsTheSameInEveryFormat) {
-  const std::string freemind =
-      FreeMind("<node ID=\"a\" TEXT=\"A\"><arrowlink DESTINATION=\"b\" STARTARROW=\"None\" ENDARROW=\"Default\" "
-               "COLOR=\"#cc0000\"/></node><node ID=\"b\" TEXT=\"B\"/>");
+  const std::string freemind = FreeMind(
+      "<node ID=\"a\" TEXT=\"A\"><arrowlink DESTINATION=\"b\" STARTARROW=\"None\" ENDARROW=\"Default\" "
+      "COLOR=\"#cc0000\"/></node><node ID=\"b\" TEXT=\"B\"/>");
   EXPECT_EQ(freemind,
             "attached-to = C/A\n"
             "class = relationship\n"

@@ -81,9 +81,7 @@ IItemReceiver* CoEditManager::GetItemReceiver(ItemSelector selector) { return &S
 
 IBinDataSender* CoEditManager::GetBinDataSender(ItemSelector selector) { return &Sender(selector)->Attachments(); }
 
-IBinDataReceiver* CoEditManager::GetBinDataReceiver(ItemSelector selector) {
-  return &Sender(selector)->Downloads();
-}
+IBinDataReceiver* CoEditManager::GetBinDataReceiver(ItemSelector selector) { return &Sender(selector)->Downloads(); }
 
 int CoEditManager::RebuildItemSenders() {
   DropSenders();
@@ -112,8 +110,7 @@ void CoEditManager::UploadAttachmentFile(const char16_t* localPath, ItemSelector
   Sender(selector)->Attachments().UploadAttachmentFile(localPath, attachment, -2);
 }
 
-void CoEditManager::DownloadAttachmentFile(char16_t* name, int size, ItemSelector attachment,
-                                           ItemSelector selector) {
+void CoEditManager::DownloadAttachmentFile(char16_t* name, int size, ItemSelector attachment, ItemSelector selector) {
   Sender(selector)->Downloads().DownloadAttachmentFile(attachment, name, size);
 }
 

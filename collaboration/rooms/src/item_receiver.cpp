@@ -226,8 +226,8 @@ void ItemReceiveManager::ProcessPackets() {
         r.packet.ReadMemberRecord(record);  // checked when queued
         r.packet.RewindRead();
       }
-      IVtlCollabItemData* edit = holder ? holder->MakeEdit(EditValue(r.packet), EditData(r.packet), EditLength(r.packet))
-                                        : nullptr;
+      IVtlCollabItemData* edit =
+          holder ? holder->MakeEdit(EditValue(r.packet), EditData(r.packet), EditLength(r.packet)) : nullptr;
       if (!edit) {
         failed = true;
         continue;

@@ -35,7 +35,7 @@ class VtlFileStore : public RefCounted<IVtlFileStore> {
   // The host's own file for an attachment: it stays where it is.
   void AddOwnAttachment(const LONG* identifier, std::u16string windowsPath);
   // The attachment's bytes, read from its file; false when the store has no such attachment.
-  bool AttachmentBytes(const LONG* identifier, std::vector<unsigned char>* out) const;
+  bool AttachmentBytes(const LONG* identifier, std::vector<unsigned char>* out, bool* adopted) const;
   void DropAttachments();
 
   // A copy of the stored file a key names, or false.

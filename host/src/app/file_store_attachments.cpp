@@ -99,7 +99,7 @@ LONG VtlFileStore::AdoptAttachment(const LONG* identifier, LPCWSTR fileName, LON
   return 1;
 }
 
-bool VtlFileStore::AttachmentBytes(const LONG* identifier, std::vector<unsigned char>* out) const {
+bool VtlFileStore::AttachmentBytes(const LONG* identifier, std::vector<unsigned char>* out, bool* adopted) const {
   if (!identifier || !out) return false;
   AttachmentId id;
   std::copy_n(identifier, 4, id.begin());
@@ -108,6 +108,7 @@ bool VtlFileStore::AttachmentBytes(const LONG* identifier, std::vector<unsigned 
     std::lock_guard<std::mutex> guard(lock_);
     auto it = attachments_.find(id);
     if (it == attachments_.end()) return false;
+    if (adopted) *adopted = it->second.adopted;
     if (it->second.adopted) {
       *out = it->second.bytes;
       return true;
