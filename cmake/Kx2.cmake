@@ -5,8 +5,11 @@
 #   <dir>/bench/*.cpp    one benchmark program per file
 #   <dir>/fuzz/*.cpp     one libFuzzer target per file (KX2_FUZZ builds only)
 
-# Test data shipped outside the project; tests skip with a message when it is absent.
-get_filename_component(KX2_SHARED_DIR "${CMAKE_SOURCE_DIR}/../shared" ABSOLUTE)
+# Test data shipped outside the project; tests skip with a message when it is absent. A
+# worktree elsewhere names it with -DKX2_SHARED_DIR=...
+if(NOT KX2_SHARED_DIR)
+  get_filename_component(KX2_SHARED_DIR "${CMAKE_SOURCE_DIR}/../shared" ABSOLUTE)
+endif()
 
 function(kx2_sources out)
   set(files)

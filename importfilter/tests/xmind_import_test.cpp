@@ -174,6 +174,12 @@ TEST_F(XMindDriver, EveryExtractionGetsItsOwnFileAndNoneIsLeft) {
   EXPECT_EQ(storedBytes(0), 10);
   EXPECT_EQ(storedBytes(1), 20);
   EXPECT_EQ(storedBytes(3), 10) << "an entry named twice is extracted once and stored for both";
+  auto storedNumber = [&](size_t child) {
+    const Value* picture = Attached(TopicAt(document, {child}), "picture");
+    return Int(Member(Member(Member(picture, "format -1"), "0x4000"), "stored-file"));
+  };
+  EXPECT_EQ(storedNumber(3), storedNumber(0)) << "both name the one stored copy";
+  EXPECT_NE(storedNumber(1), storedNumber(0));
   const Value* attachment = Attached(TopicAt(document, {2}), "attachment");
   EXPECT_EQ(Text(Member(attachment, "file-name")), "notes.txt");
   EXPECT_EQ(Int(Member(attachment, "file-size")), 5);

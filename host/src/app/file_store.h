@@ -1,7 +1,11 @@
-// The host's file store: copies of files the modules hand over, under counted keys.
+// The host's file store: copies of files the modules hand over, under counted keys. A copy
+// is made file to file in a folder of the store's own, so that however large a stored file
+// is, it never sits whole in memory; the copy goes with the last reference to its key.
 #pragma once
 
 #include <array>
+#include <cstdint>
+#include <filesystem>
 #include <map>
 #include <mutex>
 #include <string>
@@ -14,15 +18,17 @@
 namespace vantorel::detail {
 
 struct StoredFile {
-  std::u16string sourcePath;  // the Windows path it was copied from; empty for a raw value
-  std::vector<unsigned char> bytes;
-  ULONG_PTR rawValue = 0;  // for a key made for a value that is not a file
+  std::u16string sourcePath;   // the Windows path it was copied from; empty for a raw value
+  std::filesystem::path copy;  // the store's own copy
+  uint64_t size = 0;           // bytes of the copy
+  ULONG_PTR rawValue = 0;      // for a key made for a value that is not a file
   ULONG refs = 0;
   int number = 0;  // 1, 2, ... in the order stored
 };
 
 class VtlFileStore : public RefCounted<IVtlFileStore> {
  public:
+  ~VtlFileStore() override;
   const char* Kind() const override { return "file store"; }
 
   ULONG_PTR KeyForValue(ULONG_PTR value) override;
@@ -38,12 +44,14 @@ class VtlFileStore : public RefCounted<IVtlFileStore> {
   bool AttachmentBytes(const LONG* identifier, std::vector<unsigned char>* out, bool* adopted) const;
   void DropAttachments();
 
-  // A copy of the stored file a key names, or false.
+  // A copy of the record a key names (not of the file), or false.
   bool Lookup(ULONG_PTR key, StoredFile* out) const;
   void ResetNumbering();
 
  private:
   ULONG_PTR NewKey(StoredFile file);
+  // The store's folder, made on first use; empty when it cannot be made.
+  std::filesystem::path Folder();
 
   struct AttachmentEntry {
     std::u16string path;               // the file's Windows path; for an adopted one written on request
@@ -59,6 +67,9 @@ class VtlFileStore : public RefCounted<IVtlFileStore> {
   std::map<ULONG_PTR, StoredFile> files_;
   ULONG_PTR nextKey_ = 0x1000;
   int nextNumber_ = 1;
+  uint64_t nextCopy_ = 1;
+  size_t copies_ = 0;  // stored copies in the folder
+  std::filesystem::path folder_;
 };
 
 }  // namespace vantorel::detail

@@ -460,7 +460,7 @@ class Describer {
       return out;
     }
     out.Set("stored-file", file.number);
-    out.Set("bytes", static_cast<int64_t>(file.bytes.size()));
+    out.Set("bytes", static_cast<int64_t>(file.size));
     std::u16string relative;
     if (Relative(file.sourcePath, &relative)) out.Set("path", PrintableUtf8(relative));
     return out;

@@ -14,9 +14,9 @@ bool HasObjectTableEntry(IVtlModel* model, const GUID& guid) {
   return static_cast<bool>(entry);
 }
 
-bool StoredFile::Store(LPCWSTR path) {
+bool StoredFile::Store(LPCWSTR path, IVtlApplication* application) {
   Reset();
-  IVtlApplication* app = FoliantHostApplication();
+  IVtlApplication* app = application ? application : FoliantHostApplication();
   store_.reset(app && path ? app->GetFileStore() : nullptr);
   key_ = store_ ? store_->StoreFile(path, 0, 1) : 0;
   if (!key_) store_.reset();

@@ -264,18 +264,16 @@ bool MindManagerReader::ReadImage(IKX2XMLElement* image) {
 
   kx2::Ref<IKX2XMLElement> data(FindDescendant(image, u"ap:ImageData", 3));
   const std::u16string uri = data ? DescendantText(data.get(), u"cor:Uri", 2) : std::u16string();
-  std::u16string path;
-  if (!uri.empty() && ExtractTemporary(PackageEntryOf(uri), u"bin", &path)) {
+  if (!uri.empty()) {
     // The host's file store keeps a copy of the picture, named by the picture format bound
     // to the image.
-    foliant::StoredFile file;
-    const bool stored = file.Store(path.c_str());
-    DeleteTemporary();
-    if (stored) {
+    if (const foliant::StoredFile* file = StoreEntry(PackageEntryOf(uri), u"bin")) {
       PropertyHolder picture(FoliantCreateObject(kClassPictureFormat));
-      if (!picture || !picture.SetPropertyObject(kPropEntryFile, file.key(), file.store()) ||
+      if (!picture || !picture.SetPropertyObject(kPropEntryFile, file->key(), file->store()) ||
           !model_->SetFormat(0, object.Get(), picture.Get(), -1))
         return false;
+    } else if (files_.TooLarge()) {
+      return false;
     }
   }
   return Attach(kRolePicture, object.Get());
@@ -326,12 +324,10 @@ bool MindManagerReader::ReadAttachments(IKX2XMLElement* group) {
         return false;
     }
     const std::u16string uri = DescendantText(element, u"cor:Uri", 3);
-    std::u16string path;
-    if (!uri.empty() && ExtractTemporary(PackageEntryOf(uri), u"bin", &path)) {
-      foliant::StoredFile file;
-      const bool stored = file.Store(path.c_str());
-      DeleteTemporary();
-      if (stored && !object.SetPropertyObject(0x4003, file.key(), file.store())) return false;
+    if (!uri.empty()) {
+      const foliant::StoredFile* file = StoreEntry(PackageEntryOf(uri), u"bin");
+      if (file && !object.SetPropertyObject(0x4003, file->key(), file->store())) return false;
+      if (!file && files_.TooLarge()) return false;
     }
     return Attach(kRoleAttachment, object.Get());
   };

@@ -32,8 +32,6 @@ constexpr const char16_t* kSchemaEntries[] = {
     u"xsd\\MindManagerDelta.xsd",
     u"xsd\\MindManagerPrimitive.xsd",
 };
-constexpr const char16_t* kTempFolder = u"Taloria1\\XML\\";
-constexpr const char16_t* kTempPrefix = u"ETq";
 
 }  // namespace
 
@@ -79,29 +77,9 @@ int MindManagerReader::Probe(LPCWSTR path) {
   return result;
 }
 
-void MindManagerReader::DeleteTemporary() {
-  if (!tempStamp_) return;
-  WCHAR path[MAX_PATH] = {};
-  if (Basalt::Util::PathUtil::_PathMakeTempEx(kTempPrefix, tempExtension_.c_str(), tempStamp_, kTempFolder, path))
-    Basalt::Util::FileAndIOUtil::_DeleteFile(path);
-  tempStamp_ = 0;
-}
-
-bool MindManagerReader::ExtractTemporary(const std::u16string& entry, LPCWSTR extension, std::u16string* path) {
-  DeleteTemporary();
-  if (!packageOpen_ || entry.empty() || !package_.HasEntry(entry.c_str())) return false;
-  WCHAR name[MAX_PATH] = {};
-  const uint64_t stamp = Basalt::Util::PathUtil::_PathMakeTempEx(kTempPrefix, extension, 0, kTempFolder, name);
-  if (!stamp) return false;
-  tempStamp_ = stamp;
-  tempExtension_ = extension;
-  // A failed extraction may leave part of the file: it is deleted like a whole one.
-  if (!package_.ExtractEntry(entry.c_str(), name)) {
-    DeleteTemporary();
-    return false;
-  }
-  *path = name;
-  return true;
+const foliant::StoredFile* MindManagerReader::StoreEntry(const std::u16string& entry, LPCWSTR extension) {
+  if (!packageOpen_) return nullptr;
+  return files_.Store(package_, entry, extension);
 }
 
 void MindManagerReader::Close() {
@@ -109,7 +87,7 @@ void MindManagerReader::Close() {
   root_ = nullptr;
   if (document_) document_->Release();
   document_ = nullptr;
-  DeleteTemporary();
+  files_.Clear();
   if (packageOpen_) package_.Close();
   packageOpen_ = false;
 }
@@ -195,6 +173,10 @@ int MindManagerReader::WalkMap(ImportBase& context) {
   tooDeep_ = false;
   const int result = WalkTopics(context);
   if (tooDeep_) foliant::ReportImportFailure(foliant::TooDeepText(kMaxTopicDepth));
+  if (files_.TooLarge()) {
+    foliant::ReportImportFailure(foliant::TooLargeText(foliant::kMaxExtractedBytes));
+    return 0;
+  }
   return result;
 }
 

@@ -148,17 +148,12 @@ bool MindManagerReader::RegisterCustomIcon(LPCWSTR name, const std::u16string& r
       if (c == u'/') c = u'\\';
   }
   if (entry.empty() || !package_.HasEntry(entry.c_str())) entry = PackageEntryOf(reference);
-  std::u16string path;
-  if (entry.empty() || !ExtractTemporary(entry, u"tmp", &path)) return false;
-  struct Delete {
-    MindManagerReader* self;
-    ~Delete() { self->DeleteTemporary(); }
-  } deleteAfter{this};
+  if (entry.empty() || !package_.HasEntry(entry.c_str())) return false;
+  const foliant::StoredFile* picture = StoreEntry(entry, u"tmp");
+  if (!picture && files_.TooLarge()) return false;
   if (!EnsureCustomIconGroup(defaultTexts_[1].c_str())) return false;
-  foliant::StoredFile picture;
-  const bool stored = picture.Store(path.c_str());
   return foliant::AddObjectTableItem(model_.get(), &customIconGroup_, vantorel::kClassTableEntry, GUID{},
-                                     foliant::kTableKindMarkers, name, stored ? &picture : nullptr, out);
+                                     foliant::kTableKindMarkers, name, picture, out);
 }
 
 bool MindManagerReader::UpdateGroupName(LONG group, LPCWSTR name) {

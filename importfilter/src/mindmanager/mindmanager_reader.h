@@ -12,6 +12,7 @@
 #include <foliant/import_limits.h>
 #include <foliant/mindmanager/mindmanager_import.h>
 #include <foliant/tq_resource_mapper.h>
+#include <foliant/common/package_files.h>
 #include <foliant/zip/tq_xml_storage.h>
 #include <kx2/Ref.h>
 
@@ -104,19 +105,18 @@ class MindManagerReader : public ImportSession {
 
   // Host helpers.
   bool AttachMarker(const GUID& marker);
-  // Extracts a package entry to a new temporary file (deleted by the caller through
-  // DeleteTemporary) and gives its path.
-  bool ExtractTemporary(const std::u16string& entry, LPCWSTR extension, std::u16string* path);
-  void DeleteTemporary();
+  // The host's stored copy of a package entry, extracted and stored once per import; null
+  // when it cannot be, or when it would take the import past its cap (`files_.TooLarge()`,
+  // which ends the import).
+  const foliant::StoredFile* StoreEntry(const std::u16string& entry, LPCWSTR extension);
 
   // The package and the parsed map.
   TqXMLStorage package_;
   bool packageOpen_ = false;
   IKX2XMLDocument* document_ = nullptr;
   IKX2XMLElement* root_ = nullptr;
-  // The temporary file in use (its stamp rebuilds its name), 0 when none.
-  uint64_t tempStamp_ = 0;
-  std::u16string tempExtension_;
+  // The package's pictures, attachments and icons in the host's file store.
+  foliant::PackageFiles files_{u"ETq", u"Taloria1\\XML\\", foliant::kMaxExtractedBytes};
 
   // The target document, for one Import.
   IVtlDocument* target_ = nullptr;

@@ -82,7 +82,6 @@ void XMindImport::Cleanup() {
   state_->topicGuidTexts.clear();
   state_->topicTitles.clear();
   state_->sheetCentralTopics.clear();
-  state_->extractedBytes = 0;
   state_->abort.reset();
   state_->package.Close();
 }
@@ -92,28 +91,15 @@ void XMindImport::ReleaseXML() {
   SetCurrentDocument(nullptr);
   state_->root.reset();
   state_->document.reset();
-  for (const std::u16string& path : state_->tempFiles) Basalt::Util::FileAndIOUtil::_DeleteFile(path.c_str());
-  state_->tempFiles.clear();
-  state_->extracted.clear();
+  state_->files.Clear();
 }
 
-std::u16string XMindImport::ExtractToTempFile(LPCWSTR entryName) {
-  if (!entryName || !state_->package.HasEntry(entryName)) return {};
-  // One copy per entry, however many topics name it.
-  if (auto done = state_->extracted.find(entryName); done != state_->extracted.end()) return done->second;
-  // A small package must not make the disk grow without bound through its references.
-  const uint64_t size = state_->package.GetEntrySize(entryName);
-  if (state_->extractedBytes + size > foliant::kMaxExtractedBytes) {
-    if (!state_->abort) state_->abort = foliant::xmind::ImportAbort{kErrorMessage, state_->texts.tooLargeText};
-    return {};
-  }
-  char16_t path[MAX_PATH] = {};
-  if (!PathUtil::_PathMakeTempEx(u"ETq", u"tmp", 0, u"Taloria1\\XML\\", path) || !path[0]) return {};
-  state_->tempFiles.emplace_back(path);
-  if (!state_->package.ExtractEntry(entryName, path)) return {};
-  state_->extractedBytes += size;
-  state_->extracted.emplace(entryName, path);
-  return path;
+const foliant::StoredFile* XMindImport::StoreEntry(LPCWSTR entryName) {
+  if (!entryName) return nullptr;
+  const foliant::StoredFile* file = state_->files.Store(state_->package, entryName, u"tmp");
+  if (!file && state_->files.TooLarge() && !state_->abort)
+    state_->abort = foliant::xmind::ImportAbort{kErrorMessage, state_->texts.tooLargeText};
+  return file;
 }
 
 int XMindImport::LoadXMLEntry(LPCWSTR entryName) {

@@ -60,13 +60,14 @@ int64_t PictureSide(IVtlObject* image, USHORT id, IKX2XMLElement* element, std::
 void SheetReader::ImportPicture(IVtlObject* node, IKX2XMLElement* element) {
   LPCWSTR source = Attribute(element, u"xhtml:src");
   if (!source || !StartsWithNoCase(source, u"xap:")) return;
-  const std::u16string path = importer_.ExtractToTempFile(PackageEntry(source).c_str());
-  if (path.empty()) return;
-  IVtlFileStore* store = state_.application ? state_.application->GetFileStore() : nullptr;
-  kx2::Ref<IVtlFileStore> storeRef(store);
-  const ULONG_PTR key = store ? store->StoreFile(path.c_str(), 0, 1) : 0;
-  if (!key) return;
-  kx2::Ref<IVtlResourceCache> cache(state_.application->GetResourceCache());
+  const std::u16string entry = PackageEntry(source);
+  const StoredFile* stored = importer_.StoreEntry(entry.c_str());
+  if (!stored) return;
+  IVtlFileStore* store = stored->store();
+  const ULONG_PTR key = stored->key();
+  // The cache knows the picture by the name it was extracted under.
+  const std::u16string path = state_.files.TemporaryName(entry);
+  kx2::Ref<IVtlResourceCache> cache(state_.application ? state_.application->GetResourceCache() : nullptr);
   const ULONG_PTR cached = cache ? cache->LookupImage(path.c_str()) : 0;
 
   ObjectRef image = NewObject(kClassImage);
@@ -90,7 +91,6 @@ void SheetReader::ImportPicture(IVtlObject* node, IKX2XMLElement* element) {
       ApplyFormat(node, format.get());
   }
   if (cache) cache->RestoreImage(path.c_str(), cached);
-  store->DropKey(key);
 }
 
 void SheetReader::ImportHyperlink(IVtlObject* node, const std::u16string& href, const std::u16string& title) {
@@ -121,11 +121,8 @@ void SheetReader::ImportHyperlink(IVtlObject* node, const std::u16string& href, 
 }
 
 void SheetReader::ImportAttachment(const std::u16string& entry, const std::u16string& title) {
-  const std::u16string path = importer_.ExtractToTempFile(entry.c_str());
-  if (path.empty()) return;
-  kx2::Ref<IVtlFileStore> store(state_.application ? state_.application->GetFileStore() : nullptr);
-  const ULONG_PTR key = store ? store->StoreFile(path.c_str(), 0, 1) : 0;
-  if (!key) return;
+  const StoredFile* stored = importer_.StoreEntry(entry.c_str());
+  if (!stored) return;
   // The file's own name is the topic's title in XMind; the package names it by a code.
   std::u16string name = title;
   if (name.empty()) name = entry.substr(entry.rfind(u'\\') + 1);
@@ -133,9 +130,8 @@ void SheetReader::ImportAttachment(const std::u16string& entry, const std::u16st
   if (attachment && SetText(attachment.get(), 0x4001, name) &&
       SetNumber(attachment.get(), 0x4002, kPropNumber,
                 static_cast<LONG>(std::min<uint32_t>(state_.package.GetEntrySize(entry.c_str()), INT32_MAX))) &&
-      SetStoredFile(attachment.get(), 0x4003, store.get(), key))
+      SetStoredFile(attachment.get(), 0x4003, stored->store(), stored->key()))
     Attach(kRoleAttachment, attachment.get());
-  store->DropKey(key);
 }
 
 void SheetReader::ResolveLinks(ImportState& state) {

@@ -9,7 +9,9 @@
 #include <string>
 #include <vector>
 
+#include <foliant/import_limits.h>
 #include <foliant/tq_resource_mapper.h>
+#include <foliant/common/package_files.h>
 #include <kx2/Ref.h>
 #include <foliant/zip/tq_xml_storage.h>
 #include <vantorel/app_interfaces.h>
@@ -57,11 +59,8 @@ struct ImportState {
   TqResourceMapper mapper;
   bool initialised = false;
   ImportTexts texts;
-  // Every file extracted for this import, deleted when the XML document is released.
-  std::vector<std::u16string> tempFiles;
-  // Entries extracted so far (entry -> temporary file), and their bytes over the import.
-  std::map<std::u16string, std::u16string> extracted;
-  uint64_t extractedBytes = 0;
+  // The package's pictures and attachments in the host's file store, each extracted once.
+  PackageFiles files{u"ETq", u"Taloria1\\XML\\", kMaxExtractedBytes, application};
   std::map<std::u16string, StyleRecord> styles;
 
   // For the whole workbook: an "xmind:#" link may name a topic of any sheet.

@@ -24,8 +24,9 @@ class StoredFile {
   StoredFile(const StoredFile&) = delete;
   StoredFile& operator=(const StoredFile&) = delete;
 
-  // Hands the file at a Windows path to the store; false when it cannot be stored.
-  bool Store(LPCWSTR path);
+  // Hands the file at a Windows path to the store of `application` (the loaded host's when
+  // null); false when it cannot be stored.
+  bool Store(LPCWSTR path, IVtlApplication* application = nullptr);
   void Reset();
   ULONG_PTR key() const { return key_; }
   IVtlFileStore* store() const { return store_.get(); }

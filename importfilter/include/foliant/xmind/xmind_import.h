@@ -13,6 +13,9 @@
 #include <foliant/import_base.h>
 #include <vantorel/app_interfaces.h>
 
+namespace foliant {
+class StoredFile;
+}
 namespace foliant::xmind {
 struct ImportState;
 }
@@ -44,13 +47,14 @@ class XMindImport : public ImportBase {
   // element: 1 on success; 0 for a missing or empty entry; 0 with error 16 when the host
   // has no XML factory or the entry is not a well-formed document.
   int LoadXMLEntry(LPCWSTR entryName);
-  // Releases the current XML document and deletes every temporary file made so far.
+  // Releases the current XML document and the stored copies of the package's entries.
   void ReleaseXML();
-  // Extracts a package entry (folder levels separated by "\") to a temporary file, once
-  // per import however many topics name it, deleted by ReleaseXML; the file's path, or
-  // empty when the entry cannot be read or the import's extracted bytes would pass
-  // kMaxExtractedBytes (which ends the import with a message).
-  std::u16string ExtractToTempFile(LPCWSTR entryName);
+  // The host's stored copy of a package entry (folder levels separated by "\"): extracted
+  // and stored once per import however many topics name it, its temporary file deleted as
+  // soon as the store has it. Null when the entry cannot be read or stored, or when the
+  // import's extracted bytes would pass kMaxExtractedBytes (which ends the import with a
+  // message).
+  const foliant::StoredFile* StoreEntry(LPCWSTR entryName);
 
  private:
   std::unique_ptr<foliant::xmind::ImportState> state_;
