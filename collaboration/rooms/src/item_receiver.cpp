@@ -18,11 +18,6 @@ size_t BodySize(const Packet& packet) {
   return packet.TotalSize() > kPacketHeaderSize ? packet.TotalSize() - kPacketHeaderSize : 0;
 }
 
-int32_t StateFlags(Packet& packet) {
-  PacketLockScope hold(PacketLock::Get());
-  return LoadInt32LE(packet.MutableData() + kStateOffset);
-}
-
 void SetStateFlags(Packet& packet, int32_t flags) {
   PacketLockScope hold(PacketLock::Get());
   StoreInt32LE(packet.MutableData() + kStateOffset, flags);
@@ -58,8 +53,13 @@ size_t ItemReceiveManager::QueuedPackets() {
   return queue_.size();
 }
 
-int ItemReceiveManager::MemberNumber(const MemberRecord& record) {
-  return room_ ? room_->Information().GetMemberNumber(record.userName) : -1;
+int ItemReceiveManager::MemberNumber(const char16_t* user) {
+  return room_ ? room_->Information().GetMemberNumber(user) : -1;
+}
+
+void ItemReceiveManager::SetFlags(Record& record, int32_t flags) {
+  record.flags = flags;
+  SetStateFlags(record.packet, flags);
 }
 
 bool ItemReceiveManager::Receive(Packet& packet) {
@@ -119,7 +119,7 @@ bool ItemReceiveManager::ReceiveLockRequest(Packet& packet) {
   const LONG value = item->GetLockValue(1);
   // The lock service keys locks by member number: the requester is named by its number.
   const LONG zeros[4] = {};
-  return locks->Unlock(MemberNumber(record), zeros, value, 0) != 0;
+  return locks->Unlock(MemberNumber(record.userName), zeros, value, 0) != 0;
 }
 
 bool ItemReceiveManager::ReceiveEdit(Packet& packet) {
@@ -155,8 +155,9 @@ bool ItemReceiveManager::ReceiveEdit(Packet& packet) {
     return true;
   }
   tailBytes_ += bytes;
-  if (kind == kEditBegin) SetStateFlags(packet, kEditStateOpen);
-  queue_.push_back(Record{std::move(packet), kind, true});
+  Record queued{std::move(packet), kind, true, 0, std::u16string(record.userName)};
+  if (kind == kEditBegin) SetFlags(queued, kEditStateOpen);
+  queue_.push_back(std::move(queued));
   return true;
 }
 
@@ -170,12 +171,12 @@ void ItemReceiveManager::Tidy() {
     size_t end = i + 1;
     while (end < queue_.size() && queue_[end].kind != kEditBegin) ++end;
     if (end == queue_.size() && queue_[end - 1].kind != kEditEnd) return;  // still arriving
-    Packet& opening = queue_[i].packet;
-    int32_t flags = StateFlags(opening);
+    Record& opening = queue_[i];
+    int32_t flags = opening.flags;
     if ((flags & kEditStateApplied) && room_ && room_->GetFirstFlag()) {
       for (size_t k = i; k < end; ++k) queue_[k].packet.RewindRead();
       flags &= ~kEditStateApplied;
-      SetStateFlags(opening, flags);
+      SetFlags(opening, flags);
     }
     if (flags & kEditStateFinished) {
       queue_.erase(queue_.begin() + static_cast<std::ptrdiff_t>(i), queue_.begin() + static_cast<std::ptrdiff_t>(end));
@@ -219,20 +220,13 @@ void ItemReceiveManager::ProcessPackets() {
       failed = false;
     } else if (r.kind == kEditData) {
       if (failed) continue;
-      MemberRecord record;
-      {
-        PacketLockScope packetHold(PacketLock::Get());
-        r.packet.RewindRead();
-        r.packet.ReadMemberRecord(record);  // checked when queued
-        r.packet.RewindRead();
-      }
       IVtlCollabItemData* edit =
           holder ? holder->MakeEdit(EditValue(r.packet), EditData(r.packet), EditLength(r.packet)) : nullptr;
       if (!edit) {
         failed = true;
         continue;
       }
-      edit->SetMemberNumber(MemberNumber(record));
+      edit->SetMemberNumber(MemberNumber(r.user.c_str()));
       edits.push_back(edit);
     } else if (r.kind == kEditEnd) {
       if (failed || edits.empty() || open <= 0) continue;
@@ -272,15 +266,14 @@ bool ItemReceiveManager::MarkEdit(IVtlCollabItemData* data, int flags) {
   std::lock_guard hold(lock_);
   size_t begin = 0;
   if (!FindEdit(data, begin)) return false;
-  Packet& opening = queue_[begin].packet;
-  SetStateFlags(opening, StateFlags(opening) | flags);
+  SetFlags(queue_[begin], queue_[begin].flags | flags);
   return true;
 }
 
 int ItemReceiveManager::GetEditFlags(IVtlCollabItemData* data) {
   std::lock_guard hold(lock_);
   size_t begin = 0;
-  return FindEdit(data, begin) ? StateFlags(queue_[begin].packet) : 0;
+  return FindEdit(data, begin) ? queue_[begin].flags : 0;
 }
 
 }  // namespace TDRL

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <deque>
 #include <mutex>
+#include <string>
 
 #include <tendril/packet.h>
 #include <tendril/tendril_interfaces.h>
@@ -61,7 +62,10 @@ class ItemReceiveManager : public ItemReceiverBase, public IItemReceiver {
     Packet packet;
     int32_t kind = 0;
     bool fresh = true;
+    int32_t flags = 0;    // a kind-0 record's state flags, as also written in its packet
+    std::u16string user;  // the sender's user name, read from the record when queued
   };
+  void SetFlags(Record& record, int32_t flags);
 
   bool ReceiveLock(Packet& packet);
   bool ReceiveLockRequest(Packet& packet);
@@ -70,7 +74,7 @@ class ItemReceiveManager : public ItemReceiverBase, public IItemReceiver {
   // The queue index of the kind-3 record carrying the object's bytes and of the kind-0 record
   // that opened its edit; false when either is missing.
   bool FindEdit(IVtlCollabItemData* data, size_t& begin);
-  int MemberNumber(const MemberRecord& record);
+  int MemberNumber(const char16_t* user);
 
   std::recursive_mutex lock_;
   std::deque<Record> queue_;

@@ -102,8 +102,9 @@ void WriteText(VtlTopic* topic, const std::u16string& text) {
   }
 }
 
-// Decodes edit data (type word, value); false when malformed.
-bool DecodeValue(LONG property, const unsigned char* data, size_t length, PropertyValue& out, std::u16string& text) {
+// Decodes edit data (type word, value); false when malformed. A text goes to `text` when one is
+// wanted.
+bool DecodeValue(LONG property, const unsigned char* data, size_t length, PropertyValue& out, std::u16string* text) {
   if (property < 0 || property > 0xFFFF || !data || length < 2) return false;
   const WORD type = static_cast<WORD>(data[0] | data[1] << 8);
   const unsigned char* value = data + 2;
@@ -112,8 +113,10 @@ bool DecodeValue(LONG property, const unsigned char* data, size_t length, Proper
   out.type = type;
   if (type == kPropText) {
     if (size % 2 != 0) return false;
-    text.clear();
-    for (size_t i = 0; i < size; i += 2) text.push_back(static_cast<char16_t>(value[i] | value[i + 1] << 8));
+    if (text) {
+      text->resize(size / 2);
+      for (size_t i = 0; i < size / 2; ++i) (*text)[i] = static_cast<char16_t>(value[2 * i] | value[2 * i + 1] << 8);
+    }
     return true;
   }
   if (property == kCollabTopicText) return false;
@@ -229,8 +232,7 @@ class EditHolder : public Uncounted<IVtlCollabEditHolder> {
   IVtlCollabItemData* MakeEdit(LONG value, const void* data, LONG length) override {
     if (length < 0) return nullptr;
     PropertyValue decoded;
-    std::u16string text;
-    if (!DecodeValue(value, static_cast<const unsigned char*>(data), static_cast<size_t>(length), decoded, text)) {
+    if (!DecodeValue(value, static_cast<const unsigned char*>(data), static_cast<size_t>(length), decoded, nullptr)) {
       return nullptr;
     }
     std::lock_guard hold(lock_);
@@ -295,7 +297,7 @@ class Item : public Uncounted<IVtlCollabItem> {
     if (!topic) return;
     PropertyValue value;
     std::u16string text;
-    if (!DecodeValue(edit.property(), edit.bytes().data(), edit.bytes().size(), value, text)) return;
+    if (!DecodeValue(edit.property(), edit.bytes().data(), edit.bytes().size(), value, &text)) return;
     if (edit.property() == kCollabTopicText) {
       WriteText(topic, text);
     } else if (value.type == kPropText) {

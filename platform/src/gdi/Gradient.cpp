@@ -55,8 +55,9 @@ void Fill(Dc& dc, RECT area, F&& shade) {
 
 void FillRectangle(Dc& dc, const TRIVERTEX& a, const TRIVERTEX& b, bool vertical) {
   const DevicePoint p = Map(dc, a), q = Map(dc, b);
-  const RECT area{static_cast<LONG>(std::lround(std::min(p.x, q.x))), static_cast<LONG>(std::lround(std::min(p.y, q.y))),
-                  static_cast<LONG>(std::lround(std::max(p.x, q.x))), static_cast<LONG>(std::lround(std::max(p.y, q.y)))};
+  const RECT area{
+      static_cast<LONG>(std::lround(std::min(p.x, q.x))), static_cast<LONG>(std::lround(std::min(p.y, q.y))),
+      static_cast<LONG>(std::lround(std::max(p.x, q.x))), static_cast<LONG>(std::lround(std::max(p.y, q.y)))};
   if (EmptyRect(area)) return;
   // The first vertex's colour is at its own edge, whichever way the mapping turned it.
   const Colour from = ColourOf(a), to = ColourOf(b);

@@ -16,8 +16,8 @@ RECT PlaceInParent(HWND child, HWND parent) {
   RECT child_rect{}, parent_rect{};
   GetWindowRect(child, &child_rect);
   GetWindowRect(parent, &parent_rect);
-  return RECT{child_rect.left - parent_rect.left, child_rect.top - parent_rect.top,
-              child_rect.right - parent_rect.left, child_rect.bottom - parent_rect.top};
+  return RECT{child_rect.left - parent_rect.left, child_rect.top - parent_rect.top, child_rect.right - parent_rect.left,
+              child_rect.bottom - parent_rect.top};
 }
 
 }  // namespace
