@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <sstream>
 #include <string>
 
 #include <kx2/PathMap.h>
@@ -229,6 +230,20 @@ TEST_F(HostDescribe, TopicsAttachmentsTableRelationshipsAndBoundaries) {
         kind: 3
 )";
   EXPECT_EQ(tree, expected);
+
+  // Printed topic by topic, the description reads the same in both forms, a second
+  // document included.
+  vantorel::OpenDocument();
+  vantorel::Value head = vantorel::Value::MakeObject();
+  head.Set("filter", "TEST");
+  vantorel::Value whole = head;
+  const vantorel::Value described = vantorel::DescribeDocuments(options);
+  for (const auto& [key, value] : described.members()) whole.Set(key, value);
+  for (bool json : {false, true}) {
+    std::ostringstream written;
+    vantorel::WriteDocuments(options, head, json, written);
+    EXPECT_EQ(written.str(), json ? vantorel::FormatJson(whole) : vantorel::FormatTree(whole));
+  }
   std::system(("rm -rf " + std::string(dir)).c_str());
 }
 

@@ -164,11 +164,9 @@ int ImportMap(const ImportRequest& request) {
   }
   DescribeOptions options;
   options.mapFolder = path.substr(0, path.rfind(u'\\') + 1);
-  Value description = DescribeDocuments(options);
-  Value root = Value::MakeObject();
-  root.Set("filter", PrintableUtf8(chosen));
-  for (const auto& [k, v] : description.members()) root.Set(k, v);
-  Print(root, request.json);
+  Value head = Value::MakeObject();
+  head.Set("filter", PrintableUtf8(chosen));
+  WriteDocuments(options, head, request.json, std::cout);
   CloseAllDocuments();
   return CheckNothingLeft(census) ? 0 : 3;
 }

@@ -113,15 +113,15 @@ class QuelOpenClose : public BridgeTest {
 };
 
 TEST_F(QuelOpenClose, ProceduresByCodePage) {
-  const DWORD japanese = 0xE0010411, chinese = 0xE0010804, taiwan = 0xE0010404, korean = 0xE0010412,
-              us = 0x04090409;
+  const DWORD japanese = 0xE0010411, chinese = 0xE0010804, taiwan = 0xE0010404, korean = 0xE0010412, us = 0x04090409;
   const std::vector<Row> rows = {
       {"950 restores the saved modes with native added",
        950,
        taiwan,
        true,
-       {Open({1, Has::kDefault, TRUE, 0x08, 0x04, {}, true, 1}), Close({1, Has::kDefault, FALSE, 0x08, 0x04, {}, true, 0}),
-        Modes(0, 0), Open({1, Has::kDefault, TRUE, 0x09, 0x04, {}, true, 1})}},
+       {Open({1, Has::kDefault, TRUE, 0x08, 0x04, {}, true, 1}),
+        Close({1, Has::kDefault, FALSE, 0x08, 0x04, {}, true, 0}), Modes(0, 0),
+        Open({1, Has::kDefault, TRUE, 0x09, 0x04, {}, true, 1})}},
       {"936 asks for the Chinese layout on close and the current one on a restoring open",
        936,
        chinese,
@@ -130,9 +130,15 @@ TEST_F(QuelOpenClose, ProceduresByCodePage) {
         Close({1, Has::kDefault, FALSE, 0x08, 0x04, {{0, kChineseLayout}}, true, 0}),
         Close({1, Has::kDefault, FALSE, 0x08, 0x04, {}, false, 0}), Modes(0, 0),
         Open({1, Has::kDefault, TRUE, 0x09, 0x04, {{1, static_cast<LPARAM>(chinese)}}, true, 1})}},
-      {"950 without a context", 950, taiwan, false,
+      {"950 without a context",
+       950,
+       taiwan,
+       false,
        {Open({0, Has::kNone, FALSE, 0, 0, {}, false, 0}), Close({0, Has::kNone, FALSE, 0, 0, {}, false, 0})}},
-      {"936 without a context", 936, chinese, false,
+      {"936 without a context",
+       936,
+       chinese,
+       false,
        {Open({0, Has::kNone, FALSE, 0, 0, {}, false, 0}), Close({0, Has::kNone, FALSE, 0, 0, {}, false, 0})}},
       {"932 makes a context and reopens with the saved modes, native and full shape added",
        932,
@@ -141,7 +147,10 @@ TEST_F(QuelOpenClose, ProceduresByCodePage) {
        {Open({1, Has::kMade, TRUE, 0x09, 0x00, {}, false, 1}), Modes(0x12, 0x08),
         Close({0, Has::kDefault, FALSE, 0x08, 0x04, {}, true, 0}),
         Open({1, Has::kMade, TRUE, 0x1B, 0x08, {}, false, 1}), Open({1, Has::kMade, TRUE, 0x1B, 0x08, {}, false, 1})}},
-      {"932 without a context", 932, japanese, false,
+      {"932 without a context",
+       932,
+       japanese,
+       false,
        {Open({1, Has::kMade, TRUE, 0x09, 0x00, {}, false, 1}), Close({0, Has::kNone, FALSE, 0, 0, {}, true, 0}),
         Close({0, Has::kNone, FALSE, 0, 0, {}, false, 0})}},
       {"949 applies modes only once saved, native and Roman added",
@@ -149,17 +158,30 @@ TEST_F(QuelOpenClose, ProceduresByCodePage) {
        korean,
        true,
        {Open({1, Has::kMade, TRUE, 0x00, 0x00, {}, false, 1}), Modes(0x02, 0x04),
-        Close({0, Has::kDefault, FALSE, 0x08, 0x04, {}, true, 0}), Open({1, Has::kMade, TRUE, 0x13, 0x04, {}, false, 1})},
+        Close({0, Has::kDefault, FALSE, 0x08, 0x04, {}, true, 0}),
+        Open({1, Has::kMade, TRUE, 0x13, 0x04, {}, false, 1})},
        949},
-      {"949 without a context", 949, korean, false,
-       {Open({1, Has::kMade, TRUE, 0x00, 0x00, {}, false, 1}), Close({0, Has::kNone, FALSE, 0, 0, {}, true, 0})}, 949},
-      {"1252 on the US layout", 1252, us, true,
+      {"949 without a context",
+       949,
+       korean,
+       false,
+       {Open({1, Has::kMade, TRUE, 0x00, 0x00, {}, false, 1}), Close({0, Has::kNone, FALSE, 0, 0, {}, true, 0})},
+       949},
+      {"1252 on the US layout",
+       1252,
+       us,
+       true,
        {Open({1, Has::kMade, TRUE, 0x00, 0x00, {}, false, 1}), Modes(0x02, 0x01),
-        Close({0, Has::kDefault, FALSE, 0x08, 0x04, {}, true, 0}), Open({1, Has::kMade, TRUE, 0x13, 0x01, {}, false, 1})},
+        Close({0, Has::kDefault, FALSE, 0x08, 0x04, {}, true, 0}),
+        Open({1, Has::kMade, TRUE, 0x13, 0x01, {}, false, 1})},
        1252},
-      {"1252 with a Japanese layout adds full shape", 1252, japanese, true,
+      {"1252 with a Japanese layout adds full shape",
+       1252,
+       japanese,
+       true,
        {Open({1, Has::kMade, TRUE, 0x00, 0x00, {}, false, 1}), Modes(0x02, 0x01),
-        Close({0, Has::kDefault, FALSE, 0x08, 0x04, {}, true, 0}), Open({1, Has::kMade, TRUE, 0x1B, 0x01, {}, false, 1})},
+        Close({0, Has::kDefault, FALSE, 0x08, 0x04, {}, true, 0}),
+        Open({1, Has::kMade, TRUE, 0x1B, 0x01, {}, false, 1})},
        932},
   };
   for (const Row& row : rows) {
@@ -174,8 +196,10 @@ TEST_F(QuelOpenClose, ChoiceFollowsTheAnsiCodePage) {
   const struct {
     const char* acp;
     quel::OpenCloseProc expected;
-  } cases[] = {{"932", &quel::OpenCloseJapanese},          {"936", &quel::OpenCloseSimplifiedChinese},
-               {"950", &quel::OpenCloseTraditionalChinese}, {"949", &quel::OpenCloseDefault},
+  } cases[] = {{"932", &quel::OpenCloseJapanese},
+               {"936", &quel::OpenCloseSimplifiedChinese},
+               {"950", &quel::OpenCloseTraditionalChinese},
+               {"949", &quel::OpenCloseDefault},
                {"1252", &quel::OpenCloseDefault}};
   for (const auto& c : cases) {
     setenv("KX2_ACP", c.acp, 1);
@@ -201,9 +225,9 @@ TEST(QuelCodePageText, OnlyValidCodePagesCount) {
     const char16_t* text;
     bool valid;
     UINT value;
-  } cases[] = {{u"932", true, 932},  {u"1252", true, 1252}, {u"", false, 0},     {u"abc", false, 0},
-               {u"0", false, 0},     {u"99999", false, 0},  {u"1252x", false, 0}, {u"123456", false, 0},
-               {u" 932", false, 0},  {u"-936", false, 0},   {u"65001", true, 65001}};
+  } cases[] = {{u"932", true, 932}, {u"1252", true, 1252}, {u"", false, 0},        {u"abc", false, 0},
+               {u"0", false, 0},    {u"99999", false, 0},  {u"1252x", false, 0},   {u"123456", false, 0},
+               {u" 932", false, 0}, {u"-936", false, 0},   {u"65001", true, 65001}};
   for (const auto& c : cases) {
     UINT value = 7;
     EXPECT_EQ(quel::ParseCodePage(c.text, &value), c.valid);
@@ -214,7 +238,8 @@ TEST(QuelCodePageText, OnlyValidCodePagesCount) {
 // Version codes are kept for the life of a process: these rows run in children.
 TEST_F(QuelOpenClose, SimplifiedChineseCloseOnWindows95AsksForUs) {
   if (!kx2test::InChild()) {
-    auto child = kx2test::RunInChild("QuelOpenClose.SimplifiedChineseCloseOnWindows95AsksForUs", {{"KX2_WINVER", "95"}});
+    auto child =
+        kx2test::RunInChild("QuelOpenClose.SimplifiedChineseCloseOnWindows95AsksForUs", {{"KX2_WINVER", "95"}});
     EXPECT_TRUE(child.Passed()) << child.output;
     return;
   }

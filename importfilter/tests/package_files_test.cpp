@@ -14,9 +14,8 @@ using xmind_test::XMindTest;
 class PackageFilesTest : public XMindTest {};
 
 TEST_F(PackageFilesTest, EachEntryIsStoredOnceAndTheCapCountsDistinctEntries) {
-  const std::u16string path = Package("files.zip", {{"a.bin", std::string(10, 'a')},
-                                                    {"b.bin", std::string(20, 'b')},
-                                                    {"c.bin", std::string(5, 'c')}});
+  const std::u16string path = Package(
+      "files.zip", {{"a.bin", std::string(10, 'a')}, {"b.bin", std::string(20, 'b')}, {"c.bin", std::string(5, 'c')}});
   TqXMLStorage package;
   ASSERT_TRUE(package.Open(path.c_str()));
   {

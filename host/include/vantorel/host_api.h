@@ -2,6 +2,7 @@
 // and describing what the modules put into them.
 #pragma once
 
+#include <ostream>
 #include <string>
 
 #include <vantorel/app_interfaces.h>
@@ -27,6 +28,10 @@ struct DescribeOptions {
 // each topic, its object table (what the modules added to it), and its relationships,
 // boundaries and summaries with their ends shown as topic paths.
 VANTOREL_API Value DescribeDocuments(const DescribeOptions& options);
+// The same description printed to `out` (as JSON or as the indented tree) with `head`'s
+// members before "documents", the text FormatJson or FormatTree gives for the whole, but
+// written topic by topic: a large map's description is never held whole.
+VANTOREL_API void WriteDocuments(const DescribeOptions& options, const Value& head, bool json, std::ostream& out);
 
 // Helpers for the printed forms: UTF-16 to UTF-8, lone surrogates becoming U+FFFD.
 VANTOREL_API std::string PrintableUtf8(std::u16string_view text);

@@ -121,7 +121,7 @@ BOOL VtlModel::InsertTopic(LONG, LONG kind, IVtlObject* format) {
   if (format && !source) return FALSE;
   VtlTopic* child = current_->AddChild(kind);
   if (!child) return FALSE;
-  if (source && !child->format()->MergeFrom(*source)) return FALSE;
+  if (source && !source->Empty() && (!child->EnsureFormat() || !child->format()->MergeFrom(*source))) return FALSE;
   current_ = Ref<VtlTopic>::Share(child);
   return TRUE;
 }

@@ -165,14 +165,18 @@ std::u16string VtlObject::PlainText() const {
 VtlTopic::VtlTopic(VtlModel* model, VtlTopic* parent, LONG insertKind)
     : VtlObject(kClassTopic), model_(model), parent_(parent), insertKind_(insertKind) {
   setGuid(NextGuid());
-  format_ = Ref<VtlObject>(new VtlObject(kClassFormat));
+  // The format target and the line-and-fill formats are made when first asked for: most
+  // topics of a large map never have one, and a read of one not kept yet gives nothing.
   text_ = Ref<VtlObject>(new VtlObject(kClassTextStyle));
   attachments().push_back({kRoleTextStyle, Ref<IVtlObject>::Share(text_.get())});
-  formats()[-1] = Ref<VtlObject>(new VtlObject(kClassPictureFormat));
-  formats()[1] = Ref<VtlObject>(new VtlObject(kClassPictureFormat));
 }
 
-IVtlObject* VtlTopic::GetTarget(LONG) { return ShareOut(format_); }
+VtlObject* VtlTopic::EnsureFormat() {
+  if (!format_) format_ = Ref<VtlObject>(new (std::nothrow) VtlObject(kClassFormat));
+  return format_.get();
+}
+
+IVtlObject* VtlTopic::GetTarget(LONG) { return ShareOut(Ref<VtlObject>::Share(EnsureFormat())); }
 
 VtlTopic* VtlTopic::AddChild(LONG kind) {
   auto* child = new (std::nothrow) VtlTopic(model_, this, kind);

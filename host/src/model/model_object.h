@@ -109,7 +109,9 @@ class VtlTopic : public VtlObject {
   VtlTopic* parent() const { return parent_; }
   LONG insertKind() const { return insertKind_; }
   std::vector<Child>& children() { return children_; }
-  VtlObject* format() const { return format_.get(); }
+  const std::vector<Child>& children() const { return children_; }
+  VtlObject* format() const { return format_.get(); }  // null until first asked for
+  VtlObject* EnsureFormat();                           // null only when memory fails
   VtlObject* textObject() const { return text_.get(); }
   VtlTopic* AddChild(LONG kind);
   // Empties the topic and its subtree.

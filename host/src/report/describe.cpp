@@ -1,7 +1,9 @@
 #include <libxml/parser.h>
 
+#include <cstring>
 #include <ctime>
 #include <map>
+#include <unordered_map>
 #include <set>
 
 #include <kx2/Utf.h>
@@ -10,6 +12,7 @@
 #include "app/application.h"
 #include "core/bstr.h"
 #include "core/guid_source.h"
+#include "report/value_format.h"
 #include "model/document.h"
 
 namespace vantorel {
@@ -246,9 +249,46 @@ class Describer {
     return root;
   }
 
+  // The same as Documents, printed member by member after `head`'s members: no more than
+  // one topic's description is held at a time.
+  void WriteDocuments(const Value& head, bool json, std::ostream& out) {
+    ObjectWriter root(out, json, 0);
+    for (const auto& [key, value] : head.members()) root.Member(key, value);
+    const auto& documents = TheApplication().documents().documents();
+    if (documents.empty()) {
+      root.Member("documents", Value::MakeArray());
+    } else {
+      root.ArrayOfObjects("documents", documents.size(), [&](ObjectWriter& writer, size_t i) {
+        VtlDocument& doc = *documents[i];
+        const Value head = DocumentHead(doc);
+        for (const auto& [key, value] : head.members()) writer.Member(key, value);
+        if (VtlModel* model = doc.model(); model && model->root()) {
+          writer.ObjectMember("topic", [&](ObjectWriter& topic) { WriteTopic(model->root(), topic); });
+          const Value tail = DocumentTail();
+          for (const auto& [key, value] : tail.members()) writer.Member(key, value);
+        }
+        writer.End();
+      });
+    }
+    root.End();
+    if (json) out << "\n";
+  }
+
  private:
   Value Document(VtlDocument& doc) {
-    paths_.clear(), guidPaths_.clear(), relationships_.clear(), boundaries_.clear();
+    Value out = DocumentHead(doc);
+    VtlModel* model = doc.model();
+    if (!model || !model->root()) return out;
+    out.Set("topic", Topic(model->root()));
+    const Value tail = DocumentTail();
+    for (const auto& [key, value] : tail.members()) out.Set(key, value);
+    return out;
+  }
+
+  // What comes before the topic tree; it also indexes the tree's paths.
+  Value DocumentHead(VtlDocument& doc) {
+    paths_.clear(), guidTopics_.clear(), relationships_.clear(), boundaries_.clear();
+    root_ = nullptr, guidsIndexed_ = false;
     Value out = Value::MakeObject();
     out.Set("number", doc.number());
     if (!doc.title().empty()) out.Set("title", Text(doc.title()));
@@ -260,15 +300,21 @@ class Describer {
     if (model->sheetsDone()) out.Set("sheets-done", model->sheetsDone());
     table_ = model->table();
     documentGuid_ = GuidText(model->documentObject()->guid());
-    Index(model->root(), "", 0);
-    out.Set("topic", Topic(model->root()));
+    root_ = model->root();
+    return out;
+  }
+
+  // What comes after the topic tree: the object table, and the relationships, boundaries
+  // and summaries met on the way through it.
+  Value DocumentTail() {
+    Value out = Value::MakeObject();
     Value objects = ObjectTable();
     if (!objects.empty()) out.Set("objects", std::move(objects));
     if (!relationships_.empty()) {
       Value list = Value::MakeArray();
       for (const auto& [object, from] : relationships_) {
         Value r = Value::MakeObject();
-        r.Set("attached-to", paths_[from]);
+        r.Set("attached-to", PathOf(from));
         Merge(r, Object(object, 0));
         list.Push(std::move(r));
       }
@@ -278,7 +324,7 @@ class Describer {
     for (const auto& [object, topics] : boundaries_) {
       Value b = Value::MakeObject();
       Value where = Value::MakeArray();
-      for (const VtlTopic* t : topics) where.Push(paths_[t]);
+      for (const VtlTopic* t : topics) where.Push(PathOf(t));
       b.Set("topics", std::move(where));
       Merge(b, Object(object, 0));
       (IsSummary(object) ? summaries : boundaries).Push(std::move(b));
@@ -295,20 +341,104 @@ class Describer {
   }
 
   // Topic paths: the texts from the central topic down, joined by "/"; a topic without
-  // text shows its place among its siblings.
-  void Index(VtlTopic* t, const std::string& parentPath, int place) {
+  // text shows its place among its siblings. Made when first asked for: a large map's
+  // description names few topics by path.
+  const std::string& PathOf(const VtlTopic* t) {
+    if (auto it = paths_.find(t); it != paths_.end()) return it->second;
     std::string name = PrintableUtf8(t->textObject() ? FirstLine(t->textObject()->PlainText()) : u"");
-    if (name.empty()) name = "#" + std::to_string(place + 1);
-    std::string path = parentPath.empty() ? name : parentPath + "/" + name;
-    paths_[t] = path;
-    guidPaths_[GuidText(t->guid())] = path;
-    int i = 0;
-    for (auto& c : t->children()) Index(c.topic.get(), path, i++);
+    const VtlTopic* parent = t->parent();
+    if (name.empty()) {
+      size_t place = 0;
+      if (parent)
+        for (auto& c : parent->children()) {
+          if (c.topic.get() == t) break;
+          ++place;
+        }
+      name = "#" + std::to_string(place + 1);
+    }
+    std::string path = parent ? PathOf(parent) + "/" + name : name;
+    return paths_.emplace(t, std::move(path)).first->second;
+  }
+
+  // True for a topic of the tree being described.
+  bool InTree(const VtlTopic* t) const {
+    while (t && t->parent()) t = t->parent();
+    return t && t == root_;
+  }
+
+  // The topic of the tree a GUID names (the last in tree order when several share it).
+  const VtlTopic* TopicOfGuid(const GUID& guid) {
+    if (!guidsIndexed_) {
+      guidsIndexed_ = true;
+      if (root_) IndexGuids(root_);
+    }
+    auto it = guidTopics_.find(GuidKey(guid));
+    return it == guidTopics_.end() ? nullptr : it->second;
+  }
+  const VtlTopic* TopicOfGuid(const std::string& text) {
+    GUID guid{};
+    return ParseGuid(text, &guid) ? TopicOfGuid(guid) : nullptr;
+  }
+  void IndexGuids(VtlTopic* t) {
+    guidTopics_[GuidKey(t->guid())] = t;
+    for (auto& c : t->children()) IndexGuids(c.topic.get());
+  }
+  static std::string GuidKey(const GUID& g) {
+    std::string key(sizeof g.Data1 + sizeof g.Data2 + sizeof g.Data3 + sizeof g.Data4, '\0');
+    std::memcpy(key.data(), &g.Data1, 4), std::memcpy(key.data() + 4, &g.Data2, 2);
+    std::memcpy(key.data() + 6, &g.Data3, 2), std::memcpy(key.data() + 8, g.Data4, 8);
+    return key;
+  }
+  // The registry form GuidText writes, read back; false for any other text.
+  static bool ParseGuid(const std::string& text, GUID* out) {
+    if (text.size() != 38 || text[0] != '{' || text[37] != '}') return false;
+    uint8_t bytes[16];
+    size_t at = 1;
+    for (int i = 0; i < 16; ++i) {
+      if (at == 9 || at == 14 || at == 19 || at == 24) {
+        if (text[at] != '-') return false;
+        ++at;
+      }
+      auto digit = [](char c) -> int {
+        if (c >= '0' && c <= '9') return c - '0';
+        if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+        return -1;
+      };
+      const int high = digit(text[at]), low = digit(text[at + 1]);
+      if (high < 0 || low < 0) return false;
+      bytes[i] = static_cast<uint8_t>(high << 4 | low);
+      at += 2;
+    }
+    out->Data1 = static_cast<DWORD>(bytes[0]) << 24 | bytes[1] << 16 | bytes[2] << 8 | bytes[3];
+    out->Data2 = static_cast<WORD>(bytes[4] << 8 | bytes[5]);
+    out->Data3 = static_cast<WORD>(bytes[6] << 8 | bytes[7]);
+    std::memcpy(out->Data4, bytes + 8, 8);
+    return true;
   }
 
   static std::u16string FirstLine(const std::u16string& s) { return s.substr(0, s.find(u'\n')); }
 
   Value Topic(VtlTopic* t) {
+    Value out = TopicHead(t);
+    Value children = Value::MakeArray();
+    for (auto& c : t->children()) children.Push(Topic(c.topic.get()));
+    if (!children.empty()) out.Set("children", std::move(children));
+    return out;
+  }
+
+  void WriteTopic(VtlTopic* t, ObjectWriter& writer) {
+    const Value head = TopicHead(t);
+    for (const auto& [key, value] : head.members()) writer.Member(key, value);
+    auto& children = t->children();
+    if (!children.empty())
+      writer.ArrayOfObjects("children", children.size(),
+                            [&](ObjectWriter& child, size_t i) { WriteTopic(children[i].topic.get(), child); });
+    writer.End();
+  }
+
+  // A topic without its children.
+  Value TopicHead(VtlTopic* t) {
     Value out = Value::MakeObject();
     VtlObject* text = t->textObject();
     out.Set("text", Text(text ? text->PlainText() : u""));
@@ -328,9 +458,6 @@ class Describer {
       attached.Push(Attached(t, a));
     }
     if (!attached.empty()) out.Set("attached", std::move(attached));
-    Value children = Value::MakeArray();
-    for (auto& c : t->children()) children.Push(Topic(c.topic.get()));
-    if (!children.empty()) out.Set("children", std::move(children));
     return out;
   }
 
@@ -436,8 +563,7 @@ class Describer {
       case kPropUnknown:
       case kPropDispatch: {
         if (auto* topic = dynamic_cast<VtlTopic*>(v.iface)) {
-          auto it = paths_.find(topic);
-          return it != paths_.end() ? Value("topic " + it->second) : Value("topic of another document");
+          return InTree(topic) ? Value("topic " + PathOf(topic)) : Value("topic of another document");
         }
         if (auto* o = dynamic_cast<VtlObject*>(v.iface)) return Object(o, depth + 1);
         return v.iface ? Value("interface") : Value();
@@ -466,15 +592,17 @@ class Describer {
     return out;
   }
 
+  // Topics, the document and table entries have GUIDs of their own: the cheap lookups go
+  // first, so that a map's markers do not make the topics' index.
   Value Guid(const GUID& g) {
     std::string text = GuidText(g);
-    if (auto it = guidPaths_.find(text); it != guidPaths_.end()) return Value("topic " + it->second);
     if (text == documentGuid_) return Value("document");
     if (table_)
       if (TableItem* item = table_->Find(g)) {
         const PropertyValue* name = item->props->GetPropertyRecord(kPropEntryName);
         if (name && name->type == kPropText && name->text) return Text(name->text);
       }
+    if (const VtlTopic* topic = TopicOfGuid(g)) return Value("topic " + PathOf(topic));
     return Value(text);
   }
 
@@ -523,8 +651,8 @@ class Describer {
   Value Path(const std::u16string& text) {
     if (text.size() == 77 && text[38] == u'|') {
       const std::string document = PrintableUtf8(text.substr(0, 38)), topic = PrintableUtf8(text.substr(39));
-      if (auto it = guidPaths_.find(topic); it != guidPaths_.end() && document == documentGuid_)
-        return Value("topic " + it->second);
+      if (document == documentGuid_)
+        if (const VtlTopic* found = TopicOfGuid(topic)) return Value("topic " + PathOf(found));
     }
     std::u16string relative;
     if (Relative(text, &relative)) return Value(PrintableUtf8(relative));
@@ -566,8 +694,10 @@ class Describer {
   const DescribeOptions& options_;
   VtlObjectTable* table_ = nullptr;
   std::string documentGuid_;
-  std::map<const VtlTopic*, std::string> paths_;
-  std::map<std::string, std::string> guidPaths_;
+  VtlTopic* root_ = nullptr;
+  std::unordered_map<const VtlTopic*, std::string> paths_;
+  std::unordered_map<std::string, const VtlTopic*> guidTopics_;  // by GuidKey
+  bool guidsIndexed_ = false;
   std::vector<std::pair<VtlObject*, VtlTopic*>> relationships_;
   std::vector<std::pair<VtlObject*, std::vector<VtlTopic*>>> boundaries_;
 };
@@ -576,5 +706,9 @@ class Describer {
 }  // namespace detail
 
 Value DescribeDocuments(const DescribeOptions& options) { return detail::Describer(options).Documents(); }
+
+void WriteDocuments(const DescribeOptions& options, const Value& head, bool json, std::ostream& out) {
+  detail::Describer(options).WriteDocuments(head, json, out);
+}
 
 }  // namespace vantorel

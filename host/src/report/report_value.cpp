@@ -1,5 +1,7 @@
 #include <vantorel/report_value.h>
 
+#include "report/value_format.h"
+
 #include <cstdio>
 
 namespace vantorel {
@@ -146,6 +148,16 @@ void Json(const Value& v, int indent, std::string& out) {
 }
 
 }  // namespace
+
+namespace detail {
+
+std::string QuoteJson(const std::string& text) { return Quote(text); }
+void AppendJson(const Value& value, int indent, std::string& out) { Json(value, indent, out); }
+void AppendTreeMember(const std::string& key, const Value& value, int indent, std::string& out) {
+  TreeMember(key, value, indent, out);
+}
+
+}  // namespace detail
 
 std::string FormatTree(const Value& value) {
   std::string out;

@@ -79,7 +79,7 @@ constexpr Table MakeJapanese106() {
   Map(t, 0x2B, 0, 0x1B, kPlain);    // ]
   Map(t, 0x2B, 1, 0x1B, kShifted);  // }
   for (unsigned shifted = 0; shifted < 2; ++shifted) {
-    Map(t, 0x29, shifted, 0x00, kKeep);  // Zenkaku/Hankaku: no character
+    Map(t, 0x29, shifted, 0x00, kKeep);                        // Zenkaku/Hankaku: no character
     Map(t, 0x7D, shifted, 0x2B, shifted ? kShifted : kPlain);  // \ (the yen key) |
   }
   Map(t, 0x73, 0, 0x2B, kPlain);    // \ (the ro key)
@@ -104,40 +104,39 @@ constexpr Table MakeNec98() {
     Map(t, scan, 1, to, kKeep);
   };
   for (unsigned scan = 0x00; scan <= 0x0B; ++scan) both(scan, scan + 1);  // Esc, 1..0, -
-  Map(t, 0x02, 1, 0x28, kShifted);  // 2 "
-  Map(t, 0x06, 1, 0x08, kShifted);  // 6 &
-  Map(t, 0x07, 1, 0x28, kPlain);    // 7 '
-  Map(t, 0x08, 1, 0x0A, kShifted);  // 8 (
-  Map(t, 0x09, 1, 0x0B, kShifted);  // 9 )
-  Map(t, 0x0A, 1, 0x00, kKeep);     // 0: nothing shifted
-  Map(t, 0x0B, 1, 0x0D, kPlain);    // - =
-  Map(t, 0x0C, 0, 0x07, kShifted);  // ^
-  Map(t, 0x0C, 1, 0x29, kShifted);  // ~
-  both(0x0D, 0x2B);                 // \ |
-  both(0x0E, 0x0E);                 // Backspace
-  both(0x0F, 0x0F);                 // Tab
-  Map(t, 0x1A, 0, 0x03, kShifted);  // @
-  Map(t, 0x1A, 1, 0x29, kPlain);    // `
-  both(0x1B, 0x1A);                 // [ {
-  both(0x1C, 0x1C);                 // Enter
-  for (unsigned i = 0; i < 9; ++i) both(0x1D + i, 0x1E + i);  // a..l
-  both(0x26, 0x27);                                          // ;
-  Map(t, 0x26, 1, 0x0D, kShifted);                           // +
-  Map(t, 0x27, 0, 0x27, kShifted);                           // :
-  Map(t, 0x27, 1, 0x09, kShifted);                           // *
-  both(0x28, 0x1B);                                          // ] }
-  for (unsigned i = 0; i < 7; ++i) both(0x29 + i, 0x2C + i);  // z..m
-  both(0x30, 0x33);                                          // , <
-  both(0x31, 0x34);                                          // . >
-  both(0x32, 0x35);                                          // / ?
-  Map(t, 0x33, 0, 0x2B, kPlain);                             // \ (ro)
-  Map(t, 0x33, 1, 0x0C, kShifted);                           // _
-  both(0x34, 0x39);                                          // space
-  both(0x35, 0x00);                                          // XFER
+  Map(t, 0x02, 1, 0x28, kShifted);                                        // 2 "
+  Map(t, 0x06, 1, 0x08, kShifted);                                        // 6 &
+  Map(t, 0x07, 1, 0x28, kPlain);                                          // 7 '
+  Map(t, 0x08, 1, 0x0A, kShifted);                                        // 8 (
+  Map(t, 0x09, 1, 0x0B, kShifted);                                        // 9 )
+  Map(t, 0x0A, 1, 0x00, kKeep);                                           // 0: nothing shifted
+  Map(t, 0x0B, 1, 0x0D, kPlain);                                          // - =
+  Map(t, 0x0C, 0, 0x07, kShifted);                                        // ^
+  Map(t, 0x0C, 1, 0x29, kShifted);                                        // ~
+  both(0x0D, 0x2B);                                                       // \ |
+  both(0x0E, 0x0E);                                                       // Backspace
+  both(0x0F, 0x0F);                                                       // Tab
+  Map(t, 0x1A, 0, 0x03, kShifted);                                        // @
+  Map(t, 0x1A, 1, 0x29, kPlain);                                          // `
+  both(0x1B, 0x1A);                                                       // [ {
+  both(0x1C, 0x1C);                                                       // Enter
+  for (unsigned i = 0; i < 9; ++i) both(0x1D + i, 0x1E + i);              // a..l
+  both(0x26, 0x27);                                                       // ;
+  Map(t, 0x26, 1, 0x0D, kShifted);                                        // +
+  Map(t, 0x27, 0, 0x27, kShifted);                                        // :
+  Map(t, 0x27, 1, 0x09, kShifted);                                        // *
+  both(0x28, 0x1B);                                                       // ] }
+  for (unsigned i = 0; i < 7; ++i) both(0x29 + i, 0x2C + i);              // z..m
+  both(0x30, 0x33);                                                       // , <
+  both(0x31, 0x34);                                                       // . >
+  both(0x32, 0x35);                                                       // / ?
+  Map(t, 0x33, 0, 0x2B, kPlain);                                          // \ (ro)
+  Map(t, 0x33, 1, 0x0C, kShifted);                                        // _
+  both(0x34, 0x39);                                                       // space
+  both(0x35, 0x00);                                                       // XFER
   // Roll up, roll down, insert, delete, the arrows, home, help; then the keypad.
-  constexpr unsigned kPad[] = {0x51, 0x49, 0x52, 0x53, 0x48, 0x4B, 0x4D, 0x50, 0x47, 0x4F, 0x4A,
-                               0x35, 0x47, 0x48, 0x49, 0x37, 0x4B, 0x4C, 0x4D, 0x4E, 0x4F, 0x50,
-                               0x51, 0x0D, 0x52, 0x33, 0x53};
+  constexpr unsigned kPad[] = {0x51, 0x49, 0x52, 0x53, 0x48, 0x4B, 0x4D, 0x50, 0x47, 0x4F, 0x4A, 0x35, 0x47, 0x48,
+                               0x49, 0x37, 0x4B, 0x4C, 0x4D, 0x4E, 0x4F, 0x50, 0x51, 0x0D, 0x52, 0x33, 0x53};
   for (unsigned i = 0; i < sizeof kPad / sizeof kPad[0]; ++i) both(0x36 + i, kPad[i]);
   // Function, lock and shift keys carry no character.
   for (unsigned scan = 0x51; scan < 0x80; ++scan) both(scan, 0x00);

@@ -24,8 +24,8 @@ int ProbeKoreanInputMethod() {
   return kx2::Guard(0, [] {
     using Basalt::Base::BaseRegistry;
     HKEY key = nullptr;
-    if (BaseRegistry::_RegOpenKeyEx(HKEY_CURRENT_USER, KoreanProbeKey(_Kx2GetWinVersion()), 0, KEY_QUERY_VALUE,
-                                    &key, 0) != ERROR_SUCCESS)
+    if (BaseRegistry::_RegOpenKeyEx(HKEY_CURRENT_USER, KoreanProbeKey(_Kx2GetWinVersion()), 0, KEY_QUERY_VALUE, &key,
+                                    0) != ERROR_SUCCESS)
       return 0;
     DWORD type = 0;
     BYTE data[4] = {};

@@ -143,8 +143,7 @@ int OpenCloseJapanese(HWND window, int open) {
     if (s.remembered)
       ImmAssociateContext(Checked(window), s.remembered);
     else
-      OpenWithNewContext(window, s.savedConversion | IME_CMODE_NATIVE | IME_CMODE_FULLSHAPE, true,
-                         s.previousJapanese);
+      OpenWithNewContext(window, s.savedConversion | IME_CMODE_NATIVE | IME_CMODE_FULLSHAPE, true, s.previousJapanese);
     s.resultFlag = 1;
     return 1;
   });

@@ -142,8 +142,14 @@ bool FreemindReader::BuildNode(ImportBase& context, IKX2XMLElement* element, int
 
   if (!SetCurrent(topic.get())) return false;
   if (encrypted) return true;
-  for (const kx2::Ref<IKX2XMLElement>& child : children.nodes)
+  // Only the child nodes are needed from here; each is let go once built, so that a large
+  // map holds the XML objects of the path being built and of its waiting siblings only.
+  std::vector<kx2::Ref<IKX2XMLElement>> nodes = std::move(children.nodes);
+  children = NodeChildren{};
+  for (kx2::Ref<IKX2XMLElement>& child : nodes) {
     if (!BuildNode(context, child.get(), 1, parameters, depth + 1)) return false;
+    child.reset();
+  }
   return true;
 }
 
