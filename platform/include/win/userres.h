@@ -19,6 +19,7 @@
 #define LR_MONOCHROME 0x00000001
 #define LR_LOADFROMFILE 0x00000010
 #define LR_DEFAULTSIZE 0x00000040
+#define LR_CREATEDIBSECTION 0x00002000
 #define LR_SHARED 0x00008000
 
 // Right-to-left reading order for message boxes.

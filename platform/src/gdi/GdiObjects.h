@@ -122,6 +122,10 @@ class Bitmap final : public GdiObject {
 
 // Makes a device bitmap from a packed DIB (header, colours, bits) of `size` bytes.
 HBITMAP BitmapFromPackedDib(const uint8_t* data, size_t size);
+// Makes a bitmap from the bytes of a BMP file (file header, then a packed DIB whose bits lie
+// where the file header says), as a DIB section when asked, stretched to cx x cy when they
+// are not 0. Null with ERROR_INVALID_DATA for anything damaged.
+HBITMAP BitmapFromBmpFile(const uint8_t* data, size_t size, int cx, int cy, bool dibSection);
 
 class Pen final : public GdiObject {
  public:

@@ -2,6 +2,8 @@
 // glyphs: the face is not installed here, and its characters mean shapes, not letters.
 #include <cairo.h>
 
+#include <initializer_list>
+
 #include "Marlett.h"
 
 namespace kx2::gdi {
@@ -59,6 +61,25 @@ bool EmitMarlettGlyph(cairo_t* cr, char32_t c, double x, double top, double em) 
       break;
     case '6':
       triangle(0.5, 0.7, 0.25, 0.4, 0.75, 0.4);
+      break;
+    case '8':  // a submenu's arrow: a small right-pointing triangle
+      triangle(0.62, 0.5, 0.38, 0.28, 0.38, 0.72);
+      break;
+    case 'o':  // size grip: three diagonal strokes in the lower right corner
+      cairo_set_line_width(cr, thin * 1.5);
+      for (double d : {0.25, 0.5, 0.75}) {
+        cairo_move_to(cr, px(1.0 - d), py(0.98));
+        cairo_line_to(cr, px(0.98), py(1.0 - d));
+      }
+      cairo_stroke(cr);
+      return true;
+    case 's':  // help: a question mark
+      cairo_set_line_width(cr, thick);
+      cairo_new_sub_path(cr);
+      cairo_arc(cr, px(0.5), py(0.36), em * 0.16, 3.4, 6.283185307179586 + 1.2);
+      cairo_line_to(cr, px(0.5), py(0.62));
+      cairo_stroke(cr);
+      cairo_rectangle(cr, px(0.5) - thick / 2, py(0.72), thick, thick);
       break;
     case 'h':  // a radio button's dot
     case 'i':

@@ -4,7 +4,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <vector>
 
+#include <win/fileapi.h>
 #include <win/kernel.h>
 #include <win/resource.h>
 
@@ -98,6 +100,32 @@ HANDLE LoadIconOrCursor(HINSTANCE module, LPCWSTR name, BOOL fIcon, int cx, int 
   return icon;
 }
 
+// A file's bytes; false with the file error set. Files past 256 MB are refused as data no
+// bitmap could need.
+bool ReadWholeFile(LPCWSTR path, std::vector<uint8_t>* out) {
+  if (!path) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return false;
+  }
+  HANDLE file =
+      CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  LARGE_INTEGER size{};
+  bool ok = GetFileSizeEx(file, &size) && size.QuadPart >= 0;
+  if (ok && size.QuadPart > (256LL << 20)) {
+    SetLastError(ERROR_INVALID_DATA);
+    ok = false;
+  }
+  if (ok) {
+    out->resize(static_cast<size_t>(size.QuadPart));
+    DWORD read = 0;
+    ok = out->empty() ||
+         (ReadFile(file, out->data(), static_cast<DWORD>(out->size()), &read, nullptr) && read == out->size());
+  }
+  CloseHandle(file);
+  return ok;
+}
+
 }  // namespace
 
 HBITMAP LoadBitmapW(HINSTANCE hInstance, LPCWSTR lpBitmapName) {
@@ -122,8 +150,19 @@ HICON LoadIconW(HINSTANCE hInstance, LPCWSTR lpIconName) {
 
 HANDLE LoadImageW(HINSTANCE hInst, LPCWSTR name, UINT type, int cx, int cy, UINT fuLoad) {
   if (fuLoad & LR_LOADFROMFILE) {
-    SetLastError(ERROR_NOT_SUPPORTED);
-    return nullptr;
+    // Bitmaps only: icon and cursor files are not read from disk here.
+    if (type != IMAGE_BITMAP) {
+      SetLastError(ERROR_NOT_SUPPORTED);
+      return nullptr;
+    }
+    try {
+      std::vector<uint8_t> bytes;
+      if (!ReadWholeFile(name, &bytes)) return nullptr;
+      return kx2::gdi::BitmapFromBmpFile(bytes.data(), bytes.size(), cx, cy, (fuLoad & LR_CREATEDIBSECTION) != 0);
+    } catch (...) {
+      kx2::RecordCurrentException();
+      return nullptr;
+    }
   }
   try {
     switch (type) {

@@ -1,0 +1,170 @@
+// LoadImageW reading BMP files: formats, placement of the bits, DIB sections, sizes, and
+// every kind of damage refused with ERROR_INVALID_DATA.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "win/gdi.h"
+#include "win/kernel.h"
+#include "win/user.h"
+#include "win/userres.h"
+
+namespace {
+
+void Put16(std::vector<uint8_t>& b, size_t at, uint16_t v) {
+  b[at] = uint8_t(v);
+  b[at + 1] = uint8_t(v >> 8);
+}
+void Put32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
+  for (int i = 0; i < 4; ++i) b[at + i] = uint8_t(v >> (8 * i));
+}
+
+// A 24-bit bottom-up 3 x 2 file: top row red, green, blue; bottom row white, black, grey.
+// `gap` bytes lie between the header and the bits, which bfOffBits skips.
+std::vector<uint8_t> Bmp24(size_t gap = 0) {
+  const size_t stride = 12;  // 9 bytes of pixels padded to 4
+  const size_t bits = 14 + 40 + gap;
+  std::vector<uint8_t> b(bits + stride * 2, 0);
+  b[0] = 'B', b[1] = 'M';
+  Put32(b, 2, uint32_t(b.size()));
+  Put32(b, 10, uint32_t(bits));
+  Put32(b, 14, 40);
+  Put32(b, 18, 3);
+  Put32(b, 22, 2);
+  Put16(b, 26, 1);
+  Put16(b, 28, 24);
+  const uint8_t bottom[9] = {255, 255, 255, 0, 0, 0, 128, 128, 128};
+  const uint8_t top[9] = {0, 0, 255, 0, 255, 0, 255, 0, 0};  // blue, green, red bytes
+  std::copy(bottom, bottom + 9, b.begin() + long(bits));
+  std::copy(top, top + 9, b.begin() + long(bits + stride));
+  return b;
+}
+
+// An 8-bit file with a two-colour table (0 yellow, 1 navy) and 4 x 1 pixels 0 1 1 0.
+std::vector<uint8_t> Bmp8() {
+  std::vector<uint8_t> b(14 + 40 + 8 + 4, 0);
+  b[0] = 'B', b[1] = 'M';
+  Put32(b, 10, 14 + 40 + 8);
+  Put32(b, 14, 40);
+  Put32(b, 18, 4);
+  Put32(b, 22, 1);
+  Put16(b, 26, 1);
+  Put16(b, 28, 8);
+  Put32(b, 46, 2);  // colours used
+  const uint8_t table[8] = {0, 255, 255, 0, 128, 0, 0, 0};
+  std::copy(table, table + 8, b.begin() + 54);
+  const uint8_t pixels[4] = {0, 1, 1, 0};
+  std::copy(pixels, pixels + 4, b.begin() + 62);
+  return b;
+}
+
+class PaintBmp : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = std::filesystem::temp_directory_path() / ("kx2_bmp_" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir_);
+  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+  std::u16string Write(const std::vector<uint8_t>& bytes, const std::string& name) {
+    const auto path = dir_ / name;
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), long(bytes.size()));
+    const std::string text = path.string();
+    return std::u16string(text.begin(), text.end());
+  }
+  HBITMAP Load(const std::vector<uint8_t>& bytes, UINT flags = 0, int cx = 0, int cy = 0) {
+    const std::u16string path = Write(bytes, "image.bmp");
+    return static_cast<HBITMAP>(LoadImageW(nullptr, path.c_str(), IMAGE_BITMAP, cx, cy, LR_LOADFROMFILE | flags));
+  }
+  static COLORREF At(HBITMAP bitmap, int x, int y) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    const COLORREF c = GetPixel(dc, x, y);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    return c;
+  }
+  std::filesystem::path dir_;
+};
+
+TEST_F(PaintBmp, ReadsTrueColourAndPalettedFilesWhereverTheBitsLie) {
+  for (size_t gap : {size_t{0}, size_t{6}}) {
+    for (UINT flags : {0u, UINT(LR_CREATEDIBSECTION)}) {
+      HBITMAP b = Load(Bmp24(gap), flags);
+      ASSERT_TRUE(b) << gap << " " << flags;
+      BITMAP bm{};
+      GetObjectW(b, sizeof bm, &bm);
+      EXPECT_EQ(bm.bmWidth, 3);
+      EXPECT_EQ(bm.bmHeight, 2);
+      EXPECT_EQ(bm.bmBits != nullptr, flags == LR_CREATEDIBSECTION);
+      EXPECT_EQ(At(b, 0, 0), RGB(255, 0, 0));
+      EXPECT_EQ(At(b, 2, 0), RGB(0, 0, 255));
+      EXPECT_EQ(At(b, 1, 1), RGB(0, 0, 0));
+      EXPECT_EQ(At(b, 2, 1), RGB(128, 128, 128));
+      DeleteObject(b);
+    }
+  }
+  HBITMAP paletted = Load(Bmp8());
+  ASSERT_TRUE(paletted);
+  EXPECT_EQ(At(paletted, 0, 0), RGB(255, 255, 0));
+  EXPECT_EQ(At(paletted, 1, 0), RGB(0, 0, 128));
+  DeleteObject(paletted);
+  // Another size stretches; LR_DEFAULTSIZE keeps the file's.
+  HBITMAP big = Load(Bmp24(), 0, 30, 20);
+  ASSERT_TRUE(big);
+  BITMAP bm{};
+  GetObjectW(big, sizeof bm, &bm);
+  EXPECT_EQ(bm.bmWidth, 30);
+  EXPECT_EQ(At(big, 25, 2), RGB(0, 0, 255));
+  DeleteObject(big);
+  HBITMAP same = Load(Bmp24(), LR_DEFAULTSIZE);
+  GetObjectW(same, sizeof bm, &bm);
+  EXPECT_EQ(bm.bmWidth, 3);
+  DeleteObject(same);
+}
+
+TEST_F(PaintBmp, DamagedFilesAreRefusedAsInvalidData) {
+  struct Case {
+    const char* what;
+    std::vector<uint8_t> bytes;
+  };
+  std::vector<Case> cases;
+  auto with = [](std::vector<uint8_t> b, auto&& change) {
+    change(b);
+    return b;
+  };
+  cases.push_back({"not BM", with(Bmp24(), [](auto& b) { b[0] = 'X'; })});
+  cases.push_back({"header size too small", with(Bmp24(), [](auto& b) { Put32(b, 14, 20); })});
+  cases.push_back({"header past the end", with(Bmp24(), [](auto& b) { Put32(b, 14, 4000); })});
+  cases.push_back({"more colours than 8 bits", with(Bmp8(), [](auto& b) { Put32(b, 46, 300); })});
+  cases.push_back({"colour table past the end", with(Bmp8(), [](auto& b) { b.resize(58); })});
+  cases.push_back({"pixels cut short", with(Bmp24(), [](auto& b) { b.resize(b.size() - 5); })});
+  cases.push_back({"bits offset past the end", with(Bmp24(), [](auto& b) { Put32(b, 10, 100000); })});
+  cases.push_back({"size overflowing", with(Bmp24(), [](auto& b) {
+                     Put32(b, 18, 0x7FFFFFFF);
+                     Put32(b, 22, 0x7FFFFFFF);
+                     Put16(b, 28, 32);
+                   })});
+  cases.push_back({"width too wide", with(Bmp24(), [](auto& b) { Put32(b, 18, 40000); })});
+  cases.push_back({"zero width", with(Bmp24(), [](auto& b) { Put32(b, 18, 0); })});
+  cases.push_back({"odd depth", with(Bmp24(), [](auto& b) { Put16(b, 28, 7); })});
+  cases.push_back({"run-length coded", with(Bmp8(), [](auto& b) { Put32(b, 30, 1); })});
+  cases.push_back({"empty", {}});
+  for (const auto& c : cases) {
+    for (UINT flags : {0u, UINT(LR_CREATEDIBSECTION)}) {
+      SetLastError(0);
+      HBITMAP b = Load(c.bytes, flags);
+      EXPECT_EQ(b, nullptr) << c.what;
+      EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_DATA)) << c.what;
+      if (b) DeleteObject(b);
+    }
+  }
+  EXPECT_EQ(LoadImageW(nullptr, u"/no/such/file.bmp", IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE), nullptr);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+}
+
+}  // namespace
