@@ -51,7 +51,7 @@ int PostHeader(struct soap* soap, const char* key, const char* value) {
 }  // namespace
 
 bool SendReport(const ReportArguments& args, DWORD count, const std::string& systemText, const std::string& localeText,
-                const std::string& identity) {
+                const std::string& identity, PrepareSoap prepare) {
   struct soap soap;
   soap_init1(&soap, SOAP_C_UTFSTRING | SOAP_XML_STRICT);
   soap_set_namespaces(&soap, namespaces);
@@ -61,6 +61,7 @@ bool SendReport(const ReportArguments& args, DWORD count, const std::string& sys
   HeaderHook hook{soap.fposthdr};
   soap.user = &hook;
   soap.fposthdr = PostHeader;
+  if (prepare) prepare(&soap);
 
   bool ok = false;
   if (!args.product.empty()) {

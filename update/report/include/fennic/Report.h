@@ -8,6 +8,8 @@
 #include <win/iphlpapi.h>
 #include <win/types.h>
 
+struct soap;
+
 namespace fennic {
 
 // The five arguments, UTF-8, as the launcher passed them.
@@ -39,10 +41,14 @@ DWORD ReadRunCount(const ReportArguments& args);
 // launcher may have counted more meanwhile) and dates the report, in one transaction.
 void RecordReport(const ReportArguments& args, DWORD sent);
 
+// Called once the report has set up its SOAP context, before the call: lets a test or fuzz
+// target put its own transport callbacks in place of the socket's.
+using PrepareSoap = void (*)(struct soap*);
+
 // The SOAP call; true when the runtime reports success. Time-outs from
 // KX2_FENNIC_TIMEOUT_MS (default 15 s).
 bool SendReport(const ReportArguments& args, DWORD count, const std::string& systemText, const std::string& localeText,
-                const std::string& identity);
+                const std::string& identity, PrepareSoap prepare = nullptr);
 
 // The whole pass of the program after the single-instance mutex: read the count, report,
 // record. True when a report was sent and recorded.
