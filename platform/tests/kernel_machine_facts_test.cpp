@@ -2,7 +2,9 @@
 // names in 8 bits; and MFC's program start.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -35,6 +37,15 @@ TEST(MachineFacts, AdapterTableGivesItsSizeThenRows) {
     if (row.dwType == MIB_IF_TYPE_LOOPBACK) {
       loopback = true;
       EXPECT_EQ(row.dwPhysAddrLen, 0u);
+    } else if (row.dwPhysAddrLen == 6) {
+      // The address the link entry gives is the one the system shows.
+      char text[18];
+      std::snprintf(text, sizeof text, "%02x:%02x:%02x:%02x:%02x:%02x", row.bPhysAddr[0], row.bPhysAddr[1],
+                    row.bPhysAddr[2], row.bPhysAddr[3], row.bPhysAddr[4], row.bPhysAddr[5]);
+      std::ifstream sys("/sys/class/net/" + std::string(reinterpret_cast<const char*>(row.bDescr)) + "/address");
+      std::string shown;
+      std::getline(sys, shown);
+      EXPECT_EQ(shown, text) << row.bDescr;
     }
   }
   if (table->dwNumEntries > 0) {
