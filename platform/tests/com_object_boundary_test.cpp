@@ -6,11 +6,9 @@
 #include "kx2/ComObject.h"
 #include "kx2/ErrorBoundary.h"
 #include "kx2/Ref.h"
+#include "kx2/StorageIids.h"
 #include "win/com.h"
 #include "win/kernel.h"
-
-KX2_IID(ISequentialStream, IID_ISequentialStream)
-KX2_IID_DERIVED(IStream, IID_IStream, ISequentialStream)
 
 namespace {
 

@@ -2,37 +2,20 @@
 #include <win/com.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstring>
 #include <new>
 
+#include <kx2/StorageIids.h>
 #include <win/kernel.h>
 
 namespace {
 
-class HGlobalStream final : public IStream {
+class HGlobalStream final : public kx2::ComObject<IStream> {
  public:
   HGlobalStream(HGLOBAL memory, BOOL deleteOnRelease, ULONGLONG size)
       : memory_(memory), deleteOnRelease_(deleteOnRelease), size_(size) {}
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-    if (!out) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_ISequentialStream || riid == IID_IStream) {
-      *out = static_cast<IStream*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --refs_;
-    if (left == 0) {
-      if (deleteOnRelease_) GlobalFree(memory_);
-      delete this;
-    }
-    return left;
+  ~HGlobalStream() override {
+    if (deleteOnRelease_) GlobalFree(memory_);
   }
 
   HRESULT STDMETHODCALLTYPE Read(void* pv, ULONG cb, ULONG* pcbRead) override {
@@ -147,7 +130,6 @@ class HGlobalStream final : public IStream {
     return S_OK;
   }
 
-  std::atomic<ULONG> refs_{1};
   HGLOBAL memory_;
   BOOL deleteOnRelease_;
   ULONGLONG size_;

@@ -212,9 +212,6 @@ class Document final : public NodeImpl<IXMLDOMDocument> {
     });
   }
 
- protected:
-  bool Supports(REFIID riid) const override { return riid == IID_IXMLDOMDocument; }
-
  private:
   // Replaces the document by the parsed bytes; an unreadable source or a parse failure
   // leaves an empty document.

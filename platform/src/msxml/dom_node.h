@@ -1,37 +1,29 @@
 // The IXMLDOMNode operations shared by every node object, over one libxml2 node.
 #pragma once
 
-#include <atomic>
+#include <kx2/ComObject.h>
 
 #include "dom_state.h"
+
+// Each node interface extends IXMLDOMNode, so every node answers for that one too.
+KX2_IID(IXMLDOMNode, IID_IXMLDOMNode)
+KX2_IID_DERIVED(IXMLDOMElement, IID_IXMLDOMElement, IXMLDOMNode)
+KX2_IID_DERIVED(IXMLDOMAttribute, IID_IXMLDOMAttribute, IXMLDOMNode)
+KX2_IID_DERIVED(IXMLDOMText, IID_IXMLDOMText, IXMLDOMNode)
+KX2_IID_DERIVED(IXMLDOMProcessingInstruction, IID_IXMLDOMProcessingInstruction, IXMLDOMNode)
+KX2_IID_DERIVED(IXMLDOMDocument, IID_IXMLDOMDocument, IXMLDOMNode)
+KX2_IID(IXMLDOMNodeList, IID_IXMLDOMNodeList)
+KX2_IID(IXMLDOMNamedNodeMap, IID_IXMLDOMNamedNodeMap)
 
 namespace kx2::msxml {
 
 template <class Interface>
-class NodeImpl : public Interface, public NodeAccess {
+class NodeImpl : public kx2::ComObject<Interface>, public NodeAccess {
  public:
   explicit NodeImpl(StatePtr state) : state_(std::move(state)) {}
-  virtual ~NodeImpl() = default;
+  ~NodeImpl() override = default;
 
   const StatePtr& State() const override { return state_; }
-
-  // ---- IUnknown ----
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-    if (!out) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IXMLDOMNode || Supports(riid)) {
-      *out = static_cast<Interface*>(this);
-      this->AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
-  }
 
   // ---- IXMLDOMNode ----
   HRESULT STDMETHODCALLTYPE get_nodeName(BSTR* name) override {
@@ -252,8 +244,6 @@ class NodeImpl : public Interface, public NodeAccess {
   }
 
  protected:
-  virtual bool Supports(REFIID riid) const = 0;
-
   HRESULT Link(xmlNodePtr child, xmlNodePtr before, IXMLDOMNode** outNew) {
     return Guard([&] {
       xmlNodePtr inserted = nullptr;
@@ -264,9 +254,6 @@ class NodeImpl : public Interface, public NodeAccess {
   }
 
   StatePtr state_;
-
- private:
-  std::atomic<ULONG> refs_{1};
 };
 
 }  // namespace kx2::msxml

@@ -21,17 +21,11 @@ class PlainNode : public NodeImpl<Interface> {
 class GenericNode final : public PlainNode<IXMLDOMNode> {
  public:
   using PlainNode::PlainNode;
-
- protected:
-  bool Supports(REFIID) const override { return false; }
 };
 
 class TextNode final : public PlainNode<IXMLDOMText> {
  public:
   using PlainNode::PlainNode;
-
- protected:
-  bool Supports(REFIID riid) const override { return riid == IID_IXMLDOMText; }
 };
 
 class PiNode final : public PlainNode<IXMLDOMProcessingInstruction> {
@@ -40,9 +34,6 @@ class PiNode final : public PlainNode<IXMLDOMProcessingInstruction> {
 
   HRESULT STDMETHODCALLTYPE get_target(BSTR* target) override { return get_nodeName(target); }
   HRESULT STDMETHODCALLTYPE get_data(BSTR* data) override { return get_text(data); }
-
- protected:
-  bool Supports(REFIID riid) const override { return riid == IID_IXMLDOMProcessingInstruction; }
 };
 
 class AttributeNode final : public PlainNode<IXMLDOMAttribute> {
@@ -52,9 +43,6 @@ class AttributeNode final : public PlainNode<IXMLDOMAttribute> {
   HRESULT STDMETHODCALLTYPE get_name(BSTR* name) override { return get_nodeName(name); }
   HRESULT STDMETHODCALLTYPE get_value(VARIANT* value) override { return get_nodeValue(value); }
   HRESULT STDMETHODCALLTYPE put_value(VARIANT value) override { return put_nodeValue(value); }
-
- protected:
-  bool Supports(REFIID riid) const override { return riid == IID_IXMLDOMAttribute; }
 };
 
 class ElementNode final : public PlainNode<IXMLDOMElement> {
@@ -112,9 +100,6 @@ class ElementNode final : public PlainNode<IXMLDOMElement> {
     });
   }
 
- protected:
-  bool Supports(REFIID riid) const override { return riid == IID_IXMLDOMElement; }
-
  private:
   xmlAttrPtr Find(const std::string& name) const {
     for (xmlAttrPtr a = node_->properties; a; a = a->next)
@@ -124,27 +109,10 @@ class ElementNode final : public PlainNode<IXMLDOMElement> {
 };
 
 // A list of nodes taken when it was asked for.
-class NodeList final : public IXMLDOMNodeList {
+class NodeList final : public kx2::ComObject<IXMLDOMNodeList> {
  public:
   NodeList(StatePtr state, std::vector<xmlNodePtr> nodes) : state_(std::move(state)), nodes_(std::move(nodes)) {}
-  virtual ~NodeList() = default;
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-    if (!out) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IXMLDOMNodeList) {
-      *out = static_cast<IXMLDOMNodeList*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
-  }
+  ~NodeList() override = default;
 
   HRESULT STDMETHODCALLTYPE get_item(LONG index, IXMLDOMNode** item) override {
     if (!item) return E_INVALIDARG;
@@ -169,34 +137,16 @@ class NodeList final : public IXMLDOMNodeList {
   }
 
  private:
-  std::atomic<ULONG> refs_{1};
   StatePtr state_;
   std::vector<xmlNodePtr> nodes_;
   size_t cursor_ = 0;
 };
 
 // The attributes of one element, read live.
-class AttributeMap final : public IXMLDOMNamedNodeMap {
+class AttributeMap final : public kx2::ComObject<IXMLDOMNamedNodeMap> {
  public:
   AttributeMap(StatePtr state, xmlNodePtr element) : state_(std::move(state)), element_(element) {}
-  virtual ~AttributeMap() = default;
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-    if (!out) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IXMLDOMNamedNodeMap) {
-      *out = static_cast<IXMLDOMNamedNodeMap*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
-  }
+  ~AttributeMap() override = default;
 
   HRESULT STDMETHODCALLTYPE getNamedItem(BSTR name, IXMLDOMNode** item) override {
     if (!item) return E_INVALIDARG;
@@ -247,7 +197,6 @@ class AttributeMap final : public IXMLDOMNamedNodeMap {
     return nullptr;
   }
 
-  std::atomic<ULONG> refs_{1};
   StatePtr state_;
   xmlNodePtr element_;
 };

@@ -1,35 +1,18 @@
 // A byte array over a movable memory block: what CreateILockBytesOnHGlobal hands out.
-#include <atomic>
 #include <cstring>
 #include <mutex>
 #include <new>
 
+#include <kx2/StorageIids.h>
 #include <win/kernel.h>
 #include <win/ole.h>
 
 namespace {
 
-class HGlobalLockBytes final : public ILockBytes {
+class HGlobalLockBytes final : public kx2::ComObject<ILockBytes> {
  public:
   HGlobalLockBytes(HGLOBAL memory, BOOL deleteOnRelease)
       : memory_(memory), deleteOnRelease_(deleteOnRelease), size_(GlobalSize(memory)) {}
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-    if (!out) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_ILockBytes) {
-      *out = static_cast<ILockBytes*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
-  }
 
   HRESULT STDMETHODCALLTYPE ReadAt(ULARGE_INTEGER offset, void* pv, ULONG cb, ULONG* pcbRead) override {
     std::lock_guard<std::mutex> guard(mutex_);
@@ -104,7 +87,6 @@ class HGlobalLockBytes final : public ILockBytes {
     return S_OK;
   }
 
-  std::atomic<ULONG> refs_{1};
   std::mutex mutex_;
   HGLOBAL memory_;
   BOOL deleteOnRelease_;

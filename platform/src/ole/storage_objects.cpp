@@ -1,9 +1,9 @@
 // The storage, stream and enumerator objects over an open document.
 #include <algorithm>
-#include <atomic>
 #include <cstring>
 #include <new>
 
+#include <kx2/StorageIids.h>
 #include <win/kernel.h>
 
 #include "ole/storage_document.h"
@@ -43,39 +43,12 @@ void FillStat(const Entry& entry, DWORD mode, const std::u16string& name, STATST
   stat->grfStateBits = entry.stateBits;
 }
 
-// Counts references the COM way; the object deletes itself at zero.
-template <class Interface>
-class RefCounted : public Interface {
- public:
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
-  }
-
- protected:
-  virtual ~RefCounted() = default;
-  std::atomic<ULONG> refs_{1};
-};
-
 // ---- Enumerator ---------------------------------------------------------------------------------
 
-class EnumObject : public RefCounted<IEnumSTATSTG> {
+class EnumObject final : public kx2::ComObject<IEnumSTATSTG> {
  public:
   explicit EnumObject(std::vector<STATSTG> items) : items_(std::move(items)) {}
   ~EnumObject() override = default;
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-    if (!out) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IEnumSTATSTG) {
-      *out = static_cast<IEnumSTATSTG*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
 
   HRESULT STDMETHODCALLTYPE Next(ULONG count, STATSTG* out, ULONG* fetched) override {
     if (!out || (count != 1 && !fetched)) return STG_E_INVALIDPOINTER;
@@ -119,7 +92,7 @@ class EnumObject : public RefCounted<IEnumSTATSTG> {
 
 // ---- Stream ---------------------------------------------------------------------------------------
 
-class StreamObject : public RefCounted<IStream> {
+class StreamObject final : public kx2::ComObject<IStream> {
  public:
   StreamObject(std::shared_ptr<Document> document, std::shared_ptr<Entry> entry, DWORD mode, uint64_t position,
                bool counted)
@@ -129,17 +102,6 @@ class StreamObject : public RefCounted<IStream> {
   ~StreamObject() override {
     Guard guard(document_->Mutex());
     if (counted_) --entry_->openCount;
-  }
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-    if (!out) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_ISequentialStream || riid == IID_IStream) {
-      *out = static_cast<IStream*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
   }
 
   HRESULT STDMETHODCALLTYPE Read(void* pv, ULONG cb, ULONG* pcbRead) override {
@@ -276,23 +238,12 @@ class StreamObject : public RefCounted<IStream> {
 
 // ---- Storage ----------------------------------------------------------------------------------------
 
-class StorageObject : public RefCounted<IStorage> {
+class StorageObject final : public kx2::ComObject<IStorage> {
  public:
   StorageObject(std::shared_ptr<Document> document, std::shared_ptr<Entry> entry, DWORD mode)
       : document_(std::move(document)), entry_(std::move(entry)), mode_(mode) {}
   ~StorageObject() override {
     if (!entry_) document_->RootReleased();
-  }
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-    if (!out) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IStorage) {
-      *out = static_cast<IStorage*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
   }
 
   HRESULT STDMETHODCALLTYPE CreateStream(const OLECHAR* name, DWORD mode, DWORD, DWORD, IStream** out) override {
