@@ -1,41 +1,35 @@
 // UTF-8 <-> UTF-16 conversion (see kx2/Utf.h for the treatment of malformed input).
 #include "kx2/Utf.h"
 
+#include "kernel/Utf8Decoder.h"
+
 namespace kx2 {
 
-std::u16string Utf8ToUtf16(std::string_view in) {
+std::u16string DecodeUtf8(std::string_view in, Utf8DecodeOptions options, bool* replaced) {
+  static constexpr uint32_t kMinimum[] = {0, 0, 0x80, 0x800, 0x10000};
   std::u16string out;
   out.reserve(in.size());
   const auto* s = reinterpret_cast<const unsigned char*>(in.data());
-  size_t n = in.size(), i = 0;
+  const size_t n = in.size();
+  size_t i = 0;
   while (i < n) {
-    unsigned char b = s[i];
+    const unsigned char b = s[i];
     if (b < 0x80) {
       out.push_back(b);
       ++i;
       continue;
     }
-    int len = 0;
-    uint32_t cp = 0, min = 0;
-    if ((b & 0xE0) == 0xC0)
-      len = 2, cp = b & 0x1F, min = 0x80;
-    else if ((b & 0xF0) == 0xE0)
-      len = 3, cp = b & 0x0F, min = 0x800;
-    else if ((b & 0xF8) == 0xF0)
-      len = 4, cp = b & 0x07, min = 0x10000;
-    bool ok = len != 0 && i + len <= n;
-    for (int k = 1; ok && k < len; ++k) {
-      if ((s[i + k] & 0xC0) != 0x80)
-        ok = false;
-      else
-        cp = (cp << 6) | (s[i + k] & 0x3F);
-    }
-    if (!ok || cp < min || cp > 0x10FFFF) {
+    const size_t len = (b & 0xE0) == 0xC0 ? 2 : (b & 0xF0) == 0xE0 ? 3 : (b & 0xF8) == 0xF0 ? 4 : 0;
+    uint32_t cp = len == 2 ? b & 0x1Fu : len == 3 ? b & 0x0Fu : b & 0x07u;
+    size_t k = 1;  // the lead and the continuation bytes that follow it, up to len
+    for (; len && k < len && i + k < n && (s[i + k] & 0xC0) == 0x80; ++k) cp = (cp << 6) | (s[i + k] & 0x3F);
+    const bool surrogate = cp >= 0xD800 && cp <= 0xDFFF;
+    if (!len || k < len || cp < kMinimum[len] || cp > 0x10FFFF || (surrogate && !options.surrogatesPass)) {
+      if (replaced) *replaced = true;
       out.push_back(0xFFFD);
-      ++i;
+      i += options.replaceWholeSequence && len && k > 1 ? k : 1;
       continue;
     }
-    // Surrogate code points (a lone surrogate from the generalized form) pass through.
     if (cp >= 0x10000) {
       cp -= 0x10000;
       out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
@@ -46,6 +40,11 @@ std::u16string Utf8ToUtf16(std::string_view in) {
     i += len;
   }
   return out;
+}
+
+std::u16string Utf8ToUtf16(std::string_view in) {
+  // File names may hold a lone surrogate written in the generalized form: it round-trips.
+  return DecodeUtf8(in, {.surrogatesPass = true, .replaceWholeSequence = false});
 }
 
 std::string Utf16ToUtf8(std::u16string_view in) {

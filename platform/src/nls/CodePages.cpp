@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "kernel/Utf8Decoder.h"
 #include "kx2/Utf.h"
 #include "win/nls.h"
 
@@ -108,41 +109,6 @@ UINT Resolve(UINT cp) {
   }
 }
 
-// UTF-8 decoding that reports what it replaced; surrogates and overlong forms are invalid.
-std::u16string DecodeUtf8(const unsigned char* s, size_t n, bool* invalid) {
-  std::u16string out;
-  out.reserve(n);
-  size_t i = 0;
-  while (i < n) {
-    unsigned char b = s[i];
-    if (b < 0x80) {
-      out.push_back(b);
-      ++i;
-      continue;
-    }
-    int len = (b & 0xE0) == 0xC0 ? 2 : (b & 0xF0) == 0xE0 ? 3 : (b & 0xF8) == 0xF0 ? 4 : 0;
-    uint32_t cp = len == 2 ? b & 0x1F : len == 3 ? b & 0x0F : b & 0x07;
-    int k = 1;
-    for (; len && k < len && i + k < n && (s[i + k] & 0xC0) == 0x80; ++k) cp = (cp << 6) | (s[i + k] & 0x3F);
-    static const uint32_t minimum[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (!len || k < len || cp < minimum[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-      *invalid = true;
-      out.push_back(0xFFFD);
-      i += k > 1 && len ? k : 1;  // skip the lead and the continuation bytes that came with it
-      continue;
-    }
-    if (cp >= 0x10000) {
-      cp -= 0x10000;
-      out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-    } else {
-      out.push_back(static_cast<char16_t>(cp));
-    }
-    i += len;
-  }
-  return out;
-}
-
 std::string EncodeUtf8(const char16_t* s, size_t n, bool* invalid) {
   std::u16string clean;
   clean.reserve(n);
@@ -239,7 +205,7 @@ KX2_EXPORT int MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR src, int
   bool strict = (dwFlags & MB_ERR_INVALID_CHARS) != 0, invalid = false;
   std::u16string text;
   if (cp == CP_UTF8) {
-    text = DecodeUtf8(reinterpret_cast<const unsigned char*>(src), n, &invalid);
+    text = kx2::DecodeUtf8(std::string_view(src, n), {.surrogatesPass = false, .replaceWholeSequence = true}, &invalid);
   } else {
     UConverter* c = ConverterFor(cp);
     if (!c) {
