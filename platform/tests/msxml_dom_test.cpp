@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "kx2/Ref.h"
 #include "win/com.h"
 #include "win/kernel.h"
 #include "win/msxml.h"
@@ -19,15 +20,7 @@ struct Bstr {
   BSTR b;
 };
 
-template <class T>
-struct Ref {
-  ~Ref() {
-    if (p) p->Release();
-  }
-  T** operator&() { return &p; }  // NOLINT
-  T* operator->() const { return p; }
-  T* p = nullptr;
-};
+using kx2::Ref;
 
 std::u16string Take(BSTR b) {
   std::u16string s(b ? b : u"", b ? SysStringLen(b) : 0);
@@ -50,57 +43,58 @@ TEST(MsxmlDom, BuildQueryAndSave) {
   EXPECT_EQ(CoCreateInstance(unknownClass, nullptr, CLSCTX_ALL, IID_IUnknown, &none), REGDB_E_CLASSNOTREG);
 
   Ref<IXMLDOMDocument> doc;
-  doc.p = NewDocument();
-  ASSERT_NE(doc.p, nullptr);
+  doc.reset(NewDocument());
+  ASSERT_NE(doc.get(), nullptr);
   Ref<IXMLDOMElement> root, child, other;
-  ASSERT_EQ(doc->createElement(Bstr(u"resource"), &root), S_OK);
-  EXPECT_EQ(doc->createElement(Bstr(u"bad name"), &other), E_FAIL);
-  ASSERT_EQ(doc->appendChild(root.p, nullptr), S_OK);
+  ASSERT_EQ(doc->createElement(Bstr(u"resource"), root.put()), S_OK);
+  EXPECT_EQ(doc->createElement(Bstr(u"bad name"), other.put()), E_FAIL);
+  ASSERT_EQ(doc->appendChild(root.get(), nullptr), S_OK);
   for (int id : {7, 8}) {
     Ref<IXMLDOMElement> s;
-    ASSERT_EQ(doc->createElement(Bstr(u"string"), &s), S_OK);
+    ASSERT_EQ(doc->createElement(Bstr(u"string"), s.put()), S_OK);
     VARIANT v;
     VariantInit(&v);
     v.vt = VT_I4;
     v.lVal = id;
     ASSERT_EQ(s->setAttribute(Bstr(u"id"), v), S_OK);
     ASSERT_EQ(s->put_text(Bstr(id == 7 ? u"seven & <7>" : u"eight")), S_OK);
-    ASSERT_EQ(root->appendChild(s.p, nullptr), S_OK);
+    ASSERT_EQ(root->appendChild(s.get(), nullptr), S_OK);
   }
   Ref<IXMLDOMNode> found, missing;
-  ASSERT_EQ(root->selectSingleNode(Bstr(u"string[@id = \"7\"]"), &found), S_OK);
+  ASSERT_EQ(root->selectSingleNode(Bstr(u"string[@id = \"7\"]"), found.put()), S_OK);
   BSTR text = nullptr;
   ASSERT_EQ(found->get_text(&text), S_OK);
   EXPECT_EQ(Take(text), u"seven & <7>");
-  EXPECT_EQ(root->selectSingleNode(Bstr(u"string[@id = \"9\"]"), &missing), S_FALSE);
-  EXPECT_EQ(missing.p, nullptr);
+  EXPECT_EQ(root->selectSingleNode(Bstr(u"string[@id = \"9\"]"), missing.put()), S_FALSE);
+  EXPECT_EQ(missing.get(), nullptr);
   Ref<IXMLDOMNodeList> all;
-  EXPECT_EQ(root->selectNodes(Bstr(u"[[["), &all), E_FAIL);
-  ASSERT_EQ(root->selectNodes(Bstr(u"*"), &all), S_OK);
+  EXPECT_EQ(root->selectNodes(Bstr(u"[[["), all.put()), E_FAIL);
+  ASSERT_EQ(root->selectNodes(Bstr(u"*"), all.put()), S_OK);
   LONG length = 0;
   all->get_length(&length);
   EXPECT_EQ(length, 2);
 
   // A removed node stays usable; a replaced text does not free the old text node.
   Ref<IXMLDOMNode> firstText;
-  ASSERT_EQ(found->get_firstChild(&firstText), S_OK);
+  ASSERT_EQ(found->get_firstChild(firstText.put()), S_OK);
   ASSERT_EQ(found->put_text(Bstr(u"new")), S_OK);
   ASSERT_EQ(firstText->get_text(&text), S_OK);
   EXPECT_EQ(Take(text), u"seven & <7>");
-  ASSERT_EQ(root->removeChild(found.p, nullptr), S_OK);
+  ASSERT_EQ(root->removeChild(found.get(), nullptr), S_OK);
   ASSERT_EQ(found->get_xml(&text), S_OK);
   EXPECT_EQ(Take(text), u"<string id=\"7\">new</string>");
 
   // The declaration is a processing instruction among the document's children.
   Ref<IXMLDOMProcessingInstruction> pi;
-  ASSERT_EQ(doc->createProcessingInstruction(Bstr(u"xml"), Bstr(u"version=\"1.0\" encoding=\"UTF-8\""), &pi), S_OK);
+  ASSERT_EQ(doc->createProcessingInstruction(Bstr(u"xml"), Bstr(u"version=\"1.0\" encoding=\"UTF-8\""), pi.put()),
+            S_OK);
   Ref<IXMLDOMNode> first;
-  ASSERT_EQ(doc->get_firstChild(&first), S_OK);
+  ASSERT_EQ(doc->get_firstChild(first.put()), S_OK);
   VARIANT before;
   VariantInit(&before);
   before.vt = VT_UNKNOWN;
-  before.punkVal = first.p;
-  ASSERT_EQ(doc->insertBefore(pi.p, before, nullptr), S_OK);
+  before.punkVal = first.get();
+  ASSERT_EQ(doc->insertBefore(pi.get(), before, nullptr), S_OK);
   ASSERT_EQ(doc->get_xml(&text), S_OK);
   EXPECT_EQ(Take(text),
             u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<resource><string id=\"8\">eight</string></resource>\n");
@@ -116,18 +110,18 @@ TEST(MsxmlDom, BuildQueryAndSave) {
   LARGE_INTEGER zero{};
   stream->Seek(zero, STREAM_SEEK_SET, nullptr);
   Ref<IXMLDOMDocument> again;
-  again.p = NewDocument();
+  again.reset(NewDocument());
   VARIANT_BOOL ok = VARIANT_FALSE;
   EXPECT_EQ(again->load(target, &ok), S_OK);
   EXPECT_EQ(ok, VARIANT_TRUE);
   stream->Release();
   Ref<IXMLDOMElement> loadedRoot;
-  ASSERT_EQ(again->get_documentElement(&loadedRoot), S_OK);
+  ASSERT_EQ(again->get_documentElement(loadedRoot.put()), S_OK);
   Ref<IXMLDOMNamedNodeMap> attributes;
   Ref<IXMLDOMNode> string8, id;
-  ASSERT_EQ(loadedRoot->get_firstChild(&string8), S_OK);
-  ASSERT_EQ(string8->get_attributes(&attributes), S_OK);
-  ASSERT_EQ(attributes->getNamedItem(Bstr(u"id"), &id), S_OK);
+  ASSERT_EQ(loadedRoot->get_firstChild(string8.put()), S_OK);
+  ASSERT_EQ(string8->get_attributes(attributes.put()), S_OK);
+  ASSERT_EQ(attributes->getNamedItem(Bstr(u"id"), id.put()), S_OK);
   ASSERT_EQ(id->get_text(&text), S_OK);
   EXPECT_EQ(Take(text), u"8");
 }
@@ -144,12 +138,12 @@ TEST(MsxmlDom, LoadingText) {
   };
   for (const Case& c : cases) {
     Ref<IXMLDOMDocument> doc;
-    doc.p = NewDocument();
+    doc.reset(NewDocument());
     VARIANT_BOOL ok = VARIANT_TRUE;
     EXPECT_EQ(doc->loadXML(Bstr(c.xml), &ok), c.ok ? S_OK : S_FALSE);
     EXPECT_EQ(ok, c.ok ? VARIANT_TRUE : VARIANT_FALSE);
     Ref<IXMLDOMElement> root;
-    EXPECT_EQ(doc->get_documentElement(&root), c.ok ? S_OK : S_FALSE);
+    EXPECT_EQ(doc->get_documentElement(root.put()), c.ok ? S_OK : S_FALSE);
   }
   // Bytes are read in their own encoding.
   const char latin1[] = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a>\xe9</a>";
@@ -160,7 +154,7 @@ TEST(MsxmlDom, LoadingText) {
   source.vt = VT_ARRAY | VT_UI1;
   source.parray = bytes;
   Ref<IXMLDOMDocument> doc;
-  doc.p = NewDocument();
+  doc.reset(NewDocument());
   VARIANT_BOOL ok;
   ASSERT_EQ(doc->load(source, &ok), S_OK);
   VariantClear(&source);
