@@ -36,6 +36,30 @@ KX2_EXPORT HMODULE Kx2ModuleFromAddress(const void* address);
   return Kx2ModuleFromAddress(&anchor);
 }
 
+// A number that changes whenever a module is loaded or unloaded or a switch below changes
+// what a name leads to: code that keeps what it learnt from module names reads it again
+// only when this moved.
+KX2_EXPORT DWORD Kx2ModuleGeneration();
+
+// Test switches of the module layer, so that tests can show how code copes with a
+// system that lacks a library or a function, or whose libraries changed under it.
+//
+// A system library made absent ("psapi", "msimg32.dll" ...: a name the platform stands
+// for) neither loads nor is found loaded: ERROR_MOD_NOT_FOUND.
+KX2_EXPORT void Kx2ModuleSetAbsent(LPCWSTR library, BOOL absent);
+// An export made absent is found in no module (ERROR_PROC_NOT_FOUND); each refused
+// lookup is counted, so a test can tell how often code looked.
+KX2_EXPORT void Kx2ModuleSetExportAbsent(LPCSTR exportName, BOOL absent);
+KX2_EXPORT DWORD Kx2ModuleAbsentLookups(LPCSTR exportName);
+// A system library the platform stands for ("uxtheme") gets a new handle, as if it had
+// been unloaded and loaded again; the earlier handle stays valid.
+KX2_EXPORT HMODULE Kx2ModuleReloadSystemLibrary(LPCWSTR library);
+// "user32" or "comctl32" names a second loaded copy of its library from now on (the
+// first stays loaded); returns the copy.
+KX2_EXPORT HMODULE Kx2ModuleLoadSecondCopy(LPCWSTR library);
+// Every switch off; handles given out stay valid.
+KX2_EXPORT void Kx2ModuleResetSwitches();
+
 namespace kx2 {
 
 // GetProcAddress gives every export as FARPROC; this makes it the export's own function

@@ -2,9 +2,11 @@
 // when its creator closes the handle at once, and becomes signalled when it ends.
 #include <climits>
 #include <pthread.h>
+#include <sys/resource.h>
 
 #include "kx2/KernelObject.h"
 #include "win/kernel.h"
+#include "win/processthreads.h"
 
 namespace kx2 {
 namespace {
@@ -24,6 +26,7 @@ class Thread : public KernelObject {
   bool finished_ = false;
   DWORD id_ = 0;
   DWORD exitCode_ = STILL_ACTIVE;
+  int priority_ = THREAD_PRIORITY_NORMAL;
   std::shared_ptr<Thread> self_;  // the running thread's own reference
 };
 
@@ -136,4 +139,61 @@ KX2_EXPORT void ExitThread(DWORD dwExitCode) {
     t_current->exitCode_ = dwExitCode;
   }
   pthread_exit(nullptr);
+}
+
+namespace {
+
+// Lower priorities map to a higher nice value of the thread itself; the process's own
+// value is the floor an ordinary user cannot go under.
+void ApplyNice(DWORD tid, int priority) {
+  if (priority >= THREAD_PRIORITY_NORMAL || tid == 0) return;
+  int nice = priority <= THREAD_PRIORITY_IDLE ? 19 : -priority * 5;
+  setpriority(PRIO_PROCESS, static_cast<id_t>(tid), nice);
+}
+
+}  // namespace
+
+KX2_EXPORT BOOL SetThreadPriority(HANDLE hThread, int nPriority) {
+  const bool valid = (nPriority >= THREAD_PRIORITY_LOWEST && nPriority <= THREAD_PRIORITY_HIGHEST) ||
+                     nPriority == THREAD_PRIORITY_IDLE || nPriority == THREAD_PRIORITY_TIME_CRITICAL;
+  if (!valid) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  if (hThread == GetCurrentThread()) {
+    if (t_current) {
+      std::lock_guard<std::mutex> guard(WaitLock());
+      t_current->priority_ = nPriority;
+    }
+    ApplyNice(GetCurrentThreadId(), nPriority);
+    return TRUE;
+  }
+  auto thread = LookupHandleAs<Thread>(hThread);
+  if (!thread) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  DWORD tid = 0;
+  {
+    std::lock_guard<std::mutex> guard(WaitLock());
+    thread->priority_ = nPriority;
+    if (!thread->finished_) tid = thread->id_;
+  }
+  ApplyNice(tid, nPriority);
+  return TRUE;
+}
+
+KX2_EXPORT int GetThreadPriority(HANDLE hThread) {
+  if (hThread == GetCurrentThread()) {
+    if (!t_current) return THREAD_PRIORITY_NORMAL;
+    std::lock_guard<std::mutex> guard(WaitLock());
+    return t_current->priority_;
+  }
+  auto thread = LookupHandleAs<Thread>(hThread);
+  if (!thread) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return THREAD_PRIORITY_ERROR_RETURN;
+  }
+  std::lock_guard<std::mutex> guard(WaitLock());
+  return thread->priority_;
 }

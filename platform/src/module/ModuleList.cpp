@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "kernel/OwnProcess.h"
 #include "kx2/ErrorBoundary.h"
 #include "kx2/Module.h"
 #include "win/kernel.h"
@@ -41,7 +42,7 @@ std::vector<Image> Images() {
   return images;
 }
 
-bool IsThisProcess(HANDLE process) { return process == GetCurrentProcess(); }
+bool IsThisProcess(HANDLE process) { return kx2::IsOwnProcessHandle(process); }
 
 }  // namespace
 

@@ -8,7 +8,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -66,7 +68,15 @@ struct Table {
   std::unordered_map<std::string, Kx2Module*> dataFiles;  // by path
   Kx2Module* main = nullptr;
   Kx2Module* platform = nullptr;
+  // Test switches (kx2/Module.h), by lower-case base name without ".dll".
+  std::unordered_set<std::u16string> absentLibraries;
+  std::unordered_map<std::string, DWORD> absentExports;     // refused lookups so far
+  std::unordered_map<std::u16string, Kx2Module*> standIns;  // reloaded or second copies
 };
+
+// Counts changes to what module names lead to (kx2/Module.h).
+std::atomic<DWORD> g_generation{1};
+void Changed() { g_generation.fetch_add(1, std::memory_order_release); }
 
 Table& TheTable() {
   static Table* t = new Table;  // records outlive every static destructor that may free a library
@@ -300,6 +310,7 @@ HMODULE LoadCode(const std::string& target, bool searched) {
   rec->loads = 1;
   t.all.insert(rec);
   t.byMap.emplace(lm, rec);
+  Changed();
   return rec;
 }
 
@@ -333,8 +344,28 @@ void* OwnSymbol(Kx2Module* rec, const char* name) {
   return p;
 }
 
+// What a test switch makes of a system library's name: absent (sets the error and gives
+// true with null), or a stand-in record. False when no switch applies.
+bool SwitchedSystemLibrary(std::u16string_view name, HMODULE* out) {
+  if (!IsSystemLibrary(name)) return false;
+  std::u16string base = SystemBaseName(name);
+  Table& t = TheTable();
+  std::lock_guard lock(t.mutex);
+  if (t.absentLibraries.count(base)) {
+    SetLastError(ERROR_MOD_NOT_FOUND);
+    *out = nullptr;
+    return true;
+  }
+  if (auto it = t.standIns.find(base); it != t.standIns.end()) {
+    *out = it->second;
+    return true;
+  }
+  return false;
+}
+
 HMODULE FindLoaded(std::u16string_view name) {
   Table& t = TheTable();
+  if (HMODULE h = nullptr; SwitchedSystemLibrary(name, &h)) return h;
   if (const char* file = OwnSystemLibraryFile(name)) return LoadOwnSystemLibrary(file);
   if (IsSystemLibrary(name)) {
     std::lock_guard lock(t.mutex);
@@ -396,6 +427,13 @@ KX2_EXPORT HMODULE LoadLibraryExW(LPCWSTR lpLibFileName, HANDLE, DWORD dwFlags) 
       return nullptr;
     }
     Table& t = TheTable();
+    if (HMODULE h = nullptr; SwitchedSystemLibrary(name, &h)) {
+      if (h) {
+        std::lock_guard lock(t.mutex);
+        ++h->loads;
+      }
+      return h;
+    }
     if (const char* file = OwnSystemLibraryFile(name)) return LoadOwnSystemLibrary(file);
     if (IsSystemLibrary(name)) {
       std::lock_guard lock(t.mutex);
@@ -452,6 +490,7 @@ KX2_EXPORT BOOL FreeLibrary(HMODULE hLibModule) {
       t.dataFiles.erase(rec->path);
     doomed = rec;
   }
+  Changed();
   // Outside the lock: the library's stop code may free modules of its own.
   if (doomed->dl) dlclose(doomed->dl);
   delete doomed;
@@ -467,6 +506,13 @@ KX2_EXPORT FARPROC GetProcAddress(HMODULE hModule, LPCSTR lpProcName) {
     return nullptr;
   }
   const char* name = lpProcName;
+  if (!IS_INTRESOURCE(lpProcName) && lpProcName && !t.absentExports.empty()) {
+    if (auto it = t.absentExports.find(lpProcName); it != t.absentExports.end()) {
+      ++it->second;
+      SetLastError(ERROR_PROC_NOT_FOUND);
+      return nullptr;
+    }
+  }
   if (IS_INTRESOURCE(lpProcName)) {
     WORD ordinal = LOWORD(lpProcName);
     if (!rec->ordinalsRead) {
@@ -570,3 +616,120 @@ KX2_EXPORT HMODULE Kx2ModuleFromAddress(const void* address) {
                      static_cast<LPCWSTR>(address), &h);
   return h;
 }
+
+// Test switches (kx2/Module.h).
+
+KX2_EXPORT void Kx2ModuleSetAbsent(LPCWSTR library, BOOL absent) {
+  if (!library) return;
+  std::u16string base = SystemBaseName(kx2::View16(library));
+  Table& t = TheTable();
+  std::lock_guard lock(t.mutex);
+  if (absent)
+    t.absentLibraries.insert(base);
+  else
+    t.absentLibraries.erase(base);
+  Changed();
+}
+
+KX2_EXPORT void Kx2ModuleSetExportAbsent(LPCSTR exportName, BOOL absent) {
+  if (!exportName) return;
+  Table& t = TheTable();
+  std::lock_guard lock(t.mutex);
+  if (absent)
+    t.absentExports.emplace(exportName, 0);
+  else
+    t.absentExports.erase(exportName);
+}
+
+KX2_EXPORT DWORD Kx2ModuleAbsentLookups(LPCSTR exportName) {
+  Table& t = TheTable();
+  std::lock_guard lock(t.mutex);
+  auto it = exportName ? t.absentExports.find(exportName) : t.absentExports.end();
+  return it == t.absentExports.end() ? 0 : it->second;
+}
+
+KX2_EXPORT HMODULE Kx2ModuleReloadSystemLibrary(LPCWSTR library) {
+  try {
+    if (!library || !IsSystemLibrary(kx2::View16(library)) || OwnSystemLibraryFile(kx2::View16(library))) {
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return nullptr;
+    }
+    std::u16string base = SystemBaseName(kx2::View16(library));
+    Table& t = TheTable();
+    std::lock_guard lock(t.mutex);
+    // The earlier record stays valid (a caller may still hold it); it is simply no
+    // longer the one the name finds.
+    auto* rec = new Kx2Module;
+    rec->path = PlatformModule(t)->path;
+    rec->pinned = true;
+    rec->resourcesRead = true;
+    rec->systemLibrary = true;
+    t.all.insert(rec);
+    t.standIns[base] = rec;
+    Changed();
+    return rec;
+  } catch (...) {
+    kx2::RecordCurrentException();
+    return nullptr;
+  }
+}
+
+KX2_EXPORT HMODULE Kx2ModuleLoadSecondCopy(LPCWSTR library) {
+  try {
+    const char* file = library ? OwnSystemLibraryFile(kx2::View16(library)) : nullptr;
+    if (!file) {
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return nullptr;
+    }
+    if (!LoadOwnSystemLibrary(file)) return nullptr;  // the first copy stays loaded
+    Table& t = TheTable();
+    std::string source;
+    size_t serial = 0;
+    {
+      std::lock_guard lock(t.mutex);
+      source = Folder(PlatformModule(t)->path) + "/" + file;
+      serial = t.all.size();
+    }
+    // The dynamic linker loads a file once; a copy under another name is a second object.
+    const char* tmp = std::getenv("TMPDIR");
+    std::string copy = std::string(tmp && *tmp ? tmp : "/tmp") + "/kx2-copy-" + std::to_string(getpid()) + "-" +
+                       std::to_string(serial) + "-" + file;
+    {
+      int in = open(source.c_str(), O_RDONLY | O_CLOEXEC);
+      int out = in >= 0 ? open(copy.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0700) : -1;
+      bool ok = in >= 0 && out >= 0;
+      char buf[65536];
+      for (ssize_t n; ok && (n = read(in, buf, sizeof buf)) > 0;) ok = write(out, buf, static_cast<size_t>(n)) == n;
+      if (in >= 0) close(in);
+      if (out >= 0) close(out);
+      if (!ok) {
+        unlink(copy.c_str());
+        SetLastError(ERROR_MOD_NOT_FOUND);
+        return nullptr;
+      }
+    }
+    HMODULE h = LoadCode(copy, true);
+    unlink(copy.c_str());  // the mapping stays; the file is not needed again
+    if (!h) return nullptr;
+    std::lock_guard lock(t.mutex);
+    h->pinned = true;
+    h->systemLibrary = true;
+    t.standIns[SystemBaseName(kx2::View16(library))] = h;
+    Changed();
+    return h;
+  } catch (...) {
+    kx2::RecordCurrentException();
+    return nullptr;
+  }
+}
+
+KX2_EXPORT void Kx2ModuleResetSwitches() {
+  Table& t = TheTable();
+  std::lock_guard lock(t.mutex);
+  t.absentLibraries.clear();
+  t.absentExports.clear();
+  t.standIns.clear();  // the records stay: handles given out remain valid
+  Changed();
+}
+
+KX2_EXPORT DWORD Kx2ModuleGeneration() { return g_generation.load(std::memory_order_acquire); }
