@@ -4,7 +4,8 @@
 // Every host object except the application object is counted from construction to its last
 // Release. With quarantine on, an object whose count reaches zero is emptied but its memory
 // is kept until CollectQuarantine, so that a further Release is caught and counted instead
-// of touching freed memory.
+// of touching freed memory; the 16,384 most recently released objects are kept so, older
+// ones are freed, so that a large import does not keep every object it ever released.
 #pragma once
 
 #include <cstddef>

@@ -1,5 +1,6 @@
 #include "core/census.h"
 
+#include <deque>
 #include <map>
 #include <mutex>
 #include <vector>
@@ -7,11 +8,16 @@
 namespace vantorel::detail {
 namespace {
 
+constexpr size_t kQuarantineLimit = 16384;
+
 struct Census {
   std::mutex lock;
   CensusEntry* live = nullptr;  // head of the intrusive list of live entries
   size_t liveCount = 0;
-  std::vector<CensusEntry*> quarantine;
+  // The most recently released objects, oldest first: a further release of one of them is
+  // counted instead of touching freed memory. Bounded, so that a large import does not
+  // keep every object it ever released.
+  std::deque<CensusEntry*> quarantine;
   bool quarantineOn = false;
   size_t extraReleases = 0;
   size_t liveKeys = 0;
@@ -67,7 +73,9 @@ void CensusFinalRelease(CensusEntry* entry) {
     CensusLinks::Unlink(c, entry);
     if (c.quarantineOn) {
       c.quarantine.push_back(entry);
-      return;
+      if (c.quarantine.size() <= kQuarantineLimit) return;
+      entry = c.quarantine.front();
+      c.quarantine.pop_front();
     }
   }
   delete entry;
@@ -116,7 +124,7 @@ void SetQuarantine(bool on) {
 
 void CollectQuarantine() {
   auto& c = detail::TheCensus();
-  std::vector<detail::CensusEntry*> doomed;
+  std::deque<detail::CensusEntry*> doomed;
   {
     std::lock_guard<std::mutex> guard(c.lock);
     doomed.swap(c.quarantine);
