@@ -4,6 +4,8 @@
 #include <basalt/module.h>
 #include <plastrum/format/present_engine.h>
 #include <plastrum/format/shape_table_registry.h>
+#include <plastrum/present/text/FontConfig.h>
+#include <plastrum/present/text/TextObject.h>
 #include <sketchery/Sketchery.h>
 
 namespace Present {
@@ -30,6 +32,9 @@ bool DrawingResourcesStarted() { return g_drawingStarted; }
 int StartModule() {
   if (StartShapeTables() != 0) return -1;
   if (!g_drawingStarted && g_drawing.startup && g_drawing.startup()) g_drawingStarted = true;
+  // A missing or bad font configuration does not stop the module: text then falls back on
+  // the fonts the table found.
+  Text::InitFontConfiguration();
   g_moduleStarted = true;
   return 0;
 }
@@ -39,11 +44,13 @@ void StopModule() {
   // Leftover engines go first: their canvases and shapes release identifiers into the tables.
   DestroyAllPresentEngineObjects();
   StopShapeTables();
+  Text::ReleaseTextObjectPool();
   if (g_drawingStarted) {
     if (g_drawing.cleanup) g_drawing.cleanup();
     if (g_drawing.shutdown) g_drawing.shutdown();
     g_drawingStarted = false;
   }
+  Text::FreeFontConfiguration();
 }
 
 }  // namespace Present

@@ -1,0 +1,16 @@
+# cmake -DIN=source.cfg -DOUT=target.cfg -P utf16le.cmake
+# Writes a UTF-8 text file as UTF-16LE that begins with the byte-order mark.
+get_filename_component(out_dir "${OUT}" DIRECTORY)
+file(MAKE_DIRECTORY "${out_dir}")
+set(body "${OUT}.body")
+execute_process(COMMAND iconv -f UTF-8 -t UTF-16LE "${IN}" OUTPUT_FILE "${body}" RESULT_VARIABLE failed)
+if(failed)
+  message(FATAL_ERROR "iconv could not convert ${IN}")
+endif()
+string(ASCII 255 254 bom)
+file(WRITE "${OUT}.bom" "${bom}")
+execute_process(COMMAND ${CMAKE_COMMAND} -E cat "${OUT}.bom" "${body}" OUTPUT_FILE "${OUT}" RESULT_VARIABLE failed)
+file(REMOVE "${OUT}.bom" "${body}")
+if(failed)
+  message(FATAL_ERROR "could not write ${OUT}")
+endif()
