@@ -62,7 +62,7 @@ TEST(FormatEngine, MappersAndTheStyleCacheComeFromTheirMakers) {
   const auto previousCache = Present::SetStyleCacheMaker({&MakeCache, &DestroyCache});
   {
     CPresentEngine engine;
-    EXPECT_EQ(engine.GetDesigner().GetStyleCache(), kFakeCache);
+    EXPECT_EQ(engine.GetPresentation().GetStyleCache(), kFakeCache);
     IKx2SubShapeMapperCtx* mapper = engine.NewShapeMapper(outer.mapper());
     EXPECT_EQ(g_outerSeen, outer.mapper());
     engine.FreeShapeMapper(mapper);

@@ -10,6 +10,7 @@
 #include <plastrum/format/plastrum_module.h>
 #include <plastrum/format/present_engine.h>
 #include <plastrum/format/present_line.h>
+#include <plastrum/format/present_shape.h>
 #include <plastrum/format/shape_kinds.h>
 #include <plastrum/format/shape_table_registry.h>
 #include <plastrum/present/shell/module_lifecycle.h>
@@ -141,9 +142,17 @@ int FaultsOfAStopWithLeftoverEngines() {
   if (!CreatePresentEngine() || !CreatePresentEngine()) faults += Fault("no engine");
   CPresentLine wide = CPresentLine::StandardEntry();
   wide.v.width = 4321;
-  if (PresentLineTable().Intern(wide) < 2) faults += Fault("the line took no identifier of its own");
+  const int32_t line = PresentLineTable().Intern(wide);
+  if (line < 2) faults += Fault("the line took no identifier of its own");
+  // Shapes and a context handed out and never given back hold the line too.
+  CPresentShape holder;
+  PresentLineTable().Assign(holder.v.lineID, static_cast<uint32_t>(line));
+  IPresentEngine* engine = VtlGetPresentEngine();
+  if (!engine->NewShape(&holder) || !engine->NewShapeCtx(&holder)) faults += Fault("nothing handed out");
+  holder.Clear();
   PlastrumModuleHook(PlastrumModuleInfo(), 0, kModuleHookStop, nullptr, 0);
   if (VtlGetPresentEngine()) faults += Fault("an engine survived the stop");
+  if (Present::HandedOutShapeObjects() != 0) faults += Fault("handed-out shapes survived the stop");
   if (PlastrumModuleHook(PlastrumModuleInfo(), 0, kModuleHookStart, nullptr, 0) != 0) faults += Fault("no restart");
   if (!CreatePresentEngine()) faults += Fault("the restarted module made no engine");
   return faults;

@@ -13,7 +13,6 @@ CPresentEngine* g_engine = nullptr;
 // Engines replaced as the process's engine while still alive, newest first.
 CPresentEngine* g_earlierEngines = nullptr;
 StyleCacheMaker g_styleCacheMaker;
-ShapeMapperMaker g_shapeMapperMaker;
 
 }  // namespace
 
@@ -45,19 +44,13 @@ void DestroyAllPresentEngineObjects() {
   }
 }
 
-StyleCache* GetStyleCache() { return g_engine ? g_engine->GetDesigner().GetStyleCache() : nullptr; }
+StyleCache* GetStyleCache() { return g_engine ? g_engine->GetPresentation().GetStyleCache() : nullptr; }
 
 IKx2BinDataStore* GetBinDataStore() { return g_engine ? g_engine->GetBinDataStore() : nullptr; }
 
 StyleCacheMaker SetStyleCacheMaker(StyleCacheMaker maker) {
   const StyleCacheMaker previous = g_styleCacheMaker;
   g_styleCacheMaker = maker;
-  return previous;
-}
-
-ShapeMapperMaker SetShapeMapperMaker(ShapeMapperMaker maker) {
-  const ShapeMapperMaker previous = g_shapeMapperMaker;
-  g_shapeMapperMaker = maker;
   return previous;
 }
 
@@ -78,16 +71,6 @@ Presentation::~Presentation() {
 CPresentEngine::CPresentEngine() = default;
 
 CPresentEngine::~CPresentEngine() = default;
-
-IKx2SubShapeMapperCtx* CPresentEngine::NewShapeMapper(IKx2ShapeMapperCtx* outer) {
-  const Present::ShapeMapperMaker maker = Present::g_shapeMapperMaker;
-  return maker.create ? maker.create(outer) : nullptr;
-}
-
-void CPresentEngine::FreeShapeMapper(IKx2SubShapeMapperCtx* mapper) {
-  const Present::ShapeMapperMaker maker = Present::g_shapeMapperMaker;
-  if (mapper && maker.destroy) maker.destroy(mapper);
-}
 
 HRESULT PresentQueryInterface(void** out) {
   if (!out) return E_POINTER;

@@ -43,6 +43,8 @@ void StopModule() {
   g_moduleStarted = false;
   // Leftover engines go first: their canvases and shapes release identifiers into the tables.
   DestroyAllPresentEngineObjects();
+  // Then what the engines handed out and their holders never gave back.
+  FreeHandedOutShapeObjects();
   StopShapeTables();
   Text::ReleaseTextObjectPool();
   if (g_drawingStarted) {

@@ -19,9 +19,13 @@
 #include <plastrum/format/present_unknown.h>
 #include <plastrum/export.h>
 
+#include <plastrum/format/shape_handler.h>
+
 class IKx2BinDataStore;
 class IKx2ShapeMapperCtx;
 class IKx2SubShapeMapperCtx;
+class IPresentShapeCtx;
+class CPresentShape;
 class StyleCache;
 class CPresentEngine;
 
@@ -30,8 +34,14 @@ PLASTRUM_API CPresentEngine* CreatePresentEngineObject();
 PLASTRUM_API void DestroyAllPresentEngineObjects();
 }  // namespace Present
 
+// The designer as the host holds it: canvases, contexts and the image services.
+class IPresentDesigner : public IUnknown {
+ protected:
+  ~IPresentDesigner() = default;
+};
+
 // The engine's designer. It owns the one style cache of the process.
-class PLASTRUM_API Presentation {
+class PLASTRUM_API Presentation : public CPresentUnknown<IPresentDesigner> {
  public:
   Presentation();
   ~Presentation();
@@ -48,6 +58,30 @@ class PLASTRUM_API Presentation {
 // The engine as the host holds it. Its lifetime is the explicit create and destroy pair of
 // the library's exports, never Release.
 class IPresentEngine : public IUnknown {
+ public:
+  virtual IPresentShapeHandler* GetShapeHandler() = 0;  // 3
+  // A copy of a context this engine handed out; null for anything else or on failure.
+  virtual IPresentShapeCtx* CloneShapeCtx(IPresentShapeCtx* source) = 0;  // 4
+  // A context expanded from the shape (a default one for null); null on failure.
+  virtual IPresentShapeCtx* NewShapeCtx(CPresentShape* shape) = 0;  // 5
+  // Frees a context slot 4 or 5 made; anything else is ignored.
+  virtual void FreeShapeCtx(IPresentShapeCtx* context) = 0;  // 6
+  // A copy of the shape (one more reference on each identifier), or a default shape.
+  virtual CPresentShape* NewShape(CPresentShape* source) = 0;  // 7
+  // Frees a shape slot 7 made (its identifiers released); anything else is ignored.
+  virtual void FreeShape(CPresentShape* shape) = 0;  // 8
+  // A new per-file mapper over the caller's outer mapper (kept, not referenced); null when
+  // it cannot be made.
+  virtual IKx2SubShapeMapperCtx* NewShapeMapper(IKx2ShapeMapperCtx* outer) = 0;  // 9
+  // Destroys a mapper slot 9 made; anything else is ignored.
+  virtual void FreeShapeMapper(IKx2SubShapeMapperCtx* mapper) = 0;  // 10
+  virtual IPresentDesigner* GetDesigner() = 0;                      // 11
+  // Stores one host-supplied value, replacing the previous one, without checking,
+  // referencing or freeing anything. The picture and texture formats read it as the host's
+  // binary-data store.
+  virtual void SetOption(LONG_PTR value) = 0;        // 12
+  virtual IPresentColorCtx* GetColorCtx() = 0;  // 13
+
  protected:
   ~IPresentEngine() = default;
 };
@@ -59,24 +93,26 @@ class PLASTRUM_API CPresentEngine final : public CPresentUnknown<IPresentEngine>
   CPresentEngine(const CPresentEngine&) = delete;
   CPresentEngine& operator=(const CPresentEngine&) = delete;
 
-  // Stores one host-supplied value, replacing the previous one, without checking,
-  // referencing or freeing anything. The picture and texture formats read it as the host's
-  // binary-data store.
-  void SetOption(LONG_PTR value) { option_ = value; }
+  IPresentShapeHandler* GetShapeHandler() override { return &shapeHandler_; }
+  IPresentShapeCtx* CloneShapeCtx(IPresentShapeCtx* source) override;
+  IPresentShapeCtx* NewShapeCtx(CPresentShape* shape) override;
+  void FreeShapeCtx(IPresentShapeCtx* context) override;
+  CPresentShape* NewShape(CPresentShape* source) override;
+  void FreeShape(CPresentShape* shape) override;
+  IKx2SubShapeMapperCtx* NewShapeMapper(IKx2ShapeMapperCtx* outer) override;
+  void FreeShapeMapper(IKx2SubShapeMapperCtx* mapper) override;
+  IPresentDesigner* GetDesigner() override { return &designer_; }
+  void SetOption(LONG_PTR value) override { option_ = value; }
+  IPresentColorCtx* GetColorCtx() override { return &colorCtx_; }
+
   LONG_PTR GetOption() const { return option_; }
   IKx2BinDataStore* GetBinDataStore() const { return reinterpret_cast<IKx2BinDataStore*>(option_); }
-
-  // A new per-file mapper over the caller's outer mapper (kept, not referenced); null when
-  // it cannot be made. The engine keeps no list of the mappers it made.
-  IKx2SubShapeMapperCtx* NewShapeMapper(IKx2ShapeMapperCtx* outer);
-  // Destroys a mapper NewShapeMapper made; null is ignored.
-  void FreeShapeMapper(IKx2SubShapeMapperCtx* mapper);
-
-  Presentation& GetDesigner() { return designer_; }
-  // The colour service over the colour table.
-  CPresentColorCtx& GetColorCtx() { return colorCtx_; }
+  Presentation& GetPresentation() { return designer_; }
+  CPresentColorCtx& GetColorService() { return colorCtx_; }
 
  private:
+  // Member order is construction order: shape handler, designer, colour context.
+  CPresentShapeHandler shapeHandler_;
   Presentation designer_;
   CPresentColorCtx colorCtx_;
   LONG_PTR option_ = 0;
@@ -104,6 +140,13 @@ PLASTRUM_API void DestroyAllPresentEngineObjects();
 PLASTRUM_API StyleCache* GetStyleCache();
 // The host's binary-data store given to the process's engine, or null.
 PLASTRUM_API IKx2BinDataStore* GetBinDataStore();
+
+// Shape contexts, shapes and mappers the engines handed out and their holders have not
+// given back. They outlive the engine that made them (their holders own them) but not the
+// module: the module stop frees them, before it empties the tables they hold identifiers in.
+PLASTRUM_API void FreeHandedOutShapeObjects();
+// How many of each are still out (contexts, shapes, mappers), for tests.
+PLASTRUM_API int32_t HandedOutShapeObjects();
 
 // Makers of the engine parts that are built elsewhere in the library.
 struct PLASTRUM_API StyleCacheMaker {
