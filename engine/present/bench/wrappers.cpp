@@ -35,8 +35,7 @@ struct Files {
       for (int x = 0; x < 1600; ++x) {
         const double r = std::hypot(x - 800.0, y - 600.0);
         auto* p = reinterpret_cast<uint32_t*>(data + y * stride + x * 4);
-        *p = uint32_t(x * 255 / 1600) << 16 | uint32_t(y * 255 / 1200) << 8 |
-             uint32_t(127 + 127 * std::sin(r / 23.0));
+        *p = uint32_t(x * 255 / 1600) << 16 | uint32_t(y * 255 / 1200) << 8 | uint32_t(127 + 127 * std::sin(r / 23.0));
       }
     cairo_surface_mark_dirty(s);
     cairo_surface_write_to_png(s, source.c_str());

@@ -73,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   record.brightness = Take<float>(data, size);
   record.contrast = Take<float>(data, size);
   record.color = Take<uint32_t>(data, size);
-  record.width = Take<uint8_t>(data, size) - 8;   // a few negative sizes too
+  record.width = Take<uint8_t>(data, size) - 8;  // a few negative sizes too
   record.height = Take<uint8_t>(data, size) - 8;
 
   // Pictures the codecs would decode to gigabytes are beyond what a fuzz run may allocate.

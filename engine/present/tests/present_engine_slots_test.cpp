@@ -74,8 +74,8 @@ TEST_F(PresentEngineSlots, NewShapeCopiesWithReferencesAndFreeShapeGivesThemBack
 
   engine_->FreeShape(copy);
   EXPECT_EQ(LineRefs(line), 2);
-  engine_->FreeShape(copy);      // already given back: ignored
-  engine_->FreeShape(&source);   // never handed out: ignored, not deleted
+  engine_->FreeShape(copy);     // already given back: ignored
+  engine_->FreeShape(&source);  // never handed out: ignored, not deleted
   engine_->FreeShape(nullptr);
   EXPECT_EQ(LineRefs(line), 2);
   engine_->FreeShape(fresh);

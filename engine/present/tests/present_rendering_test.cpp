@@ -39,7 +39,7 @@ class PresentRendering : public present_test::LuminarCounted {
       for (int i = 0; i < 4; ++i) bytes += static_cast<char>(v >> (8 * i));
     };
     u32(1), u32(88), u32(0), u32(0), u32(9), u32(9);  // header: bounds 0,0 - 9,9
-    for (int i = 0; i < 4; ++i) u32(0);                // frame
+    for (int i = 0; i < 4; ++i) u32(0);               // frame
     u32(0x464D4520), u32(0x10000), u32(0), u32(5), u32(0), u32(0), u32(0), u32(0), u32(0), u32(0), u32(0), u32(0);
     u32(39), u32(24), u32(1), u32(0), u32(0x000000FF), u32(0);  // solid red brush as object 1
     u32(37), u32(12), u32(1);                                   // select it
@@ -74,8 +74,9 @@ TEST_F(PresentRendering, SaveWritesTheFormatOfItsCodeAndPngForOthers) {
   const struct {
     int32_t code;
     std::string signature;
-  } cases[] = {{0x99, "\x89PNG"}, {0, "\x89PNG"}, {kFormatPng, "\x89PNG"}, {kFormatBmp, "BM"}, {kFormatGif, "GIF8"},
-               {kFormatJpg, "\xFF\xD8\xFF"}, {kFormatTif, "II*"}};
+  } cases[] = {{0x99, "\x89PNG"},  {0, "\x89PNG"},       {kFormatPng, "\x89PNG"},
+               {kFormatBmp, "BM"}, {kFormatGif, "GIF8"}, {kFormatJpg, "\xFF\xD8\xFF"},
+               {kFormatTif, "II*"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.code);
     const std::string path = File("saved" + std::to_string(c.code));

@@ -66,19 +66,18 @@ class DeviceAt {
 };
 
 struct PixelCase {
-  int dpi;          // 0: no device
-  uint32_t zoom;    // 1/10000
+  int dpi;        // 0: no device
+  uint32_t zoom;  // 1/10000
   uint32_t defaultDpi;
   POINT host, pixels;
 };
 
 TEST(PresentContextSlots, PointsConvertAtTheDeviceResolutionTimesTheZoom) {
   const PixelCase cases[] = {
-      {96, 10000, 96, {7200, 75}, {96, 1}},
-      {96, 25000, 96, {7200, -7200}, {240, -240}},
-      {0, 25000, 96, {7200, 75}, {96, 1}},       // no device: the default resolution, whatever the zoom
-      {96, 0, 120, {7200, 0}, {120, 0}},         // zoom 0: the default resolution
-      {0, 10000, 0, {7200, 75}, {96, 1}},        // a default of 0 keeps 96
+      {96, 10000, 96, {7200, 75}, {96, 1}}, {96, 25000, 96, {7200, -7200}, {240, -240}},
+      {0, 25000, 96, {7200, 75}, {96, 1}},  // no device: the default resolution, whatever the zoom
+      {96, 0, 120, {7200, 0}, {120, 0}},    // zoom 0: the default resolution
+      {0, 10000, 0, {7200, 75}, {96, 1}},   // a default of 0 keeps 96
       {192, 5000, 96, {7200, 75}, {96, 1}},
   };
   for (const PixelCase& c : cases) {

@@ -58,8 +58,8 @@ NativeRecolorRecord RecolorRecordOf(const Style::PictureRecord& picture, int32_t
   record.brightness = picture.brightness;
   record.contrast = picture.contrast;
   record.alpha = Painting::AlphaOf(picture.transparency);
-  record.color = picture.recolorColor ? Painting::ResolveColor(picture.recolorColor.get(), 0, palette)
-                                      : kDefaultRecolorColor;
+  record.color =
+      picture.recolorColor ? Painting::ResolveColor(picture.recolorColor.get(), 0, palette) : kDefaultRecolorColor;
   record.width = width;
   record.height = height;
   return record;

@@ -79,7 +79,7 @@ class IPresentEngine : public IUnknown {
   // Stores one host-supplied value, replacing the previous one, without checking,
   // referencing or freeing anything. The picture and texture formats read it as the host's
   // binary-data store.
-  virtual void SetOption(LONG_PTR value) = 0;        // 12
+  virtual void SetOption(LONG_PTR value) = 0;   // 12
   virtual IPresentColorCtx* GetColorCtx() = 0;  // 13
 
  protected:

@@ -12,8 +12,8 @@ class CPresentShape;
 
 class IPresentShapeHandler : public IUnknown {
  public:
-  virtual int32_t Reserved3() = 0;              // 3: answers 0
-  virtual BOOL Reserved4(LONG_PTR value) = 0;   // 4: answers FALSE
+  virtual int32_t Reserved3() = 0;             // 3: answers 0
+  virtual BOOL Reserved4(LONG_PTR value) = 0;  // 4: answers FALSE
   // The table entry of an identifier (beyond the count: entry 0); null while the table is
   // empty.
   virtual CPresentShape* GetShape(int32_t id) = 0;  // 5
@@ -24,8 +24,8 @@ class IPresentShapeHandler : public IUnknown {
   virtual int32_t NewShapeSlot() = 0;  // 7
   // Fills a tentative entry; -1 when it is not one or the value is null.
   virtual int32_t ReplaceShape(int32_t id, CPresentShape* shape) = 0;  // 8
-  virtual void ReleaseShape(int32_t id) = 0;                          // 9
-  virtual void AddRefShape(int32_t id) = 0;                           // 10
+  virtual void ReleaseShape(int32_t id) = 0;                           // 9
+  virtual void AddRefShape(int32_t id) = 0;                            // 10
 
  protected:
   ~IPresentShapeHandler() = default;

@@ -11,7 +11,14 @@ namespace Present::Rendering {
 
 class PLASTRUM_API Brush {
  public:
-  enum Kind : uint8_t { kSolid = 1, kHatch = 2, kPathGradient = 4, kLinearGradient = 5, kRadialGradient = 6, kTexture = 3 };
+  enum Kind : uint8_t {
+    kSolid = 1,
+    kHatch = 2,
+    kPathGradient = 4,
+    kLinearGradient = 5,
+    kRadialGradient = 6,
+    kTexture = 3
+  };
 
   virtual ~Brush();
   virtual int32_t Query() { return 0; }
@@ -50,9 +57,9 @@ class PLASTRUM_API HatchBrush final : public Brush {
 class PLASTRUM_API GradientBrush : public Brush {
  public:
   virtual bool SetPresetBlend(const uint32_t* argb, const float* positions, int32_t count) = 0;  // 2
-  virtual bool Translate(float dx, float dy) = 0;                                               // 3
-  virtual bool Scale(float sx, float sy) = 0;                                                   // 4
-  virtual bool Rotate(float degrees) = 0;                                                       // 5
+  virtual bool Translate(float dx, float dy) = 0;                                                // 3
+  virtual bool Scale(float sx, float sy) = 0;                                                    // 4
+  virtual bool Rotate(float degrees) = 0;                                                        // 5
 
  protected:
   using Brush::Brush;

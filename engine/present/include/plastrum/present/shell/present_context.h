@@ -32,23 +32,23 @@ struct PLASTRUM_API ContextRecord {
 
 class IPresentContext : public IUnknown {
  public:
-  virtual void SetDevice(HANDLE device) = 0;                    // 3
-  virtual HANDLE GetDevice() = 0;                               // 4
-  virtual HANDLE DetachDevice() = 0;                            // 5
-  virtual void SetTarget(HANDLE target) = 0;                    // 6
-  virtual HANDLE GetTarget() = 0;                               // 7
-  virtual void SetDefaultDpi(uint32_t dpi) = 0;                 // 8
-  virtual void SetZoomXY(uint32_t x, uint32_t y) = 0;           // 9: 1/10000
-  virtual void SetZoom(uint32_t value) = 0;                     // 10
-  virtual void SetOrigin(int32_t x, int32_t y) = 0;             // 11
-  virtual void SetOffset(int32_t x, int32_t y) = 0;             // 12
-  virtual void SetMode(uint8_t mode) = 0;                       // 13
-  virtual BOOL HasDevice() = 0;                                 // 14
+  virtual void SetDevice(HANDLE device) = 0;                      // 3
+  virtual HANDLE GetDevice() = 0;                                 // 4
+  virtual HANDLE DetachDevice() = 0;                              // 5
+  virtual void SetTarget(HANDLE target) = 0;                      // 6
+  virtual HANDLE GetTarget() = 0;                                 // 7
+  virtual void SetDefaultDpi(uint32_t dpi) = 0;                   // 8
+  virtual void SetZoomXY(uint32_t x, uint32_t y) = 0;             // 9: 1/10000
+  virtual void SetZoom(uint32_t value) = 0;                       // 10
+  virtual void SetOrigin(int32_t x, int32_t y) = 0;               // 11
+  virtual void SetOffset(int32_t x, int32_t y) = 0;               // 12
+  virtual void SetMode(uint8_t mode) = 0;                         // 13
+  virtual BOOL HasDevice() = 0;                                   // 14
   virtual BOOL PointsToPixels(POINT* points, int32_t count) = 0;  // 15
-  virtual BOOL PointToPixels(LONG* x, LONG* y) = 0;             // 16
+  virtual BOOL PointToPixels(LONG* x, LONG* y) = 0;               // 16
   virtual BOOL PixelsToPoints(POINT* points, int32_t count) = 0;  // 17
-  virtual BOOL PixelToPoint(LONG* x, LONG* y) = 0;              // 18
-  virtual BOOL DisplayCaret(LONG x, LONG y) = 0;                // 19
+  virtual BOOL PixelToPoint(LONG* x, LONG* y) = 0;                // 18
+  virtual BOOL DisplayCaret(LONG x, LONG y) = 0;                  // 19
 
  protected:
   ~IPresentContext() = default;
