@@ -9,6 +9,7 @@
 // thrown leaves it: the failure result comes back with the thread's last error set).
 #pragma once
 
+#include <stddef.h>
 #include <stdint.h>
 
 #include <win/imm.h>
@@ -66,3 +67,97 @@ QUEL_API BOOL _ExpImNotify(HIMC context, DWORD action, DWORD index, DWORD value)
 QUEL_API UINT _ExpImGetVirtualKey(HWND window);
 // 0: no enabling procedure is installed in this system.
 QUEL_API int _ExpImSystemEnable(HWND window, BOOL enable);
+
+// --- The bridge --------------------------------------------------------------------------
+//
+// One hidden bridge window per process (class "_KX2IMECLASS_") holds the input state: the
+// current input language, the composition buffers and the input handler of each language.
+// The host feeds it through _ExpImControl: the focus, activation and input-method messages
+// of its edit windows, every message of its loop before translation (QUEL_WM_PRETRANSLATE),
+// and control requests (QUEL_WM_CONTROL). The bridge answers with notifications to the
+// host's window (QUEL_WM_NOTIFY) and relays (QUEL_WM_RELAY).
+//
+// The bridge runs on the thread that prepared it: calls from any other thread answer 0.
+// The host may call _ExpImControl from inside a notification, up to QUEL_MAX_NESTING calls
+// deep (deeper calls answer 0); a shutdown asked for inside a call takes effect when the
+// outermost call returns.
+
+#define QUEL_WM_NOTIFY 0x1400
+#define QUEL_WM_RELAY 0x1402
+#define QUEL_WM_CONTROL 0x1408
+#define QUEL_WM_PRETRANSLATE 0x1409
+
+#define QUEL_MAX_NESTING 8
+
+// QUEL_WM_NOTIFY kinds (wParam); lParam is the record's address, valid during the call.
+#define QUEL_NOTIFY_COMPOSITION 0x100
+#define QUEL_NOTIFY_RESULT 0x101
+#define QUEL_NOTIFY_CARET 0x210
+
+// The composition or result the host shows (1290 bytes, on the bridge's stack).
+struct tagImeCompNotify {
+  uint16_t text[320];        // the composition (up to 319 characters) or the result, zero-filled
+  uint16_t attributes[320];  // one per composition character (ATTR_INPUT ...); 0 for a result
+  uint16_t koreanStyle;      // composition: 1 for Korean-style composing
+  uint16_t cursor;           // composition: the cursor, in characters
+  uint16_t deltaStart;       // composition: the first changed character
+  uint16_t nonCjk;           // 1 unless the language is Japanese or Chinese
+  uint16_t lastWord;         // a result whose last word the host leaves 0 may end a word
+};
+static_assert(sizeof(tagImeCompNotify) == 1290);
+static_assert(offsetof(tagImeCompNotify, attributes) == 640 && offsetof(tagImeCompNotify, koreanStyle) == 1280 &&
+              offsetof(tagImeCompNotify, cursor) == 1282 && offsetof(tagImeCompNotify, deltaStart) == 1284 &&
+              offsetof(tagImeCompNotify, nonCjk) == 1286 && offsetof(tagImeCompNotify, lastWord) == 1288);
+
+// The caret the host reports before each composition change (only the low 16 bits of each
+// value count, read as signed).
+struct tagImeCaretInfo {
+  int32_t left;  // the edit area
+  int32_t top;
+  int32_t right;
+  int32_t unused;
+  int32_t caretX;
+  int32_t caretTop;
+  int32_t caretHeight;
+  int32_t marker;  // QUEL_CARET_KEEP: the input-method windows stay where they are
+};
+static_assert(sizeof(tagImeCaretInfo) == 32);
+#define QUEL_CARET_KEEP 0xF123
+
+// The process's system information; the host may read it and set the legacy and composing
+// flags. The context, layout and procedure are pointer-sized.
+struct tagImeSystemInfo {
+  int32_t koreanInputMethod;
+  int32_t legacy;
+  uint32_t ansiCodePage;
+  uint32_t activeCodePage;
+  int32_t countryCode;
+  int32_t reserved1;
+  int32_t reserved2;
+  int32_t openStatus;
+  HIMC inputContext;
+  HKL keyboardLayout;
+  uint32_t conversionMode;
+  uint32_t sentenceMode;
+  int32_t composing;
+  int32_t languageChanged;
+  int32_t reserved3;
+  uint32_t imeProperty;
+  int (*openClose)(HWND window, int open);
+};
+static_assert(offsetof(tagImeSystemInfo, openStatus) == 28 && offsetof(tagImeSystemInfo, inputContext) == 32 &&
+              offsetof(tagImeSystemInfo, keyboardLayout) == 40 && offsetof(tagImeSystemInfo, conversionMode) == 48 &&
+              offsetof(tagImeSystemInfo, composing) == 56 && offsetof(tagImeSystemInfo, imeProperty) == 68 &&
+              offsetof(tagImeSystemInfo, openClose) == 72 && sizeof(tagImeSystemInfo) == 80);
+
+// The host's messages and control requests (see above); 0 before _ExpImPrepare and after
+// shutdown. QUEL_WM_CONTROL: wParam = sub-code << 16 | operation (above 32 bits: 0). The
+// result is pointer-sized, as one request answers the bridge window.
+QUEL_API LRESULT _ExpImControl(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Makes the bridge on the first call (and after a shutdown); the bridge window, or null.
+QUEL_API HWND _ExpImPrepare(HWND mainEditWindow);
+QUEL_API tagImeSystemInfo* _ExpImSystemInformation();
+// The host window the bridge currently serves.
+QUEL_API HWND _ExpImGetParentWnd();
+// 0: no event window is provided.
+QUEL_API int _ExpImGetEventMessages(int a, int b, int c, int* out);

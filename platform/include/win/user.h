@@ -99,6 +99,7 @@ KX2_EXPORT BOOL GetUserNameW(LPWSTR lpBuffer, LPDWORD pcbBuffer);
 #define CS_BYTEALIGNCLIENT 0x1000
 #define CS_BYTEALIGNWINDOW 0x2000
 #define CS_GLOBALCLASS 0x4000
+#define CS_IME 0x00010000
 #define CS_DROPSHADOW 0x00020000
 
 #define MAKEINTATOM(i) (reinterpret_cast<LPWSTR>(static_cast<ULONG_PTR>(static_cast<WORD>(i))))
