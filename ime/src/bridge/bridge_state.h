@@ -70,15 +70,15 @@ struct Bridge {
   bool shutdownPending = false;
 };
 
-Bridge& TheBridge();
+QUEL_TEST_API Bridge& TheBridge();
 tagImeSystemInfo& Info();
 // Whether the system information has been filled (once per process).
 bool& InfoFilled();
 // The input state hung into the window block, null when there is none.
-tagImeInputState* InputState();
+QUEL_TEST_API tagImeInputState* InputState();
 // The current language code (low word of the language word), 0 without input state.
 uint32_t CurrentLanguage();
-uint32_t LanguageWord();
+QUEL_TEST_API uint32_t LanguageWord();
 
 // Whether the calling thread is the bridge's and the bridge exists.
 bool OnBridgeThread();

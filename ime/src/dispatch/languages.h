@@ -31,6 +31,6 @@ static_assert(sizeof(tagImeLangSet) == 48);
 // Computed once from the system's default language.
 const tagImeLangSet& LanguageSet();
 
-void ResetLanguages();
+QUEL_TEST_API void ResetLanguages();
 
 }  // namespace quel

@@ -66,8 +66,8 @@ int32_t Pretranslate(MSG* msg) {
   }
   InputHandler handler = language == kSystemMethod ? &SystemHandler : CurrentHandler();
   if (!handler || !InputState()) return 0;
-  const int answer = handler(msg->hwnd, QUEL_WM_PRETRANSLATE, reinterpret_cast<WPARAM>(msg),
-                             static_cast<LPARAM>(LanguageWord()));
+  const int answer =
+      handler(msg->hwnd, QUEL_WM_PRETRANSLATE, reinterpret_cast<WPARAM>(msg), static_cast<LPARAM>(LanguageWord()));
   if (answer & kSendComposition) SendComposition(IsMouseDown(msg->message) ? GetFocus() : msg->hwnd);
   return answer & kConsumed;
 }
