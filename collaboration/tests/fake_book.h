@@ -26,7 +26,7 @@ class Uncounted : public Interface {
 using Journal = std::vector<std::string>;
 
 // An item's data as the host hands it to a sender, or an edit the holder made of received data.
-class FakeData : public Uncounted<IVtlCollabItemData> {
+class FakeData final : public Uncounted<IVtlCollabItemData> {
  public:
   FakeData(LONG value, const void* data, LONG length) : value_(value), data_(data), length_(length) {}
   LONG GetValue() override { return value_; }

@@ -16,7 +16,7 @@ namespace TDRL {
 class MeetingRoom;
 class Packet;
 
-class ItemSender : public IItemSender {
+class ItemSender final : public IItemSender {
  public:
   // `attachments` is where finished downloads are handed (the room's co-edit manager).
   ItemSender(MeetingRoom* room, IAttachmentRoom* attachments);

@@ -94,6 +94,7 @@ void XmppMeetingManager::RemoveMeetingRoom(IMeetingRoom* room) {
     found = *it;
     rooms_.erase(it);
   }
+  found->WaitUnused();
   delete found;
 }
 
@@ -103,7 +104,10 @@ void XmppMeetingManager::DeleteAllRooms() {
     std::lock_guard hold(roomsLock_);
     rooms.swap(rooms_);
   }
-  for (MeetingRoom* room : rooms) delete room;
+  for (MeetingRoom* room : rooms) {
+    room->WaitUnused();
+    delete room;
+  }
 }
 
 bool XmppMeetingManager::HasRooms() {
@@ -117,6 +121,13 @@ MeetingRoom* XmppMeetingManager::FindByNameLocked(const char* name) {
     if (std::strcmp(room->Information().Working().GetRoomName(), name) == 0) return room;
   }
   return nullptr;
+}
+
+MeetingRoom* XmppMeetingManager::UseRoomByName(const char* name) {
+  std::lock_guard hold(roomsLock_);
+  MeetingRoom* room = FindByNameLocked(name);
+  if (room) room->AddUse();
+  return room;
 }
 
 IMeetingRoom* XmppMeetingManager::FindMeetingRoomByName(const char* name) {

@@ -52,6 +52,9 @@ class XmppMeetingManager : public IXmppMeetingManager {
     std::lock_guard hold(roomsLock_);
     for (MeetingRoom* room : rooms_) f(room);
   }
+  // The room of that name with a use added (under the list's lock), or null; the caller ends
+  // the use. Removal waits for the room's uses to end.
+  MeetingRoom* UseRoomByName(const char* name);
   // The settings a new room connects with.
   XmppSettings BuildSettings();
 

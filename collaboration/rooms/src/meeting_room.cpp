@@ -59,6 +59,21 @@ void MeetingRoom::AppendRoomAndUser(Packet& packet) {
 
 void MeetingRoom::ForwardToCoEdit(int value) { coEdit_.Forward(value); }
 
+void MeetingRoom::AddUse() {
+  std::lock_guard hold(useLock_);
+  ++uses_;
+}
+
+void MeetingRoom::EndUse() {
+  std::lock_guard hold(useLock_);
+  if (--uses_ == 0) useEnded_.notify_all();
+}
+
+void MeetingRoom::WaitUnused() {
+  std::unique_lock hold(useLock_);
+  useEnded_.wait(hold, [this] { return uses_ == 0; });
+}
+
 }  // namespace TDRL
 
 bool TDRL_SetRoomSenderForTest(IMeetingRoom* room, TDRL::ISender* sender) {

@@ -2,6 +2,7 @@
 // network peer.
 #pragma once
 
+#include <condition_variable>
 #include <mutex>
 
 #include <tendril/tendril_interfaces.h>
@@ -80,13 +81,21 @@ class MeetingRoom : public IMeetingRoom {
   // room's synchronisation packets. PacketLock is held.
   void AppendRoomAndUser(Packet& packet);
   CollaborationUnit& Collaboration() { return collaboration_; }
+  CoEditManager& CoEdit() { return coEdit_; }
   NetworkPeer& Peer() { return peer_; }
   bool IsConnected() const { return connected_; }
   // The room's own lock: taken before a member map's lock and before PacketLock.
   std::recursive_mutex& Lock() { return lock_; }
+  // Uses by the server link's handlers: a room is deleted only once none is running.
+  void AddUse();
+  void EndUse();
+  void WaitUnused();
 
  private:
   std::recursive_mutex lock_;
+  std::mutex useLock_;
+  std::condition_variable useEnded_;
+  int uses_ = 0;
   CollaborationUnit collaboration_;
   InformationUnit information_;
   WorkbookSyncManager workbook_;

@@ -15,3 +15,9 @@ size_t TDRL_ItemSenderCountForTest(IMeetingRoom* room) {
   auto* meeting = dynamic_cast<TDRL::MeetingRoom*>(room);
   return meeting ? static_cast<TDRL::CoEditManager*>(meeting->GetCoEditManager())->SenderCount() : 0;
 }
+
+size_t TDRL_QueuedItemPacketsForTest(IMeetingRoom* room, ItemSelector selector) {
+  auto* meeting = dynamic_cast<TDRL::MeetingRoom*>(room);
+  auto sender = meeting ? meeting->CoEdit().FindSender(selector) : nullptr;
+  return sender ? sender->Receiver().QueuedPackets() : 0;
+}

@@ -1,6 +1,7 @@
 #include "tendril_object.h"
 
 #include <atomic>
+#include <condition_variable>
 #include <mutex>
 #include <new>
 
@@ -10,6 +11,7 @@
 #include <win/shell.h>
 
 #include "local_address.h"
+#include "reactor_thread.h"
 #include "meeting_room.h"
 
 namespace TDRL {
@@ -48,6 +50,24 @@ void DeleteCoEditFolder() {
 
 Tendril* CurrentTendril() { return theTendril.load(std::memory_order_acquire); }
 
+namespace {
+std::mutex holdLock;
+std::condition_variable holdsChanged;
+int holds = 0;
+}  // namespace
+
+Tendril* HoldTendril() {
+  std::lock_guard hold(holdLock);
+  Tendril* tendril = theTendril.load(std::memory_order_acquire);
+  if (tendril) ++holds;
+  return tendril;
+}
+
+void ReleaseTendril() {
+  std::lock_guard hold(holdLock);
+  if (--holds == 0) holdsChanged.notify_all();
+}
+
 Tendril::Tendril() : manager_(XmppConfiguration::FromEnvironment()) {}
 
 Tendril::~Tendril() {
@@ -73,6 +93,8 @@ bool Tendril::Init() {
 
 bool Tendril::Uninit() {
   manager_.DeleteAllRooms();
+  // The server links' reactor thread ends with the rooms it served.
+  ClientModule::StopReactorThread();
   DeleteCoEditFolder();
   TendrilUIService::FreeStateFlags();
   return true;
@@ -102,7 +124,13 @@ extern "C" ITendril* GetTendrilInterface() {
 extern "C" void DestroyTendril() {
   kx2::Guard([] {
     std::lock_guard hold(TDRL::lifetimeLock);
-    TDRL::Tendril* gone = TDRL::theTendril.exchange(nullptr);
+    TDRL::Tendril* gone = nullptr;
+    {
+      // No new hold finds it; the holds taken before end first.
+      std::unique_lock hold(TDRL::holdLock);
+      gone = TDRL::theTendril.exchange(nullptr);
+      TDRL::holdsChanged.wait(hold, [] { return TDRL::holds == 0; });
+    }
     delete gone;
   });
 }

@@ -57,6 +57,11 @@ class Tendril : public ITendril {
 // on a network thread.
 Tendril* CurrentTendril();
 
+// The object, held so that DestroyTendril waits until it is let go (the server link's handlers
+// use it on the reactor thread); null when there is none.
+Tendril* HoldTendril();
+void ReleaseTendril();
+
 // The host application's answer to whether rooms take notices; 0 without a host.
 // The host application, bound by its export ordinal; null when the host is not loaded.
 IVtlApplication* HostApplication();

@@ -306,8 +306,12 @@ bool Packet::ReadMemberRecord(MemberRecord& record) {
   if (!userTerminated) return false;
 
   std::memcpy(record.roomName, p, kRoomNameBytes);
-  for (size_t i = 0; i < kUserNameUnits; ++i) {
-    record.userName[i] = static_cast<char16_t>(user[2 * i] | user[2 * i + 1] << 8);
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(record.userName, user, sizeof record.userName);
+  } else {
+    for (size_t i = 0; i < kUserNameUnits; ++i) {
+      record.userName[i] = static_cast<char16_t>(user[2 * i] | user[2 * i + 1] << 8);
+    }
   }
   record.value = LoadInt32LE(p + 780);
   record.payloadLength = LoadInt32LE(p + 784);

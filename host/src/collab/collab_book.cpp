@@ -10,6 +10,7 @@
 #include <mutex>
 
 #include <kx2/PathMap.h>
+#include <tendril/tendril_interfaces.h>
 #include <vantorel/host_api.h>
 #include <vantorel/report_value.h>
 
@@ -36,6 +37,9 @@ class Uncounted : public Interface {
 };
 
 using Path = std::vector<int>;
+
+// The state bit that tells a room's receiver an edit is no longer needed.
+constexpr int kEditFinished = 0x4;
 using Selector = std::array<LONG, 4>;
 
 VtlDocument* FindDocument(int number) {
@@ -136,7 +140,7 @@ bool DecodeValue(LONG property, const unsigned char* data, size_t length, Proper
 class Book;
 class Item;
 
-class Edit : public Uncounted<IVtlCollabItemData> {
+class Edit final : public Uncounted<IVtlCollabItemData> {
  public:
   Edit(LONG property, const void* original, LONG length)
       : property_(property),
@@ -259,7 +263,7 @@ class EditHolder : public Uncounted<IVtlCollabEditHolder> {
   std::vector<Edit*> batch_;
 };
 
-class Item : public Uncounted<IVtlCollabItem> {
+class Item final : public Uncounted<IVtlCollabItem> {
  public:
   Item(int documentNumber, Path path, std::recursive_mutex& lock, Locks* locks)
       : documentNumber_(documentNumber),
@@ -338,11 +342,19 @@ void EditHolder::ApplyEdit(IVtlCollabItemData* edit) {
 void EditHolder::EndBatch() {
   std::lock_guard hold(lock_);
   for (Edit* edit : batch_) item_->Apply(*edit);
+  // Applied edits are kept nowhere else (this host has no undo): the room's receiver may let
+  // their packets go.
+  if (auto* room = static_cast<IMeetingRoom*>(item_->room())) {
+    ItemSelector selector;
+    std::copy_n(item_->GetSelector(), 4, selector.values);
+    IItemReceiver* receiver = room->GetCoEditManager()->GetItemReceiver(selector);
+    for (Edit* edit : batch_) receiver->MarkEdit(edit, kEditFinished);
+  }
   batch_.clear();
   made_.clear();
 }
 
-class Book : public Uncounted<IVtlCollabBook> {
+class Book final : public Uncounted<IVtlCollabBook> {
  public:
   explicit Book(int documentNumber) : documentNumber_(documentNumber), locks_(lock_) {}
 
@@ -404,7 +416,7 @@ class Book : public Uncounted<IVtlCollabBook> {
 };
 
 // The host document a book belongs to: it keeps the book files it is handed by name.
-class BookDocument : public Uncounted<IVtlCollabBookDocument> {
+class BookDocument final : public Uncounted<IVtlCollabBookDocument> {
  public:
   LONG AdoptBookFile(LPCWSTR bookName, LPCWSTR path, LONG) override {
     if (!bookName || !path) return -1;

@@ -20,3 +20,5 @@ class Packet;
 TENDRIL_API bool TDRL_ReceiveItemPacketForTest(IMeetingRoom* room, ItemSelector selector, TDRL::Packet& packet);
 // The room's item senders.
 TENDRIL_API size_t TDRL_ItemSenderCountForTest(IMeetingRoom* room);
+// Packets waiting in the item receiver of the selector's sender; 0 when there is no sender.
+TENDRIL_API size_t TDRL_QueuedItemPacketsForTest(IMeetingRoom* room, ItemSelector selector);

@@ -12,19 +12,7 @@
 
 #include <tendril/export.h>
 
-namespace TDRL {
-class Packet;
-
-// Where a room's packets leave: the chat transport (or a test's recorder). A sender that keeps
-// the packet takes its block; whatever is left in the packet is released by its owner.
-class ISender {
- public:
-  virtual bool Send(Packet& packet) = 0;
-
- protected:
-  ~ISender() = default;
-};
-}  // namespace TDRL
+#include <tendril/sender.h>
 
 // The three slots every library interface starts with (IInformationUnit ends with them).
 // QueryInterface answers E_NOINTERFACE for every identifier; AddRef and Release answer 1.
