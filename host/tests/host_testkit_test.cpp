@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include <plastrum/kx2_archive.h>
+#include <plastrum/Kx2Archive.h>
 
 namespace {
 

@@ -6,12 +6,12 @@
 #include <cstdint>
 #include <vector>
 
-#include <plastrum/format/present_engine.h>
-#include <plastrum/format/present_fill.h>
-#include <plastrum/format/shape_file_mapper.h>
-#include <plastrum/format/shape_table_registry.h>
-#include <plastrum/kx2_heap.h>
-#include <plastrum/kx2_memfile.h>
+#include <plastrum/format/PresentEngine.h>
+#include <plastrum/format/PresentFill.h>
+#include <plastrum/format/ShapeFileMapper.h>
+#include <plastrum/format/ShapeTableRegistry.h>
+#include <plastrum/Kx2Heap.h>
+#include <plastrum/Kx2MemFile.h>
 
 namespace {
 

@@ -7,14 +7,14 @@
 #include <cstring>
 #include <memory>
 
-#include <plastrum/format/present_color.h>
-#include <plastrum/format/present_engine.h>
-#include <plastrum/format/present_shape.h>
-#include <plastrum/format/shape_file_mapper.h>
-#include <plastrum/format/shape_table_registry.h>
-#include <plastrum/kx2_archive.h>
-#include <plastrum/kx2_heap.h>
-#include <plastrum/kx2_memfile.h>
+#include <plastrum/format/PresentColor.h>
+#include <plastrum/format/PresentEngine.h>
+#include <plastrum/format/PresentShape.h>
+#include <plastrum/format/ShapeFileMapper.h>
+#include <plastrum/format/ShapeTableRegistry.h>
+#include <plastrum/Kx2Archive.h>
+#include <plastrum/Kx2Heap.h>
+#include <plastrum/Kx2MemFile.h>
 #include <basalt/error.h>
 #include <vantorel/testkit_bindata.h>
 #include <vantorel/testkit_mapper.h>

@@ -7,12 +7,12 @@
 #include <memory>
 #include <string_view>
 
-#include <plastrum/format/present_color.h>
-#include <plastrum/format/present_engine.h>
-#include <plastrum/format/present_shape.h>
-#include <plastrum/format/shape_file_mapper.h>
-#include <plastrum/format/shape_table_registry.h>
-#include <plastrum/format/xml_conventions.h>
+#include <plastrum/format/PresentColor.h>
+#include <plastrum/format/PresentEngine.h>
+#include <plastrum/format/PresentShape.h>
+#include <plastrum/format/ShapeFileMapper.h>
+#include <plastrum/format/ShapeTableRegistry.h>
+#include <plastrum/format/XmlConventions.h>
 #include <basalt/error.h>
 #include <vantorel/testkit_mapper.h>
 #include <vantorel/testkit_xml.h>

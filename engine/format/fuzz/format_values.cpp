@@ -2,13 +2,13 @@
 // number, length and flag texts of the shape-format XML, colour records and colour
 // references read from a record archive, and colour objects made from stored words. The
 // readers must never overflow, read out of bounds or hand out a colour outside its model.
-#include <plastrum/format/color_model.h>
-#include <plastrum/format/color_ref.h>
-#include <plastrum/format/present_color.h>
-#include <plastrum/format/xml_conventions.h>
-#include <plastrum/kx2_archive.h>
-#include <plastrum/kx2_heap.h>
-#include <plastrum/kx2_memfile.h>
+#include <plastrum/format/ColorModel.h>
+#include <plastrum/format/ColorRef.h>
+#include <plastrum/format/PresentColor.h>
+#include <plastrum/format/XmlConventions.h>
+#include <plastrum/Kx2Archive.h>
+#include <plastrum/Kx2Heap.h>
+#include <plastrum/Kx2MemFile.h>
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
 // The colour model: HSL and CMYK conversions, scheme colours with factors, system colours
 // from the fixed table, and colours made from stored words.
-#include <plastrum/format/color_model.h>
+#include <plastrum/format/ColorModel.h>
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // Colour references: record forms with and without the mapper, the XML form through the
 // host kit's elements, and release into the colour table.
-#include <plastrum/format/color_ref.h>
-#include <plastrum/format/present_color.h>
-#include <plastrum/format/xml_conventions.h>
+#include <plastrum/format/ColorRef.h>
+#include <plastrum/format/PresentColor.h>
+#include <plastrum/format/XmlConventions.h>
 
 #include <gtest/gtest.h>
 

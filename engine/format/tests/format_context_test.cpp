@@ -1,7 +1,7 @@
 // The format-context template on a test kind whose third field names an entry of a leaf
 // kind, the way a line's fill is held: merge, apply, compare, host exchange and archive.
-#include <plastrum/format/format_context.h>
-#include <plastrum/format/property_io.h>
+#include <plastrum/format/FormatContext.h>
+#include <plastrum/format/PropertyIO.h>
 
 #include <gtest/gtest.h>
 

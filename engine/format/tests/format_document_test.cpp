@@ -1,8 +1,8 @@
 // A document's shape formats saved and loaded through the per-document mapper, as records
 // and as XML: 50 shapes over every kind with shared and distinct values, the tables emptied
 // in between, every shape back with equal values and every count back at its baseline.
-#include <plastrum/format/present_shape.h>
-#include <plastrum/format/shape_file_mapper.h>
+#include <plastrum/format/PresentShape.h>
+#include <plastrum/format/ShapeFileMapper.h>
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // What the shape-format model reaches through the engine: the module-wide engine pointer,
 // the option that carries the binary-data store, the mapper and style-cache makers.
-#include <plastrum/format/archive_stream.h>
-#include <plastrum/format/present_engine.h>
-#include <plastrum/format/present_unknown.h>
+#include <plastrum/format/ArchiveStream.h>
+#include <plastrum/format/PresentEngine.h>
+#include <plastrum/format/PresentUnknown.h>
 
 #include <gtest/gtest.h>
 

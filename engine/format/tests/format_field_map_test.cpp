@@ -1,6 +1,6 @@
 // The field-map walker against the host kit's property objects.
-#include <plastrum/format/field_map.h>
-#include <plastrum/kx2_string.h>
+#include <plastrum/format/FieldMap.h>
+#include <plastrum/Kx2String.h>
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Interning through the tables' hash index gives exactly the identifiers the plain scan
 // gives, whatever runs of interning, releasing and tentative entries come: checked against a
 // twin table that has no index, also for values whose equality goes beyond their hash.
-#include <plastrum/format/shape_table.h>
+#include <plastrum/format/ShapeTable.h>
 
 #include <gtest/gtest.h>
 

@@ -8,14 +8,14 @@
 #include <memory>
 #include <string>
 
-#include <plastrum/format/present_3dformat.h>
-#include <plastrum/format/present_color.h>
-#include <plastrum/format/present_engine.h>
-#include <plastrum/format/present_fill.h>
-#include <plastrum/format/present_line.h>
-#include <plastrum/format/present_shadow.h>
-#include <plastrum/format/shape_table_registry.h>
-#include <plastrum/format/xml_conventions.h>
+#include <plastrum/format/Present3DFormat.h>
+#include <plastrum/format/PresentColor.h>
+#include <plastrum/format/PresentEngine.h>
+#include <plastrum/format/PresentFill.h>
+#include <plastrum/format/PresentLine.h>
+#include <plastrum/format/PresentShadow.h>
+#include <plastrum/format/ShapeTableRegistry.h>
+#include <plastrum/format/XmlConventions.h>
 #include <vantorel/testing/leak_check.h>
 #include <vantorel/testkit_bindata.h>
 #include <vantorel/testkit_mapper.h>

@@ -1,10 +1,10 @@
 // Non-default values of every format kind, built in a started shape library.
 #pragma once
 
-#include <plastrum/format/present_3dformat.h>
-#include <plastrum/format/present_fill.h>
-#include <plastrum/format/present_line.h>
-#include <plastrum/format/present_shadow.h>
+#include <plastrum/format/Present3DFormat.h>
+#include <plastrum/format/PresentFill.h>
+#include <plastrum/format/PresentLine.h>
+#include <plastrum/format/PresentShadow.h>
 #include <vantorel/testkit_bindata.h>
 
 namespace format_test {

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include <plastrum/format/property_io.h>
+#include <plastrum/format/PropertyIO.h>
 #include <vantorel/testkit_property.h>
 
 #include "format_kinds_fixture.h"

@@ -1,8 +1,8 @@
 // The per-document identifier mapper: registration, mapping both ways, counters, the value
 // lists as records and as XML, and the references the lists hold.
-#include <plastrum/format/present_shape.h>
-#include <plastrum/format/shape_file_mapper.h>
-#include <plastrum/kx2_failure.h>
+#include <plastrum/format/PresentShape.h>
+#include <plastrum/format/ShapeFileMapper.h>
+#include <plastrum/Kx2Failure.h>
 #include <basalt/error.h>
 
 #include <gtest/gtest.h>

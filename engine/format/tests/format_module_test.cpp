@@ -1,6 +1,6 @@
 // The shape library registers itself with the foundation when it loads: its record stands in
 // the module table and every format table has its fixed entries before anything else runs.
-#include <plastrum/format/plastrum_module.h>
+#include <plastrum/format/PlastrumModule.h>
 
 #include <gtest/gtest.h>
 
@@ -8,17 +8,17 @@
 #include <unistd.h>
 
 #include <basalt/module.h>
-#include <plastrum/format/present_3dformat.h>
-#include <plastrum/format/present_color.h>
-#include <plastrum/format/present_fill.h>
-#include <plastrum/format/present_gradient.h>
-#include <plastrum/format/present_hatch.h>
-#include <plastrum/format/present_line.h>
-#include <plastrum/format/present_picture.h>
-#include <plastrum/format/present_shadow.h>
-#include <plastrum/format/present_shape.h>
-#include <plastrum/format/present_texture.h>
-#include <plastrum/format/shape_table_registry.h>
+#include <plastrum/format/Present3DFormat.h>
+#include <plastrum/format/PresentColor.h>
+#include <plastrum/format/PresentFill.h>
+#include <plastrum/format/PresentGradient.h>
+#include <plastrum/format/PresentHatch.h>
+#include <plastrum/format/PresentLine.h>
+#include <plastrum/format/PresentPicture.h>
+#include <plastrum/format/PresentShadow.h>
+#include <plastrum/format/PresentShape.h>
+#include <plastrum/format/PresentTexture.h>
+#include <plastrum/format/ShapeTableRegistry.h>
 
 namespace {
 

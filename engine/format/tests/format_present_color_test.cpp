@@ -1,8 +1,8 @@
 // The colour format: its table, record 1001, the XML element and the exchange with host
 // property objects through the colour field map and the engine's colour service.
-#include <plastrum/format/color_ctx.h>
-#include <plastrum/format/present_color.h>
-#include <plastrum/format/xml_conventions.h>
+#include <plastrum/format/ColorCtx.h>
+#include <plastrum/format/PresentColor.h>
+#include <plastrum/format/XmlConventions.h>
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Shape styles and shape contexts: the orders stored documents and hosts rely on, equality,
 // defaults, the context operations; and the style cache built from them.
-#include <plastrum/format/present_shape.h>
-#include <plastrum/format/style_cache.h>
+#include <plastrum/format/PresentShape.h>
+#include <plastrum/format/StyleCache.h>
 
 #include <gtest/gtest.h>
 

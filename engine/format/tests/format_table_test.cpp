@@ -1,8 +1,8 @@
 // Interning, reference counting, hidden entries and teardown of the format tables, on a test
 // kind whose values name entries of a second table (as a line names a fill).
-#include <plastrum/format/shape_table.h>
-#include <plastrum/format/shape_table_registry.h>
-#include <plastrum/kx2_heap.h>
+#include <plastrum/format/ShapeTable.h>
+#include <plastrum/format/ShapeTableRegistry.h>
+#include <plastrum/Kx2Heap.h>
 
 #include <gtest/gtest.h>
 

@@ -5,9 +5,9 @@
 #include <memory>
 #include <vector>
 
-#include <plastrum/kx2_archive.h>
-#include <plastrum/kx2_heap.h>
-#include <plastrum/kx2_memfile.h>
+#include <plastrum/Kx2Archive.h>
+#include <plastrum/Kx2Heap.h>
+#include <plastrum/Kx2MemFile.h>
 
 namespace format_test {
 

@@ -1,5 +1,5 @@
 // The vocabulary tables of the format enumerations.
-#include <plastrum/format/vocabulary.h>
+#include <plastrum/format/Vocabulary.h>
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Number, length and flag texts of the shape-format XML, both ways.
-#include <plastrum/format/xml_conventions.h>
+#include <plastrum/format/XmlConventions.h>
 
 #include <gtest/gtest.h>
 

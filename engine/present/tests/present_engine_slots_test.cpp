@@ -1,10 +1,10 @@
 // The engine's slots and its shape handler, over the module's tables.
 #include <gtest/gtest.h>
 
-#include <plastrum/format/present_engine.h>
-#include <plastrum/format/present_line.h>
-#include <plastrum/format/present_shape.h>
-#include <plastrum/format/shape_handler.h>
+#include <plastrum/format/PresentEngine.h>
+#include <plastrum/format/PresentLine.h>
+#include <plastrum/format/PresentShape.h>
+#include <plastrum/format/ShapeHandler.h>
 #include <plastrum/present/shell/module_lifecycle.h>
 #include <plastrum/present/shell/present_exports.h>
 

@@ -7,12 +7,12 @@
 #include <unistd.h>
 
 #include <basalt/module.h>
-#include <plastrum/format/plastrum_module.h>
-#include <plastrum/format/present_engine.h>
-#include <plastrum/format/present_line.h>
-#include <plastrum/format/present_shape.h>
-#include <plastrum/format/shape_kinds.h>
-#include <plastrum/format/shape_table_registry.h>
+#include <plastrum/format/PlastrumModule.h>
+#include <plastrum/format/PresentEngine.h>
+#include <plastrum/format/PresentLine.h>
+#include <plastrum/format/PresentShape.h>
+#include <plastrum/format/ShapeKinds.h>
+#include <plastrum/format/ShapeTableRegistry.h>
 #include <plastrum/present/shell/module_lifecycle.h>
 #include <plastrum/present/shell/present_exports.h>
 

@@ -9,7 +9,7 @@
 
 #include <kx2/GdiCairo.h>
 #include <luminar/LuminarTesting.h>
-#include <plastrum/format/color_model.h>
+#include <plastrum/format/ColorModel.h>
 #include <plastrum/present/shell/host_colors.h>
 #include <plastrum/present/shell/present_context.h>
 #include <plastrum/present/shell/units.h>

@@ -2,10 +2,10 @@
 // field and skipped with everything nested under them, with and without the throw mode,
 // and (chosen by the first byte) after the first record through the decompression and
 // decryption layers, which then end and hand the rest back to plain reading.
-#include <plastrum/kx2_archive.h>
-#include <plastrum/kx2_failure.h>
-#include <plastrum/kx2_heap.h>
-#include <plastrum/kx2_memfile.h>
+#include <plastrum/Kx2Archive.h>
+#include <plastrum/Kx2Failure.h>
+#include <plastrum/Kx2Heap.h>
+#include <plastrum/Kx2MemFile.h>
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
-#include <plastrum/kx2_archive.h>
-#include <plastrum/kx2_failure.h>
-#include <plastrum/kx2_heap.h>
-#include <plastrum/kx2_memfile.h>
+#include <plastrum/Kx2Archive.h>
+#include <plastrum/Kx2Failure.h>
+#include <plastrum/Kx2Heap.h>
+#include <plastrum/Kx2MemFile.h>
 
 #include <gtest/gtest.h>
 

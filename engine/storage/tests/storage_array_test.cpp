@@ -1,6 +1,6 @@
-#include <plastrum/kx2_array.h>
-#include <plastrum/kx2_heap.h>
-#include <plastrum/kx2_simple_array.h>
+#include <plastrum/Kx2Array.h>
+#include <plastrum/Kx2Heap.h>
+#include <plastrum/Kx2SimpleArray.h>
 
 #include <gtest/gtest.h>
 

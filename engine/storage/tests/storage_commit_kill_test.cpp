@@ -1,8 +1,8 @@
 // A process killed inside CKx2MainStorage::Commit leaves the previous document or the new
 // one, whole: header block and body stream from the same commit. A child commits and dies
 // at each step of the commit in turn (the compound-file commit hook, never timing).
-#include <plastrum/kx2_storage.h>
-#include <plastrum/kx2_stream.h>
+#include <plastrum/Kx2Storage.h>
+#include <plastrum/Kx2Stream.h>
 
 #include <gtest/gtest.h>
 

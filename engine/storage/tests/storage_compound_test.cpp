@@ -1,5 +1,5 @@
-#include <plastrum/kx2_failure.h>
-#include <plastrum/kx2_storage.h>
+#include <plastrum/Kx2Failure.h>
+#include <plastrum/Kx2Storage.h>
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include <plastrum/kx2_failure.h>
-#include <plastrum/kx2_file.h>
-#include <plastrum/kx2_heap.h>
-#include <plastrum/kx2_memfile.h>
+#include <plastrum/Kx2Failure.h>
+#include <plastrum/Kx2File.h>
+#include <plastrum/Kx2Heap.h>
+#include <plastrum/Kx2MemFile.h>
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The compression and encryption layers of byte stores, read back through the same
 // layers and checked independently with zlib and OpenSSL.
-#include <plastrum/kx2_archive.h>
-#include <plastrum/kx2_heap.h>
-#include <plastrum/kx2_memfile.h>
+#include <plastrum/Kx2Archive.h>
+#include <plastrum/Kx2Heap.h>
+#include <plastrum/Kx2MemFile.h>
 
 #include <gtest/gtest.h>
 #include <openssl/evp.h>

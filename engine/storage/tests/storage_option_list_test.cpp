@@ -1,5 +1,5 @@
-#include <plastrum/format_wide_string.h>
-#include <plastrum/kx2_option_list.h>
+#include <plastrum/FormatWideString.h>
+#include <plastrum/Kx2OptionList.h>
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include <plastrum/property_value.h>
+#include <plastrum/PropertyValue.h>
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include <plastrum/kx2_heap.h>
-#include <plastrum/kx2_string.h>
+#include <plastrum/Kx2Heap.h>
+#include <plastrum/Kx2String.h>
 
 #include <gtest/gtest.h>
 

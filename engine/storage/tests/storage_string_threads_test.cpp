@@ -1,7 +1,7 @@
 // Copies of one string used from several threads at once: the reference count is the one
 // value they share, and it changes only through interlocked operations. This file is also
 // built on its own under ThreadSanitizer.
-#include <plastrum/kx2_string.h>
+#include <plastrum/Kx2String.h>
 
 #include <gtest/gtest.h>
 

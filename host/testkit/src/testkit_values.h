@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include <plastrum/property_value.h>
+#include <plastrum/PropertyValue.h>
 
 namespace vantorel::testkit::detail {
 

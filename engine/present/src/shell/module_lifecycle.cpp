@@ -2,8 +2,8 @@
 #include <plastrum/present/shell/module_lifecycle.h>
 
 #include <basalt/module.h>
-#include <plastrum/format/present_engine.h>
-#include <plastrum/format/shape_table_registry.h>
+#include <plastrum/format/PresentEngine.h>
+#include <plastrum/format/ShapeTableRegistry.h>
 #include <plastrum/present/text/FontConfig.h>
 #include <plastrum/present/text/TextObject.h>
 #include <sketchery/Sketchery.h>

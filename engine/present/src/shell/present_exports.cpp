@@ -2,7 +2,7 @@
 #include <plastrum/present/shell/present_exports.h>
 
 #include <kx2/ErrorBoundary.h>
-#include <plastrum/format/present_engine.h>
+#include <plastrum/format/PresentEngine.h>
 #include <plastrum/present/shell/module_lifecycle.h>
 
 KX2_EXPORT IPresentEngine* CreatePresentEngine() {

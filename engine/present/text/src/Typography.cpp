@@ -4,7 +4,7 @@
 
 #include <kx2/ErrorBoundary.h>
 
-#include <plastrum/format/present_unknown.h>
+#include <plastrum/format/PresentUnknown.h>
 #include <plastrum/present/text/CharClass.h>
 
 namespace Present {

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include <plastrum/format/bin_data_store.h>
+#include <plastrum/format/BinDataStore.h>
 
 namespace vantorel::testkit {
 

@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-#include <plastrum/format/shape_mapper.h>
+#include <plastrum/format/ShapeMapper.h>
 
 namespace vantorel::testkit {
 

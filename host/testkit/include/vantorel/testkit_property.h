@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include <plastrum/host_property.h>
+#include <plastrum/HostProperty.h>
 
 namespace vantorel::testkit {
 

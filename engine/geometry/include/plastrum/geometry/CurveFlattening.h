@@ -4,7 +4,7 @@
 #pragma once
 
 #include "plastrum/geometry/GeometryMath.h"
-#include <plastrum/export.h>
+#include <plastrum/Export.h>
 
 namespace Present::Geometry {
 

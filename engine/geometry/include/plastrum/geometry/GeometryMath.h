@@ -4,7 +4,7 @@
 #pragma once
 
 #include <cstdint>
-#include <plastrum/export.h>
+#include <plastrum/Export.h>
 
 namespace Present::Geometry {
 

@@ -10,7 +10,7 @@
 #include <plastrum/present/drawing/Guideline.h>
 #include <plastrum/present/drawing/Sanctuary.h>
 #include <plastrum/present/drawing/Segments.h>
-#include <plastrum/export.h>
+#include <plastrum/Export.h>
 
 namespace Present::Drawing {
 

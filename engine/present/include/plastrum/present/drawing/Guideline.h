@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include <plastrum/present/drawing/Transformer.h>
-#include <plastrum/export.h>
+#include <plastrum/Export.h>
 
 namespace Present::Drawing {
 

@@ -9,7 +9,7 @@
 
 #include <plastrum/present/drawing/Geometry.h>
 #include <plastrum/present/drawing/ShapeFrame.h>
-#include <plastrum/export.h>
+#include <plastrum/Export.h>
 
 namespace Present::Drawing {
 

@@ -4,7 +4,7 @@
 #pragma once
 
 #include <plastrum/present/drawing/Transformer.h>
-#include <plastrum/export.h>
+#include <plastrum/Export.h>
 
 namespace Present::Drawing {
 

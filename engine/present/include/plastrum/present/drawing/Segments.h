@@ -6,7 +6,7 @@
 #include <vector>
 
 #include <plastrum/present/drawing/Transformer.h>
-#include <plastrum/export.h>
+#include <plastrum/Export.h>
 
 namespace Present::Drawing {
 

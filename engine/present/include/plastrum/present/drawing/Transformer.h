@@ -3,7 +3,7 @@
 #pragma once
 
 #include <plastrum/geometry/GeometryMath.h>
-#include <plastrum/export.h>
+#include <plastrum/Export.h>
 
 namespace Present::Drawing {
 

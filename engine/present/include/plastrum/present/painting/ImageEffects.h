@@ -5,10 +5,10 @@
 #include <cstdint>
 
 #include <luminar/Luminar.h>
-#include <plastrum/format/style_cache.h>
+#include <plastrum/format/StyleCache.h>
 #include <plastrum/present/painting/RenderingImages.h>
 #include <plastrum/present/shell/host_colors.h>
-#include <plastrum/export.h>
+#include <plastrum/Export.h>
 
 class IPresentCanvasOwner;
 

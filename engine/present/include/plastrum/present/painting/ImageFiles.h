@@ -10,7 +10,7 @@
 #include <win/types.h>
 
 #include <plastrum/present/painting/RenderingImages.h>
-#include <plastrum/export.h>
+#include <plastrum/Export.h>
 
 namespace Present::Rendering {
 

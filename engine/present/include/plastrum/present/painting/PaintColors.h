@@ -5,10 +5,10 @@
 
 #include <cstdint>
 
-#include <plastrum/format/color_model.h>
-#include <plastrum/format/style_cache.h>
+#include <plastrum/format/ColorModel.h>
+#include <plastrum/format/StyleCache.h>
 #include <plastrum/present/painting/PaintRecord.h>
-#include <plastrum/export.h>
+#include <plastrum/Export.h>
 
 namespace Present::Painting {
 

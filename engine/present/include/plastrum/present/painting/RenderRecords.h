@@ -10,7 +10,7 @@
 #include <luminar/Luminar.h>
 #include <plastrum/present/painting/RenderingImages.h>
 #include <plastrum/present/shell/present_context.h>
-#include <plastrum/export.h>
+#include <plastrum/Export.h>
 
 namespace Present::Rendering {
 

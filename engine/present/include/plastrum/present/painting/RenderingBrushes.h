@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include <luminar/Luminar.h>
-#include <plastrum/export.h>
+#include <plastrum/Export.h>
 
 namespace Present::Rendering {
 

@@ -9,8 +9,8 @@
 
 #include <cstdint>
 
-#include <plastrum/format/color_model.h>
-#include <plastrum/export.h>
+#include <plastrum/format/ColorModel.h>
+#include <plastrum/Export.h>
 
 namespace Present {
 

@@ -11,8 +11,8 @@
 
 #include <win/types.h>
 
-#include <plastrum/format/present_unknown.h>
-#include <plastrum/export.h>
+#include <plastrum/format/PresentUnknown.h>
+#include <plastrum/Export.h>
 
 namespace Present {
 

@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-#include <plastrum/export.h>
+#include <plastrum/Export.h>
 
 namespace Present {
 

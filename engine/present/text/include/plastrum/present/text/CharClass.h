@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include <plastrum/export.h>
+#include <plastrum/Export.h>
 
 namespace Present::Text {
 

@@ -14,7 +14,7 @@
 #include <win/gdi.h>
 #include <win/types.h>
 
-#include <plastrum/export.h>
+#include <plastrum/Export.h>
 #include <plastrum/present/text/FontTable.h>
 
 namespace Present::Text {

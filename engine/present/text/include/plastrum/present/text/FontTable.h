@@ -10,7 +10,7 @@
 #include <win/gdi.h>
 #include <win/types.h>
 
-#include <plastrum/export.h>
+#include <plastrum/Export.h>
 #include <plastrum/present/text/SfntTables.h>
 
 namespace Present::Text {

@@ -7,7 +7,7 @@
 
 #include <win/types.h>
 
-#include <plastrum/export.h>
+#include <plastrum/Export.h>
 
 namespace Present::Text {
 

@@ -9,7 +9,7 @@
 #include <win/ole.h>
 #include <win/types.h>
 
-#include <plastrum/export.h>
+#include <plastrum/Export.h>
 #include <plastrum/present/text/FontConfig.h>
 #include <plastrum/present/text/TextObject.h>
 
