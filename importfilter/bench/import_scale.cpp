@@ -259,8 +259,7 @@ void RegisterRealMaps() {
     const std::string name = map.filename().string();
     benchmark::RegisterBenchmark(("BM_InProcessImport/" + name).c_str(), InProcessImport, map)
         ->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark(("BM_Libxml2Parse/" + name).c_str(), Libxml2Parse, map)
-        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark(("BM_Libxml2Parse/" + name).c_str(), Libxml2Parse, map)->Unit(benchmark::kMillisecond);
   }
 }
 
@@ -270,7 +269,8 @@ const char* const kContentHead =
     "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\"?>"
     "<xmap-content xmlns=\"urn:xmind:xmap:xmlns:content:2.0\" xmlns:fo=\"http://www.w3.org/1999/XSL/Format\""
     " xmlns:svg=\"http://www.w3.org/2000/svg\" xmlns:xhtml=\"http://www.w3.org/1999/xhtml\""
-    " xmlns:xlink=\"http://www.w3.org/1999/xlink\" version=\"2.0\"><sheet id=\"s\"><topic id=\"c\"><title>Central</title>"
+    " xmlns:xlink=\"http://www.w3.org/1999/xlink\" version=\"2.0\"><sheet id=\"s\"><topic "
+    "id=\"c\"><title>Central</title>"
     "<children><topics type=\"attached\">";
 const char* const kContentTail = "</topics></children></topic><title>Sheet</title></sheet></xmap-content>";
 
@@ -289,7 +289,8 @@ bool WritePackage(const fs::path& path, const std::vector<std::pair<std::string,
     return zip_set_file_compression(archive, static_cast<zip_uint64_t>(index), ZIP_CM_DEFLATE, 1) == 0;
   };
   bool ok = true;
-  for (const auto& [name, bytes] : buffers) ok &= add(name, zip_source_buffer(archive, bytes->data(), bytes->size(), 0));
+  for (const auto& [name, bytes] : buffers)
+    ok &= add(name, zip_source_buffer(archive, bytes->data(), bytes->size(), 0));
   for (const auto& [name, file] : files) ok &= add(name, zip_source_file(archive, file.c_str(), 0, -1));
   if (zip_close(archive) != 0) {
     zip_discard(archive);
@@ -391,8 +392,7 @@ fs::path OneLargeEntryPackage(bool xmind) {
     for (const char* name : {"MindManagerDelta", "MindManagerApplication", "MindManagerCore", "MindManagerPrimitive"})
       entries.push_back({std::string("xsd/") + name + ".xsd", &schema});
   }
-  const bool written =
-      WritePackage(path, entries, {{xmind ? "attachments/zeros.bin" : "bin/zeros.bin", zeros}});
+  const bool written = WritePackage(path, entries, {{xmind ? "attachments/zeros.bin" : "bin/zeros.bin", zeros}});
   fs::remove(zeros);
   return written ? path : fs::path();
 }
@@ -423,10 +423,20 @@ void BM_OneLargeEntrySixTimes(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(BM_VantorelImport)->Arg(1000)->Arg(10000)->Arg(100000)->UseManualTime()->Iterations(3)->Unit(
-    benchmark::kMillisecond);
-BENCHMARK(BM_XmllintNoout)->Arg(1000)->Arg(10000)->Arg(100000)->UseManualTime()->Iterations(3)->Unit(
-    benchmark::kMillisecond);
+BENCHMARK(BM_VantorelImport)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->UseManualTime()
+    ->Iterations(3)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_XmllintNoout)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->UseManualTime()
+    ->Iterations(3)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_AttachmentPackageImport)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_LibzipReadAllEntries)->Unit(benchmark::kMillisecond)->Iterations(3);
 // 0: XMind, 1: MindManager.

@@ -1,7 +1,6 @@
 #include "app/file_store.h"
 
 #include <random>
-#include <utility>
 
 #include <kx2/PathMap.h>
 
@@ -9,20 +8,21 @@ namespace vantorel::detail {
 
 VtlFileStore::~VtlFileStore() {
   std::error_code ec;
-  if (!folder_.empty()) std::filesystem::remove_all(folder_, ec);
+  for (const auto& [key, file] : files_)
+    if (!file.copy.empty()) std::filesystem::remove(file.copy, ec);
 }
 
-std::filesystem::path VtlFileStore::Folder() {
-  if (!folder_.empty()) return folder_;
+std::filesystem::path VtlFileStore::NextCopyName() {
   std::error_code ec;
   const std::filesystem::path base = std::filesystem::temp_directory_path(ec);
   if (ec) return {};
-  std::random_device random;
-  for (int attempt = 0; attempt < 16; ++attempt) {
-    std::filesystem::path candidate = base / ("vantorel-files-" + std::to_string(random()));
-    if (std::filesystem::create_directory(candidate, ec) && !ec) return folder_ = candidate;
+  if (!stamp_) {
+    // Names of this store's own, so that two processes sharing the temporary folder never
+    // meet; seeded once, as opening the random device shows in a short import.
+    static std::mt19937_64 random{std::random_device{}()};
+    stamp_ = random() | 1;
   }
-  return {};
+  return base / ("vantorel-file-" + std::to_string(stamp_) + "-" + std::to_string(nextCopy_++));
 }
 
 ULONG_PTR VtlFileStore::NewKey(StoredFile file) {
@@ -48,7 +48,7 @@ ULONG_PTR VtlFileStore::KeyForValue(ULONG_PTR value) {
 }
 
 BOOL VtlFileStore::DropKey(ULONG_PTR key) {
-  std::filesystem::path copy, emptied;
+  std::filesystem::path copy;
   {
     std::lock_guard<std::mutex> guard(lock_);
     auto it = files_.find(key);
@@ -57,13 +57,9 @@ BOOL VtlFileStore::DropKey(ULONG_PTR key) {
     copy = std::move(it->second.copy);
     files_.erase(it);
     CensusKeyDropped();
-    // The folder goes with the last copy, so that nothing is left behind when the process
-    // ends with every document closed.
-    if (!copy.empty() && --copies_ == 0) emptied = std::exchange(folder_, {});
   }
   std::error_code ec;
   if (!copy.empty()) std::filesystem::remove(copy, ec);
-  if (!emptied.empty()) std::filesystem::remove_all(emptied, ec);
   return TRUE;
 }
 
@@ -77,21 +73,17 @@ ULONG_PTR VtlFileStore::StoreFile(LPCWSTR path, LONG, LONG) {
   std::filesystem::path copy;
   {
     std::lock_guard<std::mutex> guard(lock_);
-    const std::filesystem::path folder = Folder();
-    if (folder.empty()) return 0;
-    copy = folder / std::to_string(nextCopy_++);
-    ++copies_;  // the folder stays while this copy is being made
+    copy = NextCopyName();
   }
+  if (copy.empty()) return 0;
   auto fail = [&] {
     std::filesystem::remove(copy, ec);
-    std::lock_guard<std::mutex> guard(lock_);
-    --copies_;
     return ULONG_PTR{0};
   };
   // The copy goes file to file (the library hands it to the kernel where it can), so the
-  // store never holds a file in memory.
-  if (!std::filesystem::copy_file(*posix, copy, std::filesystem::copy_options::overwrite_existing, ec) || ec)
-    return fail();
+  // store never holds a file in memory; a name some other file took is never overwritten.
+  if (!std::filesystem::copy_file(*posix, copy, std::filesystem::copy_options::none, ec) || ec)
+    return ec == std::errc::file_exists ? ULONG_PTR{0} : fail();
   StoredFile file;
   file.sourcePath = std::move(windowsPath);
   file.size = std::filesystem::file_size(copy, ec);

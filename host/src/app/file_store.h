@@ -1,6 +1,7 @@
 // The host's file store: copies of files the modules hand over, under counted keys. A copy
-// is made file to file in a folder of the store's own, so that however large a stored file
-// is, it never sits whole in memory; the copy goes with the last reference to its key.
+// is made file to file into the temporary folder under a name of the store's own, so that
+// however large a stored file is, it never sits whole in memory; the copy goes with the
+// last reference to its key.
 #pragma once
 
 #include <array>
@@ -50,8 +51,8 @@ class VtlFileStore : public RefCounted<IVtlFileStore> {
 
  private:
   ULONG_PTR NewKey(StoredFile file);
-  // The store's folder, made on first use; empty when it cannot be made.
-  std::filesystem::path Folder();
+  // A new name for a copy in the temporary folder; empty when there is none.
+  std::filesystem::path NextCopyName();
 
   struct AttachmentEntry {
     std::u16string path;               // the file's Windows path; for an adopted one written on request
@@ -67,9 +68,8 @@ class VtlFileStore : public RefCounted<IVtlFileStore> {
   std::map<ULONG_PTR, StoredFile> files_;
   ULONG_PTR nextKey_ = 0x1000;
   int nextNumber_ = 1;
+  uint64_t stamp_ = 0;  // of this store's copy names, chosen on first use
   uint64_t nextCopy_ = 1;
-  size_t copies_ = 0;  // stored copies in the folder
-  std::filesystem::path folder_;
 };
 
 }  // namespace vantorel::detail

@@ -101,15 +101,16 @@ HBITMAP BitmapFromBmpFile(const uint8_t* data, size_t size, int cx, int cy, bool
   if (dibSection) {
     // The section keeps the file's own format; its bits are copied in as stored.
     DibFormat format;
-    std::vector<uint8_t> info(packed.begin(), packed.begin() + std::min<size_t>(packed.size(), header.biSize + 12 + 1024));
+    std::vector<uint8_t> info(packed.begin(),
+                              packed.begin() + std::min<size_t>(packed.size(), header.biSize + 12 + 1024));
     if (!ReadDibFormat(reinterpret_cast<const BITMAPINFO*>(info.data()), DIB_RGB_COLORS, &format)) return Refuse();
     size_t offset = format.headerSize;
     if (format.bitCount > 8) offset += static_cast<size_t>(header.biClrUsed) * 4;
     const size_t bytes = format.stride * static_cast<size_t>(format.height);
     if (offset + bytes > packed.size()) return Refuse();
     void* bits = nullptr;
-    image = CreateDIBSection(nullptr, reinterpret_cast<const BITMAPINFO*>(info.data()), DIB_RGB_COLORS, &bits,
-                             nullptr, 0);
+    image =
+        CreateDIBSection(nullptr, reinterpret_cast<const BITMAPINFO*>(info.data()), DIB_RGB_COLORS, &bits, nullptr, 0);
     if (!image || !bits) return Refuse();
     std::memcpy(bits, packed.data() + offset, bytes);
   } else {

@@ -28,8 +28,7 @@ void Glyph(HDC dc, const RECT& r, char16_t symbol, int size, COLORREF colour, in
   const COLORREF oldColour = SetTextColor(dc, colour);
   const UINT oldAlign = SetTextAlign(dc, TA_LEFT | TA_TOP);
   const char16_t text[1] = {symbol};
-  ExtTextOutW(dc, (r.left + r.right - size) / 2 + dx, (r.top + r.bottom - size) / 2 + dy, 0, nullptr, text, 1,
-              nullptr);
+  ExtTextOutW(dc, (r.left + r.right - size) / 2 + dx, (r.top + r.bottom - size) / 2 + dy, 0, nullptr, text, 1, nullptr);
   SetTextAlign(dc, oldAlign);
   SetTextColor(dc, oldColour);
   SetBkMode(dc, oldMode);
@@ -185,8 +184,8 @@ BOOL Button(HDC dc, RECT* r, UINT state) {
     for (const auto& ring : rings) {
       HPEN pen = CreatePen(PS_SOLID, 1, GetSysColor(ring.colour));
       HGDIOBJ oldPen = SelectObject(dc, pen);
-      HGDIOBJ oldBrush = SelectObject(dc, ring.well ? GetSysColorBrush(greyed ? COLOR_3DFACE : COLOR_WINDOW)
-                                                    : GetStockObject(NULL_BRUSH));
+      HGDIOBJ oldBrush = SelectObject(
+          dc, ring.well ? GetSysColorBrush(greyed ? COLOR_3DFACE : COLOR_WINDOW) : GetStockObject(NULL_BRUSH));
       Ellipse(dc, box.left + ring.inset, box.top + ring.inset, box.right - ring.inset, box.bottom - ring.inset);
       SelectObject(dc, oldBrush);
       SelectObject(dc, oldPen);

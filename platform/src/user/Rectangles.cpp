@@ -93,10 +93,14 @@ KX2_EXPORT BOOL SubtractRect(LPRECT dst, const RECT* a, const RECT* b) {
   if (b && IntersectRect(&common, a, b)) {
     const bool fullWidth = common.left == a->left && common.right == a->right;
     const bool fullHeight = common.top == a->top && common.bottom == a->bottom;
-    if (fullWidth && common.top == a->top) r.top = common.bottom;
-    else if (fullWidth && common.bottom == a->bottom) r.bottom = common.top;
-    else if (fullHeight && common.left == a->left) r.left = common.right;
-    else if (fullHeight && common.right == a->right) r.right = common.left;
+    if (fullWidth && common.top == a->top)
+      r.top = common.bottom;
+    else if (fullWidth && common.bottom == a->bottom)
+      r.bottom = common.top;
+    else if (fullHeight && common.left == a->left)
+      r.left = common.right;
+    else if (fullHeight && common.right == a->right)
+      r.right = common.left;
   }
   *dst = r;
   if (Empty(r)) {
