@@ -206,6 +206,8 @@ class MindManagerImportTest : public vantorel::testing::HostLeakCheck {
                          "<ap:ImageSize Width=\"20.\" Height=\"10.\"/></ap:Image></ap:OneImage>"
                          "<ap:AttachmentGroup><ap:Attachments><ap:Attachment FileName=\"plan.txt\" FileSize=\"5\">"
                          "<ap:AttachmentData><cor:Uri>mmarch://bin/plan.txt</cor:Uri></ap:AttachmentData>"
+                         "</ap:Attachment><ap:Attachment FileName=\"again.png\">"
+                         "<ap:AttachmentData><cor:Uri>mmarch://bin/pic.png</cor:Uri></ap:AttachmentData>"
                          "</ap:Attachment></ap:Attachments></ap:AttachmentGroup>"
                          "<ap:Comments><ap:Comment Text=\"Check &lt;this&gt;\" AuthorName=\"Ann\" "
                          "DateTime=\"2024-05-06T07:08:09\"/>"
@@ -501,10 +503,12 @@ TEST_F(MindManagerImportTest, ImagesAttachmentsAndCommentsKeepTheirFilesAndTexts
   EXPECT_EQ(IntAt(pictures[0], "height"), 2834);
   EXPECT_EQ(IntAt(pictures[0], "format -1/0x4003/bytes"), 17) << Dump(*pictures[0]);
   const auto attachments = Attached(central, "attachment");
-  ASSERT_EQ(attachments.size(), 1u);
+  ASSERT_EQ(attachments.size(), 2u);
   EXPECT_EQ(TextAt(attachments[0], "file-name"), "plan.txt");
   EXPECT_EQ(IntAt(attachments[0], "file-size"), 5);
   EXPECT_EQ(IntAt(attachments[0], "0x4003/bytes"), 5) << Dump(*attachments[0]);
+  EXPECT_EQ(IntAt(attachments[1], "0x4003/stored-file"), IntAt(pictures[0], "format -1/0x4003/stored-file"))
+      << "an entry named twice is extracted and stored once";
   const std::string comments = TextAt(central, "format/0x4070");
   EXPECT_NE(comments.find("<name>Ann</name>"), std::string::npos) << comments;
   EXPECT_NE(comments.find("<text>Check &lt;this&gt;</text>"), std::string::npos) << comments;
