@@ -5,6 +5,7 @@
 #include <plastrum/format/PresentEngine.h>
 #include <plastrum/format/ShapeTableRegistry.h>
 #include <plastrum/present/text/FontConfig.h>
+#include <plastrum/present/text/TextContext.h>
 #include <plastrum/present/text/TextObject.h>
 #include <sketchery/Sketchery.h>
 
@@ -47,6 +48,7 @@ void StopModule() {
   FreeHandedOutShapeObjects();
   StopShapeTables();
   Text::ReleaseTextObjectPool();
+  Text::ReleaseTextContextPool();
   if (g_drawingStarted) {
     if (g_drawing.cleanup) g_drawing.cleanup();
     if (g_drawing.shutdown) g_drawing.shutdown();

@@ -58,8 +58,9 @@ struct FontState {
 };
 
 FontState& State() {
-  static FontState state;
-  return state;
+  // Never destroyed: the library's stop, which runs after static destructors, still uses it.
+  static FontState* state = new FontState();
+  return *state;
 }
 
 // Face names of lists compare over their first 64 units, exactly.

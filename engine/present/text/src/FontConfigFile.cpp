@@ -25,8 +25,8 @@ std::u16string Upper(std::u16string s) {
 
 // Line index of the line after each section header found, by (path, section name).
 std::map<std::pair<std::u16string, std::u16string>, size_t>& SectionCache() {
-  static std::map<std::pair<std::u16string, std::u16string>, size_t> cache;
-  return cache;
+  static auto* cache = new std::map<std::pair<std::u16string, std::u16string>, size_t>();
+  return *cache;
 }
 
 // The section name of a header line (already without leading blanks), or false.

@@ -21,8 +21,9 @@ constexpr CharsetRow kRows[kCharsetRows] = {
 };
 
 std::vector<FontEntry>& Table() {
-  static std::vector<FontEntry> table;
-  return table;
+  // Never destroyed: the library's stop, which runs after static destructors, frees it.
+  static auto* table = new std::vector<FontEntry>();
+  return *table;
 }
 
 // 0 for a name that begins neither with "@" nor with an ASCII letter, 1 for a letter, 2 for "@".

@@ -68,8 +68,9 @@ struct Caches {
 };
 
 Caches& C() {
-  static Caches caches;
-  return caches;
+  // Never destroyed: the library's stop, which runs after static destructors, frees it.
+  static Caches* caches = new Caches();
+  return *caches;
 }
 
 uint32_t FontObjectHashOf(const LOGFONTW& lf) {

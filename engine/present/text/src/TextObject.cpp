@@ -21,8 +21,9 @@ struct Pool {
 };
 
 Pool& ThePool() {
-  static Pool pool;
-  return pool;
+  // Never destroyed: the library's stop, which runs after static destructors, empties it.
+  static Pool* pool = new Pool();
+  return *pool;
 }
 
 void SetFace(TextSlot* slot, const WCHAR* face) {
