@@ -50,8 +50,7 @@ const Row kRows[] = {
     {"NT 4: with legacy, the change that follows a request sees it pending", "nt4", WM_INPUTLANGCHANGEREQUEST, 0,
      0x04110411, 1, 2048, false, 1, 1, false, 932},
     {"95: another set", "95", WM_INPUTLANGCHANGE, 161, 0x04080408, 0, 2048, false, 0, 7, false, 0},
-    {"95: a request is not pending", "95", WM_INPUTLANGCHANGEREQUEST, 0, 0x04040404, 0, 2048, false, 1, 7, false,
-     950},
+    {"95: a request is not pending", "95", WM_INPUTLANGCHANGEREQUEST, 0, 0x04040404, 0, 2048, false, 1, 7, false, 950},
 };
 
 class QuelLanguageChange : public ServedHostTest {

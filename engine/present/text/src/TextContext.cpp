@@ -136,8 +136,10 @@ void LogicalToDevice(const TextContext* c, POINT* points, int count) {
   if (c->mappingCode == 1) return;
   for (int i = 0; i < count; ++i) {
     const double lx = c->logicalExtent.cx ? c->logicalExtent.cx : 1, ly = c->logicalExtent.cy ? c->logicalExtent.cy : 1;
-    points[i].x = c->deviceOrigin.x + Truncate(c->scaleX * (static_cast<double>(points[i].x) - c->logicalOrigin.x) / lx);
-    points[i].y = c->deviceOrigin.y + Truncate(c->scaleY * (static_cast<double>(points[i].y) - c->logicalOrigin.y) / ly);
+    points[i].x =
+        c->deviceOrigin.x + Truncate(c->scaleX * (static_cast<double>(points[i].x) - c->logicalOrigin.x) / lx);
+    points[i].y =
+        c->deviceOrigin.y + Truncate(c->scaleY * (static_cast<double>(points[i].y) - c->logicalOrigin.y) / ly);
   }
 }
 

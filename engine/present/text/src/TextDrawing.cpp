@@ -136,8 +136,8 @@ class PassDrawer {
     size_t lastUnit = 0;
     for (uint32_t r = 0; r < l_->RunCount(); ++r) {
       const TextRun& run = l_->Runs()[r];
-      const bool gathered = run.slot == slot && run.fontOverride < 0 &&
-                            ((run.direction == kDirectionSupplementary) == pairs);
+      const bool gathered =
+          run.slot == slot && run.fontOverride < 0 && ((run.direction == kDirectionSupplementary) == pairs);
       if (!gathered) {
         gap += run.width;
         continue;

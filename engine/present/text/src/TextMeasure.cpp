@@ -50,8 +50,7 @@ HFONT SelectCachedFont(TextContext* c, const LOGFONTW& lf, int fontIndex) {
   if (!PutCachedFont(lf, font)) {
     try {
       StrayFonts().push_back(font);
-    } catch (...) {
-    }
+    } catch (...) {}
   }
   return font;
 }
@@ -183,7 +182,8 @@ int GetSupplementaryAdvance(TextContext* c, uint32_t codePoint) {
     if (!unitsPerEm) unitsPerEm = 1000;
     const unsigned glyph = GlyphIndexOf(c->key.fontIndex, codePoint);
     const HorizontalMetric& m = metrics[std::min<size_t>(glyph, metrics.size() - 1)];
-    const int64_t logical = static_cast<int64_t>(m.advance) * std::llabs(static_cast<int64_t>(c->key.size)) / unitsPerEm;
+    const int64_t logical =
+        static_cast<int64_t>(m.advance) * std::llabs(static_cast<int64_t>(c->key.size)) / unitsPerEm;
     answer = LengthToDeviceX(c, static_cast<int>(std::min<int64_t>(logical, INT32_MAX)));
   }
   SelectObject(dc, old);

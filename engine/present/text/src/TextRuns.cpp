@@ -35,8 +35,8 @@ constexpr VerticalForm kVerticalForms[] = {{0x002C, 0x3001}, {0x002E, 0x3002}, {
 
 const VerticalForm* FindVerticalForm(WCHAR c) {
   const auto* end = std::end(kVerticalForms);
-  const auto* it = std::lower_bound(std::begin(kVerticalForms), end, c,
-                                    [](const VerticalForm& f, WCHAR v) { return f.from < v; });
+  const auto* it =
+      std::lower_bound(std::begin(kVerticalForms), end, c, [](const VerticalForm& f, WCHAR v) { return f.from < v; });
   return it != end && it->from == c ? it : nullptr;
 }
 

@@ -85,8 +85,8 @@ TEST_F(TextDrawingTest, OutlineWithShadowDrawsTheShadowAndOneFilledPath) {
   const auto lines = Draw(b, u"HI", 10, 4);
   ASSERT_EQ(lines.size(), 2u);  // the shadow and the path; no plain copy
   EXPECT_NE(At(lines[0]), At(lines[1]));
-  EXPECT_GT(canvas.CountColour(0x0000FF), 20);  // the shadow shows beside the letters
-  EXPECT_GT(canvas.CountColour(0x00FF00), 20);  // the path is filled with the background
+  EXPECT_GT(canvas.CountColour(0x0000FF), 20);      // the shadow shows beside the letters
+  EXPECT_GT(canvas.CountColour(0x00FF00), 20);      // the path is filled with the background
   EXPECT_GT(canvas.CountColour(0xFF0000, 40), 20);  // and stroked in the text colour
   canvas.Save("text_outline_shadow.png");
 }
@@ -141,7 +141,7 @@ TEST_F(TextDrawingTest, SpacesOnlyMoveWhatFollows) {
   lines = Draw(b, u"ab  cd \u6F22", 5, 5);
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_NE(lines[0].find("\"abcd\""), std::string::npos);  // one call, the gap in the advances
-  EXPECT_GT(At(lines[1]).first, 5 + 30);  // the Han run after every Latin advance
+  EXPECT_GT(At(lines[1]).first, 5 + 30);                    // the Han run after every Latin advance
 }
 
 TEST_F(TextDrawingTest, VerticalColumns) {
@@ -156,7 +156,7 @@ TEST_F(TextDrawingTest, VerticalColumns) {
   EXPECT_EQ(At(lines[0]).first, 40);
   EXPECT_EQ(At(lines[1]).first, 40);
   EXPECT_GT(At(lines[1]).second, At(lines[0]).second);
-  EXPECT_EQ(At(lines[2]).first, 40);  // U+3002 keeps the column
+  EXPECT_EQ(At(lines[2]).first, 40);                         // U+3002 keeps the column
   EXPECT_LT(At(lines[2]).second, At(lines[1]).second + 24);  // and is raised
   EXPECT_GT(tall.Ink(0, 0, 64, 256), 100);
   tall.Save("text_vertical.png");

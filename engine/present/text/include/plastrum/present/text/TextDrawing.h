@@ -23,7 +23,7 @@ struct TextPass {
   const RECT* clip = nullptr;
   TextLayout* layout = nullptr;
   COLORREF colour = static_cast<COLORREF>(-1);  // -1: the context's text colour
-  int32_t offsetX = 0;  // percent of the run's line height
+  int32_t offsetX = 0;                          // percent of the run's line height
   int32_t offsetY = 0;
   int32_t extraX = 0;  // device units
   int32_t extraY = 0;
