@@ -9,7 +9,7 @@
 
 #include <kx2/ErrorBoundary.h>
 
-#include <plastrum/format/present_unknown.h>
+#include <plastrum/format/PresentUnknown.h>
 #include <plastrum/present/text/TextContext.h>
 #include <plastrum/present/text/TextDrawing.h>
 

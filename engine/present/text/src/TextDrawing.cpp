@@ -7,7 +7,7 @@
 #include <vector>
 
 #include <basalt/text_encoding.h>
-#include <plastrum/format/color_model.h>
+#include <plastrum/format/ColorModel.h>
 #include <plastrum/present/text/TextCaches.h>
 
 namespace Present::Text {

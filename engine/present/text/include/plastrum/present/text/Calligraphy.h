@@ -10,8 +10,8 @@
 #include <win/ole.h>
 #include <win/types.h>
 
-#include <plastrum/export.h>
-#include <plastrum/format/color_model.h>
+#include <plastrum/Export.h>
+#include <plastrum/format/ColorModel.h>
 #include <plastrum/present/text/TextLayout.h>
 #include <plastrum/present/text/TextObject.h>
 

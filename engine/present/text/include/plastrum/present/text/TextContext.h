@@ -7,7 +7,7 @@
 #include <win/gdi.h>
 #include <win/types.h>
 
-#include <plastrum/export.h>
+#include <plastrum/Export.h>
 #include <plastrum/present/text/TextObject.h>
 
 namespace Present::Type {

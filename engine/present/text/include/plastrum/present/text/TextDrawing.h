@@ -8,7 +8,7 @@
 #include <win/gdi.h>
 #include <win/types.h>
 
-#include <plastrum/export.h>
+#include <plastrum/Export.h>
 #include <plastrum/present/text/TextContext.h>
 #include <plastrum/present/text/TextLayout.h>
 
