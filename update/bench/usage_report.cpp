@@ -133,7 +133,28 @@ void BareGeneratedCall(benchmark::State& state) {
   }
 }
 
+// The parts of the whole work, to show where its time goes.
+void PartReadCount(benchmark::State& state) {
+  Setup& s = TheSetup();
+  s.SetCount(3);
+  for (auto _ : state) benchmark::DoNotOptimize(fennic::ReadRunCount(s.Args()));
+}
+void PartAdapterDigest(benchmark::State& state) {
+  for (auto _ : state) benchmark::DoNotOptimize(fennic::Sha256::HexDigest(fennic::NetworkAddressText()));
+}
+void PartSystemAndLocale(benchmark::State& state) {
+  for (auto _ : state) benchmark::DoNotOptimize(fennic::SystemText() + fennic::LocaleText());
+}
+void PartRecordReport(benchmark::State& state) {
+  Setup& s = TheSetup();
+  for (auto _ : state) fennic::RecordReport(s.Args(), 0);
+}
+
 BENCHMARK(ReportWholeWork)->Unit(benchmark::kMicrosecond);
+BENCHMARK(PartReadCount)->Unit(benchmark::kMicrosecond);
+BENCHMARK(PartAdapterDigest)->Unit(benchmark::kMicrosecond);
+BENCHMARK(PartSystemAndLocale)->Unit(benchmark::kMicrosecond);
+BENCHMARK(PartRecordReport)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BareGeneratedCall)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

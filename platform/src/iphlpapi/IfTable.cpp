@@ -1,6 +1,6 @@
 // GetIfTable over getifaddrs, whose link entries (AF_PACKET) carry each interface's
-// hardware type, address, flags and counters, and /sys/class/net for the rest (MTU,
-// operational state, wireless or not). The size query only counts the interfaces.
+// index, hardware type, address, flags and counters, and /sys/class/net for the rest (MTU,
+// wireless or not). The size query only counts the interfaces.
 #include <ifaddrs.h>
 #include <linux/if_link.h>
 #include <net/if.h>
@@ -75,8 +75,8 @@ MIB_IFROW Row(const std::string& name, const ifaddrs* link) {
   std::string dir = "/sys/class/net/" + name;
   std::u16string wide = kx2::Utf8ToUtf16(name);
   std::copy_n(wide.begin(), std::min<size_t>(wide.size(), MAX_INTERFACE_NAME_LEN - 1), row.wszName);
-  row.dwIndex = if_nametoindex(name.c_str());
   const auto* address = link ? reinterpret_cast<const sockaddr_ll*>(link->ifa_addr) : nullptr;
+  row.dwIndex = address ? static_cast<DWORD>(address->sll_ifindex) : if_nametoindex(name.c_str());
   row.dwType = address ? InterfaceType(dir, address->sll_hatype) : MIB_IF_TYPE_OTHER;
   row.dwMtu = static_cast<DWORD>(std::strtoul(ReadLine(dir + "/mtu").c_str(), nullptr, 10));
   if (link && link->ifa_data) {
@@ -89,8 +89,8 @@ MIB_IFROW Row(const std::string& name, const ifaddrs* link) {
     row.dwInErrors = stats->rx_errors;
     row.dwOutErrors = stats->tx_errors;
   }
-  std::string operstate = ReadLine(dir + "/operstate");
-  row.dwOperStatus = operstate == "up" || operstate == "unknown" ? 5 : 1;
+  // The system sets IFF_RUNNING exactly when the operational state is "up" or "unknown".
+  row.dwOperStatus = link && (link->ifa_flags & IFF_RUNNING) ? 5 : 1;
   row.dwAdminStatus = link && (link->ifa_flags & IFF_UP) ? 1 : 2;
   // Only a 6-byte hardware address counts; the loopback interface has none, as on Windows.
   if (address && row.dwType != MIB_IF_TYPE_LOOPBACK && address->sll_halen == 6) {
