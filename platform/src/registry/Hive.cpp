@@ -247,6 +247,10 @@ LONG Hive::EndUpdate(bool commit) {
 
 LONG Hive::Transact(bool write, const std::function<LONG()>& fn, bool commitAlways) {
   std::lock_guard lock(mutex_);
+  return TransactUnshared(write, fn, commitAlways);
+}
+
+LONG Hive::TransactUnshared(bool write, const std::function<LONG()>& fn, bool commitAlways) {
   if (updateDepth_ > 0) {
     // Inside this thread's open update: the update's end commits or rolls back.
     try {

@@ -67,6 +67,10 @@ class Hive {
   // fn returns a Win32 result; the transaction commits when it is ERROR_SUCCESS or
   // `commitAlways` is set, and rolls back otherwise. Exceptions become results.
   LONG Transact(bool write, const std::function<LONG()>& fn, bool commitAlways = false);
+  // Transact without this process's lock, for a hive no other thread can reach yet (while
+  // it is being opened): its opener holds the key table's lock, and updates take the
+  // hive's lock before the table's, so taking the hive's lock here would invert that order.
+  LONG TransactUnshared(bool write, const std::function<LONG()>& fn, bool commitAlways = false);
 
   // One BEGIN IMMEDIATE transaction around several calls of the calling thread: until the
   // matching EndUpdate, Transact on this thread runs inside it and other threads wait.

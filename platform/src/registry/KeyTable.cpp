@@ -62,12 +62,13 @@ bool MakeFolders(const std::string& path) {
 }
 
 // Writes the shell-folder values this process's environment gives, leaving values that
-// already hold the same text untouched so that starting processes do not contend.
+// already hold the same text untouched so that starting processes do not contend. Runs
+// while the hive is being opened, before any other thread can reach it.
 void FillShellFolders(Hive& hive, bool machine) {
   auto values = kx2::shell::ShellFolderValues(machine);
   if (values.empty()) return;
   bool same = true;
-  hive.Transact(false, [&] {
+  hive.TransactUnshared(false, [&] {
     auto key = hive.Walk(Hive::kRootId, kShellFoldersKey);
     for (auto& v : values) {
       auto have = key ? hive.GetValue(*key, v.name) : std::nullopt;
@@ -79,7 +80,7 @@ void FillShellFolders(Hive& hive, bool machine) {
     return ERROR_SUCCESS;
   });
   if (same) return;
-  hive.Transact(true, [&] {
+  hive.TransactUnshared(true, [&] {
     int64_t key = hive.CreatePath(Hive::kRootId, kShellFoldersKey, u"", nullptr);
     for (auto& v : values) {
       std::u16string text = v.path + u'\0';
@@ -99,11 +100,11 @@ LONG OpenHive(State& st, HiveKind kind, std::shared_ptr<Hive>* out) {
       auto hive = std::make_shared<Hive>(st.folder + "/" + kHiveFiles[static_cast<int>(kind)]);
       if (kind == HiveKind::Machine) {
         // Look before taking the write lock: the key nearly always exists already.
-        hive->Transact(false, [&] {
+        hive->TransactUnshared(false, [&] {
           st.classesRoot = hive->Walk(Hive::kRootId, kClassesKey).value_or(0);
           return ERROR_SUCCESS;
         });
-        LONG r = st.classesRoot ? ERROR_SUCCESS : hive->Transact(true, [&] {
+        LONG r = st.classesRoot ? ERROR_SUCCESS : hive->TransactUnshared(true, [&] {
           st.classesRoot = hive->CreatePath(Hive::kRootId, kClassesKey, u"", nullptr);
           return ERROR_SUCCESS;
         });
