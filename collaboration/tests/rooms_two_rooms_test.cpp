@@ -30,22 +30,27 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Hands every item packet to the other room's receiver for the record's selector, rebuilt
-// from its bytes as a link would.
+// Keeps every item packet for the other room's receiver; Deliver hands them over for the
+// record's selector, rebuilt from their bytes as a link would (after the send, as a link does).
 class BackToBack : public TDRL::ISender {
  public:
   bool Send(TDRL::Packet& packet) override {
-    std::vector<unsigned char> bytes(packet.Data(), packet.Data() + packet.TotalSize());
-    sent.push_back(bytes);
+    sent.emplace_back(packet.Data(), packet.Data() + packet.TotalSize());
+    return true;
+  }
+  void Deliver() {
+    for (; delivered < sent.size(); ++delivered) Hand(sent[delivered]);
+  }
+  void Hand(const std::vector<unsigned char>& bytes) {
     TDRL::Packet received;
-    TDRL::CreatePacket(packet.Type(), packet.Argument(), bytes.data() + 12, static_cast<int32_t>(bytes.size() - 12),
-                       received);
+    TDRL::CreatePacket(TDRL::LoadInt32LE(bytes.data()), TDRL::LoadInt32LE(bytes.data() + 4), bytes.data() + 12,
+                       static_cast<int32_t>(bytes.size() - 12), received);
     ItemSelector selector;
     for (int i = 0; i < 4; ++i) selector.values[i] = TDRL::LoadInt32LE(bytes.data() + 12 + 788 + 4 * i);
     if (peer) TDRL_ReceiveItemPacketForTest(peer, selector, received);
-    return true;
   }
   IMeetingRoom* peer = nullptr;
+  size_t delivered = 0;
   std::vector<std::vector<unsigned char>> sent;
 };
 
@@ -148,6 +153,7 @@ TEST_F(TwoRoomsTest, AnEditedTopicTextAppearsInTheOtherDocument) {
   ASSERT_EQ(sender->SendItemData(&data), 1);
   EXPECT_TRUE(data.Sent());
   ASSERT_EQ(sender->EndEdit(), 1);
+  linkA_.Deliver();
 
   EXPECT_EQ(vantorel::TopicText(docB_, {1}), u"Day 2");
   roomB_->ForwardToCoEdit(2);
@@ -157,6 +163,7 @@ TEST_F(TwoRoomsTest, AnEditedTopicTextAppearsInTheOtherDocument) {
 
   // A lock by the first is recorded by the second's host.
   ASSERT_EQ(sender->LockTopic(topic, 1), 1);
+  linkA_.Deliver();
   EXPECT_EQ(vantorel::LockHolder(docB_, reinterpret_cast<const LONG*>(topic.values)), 1);
 }
 

@@ -2,6 +2,7 @@
 // network peer.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <mutex>
 
@@ -41,8 +42,9 @@ class CollaborationUnit : public ICollaborationUnit {
 
  private:
   NetworkPeer* channel_ = nullptr;
-  BYTE coEditing_ = 0;
-  BYTE started_ = 0;
+  // Set by the server link's handlers on the reactor thread, read by the host.
+  std::atomic<BYTE> coEditing_{0};
+  std::atomic<BYTE> started_{0};
   MeetingRoom* room_;
 };
 
@@ -60,7 +62,7 @@ class MeetingRoom : public IMeetingRoom {
   BYTE GetFirstFlag() override { return firstFlag_; }
   bool SetFirstFlag(int value) override {
     firstFlag_ = value != 0 ? 1 : 0;
-    return firstFlag_ != 0;
+    return value != 0;
   }
   BYTE GetThirdFlag() override { return thirdFlag_; }
   IMeetingRoom* SetThirdFlag(int value) override {
@@ -104,9 +106,10 @@ class MeetingRoom : public IMeetingRoom {
   NetworkPeer peer_;
   bool connected_ = false;
   ITendril* tendril_;
-  BYTE firstFlag_ = 0;
-  BYTE secondFlag_ = 0;
-  BYTE thirdFlag_ = 0;
+  // The handlers set the first flag on the reactor thread.
+  std::atomic<BYTE> firstFlag_{0};
+  std::atomic<BYTE> secondFlag_{0};
+  std::atomic<BYTE> thirdFlag_{0};
 };
 
 }  // namespace TDRL

@@ -137,7 +137,10 @@ void WorkbookSyncManager::SetDocument(IVtlCollabBookDocument* document, const ch
   bookName_ = bookName ? bookName : u"";
 }
 
-int WorkbookSyncManager::OpenBook() { return document_ ? document_->OpenBook(bookName_.c_str()) : 0; }
+int WorkbookSyncManager::OpenBook() {
+  IVtlCollabBookDocument* document = document_.load();
+  return document ? document->OpenBook(bookName_.c_str()) : 0;
+}
 
 int WorkbookSyncManager::RequestBookSync() {
   if (!document_) return 0;
@@ -147,12 +150,13 @@ int WorkbookSyncManager::RequestBookSync() {
 }
 
 bool WorkbookSyncManager::SaveBook() {
-  if (!book_ || !document_ || bookPath_.empty()) return false;
+  IVtlCollabBookDocument* document = document_.load();
+  if (!book_ || !document || bookPath_.empty()) return false;
   // A file left from an earlier save must not pass for this one.
   Basalt::Util::FileAndIOUtil::_DeleteFile(bookPath_.c_str());
   const LONG saved = book_->SaveTo(bookPath_.c_str(), u"ETq", bookPath_.c_str());
   if (saved == 0 && !Basalt::Util::ShellUtil::_FileExist(bookPath_.c_str())) return false;
-  return document_->AdoptBookFile(bookName_.c_str(), bookPath_.c_str(), 0) >= 0;
+  return document->AdoptBookFile(bookName_.c_str(), bookPath_.c_str(), 0) >= 0;
 }
 
 void WorkbookSyncManager::SetBook(IVtlCollabBook* book) {

@@ -65,7 +65,7 @@ class WorkbookSyncManager : public IWorkbookSyncManager {
 
   void SetDocument(IVtlCollabBookDocument* document, const char16_t* bookName) override;
   const char16_t* GetBookName() override { return bookName_.c_str(); }
-  IVtlCollabBookDocument* GetDocument() override { return document_; }
+  IVtlCollabBookDocument* GetDocument() override { return document_.load(); }
   int OpenBook() override;
   int RequestBookSync() override;
   bool SaveBook() override;
@@ -80,7 +80,8 @@ class WorkbookSyncManager : public IWorkbookSyncManager {
   TDRL_SHARED_UNKNOWN
 
  private:
-  IVtlCollabBookDocument* document_ = nullptr;
+  // Read by the server link's handlers on the reactor thread.
+  std::atomic<IVtlCollabBookDocument*> document_{nullptr};
   std::u16string bookName_;
   std::u16string bookPath_;
   IVtlCollabBook* book_ = nullptr;

@@ -130,8 +130,8 @@ int EnforceSyncRedoPos::Service() {
   RoomScope scope(head.room);
   const std::u16string user = head.user.ToString();
   if (!scope || scope.IsLocalUser(user)) return 0;
-  const int queued = scope.room()->CoEdit().GetUndoRedoSyncManager()->QueueRedoPos(ToSelector(quad), pair.first,
-                                                                                    pair.second, flag, 0);
+  const int queued =
+      scope.room()->CoEdit().GetUndoRedoSyncManager()->QueueRedoPos(ToSelector(quad), pair.first, pair.second, flag, 0);
   // The answer: the same room, user, selector and pair, and the queue's answer.
   std::lock_guard roomHold(scope.room()->Lock());
   PacketLockScope hold(PacketLock::Get());
@@ -255,7 +255,8 @@ int EnforceRequestBinData::Service() {
     }
   }
   RoomScope scope(name);
-  if (scope) scope.room()->CoEdit().Sender(ToSelector(quad))->Attachments().UploadAttachment(ToSelector(request), value);
+  if (scope)
+    scope.room()->CoEdit().Sender(ToSelector(quad))->Attachments().UploadAttachment(ToSelector(request), value);
   return 0;
 }
 

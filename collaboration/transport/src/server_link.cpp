@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 
+#include <sys/uio.h>
+
 #include <ace/Log_Msg.h>
 #include <ace/OS_NS_sys_socket.h>
 #include <ace/Reactor.h>
@@ -102,13 +104,18 @@ bool ClientModuleHandler::Send(Packet& packet) { return open_.load() && QueueBlo
 
 int ClientModuleHandler::handle_input(ACE_HANDLE) {
   std::lock_guard hold(lock_);
+  // Read in large pieces and cut them into packets: a packet split across reads keeps its
+  // place in the assembler (a partial header too) until the rest comes.
   for (int reads = 0; reads < kReadsPerEvent; ++reads) {
-    const ssize_t n = peer().recv(assembler_.ReceiveBuffer(), assembler_.ReceiveWanted());
+    const ssize_t n = peer().recv(input_.data(), input_.size());
     if (n == 0) return -1;  // the server closed
     if (n < 0) return errno == EWOULDBLOCK || errno == EAGAIN ? 0 : -1;
-    const FrameAssembler::Status status = assembler_.Commit(static_cast<size_t>(n));
-    if (status == FrameAssembler::Status::kRefused) return -1;
-    if (status == FrameAssembler::Status::kPacket && DoService(assembler_.Current()) == -1) return -1;
+    bool failed = false;
+    const FrameAssembler::Status status = assembler_.Feed(input_.data(), static_cast<size_t>(n), [&](Packet& packet) {
+      if (!failed && DoService(packet) == -1) failed = true;
+    });
+    if (failed || status == FrameAssembler::Status::kRefused) return -1;
+    if (static_cast<size_t>(n) < input_.size()) return 0;  // drained for now
   }
   return 0;
 }
@@ -125,30 +132,48 @@ int ClientModuleHandler::DoService(Packet& packet) {
 }
 
 int ClientModuleHandler::handle_output(ACE_HANDLE) {
-  notifier_.Woken();
-  ACE_Time_Value now = ACE_OS::gettimeofday();
-  ACE_Message_Block* block = nullptr;
-  while (getq(block, &now) != -1) {
-    while (block->length() > 0) {
-      const ssize_t sent = peer().send(block->rd_ptr(), block->length());
-      if (sent > 0) {
-        block->rd_ptr(static_cast<size_t>(sent));
-        continue;
-      }
-      if (sent < 0 && (errno == EWOULDBLOCK || errno == EAGAIN)) {
-        // The rest waits for the socket's write event; other links go on meanwhile.
-        ungetq(block);
-        reactor()->schedule_wakeup(this, ACE_Event_Handler::WRITE_MASK);
-        return 0;
-      }
+  constexpr int kGather = 256;
+  ACE_Message_Block* blocks[kGather];
+  iovec pieces[kGather];
+  for (;;) {
+    // Several queued packets leave in one write.
+    int count = 0;
+    // A deadline long past: dequeuing never waits.
+    ACE_Time_Value past = ACE_Time_Value::zero;
+    // While this runs, or waits for the socket's write event, queued packets need no wake-up.
+    while (count < kGather && getq(blocks[count], &past) != -1) {
+      pieces[count].iov_base = blocks[count]->rd_ptr();
+      pieces[count].iov_len = blocks[count]->length();
+      ++count;
+    }
+    if (count == 0) {
+      // Senders wake the reactor again from here on; one that queued just before is seen by
+      // the look that follows.
+      notifier_.Woken();
+      if (msg_queue()->is_empty()) break;
+      continue;
+    }
+    const ssize_t sent = peer().sendv(pieces, count);
+    if (sent < 0 && errno != EWOULDBLOCK && errno != EAGAIN) {
       ACE_ERROR((LM_ERROR, ACE_TEXT("(%P|%t) %p\n"), ACE_TEXT("Send\n")));
-      block->release();
+      for (int i = 0; i < count; ++i) blocks[i]->release();
       // The link is broken: shutting it down makes the reactor close it through its input.
       ACE_OS::shutdown(peer().get_handle(), ACE_SHUTDOWN_BOTH);
       return 0;
     }
-    block->release();
-    now = ACE_OS::gettimeofday();
+    size_t left = sent > 0 ? static_cast<size_t>(sent) : 0;
+    int first = 0;
+    while (first < count && left >= blocks[first]->length()) {
+      left -= blocks[first]->length();
+      blocks[first++]->release();
+    }
+    if (first < count) {
+      // The rest waits for the socket's write event; other links go on meanwhile.
+      blocks[first]->rd_ptr(left);
+      for (int i = count - 1; i >= first; --i) ungetq(blocks[i]);
+      reactor()->schedule_wakeup(this, ACE_Event_Handler::WRITE_MASK);
+      return 0;
+    }
   }
   reactor()->cancel_wakeup(this, ACE_Event_Handler::WRITE_MASK);
   return 0;
@@ -241,8 +266,7 @@ int ReactorClient::svc() {
   ClientModuleHandler* handler = connecting_;
   connecting_ = nullptr;
   // On failure the connector closes the handler, which leaves the link closed.
-  connector_.connect(handler, address_, ACE_Synch_Options::defaults, ACE_sap_any_cast(const ACE_INET_Addr&), 0,
-                     O_RDWR);
+  connector_.connect(handler, address_, ACE_Synch_Options::defaults, ACE_sap_any_cast(const ACE_INET_Addr&), 0, O_RDWR);
   return 0;
 }
 

@@ -6,9 +6,11 @@
 
 #include <tendril/server_link.h>
 
+#include "callback_service.h"
+
 namespace TDRL {
 
-struct TestLinkChannel::Impl : ClientModule::ILinkOwner {
+struct TestLinkChannel::Impl final : ClientModule::ILinkOwner {
   explicit Impl(IMeetingRoom* r) : room(r) { client.SetOwner(this); }
   IMeetingRoom* LinkRoom() override { return room; }
 
@@ -46,5 +48,10 @@ std::vector<std::vector<unsigned char>> TestLinkChannel::FallenBack() {
 }
 
 void TDRL_StopReactorForTest() { ClientModule::ReactorClient::StopReactor(); }
+
+int TDRL_DispatchForTest(ISender* sender, Packet& packet) {
+  packet.RewindRead();
+  return ClientModule::ClientCallbackServiceForIS::Instance().Dispatch(sender, packet);
+}
 
 }  // namespace TDRL

@@ -14,7 +14,7 @@ class IMeetingRoom;
 
 namespace TDRL {
 
-class TENDRIL_API TestLinkChannel : public ISender {
+class TENDRIL_API TestLinkChannel final : public ISender {
  public:
   explicit TestLinkChannel(IMeetingRoom* room);
   // Closes the link and waits for it.
@@ -42,5 +42,9 @@ class TENDRIL_API TestLinkChannel : public ISender {
 
 // Ends the reactor's loop and joins its thread.
 TENDRIL_API void TDRL_StopReactorForTest();
+
+// Dispatches a packet through the handler table as a link does: the handler's answer (-1 ends
+// a link). A receiver that keeps the packet takes its block.
+TENDRIL_API int TDRL_DispatchForTest(ISender* sender, Packet& packet);
 
 }  // namespace TDRL

@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 #include <ace/Connector.h>
 #include <ace/INET_Addr.h>
@@ -49,8 +50,9 @@ struct LinkState {
   bool closed = false;
 };
 
-// Wakes the reactor for a handler's queued packets once until its output has run: a burst of
-// sends makes one notification, not one each (the reactor's notification pipe is finite).
+// Wakes the reactor for a handler's queued packets once until its output has emptied the
+// queue: a burst of sends makes one notification, not one each (the reactor's notification pipe
+// is finite, and every wake-up costs a write and a switch).
 class WakeOnceNotification : public ACE_Reactor_Notification_Strategy {
  public:
   WakeOnceNotification() : ACE_Reactor_Notification_Strategy(nullptr, nullptr, ACE_Event_Handler::WRITE_MASK) {}
@@ -93,6 +95,7 @@ class TENDRIL_API ClientModuleHandler : public ACE_Svc_Handler<ACE_SOCK_Stream, 
   WakeOnceNotification notifier_;
   std::mutex lock_;  // the handler lock: reading and dispatch
   FrameAssembler assembler_;
+  std::vector<unsigned char> input_ = std::vector<unsigned char>(64 * 1024);
   std::atomic<bool> open_{false};
   bool closing_ = false;
 };
