@@ -15,5 +15,8 @@ struct ImportRequest {
 // returns the process exit code.
 int ListFilters(bool json);
 int ImportMap(const ImportRequest& request);
+// Types an input-method script (kx2/ImeScript.h) into the host's edit window through the
+// input-method bridge, printing each notification the window receives and its final text.
+int TypeScript(const std::string& file);
 
 }  // namespace vantorel::cli

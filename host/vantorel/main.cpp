@@ -3,6 +3,7 @@
 //
 //   vantorel filters [--json]
 //   vantorel import FILE [--filter NAME] [--json]
+//   vantorel type SCRIPT
 //
 // Exit codes: 0 done; 1 no filter reads the file, or the import failed; 2 wrong command
 // line, missing file, or the plug-in cannot be loaded; 3 the import ran but the plug-in
@@ -17,7 +18,8 @@ namespace {
 
 int Usage() {
   std::cerr << "usage: vantorel filters [--json]\n"
-               "       vantorel import FILE [--filter NAME] [--json]\n";
+               "       vantorel import FILE [--filter NAME] [--json]\n"
+               "       vantorel type SCRIPT\n";
   return 2;
 }
 
@@ -44,5 +46,7 @@ int main(int argc, char** argv) {
   if (command == "filters" && request.file.empty() && request.filterName.empty())
     return vantorel::cli::ListFilters(request.json);
   if (command == "import" && !request.file.empty()) return vantorel::cli::ImportMap(request);
+  if (command == "type" && !request.file.empty() && !request.json && request.filterName.empty())
+    return vantorel::cli::TypeScript(request.file);
   return Usage();
 }

@@ -220,6 +220,22 @@ TEST_F(QuelOpenClose, AGoneWindowGivesWayToTheFocusWindow) {
   EXPECT_EQ(quel::RememberedContext(), nullptr);
 }
 
+TEST_F(QuelOpenClose, AContextDestroyedElsewhereIsForgotten) {
+  HWND window = MakeWindow();
+  SetFocus(window);
+  for (auto procedure : {&quel::OpenCloseJapanese, &quel::OpenCloseDefault}) {
+    ASSERT_EQ(procedure(window, 1), 1);
+    const HIMC first = quel::RememberedContext();
+    ASSERT_TRUE(ImmDestroyContext(first));
+    EXPECT_EQ(procedure(window, 1), 1);
+    const HIMC second = quel::RememberedContext();
+    EXPECT_TRUE(second && second != first);
+    EXPECT_EQ(ImmGetContext(window), second);
+    EXPECT_TRUE(ImmGetOpenStatus(second));
+    EXPECT_EQ(procedure(window, 0), 0);
+  }
+}
+
 TEST(QuelCodePageText, OnlyValidCodePagesCount) {
   const struct {
     const char16_t* text;

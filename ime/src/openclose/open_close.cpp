@@ -37,6 +37,15 @@ class BusyScope {
   BusyScope& operator=(const BusyScope&) = delete;
 };
 
+// The remembered context, forgotten first when someone destroyed it behind the bridge's
+// back (ImmDestroyContext called directly).
+HIMC RememberedIfAlive() {
+  OpenCloseState& s = State();
+  DWORD conversion = 0, sentence = 0;
+  if (s.remembered && !ImmGetConversionStatus(s.remembered, &conversion, &sentence)) s.remembered = nullptr;
+  return s.remembered;
+}
+
 // A window that is gone gives way to the focus window.
 HWND Checked(HWND window) { return IsWindow(window) ? window : GetFocus(); }
 
@@ -87,7 +96,7 @@ void OpenWithNewContext(HWND window, DWORD conversion, bool applyModes, HIMC& pr
 // it is closed and destroyed, and the window gets back the context it had.
 int CloseMadeContext(HWND window, HIMC& previous) {
   OpenCloseState& s = State();
-  if (HIMC context = s.remembered) {
+  if (HIMC context = RememberedIfAlive()) {
     DWORD conversion = 0, sentence = 0;
     if (ImmGetConversionStatus(context, &conversion, &sentence)) {
       s.savedConversion = conversion;
@@ -140,7 +149,7 @@ int OpenCloseJapanese(HWND window, int open) {
     BusyScope busy;
     OpenCloseState& s = State();
     if (!open) return CloseMadeContext(window, s.previousJapanese);
-    if (s.remembered)
+    if (RememberedIfAlive())
       ImmAssociateContext(Checked(window), s.remembered);
     else
       OpenWithNewContext(window, s.savedConversion | IME_CMODE_NATIVE | IME_CMODE_FULLSHAPE, true, s.previousJapanese);
@@ -155,7 +164,7 @@ int OpenCloseDefault(HWND window, int open) {
     OpenCloseState& s = State();
     if (!open) return CloseMadeContext(window, s.previousDefault);
     if (_Kx2GetWinVersion() > 4) ReadLayoutCodePage();
-    if (s.remembered) {
+    if (RememberedIfAlive()) {
       ImmAssociateContext(Checked(window), s.remembered);
     } else {
       const DWORD added = IsChineseOrJapanese(s.codePage) ? 0x19 : 0x11;
