@@ -202,6 +202,24 @@ bool Blit(Dc& dst, int dx, int dy, int dw, int dh, const BlitSource* src, int sx
     xmap = MapAxis(dw, sx, sw, flipX, src->width, combine);
     ymap = MapAxis(dh, sy, sh, flipY, src->height, combine);
   }
+  // The quick stretch: SRCCOPY between colour surfaces where every destination pixel takes
+  // exactly one source pixel (COLORONCOLOR, or any mode when enlarging). Skins stretch
+  // their edges and centres this way on every paint.
+  if (usesSource && !mask && foreground == 0xCC && !src->mono && !dstMono && (!combine || (sw <= dw && sh <= dh))) {
+    for (const RECT& r : clip) {
+      for (int y = r.top; y < r.bottom; ++y) {
+        const Span ys = ymap[static_cast<size_t>(y - dy)];
+        if (ys.first < 0) continue;
+        const uint32_t* from = src->base + ys.first * src->stride;
+        uint32_t* row = target->Row(y);
+        for (int x = r.left; x < r.right; ++x) {
+          const int xs = xmap[static_cast<size_t>(x - dx)].first;
+          if (xs >= 0) row[x] = from[xs];
+        }
+      }
+    }
+    return true;
+  }
   auto sample = [&](int x, int y) -> uint32_t {
     const Span xs = xmap[static_cast<size_t>(x - dx)], ys = ymap[static_cast<size_t>(y - dy)];
     if (xs.first == xs.last && ys.first == ys.last) return convert(src->base[ys.first * src->stride + xs.first]);

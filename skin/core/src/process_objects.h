@@ -12,5 +12,6 @@ void ReleaseMonitorService();
 void ReleaseMenuSoundPlayer();
 void ReleaseApiHook();
 void ReleaseThemeTables();
+void ReleaseColorFilters();
 
 }  // namespace ornatex
