@@ -160,3 +160,4 @@ KX2_EXPORT BOOL GetClassInfoExW(HINSTANCE hInstance, LPCWSTR lpszClass, LPWNDCLA
 #include "win/user_keyboard.h"
 #include "win/user_paint.h"
 #include "win/user_rect.h"
+#include "win/user_scroll.h"

@@ -24,6 +24,16 @@ namespace kx2::user {
 
 struct ThreadQueue;
 
+// A window's own (non-client) scroll bar: what SetScrollInfo set and which arrows are off.
+struct ScrollBarState {
+  bool set = false;
+  int min = 0, max = 0;
+  UINT page = 0;
+  int pos = 0;
+  int trackPos = 0;
+  UINT disabled = 0;  // ESB_ flags
+};
+
 // One window. Links are raw pointers, valid while both windows are in the tree (a window
 // leaves it, under the tree lock, when it is destroyed); the handle table owns the object,
 // and whoever calls into a window that may be destroyed meanwhile keeps a shared_ptr.
@@ -52,10 +62,11 @@ struct Window {
   bool destroying = false;
   std::atomic<bool> destroyed{false};
   // Painting (Painting.cpp), under the tree lock.
-  HRGN update = nullptr;  // client coordinates; null: nothing invalid
-  HRGN shape = nullptr;   // SetWindowRgn, window coordinates; null: the rectangle
-  bool eraseDue = false;  // WM_ERASEBKGND before the next paint
-  bool frameDue = false;  // WM_NCPAINT before the next paint
+  HRGN update = nullptr;         // client coordinates; null: nothing invalid
+  HRGN shape = nullptr;          // SetWindowRgn, window coordinates; null: the rectangle
+  ScrollBarState scrollBars[2];  // SB_HORZ, SB_VERT
+  bool eraseDue = false;         // WM_ERASEBKGND before the next paint
+  bool frameDue = false;         // WM_NCPAINT before the next paint
   bool internalPaint = false;
   std::shared_ptr<cairo_surface_t> backing;  // top-level windows: the pixels of it and its children
 };

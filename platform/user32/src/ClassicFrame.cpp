@@ -14,6 +14,7 @@ namespace kx2::user32 {
 namespace {
 
 constexpr LPCWSTR kActiveProp = u"kx2.frame.active";
+constexpr LPCWSTR kPressedProp = u"kx2.frame.pressed";
 
 void Inflate(RECT* r, int dx, int dy) {
   r->left -= dx;
@@ -48,24 +49,114 @@ void Edge(HDC dc, RECT r, int outerLight, int innerLight, int outerDark, int inn
 void RaisedEdge(HDC dc, RECT r) { Edge(dc, r, COLOR_3DLIGHT, COLOR_3DHILIGHT, COLOR_3DDKSHADOW, COLOR_3DSHADOW); }
 void SunkenEdge(HDC dc, RECT r) { Edge(dc, r, COLOR_3DSHADOW, COLOR_3DDKSHADOW, COLOR_3DHILIGHT, COLOR_3DLIGHT); }
 
-// A button face with a symbol drawn in the Marlett face.
-void SymbolButton(HDC dc, RECT r, char16_t symbol) {
+// A button face with a symbol drawn in the Marlett face; a pressed one is sunken and its
+// symbol moved down and right.
+void SymbolButton(HDC dc, RECT r, char16_t symbol, bool pressed = false, bool disabled = false) {
   if (Empty(r)) return;
   Fill(dc, r, COLOR_3DFACE);
-  RaisedEdge(dc, r);
+  if (pressed)
+    SunkenEdge(dc, r);
+  else
+    RaisedEdge(dc, r);
+  if (pressed) OffsetRect(&r, 1, 1);
   const int size = std::max(1, int(r.bottom - r.top) - 4);
   HFONT font = CreateFontW(-size, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, u"Marlett");
   HGDIOBJ old = SelectObject(dc, font);
   SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
   // Every Marlett symbol is an em square: centre it in the button.
   const char16_t text[1] = {symbol};
-  ExtTextOutW(dc, (r.left + r.right - size) / 2, (r.top + r.bottom - size) / 2, 0, nullptr, text, 1, nullptr);
+  const int x = (r.left + r.right - size) / 2, y = (r.top + r.bottom - size) / 2;
+  if (disabled) {
+    SetTextColor(dc, GetSysColor(COLOR_3DHILIGHT));
+    ExtTextOutW(dc, x + 1, y + 1, 0, nullptr, text, 1, nullptr);
+  }
+  SetTextColor(dc, GetSysColor(disabled ? COLOR_3DSHADOW : COLOR_BTNTEXT));
+  ExtTextOutW(dc, x, y, 0, nullptr, text, 1, nullptr);
   SelectObject(dc, old);
   DeleteObject(font);
 }
 
+int Pressed(HWND hwnd, int* part) {
+  const auto value = reinterpret_cast<intptr_t>(GetPropW(hwnd, kPressedProp));
+  *part = static_cast<int>(value >> 16);
+  return static_cast<int>(value & 0xFFFF);
+}
+
+// A scroll bar: arrows, the track, the thumb; a pressed part drawn pressed.
+void ScrollBar(HDC dc, HWND hwnd, const RECT& bar, bool vertical, int pressedPart) {
+  if (Empty(bar)) return;
+  const SCROLLINFO info = BarInfo(hwnd, vertical ? SB_VERT : SB_HORZ);
+  const bool enabled = IsWindowEnabled(hwnd);
+  const ScrollParts p = LayoutScrollBar(bar, vertical, info, enabled);
+  Fill(dc, bar, COLOR_SCROLLBAR);
+  const RECT* tracks[2] = {&p.pageUp, &p.pageDown};
+  for (int i = 0; i < 2; ++i)
+    if (pressedPart == (i == 0 ? SB_PAGEUP : SB_PAGEDOWN)) Fill(dc, *tracks[i], COLOR_3DDKSHADOW);
+  const bool off = Empty(p.thumb);
+  SymbolButton(dc, p.lineUp, vertical ? u'5' : u'3', pressedPart == SB_LINEUP, off);
+  SymbolButton(dc, p.lineDown, vertical ? u'6' : u'4', pressedPart == SB_LINEDOWN, off);
+  if (!off) {
+    Fill(dc, p.thumb, COLOR_3DFACE);
+    RaisedEdge(dc, p.thumb);
+  }
+}
+
 }  // namespace
+
+ScrollParts LayoutScrollBar(const RECT& bar, bool vertical, const SCROLLINFO& info, bool enabled) {
+  ScrollParts p;
+  const int length = vertical ? bar.bottom - bar.top : bar.right - bar.left;
+  const int thickness = vertical ? bar.right - bar.left : bar.bottom - bar.top;
+  // Arrows are square, or share the bar when it is shorter than two.
+  const int arrow = std::min(thickness, length / 2);
+  auto span = [&](int from, int to) {
+    return vertical ? RECT{bar.left, bar.top + from, bar.right, bar.top + to}
+                    : RECT{bar.left + from, bar.top, bar.left + to, bar.bottom};
+  };
+  p.lineUp = span(0, arrow);
+  p.lineDown = span(length - arrow, length);
+  const int track = length - 2 * arrow;
+  const int64_t range = int64_t(info.nMax) - info.nMin + 1;
+  const bool scrolls = info.nPage ? range > int64_t(info.nPage) : info.nMax > info.nMin;
+  const int minThumb = std::max(6, thickness / 2);
+  if (!enabled || !scrolls || track < minThumb) {
+    p.pageUp = span(arrow, length - arrow);
+    return p;
+  }
+  int thumb = info.nPage ? static_cast<int>(int64_t(track) * info.nPage / range) : thickness;
+  thumb = std::clamp(thumb, minThumb, track);
+  const int64_t steps = range - std::max<int64_t>(info.nPage, 1);
+  const int at = steps > 0 ? static_cast<int>(int64_t(track - thumb) * (int64_t(info.nPos) - info.nMin) / steps) : 0;
+  const int thumbStart = arrow + std::clamp(at, 0, track - thumb);
+  p.pageUp = span(arrow, thumbStart);
+  p.thumb = span(thumbStart, thumbStart + thumb);
+  p.pageDown = span(thumbStart + thumb, length - arrow);
+  return p;
+}
+
+int PositionAtThumb(const RECT& bar, bool vertical, const SCROLLINFO& info, int offset) {
+  const ScrollParts p = LayoutScrollBar(bar, vertical, info, true);
+  const int thumb = vertical ? p.thumb.bottom - p.thumb.top : p.thumb.right - p.thumb.left;
+  const int track = vertical ? p.lineDown.top - p.lineUp.bottom : p.lineDown.left - p.lineUp.right;
+  const int64_t range = int64_t(info.nMax) - info.nMin + 1;
+  const int64_t steps = range - std::max<int64_t>(info.nPage, 1);
+  if (track - thumb <= 0 || steps <= 0) return info.nMin;
+  const int clamped = std::clamp(offset, 0, track - thumb);
+  return info.nMin + static_cast<int>((int64_t(clamped) * steps + (track - thumb) / 2) / (track - thumb));
+}
+
+SCROLLINFO BarInfo(HWND hwnd, int bar) {
+  SCROLLINFO info{sizeof(SCROLLINFO), SIF_ALL, 0, 0, 0, 0, 0};
+  if (!GetScrollInfo(hwnd, bar, &info)) info = SCROLLINFO{sizeof(SCROLLINFO), SIF_ALL, 0, 100, 0, 0, 0};
+  return info;
+}
+
+void SetPressed(HWND hwnd, int hit, int scrollPart) {
+  if (hit)
+    SetPropW(hwnd, kPressedProp, reinterpret_cast<HANDLE>(static_cast<intptr_t>(hit | (scrollPart << 16))));
+  else
+    RemovePropW(hwnd, kPressedProp);
+}
 
 FrameLayout LayoutFrame(DWORD style, DWORD exStyle, int width, int height) {
   FrameLayout f;
@@ -208,6 +299,8 @@ void DrawFrame(HWND hwnd, HDC dc, bool active) {
   ExcludeClipRect(dc, f.client.left, f.client.top, f.client.right, f.client.bottom);
   const DWORD style = static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE));
   const DWORD exStyle = static_cast<DWORD>(GetWindowLongW(hwnd, GWL_EXSTYLE));
+  int pressedPart = 0;
+  const int pressed = Pressed(hwnd, &pressedPart);
   RECT inner = f.window;
   if (f.frameX >= 2) {
     Fill(dc, f.window, f.thick ? COLOR_ACTIVEBORDER : COLOR_3DFACE);
@@ -244,25 +337,15 @@ void DrawFrame(HWND hwnd, HDC dc, bool active) {
       SelectObject(dc, old);
       DeleteObject(font);
     }
-    SymbolButton(dc, f.close, u'r');
-    SymbolButton(dc, f.maximize, (style & WS_MAXIMIZE) ? u'2' : u'1');
-    SymbolButton(dc, f.minimize, u'0');
-    SymbolButton(dc, f.help, u's');
+    SymbolButton(dc, f.close, u'r', pressed == HTCLOSE);
+    SymbolButton(dc, f.maximize, (style & WS_MAXIMIZE) ? u'2' : u'1', pressed == HTMAXBUTTON);
+    SymbolButton(dc, f.minimize, u'0', pressed == HTMINBUTTON);
+    SymbolButton(dc, f.help, u's', pressed == HTHELP);
     inner.top = f.caption.bottom;
   }
   if (exStyle & WS_EX_CLIENTEDGE) SunkenEdge(dc, RECT{inner.left, inner.top, inner.right, inner.bottom});
-  if (!Empty(f.vscroll)) {
-    Fill(dc, f.vscroll, COLOR_SCROLLBAR);
-    const int w = f.vscroll.right - f.vscroll.left;
-    SymbolButton(dc, RECT{f.vscroll.left, f.vscroll.top, f.vscroll.right, f.vscroll.top + w}, u'5');
-    SymbolButton(dc, RECT{f.vscroll.left, f.vscroll.bottom - w, f.vscroll.right, f.vscroll.bottom}, u'6');
-  }
-  if (!Empty(f.hscroll)) {
-    Fill(dc, f.hscroll, COLOR_SCROLLBAR);
-    const int h = f.hscroll.bottom - f.hscroll.top;
-    SymbolButton(dc, RECT{f.hscroll.left, f.hscroll.top, f.hscroll.left + h, f.hscroll.bottom}, u'3');
-    SymbolButton(dc, RECT{f.hscroll.right - h, f.hscroll.top, f.hscroll.right, f.hscroll.bottom}, u'4');
-  }
+  ScrollBar(dc, hwnd, f.vscroll, true, pressed == HTVSCROLL ? pressedPart : -1);
+  ScrollBar(dc, hwnd, f.hscroll, false, pressed == HTHSCROLL ? pressedPart : -1);
   Fill(dc, f.sizeBox, COLOR_3DFACE);
   RestoreDC(dc, saved);
 }

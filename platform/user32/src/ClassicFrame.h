@@ -19,6 +19,17 @@ struct FrameLayout {
 
 FrameLayout LayoutFrame(DWORD style, DWORD exStyle, int width, int height);
 FrameLayout LayoutFrame(HWND hwnd);
+// The parts of a scroll bar (window coordinates): arrows, the track either side of the
+// thumb, and the thumb (empty when the bar cannot scroll or has no room for it).
+struct ScrollParts {
+  RECT lineUp{}, pageUp{}, thumb{}, pageDown{}, lineDown{};
+};
+ScrollParts LayoutScrollBar(const RECT& bar, bool vertical, const SCROLLINFO& info, bool enabled);
+// The window's bar info (all fields), or a 0..100 range when none was set.
+SCROLLINFO BarInfo(HWND hwnd, int bar);
+// The position a thumb at `offset` pixels into the track stands for.
+int PositionAtThumb(const RECT& bar, bool vertical, const SCROLLINFO& info, int offset);
+
 // The client rectangle inside a window rectangle (any coordinates).
 RECT ClientInside(HWND hwnd, RECT window);
 LRESULT FrameHitTest(HWND hwnd, POINT screen);
@@ -27,5 +38,8 @@ void PaintFrame(HWND hwnd, bool active);
 // Draws the frame into a DC whose origin is the window's top-left corner.
 void DrawFrame(HWND hwnd, HDC dc, bool active);
 bool FrameActive(HWND hwnd);
+// The frame part drawn pressed (an HT code, or a scroll part as HTVSCROLL/HTHSCROLL with
+// the part in `scrollPart`); 0 for none.
+void SetPressed(HWND hwnd, int hit, int scrollPart);
 
 }  // namespace kx2::user32

@@ -2,6 +2,7 @@
 // the moves and sizes SetWindowPos reports, closing); the frame comes with painting.
 #include "ClassicFrame.h"
 #include "ImeMessages.h"
+#include "NonClient.h"
 #include "PrintWindow.h"
 #include "kx2/ErrorBoundary.h"
 #include "kx2/UserCore.h"
@@ -63,8 +64,49 @@ void ReportMoveAndSize(HWND hwnd, const WINDOWPOS* pos) {
   }
 }
 
-LRESULT SystemCommand(HWND hwnd, WPARAM command) {
+// The UI state (UISF_ flags) kept per window.
+constexpr LPCWSTR kUiStateProp = u"kx2.uistate";
+
+UINT UiState(HWND hwnd) { return static_cast<UINT>(reinterpret_cast<uintptr_t>(GetPropW(hwnd, kUiStateProp))); }
+
+UINT ChangedUiState(UINT state, WPARAM wParam) {
+  const UINT flags = HIWORD(wParam) & (UISF_HIDEFOCUS | UISF_HIDEACCEL | UISF_ACTIVE);
+  switch (LOWORD(wParam)) {
+    case UIS_SET:
+      return state | flags;
+    case UIS_CLEAR:
+      return state & ~flags;
+    case UIS_INITIALIZE:
+      return flags;
+    default:
+      return state;
+  }
+}
+
+// A child asks its parent; the top-level window updates itself and, through
+// WM_UPDATEUISTATE, every window below it.
+LRESULT ChangeUiState(HWND hwnd, WPARAM wParam) {
+  if (IsChildWindow(hwnd)) {
+    if (HWND parent = GetParent(hwnd)) return SendMessageW(parent, WM_CHANGEUISTATE, wParam, 0);
+  }
+  if (ChangedUiState(UiState(hwnd), wParam) != UiState(hwnd) || LOWORD(wParam) == UIS_INITIALIZE)
+    SendMessageW(hwnd, WM_UPDATEUISTATE, wParam, 0);
+  return 0;
+}
+
+LRESULT UpdateUiState(HWND hwnd, WPARAM wParam) {
+  SetPropW(hwnd, kUiStateProp, reinterpret_cast<HANDLE>(static_cast<uintptr_t>(ChangedUiState(UiState(hwnd), wParam))));
+  for (HWND c = GetWindow(hwnd, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+    SendMessageW(c, WM_UPDATEUISTATE, wParam, 0);
+  return 0;
+}
+
+LRESULT SystemCommand(HWND hwnd, WPARAM command, LPARAM lParam) {
   switch (command & 0xFFF0) {
+    case SC_MOVE:
+    case SC_SIZE:
+      kx2::user32::MoveOrSize(hwnd, command, lParam);
+      break;
     case SC_CLOSE:
       SendMessageW(hwnd, WM_CLOSE, 0, 0);
       break;
@@ -171,10 +213,39 @@ LRESULT Default(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
       DestroyWindow(hwnd);
       return 0;
     case WM_SYSCOMMAND:
-      return SystemCommand(hwnd, wParam);
+      return SystemCommand(hwnd, wParam, lParam);
+    case WM_NCLBUTTONDOWN:
+      return kx2::user32::NonClientButtonDown(hwnd, wParam, lParam);
+    case WM_NCLBUTTONDBLCLK:
+      // On the caption it maximises or restores; on the window menu it closes; elsewhere
+      // it is a second press.
+      if (wParam == HTCAPTION) {
+        const LONG style = GetWindowLongW(hwnd, GWL_STYLE);
+        if (style & WS_MAXIMIZEBOX)
+          SendMessageW(hwnd, WM_SYSCOMMAND, (style & (WS_MAXIMIZE | WS_MINIMIZE)) ? SC_RESTORE : SC_MAXIMIZE, lParam);
+        return 0;
+      }
+      if (wParam == HTSYSMENU) {
+        SendMessageW(hwnd, WM_SYSCOMMAND, SC_CLOSE, lParam);
+        return 0;
+      }
+      return kx2::user32::NonClientButtonDown(hwnd, wParam, lParam);
     case WM_SYSKEYDOWN:
       if (wParam == VK_F4 && (lParam & (1 << 29))) PostMessageW(GetAncestor(hwnd, GA_ROOT), WM_SYSCOMMAND, SC_CLOSE, 0);
+      kx2::user32::MenuKey(hwnd, message, wParam, lParam);
       return 0;
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+    case WM_SYSKEYUP:
+    case WM_SYSCHAR:
+      kx2::user32::MenuKey(hwnd, message, wParam, lParam);
+      return 0;
+    case WM_CHANGEUISTATE:
+      return ChangeUiState(hwnd, wParam);
+    case WM_UPDATEUISTATE:
+      return UpdateUiState(hwnd, wParam);
+    case WM_QUERYUISTATE:
+      return UiState(hwnd);
     case WM_CANCELMODE:
       if (GetCapture() == hwnd) ReleaseCapture();
       return 0;
@@ -197,6 +268,8 @@ LRESULT Default(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_GETICON:
       return reinterpret_cast<LRESULT>(GetPropW(hwnd, wParam == ICON_BIG ? u"kx2.icon.big" : u"kx2.icon.small"));
     case WM_NCDESTROY:
+      RemovePropW(hwnd, kUiStateProp);
+      RemovePropW(hwnd, u"kx2.frame.pressed");
       RemovePropW(hwnd, u"kx2.icon.big");
       RemovePropW(hwnd, u"kx2.icon.small");
       return 0;

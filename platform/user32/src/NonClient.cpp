@@ -1,0 +1,315 @@
+// Modal loops of the classic frame. Each holds the capture and reads messages with
+// GetMessageW (which lets a test's idle handler script the input), keeps mouse messages to
+// itself, and dispatches everything else so that painting and timers go on.
+#include "NonClient.h"
+
+#include <algorithm>
+
+#include "ClassicFrame.h"
+#include "kx2/IdleHandler.h"
+#include "win/gdi.h"
+
+namespace kx2::user32 {
+namespace {
+
+constexpr UINT_PTR kRepeatTimer = 0xFFF0;  // the frame's own timer id while a bar is held
+constexpr UINT kFirstRepeatMs = 400, kRepeatMs = 50;
+
+bool IsMouse(UINT message) { return message >= WM_MOUSEFIRST && message <= WM_MOUSELAST; }
+
+// The next message for a loop holding the capture; false when the loop must end (WM_QUIT,
+// capture lost, window gone). WM_QUIT is put back for the outer loop.
+bool NextMessage(HWND hwnd, MSG* msg) {
+  while (true) {
+    if (!IsWindow(hwnd) || GetCapture() != hwnd) return false;
+    // The button already released (its message gone elsewhere) ends the loop rather than
+    // waiting for a release that will not come.
+    MSG waiting;
+    if (!(GetKeyState(VK_LBUTTON) & 0x8000) && !PeekMessageW(&waiting, nullptr, 0, 0, PM_NOREMOVE)) return false;
+    const BOOL got = GetMessageW(msg, nullptr, 0, 0);
+    if (got <= 0) {
+      if (got == 0) PostQuitMessage(static_cast<int>(msg->wParam));
+      return false;
+    }
+    if (IsMouse(msg->message) || msg->message == WM_KEYDOWN || msg->message == WM_TIMER) return true;
+    if (msg->message == WM_KEYUP || msg->message == WM_CHAR || msg->message == WM_SYSKEYDOWN ||
+        msg->message == WM_SYSKEYUP)
+      continue;
+    TranslateMessage(msg);
+    DispatchMessageW(msg);
+  }
+}
+
+void Repaint(HWND hwnd) { PaintFrame(hwnd, FrameActive(hwnd)); }
+
+WPARAM CommandOf(int hit) {
+  switch (hit) {
+    case HTCLOSE:
+      return SC_CLOSE;
+    case HTMINBUTTON:
+      return SC_MINIMIZE;
+    case HTMAXBUTTON:
+      return SC_MAXIMIZE;
+    case HTHELP:
+      return SC_CONTEXTHELP;
+    default:
+      return 0;
+  }
+}
+
+// A caption button: drawn pressed while the mouse is over it; the command goes only when
+// the button is released over it.
+void TrackButton(HWND hwnd, int hit) {
+  if ((hit == HTMAXBUTTON || hit == HTMINBUTTON) && !(GetWindowLongW(hwnd, GWL_STYLE) & (hit == HTMAXBUTTON ? WS_MAXIMIZEBOX : WS_MINIMIZEBOX)))
+    return;
+  SetCapture(hwnd);
+  bool over = true;
+  SetPressed(hwnd, hit, 0);
+  Repaint(hwnd);
+  MSG msg{};
+  POINT released{};
+  bool done = false;
+  while (NextMessage(hwnd, &msg)) {
+    if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) break;
+    if (msg.message != WM_MOUSEMOVE && msg.message != WM_LBUTTONUP) continue;
+    const bool now = FrameHitTest(hwnd, msg.pt) == hit;
+    if (now != over) {
+      over = now;
+      SetPressed(hwnd, over ? hit : 0, 0);
+      Repaint(hwnd);
+    }
+    if (msg.message == WM_LBUTTONUP) {
+      released = msg.pt;
+      done = over;
+      break;
+    }
+  }
+  if (GetCapture() == hwnd) ReleaseCapture();
+  if (!IsWindow(hwnd)) return;
+  SetPressed(hwnd, 0, 0);
+  Repaint(hwnd);
+  if (done) {
+    if (hit == HTMAXBUTTON && (GetWindowLongW(hwnd, GWL_STYLE) & WS_MAXIMIZE))
+      SendMessageW(hwnd, WM_SYSCOMMAND, SC_RESTORE, MAKELPARAM(released.x, released.y));
+    else
+      SendMessageW(hwnd, WM_SYSCOMMAND, CommandOf(hit), MAKELPARAM(released.x, released.y));
+  }
+}
+
+// Which part of a bar a point (window coordinates) is on; -1 for none.
+int ScrollPartAt(const ScrollParts& p, POINT pt) {
+  const RECT* parts[] = {&p.lineUp, &p.pageUp, &p.thumb, &p.pageDown, &p.lineDown};
+  const int codes[] = {SB_LINEUP, SB_PAGEUP, SB_THUMBTRACK, SB_PAGEDOWN, SB_LINEDOWN};
+  for (int i = 0; i < 5; ++i)
+    if (PtInRect(parts[i], pt)) return codes[i];
+  return -1;
+}
+
+POINT ToWindow(HWND hwnd, POINT screen) {
+  RECT r{};
+  GetWindowRect(hwnd, &r);
+  return POINT{screen.x - r.left, screen.y - r.top};
+}
+
+// A scroll bar of the frame held down: an arrow or the track sends its request at once and
+// again while held (after a first delay, then faster) as long as the mouse stays on that
+// part; the thumb follows the mouse with SB_THUMBTRACK and lands with SB_THUMBPOSITION;
+// SB_ENDSCROLL comes at release.
+void TrackScrollBar(HWND hwnd, int hit, POINT screen) {
+  const bool vertical = hit == HTVSCROLL;
+  const int bar = vertical ? SB_VERT : SB_HORZ;
+  const UINT message = vertical ? WM_VSCROLL : WM_HSCROLL;
+  const FrameLayout frame = LayoutFrame(hwnd);
+  const RECT barRect = vertical ? frame.vscroll : frame.hscroll;
+  SCROLLINFO info = BarInfo(hwnd, bar);
+  ScrollParts parts = LayoutScrollBar(barRect, vertical, info, IsWindowEnabled(hwnd));
+  const int part = ScrollPartAt(parts, ToWindow(hwnd, screen));
+  if (part < 0) return;
+  SetCapture(hwnd);
+  SetPressed(hwnd, hit, part);
+  Repaint(hwnd);
+  const auto along = [&](POINT pt) { return vertical ? pt.y : pt.x; };
+  const int grab = along(ToWindow(hwnd, screen)) - (vertical ? parts.thumb.top : parts.thumb.left);
+  const int trackStart = vertical ? parts.lineUp.bottom : parts.lineUp.right;
+  int trackPos = info.nPos;
+  if (part == SB_THUMBTRACK) {
+    Kx2SetScrollTrackPos(hwnd, bar, trackPos);
+  } else {
+    SendMessageW(hwnd, message, part, 0);
+    SetTimer(hwnd, kRepeatTimer, kFirstRepeatMs, nullptr);
+  }
+  bool over = true;
+  MSG msg{};
+  while (NextMessage(hwnd, &msg)) {
+    if (msg.message == WM_TIMER) {
+      if (msg.hwnd != hwnd || msg.wParam != kRepeatTimer) {
+        DispatchMessageW(&msg);
+        continue;
+      }
+      SetTimer(hwnd, kRepeatTimer, kRepeatMs, nullptr);
+      // The track repeats only while the thumb has not reached the mouse.
+      info = BarInfo(hwnd, bar);
+      parts = LayoutScrollBar(barRect, vertical, info, true);
+      POINT cursor{};
+      GetCursorPos(&cursor);
+      if (over && ScrollPartAt(parts, ToWindow(hwnd, cursor)) == part) SendMessageW(hwnd, message, part, 0);
+      continue;
+    }
+    if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) break;
+    if (msg.message != WM_MOUSEMOVE && msg.message != WM_LBUTTONUP) continue;
+    const POINT pt = ToWindow(hwnd, msg.pt);
+    if (part == SB_THUMBTRACK) {
+      const int position = PositionAtThumb(barRect, vertical, info, along(pt) - grab - trackStart);
+      if (position != trackPos) {
+        trackPos = position;
+        Kx2SetScrollTrackPos(hwnd, bar, trackPos);
+        SendMessageW(hwnd, message, MAKEWPARAM(SB_THUMBTRACK, trackPos & 0xFFFF), 0);
+      }
+    } else {
+      const bool now = ScrollPartAt(LayoutScrollBar(barRect, vertical, BarInfo(hwnd, bar), true), pt) == part;
+      if (now != over) {
+        over = now;
+        SetPressed(hwnd, over ? hit : 0, part);
+        Repaint(hwnd);
+      }
+    }
+    if (msg.message == WM_LBUTTONUP) break;
+  }
+  KillTimer(hwnd, kRepeatTimer);
+  if (GetCapture() == hwnd) ReleaseCapture();
+  if (!IsWindow(hwnd)) return;
+  if (part == SB_THUMBTRACK) SendMessageW(hwnd, message, MAKEWPARAM(SB_THUMBPOSITION, trackPos & 0xFFFF), 0);
+  SendMessageW(hwnd, message, SB_ENDSCROLL, 0);
+  SetPressed(hwnd, 0, 0);
+  Repaint(hwnd);
+}
+
+// The per-thread state of the menu keys: Alt went down and nothing else since.
+thread_local bool t_altAlone = false;
+
+}  // namespace
+
+LRESULT NonClientButtonDown(HWND hwnd, WPARAM hit, LPARAM lParam) {
+  const POINT screen{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+  switch (hit) {
+    case HTCLOSE:
+    case HTMINBUTTON:
+    case HTMAXBUTTON:
+    case HTHELP:
+      TrackButton(hwnd, static_cast<int>(hit));
+      return 0;
+    case HTVSCROLL:
+    case HTHSCROLL:
+      TrackScrollBar(hwnd, static_cast<int>(hit), screen);
+      return 0;
+    case HTCAPTION: {
+      HWND top = GetAncestor(hwnd, GA_ROOT);
+      if (top && GetActiveWindow() != top) SetActiveWindow(top);
+      SendMessageW(hwnd, WM_SYSCOMMAND, SC_MOVE | HTCAPTION, lParam);
+      return 0;
+    }
+    case HTSYSMENU:
+      SendMessageW(hwnd, WM_SYSCOMMAND, SC_MOUSEMENU | HTSYSMENU, lParam);
+      return 0;
+    case HTLEFT:
+    case HTRIGHT:
+    case HTTOP:
+    case HTTOPLEFT:
+    case HTTOPRIGHT:
+    case HTBOTTOM:
+    case HTBOTTOMLEFT:
+    case HTBOTTOMRIGHT:
+      // WMSZ_ codes run in HT order from HTLEFT.
+      SendMessageW(hwnd, WM_SYSCOMMAND, SC_SIZE | (hit - HTLEFT + 1), lParam);
+      return 0;
+    default:
+      return 0;
+  }
+}
+
+void MoveOrSize(HWND hwnd, WPARAM command, LPARAM lParam) {
+  const bool move = (command & 0xFFF0) == SC_MOVE;
+  const int edge = static_cast<int>(command & 0x0F);  // WMSZ_: 1 left, 2 right, 3 top, 6 bottom, sums for corners
+  if (GetWindowLongW(hwnd, GWL_STYLE) & (WS_MAXIMIZE | WS_MINIMIZE)) return;
+  POINT start{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+  if (!lParam) GetCursorPos(&start);
+  RECT original{};
+  GetWindowRect(hwnd, &original);
+  HWND parent = GetAncestor(hwnd, GA_PARENT);
+  if (parent && parent != GetDesktopWindow()) MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&original), 2);
+  MINMAXINFO limits{};
+  limits.ptMinTrackSize = POINT{GetSystemMetrics(SM_CXMINTRACK), GetSystemMetrics(SM_CYMINTRACK)};
+  limits.ptMaxTrackSize = POINT{GetSystemMetrics(SM_CXMAXTRACK), GetSystemMetrics(SM_CYMAXTRACK)};
+  SendMessageW(hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+  SetCapture(hwnd);
+  SendMessageW(hwnd, WM_ENTERSIZEMOVE, 0, 0);
+  MSG msg{};
+  while (NextMessage(hwnd, &msg)) {
+    if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) {
+      SetWindowPos(hwnd, nullptr, original.left, original.top, original.right - original.left,
+                   original.bottom - original.top, SWP_NOZORDER | SWP_NOACTIVATE);
+      break;
+    }
+    if (msg.message != WM_MOUSEMOVE && msg.message != WM_LBUTTONUP) continue;
+    const int dx = msg.pt.x - start.x, dy = msg.pt.y - start.y;
+    RECT r = original;
+    if (move) {
+      OffsetRect(&r, dx, dy);
+    } else {
+      const int horizontal = edge % 3, vertical = edge / 3;  // 1 left, 2 right; 1 top, 2 bottom
+      if (horizontal == 1) r.left = std::min(r.left + dx, r.right - limits.ptMinTrackSize.x);
+      if (horizontal == 2) r.right = std::max(r.right + dx, r.left + limits.ptMinTrackSize.x);
+      if (vertical == 1) r.top = std::min(r.top + dy, r.bottom - limits.ptMinTrackSize.y);
+      if (vertical == 2) r.bottom = std::max(r.bottom + dy, r.top + limits.ptMinTrackSize.y);
+      if (r.right - r.left > limits.ptMaxTrackSize.x) {
+        if (horizontal == 1) r.left = r.right - limits.ptMaxTrackSize.x;
+        else r.right = r.left + limits.ptMaxTrackSize.x;
+      }
+      if (r.bottom - r.top > limits.ptMaxTrackSize.y) {
+        if (vertical == 1) r.top = r.bottom - limits.ptMaxTrackSize.y;
+        else r.bottom = r.top + limits.ptMaxTrackSize.y;
+      }
+    }
+    SetWindowPos(hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    if (msg.message == WM_LBUTTONUP) break;
+  }
+  if (GetCapture() == hwnd) ReleaseCapture();
+  if (IsWindow(hwnd)) SendMessageW(hwnd, WM_EXITSIZEMOVE, 0, 0);
+}
+
+bool MenuKey(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  HWND top = GetAncestor(hwnd, GA_ROOT);
+  if (!top) top = hwnd;
+  switch (message) {
+    case WM_SYSKEYDOWN:
+      // A repeat of a held Alt does not count as another key.
+      if (wParam == VK_MENU) {
+        if (!(lParam & (1 << 30))) t_altAlone = true;
+      } else {
+        t_altAlone = false;
+      }
+      return wParam == VK_MENU || wParam == VK_F10;
+    case WM_KEYDOWN:
+      t_altAlone = false;
+      return false;
+    case WM_SYSKEYUP:
+    case WM_KEYUP:
+      if ((wParam == VK_MENU && t_altAlone) || (wParam == VK_F10 && message == WM_SYSKEYUP)) {
+        t_altAlone = false;
+        SendMessageW(top, WM_SYSCOMMAND, SC_KEYMENU, 0);
+        return true;
+      }
+      if (wParam == VK_MENU) t_altAlone = false;
+      return false;
+    case WM_SYSCHAR:
+      // Alt with a character: the window menu for a space, else the menu bar's mnemonic.
+      t_altAlone = false;
+      if (wParam == u'\r' || wParam == VK_ESCAPE) return false;
+      SendMessageW(top, WM_SYSCOMMAND, SC_KEYMENU, static_cast<LPARAM>(wParam));
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace kx2::user32
