@@ -99,8 +99,7 @@ class Server {
       const int fd = ::accept(listener_, nullptr, nullptr);
       ::send(fd, bytes->data(), bytes->size(), MSG_NOSIGNAL);
       char c;
-      while (::recv(fd, &c, 1, 0) > 0) {
-      }
+      while (::recv(fd, &c, 1, 0) > 0) {}
       ::close(fd);
     });
   }

@@ -77,8 +77,8 @@ class PresentCalligraphy final : public CPresentUnknown<IPresentCalligraphy> {
     });
   }
 
-  BOOL STDMETHODCALLTYPE MeasureText(const CalligraphyText* record, const WCHAR* text, int length,
-                                     int32_t* cumulative, SIZE* extent, uint32_t spaceSlot) override {
+  BOOL STDMETHODCALLTYPE MeasureText(const CalligraphyText* record, const WCHAR* text, int length, int32_t* cumulative,
+                                     SIZE* extent, uint32_t spaceSlot) override {
     return kx2::Guard(FALSE, [&]() -> BOOL {
       Prepared p(this, record);
       if (!p.ok) return FALSE;
