@@ -20,6 +20,7 @@ void OrnatexProcessDetach() {
   ornatex::ReleasePlatformServices();
   ornatex::ReleaseColorManager();
   ornatex::ReleaseThemeTables();
+  ornatex::ReleaseImageManager();
   ornatex::ReleaseColorFilters();
   ornatex::ReleaseDrawHelpers();
 }

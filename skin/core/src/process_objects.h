@@ -13,5 +13,6 @@ void ReleaseMenuSoundPlayer();
 void ReleaseApiHook();
 void ReleaseThemeTables();
 void ReleaseColorFilters();
+void ReleaseImageManager();
 
 }  // namespace ornatex

@@ -1,5 +1,6 @@
-// Bytes as an RT_BITMAP and as a "PNG" resource through both resource loaders, and as a
-// picture file through OleLoadPicturePath (by way of LoadBitmapFromFile).
+// Bytes as an RT_BITMAP and as a "PNG" resource through both resource loaders, as an
+// archive of icon sets through the image manager's loading, and as a picture file through
+// OleLoadPicturePath (by way of LoadBitmapFromFile).
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,10 +14,12 @@
 
 #include <kx2/PathMap.h>
 #include <kx2/ResourceContainer.h>
+#include <win/afx.h>
 #include <win/gdi.h>
 #include <win/module.h>
 
 #include "ornatex/image/bitmap_routines.h"
+#include "ornatex/image/image_manager.h"
 
 namespace {
 
@@ -70,6 +73,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Drop(LoadBitmapFromResource(m, u"IMAGE", &alpha));
     Drop(LoadBitmapResourceRaw(m, u"IMAGE", &alpha));
     FreeLibrary(m);
+  }
+  {
+    std::vector<uint8_t> archived(bytes);
+    CMemFile file(archived.data(), static_cast<UINT>(archived.size()));
+    CKtkImageManager manager;
+    try {
+      CArchive ar(&file, CArchive::load);
+      manager.Serialize(ar);
+    } catch (CException* e) {
+      e->Delete();
+    }
   }
   const std::string picture = folder + "/picture.img";
   Write(picture, bytes);
