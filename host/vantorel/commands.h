@@ -17,6 +17,8 @@ int ListFilters(bool json);
 int ImportMap(const ImportRequest& request);
 // Types an input-method script (kx2/ImeScript.h) into the host's edit window through the
 // input-method bridge, printing each notification the window receives and its final text.
+// The script may declare the window's accelerators ("accel Ctrl+K,Ctrl+D 201", see
+// accel_lines.h); commands print as they run.
 int TypeScript(const std::string& file);
 
 }  // namespace vantorel::cli

@@ -11,6 +11,7 @@
 #include <quel/Quel.h>
 #include <vantorel/edit_window.h>
 
+#include "accel_lines.h"
 #include "commands.h"
 
 namespace vantorel::cli {
@@ -21,7 +22,13 @@ int TypeScript(const std::string& file) {
     std::cerr << "vantorel: cannot read " << file << "\n";
     return 2;
   }
-  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const AccelLines lines =
+      TakeAccelLines(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()));
+  if (lines.badLine) {
+    std::cerr << "vantorel: " << file << ":" << lines.badLine << ": not an accelerator\n";
+    return 1;
+  }
+  const std::string& text = lines.rest;
   // The script's clock steps are the only time that passes.
   Kx2ClockSetManual(TRUE, 1000);
   if (!edit::RegisterEditClass()) {
@@ -35,6 +42,7 @@ int TypeScript(const std::string& file) {
     return 2;
   }
   edit::SetJournal(window, [](const std::string& line) { std::cout << line << "\n"; });
+  edit::SetAccelerators(window, lines.entries);
   ShowWindow(window, SW_SHOW);
   SetFocus(window);
 

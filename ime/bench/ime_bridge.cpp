@@ -65,7 +65,8 @@ void Type(benchmark::State& state, bool bridge) {
     Kx2ImeReset();
     state.ResumeTiming();
   }
-  if (typed != kKeystrokes / 5) state.SkipWithError(("not every result reached the window: " + std::to_string(typed)).c_str());
+  if (typed != kKeystrokes / 5)
+    state.SkipWithError(("not every result reached the window: " + std::to_string(typed)).c_str());
   state.SetItemsProcessed(state.iterations() * kKeystrokes);
 }
 

@@ -38,7 +38,8 @@ struct HostAnswers {
   LRESULT notifyAnswer = 1;      // the answer to compositions and results
   uint16_t lastWord = 0;         // written into result records
   tagImeCaretInfo caret{0, 0, 0, 0, 0, 0, 0, 0};
-  std::function<void(WPARAM kind)> onNotify;  // runs inside each composition or result
+  std::function<void(WPARAM kind)> onNotify;         // runs inside each composition or result
+  std::function<LRESULT(WPARAM command)> onCommand;  // answers WM_COMMAND
 };
 
 // A composition or result as the host received it.
@@ -103,6 +104,8 @@ inline LRESULT CALLBACK HostProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
       if (Answers().onNotify) Answers().onNotify(wParam);
       return Answers().notifyAnswer;
     }
+    case WM_COMMAND:
+      return Answers().onCommand ? Answers().onCommand(wParam) : 0;
     case QUEL_WM_RELAY:
       Record().push_back(Seen{hwnd, message, wParam, lParam, quel::OpenCloseBusy()});
       return 0;

@@ -37,7 +37,7 @@ std::string ReadFile(const std::string& path) {
 }
 
 TEST(QuelVantorelType, ExamplesMatchTheirGoldenFiles) {
-  for (const char* name : {"japanese", "chinese", "korean"}) {
+  for (const char* name : {"japanese", "chinese", "korean", "accelerators"}) {
     SCOPED_TRACE(name);
     const std::string args = std::string("type ") + name + ".ime";
     const std::string first = RunVantorel(args);

@@ -18,7 +18,12 @@ struct EditState {
   int32_t traceByScanCode = 0;
   HWND visible = nullptr;
   std::function<void(const std::string&)> journal;
+  tagAccelTable* accelerators = nullptr;
+  tagAccelPending pending{};
 };
+
+// The window whose accelerators the loop interprets (the last one given some).
+HWND g_acceleratorWindow = nullptr;
 
 // Character cell of the caret record (the window draws nothing).
 constexpr int32_t kCellWidth = 8, kLineTop = 2, kLineHeight = 16;
@@ -96,6 +101,8 @@ LRESULT CALLBACK EditProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
       SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(new EditState));
       return 0;
     case WM_NCDESTROY:
+      if (state) _ExpAcceleratorRelease(state->accelerators);
+      if (g_acceleratorWindow == window) g_acceleratorWindow = nullptr;
       delete state;
       SetWindowLongPtrW(window, GWLP_USERDATA, 0);
       break;
@@ -131,6 +138,9 @@ LRESULT CALLBACK EditProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     case WM_CHAR:
       if (state) Typed(*state, static_cast<char16_t>(wParam));
       return 0;
+    case WM_COMMAND:
+      if (state) Log(*state, "command " + std::to_string(wParam & 0xFFFF));
+      return 0;
     default:
       break;
   }
@@ -162,6 +172,35 @@ void SetKeyTrace(HWND window, bool traceByScanCode) {
 
 void SetVisibleSubstitute(HWND window, HWND visible) {
   if (EditState* state = StateOf(window)) state->visible = visible;
+}
+
+void SetAccelerators(HWND window, const std::vector<tagAccelEntry>& entries) {
+  EditState* state = StateOf(window);
+  if (!state) return;
+  _ExpAcceleratorRelease(state->accelerators);
+  state->accelerators = nullptr;
+  state->pending = {};
+  if (entries.empty()) {
+    if (g_acceleratorWindow == window) g_acceleratorWindow = nullptr;
+    return;
+  }
+  state->accelerators = _ExpAcceleratorCreate(entries.data(), static_cast<int32_t>(entries.size()));
+  g_acceleratorWindow = window;
+}
+
+bool InterpretAccelerators(MSG& msg) {
+  HWND window = g_acceleratorWindow;
+  EditState* state = window ? StateOf(window) : nullptr;
+  if (!state || !state->accelerators) return false;
+  const LRESULT result = _ExpAcceleratorInterpretWithKey(window, state->accelerators, &msg, &state->pending);
+  if (state->pending.firstChord) {
+    // A sequence no entry has: the host drops it.
+    char text[64];
+    std::snprintf(text, sizeof text, "no command for 0x%X,0x%X", state->pending.firstChord, state->pending.secondChord);
+    Log(*state, text);
+    state->pending = {};
+  }
+  return result != 0;
 }
 
 std::u16string Text(HWND window) {

@@ -6,7 +6,10 @@
 
 namespace vantorel::edit {
 
+bool InterpretAccelerators(MSG& msg);  // edit_window.cpp
+
 bool ProcessMessage(MSG& msg) {
+  if (InterpretAccelerators(msg)) return false;
   if (_ExpImControl(nullptr, QUEL_WM_PRETRANSLATE, reinterpret_cast<WPARAM>(&msg), 0) == 1) return false;
   TranslateMessage(&msg);
   DispatchMessageW(&msg);

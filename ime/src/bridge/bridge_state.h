@@ -89,7 +89,7 @@ void ClearAllBuffers();
 
 // Frees the input state and the window block and destroys the bridge window (on its own
 // thread; from another thread the window is only forgotten). Afterwards every call answers 0.
-void ShutDownBridge();
+QUEL_TEST_API void ShutDownBridge();
 // Back to the state of a freshly loaded library: the bridge shut down, the system
 // information, languages, class set and open/close state as at process start.
 QUEL_TEST_API void ResetBridgeForTests();

@@ -6,7 +6,9 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
+#include <quel/Accelerators.h>
 #include <win/user.h>
 
 namespace vantorel::edit {
@@ -26,11 +28,17 @@ void SetJournal(HWND window, std::function<void(const std::string&)> journal);
 void SetKeyTrace(HWND window, bool traceByScanCode);
 void SetVisibleSubstitute(HWND window, HWND visible);
 
+// The window's accelerators: its loop interprets every message with them first (before the
+// bridge), and the window prints each command it receives ("command N") and answers 0.
+// An empty list removes them.
+void SetAccelerators(HWND window, const std::vector<tagAccelEntry>& entries);
+
 std::u16string Text(HWND window);
 std::u16string Composition(HWND window);
 
-// One retrieved message as the host handles it: through the bridge, then translated and
-// dispatched unless the bridge took it. Returns whether it was dispatched.
+// One retrieved message as the host handles it: through the accelerators, then the bridge,
+// then translated and dispatched unless one of them took it. Returns whether it was
+// dispatched.
 bool ProcessMessage(MSG& msg);
 // The host's loop until WM_QUIT (or a failed retrieval: -1); the quit's exit code.
 int RunMessageLoop();
