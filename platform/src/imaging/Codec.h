@@ -37,6 +37,11 @@ struct PixelsView {
 bool SideAllowed(long long side);
 
 bool DecodePng(const uint8_t* data, size_t size, Picture* out);
+// One icon image as stored (a DIB whose height counts the AND mask too): its colours with
+// the transparency of its alpha or its mask.
+bool DecodeDibIcon(const std::vector<uint8_t>& bytes, Picture* out);
+// An icon file (.ico): its largest image, PNG or DIB.
+bool DecodeIcoFile(const uint8_t* data, size_t size, Picture* out);
 bool DecodeJpeg(const uint8_t* data, size_t size, Picture* out);
 bool DecodeGif(const uint8_t* data, size_t size, Picture* out);
 bool DecodeTiff(const uint8_t* data, size_t size, Picture* out);

@@ -12,7 +12,6 @@
 #include "Codec.h"
 
 namespace kx2::imaging {
-namespace {
 
 bool DecodeDibIcon(const std::vector<uint8_t>& bytes, Picture* out) {
   BITMAPINFOHEADER header;
@@ -56,7 +55,6 @@ bool DecodeDibIcon(const std::vector<uint8_t>& bytes, Picture* out) {
   return true;
 }
 
-}  // namespace
 }  // namespace kx2::imaging
 
 KX2_EXPORT BOOL Kx2DecodeIcon(HICON icon, Kx2DecodedImage* out) {

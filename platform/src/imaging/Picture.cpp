@@ -1,13 +1,18 @@
 // IPicture over a decoded picture: a 32-bit DIB section of premultiplied pixels drawn
 // with AlphaBlend, sized in HIMETRIC at 96 pixels per inch (or the file's resolution).
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include <kx2/ComObject.h>
 #include <kx2/ErrorBoundary.h>
 #include <kx2/ImageCodec.h>
 #include <win/com.h>
+#include <win/fileapi.h>
 #include <win/olectl.h>
+
+#include "Codec.h"
 
 KX2_IID(IPicture, IID_IPicture)
 
@@ -127,6 +132,28 @@ class Picture final : public kx2::ComObject<IPicture> {
   bool transparent_ = false;
 };
 
+// An icon file, which the codecs' formats do not include, as a decoded picture.
+bool DecodeIconFile(LPCWSTR path, Kx2DecodedImage* out) {
+  constexpr LONGLONG kMaxIconFile = 64 << 20;
+  HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  LARGE_INTEGER size{};
+  std::vector<uint8_t> bytes;
+  DWORD got = 0;
+  const bool read = GetFileSizeEx(file, &size) && size.QuadPart > 0 && size.QuadPart <= kMaxIconFile &&
+                    (bytes.resize(static_cast<size_t>(size.QuadPart)), true) &&
+                    ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) &&
+                    got == bytes.size();
+  CloseHandle(file);
+  kx2::imaging::Picture picture;
+  if (!read || !kx2::imaging::DecodeIcoFile(bytes.data(), bytes.size(), &picture)) return false;
+  auto* pixels = static_cast<uint8_t*>(std::malloc(picture.pixels.size()));
+  if (!pixels) return false;
+  std::memcpy(pixels, picture.pixels.data(), picture.pixels.size());
+  *out = Kx2DecodedImage{pixels, picture.width, picture.height, 96, 96, KX2_IMAGE_UNKNOWN, picture.hasAlpha};
+  return true;
+}
+
 }  // namespace
 
 KX2_EXPORT HRESULT OleLoadPicturePath(LPOLESTR path, IUnknown* outer, DWORD, OLE_COLOR, REFIID riid, LPVOID* out) {
@@ -138,7 +165,7 @@ KX2_EXPORT HRESULT OleLoadPicturePath(LPOLESTR path, IUnknown* outer, DWORD, OLE
     for (const char16_t* p = path; *p; ++p)
       if (p[0] == u':' && p[1] == u'/' && p[2] == u'/') return E_NOTIMPL;  // URLs are not fetched
     Kx2DecodedImage decoded;
-    if (!Kx2DecodeImageFile(path, &decoded)) return CTL_E_INVALIDPICTURE;
+    if (!Kx2DecodeImageFile(path, &decoded) && !DecodeIconFile(path, &decoded)) return CTL_E_INVALIDPICTURE;
     Picture* picture = Picture::FromDecoded(decoded);
     Kx2FreeDecodedImage(&decoded);
     if (!picture) return E_OUTOFMEMORY;

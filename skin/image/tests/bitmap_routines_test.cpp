@@ -301,6 +301,9 @@ TEST_F(PictureFiles, LoadAtTheirSize) {
       {"c.gif", "Image.new('P', (9, 13), 3).save(sys.argv[1])", 9, 13, FALSE},
       {"d.bmp", "Image.new('RGB', (6, 4), (9, 8, 7)).save(sys.argv[1])", 6, 4, FALSE},
       {"e.bmp", "Image.new('RGBA', (5, 3), (9, 8, 7, 255)).save(sys.argv[1])", 5, 3, TRUE},
+      {"f.ico", "Image.new('RGBA', (24, 24), (9, 8, 7, 128)).save(sys.argv[1], sizes=[(24, 24)])", 24, 24, FALSE},
+      {"g.ico", "Image.new('RGB', (48, 48), (90, 80, 70)).save(sys.argv[1], sizes=[(16, 16), (48, 48)])", 48, 48,
+       FALSE},
   };
   for (const auto& c : cases) {
     const std::string path = TempFolder() + "/" + c.file;
