@@ -35,8 +35,11 @@ bool ParsePackedDib(const uint8_t* data, size_t size, PackedDib* out) {
   const int bits = h.biBitCount;
   if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) return false;
   if (h.biCompression != BI_RGB && !(h.biCompression == kBitFields && (bits == 16 || bits == 32))) return false;
-  // Colour masks follow a 40-byte header; a larger header holds them itself.
-  const uint64_t masks = h.biCompression == kBitFields && h.biSize == sizeof(BITMAPINFOHEADER) ? 12 : 0;
+  // Colour masks follow a 40-byte header; a larger header holds them itself, right after
+  // its first 40 bytes. GDI reads them after the 40-byte header either way.
+  const bool bitFields = h.biCompression == kBitFields;
+  if (bitFields && h.biSize > sizeof(BITMAPINFOHEADER) && h.biSize < sizeof(BITMAPINFOHEADER) + 12) return false;
+  const uint64_t masks = bitFields && h.biSize == sizeof(BITMAPINFOHEADER) ? 12 : 0;
   uint64_t colors = h.biClrUsed;
   if (bits <= 8) {
     if (colors == 0) colors = uint64_t{1} << bits;
@@ -47,13 +50,14 @@ bool ParsePackedDib(const uint8_t* data, size_t size, PackedDib* out) {
   const uint64_t pixelsAt = h.biSize + masks + colors * 4;
   if (pixelsAt > size || pixelBytes > size - pixelsAt) return false;
   // GDI reads a 40-byte header followed by the masks and the table.
-  out->info.assign(sizeof(BITMAPINFOHEADER) + masks + (bits <= 8 ? colors * 4 : 0), 0);
+  out->info.assign(sizeof(BITMAPINFOHEADER) + (bitFields ? 12 : 0) + (bits <= 8 ? colors * 4 : 0), 0);
   BITMAPINFOHEADER plain = h;
   plain.biSize = sizeof(BITMAPINFOHEADER);
   plain.biClrUsed = bits <= 8 ? static_cast<DWORD>(colors) : 0;
   std::memcpy(out->info.data(), &plain, sizeof plain);
-  if (masks) std::memcpy(out->info.data() + sizeof plain, data + h.biSize, masks);
-  if (bits <= 8) std::memcpy(out->info.data() + sizeof plain + masks, data + h.biSize + masks, colors * 4);
+  if (bitFields)
+    std::memcpy(out->info.data() + sizeof plain, data + (masks ? h.biSize : sizeof(BITMAPINFOHEADER)), 12);
+  if (bits <= 8) std::memcpy(out->info.data() + sizeof plain, data + h.biSize, colors * 4);
   out->pixels = data + pixelsAt;
   out->pixelBytes = pixelBytes;
   out->stride = stride;

@@ -211,12 +211,12 @@ Bytes Dib(int32_t w, int32_t h, uint16_t bits, uint32_t colorsUsed, size_t table
   for (int i = 0; i < 3; ++i) Put32(v, 0);
   Put32(v, colorsUsed);
   Put32(v, 0);
-  v.resize(headerSize, 0);
-  if (compression == 3 && headerSize == 40) {
+  if (compression == 3) {  // the masks: after a 40-byte header, else inside the larger one
     Put32(v, 0xFF0000);
     Put32(v, 0xFF00);
     Put32(v, 0xFF);
   }
+  v.resize(std::max<size_t>(headerSize, v.size()), 0);
   for (size_t i = 0; i < tableEntries; ++i) Put32(v, i ? 0x00FFFFFF : 0x00102030);
   v.resize(v.size() + pixelBytes, 0x7F);
   return v;
@@ -237,6 +237,8 @@ TEST(BitmapLoading, ResourcesAreCheckedAgainstTheirSize) {
       {u"BIGHEADER", Dib(2, 2, 32, 0, 0, 16, 124), true},
       {u"BIGHEADERSHORT", Dib(2, 2, 32, 0, 0, 15, 124), false},
       {u"BITFIELDS", Dib(2, 2, 32, 0, 0, 16, 40, 3), true},
+      {u"BIGHEADERFIELDS", Dib(2, 2, 32, 0, 0, 16, 124, 3), true},
+      {u"SHORTHEADERFIELDS", Dib(2, 2, 32, 0, 0, 16, 44, 3), false},
       {u"PALETTE", Dib(4, 2, 8, 2, 2, 8), true},
       {u"PALETTESHORT", Dib(4, 2, 8, 2, 1, 8), false},
       {u"TOOMANYCOLOURS", Dib(4, 2, 8, 300, 300, 8), false},

@@ -18,8 +18,10 @@ class ORNATEX_API CKtkSkinManagerMetrics {
   CKtkSkinManagerMetrics(const CKtkSkinManagerMetrics&) = delete;
   CKtkSkinManagerMetrics& operator=(const CKtkSkinManagerMetrics&) = delete;
 
-  // Without a schema: the system colours, and no brushes. With one, the skin's values
-  // over the system's (the schema's reading comes with the schema).
+  // Without a schema: the system colours, and no brushes. With one: the system's fonts
+  // and sizes, replaced by the skin's "SYSMETRICS" values (caption heights get 1 more),
+  // and the skin's colours 1601 + index, else the default table through the colour
+  // filters, each with its brush.
   virtual void RefreshMetrics();
   // The colour of a system-colour index; 0 above 30.
   COLORREF GetColor(int index) const;

@@ -1,0 +1,88 @@
+// A loaded skin's properties, addressed as visual styles address theirs: class code,
+// part, state and property identifier, with a fixed inheritance chain for lookups.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+#include <win/afx.h>
+#include <win/gdi.h>
+
+#include "ornatex/core/skin_metrics.h"
+#include "ornatex/export.h"
+
+class CKtkSkinManagerResourceFile;
+
+// Property record types.
+#define KTK_PT_STRING 1
+#define KTK_PT_INT 2
+#define KTK_PT_BOOL 3
+#define KTK_PT_COLOR 4
+#define KTK_PT_RECT 5
+#define KTK_PT_FONT 6
+#define KTK_PT_ENUM 8
+#define KTK_PT_POSITION 9
+
+// Class codes of "GLOBALS" and "WINDOW".
+#define KTK_CLASS_GLOBALS 1
+#define KTK_CLASS_WINDOW 6
+#define KTK_CLASS_COUNT 30
+#define KTK_MAX_PART_STATE 63
+#define KTK_MAX_PROPERTY_ID 16383
+
+class ORNATEX_API CKtkSkinManagerSchemaProperty {
+ public:
+  CKtkSkinManagerSchemaProperty() = default;
+  ~CKtkSkinManagerSchemaProperty() { Free(); }
+  CKtkSkinManagerSchemaProperty(CKtkSkinManagerSchemaProperty&& other) noexcept;
+  CKtkSkinManagerSchemaProperty& operator=(CKtkSkinManagerSchemaProperty&& other) noexcept;
+  CKtkSkinManagerSchemaProperty(const CKtkSkinManagerSchemaProperty&) = delete;
+  CKtkSkinManagerSchemaProperty& operator=(const CKtkSkinManagerSchemaProperty&) = delete;
+
+  void SetString(const std::u16string& text);
+  void SetFont(const LOGFONTW& font);
+  void SetValues(int type, const LONG* values, int count);
+  // Frees an owned string or font; the type becomes 0.
+  void Free();
+
+  int m_type = 0;
+  LONG m_values[4] = {};  // integer, boolean, colour, enumeration: [0]; rectangle: 4; position: 2
+  char16_t* m_string = nullptr;
+  LOGFONTW* m_font = nullptr;
+};
+
+class ORNATEX_API CKtkSkinManagerSchema : public CCmdTarget {
+ public:
+  // Holds the reader (which may be null while no reader exists) and makes the metrics.
+  explicit CKtkSkinManagerSchema(CKtkSkinManagerResourceFile* reader = nullptr);
+  ~CKtkSkinManagerSchema() override;
+
+  static int ClassCodeOf(LPCWSTR className);
+  // state x 2^26 + part x 2^20 + class x 2^14 + identifier, in 32-bit arithmetic.
+  static uint32_t PropertyKey(int classCode, int part, int state, int id);
+
+  // (class, part, state), (class, part, 0), (class, 0, state), (class, 0, 0), then
+  // ("GLOBALS", 0, 0): the first record found.
+  const CKtkSkinManagerSchemaProperty* FindProperty(int classCode, int part, int state, int id) const;
+  // S_OK and the value; E_INVALIDARG (output untouched) for a record of another type;
+  // E_FAIL without a record. Colours pass the colour filters.
+  HRESULT GetIntValue(int classCode, int part, int state, int id, int* value) const;
+  HRESULT GetColorValue(int classCode, int part, int state, int id, COLORREF* value) const;
+  HRESULT GetFontValue(int classCode, int part, int state, int id, LOGFONTW* value) const;
+  COLORREF GetMetricsColor(int index) const { return m_metrics->GetColor(index); }
+
+  // Empties the frame-region cache and refreshes the metrics.
+  virtual void ReloadMetrics();
+  virtual COLORREF GetSizeBoxColor() { return GetMetricsColor(15); }
+
+  // The loader's way in: the record for a key, replaced.
+  CKtkSkinManagerSchemaProperty& SetProperty(int classCode, int part, int state, int id);
+  size_t PropertyCount() const { return m_properties.size(); }
+
+  std::unordered_map<uint32_t, CKtkSkinManagerSchemaProperty> m_properties;
+  CKtkSkinManagerResourceFile* m_pReader;
+  int m_globalsCode;
+  int m_windowCode;
+  std::unique_ptr<CKtkSkinManagerMetrics> m_metrics;
+};

@@ -1,0 +1,145 @@
+#include "ornatex/schema/schema.h"
+
+#include <cstring>
+
+#include "ornatex/draw/draw_helpers.h"
+#include "ornatex/schema/color_filter.h"
+
+namespace {
+
+constexpr const char16_t* kClassNames[KTK_CLASS_COUNT] = {
+    u"Globals",    u"Documentation", u"SysMetrics", u"ListBox",    u"Dialog",      u"WINDOW",
+    u"BUTTON",     u"REBAR",         u"TOOLBAR",    u"STATUS",     u"MENU",        u"LISTVIEW",
+    u"HEADER",     u"PROGRESS",      u"TAB",        u"TRACKBAR",   u"TOOLTIP",     u"TREEVIEW",
+    u"SPIN",       u"PAGE",          u"SCROLLBAR",  u"EDIT",       u"COMBOBOX",    u"CLOCK",
+    u"TRAYNOTIFY", u"TASKBAR",       u"TASKBAND",   u"STARTPANEL", u"EXPLORERBAR", u"MENUBAND",
+};
+
+}  // namespace
+
+// ---- Records -------------------------------------------------------------------------------
+
+CKtkSkinManagerSchemaProperty::CKtkSkinManagerSchemaProperty(CKtkSkinManagerSchemaProperty&& other) noexcept {
+  *this = std::move(other);
+}
+
+CKtkSkinManagerSchemaProperty& CKtkSkinManagerSchemaProperty::operator=(
+    CKtkSkinManagerSchemaProperty&& other) noexcept {
+  if (this == &other) return *this;
+  Free();
+  m_type = other.m_type;
+  std::memcpy(m_values, other.m_values, sizeof m_values);
+  m_string = other.m_string;
+  m_font = other.m_font;
+  other.m_type = 0;
+  other.m_string = nullptr;
+  other.m_font = nullptr;
+  return *this;
+}
+
+void CKtkSkinManagerSchemaProperty::Free() {
+  delete[] m_string;
+  delete m_font;
+  m_string = nullptr;
+  m_font = nullptr;
+  m_type = 0;
+}
+
+void CKtkSkinManagerSchemaProperty::SetString(const std::u16string& text) {
+  Free();
+  m_string = new char16_t[text.size() + 1];
+  std::memcpy(m_string, text.c_str(), (text.size() + 1) * sizeof(char16_t));
+  m_type = KTK_PT_STRING;
+}
+
+void CKtkSkinManagerSchemaProperty::SetFont(const LOGFONTW& font) {
+  Free();
+  m_font = new LOGFONTW(font);
+  m_type = KTK_PT_FONT;
+}
+
+void CKtkSkinManagerSchemaProperty::SetValues(int type, const LONG* values, int count) {
+  Free();
+  std::memset(m_values, 0, sizeof m_values);
+  for (int i = 0; i < count && i < 4; ++i) m_values[i] = values[i];
+  m_type = type;
+}
+
+// ---- The schema ----------------------------------------------------------------------------
+
+CKtkSkinManagerSchema::CKtkSkinManagerSchema(CKtkSkinManagerResourceFile* reader)
+    : m_pReader(reader),
+      m_globalsCode(ClassCodeOf(u"GLOBALS")),
+      m_windowCode(ClassCodeOf(u"WINDOW")),
+      m_metrics(std::make_unique<CKtkSkinManagerMetrics>(this)) {}
+
+CKtkSkinManagerSchema::~CKtkSkinManagerSchema() {
+  m_properties.clear();
+  m_metrics.reset();
+}
+
+int CKtkSkinManagerSchema::ClassCodeOf(LPCWSTR className) {
+  if (!className || !*className) return 0;
+  const size_t length = std::char_traits<char16_t>::length(className);
+  for (int i = 0; i < KTK_CLASS_COUNT; ++i)
+    if (std::char_traits<char16_t>::length(kClassNames[i]) == length &&
+        CompareNoCaseW(className, kClassNames[i], length) == 0)
+      return i + 1;
+  return 0;
+}
+
+uint32_t CKtkSkinManagerSchema::PropertyKey(int classCode, int part, int state, int id) {
+  return static_cast<uint32_t>(state) * (1u << 26) + static_cast<uint32_t>(part) * (1u << 20) +
+         static_cast<uint32_t>(classCode) * (1u << 14) + static_cast<uint32_t>(id);
+}
+
+const CKtkSkinManagerSchemaProperty* CKtkSkinManagerSchema::FindProperty(int classCode, int part, int state,
+                                                                         int id) const {
+  auto find = [&](int c, int p, int s) -> const CKtkSkinManagerSchemaProperty* {
+    auto it = m_properties.find(PropertyKey(c, p, s, id));
+    return it == m_properties.end() || it->second.m_type == 0 ? nullptr : &it->second;
+  };
+  if (state != 0)
+    if (auto* r = find(classCode, part, state)) return r;
+  if (auto* r = find(classCode, part, 0)) return r;
+  if (part != 0) {
+    if (state != 0)
+      if (auto* r = find(classCode, 0, state)) return r;
+    if (auto* r = find(classCode, 0, 0)) return r;
+  }
+  return find(m_globalsCode, 0, 0);
+}
+
+HRESULT CKtkSkinManagerSchema::GetIntValue(int classCode, int part, int state, int id, int* value) const {
+  const auto* r = FindProperty(classCode, part, state, id);
+  if (!r) return E_FAIL;
+  if (r->m_type != KTK_PT_INT) return E_INVALIDARG;
+  if (value) *value = r->m_values[0];
+  return S_OK;
+}
+
+HRESULT CKtkSkinManagerSchema::GetColorValue(int classCode, int part, int state, int id, COLORREF* value) const {
+  const auto* r = FindProperty(classCode, part, state, id);
+  if (!r) return E_FAIL;
+  if (r->m_type != KTK_PT_COLOR) return E_INVALIDARG;
+  COLORREF color = static_cast<COLORREF>(r->m_values[0]);
+  KtkSkinColorFilters().Apply(color);
+  if (value) *value = color;
+  return S_OK;
+}
+
+HRESULT CKtkSkinManagerSchema::GetFontValue(int classCode, int part, int state, int id, LOGFONTW* value) const {
+  const auto* r = FindProperty(classCode, part, state, id);
+  if (!r) return E_FAIL;
+  if (r->m_type != KTK_PT_FONT || !r->m_font) return E_INVALIDARG;
+  if (value) *value = *r->m_font;
+  return S_OK;
+}
+
+void CKtkSkinManagerSchema::ReloadMetrics() { m_metrics->RefreshMetrics(); }
+
+CKtkSkinManagerSchemaProperty& CKtkSkinManagerSchema::SetProperty(int classCode, int part, int state, int id) {
+  auto& record = m_properties[PropertyKey(classCode, part, state, id)];
+  record.Free();
+  return record;
+}

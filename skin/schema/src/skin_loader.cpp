@@ -1,0 +1,264 @@
+#include "ornatex/schema/skin_loader.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include <win/gdi.h>
+
+#include "ornatex/draw/draw_helpers.h"
+
+namespace {
+
+struct Known {
+  const char16_t* name;
+  int id;
+  int type;
+};
+
+// The identifiers the drawing and metrics read, with their types.
+constexpr Known kKnown[] = {
+    {u"CaptionFont", 801, KTK_PT_FONT},
+    {u"SmallCaptionFont", 802, KTK_PT_FONT},
+    {u"MenuFont", 803, KTK_PT_FONT},
+    {u"ScrollbarWidth", 1202, KTK_PT_INT},
+    {u"ScrollbarHeight", 1203, KTK_PT_INT},
+    {u"CaptionBarHeight", 1205, KTK_PT_INT},
+    {u"SmCaptionBarHeight", 1207, KTK_PT_INT},
+    {u"Scrollbar", 1601, KTK_PT_COLOR},
+    {u"Background", 1602, KTK_PT_COLOR},
+    {u"ActiveCaption", 1603, KTK_PT_COLOR},
+    {u"InactiveCaption", 1604, KTK_PT_COLOR},
+    {u"Menu", 1605, KTK_PT_COLOR},
+    {u"Window", 1606, KTK_PT_COLOR},
+    {u"WindowFrame", 1607, KTK_PT_COLOR},
+    {u"MenuText", 1608, KTK_PT_COLOR},
+    {u"WindowText", 1609, KTK_PT_COLOR},
+    {u"CaptionText", 1610, KTK_PT_COLOR},
+    {u"ActiveBorder", 1611, KTK_PT_COLOR},
+    {u"InactiveBorder", 1612, KTK_PT_COLOR},
+    {u"AppWorkspace", 1613, KTK_PT_COLOR},
+    {u"Highlight", 1614, KTK_PT_COLOR},
+    {u"HighlightText", 1615, KTK_PT_COLOR},
+    {u"BtnFace", 1616, KTK_PT_COLOR},
+    {u"BtnShadow", 1617, KTK_PT_COLOR},
+    {u"GrayText", 1618, KTK_PT_COLOR},
+    {u"BtnText", 1619, KTK_PT_COLOR},
+    {u"InactiveCaptionText", 1620, KTK_PT_COLOR},
+    {u"BtnHighlight", 1621, KTK_PT_COLOR},
+    {u"DkShadow3d", 1622, KTK_PT_COLOR},
+    {u"Light3d", 1623, KTK_PT_COLOR},
+    {u"InfoText", 1624, KTK_PT_COLOR},
+    {u"InfoBk", 1625, KTK_PT_COLOR},
+    {u"ButtonAlternateFace", 1626, KTK_PT_COLOR},
+    {u"HotTracking", 1627, KTK_PT_COLOR},
+    {u"GradientActiveCaption", 1628, KTK_PT_COLOR},
+    {u"GradientInactiveCaption", 1629, KTK_PT_COLOR},
+    {u"MenuHilight", 1630, KTK_PT_COLOR},
+    {u"MenuBar", 1631, KTK_PT_COLOR},
+    {u"Transparent", 2201, KTK_PT_BOOL},
+    {u"BorderOnly", 2203, KTK_PT_BOOL},
+    {u"GlyphTransparent", 2206, KTK_PT_BOOL},
+    {u"MirrorImage", 2209, KTK_PT_BOOL},
+    {u"ImageCount", 2401, KTK_PT_INT},
+    {u"BorderSize", 2403, KTK_PT_INT},
+    {u"TrueSizeStretchMark", 2419, KTK_PT_INT},
+    {u"ImageFile", 3001, KTK_PT_STRING},
+    {u"ImageFile1", 3002, KTK_PT_STRING},
+    {u"ImageFile2", 3003, KTK_PT_STRING},
+    {u"ImageFile3", 3004, KTK_PT_STRING},
+    {u"ImageFile4", 3005, KTK_PT_STRING},
+    {u"ImageFile5", 3006, KTK_PT_STRING},
+    {u"GlyphImageFile", 3008, KTK_PT_STRING},
+    {u"TextShadowOffset", 3402, KTK_PT_POSITION},
+    {u"SizingMargins", 3601, KTK_PT_RECT},
+    {u"ContentMargins", 3602, KTK_PT_RECT},
+    {u"BorderColor", 3801, KTK_PT_COLOR},
+    {u"FillColor", 3802, KTK_PT_COLOR},
+    {u"TransparentColor", 3809, KTK_PT_COLOR},
+    {u"TextShadowColor", 3818, KTK_PT_COLOR},
+    {u"BgType", 4001, KTK_PT_ENUM},
+    {u"SizingType", 4004, KTK_PT_ENUM},
+    {u"VAlign", 4007, KTK_PT_ENUM},
+    {u"ImageLayout", 4011, KTK_PT_ENUM},
+    {u"GlyphType", 4012, KTK_PT_ENUM},
+    {u"ImageSelectType", 4013, KTK_PT_ENUM},
+};
+
+std::u16string_view Trim(std::u16string_view s) {
+  while (!s.empty() && (s.front() == u' ' || s.front() == u'\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == u' ' || s.back() == u'\t' || s.back() == u'\r' || s.back() == u'\n'))
+    s.remove_suffix(1);
+  return s;
+}
+
+bool SameName(std::u16string_view a, std::u16string_view b) {
+  return a.size() == b.size() && CompareNoCaseW(a.data(), b.data(), a.size()) == 0;
+}
+
+// A decimal number within [low, high].
+bool Number(std::u16string_view text, long low, long high, long* out) {
+  text = Trim(text);
+  if (text.empty() || text.size() > 11) return false;
+  bool negative = false;
+  size_t i = 0;
+  if (text[0] == u'-' || text[0] == u'+') negative = text[0] == u'-', i = 1;
+  if (i == text.size()) return false;
+  long long value = 0;
+  for (; i < text.size(); ++i) {
+    if (text[i] < u'0' || text[i] > u'9') return false;
+    value = value * 10 + (text[i] - u'0');
+  }
+  if (negative) value = -value;
+  if (value < low || value > high) return false;
+  *out = static_cast<long>(value);
+  return true;
+}
+
+std::vector<std::u16string_view> Fields(std::u16string_view text) {
+  std::vector<std::u16string_view> out;
+  size_t start = 0;
+  for (;;) {
+    const size_t comma = text.find(u',', start);
+    out.push_back(
+        Trim(text.substr(start, comma == std::u16string_view::npos ? std::u16string_view::npos : comma - start)));
+    if (comma == std::u16string_view::npos) return out;
+    start = comma + 1;
+  }
+}
+
+}  // namespace
+
+bool KtkSkinPropertyByName(std::u16string_view name, int* id, int* type) {
+  long number = 0;
+  const bool numeric = Number(name, 1, KTK_MAX_PROPERTY_ID, &number);
+  for (const Known& k : kKnown) {
+    if ((numeric && k.id == number) || (!numeric && SameName(name, k.name))) {
+      *id = k.id;
+      *type = k.type;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool CKtkSkinPropertyLoader::Refuse(const char* reason) {
+  errors_.push_back(KtkSkinLoadError{line_, reason});
+  return false;
+}
+
+bool CKtkSkinPropertyLoader::LoadLine(std::u16string_view raw) {
+  ++line_;
+  const std::u16string_view line = Trim(raw);
+  if (line.empty() || line[0] == u';') return true;
+  if (line[0] == u'[') {
+    if (line.back() != u']') return Refuse("a section without its closing bracket");
+    return Section(line.substr(1, line.size() - 2));
+  }
+  const size_t equals = line.find(u'=');
+  if (equals == std::u16string_view::npos) return Refuse("neither a section nor a key = value line");
+  if (class_ == 0) return Refuse("a value before any section");
+  return Entry(Trim(line.substr(0, equals)), Trim(line.substr(equals + 1)));
+}
+
+bool CKtkSkinPropertyLoader::Section(std::u16string_view text) {
+  text = Trim(text);
+  long part = 0, state = 0;
+  std::u16string_view name = text;
+  const size_t dot = text.find(u'.');
+  if (dot != std::u16string_view::npos) {
+    name = text.substr(0, dot);
+    std::u16string_view rest = text.substr(dot + 1);
+    const size_t open = rest.find(u'(');
+    if (open != std::u16string_view::npos) {
+      if (rest.back() != u')' || !Number(rest.substr(open + 1, rest.size() - open - 2), 0, KTK_MAX_PART_STATE, &state))
+        return Refuse("a state that is not a number from 0 to 63");
+      rest = rest.substr(0, open);
+    }
+    if (!Number(rest, 0, KTK_MAX_PART_STATE, &part)) return Refuse("a part that is not a number from 0 to 63");
+  }
+  const std::u16string className(Trim(name));
+  const int code = CKtkSkinManagerSchema::ClassCodeOf(className.c_str());
+  // A refused section leaves no section current, so its keys are refused too.
+  class_ = 0;
+  if (code == 0) return Refuse("an unknown class");
+  class_ = code;
+  part_ = static_cast<int>(part);
+  state_ = static_cast<int>(state);
+  return true;
+}
+
+bool CKtkSkinPropertyLoader::Entry(std::u16string_view key, std::u16string_view value) {
+  int id = 0, type = 0;
+  const size_t colon = key.find(u':');
+  if (colon != std::u16string_view::npos) {
+    long number = 0, kind = 0;
+    if (!Number(key.substr(0, colon), 1, KTK_MAX_PROPERTY_ID, &number)) return Refuse("an identifier out of range");
+    if (!Number(key.substr(colon + 1), 1, 9, &kind) || kind == 7) return Refuse("an unknown type");
+    id = static_cast<int>(number);
+    type = static_cast<int>(kind);
+  } else if (!KtkSkinPropertyByName(key, &id, &type)) {
+    return Refuse("an unknown property");
+  }
+  const auto fields = Fields(value);
+  LONG values[4] = {};
+  auto numbers = [&](size_t count, long low, long high) {
+    if (fields.size() != count) return false;
+    for (size_t i = 0; i < count; ++i) {
+      long n = 0;
+      if (!Number(fields[i], low, high, &n)) return false;
+      values[i] = static_cast<LONG>(n);
+    }
+    return true;
+  };
+  switch (type) {
+    case KTK_PT_STRING:
+      schema_.SetProperty(class_, part_, state_, id).SetString(std::u16string(value));
+      return true;
+    case KTK_PT_INT:
+    case KTK_PT_ENUM:
+      if (!numbers(1, -2147483647L - 1, 2147483647L)) return Refuse("not a whole number");
+      break;
+    case KTK_PT_BOOL:
+      if (SameName(value, u"true"))
+        values[0] = 1;
+      else if (!SameName(value, u"false"))
+        return Refuse("not true or false");
+      break;
+    case KTK_PT_COLOR:
+      if (!numbers(3, 0, 255)) return Refuse("not a colour: red, green, blue from 0 to 255");
+      values[0] = static_cast<LONG>(RGB(values[0], values[1], values[2]));
+      values[1] = values[2] = 0;
+      break;
+    case KTK_PT_RECT:
+      if (!numbers(4, -32768, 32767)) return Refuse("not four numbers");
+      break;
+    case KTK_PT_POSITION:
+      if (!numbers(2, -32768, 32767)) return Refuse("not two numbers");
+      break;
+    case KTK_PT_FONT: {
+      long points = 0;
+      if (fields.size() < 2 || fields.size() > 4 || fields[0].empty() || fields[0].size() >= LF_FACESIZE ||
+          !Number(fields[1], 1, 1000, &points))
+        return Refuse("not a font: face, points[, bold][, italic]");
+      LOGFONTW font{};
+      font.lfHeight = -static_cast<LONG>((points * 96 + 36) / 72);
+      font.lfWeight = FW_NORMAL;
+      for (size_t i = 2; i < fields.size(); ++i) {
+        if (SameName(fields[i], u"bold"))
+          font.lfWeight = FW_BOLD;
+        else if (SameName(fields[i], u"italic"))
+          font.lfItalic = 1;
+        else
+          return Refuse("a font style other than bold or italic");
+      }
+      std::memcpy(font.lfFaceName, fields[0].data(), fields[0].size() * sizeof(char16_t));
+      schema_.SetProperty(class_, part_, state_, id).SetFont(font);
+      return true;
+    }
+    default:
+      return Refuse("an unknown type");
+  }
+  schema_.SetProperty(class_, part_, state_, id).SetValues(type, values, 4);
+  return true;
+}
