@@ -55,8 +55,7 @@ bool ParsePackedDib(const uint8_t* data, size_t size, PackedDib* out) {
   plain.biSize = sizeof(BITMAPINFOHEADER);
   plain.biClrUsed = bits <= 8 ? static_cast<DWORD>(colors) : 0;
   std::memcpy(out->info.data(), &plain, sizeof plain);
-  if (bitFields)
-    std::memcpy(out->info.data() + sizeof plain, data + (masks ? h.biSize : sizeof(BITMAPINFOHEADER)), 12);
+  if (bitFields) std::memcpy(out->info.data() + sizeof plain, data + (masks ? h.biSize : sizeof(BITMAPINFOHEADER)), 12);
   if (bits <= 8) std::memcpy(out->info.data() + sizeof plain, data + h.biSize, colors * 4);
   out->pixels = data + pixelsAt;
   out->pixelBytes = pixelBytes;
