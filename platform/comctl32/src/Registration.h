@@ -1,0 +1,11 @@
+// Registering the common control classes.
+#pragma once
+
+#include "win/commctrl.h"
+
+namespace comctl {
+
+void RegisterControlClasses();
+void RegisterProgressClass();
+
+}  // namespace comctl
