@@ -65,6 +65,8 @@ Presentation::Presentation() : styleCache_(nullptr), destroyCache_(nullptr) {
 }
 
 Presentation::~Presentation() {
+  // Canvases and contexts first: their nodes and views read the style cache.
+  DestroyParts();
   if (styleCache_) destroyCache_(styleCache_);
 }
 

@@ -20,6 +20,7 @@
 #include <plastrum/Export.h>
 
 #include <plastrum/format/ShapeHandler.h>
+#include <plastrum/present/designer/Designer.h>
 
 class IKx2BinDataStore;
 class IKx2ShapeMapperCtx;
@@ -33,27 +34,6 @@ namespace Present {
 PLASTRUM_API CPresentEngine* CreatePresentEngineObject();
 PLASTRUM_API void DestroyAllPresentEngineObjects();
 }  // namespace Present
-
-// The designer as the host holds it: canvases, contexts and the image services.
-class IPresentDesigner : public IUnknown {
- protected:
-  ~IPresentDesigner() = default;
-};
-
-// The engine's designer. It owns the one style cache of the process.
-class PLASTRUM_API Presentation : public CPresentUnknown<IPresentDesigner> {
- public:
-  Presentation();
-  ~Presentation();
-  Presentation(const Presentation&) = delete;
-  Presentation& operator=(const Presentation&) = delete;
-
-  StyleCache* GetStyleCache() const { return styleCache_; }
-
- private:
-  StyleCache* styleCache_;
-  void (*destroyCache_)(StyleCache*);  // the maker's, kept in case the maker changes meanwhile
-};
 
 // The engine as the host holds it. Its lifetime is the explicit create and destroy pair of
 // the library's exports, never Release.

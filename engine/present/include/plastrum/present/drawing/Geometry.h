@@ -42,6 +42,8 @@ class PLASTRUM_API Geometry final : public Transformer {
   // Text frame values in EMU; the last two are the text handle point.
   float textValues[4] = {};
   Sanctuary sanctuary;
+  // A value the host stores in a topic's geometry and reads back.
+  int32_t hostValue = 0;
 };
 
 }  // namespace Present::Drawing
