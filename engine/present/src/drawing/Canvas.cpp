@@ -27,12 +27,11 @@ bool SketchMap::Empty() const {
 }
 
 Sketch* SketchMap::Find(const Diagram* node) {
+  // Compared by address only: the host may hand in a node that is no longer this canvas's.
   if (!node) return nullptr;
-  const int family = FamilyOf(node->category);
-  if (family < 1 || family > DrawingModel::kFamilies) return nullptr;
-  auto& list = lists[static_cast<size_t>(family - 1)];
-  for (auto it = list.rbegin(); it != list.rend(); ++it)
-    if (it->node == node) return &*it;
+  for (auto& list : lists)
+    for (auto it = list.rbegin(); it != list.rend(); ++it)
+      if (it->node == node) return &*it;
   return nullptr;
 }
 

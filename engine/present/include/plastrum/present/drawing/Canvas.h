@@ -39,7 +39,7 @@ struct PLASTRUM_API SketchMap {
   Bounds extents;
 
   bool Empty() const;
-  // The last sketch of a node, or null.
+  // The last sketch of a node, or null; the node is compared by address, never read.
   Sketch* Find(const Diagram* node);
 };
 
