@@ -159,6 +159,7 @@ TEST_F(PresentDesigner, ImageSlotsGoThroughTheWrappers) {
   EXPECT_EQ(size.cy, 20);
   EXPECT_FALSE(designer_->GetImageFileSize(u"Z:\\no\\such.png", &size, 96, 96));
   EXPECT_TRUE(designer_->InitImaging(1, 2));
+  EXPECT_NE(designer_->GetTypography(), nullptr);
 
   const LONG qualities[] = {0, 1, 2, 3, 4, 7};
   const int32_t modes[] = {0, 0, 1, 2, 3, 0};

@@ -178,6 +178,7 @@ BOOL PresentCanvas::SetSketch(PresentSketchInfo* info) {
     const RectF text = FamilyOf(node->category) == 1 ? TextRect(node->Kind(), node->frame) : RectF{};
     g.textValues[2] = text.x + g.textValues[0];
     g.textValues[3] = text.y + g.textValues[1];
+    GeometryChanged();
   }
   Sketch sketch;
   sketch.node = node;

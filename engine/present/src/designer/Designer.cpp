@@ -9,6 +9,7 @@
 #include <plastrum/present/drawing/Presets.h>
 #include <plastrum/present/shell/present_context.h>
 #include <plastrum/present/shell/units.h>
+#include <plastrum/present/text/Typography.h>
 
 using namespace Present::Drawing;
 
@@ -144,8 +145,8 @@ void Presentation::NextDiagramPoint(POINT* out, PresentNode node, LONG* cursor) 
   *cursor = c < n ? c + 1 : 0;
 }
 
-// The typography service is the text side's; until it is part of the library there is none.
-IPresentTypography* Presentation::GetTypography() { return nullptr; }
+// The typography service is the text side's one stateless object.
+IPresentTypography* Presentation::GetTypography() { return Present::GetPresentTypography(); }
 
 IPresentContext* Presentation::NewContext() {
   auto* context = new (std::nothrow) PresentContext();

@@ -20,6 +20,33 @@ int32_t Sketch::Paint(PaintContext& context) const {
   return node->PaintFirst(context, PaintPosition{x, y, flags});
 }
 
+void Sketch::DeriveReach() {
+  Bounds b;
+  if (node && node->geometry) {
+    const Geometry& g = *node->geometry;
+    const bool topic = FamilyOf(node->category) == 1;
+    const RectF box = topic ? g.guideline.bounds.Box() : g.segments.Box();
+    b.Include(PointF{box.x, box.y});
+    b.Include(PointF{box.x + box.width, box.y + box.height});
+    if (topic) b.Include(g.guideline.rotationKnobPoint);
+    if (topic && g.textMode != 0) {
+      b.Include(PointF{g.textValues[2] - kTextHandleReach, g.textValues[3] - kTextHandleReach});
+      b.Include(PointF{g.textValues[2] + kTextHandleReach, g.textValues[3] + kTextHandleReach});
+    }
+    for (const auto& h : g.handles.items) b.Include(h->point);
+  }
+  const RectF box = b.Box();
+  const float half = node ? node->boundLineWidth / 2 : 0;
+  reach = RectF{box.x - half, box.y - half, box.width + 2 * half, box.height + 2 * half};
+}
+
+void SketchMap::RefreshReaches() {
+  if (reachEpoch == GeometryEpoch()) return;
+  for (auto& list : lists)
+    for (Sketch& sketch : list) sketch.DeriveReach();
+  reachEpoch = GeometryEpoch();
+}
+
 bool SketchMap::Empty() const {
   for (const auto& list : lists)
     if (!list.empty()) return false;
@@ -106,6 +133,7 @@ bool Canvas::MergeSketch(const Sketch& sketch) {
   const int family = FamilyOf(sketch.node->category);
   if (family < 1 || family > DrawingModel::kFamilies) return false;
   Sketch merged = sketch;
+  if (sketches.reachEpoch == GeometryEpoch()) merged.DeriveReach();  // else the next refresh derives it
   if (SelectionEntry* entry = FindEntry(sketch.node)) {
     entry->x = sketch.x;
     entry->y = sketch.y;

@@ -10,12 +10,15 @@ namespace Present::Drawing {
 namespace {
 
 bool g_keepNodes = false;
+uint64_t g_geometryEpoch = 1;
 
 bool TypeVisible(const Style::FillRecord* fill) { return fill != nullptr && fill->type != 0 && fill->type != 5; }
 
 }  // namespace
 
 void SetKeepNodes(bool keep) { g_keepNodes = keep; }
+uint64_t GeometryEpoch() { return g_geometryEpoch; }
+void GeometryChanged() { ++g_geometryEpoch; }
 bool KeepNodes() { return g_keepNodes; }
 
 Diagram::~Diagram() = default;
@@ -28,6 +31,8 @@ Style::ShapeRecord* Diagram::Style() const {
 void Diagram::BindStyle(StyleCache* cache, uint32_t id) {
   styleCache = cache;
   shapeId = id;
+  boundLineWidth = VisibleLineWidth(*this);
+  GeometryChanged();
 }
 
 bool Diagram::Paintable() const {
@@ -149,6 +154,7 @@ Diagram* RekindNode(uint32_t kind, Diagram* node, bool* refused) {
 }
 
 bool RebuildGeometry(Diagram& node) {
+  GeometryChanged();
   node.geometry.reset();
   node.geometry.reset(BuildGeometry(node.frame, node.Kind()));
   return node.geometry != nullptr;

@@ -24,6 +24,26 @@ int32_t NearestHandle(const Geometry& g, const PointF& p, float reach) {
   return -1;
 }
 
+// Whether a point may hit the node at all: its box grown by the largest reach of any code
+// (13 px / zoom and half the line width as bound), its rotation knob, text handle and adjust
+// handles. Reads no style, so that a pick passes over far nodes cheaply.
+bool WithinReach(const Diagram& node, const PointF& p, float zoom) {
+  const Geometry& g = *node.geometry;
+  const float z = zoom == 0.0f ? 1.0f : zoom;
+  const float grow = 13 * kEmuPerPixel / z + node.boundLineWidth / 2;
+  const bool topic = FamilyOf(node.category) == 1;
+  if (InsideGrown(topic ? g.guideline.bounds.Box() : g.segments.Box(), p, grow)) return true;
+  if (topic && g.guideline.rotationKnob != 0 && InsideGrown(RectF{g.guideline.rotationKnobPoint.x,
+                                                                  g.guideline.rotationKnobPoint.y, 0, 0},
+                                                            p, grow))
+    return true;
+  if (topic && g.textMode != 0 && InsideGrown(RectF{g.textValues[2], g.textValues[3], 0, 0}, p, kTextHandleReach))
+    return true;
+  for (const auto& h : g.handles.items)
+    if (InsideGrown(RectF{h->point.x, h->point.y, 0, 0}, p, grow)) return true;
+  return false;
+}
+
 }  // namespace
 
 int32_t HitNode(const Diagram& node, PointF p, uint8_t state, float zoom, int32_t* index) {
@@ -77,6 +97,8 @@ int32_t HitNode(const Diagram& node, PointF p, uint8_t state, float zoom, int32_
 Diagram* Pick(Canvas& canvas, PointF point, int family, uint8_t mask, float zoom,
               const std::function<bool(const PickResult*)>& collector) {
   static constexpr int kOrder[4] = {3, 1, 4, 2};
+  const float margin = 13 * kEmuPerPixel / (zoom == 0.0f ? 1.0f : zoom);
+  canvas.sketches.RefreshReaches();
   Diagram* accepted = nullptr;
   for (int f : kOrder) {
     if (family != 0 && f != family) continue;
@@ -84,11 +106,16 @@ Diagram* Pick(Canvas& canvas, PointF point, int family, uint8_t mask, float zoom
     for (auto it = list.rbegin(); it != list.rend() && !accepted; ++it) {
       const Sketch& sketch = *it;
       Diagram* node = sketch.node;
-      if (!node || !node->Paintable() || (sketch.flags & mask) != mask) continue;
+      if ((sketch.flags & mask) != mask) continue;
+      const PointF local{point.x - sketch.x, point.y - sketch.y};
+      // Far sketches are passed over without reading their nodes.
+      if (!InsideGrown(sketch.reach, local, margin)) continue;
+      if (!node || node->deleted || !node->geometry || node->geometry->segments.Empty()) continue;
+      if (!WithinReach(*node, local, zoom) || !node->Paintable()) continue;
       PickResult result;
       result.node = node;
       result.sketch = &sketch;
-      result.code = HitNode(*node, PointF{point.x - sketch.x, point.y - sketch.y}, sketch.flags, zoom, &result.index);
+      result.code = HitNode(*node, local, sketch.flags, zoom, &result.index);
       if (result.code == kPickNone) continue;
       if (collector(&result)) accepted = node;
     }

@@ -31,12 +31,22 @@ struct PLASTRUM_API Sketch {
 
   int32_t Paint(PaintContext& context) const;
   int32_t Liveness() const;
+
+  // Where a point may hit the node, relative to the sketch position: its box, rotation
+  // knob, text handle and adjust handles, grown by half its line width, before the zoom's
+  // margin. Derived when the sketch is merged and again whenever any geometry changed.
+  RectF reach;
+  void DeriveReach();
 };
 
 struct PLASTRUM_API SketchMap {
   std::array<std::vector<Sketch>, DrawingModel::kFamilies> lists;
   // {min x, min y, max x, max y} of everything placed; none while empty.
   Bounds extents;
+  // The geometry epoch the sketches' reaches were derived at.
+  uint64_t reachEpoch = 0;
+  // Derives every sketch's reach again when any geometry changed since.
+  void RefreshReaches();
 
   bool Empty() const;
   // The last sketch of a node, or null; the node is compared by address, never read.

@@ -84,6 +84,9 @@ class PLASTRUM_API Diagram {
   std::unique_ptr<Geometry> geometry;
   StyleCache* styleCache = nullptr;
   uint32_t shapeId = 0;
+  // The visible line width when the style was bound: hit tests use it to pass over nodes
+  // far from a point before they look the style up.
+  float boundLineWidth = 0;
   uint32_t flags = 0;
   uint8_t deleted = 0;
   FirstDecoration first;
@@ -167,6 +170,11 @@ PLASTRUM_API float VisibleLineWidth(const Diagram& node);
 PLASTRUM_API RectF NodeBounds(const Diagram& node);
 // The box grown by the whole line width and by the shadow.
 PLASTRUM_API RectF NodePaintBounds(const Diagram& node);
+
+// Counts every change of any node's geometry or bound style (rebuilds, text frames,
+// bindings), so that what canvases derive from them knows when to derive it again.
+PLASTRUM_API uint64_t GeometryEpoch();
+PLASTRUM_API void GeometryChanged();
 
 // The module-wide keep-nodes flag: while set, removing a node only marks it deleted.
 PLASTRUM_API void SetKeepNodes(bool keep);
