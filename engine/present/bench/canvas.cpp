@@ -59,8 +59,8 @@ struct World {
       cairo_set_line_width(cr, 2 * tolerance / 9525.0);
       contexts.push_back(cr);
       RectF box = info.node->geometry->segments.Box();
-      boxes.push_back(RectF{box.x + x - tolerance, box.y + y - tolerance, box.width + 2 * tolerance,
-                            box.height + 2 * tolerance});
+      boxes.push_back(
+          RectF{box.x + x - tolerance, box.y + y - tolerance, box.width + 2 * tolerance, box.height + 2 * tolerance});
       tolerances.push_back(tolerance);
     }
     std::mt19937 random(7);

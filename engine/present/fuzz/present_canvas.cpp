@@ -36,8 +36,8 @@ struct Input {
   }
 };
 
-constexpr LONG kKinds[] = {100, 103, 107, 200, 201, 202, 203, 300, 304, 305, 308, 400, 401, 402,
-                           403, 404, 405, 406, 407, 408, 409, 410, 411, 99,  199, 412};
+constexpr LONG kKinds[] = {100, 103, 107, 200, 201, 202, 203, 300, 304, 305, 308, 400, 401,
+                           402, 403, 404, 405, 406, 407, 408, 409, 410, 411, 99,  199, 412};
 
 }  // namespace
 
@@ -68,12 +68,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       case 0:
       case 1: {
         points(pts);
-        PresentGeometryInfo g{in.Length(), in.Length(), in.Take<int16_t>(), 0, pts.empty() ? nullptr : pts.data(),
+        PresentGeometryInfo g{in.Length(),     in.Length(), in.Take<int16_t>(), 0, pts.empty() ? nullptr : pts.data(),
                               LONG(pts.size())};
         if (in.Take<uint8_t>() == 7) g.count = -g.count;
-        PresentObjectInfo info{op & 1 ? node() : nullptr, kKinds[in.Take<uint8_t>() % std::size(kKinds)],
-                               in.Take<uint8_t>() % 4, in.Take<uint16_t>(), in.Take<uint8_t>() & 1 ? &g : nullptr,
-                               1, 2};
+        PresentObjectInfo info{op & 1 ? node() : nullptr,
+                               kKinds[in.Take<uint8_t>() % std::size(kKinds)],
+                               in.Take<uint8_t>() % 4,
+                               in.Take<uint16_t>(),
+                               in.Take<uint8_t>() & 1 ? &g : nullptr,
+                               1,
+                               2};
         if (c->SyncObject(&info)) nodes.push_back(info.node);
         break;
       }
@@ -81,8 +85,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         points(pts);
         PresentGeometryInfo g{in.Length(), in.Length(), 0, 0, pts.empty() ? nullptr : pts.data(), LONG(pts.size())};
         PresentFirstAnchor first{in.Take<uint8_t>(), in.Length(), in.Length()};
-        PresentSecondAnchor second{in.Take<uint8_t>(), in.Length(), in.Length(), {in.Length(), 1, 2},
-                                   in.Take<uint32_t>(), in.Take<uint32_t>()};
+        PresentSecondAnchor second{in.Take<uint8_t>(),  in.Length(),         in.Length(),
+                                   {in.Length(), 1, 2}, in.Take<uint32_t>(), in.Take<uint32_t>()};
         PresentSketchInfo s{};
         s.node = node();
         s.x = in.Length();
@@ -127,8 +131,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         break;
       }
       case 7: {
-        PresentMovingBoxInfo m{node(), in.Length(), in.Length(), in.Length(), in.Length(), in.Take<int32_t>(),
-                               in.Take<uint8_t>()};
+        PresentMovingBoxInfo m{node(),      in.Length(),        in.Length(),       in.Length(),
+                               in.Length(), in.Take<int32_t>(), in.Take<uint8_t>()};
         c->SetMovingBox(in.Take<uint8_t>() & 1 ? &m : nullptr);
         break;
       }
@@ -177,8 +181,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         c->BeginSelectingBox(&a);
         c->UpdateSelectingBox(in.Take<uint8_t>() & 1 ? &b : nullptr);
         LONG cursor = in.Take<int8_t>();
-        while (c->NextSelectingResult(&cursor) && cursor != 0) {
-        }
+        while (c->NextSelectingResult(&cursor) && cursor != 0) {}
         break;
       }
       case 14:
@@ -197,8 +200,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         break;
       case 17: {
         LONG page = in.Take<uint8_t>() % 3;
-        PresentViewInfo v{in.Length(), in.Length(), {1, 2, 3, 4}, in.Length(), in.Length(), in.Length(), in.Length(),
-                          &page};
+        PresentViewInfo v{in.Length(), in.Length(), {1, 2, 3, 4}, in.Length(),
+                          in.Length(), in.Length(), in.Length(),  &page};
         c->PaintView(&v);
         c->PaintOverlay(in.Take<uint8_t>());
         break;

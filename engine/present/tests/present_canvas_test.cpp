@@ -307,9 +307,8 @@ TEST_F(PresentCanvasPaint, PassesRunInTheirOrder) {
   view.pageShapeId = &pageShape;
 
   ASSERT_TRUE(canvas->PaintView(&view));
-  const std::vector<std::string> expected = {"0 page",     "1 body 300", "1 body 201", "1 body 100",
-                                             "2 body 403", "4 focus 403", "5 blind 405", "5 body 405",
-                                             "5 dropping", "5 selecting"};
+  const std::vector<std::string> expected = {"0 page",      "1 body 300",  "1 body 201", "1 body 100", "2 body 403",
+                                             "4 focus 403", "5 blind 405", "5 body 405", "5 dropping", "5 selecting"};
   EXPECT_EQ(log_.calls, expected);
 
   // With an etude the selection is not painted; the etude paints in pass 5.
@@ -343,11 +342,16 @@ TEST_F(PresentCanvasSlots, HitCodesOfATopicInTheirOrder) {
     uint8_t state;
     int32_t code;
   } cases[] = {
-      {{457200, 228600}, 0, kPickTextHandle}, {{457200, -238125}, 0, kPickRotation},
-      {{5e6f, 5e6f}, 3, kPickNone},           {{200000, 100000}, 3, kPickAdjust},
-      {{0, 0}, 3, kPickKnob},                 {{700000, 300000}, 3, kPickSite},
-      {{228600, 0}, 3, kPickFrameLine},       {{228600, 0}, 0, kPickStroke},
-      {{300000, 300000}, 0, kPickInside},     {{700000, 300000}, 2, kPickInside},  // sites only when highlighted
+      {{457200, 228600}, 0, kPickTextHandle},
+      {{457200, -238125}, 0, kPickRotation},
+      {{5e6f, 5e6f}, 3, kPickNone},
+      {{200000, 100000}, 3, kPickAdjust},
+      {{0, 0}, 3, kPickKnob},
+      {{700000, 300000}, 3, kPickSite},
+      {{228600, 0}, 3, kPickFrameLine},
+      {{228600, 0}, 0, kPickStroke},
+      {{300000, 300000}, 0, kPickInside},
+      {{700000, 300000}, 2, kPickInside},  // sites only when highlighted
       {{200000, 100000}, 1, kPickInside},  // handles only when selected
   };
   for (const auto& c : cases) {

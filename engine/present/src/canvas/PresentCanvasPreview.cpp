@@ -123,7 +123,8 @@ void PresentCanvas::SetMovingOutline(const POINT* points, LONG count, LONG value
     return;
   }
   try {
-    if (outline.points.size() != static_cast<size_t>(count)) outline.points.assign(static_cast<size_t>(count), PointF{});
+    if (outline.points.size() != static_cast<size_t>(count))
+      outline.points.assign(static_cast<size_t>(count), PointF{});
   } catch (const std::bad_alloc&) {
     outline.points.clear();
     outline.active = 0;
@@ -220,9 +221,7 @@ void PresentCanvas::UpdateSelectingBox(const POINT* point) {
   canvas_->UpdateSelectingBox(&p);
 }
 
-BOOL PresentCanvas::HasSelectingResults() {
-  return Valid() && !canvas_->preview.selecting.hits.empty() ? TRUE : FALSE;
-}
+BOOL PresentCanvas::HasSelectingResults() { return Valid() && !canvas_->preview.selecting.hits.empty() ? TRUE : FALSE; }
 
 PresentNode PresentCanvas::NextSelectingResult(LONG* cursor) {
   if (!cursor) return nullptr;

@@ -76,9 +76,7 @@ BOOL Presentation::DeleteDiagram(PresentNode node) {
   return FALSE;
 }
 
-BOOL Presentation::IsDiagramAlive(PresentNode node) {
-  return KnowsNode(node) && node->Alive() ? TRUE : FALSE;
-}
+BOOL Presentation::IsDiagramAlive(PresentNode node) { return KnowsNode(node) && node->Alive() ? TRUE : FALSE; }
 
 BOOL Presentation::GetTextRect(const PresentTextRectRequest* request, LONG* out) {
   if (!request || !out || (!request->text && !request->shape)) return FALSE;
@@ -100,8 +98,8 @@ BOOL Presentation::GetTextRect(const PresentTextRectRequest* request, LONG* out)
     sx = Present::HostToEmu(request->text->width) / text.width;
     sy = Present::HostToEmu(request->text->height) / text.height;
   }
-  const float values[6] = {shape.width * sx, shape.height * sy, text.x * sx, text.y * sy, text.width * sx,
-                           text.height * sy};
+  const float values[6] = {shape.width * sx, shape.height * sy, text.x * sx,
+                           text.y * sy,      text.width * sx,   text.height * sy};
   for (int i = 0; i < 6; ++i) out[i] = Present::EmuToHost(values[i]);
   return TRUE;
 }

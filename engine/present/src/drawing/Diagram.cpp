@@ -35,9 +35,7 @@ void Diagram::BindStyle(StyleCache* cache, uint32_t id) {
   GeometryChanged();
 }
 
-bool Diagram::Paintable() const {
-  return !deleted && geometry && !geometry->segments.Empty() && Style() != nullptr;
-}
+bool Diagram::Paintable() const { return !deleted && geometry && !geometry->segments.Empty() && Style() != nullptr; }
 
 int32_t Diagram::PaintBody(PaintContext& context, const PaintPosition& position) {
   FigurePaint record;

@@ -33,9 +33,8 @@ bool WithinReach(const Diagram& node, const PointF& p, float zoom) {
   const float grow = 13 * kEmuPerPixel / z + node.boundLineWidth / 2;
   const bool topic = FamilyOf(node.category) == 1;
   if (InsideGrown(topic ? g.guideline.bounds.Box() : g.segments.Box(), p, grow)) return true;
-  if (topic && g.guideline.rotationKnob != 0 && InsideGrown(RectF{g.guideline.rotationKnobPoint.x,
-                                                                  g.guideline.rotationKnobPoint.y, 0, 0},
-                                                            p, grow))
+  if (topic && g.guideline.rotationKnob != 0 &&
+      InsideGrown(RectF{g.guideline.rotationKnobPoint.x, g.guideline.rotationKnobPoint.y, 0, 0}, p, grow))
     return true;
   if (topic && g.textMode != 0 && InsideGrown(RectF{g.textValues[2], g.textValues[3], 0, 0}, p, kTextHandleReach))
     return true;

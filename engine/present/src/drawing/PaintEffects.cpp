@@ -51,8 +51,7 @@ int32_t PaintEditingEffector::Apply(FigurePaint& record) const {
   return 0;
 }
 
-void FillFigurePaint(FigurePaint& record, const Diagram& node, ColorPalette12 palette,
-                     const PaintEffector* effector) {
+void FillFigurePaint(FigurePaint& record, const Diagram& node, ColorPalette12 palette, const PaintEffector* effector) {
   const Style::ShapeRecord* style = node.Style();
   record.category = node.category;
   record.style = style;

@@ -42,7 +42,7 @@ struct PresentSecondAnchor {
   LONG value;
   LONG x, y;
   LONG lengths[3];
-  DWORD color;      // a stored colour and its kind word
+  DWORD color;  // a stored colour and its kind word
   DWORD colorKind;
 };
 

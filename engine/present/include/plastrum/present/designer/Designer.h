@@ -39,34 +39,34 @@ struct PresentTextRectRequest {
 
 class IPresentDesigner : public IUnknown {
  public:
-  virtual IPresentCanvas* NewCanvas() = 0;                                            // 3
-  virtual BOOL FreeCanvas(IPresentCanvas* canvas) = 0;                                // 4
-  virtual IPresentCanvas* CloneCanvas(IPresentCanvas* canvas) = 0;                    // 5
-  virtual BOOL DeleteDiagram(PresentNode node) = 0;                                   // 6
-  virtual BOOL IsDiagramAlive(PresentNode node) = 0;                                  // 7
-  virtual BOOL GetTextRect(const PresentTextRectRequest* request, LONG* out) = 0;     // 8: out[6]
-  virtual BOOL SetPicFrameKind(PresentNode node, LONG kind) = 0;                      // 9
-  virtual BOOL HasDiagramPoints(PresentNode node) = 0;                                // 10
-  virtual void NextDiagramPoint(POINT* out, PresentNode node, LONG* cursor) = 0;      // 11
-  virtual LONG GetDiagramPointCount(PresentNode node) = 0;                            // 12
-  virtual IUnknown* GetGesture() = 0;                                                 // 13
-  virtual IPresentTypography* GetTypography() = 0;                                    // 14
-  virtual IUnknown* NewContextCalligraphy(IPresentContext* context) = 0;              // 15
-  virtual IUnknown* NewCalligraphy(void* paintRecord) = 0;                            // 16
-  virtual void FreeCalligraphy(IUnknown* calligraphy) = 0;                            // 17
-  virtual IPresentContext* NewContext() = 0;                                          // 18
-  virtual void FreeContext(IPresentContext* context) = 0;                             // 19
+  virtual IPresentCanvas* NewCanvas() = 0;                                                           // 3
+  virtual BOOL FreeCanvas(IPresentCanvas* canvas) = 0;                                               // 4
+  virtual IPresentCanvas* CloneCanvas(IPresentCanvas* canvas) = 0;                                   // 5
+  virtual BOOL DeleteDiagram(PresentNode node) = 0;                                                  // 6
+  virtual BOOL IsDiagramAlive(PresentNode node) = 0;                                                 // 7
+  virtual BOOL GetTextRect(const PresentTextRectRequest* request, LONG* out) = 0;                    // 8: out[6]
+  virtual BOOL SetPicFrameKind(PresentNode node, LONG kind) = 0;                                     // 9
+  virtual BOOL HasDiagramPoints(PresentNode node) = 0;                                               // 10
+  virtual void NextDiagramPoint(POINT* out, PresentNode node, LONG* cursor) = 0;                     // 11
+  virtual LONG GetDiagramPointCount(PresentNode node) = 0;                                           // 12
+  virtual IUnknown* GetGesture() = 0;                                                                // 13
+  virtual IPresentTypography* GetTypography() = 0;                                                   // 14
+  virtual IUnknown* NewContextCalligraphy(IPresentContext* context) = 0;                             // 15
+  virtual IUnknown* NewCalligraphy(void* paintRecord) = 0;                                           // 16
+  virtual void FreeCalligraphy(IUnknown* calligraphy) = 0;                                           // 17
+  virtual IPresentContext* NewContext() = 0;                                                         // 18
+  virtual void FreeContext(IPresentContext* context) = 0;                                            // 19
   virtual HBITMAP LoadImageBitmap(const WCHAR* path, LONG width, LONG height, DWORD hostColor) = 0;  // 20
-  virtual HBITMAP LoadImageHandle(const WCHAR* path, DWORD hostColor) = 0;                          // 21
-  virtual BOOL SaveBitmapHandle(HBITMAP bitmap, const WCHAR* path, LONG code) = 0;                  // 22
-  virtual BOOL SaveIconHandle(HICON icon, const WCHAR* path, LONG code) = 0;                        // 23
-  virtual BOOL SaveDDBtoDIB(HBITMAP bitmap, HPALETTE palette, const WCHAR* path) = 0;               // 24
+  virtual HBITMAP LoadImageHandle(const WCHAR* path, DWORD hostColor) = 0;                           // 21
+  virtual BOOL SaveBitmapHandle(HBITMAP bitmap, const WCHAR* path, LONG code) = 0;                   // 22
+  virtual BOOL SaveIconHandle(HICON icon, const WCHAR* path, LONG code) = 0;                         // 23
+  virtual BOOL SaveDDBtoDIB(HBITMAP bitmap, HPALETTE palette, const WCHAR* path) = 0;                // 24
   virtual BOOL ResizeImageFile(const WCHAR* source, const WCHAR* target, LONG code, LONG width, LONG height,
-                               LONG quality) = 0;                                                   // 25
+                               LONG quality) = 0;                                                       // 25
   virtual BOOL ConvertImageFile(const WCHAR* source, const WCHAR* target, LONG code, LONG option) = 0;  // 26
-  virtual BOOL GetImageFileSize(const WCHAR* path, SIZE* out, LONG dpiX, LONG dpiY) = 0;               // 27
-  virtual BOOL InitImaging(LONG_PTR, LONG_PTR) = 0;                                                    // 28
-  virtual BOOL RenderStripImage(void* record) = 0;                                                     // 29
+  virtual BOOL GetImageFileSize(const WCHAR* path, SIZE* out, LONG dpiX, LONG dpiY) = 0;                // 27
+  virtual BOOL InitImaging(LONG_PTR, LONG_PTR) = 0;                                                     // 28
+  virtual BOOL RenderStripImage(void* record) = 0;                                                      // 29
 
  protected:
   ~IPresentDesigner() = default;
