@@ -72,3 +72,30 @@ class EngineFixture : public ::testing::Test {
 };
 
 }  // namespace present_test
+
+namespace present_test {
+
+// A shape of a solid fill and a solid line of the width (hundredths of a point), both
+// opaque RGB; the fill type 0 hides the fill.
+inline uint32_t SolidShape(uint32_t fillArgb, uint32_t lineArgb, int32_t lineWidth, uint8_t fillType = 1) {
+  CPresentFill lineFill;
+  CPresentFill::SetDefault(lineFill, 1);
+  lineFill.v.solidColor = PresentColorRef(lineArgb, 0);
+  const int32_t lineFillId = PresentFillTable().Intern(lineFill);
+  CPresentLine line = CPresentLine::StandardEntry();
+  CPresentLine::SetFill(line, static_cast<uint32_t>(lineFillId));
+  line.v.width = lineWidth;
+  const int32_t lineId = PresentLineTable().Intern(line);
+  CPresentFill fill;
+  CPresentFill::SetDefault(fill, 1);
+  fill.v.type = fillType;
+  fill.v.solidColor = PresentColorRef(fillArgb, 0);
+  const int32_t fillId = PresentFillTable().Intern(fill);
+  CPresentShape shape;
+  shape.SetDefault(1);
+  PresentLineTable().Assign(shape.v.lineID, static_cast<uint32_t>(lineId));
+  PresentFillTable().Assign(shape.v.fillID, static_cast<uint32_t>(fillId));
+  return static_cast<uint32_t>(PresentShapeTable().Intern(shape));
+}
+
+}  // namespace present_test

@@ -261,6 +261,7 @@ class TestOwner final : public IPresentCanvasOwner {
     path->text[found->second.size()] = 0;
     return TRUE;
   }
+  BOOL DrawText(const void*, LONG, LONG, POINT) override { return TRUE; }
 };
 
 TEST_F(PresentRendering, PictureImageAsksTheOwnerAndFallsBackToThePlaceholder) {

@@ -2,6 +2,7 @@
 #include <plastrum/present/drawing/Diagram.h>
 #include <plastrum/present/drawing/NodePainter.h>
 #include <plastrum/present/painting/PaintColors.h>
+#include <plastrum/present/painting/Painters.h>
 
 #include <cmath>
 
@@ -10,18 +11,13 @@ namespace {
 
 NodePainter* g_painters = nullptr;
 
-NodePainter& Quiet() {
-  static NodePainter* quiet = new NodePainter();
-  return *quiet;
-}
-
 uint32_t WithAlpha(uint32_t argb, uint8_t alpha) { return (argb & 0x00FFFFFFu) | uint32_t{alpha} << 24; }
 
 float Distance(const PointF& a, const PointF& b) { return std::hypot(b.x - a.x, b.y - a.y); }
 
 }  // namespace
 
-NodePainter& Painters() { return g_painters ? *g_painters : Quiet(); }
+NodePainter& Painters() { return g_painters ? *g_painters : Painting::EnginePainters(); }
 
 NodePainter* SetPainters(NodePainter* painters) {
   NodePainter* previous = g_painters;
@@ -60,7 +56,10 @@ void FillFigurePaint(FigurePaint& record, const Diagram& node, ColorPalette12 pa
   if (LineVisible(style)) record.flags |= FigurePaint::kStroke;
   const bool unfilledBoundary = node.category == kCategoryOutline && node.kind >= 305 && node.kind <= 308;
   if (FillVisible(style) && !unfilledBoundary) record.flags |= FigurePaint::kFill;
-  if (style && style->shadow && style->shadow->type != 0) record.flags |= FigurePaint::kShadow;
+  if (style && style->shadow && style->shadow->type != 0) {
+    record.flags |= FigurePaint::kShadow;
+    record.innerShadow = style->shadow->type >= 10 && style->shadow->type <= 18;
+  }
   if (style && style->picture && style->picture->binDataId != 0) record.flags |= FigurePaint::kPicture;
   if (node.geometry) {
     const Guideline& g = node.geometry->guideline;

@@ -30,7 +30,10 @@ class IPresentCanvasOwner {
   VTL_UNUSED_SLOT(05)
   VTL_UNUSED_SLOT(06)
   VTL_UNUSED_SLOT(07)
-  VTL_UNUSED_SLOT(08)
+  // Draws a topic's text: the paint record the engine drew the topic with, the node's host
+  // values A and B, and the anchor point in hundredths of a point. FALSE refuses, which the
+  // engine reports as the text painter's failure.
+  virtual BOOL DrawText(const void* paintRecord, LONG hostA, LONG hostB, POINT anchor) = 0;  // 8
 
  protected:
   ~IPresentCanvasOwner() = default;

@@ -3,8 +3,9 @@
 // The model and the canvas decide what is painted, in which pass and in which order; the
 // painters installed here decide how it looks. Every operation answers 0 when done or a
 // painter's code (1 or 3 out of memory, 2 unsupported, 21 no target, 24 text refused,
-// 25 image missing). The painters in place until others are installed draw nothing and
-// answer 0.
+// 25 image missing). The engine's painters (painting/Painters.h) are in place unless others
+// are installed; an installed NodePainter's operations that it does not override draw
+// nothing and answer 0.
 #pragma once
 
 #include <cstdint>
@@ -52,8 +53,8 @@ class PLASTRUM_API NodePainter {
   virtual int32_t PaintSelectingBox(PaintContext&, const RectF&) { return 0; }
 };
 
-// The painters in use, and the ones a new installation replaces; null puts back the ones
-// that draw nothing.
+// The painters in use; installing returns the ones replaced (null: the engine's), and null
+// puts the engine's back.
 PLASTRUM_API NodePainter& Painters();
 PLASTRUM_API NodePainter* SetPainters(NodePainter* painters);
 

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include <plastrum/format/style_cache.h>
+#include <plastrum/present/drawing/Transformer.h>
 #include <plastrum/present/painting/PaintRecord.h>
 #include <plastrum/present/painting/RenderRecords.h>
 #include <plastrum/present/shell/host_colors.h>
