@@ -9,7 +9,7 @@
 #include <random>
 #include <vector>
 
-#include "plastrum/format/present_engine.h"
+#include "plastrum/format/PresentEngine.h"
 #include "plastrum/present/canvas/PresentCanvas.h"
 #include "plastrum/present/drawing/HitTest.h"
 #include "plastrum/present/drawing/Outline.h"

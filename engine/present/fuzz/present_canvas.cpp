@@ -10,7 +10,7 @@
 #include <memory>
 #include <vector>
 
-#include "plastrum/format/present_engine.h"
+#include "plastrum/format/PresentEngine.h"
 #include "plastrum/present/canvas/PresentCanvas.h"
 #include "plastrum/present/shell/module_lifecycle.h"
 

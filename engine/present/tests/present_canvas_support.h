@@ -4,10 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include <plastrum/format/present_engine.h>
-#include <plastrum/format/present_fill.h>
-#include <plastrum/format/present_line.h>
-#include <plastrum/format/present_shape.h>
+#include <plastrum/format/PresentEngine.h>
+#include <plastrum/format/PresentFill.h>
+#include <plastrum/format/PresentLine.h>
+#include <plastrum/format/PresentShape.h>
 #include <plastrum/present/canvas/PresentCanvas.h>
 #include <plastrum/present/drawing/Canvas.h>
 #include <plastrum/present/shell/module_lifecycle.h>

@@ -6,7 +6,7 @@
 #include <new>
 #include <vector>
 
-#include <plastrum/format/color_model.h>
+#include <plastrum/format/ColorModel.h>
 #include <plastrum/present/drawing/Outline.h>
 #include <plastrum/present/drawing/Presets.h>
 #include <plastrum/present/shell/units.h>

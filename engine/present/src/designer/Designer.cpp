@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <new>
 
-#include <plastrum/format/present_engine.h>
+#include <plastrum/format/PresentEngine.h>
 #include <plastrum/present/canvas/PresentCanvas.h>
 #include <plastrum/present/drawing/Presets.h>
 #include <plastrum/present/shell/present_context.h>

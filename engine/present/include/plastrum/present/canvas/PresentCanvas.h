@@ -9,10 +9,10 @@
 
 #include <win/types.h>
 
-#include <plastrum/format/present_unknown.h>
+#include <plastrum/format/PresentUnknown.h>
 #include <plastrum/present/canvas/CanvasRecords.h>
 #include <plastrum/present/drawing/Canvas.h>
-#include <plastrum/export.h>
+#include <plastrum/Export.h>
 
 class IPresentContext;
 class PresentContext;

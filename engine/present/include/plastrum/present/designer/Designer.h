@@ -13,9 +13,9 @@
 #include <win/gdi.h>
 #include <win/types.h>
 
-#include <plastrum/format/present_unknown.h>
+#include <plastrum/format/PresentUnknown.h>
 #include <plastrum/present/canvas/CanvasRecords.h>
-#include <plastrum/export.h>
+#include <plastrum/Export.h>
 
 class IPresentCanvas;
 class IPresentContext;

@@ -12,13 +12,13 @@
 #include <string>
 #include <vector>
 
-#include <plastrum/format/color_model.h>
+#include <plastrum/format/ColorModel.h>
 #include <plastrum/present/drawing/Diagram.h>
 #include <plastrum/present/drawing/DrawingModel.h>
 #include <plastrum/present/drawing/PaintContext.h>
 #include <plastrum/present/painting/RenderRecords.h>
 #include <plastrum/present/painting/RenderingImages.h>
-#include <plastrum/export.h>
+#include <plastrum/Export.h>
 
 class IPresentCanvasOwner;
 

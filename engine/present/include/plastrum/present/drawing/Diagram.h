@@ -14,11 +14,11 @@
 #include <cstdint>
 #include <memory>
 
-#include <plastrum/format/color_model.h>
-#include <plastrum/format/style_cache.h>
+#include <plastrum/format/ColorModel.h>
+#include <plastrum/format/StyleCache.h>
 #include <plastrum/present/drawing/Geometry.h>
 #include <plastrum/present/drawing/ShapeFrame.h>
-#include <plastrum/export.h>
+#include <plastrum/Export.h>
 
 namespace Present::Drawing {
 

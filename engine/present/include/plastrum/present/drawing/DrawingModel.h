@@ -14,7 +14,7 @@
 #include <vector>
 
 #include <plastrum/present/drawing/Diagram.h>
-#include <plastrum/export.h>
+#include <plastrum/Export.h>
 
 namespace Present::Drawing {
 

@@ -12,7 +12,7 @@
 #include <functional>
 
 #include <plastrum/present/drawing/Canvas.h>
-#include <plastrum/export.h>
+#include <plastrum/Export.h>
 
 namespace Present::Drawing {
 

@@ -11,7 +11,7 @@
 #include <cstdint>
 
 #include <plastrum/present/drawing/PaintContext.h>
-#include <plastrum/export.h>
+#include <plastrum/Export.h>
 
 namespace Present::Drawing {
 

@@ -6,12 +6,12 @@
 
 #include <cstdint>
 
-#include <plastrum/format/style_cache.h>
+#include <plastrum/format/StyleCache.h>
 #include <plastrum/present/drawing/Transformer.h>
 #include <plastrum/present/painting/PaintRecord.h>
 #include <plastrum/present/painting/RenderRecords.h>
 #include <plastrum/present/shell/host_colors.h>
-#include <plastrum/export.h>
+#include <plastrum/Export.h>
 
 namespace Present::Drawing {
 

@@ -16,7 +16,7 @@
 
 #include <luminar/Luminar.h>
 #include <plastrum/present/drawing/NodePainter.h>
-#include <plastrum/export.h>
+#include <plastrum/Export.h>
 
 namespace Present::Painting {
 
