@@ -108,8 +108,8 @@ class PresentPainters : public present_test::EngineFixture {
 
 TEST_F(PresentPainters, FillInsideAndLineOnTheEdge) {
   const uint32_t style = present_test::SolidShape(0xFFFF0000u, 0xFF0000FFu, 300);  // 3 pt = 4 px
-  PresentNode node = Sync(canvas_, 402, 7200, 7200, {}, nullptr, LONG(style));  // 96 x 96 px
-  ASSERT_TRUE(Place(canvas_, node, 1500, 1500, 7200, 7200));  // at (20, 20) px
+  PresentNode node = Sync(canvas_, 402, 7200, 7200, {}, nullptr, LONG(style));     // 96 x 96 px
+  ASSERT_TRUE(Place(canvas_, node, 1500, 1500, 7200, 7200));                       // at (20, 20) px
   ASSERT_TRUE(Paint());
   EXPECT_EQ(target_.At(68, 68), 0xFF0000u);   // the fill at the centre
   EXPECT_EQ(target_.At(20, 68), 0x0000FFu);   // the line on the left edge

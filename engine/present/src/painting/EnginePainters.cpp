@@ -122,8 +122,7 @@ class Engine final : public Drawing::NodePainter {
         // Underlined text: a line as long as the first length, the second length below.
         const PointF a = map.ToDevice(PointF{node.second.x, node.second.y + node.second.lengths[1]}, at);
         const float len = map.Length(node.second.lengths[0]);
-        const uint32_t color =
-            node.second.color ? ResolveColor(node.second.color.get(), 0, c.palette) : 0xFF222222u;
+        const uint32_t color = node.second.color ? ResolveColor(node.second.color.get(), 0, c.palette) : 0xFF222222u;
         Rendering::PenRecord pen(color, map.Length(kPixel));
         if (pen.Valid()) NativeRenderDrawLine(render, pen.pen, a.x, a.y, a.x + len, a.y);
       }

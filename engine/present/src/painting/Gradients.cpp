@@ -35,8 +35,8 @@ NativeBrush MakeGradientBrush(const Style::GradientRecord& gradient, const RectF
     default: {
       std::vector<NativePointF> native;
       for (const PointF& p : points) native.push_back(NativePointF{p.x, p.y});
-      made = native.size() >= 2 &&
-             NativeCreatePathGradientBrush(brush, native.data(), static_cast<LONG>(native.size()));
+      made =
+          native.size() >= 2 && NativeCreatePathGradientBrush(brush, native.data(), static_cast<LONG>(native.size()));
       break;
     }
   }

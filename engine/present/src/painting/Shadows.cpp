@@ -68,9 +68,8 @@ int32_t PaintOuterShadow(NativeRender render, const DeviceMap& map, const Drawin
   float angle = std::fmod(shadow->angle, 360.0f);
   if (angle < 0) angle += 360;
   ::Present::Geometry::RotatePoint(growth, offset, angle);
-  const LONG status =
-      NativeRenderDrawImageRect(render, bitmap->Handle(), rect.x + (offset.x - m) * zoomX, rect.y + (offset.y - m) * zoomY,
-                                float(bw) * zoomX, float(bh) * zoomY);
+  const LONG status = NativeRenderDrawImageRect(render, bitmap->Handle(), rect.x + (offset.x - m) * zoomX,
+                                                rect.y + (offset.y - m) * zoomY, float(bw) * zoomX, float(bh) * zoomY);
   return status == 0 ? 0 : 3;
 }
 

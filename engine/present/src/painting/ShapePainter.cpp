@@ -76,8 +76,8 @@ int32_t PaintShape(PaintContext& context, const Drawing::Diagram& node, const Pa
                       Drawing::LineVisible(record.style);
   const float half = offset ? map.Length(record.style->line->width) / 2 : 0;
   const std::vector<PointF> stroked = offset ? Outward(points, half) : points;
-  const RectF strokeRect = offset ? RectF{rect.x - half, rect.y - half, rect.width + 2 * half, rect.height + 2 * half}
-                                  : rect;
+  const RectF strokeRect =
+      offset ? RectF{rect.x - half, rect.y - half, rect.width + 2 * half, rect.height + 2 * half} : rect;
   int32_t code = 0;
   if ((record.flags & FigurePaint::kShadow) && !record.innerShadow)
     code = PaintOuterShadow(render, map, node, points, rect, record);

@@ -21,10 +21,10 @@
 namespace Present::Painting {
 
 using Drawing::FigurePaint;
-using Drawing::PointF;
-using Drawing::RectF;
 using Drawing::PaintContext;
 using Drawing::PaintPosition;
+using Drawing::PointF;
+using Drawing::RectF;
 
 struct PLASTRUM_API DeviceMap {
   float scaleX = 96, scaleY = 96, originX = 0, originY = 0;
