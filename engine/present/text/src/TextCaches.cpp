@@ -3,6 +3,7 @@
 #include <plastrum/present/text/TextCaches.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <new>
 
@@ -56,8 +57,18 @@ static_assert(sizeof(PresenceEntry) * kPresenceEntries == 64336);
 
 enum { kFontObjects, kCharWidths, kKerning, kCmaps, kLineHeights, kCacheKinds };
 
+// A direct-mapped table in front of the width cache: measuring asks the same few hundred
+// characters of a font over and over, and a BaseCache lookup costs a callback per probe.
+struct RecentWidth {
+  int32_t instance = -1;
+  uint32_t codePoint = 0;
+  int32_t advance = 0;
+};
+constexpr size_t kRecentWidths = 1024;
+
 struct Caches {
   void* cache[kCacheKinds] = {};
+  std::array<RecentWidth, kRecentWidths> recentWidths{};
   std::vector<FontInstanceRecord> instances;
   std::unique_ptr<PresenceEntry[]> presence;
   int presenceFilled = 0;
@@ -259,12 +270,24 @@ bool PutCachedFont(const LOGFONTW& logfont, HFONT font) {
   return BaseCache::_CachePut(cache, &item) != nullptr;
 }
 
+namespace {
+RecentWidth& RecentWidthOf(int instance, uint32_t codePoint) {
+  return C().recentWidths[(codePoint * 31u + static_cast<uint32_t>(instance)) & (kRecentWidths - 1)];
+}
+}  // namespace
+
 bool FindCharWidth(int instance, uint32_t codePoint, int32_t* advance) {
   void* cache = C().cache[kCharWidths];
   if (!cache) return false;
+  RecentWidth& recent = RecentWidthOf(instance, codePoint);
+  if (recent.instance == instance && recent.codePoint == codePoint && instance >= 0) {
+    if (advance) *advance = recent.advance;
+    return true;
+  }
   CharWidthItem key{instance, codePoint, 0};
   auto* hit = static_cast<CharWidthItem*>(BaseCache::_CacheGet(cache, &key));
   if (!hit) return false;
+  recent = RecentWidth{instance, codePoint, hit->advance};
   if (advance) *advance = hit->advance;
   return true;
 }
@@ -273,6 +296,7 @@ void PutCharWidth(int instance, uint32_t codePoint, int32_t advance) {
   if (void* cache = C().cache[kCharWidths]) {
     CharWidthItem item{instance, codePoint, advance};
     BaseCache::_CachePut(cache, &item);
+    RecentWidthOf(instance, codePoint) = RecentWidth{instance, codePoint, advance};
   }
 }
 
@@ -342,6 +366,8 @@ std::vector<KerningPairRecord> BuildKerningArray(const std::vector<CharsetKernin
   return out;
 }
 
+bool LoadKerningPairs(HDC dc, int instance, KerningPairs* out);
+
 bool GetKerningPairs(HDC dc, int instance, KerningPairs* out) {
   if (!out) return false;
   *out = KerningPairs{};
@@ -354,7 +380,13 @@ bool GetKerningPairs(HDC dc, int instance, KerningPairs* out) {
       return hit->count > 0;
     }
   }
-  // LoadKerningPairs: the selected font again in each character set of its face.
+  return LoadKerningPairs(dc, instance, out);
+}
+
+// The pairs of the font selected in the DC, in each character set of its face, put in the
+// kerning cache (or owned by `out` when the cache will not take them).
+bool LoadKerningPairs(HDC dc, int instance, KerningPairs* out) {
+  void* cache = C().cache[kKerning];
   HGDIOBJ current = GetCurrentObject(dc, OBJ_FONT);
   LOGFONTW lf{};
   if (!current || GetObjectW(current, sizeof lf, &lf) == 0) return false;
@@ -532,6 +564,24 @@ int CachedItemCount(int which) {
   return BaseCache::_CacheGetCount(C().cache[which], -1);
 }
 
+namespace {
+
+void CreateLineHeightCache() {
+  Caches& c = C();
+  if (!c.cache[kLineHeights]) c.cache[kLineHeights] = MakeCache(sizeof(LineHeightItem), 32, 0, 1009, &LineHeightProc);
+}
+
+// One zeroed block; a table that cannot be made is simply not used.
+void CreateGlyphPresenceTable() {
+  Caches& c = C();
+  if (!c.presence) {
+    c.presence.reset(new (std::nothrow) PresenceEntry[kPresenceEntries]());
+    c.presenceFilled = 0;
+  }
+}
+
+}  // namespace
+
 namespace detail {
 
 bool CreateTextCaches() {
@@ -540,11 +590,8 @@ bool CreateTextCaches() {
   if (!c.cache[kCharWidths]) c.cache[kCharWidths] = MakeCache(sizeof(CharWidthItem), 2018, 0, 1009, &CharWidthProc);
   if (!c.cache[kKerning]) c.cache[kKerning] = MakeCache(sizeof(KerningItem), 0, 131072, 7, &KerningProc);
   if (!c.cache[kCmaps]) c.cache[kCmaps] = MakeCache(sizeof(CmapItem), 0, 2097152, 1, &CmapProc);
-  if (!c.cache[kLineHeights]) c.cache[kLineHeights] = MakeCache(sizeof(LineHeightItem), 32, 0, 1009, &LineHeightProc);
-  if (!c.presence) {
-    c.presence.reset(new (std::nothrow) PresenceEntry[kPresenceEntries]());
-    c.presenceFilled = 0;
-  }
+  CreateLineHeightCache();
+  CreateGlyphPresenceTable();
   CreateGlyphBitmapCache(&c.glyphBitmaps);
   for (void* cache : c.cache)
     if (!cache) return false;
@@ -558,6 +605,7 @@ void DestroyTextCaches() {
     cache = nullptr;
   }
   c.cmapByFont.clear();
+  c.recentWidths.fill(RecentWidth{});
   c.presence.reset();
   c.presenceFilled = 0;
   std::vector<FontInstanceRecord>().swap(c.instances);

@@ -97,11 +97,14 @@ void ClearTextFontState(TextContext* context) {
   context->font = nullptr;
   context->lineHeight = 0;
   context->instance = -1;
+  for (auto& r : context->recent) r = TextContext::RecentFont{};
+  context->selected = nullptr;
 }
 
 HDC AttachTextContext(HDC dc, TextContext* c) {
   HDC previous = c->dc;
   c->dc = dc;
+  c->selected = nullptr;
   if (!dc) return previous;
   GetViewportOrgEx(dc, &c->deviceOrigin);
   GetWindowOrgEx(dc, &c->logicalOrigin);

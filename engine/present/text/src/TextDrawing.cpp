@@ -15,6 +15,16 @@ namespace {
 
 int MulDivOr(int v, int num, int den) { return den ? _Kx2IntMulDiv(v, num, den) : v; }
 
+// MulDiv's rounding (half away from zero) inline, for the per-unit loops; a zero denominator
+// keeps the value.
+int64_t Scale(int64_t v, int num, int den) {
+  if (den == 0) return v;
+  int64_t product = v * num, divisor = den;
+  if (divisor < 0) product = -product, divisor = -divisor;
+  const int64_t half = divisor / 2;
+  return product >= 0 ? (product + half) / divisor : (product - half) / divisor;
+}
+
 bool IsPairAt(const WCHAR* t, uint32_t n, uint32_t at) {
   return at + 1 < n && t[at] >= 0xD800 && t[at] <= 0xDBFF && t[at + 1] >= 0xDC00 && t[at + 1] <= 0xDFFF;
 }
@@ -41,7 +51,7 @@ class PassDrawer {
  public:
   PassDrawer(TextContext* c, TextPass* p) : c_(c), p_(p), l_(p->layout) {}
 
-  void Horizontal() {
+  void DrawHorizontalPass() {
     for (int slot = 0; slot < 2; ++slot)
       if (l_->slotMask & (1u << slot)) DrawSlotRuns(slot);
     if (l_->fallbackCount) {
@@ -54,7 +64,7 @@ class PassDrawer {
     }
   }
 
-  void Vertical() {
+  void DrawVerticalPass() {
     int a = 0, t = 0, m = 0;
     for (uint32_t r = 0; r < l_->RunCount(); ++r) {
       const TextRun& run = l_->Runs()[r];
@@ -75,14 +85,27 @@ class PassDrawer {
  private:
   // Device advances by cumulative rounding, the cross shift, the pass offsets and the
   // extrusion vector; `alongY` converts the advances along y (upright vertical runs).
+  Placed ApplyPassOffsets(POINT p, int slot, int h, const int32_t* advances, int count, int* device) {
+    return ApplyOffsets(p, slot, h, advances, count, device, false, false, nullptr, nullptr);
+  }
+
+  // As ApplyPassOffsets, but advances go along x for a rotated run and along y otherwise, raw
+  // widths are converted to device x units and the cross shift moves x.
+  Placed ApplyVerticalPassOffsets(POINT p, const TextRun& run, const int32_t* advances, int* device, const int32_t* raw,
+                                  int* deviceRaw) {
+    return ApplyOffsets(p, run.slot, run.lineHeight, advances, static_cast<int>(run.length), device, true, !run.rotated,
+                        raw, deviceRaw);
+  }
+
   Placed ApplyOffsets(POINT p, int slot, int h, const int32_t* advances, int count, int* device, bool vertical,
                       bool alongY, const int32_t* raw, int* deviceRaw) {
     const int dcx = c_->deviceExtent.cx, lcx = c_->logicalExtent.cx;
     const int dcy = c_->deviceExtent.cy, lcy = c_->logicalExtent.cy;
     auto toDevice = [&](int64_t v, bool y) -> int {
-      if (c_->mappingCode == 1) return static_cast<int>(v);
-      const int clamped = static_cast<int>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
-      return y ? MulDivOr(clamped, dcy, lcy) : MulDivOr(clamped, dcx, lcx);
+      const int64_t clamped = std::clamp<int64_t>(v, INT32_MIN, INT32_MAX);
+      if (c_->mappingCode == 1) return static_cast<int>(clamped);
+      return static_cast<int>(
+          std::clamp<int64_t>(y ? Scale(clamped, dcy, lcy) : Scale(clamped, dcx, lcx), INT32_MIN, INT32_MAX));
     };
     const int64_t base = alongY ? p.y : p.x;
     int64_t sum = 0;
@@ -143,20 +166,24 @@ class PassDrawer {
         continue;
       }
       if (!any) {
-        g.startOffset = static_cast<int>(gap);
         g.lineHeight = run.lineHeight;
         any = true;
-      } else {
-        g.advances[lastUnit] += static_cast<int32_t>(gap);
       }
       const uint32_t body = run.length - run.trailing;
+      if (body) {
+        // The gap goes before the first unit, or onto the last unit gathered before it.
+        if (g.units.empty())
+          g.startOffset = static_cast<int>(std::clamp<int64_t>(gap, INT32_MIN, INT32_MAX));
+        else
+          g.advances[lastUnit] += static_cast<int32_t>(gap);
+        gap = 0;
+      }
       for (uint32_t j = 0; j < body; ++j) {
         const uint32_t at = run.start + j;
         if (!(pairs && j % 2 == 1)) lastUnit = g.units.size();
         g.units.push_back(t[at]);
         g.advances.push_back(l_->advances[at]);
       }
-      gap = 0;
       for (uint32_t j = body; j < run.length; ++j) gap += l_->advances[run.start + j];
     }
     return g;
@@ -190,8 +217,8 @@ class PassDrawer {
   void DrawSlotString(int slot, const Gathered& g, bool pairs) {
     std::vector<int> device(g.units.size());
     const POINT start{static_cast<LONG>(p_->x + g.startOffset), p_->y};
-    const Placed placed = ApplyOffsets(start, slot, g.lineHeight, g.advances.data(), static_cast<int>(g.units.size()),
-                                       device.data(), false, false, nullptr, nullptr);
+    const Placed placed =
+        ApplyPassOffsets(start, slot, g.lineHeight, g.advances.data(), static_cast<int>(g.units.size()), device.data());
     if (!(c_->object->flags & kTextObjectOneFont)) SelectSlotFont(-1, slot, c_, 0);
     DrawUnits(placed, g.units.data(), static_cast<int>(g.units.size()), device.data(), pairs);
   }
@@ -201,8 +228,8 @@ class PassDrawer {
     const int count = static_cast<int>(run.length - run.trailing);
     if (count <= 0) return;
     std::vector<int> device(static_cast<size_t>(count));
-    const Placed placed = ApplyOffsets(POINT{x, p_->y}, run.slot, run.lineHeight, l_->advances + run.start, count,
-                                       device.data(), false, false, nullptr, nullptr);
+    const Placed placed =
+        ApplyPassOffsets(POINT{x, p_->y}, run.slot, run.lineHeight, l_->advances + run.start, count, device.data());
     SelectSlotFont(run.fontOverride, run.slot, c_, run.rotated);
     DrawUnits(placed, l_->text + run.start, count, device.data(),
               run.direction == kDirectionSupplementary && IsPairAt(l_->text, l_->length, run.start));
@@ -213,9 +240,8 @@ class PassDrawer {
     const int count = static_cast<int>(run.length);
     if (count <= 0) return;
     std::vector<int> device(static_cast<size_t>(count)), raw(static_cast<size_t>(count));
-    const Placed placed =
-        ApplyOffsets(POINT{x, y}, run.slot, run.lineHeight, l_->advances + run.start, count, device.data(), true,
-                     !run.rotated, l_->rawWidths ? l_->rawWidths + run.start : nullptr, raw.data());
+    const Placed placed = ApplyVerticalPassOffsets(POINT{x, y}, run, l_->advances + run.start, device.data(),
+                                                   l_->rawWidths ? l_->rawWidths + run.start : nullptr, raw.data());
     SelectSlotFont(run.fontOverride, run.slot, c_, run.rotated);
     HDC dc = c_->dc;
     const uint32_t f = c_->textFlags & kAlignMask;
@@ -332,11 +358,11 @@ void DrawTextPass(TextContext* c, TextPass pass) {
   if (c->object->format.flags & kFormatVertical) {
     SetTextColor(c->dc, colour);
     if (pass.flags & kPassOutlined) BeginPath(c->dc);
-    PassDrawer(c, &pass).Vertical();
+    PassDrawer(c, &pass).DrawVerticalPass();
     EndTextPass(c, &pass, colour);
   } else {
     BeginTextPass(c, &pass, colour);
-    PassDrawer(c, &pass).Horizontal();
+    PassDrawer(c, &pass).DrawHorizontalPass();
     EndTextPass(c, &pass, colour);
   }
   SetTextColor(c->dc, c->textColor);

@@ -24,16 +24,37 @@ std::vector<HFONT>& StrayFonts() {
 }
 
 // Selects the font of a LOGFONTW through the font object cache, creating it on a miss.
+void SelectIntoDc(TextContext* c, HFONT font) {
+  if (c->selected == font) return;
+  SelectObject(c->dc, font);
+  c->selected = font;
+}
+
+bool SameLogfont(const LOGFONTW& a, const LOGFONTW& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+HFONT CreateTextFont(TextContext* c, const LOGFONTW& lf, int fontIndex);
+
 HFONT SelectCachedFont(TextContext* c, const LOGFONTW& lf, int fontIndex) {
+  for (auto& r : c->recent)
+    if (r.font && SameLogfont(r.logfont, lf)) {
+      SelectIntoDc(c, r.font);
+      return r.font;
+    }
   HFONT font = FindCachedFont(lf);
   if (font) {
-    SelectObject(c->dc, font);
+    SelectIntoDc(c, font);
+    c->recent[1] = c->recent[0];
+    c->recent[0] = TextContext::RecentFont{lf, font};
     return font;
   }
-  // CreateTextFont.
-  font = CreateFontIndirectW(&lf);
+  return CreateTextFont(c, lf, fontIndex);
+}
+
+// Makes and selects a font the cache lacks, probes its face once and puts it in the cache.
+HFONT CreateTextFont(TextContext* c, const LOGFONTW& lf, int fontIndex) {
+  HFONT font = CreateFontIndirectW(&lf);
   if (!font) return nullptr;
-  SelectObject(c->dc, font);
+  SelectIntoDc(c, font);
   if (FontEntry* e = FontAt(fontIndex); e && !e->languageProbed) {
     e->languageProbed = 1;
     const DWORD info = GetFontLanguageInfo(c->dc);
@@ -47,6 +68,9 @@ HFONT SelectCachedFont(TextContext* c, const LOGFONTW& lf, int fontIndex) {
         e->flags |= kFontEqualHangul;
     }
   }
+  // Putting may let the cache free its oldest fonts: the recent ones are looked up again.
+  c->recent[1] = TextContext::RecentFont{};
+  c->recent[0] = TextContext::RecentFont{lf, font};
   if (!PutCachedFont(lf, font)) {
     try {
       StrayFonts().push_back(font);
@@ -145,6 +169,13 @@ void SelectSlotFont(int fontIndex, int slot, TextContext* c, int rotated) {
 
 void SelectRunFont(const TextLayout* layout, TextContext* c, uint32_t run, int weight) {
   const TextRun& r = layout->Runs()[run];
+  // Weight 0 asks for the regular weight: when the key's weight is regular too, its font
+  // already is that font.
+  auto regular = [](int w) { return w == 0 || w == FW_NORMAL; };
+  if (regular(weight) && regular(c->key.weight) && c->font) {
+    SelectIntoDc(c, c->font);
+    return;
+  }
   SelectCachedFont(c, SlotLogfont(c, r.slot, c->key.fontIndex, weight, c->key.rotated), c->key.fontIndex);
 }
 
@@ -205,11 +236,21 @@ int GetCharAdvance(TextContext* c, uint32_t codePoint) {
   return c->mappingCode != 1 ? MulDivOr(device, c->logicalExtent.cx, c->deviceExtent.cx) : device;
 }
 
-int SlotSpaceWidth(TextContext* c, int slot) {
+int SlotSpaceWidths(TextContext* c, int slot) {
   int advance = slot == 0 ? GetCharAdvance(c, 0x20) : GetCharAdvance(c, 0xAC00) / 2;
   if (advance == 0 && !(c->textFlags & kTextNoSpaceFallback))
     advance = std::abs(c->object->format.slots[slot].size) / 2;
   return advance;
+}
+
+// Adds the kerning of each adjacent pair of the run to the first one's advance, converted to
+// logical units like the advances.
+void ApplyKerning(TextLayout* layout, TextContext* c, const TextRun& run) {
+  KerningPairs pairs;
+  if (!GetKerningPairs(c->dc, c->instance, &pairs)) return;
+  const WCHAR* t = layout->text;
+  for (uint32_t j = run.start; j + 1 < run.start + run.length; ++j)
+    layout->advances[j] += LengthToLogicalX(c, pairs.Amount(t[j], t[j + 1]));
 }
 
 void MeasureRun(TextLayout* layout, TextContext* c, uint32_t index, int space) {
@@ -252,12 +293,8 @@ void MeasureRun(TextLayout* layout, TextContext* c, uint32_t index, int space) {
       store(j, raw, ch == u' ');
       if (lowNext) store(++j, 0, false);
     }
-    if (kerning && !layout->callerAdvances && (flags & kFontKerning) && run.length > 1 && !upright) {
-      KerningPairs pairs;
-      if (GetKerningPairs(c->dc, c->instance, &pairs))
-        for (uint32_t j = run.start; j + 1 < end; ++j)
-          layout->advances[j] += LengthToLogicalX(c, pairs.Amount(t[j], t[j + 1]));
-    }
+    if (kerning && !layout->callerAdvances && (flags & kFontKerning) && run.length > 1 && !upright)
+      ApplyKerning(layout, c, run);
   }
   int64_t sum = 0;
   for (uint32_t j = run.start; j < end; ++j) sum += layout->advances[j];
@@ -281,7 +318,7 @@ void MeasureRuns(TextLayout* layout, TextContext* c) {
     SelectSlotFont(-1, slot, c, 0);
     // The space advance, like every other, is that of the regular weight.
     SelectCachedFont(c, SlotLogfont(c, slot, c->key.fontIndex, 0, 0), c->key.fontIndex);
-    const int space = SlotSpaceWidth(c, slot);
+    const int space = SlotSpaceWidths(c, slot);
     SelectCachedFont(c, SlotLogfont(c, slot, c->key.fontIndex, c->key.weight, 0), c->key.fontIndex);
     for (uint32_t r = 0; r < layout->RunCount(); ++r) {
       const TextRun& run = layout->Runs()[r];

@@ -92,27 +92,32 @@ bool TextLayout::Prepare(const WCHAR* t, uint32_t n, bool isVertical, bool withR
   return true;
 }
 
-bool TextLayout::AppendRun(const TextRun& run) {
-  if (count_ == capacity_) {
-    try {
-      if (runs_ == localRuns_.data()) heapRuns_.assign(localRuns_.begin(), localRuns_.begin() + count_);
-      heapRuns_.resize(static_cast<size_t>(capacity_) + 64);
-    } catch (const std::bad_alloc&) {
-      Basalt::Error::BaseError::_SetError(2);
-      return false;
-    }
-    runs_ = heapRuns_.data();
-    capacity_ += 64;
+bool TextLayout::GrowRunArray() {
+  try {
+    if (runs_ == localRuns_.data()) heapRuns_.assign(localRuns_.begin(), localRuns_.begin() + count_);
+    heapRuns_.resize(static_cast<size_t>(capacity_) + 64);
+  } catch (const std::bad_alloc&) {
+    Basalt::Error::BaseError::_SetError(2);
+    return false;
   }
+  runs_ = heapRuns_.data();
+  capacity_ += 64;
+  return true;
+}
+
+bool TextLayout::AppendRun(const TextRun& run) {
+  if (count_ == capacity_ && !GrowRunArray()) return false;
   runs_[count_++] = run;
   return true;
 }
 
+bool CompareRunStart(const TextRun& a, const TextRun& b) {
+  if ((a.length == 0) != (b.length == 0)) return b.length == 0;
+  return a.start < b.start;
+}
+
 void TextLayout::SortRuns() {
-  std::stable_sort(runs_, runs_ + count_, [](const TextRun& a, const TextRun& b) {
-    if ((a.length == 0) != (b.length == 0)) return b.length == 0;
-    return a.start < b.start;
-  });
+  std::stable_sort(runs_, runs_ + count_, CompareRunStart);
   uint32_t last = 0;
   for (uint32_t i = 0; i < count_; ++i)
     if (runs_[i].length) last = i + 1;

@@ -138,6 +138,10 @@ TEST_F(TextDrawingTest, SpacesOnlyMoveWhatFollows) {
   auto lines = Draw(b, u"ab   ", 5, 5);
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_NE(lines[0].find("\"ab\""), std::string::npos);
+  lines = Draw(b, u"   ab", 5, 5);  // leading spaces only move the text
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_NE(lines[0].find("\"ab\""), std::string::npos);
+  EXPECT_GT(At(lines[0]).first, 5 + 6);
   lines = Draw(b, u"ab  cd \u6F22", 5, 5);
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_NE(lines[0].find("\"abcd\""), std::string::npos);  // one call, the gap in the advances

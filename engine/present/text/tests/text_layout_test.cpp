@@ -177,6 +177,28 @@ TEST_F(TextLayoutTest, MeasuringRules) {
   b.context->object = &b.object;
 }
 
+TEST_F(TextLayoutTest, KerningHoldsAtEveryZoomInLogicalUnits) {
+  // Host units (7200 an inch) at 96 and at 192 dpi: the kerning of "AV" is converted like the
+  // advances, so the pair's width in host units stays about the same.
+  auto widthOfAV = [&](int dpi, bool kerning) {
+    Bound b(canvas.dc(), MakeFormat(u"DejaVu Sans", u"WenQuanYi Micro Hei", 3000),
+            kerning ? uint32_t{kTextKerning} : 0u);
+    b.context->mappingCode = 8;
+    b.context->logicalExtent = SIZE{7200, 7200};
+    SetTextScale(b.context, dpi, dpi, 0, 0);
+    SIZE e{};
+    EXPECT_TRUE(MeasureTextRuns(nullptr, u"AV", b.context, 2, &e, 0));
+    return e.cx;
+  };
+  widthOfAV(96, true);  // the first selection probes the face for its kerning pairs
+  const int plain96 = widthOfAV(96, false), kerned96 = widthOfAV(96, true);
+  const int plain192 = widthOfAV(192, false), kerned192 = widthOfAV(192, true);
+  EXPECT_LT(kerned96, plain96);
+  EXPECT_LT(kerned192, plain192);
+  EXPECT_NEAR(plain96 - kerned96, plain192 - kerned192, 75);  // within a pixel at 96 dpi
+  EXPECT_GT(plain96 - kerned96, 75);
+}
+
 TEST_F(TextLayoutTest, SupplementaryAdvanceAgreesWithFreeType) {
   const int size = 40;
   Bound b(canvas.dc(), MakeFormat(u"DejaVu Sans", u"WenQuanYi Micro Hei", size));

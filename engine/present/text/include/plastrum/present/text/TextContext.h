@@ -64,6 +64,14 @@ struct TextContext {
   int32_t lineHeight = 0;
   int32_t instance = -1;
   Present::Type::Color* const* colorSource = nullptr;  // the calligraphy's palette
+  // The last fonts selected through the font cache, so that alternating between the regular
+  // and the key's weight does not search the cache for every run; cleared with the font state.
+  struct RecentFont {
+    LOGFONTW logfont{};
+    HFONT font = nullptr;
+  };
+  RecentFont recent[2];
+  HFONT selected = nullptr;  // what this context last selected into its DC
   uint32_t options = 0;
   uint32_t poolFlags = 0;
 };

@@ -55,10 +55,12 @@ class PLASTRUM_API TextLayout {
   TextRun* Runs() { return runs_; }
   const TextRun* Runs() const { return runs_; }
   uint32_t RunCount() const { return count_; }
-  // Appends a run (GrowRunArray when full: the first growth moves to the heap, then by 64);
-  // false with error 2 when the array cannot grow.
+  // Appends a run, growing the array when full; false with error 2 when it cannot grow.
   bool AppendRun(const TextRun& run);
-  // After fallback runs were appended: sorted by start (empty runs last), count cut.
+  // The first growth moves the runs to the heap, later ones add 64 records.
+  bool GrowRunArray();
+  // After fallback runs were appended: sorted with CompareRunStart, count cut after the last
+  // run that is not empty.
   void SortRuns();
 
  private:
@@ -72,6 +74,9 @@ class PLASTRUM_API TextLayout {
   std::vector<int32_t> heapRaw_, heapAdvances_;
   std::vector<WCHAR> verticalCopy_;
 };
+
+// Empty runs last; others by start.
+PLASTRUM_API bool CompareRunStart(const TextRun& a, const TextRun& b);
 
 // The vertical forms of a text (",", ".", and the curly quotes); the text itself when none
 // occurs or the copy cannot be made (error 2).
@@ -101,7 +106,8 @@ PLASTRUM_API int GetLineHeight(TextContext* context);
 PLASTRUM_API int GetCharAdvance(TextContext* context, uint32_t codePoint);
 // Device units; 0 when it cannot be read.
 PLASTRUM_API int GetSupplementaryAdvance(TextContext* context, uint32_t codePoint);
-PLASTRUM_API int SlotSpaceWidth(TextContext* context, int slot);
+PLASTRUM_API int SlotSpaceWidths(TextContext* context, int slot);
+PLASTRUM_API void ApplyKerning(TextLayout* layout, TextContext* context, const TextRun& run);
 PLASTRUM_API void MeasureRuns(TextLayout* layout, TextContext* context);
 PLASTRUM_API void MeasureRun(TextLayout* layout, TextContext* context, uint32_t run, int spaceAdvance);
 
