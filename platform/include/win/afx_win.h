@@ -61,6 +61,15 @@ class KX2_API CGdiObject : public CObject {
   HGDIOBJ GetSafeHandle() const { return m_hObject; }
   BOOL DeleteObject();
 
+  // A temporary object for a handle, kept per thread until DeleteTempMap; it never frees
+  // the handle.
+  static CGdiObject* FromHandle(HGDIOBJ object);
+  static void DeleteTempMap();
+  operator HGDIOBJ() const { return m_hObject; }  // NOLINT
+  int GetObject(int count, LPVOID buffer) const;
+  UINT GetObjectType() const;
+  BOOL CreateStockObject(int index);
+
   HGDIOBJ m_hObject = nullptr;
 };
 

@@ -259,6 +259,22 @@ KX2_EXPORT BOOL GetTextExtentPoint32W(HDC hdc, LPCWSTR lpString, int c, SIZE* ps
 KX2_EXPORT BOOL GetTextExtentExPointW(HDC hdc, LPCWSTR lpszString, int cchString, int nMaxExtent, LPINT lpnFit,
                                       LPINT lpnDx, SIZE* lpSize);
 KX2_EXPORT int DrawTextW(HDC hdc, LPCWSTR lpchText, int cchText, LPRECT lprc, UINT format);
+// DrawTextW with margins and a tab length (in average characters); uiLengthDrawn gets the
+// number of characters handled. DT_MODIFYSTRING is not honoured: the text is left as is.
+struct DRAWTEXTPARAMS {
+  UINT cbSize;
+  int iTabLength;
+  int iLeftMargin;
+  int iRightMargin;
+  UINT uiLengthDrawn;
+};
+typedef DRAWTEXTPARAMS* LPDRAWTEXTPARAMS;
+KX2_EXPORT int DrawTextExW(HDC hdc, LPWSTR lpchText, int cchText, LPRECT lprc, UINT format, LPDRAWTEXTPARAMS lpdtp);
+
+// Device escapes: a screen or memory DC supports none but QUERYESCSUPPORT, which answers
+// whether an escape is supported. 0 for an escape not supported.
+#define QUERYESCSUPPORT 8
+KX2_EXPORT int Escape(HDC hdc, int iEscape, int cjIn, LPCSTR pvIn, LPVOID pvOut);
 
 // Fonts from a file (FR_PRIVATE: this process only) or from memory; the memory form's
 // handle removes them again.

@@ -72,7 +72,10 @@ CWnd* CWnd::FromHandle(HWND hwnd) {
   return slot.get();
 }
 
-void CWnd::DeleteTempMap() { t_maps.ClearTemporaries(); }
+void CWnd::DeleteTempMap() {
+  t_maps.ClearTemporaries();
+  CGdiObject::DeleteTempMap();
+}
 
 CDC* CDC::FromHandle(HDC dc) {
   if (!dc) return nullptr;

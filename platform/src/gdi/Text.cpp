@@ -436,6 +436,10 @@ KX2_EXPORT int DrawTextW(HDC hdc, LPCWSTR lpchText, int cchText, LPRECT lprc, UI
               if (space == std::u16string::npos || space <= at) break;
               cut = space - at;
             }
+            // A word wider than the line: an edit control breaks it where the width runs out.
+            if (cut > 0 && (format & DT_EDITCONTROL) && Width(hdc, text.substr(at, cut), tabs) > maxWidth) {
+              while (cut > 1 && Width(hdc, text.substr(at, cut), tabs) > maxWidth) --cut;
+            }
             if (cut == 0) cut = paraEnd - at;
             lines.push_back(Line{at, cut, text.substr(at, cut)});
             at += cut;
@@ -462,6 +466,11 @@ KX2_EXPORT int DrawTextW(HDC hdc, LPCWSTR lpchText, int cchText, LPRECT lprc, UI
       lprc->right = lprc->left + widest;
       lprc->bottom = lprc->top + height;
       return height;
+    }
+    // An edit control shows no partly visible last line.
+    if ((format & DT_EDITCONTROL) && !(format & DT_SINGLELINE) && lineHeight > 0) {
+      const size_t whole = static_cast<size_t>(std::max(1, int((lprc->bottom - lprc->top) / lineHeight)));
+      if (lines.size() > whole) lines.resize(whole);
     }
     int y = lprc->top;
     if (format & DT_SINGLELINE) {
@@ -491,5 +500,48 @@ KX2_EXPORT int DrawTextW(HDC hdc, LPCWSTR lpchText, int cchText, LPRECT lprc, UI
     }
     SetTextAlign(hdc, oldAlign);
     return height;
+  });
+}
+
+KX2_EXPORT int DrawTextExW(HDC hdc, LPWSTR lpchText, int cchText, LPRECT lprc, UINT format, LPDRAWTEXTPARAMS params) {
+  return kx2::Guard(0, [&]() -> int {
+    if (!lprc) {
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return 0;
+    }
+    if (params && params->cbSize != sizeof(DRAWTEXTPARAMS)) {
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return 0;
+    }
+    RECT inner = *lprc;
+    if (params) {
+      inner.left += params->iLeftMargin;
+      inner.right -= params->iRightMargin;
+      if (params->iTabLength > 0 && (format & DT_EXPANDTABS))
+        format = (format & ~0xFF00u) | DT_TABSTOP | (static_cast<UINT>(std::min(params->iTabLength, 255)) << 8);
+    }
+    format &= ~static_cast<UINT>(DT_MODIFYSTRING);
+    const int height = DrawTextW(hdc, lpchText, cchText, &inner, format);
+    if (height && (format & DT_CALCRECT)) {
+      lprc->right = inner.right + (params ? params->iRightMargin : 0);
+      lprc->bottom = inner.bottom;
+    }
+    if (params && height) {
+      params->uiLengthDrawn = static_cast<UINT>(cchText < 0 ? std::u16string(lpchText).size() : size_t(cchText));
+    }
+    return height;
+  });
+}
+
+KX2_EXPORT int Escape(HDC hdc, int iEscape, int cjIn, LPCSTR pvIn, LPVOID) {
+  return kx2::Guard(0, [&]() -> int {
+    if (!LookupDc(hdc)) return BadHandle(0);
+    if (iEscape == QUERYESCSUPPORT) {
+      if (cjIn < 4 || !pvIn) return 0;
+      int32_t asked = 0;
+      std::memcpy(&asked, pvIn, sizeof asked);
+      return asked == QUERYESCSUPPORT ? 1 : 0;
+    }
+    return 0;
   });
 }

@@ -60,7 +60,8 @@ WPARAM CommandOf(int hit) {
 // A caption button: drawn pressed while the mouse is over it; the command goes only when
 // the button is released over it.
 void TrackButton(HWND hwnd, int hit) {
-  if ((hit == HTMAXBUTTON || hit == HTMINBUTTON) && !(GetWindowLongW(hwnd, GWL_STYLE) & (hit == HTMAXBUTTON ? WS_MAXIMIZEBOX : WS_MINIMIZEBOX)))
+  if ((hit == HTMAXBUTTON || hit == HTMINBUTTON) &&
+      !(GetWindowLongW(hwnd, GWL_STYLE) & (hit == HTMAXBUTTON ? WS_MAXIMIZEBOX : WS_MINIMIZEBOX)))
     return;
   SetCapture(hwnd);
   bool over = true;
@@ -262,12 +263,16 @@ void MoveOrSize(HWND hwnd, WPARAM command, LPARAM lParam) {
       if (vertical == 1) r.top = std::min(r.top + dy, r.bottom - limits.ptMinTrackSize.y);
       if (vertical == 2) r.bottom = std::max(r.bottom + dy, r.top + limits.ptMinTrackSize.y);
       if (r.right - r.left > limits.ptMaxTrackSize.x) {
-        if (horizontal == 1) r.left = r.right - limits.ptMaxTrackSize.x;
-        else r.right = r.left + limits.ptMaxTrackSize.x;
+        if (horizontal == 1)
+          r.left = r.right - limits.ptMaxTrackSize.x;
+        else
+          r.right = r.left + limits.ptMaxTrackSize.x;
       }
       if (r.bottom - r.top > limits.ptMaxTrackSize.y) {
-        if (vertical == 1) r.top = r.bottom - limits.ptMaxTrackSize.y;
-        else r.bottom = r.top + limits.ptMaxTrackSize.y;
+        if (vertical == 1)
+          r.top = r.bottom - limits.ptMaxTrackSize.y;
+        else
+          r.bottom = r.top + limits.ptMaxTrackSize.y;
       }
     }
     SetWindowPos(hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
