@@ -107,6 +107,7 @@ TEST_F(AfxDcTest, TextAndVisibilityCallsAreVirtual) {
 }
 
 TEST_F(AfxDcTest, GdiObjectsFreeTheirHandlesAndTemporariesNever) {
+  GetSysColorBrush(COLOR_3DFACE);  // made on first use, then kept for the process
   const LONG pens = Kx2GdiLiveObjects(OBJ_PEN), brushes = Kx2GdiLiveObjects(OBJ_BRUSH);
   const LONG fonts = Kx2GdiLiveObjects(OBJ_FONT), regions = Kx2GdiLiveObjects(OBJ_REGION);
   const LONG dcs = Kx2GdiLiveObjects(OBJ_MEMDC);
