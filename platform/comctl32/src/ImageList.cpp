@@ -10,7 +10,6 @@ namespace comctl {
 
 namespace {
 
-
 bool AnyAlpha(const Pixels& p) {
   return std::any_of(p.argb.begin(), p.argb.end(), [](uint32_t v) { return (v >> 24) != 0; });
 }
@@ -184,7 +183,8 @@ bool ImageList::Info(int at, IMAGEINFO* info) {
     void* bits = nullptr;
     stripImage_ = MakeDibSection(width, cy_, depth, &bits);
     if (!stripImage_) return false;
-    const size_t stride = depth == 32 ? static_cast<size_t>(width) * 4 : (static_cast<size_t>(width) * 3 + 3) & ~size_t{3};
+    const size_t stride =
+        depth == 32 ? static_cast<size_t>(width) * 4 : (static_cast<size_t>(width) * 3 + 3) & ~size_t{3};
     auto* row0 = static_cast<uint8_t*>(bits);
     for (int n = 0; n < Count(); ++n)
       for (int y = 0; y < cy_; ++y)

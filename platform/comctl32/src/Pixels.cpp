@@ -16,8 +16,7 @@ struct DcDeleter {
 Pixels ReadBitmap(HBITMAP bitmap, int* bitsPerPixel) {
   Pixels out;
   BITMAP bm{};
-  if (!bitmap || GetObjectW(bitmap, sizeof(bm), &bm) != sizeof(bm) || bm.bmWidth <= 0 || bm.bmHeight <= 0)
-    return out;
+  if (!bitmap || GetObjectW(bitmap, sizeof(bm), &bm) != sizeof(bm) || bm.bmWidth <= 0 || bm.bmHeight <= 0) return out;
   if (bitsPerPixel) *bitsPerPixel = bm.bmBitsPixel;
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);

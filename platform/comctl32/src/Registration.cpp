@@ -11,6 +11,7 @@ void RegisterControlClasses() {
   static std::once_flag once;
   std::call_once(once, [] {
     RegisterProgressClass();
+    RegisterTrackbarClass();
   });
 }
 
@@ -18,14 +19,18 @@ namespace {
 
 // The classes exist as soon as the library does, as the system's do.
 struct RegisterAtLoad {
-  RegisterAtLoad() { kx2::Guard([] { RegisterControlClasses(); }); }
+  RegisterAtLoad() {
+    kx2::Guard([] { RegisterControlClasses(); });
+  }
 } registerAtLoad;
 
 }  // namespace
 
 }  // namespace comctl
 
-KX2_EXPORT void InitCommonControls() { kx2::Guard([] { comctl::RegisterControlClasses(); }); }
+KX2_EXPORT void InitCommonControls() {
+  kx2::Guard([] { comctl::RegisterControlClasses(); });
+}
 
 KX2_EXPORT BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* picce) {
   return kx2::Guard(FALSE, [&]() -> BOOL {

@@ -7,5 +7,6 @@ namespace comctl {
 
 void RegisterControlClasses();
 void RegisterProgressClass();
+void RegisterTrackbarClass();
 
 }  // namespace comctl
