@@ -14,15 +14,20 @@
 
 namespace fuzz_seeds {
 
-// Appends a new temporary corpus folder to the command line when none is given (libFuzzer
-// then writes what it finds there) and fills it with `make(map bytes)` for every real map
-// of the folder `sub` ("mm", ...). Each returned string is one seed.
+// Appends a new temporary corpus folder to the command line and fills it with
+// `make(map bytes)` for every real map of the folder `sub` ("mm", ...); each returned string
+// is one seed. libFuzzer reads every corpus folder it is given and writes what it finds to
+// the first, so the seeds are read whether or not the caller named a corpus of its own.
 inline void AddRealMapSeeds(int* argc, char*** argv, const char* sub,
                             const std::function<std::vector<std::string>(const std::string&)>& make) {
-  for (int i = 1; i < *argc; ++i)
-    if ((*argv)[i][0] != '-') return;  // a corpus was given
-  const auto maps = std::filesystem::path(KX2_SHARED_DIR) / "testdata" / "maps" / sub;
   std::error_code ec;
+  for (int i = 1; i < *argc; ++i) {
+    const std::string arg = (*argv)[i];
+    // A replay of given inputs, or a merge, works on what it was given alone.
+    if (arg.rfind("-merge=", 0) == 0) return;
+    if (arg[0] != '-' && !std::filesystem::is_directory(arg, ec)) return;
+  }
+  const auto maps = std::filesystem::path(KX2_SHARED_DIR) / "testdata" / "maps" / sub;
   if (!std::filesystem::is_directory(maps, ec)) return;
   std::string folder = (std::filesystem::temp_directory_path() / "kx2_fuzz_seeds_XXXXXX").string();
   if (!mkdtemp(folder.data())) return;
