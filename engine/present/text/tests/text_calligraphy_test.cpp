@@ -5,6 +5,8 @@
 #include <luminar/Luminar.h>
 #include <luminar/LuminarTesting.h>
 
+#include <plastrum/present/designer/Designer.h>
+#include <plastrum/present/shell/present_context.h>
 #include <plastrum/present/text/Calligraphy.h>
 #include <plastrum/present/text/Typography.h>
 
@@ -124,4 +126,28 @@ TEST_F(CalligraphyTest, PaletteColoursTextAndTheBackgroundFillsTheRectangle) {
   EXPECT_GT(canvas.CountColour(0x0000FF), 20);  // red text
   EXPECT_EQ(canvas.Pixel(110, 40), 0x00FFFFu);  // yellow background inside the box
   Present::GetPresentTypography()->FreeTextObject(font);
+}
+
+TEST(DesignerCalligraphy, MadeForTheDesignersContextsAndFreedOnlyByIt) {
+  ASSERT_EQ(InitFontConfiguration(), 0);
+  Canvas canvas(128, 64);
+  Presentation designer;
+  IPresentContext* context = designer.NewContext();
+  ASSERT_NE(context, nullptr);
+  EXPECT_EQ(designer.NewContextCalligraphy(context), nullptr);  // no device yet
+  context->SetDevice(canvas.dc());
+  const LONG renders = LuminarLiveHandles(kLuminarRender);
+  IUnknown* made = designer.NewContextCalligraphy(context);
+  ASSERT_NE(made, nullptr);
+  EXPECT_EQ(LuminarLiveHandles(kLuminarRender), renders + 1);
+  auto* calligraphy = static_cast<IPresentCalligraphy*>(made);
+  const RECT box{720, 720, 2160, 2160};
+  calligraphy->FillRectangle(&box, 0xFF00FF00, 0);
+  EXPECT_EQ(canvas.Pixel(15, 15), 0x00FF00u);
+  designer.FreeCalligraphy(nullptr);
+  designer.FreeCalligraphy(reinterpret_cast<IUnknown*>(&canvas));  // not one of its own: ignored
+  designer.FreeCalligraphy(made);
+  EXPECT_EQ(LuminarLiveHandles(kLuminarRender), renders);
+  EXPECT_EQ(designer.NewContextCalligraphy(nullptr), nullptr);
+  designer.FreeContext(context);
 }

@@ -94,9 +94,10 @@ class PLASTRUM_API Presentation final : public CPresentUnknown<IPresentDesigner>
   LONG GetDiagramPointCount(PresentNode node) override;
   IUnknown* GetGesture() override { return nullptr; }
   IPresentTypography* GetTypography() override;
-  IUnknown* NewContextCalligraphy(IPresentContext*) override { return nullptr; }
+  // Calligraphies (engine/present/text/src/DesignerCalligraphy.cpp).
+  IUnknown* NewContextCalligraphy(IPresentContext* context) override;
   IUnknown* NewCalligraphy(void*) override { return nullptr; }
-  void FreeCalligraphy(IUnknown*) override {}
+  void FreeCalligraphy(IUnknown* calligraphy) override;
   IPresentContext* NewContext() override;
   void FreeContext(IPresentContext* context) override;
   HBITMAP LoadImageBitmap(const WCHAR* path, LONG width, LONG height, DWORD hostColor) override;
