@@ -24,9 +24,9 @@ uint32_t KeyOf(const std::string& name) {
   static const struct {
     const char* name;
     uint32_t vk;
-  } kNames[] = {{"escape", 0x1B}, {"return", 0x0D}, {"space", 0x20},  {"tab", 0x09},    {"back", 0x08},
-                {"insert", 0x2D}, {"delete", 0x2E}, {"home", 0x24},   {"end", 0x23},    {"pageup", 0x21},
-                {"pagedown", 0x22}, {"left", 0x25}, {"right", 0x27},  {"up", 0x26},     {"down", 0x28}};
+  } kNames[] = {{"escape", 0x1B},   {"return", 0x0D}, {"space", 0x20}, {"tab", 0x09}, {"back", 0x08},
+                {"insert", 0x2D},   {"delete", 0x2E}, {"home", 0x24},  {"end", 0x23}, {"pageup", 0x21},
+                {"pagedown", 0x22}, {"left", 0x25},   {"right", 0x27}, {"up", 0x26},  {"down", 0x28}};
   for (const auto& entry : kNames)
     if (key == entry.name) return entry.vk;
   char* end = nullptr;
@@ -38,7 +38,8 @@ uint32_t KeyOf(const std::string& name) {
 uint32_t ChordOf(const std::string& text) {
   uint32_t modifiers = 0;
   size_t start = 0;
-  for (size_t plus = text.find('+'); plus != std::string::npos && plus + 1 < text.size(); plus = text.find('+', start)) {
+  for (size_t plus = text.find('+'); plus != std::string::npos && plus + 1 < text.size();
+       plus = text.find('+', start)) {
     const std::string word = Lower(text.substr(start, plus - start));
     if (word == "ctrl")
       modifiers |= QUEL_CHORD_CTRL;

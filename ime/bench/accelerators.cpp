@@ -45,8 +45,7 @@ HWND MakeWindow() {
   wc.lpfnWndProc = &Counter;
   wc.lpszClassName = u"BenchAccelCounter";
   RegisterClassW(&wc);
-  return CreateWindowExW(0, u"BenchAccelCounter", u"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, nullptr,
-                         nullptr);
+  return CreateWindowExW(0, u"BenchAccelCounter", u"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
 }
 
 uint32_t Modifiers() {

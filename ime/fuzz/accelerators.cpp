@@ -40,8 +40,8 @@ LRESULT CALLBACK Commands(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
   return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-const UINT kKeys[] = {'A', 'D', 'K', 'X', VK_F5, VK_F6, VK_ESCAPE, VK_SHIFT, VK_CONTROL, VK_MENU, VK_PRIOR,
-                      VK_DELETE, VK_PROCESSKEY, VK_RETURN, VK_SPACE, '1'};
+const UINT kKeys[] = {'A',        'D',     'K',      'X',       VK_F5,         VK_F6,     VK_ESCAPE, VK_SHIFT,
+                      VK_CONTROL, VK_MENU, VK_PRIOR, VK_DELETE, VK_PROCESSKEY, VK_RETURN, VK_SPACE,  '1'};
 
 uint32_t Chord(Reader& in) {
   const uint8_t how = in.next();
@@ -94,8 +94,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   wc.lpfnWndProc = &Commands;
   wc.lpszClassName = u"QuelFuzzAccelerators";
   RegisterClassW(&wc);
-  g_window = CreateWindowExW(0, u"QuelFuzzAccelerators", u"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100,
-                             nullptr, nullptr, nullptr, nullptr);
+  g_window = CreateWindowExW(0, u"QuelFuzzAccelerators", u"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100, nullptr,
+                             nullptr, nullptr, nullptr);
   return 0;
 }
 
@@ -111,8 +111,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                static_cast<uint16_t>(in.next() % 4 ? in.next() + 1 : 0), 0};
   entries.back() = tagAccelEntry{};
   const uint8_t countKind = in.next() % 4;
-  const int32_t count = countKind == 0 ? -1 : countKind == 1 ? -2 - static_cast<int32_t>(in.next())
-                                                             : static_cast<int32_t>(in.next() % entries.size());
+  const int32_t count = countKind == 0   ? -1
+                        : countKind == 1 ? -2 - static_cast<int32_t>(in.next())
+                                         : static_cast<int32_t>(in.next() % entries.size());
   tagAccelTable* table = _ExpAcceleratorCreate(entries.data(), count);
   if (count < -1 && table) __builtin_trap();
   tagAccelEntry copy[16];

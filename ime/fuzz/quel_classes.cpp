@@ -60,11 +60,19 @@ const DWORD kLayouts[] = {0x04090409, 0xE0010411, 0x04110411, 0xE0010412};
 
 std::string g_profiles;
 
+// The profile folder goes with the process.
+void RemoveProfiles() {
+  if (g_profiles.empty()) return;
+  unlink((g_profiles + "/system.ini").c_str());
+  rmdir(g_profiles.c_str());
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   char folder[] = "/tmp/fuzz_quel_classesXXXXXX";
   if (mkdtemp(folder)) g_profiles = folder;
+  std::atexit(&RemoveProfiles);
   setenv("KX2_PROFILES", g_profiles.c_str(), 1);
   Kx2ClockSetManual(TRUE, 1000);
   for (LPCWSTR name : {u"QuelFuzzServed", u"QuelFuzzOther"}) {

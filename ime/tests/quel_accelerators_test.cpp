@@ -21,7 +21,9 @@ using queltest::ServedHostTest;
 
 constexpr uint32_t kShift = QUEL_CHORD_SHIFT, kCtrl = QUEL_CHORD_CTRL, kAlt = QUEL_CHORD_ALT;
 
-tagAccelEntry Entry(uint32_t first, uint32_t second, uint16_t command) { return tagAccelEntry{first, second, command, 0}; }
+tagAccelEntry Entry(uint32_t first, uint32_t second, uint16_t command) {
+  return tagAccelEntry{first, second, command, 0};
+}
 
 TEST(QuelAcceleratorTable, CreateCopyBindingRelease) {
   const tagAccelEntry entries[] = {Entry(kCtrl | 'K', kCtrl | 'D', 101), Entry(kCtrl | 'K', 0, 100),
@@ -197,8 +199,9 @@ class QuelAccelerators : public ServedHostTest {
 
 TEST_F(QuelAccelerators, Interpretation) {
   const tagAccelEntry entries[] = {
-      Entry(kCtrl | 'K', kCtrl | 'D', 101), Entry(kCtrl | 'K', 0, 100),        Entry(kCtrl | 'Q', 0, 110),
-      Entry(kCtrl | 'Q', 0, 111),           Entry(kCtrl | 'M', kCtrl | 'N', 120), Entry(kShift | VK_F5, kShift | VK_F6, 130),
+      Entry(kCtrl | 'K', kCtrl | 'D', 101), Entry(kCtrl | 'K', 0, 100),
+      Entry(kCtrl | 'Q', 0, 110),           Entry(kCtrl | 'Q', 0, 111),
+      Entry(kCtrl | 'M', kCtrl | 'N', 120), Entry(kShift | VK_F5, kShift | VK_F6, 130),
       Entry(kCtrl | 'K', kAlt | 'X', 140),  Entry(kCtrl | 'W', 0, 150),
   };
   tagAccelTable* table = _ExpAcceleratorCreate(entries, 8);
@@ -244,11 +247,14 @@ TEST_F(QuelAccelerators, Interpretation) {
        WM_MOUSEMOVE},
       {"a click", {VK_CONTROL, 'M'}, {{Step::kMove, 60, 100}, {Step::kClick}}, {}, 0, WM_LBUTTONDOWN},
       {"Shift+F5,Shift+F6", {VK_SHIFT, VK_F5}, {Up(VK_F5), Down(VK_F6)}, {130}, 1, WM_KEYDOWN},
-      {"Ctrl+K,Alt+X", {VK_CONTROL, 'K'}, {Up('K'), Up(VK_CONTROL), Down(VK_MENU), Down('X')}, {140}, 1,
-       WM_SYSKEYDOWN},
+      {"Ctrl+K,Alt+X", {VK_CONTROL, 'K'}, {Up('K'), Up(VK_CONTROL), Down(VK_MENU), Down('X')}, {140}, 1, WM_SYSKEYDOWN},
       {"modifiers alone", {VK_CONTROL}, {}, {}, 0, WM_KEYDOWN},
-      {"auto-repeat of the first key is dropped", {VK_CONTROL, 'M'}, {Down('M'), Down('M'), Up('M'), Down('N')}, {120},
-       1, WM_KEYDOWN},
+      {"auto-repeat of the first key is dropped",
+       {VK_CONTROL, 'M'},
+       {Down('M'), Down('M'), Up('M'), Down('N')},
+       {120},
+       1,
+       WM_KEYDOWN},
   };
   Answer()[110] = -1;
   for (const Row& row : rows) {

@@ -1,6 +1,8 @@
 // The bridge's start and end: preparing, the system information, shutting down (also while
 // disabled and from inside a notification), and the library's attach and detach.
+#include <win/gdi.h>
 #include <win/nls.h>
+#include <win/userres.h>
 
 #include "bridge/module_entry.h"
 #include "quel_test_support.h"
@@ -40,6 +42,9 @@ TEST_F(QuelBridge, PrepareMakesOneBridge) {
   EXPECT_EQ(ImmGetContext(bridge), nullptr) << "the bridge window keeps no input context";
   EXPECT_NE(GetWindowLongPtrW(bridge, GWLP_USERDATA), 0);
   EXPECT_EQ(SendMessageW(bridge, WM_MOUSEACTIVATE, 0, 0), MA_NOACTIVATEANDEAT);
+  EXPECT_EQ(reinterpret_cast<HCURSOR>(GetClassLongPtrW(bridge, GCLP_HCURSOR)), LoadCursorW(nullptr, IDC_ARROW));
+  EXPECT_TRUE(LoadCursorW(nullptr, IDC_ARROW));
+  EXPECT_EQ(reinterpret_cast<HBRUSH>(GetClassLongPtrW(bridge, GCLP_HBRBACKGROUND)), GetStockObject(LTGRAY_BRUSH));
 }
 
 TEST_F(QuelBridge, SystemInformation) {

@@ -23,9 +23,7 @@ uint32_t ModifierBits() {
 
 bool IsModifierKey(WPARAM key) { return key == VK_SHIFT || key == VK_CONTROL || key == VK_MENU; }
 
-uint32_t BridgeLanguage() {
-  return static_cast<uint32_t>(_ExpImControl(nullptr, QUEL_WM_CONTROL, 0x40002, 0));
-}
+uint32_t BridgeLanguage() { return static_cast<uint32_t>(_ExpImControl(nullptr, QUEL_WM_CONTROL, 0x40002, 0)); }
 
 // The key of a key-down the input method took, as the user pressed it.
 uint32_t TracedKey(const MSG& msg) {
@@ -157,8 +155,7 @@ LRESULT Interpret(HWND window, const tagAccelTable* table, MSG* msg, tagAccelPen
     const tagAccelEntry* entry = FindPair(*table, from, pending->firstChord, pending->secondChord);
     return entry ? SendCommand(window, entry->command) : 1;
   }
-  if ((msg->message != WM_KEYDOWN && msg->message != WM_SYSKEYDOWN) || IsModifierKey(msg->wParam) ||
-      Info().composing)
+  if ((msg->message != WM_KEYDOWN && msg->message != WM_SYSKEYDOWN) || IsModifierKey(msg->wParam) || Info().composing)
     return 0;
   uint32_t key = static_cast<uint32_t>(msg->wParam & 0xFFFF);
   if (key == VK_PROCESSKEY) key = TracedKey(*msg);

@@ -33,7 +33,8 @@
 // are not a well-formed image.
 KX2_EXPORT HBITMAP LoadBitmapW(HINSTANCE hInstance, LPCWSTR lpBitmapName);
 KX2_EXPORT HCURSOR LoadCursorW(HINSTANCE hInstance, LPCWSTR lpCursorName);
-// The system's cursors (hInstance null).
+// The system's cursors (hInstance null): shared for the life of the process, never to be
+// destroyed. Only the arrow is drawn.
 #define IDC_ARROW MAKEINTRESOURCEW(32512)
 KX2_EXPORT HICON LoadIconW(HINSTANCE hInstance, LPCWSTR lpIconName);
 // cx, cy 0: the size of the resource's first image (with LR_DEFAULTSIZE: 32 x 32 for

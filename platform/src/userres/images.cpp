@@ -140,7 +140,13 @@ HBITMAP LoadBitmapW(HINSTANCE hInstance, LPCWSTR lpBitmapName) {
   }
 }
 
+namespace kx2::userres {
+HCURSOR SystemCursor(WORD id);  // SystemCursors.cpp
+}
+
 HCURSOR LoadCursorW(HINSTANCE hInstance, LPCWSTR lpCursorName) {
+  if (!hInstance && IS_INTRESOURCE(lpCursorName))
+    return kx2::userres::SystemCursor(static_cast<WORD>(reinterpret_cast<uintptr_t>(lpCursorName)));
   return LoadImageW(hInstance, lpCursorName, IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE);
 }
 
