@@ -281,3 +281,21 @@ TEST_F(DamagedContainer, WrittenContainersReadBack) {
 }
 
 }  // namespace
+
+namespace {
+
+// A name used by several resources (a type such as "PNG") is stored once and every entry
+// refers to it as a name.
+TEST(ResourceContainerWriter, ARepeatedNameStaysANameInEveryEntry) {
+  kx2::rsrc::ContainerWriter writer;
+  writer.Add(std::u16string(u"TEXTFILE"), std::u16string(u"ONE"), 0, {1, 2});
+  writer.Add(std::u16string(u"TEXTFILE"), std::u16string(u"TWO"), 0, {3, 4});
+  const auto bytes = writer.Build();
+  for (int entry = 0; entry < 2; ++entry) {
+    const size_t at = kx2::rsrc::kHeaderSize + kx2::rsrc::kEntrySize * entry;
+    const uint32_t type = bytes[at] | (bytes[at + 1] << 8) | (bytes[at + 2] << 16) | (uint32_t{bytes[at + 3]} << 24);
+    EXPECT_NE(type & kx2::rsrc::kNamedFlag, 0u) << entry;
+  }
+}
+
+}  // namespace

@@ -79,7 +79,7 @@ class ContainerWriter {
       if (auto* n = std::get_if<uint16_t>(&id)) return *n;
       const auto& s = std::get<std::u16string>(id);
       auto it = names.find(s);
-      if (it != names.end()) return it->second;
+      if (it != names.end()) return kNamedFlag | it->second;
       if (out.size() % 2) out.push_back(0);
       uint32_t at = static_cast<uint32_t>(out.size());
       Put16(out, static_cast<uint16_t>(s.size()));

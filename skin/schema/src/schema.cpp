@@ -4,6 +4,7 @@
 
 #include "ornatex/draw/draw_helpers.h"
 #include "ornatex/schema/color_filter.h"
+#include "ornatex/schema/resource_file.h"
 
 namespace {
 
@@ -71,11 +72,14 @@ CKtkSkinManagerSchema::CKtkSkinManagerSchema(CKtkSkinManagerResourceFile* reader
     : m_pReader(reader),
       m_globalsCode(ClassCodeOf(u"GLOBALS")),
       m_windowCode(ClassCodeOf(u"WINDOW")),
-      m_metrics(std::make_unique<CKtkSkinManagerMetrics>(this)) {}
+      m_metrics(std::make_unique<CKtkSkinManagerMetrics>(this)) {
+  if (m_pReader) m_pReader->InternalAddRef();
+}
 
 CKtkSkinManagerSchema::~CKtkSkinManagerSchema() {
   m_properties.clear();
   m_metrics.reset();
+  if (m_pReader) m_pReader->InternalRelease();
 }
 
 int CKtkSkinManagerSchema::ClassCodeOf(LPCWSTR className) {

@@ -1,0 +1,213 @@
+#include "ornatex/schema/resource_file.h"
+
+#include <cstring>
+#include <memory>
+
+#include <kx2/Utf.h>
+#include <win/fileapi.h>
+#include <win/module.h>
+#include <win/nls.h>
+#include <win/resource.h>
+
+#include "ornatex/schema/schema.h"
+#include "ornatex/schema/skin_image.h"
+#include "ornatex/schema/skin_loader.h"
+
+namespace {
+
+constexpr const char16_t* kTextFile = u"TEXTFILE";
+constexpr ULONGLONG kMaxIniFile = 16u << 20;
+
+// The file's bytes when it is a file (not a folder) and not too large.
+bool ReadFileBytes(const std::u16string& path, std::vector<uint8_t>* out) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  LARGE_INTEGER size{};
+  bool ok = GetFileSizeEx(file, &size) && size.QuadPart >= 0 && static_cast<ULONGLONG>(size.QuadPart) <= kMaxIniFile;
+  if (ok) {
+    out->resize(static_cast<size_t>(size.QuadPart));
+    DWORD got = 0;
+    ok = out->empty() ||
+         (ReadFile(file, out->data(), static_cast<DWORD>(out->size()), &got, nullptr) && got == out->size());
+  }
+  CloseHandle(file);
+  return ok;
+}
+
+bool IsFile(const std::u16string& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// A folder INI's text: UTF-16LE after its byte-order mark, UTF-8 after its mark or when
+// valid, else code page 1252.
+std::u16string DecodeIni(const std::vector<uint8_t>& bytes) {
+  if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
+    std::u16string text((bytes.size() - 2) / 2, u'\0');
+    for (size_t i = 0; i < text.size(); ++i)
+      text[i] = static_cast<char16_t>(bytes[2 + 2 * i] | (bytes[3 + 2 * i] << 8));
+    return text;
+  }
+  size_t skip = bytes.size() >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF ? 3 : 0;
+  const char* data = reinterpret_cast<const char*>(bytes.data()) + skip;
+  const int length = static_cast<int>(bytes.size() - skip);
+  if (length == 0) return u"";
+  for (UINT codePage : {static_cast<UINT>(CP_UTF8), 1252u}) {
+    const DWORD flags = codePage == CP_UTF8 ? MB_ERR_INVALID_CHARS : 0;
+    const int n = MultiByteToWideChar(codePage, flags, data, length, nullptr, 0);
+    if (n <= 0) continue;
+    std::u16string text(static_cast<size_t>(n), u'\0');
+    MultiByteToWideChar(codePage, flags, data, length, text.data(), n);
+    return text;
+  }
+  return u"";
+}
+
+// A module package must be a resource container: anything else (a library among them)
+// is not opened at all.
+bool IsResourceContainer(const std::u16string& path) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  char magic[4] = {};
+  DWORD got = 0;
+  const bool ok = ReadFile(file, magic, 4, &got, nullptr) && got == 4 && std::memcmp(magic, "KX2R", 4) == 0;
+  CloseHandle(file);
+  return ok;
+}
+
+// A resource's UTF-16 text: its size rounded down to whole units, a leading mark skipped.
+bool ResourceText(HMODULE module, const std::u16string& name, std::u16string* out) {
+  HRSRC resource = FindResourceW(module, name.c_str(), kTextFile);
+  HGLOBAL loaded = resource ? LoadResource(module, resource) : nullptr;
+  const auto* bytes = loaded ? static_cast<const uint8_t*>(LockResource(loaded)) : nullptr;
+  if (!bytes) return false;
+  const size_t units = SizeofResource(module, resource) / 2;
+  out->assign(units, u'\0');
+  for (size_t i = 0; i < units; ++i) (*out)[i] = static_cast<char16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+  if (!out->empty() && (*out)[0] == 0xFEFF) out->erase(0, 1);
+  return true;
+}
+
+// A file name inside the package: no climbing out of it.
+bool StaysInside(std::u16string_view name) {
+  if (name.empty() || name[0] == u'\\' || name[0] == u'/') return false;
+  if (name.size() >= 2 && name[1] == u':') return false;
+  if (name.find(u"${") != std::u16string_view::npos) return false;
+  size_t start = 0;
+  for (;;) {
+    const size_t cut = name.find_first_of(u"\\/", start);
+    const std::u16string_view part = name.substr(start, cut == std::u16string_view::npos ? cut : cut - start);
+    if (part == u"..") return false;
+    if (cut == std::u16string_view::npos) return true;
+    start = cut + 1;
+  }
+}
+
+}  // namespace
+
+std::u16string KtkSkinResourceName(std::u16string_view fileName) {
+  std::u16string name(fileName);
+  for (char16_t& c : name)
+    if (c == u'.' || c == u'\\') c = u'_';
+  return name;
+}
+
+void CKtkSkinManagerResourceFile::Close() {
+  if (m_hModule) FreeLibrary(m_hModule);
+  m_hModule = nullptr;
+  folderForm_ = false;
+  text_.clear();
+  position_ = 0;
+}
+
+BOOL CKtkSkinManagerResourceFile::Open(LPCWSTR packagePath, LPCWSTR iniName) {
+  Close();
+  m_path = packagePath ? packagePath : u"";
+  m_iniName = iniName ? iniName : u"";
+  if (m_path.empty()) return 0;
+  if (!m_iniName.empty()) {
+    const std::u16string iniPath = m_path + u"\\" + m_iniName;
+    std::vector<uint8_t> bytes;
+    if (IsFile(iniPath)) {
+      if (!ReadFileBytes(iniPath, &bytes)) return 0;
+      text_ = DecodeIni(bytes);
+      folderForm_ = true;
+      return 1;
+    }
+  }
+  if (!IsResourceContainer(m_path)) return 0;
+  m_hModule = LoadLibraryExW(m_path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  if (!m_hModule) return 0;
+  if (m_iniName.empty()) m_iniName = GetDefaultIniName();
+  if (m_iniName.empty() || !ResourceText(m_hModule, KtkSkinResourceName(m_iniName), &text_)) {
+    text_.clear();
+    return 0;
+  }
+  return 1;
+}
+
+std::u16string CKtkSkinManagerResourceFile::GetDefaultIniName() const {
+  std::u16string themes;
+  if (!m_hModule || !ResourceText(m_hModule, u"THEMES_INI", &themes)) return u"";
+  static const std::u16string kMarker = u"[File.";
+  const size_t at = themes.find(kMarker);
+  if (at == std::u16string::npos) return u"";
+  const size_t start = at + kMarker.size();
+  const size_t end = themes.find(u']', start);
+  if (end == std::u16string::npos) return u"";  // a marker without its bracket names nothing
+  return themes.substr(start, end - start) + u"_ini";
+}
+
+BOOL CKtkSkinManagerResourceFile::ReadLine(std::u16string& line) {
+  line.clear();
+  if (position_ >= text_.size()) return 0;
+  size_t end = position_;
+  while (end < text_.size() && text_[end] != u'\r' && text_[end] != u'\n' && text_[end] != 0) ++end;
+  line.assign(text_, position_, end - position_);
+  if (end < text_.size() && text_[end] == 0) {
+    position_ = text_.size();  // the text ends at a zero unit
+    return line.empty() ? 0 : 1;
+  }
+  position_ = end;
+  if (position_ < text_.size() && text_[position_] == u'\r') {
+    ++position_;
+    if (position_ < text_.size() && text_[position_] == u'\n') ++position_;
+  } else if (position_ < text_.size() && text_[position_] == u'\n') {
+    ++position_;
+  }
+  return 1;
+}
+
+CKtkSkinImage* CKtkSkinManagerResourceFile::LoadSkinImage(LPCWSTR fileName) {
+  if (!fileName || !*fileName || (!folderForm_ && !m_hModule)) return nullptr;
+  auto image = std::make_unique<CKtkSkinImage>();
+  BOOL loaded = 0;
+  if (folderForm_) {
+    if (!StaysInside(fileName)) return nullptr;
+    const std::u16string path = m_path + u"\\" + fileName;
+    if (!IsFile(path)) return nullptr;
+    loaded = image->LoadFromFile(path.c_str());
+  } else {
+    loaded = image->LoadFromResource(m_hModule, KtkSkinResourceName(fileName).c_str());
+  }
+  return loaded ? image.release() : nullptr;
+}
+
+CKtkSkinManagerSchema* CKtkSkinManagerResourceFile::CreateSchema() {
+  try {
+    return new CKtkSkinManagerSchema(this);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+
+CKtkSkinManagerSchema* KtkLoadSkinSchema(CKtkSkinManagerResourceFile& reader) {
+  if (!reader.IsFolderForm() && !reader.m_hModule) return nullptr;
+  CKtkSkinManagerSchema* schema = reader.CreateSchema();
+  if (!schema) return nullptr;
+  CKtkSkinPropertyLoader loader(*schema);
+  for (std::u16string line; reader.ReadLine(line);) loader.LoadLine(line);
+  return schema;
+}
