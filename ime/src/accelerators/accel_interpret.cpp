@@ -47,9 +47,13 @@ uint32_t WaitKey(const MSG& msg) {
 }
 
 LRESULT SendCommand(HWND window, uint16_t command) {
-  MSG scratch;
-  PeekMessageW(&scratch, nullptr, WM_CHAR, WM_CHAR, PM_REMOVE);
-  PeekMessageW(&scratch, nullptr, WM_SYSCHAR, WM_SYSCHAR, PM_REMOVE);
+  // The characters a translated key left queued would type after the command. They are
+  // posted messages: with none queued there is nothing to look for.
+  if (GetQueueStatus(QS_POSTMESSAGE) >> 16) {
+    MSG scratch;
+    PeekMessageW(&scratch, nullptr, WM_CHAR, WM_CHAR, PM_REMOVE);
+    PeekMessageW(&scratch, nullptr, WM_SYSCHAR, WM_SYSCHAR, PM_REMOVE);
+  }
   return SendMessageW(window, WM_COMMAND, command, 0);
 }
 
