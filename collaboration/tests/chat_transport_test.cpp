@@ -184,7 +184,9 @@ TEST_F(ChatRoomHandlerTest, ChunksFromAMemberAreJoinedAndDispatched) {
   std::vector<std::string> chunks = TDRL::MakeChunks(7, text);
   ASSERT_EQ(chunks.size(), 1u);
   auto message = [](const std::string& sender, const std::string& body, const char* type = "groupchat",
-                    bool delayed = false) { return TDRL::ChatRoomMessage{sender, type, delayed, body}; };
+                    bool delayed = false) {
+    return TDRL::ChatRoomMessage{sender, type, delayed, body};
+  };
   // Ignored: a private chat, replayed history, and the room's echo of our own message.
   handler.MessageReceived(message("bob", chunks[0], "chat"));
   handler.MessageReceived(message("bob", chunks[0], "groupchat", true));

@@ -9,6 +9,7 @@
 #include <win/kernel.h>
 
 #include "meeting_room.h"
+#include "xmpp_transport.h"
 #include "tendril_object.h"
 
 namespace TDRL {
@@ -46,6 +47,7 @@ XmppConfiguration XmppConfiguration::FromEnvironment() {
 XmppMeetingManager::~XmppMeetingManager() {
   // The rooms go with the object that holds them, so none is left pointing at it.
   DeleteAllRooms();
+  DestroyXmppRuntime(runtime_);
 }
 
 XmppSettings XmppMeetingManager::BuildSettings() {
@@ -78,7 +80,8 @@ XmppSettings XmppMeetingManager::BuildSettings() {
 int XmppMeetingManager::CreateMeetingRoom(const char* roomName) {
   const XmppSettings settings = BuildSettings();
   auto room = std::make_unique<MeetingRoom>(tendril_);
-  room->Open(++lastRoomId, roomName ? roomName : "", settings);
+  if (!runtime_) runtime_ = CreateXmppRuntime();
+  room->Open(++lastRoomId, roomName ? roomName : "", settings, runtime_);
   const int id = room->Information().Working().GetId();
   std::lock_guard hold(roomsLock_);
   rooms_.push_back(room.release());

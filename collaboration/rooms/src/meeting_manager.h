@@ -15,6 +15,7 @@ namespace TDRL {
 
 class MeetingRoom;
 class Tendril;
+class XmppRuntime;
 
 // The configured ends of a room's connection, read when the Tendril object is built.
 struct XmppConfiguration {
@@ -63,6 +64,8 @@ class XmppMeetingManager : public IXmppMeetingManager {
 
   // The reactor thread looks rooms up while the host creates and removes them; the list's
   // lock comes before any room's own lock.
+  // The XMPP I/O thread and the poster to this manager's thread, made with the first room.
+  XmppRuntime* runtime_ = nullptr;
   std::recursive_mutex roomsLock_;
   std::vector<MeetingRoom*> rooms_;
   Tendril* tendril_ = nullptr;

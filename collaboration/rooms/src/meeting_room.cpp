@@ -27,7 +27,7 @@ MeetingRoom::~MeetingRoom() {
   coEdit_.DropSenders();
 }
 
-void MeetingRoom::Open(int id, const char* roomName, const XmppSettings& settings) {
+void MeetingRoom::Open(int id, const char* roomName, const XmppSettings& settings, XmppRuntime* runtime) {
   std::lock_guard hold(lock_);
   firstFlag_ = 0;
   WorkingRoomInfo& working = information_.Working();
@@ -35,7 +35,8 @@ void MeetingRoom::Open(int id, const char* roomName, const XmppSettings& setting
   working.SetId(id);
   working.SetRoomName(roomName);
   information_.Own().Settings() = settings;
-  peer_.Connect(this, settings, roomName);
+  // The room is named by its stored (lower-case) name.
+  peer_.Connect(this, settings, working.GetRoomName(), runtime);
   connected_ = true;
   collaboration_.SetChannel(&peer_);
 }

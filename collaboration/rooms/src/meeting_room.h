@@ -77,13 +77,15 @@ class MeetingRoom : public IMeetingRoom {
   TDRL_SHARED_UNKNOWN
 
   // Opening by the meeting manager: identifier, lower-case name, own record, connection.
-  void Open(int id, const char* roomName, const XmppSettings& settings);
+  void Open(int id, const char* roomName, const XmppSettings& settings, XmppRuntime* runtime);
   InformationUnit& Information() { return information_; }
   // Room name (8-bit, terminated) and own user name (wide, terminated): the head of the
   // room's synchronisation packets. PacketLock is held.
   void AppendRoomAndUser(Packet& packet);
   CollaborationUnit& Collaboration() { return collaboration_; }
   CoEditManager& CoEdit() { return coEdit_; }
+  // The room's XMPP connection opened: the second flag goes up.
+  void MarkOpened() { secondFlag_ = 1; }
   NetworkPeer& Peer() { return peer_; }
   bool IsConnected() const { return connected_; }
   // The room's own lock: taken before a member map's lock and before PacketLock.

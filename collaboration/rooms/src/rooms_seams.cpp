@@ -21,3 +21,8 @@ size_t TDRL_QueuedItemPacketsForTest(IMeetingRoom* room, ItemSelector selector) 
   auto sender = meeting ? meeting->CoEdit().FindSender(selector) : nullptr;
   return sender ? sender->Receiver().QueuedPackets() : 0;
 }
+
+int TDRL_RoomLoginErrorForTest(IMeetingRoom* room) {
+  auto* meeting = dynamic_cast<TDRL::MeetingRoom*>(room);
+  return meeting ? meeting->Peer().LoginError() : 0;
+}

@@ -65,6 +65,17 @@ void TendrilXmppChatroomHandler::EnteredStatus(int status, const std::vector<std
   info.Working().SetSecondNumber(count + 1);
 }
 
+void TendrilXmppChatroomHandler::Opened() {
+  if (room_) room_->MarkOpened();
+}
+
+void TendrilXmppChatroomHandler::Renamed(const std::string& nick) {
+  ownNick_ = nick;
+  if (!room_) return;
+  std::lock_guard hold(room_->Lock());
+  room_->Information().Own().Settings().user = nick;
+}
+
 void TendrilXmppChatroomHandler::MemberEntered(const std::string& nick) {
   if (!room_) return;
   InformationUnit& info = room_->Information();

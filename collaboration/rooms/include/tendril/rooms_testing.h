@@ -22,3 +22,5 @@ TENDRIL_API bool TDRL_ReceiveItemPacketForTest(IMeetingRoom* room, ItemSelector 
 TENDRIL_API size_t TDRL_ItemSenderCountForTest(IMeetingRoom* room);
 // Packets waiting in the item receiver of the selector's sender; 0 when there is no sender.
 TENDRIL_API size_t TDRL_QueuedItemPacketsForTest(IMeetingRoom* room, ItemSelector selector);
+// 6 once the room's XMPP login was refused, else 0.
+TENDRIL_API int TDRL_RoomLoginErrorForTest(IMeetingRoom* room);

@@ -41,8 +41,8 @@ TENDRIL_API std::string ChatRoomAddress(const std::string& roomName, const std::
 
 // A message of the chat room as the handler sees it.
 struct ChatRoomMessage {
-  std::string sender;  // the sender's nickname in the room
-  std::string type;    // "groupchat", "chat" ...
+  std::string sender;    // the sender's nickname in the room
+  std::string type;      // "groupchat", "chat" ...
   bool delayed = false;  // history the room replays
   std::string body;
 };
@@ -61,6 +61,12 @@ class TENDRIL_API TendrilXmppChatroomHandler {
   // group chat, history the room replays and the room's echo of this client's own messages
   // are ignored.
   void MessageReceived(const ChatRoomMessage& message);
+
+  // The room's XMPP connection opened (the room's second flag goes up).
+  void Opened();
+  // The chat room gave the own user this nickname (the wanted one was taken): it is the own
+  // user name from now on, so that the room's packets and its members agree.
+  void Renamed(const std::string& nick);
 
   const std::string& OwnNick() const { return ownNick_; }
   size_t PendingChunks() const { return reassembler_.PendingEntries(); }
