@@ -20,5 +20,9 @@ int ImportMap(const ImportRequest& request);
 // The script may declare the window's accelerators ("accel Ctrl+K,Ctrl+D 201", see
 // accel_lines.h); commands print as they run.
 int TypeScript(const std::string& file);
+// Co-edits the map with other hosts: signs in as `user`, then answers line commands on
+// standard input (join ROOM, edit PATH TEXT, lock PATH, locked PATH, sync NUMBER, process,
+// events, print, leave, quit) with one JSON line each.
+int CollabSession(const std::string& file, const std::string& user);
 
 }  // namespace vantorel::cli

@@ -4,6 +4,7 @@
 //   vantorel filters [--json]
 //   vantorel import FILE [--filter NAME] [--json]
 //   vantorel type SCRIPT
+//   vantorel collab FILE --user ADDRESS
 //
 // Exit codes: 0 done; 1 no filter reads the file, or the import failed; 2 wrong command
 // line, missing file, or the plug-in cannot be loaded; 3 the import ran but the plug-in
@@ -19,7 +20,8 @@ namespace {
 int Usage() {
   std::cerr << "usage: vantorel filters [--json]\n"
                "       vantorel import FILE [--filter NAME] [--json]\n"
-               "       vantorel type SCRIPT\n";
+               "       vantorel type SCRIPT\n"
+               "       vantorel collab FILE --user ADDRESS\n";
   return 2;
 }
 
@@ -28,6 +30,10 @@ int Usage() {
 int main(int argc, char** argv) {
   if (argc < 2) return Usage();
   const std::string command = argv[1];
+  if (command == "collab") {
+    if (argc != 5 || std::strcmp(argv[3], "--user") != 0) return Usage();
+    return vantorel::cli::CollabSession(argv[2], argv[4]);
+  }
   vantorel::cli::ImportRequest request;
   for (int i = 2; i < argc; ++i) {
     std::string arg = argv[i];

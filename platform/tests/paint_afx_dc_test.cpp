@@ -173,8 +173,7 @@ TEST_F(AfxDcTest, DrawTextExKeepsMarginsAndEditControlsShowWholeLines) {
   // An edit control leaves out a line that would show only in part.
   RECT box{0, 20, 60, 20 + tm.tmHeight * 2 + tm.tmHeight / 2};
   RECT measured = box;
-  const int all_lines =
-      DrawTextW(memory, u"one two three four five six", -1, &measured, DT_WORDBREAK | DT_CALCRECT);
+  const int all_lines = DrawTextW(memory, u"one two three four five six", -1, &measured, DT_WORDBREAK | DT_CALCRECT);
   ASSERT_GT(all_lines, 2 * tm.tmHeight);
   memory.DrawText(u"one two three four five six", -1, &box, DT_WORDBREAK | DT_EDITCONTROL);
   bool inkInPartLine = false;

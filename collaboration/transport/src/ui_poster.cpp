@@ -50,8 +50,7 @@ UiPoster::~UiPoster() {
   auto* window = static_cast<HWND>(window_);
   // Work still queued for the window goes unrun.
   MSG msg;
-  while (PeekMessageW(&msg, window, kWorkMessage, kWorkMessage, PM_REMOVE)) {
-  }
+  while (PeekMessageW(&msg, window, kWorkMessage, kWorkMessage, PM_REMOVE)) {}
   DestroyWindow(window);
 }
 

@@ -92,8 +92,7 @@ void XmppIo::Loop() {
     const int ready = ACE::select(static_cast<int>(widest) + 1, &readable, nullptr, nullptr, &wait);
     if (ready > 0 && readable.is_set(wake_.read_handle())) {
       char drain[256];
-      while (ACE_OS::read(wake_.read_handle(), drain, sizeof drain) > 0) {
-      }
+      while (ACE_OS::read(wake_.read_handle(), drain, sizeof drain) > 0) {}
     }
     std::deque<std::function<void()>> work;
     bool stop = false;

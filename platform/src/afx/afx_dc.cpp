@@ -94,11 +94,11 @@ BOOL CBrush::CreateSysColorBrush(int index) { return Keep(this, ::GetSysColorBru
 
 CFont* CFont::FromHandle(HFONT font) { return Temporary<CFont>(font); }
 BOOL CFont::CreateFontIndirect(const LOGFONTW* logFont) { return Keep(this, ::CreateFontIndirectW(logFont)); }
-BOOL CFont::CreateFont(int height, int width, int escapement, int orientation, int weight, BYTE italic,
-                       BYTE underline, BYTE strikeOut, BYTE charSet, BYTE outPrecision, BYTE clipPrecision,
-                       BYTE quality, BYTE pitchAndFamily, LPCWSTR faceName) {
-  return Keep(this, ::CreateFontW(height, width, escapement, orientation, weight, italic, underline, strikeOut,
-                                  charSet, outPrecision, clipPrecision, quality, pitchAndFamily, faceName));
+BOOL CFont::CreateFont(int height, int width, int escapement, int orientation, int weight, BYTE italic, BYTE underline,
+                       BYTE strikeOut, BYTE charSet, BYTE outPrecision, BYTE clipPrecision, BYTE quality,
+                       BYTE pitchAndFamily, LPCWSTR faceName) {
+  return Keep(this, ::CreateFontW(height, width, escapement, orientation, weight, italic, underline, strikeOut, charSet,
+                                  outPrecision, clipPrecision, quality, pitchAndFamily, faceName));
 }
 BOOL CFont::CreatePointFont(int pointSize, LPCWSTR faceName, CDC* dc) {
   HDC screen = dc ? nullptr : ::GetDC(nullptr);
@@ -129,7 +129,9 @@ BOOL CRgn::CreatePolygonRgn(const POINT* points, int count, int fillMode) {
 int CRgn::CombineRgn(const CRgn* a, const CRgn* b, int mode) {
   return ::CombineRgn(*this, static_cast<HRGN>(HandleOf(a)), static_cast<HRGN>(HandleOf(b)), mode);
 }
-int CRgn::CopyRgn(const CRgn* source) { return ::CombineRgn(*this, static_cast<HRGN>(HandleOf(source)), nullptr, RGN_COPY); }
+int CRgn::CopyRgn(const CRgn* source) {
+  return ::CombineRgn(*this, static_cast<HRGN>(HandleOf(source)), nullptr, RGN_COPY);
+}
 BOOL CRgn::EqualRgn(const CRgn* other) const { return ::EqualRgn(*this, static_cast<HRGN>(HandleOf(other))); }
 int CRgn::OffsetRgn(int x, int y) { return ::OffsetRgn(*this, x, y); }
 int CRgn::GetRgnBox(LPRECT rect) const { return ::GetRgnBox(*this, rect); }
@@ -140,9 +142,6 @@ void CRgn::SetRectRgn(int x1, int y1, int x2, int y2) { ::SetRectRgn(*this, x1, 
 // ---- CDC ----------------------------------------------------------------------------------------
 
 CDC::~CDC() = default;
-
-
-
 
 CGdiObject* CDC::SelectStockObject(int index) {
   return CGdiObject::FromHandle(::SelectObject(m_hDC, ::GetStockObject(index)));
@@ -163,7 +162,6 @@ CPoint CDC::SetWindowOrg(int x, int y) {
   ::SetWindowOrgEx(m_hDC, x, y, &old);
   return CPoint(old.x, old.y);
 }
-
 
 CPoint CDC::MoveTo(int x, int y) {
   POINT old{};
