@@ -1,5 +1,7 @@
 #include <foliant/common/xml_walk.h>
 
+#include <string>
+
 namespace foliant {
 namespace {
 
@@ -39,17 +41,26 @@ IKX2XMLElement* FindChildNoCase(IKX2XMLElement* parent, std::u16string_view name
   return found;
 }
 
-ElementAttributes::ElementAttributes(IKX2XMLElement* element) : element_(element) {
-  const LONG count = element ? element->GetAttributeCount() : 0;
-  if (count > 0) names_.reserve(static_cast<size_t>(count));
-  for (LONG i = 0; i < count; ++i)
-    if (LPCWSTR name = element->GetAttributeName(i)) names_.emplace_back(name);
-}
+namespace {
+
+// "xmlns" and "xmlns:p" name namespace declarations, which the element's attribute reads
+// also answer but which are no plain attributes.
+bool IsNamespaceName(std::u16string_view name) { return name == u"xmlns" || name.substr(0, 6) == u"xmlns:"; }
+
+}  // namespace
+
+ElementAttributes::ElementAttributes(IKX2XMLElement* element) : element_(element) {}
 
 bool ElementAttributes::Has(std::u16string_view name) const {
-  for (std::u16string_view n : names_)
-    if (n == name) return true;
-  return false;
+  if (!element_) return false;
+  if (IsNamespaceName(name)) {
+    // Only the names the element lists as its attributes.
+    const LONG count = element_->GetAttributeCount();
+    for (LONG i = 0; i < count; ++i)
+      if (LPCWSTR listed = element_->GetAttributeName(i); listed && name == listed) return true;
+    return false;
+  }
+  return element_->HasAttribute(std::u16string(name).c_str()) != FALSE;
 }
 
 LPCWSTR ElementAttributes::Get(LPCWSTR name) const {

@@ -49,9 +49,9 @@ bool EqualsNoCase(std::u16string_view a, std::u16string_view b);
 // reference), or null.
 IKX2XMLElement* FindChildNoCase(IKX2XMLElement* parent, std::u16string_view name);
 
-// The names of an element's attributes, read once: asking the host for an attribute an
-// element does not have costs as much as reading one, and most names an importer asks
-// for are absent.
+// An element's plain attributes: presence is asked without reading the text (most names an
+// importer asks for are absent, and every text read is a copy the element keeps), and a
+// text is read only for a name that is there.
 class ElementAttributes {
  public:
   explicit ElementAttributes(IKX2XMLElement* element);
@@ -61,7 +61,6 @@ class ElementAttributes {
 
  private:
   IKX2XMLElement* element_;
-  std::vector<std::u16string_view> names_;  // texts the element keeps
 };
 
 // A plain attribute's text, or null when absent (valid while the element lives).
