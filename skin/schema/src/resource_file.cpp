@@ -41,6 +41,46 @@ bool IsFile(const std::u16string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// Strict UTF-8 (no overlong forms, no surrogates, nothing above U+10FFFF) as UTF-16;
+// false at the first byte that is not.
+bool DecodeUtf8(const uint8_t* p, size_t n, std::u16string* out) {
+  out->clear();
+  out->reserve(n);
+  for (size_t i = 0; i < n;) {
+    const uint8_t b = p[i];
+    if (b < 0x80) {
+      out->push_back(b);
+      ++i;
+      continue;
+    }
+    int extra = 0;
+    uint32_t cp = 0, min = 0;
+    if ((b & 0xE0) == 0xC0)
+      extra = 1, cp = b & 0x1F, min = 0x80;
+    else if ((b & 0xF0) == 0xE0)
+      extra = 2, cp = b & 0x0F, min = 0x800;
+    else if ((b & 0xF8) == 0xF0)
+      extra = 3, cp = b & 0x07, min = 0x10000;
+    else
+      return false;
+    if (n - i <= static_cast<size_t>(extra)) return false;  // the sequence runs past the end
+    for (int k = 1; k <= extra; ++k) {
+      if ((p[i + k] & 0xC0) != 0x80) return false;
+      cp = (cp << 6) | (p[i + k] & 0x3F);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+    if (cp >= 0x10000) {
+      cp -= 0x10000;
+      out->push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+      out->push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+    } else {
+      out->push_back(static_cast<char16_t>(cp));
+    }
+    i += static_cast<size_t>(extra) + 1;
+  }
+  return true;
+}
+
 // A folder INI's text: UTF-16LE after its byte-order mark, UTF-8 after its mark or when
 // valid, else code page 1252.
 std::u16string DecodeIni(const std::vector<uint8_t>& bytes) {
@@ -50,18 +90,16 @@ std::u16string DecodeIni(const std::vector<uint8_t>& bytes) {
       text[i] = static_cast<char16_t>(bytes[2 + 2 * i] | (bytes[3 + 2 * i] << 8));
     return text;
   }
-  size_t skip = bytes.size() >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF ? 3 : 0;
+  const size_t skip = bytes.size() >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF ? 3 : 0;
+  std::u16string text;
+  if (DecodeUtf8(bytes.data() + skip, bytes.size() - skip, &text)) return text;
   const char* data = reinterpret_cast<const char*>(bytes.data()) + skip;
   const int length = static_cast<int>(bytes.size() - skip);
-  if (length == 0) return u"";
-  for (UINT codePage : {static_cast<UINT>(CP_UTF8), 1252u}) {
-    const DWORD flags = codePage == CP_UTF8 ? MB_ERR_INVALID_CHARS : 0;
-    const int n = MultiByteToWideChar(codePage, flags, data, length, nullptr, 0);
-    if (n <= 0) continue;
-    std::u16string text(static_cast<size_t>(n), u'\0');
-    MultiByteToWideChar(codePage, flags, data, length, text.data(), n);
-    return text;
-  }
+  const int n = MultiByteToWideChar(1252, 0, data, length, nullptr, 0);
+  if (n <= 0) return u"";
+  text.assign(static_cast<size_t>(n), u'\0');
+  MultiByteToWideChar(1252, 0, data, length, text.data(), n);
+  return text;
   return u"";
 }
 

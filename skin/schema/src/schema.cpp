@@ -77,6 +77,7 @@ CKtkSkinManagerSchema::CKtkSkinManagerSchema(CKtkSkinManagerResourceFile* reader
 }
 
 CKtkSkinManagerSchema::~CKtkSkinManagerSchema() {
+  variants_.clear();
   m_properties.clear();
   m_metrics.reset();
   if (m_pReader) m_pReader->InternalRelease();
@@ -99,19 +100,33 @@ uint32_t CKtkSkinManagerSchema::PropertyKey(int classCode, int part, int state, 
 
 const CKtkSkinManagerSchemaProperty* CKtkSkinManagerSchema::FindProperty(int classCode, int part, int state,
                                                                          int id) const {
-  auto find = [&](int c, int p, int s) -> const CKtkSkinManagerSchemaProperty* {
-    auto it = m_properties.find(PropertyKey(c, p, s, id));
-    return it == m_properties.end() || it->second.m_type == 0 ? nullptr : &it->second;
+  // The chain's steps by rank: (class, part, state) 0, (class, part, 0) 1, then for a part
+  // other than 0 (class, 0, state) 2 and (class, 0, 0) 3.
+  auto best = [&](int c, int p, int s) -> const CKtkSkinManagerSchemaProperty* {
+    auto it = variants_.find(static_cast<uint32_t>(c) << 14 | static_cast<uint32_t>(id));
+    if (it == variants_.end()) return nullptr;
+    const CKtkSkinManagerSchemaProperty* found = nullptr;
+    int rank = 4;
+    auto consider = [&](const Variant& v) {
+      int r = 4;
+      if (s != 0 && v.part == p && v.state == s)
+        r = 0;
+      else if (v.part == p && v.state == 0)
+        r = 1;
+      else if (p != 0 && v.part == 0 && s != 0 && v.state == s)
+        r = 2;
+      else if (p != 0 && v.part == 0 && v.state == 0)
+        r = 3;
+      if (r < rank) rank = r, found = v.record;
+    };
+    consider(it->second.first);
+    for (const Variant& v : it->second.more) consider(v);
+    // A record is typed as soon as the loader has filled it; a freed one answers nothing.
+    return found && found->m_type != 0 ? found : nullptr;
   };
-  if (state != 0)
-    if (auto* r = find(classCode, part, state)) return r;
-  if (auto* r = find(classCode, part, 0)) return r;
-  if (part != 0) {
-    if (state != 0)
-      if (auto* r = find(classCode, 0, state)) return r;
-    if (auto* r = find(classCode, 0, 0)) return r;
-  }
-  return find(m_globalsCode, 0, 0);
+  if (classCode < 0 || part < 0 || state < 0 || part > KTK_MAX_PART_STATE || state > KTK_MAX_PART_STATE) return nullptr;
+  if (auto* r = best(classCode, part, state)) return r;
+  return best(m_globalsCode, 0, 0);
 }
 
 HRESULT CKtkSkinManagerSchema::GetIntValue(int classCode, int part, int state, int id, int* value) const {
@@ -143,7 +158,13 @@ HRESULT CKtkSkinManagerSchema::GetFontValue(int classCode, int part, int state, 
 void CKtkSkinManagerSchema::ReloadMetrics() { m_metrics->RefreshMetrics(); }
 
 CKtkSkinManagerSchemaProperty& CKtkSkinManagerSchema::SetProperty(int classCode, int part, int state, int id) {
-  auto& record = m_properties[PropertyKey(classCode, part, state, id)];
-  record.Free();
-  return record;
+  auto [it, added] = m_properties.try_emplace(PropertyKey(classCode, part, state, id));
+  it->second.Free();
+  if (added) {
+    const Variant variant{static_cast<uint8_t>(part), static_cast<uint8_t>(state), &it->second};
+    auto [slot, fresh] = variants_.try_emplace(static_cast<uint32_t>(classCode) << 14 | static_cast<uint32_t>(id),
+                                               Variants{variant, {}});
+    if (!fresh) slot->second.more.push_back(variant);
+  }
+  return it->second;
 }

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <unordered_map>
 #include <vector>
 
 #include <win/gdi.h>
@@ -130,16 +131,37 @@ std::vector<std::u16string_view> Fields(std::u16string_view text) {
 }  // namespace
 
 bool KtkSkinPropertyByName(std::u16string_view name, int* id, int* type) {
-  long number = 0;
-  const bool numeric = Number(name, 1, KTK_MAX_PROPERTY_ID, &number);
-  for (const Known& k : kKnown) {
-    if ((numeric && k.id == number) || (!numeric && SameName(name, k.name))) {
-      *id = k.id;
-      *type = k.type;
-      return true;
+  // The table by lower-case name and by identifier, made once.
+  struct Index {
+    std::unordered_map<std::u16string, const Known*> byName;
+    std::unordered_map<int, const Known*> byId;
+    Index() {
+      for (const Known& k : kKnown) {
+        std::u16string lower(k.name);
+        for (char16_t& c : lower)
+          if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
+        byName.emplace(std::move(lower), &k);
+        byId.emplace(k.id, &k);
+      }
     }
+  };
+  static const Index index;
+  const Known* known = nullptr;
+  long number = 0;
+  if (Number(name, 1, KTK_MAX_PROPERTY_ID, &number)) {
+    auto it = index.byId.find(static_cast<int>(number));
+    if (it != index.byId.end()) known = it->second;
+  } else {
+    std::u16string lower(Trim(name));
+    for (char16_t& c : lower)
+      if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
+    auto it = index.byName.find(lower);
+    if (it != index.byName.end()) known = it->second;
   }
-  return false;
+  if (!known) return false;
+  *id = known->id;
+  *type = known->type;
+  return true;
 }
 
 bool CKtkSkinPropertyLoader::Refuse(const char* reason) {

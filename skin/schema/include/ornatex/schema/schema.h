@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include <win/afx.h>
 #include <win/gdi.h>
@@ -85,4 +86,19 @@ class ORNATEX_API CKtkSkinManagerSchema : public CCmdTarget {
   int m_globalsCode;
   int m_windowCode;
   std::unique_ptr<CKtkSkinManagerMetrics> m_metrics;
+
+ private:
+  // The records of one class and identifier by part and state, so that a lookup walks
+  // its chain with one hash probe (records stay where the property table put them).
+  struct Variant {
+    uint8_t part;
+    uint8_t state;
+    const CKtkSkinManagerSchemaProperty* record;
+  };
+  // Most identifiers of a class have one record: it is kept in the table's node itself.
+  struct Variants {
+    Variant first;
+    std::vector<Variant> more;
+  };
+  std::unordered_map<uint32_t, Variants> variants_;
 };
