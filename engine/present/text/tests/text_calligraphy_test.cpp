@@ -151,3 +151,21 @@ TEST(DesignerCalligraphy, MadeForTheDesignersContextsAndFreedOnlyByIt) {
   EXPECT_EQ(designer.NewContextCalligraphy(nullptr), nullptr);
   designer.FreeContext(context);
 }
+
+TEST(CalligraphySettings, ResolutionsOfAPaintRecordAndOfAContext) {
+  const CalligraphySettings plain = PaintCalligraphySettings(nullptr, 96.4f, 120.0f, true, 2.0f, 3.0f, 10.9f, -3.7f);
+  EXPECT_EQ(plain.textResolutionX, 96);
+  EXPECT_FLOAT_EQ(plain.textScaleY, 120.0f);
+  EXPECT_EQ(plain.originX, 10);
+  EXPECT_EQ(plain.originY, -3);
+  EXPECT_FALSE(plain.ownsRender);
+  const CalligraphySettings zoomed = PaintCalligraphySettings(nullptr, 96.0f, 96.0f, false, 1.5f, 2.5f, 0, 0);
+  EXPECT_EQ(zoomed.textResolutionX, 144);
+  EXPECT_EQ(zoomed.textResolutionY, 240);
+  EXPECT_EQ(zoomed.drawingResolutionX, 96);  // drawing stays at the record's resolution
+  const CalligraphySettings context = ContextCalligraphySettings(nullptr, 192.6f, 96.0f, 1.0f, 2.0f);
+  EXPECT_TRUE(context.ownsRender);
+  EXPECT_EQ(context.textResolutionX, 193);
+  EXPECT_EQ(context.drawingResolutionX, 193);
+  EXPECT_FLOAT_EQ(context.drawingScaleX, 192.6f);
+}
