@@ -167,4 +167,72 @@ TEST_F(PaintBmp, DamagedFilesAreRefusedAsInvalidData) {
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
 }
 
+// A 4 x 4 icon (or cursor with its hot spot at 1, 2) file: one 32-bit entry whose left
+// half is transparent by the mask and right half opaque green.
+std::vector<uint8_t> IconFile(bool cursor) {
+  const size_t image = 40 + 16 * 4 + 4 * 4;  // header, colour rows, mask rows (4 bytes each)
+  std::vector<uint8_t> b(6 + 16 + image, 0);
+  Put16(b, 2, cursor ? 2 : 1);
+  Put16(b, 4, 1);
+  b[6] = 4, b[7] = 4;
+  Put16(b, 10, cursor ? 1 : 1);
+  Put16(b, 12, cursor ? 2 : 32);
+  Put32(b, 14, uint32_t(image));
+  Put32(b, 18, 22);
+  const size_t h = 22;
+  Put32(b, h, 40);
+  Put32(b, h + 4, 4);
+  Put32(b, h + 8, 8);
+  Put16(b, h + 12, 1);
+  Put16(b, h + 14, 32);
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 4; ++x) Put32(b, h + 40 + size_t(y * 4 + x) * 4, x >= 2 ? 0x0000FF00u : 0u);
+  for (int y = 0; y < 4; ++y) b[h + 40 + 64 + size_t(y) * 4] = 0xC0;  // left two columns transparent
+  return b;
+}
+
+TEST_F(PaintBmp, IconAndCursorFilesLoadTheirEntry) {
+  const std::u16string icoPath = Write(IconFile(false), "image.ico");
+  HICON icon = static_cast<HICON>(LoadImageW(nullptr, icoPath.c_str(), IMAGE_ICON, 0, 0, LR_LOADFROMFILE));
+  ASSERT_TRUE(icon);
+  int w = 0, h = 0;
+  Kx2GetIconSize(icon, &w, &h);
+  EXPECT_EQ(w, 4);
+  EXPECT_EQ(h, 4);
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBITMAP bits = CreateBitmap(4, 4, 1, 32, nullptr);
+  HGDIOBJ old = SelectObject(dc, bits);
+  RECT all{0, 0, 4, 4};
+  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  DrawIconEx(dc, 0, 0, icon, 0, 0, 0, nullptr, DI_NORMAL);
+  EXPECT_EQ(GetPixel(dc, 0, 0), RGB(255, 255, 255));
+  EXPECT_EQ(GetPixel(dc, 3, 3), RGB(0, 255, 0));
+  SelectObject(dc, old);
+  DeleteObject(bits);
+  DeleteDC(dc);
+  DestroyIcon(icon);
+
+  const std::u16string curPath = Write(IconFile(true), "image.cur");
+  HCURSOR cursor = static_cast<HCURSOR>(LoadImageW(nullptr, curPath.c_str(), IMAGE_CURSOR, 0, 0, LR_LOADFROMFILE));
+  ASSERT_TRUE(cursor);
+  ICONINFO info{};
+  ASSERT_TRUE(GetIconInfo(cursor, &info));
+  EXPECT_FALSE(info.fIcon);
+  EXPECT_EQ(info.xHotspot, 1u);
+  EXPECT_EQ(info.yHotspot, 2u);
+  DeleteObject(info.hbmColor);
+  DeleteObject(info.hbmMask);
+  DestroyCursor(cursor);
+
+  // An entry reaching past the file, or the wrong kind of directory, is refused.
+  std::vector<uint8_t> cut = IconFile(false);
+  Put32(cut, 18, 4000);
+  for (const auto& [bytes, type] : {std::pair{cut, UINT(IMAGE_ICON)}, std::pair{IconFile(true), UINT(IMAGE_ICON)}}) {
+    const std::u16string path = Write(bytes, "bad.ico");
+    SetLastError(0);
+    EXPECT_EQ(LoadImageW(nullptr, path.c_str(), type, 0, 0, LR_LOADFROMFILE), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_DATA));
+  }
+}
+
 }  // namespace

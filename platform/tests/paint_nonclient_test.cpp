@@ -260,6 +260,40 @@ TEST_F(NonClientTest, ScrollInformationIsKeptInRangeAndShowsTheBar) {
   EXPECT_FALSE(GetWindowLongW(w, GWL_STYLE) & WS_HSCROLL);
 }
 
+int g_helpCtrlId = -1;
+HWND g_helpWindow = nullptr;
+
+LRESULT CALLBACK HelpProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_HELP) {
+    const auto* info = reinterpret_cast<const HELPINFO*>(lParam);
+    g_helpCtrlId = info->iCtrlId;
+    g_helpWindow = static_cast<HWND>(info->hItemHandle);
+    return TRUE;
+  }
+  return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+TEST_F(NonClientTest, ContextHelpModeSendsHelpForTheWindowClicked) {
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = &HelpProc;
+  wc.lpszClassName = u"HelpTarget";
+  RegisterClassW(&wc);
+  HWND w = Make(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE, nullptr, RECT{100, 100, 400, 300}, WS_EX_CONTEXTHELP);
+  HWND child = Make(WS_CHILD | WS_VISIBLE, w, RECT{10, 10, 60, 40}, 0, u"HelpTarget", 77);
+  Pump();
+  POINT inside{20, 20};
+  ClientToScreen(w, &inside);
+  Script script;
+  script.steps = {[&] { Kx2InjectClick(inside.x, inside.y, VK_LBUTTON); }};
+  script.Start();
+  g_helpCtrlId = -1;
+  SendMessageW(w, WM_SYSCOMMAND, SC_CONTEXTHELP, 0);
+  EXPECT_EQ(g_helpCtrlId, 77);
+  EXPECT_EQ(g_helpWindow, child);
+  EXPECT_EQ(GetCapture(), nullptr);
+  Pump();
+}
+
 TEST_F(NonClientTest, UiStateGoesFromTheTopDown) {
   HWND top = Make(WS_OVERLAPPEDWINDOW | WS_VISIBLE, nullptr, RECT{100, 100, 400, 300});
   HWND child = Make(WS_CHILD | WS_VISIBLE, top, RECT{10, 10, 50, 50});

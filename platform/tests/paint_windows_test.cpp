@@ -360,6 +360,28 @@ TEST_F(PaintTest, PrintWithEveryPartGivesTheCapturesPixels) {
   DeleteDC(blank);
 }
 
+TEST_F(PaintTest, PrintOwnedAddsTheOwnedPopupsAtTheirPlaces) {
+  HWND owner = Halves(WS_POPUP | WS_VISIBLE, nullptr, RECT{0, 0, 100, 100}, kBlue);
+  HWND popup = Halves(WS_POPUP | WS_VISIBLE, owner, RECT{50, 50, 80, 80}, kGreen);
+  Pump();
+  ASSERT_EQ(GetWindow(popup, GW_OWNER), owner);
+  auto printed = [&](LPARAM flags, int x, int y) {
+    HDC memory = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = CreateBitmap(100, 100, 1, 32, nullptr);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    SendMessageW(owner, WM_PRINT, reinterpret_cast<WPARAM>(memory), flags);
+    const COLORREF c = GetPixel(memory, x, y);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    return c;
+  };
+  EXPECT_EQ(printed(PRF_CLIENT, 75, 60), kBlue);
+  EXPECT_EQ(printed(PRF_CLIENT | PRF_OWNED, 75, 60), kGreen);
+  EXPECT_EQ(printed(PRF_CLIENT | PRF_OWNED, 60, 60), kRed) << "the popup's own left half";
+  EXPECT_EQ(printed(PRF_CLIENT | PRF_OWNED, 90, 90), kBlue);
+}
+
 TEST_F(PaintTest, MirroredWindowDrawsTextFromTheRightEdge) {
   HWND w = Solid(WS_POPUP | WS_VISIBLE, nullptr, RECT{0, 0, 200, 40}, RGB(255, 255, 255), WS_EX_LAYOUTRTL);
   Pump();

@@ -60,6 +60,18 @@
 #define WM_INPUTLANGCHANGEREQUEST 0x0050
 #define WM_INPUTLANGCHANGE 0x0051
 #define WM_HELP 0x0053
+// WM_HELP's record (lParam): what was clicked in help mode or had the focus for F1.
+#define HELPINFO_WINDOW 0x0001
+#define HELPINFO_MENUITEM 0x0002
+struct HELPINFO {
+  UINT cbSize;
+  int iContextType;
+  int iCtrlId;
+  HANDLE hItemHandle;
+  DWORD_PTR dwContextId;
+  POINT MousePos;
+};
+typedef HELPINFO* LPHELPINFO;
 #define WM_NOTIFYFORMAT 0x0055
 #define WM_CONTEXTMENU 0x007B
 #define WM_STYLECHANGING 0x007C

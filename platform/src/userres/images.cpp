@@ -126,6 +126,47 @@ bool ReadWholeFile(LPCWSTR path, std::vector<uint8_t>* out) {
   return ok;
 }
 
+uint32_t Dword(const uint8_t* p) {
+  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
+         static_cast<uint32_t>(p[3]) << 24;
+}
+
+// An .ico or .cur file: a directory of 16-byte entries (size, colours, planes or hot spot,
+// bit count or hot spot, byte count, offset), each image a DIB with its mask or a PNG. The
+// entry nearest the size asked for is made into an icon; every offset and size is checked
+// against the file.
+HANDLE IconFromFile(const std::vector<uint8_t>& file, BOOL fIcon, int cx, int cy) {
+  const uint8_t* data = file.data();
+  const size_t size = file.size();
+  if (size < 6 || Word(data) != 0 || Word(data + 2) != (fIcon ? 1 : 2)) return nullptr;
+  const size_t count = Word(data + 4);
+  if (count == 0 || size < 6 + count * 16) return nullptr;
+  cx = Desired(cx), cy = Desired(cy);
+  const uint8_t* best = nullptr;
+  long bestDistance = 0;
+  int bestBits = -1;
+  for (size_t i = 0; i < count; ++i) {
+    const uint8_t* e = data + 6 + i * 16;
+    const int w = e[0] ? e[0] : 256, h = e[1] ? e[1] : 256;
+    const int bits = fIcon ? Word(e + 6) : 0;
+    const long distance = std::labs(static_cast<long>(w) - cx) + std::labs(static_cast<long>(h) - cy);
+    if (!best || distance < bestDistance || (distance == bestDistance && bits > bestBits)) {
+      best = e;
+      bestDistance = distance;
+      bestBits = bits;
+    }
+  }
+  const uint64_t bytes = Dword(best + 8), offset = Dword(best + 12);
+  if (bytes == 0 || offset + bytes > size) return nullptr;
+  std::vector<uint8_t> image;
+  if (!fIcon) {
+    // A cursor's resource form starts with its hot spot, which the file keeps in the entry.
+    image.insert(image.end(), {best[4], best[5], best[6], best[7]});
+  }
+  image.insert(image.end(), data + offset, data + offset + bytes);
+  return MakeIcon(image.data(), image.size(), fIcon);
+}
+
 }  // namespace
 
 HBITMAP LoadBitmapW(HINSTANCE hInstance, LPCWSTR lpBitmapName) {
@@ -156,15 +197,18 @@ HICON LoadIconW(HINSTANCE hInstance, LPCWSTR lpIconName) {
 
 HANDLE LoadImageW(HINSTANCE hInst, LPCWSTR name, UINT type, int cx, int cy, UINT fuLoad) {
   if (fuLoad & LR_LOADFROMFILE) {
-    // Bitmaps only: icon and cursor files are not read from disk here.
-    if (type != IMAGE_BITMAP) {
-      SetLastError(ERROR_NOT_SUPPORTED);
+    if (type != IMAGE_BITMAP && type != IMAGE_ICON && type != IMAGE_CURSOR) {
+      SetLastError(ERROR_INVALID_PARAMETER);
       return nullptr;
     }
     try {
       std::vector<uint8_t> bytes;
       if (!ReadWholeFile(name, &bytes)) return nullptr;
-      return kx2::gdi::BitmapFromBmpFile(bytes.data(), bytes.size(), cx, cy, (fuLoad & LR_CREATEDIBSECTION) != 0);
+      if (type == IMAGE_BITMAP)
+        return kx2::gdi::BitmapFromBmpFile(bytes.data(), bytes.size(), cx, cy, (fuLoad & LR_CREATEDIBSECTION) != 0);
+      HANDLE icon = IconFromFile(bytes, type == IMAGE_ICON, cx, cy);
+      if (!icon) SetLastError(ERROR_INVALID_DATA);
+      return icon;
     } catch (...) {
       kx2::RecordCurrentException();
       return nullptr;

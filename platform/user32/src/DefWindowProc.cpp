@@ -107,6 +107,9 @@ LRESULT SystemCommand(HWND hwnd, WPARAM command, LPARAM lParam) {
     case SC_SIZE:
       kx2::user32::MoveOrSize(hwnd, command, lParam);
       break;
+    case SC_CONTEXTHELP:
+      kx2::user32::ContextHelp(hwnd);
+      break;
     case SC_CLOSE:
       SendMessageW(hwnd, WM_CLOSE, 0, 0);
       break;
@@ -249,6 +252,7 @@ LRESULT Default(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CANCELMODE:
       if (GetCapture() == hwnd) ReleaseCapture();
       return 0;
+    case WM_HELP:
     case WM_CONTEXTMENU:
     case WM_MOUSEWHEEL:
     case WM_MOUSEHWHEEL:

@@ -282,6 +282,35 @@ void MoveOrSize(HWND hwnd, WPARAM command, LPARAM lParam) {
   if (IsWindow(hwnd)) SendMessageW(hwnd, WM_EXITSIZEMOVE, 0, 0);
 }
 
+void ContextHelp(HWND hwnd) {
+  SetCapture(hwnd);
+  MSG msg{};
+  HWND clicked = nullptr;
+  POINT at{};
+  while (true) {
+    if (!IsWindow(hwnd) || GetCapture() != hwnd) break;
+    const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+    if (got <= 0) {
+      if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));
+      break;
+    }
+    if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) break;
+    if (msg.message == WM_LBUTTONDOWN || msg.message == WM_NCLBUTTONDOWN) {
+      at = msg.pt;
+      clicked = WindowFromPoint(at);
+      break;
+    }
+    if (IsMouse(msg.message) || msg.message == WM_KEYDOWN || msg.message == WM_KEYUP || msg.message == WM_CHAR)
+      continue;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  if (GetCapture() == hwnd) ReleaseCapture();
+  if (!clicked || GetWindowThreadProcessId(clicked, nullptr) != GetCurrentThreadId()) return;
+  HELPINFO info{sizeof(HELPINFO), HELPINFO_WINDOW, GetDlgCtrlID(clicked), clicked, 0, at};
+  SendMessageW(clicked, WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
+}
+
 bool MenuKey(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   HWND top = GetAncestor(hwnd, GA_ROOT);
   if (!top) top = hwnd;

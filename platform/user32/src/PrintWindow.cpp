@@ -62,6 +62,22 @@ LRESULT PrintInto(HWND hwnd, HDC dc, LPARAM flags) {
       RestoreDC(dc, inner);
     }
   }
+  if (flags & PRF_OWNED) {
+    // Popups it owns, at their places relative to it, bottom first.
+    RECT mine{};
+    GetWindowRect(hwnd, &mine);
+    std::vector<HWND> owned;
+    for (HWND w = GetWindow(GetDesktopWindow(), GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT))
+      if (GetWindow(w, GW_OWNER) == hwnd && IsWindowVisible(w)) owned.push_back(w);
+    for (auto it = owned.rbegin(); it != owned.rend(); ++it) {
+      RECT theirs{};
+      GetWindowRect(*it, &theirs);
+      const int inner = SaveDC(dc);
+      OffsetViewportOrgEx(dc, theirs.left - mine.left, theirs.top - mine.top, nullptr);
+      SendMessageW(*it, WM_PRINT, reinterpret_cast<WPARAM>(dc), flags | PRF_NONCLIENT);
+      RestoreDC(dc, inner);
+    }
+  }
   RestoreDC(dc, saved);
   return 0;
 }
