@@ -122,7 +122,8 @@ class Host {
         buffer_.erase(0, end + 1);
         return line;
       }
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+      const auto left =
+          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
       pollfd p{output_, POLLIN, 0};
       if (left.count() <= 0 || ::poll(&p, 1, static_cast<int>(left.count())) <= 0) return {};
       char chunk[4096];
@@ -181,7 +182,8 @@ TEST(TwoHosts, CoEditOneMapThroughTheServersAndTheChatRoom) {
   EXPECT_TRUE(Contains(bob.Ask("join trip"), "\"ok\":true"));
   ASSERT_TRUE(registered(bob, "\"bob\""));
   // Bob's join gives Ann events 20 (2, his number) and 1.
-  const std::string joined = ann.AskUntil("events", [](const std::string& a) { return Contains(a, "[20,2,") && Contains(a, "[1,0,"); });
+  const std::string joined =
+      ann.AskUntil("events", [](const std::string& a) { return Contains(a, "[20,2,") && Contains(a, "[1,0,"); });
   ASSERT_TRUE(Contains(joined, "[20,2,")) << joined;
   const size_t at = joined.find("[20,2,") + 6;
   const std::string number = joined.substr(at, joined.find(',', at) - at);

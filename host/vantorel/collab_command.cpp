@@ -91,7 +91,8 @@ bool ImportInto(const std::string& file, ImportPlugin& plugin) {
   if (!realpath(file.c_str(), resolved)) return false;
   const std::u16string path = kx2::ToWindowsPath(resolved);
   for (const char16_t* name : {u"FREEMIND", u"MINDMANAGER", u"XMIND"}) {
-    if (plugin.discoveryFilter(path.c_str(), name)) return plugin.importExportEx(1, DocumentManager(), path.c_str(), name, 0) != 0;
+    if (plugin.discoveryFilter(path.c_str(), name))
+      return plugin.importExportEx(1, DocumentManager(), path.c_str(), name, 0) != 0;
   }
   return false;
 }
@@ -142,7 +143,8 @@ int CollabSession(const std::string& file, const std::string& user) {
         room = manager->FindMeetingRoomById(manager->CreateMeetingRoom(name.c_str()));
         room->GetWorkbookSyncManager()->SetDocument(CollabBookDocument(doc), u"book");
         room->GetWorkbookSyncManager()->SetBook(CollabBook(doc));
-        answer = "{\"ok\":true,\"room\":" + std::to_string(room->GetInformationUnit()->GetWorkingRoomInfo()->GetId()) + "}";
+        answer =
+            "{\"ok\":true,\"room\":" + std::to_string(room->GetInformationUnit()->GetWorkingRoomInfo()->GetId()) + "}";
       }
     } else if (command == "edit" && room) {
       std::string where, text;

@@ -26,3 +26,8 @@ int TDRL_RoomLoginErrorForTest(IMeetingRoom* room) {
   auto* meeting = dynamic_cast<TDRL::MeetingRoom*>(room);
   return meeting ? meeting->Peer().LoginError() : 0;
 }
+
+bool TDRL_SendThroughRoomForTest(IMeetingRoom* room, TDRL::Packet& packet) {
+  auto* meeting = dynamic_cast<TDRL::MeetingRoom*>(room);
+  return meeting && meeting->Collaboration().Queue(packet);
+}

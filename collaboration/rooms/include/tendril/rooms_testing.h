@@ -24,3 +24,5 @@ TENDRIL_API size_t TDRL_ItemSenderCountForTest(IMeetingRoom* room);
 TENDRIL_API size_t TDRL_QueuedItemPacketsForTest(IMeetingRoom* room, ItemSelector selector);
 // 6 once the room's XMPP login was refused, else 0.
 TENDRIL_API int TDRL_RoomLoginErrorForTest(IMeetingRoom* room);
+// Queues the packet on the room's sending channel, as the room's own objects do.
+TENDRIL_API bool TDRL_SendThroughRoomForTest(IMeetingRoom* room, TDRL::Packet& packet);
