@@ -145,6 +145,8 @@ bool StaysInside(std::u16string_view name) {
 
 }  // namespace
 
+std::u16string KtkDecodeSkinText(const std::vector<uint8_t>& bytes) { return DecodeIni(bytes); }
+
 std::u16string KtkSkinResourceName(std::u16string_view fileName) {
   std::u16string name(fileName);
   for (char16_t& c : name)

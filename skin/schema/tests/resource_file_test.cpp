@@ -4,6 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <sys/wait.h>
+
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
@@ -184,6 +187,69 @@ TEST(SkinPackage, ThemesTextWithoutItsBracketNamesNothing) {
   CKtkSkinManagerResourceFile reader;
   EXPECT_FALSE(reader.Open(Win(path).c_str(), u""));
   EXPECT_EQ(reader.GetDefaultIniName(), u"");
+}
+
+}  // namespace
+
+namespace {
+
+// Every record of a schema as comparable text.
+std::vector<std::string> Records(const CKtkSkinManagerSchema& schema) {
+  std::vector<std::string> out;
+  for (const auto& [key, r] : schema.m_properties) {
+    std::string text = std::to_string(key) + ":" + std::to_string(r.m_type) + ":";
+    for (LONG v : r.m_values) text += std::to_string(v) + ",";
+    if (r.m_string) text += kx2::Utf16ToUtf8(r.m_string);
+    if (r.m_font) text += kx2::Utf16ToUtf8(r.m_font->lfFaceName) + std::to_string(r.m_font->lfHeight);
+    out.push_back(text);
+  }
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+int Pack(const std::string& folder, const std::string& output) {
+  const std::string command = std::string(KX2_BIN_DIR) + "/kx2skinpack " + folder + " " + output + " 2>/dev/null";
+  const int status = std::system(command.c_str());
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(SkinPackage, FolderAndModuleFormsGiveEqualTables) {
+  const std::string folder = Folder("packfolder");
+  const std::string ini =
+      "; a skin\n[Button]\nImageFile = Blue\\Button.bmp\nSizingMargins = 1, 2, 3, 4\n[Button.2(3)]\n"
+      "BorderColor = 9, 8, 7\nTransparent = false\n[SysMetrics]\nCaptionFont = DejaVu Sans, 10\nWindow = 1, 2, 3\n";
+  Write(folder + "/normal.ini", Bytes(ini.begin(), ini.end()));
+  const std::string package = Temp() + "/packed.rsrc";
+  ASSERT_EQ(Pack(folder, package), 0);
+
+  CKtkSkinManagerResourceFile folderReader, moduleReader;
+  ASSERT_TRUE(folderReader.Open(Win(folder).c_str(), u"normal.ini"));
+  ASSERT_TRUE(moduleReader.Open(Win(package).c_str(), u""));
+  EXPECT_EQ(moduleReader.m_iniName, u"normal_ini");
+  std::unique_ptr<CKtkSkinManagerSchema> a(KtkLoadSkinSchema(folderReader)), b(KtkLoadSkinSchema(moduleReader));
+  ASSERT_NE(a, nullptr);
+  ASSERT_NE(b, nullptr);
+  EXPECT_EQ(a->PropertyCount(), 6u);
+  EXPECT_EQ(Records(*a), Records(*b));
+  std::unique_ptr<CKtkSkinImage> fromFolder(folderReader.LoadSkinImage(u"Blue\\Button.bmp"));
+  std::unique_ptr<CKtkSkinImage> fromModule(moduleReader.LoadSkinImage(u"Blue\\Button.bmp"));
+  ASSERT_NE(fromFolder, nullptr);
+  ASSERT_NE(fromModule, nullptr);
+  EXPECT_EQ(fromFolder->GetExtent().cx, fromModule->GetExtent().cx);
+}
+
+TEST(SkinPackage, PackingNamesTheFileItCannotUse) {
+  const std::string folder = Folder("badpack");
+  Write(folder + "/broken.bmp", Bytes{'B', 'M', 1, 2});
+  const std::string command = std::string(KX2_BIN_DIR) + "/kx2skinpack " + folder + " " + Temp() + "/bad.rsrc 2>&1";
+  FILE* pipe = popen(command.c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  char buffer[512] = {};
+  const size_t n = fread(buffer, 1, sizeof buffer - 1, pipe);
+  const int status = pclose(pipe);
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  EXPECT_NE(std::string(buffer, n).find("broken.bmp"), std::string::npos) << buffer;
+  EXPECT_EQ(Pack(Temp() + "/no-such-folder", Temp() + "/none.rsrc"), 1);
 }
 
 }  // namespace

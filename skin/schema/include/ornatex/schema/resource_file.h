@@ -52,5 +52,9 @@ class ORNATEX_API CKtkSkinManagerResourceFile : public CCmdTarget {
 // skin_loader.h); null when nothing is open. Refused lines are skipped.
 ORNATEX_API CKtkSkinManagerSchema* KtkLoadSkinSchema(CKtkSkinManagerResourceFile& reader);
 
+// A folder INI file's text: UTF-16LE after its byte-order mark, UTF-8 after its mark or
+// when valid, else code page 1252.
+ORNATEX_API std::u16string KtkDecodeSkinText(const std::vector<uint8_t>& bytes);
+
 // A file name as a flat resource name: every "." and "\" becomes "_".
 ORNATEX_API std::u16string KtkSkinResourceName(std::u16string_view fileName);
