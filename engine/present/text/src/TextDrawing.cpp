@@ -153,6 +153,8 @@ class PassDrawer {
 
   Gathered GatherSlotText(int slot, bool pairs) {
     Gathered g;
+    g.units.reserve(l_->length);
+    g.advances.reserve(l_->length);
     const WCHAR* t = l_->text;
     int64_t gap = 0;
     bool any = false;
@@ -424,7 +426,7 @@ int EffectOffset(TextContext* c) {
 BOOL DrawTextRuns(const WCHAR* text, TextContext* c, int x, int y, UINT options, const RECT* rect, int length,
                   const int32_t* advances) {
   if (!text || !*text || length <= 0 || !c || !c->object || !c->dc) return FALSE;
-  auto layout = std::make_unique<TextLayout>();
+  std::unique_ptr<TextLayout> layout(new TextLayout);
   const bool vertical = (c->object->format.flags & kFormatVertical) != 0;
   if (!layout->Prepare(text, static_cast<uint32_t>(length), vertical, true)) return FALSE;
   RECT deviceRect{};

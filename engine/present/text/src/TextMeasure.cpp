@@ -332,7 +332,7 @@ void MeasureRuns(TextLayout* layout, TextContext* c) {
 BOOL MeasureTextRuns(int32_t* cumulative, const WCHAR* text, TextContext* c, int length, SIZE* extent,
                      uint32_t spaceSlot) {
   if (!text || !*text || length <= 0 || !c || !c->object || !c->dc) return FALSE;
-  auto layout = std::make_unique<TextLayout>();
+  std::unique_ptr<TextLayout> layout(new TextLayout);
   const bool vertical = (c->object->format.flags & kFormatVertical) != 0;
   if (!layout->Prepare(text, static_cast<uint32_t>(length), vertical, true)) return FALSE;
   layout->spaceSlot = spaceSlot;

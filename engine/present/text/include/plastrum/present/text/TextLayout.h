@@ -69,8 +69,9 @@ class PLASTRUM_API TextLayout {
   TextRun* runs_ = localRuns_.data();
   uint32_t capacity_ = kLocalRuns;
   uint32_t count_ = 0;
-  std::array<int32_t, kLocalUnits + 1> localRaw_{};
-  std::array<int32_t, kLocalUnits + 1> localAdvances_{};
+  // Filled by Prepare as far as the text needs.
+  std::array<int32_t, kLocalUnits + 1> localRaw_;
+  std::array<int32_t, kLocalUnits + 1> localAdvances_;
   std::vector<int32_t> heapRaw_, heapAdvances_;
   std::vector<WCHAR> verticalCopy_;
 };
