@@ -72,4 +72,28 @@ inline void FillSolid(HDC dc, const RECT& r, COLORREF colour) {
   DeleteObject(brush);
 }
 
+// The classic raised edge with its light line outside (what BF_SOFT asks for): highlight
+// then light at the top and left, dark shadow then shadow at the bottom and right.
+inline void SoftRaisedEdge(HDC dc, const RECT& r, UINT sides) {
+  auto line = [&](const RECT& piece, int colour) { FillSolid(dc, piece, GetSysColor(colour)); };
+  const int w = r.right - r.left, h = r.bottom - r.top;
+  if (w <= 0 || h <= 0) return;
+  if (sides & BF_BOTTOM) {
+    line(RECT{r.left, r.bottom - 1, r.right, r.bottom}, COLOR_3DDKSHADOW);
+    line(RECT{r.left + 1, r.bottom - 2, r.right - 1, r.bottom - 1}, COLOR_BTNSHADOW);
+  }
+  if (sides & BF_RIGHT) {
+    line(RECT{r.right - 1, r.top, r.right, r.bottom}, COLOR_3DDKSHADOW);
+    line(RECT{r.right - 2, r.top + 1, r.right - 1, r.bottom - 1}, COLOR_BTNSHADOW);
+  }
+  if (sides & BF_TOP) {
+    line(RECT{r.left, r.top, r.right - ((sides & BF_RIGHT) ? 1 : 0), r.top + 1}, COLOR_BTNHIGHLIGHT);
+    line(RECT{r.left + 1, r.top + 1, r.right - ((sides & BF_RIGHT) ? 2 : 0), r.top + 2}, COLOR_3DLIGHT);
+  }
+  if (sides & BF_LEFT) {
+    line(RECT{r.left, r.top, r.left + 1, r.bottom - ((sides & BF_BOTTOM) ? 1 : 0)}, COLOR_BTNHIGHLIGHT);
+    line(RECT{r.left + 1, r.top + 1, r.left + 2, r.bottom - ((sides & BF_BOTTOM) ? 2 : 0)}, COLOR_3DLIGHT);
+  }
+}
+
 }  // namespace comctl

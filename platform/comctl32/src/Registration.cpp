@@ -12,6 +12,7 @@ void RegisterControlClasses() {
   std::call_once(once, [] {
     RegisterProgressClass();
     RegisterTrackbarClass();
+    RegisterTabClass();
   });
 }
 

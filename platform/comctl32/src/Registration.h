@@ -8,5 +8,6 @@ namespace comctl {
 void RegisterControlClasses();
 void RegisterProgressClass();
 void RegisterTrackbarClass();
+void RegisterTabClass();
 
 }  // namespace comctl

@@ -161,3 +161,4 @@ KX2_EXPORT BOOL GetClassInfoExW(HINSTANCE hInstance, LPCWSTR lpszClass, LPWNDCLA
 #include "win/user_paint.h"
 #include "win/user_rect.h"
 #include "win/user_scroll.h"
+#include "win/user_ownerdraw.h"
