@@ -2,13 +2,16 @@
 // the journal of drawing calls, the text anchor through the canvas owner.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include <vantorel/present_host.h>
 
+#include <kx2/GdiCairo.h>
 #include <luminar/LuminarTesting.h>
+#include <plastrum/present/painting/PaintColors.h>
 #include <plastrum/present/painting/Painters.h>
 #include <plastrum/present/shell/present_context.h>
 
@@ -205,6 +208,166 @@ TEST_F(PresentPainters, FoldMarksDrawWhereTheirDecorationSays) {
   ASSERT_TRUE(Paint());
   EXPECT_NE(target_.At(120 - 6, 120), 0xFFFFFFu);  // the blue rim
   EXPECT_EQ(target_.At(150, 150), 0xFFFFFFu);
+}
+
+}  // namespace
+
+namespace {
+
+using Present::Painting::PaintShape;
+
+// A style built by hand: a fill, a line and a shadow the test sets.
+struct HandStyle {
+  Present::Style::FillRecord fill, lineFill;
+  Present::Style::GradientRecord gradient;
+  Present::Style::LineRecord line;
+  Present::Style::ShadowRecord shadow;
+  Present::Style::PictureRecord picture;
+  Present::Style::ShapeRecord shape;
+  HandStyle() {
+    line.fill = &lineFill;
+    shape.line = &line;
+    shape.fill = &fill;
+    shape.shadow = &shadow;
+    shape.picture = &picture;
+    fill.gradient = &gradient;
+  }
+  static Present::Style::ColorPtr Rgb(uint32_t argb) {
+    auto c = std::make_unique<Present::Type::Color>();
+    c->A = uint8_t(argb >> 24), c->R = uint8_t(argb >> 16), c->G = uint8_t(argb >> 8), c->B = uint8_t(argb);
+    return c;
+  }
+};
+
+class PresentShapePainter : public PresentPainters {
+ protected:
+  // A topic of the kind, w x h pixels, painted at (x, y) pixels with the style and flags.
+  int32_t PaintFigure(HandStyle& style, uint32_t kind, float x, float y, float w, float h, uint8_t flags,
+                      float zoom = 1.0f) {
+    node_.reset(MakeNode(kind));
+    node_->frame.width = w * 9525;
+    node_->frame.height = h * 9525;
+    RebuildGeometry(*node_);
+    FigurePaint record;
+    record.category = node_->category;
+    record.style = &style.shape;
+    Present::Painting::ResolvePaintColors(record.colors, &style.shape, node_->category, kind, nullptr);
+    record.flags = flags;
+    record.box = node_->geometry->segments.Box();
+    PaintContext context = canvas_->Drawing()->MakePaintContext();
+    context.canvas = canvas_->Drawing();
+    context.originX = context.originY = 0;
+    context.scaleX = context.scaleY = 96 * zoom;
+    context.zoom = zoom;
+    return PaintShape(context, *node_, PaintPosition{x * 9525 / zoom, y * 9525 / zoom, 0}, record);
+  }
+  std::unique_ptr<Diagram> node_;
+};
+
+TEST_F(PresentShapePainter, ARadialGradientShowsItsFirstStopAtTheCentre) {
+  HandStyle style;
+  style.fill.type = 2;
+  style.gradient.type = 1;
+  style.gradient.direction = 2;
+  style.gradient.stopCount = 2;
+  style.gradient.position[0] = 0;
+  style.gradient.color[0] = HandStyle::Rgb(0xFFFF0000);
+  style.gradient.position[1] = 1;
+  style.gradient.color[1] = HandStyle::Rgb(0xFF0000FF);
+  ASSERT_EQ(PaintFigure(style, 402, 20, 20, 100, 100, FigurePaint::kFill), 0);
+  EXPECT_TRUE(present_test::NearRgb(target_.At(70, 70), 0xFF0000, 40));
+  const uint32_t corner = target_.At(22, 22);
+  EXPECT_GT(corner & 0xFF, (corner >> 16) & 0xFF);  // towards the last stop at the rim
+  // A linear gradient keeps its stops as stored: the first at the start (angle 0: the left).
+  style.gradient.type = 0;
+  ASSERT_EQ(PaintFigure(style, 402, 20, 130, 100, 50, FigurePaint::kFill), 0);
+  EXPECT_TRUE(present_test::NearRgb(target_.At(22, 155), 0xFF0000, 40));
+  EXPECT_TRUE(present_test::NearRgb(target_.At(118, 155), 0x0000FF, 40));
+  // Types outside the list paint nothing and answer 2.
+  style.gradient.type = 7;
+  EXPECT_EQ(PaintFigure(style, 402, 150, 150, 20, 20, FigurePaint::kFill), 2);
+  EXPECT_EQ(target_.At(160, 160), 0xFFFFFFu);
+  // For a person: the two gradients.
+  if (const char* out = std::getenv("KX2_TEST_OUTPUT"))
+    Kx2GdiWriteDcPng(target_.dc(), present_test::WinPath(std::string(out) + "/present_gradients.png").c_str());
+}
+
+TEST_F(PresentShapePainter, TheStrokeLiesOutsideAPicture) {
+  present_test::TempFolder folder;
+  const std::string file = folder.File("green.png");
+  present_test::WritePng(file, 10, 10, {{0, 0, 10, 10, 0xFF00FF00}});
+  class Owner final : public IPresentCanvasOwner {
+   public:
+    std::u16string path;
+    BOOL GetBinaryDataFile(LONG, VtlPathBuffer* out) override {
+      std::copy(path.begin(), path.end(), out->text);
+      out->text[path.size()] = 0;
+      return TRUE;
+    }
+    BOOL DrawText(const void*, LONG, LONG, POINT) override { return TRUE; }
+  } owner;
+  owner.path = present_test::WinPath(file);
+  canvas_->SetOwner(&owner);
+  HandStyle style;
+  style.fill.type = 1;
+  style.fill.solidColor = HandStyle::Rgb(0xFFFF0000);
+  style.lineFill.type = 1;
+  style.lineFill.solidColor = HandStyle::Rgb(0xFF0000FF);
+  style.line.width = 6 * 9525;  // 6 px
+  style.picture.binDataId = 3;
+  ASSERT_EQ(PaintFigure(style, 402, 40, 40, 100, 100,
+                        FigurePaint::kFill | FigurePaint::kPicture | FigurePaint::kStroke),
+            0);
+  EXPECT_EQ(target_.At(90, 90), 0x00FF00u);  // the picture inside
+  EXPECT_EQ(target_.At(41, 90), 0x00FF00u);  // up to the figure's edge
+  EXPECT_EQ(target_.At(38, 90), 0x0000FFu);  // the line just outside it
+  EXPECT_EQ(target_.At(32, 90), 0xFFFFFFu);
+  canvas_->SetOwner(nullptr);
+  // No image: the picture step answers 25, the stroke still runs.
+  style.picture.binDataId = 4;
+  EXPECT_EQ(PaintFigure(style, 402, 150, 150, 30, 30, FigurePaint::kPicture), 25);
+}
+
+TEST_F(PresentShapePainter, ShadowsAreSharpUpToTwoPixelsOfBlur) {
+  HandStyle style;
+  style.fill.type = 1;
+  style.fill.solidColor = HandStyle::Rgb(0xFFFFFFFF);
+  style.shadow.type = 1;
+  style.shadow.color = HandStyle::Rgb(0xFF000000);
+  style.shadow.distance = 10 * 9525;  // 10 px to the right
+  const struct {
+    float blur;
+    bool soft;
+  } cases[] = {{19050, false}, {28575 * 2, true}};
+  float y = 10;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.blur);
+    style.shadow.blur = c.blur;
+    ASSERT_EQ(PaintFigure(style, 402, 20, y, 60, 60, FigurePaint::kFill | FigurePaint::kShadow), 0);
+    const uint32_t inside = target_.At(85, int(y) + 30);  // shadow beyond the figure's right edge
+    const uint32_t edge = target_.At(90, int(y) + 30);    // the shadow's own right edge
+    EXPECT_EQ(inside, 0x000000u);
+    if (c.soft)
+      EXPECT_NE(edge & 0xFF, 0u);  // softened
+    else
+      EXPECT_EQ(target_.At(91, int(y) + 30), 0xFFFFFFu);
+    y += 90;
+  }
+}
+
+TEST_F(PresentShapePainter, AtZoomNearOneTheShadowBitmapKeepsItsSize) {
+  HandStyle style;
+  style.fill.type = 1;
+  style.fill.solidColor = HandStyle::Rgb(0xFFFFFFFF);
+  style.shadow.type = 1;
+  style.shadow.color = HandStyle::Rgb(0xFF000000);
+  LuminarJournalClear();
+  LuminarJournalEnable(TRUE);
+  ASSERT_EQ(PaintFigure(style, 402, 20, 20, 40, 30, FigurePaint::kFill | FigurePaint::kShadow, 0.995f), 0);
+  LuminarJournalEnable(FALSE);
+  const std::string journal = Journal();
+  // The figure is 39.8 x 29.85 px at this zoom; its bitmap 40 x 30 is drawn as it is.
+  EXPECT_NE(journal.find("DrawImageRect 40x30 status 0"), std::string::npos) << journal;
 }
 
 }  // namespace

@@ -33,9 +33,9 @@ int32_t PaintOuterShadow(NativeRender render, const DeviceMap& map, const Drawin
   const float w = rect.width / zoomX * s, h = rect.height / zoomY * s;
   const float m = lw / 2 + (r > 0 ? r : 0);
   const double bw = std::ceil(double(w) + 2 * m), bh = std::ceil(double(h) + 2 * m);
-  // Beyond the largest bitmap side (any figure at any zoom may ask for one) the shadow is
-  // skipped as out of memory.
-  if (!(bw >= 1 && bh >= 1) || bw > KX2_IMAGE_MAX_SIDE || bh > KX2_IMAGE_MAX_SIDE) return 3;
+  // Beyond the largest bitmap side, or 16 M pixels in all (any figure at any zoom may ask for
+  // one, and the blur's work grows with its area), the shadow is skipped as out of memory.
+  if (!(bw >= 1 && bh >= 1) || bw > KX2_IMAGE_MAX_SIDE || bh > KX2_IMAGE_MAX_SIDE || bw * bh > 16777216.0) return 3;
   std::unique_ptr<Rendering::Bitmap> bitmap(Rendering::Bitmap::Create(int32_t(bw), int32_t(bh), true));
   if (!bitmap) return 3;
   {
