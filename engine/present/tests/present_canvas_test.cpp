@@ -252,7 +252,7 @@ class LoggingPainters final : public NodePainter {
     Log(c, "blind", &n);
     return 0;
   }
-  int32_t PaintDroppingBox(PaintContext& c, const Diagram*, const RectF&, int32_t) override {
+  int32_t PaintDroppingBox(PaintContext& c, const Diagram*, const PointF&, const RectF&, int32_t) override {
     Log(c, "dropping", nullptr);
     return 0;
   }

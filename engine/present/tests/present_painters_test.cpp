@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 
 #include <kx2/GdiCairo.h>
 #include <luminar/LuminarTesting.h>
+#include <plastrum/present/painting/Feedback.h>
 #include <plastrum/present/painting/PaintColors.h>
 #include <plastrum/present/painting/Painters.h>
 #include <plastrum/present/shell/present_context.h>
@@ -100,6 +102,7 @@ class PresentPainters : public present_test::EngineFixture {
   std::string Journal() {
     std::string text(LuminarJournalRead(nullptr, 0), '\0');
     LuminarJournalRead(text.data(), text.size());
+    text.resize(std::strlen(text.c_str()));  // the length asked for holds the ending zero
     return text;
   }
 
@@ -368,6 +371,88 @@ TEST_F(PresentShapePainter, AtZoomNearOneTheShadowBitmapKeepsItsSize) {
   const std::string journal = Journal();
   // The figure is 39.8 x 29.85 px at this zoom; its bitmap 40 x 30 is drawn as it is.
   EXPECT_NE(journal.find("DrawImageRect 40x30 status 0"), std::string::npos) << journal;
+}
+
+}  // namespace
+
+namespace {
+
+using namespace Present::Painting;
+
+int Count(const std::string& journal, const std::string& call) {
+  int n = 0;
+  for (size_t at = journal.find(call + " "); at != std::string::npos; at = journal.find(call + " ", at + 1)) ++n;
+  return n;
+}
+
+class PresentFeedback : public PresentPainters {
+ protected:
+  std::string Run(const std::function<void(PaintContext&)>& paint) {
+    PaintContext context = canvas_->Drawing()->MakePaintContext();
+    context.originX = context.originY = 0;
+    LuminarJournalClear();
+    LuminarJournalEnable(TRUE);
+    paint(context);
+    LuminarJournalEnable(FALSE);
+    return Journal();
+  }
+};
+
+TEST_F(PresentFeedback, FocusOutlinesAreAtLeastFourWide) {
+  DeviceMap map;
+  EXPECT_EQ(FocusOutlineWidth(0, map), 4.0f);          // no line
+  EXPECT_EQ(FocusOutlineWidth(9525, map), 4.0f);       // a hairline
+  EXPECT_EQ(FocusOutlineWidth(3 * 9525, map), 5.0f);   // 3 wide
+  const uint32_t style = present_test::SolidShape(0xFFFFFFFFu, 0xFF000000u, 150);
+  PresentNode node = Sync(canvas_, 402, 3600, 3600, {}, nullptr, LONG(style));
+  // Without 0x100 or 0x200, or without 0x02, nothing is drawn.
+  for (DWORD flags : {0x02u, 0x300u}) {
+    node->flags = flags;
+    const std::string journal = Run([&](PaintContext& c) { EXPECT_EQ(PaintOutlineHighlight(c, *node, {}), 0); });
+    EXPECT_TRUE(journal.empty()) << journal;
+  }
+  node->flags = 0x302;
+  const std::string both = Run([&](PaintContext& c) { EXPECT_EQ(PaintOutlineHighlight(c, *node, {}), 0); });
+  EXPECT_EQ(Count(both, "FillPolygon"), 1);
+  EXPECT_EQ(Count(both, "DrawPolygon"), 2);  // the pick hairline, then the focus outline
+}
+
+TEST_F(PresentFeedback, DroppingModesDrawTheirZones) {
+  const uint32_t style = present_test::SolidShape(0xFFFFFFFFu, 0xFF000000u, 150);
+  PresentNode node = Sync(canvas_, 402, 3600, 3600, {}, nullptr, LONG(style));
+  const struct {
+    int32_t mode;
+    int fills, frames, lines;
+  } cases[] = {{5, 0, 1, 0}, {0, 1, 2, 3}, {6, 1, 2, 3}, {1, 2, 2, 3}, {4, 2, 2, 3}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.mode);
+    const std::string journal = Run([&](PaintContext& ctx) {
+      PaintDroppingFeedback(ctx, node, PointF{95250, 95250}, RectF{0, 0, 952500, 476250}, c.mode);
+    });
+    EXPECT_EQ(Count(journal, "FillRectangle"), c.fills);
+    EXPECT_EQ(Count(journal, "DrawRectangle"), c.frames);
+    EXPECT_EQ(Count(journal, "DrawLine"), c.lines);
+  }
+}
+
+TEST_F(PresentFeedback, TheFreeLineOnlyForTwoControlPoints) {
+  const PointF controls[3] = {{95250, 95250}, {952500, 95250}, {952500, 952500}};
+  const RectF source{0, 0, 95250, 95250};
+  for (int32_t count : {0, 1, 2, 3}) {
+    SCOPED_TRACE(count);
+    const std::string journal =
+        Run([&](PaintContext& c) { PaintRelatingFeedback(c, &source, nullptr, controls, count); });
+    EXPECT_EQ(Count(journal, "DrawLine"), count == 2 ? 1 : 0);
+    EXPECT_EQ(Count(journal, "DrawImageRect"), count);  // a marker on every point
+  }
+}
+
+TEST_F(PresentFeedback, TheRubberBandIsFilledAndOutlined) {
+  const std::string journal =
+      Run([&](PaintContext& c) { EXPECT_EQ(PaintSelectingBand(c, RectF{95250, 95250, 952500, 476250}), 0); });
+  EXPECT_EQ(Count(journal, "FillRectangle"), 1);
+  EXPECT_EQ(Count(journal, "DrawRectangle"), 1);
+  EXPECT_NE(target_.At(50, 30), 0xFFFFFFu);
 }
 
 }  // namespace

@@ -113,14 +113,8 @@ int32_t Canvas::PaintOverlay(PaintContext& context) {
     MovingBox& m = preview.moving;
     context.effector = &PaintDefaultEffector::Instance();
     m.node->PaintFirst(context, PaintPosition{m.dx, m.dy, 0});
-    if (m.branchKind >= 100 && m.branchKind <= 107) {
-      // Anchor factors {0, 0.5, 1}: a value past 8 would read past the table and reads 0.
-      static constexpr float kFactor[3] = {0.0f, 0.5f, 1.0f};
-      const uint8_t a = m.anchor <= 8 ? m.anchor : 0;
-      const RectF box = m.node->geometry->segments.Box();
-      const PointF anchor{m.dx + box.x + kFactor[a % 3] * box.width, m.dy + box.y + kFactor[a / 3] * box.height};
-      painters.PaintMovingBranch(context, *m.node, m.branchKind, anchor);
-    }
+    painters.PaintMovingBranch(context, *m.node, PointF{m.dx, m.dy}, RectF{m.dx, m.dy, m.width, m.height},
+                               m.flag != 0);
     context.effector = &PreviewEffector(flags);
   }
   if (preview.outline.active && !preview.outline.points.empty())
@@ -130,7 +124,8 @@ int32_t Canvas::PaintOverlay(PaintContext& context) {
     preview.callout.node->PaintFirst(context, PaintPosition{preview.callout.rect.x, preview.callout.rect.y, 0});
   if (preview.dropping.active) {
     const DroppingBox& d = preview.dropping;
-    painters.PaintDroppingBox(context, d.node, RectF{d.x, d.y, d.lengths[0], d.lengths[1]}, d.mode);
+    painters.PaintDroppingBox(context, d.node, PointF{d.x, d.y},
+                              RectF{d.lengths[0], d.lengths[1], d.lengths[2], d.lengths[3]}, d.mode);
   }
   if (preview.relating.active) {
     RelatingBox& r = preview.relating;

@@ -8,6 +8,8 @@
 
 #include <plastrum/present/drawing/Canvas.h>
 #include <plastrum/present/drawing/Diagram.h>
+#include <plastrum/present/painting/Feedback.h>
+#include <plastrum/present/painting/ImageFiles.h>
 #include <plastrum/present/painting/PaintColors.h>
 #include <plastrum/present/painting/RenderRecords.h>
 #include <plastrum/present/painting/RenderingBrushes.h>
@@ -140,12 +142,7 @@ class Engine final : public Drawing::NodePainter {
   }
 
   int32_t PaintHighlight(PaintContext& c, const Diagram& node, const PaintPosition& at) override {
-    NativeRender render = CurrentRender(c);
-    if (!render) return 21;
-    const RectF r = DeviceBounds(node, MapOf(c), at);
-    Rendering::SolidColorBrush fill(0x2791C2FAu);
-    if (fill.Valid()) NativeRenderFillRectangle(render, fill.Handle(), r.x, r.y, r.width, r.height);
-    return OutlineRect(render, r, 0x8CFFFFFFu, 0, -1);
+    return PaintOutlineHighlight(c, node, at);
   }
 
   int32_t PaintFrameAndKnobs(PaintContext& c, const Diagram& node, const PaintPosition& at) override {
@@ -186,13 +183,38 @@ class Engine final : public Drawing::NodePainter {
     return NativeRenderFillRectangle(render, fill.Handle(), r.x, r.y, r.width, r.height) == 0 ? 0 : 3;
   }
 
-  int32_t PaintSelectingBox(PaintContext& c, const RectF& box) override {
-    NativeRender render = CurrentRender(c);
-    if (!render) return 21;
-    const RectF r = MapOf(c).ToDevice(box, PaintPosition{});
-    Rendering::SolidColorBrush fill(0x2791C2FAu);
-    if (fill.Valid()) NativeRenderFillRectangle(render, fill.Handle(), r.x, r.y, r.width, r.height);
-    return OutlineRect(render, r, 0xFF2486F6u, 0, -1);
+  int32_t PaintSelectingBox(PaintContext& c, const RectF& box) override { return PaintSelectingBand(c, box); }
+
+  int32_t PaintFloatingIcon(PaintContext& c, const char16_t* path, const RectF& box) override {
+    if (!c.canvas || !path || !*path) return 0;
+    // Loaded once and kept by the box.
+    Drawing::FloatingBox& floating = c.canvas->preview.floating;
+    if (!floating.image) floating.image.reset(Rendering::LoadImageFile(path));
+    return Painting::PaintFloatingIcon(c, floating.image.get(), box);
+  }
+
+  int32_t PaintMovingBranch(PaintContext& c, const Diagram& node, const PointF& at, const RectF& target,
+                            bool flag) override {
+    const RectF b = Drawing::NodeBounds(node);
+    return PaintMovingFeedback(c, {}, 0, RectF{b.x + at.x, b.y + at.y, b.width, b.height}, target, flag);
+  }
+
+  int32_t PaintDroppingBox(PaintContext& c, const Diagram* node, const PointF& offset, const RectF& target,
+                           int32_t mode) override {
+    return PaintDroppingFeedback(c, node, offset, target, mode);
+  }
+
+  int32_t PaintRelatingBox(PaintContext& c, const Diagram* from, const Diagram* to, const PointF* ends, int32_t count,
+                           int32_t) override {
+    if (!c.canvas) return 0;
+    const Drawing::RelatingBox& box = c.canvas->preview.relating;
+    auto moved = [](const Diagram* node, const PointF& by) {
+      const RectF b = Drawing::NodeBounds(*node);
+      return RectF{b.x + by.x, b.y + by.y, b.width, b.height};
+    };
+    const RectF source = from ? moved(from, box.fromPoint) : RectF{};
+    const RectF target = to ? moved(to, box.toPoint) : RectF{};
+    return PaintRelatingFeedback(c, from ? &source : nullptr, to ? &target : nullptr, ends, count);
   }
 
  private:

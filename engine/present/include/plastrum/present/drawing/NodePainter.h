@@ -40,12 +40,17 @@ class PLASTRUM_API NodePainter {
   // Pass 5, the feedback boxes. The blind box's first drawing in the feedback colour.
   virtual int32_t PaintBlindFeedback(PaintContext&, const Diagram&, const PaintPosition&) { return 0; }
   virtual int32_t PaintFloatingIcon(PaintContext&, const char16_t* /*path*/, const RectF&) { return 0; }
-  // The moving box's branch from the node's anchor point.
-  virtual int32_t PaintMovingBranch(PaintContext&, const Diagram&, uint32_t /*kind*/, const PointF& /*anchor*/) {
+  // The moving box: the node moved to `at`, the target rectangle, the box's flag.
+  virtual int32_t PaintMovingBranch(PaintContext&, const Diagram&, const PointF& /*at*/, const RectF& /*target*/,
+                                    bool /*flag*/) {
     return 0;
   }
   virtual int32_t PaintMovingOutline(PaintContext&, const PointF*, int32_t, int32_t /*value*/) { return 0; }
-  virtual int32_t PaintDroppingBox(PaintContext&, const Diagram*, const RectF&, int32_t /*mode*/) { return 0; }
+  // The dropping box: the dragged node at the offset, the target rectangle relative to it.
+  virtual int32_t PaintDroppingBox(PaintContext&, const Diagram*, const PointF& /*offset*/, const RectF& /*target*/,
+                                   int32_t /*mode*/) {
+    return 0;
+  }
   virtual int32_t PaintRelatingBox(PaintContext&, const Diagram* /*from*/, const Diagram* /*to*/, const PointF*,
                                    int32_t /*count*/, int32_t /*mode*/) {
     return 0;
