@@ -10,6 +10,7 @@
 #include <luminar/LuminarTesting.h>
 
 #include "plastrum/present/drawing/Diagram.h"
+#include "plastrum/present/painting/ObjectBitmaps.h"
 #include "plastrum/present/painting/PaintColors.h"
 #include "plastrum/present/painting/Painters.h"
 #include "plastrum/present/painting/RenderingImages.h"
@@ -144,6 +145,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     block.device.Detach();
   }
+  // Strip and object rows from the same bytes.
+  PresentStripInfo strip{};
+  strip.solidColor = in.Take<uint32_t>();
+  for (int set = 0; set < 2; ++set)
+    for (int i = 0; i < 10; ++i) {
+      strip.stopColors[set][i] = in.Take<uint32_t>();
+      strip.stopPositions[set][i] = in.Take<uint8_t>() / 255.0f;
+    }
+  strip.stopCount = in.Take<int8_t>();
+  strip.cellSize = in.Take<uint8_t>() % 40;
+  strip.type = in.Take<uint8_t>() % 7;
+  if (Painting::RenderStripImage(&strip)) DeleteObject(strip.bitmap);
+  const LONG ids[3] = {0, 1, 2};
+  const LONG frames[3] = {in.Take<uint8_t>() + 300, 405, 412};
+  PresentObjectBitmapInfo row{LONG(kKinds[in.Take<uint8_t>() % std::size(kKinds)]), in.Take<uint8_t>() % 4, ids,
+                              in.Take<uint8_t>() & 1 ? frames : nullptr, in.Take<uint8_t>() % 64u,
+                              in.Take<uint8_t>() % 64u, in.Take<uint8_t>() % 40u, in.Take<uint8_t>() % 40u,
+                              in.Take<uint32_t>(), nullptr};
+  if (Painting::RenderObjectBitmap(&row, nullptr, nullptr, nullptr)) DeleteObject(row.bitmap);
   if (LuminarLiveHandles(kLuminarBrush) != live[0] || LuminarLiveHandles(kLuminarImage) != live[1]) __builtin_trap();
   return 0;
 }

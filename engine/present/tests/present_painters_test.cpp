@@ -13,6 +13,8 @@
 #include <kx2/GdiCairo.h>
 #include <luminar/LuminarTesting.h>
 #include <plastrum/present/painting/Feedback.h>
+#include <plastrum/present/painting/ImageEffects.h>
+#include <plastrum/present/painting/ObjectBitmaps.h>
 #include <plastrum/present/painting/PaintColors.h>
 #include <plastrum/present/painting/Painters.h>
 #include <plastrum/present/shell/present_context.h>
@@ -453,6 +455,108 @@ TEST_F(PresentFeedback, TheRubberBandIsFilledAndOutlined) {
   EXPECT_EQ(Count(journal, "FillRectangle"), 1);
   EXPECT_EQ(Count(journal, "DrawRectangle"), 1);
   EXPECT_NE(target_.At(50, 30), 0xFFFFFFu);
+}
+
+}  // namespace
+
+namespace {
+
+class PresentBitmaps : public PresentFeedback {
+ protected:
+  present_test::Pixels Read(HBITMAP bitmap) {
+    const std::string path = folder_.File("row.png");
+    EXPECT_TRUE(Kx2GdiWriteBitmapPng(bitmap, present_test::WinPath(path).c_str()));
+    return present_test::ReadPng(path);
+  }
+  present_test::TempFolder folder_;
+};
+
+TEST_F(PresentBitmaps, ObjectRowsPaintOneKindInEveryStyle) {
+  const LONG styles[3] = {LONG(present_test::SolidShape(0xFFFF0000u, 0xFF000000u, 100)),
+                          LONG(present_test::SolidShape(0xFF00FF00u, 0xFF000000u, 100)),
+                          LONG(present_test::SolidShape(0xFF0000FFu, 0xFF000000u, 100))};
+  PresentObjectBitmapInfo info{402, 3, styles, nullptr, 40, 30, 5, 5, 0xFFFFFFFFu, nullptr};
+  ASSERT_TRUE(canvas_->RenderObjectBitmap(&info));
+  ASSERT_NE(info.bitmap, nullptr);
+  const present_test::Pixels row = Read(info.bitmap);
+  DeleteObject(info.bitmap);
+  ASSERT_EQ(row.width, 120);
+  ASSERT_EQ(row.height, 30);
+  EXPECT_TRUE(present_test::NearRgb(row.Rgb(20, 15), 0xFF0000));
+  EXPECT_TRUE(present_test::NearRgb(row.Rgb(60, 15), 0x00FF00));
+  EXPECT_TRUE(present_test::NearRgb(row.Rgb(100, 15), 0x0000FF));
+  EXPECT_TRUE(present_test::NearRgb(row.Rgb(1, 1), 0xFFFFFF));
+
+  // Three branch cells: six end circles.
+  const std::string journal = Run([&](PaintContext&) {
+    PresentObjectBitmapInfo branches{100, 3, styles, nullptr, 40, 30, 5, 5, 0xFFFFFFFFu, nullptr};
+    ASSERT_TRUE(canvas_->RenderObjectBitmap(&branches));
+    DeleteObject(branches.bitmap);
+  });
+  EXPECT_EQ(Count(journal, "FillEllipse"), 6);
+
+  PresentObjectBitmapInfo boundary{305, 3, styles, nullptr, 40, 30, 5, 5, 0xFFFFFFFFu, nullptr};
+  EXPECT_FALSE(canvas_->RenderObjectBitmap(&boundary));
+  EXPECT_EQ(boundary.bitmap, nullptr);
+  // A row past the largest bitmap side is refused.
+  PresentObjectBitmapInfo wide{402, 3, styles, nullptr, 20000, 30, 5, 5, 0xFFFFFFFFu, nullptr};
+  EXPECT_FALSE(canvas_->RenderObjectBitmap(&wide));
+  EXPECT_EQ(wide.bitmap, nullptr);
+  EXPECT_FALSE(canvas_->RenderObjectBitmap(nullptr));
+}
+
+TEST_F(PresentBitmaps, StripsHaveTheirTypesCells) {
+  PresentStripInfo strip{};
+  strip.solidColor = 0xFF336699u;
+  strip.stopCount = 2;
+  strip.stopColors[0][0] = 0xFFFF0000u;
+  strip.stopColors[0][1] = 0xFF0000FFu;
+  strip.stopPositions[0][1] = 1;
+  strip.stopColors[1][0] = 0xFF00FF00u;
+  strip.stopColors[1][1] = 0xFF000000u;
+  strip.stopPositions[1][1] = 1;
+  strip.background = 0xFFFFFFFFu;
+  const struct {
+    uint8_t type;
+    int32_t cells;
+  } cases[] = {{0, 8}, {1, 5}, {2, 5}, {3, 14}, {4, 27}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(int(c.type));
+    strip.type = c.type;
+    strip.cellSize = 16;
+    ASSERT_TRUE(designer_->RenderStripImage(&strip));
+    EXPECT_EQ(strip.drawn, c.cells);
+    const present_test::Pixels row = Read(strip.bitmap);
+    DeleteObject(strip.bitmap);
+    EXPECT_EQ(row.width, 16 * c.cells);
+    EXPECT_EQ(row.height, 16);
+    EXPECT_TRUE(present_test::NearRgb(row.Rgb(0, 0), 0xFFFFFF));  // the tenth around each cell
+  }
+  strip.type = 3;
+  ASSERT_TRUE(designer_->RenderStripImage(&strip));
+  const present_test::Pixels typed = Read(strip.bitmap);
+  DeleteObject(strip.bitmap);
+  EXPECT_TRUE(present_test::NearRgb(typed.Rgb(8, 8), 0x336699));  // cell 0: the solid colour
+  strip.cellSize = 2;
+  EXPECT_FALSE(designer_->RenderStripImage(&strip));
+  EXPECT_EQ(strip.bitmap, nullptr);
+  EXPECT_EQ(strip.drawn, 0);
+  strip.cellSize = 16;
+  strip.stopCount = 0;
+  EXPECT_FALSE(designer_->RenderStripImage(&strip));
+  strip.stopCount = 2;
+  strip.type = 5;
+  EXPECT_FALSE(designer_->RenderStripImage(&strip));
+}
+
+TEST_F(PresentBitmaps, HalfTransparentPicturesRecolourWithAlpha127) {
+  Present::Style::PictureRecord picture;
+  picture.transparency = 0.5f;
+  const NativeRecolorRecord record = Present::Rendering::RecolorRecordOf(picture, 16, 16, nullptr);
+  EXPECT_EQ(record.alpha, 127);
+  EXPECT_EQ(record.color, 0xFF808080u);  // no recolour colour: the engine's default
+  PresentImageBitmapInfo none{1, nullptr, 16, 16, nullptr};
+  EXPECT_FALSE(canvas_->RenderImageBitmap(&none));  // no owner
 }
 
 }  // namespace

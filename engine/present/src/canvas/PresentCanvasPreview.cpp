@@ -6,6 +6,7 @@
 
 #include <plastrum/format/PresentEngine.h>
 #include <plastrum/present/drawing/Presets.h>
+#include <plastrum/present/painting/ObjectBitmaps.h>
 #include <plastrum/present/shell/present_context.h>
 #include <plastrum/present/shell/units.h>
 
@@ -331,6 +332,14 @@ void PresentCanvas::SetOwner(IPresentCanvasOwner* owner) {
   if (Valid()) canvas_->owner = owner;
 }
 
-// The object and image bitmaps are drawn by the bitmap builders, which are not built yet.
-BOOL PresentCanvas::RenderObjectBitmap(void*) { return FALSE; }
-BOOL PresentCanvas::RenderImageBitmap(void*) { return FALSE; }
+BOOL PresentCanvas::RenderObjectBitmap(PresentObjectBitmapInfo* record) {
+  if (!Valid()) return FALSE;
+  return Present::Painting::RenderObjectBitmap(record, cache_, canvas_->owner, canvas_->PalettePointers()) ? TRUE
+                                                                                                          : FALSE;
+}
+
+BOOL PresentCanvas::RenderImageBitmap(PresentImageBitmapInfo* record) {
+  if (!Valid()) return FALSE;
+  return Present::Painting::RenderImageBitmap(record, cache_, canvas_->owner, canvas_->PalettePointers()) ? TRUE
+                                                                                                         : FALSE;
+}

@@ -3,6 +3,7 @@
 
 #include <luminar/Luminar.h>
 #include <plastrum/present/painting/ImageFiles.h>
+#include <plastrum/present/painting/ObjectBitmaps.h>
 #include <plastrum/present/shell/host_colors.h>
 #include <plastrum/present/shell/units.h>
 
@@ -70,4 +71,8 @@ BOOL Presentation::GetImageFileSize(const WCHAR* path, SIZE* out, LONG dpiX, LON
   if (!Rendering::ImageFileSize(path, static_cast<float>(dpiX), static_cast<float>(dpiY), &w, &h)) return FALSE;
   if (out) *out = SIZE{Present::SaturateRound(w), Present::SaturateRound(h)};
   return TRUE;
+}
+
+BOOL Presentation::RenderStripImage(PresentStripInfo* record) {
+  return Present::Painting::RenderStripImage(record) ? TRUE : FALSE;
 }

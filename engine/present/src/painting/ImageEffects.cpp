@@ -80,16 +80,23 @@ bool FileOf(IPresentCanvasOwner* owner, LONG id, std::u16string* path) {
 
 }  // namespace
 
-Image* PictureImage(const Style::PictureRecord* picture, IPresentCanvasOwner* owner, ColorPalette12 palette) {
+Image* PictureFileImage(const Style::PictureRecord* picture, IPresentCanvasOwner* owner, bool* placeholder) {
+  if (placeholder) *placeholder = false;
   if (!picture || !owner || picture->binDataId == 0) return nullptr;
   std::u16string path;
   if (!FileOf(owner, picture->binDataId, &path)) {
     if (!FileOf(owner, -1, &path) || path.empty()) return nullptr;
+    if (placeholder) *placeholder = true;
     return LoadImageFile(path.c_str());
   }
   if (path.empty()) return nullptr;
-  Image* image = LoadImageFile(path.c_str());
-  if (!image) return nullptr;
+  return LoadImageFile(path.c_str());
+}
+
+Image* PictureImage(const Style::PictureRecord* picture, IPresentCanvasOwner* owner, ColorPalette12 palette) {
+  bool placeholder = false;
+  Image* image = PictureFileImage(picture, owner, &placeholder);
+  if (!image || placeholder) return image;
   return RecolorImage(RecolorRecordOf(*picture, image->Width(), image->Height(), palette), image);
 }
 

@@ -19,6 +19,8 @@ class PresentContext;
 class IPresentCanvasOwner;
 class Presentation;
 class StyleCache;
+struct PresentObjectBitmapInfo;
+struct PresentImageBitmapInfo;
 
 class IPresentCanvas : public IUnknown {
  public:
@@ -66,8 +68,8 @@ class IPresentCanvas : public IUnknown {
   virtual void SetPalette(const BYTE* entries) = 0;                                // 44
   virtual IPresentCanvasOwner* GetOwner() = 0;                                     // 45
   virtual void SetOwner(IPresentCanvasOwner* owner) = 0;                           // 46
-  virtual BOOL RenderObjectBitmap(void* record) = 0;                               // 47
-  virtual BOOL RenderImageBitmap(void* record) = 0;                                // 48
+  virtual BOOL RenderObjectBitmap(PresentObjectBitmapInfo* record) = 0;            // 47
+  virtual BOOL RenderImageBitmap(PresentImageBitmapInfo* record) = 0;              // 48
   virtual BOOL IntersectObjectOutline(PresentOutlineHit* hit) = 0;                 // 49
 
  protected:
@@ -130,8 +132,8 @@ class PLASTRUM_API PresentCanvas final : public CPresentUnknown<IPresentCanvas> 
   void SetPalette(const BYTE* entries) override;
   IPresentCanvasOwner* GetOwner() override;
   void SetOwner(IPresentCanvasOwner* owner) override;
-  BOOL RenderObjectBitmap(void* record) override;
-  BOOL RenderImageBitmap(void* record) override;
+  BOOL RenderObjectBitmap(PresentObjectBitmapInfo* record) override;
+  BOOL RenderImageBitmap(PresentImageBitmapInfo* record) override;
   BOOL IntersectObjectOutline(PresentOutlineHit* hit) override;
 
   // Applies a geometry record to a node: the frame (size and angle for topics), the

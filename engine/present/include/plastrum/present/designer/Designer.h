@@ -23,6 +23,7 @@ class IPresentTypography;
 class PresentCanvas;
 class PresentContext;
 class StyleCache;
+struct PresentStripInfo;
 
 // A size in hundredths of a point with a signed value in tenths (an angle).
 struct PresentTextSize {
@@ -66,7 +67,7 @@ class IPresentDesigner : public IUnknown {
   virtual BOOL ConvertImageFile(const WCHAR* source, const WCHAR* target, LONG code, LONG option) = 0;  // 26
   virtual BOOL GetImageFileSize(const WCHAR* path, SIZE* out, LONG dpiX, LONG dpiY) = 0;                // 27
   virtual BOOL InitImaging(LONG_PTR, LONG_PTR) = 0;                                                     // 28
-  virtual BOOL RenderStripImage(void* record) = 0;                                                      // 29
+  virtual BOOL RenderStripImage(PresentStripInfo* record) = 0;                                                      // 29
 
  protected:
   ~IPresentDesigner() = default;
@@ -110,7 +111,7 @@ class PLASTRUM_API Presentation final : public CPresentUnknown<IPresentDesigner>
   BOOL ConvertImageFile(const WCHAR* source, const WCHAR* target, LONG code, LONG option) override;
   BOOL GetImageFileSize(const WCHAR* path, SIZE* out, LONG dpiX, LONG dpiY) override;
   BOOL InitImaging(LONG_PTR, LONG_PTR) override { return TRUE; }
-  BOOL RenderStripImage(void*) override { return FALSE; }
+  BOOL RenderStripImage(PresentStripInfo* record) override;
 
   // The canvas or context the host passes, when this designer made it and has not freed
   // it; null for anything else.

@@ -36,6 +36,10 @@ PLASTRUM_API NativeRecolorRecord RecolorRecordOf(const Style::PictureRecord& pic
 // loaded and recoloured by the picture. When the owner reports failure, the placeholder
 // image (identifier -1) is loaded instead; an empty path, a picture without identifier or a
 // file that does not load give null.
+// The picture's file as loaded, before any recolour (*placeholder set when the placeholder
+// stands in for it).
+PLASTRUM_API Image* PictureFileImage(const Style::PictureRecord* picture, IPresentCanvasOwner* owner,
+                                     bool* placeholder);
 PLASTRUM_API Image* PictureImage(const Style::PictureRecord* picture, IPresentCanvasOwner* owner,
                                  ColorPalette12 palette);
 
