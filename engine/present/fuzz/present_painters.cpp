@@ -100,8 +100,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   style.shadow = &shadow;
   style.picture = &picture;
 
-  static constexpr uint32_t kKinds[] = {100, 107, 201, 300, 305, 400, 401, 402, 403, 404,
-                                        405, 406, 407, 408, 409, 410, 411};
+  static constexpr uint32_t kKinds[] = {100, 107, 201, 300, 305, 400, 401, 402, 403,
+                                        404, 405, 406, 407, 408, 409, 410, 411};
   std::unique_ptr<Diagram> node(MakeNode(kKinds[in.Take<uint8_t>() % std::size(kKinds)]));
   node->frame.width = in.Length();
   node->frame.height = in.Length();
@@ -159,10 +159,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (Painting::RenderStripImage(&strip)) DeleteObject(strip.bitmap);
   const LONG ids[3] = {0, 1, 2};
   const LONG frames[3] = {in.Take<uint8_t>() + 300, 405, 412};
-  PresentObjectBitmapInfo row{LONG(kKinds[in.Take<uint8_t>() % std::size(kKinds)]), in.Take<uint8_t>() % 4, ids,
-                              in.Take<uint8_t>() & 1 ? frames : nullptr, in.Take<uint8_t>() % 64u,
-                              in.Take<uint8_t>() % 64u, in.Take<uint8_t>() % 40u, in.Take<uint8_t>() % 40u,
-                              in.Take<uint32_t>(), nullptr};
+  PresentObjectBitmapInfo row{LONG(kKinds[in.Take<uint8_t>() % std::size(kKinds)]),
+                              in.Take<uint8_t>() % 4,
+                              ids,
+                              in.Take<uint8_t>() & 1 ? frames : nullptr,
+                              in.Take<uint8_t>() % 64u,
+                              in.Take<uint8_t>() % 64u,
+                              in.Take<uint8_t>() % 40u,
+                              in.Take<uint8_t>() % 40u,
+                              in.Take<uint32_t>(),
+                              nullptr};
   if (Painting::RenderObjectBitmap(&row, nullptr, nullptr, nullptr)) DeleteObject(row.bitmap);
   if (LuminarLiveHandles(kLuminarBrush) != live[0] || LuminarLiveHandles(kLuminarImage) != live[1]) __builtin_trap();
   return 0;

@@ -320,9 +320,8 @@ TEST_F(PresentShapePainter, TheStrokeLiesOutsideAPicture) {
   style.lineFill.solidColor = HandStyle::Rgb(0xFF0000FF);
   style.line.width = 6 * 9525;  // 6 px
   style.picture.binDataId = 3;
-  ASSERT_EQ(PaintFigure(style, 402, 40, 40, 100, 100,
-                        FigurePaint::kFill | FigurePaint::kPicture | FigurePaint::kStroke),
-            0);
+  ASSERT_EQ(
+      PaintFigure(style, 402, 40, 40, 100, 100, FigurePaint::kFill | FigurePaint::kPicture | FigurePaint::kStroke), 0);
   EXPECT_EQ(target_.At(90, 90), 0x00FF00u);  // the picture inside
   EXPECT_EQ(target_.At(41, 90), 0x00FF00u);  // up to the figure's edge
   EXPECT_EQ(target_.At(38, 90), 0x0000FFu);  // the line just outside it
@@ -402,9 +401,9 @@ class PresentFeedback : public PresentPainters {
 
 TEST_F(PresentFeedback, FocusOutlinesAreAtLeastFourWide) {
   DeviceMap map;
-  EXPECT_EQ(FocusOutlineWidth(0, map), 4.0f);          // no line
-  EXPECT_EQ(FocusOutlineWidth(9525, map), 4.0f);       // a hairline
-  EXPECT_EQ(FocusOutlineWidth(3 * 9525, map), 5.0f);   // 3 wide
+  EXPECT_EQ(FocusOutlineWidth(0, map), 4.0f);         // no line
+  EXPECT_EQ(FocusOutlineWidth(9525, map), 4.0f);      // a hairline
+  EXPECT_EQ(FocusOutlineWidth(3 * 9525, map), 5.0f);  // 3 wide
   const uint32_t style = present_test::SolidShape(0xFFFFFFFFu, 0xFF000000u, 150);
   PresentNode node = Sync(canvas_, 402, 3600, 3600, {}, nullptr, LONG(style));
   // Without 0x100 or 0x200, or without 0x02, nothing is drawn.
@@ -450,8 +449,9 @@ TEST_F(PresentFeedback, TheFreeLineOnlyForTwoControlPoints) {
 }
 
 TEST_F(PresentFeedback, TheRubberBandIsFilledAndOutlined) {
-  const std::string journal =
-      Run([&](PaintContext& c) { EXPECT_EQ(PaintSelectingBand(c, RectF{95250, 95250, 952500, 476250}), 0); });
+  const std::string journal = Run([&](PaintContext& c) {
+    EXPECT_EQ(PaintSelectingBand(c, RectF{95250, 95250, 952500, 476250}), 0);
+  });
   EXPECT_EQ(Count(journal, "FillRectangle"), 1);
   EXPECT_EQ(Count(journal, "DrawRectangle"), 1);
   EXPECT_NE(target_.At(50, 30), 0xFFFFFFu);

@@ -335,11 +335,11 @@ void PresentCanvas::SetOwner(IPresentCanvasOwner* owner) {
 BOOL PresentCanvas::RenderObjectBitmap(PresentObjectBitmapInfo* record) {
   if (!Valid()) return FALSE;
   return Present::Painting::RenderObjectBitmap(record, cache_, canvas_->owner, canvas_->PalettePointers()) ? TRUE
-                                                                                                          : FALSE;
+                                                                                                           : FALSE;
 }
 
 BOOL PresentCanvas::RenderImageBitmap(PresentImageBitmapInfo* record) {
   if (!Valid()) return FALSE;
   return Present::Painting::RenderImageBitmap(record, cache_, canvas_->owner, canvas_->PalettePointers()) ? TRUE
-                                                                                                         : FALSE;
+                                                                                                          : FALSE;
 }

@@ -113,8 +113,7 @@ int32_t Canvas::PaintOverlay(PaintContext& context) {
     MovingBox& m = preview.moving;
     context.effector = &PaintDefaultEffector::Instance();
     m.node->PaintFirst(context, PaintPosition{m.dx, m.dy, 0});
-    painters.PaintMovingBranch(context, *m.node, PointF{m.dx, m.dy}, RectF{m.dx, m.dy, m.width, m.height},
-                               m.flag != 0);
+    painters.PaintMovingBranch(context, *m.node, PointF{m.dx, m.dy}, RectF{m.dx, m.dy, m.width, m.height}, m.flag != 0);
     context.effector = &PreviewEffector(flags);
   }
   if (preview.outline.active && !preview.outline.points.empty())

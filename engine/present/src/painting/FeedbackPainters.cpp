@@ -106,7 +106,8 @@ int32_t PaintMovingFeedback(PaintContext& context, const std::vector<PointF>& br
   if (branch.size() >= 2) {
     const std::vector<NativePointF> native = Native(branch);
     // A closed branch of at least 3 segments (a tapered one) is filled, any other stroked.
-    const bool closed = branchSegments >= 3 && branch.front().x == branch.back().x && branch.front().y == branch.back().y;
+    const bool closed =
+        branchSegments >= 3 && branch.front().x == branch.back().x && branch.front().y == branch.back().y;
     if (closed)
       NativeRenderFillPolygon(render, brush.Handle(), native.data(), LONG(native.size()), 0);
     else
@@ -128,9 +129,10 @@ int32_t PaintDroppingFeedback(PaintContext& context, const Drawing::Diagram* dra
   const PointF d = map.ToDevice(offset, PaintPosition{});
   if (dragged) {
     const RectF bounds = Drawing::NodeBounds(*dragged);
-    Frame(render, Grown(RectF{d.x + map.Length(bounds.x), d.y + bounds.y / 914400.0f * map.scaleY,
-                              map.Length(bounds.width), bounds.height / 914400.0f * map.scaleY},
-                        5),
+    Frame(render,
+          Grown(RectF{d.x + map.Length(bounds.x), d.y + bounds.y / 914400.0f * map.scaleY, map.Length(bounds.width),
+                      bounds.height / 914400.0f * map.scaleY},
+                5),
           kDroppingFrame, 5);
   }
   if (mode == 5) return 0;
@@ -172,8 +174,8 @@ int32_t PaintDroppingFeedback(PaintContext& context, const Drawing::Diagram* dra
   return 0;
 }
 
-int32_t PaintRelatingFeedback(PaintContext& context, const RectF* source, const RectF* target,
-                              const PointF* controls, int32_t count) {
+int32_t PaintRelatingFeedback(PaintContext& context, const RectF* source, const RectF* target, const PointF* controls,
+                              int32_t count) {
   NativeRender render = CurrentRender(context);
   if (!render) return 21;
   const DeviceMap map = MapOf(context);
@@ -184,7 +186,8 @@ int32_t PaintRelatingFeedback(PaintContext& context, const RectF* source, const 
     const PointF a = map.ToDevice(controls[0], PaintPosition{}), b = map.ToDevice(controls[1], PaintPosition{});
     if (pen.Valid()) NativeRenderDrawLine(render, pen.pen, a.x, a.y, b.x, b.y);
   }
-  for (int32_t i = 0; controls && i < count; ++i) Marker(render, map.ToDevice(controls[i], PaintPosition{}), context.zoom);
+  for (int32_t i = 0; controls && i < count; ++i)
+    Marker(render, map.ToDevice(controls[i], PaintPosition{}), context.zoom);
   return 0;
 }
 

@@ -70,7 +70,7 @@ bool SetFrame(Drawing::Diagram& node, float mx, float my, float w, float h) {
     const PointF p[4] = {{mx, my + h}, {mx + 0.1f * w, my + 0.5f * h}, {mx + 0.5f * w, my + 0.1f * h}, {mx + w, my}};
     if (!frame.SetPoints(p, 4)) return false;
   } else if (k >= 300 && k <= 304) {
-    const PointF p[7] = {{mx, my + 0.3f * h},     {mx + 0.6f * w, my}, {mx + w, my}, {mx + w, my + h},
+    const PointF p[7] = {{mx, my + 0.3f * h},     {mx + 0.6f * w, my}, {mx + w, my},       {mx + w, my + h},
                          {mx + 0.6f * w, my + h}, {mx, my + 0.7f * h}, {mx, my + 0.3f * h}};
     if (!frame.SetPoints(p, 7)) return false;
   } else {
@@ -158,8 +158,8 @@ bool RenderImageBitmap(PresentImageBitmapInfo* info, StyleCache* cache, IPresent
     if (!image) continue;
     // The picture's adjustments at the cell's size.
     if (PictureAdjusted(*shape->picture)) {
-      const NativeRecolorRecord record = Rendering::RecolorRecordOf(*shape->picture, LONG(info->cellWidth),
-                                                                    LONG(info->cellHeight), palette);
+      const NativeRecolorRecord record =
+          Rendering::RecolorRecordOf(*shape->picture, LONG(info->cellWidth), LONG(info->cellHeight), palette);
       image.reset(Rendering::RecolorImage(record, image.release()));
     }
     if (image && image->HasArea())

@@ -67,7 +67,7 @@ class IPresentDesigner : public IUnknown {
   virtual BOOL ConvertImageFile(const WCHAR* source, const WCHAR* target, LONG code, LONG option) = 0;  // 26
   virtual BOOL GetImageFileSize(const WCHAR* path, SIZE* out, LONG dpiX, LONG dpiY) = 0;                // 27
   virtual BOOL InitImaging(LONG_PTR, LONG_PTR) = 0;                                                     // 28
-  virtual BOOL RenderStripImage(PresentStripInfo* record) = 0;                                                      // 29
+  virtual BOOL RenderStripImage(PresentStripInfo* record) = 0;                                          // 29
 
  protected:
   ~IPresentDesigner() = default;

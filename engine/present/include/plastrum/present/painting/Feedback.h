@@ -42,8 +42,8 @@ PLASTRUM_API int32_t PaintMovingFeedback(PaintContext& context, const std::vecto
                                          bool flag);
 // The dropping box: a frame around the dragged node at the offset; unless mode 5, the target
 // with its four zones, the mode's zone filled (1 top, 2 bottom, 3 left, 4 right).
-PLASTRUM_API int32_t PaintDroppingFeedback(PaintContext& context, const Drawing::Diagram* dragged,
-                                           const PointF& offset, const RectF& target, int32_t mode);
+PLASTRUM_API int32_t PaintDroppingFeedback(PaintContext& context, const Drawing::Diagram* dragged, const PointF& offset,
+                                           const RectF& target, int32_t mode);
 // The relating box: frames around the source and target bounds, the free line for exactly
 // two control points without a target, and a marker on every control point.
 PLASTRUM_API int32_t PaintRelatingFeedback(PaintContext& context, const RectF* source, const RectF* target,
