@@ -258,6 +258,7 @@ class PresentShapePainter : public PresentPainters {
     record.style = &style.shape;
     Present::Painting::ResolvePaintColors(record.colors, &style.shape, node_->category, kind, nullptr);
     record.flags = flags;
+    record.innerShadow = style.shadow.type >= 10 && style.shadow.type <= 18;
     record.box = node_->geometry->segments.Box();
     PaintContext context = canvas_->Drawing()->MakePaintContext();
     context.canvas = canvas_->Drawing();
@@ -357,6 +358,31 @@ TEST_F(PresentShapePainter, ShadowsAreSharpUpToTwoPixelsOfBlur) {
       EXPECT_EQ(target_.At(91, int(y) + 30), 0xFFFFFFu);
     y += 90;
   }
+}
+
+TEST_F(PresentShapePainter, AnInnerShadowStaysInsideTheFigure) {
+  HandStyle style;
+  style.fill.type = 1;
+  style.fill.solidColor = HandStyle::Rgb(0xFFFFFFFF);
+  style.shadow.type = 10;  // inside
+  style.shadow.color = HandStyle::Rgb(0xFF000000);
+  style.shadow.distance = 8 * 9525;
+  ASSERT_EQ(PaintFigure(style, 402, 50, 50, 80, 80, FigurePaint::kFill | FigurePaint::kShadow), 0);
+  EXPECT_EQ(target_.At(45, 90), 0xFFFFFFu);  // nothing outside
+  EXPECT_EQ(target_.At(135, 90), 0xFFFFFFu);
+  EXPECT_EQ(target_.At(90, 90), 0xFFFFFFu);  // the middle stays lit
+  // The figure's hole lies the distance away against the angle (0: to the left), so the shadow
+  // shows along the inner right edge.
+  EXPECT_EQ(target_.At(126, 90), 0x000000u);
+  EXPECT_EQ(target_.At(53, 90), 0xFFFFFFu);
+  // Nothing without distance and with a blur of 2 px or less.
+  style.shadow.distance = 0;
+  style.shadow.blur = 19050 / 2;
+  LuminarJournalClear();
+  LuminarJournalEnable(TRUE);
+  ASSERT_EQ(PaintFigure(style, 402, 50, 150, 20, 20, FigurePaint::kFill | FigurePaint::kShadow), 0);
+  LuminarJournalEnable(FALSE);
+  EXPECT_EQ(Journal().find("DrawImageRect"), std::string::npos);
 }
 
 TEST_F(PresentShapePainter, AtZoomNearOneTheShadowBitmapKeepsItsSize) {

@@ -74,3 +74,73 @@ int32_t PaintOuterShadow(NativeRender render, const DeviceMap& map, const Drawin
 }
 
 }  // namespace Present::Painting
+
+namespace Present::Painting {
+
+int32_t PaintInnerShadow(NativeRender render, const DeviceMap& map, const std::vector<PointF>& points,
+                         const RectF& rect, const FigurePaint& record) {
+  if (!render) return 21;
+  const Style::ShadowRecord* shadow = record.style ? record.style->shadow : nullptr;
+  if (!shadow || points.size() < 3) return 0;
+  if (shadow->distance == 0 && !(shadow->blur >= 19050.0f)) return 0;
+  const float zoomX = map.scaleX / 96 > 0.99f && map.scaleX / 96 < 1.01f ? 1.0f : map.scaleX / 96;
+  const float zoomY = map.scaleY / 96 > 0.99f && map.scaleY / 96 < 1.01f ? 1.0f : map.scaleY / 96;
+  if (!(zoomX > 0) || !(zoomY > 0)) return 0;
+  const float d = std::fabs(shadow->distance);
+  const float m = d / 914400.0f * 96;
+  const double bw = std::trunc((double(rect.width) / zoomX + 2 * m)),
+               bh = std::trunc(double(rect.height) / zoomY + 2 * m);
+  if (!(bw >= 1 && bh >= 1) || bw > KX2_IMAGE_MAX_SIDE || bh > KX2_IMAGE_MAX_SIDE || bw * bh > 16777216.0) return 3;
+  std::unique_ptr<Rendering::Bitmap> bitmap(Rendering::Bitmap::Create(int32_t(bw), int32_t(bh), true));
+  if (!bitmap) return 3;
+  {
+    Rendering::RenderRecord target;
+    if (!target.render || !NativeCreateRenderImage(target.render, bitmap->Handle())) return 3;
+    NativeRenderSetSmoothingMode(target.render, 1);
+    std::vector<NativePointF> mapped;
+    for (const PointF& p : points)
+      mapped.push_back(NativePointF{m + (p.x - rect.x) / zoomX, m + (p.y - rect.y) / zoomY});
+    // The bitmap less the figure, in the shadow's colour.
+    const NativeRectF whole{0, 0, float(bw), float(bh)};
+    NativeRegion region = GetNativeRegion();
+    NativePath hole = GetNativePath();
+    Rendering::SolidColorBrush fill(record.colors.fillShadowColor);
+    if (region && hole && fill.Valid() && NativeCreateRegionRect(region, &whole) &&
+        NativeCreatePath(hole, mapped.data(), LONG(mapped.size()), 0) && NativeRegionCombinePath(region, hole, 3) == 0)
+      NativeRenderFillRegion(target.render, fill.Handle(), region);
+    if (hole) ReleaseNativePath(hole);
+    if (region) ReleaseNativeRegion(region);
+    target.Detach();
+  }
+  if (shadow->blur > 19050.0f) {
+    std::unique_ptr<Rendering::Bitmap> blurred(
+        Rendering::BlurImage(bitmap.get(), std::rint(shadow->blur / 914400.0f * 96 * 0.5f)));
+    if (blurred) bitmap = std::move(blurred);
+  }
+  // The figure's hole lies the distance away against the angle; only what falls inside the
+  // figure shows.
+  const PointF position{rect.x, rect.y};
+  PointF at{position.x - m * zoomX, position.y};
+  float angle = std::fmod(shadow->angle, 360.0f);
+  if (angle < 0) angle += 360;
+  ::Present::Geometry::RotatePoint(position, at, angle);
+  at.x -= m * zoomX;
+  at.y -= m * zoomY;
+  std::vector<NativePointF> clipPoints;
+  for (const PointF& p : points) clipPoints.push_back(NativePointF{p.x, p.y});
+  NativePath path = GetNativePath();
+  NativeRegion clip = GetNativeRegion();
+  bool clipped = false;
+  if (path && clip && NativeCreatePath(path, clipPoints.data(), LONG(clipPoints.size()), 0) &&
+      NativeCreateRegionPath(clip, path))
+    clipped = NativeRenderSetRegion(render, clip) == 0;
+  const LONG status =
+      clipped ? NativeRenderDrawImageRect(render, bitmap->Handle(), at.x, at.y, float(bw) * zoomX, float(bh) * zoomY)
+              : 0;
+  if (clipped) NativeRenderResetRegion(render);
+  if (path) ReleaseNativePath(path);
+  if (clip) ReleaseNativeRegion(clip);
+  return status == 0 ? 0 : 3;
+}
+
+}  // namespace Present::Painting

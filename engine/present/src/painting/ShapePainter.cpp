@@ -83,6 +83,8 @@ int32_t PaintShape(PaintContext& context, const Drawing::Diagram& node, const Pa
     code = PaintOuterShadow(render, map, node, points, rect, record);
   if (record.flags & FigurePaint::kFill) code = FillOutline(context, render, points, rect, record);
   if (record.flags & FigurePaint::kPicture) code = PaintPicture(context, render, points, rect, record);
+  if ((record.flags & FigurePaint::kShadow) && record.innerShadow)
+    code = PaintInnerShadow(render, map, points, rect, record);
   if (record.flags & FigurePaint::kStroke) code = StrokeOutline(render, map, stroked, strokeRect, record);
   return code;
 }

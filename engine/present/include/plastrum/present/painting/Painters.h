@@ -60,6 +60,10 @@ PLASTRUM_API int32_t FillOutline(PaintContext& context, NativeRender render, con
                                  const RectF& rect, const FigurePaint& record);
 PLASTRUM_API int32_t PaintOuterShadow(NativeRender render, const DeviceMap& map, const Drawing::Diagram& node,
                                       const std::vector<PointF>& points, const RectF& rect, const FigurePaint& record);
+// The inner shadow: the figure's surroundings in the shadow colour, displaced against the
+// angle and clipped to the figure, so that only the shadow falling inside it shows.
+PLASTRUM_API int32_t PaintInnerShadow(NativeRender render, const DeviceMap& map, const std::vector<PointF>& points,
+                                      const RectF& rect, const FigurePaint& record);
 PLASTRUM_API int32_t PaintPicture(PaintContext& context, NativeRender render, const std::vector<PointF>& points,
                                   const RectF& rect, const FigurePaint& record);
 
