@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include <foliant/common/xml_walk.h>
 #include <foliant/import_base.h>
 #include <vantorel/exports.h>
 #include <vantorel/testing/leak_check.h>
@@ -61,6 +62,24 @@ TEST_F(FoliantXmlRead, AttributeReads) {
   next->Release();
   offset->Release();
   EXPECT_EQ(base.FindChildElementByName(root_, u"ap:offset"), nullptr) << "tags compare exactly";
+}
+
+// Plain attributes by name: a namespace declaration is none, a prefixed name is its own.
+TEST_F(FoliantXmlRead, ElementAttributesAnswerPlainAttributesOnly) {
+  const foliant::ElementAttributes root(root_);
+  EXPECT_FALSE(root.Has(u"xmlns:ap")) << "a declaration, though the element's reads answer it";
+  EXPECT_EQ(root.Get(u"xmlns:ap"), nullptr);
+  ImportBase base;
+  IKX2XMLElement* offset = base.FindChildElementByName(root_, u"ap:Offset");
+  ASSERT_TRUE(offset);
+  const foliant::ElementAttributes attributes(offset);
+  EXPECT_TRUE(attributes.Has(u"CY")) << "present though empty";
+  EXPECT_EQ(std::u16string(attributes.Get(u"CY")), u"");
+  EXPECT_EQ(std::u16string(attributes.Get(u"Count")), u"42");
+  EXPECT_FALSE(attributes.Has(u"CZ"));
+  EXPECT_EQ(attributes.Get(u"cx"), nullptr) << "names compare exactly";
+  EXPECT_FALSE(foliant::ElementAttributes(nullptr).Has(u"CX"));
+  offset->Release();
 }
 
 TEST_F(FoliantXmlRead, ChildAttributes) {
