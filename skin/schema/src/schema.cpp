@@ -5,6 +5,7 @@
 #include "ornatex/draw/draw_helpers.h"
 #include "ornatex/schema/color_filter.h"
 #include "ornatex/schema/resource_file.h"
+#include "ornatex/schema/skin_class.h"
 
 namespace {
 
@@ -77,6 +78,7 @@ CKtkSkinManagerSchema::CKtkSkinManagerSchema(CKtkSkinManagerResourceFile* reader
 }
 
 CKtkSkinManagerSchema::~CKtkSkinManagerSchema() {
+  m_classes.clear();  // their caches point into the property table
   variants_.clear();
   m_properties.clear();
   m_metrics.reset();

@@ -2,6 +2,7 @@
 // part, state and property identifier, with a fixed inheritance chain for lookups.
 #pragma once
 
+#include <map>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -14,6 +15,7 @@
 #include "ornatex/export.h"
 
 class CKtkSkinManagerResourceFile;
+class CKtkSkinManagerClass;
 
 // Property record types.
 #define KTK_PT_STRING 1
@@ -86,6 +88,8 @@ class ORNATEX_API CKtkSkinManagerSchema : public CCmdTarget {
   int m_globalsCode;
   int m_windowCode;
   std::unique_ptr<CKtkSkinManagerMetrics> m_metrics;
+  // The classes asked for so far, by upper-case name (KtkSchemaClass).
+  std::map<std::u16string, std::unique_ptr<CKtkSkinManagerClass>> m_classes;
 
  private:
   // The records of one class and identifier by part and state, so that a lookup walks

@@ -1,0 +1,162 @@
+// Theme part drawing from a folder skin: backgrounds by type, frames by state, true size,
+// glyphs and border fills, probed by pixels.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <kx2/PathMap.h>
+#include <kx2/Utf.h>
+#include <win/gdi.h>
+
+#include "ornatex/schema/resource_file.h"
+#include "ornatex/schema/schema.h"
+#include "ornatex/schema/skin_class.h"
+#include "ornatex/schema/skin_loader.h"
+
+namespace {
+
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+
+std::string Temp() {
+  const char* tmp = std::getenv("TMPDIR");
+  return tmp && *tmp ? tmp : "/tmp";
+}
+
+// A 24-bit BMP file of w x h from a function of (x, y) giving a COLORREF.
+template <class Pixel>
+void WriteBmp(const std::string& path, int w, int h, Pixel pixel) {
+  const int stride = (w * 3 + 3) / 4 * 4;
+  std::vector<uint8_t> v = {'B', 'M'};
+  auto put32 = [&](uint32_t x) {
+    for (int i = 0; i < 4; ++i) v.push_back(static_cast<uint8_t>(x >> (8 * i)));
+  };
+  put32(static_cast<uint32_t>(54 + stride * h));
+  put32(0);
+  put32(54);
+  put32(40);
+  put32(static_cast<uint32_t>(w));
+  put32(static_cast<uint32_t>(h));
+  v.push_back(1), v.push_back(0), v.push_back(24), v.push_back(0);
+  for (int i = 0; i < 6; ++i) put32(0);
+  for (int y = h - 1; y >= 0; --y) {
+    for (int x = 0; x < w; ++x) {
+      const COLORREF c = pixel(x, y);
+      v.push_back(GetBValue(c)), v.push_back(GetGValue(c)), v.push_back(GetRValue(c));
+    }
+    v.resize(v.size() + static_cast<size_t>(stride - w * 3), 0);
+  }
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(v.data()), static_cast<std::streamsize>(v.size()));
+}
+
+struct Canvas {
+  Canvas(int w, int h) {
+    HDC screen = GetDC(nullptr);
+    dc = CreateCompatibleDC(screen);
+    bitmap = CreateCompatibleBitmap(screen, w, h);
+    ReleaseDC(nullptr, screen);
+    old = SelectObject(dc, bitmap);
+    RECT all{0, 0, w, h};
+    HBRUSH white = CreateSolidBrush(kWhite);
+    FillRect(dc, &all, white);
+    DeleteObject(white);
+  }
+  ~Canvas() {
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+  }
+  COLORREF At(int x, int y) const { return GetPixel(dc, x, y); }
+  HDC dc;
+  HBITMAP bitmap;
+  HGDIOBJ old;
+};
+
+class PartDrawing : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = Temp() + "/partskin";
+    mkdir(folder_.c_str(), 0700);
+    // Three 4 x 4 frames side by side: red, green, blue.
+    WriteBmp(folder_ + "/strip.bmp", 12, 4, [](int x, int) {
+      return x < 4 ? RGB(255, 0, 0) : x < 8 ? RGB(0, 255, 0) : RGB(0, 0, 255);
+    });
+    WriteBmp(folder_ + "/big.bmp", 20, 20, [](int, int) { return RGB(10, 20, 30); });
+  }
+  CKtkSkinManagerClass* Load(const std::vector<std::u16string>& lines) {
+    std::ofstream ini(folder_ + "/skin.ini");
+    for (const auto& line : lines) ini << kx2::Utf16ToUtf8(line) << "\n";
+    ini.close();
+    EXPECT_TRUE(reader_.Open(kx2::ToWindowsPath(folder_).c_str(), u"skin.ini"));
+    schema_.reset(KtkLoadSkinSchema(reader_));
+    return KtkSchemaClass(*schema_, u"Button");
+  }
+  std::string folder_;
+  CKtkSkinManagerResourceFile reader_;
+  std::unique_ptr<CKtkSkinManagerSchema> schema_;
+};
+
+TEST_F(PartDrawing, BackgroundTypesAndStateFrames) {
+  CKtkSkinManagerClass* button = Load({u"[Button]", u"ImageFile = strip.bmp", u"ImageCount = 3", u"[Button.2]",
+                                       u"BgType = 2", u"ImageFile = strip.bmp"});
+  ASSERT_NE(button, nullptr);
+  Canvas canvas(10, 10);
+  EXPECT_EQ(button->DrawThemeBackground(canvas.dc, 2, 1, RECT{0, 0, 10, 10}), 1);  // type 2: nothing
+  EXPECT_EQ(canvas.At(5, 5), kWhite);
+  const struct {
+    int state;
+    COLORREF color;
+  } states[] = {
+      {0, RGB(255, 0, 0)}, {1, RGB(255, 0, 0)}, {2, RGB(0, 255, 0)}, {3, RGB(0, 0, 255)}, {4, RGB(255, 0, 0)}};
+  for (const auto& s : states) {
+    EXPECT_EQ(button->DrawThemeBackground(canvas.dc, 1, s.state, RECT{0, 0, 10, 10}), 1);
+    EXPECT_EQ(canvas.At(5, 5), s.color) << s.state;
+  }
+  CKtkSkinManagerClass* edit = KtkSchemaClass(*schema_, u"EDIT");
+  ASSERT_NE(edit, nullptr);
+  EXPECT_EQ(edit->DrawThemeBackground(canvas.dc, 1, 1, RECT{0, 0, 10, 10}), 0);  // no image
+  EXPECT_EQ(KtkSchemaClass(*schema_, u"NoSuchClass"), nullptr);
+}
+
+TEST_F(PartDrawing, TrueSizeLargerThanTheRectangleOverflowsRightAndBottom) {
+  CKtkSkinManagerClass* button = Load({u"[Button]", u"ImageFile = big.bmp", u"SizingType = 0"});
+  Canvas canvas(40, 40);
+  EXPECT_EQ(button->DrawThemeBackground(canvas.dc, 1, 1, RECT{10, 10, 20, 20}), 1);
+  EXPECT_EQ(canvas.At(9, 15), kWhite);  // nothing left of the rectangle
+  EXPECT_EQ(canvas.At(15, 9), kWhite);  // nor above it
+  EXPECT_EQ(canvas.At(10, 10), RGB(10, 20, 30));
+  EXPECT_EQ(canvas.At(29, 29), RGB(10, 20, 30));  // 20 x 20 from the corner
+  EXPECT_EQ(canvas.At(30, 30), kWhite);
+}
+
+TEST_F(PartDrawing, GlyphWithoutSizeChosenFilesAnswersZeroAfterTheBackground) {
+  CKtkSkinManagerClass* button =
+      Load({u"[Button]", u"ImageFile = strip.bmp", u"ImageCount = 3", u"GlyphType = 1", u"ImageSelectType = 1"});
+  Canvas canvas(10, 10);
+  EXPECT_EQ(button->DrawThemeBackground(canvas.dc, 1, 2, RECT{0, 0, 10, 10}), 1);
+  EXPECT_EQ(canvas.At(5, 5), RGB(0, 255, 0));  // the background was drawn
+  EXPECT_EQ(button->DrawGlyph(canvas.dc, 1, 2, RECT{0, 0, 10, 10}), 0);
+}
+
+TEST_F(PartDrawing, BorderFillPaintsFourStripsAndTheFill) {
+  CKtkSkinManagerClass* button =
+      Load({u"[Button]", u"BgType = 1", u"BorderSize = 2", u"BorderColor = 255, 0, 0", u"FillColor = 0, 0, 255",
+            u"[Button.3]", u"BgType = 1", u"BorderColor = 0, 255, 0", u"BorderOnly = true", u"FillColor = 0, 0, 255"});
+  Canvas canvas(12, 12);
+  EXPECT_EQ(button->DrawThemeBackground(canvas.dc, 1, 1, RECT{1, 1, 11, 11}), 1);
+  for (POINT p : {POINT{1, 1}, POINT{10, 10}, POINT{1, 6}, POINT{10, 6}, POINT{6, 2}, POINT{6, 9}})
+    EXPECT_EQ(canvas.At(p.x, p.y), RGB(255, 0, 0)) << p.x << "," << p.y;
+  EXPECT_EQ(canvas.At(3, 3), RGB(0, 0, 255));
+  EXPECT_EQ(canvas.At(0, 0), kWhite);
+  Canvas borderOnly(12, 12);
+  EXPECT_EQ(button->DrawThemeBackground(borderOnly.dc, 3, 1, RECT{0, 0, 12, 12}), 1);
+  EXPECT_EQ(borderOnly.At(0, 0), RGB(0, 255, 0));
+  EXPECT_EQ(borderOnly.At(6, 6), kWhite);
+}
+
+}  // namespace
