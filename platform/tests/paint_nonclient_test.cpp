@@ -4,7 +4,9 @@
 #include <cairo.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "kx2/Clock.h"
@@ -133,6 +135,13 @@ TEST_F(NonClientTest, ScrollArrowRepeatsOnTheClockAndEndsOnRelease) {
   const auto commands = Commands(w, WM_VSCROLL);
   ASSERT_FALSE(commands.empty());
   EXPECT_EQ(LOWORD(commands.back().second), SB_ENDSCROLL);
+  // For a person: the frame with its bar, thumb at the top.
+  if (const char* dir = std::getenv("KX2_TEST_OUTPUT")) {
+    const std::string path = std::string(dir) + "/paint_scrollbar.png";
+    cairo_surface_t* capture = Kx2CaptureWindow(w);
+    Kx2WriteCapturePng(capture, std::u16string(path.begin(), path.end()).c_str());
+    cairo_surface_destroy(capture);
+  }
 }
 
 TEST_F(NonClientTest, ThumbDragTracksThenLands) {

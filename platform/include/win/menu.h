@@ -12,6 +12,10 @@
 #include "win/errors.h"
 #include "win/types.h"
 
+#ifndef ERROR_MENU_ITEM_NOT_FOUND
+#define ERROR_MENU_ITEM_NOT_FOUND 1456L
+#endif
+
 #define MF_INSERT 0x00000000L
 #define MF_CHANGE 0x00000080L
 #define MF_APPEND 0x00000100L
@@ -75,3 +79,71 @@ KX2_EXPORT UINT GetMenuState(HMENU hMenu, UINT uId, UINT uFlags);
 // Copies the item's text (at most cchMax - 1 units and a terminator); with a null buffer
 // returns the length. 0 when there is no such item.
 KX2_EXPORT int GetMenuStringW(HMENU hMenu, UINT uIDItem, LPWSTR lpString, int cchMax, UINT flags);
+
+// Check and enable states by command (searching sub-menus too) or by position. Each answers
+// the item's previous state, or -1 (as DWORD / UINT) when there is no such item: a command
+// that no item carries changes nothing.
+KX2_EXPORT DWORD CheckMenuItem(HMENU hMenu, UINT uIDCheckItem, UINT uCheck);
+KX2_EXPORT BOOL EnableMenuItem(HMENU hMenu, UINT uIDEnableItem, UINT uEnable);
+// One item of a menu may be its default (MF_DEFAULT); (UINT)-1 clears it.
+#define GMDI_USEDISABLED 0x0001L
+#define GMDI_GOINTOPOPUPS 0x0002L
+KX2_EXPORT BOOL SetMenuDefaultItem(HMENU hMenu, UINT uItem, UINT fByPos);
+// The default item's command (or position with fByPos); -1 (as UINT) when there is none, or
+// it is disabled without GMDI_USEDISABLED. GMDI_GOINTOPOPUPS follows a default pop-up.
+KX2_EXPORT UINT GetMenuDefaultItem(HMENU hMenu, UINT fByPos, UINT gmdiFlags);
+
+// ---- Item information ----------------------------------------------------------------------
+#define MIIM_STATE 0x00000001
+#define MIIM_ID 0x00000002
+#define MIIM_SUBMENU 0x00000004
+#define MIIM_CHECKMARKS 0x00000008
+#define MIIM_TYPE 0x00000010
+#define MIIM_DATA 0x00000020
+#define MIIM_STRING 0x00000040
+#define MIIM_BITMAP 0x00000080
+#define MIIM_FTYPE 0x00000100
+
+#define MFT_STRING MF_STRING
+#define MFT_BITMAP MF_BITMAP
+#define MFT_MENUBARBREAK MF_MENUBARBREAK
+#define MFT_MENUBREAK MF_MENUBREAK
+#define MFT_OWNERDRAW MF_OWNERDRAW
+#define MFT_RADIOCHECK 0x00000200L
+#define MFT_SEPARATOR MF_SEPARATOR
+#define MFT_RIGHTORDER 0x00002000L
+#define MFT_RIGHTJUSTIFY MF_RIGHTJUSTIFY
+#define MFS_GRAYED 0x00000003L
+#define MFS_DISABLED MFS_GRAYED
+#define MFS_CHECKED MF_CHECKED
+#define MFS_HILITE MF_HILITE
+#define MFS_ENABLED MF_ENABLED
+#define MFS_UNCHECKED MF_UNCHECKED
+#define MFS_UNHILITE MF_UNHILITE
+#define MFS_DEFAULT MF_DEFAULT
+
+// This build's layout (pointer-sized handles and data: 80 bytes); the record without its
+// last field (hbmpItem), as older callers give it, is taken too.
+struct MENUITEMINFOW {
+  UINT cbSize;
+  UINT fMask;
+  UINT fType;
+  UINT fState;
+  UINT wID;
+  HMENU hSubMenu;
+  HBITMAP hbmpChecked;
+  HBITMAP hbmpUnchecked;
+  ULONG_PTR dwItemData;
+  LPWSTR dwTypeData;
+  UINT cch;
+  HBITMAP hbmpItem;
+};
+typedef MENUITEMINFOW* LPMENUITEMINFOW;
+typedef const MENUITEMINFOW* LPCMENUITEMINFOW;
+
+// By command (sub-menus searched) or position. FALSE with ERROR_MENU_ITEM_NOT_FOUND when
+// no item answers, ERROR_INVALID_PARAMETER for a record of another size.
+KX2_EXPORT BOOL GetMenuItemInfoW(HMENU hmenu, UINT item, BOOL fByPosition, LPMENUITEMINFOW lpmii);
+KX2_EXPORT BOOL SetMenuItemInfoW(HMENU hmenu, UINT item, BOOL fByPositon, LPCMENUITEMINFOW lpmii);
+// Inserts before the item named (a position past the end appends).
+KX2_EXPORT BOOL InsertMenuItemW(HMENU hmenu, UINT item, BOOL fByPosition, LPCMENUITEMINFOW lpmi);

@@ -2,6 +2,8 @@
 #include "kx2/ErrorBoundary.h"
 #include <win/menu.h>
 
+#include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -15,10 +17,12 @@
 namespace {
 
 struct MenuItem {
-  UINT flags = 0;
+  UINT flags = 0;  // type and state bits (MF_, MFT_, MFS_ share their values)
   UINT_PTR id = 0;
   std::u16string text;
   HMENU popup = nullptr;
+  HBITMAP checked = nullptr, unchecked = nullptr, bitmap = nullptr;
+  ULONG_PTR data = 0;
 };
 
 class Menu final : public kx2::KernelObject {
@@ -134,6 +138,27 @@ const MenuItem* ItemAt(const Menu& menu, UINT item, UINT flags) {
   return nullptr;
 }
 
+// The item a command or position names; by command, sub-menus are searched too (depth
+// bounded). The menu that holds it is kept alive through `holder`.
+MenuItem* FindItem(HMENU handle, UINT item, UINT flags, std::shared_ptr<Menu>* holder, int depth = 0) {
+  std::shared_ptr<Menu> menu = Find(handle);
+  if (!menu || depth > 64) return nullptr;
+  if (flags & MF_BYPOSITION) {
+    if (item >= menu->items.size()) return nullptr;
+    *holder = menu;
+    return &menu->items[item];
+  }
+  for (MenuItem& i : menu->items) {
+    if (!(i.flags & MF_POPUP) && i.id == item) {
+      *holder = menu;
+      return &i;
+    }
+    if (i.flags & MF_POPUP)
+      if (MenuItem* found = FindItem(i.popup, item, flags, holder, depth + 1)) return found;
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 HMENU CreateMenu() { return NewMenu(); }
@@ -228,4 +253,203 @@ int GetMenuStringW(HMENU hMenu, UINT uIDItem, LPWSTR lpString, int cchMax, UINT 
   std::memcpy(lpString, item->text.data(), n * sizeof(char16_t));
   lpString[n] = 0;
   return static_cast<int>(n);
+}
+
+DWORD CheckMenuItem(HMENU hMenu, UINT uIDCheckItem, UINT uCheck) {
+  std::shared_ptr<Menu> holder;
+  MenuItem* item = FindItem(hMenu, uIDCheckItem, uCheck & MF_BYPOSITION, &holder);
+  if (!item) return static_cast<DWORD>(-1);
+  const DWORD previous = item->flags & MF_CHECKED;
+  item->flags = (item->flags & ~MF_CHECKED) | (uCheck & MF_CHECKED);
+  return previous;
+}
+
+BOOL EnableMenuItem(HMENU hMenu, UINT uIDEnableItem, UINT uEnable) {
+  std::shared_ptr<Menu> holder;
+  MenuItem* item = FindItem(hMenu, uIDEnableItem, uEnable & MF_BYPOSITION, &holder);
+  if (!item) return -1;
+  const UINT previous = item->flags & (MF_GRAYED | MF_DISABLED);
+  item->flags = (item->flags & ~(MF_GRAYED | MF_DISABLED)) | (uEnable & (MF_GRAYED | MF_DISABLED));
+  return static_cast<BOOL>(previous);
+}
+
+BOOL SetMenuDefaultItem(HMENU hMenu, UINT uItem, UINT fByPos) {
+  std::shared_ptr<Menu> menu = Find(hMenu);
+  if (!menu) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  MenuItem* chosen = nullptr;
+  if (uItem != static_cast<UINT>(-1)) {
+    for (size_t i = 0; i < menu->items.size() && !chosen; ++i) {
+      MenuItem& candidate = menu->items[i];
+      if (fByPos ? i == uItem : (!(candidate.flags & MF_POPUP) && candidate.id == uItem)) chosen = &candidate;
+    }
+    if (!chosen) return FALSE;
+  }
+  for (MenuItem& i : menu->items) i.flags &= ~MF_DEFAULT;
+  if (chosen) chosen->flags |= MF_DEFAULT;
+  return TRUE;
+}
+
+UINT GetMenuDefaultItem(HMENU hMenu, UINT fByPos, UINT gmdiFlags) {
+  HMENU current = hMenu;
+  for (int depth = 0; depth <= 64; ++depth) {
+    std::shared_ptr<Menu> menu = Find(current);
+    if (!menu) return static_cast<UINT>(-1);
+    size_t at = 0;
+    while (at < menu->items.size() && !(menu->items[at].flags & MF_DEFAULT)) ++at;
+    if (at == menu->items.size()) return static_cast<UINT>(-1);
+    const MenuItem& item = menu->items[at];
+    if ((item.flags & (MF_GRAYED | MF_DISABLED)) && !(gmdiFlags & GMDI_USEDISABLED)) return static_cast<UINT>(-1);
+    if ((item.flags & MF_POPUP) && (gmdiFlags & GMDI_GOINTOPOPUPS)) {
+      // A default pop-up with a default of its own gives that; else the pop-up itself.
+      const UINT inner = GetMenuDefaultItem(item.popup, fByPos, gmdiFlags & ~GMDI_GOINTOPOPUPS);
+      if (inner != static_cast<UINT>(-1)) {
+        current = item.popup;
+        continue;
+      }
+    }
+    return fByPos ? static_cast<UINT>(at) : static_cast<UINT>(item.id);
+  }
+  return static_cast<UINT>(-1);
+}
+
+namespace {
+
+constexpr UINT kTypeBits = MFT_BITMAP | MFT_MENUBARBREAK | MFT_MENUBREAK | MFT_OWNERDRAW | MFT_RADIOCHECK |
+                           MFT_SEPARATOR | MFT_RIGHTORDER | MFT_RIGHTJUSTIFY;
+constexpr UINT kStateBits = MFS_GRAYED | MFS_CHECKED | MFS_HILITE | MFS_DEFAULT;
+
+bool SizeAccepted(UINT size) { return size == sizeof(MENUITEMINFOW) || size == offsetof(MENUITEMINFOW, hbmpItem); }
+
+bool HasLastField(UINT size) { return size == sizeof(MENUITEMINFOW); }
+
+// Applies what the record's mask names; false for a sub-menu handle that is not a menu.
+bool Apply(MenuItem& item, const MENUITEMINFOW& info) {
+  const UINT mask = info.fMask;
+  if ((mask & MIIM_SUBMENU) && info.hSubMenu && !Find(info.hSubMenu)) return false;
+  if (mask & (MIIM_TYPE | MIIM_FTYPE)) item.flags = (item.flags & ~kTypeBits) | (info.fType & kTypeBits);
+  if (mask & MIIM_TYPE) {
+    // The old form: the type says whether dwTypeData is text or a bitmap.
+    if (info.fType & MFT_BITMAP) {
+      item.bitmap = reinterpret_cast<HBITMAP>(info.dwTypeData);
+      item.text.clear();
+    } else if (!(info.fType & (MFT_SEPARATOR | MFT_OWNERDRAW))) {
+      item.text = info.dwTypeData ? std::u16string(info.dwTypeData) : std::u16string();
+    }
+  }
+  if (mask & MIIM_STRING) item.text = info.dwTypeData ? std::u16string(info.dwTypeData) : std::u16string();
+  if ((mask & MIIM_BITMAP) && HasLastField(info.cbSize)) item.bitmap = info.hbmpItem;
+  if (mask & MIIM_STATE) item.flags = (item.flags & ~kStateBits) | (info.fState & kStateBits);
+  if (mask & MIIM_ID) item.id = info.wID;
+  if (mask & MIIM_SUBMENU) {
+    item.popup = info.hSubMenu;
+    if (info.hSubMenu)
+      item.flags |= MF_POPUP;
+    else
+      item.flags &= ~MF_POPUP;
+  }
+  if (mask & MIIM_CHECKMARKS) item.checked = info.hbmpChecked, item.unchecked = info.hbmpUnchecked;
+  if (mask & MIIM_DATA) item.data = info.dwItemData;
+  return true;
+}
+
+}  // namespace
+
+BOOL GetMenuItemInfoW(HMENU hmenu, UINT item, BOOL fByPosition, LPMENUITEMINFOW lpmii) {
+  return kx2::Guard(FALSE, [&]() -> BOOL {
+    if (!lpmii || !SizeAccepted(lpmii->cbSize)) {
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return FALSE;
+    }
+    if (!Find(hmenu)) {
+      SetLastError(ERROR_INVALID_HANDLE);
+      return FALSE;
+    }
+    std::shared_ptr<Menu> holder;
+    const MenuItem* found = FindItem(hmenu, item, fByPosition ? MF_BYPOSITION : 0, &holder);
+    if (!found) {
+      SetLastError(ERROR_MENU_ITEM_NOT_FOUND);
+      return FALSE;
+    }
+    const UINT mask = lpmii->fMask;
+    if (mask & (MIIM_TYPE | MIIM_FTYPE)) lpmii->fType = found->flags & kTypeBits;
+    if (mask & MIIM_STATE) lpmii->fState = found->flags & kStateBits;
+    if (mask & MIIM_ID) lpmii->wID = static_cast<UINT>(found->id);
+    if (mask & MIIM_SUBMENU) lpmii->hSubMenu = found->popup;
+    if (mask & MIIM_CHECKMARKS) lpmii->hbmpChecked = found->checked, lpmii->hbmpUnchecked = found->unchecked;
+    if (mask & MIIM_DATA) lpmii->dwItemData = found->data;
+    if ((mask & MIIM_BITMAP) && HasLastField(lpmii->cbSize)) lpmii->hbmpItem = found->bitmap;
+    const bool bitmapType = (mask & MIIM_TYPE) && (found->flags & MFT_BITMAP);
+    if (bitmapType) {
+      lpmii->dwTypeData = reinterpret_cast<LPWSTR>(found->bitmap);
+    } else if ((mask & (MIIM_STRING | MIIM_TYPE)) && !(found->flags & (MFT_SEPARATOR | MFT_OWNERDRAW))) {
+      // The text is copied within cch (its terminator counted); cch gets the text's length.
+      if (lpmii->dwTypeData && lpmii->cch > 0) {
+        const size_t n = std::min<size_t>(found->text.size(), lpmii->cch - 1);
+        std::memcpy(lpmii->dwTypeData, found->text.data(), n * sizeof(char16_t));
+        lpmii->dwTypeData[n] = 0;
+      }
+      lpmii->cch = static_cast<UINT>(found->text.size());
+    }
+    return TRUE;
+  });
+}
+
+BOOL SetMenuItemInfoW(HMENU hmenu, UINT item, BOOL fByPosition, LPCMENUITEMINFOW lpmii) {
+  return kx2::Guard(FALSE, [&]() -> BOOL {
+    if (!lpmii || !SizeAccepted(lpmii->cbSize)) {
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return FALSE;
+    }
+    std::shared_ptr<Menu> holder;
+    MenuItem* found = FindItem(hmenu, item, fByPosition ? MF_BYPOSITION : 0, &holder);
+    if (!found) {
+      SetLastError(Find(hmenu) ? ERROR_MENU_ITEM_NOT_FOUND : ERROR_INVALID_HANDLE);
+      return FALSE;
+    }
+    MenuItem changed = *found;
+    if (!Apply(changed, *lpmii)) {
+      SetLastError(ERROR_INVALID_HANDLE);
+      return FALSE;
+    }
+    *found = std::move(changed);
+    return TRUE;
+  });
+}
+
+BOOL InsertMenuItemW(HMENU hmenu, UINT item, BOOL fByPosition, LPCMENUITEMINFOW lpmi) {
+  return kx2::Guard(FALSE, [&]() -> BOOL {
+    if (!lpmi || !SizeAccepted(lpmi->cbSize)) {
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return FALSE;
+    }
+    std::shared_ptr<Menu> target = Find(hmenu);
+    if (!target) {
+      SetLastError(ERROR_INVALID_HANDLE);
+      return FALSE;
+    }
+    size_t at = target->items.size();
+    if (fByPosition) {
+      at = std::min<size_t>(item, target->items.size());
+    } else {
+      // Before the item with that command, in whichever menu holds it.
+      std::shared_ptr<Menu> holder;
+      MenuItem* found = FindItem(hmenu, item, 0, &holder);
+      if (!found) {
+        SetLastError(ERROR_MENU_ITEM_NOT_FOUND);
+        return FALSE;
+      }
+      target = holder;
+      at = static_cast<size_t>(found - target->items.data());
+    }
+    MenuItem made;
+    if (!Apply(made, *lpmi)) {
+      SetLastError(ERROR_INVALID_HANDLE);
+      return FALSE;
+    }
+    target->items.insert(target->items.begin() + static_cast<ptrdiff_t>(at), std::move(made));
+    return TRUE;
+  });
 }
