@@ -29,6 +29,13 @@ enum : int {
   kBorderColor = 3801,
   kFillColor = 3802,
   kTransparentColor = 3809,
+  kUniformSizing = 2210,
+  kCaptionMargins = 3603,
+  kTextColor = 3803,
+  kTextShadowOffset = 3402,
+  kTextShadowColor = 3818,
+  kContentAlignment = 4006,
+  kTextShadowType = 4010,
   kBgType = 4001,
   kSizingType = 4004,
   kVAlign = 4007,
@@ -230,6 +237,50 @@ BOOL CKtkSkinManagerClass::DrawGlyph(HDC dc, int part, int state, const RECT& re
   image->DrawImage(dc, RECT{left, top, left + frame.cx, top + frame.cy}, FrameOf(frame, state, count, horizontal),
                    KTK_MARGINS{0, 0, 0, 0}, transparent, 1, FALSE);
   return 1;
+}
+
+BOOL CKtkSkinManagerClass::GetPartSize(int part, int state, const RECT* rect, int kind, SIZE* size) {
+  if (GetEnum(part, state, kBgType, 0) != 0) return FALSE;
+  std::u16string file = GetEnum(part, state, kImageSelectType, 0) != 0 && GetEnum(part, state, kGlyphType, 0) == 0
+                            ? GetString(part, state, kImageFile1)
+                            : GetString(part, state, kImageFile);
+  if (file.empty()) file = GetString(part, state, kImageFile);
+  CKtkSkinImage* image = GetImage(file);
+  if (!image) return FALSE;
+  const int count = std::max(GetInt(part, state, kImageCount, 1), 1);
+  const SIZE frame = FrameSize(image, count, GetEnum(part, state, kImageLayout, 1) == 1);
+  if (!size) return TRUE;
+  if (kind == 1) {
+    *size = frame;
+  } else if (kind == 2) {
+    if (GetEnum(part, state, kSizingType, 1) != 0) {
+      *size = rect ? SIZE{rect->right - rect->left, rect->bottom - rect->top} : SIZE{0, 0};
+      if (GetBool(part, state, kUniformSizing, FALSE) && frame.cy > 0) size->cx = MulDiv(size->cy, frame.cx, frame.cy);
+    } else {
+      *size = frame;
+    }
+  }
+  return TRUE;
+}
+
+BOOL CKtkSkinManagerClass::DrawText(HDC dc, int part, int state, const std::u16string& text, UINT format,
+                                    const RECT& rect) {
+  const int oldMode = SetBkMode(dc, TRANSPARENT);
+  const RECT margins = GetRect(part, state, kCaptionMargins, RECT{0, 0, 0, 0});
+  RECT r{rect.left + margins.left, rect.top, rect.right - margins.right, rect.bottom};
+  if (GetEnum(part, state, kContentAlignment, 0) == 1) format |= DT_CENTER;
+  const COLORREF color = GetColor(part, state, kTextColor, GetTextColor(dc));
+  const POINT offset = GetPosition(part, state, kTextShadowOffset, POINT{0, 0});
+  if (GetEnum(part, state, kTextShadowType, 0) == 1 && (offset.x != 0 || offset.y != 0)) {
+    SetTextColor(dc, GetColor(part, state, kTextShadowColor, RGB(0, 0, 0)));
+    RECT shadow{r.left + offset.x, r.top + offset.y, r.right + offset.x, r.bottom + offset.y};
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &shadow, format);
+  }
+  const COLORREF oldColor = SetTextColor(dc, color);
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, format);
+  SetTextColor(dc, oldColor);
+  SetBkMode(dc, oldMode);
+  return TRUE;
 }
 
 CKtkSkinManagerClass* KtkSchemaClass(CKtkSkinManagerSchema& schema, LPCWSTR className) {

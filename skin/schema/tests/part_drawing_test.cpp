@@ -160,3 +160,51 @@ TEST_F(PartDrawing, BorderFillPaintsFourStripsAndTheFill) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(PartDrawing, PartSizesByKind) {
+  CKtkSkinManagerClass* button =
+      Load({u"[Button]", u"ImageFile = strip.bmp", u"ImageCount = 3", u"[Button.2]", u"ImageFile = strip.bmp",
+            u"ImageCount = 3", u"UniformSizing = true", u"[Button.3]", u"ImageFile = big.bmp", u"ImageCount = 1",
+            u"SizingType = 0", u"[Button.4]", u"BgType = 1"});
+  const RECT rect{0, 0, 30, 10};
+  SIZE size{-1, -1};
+  ASSERT_TRUE(button->GetPartSize(1, 1, &rect, 1, &size));
+  EXPECT_EQ(size.cx, 4);
+  EXPECT_EQ(size.cy, 4);
+  ASSERT_TRUE(button->GetPartSize(1, 1, &rect, 2, &size));
+  EXPECT_EQ(size.cx, 30);  // stretched: the rectangle's size
+  ASSERT_TRUE(button->GetPartSize(1, 1, nullptr, 2, &size));
+  EXPECT_EQ(size.cx, 0);
+  ASSERT_TRUE(button->GetPartSize(2, 1, &rect, 2, &size));
+  EXPECT_EQ(size.cx, 10);  // uniform: the width follows the height
+  ASSERT_TRUE(button->GetPartSize(3, 1, &rect, 2, &size));
+  EXPECT_EQ(size.cx, 20);  // true size: the frame
+  size = SIZE{-1, -1};
+  EXPECT_FALSE(button->GetPartSize(4, 1, &rect, 1, &size));  // a border fill has no image
+  EXPECT_EQ(size.cx, -1);
+}
+
+int Count(const Canvas& canvas, int w, int h, COLORREF color) {
+  int n = 0;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) n += canvas.At(x, y) == color;
+  return n;
+}
+
+TEST_F(PartDrawing, TextInThePartsColourWithItsShadow) {
+  CKtkSkinManagerClass* button = Load({u"[Button]", u"TextColor = 200, 0, 0", u"TextShadowType = 1",
+                                       u"TextShadowOffset = 2, 2", u"TextShadowColor = 0, 0, 200"});
+  Canvas canvas(60, 24);
+  HFONT font = CreateFontW(-16, 0, 0, 0, FW_BOLD, 0, 0, 0, 0, 0, 0, 0, 0, u"DejaVu Sans");
+  HGDIOBJ old = SelectObject(canvas.dc, font);
+  EXPECT_TRUE(button->DrawText(canvas.dc, 1, 1, u"Wm", 0, RECT{0, 0, 60, 24}));
+  SelectObject(canvas.dc, old);
+  DeleteObject(font);
+  EXPECT_GT(Count(canvas, 60, 24, RGB(200, 0, 0)), 10);
+  EXPECT_GT(Count(canvas, 60, 24, RGB(0, 0, 200)), 5);
+  EXPECT_EQ(GetBkMode(canvas.dc), OPAQUE);  // put back
+}
+
+}  // namespace

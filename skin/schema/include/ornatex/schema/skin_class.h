@@ -33,6 +33,15 @@ class ORNATEX_API CKtkSkinManagerClass : public CCmdTarget {
   // The image a property names, loaded through the schema's reader once and kept here.
   CKtkSkinImage* GetImage(const std::u16string& fileName);
 
+  // The size of a part's image: kind 1 the frame size; kind 2, for a sizing type other
+  // than true size, the rectangle's size (0 x 0 without one; with uniform sizing its width
+  // follows its height in the frame's proportion), else the frame size. Only for image
+  // backgrounds; FALSE without an image, `size` then untouched.
+  BOOL GetPartSize(int part, int state, const RECT* rect, int kind, SIZE* size);
+  // Text in the part's colour, inside its caption margins, with its shadow when it has
+  // one; the background stays as it is.
+  BOOL DrawText(HDC dc, int part, int state, const std::u16string& text, UINT format, const RECT& rect);
+
   // Theme part drawing: 1 when drawn or when there is nothing to draw, 0 when an image is
   // missing.
   BOOL DrawThemeBackground(HDC dc, int part, int state, const RECT& rect);
