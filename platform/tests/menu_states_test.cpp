@@ -121,4 +121,48 @@ TEST(MenuStates, ItemInformationReadsWritesAndInserts) {
   EXPECT_EQ(GetMenuItemCount(m.bar), 3);
 }
 
+TEST(MenuStates, EditingAndMenuInformation) {
+  Menus m;
+  ASSERT_TRUE(InsertMenuW(m.bar, 102, MF_BYCOMMAND | MF_STRING, 150, u"Save &As"));
+  EXPECT_EQ(GetMenuItemID(m.file, 1), 150u) << "inserted in the sub-menu holding the command";
+  ASSERT_TRUE(InsertMenuW(m.file, static_cast<UINT>(-1), MF_BYPOSITION | MF_STRING, 199, u"E&xit"));
+  EXPECT_EQ(GetMenuItemID(m.file, GetMenuItemCount(m.file) - 1), 199u);
+  ASSERT_TRUE(ModifyMenuW(m.bar, 150, MF_BYCOMMAND | MF_STRING, 151, u"Save a &Copy"));
+  char16_t text[32] = {};
+  GetMenuStringW(m.file, 151, text, 32, MF_BYCOMMAND);
+  EXPECT_EQ(std::u16string(text), u"Save a &Copy");
+  ASSERT_TRUE(DeleteMenu(m.bar, 151, MF_BYCOMMAND));
+  EXPECT_EQ(GetMenuState(m.bar, 151, MF_BYCOMMAND), static_cast<UINT>(-1));
+  // RemoveMenu hands the sub-menu back alive; DeleteMenu would destroy it.
+  ASSERT_TRUE(RemoveMenu(m.bar, 0, MF_BYPOSITION));
+  EXPECT_TRUE(IsMenu(m.file));
+  EXPECT_EQ(GetMenuItemCount(m.bar), 1);
+  AppendMenuW(m.bar, MF_POPUP, reinterpret_cast<UINT_PTR>(m.file), u"&File");
+  EXPECT_FALSE(DeleteMenu(m.bar, 999, MF_BYCOMMAND));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MENU_ITEM_NOT_FOUND));
+
+  // Radio marks: one item of the range checked, the others cleared; other items untouched.
+  AppendMenuW(m.file, MF_STRING | MF_CHECKED, 301, u"One");
+  AppendMenuW(m.file, MF_STRING | MF_CHECKED, 302, u"Two");
+  AppendMenuW(m.file, MF_STRING, 303, u"Three");
+  CheckMenuItem(m.file, 101, MF_BYCOMMAND | MF_CHECKED);
+  ASSERT_TRUE(CheckMenuRadioItem(m.bar, 301, 303, 303, MF_BYCOMMAND));
+  EXPECT_EQ(GetMenuState(m.file, 301, MF_BYCOMMAND) & MF_CHECKED, 0u);
+  EXPECT_EQ(GetMenuState(m.file, 302, MF_BYCOMMAND) & MF_CHECKED, 0u);
+  EXPECT_EQ(GetMenuState(m.file, 303, MF_BYCOMMAND) & (MF_CHECKED | MFT_RADIOCHECK),
+            static_cast<UINT>(MF_CHECKED | MFT_RADIOCHECK));
+  EXPECT_EQ(GetMenuState(m.file, 101, MF_BYCOMMAND) & MF_CHECKED, static_cast<UINT>(MF_CHECKED));
+  EXPECT_FALSE(CheckMenuRadioItem(m.bar, 301, 303, 999, MF_BYCOMMAND));
+
+  // Menu information, carried down to sub-menus when asked.
+  MENUINFO info{sizeof(MENUINFO), MIM_STYLE | MIM_MENUDATA | MIM_APPLYTOSUBMENUS, MNS_NOTIFYBYPOS, 0, nullptr, 0, 42};
+  ASSERT_TRUE(SetMenuInfo(m.bar, &info));
+  MENUINFO sub{sizeof(MENUINFO), MIM_STYLE | MIM_MENUDATA};
+  ASSERT_TRUE(GetMenuInfo(m.file, &sub));
+  EXPECT_EQ(sub.dwStyle, static_cast<DWORD>(MNS_NOTIFYBYPOS));
+  EXPECT_EQ(sub.dwMenuData, 42u);
+  MENUINFO wrong{12, MIM_STYLE};
+  EXPECT_FALSE(GetMenuInfo(m.bar, &wrong));
+}
+
 }  // namespace

@@ -147,3 +147,41 @@ KX2_EXPORT BOOL GetMenuItemInfoW(HMENU hmenu, UINT item, BOOL fByPosition, LPMEN
 KX2_EXPORT BOOL SetMenuItemInfoW(HMENU hmenu, UINT item, BOOL fByPositon, LPCMENUITEMINFOW lpmii);
 // Inserts before the item named (a position past the end appends).
 KX2_EXPORT BOOL InsertMenuItemW(HMENU hmenu, UINT item, BOOL fByPosition, LPCMENUITEMINFOW lpmi);
+
+// ---- Editing and menu information ------------------------------------------------------------
+// Inserts before the item named (a position past the end appends), or changes it; the flags
+// and text as AppendMenuW takes them.
+KX2_EXPORT BOOL InsertMenuW(HMENU hMenu, UINT uPosition, UINT uFlags, UINT_PTR uIDNewItem, LPCWSTR lpNewItem);
+KX2_EXPORT BOOL ModifyMenuW(HMENU hMnu, UINT uPosition, UINT uFlags, UINT_PTR uIDNewItem, LPCWSTR lpNewItem);
+// RemoveMenu leaves a pop-up's sub-menu alive for its caller; DeleteMenu destroys it.
+KX2_EXPORT BOOL RemoveMenu(HMENU hMenu, UINT uPosition, UINT uFlags);
+KX2_EXPORT BOOL DeleteMenu(HMENU hMenu, UINT uPosition, UINT uFlags);
+// Checks one item of a range with a radio mark and clears the others of that range.
+KX2_EXPORT BOOL CheckMenuRadioItem(HMENU hmenu, UINT first, UINT last, UINT check, UINT flags);
+
+#define MIM_MAXHEIGHT 0x00000001
+#define MIM_BACKGROUND 0x00000002
+#define MIM_HELPID 0x00000004
+#define MIM_MENUDATA 0x00000008
+#define MIM_STYLE 0x00000010
+#define MIM_APPLYTOSUBMENUS 0x80000000
+#define MNS_NOCHECK 0x80000000
+#define MNS_MODELESS 0x40000000
+#define MNS_DRAGDROP 0x20000000
+#define MNS_AUTODISMISS 0x10000000
+#define MNS_NOTIFYBYPOS 0x08000000
+#define MNS_CHECKORBMP 0x04000000
+struct MENUINFO {
+  DWORD cbSize;
+  DWORD fMask;
+  DWORD dwStyle;
+  UINT cyMax;
+  HBRUSH hbrBack;
+  DWORD dwContextHelpID;
+  ULONG_PTR dwMenuData;
+};
+typedef MENUINFO* LPMENUINFO;
+typedef const MENUINFO* LPCMENUINFO;
+KX2_EXPORT BOOL GetMenuInfo(HMENU hMenu, LPMENUINFO lpcmi);
+// MIM_APPLYTOSUBMENUS carries the settings down to every sub-menu.
+KX2_EXPORT BOOL SetMenuInfo(HMENU hMenu, LPCMENUINFO lpcmi);

@@ -28,6 +28,12 @@ struct MenuItem {
 class Menu final : public kx2::KernelObject {
  public:
   std::vector<MenuItem> items;
+  // MENUINFO.
+  DWORD style = 0;
+  UINT maxHeight = 0;
+  HBRUSH background = nullptr;
+  DWORD helpId = 0;
+  ULONG_PTR data = 0;
 };
 
 std::shared_ptr<Menu> Find(HMENU menu) { return menu ? kx2::LookupHandleAs<Menu>(menu) : nullptr; }
@@ -450,6 +456,176 @@ BOOL InsertMenuItemW(HMENU hmenu, UINT item, BOOL fByPosition, LPCMENUITEMINFOW 
       return FALSE;
     }
     target->items.insert(target->items.begin() + static_cast<ptrdiff_t>(at), std::move(made));
+    return TRUE;
+  });
+}
+
+namespace {
+
+// An item as AppendMenuW builds it; false for a pop-up handle that is not a menu.
+bool ItemFromFlags(UINT uFlags, UINT_PTR id, LPCWSTR text, MenuItem* out) {
+  if ((uFlags & MF_POPUP) && !Find(reinterpret_cast<HMENU>(id))) return false;
+  MenuItem item;
+  item.flags = uFlags & ~(MF_BYPOSITION | MF_APPEND | MF_CHANGE | MF_INSERT | MF_DELETE | MF_REMOVE);
+  item.id = id;
+  if (uFlags & MF_POPUP) item.popup = reinterpret_cast<HMENU>(id);
+  if (uFlags & MF_BITMAP) item.bitmap = reinterpret_cast<HBITMAP>(const_cast<LPWSTR>(text));
+  if (!(uFlags & (MF_SEPARATOR | MF_BITMAP | MF_OWNERDRAW)) && text) item.text = text;
+  if (uFlags & MF_OWNERDRAW) item.data = reinterpret_cast<ULONG_PTR>(text);
+  *out = std::move(item);
+  return true;
+}
+
+// The menu holding an item and its index there; false when no item answers.
+bool Locate(HMENU hMenu, UINT item, UINT flags, std::shared_ptr<Menu>* holder, size_t* index) {
+  MenuItem* found = FindItem(hMenu, item, flags & MF_BYPOSITION, holder);
+  if (!found) return false;
+  *index = static_cast<size_t>(found - (*holder)->items.data());
+  return true;
+}
+
+bool TakeOut(HMENU hMenu, UINT uPosition, UINT uFlags, bool destroyPopup) {
+  std::shared_ptr<Menu> holder;
+  size_t index = 0;
+  if (!Locate(hMenu, uPosition, uFlags, &holder, &index)) {
+    SetLastError(Find(hMenu) ? ERROR_MENU_ITEM_NOT_FOUND : ERROR_INVALID_HANDLE);
+    return false;
+  }
+  const HMENU popup = holder->items[index].popup;
+  holder->items.erase(holder->items.begin() + static_cast<ptrdiff_t>(index));
+  if (destroyPopup && popup) Destroy(popup, 0);
+  return true;
+}
+
+void ApplyInfo(Menu& menu, const MENUINFO& info, int depth) {
+  if (info.fMask & MIM_STYLE) menu.style = info.dwStyle;
+  if (info.fMask & MIM_MAXHEIGHT) menu.maxHeight = info.cyMax;
+  if (info.fMask & MIM_BACKGROUND) menu.background = info.hbrBack;
+  if (info.fMask & MIM_HELPID) menu.helpId = info.dwContextHelpID;
+  if (info.fMask & MIM_MENUDATA) menu.data = info.dwMenuData;
+  if (!(info.fMask & MIM_APPLYTOSUBMENUS) || depth > 64) return;
+  for (const MenuItem& item : menu.items)
+    if (auto sub = item.popup ? Find(item.popup) : nullptr) ApplyInfo(*sub, info, depth + 1);
+}
+
+}  // namespace
+
+BOOL InsertMenuW(HMENU hMenu, UINT uPosition, UINT uFlags, UINT_PTR uIDNewItem, LPCWSTR lpNewItem) {
+  return kx2::Guard(FALSE, [&]() -> BOOL {
+    std::shared_ptr<Menu> target = Find(hMenu);
+    MenuItem made;
+    if (!target || !ItemFromFlags(uFlags, uIDNewItem, lpNewItem, &made)) {
+      SetLastError(ERROR_INVALID_HANDLE);
+      return FALSE;
+    }
+    size_t at = target->items.size();
+    if (uFlags & MF_BYPOSITION) {
+      if (uPosition != static_cast<UINT>(-1)) at = std::min<size_t>(uPosition, target->items.size());
+    } else {
+      std::shared_ptr<Menu> holder;
+      if (!Locate(hMenu, uPosition, 0, &holder, &at)) {
+        SetLastError(ERROR_MENU_ITEM_NOT_FOUND);
+        return FALSE;
+      }
+      target = holder;
+    }
+    target->items.insert(target->items.begin() + static_cast<ptrdiff_t>(at), std::move(made));
+    return TRUE;
+  });
+}
+
+BOOL ModifyMenuW(HMENU hMnu, UINT uPosition, UINT uFlags, UINT_PTR uIDNewItem, LPCWSTR lpNewItem) {
+  return kx2::Guard(FALSE, [&]() -> BOOL {
+    std::shared_ptr<Menu> holder;
+    size_t index = 0;
+    if (!Locate(hMnu, uPosition, uFlags, &holder, &index)) {
+      SetLastError(Find(hMnu) ? ERROR_MENU_ITEM_NOT_FOUND : ERROR_INVALID_HANDLE);
+      return FALSE;
+    }
+    MenuItem made;
+    if (!ItemFromFlags(uFlags, uIDNewItem, lpNewItem, &made)) {
+      SetLastError(ERROR_INVALID_HANDLE);
+      return FALSE;
+    }
+    // A pop-up replaced by something else is destroyed, as Windows does.
+    MenuItem& old = holder->items[index];
+    if (old.popup && old.popup != made.popup) Destroy(old.popup, 0);
+    old = std::move(made);
+    return TRUE;
+  });
+}
+
+BOOL RemoveMenu(HMENU hMenu, UINT uPosition, UINT uFlags) {
+  return kx2::Guard(FALSE, [&] { return TakeOut(hMenu, uPosition, uFlags, false) ? TRUE : FALSE; });
+}
+
+BOOL DeleteMenu(HMENU hMenu, UINT uPosition, UINT uFlags) {
+  return kx2::Guard(FALSE, [&] { return TakeOut(hMenu, uPosition, uFlags, true) ? TRUE : FALSE; });
+}
+
+BOOL CheckMenuRadioItem(HMENU hmenu, UINT first, UINT last, UINT check, UINT flags) {
+  return kx2::Guard(FALSE, [&]() -> BOOL {
+    std::shared_ptr<Menu> menu = Find(hmenu);
+    if (!menu) {
+      SetLastError(ERROR_INVALID_HANDLE);
+      return FALSE;
+    }
+    if (first > last) return FALSE;
+    // By command: the range is looked for in the menu holding `check`.
+    if (!(flags & MF_BYPOSITION)) {
+      std::shared_ptr<Menu> holder;
+      if (!FindItem(hmenu, check, 0, &holder)) return FALSE;
+      menu = holder;
+    }
+    bool checked = false;
+    for (size_t i = 0; i < menu->items.size(); ++i) {
+      MenuItem& item = menu->items[i];
+      const UINT key = (flags & MF_BYPOSITION) ? static_cast<UINT>(i) : static_cast<UINT>(item.id);
+      if ((item.flags & MF_POPUP) && !(flags & MF_BYPOSITION)) continue;
+      if (key < first || key > last) continue;
+      if (key == check) {
+        item.flags |= MFT_RADIOCHECK | MF_CHECKED;
+        checked = true;
+      } else {
+        item.flags &= ~MF_CHECKED;
+      }
+    }
+    return checked ? TRUE : FALSE;
+  });
+}
+
+BOOL GetMenuInfo(HMENU hMenu, LPMENUINFO lpcmi) {
+  return kx2::Guard(FALSE, [&]() -> BOOL {
+    if (!lpcmi || lpcmi->cbSize != sizeof(MENUINFO)) {
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return FALSE;
+    }
+    std::shared_ptr<Menu> menu = Find(hMenu);
+    if (!menu) {
+      SetLastError(ERROR_INVALID_HANDLE);
+      return FALSE;
+    }
+    if (lpcmi->fMask & MIM_STYLE) lpcmi->dwStyle = menu->style;
+    if (lpcmi->fMask & MIM_MAXHEIGHT) lpcmi->cyMax = menu->maxHeight;
+    if (lpcmi->fMask & MIM_BACKGROUND) lpcmi->hbrBack = menu->background;
+    if (lpcmi->fMask & MIM_HELPID) lpcmi->dwContextHelpID = menu->helpId;
+    if (lpcmi->fMask & MIM_MENUDATA) lpcmi->dwMenuData = menu->data;
+    return TRUE;
+  });
+}
+
+BOOL SetMenuInfo(HMENU hMenu, LPCMENUINFO lpcmi) {
+  return kx2::Guard(FALSE, [&]() -> BOOL {
+    if (!lpcmi || lpcmi->cbSize != sizeof(MENUINFO)) {
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return FALSE;
+    }
+    std::shared_ptr<Menu> menu = Find(hMenu);
+    if (!menu) {
+      SetLastError(ERROR_INVALID_HANDLE);
+      return FALSE;
+    }
+    ApplyInfo(*menu, *lpcmi, 0);
     return TRUE;
   });
 }
