@@ -30,6 +30,9 @@ KX2_EXPORT void Kx2InjectKeyStroke(UINT vk);
 // The thread's key state table as GetKeyState reads it (for tests that set modifiers
 // without injecting): bit 7 down, bit 0 toggled.
 KX2_EXPORT void Kx2SetThreadKeyState(UINT vk, BYTE state);
+// The time GetMessageTime reports until the thread retrieves its next message (for code
+// called directly, as a message handler would be).
+KX2_EXPORT void Kx2SetMessageTime(LONG time);
 // Forgets injected input not yet retrieved, the asynchronous key states, capture,
 // tracking and the double-click memory (between tests).
 KX2_EXPORT void Kx2ResetInput();

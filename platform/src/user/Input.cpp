@@ -370,6 +370,8 @@ KX2_EXPORT void Kx2SetThreadKeyState(UINT vk, BYTE state) {
   if (vk <= 0xFF) Current().keys[vk] = state;
 }
 
+KX2_EXPORT void Kx2SetMessageTime(LONG time) { Current().messageTime = time; }
+
 KX2_EXPORT void Kx2ResetInput() {
   kx2::Guard([&] {
     {

@@ -7,6 +7,7 @@
 #include <plastrum/format/PresentEngine.h>
 #include <plastrum/present/canvas/PresentCanvas.h>
 #include <plastrum/present/drawing/Presets.h>
+#include <plastrum/present/gesture/PresentGesture.h>
 #include <plastrum/present/shell/present_context.h>
 #include <plastrum/present/shell/units.h>
 #include <plastrum/present/text/Typography.h>
@@ -144,6 +145,11 @@ void Presentation::NextDiagramPoint(POINT* out, PresentNode node, LONG* cursor) 
 }
 
 // The typography service is the text side's one stateless object.
+IUnknown* Presentation::GetGesture() {
+  if (!gesture_) gesture_ = new (std::nothrow) PresentGesture(this);
+  return gesture_;
+}
+
 IPresentTypography* Presentation::GetTypography() { return Present::GetPresentTypography(); }
 
 IPresentContext* Presentation::NewContext() {
@@ -166,6 +172,9 @@ void Presentation::FreeContext(IPresentContext* context) {
 }
 
 void Presentation::DestroyParts() {
+  // The router first: its motions point at handlers that are pointed at these canvases.
+  delete gesture_;
+  gesture_ = nullptr;
   // Nodes are only marked while the canvases go: previews and clones may still name them.
   SetKeepNodes(true);
   for (PresentCanvas* canvas : canvases_) delete canvas;

@@ -4,6 +4,7 @@
 #include <basalt/module.h>
 #include <plastrum/format/PresentEngine.h>
 #include <plastrum/format/ShapeTableRegistry.h>
+#include <plastrum/present/gesture/Handler.h>
 #include <plastrum/present/text/FontConfig.h>
 #include <plastrum/present/text/TextContext.h>
 #include <plastrum/present/text/TextObject.h>
@@ -47,6 +48,7 @@ void StopModule() {
   // Then what the engines handed out and their holders never gave back.
   FreeHandedOutShapeObjects();
   StopShapeTables();
+  Gesture::DestroyHandlers();
   Text::ReleaseTextObjectPool();
   Text::ReleaseTextContextPool();
   if (g_drawingStarted) {

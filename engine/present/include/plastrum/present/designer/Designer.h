@@ -22,6 +22,7 @@ class IPresentContext;
 class IPresentTypography;
 class PresentCanvas;
 class PresentContext;
+class PresentGesture;
 class StyleCache;
 struct PresentStripInfo;
 
@@ -93,7 +94,8 @@ class PLASTRUM_API Presentation final : public CPresentUnknown<IPresentDesigner>
   BOOL HasDiagramPoints(PresentNode node) override;
   void NextDiagramPoint(POINT* out, PresentNode node, LONG* cursor) override;
   LONG GetDiagramPointCount(PresentNode node) override;
-  IUnknown* GetGesture() override { return nullptr; }
+  // The designer's one gesture router, made on first use.
+  IUnknown* GetGesture() override;
   IPresentTypography* GetTypography() override;
   // Calligraphies (engine/present/text/src/DesignerCalligraphy.cpp).
   IUnknown* NewContextCalligraphy(IPresentContext* context) override;
@@ -128,6 +130,7 @@ class PLASTRUM_API Presentation final : public CPresentUnknown<IPresentDesigner>
   void DestroyParts();
 
   std::list<PresentCanvas*> canvases_;
+  PresentGesture* gesture_ = nullptr;
   std::unordered_set<PresentContext*> contexts_;
   StyleCache* styleCache_;
   void (*destroyCache_)(StyleCache*);  // the maker's, kept in case the maker changes meanwhile
