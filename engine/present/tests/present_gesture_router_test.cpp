@@ -44,8 +44,8 @@ std::string Joined(const Journal& journal) {
 struct Step {
   UINT message;
   int x, y;
-  LONG dt;        // message time advance before the step
-  UINT held;      // a button held during the step (0 none)
+  LONG dt;    // message time advance before the step
+  UINT held;  // a button held during the step (0 none)
   BOOL result;
   const char* calls;
 };
@@ -55,8 +55,7 @@ struct RouteCase {
   std::vector<Step> steps;
 };
 
-constexpr UINT kMove = 512, kLDown = 513, kLUp = 514, kLDbl = 515, kRDown = 516, kRUp = 517, kMDown = 519,
-               kMUp = 520;
+constexpr UINT kMove = 512, kLDown = 513, kLUp = 514, kLDbl = 515, kRDown = 516, kRUp = 517, kMDown = 519, kMUp = 520;
 
 class GestureRouter : public present_test::GestureFixture {
  protected:
@@ -93,10 +92,10 @@ TEST_F(GestureRouter, MessagesReachSinkAndHandlerInOrder) {
         {kLDown, 50, 50, 10, 0, FALSE, "s7 h2 s30"},
         {kLDown, 50, 50, 10, 0, FALSE, "s8 h3 s31"}}},
       {"a down at the double-click time is a first click",
-       {{kLDown, 50, 50, 0, 0, FALSE, "s8 h3 s31"}, {kLDown, 50, 50, 500, 0, FALSE, "s8 h3 s31"},
+       {{kLDown, 50, 50, 0, 0, FALSE, "s8 h3 s31"},
+        {kLDown, 50, 50, 500, 0, FALSE, "s8 h3 s31"},
         {kLDown, 50, 50, 499, 0, FALSE, "s7 h2 s30"}}},
-      {"right double click",
-       {{kRDown, 9, 9, 0, 0, FALSE, "s14 h9 s37"}, {kRDown, 9, 9, 100, 0, FALSE, "s13 h8 s36"}}},
+      {"right double click", {{kRDown, 9, 9, 0, 0, FALSE, "s14 h9 s37"}, {kRDown, 9, 9, 100, 0, FALSE, "s13 h8 s36"}}},
       {"a button down while another is held returns true and calls nothing",
        {{kLDown, 1, 1, 0, VK_RBUTTON, TRUE, ""},
         {kLDown, 1, 1, 0, VK_MBUTTON, TRUE, ""},

@@ -78,8 +78,7 @@ class RecordingSink final : public IPresentGestureSink {
 };
 
 inline LPARAM PointParam(int x, int y) {
-  return static_cast<LPARAM>((static_cast<uint32_t>(static_cast<uint16_t>(y)) << 16) |
-                             static_cast<uint16_t>(x));
+  return static_cast<LPARAM>((static_cast<uint32_t>(static_cast<uint16_t>(y)) << 16) | static_cast<uint16_t>(x));
 }
 
 class GestureFixture : public EngineFixture {

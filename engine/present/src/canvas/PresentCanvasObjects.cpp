@@ -9,6 +9,7 @@
 #include <plastrum/format/ColorModel.h>
 #include <plastrum/present/drawing/Outline.h>
 #include <plastrum/present/drawing/Presets.h>
+#include <plastrum/present/gesture/Handler.h>
 #include <plastrum/present/shell/units.h>
 
 using namespace Present::Drawing;
@@ -24,7 +25,10 @@ PointF Emu(LONG x, LONG y) { return PointF{HostToEmu(x), HostToEmu(y)}; }
 PresentCanvas::PresentCanvas(Presentation* designer, StyleCache* cache, DrawingModel* shared)
     : designer_(designer), cache_(cache), canvas_(new (std::nothrow) Canvas(shared)) {}
 
-PresentCanvas::~PresentCanvas() = default;
+PresentCanvas::~PresentCanvas() {
+  // The gesture handlers outlive canvases: a drag or a last hit on this one ends with it.
+  if (canvas_) Present::Gesture::ForgetCanvas(canvas_.get());
+}
 
 bool PresentCanvas::ApplyGeometry(Diagram& node, const PresentGeometryInfo& info) {
   if (info.count < 0 || (info.count > 0 && !info.points)) return false;

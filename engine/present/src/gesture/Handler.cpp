@@ -63,6 +63,7 @@ bool Handler::HostReleaseDrag(POINT) { return false; }
 
 void Handler::ClearHit() {
   hitNode = nullptr;
+  hitCanvas = nullptr;
   hitKind = 0;
   hitFlags = 0;
   hitIndex = -1;
@@ -99,16 +100,24 @@ bool Handler::HitTest(Judge judge, POINT point) {
   });
   if (!hit.node) {
     hitNode = nullptr;
+    hitCanvas = nullptr;
     hitKind = 0;
     hitFlags = 0;
     hitIndex = -1;
     return false;
   }
+  if (collect && hitCanvas != canvas) {
+    hitTable.fill(HitEntry{});
+    hitCount = 0;
+  }
   hitNode = hit.node;
+  hitCanvas = canvas;
   hitKind = static_cast<uint8_t>(hit.code);
   hitIndex = hit.index;
-  if (judge == Judge::kFocus) hitFlags = static_cast<uint8_t>(hitFlags | 0x01);
-  else if (judge == Judge::kPick) hitFlags = 0x02;
+  if (judge == Judge::kFocus)
+    hitFlags = static_cast<uint8_t>(hitFlags | 0x01);
+  else if (judge == Judge::kPick)
+    hitFlags = 0x02;
   if (collect && hitCount < kHitTableSize)
     hitTable[static_cast<size_t>(hitCount++)] =
         HitEntry{hitNode, static_cast<uint32_t>(hitKind | (hitFlags << 8)), hitIndex};
@@ -161,9 +170,14 @@ bool EditorHandler::Press(POINT point) {
   return true;
 }
 
+Tracer* EditorHandler::ActiveTracer() {
+  if (tracer && tracer->canvas != canvas) tracer = nullptr;
+  return tracer;
+}
+
 bool EditorHandler::Track(POINT point) {
   if (!canvas) return false;
-  if (tracer) {
+  if (ActiveTracer()) {
     // The owner may snap the dragged point before it is converted.
     if (canvas->owner) canvas->owner->AdjustDragPoint(&point);
     tracer->Update(PixelToModel(*canvas, point));
@@ -176,17 +190,26 @@ bool EditorHandler::Track(POINT point) {
     return false;
   }
   state = 5;
-  if (hitKind == Drawing::kPickKnob || hitKind == 10) cursor = KnobCursor(hitIndex);
-  else if (hitKind == Drawing::kPickRotation) cursor = 8;
-  else if (hitKind == Drawing::kPickAdjust) cursor = 7;
-  else cursor = 0;
+  if (hitKind == Drawing::kPickKnob || hitKind == 10)
+    cursor = KnobCursor(hitIndex);
+  else if (hitKind == Drawing::kPickRotation)
+    cursor = 8;
+  else if (hitKind == Drawing::kPickAdjust)
+    cursor = 7;
+  else
+    cursor = 0;
   return true;
 }
 
 bool EditorHandler::Release(POINT point) {
   state = 0;
-  if (!tracer) return false;
-  if (canvas) tracer->Update(PixelToModel(*canvas, point));
+  if (!ActiveTracer()) return false;
+  if (canvas) {
+    // The release point is snapped as every tracked point was, so that the move reported
+    // is the move the geometry shows.
+    if (canvas->owner) canvas->owner->AdjustDragPoint(&point);
+    tracer->Update(PixelToModel(*canvas, point));
+  }
   tracer->End();
   result = tracer->result;
   tracer = nullptr;
@@ -210,6 +233,23 @@ Handler* HandlerOfType(uint8_t type) {
     return g_editor;
   }
   return nullptr;
+}
+
+void ForgetCanvas(const Drawing::Canvas* gone) {
+  for (Handler* handler : {g_general, g_editor}) {
+    if (!handler) continue;
+    if (handler->canvas == gone) handler->canvas = nullptr;
+    if (handler->hitCanvas == gone) {
+      handler->hitNode = nullptr;
+      handler->hitCanvas = nullptr;
+      handler->hitKind = handler->hitFlags = 0;
+      handler->hitIndex = -1;
+      handler->hitTable.fill(HitEntry{});
+      handler->hitCount = 0;
+    }
+    if (handler->tracer && handler->tracer->canvas == gone) handler->tracer = nullptr;
+  }
+  ForgetTracerCanvas(gone);
 }
 
 void DestroyHandlers() {

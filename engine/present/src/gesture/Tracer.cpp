@@ -109,7 +109,7 @@ int32_t PositionAdjustTracer::Begin() {
 }
 
 int32_t PositionAdjustTracer::Apply() {
-  if (!canvas || !node || !handle) return 1;
+  if (!canvas || !node || !handle || node->deleted) return 1;
   if (currentX == startX && currentY == startY) return 0;
   if (index < 0 || index >= node->frame.PointCount()) return 1;
   const Drawing::PointF offset = SketchOffset();
@@ -130,6 +130,15 @@ int32_t PositionAdjustTracer::End() {
   result.lengths[0] = currentX - startX;
   result.lengths[1] = currentY - startY;
   return 0;
+}
+
+void ForgetTracerCanvas(const Drawing::Canvas* gone) {
+  for (Tracer* tracer : {static_cast<Tracer*>(g_resize), static_cast<Tracer*>(g_adjust)})
+    if (tracer && tracer->canvas == gone) {
+      tracer->canvas = nullptr;
+      tracer->node = nullptr;
+    }
+  if (g_adjust && !g_adjust->canvas) g_adjust->handle = nullptr;
 }
 
 void DestroyTracers() {

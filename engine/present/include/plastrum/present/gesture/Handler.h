@@ -52,31 +52,31 @@ class PLASTRUM_API Handler {
   static constexpr int kHitTableSize = 11;
   enum Type : int32_t { kGeneral = 1, kEditor = 2 };
 
-  virtual ~Handler();                                     // 0
-  virtual bool OnMove(POINT point);                       // 1
-  virtual bool OnLeftRepeated(POINT point);               // 2
-  virtual bool OnLeftDown(POINT point);                   // 3
-  virtual bool OnLeftUp(POINT point);                     // 4
-  virtual bool Slot5(POINT point);                        // 5
-  virtual bool OnMiddleDown(POINT point);                 // 6
-  virtual bool OnMiddleUp(POINT point);                   // 7
-  virtual bool OnRightRepeated(POINT point);              // 8
-  virtual bool OnRightDown(POINT point);                  // 9
-  virtual bool OnRightUp(POINT point);                    // 10
-  virtual bool OnSetCursor(POINT point);                  // 11
-  virtual bool HostHitTest(POINT point);                  // 12
-  virtual bool Slot13(POINT point);                       // 13
-  virtual bool SetCanvasHint(Drawing::Canvas* canvas);    // 14
-  virtual bool HostPress(POINT point);                    // 15
-  virtual bool HostTrack(POINT point);                    // 16
-  virtual bool HostRelease(POINT point);                  // 17
-  virtual bool Slot18(POINT point);                       // 18
-  virtual bool Slot19(POINT point);                       // 19
-  virtual bool Slot20(POINT point);                       // 20
-  virtual bool Slot21(POINT point);                       // 21
-  virtual bool HostPressDrag(POINT point);                // 22
-  virtual bool HostTrackDrag(POINT point);                // 23
-  virtual bool HostReleaseDrag(POINT point);              // 24
+  virtual ~Handler();                                   // 0
+  virtual bool OnMove(POINT point);                     // 1
+  virtual bool OnLeftRepeated(POINT point);             // 2
+  virtual bool OnLeftDown(POINT point);                 // 3
+  virtual bool OnLeftUp(POINT point);                   // 4
+  virtual bool Slot5(POINT point);                      // 5
+  virtual bool OnMiddleDown(POINT point);               // 6
+  virtual bool OnMiddleUp(POINT point);                 // 7
+  virtual bool OnRightRepeated(POINT point);            // 8
+  virtual bool OnRightDown(POINT point);                // 9
+  virtual bool OnRightUp(POINT point);                  // 10
+  virtual bool OnSetCursor(POINT point);                // 11
+  virtual bool HostHitTest(POINT point);                // 12
+  virtual bool Slot13(POINT point);                     // 13
+  virtual bool SetCanvasHint(Drawing::Canvas* canvas);  // 14
+  virtual bool HostPress(POINT point);                  // 15
+  virtual bool HostTrack(POINT point);                  // 16
+  virtual bool HostRelease(POINT point);                // 17
+  virtual bool Slot18(POINT point);                     // 18
+  virtual bool Slot19(POINT point);                     // 19
+  virtual bool Slot20(POINT point);                     // 20
+  virtual bool Slot21(POINT point);                     // 21
+  virtual bool HostPressDrag(POINT point);              // 22
+  virtual bool HostTrackDrag(POINT point);              // 23
+  virtual bool HostReleaseDrag(POINT point);            // 24
 
   // The hit tests at client pixels; true on a hit (stored as the last hit).
   bool FocusHitTest(POINT point);
@@ -98,6 +98,8 @@ class PLASTRUM_API Handler {
   int32_t hostValue = 0;
   std::array<HitEntry, kHitTableSize> hitTable{};
   Drawing::Diagram* hitNode = nullptr;
+  // The canvas the last hit and the hit table come from.
+  Drawing::Canvas* hitCanvas = nullptr;
   uint8_t hitKind = 0;
   uint8_t hitFlags = 0;
   int32_t hitIndex = -1;
@@ -150,11 +152,18 @@ class PLASTRUM_API EditorHandler final : public Handler {
   bool Release(POINT point);
   // Drops the tracer: state 4.
   bool Drop();
+
+ private:
+  // The active tracer when it drags on the handler's canvas; any other is dropped.
+  Tracer* ActiveTracer();
 };
 
 // The process-wide handler of a motion type (1 general, 2 editor), made on first use; null
 // for other types or when memory runs out.
 PLASTRUM_API Handler* HandlerOfType(uint8_t type);
+// Forgets a canvas that goes away: a handler pointed at it, a last hit on it and a drag on it
+// are dropped.
+PLASTRUM_API void ForgetCanvas(const Drawing::Canvas* canvas);
 // Destroys both handlers and both tracers (module stop).
 PLASTRUM_API void DestroyHandlers();
 

@@ -39,28 +39,28 @@ struct PresentMotionInfo {
 
 class IPresentMotion : public IUnknown {
  public:
-  virtual LONG_PTR GetOwner() = 0;                              // 3
-  virtual void SetOwner(LONG_PTR owner) = 0;                    // 4
-  virtual BYTE GetHandlerFlag16() = 0;                          // 5
-  virtual BYTE GetHandlerFlag17() = 0;                          // 6
-  virtual void SetHandlerValue(LONG value) = 0;                 // 7
-  virtual PresentNode GetTarget() = 0;                          // 8
-  virtual LONG GetTargetKind() = 0;                             // 9
-  virtual LONG GetTargetValue88() = 0;                          // 10
-  virtual LONG GetTargetValue92() = 0;                          // 11
-  virtual BYTE GetHitKind() = 0;                                // 12
-  virtual BYTE GetHitFlags() = 0;                               // 13
-  virtual LONG GetHitIndex() = 0;                               // 14
-  virtual BOOL HasHitFlags() = 0;                               // 15
-  virtual BOOL HasHitFlag1() = 0;                               // 16
-  virtual BOOL HasHitFlag2() = 0;                               // 17
-  virtual BOOL IsHitKind8() = 0;                                // 18
-  virtual BYTE GetHandlerState() = 0;                           // 19
-  virtual BOOL GetHandlerRecord(PresentMotionInfo* info) = 0;   // 20
-  virtual BYTE GetFlag() = 0;                                   // 21
-  virtual void SetFlag(BYTE flag) = 0;                          // 22
-  virtual IPresentGestureSink* GetSink() = 0;                   // 23
-  virtual void SetSink(IPresentGestureSink* sink) = 0;          // 24
+  virtual LONG_PTR GetOwner() = 0;                             // 3
+  virtual void SetOwner(LONG_PTR owner) = 0;                   // 4
+  virtual BYTE GetHandlerFlag16() = 0;                         // 5
+  virtual BYTE GetHandlerFlag17() = 0;                         // 6
+  virtual void SetHandlerValue(LONG value) = 0;                // 7
+  virtual PresentNode GetTarget() = 0;                         // 8
+  virtual LONG GetTargetKind() = 0;                            // 9
+  virtual LONG GetTargetValue88() = 0;                         // 10
+  virtual LONG GetTargetValue92() = 0;                         // 11
+  virtual BYTE GetHitKind() = 0;                               // 12
+  virtual BYTE GetHitFlags() = 0;                              // 13
+  virtual LONG GetHitIndex() = 0;                              // 14
+  virtual BOOL HasHitFlags() = 0;                              // 15
+  virtual BOOL HasHitFlag1() = 0;                              // 16
+  virtual BOOL HasHitFlag2() = 0;                              // 17
+  virtual BOOL IsHitKind8() = 0;                               // 18
+  virtual BYTE GetHandlerState() = 0;                          // 19
+  virtual BOOL GetHandlerRecord(PresentMotionInfo* info) = 0;  // 20
+  virtual BYTE GetFlag() = 0;                                  // 21
+  virtual void SetFlag(BYTE flag) = 0;                         // 22
+  virtual IPresentGestureSink* GetSink() = 0;                  // 23
+  virtual void SetSink(IPresentGestureSink* sink) = 0;         // 24
 
  protected:
   ~IPresentMotion() = default;
@@ -68,16 +68,16 @@ class IPresentMotion : public IUnknown {
 
 class IPresentGesture : public IUnknown {
  public:
-  virtual IPresentMotion* GetMotion() = 0;                                                // 3
-  virtual void SetMotion(IPresentMotion* motion, BYTE makeDefault) = 0;                   // 4
-  virtual void RestoreDefaultMotion() = 0;                                                // 5
-  virtual IPresentMotion* NewMotion(BYTE type) = 0;                                       // 6
-  virtual BOOL FreeMotion(IPresentMotion* motion) = 0;                                    // 7
-  virtual BOOL RelayToSink0(IPresentCanvas* canvas, LONG_PTR a, LONG_PTR b, LONG_PTR c) = 0;  // 8
+  virtual IPresentMotion* GetMotion() = 0;                                                          // 3
+  virtual void SetMotion(IPresentMotion* motion, BYTE makeDefault) = 0;                             // 4
+  virtual void RestoreDefaultMotion() = 0;                                                          // 5
+  virtual IPresentMotion* NewMotion(BYTE type) = 0;                                                 // 6
+  virtual BOOL FreeMotion(IPresentMotion* motion) = 0;                                              // 7
+  virtual BOOL RelayToSink0(IPresentCanvas* canvas, LONG_PTR a, LONG_PTR b, LONG_PTR c) = 0;        // 8
   virtual BOOL RouteMouse(IPresentCanvas* canvas, UINT message, WPARAM ignored, LPARAM param) = 0;  // 9
-  virtual BOOL RelayToSink2(IPresentCanvas* canvas, LONG_PTR value) = 0;                  // 10
-  virtual BOOL RelayRefresh(IPresentCanvas* canvas, BYTE flag) = 0;                       // 11
-  virtual BOOL RelayToSink5(IPresentCanvas* canvas, LONG_PTR a, LONG_PTR b) = 0;          // 12
+  virtual BOOL RelayToSink2(IPresentCanvas* canvas, LONG_PTR value) = 0;                            // 10
+  virtual BOOL RelayRefresh(IPresentCanvas* canvas, BYTE flag) = 0;                                 // 11
+  virtual BOOL RelayToSink5(IPresentCanvas* canvas, LONG_PTR a, LONG_PTR b) = 0;                    // 12
 
  protected:
   ~IPresentGesture() = default;

@@ -13,10 +13,10 @@ namespace Present::Gesture {
 
 class PLASTRUM_API Tracer {
  public:
-  virtual ~Tracer() = default;                // 0
-  virtual int32_t Begin() = 0;                // 1
-  virtual int32_t Apply() = 0;                // 2
-  virtual int32_t End() = 0;                  // 3
+  virtual ~Tracer() = default;  // 0
+  virtual int32_t Begin() = 0;  // 1
+  virtual int32_t Apply() = 0;  // 2
+  virtual int32_t End() = 0;    // 3
 
   // Binds a drag: canvas, node, knob or handle number, start point; the keys are read.
   void Bind(Drawing::Canvas* canvas_, Drawing::Diagram* node_, int32_t index_, Drawing::PointF start);
@@ -66,5 +66,7 @@ class PLASTRUM_API PositionAdjustTracer final : public Tracer {
 
 // Both process-wide tracers, destroyed with the handlers.
 void DestroyTracers();
+// Unbinds a tracer bound to a canvas that goes away.
+void ForgetTracerCanvas(const Drawing::Canvas* canvas);
 
 }  // namespace Present::Gesture
