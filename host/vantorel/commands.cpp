@@ -54,8 +54,8 @@ bool WindowsPathOf(const std::string& file, std::u16string* out) {
   return true;
 }
 
-// After the documents are closed, everything the plug-in took from the host must have
-// been given back; what is left is reported on standard error.
+}  // namespace
+
 bool CheckNothingLeft(const CensusReport& before) {
   const CensusReport after = TakeCensus();
   bool clean = true;
@@ -76,8 +76,6 @@ bool CheckNothingLeft(const CensusReport& before) {
   }
   return clean;
 }
-
-}  // namespace
 
 int ListFilters(bool json) {
   ImportPlugin plugin;
@@ -109,13 +107,12 @@ int ListFilters(bool json) {
   return 0;
 }
 
-int ImportMap(const ImportRequest& request) {
-  std::u16string path;
-  if (!WindowsPathOf(request.file, &path)) {
+int ImportIntoDocument(const ImportRequest& request, ImportPlugin& plugin, std::u16string* path, std::u16string* filter,
+                       CensusReport* census) {
+  if (!WindowsPathOf(request.file, path)) {
     std::cerr << "vantorel: " << request.file << ": no such file\n";
     return 2;
   }
-  ImportPlugin plugin;
   std::string error;
   if (!plugin.Load(&error)) {
     std::cerr << "vantorel: " << error << "\n";
@@ -125,7 +122,7 @@ int ImportMap(const ImportRequest& request) {
   // the host counts what the plug-in takes and gives back.
   VtlGetApplication();
   SetQuarantine(true);
-  const CensusReport census = TakeCensus();
+  *census = TakeCensus();
   OpenDocument(true);
 
   std::vector<std::u16string> names;
@@ -136,7 +133,7 @@ int ImportMap(const ImportRequest& request) {
   std::u16string chosen;
   for (const auto& name : names) {
     Basalt::Error::BaseError::_ClearError();
-    if (plugin.discoveryFilter(path.c_str(), name.c_str())) {
+    if (plugin.discoveryFilter(path->c_str(), name.c_str())) {
       chosen = name;
       break;
     }
@@ -154,7 +151,7 @@ int ImportMap(const ImportRequest& request) {
   }
 
   Basalt::Error::BaseError::_ClearError();
-  const int result = plugin.importExportEx(1, DocumentManager(), path.c_str(), chosen.c_str(), 0);
+  const int result = plugin.importExportEx(1, DocumentManager(), path->c_str(), chosen.c_str(), 0);
   if (result == 0) {
     std::string text = ErrorRecordText();
     std::cerr << "vantorel: " << request.file << ": "
@@ -162,6 +159,15 @@ int ImportMap(const ImportRequest& request) {
     CloseAllDocuments();
     return 1;
   }
+  *filter = chosen;
+  return 0;
+}
+
+int ImportMap(const ImportRequest& request) {
+  ImportPlugin plugin;
+  std::u16string path, chosen;
+  CensusReport census;
+  if (const int code = ImportIntoDocument(request, plugin, &path, &chosen, &census)) return code;
   DescribeOptions options;
   options.mapFolder = path.substr(0, path.rfind(u'\\') + 1);
   Value head = Value::MakeObject();

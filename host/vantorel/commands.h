@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include <vantorel/object_census.h>
+
 namespace vantorel::cli {
 
 struct ImportRequest {
@@ -14,6 +16,25 @@ struct ImportRequest {
 // Each prints its result to standard output and its failure to standard error, and
 // returns the process exit code.
 int ListFilters(bool json);
+class ImportPlugin;
+// Imports the request's map into a new document as the host does (the census taken just
+// before, into `census`); the map's Windows path and the filter that read it come back.
+// 0, or the exit code after printing why (the documents closed again).
+int ImportIntoDocument(const ImportRequest& request, ImportPlugin& plugin, std::u16string* path, std::u16string* filter,
+                       CensusReport* census);
+// After the documents are closed, everything the plug-in took from the host must have been
+// given back; what is left is reported on standard error.
+bool CheckNothingLeft(const CensusReport& before);
+
+struct RenderRequest {
+  ImportRequest import;
+  std::string output;  // the PNG
+  std::string svg;     // empty: no SVG
+  int dpi = 96;
+};
+// Imports the map, lays it out, has the engine paint it and writes the PNG; prints one line
+// (or, with --json, every topic's pixel box as well).
+int RenderMap(const RenderRequest& request);
 int ImportMap(const ImportRequest& request);
 // Types an input-method script (kx2/ImeScript.h) into the host's edit window through the
 // input-method bridge, printing each notification the window receives and its final text.

@@ -3,12 +3,14 @@
 //
 //   vantorel filters [--json]
 //   vantorel import FILE [--filter NAME] [--json]
+//   vantorel render FILE -o OUT.png [--filter NAME] [--dpi N] [--json]
 //   vantorel type SCRIPT
 //   vantorel collab FILE --user ADDRESS
 //
 // Exit codes: 0 done; 1 no filter reads the file, or the import failed; 2 wrong command
 // line, missing file, or the plug-in cannot be loaded; 3 the import ran but the plug-in
 // kept host objects or file keys, or released objects more often than it held them.
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <string>
@@ -20,6 +22,7 @@ namespace {
 int Usage() {
   std::cerr << "usage: vantorel filters [--json]\n"
                "       vantorel import FILE [--filter NAME] [--json]\n"
+               "       vantorel render FILE -o OUT.png [--filter NAME] [--dpi N] [--json]\n"
                "       vantorel type SCRIPT\n"
                "       vantorel collab FILE --user ADDRESS\n";
   return 2;
@@ -35,9 +38,17 @@ int main(int argc, char** argv) {
     return vantorel::cli::CollabSession(argv[2], argv[4]);
   }
   vantorel::cli::ImportRequest request;
+  vantorel::cli::RenderRequest render;
   for (int i = 2; i < argc; ++i) {
     std::string arg = argv[i];
-    if (arg == "--json") {
+    if (command == "render" && arg == "-o" && i + 1 < argc) {
+      render.output = argv[++i];
+    } else if (command == "render" && arg == "--dpi" && i + 1 < argc) {
+      char* end = nullptr;
+      const long dpi = std::strtol(argv[++i], &end, 10);
+      if (*end || dpi < 24 || dpi > 1200) return Usage();
+      render.dpi = static_cast<int>(dpi);
+    } else if (arg == "--json") {
       request.json = true;
     } else if (arg == "--filter" && i + 1 < argc) {
       request.filterName = argv[++i];
@@ -52,6 +63,10 @@ int main(int argc, char** argv) {
   if (command == "filters" && request.file.empty() && request.filterName.empty())
     return vantorel::cli::ListFilters(request.json);
   if (command == "import" && !request.file.empty()) return vantorel::cli::ImportMap(request);
+  if (command == "render" && !request.file.empty() && !render.output.empty()) {
+    render.import = request;
+    return vantorel::cli::RenderMap(render);
+  }
   if (command == "type" && !request.file.empty() && !request.json && request.filterName.empty())
     return vantorel::cli::TypeScript(request.file);
   return Usage();
