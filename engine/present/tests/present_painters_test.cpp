@@ -49,6 +49,10 @@ class Target {
     DeleteObject(bitmap_);
   }
   HDC dc() const { return dc_; }
+  void Clear() {
+    GdiFlush();
+    for (int i = 0; i < 200 * 200; ++i) bits_[i] = 0xFFFFFF;
+  }
   uint32_t At(int x, int y) const {
     GdiFlush();
     return bits_[y * 200 + x] & 0xFFFFFF;
@@ -442,6 +446,49 @@ TEST_F(PresentFeedback, FocusOutlinesAreAtLeastFourWide) {
   const std::string both = Run([&](PaintContext& c) { EXPECT_EQ(PaintOutlineHighlight(c, *node, {}), 0); });
   EXPECT_EQ(Count(both, "FillPolygon"), 1);
   EXPECT_EQ(Count(both, "DrawPolygon"), 2);  // the pick hairline, then the focus outline
+}
+
+TEST_F(PresentFeedback, FocusAndPickFollowTheNodesFlags) {
+  // A white figure on white: only the highlight shows.
+  const uint32_t style = present_test::SolidShape(0xFFFFFFFFu, 0xFFFFFFFFu, 0, 0);
+  PresentNode node = Sync(canvas_, 402, 7200, 7200, {}, nullptr, LONG(style));  // 96 x 96 px
+  ASSERT_TRUE(Place(canvas_, node, 1500, 1500, 7200, 7200));                    // at (20, 20) px
+  const struct {
+    DWORD flags;
+    uint8_t state;     // the selection entry's: 0x22 is the focused selection
+    uint32_t edge;     // on the left edge of the bounds
+    bool centreTinted; // the pick fill
+  } cases[] = {
+      {0x101, 0x22, 0x2486F6u, false}, {0x101, 0x02, 0x91C2FAu, false}, {0x201, 0x22, 0, true},
+      {0x301, 0x02, 0x91C2FAu, true},  {0x300, 0x22, 0xFFFFFFu, false},  // no paint bit: nothing
+      {0x001, 0x22, 0xFFFFFFu, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << std::hex << c.flags << " state " << int(c.state));
+    node->flags = c.flags;
+    canvas_->Drawing()->ClearSelection();
+    ASSERT_TRUE(canvas_->Drawing()->SetEntry(SelectionEntry{node, 190500, 190500, c.state, 1}));
+    target_.Clear();
+    ASSERT_TRUE(Paint());
+    if (c.edge) {
+      EXPECT_EQ(target_.At(20, 68), c.edge);
+    }
+    const uint32_t centre = target_.At(68, 68);
+    if (c.centreTinted) {
+      EXPECT_NE(centre, 0xFFFFFFu);
+      EXPECT_GT(centre & 0xFF, (centre >> 16) & 0xFF);  // bluish
+    } else {
+      EXPECT_EQ(centre, 0xFFFFFFu);
+    }
+  }
+  canvas_->Drawing()->ClearSelection();
+  // The canvas's flag 0x02 keeps it quiet.
+  node->flags = 0x301;
+  canvas_->Drawing()->modeFlags |= 0x02;
+  const std::string quiet = Run([&](PaintContext& ctx) {
+    EXPECT_EQ(Present::Painting::PaintFocusAndPick(ctx, *node, RectF{20, 20, 96, 96}, true), 0);
+  });
+  EXPECT_TRUE(quiet.empty()) << quiet;
 }
 
 TEST_F(PresentFeedback, DroppingModesDrawTheirZones) {

@@ -32,13 +32,6 @@ RectF DeviceBounds(const Diagram& node, const DeviceMap& map, const PaintPositio
   return map.ToDevice(Drawing::NodeBounds(node), at);
 }
 
-int32_t OutlineRect(NativeRender render, const RectF& r, uint32_t argb, float width, LONG join) {
-  Rendering::PenRecord pen(argb, width);
-  if (!pen.Valid()) return 3;
-  if (join >= 0) NativePenSetJoinType(pen.pen, join);
-  return NativeRenderDrawRectangle(render, pen.pen, r.x, r.y, r.width, r.height) == 0 ? 0 : 3;
-}
-
 int32_t DrawBitmapCentred(NativeRender render, LONG id, const PointF& at, float zoom) {
   const SketcheryBitmap* bitmap = GetBitmapResource(id);
   if (!bitmap || !bitmap->image) return 0;
@@ -136,9 +129,7 @@ class Engine final : public Drawing::NodePainter {
   int32_t PaintSelectionFrame(PaintContext& c, const Diagram& node, const PaintPosition& at, bool focused) override {
     NativeRender render = CurrentRender(c);
     if (!render) return 21;
-    const DeviceMap map = MapOf(c);
-    const float z = c.zoom == 0 ? 1 : c.zoom;
-    return OutlineRect(render, DeviceBounds(node, map, at), focused ? 0xFF2486F6u : 0xFF91C2FAu, 2 / z, 0);
+    return PaintFocusAndPick(c, node, DeviceBounds(node, MapOf(c), at), focused);
   }
 
   int32_t PaintHighlight(PaintContext& c, const Diagram& node, const PaintPosition& at) override {

@@ -74,6 +74,18 @@ PLASTRUM_API NativeBrush MakeGradientBrush(const Style::GradientRecord& gradient
                                            const std::vector<PointF>& points, const uint32_t* colors,
                                            const float* positions, int32_t count, int32_t* code);
 
+// The focus and pick highlight over a selected figure's device rectangle. Only when the
+// node's flags word has its paint bit 0x01 and the canvas's flag 0x02 is clear: pick (0x200)
+// fills the rectangle and outlines it with a hairline, focus (0x100) outlines it 2 / zoom
+// wide with round joins; `emphasis` (the focused selection) takes the stronger colours.
+inline constexpr uint32_t kPickFill = 0x2791C2FAu;
+inline constexpr uint32_t kPickFillEmphasis = 0x272486F6u;
+inline constexpr uint32_t kPickLine = 0x8CFFFFFFu;
+inline constexpr uint32_t kFocusLine = 0xFF91C2FAu;
+inline constexpr uint32_t kFocusLineEmphasis = 0xFF2486F6u;
+PLASTRUM_API int32_t PaintFocusAndPick(PaintContext& context, const Drawing::Diagram& node, const RectF& deviceRect,
+                                       bool emphasis);
+
 // The painters the canvas draws through.
 PLASTRUM_API Drawing::NodePainter& EnginePainters();
 
