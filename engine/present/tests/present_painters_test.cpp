@@ -455,9 +455,9 @@ TEST_F(PresentFeedback, FocusAndPickFollowTheNodesFlags) {
   ASSERT_TRUE(Place(canvas_, node, 1500, 1500, 7200, 7200));                    // at (20, 20) px
   const struct {
     DWORD flags;
-    uint8_t state;     // the selection entry's: 0x22 is the focused selection
-    uint32_t edge;     // on the left edge of the bounds
-    bool centreTinted; // the pick fill
+    uint8_t state;      // the selection entry's: 0x22 is the focused selection
+    uint32_t edge;      // on the left edge of the bounds
+    bool centreTinted;  // the pick fill
   } cases[] = {
       {0x101, 0x22, 0x2486F6u, false}, {0x101, 0x02, 0x91C2FAu, false}, {0x201, 0x22, 0, true},
       {0x301, 0x02, 0x91C2FAu, true},  {0x300, 0x22, 0xFFFFFFu, false},  // no paint bit: nothing
