@@ -13,6 +13,7 @@ void RegisterControlClasses() {
     RegisterProgressClass();
     RegisterTrackbarClass();
     RegisterTabClass();
+    RegisterHeaderClass();
   });
 }
 

@@ -9,5 +9,6 @@ void RegisterControlClasses();
 void RegisterProgressClass();
 void RegisterTrackbarClass();
 void RegisterTabClass();
+void RegisterHeaderClass();
 
 }  // namespace comctl
