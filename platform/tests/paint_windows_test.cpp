@@ -10,6 +10,7 @@
 #include "kx2/Compositor.h"
 #include "user_test_support.h"
 #include "win/gdi.h"
+#include "win/menu.h"
 
 namespace {
 
@@ -399,6 +400,57 @@ TEST_F(PaintTest, MirroredWindowDrawsTextFromTheRightEdge) {
   EXPECT_GE(inkRight, 190);
   EXPECT_GT(inkLeft, 120);
   cairo_surface_destroy(capture);
+}
+
+TEST_F(PaintTest, MenuBarTakesItsRoomPaintsAndGoesWithTheWindow) {
+  HWND w = Make(WS_OVERLAPPEDWINDOW | WS_VISIBLE, nullptr, RECT{0, 0, 300, 200});
+  RECT before;
+  GetClientRect(w, &before);
+  HMENU bar = CreateMenu();
+  AppendMenuW(bar, MF_STRING, 1, u"&File");
+  AppendMenuW(bar, MF_STRING | MF_GRAYED, 2, u"&Edit");
+  ASSERT_TRUE(SetMenu(w, bar));
+  EXPECT_EQ(GetMenu(w), bar);
+  Pump();
+  RECT after;
+  GetClientRect(w, &after);
+  EXPECT_EQ(before.bottom - after.bottom, GetSystemMetrics(SM_CYMENU));
+  // The frame and AdjustWindowRectEx agree with a menu too.
+  RECT client = after;
+  MapWindowPoints(w, nullptr, reinterpret_cast<POINT*>(&client), 2);
+  AdjustWindowRectEx(&client, WS_OVERLAPPEDWINDOW, TRUE, 0);
+  RECT window;
+  GetWindowRect(w, &window);
+  EXPECT_EQ(client.top, window.top);
+  EXPECT_EQ(client.bottom, window.bottom);
+  const int barY = GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYMENU) / 2;
+  EXPECT_EQ(SendMessageW(w, WM_NCHITTEST, 0, MAKELPARAM(150, barY)), HTMENU);
+  cairo_surface_t* capture = Kx2CaptureWindow(w);
+  EXPECT_EQ(Probe(capture, 280, barY), GetSysColor(COLOR_MENU));
+  // Ink of each item: the enabled one dark, the greyed one light (embossed), none black.
+  int dark = 0, light = 0, blackInGrey = 0;
+  const int split = 45;  // between the two items
+  for (int y = barY - 6; y < barY + 6; ++y)
+    for (int x = GetSystemMetrics(SM_CXFRAME); x < 110; ++x) {
+      const COLORREF c = Probe(capture, x, y);
+      if (c == GetSysColor(COLOR_MENU)) continue;
+      const int level = GetRValue(c) + GetGValue(c) + GetBValue(c);
+      if (x < split) dark += level < 200;
+      if (x >= split) light += level >= 200, blackInGrey += level < 100;
+    }
+  EXPECT_GT(dark, 5) << "the enabled item's text";
+  EXPECT_GT(light, 5) << "the greyed item's text";
+  EXPECT_EQ(blackInGrey, 0);
+  Keep(capture, "paint_menubar.png");
+  cairo_surface_destroy(capture);
+  // Child windows have no menu bar; the window's menu is destroyed with it.
+  HWND child = Make(WS_CHILD | WS_VISIBLE, w, RECT{0, 0, 10, 10});
+  HMENU other = CreateMenu();
+  EXPECT_FALSE(SetMenu(child, other));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CHILD_WINDOW_MENU));
+  DestroyMenu(other);
+  DestroyWindow(w);
+  EXPECT_FALSE(IsMenu(bar));
 }
 
 TEST_F(PaintTest, PaintingADestroyedWindowDoesNothing) {

@@ -185,3 +185,16 @@ typedef const MENUINFO* LPCMENUINFO;
 KX2_EXPORT BOOL GetMenuInfo(HMENU hMenu, LPMENUINFO lpcmi);
 // MIM_APPLYTOSUBMENUS carries the settings down to every sub-menu.
 KX2_EXPORT BOOL SetMenuInfo(HMENU hMenu, LPCMENUINFO lpcmi);
+
+// ---- A window's menu bar -------------------------------------------------------------------------
+#ifndef ERROR_INVALID_MENU_HANDLE
+#define ERROR_INVALID_MENU_HANDLE 1401L
+#endif
+#ifndef ERROR_CHILD_WINDOW_MENU
+#define ERROR_CHILD_WINDOW_MENU 1436L
+#endif
+// Top-level windows only; the frame makes room for the bar and redraws. The old menu is
+// not destroyed; the menu a window holds is destroyed with the window.
+KX2_EXPORT HMENU GetMenu(HWND hWnd);
+KX2_EXPORT BOOL SetMenu(HWND hWnd, HMENU hMenu);
+KX2_EXPORT BOOL DrawMenuBar(HWND hWnd);

@@ -3,6 +3,7 @@
 
 #include "kx2/ErrorBoundary.h"
 #include "user/Core.h"
+#include "win/menu.h"
 
 namespace kx2::user {
 namespace {
@@ -38,6 +39,7 @@ void FillMinMax(MINMAXINFO* info) {
 
 // Frees what is left of a window after its WM_NCDESTROY.
 void Release(const std::shared_ptr<Window>& window) {
+  HMENU menu = nullptr;
   {
     std::lock_guard<std::mutex> guard(TreeLock());
     window->destroyed = true;
@@ -49,7 +51,11 @@ void Release(const std::shared_ptr<Window>& window) {
       if (Window* other = Find(h); other && other->owner == window.get()) other->owner = nullptr;
     RemoveFromTable(window.get());
     if (CaptureWindow() == window->handle) SetCaptureWindow(nullptr);
+    menu = window->menu;
+    window->menu = nullptr;
   }
+  // A window's menu bar goes with it.
+  if (menu) DestroyMenu(menu);
   ReleaseClass(window->cls);
   if (auto queue = window->queue.lock()) {
     PurgeWindow(*queue, window->handle);
@@ -128,6 +134,7 @@ HWND Create(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, i
   if ((style & WS_CAPTION) == WS_CAPTION || (exStyle & WS_EX_DLGMODALFRAME)) window->exStyle |= WS_EX_WINDOWEDGE;
   window->instance = instance;
   window->id = child ? reinterpret_cast<LONG_PTR>(menu) : 0;
+  if (!child && IsMenu(menu)) window->menu = menu;
   window->messageOnly = messageOnly;
 
   if (x == CW_USEDEFAULT) {

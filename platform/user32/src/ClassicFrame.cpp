@@ -8,6 +8,7 @@
 
 #include "kx2/UserCore.h"
 #include "win/gdi.h"
+#include "win/menu.h"
 #include "win/user_ncmetrics.h"
 
 namespace kx2::user32 {
@@ -72,6 +73,48 @@ void SymbolButton(HDC dc, RECT r, char16_t symbol, bool pressed = false, bool di
   }
   SetTextColor(dc, GetSysColor(disabled ? COLOR_3DSHADOW : COLOR_BTNTEXT));
   ExtTextOutW(dc, x, y, 0, nullptr, text, 1, nullptr);
+  SelectObject(dc, old);
+  DeleteObject(font);
+}
+
+// The classic menu bar: the items' texts left to right on the menu colour, greyed ones
+// embossed, right-justified ones from the right edge.
+void MenuBar(HDC dc, HWND hwnd, const RECT& bar) {
+  Fill(dc, bar, COLOR_MENU);
+  HMENU menu = GetMenu(hwnd);
+  const int count = GetMenuItemCount(menu);
+  if (count <= 0) return;
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof(metrics);
+  SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
+  HFONT font = CreateFontIndirectW(&metrics.lfMenuFont);
+  HGDIOBJ old = SelectObject(dc, font);
+  SetBkMode(dc, TRANSPARENT);
+  const int padding = GetSystemMetrics(SM_CXEDGE) * 4;
+  int x = bar.left;
+  for (int i = 0; i < count; ++i) {
+    char16_t text[256] = {};
+    GetMenuStringW(menu, static_cast<UINT>(i), text, 256, MF_BYPOSITION);
+    const UINT state = GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION);
+    if (state & MF_SEPARATOR) continue;
+    RECT measure{0, 0, 0, 0};
+    DrawTextW(dc, text, -1, &measure, DT_SINGLELINE | DT_CALCRECT);
+    const int width = measure.right + 2 * padding;
+    RECT cell{x, bar.top, x + width, bar.bottom};
+    if (state & MF_RIGHTJUSTIFY) OffsetRect(&cell, std::max(0, int(bar.right - cell.right)), 0);
+    const UINT format = DT_SINGLELINE | DT_VCENTER | DT_CENTER;
+    if (state & MF_GRAYED) {
+      RECT lit = cell;
+      OffsetRect(&lit, 1, 1);
+      SetTextColor(dc, GetSysColor(COLOR_3DHILIGHT));
+      DrawTextW(dc, text, -1, &lit, format);
+      SetTextColor(dc, GetSysColor(COLOR_3DSHADOW));
+    } else {
+      SetTextColor(dc, GetSysColor(COLOR_MENUTEXT));
+    }
+    DrawTextW(dc, text, -1, &cell, format);
+    x = cell.right;
+  }
   SelectObject(dc, old);
   DeleteObject(font);
 }
@@ -158,7 +201,7 @@ void SetPressed(HWND hwnd, int hit, int scrollPart) {
     RemovePropW(hwnd, kPressedProp);
 }
 
-FrameLayout LayoutFrame(DWORD style, DWORD exStyle, int width, int height) {
+FrameLayout LayoutFrame(DWORD style, DWORD exStyle, int width, int height, bool menu) {
   FrameLayout f;
   f.window = RECT{0, 0, width, height};
   if (!(style & (WS_POPUP | WS_CHILD))) style |= WS_CAPTION;
@@ -198,6 +241,11 @@ FrameLayout LayoutFrame(DWORD style, DWORD exStyle, int width, int height) {
         f.sysMenu = RECT{f.caption.left, f.caption.top, f.caption.left + height - 1, f.caption.bottom - 1};
     }
   }
+  if (menu && !(style & WS_CHILD)) {
+    const int bar = GetSystemMetrics(SM_CYMENU);
+    f.menuBar = RECT{f.frameX, top, width - f.frameX, top + bar};
+    top += bar;
+  }
   RECT client{f.frameX, top, width - f.frameX, height - f.frameY};
   int edge = 0;
   if (exStyle & WS_EX_CLIENTEDGE) edge += GetSystemMetrics(SM_CXEDGE);
@@ -225,13 +273,14 @@ FrameLayout LayoutFrame(HWND hwnd) {
   RECT r{};
   GetWindowRect(hwnd, &r);
   return LayoutFrame(static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)),
-                     static_cast<DWORD>(GetWindowLongW(hwnd, GWL_EXSTYLE)), r.right - r.left, r.bottom - r.top);
+                     static_cast<DWORD>(GetWindowLongW(hwnd, GWL_EXSTYLE)), r.right - r.left, r.bottom - r.top,
+                     GetMenu(hwnd) != nullptr);
 }
 
 RECT ClientInside(HWND hwnd, RECT window) {
   const FrameLayout f = LayoutFrame(static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)),
                                     static_cast<DWORD>(GetWindowLongW(hwnd, GWL_EXSTYLE)), window.right - window.left,
-                                    window.bottom - window.top);
+                                    window.bottom - window.top, GetMenu(hwnd) != nullptr);
   RECT client = f.client;
   client.left += window.left;
   client.right += window.left;
@@ -273,6 +322,7 @@ LRESULT FrameHitTest(HWND hwnd, POINT screen) {
     if (Inside(f.help, pt)) return HTHELP;
     return HTCAPTION;
   }
+  if (Inside(f.menuBar, pt)) return HTMENU;
   if (Inside(f.vscroll, pt)) return HTVSCROLL;
   if (Inside(f.hscroll, pt)) return HTHSCROLL;
   if (Inside(f.sizeBox, pt)) return sizable ? HTGROWBOX : HTBORDER;
@@ -342,6 +392,10 @@ void DrawFrame(HWND hwnd, HDC dc, bool active) {
     SymbolButton(dc, f.minimize, u'0', pressed == HTMINBUTTON);
     SymbolButton(dc, f.help, u's', pressed == HTHELP);
     inner.top = f.caption.bottom;
+  }
+  if (!Empty(f.menuBar)) {
+    MenuBar(dc, hwnd, f.menuBar);
+    inner.top = f.menuBar.bottom;
   }
   if (exStyle & WS_EX_CLIENTEDGE) SunkenEdge(dc, RECT{inner.left, inner.top, inner.right, inner.bottom});
   ScrollBar(dc, hwnd, f.vscroll, true, pressed == HTVSCROLL ? pressedPart : -1);

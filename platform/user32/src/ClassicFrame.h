@@ -13,11 +13,12 @@ struct FrameLayout {
   bool hasCaption = false;
   RECT caption{};                                           // the caption bar (its last row is the separator line)
   RECT sysMenu{}, close{}, maximize{}, minimize{}, help{};  // empty when absent
+  RECT menuBar{};                                           // empty without a menu
   RECT vscroll{}, hscroll{}, sizeBox{};
   RECT client{};
 };
 
-FrameLayout LayoutFrame(DWORD style, DWORD exStyle, int width, int height);
+FrameLayout LayoutFrame(DWORD style, DWORD exStyle, int width, int height, bool menu = false);
 FrameLayout LayoutFrame(HWND hwnd);
 // The parts of a scroll bar (window coordinates): arrows, the track either side of the
 // thumb, and the thumb (empty when the bar cannot scroll or has no room for it).
