@@ -78,8 +78,8 @@ class BareClient : public gloox::ConnectionListener, public gloox::MUCRoomHandle
     client_.setCompression(false);
     client_.disableRoster();
     client_.registerConnectionListener(this);
-    room_ = std::make_unique<gloox::MUCRoom>(&client_, gloox::JID(room + "@conference.collab.test/" + nick), this,
-                                             nullptr);
+    room_ =
+        std::make_unique<gloox::MUCRoom>(&client_, gloox::JID(room + "@conference.collab.test/" + nick), this, nullptr);
     client_.connect(false);
     thread_ = std::thread([this] {
       while (!stop_) {
@@ -114,7 +114,8 @@ class BareClient : public gloox::ConnectionListener, public gloox::MUCRoomHandle
   void onConnect() override { room_->join(); }
   void onDisconnect(gloox::ConnectionError) override {}
   bool onTLSConnect(const gloox::CertInfo&) override { return false; }
-  void handleMUCParticipantPresence(gloox::MUCRoom*, const gloox::MUCRoomParticipant p, const gloox::Presence&) override {
+  void handleMUCParticipantPresence(gloox::MUCRoom*, const gloox::MUCRoomParticipant p,
+                                    const gloox::Presence&) override {
     if (p.flags & gloox::UserSelf) joined_ = true;
   }
   void handleMUCMessage(gloox::MUCRoom*, const gloox::Message& msg, bool) override {

@@ -155,7 +155,9 @@ bool ItemReceiveManager::ReceiveEdit(Packet& packet) {
     return true;
   }
   tailBytes_ += bytes;
-  Record queued{std::move(packet), kind, true, 0, std::u16string(record.userName)};
+  // Only a data record needs its sender's name later (the member number of the edit it makes).
+  Record queued{std::move(packet), kind, true, 0,
+                kind == kEditData ? std::u16string(record.userName) : std::u16string()};
   if (kind == kEditBegin) SetFlags(queued, kEditStateOpen);
   queue_.push_back(std::move(queued));
   return true;
@@ -209,6 +211,9 @@ void ItemReceiveManager::ProcessPackets() {
   if (!balanced) return;
 
   IVtlCollabEditHolder* holder = item_->GetEditHolder();
+  // The edits of one batch mostly come from one member: its number is looked up once.
+  const std::u16string* lastUser = nullptr;
+  int lastNumber = -1;
   int open = 0;
   bool failed = false;
   std::vector<IVtlCollabItemData*> edits;
@@ -226,7 +231,11 @@ void ItemReceiveManager::ProcessPackets() {
         failed = true;
         continue;
       }
-      edit->SetMemberNumber(MemberNumber(r.user.c_str()));
+      if (!lastUser || *lastUser != r.user) {
+        lastUser = &r.user;
+        lastNumber = MemberNumber(r.user.c_str());
+      }
+      edit->SetMemberNumber(lastNumber);
       edits.push_back(edit);
     } else if (r.kind == kEditEnd) {
       if (failed || edits.empty() || open <= 0) continue;
