@@ -337,6 +337,48 @@ TEST_F(PresentShapePainter, TheStrokeLiesOutsideAPicture) {
   EXPECT_EQ(PaintFigure(style, 402, 150, 150, 30, 30, FigurePaint::kPicture), 25);
 }
 
+TEST_F(PresentShapePainter, ThePlaceholderKeepsItsSizeInADashedFrame) {
+  present_test::TempFolder folder;
+  const std::string file = folder.File("stand-in.png");
+  present_test::WritePng(file, 10, 10, {{0, 0, 10, 10, 0xFF00FF00}});
+  // The picture's own file is refused: the placeholder (-1) stands in.
+  class Owner final : public IPresentCanvasOwner {
+   public:
+    std::u16string path;
+    BOOL GetBinaryDataFile(LONG id, VtlPathBuffer* out) override {
+      if (id != -1) return FALSE;
+      std::copy(path.begin(), path.end(), out->text);
+      out->text[path.size()] = 0;
+      return TRUE;
+    }
+    BOOL DrawText(const void*, LONG, LONG, POINT) override { return TRUE; }
+  } owner;
+  owner.path = present_test::WinPath(file);
+  canvas_->SetOwner(&owner);
+  HandStyle style;
+  style.picture.binDataId = 3;
+  LuminarJournalClear();
+  LuminarJournalEnable(TRUE);
+  ASSERT_EQ(PaintFigure(style, 402, 40, 40, 100, 100, FigurePaint::kPicture), 0);
+  LuminarJournalEnable(FALSE);
+  const std::string journal = Journal();
+  EXPECT_NE(journal.find("DrawRectangle"), std::string::npos) << journal;
+  EXPECT_NE(journal.find("DrawImageRect 10x10"), std::string::npos) << journal;
+  EXPECT_EQ(target_.At(90, 90), 0x00FF00u);  // the stand-in at its own size, centred
+  EXPECT_NE(target_.At(84, 90), 0x00FF00u);
+  // The frame's edges and diagonals are inked somewhere along their length.
+  auto inked = [&](auto point) {
+    for (int i = 10; i < 90; ++i)
+      if (target_.At(point(i).x, point(i).y) != 0xFFFFFFu) return true;
+    return false;
+  };
+  EXPECT_TRUE(inked([](int i) { return POINT{40, 40 + i}; }));       // the left edge
+  EXPECT_TRUE(inked([](int i) { return POINT{40 + i, 40 + i}; }));   // a diagonal
+  EXPECT_TRUE(inked([](int i) { return POINT{140 - i, 40 + i}; }));  // the other
+  EXPECT_EQ(target_.At(60, 50), 0xFFFFFFu);                          // nothing between
+  canvas_->SetOwner(nullptr);
+}
+
 TEST_F(PresentShapePainter, ShadowsAreSharpUpToTwoPixelsOfBlur) {
   HandStyle style;
   style.fill.type = 1;

@@ -93,9 +93,11 @@ Image* PictureFileImage(const Style::PictureRecord* picture, IPresentCanvasOwner
   return LoadImageFile(path.c_str());
 }
 
-Image* PictureImage(const Style::PictureRecord* picture, IPresentCanvasOwner* owner, ColorPalette12 palette) {
+Image* PictureImage(const Style::PictureRecord* picture, IPresentCanvasOwner* owner, ColorPalette12 palette,
+                    bool* isPlaceholder) {
   bool placeholder = false;
   Image* image = PictureFileImage(picture, owner, &placeholder);
+  if (isPlaceholder) *isPlaceholder = placeholder && image;
   if (!image || placeholder) return image;
   return RecolorImage(RecolorRecordOf(*picture, image->Width(), image->Height(), palette), image);
 }

@@ -12,6 +12,8 @@
 namespace Present::Painting {
 namespace {
 
+constexpr uint32_t kPlaceholderFrame = 0x40000000u;
+
 // The outline moved outward by a distance: of the two offsets, the one whose box is larger.
 std::vector<PointF> Outward(const std::vector<PointF>& points, float distance) {
   const int n = static_cast<int>(points.size());
@@ -31,6 +33,16 @@ std::vector<PointF> Outward(const std::vector<PointF>& points, float distance) {
   return area(a) >= area(b) ? a : b;
 }
 
+// The placeholder's frame: a dashed rectangle and its two diagonals.
+void PaintPlaceholderFrame(NativeRender render, const RectF& r) {
+  Rendering::PenRecord pen(kPlaceholderFrame, 1);
+  if (!pen.Valid()) return;
+  NativePenSetDashType(pen.pen, 3);  // "Dash"
+  NativeRenderDrawRectangle(render, pen.pen, r.x, r.y, r.width, r.height);
+  NativeRenderDrawLine(render, pen.pen, r.x, r.y, r.x + r.width, r.y + r.height);
+  NativeRenderDrawLine(render, pen.pen, r.x + r.width, r.y, r.x, r.y + r.height);
+}
+
 }  // namespace
 
 int32_t PaintPicture(PaintContext& context, NativeRender render, const std::vector<PointF>& points, const RectF& rect,
@@ -39,7 +51,8 @@ int32_t PaintPicture(PaintContext& context, NativeRender render, const std::vect
   const Style::PictureRecord* picture = record.style ? record.style->picture : nullptr;
   if (!picture || picture->binDataId == 0) return 0;
   IPresentCanvasOwner* owner = context.canvas ? context.canvas->owner : nullptr;
-  std::unique_ptr<Rendering::Image> image(Rendering::PictureImage(picture, owner, context.palette));
+  bool placeholder = false;
+  std::unique_ptr<Rendering::Image> image(Rendering::PictureImage(picture, owner, context.palette, &placeholder));
   if (!image || !image->HasArea()) return 25;
   // Clipped to the outline grown by one pixel.
   const std::vector<PointF> grown = Outward(points, 1.0f);
@@ -51,7 +64,17 @@ int32_t PaintPicture(PaintContext& context, NativeRender render, const std::vect
   if (path && region && native.size() >= 2 && NativeCreatePath(path, native.data(), LONG(native.size()), 0) &&
       NativeCreateRegionPath(region, path))
     clipped = NativeRenderSetRegion(render, region) == 0;
-  const LONG status = NativeRenderDrawImageRect(render, image->Handle(), rect.x, rect.y, rect.width, rect.height);
+  LONG status = 0;
+  const float iw = float(image->Width()), ih = float(image->Height());
+  if (placeholder && (rect.width > iw || rect.height > ih)) {
+    // The placeholder keeps its size, centred in a dashed frame with its diagonals, so that
+    // a missing picture reads as missing rather than as a stretched stand-in.
+    PaintPlaceholderFrame(render, rect);
+    status = NativeRenderDrawImageRect(render, image->Handle(), rect.x + (rect.width - iw) / 2,
+                                       rect.y + (rect.height - ih) / 2, iw, ih);
+  } else {
+    status = NativeRenderDrawImageRect(render, image->Handle(), rect.x, rect.y, rect.width, rect.height);
+  }
   if (clipped) NativeRenderResetRegion(render);
   if (path) ReleaseNativePath(path);
   if (region) ReleaseNativeRegion(region);

@@ -40,7 +40,8 @@ PLASTRUM_API NativeRecolorRecord RecolorRecordOf(const Style::PictureRecord& pic
 // stands in for it).
 PLASTRUM_API Image* PictureFileImage(const Style::PictureRecord* picture, IPresentCanvasOwner* owner,
                                      bool* placeholder);
+// *placeholder, when given, is set when the placeholder stands in (it is not recoloured).
 PLASTRUM_API Image* PictureImage(const Style::PictureRecord* picture, IPresentCanvasOwner* owner,
-                                 ColorPalette12 palette);
+                                 ColorPalette12 palette, bool* placeholder = nullptr);
 
 }  // namespace Present::Rendering
