@@ -453,6 +453,34 @@ TEST_F(PaintTest, MenuBarTakesItsRoomPaintsAndGoesWithTheWindow) {
   EXPECT_FALSE(IsMenu(bar));
 }
 
+TEST_F(PaintTest, EachWindowHasItsOwnWindowMenu) {
+  HWND sizable = Make(WS_OVERLAPPEDWINDOW, nullptr, RECT{0, 0, 200, 100});
+  HWND dialog = Make(WS_POPUP | WS_CAPTION | WS_SYSMENU, nullptr, RECT{0, 0, 200, 100});
+  HMENU a = GetSystemMenu(sizable, FALSE);
+  HMENU b = GetSystemMenu(dialog, FALSE);
+  ASSERT_TRUE(a);
+  ASSERT_TRUE(b);
+  EXPECT_NE(a, b);
+  EXPECT_EQ(GetSystemMenu(sizable, FALSE), a) << "made once";
+  const struct {
+    UINT command;
+    bool greyedSizable, greyedDialog;
+  } cases[] = {{SC_RESTORE, true, true},   {SC_MOVE, false, false},    {SC_SIZE, false, true},
+               {SC_MINIMIZE, false, true}, {SC_MAXIMIZE, false, true}, {SC_CLOSE, false, false}};
+  for (const auto& c : cases) {
+    EXPECT_EQ((GetMenuState(a, c.command, MF_BYCOMMAND) & MF_GRAYED) != 0, c.greyedSizable) << std::hex << c.command;
+    EXPECT_EQ((GetMenuState(b, c.command, MF_BYCOMMAND) & MF_GRAYED) != 0, c.greyedDialog) << std::hex << c.command;
+  }
+  EXPECT_EQ(GetMenuDefaultItem(a, FALSE, 0), static_cast<UINT>(SC_CLOSE));
+  // Reverting drops the copy; the next request makes a fresh one; the window takes its copy along.
+  EXPECT_EQ(GetSystemMenu(sizable, TRUE), nullptr);
+  EXPECT_FALSE(IsMenu(a));
+  HMENU again = GetSystemMenu(sizable, FALSE);
+  ASSERT_TRUE(again);
+  DestroyWindow(sizable);
+  EXPECT_FALSE(IsMenu(again));
+}
+
 TEST_F(PaintTest, PaintingADestroyedWindowDoesNothing) {
   HWND w = Solid(WS_POPUP | WS_VISIBLE, nullptr, RECT{0, 0, 50, 50}, kRed);
   DestroyWindow(w);

@@ -198,3 +198,7 @@ KX2_EXPORT BOOL SetMenuInfo(HMENU hMenu, LPCMENUINFO lpcmi);
 KX2_EXPORT HMENU GetMenu(HWND hWnd);
 KX2_EXPORT BOOL SetMenu(HWND hWnd, HMENU hMenu);
 KX2_EXPORT BOOL DrawMenuBar(HWND hWnd);
+// The window menu of this window: its own copy (Restore, Move, Size, Minimize, Maximize,
+// Close, as SC_ commands) made on first request, the items its style does not allow greyed.
+// bRevert drops the copy and answers null.
+KX2_EXPORT HMENU GetSystemMenu(HWND hWnd, BOOL bRevert);

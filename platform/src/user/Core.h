@@ -47,7 +47,8 @@ struct Window {
   DWORD exStyle = 0;
   HINSTANCE instance = nullptr;
   LONG_PTR id = 0;
-  HMENU menu = nullptr;  // a top-level window's menu bar (destroyed with the window)
+  HMENU menu = nullptr;        // a top-level window's menu bar (destroyed with the window)
+  HMENU systemMenu = nullptr;  // its own copy of the window menu, made on first request
   LONG_PTR userData = 0;
   std::vector<BYTE> extra;
   std::u16string text;

@@ -39,7 +39,7 @@ void FillMinMax(MINMAXINFO* info) {
 
 // Frees what is left of a window after its WM_NCDESTROY.
 void Release(const std::shared_ptr<Window>& window) {
-  HMENU menu = nullptr;
+  HMENU menu = nullptr, systemMenu = nullptr;
   {
     std::lock_guard<std::mutex> guard(TreeLock());
     window->destroyed = true;
@@ -52,10 +52,12 @@ void Release(const std::shared_ptr<Window>& window) {
     RemoveFromTable(window.get());
     if (CaptureWindow() == window->handle) SetCaptureWindow(nullptr);
     menu = window->menu;
-    window->menu = nullptr;
+    systemMenu = window->systemMenu;
+    window->menu = window->systemMenu = nullptr;
   }
-  // A window's menu bar goes with it.
+  // A window's menu bar and its window menu go with it.
   if (menu) DestroyMenu(menu);
+  if (systemMenu) DestroyMenu(systemMenu);
   ReleaseClass(window->cls);
   if (auto queue = window->queue.lock()) {
     PurgeWindow(*queue, window->handle);

@@ -49,3 +49,60 @@ KX2_EXPORT BOOL DrawMenuBar(HWND hWnd) {
     return TRUE;
   });
 }
+
+namespace {
+
+HMENU MakeWindowMenu(DWORD style) {
+  HMENU menu = CreatePopupMenu();
+  if (!menu) return nullptr;
+  const bool iconic = (style & WS_MINIMIZE) != 0, zoomed = (style & WS_MAXIMIZE) != 0;
+  const bool sizable = (style & WS_THICKFRAME) != 0;
+  auto grey = [](bool allowed) { return allowed ? MF_ENABLED : MF_GRAYED; };
+  AppendMenuW(menu, MF_STRING | grey(iconic || zoomed), SC_RESTORE, u"&Restore");
+  AppendMenuW(menu, MF_STRING | grey(!zoomed), SC_MOVE, u"&Move");
+  AppendMenuW(menu, MF_STRING | grey(sizable && !iconic && !zoomed), SC_SIZE, u"&Size");
+  AppendMenuW(menu, MF_STRING | grey((style & WS_MINIMIZEBOX) && !iconic), SC_MINIMIZE, u"Mi&nimize");
+  AppendMenuW(menu, MF_STRING | grey((style & WS_MAXIMIZEBOX) && !zoomed), SC_MAXIMIZE, u"Ma&ximize");
+  AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(menu, MF_STRING | MF_DEFAULT, SC_CLOSE, u"&Close\tAlt+F4");
+  return menu;
+}
+
+}  // namespace
+
+KX2_EXPORT HMENU GetSystemMenu(HWND hWnd, BOOL bRevert) {
+  return kx2::Guard(HMENU{}, [&]() -> HMENU {
+    HMENU drop = nullptr;
+    DWORD style = 0;
+    {
+      std::lock_guard<std::mutex> guard(TreeLock());
+      Window* w = Find(hWnd);
+      if (!w || w->destroyed) {
+        SetLastErrorInvalidWindow();
+        return nullptr;
+      }
+      if (bRevert) {
+        drop = w->systemMenu;
+        w->systemMenu = nullptr;
+      } else if (w->systemMenu) {
+        return w->systemMenu;
+      }
+      style = w->style;
+    }
+    if (bRevert) {
+      if (drop) DestroyMenu(drop);
+      return nullptr;
+    }
+    HMENU made = MakeWindowMenu(style);
+    std::lock_guard<std::mutex> guard(TreeLock());
+    Window* w = Find(hWnd);
+    if (!w || w->destroyed || w->systemMenu) {
+      // Destroyed or given a copy meanwhile: keep that one.
+      HMENU kept = w && !w->destroyed ? w->systemMenu : nullptr;
+      if (made) DestroyMenu(made);
+      return kept;
+    }
+    w->systemMenu = made;
+    return made;
+  });
+}
