@@ -563,6 +563,35 @@ TEST_F(PresentFeedback, TheFreeLineOnlyForTwoControlPoints) {
   }
 }
 
+TEST_F(PresentFeedback, JoiningTwoTopicsShowsTheirConnectionSites) {
+  const uint32_t style = present_test::SolidShape(0xFFFFFFFFu, 0xFF000000u, 150);
+  PresentNode from = Sync(canvas_, 402, 3600, 3600, {}, nullptr, LONG(style));  // 48 x 48 px, 8 sites
+  PresentNode to = Sync(canvas_, 406, 3600, 3600, {}, nullptr, LONG(style));    // a diamond, 4 sites
+  ASSERT_EQ(from->geometry->sites.items.size(), 8u);
+  ASSERT_EQ(to->geometry->sites.items.size(), 4u);
+  RelatingBox& box = canvas_->Drawing()->preview.relating;
+  box.fromPoint = PointF{190500, 190500};  // (20, 20) px
+  box.toPoint = PointF{1047750, 1047750};  // (110, 110) px
+  const PointF ends[2] = {{400000, 400000}, {1000000, 1000000}};
+  const std::string joined = Run([&](PaintContext& c) {
+    EXPECT_EQ(Present::Painting::EnginePainters().PaintRelatingBox(c, from, to, ends, 2, 0), 0);
+  });
+  EXPECT_EQ(Count(joined, "DrawRectangle"), 2);          // the two frames
+  EXPECT_EQ(Count(joined, "DrawImageRect"), 8 + 4 + 2);  // sites of both, then the markers
+  EXPECT_EQ(Count(joined, "DrawLine"), 0);               // no free line with a target
+  // The diamond's top vertex at (134, 110) px carries a site marker.
+  bool inked = false;
+  for (int dy = -2; dy <= 2; ++dy)
+    for (int dx = -2; dx <= 2; ++dx) inked |= target_.At(134 + dx, 110 + dy) != 0xFFFFFFu;
+  EXPECT_TRUE(inked);
+  // Without a target: no sites.
+  const std::string free = Run([&](PaintContext& c) {
+    EXPECT_EQ(Present::Painting::EnginePainters().PaintRelatingBox(c, from, nullptr, ends, 2, 0), 0);
+  });
+  EXPECT_EQ(Count(free, "DrawImageRect"), 2);
+  box = RelatingBox{};
+}
+
 TEST_F(PresentFeedback, TheRubberBandIsFilledAndOutlined) {
   const std::string journal = Run([&](PaintContext& c) {
     EXPECT_EQ(PaintSelectingBand(c, RectF{95250, 95250, 952500, 476250}), 0);

@@ -205,7 +205,13 @@ class Engine final : public Drawing::NodePainter {
     };
     const RectF source = from ? moved(from, box.fromPoint) : RectF{};
     const RectF target = to ? moved(to, box.toPoint) : RectF{};
-    return PaintRelatingFeedback(c, from ? &source : nullptr, to ? &target : nullptr, ends, count);
+    if (!to) return PaintRelatingFeedback(c, from ? &source : nullptr, nullptr, ends, count);
+    // Joining two topics: the frames, the connection sites of both, the markers last.
+    const int32_t code = PaintRelatingFeedback(c, from ? &source : nullptr, &target, nullptr, 0);
+    if (from) PaintConnectionSites(c, *from, PaintPosition{box.fromPoint.x, box.fromPoint.y, 0});
+    PaintConnectionSites(c, *to, PaintPosition{box.toPoint.x, box.toPoint.y, 0});
+    PaintControlMarkers(c, ends, count);
+    return code;
   }
 
  private:

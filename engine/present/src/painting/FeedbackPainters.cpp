@@ -10,6 +10,7 @@
 #include <sketchery/Sketchery.h>
 
 #include <plastrum/present/drawing/Canvas.h>
+#include <plastrum/present/drawing/Diagram.h>
 #include <plastrum/present/painting/ImageFiles.h>
 #include <plastrum/present/painting/RenderRecords.h>
 #include <plastrum/present/painting/RenderingBrushes.h>
@@ -31,8 +32,8 @@ void Frame(NativeRender render, const RectF& r, uint32_t argb, float width) {
   if (pen.Valid()) NativeRenderDrawRectangle(render, pen.pen, r.x, r.y, r.width, r.height);
 }
 
-void Marker(NativeRender render, const PointF& at, float zoom) {
-  const SketcheryBitmap* bitmap = GetBitmapResource(4);
+void Marker(NativeRender render, LONG id, const PointF& at, float zoom) {
+  const SketcheryBitmap* bitmap = GetBitmapResource(id);
   if (!bitmap || !bitmap->image) return;
   const float z = zoom == 0 ? 1 : zoom;
   const float w = bitmap->width / z, h = bitmap->height / z;
@@ -186,8 +187,25 @@ int32_t PaintRelatingFeedback(PaintContext& context, const RectF* source, const 
     const PointF a = map.ToDevice(controls[0], PaintPosition{}), b = map.ToDevice(controls[1], PaintPosition{});
     if (pen.Valid()) NativeRenderDrawLine(render, pen.pen, a.x, a.y, b.x, b.y);
   }
+  PaintControlMarkers(context, controls, count);
+  return 0;
+}
+
+void PaintControlMarkers(PaintContext& context, const PointF* controls, int32_t count) {
+  NativeRender render = CurrentRender(context);
+  if (!render) return;
+  const DeviceMap map = MapOf(context);
   for (int32_t i = 0; controls && i < count; ++i)
-    Marker(render, map.ToDevice(controls[i], PaintPosition{}), context.zoom);
+    Marker(render, 4, map.ToDevice(controls[i], PaintPosition{}), context.zoom);
+}
+
+int32_t PaintConnectionSites(PaintContext& context, const Drawing::Diagram& node, const PaintPosition& at) {
+  NativeRender render = CurrentRender(context);
+  if (!render) return 21;
+  if (!node.geometry) return 0;
+  const DeviceMap map = MapOf(context);
+  for (const Drawing::ConnectSite& site : node.geometry->sites.items)
+    Marker(render, 5, map.ToDevice(site.point, at), context.zoom);
   return 0;
 }
 

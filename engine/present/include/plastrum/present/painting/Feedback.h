@@ -44,6 +44,8 @@ PLASTRUM_API int32_t PaintMovingFeedback(PaintContext& context, const std::vecto
 // with its four zones, the mode's zone filled (1 top, 2 bottom, 3 left, 4 right).
 PLASTRUM_API int32_t PaintDroppingFeedback(PaintContext& context, const Drawing::Diagram* dragged, const PointF& offset,
                                            const RectF& target, int32_t mode);
+// A marker (bitmap 4) centred on every control point, its size divided by the zoom.
+PLASTRUM_API void PaintControlMarkers(PaintContext& context, const PointF* controls, int32_t count);
 // The relating box: frames around the source and target bounds, the free line for exactly
 // two control points without a target, and a marker on every control point.
 PLASTRUM_API int32_t PaintRelatingFeedback(PaintContext& context, const RectF* source, const RectF* target,

@@ -86,6 +86,10 @@ inline constexpr uint32_t kFocusLineEmphasis = 0xFF2486F6u;
 PLASTRUM_API int32_t PaintFocusAndPick(PaintContext& context, const Drawing::Diagram& node, const RectF& deviceRect,
                                        bool emphasis);
 
+// The connection sites of a node at a position: marker bitmap 5 centred on each, its size
+// divided by the zoom.
+PLASTRUM_API int32_t PaintConnectionSites(PaintContext& context, const Drawing::Diagram& node, const PaintPosition& at);
+
 // The painters the canvas draws through.
 PLASTRUM_API Drawing::NodePainter& EnginePainters();
 
