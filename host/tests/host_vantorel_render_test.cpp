@@ -142,7 +142,8 @@ TEST_F(VantorelRender, LisbonTripProbes) {
     ASSERT_TRUE(std::regex_search(r.out, m, re));
     boundary = Box{std::stoi(m[1]), std::stoi(m[2]), std::stoi(m[3]), std::stoi(m[4])};
   }
-  for (const char* path : {"Trip to Lisbon/Places", "Trip to Lisbon/Places/Belem tower", "Trip to Lisbon/Places/Packing list"}) {
+  for (const char* path :
+       {"Trip to Lisbon/Places", "Trip to Lisbon/Places/Belem tower", "Trip to Lisbon/Places/Packing list"}) {
     Box b;
     ASSERT_TRUE(BoxOf(r.out, path, "box", &b));
     EXPECT_TRUE(boundary.Contains(b)) << path;
@@ -168,9 +169,9 @@ TEST_F(VantorelRender, LisbonTripProbes) {
             widestRedRow(transport.x + transport.width / 2, transport.y - 1) + 2);
 
   // Every visible topic's text ink lies inside its box, and there is ink in its text box.
-  for (const char* path : {"Trip to Lisbon", "Trip to Lisbon/Transport", "Trip to Lisbon/Places",
-                           "Trip to Lisbon/Places/Belem tower", "Trip to Lisbon/Places/Packing list",
-                           "Trip to Lisbon/Mail the hotel"}) {
+  for (const char* path :
+       {"Trip to Lisbon", "Trip to Lisbon/Transport", "Trip to Lisbon/Places", "Trip to Lisbon/Places/Belem tower",
+        "Trip to Lisbon/Places/Packing list", "Trip to Lisbon/Mail the hotel"}) {
     Box box, text;
     ASSERT_TRUE(BoxOf(r.out, path, "box", &box));
     ASSERT_TRUE(BoxOf(r.out, path, "text-box", &text));
@@ -186,6 +187,41 @@ TEST_F(VantorelRender, LisbonTripProbes) {
       }
     EXPECT_GT(inside, 20) << path;
     EXPECT_EQ(stray, 0) << path;
+  }
+}
+
+// The three examples against their golden pictures, within the tolerance that absorbs
+// antialiasing differences: a mean difference of at most 2 per channel and under 0.5% of
+// pixels off by more than 32. KX2_UPDATE_GOLDEN=1 writes the goldens anew (look at them).
+TEST_F(VantorelRender, ExamplesMatchTheirGoldenPictures) {
+  const std::string golden = std::string(KX2_SOURCE_DIR) + "/host/tests/golden/";
+  const char* update = std::getenv("KX2_UPDATE_GOLDEN");
+  for (const char* map : {"lisbon-trip.mm", "garden-project.xmind", "office-move.mmap"}) {
+    const std::string name = std::string("render-") + map + ".png";
+    const std::string png = update && std::string(update) == "1" ? golden + name : Out(name);
+    const RunResult r = RunVantorel(std::string("render ") + map + " -o '" + png + "'");
+    ASSERT_EQ(r.code, 0) << map << "\n" << r.out;
+    if (png != Out(name)) continue;
+    Picture got(png), want(golden + name);
+    ASSERT_TRUE(got.ok() && want.ok()) << name;
+    ASSERT_EQ(got.width(), want.width()) << name;
+    ASSERT_EQ(got.height(), want.height()) << name;
+    double sum = 0;
+    long off = 0;
+    for (int y = 0; y < got.height(); ++y)
+      for (int x = 0; x < got.width(); ++x) {
+        const uint32_t a = got.At(x, y), b = want.At(x, y);
+        int worst = 0;
+        for (int sh = 0; sh < 24; sh += 8) {
+          const int d = std::abs(int((a >> sh) & 0xFF) - int((b >> sh) & 0xFF));
+          sum += d;
+          worst = std::max(worst, d);
+        }
+        off += worst > 32 ? 1 : 0;
+      }
+    const double pixels = double(got.width()) * got.height();
+    EXPECT_LE(sum / (3 * pixels), 2.0) << name;
+    EXPECT_LT(off / pixels, 0.005) << name;
   }
 }
 

@@ -27,14 +27,14 @@ struct MapTopic {
   std::u16string face = u"DejaVu Sans";
   int32_t size = 1000;  // hundredths of a point
   bool bold = false;
-  uint32_t textColor = 0xFF000000u;   // ARGB
-  uint32_t fillColor = 0xFFFFFFFFu;   // ARGB; 0 none
-  uint32_t lineColor = 0xFF7F7F7Fu;   // ARGB
+  uint32_t textColor = 0xFF000000u;  // ARGB
+  uint32_t fillColor = 0xFFFFFFFFu;  // ARGB; 0 none
+  uint32_t lineColor = 0xFF7F7F7Fu;  // ARGB
   uint32_t branchColor = 0xFF808080u;
   bool folded = false;
   int level = 0;
   int parent = -1;
-  int side = 1;       // +1 right of the root, -1 left
+  int side = 1;  // +1 right of the root, -1 left
   bool visible = true;
   std::vector<int> children;
   int32_t textWidth = 0, textHeight = 0;  // measured, hundredths of a point
@@ -76,10 +76,10 @@ void LayOutScene(MapScene* scene, const MeasureTextFn& measure);
 bool ParseHexColor(const std::string& text, uint32_t* argb);
 
 // Layout constants shared with the painter road.
-inline constexpr int32_t kPadX = 800, kPadY = 500;        // text to box edge
-inline constexpr int32_t kLevelGap = 4500;                // parent edge to child edge
-inline constexpr int32_t kSiblingGap = 900;               // between stacked subtrees
-inline constexpr int32_t kBoundaryMargin = 600;           // boundary around its subtree
-inline constexpr int32_t kSceneMargin = 1500;             // around the whole picture
+inline constexpr int32_t kPadX = 800, kPadY = 500;  // text to box edge
+inline constexpr int32_t kLevelGap = 4500;          // parent edge to child edge
+inline constexpr int32_t kSiblingGap = 900;         // between stacked subtrees
+inline constexpr int32_t kBoundaryMargin = 600;     // boundary around its subtree
+inline constexpr int32_t kSceneMargin = 1500;       // around the whole picture
 
 }  // namespace vantorel::cli

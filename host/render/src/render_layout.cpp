@@ -1,4 +1,4 @@
-#include "render_layout.h"
+#include <vantorel/render_layout.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -45,7 +45,8 @@ void AddTopic(const Value& node, int parent, int level, const std::string& paren
   t.level = level;
   t.parent = parent;
   ApplyLevelDefaults(t);
-  if (const Value* face = Path(node, {"style", "face"}); face && face->kind() == Value::Kind::String && !face->text().empty())
+  if (const Value* face = Path(node, {"style", "face"});
+      face && face->kind() == Value::Kind::String && !face->text().empty())
     t.face = kx2::Utf8ToUtf16(face->text());
   const int64_t size = IntAt(node, {"style", "size"}, 0);
   if (size >= 100 && size <= 20000) t.size = static_cast<int32_t>(size);

@@ -1,0 +1,368 @@
+#include <vantorel/render_scene.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <tuple>
+
+#include <kx2/GdiCairo.h>
+#include <kx2/PathMap.h>
+#include <luminar/LuminarTesting.h>
+#include <plastrum/format/PresentEngine.h>
+#include <plastrum/format/PresentFill.h>
+#include <plastrum/format/PresentLine.h>
+#include <plastrum/format/PresentShape.h>
+#include <plastrum/present/canvas/PresentCanvas.h>
+#include <plastrum/present/designer/Designer.h>
+#include <plastrum/present/drawing/Canvas.h>
+#include <plastrum/present/shell/present_context.h>
+#include <plastrum/present/shell/present_exports.h>
+#include <vantorel/present_host.h>
+#include <win/gdi.h>
+#include <win/gdi_text.h>
+
+namespace vantorel::cli {
+namespace {
+
+constexpr LONG kTopicKind = 403;      // rounded rectangle
+constexpr LONG kBranchKind = 102;     // cubic curve
+constexpr LONG kRelationKind = 200;   // curved relationship
+constexpr LONG kBoundaryKind = 304;   // rounded boundary
+
+// A GDI font for a topic's text style at a resolution, freed with the object.
+class TopicFont {
+ public:
+  TopicFont(const MapTopic& t, int dpi) {
+    const int height = -std::max(1, static_cast<int>(std::lround(t.size / 100.0 * dpi / 72.0)));
+    font_ = CreateFontW(height, 0, 0, 0, t.bold ? 700 : 400, 0, 0, 0, 1, 0, 0, 0, 0, t.face.c_str());
+  }
+  ~TopicFont() {
+    if (font_) DeleteObject(font_);
+  }
+  TopicFont(const TopicFont&) = delete;
+  TopicFont& operator=(const TopicFont&) = delete;
+  HFONT get() const { return font_; }
+
+ private:
+  HFONT font_ = nullptr;
+};
+
+// A memory DC over a white 32-bit DIB section.
+class PictureTarget {
+ public:
+  bool Create(int width, int height, int dpi) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    bitmap_ = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!bitmap_ || !bits) return false;
+    auto* pixels = static_cast<uint32_t*>(bits);
+    for (size_t i = 0; i < size_t(width) * size_t(height); ++i) pixels[i] = 0xFFFFFF;
+    dc_ = CreateCompatibleDC(nullptr);
+    if (!dc_) return false;
+    old_ = SelectObject(dc_, bitmap_);
+    Kx2GdiSetResolution(dc_, dpi, dpi);
+    return true;
+  }
+  ~PictureTarget() {
+    if (dc_) {
+      SelectObject(dc_, old_);
+      DeleteDC(dc_);
+    }
+    if (bitmap_) DeleteObject(bitmap_);
+  }
+  HDC dc() const { return dc_; }
+
+ private:
+  HBITMAP bitmap_ = nullptr;
+  HGDIOBJ old_ = nullptr;
+  HDC dc_ = nullptr;
+};
+
+
+// The stand-in's canvas owner: no picture files; a topic's text drawn on the picture's DC.
+class RenderOwner final : public IPresentCanvasOwner {
+ public:
+  RenderOwner(const MapScene& scene, HDC dc, int dpi) : scene_(scene), dc_(dc), dpi_(dpi) {}
+  PixelMap map;
+  int textsDrawn = 0;
+
+  BOOL GetBinaryDataFile(LONG, VtlPathBuffer* path) override {
+    if (!path || !path->text || path->capacity == 0) return FALSE;
+    path->text[0] = 0;
+    return TRUE;
+  }
+  BOOL DrawText(const void* record, LONG hostA, LONG, POINT anchor) override {
+    if (!record || hostA < 0 || static_cast<size_t>(hostA) >= scene_.topics.size()) return FALSE;
+    const MapTopic& t = scene_.topics[static_cast<size_t>(hostA)];
+    TopicFont font(t, dpi_);
+    if (!font.get()) return FALSE;
+    HGDIOBJ old = SelectObject(dc_, font.get());
+    SetBkMode(dc_, TRANSPARENT);
+    SetTextColor(dc_, RGB((t.textColor >> 16) & 0xFF, (t.textColor >> 8) & 0xFF, t.textColor & 0xFF));
+    const BOOL ok = TextOutW(dc_, static_cast<int>(std::lround(map.X(anchor.x))),
+                             static_cast<int>(std::lround(map.Y(anchor.y))), t.text.c_str(), int(t.text.size()));
+    SelectObject(dc_, old);
+    if (ok) ++textsDrawn;
+    return ok;
+  }
+
+ private:
+  const MapScene& scene_;
+  HDC dc_;
+  int dpi_;
+};
+
+// Measures texts at 96 DPI in hundredths of a point, on a DC of its own.
+class TextMeasurer {
+ public:
+  TextMeasurer() : dc_(CreateCompatibleDC(nullptr)) {}
+  ~TextMeasurer() {
+    if (dc_) DeleteDC(dc_);
+  }
+  void operator()(const MapTopic& t, int32_t* width, int32_t* height) const {
+    TopicFont font(t, 96);
+    SIZE size{0, 0};
+    HGDIOBJ old = SelectObject(dc_, font.get());
+    const std::u16string text = t.text.empty() ? u" " : t.text;
+    GetTextExtentPoint32W(dc_, text.c_str(), int(text.size()), &size);
+    SelectObject(dc_, old);
+    *width = size.cx * 75;  // 7,200 hundredths of a point an inch at 96 pixels
+    *height = std::max<LONG>(size.cy, 1) * 75;
+  }
+
+ private:
+  HDC dc_;
+};
+
+// Styles interned once per distinct set of colours and arrows.
+class StyleBook {
+ public:
+  LONG Shape(uint32_t fillArgb, uint32_t lineArgb, int32_t width, uint8_t beginArrow = 0, uint8_t endArrow = 0) {
+    const auto key = std::make_tuple(fillArgb, lineArgb, width, beginArrow, endArrow);
+    if (auto it = ids_.find(key); it != ids_.end()) return it->second;
+    CPresentFill lineFill;
+    CPresentFill::SetDefault(lineFill, 1);
+    lineFill.v.solidColor = PresentColorRef(lineArgb, 0);
+    const int32_t lineFillId = PresentFillTable().Intern(lineFill);
+    CPresentLine line = CPresentLine::StandardEntry();
+    CPresentLine::SetFill(line, static_cast<uint32_t>(lineFillId));
+    line.v.width = width;
+    line.v.beginArrowType = beginArrow;
+    line.v.endArrowType = endArrow;
+    // Large arrowheads: a relationship's direction reads at a glance.
+    line.v.beginArrowSize = 8;
+    line.v.endArrowSize = 8;
+    const int32_t lineId = PresentLineTable().Intern(line);
+    CPresentFill fill;
+    CPresentFill::SetDefault(fill, 1);
+    fill.v.type = fillArgb ? 1 : 0;
+    fill.v.solidColor = PresentColorRef(fillArgb, 0);
+    const int32_t fillId = PresentFillTable().Intern(fill);
+    CPresentShape shape;
+    shape.SetDefault(1);
+    PresentLineTable().Assign(shape.v.lineID, static_cast<uint32_t>(lineId));
+    PresentFillTable().Assign(shape.v.fillID, static_cast<uint32_t>(fillId));
+    const LONG id = PresentShapeTable().Intern(shape);
+    ids_.emplace(key, id);
+    return id;
+  }
+
+ private:
+  std::map<std::tuple<uint32_t, uint32_t, int32_t, uint8_t, uint8_t>, LONG> ids_;
+};
+
+
+// A line node (branch, relationship, boundary) placed at the origin with its own points.
+bool SyncLine(IPresentCanvas* canvas, LONG kind, LONG shapeId, std::vector<POINT> points) {
+  PresentGeometryInfo geometry{0, 0, 0, 0, points.data(), LONG(points.size())};
+  PresentObjectInfo info{nullptr, kind, shapeId, 0, &geometry, -1, 0};
+  if (!canvas->SyncObject(&info)) return false;
+  PresentSketchInfo sketch{};
+  sketch.node = info.node;
+  sketch.geometry = &geometry;
+  return canvas->SetSketch(&sketch) != FALSE;
+}
+
+bool SyncScene(IPresentCanvas* canvas, const MapScene& scene, StyleBook& styles, SyncCounts* counts) {
+  // Boundaries first so that topics and branches lie over their fill.
+  for (const MapBoundary& b : scene.boundaries) {
+    if (!scene.topics[static_cast<size_t>(b.topic)].visible) continue;
+    const LONG x0 = b.box.x, y0 = b.box.y, x1 = b.box.Right(), y1 = b.box.Bottom();
+    if (!SyncLine(canvas, kBoundaryKind, styles.Shape(b.fillColor, b.lineColor, 100),
+                  {{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}, {x0, y0}}))
+      return false;
+    ++counts->boundaries;
+  }
+  for (size_t i = 1; i < scene.topics.size(); ++i) {
+    const MapTopic& t = scene.topics[i];
+    if (!t.visible) continue;
+    const MapBox& p = scene.topics[static_cast<size_t>(t.parent)].box;
+    const POINT a{t.side > 0 ? p.Right() : p.x, p.MidY()};
+    const POINT d{t.side > 0 ? t.box.x : t.box.Right(), t.box.MidY()};
+    const LONG mid = (a.x + d.x) / 2;
+    if (!SyncLine(canvas, kBranchKind, styles.Shape(0, t.branchColor, 150), {a, {mid, a.y}, {mid, d.y}, d}))
+      return false;
+    ++counts->branches;
+  }
+  for (size_t i = 0; i < scene.topics.size(); ++i) {
+    const MapTopic& t = scene.topics[i];
+    if (!t.visible) continue;
+    PresentGeometryInfo geometry{t.box.width, t.box.height, 0, 0, nullptr, 0};
+    PresentObjectInfo info{nullptr, kTopicKind, styles.Shape(t.fillColor, t.lineColor, t.level == 0 ? 150 : 100), 0,
+                           &geometry, LONG(i), 0};
+    if (!canvas->SyncObject(&info)) return false;
+    PresentFirstAnchor fold{2, t.side > 0 ? t.box.width : 0, t.box.height / 2};
+    PresentSecondAnchor text{1, kPadX, kPadY, {t.textWidth, t.textHeight, 0}, 0, 0};
+    PresentSketchInfo sketch{};
+    sketch.node = info.node;
+    sketch.x = t.box.x;
+    sketch.y = t.box.y;
+    sketch.geometry = &geometry;
+    sketch.first = t.folded && !t.children.empty() ? &fold : nullptr;
+    sketch.second = &text;
+    if (!canvas->SetSketch(&sketch)) return false;
+    ++counts->topics;
+  }
+  for (const MapRelationship& r : scene.relationships) {
+    const MapTopic& f = scene.topics[static_cast<size_t>(r.from)];
+    const MapTopic& t = scene.topics[static_cast<size_t>(r.to)];
+    if (!f.visible || !t.visible) continue;
+    std::vector<POINT> points;
+    if (std::abs(t.box.MidX() - f.box.MidX()) * 2 < f.box.width + t.box.width) {
+      // One above the other: from their outer edges, bowed outwards.
+      const int side = f.side != 0 ? f.side : 1;
+      const LONG ax = side > 0 ? f.box.Right() : f.box.x, dx = side > 0 ? t.box.Right() : t.box.x;
+      const LONG bow = side * std::max<LONG>(3000, std::abs(t.box.MidY() - f.box.MidY()) / 2);
+      const LONG out = side > 0 ? std::max(ax, dx) + bow : std::min(ax, dx) + bow;
+      points = {{ax, f.box.MidY()}, {out, f.box.MidY()}, {out, t.box.MidY()}, {dx, t.box.MidY()}};
+    } else {
+      // From the top edge of one to the top edge of the other, bowed upwards.
+      const POINT a{f.box.MidX(), f.box.y};
+      const POINT d{t.box.MidX(), t.box.y};
+      const LONG bow = std::max<LONG>(3000, std::abs(d.x - a.x) / 4);
+      const LONG top = std::min(a.y, d.y) - bow;
+      points = {a, {a.x + (d.x - a.x) / 4, top}, {d.x - (d.x - a.x) / 4, top}, d};
+    }
+    if (!SyncLine(canvas, kRelationKind, styles.Shape(0, r.color, 150, r.beginArrow, r.endArrow), points))
+      return false;
+    ++counts->relationships;
+  }
+  return true;
+}
+
+// The classic palette the canvas reads its indexed colours from.
+constexpr DWORD kPalette[12] = {0xFF000000, 0xFFFFFFFF, 0xFF1F497D, 0xFFEEECE1, 0xFF4F81BD, 0xFFC0504D,
+                                0xFF9BBB59, 0xFF8064A2, 0xFF4BACC6, 0xFFF79646, 0xFF0000FF, 0xFF800080};
+
+
+// The engine road: returns 0, or the exit code after printing why.
+}  // namespace
+
+int PaintScene(const MapScene& scene, const PaintRequest& request, Painted* out, std::string* error) {
+  const LONG gdiBefore = Kx2GdiLiveObjects(0);
+  LONG luminarBefore[6];
+  for (LONG k = 0; k < 6; ++k) luminarBefore[k] = LuminarLiveHandles(k);
+  int code = 0;
+  {
+    IPresentEngine* engine = CreatePresentEngine();
+    if (!engine) {
+      *error = "the presentation engine did not start";
+      return 1;
+    }
+    IPresentDesigner* designer = engine->GetDesigner();
+    IPresentCanvas* canvas = designer ? designer->NewCanvas() : nullptr;
+    IPresentContext* context = designer ? designer->NewContext() : nullptr;
+    StyleBook styles;
+    PictureTarget target;
+    std::unique_ptr<RenderOwner> owner;
+    if (!canvas || !context) {
+      *error = "the engine gave no canvas or context";
+      code = 1;
+    } else {
+      for (BYTE i = 0; i < 12; ++i) canvas->SetPaletteColor(i, kPalette[i]);
+      if (!SyncScene(canvas, scene, styles, &out->counts)) {
+        *error = "the engine refused the map's objects";
+        code = 1;
+      }
+    }
+    if (code == 0) {
+      const auto& ext = static_cast<PresentCanvas*>(canvas)->Drawing()->sketches.extents;
+      out->map.scale = request.dpi / (72.0 * 12700.0);
+      if (ext.IsSet()) {
+        out->map.minX = ext.minX;
+        out->map.minY = ext.minY;
+      }
+      const double w = ext.IsSet() ? (ext.maxX - ext.minX) * out->map.scale : 0;
+      const double h = ext.IsSet() ? (ext.maxY - ext.minY) * out->map.scale : 0;
+      if (!(w + 2 * kMarginPixels <= request.maxSide) || !(h + 2 * kMarginPixels <= request.maxSide)) {
+        *error = "the map needs more than " + std::to_string(request.maxSide) + " pixels a side at " +
+                 std::to_string(request.dpi) + " DPI";
+        code = 1;
+      } else {
+        out->width = static_cast<int>(std::ceil(w)) + 2 * kMarginPixels;
+        out->height = static_cast<int>(std::ceil(h)) + 2 * kMarginPixels;
+        if (!target.Create(out->width, out->height, request.dpi)) {
+          *error = "no memory for a picture of " + std::to_string(out->width) + "x" + std::to_string(out->height);
+          code = 1;
+        }
+      }
+    }
+    if (code == 0) {
+      owner = std::make_unique<RenderOwner>(scene, target.dc(), request.dpi);
+      owner->map = out->map;
+      canvas->SetOwner(owner.get());
+      context->SetDefaultDpi(static_cast<uint32_t>(request.dpi));
+      context->SetDevice(target.dc());
+      const LONG margin = static_cast<LONG>(std::lround(kMarginPixels * 7200.0 / request.dpi));
+      PresentViewInfo view{};
+      view.originX = margin;
+      view.originY = margin;
+      canvas->SetView(&view);
+      if (!canvas->AttachContext(context) || !canvas->PaintView(&view)) {
+        *error = "the engine did not paint the map";
+        code = 1;
+      }
+      canvas->DetachRender();
+      if (code == 0 && !request.png.empty()) {
+        GdiFlush();
+        const std::u16string path = kx2::ToWindowsPath(std::filesystem::absolute(request.png).string());
+        if (!Kx2GdiWriteDcPng(target.dc(), path.c_str())) {
+          *error = request.png + ": cannot be written";
+          code = 2;
+        }
+      }
+      canvas->SetOwner(nullptr);
+    }
+    if (context) {
+      context->DetachDevice();
+      designer->FreeContext(context);
+    }
+    if (canvas) designer->FreeCanvas(canvas);
+    DestroyPresentEngine();
+  }
+  if (Kx2GdiLiveObjects(0) > gdiBefore) {
+    *error = std::to_string(Kx2GdiLiveObjects(0) - gdiBefore) + " GDI objects were left alive";
+    out->leaks = true;
+  }
+  for (LONG k = 0; k < 6; ++k)
+    if (LuminarLiveHandles(k) > luminarBefore[k]) {
+      *error = "Luminar handles of kind " + std::to_string(k) + " were left alive";
+      out->leaks = true;
+    }
+  return code;
+}
+
+
+void MeasureAndLayOut(MapScene* scene) {
+  TextMeasurer measure;
+  LayOutScene(scene, [&](const MapTopic& t, int32_t* w, int32_t* h) { measure(t, w, h); });
+}
+
+}  // namespace vantorel::cli
