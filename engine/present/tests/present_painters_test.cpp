@@ -592,6 +592,40 @@ TEST_F(PresentFeedback, JoiningTwoTopicsShowsTheirConnectionSites) {
   box = RelatingBox{};
 }
 
+TEST_F(PresentFeedback, TheMovingBoxDrawsItsBranchFromTheAnchor) {
+  const uint32_t style = present_test::SolidShape(0xFFFFFFFFu, 0xFF000000u, 0, 0);
+  PresentNode node = Sync(canvas_, 402, 3600, 3600, {}, nullptr, LONG(style));  // 48 x 48 px
+  MovingBox& box = canvas_->Drawing()->preview.moving;
+  const PointF at{190500, 190500};                    // moved to (20, 20) px
+  const RectF target{1428750, 1428750, 285750, 285750};  // (150, 150) px, 30 x 30
+  const struct {
+    uint32_t kind;
+    uint8_t anchor;
+    int lines, fills;  // the branch stroked, or filled (with the target's fill)
+  } cases[] = {{100, 5, 1, 1}, {106, 5, 1, 1}, {107, 5, 0, 2}, {0, 5, 0, 1}, {300, 5, 0, 1}, {100, 200, 1, 1}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.kind << " anchor " << int(c.anchor));
+    box.branchKind = c.kind;
+    box.anchor = c.anchor;
+    target_.Clear();
+    const std::string journal = Run([&](PaintContext& ctx) {
+      EXPECT_EQ(Present::Painting::EnginePainters().PaintMovingBranch(ctx, *node, at, target, false), 0);
+    });
+    EXPECT_EQ(Count(journal, "DrawLines"), c.lines);
+    EXPECT_EQ(Count(journal, "FillPolygon") + Count(journal, "FillRectangle"), c.fills);
+  }
+  // Anchor 5 starts the branch at the right middle (68, 44) px; a straight one runs from there.
+  box.branchKind = 100;
+  box.anchor = 5;
+  target_.Clear();
+  Run([&](PaintContext& ctx) { Present::Painting::EnginePainters().PaintMovingBranch(ctx, *node, at, target, false); });
+  const uint32_t leg = target_.At(90, 71);  // the straight branch towards the target centre (165, 165)
+  EXPECT_NE(leg, 0xFFFFFFu);
+  EXPECT_GT((leg >> 8) & 0xFF, (leg >> 16) & 0xFF);  // the plain colour is green
+  EXPECT_EQ(target_.At(90, 30), 0xFFFFFFu);
+  box = MovingBox{};
+}
+
 TEST_F(PresentFeedback, TheRubberBandIsFilledAndOutlined) {
   const std::string journal = Run([&](PaintContext& c) {
     EXPECT_EQ(PaintSelectingBand(c, RectF{95250, 95250, 952500, 476250}), 0);

@@ -2,6 +2,8 @@
 // mark and the text anchor, frame and knobs, and the page background.
 #include <plastrum/present/painting/Painters.h>
 
+#include <memory>
+
 #include <vantorel/present_host.h>
 
 #include <sketchery/Sketchery.h>
@@ -70,6 +72,22 @@ int32_t PaintFoldingButton(NativeRender render, const DeviceMap& map, const Poin
   NativeRenderDrawLine(render, mark.pen, centre.x - bar, centre.y, centre.x + bar, centre.y);
   if (state == 2) NativeRenderDrawLine(render, mark.pen, centre.x, centre.y - bar, centre.x, centre.y + bar);
   return code;
+}
+
+// The branch the moving box shows: of the box's kind, from the moved node's anchor (factors
+// {0, 0.5, 1} by anchor mod 3 across and anchor div 3 down; an anchor past 8 reads 0) to the
+// target rectangle's centre, as an elbow through the middle. Null for a kind that is no branch.
+Diagram* MovingBranch(uint32_t kind, uint8_t anchor, const RectF& moved, const RectF& target) {
+  if (Drawing::CategoryOfKind(kind) != Drawing::kCategoryTwig) return nullptr;
+  static constexpr float kFactors[3] = {0.0f, 0.5f, 1.0f};
+  const int a = anchor > 8 ? 0 : anchor;
+  const PointF s{moved.x + kFactors[a % 3] * moved.width, moved.y + kFactors[a / 3] * moved.height};
+  const PointF e{target.x + target.width / 2, target.y + target.height / 2};
+  const float mx = (s.x + e.x) / 2;
+  const PointF p[4] = {s, {mx, s.y}, {mx, e.y}, e};
+  std::unique_ptr<Diagram> branch(Drawing::MakeNode(kind));
+  if (!branch || !branch->frame.SetPoints(p, 4) || !Drawing::RebuildGeometry(*branch)) return nullptr;
+  return branch.release();
 }
 
 class Engine final : public Drawing::NodePainter {
@@ -187,7 +205,18 @@ class Engine final : public Drawing::NodePainter {
   int32_t PaintMovingBranch(PaintContext& c, const Diagram& node, const PointF& at, const RectF& target,
                             bool flag) override {
     const RectF b = Drawing::NodeBounds(node);
-    return PaintMovingFeedback(c, {}, 0, RectF{b.x + at.x, b.y + at.y, b.width, b.height}, target, flag);
+    const RectF moved{b.x + at.x, b.y + at.y, b.width, b.height};
+    std::vector<PointF> points;
+    int32_t segments = 0;
+    if (c.canvas) {
+      const Drawing::MovingBox& box = c.canvas->preview.moving;
+      std::unique_ptr<Diagram> branch(MovingBranch(box.branchKind, box.anchor, moved, target));
+      if (branch && branch->geometry) {
+        points = DeviceOutline(*branch, MapOf(c), PaintPosition{});
+        segments = static_cast<int32_t>(branch->geometry->segments.Items().size());
+      }
+    }
+    return PaintMovingFeedback(c, points, segments, moved, target, flag);
   }
 
   int32_t PaintDroppingBox(PaintContext& c, const Diagram* node, const PointF& offset, const RectF& target,
