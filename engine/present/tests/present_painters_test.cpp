@@ -596,7 +596,7 @@ TEST_F(PresentFeedback, TheMovingBoxDrawsItsBranchFromTheAnchor) {
   const uint32_t style = present_test::SolidShape(0xFFFFFFFFu, 0xFF000000u, 0, 0);
   PresentNode node = Sync(canvas_, 402, 3600, 3600, {}, nullptr, LONG(style));  // 48 x 48 px
   MovingBox& box = canvas_->Drawing()->preview.moving;
-  const PointF at{190500, 190500};                    // moved to (20, 20) px
+  const PointF at{190500, 190500};                       // moved to (20, 20) px
   const RectF target{1428750, 1428750, 285750, 285750};  // (150, 150) px, 30 x 30
   const struct {
     uint32_t kind;
