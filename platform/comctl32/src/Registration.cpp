@@ -14,6 +14,8 @@ void RegisterControlClasses() {
     RegisterTrackbarClass();
     RegisterTabClass();
     RegisterHeaderClass();
+    RegisterUpDownClass();
+    RegisterStatusBarClass();
   });
 }
 

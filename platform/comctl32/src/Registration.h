@@ -10,5 +10,7 @@ void RegisterProgressClass();
 void RegisterTrackbarClass();
 void RegisterTabClass();
 void RegisterHeaderClass();
+void RegisterUpDownClass();
+void RegisterStatusBarClass();
 
 }  // namespace comctl

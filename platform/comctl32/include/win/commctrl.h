@@ -520,3 +520,79 @@ struct NMHEADERW {
   HDITEMW* pitem;
 };
 typedef NMHEADERW* LPNMHEADERW;
+
+// ---- Up-down ("msctls_updown32") ------------------------------------------------------------
+#define UPDOWN_CLASSW u"msctls_updown32"
+#define UDS_WRAP 0x0001
+#define UDS_SETBUDDYINT 0x0002
+#define UDS_ALIGNRIGHT 0x0004
+#define UDS_ALIGNLEFT 0x0008
+#define UDS_AUTOBUDDY 0x0010
+#define UDS_ARROWKEYS 0x0020
+#define UDS_HORZ 0x0040
+#define UDS_NOTHOUSANDS 0x0080
+#define UDS_HOTTRACK 0x0100
+#define UD_MAXVAL 0x7FFF
+#define UD_MINVAL (-UD_MAXVAL)
+#define UDM_SETRANGE (WM_USER + 101)  // lParam MAKELONG(upper, lower)
+#define UDM_GETRANGE (WM_USER + 102)  // MAKELONG(upper, lower)
+#define UDM_SETPOS (WM_USER + 103)
+#define UDM_GETPOS (WM_USER + 104)  // a non-zero high word: the buddy's text is no number
+#define UDM_SETBUDDY (WM_USER + 105)
+#define UDM_GETBUDDY (WM_USER + 106)
+#define UDM_SETACCEL (WM_USER + 107)
+#define UDM_GETACCEL (WM_USER + 108)
+#define UDM_SETBASE (WM_USER + 109)
+#define UDM_GETBASE (WM_USER + 110)
+#define UDM_SETRANGE32 (WM_USER + 111)  // wParam lower, lParam upper
+#define UDM_GETRANGE32 (WM_USER + 112)  // wParam int* lower, lParam int* upper
+#define UDM_SETPOS32 (WM_USER + 113)
+#define UDM_GETPOS32 (WM_USER + 114)  // lParam BOOL* error
+struct UDACCEL {
+  UINT nSec;
+  UINT nInc;
+};
+typedef UDACCEL* LPUDACCEL;
+#define UDN_FIRST (0U - 721U)
+#define UDN_DELTAPOS (UDN_FIRST - 1)  // a non-zero answer refuses the change
+struct NMUPDOWN {
+  NMHDR hdr;
+  int iPos;
+  int iDelta;
+};
+typedef NMUPDOWN* LPNMUPDOWN;
+
+// ---- Status bar ("msctls_statusbar32") ------------------------------------------------------
+#define STATUSCLASSNAMEW u"msctls_statusbar32"
+#define CCS_TOP 0x00000001L
+#define CCS_NOMOVEY 0x00000002L
+#define CCS_BOTTOM 0x00000003L
+#define CCS_NORESIZE 0x00000004L
+#define CCS_NOPARENTALIGN 0x00000008L
+#define CCS_ADJUSTABLE 0x00000020L
+#define CCS_NODIVIDER 0x00000040L
+#define CCS_VERT 0x00000080L
+#define SBARS_SIZEGRIP 0x0100
+#define SBARS_TOOLTIPS 0x0800
+#define SB_SETTEXTA (WM_USER + 1)
+#define SB_GETTEXTA (WM_USER + 2)
+#define SB_GETTEXTLENGTHA (WM_USER + 3)
+#define SB_SETPARTS (WM_USER + 4)
+#define SB_GETPARTS (WM_USER + 6)
+#define SB_GETBORDERS (WM_USER + 7)
+#define SB_SETMINHEIGHT (WM_USER + 8)
+#define SB_SIMPLE (WM_USER + 9)
+#define SB_GETRECT (WM_USER + 10)
+#define SB_SETTEXTW (WM_USER + 11)
+#define SB_GETTEXTLENGTHW (WM_USER + 12)
+#define SB_GETTEXTW (WM_USER + 13)  // no size travels: ask SB_GETTEXTLENGTHW first
+#define SB_ISSIMPLE (WM_USER + 14)
+#define SB_SETICON (WM_USER + 15)
+#define SB_GETICON (WM_USER + 20)
+#define SB_SETBKCOLOR CCM_SETBKCOLOR
+#define SB_SIMPLEID 0x00FF
+#define SBT_OWNERDRAW 0x1000
+#define SBT_NOBORDERS 0x0100
+#define SBT_POPOUT 0x0200
+#define SBT_RTLREADING 0x0400
+#define SBT_NOTABPARSING 0x0800
