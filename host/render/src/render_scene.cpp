@@ -26,10 +26,10 @@
 namespace vantorel::cli {
 namespace {
 
-constexpr LONG kTopicKind = 403;      // rounded rectangle
-constexpr LONG kBranchKind = 102;     // cubic curve
-constexpr LONG kRelationKind = 200;   // curved relationship
-constexpr LONG kBoundaryKind = 304;   // rounded boundary
+constexpr LONG kTopicKind = 403;     // rounded rectangle
+constexpr LONG kBranchKind = 102;    // cubic curve
+constexpr LONG kRelationKind = 200;  // curved relationship
+constexpr LONG kBoundaryKind = 304;  // rounded boundary
 
 // A GDI font for a topic's text style at a resolution, freed with the object.
 class TopicFont {
@@ -85,7 +85,6 @@ class PictureTarget {
   HDC dc_ = nullptr;
 };
 
-
 // The stand-in's canvas owner: no picture files; a topic's text drawn on the picture's DC.
 class RenderOwner final : public IPresentCanvasOwner {
  public:
@@ -101,9 +100,9 @@ class RenderOwner final : public IPresentCanvasOwner {
   BOOL DrawText(const void* record, LONG hostA, LONG, POINT anchor) override {
     if (!record || hostA < 0 || static_cast<size_t>(hostA) >= scene_.topics.size()) return FALSE;
     const MapTopic& t = scene_.topics[static_cast<size_t>(hostA)];
-    TopicFont font(t, dpi_);
-    if (!font.get()) return FALSE;
-    HGDIOBJ old = SelectObject(dc_, font.get());
+    const HFONT font = FontFor(t);
+    if (!font) return FALSE;
+    HGDIOBJ old = SelectObject(dc_, font);
     SetBkMode(dc_, TRANSPARENT);
     SetTextColor(dc_, RGB((t.textColor >> 16) & 0xFF, (t.textColor >> 8) & 0xFF, t.textColor & 0xFF));
     const BOOL ok = TextOutW(dc_, static_cast<int>(std::lround(map.X(anchor.x))),
@@ -114,9 +113,17 @@ class RenderOwner final : public IPresentCanvasOwner {
   }
 
  private:
+  // One font per face, size and weight for the whole paint.
+  HFONT FontFor(const MapTopic& t) {
+    auto& font = fonts_[std::make_tuple(t.face, t.size, t.bold)];
+    if (!font) font = std::make_unique<TopicFont>(t, dpi_);
+    return font->get();
+  }
+
   const MapScene& scene_;
   HDC dc_;
   int dpi_;
+  std::map<std::tuple<std::u16string, int32_t, bool>, std::unique_ptr<TopicFont>> fonts_;
 };
 
 // Measures texts at 96 DPI in hundredths of a point, on a DC of its own.
@@ -124,12 +131,16 @@ class TextMeasurer {
  public:
   TextMeasurer() : dc_(CreateCompatibleDC(nullptr)) {}
   ~TextMeasurer() {
+    fonts_.clear();
     if (dc_) DeleteDC(dc_);
   }
-  void operator()(const MapTopic& t, int32_t* width, int32_t* height) const {
-    TopicFont font(t, 96);
+  TextMeasurer(const TextMeasurer&) = delete;
+  TextMeasurer& operator=(const TextMeasurer&) = delete;
+  void operator()(const MapTopic& t, int32_t* width, int32_t* height) {
+    auto& font = fonts_[std::make_tuple(t.face, t.size, t.bold)];
+    if (!font) font = std::make_unique<TopicFont>(t, 96);
     SIZE size{0, 0};
-    HGDIOBJ old = SelectObject(dc_, font.get());
+    HGDIOBJ old = SelectObject(dc_, font->get());
     const std::u16string text = t.text.empty() ? u" " : t.text;
     GetTextExtentPoint32W(dc_, text.c_str(), int(text.size()), &size);
     SelectObject(dc_, old);
@@ -139,6 +150,7 @@ class TextMeasurer {
 
  private:
   HDC dc_;
+  std::map<std::tuple<std::u16string, int32_t, bool>, std::unique_ptr<TopicFont>> fonts_;
 };
 
 // Styles interned once per distinct set of colours and arrows.
@@ -178,7 +190,6 @@ class StyleBook {
   std::map<std::tuple<uint32_t, uint32_t, int32_t, uint8_t, uint8_t>, LONG> ids_;
 };
 
-
 // A line node (branch, relationship, boundary) placed at the origin with its own points.
 bool SyncLine(IPresentCanvas* canvas, LONG kind, LONG shapeId, std::vector<POINT> points) {
   PresentGeometryInfo geometry{0, 0, 0, 0, points.data(), LONG(points.size())};
@@ -215,8 +226,9 @@ bool SyncScene(IPresentCanvas* canvas, const MapScene& scene, StyleBook& styles,
     const MapTopic& t = scene.topics[i];
     if (!t.visible) continue;
     PresentGeometryInfo geometry{t.box.width, t.box.height, 0, 0, nullptr, 0};
-    PresentObjectInfo info{nullptr, kTopicKind, styles.Shape(t.fillColor, t.lineColor, t.level == 0 ? 150 : 100), 0,
-                           &geometry, LONG(i), 0};
+    PresentObjectInfo info{nullptr, kTopicKind, styles.Shape(t.fillColor, t.lineColor, t.level == 0 ? 150 : 100),
+                           0,       &geometry,  LONG(i),
+                           0};
     if (!canvas->SyncObject(&info)) return false;
     PresentFirstAnchor fold{2, t.side > 0 ? t.box.width : 0, t.box.height / 2};
     PresentSecondAnchor text{1, kPadX, kPadY, {t.textWidth, t.textHeight, 0}, 0, 0};
@@ -250,8 +262,7 @@ bool SyncScene(IPresentCanvas* canvas, const MapScene& scene, StyleBook& styles,
       const LONG top = std::min(a.y, d.y) - bow;
       points = {a, {a.x + (d.x - a.x) / 4, top}, {d.x - (d.x - a.x) / 4, top}, d};
     }
-    if (!SyncLine(canvas, kRelationKind, styles.Shape(0, r.color, 150, r.beginArrow, r.endArrow), points))
-      return false;
+    if (!SyncLine(canvas, kRelationKind, styles.Shape(0, r.color, 150, r.beginArrow, r.endArrow), points)) return false;
     ++counts->relationships;
   }
   return true;
@@ -260,7 +271,6 @@ bool SyncScene(IPresentCanvas* canvas, const MapScene& scene, StyleBook& styles,
 // The classic palette the canvas reads its indexed colours from.
 constexpr DWORD kPalette[12] = {0xFF000000, 0xFFFFFFFF, 0xFF1F497D, 0xFFEEECE1, 0xFF4F81BD, 0xFFC0504D,
                                 0xFF9BBB59, 0xFF8064A2, 0xFF4BACC6, 0xFFF79646, 0xFF0000FF, 0xFF800080};
-
 
 // The engine road: returns 0, or the exit code after printing why.
 }  // namespace
@@ -358,7 +368,6 @@ int PaintScene(const MapScene& scene, const PaintRequest& request, Painted* out,
     }
   return code;
 }
-
 
 void MeasureAndLayOut(MapScene* scene) {
   TextMeasurer measure;

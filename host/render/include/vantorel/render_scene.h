@@ -27,8 +27,8 @@ struct SyncCounts {
 
 struct PaintRequest {
   int dpi = 96;
-  std::string png;       // empty: painted, not written
-  int maxSide = 32767;   // larger pictures are refused before anything is allocated
+  std::string png;      // empty: painted, not written
+  int maxSide = 32767;  // larger pictures are refused before anything is allocated
 };
 
 struct Painted {
