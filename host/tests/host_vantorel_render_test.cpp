@@ -96,6 +96,31 @@ class Picture {
   bool ok_ = false;
 };
 
+// Two pictures of one size within the golden tolerance: a mean difference of at most 2 per
+// channel and under 0.5% of pixels off by more than 32.
+void ExpectWithinTolerance(const std::string& gotPath, const std::string& wantPath) {
+  Picture got(gotPath), want(wantPath);
+  ASSERT_TRUE(got.ok() && want.ok()) << gotPath << " / " << wantPath;
+  ASSERT_EQ(got.width(), want.width()) << gotPath;
+  ASSERT_EQ(got.height(), want.height()) << gotPath;
+  double sum = 0;
+  long off = 0;
+  for (int y = 0; y < got.height(); ++y)
+    for (int x = 0; x < got.width(); ++x) {
+      const uint32_t a = got.At(x, y), b = want.At(x, y);
+      int worst = 0;
+      for (int sh = 0; sh < 24; sh += 8) {
+        const int d = std::abs(int((a >> sh) & 0xFF) - int((b >> sh) & 0xFF));
+        sum += d;
+        worst = std::max(worst, d);
+      }
+      off += worst > 32 ? 1 : 0;
+    }
+  const double pixels = double(got.width()) * got.height();
+  EXPECT_LE(sum / (3 * pixels), 2.0) << gotPath;
+  EXPECT_LT(off / pixels, 0.005) << gotPath;
+}
+
 class VantorelRender : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -202,27 +227,26 @@ TEST_F(VantorelRender, ExamplesMatchTheirGoldenPictures) {
     const RunResult r = RunVantorel(std::string("render ") + map + " -o '" + png + "'");
     ASSERT_EQ(r.code, 0) << map << "\n" << r.out;
     if (png != Out(name)) continue;
-    Picture got(png), want(golden + name);
-    ASSERT_TRUE(got.ok() && want.ok()) << name;
-    ASSERT_EQ(got.width(), want.width()) << name;
-    ASSERT_EQ(got.height(), want.height()) << name;
-    double sum = 0;
-    long off = 0;
-    for (int y = 0; y < got.height(); ++y)
-      for (int x = 0; x < got.width(); ++x) {
-        const uint32_t a = got.At(x, y), b = want.At(x, y);
-        int worst = 0;
-        for (int sh = 0; sh < 24; sh += 8) {
-          const int d = std::abs(int((a >> sh) & 0xFF) - int((b >> sh) & 0xFF));
-          sum += d;
-          worst = std::max(worst, d);
-        }
-        off += worst > 32 ? 1 : 0;
-      }
-    const double pixels = double(got.width()) * got.height();
-    EXPECT_LE(sum / (3 * pixels), 2.0) << name;
-    EXPECT_LT(off / pixels, 0.005) << name;
+    ExpectWithinTolerance(png, golden + name);
   }
+}
+
+// The SVG, drawn by rsvg-convert, is the PNG within the golden tolerance.
+TEST_F(VantorelRender, SvgDrawsAsThePng) {
+  if (access("/usr/bin/rsvg-convert", X_OK) != 0) GTEST_SKIP() << "rsvg-convert (librsvg2-bin) is not installed";
+  for (const char* map : {"lisbon-trip.mm", "office-move.mmap"}) {
+    const RunResult r =
+        RunVantorel(std::string("render ") + map + " -o '" + Out("p.png") + "' --svg '" + Out("p.svg") + "'");
+    ASSERT_EQ(r.code, 0) << map << "\n" << r.out;
+    const std::string convert = "/usr/bin/rsvg-convert -b white -o '" + Out("svg.png") + "' '" + Out("p.svg") + "'";
+    ASSERT_EQ(std::system(convert.c_str()), 0) << convert;
+    ExpectWithinTolerance(Out("svg.png"), Out("p.png"));
+  }
+  const RunResult r =
+      RunVantorel("render lisbon-trip.mm -o '" + Out("q.png") + "' --svg '" + Out("no/dir/q.svg") + "'");
+  EXPECT_EQ(r.code, 2) << r.out;
+  EXPECT_NE(r.out.find("cannot be written"), std::string::npos) << r.out;
+  EXPECT_FALSE(std::filesystem::exists(Out("no/dir/q.svg.part")));
 }
 
 TEST_F(VantorelRender, ResolutionScalesThePicture) {

@@ -3,7 +3,7 @@
 //
 //   vantorel filters [--json]
 //   vantorel import FILE [--filter NAME] [--json]
-//   vantorel render FILE -o OUT.png [--filter NAME] [--dpi N] [--json]
+//   vantorel render FILE -o OUT.png [--filter NAME] [--dpi N] [--svg OUT.svg] [--json]
 //   vantorel type SCRIPT
 //   vantorel collab FILE --user ADDRESS
 //
@@ -22,7 +22,7 @@ namespace {
 int Usage() {
   std::cerr << "usage: vantorel filters [--json]\n"
                "       vantorel import FILE [--filter NAME] [--json]\n"
-               "       vantorel render FILE -o OUT.png [--filter NAME] [--dpi N] [--json]\n"
+               "       vantorel render FILE -o OUT.png [--filter NAME] [--dpi N] [--svg OUT.svg] [--json]\n"
                "       vantorel type SCRIPT\n"
                "       vantorel collab FILE --user ADDRESS\n";
   return 2;
@@ -43,6 +43,8 @@ int main(int argc, char** argv) {
     std::string arg = argv[i];
     if (command == "render" && arg == "-o" && i + 1 < argc) {
       render.output = argv[++i];
+    } else if (command == "render" && arg == "--svg" && i + 1 < argc) {
+      render.svg = argv[++i];
     } else if (command == "render" && arg == "--dpi" && i + 1 < argc) {
       char* end = nullptr;
       const long dpi = std::strtol(argv[++i], &end, 10);

@@ -45,6 +45,7 @@ int RenderMap(const RenderRequest& request) {
   PaintRequest paint;
   paint.dpi = request.dpi;
   paint.png = request.output;
+  paint.svg = request.svg;
   std::string error;
   const int code = PaintScene(scene, paint, &painted, &error);
   if (!error.empty()) std::cerr << "vantorel: " << request.import.file << ": " << error << "\n";

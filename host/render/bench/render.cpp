@@ -18,8 +18,9 @@ using namespace vantorel::cli;
 
 MapScene MakeScene() {
   MapScene scene;
-  static const char* kWords[] = {"plan", "budget review", "call the suppliers about the delivery", "x",
-                                 "a rather longer topic text to measure", "notes"};
+  static const char* kWords[] = {
+      "plan", "budget review", "call the suppliers about the delivery", "x", "a rather longer topic text to measure",
+      "notes"};
   auto add = [&](int parent, int level, int n) {
     MapTopic t;
     const std::string text = std::string(kWords[n % 6]) + " " + std::to_string(n);

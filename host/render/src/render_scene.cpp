@@ -7,6 +7,9 @@
 #include <memory>
 #include <tuple>
 
+#include <cairo-svg.h>
+#include <cairo.h>
+
 #include <kx2/GdiCairo.h>
 #include <kx2/PathMap.h>
 #include <luminar/LuminarTesting.h>
@@ -91,6 +94,7 @@ class RenderOwner final : public IPresentCanvasOwner {
   RenderOwner(const MapScene& scene, HDC dc, int dpi) : scene_(scene), dc_(dc), dpi_(dpi) {}
   PixelMap map;
   int textsDrawn = 0;
+  void SetDc(HDC dc) { dc_ = dc; }
 
   BOOL GetBinaryDataFile(LONG, VtlPathBuffer* path) override {
     if (!path || !path->text || path->capacity == 0) return FALSE;
@@ -273,6 +277,54 @@ constexpr DWORD kPalette[12] = {0xFF000000, 0xFFFFFFFF, 0xFF1F497D, 0xFFEEECE1, 
                                 0xFF9BBB59, 0xFF8064A2, 0xFF4BACC6, 0xFFF79646, 0xFF0000FF, 0xFF800080};
 
 // The engine road: returns 0, or the exit code after printing why.
+// The same paint again on a DC over a Cairo SVG surface of the picture's size, written to a
+// temporary name and renamed once the surface is finished without error.
+int PaintSvg(IPresentCanvas* canvas, IPresentContext* context, RenderOwner& owner, PresentViewInfo view,
+             const PaintRequest& request, const Painted& out, std::string* error) {
+  const std::filesystem::path target = std::filesystem::absolute(request.svg);
+  const std::filesystem::path part = target.string() + ".part";
+  cairo_surface_t* surface = cairo_svg_surface_create(part.c_str(), out.width, out.height);
+  int code = 0;
+  if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
+    code = 2;
+  } else {
+    cairo_svg_surface_set_document_unit(surface, CAIRO_SVG_UNIT_PX);
+    cairo_t* cr = cairo_create(surface);
+    cairo_set_source_rgb(cr, 1, 1, 1);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+    HDC dc = Kx2GdiCreateDcForSurface(surface);
+    if (!dc) {
+      code = 1;
+    } else {
+      Kx2GdiSetResolution(dc, request.dpi, request.dpi);
+      owner.SetDc(dc);
+      context->DetachDevice();
+      context->SetDevice(dc);
+      if (!canvas->AttachContext(context) || !canvas->PaintView(&view)) {
+        *error = "the engine did not paint the map as SVG";
+        code = 1;
+      }
+      canvas->DetachRender();
+      context->DetachDevice();
+      DeleteDC(dc);
+    }
+    cairo_surface_finish(surface);
+    if (code == 0 && cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) code = 2;
+  }
+  cairo_surface_destroy(surface);
+  std::error_code ec;
+  if (code == 0) std::filesystem::rename(part, target, ec);
+  if (code != 0 || ec) {
+    std::filesystem::remove(part, ec);
+    if (code == 0 || code == 2) {
+      *error = request.svg + ": cannot be written";
+      code = 2;
+    }
+  }
+  return code;
+}
+
 }  // namespace
 
 int PaintScene(const MapScene& scene, const PaintRequest& request, Painted* out, std::string* error) {
@@ -348,6 +400,7 @@ int PaintScene(const MapScene& scene, const PaintRequest& request, Painted* out,
           code = 2;
         }
       }
+      if (code == 0 && !request.svg.empty()) code = PaintSvg(canvas, context, *owner, view, request, *out, error);
       canvas->SetOwner(nullptr);
     }
     if (context) {

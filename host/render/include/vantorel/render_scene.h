@@ -28,6 +28,7 @@ struct SyncCounts {
 struct PaintRequest {
   int dpi = 96;
   std::string png;      // empty: painted, not written
+  std::string svg;      // empty: no SVG
   int maxSide = 32767;  // larger pictures are refused before anything is allocated
 };
 
@@ -40,8 +41,8 @@ struct Painted {
 
 // Measures every topic's text in its style and lays the scene out.
 void MeasureAndLayOut(MapScene* scene);
-// 0 painted (and written); 1 the engine failed or the picture is too large; 2 the PNG cannot
-// be written. `error` says why (or names what leaked, with `leaks` set).
+// 0 painted (and written); 1 the engine failed or the picture is too large; 2 the PNG or the
+// SVG cannot be written. `error` says why (or names what leaked, with `leaks` set).
 int PaintScene(const MapScene& scene, const PaintRequest& request, Painted* out, std::string* error);
 
 }  // namespace vantorel::cli
