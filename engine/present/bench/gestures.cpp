@@ -96,8 +96,8 @@ void BM_GestureMoves(benchmark::State& state) {
   int64_t hits = 0;
   for (auto _ : state) {
     for (const POINT& p : w.pixels) {
-      const LPARAM param = static_cast<LPARAM>((static_cast<uint32_t>(static_cast<uint16_t>(p.y)) << 16) |
-                                               static_cast<uint16_t>(p.x));
+      const LPARAM param =
+          static_cast<LPARAM>((static_cast<uint32_t>(static_cast<uint16_t>(p.y)) << 16) | static_cast<uint16_t>(p.x));
       w.gesture->RouteMouse(w.canvas, 512, 0, param);
       hits += w.motion->GetTarget() != nullptr;
     }

@@ -119,31 +119,37 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     canvases.push_back(canvas);
   }
   auto* gesture = static_cast<PresentGesture*>(designer->GetGesture());
-  std::vector<IPresentMotion*> motions;  // freed ones stay listed: the router must refuse them
+  std::vector<IPresentMotion*> motions;  // live ones (null once freed)
+  std::vector<IPresentMotion*> made;     // every one made, freed ones too: only the router sees them
   LONG time = 1000;
   while (in.size > 0) {
     const uint8_t op = in.Take<uint8_t>();
     IPresentCanvas* canvas = canvases[in.Take<uint8_t>() % canvases.size()];
-    IPresentMotion* motion = motions.empty() ? nullptr : motions[in.Take<uint8_t>() % motions.size()];
+    const uint8_t pick = in.Take<uint8_t>();
+    IPresentMotion* motion = motions.empty() ? nullptr : motions[pick % motions.size()];
+    IPresentMotion* any = made.empty() ? nullptr : made[pick % made.size()];
     switch (op % 10) {
       case 0: {
-        IPresentMotion* made = gesture->NewMotion(in.Take<uint8_t>() % 4);
-        if (!made) break;
-        made->SetOwner(reinterpret_cast<LONG_PTR>(&owner));
-        made->SetSink(&sink);
-        motions.push_back(made);
-        gesture->SetMotion(made, in.Take<uint8_t>() & 1);
+        IPresentMotion* fresh = gesture->NewMotion(in.Take<uint8_t>() % 4);
+        if (!fresh) break;
+        fresh->SetOwner(reinterpret_cast<LONG_PTR>(&owner));
+        fresh->SetSink(&sink);
+        motions.push_back(fresh);
+        made.push_back(fresh);
+        gesture->SetMotion(fresh, in.Take<uint8_t>() & 1);
         break;
       }
       case 1:
-        if (gesture->FreeMotion(motion)) {
+        if (gesture->FreeMotion(any)) {
           for (IPresentMotion*& m : motions)
-            if (m == motion) m = nullptr;
+            if (m == any) m = nullptr;
         }
         break;
       case 2:
-        if (motion) gesture->SetMotion(motion, in.Take<uint8_t>() & 1);
-        else gesture->RestoreDefaultMotion();
+        if (any)
+          gesture->SetMotion(any, in.Take<uint8_t>() & 1);
+        else
+          gesture->RestoreDefaultMotion();
         break;
       case 3:
         if (motion) motion->SetOwner(in.Take<uint8_t>() & 1 ? 0 : reinterpret_cast<LONG_PTR>(&owner));

@@ -193,7 +193,7 @@ TEST_F(GestureHandlers, DraggingARelationsControlHandleMovesItsAdjustPoint) {
   EXPECT_FLOAT_EQ(relation->frame.points[1].x, movedX);
   EXPECT_FLOAT_EQ(relation->frame.points[1].y, movedY);
   EXPECT_FLOAT_EQ(relation->geometry->handles.items[1]->point.x, movedX);  // rebuilt
-  Route(514, from.x + 122, from.y + 254);  // snapped like the moves
+  Route(514, from.x + 122, from.y + 254);                                  // snapped like the moves
   EXPECT_EQ(motion_->GetHandlerState(), 4);
   PresentMotionInfo info{};
   ASSERT_TRUE(motion_->GetHandlerRecord(&info));

@@ -256,6 +256,26 @@ TEST_F(GestureRouter, FreeingTheCurrentMotionLeavesNothingToRouteTo) {
   EXPECT_EQ(Joined(journal_), "");
 }
 
+TEST_F(GestureRouter, ASinkMayFreeItsMotionWhileBeingCalled) {
+  struct FreeingSink final : present_test::RecordingSink {
+    using RecordingSink::RecordingSink;
+    PresentGesture* gesture = nullptr;
+    IPresentMotion* motion = nullptr;
+    BOOL LeftDown(const POINT* p) override {
+      RecordingSink::LeftDown(p);
+      gesture->FreeMotion(motion);
+      return TRUE;
+    }
+  } freeing{journal_};
+  freeing.gesture = gesture_;
+  freeing.motion = motion_;
+  motion_->SetSink(&freeing);
+  EXPECT_FALSE(Route(kLDown, 1, 1));
+  EXPECT_EQ(Joined(journal_), "s8 h3 s31");
+  EXPECT_EQ(gesture_->GetMotion(), nullptr);
+  EXPECT_FALSE(Route(kLUp, 1, 1));
+}
+
 TEST_F(GestureRouter, MotionsWithoutAHandlerAnswerDefaults) {
   IPresentMotion* bare = gesture_->NewMotion(7);
   ASSERT_NE(bare, nullptr);

@@ -37,7 +37,7 @@ class GestureOwner final : public IPresentCanvasOwner {
   }
 };
 
-class RecordingSink final : public IPresentGestureSink {
+class RecordingSink : public IPresentGestureSink {
  public:
   explicit RecordingSink(Journal& journal) : journal_(journal) {}
   BOOL cursorAnswer = FALSE;

@@ -44,10 +44,12 @@ constexpr Route kRightUpRoute{&Sink::RightUp, &H::OnRightUp, &Sink::AfterRightUp
 constexpr Route kMiddleDownRoute{&Sink::MiddleDown, &H::OnMiddleDown, &Sink::AfterMiddleDown};
 constexpr Route kMiddleUpRoute{&Sink::MiddleUp, &H::OnMiddleUp, &Sink::AfterMiddleUp};
 
+// Sink and handler are read once: the host may free the motion from inside its sink.
 void Run(PresentMotion& motion, const Route& route, const POINT& point) {
   IPresentGestureSink* sink = motion.GetSink();
+  H* handler = motion.Handler();
   if (sink) (sink->*route.before)(&point);
-  if (H* handler = motion.Handler()) (handler->*route.handler)(point);
+  if (handler) (handler->*route.handler)(point);
   if (sink) (sink->*route.after)(&point);
 }
 
@@ -58,8 +60,16 @@ PresentGesture::~PresentGesture() {
 }
 
 PresentMotion* PresentGesture::Known(IPresentMotion* motion) const {
-  auto* candidate = static_cast<PresentMotion*>(motion);
-  return motion && motions_.count(candidate) ? candidate : nullptr;
+  // Compared as interface pointers: a pointer the router did not make, or one already
+  // freed, is never cast or read.
+  if (!motion) return nullptr;
+  for (PresentMotion* known : motions_)
+    if (static_cast<IPresentMotion*>(known) == motion) return known;
+  return nullptr;
+}
+
+bool PresentGesture::Holds(const PresentMotion* motion) const {
+  return motions_.count(const_cast<PresentMotion*>(motion)) != 0;
 }
 
 IPresentMotion* PresentGesture::GetMotion() { return current_ ? current_ : default_; }
@@ -133,6 +143,7 @@ BOOL PresentGesture::RelayRefresh(IPresentCanvas* canvas, BYTE flag) {
     POINT point{0, 0};
     owner->GetPointerPosition(&point);
     Run(*motion, kMoveRoute, point);
+    if (!Holds(motion)) return FALSE;
   }
   return motion->GetSink() ? motion->GetSink()->Refresh() : FALSE;
 }
@@ -215,5 +226,6 @@ BOOL PresentGesture::Dispatch(PresentMotion& motion, UINT message, POINT point) 
     default:
       return FALSE;
   }
-  return motion.GetFlag();
+  // A motion the sink freed meanwhile has no flag to give.
+  return Holds(&motion) ? motion.GetFlag() : FALSE;
 }

@@ -149,6 +149,8 @@ class PLASTRUM_API PresentGesture final : public CPresentUnknown<IPresentGesture
   // The motion of a message for a canvas, or null (see the header comment).
   PresentMotion* Match(IPresentCanvas* canvas, PresentCanvas** matched = nullptr);
   PresentMotion* Known(IPresentMotion* motion) const;
+  // Whether the motion is still one of the router's (compared by address, never read).
+  bool Holds(const PresentMotion* motion) const;
   // Routes a pointer event to sink, handler and sink; returns the motion flag.
   BOOL Dispatch(PresentMotion& motion, UINT message, POINT point);
 
