@@ -16,6 +16,7 @@ void RegisterControlClasses() {
     RegisterHeaderClass();
     RegisterUpDownClass();
     RegisterStatusBarClass();
+    RegisterToolbarClass();
   });
 }
 

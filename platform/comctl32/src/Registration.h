@@ -12,5 +12,6 @@ void RegisterTabClass();
 void RegisterHeaderClass();
 void RegisterUpDownClass();
 void RegisterStatusBarClass();
+void RegisterToolbarClass();
 
 }  // namespace comctl
