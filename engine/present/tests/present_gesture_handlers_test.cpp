@@ -289,3 +289,29 @@ TEST_F(GestureHandlers, TheGeneralHandlerReportsFocusAndPickHits) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(GestureHandlerLifetime, TheModuleStopDestroysTheHandlers) {
+  if (!Present::IsModuleStarted()) {
+    ASSERT_EQ(Present::StartModule(), 0);
+  }
+  Present::Gesture::Handler* editor = Present::Gesture::HandlerOfType(2);
+  ASSERT_NE(editor, nullptr);
+  EXPECT_EQ(Present::Gesture::HandlerOfType(2), editor);  // shared
+  EXPECT_EQ(Present::Gesture::HandlerOfType(0), nullptr);
+  EXPECT_EQ(Present::Gesture::HandlerOfType(3), nullptr);
+  editor->state = 5;
+  editor->result.scaleX = 2;
+  Present::StopModule();
+  ASSERT_EQ(Present::StartModule(), 0);
+  // Made again on first use, all at rest.
+  Present::Gesture::Handler* fresh = Present::Gesture::HandlerOfType(2);
+  ASSERT_NE(fresh, nullptr);
+  EXPECT_EQ(fresh->state, 0);
+  EXPECT_FLOAT_EQ(fresh->result.scaleX, 1.0f);
+  EXPECT_EQ(fresh->tracer, nullptr);
+  EXPECT_EQ(fresh->hitNode, nullptr);
+}
+
+}  // namespace
