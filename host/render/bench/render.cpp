@@ -1,6 +1,7 @@
 // vantorel render's engine road on a generated 1,000-topic map (depth 4, text lengths
 // varied): the layout once, then the map handed to the engine and painted (engine, canvas,
-// objects and sketches, context on a DIB section, PaintView, frees) beside the same scene
+// objects and sketches, context on a DIB section, PaintView, frees), and PaintView alone,
+// beside the same scene
 // (rounded boxes, curves, colours, glyph runs) drawn with plain Cairo calls.
 #include <benchmark/benchmark.h>
 #include <cairo.h>
@@ -133,7 +134,21 @@ void BM_PlainCairo(benchmark::State& state) {
   }
 }
 
+// PaintView alone, timed inside the road.
+void BM_PaintView(benchmark::State& state) {
+  const MapScene& scene = LaidOutScene();
+  PaintRequest request;
+  request.dpi = kDpi;
+  Painted painted;
+  for (auto _ : state) {
+    std::string error;
+    if (PaintScene(scene, request, &painted, &error) != 0) state.SkipWithError(error.c_str());
+    state.SetIterationTime(painted.paintSeconds);
+  }
+}
+
 BENCHMARK(BM_EngineRoad)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PaintView)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PlainCairo)->Unit(benchmark::kMillisecond);
 
 }  // namespace

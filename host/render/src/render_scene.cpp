@@ -1,5 +1,6 @@
 #include <vantorel/render_scene.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -387,7 +388,11 @@ int PaintScene(const MapScene& scene, const PaintRequest& request, Painted* out,
       view.originX = margin;
       view.originY = margin;
       canvas->SetView(&view);
-      if (!canvas->AttachContext(context) || !canvas->PaintView(&view)) {
+      const bool attached = canvas->AttachContext(context) != FALSE;
+      const auto paintStart = std::chrono::steady_clock::now();
+      const bool painted = attached && canvas->PaintView(&view);
+      out->paintSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - paintStart).count();
+      if (!painted) {
         *error = "the engine did not paint the map";
         code = 1;
       }

@@ -36,7 +36,8 @@ struct Painted {
   int width = 0, height = 0;
   SyncCounts counts;
   PixelMap map;
-  bool leaks = false;  // GDI objects or Luminar handles left alive
+  bool leaks = false;       // GDI objects or Luminar handles left alive
+  double paintSeconds = 0;  // the PaintView call alone
 };
 
 // Measures every topic's text in its style and lays the scene out.
