@@ -17,6 +17,8 @@ void RegisterControlClasses() {
     RegisterUpDownClass();
     RegisterStatusBarClass();
     RegisterToolbarClass();
+    RegisterMonthCalClass();
+    RegisterDateTimeClass();
   });
 }
 

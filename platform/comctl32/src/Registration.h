@@ -13,5 +13,7 @@ void RegisterHeaderClass();
 void RegisterUpDownClass();
 void RegisterStatusBarClass();
 void RegisterToolbarClass();
+void RegisterMonthCalClass();
+void RegisterDateTimeClass();
 
 }  // namespace comctl

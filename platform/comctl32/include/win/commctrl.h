@@ -734,3 +734,87 @@ struct NMTOOLBARW {
   RECT rcButton;
 };
 typedef NMTOOLBARW* LPNMTOOLBARW;
+
+// ---- Month calendar ("SysMonthCal32") -------------------------------------------------------
+#define MONTHCAL_CLASSW u"SysMonthCal32"
+#define MCS_DAYSTATE 0x0001
+#define MCS_MULTISELECT 0x0002
+#define MCS_WEEKNUMBERS 0x0004
+#define MCS_NOTODAYCIRCLE 0x0008
+#define MCS_NOTODAY 0x0010
+#define MCM_FIRST 0x1000
+#define MCM_GETCURSEL (MCM_FIRST + 1)
+#define MCM_SETCURSEL (MCM_FIRST + 2)
+#define MCM_GETMINREQRECT (MCM_FIRST + 9)
+#define MCM_SETCOLOR (MCM_FIRST + 10)  // answers the previous colour, or -1
+#define MCM_GETCOLOR (MCM_FIRST + 11)
+#define MCM_SETTODAY (MCM_FIRST + 12)
+#define MCM_GETTODAY (MCM_FIRST + 13)
+#define MCM_HITTEST (MCM_FIRST + 14)
+#define MCM_SETFIRSTDAYOFWEEK (MCM_FIRST + 15)
+#define MCM_GETFIRSTDAYOFWEEK (MCM_FIRST + 16)
+#define MCSC_BACKGROUND 0
+#define MCSC_TEXT 1
+#define MCSC_TITLEBK 2
+#define MCSC_TITLETEXT 3
+#define MCSC_MONTHBK 4
+#define MCSC_TRAILINGTEXT 5
+#define MCN_FIRST (0U - 746U)
+#define MCN_SELECT (MCN_FIRST)
+#define MCN_GETDAYSTATE (MCN_FIRST - 1)
+#define MCN_SELCHANGE (MCN_FIRST - 3)
+struct NMSELCHANGE {
+  NMHDR nmhdr;
+  SYSTEMTIME stSelStart;
+  SYSTEMTIME stSelEnd;
+};
+typedef NMSELCHANGE* LPNMSELCHANGE;
+typedef NMSELCHANGE NMSELECT;
+#define MCHT_TITLE 0x00010000
+#define MCHT_CALENDAR 0x00020000
+#define MCHT_TODAYLINK 0x00030000
+#define MCHT_NEXT 0x01000000
+#define MCHT_PREV 0x02000000
+#define MCHT_NOWHERE 0x00000000
+#define MCHT_CALENDARDATE (MCHT_CALENDAR | 0x0001)
+#define MCHT_CALENDARDAY (MCHT_CALENDAR | 0x0002)
+#define MCHT_TITLEBTNNEXT (MCHT_TITLE | MCHT_NEXT | 0x0003)
+#define MCHT_TITLEBTNPREV (MCHT_TITLE | MCHT_PREV | 0x0003)
+struct MCHITTESTINFO {
+  UINT cbSize;
+  POINT pt;
+  UINT uHit;
+  SYSTEMTIME st;
+};
+typedef MCHITTESTINFO* PMCHITTESTINFO;
+
+// ---- Date-time picker ("SysDateTimePick32") -------------------------------------------------
+#define DATETIMEPICK_CLASSW u"SysDateTimePick32"
+#define DTS_UPDOWN 0x0001
+#define DTS_SHOWNONE 0x0002
+#define DTS_SHORTDATEFORMAT 0x0000
+#define DTS_LONGDATEFORMAT 0x0004
+#define DTS_TIMEFORMAT 0x0009
+#define DTS_APPCANPARSE 0x0010
+#define DTS_RIGHTALIGN 0x0020
+#define DTM_FIRST 0x1000
+#define DTM_GETSYSTEMTIME (DTM_FIRST + 1)  // GDT_VALID with the date, GDT_NONE when unchecked
+#define DTM_SETSYSTEMTIME (DTM_FIRST + 2)
+#define DTM_SETMCCOLOR (DTM_FIRST + 6)
+#define DTM_GETMCCOLOR (DTM_FIRST + 7)
+#define DTM_GETMONTHCAL (DTM_FIRST + 8)  // the dropped calendar, or null
+#define DTM_SETMCFONT (DTM_FIRST + 9)
+#define DTM_GETMCFONT (DTM_FIRST + 10)
+#define GDT_ERROR (-1)
+#define GDT_VALID 0
+#define GDT_NONE 1
+#define DTN_FIRST2 (0U - 753U)
+#define DTN_CLOSEUP (DTN_FIRST2)
+#define DTN_DROPDOWN (DTN_FIRST2 - 1)
+#define DTN_DATETIMECHANGE (DTN_FIRST2 - 6)
+struct NMDATETIMECHANGE {
+  NMHDR nmhdr;
+  DWORD dwFlags;
+  SYSTEMTIME st;
+};
+typedef NMDATETIMECHANGE* LPNMDATETIMECHANGE;
