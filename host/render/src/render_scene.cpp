@@ -1,5 +1,6 @@
 #include <vantorel/render_scene.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
@@ -23,6 +24,8 @@
 #include <plastrum/present/drawing/Canvas.h>
 #include <plastrum/present/shell/present_context.h>
 #include <plastrum/present/shell/present_exports.h>
+#include <plastrum/present/text/Calligraphy.h>
+#include <plastrum/present/text/Typography.h>
 #include <vantorel/present_host.h>
 #include <win/gdi.h>
 #include <win/gdi_text.h>
@@ -92,10 +95,28 @@ class PictureTarget {
 // The stand-in's canvas owner: no picture files; a topic's text drawn on the picture's DC.
 class RenderOwner final : public IPresentCanvasOwner {
  public:
-  RenderOwner(const MapScene& scene, HDC dc, int dpi) : scene_(scene), dc_(dc), dpi_(dpi) {}
+  RenderOwner(const MapScene& scene, HDC dc, int dpi, IPresentDesigner* designer)
+      : scene_(scene), dc_(dc), dpi_(dpi), designer_(designer) {}
+  ~RenderOwner() {
+    Unbind();
+    if (IPresentTypography* typography = designer_->GetTypography())
+      for (auto& [key, object] : textObjects_)
+        if (object) typography->FreeTextObject(object);
+  }
+  RenderOwner(const RenderOwner&) = delete;
+  RenderOwner& operator=(const RenderOwner&) = delete;
   PixelMap map;
   int textsDrawn = 0;
   void SetDc(HDC dc) { dc_ = dc; }
+  // Texts are drawn by a calligraphy over the context's device (GDI text when none is made).
+  void Bind(IPresentContext* context) {
+    Unbind();
+    calligraphy_ = static_cast<IPresentCalligraphy*>(designer_->NewContextCalligraphy(context));
+  }
+  void Unbind() {
+    if (calligraphy_) designer_->FreeCalligraphy(calligraphy_);
+    calligraphy_ = nullptr;
+  }
 
   BOOL GetBinaryDataFile(LONG, VtlPathBuffer* path) override {
     if (!path || !path->text || path->capacity == 0) return FALSE;
@@ -105,6 +126,21 @@ class RenderOwner final : public IPresentCanvasOwner {
   BOOL DrawText(const void* record, LONG hostA, LONG, POINT anchor) override {
     if (!record || hostA < 0 || static_cast<size_t>(hostA) >= scene_.topics.size()) return FALSE;
     const MapTopic& t = scene_.topics[static_cast<size_t>(hostA)];
+    if (calligraphy_) {
+      if (Present::Text::TextObject* object = TextObjectFor(t)) {
+        Present::Text::CalligraphyText text{object,
+                                            static_cast<int32_t>(std::lround(map.X(anchor.x) * 7200.0 / dpi_)),
+                                            static_cast<int32_t>(std::lround(map.Y(anchor.y) * 7200.0 / dpi_)),
+                                            0,
+                                            t.textColor,
+                                            0,
+                                            0,
+                                            0x10000000u};
+        const BOOL ok = calligraphy_->DrawText(&text, t.text.c_str(), int(t.text.size()), nullptr, nullptr);
+        if (ok) ++textsDrawn;
+        return ok;
+      }
+    }
     const HFONT font = FontFor(t);
     if (!font) return FALSE;
     HGDIOBJ old = SelectObject(dc_, font);
@@ -118,6 +154,24 @@ class RenderOwner final : public IPresentCanvasOwner {
   }
 
  private:
+  // One typography text object per face, size and weight (the face in both slots).
+  Present::Text::TextObject* TextObjectFor(const MapTopic& t) {
+    auto& object = textObjects_[std::make_tuple(t.face, t.size, t.bold)];
+    if (!object) {
+      IPresentTypography* typography = designer_->GetTypography();
+      if (!typography) return nullptr;
+      Present::Text::TextFormat format{};
+      format.weight = t.bold ? 700 : 400;
+      for (auto& slot : format.slots) {
+        const size_t n = std::min<size_t>(t.face.size(), 31);
+        std::copy_n(t.face.begin(), n, slot.faceName);
+        slot.size = -t.size;  // negative: the em height, as the layout measured it
+        slot.widthPercent = 100;
+      }
+      object = typography->NewTextObject(&format);
+    }
+    return object;
+  }
   // One font per face, size and weight for the whole paint.
   HFONT FontFor(const MapTopic& t) {
     auto& font = fonts_[std::make_tuple(t.face, t.size, t.bold)];
@@ -128,7 +182,10 @@ class RenderOwner final : public IPresentCanvasOwner {
   const MapScene& scene_;
   HDC dc_;
   int dpi_;
+  IPresentDesigner* designer_;
+  IPresentCalligraphy* calligraphy_ = nullptr;
   std::map<std::tuple<std::u16string, int32_t, bool>, std::unique_ptr<TopicFont>> fonts_;
+  std::map<std::tuple<std::u16string, int32_t, bool>, Present::Text::TextObject*> textObjects_;
 };
 
 // Measures texts at 96 DPI in hundredths of a point, on a DC of its own.
@@ -300,13 +357,16 @@ int PaintSvg(IPresentCanvas* canvas, IPresentContext* context, RenderOwner& owne
     } else {
       Kx2GdiSetResolution(dc, request.dpi, request.dpi);
       owner.SetDc(dc);
+      owner.Unbind();
       context->DetachDevice();
       context->SetDevice(dc);
+      owner.Bind(context);
       if (!canvas->AttachContext(context) || !canvas->PaintView(&view)) {
         *error = "the engine did not paint the map as SVG";
         code = 1;
       }
       canvas->DetachRender();
+      owner.Unbind();
       context->DetachDevice();
       DeleteDC(dc);
     }
@@ -378,11 +438,12 @@ int PaintScene(const MapScene& scene, const PaintRequest& request, Painted* out,
       }
     }
     if (code == 0) {
-      owner = std::make_unique<RenderOwner>(scene, target.dc(), request.dpi);
+      owner = std::make_unique<RenderOwner>(scene, target.dc(), request.dpi, designer);
       owner->map = out->map;
       canvas->SetOwner(owner.get());
       context->SetDefaultDpi(static_cast<uint32_t>(request.dpi));
       context->SetDevice(target.dc());
+      owner->Bind(context);
       const LONG margin = static_cast<LONG>(std::lround(kMarginPixels * 7200.0 / request.dpi));
       PresentViewInfo view{};
       view.originX = margin;
@@ -408,6 +469,7 @@ int PaintScene(const MapScene& scene, const PaintRequest& request, Painted* out,
       if (code == 0 && !request.svg.empty()) code = PaintSvg(canvas, context, *owner, view, request, *out, error);
       canvas->SetOwner(nullptr);
     }
+    owner.reset();  // its calligraphy and text objects go before the context and the engine
     if (context) {
       context->DetachDevice();
       designer->FreeContext(context);
