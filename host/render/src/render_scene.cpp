@@ -92,6 +92,20 @@ class PictureTarget {
   HDC dc_ = nullptr;
 };
 
+// A typography text object for a topic's face (in both slots), em size and weight.
+Present::Text::TextObject* NewTopicTextObject(IPresentTypography* typography, const MapTopic& t) {
+  if (!typography) return nullptr;
+  Present::Text::TextFormat format{};
+  format.weight = t.bold ? 700 : 400;
+  for (auto& slot : format.slots) {
+    const size_t n = std::min<size_t>(t.face.size(), 31);
+    std::copy_n(t.face.begin(), n, slot.faceName);
+    slot.size = -t.size;  // negative: the em height
+    slot.widthPercent = 100;
+  }
+  return typography->NewTextObject(&format);
+}
+
 // The stand-in's canvas owner: no picture files; a topic's text drawn on the picture's DC.
 class RenderOwner final : public IPresentCanvasOwner {
  public:
@@ -154,22 +168,10 @@ class RenderOwner final : public IPresentCanvasOwner {
   }
 
  private:
-  // One typography text object per face, size and weight (the face in both slots).
+  // One typography text object per face, size and weight.
   Present::Text::TextObject* TextObjectFor(const MapTopic& t) {
     auto& object = textObjects_[std::make_tuple(t.face, t.size, t.bold)];
-    if (!object) {
-      IPresentTypography* typography = designer_->GetTypography();
-      if (!typography) return nullptr;
-      Present::Text::TextFormat format{};
-      format.weight = t.bold ? 700 : 400;
-      for (auto& slot : format.slots) {
-        const size_t n = std::min<size_t>(t.face.size(), 31);
-        std::copy_n(t.face.begin(), n, slot.faceName);
-        slot.size = -t.size;  // negative: the em height, as the layout measured it
-        slot.widthPercent = 100;
-      }
-      object = typography->NewTextObject(&format);
-    }
+    if (!object) object = NewTopicTextObject(designer_->GetTypography(), t);
     return object;
   }
   // One font per face, size and weight for the whole paint.
@@ -188,22 +190,55 @@ class RenderOwner final : public IPresentCanvasOwner {
   std::map<std::tuple<std::u16string, int32_t, bool>, Present::Text::TextObject*> textObjects_;
 };
 
-// Measures texts at 96 DPI in hundredths of a point, on a DC of its own.
+// Measures texts in hundredths of a point with a calligraphy over a context of an engine of
+// its own, on a memory DC at 96 DPI; GDI's extents when the engine gives no calligraphy.
 class TextMeasurer {
  public:
-  TextMeasurer() : dc_(CreateCompatibleDC(nullptr)) {}
+  TextMeasurer() : dc_(CreateCompatibleDC(nullptr)) {
+    engine_ = CreatePresentEngine();
+    designer_ = engine_ ? engine_->GetDesigner() : nullptr;
+    if (!designer_ || !dc_) return;
+    context_ = designer_->NewContext();
+    if (!context_) return;
+    context_->SetDefaultDpi(96);
+    context_->SetDevice(dc_);
+    calligraphy_ = static_cast<IPresentCalligraphy*>(designer_->NewContextCalligraphy(context_));
+  }
   ~TextMeasurer() {
+    if (designer_) {
+      if (calligraphy_) designer_->FreeCalligraphy(calligraphy_);
+      if (IPresentTypography* typography = designer_->GetTypography())
+        for (auto& [key, object] : objects_)
+          if (object) typography->FreeTextObject(object);
+      if (context_) {
+        context_->DetachDevice();
+        designer_->FreeContext(context_);
+      }
+    }
+    if (engine_) DestroyPresentEngine();
     fonts_.clear();
     if (dc_) DeleteDC(dc_);
   }
   TextMeasurer(const TextMeasurer&) = delete;
   TextMeasurer& operator=(const TextMeasurer&) = delete;
   void operator()(const MapTopic& t, int32_t* width, int32_t* height) {
+    const std::u16string text = t.text.empty() ? u" " : t.text;
+    if (calligraphy_) {
+      auto& object = objects_[std::make_tuple(t.face, t.size, t.bold)];
+      if (!object) object = NewTopicTextObject(designer_->GetTypography(), t);
+      Present::Text::CalligraphyText record{object, 0, 0, 0, 0xFF000000u, 0, 0, 0x10000000u};
+      SIZE extent{0, 0};
+      if (object && calligraphy_->MeasureText(&record, text.c_str(), int(text.size()), nullptr, &extent, 0) &&
+          extent.cx > 0 && extent.cy > 0) {
+        *width = extent.cx;
+        *height = extent.cy;
+        return;
+      }
+    }
     auto& font = fonts_[std::make_tuple(t.face, t.size, t.bold)];
     if (!font) font = std::make_unique<TopicFont>(t, 96);
     SIZE size{0, 0};
     HGDIOBJ old = SelectObject(dc_, font->get());
-    const std::u16string text = t.text.empty() ? u" " : t.text;
     GetTextExtentPoint32W(dc_, text.c_str(), int(text.size()), &size);
     SelectObject(dc_, old);
     *width = size.cx * 75;  // 7,200 hundredths of a point an inch at 96 pixels
@@ -212,6 +247,11 @@ class TextMeasurer {
 
  private:
   HDC dc_;
+  IPresentEngine* engine_ = nullptr;
+  IPresentDesigner* designer_ = nullptr;
+  IPresentContext* context_ = nullptr;
+  IPresentCalligraphy* calligraphy_ = nullptr;
+  std::map<std::tuple<std::u16string, int32_t, bool>, Present::Text::TextObject*> objects_;
   std::map<std::tuple<std::u16string, int32_t, bool>, std::unique_ptr<TopicFont>> fonts_;
 };
 
