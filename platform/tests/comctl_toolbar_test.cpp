@@ -127,8 +127,13 @@ TEST_F(ComCtlToolbar, MessagesAndTheirAnswers) {
 }
 
 TEST_F(ComCtlToolbar, ClicksChecksDropDownsAndHotTracking) {
-  HWND bar = MakeBar(TBSTYLE_FLAT);
+  HWND bar = MakeBar(TBSTYLE_FLAT | TBSTYLE_TOOLTIPS);
   SendMessageW(bar, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_DRAWDDARROWS);
+  char16_t name[32]{};
+  const HWND tips = reinterpret_cast<HWND>(SendMessageW(bar, TB_GETTOOLTIPS, 0, 0));
+  ASSERT_NE(tips, nullptr) << "its own tooltip window";
+  GetClassNameW(tips, name, 32);
+  EXPECT_EQ(std::u16string(name), TOOLTIPS_CLASSW);
   auto centre = [&](int i) {
     const RECT r = ItemRect(bar, i);
     return MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);

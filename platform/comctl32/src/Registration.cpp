@@ -19,6 +19,7 @@ void RegisterControlClasses() {
     RegisterToolbarClass();
     RegisterMonthCalClass();
     RegisterDateTimeClass();
+    RegisterTooltipClass();
   });
 }
 

@@ -15,5 +15,6 @@ void RegisterStatusBarClass();
 void RegisterToolbarClass();
 void RegisterMonthCalClass();
 void RegisterDateTimeClass();
+void RegisterTooltipClass();
 
 }  // namespace comctl

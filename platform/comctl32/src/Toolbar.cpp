@@ -29,6 +29,17 @@ class Toolbar {
 
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+      case WM_CREATE:
+        // A toolbar with TBSTYLE_TOOLTIPS owns a tooltip window of its own.
+        if (Style() & TBSTYLE_TOOLTIPS)
+          tooltips_ = CreateWindowExW(0, TOOLTIPS_CLASSW, u"", WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0, hwnd_, nullptr,
+                                      nullptr, nullptr);
+        ownsTooltips_ = tooltips_ != nullptr;
+        return 0;
+      case WM_DESTROY:
+        if (ownsTooltips_ && IsWindow(tooltips_)) DestroyWindow(tooltips_);
+        tooltips_ = nullptr;
+        break;
       case WM_PAINT:
       case WM_PRINTCLIENT:
         return PaintMessage(hwnd_, wParam, [&](HDC dc) { Paint(dc); });
@@ -606,6 +617,7 @@ class Toolbar {
   HIMAGELIST hotImages_ = nullptr;
   HIMAGELIST disabledImages_ = nullptr;
   HWND tooltips_ = nullptr;
+  bool ownsTooltips_ = false;
   SIZE bitmapSize_{16, 15};
   SIZE buttonSize_{0, 0};
   SIZE padding_{7, 6};
