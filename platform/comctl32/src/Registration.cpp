@@ -20,6 +20,7 @@ void RegisterControlClasses() {
     RegisterMonthCalClass();
     RegisterDateTimeClass();
     RegisterTooltipClass();
+    RegisterListViewClass();
   });
 }
 

@@ -16,5 +16,6 @@ void RegisterToolbarClass();
 void RegisterMonthCalClass();
 void RegisterDateTimeClass();
 void RegisterTooltipClass();
+void RegisterListViewClass();
 
 }  // namespace comctl
