@@ -21,6 +21,7 @@ void RegisterControlClasses() {
     RegisterDateTimeClass();
     RegisterTooltipClass();
     RegisterListViewClass();
+    RegisterTreeViewClass();
   });
 }
 

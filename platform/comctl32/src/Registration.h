@@ -17,5 +17,6 @@ void RegisterMonthCalClass();
 void RegisterDateTimeClass();
 void RegisterTooltipClass();
 void RegisterListViewClass();
+void RegisterTreeViewClass();
 
 }  // namespace comctl
