@@ -301,6 +301,7 @@ class ListView {
       SendMessageW(header_, HDM_LAYOUT, 0, reinterpret_cast<LPARAM>(&layout));
       SetWindowPos(header_, nullptr, pos.x, pos.y, pos.cx, pos.cy,
                    SWP_NOZORDER | SWP_NOACTIVATE | (show ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
+      if (show) InvalidateRect(header_, nullptr, FALSE);
     }
     top_ = std::clamp(top_, 0, std::max(0, Lines() - RowsPerPage()));
     SCROLLINFO si{
@@ -488,9 +489,8 @@ class ListView {
       layoutDue_ = false;
       Relayout();
     }
-    RECT client;
-    GetClientRect(hwnd_, &client);
-    FillSolid(dc, client, Resolve(background_, COLOR_WINDOW));
+    // The header's strip is the header's to paint: the rows' area only.
+    FillSolid(dc, Body(), Resolve(background_, COLOR_WINDOW));
     HGDIOBJ oldFont = SelectObject(dc, FontOr(font_));
     const int oldMode = SetBkMode(dc, TRANSPARENT);
     const int columns = static_cast<int>(SendMessageW(header_, HDM_GETITEMCOUNT, 0, 0));
