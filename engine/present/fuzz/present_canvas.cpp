@@ -10,24 +10,15 @@
 #include <memory>
 #include <vector>
 
+#include "fuzz_input.h"
 #include "plastrum/format/PresentEngine.h"
 #include "plastrum/present/canvas/PresentCanvas.h"
 #include "plastrum/present/shell/module_lifecycle.h"
 
 namespace {
 
-struct Input {
-  const uint8_t* data;
-  size_t size;
-  template <typename T>
-  T Take() {
-    T v{};
-    const size_t n = size < sizeof(T) ? size : sizeof(T);
-    std::memcpy(&v, data, n);
-    data += n;
-    size -= n;
-    return v;
-  }
+struct Input : PresentFuzz::FuzzInput {
+  using FuzzInput::FuzzInput;
   // A length of -2..13 inches in hundredths of a point, or an odd value.
   LONG Length() {
     const uint8_t b = Take<uint8_t>();

@@ -8,25 +8,14 @@
 
 #include <kx2/GdiCairo.h>
 
+#include "fuzz_input.h"
 #include "plastrum/present/shell/host_colors.h"
 #include "plastrum/present/shell/present_context.h"
 #include "plastrum/present/shell/units.h"
 
 namespace {
 
-struct Input {
-  const uint8_t* data;
-  size_t size;
-  template <typename T>
-  T Take() {
-    T v{};
-    const size_t n = size < sizeof(T) ? size : sizeof(T);
-    std::memcpy(&v, data, n);
-    data += n;
-    size -= n;
-    return v;
-  }
-};
+using Input = PresentFuzz::FuzzInput;
 
 struct Device {
   HDC dc = CreateCompatibleDC(nullptr);

@@ -13,6 +13,7 @@
 #include <vantorel/present_host.h>
 #include <win/user_input.h>
 
+#include "fuzz_input.h"
 #include "plastrum/present/canvas/PresentCanvas.h"
 #include "plastrum/present/designer/Designer.h"
 #include "plastrum/present/gesture/PresentGesture.h"
@@ -20,19 +21,7 @@
 
 namespace {
 
-struct Input {
-  const uint8_t* data;
-  size_t size;
-  template <typename T>
-  T Take() {
-    T v{};
-    const size_t n = size < sizeof(T) ? size : sizeof(T);
-    std::memcpy(&v, data, n);
-    data += n;
-    size -= n;
-    return v;
-  }
-};
+using Input = PresentFuzz::FuzzInput;
 
 class Owner final : public IPresentCanvasOwner {
  public:

@@ -14,6 +14,7 @@
 #include <kx2/ImageCodec.h>
 #include <win/gdi.h>
 
+#include "fuzz_input.h"
 #include "plastrum/present/painting/ImageEffects.h"
 #include "plastrum/present/painting/ImageFiles.h"
 
@@ -49,32 +50,26 @@ Folder& Files() {
   return folder;
 }
 
-template <typename T>
-T Take(const uint8_t*& data, size_t& size) {
-  T v{};
-  const size_t n = size < sizeof(T) ? size : sizeof(T);
-  std::memcpy(&v, data, n);
-  data += n;
-  size -= n;
-  return v;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const uint8_t mode = Take<uint8_t>(data, size);
-  const uint8_t code = Take<uint8_t>(data, size);
-  const int32_t width = Take<uint8_t>(data, size);
-  const int32_t height = Take<uint8_t>(data, size);
-  const int32_t limit = Take<uint16_t>(data, size) % 600;
+  PresentFuzz::FuzzInput in{data, size};
+  const uint8_t mode = in.Take<uint8_t>();
+  const uint8_t code = in.Take<uint8_t>();
+  const int32_t width = in.Take<uint8_t>();
+  const int32_t height = in.Take<uint8_t>();
+  const int32_t limit = in.Take<uint16_t>() % 600;
   NativeRecolorRecord record{};
-  record.mode = Take<uint8_t>(data, size);
-  record.alpha = Take<uint8_t>(data, size);
-  record.brightness = Take<float>(data, size);
-  record.contrast = Take<float>(data, size);
-  record.color = Take<uint32_t>(data, size);
-  record.width = Take<uint8_t>(data, size) - 8;  // a few negative sizes too
-  record.height = Take<uint8_t>(data, size) - 8;
+  record.mode = in.Take<uint8_t>();
+  record.alpha = in.Take<uint8_t>();
+  record.brightness = in.Take<float>();
+  record.contrast = in.Take<float>();
+  record.color = in.Take<uint32_t>();
+  record.width = in.Take<uint8_t>() - 8;  // a few negative sizes too
+  record.height = in.Take<uint8_t>() - 8;
+  // The rest is the file.
+  data = in.data;
+  size = in.size;
 
   // Pictures the codecs would decode to gigabytes are beyond what a fuzz run may allocate.
   int w = 0, h = 0;

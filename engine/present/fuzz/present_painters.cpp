@@ -9,6 +9,7 @@
 
 #include <luminar/LuminarTesting.h>
 
+#include "fuzz_input.h"
 #include "plastrum/present/drawing/Diagram.h"
 #include "plastrum/present/painting/ObjectBitmaps.h"
 #include "plastrum/present/painting/PaintColors.h"
@@ -20,18 +21,8 @@ using namespace Present::Drawing;
 
 namespace {
 
-struct Input {
-  const uint8_t* data;
-  size_t size;
-  template <typename T>
-  T Take() {
-    T v{};
-    const size_t n = size < sizeof(T) ? size : sizeof(T);
-    std::memcpy(&v, data, n);
-    data += n;
-    size -= n;
-    return v;
-  }
+struct Input : PresentFuzz::FuzzInput {
+  using FuzzInput::FuzzInput;
   // Mostly sensible EMU lengths, sometimes any float.
   float Length() {
     const uint8_t b = Take<uint8_t>();

@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "fuzz_input.h"
 #include "plastrum/present/drawing/Outline.h"
 #include "plastrum/present/drawing/Presets.h"
 
@@ -15,18 +16,8 @@ using namespace Present::Drawing;
 
 namespace {
 
-struct Input {
-  const uint8_t* data;
-  size_t size;
-  template <typename T>
-  T Take() {
-    T v{};
-    const size_t n = size < sizeof(T) ? size : sizeof(T);
-    std::memcpy(&v, data, n);
-    data += n;
-    size -= n;
-    return v;
-  }
+struct Input : PresentFuzz::FuzzInput {
+  using FuzzInput::FuzzInput;
   PointF Point() { return PointF{Take<float>(), Take<float>()}; }
 };
 
