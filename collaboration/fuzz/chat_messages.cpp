@@ -18,52 +18,20 @@
 #include <vantorel/exports.h>
 #include <vantorel/host_api.h>
 
+#include "fuzz_support.h"
+
 namespace {
 
-class Reader {
- public:
-  Reader(const uint8_t* data, size_t size) : data_(data), size_(size) {}
-  bool Empty() const { return pos_ >= size_; }
-  uint8_t Byte() { return pos_ < size_ ? data_[pos_++] : 0; }
-  std::string Text(size_t n) {
-    std::string out;
-    while (n-- > 0 && !Empty()) out.push_back(static_cast<char>(Byte()));
-    return out;
-  }
-
- private:
-  const uint8_t* data_;
-  size_t size_;
-  size_t pos_ = 0;
-};
-
-class Nowhere : public TDRL::ISender {
- public:
-  bool Send(TDRL::Packet&) override { return true; }
-};
-
-struct World {
-  World() {
-    VtlGetApplication();
-    vantorel::SetCollabAccount(true, u"ann@example.org");
-    doc = vantorel::OpenDocument();
-    vantorel::AddTopic(doc, {}, u"one");
-    ITendril* tendril = GetTendrilInterface();
-    tendril->SetHostObject(vantorel::CollabHost());
-    IXmppMeetingManager* manager = tendril->GetMeetingManager();
-    room = manager->FindMeetingRoomById(manager->CreateMeetingRoom("r"));
-    TDRL_SetRoomSenderForTest(room, &nowhere);
-  }
-  int doc = 0;
-  IMeetingRoom* room = nullptr;
-  Nowhere nowhere;
+struct World : fuzzing::RoomOverDocument {
+  World() : RoomOverDocument({{{}, u"one"}}) { TDRL_SetRoomSenderForTest(room, &nowhere); }
+  fuzzing::Nowhere nowhere;
 };
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static World world;
-  Reader in(data, size);
+  fuzzing::ByteReader in(data, size);
   const char* nicks[] = {"bob", "ann", "carol", ""};
   IMeetingRoom* room = world.room;
   room->GetWorkbookSyncManager()->SetBook(in.Byte() & 1 ? vantorel::CollabBook(world.doc) : nullptr);

@@ -18,49 +18,17 @@
 #include <vantorel/exports.h>
 #include <vantorel/host_api.h>
 
+#include "fuzz_support.h"
+
 namespace {
 
-class Reader {
- public:
-  Reader(const uint8_t* data, size_t size) : data_(data), size_(size) {}
-  bool Empty() const { return pos_ >= size_; }
-  uint8_t Byte() { return pos_ < size_ ? data_[pos_++] : 0; }
-  std::vector<unsigned char> Bytes(size_t n) {
-    std::vector<unsigned char> out;
-    while (n-- > 0 && !Empty()) out.push_back(Byte());
-    return out;
-  }
-
- private:
-  const uint8_t* data_;
-  size_t size_;
-  size_t pos_ = 0;
-};
-
-// Keeps nothing: what a room sends goes nowhere.
-class Nowhere : public TDRL::ISender {
- public:
-  bool Send(TDRL::Packet&) override { return true; }
-};
-
-struct World {
-  World() {
-    VtlGetApplication();
-    vantorel::SetCollabAccount(true, u"ann@example.org");
-    doc = vantorel::OpenDocument();
-    vantorel::AddTopic(doc, {}, u"one");
-    vantorel::AddTopic(doc, {}, u"two");
-    ITendril* tendril = GetTendrilInterface();
-    tendril->SetHostObject(vantorel::CollabHost());
-    IXmppMeetingManager* manager = tendril->GetMeetingManager();
-    room = manager->FindMeetingRoomById(manager->CreateMeetingRoom("r"));
+struct World : fuzzing::RoomOverDocument {
+  World() : RoomOverDocument({{{}, u"one"}, {{}, u"two"}}) {
     TDRL_SetRoomSenderForTest(room, &nowhere);
     room->GetWorkbookSyncManager()->SetBook(vantorel::CollabBook(doc));
     vantorel::TopicSelector(doc, {0}, selector);
   }
-  int doc = 0;
-  IMeetingRoom* room = nullptr;
-  Nowhere nowhere;
+  fuzzing::Nowhere nowhere;
   LONG selector[4] = {};
 };
 
@@ -77,7 +45,7 @@ void Wide(std::vector<unsigned char>& out, const char16_t* text) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static World world;
-  Reader in(data, size);
+  fuzzing::ByteReader in(data, size);
   const char16_t* users[] = {u"bob", u"ann", u"", u"carol"};
   while (!in.Empty()) {
     const int32_t type = in.Byte() % 50;  // 48 and 49 pass no table slot

@@ -10,43 +10,32 @@
 
 #include <tendril/tendril_interfaces.h>
 
+#include "byte_reader.h"
+
 namespace {
 
-class Reader {
- public:
-  Reader(const uint8_t* data, size_t size) : data_(data), size_(size) {}
-  bool Empty() const { return pos_ >= size_; }
-  uint8_t Byte() { return pos_ < size_ ? data_[pos_++] : 0; }
-  int32_t Int() {
-    uint32_t v = 0;
-    for (int i = 0; i < 4; ++i) v |= static_cast<uint32_t>(Byte()) << (8 * i);
-    return static_cast<int32_t>(v);
-  }
-  // A text of a length byte's worth of bytes (times four, so texts pass every capacity).
-  std::string Narrow() {
-    const size_t n = static_cast<size_t>(Byte()) * 4;
-    std::string s;
-    for (size_t i = 0; i < n && !Empty(); ++i) {
-      const char c = static_cast<char>(Byte());
-      s.push_back(c ? c : 'x');
-    }
-    return s;
-  }
-  std::u16string Wide() {
-    const size_t n = static_cast<size_t>(Byte()) * 2;
-    std::u16string s;
-    for (size_t i = 0; i < n && !Empty(); ++i) {
-      const char16_t c = static_cast<char16_t>(Byte() | (Byte() << 8));
-      s.push_back(c ? c : u'x');
-    }
-    return s;
-  }
+using fuzzing::ByteReader;
 
- private:
-  const uint8_t* data_;
-  size_t size_;
-  size_t pos_ = 0;
-};
+// A text of a length byte's worth of bytes (times four, so texts pass every capacity).
+std::string Narrow(ByteReader& in) {
+  const size_t n = static_cast<size_t>(in.Byte()) * 4;
+  std::string s;
+  for (size_t i = 0; i < n && !in.Empty(); ++i) {
+    const char c = static_cast<char>(in.Byte());
+    s.push_back(c ? c : 'x');
+  }
+  return s;
+}
+
+std::u16string Wide(ByteReader& in) {
+  const size_t n = static_cast<size_t>(in.Byte()) * 2;
+  std::u16string s;
+  for (size_t i = 0; i < n && !in.Empty(); ++i) {
+    const char16_t c = static_cast<char16_t>(in.Byte() | (in.Byte() << 8));
+    s.push_back(c ? c : u'x');
+  }
+  return s;
+}
 
 IMeetingRoom* PickRoom(IXmppMeetingManager* manager, uint8_t index) {
   IMeetingRoom* room = manager->GetFirstMeetingRoom();
@@ -60,14 +49,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ITendril* tendril = GetTendrilInterface();
   IXmppMeetingManager* manager = tendril->GetMeetingManager();
   ITendrilUIService* ui = tendril->GetUIService();
-  Reader in(data, size);
+  ByteReader in(data, size);
   int rooms = 0;
   while (!in.Empty()) {
     const uint8_t op = in.Byte() % 12;
     switch (op) {
       case 0:
         if (rooms < 8) {
-          manager->CreateMeetingRoom(in.Narrow().c_str());
+          manager->CreateMeetingRoom(Narrow(in).c_str());
           ++rooms;
         }
         break;
@@ -80,8 +69,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         break;
       }
       case 2:
-        manager->FindMeetingRoomByName(in.Narrow().c_str());
-        manager->GetMeetingRoomId(in.Narrow().c_str());
+        manager->FindMeetingRoomByName(Narrow(in).c_str());
+        manager->GetMeetingRoomId(Narrow(in).c_str());
         manager->FindMeetingRoomById(in.Int());
         break;
       case 3:
@@ -95,7 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
           const int number = own->GetNumber();
           std::unique_ptr<char16_t[]> name(own->GetUserName());
           own->SetNumber(in.Int());
-          own->SetUserName(in.Wide().c_str());
+          own->SetUserName(Wide(in).c_str());
           info->AddConnectedUser(own);
           own->SetNumber(number);
           own->SetUserName(name.get());
@@ -108,7 +97,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         IMeetingRoom* room = PickRoom(manager, in.Byte());
         if (!room) break;
         IInformationUnit* info = room->GetInformationUnit();
-        const std::u16string name = in.Wide();
+        const std::u16string name = Wide(in);
         info->GetMemberNumber(name.c_str());
         info->FindConnectedUserByName(name.c_str());
         info->GetConnectedUser(in.Int());
@@ -122,9 +111,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         IMeetingRoom* room = PickRoom(manager, in.Byte());
         if (!room) break;
         IWorkingRoomInfo* working = room->GetInformationUnit()->GetWorkingRoomInfo();
-        working->SetTitle(in.Wide().c_str());
-        working->SetShortText(in.Wide().c_str());
-        working->SetRoomName(in.Narrow().c_str());
+        working->SetTitle(Wide(in).c_str());
+        working->SetShortText(Wide(in).c_str());
+        working->SetRoomName(Narrow(in).c_str());
         working->SetFirstNumber(in.Int());
         working->SetExtraNumber(static_cast<int16_t>(in.Int()));
         break;

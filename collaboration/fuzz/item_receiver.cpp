@@ -16,42 +16,14 @@
 #include <vantorel/exports.h>
 #include <vantorel/host_api.h>
 
+#include "fuzz_support.h"
+
 namespace {
 
-class Reader {
- public:
-  Reader(const uint8_t* data, size_t size) : data_(data), size_(size) {}
-  bool Empty() const { return pos_ >= size_; }
-  uint8_t Byte() { return pos_ < size_ ? data_[pos_++] : 0; }
-  int32_t Int() {
-    uint32_t v = 0;
-    for (int i = 0; i < 4; ++i) v |= static_cast<uint32_t>(Byte()) << (8 * i);
-    return static_cast<int32_t>(v);
-  }
-  std::vector<unsigned char> Bytes(size_t n) {
-    std::vector<unsigned char> out;
-    while (n-- > 0 && !Empty()) out.push_back(Byte());
-    return out;
-  }
+using Reader = fuzzing::ByteReader;
 
- private:
-  const uint8_t* data_;
-  size_t size_;
-  size_t pos_ = 0;
-};
-
-struct World {
-  World() {
-    VtlGetApplication();
-    vantorel::SetCollabAccount(true, u"ann@example.org");
-    doc = vantorel::OpenDocument();
-    vantorel::AddTopic(doc, {}, u"one");
-    vantorel::AddTopic(doc, {}, u"two");
-    vantorel::AddTopic(doc, {0}, u"three");
-    ITendril* tendril = GetTendrilInterface();
-    tendril->SetHostObject(vantorel::CollabHost());
-    IXmppMeetingManager* manager = tendril->GetMeetingManager();
-    room = manager->FindMeetingRoomById(manager->CreateMeetingRoom("r"));
+struct World : fuzzing::RoomOverDocument {
+  World() : RoomOverDocument({{{}, u"one"}, {{}, u"two"}, {{0}, u"three"}}) {
     room->GetWorkbookSyncManager()->SetBook(vantorel::CollabBook(doc));
     for (const std::vector<int>& path : {std::vector<int>{0}, std::vector<int>{1}, std::vector<int>{0, 0}}) {
       ItemSelector s;
@@ -60,8 +32,6 @@ struct World {
     }
     selectors.push_back(ItemSelector{{1, 2, 3, 4}});  // no such topic
   }
-  int doc = 0;
-  IMeetingRoom* room = nullptr;
   std::vector<ItemSelector> selectors;
 };
 
