@@ -21,6 +21,7 @@
 
 #include "fake_book.h"
 #include "recording_sender.h"
+#include "room_fixture.h"
 
 std::filesystem::path TempFolder();
 
@@ -76,27 +77,16 @@ std::vector<unsigned char> End(const char16_t* user = u"bob") {
   return Bytes().Record("r", user, 0, 0, kFirstValues).Packet(24, 1);
 }
 
-class RoomsCoEditTest : public ::testing::Test {
+class RoomsCoEditTest : public RoomOverFakeBookTest {
  protected:
   void SetUp() override {
-    VtlGetApplication();
-    vantorel::SetCollabAccount(true, u"ann@example.org");
-    tendril_ = GetTendrilInterface();
-    tendril_->SetHostObject(vantorel::CollabHost());
-    IXmppMeetingManager* manager = tendril_->GetMeetingManager();
-    room_ = manager->FindMeetingRoomById(manager->CreateMeetingRoom("r"));
-    ASSERT_TRUE(TDRL_SetRoomSenderForTest(room_, &sender_));
-    book_.items = {&first_, &second_};
+    RoomOverFakeBookTest::SetUp();
+    if (HasFatalFailure()) return;
     room_->GetWorkbookSyncManager()->SetBook(&book_);
     Member bob(3, u"bob");
     room_->GetInformationUnit()->AddConnectedUser(&bob);
     coEdit_ = room_->GetCoEditManager();
     journal_.clear();
-  }
-  void TearDown() override {
-    tendril_->Uninit();
-    DestroyTendril();
-    vantorel::SetCollabAccount(false, u"");
   }
 
   // Hands the bytes to the first item's receiver; whether it answered true.
@@ -105,13 +95,6 @@ class RoomsCoEditTest : public ::testing::Test {
     return TDRL_ReceiveItemPacketForTest(room_, selector, packet);
   }
 
-  Journal journal_;
-  FakeItem first_{journal_, 0};
-  FakeItem second_{journal_, 5};
-  FakeBook book_{journal_};
-  RecordingSender sender_;
-  ITendril* tendril_ = nullptr;
-  IMeetingRoom* room_ = nullptr;
   ICoEditManager* coEdit_ = nullptr;
 };
 

@@ -15,37 +15,13 @@
 
 #include "fake_book.h"
 #include "recording_sender.h"
+#include "room_fixture.h"
 
 std::filesystem::path TempFolder();
 
 namespace {
 
-class RoomsSyncTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    VtlGetApplication();
-    vantorel::SetCollabAccount(true, u"ann@example.org");
-    tendril_ = GetTendrilInterface();
-    tendril_->SetHostObject(vantorel::CollabHost());
-    IXmppMeetingManager* manager = tendril_->GetMeetingManager();
-    room_ = manager->FindMeetingRoomById(manager->CreateMeetingRoom("r"));
-    ASSERT_TRUE(TDRL_SetRoomSenderForTest(room_, &sender_));
-    book_.items = {&first_, &second_};
-  }
-  void TearDown() override {
-    tendril_->Uninit();
-    DestroyTendril();
-    vantorel::SetCollabAccount(false, u"");
-  }
-
-  Journal journal_;
-  FakeItem first_{journal_, 0};
-  FakeItem second_{journal_, 5};
-  FakeBook book_{journal_};
-  RecordingSender sender_;
-  ITendril* tendril_ = nullptr;
-  IMeetingRoom* room_ = nullptr;
-};
+class RoomsSyncTest : public RoomOverFakeBookTest {};
 
 constexpr ItemSelector kFirst{{1, 2, 3, 0}};
 constexpr ItemSelector kMissing{{1, 2, 3, 9}};
