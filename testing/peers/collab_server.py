@@ -25,21 +25,15 @@ Commands, one a line on standard input (conn is the number the events give):
   quit                       ends the server (so does the end of standard input)
 """
 import asyncio
-import json
 import struct
-import sys
+
+from peer_loop import listen, read_commands, report
 
 HEADER = 12
 MAX_PACKET = 0x100800
 MAX_BODY = MAX_PACKET - HEADER
 RELAYED = {24, 28, 29, 31, 32, 33, 34, 39}
 KEPT = {21, 22}
-
-
-def report(event, **fields):
-    fields = {"event": event, **fields}
-    sys.stdout.write(json.dumps(fields) + "\n")
-    sys.stdout.flush()
 
 
 def parse_opening(body):
@@ -197,18 +191,8 @@ class Server:
 
 async def main():
     server = Server()
-    listener = await asyncio.start_server(server.accept, "127.0.0.1", 0)
-    port = listener.sockets[0].getsockname()[1]
-    sys.stdout.write("%d\n" % port)
-    sys.stdout.flush()
-
-    loop = asyncio.get_running_loop()
-    commands = asyncio.StreamReader()
-    await loop.connect_read_pipe(lambda: asyncio.StreamReaderProtocol(commands), sys.stdin)
-    while True:
-        line = await commands.readline()
-        if not line or server.command(line.decode("utf-8", errors="replace").strip()) == "quit":
-            break
+    listener = await listen(server.accept)
+    await read_commands(server.command)
     listener.close()
     for c in list(server.connections.values()):
         c.task.cancel()

@@ -26,17 +26,13 @@ Commands on standard input, one a line:
   quit                      ends the server (so does the end of standard input)
 """
 import asyncio
-import json
 import os
 import sys
 import urllib.parse
 
+from peer_loop import listen, read_commands, read_head, report, serve_requests, take_scripted
+
 MAX_HEAD = 64 * 1024
-
-
-def report(event, **fields):
-    sys.stdout.write(json.dumps({"event": event, **fields}) + "\n")
-    sys.stdout.flush()
 
 
 def parse_multipart(body, content_type):
@@ -86,36 +82,13 @@ class Server:
         self.stalled = []
 
     def scripted(self, path):
-        queue = self.scripts.get(path)
-        if not queue:
-            return None
-        kind, count = queue[0]
-        if count != "*":
-            queue[0][1] = count - 1
-            if queue[0][1] <= 0:
-                queue.pop(0)
-        return kind
+        return take_scripted(self.scripts.get(path))
 
     async def connection(self, reader, writer):
-        try:
-            while await self.one_request(reader, writer):
-                pass
-        except (ConnectionError, asyncio.IncompleteReadError, asyncio.LimitOverrunError, ValueError):
-            pass
-        finally:
-            writer.close()
+        await serve_requests(self.one_request, reader, writer)
 
     async def one_request(self, reader, writer):
-        head = await reader.readuntil(b"\r\n\r\n")
-        lines = head.decode("latin-1").split("\r\n")
-        method, target, _ = lines[0].split(" ", 2)
-        headers = {}
-        for line in lines[1:]:
-            if ":" in line:
-                key, _, value = line.partition(":")
-                headers[key.strip().lower()] = value.strip()
-        if headers.get("expect", "").lower() == "100-continue":
-            writer.write(b"HTTP/1.1 100 Continue\r\n\r\n")
+        head, method, target, headers = await read_head(reader, writer)
         length = int(headers.get("content-length", "0"))
         body = await reader.readexactly(length) if length else b""
         request_id = self.next_id
@@ -226,16 +199,8 @@ class Server:
 
 async def main():
     server = Server(sys.argv[1])
-    listener = await asyncio.start_server(server.connection, "127.0.0.1", 0, limit=MAX_HEAD)
-    sys.stdout.write("%d\n" % listener.sockets[0].getsockname()[1])
-    sys.stdout.flush()
-    loop = asyncio.get_running_loop()
-    commands = asyncio.StreamReader()
-    await loop.connect_read_pipe(lambda: asyncio.StreamReaderProtocol(commands), sys.stdin)
-    while True:
-        line = await commands.readline()
-        if not line or server.command(line.decode("utf-8", errors="replace").strip()) == "quit":
-            break
+    listener = await listen(server.connection, limit=MAX_HEAD)
+    await read_commands(server.command)
     listener.close()
 
 

@@ -25,20 +25,16 @@ Commands on standard input, one a line:
   quit                 ends the server (so does the end of standard input)
 """
 import asyncio
-import json
 import os
 import sys
 import xml.etree.ElementTree as ElementTree
 from io import BytesIO
 
+from peer_loop import listen, read_commands, read_head, report, serve_requests, take_scripted
+
 MAX_HEAD = 64 * 1024
 ENVELOPE = "http://www.w3.org/2003/05/soap-envelope"
 SERVICE = "http://update.kx2.test/"
-
-
-def report(event, **fields):
-    sys.stdout.write(json.dumps({"event": event, **fields}) + "\n")
-    sys.stdout.flush()
 
 
 def outline(body):
@@ -98,23 +94,10 @@ class Server:
         self.held = []  # futures of held answers
 
     def scripted(self):
-        if not self.scripts:
-            return "ok"
-        kind, count = self.scripts[0]
-        if count != "*":
-            self.scripts[0][1] = count - 1
-            if self.scripts[0][1] <= 0:
-                self.scripts.pop(0)
-        return kind
+        return take_scripted(self.scripts) or "ok"
 
     async def connection(self, reader, writer):
-        try:
-            while await self.one_request(reader, writer):
-                pass
-        except (ConnectionError, asyncio.IncompleteReadError, asyncio.LimitOverrunError, ValueError):
-            pass
-        finally:
-            writer.close()
+        await serve_requests(self.one_request, reader, writer)
 
     async def read_body(self, reader, headers):
         if headers.get("transfer-encoding", "").lower() == "chunked":
@@ -130,16 +113,7 @@ class Server:
         return await reader.readexactly(length) if length else b""
 
     async def one_request(self, reader, writer):
-        head = await reader.readuntil(b"\r\n\r\n")
-        lines = head.decode("latin-1").split("\r\n")
-        method, target, _ = lines[0].split(" ", 2)
-        headers = {}
-        for line in lines[1:]:
-            if ":" in line:
-                key, _, value = line.partition(":")
-                headers[key.strip().lower()] = value.strip()
-        if headers.get("expect", "").lower() == "100-continue":
-            writer.write(b"HTTP/1.1 100 Continue\r\n\r\n")
+        head, method, target, headers = await read_head(reader, writer)
         body = await self.read_body(reader, headers)
         request_id = self.next_id
         self.next_id += 1
@@ -201,16 +175,8 @@ class Server:
 
 async def main():
     server = Server(sys.argv[1])
-    listener = await asyncio.start_server(server.connection, "127.0.0.1", 0, limit=MAX_HEAD)
-    sys.stdout.write("%d\n" % listener.sockets[0].getsockname()[1])
-    sys.stdout.flush()
-    loop = asyncio.get_running_loop()
-    commands = asyncio.StreamReader()
-    await loop.connect_read_pipe(lambda: asyncio.StreamReaderProtocol(commands), sys.stdin)
-    while True:
-        line = await commands.readline()
-        if not line or server.command(line.decode("utf-8", errors="replace").strip()) == "quit":
-            break
+    listener = await listen(server.connection, limit=MAX_HEAD)
+    await read_commands(server.command)
     listener.close()
 
 
