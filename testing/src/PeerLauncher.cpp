@@ -29,7 +29,7 @@ std::string PeerProcess::PeersFolder() { return std::string(KX2_SOURCE_DIR) + "/
 std::unique_ptr<PeerProcess> PeerProcess::StartPythonPeer(const std::string& script,
                                                           const std::vector<std::string>& arguments,
                                                           const std::vector<std::string>& extraEnvironment) {
-  std::vector<std::string> argv{"/usr/bin/python3", "-u", PeersFolder() + "/" + script};
+  std::vector<std::string> argv{"/usr/bin/python3", "-B", "-u", PeersFolder() + "/" + script};
   argv.insert(argv.end(), arguments.begin(), arguments.end());
   return Start(argv, extraEnvironment);
 }
