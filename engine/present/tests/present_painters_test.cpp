@@ -19,6 +19,7 @@
 #include <plastrum/present/painting/Painters.h>
 #include <plastrum/present/shell/present_context.h>
 
+#include "present_dib_support.h"
 #include "present_canvas_support.h"
 #include "present_image_support.h"
 
@@ -27,43 +28,7 @@ using namespace Present::Drawing;
 namespace {
 
 // A 200 x 200 white DIB section in a memory DC.
-class Target {
- public:
-  Target() {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = 200;
-    info.bmiHeader.biHeight = -200;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* p = nullptr;
-    bitmap_ = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &p, nullptr, 0);
-    bits_ = static_cast<uint32_t*>(p);
-    for (int i = 0; i < 200 * 200; ++i) bits_[i] = 0xFFFFFF;
-    dc_ = CreateCompatibleDC(nullptr);
-    old_ = SelectObject(dc_, bitmap_);
-  }
-  ~Target() {
-    SelectObject(dc_, old_);
-    DeleteDC(dc_);
-    DeleteObject(bitmap_);
-  }
-  HDC dc() const { return dc_; }
-  void Clear() {
-    GdiFlush();
-    for (int i = 0; i < 200 * 200; ++i) bits_[i] = 0xFFFFFF;
-  }
-  uint32_t At(int x, int y) const {
-    GdiFlush();
-    return bits_[y * 200 + x] & 0xFFFFFF;
-  }
-
- private:
-  HBITMAP bitmap_;
-  HGDIOBJ old_;
-  HDC dc_;
-  uint32_t* bits_;
-};
+using Target = present_test::WhiteDib<200>;
 
 // The canvas owner's text callback, recording what it was given.
 class TextOwner final : public IPresentCanvasOwner {

@@ -17,6 +17,7 @@
 #include <plastrum/present/painting/RenderRecords.h>
 #include <plastrum/present/painting/RenderingBrushes.h>
 
+#include "present_dib_support.h"
 #include "present_image_support.h"
 
 namespace {
@@ -326,39 +327,7 @@ TEST(PresentRadialLayout, PathRectanglesByDirectionAndShape) {
 }
 
 // A 100 x 100 white DIB section in a memory DC.
-class DibCanvas {
- public:
-  DibCanvas() {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = 100;
-    info.bmiHeader.biHeight = -100;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* p = nullptr;
-    bitmap_ = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &p, nullptr, 0);
-    bits_ = static_cast<uint32_t*>(p);
-    for (int i = 0; i < 100 * 100; ++i) bits_[i] = 0xFFFFFF;
-    dc_ = CreateCompatibleDC(nullptr);
-    old_ = SelectObject(dc_, bitmap_);
-  }
-  ~DibCanvas() {
-    SelectObject(dc_, old_);
-    DeleteDC(dc_);
-    DeleteObject(bitmap_);
-  }
-  HDC dc() const { return dc_; }
-  uint32_t At(int x, int y) const {
-    GdiFlush();
-    return bits_[y * 100 + x] & 0xFFFFFF;
-  }
-
- private:
-  HBITMAP bitmap_;
-  HGDIOBJ old_;
-  HDC dc_;
-  uint32_t* bits_;
-};
+using DibCanvas = present_test::WhiteDib<100>;
 
 TEST_F(PresentRendering, ARecordingIsDrawnBackAtTheOffsetPlusTheExtraOffset) {
   DibCanvas canvas;
