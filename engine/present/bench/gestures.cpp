@@ -18,13 +18,15 @@
 #include "plastrum/present/gesture/PresentGesture.h"
 #include "plastrum/present/shell/module_lifecycle.h"
 #include "plastrum/present/shell/present_exports.h"
+#include "topic_grid_support.h"
 
 using namespace Present::Drawing;
 
 namespace {
 
-constexpr int kTopics = 1000, kMoves = 10000, kColumns = 40;
-constexpr float kCell = 1371600.0f;  // 1.5 inch a cell, the topic 1 x 0.5 inch inside it
+using namespace present_bench;
+
+constexpr int kMoves = 10000;
 
 class Owner final : public IPresentCanvasOwner {
  public:
@@ -39,9 +41,7 @@ struct World {
   IPresentMotion* motion = nullptr;
   Owner owner;
   std::vector<POINT> pixels;
-  cairo_surface_t* surface = nullptr;
-  std::vector<cairo_t*> contexts;
-  std::vector<RectF> boxes;
+  CairoPeer peer;
 
   World() {
     if (!Present::IsModuleStarted()) Present::StartModule();
@@ -53,31 +53,7 @@ struct World {
     motion = gesture->NewMotion(1);
     motion->SetOwner(reinterpret_cast<LONG_PTR>(&owner));
     gesture->SetMotion(motion, 1);
-    surface = cairo_image_surface_create(CAIRO_FORMAT_A8, 1, 1);
-    for (int i = 0; i < kTopics; ++i) {
-      PresentGeometryInfo g{7200, 3600, 0, 0, nullptr, 0};
-      PresentObjectInfo info{nullptr, 402 + i % 10, 1, 0, &g, 0, 0};
-      canvas->SyncObject(&info);
-      const float x = static_cast<float>(i % kColumns) * kCell, y = static_cast<float>(i / kColumns) * kCell;
-      Sketch sketch;
-      sketch.node = info.node;
-      sketch.x = x;
-      sketch.y = y;
-      canvas->Drawing()->MergeSketch(sketch);
-
-      const float tolerance = info.node->HitTolerance(1.0f);
-      FlatOutline flat(info.node->geometry->segments);
-      cairo_t* cr = cairo_create(surface);
-      for (int32_t k = 0; k < flat.Count(); ++k) {
-        const double px = (flat.Points()[k].x + x) / 9525.0, py = (flat.Points()[k].y + y) / 9525.0;
-        k == 0 ? cairo_move_to(cr, px, py) : cairo_line_to(cr, px, py);
-      }
-      cairo_set_line_width(cr, 2 * tolerance / 9525.0);
-      contexts.push_back(cr);
-      RectF box = info.node->geometry->segments.Box();
-      boxes.push_back(
-          RectF{box.x + x - tolerance, box.y + y - tolerance, box.width + 2 * tolerance, box.height + 2 * tolerance});
-    }
+    FillGrid(*canvas, peer);
     // Client pixels at 96 DPI and zoom 1 (9525 EMU a pixel), inside the signed 16-bit range.
     std::mt19937 random(7);
     std::uniform_int_distribution<LONG> px(0, static_cast<LONG>(kColumns * kCell / 9525) - 1),
@@ -112,15 +88,7 @@ void BM_CairoInFillAndStroke(benchmark::State& state) {
   for (auto _ : state) {
     for (const POINT& pixel : w.pixels) {
       const PointF p{static_cast<float>(pixel.x) * 9525.0f, static_cast<float>(pixel.y) * 9525.0f};
-      for (int i = kTopics - 1; i >= 0; --i) {
-        const RectF& b = w.boxes[static_cast<size_t>(i)];
-        if (p.x < b.x || p.y < b.y || p.x > b.x + b.width || p.y > b.y + b.height) continue;
-        cairo_t* cr = w.contexts[static_cast<size_t>(i)];
-        if (cairo_in_stroke(cr, pixel.x, pixel.y) || cairo_in_fill(cr, pixel.x, pixel.y)) {
-          ++hits;
-          break;
-        }
-      }
+      hits += w.peer.Hits(p, pixel.x, pixel.y);
     }
   }
   state.counters["hits"] = static_cast<double>(hits) / static_cast<double>(state.iterations());
