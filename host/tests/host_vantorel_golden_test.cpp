@@ -2,13 +2,13 @@
 // host/tests/golden (KX2_UPDATE_GOLDEN=1 writes them anew), and JSON that python reads.
 #include <gtest/gtest.h>
 
+#include <kx2test/VantorelRun.h>
+
 #include <unistd.h>
 
-#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 namespace {
@@ -16,35 +16,10 @@ namespace {
 const std::string kExamples = std::string(KX2_SOURCE_DIR) + "/examples";
 const std::string kGolden = std::string(KX2_SOURCE_DIR) + "/host/tests/golden";
 
-// Standard output and error of vantorel run in the examples folder, and its exit code.
-std::string Run(const std::string& args) {
-  std::string command = "cd '" + kExamples + "' && '" KX2_BIN_DIR "/vantorel' " + args + " 2>&1; echo \"exit $?\"";
-  std::string out;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return "popen failed";
-  std::array<char, 4096> buffer;
-  size_t n;
-  while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) out.append(buffer.data(), n);
-  pclose(pipe);
-  return out;
-}
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+std::string Run(const std::string& args) { return kx2test::RunVantorelIn(kExamples, args); }
 
 void ExpectGolden(const std::string& args, const std::string& goldenName) {
-  const std::string first = Run(args);
-  EXPECT_EQ(Run(args), first) << "vantorel " << args << " prints the same every run";
-  const std::string path = kGolden + "/" + goldenName;
-  if (const char* update = std::getenv("KX2_UPDATE_GOLDEN"); update && std::string(update) == "1") {
-    std::ofstream(path, std::ios::binary) << first;
-    return;
-  }
-  EXPECT_EQ(first, ReadFile(path)) << "vantorel " << args << " (golden " << goldenName << ")";
+  kx2test::ExpectVantorelGolden(kExamples, args, kGolden + "/" + goldenName);
 }
 
 // The JSON part of a run (everything before the exit line) parses with python.

@@ -2,10 +2,10 @@
 // and paths longer than Windows' 260-unit buffers, in every format.
 #include <gtest/gtest.h>
 
+#include <kx2test/CommandOutput.h>
+
 #include <unistd.h>
 
-#include <array>
-#include <cstdio>
 #include <filesystem>
 #include <string>
 
@@ -18,12 +18,7 @@ const fs::path kExamples = fs::path(KX2_SOURCE_DIR) / "examples";
 std::string Import(const fs::path& map) {
   const std::string command = "'" KX2_BIN_DIR "/vantorel' import '" + map.string() + "' 2>&1; echo \"exit $?\"";
   std::string out;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return "popen failed";
-  std::array<char, 4096> buffer;
-  size_t n;
-  while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) out.append(buffer.data(), n);
-  pclose(pipe);
+  if (!kx2test::ReadCommandOutput(command, out)) return "popen failed";
   return out;
 }
 

@@ -12,29 +12,17 @@
 #include <string>
 #include <vector>
 
+#include <kx2test/TempFiles.h>
 #include <luminar/LuminarTesting.h>
 
 namespace present_test {
 
-struct TempFolder {
-  std::filesystem::path path;
-  TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "present-XXXXXX").string();
-    path = mkdtemp(pattern.data());
-  }
-  ~TempFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path, ignored);
-  }
-  std::string File(const std::string& name) const { return (path / name).string(); }
+// A temporary folder named present-...
+struct TempFolder : kx2test::TempFolder {
+  TempFolder() : kx2test::TempFolder("present") {}
 };
 
-// "/tmp/x/y.png" as "Z:\tmp\x\y.png".
-inline std::u16string WinPath(const std::string& posix) {
-  std::u16string out = u"Z:";
-  for (char c : posix) out += c == '/' ? u'\\' : char16_t(static_cast<unsigned char>(c));
-  return out;
-}
+using kx2test::WinPath;
 
 // A colour per rectangle, on a transparent image of the size.
 struct Patch {
