@@ -18,6 +18,15 @@ namespace {
 // Zoom factors between 0.99 and 1.01 are exactly 1: the bitmap is then drawn at its size.
 float Snap(float zoom) { return zoom > 0.99f && zoom < 1.01f ? 1.0f : zoom; }
 
+// A bitmap with alpha of bw x bh pixels for a shadow; null when it cannot be made. Beyond the
+// largest bitmap side, or 16 M pixels in all (any figure at any zoom may ask for one, and the
+// blur's work grows with its area), the shadow is skipped as out of memory.
+std::unique_ptr<Rendering::Bitmap> NewShadowBitmap(double bw, double bh) {
+  if (!(bw >= 1 && bh >= 1) || bw > KX2_IMAGE_MAX_SIDE || bh > KX2_IMAGE_MAX_SIDE || bw * bh > 16777216.0)
+    return nullptr;
+  return std::unique_ptr<Rendering::Bitmap>(Rendering::Bitmap::Create(int32_t(bw), int32_t(bh), true));
+}
+
 }  // namespace
 
 int32_t PaintOuterShadow(NativeRender render, const DeviceMap& map, const Drawing::Diagram& node,
@@ -33,10 +42,7 @@ int32_t PaintOuterShadow(NativeRender render, const DeviceMap& map, const Drawin
   const float w = rect.width / zoomX * s, h = rect.height / zoomY * s;
   const float m = lw / 2 + (r > 0 ? r : 0);
   const double bw = std::ceil(double(w) + 2 * m), bh = std::ceil(double(h) + 2 * m);
-  // Beyond the largest bitmap side, or 16 M pixels in all (any figure at any zoom may ask for
-  // one, and the blur's work grows with its area), the shadow is skipped as out of memory.
-  if (!(bw >= 1 && bh >= 1) || bw > KX2_IMAGE_MAX_SIDE || bh > KX2_IMAGE_MAX_SIDE || bw * bh > 16777216.0) return 3;
-  std::unique_ptr<Rendering::Bitmap> bitmap(Rendering::Bitmap::Create(int32_t(bw), int32_t(bh), true));
+  std::unique_ptr<Rendering::Bitmap> bitmap = NewShadowBitmap(bw, bh);
   if (!bitmap) return 3;
   {
     Rendering::RenderRecord target;
@@ -83,15 +89,13 @@ int32_t PaintInnerShadow(NativeRender render, const DeviceMap& map, const std::v
   const Style::ShadowRecord* shadow = record.style ? record.style->shadow : nullptr;
   if (!shadow || points.size() < 3) return 0;
   if (shadow->distance == 0 && !(shadow->blur >= 19050.0f)) return 0;
-  const float zoomX = map.scaleX / 96 > 0.99f && map.scaleX / 96 < 1.01f ? 1.0f : map.scaleX / 96;
-  const float zoomY = map.scaleY / 96 > 0.99f && map.scaleY / 96 < 1.01f ? 1.0f : map.scaleY / 96;
+  const float zoomX = Snap(map.scaleX / 96), zoomY = Snap(map.scaleY / 96);
   if (!(zoomX > 0) || !(zoomY > 0)) return 0;
   const float d = std::fabs(shadow->distance);
   const float m = d / 914400.0f * 96;
   const double bw = std::trunc((double(rect.width) / zoomX + 2 * m)),
                bh = std::trunc(double(rect.height) / zoomY + 2 * m);
-  if (!(bw >= 1 && bh >= 1) || bw > KX2_IMAGE_MAX_SIDE || bh > KX2_IMAGE_MAX_SIDE || bw * bh > 16777216.0) return 3;
-  std::unique_ptr<Rendering::Bitmap> bitmap(Rendering::Bitmap::Create(int32_t(bw), int32_t(bh), true));
+  std::unique_ptr<Rendering::Bitmap> bitmap = NewShadowBitmap(bw, bh);
   if (!bitmap) return 3;
   {
     Rendering::RenderRecord target;
