@@ -218,7 +218,7 @@ function(kx2_fuzzers)
       get_filename_component(stem ${f} NAME_WE)
       add_executable(fuzz_${stem} ${f})
       target_include_directories(fuzz_${stem} PRIVATE ${dir}/src)
-      target_link_libraries(fuzz_${stem} PRIVATE ${A_LIBS})
+      target_link_libraries(fuzz_${stem} PRIVATE ${A_LIBS} Kx2Testing)
       target_link_options(fuzz_${stem} PRIVATE -fsanitize=fuzzer)
       target_compile_definitions(fuzz_${stem} PRIVATE
         KX2_SHARED_DIR="${KX2_SHARED_DIR}" KX2_SOURCE_DIR="${CMAKE_SOURCE_DIR}" KX2_BIN_DIR="${KX2_OUT}")

@@ -8,6 +8,7 @@
 
 #include <foliant/freemind/freemind_import.h>
 #include <kx2/PathMap.h>
+#include <kx2test/FuzzInputFile.h>
 #include <vantorel/exports.h>
 #include <vantorel/host_api.h>
 #include <vantorel/object_census.h>
@@ -16,13 +17,10 @@
 
 namespace {
 
-const std::string& MapPath() {
-  static const std::string path = [] {
-    char folder[] = "/tmp/kx2fuzzmmXXXXXX";
-    if (!mkdtemp(folder)) return std::string("/tmp/kx2fuzz.mm");
-    return std::string(folder) + "/map.mm";
-  }();
-  return path;
+// Each input is written to this file, which the importer reads.
+const kx2test::FuzzInputFile& MapFile() {
+  static const kx2test::FuzzInputFile file("kx2fuzzmm", "map.mm", "/tmp/kx2fuzz.mm");
+  return file;
 }
 
 }  // namespace
@@ -34,12 +32,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const std::string& path = MapPath();
-  if (FILE* f = std::fopen(path.c_str(), "wb")) {
-    std::fwrite(data, 1, size, f);
-    std::fclose(f);
-  }
-  const std::u16string windowsPath = kx2::ToWindowsPath(path);
+  const std::u16string windowsPath = MapFile().Write(data, size);
   vantorel::OpenDocument(true);
   {
     FreemindImport importer;
