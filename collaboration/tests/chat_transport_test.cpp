@@ -17,6 +17,7 @@
 #include <vantorel/object_census.h>
 
 #include "recording_sender.h"
+#include "ui_events.h"
 
 namespace {
 
@@ -99,15 +100,7 @@ class ChatRoomHandlerTest : public ::testing::Test {
     vantorel::CloseAllDocuments();
     vantorel::SetCollabAccount(false, u"");
   }
-  std::vector<TendrilUIEvent> Events() {
-    std::vector<TendrilUIEvent> events;
-    for (;;) {
-      TendrilUIEvent e;
-      tendril_->GetUIService()->PopUIEvent(&e);
-      if (e.type == -1) return events;
-      events.push_back(e);
-    }
-  }
+  std::vector<TendrilUIEvent> Events() { return TakeUIEvents(tendril_->GetUIService()); }
   void GiveBook() {
     const int doc = vantorel::OpenDocument();
     vantorel::AddTopic(doc, {}, u"topic");

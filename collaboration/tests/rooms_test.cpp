@@ -20,6 +20,7 @@
 #include <vantorel/exports.h>
 
 #include "recording_sender.h"
+#include "ui_events.h"
 
 std::filesystem::path CoEditFolder();
 
@@ -49,15 +50,7 @@ class RoomsTest : public ::testing::Test {
     return manager_->FindMeetingRoomById(id);
   }
 
-  std::vector<TendrilUIEvent> Drain() {
-    std::vector<TendrilUIEvent> events;
-    for (;;) {
-      TendrilUIEvent e;
-      ui_->PopUIEvent(&e);
-      if (e.type == -1) return events;
-      events.push_back(e);
-    }
-  }
+  std::vector<TendrilUIEvent> Drain() { return TakeUIEvents(ui_); }
 
   ITendril* tendril_ = nullptr;
   IXmppMeetingManager* manager_ = nullptr;

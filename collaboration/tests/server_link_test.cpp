@@ -24,6 +24,7 @@
 #include <vantorel/exports.h>
 
 #include "recording_sender.h"
+#include "ui_events.h"
 
 namespace {
 
@@ -158,15 +159,7 @@ class ServerLinkTest : public ::testing::Test {
     ASSERT_TRUE(WaitFor([&] { return linked->room->GetFirstFlag() == 1; })) << "the link handled nothing more";
   }
 
-  std::vector<TendrilUIEvent> Events() {
-    std::vector<TendrilUIEvent> events;
-    for (;;) {
-      TendrilUIEvent e;
-      tendril_->GetUIService()->PopUIEvent(&e);
-      if (e.type == -1) return events;
-      events.push_back(e);
-    }
-  }
+  std::vector<TendrilUIEvent> Events() { return TakeUIEvents(tendril_->GetUIService()); }
 
   std::unique_ptr<kx2test::PeerProcess> server_;
   ITendril* tendril_ = nullptr;

@@ -32,6 +32,7 @@
 #include <win/user_message.h>
 
 #include "recording_sender.h"
+#include "ui_events.h"
 
 namespace {
 
@@ -154,15 +155,7 @@ class XmppTransportTest : public ::testing::Test {
     ::unsetenv("KX2_TENDRIL_SERVER");
     ::unsetenv("KX2_TENDRIL_DOMAIN");
   }
-  std::vector<TendrilUIEvent> Events() {
-    std::vector<TendrilUIEvent> events;
-    for (;;) {
-      TendrilUIEvent e;
-      tendril_->GetUIService()->PopUIEvent(&e);
-      if (e.type == -1) return events;
-      events.push_back(e);
-    }
-  }
+  std::vector<TendrilUIEvent> Events() { return TakeUIEvents(tendril_->GetUIService()); }
 
   std::filesystem::path folder_;
   std::unique_ptr<kx2test::PeerProcess> server_;
