@@ -81,6 +81,7 @@ CKtkSkinManagerSchema::~CKtkSkinManagerSchema() {
   m_classes.clear();  // their caches point into the property table
   variants_.clear();
   m_properties.clear();
+  m_frameRegions.clear();
   m_metrics.reset();
   if (m_pReader) m_pReader->InternalRelease();
 }
@@ -157,7 +158,13 @@ HRESULT CKtkSkinManagerSchema::GetFontValue(int classCode, int part, int state, 
   return S_OK;
 }
 
-void CKtkSkinManagerSchema::ReloadMetrics() { m_metrics->RefreshMetrics(); }
+void CKtkSkinManagerSchema::ReloadMetrics() {
+  {
+    std::lock_guard<std::mutex> lock(m_frameLock);
+    m_frameRegions.clear();
+  }
+  m_metrics->RefreshMetrics();
+}
 
 CKtkSkinManagerSchemaProperty& CKtkSkinManagerSchema::SetProperty(int classCode, int part, int state, int id) {
   auto [it, added] = m_properties.try_emplace(PropertyKey(classCode, part, state, id));

@@ -4,6 +4,7 @@
 
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -16,6 +17,7 @@
 
 class CKtkSkinManagerResourceFile;
 class CKtkSkinManagerClass;
+struct KtkFrameRegionRecord;
 
 // Property record types.
 #define KTK_PT_STRING 1
@@ -90,6 +92,12 @@ class ORNATEX_API CKtkSkinManagerSchema : public CCmdTarget {
   std::unique_ptr<CKtkSkinManagerMetrics> m_metrics;
   // The classes asked for so far, by upper-case name (KtkSchemaClass).
   std::map<std::u16string, std::unique_ptr<CKtkSkinManagerClass>> m_classes;
+  // The frame-region records made so far for windows of the skin's frame sizes. They are
+  // looked up, added and emptied (ReloadMetrics) only under m_frameLock, which also keeps
+  // two threads from painting captions at once; a record in use is held by its own
+  // reference, so emptying the cache never frees it under a region being built.
+  std::vector<std::shared_ptr<const KtkFrameRegionRecord>> m_frameRegions;
+  std::mutex m_frameLock;
 
  private:
   // The records of one class and identifier by part and state, so that a lookup walks
