@@ -17,11 +17,11 @@ void ReleasePlatformServices() {
 void OrnatexProcessAttach() {}
 
 void OrnatexProcessDetach() {
+  ornatex::ReleaseSkinManager();  // first: its objects and skin draw with everything below
   ornatex::ReleasePlatformServices();
   ornatex::ReleaseColorManager();
   ornatex::ReleaseThemeTables();
   ornatex::ReleaseImageManager();
-  ornatex::ReleaseColorFilters();
   ornatex::ReleaseDrawHelpers();
 }
 

@@ -12,7 +12,7 @@ void ReleaseMonitorService();
 void ReleaseMenuSoundPlayer();
 void ReleaseApiHook();
 void ReleaseThemeTables();
-void ReleaseColorFilters();
+void ReleaseSkinManager();
 void ReleaseImageManager();
 
 }  // namespace ornatex

@@ -7,7 +7,7 @@
 #include <win/user_ncmetrics.h>
 #include <win/user_system.h>
 
-#include "ornatex/schema/color_filter.h"
+#include "ornatex/core/skin_manager.h"
 #include "ornatex/schema/schema.h"
 
 namespace {
@@ -22,10 +22,6 @@ constexpr COLORREF kDefaultColors[KTK_METRIC_COLORS] = {
     RGB(180, 180, 180), RGB(0, 0, 255),     RGB(16, 132, 208),  RGB(181, 181, 181), RGB(0, 0, 128),
     RGB(192, 192, 192),
 };
-
-// What the skin covers until the skin manager holds its apply options: everything.
-constexpr DWORD kApplyOptions = 15;
-constexpr DWORD kApplyMetrics = 1;
 
 constexpr int kCaptionBarHeight = 1205, kSmallCaptionBarHeight = 1207;
 constexpr int kScrollbarWidth = 1202, kScrollbarHeight = 1203;
@@ -89,7 +85,7 @@ void CKtkSkinManagerMetrics::RefreshMetrics() {
   m_cyCaption = m_cyCaption2 = GetSystemMetrics(SM_CYCAPTION);
   m_cySmallCaption = m_cySmallCaption2 = GetSystemMetrics(SM_CYSMCAPTION);
 
-  if (kApplyOptions & kApplyMetrics) {
+  if (m_pSchema->GetApplyOptions() & KTK_APPLY_METRICS) {
     int value = 0;
     m_cyCaption = m_cyCaption2 =
         (m_pSchema->GetIntValue(sys, 0, 0, kCaptionBarHeight, &value) == S_OK ? value : m_cyCaption) + 1;
@@ -109,7 +105,7 @@ void CKtkSkinManagerMetrics::RefreshMetrics() {
     COLORREF color = 0;
     if (m_pSchema->GetColorValue(sys, 0, 0, kFirstColor + i, &color) != S_OK) {
       color = kDefaultColors[i];
-      KtkSkinColorFilters().Apply(color);
+      m_pSchema->ApplyColorFilters(color);
     }
     if (color != m_colors[i] || !m_brushes[i]) {
       m_colors[i] = color;

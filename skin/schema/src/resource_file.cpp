@@ -1,3 +1,4 @@
+#include "ornatex/core/skin_manager.h"
 #include "ornatex/schema/resource_file.h"
 
 #include <cstring>
@@ -154,6 +155,9 @@ std::u16string KtkSkinResourceName(std::u16string_view fileName) {
   return name;
 }
 
+CKtkSkinManagerResourceFile::CKtkSkinManagerResourceFile(CKtkSkinManager* manager)
+    : m_pManager(manager ? manager : KtkSkinManager()) {}
+
 void CKtkSkinManagerResourceFile::Close() {
   if (m_hModule) FreeLibrary(m_hModule);
   m_hModule = nullptr;
@@ -232,7 +236,9 @@ CKtkSkinImage* CKtkSkinManagerResourceFile::LoadSkinImage(LPCWSTR fileName) {
   } else {
     loaded = image->LoadFromResource(m_hModule, KtkSkinResourceName(fileName).c_str());
   }
-  return loaded ? image.release() : nullptr;
+  if (!loaded) return nullptr;
+  image->m_pManager = m_pManager;
+  return image.release();
 }
 
 CKtkSkinManagerSchema* CKtkSkinManagerResourceFile::CreateSchema() {

@@ -2,10 +2,11 @@
 
 #include <cstring>
 
+#include "ornatex/core/skin_manager.h"
 #include "ornatex/draw/draw_helpers.h"
-#include "ornatex/schema/color_filter.h"
 #include "ornatex/schema/resource_file.h"
 #include "ornatex/schema/skin_class.h"
+#include "ornatex/schema/skin_image.h"
 
 namespace {
 
@@ -71,6 +72,7 @@ void CKtkSkinManagerSchemaProperty::SetValues(int type, const LONG* values, int 
 
 CKtkSkinManagerSchema::CKtkSkinManagerSchema(CKtkSkinManagerResourceFile* reader)
     : m_pReader(reader),
+      m_pManager(reader ? reader->m_pManager : nullptr),
       m_globalsCode(ClassCodeOf(u"GLOBALS")),
       m_windowCode(ClassCodeOf(u"WINDOW")),
       m_metrics(std::make_unique<CKtkSkinManagerMetrics>(this)) {
@@ -145,7 +147,7 @@ HRESULT CKtkSkinManagerSchema::GetColorValue(int classCode, int part, int state,
   if (!r) return E_FAIL;
   if (r->m_type != KTK_PT_COLOR) return E_INVALIDARG;
   COLORREF color = static_cast<COLORREF>(r->m_values[0]);
-  KtkSkinColorFilters().Apply(color);
+  ApplyColorFilters(color);
   if (value) *value = color;
   return S_OK;
 }
@@ -157,6 +159,22 @@ HRESULT CKtkSkinManagerSchema::GetFontValue(int classCode, int part, int state, 
   if (value) *value = *r->m_font;
   return S_OK;
 }
+
+CKtkSkinImage* CKtkSkinManagerSchema::GetImage(CKtkSkinManagerClass* skinClass, LPCWSTR fileName) {
+  if (!skinClass || !fileName) return nullptr;
+  return skinClass->GetImage(fileName);
+}
+
+SIZE CKtkSkinManagerSchema::GetImageSize(CKtkSkinManagerClass* skinClass, LPCWSTR fileName) {
+  CKtkSkinImage* image = GetImage(skinClass, fileName);
+  return image ? image->GetExtent() : SIZE{0, 0};
+}
+
+void CKtkSkinManagerSchema::ApplyColorFilters(COLORREF& color) const {
+  if (m_pManager) m_pManager->ApplyColorFilters(color);
+}
+
+DWORD CKtkSkinManagerSchema::GetApplyOptions() const { return m_pManager ? m_pManager->m_applyOptions : KTK_APPLY_ALL; }
 
 void CKtkSkinManagerSchema::ReloadMetrics() {
   {

@@ -5,7 +5,6 @@
 #include <win/gdi_text.h>
 #include <win/nls.h>
 
-#include "ornatex/schema/color_filter.h"
 #include "ornatex/schema/resource_file.h"
 #include "ornatex/schema/skin_image.h"
 
@@ -111,7 +110,7 @@ COLORREF CKtkSkinManagerClass::GetColor(int part, int state, int id, COLORREF de
   const auto* r = Lookup(part, state, id, KTK_PT_COLOR);
   if (!r) return defaultValue;
   COLORREF color = static_cast<COLORREF>(r->m_values[0]);
-  KtkSkinColorFilters().Apply(color);
+  m_pSchema->ApplyColorFilters(color);
   return color;
 }
 

@@ -10,7 +10,7 @@
 
 #include "ornatex/draw/draw_helpers.h"
 #include "ornatex/image/bitmap_routines.h"
-#include "ornatex/schema/color_filter.h"
+#include "ornatex/core/skin_manager.h"
 
 namespace {
 
@@ -146,14 +146,13 @@ void CKtkSkinImage::Replace(HBITMAP bitmap) {
 void CKtkSkinImage::ApplyColorFilters(COLORREF leaveAlone) {
   if (!m_hBitmap || m_bColorFiltered) return;
   m_bColorFiltered = TRUE;
-  const CKtkSkinColorFilters& filters = KtkSkinColorFilters();
-  if (filters.IsEmpty()) return;
+  if (!m_pManager || !m_pManager->HasColorFilters()) return;
   std::vector<uint32_t> pixels;
   if (!ReadPixels(m_hBitmap, m_bAlpha, m_width, m_height, &pixels)) return;
   for (uint32_t& p : pixels) {
     COLORREF c = ToColorRef(p);
     if (c == leaveAlone) continue;
-    filters.Apply(c);
+    m_pManager->ApplyColorFilters(c);
     p = FromColorRef(c, p >> 24);
   }
   Replace(SectionOf(pixels, m_width, m_height));
@@ -203,7 +202,7 @@ bool CKtkSkinImage::FillFromBlock(HDC dc, const RECT& destination, const KtkSkin
                                   bool skipTransparent) {
   COLORREF color = block.color & 0x00FFFFFF;
   const bool isTransparent = color == transparent;
-  if (!isTransparent) KtkSkinColorFilters().Apply(color);
+  if (!isTransparent && m_pManager) m_pManager->ApplyColorFilters(color);
   if (!m_bAlpha) {
     if (!(skipTransparent && isTransparent)) FillSolidRect(dc, destination, color);
     return true;

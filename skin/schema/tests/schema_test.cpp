@@ -8,7 +8,9 @@
 
 #include <win/user_system.h>
 
+#include "ornatex/core/skin_manager.h"
 #include "ornatex/schema/color_filter.h"
+#include "ornatex/schema/resource_file.h"
 #include "ornatex/schema/schema.h"
 #include "ornatex/schema/skin_loader.h"
 
@@ -58,12 +60,22 @@ TEST(SkinSchema, InheritanceChain) {
     EXPECT_EQ(Found(schema, c.c, c.part, c.state, c.id), c.value) << c.c << " " << c.part << " " << c.state;
 }
 
+// One filter on the process's manager while in scope.
+class FilterScope {
+ public:
+  explicit FilterScope(std::unique_ptr<CKtkSkinManagerColorFilter> filter) {
+    KtkSkinManager()->AddColorFilter(std::move(filter));
+  }
+  ~FilterScope() { KtkSkinManager()->RemoveColorFilters(); }
+};
+
 struct Swap : CKtkSkinManagerColorFilter {
   void ApplyColorFilter(COLORREF& c) override { c = RGB(GetBValue(c), GetGValue(c), GetRValue(c)); }
 };
 
 TEST(SkinSchema, TypedGettersTellAbsenceFromAnotherType) {
-  CKtkSkinManagerSchema schema;
+  CKtkSkinManagerResourceFile reader;  // of the process's manager, whose filters apply
+  CKtkSkinManagerSchema schema(&reader);
   Int(schema, 7, 0, 0, 3801, 5);
   const LONG color = static_cast<LONG>(RGB(1, 2, 3));
   schema.SetProperty(7, 0, 0, 3802).SetValues(KTK_PT_COLOR, &color, 1);
@@ -71,10 +83,11 @@ TEST(SkinSchema, TypedGettersTellAbsenceFromAnotherType) {
   EXPECT_EQ(schema.GetColorValue(7, 0, 0, 3801, &out), E_INVALIDARG);
   EXPECT_EQ(out, 0xABCDEFu);  // untouched
   EXPECT_EQ(schema.GetColorValue(7, 0, 0, 3818, &out), E_FAIL);
-  KtkSkinColorFilters().Add(std::make_unique<Swap>());
-  EXPECT_EQ(schema.GetColorValue(7, 1, 1, 3802, &out), S_OK);
-  EXPECT_EQ(out, RGB(3, 2, 1));  // through the colour filters
-  KtkSkinColorFilters().RemoveAll();
+  {
+    FilterScope swap(std::make_unique<Swap>());
+    EXPECT_EQ(schema.GetColorValue(7, 1, 1, 3802, &out), S_OK);
+    EXPECT_EQ(out, RGB(3, 2, 1));  // through the colour filters
+  }
   LOGFONTW font{};
   EXPECT_EQ(schema.GetFontValue(7, 0, 0, 3802, &font), E_INVALIDARG);
   int value = 0;
@@ -157,15 +170,17 @@ struct Darken : CKtkSkinManagerColorFilter {
 };
 
 TEST(SkinMetrics, OverASkinTheSkinsValuesElseDefaultsAndTheSystems) {
-  CKtkSkinManagerSchema schema;
+  CKtkSkinManagerResourceFile reader;
+  CKtkSkinManagerSchema schema(&reader);
   CKtkSkinPropertyLoader loader(schema);
   for (const char16_t* line : {u"[SysMetrics]", u"SmCaptionBarHeight = 20", u"ScrollbarWidth = 0",
                                u"ScrollbarHeight = 21", u"Window = 200, 100, 50", u"MenuFont = DejaVu Sans, 12"})
     loader.LoadLine(line);
-  KtkSkinColorFilters().Add(std::make_unique<Darken>());
   CKtkSkinManagerMetrics& metrics = *schema.m_metrics;
-  schema.ReloadMetrics();
-  KtkSkinColorFilters().RemoveAll();
+  {
+    FilterScope darken(std::make_unique<Darken>());
+    schema.ReloadMetrics();
+  }
   EXPECT_EQ(metrics.m_cyCaption, GetSystemMetrics(SM_CYCAPTION) + 1);  // none in the skin
   EXPECT_EQ(metrics.m_cySmallCaption, 21);
   EXPECT_EQ(metrics.m_cxVScroll, GetSystemMetrics(SM_CXVSCROLL));  // 0 does not count

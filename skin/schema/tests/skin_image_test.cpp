@@ -14,6 +14,7 @@
 #include <win/gdi.h>
 #include <win/module.h>
 
+#include "ornatex/core/skin_manager.h"
 #include "ornatex/schema/color_filter.h"
 #include "ornatex/schema/skin_image.h"
 
@@ -185,8 +186,10 @@ struct Invert : CKtkSkinManagerColorFilter {
 };
 
 TEST(SkinImage, ColourFiltersApplyOnceAndSpareTheKey) {
-  KtkSkinColorFilters().Add(std::make_unique<Invert>());
+  CKtkSkinManager* manager = KtkSkinManager();
+  manager->AddColorFilter(std::make_unique<Invert>());
   CKtkSkinImage image;
+  image.m_pManager = manager;
   Give(image, 2, 1, {0x00FF00FF, 0x00000000});
   Canvas canvas(2, 1, 0x00808080);
   image.DrawImage(canvas.dc, RECT{0, 0, 2, 1}, RECT{0, 0, 2, 1}, kNoMargins, RGB(255, 0, 255), 0, FALSE);
@@ -195,7 +198,7 @@ TEST(SkinImage, ColourFiltersApplyOnceAndSpareTheKey) {
   EXPECT_TRUE(image.m_bColorFiltered);
   image.DrawImage(canvas.dc, RECT{0, 0, 2, 1}, RECT{0, 0, 2, 1}, kNoMargins, kNone, 0, FALSE);
   EXPECT_EQ(canvas.At(1, 0), RGB(255, 255, 255));  // not inverted twice
-  KtkSkinColorFilters().RemoveAll();
+  manager->RemoveColorFilters();
 }
 
 TEST(SkinImage, AlphaImageFollowsTheDcsOrientationAndComesBack) {

@@ -1,6 +1,6 @@
 // The skin's colour filters: applied in order to every colour the skin yields (property
-// colours, default metric colours, the pixels of skin images). The skin manager will own
-// the list; until it exists the list is process-wide here.
+// colours, default metric colours, the pixels of skin images). The skin manager owns the
+// list.
 #pragma once
 
 #include <memory>
@@ -29,6 +29,3 @@ class ORNATEX_API CKtkSkinColorFilters {
  private:
   std::vector<std::unique_ptr<CKtkSkinManagerColorFilter>> filters_;
 };
-
-// The list the skin's colours pass through.
-ORNATEX_API CKtkSkinColorFilters& KtkSkinColorFilters();

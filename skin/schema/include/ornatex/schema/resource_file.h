@@ -12,11 +12,13 @@
 #include "ornatex/export.h"
 
 class CKtkSkinImage;
+class CKtkSkinManager;
 class CKtkSkinManagerSchema;
 
 class ORNATEX_API CKtkSkinManagerResourceFile : public CCmdTarget {
  public:
-  CKtkSkinManagerResourceFile() = default;
+  // A reader of the given manager; without one, of the process's manager.
+  explicit CKtkSkinManagerResourceFile(CKtkSkinManager* manager = nullptr);
   ~CKtkSkinManagerResourceFile() override { Close(); }
 
   // 1 when the package opened. A folder holding the INI file gives the folder form;
@@ -41,6 +43,7 @@ class ORNATEX_API CKtkSkinManagerResourceFile : public CCmdTarget {
   std::u16string m_path;
   std::u16string m_iniName;
   HMODULE m_hModule = nullptr;
+  CKtkSkinManager* m_pManager;
 
  private:
   bool folderForm_ = false;

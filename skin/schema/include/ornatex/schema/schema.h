@@ -18,6 +18,8 @@
 class CKtkSkinManagerResourceFile;
 class CKtkSkinManagerClass;
 struct KtkFrameRegionRecord;
+class CKtkSkinManager;
+class CKtkSkinImage;
 
 // Property record types.
 #define KTK_PT_STRING 1
@@ -76,6 +78,15 @@ class ORNATEX_API CKtkSkinManagerSchema : public CCmdTarget {
   HRESULT GetColorValue(int classCode, int part, int state, int id, COLORREF* value) const;
   HRESULT GetFontValue(int classCode, int part, int state, int id, LOGFONTW* value) const;
   COLORREF GetMetricsColor(int index) const { return m_metrics->GetColor(index); }
+  // The image a file name of the class names (loaded once through the reader, kept by the
+  // class); null for an empty name or an image that cannot be loaded.
+  CKtkSkinImage* GetImage(CKtkSkinManagerClass* skinClass, LPCWSTR fileName);
+  // That image's width and height, or (0, 0).
+  SIZE GetImageSize(CKtkSkinManagerClass* skinClass, LPCWSTR fileName);
+  // The manager's colour filters over one colour (none without a manager).
+  void ApplyColorFilters(COLORREF& color) const;
+  // What the skin covers (the manager's apply options; everything without a manager).
+  DWORD GetApplyOptions() const;
 
   // Empties the frame-region cache and refreshes the metrics.
   virtual void ReloadMetrics();
@@ -87,6 +98,7 @@ class ORNATEX_API CKtkSkinManagerSchema : public CCmdTarget {
 
   std::unordered_map<uint32_t, CKtkSkinManagerSchemaProperty> m_properties;
   CKtkSkinManagerResourceFile* m_pReader;
+  CKtkSkinManager* m_pManager;  // the reader's manager; null without a reader
   int m_globalsCode;
   int m_windowCode;
   std::unique_ptr<CKtkSkinManagerMetrics> m_metrics;

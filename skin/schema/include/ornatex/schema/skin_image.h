@@ -10,6 +10,8 @@
 
 #include "ornatex/export.h"
 
+class CKtkSkinManager;
+
 // Sizing margins, in the order of the visual-style schema.
 struct KTK_MARGINS {
   int cxLeftWidth;
@@ -42,9 +44,11 @@ class ORNATEX_API CKtkSkinImage {
   // 0xFFFFFFFF for none; sizing type KTK_SIZING_TILE tiles, anything else stretches.
   void DrawImage(HDC dc, const RECT& destination, const RECT& source, const KTK_MARGINS& margins, COLORREF transparent,
                  int sizingType, BOOL borderOnly);
-  // Passes every pixel but those of one colour through the colour filters (once).
+  // Passes every pixel but those of one colour through the manager's colour filters
+  // (once); an image without a manager has none.
   void ApplyColorFilters(COLORREF leaveAlone);
 
+  const CKtkSkinManager* m_pManager = nullptr;  // whose colour filters apply
   HBITMAP m_hBitmap = nullptr;
   BOOL m_bAlpha = FALSE;
   BOOL m_bMirrorAllowed = TRUE;

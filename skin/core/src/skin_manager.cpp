@@ -1,0 +1,118 @@
+// The manager's data side: the current skin, its loading, the colour filters and the
+// skin classes.
+#include "ornatex/core/skin_manager.h"
+
+#include <mutex>
+#include <new>
+
+#include "ornatex/core/platform_version.h"
+#include "ornatex/schema/resource_file.h"
+#include "ornatex/schema/schema.h"
+#include "ornatex/schema/skin_class.h"
+#include "process_objects.h"
+#include "skin_manager_window.h"
+
+CKtkSkinManager::CKtkSkinManager()
+    : m_comCtlVersion(KtkGetComCtlVersion()), m_isWindows9x(KtkOsVersion().dwPlatformId == VER_PLATFORM_WIN32_WINDOWS) {
+  m_pResourceFile = new CKtkSkinManagerResourceFile(this);
+  ornatex::StartManagerWindowSide(*this);
+}
+
+CKtkSkinManager::~CKtkSkinManager() {
+  if (m_pResourceFile) m_pResourceFile->Close();
+  m_colorFilters.RemoveAll();
+  ReplaceSchema(nullptr);
+  if (m_pResourceFile) m_pResourceFile->InternalRelease();
+  m_pResourceFile = nullptr;
+  ornatex::StopManagerWindowSide(*this);
+}
+
+void CKtkSkinManager::AddColorFilter(std::unique_ptr<CKtkSkinManagerColorFilter> filter) {
+  if (filter) m_colorFilters.Add(std::move(filter));
+}
+
+void CKtkSkinManager::RemoveColorFilters() { m_colorFilters.RemoveAll(); }
+
+CKtkSkinManagerClass* CKtkSkinManager::GetSkinClass(CKtkSkinObject* object, LPCWSTR className) {
+  CKtkSkinManagerSchema* schema = ornatex::OwnSchemaOf(object);
+  if (!schema) schema = m_pSchema;
+  return schema ? KtkSchemaClass(*schema, className) : nullptr;
+}
+
+void CKtkSkinManager::ReplaceSchema(CKtkSkinManagerSchema* schema) {
+  CKtkSkinManagerSchema* old = m_pSchema;
+  m_pSchema = schema;
+  if (old) old->InternalRelease();
+}
+
+BOOL CKtkSkinManager::LoadSkin(LPCWSTR packagePath, LPCWSTR iniName) {
+  // A reader of its own, so that a package that fails leaves the current skin's reader
+  // (whose images the current schema still loads) as it was.
+  auto* reader = new (std::nothrow) CKtkSkinManagerResourceFile(this);
+  if (!reader) return 0;
+  CKtkSkinManagerSchema* schema = nullptr;
+  if (reader->Open(packagePath, iniName)) schema = KtkLoadSkinSchema(*reader);
+  if (!schema) {
+    reader->InternalRelease();
+    return 0;
+  }
+  CKtkSkinManagerResourceFile* oldReader = m_pResourceFile;
+  m_pResourceFile = reader;  // the schema holds its own reference to it
+  ReplaceSchema(schema);
+  if (oldReader) {
+    oldReader->Close();
+    oldReader->InternalRelease();
+  }
+  m_pSchema->ReloadMetrics();
+  const BOOL wasEnabled = m_enabled;
+  m_enabled = TRUE;
+  OnSkinChanged(wasEnabled, TRUE);
+  return 1;
+}
+
+void CKtkSkinManager::RemoveSkin() {
+  if (!m_enabled) return;
+  m_enabled = FALSE;
+  OnSkinChanged(TRUE, FALSE);
+}
+
+// ---- The one manager -----------------------------------------------------------------------
+
+namespace {
+
+std::mutex& ManagerLock() {
+  static auto* lock = new std::mutex;  // outlives every user; never destroyed
+  return *lock;
+}
+
+CKtkSkinManager*& ManagerSlot() {
+  static CKtkSkinManager* manager = nullptr;
+  return manager;
+}
+
+}  // namespace
+
+CKtkSkinManager* KtkSkinManager() {
+  std::lock_guard<std::mutex> hold(ManagerLock());
+  CKtkSkinManager*& slot = ManagerSlot();
+  if (!slot) slot = new (std::nothrow) CKtkSkinManager;
+  return slot;
+}
+
+CKtkSkinManager* KtkSkinManagerIfMade() {
+  std::lock_guard<std::mutex> hold(ManagerLock());
+  return ManagerSlot();
+}
+
+namespace ornatex {
+
+void ReleaseSkinManager() {
+  CKtkSkinManager* manager = nullptr;
+  {
+    std::lock_guard<std::mutex> hold(ManagerLock());
+    std::swap(manager, ManagerSlot());
+  }
+  delete manager;
+}
+
+}  // namespace ornatex
