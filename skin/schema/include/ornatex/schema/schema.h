@@ -20,6 +20,7 @@ class CKtkSkinManagerClass;
 struct KtkFrameRegionRecord;
 class CKtkSkinManager;
 class CKtkSkinImage;
+class CKtkSkinFrameData;
 
 // Property record types.
 #define KTK_PT_STRING 1
@@ -87,6 +88,28 @@ class ORNATEX_API CKtkSkinManagerSchema : public CCmdTarget {
   void ApplyColorFilters(COLORREF& color) const;
   // What the skin covers (the manager's apply options; everything without a manager).
   DWORD GetApplyOptions() const;
+
+  // Skinned frames: the non-client area of a window from the "WINDOW" class.
+  // Caption, edges, icon, caption buttons and title, in window coordinates.
+  virtual void DrawFrame(HDC dc, CKtkSkinFrameData* frame);
+  // Left, top (caption included), right and bottom widths of the frame for these styles.
+  virtual RECT GetFrameBorders(DWORD style, DWORD exStyle);
+  virtual RECT GetFrameBorders(CKtkSkinFrameData* frame);
+  // The window region cutting away the frame images' transparent pixels (the caller owns it).
+  virtual HRGN BuildFrameRegion(CKtkSkinFrameData* frame, int width, int height);
+
+  // Border lines of the frame (edges, border, thick frame) and, when asked, the client edge.
+  int CountFrameBorders(DWORD style, DWORD exStyle, BOOL frame, BOOL clientEdge) const;
+  // The frame of a window without a full caption; the rectangle shrinks by what was drawn.
+  void DrawPlainFrame(HDC dc, RECT& rect, CKtkSkinFrameData* frame);
+  // The client edge: the window's skin border when its class fills borders, else the
+  // classic sunken edge; the rectangle shrinks by 2.
+  void DrawClientEdge(HDC dc, RECT& rect, CKtkSkinFrameData* frame);
+  // Places and draws the frame's caption buttons; the x where the first of them begins.
+  int LayoutCaptionButtons(HDC dc, CKtkSkinFrameData* frame);
+  // A caption button of this height in the proportions of the close button's image.
+  static SIZE GetCaptionButtonSize(CKtkSkinManagerClass* windowClass, int height);
+  static HICON GetWindowIcon(HWND window, BOOL smallIcon);
 
   // Empties the frame-region cache and refreshes the metrics.
   virtual void ReloadMetrics();
