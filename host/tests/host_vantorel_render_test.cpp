@@ -140,7 +140,8 @@ TEST_F(VantorelRender, LisbonTripProbes) {
   Picture pic(png);
   ASSERT_TRUE(pic.ok());
 
-  // The two topics under the folded "Transport" are hidden; its fold mark is drawn on its edge.
+  // The two topics under the folded "Transport" are hidden; its fold mark is drawn just
+  // outside its outer edge, clear of the text.
   Box hidden;
   EXPECT_FALSE(BoxOf(r.out, "Trip to Lisbon/Transport/Flight", "box", &hidden));
   EXPECT_FALSE(BoxOf(r.out, "Trip to Lisbon/Transport/Airport bus", "box", &hidden));
@@ -150,8 +151,12 @@ TEST_F(VantorelRender, LisbonTripProbes) {
   ASSERT_TRUE(BoxOf(r.out, "Trip to Lisbon/Transport", "box", &transport));
   ASSERT_TRUE(BoxOf(r.out, "Trip to Lisbon/Places", "box", &places));
   ASSERT_TRUE(BoxOf(r.out, "Trip to Lisbon/Mail the hotel", "box", &mail));
-  EXPECT_TRUE(pic.Near(transport.Right() + 4, transport.y + transport.height / 2, 2, 0x0E9DD7, 60))
+  EXPECT_TRUE(pic.Near(transport.Right() + 2, transport.y + transport.height / 2, 2, 0x0E9DD7, 60))
       << "fold mark right of Transport";
+  EXPECT_TRUE(pic.Near(transport.Right() + 15, transport.y + transport.height / 2, 2, 0x0E9DD7, 60))
+      << "fold mark's far side";
+  EXPECT_FALSE(pic.Near(transport.Right() - 4, transport.y + transport.height / 2, 2, 0x0E9DD7, 60))
+      << "fold mark inside the box";
 
   // The root's fill between its text and its border.
   EXPECT_EQ(pic.At((root.x + rootText.x) / 2 + 1, root.y + root.height / 2), 0xFFFFCCu);

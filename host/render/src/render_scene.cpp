@@ -303,6 +303,19 @@ bool SyncLine(IPresentCanvas* canvas, LONG kind, LONG shapeId, std::vector<POINT
   return canvas->SetSketch(&sketch) != FALSE;
 }
 
+// The engine centres the fold mark, 14 pixels across at 96 DPI, on its anchor. On the box's
+// edge it covered the first letter of a left-hand topic whose text sits close to its border;
+// it sits just outside the outer edge instead, where the hidden branches would leave
+// (8 pixels at 96 DPI, in hundredths of a point).
+constexpr LONG kFoldMarkOffset = 600;
+constexpr LONG kFoldMarkRadius = 525;
+
+// The fold mark's centre, in host units from the map's origin.
+POINT FoldMarkCentre(const MapTopic& t) {
+  return {t.side > 0 ? t.box.Right() + kFoldMarkOffset : t.box.x - kFoldMarkOffset, t.box.MidY()};
+}
+bool ShowsFoldMark(const MapTopic& t) { return t.visible && t.folded && !t.children.empty(); }
+
 bool SyncScene(IPresentCanvas* canvas, const MapScene& scene, StyleBook& styles, SyncCounts* counts) {
   // Boundaries first so that topics and branches lie over their fill.
   for (const MapBoundary& b : scene.boundaries) {
@@ -332,14 +345,15 @@ bool SyncScene(IPresentCanvas* canvas, const MapScene& scene, StyleBook& styles,
                            0,       &geometry,  LONG(i),
                            0};
     if (!canvas->SyncObject(&info)) return false;
-    PresentFirstAnchor fold{2, t.side > 0 ? t.box.width : 0, t.box.height / 2};
+    const POINT mark = FoldMarkCentre(t);
+    PresentFirstAnchor fold{2, mark.x - t.box.x, mark.y - t.box.y};
     PresentSecondAnchor text{1, kPadX, kPadY, {t.textWidth, t.textHeight, 0}, 0, 0};
     PresentSketchInfo sketch{};
     sketch.node = info.node;
     sketch.x = t.box.x;
     sketch.y = t.box.y;
     sketch.geometry = &geometry;
-    sketch.first = t.folded && !t.children.empty() ? &fold : nullptr;
+    sketch.first = ShowsFoldMark(t) ? &fold : nullptr;
     sketch.second = &text;
     if (!canvas->SetSketch(&sketch)) return false;
     ++counts->topics;
@@ -443,6 +457,7 @@ int PaintScene(const MapScene& scene, const PaintRequest& request, Painted* out,
     IPresentCanvas* canvas = designer ? designer->NewCanvas() : nullptr;
     IPresentContext* context = designer ? designer->NewContext() : nullptr;
     StyleBook styles;
+    double drawnMinX = 0, drawnMinY = 0;  // EMU
     PictureTarget target;
     std::unique_ptr<RenderOwner> owner;
     if (!canvas || !context) {
@@ -456,7 +471,18 @@ int PaintScene(const MapScene& scene, const PaintRequest& request, Painted* out,
       }
     }
     if (code == 0) {
-      const auto& ext = static_cast<PresentCanvas*>(canvas)->Drawing()->sketches.extents;
+      // The sketches' extents hold the boxes and lines; the fold marks stand outside them.
+      const auto& drawn = static_cast<PresentCanvas*>(canvas)->Drawing()->sketches.extents;
+      auto ext = drawn;
+      drawnMinX = drawn.IsSet() ? drawn.minX : 0;
+      drawnMinY = drawn.IsSet() ? drawn.minY : 0;
+      for (const MapTopic& t : scene.topics) {
+        if (!ShowsFoldMark(t)) continue;
+        const POINT c = FoldMarkCentre(t);
+        for (const int corner : {-1, 1})
+          ext.Include({float((c.x + corner * kFoldMarkRadius) * kEmuPerHost),
+                       float((c.y + corner * kFoldMarkRadius) * kEmuPerHost)});
+      }
       out->map.scale = request.dpi / (72.0 * 12700.0);
       if (ext.IsSet()) {
         out->map.minX = ext.minX;
@@ -486,8 +512,10 @@ int PaintScene(const MapScene& scene, const PaintRequest& request, Painted* out,
       owner->Bind(context);
       const LONG margin = static_cast<LONG>(std::lround(kMarginPixels * 7200.0 / request.dpi));
       PresentViewInfo view{};
-      view.originX = margin;
-      view.originY = margin;
+      // The engine places its extents' corner at the view's origin; the picture's corner may
+      // lie further out, at a fold mark.
+      view.originX = margin + static_cast<LONG>(std::lround((drawnMinX - out->map.minX) / kEmuPerHost));
+      view.originY = margin + static_cast<LONG>(std::lround((drawnMinY - out->map.minY) / kEmuPerHost));
       canvas->SetView(&view);
       const bool attached = canvas->AttachContext(context) != FALSE;
       const auto paintStart = std::chrono::steady_clock::now();

@@ -2,6 +2,7 @@
 #include <kx2/ErrorBoundary.h>
 
 #include "Object.h"
+#include "PixelPolyline.h"
 #include "Stroke.h"
 
 using namespace luminar;
@@ -95,6 +96,17 @@ LONG DrawImage(const char* name, NativeRender render, NativeImage image, float x
   });
 }
 
+// A polygon or polyline as the render will paint it: thinned where it paints pixels.
+void AddPolygonFor(NativeRender render, const NativePointF* points, LONG count, bool closed, PathData* path) {
+  const Render* r = As<Render>(render, kLuminarRender);
+  if (r && r->target && r->PaintsPixels()) {
+    const std::vector<NativePointF>& kept = PixelPolylineOnce(points, count, r->ToDevice());
+    path->AddPolygon(kept.data(), LONG(kept.size()), closed);
+  } else {
+    path->AddPolygon(points, count, closed);
+  }
+}
+
 }  // namespace
 
 LUMINAR_API LONG NativeRenderDrawLine(NativeRender render, NativePen pen, float x1, float y1, float x2, float y2) {
@@ -112,7 +124,7 @@ LUMINAR_API LONG NativeRenderDrawLines(NativeRender render, NativePen pen, const
   return kx2::Guard(LONG{kNativeOutOfMemory}, [&] {
     const std::vector<NativePointF> pts(points, points + count);
     PathData path;
-    path.AddPolygon(points, count, false);
+    AddPolygonFor(render, points, count, false, &path);
     return Outline("DrawLines", render, pen, path, &pts);
   });
 }
@@ -121,7 +133,7 @@ LUMINAR_API LONG NativeRenderDrawPolygon(NativeRender render, NativePen pen, con
   if (!points || count < 2 || !FinitePoints(points, count)) return kNativeBadArgument;
   return kx2::Guard(LONG{kNativeOutOfMemory}, [&] {
     PathData path;
-    path.AddPolygon(points, count, true);
+    AddPolygonFor(render, points, count, true, &path);
     return Outline("DrawPolygon", render, pen, path, nullptr);
   });
 }
@@ -131,7 +143,7 @@ LUMINAR_API LONG NativeRenderFillPolygon(NativeRender render, NativeBrush brush,
   if (!points || count < 2 || !FinitePoints(points, count)) return kNativeBadArgument;
   return kx2::Guard(LONG{kNativeOutOfMemory}, [&] {
     PathData path;
-    path.AddPolygon(points, count, true);
+    AddPolygonFor(render, points, count, true, &path);
     return Fill("FillPolygon", render, brush, path, fillMode == 0);
   });
 }

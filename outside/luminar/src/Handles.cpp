@@ -64,6 +64,7 @@ SurfacePtr NewImageSurface(int width, int height) {
 }
 
 void PathData::AddPolygon(const NativePointF* points, LONG count, bool closed) {
+  if (count > 0) ops.reserve(ops.size() + size_t(count) + 1);
   for (LONG i = 0; i < count; ++i) {
     if (i == 0)
       MoveTo(points[i].x, points[i].y);

@@ -141,6 +141,10 @@ struct Render : LuminarObject {
   void Detach();
   // Prepares the context for one drawing call: transform, clip, antialias.
   void Begin();
+  // The user-to-device mapping Begin sets.
+  cairo_matrix_t ToDevice() const;
+  // Draws onto pixels, not onto a surface that may be replayed larger.
+  bool PaintsPixels() const;
   void End() { cairo_restore(cr.get()); }
 };
 

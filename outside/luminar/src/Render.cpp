@@ -50,6 +50,17 @@ void Render::Begin() {
   cairo_set_antialias(c, smooth ? CAIRO_ANTIALIAS_DEFAULT : CAIRO_ANTIALIAS_NONE);
 }
 
+cairo_matrix_t Render::ToDevice() const {
+  cairo_matrix_t zoom, m;
+  cairo_matrix_init_scale(&zoom, zoomX, zoomY);
+  cairo_matrix_multiply(&m, &zoom, &base);
+  return m;
+}
+
+bool Render::PaintsPixels() const {
+  return cr && cairo_surface_get_type(cairo_get_target(cr.get())) == CAIRO_SURFACE_TYPE_IMAGE;
+}
+
 }  // namespace luminar
 
 using namespace luminar;

@@ -9,10 +9,8 @@
 
 namespace {
 
-std::vector<RECT> Monitors() {
+std::vector<RECT> Parse(const std::string& text) {
   std::vector<RECT> out;
-  const char* value = std::getenv("KX2_MONITORS");
-  std::string text = value && *value ? value : "1280x1024+0+0";
   size_t start = 0;
   while (start <= text.size()) {
     size_t end = text.find(',', start);
@@ -33,16 +31,30 @@ std::vector<RECT> Monitors() {
   return out;
 }
 
+// The description is read when used, as every platform variable is, but parsed once per
+// value: text drawing asks for the screen on every call.
+const std::vector<RECT>& Monitors() {
+  struct Parsed {
+    std::string text;
+    std::vector<RECT> monitors;
+  };
+  thread_local Parsed cache{"", {}};
+  const char* value = std::getenv("KX2_MONITORS");
+  const char* text = value && *value ? value : "1280x1024+0+0";
+  if (cache.monitors.empty() || cache.text != text) cache = Parsed{text, Parse(text)};
+  return cache.monitors;
+}
+
 }  // namespace
 
 KX2_EXPORT int Kx2ScreenMonitors(RECT* monitors, int capacity) {
-  const std::vector<RECT> all = Monitors();
+  const std::vector<RECT>& all = Monitors();
   for (int i = 0; i < capacity && i < static_cast<int>(all.size()); ++i) monitors[i] = all[static_cast<size_t>(i)];
   return static_cast<int>(all.size());
 }
 
 KX2_EXPORT RECT Kx2ScreenVirtualRect() {
-  const std::vector<RECT> all = Monitors();
+  const std::vector<RECT>& all = Monitors();
   RECT r = all.front();
   for (const RECT& m : all) {
     if (m.left < r.left) r.left = m.left;
