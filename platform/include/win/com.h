@@ -1,5 +1,6 @@
 // The COM runtime, as far as the system creates objects through it: CoCreateInstance
-// knows the classes the platform carries (the MSXML document of win/msxml.h), and
+// knows the classes the platform carries (the MSXML document of win/msxml.h, the open and
+// save dialogs of win/shobjidl.h), and
 // CreateStreamOnHGlobal gives a stream over a memory block.
 #pragma once
 

@@ -2,8 +2,10 @@
 #include <win/com.h>
 
 #include <win/msxml.h>
+#include <win/shobjidl.h>
 
 #include "msxml/dom_factory.h"
+#include "shell/ItemDialogFactory.h"
 
 HRESULT CoInitialize(LPVOID) { return S_OK; }
 HRESULT CoInitializeEx(LPVOID, DWORD) { return S_OK; }
@@ -15,6 +17,8 @@ HRESULT CoCreateInstance(REFCLSID rclsid, LPUNKNOWN pUnkOuter, DWORD dwClsContex
   if (pUnkOuter) return CLASS_E_NOAGGREGATION;
   if (!(dwClsContext & CLSCTX_ALL)) return E_INVALIDARG;
   if (rclsid == CLSID_DOMDocument) return kx2::msxml::CreateDocument(riid, ppv);
+  if (rclsid == CLSID_FileOpenDialog) return kx2::shell::CreateItemDialog(false, riid, ppv);
+  if (rclsid == CLSID_FileSaveDialog) return kx2::shell::CreateItemDialog(true, riid, ppv);
   return REGDB_E_CLASSNOTREG;
 }
 
