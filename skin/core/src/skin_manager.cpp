@@ -15,6 +15,7 @@
 CKtkSkinManager::CKtkSkinManager()
     : m_comCtlVersion(KtkGetComCtlVersion()), m_isWindows9x(KtkOsVersion().dwPlatformId == VER_PLATFORM_WIN32_WINDOWS) {
   m_pResourceFile = new CKtkSkinManagerResourceFile(this);
+  FillRegistry();
   ornatex::StartManagerWindowSide(*this);
 }
 
@@ -24,6 +25,8 @@ CKtkSkinManager::~CKtkSkinManager() {
   ReplaceSchema(nullptr);
   if (m_pResourceFile) m_pResourceFile->InternalRelease();
   m_pResourceFile = nullptr;
+  FreeRegistry();
+  DetachEveryObject();
   ornatex::StopManagerWindowSide(*this);
 }
 
@@ -95,7 +98,13 @@ CKtkSkinManager*& ManagerSlot() {
 CKtkSkinManager* KtkSkinManager() {
   std::lock_guard<std::mutex> hold(ManagerLock());
   CKtkSkinManager*& slot = ManagerSlot();
-  if (!slot) slot = new (std::nothrow) CKtkSkinManager;
+  if (!slot) {
+    try {
+      slot = new CKtkSkinManager;
+    } catch (const std::bad_alloc&) {
+      slot = nullptr;
+    }
+  }
   return slot;
 }
 
