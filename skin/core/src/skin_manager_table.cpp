@@ -15,7 +15,7 @@
 namespace {
 
 constexpr UINT kGetTabControl = WM_USER + 116;  // PSM_GETTABCONTROL
-constexpr uint32_t kWizardStyles = 0x1002020;    // PSH_WIZARD, PSH_WIZARD97 (both), PSH_AEROWIZARD
+constexpr uint32_t kWizardStyles = 0x1002020;   // PSH_WIZARD, PSH_WIZARD97 (both), PSH_AEROWIZARD
 constexpr const char16_t* kDialogClass = u"#32770";
 
 std::u16string Upper(const char16_t* name) {

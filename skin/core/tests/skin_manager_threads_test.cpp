@@ -45,8 +45,8 @@ TEST(SkinManagerThreads, RacingRemovesDetachEachObjectOnce) {
   constexpr int kWindows = 200;
   std::vector<HWND> windows;
   for (int i = 0; i < kWindows; ++i)
-    windows.push_back(CreateWindowExW(0, u"KtkCountingWindow", u"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
-                                      nullptr, nullptr));
+    windows.push_back(
+        CreateWindowExW(0, u"KtkCountingWindow", u"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr));
   for (HWND w : windows) ASSERT_NE(manager->Lookup(w), nullptr);
   std::atomic<bool> go{false};
   auto removeAll = [&] {

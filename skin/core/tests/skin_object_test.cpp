@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include <kx2/Clock.h>
 #include <kx2/Utf.h>
 #include <win/afx.h>
 #include <win/dialog.h>
@@ -133,8 +134,8 @@ TEST_F(SkinObjects, ClassNamesChooseTheObject) {
       {u"WorkerW", nullptr, FALSE},
       {u"Internet Explorer_Server", nullptr, FALSE},
       {u"WindowsForms10.KtkTestRow.app.0.1", RUNTIME_CLASS(CKtkTestSkinObject), TRUE},
-      {u"WindowsForms10.Window", frame, TRUE},      // fewer than two dots: an application frame
-      {u"WindowsForms10..app", frame, TRUE},        // nothing between the dots
+      {u"WindowsForms10.Window", frame, TRUE},  // fewer than two dots: an application frame
+      {u"WindowsForms10..app", frame, TRUE},    // nothing between the dots
       {u"KtkNeverRegistered", frame, FALSE},
   };
   HWND w = Make(u"KtkTestPlain");
@@ -265,6 +266,55 @@ TEST_F(SkinObjects, SkinChangesReachLiveObjectsAndDropDeadWindows) {
   manager_->OnSkinChanged(FALSE, FALSE);
   EXPECT_EQ(object->changes, 1);
   EXPECT_EQ(manager_->Lookup(dead), nullptr);
+}
+
+// ---- The z-order event -------------------------------------------------------------------
+
+std::vector<UINT_PTR> g_timers;
+void RecordTimer(HWND, UINT, UINT_PTR id, DWORD) { g_timers.push_back(id); }
+
+void Pump() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+}
+
+TEST_F(SkinObjects, AReorderedFramedWindowGetsItsRepaintTimerWhileEnabled) {
+  Kx2ClockSetManual(TRUE, 1000000);
+  TIMERPROC saved = KtkFrameTimerProc();
+  KtkFrameTimerProc() = &RecordTimer;
+  HWND framed = Make(u"KtkTestPlain", WS_OVERLAPPED | WS_BORDER);
+  HWND bare = Make(u"KtkTestPlain", WS_POPUP);
+  g_timers.clear();
+  const struct {
+    BOOL enabled;
+    DWORD options;
+    HWND window;
+    LONG object;
+    size_t timers;
+  } cases[] = {
+      {TRUE, KTK_APPLY_ALL, framed, OBJID_WINDOW, 1},
+      {FALSE, KTK_APPLY_ALL, framed, OBJID_WINDOW, 0},
+      {TRUE, KTK_APPLY_ALL & ~KTK_APPLY_FRAMES, framed, OBJID_WINDOW, 0},
+      {TRUE, KTK_APPLY_ALL, framed, OBJID_CLIENT, 0},
+      {TRUE, KTK_APPLY_ALL, bare, OBJID_WINDOW, 0},  // no border, frame or scroll bar
+  };
+  for (const auto& c : cases) {
+    g_timers.clear();
+    manager_->m_enabled = c.enabled;
+    manager_->m_applyOptions = c.options;
+    NotifyWinEvent(EVENT_OBJECT_REORDER, c.window, c.object, CHILDID_SELF);
+    Pump();  // the event reaches the hook's thread
+    Kx2ClockAdvance(1000);
+    Pump();
+    EXPECT_EQ(g_timers.size(), c.timers) << c.enabled << " " << c.options << " " << c.object;
+    if (!g_timers.empty()) {
+      EXPECT_EQ(g_timers[0], 2765u);
+    }
+    KillTimer(c.window, 2765);
+  }
+  manager_->m_applyOptions = KTK_APPLY_ALL;
+  KtkFrameTimerProc() = saved;
+  Kx2ClockSetManual(FALSE, 0);
 }
 
 // ---- The page test -------------------------------------------------------------------------

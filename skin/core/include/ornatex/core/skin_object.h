@@ -119,7 +119,7 @@ class ORNATEX_API CKtkSkinObject : public CWnd {
   void PushRecord(UINT message);
   void PopRecord();
 
-  mutable std::mutex m_lock;  // guards the pending list
+  mutable std::mutex m_lock;                     // guards the pending list
   std::vector<DEFWINDOW_DESCRIPTIOR> m_pending;  // newest last
 };
 
