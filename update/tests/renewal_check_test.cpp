@@ -10,81 +10,19 @@
 
 #include <kx2/Module.h>
 #include <kx2/Utf.h>
-#include <kx2test/PeerLauncher.h>
 #include <renewal/Renewal.h>
 #include <win/afx_dll.h>
 
+#include "feed_server_fixture.h"
+
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
+using updatetest::Feed;
+using updatetest::ReadAll;
 
 namespace {
 
-std::string Feed(const std::string& major, const std::string& minor, const std::string& patch,
-                 const std::string& revision, const std::string& url = "http://example.test/get") {
-  return "<?xml version=\"1.0\"?>\n<update major=\"" + major + "\" minor=\"" + minor + "\" patch=\"" + patch +
-         "\" revision=\"" + revision + "\" url=\"" + url + "\"/>\n";
-}
-
-std::string ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-class RenewalCheckTest : public testing::Test {
- protected:
-  void SetUp() override {
-    folder_ = fs::path(testing::TempDir()) / ("renewal-" + std::to_string(::getpid()) + "-" +
-                                              testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(folder_);
-    fs::create_directories(folder_ / "server" / "feeds");
-    fs::create_directories(folder_ / "tmp");
-    server_ = kx2test::PeerProcess::StartPythonPeer("http_server.py", {(folder_ / "server").string()});
-    ASSERT_NE(server_, nullptr);
-    std::string base = "http://127.0.0.1:" + std::to_string(server_->Port());
-    ::setenv("KX2_RENEWAL_BASE", base.c_str(), 1);
-    ::setenv("TMP", (folder_ / "tmp").c_str(), 1);
-  }
-  void TearDown() override {
-    server_.reset();
-    ::unsetenv("KX2_RENEWAL_BASE");
-    ::unsetenv("TMP");
-    fs::remove_all(folder_);
-  }
-
-  void Serve(const char16_t* name, const std::string& body) {
-    std::ofstream(folder_ / "server" / "feeds" / kx2::Utf16ToUtf8(name), std::ios::binary) << body;
-  }
-  fs::path Local(DWORD flags) const {
-    return folder_ / "tmp" / "Taloria" / kx2::Utf16ToUtf8(renewal::FeedFileName(flags));
-  }
-
-  void Command(const std::string& line) {
-    ASSERT_TRUE(server_->Send(line));
-    ASSERT_TRUE(server_->Send("ping " + std::to_string(++pings_)));
-    const std::string pong = "\"pong\", \"token\": \"" + std::to_string(pings_) + "\"";
-    ASSERT_TRUE(server_->WaitForLine([&](const std::string& l) { return l.find(pong) != l.npos; }));
-  }
-  // Waits for the server's report of the request (it may come after the answer).
-  bool Requested(const std::string& path) const {
-    return server_
-        ->WaitForLine([&](const std::string& line) {
-          return line.find("\"event\": \"request\"") != line.npos &&
-                 line.find("\"path\": \"" + path + "\"") != line.npos;
-        })
-        .has_value();
-  }
-  size_t LeftoverFiles() const {
-    size_t count = 0;
-    for (const auto& entry : fs::directory_iterator(folder_ / "tmp" / "Taloria")) count += entry.is_regular_file();
-    return count;
-  }
-
-  fs::path folder_;
-  std::unique_ptr<kx2test::PeerProcess> server_;
-  int pings_ = 0;
-};
+using RenewalCheckTest = updatetest::FeedServerTest;
 
 TEST_F(RenewalCheckTest, ComparesFeedVersionWithCurrent) {
   struct Case {

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include <kx2/Utf.h>
@@ -32,6 +33,8 @@ struct Transfer {
   FILE* file = nullptr;
   IBindStatusCallback* callback = nullptr;
   std::optional<std::chrono::steady_clock::time_point> deadline;
+  // When bytes (head or body) last arrived; the start counts as the first.
+  std::chrono::steady_clock::time_point heard = std::chrono::steady_clock::now();
   bool aborted = false;
   bool writeFailed = false;
 };
@@ -39,11 +42,17 @@ struct Transfer {
 size_t Write(char* data, size_t size, size_t count, void* user) {
   auto* transfer = static_cast<Transfer*>(user);
   size_t bytes = size * count;
+  transfer->heard = std::chrono::steady_clock::now();
   if (std::fwrite(data, 1, bytes, transfer->file) != bytes) {
     transfer->writeFailed = true;
     return 0;
   }
   return bytes;
+}
+
+size_t Header(char*, size_t size, size_t count, void* user) {
+  static_cast<Transfer*>(user)->heard = std::chrono::steady_clock::now();
+  return size * count;
 }
 
 // libcurl calls this at least once a second, also while nothing arrives.
@@ -61,6 +70,48 @@ int Progress(void* user, curl_off_t total, curl_off_t now, curl_off_t, curl_off_
     }
   }
   return 0;
+}
+
+struct MultiDeleter {
+  void operator()(CURLM* multi) const { curl_multi_cleanup(multi); }
+};
+
+// How the transfer loop ended, beside libcurl's own result.
+enum class Ending { Done, Cancelled, Silent };
+
+// Runs one transfer to its end, waking for data, for a cancel and for the silence limit.
+Ending Perform(CURL* curl, Transfer& transfer, DownloadCancel* cancel, std::optional<std::chrono::milliseconds> silence,
+               CURLcode* code) {
+  *code = CURLE_FAILED_INIT;
+  std::unique_ptr<CURLM, MultiDeleter> multi(curl_multi_init());
+  if (!multi || curl_multi_add_handle(multi.get(), curl) != CURLM_OK) return Ending::Done;
+  if (cancel) cancel->Attach(multi.get());
+  Ending ending = Ending::Done;
+  for (int running = 1; running;) {
+    if (cancel && cancel->Cancelled()) {
+      ending = Ending::Cancelled;
+      break;
+    }
+    if (curl_multi_perform(multi.get(), &running) != CURLM_OK) break;
+    if (!running) break;
+    int waitMs = 1000;
+    if (silence) {
+      auto quiet = std::chrono::steady_clock::now() - transfer.heard;
+      if (quiet >= *silence) {
+        ending = Ending::Silent;
+        break;
+      }
+      auto left = std::chrono::ceil<std::chrono::milliseconds>(*silence - quiet).count();
+      waitMs = static_cast<int>(std::min<int64_t>(waitMs, left));
+    }
+    if (curl_multi_poll(multi.get(), nullptr, 0, waitMs, nullptr) != CURLM_OK) break;
+  }
+  if (cancel) cancel->Detach();
+  int left = 0;
+  while (CURLMsg* message = curl_multi_info_read(multi.get(), &left))
+    if (message->msg == CURLMSG_DONE && message->easy_handle == curl) *code = message->data.result;
+  curl_multi_remove_handle(multi.get(), curl);
+  return ending;
 }
 
 struct CurlDeleter {
@@ -102,6 +153,7 @@ HRESULT OnlineUpdateVersioinCheck::DownloadFeed(IBindStatusCallback* callback, D
 
   std::unique_ptr<CURL, CurlDeleter> curl(curl_easy_init());
   CURLcode code = CURLE_FAILED_INIT;
+  Ending ending = Ending::Done;
   long status = 0;
   if (curl) {
     curl_easy_setopt(curl.get(), CURLOPT_URL, address.c_str());
@@ -119,17 +171,36 @@ HRESULT OnlineUpdateVersioinCheck::DownloadFeed(IBindStatusCallback* callback, D
       curl_easy_setopt(curl.get(), CURLOPT_TIMEOUT_MS, ms);
       curl_easy_setopt(curl.get(), CURLOPT_CONNECTTIMEOUT_MS, ms);
     }
-    code = curl_easy_perform(curl.get());
+    curl_easy_setopt(curl.get(), CURLOPT_HEADERFUNCTION, Header);
+    curl_easy_setopt(curl.get(), CURLOPT_HEADERDATA, &transfer);
+    ending = Perform(curl.get(), transfer, cancel_, silence_, &code);
     curl_easy_getinfo(curl.get(), CURLINFO_RESPONSE_CODE, &status);
   }
   bool closed = std::fclose(transfer.file) == 0;
-  bool complete = code == CURLE_OK && status == 200 && closed && !transfer.writeFailed;
+  bool complete = ending == Ending::Done && code == CURLE_OK && status == 200 && closed && !transfer.writeFailed;
   if (!complete || !MoveFileExW(partial.c_str(), feedPath_.c_str(), MOVEFILE_REPLACE_EXISTING)) {
     DeleteFileW(partial.c_str());
-    if (transfer.aborted || code == CURLE_OPERATION_TIMEDOUT) return E_ABORT;
+    if (ending == Ending::Silent) return kDownloadFailure;
+    if (ending == Ending::Cancelled || transfer.aborted || code == CURLE_OPERATION_TIMEDOUT) return E_ABORT;
     return kDownloadFailure;
   }
   return S_OK;
+}
+
+void DownloadCancel::Cancel() {
+  std::lock_guard lock(mutex_);
+  cancelled_ = true;
+  if (multi_) curl_multi_wakeup(static_cast<CURLM*>(multi_));
+}
+
+void DownloadCancel::Attach(void* multi) {
+  std::lock_guard lock(mutex_);
+  multi_ = multi;
+}
+
+void DownloadCancel::Detach() {
+  std::lock_guard lock(mutex_);
+  multi_ = nullptr;
 }
 
 }  // namespace renewal

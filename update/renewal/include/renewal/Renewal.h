@@ -2,8 +2,10 @@
 // exports (C convention).
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <mutex>
 #include <optional>
 #include <string>
 
@@ -37,6 +39,26 @@ constexpr DWORD kFeedYearly = 1;
 
 // The feed file name the flags pick.
 RENEWAL_API const char16_t* FeedFileName(DWORD flags);
+
+// Stops a download running on another thread at once: the transfer waits on a handle that
+// Cancel wakes.
+class RENEWAL_API DownloadCancel {
+ public:
+  DownloadCancel() = default;
+  DownloadCancel(const DownloadCancel&) = delete;
+  DownloadCancel& operator=(const DownloadCancel&) = delete;
+
+  void Cancel();
+  bool Cancelled() const { return cancelled_.load(); }
+  // For the transfer: the waiting handle Cancel wakes while it runs.
+  void Attach(void* multi);
+  void Detach();
+
+ private:
+  std::mutex mutex_;
+  void* multi_ = nullptr;
+  std::atomic<bool> cancelled_{false};
+};
 
 // IUnknown-shaped but not counted: the object lives on its caller's stack.
 struct IOnlineUpdateVersionCheck : IUnknown {
@@ -81,6 +103,10 @@ class RENEWAL_API OnlineUpdateVersioinCheck final : public IOnlineUpdateVersionC
 
   // A download ends by this moment whatever the server does (real time).
   void LimitDownloadTo(std::chrono::steady_clock::time_point deadline) { deadline_ = deadline; }
+  // A transfer that receives nothing for this long fails as a network problem.
+  void LimitSilenceTo(std::chrono::milliseconds silence) { silence_ = silence; }
+  // A download stops (E_ABORT) as soon as this is cancelled.
+  void StopWhen(DownloadCancel* cancel) { cancel_ = cancel; }
   // The local feed path (kept by DownloadFeed, or set directly to read a given file).
   const std::u16string& FeedPath() const { return feedPath_; }
   void SetFeedPath(std::u16string path) { feedPath_ = std::move(path); }
@@ -88,6 +114,8 @@ class RENEWAL_API OnlineUpdateVersioinCheck final : public IOnlineUpdateVersionC
  private:
   std::u16string feedPath_;
   std::optional<std::chrono::steady_clock::time_point> deadline_;
+  std::optional<std::chrono::milliseconds> silence_;
+  DownloadCancel* cancel_ = nullptr;
 };
 
 // Stops a silent download at the first progress notification past its deadline (seconds

@@ -1,0 +1,125 @@
+// The pieces of the update dialog that stand without the dialog itself: the progress
+// callback on its progress bar, the download on a worker thread, the layout of its states,
+// its texts, and the check on the address its update button opens.
+#pragma once
+
+#include <chrono>
+#include <string>
+#include <string_view>
+
+#include <renewal/Renewal.h>
+#include <win/types.h>
+#include <win/urlmon.h>
+
+namespace renewal {
+
+// Dialog ids: the dialog, the banner bitmap, the controls and the strings.
+constexpr UINT kUpdateDialogId = 7000;
+constexpr UINT kBannerBitmapId = 7001;
+constexpr int kIdBanner = 7007;
+constexpr int kIdMessage = 7001;
+constexpr int kIdProgress = 7000;
+constexpr int kIdUpdateButton = 7002;
+constexpr UINT kStringNewVersion = 7002;
+constexpr UINT kStringDeclined = 7003;
+constexpr UINT kStringChecking = 7004;
+constexpr UINT kStringNetworkProblem = 7005;
+constexpr UINT kStringLatest = 7006;
+
+// The dialog's states.
+constexpr int kStateNewer = 0;
+constexpr int kStateDeclined = 1;
+constexpr int kStateChecking = 2;
+constexpr int kStateNetworkProblem = 3;
+constexpr int kStateLatest = 4;
+
+// Flag bit value that makes closing the offer of a newer version show the declined text.
+constexpr DWORD kFlagConfirmClose = 8;
+
+// Shows download progress on the dialog's progress bar. Not counted: it lives with the
+// dialog.
+class RENEWAL_API CBindStatusCallback final : public IBindStatusCallback {
+ public:
+  explicit CBindStatusCallback(HWND progress = nullptr) : progress_(progress) {}
+  void SetProgressControl(HWND progress) { progress_ = progress; }
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override;
+  ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE OnStartBinding(DWORD, IBinding*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetPriority(LONG*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE OnLowResource(DWORD) override { return E_NOTIMPL; }
+  // The bar's range becomes 0 to maximum and its position the progress; a maximum past the
+  // 16 bits of the range message scales both down alike. E_ABORT without a bar.
+  HRESULT STDMETHODCALLTYPE OnProgress(ULONG progress, ULONG maximum, ULONG, LPCWSTR) override;
+  HRESULT STDMETHODCALLTYPE OnStopBinding(HRESULT, LPCWSTR) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetBindInfo(DWORD*, BINDINFO*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE OnDataAvailable(DWORD, DWORD, FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE OnObjectAvailable(REFIID, IUnknown*) override { return E_NOTIMPL; }
+
+ private:
+  HWND progress_;
+};
+
+// Messages the download worker posts to the window that started it.
+constexpr UINT kDownloadProgressMessage = 0x8000 + 0x71;  // WM_APP + 0x71: wParam progress, lParam maximum
+constexpr UINT kDownloadDoneMessage = 0x8000 + 0x72;      // wParam: the download's HRESULT
+
+// How long a transfer may receive nothing before it counts as a network problem:
+// KX2_RENEWAL_STALL_MS, else 30 seconds.
+RENEWAL_API std::chrono::milliseconds DownloadStallLimit();
+
+// Runs the dialog's feed download on a thread of its own, posting progress and the result
+// to a window, so that the window stays responsive and its Cancel is heard. Cancel (or the
+// destructor) stops the transfer at once and joins the thread.
+class RENEWAL_API FeedDownloadWorker {
+ public:
+  // `check` receives the feed path and must outlive the worker.
+  FeedDownloadWorker(OnlineUpdateVersioinCheck& check, HWND target, DWORD flags, std::chrono::milliseconds stallLimit);
+  ~FeedDownloadWorker();
+  FeedDownloadWorker(const FeedDownloadWorker&) = delete;
+  FeedDownloadWorker& operator=(const FeedDownloadWorker&) = delete;
+
+  // FALSE when no thread could be started (the caller then treats it as a failed download).
+  BOOL Start();
+  // Stops the transfer and waits for the thread; nothing is posted afterwards.
+  void Cancel();
+  bool Running() const { return thread_ != nullptr; }
+
+ private:
+  static DWORD WINAPI Run(void* self);
+
+  OnlineUpdateVersioinCheck& check_;
+  HWND target_;
+  DWORD flags_;
+  DownloadCancel cancel_;
+  HANDLE thread_ = nullptr;
+};
+
+// The layout of one state over the dialog's windows: the four buttons and the bar hidden,
+// the window sized, the message placed and filled, the state's controls shown, the window
+// centred on its owner and repainted.
+struct UpdateDialogWindows {
+  HWND dialog = nullptr;
+  HWND message = nullptr;
+  HWND updateButton = nullptr;
+  HWND progress = nullptr;
+  HWND ok = nullptr;
+  HWND cancel = nullptr;
+};
+// `clientWidth` is the width the dialog's client had when first laid out: later layouts
+// keep it, so that sizing the window to it does not narrow the dialog at each change.
+RENEWAL_API void LayOutUpdateDialog(const UpdateDialogWindows& windows, int state, int clientWidth,
+                                    const std::u16string& messageText);
+
+// The message of a state, from the library's strings (module "Renewal_Enu"), "%s" taking
+// the feed's version text.
+RENEWAL_API std::u16string UpdateMessageText(int state, const std::u16string& versionText);
+
+// The feed comes over plain HTTP: its url is opened only when it is a web address
+// ("http://" or "https://", no control characters), never a file or a program.
+RENEWAL_API bool IsWebAddress(std::u16string_view url);
+// Opens a web address with the shell's "open" verb; FALSE (nothing opened) for any other.
+RENEWAL_API BOOL OpenUpdateAddress(HWND owner, const std::u16string& url);
+
+}  // namespace renewal

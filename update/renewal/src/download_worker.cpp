@@ -1,0 +1,98 @@
+// The dialog's download on a thread of its own. The thread never calls into the dialog:
+// it posts progress and its result, and its progress relay asks the transfer to stop once
+// the dialog cancelled it.
+#include <cstdlib>
+#include <string>
+
+#include <renewal/UpdateDialogParts.h>
+#include <win/kernel.h>
+#include <win/user.h>
+
+namespace renewal {
+
+namespace {
+
+constexpr std::chrono::milliseconds kDefaultStallLimit{30000};
+
+// Passes the transfer's progress to the dialog's queue.
+class ProgressRelay final : public IBindStatusCallback {
+ public:
+  ProgressRelay(HWND target, const DownloadCancel& cancel) : target_(target), cancel_(cancel) {}
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override {
+    if (object) *object = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE OnStartBinding(DWORD, IBinding*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetPriority(LONG*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE OnLowResource(DWORD) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE OnProgress(ULONG progress, ULONG maximum, ULONG, LPCWSTR) override {
+    if (cancel_.Cancelled()) return E_ABORT;
+    PostMessageW(target_, kDownloadProgressMessage, progress, static_cast<LPARAM>(maximum));
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE OnStopBinding(HRESULT, LPCWSTR) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetBindInfo(DWORD*, BINDINFO*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE OnDataAvailable(DWORD, DWORD, FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE OnObjectAvailable(REFIID, IUnknown*) override { return E_NOTIMPL; }
+
+ private:
+  HWND target_;
+  const DownloadCancel& cancel_;
+};
+
+}  // namespace
+
+std::chrono::milliseconds DownloadStallLimit() {
+  const char* value = std::getenv("KX2_RENEWAL_STALL_MS");
+  if (!value || !*value) return kDefaultStallLimit;
+  char* end = nullptr;
+  long long ms = std::strtoll(value, &end, 10);
+  if (*end || ms <= 0) return kDefaultStallLimit;
+  return std::chrono::milliseconds(ms);
+}
+
+FeedDownloadWorker::FeedDownloadWorker(OnlineUpdateVersioinCheck& check, HWND target, DWORD flags,
+                                       std::chrono::milliseconds stallLimit)
+    : check_(check), target_(target), flags_(flags) {
+  check_.LimitSilenceTo(stallLimit);
+  check_.StopWhen(&cancel_);
+}
+
+FeedDownloadWorker::~FeedDownloadWorker() {
+  Cancel();
+  check_.StopWhen(nullptr);
+}
+
+BOOL FeedDownloadWorker::Start() {
+  if (thread_) return TRUE;
+  thread_ = CreateThread(nullptr, 0, &FeedDownloadWorker::Run, this, 0, nullptr);
+  return thread_ != nullptr;
+}
+
+void FeedDownloadWorker::Cancel() {
+  if (!thread_) return;
+  cancel_.Cancel();
+  WaitForSingleObject(thread_, INFINITE);
+  CloseHandle(thread_);
+  thread_ = nullptr;
+}
+
+DWORD WINAPI FeedDownloadWorker::Run(void* self) {
+  auto* worker = static_cast<FeedDownloadWorker*>(self);
+  ProgressRelay relay(worker->target_, worker->cancel_);
+  HRESULT result = E_FAIL;
+  try {
+    result = worker->check_.DownloadFeed(&relay, worker->flags_);
+  } catch (...) {
+    result = E_OUTOFMEMORY;
+  }
+  // A cancelled download is not reported: the dialog that cancelled it is closing.
+  if (!worker->cancel_.Cancelled())
+    PostMessageW(worker->target_, kDownloadDoneMessage, static_cast<WPARAM>(static_cast<uint32_t>(result)), 0);
+  return 0;
+}
+
+}  // namespace renewal

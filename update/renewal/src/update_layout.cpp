@@ -1,0 +1,92 @@
+// The update dialog's layout for each of its states (pixels; "width" is the client width
+// the dialog was first laid out with).
+#include <algorithm>
+
+#include <renewal/UpdateDialogParts.h>
+#include <win/user.h>
+
+namespace renewal {
+
+namespace {
+
+struct StateLayout {
+  int windowHeight;
+  int messageHeight;
+};
+
+constexpr StateLayout kLayouts[] = {
+    {353, 80},  // newer version: the update button
+    {323, 60},  // the offer closed: OK
+    {293, 20},  // checking: progress bar and Cancel
+    {323, 60},  // network problem: OK
+    {293, 20},  // latest version: OK
+};
+
+constexpr int kMessageLeft = 5;
+constexpr int kMessageTop = 198;
+
+void Place(HWND control, int x, int y, int width, int height) {
+  if (!control) return;
+  SetWindowPos(control, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  ShowWindow(control, SW_SHOW);
+}
+
+// In the middle of the owner, else of the work area of the dialog's monitor; kept on
+// that work area.
+void CentreOnOwner(HWND dialog) {
+  RECT box{};
+  GetWindowRect(dialog, &box);
+  int width = box.right - box.left;
+  int height = box.bottom - box.top;
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  HWND owner = GetWindow(dialog, GW_OWNER);
+  HMONITOR screen = MonitorFromWindow(owner ? owner : dialog, MONITOR_DEFAULTTONEAREST);
+  RECT area{0, 0, 0, 0};
+  if (screen && GetMonitorInfoW(screen, &monitor))
+    area = monitor.rcWork;
+  else
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+  RECT centre = area;
+  if (owner && IsWindowVisible(owner) && !IsIconic(owner)) GetWindowRect(owner, &centre);
+  int x = (centre.left + centre.right - width) / 2;
+  int y = (centre.top + centre.bottom - height) / 2;
+  x = std::max(static_cast<int>(area.left), std::min(x, static_cast<int>(area.right) - width));
+  y = std::max(static_cast<int>(area.top), std::min(y, static_cast<int>(area.bottom) - height));
+  SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+}  // namespace
+
+void LayOutUpdateDialog(const UpdateDialogWindows& w, int state, int width, const std::u16string& messageText) {
+  if (state < kStateNewer || state > kStateLatest) state = kStateLatest;
+  for (HWND control : {w.updateButton, w.progress, w.cancel, w.ok})
+    if (control) ShowWindow(control, SW_HIDE);
+  const StateLayout& layout = kLayouts[state];
+  SetWindowPos(w.dialog, nullptr, 0, 0, width, layout.windowHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  if (w.message) {
+    SetWindowPos(w.message, nullptr, kMessageLeft, kMessageTop, width - kMessageLeft, layout.messageHeight,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowTextW(w.message, messageText.c_str());
+  }
+  switch (state) {
+    case kStateNewer:
+      Place(w.updateButton, 35, 288, 355, 25);
+      break;
+    case kStateDeclined:
+    case kStateNetworkProblem:
+      Place(w.ok, width - 100, 258, 85, 25);
+      break;
+    case kStateChecking:
+      Place(w.progress, 10, 228, width - 95, 20);
+      Place(w.cancel, width - 80, 228, 65, 20);
+      break;
+    default:
+      Place(w.ok, width - 100, 228, 85, 25);
+      break;
+  }
+  CentreOnOwner(w.dialog);
+  RedrawWindow(w.dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+}  // namespace renewal
