@@ -18,6 +18,7 @@
 #include <plastrum/present/painting/PaintColors.h>
 #include <plastrum/present/painting/Painters.h>
 #include <plastrum/present/shell/present_context.h>
+#include <plastrum/present/text/Calligraphy.h>
 
 #include "present_dib_support.h"
 #include "present_canvas_support.h"
@@ -166,6 +167,54 @@ TEST_F(PresentPainters, TheTextAnchorGoesToTheOwnerInHundredthsOfAPoint) {
   PresentViewInfo view{};
   EXPECT_TRUE(canvas_->PaintView(&view));
   EXPECT_EQ(owner.anchors.size(), 2u);
+  canvas_->SetOwner(nullptr);
+}
+
+// An owner drawing with a calligraphy the designer makes from the record it is handed.
+class CalligraphyOwner final : public IPresentCanvasOwner {
+ public:
+  explicit CalligraphyOwner(IPresentDesigner* designer) : designer_(designer) {}
+  IPresentCalligraphy* kept = nullptr;
+  bool strangerRefused = false;
+  BOOL GetBinaryDataFile(LONG, VtlPathBuffer*) override { return FALSE; }
+  BOOL DrawText(const void* record, LONG, LONG, POINT) override {
+    FigurePaint stranger;
+    strangerRefused = designer_->NewCalligraphy(&stranger) == nullptr;
+    kept = static_cast<IPresentCalligraphy*>(designer_->NewCalligraphy(const_cast<void*>(record)));
+    const RECT box{0, 0, 1500, 1500};  // hundredths of a point: 20 pixels at 96 DPI
+    return kept && kept->DrawRectangle(&box);
+  }
+
+ private:
+  IPresentDesigner* designer_;
+};
+
+TEST_F(PresentPainters, OwnersDrawOnThePaintsRenderThroughACalligraphyOfTheirRecord) {
+  CalligraphyOwner owner(designer_);
+  canvas_->SetOwner(&owner);
+  PresentNode node =
+      Sync(canvas_, 402, 3600, 3600, {}, nullptr, LONG(present_test::SolidShape(0xFFFFFFFFu, 0xFFFFFFFFu, 0, 0)));
+  PresentGeometryInfo geometry{3600, 3600, 0, 0, nullptr, 0};
+  PresentSecondAnchor text{1, 720, 360, {0, 0, 0}, 0, 0};
+  PresentSketchInfo sketch{};
+  sketch.node = node;
+  sketch.x = 9000;  // the figure itself lies away from the rectangle
+  sketch.geometry = &geometry;
+  sketch.second = &text;
+  ASSERT_TRUE(canvas_->SetSketch(&sketch));
+  ASSERT_TRUE(Paint());
+  EXPECT_TRUE(owner.strangerRefused) << "only records the canvas hands out make calligraphies";
+  ASSERT_NE(owner.kept, nullptr);
+  EXPECT_NE(target_.At(10, 10), 0xFFFFFFu) << "the rectangle's fill";
+  EXPECT_EQ(target_.At(30, 30), 0xFFFFFFu);
+  // Outside the owner's call the record is gone, and a calligraphy kept past the paint's
+  // render draws nowhere instead of into a freed render.
+  EXPECT_EQ(designer_->NewCalligraphy(&owner), nullptr);
+  canvas_->DetachRender();
+  const RECT later{3000, 3000, 4500, 4500};  // 40 to 60 pixels
+  owner.kept->DrawRectangle(&later);
+  EXPECT_EQ(target_.At(50, 50), 0xFFFFFFu);
+  designer_->FreeCalligraphy(owner.kept);
   canvas_->SetOwner(nullptr);
 }
 

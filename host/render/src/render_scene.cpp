@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <tuple>
@@ -112,7 +113,6 @@ class RenderOwner final : public IPresentCanvasOwner {
   RenderOwner(const MapScene& scene, HDC dc, int dpi, IPresentDesigner* designer)
       : scene_(scene), dc_(dc), dpi_(dpi), designer_(designer) {}
   ~RenderOwner() {
-    Unbind();
     if (IPresentTypography* typography = designer_->GetTypography())
       for (auto& [key, object] : textObjects_)
         if (object) typography->FreeTextObject(object);
@@ -122,15 +122,6 @@ class RenderOwner final : public IPresentCanvasOwner {
   PixelMap map;
   int textsDrawn = 0;
   void SetDc(HDC dc) { dc_ = dc; }
-  // Texts are drawn by a calligraphy over the context's device (GDI text when none is made).
-  void Bind(IPresentContext* context) {
-    Unbind();
-    calligraphy_ = static_cast<IPresentCalligraphy*>(designer_->NewContextCalligraphy(context));
-  }
-  void Unbind() {
-    if (calligraphy_) designer_->FreeCalligraphy(calligraphy_);
-    calligraphy_ = nullptr;
-  }
 
   BOOL GetBinaryDataFile(LONG, VtlPathBuffer* path) override {
     if (!path || !path->text || path->capacity == 0) return FALSE;
@@ -140,7 +131,12 @@ class RenderOwner final : public IPresentCanvasOwner {
   BOOL DrawText(const void* record, LONG hostA, LONG, POINT anchor) override {
     if (!record || hostA < 0 || static_cast<size_t>(hostA) >= scene_.topics.size()) return FALSE;
     const MapTopic& t = scene_.topics[static_cast<size_t>(hostA)];
-    if (calligraphy_) {
+    // As the host does: a calligraphy over the paint's own render, for this text only (GDI
+    // text when the engine makes none).
+    auto* calligraphy = static_cast<IPresentCalligraphy*>(designer_->NewCalligraphy(const_cast<void*>(record)));
+    const std::unique_ptr<IPresentCalligraphy, std::function<void(IPresentCalligraphy*)>> held(
+        calligraphy, [this](IPresentCalligraphy* c) { designer_->FreeCalligraphy(c); });
+    if (calligraphy) {
       if (Present::Text::TextObject* object = TextObjectFor(t)) {
         Present::Text::CalligraphyText text{object,
                                             static_cast<int32_t>(std::lround(map.X(anchor.x) * 7200.0 / dpi_)),
@@ -150,7 +146,7 @@ class RenderOwner final : public IPresentCanvasOwner {
                                             0,
                                             0,
                                             0x10000000u};
-        const BOOL ok = calligraphy_->DrawText(&text, t.text.c_str(), int(t.text.size()), nullptr, nullptr);
+        const BOOL ok = calligraphy->DrawText(&text, t.text.c_str(), int(t.text.size()), nullptr, nullptr);
         if (ok) ++textsDrawn;
         return ok;
       }
@@ -185,7 +181,6 @@ class RenderOwner final : public IPresentCanvasOwner {
   HDC dc_;
   int dpi_;
   IPresentDesigner* designer_;
-  IPresentCalligraphy* calligraphy_ = nullptr;
   std::map<std::tuple<std::u16string, int32_t, bool>, std::unique_ptr<TopicFont>> fonts_;
   std::map<std::tuple<std::u16string, int32_t, bool>, Present::Text::TextObject*> textObjects_;
 };
@@ -411,16 +406,13 @@ int PaintSvg(IPresentCanvas* canvas, IPresentContext* context, RenderOwner& owne
     } else {
       Kx2GdiSetResolution(dc, request.dpi, request.dpi);
       owner.SetDc(dc);
-      owner.Unbind();
       context->DetachDevice();
       context->SetDevice(dc);
-      owner.Bind(context);
       if (!canvas->AttachContext(context) || !canvas->PaintView(&view)) {
         *error = "the engine did not paint the map as SVG";
         code = 1;
       }
       canvas->DetachRender();
-      owner.Unbind();
       context->DetachDevice();
       DeleteDC(dc);
     }
@@ -509,7 +501,6 @@ int PaintScene(const MapScene& scene, const PaintRequest& request, Painted* out,
       canvas->SetOwner(owner.get());
       context->SetDefaultDpi(static_cast<uint32_t>(request.dpi));
       context->SetDevice(target.dc());
-      owner->Bind(context);
       const LONG margin = static_cast<LONG>(std::lround(kMarginPixels * 7200.0 / request.dpi));
       PresentViewInfo view{};
       // The engine places its extents' corner at the view's origin; the picture's corner may

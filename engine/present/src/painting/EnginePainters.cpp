@@ -248,8 +248,10 @@ class Engine final : public Drawing::NodePainter {
   static int32_t TextAnchor(PaintContext& c, const Diagram& node, const PaintPosition& at) {
     IPresentCanvasOwner* owner = c.canvas ? c.canvas->owner : nullptr;
     if (!owner) return 0;
-    FigurePaint record;
-    Drawing::FillFigurePaint(record, node, c.palette, c.effector);
+    Drawing::TextPaint record;
+    Drawing::FillFigurePaint(record.figure, node, c.palette, c.effector);
+    record.paint = &c;
+    const Drawing::TextPaintLease lease(record);
     const POINT anchor{EmuToHost(node.second.x + at.x), EmuToHost(node.second.y + at.y)};
     return owner->DrawText(&record, node.hostA, node.hostB, anchor) ? 0 : 24;
   }

@@ -35,7 +35,8 @@ class IPresentCanvasOwner {
   virtual BOOL AdjustDragPoint(POINT*) { return FALSE; }  // 7
   // Draws a topic's text: the paint record the engine drew the topic with, the node's host
   // values A and B, and the anchor point in hundredths of a point. FALSE refuses, which the
-  // engine reports as the text painter's failure.
+  // engine reports as the text painter's failure. The record is valid during the call only;
+  // the designer makes a calligraphy over the paint's render from it (its slot 16).
   virtual BOOL DrawText(const void* paintRecord, LONG hostA, LONG hostB, POINT anchor) = 0;  // 8
 
  protected:

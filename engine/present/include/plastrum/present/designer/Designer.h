@@ -99,7 +99,7 @@ class PLASTRUM_API Presentation final : public CPresentUnknown<IPresentDesigner>
   IPresentTypography* GetTypography() override;
   // Calligraphies (engine/present/text/src/DesignerCalligraphy.cpp).
   IUnknown* NewContextCalligraphy(IPresentContext* context) override;
-  IUnknown* NewCalligraphy(void*) override { return nullptr; }
+  IUnknown* NewCalligraphy(void* paintRecord) override;
   void FreeCalligraphy(IUnknown* calligraphy) override;
   IPresentContext* NewContext() override;
   void FreeContext(IPresentContext* context) override;

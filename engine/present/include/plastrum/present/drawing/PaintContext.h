@@ -62,6 +62,31 @@ struct PLASTRUM_API FigurePaint {
   float sideA = 0, sideB = 0;
 };
 
+// What the canvas hands its owner to draw a topic's text with: the figure's paint record and
+// the paint it belongs to, from which the designer makes a calligraphy over the paint's
+// render. It lives for the owner's call only.
+struct PLASTRUM_API TextPaint {
+  FigurePaint figure;
+  const PaintContext* paint = nullptr;
+};
+
+// Marks a text paint record as handed to the owner on this thread until the guard goes, so
+// that a calligraphy is only made from a record the engine gave and while it is valid.
+class PLASTRUM_API TextPaintLease {
+ public:
+  explicit TextPaintLease(const TextPaint& record);
+  ~TextPaintLease();
+  TextPaintLease(const TextPaintLease&) = delete;
+  TextPaintLease& operator=(const TextPaintLease&) = delete;
+
+  // The record when `candidate` is one leased on this thread now; else null.
+  static const TextPaint* Find(const void* candidate);
+
+ private:
+  const TextPaint* record_;
+  const TextPaintLease* previous_;
+};
+
 // Adjusts a node's paint record before it is drawn. Both kinds answer 0.
 class PLASTRUM_API PaintEffector {
  public:
