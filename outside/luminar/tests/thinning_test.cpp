@@ -42,8 +42,7 @@ std::vector<uint32_t> Reference(const Figure& f, bool fill, bool closed) {
   cairo_surface_t* s = cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(pixels.data()),
                                                            CAIRO_FORMAT_RGB24, 80, 80, 80 * 4);
   cairo_t* cr = cairo_create(s);
-  for (size_t i = 0; i < f.points.size(); ++i)
-    (i ? cairo_line_to : cairo_move_to)(cr, f.points[i].x, f.points[i].y);
+  for (size_t i = 0; i < f.points.size(); ++i) (i ? cairo_line_to : cairo_move_to)(cr, f.points[i].x, f.points[i].y);
   if (closed) cairo_close_path(cr);
   cairo_set_source_rgb(cr, 0, 0, 0);
   if (fill) {
