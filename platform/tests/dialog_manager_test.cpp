@@ -97,8 +97,17 @@ class DialogTest : public usertest::WindowTest {
     t.Add(Item{WS_CHILD | WS_VISIBLE, 0, 5, 5, 40, 10, 100, u"DlgTestStatic", 0, u"&Name:", {}});
     t.Add(Item{WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP, 0, 50, 5, 100, 12, 101, u"DlgTestEdit", 0, u"Ann", {}});
     t.Add(Item{WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 50, 20, 40, 12, 102, u"DlgTestEdit", 0, u"42", {}});
-    t.Add(Item{WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_DEFPUSHBUTTON, 0, 50, 80, 50, 14, IDOK,
-               u"DlgTestButton", 0, u"OK", {}});
+    t.Add(Item{WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_DEFPUSHBUTTON,
+               0,
+               50,
+               80,
+               50,
+               14,
+               IDOK,
+               u"DlgTestButton",
+               0,
+               u"OK",
+               {}});
     t.Add(Item{WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 110, 80, 50, 14, IDCANCEL, u"DlgTestButton", 0, u"Cancel", {}});
     return t;
   }
@@ -141,8 +150,8 @@ TEST_F(DialogTest, BothTemplateFormsPlaceControlsInTheDialogUnitsOfTheirFont) {
                           MulDiv(c.dlu.left, base.cx, 4) + MulDiv(c.dlu.right, base.cx, 4),
                           MulDiv(c.dlu.top, base.cy, 8) + MulDiv(c.dlu.bottom, base.cy, 8)};
       const RECT got = ChildRect(dlg, control);
-      EXPECT_TRUE(EqualRect(&got, &expected)) << c.id << ": " << got.left << "," << got.top << "," << got.right << ","
-                                              << got.bottom;
+      EXPECT_TRUE(EqualRect(&got, &expected))
+          << c.id << ": " << got.left << "," << got.top << "," << got.right << "," << got.bottom;
       EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), nullptr)
           << "the test controls keep no font; the dialog sent it anyway";
     }
@@ -347,8 +356,8 @@ TEST_F(DialogTest, TheModalLoopDisablesTheOwnerSendsEnterIdleAndReturnsEndDialog
   g_script = &script;
   Kx2SetIdleHandler(&ModalIdle, &script);
   const std::vector<BYTE> bytes = Form(true).Bytes();
-  const INT_PTR result = DialogBoxIndirectParamW(nullptr, reinterpret_cast<const DLGTEMPLATE*>(bytes.data()), owner,
-                                                 &RecordingProc, 0);
+  const INT_PTR result =
+      DialogBoxIndirectParamW(nullptr, reinterpret_cast<const DLGTEMPLATE*>(bytes.data()), owner, &RecordingProc, 0);
   Kx2SetIdleHandler(nullptr, nullptr);
   g_script = nullptr;
   EXPECT_EQ(result, 42);
@@ -366,8 +375,8 @@ TEST_F(DialogTest, EnterAndEscapeEndTheModalDialogThroughItsButtons) {
     script.result = -5;  // if the key did nothing
     Kx2SetIdleHandler(&ModalIdle, &script);
     const std::vector<BYTE> bytes = Form(true).Bytes();
-    const INT_PTR result = DialogBoxIndirectParamW(nullptr, reinterpret_cast<const DLGTEMPLATE*>(bytes.data()),
-                                                   nullptr, &RecordingProc, 0);
+    const INT_PTR result = DialogBoxIndirectParamW(nullptr, reinterpret_cast<const DLGTEMPLATE*>(bytes.data()), nullptr,
+                                                   &RecordingProc, 0);
     Kx2SetIdleHandler(nullptr, nullptr);
     EXPECT_EQ(result, expected) << key;
   }
@@ -382,9 +391,9 @@ TEST_F(DialogTest, EndDialogDuringInitDialogEndsTheLoopBeforeItShows) {
     }
   };
   const std::vector<BYTE> bytes = TemplateWriter(true, WS_POPUP, 0, 0, 50, 50).Bytes();
-  EXPECT_EQ(DialogBoxIndirectParamW(nullptr, reinterpret_cast<const DLGTEMPLATE*>(bytes.data()), nullptr, &Local::Proc,
-                                    0),
-            7);
+  EXPECT_EQ(
+      DialogBoxIndirectParamW(nullptr, reinterpret_cast<const DLGTEMPLATE*>(bytes.data()), nullptr, &Local::Proc, 0),
+      7);
 }
 
 TEST_F(DialogTest, ItemHelpersReachControlsByIdAndFailWithoutOne) {

@@ -271,3 +271,4 @@ KX2_AFX_API LRESULT AfxCallWndProc(CWnd* wnd, HWND hwnd, UINT message, WPARAM wP
 KX2_AFX_API BOOL AfxRegisterClass(WNDCLASSW* wndClass);
 
 #include "win/afx_msgmap.h"
+#include "win/afx_dialog.h"

@@ -5,6 +5,7 @@
 #include <memory>
 #include <unordered_map>
 
+#include "AfxHook.h"
 #include "kx2/ErrorBoundary.h"
 #include "user/Core.h"
 #include "win/gdi.h"
@@ -53,6 +54,25 @@ LRESULT CALLBACK CbtFilterHook(int code, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 AFX_THREAD_STATE* AfxGetThreadState() { return &t_state; }
+
+namespace kx2::afx {
+
+CreationHook::CreationHook(CWnd* wnd) {
+  AFX_THREAD_STATE* state = AfxGetThreadState();
+  hook_ = SetWindowsHookExW(WH_CBT, &CbtFilterHook, nullptr, GetCurrentThreadId());
+  outer_ = state->m_hHookOldCbtFilter;
+  state->m_hHookOldCbtFilter = hook_;
+  state->m_pWndInit = wnd;
+}
+
+CreationHook::~CreationHook() {
+  AFX_THREAD_STATE* state = AfxGetThreadState();
+  state->m_pWndInit = nullptr;
+  state->m_hHookOldCbtFilter = outer_;
+  if (hook_) UnhookWindowsHookEx(hook_);
+}
+
+}  // namespace kx2::afx
 
 IMPLEMENT_DYNAMIC(CWnd, CCmdTarget)
 IMPLEMENT_DYNAMIC(CFrameWnd, CWnd)
@@ -166,16 +186,9 @@ BOOL CWnd::CreateEx(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD 
     PostNcDestroy();
     return FALSE;
   }
-  AFX_THREAD_STATE* state = AfxGetThreadState();
-  HHOOK hook = SetWindowsHookExW(WH_CBT, &CbtFilterHook, nullptr, GetCurrentThreadId());
-  HHOOK outer = state->m_hHookOldCbtFilter;
-  state->m_hHookOldCbtFilter = hook;
-  state->m_pWndInit = this;
+  kx2::afx::CreationHook hook(this);
   HWND hwnd = ::CreateWindowExW(cs.dwExStyle, cs.lpszClass, cs.lpszName, static_cast<DWORD>(cs.style), cs.x, cs.y,
                                 cs.cx, cs.cy, cs.hwndParent, cs.hMenu, cs.hInstance, cs.lpCreateParams);
-  state->m_pWndInit = nullptr;
-  state->m_hHookOldCbtFilter = outer;
-  if (hook) UnhookWindowsHookEx(hook);
   return hwnd != nullptr;
 }
 

@@ -78,11 +78,11 @@ bool MakeControls(HWND dlg, const DialogSpec& spec, HINSTANCE instance, HFONT fo
         item.className.isOrdinal ? PredefinedClassName(item.className.ordinal) : item.className.text.c_str();
     const std::u16string title = ControlTitle(item.title);
     const DWORD style = (item.style & ~static_cast<DWORD>(WS_POPUP)) | WS_CHILD;
-    HWND control = CreateWindowExW(item.exStyle | WS_EX_NOPARENTNOTIFY, className, title.c_str(), style,
-                                   DluToPixelsX(item.x, base), DluToPixelsY(item.y, base), DluToPixelsX(item.cx, base),
-                                   DluToPixelsY(item.cy, base), dlg, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(item.id)),
-                                   instance,
-                                   item.creationData.empty() ? nullptr : const_cast<BYTE*>(item.creationData.data()));
+    HWND control =
+        CreateWindowExW(item.exStyle | WS_EX_NOPARENTNOTIFY, className, title.c_str(), style,
+                        DluToPixelsX(item.x, base), DluToPixelsY(item.y, base), DluToPixelsX(item.cx, base),
+                        DluToPixelsY(item.cy, base), dlg, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(item.id)),
+                        instance, item.creationData.empty() ? nullptr : const_cast<BYTE*>(item.creationData.data()));
     if (!control) {
       if (spec.style & DS_NOFAILCREATE) continue;
       return false;

@@ -21,8 +21,8 @@ bool IsHollow(HBRUSH brush) {
 // The background in the brush the dialog (or its procedure) answers to WM_CTLCOLORDLG.
 LRESULT EraseBackground(HWND dlg, HDC dc) {
   if (!dc) return 0;
-  auto brush = reinterpret_cast<HBRUSH>(SendMessageW(dlg, WM_CTLCOLORDLG, reinterpret_cast<WPARAM>(dc),
-                                                     reinterpret_cast<LPARAM>(dlg)));
+  auto brush = reinterpret_cast<HBRUSH>(
+      SendMessageW(dlg, WM_CTLCOLORDLG, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(dlg)));
   if (!brush) brush = GetSysColorBrush(COLOR_3DFACE);
   if (IsHollow(brush)) return TRUE;  // the window behind shows through
   RECT client;

@@ -11,8 +11,8 @@ CCaptionButton::CCaptionButton(CKtkSkinFrameData* owner, UINT command, int hitCo
     : m_nCommand(command), m_pOwner(owner), m_nHitCode(hitCode), m_nPart(part), m_bEnabled(enabled) {}
 
 int CCaptionButton::GetState(BOOL active) const {
-  const bool hot = m_pOwner->m_pHotButton == this &&
-                   (m_pOwner->m_pPressedButton == nullptr || m_pOwner->m_pPressedButton == this);
+  const bool hot =
+      m_pOwner->m_pHotButton == this && (m_pOwner->m_pPressedButton == nullptr || m_pOwner->m_pPressedButton == this);
   const bool pressed = m_pOwner->m_pPressedButton == this;
   const int state = !m_bEnabled ? 4 : hot && pressed ? 3 : hot ? 2 : 1;
   return active ? state : state + 4;

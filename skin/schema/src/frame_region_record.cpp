@@ -11,7 +11,13 @@
 
 namespace {
 
-enum : int { kTransparent = 2201, kImageCount = 2401, kImageFile = 3001, kSizingMargins = 3601, kTransparentColor = 3809 };
+enum : int {
+  kTransparent = 2201,
+  kImageCount = 2401,
+  kImageFile = 3001,
+  kSizingMargins = 3601,
+  kTransparentColor = 3809
+};
 constexpr COLORREF kMagenta = RGB(255, 0, 255);
 constexpr COLORREF kNoColor = 0xFFFFFFFFu;
 
@@ -81,7 +87,8 @@ bool Render(CKtkSkinManagerClass& windowClass, int part, int width, int height, 
   const int rows = GetDIBits(dc, bitmap, 0, static_cast<UINT>(height), out->pixels.data(), &info, DIB_RGB_COLORS);
   DeleteObject(bitmap);
   DeleteDC(dc);
-  out->key = (static_cast<uint32_t>(GetRValue(key)) << 16) | (static_cast<uint32_t>(GetGValue(key)) << 8) | GetBValue(key);
+  out->key =
+      (static_cast<uint32_t>(GetRValue(key)) << 16) | (static_cast<uint32_t>(GetGValue(key)) << 8) | GetBValue(key);
   return rows == height;
 }
 
@@ -170,9 +177,10 @@ std::shared_ptr<KtkFrameRegionRecord> KtkMakeFrameRegionRecord(CKtkSkinManagerCl
   for (const Plan& plan : plans) {
     KtkFrameEdgeRegion& edge = record->edges[plan.edge];
     EdgePixels pixels;
-    const bool ok = plan.horizontal ? Render(windowClass, plan.part, 0, plan.edge == kEdgeTop ? captionHeight : sideWidth,
-                                             true, false, &pixels, &edge.margins)
-                                    : Render(windowClass, plan.part, sideWidth, 0, false, true, &pixels, &edge.margins);
+    const bool ok = plan.horizontal
+                        ? Render(windowClass, plan.part, 0, plan.edge == kEdgeTop ? captionHeight : sideWidth, true,
+                                 false, &pixels, &edge.margins)
+                        : Render(windowClass, plan.part, sideWidth, 0, false, true, &pixels, &edge.margins);
     if (!ok) continue;
     edge.present = true;
     if (plan.edge == kEdgeTop && windowWidth < edge.margins.left + edge.margins.right) {

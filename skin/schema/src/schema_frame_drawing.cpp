@@ -173,9 +173,8 @@ int CKtkSkinManagerSchema::LayoutCaptionButtons(HDC dc, CKtkSkinFrameData* frame
     buttonHeight = h - n * m.m_cxBorder - 7;
     offset -= 1;
   }
-  const SIZE size = (exStyle & WS_EX_TOOLWINDOW)
-                        ? SIZE{buttonHeight, buttonHeight}
-                        : GetCaptionButtonSize(KtkSchemaClass(*this, u"WINDOW"), buttonHeight);
+  const SIZE size = (exStyle & WS_EX_TOOLWINDOW) ? SIZE{buttonHeight, buttonHeight}
+                                                 : GetCaptionButtonSize(KtkSchemaClass(*this, u"WINDOW"), buttonHeight);
   const int top = (h - buttonHeight) / 2 + offset + box.top;
   int left = box.right - size.cx - n - 2;
   int begins = box.right - borders.right;
@@ -216,10 +215,10 @@ void CKtkSkinManagerSchema::DrawFrame(HDC dc, CKtkSkinFrameData* frame) {
   std::lock_guard<std::mutex> lock(m_frameLock);
   CKtkBufferDC buffer(dc, RECT{0, 0, width, b.top});
   HDC target = buffer.GetSafeHdc() ? buffer.GetSafeHdc() : dc;
-  const int captionPart = tool                      ? kPartSmallCaption
-                          : (style & WS_MAXIMIZE)   ? kPartMaxCaption
+  const int captionPart = tool                    ? kPartSmallCaption
+                          : (style & WS_MAXIMIZE) ? kPartMaxCaption
                           : (style & WS_MINIMIZE) ? kPartMinCaption
-                                                    : kPartCaption;
+                                                  : kPartCaption;
   windowClass->DrawThemeBackground(target, captionPart, state, RECT{0, 0, width, b.top});
 
   const int m = CountFrameBorders(style, exStyle, TRUE, FALSE) - m_metrics->m_cyBorder;

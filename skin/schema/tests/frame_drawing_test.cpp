@@ -102,8 +102,8 @@ TEST_F(FrameDrawing, MaximisedTopLevelWindowTakesItsBordersFromTheSystem) {
 }
 
 TEST_F(FrameDrawing, CaptionButtonSizeKeepsTheCloseImagesProportions) {
-  skin_.Solid("wide.bmp", 90, 20, kClose);   // three frames of 30 x 20
-  skin_.Solid("thin.bmp", 4, 2, kClose);     // eight images in four pixels
+  skin_.Solid("wide.bmp", 90, 20, kClose);  // three frames of 30 x 20
+  skin_.Solid("thin.bmp", 4, 2, kClose);    // eight images in four pixels
   const struct {
     std::u16string lines;
     SIZE expected;
@@ -136,9 +136,9 @@ TEST_F(FrameDrawing, CaptionEdgesButtonsAndTitle) {
   frame.m_bActive = TRUE;
   schema_->DrawFrame(canvas.dc(), &frame);
   EXPECT_EQ(canvas.At(100, 3), kActive);
-  EXPECT_EQ(canvas.At(0, 50), kEdge);        // left edge
-  EXPECT_EQ(canvas.At(199, 50), kEdge);      // right edge
-  EXPECT_EQ(canvas.At(100, 99), kEdge);      // bottom edge
+  EXPECT_EQ(canvas.At(0, 50), kEdge);                 // left edge
+  EXPECT_EQ(canvas.At(199, 50), kEdge);               // right edge
+  EXPECT_EQ(canvas.At(100, 99), kEdge);               // bottom edge
   EXPECT_EQ(canvas.At(100, 50), RGB(255, 255, 255));  // the client is left alone
   const RECT close = frame.m_captionButtons[0]->m_rect, minimize = frame.m_captionButtons[1]->m_rect;
   EXPECT_EQ(close.right - close.left, close.bottom - close.top);  // a border-fill part is square

@@ -81,8 +81,8 @@ class TestFrame : public CKtkSkinFrameData {
             const char16_t* title = u"Frame")
       : schema_(schema) {
     CKtkDrawHelpers::RegisterPlainWindowClass(GetModuleHandleW(nullptr), u"KtkFrameTest", 0, nullptr, nullptr);
-    window_ = CreateWindowExW(exStyle, u"KtkFrameTest", title, style, 10, 20, width, height, nullptr, nullptr,
-                              nullptr, nullptr);
+    window_ = CreateWindowExW(exStyle, u"KtkFrameTest", title, style, 10, 20, width, height, nullptr, nullptr, nullptr,
+                              nullptr);
     brush_ = CreateSolidBrush(RGB(1, 2, 3));
     if (schema_) m_rcBorders = schema_->GetFrameBorders(this);
   }

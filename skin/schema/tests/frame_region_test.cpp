@@ -25,9 +25,9 @@ class FrameRegion : public ::testing::Test {
       return kFace;
     });
     skin_.Solid("side.bmp", 4, 10, kFace);
-    return skin_.Load({u"[SysMetrics]", u"CaptionBarHeight = 19", u"[Window]", u"ImageCount = 1",
-                       u"ImageLayout = 2", u"[Window.1]", u"ImageFile = caption.bmp", u"SizingMargins = 6, 0, 6, 0",
-                       u"[Window.7]", u"ImageFile = side.bmp", u"[Window.8]", u"ImageFile = side.bmp", u"[Window.9]",
+    return skin_.Load({u"[SysMetrics]", u"CaptionBarHeight = 19", u"[Window]", u"ImageCount = 1", u"ImageLayout = 2",
+                       u"[Window.1]", u"ImageFile = caption.bmp", u"SizingMargins = 6, 0, 6, 0", u"[Window.7]",
+                       u"ImageFile = side.bmp", u"[Window.8]", u"ImageFile = side.bmp", u"[Window.9]",
                        u"ImageFile = side.bmp"});
   }
   static bool In(HRGN region, int x, int y) { return PtInRegion(region, x, y) != 0; }

@@ -11,8 +11,8 @@ namespace {
 TEST(FrameRegionThreads, ReloadingMetricsWhileRegionsAreBuilt) {
   frame_test::SkinFolder skin;
   skin.Bmp("caption.bmp", 40, 20, [](int x, int y) { return x + y < 3 ? RGB(255, 0, 255) : RGB(90, 90, 90); });
-  CKtkSkinManagerSchema* schema = skin.Load({u"[Window]", u"ImageLayout = 2", u"[Window.1]",
-                                             u"ImageFile = caption.bmp", u"SizingMargins = 6, 0, 6, 0"});
+  CKtkSkinManagerSchema* schema = skin.Load(
+      {u"[Window]", u"ImageLayout = 2", u"[Window.1]", u"ImageFile = caption.bmp", u"SizingMargins = 6, 0, 6, 0"});
   frame_test::TestFrame frame(schema, WS_POPUP | WS_CAPTION, 0, 200, 100);
   frame.m_rcBorders.top = 20;
   std::thread reloader([schema] {
