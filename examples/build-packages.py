@@ -1,5 +1,5 @@
 #!/usr/bin/python3
-"""Writes garden-project.xmind and office-move.mmap, the example packages of the project.
+"""Writes garden-project.xmind, topic-shapes.xmind and office-move.mmap, the example packages of the project.
 
 Run from this folder; the packages are committed, this script shows what is in them.
 """
@@ -76,6 +76,48 @@ XMIND_MANIFEST = """<?xml version="1.0" encoding="UTF-8" standalone="no"?>
   <file-entry full-path="META-INF/" media-type=""/>
   <file-entry full-path="META-INF/manifest.xml" media-type="text/xml"/>
 </manifest>
+"""
+
+SHAPES_CONTENT = """<?xml version="1.0" encoding="UTF-8" standalone="no"?>
+<xmap-content xmlns="urn:xmind:xmap:xmlns:content:2.0" xmlns:fo="http://www.w3.org/1999/XSL/Format" xmlns:svg="http://www.w3.org/2000/svg" xmlns:xhtml="http://www.w3.org/1999/xhtml" xmlns:xlink="http://www.w3.org/1999/xlink" version="2.0">
+  <sheet id="s1">
+    <topic id="t1" structure-class="org.xmind.ui.logic.right" style-id="st1">
+      <title>Topic shapes</title>
+      <children>
+        <topics type="attached">
+          <topic id="t2" style-id="st2"><title>Rectangle</title></topic>
+          <topic id="t3" style-id="st3"><title>Diamond</title></topic>
+          <topic id="t4" style-id="st4"><title>No border</title></topic>
+          <topic id="t5" style-id="st5"><title>Underline</title></topic>
+          <topic id="t6"><title>Rounded</title></topic>
+        </topics>
+      </children>
+    </topic>
+    <title>Shapes</title>
+  </sheet>
+</xmap-content>
+"""
+
+SHAPES_STYLES = """<?xml version="1.0" encoding="UTF-8" standalone="no"?>
+<xmap-styles xmlns="urn:xmind:xmap:xmlns:style:2.0" xmlns:fo="http://www.w3.org/1999/XSL/Format" xmlns:svg="http://www.w3.org/2000/svg" version="2.0">
+  <styles>
+    <style id="st1" type="topic">
+      <topic-properties fo:font-size="16pt" fo:font-weight="bold" shape-class="org.xmind.topicShape.ellipse" svg:fill="#FFF2CC" border-line-color="#996600"/>
+    </style>
+    <style id="st2" type="topic">
+      <topic-properties shape-class="org.xmind.topicShape.rect"/>
+    </style>
+    <style id="st3" type="topic">
+      <topic-properties shape-class="org.xmind.topicShape.diamond" svg:fill="#E2F0D9"/>
+    </style>
+    <style id="st4" type="topic">
+      <topic-properties shape-class="org.xmind.topicShape.noBorder" svg:fill="#E0F0FF"/>
+    </style>
+    <style id="st5" type="topic">
+      <topic-properties shape-class="org.xmind.topicShape.underline"/>
+    </style>
+  </styles>
+</xmap-styles>
 """
 
 MM_DOCUMENT = """<?xml version="1.0" encoding="UTF-8" standalone="no"?>
@@ -163,6 +205,12 @@ def write(path, entries):
 write("garden-project.xmind", [
     ("content.xml", XMIND_CONTENT),
     ("styles.xml", XMIND_STYLES),
+    ("META-INF/manifest.xml", XMIND_MANIFEST),
+])
+
+write("topic-shapes.xmind", [
+    ("content.xml", SHAPES_CONTENT),
+    ("styles.xml", SHAPES_STYLES),
     ("META-INF/manifest.xml", XMIND_MANIFEST),
 ])
 

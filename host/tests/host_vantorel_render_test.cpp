@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <regex>
 #include <string>
 
@@ -223,10 +224,49 @@ TEST_F(VantorelRender, LisbonTripProbes) {
 // The three examples against their golden pictures, within the tolerance that absorbs
 // antialiasing differences: a mean difference of at most 2 per channel and under 0.5% of
 // pixels off by more than 32. KX2_UPDATE_GOLDEN=1 writes the goldens anew (look at them).
+// Each host topic shape value draws as its engine kind, sized so that the kind's text
+// rectangle holds the text.
+TEST_F(VantorelRender, TopicShapesDrawAsTheirKinds) {
+  const std::string png = Out("shapes.png");
+  const RunResult r = RunVantorel("render topic-shapes.xmind -o '" + png + "' --json");
+  ASSERT_EQ(r.code, 0) << r.out;
+  Picture pic(png);
+  ASSERT_TRUE(pic.ok());
+  std::map<std::string, Box> box, text;
+  for (const char* name : {"", "/Rectangle", "/Diamond", "/No border", "/Underline", "/Rounded"}) {
+    const std::string path = std::string("Topic shapes") + name;
+    ASSERT_TRUE(BoxOf(r.out, path, "box", &box[name])) << path;
+    ASSERT_TRUE(BoxOf(r.out, path, "text-box", &text[name])) << path;
+    EXPECT_TRUE(box[name].Contains(text[name])) << path;
+  }
+  auto midY = [](const Box& b) { return b.y + b.height / 2; };
+  // The ellipse: white in the box's corner, its fill between the text and its left end.
+  const Box& root = box[""];
+  EXPECT_EQ(pic.At(root.x + 3, root.y + 3), 0xFFFFFFu);
+  EXPECT_EQ(pic.At((root.x + text[""].x) / 2, midY(root)), 0xFFF2CCu);
+  // The diamond: white corners, its fill beside the text.
+  const Box& diamond = box["/Diamond"];
+  EXPECT_EQ(pic.At(diamond.x + 3, diamond.y + 3), 0xFFFFFFu);
+  EXPECT_EQ(pic.At(diamond.Right() - 3, diamond.Bottom() - 3), 0xFFFFFFu);
+  EXPECT_EQ(pic.At(text["/Diamond"].x - 4, midY(diamond)), 0xE2F0D9u);
+  // No border: the fill reaches the box's edge.
+  const Box& bare = box["/No border"];
+  EXPECT_EQ(pic.At(bare.x + 1, midY(bare)), 0xE0F0FFu);
+  EXPECT_EQ(pic.At(bare.x + bare.width / 2, bare.y + 1), 0xE0F0FFu);
+  // The underline: a line along the bottom, nothing along the top or the sides.
+  const Box& under = box["/Underline"];
+  EXPECT_FALSE(pic.Near(under.x + under.width / 2, under.y + 1, 1, 0x7F7F7F, 60));
+  EXPECT_FALSE(pic.Near(under.Right() - 1, midY(under), 1, 0x7F7F7F, 60));
+  EXPECT_TRUE(pic.Near(under.x + under.width / 2, under.Bottom(), 1, 0x7F7F7F, 60));
+  // The rectangle's corner is its line; the rounded rectangle's is not.
+  EXPECT_TRUE(pic.Near(box["/Rectangle"].x, box["/Rectangle"].y, 1, 0x7F7F7F, 60));
+  EXPECT_EQ(pic.At(box["/Rounded"].x, box["/Rounded"].y), 0xFFFFFFu);
+}
+
 TEST_F(VantorelRender, ExamplesMatchTheirGoldenPictures) {
   const std::string golden = std::string(KX2_SOURCE_DIR) + "/host/tests/golden/";
   const char* update = std::getenv("KX2_UPDATE_GOLDEN");
-  for (const char* map : {"lisbon-trip.mm", "garden-project.xmind", "office-move.mmap"}) {
+  for (const char* map : {"lisbon-trip.mm", "garden-project.xmind", "office-move.mmap", "topic-shapes.xmind"}) {
     const std::string name = std::string("render-") + map + ".png";
     const std::string png = update && std::string(update) == "1" ? golden + name : Out(name);
     const RunResult r = RunVantorel(std::string("render ") + map + " -o '" + png + "'");

@@ -72,7 +72,7 @@ int RenderMap(const RenderRequest& request) {
       b.Set("folded", t.folded && !t.children.empty());
       if (t.visible) {
         b.Set("box", PixelBox(painted.map, t.box));
-        MapBox text{t.box.x + kPadX, t.box.y + kPadY, t.textWidth, t.textHeight};
+        MapBox text{t.box.x + t.textX, t.box.y + t.textY, t.textWidth, t.textHeight};
         b.Set("text-box", PixelBox(painted.map, text));
       }
       boxes.Push(std::move(b));

@@ -124,7 +124,7 @@ void BM_PlainCairo(benchmark::State& state) {
                              t.bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
       cairo_set_font_size(cr, t.size / 100.0 * kDpi / 72.0);
       rgb(cr, t.textColor);
-      cairo_move_to(cr, X(t.box.x + kPadX), Y(t.box.y + kPadY + t.textHeight * 0.8));
+      cairo_move_to(cr, X(t.box.x + t.textX), Y(t.box.y + t.textY + t.textHeight * 0.8));
       cairo_show_text(cr, texts[i].c_str());
     }
     cairo_destroy(cr);

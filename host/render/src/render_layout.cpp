@@ -53,12 +53,20 @@ void AddTopic(const Value& node, int parent, int level, const std::string& paren
   if (const Value* bold = Path(node, {"style", "bold"}); bold && bold->kind() == Value::Kind::Int)
     t.bold = bold->integer() != 0;
   ColorAt(node, {"style", "color"}, &t.textColor);
-  ColorAt(node, {"format", "fill", "color"}, &t.fillColor);
+  // A topic's fill is in its format (FreeMind, MindManager) or in the line-and-fill object
+  // attached to it (XMind).
+  if (!ColorAt(node, {"format", "fill", "color"}, &t.fillColor))
+    ColorAt(node, {"line-and-fill -1", "fill", "color"}, &t.fillColor);
   if (!ColorAt(node, {"format", "line", "line", "color"}, &t.lineColor))
     ColorAt(node, {"format", "line", "color"}, &t.lineColor);
   if (!ColorAt(node, {"line-and-fill -1", "line", "line", "color"}, &t.branchColor) && parent >= 0)
     t.branchColor = scene.topics[static_cast<size_t>(parent)].branchColor;
   t.folded = IntAt(node, {"format", "folded"}, 0) != 0;
+  if (const Value* shape = Path(node, {"format", "shape"}); shape && shape->kind() == Value::Kind::Int)
+    t.shape = static_cast<int32_t>(std::clamp<int64_t>(shape->integer(), INT32_MIN + 1, INT32_MAX));
+  t.kind = TopicKindOf(t.shape);
+  // A shape without border draws no line.
+  if (t.shape == -1) t.lineColor = 0;
   const int index = static_cast<int>(scene.topics.size());
   scene.topics.push_back(std::move(t));
   if (parent >= 0) scene.topics[static_cast<size_t>(parent)].children.push_back(index);
@@ -171,11 +179,46 @@ bool SceneFromDescription(const Value& document, MapScene* scene) {
   return true;
 }
 
-void LayOutScene(MapScene* scene, const MeasureTextFn& measure) {
+int32_t TopicKindOf(int32_t shape) {
+  // The values the importers map foreign shapes to (XMind, MindManager and FreeMind alike).
+  switch (shape) {
+    case -1:
+      return 402;  // no border: the rectangle, drawn without line
+    case 0:
+      return 400;  // a line under the text
+    case 1:
+      return 402;  // rectangle
+    case 2:
+      return 403;  // rounded rectangle
+    case 3:
+      return 404;  // octagon
+    case 4:
+      return 405;  // hexagon
+    case 5:
+      return 407;  // ellipse and circle
+    case 6:
+      return 406;  // diamond
+    default:
+      return 403;
+  }
+}
+
+void LayOutScene(MapScene* scene, const MeasureTextFn& measure, const ShapeAroundTextFn& shapeAround) {
   for (MapTopic& t : scene->topics) {
     measure(t, &t.textWidth, &t.textHeight);
-    t.box.width = t.textWidth + 2 * kPadX;
-    t.box.height = t.textHeight + 2 * kPadY;
+    const int32_t width = t.textWidth + 2 * kPadX, height = t.textHeight + 2 * kPadY;
+    int32_t x = 0, y = 0;
+    MapBox box;
+    if (shapeAround && shapeAround(t.kind, width, height, &box, &x, &y) && box.width > 0 && box.height > 0) {
+      t.box.width = box.width;
+      t.box.height = box.height;
+    } else {
+      t.box.width = width;
+      t.box.height = height;
+      x = y = 0;
+    }
+    t.textX = x + kPadX;
+    t.textY = y + kPadY;
   }
   for (size_t i = 0; i < scene->topics.size(); ++i)
     if (scene->topics[i].folded) Hide(*scene, static_cast<int>(i));

@@ -20,6 +20,7 @@
 #include <plastrum/format/PresentFill.h>
 #include <plastrum/format/PresentLine.h>
 #include <plastrum/format/PresentShape.h>
+#include <plastrum/format/ShapeHandler.h>
 #include <plastrum/present/canvas/PresentCanvas.h>
 #include <plastrum/present/designer/Designer.h>
 #include <plastrum/present/drawing/Canvas.h>
@@ -34,7 +35,6 @@
 namespace vantorel::cli {
 namespace {
 
-constexpr LONG kTopicKind = 403;     // rounded rectangle
 constexpr LONG kBranchKind = 102;    // cubic curve
 constexpr LONG kRelationKind = 200;  // curved relationship
 constexpr LONG kBoundaryKind = 304;  // rounded boundary
@@ -216,6 +216,20 @@ class TextMeasurer {
   }
   TextMeasurer(const TextMeasurer&) = delete;
   TextMeasurer& operator=(const TextMeasurer&) = delete;
+  // The designer's text rectangle of a topic kind: the shape whose text rectangle holds the
+  // padded text, and where that text lies in it.
+  bool ShapeAround(int32_t kind, int32_t width, int32_t height, MapBox* box, int32_t* x, int32_t* y) {
+    if (!designer_) return false;
+    const PresentTextSize text{width, height, 0};
+    const PresentTextRectRequest request{kind, &text, &text};
+    LONG out[6] = {};
+    if (!designer_->GetTextRect(&request, out)) return false;
+    box->width = out[0];
+    box->height = out[1];
+    *x = out[2];
+    *y = out[3];
+    return true;
+  }
   void operator()(const MapTopic& t, int32_t* width, int32_t* height) {
     const std::u16string text = t.text.empty() ? u" " : t.text;
     if (calligraphy_) {
@@ -251,39 +265,43 @@ class TextMeasurer {
 };
 
 // Styles interned once per distinct set of colours and arrows.
+// Shape styles as the host makes them: a shape context of the engine's default shape gets
+// the line and fill, is applied to a new shape (which interns the nested line and fills) and
+// the shape is interned through the engine's shape handler. One identifier per look.
 class StyleBook {
  public:
+  explicit StyleBook(IPresentEngine* engine) : engine_(engine) {}
   LONG Shape(uint32_t fillArgb, uint32_t lineArgb, int32_t width, uint8_t beginArrow = 0, uint8_t endArrow = 0) {
     const auto key = std::make_tuple(fillArgb, lineArgb, width, beginArrow, endArrow);
     if (auto it = ids_.find(key); it != ids_.end()) return it->second;
-    CPresentFill lineFill;
-    CPresentFill::SetDefault(lineFill, 1);
-    lineFill.v.solidColor = PresentColorRef(lineArgb, 0);
-    const int32_t lineFillId = PresentFillTable().Intern(lineFill);
-    CPresentLine line = CPresentLine::StandardEntry();
-    CPresentLine::SetFill(line, static_cast<uint32_t>(lineFillId));
-    line.v.width = width;
-    line.v.beginArrowType = beginArrow;
-    line.v.endArrowType = endArrow;
-    // Large arrowheads: a relationship's direction reads at a glance.
-    line.v.beginArrowSize = 8;
-    line.v.endArrowSize = 8;
-    const int32_t lineId = PresentLineTable().Intern(line);
-    CPresentFill fill;
-    CPresentFill::SetDefault(fill, 1);
-    fill.v.type = fillArgb ? 1 : 0;
-    fill.v.solidColor = PresentColorRef(fillArgb, 0);
-    const int32_t fillId = PresentFillTable().Intern(fill);
-    CPresentShape shape;
-    shape.SetDefault(1);
-    PresentLineTable().Assign(shape.v.lineID, static_cast<uint32_t>(lineId));
-    PresentFillTable().Assign(shape.v.fillID, static_cast<uint32_t>(fillId));
-    const LONG id = PresentShapeTable().Intern(shape);
+    IPresentShapeHandler* handler = engine_ ? engine_->GetShapeHandler() : nullptr;
+    // A context expanded from the default shape: every field common, so Apply carries all.
+    CPresentShape* shape = engine_ ? engine_->NewShape(nullptr) : nullptr;
+    IPresentShapeCtx* held = shape ? engine_->NewShapeCtx(shape) : nullptr;
+    LONG id = -1;
+    if (handler && held && shape) {
+      auto* context = static_cast<CPresentShapeCtx*>(held);
+      CPresentLineCtx& line = context->line;
+      line.fill.v.type = lineArgb ? 1 : 0;
+      line.fill.v.solidColor = PresentColorRef(lineArgb, 0);
+      line.v.width = width;
+      line.v.beginArrowType = beginArrow;
+      line.v.endArrowType = endArrow;
+      // Large arrowheads: a relationship's direction reads at a glance.
+      line.v.beginArrowSize = 8;
+      line.v.endArrowSize = 8;
+      context->fill.v.type = fillArgb ? 1 : 0;
+      context->fill.v.solidColor = PresentColorRef(fillArgb, 0);
+      if (held->Apply(shape)) id = handler->InternShape(shape);
+    }
+    if (shape) engine_->FreeShape(shape);
+    if (held) engine_->FreeShapeCtx(held);
     ids_.emplace(key, id);
     return id;
   }
 
  private:
+  IPresentEngine* engine_;
   std::map<std::tuple<uint32_t, uint32_t, int32_t, uint8_t, uint8_t>, LONG> ids_;
 };
 
@@ -311,6 +329,10 @@ POINT FoldMarkCentre(const MapTopic& t) {
 }
 bool ShowsFoldMark(const MapTopic& t) { return t.visible && t.folded && !t.children.empty(); }
 
+constexpr LONG kUnderlineKind = 400;
+// Where branches meet a topic: the middle of its side, or the line under an underlined one.
+LONG BranchY(const MapTopic& t) { return t.kind == kUnderlineKind ? t.box.Bottom() : t.box.MidY(); }
+
 bool SyncScene(IPresentCanvas* canvas, const MapScene& scene, StyleBook& styles, SyncCounts* counts) {
   // Boundaries first so that topics and branches lie over their fill.
   for (const MapBoundary& b : scene.boundaries) {
@@ -324,9 +346,10 @@ bool SyncScene(IPresentCanvas* canvas, const MapScene& scene, StyleBook& styles,
   for (size_t i = 1; i < scene.topics.size(); ++i) {
     const MapTopic& t = scene.topics[i];
     if (!t.visible) continue;
-    const MapBox& p = scene.topics[static_cast<size_t>(t.parent)].box;
-    const POINT a{t.side > 0 ? p.Right() : p.x, p.MidY()};
-    const POINT d{t.side > 0 ? t.box.x : t.box.Right(), t.box.MidY()};
+    const MapTopic& parent = scene.topics[static_cast<size_t>(t.parent)];
+    const MapBox& p = parent.box;
+    const POINT a{t.side > 0 ? p.Right() : p.x, BranchY(parent)};
+    const POINT d{t.side > 0 ? t.box.x : t.box.Right(), BranchY(t)};
     const LONG mid = (a.x + d.x) / 2;
     if (!SyncLine(canvas, kBranchKind, styles.Shape(0, t.branchColor, 150), {a, {mid, a.y}, {mid, d.y}, d}))
       return false;
@@ -335,18 +358,20 @@ bool SyncScene(IPresentCanvas* canvas, const MapScene& scene, StyleBook& styles,
   for (size_t i = 0; i < scene.topics.size(); ++i) {
     const MapTopic& t = scene.topics[i];
     if (!t.visible) continue;
-    PresentGeometryInfo geometry{t.box.width, t.box.height, 0, 0, nullptr, 0};
-    PresentObjectInfo info{nullptr, kTopicKind, styles.Shape(t.fillColor, t.lineColor, t.level == 0 ? 150 : 100),
-                           0,       &geometry,  LONG(i),
-                           0};
+    // An underline is the rectangle of its kind flattened onto the box's bottom edge.
+    const bool underline = t.kind == kUnderlineKind;
+    const LONG top = underline ? t.box.Bottom() : t.box.y;
+    PresentGeometryInfo geometry{t.box.width, underline ? 0 : t.box.height, 0, 0, nullptr, 0};
+    PresentObjectInfo info{
+        nullptr, t.kind, styles.Shape(t.fillColor, t.lineColor, t.level == 0 ? 150 : 100), 0, &geometry, LONG(i), 0};
     if (!canvas->SyncObject(&info)) return false;
     const POINT mark = FoldMarkCentre(t);
-    PresentFirstAnchor fold{2, mark.x - t.box.x, mark.y - t.box.y};
-    PresentSecondAnchor text{1, kPadX, kPadY, {t.textWidth, t.textHeight, 0}, 0, 0};
+    PresentFirstAnchor fold{2, mark.x - t.box.x, mark.y - top};
+    PresentSecondAnchor text{1, t.textX, t.textY - (top - t.box.y), {t.textWidth, t.textHeight, 0}, 0, 0};
     PresentSketchInfo sketch{};
     sketch.node = info.node;
     sketch.x = t.box.x;
-    sketch.y = t.box.y;
+    sketch.y = top;
     sketch.geometry = &geometry;
     sketch.first = ShowsFoldMark(t) ? &fold : nullptr;
     sketch.second = &text;
@@ -448,7 +473,7 @@ int PaintScene(const MapScene& scene, const PaintRequest& request, Painted* out,
     IPresentDesigner* designer = engine->GetDesigner();
     IPresentCanvas* canvas = designer ? designer->NewCanvas() : nullptr;
     IPresentContext* context = designer ? designer->NewContext() : nullptr;
-    StyleBook styles;
+    StyleBook styles(engine);
     double drawnMinX = 0, drawnMinY = 0;  // EMU
     PictureTarget target;
     std::unique_ptr<RenderOwner> owner;
@@ -550,7 +575,11 @@ int PaintScene(const MapScene& scene, const PaintRequest& request, Painted* out,
 
 void MeasureAndLayOut(MapScene* scene) {
   TextMeasurer measure;
-  LayOutScene(scene, [&](const MapTopic& t, int32_t* w, int32_t* h) { measure(t, w, h); });
+  LayOutScene(
+      scene, [&](const MapTopic& t, int32_t* w, int32_t* h) { measure(t, w, h); },
+      [&](int32_t kind, int32_t w, int32_t h, MapBox* box, int32_t* x, int32_t* y) {
+        return measure.ShapeAround(kind, w, h, box, x, y);
+      });
 }
 
 }  // namespace vantorel::cli

@@ -4,6 +4,7 @@
 // parent. Folded topics hide their subtrees.
 #pragma once
 
+#include <climits>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -21,6 +22,8 @@ struct MapBox {
   int32_t MidX() const { return x + width / 2; }
 };
 
+inline constexpr int32_t kUnknownShape = INT32_MIN;
+
 struct MapTopic {
   std::u16string text;
   std::string path;  // texts from the root joined by "/", as the import describes ends
@@ -32,12 +35,15 @@ struct MapTopic {
   uint32_t lineColor = 0xFF7F7F7Fu;  // ARGB
   uint32_t branchColor = 0xFF808080u;
   bool folded = false;
+  int32_t shape = kUnknownShape;  // the host's topic shape value, as the import set it
+  int32_t kind = 403;             // the engine's topic kind drawing it
   int level = 0;
   int parent = -1;
   int side = 1;  // +1 right of the root, -1 left
   bool visible = true;
   std::vector<int> children;
   int32_t textWidth = 0, textHeight = 0;  // measured, hundredths of a point
+  int32_t textX = 0, textY = 0;           // the text's corner inside the box
   MapBox box;
   int64_t subtreeHeight = 0;
 };
@@ -69,8 +75,18 @@ bool SceneFromDescription(const Value& document, MapScene* scene);
 // Text measuring: width and height in hundredths of a point of a topic's text in its style.
 using MeasureTextFn = std::function<void(const MapTopic&, int32_t* width, int32_t* height)>;
 
+// Shape sizing: the box of a topic's kind around its padded text (width and height in
+// hundredths of a point), and where the text's corner lies in it. False keeps the plain
+// rectangle: the box is the padded text.
+using ShapeAroundTextFn =
+    std::function<bool(int32_t kind, int32_t width, int32_t height, MapBox* box, int32_t* textX, int32_t* textY)>;
+
 // Places every visible topic and the boundaries; the scene's bounds enclose everything drawn.
-void LayOutScene(MapScene* scene, const MeasureTextFn& measure);
+void LayOutScene(MapScene* scene, const MeasureTextFn& measure, const ShapeAroundTextFn& shapeAround = nullptr);
+
+// The engine's topic kind for a host topic shape value; the rounded rectangle for values
+// the host does not know.
+int32_t TopicKindOf(int32_t shape);
 
 // Parses "#RRGGBB" into opaque ARGB; false for anything else.
 bool ParseHexColor(const std::string& text, uint32_t* argb);
