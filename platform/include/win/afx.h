@@ -128,3 +128,4 @@ class KX2_API CSimpleException : public CException {
 #include "win/afx_types.h"
 #include "win/afx_dc.h"
 #include "win/afx_wnd.h"
+#include "win/afx_filedialog.h"
