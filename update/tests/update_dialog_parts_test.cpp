@@ -126,14 +126,15 @@ class FeedDownloadWorkerTest : public updatetest::FeedServerTest {
 TEST_F(FeedDownloadWorkerTest, PostsProgressAndTheResult) {
   const std::string body = Feed("1", "7", "0", "0", "http://example.test/new") + std::string(3000, ' ');
   Serve(renewal::FeedFileName(0), body);
-  renewal::OnlineUpdateVersioinCheck check;
-  renewal::FeedDownloadWorker worker(check, target_, 0, 5s);
+  renewal::FeedDownloadWorker worker(target_, 0, 5s);
   ASSERT_TRUE(worker.Start());
   ASSERT_TRUE(PumpUntilResult(10s));
   EXPECT_EQ(*posted_.result, S_OK);
   EXPECT_GE(posted_.progressMessages, 1);
   EXPECT_EQ(posted_.lastMaximum, body.size());
   worker.Cancel();  // joins a finished thread
+  renewal::OnlineUpdateVersioinCheck check;
+  check.SetFeedPath(renewal::LocalFeedPath(0));
   renewal::FeedVersion current{1, 6, 0, 0};
   EXPECT_EQ(check.CompareWithFeed(&current), 0);
   EXPECT_EQ(ReadAll(Local(0)), body);
@@ -146,8 +147,7 @@ TEST_F(FeedDownloadWorkerTest, CancelEndsAtOnceAndSilenceFails) {
   const std::string good = Feed("2", "0", "0", "0");
   Serve(renewal::FeedFileName(0), good);
   {
-    renewal::OnlineUpdateVersioinCheck check;
-    renewal::FeedDownloadWorker worker(check, target_, 0, 5s);
+    renewal::FeedDownloadWorker worker(target_, 0, 5s);
     ASSERT_TRUE(worker.Start());
     ASSERT_TRUE(PumpUntilResult(10s));
     ASSERT_TRUE(Requested(SentPath(0)));
@@ -155,8 +155,7 @@ TEST_F(FeedDownloadWorkerTest, CancelEndsAtOnceAndSilenceFails) {
   for (const char* kind : {"silent", "stall"}) {
     Command("answer " + FeedPath(0) + " " + kind);
     posted_ = Posted{};
-    renewal::OnlineUpdateVersioinCheck check;
-    renewal::FeedDownloadWorker worker(check, target_, 0, 60s);
+    renewal::FeedDownloadWorker worker(target_, 0, 60s);
     ASSERT_TRUE(worker.Start());
     ASSERT_TRUE(Requested(SentPath(0))) << kind;
     auto began = std::chrono::steady_clock::now();
@@ -169,8 +168,7 @@ TEST_F(FeedDownloadWorkerTest, CancelEndsAtOnceAndSilenceFails) {
   for (const char* kind : {"silent", "stall", "short"}) {
     Command("answer " + FeedPath(0) + " " + kind);
     posted_ = Posted{};
-    renewal::OnlineUpdateVersioinCheck check;
-    renewal::FeedDownloadWorker worker(check, target_, 0, 300ms);
+    renewal::FeedDownloadWorker worker(target_, 0, 300ms);
     ASSERT_TRUE(worker.Start());
     ASSERT_TRUE(PumpUntilResult(10s)) << kind;
     EXPECT_NE(*posted_.result, S_OK) << kind;

@@ -54,17 +54,13 @@ std::chrono::milliseconds DownloadStallLimit() {
   return std::chrono::milliseconds(ms);
 }
 
-FeedDownloadWorker::FeedDownloadWorker(OnlineUpdateVersioinCheck& check, HWND target, DWORD flags,
-                                       std::chrono::milliseconds stallLimit)
-    : check_(check), target_(target), flags_(flags) {
+FeedDownloadWorker::FeedDownloadWorker(HWND target, DWORD flags, std::chrono::milliseconds stallLimit)
+    : target_(target), flags_(flags) {
   check_.LimitSilenceTo(stallLimit);
   check_.StopWhen(&cancel_);
 }
 
-FeedDownloadWorker::~FeedDownloadWorker() {
-  Cancel();
-  check_.StopWhen(nullptr);
-}
+FeedDownloadWorker::~FeedDownloadWorker() { Cancel(); }
 
 BOOL FeedDownloadWorker::Start() {
   if (thread_) return TRUE;

@@ -7,10 +7,12 @@
 #include <kx2/Module.h>
 #include <kx2/Utf.h>
 #include <renewal/Renewal.h>
+#include <renewal/UpdateDialog.h>
 #include <toolkit/SystemLibrary.h>
 #include <win/crt.h>
 #include <win/module.h>
 #include <win/shell.h>
+#include <win/user.h>
 
 namespace {
 
@@ -27,7 +29,7 @@ using FennicRunProc = void(WINAPI*)(LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR)
 
 }  // namespace
 
-KX2_EXPORT_ORDINALS({2, "CheckOnlineUpdate"}, {3, "InitOnlineUpdate"});
+KX2_EXPORT_ORDINALS({1, "StartOnlineUpdate"}, {2, "CheckOnlineUpdate"}, {3, "InitOnlineUpdate"});
 
 extern "C" RENEWAL_API int CheckOnlineUpdate(int major, int minor, int patch, int revision, int flags) {
   return kx2::Guard(1, [&] {
@@ -38,6 +40,22 @@ extern "C" RENEWAL_API int CheckOnlineUpdate(int major, int minor, int patch, in
     check.DownloadFeed(&callback, static_cast<DWORD>(flags));
     renewal::FeedVersion current{major, minor, patch, revision};
     return check.CompareWithFeed(&current);
+  });
+}
+
+extern "C" RENEWAL_API int StartOnlineUpdate(int major, int minor, int patch, int revision, int flags) {
+  return kx2::Guard(1, [&] {
+    auto began = std::chrono::steady_clock::now();
+    renewal::BindCallback callback(_time64(nullptr) + 3);
+    renewal::OnlineUpdateVersioinCheck check;
+    check.LimitDownloadTo(began + kCheckLimit);
+    check.DownloadFeed(&callback, static_cast<DWORD>(flags));
+    renewal::UpdateFeedInfo feed;
+    check.ReadFeed(&feed);
+    renewal::UpdateDlg dialog(renewal::FeedVersion{major, minor, patch, revision}, static_cast<DWORD>(flags), feed.url);
+    // Over the host's window that is active, as the dialog of a host command.
+    dialog.DoModal(GetActiveWindow());
+    return 1;
   });
 }
 

@@ -126,16 +126,26 @@ std::u16string TemporaryName(const std::u16string& feed) {
 
 }  // namespace
 
+std::u16string LocalFeedFolder() {
+  char16_t temp[kMaxPath + 1] = {};
+  DWORD length = GetTempPathW(kMaxPath, temp);
+  if (length == 0 || length > kMaxPath) return u"";
+  std::u16string folder(temp, length);
+  if (!folder.empty() && folder.back() != u'\\') folder += u'\\';
+  return folder + u"Taloria\\";
+}
+
+std::u16string LocalFeedPath(DWORD flags) {
+  std::u16string folder = LocalFeedFolder();
+  return folder.empty() ? folder : folder + FeedFileName(flags);
+}
+
 HRESULT OnlineUpdateVersioinCheck::DownloadFeed(IBindStatusCallback* callback, DWORD flags) {
   std::string address = BaseAddress() + "//updates//" + kx2::Utf16ToUtf8(FeedFileName(flags));
   if (address.size() > kMaxPath) return kDownloadFailure;
 
-  char16_t temp[kMaxPath + 1] = {};
-  DWORD length = GetTempPathW(kMaxPath, temp);
-  if (length == 0 || length > kMaxPath) return S_FALSE;
-  std::u16string folder(temp, length);
-  if (!folder.empty() && folder.back() != u'\\') folder += u'\\';
-  folder += u"Taloria\\";
+  std::u16string folder = LocalFeedFolder();
+  if (folder.empty()) return S_FALSE;
   DWORD attributes = GetFileAttributesW(folder.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
     if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return S_FALSE;

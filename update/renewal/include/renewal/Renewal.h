@@ -39,6 +39,10 @@ constexpr DWORD kFeedYearly = 1;
 
 // The feed file name the flags pick.
 RENEWAL_API const char16_t* FeedFileName(DWORD flags);
+// Where downloads keep the feed: the temporary folder's "Taloria\" (empty when there is no
+// temporary folder), and the feed file the flags pick in it.
+RENEWAL_API std::u16string LocalFeedFolder();
+RENEWAL_API std::u16string LocalFeedPath(DWORD flags);
 
 // Stops a download running on another thread at once: the transfer waits on a handle that
 // Cancel wakes.
@@ -147,6 +151,8 @@ RENEWAL_API void RenewalProcessDetach();
 }  // namespace renewal
 
 extern "C" {
+// Shows the modal update dialog for the feed the flags pick; 1 once it has closed.
+RENEWAL_API int StartOnlineUpdate(int major, int minor, int patch, int revision, int flags);
 // 0 when the feed announces a newer version than the one given, else 1.
 RENEWAL_API int CheckOnlineUpdate(int major, int minor, int patch, int revision, int flags);
 // Hands the usage report to the launcher library: 1 after Fennic_Run ran, 0 when the

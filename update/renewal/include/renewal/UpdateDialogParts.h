@@ -74,8 +74,7 @@ RENEWAL_API std::chrono::milliseconds DownloadStallLimit();
 // destructor) stops the transfer at once and joins the thread.
 class RENEWAL_API FeedDownloadWorker {
  public:
-  // `check` receives the feed path and must outlive the worker.
-  FeedDownloadWorker(OnlineUpdateVersioinCheck& check, HWND target, DWORD flags, std::chrono::milliseconds stallLimit);
+  FeedDownloadWorker(HWND target, DWORD flags, std::chrono::milliseconds stallLimit);
   ~FeedDownloadWorker();
   FeedDownloadWorker(const FeedDownloadWorker&) = delete;
   FeedDownloadWorker& operator=(const FeedDownloadWorker&) = delete;
@@ -89,7 +88,8 @@ class RENEWAL_API FeedDownloadWorker {
  private:
   static DWORD WINAPI Run(void* self);
 
-  OnlineUpdateVersioinCheck& check_;
+  // Only the worker's thread touches it while the thread runs.
+  OnlineUpdateVersioinCheck check_;
   HWND target_;
   DWORD flags_;
   DownloadCancel cancel_;

@@ -1,0 +1,156 @@
+// The update dialog. Its download runs on a worker thread, so the dialog shows "checking"
+// with a live Cancel while the feed arrives, and a transfer that goes silent ends as a
+// network problem instead of holding the dialog.
+#include <kx2/Module.h>
+#include <renewal/UpdateDialog.h>
+#include <win/commctrl.h>
+#include <win/dialog.h>
+#include <win/user.h>
+
+namespace renewal {
+
+namespace {
+
+constexpr UINT kMarqueeMs = 70;
+constexpr int kBannerMargin = 10;
+
+INT_PTR CALLBACK UpdateDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITDIALOG) {
+    SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+    return reinterpret_cast<UpdateDlg*>(lParam)->OnInitDialog(dialog);
+  }
+  auto* self = reinterpret_cast<UpdateDlg*>(GetWindowLongPtrW(dialog, DWLP_USER));
+  if (!self) return FALSE;
+  switch (message) {
+    case WM_COMMAND:
+      if (HIWORD(wParam) != BN_CLICKED) return FALSE;
+      switch (LOWORD(wParam)) {
+        case kIdUpdateButton:
+          self->OnUpdateButton();
+          return TRUE;
+        case IDOK:
+          self->OnOK();
+          return TRUE;
+        case IDCANCEL:
+          self->OnCancel();
+          return TRUE;
+      }
+      return FALSE;
+    case WM_CLOSE:
+      self->OnClose();
+      return TRUE;
+    case kDownloadProgressMessage:
+      self->OnDownloadProgress(wParam, lParam);
+      return TRUE;
+    case kDownloadDoneMessage:
+      self->OnDownloadDone(static_cast<HRESULT>(static_cast<uint32_t>(wParam)));
+      return TRUE;
+    case WM_DESTROY:
+      self->OnDestroy();
+      return FALSE;
+  }
+  return FALSE;
+}
+
+}  // namespace
+
+UpdateDlg::UpdateDlg(const FeedVersion& current, DWORD flags, std::u16string url)
+    : current_(current),
+      flags_(flags),
+      url_(std::move(url)),
+      state_(flags & kFlagConfirmClose ? kStateNewer : kStateChecking) {
+  // The feed the export read, until the dialog's own download brings it anew.
+  check_.SetFeedPath(LocalFeedPath(flags));
+}
+
+UpdateDlg::~UpdateDlg() = default;
+
+INT_PTR UpdateDlg::DoModal(HWND owner) {
+  INITCOMMONCONTROLSEX classes{sizeof(INITCOMMONCONTROLSEX), ICC_PROGRESS_CLASS};
+  InitCommonControlsEx(&classes);
+  return DialogBoxParamW(Kx2ThisModule(), MAKEINTRESOURCEW(kUpdateDialogId), owner, &UpdateDialogProc,
+                         reinterpret_cast<LPARAM>(this));
+}
+
+BOOL UpdateDlg::OnInitDialog(HWND dialog) {
+  windows_.dialog = dialog;
+  windows_.message = GetDlgItem(dialog, kIdMessage);
+  windows_.updateButton = GetDlgItem(dialog, kIdUpdateButton);
+  windows_.progress = GetDlgItem(dialog, kIdProgress);
+  windows_.ok = GetDlgItem(dialog, IDOK);
+  windows_.cancel = GetDlgItem(dialog, IDCANCEL);
+  RECT client{};
+  GetClientRect(dialog, &client);
+  clientWidth_ = client.right;
+  if (HWND banner = GetDlgItem(dialog, kIdBanner)) {
+    RECT box{};
+    GetWindowRect(banner, &box);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&box), 2);
+    SetWindowPos(banner, nullptr, box.left, box.top, clientWidth_ - kBannerMargin, box.bottom - box.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  LayOut();
+
+  if (windows_.progress) {
+    SetWindowLongPtrW(windows_.progress, GWL_STYLE, GetWindowLongPtrW(windows_.progress, GWL_STYLE) | PBS_MARQUEE);
+    SendMessageW(windows_.progress, PBM_SETMARQUEE, TRUE, kMarqueeMs);
+  }
+  callback_.SetProgressControl(windows_.progress);
+  worker_ = std::make_unique<FeedDownloadWorker>(dialog, flags_, DownloadStallLimit());
+  if (!worker_->Start()) OnDownloadDone(E_FAIL);
+  return TRUE;
+}
+
+void UpdateDlg::OnDownloadProgress(WPARAM progress, LPARAM maximum) {
+  callback_.OnProgress(static_cast<ULONG>(progress), static_cast<ULONG>(maximum), BINDSTATUS_DOWNLOADINGDATA, nullptr);
+}
+
+void UpdateDlg::OnDownloadDone(HRESULT result) {
+  if (worker_) worker_->Cancel();  // joins the thread, which has ended
+  // Someone who already closed the offer has answered; the result changes nothing then.
+  if (state_ == kStateDeclined) return;
+  if (result != S_OK) {
+    state_ = kStateNetworkProblem;
+  } else {
+    FeedVersion current = current_;
+    state_ = check_.CompareWithFeed(&current) == 0 ? kStateNewer : kStateLatest;
+    UpdateFeedInfo feed;
+    check_.ReadFeed(&feed);
+    url_ = feed.url;
+  }
+  LayOut();
+}
+
+void UpdateDlg::LayOut() {
+  char16_t version[64] = {};
+  check_.GetFeedVersionText(version);
+  LayOutUpdateDialog(windows_, state_, clientWidth_, UpdateMessageText(state_, version));
+}
+
+void UpdateDlg::OnUpdateButton() {
+  OpenUpdateAddress(windows_.dialog, url_);
+  OnOK();
+}
+
+void UpdateDlg::OnOK() { End(IDOK); }
+
+void UpdateDlg::OnCancel() { End(IDCANCEL); }
+
+void UpdateDlg::OnClose() {
+  if (state_ == kStateNewer && (flags_ & kFlagConfirmClose)) {
+    state_ = kStateDeclined;
+    LayOut();
+    return;
+  }
+  End(IDCANCEL);
+}
+
+void UpdateDlg::End(INT_PTR result) {
+  // A download still running is stopped now, so the dialog closes at once.
+  worker_.reset();
+  EndDialog(windows_.dialog, result);
+}
+
+void UpdateDlg::OnDestroy() { worker_.reset(); }
+
+}  // namespace renewal
