@@ -26,6 +26,7 @@
 #include <win/userres.h>
 
 #include "feed_server_fixture.h"
+#include "standin_controls.h"
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
@@ -142,72 +143,6 @@ bool Is(const Seen& s, int state, const std::u16string& version = u"") {
 void Click(HWND dialog, int id) { SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
 void Close(HWND dialog) { SendMessageW(dialog, WM_CLOSE, 0, 0); }
 
-// The class names the dialog's template asks for, answered by tiny stand-ins where the
-// system's are not there: a push button that reports its click, a text or bitmap static.
-LRESULT CALLBACK StandInButton(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == BM_CLICK) {
-    SendMessageW(GetParent(hwnd), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(hwnd), BN_CLICKED),
-                 reinterpret_cast<LPARAM>(hwnd));
-    return 0;
-  }
-  if (message == WM_GETDLGCODE)
-    return DLGC_BUTTON |
-           ((GetWindowLongW(hwnd, GWL_STYLE) & 0xF) == BS_DEFPUSHBUTTON ? DLGC_DEFPUSHBUTTON : DLGC_UNDEFPUSHBUTTON);
-  if (message == WM_PAINT) {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd, &ps);
-    RECT box{};
-    GetClientRect(hwnd, &box);
-    FillRect(dc, &box, GetSysColorBrush(COLOR_BTNFACE));
-    DrawEdge(dc, &box, EDGE_RAISED, BF_RECT);
-    char16_t text[128] = {};
-    GetWindowTextW(hwnd, text, 128);
-    SetBkMode(dc, TRANSPARENT);
-    DrawTextW(dc, text, -1, &box, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-    EndPaint(hwnd, &ps);
-    return 0;
-  }
-  return DefWindowProcW(hwnd, message, wParam, lParam);
-}
-
-LRESULT CALLBACK StandInStatic(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_PAINT) {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd, &ps);
-    RECT box{};
-    GetClientRect(hwnd, &box);
-    if ((GetWindowLongW(hwnd, GWL_STYLE) & 0x1F) == 0x0E) {
-      auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd, GWLP_HINSTANCE));
-      if (HBITMAP bitmap = LoadBitmapW(instance, MAKEINTRESOURCEW(renewal::kBannerBitmapId))) {
-        HDC source = CreateCompatibleDC(dc);
-        HGDIOBJ old = SelectObject(source, bitmap);
-        BitBlt(dc, 0, 0, box.right, box.bottom, source, 0, 0, SRCCOPY);
-        SelectObject(source, old);
-        DeleteDC(source);
-        DeleteObject(bitmap);
-      }
-    } else {
-      char16_t text[2100] = {};
-      GetWindowTextW(hwnd, text, 2100);
-      SetBkMode(dc, TRANSPARENT);
-      DrawTextW(dc, text, -1, &box, DT_LEFT | DT_WORDBREAK);
-    }
-    EndPaint(hwnd, &ps);
-    return 0;
-  }
-  return DefWindowProcW(hwnd, message, wParam, lParam);
-}
-
-void StandInWhereMissing(LPCWSTR name, WNDPROC proc) {
-  WNDCLASSW existing{};
-  if (GetClassInfoW(nullptr, name, &existing)) return;
-  WNDCLASSW wc{};
-  wc.style = CS_GLOBALCLASS;
-  wc.lpfnWndProc = proc;
-  wc.lpszClassName = name;
-  RegisterClassW(&wc);
-}
-
 int ThreadCount() {
   int count = 0;
   for ([[maybe_unused]] const auto& entry : fs::directory_iterator("/proc/self/task")) ++count;
@@ -218,8 +153,7 @@ class UpdateDialogTest : public updatetest::FeedServerTest {
  protected:
   void SetUp() override {
     FeedServerTest::SetUp();
-    StandInWhereMissing(u"Button", &StandInButton);
-    StandInWhereMissing(u"Static", &StandInStatic);
+    updatetest::StandInControlsWhereMissing();
     ::setenv("KX2_RENEWAL_STALL_MS", "800", 1);
     windows_ = Kx2LiveWindowCount();
   }
