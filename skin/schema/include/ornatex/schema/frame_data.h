@@ -10,6 +10,7 @@
 #include <win/gdi.h>
 #include <win/types.h>
 
+#include "ornatex/controls/scroll_bar_info.h"
 #include "ornatex/export.h"
 
 class CCaptionButton;
@@ -38,4 +39,8 @@ class ORNATEX_API CKtkSkinFrameData {
   std::vector<std::unique_ptr<CCaptionButton>> m_captionButtons;
   CCaptionButton* m_pHotButton = nullptr;
   CCaptionButton* m_pPressedButton = nullptr;
+  // The frame's own scroll bars, horizontal then vertical.
+  ScrollBarPosInfo m_scrollBars[2];
+  // The one mouse-tracking loop of a bar of this object, while it runs.
+  std::unique_ptr<ScrollBarTrackInfo> m_pScrollTracking;
 };

@@ -21,6 +21,7 @@ struct KtkFrameRegionRecord;
 class CKtkSkinManager;
 class CKtkSkinImage;
 class CKtkSkinFrameData;
+struct ScrollBarPosInfo;
 
 // Property record types.
 #define KTK_PT_STRING 1
@@ -97,6 +98,10 @@ class ORNATEX_API CKtkSkinManagerSchema : public CCmdTarget {
   virtual RECT GetFrameBorders(CKtkSkinFrameData* frame);
   // The window region cutting away the frame images' transparent pixels (the caller owns it).
   virtual HRGN BuildFrameRegion(CKtkSkinFrameData* frame, int width, int height);
+
+  // A whole scroll bar from the "SCROLLBAR" class: arrows, track, thumb and gripper in the
+  // states the frame's tracking or hot piece gives them.
+  virtual void DrawScrollBar(HDC dc, CKtkSkinFrameData* frame, ScrollBarPosInfo* bar);
 
   // Border lines of the frame (edges, border, thick frame) and, when asked, the client edge.
   int CountFrameBorders(DWORD style, DWORD exStyle, BOOL frame, BOOL clientEdge) const;
