@@ -162,3 +162,6 @@ KX2_EXPORT BOOL GetClassInfoExW(HINSTANCE hInstance, LPCWSTR lpszClass, LPWNDCLA
 #include "win/user_rect.h"
 #include "win/user_scroll.h"
 #include "win/user_ownerdraw.h"
+#include "win/user_caret.h"
+#include "win/user_clipboard.h"
+#include "win/user_edit.h"

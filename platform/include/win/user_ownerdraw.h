@@ -50,3 +50,27 @@ struct MEASUREITEMSTRUCT {
   ULONG_PTR itemData;
 };
 typedef MEASUREITEMSTRUCT* LPMEASUREITEMSTRUCT;
+
+// WM_COMPAREITEM: a sorted owner-drawn list without strings asks its owner to order two
+// items (-1, 0 or 1: the first before, equal to or after the second).
+struct COMPAREITEMSTRUCT {
+  UINT CtlType;
+  UINT CtlID;
+  HWND hwndItem;
+  UINT itemID1;
+  ULONG_PTR itemData1;
+  UINT itemID2;
+  ULONG_PTR itemData2;
+  DWORD dwLocaleId;
+};
+typedef COMPAREITEMSTRUCT* LPCOMPAREITEMSTRUCT;
+
+// WM_DELETEITEM: an item with data (or of an owner-drawn list) leaves a list or combo box.
+struct DELETEITEMSTRUCT {
+  UINT CtlType;
+  UINT CtlID;
+  UINT itemID;
+  HWND hwndItem;
+  ULONG_PTR itemData;
+};
+typedef DELETEITEMSTRUCT* LPDELETEITEMSTRUCT;
