@@ -67,8 +67,8 @@ std::vector<BYTE> NameTemplate() {
   TemplateWriter t(true, WS_POPUP | WS_CAPTION | DS_MODALFRAME, 0, 0, 160, 80, u"Name");
   t.Font(8, u"DejaVu Sans");
   t.Add(Item{WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 5, 5, 100, 12, 101, u"DlgTestEdit", 0, u"", {}});
-  t.Add(Item{WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 5, 60, 40, 14, IDOK, u"DlgTestButton", 0,
-             u"OK", {}});
+  t.Add(Item{
+      WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 5, 60, 40, 14, IDOK, u"DlgTestButton", 0, u"OK", {}});
   t.Add(Item{WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 50, 60, 40, 14, IDCANCEL, u"DlgTestButton", 0, u"Cancel", {}});
   t.Add(Item{WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 95, 60, 40, 14, 300, u"DlgTestButton", 0, u"Apply", {}});
   return t.Bytes();

@@ -21,6 +21,8 @@ struct Item {
   WORD classOrdinal = 0;
   std::u16string title;
   std::vector<BYTE> data;
+  WORD titleOrdinal = 0;  // with an empty title: the title is this resource id
+  DWORD helpId = 0;
 };
 
 class TemplateWriter {
@@ -32,6 +34,17 @@ class TemplateWriter {
     style_ |= DS_SETFONT;
     points_ = points;
     face_ = std::move(face);
+    return *this;
+  }
+  // The extended form's weight, italic and character set, and the dialog's help id.
+  TemplateWriter& FontDetails(WORD weight, BYTE italic, BYTE charSet) {
+    weight_ = weight;
+    italic_ = italic;
+    charSet_ = charSet;
+    return *this;
+  }
+  TemplateWriter& HelpId(DWORD helpId) {
+    helpId_ = helpId;
     return *this;
   }
   TemplateWriter& ExStyle(DWORD exStyle) {
@@ -56,7 +69,7 @@ class TemplateWriter {
     if (extended_) {
       Word(out, 1);
       Word(out, 0xFFFF);
-      Dword(out, 0);  // help id
+      Dword(out, helpId_);
       Dword(out, exStyle_);
       Dword(out, style_);
     } else {
@@ -82,16 +95,16 @@ class TemplateWriter {
     if (style_ & DS_SETFONT) {
       Word(out, points_);
       if (extended_) {
-        Word(out, 400);
-        out.push_back(0);
-        out.push_back(1);
+        Word(out, weight_);
+        out.push_back(italic_);
+        out.push_back(charSet_);
       }
       Text(out, face_);
     }
     for (const Item& item : items_) {
       while (out.size() % 4) out.push_back(0);
       if (extended_) {
-        Dword(out, 0);
+        Dword(out, item.helpId);
         Dword(out, item.exStyle);
         Dword(out, item.style);
       } else {
@@ -112,7 +125,12 @@ class TemplateWriter {
       } else {
         Text(out, item.className);
       }
-      Text(out, item.title);
+      if (item.title.empty() && item.titleOrdinal) {
+        Word(out, 0xFFFF);
+        Word(out, item.titleOrdinal);
+      } else {
+        Text(out, item.title);
+      }
       Word(out, static_cast<WORD>(item.data.size()));
       out.insert(out.end(), item.data.begin(), item.data.end());
     }
@@ -131,6 +149,9 @@ class TemplateWriter {
     for (char16_t c : text) Word(out, static_cast<WORD>(c));
     Word(out, 0);
   }
+  static void Align4(std::vector<BYTE>& out) {
+    while (out.size() % 4) out.push_back(0);
+  }
 
  private:
   bool extended_;
@@ -141,6 +162,10 @@ class TemplateWriter {
   std::u16string className_;
   WORD menuOrdinal_ = 0;
   WORD points_ = 8;
+  WORD weight_ = 400;
+  BYTE italic_ = 0;
+  BYTE charSet_ = 1;
+  DWORD helpId_ = 0;
   std::u16string face_;
   std::vector<Item> items_;
 };

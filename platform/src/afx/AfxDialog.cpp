@@ -84,8 +84,8 @@ BOOL CDialog::CreateIndirect(LPCDLGTEMPLATEW dialogTemplate, CWnd* parent) {
   if (!create || !dialogTemplate || m_hWnd) return FALSE;
   m_pParentWnd = parent;
   kx2::afx::CreationHook hook(this);
-  HWND hwnd = create(AfxGetResourceHandle(), dialogTemplate, HandleOf(parent), &AfxDlgProc,
-                     reinterpret_cast<LPARAM>(this));
+  HWND hwnd =
+      create(AfxGetResourceHandle(), dialogTemplate, HandleOf(parent), &AfxDlgProc, reinterpret_cast<LPARAM>(this));
   return hwnd != nullptr;
 }
 

@@ -1,6 +1,8 @@
 // The statements of a resource source file (see resources/README.md).
 #include "Compiler.h"
 
+#include "Symbols.h"
+
 #include <fstream>
 #include <sstream>
 
@@ -10,15 +12,11 @@ namespace {
 using kx2::rsrc::ResId;
 
 constexpr uint16_t kTypeBitmap = 2;
+constexpr uint16_t kTypeMenu = 4;
+constexpr uint16_t kTypeDialog = 5;
 constexpr uint16_t kTypeString = 6;
 constexpr uint16_t kTypeRcData = 10;
 constexpr uint16_t kTypeHtml = 23;
-
-// Words that may follow a resource type and mean nothing here.
-bool IsMemoryOption(const std::string& upper) {
-  return upper == "PRELOAD" || upper == "LOADONCALL" || upper == "MOVEABLE" || upper == "DISCARDABLE" ||
-         upper == "PURE" || upper == "IMPURE" || upper == "FIXED" || upper == "SHARED" || upper == "NONSHARED";
-}
 
 // Symbols every source may use in LANGUAGE statements.
 const std::map<std::string, uint32_t>& BuiltinDefines() {
@@ -100,9 +98,14 @@ std::string Narrow(const std::u16string& s) {
   return out;
 }
 
-std::u16string Widen(const std::string& ascii) { return std::u16string(ascii.begin(), ascii.end()); }
-
 }  // namespace
+
+bool IsMemoryOption(const std::string& upper) {
+  return upper == "PRELOAD" || upper == "LOADONCALL" || upper == "MOVEABLE" || upper == "DISCARDABLE" ||
+         upper == "PURE" || upper == "IMPURE" || upper == "FIXED" || upper == "SHARED" || upper == "NONSHARED";
+}
+
+std::u16string Widen(const std::string& ascii) { return std::u16string(ascii.begin(), ascii.end()); }
 
 uint16_t LanguageFromCode(const std::string& code) {
   static const std::map<std::string, uint16_t> kCodes = {
@@ -116,7 +119,9 @@ uint16_t LanguageFromCode(const std::string& code) {
   return it == kCodes.end() ? 0 : it->second;
 }
 
-Compiler::Compiler(uint16_t language) : language_(language), defines_(BuiltinDefines()) {}
+Compiler::Compiler(uint16_t language) : language_(language), defines_(BuiltinDefines()) {
+  defines_.insert(WindowSymbols().begin(), WindowSymbols().end());
+}
 
 void Compiler::CompileFile(const std::string& path) {
   bool ok = false;
@@ -268,8 +273,14 @@ void Compiler::Resource(Lexer& lx, ResId name, int line) {
       numericType = kTypeBitmap;
     else if (word == "HTML")
       numericType = kTypeHtml;
-    else if (word == "MENU" || word == "MENUEX" || word == "DIALOG" || word == "DIALOGEX" || word == "ICON" ||
-             word == "CURSOR" || word == "ACCELERATORS" || word == "VERSIONINFO")
+    else if (word == "DIALOG" || word == "DIALOGEX" || word == "MENU" || word == "MENUEX") {
+      uint16_t language = language_;
+      const bool dialog = word == "DIALOG" || word == "DIALOGEX";
+      const bool extended = word == "DIALOGEX" || word == "MENUEX";
+      std::vector<uint8_t> data = dialog ? Dialog(lx, extended, &language) : Menu(lx, extended, &language);
+      Add(lx, uint16_t{static_cast<uint16_t>(dialog ? kTypeDialog : kTypeMenu)}, name, language, std::move(data), line);
+      return;
+    } else if (word == "ICON" || word == "CURSOR" || word == "ACCELERATORS" || word == "VERSIONINFO")
       lx.Fail(word + " resources are not supported yet", t.line);
     else if (auto it = defines_.find(t.text); it != defines_.end() && it->second && it->second <= 0xFFFF)
       numericType = static_cast<uint16_t>(it->second);

@@ -1,0 +1,113 @@
+// Dialogs and menus compiled by kx2rc (resources/Kx2DialogTestRes): the DIALOG, DIALOGEX,
+// MENU and MENUEX statements give the templates Windows' resource compiler gives, and the
+// dialog manager makes dialogs from them by name.
+#include <string>
+#include <vector>
+
+#include "dialog_test_support.h"
+#include "kx2/PathMap.h"
+#include "user_test_support.h"
+#include "win/menu.h"
+#include "win/module.h"
+#include "win/resource.h"
+
+namespace {
+
+using dlgtest::Item;
+using dlgtest::TemplateWriter;
+
+constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
+
+class CompiledTemplates : public usertest::WindowTest {
+ protected:
+  void SetUp() override {
+    WindowTest::SetUp();
+    dlgtest::RegisterTestControls();
+    const std::string path = std::string(KX2_BIN_DIR) + "/Languages/ENU/Kx2DialogTestRes.ENU";
+    module_ = LoadLibraryExW(kx2::ToWindowsPath(path).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(module_, nullptr) << path;
+  }
+  void TearDown() override {
+    if (module_) FreeLibrary(module_);
+    WindowTest::TearDown();
+  }
+  std::vector<BYTE> Resource(LPCWSTR type, int id) const {
+    HRSRC found = FindResourceW(module_, MAKEINTRESOURCEW(id), type);
+    if (!found) return {};
+    const auto* data = static_cast<const BYTE*>(LockResource(LoadResource(module_, found)));
+    return std::vector<BYTE>(data, data + SizeofResource(module_, found));
+  }
+  HMODULE module_ = nullptr;
+};
+
+TEST_F(CompiledTemplates, DialogexStatementsGiveTheExtendedTemplate) {
+  TemplateWriter expected(true, DS_MODALFRAME | WS_POPUP | WS_SYSMENU | WS_CAPTION, 10, 20, 200, 100, u"Form");
+  expected.Font(8, u"DejaVu Sans").FontDetails(700, 1, 0).HelpId(77).ExStyle(WS_EX_CONTROLPARENT);
+  expected.Add(Item{kChild | WS_GROUP, 0, 5, 5, 40, 10, 0xFFFFFFFF, u"", 0x82, u"&Name:", {}});
+  expected.Add(Item{kChild | WS_TABSTOP | 0x80, WS_EX_CLIENTEDGE, 50, 5, 100, 12, 1001, u"", 0x81, u"", {}});
+  expected.Add(Item{kChild | WS_TABSTOP, 0, 50, 20, 40, 12, 1002, u"DlgTestButton", 0, u"Custom", {}, 0, 55});
+  expected.Add(Item{kChild | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 50, 80, 50, 14, IDOK, u"", 0x80, u"OK", {}});
+  expected.Add(Item{kChild | WS_TABSTOP, 0, 110, 80, 50, 14, IDCANCEL, u"", 0x80, u"Cancel", {}});
+  EXPECT_EQ(Resource(RT_DIALOG, 100), expected.Bytes());
+}
+
+TEST_F(CompiledTemplates, DialogStatementsGiveTheClassicTemplateWithItsMenu) {
+  TemplateWriter expected(false, WS_POPUP | WS_CAPTION, 0, 0, 120, 60, u"Classic");
+  expected.Font(9, u"DejaVu Sans").MenuOrdinal(200);
+  expected.Add(Item{kChild | 0x3, 0, 2, 3, 0, 0, 300, u"", 0x82, u"", {}, 7});
+  expected.Add(Item{kChild | WS_TABSTOP | 0x3, 0, 5, 20, 60, 10, 301, u"", 0x80, u"&Check", {}});
+  expected.Add(Item{kChild | 0x1, 0, 100, 0, 10, 60, 302, u"", 0x84, u"", {}});
+  EXPECT_EQ(Resource(RT_DIALOG, 101), expected.Bytes());
+}
+
+TEST_F(CompiledTemplates, MenuAndMenuexStatementsGiveTheirTemplates) {
+  using W = TemplateWriter;
+  std::vector<BYTE> menu;
+  W::Word(menu, 0), W::Word(menu, 0);
+  W::Word(menu, 0x10), W::Text(menu, u"&File");
+  W::Word(menu, 0), W::Word(menu, 10), W::Text(menu, u"&Open");
+  W::Word(menu, 0), W::Word(menu, 0), W::Text(menu, u"");
+  W::Word(menu, 0x80 | 0x1 | 0x8), W::Word(menu, 11), W::Text(menu, u"E&xit");
+  W::Word(menu, 0x80 | 0x4000), W::Word(menu, 12), W::Text(menu, u"&Help");
+  EXPECT_EQ(Resource(RT_MENU, 200), menu);
+
+  std::vector<BYTE> ex;
+  auto item = [&](DWORD type, DWORD state, DWORD id, WORD info, const std::u16string& text) {
+    W::Align4(ex);
+    W::Dword(ex, type), W::Dword(ex, state), W::Dword(ex, id), W::Word(ex, info), W::Text(ex, text);
+  };
+  W::Word(ex, 1), W::Word(ex, 4), W::Dword(ex, 0);
+  item(0, 0, 20, 0x01, u"&File");
+  W::Align4(ex);
+  W::Dword(ex, 99);
+  item(0, 0, 21, 0, u"&Open");
+  item(0x800, 0, 0, 0, u"");
+  item(0x200, 0x8, 22, 0x80, u"Radio");
+  item(0, 0, 23, 0x80, u"&Help");
+  EXPECT_EQ(Resource(RT_MENU, 201), ex);
+
+  // The standard form loads as a menu.
+  HMENU loaded = LoadMenuW(module_, MAKEINTRESOURCEW(200));
+  ASSERT_NE(loaded, nullptr);
+  EXPECT_EQ(GetMenuItemCount(loaded), 2);
+  EXPECT_EQ(GetMenuItemCount(GetSubMenu(loaded, 0)), 3);
+  EXPECT_EQ(GetMenuItemID(GetSubMenu(loaded, 0), 2), 11u);
+  DestroyMenu(loaded);
+}
+
+TEST_F(CompiledTemplates, ACompiledDialogRunsByName) {
+  HWND dlg = CreateDialogParamW(
+      module_, MAKEINTRESOURCEW(100), nullptr, [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
+  WNDCLASSW button{};
+  if (!GetClassInfoW(nullptr, u"Button", &button) || !GetClassInfoW(nullptr, u"Edit", &button) ||
+      !GetClassInfoW(nullptr, u"Static", &button)) {
+    EXPECT_EQ(dlg, nullptr) << "the standard controls are not there yet";
+    GTEST_SKIP() << "Button, Edit or Static is not registered";
+  }
+  ASSERT_NE(dlg, nullptr);
+  EXPECT_EQ(GetWindowLongPtrW(GetDlgItem(dlg, IDOK), GWL_STYLE) & 0xF, BS_DEFPUSHBUTTON);
+  EXPECT_EQ(SendMessageW(dlg, DM_GETDEFID, 0, 0), MAKELRESULT(IDOK, DC_HASDEFID));
+  DestroyWindow(dlg);
+}
+
+}  // namespace
