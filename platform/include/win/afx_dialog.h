@@ -26,6 +26,7 @@ class KX2_AFX_API CDialog : public CWnd {
   ~CDialog() override;
 
   // Modeless: the window exists when these return TRUE.
+  using CWnd::Create;
   BOOL Create(UINT idTemplate, CWnd* parent = nullptr);
   BOOL Create(LPCWSTR templateName, CWnd* parent = nullptr);
   BOOL CreateIndirect(LPCDLGTEMPLATEW dialogTemplate, CWnd* parent = nullptr);
