@@ -39,7 +39,9 @@ namespace {
 struct Seen {
   std::u16string message;
   bool update = false, progress = false, ok = false, cancel = false;
-  RECT updateBox{}, progressBox{}, okBox{}, cancelBox{}, messageBox{};
+  RECT updateBox{}, progressBox{}, okBox{}, cancelBox{}, messageBox{}, bannerBox{};
+  std::u16string caption;
+  int bannerHeight = 0;  // the template's 119 dialog units in pixels
   int windowWidth = 0, windowHeight = 0, clientWidth = 0;
 };
 
@@ -65,6 +67,13 @@ Seen Look(HWND dialog) {
   look(IDOK, &s.ok, &s.okBox);
   look(IDCANCEL, &s.cancel, &s.cancelBox);
   s.messageBox = InDialog(GetDlgItem(dialog, renewal::kIdMessage));
+  s.bannerBox = InDialog(GetDlgItem(dialog, renewal::kIdBanner));
+  RECT units{0, 0, 291, 119};
+  MapDialogRect(dialog, &units);
+  s.bannerHeight = units.bottom;
+  char16_t caption[64] = {};
+  GetWindowTextW(dialog, caption, 64);
+  s.caption = caption;
   RECT window{}, client{};
   GetWindowRect(dialog, &window);
   GetClientRect(dialog, &client);
@@ -216,6 +225,13 @@ TEST_F(UpdateDialogTest, StatesForEachFeed) {
     EXPECT_FALSE(s.cancel);
     EXPECT_EQ(s.ok, c.state != 0);
     EXPECT_EQ(s.messageBox.right, cw);
+    EXPECT_EQ(s.caption, u"Update Taloria");
+    EXPECT_EQ(s.bannerBox.left, 0);
+    EXPECT_EQ(s.bannerBox.top, 0);
+    EXPECT_EQ(s.bannerBox.right, cw - 10);
+    // Its height is kept: the template's, or the bitmap's where the picture control takes
+    // its bitmap's size.
+    EXPECT_TRUE(s.bannerBox.bottom == s.bannerHeight || s.bannerBox.bottom == 190) << s.bannerBox.bottom;
     if (c.state == 0) {
       EXPECT_EQ(s.windowHeight, 353);
       EXPECT_EQ(s.messageBox.bottom - s.messageBox.top, 80);

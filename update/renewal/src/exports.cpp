@@ -12,7 +12,6 @@
 #include <win/crt.h>
 #include <win/module.h>
 #include <win/shell.h>
-#include <win/user.h>
 
 namespace {
 
@@ -53,8 +52,8 @@ extern "C" RENEWAL_API int StartOnlineUpdate(int major, int minor, int patch, in
     renewal::UpdateFeedInfo feed;
     check.ReadFeed(&feed);
     renewal::UpdateDlg dialog(renewal::FeedVersion{major, minor, patch, revision}, static_cast<DWORD>(flags), feed.url);
-    // Over the host's window that is active, as the dialog of a host command.
-    dialog.DoModal(GetActiveWindow());
+    // Over the host's active window, as CDialog picks without a parent.
+    dialog.DoModal();
     return 1;
   });
 }

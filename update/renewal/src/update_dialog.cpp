@@ -14,48 +14,31 @@ namespace {
 constexpr UINT kMarqueeMs = 70;
 constexpr int kBannerMargin = 10;
 
-INT_PTR CALLBACK UpdateDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_INITDIALOG) {
-    SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-    return reinterpret_cast<UpdateDlg*>(lParam)->OnInitDialog(dialog);
-  }
-  auto* self = reinterpret_cast<UpdateDlg*>(GetWindowLongPtrW(dialog, DWLP_USER));
-  if (!self) return FALSE;
-  switch (message) {
-    case WM_COMMAND:
-      if (HIWORD(wParam) != BN_CLICKED) return FALSE;
-      switch (LOWORD(wParam)) {
-        case kIdUpdateButton:
-          self->OnUpdateButton();
-          return TRUE;
-        case IDOK:
-          self->OnOK();
-          return TRUE;
-        case IDCANCEL:
-          self->OnCancel();
-          return TRUE;
-      }
-      return FALSE;
-    case WM_CLOSE:
-      self->OnClose();
-      return TRUE;
-    case kDownloadProgressMessage:
-      self->OnDownloadProgress(wParam, lParam);
-      return TRUE;
-    case kDownloadDoneMessage:
-      self->OnDownloadDone(static_cast<HRESULT>(static_cast<uint32_t>(wParam)));
-      return TRUE;
-    case WM_DESTROY:
-      self->OnDestroy();
-      return FALSE;
-  }
-  return FALSE;
-}
+// This library's module serves the application's resources while it lives.
+class ResourcesOfThisLibrary {
+ public:
+  ResourcesOfThisLibrary() : previous_(AfxGetResourceHandle()) { AfxSetResourceHandle(Kx2ThisModule()); }
+  ~ResourcesOfThisLibrary() { AfxSetResourceHandle(previous_); }
+  ResourcesOfThisLibrary(const ResourcesOfThisLibrary&) = delete;
+  ResourcesOfThisLibrary& operator=(const ResourcesOfThisLibrary&) = delete;
+
+ private:
+  HINSTANCE previous_;
+};
 
 }  // namespace
 
-UpdateDlg::UpdateDlg(const FeedVersion& current, DWORD flags, std::u16string url)
-    : current_(current),
+BEGIN_MESSAGE_MAP(UpdateDlg, CDialog)
+ON_BN_CLICKED(kIdUpdateButton, OnUpdateButton)
+ON_WM_CLOSE()
+ON_WM_DESTROY()
+ON_MESSAGE(kDownloadProgressMessage, OnDownloadProgress)
+ON_MESSAGE(kDownloadDoneMessage, OnDownloadDone)
+END_MESSAGE_MAP()
+
+UpdateDlg::UpdateDlg(const FeedVersion& current, DWORD flags, std::u16string url, CWnd* parent)
+    : CDialog(kUpdateDialogId, parent),
+      current_(current),
       flags_(flags),
       url_(std::move(url)),
       state_(flags & kFlagConfirmClose ? kStateNewer : kStateChecking) {
@@ -65,29 +48,34 @@ UpdateDlg::UpdateDlg(const FeedVersion& current, DWORD flags, std::u16string url
 
 UpdateDlg::~UpdateDlg() = default;
 
-INT_PTR UpdateDlg::DoModal(HWND owner) {
+INT_PTR UpdateDlg::DoModal() {
+  // The progress bar's class, before the template asks for it.
   INITCOMMONCONTROLSEX classes{sizeof(INITCOMMONCONTROLSEX), ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&classes);
-  return DialogBoxParamW(Kx2ThisModule(), MAKEINTRESOURCEW(kUpdateDialogId), owner, &UpdateDialogProc,
-                         reinterpret_cast<LPARAM>(this));
+  // The template, its bitmap and texts are this library's: its module serves the
+  // resources while the dialog runs, whatever the host's chain holds.
+  ResourcesOfThisLibrary resources;
+  return CDialog::DoModal();
 }
 
-BOOL UpdateDlg::OnInitDialog(HWND dialog) {
+BOOL UpdateDlg::OnInitDialog() {
+  CDialog::OnInitDialog();
+  HWND dialog = m_hWnd;
   windows_.dialog = dialog;
-  windows_.message = GetDlgItem(dialog, kIdMessage);
-  windows_.updateButton = GetDlgItem(dialog, kIdUpdateButton);
-  windows_.progress = GetDlgItem(dialog, kIdProgress);
-  windows_.ok = GetDlgItem(dialog, IDOK);
-  windows_.cancel = GetDlgItem(dialog, IDCANCEL);
+  windows_.message = ::GetDlgItem(dialog, kIdMessage);
+  windows_.updateButton = ::GetDlgItem(dialog, kIdUpdateButton);
+  windows_.progress = ::GetDlgItem(dialog, kIdProgress);
+  windows_.ok = ::GetDlgItem(dialog, IDOK);
+  windows_.cancel = ::GetDlgItem(dialog, IDCANCEL);
   RECT client{};
-  GetClientRect(dialog, &client);
+  ::GetClientRect(dialog, &client);
   clientWidth_ = client.right;
-  if (HWND banner = GetDlgItem(dialog, kIdBanner)) {
+  if (HWND banner = ::GetDlgItem(dialog, kIdBanner)) {
     RECT box{};
-    GetWindowRect(banner, &box);
+    ::GetWindowRect(banner, &box);
     MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&box), 2);
-    SetWindowPos(banner, nullptr, box.left, box.top, clientWidth_ - kBannerMargin, box.bottom - box.top,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowPos(banner, nullptr, box.left, box.top, clientWidth_ - kBannerMargin, box.bottom - box.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
   }
   LayOut();
 
@@ -97,15 +85,21 @@ BOOL UpdateDlg::OnInitDialog(HWND dialog) {
   }
   callback_.SetProgressControl(windows_.progress);
   worker_ = std::make_unique<FeedDownloadWorker>(dialog, flags_, DownloadStallLimit());
-  if (!worker_->Start()) OnDownloadDone(E_FAIL);
+  if (!worker_->Start()) Finish(E_FAIL);
   return TRUE;
 }
 
-void UpdateDlg::OnDownloadProgress(WPARAM progress, LPARAM maximum) {
+LRESULT UpdateDlg::OnDownloadProgress(WPARAM progress, LPARAM maximum) {
   callback_.OnProgress(static_cast<ULONG>(progress), static_cast<ULONG>(maximum), BINDSTATUS_DOWNLOADINGDATA, nullptr);
+  return 0;
 }
 
-void UpdateDlg::OnDownloadDone(HRESULT result) {
+LRESULT UpdateDlg::OnDownloadDone(WPARAM result, LPARAM) {
+  Finish(static_cast<HRESULT>(static_cast<uint32_t>(result)));
+  return 0;
+}
+
+void UpdateDlg::Finish(HRESULT result) {
   if (worker_) worker_->Cancel();  // joins the thread, which has ended
   // Someone who already closed the offer has answered; the result changes nothing then.
   if (state_ == kStateDeclined) return;
@@ -145,12 +139,15 @@ void UpdateDlg::OnClose() {
   End(IDCANCEL);
 }
 
-void UpdateDlg::End(INT_PTR result) {
+void UpdateDlg::End(int result) {
   // A download still running is stopped now, so the dialog closes at once.
   worker_.reset();
-  EndDialog(windows_.dialog, result);
+  EndDialog(result);
 }
 
-void UpdateDlg::OnDestroy() { worker_.reset(); }
+void UpdateDlg::OnDestroy() {
+  worker_.reset();
+  CDialog::OnDestroy();
+}
 
 }  // namespace renewal

@@ -1,5 +1,5 @@
-// The update dialog: what it does with its windows and its download, state by state.
-// The dialog window itself comes from the library's dialog resource 7000.
+// The update dialog (dialog resource 7000 of this library): what it does with its
+// windows and its download, state by state.
 #pragma once
 
 #include <memory>
@@ -7,41 +7,44 @@
 
 #include <renewal/Renewal.h>
 #include <renewal/UpdateDialogParts.h>
+#include <win/afx.h>
 #include <win/types.h>
 
 namespace renewal {
 
-class RENEWAL_API UpdateDlg {
+class RENEWAL_API UpdateDlg : public CDialog {
  public:
   // The state starts at 0 (the offer) with flag bit value 8, else at 2 (checking).
-  UpdateDlg(const FeedVersion& current, DWORD flags, std::u16string url);
-  ~UpdateDlg();
+  UpdateDlg(const FeedVersion& current, DWORD flags, std::u16string url, CWnd* parent = nullptr);
+  ~UpdateDlg() override;
   UpdateDlg(const UpdateDlg&) = delete;
   UpdateDlg& operator=(const UpdateDlg&) = delete;
 
-  // Runs the dialog modally over `owner`; the dialog's end result (IDOK, IDCANCEL; -1 when
-  // it could not be made).
-  INT_PTR DoModal(HWND owner);
+  // Over the owner CDialog picks; IDOK or IDCANCEL, -1 when the dialog could not be made.
+  INT_PTR DoModal() override;
 
   // The dialog's start: the banner widened to the client less 10 pixels, the layout of the
   // state, the marquee, and the download started on its worker.
-  BOOL OnInitDialog(HWND dialog);
-  // The update button, OK, Cancel; WM_CLOSE; the worker's messages; the window's end.
-  void OnUpdateButton();
-  void OnOK();
-  void OnCancel();
-  void OnClose();
-  void OnDownloadProgress(WPARAM progress, LPARAM maximum);
-  void OnDownloadDone(HRESULT result);
-  void OnDestroy();
+  BOOL OnInitDialog() override;
+  void OnOK() override;
+  void OnCancel() override;
 
   int State() const { return state_; }
   const std::u16string& Url() const { return url_; }
-  HWND Window() const { return windows_.dialog; }
+
+ protected:
+  // The update button; WM_CLOSE; the worker's messages; the window's end.
+  void OnUpdateButton();
+  void OnClose();
+  LRESULT OnDownloadProgress(WPARAM progress, LPARAM maximum);
+  LRESULT OnDownloadDone(WPARAM result, LPARAM);
+  void OnDestroy();
+  DECLARE_MESSAGE_MAP()
 
  private:
+  void Finish(HRESULT result);
   void LayOut();
-  void End(INT_PTR result);
+  void End(int result);
 
   FeedVersion current_;
   DWORD flags_;
