@@ -17,6 +17,7 @@
 #include <kx2test/TempFiles.h>
 #include <renewal/UpdateDialogParts.h>
 #include <win/commctrl.h>
+#include <win/dialog.h>
 #include <win/gdi.h>
 #include <win/resource.h>
 #include <win/user.h>
@@ -341,6 +342,93 @@ TEST(UpdateBannerTest, BitmapIs405By190With24Bits) {
   EXPECT_GT(GetBValue(sky), 60);
   EXPECT_GT(GetRValue(topic), 230);
   EXPECT_LT(GetBValue(topic), 120);
+}
+
+// The dialog template as the library's resources hold it, read field by field.
+TEST(UpdateTemplateTest, DialogResourceHoldsThePartsLayout) {
+  HMODULE module = GetModuleHandleW(u"Renewal_Enu");
+  HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(renewal::kUpdateDialogId), RT_DIALOG);
+  ASSERT_NE(found, nullptr);
+  const auto* bytes = static_cast<const uint8_t*>(LockResource(LoadResource(module, found)));
+  const size_t size = SizeofResource(module, found);
+  size_t at = 0;
+  auto word = [&] {
+    EXPECT_LE(at + 2, size);
+    uint16_t v = at + 2 <= size ? static_cast<uint16_t>(bytes[at] | bytes[at + 1] << 8) : 0;
+    at += 2;
+    return v;
+  };
+  auto dword = [&] { return word() | static_cast<uint32_t>(word()) << 16; };
+  auto text = [&] {
+    std::u16string out;
+    for (uint16_t c = word(); c; c = word()) out += static_cast<char16_t>(c);
+    return out;
+  };
+  // A class or title: 0xFFFF and an ordinal (as "#n"), else a text.
+  auto name = [&] {
+    if (at + 2 <= size && bytes[at] == 0xFF && bytes[at + 1] == 0xFF) {
+      word();
+      return u"#" + kx2::Utf8ToUtf16(std::to_string(word()));
+    }
+    return text();
+  };
+  ASSERT_EQ(word(), 1);
+  ASSERT_EQ(word(), 0xFFFF);
+  dword();  // help id
+  EXPECT_EQ(dword(), 0u);
+  const uint32_t style = dword();
+  EXPECT_EQ(style & (WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT),
+            static_cast<uint32_t>(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT));
+  const int items = word();
+  EXPECT_EQ(items, 6);
+  const int16_t box[] = {static_cast<int16_t>(word()), static_cast<int16_t>(word()), static_cast<int16_t>(word()),
+                         static_cast<int16_t>(word())};
+  EXPECT_EQ(box[2], 279);
+  EXPECT_EQ(box[3], 160);
+  EXPECT_EQ(name(), u"");  // no menu
+  EXPECT_EQ(name(), u"");  // the dialog class
+  EXPECT_EQ(text(), u"Update Taloria");
+  EXPECT_EQ(word(), 8);  // points
+  word();                // weight
+  word();                // italic, character set
+  EXPECT_EQ(text(), u"MS Shell Dlg");
+  struct Expected {
+    DWORD id;
+    std::u16string className, title;
+    int16_t x, y, cx, cy;
+  } expected[] = {
+      {1, u"#128", u"OK", 234, 139, 50, 14},
+      {2, u"#128", u"Cancel", 180, 139, 50, 14},
+      {7007, u"#130", u"#7001", 0, 0, 291, 119},
+      {7001, u"#130", u"Static", 7, 89, 277, 14},
+      {7000, u"msctls_progress32", u"", 7, 139, 168, 14},
+      {7002, u"#128", u"Update Taloria to the Latest Version", 21, 114, 132, 17},
+  };
+  for (int i = 0; i < items && i < 6; ++i) {
+    at = (at + 3) & ~size_t{3};
+    dword();  // help id
+    dword();  // extended style
+    const uint32_t itemStyle = dword();
+    const int16_t x = static_cast<int16_t>(word()), y = static_cast<int16_t>(word());
+    const int16_t cx = static_cast<int16_t>(word()), cy = static_cast<int16_t>(word());
+    const DWORD id = dword();
+    const std::u16string className = name(), title = name();
+    at += word();  // creation data
+    const Expected& e = expected[i];
+    EXPECT_EQ(id, e.id) << i;
+    EXPECT_EQ(className, e.className) << i;
+    EXPECT_EQ(title, e.title) << i;
+    EXPECT_EQ(x, e.x) << i;
+    EXPECT_EQ(y, e.y) << i;
+    EXPECT_EQ(cx, e.cx) << i;
+    EXPECT_EQ(cy, e.cy) << i;
+    if (id == IDOK) {
+      EXPECT_EQ(itemStyle & 0xF, static_cast<uint32_t>(BS_DEFPUSHBUTTON));
+    }
+    if (id == 7007) {
+      EXPECT_EQ(itemStyle & 0x1F, 0xEu);  // a bitmap picture
+    }
+  }
 }
 
 TEST(UpdateAddressTest, OnlyWebAddressesOpen) {
