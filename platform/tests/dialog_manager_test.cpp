@@ -210,6 +210,33 @@ TEST_F(DialogTest, AControlOfAMissingClassFailsTheDialogUnlessToldNotTo) {
   }
 }
 
+TEST_F(DialogTest, ATopLevelDialogIsNoLargerThanAWindowCanBeTracked) {
+  const std::vector<BYTE> bytes = TemplateWriter(true, WS_POPUP | WS_CAPTION, 0, 0, 32767, 32767).Bytes();
+  HWND dlg = CreateDialogIndirectParamW(nullptr, reinterpret_cast<const DLGTEMPLATE*>(bytes.data()), nullptr,
+                                        &RecordingProc, 0);
+  ASSERT_NE(dlg, nullptr);
+  RECT r{};
+  GetWindowRect(dlg, &r);
+  EXPECT_LE(r.right - r.left, GetSystemMetrics(SM_CXMAXTRACK));
+  EXPECT_LE(r.bottom - r.top, GetSystemMetrics(SM_CYMAXTRACK));
+  DestroyWindow(dlg);
+}
+
+TEST_F(DialogTest, ADialogOfAClassThatIgnoresDefDlgProcStillGoesCleanly) {
+  // Its procedure never passes WM_NCDESTROY on: what the dialog manager kept for it is
+  // freed all the same (the sanitizer build checks).
+  for (int round = 0; round < 2; ++round) {
+    const std::vector<BYTE> bytes = TemplateWriter(true, WS_POPUP, 0, 0, 50, 50).ClassName(u"DlgTestStatic").Bytes();
+    HWND dlg = CreateDialogIndirectParamW(nullptr, reinterpret_cast<const DLGTEMPLATE*>(bytes.data()), nullptr,
+                                          &RecordingProc, 0);
+    ASSERT_NE(dlg, nullptr);
+    WCHAR cls[32] = {};
+    GetClassNameW(dlg, cls, 32);
+    EXPECT_EQ(std::u16string(cls), u"DlgTestStatic");
+    DestroyWindow(dlg);
+  }
+}
+
 TEST_F(DialogTest, PredefinedClassOrdinalsNameTheStandardClasses) {
   const std::pair<WORD, std::u16string> ordinals[] = {{0x80, u"Button"},  {0x81, u"Edit"},      {0x82, u"Static"},
                                                       {0x83, u"ListBox"}, {0x84, u"ScrollBar"}, {0x85, u"ComboBox"}};

@@ -51,9 +51,8 @@ struct NameField {
 
 // The predefined classes the templates name by ordinal.
 bool PredefinedClass(const std::string& upper, uint16_t* ordinal) {
-  static const std::pair<const char*, uint16_t> kClasses[] = {{"BUTTON", 0x80},  {"EDIT", 0x81},
-                                                              {"STATIC", 0x82},  {"LISTBOX", 0x83},
-                                                              {"SCROLLBAR", 0x84}, {"COMBOBOX", 0x85}};
+  static const std::pair<const char*, uint16_t> kClasses[] = {
+      {"BUTTON", 0x80}, {"EDIT", 0x81}, {"STATIC", 0x82}, {"LISTBOX", 0x83}, {"SCROLLBAR", 0x84}, {"COMBOBOX", 0x85}};
   for (const auto& [name, value] : kClasses) {
     if (upper == name) {
       *ordinal = value;
@@ -89,12 +88,18 @@ struct TextStatement {
   uint32_t style;
 };
 constexpr TextStatement kTextStatements[] = {
-    {"LTEXT", 0x82, kGroup | 0x0},          {"CTEXT", 0x82, kGroup | 0x1},
-    {"RTEXT", 0x82, kGroup | 0x2},          {"PUSHBUTTON", 0x80, kTabStop | 0x0},
-    {"DEFPUSHBUTTON", 0x80, kTabStop | 0x1}, {"CHECKBOX", 0x80, kTabStop | 0x2},
-    {"AUTOCHECKBOX", 0x80, kTabStop | 0x3}, {"RADIOBUTTON", 0x80, 0x4},
-    {"STATE3", 0x80, kTabStop | 0x5},       {"AUTO3STATE", 0x80, kTabStop | 0x6},
-    {"GROUPBOX", 0x80, 0x7},                {"AUTORADIOBUTTON", 0x80, 0x9},
+    {"LTEXT", 0x82, kGroup | 0x0},
+    {"CTEXT", 0x82, kGroup | 0x1},
+    {"RTEXT", 0x82, kGroup | 0x2},
+    {"PUSHBUTTON", 0x80, kTabStop | 0x0},
+    {"DEFPUSHBUTTON", 0x80, kTabStop | 0x1},
+    {"CHECKBOX", 0x80, kTabStop | 0x2},
+    {"AUTOCHECKBOX", 0x80, kTabStop | 0x3},
+    {"RADIOBUTTON", 0x80, 0x4},
+    {"STATE3", 0x80, kTabStop | 0x5},
+    {"AUTO3STATE", 0x80, kTabStop | 0x6},
+    {"GROUPBOX", 0x80, 0x7},
+    {"AUTORADIOBUTTON", 0x80, 0x9},
     {"PUSHBOX", 0x80, kTabStop | 0xA},
 };
 // Statements without a text.
@@ -483,8 +488,8 @@ std::vector<Compiler::MenuNode> Compiler::MenuItems(Lexer& lx, bool extended, in
       uint32_t* fields[] = {&item.id, &item.flags, &item.state, &item.helpId};
       const size_t count = item.popup ? 4 : 3;
       for (size_t i = 0; i < count && OptionalComma(lx); ++i)
-        if (!lx.IsPunct(',') && (lx.Peek().kind == Tok::Number || lx.Peek().kind == Tok::Ident || lx.IsPunct('(') ||
-                                 lx.IsPunct('-')) &&
+        if (!lx.IsPunct(',') &&
+            (lx.Peek().kind == Tok::Number || lx.Peek().kind == Tok::Ident || lx.IsPunct('(') || lx.IsPunct('-')) &&
             !lx.IsIdent("BEGIN"))
           *fields[i] = Expr(lx);
     } else {
@@ -506,9 +511,9 @@ std::vector<Compiler::MenuNode> Compiler::MenuItems(Lexer& lx, bool extended, in
 
 // CHECKED, GRAYED, HELP, INACTIVE, MENUBARBREAK, MENUBREAK, with or without commas.
 uint32_t Compiler::MenuOptions(Lexer& lx) {
-  static const std::pair<const char*, uint32_t> kOptions[] = {{"GRAYED", 0x1},        {"INACTIVE", 0x2},
-                                                              {"CHECKED", 0x8},       {"MENUBARBREAK", 0x20},
-                                                              {"MENUBREAK", 0x40},    {"HELP", 0x4000}};
+  static const std::pair<const char*, uint32_t> kOptions[] = {{"GRAYED", 0x1},     {"INACTIVE", 0x2},
+                                                              {"CHECKED", 0x8},    {"MENUBARBREAK", 0x20},
+                                                              {"MENUBREAK", 0x40}, {"HELP", 0x4000}};
   uint32_t flags = 0;
   for (;;) {
     const bool comma = lx.IsPunct(',');

@@ -126,6 +126,12 @@ HWND CreateFromSpec(const DialogSpec& spec, HINSTANCE instance, HWND parent, DLG
 
   RECT window{0, 0, DluToPixelsX(spec.cx, base), DluToPixelsY(spec.cy, base)};
   AdjustWindowRectEx(&window, style, menu != nullptr, exStyle);
+  if (!child) {
+    // A template may ask for any size; a top-level window is never larger than the
+    // system lets one be tracked (its pixels are made at that size).
+    window.right = std::min<LONG>(window.right, window.left + GetSystemMetrics(SM_CXMAXTRACK));
+    window.bottom = std::min<LONG>(window.bottom, window.top + GetSystemMetrics(SM_CYMAXTRACK));
+  }
   OffsetRect(&window, DluToPixelsX(spec.x, base) - window.left, DluToPixelsY(spec.y, base) - window.top);
   if (!child) PlaceTopLevel(spec, parent ? GetAncestor(parent, GA_ROOT) : nullptr, &window);
 
@@ -171,8 +177,7 @@ HWND CreateFromSpec(const DialogSpec& spec, HINSTANCE instance, HWND parent, DLG
     }
   }
   if (visible && IsWindow(dlg) && !(DialogOf(dlg) && DialogOf(dlg)->ended)) {
-    ShowWindow(dlg, SW_SHOWNORMAL);
-    UpdateWindow(dlg);
+    ShowWindow(dlg, SW_SHOWNORMAL);  // painted as messages are read, as any window
   }
   return IsWindow(dlg) ? dlg : nullptr;
 }

@@ -1,7 +1,7 @@
 // What the dialog manager keeps for each dialog window beside its DWLP_ slots: the font
 // and its base units, the default button, the control that had the focus, and the state
-// of a modal loop. Kept in a window property from WM_NCCREATE (or first use) to
-// WM_NCDESTROY; a dialog belongs to its thread, so only that thread touches it.
+// of a modal loop. Kept in one table from WM_NCCREATE (or first use) to WM_NCDESTROY;
+// a dialog belongs to its thread, so only that thread touches its state.
 #pragma once
 
 #include "win/dialog.h"

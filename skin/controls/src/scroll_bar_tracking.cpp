@@ -80,8 +80,8 @@ void DragHandler(CKtkSkinFrameData* frame, UINT message, POINT p) {
   const ScrollBarPosInfo* info = track.pPosInfo;
   int pixel = info->nDragStartThumb;  // strayed too far: the thumb goes back
   if (PtInRect(&track.rcTrack, p))
-    pixel = std::clamp(Along(track, p) + track.nGrabOffset, info->nTravelStart,
-                       info->nTravelStart + info->nTravelLength);
+    pixel =
+        std::clamp(Along(track, p) + track.nGrabOffset, info->nTravelStart, info->nTravelStart + info->nTravelLength);
   MoveThumb(frame, track, pixel);
   if (!frame->m_pScrollTracking) return;
   frame->m_pScrollTracking->bPointerInside = TRUE;
@@ -142,8 +142,8 @@ void KtkScrollBarRedraw(CKtkSkinFrameData* frame, ScrollBarPosInfo* info) {
   const HWND window = frame->FrameWindow();
   CKtkSkinManagerSchema* schema = frame->FrameSchema();
   if (!info->bShown || !IsWindow(window) || !schema) return;
-  const bool dragging = frame->m_pScrollTracking && frame->m_pScrollTracking->bDragging &&
-                        frame->m_pScrollTracking->pPosInfo == info;
+  const bool dragging =
+      frame->m_pScrollTracking && frame->m_pScrollTracking->bDragging && frame->m_pScrollTracking->pPosInfo == info;
   if (!dragging) KtkScrollBarLayout(frame, info);
   HDC dc = info->nKind == KTK_SB_CTL ? GetDC(window) : GetWindowDC(window);
   if (!dc) return;
@@ -225,9 +225,10 @@ void KtkScrollBarStartTracking(CKtkSkinFrameData* frame, POINT point, ScrollBarP
     const int thickness = info->nAcrossEnd - info->nAcrossStart;
     const int beyond = 2 * GetSystemMetrics(info->bVertical ? SM_CYVTHUMB : SM_CXHTHUMB);
     const RECT& bar = info->rcBar;
-    track.rcTrack = info->bVertical
-                        ? RECT{bar.left - 8 * thickness, bar.top - beyond, bar.right + 8 * thickness, bar.bottom + beyond}
-                        : RECT{bar.left - beyond, bar.top - 8 * thickness, bar.right + beyond, bar.bottom + 8 * thickness};
+    track.rcTrack =
+        info->bVertical
+            ? RECT{bar.left - 8 * thickness, bar.top - beyond, bar.right + 8 * thickness, bar.bottom + beyond}
+            : RECT{bar.left - beyond, bar.top - 8 * thickness, bar.right + beyond, bar.bottom + 8 * thickness};
     info->nDragStartThumb = track.nLastThumb = info->nThumbStart;
     track.nTrackPos = info->nPos;
     track.bDragging = TRUE;

@@ -21,9 +21,9 @@ class ScrollBarDrawing : public ::testing::Test {
       for (int state = 1; state <= 20; ++state) {
         const COLORREF c = Color(part, state);
         lines.push_back(u"[Scrollbar." + kx2::Utf8ToUtf16(std::to_string(part) + "(" + std::to_string(state) + ")]"));
-        lines.push_back(u"FillColor = " + kx2::Utf8ToUtf16(std::to_string(GetRValue(c)) + ", " +
-                                                             std::to_string(GetGValue(c)) + ", " +
-                                                             std::to_string(GetBValue(c))));
+        lines.push_back(u"FillColor = " +
+                        kx2::Utf8ToUtf16(std::to_string(GetRValue(c)) + ", " + std::to_string(GetGValue(c)) + ", " +
+                                         std::to_string(GetBValue(c))));
       }
     lines_ = lines;
     schema_ = skin_.Load(lines_);
@@ -72,8 +72,8 @@ TEST_F(ScrollBarDrawing, GripperFromThirteenPixelsUpOrNinePixelsAcross) {
     bool gripper;
   } cases[] = {{true, 13, false}, {true, 14, true}, {false, 9, false}, {false, 10, true}};
   for (const auto& c : cases) {
-    ScrollBarPosInfo bar = c.vertical ? Bar(true, 0, 99, 10, 0, RECT{0, 0, 17, 200})
-                                      : Bar(false, 0, 99, 10, 0, RECT{0, 0, 200, 17});
+    ScrollBarPosInfo bar =
+        c.vertical ? Bar(true, 0, 99, 10, 0, RECT{0, 0, 17, 200}) : Bar(false, 0, 99, 10, 0, RECT{0, 0, 200, 17});
     Thumb(bar, c.thumb);
     Canvas canvas(200, 200);
     schema_->DrawScrollBar(canvas.dc(), frame_.get(), &bar);

@@ -48,9 +48,9 @@ TEST(ScrollBarGeometry, HitCodesAlongTheBar) {
   const struct {
     POINT p;
     int code;
-  } cases[] = {{{8, 0}, 60},   {{8, 16}, 60},   {{8, 17}, 62}, {{8, 91}, 62}, {{8, 92}, 64},
-               {{8, 108}, 64}, {{8, 109}, 63},  {{8, 182}, 63}, {{8, 183}, 61}, {{8, 199}, 61},
-               {{8, 200}, 0},  {{17, 100}, 0},  {{-1, 100}, 0}};
+  } cases[] = {{{8, 0}, 60},   {{8, 16}, 60},  {{8, 17}, 62},  {{8, 91}, 62},  {{8, 92}, 64},
+               {{8, 108}, 64}, {{8, 109}, 63}, {{8, 182}, 63}, {{8, 183}, 61}, {{8, 199}, 61},
+               {{8, 200}, 0},  {{17, 100}, 0}, {{-1, 100}, 0}};
   for (const auto& c : cases) EXPECT_EQ(KtkScrollBarHitTest(&info, c.p), c.code) << c.p.x << "," << c.p.y;
   info.bShown = FALSE;
   EXPECT_EQ(KtkScrollBarHitTest(&info, POINT{8, 100}), 0);

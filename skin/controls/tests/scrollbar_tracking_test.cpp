@@ -131,10 +131,13 @@ TEST_F(ScrollBarTracking, ArrowRepeatsAfterTheFirstDelayThenEveryTenthAndPausesO
         {Advance(first - 1), Advance(1), Advance(then), Advance(then), Move(MidX(), bar_->nSecondArrowStart - 30),
          Advance(3 * then), Move(MidX(), arrowY), Advance(then), Release()});
   const ULONGLONG back = first + 5 * then;
-  const std::vector<Notification> expected = {
-      At(SB_LINEDOWN, 0, 0),     At(SB_LINEDOWN, 0, first),        At(SB_LINEDOWN, 0, first + then),
-      At(SB_LINEDOWN, 0, first + 2 * then), At(SB_LINEDOWN, 0, back),  // at once on coming back
-      At(SB_LINEDOWN, 0, back + then), At(SB_ENDSCROLL, 0, back + then)};
+  const std::vector<Notification> expected = {At(SB_LINEDOWN, 0, 0),
+                                              At(SB_LINEDOWN, 0, first),
+                                              At(SB_LINEDOWN, 0, first + then),
+                                              At(SB_LINEDOWN, 0, first + 2 * then),
+                                              At(SB_LINEDOWN, 0, back),  // at once on coming back
+                                              At(SB_LINEDOWN, 0, back + then),
+                                              At(SB_ENDSCROLL, 0, back + then)};
   EXPECT_EQ(Log(), expected);
 }
 
@@ -165,9 +168,9 @@ TEST_F(ScrollBarTracking, ThumbDragSnapsBackWhenFarAndResumes) {
   Press(MidX(), grab,
         {Move(MidX(), grab + down), Move(bar_->rcBar.right + 8 * thickness + 1, grab + down),
          Move(bar_->rcBar.right + 8 * thickness - 1, grab + down), Release()});
-  const std::vector<Notification> expected = {
-      At(SB_THUMBTRACK, 0, 0),       At(SB_THUMBTRACK, dragged, 0),    At(SB_THUMBTRACK, 0, 0),
-      At(SB_THUMBTRACK, dragged, 0), At(SB_THUMBPOSITION, dragged, 0), At(SB_ENDSCROLL, 0, 0)};
+  const std::vector<Notification> expected = {At(SB_THUMBTRACK, 0, 0),          At(SB_THUMBTRACK, dragged, 0),
+                                              At(SB_THUMBTRACK, 0, 0),          At(SB_THUMBTRACK, dragged, 0),
+                                              At(SB_THUMBPOSITION, dragged, 0), At(SB_ENDSCROLL, 0, 0)};
   EXPECT_EQ(Log(), expected);
 }
 

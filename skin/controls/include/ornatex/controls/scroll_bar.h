@@ -28,8 +28,7 @@ ORNATEX_API int KtkScrollBarPixelToPos(const ScrollBarPosInfo* info, int pixel);
 ORNATEX_API void KtkScrollBarRedraw(CKtkSkinFrameData* frame, ScrollBarPosInfo* info);
 // A button went down on the bar: tracks the mouse in a modal loop until it is released,
 // the capture goes or the loop is told to quit, sending WM_HSCROLL or WM_VSCROLL.
-ORNATEX_API void KtkScrollBarStartTracking(CKtkSkinFrameData* frame, POINT point, ScrollBarPosInfo* info,
-                                           BOOL shift);
+ORNATEX_API void KtkScrollBarStartTracking(CKtkSkinFrameData* frame, POINT point, ScrollBarPosInfo* info, BOOL shift);
 // Ends a running loop (nothing without one): SB_THUMBPOSITION after a drag, then
 // SB_ENDSCROLL.
 ORNATEX_API void KtkScrollBarEndTracking(CKtkSkinFrameData* frame);
