@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "kx2/MenuTemplate.h"
 #include "kx2/PathMap.h"
 #include "kx2/ResourceContainer.h"
 #include "win/afx.h"
@@ -59,6 +60,30 @@ std::vector<uint8_t> MenuTemplate() {
   return v;
 }
 
+void Align4(std::vector<uint8_t>& v) {
+  while (v.size() % 4) v.push_back(0);
+}
+
+// The same menu in the extended form, with a help id on the pop-up, a radio item and a
+// right-justified Help.
+std::vector<uint8_t> MenuExTemplate() {
+  std::vector<uint8_t> v;
+  Put16(v, 1), Put16(v, 4), Put32(v, 77);
+  const auto item = [&](uint32_t type, uint32_t state, uint32_t id, uint16_t flags, const std::u16string& text) {
+    Align4(v);
+    Put32(v, type), Put32(v, state), Put32(v, id), Put16(v, flags), PutText(v, text);
+  };
+  item(0, 0, 0, 0x01, u"File");
+  Align4(v), Put32(v, 500);
+  item(MFT_RADIOCHECK, MFS_CHECKED, 1, 0, u"Open");
+  item(MFT_SEPARATOR, 0, 0, 0, u"");
+  item(0, 0, 0, 0x81, u"Recent");
+  Align4(v), Put32(v, 0);
+  item(0, MFS_GRAYED, 2, 0x80, u"Last");
+  item(MFT_RIGHTJUSTIFY, MFS_DEFAULT, 3, 0x80, u"Help");
+  return v;
+}
+
 class MenuImages : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -72,6 +97,10 @@ class MenuImages : public ::testing::Test {
     std::vector<uint8_t> cut = MenuTemplate();
     cut.resize(cut.size() - 10);  // the last item never ends
     writer.Add(uint16_t{4}, uint16_t{4}, 1033, cut);
+    writer.Add(uint16_t{4}, uint16_t{8}, 1033, MenuExTemplate());
+    std::vector<uint8_t> exCut = MenuExTemplate();
+    exCut.resize(exCut.size() - 6);
+    writer.Add(uint16_t{4}, uint16_t{9}, 1033, exCut);
     std::vector<uint8_t> group;
     Put16(group, 0), Put16(group, 1), Put16(group, 2);
     for (auto [size, id] : {std::pair{16, 10}, std::pair{32, 11}}) {
@@ -137,6 +166,64 @@ TEST_F(MenuImages, MenuFromTemplateAndResource) {
   CString caption;
   EXPECT_EQ(menu.GetMenuString(3, caption, MF_BYCOMMAND), 4);
   EXPECT_EQ(caption, CString(u"Help"));
+}
+
+TEST_F(MenuImages, ExtendedMenusReadOnlyWithinAKnownSize) {
+  HMENU menu = LoadMenuW(module_, MAKEINTRESOURCEW(8));
+  ASSERT_NE(menu, nullptr);
+  ASSERT_EQ(GetMenuItemCount(menu), 2);
+  HMENU file = GetSubMenu(menu, 0);
+  ASSERT_EQ(GetMenuItemCount(file), 3);
+  MENUITEMINFOW info{};
+  info.cbSize = sizeof info;
+  info.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID;
+  ASSERT_TRUE(GetMenuItemInfoW(file, 0, TRUE, &info));
+  EXPECT_EQ(info.fType, static_cast<UINT>(MFT_RADIOCHECK));
+  EXPECT_EQ(info.fState, static_cast<UINT>(MFS_CHECKED));
+  EXPECT_EQ(info.wID, 1u);
+  EXPECT_EQ(GetMenuState(file, 1, MF_BYPOSITION) & MF_SEPARATOR, static_cast<UINT>(MF_SEPARATOR));
+  HMENU recent = GetSubMenu(file, 2);
+  EXPECT_EQ(GetMenuState(recent, 2, MF_BYCOMMAND) & MF_GRAYED, static_cast<UINT>(MF_GRAYED));
+  ASSERT_TRUE(GetMenuItemInfoW(menu, 1, TRUE, &info));
+  EXPECT_EQ(info.fType, static_cast<UINT>(MFT_RIGHTJUSTIFY));
+  EXPECT_EQ(info.fState, static_cast<UINT>(MFS_DEFAULT));
+  MENUINFO help{sizeof(MENUINFO), MIM_HELPID, 0, 0, nullptr, 0, 0};
+  ASSERT_TRUE(GetMenuInfo(file, &help));
+  EXPECT_EQ(help.dwContextHelpID, 500u);
+  ASSERT_TRUE(GetMenuInfo(menu, &help));
+  EXPECT_EQ(help.dwContextHelpID, 77u);
+  DestroyMenu(menu);
+
+  // Cut short inside the resource: refused, nothing read past it.
+  SetLastError(0);
+  EXPECT_EQ(LoadMenuW(module_, MAKEINTRESOURCEW(9)), nullptr);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+  const std::vector<uint8_t> bytes = MenuExTemplate();
+  for (size_t size : {size_t{0}, size_t{7}, size_t{20}, bytes.size() - 1}) {
+    EXPECT_EQ(Kx2LoadMenuTemplate(bytes.data(), size), nullptr) << size;
+  }
+  HMENU whole = Kx2LoadMenuTemplate(bytes.data(), bytes.size());
+  EXPECT_NE(whole, nullptr);
+  DestroyMenu(whole);
+  // Without a size only the standard form is read.
+  EXPECT_EQ(LoadMenuIndirectW(bytes.data()), nullptr);
+}
+
+TEST_F(MenuImages, OwnerDrawnAndFlagItemsKeepTheirBits) {
+  // MF_APPEND, MF_CHANGE and MF_REMOVE share values with item bits (owner-drawn, hilite,
+  // default): the item calls keep those bits as the item's own.
+  HMENU menu = CreatePopupMenu();
+  ASSERT_TRUE(AppendMenuW(menu, MF_OWNERDRAW, 4, reinterpret_cast<LPCWSTR>(static_cast<uintptr_t>(0x1234))));
+  ASSERT_TRUE(InsertMenuW(menu, 0, MF_BYPOSITION | MF_STRING | MF_DEFAULT, 5, u"Five"));
+  MENUITEMINFOW info{};
+  info.cbSize = sizeof info;
+  info.fMask = MIIM_FTYPE | MIIM_DATA | MIIM_STATE;
+  ASSERT_TRUE(GetMenuItemInfoW(menu, 4, FALSE, &info));
+  EXPECT_EQ(info.fType, static_cast<UINT>(MFT_OWNERDRAW));
+  EXPECT_EQ(info.dwItemData, 0x1234u) << "an owner-drawn item's data is what came as its text";
+  ASSERT_TRUE(GetMenuItemInfoW(menu, 5, FALSE, &info));
+  EXPECT_EQ(info.fState, static_cast<UINT>(MFS_DEFAULT));
+  DestroyMenu(menu);
 }
 
 TEST_F(MenuImages, BitmapsIconsCursors) {

@@ -15,6 +15,7 @@
 #include "kx2/InputState.h"
 #include "user_test_support.h"
 #include "win/gdi.h"
+#include "win/menu.h"
 
 namespace {
 
@@ -203,6 +204,8 @@ TEST_F(NonClientTest, AltAndF10AskForTheWindowMenu) {
   SetActiveWindow(w);
   SetFocus(w);
   Pump();
+  // Each key asks for the window menu, whose run the idle handler ends at once.
+  Kx2SetIdleHandler([](void*) -> BOOL { return EndMenu(); }, nullptr);
   auto keyMenus = [&] {
     std::vector<LPARAM> out;
     for (const auto& e : Journal())

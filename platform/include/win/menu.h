@@ -6,7 +6,12 @@
 // from offset bytes after the header the items, each {WORD flags, WORD id (absent for
 // MF_POPUP), UTF-16 text with terminator}; MF_POPUP items are followed by their
 // children; MF_END marks the last item of each level. An item without text and with id 0
-// is a separator. The extended form (version 1) is refused.
+// is a separator. The extended form (version 1, MENUEX): a header {WORD version, WORD
+// offset, DWORD help id}, the items from 4 + offset bytes, each {DWORD type, DWORD state,
+// DWORD id, WORD flags (0x80 last, 0x01 pop-up), UTF-16 text with terminator} padded to a
+// DWORD boundary of the template, a pop-up's help id (DWORD) and then its children. The
+// extended form is read only where the template's size is known (resources,
+// Kx2LoadMenuTemplate in kx2/MenuTemplate.h).
 #pragma once
 
 #include "win/errors.h"
@@ -63,9 +68,12 @@ KX2_EXPORT BOOL IsMenu(HMENU hMenu);
 KX2_EXPORT BOOL AppendMenuW(HMENU hMenu, UINT uFlags, UINT_PTR uIDNewItem, LPCWSTR lpNewItem);
 
 // ERROR_INVALID_PARAMETER for a template that is not of the standard form or whose items
-// do not end; the template is read up to its last MF_END item only.
+// do not end; the template is read up to its last MF_END item only. Without a size the
+// extended form is not read: its pop-up records would carry the read past a buffer that
+// only claims to be extended.
 KX2_EXPORT HMENU LoadMenuIndirectW(const MENUTEMPLATEW* lpMenuTemplate);
-// The RT_MENU resource of the module (read within the resource's size).
+// The RT_MENU resource of the module, standard or extended (read within the resource's
+// size; a malformed one fails with ERROR_INVALID_PARAMETER).
 KX2_EXPORT HMENU LoadMenuW(HINSTANCE hInstance, LPCWSTR lpMenuName);
 
 // -1 for an invalid menu.
@@ -202,3 +210,86 @@ KX2_EXPORT BOOL DrawMenuBar(HWND hWnd);
 // Close, as SC_ commands) made on first request, the items its style does not allow greyed.
 // bRevert drops the copy and answers null.
 KX2_EXPORT HMENU GetSystemMenu(HWND hWnd, BOOL bRevert);
+
+// ---- Showing menus: pop-up menus and the menu loop (libKx2User32.so) --------------------------
+// Item bitmaps below 0x10000 are these predefined pictures, anything above a bitmap handle.
+#define HBMMENU_CALLBACK (reinterpret_cast<HBITMAP>(static_cast<intptr_t>(-1)))
+#define HBMMENU_SYSTEM (reinterpret_cast<HBITMAP>(1))
+#define HBMMENU_MBAR_RESTORE (reinterpret_cast<HBITMAP>(2))
+#define HBMMENU_MBAR_MINIMIZE (reinterpret_cast<HBITMAP>(3))
+#define HBMMENU_MBAR_CLOSE (reinterpret_cast<HBITMAP>(5))
+#define HBMMENU_MBAR_CLOSE_D (reinterpret_cast<HBITMAP>(6))
+#define HBMMENU_MBAR_MINIMIZE_D (reinterpret_cast<HBITMAP>(7))
+#define HBMMENU_POPUP_CLOSE (reinterpret_cast<HBITMAP>(8))
+#define HBMMENU_POPUP_RESTORE (reinterpret_cast<HBITMAP>(9))
+#define HBMMENU_POPUP_MAXIMIZE (reinterpret_cast<HBITMAP>(10))
+#define HBMMENU_POPUP_MINIMIZE (reinterpret_cast<HBITMAP>(11))
+
+// WM_MENUSELECT's flags beside the item's own.
+#define MF_SYSMENU 0x00002000L
+#define MF_HELP 0x00004000L
+#define MF_MOUSESELECT 0x00008000L
+
+#define TPM_LEFTBUTTON 0x0000L
+#define TPM_RIGHTBUTTON 0x0002L
+#define TPM_LEFTALIGN 0x0000L
+#define TPM_CENTERALIGN 0x0004L
+#define TPM_RIGHTALIGN 0x0008L
+#define TPM_TOPALIGN 0x0000L
+#define TPM_VCENTERALIGN 0x0010L
+#define TPM_BOTTOMALIGN 0x0020L
+#define TPM_HORIZONTAL 0x0000L
+#define TPM_VERTICAL 0x0040L
+#define TPM_NONOTIFY 0x0080L
+#define TPM_RETURNCMD 0x0100L
+#define TPM_RECURSE 0x0001L
+#define TPM_SYSTEMMENU 0x0200L  // the menu is the window's system menu: WM_SYSCOMMAND is sent
+#define TPM_HORPOSANIMATION 0x0400L
+#define TPM_HORNEGANIMATION 0x0800L
+#define TPM_VERPOSANIMATION 0x1000L
+#define TPM_VERNEGANIMATION 0x2000L
+#define TPM_NOANIMATION 0x4000L
+#define TPM_LAYOUTRTL 0x8000L
+#define TPM_WORKAREA 0x10000L
+
+struct TPMPARAMS {
+  UINT cbSize;
+  RECT rcExclude;
+};
+typedef TPMPARAMS* LPTPMPARAMS;
+
+// WM_MENUCHAR answers, in the high word (the low word is an item position).
+#define MNC_IGNORE 0
+#define MNC_CLOSE 1
+#define MNC_EXECUTE 2
+#define MNC_SELECT 3
+#ifndef MSGF_MENU
+#define MSGF_MENU 2
+#endif
+#ifndef WM_MENUCOMMAND
+#define WM_MENUCOMMAND 0x0126
+#endif
+// The menu a "#32768" pop-up window shows.
+#define MN_GETHMENU 0x01E1
+#ifndef ERROR_POPUP_ALREADY_ACTIVE
+#define ERROR_POPUP_ALREADY_ACTIVE 1446L
+#endif
+
+// Shows a pop-up menu at (x, y) (screen) for hWnd, a window of the calling thread, and runs
+// the menu loop until an item is chosen or the menu dismissed. The owner gets
+// WM_ENTERMENULOOP, WM_INITMENU, WM_INITMENUPOPUP, WM_MENUSELECT, WM_MENUCHAR,
+// WM_ENTERIDLE, WM_UNINITMENUPOPUP and WM_EXITMENULOOP (none with TPM_NONOTIFY); the chosen
+// command is posted as WM_COMMAND (sent as WM_MENUCOMMAND for MNS_NOTIFYBYPOS menus, as
+// WM_SYSCOMMAND with TPM_SYSTEMMENU). With TPM_RETURNCMD nothing is delivered and the
+// command is returned (0 when none was chosen); otherwise non-zero on success. A menu is
+// already running on the thread: fails with ERROR_POPUP_ALREADY_ACTIVE unless
+// TPM_RECURSE. lptpm's rectangle (screen) is kept clear where the screen leaves room.
+KX2_EXPORT BOOL TrackPopupMenuEx(HMENU hMenu, UINT uFlags, int x, int y, HWND hwnd, LPTPMPARAMS lptpm);
+// nReserved must be 0; prcRect is ignored.
+KX2_EXPORT BOOL TrackPopupMenu(HMENU hMenu, UINT uFlags, int x, int y, int nReserved, HWND hWnd,
+                               const RECT* prcRect);
+// Ends the menu loop running on the calling thread, without a command.
+KX2_EXPORT BOOL EndMenu();
+// An item's rectangle on the screen: of hWnd's menu bar, or of a pop-up the running menu
+// loop shows. FALSE when the menu is not shown or has no such item.
+KX2_EXPORT BOOL GetMenuItemRect(HWND hWnd, HMENU hMenu, UINT uItem, LPRECT lprcItem);

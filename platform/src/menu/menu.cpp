@@ -12,7 +12,6 @@
 
 #include <kx2/KernelObject.h>
 #include <win/kernel.h>
-#include <win/resource.h>
 
 namespace {
 
@@ -54,87 +53,6 @@ void Destroy(HMENU handle, int depth) {
   if (depth > 64) return;
   for (const MenuItem& item : menu->items)
     if (item.popup) Destroy(item.popup, depth + 1);
-}
-
-// Reads the items of one level from a template; false for a malformed template.
-class TemplateReader {
- public:
-  TemplateReader(const BYTE* bytes, size_t size) : bytes_(bytes), size_(size) {}
-
-  bool ReadLevel(HMENU menu, int depth) {
-    if (depth > 64) return false;
-    for (;;) {
-      WORD flags;
-      if (!Word(&flags)) return false;
-      MenuItem item;
-      item.flags = flags & ~MF_END;
-      if (!(flags & MF_POPUP)) {
-        WORD id;
-        if (!Word(&id)) return false;
-        item.id = id;
-      }
-      if (!Text(&item.text)) return false;
-      if (flags & MF_POPUP) {
-        item.popup = CreatePopupMenu();
-        if (!item.popup) return false;
-        item.id = reinterpret_cast<UINT_PTR>(item.popup);
-        auto parent = Find(menu);
-        parent->items.push_back(item);  // owned from here, destroyed with the menu
-        if (!ReadLevel(item.popup, depth + 1)) return false;
-      } else {
-        if (item.text.empty() && item.id == 0) item.flags |= MF_SEPARATOR;
-        Find(menu)->items.push_back(std::move(item));
-      }
-      if (flags & MF_END) return true;
-    }
-  }
-
-  bool Skip(size_t n) {
-    if (n > size_ - at_) return false;
-    at_ += n;
-    return true;
-  }
-  bool Word(WORD* out) {
-    if (size_ - at_ < 2) return false;
-    *out = static_cast<WORD>(bytes_[at_] | bytes_[at_ + 1] << 8);
-    at_ += 2;
-    return true;
-  }
-
- private:
-  bool Text(std::u16string* out) {
-    for (;;) {
-      WORD unit;
-      if (!Word(&unit)) return false;
-      if (unit == 0) return true;
-      out->push_back(static_cast<char16_t>(unit));
-    }
-  }
-
-  const BYTE* bytes_;
-  size_t size_;
-  size_t at_ = 0;
-};
-
-HMENU LoadTemplate(const void* data, size_t size) {
-  if (!data) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return nullptr;
-  }
-  TemplateReader reader(static_cast<const BYTE*>(data), size);
-  WORD version, offset;
-  if (!reader.Word(&version) || !reader.Word(&offset) || version != 0 || !reader.Skip(offset)) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return nullptr;
-  }
-  HMENU menu = CreateMenu();
-  if (!menu) return nullptr;
-  try {
-    if (reader.ReadLevel(menu, 0)) return menu;
-  } catch (...) {}
-  DestroyMenu(menu);
-  SetLastError(ERROR_INVALID_PARAMETER);
-  return nullptr;
 }
 
 const MenuItem* ItemAt(const Menu& menu, UINT item, UINT flags) {
@@ -181,38 +99,11 @@ BOOL DestroyMenu(HMENU hMenu) {
 
 BOOL IsMenu(HMENU hMenu) { return Find(hMenu) ? TRUE : FALSE; }
 
+// MF_APPEND shares its value with MF_OWNERDRAW (as MF_CHANGE with MF_HILITE, MF_REMOVE with
+// MF_DEFAULT): in the item calls these bits are the item's own, so appending is inserting
+// past the end.
 BOOL AppendMenuW(HMENU hMenu, UINT uFlags, UINT_PTR uIDNewItem, LPCWSTR lpNewItem) {
-  std::shared_ptr<Menu> menu = Find(hMenu);
-  if (!menu || ((uFlags & MF_POPUP) && !Find(reinterpret_cast<HMENU>(uIDNewItem)))) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return FALSE;
-  }
-  try {
-    MenuItem item;
-    item.flags = uFlags & ~(MF_BYPOSITION | MF_APPEND);
-    item.id = uIDNewItem;
-    if (uFlags & MF_POPUP) item.popup = reinterpret_cast<HMENU>(uIDNewItem);
-    if (!(uFlags & (MF_SEPARATOR | MF_BITMAP | MF_OWNERDRAW)) && lpNewItem) item.text = lpNewItem;
-    menu->items.push_back(std::move(item));
-    return TRUE;
-  } catch (...) {
-    kx2::RecordCurrentException();
-    return FALSE;
-  }
-}
-
-HMENU LoadMenuIndirectW(const MENUTEMPLATEW* lpMenuTemplate) {
-  // No size is given: the reader stops at the last MF_END item.
-  return LoadTemplate(lpMenuTemplate, SIZE_MAX / 2);
-}
-
-HMENU LoadMenuW(HINSTANCE hInstance, LPCWSTR lpMenuName) {
-  HRSRC found = FindResourceW(hInstance, lpMenuName, RT_MENU);
-  if (!found) return nullptr;
-  HGLOBAL loaded = LoadResource(hInstance, found);
-  const void* data = loaded ? LockResource(loaded) : nullptr;
-  if (!data) return nullptr;
-  return LoadTemplate(data, SizeofResource(hInstance, found));
+  return InsertMenuW(hMenu, static_cast<UINT>(-1), uFlags | MF_BYPOSITION, uIDNewItem, lpNewItem);
 }
 
 int GetMenuItemCount(HMENU hMenu) {
@@ -466,7 +357,7 @@ namespace {
 bool ItemFromFlags(UINT uFlags, UINT_PTR id, LPCWSTR text, MenuItem* out) {
   if ((uFlags & MF_POPUP) && !Find(reinterpret_cast<HMENU>(id))) return false;
   MenuItem item;
-  item.flags = uFlags & ~(MF_BYPOSITION | MF_APPEND | MF_CHANGE | MF_INSERT | MF_DELETE | MF_REMOVE);
+  item.flags = uFlags & ~MF_BYPOSITION;
   item.id = id;
   if (uFlags & MF_POPUP) item.popup = reinterpret_cast<HMENU>(id);
   if (uFlags & MF_BITMAP) item.bitmap = reinterpret_cast<HBITMAP>(const_cast<LPWSTR>(text));

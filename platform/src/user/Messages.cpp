@@ -63,6 +63,22 @@ void Retrieved(ThreadQueue& queue, const MSG& msg) {
   queue.messagePos = static_cast<DWORD>(MAKELONG(msg.pt.x, msg.pt.y));
 }
 
+struct PressMemory {
+  HWND window;
+  UINT message;
+  ULONGLONG time;
+  POINT point;
+};
+PressMemory SavePressMemory(const ThreadQueue& q) {
+  return PressMemory{q.lastPressWindow, q.lastPressMessage, q.lastPressTime, q.lastPressPoint};
+}
+void RestorePressMemory(ThreadQueue& q, const PressMemory& m) {
+  q.lastPressWindow = m.window;
+  q.lastPressMessage = m.message;
+  q.lastPressTime = m.time;
+  q.lastPressPoint = m.point;
+}
+
 // The retrieval order of the queue; false when nothing matched and wait is false. The
 // common case (a posted message, or nothing) takes the queue's lock once.
 bool Retrieve(MSG* out, HWND filter, UINT first, UINT last, UINT flags, bool wait) {
@@ -111,7 +127,12 @@ bool Retrieve(MSG* out, HWND filter, UINT first, UINT last, UINT flags, bool wai
         if (remove) queue.input.pop_front();
       }
       MSG msg{};
-      if (TranslateInput(queue, event, &msg) && WindowMatches(filter, msg.hwnd) && InRange(msg.message, first, last)) {
+      // A look that leaves the event in place must not count as a press: the double-click
+      // memory is kept as it was, so that retrieving it later gives the same message.
+      const PressMemory before = SavePressMemory(queue);
+      const bool translated = TranslateInput(queue, event, &msg);
+      if (!remove) RestorePressMemory(queue, before);
+      if (translated && WindowMatches(filter, msg.hwnd) && InRange(msg.message, first, last)) {
         if (remove) std::copy(std::begin(event.keys), std::end(event.keys), std::begin(queue.keys));
         *out = msg;
         Retrieved(queue, *out);

@@ -3,6 +3,8 @@
 // AdjustWindowRectEx adds, so that the two always agree.
 #include "ClassicFrame.h"
 
+#include "MenuBar.h"
+
 #include <algorithm>
 #include <string>
 
@@ -73,48 +75,6 @@ void SymbolButton(HDC dc, RECT r, char16_t symbol, bool pressed = false, bool di
   }
   SetTextColor(dc, GetSysColor(disabled ? COLOR_3DSHADOW : COLOR_BTNTEXT));
   ExtTextOutW(dc, x, y, 0, nullptr, text, 1, nullptr);
-  SelectObject(dc, old);
-  DeleteObject(font);
-}
-
-// The classic menu bar: the items' texts left to right on the menu colour, greyed ones
-// embossed, right-justified ones from the right edge.
-void MenuBar(HDC dc, HWND hwnd, const RECT& bar) {
-  Fill(dc, bar, COLOR_MENU);
-  HMENU menu = GetMenu(hwnd);
-  const int count = GetMenuItemCount(menu);
-  if (count <= 0) return;
-  NONCLIENTMETRICSW metrics{};
-  metrics.cbSize = sizeof(metrics);
-  SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
-  HFONT font = CreateFontIndirectW(&metrics.lfMenuFont);
-  HGDIOBJ old = SelectObject(dc, font);
-  SetBkMode(dc, TRANSPARENT);
-  const int padding = GetSystemMetrics(SM_CXEDGE) * 4;
-  int x = bar.left;
-  for (int i = 0; i < count; ++i) {
-    char16_t text[256] = {};
-    GetMenuStringW(menu, static_cast<UINT>(i), text, 256, MF_BYPOSITION);
-    const UINT state = GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION);
-    if (state & MF_SEPARATOR) continue;
-    RECT measure{0, 0, 0, 0};
-    DrawTextW(dc, text, -1, &measure, DT_SINGLELINE | DT_CALCRECT);
-    const int width = measure.right + 2 * padding;
-    RECT cell{x, bar.top, x + width, bar.bottom};
-    if (state & MF_RIGHTJUSTIFY) OffsetRect(&cell, std::max(0, int(bar.right - cell.right)), 0);
-    const UINT format = DT_SINGLELINE | DT_VCENTER | DT_CENTER;
-    if (state & MF_GRAYED) {
-      RECT lit = cell;
-      OffsetRect(&lit, 1, 1);
-      SetTextColor(dc, GetSysColor(COLOR_3DHILIGHT));
-      DrawTextW(dc, text, -1, &lit, format);
-      SetTextColor(dc, GetSysColor(COLOR_3DSHADOW));
-    } else {
-      SetTextColor(dc, GetSysColor(COLOR_MENUTEXT));
-    }
-    DrawTextW(dc, text, -1, &cell, format);
-    x = cell.right;
-  }
   SelectObject(dc, old);
   DeleteObject(font);
 }
@@ -394,7 +354,7 @@ void DrawFrame(HWND hwnd, HDC dc, bool active) {
     inner.top = f.caption.bottom;
   }
   if (!Empty(f.menuBar)) {
-    MenuBar(dc, hwnd, f.menuBar);
+    PaintMenuBar(dc, hwnd, f.menuBar);
     inner.top = f.menuBar.bottom;
   }
   if (exStyle & WS_EX_CLIENTEDGE) SunkenEdge(dc, RECT{inner.left, inner.top, inner.right, inner.bottom});

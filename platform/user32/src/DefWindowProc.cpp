@@ -2,6 +2,8 @@
 // the moves and sizes SetWindowPos reports, closing); the frame comes with painting.
 #include "ClassicFrame.h"
 #include "ImeMessages.h"
+#include "MenuBar.h"
+#include "MenuTrack.h"
 #include "NonClient.h"
 #include "PrintWindow.h"
 #include "kx2/ErrorBoundary.h"
@@ -109,6 +111,12 @@ LRESULT SystemCommand(HWND hwnd, WPARAM command, LPARAM lParam) {
       break;
     case SC_CONTEXTHELP:
       kx2::user32::ContextHelp(hwnd);
+      break;
+    case SC_MOUSEMENU:
+      kx2::user32::MouseMenu(hwnd);
+      break;
+    case SC_KEYMENU:
+      kx2::user32::KeyMenu(hwnd, static_cast<WCHAR>(lParam));
       break;
     case SC_CLOSE:
       SendMessageW(hwnd, WM_CLOSE, 0, 0);
@@ -274,6 +282,7 @@ LRESULT Default(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_NCDESTROY:
       RemovePropW(hwnd, kUiStateProp);
       RemovePropW(hwnd, u"kx2.frame.pressed");
+      kx2::user32::ForgetMenuBarHighlight(hwnd);
       RemovePropW(hwnd, u"kx2.icon.big");
       RemovePropW(hwnd, u"kx2.icon.small");
       return 0;

@@ -212,6 +212,9 @@ LRESULT NonClientButtonDown(HWND hwnd, WPARAM hit, LPARAM lParam) {
     case HTSYSMENU:
       SendMessageW(hwnd, WM_SYSCOMMAND, SC_MOUSEMENU | HTSYSMENU, lParam);
       return 0;
+    case HTMENU:
+      SendMessageW(hwnd, WM_SYSCOMMAND, SC_MOUSEMENU | HTMENU, lParam);
+      return 0;
     case HTLEFT:
     case HTRIGHT:
     case HTTOP:
