@@ -105,8 +105,7 @@ class MenuLoopTest : public usertest::WindowTest {
   }
   HMENU Popup(std::initializer_list<std::pair<UINT_PTR, const char16_t*>> items, UINT flags = 0) {
     HMENU m = CreatePopupMenu();
-    for (const auto& [id, text] : items)
-      AppendMenuW(m, text ? (MF_STRING | flags) : MF_SEPARATOR, id, text);
+    for (const auto& [id, text] : items) AppendMenuW(m, text ? (MF_STRING | flags) : MF_SEPARATOR, id, text);
     menus_.push_back(m);
     return m;
   }
@@ -167,13 +166,13 @@ TEST_F(MenuLoopTest, TrackedPopupSendsItsNotificationsInOrder) {
       {WM_ENTERMENULOOP, 0, 0},
       {WM_INITMENU, W(menu), 0},
       {WM_INITMENUPOPUP, W(menu), 0},
-      {WM_MENUSELECT, MAKEWPARAM(1, 0), L(menu)},             // Down: New
-      {WM_MENUSELECT, MAKEWPARAM(2, 0), L(menu)},             // Down: Open
-      {WM_MENUSELECT, MAKEWPARAM(2, 0), L(menu)},             // Enter: the run closes its menus
-      {WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0},              // the menu is gone
-      {WM_EXITMENULOOP, 0, 0},                                //
-      {WM_UNINITMENUPOPUP, W(menu), 0},                       //
-      {WM_COMMAND, 2, 0},                                     // posted, so last
+      {WM_MENUSELECT, MAKEWPARAM(1, 0), L(menu)},  // Down: New
+      {WM_MENUSELECT, MAKEWPARAM(2, 0), L(menu)},  // Down: Open
+      {WM_MENUSELECT, MAKEWPARAM(2, 0), L(menu)},  // Enter: the run closes its menus
+      {WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0},   // the menu is gone
+      {WM_EXITMENULOOP, 0, 0},                     //
+      {WM_UNINITMENUPOPUP, W(menu), 0},            //
+      {WM_COMMAND, 2, 0},                          // posted, so last
   };
   EXPECT_EQ(Notes(w), expected);
 }
@@ -431,7 +430,8 @@ TEST_F(MenuLoopTest, MnemonicsAndMenuCharAnswers) {
   script.steps = {[] { Kx2InjectKeyStroke('F'); },
                   [&] {
                     for (const Note& n : Notes(w))
-                      if (n.message == WM_MENUSELECT && HIWORD(n.wParam) != 0xFFFF) selected.push_back(LOWORD(n.wParam));
+                      if (n.message == WM_MENUSELECT && HIWORD(n.wParam) != 0xFFFF)
+                        selected.push_back(LOWORD(n.wParam));
                     Kx2InjectKeyStroke('F');
                   },
                   [] { Key(VK_ESCAPE); }};
@@ -483,17 +483,14 @@ TEST_F(MenuLoopTest, SeparatorsOnlyMenuAnswersKeysInBoundedTurns) {
   menus_.push_back(bare);
   for (int i = 0; i < 3; ++i) AppendMenuW(bare, MF_SEPARATOR, 0, nullptr);
   Script script;
-  script.steps = {[] { Key(VK_DOWN); },
-                  [] { Key(VK_UP); },
-                  [] { Kx2InjectKeyStroke('Q'); },
+  script.steps = {[] { Key(VK_DOWN); }, [] { Key(VK_UP); }, [] { Kx2InjectKeyStroke('Q'); },
                   // The mouse may select a separator; a letter from there must end too.
                   [&] {
                     RECT r{};
                     GetMenuItemRect(w, bare, 1, &r);
                     Kx2InjectMouseMove(r.left + 5, (r.top + r.bottom) / 2);
                   },
-                  [] { Kx2InjectKeyStroke('Q'); },
-                  [] { Key(VK_ESCAPE); }};
+                  [] { Kx2InjectKeyStroke('Q'); }, [] { Key(VK_ESCAPE); }};
   script.Start();
   g_menuCharAnswer = MAKELRESULT(0, MNC_SELECT + 1);  // an answer that changes nothing
   EXPECT_EQ(TrackPopupMenuEx(bare, TPM_RETURNCMD, 150, 150, w, nullptr), 0);
@@ -528,9 +525,8 @@ TEST_F(MenuLoopTest, EndMenuAndRecursiveTracking) {
         error = GetLastError();
         nested = TrackPopupMenuEx(inner, TPM_RETURNCMD | TPM_RECURSE, 160, 160, w, nullptr);
       },
-      [] { Key(VK_DOWN); },
-      [] { Key(VK_RETURN); },  // chooses in the inner run
-      [] { EndMenu(); },       // ends the outer one
+      [] { Key(VK_DOWN); }, [] { Key(VK_RETURN); },  // chooses in the inner run
+      [] { EndMenu(); },                             // ends the outer one
   };
   script.Start();
   EXPECT_EQ(TrackPopupMenuEx(menu, TPM_RETURNCMD, 150, 150, w, nullptr), 0);

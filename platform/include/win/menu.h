@@ -286,8 +286,7 @@ typedef TPMPARAMS* LPTPMPARAMS;
 // TPM_RECURSE. lptpm's rectangle (screen) is kept clear where the screen leaves room.
 KX2_EXPORT BOOL TrackPopupMenuEx(HMENU hMenu, UINT uFlags, int x, int y, HWND hwnd, LPTPMPARAMS lptpm);
 // nReserved must be 0; prcRect is ignored.
-KX2_EXPORT BOOL TrackPopupMenu(HMENU hMenu, UINT uFlags, int x, int y, int nReserved, HWND hWnd,
-                               const RECT* prcRect);
+KX2_EXPORT BOOL TrackPopupMenu(HMENU hMenu, UINT uFlags, int x, int y, int nReserved, HWND hWnd, const RECT* prcRect);
 // Ends the menu loop running on the calling thread, without a command.
 KX2_EXPORT BOOL EndMenu();
 // An item's rectangle on the screen: of hWnd's menu bar, or of a pop-up the running menu

@@ -14,9 +14,7 @@ constexpr LPCWSTR kHighlightProp = u"kx2.menubar.highlight";
 
 int Padding() { return GetSystemMetrics(SM_CXEDGE) * 4; }
 
-int Highlighted(HWND hwnd) {
-  return static_cast<int>(reinterpret_cast<intptr_t>(GetPropW(hwnd, kHighlightProp))) - 1;
-}
+int Highlighted(HWND hwnd) { return static_cast<int>(reinterpret_cast<intptr_t>(GetPropW(hwnd, kHighlightProp))) - 1; }
 
 int ItemWidth(HWND hwnd, HDC dc, const MenuItemFacts& item, int height) {
   if (item.Separator()) return 6;

@@ -13,8 +13,7 @@ namespace {
 // Selects a brush and a pen of one colour for the lifetime of the object.
 class SolidInk {
  public:
-  SolidInk(HDC dc, COLORREF colour)
-      : dc_(dc), brush_(CreateSolidBrush(colour)), pen_(CreatePen(PS_SOLID, 1, colour)) {
+  SolidInk(HDC dc, COLORREF colour) : dc_(dc), brush_(CreateSolidBrush(colour)), pen_(CreatePen(PS_SOLID, 1, colour)) {
     oldBrush_ = SelectObject(dc_, brush_);
     oldPen_ = SelectObject(dc_, pen_);
   }
@@ -44,8 +43,8 @@ void FillRectColour(HDC dc, const RECT& r, COLORREF colour) {
 
 void DrawCheckMark(HDC dc, int left, int middle, COLORREF colour) {
   SolidInk ink(dc, colour);
-  const POINT points[] = {{left + 5, middle},     {left + 7, middle + 2}, {left + 11, middle - 2},
-                          {left + 11, middle},    {left + 7, middle + 4}, {left + 5, middle + 2}};
+  const POINT points[] = {{left + 5, middle},  {left + 7, middle + 2}, {left + 11, middle - 2},
+                          {left + 11, middle}, {left + 7, middle + 4}, {left + 5, middle + 2}};
   Polygon(dc, points, 6);
 }
 

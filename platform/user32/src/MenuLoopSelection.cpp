@@ -181,8 +181,7 @@ HWND MenuLoop::OpenSubmenu(MenuLevel* m) {
       opened = child->hwnd;
     }
   }
-  if (!opened && initSent)
-    Send(WM_UNINITMENUPOPUP, reinterpret_cast<WPARAM>(submenu), system ? MF_SYSMENU << 16 : 0);
+  if (!opened && initSent) Send(WM_UNINITMENUPOPUP, reinterpret_cast<WPARAM>(submenu), system ? MF_SYSMENU << 16 : 0);
   return opened;
 }
 

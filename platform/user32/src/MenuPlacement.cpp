@@ -24,8 +24,7 @@ RECT MenuBounds(POINT pt) {
   return RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
 }
 
-POINT PlaceSubmenu(const RECT& item, bool underBar, bool parentDroppedLeft, HWND owner, SIZE size,
-                   bool* droppedLeft) {
+POINT PlaceSubmenu(const RECT& item, bool underBar, bool parentDroppedLeft, HWND owner, SIZE size, bool* droppedLeft) {
   *droppedLeft = false;
   POINT at = underBar ? POINT{item.left, item.bottom} : POINT{item.right - 3, item.top - 3};
   const RECT bounds = MenuBounds(at);

@@ -102,8 +102,7 @@ void PaintCheckColumn(HDC dc, const MenuItemFacts& item, const RECT& r, int chec
   if (item.type & MFT_BITMAP) return;  // the bitmap is the item's text
   if (item.PredefinedBitmap()) {
     const int top = (r.top + r.bottom - 20) / 2;
-    DrawPredefinedBitmap(dc, item.bitmap, RECT{r.left + 1, top + 1, r.left + 21, top + 21}, item.data,
-                         !item.Enabled());
+    DrawPredefinedBitmap(dc, item.bitmap, RECT{r.left + 1, top + 1, r.left + 21, top + 21}, item.data, !item.Enabled());
   } else if (item.RealBitmap()) {
     const SIZE size = BitmapSize(item.bitmap);
     DrawItemBitmap(dc, item.bitmap, r.left + checkColumn / 2 + 3 - size.cx / 2, middle - size.cy / 2);
