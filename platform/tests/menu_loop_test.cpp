@@ -555,4 +555,68 @@ TEST_F(MenuLoopTest, AltSpaceOpensTheWindowMenu) {
   EXPECT_FALSE(IsWindow(w)) << "Close went as WM_SYSCOMMAND";
 }
 
+TEST_F(MenuLoopTest, ArrowsPastTheBarsEndReachTheWindowMenuAndWrap) {
+  HMENU bar = Bar();
+  HWND w = Owner(WS_OVERLAPPEDWINDOW | WS_VISIBLE, bar);
+  HMENU system = GetSystemMenu(w, FALSE);
+  std::vector<Note> selections;
+  Script script;
+  script.steps = {[] { Key(VK_RIGHT); },  // Edit
+                  [] { Key(VK_RIGHT); },  // past the end: the window menu
+                  [] { Key(VK_RIGHT); },  // and round to File
+                  [&] {
+                    for (const Note& n : Notes(w))
+                      if (n.message == WM_MENUSELECT) selections.push_back(n);
+                    Key(VK_ESCAPE);
+                  }};
+  script.Start();
+  Kx2InjectKeyStroke(VK_F10);
+  Pump();
+  const std::vector<Note> expected = {
+      {WM_MENUSELECT, MAKEWPARAM(0, MF_POPUP), L(bar)},
+      {WM_MENUSELECT, MAKEWPARAM(1, MF_POPUP), L(bar)},
+      {WM_MENUSELECT, 0, 0},  // the bar lets go of its selection
+      {WM_MENUSELECT, MAKEWPARAM(0, MF_POPUP | MF_SYSMENU), L(system)},
+      {WM_MENUSELECT, 0, 0},
+      {WM_MENUSELECT, MAKEWPARAM(0, MF_POPUP), L(bar)},
+  };
+  EXPECT_EQ(selections, expected);
+}
+
+TEST_F(MenuLoopTest, BarItemsRightJustifiedAndPictures) {
+  HMENU bar = Bar();
+  AppendMenuW(bar, MF_BITMAP, SC_CLOSE, reinterpret_cast<LPCWSTR>(HBMMENU_MBAR_CLOSE));
+  MENUITEMINFOW info{};
+  info.cbSize = sizeof info;
+  info.fMask = MIIM_FTYPE;
+  info.fType = MFT_RIGHTJUSTIFY | MFT_BITMAP;
+  ASSERT_TRUE(SetMenuItemInfoW(bar, 2, TRUE, &info));
+  HWND w = Owner(WS_OVERLAPPEDWINDOW | WS_VISIBLE, bar);
+  RECT window{}, file{}, edit{}, close{};
+  GetWindowRect(w, &window);
+  ASSERT_TRUE(GetMenuItemRect(w, bar, 0, &file));
+  ASSERT_TRUE(GetMenuItemRect(w, bar, 1, &edit));
+  ASSERT_TRUE(GetMenuItemRect(w, bar, 2, &close));
+  EXPECT_EQ(file.left, window.left + GetSystemMetrics(SM_CXFRAME));
+  EXPECT_EQ(edit.left, file.right);
+  EXPECT_EQ(close.right, window.right - GetSystemMetrics(SM_CXFRAME)) << "flush right";
+  EXPECT_EQ(close.right - close.left, GetSystemMetrics(SM_CXMENUSIZE));
+  // Keys pass over the frame button: Left from File goes to the window menu, not to it.
+  Script script;
+  std::vector<Note> selections;
+  script.steps = {[] { Key(VK_LEFT); },
+                  [&] {
+                    for (const Note& n : Notes(w))
+                      if (n.message == WM_MENUSELECT) selections.push_back(n);
+                    Key(VK_ESCAPE);
+                  }};
+  script.Start();
+  Kx2InjectKeyStroke(VK_F10);
+  Pump();
+  ASSERT_FALSE(selections.empty());
+  bool system = false;
+  for (const Note& n : selections) system |= (HIWORD(n.wParam) & MF_SYSMENU) != 0;
+  EXPECT_TRUE(system);
+}
+
 }  // namespace

@@ -175,9 +175,10 @@ TEST_F(MenuPaintTest, ClassicItemsShowTheirMarks) {
         const RECT& radio = items[1];
         EXPECT_EQ(c.At(radio.left + 8, (radio.top + radio.bottom) / 2), text) << "bullet";
         EXPECT_EQ(c.At(radio.left + 2, radio.top + 2), Sys(COLOR_MENU));
-        // Greyed text: shadow and light, never the text colour.
-        EXPECT_GT(c.Count(items[2], Sys(COLOR_3DSHADOW)), 0);
-        EXPECT_EQ(c.DarkCount(items[2]), 0);
+        // Greyed text: drawn (light and shadow), but nowhere dark.
+        RECT greyed = items[2];
+        EXPECT_LT(c.Count(greyed, Sys(COLOR_MENU)), (greyed.right - greyed.left) * (greyed.bottom - greyed.top));
+        EXPECT_EQ(c.DarkCount(greyed), 0);
         // Separator: a shadow line across the middle.
         const RECT& sep = items[3];
         EXPECT_EQ(c.At((sep.left + sep.right) / 2, (sep.top + sep.bottom) / 2 - 1), Sys(COLOR_BTNSHADOW));
@@ -243,8 +244,9 @@ TEST_F(MenuPaintTest, BreaksBitmapsAndOwnerDrawnItems) {
         EXPECT_EQ(g_drawnRect.bottom - g_drawnRect.top, 25);
         EXPECT_EQ(g_drawnState & ODS_SELECTED, 0u);
         EXPECT_EQ(c.At((items[3].left + items[3].right) / 2, (items[3].top + items[3].bottom) / 2), RGB(255, 0, 0));
-        // The 40 x 30 bitmap: its row is 34 high and it sits in the check column.
-        EXPECT_EQ(items[4].bottom - items[4].top, 34);
+        // The 40 x 30 bitmap: its row is at least 34 high (as high as a text row where
+        // the font is taller) and it sits in the check column.
+        EXPECT_EQ(items[4].bottom - items[4].top, std::max<LONG>(34, items[0].bottom - items[0].top));
         EXPECT_EQ(c.At(items[4].left + 24, (items[4].top + items[4].bottom) / 2), RGB(0, 0, 255));
         const int lastBottom = std::max(items[1].bottom, items[4].bottom);
         EXPECT_EQ(c.window.bottom - c.window.top, lastBottom + 3);

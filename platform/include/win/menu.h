@@ -1,6 +1,7 @@
 // Menus: handles to lists of items (text, command id, flags, pop-up sub-menu), built in
 // code or from the Win32 menu template (a resource of type RT_MENU, or a template in
-// memory). Nothing is drawn; the items are kept for whoever shows them.
+// memory). The menu objects live in the platform; libKx2User32.so shows them (the menu
+// bar of the classic frame, pop-up menus and the menu loop, declared at the end).
 //
 // Templates: the standard form (version 0): a header {WORD version, WORD offset}, then
 // from offset bytes after the header the items, each {WORD flags, WORD id (absent for

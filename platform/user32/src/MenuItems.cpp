@@ -67,11 +67,21 @@ MeasureDc::~MeasureDc() {
 }
 
 SIZE MenuTextExtent(HDC dc, const std::u16string& text) {
-  RECT r{0, 0, 0, 0};
-  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, DT_SINGLELINE | DT_CALCRECT);
+  // "&" marks the mnemonic and takes no room; "&&" is one ampersand.
+  std::u16string shown;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == u'&' && i + 1 < text.size())
+      ++i;
+    else if (text[i] == u'&')
+      continue;
+    shown.push_back(text[i]);
+  }
+  SIZE size{0, 0};
+  if (!shown.empty()) GetTextExtentPoint32W(dc, shown.c_str(), static_cast<int>(shown.size()), &size);
   TEXTMETRICW tm{};
   GetTextMetricsW(dc, &tm);
-  return SIZE{r.right - r.left, text.empty() ? tm.tmHeight : r.bottom - r.top};
+  size.cy = tm.tmHeight;
+  return size;
 }
 
 }  // namespace kx2::user32
