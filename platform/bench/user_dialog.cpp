@@ -58,9 +58,19 @@ struct Layout {
                               kRows * kCellY + 10, u"Sixty");
     t.Font(8, u"DejaVu Sans");
     for (int i = 0; i < kColumns * kRows; ++i) {
-      const SHORT x = static_cast<SHORT>(5 + (i % kColumns) * kCellX), y = static_cast<SHORT>(5 + (i / kColumns) * kCellY);
-      t.Add(dlgtest::Item{WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, x, y, kWidth, kHeight, static_cast<DWORD>(100 + i),
-                          classes[static_cast<size_t>(i) % classes.size()], 0, u"Item", {}});
+      const SHORT x = static_cast<SHORT>(5 + (i % kColumns) * kCellX),
+                  y = static_cast<SHORT>(5 + (i / kColumns) * kCellY);
+      t.Add(dlgtest::Item{WS_CHILD | WS_VISIBLE | WS_TABSTOP,
+                          0,
+                          x,
+                          y,
+                          kWidth,
+                          kHeight,
+                          static_cast<DWORD>(100 + i),
+                          classes[static_cast<size_t>(i) % classes.size()],
+                          0,
+                          u"Item",
+                          {}});
     }
     bytes = t.Bytes();
     LOGFONTW lf{};
@@ -132,9 +142,10 @@ void BM_SameWindowsByCreateWindowEx(benchmark::State& state) {
                                frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, nullptr, nullptr);
     for (int i = 0; i < kColumns * kRows; ++i) {
       const int x = 5 + (i % kColumns) * kCellX, y = 5 + (i / kColumns) * kCellY;
-      HWND control = CreateWindowExW(WS_EX_NOPARENTNOTIFY, layout.classes[static_cast<size_t>(i) % layout.classes.size()].c_str(),
-                                     u"Item", WS_CHILD | WS_VISIBLE | WS_TABSTOP, px(x), py(y), px(kWidth), py(kHeight),
-                                     top, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(100 + i)), nullptr, nullptr);
+      HWND control =
+          CreateWindowExW(WS_EX_NOPARENTNOTIFY, layout.classes[static_cast<size_t>(i) % layout.classes.size()].c_str(),
+                          u"Item", WS_CHILD | WS_VISIBLE | WS_TABSTOP, px(x), py(y), px(kWidth), py(kHeight), top,
+                          reinterpret_cast<HMENU>(static_cast<UINT_PTR>(100 + i)), nullptr, nullptr);
       SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     }
     PaintOnce(top);
