@@ -45,12 +45,13 @@ bool IsFile(const std::u16string& path) {
 // Strict UTF-8 (no overlong forms, no surrogates, nothing above U+10FFFF) as UTF-16;
 // false at the first byte that is not.
 bool DecodeUtf8(const uint8_t* p, size_t n, std::u16string* out) {
-  out->clear();
-  out->reserve(n);
+  // Never more units than bytes: written in place, then cut to what was written.
+  out->assign(n, u'\0');
+  char16_t* to = out->data();
   for (size_t i = 0; i < n;) {
     const uint8_t b = p[i];
     if (b < 0x80) {
-      out->push_back(b);
+      *to++ = b;
       ++i;
       continue;
     }
@@ -72,13 +73,14 @@ bool DecodeUtf8(const uint8_t* p, size_t n, std::u16string* out) {
     if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
     if (cp >= 0x10000) {
       cp -= 0x10000;
-      out->push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-      out->push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+      *to++ = static_cast<char16_t>(0xD800 + (cp >> 10));
+      *to++ = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
     } else {
-      out->push_back(static_cast<char16_t>(cp));
+      *to++ = static_cast<char16_t>(cp);
     }
     i += static_cast<size_t>(extra) + 1;
   }
+  out->resize(static_cast<size_t>(to - out->data()));
   return true;
 }
 

@@ -81,7 +81,7 @@ CKtkSkinManagerSchema::CKtkSkinManagerSchema(CKtkSkinManagerResourceFile* reader
 
 CKtkSkinManagerSchema::~CKtkSkinManagerSchema() {
   m_classes.clear();  // their caches point into the property table
-  variants_.clear();
+  slots_.clear();
   m_properties.clear();
   m_frameRegions.clear();
   m_metrics.reset();
@@ -103,33 +103,48 @@ uint32_t CKtkSkinManagerSchema::PropertyKey(int classCode, int part, int state, 
          static_cast<uint32_t>(classCode) * (1u << 14) + static_cast<uint32_t>(id);
 }
 
+namespace {
+
+size_t SlotOf(uint32_t key, size_t mask) { return (static_cast<size_t>(key) * 0x9E3779B97F4A7C15ull >> 32) & mask; }
+
+// The rank of a record for (part, state) in the chain: (class, part, state) 0,
+// (class, part, 0) 1, then for a part other than 0 (class, 0, state) 2 and (class, 0, 0) 3;
+// 4 for a record the chain never uses.
+inline int RankOf(int vp, int vs, int p, int s) {
+  if (vp == p) return vs == s && s != 0 ? 0 : vs == 0 ? 1 : 4;
+  if (vp != 0 || p == 0) return 4;
+  return vs == s && s != 0 ? 2 : vs == 0 ? 3 : 4;
+}
+
+}  // namespace
+
 const CKtkSkinManagerSchemaProperty* CKtkSkinManagerSchema::FindProperty(int classCode, int part, int state,
                                                                          int id) const {
-  // The chain's steps by rank: (class, part, state) 0, (class, part, 0) 1, then for a part
-  // other than 0 (class, 0, state) 2 and (class, 0, 0) 3.
+  if (classCode < 0 || part < 0 || state < 0 || part > KTK_MAX_PART_STATE || state > KTK_MAX_PART_STATE) return nullptr;
+  if (slots_.empty()) return nullptr;
+  const size_t mask = slots_.size() - 1;
+  // The records of one (class, identifier) probed in place, then the best-ranked one.
   auto best = [&](int c, int p, int s) -> const CKtkSkinManagerSchemaProperty* {
-    auto it = variants_.find(static_cast<uint32_t>(c) << 14 | static_cast<uint32_t>(id));
-    if (it == variants_.end()) return nullptr;
-    const CKtkSkinManagerSchemaProperty* found = nullptr;
-    int rank = 4;
-    auto consider = [&](const Variant& v) {
-      int r = 4;
-      if (s != 0 && v.part == p && v.state == s)
-        r = 0;
-      else if (v.part == p && v.state == 0)
-        r = 1;
-      else if (p != 0 && v.part == 0 && s != 0 && v.state == s)
-        r = 2;
-      else if (p != 0 && v.part == 0 && v.state == 0)
-        r = 3;
-      if (r < rank) rank = r, found = v.record;
-    };
-    consider(it->second.first);
-    for (const Variant& v : it->second.more) consider(v);
+    const uint32_t key = static_cast<uint32_t>(c) << 14 | static_cast<uint32_t>(id);
+    const Slot* slot = nullptr;
+    for (size_t i = SlotOf(key, mask);; i = (i + 1) & mask) {
+      if (!slots_[i].used) return nullptr;
+      if (slots_[i].key == key) {
+        slot = &slots_[i];
+        break;
+      }
+    }
+    const Variants& variants = slot->variants;
+    int rank = RankOf(variants.first.part, variants.first.state, p, s);
+    const CKtkSkinManagerSchemaProperty* found = rank < 4 ? variants.first.record : nullptr;
+    if (variants.more)
+      for (const Variant& v : *variants.more) {
+        const int r = RankOf(v.part, v.state, p, s);
+        if (r < rank) rank = r, found = v.record;
+      }
     // A record is typed as soon as the loader has filled it; a freed one answers nothing.
     return found && found->m_type != 0 ? found : nullptr;
   };
-  if (classCode < 0 || part < 0 || state < 0 || part > KTK_MAX_PART_STATE || state > KTK_MAX_PART_STATE) return nullptr;
   if (auto* r = best(classCode, part, state)) return r;
   return best(m_globalsCode, 0, 0);
 }
@@ -189,9 +204,43 @@ CKtkSkinManagerSchemaProperty& CKtkSkinManagerSchema::SetProperty(int classCode,
   it->second.Free();
   if (added) {
     const Variant variant{static_cast<uint8_t>(part), static_cast<uint8_t>(state), &it->second};
-    auto [slot, fresh] = variants_.try_emplace(static_cast<uint32_t>(classCode) << 14 | static_cast<uint32_t>(id),
-                                               Variants{variant, {}});
-    if (!fresh) slot->second.more.push_back(variant);
+    bool fresh = false;
+    Variants* variants =
+        AddVariants(static_cast<uint32_t>(classCode) << 14 | static_cast<uint32_t>(id), variant, &fresh);
+    if (!fresh) {
+      if (!variants->more) variants->more = std::make_unique<std::vector<Variant>>();
+      variants->more->push_back(variant);
+    }
   }
   return it->second;
+}
+
+CKtkSkinManagerSchema::Variants* CKtkSkinManagerSchema::AddVariants(uint32_t key, const Variant& first, bool* fresh) {
+  // Kept at most half full, so that every probe ends at an empty slot soon.
+  if ((slotsUsed_ + 1) * 2 > slots_.size()) {
+    std::vector<Slot> old;
+    old.swap(slots_);
+    slots_.resize(old.empty() ? 64 : old.size() * 2);
+    const size_t mask = slots_.size() - 1;
+    for (Slot& s : old) {
+      if (!s.used) continue;
+      size_t i = SlotOf(s.key, mask);
+      while (slots_[i].used) i = (i + 1) & mask;
+      slots_[i] = std::move(s);
+    }
+  }
+  const size_t mask = slots_.size() - 1;
+  size_t i = SlotOf(key, mask);
+  for (; slots_[i].used; i = (i + 1) & mask) {
+    if (slots_[i].key == key) {
+      *fresh = false;
+      return &slots_[i].variants;
+    }
+  }
+  slots_[i].used = true;
+  slots_[i].key = key;
+  slots_[i].variants = Variants{first, {}};
+  ++slotsUsed_;
+  *fresh = true;
+  return &slots_[i].variants;
 }

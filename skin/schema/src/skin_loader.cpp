@@ -2,6 +2,9 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <functional>
+#include <iterator>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -121,8 +124,25 @@ bool Number(std::u16string_view text, long low, long high, long* out) {
   return true;
 }
 
-std::vector<std::u16string_view> Fields(std::u16string_view text) {
-  std::vector<std::u16string_view> out;
+// The comma-separated fields of a value. No value type has more than four, so a few more
+// are kept in place and any beyond only count (such a value is refused by its size).
+class FieldList {
+ public:
+  size_t size() const { return count_; }
+  std::u16string_view operator[](size_t i) const { return fields_[i]; }
+  void push_back(std::u16string_view field) {
+    if (count_ < kKept) fields_[count_] = field;
+    ++count_;
+  }
+
+ private:
+  static constexpr size_t kKept = 8;
+  std::u16string_view fields_[kKept];
+  size_t count_ = 0;
+};
+
+FieldList Fields(std::u16string_view text) {
+  FieldList out;
   size_t start = 0;
   for (;;) {
     const size_t comma = text.find(u',', start);
@@ -133,12 +153,22 @@ std::vector<std::u16string_view> Fields(std::u16string_view text) {
   }
 }
 
+// Hashes and compares names as views, so that a lookup needs no string of its own.
+struct NameHash {
+  using is_transparent = void;
+  size_t operator()(std::u16string_view name) const {
+    uint64_t h = 1469598103934665603ull;  // FNV-1a: names are short, a call to a byte hash costs more
+    for (char16_t c : name) h = (h ^ c) * 1099511628211ull;
+    return static_cast<size_t>(h);
+  }
+};
+
 }  // namespace
 
 bool KtkSkinPropertyByName(std::u16string_view name, int* id, int* type) {
   // The table by lower-case name and by identifier, made once.
   struct Index {
-    std::unordered_map<std::u16string, const Known*> byName;
+    std::unordered_map<std::u16string, const Known*, NameHash, std::equal_to<>> byName;
     std::unordered_map<int, const Known*> byId;
     Index() {
       for (const Known& k : kKnown) {
@@ -157,10 +187,14 @@ bool KtkSkinPropertyByName(std::u16string_view name, int* id, int* type) {
     auto it = index.byId.find(static_cast<int>(number));
     if (it != index.byId.end()) known = it->second;
   } else {
-    std::u16string lower(Trim(name));
-    for (char16_t& c : lower)
-      if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
-    auto it = index.byName.find(lower);
+    const std::u16string_view trimmed = Trim(name);
+    char16_t lower[48];
+    if (trimmed.size() > std::size(lower)) return false;  // longer than every known name
+    for (size_t i = 0; i < trimmed.size(); ++i) {
+      const char16_t c = trimmed[i];
+      lower[i] = c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c;
+    }
+    auto it = index.byName.find(std::u16string_view(lower, trimmed.size()));
     if (it != index.byName.end()) known = it->second;
   }
   if (!known) return false;

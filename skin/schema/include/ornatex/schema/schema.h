@@ -150,7 +150,16 @@ class ORNATEX_API CKtkSkinManagerSchema : public CCmdTarget {
   // Most identifiers of a class have one record: it is kept in the table's node itself.
   struct Variants {
     Variant first;
-    std::vector<Variant> more;
+    std::unique_ptr<std::vector<Variant>> more;  // rarely there: kept out of the slot
   };
-  std::unordered_map<uint32_t, Variants> variants_;
+  // An open-addressed table by (class << 14 | identifier): a lookup probes the slots
+  // array itself instead of following a bucket to a node.
+  struct Slot {
+    uint32_t key = 0;
+    bool used = false;
+    Variants variants{};
+  };
+  Variants* AddVariants(uint32_t key, const Variant& first, bool* fresh);
+  std::vector<Slot> slots_;
+  size_t slotsUsed_ = 0;
 };
