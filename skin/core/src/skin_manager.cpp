@@ -2,6 +2,7 @@
 // skin classes.
 #include "ornatex/core/skin_manager.h"
 
+#include <atomic>
 #include <mutex>
 #include <new>
 
@@ -88,30 +89,29 @@ std::mutex& ManagerLock() {
   return *lock;
 }
 
-CKtkSkinManager*& ManagerSlot() {
-  static CKtkSkinManager* manager = nullptr;
+// Read without the lock on every skinned window's message; made and freed under it.
+std::atomic<CKtkSkinManager*>& ManagerSlot() {
+  static std::atomic<CKtkSkinManager*> manager{nullptr};
   return manager;
 }
 
 }  // namespace
 
 CKtkSkinManager* KtkSkinManager() {
+  if (CKtkSkinManager* made = ManagerSlot().load(std::memory_order_acquire)) return made;
   std::lock_guard<std::mutex> hold(ManagerLock());
-  CKtkSkinManager*& slot = ManagerSlot();
-  if (!slot) {
+  auto& slot = ManagerSlot();
+  if (!slot.load()) {
     try {
-      slot = new CKtkSkinManager;
+      slot.store(new CKtkSkinManager, std::memory_order_release);
     } catch (const std::bad_alloc&) {
-      slot = nullptr;
+      return nullptr;
     }
   }
-  return slot;
+  return slot.load();
 }
 
-CKtkSkinManager* KtkSkinManagerIfMade() {
-  std::lock_guard<std::mutex> hold(ManagerLock());
-  return ManagerSlot();
-}
+CKtkSkinManager* KtkSkinManagerIfMade() { return ManagerSlot().load(std::memory_order_acquire); }
 
 namespace ornatex {
 
@@ -119,7 +119,7 @@ void ReleaseSkinManager() {
   CKtkSkinManager* manager = nullptr;
   {
     std::lock_guard<std::mutex> hold(ManagerLock());
-    std::swap(manager, ManagerSlot());
+    manager = ManagerSlot().exchange(nullptr);
   }
   delete manager;
 }

@@ -1,6 +1,7 @@
 // The manager's table of skinned windows and its class registry: which object a new
 // window gets (SetHook), finding it again (Lookup) and taking it off (Remove).
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -84,8 +85,8 @@ CRuntimeClass* SkinObjectClass(const char* name) {
 }
 
 CKtkSkinObject* NewApplicationFrame() {
-  CRuntimeClass* frame = SkinObjectClass("CKtkSkinObjectApplicationFrame");
-  return frame ? static_cast<CKtkSkinObject*>(frame->CreateObject()) : nullptr;
+  CKtkSkinObjectClassInfo frame(SkinObjectClass("CKtkSkinObjectApplicationFrame"));
+  return frame.CreateObject();
 }
 
 // The record a property sheet keeps in its DWLP_USER slot begins with the sheet's window
@@ -102,7 +103,11 @@ struct SheetRecordHead {
 
 CKtkSkinObject* CKtkSkinObjectClassInfo::CreateObject() {
   if (!m_pClass || !m_pClass->IsDerivedFrom(RUNTIME_CLASS(CKtkSkinObject))) return nullptr;
-  return static_cast<CKtkSkinObject*>(m_pClass->CreateObject());
+  try {
+    return static_cast<CKtkSkinObject*>(m_pClass->CreateObject());
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
 }
 
 void CKtkSkinManager::RegisterObjectClass(LPCWSTR className, CRuntimeClass* objectClass) {

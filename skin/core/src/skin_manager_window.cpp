@@ -74,7 +74,10 @@ LRESULT CbtHookProc(int code, WPARAM wParam, LPARAM lParam) {
   GetClassNameW(window, className, 51);
   if (!manager->Lookup(window)) {
     const auto* create = reinterpret_cast<const CBT_CREATEWNDW*>(lParam);
-    manager->SetHook(window, className, create ? create->lpcs : nullptr, TRUE);
+    try {
+      manager->SetHook(window, className, create ? create->lpcs : nullptr, TRUE);
+    } catch (...) {  // no memory for an object: the window stays as it is
+    }
   }
   return result;
 }

@@ -156,7 +156,14 @@ LRESULT CKtkSkinObject::SkinWindowProc(HWND window, UINT message, WPARAM wParam,
     manager->Remove(window, TRUE);
   } else if (!object->m_bOptedOut || message == KtkWmUpdateState) {
     object->PushRecord(message);
-    handled = object->OnHookMessage(message, wParam, lParam, result) != FALSE;
+    try {
+      handled = object->OnHookMessage(message, wParam, lParam, result) != FALSE;
+    } catch (...) {
+      // As MFC's window procedure does: a handler that failed answers 0, and nothing thrown
+      // leaves through the window system.
+      handled = true;
+      result = 0;
+    }
     object->PopRecord();
   }
   if (!handled) result = KtkCallWindowProc(previous, window, message, wParam, lParam);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <stdexcept>
 #include <vector>
 
 #include <kx2/Clock.h>
@@ -19,6 +20,7 @@ namespace {
 
 constexpr UINT kProbe = WM_USER + 1;  // the test objects answer it with 55
 constexpr UINT kOther = WM_USER + 2;
+constexpr UINT kThrow = WM_USER + 3;  // their handler of it throws
 
 std::vector<UINT>& Journal() {
   static std::vector<UINT> journal;
@@ -56,6 +58,7 @@ class CKtkTestSkinObject : public CKtkSkinObject {
     CKtkSkinObject::OnHookDetached(destroying);
   }
   LRESULT OnAnswer(WPARAM, LPARAM) { return 55; }
+  LRESULT OnThrow(WPARAM, LPARAM) { throw std::runtime_error("a failing handler"); }
   int changes = 0;
   int detaches = 0;
 
@@ -66,6 +69,7 @@ class CKtkTestSkinObject : public CKtkSkinObject {
 IMPLEMENT_DYNCREATE(CKtkTestSkinObject, CKtkSkinObject)
 BEGIN_MESSAGE_MAP(CKtkTestSkinObject, CKtkSkinObject)
 ON_MESSAGE(kProbe, OnAnswer)
+ON_MESSAGE(kThrow, OnThrow)
 ON_MESSAGE(WM_COMMAND, OnAnswer)
 ON_MESSAGE(WM_SETCURSOR, OnAnswer)
 ON_MESSAGE(WM_NOTIFY, OnAnswer)
@@ -197,6 +201,8 @@ TEST_F(SkinObjects, PassMessagesReachThePreviousProcedure) {
     EXPECT_EQ(SendMessageW(w, message, 0, 0), 0) << message;
     EXPECT_TRUE(Journaled(message)) << message;
   }
+  EXPECT_EQ(SendMessageW(w, kThrow, 0, 0), 0);  // answered 0; nothing leaves through the window system
+  EXPECT_FALSE(Journaled(kThrow));
   EXPECT_EQ(TestObject(w)->PendingCount(), 0u);
 }
 
