@@ -4,12 +4,25 @@
 #error "include win/afx.h"
 #endif
 
+#include <cstdio>
+
 #include "win/types.h"
 
 // The operations an archive needs of a file. Errors are thrown as MFC exceptions.
 class KX2_API CFile : public CObject {
  public:
   enum SeekPosition { begin = 0, current = 1, end = 2 };
+  // Open flags (CStdioFile::Open).
+  enum OpenFlags : UINT {
+    modeRead = 0x0000,
+    modeWrite = 0x0001,
+    modeReadWrite = 0x0002,
+    shareDenyNone = 0x0040,
+    modeNoTruncate = 0x0100,
+    modeCreate = 0x1000,
+    typeText = 0x4000,
+    typeBinary = 0x8000,
+  };
 
   ~CFile() override = default;
 
@@ -63,4 +76,45 @@ class KX2_API CMemFile : public CFile {
   SIZE_T position_ = 0;
   UINT growBytes_ = 1024;
   bool autoDelete_ = true;
+};
+
+// What went wrong with a file, thrown by CStdioFile's writes and seeks.
+class KX2_API CFileException : public CException {
+ public:
+  enum Cause { none = 0, genericException = 1, fileNotFound = 2, badSeek = 11, diskFull = 13, endOfFile = 14 };
+  explicit CFileException(int cause = none, LPCWSTR fileName = nullptr);
+  BOOL GetErrorMessage(LPWSTR buffer, UINT maxChars, UINT* helpContext = nullptr) const override;
+  int m_cause;
+  CString m_strFileName;
+};
+
+// A file on disk through a C stream (_wfopen). Text and binary mode read and write the same
+// bytes (no CR-LF translation); ReadString reads one 8-bit line in the ANSI code page,
+// WriteString writes the text in it.
+class KX2_API CStdioFile : public CFile {
+ public:
+  CStdioFile() = default;
+  ~CStdioFile() override;  // closes a file still open
+  CStdioFile(const CStdioFile&) = delete;
+  CStdioFile& operator=(const CStdioFile&) = delete;
+
+  // FALSE (nothing open) when the file cannot be opened as asked.
+  virtual BOOL Open(LPCWSTR fileName, UINT openFlags);
+  BOOL IsOpen() const { return m_pStream != nullptr; }
+
+  ULONGLONG GetPosition() const override;
+  ULONGLONG Seek(LONGLONG offset, UINT from) override;
+  void SetLength(ULONGLONG length) override;
+  ULONGLONG GetLength() const override;
+  UINT Read(void* buffer, UINT count) override;
+  void Write(const void* buffer, UINT count) override;
+  void Flush() override;
+  void Close() override;
+  void Abort() override;
+
+  // The next line without its "\n" (and a "\r" before it); FALSE at the end of the file.
+  virtual BOOL ReadString(CString& line);
+  virtual void WriteString(LPCWSTR text);
+
+  FILE* m_pStream = nullptr;
 };

@@ -23,18 +23,12 @@ constexpr ULONGLONG kMaxIniFile = 16u << 20;
 bool ReadFileBytes(const std::u16string& path, std::vector<uint8_t>* out) {
   const DWORD attributes = GetFileAttributesW(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  LARGE_INTEGER size{};
-  bool ok = GetFileSizeEx(file, &size) && size.QuadPart >= 0 && static_cast<ULONGLONG>(size.QuadPart) <= kMaxIniFile;
-  if (ok) {
-    out->resize(static_cast<size_t>(size.QuadPart));
-    DWORD got = 0;
-    ok = out->empty() ||
-         (ReadFile(file, out->data(), static_cast<DWORD>(out->size()), &got, nullptr) && got == out->size());
-  }
-  CloseHandle(file);
-  return ok;
+  CStdioFile file;
+  if (!file.Open(path.c_str(), CFile::modeRead | CFile::typeBinary)) return false;
+  const ULONGLONG size = file.GetLength();
+  if (size > kMaxIniFile) return false;
+  out->resize(static_cast<size_t>(size));
+  return out->empty() || file.Read(out->data(), static_cast<UINT>(out->size())) == out->size();
 }
 
 bool IsFile(const std::u16string& path) {
