@@ -14,7 +14,9 @@
 #include "skin_manager_window.h"
 
 CKtkSkinManager::CKtkSkinManager()
-    : m_comCtlVersion(KtkGetComCtlVersion()), m_isWindows9x(KtkOsVersion().dwPlatformId == VER_PLATFORM_WIN32_WINDOWS) {
+    : m_comCtlVersion(KtkGetComCtlVersion()),
+      m_isWindows9x(KtkOsVersion().dwPlatformId == VER_PLATFORM_WIN32_WINDOWS),
+      m_pModuleState(AfxGetModuleState()) {
   m_pResourceFile = new CKtkSkinManagerResourceFile(this);
   FillRegistry();
   ornatex::StartManagerWindowSide(*this);

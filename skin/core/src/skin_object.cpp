@@ -156,6 +156,7 @@ LRESULT CKtkSkinObject::SkinWindowProc(HWND window, UINT message, WPARAM wParam,
     manager->Remove(window, TRUE);
   } else if (!object->m_bOptedOut || message == KtkWmUpdateState) {
     object->PushRecord(message);
+    AFX_MAINTAIN_STATE2 moduleState(manager->m_pModuleState);
     try {
       handled = object->OnHookMessage(message, wParam, lParam, result) != FALSE;
     } catch (...) {

@@ -57,7 +57,11 @@ class CKtkTestSkinObject : public CKtkSkinObject {
     ++detaches;
     CKtkSkinObject::OnHookDetached(destroying);
   }
-  LRESULT OnAnswer(WPARAM, LPARAM) { return 55; }
+  LRESULT OnAnswer(WPARAM, LPARAM) {
+    stateSeen = AfxGetModuleState();
+    return 55;
+  }
+  AFX_MODULE_STATE* stateSeen = nullptr;
   LRESULT OnThrow(WPARAM, LPARAM) { throw std::runtime_error("a failing handler"); }
   int changes = 0;
   int detaches = 0;
@@ -195,7 +199,12 @@ TEST_F(SkinObjects, PassMessagesReachThePreviousProcedure) {
   EXPECT_TRUE(Journaled(kProbe));
   Journal().clear();
   manager_->m_enabled = TRUE;
-  EXPECT_EQ(SendMessageW(w, kProbe, 0, 0), 55);  // the object's handler
+  {
+    AFX_MODULE_STATE other;  // the sender's module: the handler runs in the manager's
+    AFX_MAINTAIN_STATE2 sender(&other);
+    EXPECT_EQ(SendMessageW(w, kProbe, 0, 0), 55);  // the object's handler
+    EXPECT_EQ(TestObject(w)->stateSeen, manager_->m_pModuleState);
+  }
   EXPECT_FALSE(Journaled(kProbe));
   for (UINT message : {WM_ACTIVATE, WM_SETCURSOR, WM_NOTIFY, WM_COMMAND}) {
     EXPECT_EQ(SendMessageW(w, message, 0, 0), 0) << message;

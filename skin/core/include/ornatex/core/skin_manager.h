@@ -97,8 +97,9 @@ class ORNATEX_API CKtkSkinManager {
   DWORD m_applyOptions = KTK_APPLY_ALL;
   CKtkSkinManagerSchema* m_pSchema = nullptr;              // one reference held
   CKtkSkinManagerResourceFile* m_pResourceFile = nullptr;  // one reference held
-  void* m_hEventHook = nullptr;                            // from SetWinEventHook
-  void* m_pfnSetWinEventHook = nullptr;                    // looked up in USER32 by name
+  AFX_MODULE_STATE* m_pModuleState;      // the creating module's: current while objects handle messages
+  void* m_hEventHook = nullptr;          // from SetWinEventHook
+  void* m_pfnSetWinEventHook = nullptr;  // looked up in USER32 by name
   void* m_pfnUnhookWinEvent = nullptr;
 
  private:
