@@ -145,6 +145,17 @@ void PartAdapterDigest(benchmark::State& state) {
 void PartSystemAndLocale(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(fennic::SystemText() + fennic::LocaleText());
 }
+// The report's own call (its headers, time-outs and namespaces) beside the bare one.
+void PartSoapCall(benchmark::State& state) {
+  Setup& s = TheSetup();
+  const std::string system = fennic::SystemText(), locale = fennic::LocaleText();
+  const std::string identity = fennic::Sha256::HexDigest(fennic::NetworkAddressText());
+  for (auto _ : state)
+    if (!fennic::SendReport(s.Args(), 3, system, locale, identity)) {
+      state.SkipWithError("the call failed");
+      break;
+    }
+}
 void PartRecordReport(benchmark::State& state) {
   Setup& s = TheSetup();
   for (auto _ : state) fennic::RecordReport(s.Args(), 0);
@@ -155,6 +166,7 @@ BENCHMARK(PartReadCount)->Unit(benchmark::kMicrosecond);
 BENCHMARK(PartAdapterDigest)->Unit(benchmark::kMicrosecond);
 BENCHMARK(PartSystemAndLocale)->Unit(benchmark::kMicrosecond);
 BENCHMARK(PartRecordReport)->Unit(benchmark::kMicrosecond);
+BENCHMARK(PartSoapCall)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BareGeneratedCall)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
