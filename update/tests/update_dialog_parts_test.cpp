@@ -431,6 +431,15 @@ TEST(UpdateTemplateTest, DialogResourceHoldsThePartsLayout) {
   }
 }
 
+TEST(UpdateExportsTest, OrdinalsNameTheExports) {
+  HMODULE module = GetModuleHandleW(u"Renewal_Enu");
+  ASSERT_NE(module, nullptr);
+  EXPECT_EQ(GetProcAddress(module, MAKEINTRESOURCEA(1)), GetProcAddress(module, "StartOnlineUpdate"));
+  EXPECT_EQ(GetProcAddress(module, MAKEINTRESOURCEA(2)), GetProcAddress(module, "CheckOnlineUpdate"));
+  EXPECT_EQ(GetProcAddress(module, MAKEINTRESOURCEA(3)), GetProcAddress(module, "InitOnlineUpdate"));
+  EXPECT_NE(GetProcAddress(module, "StartOnlineUpdate"), nullptr);
+}
+
 TEST(UpdateAddressTest, OnlyWebAddressesOpen) {
   struct Case {
     const char16_t* url;

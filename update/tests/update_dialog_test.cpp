@@ -20,6 +20,7 @@
 #include <kx2/Utf.h>
 #include <kx2test/TempFiles.h>
 #include <renewal/UpdateDialog.h>
+#include <win/commctrl.h>
 #include <win/dialog.h>
 #include <win/gdi.h>
 #include <win/user.h>
@@ -43,6 +44,8 @@ struct Seen {
   std::u16string caption;
   int bannerHeight = 0;  // the template's 119 dialog units in pixels
   int windowWidth = 0, windowHeight = 0, clientWidth = 0;
+  RECT window{};
+  bool marquee = false;
 };
 
 RECT InDialog(HWND control) {
@@ -64,6 +67,7 @@ Seen Look(HWND dialog) {
   };
   look(renewal::kIdUpdateButton, &s.update, &s.updateBox);
   look(renewal::kIdProgress, &s.progress, &s.progressBox);
+  s.marquee = (GetWindowLongPtrW(GetDlgItem(dialog, renewal::kIdProgress), GWL_STYLE) & PBS_MARQUEE) != 0;
   look(IDOK, &s.ok, &s.okBox);
   look(IDCANCEL, &s.cancel, &s.cancelBox);
   s.messageBox = InDialog(GetDlgItem(dialog, renewal::kIdMessage));
@@ -77,6 +81,7 @@ Seen Look(HWND dialog) {
   RECT window{}, client{};
   GetWindowRect(dialog, &window);
   GetClientRect(dialog, &client);
+  s.window = window;
   s.windowWidth = window.right - window.left;
   s.windowHeight = window.bottom - window.top;
   s.clientWidth = client.right;
@@ -294,9 +299,17 @@ TEST_F(UpdateDialogTest, UpdateButtonOpensOnlyWebAddresses) {
   EXPECT_EQ(Opened(true), "http://example.test/taloria-1.7\n");
 }
 
-// Checking shows the bar and Cancel while the feed does not come; Cancel closes at once
-// and leaves no thread behind.
+// Checking shows the bar with its marquee and Cancel while the feed does not come, centred
+// on the host's active window; Cancel closes at once and leaves no thread behind.
 TEST_F(UpdateDialogTest, CancelDuringAStalledDownloadClosesAtOnce) {
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = &DefWindowProcW;
+  wc.lpszClassName = u"UpdateDialogHost";
+  RegisterClassW(&wc);
+  HWND host = CreateWindowExW(0, u"UpdateDialogHost", u"host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 300, 200, 900, 700,
+                              nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(host, nullptr);
+  SetActiveWindow(host);
   ::setenv("KX2_RENEWAL_STALL_MS", "60000", 1);
   Serve(renewal::FeedFileName(0), Feed("1", "7", "0", "0"));
   // The export's own fetch is refused at once; the dialog's stalls.
@@ -315,6 +328,12 @@ TEST_F(UpdateDialogTest, CancelDuringAStalledDownloadClosesAtOnce) {
   ASSERT_TRUE(script.Finished());
   EXPECT_LT(took, 1s);
   const Seen& s = script.Seens().front();
+  EXPECT_TRUE(s.marquee);
+  RECT owner{};
+  GetWindowRect(host, &owner);
+  DestroyWindow(host);
+  EXPECT_NEAR((s.window.left + s.window.right) / 2, (owner.left + owner.right) / 2, 1);
+  EXPECT_NEAR((s.window.top + s.window.bottom) / 2, (owner.top + owner.bottom) / 2, 1);
   EXPECT_EQ(s.windowHeight, 293);
   EXPECT_EQ(s.progressBox.left, 10);
   EXPECT_EQ(s.progressBox.top, 228);
