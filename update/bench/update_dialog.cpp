@@ -1,14 +1,16 @@
-// From StartOnlineUpdate to the dialog laid out with the offer of a newer version (the
-// export's fetch, the dialog made from its resource, its own fetch on the worker, the
-// layout), against the peer: two CheckOnlineUpdate calls on the same feed, as the export
+// From StartOnlineUpdate to the dialog laid out and painted with the offer of a newer
+// version (the export's fetch, the dialog made from its resource, its own fetch on the
+// worker, the layout), against the peer: two CheckOnlineUpdate calls on the same feed, as the export
 // and the dialog each fetch it. Both against the HTTP test server.
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include <kx2/IdleHandler.h>
@@ -52,12 +54,15 @@ Setup& TheSetup() {
   return setup;
 }
 
-// Ends the dialog as soon as it offers the update.
+using Clock = std::chrono::steady_clock;
+
+// The moment the dialog, laid out and painted, first waits with the offer shown; the
+// dialog is then ended (its teardown is not timed).
 BOOL EndAtTheOffer(void* reached) {
   HWND dialog = FindWindowW(WC_DIALOG, u"Update Taloria");
   HWND button = dialog ? GetDlgItem(dialog, renewal::kIdUpdateButton) : nullptr;
   if (button && IsWindowVisible(button)) {
-    *static_cast<bool*>(reached) = true;
+    *static_cast<std::optional<Clock::time_point>*>(reached) = Clock::now();
     EndDialog(dialog, IDCANCEL);
   }
   return TRUE;
@@ -66,10 +71,12 @@ BOOL EndAtTheOffer(void* reached) {
 void StartOnlineUpdateToTheOffer(benchmark::State& state) {
   TheSetup();
   for (auto _ : state) {
-    bool reached = false;
+    std::optional<Clock::time_point> reached;
     Kx2SetIdleHandler(&EndAtTheOffer, &reached);
+    const Clock::time_point began = Clock::now();
     StartOnlineUpdate(1, 6, 0, 0, 0);
     Kx2SetIdleHandler(nullptr, nullptr);
+    if (reached) state.SetIterationTime(std::chrono::duration<double>(*reached - began).count());
     if (!reached) {
       state.SkipWithError("the dialog did not offer the update");
       break;
@@ -87,7 +94,7 @@ void TwoCheckOnlineUpdateCalls(benchmark::State& state) {
   }
 }
 
-BENCHMARK(StartOnlineUpdateToTheOffer)->Unit(benchmark::kMicrosecond);
+BENCHMARK(StartOnlineUpdateToTheOffer)->UseManualTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(TwoCheckOnlineUpdateCalls)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
