@@ -38,8 +38,8 @@ void WriteBmp(const std::string& path, int w, int h, const std::function<COLORRE
       uint8_t* p = &bytes[54 + static_cast<size_t>(h - 1 - y) * stride + x * 3];
       p[0] = GetBValue(c), p[1] = GetGValue(c), p[2] = GetRValue(c);
     }
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                              static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 // The skin folder, written once.

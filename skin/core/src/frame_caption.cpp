@@ -150,9 +150,8 @@ void CALLBACK KtkFrameTimer(HWND window, UINT message, UINT_PTR id, DWORD) {
     ::GetCursorPos(&cursor);
     RECT box{};
     ::GetWindowRect(window, &box);
-    const LRESULT code = ::PtInRect(&box, cursor)
-                             ? ::SendMessageW(window, WM_NCHITTEST, 0, MAKELPARAM(cursor.x, cursor.y))
-                             : HTNOWHERE;
+    const LRESULT code =
+        ::PtInRect(&box, cursor) ? ::SendMessageW(window, WM_NCHITTEST, 0, MAKELPARAM(cursor.x, cursor.y)) : HTNOWHERE;
     if (code == HTNOWHERE || code == HTCLIENT || code == HTBOTTOMLEFT || code == HTBOTTOMRIGHT ||
         !::PtInRect(&box, cursor)) {
       frame->HandleNcMouseMove(-1, -1);

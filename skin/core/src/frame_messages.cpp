@@ -259,7 +259,8 @@ LRESULT CKtkSkinObjectFrame::OnGetMinMaxInfoMessage(WPARAM, LPARAM lParam) {
   if (!info || !IsFrameSkinning() || !IsCaptioned()) return result;
   const CKtkSkinManagerMetrics* metrics = GetMetrics();
   const int edge = metrics ? metrics->m_cxEdge : ::GetSystemMetrics(SM_CXEDGE);
-  const int minWidth = m_rcBorders.top * static_cast<int>(m_captionButtons.size()) + 2 * edge + ::GetSystemMetrics(SM_CYSIZE);
+  const int minWidth =
+      m_rcBorders.top * static_cast<int>(m_captionButtons.size()) + 2 * edge + ::GetSystemMetrics(SM_CYSIZE);
   if (info->ptMinTrackSize.x < minWidth) info->ptMinTrackSize.x = minWidth;
   if (info->ptMinTrackSize.y < m_rcBorders.top + m_rcBorders.bottom)
     info->ptMinTrackSize.y = m_rcBorders.top + m_rcBorders.bottom;
@@ -297,8 +298,8 @@ LRESULT CKtkSkinObjectFrame::OnSysCommandMessage(WPARAM wParam, LPARAM lParam) {
     RECT client{};
     ::GetClientRect(::GetParent(m_hWnd), &client);
     ::SetWindowPos(m_hWnd, nullptr, client.left - m_rcBorders.left, client.top - m_rcBorders.top,
-                 client.right - client.left + m_rcBorders.left + m_rcBorders.right,
-                 client.bottom - client.top + m_rcBorders.top + m_rcBorders.bottom, SWP_NOZORDER | SWP_NOACTIVATE);
+                   client.right - client.left + m_rcBorders.left + m_rcBorders.right,
+                   client.bottom - client.top + m_rcBorders.top + m_rcBorders.bottom, SWP_NOZORDER | SWP_NOACTIVATE);
     return result;
   }
   if (HandleSysCommand(static_cast<UINT>(wParam), lParam)) return 0;
@@ -318,7 +319,7 @@ LRESULT CKtkSkinObjectFrame::OnEraseBkgndMessage(WPARAM, LPARAM) {
   // A class brush given as a system colour (index + 1): the skin's brush of that colour
   // for the default erase.
   ::SetClassLongPtrW(m_hWnd, GCLP_HBRBACKGROUND,
-                   reinterpret_cast<LONG_PTR>(metrics->GetBrush(static_cast<int>(classBrush) - 1)));
+                     reinterpret_cast<LONG_PTR>(metrics->GetBrush(static_cast<int>(classBrush) - 1)));
   const LRESULT result = Default();
   ::SetClassLongPtrW(m_hWnd, GCLP_HBRBACKGROUND, classBrush);
   return result;

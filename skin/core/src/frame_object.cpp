@@ -57,7 +57,7 @@ void CKtkSkinObjectFrame::OnSkinChanged(BOOL wasEnabled, BOOL enabled) {
   }
   m_lastStyle = m_lastExStyle = 0xFFFFFFFF;
   ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
-               SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
   RefreshMetrics();
   m_windowSize = SIZE{0, 0};
   RECT box{};
@@ -81,7 +81,7 @@ void CKtkSkinObjectFrame::OnHookDetached(BOOL destroying) {
     ::SetWindowRgn(m_hWnd, nullptr, TRUE);
     m_bRegionSet = FALSE;
     ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
-                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
   }
   // A hot-tracking timer left running finds no object and kills itself.
   CKtkSkinObject::OnHookDetached(destroying);
@@ -257,7 +257,7 @@ void CKtkSkinObjectFrame::FitToSkin() {
     const int dw = skinnedW - (system.right - system.left), dh = skinnedH - (system.bottom - system.top);
     if (dw != 0 || dh != 0) {
       ::SetWindowPos(m_hWnd, nullptr, 0, 0, box.right - box.left + dw, box.bottom - box.top + dh,
-                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
       ::GetWindowRect(m_hWnd, &box);
     }
   }

@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr int kFlatScrollBarProp = 0x400;  // WSB_PROP_WINSTYLE: the window has flat bars
+constexpr int kFlatScrollBarStyle = 0x100;  // WSB_PROP_VSTYLE: answered only for flat bars
 constexpr int kSizeBoxPart = 10;
 
 typedef BOOL (*FlatScrollPropFn)(HWND, int, LPINT);
@@ -24,10 +24,12 @@ BOOL CKtkSkinObjectFrame::HasFlatScrollBars() const {
   // Bound by name: only a common-controls library with flat scroll bars answers.
   static const auto query = [] {
     HMODULE comctl = ::GetModuleHandleW(u"comctl32");
-    return comctl ? reinterpret_cast<FlatScrollPropFn>(reinterpret_cast<void*>(::GetProcAddress(comctl, "FlatSB_GetScrollProp"))) : nullptr;
+    return comctl ? reinterpret_cast<FlatScrollPropFn>(
+                        reinterpret_cast<void*>(::GetProcAddress(comctl, "FlatSB_GetScrollProp")))
+                  : nullptr;
   }();
   int value = 0;
-  return query && query(m_hWnd, kFlatScrollBarProp, &value) && value != 0;
+  return query && query(m_hWnd, kFlatScrollBarStyle, &value);
 }
 
 BOOL CKtkSkinObjectFrame::IsSizeGripPresent() const {

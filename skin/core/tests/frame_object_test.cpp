@@ -16,6 +16,8 @@
 #include <kx2/IdleHandler.h>
 #include <kx2/InputState.h>
 #include <kx2/PathMap.h>
+#include <win/commctrl.h>
+#include <win/dialog.h>
 #include <win/module.h>
 #include <win/user.h>
 
@@ -131,8 +133,8 @@ class FrameObject : public ::testing::Test {
   }
   void LoadSkin() { ASSERT_TRUE(manager_->LoadSkin(skin_.Path().c_str(), u"skin.ini")); }
   HWND Make(DWORD style, DWORD exStyle, int x, int y, int w, int h, const char16_t* title = u"Skinned") {
-    HWND hwnd = CreateWindowExW(exStyle, u"KtkFrameObjectTest", title, style, x, y, w, h, nullptr, nullptr, nullptr,
-                                nullptr);
+    HWND hwnd =
+        CreateWindowExW(exStyle, u"KtkFrameObjectTest", title, style, x, y, w, h, nullptr, nullptr, nullptr, nullptr);
     windows_.push_back(hwnd);
     return hwnd;
   }
@@ -154,7 +156,8 @@ class FrameObject : public ::testing::Test {
   }
   static POINT Centre(const RECT& r) { return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
   void Record(HWND hwnd) {
-    g_skinProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Recorder)));
+    g_skinProc =
+        reinterpret_cast<WNDPROC>(SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Recorder)));
   }
   // Runs a press on the current cursor position, playing one step per idle call.
   void PressWith(std::vector<std::function<void()>> steps) {
@@ -312,6 +315,29 @@ TEST_F(FrameObject, FrameScrollBarsAnswerTheirHitCodesAndDragWithoutAControl) {
   for (const auto& s : scrolls) EXPECT_EQ(s.second, 0);
 }
 
+TEST_F(FrameObject, FlatScrollBarsKeepTheSystemsFrame) {
+  LoadSkin();
+  HWND hwnd = Make(kOverlapped | WS_VSCROLL, 0, 100, 100, 300, 240);
+  ASSERT_TRUE(InitializeFlatSB(hwnd));
+  SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+  CKtkSkinObjectFrame* frame = FrameOf(hwnd);
+  ASSERT_NE(frame, nullptr);
+  EXPECT_TRUE(frame->HasFlatScrollBars());
+  EXPECT_FALSE(frame->m_scrollBars[KTK_SB_VERT].bShown);
+  RECT box{}, client{};
+  GetWindowRect(hwnd, &box);
+  RECT system = box;
+  DefWindowProcW(hwnd, WM_NCCALCSIZE, FALSE, reinterpret_cast<LPARAM>(&system));
+  GetClientRect(hwnd, &client);
+  EXPECT_EQ(client.right, system.right - system.left);
+  EXPECT_EQ(client.bottom, system.bottom - system.top);
+  // Over the bar the system's code stays.
+  const POINT bar{box.right - 8, (box.top + box.bottom) / 2};
+  EXPECT_EQ(SendMessageW(hwnd, WM_NCHITTEST, 0, MAKELPARAM(bar.x, bar.y)), HTVSCROLL);
+  HWND plain = Make(kOverlapped | WS_VSCROLL, 0, 100, 100, 300, 240);
+  EXPECT_FALSE(FrameOf(plain)->HasFlatScrollBars());
+}
+
 TEST_F(FrameObject, RemovingTheSkinBringsTheClassicLookBack) {
   HWND classic = Make(kOverlapped, 0, 500, 300, 260, 180, u"Same");
   Paint(classic);
@@ -344,6 +370,64 @@ TEST_F(FrameObject, RemovingTheSkinBringsTheClassicLookBack) {
   EXPECT_EQ(differing, 0);
   EXPECT_FALSE(after.Transparent(0, 0));
   (void)before;
+}
+
+int g_dialogActivations = 0;
+LRESULT g_parentAnswer = 0;
+
+TEST_F(FrameObject, DialogProcedureSeesActivationAndParentsAnswerTheBackground) {
+  LoadSkin();
+  // A dialog template in memory: style, extended style, no items, position and size, then
+  // no menu, the dialog class and an empty title.
+  std::vector<WORD> words(16, 0);
+  const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE | DS_MODALFRAME;
+  words[0] = LOWORD(style), words[1] = HIWORD(style);
+  words[5] = 10, words[6] = 10, words[7] = 120, words[8] = 80;
+  const DLGPROC proc = [](HWND, UINT message, WPARAM, LPARAM) -> INT_PTR {
+    if (message == WM_NCACTIVATE) ++g_dialogActivations;
+    return FALSE;
+  };
+  HWND dialog = CreateDialogIndirectParamW(nullptr, reinterpret_cast<LPCDLGTEMPLATEW>(words.data()), nullptr, proc, 0);
+  ASSERT_NE(dialog, nullptr);
+  windows_.push_back(dialog);
+  CKtkSkinObjectFrame* frame = FrameOf(dialog);
+  ASSERT_NE(frame, nullptr);
+  EXPECT_EQ(frame->m_nDialogKind, KTK_DIALOG_KIND_DIALOG);
+  g_dialogActivations = 0;
+  SendMessageW(dialog, WM_NCACTIVATE, TRUE, 0);
+  EXPECT_EQ(g_dialogActivations, 1);
+
+  // A parent of its own procedure answers the control-colour message itself.
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = [](HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
+    if (message == WM_CTLCOLORDLG) return g_parentAnswer;
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+  };
+  wc.lpszClassName = u"KtkFrameAnsweringParent";
+  RegisterClassW(&wc);
+  HWND parent = CreateWindowExW(0, u"KtkFrameAnsweringParent", u"", WS_POPUP | WS_VISIBLE, 0, 0, 200, 200, nullptr,
+                                nullptr, nullptr, nullptr);
+  windows_.push_back(parent);
+  HWND child = CreateWindowExW(0, u"KtkFrameObjectTest", u"", WS_CHILD | WS_VISIBLE, 10, 10, 50, 50, parent, nullptr,
+                               nullptr, nullptr);
+  CKtkSkinObjectFrame* childFrame = FrameOf(child);
+  ASSERT_NE(childFrame, nullptr);
+  CKtkSkinManagerMetrics* metrics = childFrame->GetMetrics();
+  ASSERT_NE(metrics, nullptr);
+  HDC dc = GetDC(child);
+  const struct {
+    LRESULT answer;
+    HBRUSH expected;
+  } cases[] = {
+      {COLOR_BTNSHADOW + 1, metrics->GetBrush(COLOR_BTNSHADOW)},  // a system colour given as index + 1
+      {0, metrics->m_dialogBrush},
+      {reinterpret_cast<LRESULT>(metrics->m_windowBrush), metrics->m_windowBrush},
+  };
+  for (const auto& c : cases) {
+    g_parentAnswer = c.answer;
+    EXPECT_EQ(childFrame->GetClientBrush(dc), c.expected) << c.answer;
+  }
+  ReleaseDC(child, dc);
 }
 
 }  // namespace

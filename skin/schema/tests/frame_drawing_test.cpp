@@ -124,6 +124,10 @@ TEST_F(FrameDrawing, CaptionButtonSizeKeepsTheCloseImagesProportions) {
     EXPECT_EQ(size.cx, c.expected.cx) << kx2::Utf16ToUtf8(c.lines);
     EXPECT_EQ(size.cy, c.expected.cy) << kx2::Utf16ToUtf8(c.lines);
   }
+  // A button so low that the correction outweighs the width: no negative width.
+  skin_.Solid("tall.bmp", 2, 100, kClose);
+  CKtkSkinManagerSchema* tall = skin_.Load({u"[Window.18]", u"ImageFile = tall.bmp"});
+  EXPECT_EQ(CKtkSkinManagerSchema::GetCaptionButtonSize(KtkSchemaClass(*tall, u"WINDOW"), 1).cx, 0);
 }
 
 TEST_F(FrameDrawing, CaptionEdgesButtonsAndTitle) {

@@ -1086,3 +1086,22 @@ struct NMTREEVIEWW {
   POINT ptDrag;
 };
 typedef NMTREEVIEWW* LPNMTREEVIEWW;
+
+// ---- Flat scroll bars ----------------------------------------------------------------------
+// A window given to InitializeFlatSB is marked as having flat scroll bars; its bars are
+// still the window's own, drawn classic. FlatSB_GetScrollProp answers (TRUE) only for
+// marked windows.
+#define WSB_PROP_CYVSCROLL 0x00000001L
+#define WSB_PROP_CXHSCROLL 0x00000002L
+#define WSB_PROP_CYHSCROLL 0x00000004L
+#define WSB_PROP_CXVSCROLL 0x00000008L
+#define WSB_PROP_VSTYLE 0x00000100L
+#define WSB_PROP_HSTYLE 0x00000200L
+#define WSB_PROP_WINSTYLE 0x00000400L
+#define FSB_FLAT_MODE 2
+#define FSB_ENCARTA_MODE 1
+#define FSB_REGULAR_MODE 0
+KX2_EXPORT BOOL InitializeFlatSB(HWND hwnd);
+KX2_EXPORT HRESULT UninitializeFlatSB(HWND hwnd);
+KX2_EXPORT BOOL FlatSB_GetScrollProp(HWND hwnd, int index, LPINT value);
+KX2_EXPORT BOOL FlatSB_SetScrollProp(HWND hwnd, UINT index, INT_PTR value, BOOL redraw);
