@@ -1,5 +1,6 @@
 // Fuzzes the window core with byte-coded sequences over a small window tree: create,
-// destroy, reparent, subclass, send, post, placement, input and clock steps. Procedures
+// destroy, reparent, subclass, send, post, placement, input and clock steps, and the common
+// controls with their own messages (user_sequences_controls.h). Procedures
 // misbehave on purpose (destroy themselves from a click, send onward, reparent). After each
 // input every window is gone again and nothing was left behind.
 #include <cstdint>
@@ -10,10 +11,13 @@
 #include "kx2/InputState.h"
 #include "win/user.h"
 
+#include "user_sequences_controls.h"
+
 namespace {
 
 constexpr size_t kMaxWindows = 12;
 std::vector<HWND> g_windows;
+fuzz_controls::State g_controls;
 
 struct Reader {
   const uint8_t* data;
@@ -63,7 +67,7 @@ void Pump(int limit) {
 
 void Step(Reader& in) {
   const uint8_t op = in.next();
-  switch (op % 14) {
+  switch (op % 16) {
     case 0: {  // create
       if (g_windows.size() >= kMaxWindows) break;
       const uint8_t bits = in.next();
@@ -164,6 +168,15 @@ void Step(Reader& in) {
     case 12:
       SetWindowLongW(in.window(), GWL_STYLE, static_cast<LONG>(static_cast<DWORD>(in.next()) << 24));
       break;
+    case 13: {  // a common control, a child of one of the windows or a popup
+      if (g_windows.size() >= kMaxWindows) break;
+      HWND parent = (in.next() & 1) ? in.window() : nullptr;
+      if (HWND h = fuzz_controls::Create(in, parent)) g_windows.push_back(h);
+      break;
+    }
+    case 14:
+      fuzz_controls::Send(in, in.window(), g_controls);
+      break;
     default:
       Pump(64);
       break;
@@ -184,6 +197,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   (void)registered;
   const UINT before = Kx2LiveWindowCount();
   Kx2ClockSetManual(TRUE, 1000);
+  g_controls.images = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 4, 4);
+  {
+    HDC screen = GetDC(nullptr);
+    HBITMAP strip = CreateCompatibleBitmap(screen, 32, 16);  // two images
+    ImageList_Add(g_controls.images, strip, nullptr);
+    DeleteObject(strip);
+    ReleaseDC(nullptr, screen);
+  }
   Reader in{data, size};
   for (int steps = 0; in.more() && steps < 256; ++steps) Step(in);
   for (HWND h : g_windows)
@@ -191,6 +212,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   g_windows.clear();
   Kx2ResetInput();
   Pump(1024);
+  // Controls keep no image list of their own: the caller's goes once they are gone.
+  ImageList_Destroy(g_controls.images);
+  g_controls = {};
   Kx2ClockSetManual(FALSE, 0);
   if (Kx2LiveWindowCount() != before) __builtin_trap();  // a window outlived its owner
   return 0;

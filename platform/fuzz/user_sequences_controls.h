@@ -1,0 +1,402 @@
+// The common controls under the window-core fuzzer: byte-coded steps that make a control of
+// one of the classes of libKx2ComCtl32.so and send a control its own messages, with
+// arguments built the way a caller builds them (records of the right size, buffers of the
+// stated size, item handles the control gave or made up) and values taken from the input.
+// Out-of-range indexes, handles the control never gave, odd styles and sizes are the point.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <iterator>
+#include <vector>
+
+#include "kx2/InputState.h"
+#include "win/commctrl.h"
+#include "win/gdi.h"
+#include "win/user.h"
+
+namespace fuzz_controls {
+
+struct ClassInfo {
+  const char16_t* name;
+  DWORD styles;  // the class's own style bits the input may set
+};
+
+constexpr ClassInfo kClasses[] = {
+    {u"msctls_progress32", 0x000F},  {u"msctls_trackbar32", 0x1FFF}, {u"msctls_updown32", 0x01FF},
+    {u"SysTabControl32", 0xFFFF},    {u"SysHeader32", 0x01FF},       {u"SysListView32", 0xFFFF},
+    {u"SysTreeView32", 0xFFFF},      {u"ToolbarWindow32", 0xFFFF},   {u"msctls_statusbar32", 0x0FFF},
+    {u"tooltips_class32", 0x01FF},   {u"SysDateTimePick32", 0x003F}, {u"SysMonthCal32", 0x00FF},
+};
+
+// Buffers and records a step hands a control; large enough for any answer the inputs allow
+// (no text set here is longer than kLongestText units).
+constexpr int kLongestText = 300;
+struct Arena {
+  char16_t text[kLongestText + 1];
+  char16_t out[4096];
+  char narrow[4096];
+  RECT rect;
+  int ints[64];
+  TBBUTTON buttons[8];
+  TCITEMW tab;
+  HDITEMW header;
+  LVITEMW listItem;
+  LVCOLUMNW column;
+  TVINSERTSTRUCTW insert;
+  TVITEMW treeItem;
+  TTTOOLINFOW tool;
+  SYSTEMTIME times[2];
+  TCHITTESTINFO tabHit;
+  HDHITTESTINFO headerHit;
+  LVHITTESTINFO listHit;
+  TVHITTESTINFO treeHit;
+  MCHITTESTINFO calendarHit;
+  PBRANGE range;
+  UDACCEL accel[4];
+};
+
+// What one input has made: item handles the tree views gave, and one image list.
+struct State {
+  std::vector<HTREEITEM> treeItems;
+  HIMAGELIST images = nullptr;
+};
+
+template <class Reader>
+int Small(Reader& in) {
+  return static_cast<int8_t>(in.next());
+}
+template <class Reader>
+int Wide(Reader& in) {
+  return static_cast<int16_t>(in.next() | in.next() << 8);
+}
+template <class Reader>
+const char16_t* Text(Reader& in, Arena& a) {
+  const int length = in.next() * kLongestText / 255;
+  for (int i = 0; i < length; ++i) a.text[i] = static_cast<char16_t>(u'a' + (i + length) % 26);
+  a.text[length] = 0;
+  return a.text;
+}
+template <class Reader>
+HTREEITEM TreeItem(Reader& in, State& s) {
+  const uint8_t pick = in.next();
+  if (pick < 0x20) return TVI_ROOT;
+  if (pick < 0x30) return TVI_FIRST;
+  if (pick < 0x40) return TVI_LAST;
+  if (pick < 0x48) return reinterpret_cast<HTREEITEM>(static_cast<uintptr_t>(pick) << 4);  // never given
+  return s.treeItems.empty() ? nullptr : s.treeItems[pick % s.treeItems.size()];
+}
+
+template <class Reader>
+HWND Create(Reader& in, HWND parent) {
+  const ClassInfo& c = kClasses[in.next() % std::size(kClasses)];
+  const DWORD own = static_cast<DWORD>(in.next() | in.next() << 8) & c.styles;
+  const DWORD style = own | (parent ? WS_CHILD : WS_POPUP) | ((in.next() & 1) ? WS_VISIBLE : 0);
+  return CreateWindowExW(0, c.name, u"c", style, in.next(), in.next(), in.next() * 2, in.next(), parent, nullptr,
+                         nullptr, nullptr);
+}
+
+template <class Reader>
+void Send(Reader& in, HWND h, State& s) {
+  static Arena a;
+  std::memset(&a, 0, sizeof a);
+  char16_t name[64] = {};
+  if (!h || !GetClassNameW(h, name, 64)) return;
+  auto is = [&](const char16_t* n) { return std::u16string_view(name) == n; };
+  auto send = [&](UINT m, WPARAM w, LPARAM l) { SendMessageW(h, m, w, l); };
+  auto lp = [](const void* p) { return reinterpret_cast<LPARAM>(p); };
+  const uint8_t op = in.next();
+  const int i = Small(in), j = Wide(in);
+  if (is(u"msctls_progress32")) {
+    switch (op % 8) {
+      case 0: send(PBM_SETRANGE32, i, j); break;
+      case 1: send(PBM_SETPOS, j, 0); break;
+      case 2: send(PBM_DELTAPOS, j, 0); break;
+      case 3: send(PBM_SETSTEP, i, 0); break;
+      case 4: send(PBM_STEPIT, 0, 0); break;
+      case 5: send(PBM_SETMARQUEE, i & 1, j); break;
+      case 6: send(PBM_GETRANGE, i & 1, lp(&a.range)); break;
+      default: send(PBM_SETSTATE, i, 0); break;
+    }
+  } else if (is(u"msctls_trackbar32")) {
+    switch (op % 10) {
+      case 0: send(TBM_SETRANGE, TRUE, MAKELPARAM(i, j)); break;
+      case 1: send(TBM_SETPOS, TRUE, j); break;
+      case 2: send(TBM_SETTICFREQ, i, 0); break;
+      case 3: send(TBM_SETTIC, 0, j); break;
+      case 4: send(TBM_CLEARTICS, TRUE, 0); break;
+      case 5: send(TBM_SETSEL, TRUE, MAKELPARAM(i, j)); break;
+      case 6: send(TBM_SETTHUMBLENGTH, i, 0); break;
+      case 7: send(TBM_GETCHANNELRECT, 0, lp(&a.rect)); break;
+      case 8: send(TBM_GETTHUMBRECT, 0, lp(&a.rect)); break;
+      default: {
+        // The tick positions: as many as TBM_GETNUMTICS says, less the two ends.
+        const LRESULT count = SendMessageW(h, TBM_GETNUMTICS, 0, 0);
+        const auto* ticks = reinterpret_cast<const DWORD*>(SendMessageW(h, TBM_GETPTICS, 0, 0));
+        volatile DWORD sum = 0;
+        for (LRESULT k = 0; ticks && k + 2 < count; ++k) sum = sum + ticks[k];
+        break;
+      }
+    }
+  } else if (is(u"msctls_updown32")) {
+    switch (op % 6) {
+      case 0: send(UDM_SETRANGE32, i, j); break;
+      case 1: send(UDM_SETPOS32, 0, j); break;
+      case 2: send(UDM_SETBASE, i, 0); break;
+      case 3: {
+        const int n = in.next() % 5;
+        for (int k = 0; k < n; ++k) a.accel[k] = {static_cast<UINT>(in.next()), static_cast<UINT>(Small(in))};
+        send(UDM_SETACCEL, n, lp(a.accel));
+        break;
+      }
+      case 4: send(UDM_GETACCEL, 4, lp(a.accel)); break;
+      default: send(UDM_SETBUDDY, reinterpret_cast<WPARAM>(GetParent(h)), 0); break;
+    }
+  } else if (is(u"SysTabControl32")) {
+    switch (op % 9) {
+      case 0:
+      case 1:
+        a.tab.mask = TCIF_TEXT | TCIF_IMAGE | TCIF_PARAM | (in.next() & TCIF_STATE);
+        a.tab.pszText = const_cast<char16_t*>(Text(in, a));
+        a.tab.iImage = Small(in);
+        send(op % 9 ? TCM_SETITEMW : TCM_INSERTITEMW, i, lp(&a.tab));
+        break;
+      case 2:
+        a.tab.mask = TCIF_TEXT | TCIF_IMAGE | TCIF_STATE;
+        a.tab.pszText = a.out;
+        a.tab.cchTextMax = in.next();
+        send(TCM_GETITEMW, i, lp(&a.tab));
+        break;
+      case 3: send(TCM_DELETEITEM, i, 0); break;
+      case 4: send(TCM_SETCURSEL, i, 0); break;
+      case 5: send(TCM_GETITEMRECT, i, lp(&a.rect)); break;
+      case 6:
+        a.rect = {Small(in), Small(in), j, j};
+        send(TCM_ADJUSTRECT, i & 1, lp(&a.rect));
+        break;
+      case 7:
+        a.tabHit.pt = {i, j};
+        send(TCM_HITTEST, 0, lp(&a.tabHit));
+        break;
+      default: send(TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(s.images)); break;
+    }
+  } else if (is(u"SysHeader32")) {
+    switch (op % 8) {
+      case 0:
+      case 1:
+        a.header.mask = HDI_TEXT | HDI_WIDTH | HDI_FORMAT | HDI_IMAGE | HDI_ORDER;
+        a.header.cxy = j;
+        a.header.pszText = const_cast<char16_t*>(Text(in, a));
+        a.header.fmt = Wide(in);
+        a.header.iImage = Small(in);
+        a.header.iOrder = Small(in);
+        send(op % 8 ? HDM_SETITEMW : HDM_INSERTITEMW, i, lp(&a.header));
+        break;
+      case 2:
+        a.header.mask = HDI_TEXT | HDI_WIDTH | HDI_ORDER;
+        a.header.pszText = a.out;
+        a.header.cchTextMax = in.next();
+        send(HDM_GETITEMW, i, lp(&a.header));
+        break;
+      case 3: send(HDM_DELETEITEM, i, 0); break;
+      case 4: {
+        // An order array as long as the input says; the control refuses what is no permutation.
+        const int n = in.next() % 64;
+        for (int k = 0; k < n; ++k) a.ints[k] = Small(in);
+        send(HDM_SETORDERARRAY, n, lp(a.ints));
+        break;
+      }
+      case 5:
+        a.headerHit.pt = {i, j};
+        send(HDM_HITTEST, 0, lp(&a.headerHit));
+        break;
+      case 6: send(HDM_GETITEMRECT, i, lp(&a.rect)); break;
+      default: send(HDM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(s.images)); break;
+    }
+  } else if (is(u"SysListView32")) {
+    switch (op % 11) {
+      case 0:
+        a.column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
+        a.column.cx = j;
+        a.column.fmt = in.next() & 3;
+        a.column.pszText = const_cast<char16_t*>(Text(in, a));
+        send(LVM_INSERTCOLUMNW, i, lp(&a.column));
+        break;
+      case 1:
+      case 2:
+        a.listItem.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_STATE | LVIF_PARAM;
+        a.listItem.iItem = j;
+        a.listItem.iSubItem = op % 11 == 1 ? 0 : Small(in);
+        a.listItem.state = a.listItem.stateMask = in.next();
+        a.listItem.iImage = Small(in);
+        a.listItem.pszText = const_cast<char16_t*>(Text(in, a));
+        send(op % 11 == 1 ? LVM_INSERTITEMW : LVM_SETITEMW, 0, lp(&a.listItem));
+        break;
+      case 3:
+        a.listItem.iSubItem = Small(in);
+        a.listItem.pszText = a.out;
+        a.listItem.cchTextMax = in.next();
+        send(LVM_GETITEMTEXTW, j, lp(&a.listItem));
+        break;
+      case 4: send(LVM_DELETEITEM, j, 0); break;
+      case 5: send(LVM_SETITEMSTATE, j, lp(&a.listItem)); break;
+      case 6: send(LVM_SCROLL, i, j); break;
+      case 7: send(LVM_ENSUREVISIBLE, j, i & 1); break;
+      case 8:
+        a.rect.left = in.next() & 3;
+        send(LVM_GETITEMRECT, j, lp(&a.rect));
+        break;
+      case 9:
+        a.listHit.pt = {i, j};
+        send(LVM_HITTEST, 0, lp(&a.listHit));
+        break;
+      default:
+        send(in.next() & 1 ? LVM_SETBKCOLOR : LVM_SETTEXTBKCOLOR, 0, static_cast<LPARAM>(Wide(in)) << 8);
+        break;
+    }
+  } else if (is(u"SysTreeView32")) {
+    switch (op % 9) {
+      case 0:
+      case 1: {
+        a.insert.hParent = TreeItem(in, s);
+        a.insert.hInsertAfter = TreeItem(in, s);
+        a.insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_CHILDREN | TVIF_STATE;
+        a.insert.item.pszText = const_cast<char16_t*>(Text(in, a));
+        a.insert.item.iImage = Small(in);
+        a.insert.item.cChildren = in.next() & 1;
+        a.insert.item.state = a.insert.item.stateMask = in.next();
+        const auto made = reinterpret_cast<HTREEITEM>(SendMessageW(h, TVM_INSERTITEMW, 0, lp(&a.insert)));
+        if (made && s.treeItems.size() < 256) s.treeItems.push_back(made);
+        break;
+      }
+      case 2: send(TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TreeItem(in, s))); break;
+      case 3: send(TVM_EXPAND, in.next() & 3, reinterpret_cast<LPARAM>(TreeItem(in, s))); break;
+      case 4: send(TVM_SELECTITEM, in.next() & 3, reinterpret_cast<LPARAM>(TreeItem(in, s))); break;
+      case 5: send(TVM_GETNEXTITEM, in.next() & 0xF, reinterpret_cast<LPARAM>(TreeItem(in, s))); break;
+      case 6:
+        a.treeItem.mask = TVIF_TEXT | TVIF_STATE | TVIF_IMAGE;
+        a.treeItem.hItem = TreeItem(in, s);
+        a.treeItem.pszText = a.out;
+        a.treeItem.cchTextMax = in.next();
+        send(TVM_GETITEMW, 0, lp(&a.treeItem));
+        break;
+      case 7:
+        *reinterpret_cast<HTREEITEM*>(&a.rect) = TreeItem(in, s);  // the item goes in, the rectangle out
+        send(TVM_GETITEMRECT, i & 1, lp(&a.rect));
+        break;
+      default:
+        a.treeHit.pt = {i, j};
+        send(TVM_HITTEST, 0, lp(&a.treeHit));
+        break;
+    }
+  } else if (is(u"ToolbarWindow32")) {
+    switch (op % 9) {
+      case 0: {
+        const int n = in.next() % 9;
+        for (int k = 0; k < n; ++k) {
+          a.buttons[k].iBitmap = Small(in);
+          a.buttons[k].idCommand = 100 + in.next();
+          a.buttons[k].fsState = in.next();
+          a.buttons[k].fsStyle = in.next();
+          a.buttons[k].iString = (in.next() & 1) ? reinterpret_cast<INT_PTR>(Text(in, a)) : Small(in);
+        }
+        send(TB_ADDBUTTONSW, n, lp(a.buttons));
+        break;
+      }
+      case 1: send(TB_DELETEBUTTON, i, 0); break;
+      case 2: send(TB_GETBUTTON, i, lp(a.buttons)); break;
+      case 3: send(TB_GETITEMRECT, i, lp(&a.rect)); break;
+      case 4: {
+        // The text's length first, then the text into a buffer that holds it.
+        const int id = 100 + in.next();
+        const LRESULT length = SendMessageW(h, TB_GETBUTTONTEXTW, id, 0);
+        if (length >= 0 && length < static_cast<LRESULT>(std::size(a.out))) send(TB_GETBUTTONTEXTW, id, lp(a.out));
+        break;
+      }
+      case 5: send(TB_SETSTATE, 100 + in.next(), in.next()); break;
+      case 6: send(TB_SETEXTENDEDSTYLE, 0, Wide(in)); break;
+      case 7: send(in.next() % 3 == 0 ? TB_SETIMAGELIST : TB_SETHOTIMAGELIST, 0, reinterpret_cast<LPARAM>(s.images)); break;
+      default: send(TB_SETHOTITEM, i, 0); break;
+    }
+  } else if (is(u"msctls_statusbar32")) {
+    switch (op % 5) {
+      case 0: {
+        const int n = in.next() % 64;
+        for (int k = 0; k < n; ++k) a.ints[k] = Wide(in);
+        send(SB_SETPARTS, n, lp(a.ints));
+        break;
+      }
+      case 1: send(SB_SETTEXTW, static_cast<WPARAM>(in.next()) | (in.next() & 3) << 8, lp(Text(in, a))); break;
+      case 2: {
+        const LRESULT length = LOWORD(SendMessageW(h, SB_GETTEXTLENGTHW, i, 0));
+        if (length < static_cast<LRESULT>(std::size(a.out))) send(SB_GETTEXTW, i, lp(a.out));
+        break;
+      }
+      case 3: send(SB_GETRECT, i, lp(&a.rect)); break;
+      default: send(SB_SIMPLE, i & 1, 0); break;
+    }
+  } else if (is(u"tooltips_class32")) {
+    switch (op % 6) {
+      case 0:
+      case 1:
+        // Records of this build's size, the older one without lParam, and a size too small.
+        a.tool.cbSize = in.next() % 3 == 0 ? TTTOOLINFOW_V1_SIZE : (in.next() & 1) ? sizeof a.tool : 44;
+        a.tool.uFlags = in.next();
+        a.tool.hwnd = GetParent(h);
+        a.tool.uId = in.next();
+        a.tool.rect = {Small(in), Small(in), j, j};
+        a.tool.lpszText = const_cast<char16_t*>(Text(in, a));
+        send(op % 6 ? TTM_NEWTOOLRECTW : TTM_ADDTOOLW, 0, lp(&a.tool));
+        break;
+      case 2:
+        a.tool.cbSize = sizeof a.tool;
+        a.tool.uId = in.next();
+        send(TTM_DELTOOLW, 0, lp(&a.tool));
+        break;
+      case 3:
+        a.tool.cbSize = sizeof a.tool;
+        a.tool.hwnd = GetParent(h);
+        a.tool.uId = in.next();
+        a.tool.lpszText = a.out;
+        send(TTM_GETTEXTW, in.next(), lp(&a.tool));
+        break;
+      case 4: send(TTM_SETDELAYTIME, in.next() & 3, j); break;
+      default: send(TTM_ACTIVATE, i & 1, 0); break;
+    }
+  } else if (is(u"SysDateTimePick32") || is(u"SysMonthCal32")) {
+    const bool picker = is(u"SysDateTimePick32");
+    switch (op % 5) {
+      case 0:
+        for (SYSTEMTIME& t : a.times)
+          t = {static_cast<WORD>(1500 + Wide(in) % 700), static_cast<WORD>(in.next() % 14),
+               static_cast<WORD>(in.next() % 8), static_cast<WORD>(in.next() % 33), 0, 0, 0, 0};
+        send(picker ? DTM_SETSYSTEMTIME : MCM_SETCURSEL, picker ? (in.next() & 1) : 0, lp(a.times));
+        break;
+      case 1: send(picker ? DTM_GETSYSTEMTIME : MCM_GETCURSEL, 0, lp(a.times)); break;
+      case 2: send(picker ? DTM_SETMCCOLOR : MCM_SETCOLOR, in.next() % 7, static_cast<LPARAM>(Wide(in)) << 8); break;
+      case 3:
+        if (picker) {
+          Kx2InjectKey(VK_MENU, true);
+          Kx2InjectKey(VK_DOWN, true);
+          Kx2InjectKey(VK_DOWN, false);
+          Kx2InjectKey(VK_MENU, false);
+        } else {
+          a.calendarHit.cbSize = sizeof a.calendarHit;
+          a.calendarHit.pt = {i, j};
+          send(MCM_HITTEST, 0, lp(&a.calendarHit));
+        }
+        break;
+      default:
+        if (picker) {
+          HDC dc = CreateCompatibleDC(nullptr);
+          send(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+          DeleteDC(dc);
+        } else {
+          send(MCM_SETFIRSTDAYOFWEEK, 0, i);
+        }
+        break;
+    }
+  }
+}
+
+}  // namespace fuzz_controls
