@@ -23,10 +23,10 @@ struct ClassInfo {
 };
 
 constexpr ClassInfo kClasses[] = {
-    {u"msctls_progress32", 0x000F},  {u"msctls_trackbar32", 0x1FFF}, {u"msctls_updown32", 0x01FF},
-    {u"SysTabControl32", 0xFFFF},    {u"SysHeader32", 0x01FF},       {u"SysListView32", 0xFFFF},
-    {u"SysTreeView32", 0xFFFF},      {u"ToolbarWindow32", 0xFFFF},   {u"msctls_statusbar32", 0x0FFF},
-    {u"tooltips_class32", 0x01FF},   {u"SysDateTimePick32", 0x003F}, {u"SysMonthCal32", 0x00FF},
+    {u"msctls_progress32", 0x000F}, {u"msctls_trackbar32", 0x1FFF}, {u"msctls_updown32", 0x01FF},
+    {u"SysTabControl32", 0xFFFF},   {u"SysHeader32", 0x01FF},       {u"SysListView32", 0xFFFF},
+    {u"SysTreeView32", 0xFFFF},     {u"ToolbarWindow32", 0xFFFF},   {u"msctls_statusbar32", 0x0FFF},
+    {u"tooltips_class32", 0x01FF},  {u"SysDateTimePick32", 0x003F}, {u"SysMonthCal32", 0x00FF},
 };
 
 // Buffers and records a step hands a control; large enough for any answer the inputs allow
@@ -109,26 +109,60 @@ void Send(Reader& in, HWND h, State& s) {
   const int i = Small(in), j = Wide(in);
   if (is(u"msctls_progress32")) {
     switch (op % 8) {
-      case 0: send(PBM_SETRANGE32, i, j); break;
-      case 1: send(PBM_SETPOS, j, 0); break;
-      case 2: send(PBM_DELTAPOS, j, 0); break;
-      case 3: send(PBM_SETSTEP, i, 0); break;
-      case 4: send(PBM_STEPIT, 0, 0); break;
-      case 5: send(PBM_SETMARQUEE, i & 1, j); break;
-      case 6: send(PBM_GETRANGE, i & 1, lp(&a.range)); break;
-      default: send(PBM_SETSTATE, i, 0); break;
+      case 0:
+        send(PBM_SETRANGE32, i, j);
+        break;
+      case 1:
+        send(PBM_SETPOS, j, 0);
+        break;
+      case 2:
+        send(PBM_DELTAPOS, j, 0);
+        break;
+      case 3:
+        send(PBM_SETSTEP, i, 0);
+        break;
+      case 4:
+        send(PBM_STEPIT, 0, 0);
+        break;
+      case 5:
+        send(PBM_SETMARQUEE, i & 1, j);
+        break;
+      case 6:
+        send(PBM_GETRANGE, i & 1, lp(&a.range));
+        break;
+      default:
+        send(PBM_SETSTATE, i, 0);
+        break;
     }
   } else if (is(u"msctls_trackbar32")) {
     switch (op % 10) {
-      case 0: send(TBM_SETRANGE, TRUE, MAKELPARAM(i, j)); break;
-      case 1: send(TBM_SETPOS, TRUE, j); break;
-      case 2: send(TBM_SETTICFREQ, i, 0); break;
-      case 3: send(TBM_SETTIC, 0, j); break;
-      case 4: send(TBM_CLEARTICS, TRUE, 0); break;
-      case 5: send(TBM_SETSEL, TRUE, MAKELPARAM(i, j)); break;
-      case 6: send(TBM_SETTHUMBLENGTH, i, 0); break;
-      case 7: send(TBM_GETCHANNELRECT, 0, lp(&a.rect)); break;
-      case 8: send(TBM_GETTHUMBRECT, 0, lp(&a.rect)); break;
+      case 0:
+        send(TBM_SETRANGE, TRUE, MAKELPARAM(i, j));
+        break;
+      case 1:
+        send(TBM_SETPOS, TRUE, j);
+        break;
+      case 2:
+        send(TBM_SETTICFREQ, i, 0);
+        break;
+      case 3:
+        send(TBM_SETTIC, 0, j);
+        break;
+      case 4:
+        send(TBM_CLEARTICS, TRUE, 0);
+        break;
+      case 5:
+        send(TBM_SETSEL, TRUE, MAKELPARAM(i, j));
+        break;
+      case 6:
+        send(TBM_SETTHUMBLENGTH, i, 0);
+        break;
+      case 7:
+        send(TBM_GETCHANNELRECT, 0, lp(&a.rect));
+        break;
+      case 8:
+        send(TBM_GETTHUMBRECT, 0, lp(&a.rect));
+        break;
       default: {
         // The tick positions: as many as TBM_GETNUMTICS says, less the two ends.
         const LRESULT count = SendMessageW(h, TBM_GETNUMTICS, 0, 0);
@@ -140,17 +174,27 @@ void Send(Reader& in, HWND h, State& s) {
     }
   } else if (is(u"msctls_updown32")) {
     switch (op % 6) {
-      case 0: send(UDM_SETRANGE32, i, j); break;
-      case 1: send(UDM_SETPOS32, 0, j); break;
-      case 2: send(UDM_SETBASE, i, 0); break;
+      case 0:
+        send(UDM_SETRANGE32, i, j);
+        break;
+      case 1:
+        send(UDM_SETPOS32, 0, j);
+        break;
+      case 2:
+        send(UDM_SETBASE, i, 0);
+        break;
       case 3: {
         const int n = in.next() % 5;
         for (int k = 0; k < n; ++k) a.accel[k] = {static_cast<UINT>(in.next()), static_cast<UINT>(Small(in))};
         send(UDM_SETACCEL, n, lp(a.accel));
         break;
       }
-      case 4: send(UDM_GETACCEL, 4, lp(a.accel)); break;
-      default: send(UDM_SETBUDDY, reinterpret_cast<WPARAM>(GetParent(h)), 0); break;
+      case 4:
+        send(UDM_GETACCEL, 4, lp(a.accel));
+        break;
+      default:
+        send(UDM_SETBUDDY, reinterpret_cast<WPARAM>(GetParent(h)), 0);
+        break;
     }
   } else if (is(u"SysTabControl32")) {
     switch (op % 9) {
@@ -167,9 +211,15 @@ void Send(Reader& in, HWND h, State& s) {
         a.tab.cchTextMax = in.next();
         send(TCM_GETITEMW, i, lp(&a.tab));
         break;
-      case 3: send(TCM_DELETEITEM, i, 0); break;
-      case 4: send(TCM_SETCURSEL, i, 0); break;
-      case 5: send(TCM_GETITEMRECT, i, lp(&a.rect)); break;
+      case 3:
+        send(TCM_DELETEITEM, i, 0);
+        break;
+      case 4:
+        send(TCM_SETCURSEL, i, 0);
+        break;
+      case 5:
+        send(TCM_GETITEMRECT, i, lp(&a.rect));
+        break;
       case 6:
         a.rect = {Small(in), Small(in), j, j};
         send(TCM_ADJUSTRECT, i & 1, lp(&a.rect));
@@ -178,7 +228,9 @@ void Send(Reader& in, HWND h, State& s) {
         a.tabHit.pt = {i, j};
         send(TCM_HITTEST, 0, lp(&a.tabHit));
         break;
-      default: send(TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(s.images)); break;
+      default:
+        send(TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(s.images));
+        break;
     }
   } else if (is(u"SysHeader32")) {
     switch (op % 8) {
@@ -198,7 +250,9 @@ void Send(Reader& in, HWND h, State& s) {
         a.header.cchTextMax = in.next();
         send(HDM_GETITEMW, i, lp(&a.header));
         break;
-      case 3: send(HDM_DELETEITEM, i, 0); break;
+      case 3:
+        send(HDM_DELETEITEM, i, 0);
+        break;
       case 4: {
         // An order array as long as the input says; the control refuses what is no permutation.
         const int n = in.next() % 64;
@@ -210,8 +264,12 @@ void Send(Reader& in, HWND h, State& s) {
         a.headerHit.pt = {i, j};
         send(HDM_HITTEST, 0, lp(&a.headerHit));
         break;
-      case 6: send(HDM_GETITEMRECT, i, lp(&a.rect)); break;
-      default: send(HDM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(s.images)); break;
+      case 6:
+        send(HDM_GETITEMRECT, i, lp(&a.rect));
+        break;
+      default:
+        send(HDM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(s.images));
+        break;
     }
   } else if (is(u"SysListView32")) {
     switch (op % 11) {
@@ -238,10 +296,18 @@ void Send(Reader& in, HWND h, State& s) {
         a.listItem.cchTextMax = in.next();
         send(LVM_GETITEMTEXTW, j, lp(&a.listItem));
         break;
-      case 4: send(LVM_DELETEITEM, j, 0); break;
-      case 5: send(LVM_SETITEMSTATE, j, lp(&a.listItem)); break;
-      case 6: send(LVM_SCROLL, i, j); break;
-      case 7: send(LVM_ENSUREVISIBLE, j, i & 1); break;
+      case 4:
+        send(LVM_DELETEITEM, j, 0);
+        break;
+      case 5:
+        send(LVM_SETITEMSTATE, j, lp(&a.listItem));
+        break;
+      case 6:
+        send(LVM_SCROLL, i, j);
+        break;
+      case 7:
+        send(LVM_ENSUREVISIBLE, j, i & 1);
+        break;
       case 8:
         a.rect.left = in.next() & 3;
         send(LVM_GETITEMRECT, j, lp(&a.rect));
@@ -269,10 +335,18 @@ void Send(Reader& in, HWND h, State& s) {
         if (made && s.treeItems.size() < 256) s.treeItems.push_back(made);
         break;
       }
-      case 2: send(TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TreeItem(in, s))); break;
-      case 3: send(TVM_EXPAND, in.next() & 3, reinterpret_cast<LPARAM>(TreeItem(in, s))); break;
-      case 4: send(TVM_SELECTITEM, in.next() & 3, reinterpret_cast<LPARAM>(TreeItem(in, s))); break;
-      case 5: send(TVM_GETNEXTITEM, in.next() & 0xF, reinterpret_cast<LPARAM>(TreeItem(in, s))); break;
+      case 2:
+        send(TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TreeItem(in, s)));
+        break;
+      case 3:
+        send(TVM_EXPAND, in.next() & 3, reinterpret_cast<LPARAM>(TreeItem(in, s)));
+        break;
+      case 4:
+        send(TVM_SELECTITEM, in.next() & 3, reinterpret_cast<LPARAM>(TreeItem(in, s)));
+        break;
+      case 5:
+        send(TVM_GETNEXTITEM, in.next() & 0xF, reinterpret_cast<LPARAM>(TreeItem(in, s)));
+        break;
       case 6:
         a.treeItem.mask = TVIF_TEXT | TVIF_STATE | TVIF_IMAGE;
         a.treeItem.hItem = TreeItem(in, s);
@@ -303,9 +377,15 @@ void Send(Reader& in, HWND h, State& s) {
         send(TB_ADDBUTTONSW, n, lp(a.buttons));
         break;
       }
-      case 1: send(TB_DELETEBUTTON, i, 0); break;
-      case 2: send(TB_GETBUTTON, i, lp(a.buttons)); break;
-      case 3: send(TB_GETITEMRECT, i, lp(&a.rect)); break;
+      case 1:
+        send(TB_DELETEBUTTON, i, 0);
+        break;
+      case 2:
+        send(TB_GETBUTTON, i, lp(a.buttons));
+        break;
+      case 3:
+        send(TB_GETITEMRECT, i, lp(&a.rect));
+        break;
       case 4: {
         // The text's length first, then the text into a buffer that holds it.
         const int id = 100 + in.next();
@@ -313,10 +393,18 @@ void Send(Reader& in, HWND h, State& s) {
         if (length >= 0 && length < static_cast<LRESULT>(std::size(a.out))) send(TB_GETBUTTONTEXTW, id, lp(a.out));
         break;
       }
-      case 5: send(TB_SETSTATE, 100 + in.next(), in.next()); break;
-      case 6: send(TB_SETEXTENDEDSTYLE, 0, Wide(in)); break;
-      case 7: send(in.next() % 3 == 0 ? TB_SETIMAGELIST : TB_SETHOTIMAGELIST, 0, reinterpret_cast<LPARAM>(s.images)); break;
-      default: send(TB_SETHOTITEM, i, 0); break;
+      case 5:
+        send(TB_SETSTATE, 100 + in.next(), in.next());
+        break;
+      case 6:
+        send(TB_SETEXTENDEDSTYLE, 0, Wide(in));
+        break;
+      case 7:
+        send(in.next() % 3 == 0 ? TB_SETIMAGELIST : TB_SETHOTIMAGELIST, 0, reinterpret_cast<LPARAM>(s.images));
+        break;
+      default:
+        send(TB_SETHOTITEM, i, 0);
+        break;
     }
   } else if (is(u"msctls_statusbar32")) {
     switch (op % 5) {
@@ -326,14 +414,20 @@ void Send(Reader& in, HWND h, State& s) {
         send(SB_SETPARTS, n, lp(a.ints));
         break;
       }
-      case 1: send(SB_SETTEXTW, static_cast<WPARAM>(in.next()) | (in.next() & 3) << 8, lp(Text(in, a))); break;
+      case 1:
+        send(SB_SETTEXTW, static_cast<WPARAM>(in.next()) | (in.next() & 3) << 8, lp(Text(in, a)));
+        break;
       case 2: {
         const LRESULT length = LOWORD(SendMessageW(h, SB_GETTEXTLENGTHW, i, 0));
         if (length < static_cast<LRESULT>(std::size(a.out))) send(SB_GETTEXTW, i, lp(a.out));
         break;
       }
-      case 3: send(SB_GETRECT, i, lp(&a.rect)); break;
-      default: send(SB_SIMPLE, i & 1, 0); break;
+      case 3:
+        send(SB_GETRECT, i, lp(&a.rect));
+        break;
+      default:
+        send(SB_SIMPLE, i & 1, 0);
+        break;
     }
   } else if (is(u"tooltips_class32")) {
     switch (op % 6) {
@@ -360,20 +454,34 @@ void Send(Reader& in, HWND h, State& s) {
         a.tool.lpszText = a.out;
         send(TTM_GETTEXTW, in.next(), lp(&a.tool));
         break;
-      case 4: send(TTM_SETDELAYTIME, in.next() & 3, j); break;
-      default: send(TTM_ACTIVATE, i & 1, 0); break;
+      case 4:
+        send(TTM_SETDELAYTIME, in.next() & 3, j);
+        break;
+      default:
+        send(TTM_ACTIVATE, i & 1, 0);
+        break;
     }
   } else if (is(u"SysDateTimePick32") || is(u"SysMonthCal32")) {
     const bool picker = is(u"SysDateTimePick32");
     switch (op % 5) {
       case 0:
         for (SYSTEMTIME& t : a.times)
-          t = {static_cast<WORD>(1500 + Wide(in) % 700), static_cast<WORD>(in.next() % 14),
-               static_cast<WORD>(in.next() % 8), static_cast<WORD>(in.next() % 33), 0, 0, 0, 0};
+          t = {static_cast<WORD>(1500 + Wide(in) % 700),
+               static_cast<WORD>(in.next() % 14),
+               static_cast<WORD>(in.next() % 8),
+               static_cast<WORD>(in.next() % 33),
+               0,
+               0,
+               0,
+               0};
         send(picker ? DTM_SETSYSTEMTIME : MCM_SETCURSEL, picker ? (in.next() & 1) : 0, lp(a.times));
         break;
-      case 1: send(picker ? DTM_GETSYSTEMTIME : MCM_GETCURSEL, 0, lp(a.times)); break;
-      case 2: send(picker ? DTM_SETMCCOLOR : MCM_SETCOLOR, in.next() % 7, static_cast<LPARAM>(Wide(in)) << 8); break;
+      case 1:
+        send(picker ? DTM_GETSYSTEMTIME : MCM_GETCURSEL, 0, lp(a.times));
+        break;
+      case 2:
+        send(picker ? DTM_SETMCCOLOR : MCM_SETCOLOR, in.next() % 7, static_cast<LPARAM>(Wide(in)) << 8);
+        break;
       case 3:
         if (picker) {
           Kx2InjectKey(VK_MENU, true);
