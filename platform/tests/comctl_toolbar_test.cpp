@@ -29,6 +29,10 @@ LRESULT CALLBACK OwnerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
       return 0;
     }
     if (h->code == TBN_DROPDOWN) heard.emplace_back(TBN_DROPDOWN, reinterpret_cast<const NMTOOLBARW*>(lParam)->iItem);
+    if (h->code == TTN_GETDISPINFOW && h->idFrom == 100) {
+      const std::u16string tip = u"Open the map";
+      std::copy(tip.begin(), tip.end(), reinterpret_cast<NMTTDISPINFOW*>(lParam)->szText);
+    }
     return 0;
   }
   if (message == WM_COMMAND) heard.emplace_back(WM_COMMAND, LOWORD(wParam));
@@ -159,6 +163,35 @@ TEST_F(ComCtlToolbar, ClicksChecksDropDownsAndHotTracking) {
             (std::vector<std::pair<UINT, DWORD_PTR>>{{WM_COMMAND, 101}, {TBN_DROPDOWN, 103}, {WM_COMMAND, 103}}));
   SendMessageW(bar, WM_MOUSELEAVE, 0, 0);
   EXPECT_EQ(SendMessageW(bar, TB_GETHOTITEM, 0, 0), -1);
+}
+
+// Its own tooltip holds a tool per button: the owner's text where it gives one, else the
+// button's; shown on hover after the delay; the tools follow the buttons.
+TEST_F(ComCtlToolbar, ItsTooltipTellsEachButtonsText) {
+  HWND bar = MakeBar(TBSTYLE_FLAT | TBSTYLE_TOOLTIPS);
+  const HWND tips = reinterpret_cast<HWND>(SendMessageW(bar, TB_GETTOOLTIPS, 0, 0));
+  ASSERT_NE(tips, nullptr);
+  EXPECT_EQ(SendMessageW(tips, TTM_GETTOOLCOUNT, 0, 0), 4) << "every button but the separator";
+  auto text = [&](UINT_PTR command) {
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = bar;
+    tool.uId = command;
+    std::u16string out(400, u'\0');
+    tool.lpszText = out.data();
+    SendMessageW(tips, TTM_GETTEXTW, out.size(), reinterpret_cast<LPARAM>(&tool));
+    return std::u16string(out.c_str());
+  };
+  EXPECT_EQ(text(100), u"Open the map") << "the owner's text";
+  EXPECT_EQ(text(104), longText_) << "the button's own text";
+  const RECT first = ItemRect(bar, 0);
+  SendMessageW(bar, WM_MOUSEMOVE, 0, MAKELPARAM((first.left + first.right) / 2, (first.top + first.bottom) / 2));
+  Kx2ClockAdvance(GetDoubleClickTime());
+  usertest::Pump();
+  EXPECT_TRUE(IsWindowVisible(tips));
+  SendMessageW(bar, TB_DELETEBUTTON, 0, 0);
+  EXPECT_EQ(SendMessageW(tips, TTM_GETTOOLCOUNT, 0, 0), 3);
+  EXPECT_EQ(text(100), u"") << "the deleted button's tool is gone";
 }
 
 TEST_F(ComCtlToolbar, OwnerSkippingAButtonStillGetsItsPostpaint) {

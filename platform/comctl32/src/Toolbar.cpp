@@ -1,7 +1,8 @@
 // The toolbar: buttons (push, check, group, drop-down, separators) with images from three
 // image lists and texts, laid out in a row or in list style; hot tracking, presses that
 // send WM_COMMAND, drop-downs that send TBN_DROPDOWN, and custom draw of the bar and of
-// every button.
+// every button. With TBSTYLE_TOOLTIPS its own tooltip holds a tool per button, whose text
+// the owner gives (TTN_GETDISPINFOW) or the button's text is.
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -51,12 +52,16 @@ class Toolbar {
       case WM_GETFONT:
         return reinterpret_cast<LRESULT>(font_);
       case WM_MOUSEMOVE:
+        RelayToTooltip(message, lParam);
         return MouseMove(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+      case WM_NOTIFY:
+        return TooltipText(reinterpret_cast<NMHDR*>(lParam));
       case WM_MOUSELEAVE:
         leaveTracked_ = false;
         if (pressed_ < 0) SetHot(-1);
         return 0;
       case WM_LBUTTONDOWN:
+        RelayToTooltip(message, lParam);
         return MouseDown(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
       case WM_LBUTTONUP:
         return MouseUp(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
@@ -224,7 +229,57 @@ class Toolbar {
   DWORD Style() const { return static_cast<DWORD>(GetWindowLongW(hwnd_, GWL_STYLE)); }
   bool Valid(int i) const { return i >= 0 && i < static_cast<int>(buttons_.size()); }
   bool List() const { return (Style() & TBSTYLE_LIST) != 0; }
-  void Redraw() { InvalidateRect(hwnd_, nullptr, FALSE); }
+  void Redraw() {
+    SyncTools();
+    InvalidateRect(hwnd_, nullptr, FALSE);
+  }
+
+  // The own tooltip's tools follow the buttons: one per button that is no separator, over
+  // its rectangle, keyed by its command. Only a change of buttons or places touches them, so
+  // that a tip on its way is not restarted by a repaint.
+  void SyncTools() {
+    if (!ownsTooltips_ || !IsWindow(tooltips_)) return;
+    std::vector<std::pair<int, RECT>> wanted;
+    const std::vector<RECT> rects = Layout();
+    for (size_t i = 0; i < buttons_.size(); ++i)
+      if (!(buttons_[i].data.fsStyle & BTNS_SEP)) wanted.emplace_back(buttons_[i].data.idCommand, rects[i]);
+    auto same = [](const std::pair<int, RECT>& a, const std::pair<int, RECT>& b) {
+      return a.first == b.first && EqualRect(&a.second, &b.second);
+    };
+    if (std::equal(wanted.begin(), wanted.end(), tools_.begin(), tools_.end(), same)) return;
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = hwnd_;
+    for (const auto& [id, rect] : tools_) {
+      tool.uId = static_cast<UINT_PTR>(id);
+      SendMessageW(tooltips_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+    tool.lpszText = LPSTR_TEXTCALLBACKW;
+    for (const auto& [id, rect] : wanted) {
+      tool.uId = static_cast<UINT_PTR>(id);
+      tool.rect = rect;
+      SendMessageW(tooltips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+    tools_ = std::move(wanted);
+  }
+  void RelayToTooltip(UINT message, LPARAM lParam) {
+    if (!tooltips_ || !IsWindow(tooltips_)) return;
+    MSG relayed{};
+    relayed.hwnd = hwnd_;
+    relayed.message = message;
+    relayed.lParam = lParam;
+    SendMessageW(tooltips_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
+  }
+  // The own tooltip asks for a button's text: the owner may give it; else the button's own.
+  LRESULT TooltipText(NMHDR* header) {
+    if (!header || header->hwndFrom != tooltips_ || header->code != TTN_GETDISPINFOW) return 0;
+    auto* info = reinterpret_cast<NMTTDISPINFOW*>(header);
+    SendMessageW(Owner(), WM_NOTIFY, header->idFrom, reinterpret_cast<LPARAM>(info));
+    const bool given = (info->lpszText && info->lpszText != LPSTR_TEXTCALLBACKW) || info->szText[0];
+    const int i = IndexOf(static_cast<int>(header->idFrom));
+    if (!given && i >= 0) info->lpszText = const_cast<LPWSTR>(buttons_[static_cast<size_t>(i)].text.c_str());
+    return 0;
+  }
   HWND Owner() const { return owner_ ? owner_ : GetParent(hwnd_); }
 
   int IndexOf(int command) const {
@@ -618,6 +673,7 @@ class Toolbar {
   HIMAGELIST disabledImages_ = nullptr;
   HWND tooltips_ = nullptr;
   bool ownsTooltips_ = false;
+  std::vector<std::pair<int, RECT>> tools_;  // the own tooltip's tools as last registered
   SIZE bitmapSize_{16, 15};
   SIZE buttonSize_{0, 0};
   SIZE padding_{7, 6};
