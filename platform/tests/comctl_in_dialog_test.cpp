@@ -66,8 +66,8 @@ class ComCtlInDialog : public usertest::WindowTest {
         .Add(item(kDateTime, u"SysDateTimePick32", DTS_SHOWNONE, 150, 120, 100, 14))
         .Add(item(kMonthCal, u"SysMonthCal32", 0, 5, 140, 140, 70));
     bytes_ = writer.Bytes();
-    dialog_ = CreateDialogIndirectParamW(nullptr, reinterpret_cast<LPCDLGTEMPLATEW>(bytes_.data()), nullptr,
-                                         &DialogProc, 0);
+    dialog_ =
+        CreateDialogIndirectParamW(nullptr, reinterpret_cast<LPCDLGTEMPLATEW>(bytes_.data()), nullptr, &DialogProc, 0);
   }
   void TearDown() override {
     if (dialog_) DestroyWindow(dialog_);
