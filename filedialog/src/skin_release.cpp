@@ -6,11 +6,7 @@
 namespace ornatex::filedialog {
 
 void TakeSkinOff(HWND hwnd) {
-  CKtkSkinManager* manager = KtkSkinManager();
-  if (!manager) return;
-  // The manager's window side (taking a window's skin object off) is not built yet; the
-  // manager is made here all the same, as the dialog's folder change is its first use.
-  (void)hwnd;
+  if (CKtkSkinManager* manager = KtkSkinManager()) manager->Remove(hwnd);
 }
 
 }  // namespace ornatex::filedialog

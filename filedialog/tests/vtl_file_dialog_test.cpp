@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -19,7 +20,11 @@
 #include "kx2/Ref.h"
 #include "kx2/ResourceContainer.h"
 #include "kx2/ShellIids.h"
+#include "kx2test/ChildProcess.h"
 #include "kx2test/TempFiles.h"
+#include "ornatex/core/process.h"
+#include "ornatex/core/skin_manager.h"
+#include "ornatex/core/skin_object.h"
 #include "ornatex/filedialog/file_dialog_events.h"
 #include "ornatex/filedialog/ornatex_app.h"
 #include "ornatex/filedialog/vtl_file_dialog.h"
@@ -28,6 +33,12 @@
 #include "win/module.h"
 #include "win/resource.h"
 #include "win/user.h"
+
+// The skin object the test's manager gives dialogs: the base object as it is.
+class CKtkFileDialogProbeObject : public CKtkSkinObject {
+  DECLARE_DYNCREATE(CKtkFileDialogProbeObject)
+};
+IMPLEMENT_DYNCREATE(CKtkFileDialogProbeObject, CKtkSkinObject)
 
 namespace {
 
@@ -70,6 +81,32 @@ class Engine final : public IVtlEngine {
   ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
   ULONG STDMETHODCALLTYPE Release() override { return 1; }
   IVtlEngineFolders* GetFolders() override { return &folders; }
+};
+
+// A sink that calls back when the folder changed, after the dialog's own handler.
+class FolderChangeSink final : public kx2::ComObject<IFileDialogEvents> {
+ public:
+  explicit FolderChangeSink(std::function<void(HWND)> onChange) : onChange_(std::move(onChange)) {}
+  HRESULT STDMETHODCALLTYPE OnFileOk(IFileDialog*) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE OnFolderChanging(IFileDialog*, IShellItem*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE OnFolderChange(IFileDialog* dialog) override {
+    Ref<IOleWindow> window;
+    HWND hwnd = nullptr;
+    if (SUCCEEDED(dialog->QueryInterface(IID_IOleWindow, window.put_void())) && SUCCEEDED(window->GetWindow(&hwnd)))
+      onChange_(hwnd);
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE OnSelectionChange(IFileDialog*) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE OnShareViolation(IFileDialog*, IShellItem*, FDE_SHAREVIOLATION_RESPONSE*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE OnTypeChange(IFileDialog*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE OnOverwrite(IFileDialog*, IShellItem*, FDE_OVERWRITE_RESPONSE*) override {
+    return E_NOTIMPL;
+  }
+
+ private:
+  std::function<void(HWND)> onChange_;
 };
 
 // A menu template (RT_MENU) of plain items.
@@ -364,54 +401,83 @@ TEST_F(VtlFileDialogTest, AfterAFolderChangeTheWholeWindowIsPaintedAgain) {
         return TRUE;
       },
       &scribble);
-  // Looks at the window right after the dialog's own handler ran.
-  class Looker final : public kx2::ComObject<IFileDialogEvents> {
-   public:
-    std::vector<uint32_t> pixels;
-    HRESULT STDMETHODCALLTYPE OnFileOk(IFileDialog*) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnFolderChanging(IFileDialog*, IShellItem*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE OnFolderChange(IFileDialog* dialog) override {
-      Ref<IOleWindow> window;
-      HWND hwnd = nullptr;
-      dialog->QueryInterface(IID_IOleWindow, window.put_void());
-      window->GetWindow(&hwnd);
-      RECT frame, client;
-      GetWindowRect(hwnd, &frame);
-      GetClientRect(hwnd, &client);
-      POINT origin{0, 0};
-      ClientToScreen(hwnd, &origin);
-      cairo_surface_t* capture = Kx2CaptureWindow(hwnd);
-      cairo_surface_flush(capture);
-      auto at = [&](int x, int y) {
-        const auto* row = cairo_image_surface_get_data(capture) + y * cairo_image_surface_get_stride(capture);
-        return reinterpret_cast<const uint32_t*>(row)[x] & 0xFFFFFF;
-      };
-      pixels.push_back(at(origin.x - frame.left + client.right / 2, origin.y - frame.top + client.bottom / 2));
-      pixels.push_back(at((frame.right - frame.left) / 2, (origin.y - frame.top) / 2));  // caption
-      cairo_surface_destroy(capture);
-      return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE OnSelectionChange(IFileDialog*) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnShareViolation(IFileDialog*, IShellItem*, FDE_SHAREVIOLATION_RESPONSE*) override {
-      return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE OnTypeChange(IFileDialog*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE OnOverwrite(IFileDialog*, IShellItem*, FDE_OVERWRITE_RESPONSE*) override {
-      return E_NOTIMPL;
-    }
-  };
-  Ref<Looker> looker(new Looker);
+  std::vector<uint32_t> pixels;
+  Ref<FolderChangeSink> looker(new FolderChangeSink([&](HWND hwnd) {
+    RECT frame, client;
+    GetWindowRect(hwnd, &frame);
+    GetClientRect(hwnd, &client);
+    POINT origin{0, 0};
+    ClientToScreen(hwnd, &origin);
+    cairo_surface_t* capture = Kx2CaptureWindow(hwnd);
+    cairo_surface_flush(capture);
+    auto at = [&](int x, int y) {
+      const auto* row = cairo_image_surface_get_data(capture) + y * cairo_image_surface_get_stride(capture);
+      return reinterpret_cast<const uint32_t*>(row)[x] & 0xFFFFFF;
+    };
+    pixels.push_back(at(origin.x - frame.left + client.right / 2, origin.y - frame.top + client.bottom / 2));
+    pixels.push_back(at((frame.right - frame.left) / 2, (origin.y - frame.top) / 2));  // the caption
+    cairo_surface_destroy(capture);
+  }));
   DWORD cookie = 0;
   ASSERT_EQ(dialog.Dialog()->Advise(looker.get(), &cookie), S_OK);
   Kx2SetFileDialogScript(("folder " + Folder() + "\ncancel").c_str());
   EXPECT_EQ(dialog.DoModal(), IDCANCEL);
   Kx2SetIdleHandler(nullptr, nullptr);
   dialog.Dialog()->Unadvise(cookie);
-  ASSERT_EQ(looker->pixels.size(), 2u);
+  ASSERT_EQ(pixels.size(), 2u);
   const uint32_t face = GetSysColor(COLOR_BTNFACE);
   const uint32_t faceArgb = ((face & 0xFF) << 16) | (face & 0xFF00) | ((face >> 16) & 0xFF);
-  EXPECT_EQ(looker->pixels[0], faceArgb);
-  EXPECT_NE(looker->pixels[1], 0xFF00FFu);
+  EXPECT_EQ(pixels[0], faceArgb);
+  EXPECT_NE(pixels[1], 0xFF00FFu);
+}
+
+TEST_F(VtlFileDialogTest, AFolderChangeTakesTheSkinObjectOffTheDialogsWindow) {
+  CKtkSkinManager* manager = KtkSkinManager();  // its thread hook serves this thread's new windows
+  ASSERT_NE(manager, nullptr);
+  manager->RegisterObjectClass(u"#32770", RUNTIME_CLASS(CKtkFileDialogProbeObject));
+  Probe dialog(TRUE, nullptr, nullptr, 0, nullptr, nullptr, 1);
+  struct Seen {
+    CKtkSkinManager* manager;
+    IFileDialog* dialog;
+    std::vector<bool> skinned;
+  } seen{manager, dialog.Dialog(), {}};
+  Kx2SetIdleHandler(
+      [](void* context) -> BOOL {
+        auto* s = static_cast<Seen*>(context);
+        Ref<IOleWindow> window;
+        HWND hwnd = nullptr;
+        if (SUCCEEDED(s->dialog->QueryInterface(IID_IOleWindow, window.put_void())) &&
+            SUCCEEDED(window->GetWindow(&hwnd))) {
+          WCHAR name[32] = {};
+          GetClassNameW(hwnd, name, 32);
+          s->skinned.push_back(std::u16string(name) == u"#32770" && s->manager->Lookup(hwnd) != nullptr);
+        }
+        return TRUE;
+      },
+      &seen);
+  Kx2SetFileDialogScript(("folder " + Folder() + "\ncancel").c_str());
+  EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+  Kx2SetIdleHandler(nullptr, nullptr);
+  // Before the folder step the dialog had its object; after it, none.
+  EXPECT_EQ(seen.skinned, (std::vector<bool>{true, false}));
+  OrnatexProcessDetach();  // the manager and its hook go again
+}
+
+TEST_F(VtlFileDialogTest, BeforeVistaThereAreNoChoicesAndTheDialogAnswersCancel) {
+  if (!kx2test::InChild()) {
+    auto child = kx2test::RunInChild("VtlFileDialogTest.BeforeVistaThereAreNoChoicesAndTheDialogAnswersCancel",
+                                     {{"KX2_WINVER", "xp"}});
+    EXPECT_TRUE(child.Passed()) << child.output;
+    return;
+  }
+  UseStandardMenu();
+  Probe dialog(TRUE, nullptr, u"a.map", 0, nullptr, nullptr, 1);
+  EXPECT_EQ(dialog.Dialog(), nullptr);
+  EXPECT_EQ(dialog.Handler(), nullptr);
+  EXPECT_EQ(dialog.AddOpenChoices(), S_FALSE);
+  EXPECT_EQ(dialog.GetIFileDialogCustomize(), nullptr);
+  EXPECT_EQ(dialog.AddFilter(u"Maps", u"*.map", u"MAP", u"map"), 1);
+  EXPECT_EQ(dialog.DoModal(), IDCANCEL);
 }
 
 TEST(OrnatexAppTest, TheModuleStartsItsApplicationOnLoad) {

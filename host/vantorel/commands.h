@@ -1,7 +1,10 @@
 // The commands of vantorel.
 #pragma once
 
+#include <array>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <vantorel/object_census.h>
 
@@ -45,5 +48,18 @@ int TypeScript(const std::string& file);
 // standard input (join ROOM, edit PATH TEXT, lock PATH, locked PATH, sync NUMBER, process,
 // events, print, leave, quit) with one JSON line each.
 int CollabSession(const std::string& file, const std::string& user);
+
+struct FileDialogRequest {
+  bool save = false;
+  bool choices = false;
+  std::vector<std::array<std::string, 4>> filters;  // description, pattern, format, extension
+  std::vector<std::pair<int, std::string>> states;  // state, folder (Windows or POSIX path)
+  std::string script;                               // steps, ';' or newline between them
+};
+// Runs the file dialog with the request's file types, initial folder and open choices,
+// playing the script (else KX2_FILEDIALOG_SCRIPT's file, else Cancel); prints the chosen
+// path, format, extension and open type, or "cancelled". 1 for a bad script line, 3 when
+// windows were left alive.
+int RunFileDialog(const FileDialogRequest& request);
 
 }  // namespace vantorel::cli

@@ -6,6 +6,8 @@
 //   vantorel render FILE -o OUT.png [--filter NAME] [--dpi N] [--svg OUT.svg] [--json]
 //   vantorel type SCRIPT
 //   vantorel collab FILE --user ADDRESS
+//   vantorel file-dialog [--save] [--choices] [--filter DESC PATTERN FORMAT EXT]... [--state N FOLDER]
+//                        [--script STEPS]
 //
 // Exit codes: 0 done; 1 no filter reads the file, or the import failed; 2 wrong command
 // line, missing file, or the plug-in cannot be loaded; 3 the import ran but the plug-in
@@ -24,7 +26,9 @@ int Usage() {
                "       vantorel import FILE [--filter NAME] [--json]\n"
                "       vantorel render FILE -o OUT.png [--filter NAME] [--dpi N] [--svg OUT.svg] [--json]\n"
                "       vantorel type SCRIPT\n"
-               "       vantorel collab FILE --user ADDRESS\n";
+               "       vantorel collab FILE --user ADDRESS\n"
+               "       vantorel file-dialog [--save] [--choices] [--filter DESC PATTERN FORMAT EXT]...\n"
+               "                            [--state N FOLDER] [--script STEPS]\n";
   return 2;
 }
 
@@ -36,6 +40,31 @@ int main(int argc, char** argv) {
   if (command == "collab") {
     if (argc != 5 || std::strcmp(argv[3], "--user") != 0) return Usage();
     return vantorel::cli::CollabSession(argv[2], argv[4]);
+  }
+  if (command == "file-dialog") {
+    vantorel::cli::FileDialogRequest dialog;
+    for (int i = 2; i < argc; ++i) {
+      const std::string arg = argv[i];
+      if (arg == "--save") {
+        dialog.save = true;
+      } else if (arg == "--choices") {
+        dialog.choices = true;
+      } else if (arg == "--filter" && i + 4 < argc) {
+        dialog.filters.push_back({argv[i + 1], argv[i + 2], argv[i + 3], argv[i + 4]});
+        i += 4;
+      } else if (arg == "--state" && i + 2 < argc) {
+        char* end = nullptr;
+        const long state = std::strtol(argv[i + 1], &end, 10);
+        if (*end) return Usage();
+        dialog.states.emplace_back(static_cast<int>(state), argv[i + 2]);
+        i += 2;
+      } else if (arg == "--script" && i + 1 < argc) {
+        dialog.script = argv[++i];
+      } else {
+        return Usage();
+      }
+    }
+    return vantorel::cli::RunFileDialog(dialog);
   }
   vantorel::cli::ImportRequest request;
   vantorel::cli::RenderRequest render;

@@ -21,12 +21,12 @@ struct IFileDialogCustomize;
 struct IFileOpenDialog;
 struct IFileSaveDialog;
 
-class KX2_AFX_API CCommonDialog : public CWnd {
+// A dialog of the system's own (no template of the application's): the base of the
+// common dialogs.
+class KX2_AFX_API CCommonDialog : public CDialog {
   DECLARE_DYNAMIC(CCommonDialog)
  public:
   explicit CCommonDialog(CWnd* parent);
-
-  CWnd* m_pParentWnd;
 };
 
 class KX2_AFX_API CFileDialog : public CCommonDialog {
@@ -42,7 +42,7 @@ class KX2_AFX_API CFileDialog : public CCommonDialog {
   // IDOK with the chosen path in m_ofn.lpstrFile and its type in m_ofn.nFilterIndex;
   // IDCANCEL when the user cancelled, there is no item dialog, or the path does not fit
   // m_ofn.nMaxFile (CommDlgExtendedError-style code FNERR_BUFFERTOOSMALL in m_nExtendedError).
-  virtual INT_PTR DoModal();
+  INT_PTR DoModal() override;
 
   // The item dialog's interfaces with a reference for the caller (who releases it); null
   // without an item dialog or for the other form.

@@ -14,7 +14,7 @@
 #include "kx2/Ref.h"
 #include "kx2/Utf.h"
 
-IMPLEMENT_DYNAMIC(CCommonDialog, CWnd)
+IMPLEMENT_DYNAMIC(CCommonDialog, CDialog)
 IMPLEMENT_DYNAMIC(CFileDialog, CCommonDialog)
 
 namespace {
@@ -75,7 +75,7 @@ void NameOffsets(std::u16string_view path, WORD* nameAt, WORD* extensionAt) {
 
 }  // namespace
 
-CCommonDialog::CCommonDialog(CWnd* parent) : m_pParentWnd(parent) {}
+CCommonDialog::CCommonDialog(CWnd* parent) : CDialog(static_cast<UINT>(0), parent) {}
 
 CFileDialog::CFileDialog(BOOL openFileDialog, LPCWSTR defaultExt, LPCWSTR fileName, DWORD flags, LPCWSTR filter,
                          CWnd* parent, DWORD structSize, BOOL vistaStyle)
@@ -141,7 +141,7 @@ INT_PTR CFileDialog::DoModal() {
     }
     dialog->SetFileName(std::u16string(given).c_str());
   }
-  HWND owner = m_pParentWnd ? m_pParentWnd->GetSafeHwnd() : m_ofn.hwndOwner;
+  HWND owner = m_ofn.hwndOwner ? m_ofn.hwndOwner : PreModal();
   if (dialog->Show(owner) != S_OK) return IDCANCEL;
   Ref<IShellItem> result;
   LPWSTR path = nullptr;
