@@ -69,10 +69,14 @@ BOOL FlatSB_GetScrollProp(HWND hwnd, int index, LPINT value) {
 BOOL FlatSB_SetScrollProp(HWND hwnd, UINT index, INT_PTR value, BOOL redraw) {
   return kx2::Guard(FALSE, [&]() -> BOOL {
     if (!IsWindow(hwnd) || !GetPropW(hwnd, kMark)) return FALSE;
-    const char16_t* name = index == WSB_PROP_VSTYLE ? kVerticalStyle : index == WSB_PROP_HSTYLE ? kHorizontalStyle : nullptr;
+    const char16_t* name = index == WSB_PROP_VSTYLE   ? kVerticalStyle
+                           : index == WSB_PROP_HSTYLE ? kHorizontalStyle
+                                                      : nullptr;
     if (!name || value < FSB_REGULAR_MODE || value > FSB_FLAT_MODE) return FALSE;
     SetPropW(hwnd, name, reinterpret_cast<HANDLE>(value + 1));
-    if (redraw) SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    if (redraw)
+      SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
     return TRUE;
   });
 }
