@@ -41,12 +41,12 @@ struct Kind {
 // WS_CHILD | WS_VISIBLE, with WS_TABSTOP (0x10000) where the control takes the focus.
 const Kind kKinds[] = {
     {"STATIC", 100, 0x50000000, "&Name:", {5, 5, 40, 10}},
-    {"EDIT", 101, 0x50810080, "Ann", {50, 5, 100, 12}},             // WS_BORDER, ES_AUTOHSCROLL
-    {"BUTTON", 102, 0x50010003, "&Check", {5, 22, 60, 10}},         // BS_AUTOCHECKBOX
-    {"LISTBOX", 103, 0x50A10101, "", {5, 36, 60, 40}},  // WS_BORDER, WS_VSCROLL, LBS_NOTIFY, LBS_NOINTEGRALHEIGHT
-    {"COMBOBOX", 104, 0x50010003, "", {70, 36, 80, 60}},            // CBS_DROPDOWNLIST
-    {"SCROLLBAR", 105, 0x50000001, "", {160, 5, 10, 70}},           // SBS_VERT
-    {"BUTTON", IDOK, 0x50010001, "OK", {70, 80, 50, 14}},           // BS_DEFPUSHBUTTON
+    {"EDIT", 101, 0x50810080, "Ann", {50, 5, 100, 12}},      // WS_BORDER, ES_AUTOHSCROLL
+    {"BUTTON", 102, 0x50010003, "&Check", {5, 22, 60, 10}},  // BS_AUTOCHECKBOX
+    {"LISTBOX", 103, 0x50A10101, "", {5, 36, 60, 40}},       // WS_BORDER, WS_VSCROLL, LBS_NOTIFY, LBS_NOINTEGRALHEIGHT
+    {"COMBOBOX", 104, 0x50010003, "", {70, 36, 80, 60}},     // CBS_DROPDOWNLIST
+    {"SCROLLBAR", 105, 0x50000001, "", {160, 5, 10, 70}},    // SBS_VERT
+    {"BUTTON", IDOK, 0x50010001, "OK", {70, 80, 50, 14}},    // BS_DEFPUSHBUTTON
     {"BUTTON", IDCANCEL, 0x50010000, "Cancel", {125, 80, 50, 14}},  // BS_PUSHBUTTON
 };
 

@@ -279,7 +279,13 @@ KX2_EXPORT BOOL PostMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) 
     ThreadQueue& self = Current();
     if (OwnWindow(self, hWnd)) return Enqueue(self, hWnd, Msg, wParam, lParam);
     std::shared_ptr<Window> window = Get(hWnd);
-    if (!window || window->destroyed || !window->parent) {
+    bool linked = false;
+    if (window) {
+      // Its own thread relinks it (z-order, parent) under the tree lock meanwhile.
+      std::lock_guard<std::mutex> guard(TreeLock());
+      linked = window->parent != nullptr;
+    }
+    if (!window || window->destroyed || !linked) {
       SetLastErrorInvalidWindow();
       return FALSE;
     }

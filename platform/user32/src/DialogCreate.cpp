@@ -264,7 +264,14 @@ INT_PTR RunModal(const DialogSpec& spec, HINSTANCE instance, HWND parent, DLGPRO
   return run.ended && !quit ? run.result : -1;
 }
 
-BOOL EndDialogRun(HWND dlg, INT_PTR result) {
+}  // namespace
+
+UINT EndDialogMessage() {
+  static const UINT message = RegisterWindowMessageW(u"kx2.EndDialog");
+  return message;
+}
+
+BOOL EndDialogOnItsThread(HWND dlg, INT_PTR result) {
   DialogState* state = DialogOf(dlg);
   if (!state) {
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
@@ -288,7 +295,6 @@ BOOL EndDialogRun(HWND dlg, INT_PTR result) {
   return TRUE;
 }
 
-}  // namespace
 }  // namespace kx2::user32
 
 using kx2::user32::DialogSpec;
@@ -330,5 +336,16 @@ KX2_EXPORT INT_PTR DialogBoxParamW(HINSTANCE hInstance, LPCWSTR lpTemplateName, 
 }
 
 KX2_EXPORT BOOL EndDialog(HWND hDlg, INT_PTR nResult) {
-  return kx2::Guard(FALSE, [&] { return kx2::user32::EndDialogRun(hDlg, nResult); });
+  return kx2::Guard(FALSE, [&]() -> BOOL {
+    const DWORD thread = GetWindowThreadProcessId(hDlg, nullptr);
+    if (thread && thread != GetCurrentThreadId()) {
+      // The loop and the dialog's state are its own thread's: that thread ends it.
+      if (!kx2::user32::DialogOf(hDlg)) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return FALSE;
+      }
+      return PostMessageW(hDlg, kx2::user32::EndDialogMessage(), 0, static_cast<LPARAM>(nResult));
+    }
+    return kx2::user32::EndDialogOnItsThread(hDlg, nResult);
+  });
 }

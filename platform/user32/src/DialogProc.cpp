@@ -78,6 +78,10 @@ LRESULT Close(HWND dlg) {
 
 LRESULT Default(HWND dlg, UINT message, WPARAM wParam, LPARAM lParam) {
   DialogState* state = DialogOf(dlg);
+  if (message == EndDialogMessage() && message) {
+    EndDialogOnItsThread(dlg, static_cast<INT_PTR>(lParam));
+    return 0;
+  }
   switch (message) {
     case WM_NCCREATE:
       AttachDialogState(dlg);

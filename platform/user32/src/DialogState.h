@@ -47,6 +47,11 @@ void RegisterDialogClass();
 void SetDialogFocus(HWND dlg, HWND control);
 // The default-button look for the control about to get the focus.
 void UpdateDefaultButton(HWND dlg, HWND newFocus);
+// EndDialog on the dialog's own thread; another thread's EndDialog posts the dialog
+// EndDialogMessage() (lParam the result), which DefDlgProcW turns into this call.
+BOOL EndDialogOnItsThread(HWND dlg, INT_PTR result);
+UINT EndDialogMessage();
+
 // The control's WM_GETDLGCODE answer (0 for none).
 UINT DialogCode(HWND control, const MSG* msg = nullptr);
 
