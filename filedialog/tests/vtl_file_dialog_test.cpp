@@ -22,12 +22,14 @@
 #include "kx2/ShellIids.h"
 #include "kx2test/ChildProcess.h"
 #include "kx2test/TempFiles.h"
+#include "kx2/Utf.h"
 #include "ornatex/core/process.h"
 #include "ornatex/core/skin_manager.h"
 #include "ornatex/core/skin_object.h"
 #include "ornatex/filedialog/file_dialog_events.h"
 #include "ornatex/filedialog/ornatex_app.h"
 #include "ornatex/filedialog/vtl_file_dialog.h"
+#include "skin_folder.h"
 #include "win/gdi.h"
 #include "win/menu.h"
 #include "win/module.h"
@@ -461,6 +463,88 @@ TEST_F(VtlFileDialogTest, AFolderChangeTakesTheSkinObjectOffTheDialogsWindow) {
   // Before the folder step the dialog had its object; after it, none.
   EXPECT_EQ(seen.skinned, (std::vector<bool>{true, false}));
   OrnatexProcessDetach();  // the manager and its hook go again
+}
+
+TEST_F(VtlFileDialogTest, TheSkinnedFrameGoesBackToTheClassicLookAfterAFolderChange) {
+  // A generated skin whose active caption is one colour, loaded on this thread: the dialog's
+  // window gets the frame skin object when it is made.
+  constexpr COLORREF kCaption = RGB(200, 30, 30);
+  ornatex_test::SkinFolder skin("filedialogskin");
+  skin.WriteBitmap("caption.bmp", 60, 48, [](int, int y) { return y < 24 ? kCaption : RGB(30, 30, 200); });
+  skin.WriteBitmap("edge.bmp", 4, 16, RGB(0, 160, 0));
+  std::vector<std::u16string> lines = {
+      u"[SysMetrics]", u"CaptionBarHeight = 23",   u"[Window]",       u"ImageLayout = 2",
+      u"[Window.1]",   u"ImageFile = caption.bmp", u"ImageCount = 2", u"SizingMargins = 8, 0, 8, 0"};
+  for (int part = 7; part <= 12; ++part) {
+    lines.push_back(u"[Window." + kx2::Utf8ToUtf16(std::to_string(part)) + u"]");
+    lines.push_back(u"ImageFile = edge.bmp");
+  }
+  skin.Write(lines);
+  CKtkSkinManager* manager = KtkSkinManager();
+  ASSERT_NE(manager, nullptr);
+  ASSERT_TRUE(manager->LoadSkin(skin.Path().c_str(), u"skin.ini"));
+
+  struct Look {
+    bool skinned = false;
+    COLORREF caption = 0;
+    COLORREF client = 0;
+  };
+  auto lookAt = [&](HWND hwnd) {
+    Look look;
+    look.skinned = manager->Lookup(hwnd) != nullptr;
+    RECT frame{};
+    GetWindowRect(hwnd, &frame);
+    POINT origin{0, 0};
+    ClientToScreen(hwnd, &origin);
+    RECT client{};
+    GetClientRect(hwnd, &client);
+    cairo_surface_t* capture = Kx2CaptureWindow(hwnd);
+    cairo_surface_flush(capture);
+    auto at = [&](int x, int y) {
+      const auto* row = cairo_image_surface_get_data(capture) + y * cairo_image_surface_get_stride(capture);
+      const uint32_t p = reinterpret_cast<const uint32_t*>(row)[x];
+      return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+    };
+    look.caption = at((frame.right - frame.left) / 2, 6);
+    look.client = at(origin.x - frame.left + client.right / 2, origin.y - frame.top + client.bottom / 2);
+    cairo_surface_destroy(capture);
+    return look;
+  };
+  Probe dialog(TRUE, nullptr, nullptr, 0, nullptr, nullptr, 1);
+  struct Before {
+    IFileDialog* dialog;
+    std::function<Look(HWND)> lookAt;
+    std::vector<Look> looks;
+  } before{dialog.Dialog(), lookAt, {}};
+  Kx2SetIdleHandler(
+      [](void* context) -> BOOL {
+        auto* b = static_cast<Before*>(context);
+        Ref<IOleWindow> window;
+        HWND hwnd = nullptr;
+        if (b->looks.empty() && SUCCEEDED(b->dialog->QueryInterface(IID_IOleWindow, window.put_void())) &&
+            SUCCEEDED(window->GetWindow(&hwnd)))
+          b->looks.push_back(b->lookAt(hwnd));
+        return TRUE;
+      },
+      &before);
+  std::vector<Look> after;
+  Ref<FolderChangeSink> looker(new FolderChangeSink([&](HWND hwnd) { after.push_back(lookAt(hwnd)); }));
+  DWORD cookie = 0;
+  ASSERT_EQ(dialog.Dialog()->Advise(looker.get(), &cookie), S_OK);
+  Kx2SetFileDialogScript(("folder " + Folder() + "\ncancel").c_str());
+  EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+  Kx2SetIdleHandler(nullptr, nullptr);
+  dialog.Dialog()->Unadvise(cookie);
+  ASSERT_EQ(before.looks.size(), 1u);
+  ASSERT_EQ(after.size(), 1u);
+  EXPECT_TRUE(before.looks[0].skinned);
+  EXPECT_EQ(before.looks[0].caption, kCaption);
+  EXPECT_FALSE(after[0].skinned);
+  EXPECT_NE(after[0].caption, kCaption);
+  EXPECT_EQ(after[0].caption, GetSysColor(COLOR_ACTIVECAPTION));
+  EXPECT_EQ(after[0].client, GetSysColor(COLOR_BTNFACE));
+  manager->RemoveSkin();
+  OrnatexProcessDetach();
 }
 
 TEST_F(VtlFileDialogTest, BeforeVistaThereAreNoChoicesAndTheDialogAnswersCancel) {

@@ -102,8 +102,8 @@ void Step(CKtkSkinManager& manager, Reader& in) {
       const uint8_t bits = in.next();
       HWND parent = (bits & 1) ? in.window() : nullptr;
       const DWORD style = parent && (bits & 2) ? WS_CHILD : WS_OVERLAPPEDWINDOW;
-      HWND h = CreateWindowExW(0, (bits & 4) ? u"KtkFuzzSkinApp" : u"KtkFuzzSkinSys", u"w", style, 0, 0, 50, 50,
-                               parent, nullptr, nullptr, nullptr);
+      HWND h = CreateWindowExW(0, (bits & 4) ? u"KtkFuzzSkinApp" : u"KtkFuzzSkinSys", u"w", style, 0, 0, 50, 50, parent,
+                               nullptr, nullptr, nullptr);
       if (h) {
         SetWindowLongPtrW(h, GWLP_USERDATA, in.next() & 3);
         g_windows.push_back(h);
@@ -205,7 +205,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (IsWindow(h)) DestroyWindow(h);
   g_windows.clear();
   Pump(1024);
-  manager->OnSkinChanged(FALSE, TRUE);  // drops the objects of windows whose end they did not see
+  manager->OnSkinChanged(FALSE, TRUE);                // drops the objects of windows whose end they did not see
   if (manager->ObjectCount() != 0) __builtin_trap();  // an object outlived its window
   if (Kx2LiveWindowCount() != before) __builtin_trap();
   return 0;
