@@ -85,26 +85,34 @@ int Pressed(HWND hwnd, int* part) {
   return static_cast<int>(value & 0xFFFF);
 }
 
-// A scroll bar: arrows, the track, the thumb; a pressed part drawn pressed.
+// A frame scroll bar, from the window's own information.
 void ScrollBar(HDC dc, HWND hwnd, const RECT& bar, bool vertical, int pressedPart) {
   if (Empty(bar)) return;
-  const SCROLLINFO info = BarInfo(hwnd, vertical ? SB_VERT : SB_HORZ);
-  const bool enabled = IsWindowEnabled(hwnd);
-  const ScrollParts p = LayoutScrollBar(bar, vertical, info, enabled);
-  Fill(dc, bar, COLOR_SCROLLBAR);
+  DrawScrollBar(dc, bar, vertical, BarInfo(hwnd, vertical ? SB_VERT : SB_HORZ), IsWindowEnabled(hwnd) != FALSE,
+                pressedPart, GetSysColorBrush(COLOR_SCROLLBAR), ESB_ENABLE_BOTH);
+}
+
+}  // namespace
+
+void DrawScrollBar(HDC dc, const RECT& bar, bool vertical, const SCROLLINFO& info, bool enabled, int pressedPart,
+                   HBRUSH track, UINT disabledArrows) {
+  if (Empty(bar)) return;
+  const bool off = !enabled || (disabledArrows & ESB_DISABLE_BOTH) == ESB_DISABLE_BOTH;
+  const ScrollParts p = LayoutScrollBar(bar, vertical, info, !off);
+  FillRect(dc, &bar, track);
   const RECT* tracks[2] = {&p.pageUp, &p.pageDown};
   for (int i = 0; i < 2; ++i)
     if (pressedPart == (i == 0 ? SB_PAGEUP : SB_PAGEDOWN)) Fill(dc, *tracks[i], COLOR_3DDKSHADOW);
-  const bool off = Empty(p.thumb);
-  SymbolButton(dc, p.lineUp, vertical ? u'5' : u'3', pressedPart == SB_LINEUP, off);
-  SymbolButton(dc, p.lineDown, vertical ? u'6' : u'4', pressedPart == SB_LINEDOWN, off);
-  if (!off) {
+  const bool noThumb = Empty(p.thumb);
+  SymbolButton(dc, p.lineUp, vertical ? u'5' : u'3', pressedPart == SB_LINEUP,
+               noThumb || (disabledArrows & ESB_DISABLE_UP));
+  SymbolButton(dc, p.lineDown, vertical ? u'6' : u'4', pressedPart == SB_LINEDOWN,
+               noThumb || (disabledArrows & ESB_DISABLE_DOWN));
+  if (!noThumb) {
     Fill(dc, p.thumb, COLOR_3DFACE);
     RaisedEdge(dc, p.thumb);
   }
 }
-
-}  // namespace
 
 ScrollParts LayoutScrollBar(const RECT& bar, bool vertical, const SCROLLINFO& info, bool enabled) {
   ScrollParts p;
@@ -357,7 +365,17 @@ void DrawFrame(HWND hwnd, HDC dc, bool active) {
     PaintMenuBar(dc, hwnd, f.menuBar);
     inner.top = f.menuBar.bottom;
   }
-  if (exStyle & WS_EX_CLIENTEDGE) SunkenEdge(dc, RECT{inner.left, inner.top, inner.right, inner.bottom});
+  if (exStyle & WS_EX_CLIENTEDGE) {
+    SunkenEdge(dc, RECT{inner.left, inner.top, inner.right, inner.bottom});
+    Inflate(&inner, -GetSystemMetrics(SM_CXEDGE), -GetSystemMetrics(SM_CYEDGE));
+  }
+  if (exStyle & WS_EX_STATICEDGE) {
+    // One sunken pixel: the shadow at the top and left, the highlight at the bottom and right.
+    Fill(dc, RECT{inner.left, inner.top, inner.right, inner.top + 1}, COLOR_3DSHADOW);
+    Fill(dc, RECT{inner.left, inner.top, inner.left + 1, inner.bottom}, COLOR_3DSHADOW);
+    Fill(dc, RECT{inner.left, inner.bottom - 1, inner.right, inner.bottom}, COLOR_3DHILIGHT);
+    Fill(dc, RECT{inner.right - 1, inner.top + 1, inner.right, inner.bottom}, COLOR_3DHILIGHT);
+  }
   ScrollBar(dc, hwnd, f.vscroll, true, pressed == HTVSCROLL ? pressedPart : -1);
   ScrollBar(dc, hwnd, f.hscroll, false, pressed == HTHSCROLL ? pressedPart : -1);
   Fill(dc, f.sizeBox, COLOR_3DFACE);

@@ -26,6 +26,10 @@ struct ScrollParts {
   RECT lineUp{}, pageUp{}, thumb{}, pageDown{}, lineDown{};
 };
 ScrollParts LayoutScrollBar(const RECT& bar, bool vertical, const SCROLLINFO& info, bool enabled);
+// Draws a scroll bar: the track in the brush, arrows (greyed when disabled or when the bar
+// cannot scroll) and the thumb; a pressed part (SB_LINEUP ... SB_PAGEDOWN) drawn pressed.
+void DrawScrollBar(HDC dc, const RECT& bar, bool vertical, const SCROLLINFO& info, bool enabled, int pressedPart,
+                   HBRUSH track, UINT disabledArrows);
 // The window's bar info (all fields), or a 0..100 range when none was set.
 SCROLLINFO BarInfo(HWND hwnd, int bar);
 // The position a thumb at `offset` pixels into the track stands for.

@@ -1,44 +1,20 @@
 // Modal loops of the classic frame. Each holds the capture and reads messages with
 // GetMessageW (which lets a test's idle handler script the input), keeps mouse messages to
-// itself, and dispatches everything else so that painting and timers go on.
+// itself, and dispatches everything else so that painting and timers go on. Scroll bars
+// are tracked by the loop the scroll bar control shares (ScrollTrack.h).
 #include "NonClient.h"
 
 #include <algorithm>
 
+#include "CaptureLoop.h"
 #include "ClassicFrame.h"
-#include "kx2/IdleHandler.h"
+#include "ScrollTrack.h"
 #include "win/gdi.h"
 
 namespace kx2::user32 {
 namespace {
 
-constexpr UINT_PTR kRepeatTimer = 0xFFF0;  // the frame's own timer id while a bar is held
-constexpr UINT kFirstRepeatMs = 400, kRepeatMs = 50;
-
 bool IsMouse(UINT message) { return message >= WM_MOUSEFIRST && message <= WM_MOUSELAST; }
-
-// The next message for a loop holding the capture; false when the loop must end (WM_QUIT,
-// capture lost, window gone). WM_QUIT is put back for the outer loop.
-bool NextMessage(HWND hwnd, MSG* msg) {
-  while (true) {
-    if (!IsWindow(hwnd) || GetCapture() != hwnd) return false;
-    // The button already released (its message gone elsewhere) ends the loop rather than
-    // waiting for a release that will not come.
-    MSG waiting;
-    if (!(GetKeyState(VK_LBUTTON) & 0x8000) && !PeekMessageW(&waiting, nullptr, 0, 0, PM_NOREMOVE)) return false;
-    const BOOL got = GetMessageW(msg, nullptr, 0, 0);
-    if (got <= 0) {
-      if (got == 0) PostQuitMessage(static_cast<int>(msg->wParam));
-      return false;
-    }
-    if (IsMouse(msg->message) || msg->message == WM_KEYDOWN || msg->message == WM_TIMER) return true;
-    if (msg->message == WM_KEYUP || msg->message == WM_CHAR || msg->message == WM_SYSKEYDOWN ||
-        msg->message == WM_SYSKEYUP)
-      continue;
-    TranslateMessage(msg);
-    DispatchMessageW(msg);
-  }
-}
 
 void Repaint(HWND hwnd) { PaintFrame(hwnd, FrameActive(hwnd)); }
 
@@ -70,7 +46,7 @@ void TrackButton(HWND hwnd, int hit) {
   MSG msg{};
   POINT released{};
   bool done = false;
-  while (NextMessage(hwnd, &msg)) {
+  while (NextCapturedMessage(hwnd, &msg)) {
     if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) break;
     if (msg.message != WM_MOUSEMOVE && msg.message != WM_LBUTTONUP) continue;
     const bool now = FrameHitTest(hwnd, msg.pt) == hit;
@@ -97,93 +73,39 @@ void TrackButton(HWND hwnd, int hit) {
   }
 }
 
-// Which part of a bar a point (window coordinates) is on; -1 for none.
-int ScrollPartAt(const ScrollParts& p, POINT pt) {
-  const RECT* parts[] = {&p.lineUp, &p.pageUp, &p.thumb, &p.pageDown, &p.lineDown};
-  const int codes[] = {SB_LINEUP, SB_PAGEUP, SB_THUMBTRACK, SB_PAGEDOWN, SB_LINEDOWN};
-  for (int i = 0; i < 5; ++i)
-    if (PtInRect(parts[i], pt)) return codes[i];
-  return -1;
-}
-
 POINT ToWindow(HWND hwnd, POINT screen) {
   RECT r{};
   GetWindowRect(hwnd, &r);
   return POINT{screen.x - r.left, screen.y - r.top};
 }
 
-// A scroll bar of the frame held down: an arrow or the track sends its request at once and
-// again while held (after a first delay, then faster) as long as the mouse stays on that
-// part; the thumb follows the mouse with SB_THUMBTRACK and lands with SB_THUMBPOSITION;
-// SB_ENDSCROLL comes at release.
-void TrackScrollBar(HWND hwnd, int hit, POINT screen) {
-  const bool vertical = hit == HTVSCROLL;
-  const int bar = vertical ? SB_VERT : SB_HORZ;
-  const UINT message = vertical ? WM_VSCROLL : WM_HSCROLL;
-  const FrameLayout frame = LayoutFrame(hwnd);
-  const RECT barRect = vertical ? frame.vscroll : frame.hscroll;
-  SCROLLINFO info = BarInfo(hwnd, bar);
-  ScrollParts parts = LayoutScrollBar(barRect, vertical, info, IsWindowEnabled(hwnd));
-  const int part = ScrollPartAt(parts, ToWindow(hwnd, screen));
-  if (part < 0) return;
-  SetCapture(hwnd);
-  SetPressed(hwnd, hit, part);
-  Repaint(hwnd);
-  const auto along = [&](POINT pt) { return vertical ? pt.y : pt.x; };
-  const int grab = along(ToWindow(hwnd, screen)) - (vertical ? parts.thumb.top : parts.thumb.left);
-  const int trackStart = vertical ? parts.lineUp.bottom : parts.lineUp.right;
-  int trackPos = info.nPos;
-  if (part == SB_THUMBTRACK) {
-    Kx2SetScrollTrackPos(hwnd, bar, trackPos);
-  } else {
-    SendMessageW(hwnd, message, part, 0);
-    SetTimer(hwnd, kRepeatTimer, kFirstRepeatMs, nullptr);
+// A scroll bar of the frame, in window coordinates, telling the window itself.
+class FrameBar : public ScrollTrackSite {
+ public:
+  FrameBar(HWND hwnd, int hit) : hwnd_(hwnd), hit_(hit) {
+    const FrameLayout frame = LayoutFrame(hwnd);
+    bar_ = Vertical() ? frame.vscroll : frame.hscroll;
   }
-  bool over = true;
-  MSG msg{};
-  while (NextMessage(hwnd, &msg)) {
-    if (msg.message == WM_TIMER) {
-      if (msg.hwnd != hwnd || msg.wParam != kRepeatTimer) {
-        DispatchMessageW(&msg);
-        continue;
-      }
-      SetTimer(hwnd, kRepeatTimer, kRepeatMs, nullptr);
-      // The track repeats only while the thumb has not reached the mouse.
-      info = BarInfo(hwnd, bar);
-      parts = LayoutScrollBar(barRect, vertical, info, true);
-      POINT cursor{};
-      GetCursorPos(&cursor);
-      if (over && ScrollPartAt(parts, ToWindow(hwnd, cursor)) == part) SendMessageW(hwnd, message, part, 0);
-      continue;
-    }
-    if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) break;
-    if (msg.message != WM_MOUSEMOVE && msg.message != WM_LBUTTONUP) continue;
-    const POINT pt = ToWindow(hwnd, msg.pt);
-    if (part == SB_THUMBTRACK) {
-      const int position = PositionAtThumb(barRect, vertical, info, along(pt) - grab - trackStart);
-      if (position != trackPos) {
-        trackPos = position;
-        Kx2SetScrollTrackPos(hwnd, bar, trackPos);
-        SendMessageW(hwnd, message, MAKEWPARAM(SB_THUMBTRACK, trackPos & 0xFFFF), 0);
-      }
-    } else {
-      const bool now = ScrollPartAt(LayoutScrollBar(barRect, vertical, BarInfo(hwnd, bar), true), pt) == part;
-      if (now != over) {
-        over = now;
-        SetPressed(hwnd, over ? hit : 0, part);
-        Repaint(hwnd);
-      }
-    }
-    if (msg.message == WM_LBUTTONUP) break;
+  HWND Window() const override { return hwnd_; }
+  HWND Target() const override { return hwnd_; }
+  HWND Control() const override { return nullptr; }
+  bool Vertical() const override { return hit_ == HTVSCROLL; }
+  RECT Bar() const override { return bar_; }
+  POINT ToBar(POINT screen) const override { return ToWindow(hwnd_, screen); }
+  SCROLLINFO Info() const override { return BarInfo(hwnd_, Vertical() ? SB_VERT : SB_HORZ); }
+  void ShowPressed(int part) override {
+    SetPressed(hwnd_, part < 0 ? 0 : hit_, part < 0 ? 0 : part);
+    Repaint(hwnd_);
   }
-  KillTimer(hwnd, kRepeatTimer);
-  if (GetCapture() == hwnd) ReleaseCapture();
-  if (!IsWindow(hwnd)) return;
-  if (part == SB_THUMBTRACK) SendMessageW(hwnd, message, MAKEWPARAM(SB_THUMBPOSITION, trackPos & 0xFFFF), 0);
-  SendMessageW(hwnd, message, SB_ENDSCROLL, 0);
-  SetPressed(hwnd, 0, 0);
-  Repaint(hwnd);
-}
+  void TrackPosition(int position, bool) override {
+    Kx2SetScrollTrackPos(hwnd_, Vertical() ? SB_VERT : SB_HORZ, position);
+  }
+
+ private:
+  HWND hwnd_;
+  int hit_;
+  RECT bar_{};
+};
 
 // The per-thread state of the menu keys: Alt went down and nothing else since.
 thread_local bool t_altAlone = false;
@@ -200,9 +122,11 @@ LRESULT NonClientButtonDown(HWND hwnd, WPARAM hit, LPARAM lParam) {
       TrackButton(hwnd, static_cast<int>(hit));
       return 0;
     case HTVSCROLL:
-    case HTHSCROLL:
-      TrackScrollBar(hwnd, static_cast<int>(hit), screen);
+    case HTHSCROLL: {
+      FrameBar bar(hwnd, static_cast<int>(hit));
+      TrackScrollBar(bar, screen);
       return 0;
+    }
     case HTCAPTION: {
       HWND top = GetAncestor(hwnd, GA_ROOT);
       if (top && GetActiveWindow() != top) SetActiveWindow(top);
@@ -248,7 +172,7 @@ void MoveOrSize(HWND hwnd, WPARAM command, LPARAM lParam) {
   SetCapture(hwnd);
   SendMessageW(hwnd, WM_ENTERSIZEMOVE, 0, 0);
   MSG msg{};
-  while (NextMessage(hwnd, &msg)) {
+  while (NextCapturedMessage(hwnd, &msg)) {
     if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) {
       SetWindowPos(hwnd, nullptr, original.left, original.top, original.right - original.left,
                    original.bottom - original.top, SWP_NOZORDER | SWP_NOACTIVATE);
