@@ -165,6 +165,10 @@ TEST_F(ButtonTest, ClickOnACheckBoxTogglesAndNotifies) {
   HWND push = Button(BS_PUSHBUTTON, RECT{10, 100, 110, 120});
   SendMessageW(push, BM_SETCHECK, BST_CHECKED, 0);
   EXPECT_EQ(SendMessageW(push, BM_GETCHECK, 0, 0), 0) << "a push button has no check state";
+  HWND empty = Button(BS_PUSHBUTTON, RECT{10, 130, 10, 130});
+  heard.clear();
+  SendMessageW(empty, BM_CLICK, 0, 0);
+  EXPECT_EQ(Commands(), std::vector<WORD>{BN_CLICKED}) << "BM_CLICK needs no room under the mouse";
 }
 
 TEST_F(ButtonTest, AutoRadioButtonsClearTheirGroupOnly) {

@@ -274,12 +274,11 @@ class Button {
     if (IsWindow(hwnd)) SendMessageW(hwnd, BM_SETCHECK, BST_CHECKED, 0);
   }
 
+  // A click without the mouse: the button's state changes and the parent hears of it
+  // whatever its size or where the mouse is.
   LRESULT ClickMessage() {
     if (!IsWindowEnabled(hwnd_) || Kind() == ButtonKind::Group) return 0;
-    HWND hwnd = hwnd_;
-    // As a press and release over the button (its first pixel).
-    SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, 0);
-    if (IsWindow(hwnd)) SendMessageW(hwnd, WM_LBUTTONUP, 0, 0);
+    Click();  // the click may destroy the button: nothing after it
     return 0;
   }
 
