@@ -46,8 +46,8 @@ TEST(DialogEndThreads, EndDialogFromAWorkerEndsTheModalLoopWithItsResult) {
   run.uiThread = GetCurrentThreadId();
   g_run = &run;
   const std::vector<BYTE> bytes = dlgtest::TemplateWriter(true, WS_POPUP, 0, 0, 50, 50).Bytes();
-  const INT_PTR result = DialogBoxIndirectParamW(nullptr, reinterpret_cast<const DLGTEMPLATE*>(bytes.data()), nullptr,
-                                                 &StartWorker, 0);
+  const INT_PTR result =
+      DialogBoxIndirectParamW(nullptr, reinterpret_cast<const DLGTEMPLATE*>(bytes.data()), nullptr, &StartWorker, 0);
   run.EndLoop();
   run.worker.join();
   g_run = nullptr;

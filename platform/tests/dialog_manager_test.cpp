@@ -94,7 +94,7 @@ class DialogTest : public usertest::WindowTest {
     TemplateWriter t(extended, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | extraStyle, 10, 10, 200, 100,
                      u"Form");
     t.Font(8, u"DejaVu Sans");
-    t.Add(Item{WS_CHILD | WS_VISIBLE, 0, 5, 5, 40, 10, 100, u"DlgTestStatic", 0, u"&Name:", {}});
+    t.Add(Item{WS_CHILD | WS_VISIBLE, 0, 5, 5, 40, 10, 0xFFFFFFFF, u"DlgTestStatic", 0, u"&Name:", {}});
     t.Add(Item{WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP, 0, 50, 5, 100, 12, 101, u"DlgTestEdit", 0, u"Ann", {}});
     t.Add(Item{WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 50, 20, 40, 12, 102, u"DlgTestEdit", 0, u"42", {}});
     t.Add(Item{WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_DEFPUSHBUTTON,
@@ -141,7 +141,11 @@ TEST_F(DialogTest, BothTemplateFormsPlaceControlsInTheDialogUnitsOfTheirFont) {
       int id;
       RECT dlu;  // x, y, cx, cy
     };
-    const Case cases[] = {{100, {5, 5, 40, 10}}, {101, {50, 5, 100, 12}}, {IDCANCEL, {110, 80, 50, 14}}};
+    const Case cases[] = {{101, {50, 5, 100, 12}}, {102, {50, 20, 40, 12}}, {IDCANCEL, {110, 80, 50, 14}}};
+    // The label's IDC_STATIC: -1 in the extended form's 32-bit id, 65535 in the classic one.
+    HWND label = GetDlgItem(dlg, extended ? -1 : 0xFFFF);
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(GetDlgCtrlID(label), extended ? -1 : 0xFFFF);
     for (const Case& c : cases) {
       HWND control = GetDlgItem(dlg, c.id);
       ASSERT_NE(control, nullptr) << c.id;

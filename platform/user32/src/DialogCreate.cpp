@@ -72,17 +72,23 @@ std::u16string ControlTitle(const NameOrOrdinal& title) {
   return std::u16string{u'\xFFFF', static_cast<char16_t>(title.ordinal)};
 }
 
+// The extended form's 32-bit id is signed (IDC_STATIC, -1, stays -1 for GetDlgItem and
+// GetDlgCtrlID); the classic form's 16-bit id is not.
+HMENU ControlId(const DialogSpec& spec, const DialogItemSpec& item) {
+  const INT_PTR id = spec.extended ? static_cast<INT_PTR>(static_cast<INT>(item.id)) : static_cast<INT_PTR>(item.id);
+  return reinterpret_cast<HMENU>(id);
+}
+
 bool MakeControls(HWND dlg, const DialogSpec& spec, HINSTANCE instance, HFONT font, SIZE base) {
   for (const DialogItemSpec& item : spec.items) {
     LPCWSTR className =
         item.className.isOrdinal ? PredefinedClassName(item.className.ordinal) : item.className.text.c_str();
     const std::u16string title = ControlTitle(item.title);
     const DWORD style = (item.style & ~static_cast<DWORD>(WS_POPUP)) | WS_CHILD;
-    HWND control =
-        CreateWindowExW(item.exStyle | WS_EX_NOPARENTNOTIFY, className, title.c_str(), style,
-                        DluToPixelsX(item.x, base), DluToPixelsY(item.y, base), DluToPixelsX(item.cx, base),
-                        DluToPixelsY(item.cy, base), dlg, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(item.id)),
-                        instance, item.creationData.empty() ? nullptr : const_cast<BYTE*>(item.creationData.data()));
+    HWND control = CreateWindowExW(item.exStyle | WS_EX_NOPARENTNOTIFY, className, title.c_str(), style,
+                                   DluToPixelsX(item.x, base), DluToPixelsY(item.y, base), DluToPixelsX(item.cx, base),
+                                   DluToPixelsY(item.cy, base), dlg, ControlId(spec, item), instance,
+                                   item.creationData.empty() ? nullptr : const_cast<BYTE*>(item.creationData.data()));
     if (!control) {
       if (spec.style & DS_NOFAILCREATE) continue;
       return false;

@@ -53,7 +53,8 @@ std::u16string WindowText(HWND window) {
 class PaintSetup {
  public:
   PaintSetup(HDC dc, HWND window) : dc_(dc) {
-    if (auto font = reinterpret_cast<HGDIOBJ>(::SendMessageW(window, WM_GETFONT, 0, 0))) old_ = ::SelectObject(dc, font);
+    if (auto font = reinterpret_cast<HGDIOBJ>(::SendMessageW(window, WM_GETFONT, 0, 0)))
+      old_ = ::SelectObject(dc, font);
     mode_ = ::SetBkMode(dc, TRANSPARENT);
   }
   ~PaintSetup() {
@@ -283,12 +284,12 @@ void CKtkSkinObjectButton::DrawContent(HDC dc, const RECT& client) {
 
   if (IsPushLike()) {
     part = kPushButton;
-    state = !enabled                                  ? kDisabled
-            : pushed                                  ? kPressed
-            : hot                                     ? kHotState
-            : checked                                 ? kPressed
-            : (type == 1 || type == kDefaultSplit)    ? kDefaulted
-                                                      : kNormal;
+    state = !enabled                               ? kDisabled
+            : pushed                               ? kPressed
+            : hot                                  ? kHotState
+            : checked                              ? kPressed
+            : (type == 1 || type == kDefaultSplit) ? kDefaulted
+                                                   : kNormal;
     background(part, state, client);
     if (type == kSplit || type == kDefaultSplit) {
       RECT drop = client;
@@ -353,8 +354,7 @@ void CKtkSkinObjectButton::DrawContent(HDC dc, const RECT& client) {
   };
   if (style & (kBitmap | kIcon)) {
     const bool bitmap = (style & kBitmap) != 0;
-    HANDLE image =
-        reinterpret_cast<HANDLE>(::SendMessageW(m_hWnd, BM_GETIMAGE, bitmap ? IMAGE_BITMAP : IMAGE_ICON, 0));
+    HANDLE image = reinterpret_cast<HANDLE>(::SendMessageW(m_hWnd, BM_GETIMAGE, bitmap ? IMAGE_BITMAP : IMAGE_ICON, 0));
     if (image) {
       SIZE size{0, 0};
       if (bitmap) {
@@ -364,7 +364,8 @@ void CKtkSkinObjectButton::DrawContent(HDC dc, const RECT& client) {
         ICONINFO info{};
         if (::GetIconInfo(static_cast<HICON>(image), &info)) {
           BITMAP mask{};
-          if (::GetObjectW(info.hbmMask, sizeof mask, &mask)) size = SIZE{mask.bmWidth, info.hbmColor ? mask.bmHeight : mask.bmHeight / 2};
+          if (::GetObjectW(info.hbmMask, sizeof mask, &mask))
+            size = SIZE{mask.bmWidth, info.hbmColor ? mask.bmHeight : mask.bmHeight / 2};
           if (info.hbmMask) ::DeleteObject(info.hbmMask);
           if (info.hbmColor) ::DeleteObject(info.hbmColor);
         }

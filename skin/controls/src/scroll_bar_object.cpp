@@ -53,14 +53,14 @@ void CKtkSkinObjectScrollBar::DrawScrollBar(HDC dc) {
   const DWORD style = static_cast<DWORD>(::GetWindowLongW(m_hWnd, GWL_STYLE));
   if (style & kSizeBoxStyles) {
     const HWND parent = ::GetParent(m_hWnd);
-    const LRESULT answer =
-        parent ? ::SendMessageW(parent, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(target), reinterpret_cast<LPARAM>(m_hWnd))
-               : 0;
+    const LRESULT answer = parent ? ::SendMessageW(parent, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(target),
+                                                   reinterpret_cast<LPARAM>(m_hWnd))
+                                  : 0;
     CKtkSkinManagerMetrics* metrics = GetMetrics();
-    HBRUSH brush = answer > 31                     ? reinterpret_cast<HBRUSH>(answer)
-                   : answer >= 1 && metrics        ? metrics->GetBrush(static_cast<int>(answer) - 1)
-                   : metrics                       ? metrics->m_dialogBrush
-                                                   : ::GetSysColorBrush(COLOR_BTNFACE);
+    HBRUSH brush = answer > 31              ? reinterpret_cast<HBRUSH>(answer)
+                   : answer >= 1 && metrics ? metrics->GetBrush(static_cast<int>(answer) - 1)
+                   : metrics                ? metrics->m_dialogBrush
+                                            : ::GetSysColorBrush(COLOR_BTNFACE);
     ::FillRect(target, &client, brush);
     if (style & kSizeGrip)
       if (CKtkSkinManagerClass* scrollClass = GetSkinClass())

@@ -111,9 +111,7 @@ class ButtonObject : public ::testing::Test {
     return CreateWindowExW(0, u"Button", text, WS_CHILD | WS_VISIBLE | style, 10, 10, 120, 40, parent_,
                            reinterpret_cast<HMENU>(7), nullptr, nullptr);
   }
-  CKtkSkinObjectButton* ObjectOf(HWND button) {
-    return dynamic_cast<CKtkSkinObjectButton*>(manager_->Lookup(button));
-  }
+  CKtkSkinObjectButton* ObjectOf(HWND button) { return dynamic_cast<CKtkSkinObjectButton*>(manager_->Lookup(button)); }
   static void Print(HWND button, const Canvas& canvas) {
     SendMessageW(button, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.dc), PRF_CLIENT);
   }
@@ -162,7 +160,7 @@ TEST_F(ButtonObject, CheckBoxesDrawTheThirdStateOnlyWhenTheyHaveOne) {
     int state;
   };
   const Row rows[] = {
-      {BS_CHECKBOX, BST_UNCHECKED, 1}, {BS_CHECKBOX, BST_CHECKED, 5},       {BS_AUTOCHECKBOX, BST_CHECKED, 5},
+      {BS_CHECKBOX, BST_UNCHECKED, 1},   {BS_CHECKBOX, BST_CHECKED, 5},         {BS_AUTOCHECKBOX, BST_CHECKED, 5},
       {BS_3STATE, BST_INDETERMINATE, 9}, {BS_AUTO3STATE, BST_INDETERMINATE, 9},
   };
   for (const Row& row : rows) {
