@@ -26,6 +26,15 @@ void AddPassThrough(HWND window, WNDPROC previous) {
   Table()[window] = previous;
 }
 
+bool TakePassThrough(HWND window, WNDPROC* previous) {
+  std::lock_guard<std::mutex> hold(Lock());
+  auto it = Table().find(window);
+  if (it == Table().end()) return false;
+  *previous = it->second;
+  Table().erase(it);
+  return true;
+}
+
 LRESULT CallPassThrough(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   WNDPROC previous = nullptr;
   {

@@ -8,6 +8,8 @@
 namespace ornatex {
 
 void AddPassThrough(HWND window, WNDPROC previous);
+// Takes the window's entry out: true and its saved procedure when it had one.
+bool TakePassThrough(HWND window, WNDPROC* previous);
 // The saved procedure's answer (the entry goes with WM_NCDESTROY); 0 for a window without
 // one.
 LRESULT CallPassThrough(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

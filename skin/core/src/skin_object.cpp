@@ -82,6 +82,17 @@ BOOL CKtkSkinObject::IsPassMessage(UINT message) {
 void CKtkSkinObject::Attach(HWND window, const CREATESTRUCTW* cs, BOOL fromCreation) {
   m_hWnd = window;
   m_bUnicode = IsWindowUnicode(window);
+  // A window the skin left under a subclasser still has the skin procedure in its chain,
+  // passing through: the object takes that place over instead of going on top as well,
+  // where the one procedure, met twice in one chain, would find the object both times.
+  WNDPROC inChain = nullptr;
+  if (ornatex::TakePassThrough(window, &inChain)) {
+    m_pfnPrevious = inChain;
+    m_bSystemProc = IsSystemModuleAddress(reinterpret_cast<const void*>(inChain));
+    m_bSubclassed = TRUE;
+    OnHookAttached(cs, fromCreation);
+    return;
+  }
   m_pfnPrevious = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(window, GWLP_WNDPROC));
   m_bSystemProc = IsSystemModuleAddress(reinterpret_cast<const void*>(m_pfnPrevious));
   // The Windows 9x rule counted addresses above 0x70000000 as system code; no procedure of

@@ -3,6 +3,7 @@
 // and telling objects the skin changed.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <stdexcept>
 #include <vector>
@@ -266,6 +267,23 @@ TEST_F(SkinObjects, ALaterSubclasserKeepsItsPlaceAfterRemove) {
     EXPECT_TRUE(Journaled(kOther));
     DestroyWindow(w);
   }
+}
+
+TEST_F(SkinObjects, AttachingAgainUnderASubclasserTakesTheSkinsOldPlace) {
+  g_cooperates = false;
+  HWND w = Make(u"KtkTestApp");
+  g_saved = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(w, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&LaterProc)));
+  manager_->Remove(w);  // the skin procedure stays below the subclasser, passing through
+  CKtkSkinObject* object = manager_->SetHook(w, u"KtkTestApp", nullptr, FALSE);
+  ASSERT_NE(object, nullptr);
+  EXPECT_TRUE(object->m_bSubclassed);
+  EXPECT_EQ(object->m_pfnPrevious, &AppProc);  // not the subclasser: the skin procedure is met once
+  EXPECT_EQ(GetWindowLongPtrW(w, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&LaterProc));
+  manager_->m_enabled = TRUE;
+  EXPECT_EQ(SendMessageW(w, kProbe, 0, 0), 55);
+  Journal().clear();
+  SendMessageW(w, kOther, 0, 0);
+  EXPECT_EQ(std::count(Journal().begin(), Journal().end(), kOther), 1);
 }
 
 TEST_F(SkinObjects, SkinChangesReachLiveObjectsAndDropDeadWindows) {
