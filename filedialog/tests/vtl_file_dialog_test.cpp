@@ -273,8 +273,31 @@ TEST_F(VtlFileDialogTest, TheEnginesFolderForAStateIsWhereTheDialogStarts) {
 
 TEST_F(VtlFileDialogTest, TheConstructorsFileNameIsInTheNameBoxCutToTheBuffer) {
   Probe dialog(TRUE, nullptr, u"a.map", OFN_FILEMUSTEXIST, nullptr, nullptr, 0);
+  struct Seen {
+    IFileDialog* dialog;
+    std::u16string box;
+  } seen{dialog.Dialog(), {}};
+  Kx2SetIdleHandler(
+      [](void* context) -> BOOL {
+        auto* s = static_cast<Seen*>(context);
+        Ref<IOleWindow> window;
+        HWND hwnd = nullptr;
+        if (!s->box.empty() || FAILED(s->dialog->QueryInterface(IID_IOleWindow, window.put_void())) ||
+            FAILED(window->GetWindow(&hwnd)))
+          return TRUE;
+        for (HWND child = GetWindow(hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+          if (GetDlgCtrlID(child) != 0x047C) continue;  // the name box
+          WCHAR text[64] = {};
+          GetWindowTextW(child, text, 64);
+          s->box = text;
+        }
+        return TRUE;
+      },
+      &seen);
   Kx2SetFileDialogScript(("folder " + Folder() + "\nok").c_str());
   ASSERT_EQ(dialog.DoModal(), IDOK);
+  Kx2SetIdleHandler(nullptr, nullptr);
+  EXPECT_EQ(seen.box, u"a.map");
   EXPECT_EQ(std::u16string(dialog.m_ofn.lpstrFile), WinFolder() + u"\\a.map");
   EXPECT_EQ(dialog.m_ofn.nMaxFile, 5000u);
 

@@ -320,6 +320,57 @@ TEST_F(ItemDialogTest, TheIdleHandlerSeesTheShownWindowBetweenStepsAndTheOwnerIs
   DestroyWindow(owner);
 }
 
+// The name box and the default button of the dialog's window, as a person uses them.
+HWND ChildWithId(HWND dialog, int id) {
+  for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+    if (GetDlgCtrlID(child) == id) return child;
+  return nullptr;
+}
+
+TEST_F(ItemDialogTest, TheNameBoxShowsTheNameAndTheDefaultButtonConfirmsWhatItHolds) {
+  Ref<IFileDialog> dialog = Make(false);
+  ASSERT_EQ(dialog->SetFileName(u"given.txt"), S_OK);
+  struct Seen {
+    IFileDialog* dialog;
+    std::vector<std::u16string> boxes;
+    std::u16string className;
+  } seen{dialog.get(), {}, {}};
+  Kx2SetIdleHandler(
+      [](void* context) -> BOOL {
+        auto* s = static_cast<Seen*>(context);
+        Ref<IOleWindow> window;
+        HWND hwnd = nullptr;
+        if (FAILED(s->dialog->QueryInterface(IID_IOleWindow, window.put_void())) || FAILED(window->GetWindow(&hwnd)))
+          return TRUE;
+        WCHAR text[64] = {};
+        GetClassNameW(hwnd, text, 64);
+        s->className = text;
+        HWND box = ChildWithId(hwnd, 0x047C);
+        if (!box) return TRUE;
+        GetWindowTextW(box, text, 64);
+        s->boxes.push_back(text);
+        if (s->boxes.size() == 3) {
+          // The user types over the name and presses the default button.
+          SetWindowTextW(box, u"b.csv");
+          PostMessageW(hwnd, WM_COMMAND, IDOK, 0);
+        }
+        return TRUE;
+      },
+      &seen);
+  Kx2SetFileDialogScript(("folder " + Folder() + "\nselect a.txt\nname never played\n").c_str());
+  EXPECT_EQ(dialog->Show(nullptr), S_OK);
+  Kx2SetIdleHandler(nullptr, nullptr);
+  EXPECT_EQ(seen.className, u"#32770");
+  EXPECT_EQ(seen.boxes, (std::vector<std::u16string>{u"given.txt", u"given.txt", u"a.txt"}));
+  Ref<IShellItem> result;
+  ASSERT_EQ(dialog->GetResult(result.put()), S_OK);
+  EXPECT_EQ(PathOf(result.get()), WinFolder() + u"\\b.csv");
+  LPWSTR name = nullptr;
+  ASSERT_EQ(dialog->GetFileName(&name), S_OK);
+  EXPECT_EQ(std::u16string(name), u"b.csv");
+  CoTaskMemFree(name);
+}
+
 TEST_F(ItemDialogTest, ShellItemsAnswerAttributesNamesParentsAndComparisons) {
   Ref<IShellItem> sub, file;
   ASSERT_EQ(SHCreateItemFromParsingName((WinFolder() + u"\\Sub").c_str(), nullptr, IID_IShellItem, sub.put_void()),

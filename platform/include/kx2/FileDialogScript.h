@@ -27,7 +27,10 @@
 // Cancel.
 //
 // Before each step the loop dispatches the thread's pending messages and runs the thread's
-// idle handler (kx2/IdleHandler.h), so a test can look at the window between steps.
+// idle handler (kx2/IdleHandler.h), so a test can look at the window between steps. The
+// window ("#32770") holds the name box (control 0x047C, showing the name the steps put
+// there; what it holds is what "ok" confirms) and the default and Cancel buttons: a person
+// (or a test) pressing them confirms or cancels between the script's steps.
 #pragma once
 
 #include <cstddef>

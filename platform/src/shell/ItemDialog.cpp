@@ -33,7 +33,8 @@ ItemDialog::ItemDialog(bool save)
     : save_(save),
       options_(save ? FOS_OVERWRITEPROMPT | FOS_NOREADONLYRETURN | FOS_PATHMUSTEXIST | FOS_NOCHANGEDIR
                     : FOS_PATHMUSTEXIST | FOS_FILEMUSTEXIST | FOS_NOCHANGEDIR),
-      title_(save ? u"Save As" : u"Open") {}
+      title_(save ? u"Save As" : u"Open"),
+      okLabel_(save ? u"&Save" : u"&Open") {}
 
 HRESULT ItemDialog::QueryInterface(REFIID riid, void** out) {
   if (!out) return E_POINTER;
@@ -147,6 +148,7 @@ HRESULT ItemDialog::GetCurrentSelection(IShellItem** item) {
       *item = MakeShellItem(JoinPath(shownFolder_, listing_[selected_].name)).release();
       return S_OK;
     }
+    ReadFileName();
     if (fileName_.empty()) return E_FAIL;
     std::u16string path = PathInFolder(fileName_);
     if (path.empty()) return E_FAIL;
@@ -158,12 +160,16 @@ HRESULT ItemDialog::GetCurrentSelection(IShellItem** item) {
 HRESULT ItemDialog::SetFileName(LPCWSTR name) {
   return GuardCom([&] {
     fileName_ = View16(name);
+    ShowFileName();
     return S_OK;
   });
 }
 
 HRESULT ItemDialog::GetFileName(LPWSTR* name) {
-  return GuardCom([&] { return CopyText(fileName_, name); });
+  return GuardCom([&] {
+    ReadFileName();
+    return CopyText(fileName_, name);
+  });
 }
 
 HRESULT ItemDialog::SetTitle(LPCWSTR title) {
@@ -174,8 +180,19 @@ HRESULT ItemDialog::SetTitle(LPCWSTR title) {
   });
 }
 
-HRESULT ItemDialog::SetOkButtonLabel(LPCWSTR) { return S_OK; }
-HRESULT ItemDialog::SetFileNameLabel(LPCWSTR) { return S_OK; }
+HRESULT ItemDialog::SetOkButtonLabel(LPCWSTR text) {
+  return GuardCom([&] {
+    okLabel_ = View16(text);
+    return S_OK;
+  });
+}
+
+HRESULT ItemDialog::SetFileNameLabel(LPCWSTR label) {
+  return GuardCom([&] {
+    nameLabel_ = View16(label);
+    return S_OK;
+  });
+}
 
 HRESULT ItemDialog::GetResult(IShellItem** item) {
   if (!item) return E_POINTER;

@@ -99,8 +99,10 @@ class ItemDialog final : public ComObject<IFileOpenDialog, IFileSaveDialog, IFil
   HRESULT STDMETHODCALLTYPE GetWindow(HWND* hwnd) override;
   HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL enterMode) override;
 
-  // The window procedure's way in: the user closed the window.
+  // The window procedure's ways in: the user closed the window, or pressed the default
+  // button (confirmed as the script's "ok" is, by the modal loop).
   void CancelFromWindow();
+  void OkFromWindow() { okFromWindow_ = true; }
 
  private:
   ~ItemDialog() override = default;
@@ -124,6 +126,9 @@ class ItemDialog final : public ComObject<IFileOpenDialog, IFileSaveDialog, IFil
   StepEnd Confirm(std::string* why);
   StepEnd Choose(DWORD item, std::string* why);
   void FireSelectionChange();
+  // The name box shows fileName_; before a confirmation fileName_ takes what the box holds.
+  void ShowFileName();
+  void ReadFileName();
 
   bool save_;
   FILEOPENDIALOGOPTIONS options_;
@@ -135,6 +140,8 @@ class ItemDialog final : public ComObject<IFileOpenDialog, IFileSaveDialog, IFil
   Ref<IShellItem> folder_;
   std::u16string fileName_;
   std::u16string title_;
+  std::u16string okLabel_;
+  std::u16string nameLabel_ = u"File &name:";
   std::u16string defaultExtension_;
   DialogControls controls_;
 
@@ -144,6 +151,7 @@ class ItemDialog final : public ComObject<IFileOpenDialog, IFileSaveDialog, IFil
   std::vector<FolderEntry> listing_;
   int selected_ = -1;
   bool closing_ = false;
+  bool okFromWindow_ = false;
   HRESULT closeResult_ = S_OK;
   // The confirmed item: while OnFileOk runs, and after Show answered S_OK.
   Ref<IShellItem> result_;

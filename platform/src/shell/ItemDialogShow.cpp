@@ -76,10 +76,11 @@ HRESULT ItemDialog::RunModal(HWND owner, const FileDialogScript& script) {
   closing_ = false;
   closeResult_ = kDialogCancelled;
 
-  hwnd_ = CreateItemDialogWindow(owner, title_, this);
+  hwnd_ = CreateItemDialogWindow(owner, ItemDialogTexts{title_, nameLabel_, okLabel_}, this);
   if (!hwnd_) return HRESULT_FROM_WIN32(GetLastError() ? GetLastError() : ERROR_INVALID_WINDOW_HANDLE);
   bool ownerWasEnabled = owner && IsWindowEnabled(owner);
   if (ownerWasEnabled) EnableWindow(owner, FALSE);
+  ShowFileName();
   ShowWindow(hwnd_, SW_SHOW);
   UpdateWindow(hwnd_);
 
@@ -100,11 +101,21 @@ HRESULT ItemDialog::RunModal(HWND owner, const FileDialogScript& script) {
       DispatchMessageW(&msg);
     }
   };
-  for (size_t next = 0;; ++next) {
+  size_t next = 0;
+  for (;;) {
     pump();
     if (!closing_) {
       Kx2RunIdleHandler();
       pump();
+    }
+    if (okFromWindow_ && !closing_ && IsWindow(hwnd_)) {
+      // The default button: the user's own step, between the script's.
+      okFromWindow_ = false;
+      if (Confirm(&why) == StepEnd::kClosed) {
+        hr = closeResult_;
+        break;
+      }
+      continue;
     }
     if (closing_ || !IsWindow(hwnd_)) {
       hr = closing_ ? closeResult_ : kDialogCancelled;
@@ -115,9 +126,10 @@ HRESULT ItemDialog::RunModal(HWND owner, const FileDialogScript& script) {
       why = script.why;
       break;
     }
-    StepEnd end = Play(script.steps[next], &why);
+    const FileDialogStep& step = script.steps[next++];
+    StepEnd end = Play(step, &why);
     if (end == StepEnd::kBad) {
-      badLine = script.steps[next].line;
+      badLine = step.line;
       break;
     }
     if (end == StepEnd::kClosed) {
@@ -126,6 +138,7 @@ HRESULT ItemDialog::RunModal(HWND owner, const FileDialogScript& script) {
     }
   }
 
+  ReadFileName();
   if (ownerWasEnabled) EnableWindow(owner, TRUE);
   DestroyItemDialogWindow(hwnd_);
   hwnd_ = nullptr;
@@ -162,6 +175,7 @@ ItemDialog::StepEnd ItemDialog::Play(const FileDialogStep& step, std::string* wh
       break;
     case K::kName:
       fileName_ = step.text;
+      ShowFileName();
       break;
     case K::kOk:
       end = Confirm(why);
@@ -202,7 +216,10 @@ ItemDialog::StepEnd ItemDialog::Select(const std::u16string& name, std::string* 
   for (size_t i = 0; i < listing_.size(); ++i) {
     if (!EqualsI16(listing_[i].name, name)) continue;
     selected_ = static_cast<int>(i);
-    if (!listing_[i].folder) fileName_ = listing_[i].name;
+    if (!listing_[i].folder) {
+      fileName_ = listing_[i].name;
+      ShowFileName();
+    }
     FireSelectionChange();
     return StepEnd::kGoOn;
   }
@@ -229,7 +246,20 @@ ItemDialog::StepEnd ItemDialog::Choose(DWORD item, std::string* why) {
   return StepEnd::kGoOn;
 }
 
+void ItemDialog::ShowFileName() {
+  if (HWND box = NameBoxOf(hwnd_)) SetWindowTextW(box, fileName_.c_str());
+}
+
+void ItemDialog::ReadFileName() {
+  HWND box = NameBoxOf(hwnd_);
+  if (!box) return;
+  std::u16string text(static_cast<size_t>(GetWindowTextLengthW(box)) + 1, u'\0');
+  text.resize(static_cast<size_t>(GetWindowTextW(box, text.data(), static_cast<int>(text.size()))));
+  fileName_ = std::move(text);
+}
+
 ItemDialog::StepEnd ItemDialog::Confirm(std::string*) {
+  ReadFileName();
   std::u16string name = fileName_;
   if (name.empty()) {
     // Nothing typed: a selected folder is opened, otherwise the button does nothing.
@@ -243,6 +273,7 @@ ItemDialog::StepEnd ItemDialog::Confirm(std::string*) {
   if (path.empty()) return StepEnd::kGoOn;
   if (IsExistingFolder(path)) {
     fileName_.clear();
+    ShowFileName();
     std::string ignored;
     GoToFolder(path, &ignored);
     return StepEnd::kGoOn;

@@ -34,6 +34,11 @@ INT_PTR ItemDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM) {
     CancelDialogOf(hwnd);
     return TRUE;
   }
+  if (message == WM_COMMAND && LOWORD(wParam) == IDOK) {
+    auto it = t_dialogs.find(hwnd);
+    if (it != t_dialogs.end()) it->second->OkFromWindow();
+    return TRUE;
+  }
   return FALSE;
 }
 
@@ -54,18 +59,54 @@ LRESULT FallbackProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   return systemDefault ? systemDefault(hwnd, message, wParam, lParam) : 0;
 }
 
-// A dialog template with no controls: the header, no menu, the dialog class, the title.
-std::vector<WORD> DialogTemplate(const std::u16string& title) {
+void PutText(std::vector<WORD>& words, const std::u16string& text) {
+  for (char16_t c : text) words.push_back(static_cast<WORD>(c));
+  words.push_back(0);
+}
+
+// One control: its record at a 4-byte boundary, its class by atom, its text, no data.
+void PutItem(std::vector<WORD>& words, DWORD style, SHORT x, SHORT y, SHORT cx, SHORT cy, WORD id, WORD classAtom,
+             const std::u16string& text) {
+  if (words.size() % 2) words.push_back(0);
+  DLGITEMTEMPLATE item{};
+  item.style = style | WS_CHILD | WS_VISIBLE;
+  item.x = x, item.y = y, item.cx = cx, item.cy = cy, item.id = id;
+  const size_t at = words.size();
+  words.resize(at + sizeof item / sizeof(WORD));
+  std::memcpy(words.data() + at, &item, sizeof item);
+  words.push_back(0xFFFF);
+  words.push_back(classAtom);
+  PutText(words, text);
+  words.push_back(0);  // no creation data
+}
+
+bool ClassExists(const char16_t* name) {
+  WNDCLASSW info{};
+  return GetClassInfoW(nullptr, name, &info) != FALSE;
+}
+
+// The dialog: header, no menu, the dialog class, the title, then the name box with its
+// label and the two buttons along the bottom (the folder view above them is not drawn).
+// A control whose class the process lacks is left out.
+std::vector<WORD> DialogTemplate(const ItemDialogTexts& texts) {
+  constexpr WORD kButton = 0x0080, kEdit = 0x0081, kStatic = 0x0082;
+  const bool label = ClassExists(u"Static"), box = ClassExists(u"Edit"), buttons = ClassExists(u"Button");
   std::vector<WORD> words(sizeof(DLGTEMPLATE) / sizeof(WORD), 0);
   DLGTEMPLATE header{};
   header.style = kStyle;
+  header.cdit = static_cast<WORD>((label ? 1 : 0) + (box ? 1 : 0) + (buttons ? 2 : 0));
   header.cx = kWidthUnits;
   header.cy = kHeightUnits;
   std::memcpy(words.data(), &header, sizeof header);
   words.push_back(0);  // no menu
   words.push_back(0);  // the dialog class
-  for (char16_t c : title) words.push_back(static_cast<WORD>(c));
-  words.push_back(0);
+  PutText(words, texts.title);
+  if (label) PutItem(words, SS_LEFT, 7, 162, 50, 10, static_cast<WORD>(-1), kStatic, texts.nameLabel);
+  if (box) PutItem(words, WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, 60, 160, 233, 14, kNameBoxId, kEdit, u"");
+  if (buttons) {
+    PutItem(words, BS_DEFPUSHBUTTON | WS_TABSTOP, 183, 180, 52, 14, IDOK, kButton, texts.okLabel);
+    PutItem(words, BS_PUSHBUTTON | WS_TABSTOP, 241, 180, 52, 14, IDCANCEL, kButton, u"Cancel");
+  }
   return words;
 }
 
@@ -86,17 +127,23 @@ HWND CreateFallbackWindow(HWND owner, const std::u16string& title) {
 
 }  // namespace
 
-HWND CreateItemDialogWindow(HWND owner, const std::u16string& title, ItemDialog* dialog) {
+HWND CreateItemDialogWindow(HWND owner, const ItemDialogTexts& texts, ItemDialog* dialog) {
   HWND hwnd = nullptr;
   if (auto create = User32Entry<CreateDialogIndirectParamProc>("CreateDialogIndirectParamW")) {
-    std::vector<WORD> words = DialogTemplate(title);
+    std::vector<WORD> words = DialogTemplate(texts);
     hwnd =
         create(GetModuleHandleW(nullptr), reinterpret_cast<LPCDLGTEMPLATEW>(words.data()), owner, &ItemDialogProc, 0);
   } else {
-    hwnd = CreateFallbackWindow(owner, title);
+    hwnd = CreateFallbackWindow(owner, texts.title);
   }
   if (hwnd) t_dialogs[hwnd] = dialog;
   return hwnd;
+}
+
+HWND NameBoxOf(HWND hwnd) {
+  for (HWND child = hwnd ? GetWindow(hwnd, GW_CHILD) : nullptr; child; child = GetWindow(child, GW_HWNDNEXT))
+    if (GetDlgCtrlID(child) == kNameBoxId) return child;
+  return nullptr;
 }
 
 void DestroyItemDialogWindow(HWND hwnd) {
