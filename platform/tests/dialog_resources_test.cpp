@@ -1,10 +1,14 @@
 // Dialogs and menus compiled by kx2rc (resources/Kx2DialogTestRes): the DIALOG, DIALOGEX,
 // MENU and MENUEX statements give the templates Windows' resource compiler gives, and the
 // dialog manager makes dialogs from them by name.
+#include <cairo.h>
+
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "dialog_test_support.h"
+#include "kx2/Compositor.h"
 #include "kx2/PathMap.h"
 #include "user_test_support.h"
 #include "win/menu.h"
@@ -107,6 +111,26 @@ TEST_F(CompiledTemplates, ACompiledDialogRunsByName) {
   ASSERT_NE(dlg, nullptr);
   EXPECT_EQ(GetWindowLongPtrW(GetDlgItem(dlg, IDOK), GWL_STYLE) & 0xF, BS_DEFPUSHBUTTON);
   EXPECT_EQ(SendMessageW(dlg, DM_GETDEFID, 0, 0), MAKELRESULT(IDOK, DC_HASDEFID));
+
+  // Its picture: the dialog's face around the controls (and a PNG for a person).
+  ShowWindow(dlg, SW_SHOWNORMAL);
+  RedrawWindow(dlg, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  cairo_surface_t* picture = Kx2CaptureWindow(dlg);
+  ASSERT_NE(picture, nullptr);
+  cairo_surface_flush(picture);
+  RECT frame{}, client{};
+  GetWindowRect(dlg, &frame);
+  GetClientRect(dlg, &client);
+  POINT corner{client.right - 2, client.bottom - 2};
+  ClientToScreen(dlg, &corner);
+  const auto* pixels = reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(picture));
+  const int stride = cairo_image_surface_get_stride(picture) / 4;
+  const uint32_t at = pixels[(corner.y - frame.top) * stride + (corner.x - frame.left)] & 0xFFFFFFu;
+  const COLORREF face = GetSysColor(COLOR_3DFACE);
+  EXPECT_EQ(at, static_cast<uint32_t>(GetRValue(face) << 16 | GetGValue(face) << 8 | GetBValue(face)));
+  if (const char* dir = std::getenv("KX2_TEST_OUTPUT"))
+    cairo_surface_write_to_png(picture, (std::string(dir) + "/dialog-form.png").c_str());
+  cairo_surface_destroy(picture);
   DestroyWindow(dlg);
 }
 
