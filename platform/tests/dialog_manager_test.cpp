@@ -298,6 +298,22 @@ TEST_F(DialogTest, DefDlgProcAnswersFromTheSlotsAndDirectlyWhereWindowsDoes) {
   DestroyWindow(dlg);
 }
 
+TEST_F(DialogTest, RepositionBringsATopLevelDialogBackInsideTheWorkArea) {
+  const std::vector<BYTE> bytes = TemplateWriter(true, WS_POPUP | WS_CAPTION, 0, 0, 100, 50).Bytes();
+  HWND dlg = CreateDialogIndirectParamW(nullptr, reinterpret_cast<const DLGTEMPLATE*>(bytes.data()), nullptr,
+                                        &RecordingProc, 0);
+  ASSERT_NE(dlg, nullptr);
+  RECT work{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  SetWindowPos(dlg, nullptr, work.right - 10, work.bottom - 10, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SendMessageW(dlg, DM_REPOSITION, 0, 0);
+  RECT r{};
+  GetWindowRect(dlg, &r);
+  EXPECT_EQ(r.right, work.right);
+  EXPECT_EQ(r.bottom, work.bottom);
+  DestroyWindow(dlg);
+}
+
 // Pixels of the client after WM_ERASEBKGND into a red DC.
 COLORREF ErasedColour(HWND dlg) {
   HDC screen = GetDC(nullptr);

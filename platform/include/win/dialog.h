@@ -163,8 +163,9 @@ KX2_EXPORT BOOL EndDialog(HWND hDlg, INT_PTR nResult);
 // WM_CTLCOLOR*, WM_COMPAREITEM, WM_VKEYTOITEM, WM_CHARTOITEM and WM_QUERYDRAGICON).
 // Otherwise: the background with the brush WM_CTLCOLORDLG answers (a hollow brush leaves
 // it unpainted), WM_CTLCOLOR* of a child dialog passed to its parent, focus saved on
-// deactivation and put back on activation, WM_CLOSE as IDCANCEL, DM_GETDEFID and
-// DM_SETDEFID, WM_NEXTDLGCTL, WM_GETFONT; the rest as DefWindowProcW.
+// deactivation and put back on activation, WM_CLOSE as IDCANCEL, DM_GETDEFID,
+// DM_SETDEFID, DM_REPOSITION (a top-level dialog moved back inside the work area),
+// WM_NEXTDLGCTL, WM_GETFONT; the rest as DefWindowProcW.
 KX2_EXPORT LRESULT DefDlgProcW(HWND hDlg, UINT Msg, WPARAM wParam, LPARAM lParam);
 
 // Keyboard navigation for a message meant for the dialog or one of its controls: Tab and

@@ -1,4 +1,6 @@
 // DefDlgProcW: the dialog procedure first, then what every dialog does by itself.
+#include <algorithm>
+
 #include "DialogState.h"
 #include "kx2/ErrorBoundary.h"
 
@@ -65,6 +67,21 @@ LRESULT SetDefaultId(HWND dlg, DialogState* state, UINT id) {
   return TRUE;
 }
 
+// A top-level dialog moved back inside the work area where it reaches past it.
+void Reposition(HWND dlg) {
+  if (GetWindowLongW(dlg, GWL_STYLE) & WS_CHILD) return;
+  RECT window{}, work{};
+  GetWindowRect(dlg, &window);
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  POINT at{window.left, window.top};
+  if (window.right > work.right) at.x -= window.right - work.right;
+  if (window.bottom > work.bottom) at.y -= window.bottom - work.bottom;
+  at.x = std::max(at.x, work.left);
+  at.y = std::max(at.y, work.top);
+  if (at.x != window.left || at.y != window.top)
+    SetWindowPos(dlg, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 LRESULT Close(HWND dlg) {
   // As the Cancel button would, unless it is there and disabled.
   HWND cancel = GetDlgItem(dlg, IDCANCEL);
@@ -123,6 +140,7 @@ LRESULT Default(HWND dlg, UINT message, WPARAM wParam, LPARAM lParam) {
     case DM_SETDEFID:
       return SetDefaultId(dlg, state, static_cast<UINT>(wParam));
     case DM_REPOSITION:
+      Reposition(dlg);
       return 0;
     case WM_SETFONT:
       if (state && state->font != reinterpret_cast<HFONT>(wParam)) {
