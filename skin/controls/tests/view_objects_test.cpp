@@ -1,0 +1,162 @@
+// Header, list view and tree view skin objects with a generated skin: header items by state
+// with the filler only where the items end before the edge, owner-drawn items taking the
+// skin's background and no skin text, and the views taking the skin's window colours while
+// it is on and the system's once it is removed.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include <win/commctrl.h>
+#include <win/gdi.h>
+#include <win/user.h>
+#include <win/user_ownerdraw.h>
+
+#include "ornatex/controls/view_objects.h"
+#include "ornatex/core/skin_manager.h"
+#include "skin_folder.h"
+
+namespace {
+
+COLORREF ItemColour(int state) { return RGB(30 * state, 200, 100); }
+constexpr COLORREF kFiller = RGB(250, 250, 0);
+constexpr COLORREF kWindow = RGB(10, 20, 30), kWindowText = RGB(240, 230, 220);
+
+int g_ownerDraws = 0;
+
+LRESULT CALLBACK OwnerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_DRAWITEM) {
+    ++g_ownerDraws;
+    return TRUE;  // drawn: nothing more from the skin
+  }
+  return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+std::u16string Colour(COLORREF c) {
+  auto n = [](int v) {
+    const std::string s = std::to_string(v);
+    return std::u16string(s.begin(), s.end());
+  };
+  return n(GetRValue(c)) + u", " + n(GetGValue(c)) + u", " + n(GetBValue(c));
+}
+
+struct Canvas {
+  Canvas(int w, int h) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = -h;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    dc = CreateCompatibleDC(nullptr);
+    old = SelectObject(dc, bitmap);
+  }
+  ~Canvas() {
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(bitmap);
+  }
+  COLORREF At(int x, int y) const { return GetPixel(dc, x, y); }
+  HDC dc;
+  HBITMAP bitmap;
+  HGDIOBJ old;
+};
+
+class ViewObjects : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    manager_ = KtkSkinManager();
+    ASSERT_NE(manager_, nullptr);
+    g_ownerDraws = 0;
+    std::vector<std::u16string> lines = {u"[SysMetrics]", u"1606:4 = " + Colour(kWindow),
+                                         u"1609:4 = " + Colour(kWindowText)};
+    for (int state = 1; state <= 3; ++state) {
+      lines.push_back(u"[Header.1(" + std::u16string(1, static_cast<char16_t>(u'0' + state)) + u")]");
+      lines.insert(lines.end(), {u"BgType = 1", u"BorderSize = 0", u"FillColor = " + Colour(ItemColour(state))});
+    }
+    lines.insert(lines.end(), {u"[Header.0]", u"BgType = 1", u"BorderSize = 0", u"FillColor = " + Colour(kFiller)});
+    skin_.Write(lines);
+    ASSERT_TRUE(manager_->LoadSkin(skin_.Path().c_str(), u"skin.ini"));
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = &OwnerProc;
+    wc.lpszClassName = u"KtkViewOwner";
+    RegisterClassW(&wc);
+    parent_ = CreateWindowExW(0, u"KtkViewOwner", u"p", WS_POPUP | WS_VISIBLE, 0, 0, 400, 300, nullptr, nullptr,
+                              nullptr, nullptr);
+  }
+  void TearDown() override {
+    DestroyWindow(parent_);
+    manager_->RemoveSkin();
+  }
+  HWND Make(const char16_t* cls, DWORD style, int w, int h) {
+    return CreateWindowExW(0, cls, u"", WS_CHILD | WS_VISIBLE | style, 0, 0, w, h, parent_, reinterpret_cast<HMENU>(3),
+                           nullptr, nullptr);
+  }
+  static void AddItem(HWND header, int width, int format = HDF_STRING) {
+    HDITEMW item{};
+    item.mask = HDI_TEXT | HDI_WIDTH | HDI_FORMAT;
+    item.cxy = width;
+    item.fmt = format;
+    item.pszText = const_cast<char16_t*>(u"Name");
+    SendMessageW(header, HDM_INSERTITEMW, 99, reinterpret_cast<LPARAM>(&item));
+  }
+
+  CKtkSkinManager* manager_ = nullptr;
+  ornatex_test::SkinFolder skin_{"viewobjectsskin"};
+  HWND parent_ = nullptr;
+};
+
+TEST_F(ViewObjects, HeaderItemsByStateAndTheFillerAfterThem) {
+  HWND header = Make(WC_HEADERW, 0, 200, 20);
+  ASSERT_NE(dynamic_cast<CKtkSkinObjectHeader*>(manager_->Lookup(header)), nullptr);
+  {
+    Canvas empty(200, 20);
+    SendMessageW(header, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(empty.dc), PRF_CLIENT);
+    EXPECT_EQ(empty.At(5, 10), kFiller) << "an empty header draws only the filler";
+  }
+  AddItem(header, 60);
+  AddItem(header, 60);
+  SendMessageW(header, WM_MOUSEMOVE, 0, MAKELPARAM(90, 10));  // over the second item
+  Canvas canvas(200, 20);
+  SendMessageW(header, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.dc), PRF_CLIENT);
+  EXPECT_EQ(canvas.At(3, 3), ItemColour(1));
+  EXPECT_EQ(canvas.At(63, 3), ItemColour(2)) << "the hot item";
+  EXPECT_EQ(canvas.At(150, 10), kFiller);
+  SendMessageW(header, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(90, 10));
+  Canvas pressed(200, 20);
+  SendMessageW(header, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(pressed.dc), PRF_CLIENT);
+  EXPECT_EQ(pressed.At(63, 3), ItemColour(3)) << "the hot item held down";
+  SendMessageW(header, WM_LBUTTONUP, 0, MAKELPARAM(90, 10));
+  // Wider items than the header: no filler at the edge.
+  AddItem(header, 200);
+  Canvas wide(200, 20);
+  SendMessageW(header, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(wide.dc), PRF_CLIENT);
+  EXPECT_NE(wide.At(197, 10), kFiller);
+}
+
+TEST_F(ViewObjects, OwnerDrawnHeaderItemsGetTheBackgroundOnly) {
+  HWND header = Make(WC_HEADERW, 0, 200, 20);
+  AddItem(header, 100, HDF_OWNERDRAW);
+  Canvas canvas(200, 20);
+  SendMessageW(header, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.dc), PRF_CLIENT);
+  EXPECT_EQ(g_ownerDraws, 1);
+  for (int x = 2; x < 98; x += 4) ASSERT_EQ(canvas.At(x, 10), ItemColour(1)) << "no skin text at " << x;
+}
+
+TEST_F(ViewObjects, ViewsTakeTheSkinsWindowColoursWhileItIsOn) {
+  HWND list = Make(WC_LISTVIEWW, LVS_REPORT, 200, 100);
+  HWND tree = Make(WC_TREEVIEWW, 0, 200, 100);
+  ASSERT_NE(dynamic_cast<CKtkSkinObjectListView*>(manager_->Lookup(list)), nullptr);
+  ASSERT_NE(dynamic_cast<CKtkSkinObjectTreeView*>(manager_->Lookup(tree)), nullptr);
+  EXPECT_EQ(static_cast<COLORREF>(SendMessageW(list, LVM_GETBKCOLOR, 0, 0)), kWindow);
+  EXPECT_EQ(static_cast<COLORREF>(SendMessageW(list, LVM_GETTEXTCOLOR, 0, 0)), kWindowText);
+  EXPECT_EQ(static_cast<COLORREF>(SendMessageW(tree, TVM_GETBKCOLOR, 0, 0)), kWindow);
+  manager_->RemoveSkin();
+  EXPECT_EQ(static_cast<COLORREF>(SendMessageW(list, LVM_GETBKCOLOR, 0, 0)), GetSysColor(COLOR_WINDOW));
+  EXPECT_EQ(static_cast<COLORREF>(SendMessageW(list, LVM_GETTEXTCOLOR, 0, 0)), GetSysColor(COLOR_WINDOWTEXT));
+  EXPECT_NE(static_cast<COLORREF>(SendMessageW(tree, TVM_GETBKCOLOR, 0, 0)), kWindow);
+}
+
+}  // namespace
