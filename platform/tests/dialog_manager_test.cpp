@@ -429,6 +429,58 @@ TEST_F(DialogTest, EnterAndEscapeEndTheModalDialogThroughItsButtons) {
   }
 }
 
+// A dialog that opens a second modal dialog over itself from WM_INITDIALOG's first idle.
+struct Nested {
+  HWND outer = nullptr;
+  bool outerDisabledWhileInner = false;
+  INT_PTR innerResult = 0;
+  std::vector<BYTE> bytes;
+};
+Nested* g_nested = nullptr;
+
+INT_PTR CALLBACK InnerProc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
+
+INT_PTR CALLBACK OuterProc(HWND dlg, UINT message, WPARAM, LPARAM) {
+  if (message == WM_INITDIALOG) {
+    g_nested->outer = dlg;
+    PostMessageW(dlg, WM_APP, 0, 0);
+    return TRUE;
+  }
+  if (message == WM_APP) {
+    g_nested->innerResult = DialogBoxIndirectParamW(
+        nullptr, reinterpret_cast<const DLGTEMPLATE*>(g_nested->bytes.data()), dlg, &InnerProc, 0);
+    EndDialog(dlg, 20);
+    return TRUE;
+  }
+  return FALSE;
+}
+
+BOOL EndInnerDialog(void*) {
+  // The inner dialog is the one owned by the outer one.
+  HWND inner = nullptr;
+  for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT))
+    if (g_nested && GetWindow(w, GW_OWNER) == g_nested->outer && IsWindowVisible(w)) inner = w;
+  if (inner) {
+    g_nested->outerDisabledWhileInner = !IsWindowEnabled(g_nested->outer);
+    EndDialog(inner, 10);
+  }
+  return TRUE;
+}
+
+TEST_F(DialogTest, ANestedModalDialogDisablesTheOuterOneAndGivesItBack) {
+  Nested nested;
+  nested.bytes = TemplateWriter(true, WS_POPUP | WS_CAPTION, 0, 0, 60, 40).Bytes();
+  g_nested = &nested;
+  Kx2SetIdleHandler(&EndInnerDialog, nullptr);
+  const INT_PTR result = DialogBoxIndirectParamW(nullptr, reinterpret_cast<const DLGTEMPLATE*>(nested.bytes.data()),
+                                                 nullptr, &OuterProc, 0);
+  Kx2SetIdleHandler(nullptr, nullptr);
+  g_nested = nullptr;
+  EXPECT_EQ(result, 20);
+  EXPECT_EQ(nested.innerResult, 10);
+  EXPECT_TRUE(nested.outerDisabledWhileInner);
+}
+
 TEST_F(DialogTest, EndDialogDuringInitDialogEndsTheLoopBeforeItShows) {
   struct Local {
     static INT_PTR CALLBACK Proc(HWND dlg, UINT message, WPARAM, LPARAM) {

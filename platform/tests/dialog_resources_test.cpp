@@ -134,4 +134,28 @@ TEST_F(CompiledTemplates, ACompiledDialogRunsByName) {
   DestroyWindow(dlg);
 }
 
+TEST_F(CompiledTemplates, AClassicTemplatesMenuComesFromItsModule) {
+  HWND dlg = CreateDialogParamW(
+      module_, MAKEINTRESOURCEW(101), nullptr, [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
+  WNDCLASSW wc{};
+  if (!GetClassInfoW(nullptr, u"Static", &wc) || !GetClassInfoW(nullptr, u"ScrollBar", &wc))
+    GTEST_SKIP() << "Static or ScrollBar is not registered";
+  ASSERT_NE(dlg, nullptr);
+  HMENU menu = GetMenu(dlg);
+  ASSERT_NE(menu, nullptr);
+  EXPECT_EQ(GetMenuItemCount(menu), 2);
+  EXPECT_EQ(GetMenuItemID(GetSubMenu(menu, 0), 0), 10u);
+  // The menu bar takes its room above the client area.
+  RECT window{}, client{};
+  GetWindowRect(dlg, &window);
+  GetClientRect(dlg, &client);
+  POINT origin{0, 0};
+  ClientToScreen(dlg, &origin);
+  EXPECT_GT(origin.y - window.top, GetSystemMetrics(SM_CYCAPTION));
+  WCHAR cls[16] = {};
+  GetClassNameW(GetDlgItem(dlg, 302), cls, 16);
+  EXPECT_EQ(std::u16string(cls), u"ScrollBar");
+  DestroyWindow(dlg);
+}
+
 }  // namespace
