@@ -174,6 +174,11 @@ TEST_F(XmlDialog, TabWalksTheTabStopsEnterSendsOkAndTheLabelsMnemonicFocusesItsC
   SetFocus(Item(IDCANCEL));
   Type('N', true);
   EXPECT_EQ(GetFocus(), Item(101));
+  // A check box's mnemonic focuses and clicks it.
+  Type('C', true);
+  EXPECT_EQ(GetFocus(), Item(102));
+  EXPECT_EQ(SendMessageW(Item(102), BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_EQ(g_commands.back(), MAKEWPARAM(102, BN_CLICKED));
 }
 
 }  // namespace

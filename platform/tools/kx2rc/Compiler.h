@@ -22,7 +22,7 @@ class Compiler {
   // Every file the output depends on (the source and the files it names).
   const std::vector<std::string>& Inputs() const { return inputs_; }
 
-  // Parsed dialog controls and menu items (Templates.cpp).
+  // Parsed dialog controls and menu items (DialogStatement.cpp, MenuStatement.cpp).
   struct Control;
   struct MenuNode;
 
