@@ -102,9 +102,6 @@ void UnhookEveryThread() {
 
 // ---- The z-order event hook ----------------------------------------------------------------
 
-using SetWinEventHookFn = HWINEVENTHOOK (*)(DWORD, DWORD, HMODULE, WINEVENTPROC, DWORD, DWORD, DWORD);
-using UnhookWinEventFn = BOOL (*)(HWINEVENTHOOK);
-
 void EventProc(HWINEVENTHOOK, DWORD event, HWND window, LONG objectId, LONG, DWORD, DWORD) {
   if (event != EVENT_OBJECT_REORDER || objectId != OBJID_WINDOW) return;
   CKtkSkinManager* manager = KtkSkinManagerIfMade();
@@ -130,13 +127,14 @@ namespace ornatex {
 void StartManagerWindowSide(CKtkSkinManager& manager) {
   KtkSkinManagerApiHook();  // the import-table hook component exists from here on
   if (HMODULE user32 = User32()) {
-    manager.m_pfnSetWinEventHook = reinterpret_cast<void*>(GetProcAddress(user32, "SetWinEventHook"));
-    manager.m_pfnUnhookWinEvent = reinterpret_cast<void*>(GetProcAddress(user32, "UnhookWinEvent"));
+    manager.m_pfnSetWinEventHook = reinterpret_cast<decltype(manager.m_pfnSetWinEventHook)>(
+        reinterpret_cast<void*>(GetProcAddress(user32, "SetWinEventHook")));
+    manager.m_pfnUnhookWinEvent = reinterpret_cast<decltype(manager.m_pfnUnhookWinEvent)>(
+        reinterpret_cast<void*>(GetProcAddress(user32, "UnhookWinEvent")));
   }
   if (manager.m_pfnSetWinEventHook && manager.m_pfnUnhookWinEvent) {
-    auto set = reinterpret_cast<SetWinEventHookFn>(manager.m_pfnSetWinEventHook);
-    manager.m_hEventHook = set(EVENT_OBJECT_REORDER, EVENT_OBJECT_REORDER, nullptr, &EventProc, GetCurrentProcessId(),
-                               0, WINEVENT_OUTOFCONTEXT);
+    manager.m_hEventHook = manager.m_pfnSetWinEventHook(EVENT_OBJECT_REORDER, EVENT_OBJECT_REORDER, nullptr, &EventProc,
+                                                        GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
   }
   HookThisThread();
 }
@@ -144,7 +142,7 @@ void StartManagerWindowSide(CKtkSkinManager& manager) {
 void StopManagerWindowSide(CKtkSkinManager& manager) {
   KtkSkinManagerApiHook().RemoveAllHooks();
   if (manager.m_hEventHook && manager.m_pfnUnhookWinEvent && User32())
-    reinterpret_cast<UnhookWinEventFn>(manager.m_pfnUnhookWinEvent)(static_cast<HWINEVENTHOOK>(manager.m_hEventHook));
+    manager.m_pfnUnhookWinEvent(manager.m_hEventHook);
   manager.m_hEventHook = nullptr;
   UnhookEveryThread();
   ForgetPassThroughs();

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include <kx2test/ChildProcess.h>
 #include <win/user_system.h>
 
 #include "ornatex/core/skin_manager.h"
@@ -88,6 +89,24 @@ TEST_F(SkinManagerData, WithoutTheMetricsOptionTheSystemsSizesStay) {
   manager_->m_applyOptions = KTK_APPLY_ALL & ~KTK_APPLY_METRICS;
   ASSERT_TRUE(manager_->LoadSkin(skin_.Path().c_str(), u"skin.ini"));
   EXPECT_EQ(manager_->GetSchema()->m_metrics->m_cyCaption, GetSystemMetrics(SM_CYCAPTION));
+}
+
+// The platform's versions, read once per process: a manager made under Windows 98 and
+// common controls 5.82 (in a child process), and under this build's defaults.
+TEST(SkinManagerVersions, TheManagerKeepsThePlatformsVersions) {
+  if (kx2test::InChild()) {
+    CKtkSkinManager* manager = KtkSkinManager();
+    ASSERT_NE(manager, nullptr);
+    EXPECT_TRUE(manager->m_isWindows9x);
+    EXPECT_EQ(manager->m_comCtlVersion, 0x50052u);
+    return;
+  }
+  CKtkSkinManager* manager = KtkSkinManager();
+  EXPECT_FALSE(manager->m_isWindows9x);
+  EXPECT_EQ(manager->m_comCtlVersion, 0x6000Au);
+  auto child = kx2test::RunInChild("SkinManagerVersions.TheManagerKeepsThePlatformsVersions",
+                                   {{"KX2_WINVER", "98"}, {"KX2_COMCTL_VERSION", "5.82"}});
+  EXPECT_TRUE(child.Passed()) << child.output;
 }
 
 }  // namespace

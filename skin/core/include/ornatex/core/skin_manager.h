@@ -14,6 +14,7 @@
 
 #include <win/afx.h>
 #include <win/types.h>
+#include <win/user.h>
 
 #include "ornatex/export.h"
 #include "ornatex/schema/color_filter.h"
@@ -98,9 +99,10 @@ class ORNATEX_API CKtkSkinManager {
   CKtkSkinManagerSchema* m_pSchema = nullptr;              // one reference held
   CKtkSkinManagerResourceFile* m_pResourceFile = nullptr;  // one reference held
   AFX_MODULE_STATE* m_pModuleState;      // the creating module's: current while objects handle messages
-  void* m_hEventHook = nullptr;          // from SetWinEventHook
-  void* m_pfnSetWinEventHook = nullptr;  // looked up in USER32 by name
-  void* m_pfnUnhookWinEvent = nullptr;
+  HWINEVENTHOOK m_hEventHook = nullptr;  // from SetWinEventHook
+  // USER32's event hook functions, looked up by name.
+  HWINEVENTHOOK (*m_pfnSetWinEventHook)(DWORD, DWORD, HMODULE, WINEVENTPROC, DWORD, DWORD, DWORD) = nullptr;
+  BOOL (*m_pfnUnhookWinEvent)(HWINEVENTHOOK) = nullptr;
 
  private:
   void ReplaceSchema(CKtkSkinManagerSchema* schema);
