@@ -254,6 +254,14 @@ TEST_F(VtlFileDialogTest, DoModalHandsTheDialogExactlyTheAddedTypes) {
   Kx2SetFileDialogScript("type 3\nok");
   EXPECT_EQ(dialog.DoModal(), IDCANCEL);
   EXPECT_EQ(Kx2FileDialogScriptBadLine(), 1);
+  // A new list for the next run is the one the dialog offers.
+  dialog.InitFilterBuf();
+  ASSERT_EQ(dialog.AddFilter(u"A", u"*.a", u"FA", u"a"), 1);
+  ASSERT_EQ(dialog.AddFilter(u"B", u"*.b", u"FB", u"b"), 1);
+  ASSERT_EQ(dialog.AddFilter(u"Maps", u"*.map", u"MAP3", u"map"), 1);
+  Kx2SetFileDialogScript(("folder " + Folder() + "\ntype 3\nselect a.map\nok").c_str());
+  ASSERT_EQ(dialog.DoModal(), IDOK);
+  EXPECT_EQ(std::u16string(dialog.GetSelectedFormat()), u"MAP3");
 }
 
 TEST_F(VtlFileDialogTest, TheEnginesFolderForAStateIsWhereTheDialogStarts) {

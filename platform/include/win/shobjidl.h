@@ -169,8 +169,9 @@ struct IFileDialogControlEvents : IUnknown {
 };
 
 struct IFileDialog : IModalWindow {
-  // Copies the list; E_UNEXPECTED once the types were set (they are set once), E_INVALIDARG
-  // for an empty one.
+  // Copies the list, replacing one set before (the system's dialog takes types once; here a
+  // dialog shown again may get new ones); E_UNEXPECTED while shown, E_INVALIDARG for an
+  // empty list.
   virtual HRESULT STDMETHODCALLTYPE SetFileTypes(UINT cFileTypes, const COMDLG_FILTERSPEC* rgFilterSpec) = 0;
   // 1-based; 0 is taken as 1.
   virtual HRESULT STDMETHODCALLTYPE SetFileTypeIndex(UINT iFileType) = 0;

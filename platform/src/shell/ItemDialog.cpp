@@ -57,10 +57,15 @@ IFileDialog* ItemDialog::Self() {
 HRESULT ItemDialog::SetFileTypes(UINT count, const COMDLG_FILTERSPEC* specs) {
   return GuardCom([&] {
     if (!specs) return E_INVALIDARG;
-    if (!types_.empty() || hwnd_) return E_UNEXPECTED;
+    if (hwnd_) return E_UNEXPECTED;
     if (count == 0) return E_INVALIDARG;
+    // A dialog shown again may be given new types: they replace the old ones, so that the
+    // index the user chooses always counts in the list its caller holds.
+    std::vector<std::pair<std::u16string, std::u16string>> types;
     for (UINT i = 0; i < count; ++i)
-      types_.emplace_back(std::u16string(View16(specs[i].pszName)), std::u16string(View16(specs[i].pszSpec)));
+      types.emplace_back(std::u16string(View16(specs[i].pszName)), std::u16string(View16(specs[i].pszSpec)));
+    types_ = std::move(types);
+    if (typeIndex_ > types_.size()) typeIndex_ = 1;
     return S_OK;
   });
 }
