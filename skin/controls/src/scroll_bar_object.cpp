@@ -2,6 +2,7 @@
 
 #include <win/user.h>
 
+#include "ornatex/controls/control_pattern.h"
 #include "ornatex/controls/scroll_bar.h"
 #include "ornatex/draw/buffer_dc.h"
 #include "ornatex/schema/schema.h"
@@ -22,7 +23,7 @@ POINT PointOf(LPARAM lParam) { return POINT{static_cast<short>(LOWORD(lParam)), 
 BEGIN_MESSAGE_MAP(CKtkSkinObjectScrollBar, CKtkSkinObjectFrame)
 ON_MESSAGE(WM_CREATE, OnCreateScrollBar)
 ON_MESSAGE(WM_PAINT, OnPaintScrollBar)
-ON_MESSAGE(WM_PRINTCLIENT, OnPaintScrollBar)
+ON_MESSAGE(WM_PRINTCLIENT, OnPrintClientScrollBar)
 ON_MESSAGE(WM_ENABLE, OnEnableScrollBar)
 ON_MESSAGE(WM_MOUSEMOVE, OnMouseMoveScrollBar)
 ON_MESSAGE(WM_MOUSELEAVE, OnMouseLeaveScrollBar)
@@ -52,16 +53,7 @@ void CKtkSkinObjectScrollBar::DrawScrollBar(HDC dc) {
   HDC target = buffer.GetSafeHdc() ? buffer.GetSafeHdc() : dc;
   const DWORD style = static_cast<DWORD>(::GetWindowLongW(m_hWnd, GWL_STYLE));
   if (style & kSizeBoxStyles) {
-    const HWND parent = ::GetParent(m_hWnd);
-    const LRESULT answer = parent ? ::SendMessageW(parent, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(target),
-                                                   reinterpret_cast<LPARAM>(m_hWnd))
-                                  : 0;
-    CKtkSkinManagerMetrics* metrics = GetMetrics();
-    HBRUSH brush = answer > 31              ? reinterpret_cast<HBRUSH>(answer)
-                   : answer >= 1 && metrics ? metrics->GetBrush(static_cast<int>(answer) - 1)
-                   : metrics                ? metrics->m_dialogBrush
-                                            : ::GetSysColorBrush(COLOR_BTNFACE);
-    ::FillRect(target, &client, brush);
+    KtkFillControlBackground(this, target, client, WM_CTLCOLORSTATIC);
     if (style & kSizeGrip)
       if (CKtkSkinManagerClass* scrollClass = GetSkinClass())
         scrollClass->DrawThemeBackground(target, kSizeBoxPart, 1, client);
@@ -89,10 +81,7 @@ void CKtkSkinObjectScrollBar::TrackHot(POINT client) {
   if (hot == m_info.nHitCode) return;
   m_info.nHitCode = hot;
   ::InvalidateRect(m_hWnd, nullptr, FALSE);
-  if (hot) {
-    TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, m_hWnd, HOVER_DEFAULT};
-    ::TrackMouseEvent(&track);
-  }
+  if (hot) KtkTrackMouseLeave(m_hWnd);
 }
 
 LRESULT CKtkSkinObjectScrollBar::OnCreateScrollBar(WPARAM wParam, LPARAM lParam) {
@@ -101,11 +90,16 @@ LRESULT CKtkSkinObjectScrollBar::OnCreateScrollBar(WPARAM wParam, LPARAM lParam)
   return result;
 }
 
-LRESULT CKtkSkinObjectScrollBar::OnPaintScrollBar(WPARAM, LPARAM) {
+LRESULT CKtkSkinObjectScrollBar::OnPaintScrollBar(WPARAM wParam, LPARAM lParam) {
   if (!IsSkinActive()) return Default();
-  CKtkSkinObjectPaintDC dc(this);
-  DrawScrollBar(dc.GetSafeHdc());
-  return 0;
+  return KtkHandlePaint(this, WM_PAINT, wParam, lParam, [this](HDC dc, const RECT&) { DrawScrollBar(dc); });
+}
+
+LRESULT CKtkSkinObjectScrollBar::OnPrintClientScrollBar(WPARAM wParam, LPARAM lParam) {
+  if (!IsSkinActive()) return Default();
+  // Drawn whatever the flags ask.
+  return KtkHandlePaint(
+      this, WM_PRINTCLIENT, wParam, lParam, [this](HDC dc, const RECT&) { DrawScrollBar(dc); }, TRUE);
 }
 
 LRESULT CKtkSkinObjectScrollBar::OnEnableScrollBar(WPARAM, LPARAM) {

@@ -216,6 +216,20 @@ TEST_F(ScrollBarObject, DragNotifiesTheParentWithTheControlAndAnswersTheTrackedP
   for (const Scroll& s : Scrolls()) EXPECT_EQ(s.control, reinterpret_cast<LPARAM>(bar));
 }
 
+TEST_F(ScrollBarObject, PrintClientDrawsWhateverTheFlags) {
+  HWND bar = MakeBar(SBS_VERT, 10, 10, 17, 200);
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, 17, 200);
+  ReleaseDC(nullptr, screen);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  EXPECT_EQ(SendMessageW(bar, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), 0), 1);
+  EXPECT_EQ(GetPixel(dc, 8, 5), Color(1, 1));
+  SelectObject(dc, old);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+}
+
 TEST_F(ScrollBarObject, SizeGripIsTheSkinsSizeBox) {
   HWND grip = MakeBar(0x10, 50, 50, 20, 20);  // SBS_SIZEGRIP
   ASSERT_NE(ObjectOf(grip), nullptr);

@@ -229,8 +229,8 @@ void Bitmap(const std::string& path, int w, int h, uint32_t seed) {
       p[1] = key ? 0 : static_cast<uint8_t>(seed * 3 + y);
       p[2] = key ? 255 : static_cast<uint8_t>(seed * 7);
     }
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                              static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 bool LoadSkin(CKtkSkinManager& manager) {
@@ -301,8 +301,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   g_windows.clear();
   Pump(1024);
   MSG quit;
-  while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-  }
+  while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {}
   Kx2ResetInput();
   if (Kx2LiveWindowCount() != before) __builtin_trap();
   if (LiveGdi() != gdiBefore) __builtin_trap();

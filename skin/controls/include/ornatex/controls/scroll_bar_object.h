@@ -23,6 +23,7 @@ class ORNATEX_API CKtkSkinObjectScrollBar : public CKtkSkinObjectFrame {
  protected:
   LRESULT OnCreateScrollBar(WPARAM wParam, LPARAM lParam);
   LRESULT OnPaintScrollBar(WPARAM wParam, LPARAM lParam);
+  LRESULT OnPrintClientScrollBar(WPARAM wParam, LPARAM lParam);
   LRESULT OnEnableScrollBar(WPARAM wParam, LPARAM lParam);
   LRESULT OnMouseMoveScrollBar(WPARAM wParam, LPARAM lParam);
   LRESULT OnMouseLeaveScrollBar(WPARAM wParam, LPARAM lParam);
