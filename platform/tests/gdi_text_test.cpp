@@ -7,6 +7,7 @@
 #include <fstream>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <kx2/GdiCairo.h>
@@ -427,6 +428,25 @@ TEST(GdiText, VerticalFacesStandCjkCharactersUpright) {
     for (const char* p = out; *p; ++p) path += static_cast<char16_t>(*p);
     EXPECT_TRUE(Kx2GdiWriteDcPng(sheet.dc, (path + u"/gdi_vertical.png").c_str()));
   }
+}
+
+// The logical dialog faces of dialog templates stand for the system's dialog face.
+TEST(GdiText, ShellDialogFacesAreTheGuiFace) {
+  TextCanvas c(10, 10);
+  auto metrics = [&](const char16_t* face) {
+    HFONT font = Font(face, -11);
+    HGDIOBJ old = SelectObject(c.dc, font);
+    TEXTMETRICW tm{};
+    EXPECT_TRUE(GetTextMetricsW(c.dc, &tm));
+    SIZE extent{};
+    GetTextExtentPoint32W(c.dc, u"Update Taloria", 14, &extent);
+    SelectObject(c.dc, old);
+    DeleteObject(font);
+    return std::make_tuple(tm.tmHeight, tm.tmAscent, extent.cx);
+  };
+  const auto gui = metrics(u"DejaVu Sans");
+  EXPECT_EQ(metrics(u"MS Shell Dlg"), gui);
+  EXPECT_EQ(metrics(u"ms shell dlg 2"), gui);
 }
 
 }  // namespace

@@ -163,6 +163,11 @@ std::shared_ptr<FaceSource> FindFace(const LOGFONTW& lf) {
   };
   if (name[0]) consider(name);
   if (best) return best;
+  // GDI's logical dialog faces name no installed font: they stand for the system's dialog
+  // face, the one the stock GUI font uses here (fontconfig's closest match for the name
+  // can be any face, even one whose lines are three times as tall).
+  if (SameName(u"MS Shell Dlg", name) || SameName(u"MS Shell Dlg 2", name)) consider(u"DejaVu Sans");
+  if (best) return best;
   // Not installed: fontconfig's closest match for the name (or the default sans face).
   std::string utf8;
   for (const char16_t* p = name; *p && utf8.size() < 200; ++p) utf8 += *p < 0x80 ? static_cast<char>(*p) : '?';
