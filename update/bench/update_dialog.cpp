@@ -20,8 +20,6 @@
 #include <win/dialog.h>
 #include <win/user.h>
 
-#include "../tests/standin_controls.h"
-
 namespace {
 
 namespace fs = std::filesystem;
@@ -41,7 +39,6 @@ struct Setup {
     if (!server) std::abort();
     ::setenv("KX2_RENEWAL_BASE", ("http://127.0.0.1:" + std::to_string(server->Port())).c_str(), 1);
     ::setenv("TMP", (folder / "tmp").c_str(), 1);
-    updatetest::StandInControlsWhereMissing();
   }
   ~Setup() {
     server.reset();

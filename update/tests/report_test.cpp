@@ -13,10 +13,12 @@
 #include <thread>
 #include <vector>
 
+#include <fennic/FennicApp.h>
 #include <fennic/Report.h>
 #include <fennic/Sha256.h>
 #include <kx2/Registry.h>
 #include <kx2/Utf.h>
+#include <win/afx_winmain.h>
 #include <win/kernel.h>
 #include <win/registry.h>
 
@@ -247,9 +249,12 @@ TEST_F(ReportTest, AnswerWithoutResultIsSuccess) {
 }
 
 TEST_F(ReportTest, FailuresAndZeroCountsLeaveBothValues) {
+  EXPECT_EQ(Run(), "failed");  // no key, no count
+  EXPECT_EQ(fennic::ReadLastestRun(Args()), "");
   SetCount(0);
   EXPECT_EQ(Run(), "failed");
   EXPECT_EQ(Calls(), 0u);
+  EXPECT_EQ(fennic::ReadLastestRun(Args()), "");
   SetCount(4);
   service_.answer = Service::Answer::Fault;
   EXPECT_EQ(Run(), "failed");
@@ -283,6 +288,52 @@ TEST_F(ReportTest, SecondCopyStopsAtTheMutexAndFewArgumentsStopAtOnce) {
   char* argv[] = {name, nullptr};
   EXPECT_EQ(fennic::RunProgram(1, argv), "arguments");
   EXPECT_EQ(Calls(), 0u);
+}
+
+// Without an adapter the identity is the digest of empty input, and the report still goes.
+TEST_F(ReportTest, NoAdapterStillReportsTheDigestOfNothing) {
+  const std::string empty = fennic::Sha256::HexDigest("");
+  ASSERT_EQ(empty, "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+  EXPECT_TRUE(fennic::SendReport(Args(), 2, "6,2,2,1,9", "en-US", empty));
+  ASSERT_EQ(Calls(), 1u);
+  EXPECT_EQ(service_.calls[0], "Taloria|1.6.0.0|en-US|1|2|6,2,2,1,9|en-US|" + empty + "|false");
+  // An empty product fails without a call.
+  fennic::ReportArguments none = Args();
+  none.product.clear();
+  EXPECT_FALSE(fennic::SendReport(none, 2, "6,2,2,1,9", "en-US", empty));
+  EXPECT_EQ(Calls(), 1u);
+}
+
+// A copy that reports between this one's first once-a-day test and its mutex: the test is
+// made again under the mutex, so the day is reported once.
+class LateCopyApp : public fennic::CFennicEXEApp {
+ public:
+  explicit LateCopyApp(std::function<void()> other) : other_(std::move(other)) {}
+
+ protected:
+  void BeforeMutex() override { other_(); }
+
+ private:
+  std::function<void()> other_;
+};
+
+TEST_F(ReportTest, OnceADayIsTestedAgainUnderTheMutex) {
+  SetCount(2);
+  std::vector<std::string> words = {"Fennic.exe", "Taloria", "1.6.0.0", "en-US", "1", endpoint_};
+  std::vector<char*> argv;
+  for (auto& w : words) argv.push_back(w.data());
+  LateCopyApp app([&] { SetLastestRun(kx2::Utf8ToUtf16(fennic::Today())); });
+  EXPECT_EQ(AfxWinMain(app, static_cast<int>(argv.size()), argv.data()), 0);
+  EXPECT_EQ(app.StoppedAt(), "today");
+  EXPECT_EQ(Calls(), 0u);
+  EXPECT_EQ(fennic::ReadRunCount(Args()), 2u);
+  // The arguments were kept; the mutex was let go at exit.
+  EXPECT_EQ(app.m_product, "Taloria");
+  EXPECT_EQ(app.m_endpoint, endpoint_);
+  EXPECT_EQ(app.m_hMutex, nullptr);
+  HANDLE left = OpenMutexW(SYNCHRONIZE, FALSE, u"Fennic_Mutex_Taloria");
+  EXPECT_EQ(left, nullptr);
+  if (left) CloseHandle(left);
 }
 
 }  // namespace

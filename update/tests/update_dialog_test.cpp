@@ -27,7 +27,6 @@
 #include <win/userres.h>
 
 #include "feed_server_fixture.h"
-#include "standin_controls.h"
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
@@ -167,7 +166,6 @@ class UpdateDialogTest : public updatetest::FeedServerTest {
  protected:
   void SetUp() override {
     FeedServerTest::SetUp();
-    updatetest::StandInControlsWhereMissing();
     ::setenv("KX2_RENEWAL_STALL_MS", "800", 1);
     windows_ = Kx2LiveWindowCount();
   }

@@ -54,9 +54,8 @@ bool SendReport(const ReportArguments& args, DWORD count, const std::string& sys
 // record. True when a report was sent and recorded.
 bool ReportOnce(const ReportArguments& args);
 
-// The program's InitInstance steps from the arguments on (argc/argv as main has them).
-// Returns the step it stopped at, for tests: "arguments", "today", "mutex", "failed",
-// "reported".
+// The program as main runs it (CFennicEXEApp through AfxWinMain) over argc/argv; the step
+// its pass stopped at: "arguments", "today", "mutex", "failed" or "reported".
 std::string RunProgram(int argc, char** argv);
 
 }  // namespace fennic
