@@ -246,7 +246,9 @@ void CKtkSkinObjectButton::DrawButton(HDC dc, const RECT& client) {
                                     ::GetStockObject(NULL_BRUSH);
   if (group || hollow) {
     PaintSetup setup(dc, m_hWnd);
+    const COLORREF back = group ? ::SetBkColor(dc, GetSysColor(COLOR_BTNFACE)) : 0;
     DrawContent(dc, client);
+    if (group) ::SetBkColor(dc, back);
     return;
   }
   CKtkBufferDC buffer(dc, client);
@@ -257,9 +259,12 @@ void CKtkSkinObjectButton::DrawButton(HDC dc, const RECT& client) {
 }
 
 void CKtkSkinObjectButton::FillGroupCaption(HDC dc, RECT caption) {
+  // Without a caption there is no gap to open: widening the empty rectangle would cut a
+  // notch out of the frame line.
+  if (caption.right <= caption.left) return;
   CKtkSkinManagerMetrics* metrics = GetMetrics();
   caption.left -= metrics ? metrics->m_cxEdge : ::GetSystemMetrics(SM_CXEDGE);
-  if (caption.right > caption.left) KtkFillControlBackground(this, dc, caption, WM_CTLCOLORBTN);
+  KtkFillControlBackground(this, dc, caption, WM_CTLCOLORBTN);
 }
 
 void CKtkSkinObjectButton::DrawContent(HDC dc, const RECT& client) {
@@ -442,7 +447,7 @@ BOOL CKtkSkinObjectButton::OnHookDefWindowProc(UINT message, WPARAM& wParam, LPA
 BOOL CKtkSkinObjectButton::IsDefWindowProcMessage(UINT message) {
   // Managed-forms buttons draw themselves through their own procedure: only the control
   // colours wait for default-procedure time there.
-  if (m_bWindowsForms) return message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC;
+  if (m_bWindowsForms && (message < WM_CTLCOLORMSGBOX || message > WM_CTLCOLORSTATIC)) return FALSE;
   return CKtkSkinObjectFrame::IsDefWindowProcMessage(message);
 }
 

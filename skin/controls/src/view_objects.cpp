@@ -16,8 +16,6 @@
 #include "ornatex/draw/buffer_dc.h"
 #include "ornatex/schema/skin_class.h"
 
-IMPLEMENT_DYNCREATE(CKtkSkinObjectUser32Control, CKtkSkinObjectFrame)
-IMPLEMENT_DYNCREATE(CKtkSkinObjectComCtl32Control, CKtkSkinObjectUser32Control)
 IMPLEMENT_DYNCREATE(CKtkSkinObjectListView, CKtkSkinObjectComCtl32Control)
 IMPLEMENT_DYNCREATE(CKtkSkinObjectTreeView, CKtkSkinObjectComCtl32Control)
 IMPLEMENT_DYNCREATE(CKtkSkinObjectHeader, CKtkSkinObjectFrame)
@@ -235,7 +233,8 @@ void CKtkSkinObjectHeader::DrawHeader(HDC dc, const RECT& client) {
     ::CallWindowProcW(m_pfnPrevious, m_hWnd, WM_PAINT, reinterpret_cast<WPARAM>(target), 0);
   }
   HGDIOBJ oldFont = nullptr;
-  if (auto font = reinterpret_cast<HGDIOBJ>(::SendMessageW(m_hWnd, WM_GETFONT, 0, 0))) oldFont = ::SelectObject(target, font);
+  if (auto font = reinterpret_cast<HGDIOBJ>(::SendMessageW(m_hWnd, WM_GETFONT, 0, 0)))
+    oldFont = ::SelectObject(target, font);
   ::SetTextColor(target, GetSysColor(COLOR_BTNTEXT));
   const int mode = ::SetBkMode(target, TRANSPARENT);
   CKtkSkinManagerClass* skin = GetSkinClass();
@@ -254,7 +253,8 @@ void CKtkSkinObjectHeader::DrawHeader(HDC dc, const RECT& client) {
     DrawItem(target, index, r, state);
   }
   // The filler after the last item, none when the items reach past the edge.
-  if (skin && end < client.right) skin->DrawThemeBackground(target, 0, 0, RECT{end, items.top, client.right, items.bottom});
+  if (skin && end < client.right)
+    skin->DrawThemeBackground(target, 0, 0, RECT{end, items.top, client.right, items.bottom});
   ::SetBkMode(target, mode);
   if (oldFont) ::SelectObject(target, oldFont);
 }

@@ -192,7 +192,26 @@ TEST_F(ButtonObject, GroupBoxesNeverTurnHotAndDrawTheirFrame) {
   SetWindowTextW(group, u"");
   Canvas bare;
   Print(group, bare);
-  EXPECT_EQ(bare.At(20, 12), kGroupFrame);
+  for (int x = 0; x < 120; ++x) EXPECT_EQ(bare.At(x, 12), kGroupFrame) << "x " << x;
+}
+
+TEST_F(ButtonObject, FocusCueOnlyWithTheFocusAndWhenTheUiStateShowsIt) {
+  HWND push = Button(BS_PUSHBUTTON);
+  // The cue runs along the content rectangle (edge and border in): count the pixels it
+  // changed on its top line.
+  auto cuePixels = [&] {
+    Canvas canvas;
+    Print(push, canvas);
+    int changed = 0;
+    for (int x = 3; x < 117; ++x) changed += canvas.At(x, 3) != PushColour(1);
+    return changed;
+  };
+  EXPECT_EQ(cuePixels(), 0) << "without the focus";
+  SetFocus(push);
+  ASSERT_EQ(GetFocus(), push);
+  EXPECT_GT(cuePixels(), 20) << "with the focus";
+  SendMessageW(push, WM_UPDATEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS), 0);
+  EXPECT_EQ(cuePixels(), 0) << "the UI state hides focus cues";
 }
 
 TEST_F(ButtonObject, HollowBackgroundReplyLeavesTheParentsPixels) {

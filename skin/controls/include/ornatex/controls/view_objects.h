@@ -6,17 +6,9 @@
 #include <win/afx.h>
 #include <win/types.h>
 
+#include "ornatex/controls/comctl32_control_object.h"
 #include "ornatex/core/frame_object.h"
 #include "ornatex/export.h"
-
-// The base of the objects of USER32's and the common controls' windows ("WINDOW" theme
-// class). Only what the objects here need is built: the frame object's behaviour.
-class ORNATEX_API CKtkSkinObjectUser32Control : public CKtkSkinObjectFrame {
-  DECLARE_DYNCREATE(CKtkSkinObjectUser32Control)
-};
-class ORNATEX_API CKtkSkinObjectComCtl32Control : public CKtkSkinObjectUser32Control {
-  DECLARE_DYNCREATE(CKtkSkinObjectComCtl32Control)
-};
 
 class ORNATEX_API CKtkSkinObjectListView : public CKtkSkinObjectComCtl32Control {
   DECLARE_DYNCREATE(CKtkSkinObjectListView)
