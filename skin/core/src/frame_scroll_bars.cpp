@@ -37,7 +37,8 @@ BOOL CKtkSkinObjectFrame::IsSizeGripPresent() const {
   ::GetWindowRect(m_hWnd, &frame);
   for (HWND w = m_hWnd; w;) {
     const DWORD style = static_cast<DWORD>(::GetWindowLongW(w, GWL_STYLE));
-    if (w != m_hWnd && (style & WS_CAPTION) == WS_CAPTION) return FALSE;
+    // A resizable captioned window is the one the grip sizes (a view in its frame's
+    // corner); only a captioned window that cannot be sized ends the walk.
     if (style & WS_THICKFRAME) {
       if (style & WS_MAXIMIZE) return FALSE;
       RECT client{};
@@ -48,7 +49,7 @@ BOOL CKtkSkinObjectFrame::IsSizeGripPresent() const {
       return frame.right >= corner.x - size && frame.right <= corner.x + size && frame.bottom >= corner.y - size &&
              frame.bottom <= corner.y + size;
     }
-    if (!(style & WS_CHILD)) return FALSE;
+    if (!(style & WS_CHILD) || (w != m_hWnd && (style & WS_CAPTION) == WS_CAPTION)) return FALSE;
     w = ::GetParent(w);
   }
   return FALSE;

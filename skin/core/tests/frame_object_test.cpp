@@ -34,6 +34,8 @@ namespace {
 constexpr COLORREF kActive = RGB(200, 30, 30), kInactive = RGB(30, 30, 200), kEdge = RGB(0, 160, 0);
 constexpr COLORREF kClose = RGB(0, 0, 255), kCloseHot = RGB(255, 255, 0), kClosePressed = RGB(255, 128, 0);
 constexpr COLORREF kKey = RGB(255, 0, 255);
+constexpr COLORREF kUpArrow = RGB(90, 10, 140), kThumb = RGB(10, 140, 90), kThumbHot = RGB(140, 90, 10);
+constexpr COLORREF kGrip = RGB(60, 60, 200);
 
 std::vector<UINT>& Commands() {
   static std::vector<UINT> commands;
@@ -115,6 +117,22 @@ class FrameObject : public ::testing::Test {
         u"BgType = 1",
         u"BorderSize = 0",
         u"FillColor = 0, 0, 255",
+        u"[Scrollbar.1(1)]",
+        u"BgType = 1",
+        u"BorderSize = 0",
+        u"FillColor = 90, 10, 140",
+        u"[Scrollbar.3(1)]",
+        u"BgType = 1",
+        u"BorderSize = 0",
+        u"FillColor = 10, 140, 90",
+        u"[Scrollbar.3(2)]",
+        u"BgType = 1",
+        u"BorderSize = 0",
+        u"FillColor = 140, 90, 10",
+        u"[Scrollbar.10(1)]",
+        u"BgType = 1",
+        u"BorderSize = 0",
+        u"FillColor = 60, 60, 200",
     });
     // The system's own procedure: the skin object subclasses such windows.
     WNDCLASSW wc{};
@@ -296,7 +314,15 @@ TEST_F(FrameObject, FrameScrollBarsAnswerTheirHitCodesAndDragWithoutAControl) {
   EXPECT_EQ(SendMessageW(hwnd, WM_NCHITTEST, 0, MAKELPARAM(onBar.x, onBar.y)), HTVSCROLL);
   const RECT corner{vert.rcBar.left, frame->m_scrollBars[KTK_SB_HORZ].rcBar.top, vert.rcBar.right,
                     frame->m_scrollBars[KTK_SB_HORZ].rcBar.bottom};
-  EXPECT_EQ(Capture(hwnd).At(Centre(corner).x, Centre(corner).y), schema()->GetSizeBoxColor());
+  {
+    // The skin's bar: its arrow and thumb parts, and the schema's colour in the corner,
+    // which is a sizing grip for this resizable window.
+    Capture shot(hwnd);
+    const int x = (vert.rcBar.left + vert.rcBar.right) / 2;
+    EXPECT_EQ(shot.At(x, vert.rcBar.top + 3), kUpArrow);
+    EXPECT_EQ(shot.At(x, (vert.nThumbStart + vert.nThumbEnd) / 2), kThumb);
+    EXPECT_EQ(shot.At(Centre(corner).x, Centre(corner).y), schema()->GetSizeBoxColor());
+  }
 
   std::vector<std::pair<int, LPARAM>> scrolls;
   static std::vector<std::pair<int, LPARAM>>* sink;
@@ -308,11 +334,80 @@ TEST_F(FrameObject, FrameScrollBarsAnswerTheirHitCodesAndDragWithoutAControl) {
       })));
   Kx2InjectMouseMove(onBar.x, onBar.y);
   Pump();
+  // The thumb under the pointer turns hot.
+  EXPECT_EQ(vert.nHitCode, KTK_SBHT_THUMB);
+  EXPECT_EQ(Capture(hwnd).At((vert.rcBar.left + vert.rcBar.right) / 2, vert.nThumbStart + 3), kThumbHot);
   PressWith({[&] { Kx2InjectMouseMove(onBar.x, onBar.y + 40); }, [] { Kx2InjectMouseButton(VK_LBUTTON, FALSE); }});
   ASSERT_GE(scrolls.size(), 3u);
   EXPECT_EQ(scrolls.front().first, SB_THUMBTRACK);
   EXPECT_EQ(scrolls.back().first, SB_ENDSCROLL);
   for (const auto& s : scrolls) EXPECT_EQ(s.second, 0);
+}
+
+TEST_F(FrameObject, ABarsCornerAtItsResizableParentsCornerIsASizeGrip) {
+  LoadSkin();
+  HWND parent = Make(kOverlapped, 0, 300, 200, 300, 240);
+  RECT inside{};
+  GetClientRect(parent, &inside);
+  auto child = [&](int right) {
+    HWND w = CreateWindowExW(0, u"KtkFrameObjectTest", u"", WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL, 0, 0,
+                             right, inside.bottom, parent, nullptr, nullptr, nullptr);
+    SCROLLINFO si{sizeof si, SIF_ALL, 0, 99, 10, 0, 0};
+    SetScrollInfo(w, SB_VERT, &si, FALSE);
+    SetScrollInfo(w, SB_HORZ, &si, FALSE);
+    return w;
+  };
+  HWND corner = child(inside.right);
+  HWND inner = child(inside.right / 2);  // its corner is far from the parent's
+  Paint(parent);
+  for (HWND w : {corner, inner}) {
+    CKtkSkinObjectFrame* frame = FrameOf(w);
+    ASSERT_NE(frame, nullptr);
+    const bool grip = w == corner;
+    EXPECT_EQ(frame->IsSizeGripPresent(), grip ? TRUE : FALSE);
+    const RECT& v = frame->m_scrollBars[KTK_SB_VERT].rcBar;
+    const RECT& h = frame->m_scrollBars[KTK_SB_HORZ].rcBar;
+    const POINT centre = Screen(w, POINT{(v.left + v.right) / 2, (h.top + h.bottom) / 2});
+    const LRESULT hit = SendMessageW(w, WM_NCHITTEST, 0, MAKELPARAM(centre.x, centre.y));
+    if (grip)
+      EXPECT_EQ(hit, HTBOTTOMRIGHT);
+    else
+      EXPECT_NE(hit, HTBOTTOMRIGHT);
+    RECT top{};
+    GetWindowRect(parent, &top);
+    EXPECT_EQ(Capture(parent).At(centre.x - top.left, centre.y - top.top), grip ? kGrip : schema()->GetSizeBoxColor());
+  }
+}
+
+TEST_F(FrameObject, RightClickOnAFrameBarAsksForTheContextMenu) {
+  LoadSkin();
+  HWND hwnd = Make(kOverlapped | WS_VSCROLL, 0, 300, 200, 300, 240);
+  SCROLLINFO si{sizeof si, SIF_ALL, 0, 99, 10, 0, 0};
+  SetScrollInfo(hwnd, SB_VERT, &si, FALSE);
+  Paint(hwnd);
+  CKtkSkinObjectFrame* frame = FrameOf(hwnd);
+  ASSERT_NE(frame, nullptr);
+  RECT client{};
+  GetClientRect(hwnd, &client);
+  const RECT& bar = frame->m_scrollBars[KTK_SB_VERT].rcBar;
+  const POINT onBar = Screen(hwnd, Centre(bar));
+  static std::vector<std::pair<WPARAM, LPARAM>> menus;
+  menus.clear();
+  g_skinProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+      hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(+[](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+        if (m == WM_CONTEXTMENU) menus.emplace_back(wp, lp);
+        return CallWindowProcW(g_skinProc, w, m, wp, lp);
+      })));
+  Kx2InjectClick(onBar.x, onBar.y, VK_RBUTTON);
+  Pump();
+  ASSERT_EQ(menus.size(), 1u);
+  EXPECT_EQ(menus[0].first, reinterpret_cast<WPARAM>(hwnd));
+  EXPECT_EQ(menus[0].second, MAKELPARAM(onBar.x, onBar.y));
+  // The frame was worked out again without losing the bar's room.
+  RECT after{};
+  GetClientRect(hwnd, &after);
+  EXPECT_EQ(after.right, client.right);
+  EXPECT_TRUE(frame->m_scrollBars[KTK_SB_VERT].bShown);
 }
 
 TEST_F(FrameObject, FlatScrollBarsKeepTheSystemsFrame) {
