@@ -365,8 +365,8 @@ LRESULT SheetProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 
 TEST_F(SkinObjects, PagesOfPropertySheetsAndWizards) {
   Register(u"KtkTestSheet", &SheetProc, 32);
-  Register(u"#32770", &DefWindowProcW, 32);  // the dialog class, where the platform has none yet
-  manager_->RegisterObjectClass(u"#32770", RUNTIME_CLASS(CKtkTestPlainSkinObject));
+  // The pages are the platform's own dialogs: a class or object of the test's own for them
+  // would stay for the rest of the process and take every later dialog.
   HWND sheet = Make(u"KtkTestSheet", WS_OVERLAPPED);
   HWND tab = Make(u"KtkTestPlain", WS_CHILD, sheet);
   SetPropW(sheet, u"Tab", tab);
