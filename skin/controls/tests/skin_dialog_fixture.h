@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include <win/commctrl.h>
 #include <win/dialog.h>
 #include <win/gdi.h>
 #include <win/user.h>
@@ -19,7 +20,7 @@ enum ProbeClass { kProbeButton = 10, kProbeScrollBar = 60, kProbeComboBox = 110,
 inline COLORREF ProbeColour(int cls, int part, int state) { return RGB(cls, part * 20 + 5, state * 15); }
 // The edit's and list box's borders (border fill) and the skin's window and face colours.
 constexpr COLORREF kProbeEditBorder = RGB(250, 5, 5), kProbeListBorder = RGB(5, 250, 5);
-constexpr COLORREF kProbeWindow = RGB(20, 30, 40), kProbeFace = RGB(90, 80, 70);
+constexpr COLORREF kProbeWindow = RGB(20, 30, 40), kProbeFace = RGB(90, 80, 70), kProbeTitle = RGB(130, 20, 160);
 
 inline std::u16string ProbeNumber(int n) {
   const std::string s = std::to_string(n);
@@ -33,7 +34,8 @@ inline std::u16string ProbeColourText(COLORREF c) {
 // The skin's INI lines.
 inline std::vector<std::u16string> ProbeSkinLines() {
   std::vector<std::u16string> lines = {u"[SysMetrics]", u"1606:4 = " + ProbeColourText(kProbeWindow),
-                                       u"1616:4 = " + ProbeColourText(kProbeFace)};
+                                       u"1616:4 = " + ProbeColourText(kProbeFace),
+                                       u"ActiveCaption = " + ProbeColourText(kProbeTitle)};
   auto fill = [&](const char16_t* name, int cls, int part, int states) {
     for (int state = 1; state <= states; ++state) {
       lines.push_back(u"[" + std::u16string(name) + u"." + ProbeNumber(part) + u"(" + ProbeNumber(state) + u")]");
@@ -59,7 +61,9 @@ inline std::vector<std::u16string> ProbeSkinLines() {
   return lines;
 }
 
-// The dialog (client coordinates are window coordinates: no frame) and its controls.
+// The dialog (client coordinates are window coordinates: no frame) and its controls. The
+// picker is a common-controls 6.10 one without a client edge: its border is the skin's
+// "COMBOBOX" box part.
 struct ProbeDialog {
   ProbeDialog() {
     // A template in memory: style, extended style, no items, position and size, then no
@@ -71,7 +75,7 @@ struct ProbeDialog {
         nullptr, reinterpret_cast<LPCDLGTEMPLATEW>(words.data()), nullptr,
         [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
     if (!dialog) return;
-    SetWindowPos(dialog, nullptr, 40, 40, 420, 320, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(dialog, nullptr, 40, 40, 600, 400, SWP_NOZORDER | SWP_NOACTIVATE);
     push = Child(u"Button", u"Push", BS_PUSHBUTTON, 0, 10, 10, 100, 30);
     check = Child(u"Button", u"Check", BS_AUTOCHECKBOX, 0, 10, 50, 120, 20);
     radio = Child(u"Button", u"Radio", BS_AUTORADIOBUTTON, 0, 10, 80, 120, 20);
@@ -79,6 +83,8 @@ struct ProbeDialog {
     edit = Child(u"Edit", u"text", 0, WS_EX_CLIENTEDGE, 10, 120, 120, 24);
     vbar = Child(u"ScrollBar", u"", SBS_VERT, 0, 10, 160, 17, 120);
     hbar = Child(u"ScrollBar", u"", SBS_HORZ, 0, 40, 260, 200, 17);
+    picker = Child(DATETIMEPICK_CLASSW, u"", 0, 0, 140, 120, 110, 24);
+    calendar = Child(MONTHCAL_CLASSW, u"", 0, 0, 250, 120, 220, 170);
     for (HWND bar : {vbar, hbar}) {
       SCROLLINFO si{sizeof si, SIF_ALL, 0, 99, 10, 0, 0};
       SetScrollInfo(bar, SB_CTL, &si, TRUE);
@@ -100,7 +106,7 @@ struct ProbeDialog {
 
   HWND dialog = nullptr;
   HWND push = nullptr, check = nullptr, radio = nullptr, group = nullptr, edit = nullptr;
-  HWND vbar = nullptr, hbar = nullptr;
+  HWND vbar = nullptr, hbar = nullptr, picker = nullptr, calendar = nullptr;
   int count = 0;
 };
 

@@ -125,20 +125,30 @@ class SkinDialogProbe : public ::testing::Test {
   size_t next_ = 0;
 };
 
-constexpr int kButton = ornatex_test::kProbeButton, kBar = ornatex_test::kProbeScrollBar;
+constexpr int kButton = ornatex_test::kProbeButton, kBar = ornatex_test::kProbeScrollBar,
+              kCombo = ornatex_test::kProbeComboBox;
 
 TEST_F(SkinDialogProbe, PartsInEveryStateAndTheClassicLookBack) {
   ornatex_test::ProbeDialog& d = *dialog_;
   // Points of each control's parts: the push button's face, the check box's and radio
   // button's glyph (13 x 13 at the left, centred), the group box's frame, the bars' first
-  // and second arrows, the edit's border and the brush inside it.
+  // and second arrows, the edit's border and the brush inside it, the picker's box border and
+  // the calendar's title band.
   const POINT face{5, 5}, glyph{6, 10}, groupFrame{5, 50}, up{8, 5}, down{8, 115}, left{5, 8}, right{195, 8},
-      border{0, 12}, inside{1, 12};
+      border{0, 12}, inside{1, 12}, title{3, 3};
   const std::vector<Probe> probes = {
-      {"push", &d.push, face},         {"check", &d.check, glyph},      {"radio", &d.radio, glyph},
-      {"group", &d.group, groupFrame}, {"up arrow", &d.vbar, up},       {"down arrow", &d.vbar, down},
-      {"left arrow", &d.hbar, left},   {"right arrow", &d.hbar, right}, {"edit border", &d.edit, border},
+      {"push", &d.push, face},
+      {"check", &d.check, glyph},
+      {"radio", &d.radio, glyph},
+      {"group", &d.group, groupFrame},
+      {"up arrow", &d.vbar, up},
+      {"down arrow", &d.vbar, down},
+      {"left arrow", &d.hbar, left},
+      {"right arrow", &d.hbar, right},
+      {"edit border", &d.edit, border},
       {"edit brush", &d.edit, inside},
+      {"picker border", &d.picker, border},
+      {"calendar title", &d.calendar, title},
   };
   const std::vector<COLORREF> classic = Take(probes);
   Save("skin_dialog_classic.png");
@@ -148,10 +158,11 @@ TEST_F(SkinDialogProbe, PartsInEveryStateAndTheClassicLookBack) {
       ProbeColour(kButton, 1, 1), ProbeColour(kButton, 3, 1), ProbeColour(kButton, 2, 1),
       ProbeColour(kButton, 4, 1), ProbeColour(kBar, 1, 1),    ProbeColour(kBar, 1, 5),
       ProbeColour(kBar, 1, 9),    ProbeColour(kBar, 1, 13),   ornatex_test::kProbeEditBorder,
-      ornatex_test::kProbeWindow,
+      ornatex_test::kProbeWindow, ProbeColour(kCombo, 0, 1),  ornatex_test::kProbeTitle,
   };
   const std::vector<COLORREF> skinned = Take(probes);
   Save("skin_dialog_skinned.png");
+  ASSERT_EQ(normal.size(), probes.size());
   for (size_t i = 0; i < probes.size(); ++i) {
     EXPECT_EQ(skinned[i], normal[i]) << probes[i].what << " normal";
     EXPECT_NE(classic[i], normal[i]) << probes[i].what << " the classic look differs";
@@ -164,9 +175,13 @@ TEST_F(SkinDialogProbe, PartsInEveryStateAndTheClassicLookBack) {
     POINT at;
     COLORREF hot;
   } hot[] = {
-      {"push", d.push, face, ProbeColour(kButton, 1, 2)},    {"check", d.check, glyph, ProbeColour(kButton, 3, 2)},
-      {"radio", d.radio, glyph, ProbeColour(kButton, 2, 2)}, {"group", d.group, groupFrame, ProbeColour(kButton, 4, 1)},
-      {"down arrow", d.vbar, down, ProbeColour(kBar, 1, 6)}, {"right arrow", d.hbar, right, ProbeColour(kBar, 1, 14)},
+      {"push", d.push, face, ProbeColour(kButton, 1, 2)},
+      {"check", d.check, glyph, ProbeColour(kButton, 3, 2)},
+      {"radio", d.radio, glyph, ProbeColour(kButton, 2, 2)},
+      {"group", d.group, groupFrame, ProbeColour(kButton, 4, 1)},
+      {"down arrow", d.vbar, down, ProbeColour(kBar, 1, 6)},
+      {"right arrow", d.hbar, right, ProbeColour(kBar, 1, 14)},
+      {"picker", d.picker, border, ProbeColour(kCombo, 0, 2)},
   };
   for (const auto& h : hot) {
     MoveTo(h.control, h.at);
@@ -186,7 +201,8 @@ TEST_F(SkinDialogProbe, PartsInEveryStateAndTheClassicLookBack) {
   Park();
 
   // Disabled wins over everything.
-  for (HWND control : {d.push, d.check, d.radio, d.group, d.vbar, d.hbar}) EnableWindow(control, FALSE);
+  const HWND disabling[] = {d.push, d.check, d.radio, d.group, d.vbar, d.hbar, d.picker};
+  for (HWND control : disabling) EnableWindow(control, FALSE);
   SendMessageW(d.push, BM_SETSTATE, TRUE, 0);
   const std::vector<COLORREF> disabled = {
       ProbeColour(kButton, 1, 4), ProbeColour(kButton, 3, 4), ProbeColour(kButton, 2, 4), ProbeColour(kButton, 4, 2),
@@ -194,8 +210,9 @@ TEST_F(SkinDialogProbe, PartsInEveryStateAndTheClassicLookBack) {
   };
   for (size_t i = 0; i < disabled.size(); ++i)
     EXPECT_EQ(At(*probes[i].control, probes[i].at), disabled[i]) << probes[i].what << " disabled";
+  EXPECT_EQ(At(d.picker, border), ProbeColour(kCombo, 0, 4)) << "picker disabled";
   SendMessageW(d.push, BM_SETSTATE, FALSE, 0);
-  for (HWND control : {d.push, d.check, d.radio, d.group, d.vbar, d.hbar}) EnableWindow(control, TRUE);
+  for (HWND control : disabling) EnableWindow(control, TRUE);
 
   // A checked box and radio button.
   SendMessageW(d.check, BM_SETCHECK, BST_CHECKED, 0);
@@ -207,6 +224,7 @@ TEST_F(SkinDialogProbe, PartsInEveryStateAndTheClassicLookBack) {
 
   manager_->RemoveSkin();
   const std::vector<COLORREF> back = Take(probes);
+  Save("skin_dialog_removed.png");
   for (size_t i = 0; i < probes.size(); ++i) EXPECT_EQ(back[i], classic[i]) << probes[i].what << " classic again";
 }
 
