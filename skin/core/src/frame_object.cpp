@@ -13,7 +13,6 @@
 #include "ornatex/schema/schema.h"
 
 IMPLEMENT_DYNCREATE(CKtkSkinObjectFrame, CKtkSkinObject)
-IMPLEMENT_DYNCREATE(CKtkSkinObjectApplicationFrame, CKtkSkinObjectFrame)
 
 namespace {
 

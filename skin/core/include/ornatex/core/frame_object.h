@@ -120,12 +120,6 @@ class ORNATEX_API CKtkSkinObjectFrame : public CKtkSkinObject, public CKtkSkinFr
   DECLARE_MESSAGE_MAP()
 };
 
-// The frame object of application windows (the skinned menu bar is not built: it is the
-// frame object under a run-time class of its own).
-class ORNATEX_API CKtkSkinObjectApplicationFrame : public CKtkSkinObjectFrame {
-  DECLARE_DYNCREATE(CKtkSkinObjectApplicationFrame)
-};
-
 // The frame objects' timer procedure: hot tracking ends when the pointer leaves the frame's
 // buttons and bars; the z-order timer refreshes the frame once.
 ORNATEX_API void CALLBACK KtkFrameTimer(HWND window, UINT message, UINT_PTR id, DWORD time);
