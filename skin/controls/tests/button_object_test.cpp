@@ -5,6 +5,7 @@
 // without a skin.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -181,10 +182,30 @@ TEST_F(ButtonObject, CheckBoxesDrawTheThirdStateOnlyWhenTheyHaveOne) {
   EXPECT_EQ(canvas.At(6, 20), CheckColour(state == BST_INDETERMINATE ? 5 : 1));
 }
 
+// What reaches the control's own procedure behind the skin object.
+WNDPROC g_controlProc = nullptr;
+std::vector<UINT> g_controlHeard;
+LRESULT CALLBACK ControlListener(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  g_controlHeard.push_back(message);
+  return CallWindowProcW(g_controlProc, hwnd, message, wParam, lParam);
+}
+
 TEST_F(ButtonObject, GroupBoxesNeverTurnHotAndDrawTheirFrame) {
   HWND group = Button(BS_GROUPBOX, u"Group");
-  SendMessageW(group, WM_MOUSEMOVE, 0, MAKELPARAM(30, 30));
-  EXPECT_FALSE(ObjectOf(group)->m_bHot);
+  HWND push = Button(BS_PUSHBUTTON, u"Push");
+  for (HWND button : {group, push}) {
+    CKtkSkinObjectButton* object = ObjectOf(button);
+    g_controlProc = object->m_pfnPrevious;
+    object->m_pfnPrevious = &ControlListener;
+    g_controlHeard.clear();
+    SendMessageW(button, WM_MOUSEMOVE, 0, MAKELPARAM(30, 30));
+    const bool heard =
+        std::find(g_controlHeard.begin(), g_controlHeard.end(), UINT{WM_MOUSEMOVE}) != g_controlHeard.end();
+    EXPECT_EQ(heard, button == push) << "only the push button's control sees the move";
+    EXPECT_EQ(object->m_bHot, button == push) << "only the push button turns hot";
+    object->m_pfnPrevious = g_controlProc;
+  }
+  DestroyWindow(push);
   Canvas canvas;
   Print(group, canvas);
   EXPECT_EQ(canvas.At(60, 30), kGroupFrame) << "the frame part below the caption line";
