@@ -8,6 +8,7 @@
 #include "ornatex/controls/control_pattern.h"
 #include "ornatex/core/skin_metrics.h"
 #include "ornatex/draw/buffer_dc.h"
+#include "ornatex/draw/draw_helpers.h"
 #include "ornatex/schema/schema.h"
 #include "ornatex/schema/skin_class.h"
 
@@ -90,8 +91,13 @@ BOOL CKtkSkinObjectComboBox::OnHookMessage(UINT message, WPARAM& wParam, LPARAM&
 
 UINT CKtkSkinObjectComboBox::GetCtlColorMessage() {
   if (!::IsWindowEnabled(m_hWnd)) return WM_CTLCOLORSTATIC;
-  HWND field = ::GetWindow(m_hWnd, GW_CHILD);
-  if (field && (::GetWindowLongW(field, GWL_STYLE) & ES_READONLY)) return WM_CTLCOLORSTATIC;
+  // The edit field, wherever it stands among the children: a simple box's list may come
+  // first, and its styles mean other things.
+  for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    char16_t name[8] = {};
+    if (::GetClassNameW(child, name, 8) != 4 || CompareNoCaseW(name, u"Edit", 4) != 0) continue;
+    return (::GetWindowLongW(child, GWL_STYLE) & ES_READONLY) ? WM_CTLCOLORSTATIC : WM_CTLCOLOREDIT;
+  }
   return WM_CTLCOLOREDIT;
 }
 

@@ -17,8 +17,8 @@ class ORNATEX_API CKtkSkinObjectComboBox : public CKtkSkinObjectFrame {
   CKtkSkinObjectComboBox();
 
   BOOL OnHookMessage(UINT message, WPARAM& wParam, LPARAM& lParam, LRESULT& result) override;
-  // WM_CTLCOLORSTATIC for a disabled control or one whose first child (the edit field) is
-  // read-only, WM_CTLCOLOREDIT otherwise.
+  // WM_CTLCOLORSTATIC for a disabled control or one whose edit field is read-only,
+  // WM_CTLCOLOREDIT otherwise.
   UINT GetCtlColorMessage() override;
   // Paints the whole control into the DC, over its client rectangle.
   virtual void DrawComboBox(HDC dc);
