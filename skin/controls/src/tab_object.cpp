@@ -20,7 +20,7 @@ namespace {
 
 constexpr int kItem = 5, kLeftEdgeItem = 6, kRightEdgeItem = 7, kPane = 9;
 constexpr int kNormal = 1, kHot = 2, kSelected = 3;
-constexpr DWORD kTop = 0, kBottom = 2, kLeft = 0x80, kRight = 0x82;
+constexpr DWORD kBottom = 2, kLeft = 0x80, kRight = 0x82;  // TCS_ placement bits (top is 0)
 
 POINT PointOf(LPARAM lParam) { return POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))}; }
 
