@@ -239,7 +239,12 @@ UINT_PTR CKtkSkinMenuLoop::Track(HMENU menu, UINT flags, int x, int y, HWND owne
 }
 
 void CKtkSkinMenuLoop::KeyMenu(WCHAR ch) {
-  if (m_bButtonDown || !m_pRoot) return;
+  if (!m_pRoot) return;
+  if (m_bButtonDown) {
+    // No run while a button is held; the owner told the menu loop began hears it end.
+    EndMenu();
+    return;
+  }
   Start(TRUE);
   const bool child = (::GetWindowLongW(m_hOwner, GWL_STYLE) & WS_CHILD) != 0;
   if (ch == 0) {
