@@ -30,6 +30,8 @@ POINT PointOf(LPARAM lParam) { return POINT{static_cast<short>(LOWORD(lParam)), 
 
 BEGIN_MESSAGE_MAP(CKtkSkinObjectListView, CKtkSkinObjectComCtl32Control)
 ON_MESSAGE(WM_CREATE, OnCreateMessage)
+ON_MESSAGE(WM_HSCROLL, OnHScrollMessage)
+ON_MESSAGE(WM_VSCROLL, OnVScrollMessage)
 END_MESSAGE_MAP()
 
 CKtkSkinObjectListView::CKtkSkinObjectListView() {
@@ -54,6 +56,31 @@ LRESULT CKtkSkinObjectListView::OnCreateMessage(WPARAM wParam, LPARAM lParam) {
   const LRESULT result = CKtkSkinObjectFrame::OnCreateMessage(wParam, lParam);
   if (m_pManager && m_pManager->m_enabled) ApplyColours(TRUE);
   return result;
+}
+
+LRESULT CKtkSkinObjectListView::OnHScrollMessage(WPARAM wParam, LPARAM lParam) {
+  return ThumbScroll(SB_HORZ, wParam, lParam);
+}
+
+LRESULT CKtkSkinObjectListView::OnVScrollMessage(WPARAM wParam, LPARAM lParam) {
+  return ThumbScroll(SB_VERT, wParam, lParam);
+}
+
+LRESULT CKtkSkinObjectListView::ThumbScroll(int bar, WPARAM wParam, LPARAM lParam) {
+  const int code = LOWORD(wParam);
+  const bool thumb = code == SB_THUMBTRACK || code == SB_THUMBPOSITION;
+  if (!(m_pManager && m_pManager->m_isWindows9x && lParam == 0 && thumb)) return OnScrollingMessage(wParam, lParam);
+  // Windows 9x's list view does not follow a frame bar's thumb: the view is scrolled by
+  // the distance the thumb moved, rows counted in small-icon spacing.
+  const int delta = static_cast<int>(HIWORD(wParam)) - ::GetScrollPos(m_hWnd, bar);
+  if (bar == SB_HORZ) {
+    ::SendMessageW(m_hWnd, LVM_SCROLL, static_cast<WPARAM>(delta), 0);
+  } else {
+    const auto spacing = static_cast<DWORD>(::SendMessageW(m_hWnd, LVM_GETITEMSPACING, TRUE, 0));
+    ::SendMessageW(m_hWnd, LVM_SCROLL, 0, static_cast<LPARAM>(delta * static_cast<int>(HIWORD(spacing))));
+  }
+  RefreshScrollBars();
+  return 0;
 }
 
 // ---- Tree view ------------------------------------------------------------------------------

@@ -7,11 +7,13 @@
 #include <vector>
 
 #include <win/commctrl.h>
+#include <win/dialog.h>
 #include <win/gdi.h>
 #include <win/user.h>
 
 #include "ornatex/controls/tab_object.h"
 #include "ornatex/core/skin_manager.h"
+#include "ornatex/core/skin_object.h"
 #include "skin_folder.h"
 
 namespace {
@@ -82,8 +84,8 @@ class TabObject : public ::testing::Test {
     wc.lpfnWndProc = &OwnerProc;
     wc.lpszClassName = u"KtkTabOwner";
     RegisterClassW(&wc);
-    parent_ = CreateWindowExW(0, u"KtkTabOwner", u"p", WS_POPUP | WS_VISIBLE, 0, 0, 400, 300, nullptr, nullptr,
-                              nullptr, nullptr);
+    parent_ = CreateWindowExW(0, u"KtkTabOwner", u"p", WS_POPUP | WS_VISIBLE, 0, 0, 400, 300, nullptr, nullptr, nullptr,
+                              nullptr);
   }
   void TearDown() override {
     DestroyWindow(parent_);
@@ -142,6 +144,57 @@ TEST_F(TabObject, ButtonsDrawPushButtonsAndNoPane) {
   EXPECT_EQ(canvas.At(first.left + 3, first.top + 3), ButtonColour(1));
   EXPECT_EQ(canvas.At(second.left + 3, second.top + 3), ButtonColour(3)) << "the selected one pressed";
   EXPECT_EQ(canvas.At(150, 100), kParent) << "no pane: the parent's background";
+}
+
+// ---- Property pages ---------------------------------------------------------------------
+
+// The record a property sheet keeps in its DWLP_USER slot: its window, then its flags.
+struct SheetRecord {
+  HWND sheet;
+  uint32_t second;
+  uint32_t flags;
+};
+
+LRESULT CALLBACK SheetProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_USER + 116) return reinterpret_cast<LRESULT>(GetPropW(window, u"Tab"));  // PSM_GETTABCONTROL
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+COLORREF Texture(int x, int y) { return RGB(x * 8, y * 8, 100); }
+
+// A page of a faked property sheet takes the skin's tab body texture, and a control on the
+// page gets the brush origin of the page's corner, so the texture runs on across it.
+TEST_F(TabObject, APagesControlsLineUpWithThePagesTexture) {
+  skin_.WriteBitmap("body.bmp", 16, 16, [](int x, int y) { return Texture(x, y); });
+  skin_.Write({u"[Tab.10]", u"3007:1 = body.bmp"});
+  ASSERT_TRUE(manager_->LoadSkin(skin_.Path().c_str(), u"skin.ini"));
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = &SheetProc;
+  wc.cbWndExtra = 32;
+  wc.lpszClassName = u"KtkPageSheet";
+  RegisterClassW(&wc);
+  HWND sheet =
+      CreateWindowExW(0, u"KtkPageSheet", u"", WS_POPUP, 100, 100, 300, 200, nullptr, nullptr, nullptr, nullptr);
+  HWND tab = CreateWindowExW(0, WC_TABCONTROLW, u"", WS_CHILD, 0, 0, 300, 20, sheet, nullptr, nullptr, nullptr);
+  SetPropW(sheet, u"Tab", tab);
+  SheetRecord record{sheet, 0, 0};
+  SetWindowLongPtrW(sheet, DWLP_USER, reinterpret_cast<LONG_PTR>(&record));
+  HWND page = CreateWindowExW(0, u"#32770", u"", WS_CHILD | DS_CONTROL | WS_VISIBLE, 0, 20, 300, 180, sheet, nullptr,
+                              nullptr, nullptr);
+  ASSERT_NE(manager_->Lookup(page), nullptr);
+  ASSERT_EQ(manager_->Lookup(page)->m_nDialogKind, KTK_DIALOG_KIND_PAGE);
+  HWND control =
+      CreateWindowExW(0, u"Static", u"", WS_CHILD | WS_VISIBLE, 5, 3, 40, 20, page, nullptr, nullptr, nullptr);
+
+  Canvas canvas(40, 20);
+  auto brush = reinterpret_cast<HBRUSH>(
+      SendMessageW(page, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(canvas.dc), reinterpret_cast<LPARAM>(control)));
+  ASSERT_NE(brush, nullptr);
+  const RECT all{0, 0, 40, 20};
+  FillRect(canvas.dc, &all, brush);
+  for (auto [x, y] : {std::pair{0, 0}, std::pair{10, 12}, std::pair{30, 5}})
+    EXPECT_EQ(canvas.At(x, y), Texture((x + 5) % 16, (y + 3) % 16)) << x << "," << y;
+  DestroyWindow(sheet);
 }
 
 }  // namespace

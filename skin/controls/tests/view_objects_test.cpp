@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include <kx2test/ChildProcess.h>
 #include <win/commctrl.h>
 #include <win/gdi.h>
 #include <win/user.h>
@@ -157,6 +158,55 @@ TEST_F(ViewObjects, ViewsTakeTheSkinsWindowColoursWhileItIsOn) {
   EXPECT_EQ(static_cast<COLORREF>(SendMessageW(list, LVM_GETBKCOLOR, 0, 0)), GetSysColor(COLOR_WINDOW));
   EXPECT_EQ(static_cast<COLORREF>(SendMessageW(list, LVM_GETTEXTCOLOR, 0, 0)), GetSysColor(COLOR_WINDOWTEXT));
   EXPECT_NE(static_cast<COLORREF>(SendMessageW(tree, TVM_GETBKCOLOR, 0, 0)), kWindow);
+}
+
+// From common controls 5.80 a filter bar takes the lower half of the header (the control
+// paints it) and the items the upper; older ones have no filter bar (a child process).
+TEST_F(ViewObjects, AFilterBarTakesTheLowerHalfFromCommonControls580) {
+  HWND header = Make(WC_HEADERW, HDS_FILTERBAR, 200, 21);
+  AddItem(header, 100);
+  Canvas canvas(200, 21);
+  SendMessageW(header, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.dc), PRF_CLIENT);
+  EXPECT_EQ(canvas.At(90, 3), ItemColour(1));
+  if (kx2test::InChild()) {
+    EXPECT_EQ(canvas.At(90, 17), ItemColour(1));
+    return;
+  }
+  EXPECT_NE(canvas.At(90, 17), ItemColour(1));
+  auto child = kx2test::RunInChild("ViewObjects.AFilterBarTakesTheLowerHalfFromCommonControls580",
+                                   {{"KX2_COMCTL_VERSION", "4.71"}});
+  EXPECT_TRUE(child.Passed()) << child.output;
+}
+
+std::vector<std::pair<WPARAM, LPARAM>> g_scrolls;
+WNDPROC g_listProc = nullptr;
+
+LRESULT CALLBACK ScrollWatch(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == LVM_SCROLL) g_scrolls.emplace_back(wParam, lParam);
+  return CallWindowProcW(g_listProc, hwnd, message, wParam, lParam);
+}
+
+// On Windows 9x (a child process) the object scrolls the view by the distance a frame bar's
+// thumb moved, rows in small-icon spacing; elsewhere the control follows the thumb itself.
+TEST_F(ViewObjects, AFrameBarsThumbScrollsTheListViewOnWindows9x) {
+  HWND list = Make(WC_LISTVIEWW, LVS_REPORT, 200, 100);
+  g_scrolls.clear();
+  g_listProc =
+      reinterpret_cast<WNDPROC>(SetWindowLongPtrW(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ScrollWatch)));
+  const int row = HIWORD(static_cast<DWORD>(SendMessageW(list, LVM_GETITEMSPACING, TRUE, 0)));
+  const int top = GetScrollPos(list, SB_VERT), left = GetScrollPos(list, SB_HORZ);
+  SendMessageW(list, WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, top + 3), 0);
+  SendMessageW(list, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, left + 7), 0);
+  SendMessageW(list, WM_VSCROLL, MAKEWPARAM(SB_LINEDOWN, 0), 0);  // not a thumb: the control's
+  SetWindowLongPtrW(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_listProc));
+  if (kx2test::InChild()) {
+    const std::vector<std::pair<WPARAM, LPARAM>> expected = {{0, 3 * row}, {7, 0}};
+    EXPECT_EQ(g_scrolls, expected);
+    return;
+  }
+  EXPECT_TRUE(g_scrolls.empty());
+  auto child = kx2test::RunInChild("ViewObjects.AFrameBarsThumbScrollsTheListViewOnWindows9x", {{"KX2_WINVER", "98"}});
+  EXPECT_TRUE(child.Passed()) << child.output;
 }
 
 }  // namespace

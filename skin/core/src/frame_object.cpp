@@ -126,7 +126,7 @@ BOOL CKtkSkinObjectFrame::OnHookMessage(UINT message, WPARAM& wParam, LPARAM& lP
       RECT client{};
       ::GetClientRect(m_hWnd, &client);
       ::SetBrushOrgEx(dc, 0, 0, nullptr);
-      ::FillRect(dc, &client, metrics->m_dialogBrush);
+      ::FillRect(dc, &client, PropertyPageBrush(metrics));
       result = 1;
       return TRUE;
     }
@@ -152,11 +152,31 @@ BOOL CKtkSkinObjectFrame::HandleCtlColor(UINT message, WPARAM wParam, LPARAM lPa
     result = reinterpret_cast<LRESULT>(metrics->m_windowBrush);
     return TRUE;
   }
+  if (m_nDialogKind == KTK_DIALOG_KIND_PAGE) {
+    // The page's texture continues across its controls: each control's DC gets the brush
+    // origin of the page's corner.
+    const auto control = reinterpret_cast<HWND>(lParam);
+    if (control && control != m_hWnd) {
+      RECT page{}, child{};
+      ::GetWindowRect(m_hWnd, &page);
+      ::GetWindowRect(control, &child);
+      ::SetBrushOrgEx(dc, page.left - child.left, page.top - child.top, nullptr);
+      ::SetBkMode(dc, TRANSPARENT);
+      ::SetTextColor(dc, metrics->GetColor(COLOR_BTNTEXT));
+    }
+    result = reinterpret_cast<LRESULT>(PropertyPageBrush(metrics));
+    return TRUE;
+  }
   const UINT type = message - WM_CTLCOLORMSGBOX;
   CWnd::GrayCtlColor(dc, reinterpret_cast<HWND>(lParam), type, metrics->m_dialogBrush,
                      metrics->GetColor(COLOR_BTNTEXT));
   result = reinterpret_cast<LRESULT>(metrics->m_dialogBrush);
   return TRUE;
+}
+
+HBRUSH CKtkSkinObjectFrame::PropertyPageBrush(CKtkSkinManagerMetrics* metrics) {
+  CKtkSkinManagerClass* tab = m_pManager ? m_pManager->GetSkinClass(this, u"TAB") : nullptr;
+  return metrics->GetPropertyPageBrush(tab, m_hWnd);
 }
 
 // ---- The frame's own operations ------------------------------------------------------------

@@ -9,6 +9,8 @@
 
 #include "ornatex/core/skin_manager.h"
 #include "ornatex/schema/schema.h"
+#include "ornatex/schema/skin_class.h"
+#include "ornatex/schema/skin_image.h"
 
 namespace {
 
@@ -51,9 +53,35 @@ CKtkSkinManagerMetrics::~CKtkSkinManagerMetrics() {
     if (brush) DeleteObject(brush);
   if (m_dialogBrush) DeleteObject(m_dialogBrush);
   if (m_windowBrush) DeleteObject(m_windowBrush);
+  if (m_pageBrush) DeleteObject(m_pageBrush);
+}
+
+HBRUSH CKtkSkinManagerMetrics::GetPropertyPageBrush(CKtkSkinManagerClass* tabClass, HWND page) {
+  constexpr int kTabBody = 10, kBodyImage = 3007;
+  if (m_pageBrush) return m_pageBrush;
+  const std::u16string name = tabClass ? tabClass->GetString(kTabBody, 0, kBodyImage) : std::u16string();
+  CKtkSkinImage* image = name.empty() ? nullptr : tabClass->GetImage(name);
+  const SIZE size = image ? image->GetExtent() : SIZE{0, 0};
+  if (size.cx <= 0 || size.cy <= 0) return m_dialogBrush;
+  HDC windowDc = GetDC(page);
+  HDC memory = CreateCompatibleDC(windowDc);
+  HBITMAP texture = CreateCompatibleBitmap(windowDc, size.cx, size.cy);
+  if (memory && texture) {
+    HGDIOBJ old = SelectObject(memory, texture);
+    const RECT whole{0, 0, size.cx, size.cy};
+    image->DrawImage(memory, whole, whole, KTK_MARGINS{}, 0xFFFFFFFFu, 0, FALSE);
+    SelectObject(memory, old);
+    m_pageBrush = CreatePatternBrush(texture);  // the brush keeps its own copy of the pixels
+  }
+  if (texture) DeleteObject(texture);
+  if (memory) DeleteDC(memory);
+  ReleaseDC(page, windowDc);
+  return m_pageBrush ? m_pageBrush : m_dialogBrush;
 }
 
 void CKtkSkinManagerMetrics::RefreshMetrics() {
+  if (m_pageBrush) DeleteObject(m_pageBrush);  // made again from the skin on next use
+  m_pageBrush = nullptr;
   if (!m_pSchema) {
     for (int i = 0; i < KTK_METRIC_COLORS; ++i) {
       m_colors[i] = GetSysColor(i);

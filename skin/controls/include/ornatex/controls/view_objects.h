@@ -20,7 +20,11 @@ class ORNATEX_API CKtkSkinObjectListView : public CKtkSkinObjectComCtl32Control 
 
  protected:
   void ApplyColours(BOOL skinned);
+  // On Windows 9x a frame bar's thumb scrolls the view itself; elsewhere the control does.
+  LRESULT ThumbScroll(int bar, WPARAM wParam, LPARAM lParam);
   LRESULT OnCreateMessage(WPARAM wParam, LPARAM lParam);
+  LRESULT OnHScrollMessage(WPARAM wParam, LPARAM lParam);
+  LRESULT OnVScrollMessage(WPARAM wParam, LPARAM lParam);
 
   DECLARE_MESSAGE_MAP()
 };

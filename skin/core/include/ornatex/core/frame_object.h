@@ -112,6 +112,8 @@ class ORNATEX_API CKtkSkinObjectFrame : public CKtkSkinObject, public CKtkSkinFr
   BOOL RunPressLoop();
   // The control-colour handling shared by both hook operations.
   BOOL HandleCtlColor(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+  // A property page's background: the skin's tab body texture, else its dialog brush.
+  HBRUSH PropertyPageBrush(CKtkSkinManagerMetrics* metrics);
   // Paints the scroll bars and the corner between them.
   void DrawScrollBars(HDC dc);
   // Scroll-bar piece under a window point: the bar, or null.

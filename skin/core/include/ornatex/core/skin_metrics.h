@@ -7,6 +7,7 @@
 
 #include "ornatex/export.h"
 
+class CKtkSkinManagerClass;
 class CKtkSkinManagerSchema;
 
 #define KTK_METRIC_COLORS 31
@@ -26,6 +27,10 @@ class ORNATEX_API CKtkSkinManagerMetrics {
   // The colour of a system-colour index; 0 above 30.
   COLORREF GetColor(int index) const;
   HBRUSH GetBrush(int index) const;
+  // The background of property pages: the skin's "TAB" body texture (part 10's image file
+  // 3007) at its own size as a pattern brush, made on first use for `page`'s DC and kept
+  // until the next refresh; the dialog brush when the skin has no such image.
+  HBRUSH GetPropertyPageBrush(CKtkSkinManagerClass* tabClass, HWND page);
 
   CKtkSkinManagerSchema* m_pSchema;
   HFONT m_captionFont = nullptr;
@@ -36,6 +41,7 @@ class ORNATEX_API CKtkSkinManagerMetrics {
   COLORREF m_light = 0, m_highlight = 0, m_shadow = 0, m_darkShadow = 0;
   HBRUSH m_dialogBrush = nullptr;
   HBRUSH m_windowBrush = nullptr;
+  HBRUSH m_pageBrush = nullptr;
   int m_borderMultiplier = 1;
   int m_cxBorder = 0, m_cyBorder = 0, m_cxEdge = 0, m_cyEdge = 0;
   int m_cxHScroll = 0, m_cyHScroll = 0, m_cxVScroll = 0, m_cyVScroll = 0, m_cxVScroll2 = 0;
