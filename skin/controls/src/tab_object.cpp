@@ -65,7 +65,6 @@ RECT CKtkSkinObjectTab::StripRect() const {
     case kBottom:
       strip.top = item.top;
       break;
-    case kTop:
     default: {
       const int rows = static_cast<int>(::SendMessageW(m_hWnd, TCM_GETROWCOUNT, 0, 0));
       strip.bottom = rows * (client.top + (item.bottom - item.top)) + cyEdge;
