@@ -1,9 +1,10 @@
 // Fuzzes the window core with byte-coded sequences over a small window tree: create,
 // destroy, reparent, subclass, send, post, placement, input and clock steps, and the common
-// controls with their own messages (user_sequences_controls.h). Procedures
+// controls and MDI clients with their own messages (user_sequences_controls.h). Procedures
 // misbehave on purpose (destroy themselves from a click, send onward, reparent). After each
 // input every window is gone again and nothing was left behind.
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 #include "kx2/Clock.h"
@@ -48,6 +49,11 @@ LRESULT CALLBACK SubclassProc(HWND h, UINT m, WPARAM w, LPARAM l) {
   auto previous = reinterpret_cast<WNDPROC>(GetPropW(h, names[N]));
   if (m == WM_NCDESTROY) RemovePropW(h, names[N]);
   return previous ? CallWindowProcW(previous, h, m, w, l) : DefWindowProcW(h, m, w, l);
+}
+
+bool MdiClientIn(HWND h) {
+  char16_t name[16] = {};
+  return GetClassNameW(h, name, 16) && std::u16string_view(name) == u"MDIClient";
 }
 
 void Prune() {
@@ -175,7 +181,16 @@ void Step(Reader& in) {
       break;
     }
     case 14:
-      fuzz_controls::Send(in, in.window(), g_controls);
+      // The op's high bits choose MDI: a new client, or a client's own messages.
+      if (op < 0x80) {
+        fuzz_controls::Send(in, in.window(), g_controls);
+      } else if (op & 0x40) {
+        if (g_windows.size() >= kMaxWindows) break;
+        HWND parent = (in.next() & 1) ? in.window() : nullptr;
+        if (HWND client = fuzz_controls::CreateMdiClient(in, parent)) g_windows.push_back(client);
+      } else if (HWND h = in.window(); h && MdiClientIn(h)) {
+        fuzz_controls::SendMdi(in, h);
+      }
       break;
     default:
       Pump(64);

@@ -3,6 +3,7 @@
 // arguments built the way a caller builds them (records of the right size, buffers of the
 // stated size, item handles the control gave or made up) and values taken from the input.
 // Out-of-range indexes, handles the control never gave, odd styles and sizes are the point.
+// MDI clients have a case of their own (CreateMdiClient, SendMdi).
 #pragma once
 
 #include <cstdint>
@@ -504,6 +505,127 @@ void Send(Reader& in, HWND h, State& s) {
         }
         break;
     }
+  }
+}
+
+// ---- MDI: a client (a child of one of the windows, or standing alone) with its window
+// menu, and its own messages: children made, activated, maximised, restored, minimised,
+// arranged, renamed and destroyed, menus set, scroll bars recomputed and scrolled, and the
+// frame's default procedure and the MDI keys. Nothing here starts a modal loop (no move,
+// size or menu commands): the sequences run without an idle handler.
+
+inline LRESULT CALLBACK MdiChildProc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefMDIChildProcW(h, m, w, l); }
+
+template <class Reader>
+HWND CreateMdiClient(Reader& in, HWND parent) {
+  static const bool registered = [] {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = &MdiChildProc;
+    wc.lpszClassName = u"FuzzMdiChild";
+    return RegisterClassW(&wc) != 0;
+  }();
+  (void)registered;
+  const uint8_t bits = in.next();
+  CLIENTCREATESTRUCT ccs{nullptr, 0xFF00u + in.next()};
+  const DWORD style = (parent ? WS_CHILD : WS_POPUP) | WS_VISIBLE | WS_CLIPCHILDREN |
+                      ((bits & 1) ? WS_HSCROLL | WS_VSCROLL : 0) | ((bits & 2) ? MDIS_ALLCHILDSTYLES : 0);
+  return CreateWindowExW(0, WC_MDICLIENTW, nullptr, style, in.next(), in.next(), in.next() * 2, in.next() * 2, parent,
+                         nullptr, nullptr, &ccs);
+}
+
+// One of the client's children, the client itself or nothing.
+template <class Reader>
+HWND MdiChildOf(Reader& in, HWND client) {
+  std::vector<HWND> children;
+  for (HWND c = GetWindow(client, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) children.push_back(c);
+  const uint8_t pick = in.next();
+  if (pick == 0) return nullptr;
+  if (pick == 1 || children.empty()) return client;
+  return children[pick % children.size()];
+}
+
+template <class Reader>
+void SendMdi(Reader& in, HWND client) {
+  auto send = [&](UINT m, WPARAM w, LPARAM l) { return SendMessageW(client, m, w, l); };
+  auto wp = [](HWND h) { return reinterpret_cast<WPARAM>(h); };
+  const uint8_t op = in.next();
+  switch (op % 12) {
+    case 0: {
+      static const int places[] = {CW_USEDEFAULT, 0, 40, -60};
+      MDICREATESTRUCTW mcs{u"FuzzMdiChild",
+                           u"doc",
+                           nullptr,
+                           places[in.next() % 4],
+                           in.next(),
+                           (in.next() & 1) ? CW_USEDEFAULT : in.next() * 2,
+                           in.next(),
+                           static_cast<DWORD>(in.next()) << 16 | static_cast<DWORD>(in.next()) << 24,
+                           0};
+      send(WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&mcs));
+      break;
+    }
+    case 1:
+      send(WM_MDIDESTROY, wp(MdiChildOf(in, client)), 0);
+      break;
+    case 2:
+      send(WM_MDIACTIVATE, wp(MdiChildOf(in, client)), 0);
+      break;
+    case 3:
+      send((in.next() & 1) ? WM_MDIMAXIMIZE : WM_MDIRESTORE, wp(MdiChildOf(in, client)), 0);
+      break;
+    case 4:
+      send(WM_MDINEXT, wp(MdiChildOf(in, client)), in.next() & 1);
+      break;
+    case 5: {
+      static const UINT arrange[] = {WM_MDITILE, WM_MDICASCADE, WM_MDIICONARRANGE};
+      send(arrange[in.next() % 3], in.next() & 7, 0);
+      break;
+    }
+    case 6: {
+      // A fresh frame menu holding a fresh window menu; the menu it replaces is ours again.
+      HWND frame = GetParent(client);
+      HMENU bar = CreateMenu(), windows = CreatePopupMenu();
+      AppendMenuW(windows, MF_STRING, 1, u"&Tile");
+      AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(windows), u"&Window");
+      const auto old = reinterpret_cast<HMENU>(
+          send(WM_MDISETMENU, reinterpret_cast<WPARAM>(bar), reinterpret_cast<LPARAM>(windows)));
+      if (old && old != bar && IsMenu(old)) DestroyMenu(old);
+      if (!frame || GetMenu(frame) != bar) DestroyMenu(bar);
+      break;
+    }
+    case 7: {
+      BOOL maximized = FALSE;
+      send(WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(&maximized));
+      send(WM_MDIREFRESHMENU, 0, 0);
+      break;
+    }
+    case 8:
+      send(WM_MDICALCCHILDSCROLL, 0, 0);
+      send((in.next() & 1) ? WM_HSCROLL : WM_VSCROLL, MAKEWPARAM(in.next() % 9, Small(in)), 0);
+      break;
+    case 9: {
+      static const UINT commands[] = {SC_MINIMIZE, SC_MAXIMIZE, SC_RESTORE, SC_CLOSE, SC_NEXTWINDOW, SC_PREVWINDOW};
+      if (HWND child = MdiChildOf(in, client); child && child != client)
+        SendMessageW(child, WM_SYSCOMMAND, commands[in.next() % 6], 0);
+      break;
+    }
+    case 10: {
+      HWND frame = GetParent(client);
+      const UINT messages[] = {WM_COMMAND, WM_SIZE, WM_SETFOCUS, WM_NCACTIVATE, WM_MENUCHAR};
+      const UINT m = messages[in.next() % 5];
+      const WPARAM w = m == WM_COMMAND ? 0xFF00u + in.next() : m == WM_MENUCHAR ? u'-' : in.next();
+      if (frame) DefFrameProcW(frame, client, m, w, MAKELPARAM(in.next(), in.next()));
+      MSG msg{client, WM_KEYDOWN, (in.next() & 1) ? VK_F6 : VK_F4, 0, 0, {0, 0}};
+      Kx2SetThreadKeyState(VK_CONTROL, (in.next() & 1) ? 0x80 : 0);
+      TranslateMDISysAccel(client, &msg);
+      Kx2SetThreadKeyState(VK_CONTROL, 0);
+      break;
+    }
+    default:
+      if (HWND child = MdiChildOf(in, client))
+        SetWindowPos(child, nullptr, Small(in) * 4, Small(in) * 4, in.next() * 2, in.next(),
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+      break;
   }
 }
 
