@@ -14,6 +14,7 @@
 #include "kx2/InputState.h"
 #include "win/commctrl.h"
 #include "win/gdi.h"
+#include "win/menu.h"
 #include "win/user.h"
 
 namespace fuzz_controls {
@@ -615,7 +616,7 @@ void SendMdi(Reader& in, HWND client) {
       const UINT m = messages[in.next() % 5];
       const WPARAM w = m == WM_COMMAND ? 0xFF00u + in.next() : m == WM_MENUCHAR ? u'-' : in.next();
       if (frame) DefFrameProcW(frame, client, m, w, MAKELPARAM(in.next(), in.next()));
-      MSG msg{client, WM_KEYDOWN, (in.next() & 1) ? VK_F6 : VK_F4, 0, 0, {0, 0}};
+      MSG msg{client, WM_KEYDOWN, static_cast<WPARAM>((in.next() & 1) ? VK_F6 : VK_F4), 0, 0, {0, 0}};
       Kx2SetThreadKeyState(VK_CONTROL, (in.next() & 1) ? 0x80 : 0);
       TranslateMDISysAccel(client, &msg);
       Kx2SetThreadKeyState(VK_CONTROL, 0);

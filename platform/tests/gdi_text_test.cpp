@@ -221,6 +221,68 @@ TEST(GdiText, DrawTextCalculatesWrapsAndDrops) {
   }
 }
 
+TEST(GdiText, DrawTextWritesBackACutLineAndOrdersRightToLeftText) {
+  TextCanvas c(200, 40);
+  HFONT font = Font(u"DejaVu Sans", -12);
+  HGDIOBJ old = SelectObject(c.dc, font);
+  const std::u16string title = u"A rather long title";
+  // A buffer with four units to spare gets the line as drawn; a line that fits, or a call
+  // without the flag, leaves it alone.
+  struct Case {
+    UINT format;
+    int width;
+    bool written;
+  };
+  const Case cases[] = {{DT_END_ELLIPSIS | DT_MODIFYSTRING, 60, true},
+                        {DT_END_ELLIPSIS, 60, false},
+                        {DT_END_ELLIPSIS | DT_MODIFYSTRING, 200, false},
+                        {DT_MODIFYSTRING, 60, false}};
+  for (const Case& k : cases) {
+    char16_t buffer[32] = {};
+    std::copy(title.begin(), title.end(), buffer);
+    RECT r{0, 0, k.width, 20};
+    EXPECT_GT(DrawTextW(c.dc, buffer, -1, &r, DT_SINGLELINE | k.format), 0);
+    const std::u16string after(buffer);
+    if (k.written) {
+      ASSERT_GT(after.size(), 3u);
+      EXPECT_EQ(after.substr(after.size() - 3), u"...");
+      EXPECT_EQ(title.compare(0, after.size() - 3, after, 0, after.size() - 3), 0) << "the text's own start";
+      SIZE drawn{};
+      GetTextExtentPoint32W(c.dc, buffer, static_cast<int>(after.size()), &drawn);
+      EXPECT_LE(drawn.cx, 60);
+    } else {
+      EXPECT_EQ(after, title) << k.format << " " << k.width;
+    }
+  }
+  char16_t viaEx[32] = u"A rather long title";
+  RECT ex{0, 0, 60, 20};
+  DrawTextExW(c.dc, viaEx, -1, &ex, DT_SINGLELINE | DT_END_ELLIPSIS | DT_MODIFYSTRING, nullptr);
+  EXPECT_EQ(std::u16string(viaEx).substr(std::u16string(viaEx).size() - 3), u"...");
+
+  // Right-to-left reading moves the neutral "!" to the left end; Hebrew letters read from
+  // the right inside a left-to-right line.
+  Kx2GdiJournalEnable(TRUE);
+  Kx2GdiJournalClear();
+  RECT line{0, 0, 200, 20};
+  DrawTextW(c.dc, u"abc!", -1, &line, DT_SINGLELINE | DT_RTLREADING);
+  DrawTextW(c.dc, u"abc!", -1, &line, DT_SINGLELINE);
+  DrawTextW(c.dc, u"x \u05D0\u05D1", -1, &line, DT_SINGLELINE);
+  DrawTextW(c.dc, u"a&&b &File", -1, &line, DT_SINGLELINE | DT_NOPREFIX);
+  DrawTextW(c.dc, u"a&&b &File", -1, &line, DT_SINGLELINE);
+  std::string journal(Kx2GdiJournalRead(nullptr, 0), '\0');
+  Kx2GdiJournalRead(journal.data(), journal.size());
+  Kx2GdiJournalEnable(FALSE);
+  const size_t reversed = journal.find("\"!abc\""), plain = journal.find("\"abc!\"");
+  EXPECT_NE(reversed, std::string::npos) << journal;
+  EXPECT_NE(plain, std::string::npos) << journal;
+  EXPECT_LT(reversed, plain);
+  EXPECT_NE(journal.find("\"x \xD7\x91\xD7\x90\""), std::string::npos) << journal;
+  EXPECT_NE(journal.find("\"a&&b &File\""), std::string::npos) << "DT_NOPREFIX shows every mark";
+  EXPECT_NE(journal.find("\"a&b File\""), std::string::npos) << "marks are taken out otherwise";
+  SelectObject(c.dc, old);
+  DeleteObject(font);
+}
+
 }  // namespace
 
 namespace {

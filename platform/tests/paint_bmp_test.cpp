@@ -63,6 +63,26 @@ std::vector<uint8_t> Bmp8() {
   return b;
 }
 
+// A bottom-up run-length coded file (BI_RLE8, or BI_RLE4 with `fourBit`) of width x height
+// with the same two colours as Bmp8 and the given coded bits.
+std::vector<uint8_t> BmpRle(int width, int height, bool fourBit, const std::vector<uint8_t>& coded) {
+  std::vector<uint8_t> b(14 + 40 + 8 + coded.size(), 0);
+  b[0] = 'B', b[1] = 'M';
+  Put32(b, 10, 14 + 40 + 8);
+  Put32(b, 14, 40);
+  Put32(b, 18, uint32_t(width));
+  Put32(b, 22, uint32_t(height));
+  Put16(b, 26, 1);
+  Put16(b, 28, fourBit ? 4 : 8);
+  Put32(b, 30, fourBit ? 2 : 1);
+  Put32(b, 34, uint32_t(coded.size()));
+  Put32(b, 46, 2);
+  const uint8_t table[8] = {0, 255, 255, 0, 128, 0, 0, 0};
+  std::copy(table, table + 8, b.begin() + 54);
+  for (size_t i = 0; i < coded.size(); ++i) b[62 + i] = coded[i];
+  return b;
+}
+
 class PaintBmp : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -152,7 +172,12 @@ TEST_F(PaintBmp, DamagedFilesAreRefusedAsInvalidData) {
   cases.push_back({"width too wide", with(Bmp24(), [](auto& b) { Put32(b, 18, 40000); })});
   cases.push_back({"zero width", with(Bmp24(), [](auto& b) { Put32(b, 18, 0); })});
   cases.push_back({"odd depth", with(Bmp24(), [](auto& b) { Put16(b, 28, 7); })});
-  cases.push_back({"run-length coded", with(Bmp8(), [](auto& b) { Put32(b, 30, 1); })});
+  cases.push_back({"run-length coded true colour", with(Bmp24(), [](auto& b) { Put32(b, 30, 1); })});
+  cases.push_back({"4-bit runs on 8-bit pixels", with(Bmp8(), [](auto& b) { Put32(b, 30, 2); })});
+  cases.push_back({"run-length coded top-down", BmpRle(4, -2, false, {2, 1, 0, 1})});
+  cases.push_back({"literal run past the data", BmpRle(4, 2, false, {0, 6, 1, 1})});
+  cases.push_back({"move past the data", BmpRle(4, 2, false, {0, 2, 1})});
+  cases.push_back({"a huge picture of a few bytes", BmpRle(32767, 32767, false, {0, 1})});
   cases.push_back({"empty", {}});
   for (const auto& c : cases) {
     for (UINT flags : {0u, UINT(LR_CREATEDIBSECTION)}) {
@@ -165,6 +190,44 @@ TEST_F(PaintBmp, DamagedFilesAreRefusedAsInvalidData) {
   }
   EXPECT_EQ(LoadImageW(nullptr, u"/no/such/file.bmp", IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE), nullptr);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+}
+
+TEST_F(PaintBmp, RunLengthCodedFilesExpand) {
+  const COLORREF yellow = RGB(255, 255, 0), navy = RGB(0, 0, 128);
+  struct Case {
+    const char* what;
+    std::vector<uint8_t> file;
+    std::vector<COLORREF> top, bottom;  // rows as shown
+  };
+  const std::vector<Case> cases = {
+      // Bottom row first: two navy, two yellow, end of row; then a literal 0 1 1 0, end.
+      {"RLE8 runs and a literal run",
+       BmpRle(4, 2, false, {2, 1, 2, 0, 0, 0, 0, 4, 0, 1, 1, 0, 0, 1}),
+       {yellow, navy, navy, yellow},
+       {navy, navy, yellow, yellow}},
+      // The nibbles of a run alternate; a literal run of three nibbles takes two bytes.
+      {"RLE4 alternating nibbles",
+       BmpRle(4, 2, true, {4, 0x01, 0, 0, 0, 3, 0x10, 0x10, 0, 1}),
+       {navy, yellow, navy, yellow},
+       {yellow, navy, yellow, navy}},
+      // A move skips pixels, which keep index 0; a run past the right edge is cut there.
+      {"moves and cut runs",
+       BmpRle(4, 2, false, {0, 2, 2, 1, 9, 1, 0, 1}),
+       {yellow, yellow, navy, navy},
+       {yellow, yellow, yellow, yellow}},
+      {"no end marker", BmpRle(4, 2, false, {4, 1}), {yellow, yellow, yellow, yellow}, {navy, navy, navy, navy}},
+  };
+  for (const Case& c : cases) {
+    for (UINT flags : {0u, UINT(LR_CREATEDIBSECTION)}) {
+      HBITMAP b = Load(c.file, flags);
+      ASSERT_TRUE(b) << c.what;
+      for (int x = 0; x < 4; ++x) {
+        EXPECT_EQ(At(b, x, 0), c.top[size_t(x)]) << c.what << " top " << x;
+        EXPECT_EQ(At(b, x, 1), c.bottom[size_t(x)]) << c.what << " bottom " << x;
+      }
+      DeleteObject(b);
+    }
+  }
 }
 
 // A 4 x 4 icon (or cursor with its hot spot at 1, 2) file: one 32-bit entry whose left

@@ -1,9 +1,10 @@
 // The classic frame's loops and keys: caption buttons pressed and released, scroll bars held
-// and dragged, the caption dragged, the window menu keys, scroll information and UI state.
-// Input is scripted through the idle handler, time through the test clock.
+// and dragged, the caption dragged, moving and sizing by the keys, the window menu keys, scroll information and UI
+// state. Input is scripted through the idle handler, time through the test clock.
 #include <cairo.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <string>
@@ -197,6 +198,48 @@ TEST_F(NonClientTest, CaptionDragMovesTheWindow) {
   EXPECT_EQ(r.left, 130);
   EXPECT_EQ(r.top, 120);
   EXPECT_EQ(r.right - r.left, 300);
+}
+
+TEST_F(NonClientTest, WindowMenuMoveAndSizeGoByTheKeys) {
+  struct Case {
+    const char* what;
+    WPARAM command;
+    std::vector<UINT> keys;
+    RECT expected;
+  };
+  // Steps of 8 pixels; sizing takes its edge from the first arrow and a corner from a
+  // second one across it before anything moves.
+  const std::vector<Case> cases = {
+      {"move", SC_MOVE, {VK_RIGHT, VK_RIGHT, VK_DOWN, VK_RETURN}, {116, 108, 416, 308}},
+      {"move cancelled", SC_MOVE, {VK_LEFT, VK_UP, VK_ESCAPE}, {100, 100, 400, 300}},
+      {"right edge", SC_SIZE, {VK_RIGHT, VK_RIGHT, VK_RIGHT, VK_LEFT, VK_RETURN}, {100, 100, 408, 300}},
+      {"top-left corner", SC_SIZE, {VK_LEFT, VK_UP, VK_LEFT, VK_UP, VK_UP, VK_RETURN}, {92, 84, 400, 300}},
+      {"size cancelled", SC_SIZE, {VK_DOWN, VK_DOWN, VK_ESCAPE}, {100, 100, 400, 300}},
+  };
+  for (const Case& c : cases) {
+    HWND w = Make(WS_OVERLAPPEDWINDOW | WS_VISIBLE, nullptr, RECT{100, 100, 400, 300});
+    SetFocus(w);
+    Pump();
+    Script script;
+    for (UINT key : c.keys)
+      script.steps.push_back([key] {
+        Kx2InjectKey(key, TRUE);
+        Kx2InjectKey(key, FALSE);
+      });
+    script.Start();
+    SendMessageW(w, WM_SYSCOMMAND, c.command, 0);
+    Kx2SetIdleHandler(nullptr, nullptr);
+    EXPECT_NE(GetCapture(), w) << c.what;
+    RECT r;
+    GetWindowRect(w, &r);
+    EXPECT_EQ(r.left, c.expected.left) << c.what;
+    EXPECT_EQ(r.top, c.expected.top) << c.what;
+    EXPECT_EQ(r.right, c.expected.right) << c.what;
+    EXPECT_EQ(r.bottom, c.expected.bottom) << c.what;
+    const std::vector<UINT> seen = MessagesOf(w);
+    EXPECT_NE(std::find(seen.begin(), seen.end(), UINT(WM_EXITSIZEMOVE)), seen.end()) << c.what;
+    DestroyWindow(w);
+  }
 }
 
 TEST_F(NonClientTest, AltAndF10AskForTheWindowMenu) {

@@ -260,7 +260,11 @@ KX2_EXPORT BOOL GetTextExtentExPointW(HDC hdc, LPCWSTR lpszString, int cchString
                                       LPINT lpnDx, SIZE* lpSize);
 KX2_EXPORT int DrawTextW(HDC hdc, LPCWSTR lpchText, int cchText, LPRECT lprc, UINT format);
 // DrawTextW with margins and a tab length (in average characters); uiLengthDrawn gets the
-// number of characters handled. DT_MODIFYSTRING is not honoured: the text is left as is.
+// number of characters handled. With DT_MODIFYSTRING and an ellipsis flag, a single line
+// that had to be cut is written back as drawn (its "&" marks taken out, the ellipsis
+// added): the buffer needs room for four more units than the text, as on Win32.
+// DT_RTLREADING draws each line as a right-to-left paragraph; lines holding right-to-left
+// characters are drawn in their bidirectional order either way.
 struct DRAWTEXTPARAMS {
   UINT cbSize;
   int iTabLength;

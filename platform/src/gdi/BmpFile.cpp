@@ -1,12 +1,13 @@
 // BMP files: the 14-byte file header, an info header (or the old 12-byte core header),
-// colours, and the bits where the file header points. Everything is read field by field
-// and checked against the file's length before a pixel is allocated.
+// colours, and the bits where the file header points (plain, masked or run-length encoded). Everything is read field by
+// field and checked against the file's length before a pixel is allocated.
 #include <cstring>
 #include <vector>
 
 #include <kx2/ErrorBoundary.h>
 #include <win/kernel.h>
 
+#include "BmpRle.h"
 #include "Dc.h"
 
 namespace kx2::gdi {
@@ -36,7 +37,7 @@ HBITMAP Refuse() {
 
 // The packed DIB of the file: a BITMAPINFOHEADER form of its header, its colour table as
 // RGBQUADs and the bits. False when the headers do not fit the file.
-bool PackedDib(const uint8_t* data, size_t size, std::vector<uint8_t>* packed) {
+bool PackedDib(const uint8_t* data, size_t size, std::vector<uint8_t>* packed, size_t* bitsStart) {
   if (size < kFileHeader + kCoreHeader || data[0] != 'B' || data[1] != 'M') return false;
   const uint32_t bitsAt = U32(data + 10);
   const uint8_t* info = data + kFileHeader;
@@ -83,7 +84,28 @@ bool PackedDib(const uint8_t* data, size_t size, std::vector<uint8_t>* packed) {
   if (bitsAt >= bits) bits = bitsAt;
   if (bits > size) return false;
   packed->assign(header.begin(), header.end());
+  *bitsStart = packed->size();
   packed->insert(packed->end(), data + bits, data + size);
+  return true;
+}
+
+// Run-length encoded bits become plain rows of their depth; the header then says BI_RGB.
+// RLE8 goes only with 8 bits a pixel, RLE4 with 4, and both only bottom-up.
+bool ExpandCompressed(std::vector<uint8_t>* packed, size_t bitsAt) {
+  uint8_t* header = packed->data();
+  const uint32_t compression = U32(header + 16);
+  if (compression != BI_RLE8 && compression != BI_RLE4) return true;
+  const uint16_t bitCount = U16(header + 14);
+  if (bitCount != (compression == BI_RLE8 ? 8 : 4)) return false;
+  const auto width = static_cast<int32_t>(U32(header + 4)), height = static_cast<int32_t>(U32(header + 8));
+  if (width <= 0 || width > 32767 || height <= 0 || height > 32767) return false;
+  std::vector<uint8_t> rows;
+  if (!ExpandRle(packed->data() + bitsAt, packed->size() - bitsAt, width, height, compression == BI_RLE4, &rows))
+    return false;
+  packed->resize(bitsAt);
+  packed->insert(packed->end(), rows.begin(), rows.end());
+  Put32(packed->data() + 16, BI_RGB);
+  Put32(packed->data() + 20, 0);
   return true;
 }
 
@@ -91,7 +113,8 @@ bool PackedDib(const uint8_t* data, size_t size, std::vector<uint8_t>* packed) {
 
 HBITMAP BitmapFromBmpFile(const uint8_t* data, size_t size, int cx, int cy, bool dibSection) {
   std::vector<uint8_t> packed;
-  if (!data || !PackedDib(data, size, &packed)) return Refuse();
+  size_t bitsAt = 0;
+  if (!data || !PackedDib(data, size, &packed, &bitsAt) || !ExpandCompressed(&packed, bitsAt)) return Refuse();
   BITMAPINFOHEADER header;
   if (!ParseDib(packed.data(), packed.size(), false, &header)) return Refuse();
   const int width = header.biWidth;

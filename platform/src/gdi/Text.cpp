@@ -8,6 +8,7 @@
 #include <win/kernel.h>
 
 #include "Blit.h"
+#include "TextBidi.h"
 #include "FontFaces.h"
 #include "Marlett.h"
 #include "Shapes.h"
@@ -413,13 +414,14 @@ KX2_EXPORT int DrawTextW(HDC hdc, LPCWSTR lpchText, int cchText, LPRECT lprc, UI
     struct Line {
       size_t start, length;
       std::u16string shown;
+      bool cut = false;  // shortened to fit, with an ellipsis
     };
     std::vector<Line> lines;
     if (format & DT_SINGLELINE) {
       std::u16string one = text;
       for (auto& ch : one)
         if (ch == u'\r' || ch == u'\n') ch = u' ';
-      lines.push_back(Line{0, text.size(), one});
+      lines.push_back(Line{0, text.size(), one, false});
     } else {
       size_t start = 0;
       while (true) {
@@ -441,12 +443,12 @@ KX2_EXPORT int DrawTextW(HDC hdc, LPCWSTR lpchText, int cchText, LPRECT lprc, UI
               while (cut > 1 && Width(hdc, text.substr(at, cut), tabs) > maxWidth) --cut;
             }
             if (cut == 0) cut = paraEnd - at;
-            lines.push_back(Line{at, cut, text.substr(at, cut)});
+            lines.push_back(Line{at, cut, text.substr(at, cut), false});
             at += cut;
             while (at < paraEnd && text[at] == u' ') ++at;
           }
         } else {
-          lines.push_back(Line{start, paraEnd - start, text.substr(start, paraEnd - start)});
+          lines.push_back(Line{start, paraEnd - start, text.substr(start, paraEnd - start), false});
         }
         if (end == text.size()) break;
         start = end + 1;
@@ -457,7 +459,16 @@ KX2_EXPORT int DrawTextW(HDC hdc, LPCWSTR lpchText, int cchText, LPRECT lprc, UI
         if (Width(hdc, line.shown, tabs) <= maxWidth) continue;
         while (!line.shown.empty() && Width(hdc, line.shown + u"...", tabs) > maxWidth) line.shown.pop_back();
         line.shown += u"...";
+        line.cut = true;
       }
+    }
+    // The caller's buffer shows what was drawn: a cut line with its ellipsis, at most three
+    // units longer than the text, so within the four spare units the caller leaves.
+    if ((format & DT_MODIFYSTRING) && (format & (DT_END_ELLIPSIS | DT_WORD_ELLIPSIS | DT_PATH_ELLIPSIS)) &&
+        lines.size() == 1 && lines[0].cut) {
+      auto* out = const_cast<LPWSTR>(lpchText);
+      std::copy(lines[0].shown.begin(), lines[0].shown.end(), out);
+      out[lines[0].shown.size()] = u'\0';
     }
     int widest = 0;
     for (auto& line : lines) widest = std::max(widest, Width(hdc, line.shown, tabs));
@@ -483,14 +494,20 @@ KX2_EXPORT int DrawTextW(HDC hdc, LPCWSTR lpchText, int cchText, LPRECT lprc, UI
       int x = lprc->left;
       if (format & DT_CENTER) x = lprc->left + (maxWidth - w) / 2;
       if (format & DT_RIGHT) x = lprc->right - w;
-      if (!(format & DT_PREFIXONLY))
-        DrawLine(hdc, x, y, (format & DT_NOCLIP) ? 0 : ETO_CLIPPED, lprc, line.shown, tabs);
+      // Right-to-left runs, and every neutral at the ends of a right-to-left paragraph,
+      // are drawn in their visual order.
+      std::vector<int> visualOf;
+      const bool reorder = (format & DT_RTLREADING) || HasRightToLeft(line.shown);
+      const std::u16string drawn =
+          reorder ? VisualOrder(line.shown, (format & DT_RTLREADING) != 0, &visualOf) : line.shown;
+      if (!(format & DT_PREFIXONLY)) DrawLine(hdc, x, y, (format & DT_NOCLIP) ? 0 : ETO_CLIPPED, lprc, drawn, tabs);
       // The prefixed character is underlined, unless hidden.
       if (prefix != std::u16string::npos && !(format & DT_HIDEPREFIX) && prefix >= line.start &&
           prefix < line.start + line.length && prefix - line.start < line.shown.size()) {
-        const size_t column = prefix - line.start;
-        const int left = x + Width(hdc, line.shown.substr(0, column), tabs);
-        const int right = x + Width(hdc, line.shown.substr(0, column + 1), tabs);
+        size_t column = prefix - line.start;
+        if (reorder && column < visualOf.size()) column = static_cast<size_t>(visualOf[column]);
+        const int left = x + Width(hdc, drawn.substr(0, column), tabs);
+        const int right = x + Width(hdc, drawn.substr(0, column + 1), tabs);
         HBRUSH ink = CreateSolidBrush(GetTextColor(hdc));
         const RECT underline{left, y + tm.tmAscent + 1, right, y + tm.tmAscent + 2};
         FillRect(hdc, &underline, ink);
@@ -520,7 +537,6 @@ KX2_EXPORT int DrawTextExW(HDC hdc, LPWSTR lpchText, int cchText, LPRECT lprc, U
       if (params->iTabLength > 0 && (format & DT_EXPANDTABS))
         format = (format & ~0xFF00u) | DT_TABSTOP | (static_cast<UINT>(std::min(params->iTabLength, 255)) << 8);
     }
-    format &= ~static_cast<UINT>(DT_MODIFYSTRING);
     const int height = DrawTextW(hdc, lpchText, cchText, &inner, format);
     if (height && (format & DT_CALCRECT)) {
       lprc->right = inner.right + (params ? params->iRightMargin : 0);

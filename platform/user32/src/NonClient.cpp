@@ -155,53 +155,67 @@ LRESULT NonClientButtonDown(HWND hwnd, WPARAM hit, LPARAM lParam) {
   }
 }
 
+RECT TrackedRect(const RECT& original, bool move, int edge, int dx, int dy, const MINMAXINFO& limits) {
+  RECT r = original;
+  if (move) {
+    OffsetRect(&r, dx, dy);
+    return r;
+  }
+  const int horizontal = edge % 3, vertical = edge / 3;  // 1 left, 2 right; 1 top, 2 bottom
+  if (horizontal == 1) r.left = std::min(r.left + dx, r.right - limits.ptMinTrackSize.x);
+  if (horizontal == 2) r.right = std::max(r.right + dx, r.left + limits.ptMinTrackSize.x);
+  if (vertical == 1) r.top = std::min(r.top + dy, r.bottom - limits.ptMinTrackSize.y);
+  if (vertical == 2) r.bottom = std::max(r.bottom + dy, r.top + limits.ptMinTrackSize.y);
+  if (r.right - r.left > limits.ptMaxTrackSize.x) {
+    if (horizontal == 1)
+      r.left = r.right - limits.ptMaxTrackSize.x;
+    else
+      r.right = r.left + limits.ptMaxTrackSize.x;
+  }
+  if (r.bottom - r.top > limits.ptMaxTrackSize.y) {
+    if (vertical == 1)
+      r.top = r.bottom - limits.ptMaxTrackSize.y;
+    else
+      r.bottom = r.top + limits.ptMaxTrackSize.y;
+  }
+  return r;
+}
+
+SizeMoveStart BeginSizeMove(HWND hwnd) {
+  SizeMoveStart s;
+  GetWindowRect(hwnd, &s.original);
+  HWND parent = GetAncestor(hwnd, GA_PARENT);
+  if (parent && parent != GetDesktopWindow())
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&s.original), 2);
+  s.limits.ptMinTrackSize = POINT{GetSystemMetrics(SM_CXMINTRACK), GetSystemMetrics(SM_CYMINTRACK)};
+  s.limits.ptMaxTrackSize = POINT{GetSystemMetrics(SM_CXMAXTRACK), GetSystemMetrics(SM_CYMAXTRACK)};
+  SendMessageW(hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&s.limits));
+  return s;
+}
+
 void MoveOrSize(HWND hwnd, WPARAM command, LPARAM lParam) {
   const bool move = (command & 0xFFF0) == SC_MOVE;
   const int edge = static_cast<int>(command & 0x0F);  // WMSZ_: 1 left, 2 right, 3 top, 6 bottom, sums for corners
   if (GetWindowLongW(hwnd, GWL_STYLE) & (WS_MAXIMIZE | WS_MINIMIZE)) return;
+  // The window menu's Move and Size carry no hit code: the keys drive them.
+  if (edge == 0) {
+    MoveOrSizeByKeys(hwnd, move);
+    return;
+  }
   POINT start{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
   if (!lParam) GetCursorPos(&start);
-  RECT original{};
-  GetWindowRect(hwnd, &original);
-  HWND parent = GetAncestor(hwnd, GA_PARENT);
-  if (parent && parent != GetDesktopWindow()) MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&original), 2);
-  MINMAXINFO limits{};
-  limits.ptMinTrackSize = POINT{GetSystemMetrics(SM_CXMINTRACK), GetSystemMetrics(SM_CYMINTRACK)};
-  limits.ptMaxTrackSize = POINT{GetSystemMetrics(SM_CXMAXTRACK), GetSystemMetrics(SM_CYMAXTRACK)};
-  SendMessageW(hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+  const SizeMoveStart begin = BeginSizeMove(hwnd);
   SetCapture(hwnd);
   SendMessageW(hwnd, WM_ENTERSIZEMOVE, 0, 0);
   MSG msg{};
   while (NextCapturedMessage(hwnd, &msg)) {
     if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) {
-      SetWindowPos(hwnd, nullptr, original.left, original.top, original.right - original.left,
-                   original.bottom - original.top, SWP_NOZORDER | SWP_NOACTIVATE);
+      const RECT& o = begin.original;
+      SetWindowPos(hwnd, nullptr, o.left, o.top, o.right - o.left, o.bottom - o.top, SWP_NOZORDER | SWP_NOACTIVATE);
       break;
     }
     if (msg.message != WM_MOUSEMOVE && msg.message != WM_LBUTTONUP) continue;
-    const int dx = msg.pt.x - start.x, dy = msg.pt.y - start.y;
-    RECT r = original;
-    if (move) {
-      OffsetRect(&r, dx, dy);
-    } else {
-      const int horizontal = edge % 3, vertical = edge / 3;  // 1 left, 2 right; 1 top, 2 bottom
-      if (horizontal == 1) r.left = std::min(r.left + dx, r.right - limits.ptMinTrackSize.x);
-      if (horizontal == 2) r.right = std::max(r.right + dx, r.left + limits.ptMinTrackSize.x);
-      if (vertical == 1) r.top = std::min(r.top + dy, r.bottom - limits.ptMinTrackSize.y);
-      if (vertical == 2) r.bottom = std::max(r.bottom + dy, r.top + limits.ptMinTrackSize.y);
-      if (r.right - r.left > limits.ptMaxTrackSize.x) {
-        if (horizontal == 1)
-          r.left = r.right - limits.ptMaxTrackSize.x;
-        else
-          r.right = r.left + limits.ptMaxTrackSize.x;
-      }
-      if (r.bottom - r.top > limits.ptMaxTrackSize.y) {
-        if (vertical == 1)
-          r.top = r.bottom - limits.ptMaxTrackSize.y;
-        else
-          r.bottom = r.top + limits.ptMaxTrackSize.y;
-      }
-    }
+    const RECT r = TrackedRect(begin.original, move, edge, msg.pt.x - start.x, msg.pt.y - start.y, begin.limits);
     SetWindowPos(hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
     if (msg.message == WM_LBUTTONUP) break;
   }
