@@ -1,8 +1,10 @@
 // The usage-report program: its digest against OpenSSL, the adapter choice, and whole
 // passes against a gSOAP server generated from the same header, run in a test thread.
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 #include <openssl/sha.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <filesystem>
@@ -95,6 +97,74 @@ TEST(ReportAddress, PrefersEthernetThenLinksThenOthersAmongRowsWithTraffic) {
     EXPECT_EQ(fennic::ChooseAddress(table), c.expected) << c.what;
   }
   EXPECT_EQ(fennic::Sha256::HexDigest(fennic::ChooseAddress(nullptr)).size(), 64u);
+}
+
+// An answer played to the generated client through its transport callbacks.
+std::string g_answer;
+size_t g_answered = 0;
+int g_descriptor = -1;  // a real descriptor for the runtime's socket options
+
+void PlayAnswer(struct soap* soap) {
+  if (g_descriptor < 0) {
+    int pair[2];
+    ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, pair), 0);
+    g_descriptor = pair[0];
+  }
+  g_answered = 0;
+  soap->fopen = [](struct soap*, const char*, const char*, int) -> SOAP_SOCKET { return g_descriptor; };
+  soap->fsend = [](struct soap*, const char*, size_t) { return SOAP_OK; };
+  soap->frecv = [](struct soap*, char* buffer, size_t size) {
+    const size_t take = std::min(size, g_answer.size() - g_answered);
+    std::memcpy(buffer, g_answer.data() + g_answered, take);
+    g_answered += take;
+    return take;
+  };
+  soap->fclose = [](struct soap*) { return SOAP_OK; };
+}
+
+std::string Answer(const std::string& status, const std::string& length, const std::string& body) {
+  return "HTTP/1.1 " + status + "\r\nContent-Type: application/soap+xml; charset=utf-8\r\nContent-Length: " + length +
+         "\r\n\r\n" + body;
+}
+
+// The runtime sizes an error body's buffer by the declared length: a length past the
+// report's limit fails the call before anything is allocated.
+TEST(ReportAnswerLength, DeclaredLengthsPastTheLimitFailBeforeAllocating) {
+  const std::string ok =
+      "<?xml version=\"1.0\" encoding=\"utf-8\"?><soap:Envelope "
+      "xmlns:soap=\"http://www.w3.org/2003/05/soap-envelope\"><soap:Body><GetAllInformationResponse "
+      "xmlns=\"http://update.kx2.test/\"><GetAllInformationResult>ok</GetAllInformationResult>"
+      "</GetAllInformationResponse></soap:Body></soap:Envelope>";
+  struct Case {
+    const char* what;
+    std::string answer;
+    bool ok;
+    uint64_t taken;  // the length the runtime went by; 0 when the header was refused
+  } cases[] = {
+      {"a proper answer", Answer("200 OK", std::to_string(ok.size()), ok), true, ok.size()},
+      {"an error declaring 1 GB", Answer("500 Error", "1073741824", "x"), false, 0},
+      {"an error declaring more than 64 bits", Answer("513 X", "55555555555555555555555", "x"), false, 0},
+      {"an error declaring the limit", Answer("500 Error", std::to_string(fennic::kMaxAnswerBytes), "x"), false,
+       fennic::kMaxAnswerBytes},
+  };
+  fennic::ReportArguments args{"Taloria", "1.6.0.0", "en-US", "1", "http://127.0.0.1/UpdateService.asmx"};
+  for (const Case& c : cases) {
+    g_answer = c.answer;
+    struct soap soap;
+    soap_init1(&soap, SOAP_C_UTFSTRING | SOAP_XML_STRICT);
+    fennic::LimitAnswerLength(&soap);
+    PlayAnswer(&soap);
+    _ns1__GetAllInformation request;
+    _ns1__GetAllInformationResponse response;
+    const int error = soap_call___ns3__GetAllInformation(&soap, args.endpoint.c_str(), "", &request, &response);
+    const uint64_t taken = soap.length;
+    soap_destroy(&soap);
+    soap_end(&soap);
+    soap_done(&soap);
+    EXPECT_EQ(error == SOAP_OK, c.ok) << c.what;
+    EXPECT_EQ(taken, c.taken) << c.what;
+    EXPECT_EQ(fennic::SendReport(args, 1, "6,2,2,1,9", "en-US", std::string(64, '0'), &PlayAnswer), c.ok) << c.what;
+  }
 }
 
 // What the generated server received, and how it answers.

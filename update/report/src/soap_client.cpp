@@ -58,6 +58,7 @@ bool SendReport(const ReportArguments& args, DWORD count, const std::string& sys
   int timeout = -TimeoutMs() * 1000;  // negative: microseconds
   soap.connect_timeout = soap.send_timeout = soap.recv_timeout = soap.accept_timeout = timeout;
   soap.transfer_timeout = 0;
+  LimitAnswerLength(&soap);
   HeaderHook hook{soap.fposthdr};
   soap.user = &hook;
   soap.fposthdr = PostHeader;

@@ -41,6 +41,12 @@ DWORD ReadRunCount(const ReportArguments& args);
 // launcher may have counted more meanwhile) and dates the report, in one transaction.
 void RecordReport(const ReportArguments& args, DWORD sent);
 
+// The longest answer of the service the report reads; a longer one fails the report.
+constexpr uint64_t kMaxAnswerBytes = 1 << 20;
+// Puts that limit on a SOAP context: on the bytes received and on the Content-Length the
+// runtime would size a buffer by.
+void LimitAnswerLength(struct soap* soap);
+
 // Called once the report has set up its SOAP context, before the call: lets a test or fuzz
 // target put its own transport callbacks in place of the socket's.
 using PrepareSoap = void (*)(struct soap*);
