@@ -221,7 +221,7 @@ TEST(GdiText, DrawTextCalculatesWrapsAndDrops) {
   }
 }
 
-TEST(GdiText, DrawTextWritesBackACutLineAndOrdersRightToLeftText) {
+TEST(GdiText, DrawTextCutsPathsWritesBackACutLineAndOrdersRightToLeftText) {
   TextCanvas c(200, 40);
   HFONT font = Font(u"DejaVu Sans", -12);
   HGDIOBJ old = SelectObject(c.dc, font);
@@ -269,6 +269,8 @@ TEST(GdiText, DrawTextWritesBackACutLineAndOrdersRightToLeftText) {
   DrawTextW(c.dc, u"x \u05D0\u05D1", -1, &line, DT_SINGLELINE);
   DrawTextW(c.dc, u"a&&b &File", -1, &line, DT_SINGLELINE | DT_NOPREFIX);
   DrawTextW(c.dc, u"a&&b &File", -1, &line, DT_SINGLELINE);
+  RECT narrow{0, 0, 120, 20};
+  DrawTextW(c.dc, u"C:\\Maps\\Long folder name\\trip.mm", -1, &narrow, DT_SINGLELINE | DT_PATH_ELLIPSIS);
   std::string journal(Kx2GdiJournalRead(nullptr, 0), '\0');
   Kx2GdiJournalRead(journal.data(), journal.size());
   Kx2GdiJournalEnable(FALSE);
@@ -279,6 +281,9 @@ TEST(GdiText, DrawTextWritesBackACutLineAndOrdersRightToLeftText) {
   EXPECT_NE(journal.find("\"x \xD7\x91\xD7\x90\""), std::string::npos) << journal;
   EXPECT_NE(journal.find("\"a&&b &File\""), std::string::npos) << "DT_NOPREFIX shows every mark";
   EXPECT_NE(journal.find("\"a&b File\""), std::string::npos) << "marks are taken out otherwise";
+  // A path loses its middle and keeps its file name.
+  EXPECT_NE(journal.find("\"C:\\M"), std::string::npos) << journal;
+  EXPECT_NE(journal.find("...\\trip.mm\""), std::string::npos) << journal;
   SelectObject(c.dc, old);
   DeleteObject(font);
 }

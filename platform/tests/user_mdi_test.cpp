@@ -3,9 +3,13 @@
 // child's buttons on the frame's menu bar and its title in the frame's, arrangements that
 // never recurse, scroll bars when children lie outside, the window menu's list and the
 // Ctrl+F4 / Ctrl+F6 keys.
+#include <cairo.h>
+
+#include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "kx2/Compositor.h"
 #include "user_test_support.h"
 #include "win/gdi.h"
 #include "win/menu.h"
@@ -78,6 +82,7 @@ class MdiTest : public usertest::WindowTest {
     wc.lpszClassName = u"MdiTestFrame";
     RegisterClassW(&wc);
     wc.lpfnWndProc = &ChildProc;
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<uintptr_t>(COLOR_WINDOW + 1));
     wc.lpszClassName = u"MdiTestChild";
     RegisterClassW(&wc);
   }
@@ -334,6 +339,30 @@ TEST_F(MdiTest, MaximisingMergesButtonsIntoTheFrameMenuAndRestoringUndoesIt) {
   ASSERT_TRUE(GetMenuItemRect(frame_, menu_, 5, &closeItem));
   GetWindowRect(frame_, &frameRect);
   EXPECT_EQ(closeItem.right, frameRect.right - GetSystemMetrics(SM_CXFRAME));
+
+  // The bar shows the buttons: the close button's cross is drawn in the button text colour,
+  // its middle row inked; the child's caption is out of sight.
+  UpdateWindow(frame_);
+  usertest::Pump();
+  cairo_surface_t* capture = Kx2CaptureWindow(frame_);
+  ASSERT_NE(capture, nullptr);
+  cairo_surface_flush(capture);
+  const unsigned char* pixels = cairo_image_surface_get_data(capture);
+  const int stride = cairo_image_surface_get_stride(capture);
+  auto at = [&](int x, int y) {
+    const unsigned char* p = pixels + y * stride + x * 4;
+    return RGB(p[2], p[1], p[0]);
+  };
+  const int midY = (closeItem.top + closeItem.bottom) / 2 - frameRect.top;
+  bool inked = false;
+  for (int x = closeItem.left - frameRect.left; x < closeItem.right - frameRect.left; ++x)
+    inked |= at(x, midY) == GetSysColor(COLOR_BTNTEXT);
+  EXPECT_TRUE(inked) << "a cross in the close button";
+  if (const char* dir = std::getenv("KX2_TEST_OUTPUT")) {
+    const std::string path = std::string(dir) + "/user_mdi_maximized.png";
+    Kx2WriteCapturePng(capture, std::u16string(path.begin(), path.end()).c_str());
+  }
+  cairo_surface_destroy(capture);
 
   // Another child activated takes the maximised place and the merged items.
   SendMessageW(client_, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(two), 0);

@@ -414,14 +414,15 @@ KX2_EXPORT int DrawTextW(HDC hdc, LPCWSTR lpchText, int cchText, LPRECT lprc, UI
     struct Line {
       size_t start, length;
       std::u16string shown;
-      bool cut = false;  // shortened to fit, with an ellipsis
+      bool cut = false;                      // shortened to fit, with an ellipsis
+      size_t intact = std::u16string::npos;  // the units of `shown` still in their place
     };
     std::vector<Line> lines;
     if (format & DT_SINGLELINE) {
       std::u16string one = text;
       for (auto& ch : one)
         if (ch == u'\r' || ch == u'\n') ch = u' ';
-      lines.push_back(Line{0, text.size(), one, false});
+      lines.push_back(Line{0, text.size(), one, false, std::u16string::npos});
     } else {
       size_t start = 0;
       while (true) {
@@ -443,12 +444,13 @@ KX2_EXPORT int DrawTextW(HDC hdc, LPCWSTR lpchText, int cchText, LPRECT lprc, UI
               while (cut > 1 && Width(hdc, text.substr(at, cut), tabs) > maxWidth) --cut;
             }
             if (cut == 0) cut = paraEnd - at;
-            lines.push_back(Line{at, cut, text.substr(at, cut), false});
+            lines.push_back(Line{at, cut, text.substr(at, cut), false, std::u16string::npos});
             at += cut;
             while (at < paraEnd && text[at] == u' ') ++at;
           }
         } else {
-          lines.push_back(Line{start, paraEnd - start, text.substr(start, paraEnd - start), false});
+          lines.push_back(
+              Line{start, paraEnd - start, text.substr(start, paraEnd - start), false, std::u16string::npos});
         }
         if (end == text.size()) break;
         start = end + 1;
@@ -457,9 +459,22 @@ KX2_EXPORT int DrawTextW(HDC hdc, LPCWSTR lpchText, int cchText, LPRECT lprc, UI
     if (format & (DT_END_ELLIPSIS | DT_WORD_ELLIPSIS | DT_PATH_ELLIPSIS)) {
       for (auto& line : lines) {
         if (Width(hdc, line.shown, tabs) <= maxWidth) continue;
-        while (!line.shown.empty() && Width(hdc, line.shown + u"...", tabs) > maxWidth) line.shown.pop_back();
-        line.shown += u"...";
         line.cut = true;
+        // A path keeps what follows its last separator and loses the middle.
+        const size_t separator = line.shown.find_last_of(u"\\/");
+        if ((format & DT_PATH_ELLIPSIS) && separator != std::u16string::npos && separator > 0) {
+          std::u16string head = line.shown.substr(0, separator);
+          const std::u16string tail = line.shown.substr(separator);
+          while (!head.empty() && Width(hdc, head + u"..." + tail, tabs) > maxWidth) head.pop_back();
+          if (Width(hdc, head + u"..." + tail, tabs) <= maxWidth) {
+            line.intact = head.size();
+            line.shown = head + u"..." + tail;
+            continue;
+          }
+        }
+        while (!line.shown.empty() && Width(hdc, line.shown + u"...", tabs) > maxWidth) line.shown.pop_back();
+        line.intact = line.shown.size();
+        line.shown += u"...";
       }
     }
     // The caller's buffer shows what was drawn: a cut line with its ellipsis, at most three
@@ -503,7 +518,7 @@ KX2_EXPORT int DrawTextW(HDC hdc, LPCWSTR lpchText, int cchText, LPRECT lprc, UI
       if (!(format & DT_PREFIXONLY)) DrawLine(hdc, x, y, (format & DT_NOCLIP) ? 0 : ETO_CLIPPED, lprc, drawn, tabs);
       // The prefixed character is underlined, unless hidden.
       if (prefix != std::u16string::npos && !(format & DT_HIDEPREFIX) && prefix >= line.start &&
-          prefix < line.start + line.length && prefix - line.start < line.shown.size()) {
+          prefix < line.start + line.length && prefix - line.start < std::min(line.shown.size(), line.intact)) {
         size_t column = prefix - line.start;
         if (reorder && column < visualOf.size()) column = static_cast<size_t>(visualOf[column]);
         const int left = x + Width(hdc, drawn.substr(0, column), tabs);
