@@ -5,7 +5,6 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <strings.h>
 
 #include <fennic/Report.h>
 
@@ -21,7 +20,8 @@ using HeaderParser = int (*)(struct soap*, const char*, const char*);
 std::atomic<HeaderParser> g_runtimeParser{nullptr};
 
 int ParseHeader(struct soap* soap, const char* key, const char* value) {
-  if (key && value && strcasecmp(key, "Content-Length") == 0) {
+  // Keys compared as the runtime compares them (any character stands for the hyphen).
+  if (key && value && soap_tag_cmp(key, "Content-Length") == 0) {
     const char* digits = value;
     while (*digits == ' ' || *digits == '\t') ++digits;
     char* end = nullptr;
