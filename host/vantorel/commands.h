@@ -62,4 +62,8 @@ struct FileDialogRequest {
 // windows were left alive.
 int RunFileDialog(const FileDialogRequest& request);
 
+// Writes the demo skin into the folder and, when `module` is not empty, packs it into that
+// module package too; prints where each went. 1 when a file could not be written.
+int MakeDemoSkin(const std::string& folder, const std::string& module);
+
 }  // namespace vantorel::cli

@@ -8,6 +8,7 @@
 //   vantorel collab FILE --user ADDRESS
 //   vantorel file-dialog [--save] [--choices] [--filter DESC PATTERN FORMAT EXT]... [--state N FOLDER]
 //                        [--script STEPS]
+//   vantorel skin-make DIR [--module FILE]
 //
 // Exit codes: 0 done; 1 no filter reads the file, or the import failed; 2 wrong command
 // line, missing file, or the plug-in cannot be loaded; 3 the import ran but the plug-in
@@ -28,7 +29,8 @@ int Usage() {
                "       vantorel type SCRIPT\n"
                "       vantorel collab FILE --user ADDRESS\n"
                "       vantorel file-dialog [--save] [--choices] [--filter DESC PATTERN FORMAT EXT]...\n"
-               "                            [--state N FOLDER] [--script STEPS]\n";
+               "                            [--state N FOLDER] [--script STEPS]\n"
+               "       vantorel skin-make DIR [--module FILE]\n";
   return 2;
 }
 
@@ -40,6 +42,21 @@ int main(int argc, char** argv) {
   if (command == "collab") {
     if (argc != 5 || std::strcmp(argv[3], "--user") != 0) return Usage();
     return vantorel::cli::CollabSession(argv[2], argv[4]);
+  }
+  if (command == "skin-make") {
+    std::string folder, module;
+    for (int i = 2; i < argc; ++i) {
+      const std::string arg = argv[i];
+      if (arg == "--module" && i + 1 < argc && module.empty()) {
+        module = argv[++i];
+      } else if (!arg.empty() && arg[0] != '-' && folder.empty()) {
+        folder = arg;
+      } else {
+        return Usage();
+      }
+    }
+    if (folder.empty()) return Usage();
+    return vantorel::cli::MakeDemoSkin(folder, module);
   }
   if (command == "file-dialog") {
     vantorel::cli::FileDialogRequest dialog;

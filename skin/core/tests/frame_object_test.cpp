@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -523,6 +524,82 @@ TEST_F(FrameObject, DialogProcedureSeesActivationAndParentsAnswerTheBackground) 
     EXPECT_EQ(childFrame->GetClientBrush(dc), c.expected) << c.answer;
   }
   ReleaseDC(child, dc);
+}
+
+// A dialog template in memory: a captioned dialog with a default push button, a check box,
+// an edit and a static text.
+std::vector<WORD> ControlsDialogTemplate() {
+  std::vector<WORD> t;
+  auto dword = [&](DWORD v) { t.push_back(LOWORD(v)), t.push_back(HIWORD(v)); };
+  auto text = [&](const char16_t* s) {
+    for (; *s; ++s) t.push_back(*s);
+    t.push_back(0);
+  };
+  dword(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE | DS_MODALFRAME);
+  dword(0);
+  t.push_back(4);
+  for (WORD v : {10, 10, 160, 90}) t.push_back(v);
+  t.push_back(0), t.push_back(0);  // no menu, the dialog class
+  text(u"Controls");
+  const struct {
+    DWORD style;
+    WORD x, y, cx, cy, id, classOrdinal;
+    const char16_t* title;
+  } items[] = {
+      {WS_CHILD | WS_VISIBLE | BS_DEFPUSHBUTTON, 100, 66, 50, 14, IDOK, 0x80, u"OK"},
+      {WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX, 10, 10, 80, 12, 101, 0x80, u"Check"},
+      {WS_CHILD | WS_VISIBLE | WS_BORDER, 10, 30, 80, 14, 102, 0x81, u"text"},
+      {WS_CHILD | WS_VISIBLE, 10, 50, 80, 10, 103, 0x82, u"Static"},
+  };
+  for (const auto& item : items) {
+    if (t.size() % 2) t.push_back(0);  // each item on a 4-byte boundary
+    dword(item.style);
+    dword(0);
+    for (WORD v : {item.x, item.y, item.cx, item.cy, item.id}) t.push_back(v);
+    t.push_back(0xFFFF), t.push_back(item.classOrdinal);
+    text(item.title);
+    t.push_back(0);
+  }
+  return t;
+}
+
+TEST_F(FrameObject, DisabledManagerLeavesADialogAsItWouldBeUnskinned) {
+  const std::vector<WORD> words = ControlsDialogTemplate();
+  const DLGPROC proc = [](HWND, UINT message, WPARAM, LPARAM) -> INT_PTR { return message == WM_INITDIALOG; };
+  auto make = [&] {
+    HWND dialog =
+        CreateDialogIndirectParamW(nullptr, reinterpret_cast<LPCDLGTEMPLATEW>(words.data()), nullptr, proc, 0);
+    windows_.push_back(dialog);
+    CheckDlgButton(dialog, 101, BST_CHECKED);
+    return dialog;
+  };
+  ASSERT_FALSE(manager_->m_enabled);
+  HWND attached = make();  // objects on the dialog and its controls, skinning off
+  manager_->m_autoApply = FALSE;
+  HWND bare = make();  // no objects at all
+  manager_->m_autoApply = TRUE;
+  ASSERT_TRUE(attached && bare);
+  ASSERT_NE(manager_->Lookup(attached), nullptr);
+  EXPECT_NE(manager_->Lookup(GetDlgItem(attached, IDOK)), nullptr);
+  EXPECT_EQ(manager_->Lookup(bare), nullptr);
+  auto picture = [&](HWND dialog) {
+    SetForegroundWindow(dialog);
+    SetFocus(GetDlgItem(dialog, IDOK));  // no caret, whose blinking would tell the pictures apart
+    Paint(dialog);
+    Pump();
+    return std::make_unique<Capture>(dialog);
+  };
+  const auto skinnedOff = picture(attached);
+  const auto reference = picture(bare);
+  ASSERT_TRUE(skinnedOff->surface && reference->surface);
+  const int width = cairo_image_surface_get_width(reference->surface);
+  const int height = cairo_image_surface_get_height(reference->surface);
+  ASSERT_EQ(cairo_image_surface_get_width(skinnedOff->surface), width);
+  ASSERT_EQ(cairo_image_surface_get_height(skinnedOff->surface), height);
+  int differing = 0;
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) differing += skinnedOff->Argb(x, y) != reference->Argb(x, y);
+  EXPECT_EQ(differing, 0);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
-// Bytes as a skin package: as a folder's INI file and as a module package (a resource
-// container whose INI text and THEMES_INI are the bytes), each opened, read line by line
-// into a schema, and every image the text names loaded.
+// Bytes as a skin package: as a folder's INI file, as a module package (a resource
+// container whose INI text and THEMES_INI are the bytes) and as the package file itself,
+// each opened, read line by line into a schema, and every image the text names loaded.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -57,5 +57,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Write(module, writer.Build());
   Exercise(kx2::ToWindowsPath(module), u"");
   Exercise(kx2::ToWindowsPath(module), u"normal.ini");
+
+  const std::string raw = folder + "/raw.rsrc";
+  Write(raw, bytes);
+  Exercise(kx2::ToWindowsPath(raw), u"");
   return 0;
 }

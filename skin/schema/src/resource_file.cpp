@@ -97,7 +97,6 @@ std::u16string DecodeIni(const std::vector<uint8_t>& bytes) {
   text.assign(static_cast<size_t>(n), u'\0');
   MultiByteToWideChar(1252, 0, data, length, text.data(), n);
   return text;
-  return u"";
 }
 
 // A module package must be a resource container: anything else (a library among them)

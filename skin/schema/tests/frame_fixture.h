@@ -1,5 +1,5 @@
-// A folder skin written for one test (24-bit BMP images made from a function of the pixel
-// position, INI lines given by the test), loaded into a schema; a frame over a real
+// A folder skin written for one test by the skin writer (24-bit BMP images made from a
+// function of the pixel position, INI lines given by the test), loaded into a schema; a frame over a real
 // window for the schema to paint and shape; and a canvas to probe what it painted.
 #pragma once
 
@@ -23,6 +23,7 @@
 #include "ornatex/schema/schema.h"
 #include "ornatex/schema/skin_class.h"
 #include "ornatex/schema/skin_loader.h"
+#include "ornatex/schema/skin_writer.h"
 
 namespace frame_test {
 
@@ -30,37 +31,14 @@ class SkinFolder {
  public:
   SkinFolder() : folder_("frameskin") {}
   void Bmp(const std::string& name, int w, int h, const std::function<COLORREF(int, int)>& pixel) const {
-    const int stride = (w * 3 + 3) / 4 * 4;
-    std::vector<uint8_t> v = {'B', 'M'};
-    auto put32 = [&](uint32_t x) {
-      for (int i = 0; i < 4; ++i) v.push_back(static_cast<uint8_t>(x >> (8 * i)));
-    };
-    put32(static_cast<uint32_t>(54 + stride * h));
-    put32(0);
-    put32(54);
-    put32(40);
-    put32(static_cast<uint32_t>(w));
-    put32(static_cast<uint32_t>(h));
-    v.push_back(1), v.push_back(0), v.push_back(24), v.push_back(0);
-    for (int i = 0; i < 6; ++i) put32(0);
-    for (int y = h - 1; y >= 0; --y) {
-      for (int x = 0; x < w; ++x) {
-        const COLORREF c = pixel(x, y);
-        v.push_back(GetBValue(c)), v.push_back(GetGValue(c)), v.push_back(GetRValue(c));
-      }
-      v.resize(v.size() + static_cast<size_t>(stride - w * 3), 0);
-    }
-    std::ofstream(folder_.File(name), std::ios::binary)
-        .write(reinterpret_cast<const char*>(v.data()), static_cast<std::streamsize>(v.size()));
+    CKtkSkinFolderWriter(folder_.path.string()).WriteBitmap(name, w, h, pixel);
   }
   void Solid(const std::string& name, int w, int h, COLORREF color) const {
     Bmp(name, w, h, [color](int, int) { return color; });
   }
   // The schema of these INI lines (owned by the folder).
   CKtkSkinManagerSchema* Load(const std::vector<std::u16string>& lines) {
-    std::ofstream ini(folder_.File("skin.ini"));
-    for (const auto& line : lines) ini << kx2::Utf16ToUtf8(line) << "\n";
-    ini.close();
+    CKtkSkinFolderWriter(folder_.path.string()).WriteIni(lines, "skin.ini");
     readers_.push_back(std::make_unique<CKtkSkinManagerResourceFile>());
     EXPECT_TRUE(readers_.back()->Open(kx2test::WinPath(folder_.path.string()).c_str(), u"skin.ini"));
     schemas_.emplace_back(KtkLoadSkinSchema(*readers_.back()));

@@ -1,22 +1,19 @@
 // Theme part drawing from a folder skin: backgrounds by type, frames by state, true size,
 // glyphs and border fills, probed by pixels.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <cstdlib>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include <kx2/PathMap.h>
-#include <kx2/Utf.h>
 #include <win/gdi.h>
 
 #include "ornatex/schema/resource_file.h"
 #include "ornatex/schema/schema.h"
 #include "ornatex/schema/skin_class.h"
 #include "ornatex/schema/skin_loader.h"
+#include "ornatex/schema/skin_writer.h"
 
 namespace {
 
@@ -25,33 +22,6 @@ constexpr COLORREF kWhite = RGB(255, 255, 255);
 std::string Temp() {
   const char* tmp = std::getenv("TMPDIR");
   return tmp && *tmp ? tmp : "/tmp";
-}
-
-// A 24-bit BMP file of w x h from a function of (x, y) giving a COLORREF.
-template <class Pixel>
-void WriteBmp(const std::string& path, int w, int h, Pixel pixel) {
-  const int stride = (w * 3 + 3) / 4 * 4;
-  std::vector<uint8_t> v = {'B', 'M'};
-  auto put32 = [&](uint32_t x) {
-    for (int i = 0; i < 4; ++i) v.push_back(static_cast<uint8_t>(x >> (8 * i)));
-  };
-  put32(static_cast<uint32_t>(54 + stride * h));
-  put32(0);
-  put32(54);
-  put32(40);
-  put32(static_cast<uint32_t>(w));
-  put32(static_cast<uint32_t>(h));
-  v.push_back(1), v.push_back(0), v.push_back(24), v.push_back(0);
-  for (int i = 0; i < 6; ++i) put32(0);
-  for (int y = h - 1; y >= 0; --y) {
-    for (int x = 0; x < w; ++x) {
-      const COLORREF c = pixel(x, y);
-      v.push_back(GetBValue(c)), v.push_back(GetGValue(c)), v.push_back(GetRValue(c));
-    }
-    v.resize(v.size() + static_cast<size_t>(stride - w * 3), 0);
-  }
-  std::ofstream(path, std::ios::binary)
-      .write(reinterpret_cast<const char*>(v.data()), static_cast<std::streamsize>(v.size()));
 }
 
 struct Canvas {
@@ -80,23 +50,19 @@ struct Canvas {
 class PartDrawing : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder_ = Temp() + "/partskin";
-    mkdir(folder_.c_str(), 0700);
     // Three 4 x 4 frames side by side: red, green, blue.
-    WriteBmp(folder_ + "/strip.bmp", 12, 4, [](int x, int) {
+    files_.WriteBitmap("strip.bmp", 12, 4, [](int x, int) {
       return x < 4 ? RGB(255, 0, 0) : x < 8 ? RGB(0, 255, 0) : RGB(0, 0, 255);
     });
-    WriteBmp(folder_ + "/big.bmp", 20, 20, [](int, int) { return RGB(10, 20, 30); });
+    files_.WriteBitmap("big.bmp", 20, 20, [](int, int) { return RGB(10, 20, 30); });
   }
   CKtkSkinManagerClass* Load(const std::vector<std::u16string>& lines) {
-    std::ofstream ini(folder_ + "/skin.ini");
-    for (const auto& line : lines) ini << kx2::Utf16ToUtf8(line) << "\n";
-    ini.close();
-    EXPECT_TRUE(reader_.Open(kx2::ToWindowsPath(folder_).c_str(), u"skin.ini"));
+    files_.WriteIni(lines, "skin.ini");
+    EXPECT_TRUE(reader_.Open(files_.WindowsPath().c_str(), u"skin.ini"));
     schema_.reset(KtkLoadSkinSchema(reader_));
     return KtkSchemaClass(*schema_, u"Button");
   }
-  std::string folder_;
+  CKtkSkinFolderWriter files_{Temp() + "/partskin"};
   CKtkSkinManagerResourceFile reader_;
   std::unique_ptr<CKtkSkinManagerSchema> schema_;
 };
