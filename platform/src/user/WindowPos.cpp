@@ -3,7 +3,9 @@
 #include <algorithm>
 
 #include "kx2/ErrorBoundary.h"
+#include "kx2/Screen.h"
 #include "user/Core.h"
+#include "win/user_monitor.h"
 
 namespace kx2::user {
 namespace {
@@ -35,12 +37,32 @@ Window* DeepestAt(Window* parent, POINT p, UINT skip) {
   return nullptr;
 }
 
-void FillMinMax(MINMAXINFO* info) {
+// The maximised place a window is offered: the primary screen with the sizing frame
+// outside it, or for a child its parent's client area.
+void FillMinMax(MINMAXINFO* info, const SIZE* parentClient = nullptr) {
   const int frameX = GetSystemMetrics(SM_CXFRAME), frameY = GetSystemMetrics(SM_CYFRAME);
-  info->ptMaxSize = POINT{GetSystemMetrics(SM_CXSCREEN) + 2 * frameX, GetSystemMetrics(SM_CYSCREEN) + 2 * frameY};
+  const int width = parentClient ? parentClient->cx : GetSystemMetrics(SM_CXSCREEN);
+  const int height = parentClient ? parentClient->cy : GetSystemMetrics(SM_CYSCREEN);
+  info->ptMaxSize = POINT{width + 2 * frameX, height + 2 * frameY};
   info->ptMaxPosition = POINT{-frameX, -frameY};
   info->ptMinTrackSize = POINT{GetSystemMetrics(SM_CXMINTRACK), GetSystemMetrics(SM_CYMINTRACK)};
   info->ptMaxTrackSize = POINT{GetSystemMetrics(SM_CXMAXTRACK), GetSystemMetrics(SM_CYMAXTRACK)};
+}
+
+// The window's answer speaks of the primary screen; a top-level window maximises on the
+// monitor it is on, into its work area: the place moves there and a size the window left
+// at least as large as the primary screen grows or shrinks with the difference.
+void MoveMaximizedToMonitor(const RECT& window, MINMAXINFO* info) {
+  const RECT primary = Kx2ScreenPrimaryRect();
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (!GetMonitorInfoW(MonitorFromRect(&window, MONITOR_DEFAULTTONEAREST), &monitor)) return;
+  const RECT& work = monitor.rcWork;
+  const LONG primaryWidth = primary.right - primary.left, primaryHeight = primary.bottom - primary.top;
+  if (info->ptMaxSize.x >= primaryWidth) info->ptMaxSize.x += (work.right - work.left) - primaryWidth;
+  if (info->ptMaxSize.y >= primaryHeight) info->ptMaxSize.y += (work.bottom - work.top) - primaryHeight;
+  info->ptMaxPosition.x += work.left - primary.left;
+  info->ptMaxPosition.y += work.top - primary.top;
 }
 
 }  // namespace
@@ -219,8 +241,18 @@ BOOL Show(HWND hwnd, int command) {
         break;
       }
       MINMAXINFO info{};
-      FillMinMax(&info);
+      RECT before{};
+      SIZE parentClient{};
+      {
+        std::lock_guard<std::mutex> guard(TreeLock());
+        before = ScreenRect(window.get());
+        if (child && window->parent)
+          parentClient = SIZE{window->parent->client.right - window->parent->client.left,
+                              window->parent->client.bottom - window->parent->client.top};
+      }
+      FillMinMax(&info, child ? &parentClient : nullptr);
       SendTo(hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+      if (!child) MoveMaximizedToMonitor(before, &info);
       target = RECT{info.ptMaxPosition.x, info.ptMaxPosition.y, info.ptMaxPosition.x + info.ptMaxSize.x,
                     info.ptMaxPosition.y + info.ptMaxSize.y};
       setStyle = WS_MAXIMIZE;
