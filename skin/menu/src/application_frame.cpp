@@ -181,6 +181,9 @@ CKtkSkinMenuLoop* CKtkSkinObjectApplicationFrame::CreateMenuLoop() {
   }
   CKtkSkinMenuLoop* loop = CKtkSkinMenuLoop::Create(m_hWnd);
   if (!loop) return nullptr;
+  // The hot item is no selection: the run starts from none, as the system's does.
+  m_pMenuBar->m_nSelected = -1;
+  ::KillTimer(m_hWnd, KTK_FRAME_HOT_TIMER);
   loop->Attach(m_pMenuBar);
   return loop;
 }

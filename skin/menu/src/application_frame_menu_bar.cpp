@@ -99,6 +99,12 @@ void CKtkSkinObjectApplicationFrame::DrawMenuBar(HDC dc) {
   const int oldMode = ::SetBkMode(out, TRANSPARENT);
 
   CKtkSkinPopupMenu& bar = *m_pMenuBar;
+  // Items added or taken away since the last layout are placed before they are drawn.
+  if (!bar.m_bSystemMenu && bar.m_hMenu && ::GetMenuItemCount(bar.m_hMenu) != static_cast<int>(bar.m_items.size())) {
+    const RECT before = m_rcMenuBar;
+    LayoutMenuBar();
+    m_rcMenuBar.bottom = std::min(m_rcMenuBar.bottom, before.bottom);
+  }
   const int count = bar.GetItemCount();
   CKtkSkinManagerClass* window = m_pManager ? m_pManager->GetSkinClass(this, u"WINDOW") : nullptr;
   for (int i = 0; i < count; ++i) {
