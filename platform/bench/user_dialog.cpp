@@ -2,7 +2,8 @@
 // same top-level window and 60 controls made with CreateWindowExW at the same pixel
 // rectangles, given the same font and painted once. Both are destroyed each round.
 //
-// The controls are the standard classes present in this build (Static, Button, Edit),
+// The controls are the standard classes present in this build (Static, Button, Edit,
+// ListBox, ComboBox),
 // else a class that fills its client area.
 #include <benchmark/benchmark.h>
 
@@ -34,7 +35,7 @@ LRESULT CALLBACK FillProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 std::vector<std::u16string> ControlClasses() {
   WNDCLASSW wc{};
   std::vector<std::u16string> classes;
-  for (const char16_t* name : {u"Static", u"Button", u"Edit"})
+  for (const char16_t* name : {u"Static", u"Button", u"Edit", u"ListBox", u"ComboBox"})
     if (GetClassInfoW(nullptr, name, &wc)) classes.emplace_back(name);
   if (classes.empty()) {
     wc = WNDCLASSW{};

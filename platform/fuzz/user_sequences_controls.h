@@ -1,5 +1,6 @@
 // The common controls under the window-core fuzzer: byte-coded steps that make a control of
-// one of the classes of libKx2ComCtl32.so and send a control its own messages, with
+// one of the classes of libKx2ComCtl32.so (or a list or combo box of libKx2User32.so) and
+// send a control its own messages, with
 // arguments built the way a caller builds them (records of the right size, buffers of the
 // stated size, item handles the control gave or made up) and values taken from the input.
 // Out-of-range indexes, handles the control never gave, odd styles and sizes are the point.
@@ -21,14 +22,25 @@ namespace fuzz_controls {
 
 struct ClassInfo {
   const char16_t* name;
-  DWORD styles;  // the class's own style bits the input may set
+  DWORD styles;      // the class's own style bits the input may set
+  DWORD always = 0;  // window styles every one gets
 };
 
 constexpr ClassInfo kClasses[] = {
-    {u"msctls_progress32", 0x000F}, {u"msctls_trackbar32", 0x1FFF}, {u"msctls_updown32", 0x01FF},
-    {u"SysTabControl32", 0xFFFF},   {u"SysHeader32", 0x01FF},       {u"SysListView32", 0xFFFF},
-    {u"SysTreeView32", 0xFFFF},     {u"ToolbarWindow32", 0xFFFF},   {u"msctls_statusbar32", 0x0FFF},
-    {u"tooltips_class32", 0x01FF},  {u"SysDateTimePick32", 0x003F}, {u"SysMonthCal32", 0x00FF},
+    {u"msctls_progress32", 0x000F},
+    {u"msctls_trackbar32", 0x1FFF},
+    {u"msctls_updown32", 0x01FF},
+    {u"SysTabControl32", 0xFFFF},
+    {u"SysHeader32", 0x01FF},
+    {u"SysListView32", 0xFFFF},
+    {u"SysTreeView32", 0xFFFF},
+    {u"ToolbarWindow32", 0xFFFF},
+    {u"msctls_statusbar32", 0x0FFF},
+    {u"tooltips_class32", 0x01FF},
+    {u"SysDateTimePick32", 0x003F},
+    {u"SysMonthCal32", 0x00FF},
+    {u"ListBox", 0x7FFF, WS_VSCROLL | WS_HSCROLL | WS_BORDER},
+    {u"ComboBox", 0x6FF3, WS_VSCROLL},
 };
 
 // Buffers and records a step hands a control; large enough for any answer the inputs allow
@@ -56,6 +68,7 @@ struct Arena {
   MCHITTESTINFO calendarHit;
   PBRANGE range;
   UDACCEL accel[4];
+  COMBOBOXINFO combo;
 };
 
 // What one input has made: item handles the tree views gave, and one image list.
@@ -93,9 +106,144 @@ template <class Reader>
 HWND Create(Reader& in, HWND parent) {
   const ClassInfo& c = kClasses[in.next() % std::size(kClasses)];
   const DWORD own = static_cast<DWORD>(in.next() | in.next() << 8) & c.styles;
-  const DWORD style = own | (parent ? WS_CHILD : WS_POPUP) | ((in.next() & 1) ? WS_VISIBLE : 0);
+  const DWORD style = own | c.always | (parent ? WS_CHILD : WS_POPUP) | ((in.next() & 1) ? WS_VISIBLE : 0);
   return CreateWindowExW(0, c.name, u"c", style, in.next(), in.next(), in.next() * 2, in.next(), parent, nullptr,
                          nullptr, nullptr);
+}
+
+// A list box: items in and out, choices, searches, sizes and keys.
+template <class Reader>
+void SendList(Reader& in, HWND h, Arena& a, uint8_t op, int i, int j) {
+  auto send = [&](UINT m, WPARAM w, LPARAM l) { return SendMessageW(h, m, w, l); };
+  auto lp = [](const void* p) { return reinterpret_cast<LPARAM>(p); };
+  switch (op % 14) {
+    case 0:
+      send(LB_ADDSTRING, 0, lp(Text(in, a)));
+      break;
+    case 1:
+      send(LB_INSERTSTRING, j, lp(Text(in, a)));
+      break;
+    case 2:
+      send(LB_DELETESTRING, j, 0);
+      break;
+    case 3:
+      send(LB_SETCURSEL, j, 0);
+      break;
+    case 4:
+      send(LB_SETSEL, i & 1, j);
+      break;
+    case 5: {
+      // The text's length first, then the text into a buffer that holds it.
+      const LRESULT length = send(LB_GETTEXTLEN, j, 0);
+      if (length >= 0 && length < static_cast<LRESULT>(std::size(a.out))) send(LB_GETTEXT, j, lp(a.out));
+      break;
+    }
+    case 6:
+      send(in.next() & 1 ? LB_SELITEMRANGEEX : LB_SELITEMRANGE, i, in.next() & 1 ? j : MAKELPARAM(i, j));
+      break;
+    case 7:
+      send(in.next() & 1 ? LB_SETTOPINDEX : LB_SETCARETINDEX, j, 0);
+      break;
+    case 8:
+      send(LB_GETITEMRECT, j, lp(&a.rect));
+      break;
+    case 9:
+      send(LB_SETITEMHEIGHT, j, i);
+      break;
+    case 10: {
+      static constexpr UINT finds[] = {LB_FINDSTRING, LB_FINDSTRINGEXACT, LB_SELECTSTRING};
+      send(finds[in.next() % 3], i, lp(Text(in, a)));
+      break;
+    }
+    case 11:
+      send(LB_GETSELITEMS, in.next() % 65, lp(a.ints));
+      break;
+    case 12: {
+      static constexpr UINT others[] = {LB_RESETCONTENT,  LB_SETCOLUMNWIDTH, LB_SETHORIZONTALEXTENT,
+                                        LB_ITEMFROMPOINT, LB_SETANCHORINDEX, LB_INITSTORAGE};
+      const UINT m = others[in.next() % std::size(others)];
+      send(m, m == LB_INITSTORAGE ? static_cast<WPARAM>(in.next()) << 8 : static_cast<WPARAM>(j), MAKELPARAM(i, j));
+      break;
+    }
+    default: {
+      static constexpr UINT keys[] = {VK_UP, VK_DOWN, VK_PRIOR, VK_NEXT, VK_HOME, VK_END, VK_LEFT, VK_RIGHT, VK_SPACE};
+      if (in.next() & 1)
+        send(WM_KEYDOWN, keys[in.next() % std::size(keys)], 0);
+      else
+        send(WM_CHAR, u'a' + in.next() % 26, 0);
+      break;
+    }
+  }
+}
+
+// A combo box: items, choices, dropping and closing by message and by keys, its field.
+template <class Reader>
+void SendCombo(Reader& in, HWND h, Arena& a, uint8_t op, int i, int j) {
+  auto send = [&](UINT m, WPARAM w, LPARAM l) { return SendMessageW(h, m, w, l); };
+  auto lp = [](const void* p) { return reinterpret_cast<LPARAM>(p); };
+  switch (op % 12) {
+    case 0:
+      send(CB_ADDSTRING, 0, lp(Text(in, a)));
+      break;
+    case 1:
+      send(CB_INSERTSTRING, j, lp(Text(in, a)));
+      break;
+    case 2:
+      send(in.next() & 1 ? CB_DELETESTRING : CB_RESETCONTENT, j, 0);
+      break;
+    case 3:
+      send(CB_SETCURSEL, j, 0);
+      break;
+    case 4:
+      send(CB_SHOWDROPDOWN, i & 1, 0);
+      break;
+    case 5: {
+      const LRESULT length = send(CB_GETLBTEXTLEN, j, 0);
+      if (length >= 0 && length < static_cast<LRESULT>(std::size(a.out))) send(CB_GETLBTEXT, j, lp(a.out));
+      break;
+    }
+    case 6:
+      send(CB_SETITEMHEIGHT, in.next() & 1 ? static_cast<WPARAM>(-1) : static_cast<WPARAM>(j), i);
+      break;
+    case 7:
+      if (in.next() & 1)
+        send(CB_SETEDITSEL, 0, MAKELPARAM(i, j));
+      else
+        send(CB_LIMITTEXT, j, 0);
+      break;
+    case 8:
+      a.combo.cbSize = in.next() & 1 ? sizeof a.combo : 8;
+      send(in.next() & 1 ? CB_GETCOMBOBOXINFO : CB_GETDROPPEDCONTROLRECT, 0,
+           a.combo.cbSize == 8 ? lp(&a.rect) : lp(&a.combo));
+      break;
+    case 9: {
+      // Keys as the user types them: through the focus, with Alt for Alt+Down.
+      static constexpr UINT keys[] = {VK_F4, VK_DOWN, VK_UP, VK_RETURN, VK_ESCAPE, VK_NEXT, VK_HOME};
+      const UINT key = keys[in.next() % std::size(keys)];
+      const bool alt = in.next() & 1;
+      SetFocus(h);
+      if (alt) Kx2InjectKey(VK_MENU, true);
+      Kx2InjectKey(key, true);
+      Kx2InjectKey(key, false);
+      if (alt) Kx2InjectKey(VK_MENU, false);
+      break;
+    }
+    case 10:
+      send(in.next() & 1 ? WM_SETTEXT : CB_SELECTSTRING, static_cast<WPARAM>(i), lp(Text(in, a)));
+      break;
+    default: {
+      static constexpr UINT others[] = {CB_SETDROPPEDWIDTH, CB_SETEXTENDEDUI, CB_SETTOPINDEX, WM_PRINTCLIENT};
+      const UINT m = others[in.next() % std::size(others)];
+      if (m == WM_PRINTCLIENT) {
+        HDC dc = CreateCompatibleDC(nullptr);
+        send(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+        DeleteDC(dc);
+      } else {
+        send(m, j, 0);
+      }
+      break;
+    }
+  }
 }
 
 template <class Reader>
@@ -463,6 +611,10 @@ void Send(Reader& in, HWND h, State& s) {
         send(TTM_ACTIVATE, i & 1, 0);
         break;
     }
+  } else if (is(u"ListBox")) {
+    SendList(in, h, a, op, i, j);
+  } else if (is(u"ComboBox")) {
+    SendCombo(in, h, a, op, i, j);
   } else if (is(u"SysDateTimePick32") || is(u"SysMonthCal32")) {
     const bool picker = is(u"SysDateTimePick32");
     switch (op % 5) {

@@ -167,3 +167,4 @@ KX2_EXPORT BOOL GetClassInfoExW(HINSTANCE hInstance, LPCWSTR lpszClass, LPWNDCLA
 #include "win/user_edit.h"
 #include "win/user_controls.h"
 #include "win/user_mdi.h"
+#include "win/user_lists.h"

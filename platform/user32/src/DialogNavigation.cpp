@@ -37,9 +37,13 @@ std::vector<HWND> ControlsOf(HWND dlg) {
   return controls;
 }
 
+// A window inside a control (a combo box's edit) stands for the control holding it.
 int IndexOf(const std::vector<HWND>& controls, HWND control) {
-  for (size_t i = 0; i < controls.size(); ++i)
-    if (controls[i] == control) return static_cast<int>(i);
+  for (HWND h = control; h; h = GetParent(h)) {
+    for (size_t i = 0; i < controls.size(); ++i)
+      if (controls[i] == h) return static_cast<int>(i);
+    if (!(GetWindowLongW(h, GWL_STYLE) & WS_CHILD)) break;
+  }
   return -1;
 }
 
