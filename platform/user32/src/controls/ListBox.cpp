@@ -20,6 +20,7 @@ constexpr size_t kMostReserved = 1 << 16;  // LB_INITSTORAGE asks; more is grown
 ListBox::ListBox(HWND hwnd, const CREATESTRUCTW& cs)
     : hwnd_(hwnd), verticalBar_((cs.style & WS_VSCROLL) != 0), horizontalBar_((cs.style & WS_HSCROLL) != 0) {
   if (cs.style & LBS_COMBOBOX) combo_ = static_cast<HWND>(cs.lpCreateParams);
+  redraw_ = !(cs.style & LBS_NOREDRAW);
 }
 
 ListBox::Mode ListBox::SelectionMode() const {
