@@ -38,7 +38,10 @@ KX2_EXPORT HCURSOR LoadCursorW(HINSTANCE hInstance, LPCWSTR lpCursorName);
 #define IDC_ARROW MAKEINTRESOURCEW(32512)
 KX2_EXPORT HICON LoadIconW(HINSTANCE hInstance, LPCWSTR lpIconName);
 // cx, cy 0: the size of the resource's first image (with LR_DEFAULTSIZE: 32 x 32 for
-// icons and cursors). LR_LOADFROMFILE is not supported.
+// icons and cursors). LR_LOADFROMFILE reads the named file: a BMP (1 to 32 bits, masked,
+// run-length coded RLE8 and RLE4, bottom-up or top-down, the old core header) as a device
+// bitmap or with LR_CREATEDIBSECTION a DIB section, an ICO or CUR file's entry; a damaged
+// file gives null with ERROR_INVALID_DATA.
 KX2_EXPORT HANDLE LoadImageW(HINSTANCE hInst, LPCWSTR name, UINT type, int cx, int cy, UINT fuLoad);
 
 // The id of the directory entry (of an RT_GROUP_ICON or RT_GROUP_CURSOR resource) that
