@@ -272,6 +272,37 @@ TEST_F(UserComboBox, ClassicLookOfTheFieldTheArrowAndTheFocus) {
   EXPECT_EQ(Owner().colourAsks.back(), static_cast<UINT>(WM_CTLCOLORSTATIC)) << "a disabled box asks as a static";
 }
 
+TEST_F(UserComboBox, OwnerDrawnBoxesMeasureTheFieldAndDrawItAsTheComboBoxEdit) {
+  HWND h = Combo(CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS);
+  EXPECT_EQ(Owner().measured, 2) << "the field (item -1) and the list's items";
+  EXPECT_EQ(SendMessageW(h, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0), 20);
+  EXPECT_EQ(SendMessageW(h, CB_GETITEMHEIGHT, 0, 0), 20);
+  SendMessageW(h, CB_SETCURSEL, 2, 0);
+  SetFocus(h);
+  Canvas canvas(160, 40);
+  SendMessageW(h, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.Dc()), PRF_CLIENT);
+  ASSERT_EQ(Owner().drawn.size(), 1u);
+  const DRAWITEMSTRUCT& field = Owner().drawn[0];
+  EXPECT_EQ(field.CtlType, static_cast<UINT>(ODT_COMBOBOX));
+  EXPECT_EQ(field.CtlID, 7u);
+  EXPECT_EQ(field.itemID, 2u);
+  EXPECT_EQ(field.itemState & (ODS_COMBOBOXEDIT | ODS_SELECTED | ODS_FOCUS),
+            static_cast<UINT>(ODS_COMBOBOXEDIT | ODS_SELECTED | ODS_FOCUS));
+  EXPECT_EQ(field.hwndItem, h);
+
+  // The dropped list's items go to the same owner as the box's.
+  Owner().drawn.clear();
+  SendMessageW(h, CB_SHOWDROPDOWN, TRUE, 0);
+  Canvas list(160, 100);
+  SendMessageW(InfoOf(h).hwndList, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(list.Dc()), PRF_CLIENT);
+  ASSERT_EQ(Owner().drawn.size(), 4u);
+  EXPECT_EQ(Owner().drawn[2].CtlID, 7u);
+  EXPECT_EQ(Owner().drawn[2].CtlType, static_cast<UINT>(ODT_COMBOBOX));
+  EXPECT_EQ(Owner().drawn[2].itemState & ODS_SELECTED, static_cast<UINT>(ODS_SELECTED));
+  EXPECT_EQ(Owner().drawn[2].itemState & ODS_COMBOBOXEDIT, 0u);
+  SendMessageW(h, CB_SHOWDROPDOWN, FALSE, 0);
+}
+
 std::vector<int> g_dialogCommands;
 
 INT_PTR CALLBACK CommandsProc(HWND, UINT message, WPARAM wParam, LPARAM) {
