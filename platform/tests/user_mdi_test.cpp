@@ -1,8 +1,8 @@
 // The "MDIClient" control with DefFrameProcW and DefMDIChildProcW: tiling and cascading
 // (rectangles as tables), activation order and the WM_MDIACTIVATE pairs, a maximised
 // child's buttons on the frame's menu bar and its title in the frame's, arrangements that
-// never recurse, scroll bars when children lie outside, the window menu's list and the
-// Ctrl+F4 / Ctrl+F6 keys.
+// never recurse, scroll bars when children lie outside, the window menu's list with its
+// "Select Window" dialog and the Ctrl+F4 / Ctrl+F6 keys.
 #include <cairo.h>
 
 #include <cstdlib>
@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "kx2/Compositor.h"
+#include "kx2/IdleHandler.h"
 #include "user_test_support.h"
+#include "win/dialog.h"
 #include "win/gdi.h"
 #include "win/menu.h"
 
@@ -166,6 +168,44 @@ TEST_F(MdiTest, ChildrenGetConsecutiveIdsAndTheWindowMenuListsThem) {
   EXPECT_EQ(GetMenuItemCount(windowMenu_), 1);
   EXPECT_EQ(GetMenuItemCount(other), 2);  // no separator in an empty menu
   DestroyMenu(other);
+}
+
+// What the idle handler saw of the "Select Window" dialog, and the entry it chose.
+struct Selection {
+  LRESULT count = -1, selected = -1;
+  int tries = 0;
+  static BOOL Pick(void* context) {
+    auto* s = static_cast<Selection*>(context);
+    HWND dialog = GetActiveWindow();
+    HWND list = FindWindowExW(dialog, nullptr, u"ListBox", nullptr);
+    if (!list) {
+      if (++s->tries > 5 && dialog) EndDialog(dialog, 0);  // not the dialog: give up
+      return s->tries <= 5;
+    }
+    s->count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+    s->selected = SendMessageW(list, LB_GETCURSEL, 0, 0);
+    SendMessageW(list, LB_SETCURSEL, 2, 0);
+    SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+    return FALSE;
+  }
+};
+
+TEST_F(MdiTest, MoreWindowsOffersEveryChildInADialog) {
+  MakeFrame();
+  std::vector<HWND> children;
+  for (int i = 0; i < 11; ++i) children.push_back(Child((u"Doc " + std::u16string(1, u'A' + i)).c_str()));
+  // Nine entries, then the tenth item standing for all of them.
+  const int items = GetMenuItemCount(windowMenu_);
+  ASSERT_EQ(items, 2 + 9 + 1);
+  EXPECT_EQ(MenuText(windowMenu_, items - 1), u"&More Windows...");
+  EXPECT_EQ(GetMenuItemID(windowMenu_, items - 1), kFirstChild + 9);
+  Selection selection;
+  Kx2SetIdleHandler(&Selection::Pick, &selection);
+  SendMessageW(frame_, WM_COMMAND, kFirstChild + 9, 0);
+  Kx2SetIdleHandler(nullptr, nullptr);
+  EXPECT_EQ(selection.count, 11);
+  EXPECT_EQ(selection.selected, 10) << "the active child chosen to begin with";
+  EXPECT_EQ(Active(), children[2]);
 }
 
 TEST_F(MdiTest, ActivationSendsPairsAndFollowsZOrder) {

@@ -19,6 +19,10 @@ std::vector<RECT> TileRects(const RECT& area, int count, bool sideBySide);
 std::vector<RECT> CascadeRects(const RECT& area, int count, int step);
 // Where the n-th minimised child goes: rows from the bottom-left corner upwards.
 RECT IconSlot(const RECT& area, int index);
+// The window menu lists nine children; its tenth item asks for one of all of them.
+constexpr UINT kListedChildren = 9;
+// "Select Window": a modal list of the children's titles; the one chosen, or null.
+HWND SelectChild(HWND owner, const std::vector<HWND>& children, HWND active);
 
 class MdiClient {
  public:

@@ -14,8 +14,20 @@ bool IsSystemCommand(UINT id) { return id >= 0xF000; }
 LRESULT FrameCommand(HWND frame, MdiClient* client, WPARAM wParam, LPARAM lParam) {
   const UINT id = LOWORD(wParam);
   if (!lParam) {
-    const auto& children = client->Children();
+    const std::vector<HWND> children = client->Children();
     const UINT first = client->FirstChildId();
+    std::vector<HWND> listed;
+    for (HWND child : children)
+      if (IsWindowVisible(child)) listed.push_back(child);
+    if (id == first + kListedChildren && listed.size() > kListedChildren) {
+      HWND chosen = SelectChild(frame, listed, client->Active());
+      if (chosen && IsWindow(client->Hwnd())) {
+        SendMessageW(client->Hwnd(), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(chosen), 0);
+        if (IsWindow(chosen) && IsIconic(chosen))
+          SendMessageW(client->Hwnd(), WM_MDIRESTORE, reinterpret_cast<WPARAM>(chosen), 0);
+      }
+      return 0;
+    }
     if (id >= first && id < first + children.size()) {
       // A child chosen in the window menu: the one carrying that id.
       for (HWND child : children) {

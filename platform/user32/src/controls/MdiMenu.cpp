@@ -10,8 +10,6 @@
 namespace kx2::user32 {
 namespace {
 
-constexpr int kListedChildren = 9;
-
 // A menu item's id, sub-menu and picture.
 struct ItemFacts {
   UINT id = 0;
