@@ -665,7 +665,8 @@ void Send(Reader& in, HWND h, State& s) {
 // menu, and its own messages: children made, activated, maximised, restored, minimised,
 // arranged, renamed and destroyed, menus set, scroll bars recomputed and scrolled, and the
 // frame's default procedure and the MDI keys. Nothing here starts a modal loop (no move,
-// size or menu commands): the sequences run without an idle handler.
+// size or menu commands, no Alt+-, no Select Window dialog): the sequences run without an
+// idle handler.
 
 inline LRESULT CALLBACK MdiChildProc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefMDIChildProcW(h, m, w, l); }
 
@@ -763,11 +764,16 @@ void SendMdi(Reader& in, HWND client) {
       break;
     }
     case 10: {
+      // Neither Alt+- (it opens a window menu's loop) nor a window-menu command with more
+      // than nine children (it opens the Select Window dialog): both would wait for input.
       HWND frame = GetParent(client);
-      const UINT messages[] = {WM_COMMAND, WM_SIZE, WM_SETFOCUS, WM_NCACTIVATE, WM_MENUCHAR};
-      const UINT m = messages[in.next() % 5];
-      const WPARAM w = m == WM_COMMAND ? 0xFF00u + in.next() : m == WM_MENUCHAR ? u'-' : in.next();
-      if (frame) DefFrameProcW(frame, client, m, w, MAKELPARAM(in.next(), in.next()));
+      int children = 0;
+      for (HWND c = GetWindow(client, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) ++children;
+      const UINT messages[] = {WM_COMMAND, WM_SIZE, WM_SETFOCUS, WM_NCACTIVATE};
+      const UINT m = messages[in.next() % 4];
+      const WPARAM w = m == WM_COMMAND ? 0xFF00u + in.next() : in.next();
+      const LPARAM l = m == WM_COMMAND ? 0 : MAKELPARAM(in.next(), in.next());
+      if (frame && !(m == WM_COMMAND && children > 9)) DefFrameProcW(frame, client, m, w, l);
       MSG msg{client, WM_KEYDOWN, static_cast<WPARAM>((in.next() & 1) ? VK_F6 : VK_F4), 0, 0, {0, 0}};
       Kx2SetThreadKeyState(VK_CONTROL, (in.next() & 1) ? 0x80 : 0);
       TranslateMDISysAccel(client, &msg);
