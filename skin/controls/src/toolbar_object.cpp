@@ -27,6 +27,9 @@ constexpr int kNormal = 1, kHot = 2, kPressed = 3, kDisabled = 4, kChecked = 5;
 constexpr DWORD kEmbossRop = 0xB8074A;  // the pattern where the source is black, else the destination
 constexpr int kWholeArrowRoom = 5;
 constexpr DWORD kSaturatingVersion = 0x00060000;
+// A length a toolbar answers beyond this is no button's text (a subclass's stray answer):
+// such a text is not read rather than a buffer of any size made for it.
+constexpr LRESULT kLongestText = 0x8000;
 // WM_NOTIFYFORMAT's question and its ANSI answer.
 constexpr LPARAM kNotifyFormatQuery = 3;
 constexpr LRESULT kNotifyFormatAnsi = 1;
@@ -88,7 +91,7 @@ std::u16string CKtkSkinObjectToolBar::ButtonText(int command) const {
   const auto wparam = static_cast<WPARAM>(command);
   std::u16string text;
   const LRESULT wide = ::SendMessageW(m_hWnd, TB_GETBUTTONTEXTW, wparam, 0);
-  if (wide > 0) {
+  if (wide > 0 && wide <= kLongestText) {
     std::vector<char16_t> buffer(static_cast<size_t>(wide) + 1, u'\0');
     ::SendMessageW(m_hWnd, TB_GETBUTTONTEXTW, wparam, reinterpret_cast<LPARAM>(buffer.data()));
     buffer.back() = u'\0';
@@ -99,7 +102,7 @@ std::u16string CKtkSkinObjectToolBar::ButtonText(int command) const {
       kNotifyFormatAnsi)
     return text;
   const LRESULT narrow = ::SendMessageW(m_hWnd, TB_GETBUTTONTEXTA, wparam, 0);
-  if (narrow <= 0) return text;
+  if (narrow <= 0 || narrow > kLongestText) return text;
   std::vector<char> buffer(static_cast<size_t>(narrow) + 1, '\0');
   ::SendMessageW(m_hWnd, TB_GETBUTTONTEXTA, wparam, reinterpret_cast<LPARAM>(buffer.data()));
   buffer.back() = '\0';

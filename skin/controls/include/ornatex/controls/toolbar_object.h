@@ -29,8 +29,9 @@ class ORNATEX_API CKtkSkinObjectToolBar : public CKtkSkinObjectFrame {
   void DrawToolBar(HDC dc, const RECT& client);
   // One button (index, the item's custom-draw record, already filled for it).
   void DrawButton(HDC dc, int index, NMTBCUSTOMDRAW& cd);
-  // A button's text, however long: its length is asked first. The narrow form when the wide
-  // one is empty and the toolbar speaks ANSI notifications.
+  // A button's text, whatever its length up to 32,768 units: the length is asked first and
+  // the buffer made to hold it. The narrow form when the wide one is empty and the toolbar
+  // speaks ANSI notifications.
   std::u16string ButtonText(int command) const;
   // The list's first image is a 32-bit image with alpha and the list draws no background
   // (asked once per list).
