@@ -211,12 +211,10 @@ TEST_F(DateTimeObject, ModernBorderAndCheckBoxFollowTheStateAndTheDate) {
 
 TEST_F(DateTimeObject, ClientEdgeOrAnOlderLibraryGetsTheSkinsDropButton) {
   if (!kx2test::InChild()) {
-    // 6.0 draws no border of its own, nor do 5.51 and older.
-    for (const char* version : {"6.0", "5.51"}) {
-      auto child = kx2test::RunInChild("DateTimeObject.ClientEdgeOrAnOlderLibraryGetsTheSkinsDropButton",
-                                       {{"KX2_COMCTL_VERSION", version}});
-      EXPECT_TRUE(child.Passed()) << version << "\n" << child.output;
-    }
+    // Common controls 6.0 draw no border of their own.
+    auto child = kx2test::RunInChild("DateTimeObject.ClientEdgeOrAnOlderLibraryGetsTheSkinsDropButton",
+                                     {{"KX2_COMCTL_VERSION", "6.0"}});
+    EXPECT_TRUE(child.Passed()) << child.output;
   }
   Load();
   // In the child every picker is classic; in the parent (6.10) only the one with a client
@@ -241,6 +239,24 @@ TEST_F(DateTimeObject, ClientEdgeOrAnOlderLibraryGetsTheSkinsDropButton) {
   Canvas arrows(200, 24);
   Print(updown, arrows);
   EXPECT_NE(arrows.At(client.right - 5, middle), ButtonColour(1));
+}
+
+TEST_F(DateTimeObject, ModernBorderFromSixTenOrFiveFiftyTwo) {
+  Load();
+  HWND picker = Picker(0);
+  auto* object = dynamic_cast<CKtkSkinObjectDateTime*>(manager_->Lookup(picker));
+  ASSERT_NE(object, nullptr);
+  const DWORD kept = manager_->m_comCtlVersion;
+  const struct {
+    DWORD version;
+    bool modern;
+  } cases[] = {{0x6000A, true}, {0x60009, false}, {0x60000, false}, {0x70000, true},
+               {0x50052, true}, {0x50034, true},  {0x50033, false}, {0x40046, false}};
+  for (const auto& c : cases) {
+    manager_->m_comCtlVersion = c.version;
+    EXPECT_EQ(object->IsModernBorder() != FALSE, c.modern) << std::hex << c.version;
+  }
+  manager_->m_comCtlVersion = kept;
 }
 
 TEST_F(DateTimeObject, ClientEdgeWithAnImageBoxIsDrawnAroundTheWindow) {
