@@ -85,6 +85,19 @@ struct ProbeDialog {
     hbar = Child(u"ScrollBar", u"", SBS_HORZ, 0, 40, 260, 200, 17);
     picker = Child(DATETIMEPICK_CLASSW, u"", 0, 0, 140, 120, 110, 24);
     calendar = Child(MONTHCAL_CLASSW, u"", 0, 0, 250, 120, 220, 170);
+    list = Child(WC_LISTBOXW, u"", LBS_NOTIFY, WS_EX_CLIENTEDGE, 480, 10, 110, 80);
+    simple = Child(WC_COMBOBOXW, u"", CBS_SIMPLE, 0, 480, 100, 110, 90);
+    dropDown = Child(WC_COMBOBOXW, u"", CBS_DROPDOWN, 0, 480, 200, 110, 150);
+    dropList = Child(WC_COMBOBOXW, u"", CBS_DROPDOWNLIST, 0, 480, 240, 110, 150);
+    for (HWND box : {list}) {
+      SendMessageW(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(u"one"));
+      SendMessageW(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(u"two"));
+    }
+    for (HWND box : {simple, dropDown, dropList}) {
+      SendMessageW(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(u"one"));
+      SendMessageW(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(u"two"));
+      SendMessageW(box, CB_SETCURSEL, 0, 0);
+    }
     for (HWND bar : {vbar, hbar}) {
       SCROLLINFO si{sizeof si, SIF_ALL, 0, 99, 10, 0, 0};
       SetScrollInfo(bar, SB_CTL, &si, TRUE);
@@ -107,6 +120,7 @@ struct ProbeDialog {
   HWND dialog = nullptr;
   HWND push = nullptr, check = nullptr, radio = nullptr, group = nullptr, edit = nullptr;
   HWND vbar = nullptr, hbar = nullptr, picker = nullptr, calendar = nullptr;
+  HWND list = nullptr, simple = nullptr, dropDown = nullptr, dropList = nullptr;
   int count = 0;
 };
 

@@ -62,8 +62,11 @@ class SkinDialogProbe : public ::testing::Test {
     Pump();
   }
   // The composed dialog's colour at a point of one of its controls.
+  // Whatever waits to be painted is painted, then the control again (frame, background and
+  // client), before the dialog is read.
   COLORREF At(HWND control, POINT p) {
-    dialog_->Paint();
+    RedrawWindow(dialog_->dialog, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    RedrawWindow(control, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
     return Read(control, p);
   }
   COLORREF Read(HWND control, POINT p) const {
@@ -132,10 +135,11 @@ TEST_F(SkinDialogProbe, PartsInEveryStateAndTheClassicLookBack) {
   ornatex_test::ProbeDialog& d = *dialog_;
   // Points of each control's parts: the push button's face, the check box's and radio
   // button's glyph (13 x 13 at the left, centred), the group box's frame, the bars' first
-  // and second arrows, the edit's border and the brush inside it, the picker's box border and
-  // the calendar's title band.
+  // and second arrows, the edit's border and the brush inside it, the picker's box border,
+  // the calendar's title band, the list box's border and brush, the combo boxes' fields
+  // (border) and drop buttons.
   const POINT face{5, 5}, glyph{6, 10}, groupFrame{5, 50}, up{8, 5}, down{8, 115}, left{5, 8}, right{195, 8},
-      border{0, 12}, inside{1, 12}, title{3, 3};
+      border{0, 12}, inside{1, 12}, title{3, 3}, listBorder{0, 30}, listInside{1, 30}, field{0, 8}, button{105, 8};
   const std::vector<Probe> probes = {
       {"push", &d.push, face},
       {"check", &d.check, glyph},
@@ -149,16 +153,24 @@ TEST_F(SkinDialogProbe, PartsInEveryStateAndTheClassicLookBack) {
       {"edit brush", &d.edit, inside},
       {"picker border", &d.picker, border},
       {"calendar title", &d.calendar, title},
+      {"list border", &d.list, listBorder},
+      {"list brush", &d.list, listInside},
+      {"simple field", &d.simple, field},
+      {"drop-down border", &d.dropDown, field},
+      {"drop-down button", &d.dropDown, button},
+      {"drop list button", &d.dropList, button},
   };
   const std::vector<COLORREF> classic = Take(probes);
   Save("skin_dialog_classic.png");
 
   LoadSkin();
   const std::vector<COLORREF> normal = {
-      ProbeColour(kButton, 1, 1), ProbeColour(kButton, 3, 1), ProbeColour(kButton, 2, 1),
-      ProbeColour(kButton, 4, 1), ProbeColour(kBar, 1, 1),    ProbeColour(kBar, 1, 5),
-      ProbeColour(kBar, 1, 9),    ProbeColour(kBar, 1, 13),   ornatex_test::kProbeEditBorder,
-      ornatex_test::kProbeWindow, ProbeColour(kCombo, 0, 1),  ornatex_test::kProbeTitle,
+      ProbeColour(kButton, 1, 1),     ProbeColour(kButton, 3, 1), ProbeColour(kButton, 2, 1),
+      ProbeColour(kButton, 4, 1),     ProbeColour(kBar, 1, 1),    ProbeColour(kBar, 1, 5),
+      ProbeColour(kBar, 1, 9),        ProbeColour(kBar, 1, 13),   ornatex_test::kProbeEditBorder,
+      ornatex_test::kProbeWindow,     ProbeColour(kCombo, 0, 1),  ornatex_test::kProbeTitle,
+      ornatex_test::kProbeListBorder, ornatex_test::kProbeWindow, ornatex_test::kProbeEditBorder,
+      ProbeColour(kCombo, 0, 1),      ProbeColour(kCombo, 1, 1),  ProbeColour(kCombo, 1, 1),
   };
   const std::vector<COLORREF> skinned = Take(probes);
   Save("skin_dialog_skinned.png");
@@ -182,6 +194,8 @@ TEST_F(SkinDialogProbe, PartsInEveryStateAndTheClassicLookBack) {
       {"down arrow", d.vbar, down, ProbeColour(kBar, 1, 6)},
       {"right arrow", d.hbar, right, ProbeColour(kBar, 1, 14)},
       {"picker", d.picker, border, ProbeColour(kCombo, 0, 2)},
+      {"drop-down border", d.dropDown, field, ProbeColour(kCombo, 0, 2)},
+      {"drop list button", d.dropList, button, ProbeColour(kCombo, 1, 2)},
   };
   for (const auto& h : hot) {
     MoveTo(h.control, h.at);
@@ -199,9 +213,19 @@ TEST_F(SkinDialogProbe, PartsInEveryStateAndTheClassicLookBack) {
   for (HWND button : {d.push, d.check, d.radio}) SendMessageW(button, BM_SETSTATE, FALSE, 0);
   EXPECT_EQ(WhilePressed(d.vbar, down, d.vbar, down), ProbeColour(kBar, 1, 7)) << "down arrow pressed";
   Park();
+  // A combo box is pressed while its list is dropped and the button still held.
+  MoveTo(d.dropList, button);
+  Kx2InjectMouseButton(VK_LBUTTON, TRUE);
+  Pump();
+  EXPECT_TRUE(SendMessageW(d.dropList, CB_GETDROPPEDSTATE, 0, 0));
+  EXPECT_EQ(At(d.dropList, button), ProbeColour(kCombo, 1, 3)) << "drop list pressed";
+  Kx2InjectMouseButton(VK_LBUTTON, FALSE);
+  Pump();
+  SendMessageW(d.dropList, CB_SHOWDROPDOWN, FALSE, 0);
+  Park();
 
   // Disabled wins over everything.
-  const HWND disabling[] = {d.push, d.check, d.radio, d.group, d.vbar, d.hbar, d.picker};
+  const HWND disabling[] = {d.push, d.check, d.radio, d.group, d.vbar, d.hbar, d.picker, d.dropDown, d.dropList};
   for (HWND control : disabling) EnableWindow(control, FALSE);
   SendMessageW(d.push, BM_SETSTATE, TRUE, 0);
   const std::vector<COLORREF> disabled = {
@@ -211,6 +235,8 @@ TEST_F(SkinDialogProbe, PartsInEveryStateAndTheClassicLookBack) {
   for (size_t i = 0; i < disabled.size(); ++i)
     EXPECT_EQ(At(*probes[i].control, probes[i].at), disabled[i]) << probes[i].what << " disabled";
   EXPECT_EQ(At(d.picker, border), ProbeColour(kCombo, 0, 4)) << "picker disabled";
+  EXPECT_EQ(At(d.dropDown, field), ProbeColour(kCombo, 0, 4)) << "drop-down disabled";
+  EXPECT_EQ(At(d.dropList, button), ProbeColour(kCombo, 1, 4)) << "drop list disabled";
   SendMessageW(d.push, BM_SETSTATE, FALSE, 0);
   for (HWND control : disabling) EnableWindow(control, TRUE);
 
