@@ -19,6 +19,7 @@
 #include <win/commctrl.h>
 #include <win/gdi.h>
 #include <win/user.h>
+#include <win/user_lists.h>
 
 #include "../../../platform/fuzz/user_sequences_driver.h"
 #include "ornatex/core/skin_manager.h"
@@ -111,7 +112,7 @@ void SendUserMessage(Reader& in) {
   HWND h = in.window();
   const int a = static_cast<int8_t>(in.next()), b = in.next();
   const LPARAM text = reinterpret_cast<LPARAM>(texts[b % std::size(texts)]);
-  switch (in.next() % 16) {
+  switch (in.next() % 19) {
     case 0:
       SendMessageW(h, BM_SETCHECK, static_cast<WPARAM>(a & 3), 0);
       break;
@@ -160,8 +161,19 @@ void SendUserMessage(Reader& in) {
     case 14:
       SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), TRUE);
       break;
-    default:
+    case 15:
       SendMessageW(h, WM_MOUSELEAVE, 0, 0);
+      break;
+    case 16:
+      SendMessageW(h, LB_ADDSTRING, 0, text);
+      SendMessageW(h, CB_ADDSTRING, 0, text);
+      break;
+    case 17:
+      SendMessageW(h, LB_SETCURSEL, static_cast<WPARAM>(a), 0);
+      SendMessageW(h, CB_SETCURSEL, static_cast<WPARAM>(a), 0);
+      break;
+    default:
+      SendMessageW(h, CB_SHOWDROPDOWN, a & 1, 0);
       break;
   }
 }
