@@ -212,6 +212,7 @@ class MenuTest : public ::testing::Test {
   }
   void TearDown() override {
     Kx2SetIdleHandler(nullptr, nullptr);
+    Record().onMessage = nullptr;  // it may hold a test's locals
     for (HWND w : windows_)
       if (IsWindow(w)) DestroyWindow(w);
     for (HMENU m : menus_)
