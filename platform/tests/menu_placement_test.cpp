@@ -107,9 +107,10 @@ TEST_F(MenuPlacementTest, AlignmentFlagsAndTheScreenEdges) {
     EXPECT_EQ(r.left, c.left) << c.what;
     EXPECT_EQ(r.top, c.top) << c.what;
   }
-  // Pushed back from the bottom, the pop-up keeps clear of the exclusion rectangle.
-  const RECT keepClear{250, 980, 400, 1010};
-  const RECT r = Shown(w, menu, 300, 1000, 0, {}, &keepClear).at(0);
+  // Pushed back from the bottom, the pop-up keeps clear of the exclusion rectangle. The
+  // point sits low enough that no menu font leaves it room below.
+  const RECT keepClear{250, 980, 400, 1020};
+  const RECT r = Shown(w, menu, 300, 1015, 0, {}, &keepClear).at(0);
   EXPECT_EQ(r.bottom, keepClear.top);
 }
 
