@@ -19,16 +19,18 @@ namespace {
 constexpr const char16_t* kTextFile = u"TEXTFILE";
 constexpr ULONGLONG kMaxIniFile = 16u << 20;
 
-// The file's bytes when it is a file (not a folder) and not too large.
-bool ReadFileBytes(const std::u16string& path, std::vector<uint8_t>* out) {
+// The file's bytes when it is a file (not a folder) and not too large; left unfilled
+// until read, as the file fills them.
+bool ReadFileBytes(const std::u16string& path, std::unique_ptr<uint8_t[]>* out, size_t* count) {
   const DWORD attributes = GetFileAttributesW(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
   CStdioFile file;
   if (!file.Open(path.c_str(), CFile::modeRead | CFile::typeBinary)) return false;
   const ULONGLONG size = file.GetLength();
   if (size > kMaxIniFile) return false;
-  out->resize(static_cast<size_t>(size));
-  return out->empty() || file.Read(out->data(), static_cast<UINT>(out->size())) == out->size();
+  *count = static_cast<size_t>(size);
+  *out = std::make_unique_for_overwrite<uint8_t[]>(*count + 1);
+  return *count == 0 || file.Read(out->get(), static_cast<UINT>(*count)) == *count;
 }
 
 bool IsFile(const std::u16string& path) {
@@ -78,25 +80,80 @@ bool DecodeUtf8(const uint8_t* p, size_t n, std::u16string* out) {
   return true;
 }
 
-// A folder INI's text: UTF-16LE after its byte-order mark, UTF-8 after its mark or when
-// valid, else code page 1252.
-std::u16string DecodeIni(const std::vector<uint8_t>& bytes) {
-  if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
-    std::u16string text((bytes.size() - 2) / 2, u'\0');
-    for (size_t i = 0; i < text.size(); ++i)
-      text[i] = static_cast<char16_t>(bytes[2 + 2 * i] | (bytes[3 + 2 * i] << 8));
-    return text;
+// Whether the bytes are strict UTF-8, as DecodeUtf8 reads them.
+bool ValidUtf8(const uint8_t* p, size_t n) {
+  for (size_t i = 0; i < n;) {
+    // Runs of ASCII, the bulk of a skin's text, eight bytes at a time.
+    while (n - i >= 8) {
+      uint64_t word;
+      std::memcpy(&word, p + i, 8);
+      if (word & 0x8080808080808080ull) break;
+      i += 8;
+    }
+    if (i >= n) break;
+    const uint8_t b = p[i];
+    if (b < 0x80) {
+      ++i;
+      continue;
+    }
+    int extra = 0;
+    uint32_t cp = 0, min = 0;
+    if ((b & 0xE0) == 0xC0)
+      extra = 1, cp = b & 0x1F, min = 0x80;
+    else if ((b & 0xF0) == 0xE0)
+      extra = 2, cp = b & 0x0F, min = 0x800;
+    else if ((b & 0xF8) == 0xF0)
+      extra = 3, cp = b & 0x07, min = 0x10000;
+    else
+      return false;
+    if (n - i <= static_cast<size_t>(extra)) return false;
+    for (int k = 1; k <= extra; ++k) {
+      if ((p[i + k] & 0xC0) != 0x80) return false;
+      cp = (cp << 6) | (p[i + k] & 0x3F);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+    i += static_cast<size_t>(extra) + 1;
   }
-  const size_t skip = bytes.size() >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF ? 3 : 0;
-  std::u16string text;
-  if (DecodeUtf8(bytes.data() + skip, bytes.size() - skip, &text)) return text;
-  const char* data = reinterpret_cast<const char*>(bytes.data()) + skip;
-  const int length = static_cast<int>(bytes.size() - skip);
-  const int n = MultiByteToWideChar(1252, 0, data, length, nullptr, 0);
-  if (n <= 0) return u"";
-  text.assign(static_cast<size_t>(n), u'\0');
-  MultiByteToWideChar(1252, 0, data, length, text.data(), n);
-  return text;
+  return true;
+}
+
+// How a folder INI's bytes are text: UTF-16LE after its byte-order mark, UTF-8 after its
+// mark or when valid, else code page 1252; `start` is where the text begins.
+enum TextForm { kUtf16 = 1, kUtf8, kCp1252 };
+
+TextForm FormOf(const uint8_t* p, size_t n, size_t* start) {
+  if (n >= 2 && p[0] == 0xFF && p[1] == 0xFE) {
+    *start = 2;
+    return kUtf16;
+  }
+  *start = n >= 3 && p[0] == 0xEF && p[1] == 0xBB && p[2] == 0xBF ? 3 : 0;
+  return ValidUtf8(p + *start, n - *start) ? kUtf8 : kCp1252;
+}
+
+// Bytes of one form as UTF-16 (UTF-16 bytes in whole units).
+void DecodeBytes(TextForm form, const uint8_t* p, size_t n, std::u16string* out) {
+  out->clear();
+  if (form == kUtf16) {
+    out->resize(n / 2);
+    for (size_t i = 0; i < out->size(); ++i) (*out)[i] = static_cast<char16_t>(p[2 * i] | (p[2 * i + 1] << 8));
+  } else if (form == kUtf8) {
+    // ASCII, the usual line, unit for byte; anything else through the full decoder.
+    out->resize(n);
+    for (size_t i = 0; i < n; ++i) {
+      if (p[i] >= 0x80) {
+        DecodeUtf8(p, n, out);
+        return;
+      }
+      (*out)[i] = p[i];
+    }
+  } else if (n > 0) {
+    const char* data = reinterpret_cast<const char*>(p);
+    const int length = static_cast<int>(n);
+    const int units = MultiByteToWideChar(1252, 0, data, length, nullptr, 0);
+    if (units <= 0) return;
+    out->resize(static_cast<size_t>(units));
+    MultiByteToWideChar(1252, 0, data, length, out->data(), units);
+  }
 }
 
 // A module package must be a resource container: anything else (a library among them)
@@ -141,7 +198,13 @@ bool StaysInside(std::u16string_view name) {
 
 }  // namespace
 
-std::u16string KtkDecodeSkinText(const std::vector<uint8_t>& bytes) { return DecodeIni(bytes); }
+std::u16string KtkDecodeSkinText(const std::vector<uint8_t>& bytes) {
+  size_t start = 0;
+  const TextForm form = FormOf(bytes.data(), bytes.size(), &start);
+  std::u16string text;
+  DecodeBytes(form, bytes.data() + start, bytes.size() - start, &text);
+  return text;
+}
 
 std::u16string KtkSkinResourceName(std::u16string_view fileName) {
   std::u16string name(fileName);
@@ -157,6 +220,8 @@ void CKtkSkinManagerResourceFile::Close() {
   if (m_hModule) FreeLibrary(m_hModule);
   m_hModule = nullptr;
   folderForm_ = false;
+  bytes_.reset();
+  byteCount_ = 0;
   text_.clear();
   position_ = 0;
 }
@@ -168,10 +233,12 @@ BOOL CKtkSkinManagerResourceFile::Open(LPCWSTR packagePath, LPCWSTR iniName) {
   if (m_path.empty()) return 0;
   if (!m_iniName.empty()) {
     const std::u16string iniPath = m_path + u"\\" + m_iniName;
-    std::vector<uint8_t> bytes;
     if (IsFile(iniPath)) {
-      if (!ReadFileBytes(iniPath, &bytes)) return 0;
-      text_ = DecodeIni(bytes);
+      if (!ReadFileBytes(iniPath, &bytes_, &byteCount_)) {
+        Close();
+        return 0;
+      }
+      byteForm_ = FormOf(bytes_.get(), byteCount_, &position_);
       folderForm_ = true;
       return 1;
     }
@@ -199,7 +266,37 @@ std::u16string CKtkSkinManagerResourceFile::GetDefaultIniName() const {
   return themes.substr(start, end - start) + u"_ini";
 }
 
+BOOL CKtkSkinManagerResourceFile::ReadFolderLine(std::u16string& line) {
+  // Line ends and the zero unit are found in the bytes: in UTF-8 and code page 1252 they
+  // are single bytes that no other character contains.
+  const uint8_t* p = bytes_.get();
+  const size_t unit = byteForm_ == kUtf16 ? 2 : 1;
+  auto at = [&](size_t i) -> char16_t { return unit == 2 ? static_cast<char16_t>(p[i] | (p[i + 1] << 8)) : p[i]; };
+  const size_t end = byteCount_ - (byteCount_ - position_) % unit;  // whole units only
+  if (position_ >= end) return 0;
+  size_t stop = position_;
+  if (unit == 1) {
+    while (stop < end && (p[stop] > u'\r' || (p[stop] != u'\r' && p[stop] != u'\n' && p[stop] != 0))) ++stop;
+  } else {
+    while (stop < end && at(stop) != u'\r' && at(stop) != u'\n' && at(stop) != 0) stop += unit;
+  }
+  DecodeBytes(static_cast<TextForm>(byteForm_), p + position_, stop - position_, &line);
+  if (stop < end && at(stop) == 0) {
+    position_ = end;  // the text ends at a zero unit
+    return line.empty() ? 0 : 1;
+  }
+  position_ = stop;
+  if (position_ < end && at(position_) == u'\r') {
+    position_ += unit;
+    if (position_ < end && at(position_) == u'\n') position_ += unit;
+  } else if (position_ < end && at(position_) == u'\n') {
+    position_ += unit;
+  }
+  return 1;
+}
+
 BOOL CKtkSkinManagerResourceFile::ReadLine(std::u16string& line) {
+  if (folderForm_) return ReadFolderLine(line);
   line.clear();
   if (position_ >= text_.size()) return 0;
   size_t end = position_;

@@ -48,10 +48,11 @@ void CKtkSkinManagerSchemaProperty::Free() {
   m_type = 0;
 }
 
-void CKtkSkinManagerSchemaProperty::SetString(const std::u16string& text) {
+void CKtkSkinManagerSchemaProperty::SetString(std::u16string_view text) {
   Free();
   m_string = new char16_t[text.size() + 1];
-  std::memcpy(m_string, text.c_str(), (text.size() + 1) * sizeof(char16_t));
+  std::memcpy(m_string, text.data(), text.size() * sizeof(char16_t));
+  m_string[text.size()] = 0;
   m_type = KTK_PT_STRING;
 }
 

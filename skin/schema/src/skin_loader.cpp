@@ -1,5 +1,6 @@
 #include "ornatex/schema/skin_loader.h"
 
+#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -153,49 +154,67 @@ FieldList Fields(std::u16string_view text) {
   }
 }
 
-// Hashes and compares names as views, so that a lookup needs no string of its own.
-struct NameHash {
-  using is_transparent = void;
-  size_t operator()(std::u16string_view name) const {
-    uint64_t h = 1469598103934665603ull;  // FNV-1a: names are short, a call to a byte hash costs more
-    for (char16_t c : name) h = (h ^ c) * 1099511628211ull;
-    return static_cast<size_t>(h);
-  }
-};
+// The length and four sampled characters, mixed: the known names already differ there,
+// and a hash over every character would cost more than the lookup it serves.
+constexpr size_t kNameSlots = 256;
+
+size_t NameHash(std::u16string_view name) {
+  const size_t n = name.size();
+  if (n == 0) return 0;
+  uint64_t h = (n * 0x9E3779B97F4A7C15ull) ^ name[0] ^ (static_cast<uint64_t>(name[n / 3]) << 16) ^
+               (static_cast<uint64_t>(name[n / 2]) << 32) ^ (static_cast<uint64_t>(name[n - 1]) << 48);
+  h ^= h >> 29;
+  h *= 0xBF58476D1CE4E5B9ull;
+  return static_cast<size_t>(h ^ (h >> 32));
+}
 
 }  // namespace
 
 bool KtkSkinPropertyByName(std::u16string_view name, int* id, int* type) {
-  // The table by lower-case name and by identifier, made once.
+  // The table by lower-case name (open addressing in a power-of-two table kept under a
+  // third full: a lookup is a mask and a compare or two) and by identifier, made once.
   struct Index {
-    std::unordered_map<std::u16string, const Known*, NameHash, std::equal_to<>> byName;
+    struct Slot {
+      std::u16string name;
+      const Known* known = nullptr;
+    };
+    std::array<Slot, kNameSlots> byName;
     std::unordered_map<int, const Known*> byId;
     Index() {
+      static_assert(std::size(kKnown) * 3 < kNameSlots, "the name table stays under a third full");
       for (const Known& k : kKnown) {
         std::u16string lower(k.name);
         for (char16_t& c : lower)
           if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
-        byName.emplace(std::move(lower), &k);
+        size_t i = NameHash(lower) & (kNameSlots - 1);
+        while (byName[i].known) i = (i + 1) & (kNameSlots - 1);
+        byName[i] = Slot{std::move(lower), &k};
         byId.emplace(k.id, &k);
       }
+    }
+    const Known* Find(std::u16string_view lower) const {
+      for (size_t i = NameHash(lower) & (kNameSlots - 1); byName[i].known; i = (i + 1) & (kNameSlots - 1))
+        if (byName[i].name == lower) return byName[i].known;
+      return nullptr;
     }
   };
   static const Index index;
   const Known* known = nullptr;
   long number = 0;
-  if (Number(name, 1, KTK_MAX_PROPERTY_ID, &number)) {
+  name = Trim(name);
+  const bool numeric = !name.empty() && ((name[0] >= u'0' && name[0] <= u'9') || name[0] == u'+' || name[0] == u'-');
+  if (numeric && Number(name, 1, KTK_MAX_PROPERTY_ID, &number)) {
     auto it = index.byId.find(static_cast<int>(number));
     if (it != index.byId.end()) known = it->second;
-  } else {
-    const std::u16string_view trimmed = Trim(name);
+  } else if (!numeric) {
+    const std::u16string_view trimmed = name;
     char16_t lower[48];
     if (trimmed.size() > std::size(lower)) return false;  // longer than every known name
     for (size_t i = 0; i < trimmed.size(); ++i) {
       const char16_t c = trimmed[i];
       lower[i] = c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c;
     }
-    auto it = index.byName.find(std::u16string_view(lower, trimmed.size()));
-    if (it != index.byName.end()) known = it->second;
+    known = index.Find(std::u16string_view(lower, trimmed.size()));
   }
   if (!known) return false;
   *id = known->id;
@@ -261,6 +280,10 @@ bool CKtkSkinPropertyLoader::Entry(std::u16string_view key, std::u16string_view 
   } else if (!KtkSkinPropertyByName(key, &id, &type)) {
     return Refuse("an unknown property");
   }
+  if (type == KTK_PT_STRING) {
+    schema_.SetProperty(class_, part_, state_, id).SetString(value);
+    return true;
+  }
   const auto fields = Fields(value);
   LONG values[4] = {};
   auto numbers = [&](size_t count, long low, long high) {
@@ -273,9 +296,6 @@ bool CKtkSkinPropertyLoader::Entry(std::u16string_view key, std::u16string_view 
     return true;
   };
   switch (type) {
-    case KTK_PT_STRING:
-      schema_.SetProperty(class_, part_, state_, id).SetString(std::u16string(value));
-      return true;
     case KTK_PT_INT:
     case KTK_PT_ENUM:
       if (!numbers(1, -2147483647L - 1, 2147483647L)) return Refuse("not a whole number");

@@ -4,6 +4,8 @@
 // line at a time, loads the images the text names and makes the schema.
 #pragma once
 
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -46,9 +48,16 @@ class ORNATEX_API CKtkSkinManagerResourceFile : public CCmdTarget {
   CKtkSkinManager* m_pManager;
 
  private:
+  // Folder form: the file's bytes, decoded a line at a time as they are read (its
+  // encoding, found when it opened, in `byteForm_`).
+  BOOL ReadFolderLine(std::u16string& line);
+
   bool folderForm_ = false;
-  std::u16string text_;  // the INI text of either form, decoded
-  size_t position_ = 0;
+  std::unique_ptr<uint8_t[]> bytes_;
+  size_t byteCount_ = 0;
+  int byteForm_ = 0;
+  std::u16string text_;  // module form: the INI text
+  size_t position_ = 0;  // in the bytes (folder form) or the text (module form)
 };
 
 // Reads every line of the open package into a new schema (loader syntax in

@@ -6,6 +6,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -49,7 +50,7 @@ class ORNATEX_API CKtkSkinManagerSchemaProperty {
   CKtkSkinManagerSchemaProperty(const CKtkSkinManagerSchemaProperty&) = delete;
   CKtkSkinManagerSchemaProperty& operator=(const CKtkSkinManagerSchemaProperty&) = delete;
 
-  void SetString(const std::u16string& text);
+  void SetString(std::u16string_view text);
   void SetFont(const LOGFONTW& font);
   void SetValues(int type, const LONG* values, int count);
   // Frees an owned string or font; the type becomes 0.
