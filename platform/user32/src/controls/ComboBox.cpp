@@ -3,6 +3,7 @@
 #include "ComboBox.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "ComboListProtocol.h"
 
@@ -36,6 +37,13 @@ DWORD EditStyleFor(DWORD box) {
 }
 
 }  // namespace
+
+// What a height asked for leaves the dropped list below the field: at least one item, and
+// counted wide so that no height a caller passes overflows.
+int ComboBox::ListHeightFrom(int asked, int field) const {
+  const int64_t rest = int64_t{asked} - field;
+  return static_cast<int>(std::clamp<int64_t>(rest, fieldItemHeight_, 0x7FFF));
+}
 
 ComboBox::ComboBox(HWND hwnd, const CREATESTRUCTW& cs) : hwnd_(hwnd) {
   switch (cs.style & 3) {
@@ -86,7 +94,7 @@ LRESULT ComboBox::Create(const CREATESTRUCTW& cs) {
     fieldHeightSet_ = true;
     if (!IsWindow(self)) return -1;
   }
-  listHeight_ = std::max(cs.cy - FieldHeight(), fieldItemHeight_);
+  listHeight_ = ListHeightFrom(cs.cy, FieldHeight());
   const DWORD style = static_cast<DWORD>(cs.style);
   const DWORD listStyle = ListStyleFor(style, listScrolls_);
   if (kind_ == Kind::Simple) {
@@ -142,7 +150,7 @@ LRESULT ComboBox::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
           const int frame = (window.bottom - window.top) - client.bottom;
           const int field = FieldHeight() + frame;
           if (wp->cy != field) {
-            listHeight_ = std::max(wp->cy - field, fieldItemHeight_);
+            listHeight_ = ListHeightFrom(wp->cy, field);
             wp->cy = field;
           }
         }

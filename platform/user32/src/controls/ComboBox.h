@@ -42,6 +42,7 @@ class ComboBox {
   LRESULT Info(COMBOBOXINFO* info) const;
   void SetFont(HFONT font, bool redraw);
   int MeasureField() const;
+  int ListHeightFrom(int asked, int field) const;
   DWORD Style() const { return textctl::StyleOf(hwnd_); }
   bool OwnerDrawn() const { return (Style() & (CBS_OWNERDRAWFIXED | CBS_OWNERDRAWVARIABLE)) != 0; }
   bool HasStrings() const { return !OwnerDrawn() || (Style() & CBS_HASSTRINGS); }
