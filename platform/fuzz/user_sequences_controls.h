@@ -212,9 +212,12 @@ void SendCombo(Reader& in, HWND h, Arena& a, uint8_t op, int i, int j) {
         send(CB_LIMITTEXT, j, 0);
       break;
     case 8:
-      a.combo.cbSize = in.next() & 1 ? sizeof a.combo : 8;
-      send(in.next() & 1 ? CB_GETCOMBOBOXINFO : CB_GETDROPPEDCONTROLRECT, 0,
-           a.combo.cbSize == 8 ? lp(&a.rect) : lp(&a.combo));
+      if (in.next() & 1) {
+        a.combo.cbSize = (in.next() & 1) ? sizeof a.combo : 8;  // this build's size, or one too small
+        send(CB_GETCOMBOBOXINFO, 0, lp(&a.combo));
+      } else {
+        send(CB_GETDROPPEDCONTROLRECT, 0, lp(&a.rect));
+      }
       break;
     case 9: {
       // Keys as the user types them: through the focus, with Alt for Alt+Down.
