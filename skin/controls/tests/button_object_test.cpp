@@ -17,6 +17,7 @@
 #include "ornatex/controls/button_object.h"
 #include "ornatex/core/skin_manager.h"
 #include "skin_folder.h"
+#include "probe_canvas.h"
 
 namespace {
 
@@ -45,32 +46,8 @@ LRESULT CALLBACK ParentProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
 }
 
 // A 32-bit memory DC filled with magenta, to print a control into.
-struct Canvas {
-  Canvas() {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = 120;
-    info.bmiHeader.biHeight = -40;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    dc = CreateCompatibleDC(nullptr);
-    old = SelectObject(dc, bitmap);
-    HBRUSH b = CreateSolidBrush(kMagenta);
-    RECT all{0, 0, 120, 40};
-    FillRect(dc, &all, b);
-    DeleteObject(b);
-  }
-  ~Canvas() {
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    DeleteObject(bitmap);
-  }
-  COLORREF At(int x, int y) const { return GetPixel(dc, x, y); }
-  HDC dc;
-  HBITMAP bitmap;
-  HGDIOBJ old;
+struct Canvas : ornatex_test::ProbeCanvas {
+  Canvas() : ProbeCanvas(120, 40, kMagenta) {}
 };
 
 class ButtonObject : public ::testing::Test {

@@ -15,34 +15,13 @@
 #include "comctl_dialog.h"
 #include "ornatex/core/skin_manager.h"
 #include "skin_folder.h"
+#include "probe_canvas.h"
 
 namespace {
 
 using namespace comctl_dialog;
 
-struct Canvas {
-  Canvas(int w, int h) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = -h;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    dc = CreateCompatibleDC(nullptr);
-    old = SelectObject(dc, bitmap);
-  }
-  ~Canvas() {
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    DeleteObject(bitmap);
-  }
-  COLORREF At(int x, int y) const { return GetPixel(dc, x, y); }
-  HDC dc;
-  HBITMAP bitmap;
-  HGDIOBJ old;
-};
+using Canvas = ornatex_test::ProbeCanvas;
 
 // A named probe: a control, a point of its client area and a preparation (states set).
 struct Probe {

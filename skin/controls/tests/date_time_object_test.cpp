@@ -17,6 +17,7 @@
 #include "ornatex/controls/date_time_object.h"
 #include "ornatex/core/skin_manager.h"
 #include "skin_folder.h"
+#include "probe_canvas.h"
 
 namespace {
 
@@ -29,41 +30,12 @@ constexpr COLORREF kEdgeImage = RGB(0, 150, 150);
 constexpr COLORREF kMagenta = RGB(255, 0, 255);
 constexpr int kSkinScroll = 40;
 
-std::u16string Number(int n) {
-  const std::string s = std::to_string(n);
-  return std::u16string(s.begin(), s.end());
-}
-std::u16string Colour(COLORREF c) {
-  return Number(GetRValue(c)) + u", " + Number(GetGValue(c)) + u", " + Number(GetBValue(c));
-}
+std::u16string Number(int n) { return ornatex_test::ProbeNumber(n); }
+std::u16string Colour(COLORREF c) { return ornatex_test::ProbeColourText(c); }
 
 // A 32-bit memory DC filled with magenta, to print into.
-struct Canvas {
-  Canvas(int w, int h) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = -h;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    dc = CreateCompatibleDC(nullptr);
-    old = SelectObject(dc, bitmap);
-    HBRUSH b = CreateSolidBrush(kMagenta);
-    RECT all{0, 0, w, h};
-    FillRect(dc, &all, b);
-    DeleteObject(b);
-  }
-  ~Canvas() {
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    DeleteObject(bitmap);
-  }
-  COLORREF At(int x, int y) const { return GetPixel(dc, x, y); }
-  HDC dc;
-  HBITMAP bitmap;
-  HGDIOBJ old;
+struct Canvas : ornatex_test::ProbeCanvas {
+  Canvas(int w, int h) : ProbeCanvas(w, h, kMagenta) {}
 };
 
 class DateTimeObject : public ::testing::Test {

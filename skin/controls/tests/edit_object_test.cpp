@@ -17,45 +17,16 @@
 #include "ornatex/controls/list_box_object.h"
 #include "ornatex/core/skin_manager.h"
 #include "skin_folder.h"
+#include "probe_canvas.h"
 
 namespace {
 
 constexpr COLORREF kEditBorder = RGB(200, 0, 0), kWindow = RGB(10, 20, 30), kMagenta = RGB(255, 0, 255);
 
-std::u16string Colour(COLORREF c) {
-  auto n = [](int v) {
-    const std::string s = std::to_string(v);
-    return std::u16string(s.begin(), s.end());
-  };
-  return n(GetRValue(c)) + u", " + n(GetGValue(c)) + u", " + n(GetBValue(c));
-}
+std::u16string Colour(COLORREF c) { return ornatex_test::ProbeColourText(c); }
 
-struct Canvas {
-  Canvas(int w, int h) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = -h;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    dc = CreateCompatibleDC(nullptr);
-    old = SelectObject(dc, bitmap);
-    HBRUSH b = CreateSolidBrush(kMagenta);
-    RECT all{0, 0, w, h};
-    FillRect(dc, &all, b);
-    DeleteObject(b);
-  }
-  ~Canvas() {
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    DeleteObject(bitmap);
-  }
-  COLORREF At(int x, int y) const { return GetPixel(dc, x, y); }
-  HDC dc;
-  HBITMAP bitmap;
-  HGDIOBJ old;
+struct Canvas : ornatex_test::ProbeCanvas {
+  Canvas(int w, int h) : ProbeCanvas(w, h, kMagenta) {}
 };
 
 std::vector<UINT> g_asked;

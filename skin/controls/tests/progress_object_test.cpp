@@ -16,6 +16,7 @@
 #include "ornatex/controls/progress_object.h"
 #include "ornatex/core/skin_manager.h"
 #include "skin_folder.h"
+#include "probe_canvas.h"
 
 namespace {
 
@@ -23,38 +24,10 @@ constexpr COLORREF kFace = RGB(128, 128, 128);
 constexpr COLORREF kChunk = RGB(0, 200, 0);
 COLORREF SpinColour(int part, int state) { return RGB(40 * part, 50 * state, 90); }
 
-std::u16string Colour(COLORREF c) {
-  auto n = [](int v) {
-    const std::string s = std::to_string(v);
-    return std::u16string(s.begin(), s.end());
-  };
-  return n(GetRValue(c)) + u", " + n(GetGValue(c)) + u", " + n(GetBValue(c));
-}
+std::u16string Colour(COLORREF c) { return ornatex_test::ProbeColourText(c); }
 
 // A 32-bit memory DC to print a control into.
-struct Canvas {
-  Canvas(int w, int h) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = -h;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    dc = CreateCompatibleDC(nullptr);
-    old = SelectObject(dc, bitmap);
-  }
-  ~Canvas() {
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    DeleteObject(bitmap);
-  }
-  COLORREF At(int x, int y) const { return GetPixel(dc, x, y); }
-  HDC dc;
-  HBITMAP bitmap;
-  HGDIOBJ old;
-};
+using Canvas = ornatex_test::ProbeCanvas;
 
 class ProgressObject : public ::testing::Test {
  protected:

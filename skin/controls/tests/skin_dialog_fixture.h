@@ -11,6 +11,8 @@
 #include <win/gdi.h>
 #include <win/user.h>
 
+#include "probe_canvas.h"
+
 namespace ornatex_test {
 
 // Class codes of the probe colours.
@@ -21,15 +23,6 @@ inline COLORREF ProbeColour(int cls, int part, int state) { return RGB(cls, part
 // The edit's and list box's borders (border fill) and the skin's window and face colours.
 constexpr COLORREF kProbeEditBorder = RGB(250, 5, 5), kProbeListBorder = RGB(5, 250, 5);
 constexpr COLORREF kProbeWindow = RGB(20, 30, 40), kProbeFace = RGB(90, 80, 70), kProbeTitle = RGB(130, 20, 160);
-
-inline std::u16string ProbeNumber(int n) {
-  const std::string s = std::to_string(n);
-  return std::u16string(s.begin(), s.end());
-}
-
-inline std::u16string ProbeColourText(COLORREF c) {
-  return ProbeNumber(GetRValue(c)) + u", " + ProbeNumber(GetGValue(c)) + u", " + ProbeNumber(GetBValue(c));
-}
 
 // The skin's INI lines.
 inline std::vector<std::u16string> ProbeSkinLines() {

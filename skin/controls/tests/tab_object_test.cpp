@@ -15,6 +15,7 @@
 #include "ornatex/core/skin_manager.h"
 #include "ornatex/core/skin_object.h"
 #include "skin_folder.h"
+#include "probe_canvas.h"
 
 namespace {
 
@@ -31,37 +32,9 @@ LRESULT CALLBACK OwnerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
   return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-std::u16string Colour(COLORREF c) {
-  auto n = [](int v) {
-    const std::string s = std::to_string(v);
-    return std::u16string(s.begin(), s.end());
-  };
-  return n(GetRValue(c)) + u", " + n(GetGValue(c)) + u", " + n(GetBValue(c));
-}
+std::u16string Colour(COLORREF c) { return ornatex_test::ProbeColourText(c); }
 
-struct Canvas {
-  Canvas(int w, int h) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = -h;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    dc = CreateCompatibleDC(nullptr);
-    old = SelectObject(dc, bitmap);
-  }
-  ~Canvas() {
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    DeleteObject(bitmap);
-  }
-  COLORREF At(int x, int y) const { return GetPixel(dc, x, y); }
-  HDC dc;
-  HBITMAP bitmap;
-  HGDIOBJ old;
-};
+using Canvas = ornatex_test::ProbeCanvas;
 
 class TabObject : public ::testing::Test {
  protected:

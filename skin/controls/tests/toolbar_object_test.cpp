@@ -18,6 +18,7 @@
 #include "ornatex/controls/toolbar_object.h"
 #include "ornatex/core/skin_manager.h"
 #include "skin_folder.h"
+#include "probe_canvas.h"
 
 namespace {
 
@@ -51,44 +52,9 @@ LRESULT CALLBACK OwnerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
   return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-struct Canvas {
-  Canvas(int w, int h) : width(w), height(h) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = -h;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    dc = CreateCompatibleDC(nullptr);
-    old = SelectObject(dc, bitmap);
-  }
-  ~Canvas() {
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    DeleteObject(bitmap);
-  }
-  COLORREF At(int x, int y) const { return GetPixel(dc, x, y); }
-  int Count(const RECT& r, COLORREF c) const {
-    int n = 0;
-    for (int y = r.top; y < r.bottom; ++y)
-      for (int x = r.left; x < r.right; ++x) n += At(x, y) == c;
-    return n;
-  }
-  int width, height;
-  HDC dc;
-  HBITMAP bitmap;
-  HGDIOBJ old;
-};
+using Canvas = ornatex_test::ProbeCanvas;
 
-std::u16string Colour(COLORREF c) {
-  auto n = [](int v) {
-    const std::string s = std::to_string(v);
-    return std::u16string(s.begin(), s.end());
-  };
-  return n(GetRValue(c)) + u", " + n(GetGValue(c)) + u", " + n(GetBValue(c));
-}
+std::u16string Colour(COLORREF c) { return ornatex_test::ProbeColourText(c); }
 
 std::u16string Section(const char16_t* part, int state) {
   return u"[Toolbar." + std::u16string(part) + u"(" + std::u16string(1, static_cast<char16_t>(u'0' + state)) + u")]";

@@ -15,6 +15,7 @@
 #include "ornatex/controls/trackbar_object.h"
 #include "ornatex/core/skin_manager.h"
 #include "skin_folder.h"
+#include "probe_canvas.h"
 
 namespace {
 
@@ -37,37 +38,9 @@ LRESULT CALLBACK OwnerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
   return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-struct Canvas {
-  Canvas(int w, int h) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = -h;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    dc = CreateCompatibleDC(nullptr);
-    old = SelectObject(dc, bitmap);
-  }
-  ~Canvas() {
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    DeleteObject(bitmap);
-  }
-  COLORREF At(int x, int y) const { return GetPixel(dc, x, y); }
-  HDC dc;
-  HBITMAP bitmap;
-  HGDIOBJ old;
-};
+using Canvas = ornatex_test::ProbeCanvas;
 
-std::u16string Colour(COLORREF c) {
-  auto n = [](int v) {
-    const std::string s = std::to_string(v);
-    return std::u16string(s.begin(), s.end());
-  };
-  return n(GetRValue(c)) + u", " + n(GetGValue(c)) + u", " + n(GetBValue(c));
-}
+std::u16string Colour(COLORREF c) { return ornatex_test::ProbeColourText(c); }
 
 class TrackBarObject : public ::testing::Test {
  protected:
@@ -77,10 +50,18 @@ class TrackBarObject : public ::testing::Test {
     g_stages.clear();
     g_prepaintReply = 0;
     skin_.Write({
-        u"[TrackBar.1]", u"BgType = 1", u"BorderSize = 0", u"FillColor = " + Colour(kChannel),
-        u"[TrackBar.4]", u"BgType = 1", u"BorderSize = 0", u"FillColor = " + Colour(kThumbNormal),
-        u"[TrackBar.4(5)]", u"FillColor = " + Colour(kThumbDisabled),
-        u"[TrackBar.9]", u"204:4 = " + Colour(kTick),
+        u"[TrackBar.1]",
+        u"BgType = 1",
+        u"BorderSize = 0",
+        u"FillColor = " + Colour(kChannel),
+        u"[TrackBar.4]",
+        u"BgType = 1",
+        u"BorderSize = 0",
+        u"FillColor = " + Colour(kThumbNormal),
+        u"[TrackBar.4(5)]",
+        u"FillColor = " + Colour(kThumbDisabled),
+        u"[TrackBar.9]",
+        u"204:4 = " + Colour(kTick),
     });
     ASSERT_TRUE(manager_->LoadSkin(skin_.Path().c_str(), u"skin.ini"));
     WNDCLASSW wc{};
