@@ -303,6 +303,21 @@ TEST_F(UserComboBox, OwnerDrawnBoxesMeasureTheFieldAndDrawItAsTheComboBoxEdit) {
   SendMessageW(h, CB_SHOWDROPDOWN, FALSE, 0);
 }
 
+TEST_F(UserComboBox, AListWithNoRoomBelowDropsAbove) {
+  HWND low = Make(WS_POPUP | WS_VISIBLE, nullptr, RECT{100, 980, 400, 1024}, 0, u"TextControlOwner");
+  HWND h = CreateWindowExW(0, WC_COMBOBOXW, u"", WS_CHILD | WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWNLIST, 10, 5, 150, 120,
+                           low, reinterpret_cast<HMENU>(UINT_PTR{9}), nullptr, nullptr);
+  ASSERT_NE(h, nullptr);
+  for (const char16_t* s : {u"a", u"b", u"c"}) SendMessageW(h, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s));
+  SendMessageW(h, CB_SHOWDROPDOWN, TRUE, 0);
+  RECT box{}, list{};
+  GetWindowRect(h, &box);
+  GetWindowRect(InfoOf(h).hwndList, &list);
+  EXPECT_EQ(list.bottom, box.top);
+  EXPECT_EQ(list.bottom - list.top, 3 * SendMessageW(h, CB_GETITEMHEIGHT, 0, 0) + 2) << "as high as its items";
+  SendMessageW(h, CB_SHOWDROPDOWN, FALSE, 0);
+}
+
 std::vector<int> g_dialogCommands;
 
 INT_PTR CALLBACK CommandsProc(HWND, UINT message, WPARAM wParam, LPARAM) {
