@@ -252,7 +252,8 @@ void CKtkSkinObjectTab::DrawStrip(HDC dc, BOOL paneFirst) {
   HDC target = buffer.GetSafeHdc() ? buffer.GetSafeHdc() : dc;
   DrawPane(target, client);
   HGDIOBJ oldFont = nullptr;
-  if (auto font = reinterpret_cast<HGDIOBJ>(::SendMessageW(m_hWnd, WM_GETFONT, 0, 0))) oldFont = ::SelectObject(target, font);
+  if (auto font = reinterpret_cast<HGDIOBJ>(::SendMessageW(m_hWnd, WM_GETFONT, 0, 0)))
+    oldFont = ::SelectObject(target, font);
   const int mode = ::SetBkMode(target, TRANSPARENT);
   const int count = static_cast<int>(::SendMessageW(m_hWnd, TCM_GETITEMCOUNT, 0, 0));
   const int selected = static_cast<int>(::SendMessageW(m_hWnd, TCM_GETCURSEL, 0, 0));
@@ -304,7 +305,8 @@ LRESULT CKtkSkinObjectTab::OnMouseLeaveMessage(WPARAM, LPARAM) {
 LRESULT CKtkSkinObjectTab::OnPaintMessage(WPARAM wParam, LPARAM lParam) {
   // A DC handed over with the message gets the pane over the whole client first.
   const BOOL supplied = wParam != 0;
-  return KtkHandlePaint(this, WM_PAINT, wParam, lParam, [this, supplied](HDC dc, const RECT&) { DrawStrip(dc, supplied); });
+  return KtkHandlePaint(this, WM_PAINT, wParam, lParam,
+                        [this, supplied](HDC dc, const RECT&) { DrawStrip(dc, supplied); });
 }
 
 LRESULT CKtkSkinObjectTab::OnPrintClientMessage(WPARAM wParam, LPARAM lParam) {

@@ -18,8 +18,8 @@ IMPLEMENT_DYNCREATE(CKtkSkinObjectTrackBar, CKtkSkinObjectFrame)
 namespace {
 
 // "TRACKBAR" parts and properties.
-constexpr int kTrack = 1, kTrackVert = 2, kThumb = 3, kThumbBottom = 4, kThumbTop = 5, kThumbVert = 6,
-              kThumbLeft = 7, kThumbRight = 8, kTics = 9, kTicsVert = 10;
+constexpr int kTrack = 1, kTrackVert = 2, kThumb = 3, kThumbBottom = 4, kThumbTop = 5, kThumbVert = 6, kThumbLeft = 7,
+              kThumbRight = 8, kTics = 9, kTicsVert = 10;
 constexpr int kColorProperty = 204;
 constexpr int kNormal = 1, kHot = 2, kPressed = 3, kFocused = 4, kDisabled = 5;
 
@@ -155,11 +155,11 @@ void CKtkSkinObjectTrackBar::DrawThumb(HDC dc) {
     part = (m_layoutStyle & TBS_LEFT) ? kThumbLeft : kThumbRight;
   else
     part = (m_layoutStyle & TBS_TOP) ? kThumbTop : kThumbBottom;
-  const int state = !::IsWindowEnabled(m_hWnd)    ? kDisabled
-                    : ::GetCapture() == m_hWnd    ? kPressed
-                    : KtkShowsFocusCue(m_hWnd)    ? kFocused
-                    : m_bThumbHot                 ? kHot
-                                                  : kNormal;
+  const int state = !::IsWindowEnabled(m_hWnd) ? kDisabled
+                    : ::GetCapture() == m_hWnd ? kPressed
+                    : KtkShowsFocusCue(m_hWnd) ? kFocused
+                    : m_bThumbHot              ? kHot
+                                               : kNormal;
   skin->DrawThemeBackground(dc, part, state, thumb);
 }
 
