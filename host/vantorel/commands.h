@@ -66,4 +66,17 @@ int RunFileDialog(const FileDialogRequest& request);
 // module package too; prints where each went. 1 when a file could not be written.
 int MakeDemoSkin(const std::string& folder, const std::string& module);
 
+struct SkinDemoRequest {
+  std::string resources;  // the XML resource file with the demo dialog and its menu bar
+  std::string output;     // the PNG
+  std::string skin;       // empty: the classic look
+  std::string ini;        // the skin's INI file; empty: the package's default
+  int menu = -1;          // >= 0: a screen capture with this menu of the bar open
+  int hover = 0;          // not 0: the pointer over this control first
+};
+// Builds the demo dialog with every control and the menu bar, fills it with sample content,
+// runs until idle and writes the dialog's capture, printing each control's box in it. 1 when
+// the skin cannot be loaded, the menu does not exist or the picture cannot be written.
+int SkinDemo(const SkinDemoRequest& request);
+
 }  // namespace vantorel::cli

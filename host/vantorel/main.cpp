@@ -9,6 +9,7 @@
 //   vantorel file-dialog [--save] [--choices] [--filter DESC PATTERN FORMAT EXT]... [--state N FOLDER]
 //                        [--script STEPS]
 //   vantorel skin-make DIR [--module FILE]
+//   vantorel skin-demo -o FILE.png [--skin PACKAGE [--ini NAME]] [--menu N] [--hover ID]
 //
 // Exit codes: 0 done; 1 no filter reads the file, or the import failed; 2 wrong command
 // line, missing file, or the plug-in cannot be loaded; 3 the import ran but the plug-in
@@ -30,7 +31,8 @@ int Usage() {
                "       vantorel collab FILE --user ADDRESS\n"
                "       vantorel file-dialog [--save] [--choices] [--filter DESC PATTERN FORMAT EXT]...\n"
                "                            [--state N FOLDER] [--script STEPS]\n"
-               "       vantorel skin-make DIR [--module FILE]\n";
+               "       vantorel skin-make DIR [--module FILE]\n"
+               "       vantorel skin-demo -o FILE.png [--skin PACKAGE [--ini NAME]] [--menu N] [--hover ID]\n";
   return 2;
 }
 
@@ -57,6 +59,31 @@ int main(int argc, char** argv) {
     }
     if (folder.empty()) return Usage();
     return vantorel::cli::MakeDemoSkin(folder, module);
+  }
+  if (command == "skin-demo") {
+    vantorel::cli::SkinDemoRequest demo;
+    demo.resources = VANTOREL_EXAMPLES_DIR "/skin-demo.xml";
+    for (int i = 2; i + 1 < argc; i += 2) {
+      const std::string arg = argv[i], value = argv[i + 1];
+      char* end = nullptr;
+      const long number = std::strtol(value.c_str(), &end, 10);
+      const bool isNumber = !value.empty() && !*end && number >= 0 && number < 1 << 16;
+      if (arg == "-o") {
+        demo.output = value;
+      } else if (arg == "--skin") {
+        demo.skin = value;
+      } else if (arg == "--ini") {
+        demo.ini = value;
+      } else if (arg == "--menu" && isNumber) {
+        demo.menu = static_cast<int>(number);
+      } else if (arg == "--hover" && isNumber && number > 0) {
+        demo.hover = static_cast<int>(number);
+      } else {
+        return Usage();
+      }
+    }
+    if (argc % 2 != 0 || demo.output.empty() || (!demo.ini.empty() && demo.skin.empty())) return Usage();
+    return vantorel::cli::SkinDemo(demo);
   }
   if (command == "file-dialog") {
     vantorel::cli::FileDialogRequest dialog;
