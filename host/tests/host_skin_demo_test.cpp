@@ -58,6 +58,13 @@ struct Demo {
     return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
   }
   int Width() const { return cairo_image_surface_get_width(surface); }
+  // The pixels of colour `c` in a box.
+  int Count(RECT r, COLORREF c) const {
+    int n = 0;
+    for (int y = r.top; y < r.bottom; ++y)
+      for (int x = r.left; x < r.right; ++x) n += At(x, y) == c;
+    return n;
+  }
   // The dark pixels in a box.
   int Dark(RECT r) const {
     int n = 0;
@@ -131,6 +138,38 @@ TEST_F(SkinDemo, SkinnedPictureShowsTheSkinInBothForms) {
       const RECT r = demo.boxes[view];
       EXPECT_EQ(demo.At(r.right - 5, r.bottom - 5), KtkDemoSkinSysColor(COLOR_WINDOW)) << view;
     }
+    // Every control that draws the skin's parts shows them in the state it is in.
+    const struct {
+      int id;
+      const char16_t* skinClass;
+      int part, state;
+      const char* what;
+    } parts[] = {
+        {1, u"BUTTON", 1, 5, "default button"},
+        {105, u"BUTTON", 3, 9, "three-state box, mixed"},
+        {106, u"BUTTON", 2, 5, "radio button, chosen"},
+        {107, u"BUTTON", 4, 1, "group box"},
+        {110, u"COMBOBOX", 1, 1, "drop-down combo box's button"},
+        {111, u"COMBOBOX", 1, 1, "drop-down list's button"},
+        {112, u"SCROLLBAR", 1, 9, "horizontal bar's left arrow"},
+        {112, u"SCROLLBAR", 4, 1, "horizontal bar's track"},
+        {113, u"SCROLLBAR", 1, 1, "vertical bar's up arrow"},
+        {113, u"SCROLLBAR", 1, 5, "vertical bar's down arrow"},
+        {113, u"SCROLLBAR", 9, 1, "vertical thumb's gripper"},
+        {114, u"TAB", 9, 1, "tab pane"},
+        {114, u"TAB", 6, 3, "selected tab"},
+        {115, u"HEADER", 1, 1, "header items"},
+        {118, u"TRACKBAR", 1, 1, "trackbar's channel"},
+        {119, u"PROGRESS", 1, 1, "progress bar"},
+        {119, u"PROGRESS", 3, 1, "progress chunks"},
+        {121, u"SPIN", 1, 1, "spin's up arrow"},
+        {121, u"SPIN", 2, 1, "spin's down arrow"},
+        {kToolbar, u"TOOLBAR", 1, 5, "checked toolbar button"},
+        {kToolbar, u"TOOLBAR", 3, 1, "split toolbar button"},
+        {kToolbar, u"TOOLBAR", 4, 1, "split button's drop part"},
+    };
+    for (const auto& p : parts)
+      EXPECT_GE(demo.Count(demo.boxes[p.id], KtkDemoSkinPartColor(p.skinClass, p.part, p.state)), 40) << p.what;
   }
 }
 
