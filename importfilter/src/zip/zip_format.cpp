@@ -67,39 +67,66 @@ int ZipFormat::Open(const char16_t* path) {
   // Zip64 archives keep their real counts and offsets elsewhere; the 32-bit fields
   // then hold 0xFFFF/0xFFFFFFFF markers that would send this reader astray.
   if (end.entriesOnDisk == 0xFFFF || end.entriesTotal == 0xFFFF || end.directoryOffset == 0xFFFFFFFF ||
-      end.directorySize == 0xFFFFFFFF || HasZip64Locator(end))
+      end.directorySize == 0xFFFFFFFF || end.hasZip64Locator)
     return 0;
   if (!SeekTo(file_, end.directoryOffset)) return 0;
   if (end.entriesOnDisk == 0) return 1;
+  // The directory comes in one read of the size the end record gives, as far as the end
+  // record; a directory that runs on past its declared size is read further as needed.
+  scratch_.clear();
+  DirectoryCursor directory{file_, scratch_};
+  const int64_t declared =
+      std::min<int64_t>(end.directorySize, std::max<int64_t>(end.position - end.directoryOffset, 0));
+  if (!directory.Need(static_cast<size_t>(declared))) return 0;
   entries_.reserve(end.entriesOnDisk);
   for (uint32_t i = 0; i < end.entriesOnDisk; ++i) {
     ZipEntry entry;
-    if (!ReadDirectoryRecord(entry)) return 0;
+    if (!ReadDirectoryRecord(directory, entry)) return 0;
     entry.index = static_cast<uint32_t>(entries_.size());
     entries_.push_back(std::move(entry));
   }
   return 1;
 }
 
+bool ZipFormat::DirectoryCursor::Need(size_t n) {
+  const size_t held = buffer.size() - position;
+  if (held >= n) return true;
+  const size_t old = buffer.size();
+  const size_t wanted = std::max(n - held, buffer.empty() ? n : size_t{kChunk});
+  buffer.resize(old + wanted);
+  const size_t got = wanted == 0 ? 0 : std::fread(buffer.data() + old, 1, wanted, file);
+  buffer.resize(old + got);
+  return buffer.size() - position >= n;
+}
+
 bool ZipFormat::FindEndRecord(EndRecord& record) {
-  const int64_t window = std::min<int64_t>(fileLength_, kSearchWindow);
-  if (window < static_cast<int64_t>(kEndRecordSize)) return false;
-  if (!SeekTo(file_, fileLength_ - window)) return false;
-  std::vector<uint8_t> buffer(static_cast<size_t>(window));
-  if (!ReadExactly(file_, buffer.data(), buffer.size())) return false;
-  for (int64_t pos = window - static_cast<int64_t>(kEndRecordSize); pos >= 0; --pos) {
-    const uint8_t* p = buffer.data() + pos;
-    if (U32(p) != kEndSignature) continue;
-    record.signature = U32(p);
-    record.diskNumber = U16(p + 4);
-    record.directoryDisk = U16(p + 6);
-    record.entriesOnDisk = U16(p + 8);
-    record.entriesTotal = U16(p + 10);
-    record.directorySize = U32(p + 12);
-    record.directoryOffset = U32(p + 16);
-    record.commentLength = U16(p + 20);
-    record.position = fileLength_ - window + pos;
-    return true;
+  // The record ends the file unless a comment follows it: a short tail finds it in most
+  // archives, the longest comment's window in the others. Searching from the end, the
+  // short tail finds the same record the long window would.
+  for (const int64_t limit : {int64_t{4096}, static_cast<int64_t>(kSearchWindow)}) {
+    const int64_t window = std::min<int64_t>(fileLength_, limit);
+    if (window < static_cast<int64_t>(kEndRecordSize)) return false;
+    if (!SeekTo(file_, fileLength_ - window)) return false;
+    scratch_.resize(static_cast<size_t>(window));
+    if (!ReadExactly(file_, scratch_.data(), scratch_.size())) return false;
+    for (int64_t pos = window - static_cast<int64_t>(kEndRecordSize); pos >= 0; --pos) {
+      const uint8_t* p = scratch_.data() + pos;
+      if (U32(p) != kEndSignature) continue;
+      record.signature = U32(p);
+      record.diskNumber = U16(p + 4);
+      record.directoryDisk = U16(p + 6);
+      record.entriesOnDisk = U16(p + 8);
+      record.entriesTotal = U16(p + 10);
+      record.directorySize = U32(p + 12);
+      record.directoryOffset = U32(p + 16);
+      record.commentLength = U16(p + 20);
+      record.position = fileLength_ - window + pos;
+      record.hasZip64Locator = pos >= static_cast<int64_t>(kZip64LocatorSize)
+                                   ? U32(p - kZip64LocatorSize) == kZip64LocatorSignature
+                                   : HasZip64Locator(record);
+      return true;
+    }
+    if (window == fileLength_) return false;
   }
   return false;
 }
@@ -113,25 +140,34 @@ bool ZipFormat::HasZip64Locator(const EndRecord& record) {
   return U32(locator) == kZip64LocatorSignature;
 }
 
-bool ZipFormat::ReadDirectoryRecord(ZipEntry& entry) {
-  uint8_t r[kDirectoryRecordSize];
-  if (!ReadExactly(file_, r, sizeof r) || U32(r) != kDirectorySignature) return false;
+bool ZipFormat::ReadDirectoryRecord(DirectoryCursor& directory, ZipEntry& entry) {
+  if (!directory.Need(kDirectoryRecordSize)) return false;
+  const uint8_t* r = directory.At();
+  if (U32(r) != kDirectorySignature) return false;
   const uint16_t nameLength = U16(r + 28);
   const uint16_t extraLength = U16(r + 30);
   const uint16_t commentLength = U16(r + 32);
   if (nameLength == 0 || nameLength > kMaxNameBytes) return false;
-  std::string name(nameLength, '\0');
-  if (!ReadExactly(file_, name.data(), nameLength)) return false;
-  if (std::fseek(file_, static_cast<long>(extraLength) + commentLength, SEEK_CUR) != 0) return false;
-
   entry.flags = U16(r + 8);
   entry.codecIndex = U16(r + 10) == 8 ? 0 : 1;
   entry.crc32 = U32(r + 16);
   entry.compressedSize = U32(r + 20);
   entry.uncompressedSize = U32(r + 24);
   entry.localHeaderOffset = U32(r + 42);
-  entry.name = DecodeZipEntryName(name, entry.flags);
   entry.targetKind = 0;
+  const size_t recordLength = kDirectoryRecordSize + nameLength + extraLength + commentLength;
+  // The name must be there; what follows it is skipped, as far as the archive goes.
+  if (!directory.Need(kDirectoryRecordSize + nameLength)) return false;
+  r = directory.At();
+  entry.name =
+      DecodeZipEntryName(std::string(reinterpret_cast<const char*>(r + kDirectoryRecordSize), nameLength), entry.flags);
+  if (!directory.Need(recordLength)) {
+    // Like a seek past the end of the file, a record whose trailing fields run past it
+    // still counts; any record after it cannot be read.
+    directory.position = directory.buffer.size();
+  } else {
+    directory.position += recordLength;
+  }
   // A record using Zip64 extra sizes has markers here; refusing the archive is safer
   // than decoding with the wrong numbers.
   return entry.compressedSize != 0xFFFFFFFF && entry.uncompressedSize != 0xFFFFFFFF &&
@@ -172,8 +208,11 @@ int ZipFormat::Decode(ZipEntry& entry, AlgoBase& codec) {
     return 0;
   }
 
-  std::vector<uint8_t> input(std::min<uint32_t>(kChunk, std::max<uint32_t>(entry.compressedSize, 1)));
-  std::vector<uint8_t> output(kChunk);
+  // The chunks are the reader's own, kept from entry to entry: fresh memory for each
+  // entry costs more than decoding a small one.
+  std::vector<uint8_t>& input = scratch_;
+  input.resize(std::max<size_t>(input.size(), std::min<uint32_t>(kChunk, std::max<uint32_t>(entry.compressedSize, 1))));
+  output_.resize(kChunk);
   // The foundation's CRC-32 runs several times faster than zlib's.
   ULONG crcState = 0;
   Basalt::Base::BaseCompress::UpdateCRC(&crcState, nullptr, 0);
@@ -188,19 +227,24 @@ int ZipFormat::Decode(ZipEntry& entry, AlgoBase& codec) {
     codec.SetDecompressInput(input.data(), n);
     int rc;
     do {
+      // A buffer target takes the output in place while it has room; past that, the
+      // reader's chunk catches any excess so that it is seen and refused.
+      const uint64_t room =
+          entry.targetKind == 2 && decoded < entry.targetBufferSize ? entry.targetBufferSize - decoded : 0;
+      uint8_t* out = room > 0 ? entry.targetBuffer + decoded : output_.data();
+      const uint32_t outSize = room > 0 ? static_cast<uint32_t>(std::min<uint64_t>(room, kChunk)) : kChunk;
       uint32_t produced = 0;
-      rc = codec.Decompress(output.data(), kChunk, &produced);
+      rc = codec.Decompress(out, outSize, &produced);
       if (rc != kAlgoInputUsed && rc != kAlgoOutputFull) return 0;
       // Never produce more than the directory declared: a small entry that inflates
       // without end must not fill the disk or the caller's memory.
       if (decoded + produced > entry.uncompressedSize) return 0;
       if (entry.targetKind == 1) {
-        if (produced > 0 && std::fwrite(output.data(), 1, produced, target.get()) != produced) return 0;
-      } else {
-        if (decoded + produced > entry.targetBufferSize) return 0;
-        std::copy_n(output.data(), produced, entry.targetBuffer + decoded);
+        if (produced > 0 && std::fwrite(out, 1, produced, target.get()) != produced) return 0;
+      } else if (room == 0 && produced > 0) {
+        return 0;
       }
-      if (produced > 0) crc = Basalt::Base::BaseCompress::UpdateCRC(&crcState, output.data(), produced);
+      if (produced > 0) crc = Basalt::Base::BaseCompress::UpdateCRC(&crcState, out, produced);
       decoded += produced;
       if (entry.targetKind == 2) entry.targetWritten = static_cast<uint32_t>(decoded);
     } while (rc == kAlgoOutputFull);

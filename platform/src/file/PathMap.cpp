@@ -8,6 +8,7 @@
 #include <array>
 #include <climits>
 #include <cstdlib>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -59,16 +60,16 @@ DriveTable ParseDrives(const std::string& spec) {
 
 std::mutex g_drivesLock;
 
-// The table for the current KX2_DRIVES value, rebuilt when the value changes.
-DriveTable Drives() {
-  static DriveTable* cached = nullptr;
+// The table for the current KX2_DRIVES value, rebuilt when the value changes. Every path
+// mapping asks for it, so callers share the table instead of copying its 52 strings; one
+// still in use when the value changes lives on until its last user lets go.
+std::shared_ptr<const DriveTable> Drives() {
+  static std::shared_ptr<const DriveTable>* cached = new std::shared_ptr<const DriveTable>();
   const char* env = getenv("KX2_DRIVES");
-  std::string value = env ? env : "";
+  const std::string_view value = env ? env : "";
   std::lock_guard<std::mutex> guard(g_drivesLock);
-  if (!cached || cached->source != value) {
-    delete cached;
-    cached = new DriveTable(ParseDrives(value));
-  }
+  if (!*cached || (*cached)->source != value)
+    *cached = std::make_shared<const DriveTable>(ParseDrives(std::string(value)));
   return *cached;
 }
 
@@ -143,7 +144,7 @@ std::string PosixNameOf(std::u16string_view windowsName) {
 
 std::optional<std::string> DriveRoot(char16_t letter) {
   if (!IsLetter(letter)) return std::nullopt;
-  return Drives().roots[UpperLetter(letter) - u'A'];
+  return Drives()->roots[UpperLetter(letter) - u'A'];
 }
 
 std::optional<std::u16string> FullWindowsPath(std::u16string_view path, DWORD* error) {
@@ -214,25 +215,41 @@ std::optional<std::string> ToPosixPath(std::u16string_view windowsPath, DWORD* e
     if (error) *error = ERROR_PATH_NOT_FOUND;
     return std::nullopt;
   }
-  std::string out = *root;
-  bool searching = true;  // false once a component is missing: nothing below it exists
-  std::u16string_view rest = std::u16string_view(*full).substr(3);
-  size_t i = 0;
-  while (i < rest.size()) {
-    size_t start = i;
+  std::vector<std::u16string_view> names;
+  const std::u16string_view rest = std::u16string_view(*full).substr(3);
+  for (size_t i = 0; i < rest.size();) {
+    const size_t start = i;
     while (i < rest.size() && rest[i] != u'\\') ++i;
-    std::u16string_view name = rest.substr(start, i - start);
+    if (i > start) names.push_back(rest.substr(start, i - start));
     ++i;
-    if (name.empty()) continue;
-    std::string exact = JoinPosix(out, PosixNameOf(name));
-    if (searching && !Exists(exact)) {
+  }
+  // Nearly every path names a file that exists with the case given, or one about to be made
+  // in a folder that does: one or two stats settle those. When a path exists, so does each
+  // of its prefixes, which is what the walk below would have found name by name.
+  std::string exact = *root;
+  std::string parent;
+  for (size_t k = 0; k < names.size(); ++k) {
+    if (k + 1 == names.size()) parent = exact;
+    exact = JoinPosix(exact, PosixNameOf(names[k]));
+  }
+  if (names.empty() || Exists(exact)) return exact;
+  if (Exists(parent)) {
+    if (std::optional<std::string> other = FindCaseless(parent, names.back())) return JoinPosix(parent, *other);
+    return exact;
+  }
+
+  std::string out = std::move(*root);
+  bool searching = true;  // false once a component is missing: nothing below it exists
+  for (std::u16string_view name : names) {
+    std::string given = JoinPosix(out, PosixNameOf(name));
+    if (searching && !Exists(given)) {
       if (std::optional<std::string> other = FindCaseless(out, name)) {
         out = JoinPosix(out, *other);
         continue;
       }
       searching = false;
     }
-    out = std::move(exact);
+    out = std::move(given);
   }
   return out;
 }
@@ -243,7 +260,8 @@ std::u16string ToWindowsPath(std::string_view posixPath) {
     char buf[PATH_MAX];
     if (getcwd(buf, sizeof buf)) p = JoinPosix(buf, p);
   }
-  DriveTable t = Drives();
+  const std::shared_ptr<const DriveTable> drives = Drives();
+  const DriveTable& t = *drives;
   int best = -1;
   size_t bestLen = 0;
   auto consider = [&](int index, const std::optional<std::string>& root) {

@@ -66,16 +66,27 @@ class ZipFormat {
     uint32_t directoryOffset = 0;
     uint16_t commentLength = 0;
     int64_t position = -1;  // where it was found
+    bool hasZip64Locator = false;
   };
 
  private:
   bool FindEndRecord(EndRecord& record);
   bool HasZip64Locator(const EndRecord& record);
-  bool ReadDirectoryRecord(ZipEntry& entry);
+  // The directory as read so far, from its start: more is read from the file on demand.
+  struct DirectoryCursor {
+    std::FILE* file;
+    std::vector<uint8_t>& buffer;
+    size_t position = 0;
+    bool Need(size_t n);  // n bytes from the position on are held
+    const uint8_t* At() const { return buffer.data() + position; }
+  };
+  bool ReadDirectoryRecord(DirectoryCursor& directory, ZipEntry& entry);
   bool SkipLocalHeader(const ZipEntry& entry);
   int Decode(ZipEntry& entry, class AlgoBase& codec);
 
   std::FILE* file_ = nullptr;
   int64_t fileLength_ = 0;
   std::vector<ZipEntry> entries_;
+  std::vector<uint8_t> scratch_;  // the directory while it is read, then compressed input
+  std::vector<uint8_t> output_;   // decoded output on its way to a file
 };
