@@ -199,3 +199,53 @@ TEST_F(HostXml, RefusalsNameTheirCauseLineAndColumn) {
 }
 
 }  // namespace
+
+namespace {
+
+// A file is read in pieces as the parser goes: a map larger than any one piece reads
+// whole, and a file's refusals say what the same bytes in memory say (the encoding rule
+// looks at the file's first bytes).
+TEST_F(HostXml, AFileReadInPiecesParsesAndRefusesAsItsBytesDo) {
+  char dir[] = "/tmp/host_xml_XXXXXX";
+  ASSERT_TRUE(mkdtemp(dir));
+  const std::string file = std::string(dir) + "/Map.mm";
+  const std::u16string path = kx2::ToWindowsPath(file);
+  Own<IKX2XMLFactory> factory(VtlGetApplication()->GetXMLFactory());
+  Own<IKX2XMLParser> parser(factory->CreateParser());
+  auto parseFile = [&](const std::string& xml) {
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << xml;
+    return parser->ParseFile(path.c_str());
+  };
+
+  std::string large = "<map>";
+  for (int i = 0; i < 2000; ++i) large += "<node TEXT='topic " + std::to_string(i) + "'/>\n";
+  large += "<node TEXT='last'/></map>";
+  {
+    Own<IKX2XMLDocument> doc(parseFile(large));
+    ASSERT_TRUE(doc);
+    Own<IKX2XMLElement> root(doc->GetDocumentElement());
+    Own<IKX2XMLNodeList> nodes(root->GetChildren(u"node"));
+    ASSERT_EQ(nodes->GetCount(), 2001);
+    Own<IKX2XMLNode> last(nodes->GetItem(2000));
+    EXPECT_EQ(S(dynamic_cast<IKX2XMLElement*>(last.p)->GetAttribute(u"TEXT")), u"last");
+  }
+
+  const std::string refused[] = {
+      "<m TEXT='caf\xE9'/>",
+      "<?xml version='1.0' encoding='UTF-8'?><m TEXT='caf\xE9'/>",
+      "<?xml version=\"1.0\" encoding=\"windows-1251\"?><map><node TEXT=\"\xcf\xf0\x98\"/></map>",
+      large.substr(0, large.size() - 3),
+      "",
+  };
+  for (const std::string& xml : refused) {
+    Own<IKX2XMLDocument> inMemory(Parse(xml));
+    EXPECT_FALSE(inMemory);
+    Own<IKX2XMLDocument> fromFile(parseFile(xml));
+    EXPECT_FALSE(fromFile);
+    EXPECT_EQ(kx2::Utf16ToUtf8(S(parser->GetErrorText())), kx2::Utf16ToUtf8(lastError_)) << xml.substr(0, 60);
+  }
+  std::remove(file.c_str());
+  rmdir(dir);
+}
+
+}  // namespace

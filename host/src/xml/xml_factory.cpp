@@ -4,14 +4,13 @@
 #include <libxml/xmlerror.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <limits>
 #include <mutex>
 #include <new>
+#include <string>
 #include <string_view>
-#include <vector>
 
 #include <kx2/PathMap.h>
 #include <kx2/Utf.h>
@@ -45,9 +44,7 @@ void InstallLoader() {
 constexpr int kMaxElementDepth = 256;
 
 // A byte order mark, or an "encoding" in the XML declaration.
-bool DeclaresEncoding(const BYTE* bytes, ULONG length) {
-  if (!bytes) return false;
-  const std::string_view text(reinterpret_cast<const char*>(bytes), std::min<ULONG>(length, 1024));
+bool DeclaresEncoding(std::string_view text) {
   if (text.rfind("\xEF\xBB\xBF", 0) == 0 || text.rfind("\xFF\xFE", 0) == 0 || text.rfind("\xFE\xFF", 0) == 0)
     return true;
   if (text.rfind("<?xml", 0) != 0) return false;
@@ -103,6 +100,72 @@ class XmlParser : public RefCounted<IKX2XMLParser> {
     error_.clear();
     if (!bytes && length) return Fail(u"no data");
     if (length > static_cast<ULONG>(std::numeric_limits<int>::max())) return Fail(u"document too large");
+    static const char kEmpty[] = "";
+    const char* text = bytes ? reinterpret_cast<const char*>(bytes) : kEmpty;
+    return Read(std::string_view(text, std::min<ULONG>(length, 1024)), [&](xmlParserCtxtPtr ctxt, int options) {
+      return xmlCtxtReadMemory(ctxt, text, static_cast<int>(length), nullptr, nullptr, options);
+    });
+  }
+
+  IKX2XMLDocument* ParseFile(LPCWSTR path) override {
+    error_.clear();
+    if (!path || !*path) return Fail(u"no path");
+    auto posix = kx2::ToPosixPath(path);
+    std::error_code ec;
+    if (!posix || !std::filesystem::is_regular_file(*posix, ec)) return Fail(u"file not found");
+    // The file is handed to the parser as it is read: a large map is never held whole in
+    // memory beside the tree made from it.
+    FileSource source;
+    if (!source.Open(*posix)) return Fail(u"file cannot be read");
+    IKX2XMLDocument* document = Read(
+        std::string_view(),
+        [&](xmlParserCtxtPtr ctxt, int options) {
+          return xmlCtxtReadIO(ctxt, &FileSource::ReadChunk, nullptr, &source, nullptr, nullptr, options);
+        },
+        &source);
+    if (!document && source.failed()) return Fail(u"file cannot be read");
+    return document;
+  }
+
+  LPCWSTR GetErrorText() override { return error_.c_str(); }
+
+ private:
+  // A file read in pieces as the parser asks for them; the first bytes are kept for the
+  // error text (whether the input declares an encoding).
+  class FileSource {
+   public:
+    ~FileSource() {
+      if (file_) std::fclose(file_);
+    }
+    bool Open(const std::string& path) {
+      file_ = std::fopen(path.c_str(), "rb");
+      return file_ != nullptr;
+    }
+    bool failed() const { return failed_; }
+    std::string_view head() const { return head_; }
+    static int ReadChunk(void* context, char* buffer, int length) {
+      auto* self = static_cast<FileSource*>(context);
+      if (length <= 0) return 0;
+      const size_t read = std::fread(buffer, 1, static_cast<size_t>(length), self->file_);
+      if (read < static_cast<size_t>(length) && std::ferror(self->file_)) {
+        self->failed_ = true;
+        return -1;
+      }
+      if (self->head_.size() < 1024) self->head_.append(buffer, std::min<size_t>(read, 1024 - self->head_.size()));
+      return static_cast<int>(read);
+    }
+
+   private:
+    FILE* file_ = nullptr;
+    bool failed_ = false;
+    std::string head_;
+  };
+
+  // Runs one parse (`read` with a fresh context and the host's options) and wraps its
+  // document, or records why it failed. `head` is the input's first bytes, or those the
+  // file source has read by the time the parse ends.
+  template <class ReadDocument>
+  IKX2XMLDocument* Read(std::string_view head, ReadDocument&& read, const FileSource* source = nullptr) {
     InstallLoader();
     xmlParserCtxtPtr ctxt = xmlNewParserCtxt();
     if (!ctxt) return Fail(u"out of memory");
@@ -110,16 +173,15 @@ class XmlParser : public RefCounted<IKX2XMLParser> {
     // Entities and character references are replaced; blank text nodes are kept; CDATA
     // sections become text.
     const int options = XML_PARSE_NOENT | XML_PARSE_NONET | XML_PARSE_NOCDATA | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
-    static const char kEmpty[] = "";
     xmlDocPtr doc = nullptr;
     std::string fault;
     {
       ThreadErrorCapture capture;
-      doc = xmlCtxtReadMemory(ctxt, bytes ? reinterpret_cast<const char*>(bytes) : kEmpty, static_cast<int>(length),
-                              nullptr, nullptr, options);
+      doc = read(ctxt, options);
       fault = capture.Fault();
     }
     t_hostParsing = false;
+    if (source) head = source->head();
     if (!doc || !ctxt->wellFormed) {
       const xmlError* e = xmlCtxtGetLastError(ctxt);
       const std::string where =
@@ -130,7 +192,7 @@ class XmlParser : public RefCounted<IKX2XMLParser> {
       if (e && e->code == XML_ERR_INTERNAL_ERROR && text.rfind("Excessive depth", 0) == 0) {
         message = kXmlTooDeepError + kx2::Utf8ToUtf16(" " + std::to_string(kMaxElementDepth) + " elements" + where);
       } else if (e && e->code == XML_ERR_INVALID_CHAR && text.rfind("Input is not proper UTF-8", 0) == 0 &&
-                 !DeclaresEncoding(bytes, length)) {
+                 !DeclaresEncoding(head)) {
         message = kx2::Utf8ToUtf16("not valid UTF-8 and no encoding declared" + where);
       } else if (!fault.empty()) {
         // The cause (an input that does not decode) rather than what the parser saw next.
@@ -146,25 +208,6 @@ class XmlParser : public RefCounted<IKX2XMLParser> {
     return WrapDocument(std::make_shared<DocHandle>(doc));
   }
 
-  IKX2XMLDocument* ParseFile(LPCWSTR path) override {
-    error_.clear();
-    if (!path || !*path) return Fail(u"no path");
-    auto posix = kx2::ToPosixPath(path);
-    std::error_code ec;
-    if (!posix || !std::filesystem::is_regular_file(*posix, ec)) return Fail(u"file not found");
-    // Read in one piece: a map of a few hundred kilobytes is read on every probe and import.
-    std::ifstream in(*posix, std::ios::binary | std::ios::ate);
-    const std::streamoff size = in ? static_cast<std::streamoff>(in.tellg()) : -1;
-    if (size < 0) return Fail(u"file cannot be read");
-    std::vector<char> bytes(static_cast<size_t>(size));
-    in.seekg(0);
-    if (!in.read(bytes.data(), size)) return Fail(u"file cannot be read");
-    return Parse(reinterpret_cast<const BYTE*>(bytes.data()), static_cast<ULONG>(bytes.size()));
-  }
-
-  LPCWSTR GetErrorText() override { return error_.c_str(); }
-
- private:
   IKX2XMLDocument* Fail(std::u16string message) {
     error_ = std::move(message);
     return nullptr;
