@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
 #include <kx2/ErrorBoundary.h>
 #include <win/kernel.h>
@@ -17,12 +18,21 @@ Bitmap::~Bitmap() {
   std::free(dibBits);
 }
 
+void PixelStore::Free::operator()(uint32_t* p) const { std::free(p); }
+
+void PixelStore::Reset(size_t count) {
+  pixels_.reset();
+  auto* fresh = static_cast<uint32_t*>(std::calloc(count ? count : 1, sizeof(uint32_t)));
+  if (!fresh) throw std::bad_alloc();
+  pixels_.reset(fresh);
+}
+
 bool Bitmap::Allocate(int w, int h, int bits) {
   if (w <= 0 || h <= 0 || w > 32767 || h > 32767) return false;
   // Sizes whose byte count overflows a 32-bit DWORD (as biSizeImage) are refused.
   if (static_cast<uint64_t>(w) * static_cast<uint64_t>(h) * 4 > 0x7FFFFFFF) return false;
   width = w, height = h, bitsPixel = bits == 1 ? 1 : 32;
-  own.assign(static_cast<size_t>(w) * static_cast<size_t>(h), bits == 1 ? 0u : 0u);
+  own.Reset(static_cast<size_t>(w) * static_cast<size_t>(h));
   pixels = own.data();
   stride = w;
   return true;
@@ -72,7 +82,7 @@ std::shared_ptr<Bitmap> MakeSection(const DibFormat& f) {
     b->pixels = static_cast<uint32_t*>(b->dibBits);
     b->stride = f.width;
   } else {
-    b->own.assign(static_cast<size_t>(f.width) * static_cast<size_t>(f.height), 0);
+    b->own.Reset(static_cast<size_t>(f.width) * static_cast<size_t>(f.height));
     b->pixels = b->own.data();
     b->stride = f.width;
     b->ImportDib();

@@ -88,6 +88,22 @@ class IconImage final : public KernelObject {
 
 class Dc;
 
+// Zeroed pixels from calloc: the allocator hands out fresh pages that are zero already, so a
+// large bitmap (the screen's) costs no page until a row of it is drawn on or read.
+class PixelStore {
+ public:
+  // `count` zero pixels in place of the old ones; throws std::bad_alloc when refused.
+  void Reset(size_t count);
+  uint32_t* data() { return pixels_.get(); }
+  uint32_t& operator[](size_t i) { return pixels_[i]; }
+
+ private:
+  struct Free {
+    void operator()(uint32_t* p) const;
+  };
+  std::unique_ptr<uint32_t[], Free> pixels_;
+};
+
 class Bitmap final : public GdiObject {
  public:
   Bitmap() : GdiObject(OBJ_BITMAP) {}
@@ -109,7 +125,7 @@ class Bitmap final : public GdiObject {
   int bitsPixel = 32;  // 1 for monochrome, else 32 (a DIB section's own count is in dib)
   uint32_t* pixels = nullptr;
   ptrdiff_t stride = 0;  // in pixels
-  std::vector<uint32_t> own;
+  PixelStore own;
   SIZE dimension{0, 0};
   DibFormat dib;
   void* dibBits = nullptr;  // the section's bits in the caller's format

@@ -34,9 +34,9 @@ bool DrawingResourcesStarted() { return g_drawingStarted; }
 int StartModule() {
   if (StartShapeTables() != 0) return -1;
   if (!g_drawingStarted && g_drawing.startup && g_drawing.startup()) g_drawingStarted = true;
-  // A missing or bad font configuration does not stop the module: text then falls back on
-  // the fonts the table found.
-  Text::InitFontConfiguration();
+  // Loaded when text first needs it. A missing or bad font configuration does not stop the
+  // module: text then falls back on the fonts the table found.
+  Text::StartFontConfiguration();
   g_moduleStarted = true;
   return 0;
 }

@@ -17,6 +17,7 @@
 #include <basalt/string_util.h>
 #include <plastrum/present/text/FontConfigFile.h>
 
+#include "FontConfigLoad.h"
 #include "TextCachesDetail.h"
 
 namespace Present::Text {
@@ -58,9 +59,16 @@ struct FontState {
 };
 
 FontState& State() {
+  detail::EnsureFontConfiguration();
   // Never destroyed: the library's stop, which runs after static destructors, still uses it.
   static FontState* state = new FontState();
   return *state;
+}
+
+// The absolute Tools folder the start named, kept until the load.
+std::u16string& PendingToolsFolder() {
+  static auto* folder = new std::u16string();
+  return *folder;
 }
 
 // Face names of lists compare over their first 64 units, exactly.
@@ -326,6 +334,29 @@ HDC FontProbeDc() {
   return s.probeDc;
 }
 
+namespace detail {
+
+bool g_fontConfigurationPending = false;
+
+void LoadPendingFontConfiguration() {
+  const std::u16string folder = PendingToolsFolder();
+  Basalt::Error::tagKx2ErrorBuf error{};
+  Basalt::Error::BaseError::_StoreError(&error);
+  const DWORD lastError = GetLastError();
+  InitFontConfiguration(folder.c_str());
+  SetLastError(lastError);
+  Basalt::Error::BaseError::_RestoreError(&error);
+}
+
+}  // namespace detail
+
+void StartFontConfiguration(const WCHAR* toolsFolder) {
+  FreeFontConfiguration();
+  // The folder as it is now: the load may come after "${App}" has moved.
+  PendingToolsFolder() = FolderPath(toolsFolder ? toolsFolder : u"${App}\\Tools\\");
+  detail::g_fontConfigurationPending = true;
+}
+
 int InitFontConfiguration(const WCHAR* toolsFolder) {
   FreeFontConfiguration();
   FontState& s = State();
@@ -347,6 +378,9 @@ int InitFontConfiguration(const WCHAR* toolsFolder) {
 }
 
 void FreeFontConfiguration() {
+  // Nothing is loaded only to be freed.
+  detail::g_fontConfigurationPending = false;
+  PendingToolsFolder().clear();
   FontState& s = State();
   detail::DestroyTextCaches();
   detail::FreeFontTable();
@@ -356,7 +390,7 @@ void FreeFontConfiguration() {
   s = FontState();
 }
 
-bool FontConfigurationInitialised() { return State().initialised; }
+bool FontConfigurationInitialised() { return detail::g_fontConfigurationPending || State().initialised; }
 
 const DefaultFace& GetDefaultFace(int which) { return State().defaults[which == kSubFace ? 1 : 0]; }
 

@@ -10,6 +10,8 @@
 
 #include <basalt/string_util.h>
 
+#include "FontConfigLoad.h"
+
 namespace Present::Text {
 namespace {
 
@@ -21,6 +23,7 @@ constexpr CharsetRow kRows[kCharsetRows] = {
 };
 
 std::vector<FontEntry>& Table() {
+  detail::EnsureFontConfiguration();
   // Never destroyed: the library's stop, which runs after static destructors, frees it.
   static auto* table = new std::vector<FontEntry>();
   return *table;

@@ -15,6 +15,7 @@
 #include <plastrum/present/text/FontConfig.h>
 #include <plastrum/present/text/FontTable.h>
 
+#include "FontConfigLoad.h"
 #include "TextCachesDetail.h"
 
 namespace Present::Text {
@@ -79,6 +80,7 @@ struct Caches {
 };
 
 Caches& C() {
+  detail::EnsureFontConfiguration();
   // Never destroyed: the library's stop, which runs after static destructors, frees it.
   static Caches* caches = new Caches();
   return *caches;

@@ -6,9 +6,11 @@
 #include <string>
 #include <vector>
 
+#include <win/kernel.h>
 #include <win/registry.h>
 
 #include <basalt/error.h>
+#include <basalt/path_util.h>
 #include <plastrum/present/text/FontConfig.h>
 
 #include "text_test_support.h"
@@ -131,6 +133,32 @@ TEST(TextFontConfig, MissingFileReportsTheFileError) {
   Basalt::Error::BaseError::_ClearError();
   EXPECT_EQ(InitFontConfiguration(), -1);
   EXPECT_EQ(Basalt::Error::BaseError::_GetError() & 0xFFFF, 10u);
+}
+
+// The engine's start only names the folder; the first read loads from that folder even when
+// "${App}" has moved since, and the load's own failures (here the missing ConfigFont2.cfg)
+// stay out of the reader's error records.
+TEST(TextFontConfig, StartedConfigurationLoadsOnFirstReadFromTheFolderOfTheStart) {
+  texttest::ScopedRegistry registry;
+  texttest::ScopedApp app;
+  app.WriteText("ConfigFont1.cfg", std::string(kConfig1Header) + "[MAIN]\nREGULAR=DejaVu Serif\n");
+  StartFontConfiguration();
+  EXPECT_TRUE(FontConfigurationInitialised());
+  Basalt::Util::PathUtil::_UnregisterPath(u"App");
+  Basalt::Util::PathUtil::_RegisterPath(u"App", u"Z:\\nowhere");
+  Basalt::Error::BaseError::_SetError(77);
+  SetLastError(1234);
+  EXPECT_EQ(std::u16string(GetDefaultFace(kMainFace).faceName), u"DejaVu Serif");
+  EXPECT_EQ(Basalt::Error::BaseError::_GetError(), 77u);
+  EXPECT_EQ(GetLastError(), 1234u);
+  EXPECT_GE(FindFace(u"DejaVu Sans"), 0);
+
+  // A configuration started and freed unread is never loaded.
+  StartFontConfiguration();
+  FreeFontConfiguration();
+  EXPECT_FALSE(FontConfigurationInitialised());
+  EXPECT_EQ(FontTableEntries().size(), 0u);
+  EXPECT_EQ(GetDefaultFace(kMainFace).flag, 0);
 }
 
 TEST(TextFontConfig, ShippedFilesMapRealFaces) {

@@ -3,7 +3,8 @@
 // candidates from "ConfigFont1.cfg", face classes and substitution rules from
 // "ConfigFont2.cfg"), the substitution cache and the text-layer caches (TextCaches.h).
 //
-// Initialised by the engine library's start, freed by its stop; everything here runs on the
+// The engine library's start names the Tools folder (StartFontConfiguration) and the first
+// read of any of it loads it; the library's stop frees it. Everything here runs on the
 // engine's thread and is unlocked.
 #pragma once
 
@@ -55,11 +56,16 @@ enum : int { kMainFace = 0, kSubFace = 1 };
 // configuration file missing or not one of ours included); what could be built stays usable.
 // An earlier state is freed first.
 PLASTRUM_API int InitFontConfiguration(const WCHAR* toolsFolder = nullptr);
+// Frees an earlier state and has InitFontConfiguration(toolsFolder) run when the font table,
+// this state or the text caches are first read, keeping the reader's error records as they
+// were. Commands that never lay out text then never enumerate the system's faces.
+PLASTRUM_API void StartFontConfiguration(const WCHAR* toolsFolder = nullptr);
 // Reads the two files from their bytes in place of the Tools folder's, over the font table
 // already built (a seam for tests and fuzzing): 0, or -1 when either is not usable.
 PLASTRUM_API int ApplyFontConfigurationBytes(const uint8_t* one, size_t oneSize, const uint8_t* two, size_t twoSize);
 // Frees all of it and removes the fonts it added; safe when nothing was built.
 PLASTRUM_API void FreeFontConfiguration();
+// True once initialised or started (and not freed since).
 PLASTRUM_API bool FontConfigurationInitialised();
 
 PLASTRUM_API const DefaultFace& GetDefaultFace(int which);
