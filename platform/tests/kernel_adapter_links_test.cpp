@@ -1,0 +1,96 @@
+// The adapter table read from one link dump shows what getifaddrs shows on this machine:
+// the same interfaces in the same order, with the same index, address, type and MTU, and
+// counters no older than a look taken before it.
+#include <gtest/gtest.h>
+#include <ifaddrs.h>
+#include <linux/if_link.h>
+#include <net/if_arp.h>
+#include <netpacket/packet.h>
+
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "win/iphlpapi.h"
+
+namespace {
+
+struct Seen {
+  std::string name;
+  sockaddr_ll link{};
+  rtnl_link_stats stats{};
+};
+
+std::vector<Seen> LinksByGetifaddrs() {
+  std::vector<Seen> seen;
+  ifaddrs* list = nullptr;
+  if (getifaddrs(&list) != 0) return seen;
+  for (const ifaddrs* at = list; at; at = at->ifa_next) {
+    if (!at->ifa_addr || at->ifa_addr->sa_family != AF_PACKET) continue;
+    Seen s;
+    s.name = at->ifa_name;
+    std::memcpy(&s.link, at->ifa_addr, sizeof s.link);
+    if (at->ifa_data) std::memcpy(&s.stats, at->ifa_data, sizeof s.stats);
+    seen.push_back(s);
+  }
+  freeifaddrs(list);
+  return seen;
+}
+
+std::vector<unsigned char> Table() {
+  ULONG size = 0;
+  if (GetIfTable(nullptr, &size, FALSE) != ERROR_INSUFFICIENT_BUFFER) return {};
+  std::vector<unsigned char> buffer(size);
+  if (GetIfTable(reinterpret_cast<MIB_IFTABLE*>(buffer.data()), &size, FALSE) != NO_ERROR) return {};
+  return buffer;
+}
+
+TEST(AdapterLinks, TableMatchesGetifaddrs) {
+  const std::vector<Seen> before = LinksByGetifaddrs();
+  const std::vector<unsigned char> buffer = Table();
+  const std::vector<Seen> after = LinksByGetifaddrs();
+  ASSERT_FALSE(buffer.empty());
+  if (before.size() != after.size()) GTEST_SKIP() << "the interfaces changed while the test looked";
+  const auto* table = reinterpret_cast<const MIB_IFTABLE*>(buffer.data());
+  ASSERT_EQ(table->dwNumEntries, before.size());
+  for (size_t i = 0; i < before.size(); ++i) {
+    const MIB_IFROW& row = table->table[i];
+    const Seen& was = before[i];
+    SCOPED_TRACE(was.name);
+    EXPECT_EQ(reinterpret_cast<const char*>(row.bDescr), was.name);
+    EXPECT_EQ(std::u16string(row.wszName), std::u16string(was.name.begin(), was.name.end()));
+    EXPECT_EQ(row.dwIndex, static_cast<DWORD>(was.link.sll_ifindex));
+    switch (was.link.sll_hatype) {
+      case ARPHRD_ETHER:
+        EXPECT_TRUE(row.dwType == MIB_IF_TYPE_ETHERNET || row.dwType == IF_TYPE_IEEE80211);
+        break;
+      case ARPHRD_LOOPBACK:
+        EXPECT_EQ(row.dwType, static_cast<DWORD>(MIB_IF_TYPE_LOOPBACK));
+        break;
+      case ARPHRD_PPP:
+        EXPECT_EQ(row.dwType, static_cast<DWORD>(MIB_IF_TYPE_PPP));
+        break;
+      default:
+        break;
+    }
+    if (was.link.sll_halen == 6 && was.link.sll_hatype != ARPHRD_LOOPBACK) {
+      ASSERT_EQ(row.dwPhysAddrLen, 6u);
+      EXPECT_EQ(std::memcmp(row.bPhysAddr, was.link.sll_addr, 6), 0);
+    } else {
+      EXPECT_EQ(row.dwPhysAddrLen, 0u);
+    }
+    std::ifstream mtu("/sys/class/net/" + was.name + "/mtu");
+    DWORD shown = 0;
+    if (mtu >> shown) {
+      EXPECT_EQ(row.dwMtu, shown);
+    }
+    // Counters only grow between the two looks (they wrap only after 4 GiB).
+    EXPECT_GE(row.dwInOctets, was.stats.rx_bytes);
+    EXPECT_LE(row.dwInOctets, after[i].stats.rx_bytes);
+    EXPECT_GE(row.dwOutOctets, was.stats.tx_bytes);
+    EXPECT_LE(row.dwOutOctets, after[i].stats.tx_bytes);
+  }
+}
+
+}  // namespace
