@@ -187,6 +187,36 @@ TEST_F(Registry, DeletionAccessAndStaleHandles) {
   EXPECT_EQ(RegDeleteKeyW(HKEY_CURRENT_USER, u""), ERROR_ACCESS_DENIED) << "a hive's root stays";
 }
 
+TEST_F(Registry, ReadGroupReadsButNeverWrites) {
+  ASSERT_EQ(RegSetValueExW(key_, u"Count", 0, REG_DWORD, Bytes("\x05\0\0\0"), 4), ERROR_SUCCESS);
+  ASSERT_EQ(Kx2RegBeginRead(HKEY_CURRENT_USER), ERROR_SUCCESS);
+  HKEY key = nullptr;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"Software\\Kx2Test", 0, KEY_READ, &key), ERROR_SUCCESS);
+  DWORD value = 0, size = 4;
+  EXPECT_EQ(RegQueryValueExW(key, u"Count", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size), ERROR_SUCCESS);
+  EXPECT_EQ(value, 5u);
+  // It holds no write lock: writing, creating and turning it into an update all fail.
+  EXPECT_EQ(RegSetValueExW(key_, u"Count", 0, REG_DWORD, Bytes("\x06\0\0\0"), 4), ERROR_ACCESS_DENIED);
+  HKEY made = nullptr;
+  EXPECT_EQ(RegCreateKeyExW(key_, u"New", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &made, nullptr), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(Kx2RegBeginUpdate(HKEY_CURRENT_USER), ERROR_INVALID_FUNCTION);
+  // A nested read group ends without ending the outer one.
+  ASSERT_EQ(Kx2RegBeginRead(HKEY_CURRENT_USER), ERROR_SUCCESS);
+  EXPECT_EQ(Kx2RegEndUpdate(HKEY_CURRENT_USER, TRUE), ERROR_SUCCESS);
+  EXPECT_EQ(RegQueryValueExW(key, u"Count", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size), ERROR_SUCCESS);
+  EXPECT_EQ(Kx2RegEndUpdate(HKEY_CURRENT_USER, TRUE), ERROR_SUCCESS);
+  EXPECT_EQ(Kx2RegEndUpdate(HKEY_CURRENT_USER, TRUE), ERROR_INVALID_FUNCTION);
+  RegCloseKey(key);
+  // Afterwards writes work again, and an update may hold a read group.
+  ASSERT_EQ(Kx2RegBeginUpdate(HKEY_CURRENT_USER), ERROR_SUCCESS);
+  ASSERT_EQ(Kx2RegBeginRead(HKEY_CURRENT_USER), ERROR_SUCCESS);
+  EXPECT_EQ(RegSetValueExW(key_, u"Count", 0, REG_DWORD, Bytes("\x07\0\0\0"), 4), ERROR_SUCCESS);
+  EXPECT_EQ(Kx2RegEndUpdate(HKEY_CURRENT_USER, TRUE), ERROR_SUCCESS);
+  EXPECT_EQ(Kx2RegEndUpdate(HKEY_CURRENT_USER, TRUE), ERROR_SUCCESS);
+  EXPECT_EQ(RegQueryValueExW(key_, u"Count", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size), ERROR_SUCCESS);
+  EXPECT_EQ(value, 7u);
+}
+
 TEST_F(Registry, OldDefaultValueCallsAndTheClassesView) {
   ASSERT_EQ(RegSetValueW(key_, u"Verb\\Command", REG_SZ, u"open it", 0), ERROR_SUCCESS);
   char16_t text[16];

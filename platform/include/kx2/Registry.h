@@ -16,3 +16,8 @@ KX2_EXPORT void Kx2RegistryReset();
 // Win32 results; ending without a begin on this thread gives ERROR_INVALID_FUNCTION.
 KX2_EXPORT LONG Kx2RegBeginUpdate(HKEY key);
 KX2_EXPORT LONG Kx2RegEndUpdate(HKEY key, BOOL commit);
+// As Kx2RegBeginUpdate for calls that only read: one read transaction (one view of the
+// hive, one lock round) without the write lock. Inside it a call that writes fails with
+// ERROR_ACCESS_DENIED and Kx2RegBeginUpdate with ERROR_INVALID_FUNCTION; it ends with
+// Kx2RegEndUpdate.
+KX2_EXPORT LONG Kx2RegBeginRead(HKEY key);

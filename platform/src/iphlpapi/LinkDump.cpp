@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <cstddef>
 #include <cstring>
+#include <memory>
 #include <mutex>
 
 namespace kx2::net {
@@ -21,6 +22,7 @@ namespace {
 // The kernel fills a dump batch to at most this size when the reader offers as much, so a
 // larger message means something other than a link dump.
 constexpr size_t kBatchBytes = 32768;
+constexpr size_t kBatches = 2;
 
 // One route socket for the process, kept between dumps: opening and closing a socket costs
 // as much as the dump, and a socket that has once been read with a large buffer gets the
@@ -43,6 +45,11 @@ class RouteSocket {
     fd_ = -1;
   }
   uint32_t NextSeq() { return ++seq_; }
+  // Room for kBatches batches, kept so that its pages are not fresh for every dump.
+  char* Buffers() {
+    if (!buffers_) buffers_ = std::make_unique<char[]>(kBatches * kBatchBytes);
+    return buffers_.get();
+  }
 
  private:
   static void BeforeFork();
@@ -51,6 +58,7 @@ class RouteSocket {
 
   int fd_ = -1;
   uint32_t seq_ = 0;
+  std::unique_ptr<char[]> buffers_;
 };
 
 RouteSocket& TheRouteSocket() {
@@ -155,33 +163,61 @@ bool ParseLink(const nlmsghdr* message, Link* link) {
   return !link->name.empty();
 }
 
-// Reads the answer to request `seq` on `fd`; nullopt when it fails or is malformed.
-std::optional<std::vector<Link>> ReadDump(int fd, uint32_t seq) {
+// Takes the messages of one received batch; true once the dump is complete.
+bool TakeBatch(const char* batch, size_t size, uint32_t seq, std::vector<Link>* links, bool* failed) {
+  for (size_t at = 0; size - at >= sizeof(nlmsghdr);) {
+    const auto* message = reinterpret_cast<const nlmsghdr*>(batch + at);
+    if (message->nlmsg_len < sizeof(nlmsghdr) || message->nlmsg_len > size - at) {
+      *failed = true;
+      return true;
+    }
+    at += NLMSG_ALIGN(message->nlmsg_len);
+    if (message->nlmsg_seq != seq) continue;
+    if (message->nlmsg_type == NLMSG_DONE) return true;
+    if (message->nlmsg_type == NLMSG_ERROR) {
+      *failed = true;
+      return true;
+    }
+    if (message->nlmsg_type != RTM_NEWLINK) continue;
+    Link link;
+    if (!ParseLink(message, &link)) {
+      *failed = true;
+      return true;
+    }
+    links->push_back(std::move(link));
+  }
+  return false;
+}
+
+// Reads the answer to request `seq` on `fd` into `buffers` (kBatches of kBatchBytes);
+// nullopt when it fails or is malformed. The system makes a dump's next batch while a
+// batch is being read, so one call usually takes the links and the closing message.
+std::optional<std::vector<Link>> ReadDump(int fd, uint32_t seq, char* buffers) {
   std::vector<Link> links;
-  alignas(nlmsghdr) char buffer[kBatchBytes];
   for (;;) {
-    sockaddr_nl from{};
-    iovec part{buffer, sizeof buffer};
-    msghdr header{};
-    header.msg_name = &from;
-    header.msg_namelen = sizeof from;
-    header.msg_iov = &part;
-    header.msg_iovlen = 1;
-    ssize_t got = ::recvmsg(fd, &header, 0);
+    sockaddr_nl from[kBatches]{};
+    iovec parts[kBatches];
+    mmsghdr headers[kBatches]{};
+    for (size_t i = 0; i < kBatches; ++i) {
+      parts[i] = {buffers + i * kBatchBytes, kBatchBytes};
+      headers[i].msg_hdr.msg_name = &from[i];
+      headers[i].msg_hdr.msg_namelen = sizeof from[i];
+      headers[i].msg_hdr.msg_iov = &parts[i];
+      headers[i].msg_hdr.msg_iovlen = 1;
+    }
+    int got = ::recvmmsg(fd, headers, kBatches, MSG_WAITFORONE, nullptr);
     if (got < 0 && errno == EINTR) continue;
-    if (got <= 0 || (header.msg_flags & MSG_TRUNC)) return std::nullopt;
-    // Only the kernel's answer counts; any other sender is ignored.
-    if (header.msg_namelen != sizeof from || from.nl_pid != 0) continue;
-    int left = static_cast<int>(got);
-    for (auto* message = reinterpret_cast<const nlmsghdr*>(buffer); NLMSG_OK(message, left);
-         message = NLMSG_NEXT(message, left)) {
-      if (message->nlmsg_seq != seq) continue;
-      if (message->nlmsg_type == NLMSG_DONE) return links;
-      if (message->nlmsg_type == NLMSG_ERROR) return std::nullopt;
-      if (message->nlmsg_type != RTM_NEWLINK) continue;
-      Link link;
-      if (!ParseLink(message, &link)) return std::nullopt;
-      links.push_back(std::move(link));
+    if (got <= 0) return std::nullopt;
+    for (int i = 0; i < got; ++i) {
+      const msghdr& header = headers[i].msg_hdr;
+      if (headers[i].msg_len == 0 || (header.msg_flags & MSG_TRUNC)) return std::nullopt;
+      // Only the kernel's answer counts; any other sender is ignored.
+      if (header.msg_namelen != sizeof from[i] || from[i].nl_pid != 0) continue;
+      bool failed = false;
+      if (TakeBatch(buffers + i * kBatchBytes, headers[i].msg_len, seq, &links, &failed)) {
+        if (failed) return std::nullopt;
+        return links;
+      }
     }
   }
 }
@@ -195,7 +231,7 @@ std::optional<std::vector<Link>> DumpLinks(bool counters) {
   if (fd < 0) return std::nullopt;
   const uint32_t seq = socket.NextSeq();
   std::optional<std::vector<Link>> links;
-  if (SendRequest(fd, seq, counters)) links = ReadDump(fd, seq);
+  if (SendRequest(fd, seq, counters)) links = ReadDump(fd, seq, socket.Buffers());
   if (!links) socket.Discard();
   return links;
 }

@@ -152,6 +152,9 @@ class Hive::Statement {
     if (rc != SQLITE_OK) Fail(rc);
   }
   sqlite3_stmt* s_;
+
+ public:
+  sqlite3_stmt* Get() const { return s_; }
 };
 
 Hive::Hive(const std::string& file) {
@@ -192,6 +195,24 @@ void Hive::Exec(const char* sql) {
   if (rc != SQLITE_OK) Fail(rc);
 }
 
+int Hive::Control(const char* sql) {
+  // Every registry call begins and ends a transaction: kept prepared, these statements are
+  // not parsed again each time.
+  sqlite3_stmt* s = nullptr;
+  try {
+    s = Prepare(sql).Get();
+  } catch (const RegError&) {
+    return sqlite3_exec(db_, sql, nullptr, nullptr, nullptr);
+  }
+  int rc = sqlite3_step(s);
+  sqlite3_reset(s);
+  return rc == SQLITE_DONE || rc == SQLITE_ROW ? SQLITE_OK : rc;
+}
+
+void Hive::Begin(bool write) {
+  if (int rc = Control(write ? "BEGIN IMMEDIATE" : "BEGIN"); rc != SQLITE_OK) Fail(rc);
+}
+
 Hive::Statement Hive::Prepare(const char* sql) {
   auto it = cache_.find(sql);
   if (it == cache_.end()) {
@@ -203,20 +224,26 @@ Hive::Statement Hive::Prepare(const char* sql) {
   return Statement(db_, it->second);
 }
 
-LONG Hive::BeginUpdate() {
+LONG Hive::BeginUpdate(bool write) {
   mutex_.lock();
   if (updateDepth_ > 0) {
+    // A read group cannot become an update: its view may already be older than the hive.
+    if (write && !updateWrites_) {
+      mutex_.unlock();
+      return ERROR_INVALID_FUNCTION;
+    }
     ++updateDepth_;
     return ERROR_SUCCESS;
   }
   try {
-    Exec("BEGIN IMMEDIATE");
+    Begin(write);
   } catch (const RegError& e) {
     mutex_.unlock();
     return e.code;
   }
   updateDepth_ = 1;
   updateFailed_ = false;
+  updateWrites_ = write;
   updateOwner_ = std::this_thread::get_id();
   return ERROR_SUCCESS;
 }
@@ -232,11 +259,11 @@ LONG Hive::EndUpdate(bool commit) {
   if (--updateDepth_ == 0) {
     updateOwner_ = std::thread::id();
     if (updateFailed_) {
-      sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+      Control("ROLLBACK");
     } else {
-      int rc = sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
+      int rc = Control("COMMIT");
       if (rc != SQLITE_OK) {
-        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        Control("ROLLBACK");
         result = ResultFromSqlite(rc);
       }
     }
@@ -252,7 +279,9 @@ LONG Hive::Transact(bool write, const std::function<LONG()>& fn, bool commitAlwa
 
 LONG Hive::TransactUnshared(bool write, const std::function<LONG()>& fn, bool commitAlways) {
   if (updateDepth_ > 0) {
-    // Inside this thread's open update: the update's end commits or rolls back.
+    // Inside this thread's open update: the update's end commits or rolls back. A read
+    // group holds no write lock, so nothing may write in it.
+    if (write && !updateWrites_) return ERROR_ACCESS_DENIED;
     try {
       return fn();
     } catch (const RegError& e) {
@@ -265,7 +294,7 @@ LONG Hive::TransactUnshared(bool write, const std::function<LONG()>& fn, bool co
   }
   LONG result = ERROR_SUCCESS;
   try {
-    Exec(write ? "BEGIN IMMEDIATE" : "BEGIN");
+    Begin(write);
   } catch (const RegError& e) {
     return e.code;
   }
@@ -282,12 +311,12 @@ LONG Hive::TransactUnshared(bool write, const std::function<LONG()>& fn, bool co
     commitAlways = false;
   }
   if (result == ERROR_SUCCESS || commitAlways) {
-    int rc = sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
+    int rc = Control("COMMIT");
     if (rc == SQLITE_OK) return result;
-    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    Control("ROLLBACK");
     return ResultFromSqlite(rc);
   }
-  sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+  Control("ROLLBACK");
   return result;
 }
 

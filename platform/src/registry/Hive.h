@@ -72,10 +72,12 @@ class Hive {
   // hive's lock before the table's, so taking the hive's lock here would invert that order.
   LONG TransactUnshared(bool write, const std::function<LONG()>& fn, bool commitAlways = false);
 
-  // One BEGIN IMMEDIATE transaction around several calls of the calling thread: until the
-  // matching EndUpdate, Transact on this thread runs inside it and other threads wait.
-  // Updates nest; the outermost end commits, unless any end asked to roll back.
-  LONG BeginUpdate();
+  // One transaction around several calls of the calling thread: until the matching
+  // EndUpdate, Transact on this thread runs inside it and other threads wait. With `write`
+  // it is BEGIN IMMEDIATE; without, a read group (BEGIN), in which a writing Transact fails
+  // with ERROR_ACCESS_DENIED and a nested update with ERROR_INVALID_FUNCTION. Begins nest;
+  // the outermost end commits, unless any end asked to roll back.
+  LONG BeginUpdate(bool write = true);
   // ERROR_INVALID_FUNCTION when the thread has no update open on this hive.
   LONG EndUpdate(bool commit);
 
@@ -103,6 +105,9 @@ class Hive {
   class Statement;
   Statement Prepare(const char* sql);
   void Exec(const char* sql);
+  // Steps a cached transaction-control statement; the SQLite result (SQLITE_OK when done).
+  int Control(const char* sql);
+  void Begin(bool write);  // throws RegError
   void Touch(int64_t id);
   void CopyChildren(int64_t from, Hive& target, int64_t to);
 
@@ -112,6 +117,7 @@ class Hive {
   // Guarded by mutex_, which the thread of an open update keeps locked.
   int updateDepth_ = 0;
   bool updateFailed_ = false;
+  bool updateWrites_ = false;
   std::thread::id updateOwner_;
 };
 

@@ -4,15 +4,23 @@
 
 using namespace kx2::reg;
 
-KX2_EXPORT LONG Kx2RegBeginUpdate(HKEY key) {
+namespace {
+
+LONG Begin(HKEY key, bool write) {
   try {
     OpenKey where;
     LONG r = Resolve(key, &where);
-    return r != ERROR_SUCCESS ? r : where.hive->BeginUpdate();
+    return r != ERROR_SUCCESS ? r : where.hive->BeginUpdate(write);
   } catch (...) {
     return ERROR_REGISTRY_IO_FAILED;
   }
 }
+
+}  // namespace
+
+KX2_EXPORT LONG Kx2RegBeginUpdate(HKEY key) { return Begin(key, true); }
+
+KX2_EXPORT LONG Kx2RegBeginRead(HKEY key) { return Begin(key, false); }
 
 KX2_EXPORT LONG Kx2RegEndUpdate(HKEY key, BOOL commit) {
   try {

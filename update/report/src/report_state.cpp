@@ -12,6 +12,20 @@ namespace {
 
 constexpr size_t kDateLength = 8;
 
+// The reads of one value: opening the key and querying it in one registry transaction.
+class ReadGroup {
+ public:
+  ReadGroup() : open_(Kx2RegBeginRead(HKEY_CURRENT_USER) == ERROR_SUCCESS) {}
+  ~ReadGroup() {
+    if (open_) Kx2RegEndUpdate(HKEY_CURRENT_USER, TRUE);
+  }
+  ReadGroup(const ReadGroup&) = delete;
+  ReadGroup& operator=(const ReadGroup&) = delete;
+
+ private:
+  bool open_;
+};
+
 class Key {
  public:
   Key(const ReportArguments& args, bool write) {
@@ -57,6 +71,7 @@ std::u16string ReportKeyName(const ReportArguments& args) {
 }
 
 std::string ReadLastestRun(const ReportArguments& args) {
+  ReadGroup group;
   Key key(args, false);
   if (!key.Get()) return "";
   // Stored as eight UTF-16 characters without a terminator: read by its byte count.
@@ -74,6 +89,7 @@ std::string ReadLastestRun(const ReportArguments& args) {
 bool ReportedToday(const ReportArguments& args) { return EqualsIgnoringCase(ReadLastestRun(args), Today()); }
 
 DWORD ReadRunCount(const ReportArguments& args) {
+  ReadGroup group;
   Key key(args, false);
   return RunCountOf(key.Get());
 }
