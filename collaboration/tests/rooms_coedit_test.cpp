@@ -1,5 +1,6 @@
 // A room's item senders and receivers and its attachment files, against a book of the test's
 // own items.
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -146,6 +147,31 @@ TEST_F(RoomsCoEditTest, OneSenderPerSelectorAndRebuildFromTheBook) {
   EXPECT_EQ(coEdit_->RebuildItemSenders(), 2);
 }
 
+TEST_F(RoomsCoEditTest, ManySelectorsEachKeepTheirOwnSender) {
+  // Selectors alike but for one word, in each word in turn: the list's index grows and its
+  // probes pass one another.
+  std::vector<ItemSelector> selectors;
+  for (int word = 0; word < 4; ++word) {
+    for (int32_t v = 0; v < 100; ++v) {
+      ItemSelector s{{7, 7, 7, 7}};
+      s.values[word] = v * 0x10001;
+      if (std::find(selectors.begin(), selectors.end(), s) == selectors.end()) selectors.push_back(s);
+    }
+  }
+  std::vector<IItemSender*> senders;
+  for (const ItemSelector& s : selectors) senders.push_back(coEdit_->GetItemSender(s));
+  EXPECT_EQ(TDRL_ItemSenderCountForTest(room_), selectors.size());
+  for (size_t i = 0; i < selectors.size(); ++i) {
+    ASSERT_EQ(coEdit_->GetItemSender(selectors[i]), senders[i]) << i;
+  }
+  EXPECT_EQ(TDRL_ItemSenderCountForTest(room_), selectors.size());
+  // A rebuild forgets them all: the book's two items are found again, anything else is new.
+  EXPECT_EQ(coEdit_->RebuildItemSenders(), 2);
+  coEdit_->GetItemSender(selectors[0]);
+  coEdit_->GetItemSender(kFirst);
+  EXPECT_EQ(TDRL_ItemSenderCountForTest(room_), 3u);
+}
+
 TEST_F(RoomsCoEditTest, ReceivedEditAppliesAsOneBatchAtItsEnd) {
   ASSERT_TRUE(Receive(Begin()));
   ASSERT_TRUE(Receive(Data("one", 10)));
@@ -210,6 +236,8 @@ TEST_F(RoomsCoEditTest, RefusedPacketsStayWithTheCaller) {
       {"payload length beyond the bytes", Bytes().Record("r", u"bob", 0, 12, kFirstValues).Packet(24, 0)},
       {"opening without its values", Bytes().Record("r", u"bob", 0, 4, kFirstValues).Int(1).Packet(24, 0)},
       {"room name without terminator", Bytes().Record(unterminated, u"bob", 0, 0, kFirstValues).Packet(24, 1)},
+      {"user name without terminator",
+       Bytes().Record("r", std::u16string(260, u'b'), 0, 3, kFirstValues).Raw("abc").Packet(24, 3)},
       {"lock without its fields", Bytes().Record("r", u"bob", 0, 0, kFirstValues).Int(1).Packet(39)},
       {"lock request without its code", Bytes().Record("r", u"bob", 0, 0, kFirstValues).Packet(40)},
       {"another type", Bytes().Narrow("r").Packet(13)},

@@ -315,6 +315,27 @@ TEST_F(RoomsTest, InformationUnitKeepsMembersByNumber) {
   EXPECT_EQ(info->GetWorkingRoomInfo()->GetSecondNumber(), 0);
 }
 
+TEST_F(RoomsTest, MemberNamesMatchOnlyWholeAndExact) {
+  IInformationUnit* info = MakeRoom("m")->GetInformationUnit();
+  IMemberInfo* own = info->GetOwnMemberInfo();
+  own->SetNumber(1);
+  own->SetUserName(u"jos\u00e9");
+  IMemberInfo* record = info->GetConnectedUser(1);
+  record->SetNumber(2);
+  record->SetUserName(u"jose");
+  info->AddConnectedUser(record);  // the unit keeps its own copy
+  record->SetNumber(1);
+  record->SetUserName(u"jos\u00e9");
+  const struct {
+    const char16_t* name;
+    int number;
+  } cases[] = {{u"jose", 2},  {u"jos\u00e9", 1},  {u"jos", -1},       {u"josef", -1},
+               {u"Jose", -1}, {u"jos\u00c9", -1}, {u"jos\u0165", -1}, {u"", -1}};
+  for (const auto& c : cases) EXPECT_EQ(info->GetMemberNumber(c.name), c.number) << std::string(c.name, c.name + 3);
+  EXPECT_EQ(info->FindConnectedUserByName(u"jose")->GetNumber(), 2);
+  EXPECT_EQ(info->FindConnectedUserByName(u"jos\u00e9"), nullptr);  // the own record is not a connected user
+}
+
 TEST_F(RoomsTest, WorkingInformationCopiesWithinCapacityAndPushes25Then1) {
   IMeetingRoom* target = MakeRoom("target");
   IMeetingRoom* source = MakeRoom("source");

@@ -42,10 +42,8 @@ std::shared_ptr<ItemSender> CoEditManager::MakeSender(const ItemSelector& select
 
 std::shared_ptr<ItemSender> CoEditManager::FindSender(const ItemSelector& selector) {
   std::lock_guard hold(lock_);
-  for (auto& [key, sender] : senders_) {
-    if (key == selector) return sender;
-  }
-  return nullptr;
+  const size_t at = index_.Find(selector);
+  return at == SelectorIndex::kNone ? nullptr : senders_[at];
 }
 
 std::shared_ptr<ItemSender> CoEditManager::Sender(const ItemSelector& selector) {
@@ -53,11 +51,20 @@ std::shared_ptr<ItemSender> CoEditManager::Sender(const ItemSelector& selector) 
   // Made outside the list's lock: the book is the host's, which takes its document's lock.
   std::shared_ptr<ItemSender> made = MakeSender(selector);
   std::lock_guard hold(lock_);
-  for (auto& [key, sender] : senders_) {
-    if (key == selector) return sender;  // another thread was first; ours goes
-  }
-  senders_.emplace_back(selector, made);
+  const size_t at = index_.Find(selector);
+  if (at != SelectorIndex::kNone) return senders_[at];  // another thread was first; ours goes
+  index_.Add(selector, senders_.size());
+  senders_.push_back(made);
   return made;
+}
+
+ItemSender& CoEditManager::SenderOf(const ItemSelector& selector) {
+  {
+    std::lock_guard hold(lock_);
+    const size_t at = index_.Find(selector);
+    if (at != SelectorIndex::kNone) return *senders_[at];
+  }
+  return *Sender(selector);
 }
 
 size_t CoEditManager::SenderCount() {
@@ -66,22 +73,23 @@ size_t CoEditManager::SenderCount() {
 }
 
 void CoEditManager::DropSenders() {
-  std::vector<std::pair<ItemSelector, std::shared_ptr<ItemSender>>> old;
+  std::vector<std::shared_ptr<ItemSender>> old;
   {
     std::lock_guard hold(lock_);
     old.swap(senders_);
+    index_.Clear();
   }
   // The senders go here, outside the lock, with their transfers (unless a handler still holds
   // one: it goes when that handler lets go).
 }
 
-IItemSender* CoEditManager::GetItemSender(ItemSelector selector) { return Sender(selector).get(); }
+IItemSender* CoEditManager::GetItemSender(ItemSelector selector) { return &SenderOf(selector); }
 
-IItemReceiver* CoEditManager::GetItemReceiver(ItemSelector selector) { return &Sender(selector)->Receiver(); }
+IItemReceiver* CoEditManager::GetItemReceiver(ItemSelector selector) { return &SenderOf(selector).Receiver(); }
 
-IBinDataSender* CoEditManager::GetBinDataSender(ItemSelector selector) { return &Sender(selector)->Attachments(); }
+IBinDataSender* CoEditManager::GetBinDataSender(ItemSelector selector) { return &SenderOf(selector).Attachments(); }
 
-IBinDataReceiver* CoEditManager::GetBinDataReceiver(ItemSelector selector) { return &Sender(selector)->Downloads(); }
+IBinDataReceiver* CoEditManager::GetBinDataReceiver(ItemSelector selector) { return &SenderOf(selector).Downloads(); }
 
 int CoEditManager::RebuildItemSenders() {
   DropSenders();
@@ -158,7 +166,7 @@ void CoEditManager::Forward(int value) {
   std::vector<std::shared_ptr<ItemSender>> senders;
   {
     std::lock_guard hold(lock_);
-    for (auto& entry : senders_) senders.push_back(entry.second);
+    senders = senders_;
   }
   for (const auto& sender : senders) {
     if (value == 2) {

@@ -12,6 +12,7 @@
 #include <tendril/attachment_room.h>
 #include <tendril/tendril_interfaces.h>
 
+#include "selector_index.h"
 #include "shared_unknown.h"
 #include "sync_managers.h"
 
@@ -70,13 +71,17 @@ class CoEditManager : public ICoEditManager, public IAttachmentApplier {
   };
 
   std::shared_ptr<ItemSender> MakeSender(const ItemSelector& selector);
+  // The sender of the selector, made first when there is none, for the operations that answer
+  // a bare pointer: no holder's count is taken.
+  ItemSender& SenderOf(const ItemSelector& selector);
 
   UndoRedoSyncManager undoRedo_;
   MeetingRoom* room_;
   std::atomic<int> counter_{0};
   AttachmentLink link_;
-  std::mutex lock_;  // guards the list, which the reactor thread grows too
-  std::vector<std::pair<ItemSelector, std::shared_ptr<ItemSender>>> senders_;
+  std::mutex lock_;  // guards the list and its index, which the reactor thread grows too
+  std::vector<std::shared_ptr<ItemSender>> senders_;  // in the order they were made
+  SelectorIndex index_;                               // the list's positions by selector
 };
 
 }  // namespace TDRL

@@ -79,10 +79,10 @@ int InformationUnit::SetWorkingRoomInfo(IWorkingRoomInfo* source) {
 
 IMemberInfo* InformationUnit::FindConnectedUserByName(const char16_t* name) {
   if (!name) return nullptr;
-  const std::string wanted = WideToUtf8(name);
+  const WideName wanted(name);
   std::lock_guard hold(membersLock_);
   for (auto& [number, member] : members_) {
-    if (member.UserNameUtf8() == wanted) return &member;
+    if (wanted.Matches(member.UserNameUtf8())) return &member;
   }
   return nullptr;
 }
@@ -127,9 +127,13 @@ int InformationUnit::SetOwnMemberInfo(IMemberInfo* member) {
 
 int InformationUnit::GetMemberNumber(const char16_t* name) {
   if (!name) return -1;
-  if (own_.UserNameUtf8() == WideToUtf8(name)) return own_.GetNumber();
-  IMemberInfo* found = FindConnectedUserByName(name);
-  return found ? found->GetNumber() : -1;
+  const WideName wanted(name);
+  if (wanted.Matches(own_.UserNameUtf8())) return own_.GetNumber();
+  std::lock_guard hold(membersLock_);
+  for (auto& [number, member] : members_) {
+    if (wanted.Matches(member.UserNameUtf8())) return member.GetNumber();
+  }
+  return -1;
 }
 
 }  // namespace TDRL

@@ -1,7 +1,5 @@
 #include "item_receiver.h"
 
-#include <vector>
-
 #include <tendril/packet_types.h>
 
 #include "meeting_room.h"
@@ -18,10 +16,9 @@ size_t BodySize(const Packet& packet) {
   return packet.TotalSize() > kPacketHeaderSize ? packet.TotalSize() - kPacketHeaderSize : 0;
 }
 
-void SetStateFlags(Packet& packet, int32_t flags) {
-  PacketLockScope hold(PacketLock::Get());
-  StoreInt32LE(packet.MutableData() + kStateOffset, flags);
-}
+// A queued packet's block is the queue's alone (the receiver took it from its deliverer), and
+// the receiver's lock guards the queue: its bytes need no PacketLock.
+void SetStateFlags(Packet& packet, int32_t flags) { StoreInt32LE(packet.MutableData() + kStateOffset, flags); }
 
 // The bytes of a kind-3 packet behind its record (checked when the packet was queued).
 const unsigned char* EditData(Packet& packet) { return packet.MutableData() + kPacketHeaderSize + kMemberRecordSize; }
@@ -123,17 +120,18 @@ bool ItemReceiveManager::ReceiveLockRequest(Packet& packet) {
 }
 
 bool ItemReceiveManager::ReceiveEdit(Packet& packet) {
-  MemberRecord record;
-  {
-    PacketLockScope hold(PacketLock::Get());
-    packet.RewindRead();
-    if (!packet.ReadMemberRecord(record)) return false;
-    packet.RewindRead();
-  }
+  // The record is read in place: of its 804 bytes an edit needs the payload length and, for
+  // data, the sender's name. The packet is the deliverer's until queued, then the queue's.
+  packet.RewindRead();
+  if (BodySize(packet) < kMemberRecordSize) return false;
+  const unsigned char* record = packet.MutableData() + kPacketHeaderSize;
+  size_t userUnits = 0;
+  if (!MemberRecordNamesTerminated(record, userUnits)) return false;
   // The record's payload length is what ProcessPackets hands the host: it must be the bytes
   // that are really there.
   const size_t payload = BodySize(packet) - kMemberRecordSize;
-  if (record.payloadLength < 0 || static_cast<size_t>(record.payloadLength) != payload) return false;
+  const int32_t payloadLength = LoadInt32LE(record + offsetof(MemberRecord, payloadLength));
+  if (payloadLength < 0 || static_cast<size_t>(payloadLength) != payload) return false;
   const int32_t kind = packet.EditKind();
   if (kind == kEditBegin && payload < kBeginPayload) return false;
 
@@ -156,8 +154,9 @@ bool ItemReceiveManager::ReceiveEdit(Packet& packet) {
   }
   tailBytes_ += bytes;
   // Only a data record needs its sender's name later (the member number of the edit it makes).
-  Record queued{std::move(packet), kind, true, 0,
-                kind == kEditData ? std::u16string(record.userName) : std::u16string()};
+  std::u16string user;
+  if (kind == kEditData) user = WideText{record + offsetof(MemberRecord, userName), userUnits}.ToString();
+  Record queued{std::move(packet), kind, true, 0, std::move(user)};
   if (kind == kEditBegin) SetFlags(queued, kEditStateOpen);
   queue_.push_back(std::move(queued));
   return true;
@@ -216,7 +215,8 @@ void ItemReceiveManager::ProcessPackets() {
   int lastNumber = -1;
   int open = 0;
   bool failed = false;
-  std::vector<IVtlCollabItemData*> edits;
+  std::vector<IVtlCollabItemData*>& edits = batch_;
+  edits.clear();
   for (Record& r : queue_) {
     if (!r.fresh) continue;
     r.fresh = false;

@@ -8,6 +8,7 @@
 #include <deque>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include <tendril/packet.h>
 #include <tendril/tendril_interfaces.h>
@@ -84,6 +85,7 @@ class ItemReceiveManager : public ItemReceiverBase, public IItemReceiver {
   bool droppingEdit_ = false;
   IVtlCollabItem* item_ = nullptr;
   MeetingRoom* room_;
+  std::vector<IVtlCollabItemData*> batch_;  // the edits of the batch being collected; reused
 };
 
 }  // namespace TDRL

@@ -32,6 +32,21 @@ std::string WideToUtf8(const char16_t* text) {
   return std::string(buffer.data(), static_cast<size_t>(bytes));
 }
 
+WideName::WideName(const char16_t* wide) : wide_(wide) {
+  if (!wide_) return;
+  for (; wide_[units_]; ++units_) ascii_ = ascii_ && wide_[units_] < 0x80;
+  if (!ascii_) converted_ = WideToUtf8(wide_);
+}
+
+bool WideName::Matches(const std::string& utf8) const {
+  if (!ascii_) return utf8 == converted_;
+  if (utf8.size() != units_) return false;
+  for (size_t i = 0; i < units_; ++i) {
+    if (static_cast<unsigned char>(utf8[i]) != wide_[i]) return false;
+  }
+  return true;
+}
+
 char16_t* MemberInfo::NewWide(const std::string& text) {
   const std::u16string wide = Utf8ToWide(text);
   auto* out = new char16_t[wide.size() + 1];

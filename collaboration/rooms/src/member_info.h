@@ -24,6 +24,20 @@ struct XmppSettings {
 std::u16string Utf8ToWide(const std::string& text);
 std::string WideToUtf8(const char16_t* text);
 
+// A wide name to find among UTF-8 names. Names are mostly ASCII, whose UTF-8 bytes are the
+// units themselves: those are compared in place, any other name is converted once.
+class WideName {
+ public:
+  explicit WideName(const char16_t* wide);
+  bool Matches(const std::string& utf8) const;
+
+ private:
+  const char16_t* wide_;
+  size_t units_ = 0;
+  bool ascii_ = true;
+  std::string converted_;
+};
+
 class MemberInfo : public IMemberInfo {
  public:
   int GetNumber() override { return number_; }

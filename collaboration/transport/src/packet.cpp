@@ -298,12 +298,9 @@ bool Packet::ReadMemberRecord(MemberRecord& record) {
   PacketLockScope lock(PacketLock::Get());
   if (!block_ || read_ < kHeader || Remaining() < kMemberRecordSize) return false;
   const unsigned char* p = Base() + read_;
-  if (!std::memchr(p, 0, kRoomNameBytes)) return false;
+  size_t userUnits = 0;
+  if (!MemberRecordNamesTerminated(p, userUnits)) return false;
   const unsigned char* user = p + kRoomNameBytes;
-  bool userTerminated = false;
-  for (size_t i = 0; i < kUserNameUnits && !userTerminated; ++i)
-    userTerminated = user[2 * i] == 0 && user[2 * i + 1] == 0;
-  if (!userTerminated) return false;
 
   std::memcpy(record.roomName, p, kRoomNameBytes);
   if constexpr (std::endian::native == std::endian::little) {

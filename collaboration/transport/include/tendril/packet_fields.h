@@ -54,4 +54,18 @@ static_assert(offsetof(MemberRecord, itemSelector) == 788);
 static_assert(sizeof(MemberRecord) == 804);
 inline constexpr size_t kMemberRecordSize = 804;
 
+// Whether the kMemberRecordSize bytes at p hold a record whose room and user names are both
+// terminated, as a reader requires; `userUnits` then counts the user name's units.
+inline bool MemberRecordNamesTerminated(const unsigned char* p, size_t& userUnits) {
+  if (!std::memchr(p, 0, offsetof(MemberRecord, userName))) return false;
+  const unsigned char* user = p + offsetof(MemberRecord, userName);
+  for (size_t i = 0; i < sizeof(MemberRecord::userName) / 2; ++i) {
+    if (user[2 * i] == 0 && user[2 * i + 1] == 0) {
+      userUnits = i;
+      return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace TDRL
