@@ -49,6 +49,22 @@ class Registry : public ::testing::Test {
   HKEY key_ = nullptr;
 };
 
+// Every short-lived process reads a hive's whole log when it opens the hive: the log must
+// not grow with the number of writes the hive has seen.
+TEST_F(Registry, LogStaysSmallOverManyWrites) {
+  const std::vector<BYTE> data(3000, 0x5A);
+  for (int i = 0; i < 400; ++i) {
+    std::u16string name = u"Value";
+    for (char c : std::to_string(i)) name += static_cast<char16_t>(c);
+    ASSERT_EQ(RegSetValueExW(key_, name.c_str(), 0, REG_BINARY, data.data(), static_cast<DWORD>(data.size())),
+              ERROR_SUCCESS);
+  }
+  EXPECT_LE(std::filesystem::file_size(dir_ + "/registry/HKCU.db-wal"), 1u << 20);
+  DWORD size = 0;
+  EXPECT_EQ(RegQueryValueExW(key_, u"Value399", nullptr, nullptr, nullptr, &size), ERROR_SUCCESS);
+  EXPECT_EQ(size, 3000u);
+}
+
 TEST_F(Registry, StringWithoutTerminatorKeepsItsExactLength) {
   const char16_t text[8] = {u'a', u'b', u'c', u'd', u'e', u'f', u'g', u'h'};
   ASSERT_EQ(RegSetValueExW(key_, u"Eight", 0, REG_SZ, Bytes(text), sizeof text), ERROR_SUCCESS);

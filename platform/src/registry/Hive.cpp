@@ -2,10 +2,12 @@
 #include "registry/Hive.h"
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 #include <cstring>
 #include <ctime>
 #include <new>
+#include <string>
 
 #include "kx2/Utf.h"
 #include "win/registry.h"
@@ -17,6 +19,15 @@ namespace {
 
 // How long a call waits for another process's write before giving up.
 constexpr int kBusyTimeoutMs = 30000;
+
+// The first connection to a hive (in every short-lived process, the only one) rebuilds the
+// log's index by reading and checksumming every frame the log holds. SQLite's default lets
+// the log reach 1,000 pages (4 MB) before a checkpoint starts it over, so a process start
+// would read up to 4 MB twice, once per hive. The log is checkpointed at 64 pages instead,
+// cut back to that size when it starts over, and a log found larger at open is emptied.
+constexpr int kCheckpointPages = 64;
+constexpr int64_t kLogBytesKept = 64 * 4096;
+constexpr int64_t kLogBytesTrimmedAtOpen = 4 * kLogBytesKept;
 
 LONG ResultFromSqlite(int rc) {
   switch (rc & 0xFF) {
@@ -170,14 +181,22 @@ Hive::Hive(const std::string& file) {
     sqlite3_extended_result_codes(db_, 1);
     Exec("PRAGMA journal_mode=WAL");
     Exec("PRAGMA synchronous=NORMAL");
-    Exec("BEGIN IMMEDIATE");
-    try {
-      Exec(kSchema);
-      Exec("COMMIT");
-    } catch (...) {
-      sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-      throw;
+    // The schema and its version are written in one transaction: a hive that has the
+    // version has the schema, and a process start need not take the write lock and append
+    // a frame to the log only to find so.
+    if (SchemaVersion() < 1) {
+      Exec("BEGIN IMMEDIATE");
+      try {
+        Exec(kSchema);
+        Exec("COMMIT");
+      } catch (...) {
+        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+      }
     }
+    sqlite3_wal_autocheckpoint(db_, kCheckpointPages);
+    Exec(("PRAGMA journal_size_limit=" + std::to_string(kLogBytesKept)).c_str());
+    TrimLog(file);
   } catch (...) {
     sqlite3_close(db_);
     db_ = nullptr;
@@ -188,6 +207,27 @@ Hive::Hive(const std::string& file) {
 Hive::~Hive() {
   for (auto& [sql, stmt] : cache_) sqlite3_finalize(stmt);
   sqlite3_close(db_);
+}
+
+void Hive::TrimLog(const std::string& file) {
+  struct stat log {};
+  if (::stat((file + "-wal").c_str(), &log) != 0 || log.st_size <= kLogBytesTrimmedAtOpen) return;
+  // Never waits: with another process inside the hive this copies what it can and leaves
+  // the log for a later open.
+  sqlite3_busy_timeout(db_, 0);
+  sqlite3_wal_checkpoint_v2(db_, nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
+  sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+}
+
+int Hive::SchemaVersion() {
+  sqlite3_stmt* s = nullptr;
+  int rc = sqlite3_prepare_v2(db_, "PRAGMA user_version", -1, &s, nullptr);
+  if (rc != SQLITE_OK) Fail(rc);
+  rc = sqlite3_step(s);
+  const int version = rc == SQLITE_ROW ? sqlite3_column_int(s, 0) : 0;
+  sqlite3_finalize(s);
+  if (rc != SQLITE_ROW && rc != SQLITE_DONE) Fail(rc);
+  return version;
 }
 
 void Hive::Exec(const char* sql) {

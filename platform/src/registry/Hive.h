@@ -104,6 +104,10 @@ class Hive {
  private:
   class Statement;
   Statement Prepare(const char* sql);
+  // PRAGMA user_version: 1 once the schema is made.
+  int SchemaVersion();
+  // Empties a log that grew large (see kCheckpointPages).
+  void TrimLog(const std::string& file);
   void Exec(const char* sql);
   // Steps a cached transaction-control statement; the SQLite result (SQLITE_OK when done).
   int Control(const char* sql);
