@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <fstream>
 #include <set>
 #include <string>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include <kx2/GdiCairo.h>
+#include <kx2/PathMap.h>
 #include <win/gdi.h>
 #include <win/kernel.h>
 
@@ -365,6 +367,114 @@ TEST(GdiText, LongFamilyNamesAreCutTo31Units) {
 
   const uint8_t junk[64] = {0, 1, 0, 0};
   EXPECT_EQ(AddFontMemResourceEx(const_cast<uint8_t*>(junk), sizeof junk, nullptr, &count), nullptr);
+}
+
+// The face a request is drawn with, as its full name ("DejaVu Sans Bold Oblique").
+std::u16string FaceOf(const char16_t* name, LONG weight, bool italic) {
+  LOGFONTW lf{};
+  lf.lfHeight = -14;
+  lf.lfWeight = weight;
+  lf.lfItalic = italic;
+  for (int i = 0; name[i] && i < LF_FACESIZE - 1; ++i) lf.lfFaceName[i] = name[i];
+  HDC dc = CreateCompatibleDC(nullptr);
+  HFONT font = CreateFontIndirectW(&lf);
+  HGDIOBJ old = SelectObject(dc, font);
+  std::u16string full;
+  const UINT size = GetOutlineTextMetricsW(dc, 0, nullptr);
+  if (size) {
+    std::vector<uint8_t> bytes(size);
+    auto* otm = reinterpret_cast<OUTLINETEXTMETRICW*>(bytes.data());
+    if (GetOutlineTextMetricsW(dc, size, otm))
+      full = reinterpret_cast<const char16_t*>(bytes.data() + reinterpret_cast<uintptr_t>(otm->otmpFullName));
+  }
+  SelectObject(dc, old);
+  DeleteObject(font);
+  DeleteDC(dc);
+  return full;
+}
+
+std::u16string SwappedCase(std::u16string s) {
+  for (auto& c : s)
+    if (c >= 'a' && c <= 'z')
+      c = static_cast<char16_t>(c - 32);
+    else if (c >= 'A' && c <= 'Z')
+      c = static_cast<char16_t>(c + 32);
+  return s;
+}
+
+// Adding and removing a font makes every later request match afresh.
+void ForgetMatches() {
+  std::vector<uint8_t> font = RenamedDejaVu(u"Kx2 Passing Face");
+  DWORD count = 0;
+  HANDLE added = AddFontMemResourceEx(font.data(), static_cast<DWORD>(font.size()), nullptr, &count);
+  ASSERT_NE(added, nullptr);
+  RemoveFontMemResourceEx(added);
+}
+
+TEST(GdiText, RememberedFacesAreTheFacesAFreshMatchGives) {
+  const struct {
+    const char16_t* name;
+    LONG weight;
+    bool italic;
+  } requests[] = {
+      {u"DejaVu Sans", FW_NORMAL, false},
+      {u"dejavu sans", FW_BOLD, false},
+      {u"DEJAVU SANS", FW_NORMAL, true},
+      {u"DejaVu Sans", FW_BOLD, true},
+      {u"DejaVu Sans Mono", FW_BOLD, false},
+      {u"@DejaVu Sans", FW_NORMAL, false},
+      {u"MS Shell Dlg", FW_NORMAL, false},
+      {u"ms shell dlg 2", FW_BOLD, false},
+      {u"No Such Face Anywhere", 0, false},
+      {u"no such face anywhere", FW_BOLD, true},
+      {u"", FW_NORMAL, false},
+      {u"Marlett", FW_NORMAL, false},
+      {u"DejaVu Sans", FW_THIN, false},
+      {u"DejaVu Sans", FW_HEAVY, false},
+  };
+  // Each request matched afresh, alone.
+  std::vector<std::u16string> fresh;
+  for (const auto& r : requests) {
+    ForgetMatches();
+    fresh.push_back(FaceOf(r.name, r.weight, r.italic));
+    ASSERT_FALSE(fresh.back().empty()) << std::string(r.name, r.name + std::char_traits<char16_t>::length(r.name));
+  }
+  EXPECT_EQ(fresh[0], u"DejaVu Sans Book");
+  EXPECT_EQ(fresh[1], u"DejaVu Sans Bold");
+  EXPECT_NE(fresh[2], fresh[0]) << "an italic request gets the slanted face";
+  // All of them in one run, then again in the other order with the names' case swapped:
+  // every remembered answer is the fresh one.
+  ForgetMatches();
+  for (size_t i = 0; i < std::size(requests); ++i)
+    EXPECT_EQ(FaceOf(requests[i].name, requests[i].weight, requests[i].italic), fresh[i]) << i;
+  for (size_t i = std::size(requests); i-- > 0;)
+    EXPECT_EQ(FaceOf(SwappedCase(requests[i].name).c_str(), requests[i].weight, requests[i].italic), fresh[i]) << i;
+}
+
+TEST(GdiText, AFontAddedWhileRunningIsFoundByTheRequestsMadeBefore) {
+  const std::u16string family = u"Kx2 Late Face";
+  const std::u16string before = FaceOf(family.c_str(), FW_NORMAL, false);
+  EXPECT_NE(before, family + u" Book");
+  // From memory, then from a file: the same request now gets the added face, and the
+  // fallback again once it is removed.
+  std::vector<uint8_t> font = RenamedDejaVu(family);
+  DWORD count = 0;
+  HANDLE added = AddFontMemResourceEx(font.data(), static_cast<DWORD>(font.size()), nullptr, &count);
+  ASSERT_NE(added, nullptr);
+  EXPECT_EQ(FaceOf(family.c_str(), FW_NORMAL, false), family + u" Book");
+  EXPECT_EQ(FaceOf(u"KX2 LATE FACE", FW_BOLD, false), family + u" Book");
+  ASSERT_TRUE(RemoveFontMemResourceEx(added));
+  EXPECT_EQ(FaceOf(family.c_str(), FW_NORMAL, false), before);
+
+  const std::string file = testing::TempDir() + "kx2-late-face.ttf";
+  std::ofstream(file, std::ios::binary)
+      .write(reinterpret_cast<const char*>(font.data()), static_cast<std::streamsize>(font.size()));
+  const std::u16string path = kx2::ToWindowsPath(file);
+  ASSERT_EQ(AddFontResourceExW(path.c_str(), FR_PRIVATE, nullptr), 1);
+  EXPECT_EQ(FaceOf(family.c_str(), FW_NORMAL, false), family + u" Book");
+  ASSERT_TRUE(RemoveFontResourceExW(path.c_str(), FR_PRIVATE, nullptr));
+  EXPECT_EQ(FaceOf(family.c_str(), FW_NORMAL, false), before);
+  std::remove(file.c_str());
 }
 
 }  // namespace

@@ -87,6 +87,9 @@ class Dc final : public GdiObject {
   void PaintShape(RECT bounds, const Paint& paint, bool antialias, const std::function<void(cairo_t*)>& emit);
   // Paints 8-bit coverage (rows `pitch` bytes apart, covering `area`) within `clip`.
   void PaintCoverage(const uint8_t* coverage, ptrdiff_t pitch, const RECT& area, const Paint& paint, const Rects& clip);
+  // Paints a whole device rectangle under the clip and the ROP2 mode, as PaintShape would
+  // paint its filled path, without rasterising a mask.
+  void PaintRect(const RECT& rect, const Paint& paint);
   // Paint of the selected brush / pen (kNone for the null ones).
   Paint BrushPaint(const Brush* brush) const;
   Paint PenPaint() const;

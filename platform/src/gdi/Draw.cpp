@@ -342,6 +342,7 @@ std::shared_ptr<Brush> BrushOrSystemColour(HBRUSH hbr) {
 
 void FillDeviceRect(Dc& dc, const RECT& r, const Paint& paint) {
   if (EmptyRect(r)) return;
+  if (dc.Target()) return dc.PaintRect(r, paint);
   dc.PaintShape(r, paint, false, [&](cairo_t* cr) {
     cairo_rectangle(cr, r.left, r.top, r.right - r.left, r.bottom - r.top);
     cairo_fill(cr);

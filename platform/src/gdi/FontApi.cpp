@@ -111,6 +111,7 @@ uint16_t Be16(const uint8_t* p) { return static_cast<uint16_t>(p[0] << 8 | p[1])
 std::vector<KERNINGPAIR> ReadKerningPairs(const FontInstance& inst) {
   std::vector<KERNINGPAIR> out;
   if (inst.marlett) return out;
+  std::lock_guard<std::mutex> guard(FontLock());
   FT_ULong length = 0;
   const FT_ULong tag = FT_MAKE_TAG('k', 'e', 'r', 'n');
   if (FT_Load_Sfnt_Table(inst.face, tag, 0, nullptr, &length) || length < 4 || length > (64u << 20)) return out;
@@ -405,6 +406,7 @@ KX2_EXPORT DWORD GetFontData(HDC hdc, DWORD dwTable, DWORD dwOffset, PVOID pvBuf
                                       : (FT_ULong(dwTable & 0xFF) << 24 | FT_ULong((dwTable >> 8) & 0xFF) << 16 |
                                          FT_ULong((dwTable >> 16) & 0xFF) << 8 | FT_ULong(dwTable >> 24));
     FT_ULong length = 0;
+    std::lock_guard<std::mutex> guard(FontLock());
     if (FT_Load_Sfnt_Table(inst.face, tag, 0, nullptr, &length) || dwOffset > length) return GDI_ERROR_DWORD;
     const FT_ULong available = length - dwOffset;
     if (!pvBuffer || cjBuffer == 0) return static_cast<DWORD>(available);

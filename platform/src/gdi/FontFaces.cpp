@@ -18,12 +18,13 @@
 #include "Marlett.h"
 
 namespace kx2::gdi {
-namespace {
 
 std::mutex& FontLock() {
   static std::mutex* lock = new std::mutex;
   return *lock;
 }
+
+namespace {
 
 FT_Library Library() {
   static FT_Library library = [] {
@@ -94,10 +95,33 @@ void Describe(FaceSource& s, FT_Face face) {
   }
 }
 
+// What decides which face a request gets: the family asked for (case folded, without a
+// vertical "@"), the weight and the slant.
+struct MatchKey {
+  std::u16string name;
+  long weight = FW_NORMAL;
+  bool italic = false;
+  bool operator==(const MatchKey&) const = default;
+};
+
+struct MatchKeyHash {
+  size_t operator()(const MatchKey& k) const {
+    return std::hash<std::u16string>()(k.name) ^ (static_cast<size_t>(k.weight) << 1) ^ (k.italic ? 0x9E3779B9u : 0);
+  }
+};
+
 struct Registry {
   bool listed = false;
   std::vector<std::shared_ptr<FaceSource>> system;
   std::vector<std::shared_ptr<FaceSource>> added;
+  // Faces already matched to requests; the answers hold until a font is added or removed.
+  std::unordered_map<MatchKey, std::shared_ptr<FaceSource>, MatchKeyHash> matches;
+  uint64_t generation = 0;  // counts the changes to `added`
+
+  void Changed() {
+    matches.clear();
+    ++generation;
+  }
 };
 
 Registry& Faces() {
@@ -146,20 +170,21 @@ bool SameName(const std::u16string& a, const char16_t* b) {
   return i == a.size() && !b[i];
 }
 
-std::shared_ptr<FaceSource> FindFace(const LOGFONTW& lf) {
-  const char16_t* name = lf.lfFaceName;
-  if (name[0] == u'@') ++name;
-  auto all = AllFaces();
+char16_t Folded(char16_t c) { return c >= 'A' && c <= 'Z' ? static_cast<char16_t>(c + 32) : c; }
+
+// The face for a request, chosen among the registry's faces (the added ones first);
+// FontLock held.
+std::shared_ptr<FaceSource> MatchFace(Registry& r, const char16_t* name, long weight, bool italic) {
   std::shared_ptr<FaceSource> best;
   long bestScore = 0;
   auto consider = [&](const char16_t* family) {
-    for (auto& f : all) {
-      if (!SameName(f->family, family)) continue;
-      const long weight = lf.lfWeight ? lf.lfWeight : FW_NORMAL;
-      const long score = std::labs(f->weight - weight) + ((f->italic != (lf.lfItalic != 0)) ? 1000 : 0) +
-                         (f->condensed ? 500 : 0) + (f->priv ? 0 : 1);
-      if (!best || score < bestScore) best = f, bestScore = score;
-    }
+    for (const auto* list : {&r.added, &r.system})
+      for (auto& f : *list) {
+        if (!SameName(f->family, family)) continue;
+        const long score = std::labs(f->weight - weight) + ((f->italic != italic) ? 1000 : 0) +
+                           (f->condensed ? 500 : 0) + (f->priv ? 0 : 1);
+        if (!best || score < bestScore) best = f, bestScore = score;
+      }
   };
   if (name[0]) consider(name);
   if (best) return best;
@@ -183,9 +208,38 @@ std::shared_ptr<FaceSource> FindFace(const LOGFONTW& lf) {
   if (match) FcPatternDestroy(match);
   FcPatternDestroy(pattern);
   if (!best) consider(u"DejaVu Sans");
-  if (!best && !all.empty()) best = all.front();
+  if (!best) best = !r.added.empty() ? r.added.front() : !r.system.empty() ? r.system.front() : nullptr;
   return best;
 }
+
+}  // namespace
+
+std::shared_ptr<FaceSource> FindFace(const LOGFONTW& lf, bool remember) {
+  const char16_t* name = lf.lfFaceName;
+  if (name[0] == u'@') ++name;
+  MatchKey key;
+  for (const char16_t* p = name; *p && key.name.size() < LF_FACESIZE; ++p) key.name += Folded(*p);
+  key.weight = lf.lfWeight ? lf.lfWeight : FW_NORMAL;
+  key.italic = lf.lfItalic != 0;
+  std::lock_guard<std::mutex> guard(FontLock());
+  Registry& r = Faces();
+  ListSystemFaces(r);
+  if (remember) {
+    // Matching walks every face and may ask fontconfig: each request is matched once.
+    auto known = r.matches.find(key);
+    if (known != r.matches.end()) return known->second;
+  }
+  auto face = MatchFace(r, name, key.weight, key.italic);
+  if (remember && face) r.matches.emplace(std::move(key), face);
+  return face;
+}
+
+uint64_t FaceGeneration() {
+  std::lock_guard<std::mutex> guard(FontLock());
+  return Faces().generation;
+}
+
+namespace {
 
 const cairo_user_data_key_t kFaceKey{};
 
@@ -245,6 +299,7 @@ int AddFaces(const std::string& file, std::shared_ptr<std::vector<uint8_t>> byte
     Faces().added.push_back(s);
     ++added;
   }
+  if (added) Faces().Changed();
   return added;
 }
 
@@ -255,7 +310,9 @@ bool RemoveFaces(const std::string& file, const void* owner) {
   std::erase_if(added, [&](const std::shared_ptr<FaceSource>& s) {
     return owner ? s->owner == owner : (!s->owner && s->file == file);
   });
-  return added.size() != before;
+  if (added.size() == before) return false;
+  Faces().Changed();
+  return true;
 }
 
 FontInstance::~FontInstance() {
@@ -359,8 +416,7 @@ const GlyphImage& FontInstance::GlyphLocked(unsigned glyph) {
   return image;
 }
 
-std::shared_ptr<FontInstance> RealizeFont(Font& font, double deviceScale, bool drawing) {
-  const LOGFONTW& lf = font.logfont;
+std::shared_ptr<FontInstance> RealizeUncached(const LOGFONTW& lf, double deviceScale, bool drawing) {
   auto source = FindFace(lf);
   if (!source) return nullptr;
   std::lock_guard<std::mutex> guard(FontLock());

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <mutex>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -73,7 +74,20 @@ struct FontInstance {
 
 // The realised font of a DC's selected font at the DC's scale.
 // `drawing` false: metrics only, without the Cairo font (enumeration).
+// Fonts drawn with are shared by every font object asking for the same thing at the same
+// scale (FontInstanceCache.cpp): an instance never changes once made, beyond the glyphs
+// and widths it keeps.
 std::shared_ptr<FontInstance> RealizeFont(Font& font, double deviceScale, bool drawing = true);
+// A new instance, shared with nobody.
+std::shared_ptr<FontInstance> RealizeUncached(const LOGFONTW& lf, double deviceScale, bool drawing);
+// The face a request is drawn with; `remember` false matches it afresh, without the
+// answers kept from earlier requests.
+std::shared_ptr<FaceSource> FindFace(const LOGFONTW& lf, bool remember = true);
+// Held around every use of a realised font's FreeType face (one face serves every
+// thread that draws with the instance).
+std::mutex& FontLock();
+// Counts the changes to the faces a request can match (fonts added or removed).
+uint64_t FaceGeneration();
 class Dc;
 std::shared_ptr<FontInstance> InstanceOf(Dc& dc);
 // Every face of the registry (the process's added fonts included).

@@ -6,6 +6,7 @@
 #include <emmintrin.h>
 #endif
 
+#include <algorithm>
 #include <cstring>
 
 #include "Dc.h"
@@ -230,6 +231,34 @@ void Dc::PaintCoverage(const uint8_t* coverage, ptrdiff_t pitch, const RECT& are
           row[x] = cover == 255 ? s : Blend(s, d, cover);
         else if (cover >= 128)
           row[x] = Rop2(rop2, s, d);
+      }
+    }
+  }
+}
+
+void Dc::PaintRect(const RECT& rect, const Paint& paint) {
+  Bitmap* target = Target();
+  if (!target || paint.kind == Paint::kNone) return;
+  // Every pixel of the rectangle is fully covered: no mask is needed, only the clip.
+  const std::optional<Rects> clip = Clip();
+  const Rects parts = clip ? CombineRegions(*clip, RectRegion(IntersectRects(rect, Bounds())), RGN_AND)
+                           : RectRegion(IntersectRects(rect, Bounds()));
+  const bool mono = Mono();
+  const int rop2 = state.rop2;
+  const bool plain = paint.kind == Paint::kSolid && !mono && rop2 == R2_COPYPEN;
+  for (const RECT& r : parts) {
+    if (EmptyRect(r)) continue;
+    for (int y = r.top; y < r.bottom; ++y) {
+      uint32_t* row = target->Row(y);
+      if (plain) {
+        std::fill(row + r.left, row + r.right, paint.pixel & 0xFFFFFF);
+        continue;
+      }
+      for (int x = r.left; x < r.right; ++x) {
+        uint32_t s = paint.kind == Paint::kSolid ? paint.pixel : PatternPixel(*paint.brush, x, y);
+        if (s & kTransparent) continue;
+        if (mono) s = MonoOf(s);
+        row[x] = rop2 == R2_COPYPEN ? s : Rop2(rop2, s, row[x] & 0xFFFFFF);
       }
     }
   }
