@@ -1,6 +1,7 @@
 // The machine facts the usage report reads: adapter table, processor architecture, locale
 // names in 8 bits; and MFC's program start.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
@@ -58,6 +59,8 @@ TEST(MachineFacts, ProcessorArchitectureAlsoByNameInKernel32) {
   GetNativeSystemInfo(&info);
   EXPECT_EQ(info.wProcessorArchitecture, PROCESSOR_ARCHITECTURE_AMD64);
   EXPECT_GE(info.dwNumberOfProcessors, 1u);
+  // Read from the system's list of online processors, as the C library counts them.
+  EXPECT_EQ(info.dwNumberOfProcessors, static_cast<DWORD>(sysconf(_SC_NPROCESSORS_ONLN)));
   HMODULE kernel = LoadLibraryW(u"Kernel32.dll");
   ASSERT_NE(kernel, nullptr);
   auto native = kx2::ProcAs<void (*)(LPSYSTEM_INFO)>(GetProcAddress(kernel, "GetNativeSystemInfo"));

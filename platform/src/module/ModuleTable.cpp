@@ -177,6 +177,10 @@ const link_map* MapOf(void* dl) {
 }
 
 const link_map* MapOfAddress(const void* address) {
+  // The loader's own index finds the object without the symbol search dladdr makes (which
+  // walks the whole symbol table of a large library for the nearest name).
+  dl_find_object found{};
+  if (_dl_find_object(const_cast<void*>(address), &found) == 0 && found.dlfo_link_map) return found.dlfo_link_map;
   Dl_info info{};
   link_map* lm = nullptr;
   if (!dladdr1(address, &info, reinterpret_cast<void**>(&lm), RTLD_DL_LINKMAP)) return nullptr;
