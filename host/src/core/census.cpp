@@ -3,6 +3,8 @@
 #include <deque>
 #include <map>
 #include <mutex>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace vantorel::detail {
@@ -110,8 +112,12 @@ CensusReport TakeCensus() {
   report.liveObjects = c.liveCount;
   report.liveFileKeys = c.liveKeys;
   report.extraReleases = c.extraReleases;
+  // Counted by the kind's text as each class gives it (one per class), then by name, so
+  // that a census of a large document makes no text per object.
+  std::unordered_map<const char*, size_t> byClass;
+  for (detail::CensusEntry* e = c.live; e; e = detail::CensusLinks::Next(e)) ++byClass[e->Kind()];
   std::map<std::string, size_t> kinds;
-  for (detail::CensusEntry* e = c.live; e; e = detail::CensusLinks::Next(e)) ++kinds[e->Kind()];
+  for (const auto& [kind, count] : byClass) kinds[kind] += count;
   for (const auto& [kind, count] : kinds) report.liveKinds.push_back(kind + " x" + std::to_string(count));
   return report;
 }

@@ -168,9 +168,9 @@ BOOL VtlModel::GetFormat(IVtlObject* target, IVtlObject* format, LONG index) {
   auto* t = dynamic_cast<VtlObject*>(target);
   auto* f = dynamic_cast<VtlObject*>(format);
   if (!t || !f) return FALSE;
-  auto it = t->formats().find(index);
-  if (it == t->formats().end()) return TRUE;  // nothing kept yet: the format stays empty
-  return f->MergeFrom(*it->second) ? TRUE : FALSE;
+  const VtlObject* kept = t->FindFormat(index);
+  if (!kept) return TRUE;  // nothing kept yet: the format stays empty
+  return f->MergeFrom(*kept) ? TRUE : FALSE;
 }
 
 BOOL VtlModel::SetFormat(LONG, IVtlObject* target, IVtlObject* format, LONG index) {
@@ -179,8 +179,7 @@ BOOL VtlModel::SetFormat(LONG, IVtlObject* target, IVtlObject* format, LONG inde
   if (!t || !f) return FALSE;
   Ref<VtlObject> copy = f->Clone();
   if (!copy) return FALSE;
-  t->formats()[index] = std::move(copy);
-  return TRUE;
+  return t->KeepFormat(index, std::move(copy)) ? TRUE : FALSE;
 }
 
 BOOL VtlModel::ApplyFormat(LONG, IVtlObject* target, IVtlObject* format) {

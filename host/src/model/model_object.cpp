@@ -1,5 +1,6 @@
 #include "model/model_object.h"
 
+#include <algorithm>
 #include <new>
 
 #include "core/guid_source.h"
@@ -15,13 +16,50 @@ void VtlObject::DropContents() {
   // Moved out first: releasing a held object may come back to this one.
   auto props = std::move(props_);
   auto subs = std::move(subs_);
-  auto list = std::move(list_);
   auto attachments = std::move(attachments_);
-  auto formats = std::move(formats_);
   auto paragraphs = std::move(paragraphs_);
-  props_.clear(), subs_.clear(), list_.clear(), attachments_.clear(), formats_.clear(), paragraphs_.clear();
+  auto rare = std::move(rare_);
+  props_.clear(), subs_.clear(), attachments_.clear(), paragraphs_.clear();
   for (auto& [id, value] : props) ClearOwnedValue(value);
-  for (auto& value : list) ClearOwnedValue(value);
+  if (rare)
+    for (auto& value : rare->list) ClearOwnedValue(value);
+}
+
+VtlObject::Rare* VtlObject::EnsureRare() {
+  if (!rare_) rare_.reset(new (std::nothrow) Rare);
+  return rare_.get();
+}
+
+const std::vector<PropertyValue>& VtlObject::listElements() const {
+  static const std::vector<PropertyValue> kNone;
+  return rare_ ? rare_->list : kNone;
+}
+
+const VtlObject::Formats& VtlObject::formats() const {
+  static const Formats kNone;
+  return rare_ ? rare_->formats : kNone;
+}
+
+VtlObject* VtlObject::FindFormat(LONG index) const {
+  for (const auto& [at, format] : formats())
+    if (at == index) return format.get();
+  return nullptr;
+}
+
+bool VtlObject::KeepFormat(LONG index, Ref<VtlObject> format) {
+  Rare* rare = EnsureRare();
+  if (!rare) return false;
+  auto& formats = rare->formats;
+  auto at = std::lower_bound(formats.begin(), formats.end(), index,
+                             [](const auto& entry, LONG key) { return entry.first < key; });
+  if (at != formats.end() && at->first == index) {
+    // The old format goes after the new one is in place: releasing it may come back here.
+    Ref<VtlObject> old = std::move(at->second);
+    at->second = std::move(format);
+    return true;
+  }
+  formats.insert(at, {index, std::move(format)});
+  return true;
 }
 
 const GUID& VtlObject::guid() {
@@ -41,11 +79,13 @@ BOOL VtlObject::GetGuid(GUID* out) {
 }
 
 BOOL VtlObject::SetListElement(LONG index, const PropertyValue* value) {
-  if (classId_ != kClassList || !value || index < 0 || static_cast<size_t>(index) >= list_.size()) return FALSE;
+  const size_t count = listElements().size();
+  if (classId_ != kClassList || !value || index < 0 || static_cast<size_t>(index) >= count) return FALSE;
   PropertyValue copy;
   if (!CopyPropertyValue(copy, *value)) return FALSE;
-  ClearOwnedValue(list_[index]);
-  list_[index] = copy;
+  auto& list = rare_->list;
+  ClearOwnedValue(list[index]);
+  list[index] = copy;
   return TRUE;
 }
 
@@ -61,12 +101,17 @@ const PropertyValue* VtlObject::GetPropertyRecord(USHORT id) {
   return it == props_.end() ? nullptr : &it->second;
 }
 
+VtlObject::SubObjects::iterator VtlObject::SubSlot(USHORT id) {
+  return std::lower_bound(subs_.begin(), subs_.end(), id,
+                          [](const auto& entry, USHORT key) { return entry.first < key; });
+}
+
 VtlObject* VtlObject::SubObject(USHORT id, LONG classId) {
-  auto it = subs_.find(id);
-  if (it != subs_.end()) return it->second.get();
+  auto at = SubSlot(id);
+  if (at != subs_.end() && at->first == id) return at->second.get();
   auto* sub = new (std::nothrow) VtlObject(classId);
   if (!sub) return nullptr;
-  subs_[id] = Ref<VtlObject>(sub);
+  subs_.insert(at, {id, Ref<VtlObject>(sub)});
   return sub;
 }
 
@@ -108,9 +153,18 @@ IVtlObject* VtlObject::GetObject(ULONG_PTR first, ULONG second) {
 IVtlObject* VtlObject::CreateList(USHORT id, LONG count) {
   if (count < 0 || count > 0x100000) return nullptr;
   auto* list = new (std::nothrow) VtlObject(kClassList);
-  if (!list) return nullptr;
-  list->list_.resize(static_cast<size_t>(count));
-  subs_[id] = Ref<VtlObject>::Share(list);
+  if (!list || !list->EnsureRare()) {
+    if (list) list->Release();
+    return nullptr;
+  }
+  list->rare_->list.resize(static_cast<size_t>(count));
+  auto at = SubSlot(id);
+  if (at != subs_.end() && at->first == id) {
+    Ref<VtlObject> old = std::move(at->second);
+    at->second = Ref<VtlObject>::Share(list);
+  } else {
+    subs_.insert(at, {id, Ref<VtlObject>::Share(list)});
+  }
   return list;
 }
 
@@ -137,10 +191,13 @@ bool VtlObject::MergeFrom(const VtlObject& from) {
     VtlObject* mine = SubObject(id, sub->classId_);
     if (!mine) return false;
     if (sub->classId_ == kClassList) {
-      for (auto& v : mine->list_) ClearOwnedValue(v);
-      mine->list_.assign(sub->list_.size(), PropertyValue{});
-      for (size_t i = 0; i < sub->list_.size(); ++i)
-        if (!CopyPropertyValue(mine->list_[i], sub->list_[i])) return false;
+      const std::vector<PropertyValue>& from = sub->listElements();
+      Rare* rare = mine->EnsureRare();
+      if (!rare) return false;
+      for (auto& v : rare->list) ClearOwnedValue(v);
+      rare->list.assign(from.size(), PropertyValue{});
+      for (size_t i = 0; i < from.size(); ++i)
+        if (!CopyPropertyValue(rare->list[i], from[i])) return false;
     }
     if (!mine->MergeFrom(*sub)) return false;
   }

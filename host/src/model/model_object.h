@@ -3,6 +3,7 @@
 #pragma once
 
 #include <map>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -60,11 +61,20 @@ class VtlObject : public RefCounted<IVtlObject> {
   const GUID& guid();  // given from the counter on first use
   bool hasGuid() const { return hasGuid_; }
   void setGuid(const GUID& g) { guid_ = g, hasGuid_ = true; }
+  // Sub-objects and kept formats in the order of their keys. An object has few of either,
+  // so they are kept in small sorted lists rather than trees.
+  using SubObjects = std::vector<std::pair<USHORT, Ref<VtlObject>>>;
+  using Formats = std::vector<std::pair<LONG, Ref<VtlObject>>>;
+
   const std::map<USHORT, PropertyValue>& properties() const { return props_; }
-  const std::map<USHORT, Ref<VtlObject>>& subObjects() const { return subs_; }
-  const std::vector<PropertyValue>& listElements() const { return list_; }
+  const SubObjects& subObjects() const { return subs_; }
+  const std::vector<PropertyValue>& listElements() const;
   std::vector<Attachment>& attachments() { return attachments_; }
-  std::map<LONG, Ref<VtlObject>>& formats() { return formats_; }
+  const Formats& formats() const;
+  // The format kept under `index`, or null.
+  VtlObject* FindFormat(LONG index) const;
+  // Keeps `format` under `index`, in place of any format kept there; false when memory fails.
+  bool KeepFormat(LONG index, Ref<VtlObject> format);
   std::vector<TextParagraph>& paragraphs() { return paragraphs_; }
   std::u16string PlainText() const;  // paragraphs joined by line feeds
   // Copies every property and sub-object of `from` over this object's (deeply).
@@ -81,15 +91,24 @@ class VtlObject : public RefCounted<IVtlObject> {
   void Dispose() override { DropContents(); }
 
  private:
+  // What only some objects hold (a list's elements, kept formats), made when first needed:
+  // most of a large map's objects have neither.
+  struct Rare {
+    std::vector<PropertyValue> list;
+    Formats formats;
+  };
+  Rare* EnsureRare();
+  // Where sub-object `id` is kept, or where it would go.
+  SubObjects::iterator SubSlot(USHORT id);
+
   LONG classId_;
-  GUID guid_{};
   bool hasGuid_ = false;
+  GUID guid_{};
   std::map<USHORT, PropertyValue> props_;
-  std::map<USHORT, Ref<VtlObject>> subs_;
-  std::vector<PropertyValue> list_;
+  SubObjects subs_;
   std::vector<Attachment> attachments_;
-  std::map<LONG, Ref<VtlObject>> formats_;
   std::vector<TextParagraph> paragraphs_;
+  std::unique_ptr<Rare> rare_;
 };
 
 // A topic of a model: an object with its own format target, text object (attached under

@@ -171,8 +171,11 @@ class XmlParser : public RefCounted<IKX2XMLParser> {
     if (!ctxt) return Fail(u"out of memory");
     t_hostParsing = true;
     // Entities and character references are replaced; blank text nodes are kept; CDATA
-    // sections become text.
-    const int options = XML_PARSE_NOENT | XML_PARSE_NONET | XML_PARSE_NOCDATA | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
+    // sections become text. Short texts (most attribute values of a map) are kept inside
+    // their node instead of in a block of their own: the host never changes a text node's
+    // content in place, it replaces the node, which libxml2 frees either way.
+    const int options = XML_PARSE_NOENT | XML_PARSE_NONET | XML_PARSE_NOCDATA | XML_PARSE_NOERROR |
+                        XML_PARSE_NOWARNING | XML_PARSE_COMPACT;
     xmlDocPtr doc = nullptr;
     std::string fault;
     {

@@ -11,41 +11,31 @@ namespace {
 
 // Texts handed out by one node object. A text stays valid while the object lives: when a
 // later read gives a different value under the same key, the old one is kept aside.
-// A node object is asked for few texts (its name, a few attributes), so they are kept in
-// order and found by a scan. The first lives in the object itself (most objects are asked
-// for their name alone); a list keeps each later one in place as more are added.
+// A node object is asked for few texts (a few attributes), so they are kept in order and
+// found by a scan; keys are the libxml2 record a text was read from and what was read, so
+// that finding one costs no conversion and no allocation.
 class TextCache {
  public:
-  LPCWSTR Keep(const std::u16string& key, std::u16string value) {
-    if (!first_) return first_.emplace(key, std::move(value)).second.c_str();
-    if (first_->first == key) return Update(*first_, std::move(value));
-    for (Entry& entry : more_)
-      if (entry.first == key) return Update(entry, std::move(value));
-    return more_.emplace_back(key, std::move(value)).second.c_str();
+  enum What : int { kName, kValue, kText, kXml, kAttribute, kNamespace, kAttributeName };
+  using Key = std::pair<const void*, int>;
+
+  LPCWSTR Keep(Key key, std::u16string value) {
+    for (Entry& entry : entries_)
+      if (entry.first == key) {
+        if (entry.second != value) {
+          retired_.push_back(std::move(entry.second));
+          entry.second = std::move(value);
+        }
+        return entry.second.c_str();
+      }
+    return entries_.emplace_back(key, std::move(value)).second.c_str();
   }
 
  private:
-  using Entry = std::pair<std::u16string, std::u16string>;
-  LPCWSTR Update(Entry& entry, std::u16string value) {
-    if (entry.second != value) {
-      retired_.push_back(std::move(entry.second));
-      entry.second = std::move(value);
-    }
-    return entry.second.c_str();
-  }
-
-  std::optional<Entry> first_;
-  std::list<Entry> more_;
+  using Entry = std::pair<Key, std::u16string>;
+  std::list<Entry> entries_;
   std::list<std::u16string> retired_;
 };
-
-// The cache key of the name of attribute `index`: "\x01attr" and the decimal index.
-std::u16string AttributeNameKey(LONG index) {
-  std::u16string key = u"\x01attr";
-  const std::string digits = std::to_string(index);
-  key.append(digits.begin(), digits.end());
-  return key;
-}
 
 bool IsAncestorOrSelf(xmlNodePtr candidate, xmlNodePtr node) {
   for (xmlNodePtr p = node; p; p = p->parent)
@@ -85,28 +75,20 @@ class XmlNodeBase : public RefCounted<Interface> {
   const char* Kind() const override { return "XML node"; }
 
   LPCWSTR GetNodeName() override {
-    std::u16string name;
     switch (node_->type) {
       case XML_ELEMENT_NODE:
-        name = QualifiedName(node_->ns, node_->name);
-        break;
+        return doc_->ElementName(node_);
       case XML_TEXT_NODE:
-        name = u"#text";
-        break;
+        return u"#text";
       case XML_CDATA_SECTION_NODE:
-        name = u"#cdata-section";
-        break;
+        return u"#cdata-section";
       case XML_COMMENT_NODE:
-        name = u"#comment";
-        break;
+        return u"#comment";
       case XML_DOCUMENT_NODE:
-        name = u"#document";
-        break;
+        return u"#document";
       default:
-        name = FromXml(node_->name);
-        break;
+        return Keep({nullptr, TextCache::kName}, FromXml(node_->name));
     }
-    return texts_.Keep(u"\x01name", std::move(name));
   }
   LPCWSTR GetNodeValue() override {
     switch (node_->type) {
@@ -114,7 +96,7 @@ class XmlNodeBase : public RefCounted<Interface> {
       case XML_CDATA_SECTION_NODE:
       case XML_COMMENT_NODE:
       case XML_PI_NODE:
-        return texts_.Keep(u"\x01value", FromXml(node_->content));
+        return Keep({nullptr, TextCache::kValue}, FromXml(node_->content));
       default:
         return nullptr;
     }
@@ -146,9 +128,14 @@ class XmlNodeBase : public RefCounted<Interface> {
  protected:
   void Dispose() override { doc_.reset(); }
 
+  LPCWSTR Keep(TextCache::Key key, std::u16string value) {
+    if (!texts_) texts_ = std::make_unique<TextCache>();
+    return texts_->Keep(key, std::move(value));
+  }
+
   DocRef doc_;
   xmlNodePtr node_;
-  TextCache texts_;
+  std::unique_ptr<TextCache> texts_;  // made on the first text asked for
 };
 
 // The libxml2 node behind one of our node objects, when it belongs to `doc`.
@@ -209,7 +196,7 @@ LPCWSTR XmlNodeBase<Interface>::GetXml() {
   } else {
     xmlNodeDump(buffer, doc_->doc(), node_, 0, 0);
   }
-  LPCWSTR text = texts_.Keep(u"\x01xml", FromXml(xmlBufferContent(buffer)));
+  LPCWSTR text = Keep({nullptr, TextCache::kXml}, FromXml(xmlBufferContent(buffer)));
   xmlBufferFree(buffer);
   return text;
 }
@@ -226,7 +213,7 @@ class XmlElement : public XmlNodeBase<IKX2XMLElement> {
 
   LPCWSTR GetText() override {
     xmlChar* content = xmlNodeGetContent(node_);
-    LPCWSTR text = texts_.Keep(u"\x01text", FromXml(content));
+    LPCWSTR text = Keep({nullptr, TextCache::kText}, FromXml(content));
     xmlFree(content);
     return text;
   }
@@ -234,9 +221,9 @@ class XmlElement : public XmlNodeBase<IKX2XMLElement> {
 
   LPCWSTR GetAttribute(LPCWSTR name) override {
     if (!name) return nullptr;
-    std::u16string wanted(name);
-    if (xmlAttrPtr attr = FindAttribute(wanted)) return texts_.Keep(wanted, AttributeValue(attr));
-    if (const xmlNs* ns = FindNamespaceDeclaration(wanted)) return texts_.Keep(wanted, FromXml(ns->href));
+    const std::u16string_view wanted(name);
+    if (xmlAttrPtr attr = FindAttribute(wanted)) return Keep({attr, TextCache::kAttribute}, AttributeValue(attr));
+    if (const xmlNs* ns = FindNamespaceDeclaration(wanted)) return Keep({ns, TextCache::kNamespace}, FromXml(ns->href));
     return nullptr;
   }
   BOOL SetAttribute(LPCWSTR name, LPCWSTR value) override {
@@ -261,7 +248,7 @@ class XmlElement : public XmlNodeBase<IKX2XMLElement> {
   LPCWSTR GetAttributeName(LONG index) override {
     LONG i = 0;
     for (xmlAttrPtr a = node_->properties; a; a = a->next, ++i)
-      if (i == index) return texts_.Keep(AttributeNameKey(index), QualifiedName(a->ns, a->name));
+      if (i == index) return Keep({a, TextCache::kAttributeName}, QualifiedName(a->ns, a->name));
     return nullptr;
   }
   BOOL SetText(LPCWSTR text) override {
@@ -294,7 +281,7 @@ class XmlElement : public XmlNodeBase<IKX2XMLElement> {
     for (xmlAttrPtr a = node_->properties; a; a = a->next) {
       if (!a->ns || FromXml(a->name) != local) continue;
       if (FromXml(a->ns->href) == uri || FromXml(a->ns->prefix) == uri)
-        return texts_.Keep(u"\x02" + uri + u"\x02" + local, AttributeValue(a));
+        return Keep({a, TextCache::kAttribute}, AttributeValue(a));
     }
     return nullptr;
   }
@@ -315,22 +302,22 @@ class XmlElement : public XmlNodeBase<IKX2XMLElement> {
   }
   BOOL HasAttribute(LPCWSTR name) override {
     if (!name) return FALSE;
-    std::u16string wanted(name);
+    const std::u16string_view wanted(name);
     return (FindAttribute(wanted) || FindNamespaceDeclaration(wanted)) ? TRUE : FALSE;
   }
 
  private:
-  xmlAttrPtr FindAttribute(const std::u16string& name) const {
+  xmlAttrPtr FindAttribute(std::u16string_view name) const {
     // An ASCII name (nearly every name asked for) is compared as it stands; any other
     // is compared in UTF-8, so that a look-up converts the one name asked for rather than
     // every name of the element; a name with surrogates is compared the long way.
     if (std::all_of(name.begin(), name.end(), [](char16_t c) { return c < 0x80; })) {
       for (xmlAttrPtr a = node_->properties; a; a = a->next)
-        if (SameQualifiedName(a, std::u16string_view(name))) return a;
+        if (SameQualifiedName(a, name)) return a;
       return nullptr;
     }
     if (std::none_of(name.begin(), name.end(), [](char16_t c) { return c >= 0xD800 && c <= 0xDFFF; })) {
-      const std::string wanted = ToXml(name.c_str());
+      const std::string wanted = kx2::Utf16ToUtf8(name);
       for (xmlAttrPtr a = node_->properties; a; a = a->next)
         if (SameQualifiedName(a, std::string_view(wanted))) return a;
       return nullptr;
@@ -354,12 +341,12 @@ class XmlElement : public XmlNodeBase<IKX2XMLElement> {
            same(wanted.substr(0, prefixLength), a->ns->prefix) && same(wanted.substr(prefixLength + 1), a->name);
   }
   // "xmlns" and "xmlns:p" are namespace declarations to libxml2, attributes to the reader.
-  const xmlNs* FindNamespaceDeclaration(const std::u16string& name) const {
+  const xmlNs* FindNamespaceDeclaration(std::u16string_view name) const {
     if (name == u"xmlns") {
       for (xmlNsPtr ns = node_->nsDef; ns; ns = ns->next)
         if (!ns->prefix) return ns;
     } else if (name.rfind(u"xmlns:", 0) == 0) {
-      std::u16string prefix = name.substr(6);
+      const std::u16string_view prefix = name.substr(6);
       for (xmlNsPtr ns = node_->nsDef; ns; ns = ns->next)
         if (ns->prefix && FromXml(ns->prefix) == prefix) return ns;
     }
@@ -433,6 +420,14 @@ DocHandle::~DocHandle() {
     if (!n->parent) detached.push_back(n);
   for (xmlNodePtr n : detached) xmlFreeNode(n);
   xmlFreeDoc(doc_);
+}
+
+LPCWSTR DocHandle::ElementName(const xmlNode* element) {
+  const NameKey key{element->ns ? element->ns->prefix : nullptr, element->name};
+  std::lock_guard<std::mutex> guard(namesLock_);
+  auto found = names_.find(key);
+  if (found == names_.end()) found = names_.emplace(key, QualifiedName(element->ns, element->name)).first;
+  return found->second.c_str();
 }
 
 IKX2XMLNode* WrapNode(const DocRef& doc, xmlNodePtr node) {

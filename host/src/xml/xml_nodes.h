@@ -10,7 +10,9 @@
 #include <list>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include <vantorel/xml_interfaces.h>
@@ -27,10 +29,27 @@ class DocHandle {
   DocHandle& operator=(const DocHandle&) = delete;
   xmlDocPtr doc() const { return doc_; }
   void AddLoose(xmlNodePtr node) { loose_.push_back(node); }
+  // An element's name as written, converted once per distinct name of the document: an
+  // element's name and its namespace's prefix stay in place while the document lives
+  // (nodes are never freed before it), so they are the key.
+  LPCWSTR ElementName(const xmlNode* element);
 
  private:
+  struct NameKey {
+    const xmlChar* prefix;
+    const xmlChar* name;
+    bool operator==(const NameKey&) const = default;
+  };
+  struct NameKeyHash {
+    size_t operator()(const NameKey& key) const {
+      return std::hash<const void*>()(key.prefix) * 31 + std::hash<const void*>()(key.name);
+    }
+  };
+
   xmlDocPtr doc_;
   std::vector<xmlNodePtr> loose_;
+  std::mutex namesLock_;
+  std::unordered_map<NameKey, std::u16string, NameKeyHash> names_;
 };
 
 using DocRef = std::shared_ptr<DocHandle>;

@@ -1,5 +1,7 @@
 #include <foliant/common/xml_walk.h>
 
+#include <algorithm>
+#include <iterator>
 #include <string>
 
 namespace foliant {
@@ -59,6 +61,14 @@ bool ElementAttributes::Has(std::u16string_view name) const {
     for (LONG i = 0; i < count; ++i)
       if (LPCWSTR listed = element_->GetAttributeName(i); listed && name == listed) return true;
     return false;
+  }
+  // The host takes a terminated name: short names (all an importer asks for) are
+  // terminated on the stack.
+  char16_t terminated[64];
+  if (name.size() < std::size(terminated)) {
+    std::copy(name.begin(), name.end(), terminated);
+    terminated[name.size()] = 0;
+    return element_->HasAttribute(terminated) != FALSE;
   }
   return element_->HasAttribute(std::u16string(name).c_str()) != FALSE;
 }

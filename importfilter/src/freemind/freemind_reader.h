@@ -4,6 +4,7 @@
 
 #include <map>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -106,7 +107,7 @@ class FreemindReader : public ImportSession {
   int level_ = 0;
   bool tooDeep_ = false;  // the walk met a node nested deeper than the limit
   int initialised_ = 0;
-  std::map<std::u16string, kx2::Ref<IVtlObject>> nodes_;
+  std::unordered_map<std::u16string, kx2::Ref<IVtlObject>> nodes_;  // by the map's node ID
   std::vector<ArrowLink> arrowLinks_;
   int idCounter_ = 0;
 
