@@ -1,13 +1,68 @@
 // TIFF through libtiff over memory: the first page read as RGBA; written as one strip of
 // 8-bit RGB or RGBA with deflate compression and the resolution in inches.
+//
+// libtiff is opened when a TIFF is first read or written, not linked: with the codec
+// libraries it loads (WebP, Zstandard, LERC, JBIG, libdeflate) it would cost every process
+// start six libraries, though few processes ever meet a TIFF.
+#include <dlfcn.h>
 #include <tiffio.h>
 
 #include <cstring>
 
 #include "Codec.h"
 
+#ifndef KX2_TIFF_LIBRARY
+#define KX2_TIFF_LIBRARY "libtiff.so.6"
+#endif
+
 namespace kx2::imaging {
 namespace {
+
+// The calls this codec makes, found in libtiff when first needed; all null when it cannot
+// be opened, and then no TIFF is read or written.
+struct LibTiff {
+  decltype(&::TIFFClientOpen) TIFFClientOpen = nullptr;
+  decltype(&::TIFFClose) TIFFClose = nullptr;
+  decltype(&::TIFFGetField) TIFFGetField = nullptr;
+  decltype(&::TIFFGetFieldDefaulted) TIFFGetFieldDefaulted = nullptr;
+  decltype(&::TIFFSetField) TIFFSetField = nullptr;
+  decltype(&::TIFFReadRGBAImageOriented) TIFFReadRGBAImageOriented = nullptr;
+  decltype(&::TIFFWriteScanline) TIFFWriteScanline = nullptr;
+  decltype(&::TIFFWriteDirectory) TIFFWriteDirectory = nullptr;
+  decltype(&::TIFFSetErrorHandler) TIFFSetErrorHandler = nullptr;
+  decltype(&::TIFFSetWarningHandler) TIFFSetWarningHandler = nullptr;
+
+  bool Usable() const { return TIFFClientOpen != nullptr; }
+};
+
+template <class F>
+bool Find(void* library, const char* name, F* out) {
+  *out = reinterpret_cast<F>(dlsym(library, name));
+  return *out != nullptr;
+}
+
+LibTiff Open() {
+  LibTiff lib;
+  // Never closed: its handlers and state live as long as the process.
+  void* library = dlopen(KX2_TIFF_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+  if (!library) return lib;
+  LibTiff found;
+  const bool all = Find(library, "TIFFClientOpen", &found.TIFFClientOpen) &&
+                   Find(library, "TIFFClose", &found.TIFFClose) && Find(library, "TIFFGetField", &found.TIFFGetField) &&
+                   Find(library, "TIFFGetFieldDefaulted", &found.TIFFGetFieldDefaulted) &&
+                   Find(library, "TIFFSetField", &found.TIFFSetField) &&
+                   Find(library, "TIFFReadRGBAImageOriented", &found.TIFFReadRGBAImageOriented) &&
+                   Find(library, "TIFFWriteScanline", &found.TIFFWriteScanline) &&
+                   Find(library, "TIFFWriteDirectory", &found.TIFFWriteDirectory) &&
+                   Find(library, "TIFFSetErrorHandler", &found.TIFFSetErrorHandler) &&
+                   Find(library, "TIFFSetWarningHandler", &found.TIFFSetWarningHandler);
+  return all ? found : lib;
+}
+
+const LibTiff& Tiff() {
+  static const LibTiff lib = Open();
+  return lib;
+}
 
 struct Memory {
   std::vector<uint8_t> owned;  // when writing
@@ -58,20 +113,21 @@ void Quiet(const char*, const char*, va_list) {}
 struct TiffCloser {
   TIFF* tiff;
   ~TiffCloser() {
-    if (tiff) TIFFClose(tiff);
+    if (tiff) Tiff().TIFFClose(tiff);
   }
 };
 
 void Silence() {
-  TIFFSetErrorHandler(Quiet);
-  TIFFSetWarningHandler(Quiet);
+  Tiff().TIFFSetErrorHandler(Quiet);
+  Tiff().TIFFSetWarningHandler(Quiet);
 }
 
 float Dpi(TIFF* tiff, ttag_t tag) {
+  const LibTiff& t = Tiff();
   float value = 0;
   uint16_t unit = RESUNIT_INCH;
-  TIFFGetFieldDefaulted(tiff, TIFFTAG_RESOLUTIONUNIT, &unit);
-  if (!TIFFGetField(tiff, tag, &value) || !(value > 0) || value > 1e6f) return 96;
+  t.TIFFGetFieldDefaulted(tiff, TIFFTAG_RESOLUTIONUNIT, &unit);
+  if (!t.TIFFGetField(tiff, tag, &value) || !(value > 0) || value > 1e6f) return 96;
   if (unit == RESUNIT_CENTIMETER) return value * 2.54f;
   if (unit == RESUNIT_INCH) return value;
   return 96;
@@ -80,21 +136,23 @@ float Dpi(TIFF* tiff, ttag_t tag) {
 }  // namespace
 
 bool DecodeTiff(const uint8_t* data, size_t size, Picture* out) {
+  const LibTiff& t = Tiff();
+  if (!t.Usable()) return false;
   Silence();
   Memory m;
   m.data = data, m.size = size;
-  TiffCloser closer{TIFFClientOpen("memory", "rm", &m, Read, Write, Seek, Close, Size, Map, Unmap)};
+  TiffCloser closer{t.TIFFClientOpen("memory", "rm", &m, Read, Write, Seek, Close, Size, Map, Unmap)};
   TIFF* tiff = closer.tiff;
   if (!tiff) return false;
   uint32_t w = 0, h = 0;
-  TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &w);
-  TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &h);
+  t.TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &w);
+  t.TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &h);
   if (!out->Allocate(w, h)) return false;
   std::vector<uint32_t> raster(size_t(w) * size_t(h));
-  if (!TIFFReadRGBAImageOriented(tiff, w, h, raster.data(), ORIENTATION_TOPLEFT, 1)) return false;
+  if (!t.TIFFReadRGBAImageOriented(tiff, w, h, raster.data(), ORIENTATION_TOPLEFT, 1)) return false;
   uint16_t extra = 0;
   uint16_t* kinds = nullptr;  // associated or not, the RGBA reader premultiplies
-  out->hasAlpha = TIFFGetField(tiff, TIFFTAG_EXTRASAMPLES, &extra, &kinds) && extra > 0;
+  out->hasAlpha = t.TIFFGetField(tiff, TIFFTAG_EXTRASAMPLES, &extra, &kinds) && extra > 0;
   for (uint32_t y = 0; y < h; ++y) {
     uint8_t* row = out->Row(int(y));
     for (uint32_t x = 0; x < w; ++x) {
@@ -115,26 +173,28 @@ bool DecodeTiff(const uint8_t* data, size_t size, Picture* out) {
 }
 
 bool EncodeTiff(const PixelsView& in, std::vector<uint8_t>* out) {
+  const LibTiff& t = Tiff();
+  if (!t.Usable()) return false;
   Silence();
   Memory m;
   m.writing = true;
-  TIFF* tiff = TIFFClientOpen("memory", "w", &m, Read, Write, Seek, Close, Size, Map, Unmap);
+  TIFF* tiff = t.TIFFClientOpen("memory", "w", &m, Read, Write, Seek, Close, Size, Map, Unmap);
   if (!tiff) return false;
   const int channels = in.withAlpha ? 4 : 3;
-  TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, uint32_t(in.width));
-  TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, uint32_t(in.height));
-  TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, uint16_t(channels));
-  TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, uint16_t(8));
-  TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-  TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
-  TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_ADOBE_DEFLATE);
-  TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, uint32_t(in.height));
-  TIFFSetField(tiff, TIFFTAG_RESOLUTIONUNIT, uint16_t(RESUNIT_INCH));
-  TIFFSetField(tiff, TIFFTAG_XRESOLUTION, in.dpiX > 0 ? in.dpiX : 96.f);
-  TIFFSetField(tiff, TIFFTAG_YRESOLUTION, in.dpiY > 0 ? in.dpiY : 96.f);
+  t.TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, uint32_t(in.width));
+  t.TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, uint32_t(in.height));
+  t.TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, uint16_t(channels));
+  t.TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, uint16_t(8));
+  t.TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+  t.TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+  t.TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_ADOBE_DEFLATE);
+  t.TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, uint32_t(in.height));
+  t.TIFFSetField(tiff, TIFFTAG_RESOLUTIONUNIT, uint16_t(RESUNIT_INCH));
+  t.TIFFSetField(tiff, TIFFTAG_XRESOLUTION, in.dpiX > 0 ? in.dpiX : 96.f);
+  t.TIFFSetField(tiff, TIFFTAG_YRESOLUTION, in.dpiY > 0 ? in.dpiY : 96.f);
   if (in.withAlpha) {
     uint16_t kind = EXTRASAMPLE_UNASSALPHA;
-    TIFFSetField(tiff, TIFFTAG_EXTRASAMPLES, uint16_t(1), &kind);
+    t.TIFFSetField(tiff, TIFFTAG_EXTRASAMPLES, uint16_t(1), &kind);
   }
   std::vector<uint8_t> row(size_t(in.width) * size_t(channels));
   bool ok = true;
@@ -145,10 +205,10 @@ bool EncodeTiff(const PixelsView& in, std::vector<uint8_t>* out) {
       *o++ = p[2], *o++ = p[1], *o++ = p[0];
       if (in.withAlpha) *o++ = p[3];
     }
-    ok = TIFFWriteScanline(tiff, row.data(), uint32_t(y), 0) == 1;
+    ok = t.TIFFWriteScanline(tiff, row.data(), uint32_t(y), 0) == 1;
   }
-  ok = ok && TIFFWriteDirectory(tiff);
-  TIFFClose(tiff);
+  ok = ok && t.TIFFWriteDirectory(tiff);
+  t.TIFFClose(tiff);
   if (ok) *out = std::move(m.owned);
   return ok;
 }
