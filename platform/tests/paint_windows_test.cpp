@@ -481,6 +481,29 @@ TEST_F(PaintTest, EachWindowHasItsOwnWindowMenu) {
   EXPECT_FALSE(IsMenu(again));
 }
 
+TEST_F(PaintTest, ANewWindowNeverShowsAClosedWindowsPixels) {
+  // The closed window's pixels may serve the next window's backing, larger or smaller.
+  for (const RECT second : {RECT{0, 0, 90, 50}, RECT{0, 0, 240, 160}}) {
+    HWND first = Solid(WS_POPUP | WS_VISIBLE, nullptr, RECT{0, 0, 160, 100}, kRed);
+    Pump();
+    cairo_surface_t* painted = Kx2CaptureWindow(first);
+    ASSERT_TRUE(painted);
+    EXPECT_EQ(Probe(painted, 80, 50), kRed);
+    cairo_surface_destroy(painted);
+    DestroyWindow(first);
+    // A window that paints nothing of its own (no class brush, no WM_PAINT drawing).
+    HWND next = Make(WS_POPUP | WS_VISIBLE, nullptr, second);
+    Pump();
+    cairo_surface_t* capture = Kx2CaptureWindow(next);
+    ASSERT_TRUE(capture);
+    const int w = cairo_image_surface_get_width(capture), h = cairo_image_surface_get_height(capture);
+    for (const POINT at : {POINT{0, 0}, POINT{w / 2, h / 2}, POINT{w - 1, h - 1}, POINT{w - 1, 0}})
+      EXPECT_EQ(Probe(capture, at.x, at.y), RGB(0, 0, 0)) << w << "x" << h << " at " << at.x << "," << at.y;
+    cairo_surface_destroy(capture);
+    DestroyWindow(next);
+  }
+}
+
 TEST_F(PaintTest, PaintingADestroyedWindowDoesNothing) {
   HWND w = Solid(WS_POPUP | WS_VISIBLE, nullptr, RECT{0, 0, 50, 50}, kRed);
   DestroyWindow(w);

@@ -10,6 +10,7 @@
 #include "gdi/SystemObjects.h"
 #include "kx2/ErrorBoundary.h"
 #include "kx2/GdiCairo.h"
+#include "user/BackingPixels.h"
 #include "user/Core.h"
 
 namespace kx2::user {
@@ -100,7 +101,7 @@ cairo_surface_t* Backing(Window* top) {
   cairo_surface_t* current = top->backing.get();
   if (current && cairo_image_surface_get_width(current) == width && cairo_image_surface_get_height(current) == height)
     return current;
-  cairo_surface_t* made = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+  cairo_surface_t* made = NewBackingSurface(width, height);
   if (cairo_surface_status(made) != CAIRO_STATUS_SUCCESS) {
     cairo_surface_destroy(made);
     return nullptr;
