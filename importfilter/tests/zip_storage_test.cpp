@@ -259,17 +259,19 @@ TEST(ZipStorage, RealPackagesReadLikePythonZipfile) {
 
 // The end record is looked for in a short tail first and the directory read in one piece
 // of its declared size: a long archive comment and a directory larger than its end record
-// says must both still be found whole. Deflated entries exercise the chunked decode across
-// several output blocks.
+// says must both still be found whole. A deflated entry spans several output blocks, a
+// stored one several reads of the file.
 TEST(ZipStorage, FindsTheDirectoryBehindLongCommentsAndPastItsDeclaredSize) {
   TempFolder dir;
   Python(dir, R"PY(
 import sys, zipfile, os, struct
 d = sys.argv[1]
 names = ["e%03d.txt" % i for i in range(300)]
+noise = bytes((i * 7919 + (i >> 7) * 31) & 0xFF for i in range(200000))
 def make(name, comment):
     with zipfile.ZipFile(os.path.join(d, name), "w", zipfile.ZIP_DEFLATED) as z:
         z.comment = comment
+        z.writestr(zipfile.ZipInfo("noise.bin"), noise)
         for i, n in enumerate(names): z.writestr(n, (n + " ") * (1 + i * 50))
 make("comment.zip", b"c" * 60000)
 make("plain.zip", b"")
@@ -281,9 +283,9 @@ open(os.path.join(d, "understated.zip"), "wb").write(raw)
   for (const char* file : {"comment.zip", "understated.zip", "plain.zip"}) {
     TqXMLStorage storage;
     ASSERT_EQ(storage.Open(WinPath(dir / file).c_str()), 1) << file;
-    ASSERT_EQ(storage.Items().size(), 300u) << file;
+    ASSERT_EQ(storage.Items().size(), 301u) << file;
     EXPECT_EQ(storage.Items().back().name, u"e299.txt") << file;
-    std::vector<uint8_t> buffer(150000);
+    std::vector<uint8_t> buffer(200002);
     const std::string want = [] {
       std::string text;
       for (int k = 0; k < 1 + 299 * 50; ++k) text += "e299.txt ";
@@ -293,5 +295,8 @@ open(os.path.join(d, "understated.zip"), "wb").write(raw)
               static_cast<int32_t>(want.size()))
         << file;
     EXPECT_EQ(Text(buffer, static_cast<int32_t>(want.size())), want) << file;
+    // A stored entry larger than what the reader holds at a time, checked by its CRC.
+    EXPECT_EQ(storage.ReadEntry(u"noise.bin", buffer.data(), static_cast<uint32_t>(buffer.size())), 200000) << file;
+    EXPECT_EQ(buffer[199999], static_cast<uint8_t>((199999 * 7919 + (199999 >> 7) * 31) & 0xFF)) << file;
   }
 }

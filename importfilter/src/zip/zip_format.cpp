@@ -23,6 +23,8 @@ constexpr size_t kLocalHeaderSize = 30;
 constexpr size_t kZip64LocatorSize = 20;
 constexpr size_t kSearchWindow = 65536;
 constexpr uint32_t kChunk = 65536;
+// The part of the file the reader holds at a time, at least.
+constexpr uint32_t kWindow = 65536;
 
 uint16_t U16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 uint32_t U32(const uint8_t* p) {
@@ -37,6 +39,7 @@ bool SeekTo(std::FILE* f, int64_t offset) {
 }
 
 // The platform's wide file calls map the Windows path (and take part in its share checks).
+// The stream keeps its buffer: unbuffered, its reads would go a byte at a time.
 std::FILE* OpenForReading(const char16_t* path) {
   if (path == nullptr) return nullptr;
   return _wfopen(path, u"rb");
@@ -52,6 +55,28 @@ void ZipFormat::Close() {
   if (file_) std::fclose(file_);
   file_ = nullptr;
   fileLength_ = 0;
+  window_.clear();
+  windowStart_ = 0;
+}
+
+const uint8_t* ZipFormat::View(int64_t offset, size_t n) {
+  if (!file_ || offset < 0 || offset > fileLength_ || static_cast<uint64_t>(fileLength_ - offset) < n) return nullptr;
+  if (offset >= windowStart_ && static_cast<uint64_t>(offset - windowStart_) + n <= window_.size())
+    return window_.data() + (offset - windowStart_);
+  // A window reaches back from the end of the file when the range lies near it, so that
+  // the end record, the directory and the entries before them come in one read; a range
+  // that keeps growing from the same start (a directory read on) doubles the window.
+  const size_t grown = offset == windowStart_ ? 2 * window_.size() : 0;
+  const size_t length = static_cast<size_t>(std::min<int64_t>(std::max({n, size_t{kWindow}, grown}), fileLength_));
+  const int64_t start = std::min<int64_t>(offset, fileLength_ - static_cast<int64_t>(length));
+  window_.resize(length);
+  if (!SeekTo(file_, start) || !ReadExactly(file_, window_.data(), length)) {
+    window_.clear();
+    windowStart_ = 0;
+    return nullptr;
+  }
+  windowStart_ = start;
+  return window_.data() + (offset - start);
 }
 
 int ZipFormat::Open(const char16_t* path) {
@@ -67,14 +92,12 @@ int ZipFormat::Open(const char16_t* path) {
   // Zip64 archives keep their real counts and offsets elsewhere; the 32-bit fields
   // then hold 0xFFFF/0xFFFFFFFF markers that would send this reader astray.
   if (end.entriesOnDisk == 0xFFFF || end.entriesTotal == 0xFFFF || end.directoryOffset == 0xFFFFFFFF ||
-      end.directorySize == 0xFFFFFFFF || end.hasZip64Locator)
+      end.directorySize == 0xFFFFFFFF || HasZip64Locator(end))
     return 0;
-  if (!SeekTo(file_, end.directoryOffset)) return 0;
   if (end.entriesOnDisk == 0) return 1;
-  // The directory comes in one read of the size the end record gives, as far as the end
-  // record; a directory that runs on past its declared size is read further as needed.
-  scratch_.clear();
-  DirectoryCursor directory{file_, scratch_};
+  // The directory is taken at the size the end record gives, as far as the end record; a
+  // directory that runs on past its declared size is read further as needed.
+  DirectoryCursor directory{*this, end.directoryOffset};
   const int64_t declared =
       std::min<int64_t>(end.directorySize, std::max<int64_t>(end.position - end.directoryOffset, 0));
   if (!directory.Need(static_cast<size_t>(declared))) return 0;
@@ -88,15 +111,9 @@ int ZipFormat::Open(const char16_t* path) {
   return 1;
 }
 
-bool ZipFormat::DirectoryCursor::Need(size_t n) {
-  const size_t held = buffer.size() - position;
-  if (held >= n) return true;
-  const size_t old = buffer.size();
-  const size_t wanted = std::max(n - held, buffer.empty() ? n : size_t{kChunk});
-  buffer.resize(old + wanted);
-  const size_t got = wanted == 0 ? 0 : std::fread(buffer.data() + old, 1, wanted, file);
-  buffer.resize(old + got);
-  return buffer.size() - position >= n;
+const uint8_t* ZipFormat::DirectoryCursor::Need(size_t n) {
+  const uint8_t* held = zip.View(start, position + n);
+  return held ? held + position : nullptr;
 }
 
 bool ZipFormat::FindEndRecord(EndRecord& record) {
@@ -106,11 +123,10 @@ bool ZipFormat::FindEndRecord(EndRecord& record) {
   for (const int64_t limit : {int64_t{4096}, static_cast<int64_t>(kSearchWindow)}) {
     const int64_t window = std::min<int64_t>(fileLength_, limit);
     if (window < static_cast<int64_t>(kEndRecordSize)) return false;
-    if (!SeekTo(file_, fileLength_ - window)) return false;
-    scratch_.resize(static_cast<size_t>(window));
-    if (!ReadExactly(file_, scratch_.data(), scratch_.size())) return false;
+    const uint8_t* tail = View(fileLength_ - window, static_cast<size_t>(window));
+    if (!tail) return false;
     for (int64_t pos = window - static_cast<int64_t>(kEndRecordSize); pos >= 0; --pos) {
-      const uint8_t* p = scratch_.data() + pos;
+      const uint8_t* p = tail + pos;
       if (U32(p) != kEndSignature) continue;
       record.signature = U32(p);
       record.diskNumber = U16(p + 4);
@@ -121,9 +137,6 @@ bool ZipFormat::FindEndRecord(EndRecord& record) {
       record.directoryOffset = U32(p + 16);
       record.commentLength = U16(p + 20);
       record.position = fileLength_ - window + pos;
-      record.hasZip64Locator = pos >= static_cast<int64_t>(kZip64LocatorSize)
-                                   ? U32(p - kZip64LocatorSize) == kZip64LocatorSignature
-                                   : HasZip64Locator(record);
       return true;
     }
     if (window == fileLength_) return false;
@@ -133,17 +146,13 @@ bool ZipFormat::FindEndRecord(EndRecord& record) {
 
 bool ZipFormat::HasZip64Locator(const EndRecord& record) {
   if (record.position < static_cast<int64_t>(kZip64LocatorSize)) return false;
-  uint8_t locator[kZip64LocatorSize];
-  if (!SeekTo(file_, record.position - static_cast<int64_t>(kZip64LocatorSize)) ||
-      !ReadExactly(file_, locator, sizeof locator))
-    return false;
-  return U32(locator) == kZip64LocatorSignature;
+  const uint8_t* locator = View(record.position - static_cast<int64_t>(kZip64LocatorSize), kZip64LocatorSize);
+  return locator && U32(locator) == kZip64LocatorSignature;
 }
 
 bool ZipFormat::ReadDirectoryRecord(DirectoryCursor& directory, ZipEntry& entry) {
-  if (!directory.Need(kDirectoryRecordSize)) return false;
-  const uint8_t* r = directory.At();
-  if (U32(r) != kDirectorySignature) return false;
+  const uint8_t* r = directory.Need(kDirectoryRecordSize);
+  if (!r || U32(r) != kDirectorySignature) return false;
   const uint16_t nameLength = U16(r + 28);
   const uint16_t extraLength = U16(r + 30);
   const uint16_t commentLength = U16(r + 32);
@@ -155,35 +164,32 @@ bool ZipFormat::ReadDirectoryRecord(DirectoryCursor& directory, ZipEntry& entry)
   entry.uncompressedSize = U32(r + 24);
   entry.localHeaderOffset = U32(r + 42);
   entry.targetKind = 0;
-  const size_t recordLength = kDirectoryRecordSize + nameLength + extraLength + commentLength;
   // The name must be there; what follows it is skipped, as far as the archive goes.
-  if (!directory.Need(kDirectoryRecordSize + nameLength)) return false;
-  r = directory.At();
+  r = directory.Need(kDirectoryRecordSize + nameLength);
+  if (!r) return false;
   entry.name =
       DecodeZipEntryName(std::string(reinterpret_cast<const char*>(r + kDirectoryRecordSize), nameLength), entry.flags);
-  if (!directory.Need(recordLength)) {
-    // Like a seek past the end of the file, a record whose trailing fields run past it
-    // still counts; any record after it cannot be read.
-    directory.position = directory.buffer.size();
-  } else {
-    directory.position += recordLength;
-  }
+  const size_t recordLength = kDirectoryRecordSize + nameLength + extraLength + commentLength;
+  const int64_t recordEnd = directory.start + static_cast<int64_t>(directory.position + recordLength);
+  // Like a seek past the end of the file, a record whose trailing fields run past it still
+  // counts; any record after it cannot be read.
+  directory.position =
+      recordEnd <= fileLength_ ? directory.position + recordLength : static_cast<size_t>(fileLength_ - directory.start);
   // A record using Zip64 extra sizes has markers here; refusing the archive is safer
   // than decoding with the wrong numbers.
   return entry.compressedSize != 0xFFFFFFFF && entry.uncompressedSize != 0xFFFFFFFF &&
          entry.localHeaderOffset != 0xFFFFFFFF;
 }
 
-bool ZipFormat::SkipLocalHeader(const ZipEntry& entry) {
-  uint8_t h[kLocalHeaderSize];
-  if (!SeekTo(file_, entry.localHeaderOffset) || !ReadExactly(file_, h, sizeof h) || U32(h) != kLocalSignature)
-    return false;
+int64_t ZipFormat::DataStart(const ZipEntry& entry) {
+  const uint8_t* h = View(entry.localHeaderOffset, kLocalHeaderSize);
+  if (!h || U32(h) != kLocalSignature) return -1;
   const uint16_t nameLength = U16(h + 26);
   const uint16_t extraLength = U16(h + 28);
-  if (nameLength == 0) return false;
+  if (nameLength == 0) return -1;
   const int64_t dataStart = static_cast<int64_t>(entry.localHeaderOffset) + kLocalHeaderSize + nameLength + extraLength;
-  if (dataStart + static_cast<int64_t>(entry.compressedSize) > fileLength_) return false;
-  return SeekTo(file_, dataStart);
+  if (dataStart + static_cast<int64_t>(entry.compressedSize) > fileLength_) return -1;
+  return dataStart;
 }
 
 int ZipFormat::ExtractEntry(uint32_t index) {
@@ -191,15 +197,16 @@ int ZipFormat::ExtractEntry(uint32_t index) {
   ZipEntry& entry = entries_[index];
   entry.targetWritten = 0;
   if (entry.encrypted() || entry.oversized()) return 0;
-  if (!SkipLocalHeader(entry)) return 0;
+  const int64_t dataStart = DataStart(entry);
+  if (dataStart < 0) return 0;
   std::unique_ptr<AlgoBase> codec = CreateCodec(entry.codecIndex);
   if (!codec || !codec->BeginDecompress(0)) return 0;
-  const int result = Decode(entry, *codec);
+  const int result = Decode(entry, dataStart, *codec);
   if (codec->IsActive()) codec->EndDecompress();
   return result;
 }
 
-int ZipFormat::Decode(ZipEntry& entry, AlgoBase& codec) {
+int ZipFormat::Decode(ZipEntry& entry, int64_t dataStart, AlgoBase& codec) {
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> target(nullptr, &std::fclose);
   if (entry.targetKind == 1) {
     target.reset(_wfopen(entry.targetPath.c_str(), u"wb"));
@@ -208,10 +215,8 @@ int ZipFormat::Decode(ZipEntry& entry, AlgoBase& codec) {
     return 0;
   }
 
-  // The chunks are the reader's own, kept from entry to entry: fresh memory for each
+  // The output chunk is the reader's own, kept from entry to entry: fresh memory for each
   // entry costs more than decoding a small one.
-  std::vector<uint8_t>& input = scratch_;
-  input.resize(std::max<size_t>(input.size(), std::min<uint32_t>(kChunk, std::max<uint32_t>(entry.compressedSize, 1))));
   output_.resize(kChunk);
   // The foundation's CRC-32 runs several times faster than zlib's.
   ULONG crcState = 0;
@@ -219,12 +224,15 @@ int ZipFormat::Decode(ZipEntry& entry, AlgoBase& codec) {
   ULONG crc = 0;
   uint64_t decoded = 0;
   uint32_t remaining = entry.compressedSize;
+  int64_t position = dataStart;
 
   while (remaining > 0) {
     const uint32_t n = std::min(remaining, kChunk);
-    if (!ReadExactly(file_, input.data(), n)) return 0;
+    const uint8_t* input = View(position, n);
+    if (!input) return 0;
     remaining -= n;
-    codec.SetDecompressInput(input.data(), n);
+    position += n;
+    codec.SetDecompressInput(input, n);
     int rc;
     do {
       // A buffer target takes the output in place while it has room; past that, the

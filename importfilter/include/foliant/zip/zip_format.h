@@ -66,27 +66,31 @@ class ZipFormat {
     uint32_t directoryOffset = 0;
     uint16_t commentLength = 0;
     int64_t position = -1;  // where it was found
-    bool hasZip64Locator = false;
   };
 
  private:
   bool FindEndRecord(EndRecord& record);
   bool HasZip64Locator(const EndRecord& record);
-  // The directory as read so far, from its start: more is read from the file on demand.
+  // The directory from its start: `Need` gives the record at the position with n bytes
+  // of it held, reading on as needed.
   struct DirectoryCursor {
-    std::FILE* file;
-    std::vector<uint8_t>& buffer;
+    ZipFormat& zip;
+    int64_t start;
     size_t position = 0;
-    bool Need(size_t n);  // n bytes from the position on are held
-    const uint8_t* At() const { return buffer.data() + position; }
+    const uint8_t* Need(size_t n);
   };
   bool ReadDirectoryRecord(DirectoryCursor& directory, ZipEntry& entry);
-  bool SkipLocalHeader(const ZipEntry& entry);
-  int Decode(ZipEntry& entry, class AlgoBase& codec);
+  // Where the entry's data starts, checked against its local header; -1 when it cannot be.
+  int64_t DataStart(const ZipEntry& entry);
+  int Decode(ZipEntry& entry, int64_t dataStart, class AlgoBase& codec);
+  // n bytes of the file from `offset`, held in the reader's window (valid until the next
+  // call); null past the end of the file or when reading fails.
+  const uint8_t* View(int64_t offset, size_t n);
 
   std::FILE* file_ = nullptr;
   int64_t fileLength_ = 0;
   std::vector<ZipEntry> entries_;
-  std::vector<uint8_t> scratch_;  // the directory while it is read, then compressed input
-  std::vector<uint8_t> output_;   // decoded output on its way to a file
+  std::vector<uint8_t> window_;  // the file from windowStart_ on
+  int64_t windowStart_ = 0;
+  std::vector<uint8_t> output_;  // decoded output on its way to a file
 };
