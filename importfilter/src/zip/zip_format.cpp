@@ -1,11 +1,11 @@
 #include "foliant/zip/zip_format.h"
 
 #include <basalt/base_compress.h>
-#include <win/crt.h>
+#include <win/fileapi.h>
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
+#include <cstring>
 #include <memory>
 
 #include "foliant/zip/algo_base.h"
@@ -32,17 +32,43 @@ uint32_t U32(const uint8_t* p) {
          (static_cast<uint32_t>(p[3]) << 24);
 }
 
-bool ReadExactly(std::FILE* f, void* out, size_t n) { return n == 0 || std::fread(out, 1, n, f) == n; }
-// Offsets go through the C library's long, which is 64-bit on this build.
-bool SeekTo(std::FILE* f, int64_t offset) {
-  return offset >= 0 && std::fseek(f, static_cast<long>(offset), SEEK_SET) == 0;
+// The platform's file calls map the Windows path and take part in its share checks. Reads
+// name their offset, so each is one call with no seek before it.
+bool ReadAt(HANDLE file, int64_t offset, uint8_t* out, size_t n) {
+  while (n > 0) {
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(static_cast<uint64_t>(offset));
+    at.OffsetHigh = static_cast<DWORD>(static_cast<uint64_t>(offset) >> 32);
+    DWORD done = 0;
+    const DWORD want = static_cast<DWORD>(std::min<size_t>(n, 0x40000000));
+    if (!ReadFile(file, out, want, &done, &at) || done == 0) return false;
+    out += done;
+    offset += done;
+    n -= done;
+  }
+  return true;
 }
 
-// The platform's wide file calls map the Windows path (and take part in its share checks).
-// The stream keeps its buffer: unbuffered, its reads would go a byte at a time.
-std::FILE* OpenForReading(const char16_t* path) {
+bool WriteAll(HANDLE file, const uint8_t* data, uint32_t n) {
+  while (n > 0) {
+    DWORD done = 0;
+    if (!WriteFile(file, data, n, &done, nullptr) || done == 0) return false;
+    data += done;
+    n -= done;
+  }
+  return true;
+}
+
+struct HandleCloser {
+  void operator()(HANDLE h) const { CloseHandle(h); }
+};
+using OwnedHandle = std::unique_ptr<void, HandleCloser>;
+
+HANDLE OpenFile(const char16_t* path, DWORD access, DWORD disposition) {
   if (path == nullptr) return nullptr;
-  return _wfopen(path, u"rb");
+  HANDLE h = CreateFileW(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, disposition, FILE_ATTRIBUTE_NORMAL,
+                         nullptr);
+  return h == INVALID_HANDLE_VALUE ? nullptr : h;
 }
 
 }  // namespace
@@ -52,7 +78,7 @@ bool ZipEntry::oversized() const { return uncompressedSize > ZipFormat::kMaxEntr
 ZipFormat::~ZipFormat() { Close(); }
 
 void ZipFormat::Close() {
-  if (file_) std::fclose(file_);
+  if (file_) CloseHandle(file_);
   file_ = nullptr;
   fileLength_ = 0;
   window_.clear();
@@ -69,8 +95,15 @@ const uint8_t* ZipFormat::View(int64_t offset, size_t n) {
   const size_t grown = offset == windowStart_ ? 2 * window_.size() : 0;
   const size_t length = static_cast<size_t>(std::min<int64_t>(std::max({n, size_t{kWindow}, grown}), fileLength_));
   const int64_t start = std::min<int64_t>(offset, fileLength_ - static_cast<int64_t>(length));
+  // What the window already holds from the new start on moves to its front instead of
+  // being read again (an entry's data read on past its header, a directory read on).
+  size_t kept = 0;
+  if (start >= windowStart_ && static_cast<uint64_t>(start - windowStart_) < window_.size()) {
+    kept = std::min(window_.size() - static_cast<size_t>(start - windowStart_), length);
+    std::memmove(window_.data(), window_.data() + (start - windowStart_), kept);
+  }
   window_.resize(length);
-  if (!SeekTo(file_, start) || !ReadExactly(file_, window_.data(), length)) {
+  if (!ReadAt(file_, start + static_cast<int64_t>(kept), window_.data() + kept, length - kept)) {
     window_.clear();
     windowStart_ = 0;
     return nullptr;
@@ -82,10 +115,11 @@ const uint8_t* ZipFormat::View(int64_t offset, size_t n) {
 int ZipFormat::Open(const char16_t* path) {
   Close();
   entries_.clear();
-  file_ = OpenForReading(path);
+  file_ = OpenFile(path, GENERIC_READ, OPEN_EXISTING);
   if (!file_) return 0;
-  if (std::fseek(file_, 0, SEEK_END) != 0) return 0;
-  fileLength_ = std::ftell(file_);
+  LARGE_INTEGER length{};
+  if (!GetFileSizeEx(file_, &length)) return 0;
+  fileLength_ = length.QuadPart;
 
   EndRecord end;
   if (!FindEndRecord(end)) return 0;
@@ -207,9 +241,9 @@ int ZipFormat::ExtractEntry(uint32_t index) {
 }
 
 int ZipFormat::Decode(ZipEntry& entry, int64_t dataStart, AlgoBase& codec) {
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> target(nullptr, &std::fclose);
+  OwnedHandle target;
   if (entry.targetKind == 1) {
-    target.reset(_wfopen(entry.targetPath.c_str(), u"wb"));
+    target.reset(OpenFile(entry.targetPath.c_str(), GENERIC_WRITE, CREATE_ALWAYS));
     if (!target) return 0;
   } else if (entry.targetKind != 2) {
     return 0;
@@ -248,7 +282,7 @@ int ZipFormat::Decode(ZipEntry& entry, int64_t dataStart, AlgoBase& codec) {
       // without end must not fill the disk or the caller's memory.
       if (decoded + produced > entry.uncompressedSize) return 0;
       if (entry.targetKind == 1) {
-        if (produced > 0 && std::fwrite(out, 1, produced, target.get()) != produced) return 0;
+        if (!WriteAll(target.get(), out, produced)) return 0;
       } else if (room == 0 && produced > 0) {
         return 0;
       }
@@ -257,6 +291,5 @@ int ZipFormat::Decode(ZipEntry& entry, int64_t dataStart, AlgoBase& codec) {
       if (entry.targetKind == 2) entry.targetWritten = static_cast<uint32_t>(decoded);
     } while (rc == kAlgoOutputFull);
   }
-  if (target && std::fflush(target.get()) != 0) return 0;
   return decoded == entry.uncompressedSize && crc == entry.crc32 ? 1 : 0;
 }

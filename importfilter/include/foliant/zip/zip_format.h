@@ -8,7 +8,6 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -87,7 +86,7 @@ class ZipFormat {
   // call); null past the end of the file or when reading fails.
   const uint8_t* View(int64_t offset, size_t n);
 
-  std::FILE* file_ = nullptr;
+  void* file_ = nullptr;  // the platform file handle, null when closed
   int64_t fileLength_ = 0;
   std::vector<ZipEntry> entries_;
   std::vector<uint8_t> window_;  // the file from windowStart_ on
