@@ -156,9 +156,8 @@ bool ItemReceiveManager::ReceiveEdit(Packet& packet) {
   // Only a data record needs its sender's name later (the member number of the edit it makes).
   std::u16string user;
   if (kind == kEditData) user = WideText{record + offsetof(MemberRecord, userName), userUnits}.ToString();
-  Record queued{std::move(packet), kind, true, 0, std::move(user)};
+  Record& queued = queue_.emplace_back(std::move(packet), kind, std::move(user));
   if (kind == kEditBegin) SetFlags(queued, kEditStateOpen);
-  queue_.push_back(std::move(queued));
   return true;
 }
 
@@ -215,7 +214,10 @@ void ItemReceiveManager::ProcessPackets() {
   int lastNumber = -1;
   int open = 0;
   bool failed = false;
-  std::vector<IVtlCollabItemData*>& edits = batch_;
+  // The batch's vector is the receiver's, kept between calls for its room; a host calling back
+  // in while a batch applies finds none and makes its own.
+  std::vector<IVtlCollabItemData*> edits;
+  edits.swap(batch_);
   edits.clear();
   for (Record& r : queue_) {
     if (!r.fresh) continue;
@@ -246,10 +248,11 @@ void ItemReceiveManager::ProcessPackets() {
           holder->ApplyEdit(edit);
         }
         holder->EndBatch();
-        return;
+        break;
       }
     }
   }
+  batch_.swap(edits);
 }
 
 bool ItemReceiveManager::FindEdit(IVtlCollabItemData* data, size_t& begin) {

@@ -60,6 +60,8 @@ class ItemReceiveManager : public ItemReceiverBase, public IItemReceiver {
 
  private:
   struct Record {
+    Record(Packet&& taken, int32_t editKind, std::u16string&& sender)
+        : packet(std::move(taken)), kind(editKind), user(std::move(sender)) {}
     Packet packet;
     int32_t kind = 0;
     bool fresh = true;
@@ -85,7 +87,7 @@ class ItemReceiveManager : public ItemReceiverBase, public IItemReceiver {
   bool droppingEdit_ = false;
   IVtlCollabItem* item_ = nullptr;
   MeetingRoom* room_;
-  std::vector<IVtlCollabItemData*> batch_;  // the edits of the batch being collected; reused
+  std::vector<IVtlCollabItemData*> batch_;  // room for a batch's edits, kept between calls
 };
 
 }  // namespace TDRL

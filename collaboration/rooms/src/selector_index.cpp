@@ -4,10 +4,12 @@ namespace TDRL {
 namespace {
 
 size_t HashOf(const ItemSelector& selector) {
-  // The book's selectors are hashes already: their words only need mixing.
-  uint64_t h = 0;
-  for (int32_t v : selector.values) h = (h ^ static_cast<uint32_t>(v)) * 0x9E3779B97F4A7C15ull;
-  return static_cast<size_t>(h ^ h >> 32);
+  // The words mixed as two independent halves, so that the multiplications overlap.
+  const auto word = [&](int i) { return static_cast<uint64_t>(static_cast<uint32_t>(selector.values[i])); };
+  const uint64_t low = (word(0) << 32 | word(1)) * 0x9E3779B97F4A7C15ull;
+  const uint64_t high = (word(2) << 32 | word(3)) * 0xC2B2AE3D27D4EB4Full;
+  const uint64_t h = low ^ high;
+  return static_cast<size_t>(h ^ h >> 29);
 }
 
 }  // namespace
