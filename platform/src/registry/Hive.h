@@ -108,6 +108,7 @@ class Hive {
   int SchemaVersion();
   // Empties a log that grew large (see kCheckpointPages).
   void TrimLog(const std::string& file);
+  int64_t PageSize();
   void Exec(const char* sql);
   // Steps a cached transaction-control statement; the SQLite result (SQLITE_OK when done).
   int Control(const char* sql);
