@@ -69,6 +69,9 @@ int PathUtil::_CreateFullPath(const char16_t* path) {
   size_t start = _IsUNCPath(chain.c_str()) ? 2 : 0;
   size_t first = chain.find(u'\\', start);
   if (first == std::u16string::npos) return 1;
+  // The chain is nearly always there already (a temporary folder asked for per file): when
+  // its last folder exists, so does every folder on the way to it.
+  if (chain.size() > first + 1 && IsFolder(chain.substr(0, chain.size() - 1).c_str())) return 1;
   for (size_t sep = chain.find(u'\\', first + 1); sep != std::u16string::npos; sep = chain.find(u'\\', sep + 1)) {
     std::u16string folder = chain.substr(0, sep);
     if (IsFolder(folder.c_str())) continue;

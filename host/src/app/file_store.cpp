@@ -1,5 +1,6 @@
 #include "app/file_store.h"
 
+#include <cstdlib>
 #include <random>
 
 #include <kx2/PathMap.h>
@@ -12,10 +13,21 @@ VtlFileStore::~VtlFileStore() {
     if (!file.copy.empty()) std::filesystem::remove(file.copy, ec);
 }
 
+namespace {
+
+// The temporary folder as the standard library names it, without its check that the folder
+// is there: a copy made into a folder that is not fails anyway, and the check is a call
+// to the file system for every file stored.
+std::filesystem::path TemporaryFolder() {
+  for (const char* name : {"TMPDIR", "TMP", "TEMP", "TEMPDIR"})
+    if (const char* value = std::getenv(name); value && *value) return value;
+  return "/tmp";
+}
+
+}  // namespace
+
 std::filesystem::path VtlFileStore::NextCopyName() {
-  std::error_code ec;
-  const std::filesystem::path base = std::filesystem::temp_directory_path(ec);
-  if (ec) return {};
+  const std::filesystem::path base = TemporaryFolder();
   if (!stamp_) {
     // Names of this store's own, so that two processes sharing the temporary folder never
     // meet; seeded once, as opening the random device shows in a short import.
@@ -69,7 +81,6 @@ ULONG_PTR VtlFileStore::StoreFile(LPCWSTR path, LONG, LONG) {
   auto posix = kx2::ToPosixPath(windowsPath);
   if (!posix) return 0;
   std::error_code ec;
-  if (!std::filesystem::is_regular_file(*posix, ec)) return 0;
   std::filesystem::path copy;
   {
     std::lock_guard<std::mutex> guard(lock_);
@@ -82,6 +93,7 @@ ULONG_PTR VtlFileStore::StoreFile(LPCWSTR path, LONG, LONG) {
   };
   // The copy goes file to file (the library hands it to the kernel where it can), so the
   // store never holds a file in memory; a name some other file took is never overwritten.
+  // The library refuses a source that is not a regular file, a folder among them.
   if (!std::filesystem::copy_file(*posix, copy, std::filesystem::copy_options::none, ec) || ec)
     return ec == std::errc::file_exists ? ULONG_PTR{0} : fail();
   StoredFile file;
