@@ -249,3 +249,59 @@ TEST_F(HostXml, AFileReadInPiecesParsesAndRefusesAsItsBytesDo) {
 }
 
 }  // namespace
+
+namespace {
+
+IKX2XMLElement* Child(IKX2XMLElement* parent, const char16_t* name) {
+  Own<IKX2XMLNodeList> list(parent->GetChildren(name));
+  return list && list->GetCount() > 0 ? dynamic_cast<IKX2XMLElement*>(list->GetItem(0)) : nullptr;
+}
+
+// A removed node is freed once nothing can reach it: while an object or a node list names
+// it or a node under it, or it is attached again, it stays readable.
+TEST_F(HostXml, RemovedNodesStayWhileAnythingReachesThem) {
+  Own<IKX2XMLDocument> doc(Parse("<m><a k='1'><b k='2'><c k='3'/></b></a><d k='4'/><e k='5'/><f k='6'/></m>"));
+  ASSERT_TRUE(doc);
+  Own<IKX2XMLElement> root(doc->GetDocumentElement());
+
+  // A grandchild held while its branch is removed and the branch let go.
+  Own<IKX2XMLElement> c;
+  {
+    Own<IKX2XMLElement> a(Child(root.p, u"a"));
+    Own<IKX2XMLElement> b(Child(a.p, u"b"));
+    c.p = Child(b.p, u"c");
+    EXPECT_TRUE(root->RemoveChild(a.p));
+  }
+  EXPECT_EQ(S(c->GetAttribute(u"k")), u"3");
+  Own<IKX2XMLNode> b(c->GetParentNode());
+  EXPECT_EQ(S(b->GetNodeName()), u"b");
+
+  // A node list keeps what it lists.
+  Own<IKX2XMLNodeList> listed(root->GetChildren(u"d"));
+  {
+    Own<IKX2XMLNode> d(listed->GetItem(0));
+    EXPECT_TRUE(root->RemoveChild(d.p));
+  }
+  Own<IKX2XMLNode> d(listed->GetItem(0));
+  EXPECT_EQ(S(dynamic_cast<IKX2XMLElement*>(d.p)->GetAttribute(u"k")), u"4");
+
+  // A removed node attached again belongs to the tree once more.
+  {
+    Own<IKX2XMLElement> e(Child(root.p, u"e"));
+    EXPECT_TRUE(root->RemoveChild(e.p));
+    EXPECT_TRUE(root->AppendChild(e.p));
+  }
+  Own<IKX2XMLElement> e(Child(root.p, u"e"));
+  ASSERT_TRUE(e);
+  EXPECT_EQ(S(e->GetAttribute(u"k")), u"5");
+
+  // A made element that is never attached, and a removed one let go at once.
+  { Own<IKX2XMLElement> loose(doc->CreateElement(u"loose")); }
+  {
+    Own<IKX2XMLElement> f(Child(root.p, u"f"));
+    EXPECT_TRUE(root->RemoveChild(f.p));
+  }
+  EXPECT_EQ(S(root->GetXml()), u"<m><e k=\"5\"/></m>");
+}
+
+}  // namespace

@@ -1,8 +1,12 @@
 #include "xml/xml_nodes.h"
 
 #include <algorithm>
+#include <atomic>
+#include <cstddef>
 #include <new>
 #include <optional>
+
+#include <libxml/dict.h>
 
 #include <kx2/Utf.h>
 
@@ -71,13 +75,14 @@ std::u16string AttributeValue(xmlAttrPtr attr) {
 template <class Interface>
 class XmlNodeBase : public RefCounted<Interface> {
  public:
-  XmlNodeBase(DocRef doc, xmlNodePtr node) : doc_(std::move(doc)), node_(node) {}
+  XmlNodeBase(DocRef doc, xmlNodePtr node) : doc_(std::move(doc)), node_(node) { DocHandle::Named(node_); }
   const char* Kind() const override { return "XML node"; }
 
   LPCWSTR GetNodeName() override {
     switch (node_->type) {
       case XML_ELEMENT_NODE:
-        return doc_->ElementName(node_);
+        if (LPCWSTR name = doc_->ElementName(node_)) return name;
+        return Keep({nullptr, TextCache::kName}, QualifiedName(node_->ns, node_->name));
       case XML_TEXT_NODE:
         return u"#text";
       case XML_CDATA_SECTION_NODE:
@@ -126,7 +131,10 @@ class XmlNodeBase : public RefCounted<Interface> {
   const DocRef& doc() const { return doc_; }
 
  protected:
-  void Dispose() override { doc_.reset(); }
+  void Dispose() override {
+    doc_->Unnamed(node_);
+    doc_.reset();
+  }
 
   LPCWSTR Keep(TextCache::Key key, std::u16string value) {
     if (!texts_) texts_ = std::make_unique<TextCache>();
@@ -143,7 +151,9 @@ xmlNodePtr NodeOf(IKX2XMLNode* node, const DocRef& doc);
 
 class XmlNodeList : public RefCounted<IKX2XMLNodeList> {
  public:
-  XmlNodeList(DocRef doc, std::vector<xmlNodePtr> nodes) : doc_(std::move(doc)), nodes_(std::move(nodes)) {}
+  XmlNodeList(DocRef doc, std::vector<xmlNodePtr> nodes) : doc_(std::move(doc)), nodes_(std::move(nodes)) {
+    for (xmlNodePtr node : nodes_) DocHandle::Named(node);
+  }
   const char* Kind() const override { return "XML node list"; }
   IKX2XMLNode* GetItem(LONG index) override {
     if (index < 0 || static_cast<size_t>(index) >= nodes_.size()) return nullptr;
@@ -152,7 +162,10 @@ class XmlNodeList : public RefCounted<IKX2XMLNodeList> {
   LONG GetCount() override { return static_cast<LONG>(nodes_.size()); }
 
  protected:
-  void Dispose() override { doc_.reset(); }
+  void Dispose() override {
+    for (xmlNodePtr node : nodes_) doc_->Unnamed(node);
+    doc_.reset();
+  }
 
  private:
   DocRef doc_;
@@ -410,11 +423,38 @@ xmlNodePtr NodeOf(IKX2XMLNode* node, const DocRef& doc) {
 
 }  // namespace
 
+namespace {
+
+// The count of our objects naming a node lives in the node's application slot, which
+// libxml2 leaves to its users.
+std::atomic_ref<void*> NameCount(xmlNodePtr node) { return std::atomic_ref<void*>(node->_private); }
+
+void AddToNameCount(xmlNodePtr node, std::ptrdiff_t step) {
+  std::atomic_ref<void*> count = NameCount(node);
+  void* now = count.load(std::memory_order_relaxed);
+  while (!count.compare_exchange_weak(now, static_cast<char*>(now) + step, std::memory_order_relaxed)) {}
+}
+
+// Calls visit(node) for a node and every node under it, without recursing.
+template <class Visit>
+bool EveryNodeOf(xmlNodePtr top, Visit&& visit) {
+  for (xmlNodePtr node = top; node;) {
+    if (!visit(node)) return false;
+    if (node->children && node->type != XML_ENTITY_REF_NODE) {
+      node = node->children;
+      continue;
+    }
+    while (node != top && !node->next) node = node->parent;
+    node = node == top ? nullptr : node->next;
+  }
+  return true;
+}
+
+}  // namespace
+
 DocHandle::~DocHandle() {
   // Only loose nodes that are still detached are freed here (a loose node attached again
   // belongs to the tree); every parent link is read before anything is freed.
-  std::sort(loose_.begin(), loose_.end());
-  loose_.erase(std::unique(loose_.begin(), loose_.end()), loose_.end());
   std::vector<xmlNodePtr> detached;
   for (xmlNodePtr n : loose_)
     if (!n->parent) detached.push_back(n);
@@ -422,11 +462,37 @@ DocHandle::~DocHandle() {
   xmlFreeDoc(doc_);
 }
 
+void DocHandle::AddLoose(xmlNodePtr node) { loose_.insert(node); }
+
+void DocHandle::Named(xmlNodePtr node) { AddToNameCount(node, 1); }
+
+bool DocHandle::Reached(xmlNodePtr node) {
+  return !EveryNodeOf(node, [](xmlNodePtr n) { return NameCount(n).load(std::memory_order_relaxed) == nullptr; });
+}
+
+void DocHandle::Unnamed(xmlNodePtr node) {
+  AddToNameCount(node, -1);
+  if (loose_.empty() || NameCount(node).load(std::memory_order_relaxed) != nullptr) return;
+  xmlNodePtr top = node;
+  while (top->parent) top = top->parent;
+  if (top == reinterpret_cast<xmlNodePtr>(doc_) || !loose_.count(top) || Reached(top)) return;
+  // Nothing names the subtree and it hangs nowhere: it goes now, and so do the loose marks
+  // of nodes that were attached into it.
+  EveryNodeOf(top, [this](xmlNodePtr n) {
+    loose_.erase(n);
+    return true;
+  });
+  xmlFreeNode(top);
+}
+
 LPCWSTR DocHandle::ElementName(const xmlNode* element) {
-  const NameKey key{element->ns ? element->ns->prefix : nullptr, element->name};
+  if (element->ns && element->ns->prefix) return nullptr;
   std::lock_guard<std::mutex> guard(namesLock_);
-  auto found = names_.find(key);
-  if (found == names_.end()) found = names_.emplace(key, QualifiedName(element->ns, element->name)).first;
+  auto found = names_.find(element->name);
+  if (found == names_.end()) {
+    if (!doc_->dict || xmlDictOwns(doc_->dict, element->name) != 1) return nullptr;
+    found = names_.emplace(element->name, FromXml(element->name)).first;
+  }
   return found->second.c_str();
 }
 

@@ -1,8 +1,8 @@
 // Node, element, document and node-list objects over a libxml2 tree.
 //
 // Every object holds the document's handle, so the tree lives while any of its objects
-// does. Nodes are never freed while the document lives: nodes that are made but not
-// attached, removed, or replaced go to the handle's list of loose nodes, freed with it.
+// does. Nodes that are made but not attached, removed, or replaced go to the handle's loose
+// nodes, freed as soon as nothing can reach them, or with the document.
 #pragma once
 
 #include <libxml/tree.h>
@@ -13,6 +13,7 @@
 #include <mutex>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include <vantorel/xml_interfaces.h>
@@ -28,28 +29,28 @@ class DocHandle {
   DocHandle(const DocHandle&) = delete;
   DocHandle& operator=(const DocHandle&) = delete;
   xmlDocPtr doc() const { return doc_; }
-  void AddLoose(xmlNodePtr node) { loose_.push_back(node); }
-  // An element's name as written, converted once per distinct name of the document: an
-  // element's name and its namespace's prefix stay in place while the document lives
-  // (nodes are never freed before it), so they are the key.
+  // A node made, removed or replaced: it is kept, with its subtree, until nothing can reach
+  // it any more (no object of ours names it or a node under it, and it is attached nowhere),
+  // then freed at once, so that a reader who lets go of what it has read gives the memory
+  // back while it goes on.
+  void AddLoose(xmlNodePtr node);
+  // Counts the objects of ours that name a node (an object, or a node list holding it).
+  static void Named(xmlNodePtr node);
+  // One such object goes: a loose subtree nobody can reach any more is freed.
+  void Unnamed(xmlNodePtr node);
+  // An element's name as written. A name libxml2 keeps in the document's dictionary (every
+  // name of a parsed document) stays in place while the document lives, so it is converted
+  // once per document; any other name is converted by the asking object.
   LPCWSTR ElementName(const xmlNode* element);
 
  private:
-  struct NameKey {
-    const xmlChar* prefix;
-    const xmlChar* name;
-    bool operator==(const NameKey&) const = default;
-  };
-  struct NameKeyHash {
-    size_t operator()(const NameKey& key) const {
-      return std::hash<const void*>()(key.prefix) * 31 + std::hash<const void*>()(key.name);
-    }
-  };
+  // True when an object of ours names the node or a node under it.
+  static bool Reached(xmlNodePtr node);
 
   xmlDocPtr doc_;
-  std::vector<xmlNodePtr> loose_;
+  std::unordered_set<xmlNodePtr> loose_;
   std::mutex namesLock_;
-  std::unordered_map<NameKey, std::u16string, NameKeyHash> names_;
+  std::unordered_map<const xmlChar*, std::u16string> names_;
 };
 
 using DocRef = std::shared_ptr<DocHandle>;

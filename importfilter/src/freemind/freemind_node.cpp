@@ -142,12 +142,14 @@ bool FreemindReader::BuildNode(ImportBase& context, IKX2XMLElement* element, int
 
   if (!SetCurrent(topic.get())) return false;
   if (encrypted) return true;
-  // Only the child nodes are needed from here; each is let go once built, so that a large
-  // map holds the XML objects of the path being built and of its waiting siblings only.
+  // Only the child nodes are needed from here. Each is taken out of the document once
+  // built and let go, so that the host can free its XML while the walk goes on: a large
+  // map's topics then take the memory its finished branches held.
   std::vector<kx2::Ref<IKX2XMLElement>> nodes = std::move(children.nodes);
   children = NodeChildren{};
   for (kx2::Ref<IKX2XMLElement>& child : nodes) {
     if (!BuildNode(context, child.get(), 1, parameters, depth + 1)) return false;
+    element->RemoveChild(child.get());
     child.reset();
   }
   return true;
