@@ -3,6 +3,7 @@
 #include "mindmanager/mindmanager_reader.h"
 
 #include <foliant/common/import_failure.h>
+#include <memory>
 #include <new>
 #include <vector>
 
@@ -123,10 +124,12 @@ bool MindManagerReader::LoadDocument() {
   kx2::Ref<IKX2XMLFactory> factory(app->GetXMLFactory());
   kx2::Ref<IKX2XMLParser> parser(factory ? factory->CreateParser() : nullptr);
   if (!parser) return false;
-  std::vector<BYTE> bytes(static_cast<size_t>(size) + 2);
-  const int32_t read = package_.ReadEntry(kDocumentEntry, bytes.data(), size + 2);
+  // Decoded over the buffer, which the reader terminates: clearing it first would only
+  // touch its pages once more.
+  std::unique_ptr<BYTE[]> bytes(new BYTE[static_cast<size_t>(size) + 2]);
+  const int32_t read = package_.ReadEntry(kDocumentEntry, bytes.get(), size + 2);
   if (read <= 0) return false;
-  document_ = parser->Parse(bytes.data(), static_cast<ULONG>(read));
+  document_ = parser->Parse(bytes.get(), static_cast<ULONG>(read));
   root_ = document_ ? document_->GetDocumentElement() : nullptr;
   if (!document_) foliant::ReportImportFailure(foliant::ParseFailureText(parser->GetErrorText(), kMaxTopicDepth));
   return document_ && root_;

@@ -3,6 +3,7 @@
 #include <foliant/xmind/xmind_import.h>
 
 #include <algorithm>
+#include <memory>
 #include <new>
 
 #include <basalt/base_api.h>
@@ -115,14 +116,17 @@ int XMindImport::LoadXMLEntry(LPCWSTR entryName) {
     BaseError::_SetError(kErrorXmlParse);
     return 0;
   }
-  // Two spare bytes keep the text terminated whatever its encoding.
-  std::vector<BYTE> buffer(std::max(size, kMinXmlBuffer) + 2u, 0);
-  const int32_t read = state_->package.ReadEntry(entryName, buffer.data(), static_cast<uint32_t>(buffer.size()));
+  // Two spare bytes keep the text terminated whatever its encoding. The entry is decoded
+  // over the buffer and the reader terminates it, so the buffer is not cleared first:
+  // clearing it would touch every page of a large entry once more.
+  const uint32_t capacity = std::max(size, kMinXmlBuffer) + 2u;
+  std::unique_ptr<BYTE[]> buffer(new BYTE[capacity]);
+  const int32_t read = state_->package.ReadEntry(entryName, buffer.get(), capacity);
   if (read == TqXMLStorage::kReadFailed) {
     BaseError::_SetError(kErrorXmlParse);
     return 0;
   }
-  kx2::Ref<IKX2XMLDocument> document(parser->Parse(buffer.data(), static_cast<ULONG>(read)));
+  kx2::Ref<IKX2XMLDocument> document(parser->Parse(buffer.get(), static_cast<ULONG>(read)));
   kx2::Ref<IKX2XMLElement> root(document ? document->GetDocumentElement() : nullptr);
   if (!root) {
     BaseError::_SetError(kErrorXmlParse);
