@@ -54,10 +54,20 @@ TEST(CrtCharClass, OneTableForEveryUnit) {
     char16_t c;
     bool space, digit, alpha, upper, punct, xdigit;
   } cases[] = {
-      {u' ', 1, 0, 0, 0, 0, 0},      {u'\t', 1, 0, 0, 0, 0, 0},     {u'\x3000', 1, 0, 0, 0, 0, 0},
-      {u'7', 0, 1, 0, 0, 0, 1},      {u'f', 0, 0, 1, 0, 0, 1},      {u'G', 0, 0, 1, 1, 0, 0},
-      {u'\x00C9', 0, 0, 1, 1, 0, 0}, {u'\x4E00', 0, 0, 1, 0, 0, 0}, {u'!', 0, 0, 0, 0, 1, 0},
+      {u' ', 1, 0, 0, 0, 0, 0},
+      {u'\t', 1, 0, 0, 0, 0, 0},
+      {u'\x3000', 1, 0, 0, 0, 0, 0},
+      {u'7', 0, 1, 0, 0, 0, 1},
+      {u'f', 0, 0, 1, 0, 0, 1},
+      {u'G', 0, 0, 1, 1, 0, 0},
+      {u'\x00C9', 0, 0, 1, 1, 0, 0},
+      {u'\x4E00', 0, 0, 1, 0, 0, 0},
+      {u'!', 0, 0, 0, 0, 1, 0},
       {u'\xD800', 0, 0, 0, 0, 0, 0},
+      // Either side of a boundary of the table's blocks (256 units each).
+      {u'\x00FF', 0, 0, 1, 0, 0, 0},
+      {u'\x0100', 0, 0, 1, 1, 0, 0},
+      {u'\xFFFD', 0, 0, 0, 0, 1, 0},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(iswspace(c.c) != 0, c.space) << std::hex << int(c.c);
@@ -69,6 +79,8 @@ TEST(CrtCharClass, OneTableForEveryUnit) {
   }
   EXPECT_EQ(towlower(u'\x0410'), u'\x0430');
   EXPECT_EQ(towupper(u'\x00FF'), u'\x0178');
+  EXPECT_EQ(towlower(u'\x0100'), u'\x0101');
+  EXPECT_EQ(towupper(u'\xFF41'), u'\xFF21');
   EXPECT_EQ(towlower(0x41), 0x61);  // the int overload
   EXPECT_EQ(iswspace(-1), 0);
 }

@@ -1,20 +1,30 @@
 // The platform's one character table: class flags and simple case mappings for every
-// UTF-16 code unit, derived once from the Unicode character database that ICU carries.
+// UTF-16 code unit, derived from the Unicode character database that ICU carries.
 // See win/crt.h for which Unicode categories make up which class.
 #include "crt/CharTable.h"
 
 #include <unicode/uchar.h>
 
-#include <memory>
+#include <atomic>
 
 namespace kx2 {
 namespace {
 
-struct Table {
-  uint16_t flags[0x10000];
-  char16_t lower[0x10000];
-  char16_t upper[0x10000];
+// The table is kept in blocks of 256 code units, each derived when a unit of it is first
+// asked about: deriving all 65,536 units costs millions of ICU calls and 384 KB of fresh
+// pages, while a process mostly asks about ASCII and a script or two.
+constexpr int kBlockBits = 8;
+constexpr int kBlockUnits = 1 << kBlockBits;
+constexpr int kBlocks = 0x10000 >> kBlockBits;
+
+struct Block {
+  uint16_t flags[kBlockUnits];
+  char16_t lower[kBlockUnits];
+  char16_t upper[kBlockUnits];
 };
+
+// Never freed, like the table they make up. Constant-initialised to null.
+std::atomic<const Block*> g_blocks[kBlocks];
 
 uint16_t ClassOf(UChar32 c) {
   uint16_t f = 0;
@@ -67,36 +77,43 @@ uint16_t ClassOf(UChar32 c) {
   return f;
 }
 
-Table* Build() {
-  auto* t = new Table;
-  for (UChar32 c = 0; c < 0x10000; ++c) {
+const Block* Build(int block) {
+  auto* b = new Block;
+  for (int i = 0; i < kBlockUnits; ++i) {
+    const UChar32 c = block << kBlockBits | i;
     bool surrogate = c >= 0xD800 && c <= 0xDFFF;
-    t->flags[c] = surrogate ? 0 : ClassOf(c);
+    b->flags[i] = surrogate ? 0 : ClassOf(c);
     UChar32 lo = surrogate ? c : u_tolower(c), up = surrogate ? c : u_toupper(c);
     // A mapping that leaves the BMP cannot be expressed in one code unit: keep c.
-    t->lower[c] = static_cast<char16_t>(lo < 0x10000 ? lo : c);
-    t->upper[c] = static_cast<char16_t>(up < 0x10000 ? up : c);
+    b->lower[i] = static_cast<char16_t>(lo < 0x10000 ? lo : c);
+    b->upper[i] = static_cast<char16_t>(up < 0x10000 ? up : c);
   }
-  return t;
+  return b;
 }
 
-const Table& Get() {
-  static const Table* table = Build();
-  return *table;
+const Block& BlockOf(char16_t c) {
+  std::atomic<const Block*>& slot = g_blocks[c >> kBlockBits];
+  const Block* b = slot.load(std::memory_order_acquire);
+  if (b) return *b;
+  const Block* made = Build(c >> kBlockBits);
+  // Threads that race to derive the same block agree on the first one published.
+  if (slot.compare_exchange_strong(b, made, std::memory_order_acq_rel, std::memory_order_acquire)) return *made;
+  delete made;
+  return *b;
 }
 
 }  // namespace
 
-uint16_t CharClass(char16_t c) { return Get().flags[c]; }
+uint16_t CharClass(char16_t c) { return BlockOf(c).flags[c & (kBlockUnits - 1)]; }
 }  // namespace kx2
 
 namespace kx2 {
 char16_t FoldLower16(char16_t c) {
   if (c < 0x80) return (c >= 'A' && c <= 'Z') ? static_cast<char16_t>(c + 32) : c;
-  return Get().lower[c];
+  return BlockOf(c).lower[c & (kBlockUnits - 1)];
 }
 char16_t FoldUpper16(char16_t c) {
   if (c < 0x80) return (c >= 'a' && c <= 'z') ? static_cast<char16_t>(c - 32) : c;
-  return Get().upper[c];
+  return BlockOf(c).upper[c & (kBlockUnits - 1)];
 }
 }  // namespace kx2
