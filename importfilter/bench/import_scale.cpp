@@ -254,7 +254,8 @@ void CollectReferences(xmlNodePtr node, std::vector<std::string>* names) {
         add(reinterpret_cast<const char*>(value));
         xmlFree(value);
       }
-    } else if (node->type == XML_TEXT_NODE && node->parent && node->parent->parent) {
+    } else if (node->type == XML_TEXT_NODE && node->parent && node->parent->parent &&
+               node->parent->parent->type == XML_ELEMENT_NODE) {
       const std::string_view data = reinterpret_cast<const char*>(node->parent->parent->name);
       if (data == "ImageData" || data == "AttachmentData" || data == "CustomIconImageData")
         add(reinterpret_cast<const char*>(node->content));
