@@ -2,6 +2,7 @@
 #include <basalt/xml/node.h>
 #include <basalt/xml/options.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -70,27 +71,35 @@ int OnlineUpdateVersioinCheck::ReadFeed(UpdateFeedInfo* info) {
   return 1;
 }
 
-void OnlineUpdateVersioinCheck::GetFeedVersionText(char16_t* buffer) {
-  if (!buffer) return;
-  UpdateFeedInfo info;
-  ReadFeed(&info);
-  std::string text = std::to_string(info.major) + "." + std::to_string(info.minor) + "." + std::to_string(info.patch) +
-                     "." + std::to_string(info.revision);
-  for (char c : text) *buffer++ = static_cast<char16_t>(c);
-  *buffer = 0;
+std::u16string FeedVersionText(const UpdateFeedInfo& feed) {
+  const std::string text = std::to_string(feed.major) + "." + std::to_string(feed.minor) + "." +
+                           std::to_string(feed.patch) + "." + std::to_string(feed.revision);
+  return std::u16string(text.begin(), text.end());
 }
 
-int OnlineUpdateVersioinCheck::CompareWithFeed(const FeedVersion* current) {
-  FeedVersion here = current ? *current : FeedVersion{};
-  UpdateFeedInfo feed;
-  ReadFeed(&feed);
+int CompareFeedVersion(const UpdateFeedInfo& feed, const FeedVersion& current) {
   const int32_t fed[] = {feed.major, feed.minor, feed.patch, feed.revision};
-  const int32_t have[] = {here.major, here.minor, here.patch, here.revision};
+  const int32_t have[] = {current.major, current.minor, current.patch, current.revision};
   for (int i = 0; i < 4; ++i) {
     if (fed[i] > have[i]) return 0;
     if (fed[i] < have[i]) return 1;
   }
   return 1;
+}
+
+void OnlineUpdateVersioinCheck::GetFeedVersionText(char16_t* buffer) {
+  if (!buffer) return;
+  UpdateFeedInfo info;
+  ReadFeed(&info);
+  const std::u16string text = FeedVersionText(info);
+  std::copy(text.begin(), text.end(), buffer);
+  buffer[text.size()] = 0;
+}
+
+int OnlineUpdateVersioinCheck::CompareWithFeed(const FeedVersion* current) {
+  UpdateFeedInfo feed;
+  ReadFeed(&feed);
+  return CompareFeedVersion(feed, current ? *current : FeedVersion{});
 }
 
 HRESULT BindCallback::QueryInterface(REFIID, void** object) {

@@ -77,6 +77,7 @@ BOOL UpdateDlg::OnInitDialog() {
     ::SetWindowPos(banner, nullptr, box.left, box.top, clientWidth_ - kBannerMargin, box.bottom - box.top,
                    SWP_NOZORDER | SWP_NOACTIVATE);
   }
+  check_.ReadFeed(&feed_);
   LayOut();
 
   if (windows_.progress) {
@@ -103,22 +104,19 @@ void UpdateDlg::Finish(HRESULT result) {
   if (worker_) worker_->Cancel();  // joins the thread, which has ended
   // Someone who already closed the offer has answered; the result changes nothing then.
   if (state_ == kStateDeclined) return;
+  feed_ = UpdateFeedInfo{};
+  check_.ReadFeed(&feed_);
   if (result != S_OK) {
     state_ = kStateNetworkProblem;
   } else {
-    FeedVersion current = current_;
-    state_ = check_.CompareWithFeed(&current) == 0 ? kStateNewer : kStateLatest;
-    UpdateFeedInfo feed;
-    check_.ReadFeed(&feed);
-    url_ = feed.url;
+    state_ = CompareFeedVersion(feed_, current_) == 0 ? kStateNewer : kStateLatest;
+    url_ = feed_.url;
   }
   LayOut();
 }
 
 void UpdateDlg::LayOut() {
-  char16_t version[64] = {};
-  check_.GetFeedVersionText(version);
-  LayOutUpdateDialog(windows_, state_, clientWidth_, UpdateMessageText(state_, version));
+  LayOutUpdateDialog(windows_, state_, clientWidth_, UpdateMessageText(state_, FeedVersionText(feed_)));
 }
 
 void UpdateDlg::OnUpdateButton() {

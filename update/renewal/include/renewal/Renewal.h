@@ -64,6 +64,12 @@ class RENEWAL_API DownloadCancel {
   std::atomic<bool> cancelled_{false};
 };
 
+// A feed record's version as "%d.%d.%d.%d", and its comparison with the current version
+// (0 when the feed's is newer, else 1): what GetFeedVersionText and CompareWithFeed give
+// for a feed once read.
+RENEWAL_API std::u16string FeedVersionText(const UpdateFeedInfo& feed);
+RENEWAL_API int CompareFeedVersion(const UpdateFeedInfo& feed, const FeedVersion& current);
+
 // IUnknown-shaped but not counted: the object lives on its caller's stack.
 struct IOnlineUpdateVersionCheck : IUnknown {
   virtual HRESULT STDMETHODCALLTYPE DownloadFeed(IBindStatusCallback* callback, DWORD flags) = 0;

@@ -43,6 +43,7 @@ class RENEWAL_API UpdateDlg : public CDialog {
 
  private:
   void Finish(HRESULT result);
+  // Lays the dialog out for its state with the version of the feed as last read.
   void LayOut();
   void End(int result);
 
@@ -50,6 +51,9 @@ class RENEWAL_API UpdateDlg : public CDialog {
   DWORD flags_;
   std::u16string url_;
   int state_;
+  // The feed file as read at the start and after the download: one read serves the
+  // comparison, the address and the message of each.
+  UpdateFeedInfo feed_;
   OnlineUpdateVersioinCheck check_;
   CBindStatusCallback callback_;
   std::unique_ptr<FeedDownloadWorker> worker_;
