@@ -163,32 +163,6 @@ bool ParseLink(const nlmsghdr* message, Link* link) {
   return !link->name.empty();
 }
 
-// Takes the messages of one received batch; true once the dump is complete.
-bool TakeBatch(const char* batch, size_t size, uint32_t seq, std::vector<Link>* links, bool* failed) {
-  for (size_t at = 0; size - at >= sizeof(nlmsghdr);) {
-    const auto* message = reinterpret_cast<const nlmsghdr*>(batch + at);
-    if (message->nlmsg_len < sizeof(nlmsghdr) || message->nlmsg_len > size - at) {
-      *failed = true;
-      return true;
-    }
-    at += NLMSG_ALIGN(message->nlmsg_len);
-    if (message->nlmsg_seq != seq) continue;
-    if (message->nlmsg_type == NLMSG_DONE) return true;
-    if (message->nlmsg_type == NLMSG_ERROR) {
-      *failed = true;
-      return true;
-    }
-    if (message->nlmsg_type != RTM_NEWLINK) continue;
-    Link link;
-    if (!ParseLink(message, &link)) {
-      *failed = true;
-      return true;
-    }
-    links->push_back(std::move(link));
-  }
-  return false;
-}
-
 // Reads the answer to request `seq` on `fd` into `buffers` (kBatches of kBatchBytes);
 // nullopt when it fails or is malformed. The system makes a dump's next batch while a
 // batch is being read, so one call usually takes the links and the closing message.
@@ -214,7 +188,7 @@ std::optional<std::vector<Link>> ReadDump(int fd, uint32_t seq, char* buffers) {
       // Only the kernel's answer counts; any other sender is ignored.
       if (header.msg_namelen != sizeof from[i] || from[i].nl_pid != 0) continue;
       bool failed = false;
-      if (TakeBatch(buffers + i * kBatchBytes, headers[i].msg_len, seq, &links, &failed)) {
+      if (TakeLinkBatch(buffers + i * kBatchBytes, headers[i].msg_len, seq, &links, &failed)) {
         if (failed) return std::nullopt;
         return links;
       }
@@ -223,6 +197,31 @@ std::optional<std::vector<Link>> ReadDump(int fd, uint32_t seq, char* buffers) {
 }
 
 }  // namespace
+
+bool TakeLinkBatch(const char* batch, size_t size, uint32_t seq, std::vector<Link>* links, bool* failed) {
+  for (size_t at = 0; at < size && size - at >= sizeof(nlmsghdr);) {
+    const auto* message = reinterpret_cast<const nlmsghdr*>(batch + at);
+    if (message->nlmsg_len < sizeof(nlmsghdr) || message->nlmsg_len > size - at) {
+      *failed = true;
+      return true;
+    }
+    at += NLMSG_ALIGN(message->nlmsg_len);
+    if (message->nlmsg_seq != seq) continue;
+    if (message->nlmsg_type == NLMSG_DONE) return true;
+    if (message->nlmsg_type == NLMSG_ERROR) {
+      *failed = true;
+      return true;
+    }
+    if (message->nlmsg_type != RTM_NEWLINK) continue;
+    Link link;
+    if (!ParseLink(message, &link)) {
+      *failed = true;
+      return true;
+    }
+    links->push_back(std::move(link));
+  }
+  return false;
+}
 
 std::optional<std::vector<Link>> DumpLinks(bool counters) {
   RouteSocket& socket = TheRouteSocket();

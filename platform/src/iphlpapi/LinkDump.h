@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "win/types.h"
+
 namespace kx2::net {
 
 struct Link {
@@ -24,5 +26,10 @@ struct Link {
 // nullopt when the system does not answer or answers something that is not a well-formed
 // link dump.
 std::optional<std::vector<Link>> DumpLinks(bool counters);
+
+// Takes the links of one received batch of the answer to request `seq` into `links`: true
+// once the answer is complete, with *failed set when it is an error or malformed (messages
+// of other requests are skipped). Exported for the fuzz target.
+KX2_API bool TakeLinkBatch(const char* batch, size_t size, uint32_t seq, std::vector<Link>* links, bool* failed);
 
 }  // namespace kx2::net
