@@ -1,5 +1,6 @@
 // Fuzz target of the XML reader: XMLDocument::Load under every combination of parse
-// options, LoadFile on the same text, then writing, copying and reading back the result.
+// options, LoadFile on the same text, then writing, copying and reading back the result,
+// and moving parts of it out of a document that is then freed.
 //
 // Input: when it starts like XML text ("<", white space or a UTF-8 byte-order mark) it is
 // UTF-8 text parsed with the default options, so real map files serve as seeds as they
@@ -73,6 +74,29 @@ void Exercise(const std::u16string& text, uint8_t flags) {
     if (XMLNode* first = root->GetChild(0u)) *root = *first;  // from its own descendant
     (void)root->Find(u"node");
   }
+
+  // Branches and attributes taken out of a document, or moved to another, outlive it.
+  XMLNode* taken = nullptr;
+  XMLAttr* attr = nullptr;
+  {
+    XMLDocument scratch(doc);
+    if (XMLNode* root = scratch.GetRoot()) {
+      if (XMLNode* c = root->GetChild(0u)) taken = root->DetachChild(c);
+      if (XMLNode* c = root->GetChild(0u); c && again.GetRoot()) again.GetRoot()->AppendChild(c);
+      if (XMLAttr* a = root->GetAttr(0u)) attr = root->DetachAttr(a);
+      if (XMLAttr* a = root->GetAttr(0u); a && again.GetRoot()) again.GetRoot()->AppendAttr(a);
+    }
+  }
+  if (taken) {
+    taken->value += u"changed";
+    (void)taken->GetXML(&opt);
+    delete taken;
+  }
+  if (attr) {
+    attr->value += u"changed";
+    delete attr;
+  }
+  (void)again.GetXML(&opt);
 
   if ((flags & kThroughFile) && !g_file.empty()) {
     if (FILE* f = fopen(g_file.c_str(), "wb")) {

@@ -1,6 +1,7 @@
 // Entry points of the XML reader, and the shared default options.
 #include <memory>
 
+#include "dom_arena.h"
 #include "reader.h"
 #include "xml_guard.h"
 
@@ -24,13 +25,14 @@ ParseInfo& OptionsFor(XMLNode& node, ParseInfo* pi) {
   return node.document ? node.document->parseInfo : piDefault;
 }
 
-// Runs one parse: every parse reports its own first error.
+// Runs one parse into node: every parse reports its own first error. What it makes is
+// carved from the memory of node's document.
 template <class F>
-const char16_t* Parse(ParseInfo& info, const char16_t* text, F&& body) {
+const char16_t* Parse(XMLNode& node, ParseInfo& info, const char16_t* text, F&& body) {
   if (!text) return nullptr;
   info.ClearError();
   return Guard<const char16_t*>(nullptr, [&] {
-    DomMemory::BulkScope bulk;
+    ArenaScope scope(node.document);
     Reader reader(info, text);
     return body(reader);
   });
@@ -48,35 +50,35 @@ bool Opens(const char16_t* text, std::u16string_view marker, bool anyCase) {
 }  // namespace
 
 const char16_t* XMLNode::Load(const char16_t* text, ParseInfo* pi) {
-  return Parse(OptionsFor(*this, pi), text, [&](Reader& r) { return r.Element(*this, text, 0); });
+  return Parse(*this, OptionsFor(*this, pi), text, [&](Reader& r) { return r.Element(*this, text, 0); });
 }
 
 const char16_t* XMLNode::LoadAttributes(const char16_t* text, ParseInfo* pi) {
-  return Parse(OptionsFor(*this, pi), text, [&](Reader& r) { return r.Attributes(*this, text, nullptr); });
+  return Parse(*this, OptionsFor(*this, pi), text, [&](Reader& r) { return r.Attributes(*this, text, nullptr); });
 }
 
 const char16_t* XMLNode::LoadAttributes(const char16_t* text, const char16_t* end, ParseInfo* pi) {
   if (end && end < text) end = text;
-  return Parse(OptionsFor(*this, pi), text, [&](Reader& r) { return r.Attributes(*this, text, end); });
+  return Parse(*this, OptionsFor(*this, pi), text, [&](Reader& r) { return r.Attributes(*this, text, end); });
 }
 
 const char16_t* XMLNode::LoadProcessingInstrunction(const char16_t* text, ParseInfo* pi) {
   if (!text || !Opens(text, u"<?", false)) return nullptr;
-  return Parse(OptionsFor(*this, pi), text, [&](Reader& r) { return r.ProcessingInstruction(*this, text); });
+  return Parse(*this, OptionsFor(*this, pi), text, [&](Reader& r) { return r.ProcessingInstruction(*this, text); });
 }
 
 const char16_t* XMLNode::LoadComment(const char16_t* text, ParseInfo* pi) {
   if (!text || !Opens(text, u"<!--", true)) return nullptr;
-  return Parse(OptionsFor(*this, pi), text, [&](Reader& r) { return r.Comment(*this, text); });
+  return Parse(*this, OptionsFor(*this, pi), text, [&](Reader& r) { return r.Comment(*this, text); });
 }
 
 const char16_t* XMLNode::LoadCDATA(const char16_t* text, ParseInfo* pi) {
   if (!text || !Opens(text, u"<![CDATA[", true)) return nullptr;
-  return Parse(OptionsFor(*this, pi), text, [&](Reader& r) { return r.CData(*this, text); });
+  return Parse(*this, OptionsFor(*this, pi), text, [&](Reader& r) { return r.CData(*this, text); });
 }
 
 const char16_t* XMLDocument::Load(const char16_t* text, ParseInfo* pi) {
-  return Parse(pi ? *pi : parseInfo, text, [&](Reader& r) -> const char16_t* {
+  return Parse(*this, pi ? *pi : parseInfo, text, [&](Reader& r) -> const char16_t* {
     auto root = std::make_unique<XMLNode>();
     root->parent = this;
     root->document = this;

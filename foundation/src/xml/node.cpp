@@ -5,6 +5,7 @@
 #include <charconv>
 #include <memory>
 
+#include "dom_arena.h"
 #include "xml_guard.h"
 #include "xml_tree.h"
 
@@ -25,15 +26,67 @@ const char16_t* OrEmpty(const char16_t* s) { return s ? s : u""; }
 
 // --- Tree bookkeeping shared by the reader and the copies --------------------------------
 
+namespace {
+
+XMLDocument* HomeOf(const XMLNode* node) { return DomMemory::HomeOf(DomMemory::OwnerOf(node)); }
+
+// True when the container's elements live in a block of their own (not inside the object,
+// as a short text does).
+template <class C>
+bool HasBlock(const C& c) {
+  const char* d = reinterpret_cast<const char*>(c.data());
+  const char* self = reinterpret_cast<const char*>(&c);
+  return d && (d < self || d >= self + sizeof c);
+}
+
+// A fresh copy from the owner's (new) home takes the place of the old block.
+template <class C>
+void Rehome(C& c) {
+  if (!HasBlock(c)) return;
+  C fresh(c.begin(), c.end(), c.get_allocator());
+  c.swap(fresh);  // one owner, one allocator
+}
+
+}  // namespace
+
+void Tree::MoveTexts(XMLNode& node) {
+  Rehome(node.name);
+  Rehome(node.value);
+  Rehome(node.children);
+  Rehome(node.attributes);
+}
+
+void Tree::MoveTexts(XMLAttr& attr) {
+  Rehome(attr.name);
+  Rehome(attr.value);
+}
+
 void Tree::SetDocument(XMLNode* node, XMLDocument* doc) {
   // Iterative, so that a deep branch cannot exhaust the stack.
   std::vector<XMLNode*> pending{node};
   while (!pending.empty()) {
     XMLNode* n = pending.back();
     pending.pop_back();
-    n->document = doc;
+    XMLDocument* from = HomeOf(n);
+    if (from == doc || DomDocuments::IsDocument(*n)) {
+      n->document = doc;
+    } else {
+      DomDocuments::MoveObject(n, from, doc);
+      n->document = doc;
+      MoveTexts(*n);
+      for (XMLAttr* a : n->attributes) {
+        DomDocuments::MoveObject(a, from, doc);
+        MoveTexts(*a);
+      }
+    }
     pending.insert(pending.end(), n->children.begin(), n->children.end());
   }
+}
+
+void Tree::DestroyAttr(XMLAttr* attr, XMLDocument* home) noexcept {
+  attr->parent = nullptr;
+  attr->~XMLAttr();
+  DomDocuments::FreeObject(attr, home);
 }
 
 void Tree::FreeChildren(XMLNode* node) noexcept {
@@ -46,12 +99,25 @@ void Tree::FreeChildren(XMLNode* node) noexcept {
   }
   kids.clear();
   auto& attrs = node->attributes;
+  XMLDocument* home = HomeOf(node);
   for (size_t i = 0, n = attrs.size(); i < n; ++i) {
     if (i + 1 < n) __builtin_prefetch(attrs[i + 1]);
-    attrs[i]->parent = nullptr;
-    delete attrs[i];
+    DestroyAttr(attrs[i], home);
   }
   attrs.clear();
+}
+
+void Tree::Clear(XMLNode* node) noexcept {
+  if (!DomDocuments::IsDocument(*node)) {
+    FreeChildren(node);
+    return;
+  }
+  // Everything below a document lives in its arena; its own attributes do not.
+  auto& attrs = node->attributes;
+  for (XMLAttr* a : attrs) DestroyAttr(a, nullptr);
+  attrs.clear();
+  node->children.clear();
+  DomDocuments::DropArena(*static_cast<XMLDocument*>(node));
 }
 
 bool Tree::IsSelfOrAncestor(const XMLNode* candidate, const XMLNode* node) {
@@ -62,7 +128,14 @@ bool Tree::IsSelfOrAncestor(const XMLNode* candidate, const XMLNode* node) {
 
 // --- XMLAttr -------------------------------------------------------------------------
 
-XMLAttr::XMLAttr(const XMLAttr& other) : name(other.name), value(other.value) {}
+XMLAttr::XMLAttr(const XMLAttr& other)
+    : name(other.name, XmlString::allocator_type(this)), value(other.value, XmlString::allocator_type(this)) {}
+
+void XMLAttr::operator delete(XMLAttr* attr, std::destroying_delete_t) noexcept {
+  XMLDocument* home = DomMemory::HomeOf(DomMemory::OwnerOf(attr));
+  attr->~XMLAttr();
+  DomDocuments::FreeObject(attr, home);
+}
 
 XMLAttr& XMLAttr::operator=(const XMLAttr& other) {
   if (this != &other) {
@@ -91,7 +164,13 @@ XMLNode::~XMLNode() {
   }
 }
 
-void XMLNode::Close() { Tree::FreeChildren(this); }
+void XMLNode::operator delete(XMLNode* node, std::destroying_delete_t) noexcept {
+  XMLDocument* home = HomeOf(node);
+  node->~XMLNode();
+  DomDocuments::FreeObject(node, home);
+}
+
+void XMLNode::Close() { Tree::Clear(this); }
 
 // --- XMLNode: children ------------------------------------------------------------------
 
@@ -191,7 +270,12 @@ XMLNode* XMLNode::AppendChild(XMLNode* node) {
   if (!node || Tree::IsSelfOrAncestor(node, this)) return nullptr;
   return Guard<XMLNode*>(nullptr, [&] {
     children.reserve(children.size() + 1);  // the only step that can fail: do it first
-    if (node->parent) node->parent->DetachChild(node);
+    // Taken straight from its old parent: its memory moves at most once, below.
+    if (XMLNode* old = node->parent) {
+      auto it = old->GetChildIterator(node);
+      if (it != old->children.end()) old->children.erase(it);
+      node->parent = nullptr;
+    }
     children.push_back(node);
     node->parent = this;
     if (node->document != document) Tree::SetDocument(node, document);
@@ -266,9 +350,16 @@ XMLAttr* XMLNode::AppendAttr(XMLAttr* attr) {
   if (attr->parent == this) return attr;
   return Guard<XMLAttr*>(nullptr, [&] {
     attributes.reserve(attributes.size() + 1);
-    if (attr->parent) attr->parent->DetachAttr(attr);
+    XMLDocument* from = DomMemory::HomeOf(DomMemory::OwnerOf(attr));
+    XMLDocument* home = HomeOf(this);
+    if (from != home) DomDocuments::MoveObject(attr, from, home);
+    if (XMLNode* old = attr->parent) {
+      auto it = old->GetAttrIterator(attr);
+      if (it != old->attributes.end()) old->attributes.erase(it);
+    }
     attributes.push_back(attr);
     attr->parent = this;
+    if (from != home) Tree::MoveTexts(*attr);
     return attr;
   });
 }
@@ -295,17 +386,31 @@ bool XMLNode::RemoveAttr(XMLAttr* attr) {
   auto it = std::find(attributes.begin(), attributes.end(), attr);
   if (it == attributes.end()) return false;
   attributes.erase(it);
-  attr->parent = nullptr;
-  delete attr;
+  Tree::DestroyAttr(attr, HomeOf(this));
   return true;
 }
 
 XMLAttr* XMLNode::DetachAttr(XMLAttr* attr) {
   auto it = std::find(attributes.begin(), attributes.end(), attr);
   if (it == attributes.end()) return nullptr;
-  attributes.erase(it);
-  attr->parent = nullptr;
-  return attr;
+  XMLDocument* home = HomeOf(this);
+  if (!home) {
+    attributes.erase(it);
+    attr->parent = nullptr;
+    return attr;
+  }
+  // Its texts leave the document's arena: copied out first, so that nothing can fail once
+  // it is out.
+  return Guard<XMLAttr*>(nullptr, [&] {
+    XmlString name(attr->name, XmlString::allocator_type());
+    XmlString value(attr->value, XmlString::allocator_type());
+    attributes.erase(it);
+    DomDocuments::MoveObject(attr, home, nullptr);
+    attr->parent = nullptr;
+    attr->name.swap(name);  // both now at home on the heap
+    attr->value.swap(value);
+    return attr;
+  });
 }
 
 }  // namespace Basalt::XMLDom

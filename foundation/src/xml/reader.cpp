@@ -134,7 +134,7 @@ void Reader::CopyText(XmlString& dst, const char16_t* b, const char16_t* e, bool
   }
   if (b == e) return;
   if (escape_) {
-    XmlString plain;
+    XmlString plain(dst.get_allocator());  // swapped into dst below: same home
     plain.reserve(static_cast<size_t>(e - b));
     for (const char16_t* p = b; p != e; ++p) {
       if (*p == escape_ && ++p == e) break;  // the escape goes, the unit after it stays
@@ -200,10 +200,10 @@ const char16_t* Reader::Section(XMLNode& n, const char16_t* text, std::u16string
   XMLNode* receiver = n.parent ? n.parent : n.document;
   if (!receiver) return end + close.size();
   auto node = std::make_unique<XMLNode>();
+  node->document = n.document;  // first: its texts are made where its document keeps them
   node->type = type;
   node->name = name;
   node->value.assign(body, end);
-  node->document = n.document;
   receiver->children.push_back(node.get());
   node.release()->parent = receiver;
   return end + close.size();
@@ -272,8 +272,9 @@ const char16_t* Reader::Attributes(XMLNode& n, const char16_t* p, const char16_t
     if (n.attributes.capacity() == 0) n.attributes.reserve(4);
     auto attr = std::make_unique<XMLAttr>();
     XMLAttr* a = attr.get();
+    a->parent = &n;  // first: its texts go where n keeps its own
     n.attributes.push_back(a);
-    attr.release()->parent = &n;
+    attr.release();
     CopyText(a->name, p, q, false);
 
     p = SkipSpace(q);

@@ -4,10 +4,13 @@
 // A node owns its children and attributes. `parent` is set exactly while a node sits in
 // its parent's `children` (or an attribute in `attributes`), so ownership can always be
 // read off the tree: appending a node that belongs elsewhere moves it, and deleting a
-// node that still has a parent first takes it out of that parent.
+// node that still has a parent first takes it out of that parent. `document` and `parent`
+// are for reading: the tree operations that change them also move the node's memory to its
+// new home (see dom_memory.h), so a node must not be re-parented by writing them.
 #pragma once
 
 #include <concepts>
+#include <new>
 #include <type_traits>
 #include <cstdint>
 #include <string>
@@ -33,7 +36,10 @@ enum : int32_t {
 
 class BASALT_API XMLAttr {
  public:
-  static void* operator new(size_t bytes) { return DomMemory::Allocate(bytes); }
+  static void* operator new(size_t bytes) { return DomMemory::AllocateObject(bytes); }
+  // Freeing an attribute depends on the document it belongs to, read before it goes.
+  static void operator delete(XMLAttr* attr, std::destroying_delete_t) noexcept;
+  // Only for a constructor that fails.
   static void operator delete(void* p) noexcept { DomMemory::Free(p); }
 
   XMLAttr() = default;
@@ -47,8 +53,8 @@ class BASALT_API XMLAttr {
   // name="value" followed by one blank.
   std::u16string GetXML(DispOption* opt) const;
 
-  XmlString name;
-  XmlString value;
+  XmlString name{XmlString::allocator_type(this)};
+  XmlString value{XmlString::allocator_type(this)};
   XMLNode* parent = nullptr;  // the owning node, not owned
 };
 
@@ -66,7 +72,10 @@ class BASALT_API XMLNode {
   using NodeList = std::vector<XMLNode*, DomAllocator<XMLNode*>>;
   using AttrList = std::vector<XMLAttr*, DomAllocator<XMLAttr*>>;
 
-  static void* operator new(size_t bytes) { return DomMemory::Allocate(bytes); }
+  static void* operator new(size_t bytes) { return DomMemory::AllocateObject(bytes); }
+  // Freeing a node depends on the document it belongs to, read before it goes.
+  static void operator delete(XMLNode* node, std::destroying_delete_t) noexcept;
+  // Only for a constructor that fails.
   static void operator delete(void* p) noexcept { DomMemory::Free(p); }
 
   XMLNode() = default;
@@ -169,11 +178,11 @@ class BASALT_API XMLNode {
   // not parse.
   int LoadFile(const char16_t* path);
 
-  XmlString name;
-  XmlString value;
-  XMLNode* parent = nullptr;  // not owned
-  NodeList children;          // owned
-  AttrList attributes;        // owned
+  XmlString name{XmlString::allocator_type(this)};
+  XmlString value{XmlString::allocator_type(this)};
+  XMLNode* parent = nullptr;                            // not owned
+  NodeList children{NodeList::allocator_type(this)};    // owned
+  AttrList attributes{AttrList::allocator_type(this)};  // owned
   int32_t type = kXmlElement;
   XMLDocument* document = nullptr;  // not owned
 };
