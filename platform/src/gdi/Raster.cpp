@@ -6,7 +6,6 @@
 #include <emmintrin.h>
 #endif
 
-#include <algorithm>
 #include <cstring>
 
 #include "Dc.h"
@@ -67,6 +66,19 @@ int BlendFour(uint32_t* row, const uint8_t* m, int x, int end, uint32_t s) {
   return x;
 }
 #endif
+
+// `count` pixels set to `pixel`, sixteen bytes a store where the processor allows.
+void FillRow(uint32_t* row, int count, uint32_t pixel) {
+  int x = 0;
+#if defined(__SSE2__)
+  const __m128i four = _mm_set1_epi32(static_cast<int>(pixel));
+  for (; x + 8 <= count; x += 8) {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(row + x), four);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(row + x + 4), four);
+  }
+#endif
+  for (; x < count; ++x) row[x] = pixel;
+}
 
 constexpr uint32_t kTransparent = 0x80000000u;
 
@@ -251,7 +263,7 @@ void Dc::PaintRect(const RECT& rect, const Paint& paint) {
     for (int y = r.top; y < r.bottom; ++y) {
       uint32_t* row = target->Row(y);
       if (plain) {
-        std::fill(row + r.left, row + r.right, paint.pixel & 0xFFFFFF);
+        FillRow(row + r.left, r.right - r.left, paint.pixel & 0xFFFFFF);
         continue;
       }
       for (int x = r.left; x < r.right; ++x) {
