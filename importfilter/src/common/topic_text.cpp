@@ -11,9 +11,8 @@ bool WriteHostText(IVtlModel* model, std::u16string_view text) {
   size_t start = 0;
   for (size_t i = 0; i <= text.size(); ++i) {
     if (i < text.size() && text[i] >= 0x20) continue;
-    if (i > start &&
-        !model->InsertText(0, std::u16string(text.substr(start, i - start)).c_str(), static_cast<LONG>(i - start)))
-      return false;
+    // The host takes the count, so the piece is handed over in place.
+    if (i > start && !model->InsertText(0, text.data() + start, static_cast<LONG>(i - start))) return false;
     start = i + 1;
     if (i == text.size()) break;
     if (text[i] == u'\t') {

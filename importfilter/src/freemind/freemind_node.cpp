@@ -97,7 +97,6 @@ bool FreemindReader::BuildNode(ImportBase& context, IKX2XMLElement* element, int
   GatherChildren(element, children);
   const bool encrypted = children.own.Has(u"ENCRYPTED_CONTENT");
   LPCWSTR idText = children.own.Get(u"ID");
-  const std::u16string id = idText ? std::u16string(idText) : Decimal(idCounter_++);
 
   PropertyHolder format(FoliantCreateObject(vantorel::kClassFormat));
   if (!format) return false;
@@ -111,7 +110,11 @@ bool FreemindReader::BuildNode(ImportBase& context, IKX2XMLElement* element, int
     topic.reset(cursor_->GetCurrentNode());
   }
   if (!topic) return false;
-  nodes_[id] = kx2::Ref<IVtlObject>::Share(topic.get());
+  // The index keeps the node's ID; the walk reads it from there.
+  const std::u16string& id = nodes_
+                                 .insert_or_assign(idText ? std::u16string(idText) : Decimal(idCounter_++),
+                                                   kx2::Ref<IVtlObject>::Share(topic.get()))
+                                 .first->first;
   stack_.push_back(kx2::Ref<IVtlObject>::Share(topic.get()));
   struct PopStack {
     std::vector<kx2::Ref<IVtlObject>>& stack;
