@@ -1,8 +1,20 @@
 #include "foliant/zip/tq_xml_storage.h"
 
-#include <basalt/string_util.h>
+#include <string_view>
 
 #include "foliant/zip/zip_format.h"
+
+namespace {
+
+// A name as entry names compare: up to its first NUL, ASCII letters in one case.
+std::u16string FoldedName(std::u16string_view name) {
+  std::u16string folded(name.substr(0, name.find(u'\0')));
+  for (char16_t& c : folded)
+    if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
+  return folded;
+}
+
+}  // namespace
 
 ZipResolver::ZipResolver() : format_(std::make_unique<ZipFormat>()) {}
 ZipResolver::~ZipResolver() = default;
@@ -14,6 +26,7 @@ int TqXMLStorage::Open(const char16_t* path) {
   // A second open starts from an empty list, so sizes and names always describe the
   // archive that is open now.
   items_.clear();
+  index_.clear();
   ZipFormat& zip = resolver_->Format();
   if (!zip.Open(path)) {
     zip.Close();
@@ -21,7 +34,11 @@ int TqXMLStorage::Open(const char16_t* path) {
     return 0;
   }
   items_.reserve(zip.Entries().size());
+  index_.reserve(zip.Entries().size());
   for (const ZipEntry& entry : zip.Entries()) {
+    // Names are looked up once per reference to them: a package of many attachments would
+    // otherwise compare every name with every reference.
+    index_.emplace(FoldedName(entry.name), static_cast<int>(items_.size()));
     Item item;
     item.kind = 1;
     item.name = entry.name;
@@ -33,6 +50,7 @@ int TqXMLStorage::Open(const char16_t* path) {
 
 int TqXMLStorage::Close() {
   items_.clear();
+  index_.clear();
   resolver_->Format().Close();
   resolver_->Format().Entries().clear();
   return 1;
@@ -40,10 +58,8 @@ int TqXMLStorage::Close() {
 
 int TqXMLStorage::FindEntry(const char16_t* name) const {
   if (name == nullptr) return -1;
-  const auto& entries = resolver_->Format().Entries();
-  for (size_t i = 0; i < entries.size(); ++i)
-    if (Basalt::Util::StringUtil::Ustricmp(entries[i].name.c_str(), name) == 0) return static_cast<int>(i);
-  return -1;
+  const auto found = index_.find(FoldedName(name));
+  return found == index_.end() ? -1 : found->second;
 }
 
 int TqXMLStorage::HasEntry(const char16_t* name) { return FindEntry(name) >= 0 ? 1 : 0; }

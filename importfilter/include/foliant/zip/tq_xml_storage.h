@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class ZipFormat;
@@ -69,4 +70,7 @@ class TqXMLStorage {
 
   std::unique_ptr<ZipResolver> resolver_;
   std::vector<Item> items_;
+  // Entry names with ASCII letters folded, as far as their first NUL (how names compare),
+  // to the first entry in directory order with that name.
+  std::unordered_map<std::u16string, int> index_;
 };
