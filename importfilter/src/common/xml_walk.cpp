@@ -74,7 +74,10 @@ bool ElementAttributes::Has(std::u16string_view name) const {
 }
 
 LPCWSTR ElementAttributes::Get(LPCWSTR name) const {
-  return name && Has(name) ? element_->GetAttribute(name) : nullptr;
+  if (!name || !element_) return nullptr;
+  // A plain name is looked up once: the element answers null for one it does not have.
+  if (!IsNamespaceName(name)) return element_->GetAttribute(name);
+  return Has(name) ? element_->GetAttribute(name) : nullptr;
 }
 
 }  // namespace foliant
