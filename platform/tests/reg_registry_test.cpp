@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,6 +17,7 @@
 #include "kx2/PathMap.h"
 #include "kx2/Registry.h"
 #include "kx2/Utf.h"
+#include "win/kernel.h"
 #include "win/registry.h"
 #include "win/shell.h"
 
@@ -201,6 +203,54 @@ TEST_F(Registry, DeletionAccessAndStaleHandles) {
   RegCloseKey(readOnly);
   RegCloseKey(parent);
   EXPECT_EQ(RegDeleteKeyW(HKEY_CURRENT_USER, u""), ERROR_ACCESS_DENIED) << "a hive's root stays";
+}
+
+uint64_t Ticks(const FILETIME& t) { return (uint64_t{t.dwHighDateTime} << 32) | t.dwLowDateTime; }
+
+TEST_F(Registry, ValueWritesMoveTheKeysLastWriteAndNothingElseShows) {
+  HKEY child = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(key_, u"Child", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &child, nullptr), ERROR_SUCCESS);
+  FILETIME made{}, seen{};
+  ASSERT_EQ(RegQueryInfoKeyW(child, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                             nullptr, &made),
+            ERROR_SUCCESS);
+  // Each kind of change moves the key's time, both as the key tells it and as its parent
+  // lists it; deleting the last value leaves a key with no values.
+  struct Step {
+    const char* what;
+    std::function<LONG()> change;
+  } steps[] = {
+      {"set", [&] { return RegSetValueExW(child, u"A", 0, REG_DWORD, Bytes("\x01\0\0\0"), 4); }},
+      {"set again", [&] { return RegSetValueExW(child, u"A", 0, REG_DWORD, Bytes("\x02\0\0\0"), 4); }},
+      {"delete", [&] { return RegDeleteValueW(child, u"A"); }},
+  };
+  uint64_t last = Ticks(made);
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.what);
+    const uint64_t before = last;
+    // The clock has moved past the last time before the change.
+    for (FILETIME now{}; GetSystemTimeAsFileTime(&now), Ticks(now) <= before;) {}
+    ASSERT_EQ(step.change(), ERROR_SUCCESS);
+    ASSERT_EQ(RegQueryInfoKeyW(child, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                               nullptr, &seen),
+              ERROR_SUCCESS);
+    EXPECT_GT(Ticks(seen), before);
+    char16_t name[16];
+    DWORD length = 16;
+    FILETIME listed{};
+    ASSERT_EQ(RegEnumKeyExW(key_, 0, name, &length, nullptr, nullptr, nullptr, &listed), ERROR_SUCCESS);
+    EXPECT_EQ(Ticks(listed), Ticks(seen));
+    last = Ticks(seen);
+  }
+  DWORD values = 99;
+  ASSERT_EQ(RegQueryInfoKeyW(child, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr,
+                             nullptr, nullptr),
+            ERROR_SUCCESS);
+  EXPECT_EQ(values, 0u);
+  char16_t name[16];
+  DWORD length = 16;
+  EXPECT_EQ(RegEnumValueW(child, 0, name, &length, nullptr, nullptr, nullptr, nullptr), ERROR_NO_MORE_ITEMS);
+  RegCloseKey(child);
 }
 
 TEST_F(Registry, ReadGroupReadsButNeverWrites) {

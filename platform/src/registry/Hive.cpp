@@ -447,8 +447,13 @@ void Hive::DeleteKey(int64_t id) {
   if (parent) Touch(parent);
 }
 
+// A key's last write is the later of its row's time (its sub-keys) and its values' time.
+#define KX2_KEY_WRITTEN(keyId) \
+  "MAX(written, IFNULL((SELECT type FROM vals WHERE vals.key = " keyId " AND vals.fold = x'00'), 0))"
+
 std::optional<SubKeyRecord> Hive::SubKeyAt(int64_t id, DWORD index) {
-  auto s = Prepare("SELECT name, class, written FROM keys WHERE parent = ? ORDER BY fold LIMIT 1 OFFSET ?");
+  auto s = Prepare(
+      "SELECT name, class, " KX2_KEY_WRITTEN("keys.id") " FROM keys WHERE parent = ? ORDER BY fold LIMIT 1 OFFSET ?");
   s.Int(1, id).Int(2, index);
   if (!s.Step()) return std::nullopt;
   return SubKeyRecord{s.ColName(0), s.ColName(1), static_cast<uint64_t>(s.ColInt(2))};
@@ -469,7 +474,7 @@ void Hive::SetValue(int64_t key, std::u16string_view name, DWORD type, const BYT
       "ON CONFLICT(key, fold) DO UPDATE SET type = excluded.type, data = excluded.data");
   s.Int(1, key).Fold(2, name).Name(3, name).Int(4, type).Blob(5, data, size);
   s.Run();
-  Touch(key);
+  TouchValues(key);
 }
 
 bool Hive::DeleteValue(int64_t key, std::u16string_view name) {
@@ -478,12 +483,12 @@ bool Hive::DeleteValue(int64_t key, std::u16string_view name) {
     s.Int(1, key).Fold(2, name).Run();
   }
   if (sqlite3_changes(db_) == 0) return false;
-  Touch(key);
+  TouchValues(key);
   return true;
 }
 
 std::optional<ValueRecord> Hive::ValueAt(int64_t key, DWORD index) {
-  auto s = Prepare("SELECT name, type, data FROM vals WHERE key = ? ORDER BY seq LIMIT 1 OFFSET ?");
+  auto s = Prepare("SELECT name, type, data FROM vals WHERE key = ? AND seq > 0 ORDER BY seq LIMIT 1 OFFSET ?");
   s.Int(1, key).Int(2, index);
   if (!s.Step()) return std::nullopt;
   return ValueRecord{s.ColName(0), static_cast<DWORD>(s.ColInt(1)), s.ColBytes(2)};
@@ -492,7 +497,7 @@ std::optional<ValueRecord> Hive::ValueAt(int64_t key, DWORD index) {
 KeyInfo Hive::Info(int64_t key) {
   KeyInfo info;
   {
-    auto s = Prepare("SELECT class, written FROM keys WHERE id = ?");
+    auto s = Prepare("SELECT class, " KX2_KEY_WRITTEN("keys.id") " FROM keys WHERE id = ?");
     s.Int(1, key);
     if (s.Step()) {
       info.keyClass = s.ColName(0);
@@ -509,8 +514,9 @@ KeyInfo Hive::Info(int64_t key) {
     info.maxClassLen = static_cast<DWORD>(s.ColInt(2) / 2);
   }
   {
-    auto s =
-        Prepare("SELECT COUNT(*), IFNULL(MAX(LENGTH(name)), 0), IFNULL(MAX(LENGTH(data)), 0) FROM vals WHERE key = ?");
+    auto s = Prepare(
+        "SELECT COUNT(*), IFNULL(MAX(LENGTH(name)), 0), IFNULL(MAX(LENGTH(data)), 0) FROM vals "
+        "WHERE key = ? AND seq > 0");
     s.Int(1, key);
     s.Step();
     info.values = static_cast<DWORD>(s.ColInt(0));
@@ -518,6 +524,16 @@ KeyInfo Hive::Info(int64_t key) {
     info.maxValueLen = static_cast<DWORD>(s.ColInt(2));
   }
   return info;
+}
+
+void Hive::TouchValues(int64_t key) {
+  // The values' write time is a row of the values themselves (the one row with seq 0 and
+  // the fold x'00', which no name folds to; its time in `type`), on the page the written
+  // value is usually on: a value write changes one page of the hive, not two.
+  auto s = Prepare(
+      "INSERT INTO vals(key, fold, seq, name, type, data) VALUES(?1, x'00', 0, x'', ?2, x'') "
+      "ON CONFLICT(key, fold) DO UPDATE SET type = excluded.type");
+  s.Int(1, key).Int(2, static_cast<int64_t>(FileTimeNow())).Run();
 }
 
 void Hive::Touch(int64_t id) {

@@ -114,6 +114,7 @@ class Hive {
   int Control(const char* sql);
   void Begin(bool write);  // throws RegError
   void Touch(int64_t id);
+  void TouchValues(int64_t key);
   void CopyChildren(int64_t from, Hive& target, int64_t to);
 
   sqlite3* db_ = nullptr;
