@@ -55,7 +55,9 @@ Setup& TheSetup() {
 using Clock = std::chrono::steady_clock;
 
 // Where one run reached: the state-0 layout (the update button shown, as the window core
-// reports it once the layout has returned to the message loop) and the painted offer (the
+// reports it once the layout has returned to the message loop; the button visible in the
+// template reports a show at its creation too, delivered after the first layout hid it
+// again: that one does not count) and the painted offer (the
 // first wait with the offer on screen, where the dialog is ended; its teardown is not
 // timed).
 struct Reached {
@@ -64,7 +66,8 @@ struct Reached {
 Reached* g_reached = nullptr;
 
 void OnShown(HWINEVENTHOOK, DWORD, HWND hwnd, LONG object, LONG, DWORD, DWORD) {
-  if (g_reached && !g_reached->layout && object == OBJID_WINDOW && GetDlgCtrlID(hwnd) == renewal::kIdUpdateButton)
+  if (g_reached && !g_reached->layout && object == OBJID_WINDOW && GetDlgCtrlID(hwnd) == renewal::kIdUpdateButton &&
+      (GetWindowLongW(hwnd, GWL_STYLE) & WS_VISIBLE))
     g_reached->layout = Clock::now();
 }
 
