@@ -24,20 +24,32 @@ class TextCache {
   using Key = std::pair<const void*, int>;
 
   LPCWSTR Keep(Key key, std::u16string value) {
-    for (Entry& entry : entries_)
-      if (entry.first == key) {
-        if (entry.second != value) {
-          retired_.push_back(std::move(entry.second));
-          entry.second = std::move(value);
-        }
-        return entry.second.c_str();
-      }
-    return entries_.emplace_back(key, std::move(value)).second.c_str();
+    for (size_t i = 0; i < used_; ++i)
+      if (first_[i].first == key) return Update(first_[i], std::move(value));
+    for (Entry& entry : more_)
+      if (entry.first == key) return Update(entry, std::move(value));
+    // The first few texts live in the cache itself (a node is seldom asked for more), later
+    // ones in a list; neither moves a text once kept.
+    Entry& entry = used_ < kInline ? first_[used_++] : more_.emplace_back();
+    entry = {key, std::move(value)};
+    return entry.second.c_str();
   }
 
  private:
   using Entry = std::pair<Key, std::u16string>;
-  std::list<Entry> entries_;
+  static constexpr size_t kInline = 3;
+
+  LPCWSTR Update(Entry& entry, std::u16string value) {
+    if (entry.second != value) {
+      retired_.push_back(std::move(entry.second));
+      entry.second = std::move(value);
+    }
+    return entry.second.c_str();
+  }
+
+  Entry first_[kInline];
+  size_t used_ = 0;
+  std::list<Entry> more_;
   std::list<std::u16string> retired_;
 };
 
