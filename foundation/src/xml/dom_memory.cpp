@@ -24,6 +24,7 @@ struct Chunk {
   std::atomic<int64_t> live;
   DomArena* arena;  // null for a thread's chunk
   Chunk* next;      // the arena's chunks
+  size_t bytes;
 };
 
 struct HeapHead {
@@ -96,23 +97,6 @@ void* HeapBlock(DomArena* a, size_t bytes) {
   return h + 1;
 }
 
-void* CarveFrom(DomArena* a, size_t need) {
-  if (static_cast<size_t>(a->end - a->next) < need) {
-    size_t bytes = a->chunkBytes ? a->chunkBytes : kFirstArenaChunk;
-    auto* c = static_cast<Chunk*>(std::malloc(bytes));
-    if (!c) throw std::bad_alloc();
-    new (c) Chunk{{1}, a, a->chunks};
-    a->chunks = c;
-    a->next = reinterpret_cast<char*>(c) + kChunkHead;
-    a->end = reinterpret_cast<char*>(c) + bytes;
-    a->chunkBytes = bytes < kLargestArenaChunk ? bytes * 2 : kLargestArenaChunk;
-  }
-  char* block = a->next;
-  a->next += need;
-  *reinterpret_cast<Chunk**>(block) = reinterpret_cast<Chunk*>(a->chunks);
-  return block + kHeader;
-}
-
 // The thread's carving state: its own chunk, and the arena a scope carves from.
 struct Cursor {
   Chunk* chunk = nullptr;
@@ -121,8 +105,17 @@ struct Cursor {
   int64_t handedOut = 0;
   int bulkDepth = 0;
   DomArena* arena = nullptr;
+  // A dropped arena's chunk kept for the next document. glibc gives the top of its heap
+  // back to the system as soon as a free leaves the top large, so an arena that freed all
+  // its chunks would hand back its whole heap and the next parse would fault every page in
+  // again (on a virtual machine, more than the parse costs). The arena's highest chunk is
+  // kept: it holds the heap below it, which the next document's chunks come from.
+  Chunk* spare = nullptr;
 
-  ~Cursor() { LetGo(); }
+  ~Cursor() {
+    LetGo();
+    std::free(spare);
+  }
 
   void LetGo() {
     if (!chunk) return;
@@ -137,7 +130,7 @@ struct Cursor {
       LetGo();
       auto* c = static_cast<Chunk*>(std::malloc(kThreadChunkBytes));
       if (!c) throw std::bad_alloc();
-      new (c) Chunk{{kOpenBias}, nullptr, nullptr};
+      new (c) Chunk{{kOpenBias}, nullptr, nullptr, kThreadChunkBytes};
       chunk = c;
       next = reinterpret_cast<char*>(c) + kChunkHead;
       end = reinterpret_cast<char*>(c) + kThreadChunkBytes;
@@ -151,6 +144,29 @@ struct Cursor {
 };
 
 __attribute__((tls_model("initial-exec"))) thread_local Cursor t_cursor;
+
+void* CarveFrom(DomArena* a, size_t need) {
+  if (static_cast<size_t>(a->end - a->next) < need) {
+    size_t bytes = a->chunkBytes ? a->chunkBytes : kFirstArenaChunk;
+    Chunk* c = t_cursor.spare;
+    if (c) {
+      t_cursor.spare = nullptr;
+      bytes = kLargestArenaChunk;
+    } else {
+      c = static_cast<Chunk*>(std::malloc(bytes));
+      if (!c) throw std::bad_alloc();
+    }
+    new (c) Chunk{{1}, a, a->chunks, bytes};
+    a->chunks = c;
+    a->next = reinterpret_cast<char*>(c) + kChunkHead;
+    a->end = reinterpret_cast<char*>(c) + bytes;
+    a->chunkBytes = bytes < kLargestArenaChunk ? bytes * 2 : kLargestArenaChunk;
+  }
+  char* block = a->next;
+  a->next += need;
+  *reinterpret_cast<Chunk**>(block) = reinterpret_cast<Chunk*>(a->chunks);
+  return block + kHeader;
+}
 
 #if defined(__SANITIZE_ADDRESS__)
 #define KX2_XML_CARVE 0
@@ -236,10 +252,21 @@ void DomDocuments::Drop(DomArena* a) noexcept {
     h = next;
   }
   for (void* object : a->adopted) Release(reinterpret_cast<Chunk*>(WordBefore(object)), 1);
+  // A chunk whose count is the arena's alone holds no object taken out: nobody else can
+  // reach it, so it may be kept.
+  Chunk* keep = t_cursor.spare;
+  for (Chunk* c = a->chunks; c; c = c->next)
+    if (c->bytes == kLargestArenaChunk && reinterpret_cast<uintptr_t>(c) > reinterpret_cast<uintptr_t>(keep) &&
+        c->live.load(std::memory_order_acquire) == 1)
+      keep = c;
   for (Chunk* c = a->chunks; c;) {
     Chunk* next = c->next;
-    Release(c, 1);
+    if (c != keep) Release(c, 1);
     c = next;
+  }
+  if (keep != t_cursor.spare) {
+    std::free(t_cursor.spare);
+    t_cursor.spare = keep;
   }
   delete a;
 }
