@@ -7,6 +7,7 @@
 #include <string>
 
 #include <kx2/PathMap.h>
+#include <kx2test/TempFiles.h>
 #include <vantorel/exports.h>
 #include <vantorel/testing/leak_check.h>
 
@@ -16,6 +17,10 @@ namespace fs = std::filesystem;
 
 class FileStoreTest : public vantorel::testing::HostLeakCheck {
  protected:
+  // A temporary folder of the test's own, so that copies other runs left behind are not
+  // counted as this store's.
+  FileStoreTest() { environment_.SetTemporaryFolder(folder_.path.string()); }
+
   // The store's copies: its files in the temporary folder.
   static std::vector<fs::path> Copies() {
     std::vector<fs::path> out;
@@ -24,6 +29,10 @@ class FileStoreTest : public vantorel::testing::HostLeakCheck {
       if (file.path().filename().string().rfind("vantorel-file-", 0) == 0) out.push_back(file.path());
     return out;
   }
+
+ private:
+  kx2test::TempFolder folder_{"vantorel-file-store"};
+  kx2test::ScopedEnvironment environment_;
 };
 
 TEST_F(FileStoreTest, CopiesAreFilesThatGoWithTheirLastKey) {

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include <kx2test/TempFiles.h>
+
 #include "ole_test_support.h"
 
 using namespace ole_test;
@@ -306,7 +308,8 @@ TEST_F(OleStorageFiles, CreateOpenAndTheErrorsOfFiles) {
 }
 
 TEST_F(OleStorageFiles, TemporaryDocumentGoesWithItsRoot) {
-  for (const char* variable : {"TMP", "TEMP", "TMPDIR"}) setenv(variable, folder_.c_str(), 1);
+  kx2test::ScopedEnvironment environment;
+  environment.SetTemporaryFolder(folder_);
   kx2::Ref<IStorage> root;
   ASSERT_EQ(StgCreateDocfile(nullptr, kCreate, 0, root.put()), S_OK);
   STATSTG stat = {};
