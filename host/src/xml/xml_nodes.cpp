@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <new>
 #include <optional>
 
@@ -444,7 +445,10 @@ std::atomic_ref<void*> NameCount(xmlNodePtr node) { return std::atomic_ref<void*
 void AddToNameCount(xmlNodePtr node, std::ptrdiff_t step) {
   std::atomic_ref<void*> count = NameCount(node);
   void* now = count.load(std::memory_order_relaxed);
-  while (!count.compare_exchange_weak(now, static_cast<char*>(now) + step, std::memory_order_relaxed)) {}
+  // The count is kept as an integer in the pointer's bits: arithmetic on the pointer itself
+  // would start from null.
+  auto next = [&] { return reinterpret_cast<void*>(reinterpret_cast<std::uintptr_t>(now) + std::uintptr_t(step)); };
+  while (!count.compare_exchange_weak(now, next(), std::memory_order_relaxed)) {}
 }
 
 // Calls visit(node) for a node and every node under it, without recursing.
