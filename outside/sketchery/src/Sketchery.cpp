@@ -69,22 +69,31 @@ const Design kDesigns[] = {
     {5, 8, ConnectionSite}, {10, 8, AdjustKnob}, {12, 9, RotationKnob},
 };
 
-std::mutex g_lock;
-bool g_started = false;
-std::vector<SketcheryBitmap> g_bitmaps;
+// The library's state is never destroyed: the engine shuts drawing down from its module's
+// end, which the loader may run after this library's static objects are gone (the engine
+// loaded at run time ends at exit, behind them).
+struct DrawingState {
+  std::mutex lock;
+  bool started = false;
+  std::vector<SketcheryBitmap> bitmaps;
+};
+DrawingState& State() {
+  static DrawingState* state = new DrawingState;
+  return *state;
+}
 
 void FreeAll() {
-  for (SketcheryBitmap& b : g_bitmaps) ReleaseNativeImage(b.image);
-  g_bitmaps.clear();
+  for (SketcheryBitmap& b : State().bitmaps) ReleaseNativeImage(b.image);
+  State().bitmaps.clear();
 }
 
 }  // namespace
 
 SKETCHERY_API BOOL StartupDrawing() {
   return kx2::Guard(FALSE, [] {
-    std::lock_guard<std::mutex> lock(g_lock);
-    if (g_started) return true;
-    g_bitmaps.reserve(std::size(kDesigns));
+    std::lock_guard<std::mutex> lock(State().lock);
+    if (State().started) return true;
+    State().bitmaps.reserve(std::size(kDesigns));
     for (const Design& d : kDesigns) {
       cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, d.size, d.size);
       cairo_t* cr = cairo_create(s);
@@ -110,9 +119,9 @@ SKETCHERY_API BOOL StartupDrawing() {
         FreeAll();
         return false;
       }
-      g_bitmaps.push_back({d.id, d.size, d.size, image});
+      State().bitmaps.push_back({d.id, d.size, d.size, image});
     }
-    g_started = true;
+    State().started = true;
     return true;
   });
 }
@@ -122,16 +131,16 @@ SKETCHERY_API void CleanupResource() {}
 
 SKETCHERY_API void ShutdownDrawing() {
   kx2::Guard([] {
-    std::lock_guard<std::mutex> lock(g_lock);
+    std::lock_guard<std::mutex> lock(State().lock);
     FreeAll();
-    g_started = false;
+    State().started = false;
   });
 }
 
 SKETCHERY_API SketcheryBitmap* GetBitmapResource(LONG id) {
-  std::lock_guard<std::mutex> lock(g_lock);
-  if (!g_started) return nullptr;
-  for (SketcheryBitmap& b : g_bitmaps)
+  std::lock_guard<std::mutex> lock(State().lock);
+  if (!State().started) return nullptr;
+  for (SketcheryBitmap& b : State().bitmaps)
     if (b.id == id) return &b;
   return nullptr;
 }
