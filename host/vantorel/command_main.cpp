@@ -1,5 +1,7 @@
 // vantorel's commands: every command line that the program itself does not run (see
 // main.cpp) comes here, in libVantorelCommands.so, with the libraries those commands need.
+// `import` and `filters` lines arrive here only when the program could not take them, so
+// they get the usage text.
 //
 //   vantorel filters [--json]
 //   vantorel import FILE [--filter NAME] [--json]
@@ -137,9 +139,6 @@ KX2_EXPORT int VantorelCommandMain(int argc, char** argv) {
       return Usage();
     }
   }
-  if (command == "filters" && request.file.empty() && request.filterName.empty())
-    return vantorel::cli::ListFilters(request.json);
-  if (command == "import" && !request.file.empty()) return vantorel::cli::ImportMap(request);
   if (command == "render" && !request.file.empty() && !render.output.empty()) {
     render.import = request;
     return vantorel::cli::RenderMap(render);
