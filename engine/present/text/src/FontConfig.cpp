@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <memory>
+#include <mutex>
 
 #include <win/fileapi.h>
 #include <win/kernel.h>
@@ -336,16 +337,35 @@ HDC FontProbeDc() {
 
 namespace detail {
 
-bool g_fontConfigurationPending = false;
+std::atomic<bool> g_fontConfigurationPending{false};
+
+namespace {
+
+std::mutex& LoadLock() {
+  static auto* lock = new std::mutex();
+  return *lock;
+}
+
+// Set on the thread that runs the load: the load reads the state it builds.
+thread_local bool t_loading = false;
+
+}  // namespace
 
 void LoadPendingFontConfiguration() {
+  if (t_loading) return;
+  std::lock_guard<std::mutex> guard(LoadLock());
+  if (!g_fontConfigurationPending.load(std::memory_order_relaxed)) return;  // another thread loaded it
   const std::u16string folder = PendingToolsFolder();
   Basalt::Error::tagKx2ErrorBuf error{};
   Basalt::Error::BaseError::_StoreError(&error);
   const DWORD lastError = GetLastError();
+  t_loading = true;
   InitFontConfiguration(folder.c_str());
+  t_loading = false;
   SetLastError(lastError);
   Basalt::Error::BaseError::_RestoreError(&error);
+  PendingToolsFolder().clear();
+  g_fontConfigurationPending.store(false, std::memory_order_release);
 }
 
 }  // namespace detail
@@ -354,7 +374,7 @@ void StartFontConfiguration(const WCHAR* toolsFolder) {
   FreeFontConfiguration();
   // The folder as it is now: the load may come after "${App}" has moved.
   PendingToolsFolder() = FolderPath(toolsFolder ? toolsFolder : u"${App}\\Tools\\");
-  detail::g_fontConfigurationPending = true;
+  detail::g_fontConfigurationPending.store(true, std::memory_order_release);
 }
 
 int InitFontConfiguration(const WCHAR* toolsFolder) {
@@ -378,9 +398,12 @@ int InitFontConfiguration(const WCHAR* toolsFolder) {
 }
 
 void FreeFontConfiguration() {
-  // Nothing is loaded only to be freed.
-  detail::g_fontConfigurationPending = false;
-  PendingToolsFolder().clear();
+  // Nothing is loaded only to be freed; the load itself starts by freeing, and keeps the
+  // flag set until it is done so that other threads wait for it.
+  if (!detail::t_loading) {
+    detail::g_fontConfigurationPending.store(false, std::memory_order_release);
+    PendingToolsFolder().clear();
+  }
   FontState& s = State();
   detail::DestroyTextCaches();
   detail::FreeFontTable();
@@ -390,7 +413,9 @@ void FreeFontConfiguration() {
   s = FontState();
 }
 
-bool FontConfigurationInitialised() { return detail::g_fontConfigurationPending || State().initialised; }
+bool FontConfigurationInitialised() {
+  return detail::g_fontConfigurationPending.load(std::memory_order_acquire) || State().initialised;
+}
 
 const DefaultFace& GetDefaultFace(int which) { return State().defaults[which == kSubFace ? 1 : 0]; }
 
