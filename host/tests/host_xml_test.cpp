@@ -220,9 +220,12 @@ TEST_F(HostXml, AFileReadInPiecesParsesAndRefusesAsItsBytesDo) {
   std::string large = "<map>";
   for (int i = 0; i < 2000; ++i) large += "<node TEXT='topic " + std::to_string(i) + "'/>\n";
   large += "<node TEXT='last'/></map>";
-  {
-    Own<IKX2XMLDocument> doc(parseFile(large));
-    ASSERT_TRUE(doc);
+  // Bytes in memory are handed over in pieces too: in UTF-8 and in UTF-16 with its mark.
+  std::string largeUtf16 = "\xFF\xFE";
+  for (char c : large) largeUtf16 += {c, '\0'};
+  for (int source = 0; source < 3; ++source) {
+    Own<IKX2XMLDocument> doc(source == 0 ? parseFile(large) : Parse(source == 1 ? large : largeUtf16));
+    ASSERT_TRUE(doc) << source;
     Own<IKX2XMLElement> root(doc->GetDocumentElement());
     Own<IKX2XMLNodeList> nodes(root->GetChildren(u"node"));
     ASSERT_EQ(nodes->GetCount(), 2001);

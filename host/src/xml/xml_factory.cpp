@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <limits>
 #include <mutex>
@@ -102,8 +103,12 @@ class XmlParser : public RefCounted<IKX2XMLParser> {
     if (length > static_cast<ULONG>(std::numeric_limits<int>::max())) return Fail(u"document too large");
     static const char kEmpty[] = "";
     const char* text = bytes ? reinterpret_cast<const char*>(bytes) : kEmpty;
+    // The parser pulls the bytes in small pieces rather than copying the whole input into
+    // a buffer of its own first: a fresh copy of a large document costs more in page faults
+    // than the parse itself.
+    MemorySource source{text, text + length};
     return Read(std::string_view(text, std::min<ULONG>(length, 1024)), [&](xmlParserCtxtPtr ctxt, int options) {
-      return xmlCtxtReadMemory(ctxt, text, static_cast<int>(length), nullptr, nullptr, options);
+      return xmlCtxtReadIO(ctxt, &MemorySource::ReadChunk, nullptr, &source, nullptr, nullptr, options);
     });
   }
 
@@ -130,6 +135,20 @@ class XmlParser : public RefCounted<IKX2XMLParser> {
   LPCWSTR GetErrorText() override { return error_.c_str(); }
 
  private:
+  // Bytes in memory handed to the parser a piece at a time.
+  struct MemorySource {
+    const char* next;
+    const char* end;
+    static int ReadChunk(void* context, char* buffer, int length) {
+      auto* self = static_cast<MemorySource*>(context);
+      if (length <= 0) return 0;
+      const size_t count = std::min(static_cast<size_t>(length), static_cast<size_t>(self->end - self->next));
+      std::memcpy(buffer, self->next, count);
+      self->next += count;
+      return static_cast<int>(count);
+    }
+  };
+
   // A file read in pieces as the parser asks for them; the first bytes are kept for the
   // error text (whether the input declares an encoding).
   class FileSource {
