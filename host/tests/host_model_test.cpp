@@ -193,4 +193,36 @@ TEST_F(HostModel, ObjectTableHoldsStockMarkersAndWhatAModuleAdds) {
   EXPECT_EQ(tree.find("Smiley happy"), std::string::npos) << "untouched stock groups are not listed";
 }
 
+// Every table starts from the same stock items: a change to one in a document stays there.
+TEST_F(HostModel, AStockEntryChangedInOneDocumentKeepsItsStockTextInTheOthers) {
+  auto nameOf = [](IVtlTableIndex* index, const GUID& guid) {
+    Own<IVtlTableEntry> entry(index->FindEntry(guid));
+    Own<IVtlObject> read(VtlCreateObject(vantorel::kClassTableEntry));
+    if (!entry || !entry->ReadInto(read.p)) return std::u16string();
+    const PropertyValue* name = read->GetPropertyRecord(0x4002);
+    return name && name->text ? std::u16string(name->text) : std::u16string();
+  };
+  const GUID calendar{367, 0, 0, {}};
+  vantorel::OpenDocument();
+  Own<IVtlModel> first(Target()->GetModel());
+  Own<IVtlObjectTable> firstTable(first->GetObjectTable());
+  Own<IVtlTableIndex> firstIndex(firstTable->GetIndex());
+  vantorel::OpenDocument();
+  Own<IVtlModel> second(Target()->GetModel());
+  Own<IVtlObjectTable> secondTable(second->GetObjectTable());
+  Own<IVtlTableIndex> secondIndex(secondTable->GetIndex());
+
+  Own<IVtlObject> rename(VtlCreateObject(vantorel::kClassTableEntry));
+  SetGuid(rename.p, 0x4000, calendar);
+  SetText(rename.p, 0x4002, u"Deadline");
+  ASSERT_TRUE(secondTable->UpdateEntry(rename.p));
+  EXPECT_EQ(nameOf(secondIndex.p, calendar), u"Deadline");
+  EXPECT_EQ(nameOf(firstIndex.p, calendar), u"Calendar");
+  vantorel::OpenDocument();
+  Own<IVtlModel> third(Target()->GetModel());
+  Own<IVtlObjectTable> thirdTable(third->GetObjectTable());
+  Own<IVtlTableIndex> thirdIndex(thirdTable->GetIndex());
+  EXPECT_EQ(nameOf(thirdIndex.p, calendar), u"Calendar");
+}
+
 }  // namespace

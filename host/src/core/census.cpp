@@ -83,6 +83,12 @@ void CensusFinalRelease(CensusEntry* entry) {
   delete entry;
 }
 
+void CensusForget(CensusEntry* entry) {
+  Census& c = TheCensus();
+  std::lock_guard<std::mutex> guard(c.lock);
+  CensusLinks::Unlink(c, entry);
+}
+
 void CensusExtraRelease(const CensusEntry*) {
   Census& c = TheCensus();
   std::lock_guard<std::mutex> guard(c.lock);

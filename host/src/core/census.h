@@ -34,6 +34,9 @@ VANTOREL_API void CensusAdd(CensusEntry* entry);
 // The last reference went: the census either deletes the object or quarantines it.
 VANTOREL_API void CensusFinalRelease(CensusEntry* entry);
 VANTOREL_API void CensusExtraRelease(const CensusEntry* entry);
+// An object the host keeps for the whole process (no document or module holds it) leaves
+// the census, so that it is never reported as left alive.
+VANTOREL_API void CensusForget(CensusEntry* entry);
 VANTOREL_API void CensusKeyAdded();
 VANTOREL_API void CensusKeyDropped();
 

@@ -146,38 +146,64 @@ class VtlTableIndex : public RefCounted<IVtlTableIndex> {
 
 }  // namespace
 
+namespace {
+
+// The stock groups' and entries' properties, in the order of kStock (each group, then its
+// entries), made once per process: every new table names them instead of building its own,
+// and they are never changed (an item copies them at its first change). They belong to no
+// document, so the census does not count them.
+const std::vector<Ref<VtlObject>>& StockProperties() {
+  static const std::vector<Ref<VtlObject>> shared = [] {
+    std::vector<Ref<VtlObject>> made;
+    auto add = [&](LONG classId, DWORD number, LONG kind, const char16_t* name) {
+      Ref<VtlObject> props(new VtlObject(classId));
+      CensusForget(props.get());
+      SetGuid(*props, kPropEntryGuid, StockGuid(number));
+      SetNumber(*props, kPropEntryKind, kind);
+      SetText(*props, kPropEntryName, name);
+      made.push_back(std::move(props));
+    };
+    for (const StockGroup& g : kStock) {
+      add(kClassTableGroup, g.number, g.kind, g.name);
+      for (const StockEntry& e : g.entries) add(kClassTableEntry, e.number, g.kind, e.name);
+    }
+    return made;
+  }();
+  return shared;
+}
+
+}  // namespace
+
 VtlObjectTable::VtlObjectTable() { AddStock(); }
 
 void VtlObjectTable::AddStock() {
+  const std::vector<Ref<VtlObject>>& props = StockProperties();
+  stockItems_ = std::make_unique<TableItem[]>(props.size());
+  items_.reserve(props.size());
+  size_t next = 0;
   for (const StockGroup& g : kStock) {
-    auto group = std::make_unique<TableItem>();
+    TableItem* group = &stockItems_[next];
     group->guid = StockGuid(g.number);
-    group->props = Ref<VtlObject>(new VtlObject(kClassTableGroup));
-    SetGuid(*group->props, kPropEntryGuid, group->guid);
-    SetNumber(*group->props, kPropEntryKind, g.kind);
-    SetText(*group->props, kPropEntryName, g.name);
-    group->stock = true;
-    TableItem* parent = group.get();
-    top_.push_back(parent);
-    items_.push_back(std::move(group));
+    group->props = Ref<VtlObject>::Share(props[next++].get());
+    group->stock = group->sharedProps = true;
+    top_.push_back(group);
+    items_.push_back(group);
+    group->children.reserve(g.entries.size());
     for (const StockEntry& e : g.entries) {
-      auto entry = std::make_unique<TableItem>();
+      TableItem* entry = &stockItems_[next];
       entry->guid = StockGuid(e.number);
-      entry->props = Ref<VtlObject>(new VtlObject(kClassTableEntry));
-      SetGuid(*entry->props, kPropEntryGuid, entry->guid);
-      SetNumber(*entry->props, kPropEntryKind, g.kind);
-      SetText(*entry->props, kPropEntryName, e.name);
-      entry->stock = true;
-      entry->parent = parent;
-      parent->children.push_back(entry.get());
-      items_.push_back(std::move(entry));
+      entry->props = Ref<VtlObject>::Share(props[next++].get());
+      entry->stock = entry->sharedProps = true;
+      entry->parent = group;
+      group->children.push_back(entry);
+      items_.push_back(entry);
     }
   }
 }
 
 TableItem* VtlObjectTable::Find(const GUID& guid) const {
-  for (const auto& item : items_)
-    if (item->guid == guid) return item.get();
+  for (TableItem* item : items_)
+    if (item->guid == guid) return item;
   return nullptr;
 }
 
@@ -214,7 +240,8 @@ TableItem* VtlObjectTable::Add(TableItem* parent, IVtlObject* object) {
   } else {
     top_.push_back(raw);
   }
-  items_.push_back(std::move(item));
+  items_.push_back(raw);
+  addedItems_.push_back(std::move(item));
   return raw;
 }
 
@@ -225,7 +252,7 @@ IVtlTableEntry* VtlObjectTable::AddAtTop(IVtlObject* object) {
 
 IVtlTableEntry* VtlObjectTable::AddUnder(ULONG_PTR position, IVtlObject* object) {
   if (position == 0 || position > items_.size()) return nullptr;
-  TableItem* item = Add(items_[position - 1].get(), object);
+  TableItem* item = Add(items_[position - 1], object);
   return item ? NewEntryInterface(item->guid) : nullptr;
 }
 
@@ -236,15 +263,22 @@ BOOL VtlObjectTable::Update(IVtlObject* object) {
   if (!g || g->type != kPropGuid || !g->guid) return FALSE;
   TableItem* item = Find(*g->guid);
   if (!item) return FALSE;
+  if (item->sharedProps) {
+    Ref<VtlObject> own = item->props->Clone();
+    if (!own) return FALSE;
+    item->props = std::move(own);
+    item->sharedProps = false;
+  }
   if (!item->props->MergeFrom(*source)) return FALSE;
   if (item->stock) item->changed = true;
   return TRUE;
 }
 
 void VtlObjectTable::DropContents() {
-  auto items = std::move(items_);
   items_.clear();
   top_.clear();
+  auto stock = std::move(stockItems_);
+  auto added = std::move(addedItems_);
 }
 
 }  // namespace vantorel::detail

@@ -16,11 +16,14 @@ namespace vantorel::detail {
 
 struct TableItem {
   GUID guid{};
-  Ref<VtlObject> props;  // class 524 or 525: kind 0x4001, name 0x4002, file 0x4003
+  // Class 524 or 525: kind 0x4001, name 0x4002, file 0x4003. An unchanged stock item's are
+  // shared by every table of the process and never changed: the first change copies them.
+  Ref<VtlObject> props;
   TableItem* parent = nullptr;
   std::vector<TableItem*> children;
   bool stock = false;
-  bool changed = false;  // a stock item renamed or given new entries
+  bool changed = false;      // a stock item renamed or given new entries
+  bool sharedProps = false;  // `props` are the process's stock copy
 };
 
 class VtlObjectTable : public RefCounted<IVtlObjectTable> {
@@ -48,7 +51,11 @@ class VtlObjectTable : public RefCounted<IVtlObjectTable> {
   BOOL Update(IVtlObject* object);
   void AddStock();
 
-  std::vector<std::unique_ptr<TableItem>> items_;
+  // Every item in the order it joined; the stock items live in one block, the others
+  // each in their own.
+  std::vector<TableItem*> items_;
+  std::unique_ptr<TableItem[]> stockItems_;
+  std::vector<std::unique_ptr<TableItem>> addedItems_;
   std::vector<TableItem*> top_;
 };
 

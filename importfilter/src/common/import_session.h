@@ -18,6 +18,30 @@ namespace foliant {
 // A text of the plug-in's language resources, at most 260 units; empty when absent.
 std::u16string LoadText(UINT id);
 
+// A text of the plug-in's language resources, read when first asked for: an import reads
+// only the texts it uses.
+class ResourceText {
+ public:
+  explicit ResourceText(UINT id) : id_(id) {}
+  const std::u16string& Get() {
+    if (!loaded_) {
+      text_ = LoadText(id_);
+      loaded_ = true;
+    }
+    return text_;
+  }
+  // Read again when next asked for.
+  void Reset() {
+    loaded_ = false;
+    text_.clear();
+  }
+
+ private:
+  UINT id_;
+  bool loaded_ = false;
+  std::u16string text_;
+};
+
 // The last open document of the manager's list; with `receptiveOnly`, the last that may
 // receive an import. Null when there is none.
 IVtlDocument* LastDocument(IVtlDocumentManager* documents, bool receptiveOnly);

@@ -5,6 +5,8 @@
 #include <foliant/import_limits.h>
 #include "freemind/freemind_reader.h"
 
+#include <memory>
+#include <mutex>
 #include <new>
 
 #include <foliant/filter_library.h>
@@ -32,21 +34,37 @@ FreemindReader::~FreemindReader() {
   Cleanup();
 }
 
+namespace {
+
+// The FreeMind tables are fixed in the plug-in, so one mapper, made by the first Init that
+// succeeds, serves every reader of the process; it is never changed once made.
+const TqResourceMapper* SharedFreeMindMapper() {
+  static std::mutex lock;
+  static const TqResourceMapper* shared = nullptr;
+  std::lock_guard<std::mutex> guard(lock);
+  if (!shared) {
+    auto mapper = std::make_unique<TqResourceMapper>();
+    if (mapper->Init(TqResourceMapper::kFreeMind)) shared = mapper.release();
+  }
+  return shared;
+}
+
+}  // namespace
+
 int FreemindReader::Init() {
   if (initialised_) Cleanup();
-  initialised_ = mapper_.Init(TqResourceMapper::kFreeMind);
+  try {
+    mapper_ = SharedFreeMindMapper();
+  } catch (const std::bad_alloc&) {
+    mapper_ = nullptr;
+  }
+  initialised_ = mapper_ ? 1 : 0;
   links_.clear();
   arrowLinks_.clear();
   idCounter_ = 0;
-  defaultNumber_ = _wtoi(LoadText(22016).c_str());
-  markerPicture_ = LoadText(22017);
-  customIconsText_ = LoadText(22018);
-  centralTopic_ = LoadText(22028);
-  topicText_ = LoadText(22029);
-  noteText_ = LoadText(22030);
-  linkText_ = LoadText(22031);
-  emptyText_ = LoadText(22036);
-  attributesText_ = LoadText(22037);
+  for (foliant::ResourceText* text : {&defaultNumber_, &markerPicture_, &customIconsText_, &centralTopic_, &topicText_,
+                                      &noteText_, &linkText_, &emptyText_, &attributesText_})
+    text->Reset();
   return initialised_;
 }
 

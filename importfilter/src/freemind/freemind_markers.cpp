@@ -18,7 +18,8 @@ int FreemindReader::ReadAttributeRecord(ImportBase& context, std::vector<Attribu
   const bool noName = !name || !*name;
   const bool noValue = !value || !*value;
   if (noName && noValue) return 1;
-  records.push_back({noName ? emptyText_ : std::u16string(name), noValue ? emptyText_ : std::u16string(value)});
+  records.push_back(
+      {noName ? emptyText_.Get() : std::u16string(name), noValue ? emptyText_.Get() : std::u16string(value)});
   return 1;
 }
 
@@ -71,7 +72,8 @@ const foliant::StoredFile* FreemindReader::FallbackMarkerPicture() {
   if (!markerPictureStored_) {
     markerPictureStored_ = true;
     WCHAR buffer[MAX_PATH] = {};
-    if (!markerPicture_.empty()) Basalt::Util::PathUtil::_PathToAbsolute(markerPicture_.c_str(), buffer);
+    const std::u16string& picture = markerPicture_.Get();
+    if (!picture.empty()) Basalt::Util::PathUtil::_PathToAbsolute(picture.c_str(), buffer);
     buffer[MAX_PATH - 1] = 0;
     if (buffer[0]) markerPictureFile_.Store(buffer);
   }
@@ -82,24 +84,26 @@ const foliant::StoredFile* FreemindReader::FallbackMarkerPicture() {
 // host's stock marker, registered first when the document's table lacks it. Any other name
 // becomes a marker entry of its own, named by the icon, showing the plug-in's stand-in
 // picture, under a "Custom Icons" group that the first such icon of the import creates.
+//
+// The stand-in picture goes to the file store only when an entry is made: a map whose icons
+// are all in the document's table already stores nothing.
 bool FreemindReader::EnsureMarkerEntry(LPCWSTR name, GUID* marker) {
-  const foliant::StoredFile* pictureFile = FallbackMarkerPicture();
   TqMapRecord record{};
-  if (mapper_.Find(TqResourceMapper::kMarkers, name, &record)) {
+  if (mapper_ && mapper_->Find(TqResourceMapper::kMarkers, name, &record)) {
     *marker = TqResourceMapper::MarkerGuid(record);
     if (foliant::HasObjectTableEntry(model_.get(), *marker)) return true;
     const GUID group = TqResourceMapper::GroupGuid(record);
     const GUID* parent = foliant::HasObjectTableEntry(model_.get(), group) ? &group : nullptr;
     return foliant::AddObjectTableItem(model_.get(), parent, vantorel::kClassTableEntry, *marker,
-                                       foliant::kTableKindMarkers, name, pictureFile, marker);
+                                       foliant::kTableKindMarkers, name, FallbackMarkerPicture(), marker);
   }
   if (auto it = customIcons_.find(name); it != customIcons_.end()) {
     *marker = it->second;
     return true;
   }
-  if (!EnsureCustomIconGroup(customIconsText_.c_str())) return false;
+  if (!EnsureCustomIconGroup(customIconsText_.Get().c_str())) return false;
   if (!foliant::AddObjectTableItem(model_.get(), &customIconGroup_, vantorel::kClassTableEntry, GUID{},
-                                   foliant::kTableKindMarkers, name, pictureFile, marker))
+                                   foliant::kTableKindMarkers, name, FallbackMarkerPicture(), marker))
     return false;
   customIcons_[name] = *marker;
   return true;

@@ -111,16 +111,16 @@ class FreemindReader : public ImportSession {
   std::vector<ArrowLink> arrowLinks_;
   int idCounter_ = 0;
 
-  // Texts and numbers of the plug-in's resources.
-  int defaultNumber_ = 0;           // 22016
-  std::u16string markerPicture_;    // 22017
-  std::u16string centralTopic_;     // 22028
-  std::u16string topicText_;        // 22029
-  std::u16string noteText_;         // 22030
-  std::u16string linkText_;         // 22031
-  std::u16string emptyText_;        // 22036
-  std::u16string attributesText_;   // 22037
-  std::u16string customIconsText_;  // 22018
+  // Texts and numbers of the plug-in's resources, each read when first used.
+  foliant::ResourceText defaultNumber_{22016};
+  foliant::ResourceText markerPicture_{22017};
+  foliant::ResourceText centralTopic_{22028};
+  foliant::ResourceText topicText_{22029};
+  foliant::ResourceText noteText_{22030};
+  foliant::ResourceText linkText_{22031};
+  foliant::ResourceText emptyText_{22036};
+  foliant::ResourceText attributesText_{22037};
+  foliant::ResourceText customIconsText_{22018};
 
   // Entries this import added to the document's object table.
   std::map<std::u16string, GUID> attributeGroups_;                             // by name
@@ -128,7 +128,8 @@ class FreemindReader : public ImportSession {
   StoredFile markerPictureFile_;  // the stand-in picture, stored once per import
   bool markerPictureStored_ = false;
 
-  TqResourceMapper mapper_;
+  // The FreeMind tables, shared by every reader of the process (null before Init).
+  const TqResourceMapper* mapper_ = nullptr;
 };
 
 }  // namespace foliant::freemind
