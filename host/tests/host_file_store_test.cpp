@@ -1,10 +1,11 @@
-// The file store keeps its copies as files of its own, never in memory, and lets each go
-// with the last reference to its key.
+// The file store keeps its copies as files of its own, small ones in memory up to a budget,
+// and lets each go with the last reference to its key.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include <kx2/PathMap.h>
 #include <kx2test/TempFiles.h>
@@ -56,6 +57,36 @@ TEST_F(FileStoreTest, CopiesAreFilesThatGoWithTheirLastKey) {
 
   EXPECT_EQ(store->StoreFile(u"Z:\\no\\such\\file", 0, 1), 0u);
   EXPECT_TRUE(Copies().empty()) << "a file that cannot be stored leaves no copy behind";
+  store->Release();
+}
+
+// Small files are copied into memory until their budget is spent; the files stored past it
+// are copied to files, and dropping keys gives the budget back.
+TEST_F(FileStoreTest, SmallCopiesStayInMemoryWithinTheirBudget) {
+  const fs::path source = fs::temp_directory_path() / "marker.png";
+  std::ofstream(source, std::ios::binary) << std::string(64 * 1024, 'm');
+  IVtlFileStore* store = VtlGetApplication()->GetFileStore();
+  const std::u16string path = kx2::ToWindowsPath(source.string());
+  constexpr int kInBudget = 32 * 16;  // 32 MB of 64 KB copies
+  std::vector<ULONG_PTR> keys;
+  for (int i = 0; i < kInBudget; ++i) keys.push_back(store->StoreFile(path.c_str(), 0, 1));
+  EXPECT_TRUE(Copies().empty());
+  for (int i = 0; i < 3; ++i) keys.push_back(store->StoreFile(path.c_str(), 0, 1));
+  EXPECT_EQ(Copies().size(), 3u) << "past the budget small files are copied to files";
+  fs::remove(source);
+  for (ULONG_PTR key : keys) {
+    EXPECT_NE(key, 0u);
+    EXPECT_TRUE(store->DropKey(key));
+  }
+  EXPECT_TRUE(Copies().empty());
+
+  std::ofstream(source, std::ios::binary) << "small";
+  const ULONG_PTR key = store->StoreFile(path.c_str(), 0, 1);
+  EXPECT_NE(key, 0u);
+  EXPECT_TRUE(Copies().empty()) << "the budget came back with the dropped keys";
+  EXPECT_TRUE(store->DropKey(key));
+  EXPECT_EQ(store->StoreFile(kx2::ToWindowsPath(fs::temp_directory_path().string()).c_str(), 0, 1), 0u)
+      << "a folder is not stored";
   store->Release();
 }
 

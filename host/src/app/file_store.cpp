@@ -1,5 +1,7 @@
 #include "app/file_store.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <random>
 
@@ -14,6 +16,11 @@ VtlFileStore::~VtlFileStore() {
 }
 
 namespace {
+
+// A file of at most this many bytes is copied into memory, while all such copies together
+// stay within the budget; past it, small files are copied to files like large ones.
+constexpr uint64_t kSmallFileBytes = 64 * 1024;
+constexpr uint64_t kMemoryBudget = 32 * 1024 * 1024;
 
 // The temporary folder as the standard library names it, without its check that the folder
 // is there: a copy made into a folder that is not fails anyway, and the check is a call
@@ -67,6 +74,7 @@ BOOL VtlFileStore::DropKey(ULONG_PTR key) {
     if (it == files_.end()) return FALSE;
     if (--it->second.refs > 0) return TRUE;
     copy = std::move(it->second.copy);
+    if (it->second.bytes) bytesInMemory_ -= it->second.size;
     files_.erase(it);
     CensusKeyDropped();
   }
@@ -75,32 +83,76 @@ BOOL VtlFileStore::DropKey(ULONG_PTR key) {
   return TRUE;
 }
 
-ULONG_PTR VtlFileStore::StoreFile(LPCWSTR path, LONG, LONG) {
-  if (!path || !*path) return 0;
-  std::u16string windowsPath(path);
-  auto posix = kx2::ToPosixPath(windowsPath);
-  if (!posix) return 0;
+bool VtlFileStore::ReadSmallFile(const std::filesystem::path& source, std::vector<unsigned char>* out) {
+  // One look at the file: the size of a regular file, an error for anything else (a folder
+  // or a pipe goes on to the file-to-file copy, which refuses it).
+  std::error_code ec;
+  const uint64_t size = std::filesystem::file_size(source, ec);
+  if (ec || size > kSmallFileBytes) return false;
+  {
+    std::lock_guard<std::mutex> guard(lock_);
+    if (bytesInMemory_ + size > kMemoryBudget) return false;
+    bytesInMemory_ += size;
+  }
+  bool read = false;
+  if (std::FILE* in = std::fopen(source.c_str(), "rb")) {
+    std::setvbuf(in, nullptr, _IONBF, 0);
+    // One byte more than the size shows a file that grew since: it goes file to file.
+    out->resize(size + 1);
+    const size_t got = std::fread(out->data(), 1, out->size(), in);
+    read = !std::ferror(in) && got <= size;
+    std::fclose(in);
+    out->resize(std::min<size_t>(got, size));
+    if (read && got < size) {
+      std::lock_guard<std::mutex> guard(lock_);
+      bytesInMemory_ -= size - got;
+    }
+  }
+  if (!read) {
+    std::lock_guard<std::mutex> guard(lock_);
+    bytesInMemory_ -= size;
+  }
+  return read;
+}
+
+bool VtlFileStore::CopyToFile(const std::filesystem::path& source, StoredFile* file) {
   std::error_code ec;
   std::filesystem::path copy;
   {
     std::lock_guard<std::mutex> guard(lock_);
     copy = NextCopyName();
   }
-  if (copy.empty()) return 0;
-  auto fail = [&] {
-    std::filesystem::remove(copy, ec);
-    return ULONG_PTR{0};
-  };
+  if (copy.empty()) return false;
   // The copy goes file to file (the library hands it to the kernel where it can), so the
   // store never holds a file in memory; a name some other file took is never overwritten.
   // The library refuses a source that is not a regular file, a folder among them.
-  if (!std::filesystem::copy_file(*posix, copy, std::filesystem::copy_options::none, ec) || ec)
-    return ec == std::errc::file_exists ? ULONG_PTR{0} : fail();
+  if (!std::filesystem::copy_file(source, copy, std::filesystem::copy_options::none, ec) || ec) {
+    if (ec != std::errc::file_exists) std::filesystem::remove(copy, ec);
+    return false;
+  }
+  file->size = std::filesystem::file_size(copy, ec);
+  if (ec) {
+    std::filesystem::remove(copy, ec);
+    return false;
+  }
+  file->copy = std::move(copy);
+  return true;
+}
+
+ULONG_PTR VtlFileStore::StoreFile(LPCWSTR path, LONG, LONG) {
+  if (!path || !*path) return 0;
+  std::u16string windowsPath(path);
+  auto posix = kx2::ToPosixPath(windowsPath);
+  if (!posix) return 0;
   StoredFile file;
+  auto bytes = std::make_shared<std::vector<unsigned char>>();
+  if (ReadSmallFile(*posix, bytes.get())) {
+    file.size = bytes->size();
+    file.bytes = std::move(bytes);
+  } else if (!CopyToFile(*posix, &file)) {
+    return 0;
+  }
   file.sourcePath = std::move(windowsPath);
-  file.size = std::filesystem::file_size(copy, ec);
-  if (ec) return fail();
-  file.copy = std::move(copy);
   std::lock_guard<std::mutex> guard(lock_);
   return NewKey(std::move(file));
 }

@@ -1,13 +1,16 @@
-// The host's file store: copies of files the modules hand over, under counted keys. A copy
-// is made file to file into the temporary folder under a name of the store's own, so that
-// however large a stored file is, it never sits whole in memory; the copy goes with the
-// last reference to its key.
+// The host's file store: copies of files the modules hand over, under counted keys. A small
+// file's copy is kept in memory (up to a budget for all of them): making and removing a
+// file costs far more than the few bytes of a marker picture. A larger one is copied file
+// to file into the temporary folder under a name of the store's own, so that however large
+// a stored file is, it never sits whole in memory. A copy goes with the last reference to
+// its key.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -20,9 +23,10 @@ namespace vantorel::detail {
 
 struct StoredFile {
   std::u16string sourcePath;   // the Windows path it was copied from; empty for a raw value
-  std::filesystem::path copy;  // the store's own copy
-  uint64_t size = 0;           // bytes of the copy
-  ULONG_PTR rawValue = 0;      // for a key made for a value that is not a file
+  std::filesystem::path copy;  // the store's own copy as a file, or empty
+  std::shared_ptr<const std::vector<unsigned char>> bytes;  // the copy of a small file
+  uint64_t size = 0;                                        // bytes of the copy
+  ULONG_PTR rawValue = 0;                                   // for a key made for a value that is not a file
   ULONG refs = 0;
   int number = 0;  // 1, 2, ... in the order stored
 };
@@ -53,6 +57,11 @@ class VtlFileStore : public RefCounted<IVtlFileStore> {
   ULONG_PTR NewKey(StoredFile file);
   // A new name for a copy in the temporary folder; empty when there is none.
   std::filesystem::path NextCopyName();
+  // Reads a regular file of at most the small size into `out` when the memory budget has
+  // room for it; false (nothing taken from the budget) for any other file.
+  bool ReadSmallFile(const std::filesystem::path& source, std::vector<unsigned char>* out);
+  // Copies the file file to file; its key record's copy and size, or false.
+  bool CopyToFile(const std::filesystem::path& source, StoredFile* file);
 
   struct AttachmentEntry {
     std::u16string path;               // the file's Windows path; for an adopted one written on request
@@ -70,6 +79,7 @@ class VtlFileStore : public RefCounted<IVtlFileStore> {
   int nextNumber_ = 1;
   uint64_t stamp_ = 0;  // of this store's copy names, chosen on first use
   uint64_t nextCopy_ = 1;
+  uint64_t bytesInMemory_ = 0;  // of the small copies held now
 };
 
 }  // namespace vantorel::detail
