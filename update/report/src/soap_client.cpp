@@ -6,6 +6,7 @@
 #include <fennic/Report.h>
 
 #include "soapH.h"
+#include "soap_transport.h"
 
 // The envelope's namespaces, in this order; the service's are ours.
 // The runtime looks the table up by name, so it leaves the program visibly.
@@ -58,6 +59,8 @@ bool SendReport(const ReportArguments& args, DWORD count, const std::string& sys
   int timeout = -TimeoutMs() * 1000;  // negative: microseconds
   soap.connect_timeout = soap.send_timeout = soap.recv_timeout = soap.accept_timeout = timeout;
   soap.transfer_timeout = 0;
+  // The stream keeps the send and receive time-outs from here on.
+  UseStreamTransport(&soap);
   LimitAnswerLength(&soap);
   HeaderHook hook{soap.fposthdr};
   soap.user = &hook;
