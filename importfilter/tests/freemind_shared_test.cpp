@@ -2,7 +2,10 @@
 // texts, GUID texts, face resolution, and the link targets of FreeMind maps.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
+
+#include <basalt/xml/node.h>
 
 #include <foliant/common/color_text.h>
 #include <foliant/common/face_resolution.h>
@@ -38,6 +41,47 @@ TEST(FreeMindShared, HyperlinkDescriptions) {
   EXPECT_EQ(foliant::BuildHyperlinkDescription(u"x", false, -1, u"", u""), u"");
   EXPECT_EQ(foliant::BuildHyperlinkDescription(u"x", true, 0, nullptr, u"").find(u"subject"), std::u16string::npos)
       << "the XMind form has no subject";
+}
+
+// The description is the text the foundation's XML writer gives for the same element,
+// under the writer's shared options as they stand, whatever the texts hold.
+TEST(FreeMindShared, HyperlinkDescriptionsAreWhatTheXmlWriterWrites) {
+  using Basalt::XMLDom::XMLNode;
+  auto written = [](LPCWSTR link, bool absolute, int kind, LPCWSTR subject, LPCWSTR text) {
+    const char16_t* names[] = {u"web", u"file", u"email", u"current", u"folder"};
+    std::unique_ptr<XMLNode> root(XMLNode::CreateNode(u"hyperlink", nullptr));
+    root->AppendChild(u"type", names[kind]);
+    root->AppendChild(u"option", absolute ? u"absolute" : u"relative");
+    root->AppendChild(u"link", link);
+    if (subject) root->AppendChild(u"subject", subject);
+    root->AppendChild(u"text", text);
+    Basalt::XMLDom::DispOption option = Basalt::XMLDom::optDefault;
+    return root->GetXML(&option);
+  };
+  const struct {
+    const char16_t *link, *subject, *text;
+  } texts[] = {
+      {u"http://a.example/?x=1&y=<2>", u"", u"Topic \"one\" & 'two'"},
+      {u"", nullptr, u""},
+      {u"mailto:a@b", u"Re: <&>", u"\u00e9\u65b0 \U0001F600 \u2028"},
+      {u"{0123ABCD-4567-89EF-0123-456789ABCDEF}|{00000000-0000-0000-0000-000000000001}", u"", u"\t\n line"},
+  };
+  const Basalt::XMLDom::DispOption saved = Basalt::XMLDom::optDefault;
+  const Basalt::XMLDom::XmlEntiry extra[] = {{u'&', u"&amp;", 5}, {u'\u00e9', u"&eacute;", 8}, {u'x', u"", 0}};
+  Basalt::XMLDom::XMLEntitys wideTable(extra, 3);
+  for (int layout = 0; layout < 4; ++layout) {
+    Basalt::XMLDom::optDefault = saved;
+    if (layout == 1) Basalt::XMLDom::optDefault.newline = 0;
+    if (layout == 2) Basalt::XMLDom::optDefault.depth = 2, Basalt::XMLDom::optDefault.encodeEntities = 0;
+    if (layout == 3) Basalt::XMLDom::optDefault.entities = &wideTable;
+    for (const auto& t : texts)
+      for (int kind = 0; kind < 5; ++kind)
+        for (bool absolute : {false, true})
+          EXPECT_EQ(foliant::BuildHyperlinkDescription(t.link, absolute, kind, t.subject, t.text),
+                    written(t.link, absolute, kind, t.subject, t.text))
+              << "layout " << layout << ", kind " << kind;
+  }
+  Basalt::XMLDom::optDefault = saved;
 }
 
 TEST(FreeMindShared, HashColours) {

@@ -88,7 +88,12 @@ int FreemindReader::Probe(LPCWSTR path) {
 }
 
 void FreemindReader::ClearWalkState() {
-  nodes_.clear();
+  {
+    // The index goes before its store: an empty index holds nothing of the store.
+    decltype(nodes_) empty(&nodeStore_);
+    nodes_.swap(empty);
+  }
+  nodeStore_.release();
   arrowLinks_.clear();
   attributeGroups_.clear();
   attributeValues_.clear();

@@ -110,11 +110,17 @@ bool FreemindReader::BuildNode(ImportBase& context, IKX2XMLElement* element, int
     topic.reset(cursor_->GetCurrentNode());
   }
   if (!topic) return false;
-  // The index keeps the node's ID; the walk reads it from there.
-  const std::u16string& id = nodes_
-                                 .insert_or_assign(idText ? std::u16string(idText) : Decimal(idCounter_++),
-                                                   kx2::Ref<IVtlObject>::Share(topic.get()))
-                                 .first->first;
+  // The index keeps the node's ID (a later node of the same ID takes its place); the walk
+  // reads it from there.
+  std::u16string counted;
+  if (!idText) counted = Decimal(idCounter_++);
+  const std::u16string_view key = idText ? std::u16string_view(idText) : std::u16string_view(counted);
+  auto entry = nodes_.find(key);
+  if (entry != nodes_.end())
+    entry->second = kx2::Ref<IVtlObject>::Share(topic.get());
+  else
+    entry = nodes_.emplace(key, kx2::Ref<IVtlObject>::Share(topic.get())).first;
+  const std::u16string_view id = entry->first;
   stack_.push_back(kx2::Ref<IVtlObject>::Share(topic.get()));
   struct PopStack {
     std::vector<kx2::Ref<IVtlObject>>& stack;
@@ -187,7 +193,7 @@ bool FreemindReader::ApplyNodeStyle(ImportBase& context, IKX2XMLElement* element
 }
 
 bool FreemindReader::BuildNodeContent(ImportBase& context, IKX2XMLElement* element, const NodeChildren& children,
-                                      IVtlObject* topic, const std::u16string& id) {
+                                      IVtlObject* topic, std::u16string_view id) {
   if (!SetCurrent(topic)) return false;
   if (children.any) {
     if (!ImportAttributes(context, children) || !ImportIcons(children)) return false;
@@ -202,7 +208,7 @@ bool FreemindReader::BuildNodeContent(ImportBase& context, IKX2XMLElement* eleme
   return true;
 }
 
-bool FreemindReader::RecordArrowLink(IKX2XMLElement* arrow, const std::u16string& source) {
+bool FreemindReader::RecordArrowLink(IKX2XMLElement* arrow, std::u16string_view source) {
   LPCWSTR destination = arrow->GetAttribute(u"DESTINATION");
   if (!destination) return false;
   ArrowLink link;

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <map>
+#include <memory_resource>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -79,14 +81,14 @@ class FreemindReader : public ImportSession {
   bool ApplyNodeStyle(ImportBase& context, IKX2XMLElement* element, const NodeChildren& children, IVtlObject* format,
                       NodeParameters& parameters, bool* formatChanged);
   bool BuildNodeContent(ImportBase& context, IKX2XMLElement* element, const NodeChildren& children, IVtlObject* topic,
-                        const std::u16string& id);
+                        std::u16string_view id);
   bool ImportAttributes(ImportBase& context, const NodeChildren& children);
   bool ImportIcons(const NodeChildren& children);
   bool ImportText(const NodeChildren& children, IVtlObject* topic);
   bool ImportNotes(const NodeChildren& children, IVtlObject* topic);
   bool ImportImages(const std::vector<HTML::Paragraph>& paragraphs);
   bool AddCloud(IKX2XMLElement* cloud);
-  bool RecordArrowLink(IKX2XMLElement* arrow, const std::u16string& source);
+  bool RecordArrowLink(IKX2XMLElement* arrow, std::u16string_view source);
 
   // After the walk.
   bool ResolveArrowLinks();
@@ -107,7 +109,18 @@ class FreemindReader : public ImportSession {
   int level_ = 0;
   bool tooDeep_ = false;  // the walk met a node nested deeper than the limit
   int initialised_ = 0;
-  std::unordered_map<std::u16string, kx2::Ref<IVtlObject>> nodes_;  // by the map's node ID
+  // The topics by the map's node ID. Their entries and IDs live in one growing store that
+  // goes whole when the walk ends: a map has as many as it has nodes.
+  struct IdHash {
+    using is_transparent = void;
+    size_t operator()(std::u16string_view id) const { return std::hash<std::u16string_view>()(id); }
+  };
+  struct IdEqual {
+    using is_transparent = void;
+    bool operator()(std::u16string_view a, std::u16string_view b) const { return a == b; }
+  };
+  std::pmr::monotonic_buffer_resource nodeStore_;
+  std::pmr::unordered_map<std::pmr::u16string, kx2::Ref<IVtlObject>, IdHash, IdEqual> nodes_{&nodeStore_};
   std::vector<ArrowLink> arrowLinks_;
   int idCounter_ = 0;
 
