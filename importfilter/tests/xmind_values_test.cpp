@@ -5,6 +5,9 @@
 
 #include <foliant/time_value.h>
 #include <foliant/common/marker_guid.h>
+#include <kx2/Ref.h>
+#include <vantorel/exports.h>
+#include <vantorel/testing/leak_check.h>
 
 #include "xmind/xmind_values.h"
 
@@ -48,6 +51,36 @@ TEST(XMindValues, DurationsInDaysOrHours) {
     EXPECT_EQ(d.unit, c.unit);
     EXPECT_EQ(d.count, c.count);
   }
+}
+
+// An element's attribute set answers every name as Attribute does: the name as written
+// first, else the first whose name matches with letters folded, else none.
+class XMindAttributeSet : public vantorel::testing::HostLeakCheck {};
+
+TEST_F(XMindAttributeSet, AnswersAsAttributeDoes) {
+  kx2::Ref<IKX2XMLFactory> factory(VtlGetApplication()->GetXMLFactory());
+  kx2::Ref<IKX2XMLParser> parser(factory->CreateParser());
+  const std::string xml =
+      "<topic xmlns:xlink='urn:x' ID='upper' id='exact' Style-ID='s1' STYLE-id='s2' xlink:HREF='h' branch=''/>";
+  kx2::Ref<IKX2XMLDocument> doc(
+      parser->Parse(reinterpret_cast<const BYTE*>(xml.data()), static_cast<ULONG>(xml.size())));
+  ASSERT_TRUE(doc);
+  kx2::Ref<IKX2XMLElement> topic(doc->GetDocumentElement());
+  const ElementAttributeSet set(topic.get());
+  for (const char16_t* name :
+       {u"id", u"ID", u"Id", u"style-id", u"STYLE-id", u"xlink:href", u"branch", u"structure-class", u"xmlns:xlink"}) {
+    LPCWSTR expected = Attribute(topic.get(), name);
+    LPCWSTR got = set.Get(name);
+    ASSERT_EQ(expected == nullptr, got == nullptr) << std::u16string(name).size();
+    if (expected) {
+      EXPECT_EQ(std::u16string(expected), std::u16string(got));
+    }
+  }
+  EXPECT_EQ(set.Text(u"id"), u"exact");
+  EXPECT_EQ(set.Text(u"Id"), u"upper");
+  EXPECT_EQ(set.Text(u"style-id"), u"s1");
+  EXPECT_EQ(set.Text(u"xlink:href"), u"h");
+  EXPECT_EQ(set.Get(u"structure-class"), nullptr);
 }
 
 TEST(MarkerGuid, FirstWordIsTheResourceNumber) {

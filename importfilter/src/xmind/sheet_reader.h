@@ -48,7 +48,8 @@ class SheetReader : public ImportSession {
 
   // Topics (xmind_topics.cpp).
   void ImportTopic(IKX2XMLElement* topic, int depth);
-  void ImportTitle(IVtlObject* node, IKX2XMLElement* title, const StyleMap& style, const std::u16string& id);
+  // Writes the title into the topic; its text, which the caller keeps too.
+  std::u16string ImportTitle(IVtlObject* node, IKX2XMLElement* title, const StyleMap& style, const std::u16string& id);
   void ImportChildren(IVtlObject* node, IKX2XMLElement* children, TopicWork& work, int depth);
   // Inserts a topic under `parent` (kVtlInsert*), reads it, and puts the cursor back on
   // `parent`; the new node, or null when the host refuses it.

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -20,8 +21,9 @@
 
 namespace foliant::xmind {
 
-// Style property name to its text, as "styles.xml" writes it.
-using StyleMap = std::map<std::u16string, std::u16string>;
+// Style property name to its text, as "styles.xml" writes it. Looked up by a name's view,
+// without making a string of it.
+using StyleMap = std::map<std::u16string, std::u16string, std::less<>>;
 
 struct StyleRecord {
   std::u16string family;  // the style's "type": "topic", "boundary", "summary" ...

@@ -10,7 +10,7 @@ namespace {
 using namespace vantorel;
 
 // The style properties XMind writes that the importer reads.
-const char16_t* const kStyleNames[] = {
+constexpr std::u16string_view kStyleNames[] = {
     u"angle",           u"arrow-begin-class",   u"arrow-end-class",
     u"background",      u"fo:background-color", u"fo:color",
     u"svg:fill",        u"fo:text-decoration",  u"fo:font-family",
@@ -25,21 +25,26 @@ const char16_t* const kStyleNames[] = {
     u"svg:y",
 };
 
-const char16_t* KeptName(LPCWSTR name) {
-  if (!name) return nullptr;
-  for (const char16_t* kept : kStyleNames)
-    if (EqualsNoCase(name, kept)) return kept;
-  return nullptr;
+// The kept name an attribute name stands for, without regard to ASCII case; empty for
+// one the importer does not read.
+std::u16string_view KeptName(LPCWSTR name) {
+  if (!name) return {};
+  const std::u16string_view given(name);
+  for (std::u16string_view kept : kStyleNames)
+    if (EqualsNoCase(given, kept)) return kept;
+  return {};
 }
 
 void ReadProperties(IKX2XMLElement* element, StyleMap& into) {
   const LONG count = element->GetAttributeCount();
   for (LONG i = 0; i < count; ++i) {
     LPCWSTR name = element->GetAttributeName(i);
-    const char16_t* kept = KeptName(name);
-    if (!kept) continue;
+    const std::u16string_view kept = KeptName(name);
+    if (kept.empty()) continue;
     LPCWSTR value = element->GetAttribute(name);
-    into[kept] = value ? value : u"";
+    auto it = into.find(kept);
+    if (it == into.end()) it = into.emplace(std::u16string(kept), std::u16string()).first;
+    it->second = value ? value : u"";
   }
 }
 
@@ -81,16 +86,17 @@ const StyleMap* FindStyle(const ImportState& state, const std::u16string& id,
   return nullptr;
 }
 
-const std::u16string* StyleValue(const StyleMap& style, const char16_t* name) {
+const std::u16string* StyleValue(const StyleMap& style, std::u16string_view name) {
   auto it = style.find(name);
   return it == style.end() ? nullptr : &it->second;
 }
 
 bool FillLineAndFill(IVtlObject* format, const StyleMap& style, const TqResourceMapper& mapper,
-                     const char16_t* defaultPattern) {
+                     const char16_t* defaultPattern, LineAndFillParts parts) {
   if (!format) return false;
   bool changed = false;
-  if (const std::u16string* fill = StyleValue(style, u"svg:fill"); NonEmpty(fill)) {
+  const std::u16string* fill = parts != LineAndFillParts::kLine ? StyleValue(style, u"svg:fill") : nullptr;
+  if (NonEmpty(fill)) {
     ObjectRef sub(format->GetSubObject(kPropSubFill));
     if (EqualsNoCase(*fill, u"none")) {
       changed |= SetNumber(sub.get(), kPropSubLine, kPropEnum, 0);
@@ -99,6 +105,7 @@ bool FillLineAndFill(IVtlObject* format, const StyleMap& style, const TqResource
       changed |= SetNumber(sub.get(), kPropSubLine, kPropEnum, 1);
     }
   }
+  if (parts == LineAndFillParts::kFill) return changed;
   const std::u16string* color = StyleValue(style, u"line-color");
   const std::u16string* width = StyleValue(style, u"line-width");
   LONG pattern = 0;
@@ -122,15 +129,17 @@ bool FillLineAndFill(IVtlObject* format, const StyleMap& style, const TqResource
 }
 
 void ApplyLineAndFill(IVtlModel* model, IVtlObject* target, LONG index, const StyleMap& style,
-                      const TqResourceMapper& mapper, const char16_t* defaultPattern) {
+                      const TqResourceMapper& mapper, const char16_t* defaultPattern, LineAndFillParts parts) {
   ObjectRef format = NewObject(kClassPictureFormat);
   if (!model || !target || !format) return;
   model->GetFormat(target, format.get(), index);
-  if (FillLineAndFill(format.get(), style, mapper, defaultPattern)) model->SetFormat(0, target, format.get(), index);
+  if (FillLineAndFill(format.get(), style, mapper, defaultPattern, parts))
+    model->SetFormat(0, target, format.get(), index);
 }
 
 void ApplyNodeStyle(IVtlModel* model, IVtlObject* node, const StyleMap& style, const TqResourceMapper& mapper) {
-  if (!model || !node) return;
+  // Most topics have no style of their own: nothing to make.
+  if (!model || !node || style.empty()) return;
   ObjectRef format = NewObject(kClassFormat);
   bool changed = false;
   LONG value = 0;
@@ -143,12 +152,10 @@ void ApplyNodeStyle(IVtlModel* model, IVtlObject* node, const StyleMap& style, c
     if (target) model->ApplyFormat(0, target.get(), format.get());
   }
   // The topic's own fill, and its branch line to the parent.
-  StyleMap fill, line;
-  for (const auto& [name, text] : style) (name == u"svg:fill" ? fill : line)[name] = text;
-  if (!fill.empty()) ApplyLineAndFill(model, node, -1, fill, mapper, nullptr);
-  line.erase(u"line-class");
-  if (StyleValue(line, u"line-color") || StyleValue(line, u"line-width") || StyleValue(line, u"line-pattern"))
-    ApplyLineAndFill(model, node, 1, line, mapper, nullptr);
+  if (StyleValue(style, u"svg:fill"))
+    ApplyLineAndFill(model, node, -1, style, mapper, nullptr, LineAndFillParts::kFill);
+  if (StyleValue(style, u"line-color") || StyleValue(style, u"line-width") || StyleValue(style, u"line-pattern"))
+    ApplyLineAndFill(model, node, 1, style, mapper, nullptr, LineAndFillParts::kLine);
 }
 
 bool ApplyTextStyle(IVtlModel* model, const StyleMap& style) {

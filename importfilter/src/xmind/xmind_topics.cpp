@@ -96,7 +96,9 @@ void SheetReader::ImportTopic(IKX2XMLElement* topic, int depth) {
   ObjectRef node = CurrentNode();
   if (!node) return;
 
-  const std::u16string id = AttributeText(topic, u"id");
+  // A topic is asked for several attributes it mostly lacks.
+  const ElementAttributeSet attributes(topic);
+  const std::u16string id = attributes.Text(u"id");
   if (!id.empty()) {
     nodes_.try_emplace(id, ObjectRef::Share(node.get()));
     GUID guid{};
@@ -104,14 +106,14 @@ void SheetReader::ImportTopic(IKX2XMLElement* topic, int depth) {
   }
 
   TqMapRecord structure{};
-  if (LPCWSTR name = Attribute(topic, u"structure-class");
+  if (LPCWSTR name = attributes.Get(u"structure-class");
       name && state_.mapper.Find(TqResourceMapper::kLayout, name, &structure)) {
     ObjectRef format = NewObject(kClassFormat);
     if (SetNumber(format.get(), kPropFormatStructure, kPropEnum, structure.value))
       ApplyFormat(node.get(), format.get());
   }
 
-  const StyleMap* style = FindStyle(state_, AttributeText(topic, u"style-id"), {u"topic"});
+  const StyleMap* style = FindStyle(state_, attributes.Text(u"style-id"), {u"topic"});
   if (!style) style = &EmptyStyle();
   ApplyNodeStyle(model_.get(), node.get(), *style, state_.mapper);
 
@@ -119,8 +121,7 @@ void SheetReader::ImportTopic(IKX2XMLElement* topic, int depth) {
   std::u16string title;
   ForEachChildElement(topic, [&](IKX2XMLElement* child) {
     if (TagIs(child, u"title")) {
-      ImportTitle(node.get(), child, *style, id);
-      title = ElementText(child);
+      title = ImportTitle(node.get(), child, *style, id);
     } else if (TagIs(child, u"image") || TagIs(child, u"xhtml:img")) {
       ImportPicture(node.get(), child);
     } else if (TagIs(child, u"notes")) {
@@ -152,30 +153,31 @@ void SheetReader::ImportTopic(IKX2XMLElement* topic, int depth) {
   });
   if (!Going()) return;
 
-  if (LPCWSTR href = Attribute(topic, u"xlink:href"); href && *href) ImportHyperlink(node.get(), href, title);
+  if (LPCWSTR href = attributes.Get(u"xlink:href"); href && *href) ImportHyperlink(node.get(), href, title);
 
   BuildRanges(node.get(), work, depth);
   SetCurrent(node.get());
 
-  if (LPCWSTR branch = Attribute(topic, u"branch"); branch && std::u16string_view(branch) == u"folded") {
+  if (LPCWSTR branch = attributes.Get(u"branch"); branch && std::u16string_view(branch) == u"folded") {
     ObjectRef format = NewObject(kClassFormat);
     if (SetNumber(format.get(), kPropFormatCollapsed, kPropEnum, 1)) ApplyFormat(node.get(), format.get());
   }
 }
 
-void SheetReader::ImportTitle(IVtlObject* node, IKX2XMLElement* title, const StyleMap& style,
-                              const std::u16string& id) {
+std::u16string SheetReader::ImportTitle(IVtlObject* node, IKX2XMLElement* title, const StyleMap& style,
+                                        const std::u16string& id) {
+  std::u16string words = ElementText(title);
   ObjectRef text = AttachedObject(node, kRoleTextStyle);
-  if (!model_->PlaceObject(0, text ? text.get() : node, -1)) return;
+  if (!model_->PlaceObject(0, text ? text.get() : node, -1)) return words;
   cursor_->SetTextMode(1, kTitleTextModeOn);
   model_->BeginTextInput(0, 1);
   ApplyTextStyle(model_.get(), style);
-  const std::u16string words = ElementText(title);
   if (!words.empty()) model_->InsertText(0, words.c_str(), -1);
   ApplyParagraphAlignment(model_.get(), style);
   if (!id.empty()) state_.topicTitles.try_emplace(id, words);
   cursor_->EndTextInput();
   cursor_->SetTextMode(0, kTitleTextModeOff);
+  return words;
 }
 
 void SheetReader::ImportChildren(IVtlObject* node, IKX2XMLElement* children, TopicWork& work, int depth) {

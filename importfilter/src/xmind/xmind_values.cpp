@@ -1,6 +1,8 @@
 #include "xmind/xmind_values.h"
 
+#include <algorithm>
 #include <climits>
+#include <iterator>
 #include <cmath>
 #include <vector>
 
@@ -89,13 +91,40 @@ bool TagIs(IKX2XMLElement* element, std::u16string_view name) { return TagIsNoCa
 
 LPCWSTR Attribute(IKX2XMLElement* element, std::u16string_view name) {
   if (!element) return nullptr;
-  const std::u16string terminated(name);
-  if (LPCWSTR exact = element->GetAttribute(terminated.c_str())) return exact;
+  // The host takes a terminated name: the short names asked for are terminated on the stack.
+  char16_t onStack[64];
+  std::u16string onHeap;
+  const char16_t* terminated = onStack;
+  if (name.size() < std::size(onStack)) {
+    std::copy(name.begin(), name.end(), onStack);
+    onStack[name.size()] = 0;
+  } else {
+    onHeap.assign(name);
+    terminated = onHeap.c_str();
+  }
+  if (LPCWSTR exact = element->GetAttribute(terminated)) return exact;
   const LONG count = element->GetAttributeCount();
   for (LONG i = 0; i < count; ++i) {
     LPCWSTR candidate = element->GetAttributeName(i);
     if (candidate && EqualsNoCase(candidate, name)) return element->GetAttribute(candidate);
   }
+  return nullptr;
+}
+
+ElementAttributeSet::ElementAttributeSet(IKX2XMLElement* element) : element_(element) {
+  const LONG count = element ? element->GetAttributeCount() : 0;
+  names_.reserve(static_cast<size_t>(std::max<LONG>(count, 0)));
+  for (LONG i = 0; i < count; ++i) names_.push_back(element->GetAttributeName(i));
+}
+
+LPCWSTR ElementAttributeSet::Get(std::u16string_view name) const {
+  for (LPCWSTR candidate : names_)
+    if (candidate && name == candidate) return element_->GetAttribute(candidate);
+  for (LPCWSTR candidate : names_)
+    if (candidate && EqualsNoCase(candidate, name)) return element_->GetAttribute(candidate);
+  // Namespace declarations are no attributes the element lists, but the element answers
+  // their names.
+  if (name.substr(0, 5) == u"xmlns") return Attribute(element_, name);
   return nullptr;
 }
 

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 #include <string>
 #include <string_view>
 
@@ -44,6 +45,23 @@ inline std::u16string AttributeText(IKX2XMLElement* element, std::u16string_view
   LPCWSTR text = Attribute(element, name);
   return text ? std::u16string(text) : std::u16string();
 }
+
+// The attributes of one element, their names read once: look-ups answer as Attribute does,
+// but a name the element lacks costs a pass over names already read rather than asking
+// the element for every name again. The element must outlive the set.
+class ElementAttributeSet {
+ public:
+  explicit ElementAttributeSet(IKX2XMLElement* element);
+  LPCWSTR Get(std::u16string_view name) const;
+  std::u16string Text(std::u16string_view name) const {
+    LPCWSTR text = Get(name);
+    return text ? std::u16string(text) : std::u16string();
+  }
+
+ private:
+  IKX2XMLElement* element_;
+  std::vector<LPCWSTR> names_;
+};
 // The element's text (every descendant text node), empty when none.
 std::u16string ElementText(IKX2XMLElement* element);
 // The first child element whose tag matches (one reference), or null.
