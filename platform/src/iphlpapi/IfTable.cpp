@@ -27,10 +27,16 @@ bool NeverWireless(const std::string& kind) {
   return std::find(std::begin(kKinds), std::end(kKinds), kind) != std::end(kKinds);
 }
 
+// Buses that carry no wireless devices: the network devices of virtual machines.
+bool OnWiredOnlyBus(const std::string& bus) {
+  static constexpr std::string_view kBuses[] = {"virtio", "vmbus", "xen"};
+  return std::find(std::begin(kBuses), std::end(kBuses), bus) != std::end(kBuses);
+}
+
 // Every wireless link has a "wireless" folder: the system makes it for each link with a
 // wireless configuration, and a link with a wireless device ("phy80211") always has one.
 bool IsWireless(const kx2::net::Link& link) {
-  if (NeverWireless(link.kind)) return false;
+  if (NeverWireless(link.kind) || OnWiredOnlyBus(link.parentBus)) return false;
   return ::access(("/sys/class/net/" + link.name + "/wireless").c_str(), F_OK) == 0;
 }
 
@@ -80,11 +86,20 @@ void FillRow(const kx2::net::Link& link, MIB_IFROW* row) {
 KX2_EXPORT DWORD GetIfTable(PMIB_IFTABLE pIfTable, ULONG* pdwSize, BOOL bOrder) {
   if (!pdwSize) return ERROR_INVALID_PARAMETER;
   try {
-    // A size query needs only the number of links.
-    auto links = kx2::net::DumpLinks(pIfTable != nullptr);
+    auto Needed = [](size_t count) {
+      return offsetof(MIB_IFTABLE, table) + sizeof(MIB_IFROW) * std::max<size_t>(count, 1);
+    };
+    if (!pIfTable) {
+      // A size query needs only the number of links.
+      auto count = kx2::net::CountLinks();
+      if (!count) return ERROR_GEN_FAILURE;
+      *pdwSize = static_cast<ULONG>(Needed(*count));
+      return ERROR_INSUFFICIENT_BUFFER;
+    }
+    auto links = kx2::net::DumpLinks(true);
     if (!links) return ERROR_GEN_FAILURE;
-    size_t needed = offsetof(MIB_IFTABLE, table) + sizeof(MIB_IFROW) * std::max<size_t>(links->size(), 1);
-    if (!pIfTable || *pdwSize < needed) {
+    const size_t needed = Needed(links->size());
+    if (*pdwSize < needed) {
       *pdwSize = static_cast<ULONG>(needed);
       return ERROR_INSUFFICIENT_BUFFER;
     }

@@ -97,6 +97,25 @@ bool SendRequest(int fd, uint32_t seq, bool counters) {
          static_cast<ssize_t>(sizeof request);
 }
 
+// A statistics dump asking for the one 64-bit counter block of each link: far less for the
+// system to fill than a link dump, and enough to count the links.
+bool SendCountRequest(int fd, uint32_t seq) {
+  struct {
+    nlmsghdr header;
+    if_stats_msg stats;
+  } request{};
+  request.header.nlmsg_len = sizeof request;
+  request.header.nlmsg_type = RTM_GETSTATS;
+  request.header.nlmsg_flags = NLM_F_REQUEST | NLM_F_DUMP;
+  request.header.nlmsg_seq = seq;
+  request.stats.family = AF_UNSPEC;
+  request.stats.filter_mask = IFLA_STATS_FILTER_BIT(IFLA_STATS_LINK_64);
+  sockaddr_nl kernel{};
+  kernel.nl_family = AF_NETLINK;
+  return ::sendto(fd, &request, sizeof request, 0, reinterpret_cast<const sockaddr*>(&kernel), sizeof kernel) ==
+         static_cast<ssize_t>(sizeof request);
+}
+
 uint32_t U32(const rtattr* attribute) {
   uint32_t value = 0;
   std::memcpy(&value, RTA_DATA(attribute), sizeof value);
@@ -138,6 +157,9 @@ bool ParseLink(const nlmsghdr* message, Link* link) {
       case IFLA_LINKINFO:
         link->kind = KindOf(at);
         break;
+      case IFLA_PARENT_DEV_BUS_NAME:
+        link->parentBus = Text(at);
+        break;
       case IFLA_ADDRESS:
         link->address.assign(data, data + size);
         break;
@@ -163,11 +185,12 @@ bool ParseLink(const nlmsghdr* message, Link* link) {
   return !link->name.empty();
 }
 
-// Reads the answer to request `seq` on `fd` into `buffers` (kBatches of kBatchBytes);
-// nullopt when it fails or is malformed. The system makes a dump's next batch while a
-// batch is being read, so one call usually takes the links and the closing message.
-std::optional<std::vector<Link>> ReadDump(int fd, uint32_t seq, char* buffers) {
-  std::vector<Link> links;
+// Reads the answer to a request on `fd` into `buffers` (kBatches of kBatchBytes), handing
+// each batch to `take` (the TakeLinkBatch contract) until it reports the answer complete;
+// false when it fails or is malformed. The system makes a dump's next batch while a batch is
+// being read, so one call usually takes the answer and the closing message.
+template <typename Take>
+bool ReadDump(int fd, char* buffers, Take take) {
   for (;;) {
     sockaddr_nl from[kBatches]{};
     iovec parts[kBatches];
@@ -181,46 +204,59 @@ std::optional<std::vector<Link>> ReadDump(int fd, uint32_t seq, char* buffers) {
     }
     int got = ::recvmmsg(fd, headers, kBatches, MSG_WAITFORONE, nullptr);
     if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) return std::nullopt;
+    if (got <= 0) return false;
     for (int i = 0; i < got; ++i) {
       const msghdr& header = headers[i].msg_hdr;
-      if (headers[i].msg_len == 0 || (header.msg_flags & MSG_TRUNC)) return std::nullopt;
+      if (headers[i].msg_len == 0 || (header.msg_flags & MSG_TRUNC)) return false;
       // Only the kernel's answer counts; any other sender is ignored.
       if (header.msg_namelen != sizeof from[i] || from[i].nl_pid != 0) continue;
       bool failed = false;
-      if (TakeLinkBatch(buffers + i * kBatchBytes, headers[i].msg_len, seq, &links, &failed)) {
-        if (failed) return std::nullopt;
-        return links;
-      }
+      if (take(buffers + i * kBatchBytes, headers[i].msg_len, &failed)) return !failed;
     }
   }
+}
+
+// The messages of one batch that answer request `seq`, each handed to `message` (false
+// there: malformed); true once the answer is complete, with *failed set when it is an
+// error or malformed.
+template <typename Message>
+bool WalkBatch(const char* batch, size_t size, uint32_t seq, bool* failed, Message message) {
+  for (size_t at = 0; at < size && size - at >= sizeof(nlmsghdr);) {
+    const auto* header = reinterpret_cast<const nlmsghdr*>(batch + at);
+    if (header->nlmsg_len < sizeof(nlmsghdr) || header->nlmsg_len > size - at) {
+      *failed = true;
+      return true;
+    }
+    at += NLMSG_ALIGN(header->nlmsg_len);
+    if (header->nlmsg_seq != seq) continue;
+    if (header->nlmsg_type == NLMSG_DONE) return true;
+    if (header->nlmsg_type == NLMSG_ERROR || !message(header)) {
+      *failed = true;
+      return true;
+    }
+  }
+  return false;
 }
 
 }  // namespace
 
 bool TakeLinkBatch(const char* batch, size_t size, uint32_t seq, std::vector<Link>* links, bool* failed) {
-  for (size_t at = 0; at < size && size - at >= sizeof(nlmsghdr);) {
-    const auto* message = reinterpret_cast<const nlmsghdr*>(batch + at);
-    if (message->nlmsg_len < sizeof(nlmsghdr) || message->nlmsg_len > size - at) {
-      *failed = true;
-      return true;
-    }
-    at += NLMSG_ALIGN(message->nlmsg_len);
-    if (message->nlmsg_seq != seq) continue;
-    if (message->nlmsg_type == NLMSG_DONE) return true;
-    if (message->nlmsg_type == NLMSG_ERROR) {
-      *failed = true;
-      return true;
-    }
-    if (message->nlmsg_type != RTM_NEWLINK) continue;
+  return WalkBatch(batch, size, seq, failed, [links](const nlmsghdr* message) {
+    if (message->nlmsg_type != RTM_NEWLINK) return true;
     Link link;
-    if (!ParseLink(message, &link)) {
-      *failed = true;
-      return true;
-    }
+    if (!ParseLink(message, &link)) return false;
     links->push_back(std::move(link));
-  }
-  return false;
+    return true;
+  });
+}
+
+bool TakeCountBatch(const char* batch, size_t size, uint32_t seq, size_t* count, bool* failed) {
+  return WalkBatch(batch, size, seq, failed, [count](const nlmsghdr* message) {
+    if (message->nlmsg_type != RTM_NEWSTATS) return true;
+    if (message->nlmsg_len < NLMSG_LENGTH(sizeof(if_stats_msg))) return false;
+    ++*count;
+    return true;
+  });
 }
 
 std::optional<std::vector<Link>> DumpLinks(bool counters) {
@@ -229,10 +265,36 @@ std::optional<std::vector<Link>> DumpLinks(bool counters) {
   const int fd = socket.Fd();
   if (fd < 0) return std::nullopt;
   const uint32_t seq = socket.NextSeq();
-  std::optional<std::vector<Link>> links;
-  if (SendRequest(fd, seq, counters)) links = ReadDump(fd, seq, socket.Buffers());
-  if (!links) socket.Discard();
+  std::vector<Link> links;
+  const bool read = SendRequest(fd, seq, counters) &&
+                    ReadDump(fd, socket.Buffers(), [&](const char* batch, size_t size, bool* failed) {
+                      return TakeLinkBatch(batch, size, seq, &links, failed);
+                    });
+  if (!read) {
+    socket.Discard();
+    return std::nullopt;
+  }
   return links;
+}
+
+std::optional<size_t> CountLinks() {
+  {
+    RouteSocket& socket = TheRouteSocket();
+    std::lock_guard lock(socket.mutex);
+    const int fd = socket.Fd();
+    if (fd < 0) return std::nullopt;
+    const uint32_t seq = socket.NextSeq();
+    size_t count = 0;
+    if (SendCountRequest(fd, seq) && ReadDump(fd, socket.Buffers(), [&](const char* batch, size_t size, bool* failed) {
+          return TakeCountBatch(batch, size, seq, &count, failed);
+        }))
+      return count;
+    // A system without statistics dumps answers with an error: the link dump counts.
+    socket.Discard();
+  }
+  auto links = DumpLinks(false);
+  if (!links) return std::nullopt;
+  return links->size();
 }
 
 }  // namespace kx2::net

@@ -16,6 +16,7 @@ struct Link {
   unsigned flags = 0;               // IFF_*
   std::string name;
   std::string kind;              // the driver kind of a link made through rtnetlink ("veth", "ifb"...), else empty
+  std::string parentBus;         // the bus of the device under the link ("pci", "virtio"...), else empty
   std::vector<uint8_t> address;  // the link-layer address, empty when the link has none
   uint32_t mtu = 0;
   // The 32-bit counters, which wrap.
@@ -27,9 +28,15 @@ struct Link {
 // link dump.
 std::optional<std::vector<Link>> DumpLinks(bool counters);
 
+// The number of links, from a dump of one small counter block per link (far less for the
+// system to fill than the link dump, which it falls back on); nullopt as DumpLinks.
+std::optional<size_t> CountLinks();
+
 // Takes the links of one received batch of the answer to request `seq` into `links`: true
 // once the answer is complete, with *failed set when it is an error or malformed (messages
 // of other requests are skipped). Exported for the fuzz target.
 KX2_API bool TakeLinkBatch(const char* batch, size_t size, uint32_t seq, std::vector<Link>* links, bool* failed);
+// As TakeLinkBatch for the answer to a count's statistics dump: adds its links to *count.
+KX2_API bool TakeCountBatch(const char* batch, size_t size, uint32_t seq, size_t* count, bool* failed);
 
 }  // namespace kx2::net
