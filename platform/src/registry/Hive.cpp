@@ -32,6 +32,9 @@ constexpr int64_t kLogBytesKept = 64 * 4096;
 // the disk take milliseconds. New hives are made with them; older ones keep theirs.
 constexpr int kPageBytes = 1024;
 constexpr int64_t kLogBytesTrimmedAtOpen = 4 * kLogBytesKept;
+// The log's own header, and the header before each page in it.
+constexpr int64_t kWalHeaderBytes = 32;
+constexpr int64_t kWalFrameHeaderBytes = 24;
 
 LONG ResultFromSqlite(int rc) {
   switch (rc & 0xFF) {
@@ -199,7 +202,11 @@ Hive::Hive(const std::string& file) {
         throw;
       }
     }
-    sqlite3_wal_autocheckpoint(db_, static_cast<int>(kLogBytesKept / PageSize()));
+    // The checkpoint comes before the log outgrows the size it is cut back to: a log cut at
+    // every start-over would have its blocks freed and allocated anew each round, and the
+    // disk sync before each checkpoint would then commit the file system's journal as well.
+    const int64_t frameBytes = PageSize() + kWalFrameHeaderBytes;
+    sqlite3_wal_autocheckpoint(db_, static_cast<int>((kLogBytesKept - kWalHeaderBytes) / frameBytes));
     Exec(("PRAGMA journal_size_limit=" + std::to_string(kLogBytesKept)).c_str());
     TrimLog(file);
   } catch (...) {
