@@ -14,9 +14,11 @@ namespace fennic {
 namespace {
 
 using Opener = SOAP_SOCKET (*)(struct soap*, const char*, const char*, int);
+using Shutter = int (*)(struct soap*, SOAP_SOCKET, int);
 
-// Every context starts with the runtime's own connect; the first one seen is kept.
+// Every context starts with the runtime's own connect and shutdown; the first seen are kept.
 std::atomic<Opener> g_runtimeOpen{nullptr};
+std::atomic<Shutter> g_runtimeShutdown{nullptr};
 
 // The runtime's time-outs: seconds when positive, microseconds when negative.
 DWORD Milliseconds(int timeout) {
@@ -52,6 +54,13 @@ size_t Receive(struct soap* soap, char* data, size_t size) {
   return 0;
 }
 
+// The runtime shuts a stream down both ways only right before it closes it, and the close
+// ends the connection the same way: that call is left out. A half shutdown still happens.
+int Shutdown(struct soap* soap, SOAP_SOCKET socket, int how) {
+  if (how == SOAP_SHUT_RDWR) return SOAP_OK;
+  return g_runtimeShutdown.load()(soap, socket, how);
+}
+
 }  // namespace
 
 void UseStreamTransport(struct soap* soap) {
@@ -59,6 +68,11 @@ void UseStreamTransport(struct soap* soap) {
     Opener expected = nullptr;
     g_runtimeOpen.compare_exchange_strong(expected, soap->fopen);
     soap->fopen = Open;
+  }
+  if (soap->fshutdownsocket != Shutdown) {
+    Shutter expected = nullptr;
+    g_runtimeShutdown.compare_exchange_strong(expected, soap->fshutdownsocket);
+    soap->fshutdownsocket = Shutdown;
   }
   soap->fsend = Send;
   soap->frecv = Receive;
