@@ -118,6 +118,39 @@ TEST(ZipStorage, ExtractsToFileAndReopensCleanly) {
   EXPECT_EQ(storage.HasEntry(u"stored.txt"), 0);
 }
 
+// A new file is made only under a free name: a file there in any case is left as it is,
+// and a new file that could not be filled whole goes again.
+TEST(ZipStorage, ExtractsIntoNewFilesOnly) {
+  TempFolder dir;
+  Python(dir, kMakePackage);
+  TqXMLStorage storage;
+  ASSERT_EQ(storage.Open(WinPath(dir / "pkg.zip").c_str()), 1);
+  WriteFile(dir / "taken.tmp", {'m', 'i', 'n', 'e'});
+  for (const char* name : {"taken.tmp", "TAKEN.tmp"}) {
+    EXPECT_EQ(storage.ExtractEntryToNewFile(u"Dir\\Content.xml", WinPath(dir / name).c_str()), TqXMLStorage::kNameTaken)
+        << name;
+    EXPECT_EQ(ReadFile(dir / "taken.tmp").size(), 4u) << name;
+  }
+  EXPECT_EQ(storage.ExtractEntryToNewFile(u"Dir\\Content.xml", WinPath(dir / "new.tmp").c_str()),
+            TqXMLStorage::kExtracted);
+  EXPECT_EQ(ReadFile(dir / "new.tmp").size(), 16029u);
+  EXPECT_EQ(storage.ExtractEntryToNewFile(u"nothing", WinPath(dir / "none.tmp").c_str()), TqXMLStorage::kNotExtracted);
+  EXPECT_FALSE(std::filesystem::exists(dir / "none.tmp"));
+
+  // An entry that fails its check half way leaves no file behind.
+  Python(dir, R"PY(
+import sys, zipfile, os
+d = sys.argv[1]
+with zipfile.ZipFile(os.path.join(d, "bad.zip"), "w", zipfile.ZIP_STORED) as z: z.writestr("s.txt", b"abc" * 1000)
+raw = bytearray(open(os.path.join(d, "bad.zip"), "rb").read()); raw[100] ^= 1
+open(os.path.join(d, "bad.zip"), "wb").write(raw)
+)PY");
+  TqXMLStorage bad;
+  ASSERT_EQ(bad.Open(WinPath(dir / "bad.zip").c_str()), 1);
+  EXPECT_EQ(bad.ExtractEntryToNewFile(u"s.txt", WinPath(dir / "half.tmp").c_str()), TqXMLStorage::kNotExtracted);
+  EXPECT_FALSE(std::filesystem::exists(dir / "half.tmp"));
+}
+
 TEST(ZipStorage, ArchivesThatDoNotOpen) {
   TempFolder dir;
   struct Case {

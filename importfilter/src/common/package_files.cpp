@@ -22,18 +22,45 @@ const StoredFile* PackageFiles::Store(TqXMLStorage& package, const std::u16strin
   }
   std::unique_ptr<Record>& record = entries_[entry];
   WCHAR name[MAX_PATH] = {};
-  if (!Basalt::Util::PathUtil::_PathMakeTempEx(prefix_.c_str(), extension, 0, folder_.c_str(), name) || !name[0])
+  TqXMLStorage::NewFileResult extracted = TqXMLStorage::kNameTaken;
+  // The temporary file is made new under the next name of the rule: the creation is the
+  // one look at the folder a name needs, and a name some file took goes on to the next.
+  for (int attempt = 0; attempt < kNameAttempts && extracted == TqXMLStorage::kNameTaken; ++attempt) {
+    if (!Basalt::Util::PathUtil::_PathMakeTempEx(prefix_.c_str(), extension, NextStamp(), folder_.c_str(), name) ||
+        !name[0])
+      return nullptr;
+    // The folder is made once per import, and looked for again after a failure.
+    if (!folderReady_ && !Basalt::Util::PathUtil::_PathCreate(name)) return nullptr;
+    folderReady_ = true;
+    extracted = package.ExtractEntryToNewFile(entry.c_str(), name);
+  }
+  // A failed extraction leaves no file of its own behind.
+  if (extracted != TqXMLStorage::kExtracted) {
+    folderReady_ = false;
     return nullptr;
+  }
+  extracted_ += size;
   auto made = std::make_unique<Record>();
   made->temporaryName = name;
-  // A failed extraction may leave part of the file: it goes like a whole one.
-  const bool extracted = package.ExtractEntry(entry.c_str(), name);
-  if (extracted) extracted_ += size;
-  const bool stored = extracted && made->file.Store(name, application_);
+  const bool stored = made->file.Store(name, application_);
   Basalt::Util::FileAndIOUtil::_DeleteFile(name);
   if (!stored) return nullptr;
   record = std::move(made);
   return &record->file;
+}
+
+uint64_t PackageFiles::NextStamp() {
+  // The rule's name parts: the thread in the low word, a counter of this import's own in
+  // the high one (never 0, which asks the rule for a name it checks itself), begun from the
+  // clock so that imports one after another start apart.
+  if (nextCounter_ == 0) {
+    LARGE_INTEGER now{};
+    QueryPerformanceCounter(&now);
+    nextCounter_ = static_cast<uint16_t>(now.QuadPart) | 1;
+  }
+  const uint16_t counter = nextCounter_;
+  nextCounter_ = nextCounter_ == 0xFFFF ? 1 : static_cast<uint16_t>(nextCounter_ + 1);
+  return GetCurrentThreadId() | static_cast<uint64_t>(counter) << 32;
 }
 
 std::u16string PackageFiles::TemporaryName(const std::u16string& entry) const {
@@ -45,6 +72,7 @@ void PackageFiles::Clear() {
   entries_.clear();
   extracted_ = 0;
   tooLarge_ = false;
+  folderReady_ = false;
 }
 
 }  // namespace foliant

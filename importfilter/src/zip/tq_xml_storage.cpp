@@ -80,6 +80,19 @@ int TqXMLStorage::ExtractEntry(const char16_t* name, const char16_t* targetPath)
   return resolver_->Format().ExtractEntry(static_cast<uint32_t>(i));
 }
 
+TqXMLStorage::NewFileResult TqXMLStorage::ExtractEntryToNewFile(const char16_t* name, const char16_t* targetPath) {
+  const int i = FindEntry(name);
+  if (i < 0 || targetPath == nullptr) return kNotExtracted;
+  ZipEntry& entry = resolver_->Format().Entries()[i];
+  entry.targetPath = targetPath;
+  entry.targetKind = 1;
+  entry.targetNew = true;
+  const int extracted = resolver_->Format().ExtractEntry(static_cast<uint32_t>(i));
+  entry.targetNew = false;
+  if (extracted) return kExtracted;
+  return entry.targetTaken ? kNameTaken : kNotExtracted;
+}
+
 int32_t TqXMLStorage::ReadEntry(const char16_t* name, void* buffer, uint32_t size) {
   if (name == nullptr || buffer == nullptr) return kReadFailed;
   const int i = FindEntry(name);

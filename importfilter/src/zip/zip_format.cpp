@@ -230,21 +230,28 @@ int ZipFormat::ExtractEntry(uint32_t index) {
   if (!file_ || index >= entries_.size()) return 0;
   ZipEntry& entry = entries_[index];
   entry.targetWritten = 0;
+  entry.targetTaken = false;
   if (entry.encrypted() || entry.oversized()) return 0;
   const int64_t dataStart = DataStart(entry);
   if (dataStart < 0) return 0;
   std::unique_ptr<AlgoBase> codec = CreateCodec(entry.codecIndex);
   if (!codec || !codec->BeginDecompress(0)) return 0;
-  const int result = Decode(entry, dataStart, *codec);
+  bool made = false;
+  const int result = Decode(entry, dataStart, *codec, &made);
   if (codec->IsActive()) codec->EndDecompress();
+  if (!result && made && entry.targetNew) DeleteFileW(entry.targetPath.c_str());
   return result;
 }
 
-int ZipFormat::Decode(ZipEntry& entry, int64_t dataStart, AlgoBase& codec) {
+int ZipFormat::Decode(ZipEntry& entry, int64_t dataStart, AlgoBase& codec, bool* made) {
   OwnedHandle target;
   if (entry.targetKind == 1) {
-    target.reset(OpenFile(entry.targetPath.c_str(), GENERIC_WRITE, CREATE_ALWAYS));
-    if (!target) return 0;
+    target.reset(OpenFile(entry.targetPath.c_str(), GENERIC_WRITE, entry.targetNew ? CREATE_NEW : CREATE_ALWAYS));
+    if (!target) {
+      entry.targetTaken = entry.targetNew && GetLastError() == ERROR_FILE_EXISTS;
+      return 0;
+    }
+    *made = true;
   } else if (entry.targetKind != 2) {
     return 0;
   }

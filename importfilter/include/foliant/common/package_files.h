@@ -41,11 +41,17 @@ class PackageFiles {
     StoredFile file;
     std::u16string temporaryName;
   };
+  // Names tried for one temporary file before giving up.
+  static constexpr int kNameAttempts = 64;
+  // The stamp of the next temporary name.
+  uint64_t NextStamp();
   std::u16string prefix_, folder_;
   uint64_t maxBytes_;
   IVtlApplication* application_;
   std::map<std::u16string, std::unique_ptr<Record>> entries_;  // null: the entry failed once
   uint64_t extracted_ = 0;
+  uint16_t nextCounter_ = 0;
+  bool folderReady_ = false;
   bool tooLarge_ = false;
 };
 

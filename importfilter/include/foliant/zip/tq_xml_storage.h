@@ -48,6 +48,11 @@ class TqXMLStorage {
   // Decodes the first matching entry into a file created at `targetPath`: 1 when the
   // whole entry was decoded and checked, else 0.
   virtual int ExtractEntry(const char16_t* name, const char16_t* targetPath);
+  // The same into a file made new at `targetPath`: a file already there under that name
+  // (in any case) is left alone and the result is kNameTaken, so that a caller can name
+  // its temporary files without looking for each name first.
+  enum NewFileResult { kNotExtracted = 0, kExtracted = 1, kNameTaken = 2 };
+  NewFileResult ExtractEntryToNewFile(const char16_t* name, const char16_t* targetPath);
   // Decodes the first matching entry into `buffer` from its start and returns the
   // number of bytes decoded, or kReadFailed. A terminator (two zero bytes, or one when
   // only one fits) follows the data when the buffer has room, so callers that allocate

@@ -14,6 +14,10 @@
 struct ZipEntry {
   uint32_t index = 0;
   uint32_t targetKind = 0;  // 0 as read, 1 decode into a file, 2 into a buffer
+  // The file target is made new: a file already there is left alone (targetTaken), and a
+  // new file that could not be filled whole is removed again.
+  bool targetNew = false;
+  bool targetTaken = false;
   uint32_t codecIndex = 1;  // 0 Deflate (method 8), 1 stored copy
   std::u16string name;
   std::u16string targetPath;
@@ -81,7 +85,8 @@ class ZipFormat {
   bool ReadDirectoryRecord(DirectoryCursor& directory, ZipEntry& entry);
   // Where the entry's data starts, checked against its local header; -1 when it cannot be.
   int64_t DataStart(const ZipEntry& entry);
-  int Decode(ZipEntry& entry, int64_t dataStart, class AlgoBase& codec);
+  // *made is set once a file target has been opened.
+  int Decode(ZipEntry& entry, int64_t dataStart, class AlgoBase& codec, bool* made);
   // n bytes of the file from `offset`, held in the reader's window (valid until the next
   // call); null past the end of the file or when reading fails.
   const uint8_t* View(int64_t offset, size_t n);
