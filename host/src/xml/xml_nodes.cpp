@@ -14,6 +14,33 @@
 namespace vantorel::detail {
 namespace {
 
+// Sets `out` to a UTF-8 text of libxml2's; ASCII (names and most values of a map) is
+// widened in place, without decoding.
+void AssignFromXml(std::u16string& out, const xmlChar* text) {
+  if (!text) {
+    out.clear();
+    return;
+  }
+  const xmlChar* end = text;
+  while (*end && *end < 0x80) ++end;
+  if (*end) {
+    out = FromXml(text);
+    return;
+  }
+  out.resize(static_cast<size_t>(end - text));
+  for (size_t i = 0; i < out.size(); ++i) out[i] = text[i];
+}
+
+// True when `kept` is the UTF-8 text `text` (null reads as empty).
+bool SameAsXml(const std::u16string& kept, const xmlChar* text) {
+  if (!text) return kept.empty();
+  size_t i = 0;
+  for (; text[i] && text[i] < 0x80; ++i)
+    if (i == kept.size() || kept[i] != text[i]) return false;
+  if (!text[i]) return i == kept.size();
+  return kept == FromXml(text);
+}
+
 // Texts handed out by one node object. A text stays valid while the object lives: when a
 // later read gives a different value under the same key, the old one is kept aside.
 // A node object is asked for few texts (a few attributes), so they are kept in order and
@@ -25,20 +52,46 @@ class TextCache {
   using Key = std::pair<const void*, int>;
 
   LPCWSTR Keep(Key key, std::u16string value) {
-    for (size_t i = 0; i < used_; ++i)
-      if (first_[i].first == key) return Update(first_[i], std::move(value));
-    for (Entry& entry : more_)
-      if (entry.first == key) return Update(entry, std::move(value));
-    // The first few texts live in the cache itself (a node is seldom asked for more), later
-    // ones in a list; neither moves a text once kept.
-    Entry& entry = used_ < kInline ? first_[used_++] : more_.emplace_back();
-    entry = {key, std::move(value)};
-    return entry.second.c_str();
+    bool fresh = false;
+    Entry& entry = Find(key, &fresh);
+    if (fresh) {
+      entry.second = std::move(value);
+      return entry.second.c_str();
+    }
+    return Update(entry, std::move(value));
+  }
+
+  // The same for a text as libxml2 holds it (UTF-8): converted straight into the kept text
+  // when it is new, compared without a copy when it is read again.
+  LPCWSTR KeepXml(Key key, const xmlChar* text) {
+    bool fresh = false;
+    Entry& entry = Find(key, &fresh);
+    if (fresh) {
+      AssignFromXml(entry.second, text);
+      return entry.second.c_str();
+    }
+    if (SameAsXml(entry.second, text)) return entry.second.c_str();
+    return Update(entry, FromXml(text));
   }
 
  private:
   using Entry = std::pair<Key, std::u16string>;
   static constexpr size_t kInline = 3;
+
+  // The entry kept under `key`, or a new empty one (*fresh true). The first few texts live
+  // in the cache itself (a node is seldom asked for more), later ones in a list; neither
+  // moves a text once kept.
+  Entry& Find(Key key, bool* fresh) {
+    for (size_t i = 0; i < used_; ++i)
+      if (first_[i].first == key) return first_[i];
+    for (Entry& entry : more_)
+      if (entry.first == key) return entry;
+    *fresh = true;
+    Entry& entry = used_ < kInline ? first_[used_++] : more_.emplace_back();
+    entry.first = key;
+    entry.second.clear();
+    return entry;
+  }
 
   LPCWSTR Update(Entry& entry, std::u16string value) {
     if (entry.second != value) {
@@ -73,12 +126,16 @@ void LinkLast(xmlNodePtr parent, xmlNodePtr child) {
   parent->last = child;
 }
 
-std::u16string AttributeValue(xmlAttrPtr attr) {
-  // A parsed attribute is one text node (or none, when empty): read it in place rather
-  // than through a copy.
+// The text node that alone holds a parsed attribute's value, or null (an empty value has
+// none; a value set later may be several).
+const xmlChar* SingleTextOf(xmlAttrPtr attr) {
   const xmlNode* first = attr->children;
-  if (!first) return std::u16string();
-  if (!first->next && first->type == XML_TEXT_NODE) return FromXml(first->content);
+  return first && !first->next && first->type == XML_TEXT_NODE ? first->content : nullptr;
+}
+
+std::u16string AttributeValue(xmlAttrPtr attr) {
+  if (!attr->children) return std::u16string();
+  if (const xmlChar* text = SingleTextOf(attr)) return FromXml(text);
   xmlChar* value = xmlNodeGetContent(reinterpret_cast<xmlNodePtr>(attr));
   std::u16string text = FromXml(value);
   xmlFree(value);
@@ -114,7 +171,7 @@ class XmlNodeBase : public RefCounted<Interface> {
       case XML_CDATA_SECTION_NODE:
       case XML_COMMENT_NODE:
       case XML_PI_NODE:
-        return Keep({nullptr, TextCache::kValue}, FromXml(node_->content));
+        return KeepXml({nullptr, TextCache::kValue}, node_->content);
       default:
         return nullptr;
     }
@@ -149,14 +206,12 @@ class XmlNodeBase : public RefCounted<Interface> {
     doc_.reset();
   }
 
-  LPCWSTR Keep(TextCache::Key key, std::u16string value) {
-    if (!texts_) texts_ = std::make_unique<TextCache>();
-    return texts_->Keep(key, std::move(value));
-  }
+  LPCWSTR Keep(TextCache::Key key, std::u16string value) { return texts_.Keep(key, std::move(value)); }
+  LPCWSTR KeepXml(TextCache::Key key, const xmlChar* text) { return texts_.KeepXml(key, text); }
 
   DocRef doc_;
   xmlNodePtr node_;
-  std::unique_ptr<TextCache> texts_;  // made on the first text asked for
+  TextCache texts_;
 };
 
 // The libxml2 node behind one of our node objects, when it belongs to `doc`.
@@ -248,7 +303,11 @@ class XmlElement : public XmlNodeBase<IKX2XMLElement> {
   LPCWSTR GetAttribute(LPCWSTR name) override {
     if (!name) return nullptr;
     const std::u16string_view wanted(name);
-    if (xmlAttrPtr attr = FindAttribute(wanted)) return Keep({attr, TextCache::kAttribute}, AttributeValue(attr));
+    if (xmlAttrPtr attr = FindAttribute(wanted)) {
+      // A parsed attribute is one text node: read in place rather than through a copy.
+      if (const xmlChar* text = SingleTextOf(attr)) return KeepXml({attr, TextCache::kAttribute}, text);
+      return Keep({attr, TextCache::kAttribute}, AttributeValue(attr));
+    }
     if (const xmlNs* ns = FindNamespaceDeclaration(wanted)) return Keep({ns, TextCache::kNamespace}, FromXml(ns->href));
     return nullptr;
   }

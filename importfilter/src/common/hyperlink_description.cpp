@@ -45,6 +45,10 @@ class DescriptionWriter {
     }
   }
 
+  // Room for the element around texts of `units` units (more when references stand in).
+  void Reserve(size_t units) {
+    out_.reserve(units + 128 + (newline_ && depth_ > 0 ? 6 * static_cast<size_t>(depth_) : 0));
+  }
   void Open() {
     Line(depth_);
     out_ += u"<hyperlink>";
@@ -114,6 +118,8 @@ std::u16string BuildHyperlinkDescription(LPCWSTR link, bool absolute, int kind, 
   if (!kindName) return {};
   try {
     DescriptionWriter writer(Basalt::XMLDom::optDefault);
+    auto length = [](LPCWSTR s) { return s ? std::char_traits<char16_t>::length(s) : 0; };
+    writer.Reserve(length(link) + length(subject) + length(text));
     writer.Open();
     writer.Child(u"type", kindName);
     writer.Child(u"option", absolute ? u"absolute" : u"relative");

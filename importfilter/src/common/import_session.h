@@ -4,6 +4,7 @@
 // the face resolver; and the host operations they all use on it.
 #pragma once
 
+#include <deque>
 #include <map>
 #include <string>
 #include <string_view>
@@ -87,7 +88,9 @@ class ImportSession {
   kx2::Ref<IVtlModel> model_;
   kx2::Ref<IVtlCursor> cursor_;
   std::vector<kx2::Ref<IVtlObject>> stack_;  // the parent of the topic being placed is last
-  std::vector<PendingLink> links_;
+  // Grown in small blocks: a large block asked for mid-walk makes the heap gather every
+  // small piece the walk has freed, which then serves the walk's small asks more slowly.
+  std::deque<PendingLink> links_;
   std::map<std::u16string, GUID> customIcons_;  // icon name or signature -> marker entry
   bool haveCustomIconGroup_ = false;
   GUID customIconGroup_{};

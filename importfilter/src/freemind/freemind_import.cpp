@@ -88,12 +88,7 @@ int FreemindReader::Probe(LPCWSTR path) {
 }
 
 void FreemindReader::ClearWalkState() {
-  {
-    // The index goes before its store: an empty index holds nothing of the store.
-    decltype(nodes_) empty(&nodeStore_);
-    nodes_.swap(empty);
-  }
-  nodeStore_.release();
+  nodes_.clear();
   arrowLinks_.clear();
   attributeGroups_.clear();
   attributeValues_.clear();

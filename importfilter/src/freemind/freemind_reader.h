@@ -2,8 +2,8 @@
 // reading one map into one host document.
 #pragma once
 
+#include <deque>
 #include <map>
-#include <memory_resource>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -109,8 +109,7 @@ class FreemindReader : public ImportSession {
   int level_ = 0;
   bool tooDeep_ = false;  // the walk met a node nested deeper than the limit
   int initialised_ = 0;
-  // The topics by the map's node ID. Their entries and IDs live in one growing store that
-  // goes whole when the walk ends: a map has as many as it has nodes.
+  // The topics by the map's node ID, found by any text of an ID without a copy of it.
   struct IdHash {
     using is_transparent = void;
     size_t operator()(std::u16string_view id) const { return std::hash<std::u16string_view>()(id); }
@@ -119,9 +118,8 @@ class FreemindReader : public ImportSession {
     using is_transparent = void;
     bool operator()(std::u16string_view a, std::u16string_view b) const { return a == b; }
   };
-  std::pmr::monotonic_buffer_resource nodeStore_;
-  std::pmr::unordered_map<std::pmr::u16string, kx2::Ref<IVtlObject>, IdHash, IdEqual> nodes_{&nodeStore_};
-  std::vector<ArrowLink> arrowLinks_;
+  std::unordered_map<std::u16string, kx2::Ref<IVtlObject>, IdHash, IdEqual> nodes_;
+  std::deque<ArrowLink> arrowLinks_;  // in small blocks, as the links
   int idCounter_ = 0;
 
   // Texts and numbers of the plug-in's resources, each read when first used.
