@@ -188,8 +188,11 @@ TEST_F(Registry, DeletionAccessAndStaleHandles) {
   ASSERT_EQ(RegCreateKeyW(key_, u"Parent\\Child", &child), ERROR_SUCCESS);
   ASSERT_EQ(RegOpenKeyW(key_, u"Parent", &parent), ERROR_SUCCESS);
   EXPECT_EQ(RegDeleteKeyW(key_, u"Parent"), ERROR_ACCESS_DENIED) << "a key with sub-keys stays";
+  ASSERT_EQ(RegSetValueExW(child, u"w", 0, REG_DWORD, Bytes("\1\0\0\0"), 4), ERROR_SUCCESS);
   EXPECT_EQ(RegDeleteKeyW(key_, u"Parent\\Child"), ERROR_SUCCESS);
   EXPECT_EQ(RegSetValueExW(child, u"v", 0, REG_DWORD, Bytes("\0\0\0\0"), 4), ERROR_KEY_DELETED);
+  // The key's values went with it: a read through the stale handle finds the key gone.
+  EXPECT_EQ(RegQueryValueExW(child, u"w", nullptr, nullptr, nullptr, nullptr), ERROR_KEY_DELETED);
   EXPECT_EQ(RegDeleteKeyW(key_, u"Parent\\Child"), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(RegDeleteValueW(parent, u"absent"), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(RegCloseKey(child), ERROR_SUCCESS);

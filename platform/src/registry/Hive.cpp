@@ -382,6 +382,8 @@ LONG Hive::TransactUnshared(bool write, const std::function<LONG()>& fn, bool co
 }
 
 bool Hive::KeyExists(int64_t id) {
+  // The root is made with the schema and never deleted.
+  if (id == kRootId) return true;
   auto s = Prepare("SELECT 1 FROM keys WHERE id = ?");
   s.Int(1, id);
   return s.Step();

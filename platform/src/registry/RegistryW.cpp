@@ -229,9 +229,10 @@ KX2_EXPORT LONG RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD, LPDWOR
     if (LONG r = Resolve(hKey, &k); r != ERROR_SUCCESS) return r;
     std::optional<ValueRecord> v;
     LONG r = k.hive->Transact(false, [&]() -> LONG {
-      if (!k.hive->KeyExists(k.id)) return ERROR_KEY_DELETED;
+      // A key's values go with it, so only a miss asks whether the key is still there.
       v = k.hive->GetValue(k.id, View16(lpValueName));
-      return v ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+      if (v) return ERROR_SUCCESS;
+      return k.hive->KeyExists(k.id) ? ERROR_FILE_NOT_FOUND : ERROR_KEY_DELETED;
     });
     if (r != ERROR_SUCCESS) return r;
     if (lpType) *lpType = v->type;
