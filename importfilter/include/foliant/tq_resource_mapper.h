@@ -3,8 +3,10 @@
 // host enumeration value. The tables are fixed in the plug-in.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
+#include <string_view>
 
 #include <win/types.h>
 
@@ -72,5 +74,6 @@ class TqResourceMapper {
 
  private:
   bool ready_ = false;
-  std::map<std::u16string, TqMapRecord> categories_[kCategoryCount];
+  // Looked up by a name's view: a look-up makes no string.
+  std::map<std::u16string, TqMapRecord, std::less<>> categories_[kCategoryCount];
 };

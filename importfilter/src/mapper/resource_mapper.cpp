@@ -23,7 +23,7 @@ int TqResourceMapper::Init(int format) {
 int TqResourceMapper::Find(int category, LPCWSTR name, TqMapRecord* out) const {
   if (!ready_ || !name || category < 0 || category >= kCategoryCount) return 0;
   const auto& map = categories_[category];
-  auto it = map.find(name);
+  auto it = map.find(std::u16string_view(name));
   if (it == map.end()) return 0;
   if (out) *out = it->second;
   return 1;

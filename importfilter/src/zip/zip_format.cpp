@@ -23,8 +23,11 @@ constexpr size_t kLocalHeaderSize = 30;
 constexpr size_t kZip64LocatorSize = 20;
 constexpr size_t kSearchWindow = 65536;
 constexpr uint32_t kChunk = 65536;
-// The part of the file the reader holds at a time, at least.
+// The part of the file the reader holds at a time, at least, unless the caller reads less.
 constexpr uint32_t kWindow = 65536;
+// Room for a local header's extra field when reading an entry in one go (timestamps and
+// the like take a few dozen bytes; a longer field means a second read, nothing worse).
+constexpr size_t kUsualExtraBytes = 256;
 
 uint16_t U16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 uint32_t U32(const uint8_t* p) {
@@ -85,15 +88,17 @@ void ZipFormat::Close() {
   windowStart_ = 0;
 }
 
-const uint8_t* ZipFormat::View(int64_t offset, size_t n) {
+const uint8_t* ZipFormat::View(int64_t offset, size_t n, size_t reach) {
   if (!file_ || offset < 0 || offset > fileLength_ || static_cast<uint64_t>(fileLength_ - offset) < n) return nullptr;
   if (offset >= windowStart_ && static_cast<uint64_t>(offset - windowStart_) + n <= window_.size())
     return window_.data() + (offset - windowStart_);
   // A window reaches back from the end of the file when the range lies near it, so that
   // the end record, the directory and the entries before them come in one read; a range
   // that keeps growing from the same start (a directory read on) doubles the window.
+  // A small entry is read as far as it goes: a whole window would copy far more than it.
   const size_t grown = offset == windowStart_ ? 2 * window_.size() : 0;
-  const size_t length = static_cast<size_t>(std::min<int64_t>(std::max({n, size_t{kWindow}, grown}), fileLength_));
+  const size_t least = reach ? std::min<size_t>(reach, kWindow) : kWindow;
+  const size_t length = static_cast<size_t>(std::min<int64_t>(std::max({n, least, grown}), fileLength_));
   const int64_t start = std::min<int64_t>(offset, fileLength_ - static_cast<int64_t>(length));
   // What the window already holds from the new start on moves to its front instead of
   // being read again (an entry's data read on past its header, a directory read on).
@@ -216,7 +221,10 @@ bool ZipFormat::ReadDirectoryRecord(DirectoryCursor& directory, ZipEntry& entry)
 }
 
 int64_t ZipFormat::DataStart(const ZipEntry& entry) {
-  const uint8_t* h = View(entry.localHeaderOffset, kLocalHeaderSize);
+  // The header, its name and extra field (their lengths are known only from the header
+  // itself: the directory's say nothing certain) and the data after them.
+  const size_t reach = kLocalHeaderSize + kMaxNameBytes + kUsualExtraBytes + entry.compressedSize;
+  const uint8_t* h = View(entry.localHeaderOffset, kLocalHeaderSize, reach);
   if (!h || U32(h) != kLocalSignature) return -1;
   const uint16_t nameLength = U16(h + 26);
   const uint16_t extraLength = U16(h + 28);
@@ -269,7 +277,7 @@ int ZipFormat::Decode(ZipEntry& entry, int64_t dataStart, AlgoBase& codec, bool*
 
   while (remaining > 0) {
     const uint32_t n = std::min(remaining, kChunk);
-    const uint8_t* input = View(position, n);
+    const uint8_t* input = View(position, n, remaining);
     if (!input) return 0;
     remaining -= n;
     position += n;

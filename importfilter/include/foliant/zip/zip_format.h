@@ -88,8 +88,10 @@ class ZipFormat {
   // *made is set once a file target has been opened.
   int Decode(ZipEntry& entry, int64_t dataStart, class AlgoBase& codec, bool* made);
   // n bytes of the file from `offset`, held in the reader's window (valid until the next
-  // call); null past the end of the file or when reading fails.
-  const uint8_t* View(int64_t offset, size_t n);
+  // call); null past the end of the file or when reading fails. `reach`, when known, is
+  // how far from `offset` the caller reads next (an entry's header and data): a window
+  // read for it takes no more than that.
+  const uint8_t* View(int64_t offset, size_t n, size_t reach = 0);
 
   void* file_ = nullptr;  // the platform file handle, null when closed
   int64_t fileLength_ = 0;
