@@ -88,9 +88,9 @@ void SheetReader::BuildRanges(IVtlObject* node, TopicWork& work, int depth) {
     SetNumber(object.get(), 0x4000, kPropNumber, record.summary ? 4 : 3);
     TqMapRecord shape{};
     if (const std::u16string* name = StyleValue(*style, u"shape-class");
-        name && state_.mapper.Find(TqResourceMapper::kBoundaryShape, name->c_str(), &shape))
+        name && state_.mapper().Find(TqResourceMapper::kBoundaryShape, name->c_str(), &shape))
       SetNumber(object.get(), 0x4001, kPropNumber, shape.value);
-    ApplyLineAndFill(model_.get(), object.get(), -1, *style, state_.mapper, u"solid");
+    ApplyLineAndFill(model_.get(), object.get(), -1, *style, state_.mapper(), u"solid");
 
     std::vector<IVtlObject*> holders;
     if (record.range == u"master") {

@@ -41,12 +41,12 @@ GUID SheetReader::Entry(std::map<std::u16string, GUID>& cache, const GUID& group
 
 GUID SheetReader::FallbackMarker() {
   if (!IsNullGuid(fallbackMarker_)) return fallbackMarker_;
-  const GUID group = Group(&markerGroup_, kTableKindMarkers, state_.texts.markerGroup);
+  const GUID group = Group(&markerGroup_, kTableKindMarkers, state_.texts.markerGroup.Get());
   if (IsNullGuid(group)) return GUID{};
   char16_t picture[MAX_PATH] = {};
-  Basalt::Util::PathUtil::_PathToAbsolute(state_.texts.markerPicture.c_str(), picture);
+  Basalt::Util::PathUtil::_PathToAbsolute(state_.texts.markerPicture.Get().c_str(), picture);
   AddObjectTableItem(model_.get(), &group, kClassTableEntry, GUID{}, kTableKindMarkers,
-                     state_.texts.fallbackMarker.c_str(), picture[0] ? picture : nullptr, &fallbackMarker_);
+                     state_.texts.fallbackMarker.Get().c_str(), picture[0] ? picture : nullptr, &fallbackMarker_);
   return fallbackMarker_;
 }
 
@@ -55,7 +55,7 @@ void SheetReader::ImportMarker(IKX2XMLElement* markerRef) {
   if (!id) return;
   TqMapRecord record{};
   GUID guid{};
-  if (state_.mapper.Find(TqResourceMapper::kMarkers, id, &record)) guid = MarkerEntryGuid(record);
+  if (state_.mapper().Find(TqResourceMapper::kMarkers, id, &record)) guid = MarkerEntryGuid(record);
   // A marker the host's table does not hold would point at nothing: it gets the stand-in.
   if (IsNullGuid(guid) || !HasObjectTableEntry(model_.get(), guid)) guid = FallbackMarker();
   if (IsNullGuid(guid)) return;
@@ -75,7 +75,7 @@ void SheetReader::ImportLabels(IKX2XMLElement* labels) {
   if (!object) return;
   ObjectRef list(object->CreateList(kPropLabelList, static_cast<LONG>(texts.size())));
   if (!list) return;
-  const GUID group = Group(&labelGroup_, kTableKindLabels, state_.texts.labelGroup);
+  const GUID group = Group(&labelGroup_, kTableKindLabels, state_.texts.labelGroup.Get());
   for (size_t i = 0; i < texts.size(); ++i) {
     const GUID entry = Entry(labelEntries_, group, kTableKindLabels, texts[i]);
     if (!IsNullGuid(entry)) SetListGuid(list.get(), static_cast<LONG>(i), entry);
@@ -96,7 +96,7 @@ void SheetReader::ImportTask(IKX2XMLElement* content) {
     GUID group{};
     group.Data1 = kResourceGroupNumber;
     if (!HasObjectTableEntry(model_.get(), group))
-      group = Group(&resourceGroup_, kTableKindLabels, state_.texts.resourceGroup);
+      group = Group(&resourceGroup_, kTableKindLabels, state_.texts.resourceGroup.Get());
     const GUID entry = Entry(resourceEntries_, group, kTableKindLabels, ElementText(assigned.get()));
     if (!IsNullGuid(entry)) {
       ObjectRef list(task->CreateList(0x4001, 1));

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <mutex>
 #include <new>
 
 #include <basalt/base_api.h>
@@ -35,7 +36,30 @@ constexpr uint32_t kErrorXmlParse = 16;
 // The parser reads a whole entry from one buffer, at least this large.
 constexpr uint32_t kMinXmlBuffer = 65536;
 
+// The XMind tables are fixed in the plug-in, so one mapper, made by the first Init that
+// succeeds, serves every import of the process; it is never changed once made.
+const TqResourceMapper* SharedXMindMapper() {
+  static std::mutex lock;
+  static const TqResourceMapper* shared = nullptr;
+  std::lock_guard<std::mutex> guard(lock);
+  if (!shared) {
+    auto mapper = std::make_unique<TqResourceMapper>();
+    if (mapper->Init(TqResourceMapper::kXMind)) shared = mapper.release();
+  }
+  return shared;
+}
+
 }  // namespace
+
+namespace foliant::xmind {
+
+const TqResourceMapper& ImportState::mapper() const {
+  // Before Init, or when it failed, no name maps to anything.
+  static const TqResourceMapper unready;
+  return sharedMapper ? *sharedMapper : unready;
+}
+
+}  // namespace foliant::xmind
 
 XMindImport::XMindImport() : XMindImport(FoliantHostApplication()) {}
 
@@ -46,19 +70,10 @@ XMindImport::~XMindImport() { Cleanup(); }
 int XMindImport::Init() {
   try {
     if (state_->initialised) Cleanup();
-    const int result = state_->mapper.Init(TqResourceMapper::kXMind);
+    state_->sharedMapper = SharedXMindMapper();
+    const int result = state_->sharedMapper ? 1 : 0;
     state_->initialised = result == 1;
-    foliant::xmind::ImportTexts& texts = state_->texts;
-    texts.number = _wtoi(foliant::LoadText(22016).c_str());
-    texts.markerPicture = foliant::LoadText(22017);
-    texts.markerGroup = foliant::LoadText(22038);
-    texts.labelGroup = foliant::LoadText(22039);
-    texts.fallbackMarker = foliant::LoadText(22040);
-    texts.resourceGroup = foliant::LoadText(22041);
-    texts.newerCaption = foliant::LoadText(22046);
-    texts.newerText = foliant::LoadText(22047);
-    texts.tooDeepText = foliant::TooDeepText(foliant::kMaxXMindTopicDepth);
-    texts.tooLargeText = foliant::TooLargeText(foliant::kMaxExtractedBytes);
+    state_->texts.Reset();
     return result;
   } catch (...) {
     BaseError::_SetError(kErrorOutOfMemory);
@@ -99,7 +114,7 @@ const foliant::StoredFile* XMindImport::StoreEntry(LPCWSTR entryName) {
   if (!entryName) return nullptr;
   const foliant::StoredFile* file = state_->files.Store(state_->package, entryName, u"tmp");
   if (!file && state_->files.TooLarge() && !state_->abort)
-    state_->abort = foliant::xmind::ImportAbort{kErrorMessage, state_->texts.tooLargeText};
+    state_->abort = foliant::xmind::ImportAbort{kErrorMessage, foliant::TooLargeText(foliant::kMaxExtractedBytes)};
   return file;
 }
 
@@ -154,8 +169,8 @@ int XMindImport::Import(IVtlDocumentManager* documents, LPCWSTR path) {
       // XMind 2020 and later keep the map in "content.json"; their "content.xml" only says
       // that a newer XMind is needed, which is no map to import.
       if (state_->package.HasEntry(u"content.json")) {
-        const std::u16string& text = state_->texts.newerText;
-        Basalt::Util::BaseAPI::_MessageBox(nullptr, text.c_str(), state_->texts.newerCaption.c_str(),
+        const std::u16string& text = state_->texts.newerText.Get();
+        Basalt::Util::BaseAPI::_MessageBox(nullptr, text.c_str(), state_->texts.newerCaption.Get().c_str(),
                                            MB_ICONEXCLAMATION);
         BaseError::_SetErrorMesg(text.c_str());
         return 0;

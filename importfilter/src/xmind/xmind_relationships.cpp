@@ -39,7 +39,7 @@ void SheetReader::ImportRelationship(IKX2XMLElement* relationship) {
   RelationshipProperties properties;
   properties.ends[0].topic = from->second.get();
   properties.ends[1].topic = to->second.get();
-  const TqResourceMapper& mapper = state_.mapper;
+  const TqResourceMapper& mapper = state_.mapper();
   properties.shape = MappedValue(mapper, TqResourceMapper::kRelationshipLine, *style, u"shape-class");
   properties.ends[0].arrow = MappedValue(mapper, TqResourceMapper::kArrowHead, *style, u"arrow-begin-class");
   properties.ends[1].arrow = MappedValue(mapper, TqResourceMapper::kArrowHead, *style, u"arrow-end-class");
@@ -70,7 +70,7 @@ void SheetReader::ImportRelationship(IKX2XMLElement* relationship) {
     ObjectRef member = NewObject(kClassSummaryMember);
     ObjectRef format = NewObject(kClassFormat);
     TqMapRecord shape{};
-    if (format && state_.mapper.Find(TqResourceMapper::kTopicShape, u"org.xmind.topicShape.noBorder", &shape))
+    if (format && state_.mapper().Find(TqResourceMapper::kTopicShape, u"org.xmind.topicShape.noBorder", &shape))
       SetNumber(format.get(), 0x4007, kPropEnum, shape.value);
     if (SetText(member.get(), 0x4002, ElementText(title.get()))) {
       ApplyFormat(member.get(), format.get());

@@ -37,18 +37,21 @@ struct ImportAbort {
   std::u16string message;
 };
 
-// Texts and numbers of the plug-in's language resource module.
+// Texts of the plug-in's language resource module, each read when an import first needs it.
 struct ImportTexts {
-  LONG number = 0;                // 22016
-  std::u16string markerPicture;   // 22017: picture of the stand-in marker
-  std::u16string markerGroup;     // 22038
-  std::u16string labelGroup;      // 22039
-  std::u16string fallbackMarker;  // 22040
-  std::u16string resourceGroup;   // 22041
-  std::u16string newerCaption;    // 22046
-  std::u16string newerText;       // 22047
-  std::u16string tooDeepText;
-  std::u16string tooLargeText;
+  ResourceText markerPicture{22017};  // picture of the stand-in marker
+  ResourceText markerGroup{22038};
+  ResourceText labelGroup{22039};
+  ResourceText fallbackMarker{22040};
+  ResourceText resourceGroup{22041};
+  ResourceText newerCaption{22046};
+  ResourceText newerText{22047};
+  // Read again by the next import.
+  void Reset() {
+    for (ResourceText* text :
+         {&markerPicture, &markerGroup, &labelGroup, &fallbackMarker, &resourceGroup, &newerCaption, &newerText})
+      text->Reset();
+  }
 };
 
 struct ImportState {
@@ -58,7 +61,9 @@ struct ImportState {
   TqXMLStorage package;
   kx2::Ref<IKX2XMLDocument> document;
   kx2::Ref<IKX2XMLElement> root;
-  TqResourceMapper mapper;
+  // The XMind tables, made once for the process (null until an Init made them).
+  const TqResourceMapper* sharedMapper = nullptr;
+  const TqResourceMapper& mapper() const;
   bool initialised = false;
   ImportTexts texts;
   // The package's pictures and attachments in the host's file store, each extracted once.

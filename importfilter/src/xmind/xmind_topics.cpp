@@ -1,6 +1,7 @@
 // The sheet and its topics: ids, structure, style, title, child topics, positions,
 // numbering and folding; the other parts of a topic are read by the files beside this one.
 #include <foliant/common/guid_text.h>
+#include <foliant/common/import_failure.h>
 #include <foliant/common/xml_walk.h>
 
 #include "xmind/sheet_reader.h"
@@ -52,7 +53,7 @@ void SheetReader::ApplyFormat(IVtlObject* node, IVtlObject* format) {
 
 bool SheetReader::DepthAllowed(int depth) {
   if (depth <= kMaxXMindTopicDepth) return true;
-  if (Going()) state_.abort = ImportAbort{1, state_.texts.tooDeepText};
+  if (Going()) state_.abort = ImportAbort{1, TooDeepText(kMaxXMindTopicDepth)};
   return false;
 }
 
@@ -88,7 +89,7 @@ void SheetReader::ReadSheet(IKX2XMLElement* sheet) {
     });
   SetCurrent(root.get());
   const StyleMap branch = {{u"line-class", u"org.xmind.branchConnection.straight"}};
-  ApplyNodeStyle(model_.get(), root.get(), branch, state_.mapper);
+  ApplyNodeStyle(model_.get(), root.get(), branch, state_.mapper());
 }
 
 void SheetReader::ImportTopic(IKX2XMLElement* topic, int depth) {
@@ -107,7 +108,7 @@ void SheetReader::ImportTopic(IKX2XMLElement* topic, int depth) {
 
   TqMapRecord structure{};
   if (LPCWSTR name = attributes.Get(u"structure-class");
-      name && state_.mapper.Find(TqResourceMapper::kLayout, name, &structure)) {
+      name && state_.mapper().Find(TqResourceMapper::kLayout, name, &structure)) {
     ObjectRef format = NewObject(kClassFormat);
     if (SetNumber(format.get(), kPropFormatStructure, kPropEnum, structure.value))
       ApplyFormat(node.get(), format.get());
@@ -115,7 +116,7 @@ void SheetReader::ImportTopic(IKX2XMLElement* topic, int depth) {
 
   const StyleMap* style = FindStyle(state_, attributes.Text(u"style-id"), {u"topic"});
   if (!style) style = &EmptyStyle();
-  ApplyNodeStyle(model_.get(), node.get(), *style, state_.mapper);
+  ApplyNodeStyle(model_.get(), node.get(), *style, state_.mapper());
 
   TopicWork work;
   std::u16string title;
