@@ -234,6 +234,7 @@ class ReportTest : public testing::Test {
     thread_ = std::thread([this] {
       while (!stop_) {
         if (!soap_valid_socket(soap_accept(&server_))) continue;
+        ++accepted_;
         soap_serve(&server_);
         soap_destroy(&server_);
         soap_end(&server_);
@@ -289,6 +290,7 @@ class ReportTest : public testing::Test {
   struct soap server_;
   std::string endpoint_;
   std::atomic<bool> stop_{false};
+  std::atomic<int> accepted_{0};
   std::thread thread_;
 };
 
@@ -331,6 +333,9 @@ TEST_F(ReportTest, FailuresAndZeroCountsLeaveBothValues) {
   service_.answer = Service::Answer::Fault;
   EXPECT_EQ(Run(), "failed");
   EXPECT_EQ(Calls(), 1u);
+  // The report opens its connection only once it knows it will call: the runs above
+  // connected nowhere (a connection, taken in order, would have come before this call's).
+  EXPECT_EQ(accepted_.load(), 1);
   EXPECT_EQ(Run("http://127.0.0.1:1/UpdateService.asmx"), "failed");  // refused
   EXPECT_EQ(fennic::ReadRunCount(Args()), 4u);
   EXPECT_EQ(fennic::ReadLastestRun(Args()), "");

@@ -5,7 +5,7 @@
 
 #include <fennic/Report.h>
 
-#include "soapH.h"
+#include "report_call.h"
 #include "soap_transport.h"
 
 // The envelope's namespaces, in this order; the service's are ours.
@@ -34,66 +34,92 @@ int TimeoutMs() {
 
 // The headers this service expects: a plain SOAP 1.2 content type, the action in a
 // SOAPAction header of its own, and the client named as the runtime it was written for.
-struct HeaderHook {
-  int (*original)(struct soap*, const char*, const char*);
-};
-
 int PostHeader(struct soap* soap, const char* key, const char* value) {
-  auto* hook = static_cast<HeaderHook*>(soap->user);
-  if (key && std::strcmp(key, "User-Agent") == 0) return hook->original(soap, key, "gSOAP/2.7");
+  auto* state = static_cast<ReportCall::State*>(soap->user);
+  if (key && std::strcmp(key, "User-Agent") == 0) return state->postHeader(soap, key, "gSOAP/2.7");
   if (key && std::strcmp(key, "Content-Type") == 0) {
-    int rc = hook->original(soap, key, "application/soap+xml; charset=utf-8");
+    int rc = state->postHeader(soap, key, "application/soap+xml; charset=utf-8");
     if (rc) return rc;
-    return hook->original(soap, "SOAPAction", (std::string("\"") + kAction + "\"").c_str());
+    return state->postHeader(soap, "SOAPAction", (std::string("\"") + kAction + "\"").c_str());
   }
-  return hook->original(soap, key, value);
+  return state->postHeader(soap, key, value);
+}
+
+// In place of the runtime's connect once the connection was opened early: the call takes
+// that connection, as the runtime would have taken the one it opened itself.
+int TakeEarlyConnection(struct soap* soap, const char*, const char*, int) {
+  auto* state = static_cast<ReportCall::State*>(soap->user);
+  if (!soap_valid_socket(state->early)) return soap->error ? soap->error : SOAP_TCP_ERROR;
+  soap->socket = state->early;
+  state->early = SOAP_INVALID_SOCKET;
+  soap->keep_alive = -((soap->omode & SOAP_IO_KEEPALIVE) != 0);
+  return SOAP_OK;
 }
 
 }  // namespace
 
+ReportCall::ReportCall(const ReportArguments& args, PrepareSoap prepare) : args_(args) {
+  soap_init1(&soap_, SOAP_C_UTFSTRING | SOAP_XML_STRICT);
+  soap_set_namespaces(&soap_, namespaces);
+  int timeout = -TimeoutMs() * 1000;  // negative: microseconds
+  soap_.connect_timeout = soap_.send_timeout = soap_.recv_timeout = soap_.accept_timeout = timeout;
+  soap_.transfer_timeout = 0;
+  // The stream keeps the send and receive time-outs from here on.
+  UseStreamTransport(&soap_);
+  LimitAnswerLength(&soap_);
+  state_.postHeader = soap_.fposthdr;
+  soap_.user = &state_;
+  soap_.fposthdr = PostHeader;
+  if (prepare) prepare(&soap_);
+}
+
+ReportCall::~ReportCall() {
+  if (soap_valid_socket(state_.early)) soap_.fclosesocket(&soap_, state_.early);
+  soap_destroy(&soap_);
+  soap_end(&soap_);
+  soap_done(&soap_);
+}
+
+bool ReportCall::Calls(DWORD count) const {
+  return !args_.product.empty() && count > 0 && !args_.version.empty() && !args_.language.empty();
+}
+
+void ReportCall::OpenEarly(DWORD count) {
+  if (!Calls(count) || soap_valid_socket(state_.early) || state_.earlyFailed) return;
+  soap_set_endpoint(&soap_, args_.endpoint.c_str());
+  if (!*soap_.host) return;  // no host: the call fails its own way
+  state_.early = soap_.fopen(&soap_, args_.endpoint.c_str(), soap_.host, soap_.port);
+  state_.earlyFailed = !soap_valid_socket(state_.early);
+  soap_.fconnect = TakeEarlyConnection;
+}
+
+bool ReportCall::Send(DWORD count, const std::string& systemText, const std::string& localeText,
+                      const std::string& identity) {
+  if (!Calls(count) || state_.earlyFailed) return false;
+  _ns1__GetAllInformation request;
+  _ns1__GetAllInformationResponse response;
+  ns1__UserOSInfo os;
+  os.version = systemText;
+  os.language = localeText;
+  os.macAddress = identity;
+  request.userOSInfo = &os;
+  request.isGetAllProductInfo = false;
+  ns1__ArrayOfProjectInfoEx projects;
+  ns1__ProjectInfoEx project;
+  request.projectInfo = &projects;
+  project.name = args_.product;
+  project.version = args_.version;
+  project.language = args_.language;
+  project.type = args_.type;
+  project.useCount = static_cast<int>(count);
+  projects.ProjectInfoEx.push_back(&project);
+  return soap_call___ns3__GetAllInformation(&soap_, args_.endpoint.c_str(), kAction, &request, &response) == SOAP_OK;
+}
+
 bool SendReport(const ReportArguments& args, DWORD count, const std::string& systemText, const std::string& localeText,
                 const std::string& identity, PrepareSoap prepare) {
-  struct soap soap;
-  soap_init1(&soap, SOAP_C_UTFSTRING | SOAP_XML_STRICT);
-  soap_set_namespaces(&soap, namespaces);
-  int timeout = -TimeoutMs() * 1000;  // negative: microseconds
-  soap.connect_timeout = soap.send_timeout = soap.recv_timeout = soap.accept_timeout = timeout;
-  soap.transfer_timeout = 0;
-  // The stream keeps the send and receive time-outs from here on.
-  UseStreamTransport(&soap);
-  LimitAnswerLength(&soap);
-  HeaderHook hook{soap.fposthdr};
-  soap.user = &hook;
-  soap.fposthdr = PostHeader;
-  if (prepare) prepare(&soap);
-
-  bool ok = false;
-  if (!args.product.empty()) {
-    _ns1__GetAllInformation request;
-    _ns1__GetAllInformationResponse response;
-    ns1__UserOSInfo os;
-    os.version = systemText;
-    os.language = localeText;
-    os.macAddress = identity;
-    request.userOSInfo = &os;
-    request.isGetAllProductInfo = false;
-    ns1__ArrayOfProjectInfoEx projects;
-    ns1__ProjectInfoEx project;
-    request.projectInfo = &projects;
-    if (count > 0 && !args.version.empty() && !args.language.empty()) {
-      project.name = args.product;
-      project.version = args.version;
-      project.language = args.language;
-      project.type = args.type;
-      project.useCount = static_cast<int>(count);
-      projects.ProjectInfoEx.push_back(&project);
-      ok = soap_call___ns3__GetAllInformation(&soap, args.endpoint.c_str(), kAction, &request, &response) == SOAP_OK;
-    }
-  }
-  soap_destroy(&soap);
-  soap_end(&soap);
-  soap_done(&soap);
-  return ok;
+  ReportCall call(args, prepare);
+  return call.Send(count, systemText, localeText, identity);
 }
 
 }  // namespace fennic
