@@ -27,8 +27,7 @@ void AssignFromXml(std::u16string& out, const xmlChar* text) {
     out = FromXml(text);
     return;
   }
-  out.resize(static_cast<size_t>(end - text));
-  for (size_t i = 0; i < out.size(); ++i) out[i] = text[i];
+  out.assign(text, end);
 }
 
 // True when `kept` is the UTF-8 text `text` (null reads as empty).

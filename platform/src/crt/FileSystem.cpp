@@ -63,7 +63,9 @@ unsigned short ModeOf(const struct stat& st, std::u16string_view name) {
 }
 
 template <class Stat>
-int FillStat(const char16_t* path, const std::string& posix, const struct stat& st, Stat* out, bool narrowSize) {
+// `creation` is the file's creation time where the file system keeps one, else null.
+int FillStat(const char16_t* path, const std::string& posix, const struct stat& st, Stat* out, bool narrowSize,
+             const time_t* creation) {
   if (narrowSize && !S_ISDIR(st.st_mode) && st.st_size > INT32_MAX) {
     errno = EOVERFLOW;
     return -1;
@@ -79,10 +81,7 @@ int FillStat(const char16_t* path, const std::string& posix, const struct stat& 
   out->st_atim.tv_sec = st.st_atim.tv_sec;
   out->st_mtim.tv_sec = st.st_mtim.tv_sec;
   // st_ctime is the creation time on Windows.
-  struct statx sx;
-  out->st_ctim.tv_sec = st.st_ctim.tv_sec;
-  if (!posix.empty() && statx(AT_FDCWD, posix.c_str(), 0, STATX_BTIME, &sx) == 0 && (sx.stx_mask & STATX_BTIME))
-    out->st_ctim.tv_sec = sx.stx_btime.tv_sec;
+  out->st_ctim.tv_sec = creation ? *creation : st.st_ctim.tv_sec;
   return 0;
 }
 
@@ -98,12 +97,20 @@ int StatPath(const char16_t* path, Stat* out, bool narrowSize) {
     return -1;
   }
   if (!Map(path, &posix)) return -1;
-  struct stat st;
-  if (stat(posix.c_str(), &st) != 0) {
+  // One look at the file gives its times, creation included.
+  struct statx sx;
+  if (statx(AT_FDCWD, posix.c_str(), 0, STATX_BASIC_STATS | STATX_BTIME, &sx) != 0) {
     errno = ENOENT;
     return -1;
   }
-  return FillStat(path, posix, st, out, narrowSize);
+  struct stat st {};
+  st.st_mode = sx.stx_mode;
+  st.st_size = static_cast<off_t>(sx.stx_size);
+  st.st_atim = {sx.stx_atime.tv_sec, sx.stx_atime.tv_nsec};
+  st.st_mtim = {sx.stx_mtime.tv_sec, sx.stx_mtime.tv_nsec};
+  st.st_ctim = {sx.stx_ctime.tv_sec, sx.stx_ctime.tv_nsec};
+  const time_t creation = sx.stx_btime.tv_sec;
+  return FillStat(path, posix, st, out, narrowSize, sx.stx_mask & STATX_BTIME ? &creation : nullptr);
 }
 
 bool WritableByAttribute(const std::string& posix, bool* exists) {
@@ -153,7 +160,7 @@ int _fstat64i32(int fd, struct _stat64i32* buffer) {
     errno = buffer ? EBADF : EINVAL;
     return -1;
   }
-  return FillStat(nullptr, std::string(), st, buffer, true);
+  return FillStat(nullptr, std::string(), st, buffer, true, nullptr);
 }
 
 int _wchmod(const char16_t* path, int mode) {
