@@ -6,6 +6,7 @@
 #include <memory>
 #include <mutex>
 #include <new>
+#include <vector>
 
 #include <basalt/base_api.h>
 #include <basalt/error.h>
@@ -22,6 +23,7 @@
 #include "xmind/sheet_reader.h"
 #include "xmind/xmind_state.h"
 #include "xmind/xmind_styles.h"
+#include "zip/reader_buffers.h"
 
 using Basalt::Error::BaseError;
 using Basalt::Util::PathUtil;
@@ -133,15 +135,30 @@ int XMindImport::LoadXMLEntry(LPCWSTR entryName) {
   }
   // Two spare bytes keep the text terminated whatever its encoding. The entry is decoded
   // over the buffer and the reader terminates it, so the buffer is not cleared first:
-  // clearing it would touch every page of a large entry once more.
+  // clearing it would touch every page of a large entry once more. A buffer of a usual
+  // size is one the package readers reuse (only the part past its old size is cleared
+  // when it grows).
   const uint32_t capacity = std::max(size, kMinXmlBuffer) + 2u;
-  std::unique_ptr<BYTE[]> buffer(new BYTE[capacity]);
-  const int32_t read = state_->package.ReadEntry(entryName, buffer.get(), capacity);
+  struct PooledBuffer {
+    std::vector<uint8_t> bytes;
+    ~PooledBuffer() { foliant::ReturnReaderBuffer(std::move(bytes)); }
+  } pooled;
+  std::unique_ptr<BYTE[]> large;
+  BYTE* buffer = nullptr;
+  if (capacity <= foliant::kLargestReaderBuffer) {
+    pooled.bytes = foliant::TakeReaderBuffer();
+    pooled.bytes.resize(capacity);
+    buffer = pooled.bytes.data();
+  } else {
+    large.reset(new BYTE[capacity]);
+    buffer = large.get();
+  }
+  const int32_t read = state_->package.ReadEntry(entryName, buffer, capacity);
   if (read == TqXMLStorage::kReadFailed) {
     BaseError::_SetError(kErrorXmlParse);
     return 0;
   }
-  kx2::Ref<IKX2XMLDocument> document(parser->Parse(buffer.get(), static_cast<ULONG>(read)));
+  kx2::Ref<IKX2XMLDocument> document(parser->Parse(buffer, static_cast<ULONG>(read)));
   kx2::Ref<IKX2XMLElement> root(document ? document->GetDocumentElement() : nullptr);
   if (!root) {
     BaseError::_SetError(kErrorXmlParse);

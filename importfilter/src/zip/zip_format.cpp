@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "foliant/zip/algo_base.h"
+#include "zip/reader_buffers.h"
 #include "zip_names.h"
 
 namespace {
@@ -86,6 +87,11 @@ void ZipFormat::Close() {
   fileLength_ = 0;
   window_.clear();
   windowStart_ = 0;
+  // The buffers go back for the next reader rather than to the allocator.
+  foliant::ReturnReaderBuffer(std::move(window_));
+  foliant::ReturnReaderBuffer(std::move(output_));
+  window_ = {};
+  output_ = {};
 }
 
 const uint8_t* ZipFormat::View(int64_t offset, size_t n, size_t reach) {
@@ -106,6 +112,10 @@ const uint8_t* ZipFormat::View(int64_t offset, size_t n, size_t reach) {
   if (start >= windowStart_ && static_cast<uint64_t>(start - windowStart_) < window_.size()) {
     kept = std::min(window_.size() - static_cast<size_t>(start - windowStart_), length);
     std::memmove(window_.data(), window_.data() + (start - windowStart_), kept);
+  }
+  if (window_.capacity() == 0) {
+    window_ = foliant::TakeReaderBuffer();
+    window_.clear();
   }
   window_.resize(length);
   if (!ReadAt(file_, start + static_cast<int64_t>(kept), window_.data() + kept, length - kept)) {
@@ -266,6 +276,7 @@ int ZipFormat::Decode(ZipEntry& entry, int64_t dataStart, AlgoBase& codec, bool*
 
   // The output chunk is the reader's own, kept from entry to entry: fresh memory for each
   // entry costs more than decoding a small one.
+  if (output_.capacity() == 0) output_ = foliant::TakeReaderBuffer();
   output_.resize(kChunk);
   // The foundation's CRC-32 runs several times faster than zlib's.
   ULONG crcState = 0;
