@@ -109,6 +109,8 @@ IVtlStyleTarget* VtlModel::GetTextStyleList() { return new (std::nothrow) VtlSty
 IVtlStyleTarget* VtlModel::GetParagraphStyleTarget() { return new (std::nothrow) VtlStyleTarget(this, true); }
 
 bool VtlModel::SetCurrent(IVtlObject* node) {
+  // Importers set the topic they work on again and again: it is already current.
+  if (node && current_ && node == static_cast<IVtlObject*>(current_.get())) return true;
   auto* topic = dynamic_cast<VtlTopic*>(node);
   if (!topic || topic->model() != this) return false;
   current_ = Ref<VtlTopic>::Share(topic);

@@ -552,10 +552,15 @@ void DocHandle::Unnamed(xmlNodePtr node) {
   if (top == reinterpret_cast<xmlNodePtr>(doc_) || !loose_.count(top) || Reached(top)) return;
   // Nothing names the subtree and it hangs nowhere: it goes now, and so do the loose marks
   // of nodes that were attached into it.
-  EveryNodeOf(top, [this](xmlNodePtr n) {
-    loose_.erase(n);
-    return true;
-  });
+  if (loose_.size() == 1) {
+    // The subtree's own mark is the only one (a reader letting go of what it took out).
+    loose_.clear();
+  } else {
+    EveryNodeOf(top, [this](xmlNodePtr n) {
+      loose_.erase(n);
+      return true;
+    });
+  }
   xmlFreeNode(top);
 }
 

@@ -73,6 +73,12 @@ bool ElementAttributes::Has(std::u16string_view name) const {
   return element_->HasAttribute(std::u16string(name).c_str()) != FALSE;
 }
 
+bool ElementAttributes::Has(LPCWSTR name) const {
+  if (!name || !element_) return false;
+  if (IsNamespaceName(name)) return Has(std::u16string_view(name));
+  return element_->HasAttribute(name) != FALSE;
+}
+
 LPCWSTR ElementAttributes::Get(LPCWSTR name) const {
   if (!name || !element_) return nullptr;
   // A plain name is looked up once: the element answers null for one it does not have.

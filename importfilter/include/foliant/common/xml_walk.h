@@ -56,6 +56,8 @@ class ElementAttributes {
  public:
   explicit ElementAttributes(IKX2XMLElement* element);
   bool Has(std::u16string_view name) const;
+  // The same for a terminated name, handed to the element as it stands.
+  bool Has(LPCWSTR name) const;
   // The plain attribute's text (valid while the element lives), or null when absent.
   LPCWSTR Get(LPCWSTR name) const;
 
