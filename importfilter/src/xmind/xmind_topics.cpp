@@ -121,30 +121,34 @@ void SheetReader::ImportTopic(IKX2XMLElement* topic, int depth) {
   TopicWork work;
   std::u16string title;
   ForEachChildElement(topic, [&](IKX2XMLElement* child) {
-    if (TagIs(child, u"title")) {
+    // The tag is read once for the dozen names it is compared with.
+    LPCWSTR tagName = child->GetTagName();
+    const std::u16string_view tag = tagName ? tagName : u"";
+    auto is = [&](std::u16string_view name) { return tagName && EqualsNoCase(tag, name); };
+    if (is(u"title")) {
       title = ImportTitle(node.get(), child, *style, id);
-    } else if (TagIs(child, u"image") || TagIs(child, u"xhtml:img")) {
+    } else if (is(u"image") || is(u"xhtml:img")) {
       ImportPicture(node.get(), child);
-    } else if (TagIs(child, u"notes")) {
+    } else if (is(u"notes")) {
       ImportNotes(node.get(), child);
-    } else if (TagIs(child, u"position")) {
+    } else if (is(u"position")) {
       ImportPosition(node.get(), child);
-    } else if (TagIs(child, u"numbering")) {
+    } else if (is(u"numbering")) {
       ImportNumbering(node.get(), child);
-    } else if (TagIs(child, u"children")) {
+    } else if (is(u"children")) {
       ImportChildren(node.get(), child, work, depth);
-    } else if (TagIs(child, u"marker-refs")) {
+    } else if (is(u"marker-refs")) {
       ForEachChildElement(child, [&](IKX2XMLElement* ref) {
         ImportMarker(ref);
         return true;
       });
-    } else if (TagIs(child, u"labels")) {
+    } else if (is(u"labels")) {
       ImportLabels(child);
-    } else if (TagIs(child, u"boundaries")) {
+    } else if (is(u"boundaries")) {
       CollectRanges(child, false, work);
-    } else if (TagIs(child, u"summaries")) {
+    } else if (is(u"summaries")) {
       CollectRanges(child, true, work);
-    } else if (TagIs(child, u"extensions")) {
+    } else if (is(u"extensions")) {
       ForEachChildElement(child, [&](IKX2XMLElement* extension) {
         if (kx2::Ref<IKX2XMLElement> content = ChildNamed(extension, u"content")) ImportTask(content.get());
         return true;
