@@ -7,6 +7,7 @@
 
 #include <map>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include <foliant/xmind/xmind_import.h>
@@ -95,7 +96,7 @@ class SheetReader : public ImportSession {
   IVtlDocument* document_;
   std::u16string documentGuid_;
   // Topic id to node, for relationships and summaries (this sheet only).
-  std::map<std::u16string, ObjectRef> nodes_;
+  std::unordered_map<std::u16string, ObjectRef> nodes_;
   // Table entries of this document, made on first need.
   GUID markerGroup_{};
   GUID fallbackMarker_{};

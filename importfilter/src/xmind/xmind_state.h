@@ -8,6 +8,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include <foliant/import_limits.h>
@@ -68,12 +69,13 @@ struct ImportState {
   ImportTexts texts;
   // The package's pictures and attachments in the host's file store, each extracted once.
   PackageFiles files{u"ETq", u"Taloria1\\XML\\", kMaxExtractedBytes, application};
-  std::map<std::u16string, StyleRecord> styles;
+  // Tables by id, looked up by exact id and never walked in order: hashed.
+  std::unordered_map<std::u16string, StyleRecord> styles;
 
   // For the whole workbook: an "xmind:#" link may name a topic of any sheet.
-  std::map<std::u16string, std::u16string> topicGuidTexts;      // id -> "{document}|{topic}"
-  std::map<std::u16string, std::u16string> topicTitles;         // id -> title text
-  std::map<std::u16string, std::u16string> sheetCentralTopics;  // sheet id -> central topic id
+  std::unordered_map<std::u16string, std::u16string> topicGuidTexts;      // id -> "{document}|{topic}"
+  std::unordered_map<std::u16string, std::u16string> topicTitles;         // id -> title text
+  std::unordered_map<std::u16string, std::u16string> sheetCentralTopics;  // sheet id -> central topic id
   // "xmind:#" links (the target is the topic id), resolved once every sheet has been read.
   std::vector<PendingLink> pendingLinks;
   std::vector<kx2::Ref<IVtlModel>> models;

@@ -61,7 +61,7 @@ bool NonEmpty(const std::u16string* text) { return text && !text->empty(); }
 
 }  // namespace
 
-void ReadStyles(IKX2XMLElement* styles, std::map<std::u16string, StyleRecord>& table) {
+void ReadStyles(IKX2XMLElement* styles, std::unordered_map<std::u16string, StyleRecord>& table) {
   ForEachChildElement(styles, [&](IKX2XMLElement* style) {
     if (!TagIs(style, u"style")) return true;
     StyleRecord record;

@@ -1,8 +1,8 @@
 // The styles of "styles.xml" and what they set on the host's nodes, texts and lines.
 #pragma once
 
-#include <map>
 #include <string>
+#include <unordered_map>
 
 #include "xmind/xmind_state.h"
 
@@ -10,7 +10,7 @@ namespace foliant::xmind {
 
 // Reads every "style" child of a styles element into the table (by its "id"), keeping the
 // property names XMind styles carry; a later style with the same id replaces an earlier.
-void ReadStyles(IKX2XMLElement* styles, std::map<std::u16string, StyleRecord>& table);
+void ReadStyles(IKX2XMLElement* styles, std::unordered_map<std::u16string, StyleRecord>& table);
 
 // The properties of the style `id` when its family is one of those given (any family when
 // none is given); null when there is no such style.
