@@ -225,4 +225,48 @@ TEST_F(HostModel, AStockEntryChangedInOneDocumentKeepsItsStockTextInTheOthers) {
   EXPECT_EQ(nameOf(thirdIndex.p, calendar), u"Calendar");
 }
 
+// Topics given formats of the same content may share what they keep; a format kept later
+// for one of them, or a change to the object handed in, never reaches the others.
+TEST_F(HostModel, FormatsKeptAlikeStayApartWhenOneTopicGetsAnother) {
+  vantorel::OpenDocument();
+  Own<IVtlModel> model(Target()->GetModel());
+  Own<IVtlCursor> cursor(model->GetCursor());
+  Own<IVtlObject> root(model->GetRootNode(0));
+  auto newChild = [&] {
+    EXPECT_TRUE(cursor->SetCurrentNode(0, root.p, 0));
+    EXPECT_TRUE(model->InsertTopic(0, kVtlInsertChild, nullptr));
+    return cursor->GetCurrentNode();
+  };
+  Own<IVtlObject> first(newChild()), second(newChild()), third(newChild());
+  auto colourOf = [&](IVtlObject* topic) -> ULONGLONG {
+    Own<IVtlObject> read(VtlCreateObject(vantorel::kClassPictureFormat));
+    if (!model->GetFormat(topic, read.p, 1)) return 0;
+    Own<IVtlObject> fill(read->GetSubObject(0x7001));
+    const PropertyValue* value = fill->GetPropertyRecord(0x7001);
+    return value ? value->u64 : 0;
+  };
+  Own<IVtlObject> lines(VtlCreateObject(vantorel::kClassPictureFormat));
+  Own<IVtlObject> fill(lines->GetSubObject(0x7001));
+  PropertyValue colour{};
+  colour.type = vantorel::kPropWide;
+  colour.u64 = 0x00FF0000FF336699ull;
+  ASSERT_TRUE(fill->SetProperty(0x7001, &colour));
+  for (IVtlObject* topic : {first.p, second.p, third.p}) ASSERT_TRUE(model->SetFormat(0, topic, lines.p, 1));
+
+  colour.u64 = 0x00FF0000FFCC3300ull;
+  ASSERT_TRUE(fill->SetProperty(0x7001, &colour));
+  EXPECT_EQ(colourOf(second.p), 0x00FF0000FF336699ull) << "the object handed in changed after it was kept";
+  ASSERT_TRUE(model->SetFormat(0, second.p, lines.p, 1));
+  EXPECT_EQ(colourOf(first.p), 0x00FF0000FF336699ull);
+  EXPECT_EQ(colourOf(second.p), 0x00FF0000FFCC3300ull);
+  EXPECT_EQ(colourOf(third.p), 0x00FF0000FF336699ull);
+
+  // What a topic's format is read into is the reader's own.
+  Own<IVtlObject> read(VtlCreateObject(vantorel::kClassPictureFormat));
+  ASSERT_TRUE(model->GetFormat(third.p, read.p, 1));
+  Own<IVtlObject> readFill(read->GetSubObject(0x7001));
+  ASSERT_TRUE(readFill->SetProperty(0x7001, &colour));
+  EXPECT_EQ(colourOf(first.p), 0x00FF0000FF336699ull);
+}
+
 }  // namespace

@@ -1,5 +1,7 @@
 #include "model/document.h"
 
+#include <algorithm>
+
 #include <new>
 
 #include "core/guid_source.h"
@@ -179,8 +181,15 @@ BOOL VtlModel::SetFormat(LONG, IVtlObject* target, IVtlObject* format, LONG inde
   auto* t = dynamic_cast<VtlObject*>(target);
   auto* f = dynamic_cast<VtlObject*>(format);
   if (!t || !f) return FALSE;
+  auto last = std::find_if(lastKept_.begin(), lastKept_.end(), [&](const auto& kept) { return kept.first == index; });
+  if (last != lastKept_.end() && last->second->SameContent(*f))
+    return t->KeepFormat(index, Ref<VtlObject>::Share(last->second.get())) ? TRUE : FALSE;
   Ref<VtlObject> copy = f->Clone();
   if (!copy) return FALSE;
+  if (last != lastKept_.end())
+    last->second = Ref<VtlObject>::Share(copy.get());
+  else
+    lastKept_.emplace_back(index, Ref<VtlObject>::Share(copy.get()));
   return t->KeepFormat(index, std::move(copy)) ? TRUE : FALSE;
 }
 
@@ -222,6 +231,7 @@ BOOL VtlModel::EndSheet(LONG) {
 }
 
 void VtlModel::Close() {
+  lastKept_.clear();
   placed_.reset();
   style_.reset();
   current_.reset();

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <new>
+#include <string_view>
 
+#include "core/bstr.h"
 #include "core/guid_source.h"
 #include "model/property_copy.h"
 
@@ -208,6 +210,44 @@ Ref<VtlObject> VtlObject::Clone() const {
   auto copy = Ref<VtlObject>(new (std::nothrow) VtlObject(classId_));
   if (!copy || !copy->MergeFrom(*this)) return nullptr;
   return copy;
+}
+
+namespace {
+
+bool SamePlainValue(const PropertyValue& a, const PropertyValue& b) {
+  if (a.type != b.type) return false;
+  switch (a.type) {
+    case kPropText: {
+      const UINT length = a.text ? BstrLength(a.text) : 0;
+      return length == (b.text ? BstrLength(b.text) : 0) &&
+             (length == 0 || std::u16string_view(a.text, length) == std::u16string_view(b.text, length));
+    }
+    case kPropGuid:
+      return a.guid && b.guid ? *a.guid == *b.guid : a.guid == b.guid;
+    case kPropUnknown:
+    case kPropDispatch:
+    case kPropKey:
+      return false;  // a reference, never taken for another
+    default:
+      return a.u64 == b.u64;
+  }
+}
+
+}  // namespace
+
+bool VtlObject::SameContent(const VtlObject& other) const {
+  if (&other == this) return true;
+  auto bare = [](const VtlObject& o) {
+    return !o.hasGuid_ && o.attachments_.empty() && o.paragraphs_.empty() &&
+           (!o.rare_ || (o.rare_->list.empty() && o.rare_->formats.empty()));
+  };
+  if (classId_ != other.classId_ || !bare(*this) || !bare(other)) return false;
+  if (props_.size() != other.props_.size() || subs_.size() != other.subs_.size()) return false;
+  for (auto a = props_.begin(), b = other.props_.begin(); a != props_.end(); ++a, ++b)
+    if (a->first != b->first || !SamePlainValue(a->second, b->second)) return false;
+  for (size_t i = 0; i < subs_.size(); ++i)
+    if (subs_[i].first != other.subs_[i].first || !subs_[i].second->SameContent(*other.subs_[i].second)) return false;
+  return true;
 }
 
 std::u16string VtlObject::PlainText() const {

@@ -80,6 +80,10 @@ class VtlObject : public RefCounted<IVtlObject> {
   // Copies every property and sub-object of `from` over this object's (deeply).
   bool MergeFrom(const VtlObject& from);
   Ref<VtlObject> Clone() const;
+  // True when `other` holds the same properties and sub-objects, all plain values (texts,
+  // numbers, GUIDs), and neither has anything else (a GUID of its own, attachments, text,
+  // list elements, kept formats): a copy of one could stand for the other.
+  bool SameContent(const VtlObject& other) const;
   bool Empty() const { return props_.empty() && subs_.empty(); }
   // The sub-object kept under `id`, made with `classId` when missing.
   VtlObject* SubObject(USHORT id, LONG classId);
