@@ -26,7 +26,11 @@ namespace foliant::xmind {
 // without making a string of it.
 using StyleMap = std::map<std::u16string, std::u16string, std::less<>>;
 
+// A style of "styles.xml", read from its element the first time a map names it: a package
+// carries many more styles than its topics use.
 struct StyleRecord {
+  kx2::Ref<IKX2XMLElement> element;  // until read
+  bool read = false;
   std::u16string family;  // the style's "type": "topic", "boundary", "summary" ...
   StyleMap properties;
 };
@@ -70,7 +74,8 @@ struct ImportState {
   // The package's pictures and attachments in the host's file store, each extracted once.
   PackageFiles files{u"ETq", u"Taloria1\\XML\\", kMaxExtractedBytes, application};
   // Tables by id, looked up by exact id and never walked in order: hashed.
-  std::unordered_map<std::u16string, StyleRecord> styles;
+  // Filled in as styles are first asked for (FindStyle).
+  mutable std::unordered_map<std::u16string, StyleRecord> styles;
 
   // For the whole workbook: an "xmind:#" link may name a topic of any sheet.
   std::unordered_map<std::u16string, std::u16string> topicGuidTexts;      // id -> "{document}|{topic}"

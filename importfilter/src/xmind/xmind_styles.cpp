@@ -65,11 +65,7 @@ void ReadStyles(IKX2XMLElement* styles, std::unordered_map<std::u16string, Style
   ForEachChildElement(styles, [&](IKX2XMLElement* style) {
     if (!TagIs(style, u"style")) return true;
     StyleRecord record;
-    record.family = AttributeText(style, u"type");
-    ForEachChildElement(style, [&](IKX2XMLElement* properties) {
-      ReadProperties(properties, record.properties);
-      return true;
-    });
+    record.element = kx2::Ref<IKX2XMLElement>::Share(style);
     table[AttributeText(style, u"id")] = std::move(record);
     return true;
   });
@@ -80,9 +76,21 @@ const StyleMap* FindStyle(const ImportState& state, const std::u16string& id,
   if (id.empty()) return nullptr;
   auto it = state.styles.find(id);
   if (it == state.styles.end()) return nullptr;
-  if (families.size() == 0) return &it->second.properties;
+  StyleRecord& style = it->second;
+  if (!style.read) {
+    if (IKX2XMLElement* element = style.element.get()) {
+      style.family = AttributeText(element, u"type");
+      ForEachChildElement(element, [&](IKX2XMLElement* properties) {
+        ReadProperties(properties, style.properties);
+        return true;
+      });
+    }
+    style.element.reset();
+    style.read = true;
+  }
+  if (families.size() == 0) return &style.properties;
   for (const char16_t* family : families)
-    if (EqualsNoCase(it->second.family, family)) return &it->second.properties;
+    if (EqualsNoCase(style.family, family)) return &style.properties;
   return nullptr;
 }
 

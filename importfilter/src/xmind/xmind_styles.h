@@ -8,8 +8,9 @@
 
 namespace foliant::xmind {
 
-// Reads every "style" child of a styles element into the table (by its "id"), keeping the
-// property names XMind styles carry; a later style with the same id replaces an earlier.
+// Lists every "style" child of a styles element in the table (by its "id"); a later style
+// with the same id replaces an earlier. A style's family and the property names XMind
+// styles carry are read from it when FindStyle first asks for it.
 void ReadStyles(IKX2XMLElement* styles, std::unordered_map<std::u16string, StyleRecord>& table);
 
 // The properties of the style `id` when its family is one of those given (any family when
