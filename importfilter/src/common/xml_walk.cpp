@@ -48,6 +48,8 @@ namespace {
 // "xmlns" and "xmlns:p" name namespace declarations, which the element's attribute reads
 // also answer but which are no plain attributes.
 bool IsNamespaceName(std::u16string_view name) { return name == u"xmlns" || name.substr(0, 6) == u"xmlns:"; }
+// The same for a terminated name, told apart by its first letter before it is measured.
+bool IsNamespaceName(LPCWSTR name) { return name[0] == u'x' && IsNamespaceName(std::u16string_view(name)); }
 
 }  // namespace
 

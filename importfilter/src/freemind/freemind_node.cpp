@@ -115,7 +115,8 @@ bool FreemindReader::BuildNode(ImportBase& context, IKX2XMLElement* element, int
   std::u16string counted;
   if (!idText) counted = Decimal(idCounter_++);
   const std::u16string_view key = idText ? std::u16string_view(idText) : std::u16string_view(counted);
-  auto [entry, fresh] = nodes_.try_emplace(std::u16string(key), kx2::Ref<IVtlObject>::Share(topic.get()));
+  auto [entry, fresh] =
+      nodes_.try_emplace(idText ? std::u16string(key) : std::move(counted), kx2::Ref<IVtlObject>::Share(topic.get()));
   if (!fresh) entry->second = kx2::Ref<IVtlObject>::Share(topic.get());
   const std::u16string_view id = entry->first;
   stack_.push_back(kx2::Ref<IVtlObject>::Share(topic.get()));

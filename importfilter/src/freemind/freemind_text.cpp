@@ -98,7 +98,9 @@ bool FreemindReader::ImportText(const NodeChildren& children, IVtlObject* topic)
   // Held while the parser's paragraphs are written.
   kx2::Ref<IKX2XMLDocument> htmlTitle;
   kx2::Ref<IKX2XMLElement> htmlRoot;
-  if (plain && HTML::IsHtmlText(plain)) {
+  // Measured once: a node's text may be long.
+  const std::u16string_view plainText = plain ? std::u16string_view(plain) : std::u16string_view();
+  if (plain && HTML::IsHtmlText(plainText)) {
     htmlTitle = ParseHtmlTitle(plain);
     htmlRoot.reset(htmlTitle ? htmlTitle->GetDocumentElement() : nullptr);
     if (htmlRoot) {
@@ -133,7 +135,7 @@ bool FreemindReader::ImportText(const NodeChildren& children, IVtlObject* topic)
 
   if (plain) {
     if (!*plain) return true;
-    return model_->PlaceObject(0, topic, 0) && foliant::WriteHostText(model_.get(), plain);
+    return model_->PlaceObject(0, topic, 0) && foliant::WriteHostText(model_.get(), plainText);
   }
   if (!rich) return true;
   foliant::RichTextWriter writer(model_.get(), faces_);
