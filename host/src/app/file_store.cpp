@@ -6,6 +6,7 @@
 #include <random>
 
 #include <kx2/PathMap.h>
+#include <kx2/RegularFileReader.h>
 
 namespace vantorel::detail {
 
@@ -84,35 +85,27 @@ BOOL VtlFileStore::DropKey(ULONG_PTR key) {
 }
 
 bool VtlFileStore::ReadSmallFile(const std::filesystem::path& source, std::vector<unsigned char>* out) {
-  // One look at the file: the size of a regular file, an error for anything else (a folder
-  // or a pipe goes on to the file-to-file copy, which refuses it).
-  std::error_code ec;
-  const uint64_t size = std::filesystem::file_size(source, ec);
-  if (ec || size > kSmallFileBytes) return false;
+  // The file is opened once and its size read from the open file; anything but a regular
+  // file (a folder, a pipe) goes on to the file-to-file copy, which refuses it.
+  kx2::RegularFileReader file(source.string());
+  if (!file.IsOpen() || file.Size() > kSmallFileBytes) return false;
+  const uint64_t size = file.Size();
   {
     std::lock_guard<std::mutex> guard(lock_);
     if (bytesInMemory_ + size > kMemoryBudget) return false;
     bytesInMemory_ += size;
   }
-  bool read = false;
-  if (std::FILE* in = std::fopen(source.c_str(), "rb")) {
-    std::setvbuf(in, nullptr, _IONBF, 0);
-    // One byte more than the size shows a file that grew since: it goes file to file.
-    out->resize(size + 1);
-    const size_t got = std::fread(out->data(), 1, out->size(), in);
-    read = !std::ferror(in) && got <= size;
-    std::fclose(in);
-    out->resize(std::min<size_t>(got, size));
-    if (read && got < size) {
-      std::lock_guard<std::mutex> guard(lock_);
-      bytesInMemory_ -= size - got;
-    }
-  }
-  if (!read) {
-    std::lock_guard<std::mutex> guard(lock_);
+  // The copy is the file as large as it was when opened.
+  out->resize(size);
+  const int64_t got = file.ReadAll(out->data(), out->size());
+  std::lock_guard<std::mutex> guard(lock_);
+  if (got < 0) {
     bytesInMemory_ -= size;
+    return false;
   }
-  return read;
+  out->resize(static_cast<size_t>(got));
+  bytesInMemory_ -= size - static_cast<uint64_t>(got);
+  return true;
 }
 
 bool VtlFileStore::CopyToFile(const std::filesystem::path& source, StoredFile* file) {
