@@ -100,9 +100,11 @@ std::string JoinPosix(const std::string& dir, const std::string& name) {
   return dir + "/" + name;
 }
 
-// The entry of dir whose name equals name without regard to case, if any.
-std::optional<std::string> FindCaseless(const std::string& dir, std::u16string_view name) {
+// The entry of dir whose name equals name without regard to case, if any. *opened (when
+// given) tells whether dir could be read as a folder at all.
+std::optional<std::string> FindCaseless(const std::string& dir, std::u16string_view name, bool* opened = nullptr) {
   DIR* d = opendir(dir.empty() ? "/" : dir.c_str());
+  if (opened) *opened = d != nullptr;
   if (!d) return std::nullopt;
   std::optional<std::string> found;
   while (dirent* e = readdir(d)) {
@@ -233,10 +235,12 @@ std::optional<std::string> ToPosixPath(std::u16string_view windowsPath, DWORD* e
     exact = JoinPosix(exact, PosixNameOf(names[k]));
   }
   if (names.empty() || Exists(exact)) return exact;
-  if (Exists(parent)) {
-    if (std::optional<std::string> other = FindCaseless(parent, names.back())) return JoinPosix(parent, *other);
-    return exact;
-  }
+  // A new name in a folder that exists: reading the folder for the name in another case
+  // is the one look needed (a folder that reads exists).
+  bool folderRead = false;
+  if (std::optional<std::string> other = FindCaseless(parent, names.back(), &folderRead))
+    return JoinPosix(parent, *other);
+  if (folderRead) return exact;
 
   std::string out = std::move(*root);
   bool searching = true;  // false once a component is missing: nothing below it exists
