@@ -86,11 +86,17 @@ void SheetReader::WriteHtmlParagraph(IKX2XMLElement* paragraph, bool& styled) {
     if (!element) {
       LPCWSTR value = node->GetNodeValue();
       if (value && !IsIndentation(value)) plainText(value);
-    } else if (TagIs(element, u"xhtml:span")) {
+      return true;
+    }
+    // The tag is read once for the names it is compared with.
+    LPCWSTR tagName = element->GetTagName();
+    const std::u16string_view tag = tagName ? tagName : u"";
+    auto is = [&](std::u16string_view name) { return tagName && EqualsNoCase(tag, name); };
+    if (is(u"xhtml:span")) {
       WriteRun(element, styled);
-    } else if (TagIs(element, u"xhtml:a")) {
+    } else if (is(u"xhtml:a")) {
       ForEachChildNode(element, [&](IKX2XMLNode* inner) { return self(inner, self); });
-    } else if (TagIs(element, u"xhtml:br")) {
+    } else if (is(u"xhtml:br")) {
       model_->InsertParagraphBreak(0, 0, 0);
     } else {
       plainText(ElementText(element));
