@@ -75,6 +75,14 @@ void RouteSocket::AfterForkInChild() {
   socket.mutex.unlock();
 }
 
+// Sends one whole request to the kernel's routing socket.
+bool SendToKernel(int fd, const void* request, size_t size) {
+  sockaddr_nl kernel{};
+  kernel.nl_family = AF_NETLINK;
+  return ::sendto(fd, request, size, 0, reinterpret_cast<const sockaddr*>(&kernel), sizeof kernel) ==
+         static_cast<ssize_t>(size);
+}
+
 bool SendRequest(int fd, uint32_t seq, bool counters) {
   struct {
     nlmsghdr header;
@@ -91,10 +99,7 @@ bool SendRequest(int fd, uint32_t seq, bool counters) {
   request.maskHeader.rta_type = IFLA_EXT_MASK;
   request.maskHeader.rta_len = RTA_LENGTH(sizeof request.mask);
   request.mask = counters ? 0 : RTEXT_FILTER_SKIP_STATS;
-  sockaddr_nl kernel{};
-  kernel.nl_family = AF_NETLINK;
-  return ::sendto(fd, &request, sizeof request, 0, reinterpret_cast<const sockaddr*>(&kernel), sizeof kernel) ==
-         static_cast<ssize_t>(sizeof request);
+  return SendToKernel(fd, &request, sizeof request);
 }
 
 // A statistics dump asking for the one 64-bit counter block of each link: far less for the
@@ -110,10 +115,7 @@ bool SendCountRequest(int fd, uint32_t seq) {
   request.header.nlmsg_seq = seq;
   request.stats.family = AF_UNSPEC;
   request.stats.filter_mask = IFLA_STATS_FILTER_BIT(IFLA_STATS_LINK_64);
-  sockaddr_nl kernel{};
-  kernel.nl_family = AF_NETLINK;
-  return ::sendto(fd, &request, sizeof request, 0, reinterpret_cast<const sockaddr*>(&kernel), sizeof kernel) ==
-         static_cast<ssize_t>(sizeof request);
+  return SendToKernel(fd, &request, sizeof request);
 }
 
 uint32_t U32(const rtattr* attribute) {
