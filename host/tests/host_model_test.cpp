@@ -238,9 +238,9 @@ TEST_F(HostModel, FormatsKeptAlikeStayApartWhenOneTopicGetsAnother) {
     return cursor->GetCurrentNode();
   };
   Own<IVtlObject> first(newChild()), second(newChild()), third(newChild());
-  auto colourOf = [&](IVtlObject* topic) -> ULONGLONG {
+  auto colourOf = [&](IVtlObject* topic, LONG index = 1) -> ULONGLONG {
     Own<IVtlObject> read(VtlCreateObject(vantorel::kClassPictureFormat));
-    if (!model->GetFormat(topic, read.p, 1)) return 0;
+    if (!model->GetFormat(topic, read.p, index)) return 0;
     Own<IVtlObject> fill(read->GetSubObject(0x7001));
     const PropertyValue* value = fill->GetPropertyRecord(0x7001);
     return value ? value->u64 : 0;
@@ -252,6 +252,7 @@ TEST_F(HostModel, FormatsKeptAlikeStayApartWhenOneTopicGetsAnother) {
   colour.u64 = 0x00FF0000FF336699ull;
   ASSERT_TRUE(fill->SetProperty(0x7001, &colour));
   for (IVtlObject* topic : {first.p, second.p, third.p}) ASSERT_TRUE(model->SetFormat(0, topic, lines.p, 1));
+  ASSERT_TRUE(model->SetFormat(0, first.p, lines.p, -1));
 
   colour.u64 = 0x00FF0000FFCC3300ull;
   ASSERT_TRUE(fill->SetProperty(0x7001, &colour));
@@ -260,6 +261,10 @@ TEST_F(HostModel, FormatsKeptAlikeStayApartWhenOneTopicGetsAnother) {
   EXPECT_EQ(colourOf(first.p), 0x00FF0000FF336699ull);
   EXPECT_EQ(colourOf(second.p), 0x00FF0000FFCC3300ull);
   EXPECT_EQ(colourOf(third.p), 0x00FF0000FF336699ull);
+  // The other index of a topic may hold the same object; changing one leaves the other.
+  ASSERT_TRUE(model->SetFormat(0, first.p, lines.p, -1));
+  EXPECT_EQ(colourOf(first.p, -1), 0x00FF0000FFCC3300ull);
+  EXPECT_EQ(colourOf(first.p, 1), 0x00FF0000FF336699ull);
 
   // What a topic's format is read into is the reader's own.
   Own<IVtlObject> read(VtlCreateObject(vantorel::kClassPictureFormat));

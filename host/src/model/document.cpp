@@ -184,7 +184,14 @@ BOOL VtlModel::SetFormat(LONG, IVtlObject* target, IVtlObject* format, LONG inde
   auto last = std::find_if(lastKept_.begin(), lastKept_.end(), [&](const auto& kept) { return kept.first == index; });
   if (last != lastKept_.end() && last->second->SameContent(*f))
     return t->KeepFormat(index, Ref<VtlObject>::Share(last->second.get())) ? TRUE : FALSE;
-  Ref<VtlObject> copy = f->Clone();
+  // A topic's two line formats are often given the same content one after the other.
+  Ref<VtlObject> copy;
+  for (const auto& [at, kept] : lastKept_)
+    if (at != index && kept->SameContent(*f)) {
+      copy = Ref<VtlObject>::Share(kept.get());
+      break;
+    }
+  if (!copy) copy = f->Clone();
   if (!copy) return FALSE;
   if (last != lastKept_.end())
     last->second = Ref<VtlObject>::Share(copy.get());

@@ -69,7 +69,8 @@ class VtlModel : public RefCounted<IVtlModel> {
   Ref<VtlObject> placed_;
   Ref<VtlObject> style_;  // the style applied to what is written next; null = the placed object's own
   // The formats kept last, by index: a kept format is never changed in place, so the next
-  // topic given a format of the same content keeps the same object instead of a copy.
+  // topic given a format of the same content (under any index) keeps the same object
+  // instead of a copy.
   std::vector<std::pair<LONG, Ref<VtlObject>>> lastKept_;
   int sheetsDone_ = 0;
 };

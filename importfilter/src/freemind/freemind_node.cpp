@@ -134,16 +134,21 @@ bool FreemindReader::BuildNode(ImportBase& context, IKX2XMLElement* element, int
     kx2::Ref<IVtlObject> formatTarget(topic->GetTarget(0));
     if (!formatTarget || !model_->ApplyFormat(0, formatTarget.get(), format.Get())) return false;
   }
-  // A node without an edge colour of its own shows the nearest ancestor's.
-  if (parameters.hasEdgeColor)
+  // A node without an edge colour of its own shows the nearest ancestor's. A topic this
+  // walk has just placed under its parent keeps no line-and-fill format yet, so what is
+  // read and coloured for one index is what a fresh read gives for the other: one object
+  // serves both. The root may be a topic the document had before the import.
+  if (parameters.hasEdgeColor) {
+    kx2::Ref<IVtlObject> lines;
     for (LONG index : {-1, 1}) {
-      kx2::Ref<IVtlObject> lines(FoliantCreateObject(vantorel::kClassPictureFormat));
+      if (!lines || level == 0) lines.reset(FoliantCreateObject(vantorel::kClassPictureFormat));
       if (!lines) return false;
       model_->GetFormat(topic.get(), lines.get(), index);
       if (!SetColored(InnerLine(lines.get()).get(), parameters.edgeColor, true) ||
           !model_->SetFormat(0, topic.get(), lines.get(), index))
         return false;
     }
+  }
 
   if (!BuildNodeContent(context, element, children, topic.get(), id)) return false;
 
