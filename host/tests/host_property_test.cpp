@@ -5,6 +5,8 @@
 #include <fstream>
 #include <unistd.h>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <kx2/PathMap.h>
 #include <vantorel/exports.h>
@@ -191,6 +193,41 @@ TEST(HostCensus, ReportsALeakedReferenceAndAnExtraRelease) {
   EXPECT_EQ(vantorel::TakeCensus().extraReleases, before.extraReleases + 1);
   vantorel::CollectQuarantine();
   vantorel::SetQuarantine(false);
+}
+
+// Records handed out stay where they are while other properties come and go, however many
+// an object holds.
+TEST_F(HostProperties, RecordsStayPutWhileOtherPropertiesComeAndGo) {
+  Holder h(vantorel::kClassTextStyle);
+  auto set = [&](USHORT id, LONG n) {
+    PropertyValue v{};
+    v.type = vantorel::kPropNumber;
+    v.i32 = n;
+    return h.object->SetProperty(id, &v) != FALSE;
+  };
+  std::vector<std::pair<USHORT, const PropertyValue*>> held;
+  for (USHORT id : {0x4009, 0x4002, 0x400F, 0x4001, 0x4005, 0x400C, 0x4003, 0x400A, 0x4007, 0x4004, 0x400E}) {
+    ASSERT_TRUE(set(id, id));
+    held.emplace_back(id, h.object->GetPropertyRecord(id));
+  }
+  for (USHORT id : {0x4002, 0x4005, 0x400A, 0x400E}) ASSERT_TRUE(h.object->RemoveProperty(id));
+  EXPECT_FALSE(h.object->RemoveProperty(0x4005));
+  for (USHORT id : {0x4010, 0x4011, 0x4012, 0x4013, 0x4014, 0x4005}) ASSERT_TRUE(set(id, id + 0x100));
+  ASSERT_TRUE(set(0x4001, 7));  // changed in its place
+  EXPECT_EQ(h.object->GetPropertyCount(), 13);
+  for (const auto& [id, record] : held) {
+    if (id == 0x4002 || id == 0x4005 || id == 0x400A || id == 0x400E) {
+      EXPECT_EQ(h.object->GetPropertyRecord(id) != nullptr, id == 0x4005) << std::hex << id;
+      continue;
+    }
+    EXPECT_EQ(h.object->GetPropertyRecord(id), record) << std::hex << id;
+    EXPECT_EQ(record->i32, id == 0x4001 ? 7 : id) << std::hex << id;
+  }
+  for (USHORT id = 0x4010; id <= 0x4014; ++id) {
+    PropertyValue out{};
+    ASSERT_TRUE(h.object->GetProperty(id, &out));
+    EXPECT_EQ(out.i32, id + 0x100);
+  }
 }
 
 }  // namespace

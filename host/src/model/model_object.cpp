@@ -21,8 +21,8 @@ void VtlObject::DropContents() {
   auto attachments = std::move(attachments_);
   auto paragraphs = std::move(paragraphs_);
   auto rare = std::move(rare_);
-  props_.clear(), subs_.clear(), attachments_.clear(), paragraphs_.clear();
-  for (auto& [id, value] : props) ClearOwnedValue(value);
+  subs_.clear(), attachments_.clear(), paragraphs_.clear();
+  props.ForEach([](USHORT, PropertyValue& value) { ClearOwnedValue(value); });
   if (rare)
     for (auto& value : rare->list) ClearOwnedValue(value);
 }
@@ -93,15 +93,12 @@ BOOL VtlObject::SetListElement(LONG index, const PropertyValue* value) {
 
 BOOL VtlObject::GetProperty(USHORT id, PropertyValue* out) {
   if (!out) return FALSE;
-  auto it = props_.find(id);
-  if (it == props_.end()) return FALSE;
-  return CopyPropertyValue(*out, it->second) ? TRUE : FALSE;
+  const PropertyValue* held = props_.Find(id);
+  if (!held) return FALSE;
+  return CopyPropertyValue(*out, *held) ? TRUE : FALSE;
 }
 
-const PropertyValue* VtlObject::GetPropertyRecord(USHORT id) {
-  auto it = props_.find(id);
-  return it == props_.end() ? nullptr : &it->second;
-}
+const PropertyValue* VtlObject::GetPropertyRecord(USHORT id) { return props_.Find(id); }
 
 VtlObject::SubObjects::iterator VtlObject::SubSlot(USHORT id) {
   return std::lower_bound(subs_.begin(), subs_.end(), id,
@@ -127,9 +124,15 @@ BOOL VtlObject::SetProperty(USHORT id, const PropertyValue* value) {
   if (!value) return FALSE;
   PropertyValue copy;
   if (!CopyPropertyValue(copy, *value)) return FALSE;
-  auto [it, fresh] = props_.try_emplace(id, PropertyValue{});
-  ClearOwnedValue(it->second);
-  it->second = copy;
+  PropertyValue* held = props_.Emplace(id);
+  if (!held) {
+    ClearOwnedValue(copy);
+    return FALSE;
+  }
+  // The old value goes after the new one is in place: releasing it may come back here.
+  PropertyValue old = *held;
+  *held = copy;
+  ClearOwnedValue(old);
   return TRUE;
 }
 
@@ -171,10 +174,8 @@ IVtlObject* VtlObject::CreateList(USHORT id, LONG count) {
 }
 
 BOOL VtlObject::RemoveProperty(USHORT id) {
-  auto it = props_.find(id);
-  if (it == props_.end()) return FALSE;
-  PropertyValue old = it->second;
-  props_.erase(it);
+  PropertyValue old;
+  if (!props_.Take(id, &old)) return FALSE;
   ClearOwnedValue(old);
   return TRUE;
 }
@@ -187,8 +188,11 @@ BOOL VtlObject::InitFrom(IVtlObject* base) {
 
 bool VtlObject::MergeFrom(const VtlObject& from) {
   if (&from == this) return true;
-  for (const auto& [id, value] : from.props_)
-    if (!SetProperty(id, &value)) return false;
+  bool copied = true;
+  from.props_.ForEach([&](USHORT id, const PropertyValue& value) {
+    if (copied && !SetProperty(id, &value)) copied = false;
+  });
+  if (!copied) return false;
   for (const auto& [id, sub] : from.subs_) {
     VtlObject* mine = SubObject(id, sub->classId_);
     if (!mine) return false;
@@ -243,8 +247,12 @@ bool VtlObject::SameContent(const VtlObject& other) const {
   };
   if (classId_ != other.classId_ || !bare(*this) || !bare(other)) return false;
   if (props_.size() != other.props_.size() || subs_.size() != other.subs_.size()) return false;
-  for (auto a = props_.begin(), b = other.props_.begin(); a != props_.end(); ++a, ++b)
-    if (a->first != b->first || !SamePlainValue(a->second, b->second)) return false;
+  bool same = true;
+  props_.ForEach([&](USHORT id, const PropertyValue& value) {
+    const PropertyValue* theirs = same ? other.props_.Find(id) : nullptr;
+    same = theirs && SamePlainValue(value, *theirs);
+  });
+  if (!same) return false;
   for (size_t i = 0; i < subs_.size(); ++i)
     if (subs_[i].first != other.subs_[i].first || !subs_[i].second->SameContent(*other.subs_[i].second)) return false;
   return true;

@@ -2,7 +2,6 @@
 // and, for text targets, rich text.
 #pragma once
 
-#include <map>
 #include <memory>
 #include <string>
 #include <utility>
@@ -11,6 +10,7 @@
 #include <vantorel/model_interfaces.h>
 
 #include "core/census.h"
+#include "model/property_bag.h"
 
 namespace vantorel::detail {
 
@@ -66,7 +66,7 @@ class VtlObject : public RefCounted<IVtlObject> {
   using SubObjects = std::vector<std::pair<USHORT, Ref<VtlObject>>>;
   using Formats = std::vector<std::pair<LONG, Ref<VtlObject>>>;
 
-  const std::map<USHORT, PropertyValue>& properties() const { return props_; }
+  const PropertyBag& properties() const { return props_; }
   const SubObjects& subObjects() const { return subs_; }
   const std::vector<PropertyValue>& listElements() const;
   std::vector<Attachment>& attachments() { return attachments_; }
@@ -108,7 +108,7 @@ class VtlObject : public RefCounted<IVtlObject> {
   LONG classId_;
   bool hasGuid_ = false;
   GUID guid_{};
-  std::map<USHORT, PropertyValue> props_;
+  PropertyBag props_;
   SubObjects subs_;
   std::vector<Attachment> attachments_;
   std::vector<TextParagraph> paragraphs_;

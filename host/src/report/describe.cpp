@@ -515,9 +515,9 @@ class Describer {
 
   Value Properties(VtlObject* o, int depth) {
     Value out = Value::MakeObject();
-    for (const auto& [id, value] : o->properties()) {
+    for (const auto& [id, value] : o->properties().InIdOrder()) {
       if ((o->classId() == kClassTableEntry || o->classId() == kClassTableGroup) && id == kPropEntryGuid) continue;
-      out.Set(PropertyName(o->classId(), id, value.type), Property(o->classId(), id, value, depth));
+      out.Set(PropertyName(o->classId(), id, value->type), Property(o->classId(), id, *value, depth));
     }
     return out;
   }
