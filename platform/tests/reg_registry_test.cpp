@@ -183,6 +183,55 @@ TEST_F(Registry, NamesCompareWithoutCaseAndKeepTheirCase) {
   EXPECT_EQ(again, nullptr);
 }
 
+// A path is followed name by name from the key it starts at: each name only among the
+// children of the one before it, without regard to case, empty components skipped.
+TEST_F(Registry, PathsFollowEachNameUnderTheOneBeforeIt) {
+  for (const char16_t* path : {u"A\\X\\One", u"B\\Y\\Two"}) {
+    HKEY made = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(key_, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &made, nullptr), ERROR_SUCCESS);
+    const std::u16string text = path;
+    ASSERT_EQ(RegSetValueExW(made, u"Path", 0, REG_BINARY, Bytes(text.data()), static_cast<DWORD>(text.size() * 2)),
+              ERROR_SUCCESS);
+    RegCloseKey(made);
+  }
+  struct Case {
+    const char16_t* path;
+    const char16_t* found;  // the path the key was made with, or null when there is none
+  };
+  const Case cases[] = {
+      {u"A\\X\\One", u"A\\X\\One"},  {u"b\\y\\TWO", u"B\\Y\\Two"}, {u"A\\\\X\\One\\", u"A\\X\\One"},
+      {u"A\\Y\\Two", nullptr},       {u"B\\X\\One", nullptr},      {u"A\\X\\Two", nullptr},
+      {u"A\\X\\One\\More", nullptr}, {u"X\\One", nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(kx2::Utf16ToUtf8(c.path));
+    HKEY opened = nullptr;
+    const LONG rc = RegOpenKeyExW(key_, c.path, 0, KEY_READ, &opened);
+    if (!c.found) {
+      EXPECT_EQ(rc, ERROR_FILE_NOT_FOUND);
+      continue;
+    }
+    ASSERT_EQ(rc, ERROR_SUCCESS);
+    char16_t text[32] = {};
+    DWORD size = sizeof text;
+    EXPECT_EQ(RegQueryValueExW(opened, u"Path", nullptr, nullptr, reinterpret_cast<LPBYTE>(text), &size),
+              ERROR_SUCCESS);
+    EXPECT_EQ(std::u16string(text, size / 2), c.found);
+    RegCloseKey(opened);
+  }
+  // Deeper than any path the registry's own callers follow.
+  std::u16string deep = u"Deep";
+  for (int i = 0; i < 20; ++i) deep += u"\\D" + std::u16string(1, static_cast<char16_t>(u'a' + i));
+  HKEY made = nullptr, opened = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(key_, deep.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &made, nullptr), ERROR_SUCCESS);
+  ASSERT_EQ(RegSetValueExW(made, u"Here", 0, REG_DWORD, Bytes("\7\0\0\0"), 4), ERROR_SUCCESS);
+  RegCloseKey(made);
+  ASSERT_EQ(RegOpenKeyExW(key_, deep.c_str(), 0, KEY_READ, &opened), ERROR_SUCCESS);
+  EXPECT_EQ(RegQueryValueExW(opened, u"Here", nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
+  RegCloseKey(opened);
+  EXPECT_EQ(RegOpenKeyExW(key_, (deep + u"x").c_str(), 0, KEY_READ, &opened), ERROR_FILE_NOT_FOUND);
+}
+
 TEST_F(Registry, DeletionAccessAndStaleHandles) {
   HKEY parent = nullptr, child = nullptr;
   ASSERT_EQ(RegCreateKeyW(key_, u"Parent\\Child", &child), ERROR_SUCCESS);

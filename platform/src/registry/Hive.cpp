@@ -218,6 +218,7 @@ Hive::Hive(const std::string& file) {
 
 Hive::~Hive() {
   for (auto& [sql, stmt] : cache_) sqlite3_finalize(stmt);
+  for (sqlite3_stmt* stmt : walks_) sqlite3_finalize(stmt);
   sqlite3_close(db_);
 }
 
@@ -396,14 +397,46 @@ std::optional<int64_t> Hive::Child(int64_t parent, std::u16string_view name) {
   return s.ColInt(0);
 }
 
-std::optional<int64_t> Hive::Walk(int64_t from, std::u16string_view path) {
-  int64_t at = from;
-  for (auto part : SplitPath(path)) {
-    auto next = Child(at, part);
-    if (!next) return std::nullopt;
-    at = *next;
+Hive::Statement Hive::PrepareWalk(size_t names) {
+  if (walks_.size() <= names) walks_.resize(names + 1, nullptr);
+  sqlite3_stmt*& walk = walks_[names];
+  if (!walk) {
+    // One join per name, each an equality on both columns of keys_by_parent: a path is
+    // followed in one statement instead of one statement per name.
+    std::string sql = "SELECT k" + std::to_string(names) + ".id FROM keys k1";
+    for (size_t i = 2; i <= names; ++i)
+      sql += " JOIN keys k" + std::to_string(i) + " ON k" + std::to_string(i) + ".parent = k" + std::to_string(i - 1) +
+             ".id AND k" + std::to_string(i) + ".fold = ?" + std::to_string(i + 1);
+    sql += " WHERE k1.parent = ?1 AND k1.fold = ?2";
+    int rc = sqlite3_prepare_v3(db_, sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &walk, nullptr);
+    if (rc != SQLITE_OK) {
+      walk = nullptr;
+      Fail(rc);
+    }
   }
-  return at;
+  return Statement(db_, walk);
+}
+
+std::optional<int64_t> Hive::Walk(int64_t from, std::u16string_view path) {
+  const auto parts = SplitPath(path);
+  if (parts.empty()) return from;
+  if (parts.size() == 1) return Child(from, parts[0]);
+  // Longer paths than any caller follows in practice keep to one statement per name.
+  constexpr size_t kLongestJoin = 16;
+  if (parts.size() > kLongestJoin) {
+    int64_t at = from;
+    for (auto part : parts) {
+      auto next = Child(at, part);
+      if (!next) return std::nullopt;
+      at = *next;
+    }
+    return at;
+  }
+  auto s = PrepareWalk(parts.size());
+  s.Int(1, from);
+  for (size_t i = 0; i < parts.size(); ++i) s.Fold(static_cast<int>(i + 2), parts[i]);
+  if (!s.Step()) return std::nullopt;
+  return s.ColInt(0);
 }
 
 int64_t Hive::CreatePath(int64_t from, std::u16string_view path, std::u16string_view keyClass, bool* created) {

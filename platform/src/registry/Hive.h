@@ -104,6 +104,8 @@ class Hive {
  private:
   class Statement;
   Statement Prepare(const char* sql);
+  // The statement following `names` names down from a key in one step.
+  Statement PrepareWalk(size_t names);
   // PRAGMA user_version: 1 once the schema is made.
   int SchemaVersion();
   // Empties a log that grew large (see kCheckpointPages).
@@ -119,6 +121,8 @@ class Hive {
 
   sqlite3* db_ = nullptr;
   std::map<std::string, sqlite3_stmt*> cache_;
+  // Walk's statements by the number of names they follow (index 0 unused).
+  std::vector<sqlite3_stmt*> walks_;
   std::recursive_mutex mutex_;
   // Guarded by mutex_, which the thread of an open update keeps locked.
   int updateDepth_ = 0;
