@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <mutex>
+#include <optional>
 
 #include "kx2/Utf.h"
 #include "nls/LocaleNames.h"
@@ -93,12 +94,15 @@ KX2_EXPORT int GetLocaleInfoW(LCID Locale, DWORD LCType, LPWSTR lpLCData, int cc
   DWORD type = LCType & ~static_cast<DWORD>(LOCALE_NOUSEROVERRIDE | LOCALE_USE_CP_ACP | LOCALE_RETURN_NUMBER);
   std::u16string value;
   long number = -1;
-  LocaleNames names;
+  // Only the types that read ICU's names copy them (dozens of strings).
+  static const LocaleNames kNoNames;
+  std::optional<LocaleNames> built;
   bool needNames = (type >= LOCALE_SDAYNAME1 && type <= LOCALE_SABBREVMONTHNAME1 + 12) || type == LOCALE_S1159 ||
                    type == LOCALE_S2359 || type == LOCALE_SDECIMAL || type == LOCALE_STHOUSAND ||
                    type == LOCALE_SLIST || type == LOCALE_SCURRENCY || type == LOCALE_SINTLSYMBOL ||
                    type == LOCALE_SNATIVELANGNAME || type == LOCALE_SNATIVECTRYNAME;
-  if (needNames) names = NamesOf(*e);
+  if (needNames) built = NamesOf(*e);
+  const LocaleNames& names = built ? *built : kNoNames;
   std::string_view name(e->name);
   switch (type) {
     case LOCALE_ILANGUAGE:
