@@ -10,6 +10,7 @@
 #include <string>
 
 #include "kx2/Utf.h"
+#include "registry/LogVfs.h"
 #include "win/registry.h"
 
 static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "names are stored as little-endian UTF-16 bytes");
@@ -176,8 +177,8 @@ class Hive::Statement {
 };
 
 Hive::Hive(const std::string& file) {
-  int rc =
-      sqlite3_open_v2(file.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+  int rc = sqlite3_open_v2(file.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+                           LogVfsName());
   if (rc != SQLITE_OK) {
     sqlite3_close(db_);
     db_ = nullptr;
