@@ -20,7 +20,10 @@ struct Census {
   // counted instead of touching freed memory. Bounded, so that a large import does not
   // keep every object it ever released.
   std::deque<CensusEntry*> quarantine;
-  bool quarantineOn = false;
+  // Read without the lock by a tallied object's final release: set only while no such
+  // object is being released (tests switch it between their steps).
+  std::atomic<bool> quarantineOn{false};
+  CensusTally* tallies = nullptr;  // every tally the process made
   size_t extraReleases = 0;
   size_t liveKeys = 0;
 };
@@ -34,6 +37,30 @@ Census& TheCensus() {
 }  // namespace
 
 struct CensusLinks {
+  static void Register(Census& c, CensusTally* tally) {
+    tally->next_ = c.tallies;
+    c.tallies = tally;
+  }
+  // Counts a tallied entry in or out (true), or leaves a listed one to the callers below.
+  static bool Tally(CensusEntry* e, bool in) {
+    CensusTally* tally = e->censusTally_;
+    if (!tally) return false;
+    if (in != e->censusLinked_) {
+      e->censusLinked_ = in;
+      if (in)
+        tally->live_.fetch_add(1, std::memory_order_relaxed);
+      else
+        tally->live_.fetch_sub(1, std::memory_order_relaxed);
+    }
+    return true;
+  }
+  static void CountTallies(const Census& c, size_t* total, std::unordered_map<const char*, size_t>* byKind) {
+    for (CensusTally* t = c.tallies; t; t = t->next_)
+      if (const size_t live = t->live_.load(std::memory_order_relaxed)) {
+        *total += live;
+        (*byKind)[t->kind_] += live;
+      }
+  }
   static void Link(Census& c, CensusEntry* e) {
     e->censusPrev_ = nullptr;
     e->censusNext_ = c.live;
@@ -56,13 +83,21 @@ struct CensusLinks {
   static CensusEntry* Next(const CensusEntry* e) { return e->censusNext_; }
 };
 
+CensusTally::CensusTally(const char* kind) : kind_(kind) {
+  Census& c = TheCensus();
+  std::lock_guard<std::mutex> guard(c.lock);
+  CensusLinks::Register(c, this);
+}
+
 void CensusEntry::Unlink() {
+  if (CensusLinks::Tally(this, false)) return;
   Census& c = TheCensus();
   std::lock_guard<std::mutex> guard(c.lock);
   CensusLinks::Unlink(c, this);
 }
 
 void CensusAdd(CensusEntry* entry) {
+  if (CensusLinks::Tally(entry, true)) return;
   Census& c = TheCensus();
   std::lock_guard<std::mutex> guard(c.lock);
   CensusLinks::Link(c, entry);
@@ -70,6 +105,10 @@ void CensusAdd(CensusEntry* entry) {
 
 void CensusFinalRelease(CensusEntry* entry) {
   Census& c = TheCensus();
+  if (CensusLinks::Tally(entry, false) && !c.quarantineOn.load(std::memory_order_relaxed)) {
+    delete entry;
+    return;
+  }
   {
     std::lock_guard<std::mutex> guard(c.lock);
     CensusLinks::Unlink(c, entry);
@@ -84,6 +123,7 @@ void CensusFinalRelease(CensusEntry* entry) {
 }
 
 void CensusForget(CensusEntry* entry) {
+  if (CensusLinks::Tally(entry, false)) return;
   Census& c = TheCensus();
   std::lock_guard<std::mutex> guard(c.lock);
   CensusLinks::Unlink(c, entry);
@@ -122,6 +162,7 @@ CensusReport TakeCensus() {
   // that a census of a large document makes no text per object.
   std::unordered_map<const char*, size_t> byClass;
   for (detail::CensusEntry* e = c.live; e; e = detail::CensusLinks::Next(e)) ++byClass[e->Kind()];
+  detail::CensusLinks::CountTallies(c, &report.liveObjects, &byClass);
   std::map<std::string, size_t> kinds;
   for (const auto& [kind, count] : byClass) kinds[kind] += count;
   for (const auto& [kind, count] : kinds) report.liveKinds.push_back(kind + " x" + std::to_string(count));
@@ -131,7 +172,7 @@ CensusReport TakeCensus() {
 void SetQuarantine(bool on) {
   auto& c = detail::TheCensus();
   std::lock_guard<std::mutex> guard(c.lock);
-  c.quarantineOn = on;
+  c.quarantineOn.store(on, std::memory_order_relaxed);
 }
 
 void CollectQuarantine() {

@@ -11,12 +11,31 @@
 
 namespace vantorel::detail {
 
+// The live objects of one kind made in large numbers and for a moment each (the node
+// objects of an XML walk), counted without a place in the census's list: counting one in
+// and out then takes no lock. A tally lives as long as the process.
+class VANTOREL_API CensusTally {
+ public:
+  explicit CensusTally(const char* kind);
+  CensusTally(const CensusTally&) = delete;
+  CensusTally& operator=(const CensusTally&) = delete;
+
+ private:
+  friend struct CensusLinks;
+  const char* kind_;
+  std::atomic<size_t> live_{0};
+  CensusTally* next_ = nullptr;
+};
+
 // Counted object base, kept apart from the interface so that the census can hold it.
 // Live entries are linked through the entries themselves, so that counting an object in
-// and out costs no allocation and no hashing.
+// and out costs no allocation and no hashing; entries of a tallied kind are only counted.
 class VANTOREL_API CensusEntry {
  public:
-  // An entry destroyed without its final release (not made on the heap) leaves the list.
+  CensusEntry() = default;
+  // Counted in `tally`, whose kind must be the one Kind() gives.
+  explicit CensusEntry(CensusTally& tally) : censusTally_(&tally) {}
+  // An entry destroyed without its final release (not made on the heap) leaves the census.
   virtual ~CensusEntry() {
     if (censusLinked_) Unlink();
   }
@@ -27,6 +46,7 @@ class VANTOREL_API CensusEntry {
   void Unlink();
   CensusEntry* censusPrev_ = nullptr;
   CensusEntry* censusNext_ = nullptr;
+  CensusTally* censusTally_ = nullptr;
   bool censusLinked_ = false;
 };
 
@@ -47,6 +67,7 @@ template <class Interface>
 class RefCounted : public Interface, public CensusEntry {
  public:
   RefCounted() { CensusAdd(this); }
+  explicit RefCounted(CensusTally& tally) : CensusEntry(tally) { CensusAdd(this); }
 
   HRESULT QueryInterface(REFIID iid, void** out) override {
     if (!out) return E_POINTER;

@@ -11,100 +11,10 @@
 
 #include <kx2/Utf.h>
 
+#include "xml/text_cache.h"
+
 namespace vantorel::detail {
 namespace {
-
-// Sets `out` to a UTF-8 text of libxml2's; ASCII (names and most values of a map) is
-// widened in place, without decoding.
-void AssignFromXml(std::u16string& out, const xmlChar* text) {
-  if (!text) {
-    out.clear();
-    return;
-  }
-  const xmlChar* end = text;
-  while (*end && *end < 0x80) ++end;
-  if (*end) {
-    out = FromXml(text);
-    return;
-  }
-  out.assign(text, end);
-}
-
-// True when `kept` is the UTF-8 text `text` (null reads as empty).
-bool SameAsXml(const std::u16string& kept, const xmlChar* text) {
-  if (!text) return kept.empty();
-  size_t i = 0;
-  for (; text[i] && text[i] < 0x80; ++i)
-    if (i == kept.size() || kept[i] != text[i]) return false;
-  if (!text[i]) return i == kept.size();
-  return kept == FromXml(text);
-}
-
-// Texts handed out by one node object. A text stays valid while the object lives: when a
-// later read gives a different value under the same key, the old one is kept aside.
-// A node object is asked for few texts (a few attributes), so they are kept in order and
-// found by a scan; keys are the libxml2 record a text was read from and what was read, so
-// that finding one costs no conversion and no allocation.
-class TextCache {
- public:
-  enum What : int { kName, kValue, kText, kXml, kAttribute, kNamespace, kAttributeName };
-  using Key = std::pair<const void*, int>;
-
-  LPCWSTR Keep(Key key, std::u16string value) {
-    bool fresh = false;
-    Entry& entry = Find(key, &fresh);
-    if (fresh) {
-      entry.second = std::move(value);
-      return entry.second.c_str();
-    }
-    return Update(entry, std::move(value));
-  }
-
-  // The same for a text as libxml2 holds it (UTF-8): converted straight into the kept text
-  // when it is new, compared without a copy when it is read again.
-  LPCWSTR KeepXml(Key key, const xmlChar* text) {
-    bool fresh = false;
-    Entry& entry = Find(key, &fresh);
-    if (fresh) {
-      AssignFromXml(entry.second, text);
-      return entry.second.c_str();
-    }
-    if (SameAsXml(entry.second, text)) return entry.second.c_str();
-    return Update(entry, FromXml(text));
-  }
-
- private:
-  using Entry = std::pair<Key, std::u16string>;
-  static constexpr size_t kInline = 3;
-
-  // The entry kept under `key`, or a new empty one (*fresh true). The first few texts live
-  // in the cache itself (a node is seldom asked for more), later ones in a list; neither
-  // moves a text once kept.
-  Entry& Find(Key key, bool* fresh) {
-    for (size_t i = 0; i < used_; ++i)
-      if (first_[i].first == key) return first_[i];
-    for (Entry& entry : more_)
-      if (entry.first == key) return entry;
-    *fresh = true;
-    Entry& entry = used_ < kInline ? first_[used_++] : more_.emplace_back();
-    entry.first = key;
-    entry.second.clear();
-    return entry;
-  }
-
-  LPCWSTR Update(Entry& entry, std::u16string value) {
-    if (entry.second != value) {
-      retired_.push_back(std::move(entry.second));
-      entry.second = std::move(value);
-    }
-    return entry.second.c_str();
-  }
-
-  Entry first_[kInline];
-  size_t used_ = 0;
-  std::list<Entry> more_;
-  std::list<std::u16string> retired_;
-};
 
 bool IsAncestorOrSelf(xmlNodePtr candidate, xmlNodePtr node) {
   for (xmlNodePtr p = node; p; p = p->parent)
@@ -141,11 +51,32 @@ std::u16string AttributeValue(xmlAttrPtr attr) {
   return text;
 }
 
+// Node objects are made and let go once per node a reader walks past: they are counted by
+// kind without the census's lock.
+CensusTally& NodeTally() {
+  static CensusTally tally("XML node");
+  return tally;
+}
+CensusTally& ElementTally() {
+  static CensusTally tally("XML element");
+  return tally;
+}
+CensusTally& DocumentTally() {
+  static CensusTally tally("XML document");
+  return tally;
+}
+CensusTally& NodeListTally() {
+  static CensusTally tally("XML node list");
+  return tally;
+}
+
 template <class Interface>
 class XmlNodeBase : public RefCounted<Interface> {
  public:
-  XmlNodeBase(DocRef doc, xmlNodePtr node) : doc_(std::move(doc)), node_(node) { DocHandle::Named(node_); }
-  const char* Kind() const override { return "XML node"; }
+  XmlNodeBase(CensusTally& tally, DocRef doc, xmlNodePtr node)
+      : RefCounted<Interface>(tally), doc_(std::move(doc)), node_(node) {
+    DocHandle::Named(node_);
+  }
 
   LPCWSTR GetNodeName() override {
     switch (node_->type) {
@@ -205,7 +136,7 @@ class XmlNodeBase : public RefCounted<Interface> {
     doc_.reset();
   }
 
-  LPCWSTR Keep(TextCache::Key key, std::u16string value) { return texts_.Keep(key, std::move(value)); }
+  LPCWSTR Keep(TextCache::Key key, std::u16string_view value) { return texts_.Keep(key, value); }
   LPCWSTR KeepXml(TextCache::Key key, const xmlChar* text) { return texts_.KeepXml(key, text); }
 
   DocRef doc_;
@@ -218,7 +149,8 @@ xmlNodePtr NodeOf(IKX2XMLNode* node, const DocRef& doc);
 
 class XmlNodeList : public RefCounted<IKX2XMLNodeList> {
  public:
-  XmlNodeList(DocRef doc, std::vector<xmlNodePtr> nodes) : doc_(std::move(doc)), nodes_(std::move(nodes)) {
+  XmlNodeList(DocRef doc, std::vector<xmlNodePtr> nodes)
+      : RefCounted(NodeListTally()), doc_(std::move(doc)), nodes_(std::move(nodes)) {
     for (xmlNodePtr node : nodes_) DocHandle::Named(node);
   }
   const char* Kind() const override { return "XML node list"; }
@@ -283,12 +215,13 @@ LPCWSTR XmlNodeBase<Interface>::GetXml() {
 
 class XmlText : public XmlNodeBase<IKX2XMLNode> {
  public:
-  using XmlNodeBase::XmlNodeBase;
+  XmlText(DocRef doc, xmlNodePtr node) : XmlNodeBase(NodeTally(), std::move(doc), node) {}
+  const char* Kind() const override { return "XML node"; }
 };
 
 class XmlElement : public XmlNodeBase<IKX2XMLElement> {
  public:
-  using XmlNodeBase::XmlNodeBase;
+  XmlElement(DocRef doc, xmlNodePtr node) : XmlNodeBase(ElementTally(), std::move(doc), node) {}
   const char* Kind() const override { return "XML element"; }
 
   LPCWSTR GetText() override {
@@ -440,7 +373,7 @@ class XmlElement : public XmlNodeBase<IKX2XMLElement> {
 
 class XmlDocument : public XmlNodeBase<IKX2XMLDocument> {
  public:
-  explicit XmlDocument(DocRef doc) : XmlNodeBase(doc, reinterpret_cast<xmlNodePtr>(doc->doc())) {}
+  explicit XmlDocument(DocRef doc) : XmlNodeBase(DocumentTally(), doc, reinterpret_cast<xmlNodePtr>(doc->doc())) {}
   const char* Kind() const override { return "XML document"; }
 
   IKX2XMLElement* GetDocumentElement() override {
