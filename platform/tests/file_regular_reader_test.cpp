@@ -22,6 +22,10 @@ TEST_F(RegularFileReaderTest, ReadsRegularFilesOnly) {
   ASSERT_EQ(file.ReadAll(bytes.data(), bytes.size()), 5003);
   EXPECT_EQ(std::string(bytes.data() + 5000, 3), "end");
   EXPECT_EQ(file.ReadAll(bytes.data(), 10), 10) << "at most the capacity, from the start again";
+  ASSERT_EQ(file.ReadAt(4999, bytes.data(), bytes.size()), 4);
+  EXPECT_EQ(std::string(bytes.data(), 4), "aend");
+  EXPECT_EQ(file.ReadAt(5003, bytes.data(), bytes.size()), 0) << "nothing at the end";
+  EXPECT_EQ(file.ReadAt(9000, bytes.data(), bytes.size()), 0) << "nothing past it";
 
   Put("empty", "");
   kx2::RegularFileReader empty(Posix("empty"));
@@ -33,6 +37,7 @@ TEST_F(RegularFileReaderTest, ReadsRegularFilesOnly) {
     kx2::RegularFileReader refused(Posix(other));
     EXPECT_FALSE(refused.IsOpen()) << other;
     EXPECT_EQ(refused.ReadAll(bytes.data(), bytes.size()), -1) << other;
+    EXPECT_EQ(refused.ReadAt(0, bytes.data(), bytes.size()), -1) << other;
   }
 }
 

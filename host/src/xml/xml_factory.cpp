@@ -2,9 +2,9 @@
 
 #include <libxml/parser.h>
 #include <libxml/xmlerror.h>
+#include <libxml/dict.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <limits>
@@ -15,6 +15,7 @@
 #include <string_view>
 
 #include <kx2/PathMap.h>
+#include <kx2/RegularFileReader.h>
 #include <kx2/Utf.h>
 
 #include "xml/xml_nodes.h"
@@ -40,6 +41,29 @@ void InstallLoader() {
     g_previousLoader = xmlGetExternalEntityLoader();
     xmlSetExternalEntityLoader(RefusingLoader);
   });
+}
+
+// A parser context kept by each thread from one parse to the next: making one (its tables
+// and its name dictionary) costs as much as parsing a short text, such as the rich title of
+// a map's topic, and libxml2 resets it at the start of every read. Only a context whose
+// parse succeeded is kept, and only while its dictionary, which the documents it made
+// share, stays small: a thread that once parsed a document of many distinct names makes a
+// fresh context rather than keep them all.
+struct ContextDeleter {
+  void operator()(xmlParserCtxtPtr ctxt) const { xmlFreeParserCtxt(ctxt); }
+};
+using ContextPtr = std::unique_ptr<xmlParserCtxt, ContextDeleter>;
+thread_local ContextPtr t_spareContext;
+constexpr size_t kMaxKeptNames = 4096;
+
+ContextPtr TakeContext() {
+  if (t_spareContext) return std::move(t_spareContext);
+  return ContextPtr(xmlNewParserCtxt());
+}
+
+void KeepContext(ContextPtr ctxt) {
+  if (ctxt->dict && xmlDictSize(ctxt->dict) > static_cast<int>(kMaxKeptNames)) return;
+  t_spareContext = std::move(ctxt);
 }
 
 // libxml2's nesting limit for documents parsed without XML_PARSE_HUGE.
@@ -117,12 +141,14 @@ class XmlParser : public RefCounted<IKX2XMLParser> {
     error_.clear();
     if (!path || !*path) return Fail(u"no path");
     auto posix = kx2::ToPosixPath(path);
-    std::error_code ec;
-    if (!posix || !std::filesystem::is_regular_file(*posix, ec)) return Fail(u"file not found");
+    if (!posix) return Fail(u"file not found");
     // The file is handed to the parser as it is read: a large map is never held whole in
     // memory beside the tree made from it.
-    FileSource source;
-    if (!source.Open(*posix)) return Fail(u"file cannot be read");
+    FileSource source(*posix);
+    if (!source.IsOpen()) {
+      std::error_code ec;
+      return Fail(std::filesystem::is_regular_file(*posix, ec) ? u"file cannot be read" : u"file not found");
+    }
     IKX2XMLDocument* document = Read(
         std::string_view(),
         [&](xmlParserCtxtPtr ctxt, int options) {
@@ -151,40 +177,53 @@ class XmlParser : public RefCounted<IKX2XMLParser> {
   };
 
   // A file read in pieces as the parser asks for them; the first bytes are kept for the
-  // error text (whether the input declares an encoding).
+  // error text (whether the input declares an encoding). The file is opened and checked
+  // once (no look at its path before), and read as it was when opened: up to the size it
+  // had then.
   class FileSource {
    public:
-    ~FileSource() {
-      if (file_) std::fclose(file_);
+    explicit FileSource(const std::string& path) : file_(path) {
+      if (!file_.IsOpen()) return;
+      // The parser asks for 4 KB at a time: the file is read in larger pieces (a map of up
+      // to the buffer's size in one), and a small map takes no more than its size.
+      capacity_ = static_cast<size_t>(std::min<uint64_t>(std::max<uint64_t>(file_.Size(), 1), kBufferBytes));
+      buffer_.reset(new (std::nothrow) char[capacity_]);
     }
-    bool Open(const std::string& path) {
-      file_ = std::fopen(path.c_str(), "rb");
-      if (!file_) return false;
-      // The parser asks for 4 KB at a time: a larger buffer of the stream's own reads the
-      // file in a few calls to the system (a map of up to its size in one), and the stream
-      // then needs no look at the file to size a buffer of its choice.
-      buffer_.reset(new (std::nothrow) char[kBufferBytes]);
-      if (buffer_) std::setvbuf(file_, buffer_.get(), _IOFBF, kBufferBytes);
-      return true;
-    }
+    bool IsOpen() const { return file_.IsOpen() && buffer_; }
     bool failed() const { return failed_; }
     std::string_view head() const { return head_; }
     static int ReadChunk(void* context, char* buffer, int length) {
       auto* self = static_cast<FileSource*>(context);
       if (length <= 0) return 0;
-      const size_t read = std::fread(buffer, 1, static_cast<size_t>(length), self->file_);
-      if (read < static_cast<size_t>(length) && std::ferror(self->file_)) {
-        self->failed_ = true;
-        return -1;
-      }
-      if (self->head_.size() < 1024) self->head_.append(buffer, std::min<size_t>(read, 1024 - self->head_.size()));
-      return static_cast<int>(read);
+      if (self->next_ == self->end_ && !self->Fill()) return self->failed_ ? -1 : 0;
+      const size_t count = std::min(static_cast<size_t>(length), self->end_ - self->next_);
+      std::memcpy(buffer, self->buffer_.get() + self->next_, count);
+      self->next_ += count;
+      if (self->head_.size() < 1024) self->head_.append(buffer, std::min<size_t>(count, 1024 - self->head_.size()));
+      return static_cast<int>(count);
     }
 
    private:
+    // The next piece of the file into the buffer; false at the end or when reading fails.
+    bool Fill() {
+      if (offset_ >= file_.Size()) return false;
+      const size_t wanted = static_cast<size_t>(std::min<uint64_t>(capacity_, file_.Size() - offset_));
+      const int64_t read = file_.ReadAt(offset_, buffer_.get(), wanted);
+      if (read < 0) failed_ = true;
+      if (read <= 0) return false;
+      offset_ += static_cast<uint64_t>(read);
+      next_ = 0;
+      end_ = static_cast<size_t>(read);
+      return true;
+    }
+
     static constexpr size_t kBufferBytes = 64 << 10;
-    FILE* file_ = nullptr;
-    std::unique_ptr<char[]> buffer_;  // outlives the stream: it is closed first
+    kx2::RegularFileReader file_;
+    std::unique_ptr<char[]> buffer_;
+    size_t capacity_ = 0;
+    uint64_t offset_ = 0;
+    size_t next_ = 0;
+    size_t end_ = 0;
     bool failed_ = false;
     std::string head_;
   };
@@ -195,8 +234,9 @@ class XmlParser : public RefCounted<IKX2XMLParser> {
   template <class ReadDocument>
   IKX2XMLDocument* Read(std::string_view head, ReadDocument&& read, const FileSource* source = nullptr) {
     InstallLoader();
-    xmlParserCtxtPtr ctxt = xmlNewParserCtxt();
-    if (!ctxt) return Fail(u"out of memory");
+    ContextPtr context = TakeContext();
+    if (!context) return Fail(u"out of memory");
+    xmlParserCtxtPtr ctxt = context.get();
     t_hostParsing = true;
     // Entities and character references are replaced; blank text nodes are kept; CDATA
     // sections become text. Short texts (most attribute values of a map) are kept inside
@@ -232,10 +272,9 @@ class XmlParser : public RefCounted<IKX2XMLParser> {
         message = kx2::Utf8ToUtf16(text + where);
       }
       if (doc) xmlFreeDoc(doc);
-      xmlFreeParserCtxt(ctxt);
       return Fail(message);
     }
-    xmlFreeParserCtxt(ctxt);
+    KeepContext(std::move(context));
     return WrapDocument(std::make_shared<DocHandle>(doc));
   }
 

@@ -26,6 +26,9 @@ class KX2_API RegularFileReader {
   // Reads from the start into `out`, at most `capacity` bytes, until the end of the file:
   // the number of bytes read, or -1 when reading fails.
   int64_t ReadAll(void* out, size_t capacity);
+  // Reads from `offset` on into `out`, at most `capacity` bytes, until the end of the file:
+  // the number of bytes read (0 at or past the end), or -1 when reading fails.
+  int64_t ReadAt(uint64_t offset, void* out, size_t capacity);
 
  private:
   int fd_ = -1;

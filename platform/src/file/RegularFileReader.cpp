@@ -27,12 +27,14 @@ RegularFileReader::~RegularFileReader() {
   if (fd_ >= 0) close(fd_);
 }
 
-int64_t RegularFileReader::ReadAll(void* out, size_t capacity) {
+int64_t RegularFileReader::ReadAll(void* out, size_t capacity) { return ReadAt(0, out, capacity); }
+
+int64_t RegularFileReader::ReadAt(uint64_t offset, void* out, size_t capacity) {
   if (fd_ < 0) return -1;
   auto* bytes = static_cast<unsigned char*>(out);
   size_t done = 0;
   while (done < capacity) {
-    const ssize_t n = pread(fd_, bytes + done, capacity - done, static_cast<off_t>(done));
+    const ssize_t n = pread(fd_, bytes + done, capacity - done, static_cast<off_t>(offset + done));
     if (n < 0) {
       if (errno == EINTR) continue;
       return -1;
