@@ -60,7 +60,10 @@ bool VtlObject::KeepFormat(LONG index, Ref<VtlObject> format) {
     at->second = std::move(format);
     return true;
   }
-  formats.insert(at, {index, std::move(format)});
+  // A topic keeps two line formats: room for both at once.
+  const auto offset = at - formats.begin();
+  if (formats.capacity() == 0) formats.reserve(2);
+  formats.insert(formats.begin() + offset, {index, std::move(format)});
   return true;
 }
 

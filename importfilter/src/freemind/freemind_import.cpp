@@ -62,6 +62,8 @@ int FreemindReader::Init() {
   initialised_ = mapper_ ? 1 : 0;
   links_.clear();
   arrowLinks_.clear();
+  edgeLine_.reset();
+  edgeLines_.reset();
   idCounter_ = 0;
   for (foliant::ResourceText* text : {&defaultNumber_, &markerPicture_, &customIconsText_, &centralTopic_, &topicText_,
                                       &noteText_, &linkText_, &emptyText_, &attributesText_})
@@ -91,6 +93,8 @@ int FreemindReader::Probe(LPCWSTR path) {
 void FreemindReader::ClearWalkState() {
   nodes_.clear();
   arrowLinks_.clear();
+  edgeLine_.reset();
+  edgeLines_.reset();
   attributeGroups_.clear();
   attributeValues_.clear();
   markerPictureFile_.Reset();

@@ -136,17 +136,30 @@ bool FreemindReader::BuildNode(ImportBase& context, IKX2XMLElement* element, int
   }
   // A node without an edge colour of its own shows the nearest ancestor's. A topic this
   // walk has just placed under its parent keeps no line-and-fill format yet, so what is
-  // read and coloured for one index is what a fresh read gives for the other: one object
-  // serves both. The root may be a topic the document had before the import.
+  // read and coloured for it is the same object for every such topic and both indices but
+  // for the colour: the walk keeps one and sets the colour anew (the model keeps a copy).
+  // The root may be a topic the document had before the import: it is read afresh.
   if (parameters.hasEdgeColor) {
-    kx2::Ref<IVtlObject> lines;
-    for (LONG index : {-1, 1}) {
-      if (!lines || level == 0) lines.reset(FoliantCreateObject(vantorel::kClassPictureFormat));
-      if (!lines) return false;
-      model_->GetFormat(topic.get(), lines.get(), index);
-      if (!SetColored(InnerLine(lines.get()).get(), parameters.edgeColor, true) ||
-          !model_->SetFormat(0, topic.get(), lines.get(), index))
-        return false;
+    if (level == 0) {
+      for (LONG index : {-1, 1}) {
+        kx2::Ref<IVtlObject> lines(FoliantCreateObject(vantorel::kClassPictureFormat));
+        if (!lines) return false;
+        model_->GetFormat(topic.get(), lines.get(), index);
+        if (!SetColored(InnerLine(lines.get()).get(), parameters.edgeColor, true) ||
+            !model_->SetFormat(0, topic.get(), lines.get(), index))
+          return false;
+      }
+    } else {
+      if (!edgeLines_) {
+        edgeLines_.reset(FoliantCreateObject(vantorel::kClassPictureFormat));
+        if (!edgeLines_) return false;
+        edgeLine_ = InnerLine(edgeLines_.get());
+      }
+      if (!SetColored(edgeLine_.get(), parameters.edgeColor, true)) return false;
+      for (LONG index : {-1, 1}) {
+        model_->GetFormat(topic.get(), edgeLines_.get(), index);
+        if (!model_->SetFormat(0, topic.get(), edgeLines_.get(), index)) return false;
+      }
     }
   }
 

@@ -120,6 +120,9 @@ class FreemindReader : public ImportSession {
   };
   std::unordered_map<std::u16string, kx2::Ref<IVtlObject>, IdHash, IdEqual> nodes_;
   std::deque<ArrowLink> arrowLinks_;  // in small blocks, as the links
+  // The line-and-fill format the walk colours for each new topic with an edge colour, and
+  // its inner line (made when first needed).
+  kx2::Ref<IVtlObject> edgeLines_, edgeLine_;
   int idCounter_ = 0;
 
   // Texts and numbers of the plug-in's resources, each read when first used.
