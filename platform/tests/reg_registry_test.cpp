@@ -291,6 +291,24 @@ TEST_F(Registry, DeletionAccessAndStaleHandles) {
   RegCloseKey(readOnly);
   RegCloseKey(parent);
   EXPECT_EQ(RegDeleteKeyW(HKEY_CURRENT_USER, u""), ERROR_ACCESS_DENIED) << "a hive's root stays";
+
+  // The same inside one update, where the key was found and written before it went.
+  ASSERT_EQ(Kx2RegBeginUpdate(HKEY_CURRENT_USER), ERROR_SUCCESS);
+  HKEY inside = nullptr;
+  ASSERT_EQ(RegCreateKeyW(key_, u"Inside", &inside), ERROR_SUCCESS);
+  EXPECT_EQ(RegSetValueExW(inside, u"v", 0, REG_DWORD, Bytes("\1\0\0\0"), 4), ERROR_SUCCESS);
+  EXPECT_EQ(RegDeleteKeyW(key_, u"Inside"), ERROR_SUCCESS);
+  EXPECT_EQ(RegSetValueExW(inside, u"v", 0, REG_DWORD, Bytes("\2\0\0\0"), 4), ERROR_KEY_DELETED);
+  EXPECT_EQ(RegDeleteValueW(inside, u"v"), ERROR_KEY_DELETED);
+  EXPECT_EQ(Kx2RegEndUpdate(HKEY_CURRENT_USER, TRUE), ERROR_SUCCESS);
+  RegCloseKey(inside);
+  ASSERT_EQ(RegCreateKeyW(key_, u"Inside", &inside), ERROR_SUCCESS);
+  DWORD values = 99;
+  EXPECT_EQ(RegQueryInfoKeyW(inside, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr,
+                             nullptr, nullptr),
+            ERROR_SUCCESS);
+  EXPECT_EQ(values, 0u);
+  RegCloseKey(inside);
 }
 
 uint64_t Ticks(const FILETIME& t) { return (uint64_t{t.dwHighDateTime} << 32) | t.dwLowDateTime; }

@@ -4,6 +4,7 @@
 #include <sqlite3.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstring>
 #include <ctime>
 #include <new>
@@ -273,7 +274,14 @@ int Hive::Control(const char* sql) {
 }
 
 void Hive::Begin(bool write) {
+  seen_.clear();
   if (int rc = Control(write ? "BEGIN IMMEDIATE" : "BEGIN"); rc != SQLITE_OK) Fail(rc);
+}
+
+void Hive::Saw(int64_t id) {
+  // A call reaches a handful of keys; a long copy of a tree is not worth remembering.
+  constexpr size_t kKept = 16;
+  if (seen_.size() < kKept && std::find(seen_.begin(), seen_.end(), id) == seen_.end()) seen_.push_back(id);
 }
 
 Hive::Statement Hive::Prepare(const char* sql) {
@@ -386,16 +394,22 @@ LONG Hive::TransactUnshared(bool write, const std::function<LONG()>& fn, bool co
 bool Hive::KeyExists(int64_t id) {
   // The root is made with the schema and never deleted.
   if (id == kRootId) return true;
+  // A key the transaction already found stays until the transaction ends.
+  if (std::find(seen_.begin(), seen_.end(), id) != seen_.end()) return true;
   auto s = Prepare("SELECT 1 FROM keys WHERE id = ?");
   s.Int(1, id);
-  return s.Step();
+  if (!s.Step()) return false;
+  Saw(id);
+  return true;
 }
 
 std::optional<int64_t> Hive::Child(int64_t parent, std::u16string_view name) {
   auto s = Prepare("SELECT id FROM keys WHERE parent = ? AND fold = ?");
   s.Int(1, parent).Fold(2, name);
   if (!s.Step()) return std::nullopt;
-  return s.ColInt(0);
+  const int64_t found = s.ColInt(0);
+  Saw(found);
+  return found;
 }
 
 Hive::Statement Hive::PrepareWalk(size_t names) {
@@ -437,7 +451,9 @@ std::optional<int64_t> Hive::Walk(int64_t from, std::u16string_view path) {
   s.Int(1, from);
   for (size_t i = 0; i < parts.size(); ++i) s.Fold(static_cast<int>(i + 2), parts[i]);
   if (!s.Step()) return std::nullopt;
-  return s.ColInt(0);
+  const int64_t found = s.ColInt(0);
+  Saw(found);
+  return found;
 }
 
 int64_t Hive::CreatePath(int64_t from, std::u16string_view path, std::u16string_view keyClass, bool* created) {
@@ -461,6 +477,7 @@ int64_t Hive::CreatePath(int64_t from, std::u16string_view path, std::u16string_
     made = true;
   }
   if (created) *created = made;
+  Saw(at);
   return at;
 }
 
@@ -478,6 +495,7 @@ DWORD Hive::ChildCount(int64_t id) {
 }
 
 void Hive::DeleteKey(int64_t id) {
+  seen_.clear();
   int64_t parent = ParentOf(id);
   {
     auto s = Prepare("DELETE FROM vals WHERE key = ?");

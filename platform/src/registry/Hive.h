@@ -115,6 +115,8 @@ class Hive {
   // Steps a cached transaction-control statement; the SQLite result (SQLITE_OK when done).
   int Control(const char* sql);
   void Begin(bool write);  // throws RegError
+  // Notes that key `id` exists in the open transaction's view of the hive.
+  void Saw(int64_t id);
   void Touch(int64_t id);
   void TouchValues(int64_t key);
   void CopyChildren(int64_t from, Hive& target, int64_t to);
@@ -123,6 +125,11 @@ class Hive {
   std::map<std::string, sqlite3_stmt*> cache_;
   // Walk's statements by the number of names they follow (index 0 unused).
   std::vector<sqlite3_stmt*> walks_;
+  // Keys the open transaction has found or made: nothing else can delete them before it
+  // ends (other processes wait for the write lock or see the transaction's snapshot), so
+  // only this hive's own DeleteKey makes the list wrong, and it empties it. Emptied when a
+  // transaction begins.
+  std::vector<int64_t> seen_;
   std::recursive_mutex mutex_;
   // Guarded by mutex_, which the thread of an open update keeps locked.
   int updateDepth_ = 0;
