@@ -10,7 +10,25 @@
 
 namespace vantorel::detail {
 
-VtlObject::VtlObject(LONG classId) : classId_(classId) {}
+namespace {
+
+// A large map makes several model objects per topic, and short-lived ones besides: they are
+// counted by kind without the census's lock.
+CensusTally& ObjectTally() {
+  static CensusTally tally("model object");
+  return tally;
+}
+
+CensusTally& TopicTally() {
+  static CensusTally tally("topic");
+  return tally;
+}
+
+}  // namespace
+
+VtlObject::VtlObject(LONG classId) : RefCounted<IVtlObject>(ObjectTally()), classId_(classId) {}
+
+VtlObject::VtlObject(LONG classId, CensusTally& tally) : RefCounted<IVtlObject>(tally), classId_(classId) {}
 
 VtlObject::~VtlObject() { DropContents(); }
 
@@ -271,7 +289,7 @@ std::u16string VtlObject::PlainText() const {
 }
 
 VtlTopic::VtlTopic(VtlModel* model, VtlTopic* parent, LONG insertKind)
-    : VtlObject(kClassTopic), model_(model), parent_(parent), insertKind_(insertKind) {
+    : VtlObject(kClassTopic, TopicTally()), model_(model), parent_(parent), insertKind_(insertKind) {
   setGuid(NextGuid());
   // The format target and the line-and-fill formats are made when first asked for: most
   // topics of a large map never have one, and a read of one not kept yet gives nothing.

@@ -92,6 +92,8 @@ class VtlObject : public RefCounted<IVtlObject> {
   void DropContents();
 
  protected:
+  // For a subclass of another kind, counted in that kind's tally.
+  VtlObject(LONG classId, CensusTally& tally);
   void Dispose() override { DropContents(); }
 
  private:
