@@ -62,6 +62,7 @@ int FreemindReader::Init() {
   initialised_ = mapper_ ? 1 : 0;
   links_.clear();
   arrowLinks_.clear();
+  gathered_.clear();
   edgeLine_.reset();
   edgeLines_.reset();
   idCounter_ = 0;

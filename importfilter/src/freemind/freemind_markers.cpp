@@ -49,12 +49,13 @@ bool FreemindReader::EnsureLabelEntry(const AttributeRecord& record, GUID* entry
 
 bool FreemindReader::ImportAttributes(ImportBase& context, const NodeChildren& children) {
   std::vector<AttributeRecord> records;
-  for (const kx2::Ref<IKX2XMLElement>& attribute : children.attributes) {
-    IKX2XMLElement* previous = context.SetCurrentElement(attribute.get());
+  const bool read = ForEachGathered(children, ChildKind::kAttribute, [&](IKX2XMLElement* attribute) {
+    IKX2XMLElement* previous = context.SetCurrentElement(attribute);
     const int ok = ReadAttributeRecord(context, records);
     context.SetCurrentElement(previous);
-    if (!ok) return false;
-  }
+    return ok != 0;
+  });
+  if (!read) return false;
   if (records.empty()) return true;
 
   PropertyHolder labels(FoliantCreateObject(vantorel::kClassLabels));
@@ -111,15 +112,13 @@ bool FreemindReader::EnsureMarkerEntry(LPCWSTR name, GUID* marker) {
 
 // One marker object per icon, in document order, each naming its marker entry.
 bool FreemindReader::ImportIcons(const NodeChildren& children) {
-  for (const kx2::Ref<IKX2XMLElement>& icon : children.icons) {
+  return ForEachGathered(children, ChildKind::kIcon, [&](IKX2XMLElement* icon) {
     LPCWSTR name = icon->GetAttribute(u"BUILTIN");
-    if (!name || !*name) continue;
+    if (!name || !*name) return true;
     GUID entry{};
     if (!EnsureMarkerEntry(name, &entry)) return false;
     PropertyHolder marker(FoliantCreateObject(vantorel::kClassMarker));
-    if (!marker || !marker.SetPropertyGuid(vantorel::kPropMarkerGuid, entry) ||
-        !Attach(vantorel::kRoleMarker, marker.Get()))
-      return false;
-  }
-  return true;
+    return marker && marker.SetPropertyGuid(vantorel::kPropMarkerGuid, entry) &&
+           Attach(vantorel::kRoleMarker, marker.Get());
+  });
 }

@@ -45,27 +45,26 @@ IVtlObject* FreemindReader::TextObjectOf(IVtlObject* topic) {
 
 void FreemindReader::GatherChildren(IKX2XMLElement* element, NodeChildren& children) {
   children.own = foliant::ElementAttributes(element);
+  children.first = gathered_.size();
   foliant::ForEachChildNode(element, [&](IKX2XMLNode* node) {
     children.any = true;
     IKX2XMLElement* child = foliant::AsElement(node);
     LPCWSTR name = child ? child->GetTagName() : nullptr;
     if (!name) return true;
     const std::u16string_view tag(name);
-    auto keep = [&](std::vector<kx2::Ref<IKX2XMLElement>>& list) {
-      list.push_back(kx2::Ref<IKX2XMLElement>::Share(child));
-    };
+    auto keep = [&](ChildKind kind) { gathered_.push_back({kind, kx2::Ref<IKX2XMLElement>::Share(child)}); };
     if (foliant::EqualsNoCase(tag, u"node")) {
-      keep(children.nodes);
+      keep(ChildKind::kNode);
     } else if (foliant::EqualsNoCase(tag, u"attribute")) {
-      keep(children.attributes);
+      keep(ChildKind::kAttribute);
     } else if (foliant::EqualsNoCase(tag, u"icon")) {
-      keep(children.icons);
+      keep(ChildKind::kIcon);
     } else if (foliant::EqualsNoCase(tag, u"edge")) {
-      keep(children.edges);
+      keep(ChildKind::kEdge);
     } else if (foliant::EqualsNoCase(tag, u"arrowlink")) {
-      keep(children.arrowLinks);
+      keep(ChildKind::kArrowLink);
     } else if (foliant::EqualsNoCase(tag, u"cloud")) {
-      keep(children.clouds);
+      keep(ChildKind::kCloud);
     } else if (foliant::EqualsNoCase(tag, u"font")) {
       if (!children.font) children.font = kx2::Ref<IKX2XMLElement>::Share(child);
     } else if (foliant::EqualsNoCase(tag, u"richcontent")) {
@@ -94,6 +93,14 @@ bool FreemindReader::BuildNode(ImportBase& context, IKX2XMLElement* element, int
   } restore{context, previous};
 
   NodeChildren children;
+  // What this node gathers goes when it is done, however it ends.
+  struct DropGathered {
+    std::deque<Gathered>& gathered;
+    size_t first;
+    ~DropGathered() {
+      while (gathered.size() > first) gathered.pop_back();
+    }
+  } dropGathered{gathered_, gathered_.size()};
   GatherChildren(element, children);
   const bool encrypted = children.own.Has(u"ENCRYPTED_CONTENT");
   LPCWSTR idText = children.own.Get(u"ID");
@@ -170,12 +177,17 @@ bool FreemindReader::BuildNode(ImportBase& context, IKX2XMLElement* element, int
   // Only the child nodes are needed from here. Each is taken out of the document once
   // built and let go, so that the host can free its XML while the walk goes on: a large
   // map's topics then take the memory its finished branches held.
-  std::vector<kx2::Ref<IKX2XMLElement>> nodes = std::move(children.nodes);
+  const size_t first = children.first;
   children = NodeChildren{};
-  for (kx2::Ref<IKX2XMLElement>& child : nodes) {
-    if (!BuildNode(context, child.get(), 1, parameters, depth + 1)) return false;
-    element->RemoveChild(child.get());
-    child.reset();
+  for (size_t i = first; i < gathered_.size(); ++i)
+    if (gathered_[i].kind != ChildKind::kNode) gathered_[i].element.reset();
+  // By position: each child gathers its own children after these, and drops them again.
+  for (size_t i = first; i < gathered_.size(); ++i) {
+    if (gathered_[i].kind != ChildKind::kNode) continue;
+    IKX2XMLElement* child = gathered_[i].element.get();
+    if (!BuildNode(context, child, 1, parameters, depth + 1)) return false;
+    element->RemoveChild(child);
+    gathered_[i].element.reset();
   }
   return true;
 }
@@ -199,12 +211,14 @@ bool FreemindReader::ApplyNodeStyle(ImportBase& context, IKX2XMLElement* element
       if (!SetColored(fill.get(), *color, true)) return false;
       *formatChanged = true;
     }
-  for (const kx2::Ref<IKX2XMLElement>& edge : children.edges)
+  ForEachGathered(children, ChildKind::kEdge, [&](IKX2XMLElement* edge) {
     if (LPCWSTR text = edge->GetAttribute(u"COLOR"))
       if (auto color = foliant::ParseHashColor(text)) {
         parameters.hasEdgeColor = true;
         parameters.edgeColor = *color;
       }
+    return true;
+  });
   return true;
 }
 
@@ -217,11 +231,9 @@ bool FreemindReader::BuildNodeContent(ImportBase& context, IKX2XMLElement* eleme
   if (children.own.Has(u"LINK")) CollectNodeLink(context, topic);
   if (!ImportText(children, topic) || !ImportNotes(children, topic)) return false;
   if (!SetCurrent(topic)) return false;
-  for (const kx2::Ref<IKX2XMLElement>& arrow : children.arrowLinks)
-    if (!RecordArrowLink(arrow.get(), id)) return false;
-  for (const kx2::Ref<IKX2XMLElement>& cloud : children.clouds)
-    if (!AddCloud(cloud.get())) return false;
-  return true;
+  return ForEachGathered(children, ChildKind::kArrowLink,
+                         [&](IKX2XMLElement* arrow) { return RecordArrowLink(arrow, id); }) &&
+         ForEachGathered(children, ChildKind::kCloud, [&](IKX2XMLElement* cloud) { return AddCloud(cloud); });
 }
 
 bool FreemindReader::RecordArrowLink(IKX2XMLElement* arrow, std::u16string_view source) {

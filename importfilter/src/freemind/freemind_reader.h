@@ -2,6 +2,7 @@
 // reading one map into one host document.
 #pragma once
 
+#include <cstdint>
 #include <deque>
 #include <map>
 #include <string>
@@ -64,18 +65,35 @@ class FreemindReader : public ImportSession {
     DWORD edgeColor = 0;
   };
 
-  // The child elements of a "node" that the import reads, gathered in one pass.
+  // Child elements a node may have several of.
+  enum class ChildKind : uint8_t { kNode, kAttribute, kIcon, kEdge, kArrowLink, kCloud };
+  struct Gathered {
+    ChildKind kind;
+    kx2::Ref<IKX2XMLElement> element;
+  };
+  // The child elements of a "node" that the import reads, gathered in one pass. Those of
+  // which a node may have several stand in the reader's `gathered_`, from `first` to its
+  // end while the node is built (a node's children gather theirs after them and take them
+  // away when done), so that a node costs no list of its own.
   struct NodeChildren {
     ElementAttributes own{nullptr};  // the node's own attributes
     bool any = false;                // the node has child nodes of any kind
-    std::vector<kx2::Ref<IKX2XMLElement>> attributes, icons, edges, arrowLinks, clouds, nodes;
+    size_t first = 0;
     kx2::Ref<IKX2XMLElement> font, richText, richNote;
   };
+  // Calls visit(element) for each gathered child of `kind`, in document order, until it
+  // returns false (then false).
+  template <class Visit>
+  bool ForEachGathered(const NodeChildren& children, ChildKind kind, Visit&& visit) {
+    for (size_t i = children.first; i < gathered_.size(); ++i)
+      if (gathered_[i].kind == kind && gathered_[i].element && !visit(gathered_[i].element.get())) return false;
+    return true;
+  }
 
   // The walk.
   int WalkMap(ImportBase& context);
   bool BuildNode(ImportBase& context, IKX2XMLElement* element, int level, NodeParameters parameters, int depth);
-  static void GatherChildren(IKX2XMLElement* element, NodeChildren& children);
+  void GatherChildren(IKX2XMLElement* element, NodeChildren& children);
   // Folding and fill go to the topic's format (*formatChanged tells whether anything did);
   // the edge colour becomes the node's parameter.
   bool ApplyNodeStyle(ImportBase& context, IKX2XMLElement* element, const NodeChildren& children, IVtlObject* format,
@@ -120,6 +138,9 @@ class FreemindReader : public ImportSession {
   };
   std::unordered_map<std::u16string, kx2::Ref<IVtlObject>, IdHash, IdEqual> nodes_;
   std::deque<ArrowLink> arrowLinks_;  // in small blocks, as the links
+  // The gathered children of the nodes on the walk's path (see NodeChildren); in small
+  // blocks that never move, as the links.
+  std::deque<Gathered> gathered_;
   // The line-and-fill format the walk colours for each new topic with an edge colour, and
   // its inner line (made when first needed).
   kx2::Ref<IVtlObject> edgeLines_, edgeLine_;
