@@ -318,14 +318,18 @@ namespace {
 // one still holds what it held (texts short and long, ASCII and not, more than a few).
 TEST_F(HostXml, TextsHandedOutStayWhileTheElementLives) {
   const std::string longValue(300, 'l');
-  Own<IKX2XMLDocument> doc(
-      Parse("<m a='short' b='" + longValue + "' c='caf\xC3\xA9' d='d' e='e' f='ffffffffffffffffffff' g='g'>text</m>"));
+  Own<IKX2XMLDocument> doc(Parse("<m a='short' b='" + longValue +
+                                 "' c='caf\xC3\xA9' d='d' e='\xE4\xB8\xAD \xF0\x9F\x98\x80!' f='ffffffffffffffffffff'"
+                                 " g='g'>text</m>"));
   ASSERT_TRUE(doc);
   Own<IKX2XMLElement> root(doc->GetDocumentElement());
   const std::pair<const char16_t*, std::u16string> expected[] = {
-      {u"a", u"short"},     {u"b", std::u16string(longValue.begin(), longValue.end())},
-      {u"c", u"caf\u00E9"}, {u"d", u"d"},
-      {u"e", u"e"},         {u"f", std::u16string(20, u'f')},
+      {u"a", u"short"},
+      {u"b", std::u16string(longValue.begin(), longValue.end())},
+      {u"c", u"caf\u00E9"},
+      {u"d", u"d"},
+      {u"e", u"\u4E2D \U0001F600!"},
+      {u"f", std::u16string(20, u'f')},
       {u"g", u"g"},
   };
   std::vector<LPCWSTR> read;
@@ -339,6 +343,10 @@ TEST_F(HostXml, TextsHandedOutStayWhileTheElementLives) {
   for (const char16_t* name : {u"a", u"b", u"c"}) EXPECT_EQ(S(root->GetAttribute(name)), u"changed");
   for (size_t i = 0; i < read.size(); ++i) EXPECT_EQ(S(read[i]), expected[i].second) << "kept " << i;
   EXPECT_EQ(S(text), u"text");
+  // A lone surrogate set by a caller reads back as it was set.
+  const std::u16string lone = u"a\xD800\u00E9";
+  ASSERT_TRUE(root->SetAttribute(u"h", lone.c_str()));
+  EXPECT_EQ(S(root->GetAttribute(u"h")), lone);
 }
 
 }  // namespace
