@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <new>
 #include <optional>
+#include <typeinfo>
 
 #include <libxml/dict.h>
 
@@ -213,13 +214,13 @@ LPCWSTR XmlNodeBase<Interface>::GetXml() {
   return text;
 }
 
-class XmlText : public XmlNodeBase<IKX2XMLNode> {
+class XmlText final : public XmlNodeBase<IKX2XMLNode> {
  public:
   XmlText(DocRef doc, xmlNodePtr node) : XmlNodeBase(NodeTally(), std::move(doc), node) {}
   const char* Kind() const override { return "XML node"; }
 };
 
-class XmlElement : public XmlNodeBase<IKX2XMLElement> {
+class XmlElement final : public XmlNodeBase<IKX2XMLElement> {
  public:
   XmlElement(DocRef doc, xmlNodePtr node) : XmlNodeBase(ElementTally(), std::move(doc), node) {}
   const char* Kind() const override { return "XML element"; }
@@ -359,6 +360,8 @@ class XmlElement : public XmlNodeBase<IKX2XMLElement> {
   }
   // "xmlns" and "xmlns:p" are namespace declarations to libxml2, attributes to the reader.
   const xmlNs* FindNamespaceDeclaration(std::u16string_view name) const {
+    // Most names asked for and not found are plain ones: told apart by their first letter.
+    if (name.empty() || name[0] != u'x' || !node_->nsDef) return nullptr;
     if (name == u"xmlns") {
       for (xmlNsPtr ns = node_->nsDef; ns; ns = ns->next)
         if (!ns->prefix) return ns;
@@ -420,8 +423,17 @@ class XmlDocument : public XmlNodeBase<IKX2XMLDocument> {
 
 xmlNodePtr NodeOf(IKX2XMLNode* node, const DocRef& doc) {
   if (!node) return nullptr;
-  if (auto* e = dynamic_cast<XmlElement*>(node)) return e->doc() == doc ? e->node() : nullptr;
-  if (auto* t = dynamic_cast<XmlText*>(node)) return t->doc() == doc ? t->node() : nullptr;
+  // Our own node objects are told by their exact class, which costs less than a search of
+  // the class tree (an object of any other class is no node of ours).
+  const std::type_info& type = typeid(*node);
+  if (type == typeid(XmlElement)) {
+    auto* e = static_cast<XmlElement*>(node);
+    return e->doc() == doc ? e->node() : nullptr;
+  }
+  if (type == typeid(XmlText)) {
+    auto* t = static_cast<XmlText*>(node);
+    return t->doc() == doc ? t->node() : nullptr;
+  }
   return nullptr;
 }
 
