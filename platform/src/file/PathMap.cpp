@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <climits>
 #include <cstdlib>
@@ -183,6 +184,7 @@ std::optional<std::u16string> FullWindowsPath(std::u16string_view path, DWORD* e
     }
 
   std::vector<std::u16string> parts;
+  parts.reserve(static_cast<size_t>(std::count_if(rest.begin(), rest.end(), IsSep)) + 1);
   size_t i = 0;
   while (i < rest.size()) {
     while (i < rest.size() && IsSep(rest[i])) ++i;
@@ -219,6 +221,7 @@ std::optional<std::string> ToPosixPath(std::u16string_view windowsPath, DWORD* e
   }
   std::vector<std::u16string_view> names;
   const std::u16string_view rest = std::u16string_view(*full).substr(3);
+  names.reserve(static_cast<size_t>(std::count(rest.begin(), rest.end(), u'\\')) + 1);
   for (size_t i = 0; i < rest.size();) {
     const size_t start = i;
     while (i < rest.size() && rest[i] != u'\\') ++i;
