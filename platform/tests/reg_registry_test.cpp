@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -357,6 +358,54 @@ TEST_F(Registry, ValueWritesMoveTheKeysLastWriteAndNothingElseShows) {
   DWORD length = 16;
   EXPECT_EQ(RegEnumValueW(child, 0, name, &length, nullptr, nullptr, nullptr, nullptr), ERROR_NO_MORE_ITEMS);
   RegCloseKey(child);
+}
+
+// Inside one update the times follow the writes as well: each write to a key's values moves
+// its time as the key and its parent's listing tell it, for every key written, and the
+// commit keeps the last time of each.
+TEST_F(Registry, WritesInsideOneUpdateMoveEachKeysTime) {
+  HKEY a = nullptr, b = nullptr;
+  ASSERT_EQ(RegCreateKeyW(key_, u"A", &a), ERROR_SUCCESS);
+  ASSERT_EQ(RegCreateKeyW(key_, u"B", &b), ERROR_SUCCESS);
+  auto TimeOf = [](HKEY key) {
+    FILETIME t{};
+    EXPECT_EQ(RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                               nullptr, &t),
+              ERROR_SUCCESS);
+    return Ticks(t);
+  };
+  auto ListedTimeOf = [&](DWORD index) {
+    char16_t name[8];
+    DWORD length = 8;
+    FILETIME t{};
+    EXPECT_EQ(RegEnumKeyExW(key_, index, name, &length, nullptr, nullptr, nullptr, &t), ERROR_SUCCESS);
+    return Ticks(t);
+  };
+  auto After = [](uint64_t time) {
+    for (FILETIME now{}; GetSystemTimeAsFileTime(&now), Ticks(now) <= time;) {}
+  };
+  const uint64_t madeA = TimeOf(a), madeB = TimeOf(b);
+  After(std::max(madeA, madeB));
+
+  ASSERT_EQ(Kx2RegBeginUpdate(HKEY_CURRENT_USER), ERROR_SUCCESS);
+  ASSERT_EQ(RegSetValueExW(a, u"One", 0, REG_DWORD, Bytes("\1\0\0\0"), 4), ERROR_SUCCESS);
+  const uint64_t first = TimeOf(a);
+  EXPECT_GT(first, madeA);
+  After(first);
+  ASSERT_EQ(RegSetValueExW(a, u"Two", 0, REG_DWORD, Bytes("\2\0\0\0"), 4), ERROR_SUCCESS);
+  ASSERT_EQ(RegSetValueExW(b, u"One", 0, REG_DWORD, Bytes("\3\0\0\0"), 4), ERROR_SUCCESS);
+  const uint64_t second = ListedTimeOf(0);
+  EXPECT_GT(second, first);
+  EXPECT_EQ(TimeOf(a), second);
+  const uint64_t ofB = TimeOf(b);
+  EXPECT_GT(ofB, madeB);
+  ASSERT_EQ(Kx2RegEndUpdate(HKEY_CURRENT_USER, TRUE), ERROR_SUCCESS);
+
+  EXPECT_EQ(TimeOf(a), second);
+  EXPECT_EQ(TimeOf(b), ofB);
+  EXPECT_EQ(ListedTimeOf(1), ofB);
+  RegCloseKey(a);
+  RegCloseKey(b);
 }
 
 TEST_F(Registry, ReadGroupReadsButNeverWrites) {

@@ -275,6 +275,7 @@ int Hive::Control(const char* sql) {
 
 void Hive::Begin(bool write) {
   seen_.clear();
+  touchKey_ = 0;
   if (int rc = Control(write ? "BEGIN IMMEDIATE" : "BEGIN"); rc != SQLITE_OK) Fail(rc);
 }
 
@@ -330,13 +331,10 @@ LONG Hive::EndUpdate(bool commit) {
   if (--updateDepth_ == 0) {
     updateOwner_ = std::thread::id();
     if (updateFailed_) {
-      Control("ROLLBACK");
+      Rollback();
     } else {
-      int rc = Control("COMMIT");
-      if (rc != SQLITE_OK) {
-        Control("ROLLBACK");
-        result = ResultFromSqlite(rc);
-      }
+      result = Commit();
+      if (result != ERROR_SUCCESS) Rollback();
     }
   }
   mutex_.unlock();  // the lock BeginUpdate took
@@ -382,13 +380,30 @@ LONG Hive::TransactUnshared(bool write, const std::function<LONG()>& fn, bool co
     commitAlways = false;
   }
   if (result == ERROR_SUCCESS || commitAlways) {
-    int rc = Control("COMMIT");
-    if (rc == SQLITE_OK) return result;
-    Control("ROLLBACK");
-    return ResultFromSqlite(rc);
+    const LONG committed = Commit();
+    if (committed == ERROR_SUCCESS) return result;
+    Rollback();
+    return committed;
   }
-  Control("ROLLBACK");
+  Rollback();
   return result;
+}
+
+LONG Hive::Commit() {
+  try {
+    WriteTouch();
+  } catch (const RegError& e) {
+    return e.code;
+  } catch (const std::bad_alloc&) {
+    return ERROR_OUTOFMEMORY;
+  }
+  const int rc = Control("COMMIT");
+  return rc == SQLITE_OK ? ERROR_SUCCESS : ResultFromSqlite(rc);
+}
+
+void Hive::Rollback() {
+  touchKey_ = 0;
+  Control("ROLLBACK");
 }
 
 bool Hive::KeyExists(int64_t id) {
@@ -496,6 +511,8 @@ DWORD Hive::ChildCount(int64_t id) {
 
 void Hive::DeleteKey(int64_t id) {
   seen_.clear();
+  // Its values go with it, their time too.
+  if (touchKey_ == id) touchKey_ = 0;
   int64_t parent = ParentOf(id);
   {
     auto s = Prepare("DELETE FROM vals WHERE key = ?");
@@ -513,6 +530,7 @@ void Hive::DeleteKey(int64_t id) {
   "MAX(written, IFNULL((SELECT type FROM vals WHERE vals.key = " keyId " AND vals.fold = x'00'), 0))"
 
 std::optional<SubKeyRecord> Hive::SubKeyAt(int64_t id, DWORD index) {
+  WriteTouch();
   auto s = Prepare(
       "SELECT name, class, " KX2_KEY_WRITTEN("keys.id") " FROM keys WHERE parent = ? ORDER BY fold LIMIT 1 OFFSET ?");
   s.Int(1, id).Int(2, index);
@@ -556,6 +574,7 @@ std::optional<ValueRecord> Hive::ValueAt(int64_t key, DWORD index) {
 }
 
 KeyInfo Hive::Info(int64_t key) {
+  WriteTouch();
   KeyInfo info;
   {
     auto s = Prepare("SELECT class, " KX2_KEY_WRITTEN("keys.id") " FROM keys WHERE id = ?");
@@ -588,13 +607,24 @@ KeyInfo Hive::Info(int64_t key) {
 }
 
 void Hive::TouchValues(int64_t key) {
+  // Several writes to one key's values in a transaction leave one time: the last one's,
+  // written once, before anything reads it and before the commit.
+  if (touchKey_ != 0 && touchKey_ != key) WriteTouch();
+  touchKey_ = key;
+  touchTime_ = FileTimeNow();
+}
+
+void Hive::WriteTouch() {
+  if (touchKey_ == 0) return;
+  const int64_t key = touchKey_;
+  touchKey_ = 0;
   // The values' write time is a row of the values themselves (the one row with seq 0 and
   // the fold x'00', which no name folds to; its time in `type`), on the page the written
   // value is usually on: a value write changes one page of the hive, not two.
   auto s = Prepare(
       "INSERT INTO vals(key, fold, seq, name, type, data) VALUES(?1, x'00', 0, x'', ?2, x'') "
       "ON CONFLICT(key, fold) DO UPDATE SET type = excluded.type");
-  s.Int(1, key).Int(2, static_cast<int64_t>(FileTimeNow())).Run();
+  s.Int(1, key).Int(2, static_cast<int64_t>(touchTime_)).Run();
 }
 
 void Hive::Touch(int64_t id) {

@@ -118,7 +118,13 @@ class Hive {
   // Notes that key `id` exists in the open transaction's view of the hive.
   void Saw(int64_t id);
   void Touch(int64_t id);
+  // Dates a key's values; the time's row is written by WriteTouch.
   void TouchValues(int64_t key);
+  void WriteTouch();
+  // The end of a transaction of this hive's own: Commit writes what is held back first
+  // (ERROR_SUCCESS or the Win32 result; the caller rolls back on failure).
+  LONG Commit();
+  void Rollback();
   void CopyChildren(int64_t from, Hive& target, int64_t to);
 
   sqlite3* db_ = nullptr;
@@ -130,6 +136,9 @@ class Hive {
   // only this hive's own DeleteKey makes the list wrong, and it empties it. Emptied when a
   // transaction begins.
   std::vector<int64_t> seen_;
+  // The key whose values' time is still to be written (0: none), and that time.
+  int64_t touchKey_ = 0;
+  uint64_t touchTime_ = 0;
   std::recursive_mutex mutex_;
   // Guarded by mutex_, which the thread of an open update keeps locked.
   int updateDepth_ = 0;
