@@ -46,13 +46,35 @@ struct FinishGuard {
   }
 };
 
+// Lower priorities map to a higher nice value of the thread itself; the process's own
+// value is the floor an ordinary user cannot go under.
+void ApplyNice(DWORD tid, int priority) {
+  if (priority >= THREAD_PRIORITY_NORMAL || tid == 0) return;
+  int nice = priority <= THREAD_PRIORITY_IDLE ? 19 : -priority * 5;
+  setpriority(PRIO_PROCESS, static_cast<id_t>(tid), nice);
+}
+
+// The id is known once the thread runs; who asks for it earlier waits for that.
+DWORD WaitForId(Thread& thread) {
+  std::unique_lock<std::mutex> lock(WaitLock());
+  WaitCondition().wait(lock, [&] { return thread.id_ != 0; });
+  return thread.id_;
+}
+
 void* ThreadMain(void* arg) {
   Thread* thread = static_cast<Thread*>(arg);
   t_current = thread;
+  const DWORD id = GetCurrentThreadId();
+  {
+    std::lock_guard<std::mutex> lock(WaitLock());
+    thread->id_ = id;
+    // A priority set before the id was known is applied by the thread itself; under the
+    // lock, so that a later change cannot be overtaken by this one.
+    ApplyNice(id, thread->priority_);
+  }
+  NotifyWaiters();
   {
     std::unique_lock<std::mutex> lock(WaitLock());
-    thread->id_ = GetCurrentThreadId();
-    NotifyWaiters();
     WaitCondition().wait(lock, [&] { return !thread->suspended_; });
   }
   FinishGuard guard{thread};
@@ -87,11 +109,9 @@ KX2_EXPORT HANDLE CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T dwStackSize, LPTHRE
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;
   }
-  {
-    std::unique_lock<std::mutex> lock(WaitLock());
-    WaitCondition().wait(lock, [&] { return thread->id_ != 0; });
-    if (lpThreadId) *lpThreadId = thread->id_;
-  }
+  // The creator goes on at once: waiting for the new thread to be scheduled only to learn
+  // its id would cost a wake-up round trip on every start.
+  if (lpThreadId) *lpThreadId = WaitForId(*thread);
   return InsertHandle(thread);
 }
 
@@ -129,8 +149,7 @@ KX2_EXPORT DWORD GetThreadId(HANDLE hThread) {
     SetLastError(ERROR_INVALID_HANDLE);
     return 0;
   }
-  std::lock_guard<std::mutex> guard(WaitLock());
-  return thread->id_;
+  return WaitForId(*thread);
 }
 
 KX2_EXPORT void ExitThread(DWORD dwExitCode) {
@@ -140,18 +159,6 @@ KX2_EXPORT void ExitThread(DWORD dwExitCode) {
   }
   pthread_exit(nullptr);
 }
-
-namespace {
-
-// Lower priorities map to a higher nice value of the thread itself; the process's own
-// value is the floor an ordinary user cannot go under.
-void ApplyNice(DWORD tid, int priority) {
-  if (priority >= THREAD_PRIORITY_NORMAL || tid == 0) return;
-  int nice = priority <= THREAD_PRIORITY_IDLE ? 19 : -priority * 5;
-  setpriority(PRIO_PROCESS, static_cast<id_t>(tid), nice);
-}
-
-}  // namespace
 
 KX2_EXPORT BOOL SetThreadPriority(HANDLE hThread, int nPriority) {
   const bool valid = (nPriority >= THREAD_PRIORITY_LOWEST && nPriority <= THREAD_PRIORITY_HIGHEST) ||
@@ -173,13 +180,9 @@ KX2_EXPORT BOOL SetThreadPriority(HANDLE hThread, int nPriority) {
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
-  DWORD tid = 0;
-  {
-    std::lock_guard<std::mutex> guard(WaitLock());
-    thread->priority_ = nPriority;
-    if (!thread->finished_) tid = thread->id_;
-  }
-  ApplyNice(tid, nPriority);
+  std::lock_guard<std::mutex> guard(WaitLock());
+  thread->priority_ = nPriority;
+  if (!thread->finished_) ApplyNice(thread->id_, nPriority);
   return TRUE;
 }
 
