@@ -17,7 +17,7 @@ constexpr std::chrono::milliseconds kDefaultStallLimit{30000};
 // Passes the transfer's progress to the dialog's queue.
 class ProgressRelay final : public IBindStatusCallback {
  public:
-  ProgressRelay(HWND target, const DownloadCancel& cancel) : target_(target), cancel_(cancel) {}
+  ProgressRelay(FeedDownloadWorker::Outbox& outbox, const DownloadCancel& cancel) : outbox_(outbox), cancel_(cancel) {}
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override {
     if (object) *object = nullptr;
@@ -30,7 +30,7 @@ class ProgressRelay final : public IBindStatusCallback {
   HRESULT STDMETHODCALLTYPE OnLowResource(DWORD) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE OnProgress(ULONG progress, ULONG maximum, ULONG, LPCWSTR) override {
     if (cancel_.Cancelled()) return E_ABORT;
-    PostMessageW(target_, kDownloadProgressMessage, progress, static_cast<LPARAM>(maximum));
+    outbox_.Post(kDownloadProgressMessage, progress, static_cast<LPARAM>(maximum));
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE OnStopBinding(HRESULT, LPCWSTR) override { return E_NOTIMPL; }
@@ -39,7 +39,7 @@ class ProgressRelay final : public IBindStatusCallback {
   HRESULT STDMETHODCALLTYPE OnObjectAvailable(REFIID, IUnknown*) override { return E_NOTIMPL; }
 
  private:
-  HWND target_;
+  FeedDownloadWorker::Outbox& outbox_;
   const DownloadCancel& cancel_;
 };
 
@@ -54,8 +54,23 @@ std::chrono::milliseconds DownloadStallLimit() {
   return std::chrono::milliseconds(ms);
 }
 
+void FeedDownloadWorker::Outbox::Post(UINT message, WPARAM wParam, LPARAM lParam) {
+  std::lock_guard lock(mutex_);
+  if (target_)
+    PostMessageW(target_, message, wParam, lParam);
+  else
+    held_.push_back(Held{message, wParam, lParam});
+}
+
+void FeedDownloadWorker::Outbox::DeliverTo(HWND target) {
+  std::lock_guard lock(mutex_);
+  target_ = target;
+  for (const Held& held : held_) PostMessageW(target_, held.message, held.wParam, held.lParam);
+  held_.clear();
+}
+
 FeedDownloadWorker::FeedDownloadWorker(HWND target, DWORD flags, std::chrono::milliseconds stallLimit)
-    : target_(target), flags_(flags) {
+    : outbox_(target), flags_(flags) {
   check_.LimitSilenceTo(stallLimit);
   check_.StopWhen(&cancel_);
 }
@@ -68,6 +83,8 @@ BOOL FeedDownloadWorker::Start() {
   return thread_ != nullptr;
 }
 
+void FeedDownloadWorker::DeliverTo(HWND target) { outbox_.DeliverTo(target); }
+
 void FeedDownloadWorker::Cancel() {
   if (!thread_) return;
   cancel_.Cancel();
@@ -78,7 +95,7 @@ void FeedDownloadWorker::Cancel() {
 
 DWORD WINAPI FeedDownloadWorker::Run(void* self) {
   auto* worker = static_cast<FeedDownloadWorker*>(self);
-  ProgressRelay relay(worker->target_, worker->cancel_);
+  ProgressRelay relay(worker->outbox_, worker->cancel_);
   HRESULT result = E_FAIL;
   try {
     result = worker->check_.DownloadFeed(&relay, worker->flags_);
@@ -87,7 +104,7 @@ DWORD WINAPI FeedDownloadWorker::Run(void* self) {
   }
   // A cancelled download is not reported: the dialog that cancelled it is closing.
   if (!worker->cancel_.Cancelled())
-    PostMessageW(worker->target_, kDownloadDoneMessage, static_cast<WPARAM>(static_cast<uint32_t>(result)), 0);
+    worker->outbox_.Post(kDownloadDoneMessage, static_cast<WPARAM>(static_cast<uint32_t>(result)), 0);
   return 0;
 }
 

@@ -51,7 +51,7 @@ extern "C" RENEWAL_API int StartOnlineUpdate(int major, int minor, int patch, in
     check.DownloadFeed(&callback, static_cast<DWORD>(flags));
     renewal::UpdateFeedInfo feed;
     check.ReadFeed(&feed);
-    renewal::UpdateDlg dialog(renewal::FeedVersion{major, minor, patch, revision}, static_cast<DWORD>(flags), feed.url);
+    renewal::UpdateDlg dialog(renewal::FeedVersion{major, minor, patch, revision}, static_cast<DWORD>(flags), feed);
     // Over the host's active window, as CDialog picks without a parent.
     dialog.DoModal();
     return 1;

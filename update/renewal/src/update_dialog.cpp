@@ -46,6 +46,12 @@ UpdateDlg::UpdateDlg(const FeedVersion& current, DWORD flags, std::u16string url
   check_.SetFeedPath(LocalFeedPath(flags));
 }
 
+UpdateDlg::UpdateDlg(const FeedVersion& current, DWORD flags, const UpdateFeedInfo& feed, CWnd* parent)
+    : UpdateDlg(current, flags, feed.url, parent) {
+  feed_ = feed;
+  feedRead_ = true;
+}
+
 UpdateDlg::~UpdateDlg() = default;
 
 INT_PTR UpdateDlg::DoModal() {
@@ -55,12 +61,30 @@ INT_PTR UpdateDlg::DoModal() {
   // The template, its bitmap and texts are this library's: its module serves the
   // resources while the dialog runs, whatever the host's chain holds.
   ResourcesOfThisLibrary resources;
-  return CDialog::DoModal();
+  StartDownload();
+  const INT_PTR result = CDialog::DoModal();
+  // A dialog that could not be made leaves no download behind.
+  worker_.reset();
+  return result;
+}
+
+void UpdateDlg::StartDownload() {
+  if (worker_) return;
+  // The feed as the export left it, read before the worker may rename a new one over it:
+  // a reader holding the file open would also make that rename fail.
+  if (!feedRead_) check_.ReadFeed(&feed_);
+  feedRead_ = true;
+  // The worker holds what it posts until OnInitDialog hands it the dialog; the modal loop
+  // reads it only after that, so the user sees the same order of states.
+  worker_ = std::make_unique<FeedDownloadWorker>(nullptr, flags_, DownloadStallLimit());
+  started_ = worker_->Start() != FALSE;
 }
 
 BOOL UpdateDlg::OnInitDialog() {
   CDialog::OnInitDialog();
   HWND dialog = m_hWnd;
+  // Started by DoModal already; here only when the dialog is made some other way.
+  StartDownload();
   windows_.dialog = dialog;
   windows_.message = ::GetDlgItem(dialog, kIdMessage);
   windows_.updateButton = ::GetDlgItem(dialog, kIdUpdateButton);
@@ -77,7 +101,6 @@ BOOL UpdateDlg::OnInitDialog() {
     ::SetWindowPos(banner, nullptr, box.left, box.top, clientWidth_ - kBannerMargin, box.bottom - box.top,
                    SWP_NOZORDER | SWP_NOACTIVATE);
   }
-  check_.ReadFeed(&feed_);
   LayOut();
 
   if (windows_.progress) {
@@ -85,8 +108,8 @@ BOOL UpdateDlg::OnInitDialog() {
     SendMessageW(windows_.progress, PBM_SETMARQUEE, TRUE, kMarqueeMs);
   }
   callback_.SetProgressControl(windows_.progress);
-  worker_ = std::make_unique<FeedDownloadWorker>(dialog, flags_, DownloadStallLimit());
-  if (!worker_->Start()) Finish(E_FAIL);
+  worker_->DeliverTo(dialog);
+  if (!started_) Finish(E_FAIL);
   return TRUE;
 }
 

@@ -16,11 +16,15 @@ class RENEWAL_API UpdateDlg : public CDialog {
  public:
   // The state starts at 0 (the offer) with flag bit value 8, else at 2 (checking).
   UpdateDlg(const FeedVersion& current, DWORD flags, std::u16string url, CWnd* parent = nullptr);
+  // The same, with the feed its caller has just read: the url is the feed's, and the dialog
+  // starts from that record instead of reading the file again.
+  UpdateDlg(const FeedVersion& current, DWORD flags, const UpdateFeedInfo& feed, CWnd* parent = nullptr);
   ~UpdateDlg() override;
   UpdateDlg(const UpdateDlg&) = delete;
   UpdateDlg& operator=(const UpdateDlg&) = delete;
 
   // Over the owner CDialog picks; IDOK or IDCANCEL, -1 when the dialog could not be made.
+  // The download starts first, so that the fetch runs while the dialog is being made.
   INT_PTR DoModal() override;
 
   // The dialog's start: the banner widened to the client less 10 pixels, the layout of the
@@ -42,6 +46,8 @@ class RENEWAL_API UpdateDlg : public CDialog {
   DECLARE_MESSAGE_MAP()
 
  private:
+  // The feed as it stands read (unless the caller gave it), then the worker started; once.
+  void StartDownload();
   void Finish(HRESULT result);
   // Lays the dialog out for its state with the version of the feed as last read.
   void LayOut();
@@ -54,6 +60,8 @@ class RENEWAL_API UpdateDlg : public CDialog {
   // The feed file as read at the start and after the download: one read serves the
   // comparison, the address and the message of each.
   UpdateFeedInfo feed_;
+  bool feedRead_ = false;
+  bool started_ = false;
   OnlineUpdateVersioinCheck check_;
   CBindStatusCallback callback_;
   std::unique_ptr<FeedDownloadWorker> worker_;

@@ -4,8 +4,10 @@
 #pragma once
 
 #include <chrono>
+#include <mutex>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <renewal/Renewal.h>
 #include <win/types.h>
@@ -74,6 +76,8 @@ RENEWAL_API std::chrono::milliseconds DownloadStallLimit();
 // destructor) stops the transfer at once and joins the thread.
 class RENEWAL_API FeedDownloadWorker {
  public:
+  // Without a target, what the worker has to say is held until DeliverTo names one: the
+  // download may start before the window that shows it is made.
   FeedDownloadWorker(HWND target, DWORD flags, std::chrono::milliseconds stallLimit);
   ~FeedDownloadWorker();
   FeedDownloadWorker(const FeedDownloadWorker&) = delete;
@@ -84,13 +88,33 @@ class RENEWAL_API FeedDownloadWorker {
   // Stops the transfer and waits for the thread; nothing is posted afterwards.
   void Cancel();
   bool Running() const { return thread_ != nullptr; }
+  // Posts what was held, in its order, to `target`, and all that follows straight to it.
+  void DeliverTo(HWND target);
+
+  // What the worker's thread posts, kept in order while there is no window to take it.
+  class Outbox {
+   public:
+    explicit Outbox(HWND target) : target_(target) {}
+    void Post(UINT message, WPARAM wParam, LPARAM lParam);
+    void DeliverTo(HWND target);
+
+   private:
+    struct Held {
+      UINT message;
+      WPARAM wParam;
+      LPARAM lParam;
+    };
+    std::mutex mutex_;
+    HWND target_;
+    std::vector<Held> held_;
+  };
 
  private:
   static DWORD WINAPI Run(void* self);
 
   // Only the worker's thread touches it while the thread runs.
   OnlineUpdateVersioinCheck check_;
-  HWND target_;
+  Outbox outbox_;
   DWORD flags_;
   DownloadCancel cancel_;
   HANDLE thread_ = nullptr;
