@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include <kx2/IdleHandler.h>
 #include <kx2/Module.h>
@@ -78,10 +79,13 @@ struct Posted {
   std::optional<HRESULT> result;
   int progressMessages = 0;
   ULONG lastMaximum = 0;
+  std::vector<UINT> order;  // the worker's messages as they came
 };
 
 LRESULT CALLBACK PostedProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   auto* posted = reinterpret_cast<Posted*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (posted && (message == renewal::kDownloadDoneMessage || message == renewal::kDownloadProgressMessage))
+    posted->order.push_back(message);
   if (posted && message == renewal::kDownloadDoneMessage) posted->result = static_cast<HRESULT>(wParam);
   if (posted && message == renewal::kDownloadProgressMessage) {
     ++posted->progressMessages;
@@ -176,6 +180,44 @@ TEST_F(FeedDownloadWorkerTest, CancelEndsAtOnceAndSilenceFails) {
     EXPECT_EQ(ReadAll(Local(0)), good) << kind;
     EXPECT_EQ(LeftoverFiles(), 1u) << kind;
   }
+}
+
+// A download started before its window exists: what it posts is held, then handed over in
+// its order (progress before the result) once the window is named, and later messages go
+// straight to it.
+TEST_F(FeedDownloadWorkerTest, HeldUntilAWindowIsNamed) {
+  renewal::FeedDownloadWorker::Outbox outbox(nullptr);
+  outbox.Post(renewal::kDownloadProgressMessage, 1, 10);
+  outbox.Post(renewal::kDownloadProgressMessage, 10, 10);
+  outbox.Post(renewal::kDownloadDoneMessage, static_cast<WPARAM>(S_FALSE), 0);
+  EXPECT_FALSE(PumpUntilResult(0ms));
+  EXPECT_TRUE(posted_.order.empty());
+  outbox.DeliverTo(target_);
+  ASSERT_TRUE(PumpUntilResult(1s));
+  EXPECT_EQ(*posted_.result, S_FALSE);
+  const std::vector<UINT> held{renewal::kDownloadProgressMessage, renewal::kDownloadProgressMessage,
+                               renewal::kDownloadDoneMessage};
+  EXPECT_EQ(posted_.order, held);
+  outbox.Post(renewal::kDownloadProgressMessage, 2, 20);
+  posted_.result.reset();
+  outbox.Post(renewal::kDownloadDoneMessage, static_cast<WPARAM>(S_OK), 0);
+  ASSERT_TRUE(PumpUntilResult(1s));
+  EXPECT_EQ(posted_.lastMaximum, 20u);
+
+  const std::string body = Feed("1", "8", "0", "0") + std::string(2000, ' ');
+  Serve(renewal::FeedFileName(0), body);
+  posted_ = Posted{};
+  renewal::FeedDownloadWorker worker(nullptr, 0, 5s);
+  ASSERT_TRUE(worker.Start());
+  const auto deadline = std::chrono::steady_clock::now() + 10s;
+  while (ReadAll(Local(0)) != body && std::chrono::steady_clock::now() < deadline) std::this_thread::yield();
+  EXPECT_FALSE(PumpUntilResult(0ms));
+  worker.DeliverTo(target_);
+  ASSERT_TRUE(PumpUntilResult(10s));
+  EXPECT_EQ(*posted_.result, S_OK);
+  ASSERT_GE(posted_.order.size(), 2u);
+  EXPECT_EQ(posted_.order.back(), renewal::kDownloadDoneMessage);
+  EXPECT_EQ(posted_.lastMaximum, body.size());
 }
 
 TEST(UpdateStallLimitTest, ReadFromTheVariable) {
