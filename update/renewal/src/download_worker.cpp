@@ -80,7 +80,12 @@ FeedDownloadWorker::~FeedDownloadWorker() { Cancel(); }
 BOOL FeedDownloadWorker::Start() {
   if (thread_) return TRUE;
   thread_ = CreateThread(nullptr, 0, &FeedDownloadWorker::Run, this, 0, nullptr);
-  return thread_ != nullptr;
+  if (!thread_) return FALSE;
+  // The new thread is queued on this thread's processor and would not run before this one
+  // sleeps, however many are idle; waiting here until its request is out lets the transfer
+  // begin at once, and whatever this thread does next overlaps the server's answer.
+  cancel_.WaitUntilUnderway();
+  return TRUE;
 }
 
 void FeedDownloadWorker::DeliverTo(HWND target) { outbox_.DeliverTo(target); }
@@ -102,6 +107,8 @@ DWORD WINAPI FeedDownloadWorker::Run(void* self) {
   } catch (...) {
     result = E_OUTOFMEMORY;
   }
+  // A transfer that never got as far as its request still releases Start.
+  worker->cancel_.Underway();
   // A cancelled download is not reported: the dialog that cancelled it is closing.
   if (!worker->cancel_.Cancelled())
     worker->outbox_.Post(kDownloadDoneMessage, static_cast<WPARAM>(static_cast<uint32_t>(result)), 0);

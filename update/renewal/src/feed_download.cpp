@@ -87,12 +87,14 @@ Ending Perform(CURL* curl, Transfer& transfer, DownloadCancel* cancel, std::opti
   if (!multi || curl_multi_add_handle(multi.get(), curl) != CURLM_OK) return Ending::Done;
   if (cancel) cancel->Attach(multi.get());
   Ending ending = Ending::Done;
-  for (int running = 1; running;) {
+  for (int running = 1, round = 0; running; ++round) {
     if (cancel && cancel->Cancelled()) {
       ending = Ending::Cancelled;
       break;
     }
     if (curl_multi_perform(multi.get(), &running) != CURLM_OK) break;
+    // The first round connects and sends the request (or fails).
+    if (cancel && round == 0) cancel->Underway();
     if (!running) break;
     int waitMs = 1000;
     if (silence) {
@@ -201,6 +203,20 @@ void DownloadCancel::Cancel() {
   std::lock_guard lock(mutex_);
   cancelled_ = true;
   if (multi_) curl_multi_wakeup(static_cast<CURLM*>(multi_));
+}
+
+void DownloadCancel::Underway() {
+  {
+    std::lock_guard lock(mutex_);
+    if (underway_) return;
+    underway_ = true;
+  }
+  underwayChanged_.notify_all();
+}
+
+void DownloadCancel::WaitUntilUnderway() {
+  std::unique_lock lock(mutex_);
+  underwayChanged_.wait(lock, [&] { return underway_; });
 }
 
 void DownloadCancel::Attach(void* multi) {

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <mutex>
 #include <optional>
@@ -45,7 +46,7 @@ RENEWAL_API std::u16string LocalFeedFolder();
 RENEWAL_API std::u16string LocalFeedPath(DWORD flags);
 
 // Stops a download running on another thread at once: the transfer waits on a handle that
-// Cancel wakes.
+// Cancel wakes. It also tells whoever started the transfer when its request is on its way.
 class RENEWAL_API DownloadCancel {
  public:
   DownloadCancel() = default;
@@ -57,10 +58,16 @@ class RENEWAL_API DownloadCancel {
   // For the transfer: the waiting handle Cancel wakes while it runs.
   void Attach(void* multi);
   void Detach();
+  // For the transfer: its request has been sent, or it ended before getting so far.
+  void Underway();
+  // Returns once Underway has been called.
+  void WaitUntilUnderway();
 
  private:
   std::mutex mutex_;
+  std::condition_variable underwayChanged_;
   void* multi_ = nullptr;
+  bool underway_ = false;
   std::atomic<bool> cancelled_{false};
 };
 
