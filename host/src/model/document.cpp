@@ -113,7 +113,7 @@ IVtlStyleTarget* VtlModel::GetParagraphStyleTarget() { return new (std::nothrow)
 bool VtlModel::SetCurrent(IVtlObject* node) {
   // Importers set the topic they work on again and again: it is already current.
   if (node && current_ && node == static_cast<IVtlObject*>(current_.get())) return true;
-  auto* topic = dynamic_cast<VtlTopic*>(node);
+  auto* topic = AsTopic(node);
   if (!topic || topic->model() != this) return false;
   current_ = Ref<VtlTopic>::Share(topic);
   return true;
@@ -121,7 +121,7 @@ bool VtlModel::SetCurrent(IVtlObject* node) {
 
 BOOL VtlModel::InsertTopic(LONG, LONG kind, IVtlObject* format) {
   if (!current_ || (kind != kVtlInsertChild && kind != kVtlInsertFloating && kind != kVtlInsertCallout)) return FALSE;
-  auto* source = format ? dynamic_cast<VtlObject*>(format) : nullptr;
+  auto* source = format ? AsModelObject(format) : nullptr;
   if (format && !source) return FALSE;
   VtlTopic* child = current_->AddChild(kind);
   if (!child) return FALSE;
@@ -131,7 +131,7 @@ BOOL VtlModel::InsertTopic(LONG, LONG kind, IVtlObject* format) {
 }
 
 BOOL VtlModel::AttachObject(LONG, ULONG tag, IVtlObject* object, LONG) {
-  if (!current_ || !object || !dynamic_cast<VtlObject*>(object)) return FALSE;
+  if (!current_ || !object || !AsModelObject(object)) return FALSE;
   current_->attachments().push_back({tag, Ref<IVtlObject>::Share(object)});
   return TRUE;
 }
@@ -169,8 +169,8 @@ BOOL VtlModel::InsertParagraphBreak(LONG, LONG, LONG) {
 BOOL VtlModel::BeginTextInput(LONG, LONG) { return placed_ ? TRUE : FALSE; }
 
 BOOL VtlModel::GetFormat(IVtlObject* target, IVtlObject* format, LONG index) {
-  auto* t = dynamic_cast<VtlObject*>(target);
-  auto* f = dynamic_cast<VtlObject*>(format);
+  auto* t = AsModelObject(target);
+  auto* f = AsModelObject(format);
   if (!t || !f) return FALSE;
   const VtlObject* kept = t->FindFormat(index);
   if (!kept) return TRUE;  // nothing kept yet: the format stays empty
@@ -178,8 +178,8 @@ BOOL VtlModel::GetFormat(IVtlObject* target, IVtlObject* format, LONG index) {
 }
 
 BOOL VtlModel::SetFormat(LONG, IVtlObject* target, IVtlObject* format, LONG index) {
-  auto* t = dynamic_cast<VtlObject*>(target);
-  auto* f = dynamic_cast<VtlObject*>(format);
+  auto* t = AsModelObject(target);
+  auto* f = AsModelObject(format);
   if (!t || !f) return FALSE;
   auto last = std::find_if(lastKept_.begin(), lastKept_.end(), [&](const auto& kept) { return kept.first == index; });
   if (last != lastKept_.end() && last->second->SameContent(*f))
@@ -201,30 +201,30 @@ BOOL VtlModel::SetFormat(LONG, IVtlObject* target, IVtlObject* format, LONG inde
 }
 
 BOOL VtlModel::ApplyFormat(LONG, IVtlObject* target, IVtlObject* format) {
-  auto* t = dynamic_cast<VtlObject*>(target);
-  auto* f = dynamic_cast<VtlObject*>(format);
+  auto* t = AsModelObject(target);
+  auto* f = AsModelObject(format);
   if (!t || !f) return FALSE;
   return t->MergeFrom(*f) ? TRUE : FALSE;
 }
 
 BOOL VtlModel::PlaceObject(LONG, IVtlObject* object, LONG) {
-  auto* o = dynamic_cast<VtlObject*>(object);
+  auto* o = AsModelObject(object);
   if (!o) return FALSE;
-  if (auto* topic = dynamic_cast<VtlTopic*>(o)) o = topic->textObject();
+  if (auto* topic = AsTopic(o)) o = topic->textObject();
   placed_ = Ref<VtlObject>::Share(o);
   style_.reset();
   return TRUE;
 }
 
 bool VtlModel::ApplyTextStyle(IVtlObject* style) {
-  auto* s = dynamic_cast<VtlObject*>(style);
+  auto* s = AsModelObject(style);
   if (!s || !placed_) return false;
   style_ = s->Clone();
   return static_cast<bool>(style_);
 }
 
 bool VtlModel::ApplyParagraphStyle(IVtlObject* style) {
-  auto* s = dynamic_cast<VtlObject*>(style);
+  auto* s = AsModelObject(style);
   if (!s || !placed_) return false;
   auto& paragraphs = placed_->paragraphs();
   if (paragraphs.empty()) paragraphs.emplace_back();

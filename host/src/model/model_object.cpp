@@ -202,7 +202,7 @@ BOOL VtlObject::RemoveProperty(USHORT id) {
 }
 
 BOOL VtlObject::InitFrom(IVtlObject* base) {
-  auto* from = dynamic_cast<VtlObject*>(base);
+  auto* from = AsModelObject(base);
   if (!from) return FALSE;
   return MergeFrom(*from) ? TRUE : FALSE;
 }

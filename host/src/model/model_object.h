@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <typeinfo>
 #include <utility>
 #include <vector>
 
@@ -153,5 +154,22 @@ class VtlTopic : public VtlObject {
 
 // Makes a model object of a class the host knows; null for another class.
 VtlObject* NewModelObject(LONG classId);
+
+// The host's model object behind an interface, or null for an object made elsewhere. The
+// model is handed its own objects many times per topic: those of the two classes it makes
+// are known by their exact type without a search through the class hierarchy.
+inline VtlObject* AsModelObject(IVtlObject* object) {
+  if (!object) return nullptr;
+  const std::type_info& type = typeid(*object);
+  if (&type == &typeid(VtlObject)) return static_cast<VtlObject*>(object);
+  if (&type == &typeid(VtlTopic)) return static_cast<VtlTopic*>(object);
+  return dynamic_cast<VtlObject*>(object);
+}
+
+// The topic behind an interface, or null.
+inline VtlTopic* AsTopic(IVtlObject* object) {
+  if (object && &typeid(*object) == &typeid(VtlTopic)) return static_cast<VtlTopic*>(object);
+  return dynamic_cast<VtlTopic*>(object);
+}
 
 }  // namespace vantorel::detail

@@ -114,7 +114,7 @@ class VtlTableEntry : public RefCounted<IVtlTableEntry> {
   }
   BOOL ReadGroupInto(IVtlObject* object) override { return ReadInto(object); }
   BOOL ReadInto(IVtlObject* object) override {
-    auto* target = dynamic_cast<VtlObject*>(object);
+    auto* target = AsModelObject(object);
     TableItem* item = table_->Find(guid_);
     if (!target || !item) return FALSE;
     return target->MergeFrom(*item->props) ? TRUE : FALSE;
@@ -220,7 +220,7 @@ IVtlTableEntry* VtlObjectTable::NewEntryInterface(const GUID& guid) {
 }
 
 TableItem* VtlObjectTable::Add(TableItem* parent, IVtlObject* object) {
-  auto* source = dynamic_cast<VtlObject*>(object);
+  auto* source = AsModelObject(object);
   if (!source) return nullptr;
   GUID guid{};
   if (const PropertyValue* g = source->GetPropertyRecord(kPropEntryGuid); g && g->type == kPropGuid && g->guid)
@@ -257,7 +257,7 @@ IVtlTableEntry* VtlObjectTable::AddUnder(ULONG_PTR position, IVtlObject* object)
 }
 
 BOOL VtlObjectTable::Update(IVtlObject* object) {
-  auto* source = dynamic_cast<VtlObject*>(object);
+  auto* source = AsModelObject(object);
   if (!source) return FALSE;
   const PropertyValue* g = source->GetPropertyRecord(kPropEntryGuid);
   if (!g || g->type != kPropGuid || !g->guid) return FALSE;
