@@ -13,7 +13,9 @@ namespace vantorel::detail {
 
 // The live objects of one kind made in large numbers and for a moment each (the node
 // objects of an XML walk), counted without a place in the census's list: counting one in
-// and out then takes no lock. A tally lives as long as the process.
+// and out then takes no lock, and for the first few tallies of the process no locked
+// instruction either (each thread keeps its own counts, which the census adds up). A
+// tally lives as long as the process.
 class VANTOREL_API CensusTally {
  public:
   explicit CensusTally(const char* kind);
@@ -23,7 +25,8 @@ class VANTOREL_API CensusTally {
  private:
   friend struct CensusLinks;
   const char* kind_;
-  std::atomic<size_t> live_{0};
+  size_t slot_ = 0;              // its place in each thread's counts, if it has one
+  std::atomic<size_t> live_{0};  // counts kept outside the threads' own
   CensusTally* next_ = nullptr;
 };
 
