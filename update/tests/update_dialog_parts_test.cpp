@@ -220,6 +220,19 @@ TEST_F(FeedDownloadWorkerTest, HeldUntilAWindowIsNamed) {
   EXPECT_EQ(posted_.lastMaximum, body.size());
 }
 
+// Start waits for the request to be out, but a connection that is never answered (an
+// address whose packets go nowhere) holds its caller back only briefly; Cancel still ends
+// the transfer at once.
+TEST_F(FeedDownloadWorkerTest, StartDoesNotWaitForAnUnansweredConnection) {
+  ::setenv("KX2_RENEWAL_BASE", "http://10.255.255.1:9", 1);
+  renewal::FeedDownloadWorker worker(target_, 0, 60s);
+  const auto began = std::chrono::steady_clock::now();
+  ASSERT_TRUE(worker.Start());
+  EXPECT_LT(std::chrono::steady_clock::now() - began, 1s);
+  worker.Cancel();
+  EXPECT_LT(std::chrono::steady_clock::now() - began, 2s);
+}
+
 TEST(UpdateStallLimitTest, ReadFromTheVariable) {
   ::unsetenv("KX2_RENEWAL_STALL_MS");
   EXPECT_EQ(renewal::DownloadStallLimit(), 30000ms);

@@ -13,6 +13,7 @@ namespace renewal {
 namespace {
 
 constexpr std::chrono::milliseconds kDefaultStallLimit{30000};
+constexpr std::chrono::milliseconds kRequestWait{10};
 
 // Passes the transfer's progress to the dialog's queue.
 class ProgressRelay final : public IBindStatusCallback {
@@ -83,8 +84,9 @@ BOOL FeedDownloadWorker::Start() {
   if (!thread_) return FALSE;
   // The new thread is queued on this thread's processor and would not run before this one
   // sleeps, however many are idle; waiting here until its request is out lets the transfer
-  // begin at once, and whatever this thread does next overlaps the server's answer.
-  cancel_.WaitUntilUnderway();
+  // begin at once, and whatever this thread does next overlaps the server's answer. A
+  // server slow to accept (or a name slow to resolve) holds the window back only briefly.
+  cancel_.WaitUntilUnderway(kRequestWait);
   return TRUE;
 }
 

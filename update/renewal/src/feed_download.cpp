@@ -87,14 +87,19 @@ Ending Perform(CURL* curl, Transfer& transfer, DownloadCancel* cancel, std::opti
   if (!multi || curl_multi_add_handle(multi.get(), curl) != CURLM_OK) return Ending::Done;
   if (cancel) cancel->Attach(multi.get());
   Ending ending = Ending::Done;
-  for (int running = 1, round = 0; running; ++round) {
+  bool sent = false;
+  for (int running = 1; running;) {
     if (cancel && cancel->Cancelled()) {
       ending = Ending::Cancelled;
       break;
     }
     if (curl_multi_perform(multi.get(), &running) != CURLM_OK) break;
-    // The first round connects and sends the request (or fails).
-    if (cancel && round == 0) cancel->Underway();
+    // The first round only starts connecting; the request goes out in a later one.
+    if (cancel && !sent) {
+      long requested = 0;
+      sent = curl_easy_getinfo(curl, CURLINFO_REQUEST_SIZE, &requested) != CURLE_OK || requested > 0 || !running;
+      if (sent) cancel->Underway();
+    }
     if (!running) break;
     int waitMs = 1000;
     if (silence) {
@@ -214,9 +219,9 @@ void DownloadCancel::Underway() {
   underwayChanged_.notify_all();
 }
 
-void DownloadCancel::WaitUntilUnderway() {
+void DownloadCancel::WaitUntilUnderway(std::chrono::milliseconds limit) {
   std::unique_lock lock(mutex_);
-  underwayChanged_.wait(lock, [&] { return underway_; });
+  underwayChanged_.wait_for(lock, limit, [&] { return underway_; });
 }
 
 void DownloadCancel::Attach(void* multi) {

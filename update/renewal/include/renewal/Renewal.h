@@ -60,8 +60,8 @@ class RENEWAL_API DownloadCancel {
   void Detach();
   // For the transfer: its request has been sent, or it ended before getting so far.
   void Underway();
-  // Returns once Underway has been called.
-  void WaitUntilUnderway();
+  // Returns once Underway has been called, or after `limit` at the most.
+  void WaitUntilUnderway(std::chrono::milliseconds limit);
 
  private:
   std::mutex mutex_;
