@@ -7,6 +7,7 @@
 
 #include <libxml/tree.h>
 
+#include <atomic>
 #include <list>
 #include <map>
 #include <memory>
@@ -14,6 +15,7 @@
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include <vantorel/xml_interfaces.h>
@@ -49,8 +51,13 @@ class DocHandle {
 
   xmlDocPtr doc_;
   std::unordered_set<xmlNodePtr> loose_;
+  using Name = std::pair<const xmlChar* const, std::u16string>;
   std::mutex namesLock_;
   std::unordered_map<const xmlChar*, std::u16string> names_;
+  // The names met last, each in the slot its address picks: a name found here is read
+  // without the lock (the map's entries never move and are never changed once made).
+  static constexpr size_t kRecentNames = 32;
+  std::atomic<const Name*> recentNames_[kRecentNames] = {};
 };
 
 using DocRef = std::shared_ptr<DocHandle>;
