@@ -12,6 +12,7 @@
 
 #include <kx2/Utf.h>
 
+#include "xml/node_memory.h"
 #include "xml/text_cache.h"
 
 namespace vantorel::detail {
@@ -78,6 +79,10 @@ class XmlNodeBase : public RefCounted<Interface> {
       : RefCounted<Interface>(tally), doc_(std::move(doc)), node_(node) {
     DocHandle::Named(node_);
   }
+  // Node objects are made with new (std::nothrow) only.
+  static void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return node_memory::Take(size); }
+  static void operator delete(void* block, std::size_t size) noexcept { node_memory::Give(block, size); }
+  static void operator delete(void* block, const std::nothrow_t&) noexcept { ::operator delete(block); }
 
   LPCWSTR GetNodeName() override {
     switch (node_->type) {
@@ -421,6 +426,10 @@ class XmlDocument : public XmlNodeBase<IKX2XMLDocument> {
   }
 };
 
+static_assert(sizeof(XmlElement) <= node_memory::kBlockBytes && sizeof(XmlText) <= node_memory::kBlockBytes &&
+                  sizeof(XmlDocument) <= node_memory::kBlockBytes,
+              "node objects fit the blocks their memory keeps");
+
 xmlNodePtr NodeOf(IKX2XMLNode* node, const DocRef& doc) {
   if (!node) return nullptr;
   // Our own node objects are told by their exact class, which costs less than a search of
@@ -511,12 +520,17 @@ void DocHandle::Unnamed(xmlNodePtr node) {
 
 LPCWSTR DocHandle::ElementName(const xmlNode* element) {
   if (element->ns && element->ns->prefix) return nullptr;
+  std::atomic<const Name*>& recent =
+      recentNames_[(reinterpret_cast<std::uintptr_t>(element->name) >> 3) % kRecentNames];
+  if (const Name* name = recent.load(std::memory_order_acquire); name && name->first == element->name)
+    return name->second.c_str();
   std::lock_guard<std::mutex> guard(namesLock_);
   auto found = names_.find(element->name);
   if (found == names_.end()) {
     if (!doc_->dict || xmlDictOwns(doc_->dict, element->name) != 1) return nullptr;
     found = names_.emplace(element->name, FromXml(element->name)).first;
   }
+  recent.store(&*found, std::memory_order_release);
   return found->second.c_str();
 }
 
