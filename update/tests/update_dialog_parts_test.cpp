@@ -233,6 +233,33 @@ TEST_F(FeedDownloadWorkerTest, StartDoesNotWaitForAnUnansweredConnection) {
   EXPECT_LT(std::chrono::steady_clock::now() - began, 2s);
 }
 
+// The two halves of a download: begun on one thread and finished on another they replace
+// the feed as DownloadFeed does; a begun download never finished (a stalled answer) leaves
+// neither its partial file nor a changed feed.
+TEST_F(FeedDownloadWorkerTest, BegunOnOneThreadFinishedOnAnother) {
+  const std::string first = Feed("1", "9", "0", "0");
+  Serve(renewal::FeedFileName(0), first);
+  {
+    renewal::OnlineUpdateVersioinCheck check;
+    check.BeginDownload(nullptr, 0, 1s);
+    HRESULT result = E_FAIL;
+    std::thread([&] { result = check.FinishDownload(); }).join();
+    EXPECT_EQ(result, S_OK);
+    EXPECT_EQ(check.FinishDownload(), E_UNEXPECTED);  // nothing begun any more
+  }
+  EXPECT_EQ(ReadAll(Local(0)), first);
+
+  Serve(renewal::FeedFileName(0), Feed("2", "0", "0", "0"));
+  Command("answer " + FeedPath(0) + " stall");
+  {
+    renewal::OnlineUpdateVersioinCheck check;
+    check.BeginDownload(nullptr, 0, 1s);
+    ASSERT_TRUE(Requested(SentPath(0)));
+  }
+  EXPECT_EQ(ReadAll(Local(0)), first);
+  EXPECT_EQ(LeftoverFiles(), 1u);
+}
+
 TEST(UpdateStallLimitTest, ReadFromTheVariable) {
   ::unsetenv("KX2_RENEWAL_STALL_MS");
   EXPECT_EQ(renewal::DownloadStallLimit(), 30000ms);

@@ -15,8 +15,10 @@ namespace {
 constexpr std::chrono::milliseconds kDefaultStallLimit{30000};
 constexpr std::chrono::milliseconds kRequestWait{10};
 
+}  // namespace
+
 // Passes the transfer's progress to the dialog's queue.
-class ProgressRelay final : public IBindStatusCallback {
+class FeedDownloadWorker::ProgressRelay final : public IBindStatusCallback {
  public:
   ProgressRelay(FeedDownloadWorker::Outbox& outbox, const DownloadCancel& cancel) : outbox_(outbox), cancel_(cancel) {}
 
@@ -44,8 +46,6 @@ class ProgressRelay final : public IBindStatusCallback {
   const DownloadCancel& cancel_;
 };
 
-}  // namespace
-
 std::chrono::milliseconds DownloadStallLimit() {
   const char* value = std::getenv("KX2_RENEWAL_STALL_MS");
   if (!value || !*value) return kDefaultStallLimit;
@@ -71,7 +71,7 @@ void FeedDownloadWorker::Outbox::DeliverTo(HWND target) {
 }
 
 FeedDownloadWorker::FeedDownloadWorker(HWND target, DWORD flags, std::chrono::milliseconds stallLimit)
-    : outbox_(target), flags_(flags) {
+    : outbox_(target), relay_(std::make_unique<ProgressRelay>(outbox_, cancel_)), flags_(flags) {
   check_.LimitSilenceTo(stallLimit);
   check_.StopWhen(&cancel_);
 }
@@ -80,14 +80,17 @@ FeedDownloadWorker::~FeedDownloadWorker() { Cancel(); }
 
 BOOL FeedDownloadWorker::Start() {
   if (thread_) return TRUE;
+  // The request goes out from here (a tenth of a millisecond), so the server works while
+  // the new thread is being scheduled: this kernel queues a new thread behind its busy
+  // creator, and it started only once the dialog had been made. A server slow to accept
+  // (or a name slow to resolve) holds the caller back only briefly.
+  check_.BeginDownload(relay_.get(), flags_, kRequestWait);
   thread_ = CreateThread(nullptr, 0, &FeedDownloadWorker::Run, this, 0, nullptr);
-  if (!thread_) return FALSE;
-  // The new thread is queued on this thread's processor and would not run before this one
-  // sleeps, however many are idle; waiting here until its request is out lets the transfer
-  // begin at once, and whatever this thread does next overlaps the server's answer. A
-  // server slow to accept (or a name slow to resolve) holds the window back only briefly.
-  cancel_.WaitUntilUnderway(kRequestWait);
-  return TRUE;
+  if (thread_) return TRUE;
+  // No thread to finish it: the transfer begun is dropped with its partial file.
+  cancel_.Cancel();
+  check_.FinishDownload();
+  return FALSE;
 }
 
 void FeedDownloadWorker::DeliverTo(HWND target) { outbox_.DeliverTo(target); }
@@ -102,15 +105,12 @@ void FeedDownloadWorker::Cancel() {
 
 DWORD WINAPI FeedDownloadWorker::Run(void* self) {
   auto* worker = static_cast<FeedDownloadWorker*>(self);
-  ProgressRelay relay(worker->outbox_, worker->cancel_);
   HRESULT result = E_FAIL;
   try {
-    result = worker->check_.DownloadFeed(&relay, worker->flags_);
+    result = worker->check_.FinishDownload();
   } catch (...) {
     result = E_OUTOFMEMORY;
   }
-  // A transfer that never got as far as its request still releases Start.
-  worker->cancel_.Underway();
   // A cancelled download is not reported: the dialog that cancelled it is closing.
   if (!worker->cancel_.Cancelled())
     worker->outbox_.Post(kDownloadDoneMessage, static_cast<WPARAM>(static_cast<uint32_t>(result)), 0);

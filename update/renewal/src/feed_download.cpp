@@ -76,59 +76,103 @@ struct MultiDeleter {
   void operator()(CURLM* multi) const { curl_multi_cleanup(multi); }
 };
 
-// How the transfer loop ended, beside libcurl's own result.
-enum class Ending { Done, Cancelled, Silent };
-
-// Runs one transfer to its end, waking for data, for a cancel and for the silence limit.
-Ending Perform(CURL* curl, Transfer& transfer, DownloadCancel* cancel, std::optional<std::chrono::milliseconds> silence,
-               CURLcode* code) {
-  *code = CURLE_FAILED_INIT;
-  std::unique_ptr<CURLM, MultiDeleter> multi(curl_multi_init());
-  if (!multi || curl_multi_add_handle(multi.get(), curl) != CURLM_OK) return Ending::Done;
-  if (cancel) cancel->Attach(multi.get());
-  Ending ending = Ending::Done;
-  bool sent = false;
-  for (int running = 1; running;) {
-    if (cancel && cancel->Cancelled()) {
-      ending = Ending::Cancelled;
-      break;
-    }
-    if (curl_multi_perform(multi.get(), &running) != CURLM_OK) break;
-    // The first round only starts connecting; the request goes out in a later one.
-    if (cancel && !sent) {
-      long requested = 0;
-      sent = curl_easy_getinfo(curl, CURLINFO_REQUEST_SIZE, &requested) != CURLE_OK || requested > 0 || !running;
-      if (sent) cancel->Underway();
-    }
-    if (!running) break;
-    int waitMs = 1000;
-    if (silence) {
-      auto quiet = std::chrono::steady_clock::now() - transfer.heard;
-      if (quiet >= *silence) {
-        ending = Ending::Silent;
-        break;
-      }
-      auto left = std::chrono::ceil<std::chrono::milliseconds>(*silence - quiet).count();
-      waitMs = static_cast<int>(std::min<int64_t>(waitMs, left));
-    }
-    if (curl_multi_poll(multi.get(), nullptr, 0, waitMs, nullptr) != CURLM_OK) break;
-  }
-  if (cancel) cancel->Detach();
-  int left = 0;
-  while (CURLMsg* message = curl_multi_info_read(multi.get(), &left))
-    if (message->msg == CURLMSG_DONE && message->easy_handle == curl) *code = message->data.result;
-  curl_multi_remove_handle(multi.get(), curl);
-  return ending;
-}
-
 struct CurlDeleter {
   void operator()(CURL* curl) const { curl_easy_cleanup(curl); }
 };
+
+// How the transfer loop ended, beside libcurl's own result.
+enum class Ending { Done, Cancelled, Silent };
 
 std::u16string TemporaryName(const std::u16string& feed) {
   static std::atomic<unsigned> counter{0};
   return feed + u"." + kx2::Utf8ToUtf16(std::to_string(GetCurrentProcessId())) + u"-" +
          kx2::Utf8ToUtf16(std::to_string(++counter)) + u".part";
+}
+
+}  // namespace
+
+// One download from its start to its end, kept between DownloadFeed's halves.
+struct OnlineUpdateVersioinCheck::Download {
+  std::optional<HRESULT> ended;  // the answer of a download that ended before its transfer
+  std::u16string partial;
+  Transfer transfer;
+  std::unique_ptr<CURL, CurlDeleter> curl;
+  std::unique_ptr<CURLM, MultiDeleter> multi;
+  DownloadCancel* cancel = nullptr;
+  std::optional<std::chrono::milliseconds> silence;
+  int running = 1;
+  bool over = false;  // no more rounds to run
+  Ending ending = Ending::Done;
+};
+
+namespace {
+
+// Runs the transfer's rounds, waking for data, for a cancel and for the silence limit:
+// to its end, or (given `until`) only until its request is out or that moment passed.
+void RunRounds(OnlineUpdateVersioinCheck::Download& d, std::optional<std::chrono::steady_clock::time_point> until) {
+  while (!d.over) {
+    if (d.cancel && d.cancel->Cancelled()) {
+      d.ending = Ending::Cancelled;
+      d.over = true;
+      break;
+    }
+    if (curl_multi_perform(d.multi.get(), &d.running) != CURLM_OK || !d.running) {
+      d.over = true;
+      break;
+    }
+    auto now = std::chrono::steady_clock::now();
+    if (until) {
+      // The first round only starts connecting; the request goes out in a later one.
+      long requested = 0;
+      if (curl_easy_getinfo(d.curl.get(), CURLINFO_REQUEST_SIZE, &requested) != CURLE_OK || requested > 0 ||
+          now >= *until)
+        return;
+    }
+    int waitMs = 1000;
+    if (d.silence) {
+      auto quiet = now - d.transfer.heard;
+      if (quiet >= *d.silence) {
+        d.ending = Ending::Silent;
+        d.over = true;
+        break;
+      }
+      auto left = std::chrono::ceil<std::chrono::milliseconds>(*d.silence - quiet).count();
+      waitMs = static_cast<int>(std::min<int64_t>(waitMs, left));
+    }
+    if (until) {
+      auto left = std::chrono::ceil<std::chrono::milliseconds>(*until - now).count();
+      waitMs = static_cast<int>(std::min<int64_t>(waitMs, left));
+    }
+    if (curl_multi_poll(d.multi.get(), nullptr, 0, waitMs, nullptr) != CURLM_OK) {
+      d.over = true;
+      break;
+    }
+  }
+}
+
+// The transfer's end: its result read, the answer kept only when it is a complete 200.
+HRESULT Conclude(OnlineUpdateVersioinCheck::Download& d, const std::u16string& feedPath) {
+  CURLcode code = CURLE_FAILED_INIT;
+  long status = 0;
+  if (d.multi) {
+    if (d.cancel) d.cancel->Detach();
+    int left = 0;
+    while (CURLMsg* message = curl_multi_info_read(d.multi.get(), &left))
+      if (message->msg == CURLMSG_DONE && message->easy_handle == d.curl.get()) code = message->data.result;
+    curl_multi_remove_handle(d.multi.get(), d.curl.get());
+    d.multi.reset();
+  }
+  if (d.curl) curl_easy_getinfo(d.curl.get(), CURLINFO_RESPONSE_CODE, &status);
+  const Transfer& transfer = d.transfer;
+  bool closed = std::fclose(transfer.file) == 0;
+  bool complete = d.ending == Ending::Done && code == CURLE_OK && status == 200 && closed && !transfer.writeFailed;
+  if (!complete || !MoveFileExW(d.partial.c_str(), feedPath.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    DeleteFileW(d.partial.c_str());
+    if (d.ending == Ending::Silent) return kDownloadFailure;
+    if (d.ending == Ending::Cancelled || transfer.aborted || code == CURLE_OPERATION_TIMEDOUT) return E_ABORT;
+    return kDownloadFailure;
+  }
+  return S_OK;
 }
 
 }  // namespace
@@ -147,81 +191,107 @@ std::u16string LocalFeedPath(DWORD flags) {
   return folder.empty() ? folder : folder + FeedFileName(flags);
 }
 
-HRESULT OnlineUpdateVersioinCheck::DownloadFeed(IBindStatusCallback* callback, DWORD flags) {
+OnlineUpdateVersioinCheck::OnlineUpdateVersioinCheck() = default;
+
+OnlineUpdateVersioinCheck::~OnlineUpdateVersioinCheck() {
+  // A begun download never finished: its transfer is dropped and its partial file removed.
+  if (download_ && !download_->ended) Conclude(*download_, feedPath_);
+}
+
+std::unique_ptr<OnlineUpdateVersioinCheck::Download> OnlineUpdateVersioinCheck::Prepare(IBindStatusCallback* callback,
+                                                                                        DWORD flags) {
+  auto d = std::make_unique<Download>();
   std::string address = BaseAddress() + "//updates//" + kx2::Utf16ToUtf8(FeedFileName(flags));
-  if (address.size() > kMaxPath) return kDownloadFailure;
+  if (address.size() > kMaxPath) {
+    d->ended = kDownloadFailure;
+    return d;
+  }
 
   std::u16string folder = LocalFeedFolder();
-  if (folder.empty()) return S_FALSE;
+  if (folder.empty()) {
+    d->ended = S_FALSE;
+    return d;
+  }
   DWORD attributes = GetFileAttributesW(folder.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-    if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return S_FALSE;
+    if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+      d->ended = S_FALSE;
+      return d;
+    }
   }
   feedPath_ = folder + FeedFileName(flags);
   // No URL cache here: every fetch goes to the server.
   OutputDebugStringW(feedPath_.c_str());
 
-  std::u16string partial = TemporaryName(feedPath_);
-  Transfer transfer;
+  d->partial = TemporaryName(feedPath_);
+  Transfer& transfer = d->transfer;
   transfer.callback = callback;
   transfer.deadline = deadline_;
-  transfer.file = _wfopen(partial.c_str(), u"wb");
-  if (!transfer.file) return kDownloadFailure;
+  transfer.file = _wfopen(d->partial.c_str(), u"wb");
+  if (!transfer.file) {
+    d->ended = kDownloadFailure;
+    return d;
+  }
 
-  std::unique_ptr<CURL, CurlDeleter> curl(curl_easy_init());
-  CURLcode code = CURLE_FAILED_INIT;
-  Ending ending = Ending::Done;
-  long status = 0;
+  d->cancel = cancel_;
+  d->silence = silence_;
+  d->curl.reset(curl_easy_init());
+  CURL* curl = d->curl.get();
   if (curl) {
-    curl_easy_setopt(curl.get(), CURLOPT_URL, address.c_str());
-    curl_easy_setopt(curl.get(), CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(curl.get(), CURLOPT_WRITEFUNCTION, Write);
-    curl_easy_setopt(curl.get(), CURLOPT_WRITEDATA, &transfer);
-    curl_easy_setopt(curl.get(), CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(curl.get(), CURLOPT_XFERINFOFUNCTION, Progress);
-    curl_easy_setopt(curl.get(), CURLOPT_XFERINFODATA, &transfer);
+    curl_easy_setopt(curl, CURLOPT_URL, address.c_str());
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, Write);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);
+    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, Progress);
+    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &transfer);
     if (deadline_) {
       // The progress callback may come up to a second apart; the transfer's own limit
       // holds the deadline to the millisecond.
       auto left = std::chrono::duration_cast<std::chrono::milliseconds>(*deadline_ - std::chrono::steady_clock::now());
       long ms = static_cast<long>(std::max<int64_t>(left.count(), 1));
-      curl_easy_setopt(curl.get(), CURLOPT_TIMEOUT_MS, ms);
-      curl_easy_setopt(curl.get(), CURLOPT_CONNECTTIMEOUT_MS, ms);
+      curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, ms);
+      curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, ms);
     }
-    curl_easy_setopt(curl.get(), CURLOPT_HEADERFUNCTION, Header);
-    curl_easy_setopt(curl.get(), CURLOPT_HEADERDATA, &transfer);
-    ending = Perform(curl.get(), transfer, cancel_, silence_, &code);
-    curl_easy_getinfo(curl.get(), CURLINFO_RESPONSE_CODE, &status);
+    curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, Header);
+    curl_easy_setopt(curl, CURLOPT_HEADERDATA, &transfer);
+    d->multi.reset(curl_multi_init());
+    if (d->multi && curl_multi_add_handle(d->multi.get(), curl) != CURLM_OK) d->multi.reset();
   }
-  bool closed = std::fclose(transfer.file) == 0;
-  bool complete = ending == Ending::Done && code == CURLE_OK && status == 200 && closed && !transfer.writeFailed;
-  if (!complete || !MoveFileExW(partial.c_str(), feedPath_.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-    DeleteFileW(partial.c_str());
-    if (ending == Ending::Silent) return kDownloadFailure;
-    if (ending == Ending::Cancelled || transfer.aborted || code == CURLE_OPERATION_TIMEDOUT) return E_ABORT;
-    return kDownloadFailure;
+  if (!d->multi) {
+    d->over = true;
+  } else if (cancel_) {
+    cancel_->Attach(d->multi.get());
   }
-  return S_OK;
+  return d;
+}
+
+HRESULT OnlineUpdateVersioinCheck::DownloadFeed(IBindStatusCallback* callback, DWORD flags) {
+  std::unique_ptr<Download> d = Prepare(callback, flags);
+  if (d->ended) return *d->ended;
+  RunRounds(*d, std::nullopt);
+  return Conclude(*d, feedPath_);
+}
+
+void OnlineUpdateVersioinCheck::BeginDownload(IBindStatusCallback* callback, DWORD flags,
+                                              std::chrono::milliseconds wait) {
+  if (download_ && !download_->ended) Conclude(*download_, feedPath_);
+  download_ = Prepare(callback, flags);
+  if (!download_->ended) RunRounds(*download_, std::chrono::steady_clock::now() + wait);
+}
+
+HRESULT OnlineUpdateVersioinCheck::FinishDownload() {
+  if (!download_) return E_UNEXPECTED;
+  std::unique_ptr<Download> d = std::move(download_);
+  if (d->ended) return *d->ended;
+  RunRounds(*d, std::nullopt);
+  return Conclude(*d, feedPath_);
 }
 
 void DownloadCancel::Cancel() {
   std::lock_guard lock(mutex_);
   cancelled_ = true;
   if (multi_) curl_multi_wakeup(static_cast<CURLM*>(multi_));
-}
-
-void DownloadCancel::Underway() {
-  {
-    std::lock_guard lock(mutex_);
-    if (underway_) return;
-    underway_ = true;
-  }
-  underwayChanged_.notify_all();
-}
-
-void DownloadCancel::WaitUntilUnderway(std::chrono::milliseconds limit) {
-  std::unique_lock lock(mutex_);
-  underwayChanged_.wait_for(lock, limit, [&] { return underway_; });
 }
 
 void DownloadCancel::Attach(void* multi) {

@@ -4,8 +4,8 @@
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -46,7 +46,7 @@ RENEWAL_API std::u16string LocalFeedFolder();
 RENEWAL_API std::u16string LocalFeedPath(DWORD flags);
 
 // Stops a download running on another thread at once: the transfer waits on a handle that
-// Cancel wakes. It also tells whoever started the transfer when its request is on its way.
+// Cancel wakes.
 class RENEWAL_API DownloadCancel {
  public:
   DownloadCancel() = default;
@@ -58,16 +58,10 @@ class RENEWAL_API DownloadCancel {
   // For the transfer: the waiting handle Cancel wakes while it runs.
   void Attach(void* multi);
   void Detach();
-  // For the transfer: its request has been sent, or it ended before getting so far.
-  void Underway();
-  // Returns once Underway has been called, or after `limit` at the most.
-  void WaitUntilUnderway(std::chrono::milliseconds limit);
 
  private:
   std::mutex mutex_;
-  std::condition_variable underwayChanged_;
   void* multi_ = nullptr;
-  bool underway_ = false;
   std::atomic<bool> cancelled_{false};
 };
 
@@ -95,7 +89,8 @@ struct IOnlineUpdateVersionCheck : IUnknown {
 
 class RENEWAL_API OnlineUpdateVersioinCheck final : public IOnlineUpdateVersionCheck {
  public:
-  OnlineUpdateVersioinCheck() = default;
+  OnlineUpdateVersioinCheck();
+  ~OnlineUpdateVersioinCheck();
   OnlineUpdateVersioinCheck(const OnlineUpdateVersioinCheck&) = delete;
   OnlineUpdateVersioinCheck& operator=(const OnlineUpdateVersioinCheck&) = delete;
 
@@ -108,6 +103,12 @@ class RENEWAL_API OnlineUpdateVersioinCheck final : public IOnlineUpdateVersionC
   // E_ABORT when the callback or the time limit stopped it; S_FALSE when the local folder
   // cannot be made.
   HRESULT STDMETHODCALLTYPE DownloadFeed(IBindStatusCallback* callback, DWORD flags) override;
+  // DownloadFeed in two halves, for a caller that starts the transfer on its own thread and
+  // has another finish it: BeginDownload returns once the request is out (or the transfer
+  // ended, or `wait` passed), FinishDownload runs it to its end and answers as DownloadFeed
+  // would. The callback serves both halves.
+  void BeginDownload(IBindStatusCallback* callback, DWORD flags, std::chrono::milliseconds wait);
+  HRESULT FinishDownload();
   int STDMETHODCALLTYPE ReadFeed(UpdateFeedInfo* info) override;
   void STDMETHODCALLTYPE GetFeedVersionText(char16_t* buffer) override;
   int STDMETHODCALLTYPE Reserved1() override { return -1; }
@@ -128,11 +129,17 @@ class RENEWAL_API OnlineUpdateVersioinCheck final : public IOnlineUpdateVersionC
   const std::u16string& FeedPath() const { return feedPath_; }
   void SetFeedPath(std::u16string path) { feedPath_ = std::move(path); }
 
+  // A download between its halves (known to its implementation only).
+  struct Download;
+
  private:
+  std::unique_ptr<Download> Prepare(IBindStatusCallback* callback, DWORD flags);
+
   std::u16string feedPath_;
   std::optional<std::chrono::steady_clock::time_point> deadline_;
   std::optional<std::chrono::milliseconds> silence_;
   DownloadCancel* cancel_ = nullptr;
+  std::unique_ptr<Download> download_;
 };
 
 // Stops a silent download at the first progress notification past its deadline (seconds

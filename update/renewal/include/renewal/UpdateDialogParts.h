@@ -4,6 +4,7 @@
 #pragma once
 
 #include <chrono>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -110,11 +111,13 @@ class RENEWAL_API FeedDownloadWorker {
   };
 
  private:
+  class ProgressRelay;
   static DWORD WINAPI Run(void* self);
 
-  // Only the worker's thread touches it while the thread runs.
+  // Begun by Start on the caller's thread, then only the worker's thread touches it.
   OnlineUpdateVersioinCheck check_;
   Outbox outbox_;
+  std::unique_ptr<ProgressRelay> relay_;
   DWORD flags_;
   DownloadCancel cancel_;
   HANDLE thread_ = nullptr;
