@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -14,7 +16,10 @@ class TempDriveTest : public ::testing::Test {
  protected:
   void SetUp() override {
     char tmpl[] = "/tmp/kx2_drive_XXXXXX";
-    root_ = mkdtemp(tmpl);
+    const char* made = mkdtemp(tmpl);
+    // A full disk or a bad TMPDIR must fail the test plainly, not run it against "C=".
+    ASSERT_NE(made, nullptr) << "cannot make a test drive: " << std::strerror(errno);
+    root_ = made;
     setenv("KX2_DRIVES", ("C=" + root_).c_str(), 1);
   }
   void TearDown() override {
