@@ -5,19 +5,24 @@
 
 namespace vantorel::detail {
 
-PropertyBag::PropertyBag(PropertyBag&& other) noexcept : first_(std::move(other.first_)), count_(other.count_) {
-  other.first_ = Block{};
-  other.count_ = 0;
-}
+PropertyBag::PropertyBag(PropertyBag&& other) noexcept { TakeFrom(other); }
 
 PropertyBag& PropertyBag::operator=(PropertyBag&& other) noexcept {
-  if (this != &other) {
-    first_ = std::move(other.first_);
-    count_ = other.count_;
-    other.first_ = Block{};
-    other.count_ = 0;
-  }
+  if (this != &other) TakeFrom(other);
   return *this;
+}
+
+void PropertyBag::TakeFrom(PropertyBag& from) {
+  first_.used = from.first_.used;
+  for (unsigned i = 0; i < kSlots; ++i)
+    if (first_.used & (1u << i)) {
+      first_.ids[i] = from.first_.ids[i];
+      first_.values[i] = from.first_.values[i];
+    }
+  first_.next = std::move(from.first_.next);
+  count_ = from.count_;
+  from.first_.used = 0;
+  from.count_ = 0;
 }
 
 PropertyValue* PropertyBag::Find(USHORT id) {

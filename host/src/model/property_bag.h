@@ -53,12 +53,16 @@ class PropertyBag {
 
  private:
   static constexpr unsigned kSlots = 4;
+  // Only the slots marked used are ever read: a new block (every model object has one)
+  // writes nothing else.
   struct Block {
-    USHORT ids[kSlots] = {};
     uint8_t used = 0;  // bit i: slot i holds a property
-    PropertyValue values[kSlots] = {};
+    USHORT ids[kSlots];
+    PropertyValue values[kSlots];
     std::unique_ptr<Block> next;
   };
+  // Takes over `from`'s properties and blocks, leaving it empty.
+  void TakeFrom(PropertyBag& from);
 
   Block first_;
   uint32_t count_ = 0;
