@@ -12,6 +12,7 @@
 
 #include "core/census.h"
 #include "model/property_bag.h"
+#include "model/small_list.h"
 
 namespace vantorel::detail {
 
@@ -25,7 +26,7 @@ struct TextRun {
 };
 
 struct TextParagraph {
-  std::vector<TextRun> runs;
+  SmallList<TextRun, 1> runs;
   Ref<VtlObject> paragraphStyle;
 };
 
@@ -70,13 +71,15 @@ class VtlObject : public RefCounted<IVtlObject> {
   const PropertyBag& properties() const { return props_; }
   const SubObjects& subObjects() const { return subs_; }
   const std::vector<PropertyValue>& listElements() const;
-  std::vector<Attachment>& attachments() { return attachments_; }
+  using Attachments = SmallList<Attachment, 1>;
+  using Paragraphs = SmallList<TextParagraph, 1>;
+  Attachments& attachments() { return attachments_; }
   const Formats& formats() const;
   // The format kept under `index`, or null.
   VtlObject* FindFormat(LONG index) const;
   // Keeps `format` under `index`, in place of any format kept there; false when memory fails.
   bool KeepFormat(LONG index, Ref<VtlObject> format);
-  std::vector<TextParagraph>& paragraphs() { return paragraphs_; }
+  Paragraphs& paragraphs() { return paragraphs_; }
   std::u16string PlainText() const;  // paragraphs joined by line feeds
   // Copies every property and sub-object of `from` over this object's (deeply).
   bool MergeFrom(const VtlObject& from);
@@ -113,8 +116,8 @@ class VtlObject : public RefCounted<IVtlObject> {
   GUID guid_{};
   PropertyBag props_;
   SubObjects subs_;
-  std::vector<Attachment> attachments_;
-  std::vector<TextParagraph> paragraphs_;
+  Attachments attachments_;
+  Paragraphs paragraphs_;
   std::unique_ptr<Rare> rare_;
 };
 
