@@ -155,6 +155,36 @@ TEST(GdiBitmap, BottomUpDibFirstStoredRowIsTheBottomRow) {
   DeleteDC(dc);
 }
 
+// 24-bit rows are read several pixels at a time: every width up to past two such groups
+// reads each pixel's own three bytes, the last ones of a row included.
+TEST(GdiBitmap, TwentyFourBitRowsOfEveryWidthReadEachPixel) {
+  HDC dc = CreateCompatibleDC(nullptr);
+  for (int width = 1; width <= 10; ++width) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -2;  // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    void* p = nullptr;
+    HBITMAP section = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &p, nullptr, 0);
+    ASSERT_NE(section, nullptr) << width;
+    const size_t stride = ((static_cast<size_t>(width) * 24 + 31) / 32) * 4;
+    auto* bits = static_cast<uint8_t*>(p);
+    for (size_t i = 0; i < stride * 2; ++i) bits[i] = static_cast<uint8_t>(0xF0 ^ (i * 7 + width));
+    HGDIOBJ old = SelectObject(dc, section);
+    for (int y = 0; y < 2; ++y) {
+      for (int x = 0; x < width; ++x) {
+        const uint8_t* px = bits + stride * y + x * 3;
+        EXPECT_EQ(GetPixel(dc, x, y), RGB(px[2], px[1], px[0])) << width << " " << x << "," << y;
+      }
+    }
+    SelectObject(dc, old);
+    DeleteObject(section);
+  }
+  DeleteDC(dc);
+}
+
 TEST(GdiBitmap, OneBitDibSectionKeepsTheCallersFormat) {
   struct {
     BITMAPINFOHEADER h;

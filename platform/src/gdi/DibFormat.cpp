@@ -146,9 +146,23 @@ void DibRowToPixels(const DibFormat& f, const uint8_t* row, uint32_t* out, int c
         out[x] = Channel(v, f.masks[0]) << 16 | Channel(v, f.masks[1]) << 8 | Channel(v, f.masks[2]);
       }
       break;
-    case 24:
-      for (int x = 0; x < count; ++x) out[x] = uint32_t(row[x * 3 + 2]) << 16 | row[x * 3 + 1] << 8 | row[x * 3];
+    case 24: {
+      // Four pixels from three little-endian words: a third of the loads of byte by byte,
+      // for the large 24-bit images (banners, photographs) loaded whole.
+      int x = 0;
+      for (; x + 4 <= count; x += 4, row += 12) {
+        uint32_t w0, w1, w2;
+        std::memcpy(&w0, row, 4);
+        std::memcpy(&w1, row + 4, 4);
+        std::memcpy(&w2, row + 8, 4);
+        out[x] = w0 & 0xFFFFFF;
+        out[x + 1] = w0 >> 24 | (w1 & 0xFFFF) << 8;
+        out[x + 2] = w1 >> 16 | (w2 & 0xFF) << 16;
+        out[x + 3] = w2 >> 8;
+      }
+      for (; x < count; ++x, row += 3) out[x] = uint32_t(row[2]) << 16 | row[1] << 8 | row[0];
       break;
+    }
     case 32:
       if (f.compression == BI_RGB) {
         std::memcpy(out, row, static_cast<size_t>(count) * 4);
