@@ -307,6 +307,8 @@ IVtlObject* VtlTopic::GetTarget(LONG) { return ShareOut(Ref<VtlObject>::Share(En
 VtlTopic* VtlTopic::AddChild(LONG kind) {
   auto* child = new (std::nothrow) VtlTopic(model_, this, kind);
   if (!child) return nullptr;
+  // Room for a few at once: a list grown one child at a time is made anew at 1, 2 and 4.
+  if (children_.capacity() == 0) children_.reserve(4);
   children_.push_back({Ref<VtlTopic>(child), kind});
   return child;
 }

@@ -114,9 +114,15 @@ bool FreemindReader::ImportText(const NodeChildren& children, IVtlObject* topic)
 
   if (IKX2XMLElement* font = children.font.get()) {
     if (!setColor(font->GetAttribute(u"COLOR"))) return false;
-    if (LPCWSTR name = font->GetAttribute(u"NAME"))
-      if (!style.SetPropertyString(kPropTextFace, name) || !style.SetPropertyString(kPropTextFaceAlt, name))
-        return false;
+    if (LPCWSTR name = font->GetAttribute(u"NAME")) {
+      // One value for both faces: each set takes a copy of its own.
+      PropertyValue face{};
+      if (!InitPropertyString(&face, name)) return false;
+      const bool set =
+          textObject->SetProperty(kPropTextFace, &face) && textObject->SetProperty(kPropTextFaceAlt, &face);
+      ClearPropertyValue(&face);
+      if (!set) return false;
+    }
     if (LPCWSTR size = font->GetAttribute(u"SIZE")) {
       // Points to hundredths; a size of nothing, 0 or one that does not fit is left out.
       const int64_t points = Basalt::Util::StringUtil::atol_fmt(size);
