@@ -347,6 +347,24 @@ TEST_F(HostXml, TextsHandedOutStayWhileTheElementLives) {
   const std::u16string lone = u"a\xD800\u00E9";
   ASSERT_TRUE(root->SetAttribute(u"h", lone.c_str()));
   EXPECT_EQ(S(root->GetAttribute(u"h")), lone);
+
+  // Long texts of element after element, each read whole (their room is used again).
+  std::string many = "<m>";
+  for (int i = 0; i < 6; ++i)
+    many += "<n t='" + std::string(700 + 900 * i, static_cast<char>('a' + i)) + "' u='" +
+            std::string(3000 - 400 * i, static_cast<char>('A' + i)) + "'/>";
+  Own<IKX2XMLDocument> manyDoc(Parse(many + "</m>"));
+  ASSERT_TRUE(manyDoc);
+  Own<IKX2XMLElement> manyRoot(manyDoc->GetDocumentElement());
+  Own<IKX2XMLNodeList> nodes(manyRoot->GetChildren(u"n"));
+  for (int round = 0; round < 2; ++round)
+    for (LONG i = 0; i < nodes->GetCount(); ++i) {
+      Own<IKX2XMLNode> node(nodes->GetItem(i));
+      auto* n = dynamic_cast<IKX2XMLElement*>(node.p);
+      const LPCWSTR t = n->GetAttribute(u"t");
+      EXPECT_EQ(S(n->GetAttribute(u"u")), std::u16string(3000 - 400 * i, static_cast<char16_t>(u'A' + i))) << i;
+      EXPECT_EQ(S(t), std::u16string(700 + 900 * i, static_cast<char16_t>(u'a' + i))) << i;
+    }
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 
 #include <kx2/Utf.h>
 
+#include "xml/node_memory.h"
+
 namespace vantorel::detail {
 namespace {
 
@@ -88,7 +90,14 @@ char16_t* TextCache::Allocate(size_t units) {
     inlineUsed_ += needed;
     return room;
   }
-  return spilled_.emplace_back(new char16_t[needed]).get();
+  spilled_.reserve(spilled_.size() + 1);
+  char16_t* block = node_memory::TakeText(needed);
+  spilled_.push_back({block, needed});
+  return block;
+}
+
+TextCache::~TextCache() {
+  for (const Spilled& spilled : spilled_) node_memory::GiveText(spilled.block, spilled.units);
 }
 
 LPCWSTR TextCache::Store(Entry& entry, std::u16string_view value) {

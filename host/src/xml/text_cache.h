@@ -28,6 +28,7 @@ class TextCache {
   using Key = std::pair<const void*, int>;
 
   TextCache() = default;
+  ~TextCache();
   TextCache(const TextCache&) = delete;
   TextCache& operator=(const TextCache&) = delete;
 
@@ -56,7 +57,11 @@ class TextCache {
   size_t used_ = 0;
   std::vector<Entry> more_;
   size_t inlineUsed_ = 0;
-  std::vector<std::unique_ptr<char16_t[]>> spilled_;
+  struct Spilled {
+    char16_t* block;
+    size_t units;
+  };
+  std::vector<Spilled> spilled_;  // texts too long for the inline room
   char16_t inline_[kInlineUnits];
 };
 
