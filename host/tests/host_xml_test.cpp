@@ -414,3 +414,47 @@ TEST_F(HostXml, NodeObjectsAreCountedByKind) {
 }
 
 }  // namespace
+
+namespace {
+
+// Short inputs and long ones, well-formed or not, one after another on one thread: each
+// reads as its own bytes say, whatever was parsed before it.
+TEST_F(HostXml, InputsOfEverySizeParseAlikeOneAfterAnother) {
+  const std::string padding(2000, ' ');
+  const std::string documents[] = {
+      "<p a='1'>x &amp; <b>y</b></p>",
+      "<?xml version='1.0'?><!DOCTYPE p [<!ENTITY e 'ent'>]><p>&e;</p>",
+      "<p a='1'>x &amp; <b>y</b></p>" + padding,
+      "\xEF\xBB\xBF<p>\xC3\xA9</p>",
+      "<p><q></p>",
+      "<p>" + padding + "<q></p>",
+      "<p>&undefined;</p>",
+  };
+  const char16_t* const expected[] = {
+      u"<p a=\"1\">x &amp; <b>y</b></p>",
+      u"<p>ent</p>",
+      u"<p a=\"1\">x &amp; <b>y</b></p>",
+      u"<p>\u00E9</p>",
+      nullptr,
+      nullptr,
+      nullptr,
+  };
+  std::u16string firstErrors[std::size(documents)];
+  for (int round = 0; round < 3; ++round)
+    for (size_t i = 0; i < std::size(documents); ++i) {
+      const size_t k = round == 1 ? std::size(documents) - 1 - i : i;
+      Own<IKX2XMLDocument> doc(Parse(documents[k]));
+      if (!expected[k]) {
+        EXPECT_FALSE(doc) << k;
+        EXPECT_FALSE(lastError_.empty()) << k;
+        if (round == 0) firstErrors[k] = lastError_;
+        EXPECT_EQ(kx2::Utf16ToUtf8(lastError_), kx2::Utf16ToUtf8(firstErrors[k])) << k;
+        continue;
+      }
+      ASSERT_TRUE(doc) << k;
+      Own<IKX2XMLElement> root(doc->GetDocumentElement());
+      EXPECT_EQ(S(root->GetXml()), expected[k]) << k;
+    }
+}
+
+}  // namespace

@@ -3,6 +3,7 @@
 #include <libxml/parser.h>
 #include <libxml/xmlerror.h>
 #include <libxml/dict.h>
+#include <libxml/globals.h>
 
 #include <algorithm>
 #include <cstring>
@@ -53,18 +54,31 @@ struct ContextDeleter {
   void operator()(xmlParserCtxtPtr ctxt) const { xmlFreeParserCtxt(ctxt); }
 };
 using ContextPtr = std::unique_ptr<xmlParserCtxt, ContextDeleter>;
-thread_local ContextPtr t_spareContext;
+// A context that has pushed a document is kept apart from one that has pulled one: a
+// reset leaves some of the push state in place.
+enum class Feed { kPull, kPush };
+thread_local ContextPtr t_spareContexts[2];
 constexpr size_t kMaxKeptNames = 4096;
 
-ContextPtr TakeContext() {
-  if (t_spareContext) return std::move(t_spareContext);
+ContextPtr TakeContext(Feed feed = Feed::kPull) {
+  if (ContextPtr& spare = t_spareContexts[static_cast<int>(feed)]) return std::move(spare);
   return ContextPtr(xmlNewParserCtxt());
 }
 
-void KeepContext(ContextPtr ctxt) {
+void KeepContext(ContextPtr ctxt, Feed feed = Feed::kPull) {
   if (ctxt->dict && xmlDictSize(ctxt->dict) > static_cast<int>(kMaxKeptNames)) return;
-  t_spareContext = std::move(ctxt);
+  t_spareContexts[static_cast<int>(feed)] = std::move(ctxt);
 }
+
+// How the host parses: entities and character references are replaced; blank text nodes
+// are kept; CDATA sections become text. Short texts (most attribute values of a map) are
+// kept inside their node instead of in a block of their own: the host never changes a text
+// node's content in place, it replaces the node, which libxml2 frees either way.
+constexpr int kHostOptions =
+    XML_PARSE_NOENT | XML_PARSE_NONET | XML_PARSE_NOCDATA | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_COMPACT;
+
+// Inputs up to this size (a rich title, a small fragment) are handed to libxml2 whole.
+constexpr ULONG kShortInput = 900;
 
 // libxml2's nesting limit for documents parsed without XML_PARSE_HUGE.
 constexpr int kMaxElementDepth = 256;
@@ -128,6 +142,8 @@ class XmlParser : public RefCounted<IKX2XMLParser> {
     if (length > static_cast<ULONG>(std::numeric_limits<int>::max())) return Fail(u"document too large");
     static const char kEmpty[] = "";
     const char* text = bytes ? reinterpret_cast<const char*>(bytes) : kEmpty;
+    if (length <= kShortInput)
+      if (IKX2XMLDocument* document = ParseShort(text, static_cast<int>(length))) return document;
     // The parser pulls the bytes in small pieces rather than copying the whole input into
     // a buffer of its own first: a fresh copy of a large document costs more in page faults
     // than the parse itself.
@@ -135,6 +151,43 @@ class XmlParser : public RefCounted<IKX2XMLParser> {
     return Read(std::string_view(text, std::min<ULONG>(length, 1024)), [&](xmlParserCtxtPtr ctxt, int options) {
       return xmlCtxtReadIO(ctxt, &MemorySource::ReadChunk, nullptr, &source, nullptr, nullptr, options);
     });
+  }
+
+  // A short input parsed in one push into a buffer of its size: libxml2 otherwise makes an
+  // input buffer of 8 KB for it, and asking the heap for a block that large makes glibc
+  // first merge every small block freed since (a reader parsing the rich title of each
+  // topic pays that per title). Null when the document is not well-formed: the caller then
+  // parses it the usual way, which says why.
+  IKX2XMLDocument* ParseShort(const char* text, int length) {
+    if (length < 4) return nullptr;
+    InstallLoader();
+    ContextPtr context = TakeContext(Feed::kPush);
+    if (!context) return nullptr;
+    xmlParserCtxtPtr ctxt = context.get();
+    xmlDocPtr doc = nullptr;
+    bool faulted = true;
+    {
+      // The input buffer is sized from libxml2's per-thread default: for this parse only.
+      const int savedBufferSize = xmlDefaultBufferSize;
+      xmlDefaultBufferSize = 256;
+      t_hostParsing = true;
+      ThreadErrorCapture capture;
+      if (xmlCtxtResetPush(ctxt, text, length, nullptr, nullptr) == 0) {
+        xmlCtxtUseOptions(ctxt, kHostOptions);
+        xmlParseChunk(ctxt, nullptr, 0, 1);
+        doc = ctxt->myDoc;
+        ctxt->myDoc = nullptr;
+        faulted = !capture.Fault().empty();
+      }
+      t_hostParsing = false;
+      xmlDefaultBufferSize = savedBufferSize;
+    }
+    if (!doc || !ctxt->wellFormed || faulted) {
+      if (doc) xmlFreeDoc(doc);
+      return nullptr;
+    }
+    KeepContext(std::move(context), Feed::kPush);
+    return WrapDocument(std::make_shared<DocHandle>(doc));
   }
 
   IKX2XMLDocument* ParseFile(LPCWSTR path) override {
@@ -238,12 +291,7 @@ class XmlParser : public RefCounted<IKX2XMLParser> {
     if (!context) return Fail(u"out of memory");
     xmlParserCtxtPtr ctxt = context.get();
     t_hostParsing = true;
-    // Entities and character references are replaced; blank text nodes are kept; CDATA
-    // sections become text. Short texts (most attribute values of a map) are kept inside
-    // their node instead of in a block of their own: the host never changes a text node's
-    // content in place, it replaces the node, which libxml2 frees either way.
-    const int options = XML_PARSE_NOENT | XML_PARSE_NONET | XML_PARSE_NOCDATA | XML_PARSE_NOERROR |
-                        XML_PARSE_NOWARNING | XML_PARSE_COMPACT;
+    const int options = kHostOptions;
     xmlDocPtr doc = nullptr;
     std::string fault;
     {
