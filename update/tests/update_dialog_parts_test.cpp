@@ -260,6 +260,30 @@ TEST_F(FeedDownloadWorkerTest, BegunOnOneThreadFinishedOnAnother) {
   EXPECT_EQ(LeftoverFiles(), 1u);
 }
 
+// A worker whose thread was made ahead of Start: stopped before Start, it ends without a
+// transfer or a message; started, it downloads and reports as one made by Start.
+TEST_F(FeedDownloadWorkerTest, MadeAheadItWaitsForStart) {
+  const std::string body = Feed("1", "8", "0", "0");
+  Serve(renewal::FeedFileName(0), body);
+  {
+    renewal::FeedDownloadWorker idle(target_, 0, 5s);
+    ASSERT_TRUE(idle.Prestart());
+    EXPECT_TRUE(idle.Running());
+    idle.Cancel();
+    EXPECT_FALSE(idle.Running());
+  }
+  EXPECT_FALSE(PumpUntilResult(0ms));
+  EXPECT_EQ(ReadAll(Local(0)), "");  // nothing fetched
+
+  renewal::FeedDownloadWorker worker(target_, 0, 5s);
+  ASSERT_TRUE(worker.Prestart());
+  ASSERT_TRUE(worker.Start());
+  ASSERT_TRUE(PumpUntilResult(10s));
+  EXPECT_EQ(*posted_.result, S_OK);
+  worker.Cancel();
+  EXPECT_EQ(ReadAll(Local(0)), body);
+}
+
 TEST(UpdateStallLimitTest, ReadFromTheVariable) {
   ::unsetenv("KX2_RENEWAL_STALL_MS");
   EXPECT_EQ(renewal::DownloadStallLimit(), 30000ms);

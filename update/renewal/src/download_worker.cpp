@@ -78,13 +78,27 @@ FeedDownloadWorker::FeedDownloadWorker(HWND target, DWORD flags, std::chrono::mi
 
 FeedDownloadWorker::~FeedDownloadWorker() { Cancel(); }
 
-BOOL FeedDownloadWorker::Start() {
+BOOL FeedDownloadWorker::Prestart() {
   if (thread_) return TRUE;
+  thread_ = CreateThread(nullptr, 0, &FeedDownloadWorker::Run, this, 0, nullptr);
+  return thread_ != nullptr;
+}
+
+BOOL FeedDownloadWorker::Start() {
+  if (begun_) return thread_ != nullptr;
   // The request goes out from here (a tenth of a millisecond), so the server works while
-  // the new thread is being scheduled: this kernel queues a new thread behind its busy
-  // creator, and it started only once the dialog had been made. A server slow to accept
-  // (or a name slow to resolve) holds the caller back only briefly.
+  // the thread gets going: this kernel queues a new thread behind its busy creator, and it
+  // started only once the dialog had been made. A server slow to accept (or a name slow to
+  // resolve) holds the caller back only briefly.
   check_.BeginDownload(relay_.get(), flags_, kRequestWait);
+  {
+    std::lock_guard lock(startLock_);
+    begun_ = true;
+  }
+  if (thread_) {
+    startChanged_.notify_all();
+    return TRUE;
+  }
   thread_ = CreateThread(nullptr, 0, &FeedDownloadWorker::Run, this, 0, nullptr);
   if (thread_) return TRUE;
   // No thread to finish it: the transfer begun is dropped with its partial file.
@@ -97,6 +111,11 @@ void FeedDownloadWorker::DeliverTo(HWND target) { outbox_.DeliverTo(target); }
 
 void FeedDownloadWorker::Cancel() {
   if (!thread_) return;
+  {
+    std::lock_guard lock(startLock_);
+    stopped_ = true;
+  }
+  startChanged_.notify_all();
   cancel_.Cancel();
   WaitForSingleObject(thread_, INFINITE);
   CloseHandle(thread_);
@@ -105,6 +124,12 @@ void FeedDownloadWorker::Cancel() {
 
 DWORD WINAPI FeedDownloadWorker::Run(void* self) {
   auto* worker = static_cast<FeedDownloadWorker*>(self);
+  {
+    std::unique_lock lock(worker->startLock_);
+    worker->startChanged_.wait(lock, [&] { return worker->begun_ || worker->stopped_; });
+    // Stopped before any transfer was begun: nothing to finish or report.
+    if (!worker->begun_) return 0;
+  }
   HRESULT result = E_FAIL;
   try {
     result = worker->check_.FinishDownload();

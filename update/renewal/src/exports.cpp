@@ -45,6 +45,11 @@ extern "C" RENEWAL_API int CheckOnlineUpdate(int major, int minor, int patch, in
 extern "C" RENEWAL_API int StartOnlineUpdate(int major, int minor, int patch, int revision, int flags) {
   return kx2::Guard(1, [&] {
     auto began = std::chrono::steady_clock::now();
+    // The dialog's worker thread is made now, so that it is running (and waiting) by the
+    // time the dialog begins its download: see FeedDownloadWorker::Prestart.
+    auto worker = std::make_unique<renewal::FeedDownloadWorker>(nullptr, static_cast<DWORD>(flags),
+                                                                renewal::DownloadStallLimit());
+    worker->Prestart();
     renewal::BindCallback callback(_time64(nullptr) + 3);
     renewal::OnlineUpdateVersioinCheck check;
     check.LimitDownloadTo(began + kCheckLimit);
@@ -52,6 +57,7 @@ extern "C" RENEWAL_API int StartOnlineUpdate(int major, int minor, int patch, in
     renewal::UpdateFeedInfo feed;
     check.ReadFeed(&feed);
     renewal::UpdateDlg dialog(renewal::FeedVersion{major, minor, patch, revision}, static_cast<DWORD>(flags), feed);
+    dialog.UseWorker(std::move(worker));
     // Over the host's active window, as CDialog picks without a parent.
     dialog.DoModal();
     return 1;

@@ -65,18 +65,20 @@ INT_PTR UpdateDlg::DoModal() {
   const INT_PTR result = CDialog::DoModal();
   // A dialog that could not be made leaves no download behind.
   worker_.reset();
+  downloadStarted_ = false;
   return result;
 }
 
 void UpdateDlg::StartDownload() {
-  if (worker_) return;
+  if (downloadStarted_) return;
+  downloadStarted_ = true;
   // The feed as the export left it, read before the worker may rename a new one over it:
   // a reader holding the file open would also make that rename fail.
   if (!feedRead_) check_.ReadFeed(&feed_);
   feedRead_ = true;
   // The worker holds what it posts until OnInitDialog hands it the dialog; the modal loop
   // reads it only after that, so the user sees the same order of states.
-  worker_ = std::make_unique<FeedDownloadWorker>(nullptr, flags_, DownloadStallLimit());
+  if (!worker_) worker_ = std::make_unique<FeedDownloadWorker>(nullptr, flags_, DownloadStallLimit());
   started_ = worker_->Start() != FALSE;
 }
 

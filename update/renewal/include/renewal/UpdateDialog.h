@@ -23,6 +23,9 @@ class RENEWAL_API UpdateDlg : public CDialog {
   UpdateDlg(const UpdateDlg&) = delete;
   UpdateDlg& operator=(const UpdateDlg&) = delete;
 
+  // The worker the download runs on, made (and its thread started) by the caller ahead of
+  // time for these flags; without one, DoModal makes its own.
+  void UseWorker(std::unique_ptr<FeedDownloadWorker> worker) { worker_ = std::move(worker); }
   // Over the owner CDialog picks; IDOK or IDCANCEL, -1 when the dialog could not be made.
   // The download starts first, so that the fetch runs while the dialog is being made.
   INT_PTR DoModal() override;
@@ -61,6 +64,7 @@ class RENEWAL_API UpdateDlg : public CDialog {
   // comparison, the address and the message of each.
   UpdateFeedInfo feed_;
   bool feedRead_ = false;
+  bool downloadStarted_ = false;
   bool started_ = false;
   OnlineUpdateVersioinCheck check_;
   CBindStatusCallback callback_;

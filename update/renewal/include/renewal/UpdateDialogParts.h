@@ -4,6 +4,7 @@
 #pragma once
 
 #include <chrono>
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -86,6 +87,12 @@ class RENEWAL_API FeedDownloadWorker {
 
   // FALSE when no thread could be started (the caller then treats it as a failed download).
   BOOL Start();
+  // Makes the worker's thread ahead of Start, to wait for it: this kernel runs a new thread
+  // only once its creator sleeps, and wakes a sleeping one wherever a processor is free, so
+  // a thread made before its creator waits (on the export's own fetch) finishes the
+  // transfer beside the dialog's making. FALSE when no thread could be made (Start then
+  // makes one).
+  BOOL Prestart();
   // Stops the transfer and waits for the thread; nothing is posted afterwards.
   void Cancel();
   bool Running() const { return thread_ != nullptr; }
@@ -121,6 +128,11 @@ class RENEWAL_API FeedDownloadWorker {
   DWORD flags_;
   DownloadCancel cancel_;
   HANDLE thread_ = nullptr;
+  // Whether Start has begun the transfer, or Cancel stopped a thread that waits for it.
+  std::mutex startLock_;
+  std::condition_variable startChanged_;
+  bool begun_ = false;
+  bool stopped_ = false;
 };
 
 // The layout of one state over the dialog's windows: the four buttons and the bar hidden,
