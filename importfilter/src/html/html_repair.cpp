@@ -1,7 +1,6 @@
 #include <foliant/html/html_repair.h>
 
 #include <algorithm>
-#include <unordered_set>
 #include <vector>
 
 #include <kx2/Utf.h>
@@ -128,7 +127,7 @@ class Repair {
   void StartTag() {
     const std::u16string name = Name();
     std::u16string attributes;
-    std::unordered_set<std::u16string> seen;
+    std::vector<std::u16string> seen;  // a tag has few attributes: looked through in order
     bool selfClosing = false;
     while (at_ < in_.size()) {
       while (at_ < in_.size() && IsBlank(in_[at_])) ++at_;
@@ -159,11 +158,14 @@ class Repair {
         value = AttributeValue();
       }
       const bool named = !attribute.empty() && IsAsciiLetter(attribute[0]);
-      if (named && seen.insert(attribute).second) attributes += u" " + attribute + u"=\"" + value + u"\"";
+      if (named && std::find(seen.begin(), seen.end(), attribute) == seen.end()) {
+        attributes.append(u" ").append(attribute).append(u"=\"").append(value).append(u"\"");
+        seen.push_back(std::move(attribute));
+      }
     }
     if (name.empty()) return;
     ImplyFor(name);
-    out_ += u"<" + name + attributes;
+    out_.append(u"<").append(name).append(attributes);
     if (selfClosing || IsVoid(name)) {
       out_ += u"/>";
       return;
