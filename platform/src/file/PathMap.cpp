@@ -111,6 +111,11 @@ std::optional<std::string> FindCaseless(const std::string& dir, std::u16string_v
   while (dirent* e = readdir(d)) {
     std::string_view entry(e->d_name);
     if (entry == "." || entry == "..") continue;
+    // An ASCII name keeps its length on the Windows side: one of another length is no
+    // match, and is not converted to be compared.
+    if (entry.size() != name.size() &&
+        std::all_of(entry.begin(), entry.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+      continue;
     if (EqualsI16(WindowsNameOf(entry), name)) {
       found = std::string(entry);
       break;
