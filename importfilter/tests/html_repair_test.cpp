@@ -26,6 +26,10 @@ TEST(HtmlRepair, MarkupBecomesWellFormed) {
       {u"<!-- note --><!DOCTYPE html><?pi?><o:p>w</o:p>", "<p>w</p>"},
       {u"<p title=\"&lt;&#65;&\">", "<p title=\"&lt;A&amp;\"></p>"},
       {u"x\u0001y", "xy"},
+      // Halves of surrogate pairs standing alone go, in text and in values; pairs stay.
+      {u"a\xD800"
+       u"b\U0001F600<i t='\xDC00q'>c\xDBFF",
+       "ab\xF0\x9F\x98\x80<i t=\"q\">c</i>"},
       // A local part that is no name leaves the prefix as the name.
       {u"<h:2h:>t", "<h>t</h>"},
   };

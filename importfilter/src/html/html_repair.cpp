@@ -67,7 +67,13 @@ std::u16string WithoutLoneSurrogates(std::u16string_view text) {
 
 class Repair {
  public:
-  explicit Repair(std::u16string_view in) : source_(WithoutLoneSurrogates(in)), in_(source_) {}
+  // Read in place unless it holds a surrogate (then a copy without the lone ones).
+  explicit Repair(std::u16string_view in) : in_(in) {
+    if (std::any_of(in.begin(), in.end(), [](char16_t c) { return c >= 0xD800 && c <= 0xDFFF; })) {
+      source_ = WithoutLoneSurrogates(in);
+      in_ = source_;
+    }
+  }
 
   std::string Run() {
     out_ = u"<html-fragment>";
