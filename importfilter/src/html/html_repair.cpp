@@ -76,6 +76,8 @@ class Repair {
   }
 
   std::string Run() {
+    // The repaired text is about as long as the markup: grown once, not doubled as it goes.
+    out_.reserve(in_.size() + in_.size() / 4 + 64);
     out_ = u"<html-fragment>";
     while (at_ < in_.size()) {
       const char16_t c = in_[at_];
