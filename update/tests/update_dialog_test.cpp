@@ -348,6 +348,10 @@ TEST_F(UpdateDialogTest, CancelDuringAStalledDownloadClosesAtOnce) {
 // A feed that never finishes arriving counts as a network problem once it has been
 // silent for the limit.
 TEST_F(UpdateDialogTest, SilentTransferBecomesANetworkProblem) {
+  // The silence counts from the request, which goes out before the dialog is made: the
+  // limit must outlast the dialog's making on a slow (sanitized) build, or the dialog goes
+  // straight to state 3 and checking is never seen.
+  ::setenv("KX2_RENEWAL_STALL_MS", "3000", 1);
   Serve(renewal::FeedFileName(0), Feed("1", "7", "0", "0"));
   Command("answer " + FeedPath(0) + " 404");
   Command("answer " + FeedPath(0) + " silent");
