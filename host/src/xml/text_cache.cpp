@@ -1,7 +1,6 @@
 #include "xml/text_cache.h"
 
 #include <algorithm>
-#include <cstdint>
 
 #include <kx2/Utf.h>
 
@@ -20,51 +19,11 @@ bool SameAsXml(std::u16string_view kept, const xmlChar* text) {
 }
 
 // The UTF-16 length of a UTF-8 text from its byte count: one unit per lead byte, two for
-// a four-byte sequence (exact for well-formed text).
+// a four-byte sequence (exact for well-formed text, a guess for any other).
 size_t Utf16Units(const xmlChar* text, size_t bytes) {
   size_t units = 0;
   for (size_t i = 0; i < bytes; ++i) units += (text[i] & 0xC0) != 0x80 ? (text[i] >= 0xF0 ? 2 : 1) : 0;
   return units;
-}
-
-// Decodes well-formed UTF-8 into `out`, which has room for `units` units; false for any
-// other text (overlong forms, encoded surrogates, code points past U+10FFFF, cut sequences),
-// which the platform's decoder reads its own way.
-bool DecodeWellFormed(const xmlChar* in, size_t bytes, char16_t* out, size_t units) {
-  size_t o = 0;
-  for (size_t i = 0; i < bytes;) {
-    const uint32_t lead = in[i];
-    uint32_t cp;
-    size_t extra;
-    uint32_t least;
-    if (lead < 0x80) {
-      cp = lead, extra = 0, least = 0;
-    } else if (lead >= 0xC2 && lead <= 0xDF) {
-      cp = lead & 0x1F, extra = 1, least = 0x80;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-      cp = lead & 0x0F, extra = 2, least = 0x800;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-      cp = lead & 0x07, extra = 3, least = 0x10000;
-    } else {
-      return false;
-    }
-    if (bytes - i <= extra) return false;
-    for (size_t k = 1; k <= extra; ++k) {
-      if ((in[i + k] & 0xC0) != 0x80) return false;
-      cp = (cp << 6) | (in[i + k] & 0x3F);
-    }
-    if (cp < least || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
-    i += extra + 1;
-    if (cp >= 0x10000) {
-      if (units - o < 2) return false;
-      out[o++] = static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
-      out[o++] = static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
-    } else {
-      if (units - o < 1) return false;
-      out[o++] = static_cast<char16_t>(cp);
-    }
-  }
-  return o == units;
 }
 
 }  // namespace
@@ -138,7 +97,8 @@ LPCWSTR TextCache::KeepXml(Key key, const xmlChar* text) {
   const size_t bytes = static_cast<size_t>(end - text);
   const size_t units = ascii + Utf16Units(text + ascii, bytes - ascii);
   char16_t* room = Allocate(units);
-  if (!DecodeWellFormed(text + ascii, bytes - ascii, room + ascii, units - ascii))
+  const std::string_view rest(reinterpret_cast<const char*>(text + ascii), bytes - ascii);
+  if (kx2::Utf8ToUtf16Into(rest, room + ascii, units - ascii) != units - ascii)
     return Store(*entry, kx2::Utf8ToUtf16(std::string_view(reinterpret_cast<const char*>(text), bytes)));
   std::copy(text, text + ascii, room);
   room[units] = 0;

@@ -15,6 +15,10 @@
 namespace kx2 {
 
 KX2_API std::u16string Utf8ToUtf16(std::string_view utf8);
+// The same conversion into `out`, which has room for `capacity` units (no terminator is
+// written): the number of units the whole text takes, of which the first `capacity` are
+// written. A caller that sized `out` from the text finds out here whether it guessed right.
+KX2_API size_t Utf8ToUtf16Into(std::string_view utf8, char16_t* out, size_t capacity);
 KX2_API std::string Utf16ToUtf8(std::u16string_view utf16);
 
 // Length of a zero-terminated UTF-16 string; 0 for a null pointer.

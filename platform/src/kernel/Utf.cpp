@@ -5,17 +5,19 @@
 
 namespace kx2 {
 
-std::u16string DecodeUtf8(std::string_view in, Utf8DecodeOptions options, bool* replaced) {
+namespace {
+
+// The decoding itself; `put` takes each UTF-16 unit in turn.
+template <class Put>
+void Decode(std::string_view in, Utf8DecodeOptions options, bool* replaced, Put&& put) {
   static constexpr uint32_t kMinimum[] = {0, 0, 0x80, 0x800, 0x10000};
-  std::u16string out;
-  out.reserve(in.size());
   const auto* s = reinterpret_cast<const unsigned char*>(in.data());
   const size_t n = in.size();
   size_t i = 0;
   while (i < n) {
     const unsigned char b = s[i];
     if (b < 0x80) {
-      out.push_back(b);
+      put(static_cast<char16_t>(b));
       ++i;
       continue;
     }
@@ -26,25 +28,42 @@ std::u16string DecodeUtf8(std::string_view in, Utf8DecodeOptions options, bool* 
     const bool surrogate = cp >= 0xD800 && cp <= 0xDFFF;
     if (!len || k < len || cp < kMinimum[len] || cp > 0x10FFFF || (surrogate && !options.surrogatesPass)) {
       if (replaced) *replaced = true;
-      out.push_back(0xFFFD);
+      put(u'\uFFFD');
       i += options.replaceWholeSequence && len && k > 1 ? k : 1;
       continue;
     }
     if (cp >= 0x10000) {
       cp -= 0x10000;
-      out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+      put(static_cast<char16_t>(0xD800 + (cp >> 10)));
+      put(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
     } else {
-      out.push_back(static_cast<char16_t>(cp));
+      put(static_cast<char16_t>(cp));
     }
     i += len;
   }
+}
+
+// File names may hold a lone surrogate written in the generalized form: it round-trips.
+constexpr Utf8DecodeOptions kUtf8ToUtf16{.surrogatesPass = true, .replaceWholeSequence = false};
+
+}  // namespace
+
+std::u16string DecodeUtf8(std::string_view in, Utf8DecodeOptions options, bool* replaced) {
+  std::u16string out;
+  out.reserve(in.size());
+  Decode(in, options, replaced, [&](char16_t unit) { out.push_back(unit); });
   return out;
 }
 
-std::u16string Utf8ToUtf16(std::string_view in) {
-  // File names may hold a lone surrogate written in the generalized form: it round-trips.
-  return DecodeUtf8(in, {.surrogatesPass = true, .replaceWholeSequence = false});
+std::u16string Utf8ToUtf16(std::string_view in) { return DecodeUtf8(in, kUtf8ToUtf16); }
+
+size_t Utf8ToUtf16Into(std::string_view in, char16_t* out, size_t capacity) {
+  size_t units = 0;
+  Decode(in, kUtf8ToUtf16, nullptr, [&](char16_t unit) {
+    if (units < capacity) out[units] = unit;
+    ++units;
+  });
+  return units;
 }
 
 std::string Utf16ToUtf8(std::u16string_view in) {
