@@ -260,28 +260,53 @@ TEST_F(FeedDownloadWorkerTest, BegunOnOneThreadFinishedOnAnother) {
   EXPECT_EQ(LeftoverFiles(), 1u);
 }
 
-// A worker whose thread was made ahead of Start: stopped before Start, it ends without a
-// transfer or a message; started, it downloads and reports as one made by Start.
-TEST_F(FeedDownloadWorkerTest, MadeAheadItWaitsForStart) {
-  const std::string body = Feed("1", "8", "0", "0");
-  Serve(renewal::FeedFileName(0), body);
+// A worker that fetches on its own thread while replacing is held: its whole answer waits
+// (the earlier feed stays, the result is not out) until replacing is allowed; cancelled
+// while it waits, it leaves the earlier feed and no partial file. Its ended result can be
+// taken before any window is named, and is then not posted.
+TEST_F(FeedDownloadWorkerTest, HeldAnswerReplacesTheFeedOnlyWhenAllowed) {
+  const std::string earlier = Feed("1", "7", "0", "0");
+  Serve(renewal::FeedFileName(0), earlier);
   {
-    renewal::FeedDownloadWorker idle(target_, 0, 5s);
-    ASSERT_TRUE(idle.Prestart());
-    EXPECT_TRUE(idle.Running());
-    idle.Cancel();
-    EXPECT_FALSE(idle.Running());
+    renewal::OnlineUpdateVersioinCheck check;
+    ASSERT_EQ(check.DownloadFeed(nullptr, 0), S_OK);
   }
-  EXPECT_FALSE(PumpUntilResult(0ms));
-  EXPECT_EQ(ReadAll(Local(0)), "");  // nothing fetched
+  const std::string newer = Feed("1", "8", "0", "0");
+  Serve(renewal::FeedFileName(0), newer);
+  {
+    renewal::FeedDownloadWorker held(nullptr, 0, 5s);
+    held.HoldReplacing();
+    ASSERT_TRUE(held.StartOnItsThread());
+    // The answer has arrived whole once its partial file holds all of it.
+    auto arrived = [&] {
+      for (const auto& entry : fs::directory_iterator(folder_ / "tmp" / "Taloria"))
+        if (entry.path().extension() == ".part" && entry.file_size() == newer.size()) return true;
+      return false;
+    };
+    const auto arrival = std::chrono::steady_clock::now() + 10s;
+    while (!arrived() && std::chrono::steady_clock::now() < arrival) std::this_thread::yield();
+    ASSERT_TRUE(arrived());
+    EXPECT_FALSE(held.TakeResultIfEnded());
+    EXPECT_EQ(ReadAll(Local(0)), earlier);
+    held.Cancel();
+    EXPECT_FALSE(held.TakeResultIfEnded());
+  }
+  EXPECT_EQ(ReadAll(Local(0)), earlier);
+  EXPECT_EQ(LeftoverFiles(), 1u);
 
-  renewal::FeedDownloadWorker worker(target_, 0, 5s);
-  ASSERT_TRUE(worker.Prestart());
-  ASSERT_TRUE(worker.Start());
-  ASSERT_TRUE(PumpUntilResult(10s));
-  EXPECT_EQ(*posted_.result, S_OK);
-  worker.Cancel();
-  EXPECT_EQ(ReadAll(Local(0)), body);
+  renewal::FeedDownloadWorker worker(nullptr, 0, 5s);
+  worker.HoldReplacing();
+  ASSERT_TRUE(worker.StartOnItsThread());
+  worker.AllowReplacing();
+  std::optional<HRESULT> ended;
+  const auto deadline = std::chrono::steady_clock::now() + 10s;
+  while (!(ended = worker.TakeResultIfEnded()) && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::yield();
+  ASSERT_TRUE(ended);
+  EXPECT_EQ(*ended, S_OK);
+  EXPECT_EQ(ReadAll(Local(0)), newer);
+  worker.DeliverTo(target_);
+  EXPECT_FALSE(PumpUntilResult(0ms));  // taken, so not posted
 }
 
 TEST(UpdateStallLimitTest, ReadFromTheVariable) {

@@ -63,6 +63,17 @@ void FeedDownloadWorker::Outbox::Post(UINT message, WPARAM wParam, LPARAM lParam
     held_.push_back(Held{message, wParam, lParam});
 }
 
+std::optional<WPARAM> FeedDownloadWorker::Outbox::TakeHeld(UINT message) {
+  std::lock_guard lock(mutex_);
+  for (auto it = held_.begin(); it != held_.end(); ++it)
+    if (it->message == message) {
+      const WPARAM wParam = it->wParam;
+      held_.erase(it);
+      return wParam;
+    }
+  return std::nullopt;
+}
+
 void FeedDownloadWorker::Outbox::DeliverTo(HWND target) {
   std::lock_guard lock(mutex_);
   target_ = target;
@@ -74,15 +85,14 @@ FeedDownloadWorker::FeedDownloadWorker(HWND target, DWORD flags, std::chrono::mi
     : outbox_(target), relay_(std::make_unique<ProgressRelay>(outbox_, cancel_)), flags_(flags) {
   check_.LimitSilenceTo(stallLimit);
   check_.StopWhen(&cancel_);
+  check_.WaitBeforeReplacing([this] {
+    std::unique_lock lock(startLock_);
+    startChanged_.wait(lock, [&] { return !replacingHeld_ || stopped_; });
+    return !stopped_;
+  });
 }
 
 FeedDownloadWorker::~FeedDownloadWorker() { Cancel(); }
-
-BOOL FeedDownloadWorker::Prestart() {
-  if (thread_) return TRUE;
-  thread_ = CreateThread(nullptr, 0, &FeedDownloadWorker::Run, this, 0, nullptr);
-  return thread_ != nullptr;
-}
 
 BOOL FeedDownloadWorker::Start() {
   if (begun_) return thread_ != nullptr;
@@ -91,14 +101,7 @@ BOOL FeedDownloadWorker::Start() {
   // started only once the dialog had been made. A server slow to accept (or a name slow to
   // resolve) holds the caller back only briefly.
   check_.BeginDownload(relay_.get(), flags_, kRequestWait);
-  {
-    std::lock_guard lock(startLock_);
-    begun_ = true;
-  }
-  if (thread_) {
-    startChanged_.notify_all();
-    return TRUE;
-  }
+  begun_ = true;
   thread_ = CreateThread(nullptr, 0, &FeedDownloadWorker::Run, this, 0, nullptr);
   if (thread_) return TRUE;
   // No thread to finish it: the transfer begun is dropped with its partial file.
@@ -107,7 +110,34 @@ BOOL FeedDownloadWorker::Start() {
   return FALSE;
 }
 
+BOOL FeedDownloadWorker::StartOnItsThread() {
+  if (begun_) return thread_ != nullptr;
+  begun_ = true;
+  beginOnThread_ = true;
+  thread_ = CreateThread(nullptr, 0, &FeedDownloadWorker::Run, this, 0, nullptr);
+  return thread_ != nullptr;
+}
+
 void FeedDownloadWorker::DeliverTo(HWND target) { outbox_.DeliverTo(target); }
+
+std::optional<HRESULT> FeedDownloadWorker::TakeResultIfEnded() {
+  std::optional<WPARAM> done = outbox_.TakeHeld(kDownloadDoneMessage);
+  if (!done) return std::nullopt;
+  return static_cast<HRESULT>(static_cast<uint32_t>(*done));
+}
+
+void FeedDownloadWorker::HoldReplacing() {
+  std::lock_guard lock(startLock_);
+  replacingHeld_ = true;
+}
+
+void FeedDownloadWorker::AllowReplacing() {
+  {
+    std::lock_guard lock(startLock_);
+    replacingHeld_ = false;
+  }
+  startChanged_.notify_all();
+}
 
 void FeedDownloadWorker::Cancel() {
   if (!thread_) return;
@@ -124,15 +154,10 @@ void FeedDownloadWorker::Cancel() {
 
 DWORD WINAPI FeedDownloadWorker::Run(void* self) {
   auto* worker = static_cast<FeedDownloadWorker*>(self);
-  {
-    std::unique_lock lock(worker->startLock_);
-    worker->startChanged_.wait(lock, [&] { return worker->begun_ || worker->stopped_; });
-    // Stopped before any transfer was begun: nothing to finish or report.
-    if (!worker->begun_) return 0;
-  }
   HRESULT result = E_FAIL;
   try {
-    result = worker->check_.FinishDownload();
+    result = worker->beginOnThread_ ? worker->check_.DownloadFeed(worker->relay_.get(), worker->flags_)
+                                    : worker->check_.FinishDownload();
   } catch (...) {
     result = E_OUTOFMEMORY;
   }

@@ -18,6 +18,9 @@ namespace {
 // The whole check, download and comparison, ends this long after it began, whatever the
 // server does.
 constexpr auto kCheckLimit = std::chrono::seconds(3);
+// The export's request goes out before the dialog's; a server slow to accept (or a name
+// slow to resolve) holds the dialog's back only this long.
+constexpr auto kRequestWait = std::chrono::milliseconds(10);
 
 std::u16string ServiceAddress() {
   const char* value = std::getenv("KX2_FENNIC_SERVICE");
@@ -45,17 +48,25 @@ extern "C" RENEWAL_API int CheckOnlineUpdate(int major, int minor, int patch, in
 extern "C" RENEWAL_API int StartOnlineUpdate(int major, int minor, int patch, int revision, int flags) {
   return kx2::Guard(1, [&] {
     auto began = std::chrono::steady_clock::now();
-    // The dialog's worker thread is made now, so that it is running (and waiting) by the
-    // time the dialog begins its download: see FeedDownloadWorker::Prestart.
+    // Both fetches are in flight at once. The export's request goes out first; then the
+    // dialog's worker is made, and fetches the feed on its own thread while this one waits
+    // for the export's answer and makes the dialog: the dialog's answer comes during the
+    // dialog's making instead of after it. That answer replaces the feed only once the
+    // export has read its own, so the dialog still ends with the feed it fetched, and no
+    // reader holds the file when it is replaced.
     auto worker = std::make_unique<renewal::FeedDownloadWorker>(nullptr, static_cast<DWORD>(flags),
                                                                 renewal::DownloadStallLimit());
-    worker->Prestart();
+    worker->HoldReplacing();
     renewal::BindCallback callback(_time64(nullptr) + 3);
     renewal::OnlineUpdateVersioinCheck check;
     check.LimitDownloadTo(began + kCheckLimit);
-    check.DownloadFeed(&callback, static_cast<DWORD>(flags));
+    check.BeginDownload(&callback, static_cast<DWORD>(flags), kRequestWait);
+    // Made while the server answers the export's request.
+    worker->StartOnItsThread();
+    check.FinishDownload();
     renewal::UpdateFeedInfo feed;
     check.ReadFeed(&feed);
+    worker->AllowReplacing();
     renewal::UpdateDlg dialog(renewal::FeedVersion{major, minor, patch, revision}, static_cast<DWORD>(flags), feed);
     dialog.UseWorker(std::move(worker));
     // Over the host's active window, as CDialog picks without a parent.

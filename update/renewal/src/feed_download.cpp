@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -151,7 +152,8 @@ void RunRounds(OnlineUpdateVersioinCheck::Download& d, std::optional<std::chrono
 }
 
 // The transfer's end: its result read, the answer kept only when it is a complete 200.
-HRESULT Conclude(OnlineUpdateVersioinCheck::Download& d, const std::u16string& feedPath) {
+HRESULT Conclude(OnlineUpdateVersioinCheck::Download& d, const std::u16string& feedPath,
+                 const std::function<bool()>& beforeReplacing) {
   CURLcode code = CURLE_FAILED_INIT;
   long status = 0;
   if (d.multi) {
@@ -166,6 +168,10 @@ HRESULT Conclude(OnlineUpdateVersioinCheck::Download& d, const std::u16string& f
   const Transfer& transfer = d.transfer;
   bool closed = std::fclose(transfer.file) == 0;
   bool complete = d.ending == Ending::Done && code == CURLE_OK && status == 200 && closed && !transfer.writeFailed;
+  if (complete && beforeReplacing && !beforeReplacing()) {
+    d.ending = Ending::Cancelled;
+    complete = false;
+  }
   if (!complete || !MoveFileExW(d.partial.c_str(), feedPath.c_str(), MOVEFILE_REPLACE_EXISTING)) {
     DeleteFileW(d.partial.c_str());
     if (d.ending == Ending::Silent) return kDownloadFailure;
@@ -195,7 +201,7 @@ OnlineUpdateVersioinCheck::OnlineUpdateVersioinCheck() = default;
 
 OnlineUpdateVersioinCheck::~OnlineUpdateVersioinCheck() {
   // A begun download never finished: its transfer is dropped and its partial file removed.
-  if (download_ && !download_->ended) Conclude(*download_, feedPath_);
+  if (download_ && !download_->ended) Conclude(*download_, feedPath_, nullptr);
 }
 
 std::unique_ptr<OnlineUpdateVersioinCheck::Download> OnlineUpdateVersioinCheck::Prepare(IBindStatusCallback* callback,
@@ -270,12 +276,12 @@ HRESULT OnlineUpdateVersioinCheck::DownloadFeed(IBindStatusCallback* callback, D
   std::unique_ptr<Download> d = Prepare(callback, flags);
   if (d->ended) return *d->ended;
   RunRounds(*d, std::nullopt);
-  return Conclude(*d, feedPath_);
+  return Conclude(*d, feedPath_, beforeReplacing_);
 }
 
 void OnlineUpdateVersioinCheck::BeginDownload(IBindStatusCallback* callback, DWORD flags,
                                               std::chrono::milliseconds wait) {
-  if (download_ && !download_->ended) Conclude(*download_, feedPath_);
+  if (download_ && !download_->ended) Conclude(*download_, feedPath_, nullptr);
   download_ = Prepare(callback, flags);
   if (!download_->ended) RunRounds(*download_, std::chrono::steady_clock::now() + wait);
 }
@@ -285,7 +291,7 @@ HRESULT OnlineUpdateVersioinCheck::FinishDownload() {
   std::unique_ptr<Download> d = std::move(download_);
   if (d->ended) return *d->ended;
   RunRounds(*d, std::nullopt);
-  return Conclude(*d, feedPath_);
+  return Conclude(*d, feedPath_, beforeReplacing_);
 }
 
 void DownloadCancel::Cancel() {

@@ -1,6 +1,8 @@
 // The update dialog. Its download runs on a worker thread, so the dialog shows "checking"
 // with a live Cancel while the feed arrives, and a transfer that goes silent ends as a
 // network problem instead of holding the dialog.
+#include <optional>
+
 #include <kx2/Module.h>
 #include <renewal/UpdateDialog.h>
 #include <win/commctrl.h>
@@ -103,7 +105,10 @@ BOOL UpdateDlg::OnInitDialog() {
     ::SetWindowPos(banner, nullptr, box.left, box.top, clientWidth_ - kBannerMargin, box.bottom - box.top,
                    SWP_NOZORDER | SWP_NOACTIVATE);
   }
-  LayOut();
+  // A download that has already ended decides the state now: laying out "checking" first
+  // would only be undone before anything is painted, as when the transfer ran here.
+  const std::optional<HRESULT> ended = worker_ ? worker_->TakeResultIfEnded() : std::nullopt;
+  if (!ended) LayOut();
 
   if (windows_.progress) {
     SetWindowLongPtrW(windows_.progress, GWL_STYLE, GetWindowLongPtrW(windows_.progress, GWL_STYLE) | PBS_MARQUEE);
@@ -111,7 +116,10 @@ BOOL UpdateDlg::OnInitDialog() {
   }
   callback_.SetProgressControl(windows_.progress);
   worker_->DeliverTo(dialog);
-  if (!started_) Finish(E_FAIL);
+  if (!started_)
+    Finish(E_FAIL);
+  else if (ended)
+    Finish(*ended);
   return TRUE;
 }
 

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -125,6 +126,10 @@ class RENEWAL_API OnlineUpdateVersioinCheck final : public IOnlineUpdateVersionC
   void LimitSilenceTo(std::chrono::milliseconds silence) { silence_ = silence; }
   // A download stops (E_ABORT) as soon as this is cancelled.
   void StopWhen(DownloadCancel* cancel) { cancel_ = cancel; }
+  // Called by a download that arrived whole, right before it replaces the feed file, for a
+  // caller that must finish with the earlier feed first; answering false drops the download
+  // as cancelled (E_ABORT).
+  void WaitBeforeReplacing(std::function<bool()> wait) { beforeReplacing_ = std::move(wait); }
   // The local feed path (kept by DownloadFeed, or set directly to read a given file).
   const std::u16string& FeedPath() const { return feedPath_; }
   void SetFeedPath(std::u16string path) { feedPath_ = std::move(path); }
@@ -139,6 +144,7 @@ class RENEWAL_API OnlineUpdateVersioinCheck final : public IOnlineUpdateVersionC
   std::optional<std::chrono::steady_clock::time_point> deadline_;
   std::optional<std::chrono::milliseconds> silence_;
   DownloadCancel* cancel_ = nullptr;
+  std::function<bool()> beforeReplacing_;
   std::unique_ptr<Download> download_;
 };
 

@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -87,17 +88,23 @@ class RENEWAL_API FeedDownloadWorker {
 
   // FALSE when no thread could be started (the caller then treats it as a failed download).
   BOOL Start();
-  // Makes the worker's thread ahead of Start, to wait for it: this kernel runs a new thread
-  // only once its creator sleeps, and wakes a sleeping one wherever a processor is free, so
-  // a thread made before its creator waits (on the export's own fetch) finishes the
-  // transfer beside the dialog's making. FALSE when no thread could be made (Start then
-  // makes one).
-  BOOL Prestart();
+  // Start with the whole transfer on the worker's thread, its request included: for a
+  // caller that has a request of its own in flight and will sleep on it, so the new thread
+  // runs (on this kernel, behind its creator) while the caller waits.
+  BOOL StartOnItsThread();
+  // Before Start: a feed that arrives whole waits to replace the feed file until
+  // AllowReplacing, so that a caller fetching the same feed meanwhile reads its own answer
+  // (and holds the file open) without this one landing in between.
+  void HoldReplacing();
+  void AllowReplacing();
   // Stops the transfer and waits for the thread; nothing is posted afterwards.
   void Cancel();
   bool Running() const { return thread_ != nullptr; }
   // Posts what was held, in its order, to `target`, and all that follows straight to it.
   void DeliverTo(HWND target);
+  // The download's result when it has ended and no window took it yet (it is then not
+  // posted); nothing while it runs.
+  std::optional<HRESULT> TakeResultIfEnded();
 
   // What the worker's thread posts, kept in order while there is no window to take it.
   class Outbox {
@@ -105,6 +112,8 @@ class RENEWAL_API FeedDownloadWorker {
     explicit Outbox(HWND target) : target_(target) {}
     void Post(UINT message, WPARAM wParam, LPARAM lParam);
     void DeliverTo(HWND target);
+    // Takes the held message `message` out, with its wParam; nothing when none is held.
+    std::optional<WPARAM> TakeHeld(UINT message);
 
    private:
     struct Held {
@@ -128,11 +137,14 @@ class RENEWAL_API FeedDownloadWorker {
   DWORD flags_;
   DownloadCancel cancel_;
   HANDLE thread_ = nullptr;
-  // Whether Start has begun the transfer, or Cancel stopped a thread that waits for it.
+  // Set on the caller's thread before the worker's thread is made.
+  bool begun_ = false;
+  bool beginOnThread_ = false;
+  // Whether Cancel stopped the worker, and whether a whole answer waits to replace the feed.
   std::mutex startLock_;
   std::condition_variable startChanged_;
-  bool begun_ = false;
   bool stopped_ = false;
+  bool replacingHeld_ = false;
 };
 
 // The layout of one state over the dialog's windows: the four buttons and the bar hidden,
