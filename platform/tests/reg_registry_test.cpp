@@ -605,6 +605,38 @@ TEST_F(Registry, TwoProcessesWritingAtOnceLoseNothing) {
   RegCloseKey(key);
 }
 
+// A deferred update reads without the write lock, so another process writes meanwhile; its
+// own first write then fails, as what it read is out of date, and leaves the other's alone.
+TEST_F(Registry, DeferredUpdateWritesOnlyOverAnUnchangedHive) {
+  auto Count = [&] {
+    DWORD value = 0, size = 4;
+    EXPECT_EQ(RegQueryValueExW(key_, u"Count", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size),
+              ERROR_SUCCESS);
+    return value;
+  };
+  ASSERT_EQ(RegSetValueExW(key_, u"Count", 0, REG_DWORD, Bytes("\x05\0\0\0"), 4), ERROR_SUCCESS);
+  ASSERT_EQ(Kx2RegBeginDeferredUpdate(HKEY_CURRENT_USER), ERROR_SUCCESS);
+  EXPECT_EQ(Count(), 5u);
+  EXPECT_EQ(RegSetValueExW(key_, u"Count", 0, REG_DWORD, Bytes("\x06\0\0\0"), 4), ERROR_SUCCESS);
+  ASSERT_EQ(Kx2RegEndUpdate(HKEY_CURRENT_USER, TRUE), ERROR_SUCCESS);
+  EXPECT_EQ(Count(), 6u);
+
+  ASSERT_EQ(Kx2RegBeginDeferredUpdate(HKEY_CURRENT_USER), ERROR_SUCCESS);
+  EXPECT_EQ(Count(), 6u);
+  GoPipe go;
+  auto writer = SpawnChild("write:Solo:1", go.fds[0]);
+  ASSERT_TRUE(writer->Started());
+  go.Go();
+  ASSERT_TRUE(writer->Wait(60000).Passed()) << writer->Wait().output;
+  EXPECT_EQ(Count(), 6u) << "the update keeps its view of the hive";
+  EXPECT_EQ(RegSetValueExW(key_, u"Count", 0, REG_DWORD, Bytes("\x07\0\0\0"), 4), ERROR_REGISTRY_IO_FAILED);
+  ASSERT_EQ(Kx2RegEndUpdate(HKEY_CURRENT_USER, FALSE), ERROR_SUCCESS);
+  EXPECT_EQ(Count(), 6u);
+  HKEY shared = nullptr;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kSharedKey, 0, KEY_READ, &shared), ERROR_SUCCESS);
+  RegCloseKey(shared);
+}
+
 }  // namespace
 
 // The child side of the tests above; skipped when run on its own.

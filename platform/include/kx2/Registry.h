@@ -21,3 +21,10 @@ KX2_EXPORT LONG Kx2RegEndUpdate(HKEY key, BOOL commit);
 // ERROR_ACCESS_DENIED and Kx2RegBeginUpdate with ERROR_INVALID_FUNCTION; it ends with
 // Kx2RegEndUpdate.
 KX2_EXPORT LONG Kx2RegBeginRead(HKEY key);
+// As Kx2RegBeginUpdate without taking the write lock at the start: the calls read from one
+// view of the hive, and the first call that writes takes the lock. That write fails at once
+// (ERROR_REGISTRY_IO_FAILED) when another thread or process holds the lock or has written
+// since the first read, as what was read may be out of date then: end with FALSE and redo
+// the whole with Kx2RegBeginUpdate. For a read that may lead to a write after a long wait
+// (a network call), during which holding the write lock would stop every other writer.
+KX2_EXPORT LONG Kx2RegBeginDeferredUpdate(HKEY key);

@@ -2,11 +2,13 @@
 // link costs a further look in /sys/class/net, to tell wireless from wired.
 #include <net/if.h>
 #include <net/if_arp.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -81,6 +83,37 @@ void FillRow(const kx2::net::Link& link, MIB_IFROW* row) {
   row->dwDescrLen = static_cast<DWORD>(std::min<size_t>(link.name.size() + 1, MAXLEN_IFDESCR));
 }
 
+// The dump a size query made, kept for the call on the same thread that fills the table
+// right after it. Callers ask for the size and then for the rows, and each question would
+// cost a dump of its own, the larger part of the call's time; the rows a size query saw are
+// the ones a caller sized its buffer for, and a table a few microseconds old is the one the
+// second dump would have given had it run a little sooner. Kept only briefly, so that a
+// caller that waits between the two calls still gets fresh counters.
+struct SizedDump {
+  std::vector<kx2::net::Link> links;
+  timespec taken{};
+  bool held = false;
+};
+thread_local SizedDump t_sized;
+
+constexpr long kSizedDumpKeptNs = 20'000'000;
+
+timespec Now() {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return now;
+}
+
+// The links the last size query on this thread dumped, when it was recent; they are taken.
+std::optional<std::vector<kx2::net::Link>> TakeSizedDump() {
+  if (!t_sized.held) return std::nullopt;
+  t_sized.held = false;
+  const timespec now = Now();
+  const long long ageNs = (now.tv_sec - t_sized.taken.tv_sec) * 1'000'000'000LL + (now.tv_nsec - t_sized.taken.tv_nsec);
+  if (ageNs < 0 || ageNs > kSizedDumpKeptNs) return std::nullopt;
+  return std::move(t_sized.links);
+}
+
 }  // namespace
 
 KX2_EXPORT DWORD GetIfTable(PMIB_IFTABLE pIfTable, ULONG* pdwSize, BOOL bOrder) {
@@ -89,18 +122,15 @@ KX2_EXPORT DWORD GetIfTable(PMIB_IFTABLE pIfTable, ULONG* pdwSize, BOOL bOrder) 
     auto Needed = [](size_t count) {
       return offsetof(MIB_IFTABLE, table) + sizeof(MIB_IFROW) * std::max<size_t>(count, 1);
     };
-    if (!pIfTable) {
-      // A size query needs only the number of links.
-      auto count = kx2::net::CountLinks();
-      if (!count) return ERROR_GEN_FAILURE;
-      *pdwSize = static_cast<ULONG>(Needed(*count));
-      return ERROR_INSUFFICIENT_BUFFER;
-    }
-    auto links = kx2::net::DumpLinks(true);
+    auto links = pIfTable ? TakeSizedDump() : std::nullopt;
+    if (!links) links = kx2::net::DumpLinks(true);
     if (!links) return ERROR_GEN_FAILURE;
     const size_t needed = Needed(links->size());
-    if (*pdwSize < needed) {
+    if (!pIfTable || *pdwSize < needed) {
       *pdwSize = static_cast<ULONG>(needed);
+      t_sized.links = std::move(*links);
+      t_sized.taken = Now();
+      t_sized.held = true;
       return ERROR_INSUFFICIENT_BUFFER;
     }
     if (bOrder)

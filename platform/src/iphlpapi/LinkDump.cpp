@@ -102,22 +102,6 @@ bool SendRequest(int fd, uint32_t seq, bool counters) {
   return SendToKernel(fd, &request, sizeof request);
 }
 
-// A statistics dump asking for the one 64-bit counter block of each link: far less for the
-// system to fill than a link dump, and enough to count the links.
-bool SendCountRequest(int fd, uint32_t seq) {
-  struct {
-    nlmsghdr header;
-    if_stats_msg stats;
-  } request{};
-  request.header.nlmsg_len = sizeof request;
-  request.header.nlmsg_type = RTM_GETSTATS;
-  request.header.nlmsg_flags = NLM_F_REQUEST | NLM_F_DUMP;
-  request.header.nlmsg_seq = seq;
-  request.stats.family = AF_UNSPEC;
-  request.stats.filter_mask = IFLA_STATS_FILTER_BIT(IFLA_STATS_LINK_64);
-  return SendToKernel(fd, &request, sizeof request);
-}
-
 uint32_t U32(const rtattr* attribute) {
   uint32_t value = 0;
   std::memcpy(&value, RTA_DATA(attribute), sizeof value);
@@ -252,15 +236,6 @@ bool TakeLinkBatch(const char* batch, size_t size, uint32_t seq, std::vector<Lin
   });
 }
 
-bool TakeCountBatch(const char* batch, size_t size, uint32_t seq, size_t* count, bool* failed) {
-  return WalkBatch(batch, size, seq, failed, [count](const nlmsghdr* message) {
-    if (message->nlmsg_type != RTM_NEWSTATS) return true;
-    if (message->nlmsg_len < NLMSG_LENGTH(sizeof(if_stats_msg))) return false;
-    ++*count;
-    return true;
-  });
-}
-
 std::optional<std::vector<Link>> DumpLinks(bool counters) {
   RouteSocket& socket = TheRouteSocket();
   std::lock_guard lock(socket.mutex);
@@ -277,26 +252,6 @@ std::optional<std::vector<Link>> DumpLinks(bool counters) {
     return std::nullopt;
   }
   return links;
-}
-
-std::optional<size_t> CountLinks() {
-  {
-    RouteSocket& socket = TheRouteSocket();
-    std::lock_guard lock(socket.mutex);
-    const int fd = socket.Fd();
-    if (fd < 0) return std::nullopt;
-    const uint32_t seq = socket.NextSeq();
-    size_t count = 0;
-    if (SendCountRequest(fd, seq) && ReadDump(fd, socket.Buffers(), [&](const char* batch, size_t size, bool* failed) {
-          return TakeCountBatch(batch, size, seq, &count, failed);
-        }))
-      return count;
-    // A system without statistics dumps answers with an error: the link dump counts.
-    socket.Discard();
-  }
-  auto links = DumpLinks(false);
-  if (!links) return std::nullopt;
-  return links->size();
 }
 
 }  // namespace kx2::net

@@ -28,15 +28,9 @@ struct Link {
 // link dump.
 std::optional<std::vector<Link>> DumpLinks(bool counters);
 
-// The number of links, from a dump of one small counter block per link (far less for the
-// system to fill than the link dump, which it falls back on); nullopt as DumpLinks.
-std::optional<size_t> CountLinks();
-
 // Takes the links of one received batch of the answer to request `seq` into `links`: true
 // once the answer is complete, with *failed set when it is an error or malformed (messages
 // of other requests are skipped). Exported for the fuzz target.
 KX2_API bool TakeLinkBatch(const char* batch, size_t size, uint32_t seq, std::vector<Link>* links, bool* failed);
-// As TakeLinkBatch for the answer to a count's statistics dump: adds its links to *count.
-KX2_API bool TakeCountBatch(const char* batch, size_t size, uint32_t seq, size_t* count, bool* failed);
 
 }  // namespace kx2::net

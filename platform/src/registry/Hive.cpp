@@ -92,6 +92,14 @@ std::string FoldKey(std::u16string_view name) {
   return out;
 }
 
+// The hives on which this thread has a deferred update open: its end waits for the hive,
+// where the end of any other update takes a busy hive for a sign that it has none.
+thread_local std::vector<const Hive*> t_deferred;
+
+bool OwnsDeferred(const Hive* hive) {
+  return !t_deferred.empty() && std::find(t_deferred.begin(), t_deferred.end(), hive) != t_deferred.end();
+}
+
 }  // namespace
 
 std::u16string FoldName(std::u16string_view name) {
@@ -296,7 +304,8 @@ Hive::Statement Hive::Prepare(const char* sql) {
   return Statement(db_, it->second);
 }
 
-LONG Hive::BeginUpdate(bool write) {
+LONG Hive::BeginUpdate(UpdateKind kind) {
+  const bool write = kind != UpdateKind::Read;
   mutex_.lock();
   if (updateDepth_ > 0) {
     // A read group cannot become an update: its view may already be older than the hive.
@@ -307,8 +316,14 @@ LONG Hive::BeginUpdate(bool write) {
     ++updateDepth_;
     return ERROR_SUCCESS;
   }
+  if (kind == UpdateKind::Deferred || OwnsDeferred(this)) {
+    const LONG result = BeginDeferred();
+    mutex_.unlock();
+    return result;
+  }
+  if (deferred_.depth > 0) BreakDeferred();
   try {
-    Begin(write);
+    Begin(kind == UpdateKind::Write);
   } catch (const RegError& e) {
     mutex_.unlock();
     return e.code;
@@ -320,7 +335,80 @@ LONG Hive::BeginUpdate(bool write) {
   return ERROR_SUCCESS;
 }
 
+LONG Hive::BeginDeferred() {
+  const std::thread::id me = std::this_thread::get_id();
+  // Begins inside this thread's deferred update nest in it, whatever their kind: its writes
+  // are checked against the hive as a write update's would be kept from changing.
+  if (deferred_.depth > 0 && deferred_.owner == me) {
+    ++deferred_.depth;
+    return ERROR_SUCCESS;
+  }
+  for (auto& [owner, depth] : broken_)
+    if (owner == me) {
+      ++depth;
+      return ERROR_SUCCESS;
+    }
+  if (deferred_.depth > 0) BreakDeferred();
+  try {
+    Begin(false);
+  } catch (const RegError& e) {
+    return e.code;
+  }
+  deferred_ = Deferred{me, 1, false, false};
+  t_deferred.push_back(this);
+  return ERROR_SUCCESS;
+}
+
+void Hive::BreakDeferred() {
+  // Its owner is between calls and has not written (a write keeps the lock held): ending
+  // its transaction loses nothing, and its owner learns at its next write or at its end.
+  Rollback();
+  broken_.emplace_back(deferred_.owner, deferred_.depth);
+  deferred_ = Deferred{};
+}
+
+bool Hive::DeferredBroken(std::thread::id owner) const {
+  return std::any_of(broken_.begin(), broken_.end(), [owner](const auto& b) { return b.first == owner; });
+}
+
+LONG Hive::EndDeferred(bool commit) {
+  std::lock_guard lock(mutex_);
+  const std::thread::id me = std::this_thread::get_id();
+  std::erase(t_deferred, this);
+  if (deferred_.depth > 0 && deferred_.owner == me) {
+    if (!commit) deferred_.failed = true;
+    if (--deferred_.depth > 0) {
+      t_deferred.push_back(this);
+      return ERROR_SUCCESS;
+    }
+    LONG result = ERROR_SUCCESS;
+    if (deferred_.failed) {
+      Rollback();
+    } else {
+      result = Commit();
+      if (result != ERROR_SUCCESS) Rollback();
+    }
+    const bool held = deferred_.held;
+    deferred_ = Deferred{};
+    if (held) mutex_.unlock();  // the lock its first write took
+    return result;
+  }
+  for (auto it = broken_.begin(); it != broken_.end(); ++it) {
+    if (it->first != me) continue;
+    if (--it->second > 0) {
+      t_deferred.push_back(this);
+      return ERROR_SUCCESS;
+    }
+    broken_.erase(it);
+    // Its transaction is gone: nothing it did can be kept.
+    return commit ? ERROR_REGISTRY_IO_FAILED : ERROR_SUCCESS;
+  }
+  return ERROR_INVALID_FUNCTION;
+}
+
 LONG Hive::EndUpdate(bool commit) {
+  // A deferred update waits for the hive, which other threads may be using meanwhile.
+  if (OwnsDeferred(this)) return EndDeferred(commit);
   // Only the owner can get the lock while an update is open.
   if (!mutex_.try_lock()) return ERROR_INVALID_FUNCTION;
   bool mine = updateDepth_ > 0 && updateOwner_ == std::this_thread::get_id();
@@ -347,10 +435,27 @@ LONG Hive::Transact(bool write, const std::function<LONG()>& fn, bool commitAlwa
 }
 
 LONG Hive::TransactUnshared(bool write, const std::function<LONG()>& fn, bool commitAlways) {
-  if (updateDepth_ > 0) {
+  bool inside = updateDepth_ > 0;
+  if (!inside && deferred_.depth > 0) {
+    if (deferred_.owner == std::this_thread::get_id()) {
+      inside = true;
+      // From its first write on, the update keeps the hive to itself until its end.
+      if (write && !deferred_.held) {
+        mutex_.lock();
+        deferred_.held = true;
+      }
+    } else {
+      BreakDeferred();
+    }
+  }
+  // A deferred update that another thread ended reads outside any transaction, and may no
+  // longer write: what it read before may be out of date.
+  if (!inside && write && !broken_.empty() && DeferredBroken(std::this_thread::get_id()))
+    return ERROR_REGISTRY_IO_FAILED;
+  if (inside) {
     // Inside this thread's open update: the update's end commits or rolls back. A read
     // group holds no write lock, so nothing may write in it.
-    if (write && !updateWrites_) return ERROR_ACCESS_DENIED;
+    if (write && updateDepth_ > 0 && !updateWrites_) return ERROR_ACCESS_DENIED;
     try {
       return fn();
     } catch (const RegError& e) {

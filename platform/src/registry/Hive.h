@@ -72,12 +72,22 @@ class Hive {
   // hive's lock before the table's, so taking the hive's lock here would invert that order.
   LONG TransactUnshared(bool write, const std::function<LONG()>& fn, bool commitAlways = false);
 
+  // What an update may do. Write: BEGIN IMMEDIATE, the write lock from the start. Read: a
+  // read group (BEGIN), in which a writing Transact fails with ERROR_ACCESS_DENIED and a
+  // nested update that writes with ERROR_INVALID_FUNCTION. Deferred: BEGIN, reading without
+  // the write lock until the first write takes it; that write fails, without waiting, when
+  // another process holds the lock or has committed since the update's first read (its
+  // reads would be out of date), and the caller ends the update and redoes it. A deferred
+  // update may stay open across a long wait: other threads wait for it only from its first
+  // write on; one that comes before ends its transaction (nothing was written), and the
+  // update's writes and its commit then fail in the same way.
+  enum class UpdateKind { Read, Write, Deferred };
+
   // One transaction around several calls of the calling thread: until the matching
-  // EndUpdate, Transact on this thread runs inside it and other threads wait. With `write`
-  // it is BEGIN IMMEDIATE; without, a read group (BEGIN), in which a writing Transact fails
-  // with ERROR_ACCESS_DENIED and a nested update with ERROR_INVALID_FUNCTION. Begins nest;
-  // the outermost end commits, unless any end asked to roll back.
-  LONG BeginUpdate(bool write = true);
+  // EndUpdate, Transact on this thread runs inside it and other threads wait (for a deferred
+  // update, as said above). Begins nest; the outermost end commits, unless any end asked to
+  // roll back.
+  LONG BeginUpdate(UpdateKind kind = UpdateKind::Write);
   // ERROR_INVALID_FUNCTION when the thread has no update open on this hive.
   LONG EndUpdate(bool commit);
 
@@ -126,6 +136,12 @@ class Hive {
   LONG Commit();
   void Rollback();
   void CopyChildren(int64_t from, Hive& target, int64_t to);
+  // The deferred update's side of BeginUpdate and EndUpdate.
+  LONG BeginDeferred();
+  LONG EndDeferred(bool commit);
+  // Ends another thread's deferred update that has not written yet (see UpdateKind).
+  void BreakDeferred();
+  bool DeferredBroken(std::thread::id owner) const;
 
   sqlite3* db_ = nullptr;
   std::map<std::string, sqlite3_stmt*> cache_;
@@ -145,6 +161,18 @@ class Hive {
   bool updateFailed_ = false;
   bool updateWrites_ = false;
   std::thread::id updateOwner_;
+  // The open deferred update, whose transaction is the connection's (no owner: none).
+  // Guarded by mutex_, which its owner keeps locked (once more) from its first write on.
+  struct Deferred {
+    std::thread::id owner;
+    int depth = 0;
+    bool failed = false;
+    bool held = false;
+  };
+  Deferred deferred_;
+  // Owners and depths of deferred updates another thread ended before they wrote; each
+  // waits for its owner's end. Guarded by mutex_.
+  std::vector<std::pair<std::thread::id, int>> broken_;
 };
 
 // Splits a key path at backslashes, skipping empty components.

@@ -6,11 +6,11 @@ using namespace kx2::reg;
 
 namespace {
 
-LONG Begin(HKEY key, bool write) {
+LONG Begin(HKEY key, Hive::UpdateKind kind) {
   try {
     OpenKey where;
     LONG r = Resolve(key, &where);
-    return r != ERROR_SUCCESS ? r : where.hive->BeginUpdate(write);
+    return r != ERROR_SUCCESS ? r : where.hive->BeginUpdate(kind);
   } catch (...) {
     return ERROR_REGISTRY_IO_FAILED;
   }
@@ -18,9 +18,11 @@ LONG Begin(HKEY key, bool write) {
 
 }  // namespace
 
-KX2_EXPORT LONG Kx2RegBeginUpdate(HKEY key) { return Begin(key, true); }
+KX2_EXPORT LONG Kx2RegBeginUpdate(HKEY key) { return Begin(key, Hive::UpdateKind::Write); }
 
-KX2_EXPORT LONG Kx2RegBeginRead(HKEY key) { return Begin(key, false); }
+KX2_EXPORT LONG Kx2RegBeginRead(HKEY key) { return Begin(key, Hive::UpdateKind::Read); }
+
+KX2_EXPORT LONG Kx2RegBeginDeferredUpdate(HKEY key) { return Begin(key, Hive::UpdateKind::Deferred); }
 
 KX2_EXPORT LONG Kx2RegEndUpdate(HKEY key, BOOL commit) {
   try {

@@ -42,19 +42,36 @@ std::string NetworkAddressText() {
   return ChooseAddress(table);
 }
 
+namespace {
+
+using NativeProc = void(WINAPI*)(LPSYSTEM_INFO);
+
+// Looked up once per process: the system library stays loaded for the process's life, and
+// finding it and its export by name (folding and comparing names, reading the environment)
+// cost more than the rest of the system text.
+NativeProc NativeSystemInfo() {
+  static const NativeProc proc = []() -> NativeProc {
+    HMODULE kernel = LoadLibraryW(u"Kernel32.dll");
+    if (!kernel) return nullptr;
+    auto found = kx2::ProcAs<NativeProc>(GetProcAddress(kernel, "GetNativeSystemInfo"));
+    // The library stays loaded while the pointer is kept; without it nothing keeps it.
+    if (!found) FreeLibrary(kernel);
+    return found;
+  }();
+  return proc;
+}
+
+}  // namespace
+
 std::string SystemText() {
   OSVERSIONINFOEXW version{};
   version.dwOSVersionInfoSize = sizeof version;
   GetVersionExW(reinterpret_cast<LPOSVERSIONINFOW>(&version));
   SYSTEM_INFO info{};
-  using NativeProc = void(WINAPI*)(LPSYSTEM_INFO);
-  HMODULE kernel = LoadLibraryW(u"Kernel32.dll");
-  NativeProc native = kernel ? kx2::ProcAs<NativeProc>(GetProcAddress(kernel, "GetNativeSystemInfo")) : nullptr;
-  if (native)
+  if (NativeProc native = NativeSystemInfo())
     native(&info);
   else
     GetSystemInfo(&info);
-  if (kernel) FreeLibrary(kernel);
   char text[80];
   std::snprintf(text, sizeof text, "%d,%d,%d,%d,%d", static_cast<int>(version.dwMajorVersion),
                 static_cast<int>(version.dwMinorVersion), static_cast<int>(version.dwPlatformId),

@@ -54,6 +54,16 @@ DWORD RunCountOf(HKEY key) {
   return type == REG_DWORD && size == sizeof value ? value : 0;
 }
 
+// "RunCount" lowered from `now` by what was sent, and today's date, into an open key.
+bool WriteRecord(HKEY key, DWORD now, DWORD sent) {
+  DWORD left = now > sent ? now - sent : 0;
+  std::u16string date = kx2::Utf8ToUtf16(Today());
+  return RegSetValueExW(key, u"RunCount", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&left), sizeof left) ==
+             ERROR_SUCCESS &&
+         RegSetValueExW(key, u"LastestRun", 0, REG_SZ, reinterpret_cast<const BYTE*>(date.data()),
+                        static_cast<DWORD>(date.size() * sizeof(char16_t))) == ERROR_SUCCESS;
+}
+
 bool EqualsIgnoringCase(const std::string& a, const std::string& b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
@@ -99,17 +109,35 @@ void RecordReport(const ReportArguments& args, DWORD sent) {
   bool written = false;
   {
     Key key(args, true);
-    if (key.Get()) {
-      DWORD now = RunCountOf(key.Get());
-      DWORD left = now > sent ? now - sent : 0;
-      std::u16string date = kx2::Utf8ToUtf16(Today());
-      written = RegSetValueExW(key.Get(), u"RunCount", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&left),
-                               sizeof left) == ERROR_SUCCESS &&
-                RegSetValueExW(key.Get(), u"LastestRun", 0, REG_SZ, reinterpret_cast<const BYTE*>(date.data()),
-                               static_cast<DWORD>(date.size() * sizeof(char16_t))) == ERROR_SUCCESS;
-    }
+    if (key.Get()) written = WriteRecord(key.Get(), RunCountOf(key.Get()), sent);
   }
   if (inUpdate) Kx2RegEndUpdate(HKEY_CURRENT_USER, written ? TRUE : FALSE);
+}
+
+ReportRecord::ReportRecord(const ReportArguments& args) : args_(args) {
+  open_ = Kx2RegBeginDeferredUpdate(HKEY_CURRENT_USER) == ERROR_SUCCESS;
+  // Opened for the record as well: a count above 0 means the key is there to write to.
+  RegOpenKeyExW(HKEY_CURRENT_USER, ReportKeyName(args).c_str(), 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &key_);
+  count_ = RunCountOf(key_);
+}
+
+ReportRecord::~ReportRecord() {
+  if (key_) RegCloseKey(key_);
+  if (open_) Kx2RegEndUpdate(HKEY_CURRENT_USER, FALSE);
+}
+
+void ReportRecord::Record(DWORD sent) {
+  bool kept = false;
+  if (open_) {
+    // The first write takes the write lock, and fails when the hive changed since the count
+    // was read (the launcher counted a run meanwhile): the whole is then done again.
+    const bool written = key_ && WriteRecord(key_, count_, sent);
+    kept = Kx2RegEndUpdate(HKEY_CURRENT_USER, written ? TRUE : FALSE) == ERROR_SUCCESS && written;
+    open_ = false;
+  }
+  if (key_) RegCloseKey(key_);
+  key_ = nullptr;
+  if (!kept) RecordReport(args_, sent);
 }
 
 }  // namespace fennic

@@ -41,6 +41,32 @@ DWORD ReadRunCount(const ReportArguments& args);
 // launcher may have counted more meanwhile) and dates the report, in one transaction.
 void RecordReport(const ReportArguments& args, DWORD sent);
 
+// The registry side of one report, from the reading of "RunCount" to the record: one
+// registry transaction that reads the count and, after a successful call, writes the record
+// without walking to the key and reading the count again. It takes the hive's write lock
+// only to write (never during the call, while the launcher counts runs); when the launcher
+// wrote meanwhile, Record redoes the whole as RecordReport. Other threads of the process
+// wait for the registry while it is held.
+class ReportRecord {
+ public:
+  explicit ReportRecord(const ReportArguments& args);
+  // Ends the transaction with nothing written when Record was not called.
+  ~ReportRecord();
+  ReportRecord(const ReportRecord&) = delete;
+  ReportRecord& operator=(const ReportRecord&) = delete;
+
+  // "RunCount" as ReadRunCount reads it.
+  DWORD Count() const { return count_; }
+  // As RecordReport; call it once.
+  void Record(DWORD sent);
+
+ private:
+  const ReportArguments& args_;
+  bool open_ = false;
+  HKEY key_ = nullptr;
+  DWORD count_ = 0;
+};
+
 // The longest answer of the service the report reads; a longer one fails the report.
 constexpr uint64_t kMaxAnswerBytes = 1 << 20;
 // Puts that limit on a SOAP context: on the bytes received and on the Content-Length the
