@@ -162,8 +162,16 @@ DWORD WINAPI FeedDownloadWorker::Run(void* self) {
     result = E_OUTOFMEMORY;
   }
   // A cancelled download is not reported: the dialog that cancelled it is closing.
-  if (!worker->cancel_.Cancelled())
-    worker->outbox_.Post(kDownloadDoneMessage, static_cast<WPARAM>(static_cast<uint32_t>(result)), 0);
+  if (worker->cancel_.Cancelled()) return 0;
+  // The feed is read here, beside the dialog's making, rather than by the dialog once the
+  // result reaches it: the file is the one this download left either way.
+  try {
+    worker->check_.ReadFeed(&worker->feed_);
+    worker->feedRead_ = true;
+  } catch (...) {
+    worker->feed_ = UpdateFeedInfo{};
+  }
+  worker->outbox_.Post(kDownloadDoneMessage, static_cast<WPARAM>(static_cast<uint32_t>(result)), 0);
   return 0;
 }
 

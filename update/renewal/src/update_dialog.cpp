@@ -138,7 +138,10 @@ void UpdateDlg::Finish(HRESULT result) {
   // Someone who already closed the offer has answered; the result changes nothing then.
   if (state_ == kStateDeclined) return;
   feed_ = UpdateFeedInfo{};
-  check_.ReadFeed(&feed_);
+  if (const UpdateFeedInfo* read = worker_ ? worker_->FeedRead() : nullptr)
+    feed_ = *read;
+  else
+    check_.ReadFeed(&feed_);
   if (result != S_OK) {
     state_ = kStateNetworkProblem;
   } else {

@@ -105,6 +105,10 @@ class RENEWAL_API FeedDownloadWorker {
   // The download's result when it has ended and no window took it yet (it is then not
   // posted); nothing while it runs.
   std::optional<HRESULT> TakeResultIfEnded();
+  // Once the thread has been joined (Cancel): the feed file as the worker read it right
+  // after its download ended, or null when it read none (no transfer ran, or it was
+  // cancelled).
+  const UpdateFeedInfo* FeedRead() const { return feedRead_ ? &feed_ : nullptr; }
 
   // What the worker's thread posts, kept in order while there is no window to take it.
   class Outbox {
@@ -140,6 +144,9 @@ class RENEWAL_API FeedDownloadWorker {
   // Set on the caller's thread before the worker's thread is made.
   bool begun_ = false;
   bool beginOnThread_ = false;
+  // Written by the worker's thread before it ends.
+  UpdateFeedInfo feed_;
+  bool feedRead_ = false;
   // Whether Cancel stopped the worker, and whether a whole answer waits to replace the feed.
   std::mutex startLock_;
   std::condition_variable startChanged_;
