@@ -144,7 +144,9 @@ class Hive {
   bool DeferredBroken(std::thread::id owner) const;
 
   sqlite3* db_ = nullptr;
-  std::map<std::string, sqlite3_stmt*> cache_;
+  // Found by the caller's text without making a string of it (every statement of every
+  // registry call looks itself up here).
+  std::map<std::string, sqlite3_stmt*, std::less<>> cache_;
   // Walk's statements by the number of names they follow (index 0 unused).
   std::vector<sqlite3_stmt*> walks_;
   // Keys the open transaction has found or made: nothing else can delete them before it
