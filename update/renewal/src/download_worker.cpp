@@ -141,12 +141,14 @@ void FeedDownloadWorker::AllowReplacing() {
 
 void FeedDownloadWorker::Cancel() {
   if (!thread_) return;
+  // Cancelled before the held answer is let go: a thread woken by the stop must find the
+  // transfer cancelled, or it reports an ending nobody waits for.
+  cancel_.Cancel();
   {
     std::lock_guard lock(startLock_);
     stopped_ = true;
   }
   startChanged_.notify_all();
-  cancel_.Cancel();
   WaitForSingleObject(thread_, INFINITE);
   CloseHandle(thread_);
   thread_ = nullptr;
