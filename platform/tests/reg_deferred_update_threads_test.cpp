@@ -12,27 +12,12 @@
 
 #include "kx2/Registry.h"
 #include "win/registry.h"
+#include "registry_test_support.h"
 
 namespace {
 
-class DeferredUpdate : public ::testing::Test {
+class DeferredUpdate : public kx2test::RegistryTest {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/kx2-reg-deferred-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-    setenv("KX2_REGISTRY", (dir_ + "/registry").c_str(), 1);
-    Kx2RegistryReset();
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, u"Software\\Kx2Test", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_,
-                              nullptr),
-              ERROR_SUCCESS);
-  }
-  void TearDown() override {
-    RegCloseKey(key_);
-    Kx2RegistryReset();
-    std::filesystem::remove_all(dir_);
-  }
-
   LONG Set(DWORD value) {
     return RegSetValueExW(key_, u"Count", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
   }
@@ -51,9 +36,6 @@ class DeferredUpdate : public ::testing::Test {
     }
     return done.get();
   }
-
-  std::string dir_;
-  HKEY key_ = nullptr;
 };
 
 TEST_F(DeferredUpdate, AnotherThreadWritesMeanwhileAndTheUpdateThenFails) {

@@ -21,36 +21,13 @@
 #include "win/kernel.h"
 #include "win/registry.h"
 #include "win/shell.h"
+#include "registry_test_support.h"
 
 namespace {
 
 const BYTE* Bytes(const void* p) { return static_cast<const BYTE*>(p); }
 
-// A fresh registry folder (and shell folders) per test, set before the first registry call.
-class Registry : public ::testing::Test {
- protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/kx2-reg-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-    setenv("KX2_REGISTRY", (dir_ + "/registry").c_str(), 1);
-    setenv("KX2_APPDATA", (dir_ + "/roaming").c_str(), 1);
-    setenv("KX2_LOCAL_APPDATA", (dir_ + "/local").c_str(), 1);
-    setenv("KX2_COMMON_APPDATA", (dir_ + "/common").c_str(), 1);
-    Kx2RegistryReset();
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, u"Software\\Kx2Test", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_,
-                              nullptr),
-              ERROR_SUCCESS);
-  }
-  void TearDown() override {
-    RegCloseKey(key_);
-    Kx2RegistryReset();
-    std::filesystem::remove_all(dir_);
-  }
-
-  std::string dir_;
-  HKEY key_ = nullptr;
-};
+using Registry = kx2test::RegistryTest;
 
 // Every short-lived process reads a hive's whole log when it opens the hive: the log must
 // not grow with the number of writes the hive has seen.
