@@ -52,7 +52,10 @@ bool PumpUntil(Done done, std::chrono::milliseconds timeout = 10s) {
   return true;
 }
 
-// Another member of the chat room: a bare gloox client on a thread of its own.
+// Another member of the chat room: a bare gloox client on a thread of its own. The client is
+// that thread's alone; the lock guards only what the test thread reads or queues, and is never
+// held while the thread waits on the socket, or the test thread (which must keep pumping for
+// the room to answer) could wait on it for as long as the socket stays busy.
 class Peer : public gloox::ConnectionListener, public gloox::MUCRoomHandler {
  public:
   Peer(uint16_t port, const std::string& room, const std::string& nick) : client_("collab.test") {
@@ -68,10 +71,17 @@ class Peer : public gloox::ConnectionListener, public gloox::MUCRoomHandler {
     client_.connect(false);
     thread_ = std::thread([this] {
       while (!stop_) {
-        std::lock_guard hold(lock_);
-        if (client_.recv(20000) != gloox::ConnNoError) break;
-        for (auto& text : outbox_) room_->send(text);
-        outbox_.clear();
+        // 20 ms at most: what the test queues goes out that soon.
+        if (const gloox::ConnectionError error = client_.recv(20000); error != gloox::ConnNoError) {
+          error_ = error;
+          break;
+        }
+        std::vector<std::string> outbox;
+        {
+          std::lock_guard hold(lock_);
+          outbox.swap(outbox_);
+        }
+        for (auto& text : outbox) room_->send(text);
         if (leave_ && joined_) {
           room_->leave();
           leave_ = false;
@@ -85,6 +95,9 @@ class Peer : public gloox::ConnectionListener, public gloox::MUCRoomHandler {
     client_.disconnect();
   }
   bool Joined() const { return joined_; }
+  // Why the client stopped reading, for a failure's message: gloox's ConnectionError, 0 while
+  // it reads.
+  int Error() const { return error_; }
   void Say(const std::string& text) {
     std::lock_guard hold(lock_);
     outbox_.push_back(text);
@@ -107,6 +120,7 @@ class Peer : public gloox::ConnectionListener, public gloox::MUCRoomHandler {
     if (msg.from().resource() == room_->nick()) return;
     TDRL::Packet packet;
     if (reassembler_.Add(msg.from().resource(), msg.body(), 0, packet) == TDRL::ChunkReassembler::Result::kComplete) {
+      std::lock_guard hold(lock_);
       packets_.emplace_back(packet.Data(), packet.Data() + packet.TotalSize());
     }
   }
@@ -121,11 +135,12 @@ class Peer : public gloox::ConnectionListener, public gloox::MUCRoomHandler {
   gloox::Client client_;
   std::unique_ptr<gloox::MUCRoom> room_;
   std::thread thread_;
-  std::mutex lock_;
   std::atomic<bool> stop_{false}, joined_{false}, leave_{false};
-  std::vector<std::string> outbox_;
-  TDRL::ChunkReassembler reassembler_;
-  std::vector<std::vector<unsigned char>> packets_;
+  std::atomic<int> error_{gloox::ConnNoError};
+  TDRL::ChunkReassembler reassembler_;  // the client's thread's
+  std::mutex lock_;
+  std::vector<std::string> outbox_;                  // under lock_
+  std::vector<std::vector<unsigned char>> packets_;  // under lock_
 };
 
 class XmppTransportTest : public ::testing::Test {
@@ -181,7 +196,8 @@ TEST_F(XmppTransportTest, ARoomEntersItsChatRoomAndTalksThroughIt) {
 
   // Another member comes (to the lower-case room): events 20 (2, number) and 1.
   Peer bob(server_->Port(), "trip", "bob");
-  ASSERT_TRUE(PumpUntil([&] { return room->GetInformationUnit()->GetMemberNumber(u"bob") >= 0; }));
+  ASSERT_TRUE(PumpUntil([&] { return room->GetInformationUnit()->GetMemberNumber(u"bob") >= 0; }))
+      << "bob's connection error: " << bob.Error();
   const int number = room->GetInformationUnit()->GetMemberNumber(u"bob");
   ASSERT_TRUE(PumpUntil([&] { return tendril_->GetUIService()->IsUIEventQueueEmpty() == 0; }));
   events = Events();
@@ -190,7 +206,8 @@ TEST_F(XmppTransportTest, ARoomEntersItsChatRoomAndTalksThroughIt) {
 
   // A packet of the room goes as chunks: the book synchronisation finished (34).
   room->NotifySyncBookFinished();
-  ASSERT_TRUE(PumpUntil([&] { return !bob.Packets().empty(); })) << "no chunk reached the other member";
+  ASSERT_TRUE(PumpUntil([&] { return !bob.Packets().empty(); }))
+      << "no chunk reached the other member; its connection error: " << bob.Error();
   EXPECT_EQ(bob.Packets()[0], Bytes().Narrow("trip").Wide(u"ann").Packet(34));
 
   // A packet of the other member comes as chunks: a position request (28), answered with a 29.
@@ -201,20 +218,22 @@ TEST_F(XmppTransportTest, ARoomEntersItsChatRoomAndTalksThroughIt) {
     request.AppendBytes(body.size(), body.data());
   }
   for (const std::string& chunk : TDRL::MakeChunks(1, TDRL::EncodePacketText(request))) bob.Say(chunk);
-  ASSERT_TRUE(PumpUntil([&] { return bob.Packets().size() >= 2; })) << "no answer came back";
+  ASSERT_TRUE(PumpUntil([&] { return bob.Packets().size() >= 2; }))
+      << "no answer came back; bob's connection error: " << bob.Error();
   EXPECT_EQ(bob.Packets()[1],
             Bytes().Narrow("trip").Wide(u"bob").Int(1).Int(2).Int(3).Int(4).Int(5).Int(6).Byte(1).Packet(29));
 
   // The member leaves: event 10 with its number.
   Events();
   bob.Leave();
-  ASSERT_TRUE(PumpUntil([&] { return room->GetInformationUnit()->GetMemberNumber(u"bob") < 0; }));
+  ASSERT_TRUE(PumpUntil([&] { return room->GetInformationUnit()->GetMemberNumber(u"bob") < 0; }))
+      << "bob's connection error: " << bob.Error();
   EXPECT_TRUE(Has(Events(), MakeUIEvent(10, id, number)));
 }
 
 TEST_F(XmppTransportTest, ATakenNicknameGetsANumberAndBecomesTheUserName) {
   Peer other(server_->Port(), "trip", "ann");
-  ASSERT_TRUE(PumpUntil([&] { return other.Joined(); }));
+  ASSERT_TRUE(PumpUntil([&] { return other.Joined(); })) << "its connection error: " << other.Error();
   IXmppMeetingManager* manager = tendril_->GetMeetingManager();
   IMeetingRoom* room = manager->FindMeetingRoomById(manager->CreateMeetingRoom("trip"));
   ASSERT_TRUE(PumpUntil([&] {
