@@ -13,7 +13,6 @@ namespace renewal {
 namespace {
 
 constexpr std::chrono::milliseconds kDefaultStallLimit{30000};
-constexpr std::chrono::milliseconds kRequestWait{10};
 
 }  // namespace
 
@@ -100,7 +99,7 @@ BOOL FeedDownloadWorker::Start() {
   // the thread gets going: this kernel queues a new thread behind its busy creator, and it
   // started only once the dialog had been made. A server slow to accept (or a name slow to
   // resolve) holds the caller back only briefly.
-  check_.BeginDownload(relay_.get(), flags_, kRequestWait);
+  check_.BeginDownload(relay_.get(), flags_, OnlineUpdateVersioinCheck::kRequestWait);
   begun_ = true;
   thread_ = CreateThread(nullptr, 0, &FeedDownloadWorker::Run, this, 0, nullptr);
   if (thread_) return TRUE;

@@ -18,9 +18,6 @@ namespace {
 // The whole check, download and comparison, ends this long after it began, whatever the
 // server does.
 constexpr auto kCheckLimit = std::chrono::seconds(3);
-// The export's request goes out before the dialog's; a server slow to accept (or a name
-// slow to resolve) holds the dialog's back only this long.
-constexpr auto kRequestWait = std::chrono::milliseconds(10);
 
 std::u16string ServiceAddress() {
   const char* value = std::getenv("KX2_FENNIC_SERVICE");
@@ -60,7 +57,7 @@ extern "C" RENEWAL_API int StartOnlineUpdate(int major, int minor, int patch, in
     renewal::BindCallback callback(_time64(nullptr) + 3);
     renewal::OnlineUpdateVersioinCheck check;
     check.LimitDownloadTo(began + kCheckLimit);
-    check.BeginDownload(&callback, static_cast<DWORD>(flags), kRequestWait);
+    check.BeginDownload(&callback, static_cast<DWORD>(flags), renewal::OnlineUpdateVersioinCheck::kRequestWait);
     // Made while the server answers the export's request.
     worker->StartOnItsThread();
     check.FinishDownload();

@@ -107,7 +107,7 @@ BOOL UpdateDlg::OnInitDialog() {
   }
   // A download that has already ended decides the state now: laying out "checking" first
   // would only be undone before anything is painted, as when the transfer ran here.
-  const std::optional<HRESULT> ended = worker_ ? worker_->TakeResultIfEnded() : std::nullopt;
+  const std::optional<HRESULT> ended = worker_->TakeResultIfEnded();
   if (!ended) LayOut();
 
   if (windows_.progress) {

@@ -109,6 +109,9 @@ class RENEWAL_API OnlineUpdateVersioinCheck final : public IOnlineUpdateVersionC
   // ended, or `wait` passed), FinishDownload runs it to its end and answers as DownloadFeed
   // would. The callback serves both halves.
   void BeginDownload(IBindStatusCallback* callback, DWORD flags, std::chrono::milliseconds wait);
+  // The wait the library's own callers give BeginDownload: a server slow to accept (or a
+  // name slow to resolve) holds them back only this long.
+  static constexpr std::chrono::milliseconds kRequestWait{10};
   HRESULT FinishDownload();
   int STDMETHODCALLTYPE ReadFeed(UpdateFeedInfo* info) override;
   void STDMETHODCALLTYPE GetFeedVersionText(char16_t* buffer) override;
