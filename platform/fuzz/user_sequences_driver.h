@@ -33,6 +33,14 @@ struct Reader {
   HWND window() { return g_windows.empty() ? nullptr : g_windows[next() % g_windows.size()]; }
 };
 
+// Messages from WM_USER on belong to each window class (a status bar's WM_USER + 1 takes
+// a text pointer), so the steps send their WM_USER and WM_USER + 1 with any parameter only
+// to the driver's own windows; the controls get theirs from user_sequences_controls.h.
+inline bool OwnWindow(HWND h) {
+  char16_t name[16] = {};
+  return h && GetClassNameW(h, name, 16) && std::u16string_view(name) == u"FuzzWindow";
+}
+
 // userdata bits: 1 destroys itself on a press, 2 forwards WM_USER to its parent, 4
 // reparents itself to the desktop on WM_USER + 1.
 inline LRESULT CALLBACK FuzzProc(HWND h, UINT m, WPARAM w, LPARAM l) {
@@ -41,7 +49,7 @@ inline LRESULT CALLBACK FuzzProc(HWND h, UINT m, WPARAM w, LPARAM l) {
     DestroyWindow(h);
     return 0;
   }
-  if (m == WM_USER && (mode & 2)) return SendMessageW(GetParent(h), WM_USER, w + 1, l) + 1;
+  if (m == WM_USER && (mode & 2) && OwnWindow(GetParent(h))) return SendMessageW(GetParent(h), WM_USER, w + 1, l) + 1;
   if (m == WM_USER + 1 && (mode & 4)) SetParent(h, nullptr);
   return DefWindowProcW(h, m, w, l);
 }
@@ -118,13 +126,18 @@ inline void Step(uint8_t op, Reader& in) {
                                       WM_SHOWWINDOW, WM_ACTIVATE, WM_SYSCOMMAND, WM_CANCELMODE, WM_MOUSEACTIVATE};
       HWND h = in.window();
       const UINT m = messages[in.next() % std::size(messages)];
+      if (m >= WM_USER && !OwnWindow(h)) break;
       LPARAM l = m == WM_SETTEXT ? reinterpret_cast<LPARAM>(u"text") : in.next();
       SendMessageW(h, m, m == WM_SYSCOMMAND ? SC_MINIMIZE + 16 * (in.next() % 4) : in.next(), l);
       break;
     }
-    case 5:
-      PostMessageW(in.window(), WM_USER + (in.next() & 1), in.next(), 0);
+    case 5: {
+      HWND h = in.window();
+      const UINT m = WM_USER + (in.next() & 1);
+      const WPARAM w = in.next();
+      if (OwnWindow(h)) PostMessageW(h, m, w, 0);
       break;
+    }
     case 6: {
       static const HWND after[] = {HWND_TOP, HWND_BOTTOM, HWND_TOPMOST, HWND_NOTOPMOST};
       HWND h = in.window();
