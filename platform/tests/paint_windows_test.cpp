@@ -504,6 +504,31 @@ TEST_F(PaintTest, ANewWindowNeverShowsAClosedWindowsPixels) {
   }
 }
 
+TEST_F(PaintTest, AHugeWindowPaintsIntoBoundedPixels) {
+  // 32767 pixels each way would need 4 GB of pixels; the backing stops at 8192 each way.
+  for (const SIZE size : {SIZE{32767, 120}, SIZE{120, 32767}}) {
+    HWND w = Solid(WS_POPUP | WS_VISIBLE, nullptr, RECT{0, 0, 100, 100}, kRed);
+    ASSERT_TRUE(SetWindowPos(w, nullptr, 0, 0, size.cx, size.cy, SWP_NOZORDER | SWP_NOMOVE));
+    // A child wholly past the backing still gets a DC, and drawing into it does nothing.
+    HWND far = Solid(WS_CHILD | WS_VISIBLE, w, RECT{size.cx - 100, size.cy - 100, size.cx, size.cy}, kGreen);
+    Pump();
+    HDC dc = GetDC(far);
+    ASSERT_TRUE(dc);
+    RECT r{0, 0, 100, 100};
+    EXPECT_TRUE(FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH))));
+    ReleaseDC(far, dc);
+    cairo_surface_t* capture = Kx2CaptureWindow(w);
+    ASSERT_TRUE(capture);
+    const int width = cairo_image_surface_get_width(capture), height = cairo_image_surface_get_height(capture);
+    EXPECT_EQ(width, std::min<int>(size.cx, 8192));
+    EXPECT_EQ(height, std::min<int>(size.cy, 8192));
+    EXPECT_EQ(Probe(capture, 0, 0), kRed);
+    EXPECT_EQ(Probe(capture, width - 1, height - 1), kRed);
+    cairo_surface_destroy(capture);
+    DestroyWindow(w);
+  }
+}
+
 TEST_F(PaintTest, PaintingADestroyedWindowDoesNothing) {
   HWND w = Solid(WS_POPUP | WS_VISIBLE, nullptr, RECT{0, 0, 50, 50}, kRed);
   DestroyWindow(w);

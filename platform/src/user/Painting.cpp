@@ -94,10 +94,16 @@ HRGN VisibleOnScreen(const Window* w, bool client) {
 
 void ReleaseSurface(void* surface) { cairo_surface_destroy(static_cast<cairo_surface_t*>(surface)); }
 
+// The widest and tallest backing. A window may be sized up to 32767 pixels each way (a
+// popup menu with large owner-drawn items reaches that), and pixels for all of it would take
+// 4 GB; no screen shows more than this, and what lies past it is left undrawn, as a DC
+// reaching past the backing already is.
+constexpr int kLargestBackingSide = 8192;
+
 // The top-level window's pixels, made or remade (cleared to the face colour) at its size.
 cairo_surface_t* Backing(Window* top) {
-  const int width = std::max(1, int(top->window.right - top->window.left));
-  const int height = std::max(1, int(top->window.bottom - top->window.top));
+  const int width = std::clamp(int(top->window.right - top->window.left), 1, kLargestBackingSide);
+  const int height = std::clamp(int(top->window.bottom - top->window.top), 1, kLargestBackingSide);
   cairo_surface_t* current = top->backing.get();
   if (current && cairo_image_surface_get_width(current) == width && cairo_image_surface_get_height(current) == height)
     return current;
