@@ -71,6 +71,15 @@ TEST_F(RoomsSyncTest, ItemValuesAndTheCounter) {
   EXPECT_EQ(coEdit->IsCounterSet(), 1);
   coEdit->ChangeCounter(0);
   EXPECT_EQ(coEdit->IsCounterSet(), 0);
+  // A finish with nothing pending (a repeated or stray message) leaves the counter clear,
+  // and the next join still sets it.
+  coEdit->ChangeCounter(0);
+  coEdit->ChangeCounter(0);
+  EXPECT_EQ(coEdit->IsCounterSet(), 0);
+  coEdit->ChangeCounter(1);
+  EXPECT_EQ(coEdit->IsCounterSet(), 1);
+  coEdit->ChangeCounter(0);
+  EXPECT_EQ(coEdit->IsCounterSet(), 0);
 }
 
 TEST_F(RoomsSyncTest, BookIsSharedMarkedAndAnswered) {

@@ -161,6 +161,18 @@ void CoEditManager::SetItemValue(ItemSelector selector, int first, int second) {
   }
 }
 
+// A finished synchronisation comes from another member's message, which may arrive without
+// a join before it or more than once: below 0 the counter would stay set for good, as if a
+// synchronisation were pending, so a lowering at 0 is ignored.
+void CoEditManager::ChangeCounter(int flag) {
+  if (flag != 0) {
+    ++counter_;
+    return;
+  }
+  int now = counter_.load();
+  while (now > 0 && !counter_.compare_exchange_weak(now, now - 1)) {}
+}
+
 void CoEditManager::Forward(int value) {
   undoRedo_.ApplyNextRedoPos();
   std::vector<std::shared_ptr<ItemSender>> senders;

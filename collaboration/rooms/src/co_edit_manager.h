@@ -41,7 +41,7 @@ class CoEditManager : public ICoEditManager, public IAttachmentApplier {
   int ApplyAttachmentFile(ItemSelector attachment, const char16_t* fileName) override;
   IUndoRedoSyncManager* GetUndoRedoSyncManager() override { return &undoRedo_; }
   void SetItemValue(ItemSelector selector, int first, int second) override;
-  void ChangeCounter(int flag) override { counter_ += flag != 0 ? 1 : -1; }
+  void ChangeCounter(int flag) override;
   int IsCounterSet() override { return counter_.load() != 0 ? 1 : 0; }
   TDRL_SHARED_UNKNOWN
 
