@@ -33,13 +33,15 @@ struct Reader {
   HWND window() { return g_windows.empty() ? nullptr : g_windows[next() % g_windows.size()]; }
 };
 
+inline bool OfClass(HWND h, std::u16string_view wanted) {
+  char16_t name[16] = {};
+  return h && GetClassNameW(h, name, 16) && std::u16string_view(name) == wanted;
+}
+
 // Messages from WM_USER on belong to each window class (a status bar's WM_USER + 1 takes
 // a text pointer), so the steps send their WM_USER and WM_USER + 1 with any parameter only
 // to the driver's own windows; the controls get theirs from user_sequences_controls.h.
-inline bool OwnWindow(HWND h) {
-  char16_t name[16] = {};
-  return h && GetClassNameW(h, name, 16) && std::u16string_view(name) == u"FuzzWindow";
-}
+inline bool OwnWindow(HWND h) { return OfClass(h, u"FuzzWindow"); }
 
 // userdata bits: 1 destroys itself on a press, 2 forwards WM_USER to its parent, 4
 // reparents itself to the desktop on WM_USER + 1.
@@ -61,11 +63,6 @@ LRESULT CALLBACK SubclassProc(HWND h, UINT m, WPARAM w, LPARAM l) {
   auto previous = reinterpret_cast<WNDPROC>(GetPropW(h, names[N]));
   if (m == WM_NCDESTROY) RemovePropW(h, names[N]);
   return previous ? CallWindowProcW(previous, h, m, w, l) : DefWindowProcW(h, m, w, l);
-}
-
-inline bool MdiClientIn(HWND h) {
-  char16_t name[16] = {};
-  return GetClassNameW(h, name, 16) && std::u16string_view(name) == u"MDIClient";
 }
 
 inline void Prune() {
@@ -205,7 +202,7 @@ inline void Step(uint8_t op, Reader& in) {
         if (g_windows.size() >= kMaxWindows) break;
         HWND parent = (in.next() & 1) ? in.window() : nullptr;
         if (HWND client = fuzz_controls::CreateMdiClient(in, parent)) g_windows.push_back(client);
-      } else if (HWND h = in.window(); h && MdiClientIn(h)) {
+      } else if (HWND h = in.window(); OfClass(h, u"MDIClient")) {
         fuzz_controls::SendMdi(in, h);
       }
       break;
@@ -213,6 +210,22 @@ inline void Step(uint8_t op, Reader& in) {
       Pump(64);
       break;
   }
+}
+
+// A modal loop a step starts (a caption drag, a menu) waits inside that step for input no
+// later step can give: when it would block, the thread's idle handler gives what a user
+// would, letting go of a held button, else pressing Escape, and in the end quitting.
+inline BOOL EndModalLoops(void* context) {
+  int& calls = *static_cast<int*>(context);
+  if (GetAsyncKeyState(VK_LBUTTON) & 0x8000)
+    Kx2InjectMouseButton(VK_LBUTTON, FALSE);
+  else if (GetAsyncKeyState(VK_RBUTTON) & 0x8000)
+    Kx2InjectMouseButton(VK_RBUTTON, FALSE);
+  else if (++calls < 16)
+    Kx2InjectKeyStroke(VK_ESCAPE);
+  else
+    PostQuitMessage(0);
+  return TRUE;
 }
 
 // Plays one input, `step` (op, reader) running each step (Step by default). Traps when a
@@ -237,12 +250,15 @@ void Play(const uint8_t* data, size_t size, StepFunction&& step) {
     DeleteObject(strip);
     ReleaseDC(nullptr, screen);
   }
+  int idleCalls = 0;
+  Kx2SetIdleHandler(&EndModalLoops, &idleCalls);
   Reader in{data, size};
   for (int steps = 0; in.more() && steps < 256; ++steps) {
     const uint8_t op = in.next();
     step(op, in);
     Prune();
   }
+  Kx2SetIdleHandler(nullptr, nullptr);
   for (HWND h : g_windows)
     if (IsWindow(h)) DestroyWindow(h);
   g_windows.clear();
