@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -121,4 +122,24 @@ TEST(ImagingPicture, OleLoadPicturePathRendersThePicture) {
   picture->Release();
   std::u16string missing = folder.Win("none.png");
   EXPECT_NE(OleLoadPicturePath(missing.data(), nullptr, 0, 0, IID_IPicture, reinterpret_cast<void**>(&picture)), S_OK);
+}
+
+TEST(ImagingCodec, ResolutionsOutsideTheHeaderFieldAreBounded) {
+  struct Case {
+    float dpi;
+    uint32_t perMeter;
+  } const cases[] = {{96, 3780}, {120, 4724}, {0, 0}, {-5, 0}, {NAN, 0}, {1e30f, 0x7FFFFFFF}, {INFINITY, 0x7FFFFFFF}};
+  for (const Case& c : cases) EXPECT_EQ(Kx2PelsPerMeter(c.dpi), c.perMeter) << c.dpi;
+  // A decoded picture's resolution may be anything its file said: the BMP written from it
+  // holds the field's largest value, and a bad one falls back to 96.
+  Folder folder;
+  const std::vector<uint8_t> px = Pixels();
+  for (const float dpi : {1e30f, NAN}) {
+    const std::u16string path = folder.Win("huge.bmp");
+    ASSERT_TRUE(Kx2EncodeImageFile(path.c_str(), KX2_IMAGE_BMP, px.data(), 6, 4, 24, FALSE, dpi, dpi, 0)) << dpi;
+    Kx2DecodedImage d;
+    ASSERT_TRUE(Kx2DecodeImageFile(path.c_str(), &d));
+    EXPECT_NEAR(d.dpiX, std::isnan(dpi) ? 96 : 0x7FFFFFFF * 0.0254, 1) << dpi;
+    Kx2FreeDecodedImage(&d);
+  }
 }

@@ -375,8 +375,7 @@ std::vector<uint8_t> PackedDib(const Image& img) {
   const std::vector<uint8_t> px = StraightPixels(flat.get());
   Put32(o, 40), Put32(o, uint32_t(img.width)), Put32(o, uint32_t(img.height));
   Put16(o, 1), Put16(o, 32), Put32(o, 0), Put32(o, uint32_t(img.width * img.height * 4));
-  Put32(o, uint32_t(img.dpiX / 0.0254f + 0.5f)), Put32(o, uint32_t(img.dpiY / 0.0254f + 0.5f)), Put32(o, 0),
-      Put32(o, 0);
+  Put32(o, Kx2PelsPerMeter(img.dpiX)), Put32(o, Kx2PelsPerMeter(img.dpiY)), Put32(o, 0), Put32(o, 0);
   for (int y = img.height - 1; y >= 0; --y)
     o.insert(o.end(), px.begin() + ptrdiff_t(y) * img.width * 4, px.begin() + ptrdiff_t(y + 1) * img.width * 4);
   return o;

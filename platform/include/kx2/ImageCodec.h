@@ -17,6 +17,15 @@
 KX2_EXPORT BOOL Kx2WritePng(LPCWSTR path, const uint8_t* pixels, int width, int height, ptrdiff_t stride,
                             BOOL withAlpha);
 
+// Pixels per metre for a resolution in dots per inch, as the signed 32-bit resolution
+// fields of bitmap headers hold them. A resolution read from another file may be any
+// float: one past the field's range gives its largest value, a negative one or NaN 0.
+inline uint32_t Kx2PelsPerMeter(float dpi) {
+  const float perMeter = dpi / 0.0254f + 0.5f;
+  if (!(perMeter >= 0)) return 0;
+  return perMeter < 2147483647.0f ? static_cast<uint32_t>(perMeter) : 0x7FFFFFFFu;
+}
+
 // File formats the codec area reads and writes.
 #define KX2_IMAGE_UNKNOWN 0
 #define KX2_IMAGE_PNG 1

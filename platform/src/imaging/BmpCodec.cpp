@@ -83,8 +83,8 @@ bool EncodeBmp(const PixelsView& in, std::vector<uint8_t>* out) {
   Put16(o, bpp);
   Put32(o, in.withAlpha ? BI_BITFIELDS : BI_RGB);
   Put32(o, uint32_t(imageSize));
-  Put32(o, uint32_t((in.dpiX > 0 ? in.dpiX : 96) / 0.0254f + 0.5f));
-  Put32(o, uint32_t((in.dpiY > 0 ? in.dpiY : 96) / 0.0254f + 0.5f));
+  Put32(o, Kx2PelsPerMeter(in.dpiX > 0 ? in.dpiX : 96));
+  Put32(o, Kx2PelsPerMeter(in.dpiY > 0 ? in.dpiY : 96));
   Put32(o, 0);
   Put32(o, 0);
   if (in.withAlpha) {
