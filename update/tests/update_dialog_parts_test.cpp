@@ -413,6 +413,38 @@ TEST_F(UpdateLayoutTest, EachStatePlacesItsControls) {
   }
 }
 
+// A message the table's height cannot hold makes the dialog taller by what is missing and
+// moves the controls below it down by as much (each state's own rows, checked above, are
+// the short texts' layout).
+TEST_F(UpdateLayoutTest, AMessageTooLongForTheTableGrowsTheDialog) {
+  HDC dc = GetDC(w_.message);
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(dc, &metrics);
+  ReleaseDC(w_.message, dc);
+  constexpr int kLines = 12;
+  std::u16string text = u"line 1";
+  for (int i = 2; i <= kLines; ++i) text += u"\nline " + kx2::Utf8ToUtf16(std::to_string(i));
+  using W = renewal::UpdateDialogWindows;
+  struct Case {
+    int state, windowHeight, messageHeight;
+    HWND W::*control;
+    int top;
+  } cases[] = {{0, 353, 80, &W::updateButton, 288}, {1, 323, 60, &W::ok, 258}, {2, 293, 20, &W::progress, 228},
+               {2, 293, 20, &W::cancel, 228},       {3, 323, 60, &W::ok, 258}, {4, 293, 20, &W::ok, 228}};
+  for (const Case& c : cases) {
+    renewal::LayOutUpdateDialog(w_, c.state, width_, text);
+    const int more = kLines * metrics.tmHeight - c.messageHeight;
+    ASSERT_GT(more, 0) << c.state;
+    RECT window{};
+    GetWindowRect(w_.dialog, &window);
+    EXPECT_EQ(window.bottom - window.top, c.windowHeight + more) << c.state;
+    RECT message = InParent(w_.message);
+    EXPECT_EQ(message.top, 198) << c.state;
+    EXPECT_EQ(message.bottom - message.top, kLines * metrics.tmHeight) << c.state;
+    EXPECT_EQ(InParent(w_.*c.control).top, c.top + more) << c.state;
+  }
+}
+
 // The Part sizes the window to the client's width: kept from the first layout, a later
 // layout does not narrow the dialog by its frame each time.
 TEST_F(UpdateLayoutTest, LaterLayoutsKeepTheWidth) {

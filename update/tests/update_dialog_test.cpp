@@ -43,6 +43,7 @@ struct Seen {
   std::u16string caption;
   int bannerHeight = 0;  // the template's 119 dialog units in pixels
   int windowWidth = 0, windowHeight = 0, clientWidth = 0;
+  int messageNeeds = 0;  // the height the message's text takes, wrapped at the message's width
   RECT window{};
   bool marquee = false;
 };
@@ -69,7 +70,16 @@ Seen Look(HWND dialog) {
   s.marquee = (GetWindowLongPtrW(GetDlgItem(dialog, renewal::kIdProgress), GWL_STYLE) & PBS_MARQUEE) != 0;
   look(IDOK, &s.ok, &s.okBox);
   look(IDCANCEL, &s.cancel, &s.cancelBox);
-  s.messageBox = InDialog(GetDlgItem(dialog, renewal::kIdMessage));
+  HWND message = GetDlgItem(dialog, renewal::kIdMessage);
+  s.messageBox = InDialog(message);
+  if (HDC dc = GetDC(message)) {
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(message, WM_GETFONT, 0, 0)));
+    RECT need{0, 0, s.messageBox.right - s.messageBox.left, 0};
+    DrawTextW(dc, s.message.c_str(), -1, &need, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
+    s.messageNeeds = need.bottom;
+    SelectObject(dc, old);
+    ReleaseDC(message, dc);
+  }
   s.bannerBox = InDialog(GetDlgItem(dialog, renewal::kIdBanner));
   RECT units{0, 0, 291, 119};
   MapDialogRect(dialog, &units);
@@ -236,10 +246,14 @@ TEST_F(UpdateDialogTest, StatesForEachFeed) {
     // its bitmap's size.
     EXPECT_TRUE(s.bannerBox.bottom == s.bannerHeight || s.bannerBox.bottom == 190) << s.bannerBox.bottom;
     if (c.state == 0) {
-      EXPECT_EQ(s.windowHeight, 353);
-      EXPECT_EQ(s.messageBox.bottom - s.messageBox.top, 80);
+      // Its message needs more than the table's 80 pixels in this face: the dialog grows by
+      // what is missing, and the button stays 10 pixels below the message.
+      const int more = s.messageBox.bottom - s.messageBox.top - 80;
+      EXPECT_GE(more, 0);
+      EXPECT_EQ(s.messageBox.bottom - s.messageBox.top, s.messageNeeds > 80 ? s.messageNeeds : 80);
+      EXPECT_EQ(s.windowHeight, 353 + more);
       EXPECT_EQ(s.updateBox.left, 35);
-      EXPECT_EQ(s.updateBox.top, 288);
+      EXPECT_EQ(s.updateBox.top, 288 + more);
       EXPECT_EQ(s.updateBox.right - s.updateBox.left, 355);
       EXPECT_EQ(s.updateBox.bottom - s.updateBox.top, 25);
     } else {

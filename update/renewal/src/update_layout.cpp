@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <renewal/UpdateDialogParts.h>
+#include <win/gdi.h>
 #include <win/user.h>
 
 namespace renewal {
@@ -24,6 +25,20 @@ constexpr StateLayout kLayouts[] = {
 
 constexpr int kMessageLeft = 5;
 constexpr int kMessageTop = 198;
+
+// The height the message control needs to show all of `text` at `width` pixels: in its own
+// font, wrapped as a left-aligned static text wraps it.
+int MessageHeightFor(HWND message, const std::u16string& text, int width) {
+  HDC dc = GetDC(message);
+  if (!dc) return 0;
+  HGDIOBJ font = reinterpret_cast<HGDIOBJ>(SendMessageW(message, WM_GETFONT, 0, 0));
+  HGDIOBJ old = font ? SelectObject(dc, font) : nullptr;
+  RECT box{0, 0, width, 0};
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &box, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
+  if (old) SelectObject(dc, old);
+  ReleaseDC(message, dc);
+  return box.bottom - box.top;
+}
 
 void Place(HWND control, int x, int y, int width, int height) {
   if (!control) return;
@@ -63,26 +78,32 @@ void LayOutUpdateDialog(const UpdateDialogWindows& w, int state, int width, cons
   for (HWND control : {w.updateButton, w.progress, w.cancel, w.ok})
     if (control) ShowWindow(control, SW_HIDE);
   const StateLayout& layout = kLayouts[state];
-  SetWindowPos(w.dialog, nullptr, 0, 0, width, layout.windowHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // A message the table's height cannot hold (a wider face than the one the table was made
+  // for wraps it into more lines) makes the dialog taller by what is missing, with the
+  // controls below it moved down, rather than losing its last lines.
+  const int more =
+      w.message ? std::max(0, MessageHeightFor(w.message, messageText, width - kMessageLeft) - layout.messageHeight)
+                : 0;
+  SetWindowPos(w.dialog, nullptr, 0, 0, width, layout.windowHeight + more, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   if (w.message) {
-    SetWindowPos(w.message, nullptr, kMessageLeft, kMessageTop, width - kMessageLeft, layout.messageHeight,
+    SetWindowPos(w.message, nullptr, kMessageLeft, kMessageTop, width - kMessageLeft, layout.messageHeight + more,
                  SWP_NOZORDER | SWP_NOACTIVATE);
     SetWindowTextW(w.message, messageText.c_str());
   }
   switch (state) {
     case kStateNewer:
-      Place(w.updateButton, 35, 288, 355, 25);
+      Place(w.updateButton, 35, 288 + more, 355, 25);
       break;
     case kStateDeclined:
     case kStateNetworkProblem:
-      Place(w.ok, width - 100, 258, 85, 25);
+      Place(w.ok, width - 100, 258 + more, 85, 25);
       break;
     case kStateChecking:
-      Place(w.progress, 10, 228, width - 95, 20);
-      Place(w.cancel, width - 80, 228, 65, 20);
+      Place(w.progress, 10, 228 + more, width - 95, 20);
+      Place(w.cancel, width - 80, 228 + more, 65, 20);
       break;
     default:
-      Place(w.ok, width - 100, 228, 85, 25);
+      Place(w.ok, width - 100, 228 + more, 85, 25);
       break;
   }
   CentreOnOwner(w.dialog);
