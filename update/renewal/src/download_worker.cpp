@@ -85,8 +85,8 @@ FeedDownloadWorker::FeedDownloadWorker(HWND target, DWORD flags, std::chrono::mi
   check_.LimitSilenceTo(stallLimit);
   check_.StopWhen(&cancel_);
   check_.WaitBeforeReplacing([this] {
-    std::unique_lock lock(startLock_);
-    startChanged_.wait(lock, [&] { return !replacingHeld_ || stopped_; });
+    std::unique_lock lock(replaceLock_);
+    replaceChanged_.wait(lock, [&] { return !replacingHeld_ || stopped_; });
     return !stopped_;
   });
 }
@@ -126,16 +126,16 @@ std::optional<HRESULT> FeedDownloadWorker::TakeResultIfEnded() {
 }
 
 void FeedDownloadWorker::HoldReplacing() {
-  std::lock_guard lock(startLock_);
+  std::lock_guard lock(replaceLock_);
   replacingHeld_ = true;
 }
 
 void FeedDownloadWorker::AllowReplacing() {
   {
-    std::lock_guard lock(startLock_);
+    std::lock_guard lock(replaceLock_);
     replacingHeld_ = false;
   }
-  startChanged_.notify_all();
+  replaceChanged_.notify_all();
 }
 
 void FeedDownloadWorker::Cancel() {
@@ -144,10 +144,10 @@ void FeedDownloadWorker::Cancel() {
   // transfer cancelled, or it reports an ending nobody waits for.
   cancel_.Cancel();
   {
-    std::lock_guard lock(startLock_);
+    std::lock_guard lock(replaceLock_);
     stopped_ = true;
   }
-  startChanged_.notify_all();
+  replaceChanged_.notify_all();
   WaitForSingleObject(thread_, INFINITE);
   CloseHandle(thread_);
   thread_ = nullptr;

@@ -147,9 +147,10 @@ class RENEWAL_API FeedDownloadWorker {
   // Written by the worker's thread before it ends.
   UpdateFeedInfo feed_;
   bool feedRead_ = false;
-  // Whether Cancel stopped the worker, and whether a whole answer waits to replace the feed.
-  std::mutex startLock_;
-  std::condition_variable startChanged_;
+  // Whether Cancel stopped the worker, and whether a whole answer waits to replace the feed:
+  // what the worker, ready to replace the feed, waits on.
+  std::mutex replaceLock_;
+  std::condition_variable replaceChanged_;
   bool stopped_ = false;
   bool replacingHeld_ = false;
 };
