@@ -443,6 +443,20 @@ TEST_F(UpdateLayoutTest, AMessageTooLongForTheTableGrowsTheDialog) {
     EXPECT_EQ(message.bottom - message.top, kLines * metrics.tmHeight) << c.state;
     EXPECT_EQ(InParent(w_.*c.control).top, c.top + more) << c.state;
   }
+
+  // Never taller than the work area: the buttons stay on the screen.
+  std::u16string endless = text;
+  for (int i = 0; i < 200; ++i) endless += u"\nmore";
+  RECT area{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+  renewal::LayOutUpdateDialog(w_, 0, width_, endless);
+  RECT window{};
+  GetWindowRect(w_.dialog, &window);
+  EXPECT_EQ(window.bottom - window.top, area.bottom - area.top);
+  RECT button = InParent(w_.updateButton);
+  RECT client{};
+  GetClientRect(w_.dialog, &client);
+  EXPECT_LE(button.bottom, client.bottom);
 }
 
 // The Part sizes the window to the client's width: kept from the first layout, a later

@@ -40,6 +40,20 @@ int MessageHeightFor(HWND message, const std::u16string& text, int width) {
   return box.bottom - box.top;
 }
 
+// The work area of the dialog's monitor (of the owner's, while the dialog is hidden).
+RECT WorkAreaOf(HWND dialog) {
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  HWND owner = GetWindow(dialog, GW_OWNER);
+  HMONITOR screen = MonitorFromWindow(owner ? owner : dialog, MONITOR_DEFAULTTONEAREST);
+  RECT area{0, 0, 0, 0};
+  if (screen && GetMonitorInfoW(screen, &monitor))
+    area = monitor.rcWork;
+  else
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+  return area;
+}
+
 void Place(HWND control, int x, int y, int width, int height) {
   if (!control) return;
   SetWindowPos(control, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -53,15 +67,8 @@ void CentreOnOwner(HWND dialog) {
   GetWindowRect(dialog, &box);
   int width = box.right - box.left;
   int height = box.bottom - box.top;
-  MONITORINFO monitor{};
-  monitor.cbSize = sizeof monitor;
   HWND owner = GetWindow(dialog, GW_OWNER);
-  HMONITOR screen = MonitorFromWindow(owner ? owner : dialog, MONITOR_DEFAULTTONEAREST);
-  RECT area{0, 0, 0, 0};
-  if (screen && GetMonitorInfoW(screen, &monitor))
-    area = monitor.rcWork;
-  else
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+  const RECT area = WorkAreaOf(dialog);
   RECT centre = area;
   if (owner && IsWindowVisible(owner) && !IsIconic(owner)) GetWindowRect(owner, &centre);
   int x = (centre.left + centre.right - width) / 2;
@@ -81,9 +88,13 @@ void LayOutUpdateDialog(const UpdateDialogWindows& w, int state, int width, cons
   // A message the table's height cannot hold (a wider face than the one the table was made
   // for wraps it into more lines) makes the dialog taller by what is missing, with the
   // controls below it moved down, rather than losing its last lines.
+  // It grows no taller than the work area, so that its buttons stay on the screen.
+  const RECT area = WorkAreaOf(w.dialog);
+  const int room = std::max(0, static_cast<int>(area.bottom - area.top) - layout.windowHeight);
   const int more =
-      w.message ? std::max(0, MessageHeightFor(w.message, messageText, width - kMessageLeft) - layout.messageHeight)
-                : 0;
+      w.message
+          ? std::clamp(MessageHeightFor(w.message, messageText, width - kMessageLeft) - layout.messageHeight, 0, room)
+          : 0;
   SetWindowPos(w.dialog, nullptr, 0, 0, width, layout.windowHeight + more, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   if (w.message) {
     SetWindowPos(w.message, nullptr, kMessageLeft, kMessageTop, width - kMessageLeft, layout.messageHeight + more,
