@@ -60,15 +60,14 @@ void Place(HWND control, int x, int y, int width, int height) {
   ShowWindow(control, SW_SHOW);
 }
 
-// In the middle of the owner, else of the work area of the dialog's monitor; kept on
-// that work area.
-void CentreOnOwner(HWND dialog) {
+// In the middle of the owner, else of `area`, the work area of the dialog's monitor; kept
+// on that work area.
+void CentreOnOwner(HWND dialog, const RECT& area) {
   RECT box{};
   GetWindowRect(dialog, &box);
   int width = box.right - box.left;
   int height = box.bottom - box.top;
   HWND owner = GetWindow(dialog, GW_OWNER);
-  const RECT area = WorkAreaOf(dialog);
   RECT centre = area;
   if (owner && IsWindowVisible(owner) && !IsIconic(owner)) GetWindowRect(owner, &centre);
   int x = (centre.left + centre.right - width) / 2;
@@ -87,8 +86,8 @@ void LayOutUpdateDialog(const UpdateDialogWindows& w, int state, int width, cons
   const StateLayout& layout = kLayouts[state];
   // A message the table's height cannot hold (a wider face than the one the table was made
   // for wraps it into more lines) makes the dialog taller by what is missing, with the
-  // controls below it moved down, rather than losing its last lines.
-  // It grows no taller than the work area, so that its buttons stay on the screen.
+  // controls below it moved down, rather than losing its last lines; but no taller than
+  // the work area, so that its buttons stay on the screen.
   const RECT area = WorkAreaOf(w.dialog);
   const int room = std::max(0, static_cast<int>(area.bottom - area.top) - layout.windowHeight);
   const int more =
@@ -117,7 +116,7 @@ void LayOutUpdateDialog(const UpdateDialogWindows& w, int state, int width, cons
       Place(w.ok, width - 100, 228 + more, 85, 25);
       break;
   }
-  CentreOnOwner(w.dialog);
+  CentreOnOwner(w.dialog, area);
   RedrawWindow(w.dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
