@@ -8,6 +8,7 @@
 #include <win/user.h>
 #include <win/user_draw.h>
 #include <win/userres.h>
+#include <win/uxtheme.h>
 
 #include "ornatex/controls/control_pattern.h"
 #include "ornatex/draw/buffer_dc.h"
@@ -18,9 +19,8 @@ IMPLEMENT_DYNCREATE(CKtkSkinObjectButton, CKtkSkinObjectFrame)
 
 namespace {
 
-// Theme parts and states of the "BUTTON" class.
-constexpr int kPushButton = 1, kRadioButton = 2, kCheckBox = 3, kGroupBox = 4;
-constexpr int kNormal = 1, kHotState = 2, kPressed = 3, kDisabled = 4, kDefaulted = 5;
+// The unchecked states of the check box and radio button parts; each check level adds 4.
+constexpr int kUncheckedNormal = 1, kUncheckedHot = 2, kUncheckedPressed = 3, kUncheckedDisabled = 4;
 
 constexpr int kOwnerDrawn = 11;
 constexpr int kSplit = 12, kDefaultSplit = 13;
@@ -167,7 +167,7 @@ RECT CKtkSkinObjectButton::LayoutRect(HDC dc, int kind) const {
   switch (kind) {
     case KTK_BUTTON_LAYOUT_CHECK_GLYPH:
     case KTK_BUTTON_LAYOUT_RADIO_GLYPH: {
-      const SIZE g = glyph(kind == KTK_BUTTON_LAYOUT_CHECK_GLYPH ? kCheckBox : kRadioButton);
+      const SIZE g = glyph(kind == KTK_BUTTON_LAYOUT_CHECK_GLYPH ? BP_CHECKBOX : BP_RADIOBUTTON);
       RECT r = client;
       const DWORD v = VerticalAlignment();
       if (v == kTop || v == kBottom) {
@@ -188,7 +188,7 @@ RECT CKtkSkinObjectButton::LayoutRect(HDC dc, int kind) const {
     }
     case KTK_BUTTON_LAYOUT_CHECK_TEXT:
     case KTK_BUTTON_LAYOUT_RADIO_TEXT: {
-      const SIZE g = glyph(kind == KTK_BUTTON_LAYOUT_CHECK_TEXT ? kCheckBox : kRadioButton);
+      const SIZE g = glyph(kind == KTK_BUTTON_LAYOUT_CHECK_TEXT ? BP_CHECKBOX : BP_RADIOBUTTON);
       RECT r = client;
       if (style & kRightButton)
         r.right -= g.cx + 3;
@@ -288,13 +288,13 @@ void CKtkSkinObjectButton::DrawContent(HDC dc, const RECT& client) {
   RECT area = LayoutRect(dc, LayoutKind());
 
   if (IsPushLike()) {
-    part = kPushButton;
-    state = !enabled                               ? kDisabled
-            : pushed                               ? kPressed
-            : hot                                  ? kHotState
-            : checked                              ? kPressed
-            : (type == 1 || type == kDefaultSplit) ? kDefaulted
-                                                   : kNormal;
+    part = BP_PUSHBUTTON;
+    state = !enabled                               ? PBS_DISABLED
+            : pushed                               ? PBS_PRESSED
+            : hot                                  ? PBS_HOT
+            : checked                              ? PBS_PRESSED
+            : (type == 1 || type == kDefaultSplit) ? PBS_DEFAULTED
+                                                   : PBS_NORMAL;
     background(part, state, client);
     if (type == kSplit || type == kDefaultSplit) {
       RECT drop = client;
@@ -320,16 +320,19 @@ void CKtkSkinObjectButton::DrawContent(HDC dc, const RECT& client) {
       area.right -= 12;
     }
   } else if (IsCheckBox(type) || IsRadio(type)) {
-    part = IsCheckBox(type) ? kCheckBox : kRadioButton;
-    state = (enabled && pushed) ? kPressed : !enabled ? kDisabled : hot ? kHotState : kNormal;
+    part = IsCheckBox(type) ? BP_CHECKBOX : BP_RADIOBUTTON;
+    state = (enabled && pushed) ? kUncheckedPressed
+            : !enabled          ? kUncheckedDisabled
+            : hot               ? kUncheckedHot
+                                : kUncheckedNormal;
     if (checked) state += 4;
     // Only three-state boxes show the third state; others draw it as checked.
     if (checked == 2 && (type == 5 || type == 6)) state += 4;
     background(part, state,
-               LayoutRect(dc, part == kCheckBox ? KTK_BUTTON_LAYOUT_CHECK_GLYPH : KTK_BUTTON_LAYOUT_RADIO_GLYPH));
+               LayoutRect(dc, part == BP_CHECKBOX ? KTK_BUTTON_LAYOUT_CHECK_GLYPH : KTK_BUTTON_LAYOUT_RADIO_GLYPH));
   } else if (type == kGroup) {
-    part = kGroupBox;
-    state = enabled ? 1 : 2;
+    part = BP_GROUPBOX;
+    state = enabled ? GBS_NORMAL : GBS_DISABLED;
     background(part, state, LayoutRect(dc, KTK_BUTTON_LAYOUT_GROUP_FRAME));
     FillGroupCaption(dc, LayoutRect(dc, KTK_BUTTON_LAYOUT_GROUP_CAPTION));
   }

@@ -4,6 +4,7 @@
 #include <win/user.h>
 #include <win/user_edit.h>
 #include <win/user_input.h>
+#include <win/uxtheme.h>
 
 #include "ornatex/controls/control_pattern.h"
 #include "ornatex/core/skin_metrics.h"
@@ -22,10 +23,9 @@ constexpr UINT kGetDroppedState = 0x0157;  // CB_GETDROPPEDSTATE
 constexpr DWORD kTypeMask = 0x3, kDropDown = 0x2, kDropDownList = 0x3;
 constexpr UINT kSetStyle = 0x00F4;  // BM_SETSTYLE
 
-// "COMBOBOX" parts, states and the properties read.
-constexpr int kBox = 0, kDropButton = 1;
+// The "COMBOBOX" part of the whole box, its states and the background types of TMT_BGTYPE.
+constexpr int kBox = 0;
 constexpr int kNormal = 1, kHot = 2, kPressed = 3, kDisabled = 4;
-constexpr int kBgType = 4001, kBorderColor = 3801;
 constexpr int kImageFile = 0, kBorderFill = 1;
 constexpr COLORREF kNoColour = 0xFFFFFFFF;
 
@@ -144,7 +144,7 @@ void CKtkSkinObjectComboBox::DrawDropDown(HDC target, const RECT& client) {
   RECT c = client;
   CKtkSkinManagerClass* skin = GetSkinClass();
   if (skin) {
-    const int bgType = skin->GetEnum(kBox, state, kBgType, kImageFile);
+    const int bgType = skin->GetEnum(kBox, state, TMT_BGTYPE, kImageFile);
     if (bgType == kImageFile) {
       RECT inner{c.left + 3, c.top + 3, c.right - 3, c.bottom - 3};
       if (left)
@@ -155,7 +155,7 @@ void CKtkSkinObjectComboBox::DrawDropDown(HDC target, const RECT& client) {
       skin->DrawThemeBackground(dc, kBox, state, c);
       ::SelectClipRgn(dc, nullptr);
     } else if (bgType == kBorderFill) {
-      FrameInColour(dc, c, skin->GetColor(kBox, state, kBorderColor, kNoColour));
+      FrameInColour(dc, c, skin->GetColor(kBox, state, TMT_BORDERCOLOR, kNoColour));
       c = RECT{c.left + 1, c.top + 1, c.right - 1, c.bottom - 1};
       RECT field = c;
       if (left)
@@ -166,7 +166,7 @@ void CKtkSkinObjectComboBox::DrawDropDown(HDC target, const RECT& client) {
     }
     const RECT button =
         left ? RECT{c.left, c.top, c.left + scroll, c.bottom} : RECT{c.right - scroll, c.top, c.right, c.bottom};
-    skin->DrawThemeBackground(dc, kDropButton, state, button);
+    skin->DrawThemeBackground(dc, CP_DROPDOWNBUTTON, state, button);
   }
 }
 
@@ -177,8 +177,8 @@ void CKtkSkinObjectComboBox::DrawSimple(HDC dc, const RECT& client) {
   HBRUSH brush = GetClientBrush(dc);
   CKtkSkinManagerSchema* schema = GetSchema();
   CKtkSkinManagerClass* edit = schema ? KtkSchemaClass(*schema, u"EDIT") : nullptr;
-  if (edit && edit->GetEnum(0, 0, kBgType, kImageFile) == kBorderFill) {
-    FrameInColour(dc, c, edit->GetColor(0, 0, kBorderColor, kNoColour));
+  if (edit && edit->GetEnum(0, 0, TMT_BGTYPE, kImageFile) == kBorderFill) {
+    FrameInColour(dc, c, edit->GetColor(0, 0, TMT_BORDERCOLOR, kNoColour));
     c = RECT{c.left + 1, c.top + 1, c.right - 1, c.bottom - 1};
     FrameWith(dc, c, brush, 1);
   } else {

@@ -5,6 +5,7 @@
 #include <win/commctrl.h>
 #include <win/gdi.h>
 #include <win/user.h>
+#include <win/uxtheme.h>
 
 #include "ornatex/core/platform_version.h"
 #include "ornatex/core/skin_manager.h"
@@ -18,11 +19,11 @@ IMPLEMENT_DYNCREATE(CKtkSkinObjectMonthCal, CKtkSkinObjectFrame)
 
 namespace {
 
-// "COMBOBOX" and "BUTTON" parts and states, and the properties read.
-constexpr int kBox = 0, kDropButton = 1, kCheckBox = 3;
+// The "COMBOBOX" part of the whole box and its states, the states of the "BUTTON" check box
+// and the background types of TMT_BGTYPE.
+constexpr int kBox = 0;
 constexpr int kNormal = 1, kHot = 2, kDisabled = 4;
 constexpr int kUnchecked = 1, kUncheckedDisabled = 4, kChecked = 5, kCheckedDisabled = 8;
-constexpr int kBgType = 4001, kBorderColor = 3801;
 constexpr int kImageFile = 0, kBorderFill = 1;
 constexpr int kFrameSize = 1;
 constexpr COLORREF kNoColour = 0xFFFFFFFF;
@@ -107,13 +108,13 @@ void CKtkSkinObjectDateTime::DrawComboBox(HDC target) {
   const int scroll = ScrollWidth(this);
   const bool modern = IsModernBorder() != FALSE;
   CKtkSkinManagerClass* skin = GetSkinClass();
-  const int bgType = skin ? skin->GetEnum(kBox, state, kBgType, kImageFile) : -1;
+  const int bgType = skin ? skin->GetEnum(kBox, state, TMT_BGTYPE, kImageFile) : -1;
   if (modern) {
     if (bgType == kImageFile) {
       ::ExcludeClipRect(dc, c.left + 2, c.top + 2, c.right - 2, c.bottom - 2);
       skin->DrawThemeBackground(dc, kBox, state, c);
     } else if (bgType == kBorderFill) {
-      FrameInColour(dc, c, skin->GetColor(kBox, state, kBorderColor, kNoColour));
+      FrameInColour(dc, c, skin->GetColor(kBox, state, TMT_BORDERCOLOR, kNoColour));
       const RECT inside{c.left + 1, c.top + 1, c.right - 1, c.bottom - 1};
       if (inside.right > inside.left && inside.bottom > inside.top) ::FrameRect(dc, &inside, back);
     }
@@ -130,20 +131,20 @@ void CKtkSkinObjectDateTime::DrawComboBox(HDC target) {
     CKtkSkinManagerSchema* schema = GetSchema();
     if (CKtkSkinManagerClass* button = schema ? KtkSchemaClass(*schema, u"BUTTON") : nullptr) {
       SIZE size{13, 13};
-      button->GetPartSize(kCheckBox, 0, nullptr, kFrameSize, &size);
+      button->GetPartSize(BP_CHECKBOX, 0, nullptr, kFrameSize, &size);
       const int left = (square.left + square.right - size.cx) / 2, top = (square.top + square.bottom - size.cy) / 2;
       SYSTEMTIME date{};
       const bool none = ::SendMessageW(m_hWnd, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&date)) == GDT_NONE;
       const int checkState =
           none ? (enabled ? kUnchecked : kUncheckedDisabled) : (enabled ? kChecked : kCheckedDisabled);
-      button->DrawThemeBackground(dc, kCheckBox, checkState, RECT{left, top, left + size.cx, top + size.cy});
+      button->DrawThemeBackground(dc, BP_CHECKBOX, checkState, RECT{left, top, left + size.cx, top + size.cy});
     }
   }
 
   if (!(style & DTS_UPDOWN) && !modern) {
     const RECT strip{c.right - scroll, c.top, c.right, c.bottom};
     ::FillRect(dc, &strip, back);
-    if (skin) skin->DrawThemeBackground(dc, kDropButton, state, strip);
+    if (skin) skin->DrawThemeBackground(dc, CP_DROPDOWNBUTTON, state, strip);
   }
 }
 
@@ -151,7 +152,7 @@ void CKtkSkinObjectDateTime::DrawFrame(HDC dc) {
   CKtkSkinManagerClass* skin = GetSkinClass();
   const int state = PickerState();
   if (m_nPaintSuppression > 0 || !(::GetWindowLongW(m_hWnd, GWL_EXSTYLE) & WS_EX_CLIENTEDGE) || !skin ||
-      skin->GetEnum(kBox, state, kBgType, kImageFile) != kImageFile) {
+      skin->GetEnum(kBox, state, TMT_BGTYPE, kImageFile) != kImageFile) {
     CKtkSkinObjectComboBox::DrawFrame(dc);
     return;
   }

@@ -6,6 +6,7 @@
 #include <win/gdi.h>
 #include <win/nls.h>
 #include <win/user.h>
+#include <win/uxtheme.h>
 
 #include "ornatex/controls/control_pattern.h"
 #include "ornatex/core/skin_manager.h"
@@ -20,9 +21,6 @@ IMPLEMENT_DYNCREATE(CKtkSkinObjectSpin, CKtkSkinObjectFrame)
 
 namespace {
 
-// "PROGRESS" parts and properties.
-constexpr int kBar = 1, kBarVert = 2, kChunk = 3, kChunkVert = 4;
-constexpr int kSizingMargins = 3601, kChunkSize = 2411, kSpaceSize = 2412;
 constexpr int kContinuousBlock = 40;  // the marquee block of a continuous skin
 constexpr int kMarqueeChunks = 5;
 constexpr int kContinuousStep = 8;
@@ -60,7 +58,7 @@ BOOL CKtkSkinObjectProgress::OnHookMessage(UINT message, WPARAM& wParam, LPARAM&
 RECT CKtkSkinObjectProgress::Content(const RECT& client, bool vertical) {
   RECT margins{0, 0, 0, 0};
   if (CKtkSkinManagerClass* skin = GetSkinClass())
-    margins = skin->GetRect(vertical ? kBarVert : kBar, 0, kSizingMargins, margins);
+    margins = skin->GetRect(vertical ? PP_BARVERT : PP_BAR, 0, TMT_SIZINGMARGINS, margins);
   return RECT{client.left + margins.left, client.top + margins.top, client.right - margins.right,
               client.bottom - margins.bottom};
 }
@@ -70,8 +68,8 @@ void CKtkSkinObjectProgress::ChunkAndSpace(const RECT& content, bool vertical, i
   CKtkSkinManagerClass* skin = GetSkinClass();
   // Both come from the skin: a negative value would make the chunk loop's step zero or
   // negative, so they count from 0.
-  *chunk = std::max(skin ? skin->GetInt(0, 0, kChunkSize, across * 2 / 3) : across * 2 / 3, 0);
-  *space = std::max(skin ? skin->GetInt(0, 0, kSpaceSize, 2) : 2, 0);
+  *chunk = std::max(skin ? skin->GetInt(0, 0, TMT_PROGRESSCHUNKSIZE, across * 2 / 3) : across * 2 / 3, 0);
+  *space = std::max(skin ? skin->GetInt(0, 0, TMT_PROGRESSSPACESIZE, 2) : 2, 0);
 }
 
 void CKtkSkinObjectProgress::DrawChunk(HDC dc, const RECT& content, bool vertical, int from, int to) {
@@ -80,14 +78,15 @@ void CKtkSkinObjectProgress::DrawChunk(HDC dc, const RECT& content, bool vertica
   if (!skin) return;
   const RECT r = vertical ? RECT{content.left, content.bottom - to, content.right, content.bottom - from}
                           : RECT{content.left + from, content.top, content.left + to, content.bottom};
-  skin->DrawThemeBackground(dc, vertical ? kChunkVert : kChunk, 0, r);
+  skin->DrawThemeBackground(dc, vertical ? PP_CHUNKVERT : PP_CHUNK, 0, r);
 }
 
 void CKtkSkinObjectProgress::DrawProgress(HDC dc, const RECT& client) {
   const DWORD style = static_cast<DWORD>(::GetWindowLongW(m_hWnd, GWL_STYLE));
   const bool vertical = (style & PBS_VERTICAL) != 0;
   FillWithSkinColour(this, dc, client, COLOR_BTNFACE);
-  if (CKtkSkinManagerClass* skin = GetSkinClass()) skin->DrawThemeBackground(dc, vertical ? kBarVert : kBar, 0, client);
+  if (CKtkSkinManagerClass* skin = GetSkinClass())
+    skin->DrawThemeBackground(dc, vertical ? PP_BARVERT : PP_BAR, 0, client);
   const RECT content = Content(client, vertical);
   const int length = vertical ? content.bottom - content.top : content.right - content.left;
   if (length <= 0) return;
@@ -241,8 +240,6 @@ LRESULT CKtkSkinObjectStatusBar::OnCreateMessage(WPARAM, LPARAM) {
 
 namespace {
 
-constexpr int kSpinUp = 1, kSpinDown = 2, kSpinUpHorz = 3, kSpinDownHorz = 4;
-constexpr int kEditBorderColor = 3801;
 constexpr DWORD kUdsAlignRight = 4, kUdsAlignLeft = 8, kUdsHorz = 0x40;
 
 }  // namespace
@@ -305,7 +302,7 @@ void CKtkSkinObjectSpin::DrawSpin(HDC dc, const RECT& client) {
     FillWithSkinColour(this, target, client, COLOR_WINDOW);
     COLORREF border = GetSysColor(COLOR_WINDOWFRAME);
     if (CKtkSkinManagerClass* edit = m_pManager ? m_pManager->GetSkinClass(this, u"EDIT") : nullptr)
-      border = edit->GetColor(0, 0, kEditBorderColor, border);
+      border = edit->GetColor(0, 0, TMT_BORDERCOLOR, border);
     HBRUSH frame = ::CreateSolidBrush(border);
     ::FrameRect(target, &client, frame);
     ::DeleteObject(frame);
@@ -327,13 +324,13 @@ void CKtkSkinObjectSpin::DrawSpin(HDC dc, const RECT& client) {
   if (skin) {
     if (style & kUdsHorz) {
       const int mid = (arrows.left + arrows.right) / 2;
-      skin->DrawThemeBackground(target, kSpinDownHorz, ArrowState(1),
+      skin->DrawThemeBackground(target, SPNP_DOWNHORZ, ArrowState(1),
                                 RECT{arrows.left, arrows.top, mid, arrows.bottom});
-      skin->DrawThemeBackground(target, kSpinUpHorz, ArrowState(2), RECT{mid, arrows.top, arrows.right, arrows.bottom});
+      skin->DrawThemeBackground(target, SPNP_UPHORZ, ArrowState(2), RECT{mid, arrows.top, arrows.right, arrows.bottom});
     } else {
       const int mid = (arrows.top + arrows.bottom) / 2;
-      skin->DrawThemeBackground(target, kSpinUp, ArrowState(2), RECT{arrows.left, arrows.top, arrows.right, mid});
-      skin->DrawThemeBackground(target, kSpinDown, ArrowState(1), RECT{arrows.left, mid, arrows.right, arrows.bottom});
+      skin->DrawThemeBackground(target, SPNP_UP, ArrowState(2), RECT{arrows.left, arrows.top, arrows.right, mid});
+      skin->DrawThemeBackground(target, SPNP_DOWN, ArrowState(1), RECT{arrows.left, mid, arrows.right, arrows.bottom});
     }
   }
 }

@@ -1,6 +1,7 @@
 #include "ornatex/controls/scroll_bar_object.h"
 
 #include <win/user.h>
+#include <win/uxtheme.h>
 
 #include "ornatex/controls/control_pattern.h"
 #include "ornatex/controls/scroll_bar.h"
@@ -14,7 +15,6 @@ namespace {
 
 constexpr DWORD kSizeBoxStyles = 0x18;  // SBS_SIZEBOX | SBS_SIZEGRIP
 constexpr DWORD kSizeGrip = 0x10;
-constexpr int kSizeBoxPart = 10;
 
 POINT PointOf(LPARAM lParam) { return POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))}; }
 
@@ -56,7 +56,7 @@ void CKtkSkinObjectScrollBar::DrawScrollBar(HDC dc) {
     KtkFillControlBackground(this, target, client, WM_CTLCOLORSTATIC);
     if (style & kSizeGrip)
       if (CKtkSkinManagerClass* scrollClass = GetSkinClass())
-        scrollClass->DrawThemeBackground(target, kSizeBoxPart, 1, client);
+        scrollClass->DrawThemeBackground(target, SBP_SIZEBOX, 1, client);
     return;
   }
   m_info.bVertical = (style & SBS_VERT) ? TRUE : FALSE;

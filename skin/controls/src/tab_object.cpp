@@ -7,6 +7,7 @@
 #include <win/nls.h>
 #include <win/user.h>
 #include <win/user_ownerdraw.h>
+#include <win/uxtheme.h>
 
 #include "ornatex/controls/control_pattern.h"
 #include "ornatex/core/skin_manager.h"
@@ -18,8 +19,7 @@ IMPLEMENT_DYNCREATE(CKtkSkinObjectTab, CKtkSkinObjectFrame)
 
 namespace {
 
-constexpr int kItem = 5, kLeftEdgeItem = 6, kRightEdgeItem = 7, kPane = 9;
-constexpr int kNormal = 1, kHot = 2, kSelected = 3;
+constexpr int kNormal = 1;                                 // the "TAB" items' normal state
 constexpr DWORD kBottom = 2, kLeft = 0x80, kRight = 0x82;  // TCS_ placement bits (top is 0)
 
 POINT PointOf(LPARAM lParam) { return POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))}; }
@@ -93,7 +93,7 @@ void CKtkSkinObjectTab::DrawPane(HDC dc, const RECT& rect) {
       pane.top = strip.bottom;
       break;
   }
-  if (CKtkSkinManagerClass* skin = GetSkinClass()) skin->DrawThemeBackground(dc, kPane, 0, pane);
+  if (CKtkSkinManagerClass* skin = GetSkinClass()) skin->DrawThemeBackground(dc, TABP_PANE, 0, pane);
 }
 
 std::u16string CKtkSkinObjectTab::ItemText(int index) const {
@@ -133,16 +133,18 @@ void CKtkSkinObjectTab::DrawItem(HDC dc, int index, int count, int selected) {
   const int cxEdge = metrics ? metrics->m_cxEdge : ::GetSystemMetrics(SM_CXEDGE);
   const int cyEdge = metrics ? metrics->m_cyEdge : ::GetSystemMetrics(SM_CYEDGE);
   CKtkSkinManagerClass* skin = GetSkinClass();
-  int part = kItem, state = kNormal;
+  int part = TABP_TOPTABITEM, state = kNormal;
   if (buttons) {
-    part = 1;
-    state = isSelected ? 3 : 1;
+    part = BP_PUSHBUTTON;
+    state = isSelected ? PBS_PRESSED : PBS_NORMAL;
     if (CKtkSkinManagerClass* button = m_pManager ? m_pManager->GetSkinClass(this, u"BUTTON") : nullptr)
       button->DrawThemeBackground(dc, part, state, r);
   } else {
     if (isSelected) ::InflateRect(&r, 2, 2);
-    state = isSelected ? kSelected : index == m_nHotItem ? kHot : kNormal;
-    part = index == 0 ? kLeftEdgeItem : (index == count - 1 && !isSelected) ? kRightEdgeItem : kItem;
+    state = isSelected ? TIS_SELECTED : index == m_nHotItem ? TIS_HOT : kNormal;
+    part = index == 0                            ? TABP_TOPTABITEMLEFTEDGE
+           : (index == count - 1 && !isSelected) ? TABP_TOPTABITEMRIGHTEDGE
+                                                 : TABP_TOPTABITEM;
     if (skin) skin->DrawThemeBackground(dc, part, state, r);
   }
   if (style & TCS_OWNERDRAWFIXED) {

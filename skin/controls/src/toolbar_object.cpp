@@ -8,6 +8,7 @@
 #include <win/gdi.h>
 #include <win/nls.h>
 #include <win/user.h>
+#include <win/uxtheme.h>
 
 #include "ornatex/controls/control_pattern.h"
 #include "ornatex/core/platform_version.h"
@@ -21,9 +22,7 @@ IMPLEMENT_DYNCREATE(CKtkSkinObjectToolBar, CKtkSkinObjectFrame)
 
 namespace {
 
-// "TOOLBAR" parts and states.
-constexpr int kButton = 1, kSplitButton = 3, kSplitDropDown = 4, kSeparator = 5;
-constexpr int kNormal = 1, kHot = 2, kPressed = 3, kDisabled = 4, kChecked = 5;
+constexpr int kNormal = 1;              // the "TOOLBAR" buttons' normal state
 constexpr DWORD kEmbossRop = 0xB8074A;  // the pattern where the source is black, else the destination
 constexpr int kWholeArrowRoom = 5;
 constexpr DWORD kSaturatingVersion = 0x00060000;
@@ -253,12 +252,13 @@ void CKtkSkinObjectToolBar::DrawButton(HDC dc, int index, NMTBCUSTOMDRAW& cd) {
 
     CKtkSkinManagerClass* skin = GetSkinClass();
     if (!(reply & TBCDRF_NOEDGES) && skin) {
-      const int state = !enabled ? kDisabled : pressed ? kPressed : checked ? kChecked : hot ? kHot : kNormal;
+      const int state = !enabled ? TS_DISABLED : pressed ? TS_PRESSED : checked ? TS_CHECKED : hot ? TS_HOT : kNormal;
       if (split) {
-        skin->DrawThemeBackground(dc, kSplitButton, state, RECT{r.left, r.top, r.right - dropWidth, r.bottom});
-        skin->DrawThemeBackground(dc, kSplitDropDown, state, RECT{r.right - dropWidth, r.top, r.right, r.bottom});
+        skin->DrawThemeBackground(dc, TP_SPLITBUTTON, state, RECT{r.left, r.top, r.right - dropWidth, r.bottom});
+        skin->DrawThemeBackground(dc, TP_SPLITBUTTONDROPDOWN, state,
+                                  RECT{r.right - dropWidth, r.top, r.right, r.bottom});
       } else {
-        skin->DrawThemeBackground(dc, kButton, state, r);
+        skin->DrawThemeBackground(dc, TP_BUTTON, state, r);
       }
     }
 
@@ -385,7 +385,7 @@ void CKtkSkinObjectToolBar::DrawToolBar(HDC dc, const RECT& client) {
       if (button.fsStyle & BTNS_SEP) {
         RECT r{};
         if (skin && ::SendMessageW(m_hWnd, TB_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&r)))
-          skin->DrawThemeBackground(target, kSeparator, 0, r);
+          skin->DrawThemeBackground(target, TP_SEPARATOR, 0, r);
         continue;
       }
       NMTBCUSTOMDRAW item = cd;

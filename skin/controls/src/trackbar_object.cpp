@@ -7,6 +7,7 @@
 #include <win/gdi.h>
 #include <win/nls.h>
 #include <win/user.h>
+#include <win/uxtheme.h>
 
 #include "ornatex/controls/control_pattern.h"
 #include "ornatex/core/skin_metrics.h"
@@ -17,11 +18,7 @@ IMPLEMENT_DYNCREATE(CKtkSkinObjectTrackBar, CKtkSkinObjectFrame)
 
 namespace {
 
-// "TRACKBAR" parts and properties.
-constexpr int kTrack = 1, kTrackVert = 2, kThumb = 3, kThumbBottom = 4, kThumbTop = 5, kThumbVert = 6, kThumbLeft = 7,
-              kThumbRight = 8, kTics = 9, kTicsVert = 10;
-constexpr int kColorProperty = 204;
-constexpr int kNormal = 1, kHot = 2, kPressed = 3, kFocused = 4, kDisabled = 5;
+constexpr int kNormal = 1;  // the thumb parts' normal state
 
 POINT PointOf(LPARAM lParam) { return POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))}; }
 
@@ -105,7 +102,7 @@ void CKtkSkinObjectTrackBar::DrawTicks(HDC dc, int direction) {
   const bool vertical = (m_layoutStyle & TBS_VERT) != 0;
   COLORREF colour = GetSysColor(COLOR_BTNTEXT);
   if (CKtkSkinManagerClass* skin = GetSkinClass())
-    colour = skin->GetColor(vertical ? kTicsVert : kTics, 1, kColorProperty, colour);
+    colour = skin->GetColor(vertical ? TKP_TICSVERT : TKP_TICS, 1, TMT_COLOR, colour);
   HBRUSH brush = ::CreateSolidBrush(colour);
   const int y = direction > 0 ? m_nThumbBottom + 1 : m_nThumbTop - 1;
   auto tick = [&](int x, int row) {
@@ -150,15 +147,15 @@ void CKtkSkinObjectTrackBar::DrawThumb(HDC dc) {
   const bool vertical = (m_layoutStyle & TBS_VERT) != 0;
   int part;
   if (m_layoutStyle & TBS_BOTH)
-    part = vertical ? kThumbVert : kThumb;
+    part = vertical ? TKP_THUMBVERT : TKP_THUMB;
   else if (vertical)
-    part = (m_layoutStyle & TBS_LEFT) ? kThumbLeft : kThumbRight;
+    part = (m_layoutStyle & TBS_LEFT) ? TKP_THUMBLEFT : TKP_THUMBRIGHT;
   else
-    part = (m_layoutStyle & TBS_TOP) ? kThumbTop : kThumbBottom;
-  const int state = !::IsWindowEnabled(m_hWnd) ? kDisabled
-                    : ::GetCapture() == m_hWnd ? kPressed
-                    : KtkShowsFocusCue(m_hWnd) ? kFocused
-                    : m_bThumbHot              ? kHot
+    part = (m_layoutStyle & TBS_TOP) ? TKP_THUMBTOP : TKP_THUMBBOTTOM;
+  const int state = !::IsWindowEnabled(m_hWnd) ? TUS_DISABLED
+                    : ::GetCapture() == m_hWnd ? TUS_PRESSED
+                    : KtkShowsFocusCue(m_hWnd) ? TUS_FOCUSED
+                    : m_bThumbHot              ? TUS_HOT
                                                : kNormal;
   skin->DrawThemeBackground(dc, part, state, thumb);
 }
@@ -203,7 +200,7 @@ void CKtkSkinObjectTrackBar::DrawTrackBar(HDC dc, const RECT& client) {
   channel = Unflat(channel);
   part(TBCD_CHANNEL, channel, [&] {
     if (CKtkSkinManagerClass* skin = GetSkinClass())
-      skin->DrawThemeBackground(target, (m_layoutStyle & TBS_VERT) ? kTrackVert : kTrack, 1, channel);
+      skin->DrawThemeBackground(target, (m_layoutStyle & TBS_VERT) ? TKP_TRACKVERT : TKP_TRACK, 1, channel);
   });
   RECT thumb{};
   ::SendMessageW(m_hWnd, TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));

@@ -8,6 +8,7 @@
 #include <win/nls.h>
 #include <win/user.h>
 #include <win/user_ownerdraw.h>
+#include <win/uxtheme.h>
 
 #include "ornatex/controls/control_pattern.h"
 #include "ornatex/core/platform_version.h"
@@ -118,8 +119,7 @@ LRESULT CKtkSkinObjectTreeView::OnCreateMessage(WPARAM wParam, LPARAM lParam) {
 
 namespace {
 
-constexpr int kHeaderItem = 1;
-constexpr int kNormal = 1, kHot = 2, kPressed = 3;
+constexpr int kNormal = 1;  // the header items' normal state
 
 }  // namespace
 
@@ -170,7 +170,7 @@ void CKtkSkinObjectHeader::DrawItem(HDC dc, int index, RECT rect, int state) {
     ::MultiByteToWideChar(CP_ACP, 0, narrow, -1, text, 256);
   }
   text[255] = 0;
-  const bool pressed = state == kPressed;
+  const bool pressed = state == HIS_PRESSED;
   if (item.fmt & HDF_OWNERDRAW) {
     DRAWITEMSTRUCT draw{};
     draw.CtlType = ODT_HEADER;
@@ -242,7 +242,7 @@ void CKtkSkinObjectHeader::DrawItem(HDC dc, int index, RECT rect, int state) {
   if (textRect.right <= textRect.left || label.empty()) return;
   if (pressed) ::OffsetRect(&textRect, 1, 1);
   ::SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
-  if (!skin || !skin->DrawText(dc, kHeaderItem, state, label, flags, textRect))
+  if (!skin || !skin->DrawText(dc, HP_HEADERITEM, state, label, flags, textRect))
     ::DrawTextW(dc, label.c_str(), static_cast<int>(label.size()), &textRect, flags);
 }
 
@@ -275,8 +275,8 @@ void CKtkSkinObjectHeader::DrawHeader(HDC dc, const RECT& client) {
     if (r.right <= client.left || r.left >= client.right) continue;
     r.top = items.top;
     r.bottom = items.bottom;
-    const int state = index == m_nHotItem ? (m_bPressed ? kPressed : kHot) : kNormal;
-    if (skin) skin->DrawThemeBackground(target, kHeaderItem, state, r);
+    const int state = index == m_nHotItem ? (m_bPressed ? HIS_PRESSED : HIS_HOT) : kNormal;
+    if (skin) skin->DrawThemeBackground(target, HP_HEADERITEM, state, r);
     DrawItem(target, index, r, state);
   }
   // The filler after the last item, none when the items reach past the edge.

@@ -2,6 +2,7 @@
 // the corner between them, whether that corner is a sizing grip, and their painting.
 #include <win/module.h>
 #include <win/user.h>
+#include <win/uxtheme.h>
 
 #include "ornatex/controls/scroll_bar.h"
 #include "ornatex/core/caption_button.h"
@@ -14,7 +15,6 @@
 namespace {
 
 constexpr int kFlatScrollBarStyle = 0x100;  // WSB_PROP_VSTYLE: answered only for flat bars
-constexpr int kSizeBoxPart = 10;
 
 typedef BOOL (*FlatScrollPropFn)(HWND, int, LPINT);
 
@@ -95,5 +95,5 @@ void CKtkSkinObjectFrame::DrawScrollBars(HDC dc) {
   ::DeleteObject(brush);
   if (IsSizeGripPresent())
     if (CKtkSkinManagerClass* scrollClass = KtkSchemaClass(*schema, u"SCROLLBAR"))
-      scrollClass->DrawThemeBackground(dc, kSizeBoxPart, 1, corner);
+      scrollClass->DrawThemeBackground(dc, SBP_SIZEBOX, 1, corner);
 }

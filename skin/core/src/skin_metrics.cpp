@@ -6,6 +6,7 @@
 #include <win/gdi_text.h>
 #include <win/user_ncmetrics.h>
 #include <win/user_system.h>
+#include <win/uxtheme.h>
 
 #include "ornatex/core/skin_manager.h"
 #include "ornatex/schema/schema.h"
@@ -57,9 +58,9 @@ CKtkSkinManagerMetrics::~CKtkSkinManagerMetrics() {
 }
 
 HBRUSH CKtkSkinManagerMetrics::GetPropertyPageBrush(CKtkSkinManagerClass* tabClass, HWND page) {
-  constexpr int kTabBody = 10, kBodyImage = 3007;
+  constexpr int kBodyImage = 3007;  // the part's image file
   if (m_pageBrush) return m_pageBrush;
-  const std::u16string name = tabClass ? tabClass->GetString(kTabBody, 0, kBodyImage) : std::u16string();
+  const std::u16string name = tabClass ? tabClass->GetString(TABP_BODY, 0, kBodyImage) : std::u16string();
   CKtkSkinImage* image = name.empty() ? nullptr : tabClass->GetImage(name);
   const SIZE size = image ? image->GetExtent() : SIZE{0, 0};
   if (size.cx <= 0 || size.cy <= 0) return m_dialogBrush;

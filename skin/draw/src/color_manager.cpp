@@ -6,6 +6,7 @@
 
 #include <win/user_system.h>
 #include <win/user_window.h>
+#include <win/uxtheme.h>
 
 #include "ornatex/core/theme_wrapper.h"
 #include "process_objects.h"
@@ -17,9 +18,6 @@ std::unique_ptr<CKtkColorManager>& ManagerSlot() {
   static auto* slot = new std::unique_ptr<CKtkColorManager>;  // emptied by the library stop, never destroyed
   return *slot;
 }
-
-// The border colour of the visual style's tree view.
-constexpr int kTreeViewBorderColor = 3801;
 
 COLORREF ScaleChannels(COLORREF c, int k, int m) {
   return RGB(k * GetRValue(c) / m, k * GetGValue(c) / m, k * GetBValue(c) / m);
@@ -182,6 +180,6 @@ void CKtkColorManager::ReloadColors() {
   CKtkWinThemeWrapper theme;
   if (theme.OpenThemeData(nullptr, u"TREEVIEW")) {
     COLORREF border = 0;
-    if (theme.GetThemeColor(0, 0, kTreeViewBorderColor, &border) == S_OK) t[57] = border;
+    if (theme.GetThemeColor(0, 0, TMT_BORDERCOLOR, &border) == S_OK) t[57] = border;
   }
 }

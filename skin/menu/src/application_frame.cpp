@@ -19,12 +19,6 @@ ON_MESSAGE(WM_NCCALCSIZE, OnMenuNcCalcSize)
 ON_MESSAGE(WM_CONTEXTMENU, OnContextMenuMessage)
 END_MESSAGE_MAP()
 
-namespace {
-
-constexpr UINT kScDefault = 0xF160;
-
-}  // namespace
-
 CKtkSkinObjectApplicationFrame::CKtkSkinObjectApplicationFrame() : m_pMenuBar(new CKtkSkinPopupMenu) {
   m_pMenuBar->m_bMenuBar = TRUE;
 }
@@ -121,7 +115,7 @@ BOOL CKtkSkinObjectApplicationFrame::HandleNcMouseMove(int x, int y) {
 BOOL CKtkSkinObjectApplicationFrame::HandleSysCommand(UINT command, LPARAM lParam) {
   if (!IsMenuSkinning()) return CKtkSkinObjectFrame::HandleSysCommand(command, lParam);
   switch (command & 0xFFF0) {
-    case kScDefault:
+    case SC_DEFAULT:
       return TRUE;
     case SC_MOUSEMENU:
       if (CKtkSkinMenuLoop* loop = CreateMenuLoop()) {
