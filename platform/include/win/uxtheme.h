@@ -42,6 +42,7 @@ KX2_EXPORT HRESULT GetThemeColor(HTHEME hTheme, int iPartId, int iStateId, int i
 // "HEADER"
 #define HP_HEADERITEM 1
 // HP_HEADERITEM
+#define HIS_NORMAL 1
 #define HIS_HOT 2
 #define HIS_PRESSED 3
 
@@ -67,6 +68,7 @@ KX2_EXPORT HRESULT GetThemeColor(HTHEME hTheme, int iPartId, int iStateId, int i
 #define TABP_PANE 9
 #define TABP_BODY 10
 // TABP_TOPTABITEM and its edges
+#define TIS_NORMAL 1
 #define TIS_HOT 2
 #define TIS_SELECTED 3
 
@@ -76,6 +78,7 @@ KX2_EXPORT HRESULT GetThemeColor(HTHEME hTheme, int iPartId, int iStateId, int i
 #define TP_SPLITBUTTONDROPDOWN 4
 #define TP_SEPARATOR 5
 // TP_BUTTON and the split button's parts
+#define TS_NORMAL 1
 #define TS_HOT 2
 #define TS_PRESSED 3
 #define TS_DISABLED 4
@@ -93,6 +96,7 @@ KX2_EXPORT HRESULT GetThemeColor(HTHEME hTheme, int iPartId, int iStateId, int i
 #define TKP_TICS 9
 #define TKP_TICSVERT 10
 // The thumb parts
+#define TUS_NORMAL 1
 #define TUS_HOT 2
 #define TUS_PRESSED 3
 #define TUS_FOCUSED 4

@@ -19,7 +19,6 @@ IMPLEMENT_DYNCREATE(CKtkSkinObjectTab, CKtkSkinObjectFrame)
 
 namespace {
 
-constexpr int kNormal = 1;                                 // the "TAB" items' normal state
 constexpr DWORD kBottom = 2, kLeft = 0x80, kRight = 0x82;  // TCS_ placement bits (top is 0)
 
 POINT PointOf(LPARAM lParam) { return POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))}; }
@@ -133,7 +132,7 @@ void CKtkSkinObjectTab::DrawItem(HDC dc, int index, int count, int selected) {
   const int cxEdge = metrics ? metrics->m_cxEdge : ::GetSystemMetrics(SM_CXEDGE);
   const int cyEdge = metrics ? metrics->m_cyEdge : ::GetSystemMetrics(SM_CYEDGE);
   CKtkSkinManagerClass* skin = GetSkinClass();
-  int part = TABP_TOPTABITEM, state = kNormal;
+  int part = TABP_TOPTABITEM, state = TIS_NORMAL;
   if (buttons) {
     part = BP_PUSHBUTTON;
     state = isSelected ? PBS_PRESSED : PBS_NORMAL;
@@ -141,7 +140,7 @@ void CKtkSkinObjectTab::DrawItem(HDC dc, int index, int count, int selected) {
       button->DrawThemeBackground(dc, part, state, r);
   } else {
     if (isSelected) ::InflateRect(&r, 2, 2);
-    state = isSelected ? TIS_SELECTED : index == m_nHotItem ? TIS_HOT : kNormal;
+    state = isSelected ? TIS_SELECTED : index == m_nHotItem ? TIS_HOT : TIS_NORMAL;
     part = index == 0                            ? TABP_TOPTABITEMLEFTEDGE
            : (index == count - 1 && !isSelected) ? TABP_TOPTABITEMRIGHTEDGE
                                                  : TABP_TOPTABITEM;

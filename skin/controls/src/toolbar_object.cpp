@@ -22,7 +22,6 @@ IMPLEMENT_DYNCREATE(CKtkSkinObjectToolBar, CKtkSkinObjectFrame)
 
 namespace {
 
-constexpr int kNormal = 1;              // the "TOOLBAR" buttons' normal state
 constexpr DWORD kEmbossRop = 0xB8074A;  // the pattern where the source is black, else the destination
 constexpr int kWholeArrowRoom = 5;
 constexpr DWORD kSaturatingVersion = 0x00060000;
@@ -252,7 +251,7 @@ void CKtkSkinObjectToolBar::DrawButton(HDC dc, int index, NMTBCUSTOMDRAW& cd) {
 
     CKtkSkinManagerClass* skin = GetSkinClass();
     if (!(reply & TBCDRF_NOEDGES) && skin) {
-      const int state = !enabled ? TS_DISABLED : pressed ? TS_PRESSED : checked ? TS_CHECKED : hot ? TS_HOT : kNormal;
+      const int state = !enabled ? TS_DISABLED : pressed ? TS_PRESSED : checked ? TS_CHECKED : hot ? TS_HOT : TS_NORMAL;
       if (split) {
         skin->DrawThemeBackground(dc, TP_SPLITBUTTON, state, RECT{r.left, r.top, r.right - dropWidth, r.bottom});
         skin->DrawThemeBackground(dc, TP_SPLITBUTTONDROPDOWN, state,

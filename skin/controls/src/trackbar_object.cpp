@@ -18,8 +18,6 @@ IMPLEMENT_DYNCREATE(CKtkSkinObjectTrackBar, CKtkSkinObjectFrame)
 
 namespace {
 
-constexpr int kNormal = 1;  // the thumb parts' normal state
-
 POINT PointOf(LPARAM lParam) { return POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))}; }
 
 }  // namespace
@@ -156,7 +154,7 @@ void CKtkSkinObjectTrackBar::DrawThumb(HDC dc) {
                     : ::GetCapture() == m_hWnd ? TUS_PRESSED
                     : KtkShowsFocusCue(m_hWnd) ? TUS_FOCUSED
                     : m_bThumbHot              ? TUS_HOT
-                                               : kNormal;
+                                               : TUS_NORMAL;
   skin->DrawThemeBackground(dc, part, state, thumb);
 }
 

@@ -117,12 +117,6 @@ LRESULT CKtkSkinObjectTreeView::OnCreateMessage(WPARAM wParam, LPARAM lParam) {
 
 // ---- Header ---------------------------------------------------------------------------------
 
-namespace {
-
-constexpr int kNormal = 1;  // the header items' normal state
-
-}  // namespace
-
 BEGIN_MESSAGE_MAP(CKtkSkinObjectHeader, CKtkSkinObjectFrame)
 ON_MESSAGE(WM_LBUTTONDOWN, OnLButtonDownMessage)
 ON_MESSAGE(WM_LBUTTONUP, OnLButtonUpMessage)
@@ -275,7 +269,7 @@ void CKtkSkinObjectHeader::DrawHeader(HDC dc, const RECT& client) {
     if (r.right <= client.left || r.left >= client.right) continue;
     r.top = items.top;
     r.bottom = items.bottom;
-    const int state = index == m_nHotItem ? (m_bPressed ? HIS_PRESSED : HIS_HOT) : kNormal;
+    const int state = index == m_nHotItem ? (m_bPressed ? HIS_PRESSED : HIS_HOT) : HIS_NORMAL;
     if (skin) skin->DrawThemeBackground(target, HP_HEADERITEM, state, r);
     DrawItem(target, index, r, state);
   }
